@@ -1,0 +1,1 @@
+#include "core/star_names.h"

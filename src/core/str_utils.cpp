@@ -1,0 +1,1 @@
+#include "core/str_utils.h"
