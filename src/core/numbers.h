@@ -1,1 +1,71 @@
 #pragma once
+// Numbers as the reports and settings files write them: "." as decimal separator and "," as
+// thousands separator, whatever the user's locale. Nothing here consults the C locale.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace tovix {
+
+// Round half to even: 0.5 -> 0, 1.5 -> 2, 2.5 -> 2, -0.5 -> 0. Every "round" of the program.
+double RoundHalfEven(double v);
+// RoundHalfEven as a 32-bit integer, saturated at the int32 limits (NaN gives 0).
+int32_t RoundToInt(double v);
+// Truncation toward zero as a 32-bit integer, saturated the same way.
+int32_t TruncToInt(double v);
+
+// Fixed notation with `decimals` digits after the point, right-aligned to `width` ("%*.*f").
+std::string FormatFixed(double v, int decimals, int width = 0);
+// Shortest text that reads back to the same double, at most 15 significant digits
+// ("1.5", "100", "0.1", "1e+20"). Used wherever a figure is written to a settings file.
+std::string FloatToStr(double v);
+// "%.15g".
+std::string FormatG15(double v);
+// Decimal with "," every three digits ("1,234,567"; "-1,234").
+std::string FormatThousands(int64_t v);
+
+// Reads a whole decimal number: optional blanks around it, an optional sign, digits with an
+// optional "." fraction and an optional exponent. Returns false on anything else. On failure
+// `errorPos` (when given) receives the 1-based position of the first bad character.
+bool TryParseFloat(std::string_view text, double& value, int* errorPos = nullptr);
+// Reads a whole 32-bit integer: optional blanks, optional sign, decimal digits, or "$" and hex
+// digits. Returns false on anything else or on overflow.
+bool TryParseInt(std::string_view text, int32_t& value);
+// TryParseInt with a fallback.
+int32_t StrToIntDef(std::string_view text, int32_t def);
+double StrToFloatDef(std::string_view text, double def);
+
+// A small printf-like formatter for the program's own fixed texts. It knows %d, %i, %u, %s,
+// %f, %g, %e and %%, with flags "-", "0", "+", " ", a width and a precision ("%5.2f", "%-10s",
+// "%0.03d"). Floats always use "." whatever the locale. A directive that does not match its
+// argument's kind is converted sensibly (a number for %s, a rounded value for %d); a missing
+// argument leaves the directive text as written. It never reads past its arguments.
+using FormatArg = std::variant<int64_t, double, std::string_view>;
+std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args);
+
+// Helper so callers can pass int, float, const char* and std::string without casts.
+template <class... A>
+std::string Fmt(std::string_view fmt, const A&... a);
+
+namespace detail {
+inline FormatArg ToFormatArg(int64_t v) { return v; }
+inline FormatArg ToFormatArg(int v) { return static_cast<int64_t>(v); }
+inline FormatArg ToFormatArg(unsigned v) { return static_cast<int64_t>(v); }
+inline FormatArg ToFormatArg(long v) { return static_cast<int64_t>(v); }
+inline FormatArg ToFormatArg(unsigned long v) { return static_cast<int64_t>(v); }
+inline FormatArg ToFormatArg(double v) { return v; }
+inline FormatArg ToFormatArg(float v) { return static_cast<double>(v); }
+inline FormatArg ToFormatArg(const char* v) { return std::string_view(v); }
+inline FormatArg ToFormatArg(std::string_view v) { return v; }
+inline FormatArg ToFormatArg(const std::string& v) { return std::string_view(v); }
+}  // namespace detail
+
+template <class... A>
+std::string Fmt(std::string_view fmt, const A&... a) {
+  return Format(fmt, {detail::ToFormatArg(a)...});
+}
+
+}  // namespace tovix

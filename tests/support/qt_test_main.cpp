@@ -1,0 +1,13 @@
+// main() of the widget test programs: one QApplication, offscreen unless QT_QPA_PLATFORM says
+// otherwise (the gallery test sets "xcb" under Xvfb).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
