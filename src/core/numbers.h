@@ -51,7 +51,8 @@ template <class... A>
 std::string Fmt(std::string_view fmt, const A&... a);
 
 namespace detail {
-inline FormatArg ToFormatArg(int64_t v) { return v; }
+inline FormatArg ToFormatArg(long long v) { return static_cast<int64_t>(v); }
+inline FormatArg ToFormatArg(unsigned long long v) { return static_cast<int64_t>(v); }
 inline FormatArg ToFormatArg(int v) { return static_cast<int64_t>(v); }
 inline FormatArg ToFormatArg(unsigned v) { return static_cast<int64_t>(v); }
 inline FormatArg ToFormatArg(long v) { return static_cast<int64_t>(v); }
