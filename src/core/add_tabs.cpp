@@ -1,0 +1,1 @@
+#include "core/add_tabs.h"
