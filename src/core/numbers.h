@@ -51,17 +51,39 @@ template <class... A>
 std::string Fmt(std::string_view fmt, const A&... a);
 
 namespace detail {
-inline FormatArg ToFormatArg(long long v) { return static_cast<int64_t>(v); }
-inline FormatArg ToFormatArg(unsigned long long v) { return static_cast<int64_t>(v); }
-inline FormatArg ToFormatArg(int v) { return static_cast<int64_t>(v); }
-inline FormatArg ToFormatArg(unsigned v) { return static_cast<int64_t>(v); }
-inline FormatArg ToFormatArg(long v) { return static_cast<int64_t>(v); }
-inline FormatArg ToFormatArg(unsigned long v) { return static_cast<int64_t>(v); }
-inline FormatArg ToFormatArg(double v) { return v; }
-inline FormatArg ToFormatArg(float v) { return static_cast<double>(v); }
-inline FormatArg ToFormatArg(const char* v) { return std::string_view(v); }
-inline FormatArg ToFormatArg(std::string_view v) { return v; }
-inline FormatArg ToFormatArg(const std::string& v) { return std::string_view(v); }
+inline FormatArg ToFormatArg(long long v) {
+  return static_cast<int64_t>(v);
+}
+inline FormatArg ToFormatArg(unsigned long long v) {
+  return static_cast<int64_t>(v);
+}
+inline FormatArg ToFormatArg(int v) {
+  return static_cast<int64_t>(v);
+}
+inline FormatArg ToFormatArg(unsigned v) {
+  return static_cast<int64_t>(v);
+}
+inline FormatArg ToFormatArg(long v) {
+  return static_cast<int64_t>(v);
+}
+inline FormatArg ToFormatArg(unsigned long v) {
+  return static_cast<int64_t>(v);
+}
+inline FormatArg ToFormatArg(double v) {
+  return v;
+}
+inline FormatArg ToFormatArg(float v) {
+  return static_cast<double>(v);
+}
+inline FormatArg ToFormatArg(const char* v) {
+  return std::string_view(v);
+}
+inline FormatArg ToFormatArg(std::string_view v) {
+  return v;
+}
+inline FormatArg ToFormatArg(const std::string& v) {
+  return std::string_view(v);
+}
 }  // namespace detail
 
 template <class... A>
