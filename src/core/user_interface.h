@@ -1,0 +1,38 @@
+#pragma once
+// How logic talks to the user without opening windows itself. The program implements this with
+// message boxes and the wait window; tests implement it with a recorder.
+
+#include <string>
+#include <vector>
+
+namespace tovix {
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+  // A message box with a fixed text; "\r" in the text is shown as a line break.
+  virtual void ShowMessage(const std::string& text) = 0;
+  // A Yes/No question ("Confirm"); true on Yes.
+  virtual bool AskYesNo(const std::string& text) = 0;
+  // The wait window's progress text.
+  virtual void SetCurrentWork(const std::string& text) = 0;
+  // A modal choice from a list; `selected` is the starting index and receives the choice.
+  // False when the user cancels.
+  virtual bool ChooseFromList(const std::string& caption, const std::vector<std::string>& items,
+                              int& selected) = 0;
+  // A new window title once the own report names game, turn and race.
+  virtual void SetTitle(const std::string& title) {}
+};
+
+// Does nothing and answers No: for code run without a user (benchmarks, tools).
+class SilentUserInterface : public UserInterface {
+ public:
+  void ShowMessage(const std::string&) override {}
+  bool AskYesNo(const std::string&) override { return false; }
+  void SetCurrentWork(const std::string&) override {}
+  bool ChooseFromList(const std::string&, const std::vector<std::string>&, int&) override {
+    return false;
+  }
+};
+
+}  // namespace tovix
