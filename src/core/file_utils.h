@@ -1,1 +1,35 @@
 #pragma once
+// Whole-file reading and writing, and the read-only flag. Every file the program rewrites goes
+// through WriteFileAtomically, so a crash or a full disk never leaves a half-written file.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tovix {
+
+// The whole file as bytes, opened read-only. Throws EFileError naming the file when it cannot
+// be opened or read.
+std::string LoadFileToString(const std::filesystem::path& name);
+
+// Replaces (or creates) `name` with exactly `bytes`: the bytes go to a temporary file in the
+// same folder, which is flushed to disk and then renamed over the old file. An existing file
+// keeps its permission bits; a symbolic link keeps pointing at its (replaced) target. On any
+// failure the old file is untouched, the temporary file is removed and EFileError is raised.
+void WriteFileAtomically(const std::filesystem::path& name, std::string_view bytes);
+
+// Creates or replaces a file holding exactly the bytes of s (atomically, as above).
+void SaveStringToFile(const std::filesystem::path& name, std::string_view s);
+
+// The read-only flag is the owner's write permission. SetReadOnly returns true on success or
+// when the file is already so, false when the file is missing or cannot be changed.
+bool SetReadOnly(const std::filesystem::path& name, bool on);
+// True when the file exists and its owner may not write it.
+bool IsReadOnly(const std::filesystem::path& name);
+
+// Test seam: makes every following WriteFileAtomically fail at the given step, the way a full
+// disk or a vanished folder would. kNone restores normal work. Not for program code.
+enum class AtomicWriteStep { kNone, kCreate, kWrite, kSync, kRename };
+void SetAtomicWriteFailure(AtomicWriteStep step);
+
+}  // namespace tovix

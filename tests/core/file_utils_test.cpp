@@ -1,3 +1,166 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "core/errors.h"
 #include "core/file_utils.h"
+#include "support/test_paths.h"
+
+namespace fs = std::filesystem;
+
+namespace tovix {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+
+// Bytes that a text-mode or line-based writer would alter.
+constexpr char kAwkwardBytes[] = "line 1\r\nline 2\n\0\xA0\xFF\rend";
+const std::string kAwkward(kAwkwardBytes, sizeof kAwkwardBytes - 1);
+
+void WriteRaw(const fs::path& p, const std::string& bytes) {
+  std::ofstream out(p, std::ios::binary);
+  out << bytes;
+}
+
+std::set<std::string> Entries(const fs::path& dir) {
+  std::set<std::string> r;
+  for (const auto& e : fs::directory_iterator(dir)) r.insert(e.path().filename().string());
+  return r;
+}
+
+mode_t Mode(const fs::path& p) {
+  struct stat st {};
+  EXPECT_EQ(::stat(p.c_str(), &st), 0);
+  return st.st_mode & 07777;
+}
+
+// Expects `f` to raise EFileError whose text names `name`.
+template <class F>
+void ExpectFileError(F f, const fs::path& name) {
+  try {
+    f();
+    ADD_FAILURE() << "no EFileError";
+  } catch (const EFileError& e) {
+    EXPECT_NE(std::string(e.what()).find(name.string()), std::string::npos) << e.what();
+  }
+}
+
+// --- Loading -------------------------------------------------------------------------------
+
+TEST(LoadFileToStringTest, ReturnsEveryByte) {
+  TempDir dir;
+  WriteRaw(dir / "A010.txt", kAwkward);
+  EXPECT_EQ(LoadFileToString(dir / "A010.txt"), kAwkward);
+}
+
+TEST(LoadFileToStringTest, UnreadableFileRaisesNamingIt) {
+  TempDir dir;
+  ExpectFileError([&] { LoadFileToString(dir / "A999.txt"); }, dir / "A999.txt");
+  ExpectFileError([&] { LoadFileToString(dir.path()); }, dir.path());
+}
+
+// --- Atomic writing ------------------------------------------------------------------------
+
+TEST(SaveStringToFileTest, CreatesAndReplacesWithExactBytes) {
+  TempDir dir;
+  fs::path f = dir / "orders_1.txt";
+  SaveStringToFile(f, kAwkward);
+  EXPECT_EQ(ReadFileBytes(f), kAwkward);
+  SaveStringToFile(f, "");
+  EXPECT_EQ(ReadFileBytes(f), "");
+  EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"orders_1.txt"});
+}
+
+TEST(SaveStringToFileTest, KeepsPermissionBits) {
+  TempDir dir;
+  fs::path f = dir / "Tovix.ini";
+  WriteRaw(f, "old");
+  ASSERT_EQ(::chmod(f.c_str(), 0640), 0);
+  WriteFileAtomically(f, "new");
+  EXPECT_EQ(Mode(f), 0640u);
+  EXPECT_EQ(ReadFileBytes(f), "new");
+}
+
+TEST(SaveStringToFileTest, WritesThroughALink) {
+  TempDir dir;
+  fs::create_directory(dir / "real");
+  fs::path real = dir / "real" / "A010.txt";
+  WriteRaw(real, "old");
+  fs::create_symlink(real, dir / "link.txt");
+  WriteFileAtomically(dir / "link.txt", "new");
+  EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+  EXPECT_EQ(ReadFileBytes(real), "new");
+  EXPECT_EQ(Entries(dir / "real"), std::set<std::string>{"A010.txt"});
+}
+
+class AtomicWriteFailureTest : public testing::TestWithParam<AtomicWriteStep> {
+ protected:
+  void TearDown() override { SetAtomicWriteFailure(AtomicWriteStep::kNone); }
+};
+
+TEST_P(AtomicWriteFailureTest, OldFileStaysWholeAndNoTemporaryRemains) {
+  TempDir dir;
+  fs::path f = dir / "orders_1.txt";
+  WriteRaw(f, kAwkward);
+  ASSERT_EQ(::chmod(f.c_str(), 0604), 0);
+  SetAtomicWriteFailure(GetParam());
+  ExpectFileError([&] { SaveStringToFile(f, std::string(100000, 'x')); }, f);
+  EXPECT_EQ(ReadFileBytes(f), kAwkward);
+  EXPECT_EQ(Mode(f), 0604u);
+  // A file that did not exist is not created either.
+  ExpectFileError([&] { WriteFileAtomically(dir / "new.txt", "data"); }, dir / "new.txt");
+  EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"orders_1.txt"});
+}
+
+std::string StepName(const testing::TestParamInfo<AtomicWriteStep>& info) {
+  static const char* const kNames[] = {"None", "Create", "Write", "Sync", "Rename"};
+  return kNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, AtomicWriteFailureTest,
+                         testing::Values(AtomicWriteStep::kCreate, AtomicWriteStep::kWrite,
+                                         AtomicWriteStep::kSync, AtomicWriteStep::kRename),
+                         StepName);
+
+TEST(AtomicWriteTest, RealFailuresRaiseAndLeaveNothingBehind) {
+  TempDir dir;
+  // The folder does not exist: nothing can be created.
+  ExpectFileError([&] { WriteFileAtomically(dir / "missing" / "a.txt", "x"); },
+                  dir / "missing" / "a.txt");
+  // The name is a folder: the temporary file is written, the rename fails, the temporary
+  // file goes and the folder keeps its contents.
+  fs::create_directory(dir / "reports");
+  WriteRaw(dir / "reports" / "A000.txt", "r");
+  ExpectFileError([&] { WriteFileAtomically(dir / "reports", "x"); }, dir / "reports");
+  EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"reports"});
+  EXPECT_EQ(ReadFileBytes(dir / "reports" / "A000.txt"), "r");
+}
+
+// --- Read-only flag ------------------------------------------------------------------------
+
+TEST(ReadOnlyTest, OwnerWriteBitIsTheFlag) {
+  TempDir dir;
+  EXPECT_FALSE(SetReadOnly(dir / "none.txt", true));
+  EXPECT_FALSE(IsReadOnly(dir / "none.txt"));
+  // Names of 260 characters and more work like any other.
+  fs::path deep = dir / std::string(200, 'd');
+  fs::create_directory(deep);
+  fs::path f = deep / (std::string(100, 'f') + ".txt");
+  WriteRaw(f, "x");
+  ASSERT_EQ(::chmod(f.c_str(), 0664), 0);
+  EXPECT_FALSE(IsReadOnly(f));
+  EXPECT_TRUE(SetReadOnly(f, true));
+  EXPECT_TRUE(IsReadOnly(f));
+  EXPECT_EQ(Mode(f), 0464u);
+  EXPECT_TRUE(SetReadOnly(f, true));  // already so
+  EXPECT_TRUE(SetReadOnly(f, false));
+  EXPECT_EQ(Mode(f), 0664u);
+}
+
+}  // namespace
+}  // namespace tovix

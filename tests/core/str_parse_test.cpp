@@ -1,3 +1,292 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/file_utils.h"
 #include "core/str_parse.h"
+#include "support/test_paths.h"
+
+namespace tovix {
+namespace {
+
+using Words = std::vector<std::string>;
+
+Words Tokens(TZnStrParse& p) {
+  Words r;
+  for (int i = 0; i < p.Count(); ++i) r.push_back(p.Token(i));
+  return r;
+}
+
+enum class Mode { kLine, kPlain, kMerge };
+
+// Line mode as created; otherwise "," fields or blank-separated words.
+void Configure(TZnStrParse& p, Mode mode) {
+  if (mode == Mode::kLine) return;
+  p.SetLineMode(false);
+  p.SetDelimiter(13, false);
+  p.SetDelimiter(10, false);
+  p.SetDelimiter(mode == Mode::kMerge ? ' ' : ',', true);
+  p.SetMergeDelimiters(mode == Mode::kMerge);
+}
+
+// --- Splitting -----------------------------------------------------------------------------
+
+struct SplitCase {
+  const char* name;
+  Mode mode;
+  std::string text;
+  Words expected;
+};
+
+class SplitTest : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitTest, GivesTokens) {
+  TZnStrParse p;
+  Configure(p, GetParam().mode);
+  p.SetText(GetParam().text);
+  EXPECT_EQ(Tokens(p), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SplitTest,
+    testing::Values(SplitCase{"LineEmptyMiddleLine", Mode::kLine, "a\r\n\r\nb", {"a", "", "b"}},
+                    SplitCase{"LineLoneCrStaysInside", Mode::kLine, "a\rb", {"a\rb"}},
+                    SplitCase{"LineLoneLfStaysInside", Mode::kLine, "a\nb\r\nc", {"a\nb", "c"}},
+                    SplitCase{"LineNoEmptyLastLine", Mode::kLine, "a\r\nb\r\n", {"a", "b"}},
+                    SplitCase{"LineCrBeforeCrLf", Mode::kLine, "a\r\r\nb", {"a\r", "b"}},
+                    SplitCase{"PlainEmptyField", Mode::kPlain, "a,,b,", {"a", "", "b"}},
+                    SplitCase{"PlainLeadingDelimiter", Mode::kPlain, ",a", {"", "a"}},
+                    SplitCase{"MergeRuns", Mode::kMerge, "  x   y ", {"x", "y"}},
+                    SplitCase{"MergeOnlyDelimiters", Mode::kMerge, "    ", {}}),
+    [](const testing::TestParamInfo<SplitCase>& i) { return std::string(i.param.name); });
+
+TEST(StrParseTest, AgreesWithPlainSplittingOnRandomTexts) {
+  // Lengths up to 200 put words across the 64-byte blocks the merge mode works in.
+  std::mt19937 rng(20261206);
+  const char alphabet[] = {'a', 'b', ' ', ' ', ',', '\r', '\n'};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(rng() % 200, ' ');
+    for (char& c : text) c = alphabet[rng() % sizeof alphabet];
+    for (Mode mode : {Mode::kLine, Mode::kPlain, Mode::kMerge}) {
+      std::string sep = mode == Mode::kLine ? "\r\n" : (mode == Mode::kPlain ? "," : " ");
+      Words expected;
+      for (size_t start = 0; start < text.size();) {
+        size_t e = std::min(text.find(sep, start), text.size());
+        if (mode != Mode::kMerge || e > start) expected.push_back(text.substr(start, e - start));
+        start = e + sep.size();
+      }
+      TZnStrParse p;
+      Configure(p, mode);
+      p.SetText(text);
+      ASSERT_EQ(Tokens(p), expected) << "mode " << int(mode) << " text \"" << text << "\"";
+    }
+  }
+}
+
+TEST(StrParseTest, SettingsAndTheirSideEffects) {
+  TZnStrParse p;
+  EXPECT_TRUE(p.LineMode());
+  EXPECT_TRUE(p.IsDelimiter(13));
+  EXPECT_FALSE(p.IsDelimiter(' '));
+  // Merge on switches line mode off; CR and LF stay delimiters.
+  p.SetMergeDelimiters(true);
+  EXPECT_FALSE(p.LineMode());
+  p.SetDelimiter(' ', true);
+  p.SetText("x y\r\nz");
+  EXPECT_EQ(Tokens(p), (Words{"x", "y", "z"}));
+  // Line mode on clears the table back to CR and LF and switches merge off.
+  p.SetLineMode(true);
+  EXPECT_FALSE(p.MergeDelimiters());
+  EXPECT_FALSE(p.IsDelimiter(' '));
+  EXPECT_EQ(Tokens(p), (Words{"x y", "z"}));
+  // A piece of its own text.
+  p.SetText(p.Text().substr(5));
+  EXPECT_EQ(Tokens(p), (Words{"z"}));
+}
+
+// --- Token access --------------------------------------------------------------------------
+
+TEST(StrParseTest, IndexOutOfBoundsRaisesAndChangesNothing) {
+  TZnStrParse p;
+  EXPECT_THROW(p.Token(0), EParseError);  // empty text: no tokens
+  p.SetText("12.5\r\nx");
+  EXPECT_EQ(p.Token(-1), "x");
+  EXPECT_EQ(p.Token(-2), "12.5");
+  EXPECT_EQ(p.TokenAsFloat(1), 0);
+  int32_t error = p.LastConversionError();
+  EXPECT_NE(error, 0);
+  // Regression: an index below -Count was not checked and read before the token array. Every
+  // bad index must raise "Index out of bounds" and leave the parser as it was.
+  for (int bad : {2, 100, -3}) {
+    SCOPED_TRACE(bad);
+    try {
+      p.Token(bad);
+      ADD_FAILURE() << "no exception";
+    } catch (const EParseError& e) {
+      EXPECT_STREQ(e.what(), "Index out of bounds");
+    }
+    EXPECT_THROW(p.TokenAsInt(bad), EParseError);
+    EXPECT_THROW(p.TokenAsFloat(bad), EParseError);
+    EXPECT_THROW(p.SubParser(bad), EParseError);
+  }
+  EXPECT_EQ(p.LastConversionError(), error);
+  EXPECT_EQ(Tokens(p), (Words{"12.5", "x"}));
+}
+
+TEST(StrParseTest, TokenAsIntAndFloat) {
+  TZnStrParse p;
+  p.SetText("81.38\r\n-4\r\n1.5e3\r\nab-12c34\r\n#17");
+  EXPECT_DOUBLE_EQ(p.TokenAsFloat(0), 81.38);
+  EXPECT_EQ(p.LastConversionError(), 0);
+  EXPECT_EQ(p.TokenAsFloat(1), -4);
+  EXPECT_EQ(p.TokenAsInt(1), 4);  // the sign is not part of the first run of digits
+  EXPECT_EQ(p.TokenAsFloat(2), 1500);
+  EXPECT_EQ(p.TokenAsInt(3), 12);
+  EXPECT_EQ(p.TokenAsFloat(3), 0);
+  EXPECT_EQ(p.LastConversionError(), 1);
+  EXPECT_EQ(p.TokenAsInt(4), 17);
+}
+
+// --- The child parser ----------------------------------------------------------------------
+
+TEST(SubParserTest, OptionLettersOnlyWhenCreated) {
+  TZnStrParse p;
+  TZnStrParse& child = p.CreateSubParser("xc");
+  EXPECT_TRUE(child.LineMode());
+  EXPECT_EQ(child.Parent(), &p);
+  EXPECT_EQ(&p.CreateSubParser("SD"), &child);
+  EXPECT_FALSE(child.MergeDelimiters());
+  TZnStrParse q;
+  EXPECT_TRUE(q.CreateSubParser("SD").MergeDelimiters());
+}
+
+// A line parser with a merge-mode word child, as the report reader holds them.
+struct LinesAndWords {
+  explicit LinesAndWords(const char* text) : words(lines.CreateSubParser("SD")) {
+    words.SetDelimiter(' ', true);
+    lines.SetText(text);
+  }
+  TZnStrParse lines;
+  TZnStrParse& words;
+};
+
+TEST(SubParserTest, SameIndexReusesTheSplit) {
+  LinesAndWords r("a b c\r\nd e");
+  std::string_view first = r.lines.SubParser(0).TokenView(0);
+  // The child borrows the line: its words point into the parent's text, not into a copy, and
+  // asking for the same line again (-2 is the same line) keeps them.
+  EXPECT_EQ(first.data(), r.lines.Text().data());
+  EXPECT_EQ(r.lines.SubParser(-2).TokenView(0).data(), first.data());
+  EXPECT_EQ(Tokens(r.lines.SubParser(1)), (Words{"d", "e"}));
+}
+
+TEST(SubParserTest, StaleCacheAfterNewText) {
+  // Regression: the child's cached index survived new text in the parent, so SubParser(0)
+  // returned the words of the old first line. It must give the new line's words.
+  LinesAndWords r("old words\r\nx");
+  EXPECT_EQ(r.lines.SubParser(0).Token(0), "old");
+  r.lines.SetText("new text here\r\ny");
+  EXPECT_EQ(Tokens(r.lines.SubParser(0)), (Words{"new", "text", "here"}));
+  // Until it is asked again the child holds nothing rather than the freed old line.
+  r.lines.SetText(std::string("third\r\n"));
+  EXPECT_EQ(r.words.Count(), 0);
+  EXPECT_EQ(r.lines.SubParser(0).Token(0), "third");
+}
+
+TEST(SubParserTest, StaleCacheAfterNewDelimiters) {
+  // Regression: after the parent's delimiters changed, its token 1 was other text, but the
+  // child kept the words of the old token 1.
+  LinesAndWords r("a b;c d,e f");
+  r.lines.SetLineMode(false);
+  r.lines.SetDelimiter(';', true);
+  EXPECT_EQ(Tokens(r.lines.SubParser(1)), (Words{"c", "d,e", "f"}));
+  r.lines.SetDelimiter(',', true);
+  EXPECT_EQ(Tokens(r.lines.SubParser(1)), (Words{"c", "d"}));
+}
+
+TEST(SubParserTest, OwnTextOfTheChild) {
+  LinesAndWords r("a b\r\nc");
+  EXPECT_EQ(r.lines.SubParser(0).Count(), 2);
+  r.words.SetText("x y z");
+  // The child was given other text, so line 0 is loaded again.
+  EXPECT_EQ(Tokens(r.lines.SubParser(0)), (Words{"a", "b"}));
+  // Text of its own survives changes of the parent.
+  r.words.SetText("u v");
+  r.lines.SetText("q\r\n");
+  EXPECT_EQ(Tokens(r.words), (Words{"u", "v"}));
+}
+
+// --- Line ends -----------------------------------------------------------------------------
+
+struct LineEndCase {
+  const char* name;
+  std::string text;
+};
+
+class NormalizeLineEndsTest : public testing::TestWithParam<LineEndCase> {};
+
+TEST_P(NormalizeLineEndsTest, AllStylesGiveTheSameLines) {
+  std::string text = GetParam().text;
+  NormalizeLineEnds(text);
+  TZnStrParse p;
+  p.SetText(std::move(text));
+  EXPECT_EQ(Tokens(p), (Words{"Galaxy Game Orion", "", "  Status of Players", "end"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Styles, NormalizeLineEndsTest,
+    testing::Values(
+        LineEndCase{"CrLf", "Galaxy Game Orion\r\n\r\n  Status of Players\r\nend\r\n"},
+        LineEndCase{"Lf", "Galaxy Game Orion\n\n  Status of Players\nend\n"},
+        LineEndCase{"Cr", "Galaxy Game Orion\r\r  Status of Players\rend\r"},
+        LineEndCase{"Mixed", "Galaxy Game Orion\n\r\n  Status of Players\rend"},
+        // A UTF-8 no-break space is one blank; replacing only its A0 would leave a stray C2.
+        LineEndCase{"NoBreakSpaces", "Galaxy\xA0Game\xC2\xA0Orion\n\n\xA0 Status of Players\nend"}),
+    [](const testing::TestParamInfo<LineEndCase>& i) { return std::string(i.param.name); });
+
+// --- A real report -------------------------------------------------------------------------
+
+TEST(RealReportTest, SplitsIntoLinesAndWords) {
+  std::filesystem::path dir = test::ReportsDir("orion");
+  if (dir.empty()) GTEST_SKIP() << "orion reports not present";
+  std::string raw = LoadFileToString(dir / "A010.txt");
+  ASSERT_FALSE(raw.empty());
+  int expected =
+      static_cast<int>(std::count(raw.begin(), raw.end(), '\n')) + (raw.back() == '\n' ? 0 : 1);
+
+  std::string text = raw;
+  NormalizeLineEnds(text);
+  TZnStrParse report;
+  report.SetText(std::move(text));
+  EXPECT_EQ(report.Count(), expected);
+
+  // The reader's word delimiters: below 33, the comma, the backquote and 126..255.
+  TZnStrParse& words = report.CreateSubParser("SD");
+  for (int c = 0; c < 256; ++c) {
+    words.SetDelimiter(static_cast<unsigned char>(c), c < 33 || c == ',' || c == '`' || c >= 126);
+  }
+  EXPECT_EQ(Tokens(report.SubParser(87)), (Words{"Status", "of", "Players"}));
+  TZnStrParse& row = report.SubParser(795);
+  EXPECT_EQ(Tokens(row), (Words{"ArcturansForge", "9.90", "81.38", "300.00", "300.00", "300.00",
+                                "10.00", "Hauler", "91.04", "8822.00", "30.00", "300.00"}));
+  EXPECT_DOUBLE_EQ(row.TokenAsFloat(1), 9.90);
+  EXPECT_EQ(row.TokenAsInt(9), 8822);
+
+  // The same report saved with CR or CR LF line ends reads as the same lines.
+  std::string normalized(report.Text());
+  std::string cr = raw;
+  std::replace(cr.begin(), cr.end(), '\n', '\r');
+  NormalizeLineEnds(cr);
+  EXPECT_EQ(cr, normalized);
+  std::string crlf;
+  for (char c : raw) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  NormalizeLineEnds(crlf);
+  EXPECT_EQ(crlf, normalized);
+}
+
+}  // namespace
+}  // namespace tovix
