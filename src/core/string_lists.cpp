@@ -18,23 +18,6 @@ int32_t StrHash(std::string_view text) {
 
 namespace string_list_detail {
 
-namespace {
-unsigned char FoldAZ(char ch) {
-  const auto c = static_cast<unsigned char>(ch);
-  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - ('a' - 'A')) : c;
-}
-}  // namespace
-
-int CompareText(std::string_view a, std::string_view b) {
-  const std::size_t n = std::min(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int d = FoldAZ(a[i]) - FoldAZ(b[i]);
-    if (d != 0) return d;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
-}
-
 void ThrowIndexError(int index) {
   throw EStringListError(Fmt("List index out of bounds (%d)", index));
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/str_utils.h"
 
 namespace tovix {
 
@@ -38,10 +39,6 @@ enum class TDuplicates {
 };
 
 namespace string_list_detail {
-
-// The lists' case-insensitive comparison: folds only a-z to upper case, compares bytes
-// unsigned, a prefix before the longer text. Negative, 0 or positive.
-int CompareText(std::string_view a, std::string_view b);
 
 [[noreturn]] void ThrowIndexError(int index);
 [[noreturn]] void ThrowSortedError();
@@ -254,7 +251,7 @@ class TFStringList : public TStringListBase<Ptr> {
       return Find(text, index) ? index : -1;
     }
     for (int i = 0; i < this->Count(); ++i) {
-      if (string_list_detail::CompareText(items_[static_cast<std::size_t>(i)].text, text) == 0)
+      if (CompareText(items_[static_cast<std::size_t>(i)].text, text) == 0)
         return i;
     }
     return -1;
@@ -279,7 +276,7 @@ class TFStringList : public TStringListBase<Ptr> {
  private:
   static int Compare(int32_t hash1, std::string_view text1, int32_t hash2, std::string_view text2) {
     if (hash1 != hash2) return hash1 < hash2 ? -1 : 1;
-    return string_list_detail::CompareText(text1, text2);
+    return CompareText(text1, text2);
   }
 
   bool FindHashed(int32_t hash, std::string_view text, int& index) const {
