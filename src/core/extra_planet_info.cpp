@@ -1,0 +1,1 @@
+#include "core/extra_planet_info.h"

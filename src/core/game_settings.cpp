@@ -1,0 +1,1 @@
+#include "core/game_settings.h"

@@ -1,0 +1,1 @@
+#include "core/game_variant.h"

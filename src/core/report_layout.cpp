@@ -1,0 +1,1 @@
+#include "core/report_layout.h"

@@ -1,0 +1,1 @@
+#include "core/save_state.h"
