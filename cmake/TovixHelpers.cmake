@@ -20,10 +20,6 @@ function(tovix_add_test name)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
   tovix_set_warnings(${name})
-  set(env "TOVIX_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
-          "TOVIX_REPORTS=${TOVIX_REPORTS_DIR}"
-          "QT_QPA_PLATFORM=offscreen")
-  gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "${env}"
-    DISCOVERY_TIMEOUT 60)
+  # Data folders are compiled into tovix_test_support; the environment may override them.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()

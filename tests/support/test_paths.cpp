@@ -12,13 +12,12 @@ namespace tovix::test {
 
 fs::path DataDir() {
   const char* dir = std::getenv("TOVIX_TEST_DATA");
-  return dir ? fs::path(dir) : fs::path("tests/data");
+  return fs::path(dir ? dir : TOVIX_TEST_DATA_DEFAULT);
 }
 
 fs::path ReportsDir(const std::string& game) {
   const char* dir = std::getenv("TOVIX_REPORTS");
-  if (!dir) return {};
-  fs::path p = fs::path(dir) / game;
+  fs::path p = fs::path(dir ? dir : TOVIX_REPORTS_DEFAULT) / game;
   std::error_code ec;
   return fs::exists(p, ec) ? p : fs::path();
 }
