@@ -1,0 +1,384 @@
+#include "controls/form_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTest>
+#include <QVBoxLayout>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/ini_file.h"
+#include "message_box_closer.h"
+#include "support/test_paths.h"
+
+namespace tovix {
+
+// A window as the program has them: a class of its own with named controls.
+class TfrmSample : public QWidget {
+  Q_OBJECT
+
+ public:
+  TfrmSample() {
+    auto* layout = new QVBoxLayout(this);
+    edtName = new QLineEdit(this);
+    edtName->setObjectName("edtName");
+    edtRace = new QLineEdit(this);
+    edtRace->setObjectName("edtRace");
+    layout->addWidget(edtName);
+    layout->addWidget(edtRace);
+    setGeometry(20, 30, 250, 150);
+  }
+  QLineEdit* edtName;
+  QLineEdit* edtRace;
+};
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+int ScreenPpi(const QWidget& form) {
+  return qRound(form.screen()->logicalDotsPerInch());
+}
+
+std::string ScreenSize() {
+  const QSize size = QGuiApplication::primaryScreen()->size();
+  return "(" + std::to_string(size.width()) + "x" + std::to_string(size.height()) + ")";
+}
+
+// "{ppi}" and "{screen}" stand for this screen's values.
+std::string Expand(std::string text, const QWidget& form) {
+  for (auto [name, value] :
+       {std::pair<std::string, std::string>{"{ppi}", std::to_string(ScreenPpi(form))},
+        {"{screen}", ScreenSize()}}) {
+    for (size_t at; (at = text.find(name)) != std::string::npos;)
+      text.replace(at, name.size(), value);
+  }
+  return text;
+}
+
+class FormPlacementTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<TfrmSample>();
+    placement = new TFormPlacement(form.get());
+    placement->SetIniFileName(QString::fromStdString(Path()));
+  }
+
+  void TearDown() override { form.reset(); }
+
+  std::string Path() const { return (dir / "Tovix.INI").string(); }
+
+  // Writes the file with one "[TfrmSample]" section of these lines.
+  void Store(const Lines& lines) {
+    TIniFile ini(Path());
+    for (const std::string& line : lines) {
+      const std::string expanded = Expand(line, *form);
+      const size_t eq = expanded.find('=');
+      ini.WriteString("TfrmSample", expanded.substr(0, eq), expanded.substr(eq + 1));
+    }
+    ini.UpdateFile();
+  }
+
+  Lines Stored() const { return TIniFile(Path()).ReadSectionValues("TfrmSample"); }
+
+  void Show() {
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  }
+
+  test::TempDir dir;
+  std::unique_ptr<TfrmSample> form;
+  TFormPlacement* placement = nullptr;
+};
+
+TEST(FormPlacement, DefaultsAndDerivedNames) {
+  TfrmSample form;
+  TFormPlacement placement(&form);
+  EXPECT_TRUE(placement.Active());
+  EXPECT_EQ(placement.IniFileName(), "");
+  EXPECT_EQ(placement.IniSection(), "");
+  EXPECT_EQ(placement.MinMaxInfo(), TWinMinMaxInfo{});
+  EXPECT_EQ(placement.Options(), TPlacementOptions(fpState) | fpPosition);
+  EXPECT_FALSE(placement.PreventResize());
+  EXPECT_EQ(placement.Version(), 0);
+  EXPECT_EQ(placement.EffectiveIniSection(), "TfrmSample");
+  EXPECT_EQ(placement.EffectiveIniFileName(),
+            QCoreApplication::applicationDirPath() + "/form_placement_test.INI");
+  EXPECT_EQ(DefaultIniFileName(), placement.EffectiveIniFileName());
+
+  placement.SetIniFileName("Tovix.ini");  // beside the program, as the default is
+  EXPECT_EQ(placement.EffectiveIniFileName(),
+            QCoreApplication::applicationDirPath() + "/Tovix.ini");
+}
+
+TEST(FormPlacement, DefaultSectionOfAComponentNamesItsWindowAndItself) {
+  TfrmSample form;
+  QObject link(&form);
+  link.setObjectName("lnkGroups");
+  auto* panel = new QWidget(&form);
+  auto* list = new QWidget(panel);
+  list->setObjectName("lbxGroups");
+  EXPECT_EQ(GetDefaultSection(&form), "TfrmSample");
+  EXPECT_EQ(GetDefaultSection(&link), "TfrmSample.lnkGroups");
+  EXPECT_EQ(GetDefaultSection(list), "TfrmSample.lbxGroups");
+  EXPECT_EQ(GetDefaultSection(form.edtName), "TfrmSample.edtName");
+}
+
+TEST_F(FormPlacementTest, SaveWritesThePlacementKeys) {
+  form->setGeometry(100, 120, 300, 200);
+  Show();
+  int saves = 0;
+  QObject::connect(placement, &TFormPlacement::OnSavePlacement, [&] { ++saves; });
+  placement->SaveFormPlacement();
+  EXPECT_EQ(saves, 1);
+  Lines expected;
+  for (const char* line : {"Flags=0", "ShowCmd=1", "PixelsPerInch={ppi}", "MinMaxPos=-1,-1,-1,-1",
+                           "MinMaxPos{screen}=-1,-1,-1,-1", "NormPos=100,120,400,320",
+                           "NormPos{screen}=100,120,400,320", "Visible=1", "FormVersion=0"}) {
+    expected.push_back(Expand(line, *form));
+  }
+  EXPECT_EQ(Stored(), expected);
+}
+
+TEST_F(FormPlacementTest, MaximizedWindowKeepsItsNormalPlaceAndState) {
+  form->setGeometry(100, 120, 300, 200);
+  Show();
+  form->setWindowState(Qt::WindowMaximized);
+  placement->SaveFormPlacement();
+  const Lines stored = Stored();
+  EXPECT_EQ(stored[1], "ShowCmd=3");
+  EXPECT_EQ(stored[5], "NormPos=100,120,400,320");
+
+  TfrmSample fresh;
+  TFormPlacement other(&fresh);
+  other.SetIniFileName(QString::fromStdString(Path()));
+  other.RestoreFormPlacement();
+  EXPECT_TRUE(fresh.isMaximized());
+  EXPECT_EQ(fresh.normalGeometry(), QRect(100, 120, 300, 200));
+}
+
+struct ReadCase {
+  const char* name;
+  Lines stored;
+  Qt::WindowStates state;
+  QRect normal;  // empty: the window's own (20, 30, 250, 150)
+};
+
+class PlacementRead : public FormPlacementTest, public testing::WithParamInterface<ReadCase> {};
+
+TEST_P(PlacementRead, FirstShowRestoresWhatTheFileSays) {
+  const ReadCase& c = GetParam();
+  Store(c.stored);
+  Show();
+  EXPECT_EQ(form->windowState(), c.state);
+  const QRect normal = c.normal.isNull() ? QRect(20, 30, 250, 150) : c.normal;
+  EXPECT_EQ(c.state & Qt::WindowMaximized ? form->normalGeometry() : form->geometry(), normal);
+}
+
+const QRect kStored(100, 120, 300, 200);
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PlacementRead,
+    testing::Values(
+        ReadCase{"Normal",
+                 {"Flags=0", "ShowCmd=1", "PixelsPerInch={ppi}", "NormPos=100,120,400,320"},
+                 Qt::WindowNoState,
+                 kStored},
+        ReadCase{"Maximized",
+                 {"ShowCmd=3", "PixelsPerInch={ppi}", "NormPos=100,120,400,320"},
+                 Qt::WindowMaximized,
+                 kStored},
+        ReadCase{"Minimized", {"Flags=0", "ShowCmd=2"}, Qt::WindowMinimized, {}},
+        ReadCase{"MinimizedFromMaximized",
+                 {"Flags=2", "ShowCmd=2"},
+                 Qt::WindowMinimized | Qt::WindowMaximized,
+                 {}},
+        ReadCase{"ScreenKeyFirst",
+                 {"NormPos=1,1,101,101", "NormPos{screen}=100,120,400,320"},
+                 Qt::WindowNoState,
+                 kStored},
+        ReadCase{"BadScreenKeyFallsBackToThePlainKey",
+                 {"NormPos{screen}=100,x,400,320", "NormPos=100,120,400,320"},
+                 Qt::WindowNoState,
+                 kStored},
+        ReadCase{"BadValueKeepsTheWindow", {"NormPos=100,120,400"}, Qt::WindowNoState, {}},
+        ReadCase{
+            "EmptyRectangleKeepsTheWindow", {"NormPos=100,120,100,320"}, Qt::WindowNoState, {}},
+        ReadCase{"UnknownShowCmdKeepsTheState", {"ShowCmd=7"}, Qt::WindowNoState, {}},
+        ReadCase{"OtherScreenDensityKeepsThePosition",
+                 {"ShowCmd=3", "PixelsPerInch=1", "NormPos=100,120,400,320"},
+                 Qt::WindowMaximized,
+                 {}},
+        ReadCase{"NothingStored", {}, Qt::WindowNoState, {}}),
+    [](const testing::TestParamInfo<ReadCase>& row) { return std::string(row.param.name); });
+
+TEST_F(FormPlacementTest, WindowThatWouldBeOffEveryScreenComesOntoItsScreen) {
+  Store({"NormPos=5000,6000,5300,6200"});
+  Show();
+  const QRect screen = form->screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(form->geometry())) << form->x() << "," << form->y();
+  EXPECT_EQ(form->size(), QSize(300, 200));
+}
+
+TEST_F(FormPlacementTest, RestoredOnceOnFirstShowAndSavedOnClose) {
+  Store({"NormPos=100,120,400,320"});
+  int restores = 0;
+  QObject::connect(placement, &TFormPlacement::OnRestorePlacement, [&] { ++restores; });
+  Show();
+  form->setGeometry(60, 70, 280, 190);
+  form->hide();
+  Show();
+  EXPECT_EQ(form->geometry(), QRect(60, 70, 280, 190));
+  EXPECT_EQ(restores, 1);
+  form->close();
+  EXPECT_EQ(TIniFile(Path()).ReadString("TfrmSample", "NormPos", ""), "60,70,340,260");
+  EXPECT_EQ(TIniFile(Path()).ReadString("TfrmSample", "Visible", ""), "1");
+}
+
+TEST_F(FormPlacementTest, InactiveNeitherRestoresNorSaves) {
+  Store({"NormPos=100,120,400,320"});
+  const std::string before = test::ReadFileBytes(Path());
+  placement->SetActive(false);
+  Show();
+  EXPECT_EQ(form->geometry(), QRect(20, 30, 250, 150));
+  form->close();
+  placement->SaveFormPlacement();
+  EXPECT_EQ(test::ReadFileBytes(Path()), before);
+}
+
+TEST_F(FormPlacementTest, OlderStoredVersionIsNotRestored) {
+  placement->SetVersion(2);
+  Store({"FormVersion=1", "NormPos=100,120,400,320"});
+  placement->RestoreFormPlacement();
+  EXPECT_EQ(form->geometry(), QRect(20, 30, 250, 150));
+
+  Store({"FormVersion=2"});
+  placement->RestoreFormPlacement();
+  EXPECT_EQ(form->geometry(), kStored);
+
+  placement->SaveFormPlacement();
+  EXPECT_EQ(TIniFile(Path()).ReadInteger("TfrmSample", "FormVersion", 0), 2);
+}
+
+struct ControlCase {
+  const char* name;
+  const char* objectName;
+  const char* written;  // as the file holds it
+};
+
+class ActiveControl : public FormPlacementTest, public testing::WithParamInterface<ControlCase> {};
+
+TEST_P(ActiveControl, ComesBackByName) {
+  const ControlCase& c = GetParam();
+  placement->SetOptions(placement->Options() | fpActiveControl);
+  form->edtRace->setObjectName(c.objectName);
+  Show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTest::mouseClick(form->edtRace, Qt::LeftButton);
+  placement->SaveFormPlacement();
+  EXPECT_EQ(TIniFile(Path(), TIniFile::TMode::InMemory, false)
+                .ReadString("TfrmSample", "ActiveControl", "-"),
+            c.written);
+
+  QTest::mouseClick(form->edtName, Qt::LeftButton);
+  placement->RestoreFormPlacement();
+  EXPECT_EQ(form->focusWidget(), form->edtRace);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ActiveControl,
+    testing::Values(ControlCase{"Plain", "edtRace", "edtRace"},
+                    // A reader takes enclosing quotes away: one more pair keeps them.
+                    ControlCase{"SingleQuoted", "'edtRace'", "\"'edtRace'\""},
+                    ControlCase{"DoubleQuoted", "\"edtRace\"", "\"\"edtRace\"\""},
+                    ControlCase{"QuoteAtOneEndOnly", "'edtRace", "'edtRace"}),
+    [](const testing::TestParamInfo<ControlCase>& row) { return std::string(row.param.name); });
+
+TEST_F(FormPlacementTest, PreventResizeFreezesTheSizeUntilSwitchedOff) {
+  form->setMaximumSize(900, 700);
+  Show();
+  const QSize size = form->size();
+  placement->SetPreventResize(true);
+  form->resize(size + QSize(80, 60));
+  EXPECT_EQ(form->size(), size);
+  EXPECT_EQ(form->minimumSize(), size);
+  EXPECT_EQ(form->maximumSize(), size);
+
+  placement->SetPreventResize(false);
+  EXPECT_EQ(form->maximumSize(), QSize(900, 700));
+  form->resize(size + QSize(80, 60));
+  EXPECT_EQ(form->size(), size + QSize(80, 60));
+}
+
+TEST_F(FormPlacementTest, StoredSizeWinsOverAFrozenOne) {
+  placement->SetPreventResize(true);
+  Store({"NormPos=100,120,400,320"});
+  Show();
+  EXPECT_EQ(form->geometry(), kStored);
+  EXPECT_EQ(form->minimumSize(), QSize(300, 200));
+  EXPECT_EQ(form->maximumSize(), QSize(300, 200));
+}
+
+TEST_F(FormPlacementTest, SizeLimitsReplaceOnlyTheLimitsThatAreSet) {
+  form->setMaximumSize(900, 700);
+  Show();
+  const QSize ownMinimum = form->minimumSize();
+  TWinMinMaxInfo info;
+  info.MinTrackWidth = 260;
+  info.MaxTrackHeight = 400;
+  info.MaxSizeWidth = 100;  // the window manager's business
+  placement->SetMinMaxInfo(info);
+  EXPECT_EQ(form->minimumSize(), QSize(260, ownMinimum.height()));
+  EXPECT_EQ(form->maximumSize(), QSize(900, 400));
+
+  placement->SetMinMaxInfo(TWinMinMaxInfo{});
+  EXPECT_EQ(form->maximumSize(), QSize(900, 700));
+  EXPECT_EQ(form->minimumSize(), ownMinimum);
+}
+
+TEST_F(FormPlacementTest, LinkKeepsItsValuesInThePlacementsSection) {
+  TIniLink link;
+  link.SetStorage(placement);
+  std::string restored;
+  link.OnSave = [](TIniLink* sender) {
+    sender->IniObject()->WriteString(sender->RootSection(), "Checked", "1,0,1");
+  };
+  link.OnRestore = [&](TIniLink* sender) {
+    restored = sender->IniObject()->ReadString(sender->RootSection(), "Checked", "");
+  };
+  placement->SaveFormPlacement();
+  EXPECT_EQ(TIniFile(Path()).ReadString("TfrmSample", "Checked", ""), "1,0,1");
+  placement->RestoreFormPlacement();
+  EXPECT_EQ(restored, "1,0,1");
+  EXPECT_EQ(link.IniObject(), nullptr);
+
+  form.reset();
+  EXPECT_EQ(link.Storage(), nullptr);
+}
+
+TEST_F(FormPlacementTest, FileThatCannotBeWrittenIsReported) {
+  placement->SetIniFileName(QString::fromStdString((dir / "missing" / "Tovix.INI").string()));
+  EXPECT_THROW(placement->SaveFormPlacement(), EFileError);
+  Show();
+  test::MessageBoxCloser boxes;
+  form->close();  // saving on close cannot throw through the event loop: the user is told
+  ASSERT_EQ(boxes.texts.size(), 1u);
+  EXPECT_NE(boxes.texts[0].find("missing"), std::string::npos);
+}
+
+TEST_F(FormPlacementTest, FileThatCannotBeReadIsReported) {
+  placement->SetIniFileName(QString::fromStdString(dir.path().string()));  // a folder
+  EXPECT_THROW(placement->RestoreFormPlacement(), EFileError);
+}
+
+}  // namespace
+}  // namespace tovix
+
+#include "form_placement_test.moc"

@@ -1,0 +1,462 @@
+#include "controls/spin_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <memory>
+
+#include "control_test_helpers.h"
+
+namespace tovix {
+namespace {
+
+using test::BeepCounter;
+using test::FireTimer;
+
+struct RowName {
+  template <class P>
+  std::string operator()(const ::testing::TestParamInfo<P>& row) const {
+    return row.param.name;
+  }
+};
+
+void SendFocus(QWidget* widget, QEvent::Type type, Qt::FocusReason reason) {
+  QFocusEvent event(type, reason);
+  QApplication::sendEvent(widget, &event);
+}
+
+// A spin edit on a shown, active window, with counters for its events.
+class SpinEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window_ = std::make_unique<QWidget>();
+    window_->resize(200, 60);
+    edit_ = new TRxSpinEdit(window_.get());
+    edit_->setGeometry(10, 10, 80, 21);
+    QObject::connect(edit_, &TRxSpinEdit::OnChange, [this] { ++changes_; });
+    QObject::connect(edit_, &TRxSpinEdit::OnTopClick, [this] { ++topClicks_; });
+    QObject::connect(edit_, &TRxSpinEdit::OnBottomClick, [this] { ++bottomClicks_; });
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    edit_->setFocus();
+  }
+
+  void ResetCounters() { changes_ = topClicks_ = bottomClicks_ = 0; }
+
+  std::unique_ptr<QWidget> window_;
+  TRxSpinEdit* edit_ = nullptr;
+  int changes_ = 0;
+  int topClicks_ = 0;
+  int bottomClicks_ = 0;
+};
+
+TEST_F(SpinEditTest, NewEditHasItsStoredDefaults) {
+  EXPECT_EQ(edit_->text(), QStringLiteral("0"));
+  EXPECT_EQ(edit_->Alignment(), taLeftJustify);
+  EXPECT_TRUE(edit_->ArrowKeys());
+  EXPECT_EQ(edit_->ButtonKind(), bkDiagonal);
+  EXPECT_EQ(edit_->Decimal(), 2);
+  EXPECT_TRUE(edit_->EditorEnabled());
+  EXPECT_EQ(edit_->Increment(), 1.0);
+  EXPECT_EQ(edit_->MaxValue(), 0.0);
+  EXPECT_EQ(edit_->MinValue(), 0.0);
+  EXPECT_EQ(edit_->ValueType(), vtInteger);
+  EXPECT_EQ(edit_->Value(), 0.0);
+  EXPECT_FALSE(edit_->ReadOnly());
+  EXPECT_TRUE(edit_->AutoSelect());
+  ASSERT_NE(edit_->SpinButton(), nullptr);
+  EXPECT_EQ(edit_->UpDown(), nullptr);
+  EXPECT_LE(TRxSpinEdit::DefaultButtonWidth(), 15);
+  TRxSpinButton button;
+  EXPECT_EQ(button.size(), QSize(20, 20));
+  EXPECT_EQ(button.UpGlyph().size(), QSize(6, 6));
+}
+
+// ---- writing and reading the value
+
+struct SetValueRow {
+  const char* name;
+  TValueType type;
+  int decimals;
+  double minValue;
+  double maxValue;
+  double value;
+  const char* text;
+};
+class SetValueTest : public ::testing::TestWithParam<SetValueRow> {};
+
+TEST_P(SetValueTest, WritesTheClampedValueAsText) {
+  const SetValueRow& row = GetParam();
+  TRxSpinEdit edit;
+  edit.SetValueType(row.type);
+  edit.SetDecimal(row.decimals);
+  edit.SetMinValue(row.minValue);
+  edit.SetMaxValue(row.maxValue);
+  edit.SetValue(row.value);
+  EXPECT_EQ(edit.text().toStdString(), row.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SetValueTest,
+    ::testing::Values(SetValueRow{"ClampedToMax", vtInteger, 2, 0, 100, 150, "100"},
+                      SetValueRow{"ClampedToMin", vtInteger, 2, 0, 100, -3, "0"},
+                      SetValueRow{"EqualBoundsClampNothing", vtInteger, 2, 0, 0, 1e6, "1000000"},
+                      SetValueRow{"HalfRoundsDownToEven", vtInteger, 2, 0, 0, 2.5, "2"},
+                      SetValueRow{"HalfRoundsUpToEven", vtInteger, 2, 0, 0, 3.5, "4"},
+                      SetValueRow{"NegativeHalfToEven", vtInteger, 2, 0, 0, -2.5, "-2"},
+                      SetValueRow{"FloatHasExactDecimals", vtFloat, 2, 0, 0, 1, "1.00"},
+                      SetValueRow{"FloatKeepsFifteenDigits", vtFloat, 18, 0, 0, 0.1 + 0.2,
+                                  "0.300000000000000000"},
+                      SetValueRow{"FloatRoundsAtItsPlaces", vtFloat, 2, 0, 0, 123.456, "123.46"},
+                      SetValueRow{"FloatBeyondFifteenDigitsPadsZeros", vtFloat, 1, 0, 0,
+                                  1234567890123456789.0, "1234567890123460000.0"},
+                      SetValueRow{"FloatNeverShowsMinusZero", vtFloat, 2, 0, 0, -1e-9, "0.00"},
+                      SetValueRow{"HexUpperCase", vtHex, 2, 0, 0, 255, "FF"},
+                      SetValueRow{"HexRoundsHalfToEven", vtHex, 2, 0, 0, 10.5, "A"},
+                      SetValueRow{"HexNegative", vtHex, 2, 0, 0, -255, "-FF"},
+                      // Rounding a value beyond the integer range used to fail; it now saturates.
+                      SetValueRow{"HugeIntegerSaturates", vtInteger, 2, 0, 0, 1e30,
+                                  "9223372036854775807"}),
+    RowName());
+
+struct GetValueRow {
+  const char* name;
+  TValueType type;
+  double minValue;
+  const char* text;
+  double expected;
+};
+class GetValueTest : public ::testing::TestWithParam<GetValueRow> {};
+
+TEST_P(GetValueTest, ReadsTheTextOrFallsBackToMinValue) {
+  const GetValueRow& row = GetParam();
+  TRxSpinEdit edit;
+  edit.SetValueType(row.type);
+  edit.SetMinValue(row.minValue);
+  edit.setText(QString::fromUtf8(row.text));
+  EXPECT_EQ(edit.GetValue(), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, GetValueTest,
+    ::testing::Values(GetValueRow{"Integer", vtInteger, 0, "42", 42},
+                      GetValueRow{"IntegerWithBlanks", vtInteger, 0, " 42 ", 42},
+                      GetValueRow{"IntegerJunkIsTruncatedMin", vtInteger, 2.7, "junk", 2},
+                      GetValueRow{"NegativeMinTruncatesTowardZero", vtInteger, -2.7, "x", -2},
+                      GetValueRow{"IntegerTakesNoFraction", vtInteger, 0, "1.5", 0},
+                      GetValueRow{"FloatEmptyIsMin", vtFloat, 2.7, "", 2.7},
+                      GetValueRow{"FloatExponent", vtFloat, 0, "1e3", 1000},
+                      GetValueRow{"FloatCommaIsJunk", vtFloat, -1, "1,5", -1},
+                      GetValueRow{"Hex", vtHex, 0, "FF", 255},
+                      GetValueRow{"HexLowerCase", vtHex, 0, "ff", 255},
+                      GetValueRow{"HexTakesNoPrefix", vtHex, 0, "0x10", 0}),
+    RowName());
+
+TEST_F(SpinEditTest, IntegerReadsBackAsTruncatedInteger) {
+  edit_->SetValueType(vtFloat);
+  edit_->SetValue(-7.9);
+  EXPECT_EQ(edit_->GetAsInteger(), -7);
+  edit_->SetAsInteger(12);
+  EXPECT_EQ(edit_->text(), QStringLiteral("12.00"));
+}
+
+TEST_F(SpinEditTest, DecimalPointIsAFullStopUnderAGermanLocale) {
+  const QLocale previous;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  BeepCounter beeps;
+  edit_->SetValueType(vtFloat);
+  edit_->SetValue(1.5);
+  EXPECT_EQ(edit_->text(), QStringLiteral("1.50"));
+  edit_->setText(QStringLiteral("2.25"));
+  EXPECT_EQ(edit_->GetValue(), 2.25);
+  edit_->setText(QStringLiteral("3"));
+  QTest::keyClicks(edit_, QStringLiteral(",5"));
+  EXPECT_EQ(edit_->text(), QStringLiteral("35"));
+  EXPECT_EQ(beeps.Count(), 1);
+  QTest::keyClick(edit_, Qt::Key_Up);
+  EXPECT_EQ(edit_->text(), QStringLiteral("36.00"));
+  QLocale::setDefault(previous);
+}
+
+// ---- keys
+
+struct KeyRow {
+  const char* name;
+  TValueType type;
+  bool editorEnabled;
+  const char* start;
+  const char* typed;
+  const char* text;
+  int beeps;
+};
+class SpinKeyTest : public SpinEditTest, public ::testing::WithParamInterface<KeyRow> {};
+
+TEST_P(SpinKeyTest, RefusedKeysBeepAndAreDropped) {
+  const KeyRow& row = GetParam();
+  BeepCounter beeps;
+  edit_->SetValueType(row.type);
+  edit_->SetEditorEnabled(row.editorEnabled);
+  edit_->setText(QString::fromUtf8(row.start));
+  edit_->deselect();
+  edit_->end(false);
+  QTest::keyClicks(edit_, QString::fromUtf8(row.typed));
+  EXPECT_EQ(edit_->text().toStdString(), row.text);
+  EXPECT_EQ(beeps.Count(), row.beeps);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, SpinKeyTest,
+    ::testing::Values(KeyRow{"FloatTakesOnePoint", vtFloat, true, "1", ".5", "1.5", 0},
+                      KeyRow{"FloatSecondPointBeeps", vtFloat, true, "1.5", ".", "1.5", 1},
+                      KeyRow{"FloatTakesOneExponent", vtFloat, true, "1", "e-3", "1e-3", 0},
+                      KeyRow{"FloatEAfterEBeeps", vtFloat, true, "1E5", "e", "1E5", 1},
+                      KeyRow{"IntegerRefusesLetters", vtInteger, true, "1", "a.", "1", 2},
+                      KeyRow{"IntegerTakesSigns", vtInteger, true, "", "-4+", "-4+", 0},
+                      KeyRow{"HexTakesHexLetters", vtHex, true, "1", "aFg", "1aF", 1},
+                      KeyRow{"EditorDisabledRefusesDigits", vtInteger, false, "1", "5", "1", 1}),
+    RowName());
+
+TEST_F(SpinEditTest, BackspaceIsRefusedOnlyWithoutTheEditor) {
+  BeepCounter beeps;
+  edit_->setText(QStringLiteral("12"));
+  edit_->end(false);
+  QTest::keyClick(edit_, Qt::Key_Backspace);
+  EXPECT_EQ(edit_->text(), QStringLiteral("1"));
+  edit_->SetEditorEnabled(false);
+  QTest::keyClick(edit_, Qt::Key_Backspace);
+  QTest::keyClick(edit_, Qt::Key_Delete);
+  EXPECT_EQ(edit_->text(), QStringLiteral("1"));
+  EXPECT_EQ(beeps.Count(), 1);
+}
+
+TEST_F(SpinEditTest, ArrowKeysStepAndFireEventsOnce) {
+  edit_->SetMaxValue(10);
+  edit_->setText(QStringLiteral("9"));
+  ResetCounters();
+  QTest::keyClick(edit_, Qt::Key_Up);
+  EXPECT_EQ(edit_->text(), QStringLiteral("10"));
+  EXPECT_EQ(changes_, 1);
+  EXPECT_EQ(topClicks_, 1);
+  EXPECT_TRUE(edit_->isModified());
+  // At the bound the text stays: the step is reported, the change is not.
+  QTest::keyClick(edit_, Qt::Key_Up);
+  EXPECT_EQ(changes_, 1);
+  EXPECT_EQ(topClicks_, 2);
+  QTest::keyClick(edit_, Qt::Key_Down);
+  EXPECT_EQ(edit_->text(), QStringLiteral("9"));
+  EXPECT_EQ(changes_, 2);
+  EXPECT_EQ(bottomClicks_, 1);
+  edit_->SetArrowKeys(false);
+  QTest::keyClick(edit_, Qt::Key_Down);
+  EXPECT_EQ(edit_->text(), QStringLiteral("9"));
+}
+
+TEST_F(SpinEditTest, FloatStepsByItsIncrement) {
+  edit_->SetValueType(vtFloat);
+  edit_->SetIncrement(0.25);
+  edit_->SetValue(1);
+  QTest::keyClick(edit_, Qt::Key_Up);
+  QTest::keyClick(edit_, Qt::Key_Up);
+  EXPECT_EQ(edit_->text(), QStringLiteral("1.50"));
+}
+
+TEST_F(SpinEditTest, ReadOnlyEditOnlyBeepsWhenStepped) {
+  BeepCounter beeps;
+  edit_->SetReadOnly(true);
+  ResetCounters();
+  QTest::keyClick(edit_, Qt::Key_Up);
+  edit_->StepDown();
+  EXPECT_EQ(edit_->text(), QStringLiteral("0"));
+  EXPECT_EQ(beeps.Count(), 2);
+  EXPECT_EQ(topClicks_ + bottomClicks_ + changes_, 0);
+}
+
+TEST_F(SpinEditTest, WithoutTheEditorPasteDoesNothingButSteppingWorks) {
+  edit_->SetEditorEnabled(false);
+  QApplication::clipboard()->setText(QStringLiteral("77"));
+  edit_->selectAll();
+  QTest::keyClick(edit_, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(edit_->text(), QStringLiteral("0"));
+  QTest::keyClick(edit_, Qt::Key_X, Qt::ControlModifier);
+  EXPECT_EQ(edit_->text(), QStringLiteral("0"));
+  QTest::keyClick(edit_, Qt::Key_Up);
+  EXPECT_EQ(edit_->text(), QStringLiteral("1"));
+}
+
+// ---- focus
+
+TEST_F(SpinEditTest, OutOfRangeTextStaysUntilTheFocusLeaves) {
+  edit_->SetMinValue(0);
+  edit_->SetMaxValue(100);
+  edit_->selectAll();
+  QTest::keyClicks(edit_, QStringLiteral("150"));
+  EXPECT_EQ(edit_->text(), QStringLiteral("150"));
+  EXPECT_EQ(edit_->Value(), 150.0);
+  SendFocus(edit_, QEvent::FocusOut, Qt::TabFocusReason);
+  EXPECT_EQ(edit_->text(), QStringLiteral("100"));
+  // An in-range text is left as typed.
+  edit_->setText(QStringLiteral("007"));
+  SendFocus(edit_, QEvent::FocusOut, Qt::TabFocusReason);
+  EXPECT_EQ(edit_->text(), QStringLiteral("007"));
+}
+
+TEST_F(SpinEditTest, JunkTextIsReplacedByTheValueWhenTheFocusLeaves) {
+  // The text "1-2" used to stay on screen while the edit's value read as MinValue; leaving the
+  // edit now shows the value that the form reads.
+  edit_->SetMinValue(5);
+  edit_->SetMaxValue(50);
+  edit_->setText(QStringLiteral("1-2"));
+  SendFocus(edit_, QEvent::FocusOut, Qt::TabFocusReason);
+  EXPECT_EQ(edit_->text(), QStringLiteral("5"));
+}
+
+TEST_F(SpinEditTest, KeyboardFocusSelectsAllButAClickDoesNot) {
+  edit_->setText(QStringLiteral("123"));
+  edit_->deselect();
+  SendFocus(edit_, QEvent::FocusIn, Qt::MouseFocusReason);
+  EXPECT_FALSE(edit_->hasSelectedText());
+  SendFocus(edit_, QEvent::FocusIn, Qt::TabFocusReason);
+  EXPECT_EQ(edit_->selectedText(), QStringLiteral("123"));
+}
+
+// ---- value type and decimals
+
+struct TypeSwitchRow {
+  const char* name;
+  double increment;
+  double expectedIncrement;
+};
+class ValueTypeSwitchTest : public ::testing::TestWithParam<TypeSwitchRow> {};
+
+TEST_P(ValueTypeSwitchTest, FloatToIntegerKeepsTheValueAndRoundsTheIncrement) {
+  TRxSpinEdit edit;
+  edit.SetValueType(vtFloat);
+  edit.SetIncrement(GetParam().increment);
+  edit.SetValue(3.75);
+  // The text "3.75" used to be read as an integer after the switch and so became MinValue; it is
+  // now read as the float it was written as.
+  edit.SetValueType(vtInteger);
+  EXPECT_EQ(edit.text(), QStringLiteral("4"));
+  EXPECT_EQ(edit.Increment(), GetParam().expectedIncrement);
+}
+
+INSTANTIATE_TEST_SUITE_P(Increments, ValueTypeSwitchTest,
+                         ::testing::Values(TypeSwitchRow{"SmallBecomesOne", 0.4, 1},
+                                           TypeSwitchRow{"RoundsUp", 2.6, 3},
+                                           TypeSwitchRow{"HalfToEven", 2.5, 2}),
+                         RowName());
+
+TEST_F(SpinEditTest, DecimalChangeRewritesTheText) {
+  edit_->SetValueType(vtFloat);
+  edit_->SetValue(1.75);
+  edit_->SetDecimal(3);
+  EXPECT_EQ(edit_->text(), QStringLiteral("1.750"));
+  edit_->SetValueType(vtHex);
+  edit_->SetValue(255);
+  EXPECT_EQ(edit_->text(), QStringLiteral("FF"));
+  EXPECT_EQ(edit_->GetValue(), 255.0);
+}
+
+// ---- step buttons
+
+struct PartRow {
+  const char* name;
+  QPoint point;
+  QSize size;
+  bool lower;
+};
+class SpinPartTest : public ::testing::TestWithParam<PartRow> {};
+
+TEST_P(SpinPartTest, DiagonalSplitsTheButton) {
+  EXPECT_EQ(IsLowerSpinPart(GetParam().point, GetParam().size), GetParam().lower);
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, SpinPartTest,
+                         ::testing::Values(PartRow{"TopLeft", {0, 0}, {20, 20}, false},
+                                           PartRow{"BottomRight", {19, 19}, {20, 20}, true},
+                                           PartRow{"OnTheLineIsUpper", {10, 10}, {20, 20}, false},
+                                           PartRow{"JustBelowTheLine", {10, 11}, {20, 20}, true},
+                                           PartRow{"WideOnTheLine", {10, 5}, {20, 10}, false},
+                                           PartRow{"WideBelowTheLine", {10, 6}, {20, 10}, true}),
+                         RowName());
+
+TEST_F(SpinEditTest, HeldSpinButtonStepsAtOnceThenRepeats) {
+  TRxSpinButton* button = edit_->SpinButton();
+  QTimer* timer = button->findChild<QTimer*>(QStringLiteral("repeatTimer"));
+  ASSERT_NE(timer, nullptr);
+  window_->setFocus();
+  ResetCounters();
+  QTest::mousePress(button, Qt::LeftButton, {}, {3, 3});
+  EXPECT_TRUE(edit_->hasFocus());
+  EXPECT_EQ(edit_->text(), QStringLiteral("1"));
+  EXPECT_EQ(topClicks_, 1);
+  EXPECT_EQ(button->Down(), sbTopDown);
+  EXPECT_EQ(timer->interval(), 400);
+  FireTimer(timer);
+  EXPECT_EQ(edit_->text(), QStringLiteral("2"));
+  EXPECT_EQ(timer->interval(), 100);
+  // Dragged onto the other part nothing is pressed and nothing steps.
+  const QPoint lower(button->width() - 3, button->height() - 3);
+  QTest::mouseMove(button, lower);
+  EXPECT_EQ(button->Down(), sbNotDown);
+  FireTimer(timer);
+  EXPECT_EQ(edit_->text(), QStringLiteral("2"));
+  QTest::mouseMove(button, {3, 3});
+  FireTimer(timer);
+  EXPECT_EQ(edit_->text(), QStringLiteral("3"));
+  QTest::mouseRelease(button, Qt::LeftButton, {}, {3, 3});
+  EXPECT_EQ(button->Down(), sbNotDown);
+  EXPECT_EQ(topClicks_, 3);
+  EXPECT_EQ(changes_, 3);
+
+  QTest::mouseClick(button, Qt::LeftButton, {}, lower);
+  EXPECT_EQ(edit_->text(), QStringLiteral("2"));
+  EXPECT_EQ(bottomClicks_, 1);
+}
+
+TEST_F(SpinEditTest, StandardButtonsStepToo) {
+  edit_->SetButtonKind(bkStandard);
+  EXPECT_EQ(edit_->SpinButton(), nullptr);
+  ASSERT_NE(edit_->UpDown(), nullptr);
+  EXPECT_EQ(edit_->UpDown()->width(), TRxSpinEdit::DefaultButtonWidth());
+  QToolButton* up = edit_->UpDown()->UpButton();
+  QToolButton* down = edit_->UpDown()->DownButton();
+  QTest::mouseClick(up, Qt::LeftButton, {}, up->rect().center());
+  QTest::mouseClick(up, Qt::LeftButton, {}, up->rect().center());
+  QTest::mouseClick(down, Qt::LeftButton, {}, down->rect().center());
+  EXPECT_EQ(edit_->text(), QStringLiteral("1"));
+  EXPECT_EQ(topClicks_, 2);
+  EXPECT_EQ(bottomClicks_, 1);
+}
+
+TEST(SpinEditDialogTest, EnterPressesTheDefaultButtonAndEscapeCancels) {
+  QDialog dialog;
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* edit = new TRxSpinEdit(&dialog);
+  auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+  layout->addWidget(edit);
+  layout->addWidget(ok);
+  ok->setDefault(true);
+  int pressed = 0;
+  QObject::connect(ok, &QPushButton::clicked, [&] { ++pressed; });
+  dialog.show();
+  dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(pressed, 1);
+  EXPECT_EQ(edit->text(), QStringLiteral("0"));
+  QTest::keyClick(edit, Qt::Key_Escape);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+}
+
+}  // namespace
+}  // namespace tovix

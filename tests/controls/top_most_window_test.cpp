@@ -1,0 +1,98 @@
+#include "controls/top_most_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QWindow>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+
+namespace tovix {
+namespace {
+
+bool OnTopFlag(const QWidget& form) {
+  return form.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+// Records each event with the value the component and the window show at that moment.
+struct Recorder {
+  std::vector<std::string> log;
+  void Watch(TTopMostWindow& top, const QWidget& form) {
+    auto note = [this, &top, &form](const char* name) {
+      log.push_back(std::string(name) + (top.AlwaysOnTop() ? " on" : " off") +
+                    (OnTopFlag(form) ? "/flag" : "/-"));
+    };
+    QObject::connect(&top, &TTopMostWindow::OnBeforeChange, [note] { note("before"); });
+    QObject::connect(&top, &TTopMostWindow::OnAfterChange, [note] { note("after"); });
+  }
+};
+
+TEST(TopMostWindow, StartsOffAndLeavesTheWindowAlone) {
+  QWidget form;
+  TTopMostWindow top(&form);
+  EXPECT_FALSE(top.AlwaysOnTop());
+  EXPECT_FALSE(OnTopFlag(form));
+}
+
+TEST(TopMostWindow, OwnerThatIsNoWindowIsRefused) {
+  QWidget form;
+  QWidget* child = new QWidget(&form);
+  try {
+    TTopMostWindow top(child);
+    FAIL() << "a child widget was accepted as owner";
+  } catch (const TovixError& e) {
+    EXPECT_EQ(std::string(e.what()), "Invalid class typecast");
+  }
+  EXPECT_THROW(TTopMostWindow top(nullptr), TovixError);
+}
+
+TEST(TopMostWindow, EventsComeOnceAroundTheChange) {
+  QWidget form;
+  TTopMostWindow top(&form);
+  Recorder rec;
+  rec.Watch(top, form);
+
+  top.SetAlwaysOnTop(true);
+  top.SetAlwaysOnTop(true);  // the same value: nothing
+  EXPECT_EQ(rec.log, (std::vector<std::string>{"before off/-", "after on/flag"}));
+
+  rec.log.clear();
+  top.SetAlwaysOnTop(false);
+  top.SetAlwaysOnTop(false);
+  EXPECT_EQ(rec.log, (std::vector<std::string>{"before on/flag", "after off/-"}));
+}
+
+TEST(TopMostWindow, ShownWindowKeepsItsPlaceAndNativeWindow) {
+  QWidget form;
+  form.setGeometry(40, 50, 220, 130);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  QWindow* native = form.windowHandle();
+  const QRect before = form.geometry();
+  TTopMostWindow top(&form);
+
+  top.SetAlwaysOnTop(true);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.windowHandle(), native);  // not re-created, so not hidden and shown again
+  EXPECT_EQ(form.geometry(), before);
+  EXPECT_TRUE(native->flags().testFlag(Qt::WindowStaysOnTopHint));
+
+  top.SetAlwaysOnTop(false);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_FALSE(native->flags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_FALSE(OnTopFlag(form));
+}
+
+TEST(TopMostWindow, StateSetBeforeTheFirstShowIsKept) {
+  QWidget form;
+  TTopMostWindow top(&form);
+  top.SetAlwaysOnTop(true);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  EXPECT_TRUE(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+}  // namespace
+}  // namespace tovix

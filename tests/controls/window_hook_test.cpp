@@ -1,0 +1,124 @@
+#include "controls/window_hook.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+#include <QVBoxLayout>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tovix {
+namespace {
+
+using Log = std::vector<std::string>;
+
+// A shown window with a line edit that the hooks watch; every hook writes its key presses into
+// one log, with what the line edit held at that moment.
+class WindowHookTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<QWidget>();
+    auto* layout = new QVBoxLayout(form.get());
+    edit = new QLineEdit(form.get());
+    layout->addWidget(edit);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  }
+
+  // name: "before"/"after" hooks that log key presses; `stopKey` is Handled.
+  THookMessageEvent Logger(const std::string& name, int stopKey = 0) {
+    return [this, name, stopKey](TRxWindowHook*, QEvent* event, bool& handled) {
+      if (event->type() != QEvent::KeyPress) return;
+      auto* key = static_cast<QKeyEvent*>(event);
+      log.push_back(name + " " + key->text().toStdString() + " [" + edit->text().toStdString() +
+                    "]");
+      if (key->key() == stopKey) handled = true;
+    };
+  }
+
+  std::unique_ptr<QWidget> form;
+  QLineEdit* edit = nullptr;
+  Log log;
+};
+
+TEST_F(WindowHookTest, BeforeRunsNewestFirstAndAfterSeesTheWidgetsResult) {
+  TRxWindowHook older;
+  TRxWindowHook newer;
+  older.BeforeMessage = Logger("older before");
+  older.AfterMessage = Logger("older after");
+  newer.BeforeMessage = Logger("newer before");
+  older.SetWinControl(edit);
+  newer.SetWinControl(edit);
+  QTest::keyClick(edit, Qt::Key_A);
+  EXPECT_EQ(log, (Log{"newer before a []", "older before a []", "older after a [a]"}));
+}
+
+TEST_F(WindowHookTest, HandledKeepsTheEventFromOlderHooksAndTheWidget) {
+  TRxWindowHook older;
+  TRxWindowHook newer;
+  older.BeforeMessage = Logger("older before");
+  newer.BeforeMessage = Logger("newer before", Qt::Key_X);
+  newer.AfterMessage = Logger("newer after", Qt::Key_X);
+  older.AfterMessage = Logger("older after");
+  older.SetWinControl(edit);
+  newer.SetWinControl(edit);
+  QTest::keyClicks(edit, "x");
+  EXPECT_EQ(edit->text(), "");
+  // The after walk starts afresh and ends at the first hook that handles it.
+  EXPECT_EQ(log, (Log{"newer before x []", "newer after x []"}));
+}
+
+TEST_F(WindowHookTest, InactiveHookSeesNothingUntilActivatedAgain) {
+  TRxWindowHook hook;
+  EXPECT_TRUE(hook.Active());
+  EXPECT_EQ(hook.WinControl(), nullptr);
+  hook.BeforeMessage = Logger("hook");
+  hook.SetWinControl(edit);
+  hook.SetActive(false);
+  QTest::keyClick(edit, Qt::Key_A);
+  hook.SetActive(true);
+  QTest::keyClick(edit, Qt::Key_B);
+  EXPECT_EQ(log, (Log{"hook b [a]"}));
+}
+
+TEST_F(WindowHookTest, MovingToAnotherWidgetLeavesTheFirstOne) {
+  auto* other = new QLineEdit(form.get());
+  form->layout()->addWidget(other);
+  TRxWindowHook hook;
+  hook.BeforeMessage = Logger("hook");
+  hook.SetWinControl(edit);
+  hook.SetWinControl(other);
+  QTest::keyClick(edit, Qt::Key_A);
+  QTest::keyClick(other, Qt::Key_B);
+  EXPECT_EQ(log, (Log{"hook b [a]"}));
+}
+
+TEST_F(WindowHookTest, DestroyedWidgetClearsWinControl) {
+  auto* other = new QLineEdit(form.get());
+  TRxWindowHook hook;
+  hook.SetWinControl(other);
+  delete other;
+  EXPECT_EQ(hook.WinControl(), nullptr);
+  hook.SetActive(false);  // nothing left to unhook
+  hook.SetActive(true);
+}
+
+TEST_F(WindowHookTest, FreedHookLeavesTheOthersWorking) {
+  TRxWindowHook older;
+  older.BeforeMessage = Logger("older");
+  older.SetWinControl(edit);
+  {
+    TRxWindowHook newer;
+    newer.BeforeMessage = Logger("newer");
+    newer.AfterMessage = Logger("newer after");
+    newer.SetWinControl(edit);
+  }
+  QTest::keyClick(edit, Qt::Key_A);
+  EXPECT_EQ(log, (Log{"older a []"}));
+  EXPECT_EQ(edit->text(), "a");
+}
+
+}  // namespace
+}  // namespace tovix
