@@ -1,1 +1,241 @@
+// The backtracking interpreter of the byte program.
+//
+// Failure points (where to resume, text position, trail height) live on one stack. Register
+// changes are logged on a trail while a failure point exists, and popping a failure point
+// undoes the trail back to its height, so each failure point restores the registers it saw.
+// Two budgets keep a pathological pattern from running away: the failure points created (a
+// pop never outnumbers them, and no path runs backwards without creating one, so they bound
+// the work) and the size of either stack. Running out gives -2.
+
+#include <cstring>
+
+#include "core/errors.h"
 #include "core/regex_internal.h"
+
+namespace tovix::regex_internal {
+
+namespace {
+
+inline bool SetHas(const uint8_t* map, uint8_t c) {
+  return (map[c >> 3] >> (c & 7)) & 1;
+}
+
+}  // namespace
+
+int Matcher::Match(const Program& program, std::string_view text, size_t start) {
+  const uint8_t* const code = program.code.data();
+  const uint8_t* const s = reinterpret_cast<const uint8_t*>(text.data());
+  const int n = static_cast<int>(text.size());
+  const std::array<uint8_t, 256>& classes = program.classes;
+  const int32_t* const guard = program.guard.empty() ? nullptr : program.guard.data();
+  const int groups = program.groupCount;
+
+  const size_t slotCount = static_cast<size_t>(kSlotGuard + program.guardCount);
+  if (slots_.size() < slotCount) slots_.resize(slotCount, -1);
+  int32_t* const slot = slots_.data();
+  for (int r = 1; r <= groups; ++r) {
+    slot[kSlotStart + r] = -1;
+    slot[kSlotEnd + r] = -1;
+  }
+  failures_.clear();
+  trail_.clear();
+  peakStack_ = 0;
+  int64_t steps = 0;
+
+  int pc = 0;
+  int t = static_cast<int>(start);
+
+  auto isWord = [&](int i) { return i >= 0 && i < n && (classes[s[i]] & kClassWord) != 0; };
+  // Logs the old value only while a failure point could want it back.
+  auto setSlot = [&](int index, int32_t value) -> bool {
+    if (!failures_.empty()) {
+      if (trail_.size() >= stackLimit_) return false;
+      trail_.push_back({index, slot[index]});
+    }
+    slot[index] = value;
+    return true;
+  };
+  auto push = [&](int32_t resumeAt) -> bool {
+    if (failures_.size() >= stackLimit_ || ++steps > stepLimit_) return false;
+    failures_.push_back({resumeAt, t, static_cast<int32_t>(trail_.size())});
+    if (failures_.size() > peakStack_) peakStack_ = failures_.size();
+    return true;
+  };
+  auto target = [&](int at) { return at + 3 + ReadDisplacement(code + at + 1); };
+
+  for (;;) {
+    switch (code[pc]) {
+      case kEnd: {
+        regStart_[0] = static_cast<int>(start);
+        regEnd_[0] = t;
+        for (int r = 1; r <= groups; ++r) {
+          regStart_[r] = slot[kSlotStart + r];
+          regEnd_[r] = slot[kSlotEnd + r];
+        }
+        return t - static_cast<int>(start);
+      }
+      case kLineStart:
+        if (t != 0 && s[t - 1] != '\n') goto fail;
+        ++pc;
+        break;
+      case kLineEnd:
+        if (t != n && s[t] != '\n') goto fail;
+        ++pc;
+        break;
+      case kSet:
+        if (t >= n || !SetHas(code + pc + 1, s[t])) goto fail;
+        ++t;
+        pc += 1 + kSetBytes;
+        break;
+      case kExact:
+        if (t >= n || s[t] != code[pc + 1]) goto fail;
+        ++t;
+        pc += 2;
+        break;
+      case kAny:
+        if (t >= n || s[t] == '\n') goto fail;
+        ++t;
+        ++pc;
+        break;
+      case kStartRegister:
+        if (!setSlot(kSlotPending + code[pc + 1], t)) return -2;
+        pc += 2;
+        break;
+      case kEndRegister: {
+        const int r = code[pc + 1];
+        if (!setSlot(kSlotStart + r, slot[kSlotPending + r]) || !setSlot(kSlotEnd + r, t)) {
+          return -2;
+        }
+        pc += 2;
+        break;
+      }
+      case kMatchRegister: {
+        const int r = code[pc + 1];
+        if (r > groups) goto fail;
+        const int from = slot[kSlotStart + r];
+        const int to = slot[kSlotEnd + r];
+        if (from < 0 || to < from) goto fail;
+        const int len = to - from;
+        if (n - t < len || std::memcmp(s + from, s + t, static_cast<size_t>(len)) != 0) goto fail;
+        t += len;
+        pc += 2;
+        break;
+      }
+      case kJump:
+      case kStarJump:
+        // A loop back-edge after an iteration that consumed nothing leaves the loop.
+        if (guard && guard[pc] >= 0 && slot[kSlotGuard + guard[pc]] == t) {
+          pc += 3;
+          break;
+        }
+        pc = target(pc);
+        break;
+      case kFailureJump:
+        if (!push(target(pc))) return -2;
+        if (guard && guard[pc] >= 0 && !setSlot(kSlotGuard + guard[pc], t)) return -2;
+        pc += 3;
+        break;
+      case kUpdateFailureJump: {
+        // The loop's single failure point now resumes after this iteration. The first time
+        // round a "+" loop the top is the dummy entry point, which becomes the real exit.
+        const int head = target(pc);
+        if (failures_.empty()) throw ERegularExpression("Abnormal error, contact author!!");
+        FailurePoint& top = failures_.back();
+        top.pc = target(head);
+        top.text = t;
+        top.trail = static_cast<int32_t>(trail_.size());
+        if (++steps > stepLimit_) return -2;
+        pc = head + 3;
+        break;
+      }
+      case kDummyFailureJump:
+        if (!push(-1)) return -2;
+        if (guard && guard[pc] >= 0 && !setSlot(kSlotGuard + guard[pc], t)) return -2;
+        pc = target(pc);
+        break;
+      case kSubjectStart:
+        if (t != 0) goto fail;
+        ++pc;
+        break;
+      case kSubjectEnd:
+        if (t != n) goto fail;
+        ++pc;
+        break;
+      case kWordStart:
+        if (!isWord(t) || isWord(t - 1)) goto fail;
+        ++pc;
+        break;
+      case kWordEnd:
+        if (!isWord(t - 1) || isWord(t)) goto fail;
+        ++pc;
+        break;
+      case kWordBoundary:
+        if (isWord(t - 1) == isWord(t)) goto fail;
+        ++pc;
+        break;
+      case kNotWordBoundary:
+        if (isWord(t - 1) != isWord(t)) goto fail;
+        ++pc;
+        break;
+      case kClass:
+        if (t >= n || (classes[s[t]] & code[pc + 1]) == 0) goto fail;
+        ++t;
+        pc += 2;
+        break;
+      case kNotClass:
+        if (t >= n || (classes[s[t]] & code[pc + 1]) != 0) goto fail;
+        ++t;
+        pc += 2;
+        break;
+      case kRepeatOne: {
+        // The body (one character instruction, already matched once) repeats as far as it
+        // goes; no shorter run can help, so the loop's failure point is dropped.
+        const uint8_t* body = code + target(pc) + 3;
+        switch (body[0]) {
+          case kExact:
+            while (t < n && s[t] == body[1]) ++t;
+            break;
+          case kSet:
+            while (t < n && SetHas(body + 1, s[t])) ++t;
+            break;
+          case kAny:
+            while (t < n && s[t] != '\n') ++t;
+            break;
+          case kClass:
+            while (t < n && (classes[s[t]] & body[1]) != 0) ++t;
+            break;
+          case kNotClass:
+            while (t < n && (classes[s[t]] & body[1]) == 0) ++t;
+            break;
+          default:
+            throw ERegularExpression("Unknown regex opcode: memory corrupted?");
+        }
+        if (failures_.empty()) throw ERegularExpression("Abnormal error, contact author!!");
+        failures_.pop_back();
+        pc += 3;
+        break;
+      }
+      default:
+        throw ERegularExpression("Unknown regex opcode: memory corrupted?");
+    }
+    continue;
+
+  fail:
+    for (;;) {
+      if (failures_.empty()) return -1;
+      const FailurePoint f = failures_.back();
+      failures_.pop_back();
+      while (trail_.size() > static_cast<size_t>(f.trail)) {
+        slot[trail_.back().slot] = trail_.back().old;
+        trail_.pop_back();
+      }
+      if (f.pc >= 0) {
+        pc = f.pc;
+        t = f.text;
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace tovix::regex_internal
