@@ -12,18 +12,16 @@ namespace {
 
 const TNoDevelopmentPlan kNoPlan;
 
-// Files item `index` under `newKey`. An owning list cannot hand its object to another item,
-// so the item keeps its object and takes the new text: the list is unsorted for the change
-// and sorted again. Refused before anything changes when the key is taken.
+// Files item `index` under `newKey`, keeping its object. Refused before anything changes when
+// the key is taken.
 template <class Ptr>
 void RekeyItem(TFStringList<Ptr>& list, int index, std::string newKey) {
   if (list.Duplicates() != TDuplicates::Accept) {
     int at = 0;
     if (list.Find(newKey, at) && at != index) string_list_detail::ThrowDuplicateError();
   }
-  list.SetSorted(false);
-  list.Put(index, std::move(newKey));
-  list.SetSorted(true);
+  Ptr object = list.Extract(index);
+  list.AddObject(std::move(newKey), std::move(object));
 }
 
 template <class List, class T>

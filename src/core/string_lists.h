@@ -146,6 +146,14 @@ class TStringListBase {
   // Removes the item; an owning list frees its object.
   void Delete(int index) { items_.erase(items_.begin() + CheckedIndex(index)); }
 
+  // Removes the item and hands its object to the caller (an owning list gives up ownership).
+  Ptr Extract(int index) {
+    auto at = items_.begin() + CheckedIndex(index);
+    Ptr object = std::move(at->object);
+    items_.erase(at);
+    return object;
+  }
+
   // Removes every item (an owning list frees the objects) and releases the array.
   void Clear() { Items().swap(items_); }
 

@@ -349,6 +349,12 @@ TEST(OwningLists, FreeTheirObjects) {
     EXPECT_EQ(list.Object(1), raw);  // the existing item took the new object
     EXPECT_EQ(freed, 4);
     EXPECT_EQ(list.Count(), 2);
+    // Re-filing an object under a new key hands it over without freeing it.
+    std::unique_ptr<Counted> moved = list.Extract(0);
+    EXPECT_EQ(list.Count(), 1);
+    list.AddObject("zz", std::move(moved));
+    EXPECT_EQ(freed, 4);
+    EXPECT_EQ(list.Count(), 2);
   }
   EXPECT_EQ(freed, 6);
 
