@@ -22,6 +22,10 @@ fs::path ReportsDir(const std::string& game) {
   return fs::exists(p, ec) ? p : fs::path();
 }
 
+fs::path SamplesDir() {
+  return fs::path(TOVIX_SAMPLES_DEFAULT);
+}
+
 std::string ReadFileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());

@@ -13,6 +13,9 @@ std::filesystem::path DataDir();
 // it is not present on this machine. Tests that need one call GTEST_SKIP() on an empty path.
 std::filesystem::path ReportsDir(const std::string& game);
 
+// samples of the source tree (the bundled sample game is samples/demo).
+std::filesystem::path SamplesDir();
+
 // Whole file as bytes; throws std::runtime_error when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);
 

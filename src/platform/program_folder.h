@@ -1,0 +1,15 @@
+#pragma once
+// The program folder: where Tovix.ini, TovixStore3.ini, ExtrInf.ini and the orders and notes files
+// of the user live.
+
+#include <filesystem>
+
+namespace tovix {
+
+// $TOVIX_HOME when it is set (created when missing); else the executable's folder `exeDir` when
+// it holds Tovix.ini (a copy kept beside the program); else the user's data folder for Tovix
+// (~/.local/share/Tovix), created when missing. Always absolute. Throws EFileError when the
+// folder cannot be created.
+std::filesystem::path ProgramFolder(const std::filesystem::path& exeDir);
+
+}  // namespace tovix

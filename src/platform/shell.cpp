@@ -1,0 +1,66 @@
+#include "platform/shell.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+
+namespace tovix {
+
+QString DisplayText(std::string_view text) {
+  QString s = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return s;
+}
+
+bool YesNoBox(const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), DisplayText(text),
+                  QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+  // Texts may quote report contents; never let them be read as markup.
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
+int RunAndWait(const QString& program, const QStringList& args) {
+  QProcess process;
+  process.setProgram(program);
+  process.setArguments(args);
+  // The child gets none of our handles: no terminal input, its output goes nowhere.
+  process.setStandardInputFile(QProcess::nullDevice());
+  process.setStandardOutputFile(QProcess::nullDevice());
+  process.setStandardErrorFile(QProcess::nullDevice());
+  process.start();
+  if (!process.waitForStarted(-1)) return -1;
+  if (QCoreApplication::instance() != nullptr) {
+    // A nested loop keeps the windows painted; user input stays queued until the program ends.
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    if (process.state() != QProcess::NotRunning) loop.exec(QEventLoop::ExcludeUserInputEvents);
+  } else {
+    process.waitForFinished(-1);
+  }
+  if (process.exitStatus() == QProcess::CrashExit) return -1;
+  return process.exitCode();
+}
+
+int RunAndWait(const std::string& program, const std::vector<std::string>& args) {
+  QStringList list;
+  list.reserve(static_cast<qsizetype>(args.size()));
+  for (const std::string& a : args) list << QFile::decodeName(QByteArray::fromStdString(a));
+  return RunAndWait(QFile::decodeName(QByteArray::fromStdString(program)), list);
+}
+
+std::string FileVersionString() {
+  // Always four numbers, however many the project's version names.
+  std::string version = TOVIX_VERSION;
+  int parts = 1;
+  for (char c : version)
+    if (c == '.') ++parts;
+  for (; parts < 4; ++parts) version += ".0";
+  return version;
+}
+
+}  // namespace tovix

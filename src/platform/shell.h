@@ -1,0 +1,30 @@
+#pragma once
+// Questions, outside programs and the program's version: the shell services the windows share.
+
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovix {
+
+// A fixed 8-bit message as a box shows it: Latin-1 decoded, "\r" (or "\r\n") as a line break.
+QString DisplayText(std::string_view text);
+
+// Modal question box with the caption "Confirm", Yes and No buttons and the question icon, owned
+// by the active window. True on Yes; No, Escape and closing the box give false.
+bool YesNoBox(const std::string& text);
+
+// Starts `program` with `args` as its argument list (never through a shell, so blanks and quotes
+// in an argument reach the program as they are) and waits for it. While it runs, timers and
+// painting go on but user input waits until it ends, so nobody acts on half-done work. Returns
+// the exit code; -1 when the program cannot be started or is killed by a signal.
+int RunAndWait(const QString& program, const QStringList& args);
+// The same with file-system byte strings (decoded the way file names are).
+int RunAndWait(const std::string& program, const std::vector<std::string>& args);
+
+// The program's version as four dotted numbers, e.g. "0.1.0.0".
+std::string FileVersionString();
+
+}  // namespace tovix

@@ -1,0 +1,62 @@
+#pragma once
+// The base of every tool window: one instance for the whole run, closing only hides it, and its
+// placement and "ShowOnStartup" live in the settings store under a fixed state name (the
+// window's design caption), whatever its title says at the moment.
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "core/save_state.h"
+
+namespace tovix {
+
+// The screens' rectangles, the primary first, for the placement rules.
+std::vector<TScreenRect> ScreenRects();
+// The window's normal (restored) rectangle and its state, as the placement rules store them.
+TScreenRect NormalRectOf(const QWidget& window);
+TWindowShowState ShowStateOf(const QWidget& window);
+// Applies what the placement rules decided.
+void ApplyPlacementChange(QWidget& window, const TPlacementChange& change);
+
+class TToolWindow : public QWidget, public IFormState {
+  Q_OBJECT
+
+ public:
+  // `stateName` is the design caption; it is also the first window title. `helpContext` is the
+  // topic number F1 opens for this window (0 for the introduction).
+  TToolWindow(std::string stateName, int helpContext, TznSaveState& store,
+              QWidget* parent = nullptr);
+
+  std::string StateSectionName() const override { return stateName_; }
+  // Restores the placement and reads "ShowOnStartup" (default false), then the window's own keys.
+  void LoadState() override;
+  // Writes the placement and "ShowOnStartup" (whether the window is shown now), then the
+  // window's own keys.
+  void SaveState() override;
+
+  bool ShowOnStartup() const { return showOnStartup_; }
+  void SetShowOnStartup(bool on) { showOnStartup_ = on; }
+  int HelpContext() const { return helpContext_; }
+  TznSaveState& Store() const { return store_; }
+
+ protected:
+  // The window's own settings, after the common ones.
+  virtual void LoadOwnState() {}
+  virtual void SaveOwnState() {}
+  // The section that holds "ShowOnStartup" (the map keeps it per game).
+  virtual std::string ShowOnStartupSection() const { return stateName_; }
+  virtual bool IsMainWindow() const { return false; }
+  // A window whose border the user cannot resize keeps its own size when restored.
+  virtual bool IsFixedSize() const { return false; }
+  // Closing a tool window hides it; it lives until the program ends.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  std::string stateName_;
+  int helpContext_;
+  TznSaveState& store_;
+  bool showOnStartup_ = false;
+};
+
+}  // namespace tovix

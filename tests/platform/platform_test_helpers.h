@@ -1,0 +1,87 @@
+#pragma once
+// Helpers of the platform and dialog tests: answering the modal windows the code under test
+// opens, and setting environment variables for one test.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tovix::test {
+
+// Names the rows of a parameterized test after their `name` field.
+template <class Row>
+std::string RowName(const ::testing::TestParamInfo<Row>& row) {
+  return row.param.name;
+}
+
+// While it lives, hands every modal window that opens to `answer` (which must close it) and
+// counts them. It runs inside the window's own event loop.
+class ModalAnswerer : public QObject {
+ public:
+  explicit ModalAnswerer(std::function<void(QWidget*)> answer) : answer_(std::move(answer)) {
+    timer_.setInterval(0);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (modal == nullptr) return;
+      if (modal == last_) {
+        // An answer that did not close its window would hang the test.
+        if (shownFor_.elapsed() < 5000) return;
+        ADD_FAILURE() << "A modal window stayed open: " << modal->windowTitle().toStdString();
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+          dialog->reject();
+        else
+          modal->close();
+        return;
+      }
+      last_ = modal;
+      shownFor_.start();
+      ++count_;
+      answer_(modal);
+    });
+    timer_.start();
+  }
+  int Count() const { return count_; }
+
+ private:
+  std::function<void(QWidget*)> answer_;
+  QTimer timer_;
+  QPointer<QWidget> last_;
+  QElapsedTimer shownFor_;
+  int count_ = 0;
+};
+
+// Sets (or, with nullopt, removes) an environment variable until the end of the scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value)
+      setenv(name, value->c_str(), 1);
+    else
+      unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+}  // namespace tovix::test

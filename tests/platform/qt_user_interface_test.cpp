@@ -1,0 +1,97 @@
+#include "platform/qt_user_interface.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+
+#include "platform/platform_test_helpers.h"
+
+namespace tovix {
+namespace {
+
+// What one shown box said, and whether it scrolls.
+struct Shown {
+  QString title;
+  QString text;
+  bool scrolls = false;
+  bool plain = false;
+};
+
+// Closes every box it sees and keeps what it said.
+class BoxReader {
+ public:
+  BoxReader()
+      : answerer_([this](QWidget* w) {
+          Shown s;
+          s.title = w->windowTitle();
+          if (auto* box = qobject_cast<QMessageBox*>(w)) {
+            s.text = box->text();
+            s.plain = box->textFormat() == Qt::PlainText;
+            box->button(QMessageBox::Ok)->click();
+          } else if (auto* view = w->findChild<QPlainTextEdit*>()) {
+            s.text = view->toPlainText();
+            s.scrolls = true;
+            s.plain = true;
+            w->close();
+          } else {
+            w->close();
+          }
+          shown.push_back(s);
+        }) {}
+  std::vector<Shown> shown;
+
+ private:
+  test::ModalAnswerer answerer_;
+};
+
+TEST(QtUserInterface, AMessageIsATovixBoxWithLineBreaks) {
+  TQtUserInterface ui(nullptr);
+  BoxReader reader;
+  // Report text may look like markup; it is shown as it is.
+  ui.ShowMessage("Race <b>Ulf</b> unknown:\rk012.txt");
+  ASSERT_EQ(reader.shown.size(), 1u);
+  EXPECT_EQ(reader.shown[0].title, QStringLiteral("Tovix"));
+  EXPECT_EQ(reader.shown[0].text, QStringLiteral("Race <b>Ulf</b> unknown:\nk012.txt"));
+  EXPECT_TRUE(reader.shown[0].plain);
+  EXPECT_FALSE(reader.shown[0].scrolls);
+}
+
+// The messages of one load come together in one box, not one box after another.
+TEST(QtUserInterface, MessagesOfOneLoadShareOneBox) {
+  TQtUserInterface ui(nullptr);
+  BoxReader reader;
+  ui.ShowMessages({"first", "second\rline", "third"});
+  ASSERT_EQ(reader.shown.size(), 1u);
+  EXPECT_EQ(reader.shown[0].title, QStringLiteral("Tovix"));
+  EXPECT_EQ(reader.shown[0].text, QStringLiteral("first\n\nsecond\nline\n\nthird"));
+}
+
+TEST(QtUserInterface, AlongListOfMessagesScrolls) {
+  TQtUserInterface ui(nullptr);
+  BoxReader reader;
+  std::vector<std::string> texts;
+  QString expected;
+  for (int i = 0; i < 40; ++i) {
+    texts.push_back("Error - Turn: " + std::to_string(i));
+    if (i > 0) expected += QStringLiteral("\n\n");
+    expected += QStringLiteral("Error - Turn: %1").arg(i);
+  }
+  ui.ShowMessages(texts);
+  ASSERT_EQ(reader.shown.size(), 1u);
+  EXPECT_TRUE(reader.shown[0].scrolls);
+  EXPECT_EQ(reader.shown[0].title, QStringLiteral("Tovix"));
+  EXPECT_EQ(reader.shown[0].text, expected);
+}
+
+TEST(QtUserInterface, NoMessagesShowNoBox) {
+  TQtUserInterface ui(nullptr);
+  BoxReader reader;
+  ui.ShowMessages({});
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(reader.shown.empty());
+}
+
+}  // namespace
+}  // namespace tovix
