@@ -301,6 +301,13 @@ class IDevPlanetRecord {
  public:
   // The industry the plan expects the planet to work with this turn.
   virtual float ProjectedIndustry() const = 0;
+  // The planet is on the planner's Developing list.
+  virtual bool ToDevelop() const = 0;
+  // Figures of the projection; turn index 0 is the current turn, 1 the next.
+  virtual float Colonists(int turnIndex) const = 0;  // COL stock
+  virtual float Capital(int turnIndex) const = 0;    // CAP stock
+  virtual float Population(int turnIndex) const = 0;
+  virtual float Industry(int turnIndex) const = 0;
 
  protected:
   ~IDevPlanetRecord() = default;

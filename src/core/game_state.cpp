@@ -1,5 +1,7 @@
 #include "core/game_state.h"
 
+#include "core/home_clusters.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -171,6 +173,8 @@ bool GameState::RemovePlanet(TPlanet* planet) {
 }
 
 void GameState::ForgetPlanet(const TPlanet* planet) {
+  // The cluster counting holds planets of the first turns; it is not worth keeping in step.
+  HomeClusters.reset();
   Forget(SelectedPlanet, planet);
   Forget(SelectedPlanet2, planet);
   for (auto [key, race] : Players) {

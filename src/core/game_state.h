@@ -22,6 +22,8 @@
 
 namespace tovix {
 
+class THomeClusterCounter;
+
 // Distance of two map points (hundredths). In "Galaxy NG" games on a "Spherical" map the map
 // wraps at its edges, so the shorter way round counts.
 float PlanetDistance(const TGameSettings& settings, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
@@ -70,6 +72,8 @@ class GameState {
   std::string GameName;
   int32_t ReportLetterIndex = 0;  // 1 for the user's own report
   int32_t PlanetNumberCounter = 0;
+  // The home-cluster counting's tables while the first turns are read (home_clusters.h).
+  std::unique_ptr<THomeClusterCounter> HomeClusters;
 
   // The development planner's records; a plan that holds no planet until one is set.
   const IDevelopmentPlan& DevelopmentPlan() const { return *plan_; }

@@ -460,6 +460,11 @@ struct FixedPlan : IDevelopmentPlan {
   struct Record : IDevPlanetRecord {
     float industry = 0;
     float ProjectedIndustry() const override { return industry; }
+    bool ToDevelop() const override { return true; }
+    float Colonists(int) const override { return 0; }
+    float Capital(int) const override { return 0; }
+    float Population(int) const override { return 0; }
+    float Industry(int) const override { return industry; }
   };
   const TPlanet* planet = nullptr;
   Record record;

@@ -1,0 +1,164 @@
+#pragma once
+// The turn report reader: reads every report of the chosen game (turns 0 to 800, the user's
+// own letter first, then each ally's) into the GameState.
+//
+// A report is loaded whole into a line parser; its section header lines (lines that begin with
+// a tab) are indexed once, and each section is read by its own reader through the word parser.
+// A fault inside one section is reported with "Error - Turn: %d Player: %s Report: %s !" and
+// reading goes on with the next section: a broken report never takes the program down.
+//
+// Messages of one load are collected (Messages()); the reader never shows a box itself, so the
+// start-up can show the collected messages together once the load ends.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/game_state.h"
+#include "core/regex.h"
+#include "core/str_parse.h"
+#include "core/user_interface.h"
+
+namespace tovix {
+
+// A coordinate as the planet tables write it: characters up to the first "-" or digit are
+// skipped, then digits and "." are taken with the "." ignored ("12.34" gives 1234, "-0.50"
+// gives -50). Saturates instead of overflowing.
+int32_t ParseCoordinate(std::string_view word);
+
+// Escapes the characters a regular expression would treat as operators, so that a race name
+// taken from a report can be put into a section pattern and match only itself.
+std::string QuoteRegexText(std::string_view text);
+
+class TReportReader {
+ public:
+  // `programDir` holds ExtrInf.ini and receives DumpList.log.
+  TReportReader(GameState& state, UserInterface& ui, std::filesystem::path programDir);
+  TReportReader(const TReportReader&) = delete;
+  TReportReader& operator=(const TReportReader&) = delete;
+
+  // Reads every report of the game. True when at least one race was read; false also when a
+  // report's header names a race that no status table gave (the reading stops there).
+  bool LoadAllReports();
+
+  // The fault messages of this load, in order, with their fixed texts ("\r" for line breaks).
+  const std::vector<std::string>& Messages() const { return messages_; }
+
+  // ---- One report (public so that tests can drive the steps) ----
+
+  // Puts a report text into the line parser (line ends normalised) and builds the index.
+  void LoadReportText(std::string text);
+  // The section index: every line longer than 2 characters that begins with a tab, "MISTAKES"
+  // dropped, leading sections checked by the variant's state machine.
+  void BuildSectionIndex();
+  int SectionCount() const { return static_cast<int>(sections_.size()); }
+  // Line number of the first section header at or after `startLine` (negative: from the end)
+  // that matches `pattern`; -1 when none.
+  int FindSection(int startLine, std::string_view pattern);
+  bool ReadReportHeader(int& turn, std::string& raceName, const std::string& fileName);
+  void ReadStatusOfPlayers(int loopTurn, int turn, const std::string& raceName);
+  void ReadYourPlanets(int turn, const std::string& raceName, const std::string& fileName);
+  void ReadUnknownPlanets(int turn, const std::string& raceName, const std::string& fileName);
+  void ReadOtherPlanets(int turn, const std::string& raceName, const std::string& fileName);
+  TPlanet* FindOrCreatePlanet(int32_t x, int32_t y, const std::string& key, int turn);
+  void SumPlanetSizes(int turn);
+
+  // The section readers, in the order a report is read.
+  void ReadShipsInProduction(int turn, const std::string& raceName, const std::string& fileName);
+  void ReadRoutes(int turn, const std::string& raceName, const std::string& fileName);
+  void ReadShipTypes(int turn, const std::string& raceName, const std::string& fileName);
+  void ReadBattles(int turn, const std::string& raceName, const std::string& fileName);
+  void ReadGroups(int turn, const std::string& raceName, const std::string& fileName);
+  void ReadFleets(int turn, const std::string& raceName, const std::string& fileName);
+  void ReadBombings(int turn, const std::string& raceName, const std::string& fileName);
+  void ReadIncomingGroups(int turn, const std::string& raceName, const std::string& fileName);
+
+  // Races whose own report was read in the turn being read (their groups come from it).
+  const std::vector<TPlayer*>& RacesReadThisTurn() const { return racesThisTurn_; }
+
+ private:
+  struct TSection {
+    std::string text;
+    int line;
+  };
+
+  // Reads one report file; false when the reading of the whole game must stop.
+  bool ReadReportFile(int loopTurn, int letterIndex, const std::string& fileName);
+  // Records a fault message.
+  void Report(std::string message);
+  // The words of line `line`, split by the word parser.
+  TZnStrParse& Words(int line);
+  int LineCount();
+  std::string_view Line(int line);
+  bool Matches(std::string_view pattern, std::string_view text);
+  // True where a table ends: a line without words, a section header line, or past the text.
+  bool IsTableEnd(int line);
+  // The first row of the table under the section header at `headerLine`: the line after the
+  // first non-empty line (the column header) that follows the header.
+  int FirstTableRow(int headerLine);
+  // "Error - Turn: %d Player: %s Report: %s !\r" + suffix + "\r" + the error text.
+  static std::string SectionError(int turn, const std::string& raceName,
+                                  const std::string& fileName, std::string_view suffix,
+                                  std::string_view error);
+  // The planet of a planet-table row: the one filed under `key`, else FindOrCreatePlanet. Its
+  // distance entry follows the row's position.
+  TPlanet* PlanetForRow(const std::string& key, int32_t x, int32_t y, int turn);
+  // The race a status row names: the first one not gone filed under `key`.
+  TPlayer* ActiveRaceByKey(const std::string& key);
+  void ReadUnknownPlanetTable(int headerLine, bool uninhabited, int turn);
+  // `otherRace`: a table of another race's planets, whose texts are compared exactly and whose
+  // turn-0 names must be numbers.
+  void ReadPlanetTable(int headerLine, const TPlanetColumns& columns, TPlayer* owner,
+                       bool otherRace, int turn);
+
+  // Helpers of the section readers (section_readers.cpp).
+  struct TBattleList;
+  // The race lists of the battle whose header is at `headerLine`, found by the layout alone
+  // (nothing is read); returns the line where the battle's lines end.
+  int ScanBattleLists(int headerLine, int limit, std::vector<TBattleList>& lists);
+  // Reads one battle; returns the line where its lines end, even when reading it failed.
+  int ReadBattle(int headerLine, int limit, int turn, const std::string& raceName,
+                 const std::string& fileName);
+  void ReadShipTypeTable(int headerLine, TPlayer& race);
+  // Reads a group table into `race`; `line` follows the row being read, for the message.
+  void ReadGroupTable(int headerLine, TPlayer& race, bool own, const std::string& fleetName,
+                      float fleetSpeed, int turn, int& line);
+  void ReadGroupRow(int line, TPlayer& race, bool own, bool effective, const std::string& fleetName,
+                    float fleetSpeed, int turn);
+  // Writes the planet keys to DumpList.log in the program folder.
+  void WriteDumpList(std::string_view planetName);
+
+  GameState& state_;
+  UserInterface& ui_;
+  std::filesystem::path programDir_;
+  TZnStrParse lines_;
+  TZnStrParse* words_;  // child of lines_
+  // One compiled expression per section pattern: a game of many races asks for more distinct
+  // patterns (a few titles per race) than the expression's own cache holds, and would compile
+  // them again on every report. `needle` is text every match contains, so that most headers
+  // are passed over without running the expression.
+  struct TSectionPattern {
+    std::unique_ptr<TznreExpr> expr;
+    std::string needle;
+  };
+  struct TPatternHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  std::unordered_map<std::string, TSectionPattern, TPatternHash, std::equal_to<>> patterns_;
+  std::vector<TSection> sections_;
+  std::vector<TPlayer*> racesThisTurn_;
+  int groupsStartLine_ = 0;
+  std::string fileName_;    // the report being read
+  std::string ownRace_;     // the race of the user's own reports
+  std::string reportRace_;  // the race the report being read belongs to
+  int headerTurn_ = -1;     // the header turn of the report being read, -1 before the header
+  std::vector<std::string> messages_;
+};
+
+}  // namespace tovix

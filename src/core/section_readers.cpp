@@ -1,0 +1,695 @@
+// The readers of the report sections that are not planet tables: ship types, battles, groups
+// and fleets, bombings, incoming groups, routes and ships in production.
+//
+// Every reader catches the faults of its own section (for battles: of one battle; for groups:
+// of one race's table; for bombings: of one row), records them with the section's message and
+// returns, so that the rest of the report is still read.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/file_utils.h"
+#include "core/numbers.h"
+#include "core/report_reader.h"
+#include "core/str_utils.h"
+
+namespace tovix {
+
+// One race's list inside a battle: the line naming the race, the column header, and the rows
+// [firstRow, endRow).
+struct TReportReader::TBattleList {
+  int header;
+  int columns;
+  int firstRow;
+  int endRow;
+};
+
+namespace {
+
+constexpr std::string_view kDumpListName = "DumpList.log";
+
+// A section whose header line begins with `title` after its tabs.
+std::string TitlePattern(std::string_view title) {
+  return "^\\W*" + QuoteRegexText(title);
+}
+
+// Word `index` of a line, or "" when the line has no such word.
+std::string_view WordOrEmpty(TZnStrParse& words, int index) {
+  const int count = words.Count();
+  if (index >= count || index < -count) return {};
+  return words.TokenView(index);
+}
+
+// The column header of an effective-value table ("Galaxy Blind") holds the letter "A".
+bool IsEffectiveHeader(std::string_view columnHeader) {
+  return columnHeader.find('A') != std::string_view::npos;
+}
+
+// A drive read from a table keeps two decimals, cut off rather than rounded. Scaling a
+// two-decimal figure by 100 may land just below the whole number ("0.29" gives 28.999...),
+// which must not lose a hundredth.
+float TruncToHundredths(double value) {
+  if (!std::isfinite(value)) return 0;
+  double scaled = value * 100;
+  const double nearest = std::nearbyint(scaled);
+  if (std::abs(scaled - nearest) < 1e-6) scaled = nearest;
+  return static_cast<float>(std::trunc(scaled) / 100);
+}
+
+// The four figures of an effective-value row ("Galaxy Blind") as technology levels of the
+// design; a level whose design value is not above 0 is 0.
+struct TTechLevels {
+  double drive;
+  double weapons;
+  double shields;
+  double cargo;
+};
+
+TTechLevels EffectiveToTechLevels(const TShipType* design, TTechLevels effective) {
+  TTechLevels levels{0, 0, 0, 0};
+  if (!design) return levels;
+  if (design->Drive > 0) levels.drive = effective.drive / design->Drive;
+  if (design->Weapons > 0) levels.weapons = effective.weapons / design->Weapons;
+  if (design->Shields > 0) {
+    const double mass = std::max(0.0, static_cast<double>(design->Mass()));
+    levels.shields = effective.shields * std::pow(mass, 0.33333333) / 3.107232506 / design->Shields;
+  }
+  const double capacity = double{design->Cargo} + double{design->Cargo} * design->Cargo / 10;
+  if (capacity > 0) levels.cargo = effective.cargo / capacity;
+  return levels;
+}
+
+int32_t GroupCargoType(std::string_view text) {
+  const std::string lower = LowerCase(text);
+  if (lower == "cap") return pcCap;
+  if (lower == "mat") return pcMat;
+  if (lower == "col") return pcCol;
+  return pcNone;
+}
+
+// Turns until a group in flight arrives. A group that cannot move (speed not above 0, for
+// example a fleet whose speed the report garbled) has no arrival to count down.
+int32_t ArrivalTurns(const TGroup& group) {
+  const float speed = group.SpeedWithLoad();
+  if (!(speed > 0)) return 0;
+  const int32_t turns = TruncToInt(static_cast<double>(group.Distance) / speed);
+  return turns < std::numeric_limits<int32_t>::max() ? turns + 1 : turns;
+}
+
+// The guess at the owner of a planet whose owner the reports do not name, from the battle
+// fought there: its last known owner when that race still has ships there, else the race of
+// the heaviest block of surviving ships (consecutive groups of one race form a block; the
+// earlier block wins a tie).
+void EstimateContestedOwner(const TBattle& battle, int32_t turn) {
+  TPlanet& planet = *battle.Planet;
+  if (!planet.Owner.IsUnknown()) return;
+  TPlayer* estimate = nullptr;
+  const bool lastOwnerSurvived =
+      planet.LastOwner &&
+      std::any_of(battle.Groups.begin(), battle.Groups.end(), [&](const auto& group) {
+        return group->Owner == planet.LastOwner && group->BattleShips > 0;
+      });
+  if (lastOwnerSurvived) {
+    estimate = planet.LastOwner;
+  } else {
+    double heaviest = 0;
+    size_t i = 0;
+    while (i < battle.Groups.size()) {
+      TPlayer* owner = battle.Groups[i]->Owner;
+      double mass = 0;
+      for (; i < battle.Groups.size() && battle.Groups[i]->Owner == owner; ++i) {
+        const TGroup& group = *battle.Groups[i];
+        if (group.ShipType) mass += double{group.ShipType->Mass()} * group.BattleShips;
+      }
+      if (mass > heaviest) {
+        heaviest = mass;
+        estimate = owner;
+      }
+    }
+  }
+  planet.LastOwner = estimate;
+  if (estimate) planet.LastOwnerName = estimate->Name;
+  planet.OwnerState = osUnknownNow;
+  planet.OwnerTurn = turn;
+}
+
+std::string ErrorText(const std::exception& error) {
+  return error.what();
+}
+
+// The message of a section that has no line of its own (bombings, routes).
+std::string PlainSectionError(int turn, const std::string& raceName, const std::string& fileName,
+                              const std::exception& error) {
+  return Fmt("Error - Turn: %d Player: %s Report: %s !\r%s", turn, raceName, fileName,
+             error.what());
+}
+
+}  // namespace
+
+// --- Ship types -----------------------------------------------------------------------------
+
+void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
+  const TShipTypeColumns& c = state_.Layout.ShipTypeColumns;
+  const TGameType gameType = state_.Settings.GameType;
+  for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
+    TZnStrParse& words = Words(line);
+    std::string name = words.Token(c.Name);
+    const double drive = words.TokenAsFloat(c.Drive);
+    const int32_t attacks = words.TokenAsInt(c.Attacks);
+    const double weapons = words.TokenAsFloat(c.Weapons);
+    const double shields = words.TokenAsFloat(c.Shields);
+    const double cargo = words.TokenAsFloat(c.Cargo);
+    const double mass = gameType == TGameType::NGBlind ? words.TokenAsFloat(c.Mass) : 0;
+    // A known design keeps its object and figures: groups point to it.
+    if (race.FindShipType(name)) continue;
+    auto type = std::make_unique<TShipType>(std::move(name), gameType);
+    type->Drive = TruncToHundredths(drive);
+    type->Attacks = attacks;
+    type->Weapons = static_cast<float>(weapons);
+    type->Shields = static_cast<float>(shields);
+    type->Cargo = static_cast<float>(cargo);
+    type->CargoUse = TCargoUse::None;
+    type->ReportedMass = static_cast<float>(mass);
+    race.AddShipType(std::move(type));
+  }
+}
+
+void TReportReader::ReadShipTypes(int turn, const std::string& raceName,
+                                  const std::string& fileName) {
+  constexpr std::string_view kSuffix = "While getting shiptypes";
+  const TReportLayout& layout = state_.Layout;
+  for (auto [key, race] : state_.Players) {
+    if (!race) continue;
+    try {
+      const int line = FindSection(0, TitlePattern(race->Name + layout.ShipTypesTitleSuffix));
+      if (line >= 0) ReadShipTypeTable(line, *race);
+    } catch (const std::exception& e) {
+      Report(SectionError(turn, raceName, fileName, kSuffix, ErrorText(e)));
+    }
+  }
+  if (!state_.ReportPlayer) return;
+  try {
+    const int line = FindSection(0, TitlePattern(layout.OwnShipTypesTitle));
+    if (line >= 0) ReadShipTypeTable(line, *state_.ReportPlayer);
+  } catch (const std::exception& e) {
+    Report(SectionError(turn, raceName, fileName, kSuffix, ErrorText(e)));
+  }
+}
+
+// --- Battles --------------------------------------------------------------------------------
+
+int TReportReader::ScanBattleLists(int headerLine, int limit, std::vector<TBattleList>& lists) {
+  lists.clear();
+  limit = std::min(limit, LineCount());
+  const bool ngBlind = state_.Settings.GameType == TGameType::NGBlind;
+  auto nextNonEmpty = [&](int line) {
+    while (line < limit && Words(line).Count() == 0) ++line;
+    return line;
+  };
+  // The first list opens two lines after the header; each list is a line naming the race
+  // ("... Groups"), a column header and rows up to an empty line.
+  int line = nextNonEmpty(headerLine + 2);
+  while (line < limit && Line(line).find("Groups") != std::string_view::npos) {
+    if (ngBlind && SameText(WordOrEmpty(Words(line), state_.Layout.BattleRaceWord), "Incoming"))
+      break;
+    TBattleList list{line, nextNonEmpty(line + 1), 0, 0};
+    if (list.columns >= limit) {
+      line = limit;
+      break;
+    }
+    list.firstRow = list.columns + 1;
+    list.endRow = list.firstRow;
+    while (list.endRow < limit && !IsTableEnd(list.endRow)) ++list.endRow;
+    lists.push_back(list);
+    line = nextNonEmpty(list.endRow);
+  }
+  return line;
+}
+
+int TReportReader::ReadBattle(int headerLine, int limit, int turn, const std::string& raceName,
+                              const std::string& fileName) {
+  // Where the battle ends is found from the layout first, so that the group tables are
+  // searched after it even when a fault stops the reading of its lists (or the battle is not
+  // read at all): a battle's race lists are no group tables.
+  std::vector<TBattleList> lists;
+  const int end = ScanBattleLists(headerLine, limit, lists);
+  try {
+    const TReportLayout& layout = state_.Layout;
+    const TGameType gameType = state_.Settings.GameType;
+    TZnStrParse& header = Words(headerLine);
+    std::string planetWord = header.Token(layout.BattlePlanetWord);
+    if (gameType == TGameType::Blind && !planetWord.empty() && planetWord[0] == '(')
+      planetWord = header.Token(layout.BattlePlanetWord - 1);
+    const std::string planetKey = LowerCase(planetWord);
+    const int planetIndex = state_.Planets.IndexOf(planetKey);
+    if (planetIndex < 0) return end;
+    std::string battleKey = planetKey + '\t' + std::to_string(turn);
+    // An ally's report of the same battle adds nothing.
+    if (state_.Battles.IndexOf(battleKey) >= 0) return end;
+    TPlanet* planet = state_.Planets.Object(planetIndex);
+
+    // The battle replaces what was known of the groups there. Groups read from this turn's
+    // tables (an earlier report of the same turn) already show the state after the battle.
+    for (auto [key, race] : state_.Players) {
+      if (race) {
+        state_.RemoveGroupsIf(*race, [&](const TGroup& group) {
+          return group.Planet == planet && group.Turn != turn;
+        });
+      }
+    }
+    const int index =
+        state_.Battles.AddObject(std::move(battleKey), std::make_unique<TBattle>(turn, planet));
+    TBattle& battle = *state_.Battles.Object(index);
+
+    const TBattleGroupColumns& c = layout.BattleGroupColumns;
+    for (const TBattleList& list : lists) {
+      const std::string raceWord = Words(list.header).Token(layout.BattleRaceWord);
+      TPlayer* race = raceWord == "Your" ? state_.ReportPlayer : state_.PlayerByName(raceWord);
+      if (!race) throw TovixError("No such player!!");
+      const bool effective = IsEffectiveHeader(Line(list.columns));
+      for (int line = list.firstRow; line < list.endRow; ++line) {
+        TZnStrParse& words = Words(line);
+        const int32_t shipsLeft = words.TokenAsInt(c.ShipsLeft);
+        const int32_t ships = words.TokenAsInt(c.Ships);
+        const std::string typeName = words.Token(c.Type);
+        TTechLevels levels{words.TokenAsFloat(c.Drive), words.TokenAsFloat(c.Weapons),
+                           words.TokenAsFloat(c.Shields), words.TokenAsFloat(c.Cargo)};
+        TShipType* design = race->FindShipType(typeName);
+        if (!design) throw TovixError("Shiptype missing!!!");
+        if (gameType == TGameType::Blind && effective)
+          levels = EffectiveToTechLevels(design, levels);
+
+        auto makeGroup = [&](int32_t shipCount, int32_t secondCount) {
+          auto group = std::make_unique<TGroup>();
+          group->ShipType = design;
+          group->DriveTech = static_cast<float>(levels.drive);
+          group->WeaponsTech = static_cast<float>(levels.weapons);
+          group->ShieldsTech = static_cast<float>(levels.shields);
+          group->CargoTech = static_cast<float>(levels.cargo);
+          group->Ships = shipCount;
+          group->BattleShips = secondCount;
+          group->Planet = planet;
+          group->Owner = race;
+          group->Turn = turn;
+          return group;
+        };
+        // Survivors of races whose group tables this reader does not get from their own
+        // report are known only from the battle.
+        if (shipsLeft > 0 && race != state_.MainPlayer && race != state_.ReportPlayer) {
+          auto group = makeGroup(shipsLeft, ships);
+          group->FromBattle = 1;
+          group->TrackFrom = planet;
+          race->Groups.push_back(std::move(group));
+        }
+        battle.Groups.push_back(makeGroup(ships, shipsLeft));
+      }
+    }
+    EstimateContestedOwner(battle, turn);
+  } catch (const std::exception& e) {
+    Report(SectionError(turn, raceName, fileName, "While reading battles", ErrorText(e)));
+  }
+  return end;
+}
+
+void TReportReader::ReadBattles(int turn, const std::string& raceName,
+                                const std::string& fileName) {
+  groupsStartLine_ = 0;
+  const std::string pattern = TitlePattern(state_.Layout.BattleTitle);
+  int line = -1;
+  try {
+    line = FindSection(0, pattern);
+  } catch (const std::exception& e) {
+    Report(SectionError(turn, raceName, fileName, "While reading battles", ErrorText(e)));
+    return;
+  }
+  while (line >= 0) {
+    int next = -1;
+    try {
+      next = FindSection(line + 1, pattern);
+    } catch (const std::exception& e) {
+      Report(SectionError(turn, raceName, fileName, "While reading battles", ErrorText(e)));
+    }
+    const int limit = next >= 0 ? next : LineCount();
+    groupsStartLine_ = ReadBattle(line, limit, turn, raceName, fileName);
+    line = next;
+  }
+}
+
+// --- Groups and fleets ----------------------------------------------------------------------
+
+void TReportReader::WriteDumpList(std::string_view planetName) {
+  std::string text = "Dump of planets, search for ";
+  text += planetName;
+  text += " failed.\r\n";
+  for (auto [key, planet] : state_.Planets) {
+    text += key;
+    text += "\r\n";
+  }
+  WriteFileAtomically(programDir_ / kDumpListName, text);
+}
+
+void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effective,
+                                 const std::string& fleetName, float fleetSpeed, int turn) {
+  const TGroupColumns& c = state_.Layout.GroupColumns;
+  const TGameType gameType = state_.Settings.GameType;
+  // The own table has the group number in front: every other column is one word further
+  // right. "Galaxy Blind" tables without effective values lack a word before the weapons.
+  const int right = own ? 1 : 0;
+  const int left = gameType == TGameType::Blind && !effective ? 1 : 0;
+  auto column = [&](int32_t index) { return index + right; };
+  auto fromWeapons = [&](int32_t index) { return index + right - left; };
+
+  TZnStrParse& words = Words(line);
+  const int32_t groupNumber = own ? words.TokenAsInt(c.Number) : 0;
+  const int32_t ships = words.TokenAsInt(column(c.Ships));
+  const std::string typeName = LowerCase(words.TokenView(column(c.Type)));
+  TTechLevels levels{
+      words.TokenAsFloat(column(c.Drive)), words.TokenAsFloat(fromWeapons(c.Weapons)),
+      words.TokenAsFloat(fromWeapons(c.Shields)), words.TokenAsFloat(fromWeapons(c.Cargo))};
+  const int32_t cargoType = GroupCargoType(words.TokenView(fromWeapons(c.CargoType)));
+  const double load = words.TokenAsFloat(fromWeapons(c.Load));
+  const std::string destination = words.Token(fromWeapons(c.Destination));
+  double distance = 0;
+  std::string origin;
+  const int wordCount = words.Count();
+  if (wordCount >= state_.Layout.GroupMinWordsForDistance + right - left)
+    distance = words.TokenAsFloat(fromWeapons(c.Distance));
+  if (wordCount > fromWeapons(c.Origin)) origin = words.Token(fromWeapons(c.Origin));
+
+  TPlanet* planet = nullptr;
+  if (gameType == TGameType::Blind) {
+    planet = state_.PlanetByNumber(FirstIntInStr(destination));
+    if (!planet) planet = state_.UnknownPlanet;
+  } else {
+    const int index = state_.Planets.IndexOf(LowerCase(destination));
+    if (index < 0) {
+      try {
+        WriteDumpList(destination);
+      } catch (const std::exception& e) {
+        Report(ErrorText(e));
+      }
+      throw TovixError(Fmt("Planet %s does not exists: \r%s", destination, Line(line)));
+    }
+    planet = state_.Planets.Object(index);
+  }
+  TPlanet* originPlanet = nullptr;
+  if (!origin.empty()) {
+    const int index = state_.Planets.IndexOf(LowerCase(origin));
+    if (index >= 0) originPlanet = state_.Planets.Object(index);
+  }
+
+  TShipType* design = race.FindShipType(typeName);
+  if (gameType == TGameType::Blind && effective) levels = EffectiveToTechLevels(design, levels);
+
+  auto group = std::make_unique<TGroup>();
+  group->Origin = originPlanet;
+  group->Ships = ships;
+  group->BattleShips = ships;
+  group->ShipType = design;
+  group->DriveTech = static_cast<float>(levels.drive);
+  group->WeaponsTech = static_cast<float>(levels.weapons);
+  group->ShieldsTech = static_cast<float>(levels.shields);
+  group->CargoTech = static_cast<float>(levels.cargo);
+  group->Planet = planet;
+  group->Owner = &race;
+  group->GroupNumber = groupNumber;
+  group->Distance = static_cast<float>(distance);
+  group->Load = static_cast<float>(load);
+  group->CargoType = cargoType;
+  group->Turn = turn;
+  group->FleetName = fleetName;
+  group->FleetSpeed = fleetSpeed;
+  if (originPlanet) {
+    group->TrackFrom = originPlanet;
+    group->TrackTo = planet;
+    group->ETA = ArrivalTurns(*group);
+  } else {
+    group->TrackFrom = planet;
+    group->TrackTo = nullptr;
+    group->ETA = 0;
+  }
+  race.Groups.push_back(std::move(group));
+}
+
+void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
+                                   const std::string& fleetName, float fleetSpeed, int turn,
+                                   int& line) {
+  line = headerLine;
+  const int firstRow = FirstTableRow(headerLine);
+  const int columns = firstRow - 1;
+  const bool effective =
+      columns > headerLine && columns < LineCount() && IsEffectiveHeader(Line(columns));
+  for (line = firstRow; !IsTableEnd(line); ++line)
+    ReadGroupRow(line, race, own, effective, fleetName, fleetSpeed, turn);
+}
+
+void TReportReader::ReadGroups(int turn, const std::string& raceName, const std::string& fileName) {
+  const TReportLayout& layout = state_.Layout;
+  auto report = [&](int line, const std::exception& e) {
+    // Line numbers as an editor counts them.
+    Report(SectionError(turn, raceName, fileName, Fmt("While reading groups at line %d", line + 1),
+                        ErrorText(e)));
+  };
+  for (auto [key, race] : state_.Players) {
+    if (!race) continue;
+    // A race whose own report was read this turn has its groups from there.
+    if (std::find(racesThisTurn_.begin(), racesThisTurn_.end(), race) != racesThisTurn_.end())
+      continue;
+    int line = groupsStartLine_;
+    try {
+      const int header =
+          FindSection(groupsStartLine_, TitlePattern(race->Name + layout.GroupsTitleSuffix));
+      if (header >= 0) ReadGroupTable(header, *race, false, {}, 0, turn, line);
+    } catch (const std::exception& e) {
+      report(line, e);
+    }
+  }
+  TPlayer* own = state_.ReportPlayer;
+  if (!own) return;
+  // The own report replaces the race's groups.
+  state_.ClearGroups(*own);
+  int line = groupsStartLine_;
+  try {
+    const int header =
+        FindSection(groupsStartLine_, TitlePattern("Your" + layout.GroupsTitleSuffix));
+    if (header >= 0) ReadGroupTable(header, *own, true, {}, 0, turn, line);
+  } catch (const std::exception& e) {
+    report(line, e);
+  }
+}
+
+void TReportReader::ReadFleets(int turn, const std::string& raceName, const std::string& fileName) {
+  const TReportLayout& layout = state_.Layout;
+  auto report = [&](const std::exception& e) {
+    std::string message = Fmt("Error - Turn: %d Player: %s Report: %s !!!\rWhile reading fleets\r",
+                              turn, raceName, fileName);
+    message += ErrorText(e);
+    Report(std::move(message));
+  };
+  TPlayer* own = state_.ReportPlayer;
+  if (!own) return;
+  const std::string pattern = TitlePattern(layout.FleetTitle);
+  std::vector<std::string> seen;
+  float speed = 0;
+  int header = -1;
+  try {
+    header = FindSection(1, pattern);
+  } catch (const std::exception& e) {
+    report(e);
+    return;
+  }
+  while (header >= 0) {
+    try {
+      TZnStrParse& words = Words(header);
+      std::string name = words.Token(layout.FleetNameWord);
+      if (std::find(seen.begin(), seen.end(), name) == seen.end()) {
+        std::string_view speedText = words.TokenView(layout.FleetSpeedWord);
+        if (!speedText.empty() && speedText.back() == ')') speedText.remove_suffix(1);
+        double value = 0;
+        if (TryParseFloat(speedText, value)) speed = static_cast<float>(value);
+        seen.push_back(name);
+        int line = header;
+        ReadGroupTable(header, *own, true, name, speed, turn, line);
+      }
+    } catch (const std::exception& e) {
+      report(e);
+    }
+    try {
+      header = FindSection(header + 1, pattern);
+    } catch (const std::exception& e) {
+      report(e);
+      return;
+    }
+  }
+}
+
+// --- Bombings -------------------------------------------------------------------------------
+
+void TReportReader::ReadBombings(int turn, const std::string& raceName,
+                                 const std::string& fileName) {
+  const TReportLayout& layout = state_.Layout;
+  const TBombingColumns& c = layout.BombingColumns;
+  int firstRow = LineCount();
+  try {
+    const int header = FindSection(0, TitlePattern(layout.BombingsTitle));
+    if (header < 0) return;
+    // The column header is the first non-empty line from two lines after the title.
+    firstRow = FirstTableRow(header + 1);
+  } catch (const std::exception& e) {
+    Report(PlainSectionError(turn, raceName, fileName, e));
+    return;
+  }
+  for (int line = firstRow; !IsTableEnd(line); ++line) {
+    try {
+      TZnStrParse& words = Words(line);
+      auto bombing = std::make_unique<TBombing>();
+      bombing->Turn = turn;
+      bombing->Attacker = state_.PlayerByName(words.TokenView(c.Attacker));
+      bombing->Defender = state_.PlayerByName(words.TokenView(c.Defender));
+      const std::string planetWord = words.Token(c.Planet);
+      bombing->Planet = state_.PlanetByName(planetWord);
+      bombing->Population = static_cast<float>(words.TokenAsFloat(c.Population));
+      bombing->Industry = static_cast<float>(words.TokenAsFloat(c.Industry));
+      bombing->Capital = static_cast<float>(words.TokenAsFloat(c.CAP));
+      bombing->Material = static_cast<float>(words.TokenAsFloat(c.MAT));
+      bombing->Colonists = static_cast<float>(words.TokenAsFloat(c.COL));
+      if (HasWord(c.Production) && state_.Settings.GameType != TGameType::Blind)
+        bombing->Producing = BombingProductionCode(words.TokenView(c.Production));
+      std::string key = Fmt("%d$%s", turn, planetWord);
+      if (state_.Bombings.IndexOf(key) >= 0 || !bombing->Attacker || !bombing->Defender ||
+          !bombing->Planet)
+        continue;
+      const TBombing& added =
+          *state_.Bombings.Object(state_.Bombings.AddObject(std::move(key), std::move(bombing)));
+      TPlanet& planet = *added.Planet;
+      if (planet.Size == 0) planet.Size = added.Population;
+      if (planet.Owner.IsUnknown()) {
+        planet.Population = static_cast<float>(double{added.Population} / 4 * 1.08);
+        planet.Industry = added.Industry / 4;
+      }
+      if (!planet.Owner.IsNone()) planet.SetOwner(TOwnerRef::Of(added.Attacker), turn);
+    } catch (const std::exception& e) {
+      Report(PlainSectionError(turn, raceName, fileName, e));
+    }
+  }
+}
+
+// --- Incoming groups ------------------------------------------------------------------------
+
+void TReportReader::ReadIncomingGroups(int turn, const std::string& raceName,
+                                       const std::string& fileName) {
+  const TReportLayout& layout = state_.Layout;
+  const TIncomingColumns& c = layout.IncomingColumns;
+  try {
+    const int header = FindSection(0, TitlePattern(layout.IncomingTitle));
+    if (header < 0) return;
+    for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
+      TZnStrParse& words = Words(line);
+      const std::string originName = words.Token(c.Origin);
+      const std::string destinationName = words.Token(c.Destination);
+      const double distance = words.TokenAsFloat(c.Distance);
+      const double speed = words.TokenAsFloat(c.Speed);
+      const double mass = words.TokenAsFloat(c.Mass);
+      auto missing = [&] {
+        return TovixError("PLanet does not exists: " + std::string(Line(line)));
+      };
+      int index = state_.Planets.IndexOf(LowerCase(originName));
+      TPlanet* origin = index >= 0 ? state_.Planets.Object(index) : nullptr;
+      if (!origin) {
+        if (state_.Settings.GameType != TGameType::Blind) throw missing();
+        origin = state_.UnknownPlanet;
+      }
+      index = state_.Planets.IndexOf(LowerCase(destinationName));
+      if (index < 0) throw missing();
+      auto group = std::make_unique<TIncomingGroup>();
+      group->Origin = origin;
+      group->Destination = state_.Planets.Object(index);
+      group->Reporter = state_.ReportPlayer;
+      group->Distance = static_cast<float>(distance);
+      group->Speed = static_cast<float>(speed);
+      group->Mass = static_cast<float>(mass);
+      group->Turn = turn;
+      state_.IncomingGroups.push_back(std::move(group));
+    }
+  } catch (const std::exception& e) {
+    Report(SectionError(turn, raceName, fileName, "While reading incoming groups", ErrorText(e)));
+  }
+}
+
+// --- Routes ---------------------------------------------------------------------------------
+
+void TReportReader::ReadRoutes(int turn, const std::string& raceName, const std::string& fileName) {
+  state_.Routes.Clear();
+  const bool blind = state_.Settings.GameType == TGameType::Blind;
+  const int capWord = blind ? 2 : 1;
+  const int matWord = blind ? 3 : 2;
+  const int colWord = blind ? 1 : 3;
+  constexpr int kEmpWord = 4;
+  constexpr int kRouteWords = 5;
+  try {
+    const int header = FindSection(1, "^\t\tYour Routes");
+    if (header < 0) return;
+    for (int line = FirstTableRow(header); line < LineCount() && Words(line).Count() >= kRouteWords;
+         ++line) {
+      TZnStrParse& words = Words(line);
+      const std::string originWord = words.Token(0);
+      TPlanet* origin = state_.PlanetByName(originWord);
+      if (!origin || SameText(originWord, "AUTO")) continue;
+      std::string key = LowerCase(origin->Name);
+      // Two rows for one planet: the first stands.
+      if (state_.Routes.IndexOf(key) >= 0) continue;
+      auto route = std::make_unique<TRoute>(origin);
+      auto destination = [&](int index) -> TPlanet* {
+        const std::string_view word = words.TokenView(index);
+        return word == "-" ? nullptr : state_.PlanetByName(word);
+      };
+      route->ReportCap = destination(capWord);
+      route->ReportMat = destination(matWord);
+      route->ReportCol = destination(colWord);
+      route->ReportEmp = destination(kEmpWord);
+      route->ResetToReport();
+      state_.Routes.AddObject(std::move(key), std::move(route));
+    }
+  } catch (const std::exception& e) {
+    Report(PlainSectionError(turn, raceName, fileName, e));
+  }
+}
+
+// --- Ships in production --------------------------------------------------------------------
+
+void TReportReader::ReadShipsInProduction(int turn, const std::string& raceName,
+                                          const std::string& fileName) {
+  state_.ShipsInProduction.clear();
+  const TReportLayout& layout = state_.Layout;
+  const TShipsInProductionColumns& c = layout.ShipsInProductionColumns;
+  const bool blind = state_.Settings.GameType == TGameType::Blind;
+  try {
+    const int header = FindSection(0, TitlePattern(layout.ShipsInProductionTitle));
+    if (header < 0) return;
+    for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
+      TZnStrParse& words = Words(line);
+      std::string planetName = words.Token(c.Planet);
+      std::string typeName = words.Token(c.ShipType);
+      const int32_t number = blind ? words.TokenAsInt(c.Number) : -1;
+      if (typeName == "-") continue;
+      auto ship = std::make_unique<TShipInProduction>();
+      ship->PlanetNumber = number;
+      ship->PlanetName = std::move(planetName);
+      ship->ShipTypeName = std::move(typeName);
+      state_.ShipsInProduction.push_back(std::move(ship));
+    }
+  } catch (const std::exception& e) {
+    Report(SectionError(turn, raceName, fileName, "While reading production of planets",
+                        ErrorText(e)));
+  }
+}
+
+}  // namespace tovix

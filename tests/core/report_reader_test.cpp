@@ -1,0 +1,569 @@
+#include "core/report_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "core/add_tabs.h"
+#include "core/file_utils.h"
+#include "core/numbers.h"
+#include "core/report_layout.h"
+#include "support/recording_ui.h"
+#include "support/test_paths.h"
+
+namespace tovix {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string StatusRow(const std::string& name, double drive, int planets,
+                      const std::string& relation = "War") {
+  return Fmt("%s %.2f 1.00 1.00 1.00 100.00 90.00 %d %s\n", name, drive, planets, relation);
+}
+
+// A "Galaxy NG" report: bulletins, release line, header, options and status, then `tail`.
+std::string NgReport(int turn, const std::string& race, const std::string& statusRows,
+                     const std::string& tail = "") {
+  return Fmt("Bulletins for Galaxy Game Orion Turn %d\n\n\t\tProduction Status\n\n", turn) +
+         "\tGalaxyNG release-6-4, October 2007.\n\n" +
+         Fmt("\t\tGalaxy Game Orion Turn %d Report for %s\n\n", turn, race) +
+         "\t\tGame Options\n\nN S\nFull bombing OFF\n\n"
+         "\t\tYour Options\n\nN S\nanonymous ON\n\n"
+         "\t\tStatus of Players\n\nN D W S C P I # R\n" +
+         statusRows + "\n" + tail;
+}
+
+class ReportReaderTest : public ::testing::Test {
+ protected:
+  ReportReaderTest() {
+    state.Settings.GameType = TGameType::NG;
+    state.Settings.spelD = (dir.path() / "%1s%0.03d.txt").string();
+    state.Settings.spelC = "k";
+  }
+
+  void WriteReport(const std::string& name, const std::string& text) {
+    std::ofstream out(dir / name, std::ios::binary);
+    out << text;
+  }
+
+  // Every line of the section index, through FindSection.
+  std::vector<int> IndexedLines() {
+    std::vector<int> lines;
+    for (int line = reader.FindSection(0, "."); line >= 0;
+         line = reader.FindSection(line + 1, ".")) {
+      lines.push_back(line);
+    }
+    return lines;
+  }
+
+  test::TempDir dir;
+  GameState state;
+  test::RecordingUserInterface ui;
+  TReportReader reader{state, ui, dir.path()};
+};
+
+// --- The section index ------------------------------------------------------------------------
+
+struct IndexCase {
+  const char* name;
+  TGameType type;
+  const char* text;
+  std::vector<int> lines;
+};
+
+class SectionIndexTest : public ReportReaderTest,
+                         public ::testing::WithParamInterface<IndexCase> {};
+
+TEST_P(SectionIndexTest, KeepsTheLeadingSectionsInTheVariantsOrder) {
+  const IndexCase& c = GetParam();
+  state.Settings.GameType = c.type;
+  SetReportLayout(state.Layout, c.type);
+  reader.LoadReportText(c.text);
+  EXPECT_EQ(IndexedLines(), c.lines);
+  EXPECT_EQ(reader.SectionCount(), static_cast<int>(c.lines.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, SectionIndexTest,
+    ::testing::Values(IndexCase{"NormalNeedsNoOptions",
+                                TGameType::Normal,
+                                "\t\tGalaxy Game Orion Turn 3 Report for Ann\n\n"
+                                "\t\tStatus of Players\n\n\t\tYour Planets\n",
+                                {0, 2, 4}},
+                      IndexCase{"NgDropsWhatPrecedesAndSeparates",
+                                TGameType::NG,
+                                "\t\tProduction Status\n\tGalaxyNG release\n"
+                                "\t\tGalaxy Game Orion Turn 3 Report for Ann\n\t\tGame Options\n"
+                                "\t\tYour Options\n\t\tStatus of Players\n\t\tGame Options\n",
+                                {2, 4, 5, 6}},
+                      IndexCase{"NgWithoutOptionsKeepsOnlyTheHeader",
+                                TGameType::NG,
+                                "\t\tGalaxy Game Orion Turn 3 Report for Ann\n"
+                                "\t\tStatus of Players\n\t\tYour Planets\n",
+                                {0}},
+                      IndexCase{"BlindOptionsComeFirst",
+                                TGameType::Blind,
+                                "\t\tOptions\n\t\tBlind Galaxy game Orion Report for Ann Turn 3\n"
+                                "\t\tStatus of Players\n\t\tYour Systems\n",
+                                {0, 1, 2, 3}},
+                      IndexCase{"BlindHeaderBeforeOptionsIsDropped",
+                                TGameType::Blind,
+                                "\t\tBlind Galaxy game Orion Report for Ann Turn 3\n\t\tOptions\n"
+                                "\t\tStatus of Players\n",
+                                {1}},
+                      IndexCase{
+                          "MistakesAndShortLinesAreNotSections",
+                          TGameType::Normal,
+                          "\t\tGalaxy Game Orion Turn 3 Report for Ann\n\t\tStatus of Players\n"
+                          "\t\tMISTAKES\n\t\t\n \t\tYour Planets\n\t\tMISTAKES list\n",
+                          {0, 1, 5}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(ReportReaderTest, FindSectionCountsANegativeStartFromTheEnd) {
+  reader.LoadReportText(NgReport(2, "Ann", StatusRow("Ann", 1, 3, "-"),
+                                 "\t\tYour Planets\n\nN X Y\n\n\t\tMISTAKES\n\n"
+                                 "\t\tUninhabited Planets\n\nN X Y\n"));
+  const int planets = reader.FindSection(0, "Your Planets");
+  const int uninhabited = reader.FindSection(0, "Uninhabited");
+  ASSERT_GT(planets, 0);
+  ASSERT_GT(uninhabited, planets);
+  // The text has 3 lines from the uninhabited header on: -3 starts there, -2 after it.
+  EXPECT_EQ(reader.FindSection(-3, "Planets"), uninhabited);
+  EXPECT_EQ(reader.FindSection(-2, "Planets"), -1);
+  EXPECT_EQ(reader.FindSection(-100000, "Planets"), planets);
+  EXPECT_EQ(reader.FindSection(planets + 1, "Your Planets"), -1);
+  EXPECT_EQ(reader.FindSection(0, "MISTAKES"), -1);
+
+  reader.LoadReportText("no sections here\n");
+  EXPECT_EQ(reader.FindSection(0, "."), -1);
+}
+
+struct PatternCase {
+  const char* name;
+  const char* pattern;
+  int line;
+};
+
+class FindSectionPatternTest : public ReportReaderTest,
+                               public ::testing::WithParamInterface<PatternCase> {};
+
+// Headers are tested for a text every match must contain before the expression runs; that
+// text must never hide a match.
+TEST_P(FindSectionPatternTest, FindsWhatTheExpressionMatches) {
+  state.Settings.GameType = TGameType::Normal;
+  reader.LoadReportText(
+      "\t\tGalaxy Game Orion Turn 2 Report for Ann\n\t\tStatus of Players\n"
+      "\t\tYour Plants\n\t\tAnn Groups\n\t\tBob.x Planets\n");
+  EXPECT_EQ(reader.FindSection(0, GetParam().pattern), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(Patterns, FindSectionPatternTest,
+                         ::testing::Values(PatternCase{"OptionalCharacter", "Plane?ts", 2},
+                                           PatternCase{"RepeatedBlank", "Your  *Plants", 2},
+                                           PatternCase{"Alternatives", "Groups|Plants", 2},
+                                           PatternCase{"ClassBeforeText", "^\\W*Ann G", 3},
+                                           PatternCase{"QuotedPoint", "Bob\\.x", 4},
+                                           PatternCase{"QuotedPointElsewhere", "Bob\\.y", -1},
+                                           PatternCase{"AnyCharacter", "Bob.x P", 4},
+                                           PatternCase{"LineEnd", "ts$", 2},
+                                           PatternCase{"WordsBeforeTitle", "\\w+ Planets$", 4},
+                                           PatternCase{"NoSuchTitle", "Bombings", -1}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(ReportReaderTest, RaceNamesInPatternsMatchOnlyThemselves) {
+  reader.LoadReportText(NgReport(2, "Ann", StatusRow("Ann", 1, 3, "-"),
+                                 "\t\tDotxRace Planets\n\n\t\tPar(en Planets\n"));
+  const auto pattern = [](const std::string& race) {
+    return "^\\W*" + QuoteRegexText(race) + " Planets";
+  };
+  // Unquoted, "." would find the other race's table and "(" would make the pattern invalid.
+  EXPECT_EQ(reader.FindSection(0, pattern("Dot.Race")), -1);
+  EXPECT_EQ(reader.FindSection(0, pattern("DotxRace")), reader.FindSection(0, "DotxRace"));
+  EXPECT_GT(reader.FindSection(0, pattern("Par(en")), 0);
+}
+
+// --- The header -------------------------------------------------------------------------------
+
+struct HeaderCase {
+  const char* name;
+  TGameType type;
+  bool outbacktype;
+  const char* header;
+  bool ok;
+  int turn;
+  const char* race;
+  const char* game;
+};
+
+class HeaderTest : public ReportReaderTest, public ::testing::WithParamInterface<HeaderCase> {};
+
+TEST_P(HeaderTest, ReadsTurnRaceAndGame) {
+  const HeaderCase& c = GetParam();
+  state.Settings.GameType = c.type;
+  state.Settings.outbacktype = c.outbacktype;
+  SetReportLayout(state.Layout, c.type);
+  const std::string status = "\t\tStatus of Players\n";
+  const std::string header = std::string(c.header) + "\n";
+  reader.LoadReportText(c.type == TGameType::Blind ? "\t\tOptions\n" + header + status
+                                                   : header + "\t\tYour Options\n" + status);
+  int turn = 99;
+  std::string race = "old";
+  EXPECT_EQ(reader.ReadReportHeader(turn, race, "k001.txt"), c.ok);
+  EXPECT_EQ(turn, c.turn);
+  EXPECT_EQ(race, c.race);
+  if (c.ok) {
+    EXPECT_EQ(state.GameName, c.game);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, HeaderTest,
+    ::testing::Values(
+        HeaderCase{"Plain", TGameType::NG, false,
+                   "\t\tGalaxy Game Orion Turn 5 Report for Arcturans", true, 5, "Arcturans",
+                   "Orion"},
+        HeaderCase{"NationTwoWords", TGameType::NG, false,
+                   "\t\tGalaxy Game Orion Turn 5 Report for Nation Ten", true, 5, "Nation_Ten",
+                   "Orion"},
+        HeaderCase{"PlayerTwoWords", TGameType::NG, false,
+                   "\t\tGalaxy Game Orion Turn 5 Report for Player Two", true, 5, "Player_Two",
+                   "Orion"},
+        HeaderCase{"OutbackNation", TGameType::NG, true,
+                   "\t\tGalaxy Game Orion Turn 5 Report for Nation Ten", true, 5, "Nation_Ten",
+                   "Orion"},
+        HeaderCase{"OutbackTakesPlayerAsPlainWord", TGameType::NG, true,
+                   "\t\tGalaxy Game Orion Turn 5 Report for Player Two", true, 5, "Two", "Orion"},
+        HeaderCase{"NgBlind", TGameType::NGBlind, false,
+                   "\t\tGalaxyNG-Blind Game Lyra Turn 12 Report for Vegans", true, 12, "Vegans",
+                   "Lyra"},
+        HeaderCase{"BlindTurnIsTheLastWord", TGameType::Blind, false,
+                   "\t\tBlind Galaxy game Orion Report for Ann Turn 7", true, 7, "Ann", "Orion"},
+        HeaderCase{"TurnBeyondTheGame", TGameType::NG, false,
+                   "\t\tGalaxy Game Orion Turn 801 Report for Ann", false, -1, "", ""},
+        HeaderCase{"NoHeaderSection", TGameType::NG, false,
+                   "Galaxy Game Orion Turn 5 Report for Ann", false, -1, "", ""}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// --- Status of players ------------------------------------------------------------------------
+
+class StatusTest : public ReportReaderTest {
+ protected:
+  void ReadStatus(int turn, const std::string& rows) {
+    reader.LoadReportText(NgReport(turn, "Ann", rows));
+    state.SetAllPlayersTurnCount(turn);
+    reader.ReadStatusOfPlayers(turn, turn, "Ann");
+  }
+};
+
+TEST_F(StatusTest, RenamedRaceInTheSameRowKeepsItsObjectAndStatistics) {
+  ReadStatus(1, StatusRow("Ann", 1, 3, "-") + StatusRow("Bob", 1.5, 4) + StatusRow("Cid", 1, 5));
+  TPlayer* bob = state.PlayerByName("Bob");
+  ASSERT_NE(bob, nullptr);
+
+  ReadStatus(2, StatusRow("Ann", 1, 3, "-") + StatusRow("Bobby", 2, 6) + StatusRow("Cid", 1, 5));
+  EXPECT_EQ(state.PlayerByName("Bobby"), bob);
+  EXPECT_EQ(state.PlayerByName("Bob"), nullptr);
+  EXPECT_EQ(state.Players.Count(), 3);
+  EXPECT_EQ(bob->Name, "Bobby");
+  EXPECT_EQ(bob->Alias, "Bob");
+  EXPECT_FLOAT_EQ(bob->GetDrive(1), 1.5f);
+  EXPECT_FLOAT_EQ(bob->GetDrive(2), 2.0f);
+  EXPECT_EQ(bob->GetPlanetCount(2), 6);
+  EXPECT_FALSE(state.PlayerByName("Ann")->War);
+  EXPECT_TRUE(bob->War);
+}
+
+TEST_F(StatusTest, NoRenameInTheFirstTableAndGoneRacesComeBackUnderTheirName) {
+  reader.LoadReportText(NgReport(0, "Ann", StatusRow("Ann", 1, 3, "-") + StatusRow("Bob", 1, 3)));
+  reader.ReadStatusOfPlayers(0, 0, "Ann");
+  TPlayer* bob = state.PlayerByName("bob");
+  ASSERT_NE(bob, nullptr);
+
+  ReadStatus(1, StatusRow("Ann", 1, 3, "-"));
+  EXPECT_TRUE(bob->Gone);
+
+  // Refiling Bob under his own, still used key raised a duplicate error and lost the table.
+  // The race returns as the same object.
+  ReadStatus(2, StatusRow("Ann", 1, 3, "-") + StatusRow("Bob", 1.2, 2));
+  EXPECT_TRUE(reader.Messages().empty());
+  EXPECT_EQ(state.PlayerByName("bob"), bob);
+  EXPECT_FALSE(bob->Gone);
+  EXPECT_FLOAT_EQ(bob->GetDrive(2), 1.2f);
+}
+
+TEST_F(StatusTest, ARaceMatchedByAnEarlierRowIsNotTakenForARenamedOne) {
+  ReadStatus(1, StatusRow("Pia", 1, 1) + StatusRow("Quo", 1, 1) + StatusRow("Rex", 1.3, 1) +
+                    StatusRow("Sam", 1, 1));
+  TPlayer* rex = state.PlayerByName("rex");
+  // Pia moves down two rows, so the expected row of "Zed" is Rex's new row: Rex was renamed
+  // to Zed and took Zed's figures. Rex must stay Rex; Zed is a new race.
+  ReadStatus(2, StatusRow("Quo", 1, 1) + StatusRow("Rex", 1.3, 1) + StatusRow("Pia", 1, 1) +
+                    StatusRow("Zed", 2.5, 1));
+  EXPECT_EQ(state.PlayerByName("rex"), rex);
+  EXPECT_EQ(rex->Name, "Rex");
+  EXPECT_FLOAT_EQ(rex->GetDrive(2), 1.3f);
+  TPlayer* zed = state.PlayerByName("zed");
+  ASSERT_NE(zed, nullptr);
+  EXPECT_NE(zed, rex);
+  EXPECT_FLOAT_EQ(zed->GetDrive(2), 2.5f);
+}
+
+TEST_F(StatusTest, ACutTableIsReportedAndMarksNoRaceGone) {
+  ReadStatus(1, StatusRow("Ann", 1, 3, "-") + StatusRow("Bob", 1, 3) + StatusRow("Cid", 1, 3));
+  ReadStatus(2, StatusRow("Ann", 1, 3, "-") + "Bob 1.00 1.00\n" + StatusRow("Cid", 1, 3));
+  ASSERT_EQ(reader.Messages().size(), 1u);
+  EXPECT_EQ(reader.Messages()[0].rfind("Error - Turn: 2 Player: Ann Report:", 0), 0u);
+  EXPECT_NE(reader.Messages()[0].find("Index out of bounds"), std::string::npos);
+  EXPECT_FALSE(state.PlayerByName("Bob")->Gone);
+  EXPECT_FALSE(state.PlayerByName("Cid")->Gone);
+}
+
+// --- Planets ----------------------------------------------------------------------------------
+
+TEST_F(ReportReaderTest, PlanetFoundByPositionIsRekeyedAndKeepsItsObject) {
+  state.FirstTurn = 0;
+  reader.LoadReportText(NgReport(0, "Ann", StatusRow("Ann", 1, 3, "-"),
+                                 "\t\tUnidentified Planets\n\nN X Y\n18 40.64 72.72\n"
+                                 "19 42.11 72.23\n\n"));
+  reader.ReadUnknownPlanets(0, "Ann", "k000.txt");
+  TPlanet* planet = state.PlanetByName("18");
+  ASSERT_NE(planet, nullptr);
+  EXPECT_EQ(planet->Number, 18);
+  EXPECT_TRUE(planet->Owner.IsUnknown());
+  EXPECT_TRUE(planet->HomeAtTurn0);
+
+  reader.LoadReportText(NgReport(1, "Ann", StatusRow("Ann", 1, 3, "-"),
+                                 "\t\tUnidentified Planets\n\nN X Y\nBetelPrime 40.64 72.72\n"
+                                 "19 42.11 72.23\n\n"));
+  reader.ReadUnknownPlanets(1, "Ann", "k001.txt");
+  EXPECT_EQ(state.PlanetByName("BetelPrime"), planet);
+  EXPECT_EQ(state.PlanetByName("18"), nullptr);
+  EXPECT_EQ(planet->Name, "BetelPrime");
+  EXPECT_EQ(planet->Number, 18);
+  EXPECT_EQ(state.Planets.Count(), 2);
+  ASSERT_EQ(state.PlanetsByDistance.Count(), 2);
+  int first = 0;
+  int count = 0;
+  state.PlanetsByDistance.FindKeyRange(PlanetDistanceKey(4064, 7272), first, count);
+  ASSERT_EQ(count, 1);
+  EXPECT_EQ(state.PlanetsByDistance.Strings(first), "betelprime");
+  EXPECT_TRUE(reader.Messages().empty());
+}
+
+TEST_F(ReportReaderTest, FindOrCreatePlanetBeyondTheFirstTurn) {
+  state.FirstTurn = 0;
+  TPlanet* near = reader.FindOrCreatePlanet(1000, 1000, "near", 0);
+  TPlanet* far = reader.FindOrCreatePlanet(9000, 9000, "far", 0);
+  EXPECT_NE(near, far);
+  EXPECT_EQ(near->X, 1000);
+
+  // A position never seen after the first turn is the nearest known planet, refiled.
+  EXPECT_EQ(reader.FindOrCreatePlanet(1010, 990, "renamed", 3), near);
+  EXPECT_EQ(state.PlanetByName("renamed"), near);
+  EXPECT_EQ(state.PlanetByName("near"), nullptr);
+  EXPECT_EQ(near->X, 1010);
+  EXPECT_EQ(state.Planets.Count(), 2);
+  EXPECT_EQ(state.PlanetsByDistance.Count(), 2);
+
+  // "Galaxy Blind" files planets by number, so taking the nearest one by its name failed with
+  // "Planet Home not found". It is refiled from the key it has.
+  GameState blind;
+  blind.Settings.GameType = TGameType::Blind;
+  blind.FirstTurn = 0;
+  TReportReader blindReader(blind, ui, dir.path());
+  TPlanet* home = blindReader.FindOrCreatePlanet(1000, 1000, "7", 0);
+  home->Name = "Home";
+  EXPECT_EQ(blindReader.FindOrCreatePlanet(1010, 990, "8", 3), home);
+  EXPECT_EQ(blind.PlanetByName("8"), home);
+
+  GameState empty;
+  empty.FirstTurn = 0;
+  TReportReader emptyReader(empty, ui, dir.path());
+  try {
+    emptyReader.FindOrCreatePlanet(5, 5, "x", 3);
+    FAIL() << "no planet to take";
+  } catch (const TovixError& e) {
+    EXPECT_STREQ(e.what(), "Error while reading planets - Turn: 3");
+  }
+}
+
+TEST_F(ReportReaderTest, UninhabitedRowWithSizeButNoResourcesIsStillRead) {
+  // Four words reach the size but not the resources column; reading the missing word stopped
+  // the whole table. The row counts as one without size.
+  state.FirstTurn = 0;
+  reader.LoadReportText(NgReport(0, "Ann", StatusRow("Ann", 1, 3, "-"),
+                                 "\t\tUninhabited Planets\n\nN X Y S R\n4 38.53 113.14 40.5\n"
+                                 "5 4.03 132.68 20.25 1.50\n\n"));
+  reader.ReadUnknownPlanets(0, "Ann", "k000.txt");
+  EXPECT_TRUE(reader.Messages().empty());
+  ASSERT_NE(state.PlanetByName("4"), nullptr);
+  EXPECT_FLOAT_EQ(state.PlanetByName("4")->Size, 0.0f);
+  EXPECT_FLOAT_EQ(state.PlanetByName("5")->Size, 20.25f);
+  EXPECT_FLOAT_EQ(state.PlanetByName("5")->Resources, 1.5f);
+  EXPECT_TRUE(state.PlanetByName("5")->Owner.IsNone());
+}
+
+struct CoordinateCase {
+  const char* name;
+  const char* word;
+  int32_t value;
+};
+
+class ParseCoordinateTest : public ::testing::TestWithParam<CoordinateCase> {};
+
+TEST_P(ParseCoordinateTest, GivesHundredths) {
+  EXPECT_EQ(ParseCoordinate(GetParam().word), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, ParseCoordinateTest,
+                         ::testing::Values(CoordinateCase{"TwoDecimals", "12.34", 1234},
+                                           CoordinateCase{"Negative", "-0.50", -50},
+                                           CoordinateCase{"LeadingText", "x=-3.25", -325},
+                                           CoordinateCase{"StopsAtOtherText", "12a34", 12},
+                                           CoordinateCase{"EveryPointIgnored", "1.2.3", 123},
+                                           CoordinateCase{"NoDigits", "abc", 0},
+                                           CoordinateCase{"Empty", "", 0},
+                                           CoordinateCase{"LoneMinus", "-", 0},
+                                           CoordinateCase{"Saturates", "99999999999.99",
+                                                          std::numeric_limits<int32_t>::max()},
+                                           CoordinateCase{"SaturatesNegative", "-99999999999.99",
+                                                          -std::numeric_limits<int32_t>::max()}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// --- Whole loads ------------------------------------------------------------------------------
+
+// The planet table runs straight into the next header: it was read as a row and the table
+// failed. A section header ends a table as an empty line does.
+const std::string kAnnPlanets =
+    "\t\tYour Planets\n\nN X Y S P I R P $ M C L\n"
+    "1 9.11 80.31 1000.00 1000.00 1000.00 10.00 Drive 0.00 0.00 0.00 1000.00\n"
+    "2 8.11 77.56 300.00 300.00 300.00 10.00 CAP 0.00 0.00 0.00 300.00\n"
+    "\t\tUninhabited Planets\n\nN X Y S R\n4 38.53 113.14\n\n";
+
+TEST_F(ReportReaderTest, LoadsTheOwnReportsAndSumsPlanetSizes) {
+  WriteReport("k000.txt", NgReport(0, "Ann", StatusRow("Ann", 1, 2, "-") + StatusRow("Bob", 1, 3),
+                                   kAnnPlanets));
+  WriteReport("k001.txt", NgReport(1, "Ann", StatusRow("Ann", 1.1, 2, "-") + StatusRow("Bob", 1, 3),
+                                   kAnnPlanets));
+  ASSERT_TRUE(reader.LoadAllReports());
+  EXPECT_TRUE(reader.Messages().empty()) << reader.Messages().front();
+  TPlayer* ann = state.PlayerByName("ann");
+  ASSERT_NE(ann, nullptr);
+  EXPECT_EQ(state.MainPlayer, ann);
+  EXPECT_EQ(state.LastTurn, 1);
+  EXPECT_EQ(state.FirstTurn, 0);
+  EXPECT_FLOAT_EQ(ann->GetPlanetSize(1), 1300.0f);
+  EXPECT_FLOAT_EQ(state.PlayerByName("bob")->GetPlanetSize(1), 0.0f);
+  EXPECT_EQ(state.PlanetByName("2")->ProductionCargo, pcCap);
+  EXPECT_TRUE(state.PlanetByName("1")->Owner.Is(ann));
+  EXPECT_EQ(ui.titles.back(), "Tovix Orion - 1 Ann");
+  EXPECT_EQ(ui.work.back(), "Ready");
+}
+
+TEST_F(ReportReaderTest, ReportWithFourSectionHeadersIsRepairedAndRead) {
+  // The header line lost its tabs, so only four section headers remain.
+  std::string text = NgReport(0, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets);
+  const std::string tabbed = "\t\tGalaxy Game Orion Turn 0";
+  text.replace(text.find(tabbed), tabbed.size(), "Galaxy Game Orion Turn 0");
+  WriteReport("k000.txt", text);
+
+  ASSERT_TRUE(reader.LoadAllReports());
+  EXPECT_NE(std::find(ui.work.begin(), ui.work.end(), "Adding Tabs"), ui.work.end());
+  EXPECT_TRUE(fs::exists(dir / ("k000.txt" + std::string(kTabBackupExtension))));
+  EXPECT_NE(test::ReadFileBytes(dir / "k000.txt").find(tabbed), std::string::npos);
+  EXPECT_NE(state.PlayerByName("Ann"), nullptr);
+  EXPECT_EQ(state.Planets.Count(), 3);
+}
+
+TEST_F(ReportReaderTest, FailedTabRepairIsReportedAndTheReportReadAsItIs) {
+  std::string text = NgReport(0, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets);
+  const std::string tabbed = "\t\tGalaxy Game Orion Turn 0";
+  text.replace(text.find(tabbed), tabbed.size(), "Galaxy Game Orion Turn 0");
+  WriteReport("k000.txt", text);
+
+  SetAtomicWriteFailure(AtomicWriteStep::kCreate);
+  const bool loaded = reader.LoadAllReports();
+  SetAtomicWriteFailure(AtomicWriteStep::kNone);
+  // Without its header line the report names no race: nothing is read, nothing crashes.
+  EXPECT_FALSE(loaded);
+  EXPECT_EQ(reader.Messages().size(), 1u);
+  EXPECT_EQ(test::ReadFileBytes(dir / "k000.txt"), text);
+}
+
+TEST_F(ReportReaderTest, SkipPlanetsUntilTurnReadsOnlyHeaderAndStatusBefore) {
+  state.Settings.SkipPlanetsUntilTurn = 10;
+  const std::string nine =
+      "\t\tYour Planets\n\nN X Y S P I R P $ M C L\n"
+      "Nine 1.00 1.00 10.00 1.00 1.00 1.00 Drive 0.00 0.00 0.00 1.00\n\n";
+  WriteReport("k009.txt", NgReport(9, "Ann", StatusRow("Ann", 1.9, 1, "-"), nine));
+  WriteReport("k010.txt", NgReport(10, "Ann", StatusRow("Ann", 2, 2, "-"), kAnnPlanets));
+  ASSERT_TRUE(reader.LoadAllReports());
+  EXPECT_EQ(state.FirstTurn, 10);
+  EXPECT_EQ(state.PlanetByName("Nine"), nullptr);
+  EXPECT_EQ(state.Planets.Count(), 3);
+  TPlayer* ann = state.PlayerByName("Ann");
+  EXPECT_FLOAT_EQ(ann->GetDrive(9), 1.9f);
+  EXPECT_FLOAT_EQ(ann->GetPlanetSize(9), 0.0f);
+  EXPECT_FLOAT_EQ(ann->GetPlanetSize(10), 1300.0f);
+  // Numbers come from the counter when the first turn read is not turn 0.
+  EXPECT_NE(state.PlanetByName("1")->Number, state.PlanetByName("2")->Number);
+}
+
+TEST_F(ReportReaderTest, HeaderNamingAnUnknownRaceEndsTheLoad) {
+  WriteReport("k000.txt", NgReport(0, "Ann", StatusRow("Bob", 1, 3), kAnnPlanets));
+  WriteReport("k001.txt", NgReport(1, "Ann", StatusRow("Ann", 1, 3, "-"), kAnnPlanets));
+  EXPECT_FALSE(reader.LoadAllReports());
+  EXPECT_EQ(state.MainPlayer, nullptr);
+  EXPECT_EQ(state.Planets.Count(), 0);
+  EXPECT_EQ(state.LastTurn, 0);
+}
+
+TEST_F(ReportReaderTest, DetectedVariantIsWrittenBackAndItsLayoutUsed) {
+  state.Settings.GameType = TGameType::Unknown;
+  state.Settings.GameNumber = 4;
+  state.Settings.IniPath = (dir / "Tovix.ini").string();
+  WriteReport("Tovix.ini", "[4]\nspelC=k\n");
+  // A first run of a "Galaxy Blind" game could read nothing with the default layout.
+  WriteReport("k000.txt",
+              "\t\tOptions\n\nN S\n\n\t\tBlind Galaxy game Orion Report for Ann Turn 0\n\n"
+              "\t\tStatus of Players\n\nN D W S C X P I #\n"
+              "Ann 1.00 1.00 1.00 1.00 - 10.00 9.00 1\n\n"
+              "\t\tYour Systems\n\nN # X Y S P I R P L $ M\n"
+              "Home #7 1.00 2.00 10.00 5.00 4.00 1.00 Drive 3.00 0.00 0.00\n\n"
+              "\t\tUninhabited Systems\n\nN # X Y S R\n\n");
+  ASSERT_TRUE(reader.LoadAllReports());
+  EXPECT_EQ(state.Settings.GameType, TGameType::Blind);
+  EXPECT_EQ(state.Layout.OwnPlanetsTitle, "Your Systems");
+  EXPECT_NE(test::ReadFileBytes(dir / "Tovix.ini").find("GameType=Galaxy Blind"),
+            std::string::npos);
+  TPlanet* home = state.PlanetByName("7");
+  ASSERT_NE(home, nullptr);
+  EXPECT_EQ(home->Number, 7);
+  EXPECT_EQ(home->Name, "Home");
+  EXPECT_FLOAT_EQ(home->Colonists, 3.0f);
+  EXPECT_FLOAT_EQ(state.PlayerByName("Ann")->GetIndustry(0), 9.0f);
+}
+
+TEST_F(ReportReaderTest, FailedGameTypeWriteIsReportedAndReadingGoesOn) {
+  state.Settings.GameType = TGameType::Unknown;
+  state.Settings.GameNumber = 1;
+  state.Settings.IniPath = (dir / "Tovix.ini").string();
+  WriteReport("Tovix.ini", "[1]\nspelC=k\n");
+  WriteReport("k000.txt", NgReport(0, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets));
+
+  SetAtomicWriteFailure(AtomicWriteStep::kRename);
+  const bool loaded = reader.LoadAllReports();
+  SetAtomicWriteFailure(AtomicWriteStep::kNone);
+  EXPECT_TRUE(loaded);
+  EXPECT_EQ(state.Settings.GameType, TGameType::NG);
+  EXPECT_EQ(reader.Messages().size(), 1u);
+  EXPECT_EQ(test::ReadFileBytes(dir / "Tovix.ini"), "[1]\nspelC=k\n");
+  EXPECT_EQ(state.Planets.Count(), 3);
+}
+
+}  // namespace
+}  // namespace tovix

@@ -1,0 +1,777 @@
+// Small games of every report layout in tests/data/reports/<case>/, read whole through the
+// report reader. Each case checks what its variant does differently: "Galaxy Blind" (options
+// before the header, systems keyed by number, effective values), "Galaxy NG Blind" (a race that
+// comes back under its old name, the mass column, "Incoming" ending a battle), "Galaxy Normal"
+// (no options section, no relation column for the own race), a "Galaxy PLUS" header, and a
+// trimmed "Galaxy NG" game as LF, CR LF and tab-less files. The settings are filled here; no
+// Tovix.ini is needed except where the detected variant is written back.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/file_utils.h"
+#include "core/game_state.h"
+#include "core/game_variant.h"
+#include "core/ini_file.h"
+#include "core/numbers.h"
+#include "core/report_layout.h"
+#include "core/report_reader.h"
+#include "core/str_utils.h"
+#include "support/recording_ui.h"
+#include "support/test_paths.h"
+
+namespace tovix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fixture game copied to a scratch folder, since reading may rewrite a report (tab repair)
+// and writes "DumpList.log" into the program folder.
+class FixtureGame {
+ public:
+  FixtureGame(const std::string& fixture, TGameType type, const std::string& letters) {
+    fs::create_directories(Reports());
+    fs::create_directories(Program());
+    for (const auto& e : fs::directory_iterator(test::DataDir() / "reports" / fixture)) {
+      fs::copy_file(e.path(), Reports() / e.path().filename());
+    }
+    state.Settings.GameType = type;
+    state.Settings.GameNumber = 1;
+    state.Settings.spelD = (Reports() / "%1s%0.03d.txt").string();
+    state.Settings.spelC = letters;
+    state.Settings.UseCountMethod = 0;
+    SetReportLayout(state.Layout, type);
+  }
+
+  // A Tovix.ini with the game's section, for the variant the reader writes back.
+  void UseIniFile() {
+    state.Settings.IniPath = (Program() / "Tovix.ini").string();
+    WriteFileAtomically(state.Settings.IniPath, "[RUN]\ngame=1\n\n[1]\nName=fixture\n");
+  }
+
+  bool Load() {
+    TReportReader reader(state, ui, Program());
+    bool ok = reader.LoadAllReports();
+    messages = reader.Messages();
+    return ok;
+  }
+
+  fs::path Reports() const { return dir_.path() / "reports"; }
+  fs::path Program() const { return dir_.path() / "program"; }
+
+  GameState state;
+  test::RecordingUserInterface ui;
+  std::vector<std::string> messages;
+
+ private:
+  test::TempDir dir_;
+};
+
+std::string Joined(const std::vector<std::string>& texts) {
+  std::string s;
+  for (const std::string& t : texts) s += t + "\n";
+  return s;
+}
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+  for (const std::string& t : texts) {
+    if (t == text) return true;
+  }
+  return false;
+}
+
+const TPlanet& PlanetAt(const GameState& state, const std::string& name) {
+  const TPlanet* p = state.PlanetByName(name);
+  if (!p) throw std::runtime_error("no planet " + name);
+  return *p;
+}
+
+const TPlayer& Race(const GameState& state, const std::string& name) {
+  const TPlayer* p = state.PlayerByName(name);
+  if (!p) throw std::runtime_error("no race " + name);
+  return *p;
+}
+
+std::string OwnerName(const TOwnerRef& owner) {
+  if (owner.IsNone()) return "(none)";
+  if (owner.IsUnknown()) return "(unknown)";
+  return owner.Player()->Name;
+}
+
+const TGroup* GroupNumbered(const TPlayer& race, int number) {
+  for (const auto& g : race.Groups) {
+    if (g->GroupNumber == number) return g.get();
+  }
+  return nullptr;
+}
+
+std::string PlanetName(const TPlanet* p) {
+  return p ? p->Name : "(none)";
+}
+
+// The whole model as text, to show that two readings of the same game agree.
+std::string Dump(const GameState& s) {
+  std::string out;
+  auto line = [&](const std::string& text) { out += text + "\n"; };
+  line(Fmt("game %s first %d last %d main %s", s.GameName, s.FirstTurn, s.LastTurn,
+           s.MainPlayer ? s.MainPlayer->Name : std::string("-")));
+  for (auto [key, p] : s.Players) {
+    line(Fmt("race %s %s alias '%s' number %d war %d gone %d", key, p->Name, p->Alias, p->Number,
+             p->War ? 1 : 0, p->Gone ? 1 : 0));
+    for (int t = 0; t <= s.LastTurn; ++t) {
+      line(Fmt("  turn %d %g %g %g %g %g %g %g %d", t, p->GetDrive(t), p->GetWeapons(t),
+               p->GetShields(t), p->GetCargo(t), p->GetPopulation(t), p->GetIndustry(t),
+               p->GetPlanetSize(t), p->GetPlanetCount(t)));
+    }
+    for (auto [name, type] : p->ShipTypes) {
+      line(Fmt("  design %s %g %d %g %g %g %g", name, type->Drive, type->Attacks, type->Weapons,
+               type->Shields, type->Cargo, type->ReportedMass));
+    }
+    for (const auto& g : p->Groups) {
+      line(Fmt("  group %d %d %s %g %g %g %g %d %g %s %s %g %d %s %g %d %d %d", g->GroupNumber,
+               g->Ships, g->ShipType ? g->ShipType->Name : std::string("-"), g->DriveTech,
+               g->WeaponsTech, g->ShieldsTech, g->CargoTech, g->CargoType, g->Load,
+               PlanetName(g->Planet), PlanetName(g->Origin), g->Distance, g->ETA, g->FleetName,
+               g->FleetSpeed, g->BattleShips, g->Turn, g->FromBattle));
+    }
+  }
+  for (auto [key, p] : s.Planets) {
+    line(Fmt("planet %s %s %d %d %d %g %g %g %g %g %g %g %d %s %d %s %s", key, p->Name, p->Number,
+             p->X, p->Y, p->Size, p->Resources, p->Population, p->Industry, p->Capital, p->Material,
+             p->Colonists, p->ProductionCargo, OwnerName(p->Owner), p->OwnerState, p->LastOwnerName,
+             p->Production));
+  }
+  for (auto [key, b] : s.Battles) {
+    line(Fmt("battle %s %d %s %d", key, b->Turn, PlanetName(b->Planet), b->Groups.size()));
+    for (const auto& g : b->Groups) {
+      line(Fmt("  %s %d %d %s %g %g %g %g", g->Owner ? g->Owner->Name : std::string("-"), g->Ships,
+               g->BattleShips, g->ShipType ? g->ShipType->Name : std::string("-"), g->DriveTech,
+               g->WeaponsTech, g->ShieldsTech, g->CargoTech));
+    }
+  }
+  for (auto [key, b] : s.Bombings) {
+    line(Fmt("bombing %s %s %s %g %g %g %g %g %d", key, b->Attacker->Name, b->Defender->Name,
+             b->Population, b->Industry, b->Capital, b->Material, b->Colonists, b->Producing));
+  }
+  for (auto [key, r] : s.Routes) {
+    line(Fmt("route %s %s %s %s %s", key, PlanetName(r->ReportCap), PlanetName(r->ReportMat),
+             PlanetName(r->ReportCol), PlanetName(r->ReportEmp)));
+  }
+  for (const auto& i : s.IncomingGroups) {
+    line(Fmt("incoming %s %s %g %g %g %d", PlanetName(i->Origin), PlanetName(i->Destination),
+             i->Distance, i->Speed, i->Mass, i->Turn));
+  }
+  for (const auto& p : s.ShipsInProduction) {
+    line(Fmt("production %d %s %s %d %d", p->PlanetNumber, p->PlanetName, p->ShipTypeName,
+             p->ShipsPresent, p->ShipsUpToDate));
+  }
+  for (const TTracks& t : s.Tracks) line(Fmt("track %d %d %d %d", t.Turn, t.X, t.Y, t.FromGroup));
+  return out;
+}
+
+// ---- Which variant each fixture is -----------------------------------------------------------
+
+struct DetectCase {
+  const char* name;
+  const char* file;
+  TGameType type;
+};
+
+void PrintTo(const DetectCase& c, std::ostream* out) {
+  *out << c.file;
+}
+
+class FixtureVariant : public testing::TestWithParam<DetectCase> {};
+
+TEST_P(FixtureVariant, IsDetected) {
+  const DetectCase& c = GetParam();
+  EXPECT_EQ(DetectGameType(test::DataDir() / "reports" / c.file), c.type);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, FixtureVariant,
+    testing::Values(DetectCase{"NgLf", "ng-lf/A002.txt", TGameType::NG},
+                    DetectCase{"NgCrLf", "ng-crlf/B001.txt", TGameType::NG},
+                    DetectCase{"AddTabs", "addtabs/A000.txt", TGameType::NG},
+                    DetectCase{"Normal", "normal/A001.txt", TGameType::Normal},
+                    DetectCase{"Blind", "blind/A001.txt", TGameType::Blind},
+                    DetectCase{"NgBlind", "ngblind/A002.txt", TGameType::NGBlind},
+                    DetectCase{"Plus", "plus/A026.txt", TGameType::Plus}),
+    [](const testing::TestParamInfo<DetectCase>& row) { return std::string(row.param.name); });
+
+// ---- "Galaxy NG", trimmed from the game Orion: A with the ally B, turns 0 to 2 -----------------
+
+class NgGame : public testing::Test {
+ protected:
+  NgGame() : game_("ng-lf", TGameType::NG, "AB") { loaded_ = game_.Load(); }
+  const GameState& S() const { return game_.state; }
+  FixtureGame game_;
+  bool loaded_ = false;
+};
+
+TEST_F(NgGame, LoadsWithoutMessages) {
+  EXPECT_TRUE(loaded_);
+  EXPECT_TRUE(game_.messages.empty()) << Joined(game_.messages);
+  EXPECT_TRUE(game_.ui.messages.empty());
+  EXPECT_EQ(S().GameName, "Orion");
+  EXPECT_EQ(S().FirstTurn, 0);
+  EXPECT_EQ(S().LastTurn, 2);
+  ASSERT_FALSE(game_.ui.titles.empty());
+  EXPECT_EQ(game_.ui.titles.back(), "Tovix Orion - 2 Arcturans");
+  EXPECT_TRUE(Contains(game_.ui.work, "Reading report"));
+  EXPECT_EQ(game_.ui.work.back(), "Ready");
+  EXPECT_FALSE(Contains(game_.ui.work, "Adding Tabs"));
+}
+
+// The start names race_1 ... are replaced in turn 1; the race keeps its object and statistics.
+TEST_F(NgGame, RacesKeepTheirStatisticsAcrossTheRename) {
+  ASSERT_EQ(S().Players.Count(), 3);
+  const TPlayer& a = Race(S(), "Arcturans");
+  const TPlayer& b = Race(S(), "Betelgeusians");
+  const TPlayer& c = Race(S(), "Cygnians");
+  EXPECT_EQ(S().MainPlayer, &a);
+  EXPECT_EQ(a.Alias, "race_1");
+  EXPECT_EQ(c.Alias, "race_3");
+  EXPECT_FLOAT_EQ(a.GetDrive(0), 1.00f);
+  EXPECT_FLOAT_EQ(a.GetDrive(1), 1.06f);
+  EXPECT_FLOAT_EQ(a.GetDrive(2), 1.12f);
+  EXPECT_FLOAT_EQ(b.GetWeapons(2), 1.12f);
+  EXPECT_FLOAT_EQ(b.GetIndustry(2), 1610.50f);
+  EXPECT_FLOAT_EQ(c.GetCargo(2), 1.06f);
+  EXPECT_EQ(c.GetPlanetCount(2), 4);
+  // Relations come from the own report only: "-" for the own race, "Peace" for the ally.
+  EXPECT_FALSE(a.War);
+  EXPECT_FALSE(b.War);
+  EXPECT_TRUE(c.War);
+  std::set<int32_t> numbers{a.Number, b.Number, c.Number};
+  EXPECT_EQ(numbers, (std::set<int32_t>{1, 2, 3}));
+}
+
+// Renamed planets are found by position: the object and its turn-0 number stay.
+TEST_F(NgGame, PlanetsAfterTheLastTurn) {
+  EXPECT_EQ(S().Planets.Count(), 14);
+  EXPECT_EQ(S().PlanetsByDistance.Count(), 14);
+  const TPlanet& prime = PlanetAt(S(), "ArcturansPrime");
+  EXPECT_EQ(prime.Number, 1);
+  EXPECT_EQ(prime.X, 911);
+  EXPECT_EQ(prime.Y, 8031);
+  EXPECT_EQ(prime.Owner.Player(), S().MainPlayer);
+  EXPECT_EQ(prime.Production, "Gunship");
+  EXPECT_TRUE(prime.HomeAtTurn0);
+  const TPlanet& forge = PlanetAt(S(), "ArcturansForge");
+  EXPECT_EQ(forge.ProductionCargo, pcCap);
+  EXPECT_FLOAT_EQ(forge.Capital, 12.50f);
+  EXPECT_FLOAT_EQ(forge.Material, 40.00f);
+  EXPECT_FLOAT_EQ(forge.Colonists, 75.00f);
+  EXPECT_EQ(PlanetAt(S(), "BetelgeusiForge").Number, 20);
+  EXPECT_EQ(OwnerName(PlanetAt(S(), "BetelgeusiForge").Owner), "Betelgeusians");
+  EXPECT_EQ(PlanetAt(S(), "CygniansMinor").Number, 36);
+  EXPECT_TRUE(PlanetAt(S(), "CygniansMinor").Owner.IsUnknown());
+  EXPECT_EQ(PlanetAt(S(), "CygniansMinor").X, 7666);
+  // B's report lists A's planet as unidentified after A's own report named its owner.
+  EXPECT_EQ(OwnerName(PlanetAt(S(), "ArcturansMinor").Owner), "Arcturans");
+  // An ally's table without sizes keeps the size A's report gave.
+  EXPECT_FLOAT_EQ(PlanetAt(S(), "11").Size, 40.34f);
+  EXPECT_FLOAT_EQ(PlanetAt(S(), "13").Size, 135.07f);
+  EXPECT_TRUE(PlanetAt(S(), "38").Owner.IsNone());
+}
+
+TEST_F(NgGame, OwnGroupsAndFleet) {
+  const TPlayer& a = *S().MainPlayer;
+  ASSERT_EQ(a.Groups.size(), 5u);
+  const TGroup* drones = GroupNumbered(a, 1);
+  ASSERT_NE(drones, nullptr);
+  EXPECT_EQ(drones->Ships, 6);
+  EXPECT_EQ(PlanetName(drones->Planet), "ArcturansMinor");
+  EXPECT_EQ(drones->Origin, nullptr);
+  EXPECT_EQ(drones->ETA, 0);
+  EXPECT_EQ(drones->TrackFrom, drones->Planet);
+
+  const TGroup* hauler = GroupNumbered(a, 2);
+  ASSERT_NE(hauler, nullptr);
+  EXPECT_EQ(PlanetName(hauler->Planet), "38");
+  EXPECT_EQ(PlanetName(hauler->Origin), "ArcturansForge");
+  EXPECT_FLOAT_EQ(hauler->Distance, 1.20f);
+  EXPECT_FLOAT_EQ(hauler->DriveTech, 1.06f);
+  EXPECT_EQ(hauler->CargoType, pcCol);
+  EXPECT_FLOAT_EQ(hauler->Load, 1.50f);
+  EXPECT_EQ(hauler->ETA, 1);
+  EXPECT_EQ(hauler->TrackFrom, hauler->Origin);
+  EXPECT_EQ(hauler->TrackTo, hauler->Planet);
+
+  // 25 to go at 21.2 a turn.
+  const TGroup* scout = GroupNumbered(a, 5);
+  ASSERT_NE(scout, nullptr);
+  EXPECT_EQ(scout->ETA, 2);
+
+  const TGroup* fleet = GroupNumbered(a, 4);
+  ASSERT_NE(fleet, nullptr);
+  EXPECT_EQ(fleet->FleetName, "ArcturansArmada");
+  EXPECT_FLOAT_EQ(fleet->FleetSpeed, 7.27f);
+  EXPECT_EQ(fleet->Ships, 3);
+  ASSERT_NE(fleet->ShipType, nullptr);
+  EXPECT_EQ(fleet->ShipType->Name, "Gunship");
+}
+
+// The ally's own report replaces the groups that A's report and A's battle gave it; a race
+// without a report keeps what A's report showed.
+TEST_F(NgGame, OtherRacesGroups) {
+  const TPlayer& b = Race(S(), "Betelgeusians");
+  ASSERT_EQ(b.Groups.size(), 2u);
+  EXPECT_EQ(b.Groups[0]->GroupNumber, 1);
+  EXPECT_EQ(b.Groups[0]->FromBattle, 0);
+  EXPECT_EQ(b.Groups[1]->Ships, 4);
+  const TPlayer& c = Race(S(), "Cygnians");
+  ASSERT_EQ(c.Groups.size(), 1u);
+  EXPECT_EQ(c.Groups[0]->GroupNumber, 0);
+  EXPECT_EQ(PlanetName(c.Groups[0]->Planet), "13");
+  ASSERT_NE(c.Groups[0]->ShipType, nullptr);
+  EXPECT_EQ(c.Groups[0]->ShipType->Name, "Eye");
+}
+
+// Both reports show the battle at 11 and the bombing of 23; each is read once.
+TEST_F(NgGame, BattleAndBombingReadOnce) {
+  ASSERT_EQ(S().Battles.Count(), 1);
+  const TBattle& battle = *S().Battles.Object(0);
+  EXPECT_EQ(S().Battles.Strings(0), "11\t2");
+  EXPECT_EQ(battle.Turn, 2);
+  EXPECT_EQ(PlanetName(battle.Planet), "11");
+  ASSERT_EQ(battle.Groups.size(), 3u);
+  EXPECT_EQ(battle.Groups[0]->Owner, S().MainPlayer);
+  EXPECT_EQ(battle.Groups[0]->Ships, 3);
+  EXPECT_EQ(battle.Groups[0]->BattleShips, 2);
+  EXPECT_EQ(battle.Groups[2]->Owner->Name, "Cygnians");
+  EXPECT_EQ(battle.Groups[2]->BattleShips, 0);
+  EXPECT_FLOAT_EQ(battle.Groups[2]->ShieldsTech, 1.12f);
+
+  ASSERT_EQ(S().Bombings.Count(), 1);
+  const TBombing& bombing = *S().Bombings.Object(0);
+  EXPECT_EQ(S().Bombings.Strings(0), "2$23");
+  EXPECT_EQ(bombing.Attacker, S().MainPlayer);
+  EXPECT_EQ(bombing.Defender->Name, "Cygnians");
+  EXPECT_EQ(bombing.Producing, pcCap);
+  EXPECT_FLOAT_EQ(bombing.Material, 1.27f);
+  EXPECT_FLOAT_EQ(bombing.Colonists, 5.00f);
+  // 23 was unidentified: its figures are estimated from the bombing, and the attacker takes it.
+  const TPlanet& bombed = PlanetAt(S(), "23");
+  EXPECT_EQ(bombed.Owner.Player(), S().MainPlayer);
+  EXPECT_FLOAT_EQ(bombed.Size, 40.0f);
+  EXPECT_FLOAT_EQ(bombed.Population, 40.0f / 4 * 1.08f);
+  EXPECT_FLOAT_EQ(bombed.Industry, 5.0f);
+}
+
+TEST_F(NgGame, RoutesIncomingAndProductionOfTheOwnReport) {
+  ASSERT_EQ(S().Routes.Count(), 2);
+  int i = -1;
+  ASSERT_TRUE(S().Routes.Find("arcturansforge", i));
+  const TRoute& forge = *S().Routes.Object(i);
+  EXPECT_EQ(PlanetName(forge.ReportCap), "38");
+  EXPECT_EQ(forge.ReportMat, nullptr);
+  EXPECT_EQ(forge.ReportCol, nullptr);
+  EXPECT_EQ(PlanetName(forge.ReportEmp), "ArcturansPrime");
+  EXPECT_EQ(forge.Emp, forge.ReportEmp);
+  ASSERT_TRUE(S().Routes.Find("arcturansprime", i));
+  EXPECT_EQ(PlanetName(S().Routes.Object(i)->ReportCol), "38");
+
+  ASSERT_EQ(S().IncomingGroups.size(), 1u);
+  const TIncomingGroup& in = *S().IncomingGroups[0];
+  EXPECT_EQ(PlanetName(in.Origin), "CygniansForge");
+  EXPECT_EQ(PlanetName(in.Destination), "ArcturansMinor");
+  EXPECT_FLOAT_EQ(in.Distance, 60.46f);
+  EXPECT_EQ(in.Reporter, S().MainPlayer);
+  EXPECT_EQ(in.Turn, 2);
+
+  ASSERT_EQ(S().ShipsInProduction.size(), 1u);
+  EXPECT_EQ(S().ShipsInProduction[0]->PlanetName, "ArcturansPrime");
+  EXPECT_EQ(S().ShipsInProduction[0]->ShipTypeName, "Gunship");
+  EXPECT_EQ(S().ShipsInProduction[0]->PlanetNumber, -1);
+}
+
+// ---- The same game with other line ends and without tabs -----------------------------------
+
+TEST(NgLineEnds, CrLfFilesGiveTheSameModel) {
+  const std::string crlf = test::ReadFileBytes(test::DataDir() / "reports/ng-crlf/A002.txt");
+  ASSERT_NE(crlf.find("\r\n"), std::string::npos) << "the fixture lost its CR LF line ends";
+  FixtureGame lf("ng-lf", TGameType::NG, "AB");
+  FixtureGame crlfGame("ng-crlf", TGameType::NG, "AB");
+  ASSERT_TRUE(lf.Load());
+  ASSERT_TRUE(crlfGame.Load());
+  EXPECT_TRUE(crlfGame.messages.empty()) << Joined(crlfGame.messages);
+  EXPECT_EQ(Dump(crlfGame.state), Dump(lf.state));
+}
+
+// A report whose section headers lost their tabs is repaired once (with a backup of the
+// original) and then reads like the original.
+TEST(NgWithoutTabs, IsRepairedAndReadLikeTheOriginal) {
+  FixtureGame plain("ng-lf", TGameType::NG, "A");
+  FixtureGame stripped("addtabs", TGameType::NG, "A");
+  ASSERT_TRUE(plain.Load());
+  ASSERT_TRUE(stripped.Load());
+  EXPECT_TRUE(stripped.messages.empty()) << Joined(stripped.messages);
+  EXPECT_TRUE(Contains(stripped.ui.work, "Adding Tabs"));
+  EXPECT_EQ(Dump(stripped.state), Dump(plain.state));
+  for (const char* name : {"A000.txt", "A001.txt", "A002.txt"}) {
+    SCOPED_TRACE(name);
+    const fs::path original = test::DataDir() / "reports/addtabs" / name;
+    fs::path backup = stripped.Reports() / name;
+    backup += ".TabBackup";
+    ASSERT_TRUE(fs::exists(backup));
+    EXPECT_EQ(test::ReadFileBytes(backup), test::ReadFileBytes(original));
+    EXPECT_NE(test::ReadFileBytes(stripped.Reports() / name).find("\n\t\tStatus of Players\n"),
+              std::string::npos);
+  }
+}
+
+// ---- "Galaxy Normal": no options section, the own race without relation column -------------
+
+TEST(NormalGame, ReadsWithoutOptionsSectionAndWritesTheDetectedVariant) {
+  FixtureGame game("normal", TGameType::Unknown, "A");
+  game.UseIniFile();
+  ASSERT_TRUE(game.Load());
+  EXPECT_TRUE(game.messages.empty()) << Joined(game.messages);
+  const GameState& s = game.state;
+  EXPECT_EQ(s.Settings.GameType, TGameType::Normal);
+  TIniFile ini(s.Settings.IniPath);
+  EXPECT_EQ(ini.ReadString("1", "GameType", ""), "Galaxy Normal");
+
+  ASSERT_EQ(s.Players.Count(), 3);
+  const TPlayer& alpha = Race(s, "Alpha");
+  const TPlayer& beta = Race(s, "Beta");
+  const TPlayer& gamma = Race(s, "Gamma");
+  EXPECT_EQ(s.MainPlayer, &alpha);
+  EXPECT_FALSE(alpha.War);
+  EXPECT_TRUE(beta.War);
+  EXPECT_FALSE(gamma.War);
+  // In turn 1 the own race is the second row.
+  EXPECT_FLOAT_EQ(alpha.GetDrive(1), 1.10f);
+  EXPECT_FLOAT_EQ(alpha.GetPopulation(1), 1100.0f);
+  EXPECT_FLOAT_EQ(alpha.GetIndustry(1), 1050.0f);
+  EXPECT_EQ(alpha.GetPlanetCount(1), 3);
+  EXPECT_FLOAT_EQ(beta.GetWeapons(1), 1.20f);
+  EXPECT_FLOAT_EQ(gamma.GetShields(1), 1.30f);
+  EXPECT_EQ(alpha.Alias, "");
+
+  EXPECT_EQ(s.Planets.Count(), 8);
+  EXPECT_EQ(PlanetAt(s, "7").Owner.Player(), &alpha);
+  EXPECT_EQ(PlanetAt(s, "7").ProductionCargo, pcMat);
+  EXPECT_EQ(PlanetAt(s, "2").ProductionCargo, pcCap);
+  EXPECT_FLOAT_EQ(PlanetAt(s, "2").Capital, 4.50f);
+  EXPECT_EQ(PlanetAt(s, "3").Owner.Player(), &beta);
+  EXPECT_EQ(PlanetAt(s, "3").ProductionCargo, pcNone);
+  EXPECT_TRUE(PlanetAt(s, "5").Owner.IsUnknown());
+  EXPECT_FLOAT_EQ(PlanetAt(s, "8").Size, 80.0f);
+  EXPECT_FLOAT_EQ(PlanetAt(s, "8").Resources, 1.50f);
+
+  ASSERT_EQ(alpha.Groups.size(), 2u);
+  const TGroup* scout = GroupNumbered(alpha, 2);
+  ASSERT_NE(scout, nullptr);
+  EXPECT_EQ(PlanetName(scout->Planet), "3");
+  EXPECT_EQ(PlanetName(scout->Origin), "1");
+  EXPECT_FLOAT_EQ(scout->Distance, 12.36f);
+  ASSERT_EQ(beta.Groups.size(), 1u);
+  EXPECT_EQ(beta.Groups[0]->Ships, 2);
+  EXPECT_EQ(beta.Groups[0]->GroupNumber, 0);
+  ASSERT_NE(beta.Groups[0]->ShipType, nullptr);
+  EXPECT_EQ(beta.Groups[0]->ShipType->Name, "Raider");
+}
+
+// ---- "Galaxy Blind" -------------------------------------------------------------------------
+
+// The technology level behind an effective shield value: the inverse of the group's shield
+// figure.
+float ShieldsTechFromEffective(float effective, float shields, float mass) {
+  return effective * std::pow(mass, 0.33333333f) / 3.107232506f / shields;
+}
+
+class BlindGame : public testing::Test {
+ protected:
+  BlindGame() : game_("blind", TGameType::Blind, "A") { loaded_ = game_.Load(); }
+  const GameState& S() const { return game_.state; }
+  FixtureGame game_;
+  bool loaded_ = false;
+};
+
+// The options come before the header; the header gives the game as its fourth word, the race as
+// the third word from the end and the turn as the last; the own status row has no relation.
+TEST_F(BlindGame, HeaderAndStatus) {
+  EXPECT_TRUE(loaded_);
+  EXPECT_TRUE(game_.messages.empty()) << Joined(game_.messages);
+  EXPECT_EQ(S().GameName, "Nebula");
+  EXPECT_EQ(S().LastTurn, 1);
+  ASSERT_FALSE(game_.ui.titles.empty());
+  EXPECT_EQ(game_.ui.titles.back(), "Tovix Nebula - 1 Alpha");
+  ASSERT_EQ(S().Players.Count(), 3);
+  const TPlayer& alpha = Race(S(), "Alpha");
+  EXPECT_EQ(S().MainPlayer, &alpha);
+  EXPECT_FALSE(alpha.War);
+  EXPECT_TRUE(Race(S(), "Beta").War);
+  EXPECT_FALSE(Race(S(), "Gamma").War);
+  // Population and industry stand one column further right than in the other layouts.
+  EXPECT_FLOAT_EQ(alpha.GetDrive(1), 1.10f);
+  EXPECT_FLOAT_EQ(alpha.GetPopulation(1), 1100.0f);
+  EXPECT_FLOAT_EQ(alpha.GetIndustry(1), 1050.0f);
+  EXPECT_EQ(alpha.GetPlanetCount(1), 3);
+  EXPECT_FLOAT_EQ(Race(S(), "Beta").GetIndustry(1), 1005.0f);
+}
+
+// Systems are keyed by their number; a name can still find them.
+TEST_F(BlindGame, SystemsKeyedByNumber) {
+  EXPECT_EQ(S().Planets.Count(), 6);
+  for (const char* key : {"1", "2", "3", "5", "7", "8"}) {
+    int index = -1;
+    EXPECT_TRUE(S().Planets.Find(key, index)) << key;
+  }
+  const TPlanet& home = PlanetAt(S(), "1");
+  EXPECT_EQ(home.Name, "AlphaHome");
+  EXPECT_EQ(home.Number, 1);
+  EXPECT_EQ(home.X, 1000);
+  EXPECT_EQ(home.Y, 2000);
+  EXPECT_EQ(&PlanetAt(S(), "AlphaHome"), &home);
+  const TPlanet& two = PlanetAt(S(), "2");
+  EXPECT_EQ(two.ProductionCargo, pcCap);
+  EXPECT_FLOAT_EQ(two.Colonists, 1.50f);
+  EXPECT_FLOAT_EQ(two.Capital, 4.00f);
+  EXPECT_FLOAT_EQ(two.Material, 0.75f);
+  const TPlanet& rock = PlanetAt(S(), "7");
+  EXPECT_EQ(rock.Name, "Rock");
+  EXPECT_EQ(rock.Number, 7);
+  EXPECT_EQ(rock.Owner.Player(), S().MainPlayer);
+  EXPECT_EQ(rock.ProductionCargo, pcMat);
+  EXPECT_FLOAT_EQ(rock.Resources, 2.50f);
+  const TPlanet& beta = PlanetAt(S(), "3");
+  EXPECT_EQ(beta.Name, "BetaHome");
+  EXPECT_EQ(OwnerName(beta.Owner), "Beta");
+  EXPECT_FLOAT_EQ(beta.Industry, 800.0f);
+  EXPECT_EQ(beta.Production, "Raider");
+  const TPlanet& ice = PlanetAt(S(), "8");
+  EXPECT_EQ(ice.Name, "Ice");
+  EXPECT_EQ(ice.Number, 8);
+  EXPECT_FLOAT_EQ(ice.Size, 80.0f);
+  EXPECT_FLOAT_EQ(ice.Resources, 1.50f);
+  // Unknown systems have no owner in blind games.
+  EXPECT_TRUE(PlanetAt(S(), "5").Owner.IsNone());
+}
+
+// The battle planet is the word before "(Rock)"; an "A" in the column header marks effective
+// values, turned back into technology levels through the design.
+TEST_F(BlindGame, BattleWithEffectiveValues) {
+  ASSERT_EQ(S().Battles.Count(), 1);
+  EXPECT_EQ(S().Battles.Strings(0), "7\t1");
+  const TBattle& battle = *S().Battles.Object(0);
+  EXPECT_EQ(PlanetName(battle.Planet), "Rock");
+  ASSERT_EQ(battle.Groups.size(), 2u);
+  const TGroup& fighter = *battle.Groups[0];
+  EXPECT_EQ(fighter.Ships, 2);
+  EXPECT_EQ(fighter.BattleShips, 1);
+  EXPECT_FLOAT_EQ(fighter.DriveTech, 1.0f);
+  EXPECT_FLOAT_EQ(fighter.WeaponsTech, 1.0f);
+  EXPECT_NEAR(fighter.ShieldsTech, ShieldsTechFromEffective(2.32f, 1.27f, 4.95f), 1e-4);
+  EXPECT_FLOAT_EQ(fighter.CargoTech, 0.0f);  // the design has no cargo space
+  const TGroup& raider = *battle.Groups[1];
+  EXPECT_EQ(raider.Owner->Name, "Beta");
+  EXPECT_EQ(raider.BattleShips, 0);
+  EXPECT_NEAR(raider.ShieldsTech, ShieldsTechFromEffective(5.59f, 4.0f, 11.0f), 1e-4);
+}
+
+// Own groups: effective values, destination and origin by number. Another race's table
+// without effective values has its columns from weapons on one word further left.
+TEST_F(BlindGame, GroupsWithAndWithoutEffectiveValues) {
+  const TPlayer& alpha = *S().MainPlayer;
+  ASSERT_EQ(alpha.Groups.size(), 2u);
+  const TGroup* fighter = GroupNumbered(alpha, 1);
+  ASSERT_NE(fighter, nullptr);
+  EXPECT_EQ(PlanetName(fighter->Planet), "Rock");
+  EXPECT_EQ(fighter->Origin, nullptr);
+  EXPECT_FLOAT_EQ(fighter->Distance, 0.0f);
+  EXPECT_NEAR(fighter->ShieldsTech, ShieldsTechFromEffective(2.32f, 1.27f, 4.95f), 1e-4);
+  const TGroup* hauler = GroupNumbered(alpha, 2);
+  ASSERT_NE(hauler, nullptr);
+  EXPECT_EQ(PlanetName(hauler->Planet), "Ice");
+  EXPECT_EQ(PlanetName(hauler->Origin), "AlphaHome");
+  EXPECT_FLOAT_EQ(hauler->Distance, 5.0f);
+  EXPECT_EQ(hauler->CargoType, pcCol);
+  EXPECT_FLOAT_EQ(hauler->Load, 1.0f);
+  EXPECT_FLOAT_EQ(hauler->DriveTech, 1.0f);
+  EXPECT_FLOAT_EQ(hauler->WeaponsTech, 0.0f);
+  EXPECT_NEAR(hauler->CargoTech, 1.0f, 1e-5);
+  EXPECT_EQ(hauler->ETA, 1);
+
+  const TPlayer& beta = Race(S(), "Beta");
+  ASSERT_EQ(beta.Groups.size(), 1u);
+  const TGroup& raider = *beta.Groups[0];
+  EXPECT_EQ(raider.GroupNumber, 0);
+  EXPECT_EQ(raider.Ships, 3);
+  EXPECT_EQ(PlanetName(raider.Planet), "BetaHome");
+  EXPECT_EQ(raider.Origin, nullptr);
+  EXPECT_FLOAT_EQ(raider.WeaponsTech, 1.0f);
+  EXPECT_FLOAT_EQ(raider.ShieldsTech, 1.0f);
+  EXPECT_EQ(raider.CargoType, pcNone);
+}
+
+// Bombings without a production column; incoming groups, routes and ships in production in
+// their blind column order.
+TEST_F(BlindGame, OtherSections) {
+  ASSERT_EQ(S().Bombings.Count(), 1);
+  EXPECT_EQ(S().Bombings.Strings(0), "1$5");
+  const TBombing& b = *S().Bombings.Object(0);
+  EXPECT_EQ(b.Attacker, S().MainPlayer);
+  EXPECT_EQ(b.Defender->Name, "Gamma");
+  EXPECT_FLOAT_EQ(b.Population, 80.0f);
+  EXPECT_FLOAT_EQ(b.Industry, 40.0f);
+  EXPECT_FLOAT_EQ(b.Colonists, 2.0f);
+  EXPECT_FLOAT_EQ(b.Capital, 1.0f);
+  EXPECT_FLOAT_EQ(b.Material, 0.5f);
+  EXPECT_EQ(b.Producing, pcNone);
+  // The bombed system had no size yet and no owner: it takes the population as its size.
+  EXPECT_FLOAT_EQ(PlanetAt(S(), "5").Size, 80.0f);
+  EXPECT_TRUE(PlanetAt(S(), "5").Owner.IsNone());
+
+  ASSERT_EQ(S().IncomingGroups.size(), 1u);
+  EXPECT_EQ(PlanetName(S().IncomingGroups[0]->Origin), "BetaHome");
+  EXPECT_EQ(PlanetName(S().IncomingGroups[0]->Destination), "AlphaHome");
+  EXPECT_FLOAT_EQ(S().IncomingGroups[0]->Distance, 14.14f);
+  EXPECT_FLOAT_EQ(S().IncomingGroups[0]->Speed, 8.0f);
+  EXPECT_FLOAT_EQ(S().IncomingGroups[0]->Mass, 11.0f);
+
+  ASSERT_EQ(S().Routes.Count(), 1);
+  const TRoute& r = *S().Routes.Object(0);
+  EXPECT_EQ(PlanetName(r.Origin), "AlphaHome");
+  EXPECT_EQ(PlanetName(r.ReportCol), "Rock");
+  EXPECT_EQ(r.ReportCap, nullptr);
+  EXPECT_EQ(r.ReportMat, nullptr);
+  EXPECT_EQ(PlanetName(r.ReportEmp), "AlphaTwo");
+
+  ASSERT_EQ(S().ShipsInProduction.size(), 1u);
+  EXPECT_EQ(S().ShipsInProduction[0]->PlanetNumber, 1);
+  EXPECT_EQ(S().ShipsInProduction[0]->PlanetName, "AlphaHome");
+  EXPECT_EQ(S().ShipsInProduction[0]->ShipTypeName, "Fighter");
+}
+
+// ---- "Galaxy NG Blind" ----------------------------------------------------------------------
+
+class NgBlindGame : public testing::Test {
+ protected:
+  NgBlindGame() : game_("ngblind", TGameType::NGBlind, "AB") { loaded_ = game_.Load(); }
+  const GameState& S() const { return game_.state; }
+  std::vector<const TPlayer*> RacesNamed(const std::string& name) const {
+    std::vector<const TPlayer*> found;
+    for (auto [key, p] : S().Players) {
+      if (p->Name == name) found.push_back(p);
+    }
+    return found;
+  }
+  FixtureGame game_;
+  bool loaded_ = false;
+};
+
+// Pirate is missing from the turn-1 table and comes back in turn 2: a second race of the same
+// name, which the race list of this variant accepts.
+TEST_F(NgBlindGame, RaceComingBackUnderItsOldName) {
+  EXPECT_TRUE(loaded_);
+  EXPECT_TRUE(game_.messages.empty()) << Joined(game_.messages);
+  EXPECT_EQ(S().Players.Count(), 4);
+  std::vector<const TPlayer*> pirates = RacesNamed("Pirate");
+  ASSERT_EQ(pirates.size(), 2u);
+  const TPlayer* old = pirates[0]->Gone ? pirates[0] : pirates[1];
+  const TPlayer* back = pirates[0]->Gone ? pirates[1] : pirates[0];
+  ASSERT_TRUE(old->Gone);
+  EXPECT_FALSE(back->Gone);
+  EXPECT_FLOAT_EQ(old->GetIndustry(0), 1000.0f);
+  EXPECT_FLOAT_EQ(back->GetDrive(2), 1.30f);
+  EXPECT_FLOAT_EQ(back->GetPopulation(2), 1200.0f);
+  EXPECT_FLOAT_EQ(back->GetIndustry(2), 1100.0f);
+  EXPECT_NE(old->Number, back->Number);
+  EXPECT_EQ(back->Number, 4);
+  int32_t pirateGroups = 0;
+  for (const TPlayer* p : pirates) pirateGroups += static_cast<int32_t>(p->Groups.size());
+  EXPECT_EQ(pirateGroups, 1) << "the battle leaves one Raider";
+}
+
+// Every report's status table is read, but the first report of a turn gives the values.
+TEST_F(NgBlindGame, FirstStatusTableOfATurnWins) {
+  EXPECT_FLOAT_EQ(Race(S(), "Zorg").GetIndustry(0), 1000.0f);
+  EXPECT_FLOAT_EQ(Race(S(), "Zorg").GetPopulation(0), 1000.0f);
+  EXPECT_FALSE(Race(S(), "Zorg").War);
+  EXPECT_TRUE(Race(S(), "Xeno").War);
+  for (const TPlayer* p : RacesNamed("Pirate")) {
+    if (p->Gone) {
+      EXPECT_FLOAT_EQ(p->GetIndustry(0), 1000.0f);
+    }
+  }
+}
+
+TEST_F(NgBlindGame, ShipTypesWithMassColumn) {
+  const TPlayer& zorg = Race(S(), "Zorg");
+  const TShipType* guard = zorg.FindShipType("Guard");
+  ASSERT_NE(guard, nullptr);
+  EXPECT_FLOAT_EQ(guard->ReportedMass, 6.0f);
+  EXPECT_FLOAT_EQ(guard->Mass(), 6.0f);
+  for (const TPlayer* p : RacesNamed("Pirate")) {
+    const TShipType* ghost = p->FindShipType("Ghost");
+    ASSERT_NE(ghost, nullptr);
+    EXPECT_FLOAT_EQ(ghost->Drive, -1.0f);
+    EXPECT_FLOAT_EQ(ghost->ReportedMass, 7.5f);
+    // A design the report does not show weighs what the report says.
+    EXPECT_FLOAT_EQ(ghost->Mass(), 7.5f);
+    ASSERT_NE(p->FindShipType("Raider"), nullptr);
+    EXPECT_FLOAT_EQ(p->FindShipType("Raider")->ReportedMass, 4.0f);
+  }
+}
+
+// "Incoming Groups" right after the battle's race lists ends the battle instead of being
+// taken for the list of a race called "Incoming".
+TEST_F(NgBlindGame, IncomingSectionEndsTheBattle) {
+  ASSERT_EQ(S().Battles.Count(), 1);
+  EXPECT_EQ(S().Battles.Strings(0), "haven\t2");
+  EXPECT_EQ(S().Battles.Object(0)->Groups.size(), 2u);
+  ASSERT_EQ(S().IncomingGroups.size(), 1u);
+  EXPECT_EQ(PlanetName(S().IncomingGroups[0]->Origin), "Xenon");
+  EXPECT_EQ(PlanetName(S().IncomingGroups[0]->Destination), "Zorgia");
+  EXPECT_FLOAT_EQ(S().IncomingGroups[0]->Mass, 6.0f);
+  EXPECT_EQ(S().MainPlayer->Groups.size(), 2u);
+}
+
+// Unidentified planets have no owner; a planet at a new position after the first turn is a new
+// planet rather than the nearest known one renamed.
+TEST_F(NgBlindGame, Planets) {
+  EXPECT_EQ(S().Planets.Count(), 5);
+  EXPECT_TRUE(PlanetAt(S(), "Xenon").Owner.IsNone());
+  const TPlanet& far = PlanetAt(S(), "Far");
+  EXPECT_EQ(far.X, 9000);
+  EXPECT_FLOAT_EQ(far.Size, 12.0f);
+  EXPECT_EQ(PlanetAt(S(), "Xenon").X, 5000);
+  EXPECT_EQ(OwnerName(PlanetAt(S(), "Haven").Owner), "Pirate");
+  EXPECT_FLOAT_EQ(PlanetAt(S(), "Haven").Size, 500.0f);
+}
+
+// ---- "Galaxy PLUS" --------------------------------------------------------------------------
+
+// The PLUS layout has no tab-marked "Galaxy Game" header, so no report of it can be read: the
+// variant is recognised and written back and nothing is read. Finding no sections, the reader
+// tries the tab repair on it, which keeps the original as a backup.
+TEST(PlusGame, IsRecognisedButNotRead) {
+  FixtureGame game("plus", TGameType::Unknown, "A");
+  game.UseIniFile();
+  const std::string before = test::ReadFileBytes(game.Reports() / "A026.txt");
+  EXPECT_FALSE(game.Load());
+  EXPECT_EQ(game.state.Settings.GameType, TGameType::Plus);
+  TIniFile ini(game.state.Settings.IniPath);
+  EXPECT_EQ(ini.ReadString("1", "GameType", ""), "Galaxy PLUS");
+  EXPECT_EQ(game.state.Players.Count(), 0);
+  EXPECT_EQ(game.state.Planets.Count(), 0);
+  EXPECT_EQ(game.state.MainPlayer, nullptr);
+  EXPECT_TRUE(game.ui.messages.empty());
+  fs::path backup = game.Reports() / "A026.txt";
+  backup += ".TabBackup";
+  EXPECT_EQ(test::ReadFileBytes(fs::exists(backup) ? backup : game.Reports() / "A026.txt"), before);
+  EXPECT_EQ(DetectGameType(game.Reports() / "A026.txt"), TGameType::Plus);
+}
+
+}  // namespace
+}  // namespace tovix
