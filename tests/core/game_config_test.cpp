@@ -1,0 +1,454 @@
+#include "core/game_config.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/game_settings.h"
+#include "core/game_variant.h"
+#include "core/report_layout.h"
+#include "support/recording_ui.h"
+#include "support/test_paths.h"
+
+namespace tovix {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::RecordingUserInterface;
+using test::TempDir;
+
+struct RowName {
+  template <class T>
+  std::string operator()(const testing::TestParamInfo<T>& row) const {
+    return row.param.name;
+  }
+};
+
+void WriteFile(const fs::path& path, std::string_view text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A program folder with a Tovix.ini, opened as the dialog opens it.
+class ProgramDir {
+ public:
+  explicit ProgramDir(std::string_view ini) { WriteFile(IniPath(), ini); }
+  fs::path IniPath() const { return dir_ / "Tovix.ini"; }
+  const fs::path& path() const { return dir_.path(); }
+  std::string Text() const { return ReadFileBytes(IniPath()); }
+  TIniFile& ini() { return ini_; }
+
+ private:
+  TempDir dir_;
+  TIniFile ini_{OpenGameConfigFile(dir_.path())};
+};
+
+// A "Galaxy NG" report as the server writes it, reduced to what detection looks at.
+std::string NGReport(std::string_view header) {
+  return "\tGalaxyNG release-6-4, October 2007.\n\n\t\t" + std::string(header) + "\n\n";
+}
+
+// ---- report file masks
+
+struct MaskCase {
+  const char* name;
+  const char* baseName;
+  bool detected;
+  const char* mask;
+  const char* usedChar;
+};
+
+class FileMask : public testing::TestWithParam<MaskCase> {};
+
+TEST_P(FileMask, FromTheReportsBaseName) {
+  const MaskCase& c = GetParam();
+  TGameRecord record;
+  record.FileMask = "unchanged";
+  EXPECT_EQ(DetectReportFileMask(c.baseName, record), c.detected);
+  EXPECT_EQ(record.FileMask, c.mask);
+  EXPECT_EQ(record.UsedChar, c.usedChar);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Masks, FileMask,
+    testing::Values(MaskCase{"LetterAndThreeDigits", "k012", true, "%1s%0.03d", "k"},
+                    MaskCase{"WordAndOneDigit", "gamek7", true, "%1samek%d", "g"},
+                    MaskCase{"LetterAndOneDigit", "a7", true, "%1s%d", "a"},
+                    MaskCase{"WordAndTwoDigits", "ab12", true, "%1sb%0.02d", "a"},
+                    MaskCase{"LetterAndTwoDigits", "k12", true, "%1s%0.02d", "k"},
+                    MaskCase{"DigitsFirstFails", "12ab", false, "unchanged", "1"},
+                    MaskCase{"FourDigitsFail", "k0123", false, "unchanged", "k"}),
+    RowName());
+
+// ---- header words
+
+struct HeaderCase {
+  const char* name;
+  TGameType type;
+  const char* header;
+  const char* game;
+  const char* player;
+};
+
+class HeaderWords : public testing::TestWithParam<HeaderCase> {};
+
+TEST_P(HeaderWords, NameAndPlayerByVariant) {
+  const HeaderCase& c = GetParam();
+  std::string game = "old";
+  std::string player = "old";
+  ReadNameAndPlayer(c.header, c.type, game, player);
+  EXPECT_EQ(game, c.game);
+  EXPECT_EQ(player, c.player);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Variants, HeaderWords,
+    testing::Values(
+        HeaderCase{"Normal", TGameType::Normal, "Galaxy Game Orion Turn 25 Report for Arcturans",
+                   "Orion", "Arcturans"},
+        HeaderCase{"NG", TGameType::NG, "Galaxy Game Orion Turn 25 Report for Arcturans", "Orion",
+                   "Arcturans"},
+        HeaderCase{"NGBlind", TGameType::NGBlind,
+                   "GalaxyNG-Blind Game Vega Turn 3 Report for Lyrans", "Vega", "Lyrans"},
+        HeaderCase{"NT", TGameType::NT, "Galaxy Game Rigel Turn 9 Report for Orions", "Rigel",
+                   "Orions"},
+        HeaderCase{"Blind", TGameType::Blind, "Blind Galaxy game Deneb Report for Cygnians Turn 4",
+                   "Deneb", "Cygnians"},
+        HeaderCase{"Plus", TGameType::Plus, "Arcturans Report for Galaxy PLUS Orion Turn 26",
+                   "Orion", "Arcturans"},
+        HeaderCase{"PlayerTakesTheNextWord", TGameType::NG,
+                   "Galaxy Game Orion Turn 3 Report for Player 7", "Orion", "Player_7"},
+        HeaderCase{"NationAnyCase", TGameType::Blind,
+                   "Blind Galaxy game Deneb Report for nation 12", "Deneb", "nation_12"},
+        // ", " leaves an empty word between comma and blank, which shifts the later words.
+        HeaderCase{"EmptyWordsCount", TGameType::NG,
+                   "Galaxy Game Orion, Turn 25 Report for Arcturans", "Orion", "for"},
+        HeaderCase{"UnknownVariant", TGameType::Unknown,
+                   "Galaxy Game Orion Turn 25 Report for Arcturans", "", ""}),
+    RowName());
+
+// ---- game sections
+
+struct FreeSectionCase {
+  const char* name;
+  std::vector<std::string> sections;
+  const char* next;
+};
+
+class FreeSection : public testing::TestWithParam<FreeSectionCase> {};
+
+TEST_P(FreeSection, SmallestUnusedNumber) {
+  EXPECT_EQ(NextFreeGameSection(GetParam().sections), GetParam().next);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sections, FreeSection,
+                         testing::Values(FreeSectionCase{"None", {}, "0"},
+                                         FreeSectionCase{"OneAndTwo", {"1", "2"}, "0"},
+                                         FreeSectionCase{"ZeroToTwo", {"0", "1", "2"}, "3"},
+                                         FreeSectionCase{"Gap", {"2", "0", "3"}, "1"}),
+                         RowName());
+
+TEST(GameSections, OnlyNumberedSectionsInFileOrder) {
+  ProgramDir dir("[RUN]\ngame=3\n[3]\n[Run2]\n[1]\n[12a]\n[ 4 ]\n[99999999999]\n[0]\n");
+  EXPECT_EQ(ListGameSections(dir.ini()), (std::vector<std::string>{"3", "1", "4", "0"}));
+}
+
+TEST(GameSections, DefaultGameIsTheRunSectionsGame) {
+  ProgramDir dir("[1]\nspelC=k\n");
+  EXPECT_EQ(ReadDefaultGame(dir.ini()), "0");
+  MakeDefaultGame(dir.ini(), "1");
+  EXPECT_EQ(ReadDefaultGame(dir.ini()), "1");
+  EXPECT_EQ(dir.Text(), "[1]\nspelC=k\n[Run]\ngame=1\n");
+  EXPECT_THROW(MakeDefaultGame(dir.ini(), ""), TovixError);
+}
+
+// ---- reading and writing one game
+
+struct SplitCase {
+  const char* name;
+  const char* spelD;
+  const char* directory;
+  const char* mask;
+  const char* extension;
+  const char* written;
+};
+
+class ReportPattern : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(ReportPattern, SplitsAtEitherSeparatorAndJoinsWithSlash) {
+  const SplitCase& c = GetParam();
+  TGameConfig config;
+  SplitReportPattern(c.spelD, config);
+  EXPECT_EQ(config.Directory, c.directory);
+  EXPECT_EQ(config.FileMask, c.mask);
+  EXPECT_EQ(config.FileExtension, c.extension);
+  EXPECT_EQ(JoinReportPattern(config), c.written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, ReportPattern,
+    testing::Values(SplitCase{"Slashes", "/g/orion/%1s%0.03d.txt", "/g/orion", "%1s%0.03d", ".txt",
+                              "/g/orion/%1s%0.03d.txt"},
+                    SplitCase{"Backslashes", "C:\\games\\orion\\%1s%0.03d.rep", "C:/games/orion",
+                              "%1s%0.03d", ".rep", "C:/games/orion/%1s%0.03d.rep"},
+                    SplitCase{"Mixed", "/g\\orion/x%1s%d.txt", "/g/orion", "x%1s%d", ".txt",
+                              "/g/orion/x%1s%d.txt"},
+                    // The "." inside "%0.03d" is no extension.
+                    SplitCase{"NoExtension", "/g/%1s%0.03d", "/g", "%1s%0.03d", "", "/g/%1s%0.03d"},
+                    SplitCase{"Root", "/%1s%0.03d.txt", "/", "%1s%0.03d", ".txt", "/%1s%0.03d.txt"},
+                    SplitCase{"NoFolder", "%1s%0.03d.txt", "", "%1s%0.03d", ".txt",
+                              "%1s%0.03d.txt"},
+                    SplitCase{"PercentInFolder", "/g/100%%/%1s%0.03d.txt", "/g/100%", "%1s%0.03d",
+                              ".txt", "/g/100%%/%1s%0.03d.txt"},
+                    SplitCase{"PercentInExtension", "/g/%1s%0.03d.t%%t", "/g", "%1s%0.03d", ".t%t",
+                              "/g/%1s%0.03d.t%%t"}),
+    RowName());
+
+TEST(GameConfig, RoundTripWithBothSeparators) {
+  ProgramDir dir("[RUN]\ngame=2\n[2]\nspelD=C:\\games/orion\\%1s%0.03d.txt\nspelC=kb\n");
+  TGameConfig config = ReadGameConfig(dir.ini(), "2");
+  EXPECT_EQ(config.Directory, "C:/games/orion");
+  config.Name = "Orion";
+  config.GameType = TGameType::NG;
+  config.MapType = TMapType::Spherical;
+  config.MapSize = 250;
+  config.SkipPlanetsUntilTurn = 4;
+  config.SkipBattlesUntilTurn = 5;
+  config.Turn0HabitedPlanetsSize = 900;
+  config.Turn0HabitedPlanetsSize2nd = 250;
+  config.UseCountMethod = 7;
+  config.UseMDIStyle = false;
+  WriteGameConfig(dir.ini(), "2", config);
+  EXPECT_EQ(ReadGameConfig(dir.ini(), "2"), config);
+  EXPECT_EQ(dir.ini().ReadString("2", "spelD", ""), "C:/games/orion/%1s%0.03d.txt");
+  EXPECT_EQ(dir.ini().ReadString("2", "GameType", ""), "Galaxy NG");
+  EXPECT_EQ(dir.ini().ReadString("2", "MapType", ""), "Spherical");
+  EXPECT_FALSE(dir.ini().ReadBool("RUN", "UseMDIStyle", true));
+}
+
+// A save wrote the dialog's copy of the section back whole, dropping the "GameType" the reader
+// had written meanwhile. Only the dialog's own keys change, and an unselected variant keeps the
+// file's value.
+TEST(GameConfig, AnotherWritersKeysSurviveASave) {
+  ProgramDir dir("[RUN]\ngame=1\n[1]\nspelD=/g/%1s%0.03d.txt\nspelC=k\n");
+  TGameConfig config = ReadGameConfig(dir.ini(), "1");
+  EXPECT_FALSE(config.GameType.has_value());
+  // While the dialog shows the game, the reader detects the variant and another part of the
+  // program adds a key of its own.
+  WriteGameType(dir.IniPath(), "1", TGameType::NG);
+  TIniFile(dir.IniPath().string(), TIniFile::TMode::WriteThrough).WriteString("1", "bigGame", "0");
+  config.Name = "Orion";
+  WriteGameConfig(dir.ini(), "1", config);
+  EXPECT_EQ(dir.ini().ReadString("1", "GameType", ""), "Galaxy NG");
+  EXPECT_EQ(dir.ini().ReadString("1", "bigGame", ""), "0");
+  EXPECT_EQ(dir.ini().ReadString("1", "Name", ""), "Orion");
+}
+
+// A "%" in the folder went into the pattern as it was and made it unusable (or a different
+// directive). It is written as "%%" and read back as "%".
+TEST(GameConfig, FolderWithPercentRoundTripsAndStaysAUsablePattern) {
+  ProgramDir dir("[RUN]\ngame=1\n[1]\nspelC=k\n");
+  TGameConfig config = ReadGameConfig(dir.ini(), "1");
+  config.Directory = "/games/50% off";
+  WriteGameConfig(dir.ini(), "1", config);
+  EXPECT_EQ(dir.ini().ReadString("1", "spelD", ""), "/games/50%% off/%1s%0.03d.txt");
+  EXPECT_EQ(ReadGameConfig(dir.ini(), "1").Directory, "/games/50% off");
+
+  TGameSettings settings;
+  TReportLayout layout;
+  ASSERT_TRUE(ReadGameSettings(dir.path(), {}, settings, layout));
+  EXPECT_EQ(FormatReportName(settings.spelD, 'k', 1), "/games/50% off/k001.txt");
+}
+
+// A mask that cannot name reports was saved, and the next start fell back to this dialog. The
+// save is refused with the reason and the file stays as it was.
+TEST(GameConfig, UnusableMaskIsRefusedAndNothingChanges) {
+  const char* ini = "[1]\nspelD=/g/%1s%0.03d.txt\nspelC=k\n";
+  ProgramDir dir(ini);
+  TGameConfig config = ReadGameConfig(dir.ini(), "1");
+  config.Name = "Orion";
+  for (const char* mask : {"%1s%s", "%d%1s", "%1s%0.03d%n", ""}) {
+    config.FileMask = mask;
+    EXPECT_THROW(WriteGameConfig(dir.ini(), "1", config), TovixError) << mask;
+  }
+  EXPECT_EQ(dir.Text(), ini);
+}
+
+// ---- the new-game flow
+
+// Records the shortcuts asked for.
+struct ShortcutLog {
+  std::vector<TGameShortcut> made;
+  TShortcutMaker Maker() {
+    return [this](const TGameShortcut& s) { made.push_back(s); };
+  }
+};
+
+TEST(NewGame, ReportAddsAGameInTheFirstFreeSection) {
+  ProgramDir dir("[RUN]\ngame=1\n[1]\nspelD=/g/%1s%0.03d.txt\nspelC=k\n[2]\nspelC=b\n");
+  TempDir reports;
+  const fs::path report = reports / "k012.txt";
+  WriteFile(report, NGReport("Galaxy Game Orion Turn 12 Report for Arcturans"));
+  RecordingUserInterface ui;
+  ui.answers = {true, true};
+  ShortcutLog shortcuts;
+  std::vector<std::string> added;
+
+  auto section = AddGameFromReport(dir.ini(), report, ui, shortcuts.Maker(),
+                                   [&](const std::string& s) { added.push_back(s); });
+
+  ASSERT_EQ(section, "0");
+  EXPECT_EQ(added, (std::vector<std::string>{"0"}));
+  const std::string folder = reports.path().string();
+  ASSERT_EQ(ui.questions.size(), 2u);
+  EXPECT_EQ(ui.questions[0],
+            "A Galaxy NG game found:\r\rName:\t\tOrion\rPlayer:\t\tArcturans\rDirectory:\t\t" +
+                folder +
+                "\rFile Mask:\t%1s%0.03d\rFile Ext:\t\t.txt\rUsed Char:\tk\r\rDo you want to add "
+                "a entry for it?");
+  EXPECT_EQ(ui.questions[1], "Do you want to create a Shortcut on the desktop for this game?");
+  EXPECT_EQ(shortcuts.made, (std::vector<TGameShortcut>{{"Orion", "0", dir.path().string()}}));
+  TGameConfig expected;
+  expected.Name = "Orion";
+  expected.Directory = folder;
+  expected.UsedChars = "k";
+  expected.GameType = TGameType::NG;
+  EXPECT_EQ(ReadGameConfig(dir.ini(), "0"), expected);
+  EXPECT_EQ(ListGameSections(dir.ini()), (std::vector<std::string>{"1", "2", "0"}));
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(NewGame, AnsweringNoWritesNothing) {
+  const char* ini = "[0]\nspelC=k\n[1]\nspelC=k\n[2]\nspelC=k\n";
+  ProgramDir dir(ini);
+  TempDir reports;
+  WriteFile(reports / "gamek7", NGReport("Galaxy Game Vega Turn 7 Report for Player 3"));
+  RecordingUserInterface ui;
+  ShortcutLog shortcuts;
+  EXPECT_EQ(AddGameFromReport(dir.ini(), reports / "gamek7", ui, shortcuts.Maker()), std::nullopt);
+  ASSERT_EQ(ui.questions.size(), 1u);
+  EXPECT_NE(ui.questions[0].find("Player:\t\tPlayer_3\r"), std::string::npos);
+  EXPECT_NE(ui.questions[0].find("File Mask:\t%1samek%d\rFile Ext:\t\t\rUsed Char:\tg"),
+            std::string::npos);
+  EXPECT_EQ(dir.Text(), ini);
+
+  ui.answers = {true, false};
+  EXPECT_EQ(AddGameFromReport(dir.ini(), reports / "gamek7", ui, shortcuts.Maker()), "3");
+  EXPECT_TRUE(shortcuts.made.empty());
+  EXPECT_EQ(dir.ini().ReadString("3", "spelD", ""), (reports / "%1samek%d").string());
+}
+
+TEST(NewGame, NoGalaxyReportOrNoFileShowsWhyAndAddsNothing) {
+  const char* ini = "[1]\nspelC=k\n";
+  ProgramDir dir(ini);
+  TempDir reports;
+  WriteFile(reports / "k001.txt", "Dear player,\nthis is no report.\n");
+  RecordingUserInterface ui;
+  ui.answers = {true, true};
+  EXPECT_EQ(AddGameFromReport(dir.ini(), reports / "k001.txt", ui, {}), std::nullopt);
+  EXPECT_EQ(AddGameFromReport(dir.ini(), reports / "missing.txt", ui, {}), std::nullopt);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[0],
+            "Unknown Galaxy type if you are sure this is a galaxy turn report, please contact the "
+            "author");
+  EXPECT_NE(ui.messages[1].find("missing.txt"), std::string::npos);
+  EXPECT_TRUE(ui.questions.empty());
+  EXPECT_EQ(dir.Text(), ini);
+}
+
+// The dialog filled the new game's fields over those of the game it showed before, so a new
+// "Galaxy NG" game could be saved as "Galaxy Blind" with the old game's map and counting
+// settings. A new game gets the detected variant and the defaults.
+TEST(NewGame, TakesNothingFromTheGameShownBefore) {
+  ProgramDir dir(
+      "[1]\nspelD=/g/%1s%0.03d.txt\nspelC=kb\nGameType=Galaxy Blind\nMapType=Spherical\n"
+      "MapSize=300\nUseCountMethod=9\n");
+  TempDir reports;
+  WriteFile(reports / "ab12.rep", NGReport("Galaxy Game Orion Turn 12 Report for Arcturans"));
+  RecordingUserInterface ui;
+  ui.answers = {true, false};
+  ASSERT_EQ(AddGameFromReport(dir.ini(), reports / "ab12.rep", ui, {}), "0");
+  TGameConfig added = ReadGameConfig(dir.ini(), "0");
+  EXPECT_EQ(added.GameType, TGameType::NG);
+  EXPECT_EQ(added.MapType, std::nullopt);
+  EXPECT_EQ(added.MapSize, 100);
+  EXPECT_EQ(added.UseCountMethod, 3);
+  EXPECT_EQ(added.FileMask, "%1sb%0.02d");
+  EXPECT_EQ(added.FileExtension, ".rep");
+  EXPECT_EQ(added.UsedChars, "a");
+}
+
+TEST(NewGame, FailedShortcutIsShown) {
+  ProgramDir dir("");
+  TempDir reports;
+  WriteFile(reports / "k000.txt", NGReport("Galaxy Game Orion Turn 0 Report for race_1"));
+  RecordingUserInterface ui;
+  ui.answers = {true, true};
+  auto failing = [](const TGameShortcut&) { throw EFileError("Cannot create the shortcut."); };
+  EXPECT_EQ(AddGameFromReport(dir.ini(), reports / "k000.txt", ui, failing), "0");
+  EXPECT_EQ(ui.messages, (std::vector<std::string>{"Cannot create the shortcut."}));
+}
+
+// ---- ally letters
+
+TEST(AllyReports, ChosenLetterIsShownWithExamplesAndAdded) {
+  ProgramDir dir("[1]\nspelD=/g/%1s%0.03d.txt\nspelC=kb\nbigGame=0\n");
+  TGameConfig config = ReadGameConfig(dir.ini(), "1");
+  const std::vector<std::string> letters = FreeAllyLetters(config.UsedChars);
+  ASSERT_EQ(letters.size(), 24u);
+  EXPECT_EQ(letters[1], "c");
+  RecordingUserInterface ui;
+  ui.answers = {true};
+  ui.choices = {1};
+
+  EXPECT_TRUE(AddAllyTurnReports(dir.ini(), "1", config, ui));
+  EXPECT_EQ(ui.questions,
+            (std::vector<std::string>{std::string(kAllyQuestion), "choose a character"}));
+  EXPECT_EQ(ui.messages,
+            (std::vector<std::string>{
+                "Reporst must be saved in the same directory as your own reports.\rUse the "
+                "following style to name the reports:\r\rc000.txt\rc001.txt\rc002.txt"}));
+  EXPECT_EQ(config.UsedChars, "kbc");
+  EXPECT_EQ(dir.ini().ReadString("1", "spelC", ""), "kbc");
+  EXPECT_EQ(dir.ini().ReadString("1", "bigGame", ""), "0");
+}
+
+// Answers the letter choice with OK while no letter is current. That added an empty letter and
+// showed examples without one; now it adds nothing.
+class OkWithoutChoice : public RecordingUserInterface {
+ public:
+  bool ChooseFromList(const std::string&, const std::vector<std::string>&, int&) override {
+    return true;
+  }
+};
+
+TEST(AllyReports, StoppingOrChoosingNothingChangesNothing) {
+  const char* ini = "[1]\nspelD=/g/%1s%0.03d.txt\nspelC=k\n";
+  ProgramDir dir(ini);
+  TGameConfig config = ReadGameConfig(dir.ini(), "1");
+  RecordingUserInterface no;
+  EXPECT_FALSE(AddAllyTurnReports(dir.ini(), "1", config, no));
+  RecordingUserInterface cancel;
+  cancel.answers = {true};
+  cancel.choices = {-1};
+  EXPECT_FALSE(AddAllyTurnReports(dir.ini(), "1", config, cancel));
+  OkWithoutChoice nothing;
+  nothing.answers = {true};
+  EXPECT_FALSE(AddAllyTurnReports(dir.ini(), "1", config, nothing));
+  EXPECT_TRUE(nothing.messages.empty());
+
+  RecordingUserInterface badMask;
+  config.FileMask = "%1s%s";
+  EXPECT_FALSE(AddAllyTurnReports(dir.ini(), "1", config, badMask));
+  ASSERT_EQ(badMask.messages.size(), 1u);
+  EXPECT_EQ(badMask.messages[0], ReportPatternError("/g/%1s%s.txt"));
+  EXPECT_TRUE(badMask.questions.empty());
+  EXPECT_EQ(config.UsedChars, "k");
+  EXPECT_EQ(dir.Text(), ini);
+}
+
+}  // namespace
+}  // namespace tovix
