@@ -1,0 +1,158 @@
+#include "app/startup.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <clocale>
+#include <filesystem>
+#include <memory>
+
+#include "core/game_settings.h"
+#include "core/game_state.h"
+#include "core/report_reader.h"
+#include "core/save_state.h"
+#include "platform/program_folder.h"
+#include "platform/qt_user_interface.h"
+#include "windows/config_dialog.h"
+#include "windows/lookup_dialog.h"
+#include "windows/main_window.h"
+#include "windows/wait_window.h"
+#include "windows/window_registry.h"
+
+namespace tovix {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+QString FromLatin1(const std::string& s) {
+  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// Puts back what a run changes in the application object.
+class ApplicationSettingsGuard {
+ public:
+  explicit ApplicationSettingsGuard(QApplication& app)
+      : app_(app),
+        displayName_(QGuiApplication::applicationDisplayName()),
+        quitOnLastWindowClosed_(QGuiApplication::quitOnLastWindowClosed()) {}
+  ~ApplicationSettingsGuard() {
+    app_.setApplicationDisplayName(displayName_);
+    app_.setQuitOnLastWindowClosed(quitOnLastWindowClosed_);
+  }
+  ApplicationSettingsGuard(const ApplicationSettingsGuard&) = delete;
+  ApplicationSettingsGuard& operator=(const ApplicationSettingsGuard&) = delete;
+
+ private:
+  QApplication& app_;
+  QString displayName_;
+  bool quitOnLastWindowClosed_;
+};
+
+fs::path ExecutableFolder() {
+  return fs::path(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+}
+
+// Reads the chosen game; false when there is none to run. An error that escapes the reader is
+// shown and counts as a failed read.
+bool ReadGame(const fs::path& folder, const std::vector<std::string>& args, GameState& state,
+              TReportReader& reader, UserInterface& ui) {
+  try {
+    return ReadGameSettings(folder, args, state.Settings, state.Layout) && reader.LoadAllReports();
+  } catch (const std::exception& e) {
+    ui.ShowMessage(e.what());
+    return false;
+  }
+}
+
+TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
+  fs::path folder;
+  std::unique_ptr<TznSaveState> store;
+  try {
+    folder = ProgramFolder(ExecutableFolder());
+    store = std::make_unique<TznSaveState>((folder / kStoreFileName).string());
+  } catch (const std::exception& e) {
+    ui.ShowMessage(e.what());
+    return TStartupOutcome::Failed;
+  }
+
+  GameState state;
+  TFormStateRegistry states;
+  TWindowRegistry windows({*store, states, state, ui, folder});
+  windows.CreateStartupWindows();
+  TfrmMain& main = *windows.frmMain;
+  TfrmWait& wait = *windows.frmWait;
+  ui.SetCurrentWorkHandler([&wait](const std::string& text) { wait.SetCurrentWork(text); });
+  ui.SetTitleHandler([&main, &wait](const std::string& title) {
+    const QString text = FromLatin1(title);
+    QGuiApplication::setApplicationDisplayName(text);
+    main.setWindowTitle(text);
+    wait.SetCaption(text);
+  });
+
+  wait.show();
+  wait.raise();
+  wait.repaint();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+  TReportReader reader(state, ui, folder);
+  const bool read = ReadGame(folder, params.Args, state, reader, ui);
+  windows.frmConfigIni->SetCurrentGameSection(
+      state.Settings.GameNumber >= 0 ? state.Settings.GetGameSection() : std::string());
+
+  if (!read) {
+    // Nothing of this run is saved: the store's file stays as it is on disk.
+    store->ForgetFile();
+    wait.hide();
+    ui.ShowMessages(reader.Messages());
+    windows.frmConfigIni->RunStartupMode();
+    return TStartupOutcome::Configured;
+  }
+
+  windows.frmConfigIni->SetStartupFlag(false);
+  windows.CreateLaterWindows();
+  wait.hide();
+  const std::string loadFailures = FormStateFailureText(states.LoadAllFormStates(), true);
+  if (!loadFailures.empty()) ui.ShowMessage(loadFailures);
+  main.show();
+  ui.ShowMessages(reader.Messages());
+
+  if (params.OnRunning) params.OnRunning(windows);
+  if (main.isVisible()) {
+    QEventLoop loop;
+    QObject::connect(&main, &TfrmMain::Closed, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  // The loop may also end because the application was told to quit: the main window still
+  // closes the usual way, so its own saving happens.
+  if (main.isVisible()) main.close();
+
+  const std::string saveFailures = FormStateFailureText(states.SaveAllFormStates(), false);
+  if (!saveFailures.empty()) ui.ShowMessage(saveFailures);
+  try {
+    store->UpdateFile();
+  } catch (const std::exception& e) {
+    ui.ShowMessage(e.what());
+  }
+  return TStartupOutcome::Ran;
+}
+
+}  // namespace
+
+TStartupOutcome runTovix(QApplication& app, TStartupParams params) {
+  // Numbers are read and written with "." whatever the user's locale.
+  std::setlocale(LC_NUMERIC, "C");
+  ApplicationSettingsGuard guard(app);
+  app.setApplicationDisplayName("Tovix");
+  // The run ends with the main window, not with the last visible window (the wait window hides
+  // before the main window shows).
+  app.setQuitOnLastWindowClosed(false);
+  TQtUserInterface ui(LookUpIndex);
+  try {
+    return Run(params, ui);
+  } catch (const std::exception& e) {
+    ui.ShowMessage(e.what());
+    return TStartupOutcome::Failed;
+  }
+}
+
+}  // namespace tovix

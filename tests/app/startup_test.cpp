@@ -1,0 +1,504 @@
+// The whole program run in-process (offscreen): runTovix reads a game from a TOVIX_HOME of its
+// own, a timer drives the running program from inside its event loop and then closes the main
+// window, and the files are checked afterwards. Every modal window the program opens is answered
+// at once and recorded, so no test waits for a user.
+
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/ini_file.h"
+#include "platform/help.h"
+#include "platform/platform_test_helpers.h"
+#include "support/test_paths.h"
+#include "windows/config_dialog.h"
+#include "windows/main_window.h"
+#include "windows/placeholder_windows.h"
+#include "windows/wait_window.h"
+#include "windows/window_registry.h"
+
+namespace tovix {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::RowName;
+
+void WriteFile(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A folder name is written into a report pattern with "%" doubled.
+std::string PatternFolder(const fs::path& folder) {
+  std::string out;
+  for (char c : folder.string()) {
+    out += c;
+    if (c == '%') out += '%';
+  }
+  return out;
+}
+
+// A game section for reports named like "A000.txt" in `reports`.
+std::string GameSection(int section, const fs::path& reports, const std::string& letters) {
+  return "[" + std::to_string(section) + "]\nName=Meridian\nspelD=" + PatternFolder(reports) +
+         "/%1s%0.03d.txt\nspelC=" + letters + "\nGameType=Galaxy NG\nMapType=Normal\nMapSize=120\n";
+}
+
+std::vector<std::string> Names(const std::vector<QWidget*>& windows) {
+  std::vector<std::string> names;
+  for (const QWidget* w : windows) names.push_back(w->objectName().toStdString());
+  return names;
+}
+
+// What the program showed in modal windows during one run.
+struct RunRecord {
+  TStartupOutcome Outcome = TStartupOutcome::Failed;
+  std::vector<std::string> Messages;  // texts of message boxes, in order
+  int ConfigurationDialogs = 0;
+  bool ConfigurationInStartupMode = false;
+};
+
+class Startup : public testing::Test {
+ protected:
+  Startup() : home_(), env_("TOVIX_HOME", home_.path().string()) {}
+
+  fs::path Home() const { return home_.path(); }
+  fs::path StorePath() const { return home_ / "TovixStore3.ini"; }
+
+  // Copies the sample game's reports of `letters` to <home>/<folder>.
+  fs::path CopySampleReports(const std::string& letters, const std::string& folder = "reports") {
+    const fs::path to = home_ / folder;
+    fs::create_directories(to);
+    for (const auto& entry : fs::directory_iterator(test::SamplesDir() / "demo")) {
+      const std::string name = entry.path().filename().string();
+      if (entry.path().extension() == ".txt" && letters.find(name[0]) != std::string::npos)
+        fs::copy_file(entry.path(), to / name);
+    }
+    return to;
+  }
+  // Tovix.ini for the sample game as game 0, read with `letters` (the own letter first).
+  void WriteSampleGame(const std::string& letters = "A") {
+    WriteFile(home_ / "Tovix.ini",
+              "[RUN]\ngame=0\n\n" + GameSection(0, CopySampleReports(letters), letters));
+  }
+
+  // Runs the program; `whileRunning` gets the windows once the main window is up, after which
+  // the main window is closed (unless the test closed it).
+  RunRecord Run(const std::function<void(TWindowRegistry&)>& whileRunning = {},
+                std::vector<std::string> args = {}) {
+    RunRecord record;
+    test::ModalAnswerer answerer([&record](QWidget* modal) {
+      if (auto* config = qobject_cast<TfrmConfigIni*>(modal)) {
+        ++record.ConfigurationDialogs;
+        record.ConfigurationInStartupMode = config->StartupFlag();
+        config->close();
+        return;
+      }
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        record.Messages.push_back(box->text().toStdString());
+        box->done(0);
+        return;
+      }
+      if (auto* text = modal->findChild<QPlainTextEdit*>())
+        record.Messages.push_back(text->toPlainText().toStdString());
+      if (auto* dialog = qobject_cast<QDialog*>(modal))
+        dialog->reject();
+      else
+        modal->close();
+    });
+    // A run that never ends would hang the test program.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+      ADD_FAILURE() << "the program did not end";
+      QCoreApplication::quit();
+    });
+    watchdog.start(60000);
+
+    TStartupParams params;
+    params.Args = std::move(args);
+    params.OnRunning = [&whileRunning](TWindowRegistry& windows) {
+      QTimer::singleShot(0, windows.frmMain, [&whileRunning, &windows] {
+        if (whileRunning) whileRunning(windows);
+        if (windows.frmMain->isVisible()) windows.frmMain->close();
+      });
+    };
+    record.Outcome = runTovix(*qApp, std::move(params));
+    return record;
+  }
+
+  test::TempDir home_;
+  test::ScopedEnv env_;
+};
+
+// ---- The run as a whole ------------------------------------------------------------------
+
+TEST_F(Startup, HappyPathShowsTheGameAndSavesEveryWindowAtTheEnd) {
+  WriteSampleGame("ABC");
+  // The map keeps its flag per game: "Map_0" counts, "Map" does not.
+  WriteFile(StorePath(),
+            "[Players]\nShowOnStartup=1\n[Routes]\nShowOnStartup=1\n[Map]\nShowOnStartup=0\n"
+            "[Map_0]\nShowOnStartup=1\n[Orders]\nShowOnStartup=1\n[Battles]\nShowOnStartup=0\n");
+  std::vector<std::string> created;
+  std::set<std::string> visible;
+  std::vector<std::string> stateNames;
+  std::string mainTitle, waitTitle;
+  bool waitVisible = true, configStartupMode = true;
+  int automaticOrdersLoaded = 0;
+  const RunRecord run = Run([&](TWindowRegistry& w) {
+    created = Names(w.Windows());
+    for (QWidget* window : w.Windows())
+      if (window->isVisible()) visible.insert(window->objectName().toStdString());
+    for (QWidget* window : w.Windows())
+      if (auto* tool = qobject_cast<TToolWindow*>(window))
+        stateNames.push_back(tool->StateSectionName());
+    mainTitle = w.frmMain->windowTitle().toStdString();
+    waitTitle = w.frmWait->windowTitle().toStdString();
+    waitVisible = w.frmWait->isVisible();
+    configStartupMode = w.frmConfigIni->StartupFlag();
+    automaticOrdersLoaded = w.frmOrders->LoadAutomaticOrdersCalls();
+  });
+
+  EXPECT_EQ(run.Outcome, TStartupOutcome::Ran);
+  EXPECT_EQ(run.Messages, std::vector<std::string>{});
+  EXPECT_EQ(mainTitle, "Tovix Meridian - 11 Corvids");
+  EXPECT_EQ(waitTitle, "Tovix Meridian - 11 Corvids");
+  EXPECT_FALSE(waitVisible);
+  EXPECT_FALSE(configStartupMode);
+  EXPECT_EQ(automaticOrdersLoaded, 1);
+  // 29 windows before the reading, 4 after it, in this order.
+  EXPECT_EQ(created, (std::vector<std::string>{"frmMain",
+                                               "frmPlayers",
+                                               "frmPlanets",
+                                               "frmWait",
+                                               "frmBattles",
+                                               "frmShipDesign",
+                                               "frmStdShip",
+                                               "frmGraph",
+                                               "frmBattleSimulator",
+                                               "frmOrders",
+                                               "frmIncomingGroups",
+                                               "frmNewMap",
+                                               "frmPlanetSelect",
+                                               "frmTurnReports",
+                                               "AboutBox",
+                                               "frmBombings",
+                                               "frmConfigIni",
+                                               "frmSetupOrders",
+                                               "frmGroups",
+                                               "frmSelectExpressions",
+                                               "frmPlanetslist",
+                                               "frmCalculations",
+                                               "frmAutoCargoSettings",
+                                               "frmCreateMessage",
+                                               "frmRoutes",
+                                               "frmOverView",
+                                               "frmChangePlayerColors",
+                                               "frmEditor",
+                                               "frmCalculate",
+                                               "frmSetExtraInfo",
+                                               "frmGroupFilter",
+                                               "frmExpressionFilters",
+                                               "frmChangeColors"}));
+  EXPECT_EQ(visible, (std::set<std::string>{"frmMain", "frmPlayers", "frmRoutes", "frmNewMap",
+                                            "frmOrders"}));
+
+  // The end of the run saved every window: the main window's placement under "Tovix", and each
+  // tool window's placement and whether it was shown.
+  TIniFile store(StorePath().string());
+  EXPECT_EQ(store.ReadSection("Tovix_State"),
+            (std::vector<std::string>{"ShowCmd", "flags", "NormalLeft", "NormalTop", "NormalRight",
+                                      "NormalBottom"}));
+  ASSERT_EQ(stateNames.size(), 30u);
+  for (const std::string& name : stateNames) {
+    EXPECT_NE(store.ReadInteger(name + "_State", "NormalRight", -1), -1) << name;
+    const std::string flagSection = name == "Map" ? "Map_0" : name;
+    const bool shown = name == "Players" || name == "Routes" || name == "Map" || name == "Orders";
+    EXPECT_EQ(store.ReadString(flagSection, "ShowOnStartup", "missing"), shown ? "1" : "0") << name;
+  }
+  EXPECT_EQ(store.ReadString("Map", "ShowOnStartup", ""), "0");
+  EXPECT_TRUE(fs::exists(Home() / "ExtrInf.ini"));
+}
+
+struct FallbackRow {
+  std::string name;
+  std::string ini;  // Tovix.ini; "" for none
+  bool storeExists;
+};
+
+void PrintTo(const FallbackRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+class StartupFallback : public Startup, public testing::WithParamInterface<FallbackRow> {};
+
+// No game to read: the configuration dialog runs in its start-up mode and nothing of the run is
+// saved, so TovixStore3.ini is left exactly as it was (or not made at all).
+TEST_P(StartupFallback, EndsInTheConfigurationDialogAndLeavesTheStore) {
+  const FallbackRow& row = GetParam();
+  const std::string storeText = "[Players_State]\nNormalLeft=10\n[Players]\nShowOnStartup=1\n";
+  if (row.storeExists) WriteFile(StorePath(), storeText);
+  if (!row.ini.empty()) {
+    const fs::path reports = CopySampleReports("A");
+    std::string ini = row.ini;
+    const std::string marker = "<reports>";
+    if (const size_t at = ini.find(marker); at != std::string::npos)
+      ini.replace(at, marker.size(), PatternFolder(reports));
+    WriteFile(Home() / "Tovix.ini", ini);
+  }
+  bool mainShown = false;
+  const RunRecord run = Run([&](TWindowRegistry&) { mainShown = true; });
+
+  EXPECT_EQ(run.Outcome, TStartupOutcome::Configured);
+  EXPECT_FALSE(mainShown);
+  EXPECT_EQ(run.ConfigurationDialogs, 1);
+  EXPECT_TRUE(run.ConfigurationInStartupMode);
+  if (row.storeExists)
+    EXPECT_EQ(ReadFileBytes(StorePath()), storeText);
+  else
+    EXPECT_FALSE(fs::exists(StorePath()));
+  EXPECT_FALSE(fs::exists(Home() / "ExtrInf.ini"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StartupFallback,
+    testing::Values(
+        FallbackRow{"FirstRunWithoutIniOrStore", "", false},
+        FallbackRow{"FirstRunWithoutIniKeepsStore", "", true},
+        FallbackRow{"NoGameChosen", "[1]\nspelD=<reports>/%1s%0.03d.txt\nspelC=A\n", true},
+        FallbackRow{"NoReportLetters",
+                    "[RUN]\ngame=0\n[0]\nspelD=<reports>/%1s%0.03d.txt\nspelC=\n", true},
+        FallbackRow{"NoReportsThere",
+                    "[RUN]\ngame=0\n[0]\nspelD=<reports>/x%1s%0.03d.txt\nspelC=A\n", true}),
+    RowName<FallbackRow>);
+
+struct GameChoiceRow {
+  std::string name;
+  std::vector<std::string> args;
+  std::string title;
+};
+
+void PrintTo(const GameChoiceRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+class StartupGameChoice : public Startup, public testing::WithParamInterface<GameChoiceRow> {};
+
+// The default game is 2; a number as the first argument chooses another one.
+TEST_P(StartupGameChoice, FirstArgumentThatIsANumberChoosesTheGame) {
+  const fs::path reports = CopySampleReports("AB");
+  WriteFile(Home() / "Tovix.ini",
+            "[RUN]\ngame=2\n\n" + GameSection(2, reports, "A") + GameSection(3, reports, "B"));
+  std::string title;
+  const RunRecord run = Run(
+      [&](TWindowRegistry& w) { title = w.frmMain->windowTitle().toStdString(); }, GetParam().args);
+  EXPECT_EQ(run.Outcome, TStartupOutcome::Ran);
+  EXPECT_EQ(title, GetParam().title);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StartupGameChoice,
+    testing::Values(GameChoiceRow{"NumberBeatsTheDefault", {"3"}, "Tovix Meridian - 11 Lyrans"},
+                    GameChoiceRow{"TextKeepsTheDefault", {"x"}, "Tovix Meridian - 11 Corvids"},
+                    GameChoiceRow{"NoArgument", {}, "Tovix Meridian - 11 Corvids"}),
+    RowName<GameChoiceRow>);
+
+TEST_F(Startup, OrionOpensOnItsLastTurn) {
+  const fs::path orion = test::ReportsDir("orion");
+  if (orion.empty()) GTEST_SKIP() << "the reports of the game Orion are not on this machine";
+  // A copy: reading may repair a report in place.
+  const fs::path reports = Home() / "orion";
+  fs::create_directories(reports);
+  for (const auto& entry : fs::directory_iterator(orion))
+    if (entry.is_regular_file() && entry.path().filename().string()[0] == 'A')
+      fs::copy_file(entry.path(), reports / entry.path().filename());
+  WriteFile(Home() / "Tovix.ini", "[RUN]\ngame=0\n[0]\nName=Orion\nspelD=" +
+                                      PatternFolder(reports) + "/%1s%0.03d.txt\nspelC=A\n");
+  std::string title;
+  bool mainShown = false;
+  const RunRecord run = Run([&](TWindowRegistry& w) {
+    title = w.frmMain->windowTitle().toStdString();
+    mainShown = w.frmMain->isVisible();
+  });
+  EXPECT_EQ(run.Outcome, TStartupOutcome::Ran);
+  EXPECT_TRUE(mainShown);
+  EXPECT_EQ(title, "Tovix Orion - 25 Arcturans");
+}
+
+// ---- The main window at work -------------------------------------------------------------
+
+enum class Start { Hidden, Shown, Minimized, HiddenMinimized };
+
+struct PressRow {
+  std::string name;
+  Start start;
+  Qt::MouseButton button;
+  bool visible;
+  bool minimized;
+};
+
+void PrintTo(const PressRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+class StartupToolbar : public Startup, public testing::WithParamInterface<PressRow> {};
+
+TEST_P(StartupToolbar, PressOnAButtonActsOnItsWindow) {
+  const PressRow& row = GetParam();
+  WriteSampleGame();
+  bool visible = false, minimized = false;
+  Run([&](TWindowRegistry& w) {
+    QWidget& routes = *w.frmRoutes;
+    routes.hide();
+    routes.setWindowState(Qt::WindowNoState);
+    if (row.start == Start::Shown || row.start == Start::Minimized) routes.show();
+    if (row.start == Start::Minimized || row.start == Start::HiddenMinimized)
+      routes.setWindowState(Qt::WindowMinimized);
+    QTest::mouseClick(w.frmMain->Button("btnRoutes"), row.button);
+    visible = routes.isVisible();
+    minimized = routes.isMinimized();
+  });
+  EXPECT_EQ(visible, row.visible);
+  EXPECT_EQ(minimized, row.minimized);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StartupToolbar,
+    testing::Values(
+        PressRow{"HiddenLeftShows", Start::Hidden, Qt::LeftButton, true, false},
+        PressRow{"HiddenRightShows", Start::Hidden, Qt::RightButton, true, false},
+        PressRow{"HiddenMiddleShows", Start::Hidden, Qt::MiddleButton, true, false},
+        PressRow{"ShownRightMinimizes", Start::Shown, Qt::RightButton, true, true},
+        PressRow{"ShownLeftKeepsItUp", Start::Shown, Qt::LeftButton, true, false},
+        PressRow{"ShownMiddleKeepsItUp", Start::Shown, Qt::MiddleButton, true, false},
+        PressRow{"MinimizedLeftRestores", Start::Minimized, Qt::LeftButton, true, false},
+        PressRow{"MinimizedRightRestores", Start::Minimized, Qt::RightButton, true, false},
+        // Nothing stored for the window: the store left it minimised and hidden.
+        PressRow{"NeverPlacedLeftShowsNormal", Start::HiddenMinimized, Qt::LeftButton, true,
+                 false}),
+    RowName<PressRow>);
+
+TEST_F(Startup, F6AnalysesTheOrdersWhileTheOrdersWindowIsHidden) {
+  WriteSampleGame();
+  int analysed = -1;
+  bool ordersShown = true;
+  Run([&](TWindowRegistry& w) {
+    w.frmOrders->hide();
+    w.frmMain->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.frmMain));
+    QTest::keyClick(w.frmMain->Button("btnPlayers"), Qt::Key_F6);
+    analysed = w.frmOrders->AnalyseOrdersCalls();
+    ordersShown = w.frmOrders->isVisible();
+  });
+  EXPECT_EQ(analysed, 1);
+  EXPECT_FALSE(ordersShown);
+}
+
+// "Save Status" replaces the store by a new file (a hard link to the old one keeps the old
+// text), and the empty orders and notes stand-ins write nothing.
+TEST_F(Startup, SaveStatusWritesTheStoreAtomicallyAndNoOrdersFile) {
+  WriteSampleGame();
+  const std::string before = "[Players]\nShowOnStartup=0\n";
+  WriteFile(StorePath(), before);
+  ASSERT_EQ(::link(StorePath().c_str(), (Home() / "old-store").c_str()), 0);
+  std::string savedWhileRunning;
+  int ordersSaved = 0, notesSaved = 0;
+  std::set<std::string> filesAfterSave;
+  Run([&](TWindowRegistry& w) {
+    w.frmPlayers->show();
+    w.frmMain->ExtraMenu()->findChild<QAction*>("mniSaveStatus")->trigger();
+    savedWhileRunning = ReadFileBytes(StorePath());
+    ordersSaved = w.frmOrders->SaveOrdersCalls();
+    notesSaved = w.frmEditor->SaveCurrentNotesCalls();
+    for (const auto& entry : fs::directory_iterator(Home()))
+      filesAfterSave.insert(entry.path().filename().string());
+  });
+  EXPECT_NE(savedWhileRunning.find("[Tovix_State]"), std::string::npos);
+  EXPECT_NE(savedWhileRunning.find("[Players]\nShowOnStartup=1"), std::string::npos)
+      << savedWhileRunning;
+  EXPECT_EQ(ReadFileBytes(Home() / "old-store"), before);
+  EXPECT_EQ(ordersSaved, 1);
+  EXPECT_EQ(notesSaved, 1);
+  EXPECT_EQ(filesAfterSave,
+            (std::set<std::string>{"Tovix.ini", "TovixStore3.ini", "old-store", "reports"}));
+}
+
+struct HelpRow {
+  std::string name;
+  bool pagesThere;
+  bool inRoutesWindow;  // else in the main window
+  std::string opened;   // the page handed to the browser, "" for none
+  std::vector<std::string> messages;
+};
+
+void PrintTo(const HelpRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+class StartupHelp : public Startup, public testing::WithParamInterface<HelpRow> {};
+
+TEST_P(StartupHelp, F1OpensThePageOfTheActiveWindow) {
+  const HelpRow& row = GetParam();
+  WriteSampleGame();
+  if (row.pagesThere) {
+    fs::create_directories(Home() / kHelpFolderName);
+    for (const char* page : {"toolbar.htm", "routes.htm"})
+      WriteFile(Home() / kHelpFolderName / page, "<html></html>");
+  }
+  std::vector<std::string> opened;
+  const THelpOpener old = SetHelpOpener([&opened](const QUrl& url) {
+    opened.push_back(url.fileName().toStdString());
+    return true;
+  });
+  const RunRecord run = Run([&](TWindowRegistry& w) {
+    QWidget* window = row.inRoutesWindow ? static_cast<QWidget*>(w.frmRoutes) : w.frmMain;
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_F1);
+  });
+  SetHelpOpener(old);
+  EXPECT_EQ(opened,
+            row.opened.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.opened});
+  EXPECT_EQ(run.Messages, row.messages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, StartupHelp,
+    testing::Values(HelpRow{"MainWindowPage", true, false, "toolbar.htm", {}},
+                    HelpRow{"ToolWindowPage", true, true, "routes.htm", {}},
+                    HelpRow{"MissingPage", false, false, "", {"Tovix help file not found!"}}),
+    RowName<HelpRow>);
+
+// A failed save of the extra planet information is shown, and the rest of the shut-down still
+// happens.
+TEST_F(Startup, ClosingShowsAFailedExtraInfoSaveAndStillSavesTheStore) {
+  WriteSampleGame();
+  fs::create_directories(Home() / "ExtrInf.ini");  // a folder where the file should go
+  const RunRecord run = Run();
+  EXPECT_EQ(run.Outcome, TStartupOutcome::Ran);
+  // The reading could not use it either: one message at the end of the load, one at closing.
+  ASSERT_EQ(run.Messages.size(), 2u);
+  EXPECT_NE(run.Messages[1].find("ExtrInf.ini"), std::string::npos) << run.Messages[1];
+  EXPECT_NE(ReadFileBytes(StorePath()).find("[Tovix_State]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tovix

@@ -1,0 +1,95 @@
+#include "windows/report_tabs.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/file_utils.h"
+#include "support/recording_ui.h"
+#include "support/test_paths.h"
+
+namespace tovix {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+
+// A report whose section headers lost their tab marks.
+const std::string kUntabbed =
+    "Galaxy Game Demo Turn 3 Report for Corvids\nYour Planets\n\n N X Y\n";
+
+class AddTabsToAllReportsTest : public testing::Test {
+ protected:
+  AddTabsToAllReportsTest() {
+    settings_.spelD = (dir_ / "%1s%0.03d.txt").string();
+    settings_.spelC = "AB";
+    for (const char* name : {"A000.txt", "A002.txt", "B001.txt", "C000.txt"})
+      std::ofstream(dir_ / name, std::ios::binary) << kUntabbed;
+  }
+  int Run() {
+    return AddTabsToAllReports(settings_, ui_,
+                               [this](const std::string& text) { progress_.push_back(text); });
+  }
+  std::string File(const std::string& name) const { return (dir_ / name).string(); }
+
+  test::TempDir dir_;
+  TGameSettings settings_;
+  test::RecordingUserInterface ui_;
+  std::vector<std::string> progress_;
+};
+
+TEST_F(AddTabsToAllReportsTest, NoChangesNothing) {
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(ui_.questions, std::vector<std::string>{"Parse all reports and add Tabs when "
+                                                    "needed?\rIt will take some time, so be "
+                                                    "patient"});
+  EXPECT_EQ(ReadFileBytes(dir_ / "A000.txt"), kUntabbed);
+  EXPECT_FALSE(fs::exists(dir_ / "A000.txt.TabBackup"));
+}
+
+// Every report of the game's letters, turn by turn and the own letter first; a letter the game
+// does not use (C) is left alone.
+TEST_F(AddTabsToAllReportsTest, YesRepairsEveryReportOfTheGame) {
+  ui_.answers = {true};
+  EXPECT_EQ(Run(), 3);
+  EXPECT_EQ(progress_, (std::vector<std::string>{"Tovix adding tabs: " + File("A000.txt"),
+                                                 "Tovix adding tabs: " + File("B001.txt"),
+                                                 "Tovix adding tabs: " + File("A002.txt")}));
+  for (const char* name : {"A000.txt", "A002.txt", "B001.txt"}) {
+    EXPECT_NE(ReadFileBytes(dir_ / name).find("\t\tYour Planets\n"), std::string::npos) << name;
+    EXPECT_EQ(ReadFileBytes(dir_ / (std::string(name) + ".TabBackup")), kUntabbed) << name;
+  }
+  EXPECT_EQ(ReadFileBytes(dir_ / "C000.txt"), kUntabbed);
+  EXPECT_EQ(ui_.messages, std::vector<std::string>{});
+}
+
+// A report that cannot be written stops the run with a message that names it; the report stays
+// as it was.
+TEST_F(AddTabsToAllReportsTest, AnUnwritableReportStopsTheRunWithItsName) {
+  ui_.answers = {true};
+  SetAtomicWriteFailure(AtomicWriteStep::kRename);
+  const int handled = Run();
+  SetAtomicWriteFailure(AtomicWriteStep::kNone);
+  EXPECT_EQ(handled, 0);
+  EXPECT_EQ(ui_.messages, std::vector<std::string>{
+                              "I was not able to save " + File("A000.txt") +
+                              " to disk, please check if it is write protected, read only or if "
+                              "the disk is full"});
+  EXPECT_EQ(progress_.size(), 1u);
+  EXPECT_EQ(ReadFileBytes(dir_ / "A000.txt"), kUntabbed);
+}
+
+// A pattern that cannot be expanded is reported instead of being handed to a formatter.
+TEST_F(AddTabsToAllReportsTest, UnusablePatternIsReported) {
+  settings_.spelD = (dir_ / "%s%s.txt").string();
+  ui_.answers = {true};
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(ui_.messages.size(), 1u);
+  EXPECT_TRUE(progress_.empty());
+}
+
+}  // namespace
+}  // namespace tovix
