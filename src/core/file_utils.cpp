@@ -85,9 +85,10 @@ void SetAtomicWriteFailure(AtomicWriteStep step) {
   g_failAt.store(step, std::memory_order_relaxed);
 }
 
-std::string LoadFileToString(const fs::path& name) {
-  int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) Fail("Cannot open file", name, errno);
+namespace {
+
+// Reads an open file to its end and closes it.
+std::string ReadAndClose(int fd, const fs::path& name) {
   std::string data;
   struct stat st {};
   if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
@@ -105,6 +106,23 @@ std::string LoadFileToString(const fs::path& name) {
   }
   ::close(fd);
   return data;
+}
+
+}  // namespace
+
+std::string LoadFileToString(const fs::path& name) {
+  int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) Fail("Cannot open file", name, errno);
+  return ReadAndClose(fd, name);
+}
+
+std::optional<std::string> LoadFileIfExists(const fs::path& name) {
+  int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return std::nullopt;
+    Fail("Cannot open file", name, errno);
+  }
+  return ReadAndClose(fd, name);
 }
 
 void WriteFileAtomically(const fs::path& name, std::string_view bytes) {

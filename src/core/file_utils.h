@@ -3,6 +3,7 @@
 // through WriteFileAtomically, so a crash or a full disk never leaves a half-written file.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@ namespace tovix {
 // The whole file as bytes, opened read-only. Throws EFileError naming the file when it cannot
 // be opened or read.
 std::string LoadFileToString(const std::filesystem::path& name);
+// The same, or nothing when the file does not exist. A file that exists but cannot be read is
+// still an error: taking it for an empty one would let the next save wipe it.
+std::optional<std::string> LoadFileIfExists(const std::filesystem::path& name);
 
 // Replaces (or creates) `name` with exactly `bytes`: the bytes go to a temporary file in the
 // same folder, which is flushed to disk and then renamed over the old file. An existing file

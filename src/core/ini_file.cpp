@@ -1,8 +1,5 @@
 #include "core/ini_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-#include <cerrno>
 #include <charconv>
 #include <utility>
 
@@ -42,28 +39,9 @@ bool IsBlankOrComment(std::string_view line) {
   return t.empty() || t[0] == ';' || t[0] == '#';
 }
 
-// The whole file, or "" when there is none. A file that exists but cannot be read is an error:
-// treating it as empty would let the next save wipe it.
+// The whole file, or "" when there is none.
 std::string ReadFileIfAny(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT) return {};
-    throw EFileError("Cannot open file \"" + path + "\"");
-  }
-  std::string bytes;
-  char buf[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      throw EFileError("Cannot read file \"" + path + "\"");
-    }
-    bytes.append(buf, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return bytes;
+  return LoadFileIfExists(path).value_or(std::string());
 }
 
 }  // namespace
