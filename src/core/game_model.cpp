@@ -270,7 +270,8 @@ TShipType* TPlayer::AddShipType(std::unique_ptr<TShipType> type) {
 TShipType* TPlayer::FindShipType(std::string_view name) const {
   for (int i = ShipTypes.Count() - 1; i >= 0; --i) {
     TShipType* type = ShipTypes.Object(i);
-    if (type && SameText(type->Name, name)) return type;
+    // Names of another length are passed over without comparing them.
+    if (type && type->Name.size() == name.size() && SameText(type->Name, name)) return type;
   }
   return nullptr;
 }

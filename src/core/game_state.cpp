@@ -226,9 +226,4 @@ bool GameState::RemoveGroup(TPlayer& race, const TGroup* group) {
   return true;
 }
 
-int GameState::RemoveGroupsIf(TPlayer& race, const std::function<bool(const TGroup&)>& doomed) {
-  return static_cast<int>(
-      std::erase_if(race.Groups, [&](const std::unique_ptr<TGroup>& g) { return doomed(*g); }));
-}
-
 }  // namespace tovix

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/extra_planet_info.h"
@@ -122,8 +123,13 @@ class GameState {
   // refers to a race's groups (battles keep their own), so the group is simply gone; code that
   // keeps group pointers outside the model rebuilds them after a removal.
   bool RemoveGroup(TPlayer& race, const TGroup* group);
-  // Frees every group of the race for which `doomed` is true; returns how many went.
-  int RemoveGroupsIf(TPlayer& race, const std::function<bool(const TGroup&)>& doomed);
+  // Frees every group of the race for which `doomed` (called with a const TGroup&) is true;
+  // returns how many went. The others keep their order.
+  template <class Pred>
+  int RemoveGroupsIf(TPlayer& race, Pred&& doomed) {
+    return static_cast<int>(std::erase_if(
+        race.Groups, [&](const std::unique_ptr<TGroup>& g) { return doomed(std::as_const(*g)); }));
+  }
   void ClearGroups(TPlayer& race) { race.Groups.clear(); }
 
  private:

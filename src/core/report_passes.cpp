@@ -1,8 +1,10 @@
 #include "core/report_passes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -114,21 +116,41 @@ double WrapInto(double v, double width) {
 
 }  // namespace
 
+TPlanetSet::TPlanetSet(const std::vector<const TPlanet*>& planets) {
+  int bits = 4;
+  while ((size_t{1} << bits) < planets.size() * 4) ++bits;
+  slots_.assign(size_t{1} << bits, nullptr);
+  mask_ = slots_.size() - 1;
+  shift_ = 64 - bits;
+  for (const TPlanet* planet : planets) {
+    if (!planet) continue;
+    size_t i = Slot(planet);
+    while (slots_[i] && slots_[i] != planet) i = (i + 1) & mask_;
+    slots_[i] = planet;
+  }
+}
+
 void PruneGroups(GameState& state, int32_t turn) {
   TPlayer* reporter = state.ReportPlayer;
   if (!reporter) return;
-  // Only where the race's groups stand now: a planet it left earlier is no longer watched.
-  std::unordered_set<const TPlanet*> watched;
+  // The planets the race sees: its own, and where its groups stand now (a planet it left
+  // earlier is no longer watched).
+  std::vector<const TPlanet*> watched;
+  for (auto [key, planet] : state.Planets) {
+    if (planet && planet->Owner.Is(reporter)) watched.push_back(planet);
+  }
+  if (state.UnknownPlanet->Owner.Is(reporter)) watched.push_back(state.UnknownPlanet);
   for (const auto& group : reporter->Groups) {
     if (group->Turn == turn && group->Distance == 0 && group->Planet) {
-      watched.insert(group->Planet);
+      watched.push_back(group->Planet);
     }
   }
+  const TPlanetSet seen(watched);
   for (auto [key, race] : state.Players) {
     if (!race || race == reporter) continue;
+    // The planet first: most groups stand elsewhere, and then their turn is not read.
     state.RemoveGroupsIf(*race, [&](const TGroup& group) {
-      return group.Turn < turn && group.Planet &&
-             (watched.count(group.Planet) > 0 || group.Planet->Owner.Is(reporter));
+      return seen.Contains(group.Planet) && group.Turn < turn;
     });
   }
 }
@@ -215,7 +237,23 @@ void AddGroupTracks(GameState& state, int32_t turn) {
   }
 }
 
-std::string MergeGroupKey(const TGroup& group) {
+namespace {
+
+// MergeGroupKey's figures as text. Formatting a figure costs far more than looking it up, and
+// the groups of a game share few distinct figures, so each text is made once per value.
+class TFigureTexts {
+ public:
+  const std::string& Text(float figure) {
+    const auto [it, added] = texts_.try_emplace(std::bit_cast<uint32_t>(figure));
+    if (added) it->second = FormatG15(figure);
+    return it->second;
+  }
+
+ private:
+  std::unordered_map<uint32_t, std::string> texts_;
+};
+
+std::string MergeKey(const TGroup& group, TFigureTexts& figures) {
   std::string key = std::to_string(group.Turn) + "$";
   if (group.ShipType) key += LowerCase(group.ShipType->Name) + "%";
   if (group.Planet) key += LowerCase(group.Planet->Name) + "$";
@@ -223,33 +261,44 @@ std::string MergeGroupKey(const TGroup& group) {
   key += std::to_string(group.Ships) + "$";
   for (float figure :
        {group.Distance, group.DriveTech, group.WeaponsTech, group.ShieldsTech, group.Load}) {
-    key += FormatG15(figure) + "$";
+    key += figures.Text(figure);
+    key += '$';
   }
   key += std::to_string(group.CargoType) + "$";
-  key += FormatG15(group.CargoTech);
+  key += figures.Text(group.CargoTech);
   if (group.GroupNumber > 0) key += "#" + std::to_string(group.GroupNumber);
   return key;
 }
 
+}  // namespace
+
+std::string MergeGroupKey(const TGroup& group) {
+  TFigureTexts figures;
+  return MergeKey(group, figures);
+}
+
 void MergeGroups(GameState& state) {
+  TFigureTexts figures;
   for (auto [name, race] : state.Players) {
     if (!race) continue;
     // The user's own report lists every group of the user; an ally's listing adds nothing.
     if (race == state.MainPlayer) {
       state.RemoveGroupsIf(*race, [](const TGroup& group) { return group.GroupNumber == 0; });
     }
-    std::vector<std::pair<std::string, const TGroup*>> keys;
+    // Keys compare ignoring case, so they are looked up lower-cased. Of the groups with one key,
+    // in the order read, each but the last has an equal key after it: those go, unless they
+    // belong to a fleet.
+    std::vector<std::string> keys;
     keys.reserve(race->Groups.size());
-    for (const auto& group : race->Groups) keys.emplace_back(MergeGroupKey(*group), group.get());
-    // Stable, so that of two equal keys the group read first is the first of the pair.
-    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
-      return CompareText(a.first, b.first) < 0;
-    });
+    std::unordered_map<std::string_view, size_t> lastWithKey;
+    for (const auto& group : race->Groups) {
+      keys.push_back(LowerCase(MergeKey(*group, figures)));
+    }
+    for (size_t i = 0; i < keys.size(); ++i) lastWithKey[keys[i]] = i;
     std::unordered_set<const TGroup*> doomed;
-    for (size_t i = 0; i + 1 < keys.size(); ++i) {
-      if (SameText(keys[i].first, keys[i + 1].first) && keys[i].second->FleetName.empty()) {
-        doomed.insert(keys[i].second);
-      }
+    for (size_t i = 0; i < keys.size(); ++i) {
+      const TGroup& group = *race->Groups[i];
+      if (lastWithKey[keys[i]] != i && group.FleetName.empty()) doomed.insert(&group);
     }
     if (doomed.empty()) continue;
     state.RemoveGroupsIf(*race, [&](const TGroup& group) { return doomed.count(&group) > 0; });

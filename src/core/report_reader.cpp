@@ -140,6 +140,35 @@ std::string RequiredLiteral(std::string_view pattern) {
   return best;
 }
 
+// A word character of the expressions: A-Z, a-z, 0-9 and "_".
+bool IsRegexWordChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// For a pattern "^\W*" followed by plain text that begins with a word character, that text;
+// otherwise "". Such a pattern matches a header line (which holds no line feed) exactly when the
+// line, from its first word character on, begins with the text: the leading non-word
+// characters cannot take part in the text, whose first character is a word character.
+std::string TitlePrefix(std::string_view pattern) {
+  constexpr std::string_view kLead = "^\\W*";
+  if (!pattern.starts_with(kLead)) return {};
+  std::string text;
+  for (size_t i = kLead.size(); i < pattern.size(); ++i) {
+    char c = pattern[i];
+    if (c == '\\') {
+      if (++i == pattern.size()) return {};
+      c = pattern[i];
+      // An escaped letter or digit is a class, anchor or register, not text.
+      if (IsRegexWordChar(c) || c == '`' || c == ',' || c == '<' || c == '>') return {};
+    } else if (std::string_view(".*+?[](){}|^$\n").find(c) != std::string_view::npos) {
+      return {};
+    }
+    text += c;
+  }
+  if (text.empty() || !IsRegexWordChar(text[0])) return {};
+  return text;
+}
+
 // Squared distance, saturated: coordinates from a damaged report may be anything.
 uint64_t SquaredDistance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   const auto dx = static_cast<uint64_t>(std::abs(int64_t{x1} - x2));
@@ -200,6 +229,9 @@ std::string QuoteRegexText(std::string_view text) {
 TReportReader::TReportReader(GameState& state, UserInterface& ui, fs::path programDir)
     : state_(state), ui_(ui), programDir_(std::move(programDir)) {
   lines_.SetLineMode(true);
+  // Reports come with CR LF, LF or CR line ends; the parser ends lines at each of them, so a
+  // report is not copied just to make its line ends CR LF.
+  lines_.SetAnyLineEnd(true);
   words_ = &lines_.CreateSubParser("SD");
   for (int c = 0; c < 256; ++c)
     words_->SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
@@ -243,7 +275,7 @@ bool TReportReader::LoadAllReports() {
       try {
         if (!ReadReportFile(turn, letterIndex, fileName)) {
           lines_.SetText(std::string());
-          sections_.clear();
+          ClearSections();
           return false;
         }
       } catch (const std::exception& e) {
@@ -286,7 +318,7 @@ bool TReportReader::LoadAllReports() {
   guarded([&] { MergeGroups(state_); });
 
   lines_.SetText(std::string());
-  sections_.clear();
+  ClearSections();
   if (state_.Players.Count() == 0) return false;
   if (lastHeaderTurn >= 0) SumPlanetSizes(lastHeaderTurn);
   return true;
@@ -385,13 +417,13 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
 // --- One report ------------------------------------------------------------------------------
 
 void TReportReader::LoadReportText(std::string text) {
-  NormalizeLineEnds(text);
+  NormalizeNoBreakSpaces(text);
   lines_.SetText(std::move(text));
   BuildSectionIndex();
 }
 
 void TReportReader::BuildSectionIndex() {
-  sections_.clear();
+  ClearSections();
   const int count = LineCount();
   for (int i = 0; i < count; ++i) {
     const std::string_view line = Line(i);
@@ -418,7 +450,7 @@ void TReportReader::BuildSectionIndex() {
       if (state == Expect::Done) {
         keep = true;
       } else if (state == Expect::Header) {
-        if (!Matches(layout.HeaderPattern, section.text)) break;
+        if (!Matches(Pattern(layout.HeaderPattern), section.text)) break;
         keep = true;
         state = blind ? Expect::Status : Expect::Options;
       } else if (state == Expect::Options) {
@@ -426,11 +458,11 @@ void TReportReader::BuildSectionIndex() {
           state = Expect::Status;  // no options section: test this entry for the status
           continue;
         }
-        if (!Matches(layout.OptionsPattern, section.text)) break;
+        if (!Matches(Pattern(layout.OptionsPattern), section.text)) break;
         keep = true;
         state = blind ? Expect::Header : Expect::Status;
       } else {
-        if (!Matches(layout.StatusPattern, section.text)) break;
+        if (!Matches(Pattern(layout.StatusPattern), section.text)) break;
         keep = true;
         state = Expect::Done;
       }
@@ -438,6 +470,29 @@ void TReportReader::BuildSectionIndex() {
     if (keep) kept.push_back(std::move(section));
   }
   sections_.swap(kept);
+  BuildTitleIndex();
+}
+
+void TReportReader::BuildTitleIndex() {
+  titles_.clear();
+  titlesUsable_ = true;
+  titles_.reserve(sections_.size());
+  for (const TSection& section : sections_) {
+    const std::string_view text = section.text;
+    // "^" also matches after a line feed inside the text; such a header is left to the
+    // expression (normalised reports have none).
+    if (text.find('\n') != std::string_view::npos) titlesUsable_ = false;
+    const auto title = std::find_if(text.begin(), text.end(), IsRegexWordChar);
+    titles_.push_back({text.substr(static_cast<size_t>(title - text.begin())), section.line});
+  }
+  std::sort(titles_.begin(), titles_.end(), [](const TTitle& a, const TTitle& b) {
+    return a.title != b.title ? a.title < b.title : a.line < b.line;
+  });
+}
+
+void TReportReader::ClearSections() {
+  sections_.clear();
+  titles_.clear();
 }
 
 int TReportReader::FindSection(int startLine, std::string_view pattern) {
@@ -445,8 +500,22 @@ int TReportReader::FindSection(int startLine, std::string_view pattern) {
   if (startLine < 0) startLine = std::max(0, LineCount() + startLine);
   auto it = std::lower_bound(sections_.begin(), sections_.end(), startLine,
                              [](const TSection& s, int line) { return s.line < line; });
+  if (it == sections_.end()) return -1;
+  const TSectionPattern& entry = Pattern(pattern);
+  if (!entry.prefix.empty() && titlesUsable_) {
+    // The titles that begin with the prefix are neighbours in the sorted title index; the
+    // first of their sections at or after the start line is the one a scan would find.
+    auto title =
+        std::lower_bound(titles_.begin(), titles_.end(), std::string_view(entry.prefix),
+                         [](const TTitle& t, std::string_view prefix) { return t.title < prefix; });
+    int found = -1;
+    for (; title != titles_.end() && title->title.starts_with(entry.prefix); ++title) {
+      if (title->line >= startLine && (found < 0 || title->line < found)) found = title->line;
+    }
+    return found;
+  }
   for (; it != sections_.end(); ++it) {
-    if (Matches(pattern, it->text)) return it->line;
+    if (Matches(entry, it->text)) return it->line;
   }
   return -1;
 }
@@ -603,12 +672,12 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn, int turn, const std::strin
 
 // --- Planet tables ------------------------------------------------------------------------------
 
-TPlanet* TReportReader::PlanetForRow(const std::string& key, int32_t x, int32_t y, int turn) {
+TPlanet* TReportReader::PlanetForRow(std::string_view key, int32_t x, int32_t y, int turn) {
   const int index = state_.Planets.IndexOf(key);
-  if (index < 0) return FindOrCreatePlanet(x, y, key, turn);
+  if (index < 0) return FindOrCreatePlanet(x, y, std::string(key), turn);
   TPlanet* planet = state_.Planets.Object(index);
   if (planet->X != x || planet->Y != y) {
-    state_.MovePlanet(*planet, key, key, PlanetDistanceKey(x, y));
+    state_.MovePlanet(*planet, key, std::string(key), PlanetDistanceKey(x, y));
     planet->X = x;
     planet->Y = y;
   }
@@ -622,13 +691,14 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
     TZnStrParse& words = Words(line);
     TPlanetRow row = ReadPlanetRow(words, columns);
-    std::string key;
+    std::string numberKey;
+    std::string_view key;
     int32_t number = 0;
     if (blind) {
       number = words.TokenAsInt(columns.Name + 1);
-      key = std::to_string(number);
+      key = numberKey = std::to_string(number);
     } else {
-      key = LowerCase(row.name);
+      key = LowerKey(row.name);
       if (turn == 0) {
         number = otherRace ? NameAsNumber(row.name) : FirstIntInStr(row.name);
       } else {
@@ -677,7 +747,8 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int
   for (int line = FirstTableRow(headerLine); line < count; ++line) {
     TZnStrParse& words = Words(line);
     if (words.Count() < 3 || Line(line)[0] == '\t') break;
-    std::string name = words.Token(c.Name);
+    // The words stay valid while this row is read: nothing below splits another line.
+    const std::string_view name = words.TokenView(c.Name);
     const int32_t x = ParseCoordinate(words.TokenView(c.X));
     const int32_t y = ParseCoordinate(words.TokenView(c.Y));
     float size = 0;
@@ -687,18 +758,19 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int
       size = FloatWord(words, c.Size);
       resources = FloatWord(words, c.Resources);
     }
-    std::string key;
+    std::string numberKey;
+    std::string_view key;
     int32_t number = 0;
     if (blind) {
       number = uninhabited ? words.TokenAsInt(c.Number) : FirstIntInStr(name);
-      key = std::to_string(number);
+      key = numberKey = std::to_string(number);
     } else {
-      key = LowerCase(name);
+      key = LowerKey(name);
       number = turn == 0 ? FirstIntInStr(name) : state_.PlanetNumberCounter++;
     }
 
     TPlanet* planet = PlanetForRow(key, x, y, turn);
-    planet->Name = std::move(name);
+    planet->Name.assign(name);
     if (turn == state_.FirstTurn) planet->Number = number;
     planet->X = x;
     planet->Y = y;
@@ -809,6 +881,12 @@ void TReportReader::SumPlanetSizes(int turn) {
 
 // --- Helpers -----------------------------------------------------------------------------------
 
+std::string_view TReportReader::LowerKey(std::string_view text) {
+  key_.resize(text.size());
+  std::transform(text.begin(), text.end(), key_.begin(), LoCase);
+  return key_;
+}
+
 void TReportReader::Report(std::string message) {
   messages_.push_back(std::move(message));
 }
@@ -825,19 +903,23 @@ std::string_view TReportReader::Line(int line) {
   return lines_.TokenView(line);
 }
 
-bool TReportReader::Matches(std::string_view pattern, std::string_view text) {
+TReportReader::TSectionPattern& TReportReader::Pattern(std::string_view pattern) {
   auto it = patterns_.find(pattern);
   if (it == patterns_.end()) {
     // Race names come from the reports; a damaged one must not grow this without end.
     if (patterns_.size() >= kMaxPatterns) patterns_.clear();
-    TSectionPattern entry{std::make_unique<TznreExpr>(), RequiredLiteral(pattern)};
+    TSectionPattern entry{std::make_unique<TznreExpr>(), RequiredLiteral(pattern),
+                          TitlePrefix(pattern)};
     entry.expr->SetPattern(pattern);  // a bad pattern raises here and is not kept
     it = patterns_.emplace(std::string(pattern), std::move(entry)).first;
   }
-  const TSectionPattern& entry = it->second;
-  if (text.find(entry.needle) == std::string_view::npos) return false;
-  entry.expr->SetStr(text);
-  return entry.expr->Search(1) > 0;
+  return it->second;
+}
+
+bool TReportReader::Matches(const TSectionPattern& pattern, std::string_view text) {
+  if (text.find(pattern.needle) == std::string_view::npos) return false;
+  pattern.expr->SetStr(text);
+  return pattern.expr->Search(1) > 0;
 }
 
 bool TReportReader::IsTableEnd(int line) {

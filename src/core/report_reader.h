@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/game_state.h"
@@ -51,7 +52,8 @@ class TReportReader {
 
   // ---- One report (public so that tests can drive the steps) ----
 
-  // Puts a report text into the line parser (line ends normalised) and builds the index.
+  // Puts a report text into the line parser (any line-end style; no-break spaces made blanks)
+  // and builds the index.
   void LoadReportText(std::string text);
   // The section index: every line longer than 2 characters that begins with a tab, "MISTAKES"
   // dropped, leading sections checked by the variant's state machine.
@@ -89,13 +91,22 @@ class TReportReader {
 
   // Reads one report file; false when the reading of the whole game must stop.
   bool ReadReportFile(int loopTurn, int letterIndex, const std::string& fileName);
+  // `text` lower-cased, for looking up a key without making a string each time; valid until the
+  // next call.
+  std::string_view LowerKey(std::string_view text);
   // Records a fault message.
   void Report(std::string message);
   // The words of line `line`, split by the word parser.
   TZnStrParse& Words(int line);
   int LineCount();
   std::string_view Line(int line);
-  bool Matches(std::string_view pattern, std::string_view text);
+  struct TSectionPattern;
+  // The compiled section pattern (compiled on first use; a bad pattern raises).
+  TSectionPattern& Pattern(std::string_view pattern);
+  bool Matches(const TSectionPattern& pattern, std::string_view text);
+  // Sorts the section titles for FindSection (see titles_).
+  void BuildTitleIndex();
+  void ClearSections();
   // True where a table ends: a line without words, a section header line, or past the text.
   bool IsTableEnd(int line);
   // The first row of the table under the section header at `headerLine`: the line after the
@@ -107,7 +118,7 @@ class TReportReader {
                                   std::string_view error);
   // The planet of a planet-table row: the one filed under `key`, else FindOrCreatePlanet. Its
   // distance entry follows the row's position.
-  TPlanet* PlanetForRow(const std::string& key, int32_t x, int32_t y, int turn);
+  TPlanet* PlanetForRow(std::string_view key, int32_t x, int32_t y, int turn);
   // The race a status row names: the first one not gone filed under `key`.
   TPlayer* ActiveRaceByKey(const std::string& key);
   void ReadUnknownPlanetTable(int headerLine, bool uninhabited, int turn);
@@ -121,6 +132,12 @@ class TReportReader {
   // The race lists of the battle whose header is at `headerLine`, found by the layout alone
   // (nothing is read); returns the line where the battle's lines end.
   int ScanBattleLists(int headerLine, int limit, std::vector<TBattleList>& lists);
+  // The planet of the battle whose header is at `headerLine` when this battle is read (its
+  // planet is known and no report read before gave the battle), with its key in Battles;
+  // nullptr otherwise. A header without the planet word raises.
+  TPlanet* NewBattlePlanet(int headerLine, int turn, std::string& battleKey);
+  // Removes every race's groups of earlier turns at the planets of the battles read now.
+  void RemoveGroupsAtBattles(const std::vector<int>& headers, int turn);
   // Reads one battle; returns the line where its lines end, even when reading it failed.
   int ReadBattle(int headerLine, int limit, int turn, const std::string& raceName,
                  const std::string& fileName);
@@ -130,6 +147,8 @@ class TReportReader {
                       float fleetSpeed, int turn, int& line);
   void ReadGroupRow(int line, TPlayer& race, bool own, bool effective, const std::string& fleetName,
                     float fleetSpeed, int turn);
+  // The race's design of that name (FindShipType), remembered for the group table being read.
+  TShipType* TableDesign(const TPlayer& race, std::string_view name);
   // Writes the planet keys to DumpList.log in the program folder.
   void WriteDumpList(std::string_view planetName);
 
@@ -145,6 +164,9 @@ class TReportReader {
   struct TSectionPattern {
     std::unique_ptr<TznreExpr> expr;
     std::string needle;
+    // For "^\W*" + plain text: that text, looked up in titles_ instead of running the
+    // expression on every header; else empty.
+    std::string prefix;
   };
   struct TPatternHash {
     using is_transparent = void;
@@ -152,6 +174,15 @@ class TReportReader {
   };
   std::unordered_map<std::string, TSectionPattern, TPatternHash, std::equal_to<>> patterns_;
   std::vector<TSection> sections_;
+  // Every section header from its first word character on, sorted by that text and then by
+  // line, so that all headers beginning with a text are found by one binary search. The views
+  // point into sections_, which stays unchanged until the index is built again.
+  struct TTitle {
+    std::string_view title;
+    int line;
+  };
+  std::vector<TTitle> titles_;
+  bool titlesUsable_ = false;
   std::vector<TPlayer*> racesThisTurn_;
   int groupsStartLine_ = 0;
   std::string fileName_;    // the report being read
@@ -159,6 +190,10 @@ class TReportReader {
   std::string reportRace_;  // the race the report being read belongs to
   int headerTurn_ = -1;     // the header turn of the report being read, -1 before the header
   std::vector<std::string> messages_;
+  std::string key_;  // LowerKey's buffer
+  // The designs the rows of the group table being read named (TableDesign): a table names a
+  // few designs in many rows, and no design is added while it is read.
+  std::vector<std::pair<std::string, TShipType*>> tableDesigns_;
 };
 
 }  // namespace tovix

@@ -18,6 +18,7 @@
 #include "core/errors.h"
 #include "core/file_utils.h"
 #include "core/numbers.h"
+#include "core/report_passes.h"
 #include "core/report_reader.h"
 #include "core/str_utils.h"
 
@@ -88,10 +89,9 @@ TTechLevels EffectiveToTechLevels(const TShipType* design, TTechLevels effective
 }
 
 int32_t GroupCargoType(std::string_view text) {
-  const std::string lower = LowerCase(text);
-  if (lower == "cap") return pcCap;
-  if (lower == "mat") return pcMat;
-  if (lower == "col") return pcCol;
+  if (SameText(text, "cap")) return pcCap;
+  if (SameText(text, "mat")) return pcMat;
+  if (SameText(text, "col")) return pcCol;
   return pcNone;
 }
 
@@ -141,6 +141,18 @@ void EstimateContestedOwner(const TBattle& battle, int32_t turn) {
   planet.OwnerTurn = turn;
 }
 
+// Whether `battles` holds `key` (compared ignoring case, as IndexOf does). The list is in
+// reading order, not sorted, so it is searched item by item; the length and the last character,
+// a digit of the turn, tell nearly every other key apart before the texts are compared.
+template <class List>
+bool HoldsBattle(const List& battles, const std::string& key) {
+  for (int i = battles.Count() - 1; i >= 0; --i) {
+    const std::string& text = battles.Strings(i);
+    if (text.size() == key.size() && text.back() == key.back() && SameText(text, key)) return true;
+  }
+  return false;
+}
+
 std::string ErrorText(const std::exception& error) {
   return error.what();
 }
@@ -159,15 +171,24 @@ std::string PlainSectionError(int turn, const std::string& raceName, const std::
 void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
   const TShipTypeColumns& c = state_.Layout.ShipTypeColumns;
   const TGameType gameType = state_.Settings.GameType;
+  const bool ngBlind = gameType == TGameType::NGBlind;
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
     TZnStrParse& words = Words(line);
     std::string name = words.Token(c.Name);
+    // Every report lists every design again. A known design is passed over unread, unless a
+    // word is missing: then reading the row raises, as it always has, and ends the table.
+    const int count = words.Count();
+    const auto present = [count](int32_t index) { return index < count && index >= -count; };
+    if (present(c.Drive) && present(c.Attacks) && present(c.Weapons) && present(c.Shields) &&
+        present(c.Cargo) && (!ngBlind || present(c.Mass)) && race.FindShipType(name)) {
+      continue;
+    }
     const double drive = words.TokenAsFloat(c.Drive);
     const int32_t attacks = words.TokenAsInt(c.Attacks);
     const double weapons = words.TokenAsFloat(c.Weapons);
     const double shields = words.TokenAsFloat(c.Shields);
     const double cargo = words.TokenAsFloat(c.Cargo);
-    const double mass = gameType == TGameType::NGBlind ? words.TokenAsFloat(c.Mass) : 0;
+    const double mass = ngBlind ? words.TokenAsFloat(c.Mass) : 0;
     // A known design keeps its object and figures: groups point to it.
     if (race.FindShipType(name)) continue;
     auto type = std::make_unique<TShipType>(std::move(name), gameType);
@@ -234,6 +255,44 @@ int TReportReader::ScanBattleLists(int headerLine, int limit, std::vector<TBattl
   return line;
 }
 
+TPlanet* TReportReader::NewBattlePlanet(int headerLine, int turn, std::string& battleKey) {
+  const TReportLayout& layout = state_.Layout;
+  TZnStrParse& header = Words(headerLine);
+  std::string planetWord = header.Token(layout.BattlePlanetWord);
+  if (state_.Settings.GameType == TGameType::Blind && !planetWord.empty() && planetWord[0] == '(')
+    planetWord = header.Token(layout.BattlePlanetWord - 1);
+  const std::string planetKey = LowerCase(planetWord);
+  const int planetIndex = state_.Planets.IndexOf(planetKey);
+  if (planetIndex < 0) return nullptr;
+  battleKey = planetKey + '\t' + std::to_string(turn);
+  // An ally's report of the same battle adds nothing.
+  if (HoldsBattle(state_.Battles, battleKey)) return nullptr;
+  return state_.Planets.Object(planetIndex);
+}
+
+void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers, int turn) {
+  std::vector<const TPlanet*> planets;
+  for (const int header : headers) {
+    try {
+      std::string battleKey;
+      if (const TPlanet* planet = NewBattlePlanet(header, turn, battleKey))
+        planets.push_back(planet);
+    } catch (const std::exception&) {
+      // Not a battle that is read; ReadBattle reports the fault.
+    }
+  }
+  if (planets.empty()) return;
+  const TPlanetSet battlePlanets(planets);
+  // Groups read from this turn's tables (an earlier report of the same turn) already show the
+  // state after the battle, as do the groups the battles themselves add.
+  for (auto [key, race] : state_.Players) {
+    if (!race) continue;
+    state_.RemoveGroupsIf(*race, [&](const TGroup& group) {
+      return battlePlanets.Contains(group.Planet) && group.Turn != turn;
+    });
+  }
+}
+
 int TReportReader::ReadBattle(int headerLine, int limit, int turn, const std::string& raceName,
                               const std::string& fileName) {
   // Where the battle ends is found from the layout first, so that the group tables are
@@ -244,27 +303,9 @@ int TReportReader::ReadBattle(int headerLine, int limit, int turn, const std::st
   try {
     const TReportLayout& layout = state_.Layout;
     const TGameType gameType = state_.Settings.GameType;
-    TZnStrParse& header = Words(headerLine);
-    std::string planetWord = header.Token(layout.BattlePlanetWord);
-    if (gameType == TGameType::Blind && !planetWord.empty() && planetWord[0] == '(')
-      planetWord = header.Token(layout.BattlePlanetWord - 1);
-    const std::string planetKey = LowerCase(planetWord);
-    const int planetIndex = state_.Planets.IndexOf(planetKey);
-    if (planetIndex < 0) return end;
-    std::string battleKey = planetKey + '\t' + std::to_string(turn);
-    // An ally's report of the same battle adds nothing.
-    if (state_.Battles.IndexOf(battleKey) >= 0) return end;
-    TPlanet* planet = state_.Planets.Object(planetIndex);
-
-    // The battle replaces what was known of the groups there. Groups read from this turn's
-    // tables (an earlier report of the same turn) already show the state after the battle.
-    for (auto [key, race] : state_.Players) {
-      if (race) {
-        state_.RemoveGroupsIf(*race, [&](const TGroup& group) {
-          return group.Planet == planet && group.Turn != turn;
-        });
-      }
-    }
+    std::string battleKey;
+    TPlanet* planet = NewBattlePlanet(headerLine, turn, battleKey);
+    if (!planet) return end;
     const int index =
         state_.Battles.AddObject(std::move(battleKey), std::make_unique<TBattle>(turn, planet));
     TBattle& battle = *state_.Battles.Object(index);
@@ -323,23 +364,20 @@ void TReportReader::ReadBattles(int turn, const std::string& raceName,
                                 const std::string& fileName) {
   groupsStartLine_ = 0;
   const std::string pattern = TitlePattern(state_.Layout.BattleTitle);
-  int line = -1;
+  std::vector<int> headers;
   try {
-    line = FindSection(0, pattern);
+    for (int line = FindSection(0, pattern); line >= 0; line = FindSection(line + 1, pattern))
+      headers.push_back(line);
   } catch (const std::exception& e) {
     Report(SectionError(turn, raceName, fileName, "While reading battles", ErrorText(e)));
-    return;
   }
-  while (line >= 0) {
-    int next = -1;
-    try {
-      next = FindSection(line + 1, pattern);
-    } catch (const std::exception& e) {
-      Report(SectionError(turn, raceName, fileName, "While reading battles", ErrorText(e)));
-    }
-    const int limit = next >= 0 ? next : LineCount();
-    groupsStartLine_ = ReadBattle(line, limit, turn, raceName, fileName);
-    line = next;
+  // A battle replaces what was known of the groups at its planet. One pass over the groups
+  // for all of this report's battles: the groups a battle adds are of this turn and never
+  // removed by another, so the order of removing and reading makes no difference.
+  RemoveGroupsAtBattles(headers, turn);
+  for (size_t i = 0; i < headers.size(); ++i) {
+    const int limit = i + 1 < headers.size() ? headers[i + 1] : LineCount();
+    groupsStartLine_ = ReadBattle(headers[i], limit, turn, raceName, fileName);
   }
 }
 
@@ -367,29 +405,30 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
   auto column = [&](int32_t index) { return index + right; };
   auto fromWeapons = [&](int32_t index) { return index + right - left; };
 
+  // The words stay valid while this row is read: nothing below splits another line.
   TZnStrParse& words = Words(line);
   const int32_t groupNumber = own ? words.TokenAsInt(c.Number) : 0;
   const int32_t ships = words.TokenAsInt(column(c.Ships));
-  const std::string typeName = LowerCase(words.TokenView(column(c.Type)));
+  const std::string_view typeName = words.TokenView(column(c.Type));
   TTechLevels levels{
       words.TokenAsFloat(column(c.Drive)), words.TokenAsFloat(fromWeapons(c.Weapons)),
       words.TokenAsFloat(fromWeapons(c.Shields)), words.TokenAsFloat(fromWeapons(c.Cargo))};
   const int32_t cargoType = GroupCargoType(words.TokenView(fromWeapons(c.CargoType)));
   const double load = words.TokenAsFloat(fromWeapons(c.Load));
-  const std::string destination = words.Token(fromWeapons(c.Destination));
+  const std::string_view destination = words.TokenView(fromWeapons(c.Destination));
   double distance = 0;
-  std::string origin;
+  std::string_view origin;
   const int wordCount = words.Count();
   if (wordCount >= state_.Layout.GroupMinWordsForDistance + right - left)
     distance = words.TokenAsFloat(fromWeapons(c.Distance));
-  if (wordCount > fromWeapons(c.Origin)) origin = words.Token(fromWeapons(c.Origin));
+  if (wordCount > fromWeapons(c.Origin)) origin = words.TokenView(fromWeapons(c.Origin));
 
   TPlanet* planet = nullptr;
   if (gameType == TGameType::Blind) {
     planet = state_.PlanetByNumber(FirstIntInStr(destination));
     if (!planet) planet = state_.UnknownPlanet;
   } else {
-    const int index = state_.Planets.IndexOf(LowerCase(destination));
+    const int index = state_.Planets.IndexOf(LowerKey(destination));
     if (index < 0) {
       try {
         WriteDumpList(destination);
@@ -402,14 +441,16 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
   }
   TPlanet* originPlanet = nullptr;
   if (!origin.empty()) {
-    const int index = state_.Planets.IndexOf(LowerCase(origin));
+    const int index = state_.Planets.IndexOf(LowerKey(origin));
     if (index >= 0) originPlanet = state_.Planets.Object(index);
   }
 
-  TShipType* design = race.FindShipType(typeName);
+  TShipType* design = TableDesign(race, typeName);
   if (gameType == TGameType::Blind && effective) levels = EffectiveToTechLevels(design, levels);
 
-  auto group = std::make_unique<TGroup>();
+  // Every member of TGroup has its initial value, so the zero-filling of make_unique would
+  // only be overwritten.
+  auto group = std::make_unique_for_overwrite<TGroup>();
   group->Origin = originPlanet;
   group->Ships = ships;
   group->BattleShips = ships;
@@ -439,9 +480,19 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
   race.Groups.push_back(std::move(group));
 }
 
+TShipType* TReportReader::TableDesign(const TPlayer& race, std::string_view name) {
+  for (const auto& [known, design] : tableDesigns_) {
+    if (known == name) return design;
+  }
+  TShipType* design = race.FindShipType(name);
+  tableDesigns_.emplace_back(name, design);
+  return design;
+}
+
 void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
                                    const std::string& fleetName, float fleetSpeed, int turn,
                                    int& line) {
+  tableDesigns_.clear();
   line = headerLine;
   const int firstRow = FirstTableRow(headerLine);
   const int columns = firstRow - 1;

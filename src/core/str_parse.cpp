@@ -1,6 +1,8 @@
 #include "core/str_parse.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 
@@ -24,45 +26,124 @@ void CheckLength(size_t n) {
   if (n > kMaxText) throw EParseError("Text too long");
 }
 
+// Position of the first byte `c` in text[from, n), or n.
+size_t FindByte(const char* s, size_t from, size_t n, unsigned char c) {
+  if (from >= n) return n;
+  const void* hit = std::memchr(s + from, c, n - from);
+  return hit ? static_cast<size_t>(static_cast<const char*>(hit) - s) : n;
+}
+
+// True when the text holds a byte the normalisation changes: a no-break space, or a CR or LF
+// that is not part of a CR LF pair. Reports written with CR LF pass unchanged and uncopied.
+bool NeedsNormalizing(const char* s, size_t n) {
+  if (FindByte(s, 0, n, kNoBreakSpace) < n) return true;
+  for (size_t lf = FindByte(s, 0, n, kLF); lf < n; lf = FindByte(s, lf + 1, n, kLF)) {
+    if (lf == 0 || static_cast<unsigned char>(s[lf - 1]) != kCR) return true;
+  }
+  for (size_t cr = FindByte(s, 0, n, kCR); cr < n; cr = FindByte(s, cr + 1, n, kCR)) {
+    if (cr + 1 == n || static_cast<unsigned char>(s[cr + 1]) != kLF) return true;
+  }
+  return false;
+}
+
+// The figures of a report are nearly all plain decimals: an optional "-", digits, and
+// perhaps "." and more digits. With at most 15 digits the digits form an integer below 2^53 and
+// the power of ten is exact too, so the one rounding of the division gives the correctly
+// rounded value, as the full conversion does. False for any other text, which is left to it.
+bool ParsePlainDecimal(std::string_view text, double& value) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  constexpr ptrdiff_t kMaxDigits = 15;
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  const bool negative = p != end && *p == '-';
+  if (negative) ++p;
+  // Digits beyond 19 wrap the integer around; such a text is refused below anyway.
+  uint64_t digits = 0;
+  const auto readDigits = [&] {
+    const char* first = p;
+    for (; p != end && static_cast<unsigned char>(*p - '0') < 10; ++p) {
+      digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    return p - first;
+  };
+  const ptrdiff_t whole = readDigits();
+  ptrdiff_t decimals = 0;
+  if (p != end && *p == '.') {
+    ++p;
+    decimals = readDigits();
+  }
+  if (p != end || whole + decimals == 0 || whole + decimals > kMaxDigits) return false;
+  const double magnitude = static_cast<double>(digits) / kPowersOfTen[decimals];
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
+
 }  // namespace
 
 void NormalizeLineEnds(std::string& text) {
   const size_t n = text.size();
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  size_t extra = 0;
-  bool nbsp = false;
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char c = s[i];
-    if (c == kLF) {
-      if (i == 0 || s[i - 1] != kCR) ++extra;
-    } else if (c == kCR) {
-      if (i + 1 == n || s[i + 1] != kLF) ++extra;
-    } else if (c == kNoBreakSpace) {
-      nbsp = true;
-    }
-  }
-  if (extra == 0 && !nbsp) return;
+  const char* s = text.data();
+  if (!NeedsNormalizing(s, n)) return;
 
+  // The text between two bytes of interest (CR, LF, no-break space) is copied in one piece;
+  // the next position of each of the three is kept and searched again once passed.
   std::string out;
-  out.reserve(n + extra);
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char c = s[i];
-    if (c == kCR) {
-      out += "\r\n";
-      if (i + 1 < n && s[i + 1] == kLF) ++i;
-    } else if (c == kLF) {
-      out += "\r\n";
-    } else if (c == kC2 && i + 1 < n && s[i + 1] == kNoBreakSpace) {
-      // The UTF-8 form first, or its lead byte would stay behind as a stray character.
-      out += ' ';
-      ++i;
-    } else if (c == kNoBreakSpace) {
-      out += ' ';
+  out.reserve(n + n / 16 + 16);
+  size_t nextCR = FindByte(s, 0, n, kCR);
+  size_t nextLF = FindByte(s, 0, n, kLF);
+  size_t nextNbsp = FindByte(s, 0, n, kNoBreakSpace);
+  size_t copied = 0;  // text[0, copied) is done
+  while (copied < n) {
+    const size_t at = std::min({nextCR, nextLF, nextNbsp});
+    out.append(s + copied, at - copied);
+    if (at == n) break;
+    if (at == nextNbsp) {
+      // The UTF-8 form (C2 A0) is one blank too, or its lead byte would stay behind as a
+      // stray character. Its C2 is the last byte copied: no other byte of interest is C2.
+      if (at > copied && static_cast<unsigned char>(s[at - 1]) == kC2) {
+        out.back() = ' ';
+      } else {
+        out += ' ';
+      }
+      copied = at + 1;
+      nextNbsp = FindByte(s, copied, n, kNoBreakSpace);
     } else {
-      out += static_cast<char>(c);
+      // A CR, an LF or a CR LF pair: one CR LF.
+      out += "\r\n";
+      copied = at + 1;
+      if (at == nextCR && copied < n && static_cast<unsigned char>(s[copied]) == kLF) ++copied;
+      // Only a position passed is searched again: a file without any CR is not searched
+      // for one at every line.
+      if (nextCR < copied) nextCR = FindByte(s, copied, n, kCR);
+      if (nextLF < copied) nextLF = FindByte(s, copied, n, kLF);
     }
   }
   text.swap(out);
+}
+
+void NormalizeNoBreakSpaces(std::string& text) {
+  const size_t n = text.size();
+  if (FindByte(text.data(), 0, n, kNoBreakSpace) == n) return;
+  // The text only shrinks: each no-break space is written back as one blank, and the runs
+  // between them move down over the C2 bytes dropped.
+  size_t write = 0;
+  size_t read = 0;
+  while (read < n) {
+    const size_t next = FindByte(text.data(), read, n, kNoBreakSpace);
+    if (write != read) std::memmove(text.data() + write, text.data() + read, next - read);
+    write += next - read;
+    if (next == n) break;
+    // The UTF-8 form (C2 A0) is one blank: its C2 ended the run just written. (The byte
+    // before the A0 still holds its original value: the runs only move down.)
+    if (next > read && static_cast<unsigned char>(text[next - 1]) == kC2) {
+      text[write - 1] = ' ';
+    } else {
+      text[write++] = ' ';
+    }
+    read = next + 1;
+  }
+  text.resize(write);
 }
 
 TZnStrParse::TZnStrParse(TZnStrParse* parent) : parent_(parent) {
@@ -136,6 +217,12 @@ void TZnStrParse::SetLineMode(bool on) {
   ForgetTokens();
 }
 
+void TZnStrParse::SetAnyLineEnd(bool on) {
+  if (anyLineEnd_ == on) return;
+  anyLineEnd_ = on;
+  ForgetTokens();
+}
+
 void TZnStrParse::SetMergeDelimiters(bool on) {
   if (mergeDelimiters_ == on) return;
   mergeDelimiters_ = on;
@@ -146,7 +233,11 @@ void TZnStrParse::SetMergeDelimiters(bool on) {
 void TZnStrParse::Split() {
   tokens_.clear();
   if (lineMode_) {
-    SplitLines();
+    if (anyLineEnd_) {
+      SplitLinesAtAnyEnd();
+    } else {
+      SplitLines();
+    }
   } else if (mergeDelimiters_) {
     SplitWords();
   } else {
@@ -181,6 +272,30 @@ void TZnStrParse::SplitLines() {
   }
 }
 
+// CR LF, a lone CR and a lone LF each end a line; as with CR LF alone, a text ending in a line
+// end has no empty last line.
+void TZnStrParse::SplitLinesAtAnyEnd() {
+  const char* s = text_.data();
+  const size_t n = text_.size();
+  size_t nextCR = FindByte(s, 0, n, kCR);
+  size_t nextLF = FindByte(s, 0, n, kLF);
+  size_t start = 0;
+  while (start < n) {
+    const size_t end = std::min(nextCR, nextLF);
+    size_t next = end + 1;
+    if (end == n) {
+      next = n;
+    } else if (end == nextCR && next < n && static_cast<unsigned char>(s[next]) == kLF) {
+      ++next;
+    }
+    tokens_.push_back({static_cast<uint32_t>(start + 1), static_cast<uint32_t>(end)});
+    start = next;
+    // Only a position passed is searched again: a file without any CR is searched for one once.
+    if (nextCR < start) nextCR = FindByte(s, start, n, kCR);
+    if (nextLF < start) nextLF = FindByte(s, start, n, kLF);
+  }
+}
+
 // Every delimiter ends a field, so two in a row give an empty one; a delimiter at the very end
 // gives no empty last field.
 void TZnStrParse::SplitFields() {
@@ -206,7 +321,17 @@ void TZnStrParse::SplitWords() {
   for (size_t base = 0; base < n; base += 64) {
     const size_t len = n - base < 64 ? n - base : 64;
     uint64_t delim = 0;
-    for (size_t i = 0; i < len; ++i) delim |= uint64_t(delimiters_[s[base + i]]) << i;
+    size_t i = 0;
+    // Eight bytes at a time with fixed shifts: the eight look-ups do not wait for each other.
+    for (; i + 8 <= len; i += 8) {
+      const unsigned char* p = s + base + i;
+      const uint64_t eight = uint64_t(delimiters_[p[0]]) | uint64_t(delimiters_[p[1]]) << 1 |
+                             uint64_t(delimiters_[p[2]]) << 2 | uint64_t(delimiters_[p[3]]) << 3 |
+                             uint64_t(delimiters_[p[4]]) << 4 | uint64_t(delimiters_[p[5]]) << 5 |
+                             uint64_t(delimiters_[p[6]]) << 6 | uint64_t(delimiters_[p[7]]) << 7;
+      delim |= eight << i;
+    }
+    for (; i < len; ++i) delim |= uint64_t(delimiters_[s[base + i]]) << i;
     if (len < 64) delim |= ~uint64_t(0) << len;  // past the end counts as a delimiter
     const uint64_t word = ~delim;
     uint64_t changes = word ^ ((word << 1) | (inWord ? 1u : 0u));
@@ -240,6 +365,10 @@ int32_t TZnStrParse::TokenAsInt(int index) {
 double TZnStrParse::TokenAsFloat(int index) {
   std::string_view token = TokenView(index);
   double value = 0;
+  if (ParsePlainDecimal(token, value)) {
+    conversionError_ = 0;
+    return value;
+  }
   int errorPos = 0;
   if (TryParseFloat(token, value, &errorPos)) {
     conversionError_ = 0;

@@ -21,6 +21,9 @@ namespace tovix {
 // space (C2 A0) and then a lone no-break space (A0) become one blank each, as the report tables
 // are aligned with blanks.
 void NormalizeLineEnds(std::string& text);
+// Only the no-break spaces of NormalizeLineEnds: C2 A0, then a lone A0, become one blank each,
+// in place; line ends stay as they are (for a parser that ends lines at any of them).
+void NormalizeNoBreakSpaces(std::string& text);
 
 class TZnStrParse {
  public:
@@ -40,9 +43,15 @@ class TZnStrParse {
   // One flag of the delimiter table; a change forgets the tokens.
   void SetDelimiter(unsigned char c, bool on);
   bool IsDelimiter(unsigned char c) const { return delimiters_[c]; }
-  // On: the table becomes just CR and LF and merge mode goes off. Lines end only at CR LF.
+  // On: the table becomes just CR and LF and merge mode goes off. Lines end only at CR LF,
+  // unless SetAnyLineEnd says otherwise.
   void SetLineMode(bool on);
   bool LineMode() const { return lineMode_; }
+  // In line mode, on: a lone CR and a lone LF end a line as CR LF does, so that a text of any
+  // line-end style splits into the lines NormalizeLineEnds would give it, without copying it.
+  // Off (the default): only CR LF ends a line.
+  void SetAnyLineEnd(bool on);
+  bool AnyLineEnd() const { return anyLineEnd_; }
   // On: runs of delimiters separate words and leading ones are skipped; turns line mode off.
   void SetMergeDelimiters(bool on);
   bool MergeDelimiters() const { return mergeDelimiters_; }
@@ -82,6 +91,7 @@ class TZnStrParse {
   void ForgetTokens();
   void Split();
   void SplitLines();
+  void SplitLinesAtAnyEnd();
   void SplitFields();
   void SplitWords();
   size_t Resolve(int index) {
@@ -103,6 +113,7 @@ class TZnStrParse {
   bool borrowed_ = false;
   bool delimiters_[256] = {};
   bool lineMode_ = true;
+  bool anyLineEnd_ = false;
   bool mergeDelimiters_ = false;
   std::vector<Span> tokens_;
   bool parsed_ = false;

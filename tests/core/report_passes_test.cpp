@@ -113,6 +113,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Ships in production --------------------------------------------------------------------
 
+// The prune tests every group of the game against a planet set; members, strangers and
+// nullptr must be told apart however the addresses fall into the table's slots.
+TEST(PlanetSetTest, HoldsExactlyItsPlanets) {
+  std::vector<std::unique_ptr<TPlanet>> planets;
+  for (int i = 0; i < 300; ++i) planets.push_back(std::make_unique<TPlanet>());
+  for (const size_t members : {size_t{0}, size_t{1}, size_t{7}, size_t{100}}) {
+    std::vector<const TPlanet*> chosen;
+    for (size_t i = 0; i < members; ++i) chosen.push_back(planets[i * 3].get());
+    if (members > 0) chosen.push_back(chosen.front());  // twice is once
+    const TPlanetSet set(chosen);
+    for (size_t i = 0; i < planets.size(); ++i) {
+      EXPECT_EQ(set.Contains(planets[i].get()), i % 3 == 0 && i / 3 < members)
+          << members << " members, planet " << i;
+    }
+    EXPECT_FALSE(set.Contains(nullptr));
+  }
+}
+
 TEST(CountShipsInProductionTest, CountsShipsPresentAndThoseWithCurrentTechnology) {
   SmallGame game;
   TPlayer* user = game.Race("Us");

@@ -11,6 +11,7 @@
 #include "core/add_tabs.h"
 #include "core/file_utils.h"
 #include "core/numbers.h"
+#include "core/regex.h"
 #include "core/report_layout.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
@@ -184,6 +185,54 @@ TEST_F(ReportReaderTest, RaceNamesInPatternsMatchOnlyThemselves) {
   EXPECT_EQ(reader.FindSection(0, pattern("Dot.Race")), -1);
   EXPECT_EQ(reader.FindSection(0, pattern("DotxRace")), reader.FindSection(0, "DotxRace"));
   EXPECT_GT(reader.FindSection(0, pattern("Par(en")), 0);
+}
+
+// Patterns "^\W*" + a race name + a title are looked up in a sorted index of the header
+// titles rather than run against every header; the index must find exactly the header the
+// expression finds, from every start line, whatever precedes the title or follows it.
+TEST_F(ReportReaderTest, TitleIndexFindsWhatTheExpressionFinds) {
+  const std::string tail =
+      "\t\t-Ann Groups\n\t\tAnn Groups\n\t \tAnn Groupsx\n\t\tAnnie Groups\n"
+      "\t\t(Ann) Groups\n\t\t_Ann Groups\n\t\t9Ann Groups\n\t\tann Groups\n"
+      "\t\tBattle at 1\n\t\tAnn Groups\n\t\tBattle at 2\n\t\tFleet X (speed 1)\n"
+      "\t\t\xA0"
+      "Ann Groups\n\t\t.Ann Groups\n";
+  const std::string text = NgReport(2, "Ann", StatusRow("Ann", 1, 3, "-"), tail);
+  reader.LoadReportText(text);
+  std::vector<std::string> lines;
+  for (size_t start = 0; start <= text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  const std::vector<int> indexed = IndexedLines();
+  ASSERT_GT(indexed.size(), 14u);
+
+  for (const std::string name : {"Ann", "ann", "An", "Annie", "-Ann", "(Ann)", "_Ann", "9Ann",
+                                 ".Ann", "Ann Groups", "Ann Groupsx"}) {
+    const std::vector<std::string> patterns = {"^\\W*" + QuoteRegexText(name) + " Groups",
+                                               "^\\W*Battle at", "^\\W*Fleet "};
+    for (const std::string& pattern : patterns) {
+      TznreExpr expression;
+      expression.SetPattern(pattern);
+      for (int start = 0; start <= indexed.back() + 1; ++start) {
+        int expected = -1;
+        for (const int line : indexed) {
+          if (line < start) continue;
+          // A no-break space is a blank in the reader's text.
+          std::string header = lines[static_cast<size_t>(line)];
+          std::replace(header.begin(), header.end(), '\xA0', ' ');
+          expression.SetStr(header);
+          if (expression.Search(1) > 0) {
+            expected = line;
+            break;
+          }
+        }
+        EXPECT_EQ(reader.FindSection(start, pattern), expected)
+            << "pattern " << pattern << " from line " << start;
+      }
+    }
+  }
 }
 
 // --- The header -------------------------------------------------------------------------------

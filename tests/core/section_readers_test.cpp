@@ -144,6 +144,16 @@ TEST_F(SectionReadersTest, ShipTypesAddNewDesignsAndLeaveKnownOnesAlone) {
   EXPECT_NE(jovians->FindShipType("Seeker"), nullptr);
 }
 
+TEST_F(SectionReadersTest, ShortRowOfAKnownDesignStillEndsTheTable) {
+  // Rows of known designs are passed over without reading their figures; a row too short to
+  // read must still end the table with its message, and the rows after it stay unread.
+  Load("\t\tYour Ship Types\n\nN D A W S C\nDrone 1.00 0\nProbe 1.00 0 0.00 0.00 0.00\n");
+  Read(&TReportReader::ReadShipTypes);
+  EXPECT_EQ(reader.Messages(), std::vector<std::string>{
+                                   ErrorMessage("While getting shiptypes", "Index out of bounds")});
+  EXPECT_EQ(arcturans->FindShipType("Probe"), nullptr);
+}
+
 // --- Battles ------------------------------------------------------------------------------------
 
 TEST_F(SectionReadersTest, BattleListsGiveBattleGroupsAndSurvivorsOfOtherRaces) {
@@ -179,6 +189,28 @@ TEST_F(SectionReadersTest, BattleListsGiveBattleGroupsAndSurvivorsOfOtherRaces) 
   EXPECT_EQ(survivor.BattleShips, 3);
   EXPECT_EQ(survivor.Planet, mars);
   EXPECT_EQ(arcturans->Groups.size(), 1u);
+  EXPECT_EQ(cygnians->Groups.size(), 0u);
+}
+
+TEST_F(SectionReadersTest, EachBattleOfAReportClearsItsPlanet) {
+  // The battles of a report clear their planets in one pass over the groups: groups of other
+  // turns at any battle planet go; groups of this turn, and groups elsewhere, stay.
+  TPlanet* earth = AddPlanet("Earth", 5000, 5000, 4);
+  jovians->Groups.push_back(GroupAt(mars, jovians, kTurn - 1));
+  jovians->Groups.push_back(GroupAt(venus, jovians, kTurn - 2));
+  jovians->Groups.push_back(GroupAt(venus, jovians, kTurn));
+  jovians->Groups.push_back(GroupAt(earth, jovians, kTurn - 1));
+  cygnians->Groups.push_back(GroupAt(mars, cygnians, kTurn + 1));
+  const std::string ownList = BattleList("Your", "1 Drone 1.00 0.00 0.00 0.00 - 0.00 1");
+  Load("\t\tBattle at Mars\n\n" + ownList + "\t\tBattle at Atlantis\n\n" + ownList +
+       "\t\tBattle at Venus\n\n" + ownList);
+  Read(&TReportReader::ReadBattles);
+  EXPECT_EQ(reader.Messages(), std::vector<std::string>{});
+  EXPECT_EQ(state.Battles.Count(), 2);
+  ASSERT_EQ(jovians->Groups.size(), 2u);
+  EXPECT_EQ(jovians->Groups[0]->Planet, venus);
+  EXPECT_EQ(jovians->Groups[0]->Turn, kTurn);
+  EXPECT_EQ(jovians->Groups[1]->Planet, earth);
   EXPECT_EQ(cygnians->Groups.size(), 0u);
 }
 

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "core/errors.h"
 #include "core/file_utils.h"
+#include "core/numbers.h"
 #include "core/str_parse.h"
 #include "support/test_paths.h"
 
@@ -151,6 +154,51 @@ TEST(StrParseTest, TokenAsIntAndFloat) {
   EXPECT_EQ(p.TokenAsInt(4), 17);
 }
 
+// TokenAsFloat reads plain decimals itself and leaves every other text to TryParseFloat; both
+// ways must give the same value (to the bit, the sign of zero included) and the same error.
+TEST(StrParseTest, TokenAsFloatAgreesWithTryParseFloat) {
+  const std::string alphabet = "0123456789.-+e ";
+  std::vector<std::string> texts = {"5.",
+                                    ".5",
+                                    "-.5",
+                                    "-0",
+                                    "-",
+                                    ".",
+                                    "-.",
+                                    "0.1",
+                                    "0.3",
+                                    "123456789012345",
+                                    "1234567890123456",
+                                    "9007199254740993",
+                                    "0.000000000000001",
+                                    "-999999999999999.",
+                                    "1..2",
+                                    "--1"};
+  std::mt19937 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    std::string text(1 + random() % 18, ' ');
+    // Mostly digits, so that many texts are plain decimals of every length.
+    for (char& c : text)
+      c = random() % 3 == 0 ? alphabet[random() % alphabet.size()] : '0' + random() % 10;
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    if (text.find_first_not_of(' ') == std::string::npos) continue;  // no token
+    TZnStrParse p;
+    p.SetText(text);
+    const double got = p.TokenAsFloat(0);
+    double expected = 0;
+    int errorPos = 0;
+    if (!TryParseFloat(text, expected, &errorPos)) {
+      expected = 0;
+      errorPos = errorPos > 0 ? errorPos : 1;
+    }
+    EXPECT_EQ(std::bit_cast<uint64_t>(got), std::bit_cast<uint64_t>(expected))
+        << "'" << text << "'";
+    EXPECT_EQ(p.LastConversionError(), errorPos) << "'" << text << "'";
+  }
+}
+
 // --- The child parser ----------------------------------------------------------------------
 
 TEST(SubParserTest, OptionLettersOnlyWhenCreated) {
@@ -247,6 +295,102 @@ INSTANTIATE_TEST_SUITE_P(
         // A UTF-8 no-break space is one blank; replacing only its A0 would leave a stray C2.
         LineEndCase{"NoBreakSpaces", "Galaxy\xA0Game\xC2\xA0Orion\n\n\xA0 Status of Players\nend"}),
     [](const testing::TestParamInfo<LineEndCase>& i) { return std::string(i.param.name); });
+
+// The rule byte by byte: every CR, LF or CR LF pair is one CR LF; C2 A0 and a lone A0 are one
+// blank each.
+std::string NormalizedByteByByte(const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const auto next = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
+    if (c == '\r' || c == '\n') {
+      out += "\r\n";
+      if (c == '\r' && next == '\n') ++i;
+    } else if (c == 0xC2 && next == 0xA0) {
+      out += ' ';
+      ++i;
+    } else if (c == 0xA0) {
+      out += ' ';
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+TEST(NormalizeLineEndsEdgesTest, AgreesWithTheByteRuleOnRandomTexts) {
+  // The normalisation copies whole runs between CR, LF and A0; runs that start or end at the
+  // text's edges, C2 next to a line end and CR LF split by the run boundaries are where it
+  // could go wrong.
+  const char alphabet[] = {'\r', '\n', '\xC2', '\xA0', 'a', ' '};
+  std::mt19937 random(20240611);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(random() % 12, ' ');
+    for (char& c : text) c = alphabet[random() % sizeof alphabet];
+    std::string normalized = text;
+    NormalizeLineEnds(normalized);
+    ASSERT_EQ(normalized, NormalizedByteByByte(text)) << "round " << round;
+  }
+}
+
+TEST(NormalizeLineEndsEdgesTest, NoBreakSpacesAloneFollowTheSameRule) {
+  const char alphabet[] = {'\r', '\n', '\xC2', '\xA0', 'a'};
+  std::mt19937 random(31);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(random() % 12, ' ');
+    for (char& c : text) c = alphabet[random() % sizeof alphabet];
+    // The byte rule with the line ends hidden from it: they stay as they are.
+    std::string expected;
+    for (size_t i = 0; i < text.size(); ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+      if (c == 0xC2 && next == 0xA0) {
+        expected += ' ';
+        ++i;
+      } else {
+        expected += c == 0xA0 ? ' ' : static_cast<char>(c);
+      }
+    }
+    std::string normalized = text;
+    NormalizeNoBreakSpaces(normalized);
+    ASSERT_EQ(normalized, expected) << "round " << round;
+  }
+}
+
+TEST(AnyLineEndTest, SplitsAsNormalizedText) {
+  // Ending lines at any line end must give exactly the lines of the text normalised to CR LF:
+  // the reader relies on it instead of copying every LF report.
+  const char alphabet[] = {'\r', '\n', 'a', 'b'};
+  std::mt19937 random(5);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(random() % 14, ' ');
+    for (char& c : text) c = alphabet[random() % sizeof alphabet];
+    std::string normalized = text;
+    NormalizeLineEnds(normalized);
+    TZnStrParse crLf;
+    crLf.SetText(normalized);
+    TZnStrParse any;
+    any.SetAnyLineEnd(true);
+    any.SetText(text);
+    ASSERT_EQ(Tokens(any), Tokens(crLf)) << "round " << round;
+  }
+}
+
+TEST(AnyLineEndTest, SwitchingSplitsAgain) {
+  TZnStrParse p;
+  p.SetText("a\nb\r\nc\rd");
+  EXPECT_EQ(Tokens(p), (Words{"a\nb", "c\rd"}));
+  p.SetAnyLineEnd(true);
+  EXPECT_EQ(Tokens(p), (Words{"a", "b", "c", "d"}));
+  p.SetAnyLineEnd(false);
+  EXPECT_EQ(p.Count(), 2);
+}
+
+TEST(NormalizeLineEndsEdgesTest, CrLfTextWithoutNoBreakSpacesStaysAsItIs) {
+  std::string text = "a\r\n\xC2 b\r\n\r\n";
+  NormalizeLineEnds(text);
+  EXPECT_EQ(text, "a\r\n\xC2 b\r\n\r\n");
+}
 
 // --- A real report -------------------------------------------------------------------------
 
