@@ -4,15 +4,9 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDialog>
 #include <QDir>
-#include <QMimeData>
-#include <QPushButton>
-#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUrl>
-#include <QVBoxLayout>
 #include <memory>
 #include <optional>
 
@@ -22,13 +16,6 @@
 
 namespace tovix {
 namespace {
-
-struct RowName {
-  template <class P>
-  std::string operator()(const ::testing::TestParamInfo<P>& row) const {
-    return row.param.name;
-  }
-};
 
 // A shown, active window holding one edit.
 class ComboEditTest : public ::testing::Test {
@@ -100,14 +87,6 @@ TEST_F(ComboEditTest, ClickKeyAndMouseFireOnButtonClickOnce) {
   EXPECT_EQ(buttonClicks_, 2);
 }
 
-TEST_F(ComboEditTest, ReadOnlyEditIgnoresItsButton) {
-  auto* edit = Make<TComboEdit>();
-  edit->SetReadOnly(true);
-  QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);
-  ClickButton(edit);
-  EXPECT_EQ(buttonClicks_, 0);
-}
-
 TEST_F(ComboEditTest, WithoutDirectInputOnlyTheButtonAndCodeSetTheText) {
   auto* edit = Make<TComboEdit>();
   int changes = 0;
@@ -126,47 +105,6 @@ TEST_F(ComboEditTest, WithoutDirectInputOnlyTheButtonAndCodeSetTheText) {
   EXPECT_EQ(changes, 1);
 }
 
-struct EllipsisRow {
-  const char* name;
-  int buttonWidth;
-  int glyphWidth;
-  std::vector<int> dotStarts;
-};
-class EllipsisGlyphTest : public ::testing::TestWithParam<EllipsisRow> {};
-
-TEST_P(EllipsisGlyphTest, ThreeDotsSpreadAcrossTheGlyph) {
-  const EllipsisRow& row = GetParam();
-  const QImage glyph = MakeEllipsisGlyph(row.buttonWidth);
-  ASSERT_EQ(glyph.size(), QSize(row.glyphWidth, 4));
-  std::vector<int> starts;
-  for (int x = 0; x < glyph.width(); ++x) {
-    const bool black = glyph.pixel(x, 1) == 0xFF000000;
-    const bool blackBefore = x > 0 && glyph.pixel(x - 1, 1) == 0xFF000000;
-    if (black && !blackBefore) starts.push_back(x);
-    EXPECT_EQ(glyph.pixel(x, 2), glyph.pixel(x, 1));  // dots are two rows high
-    EXPECT_EQ(glyph.pixel(x, 0), 0xFFFFFFFF);
-    EXPECT_EQ(glyph.pixel(x, 3), 0xFFFFFFFF);
-  }
-  EXPECT_EQ(starts, row.dotStarts);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Widths, EllipsisGlyphTest,
-    ::testing::Values(EllipsisRow{"DefaultWidthGapsOfThree", 21, 15, {1, 6, 11}},
-                      EllipsisRow{"NarrowGapsOfOne", 14, 8, {0, 3, 6}},
-                      EllipsisRow{"WideGapsStayThree", 30, 24, {6, 11, 16}}),
-    RowName());
-
-TEST_F(ComboEditTest, EllipsisButtonFollowsItsWidth) {
-  auto* edit = Make<TComboEdit>();
-  edit->SetGlyphKind(gkEllipsis);
-  EXPECT_EQ(edit->Button()->Glyph().size(), QSize(15, 4));
-  edit->SetButtonWidth(30);
-  EXPECT_EQ(edit->Button()->Glyph().size(), QSize(24, 4));
-  EXPECT_EQ(edit->ButtonHolder()->width(), 30);
-  EXPECT_EQ(edit->textMargins().right(), 32);
-}
-
 TEST_F(ComboEditTest, ButtonWidthMustStaySmallerThanTheEdit) {
   auto* edit = Make<TComboEdit>();
   edit->SetButtonWidth(200);
@@ -176,74 +114,23 @@ TEST_F(ComboEditTest, ButtonWidthMustStaySmallerThanTheEdit) {
   EXPECT_FALSE(edit->ButtonHolder()->isVisible());
 }
 
-TEST_F(ComboEditTest, DropDownButtonHasTheScrollBarWidth) {
-  auto* edit = Make<TComboEdit>();
-  edit->SetGlyphKind(gkDropDown);
-  const int width = edit->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-  EXPECT_EQ(edit->ButtonWidth(), width);
-  edit->SetButtonWidth(40);
-  EXPECT_EQ(edit->ButtonWidth(), width);
-}
-
-TEST_F(ComboEditTest, AssigningAGlyphMakesItCustom) {
-  auto* edit = Make<TDirectoryEdit>();
-  QImage strip(32, 16, QImage::Format_RGB32);
-  strip.fill(Qt::white);
-  edit->SetGlyph(strip);
-  EXPECT_EQ(edit->GlyphKind(), gkCustom);
-  EXPECT_EQ(edit->NumGlyphs(), 2);
-}
-
-TEST(ComboEditDialogTest, EnterPressesTheDefaultButton) {
-  QDialog dialog;
-  auto* layout = new QVBoxLayout(&dialog);
-  auto* edit = new TComboEdit(&dialog);
-  auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
-  layout->addWidget(edit);
-  layout->addWidget(ok);
-  ok->setDefault(true);
-  int pressed = 0;
-  QObject::connect(ok, &QPushButton::clicked, [&] { ++pressed; });
-  dialog.show();
-  dialog.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-  edit->setFocus();
-  QTest::keyClicks(edit, QStringLiteral("x"));
-  QTest::keyClick(edit, Qt::Key_Return);
-  EXPECT_EQ(pressed, 1);
-  EXPECT_EQ(edit->text(), QStringLiteral("x"));
-}
-
 // ---- folder choosing
 
-// Answers the folder dialog in place of the user and records what it was asked.
-class ChooserStub {
- public:
-  explicit ChooserStub(std::optional<QString> answer)
-      : previous_(SetFolderDialogHook([this, answer](const TFolderDialogRequest& request) {
-          ++calls;
-          last = request;
-          return answer;
-        })) {}
-  ~ChooserStub() { SetFolderDialogHook(previous_); }
-  ChooserStub(const ChooserStub&) = delete;
-  ChooserStub& operator=(const ChooserStub&) = delete;
-
-  int calls = 0;
-  TFolderDialogRequest last;
-
- private:
-  TFolderDialogHook previous_;
-};
-
-// Two real folders A and B; "<A>", "<B>" and "<missing>" in a text stand for their paths.
+// Two real folders A and B ("<A>", "<B>" and "<missing>" in a text stand for their paths), and
+// the folder dialog answered with `answer_` in place of the user.
 class FolderTest : public ComboEditTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(temp_.isValid());
     ASSERT_TRUE(QDir(temp_.path()).mkpath(QStringLiteral("A")));
     ASSERT_TRUE(QDir(temp_.path()).mkpath(QStringLiteral("B")));
+    previous_ = SetFolderDialogHook([this](const TFolderDialogRequest& request) {
+      ++calls_;
+      last_ = request;
+      return answer_;
+    });
   }
+  void TearDown() override { SetFolderDialogHook(previous_); }
   QString Path(const char* name) const {
     QString text = QString::fromUtf8(name);
     const QString root = QDir::cleanPath(temp_.path());
@@ -252,12 +139,12 @@ class FolderTest : public ComboEditTest {
     text.replace(QStringLiteral("<missing>"), root + QStringLiteral("/missing"));
     return text;
   }
-  std::optional<QString> Answer(const char* name) const {
-    if (!name) return std::nullopt;
-    return Path(name);
-  }
 
   QTemporaryDir temp_;
+  std::optional<QString> answer_;
+  int calls_ = 0;
+  TFolderDialogRequest last_;
+  TFolderDialogHook previous_;
 };
 
 struct BrowseRow {
@@ -278,11 +165,11 @@ TEST_P(DirectoryButtonTest, ButtonBrowsesFromTheTextAndTakesTheChoice) {
   edit->setText(Path(row.text));
   edit->SetInitialDir(Path(row.initialDir));
   edit->SetMultipleDirs(row.multipleDirs);
-  ChooserStub chooser(Answer(row.answer));
+  if (row.answer) answer_ = Path(row.answer);
   ClickButton(edit);
   EXPECT_EQ(buttonClicks_, 1);
-  EXPECT_EQ(chooser.calls, 1);
-  EXPECT_EQ(chooser.last.startFolder, Path(row.start));
+  EXPECT_EQ(calls_, 1);
+  EXPECT_EQ(last_.startFolder, Path(row.start));
   EXPECT_EQ(edit->text(), Path(row.result));
   EXPECT_EQ(edit->InitialDir(), Path(row.newInitialDir));
 }
@@ -299,96 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
         BrowseRow{"TrailingSeparatorIsDropped", "", "", false, "<B>/", "/", "<B>", "<B>"},
         BrowseRow{"RootKeepsItsSeparator", "", "", false, "/", "/", "/", "/"},
         BrowseRow{"NoFolderIsNoChoice", "<A>", "", false, "<missing>", "<A>", "<A>", ""}),
-    RowName());
-
-TEST_F(FolderTest, BeforeAndAfterHooksCanChangeOrStopTheDialog) {
-  auto* edit = Make<TDirectoryEdit>();
-  edit->setText(Path("<A>"));
-  ChooserStub chooser(Answer("<B>"));
-  edit->SetOnBeforeDialog([](QObject*, QString&, bool& action) { action = false; });
-  ClickButton(edit);
-  EXPECT_EQ(chooser.calls, 0);
-  EXPECT_EQ(buttonClicks_, 1);  // the button itself still reports the click
-
-  const QString b = Path("<B>");
-  edit->SetOnBeforeDialog([b](QObject*, QString& name, bool&) { name = b; });
-  edit->SetOnAfterDialog([](QObject*, QString&, bool& action) { action = false; });
-  ClickButton(edit);
-  EXPECT_EQ(chooser.last.startFolder, b);
-  EXPECT_EQ(edit->text(), Path("<A>"));
-
-  const QString a = Path("<A>");
-  edit->SetOnAfterDialog([a](QObject*, QString& name, bool&) { name = a + QStringLiteral("/x"); });
-  ClickButton(edit);
-  EXPECT_EQ(edit->text(), a + QStringLiteral("/x"));
-  EXPECT_EQ(edit->InitialDir(), QString());  // not an existing folder
-}
-
-TEST_F(FolderTest, DialogTitleIsTheDialogTextOnlyForTheShellKind) {
-  auto* edit = Make<TDirectoryEdit>();
-  edit->SetDialogText(QStringLiteral("Pick the reports folder"));
-  ChooserStub chooser(std::nullopt);
-  ClickButton(edit);
-  EXPECT_EQ(chooser.last.title, QString());
-  edit->SetDialogKind(dkWin32);
-  ClickButton(edit);
-  EXPECT_EQ(chooser.last.title, QStringLiteral("Pick the reports folder"));
-  EXPECT_EQ(chooser.last.owner, nullptr);  // centred on the screen, modal for the program
-}
-
-struct DropRow {
-  const char* name;
-  bool acceptFiles;
-  bool multipleDirs;
-  const char* result;
-  int dropEvents;
-};
-class DirectoryDropTest : public FolderTest, public ::testing::WithParamInterface<DropRow> {};
-
-TEST_P(DirectoryDropTest, DroppedFileGivesItsFolder) {
-  const DropRow& row = GetParam();
-  auto* edit = Make<TDirectoryEdit>();
-  edit->SetAcceptFiles(row.acceptFiles);
-  edit->SetMultipleDirs(row.multipleDirs);
-  int dropped = 0;
-  QObject::connect(edit, &TFileDirEdit::OnDropFiles, [&] { ++dropped; });
-  QFile file(Path("<A>/report.txt"));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.close();
-  QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(file.fileName()), QUrl::fromLocalFile(Path("<B>"))});
-  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(edit, &enter);
-  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(edit, &drop);
-  EXPECT_EQ(edit->text(), Path(row.result));
-  EXPECT_EQ(dropped, row.dropEvents);
-}
-
-INSTANTIATE_TEST_SUITE_P(Drops, DirectoryDropTest,
-                         ::testing::Values(DropRow{"RefusedByDefault", false, false, "", 0},
-                                           DropRow{"FirstOnly", true, false, "<A>", 1},
-                                           DropRow{"AllWithMultipleDirs", true, true, "<A>;<B>",
-                                                   1}),
-                         RowName());
-
-TEST_F(FolderTest, BrowseDialogStartsAtAnExistingFolderOnly) {
-  TBrowseFolderDlg dialog;
-  EXPECT_EQ(dialog.Position(), dpScreenCenter);
-  dialog.SetFolderName(Path("<missing>"));
-  {
-    ChooserStub chooser(std::nullopt);
-    EXPECT_FALSE(dialog.Execute());
-    EXPECT_EQ(chooser.last.startFolder, QString());
-    EXPECT_EQ(dialog.FolderName(), Path("<missing>"));
-  }
-  dialog.SetFolderName(Path("<A>"));
-  ChooserStub chooser(Answer("<B>/"));
-  EXPECT_TRUE(dialog.Execute());
-  EXPECT_EQ(chooser.last.startFolder, Path("<A>"));
-  EXPECT_EQ(dialog.FolderName(), Path("<B>"));
-  EXPECT_EQ(dialog.DisplayName(), QStringLiteral("B"));
-}
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace tovix

@@ -1,26 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QScreen>
-#include <QVBoxLayout>
+#include <QImage>
 
-#include "control_test_helpers.h"
-#include "controls/combo_edit.h"
 #include "controls/draw_utils.h"
-#include "controls/speed_button.h"
-#include "controls/spin_edit.h"
 #include "controls/word_routines.h"
-#include "gallery_items_buttons_and_edits.h"
 
 namespace tovix {
 namespace {
 
-struct RowName {
-  template <class P>
-  std::string operator()(const ::testing::TestParamInfo<P>& row) const {
-    return row.param.name;
-  }
-};
+const auto RowName = [](const auto& row) { return std::string(row.param.name); };
 
 struct ReplaceRow {
   const char* name;
@@ -41,9 +29,8 @@ INSTANTIATE_TEST_SUITE_P(Texts, ReplaceAllTest,
                                            ReplaceRow{"InsertedTextNotRescanned", "aa", "a", "aa",
                                                       "aaaa"},
                                            ReplaceRow{"Removal", "x..y", ".", "", "xy"},
-                                           ReplaceRow{"NoneFound", "abc", "z", "y", "abc"},
                                            ReplaceRow{"EmptyOldLeavesText", "abc", "", "y", "abc"}),
-                         RowName());
+                         RowName);
 
 struct WordRow {
   const char* name;
@@ -67,18 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Words, WordTest,
                                            WordRow{"LeadingDelimiters", 1, " ,x", 3, "x"},
                                            WordRow{"TooFewWords", 5, "Galaxy NG, turn 5", 0, ""},
                                            WordRow{"EmptyText", 1, "", 0, ""}),
-                         RowName());
-
-TEST(ExtractUntilDelimitersTest, WalksThroughTheFields) {
-  const std::string line = "12;ab;;x";
-  size_t pos = 1;
-  EXPECT_EQ(ExtractUntilDelimiters(line, pos, ";"), "12");
-  EXPECT_EQ(pos, 4u);
-  EXPECT_EQ(ExtractUntilDelimiters(line, pos, ";"), "ab");
-  EXPECT_EQ(ExtractUntilDelimiters(line, pos, ";"), "");
-  EXPECT_EQ(ExtractUntilDelimiters(line, pos, ";"), "x");
-  EXPECT_EQ(ExtractUntilDelimiters(line, pos, ";"), "");
-}
+                         RowName);
 
 TEST(CopyImageCellTest, CutsRowMajorCells) {
   QImage grid(30, 20, QImage::Format_RGB32);
@@ -92,43 +68,6 @@ TEST(CopyImageCellTest, CutsRowMajorCells) {
   EXPECT_EQ(CopyImageCell(grid, 3, -2, 2).pixel(5, 5), qRgb(0, 0, 0));
   // Rows below one count as one: the cell is as high as the image.
   EXPECT_EQ(CopyImageCell(grid, 3, 1, 0).size(), QSize(10, 20));
-}
-
-struct FitRow {
-  const char* name;
-  QRect rect;
-  QRect expected;
-};
-class FitRectTest : public ::testing::TestWithParam<FitRow> {};
-
-TEST_P(FitRectTest, MovesTheRectangleOntoTheScreen) {
-  EXPECT_EQ(FitRectToScreen(GetParam().rect, QRect(0, 0, 800, 600)), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rects, FitRectTest,
-    ::testing::Values(FitRow{"Inside", {10, 10, 100, 50}, {10, 10, 100, 50}},
-                      FitRow{"PastRightAndBottom", {750, 580, 100, 50}, {700, 550, 100, 50}},
-                      FitRow{"PastLeftAndTop", {-20, -5, 100, 50}, {0, 0, 100, 50}},
-                      FitRow{"LargerKeepsTopLeft", {-10, 0, 900, 50}, {0, 0, 900, 50}}),
-    RowName());
-
-TEST(CenterWindowOnScreenTest, PutsTheWindowInTheMiddle) {
-  QWidget window;
-  window.resize(200, 100);
-  CenterWindowOnScreen(&window);
-  const QRect screen = window.screen()->availableGeometry();
-  EXPECT_EQ(window.frameGeometry().center(), screen.center());
-}
-
-TEST(GalleryItemsTest, AddsOneRowPerControl) {
-  QWidget page;
-  auto* layout = new QVBoxLayout(&page);
-  AddButtonsAndEditsGalleryItems(&page, layout);
-  EXPECT_EQ(layout->count(), 7);
-  EXPECT_EQ(page.findChildren<TRxSpeedButton*>().size(), 5);  // two inside the edits
-  EXPECT_EQ(page.findChildren<TRxSpinEdit*>().size(), 2);
-  EXPECT_EQ(page.findChildren<TCustomComboEdit*>().size(), 2);
 }
 
 }  // namespace

@@ -4,10 +4,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QLineEdit>
 #include <QScreen>
 #include <QTest>
-#include <QVBoxLayout>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,46 +17,27 @@
 
 namespace tovix {
 
-// A window as the program has them: a class of its own with named controls.
+// A window as the program has them: a class of its own, whose name is its section.
 class TfrmSample : public QWidget {
   Q_OBJECT
 
  public:
-  TfrmSample() {
-    auto* layout = new QVBoxLayout(this);
-    edtName = new QLineEdit(this);
-    edtName->setObjectName("edtName");
-    edtRace = new QLineEdit(this);
-    edtRace->setObjectName("edtRace");
-    layout->addWidget(edtName);
-    layout->addWidget(edtRace);
-    setGeometry(20, 30, 250, 150);
-  }
-  QLineEdit* edtName;
-  QLineEdit* edtRace;
+  TfrmSample() { setGeometry(20, 30, 250, 150); }
 };
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-int ScreenPpi(const QWidget& form) {
-  return qRound(form.screen()->logicalDotsPerInch());
-}
-
-std::string ScreenSize() {
-  const QSize size = QGuiApplication::primaryScreen()->size();
-  return "(" + std::to_string(size.width()) + "x" + std::to_string(size.height()) + ")";
-}
-
-// "{ppi}" and "{screen}" stand for this screen's values.
+// "{ppi}" and "{screen}" stand for this screen's density and size.
 std::string Expand(std::string text, const QWidget& form) {
-  for (auto [name, value] :
-       {std::pair<std::string, std::string>{"{ppi}", std::to_string(ScreenPpi(form))},
-        {"{screen}", ScreenSize()}}) {
+  const QSize size = QGuiApplication::primaryScreen()->size();
+  const std::pair<std::string, std::string> values[] = {
+      {"{ppi}", std::to_string(qRound(form.screen()->logicalDotsPerInch()))},
+      {"{screen}", "(" + std::to_string(size.width()) + "x" + std::to_string(size.height()) + ")"}};
+  for (const auto& [name, value] : values)
     for (size_t at; (at = text.find(name)) != std::string::npos;)
       text.replace(at, name.size(), value);
-  }
   return text;
 }
 
@@ -117,19 +96,6 @@ TEST(FormPlacement, DefaultsAndDerivedNames) {
             QCoreApplication::applicationDirPath() + "/Tovix.ini");
 }
 
-TEST(FormPlacement, DefaultSectionOfAComponentNamesItsWindowAndItself) {
-  TfrmSample form;
-  QObject link(&form);
-  link.setObjectName("lnkGroups");
-  auto* panel = new QWidget(&form);
-  auto* list = new QWidget(panel);
-  list->setObjectName("lbxGroups");
-  EXPECT_EQ(GetDefaultSection(&form), "TfrmSample");
-  EXPECT_EQ(GetDefaultSection(&link), "TfrmSample.lnkGroups");
-  EXPECT_EQ(GetDefaultSection(list), "TfrmSample.lbxGroups");
-  EXPECT_EQ(GetDefaultSection(form.edtName), "TfrmSample.edtName");
-}
-
 TEST_F(FormPlacementTest, SaveWritesThePlacementKeys) {
   form->setGeometry(100, 120, 300, 200);
   Show();
@@ -182,41 +148,29 @@ TEST_P(PlacementRead, FirstShowRestoresWhatTheFileSays) {
 }
 
 const QRect kStored(100, 120, 300, 200);
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, PlacementRead,
-    testing::Values(
-        ReadCase{"Normal",
-                 {"Flags=0", "ShowCmd=1", "PixelsPerInch={ppi}", "NormPos=100,120,400,320"},
-                 Qt::WindowNoState,
-                 kStored},
-        ReadCase{"Maximized",
-                 {"ShowCmd=3", "PixelsPerInch={ppi}", "NormPos=100,120,400,320"},
-                 Qt::WindowMaximized,
-                 kStored},
-        ReadCase{"Minimized", {"Flags=0", "ShowCmd=2"}, Qt::WindowMinimized, {}},
-        ReadCase{"MinimizedFromMaximized",
-                 {"Flags=2", "ShowCmd=2"},
-                 Qt::WindowMinimized | Qt::WindowMaximized,
-                 {}},
-        ReadCase{"ScreenKeyFirst",
-                 {"NormPos=1,1,101,101", "NormPos{screen}=100,120,400,320"},
-                 Qt::WindowNoState,
-                 kStored},
-        ReadCase{"BadScreenKeyFallsBackToThePlainKey",
-                 {"NormPos{screen}=100,x,400,320", "NormPos=100,120,400,320"},
-                 Qt::WindowNoState,
-                 kStored},
-        ReadCase{"BadValueKeepsTheWindow", {"NormPos=100,120,400"}, Qt::WindowNoState, {}},
-        ReadCase{
-            "EmptyRectangleKeepsTheWindow", {"NormPos=100,120,100,320"}, Qt::WindowNoState, {}},
-        ReadCase{"UnknownShowCmdKeepsTheState", {"ShowCmd=7"}, Qt::WindowNoState, {}},
-        ReadCase{"OtherScreenDensityKeepsThePosition",
-                 {"ShowCmd=3", "PixelsPerInch=1", "NormPos=100,120,400,320"},
-                 Qt::WindowMaximized,
-                 {}},
-        ReadCase{"NothingStored", {}, Qt::WindowNoState, {}}),
-    [](const testing::TestParamInfo<ReadCase>& row) { return std::string(row.param.name); });
+const Qt::WindowStates kNormal = Qt::WindowNoState;
+const ReadCase kReads[] = {
+    {"Minimized", {"Flags=0", "ShowCmd=2"}, Qt::WindowMinimized, {}},
+    {"FromMaximized", {"Flags=2", "ShowCmd=2"}, Qt::WindowMinimized | Qt::WindowMaximized, {}},
+    {"ScreenKeyFirst",
+     {"NormPos=1,1,101,101", "NormPos{screen}=100,120,400,320"},
+     kNormal,
+     kStored},
+    {"BadScreenKey",
+     {"NormPos{screen}=100,x,400,320", "NormPos=100,120,400,320"},
+     kNormal,
+     kStored},
+    {"BadValueKeepsTheWindow", {"NormPos=100,120,400"}, kNormal, {}},
+    {"EmptyRectangleKeepsTheWindow", {"NormPos=100,120,100,320"}, kNormal, {}},
+    {"UnknownShowCmdKeepsTheState", {"ShowCmd=7"}, kNormal, {}},
+    {"OtherDensity",
+     {"ShowCmd=3", "PixelsPerInch=1", "NormPos=100,120,400,320"},
+     Qt::WindowMaximized,
+     {}},
+    {"NothingStored", {}, kNormal, {}},
+};
+INSTANTIATE_TEST_SUITE_P(Files, PlacementRead, testing::ValuesIn(kReads),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(FormPlacementTest, WindowThatWouldBeOffEveryScreenComesOntoItsScreen) {
   Store({"NormPos=5000,6000,5300,6200"});
@@ -241,91 +195,6 @@ TEST_F(FormPlacementTest, RestoredOnceOnFirstShowAndSavedOnClose) {
   EXPECT_EQ(TIniFile(Path()).ReadString("TfrmSample", "Visible", ""), "1");
 }
 
-TEST_F(FormPlacementTest, InactiveNeitherRestoresNorSaves) {
-  Store({"NormPos=100,120,400,320"});
-  const std::string before = test::ReadFileBytes(Path());
-  placement->SetActive(false);
-  Show();
-  EXPECT_EQ(form->geometry(), QRect(20, 30, 250, 150));
-  form->close();
-  placement->SaveFormPlacement();
-  EXPECT_EQ(test::ReadFileBytes(Path()), before);
-}
-
-TEST_F(FormPlacementTest, OlderStoredVersionIsNotRestored) {
-  placement->SetVersion(2);
-  Store({"FormVersion=1", "NormPos=100,120,400,320"});
-  placement->RestoreFormPlacement();
-  EXPECT_EQ(form->geometry(), QRect(20, 30, 250, 150));
-
-  Store({"FormVersion=2"});
-  placement->RestoreFormPlacement();
-  EXPECT_EQ(form->geometry(), kStored);
-
-  placement->SaveFormPlacement();
-  EXPECT_EQ(TIniFile(Path()).ReadInteger("TfrmSample", "FormVersion", 0), 2);
-}
-
-struct ControlCase {
-  const char* name;
-  const char* objectName;
-  const char* written;  // as the file holds it
-};
-
-class ActiveControl : public FormPlacementTest, public testing::WithParamInterface<ControlCase> {};
-
-TEST_P(ActiveControl, ComesBackByName) {
-  const ControlCase& c = GetParam();
-  placement->SetOptions(placement->Options() | fpActiveControl);
-  form->edtRace->setObjectName(c.objectName);
-  Show();
-  form->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-  QTest::mouseClick(form->edtRace, Qt::LeftButton);
-  placement->SaveFormPlacement();
-  EXPECT_EQ(TIniFile(Path(), TIniFile::TMode::InMemory, false)
-                .ReadString("TfrmSample", "ActiveControl", "-"),
-            c.written);
-
-  QTest::mouseClick(form->edtName, Qt::LeftButton);
-  placement->RestoreFormPlacement();
-  EXPECT_EQ(form->focusWidget(), form->edtRace);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, ActiveControl,
-    testing::Values(ControlCase{"Plain", "edtRace", "edtRace"},
-                    // A reader takes enclosing quotes away: one more pair keeps them.
-                    ControlCase{"SingleQuoted", "'edtRace'", "\"'edtRace'\""},
-                    ControlCase{"DoubleQuoted", "\"edtRace\"", "\"\"edtRace\"\""},
-                    ControlCase{"QuoteAtOneEndOnly", "'edtRace", "'edtRace"}),
-    [](const testing::TestParamInfo<ControlCase>& row) { return std::string(row.param.name); });
-
-TEST_F(FormPlacementTest, PreventResizeFreezesTheSizeUntilSwitchedOff) {
-  form->setMaximumSize(900, 700);
-  Show();
-  const QSize size = form->size();
-  placement->SetPreventResize(true);
-  form->resize(size + QSize(80, 60));
-  EXPECT_EQ(form->size(), size);
-  EXPECT_EQ(form->minimumSize(), size);
-  EXPECT_EQ(form->maximumSize(), size);
-
-  placement->SetPreventResize(false);
-  EXPECT_EQ(form->maximumSize(), QSize(900, 700));
-  form->resize(size + QSize(80, 60));
-  EXPECT_EQ(form->size(), size + QSize(80, 60));
-}
-
-TEST_F(FormPlacementTest, StoredSizeWinsOverAFrozenOne) {
-  placement->SetPreventResize(true);
-  Store({"NormPos=100,120,400,320"});
-  Show();
-  EXPECT_EQ(form->geometry(), kStored);
-  EXPECT_EQ(form->minimumSize(), QSize(300, 200));
-  EXPECT_EQ(form->maximumSize(), QSize(300, 200));
-}
-
 TEST_F(FormPlacementTest, SizeLimitsReplaceOnlyTheLimitsThatAreSet) {
   form->setMaximumSize(900, 700);
   Show();
@@ -341,26 +210,6 @@ TEST_F(FormPlacementTest, SizeLimitsReplaceOnlyTheLimitsThatAreSet) {
   placement->SetMinMaxInfo(TWinMinMaxInfo{});
   EXPECT_EQ(form->maximumSize(), QSize(900, 700));
   EXPECT_EQ(form->minimumSize(), ownMinimum);
-}
-
-TEST_F(FormPlacementTest, LinkKeepsItsValuesInThePlacementsSection) {
-  TIniLink link;
-  link.SetStorage(placement);
-  std::string restored;
-  link.OnSave = [](TIniLink* sender) {
-    sender->IniObject()->WriteString(sender->RootSection(), "Checked", "1,0,1");
-  };
-  link.OnRestore = [&](TIniLink* sender) {
-    restored = sender->IniObject()->ReadString(sender->RootSection(), "Checked", "");
-  };
-  placement->SaveFormPlacement();
-  EXPECT_EQ(TIniFile(Path()).ReadString("TfrmSample", "Checked", ""), "1,0,1");
-  placement->RestoreFormPlacement();
-  EXPECT_EQ(restored, "1,0,1");
-  EXPECT_EQ(link.IniObject(), nullptr);
-
-  form.reset();
-  EXPECT_EQ(link.Storage(), nullptr);
 }
 
 TEST_F(FormPlacementTest, FileThatCannotBeWrittenIsReported) {

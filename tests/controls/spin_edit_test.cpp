@@ -3,12 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QClipboard>
-#include <QDialog>
-#include <QPushButton>
 #include <QTest>
-#include <QToolButton>
-#include <QVBoxLayout>
 #include <memory>
 
 #include "control_test_helpers.h"
@@ -19,12 +14,7 @@ namespace {
 using test::BeepCounter;
 using test::FireTimer;
 
-struct RowName {
-  template <class P>
-  std::string operator()(const ::testing::TestParamInfo<P>& row) const {
-    return row.param.name;
-  }
-};
+const auto RowName = [](const auto& row) { return std::string(row.param.name); };
 
 void SendFocus(QWidget* widget, QEvent::Type type, Qt::FocusReason reason) {
   QFocusEvent event(type, reason);
@@ -110,21 +100,16 @@ INSTANTIATE_TEST_SUITE_P(
                       SetValueRow{"EqualBoundsClampNothing", vtInteger, 2, 0, 0, 1e6, "1000000"},
                       SetValueRow{"HalfRoundsDownToEven", vtInteger, 2, 0, 0, 2.5, "2"},
                       SetValueRow{"HalfRoundsUpToEven", vtInteger, 2, 0, 0, 3.5, "4"},
-                      SetValueRow{"NegativeHalfToEven", vtInteger, 2, 0, 0, -2.5, "-2"},
-                      SetValueRow{"FloatHasExactDecimals", vtFloat, 2, 0, 0, 1, "1.00"},
                       SetValueRow{"FloatKeepsFifteenDigits", vtFloat, 18, 0, 0, 0.1 + 0.2,
                                   "0.300000000000000000"},
-                      SetValueRow{"FloatRoundsAtItsPlaces", vtFloat, 2, 0, 0, 123.456, "123.46"},
                       SetValueRow{"FloatBeyondFifteenDigitsPadsZeros", vtFloat, 1, 0, 0,
                                   1234567890123456789.0, "1234567890123460000.0"},
                       SetValueRow{"FloatNeverShowsMinusZero", vtFloat, 2, 0, 0, -1e-9, "0.00"},
-                      SetValueRow{"HexUpperCase", vtHex, 2, 0, 0, 255, "FF"},
-                      SetValueRow{"HexRoundsHalfToEven", vtHex, 2, 0, 0, 10.5, "A"},
                       SetValueRow{"HexNegative", vtHex, 2, 0, 0, -255, "-FF"},
                       // Rounding a value beyond the integer range used to fail; it now saturates.
                       SetValueRow{"HugeIntegerSaturates", vtInteger, 2, 0, 0, 1e30,
                                   "9223372036854775807"}),
-    RowName());
+    RowName);
 
 struct GetValueRow {
   const char* name;
@@ -146,26 +131,15 @@ TEST_P(GetValueTest, ReadsTheTextOrFallsBackToMinValue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, GetValueTest,
-    ::testing::Values(GetValueRow{"Integer", vtInteger, 0, "42", 42},
-                      GetValueRow{"IntegerWithBlanks", vtInteger, 0, " 42 ", 42},
+    ::testing::Values(GetValueRow{"IntegerWithBlanks", vtInteger, 0, " 42 ", 42},
                       GetValueRow{"IntegerJunkIsTruncatedMin", vtInteger, 2.7, "junk", 2},
                       GetValueRow{"NegativeMinTruncatesTowardZero", vtInteger, -2.7, "x", -2},
                       GetValueRow{"IntegerTakesNoFraction", vtInteger, 0, "1.5", 0},
                       GetValueRow{"FloatEmptyIsMin", vtFloat, 2.7, "", 2.7},
-                      GetValueRow{"FloatExponent", vtFloat, 0, "1e3", 1000},
                       GetValueRow{"FloatCommaIsJunk", vtFloat, -1, "1,5", -1},
-                      GetValueRow{"Hex", vtHex, 0, "FF", 255},
                       GetValueRow{"HexLowerCase", vtHex, 0, "ff", 255},
                       GetValueRow{"HexTakesNoPrefix", vtHex, 0, "0x10", 0}),
-    RowName());
-
-TEST_F(SpinEditTest, IntegerReadsBackAsTruncatedInteger) {
-  edit_->SetValueType(vtFloat);
-  edit_->SetValue(-7.9);
-  EXPECT_EQ(edit_->GetAsInteger(), -7);
-  edit_->SetAsInteger(12);
-  EXPECT_EQ(edit_->text(), QStringLiteral("12.00"));
-}
+    RowName);
 
 TEST_F(SpinEditTest, DecimalPointIsAFullStopUnderAGermanLocale) {
   const QLocale previous;
@@ -213,28 +187,14 @@ TEST_P(SpinKeyTest, RefusedKeysBeepAndAreDropped) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, SpinKeyTest,
-    ::testing::Values(KeyRow{"FloatTakesOnePoint", vtFloat, true, "1", ".5", "1.5", 0},
-                      KeyRow{"FloatSecondPointBeeps", vtFloat, true, "1.5", ".", "1.5", 1},
+    ::testing::Values(KeyRow{"FloatSecondPointBeeps", vtFloat, true, "1.5", ".", "1.5", 1},
                       KeyRow{"FloatTakesOneExponent", vtFloat, true, "1", "e-3", "1e-3", 0},
                       KeyRow{"FloatEAfterEBeeps", vtFloat, true, "1E5", "e", "1E5", 1},
                       KeyRow{"IntegerRefusesLetters", vtInteger, true, "1", "a.", "1", 2},
                       KeyRow{"IntegerTakesSigns", vtInteger, true, "", "-4+", "-4+", 0},
                       KeyRow{"HexTakesHexLetters", vtHex, true, "1", "aFg", "1aF", 1},
                       KeyRow{"EditorDisabledRefusesDigits", vtInteger, false, "1", "5", "1", 1}),
-    RowName());
-
-TEST_F(SpinEditTest, BackspaceIsRefusedOnlyWithoutTheEditor) {
-  BeepCounter beeps;
-  edit_->setText(QStringLiteral("12"));
-  edit_->end(false);
-  QTest::keyClick(edit_, Qt::Key_Backspace);
-  EXPECT_EQ(edit_->text(), QStringLiteral("1"));
-  edit_->SetEditorEnabled(false);
-  QTest::keyClick(edit_, Qt::Key_Backspace);
-  QTest::keyClick(edit_, Qt::Key_Delete);
-  EXPECT_EQ(edit_->text(), QStringLiteral("1"));
-  EXPECT_EQ(beeps.Count(), 1);
-}
+    RowName);
 
 TEST_F(SpinEditTest, ArrowKeysStepAndFireEventsOnce) {
   edit_->SetMaxValue(10);
@@ -256,38 +216,6 @@ TEST_F(SpinEditTest, ArrowKeysStepAndFireEventsOnce) {
   edit_->SetArrowKeys(false);
   QTest::keyClick(edit_, Qt::Key_Down);
   EXPECT_EQ(edit_->text(), QStringLiteral("9"));
-}
-
-TEST_F(SpinEditTest, FloatStepsByItsIncrement) {
-  edit_->SetValueType(vtFloat);
-  edit_->SetIncrement(0.25);
-  edit_->SetValue(1);
-  QTest::keyClick(edit_, Qt::Key_Up);
-  QTest::keyClick(edit_, Qt::Key_Up);
-  EXPECT_EQ(edit_->text(), QStringLiteral("1.50"));
-}
-
-TEST_F(SpinEditTest, ReadOnlyEditOnlyBeepsWhenStepped) {
-  BeepCounter beeps;
-  edit_->SetReadOnly(true);
-  ResetCounters();
-  QTest::keyClick(edit_, Qt::Key_Up);
-  edit_->StepDown();
-  EXPECT_EQ(edit_->text(), QStringLiteral("0"));
-  EXPECT_EQ(beeps.Count(), 2);
-  EXPECT_EQ(topClicks_ + bottomClicks_ + changes_, 0);
-}
-
-TEST_F(SpinEditTest, WithoutTheEditorPasteDoesNothingButSteppingWorks) {
-  edit_->SetEditorEnabled(false);
-  QApplication::clipboard()->setText(QStringLiteral("77"));
-  edit_->selectAll();
-  QTest::keyClick(edit_, Qt::Key_V, Qt::ControlModifier);
-  EXPECT_EQ(edit_->text(), QStringLiteral("0"));
-  QTest::keyClick(edit_, Qt::Key_X, Qt::ControlModifier);
-  EXPECT_EQ(edit_->text(), QStringLiteral("0"));
-  QTest::keyClick(edit_, Qt::Key_Up);
-  EXPECT_EQ(edit_->text(), QStringLiteral("1"));
 }
 
 // ---- focus
@@ -317,16 +245,7 @@ TEST_F(SpinEditTest, JunkTextIsReplacedByTheValueWhenTheFocusLeaves) {
   EXPECT_EQ(edit_->text(), QStringLiteral("5"));
 }
 
-TEST_F(SpinEditTest, KeyboardFocusSelectsAllButAClickDoesNot) {
-  edit_->setText(QStringLiteral("123"));
-  edit_->deselect();
-  SendFocus(edit_, QEvent::FocusIn, Qt::MouseFocusReason);
-  EXPECT_FALSE(edit_->hasSelectedText());
-  SendFocus(edit_, QEvent::FocusIn, Qt::TabFocusReason);
-  EXPECT_EQ(edit_->selectedText(), QStringLiteral("123"));
-}
-
-// ---- value type and decimals
+// ---- value type
 
 struct TypeSwitchRow {
   const char* name;
@@ -351,41 +270,9 @@ INSTANTIATE_TEST_SUITE_P(Increments, ValueTypeSwitchTest,
                          ::testing::Values(TypeSwitchRow{"SmallBecomesOne", 0.4, 1},
                                            TypeSwitchRow{"RoundsUp", 2.6, 3},
                                            TypeSwitchRow{"HalfToEven", 2.5, 2}),
-                         RowName());
+                         RowName);
 
-TEST_F(SpinEditTest, DecimalChangeRewritesTheText) {
-  edit_->SetValueType(vtFloat);
-  edit_->SetValue(1.75);
-  edit_->SetDecimal(3);
-  EXPECT_EQ(edit_->text(), QStringLiteral("1.750"));
-  edit_->SetValueType(vtHex);
-  edit_->SetValue(255);
-  EXPECT_EQ(edit_->text(), QStringLiteral("FF"));
-  EXPECT_EQ(edit_->GetValue(), 255.0);
-}
-
-// ---- step buttons
-
-struct PartRow {
-  const char* name;
-  QPoint point;
-  QSize size;
-  bool lower;
-};
-class SpinPartTest : public ::testing::TestWithParam<PartRow> {};
-
-TEST_P(SpinPartTest, DiagonalSplitsTheButton) {
-  EXPECT_EQ(IsLowerSpinPart(GetParam().point, GetParam().size), GetParam().lower);
-}
-
-INSTANTIATE_TEST_SUITE_P(Points, SpinPartTest,
-                         ::testing::Values(PartRow{"TopLeft", {0, 0}, {20, 20}, false},
-                                           PartRow{"BottomRight", {19, 19}, {20, 20}, true},
-                                           PartRow{"OnTheLineIsUpper", {10, 10}, {20, 20}, false},
-                                           PartRow{"JustBelowTheLine", {10, 11}, {20, 20}, true},
-                                           PartRow{"WideOnTheLine", {10, 5}, {20, 10}, false},
-                                           PartRow{"WideBelowTheLine", {10, 6}, {20, 10}, true}),
-                         RowName());
+// ---- step button
 
 TEST_F(SpinEditTest, HeldSpinButtonStepsAtOnceThenRepeats) {
   TRxSpinButton* button = edit_->SpinButton();
@@ -419,43 +306,6 @@ TEST_F(SpinEditTest, HeldSpinButtonStepsAtOnceThenRepeats) {
   QTest::mouseClick(button, Qt::LeftButton, {}, lower);
   EXPECT_EQ(edit_->text(), QStringLiteral("2"));
   EXPECT_EQ(bottomClicks_, 1);
-}
-
-TEST_F(SpinEditTest, StandardButtonsStepToo) {
-  edit_->SetButtonKind(bkStandard);
-  EXPECT_EQ(edit_->SpinButton(), nullptr);
-  ASSERT_NE(edit_->UpDown(), nullptr);
-  EXPECT_EQ(edit_->UpDown()->width(), TRxSpinEdit::DefaultButtonWidth());
-  QToolButton* up = edit_->UpDown()->UpButton();
-  QToolButton* down = edit_->UpDown()->DownButton();
-  QTest::mouseClick(up, Qt::LeftButton, {}, up->rect().center());
-  QTest::mouseClick(up, Qt::LeftButton, {}, up->rect().center());
-  QTest::mouseClick(down, Qt::LeftButton, {}, down->rect().center());
-  EXPECT_EQ(edit_->text(), QStringLiteral("1"));
-  EXPECT_EQ(topClicks_, 2);
-  EXPECT_EQ(bottomClicks_, 1);
-}
-
-TEST(SpinEditDialogTest, EnterPressesTheDefaultButtonAndEscapeCancels) {
-  QDialog dialog;
-  auto* layout = new QVBoxLayout(&dialog);
-  auto* edit = new TRxSpinEdit(&dialog);
-  auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
-  layout->addWidget(edit);
-  layout->addWidget(ok);
-  ok->setDefault(true);
-  int pressed = 0;
-  QObject::connect(ok, &QPushButton::clicked, [&] { ++pressed; });
-  dialog.show();
-  dialog.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-  edit->setFocus();
-  QTest::keyClick(edit, Qt::Key_Return);
-  EXPECT_EQ(pressed, 1);
-  EXPECT_EQ(edit->text(), QStringLiteral("0"));
-  QTest::keyClick(edit, Qt::Key_Escape);
-  EXPECT_FALSE(dialog.isVisible());
-  EXPECT_EQ(dialog.result(), QDialog::Rejected);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 
 #include "controls/caption_strip.h"
 #include "controls/top_most_window.h"
-#include "gallery_items_window_behaviour.h"
 
 namespace tovix {
 namespace {
@@ -109,15 +108,7 @@ class SystemMenuTest : public testing::Test {
   TSystemMenu* mirror = nullptr;
 };
 
-TEST_F(SystemMenuTest, StripGetsTheWindowMenuWhenTheWindowIsShown) {
-  EXPECT_TRUE(strip->WindowMenuButton()->isHidden());
-  Show();
-  EXPECT_EQ(mirror->CaptionStrip(), strip);
-  EXPECT_EQ(strip->WindowMenu(), mirror->WindowMenu());
-  EXPECT_TRUE(strip->WindowMenuButton()->isVisible());
-}
-
-TEST_F(SystemMenuTest, MirrorShowsCaptionsShortcutsAndStates) {
+TEST_F(SystemMenuTest, MirrorShowsThePopupAsItIsAtEachOpening) {
   Show();
   QMenu* menu = OpenWindowMenu();
   ASSERT_EQ(menu, mirror->WindowMenu());
@@ -125,30 +116,37 @@ TEST_F(SystemMenuTest, MirrorShowsCaptionsShortcutsAndStates) {
   EXPECT_EQ(Dump(menu), "Top Most/" + ctrlT +
                             " [ ] | - | Disable Group Circles/ ~ | Tracks/ {No Tracks/ (o) | "
                             "All Tracks/ ( )}");
+  menu->close();
+  topMost->setVisible(false);
+  hidden->setVisible(true);
+  disabled->setEnabled(true);
+  disabled->setText("Enable Group Circles");
+  EXPECT_EQ(Dump(OpenWindowMenu()),
+            "- | Overlay/ | Enable Group Circles/ | Tracks/ {No Tracks/ (o) | All Tracks/ ( )}");
 }
 
+// "Top Most" chosen in the window menu, by mouse and then by keyboard, runs the popup's item once
+// each time and so switches the window in and out of the stay-on-top band.
 TEST_F(SystemMenuTest, ChoosingAMirroredItemRunsThePopupItemOnce) {
-  Show();
+  TTopMostWindow onTop(form.get());
+  QObject::connect(topMost, &QAction::toggled, &onTop, &TTopMostWindow::SetAlwaysOnTop);
   int runs = 0;
   QObject::connect(topMost, &QAction::triggered, [&runs] { ++runs; });
+  Show();
   Click(OpenWindowMenu(), "Top Most");
   EXPECT_EQ(runs, 1);
   EXPECT_TRUE(topMost->isChecked());
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
-  // The check mark shows the next time the menu opens.
-  EXPECT_TRUE(Entry(OpenWindowMenu(), "Top Most")->isChecked());
-}
+  EXPECT_TRUE(form->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 
-TEST_F(SystemMenuTest, KeyboardChoosesTheFirstEnabledEntry) {
-  Show();
-  int runs = 0;
-  QObject::connect(topMost, &QAction::triggered, [&runs] { ++runs; });
   QMenu* menu = OpenWindowMenu();
   ASSERT_NE(menu, nullptr);
-  QTest::keyClick(menu, Qt::Key_Down);
+  EXPECT_TRUE(Entry(menu, "Top Most")->isChecked());  // the check mark shows at the next opening
+  QTest::keyClick(menu, Qt::Key_Down);                // the first enabled entry
   QTest::keyClick(menu, Qt::Key_Return);
-  EXPECT_EQ(runs, 1);
-  EXPECT_TRUE(topMost->isChecked());
+  EXPECT_EQ(runs, 2);
+  EXPECT_FALSE(onTop.AlwaysOnTop());
+  EXPECT_FALSE(form->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 TEST_F(SystemMenuTest, ChoosingARadioEntryInASubmenuSwitchesThePopupGroup) {
@@ -162,23 +160,6 @@ TEST_F(SystemMenuTest, ChoosingARadioEntryInASubmenuSwitchesThePopupGroup) {
   Click(sub, "All Tracks");
   EXPECT_TRUE(allTracks->isChecked());
   EXPECT_FALSE(noTracks->isChecked());
-}
-
-TEST_F(SystemMenuTest, ChangesOfThePopupShowAtTheNextOpening) {
-  Show();
-  OpenWindowMenu()->close();
-  topMost->setVisible(false);
-  hidden->setVisible(true);
-  disabled->setEnabled(true);
-  disabled->setText("Enable Group Circles");
-  EXPECT_EQ(Dump(OpenWindowMenu()),
-            "- | Overlay/ | Enable Group Circles/ | Tracks/ {No Tracks/ (o) | All Tracks/ ( )}");
-}
-
-TEST_F(SystemMenuTest, RightClickOnTheStripOpensTheWindowMenu) {
-  Show();
-  QTest::mouseClick(strip, Qt::RightButton, {}, QPoint(strip->width() / 2, strip->height() / 2));
-  EXPECT_EQ(QApplication::activePopupWidget(), mirror->WindowMenu());
 }
 
 // Emptying the popup (or taking it away) left the entries of the removed items in the window
@@ -206,66 +187,11 @@ TEST_F(SystemMenuTest, MoreThanTwentySubmenusAreAllMirrored) {
   EXPECT_EQ(Dump(menu->actions().last()->menu()), "Show/");
 }
 
-TEST_F(SystemMenuTest, TopMostChosenInTheWindowMenuKeepsTheWindowOnTop) {
-  TTopMostWindow onTop(form.get());
-  QObject::connect(topMost, &QAction::toggled, &onTop, &TTopMostWindow::SetAlwaysOnTop);
-  int changes = 0;
-  QObject::connect(&onTop, &TTopMostWindow::OnAfterChange, [&changes] { ++changes; });
-  Show();
-  Click(OpenWindowMenu(), "Top Most");
-  EXPECT_TRUE(onTop.AlwaysOnTop());
-  EXPECT_TRUE(form->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
-  Click(OpenWindowMenu(), "Top Most");
-  EXPECT_FALSE(onTop.AlwaysOnTop());
-  EXPECT_EQ(changes, 2);
-}
-
 TEST_F(SystemMenuTest, DestroyedMirrorTakesItsButtonAway) {
   Show();
   delete mirror;
   EXPECT_EQ(strip->WindowMenu(), nullptr);
   EXPECT_TRUE(strip->WindowMenuButton()->isHidden());
-}
-
-TEST(SystemMenu, OwnerThatIsNoWindowLeavesItInactive) {
-  QWidget form;
-  TSystemMenu mirror(new QWidget(&form));
-  EXPECT_FALSE(mirror.IsActive());
-  EXPECT_EQ(mirror.WindowMenu(), nullptr);
-}
-
-TEST(CaptionStrip, CaptionWidgetsLineUpAtTheRightInOrder) {
-  QWidget form;
-  auto* layout = new QVBoxLayout(&form);
-  TCaptionStrip strip;
-  layout->addWidget(&strip);
-  auto* first = new QToolButton;
-  auto* second = new QToolButton;
-  strip.AddCaptionWidget(first);
-  strip.AddCaptionWidget(second);
-  form.resize(300, 100);
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  EXPECT_LT(first->x(), second->x());
-  EXPECT_GT(first->x(), strip.width() / 2);
-  EXPECT_TRUE(first->autoRaise());
-}
-
-TEST(WindowBehaviourGallery, TopMostIsReachableFromTheStrip) {
-  QWidget form;
-  auto* layout = new QVBoxLayout(&form);
-  AddWindowBehaviourGalleryItems(&form, layout);
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  auto* strip = form.findChild<TCaptionStrip*>();
-  ASSERT_NE(strip, nullptr);
-  QTest::mouseClick(strip->WindowMenuButton(), Qt::LeftButton);
-  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-  ASSERT_NE(menu, nullptr);
-  QAction* entry = Entry(menu, "Top Most");
-  ASSERT_NE(entry, nullptr);
-  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
-  EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 }  // namespace

@@ -16,26 +16,6 @@ bool OnTopFlag(const QWidget& form) {
   return form.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
-// Records each event with the value the component and the window show at that moment.
-struct Recorder {
-  std::vector<std::string> log;
-  void Watch(TTopMostWindow& top, const QWidget& form) {
-    auto note = [this, &top, &form](const char* name) {
-      log.push_back(std::string(name) + (top.AlwaysOnTop() ? " on" : " off") +
-                    (OnTopFlag(form) ? "/flag" : "/-"));
-    };
-    QObject::connect(&top, &TTopMostWindow::OnBeforeChange, [note] { note("before"); });
-    QObject::connect(&top, &TTopMostWindow::OnAfterChange, [note] { note("after"); });
-  }
-};
-
-TEST(TopMostWindow, StartsOffAndLeavesTheWindowAlone) {
-  QWidget form;
-  TTopMostWindow top(&form);
-  EXPECT_FALSE(top.AlwaysOnTop());
-  EXPECT_FALSE(OnTopFlag(form));
-}
-
 TEST(TopMostWindow, OwnerThatIsNoWindowIsRefused) {
   QWidget form;
   QWidget* child = new QWidget(&form);
@@ -48,20 +28,27 @@ TEST(TopMostWindow, OwnerThatIsNoWindowIsRefused) {
   EXPECT_THROW(TTopMostWindow top(nullptr), TovixError);
 }
 
-TEST(TopMostWindow, EventsComeOnceAroundTheChange) {
+// Each event is logged with the value the component and the window show at that moment.
+TEST(TopMostWindow, StartsOffAndFiresOnceAroundEachChange) {
   QWidget form;
   TTopMostWindow top(&form);
-  Recorder rec;
-  rec.Watch(top, form);
+  EXPECT_FALSE(top.AlwaysOnTop());
+  EXPECT_FALSE(OnTopFlag(form));
+  std::vector<std::string> log;
+  auto note = [&](const char* name) {
+    log.push_back(std::string(name) + (top.AlwaysOnTop() ? " on" : " off") +
+                  (OnTopFlag(form) ? "/flag" : "/-"));
+  };
+  QObject::connect(&top, &TTopMostWindow::OnBeforeChange, [&] { note("before"); });
+  QObject::connect(&top, &TTopMostWindow::OnAfterChange, [&] { note("after"); });
 
   top.SetAlwaysOnTop(true);
   top.SetAlwaysOnTop(true);  // the same value: nothing
-  EXPECT_EQ(rec.log, (std::vector<std::string>{"before off/-", "after on/flag"}));
-
-  rec.log.clear();
+  EXPECT_EQ(log, (std::vector<std::string>{"before off/-", "after on/flag"}));
+  log.clear();
   top.SetAlwaysOnTop(false);
   top.SetAlwaysOnTop(false);
-  EXPECT_EQ(rec.log, (std::vector<std::string>{"before on/flag", "after off/-"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"before on/flag", "after off/-"}));
 }
 
 TEST(TopMostWindow, ShownWindowKeepsItsPlaceAndNativeWindow) {
@@ -83,15 +70,6 @@ TEST(TopMostWindow, ShownWindowKeepsItsPlaceAndNativeWindow) {
   EXPECT_TRUE(form.isVisible());
   EXPECT_FALSE(native->flags().testFlag(Qt::WindowStaysOnTopHint));
   EXPECT_FALSE(OnTopFlag(form));
-}
-
-TEST(TopMostWindow, StateSetBeforeTheFirstShowIsKept) {
-  QWidget form;
-  TTopMostWindow top(&form);
-  top.SetAlwaysOnTop(true);
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  EXPECT_TRUE(form.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 }  // namespace

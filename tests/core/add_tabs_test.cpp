@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "core/errors.h"
 #include "core/file_utils.h"
@@ -31,46 +31,29 @@ TEST_P(AddTabsText, MarksHeadersOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, AddTabsText,
-    testing::Values(
-        TextCase{"PlainHeader", "Your Planets\n", "\t\tYour Planets\n"},
-        TextCase{"BlanksAroundHeader", "   Your Planets  \n", "\t\tYour Planets\n"},
-        TextCase{"TrailingTabTrimmed", "Bombings \t\n", "\t\tBombings\n"},
-        TextCase{"MarkedHeaderStays", "\t\tYour Planets\n", "\t\tYour Planets\n"},
-        TextCase{"RaceSections",
-                 "Cygnians Groups\nBattle at CygniansPrime\nFleet CygniansArmada (speed 4.2)\n",
-                 "\t\tCygnians Groups\n\t\tBattle at CygniansPrime\n"
-                 "\t\tFleet CygniansArmada (speed 4.2)\n"},
-        TextCase{"ReportHeader", "Galaxy Game Orion Turn 5 Report for Arcturans\n",
-                 "\t\tGalaxy Game Orion Turn 5 Report for Arcturans\n"},
-        TextCase{"TableRowsStay",
-                 "N          D     W     S     C\nArcturans 4.30  1.00  1.00  1.00\n",
-                 "N          D     W     S     C\nArcturans 4.30  1.00  1.00  1.00\n"},
-        // Regression: the search gives 0 for an empty line; taking that for a match put two
-        // tabs on every empty line.
-        TextCase{"EmptyLinesStay", "\n\nYour Planets\n\n", "\n\n\t\tYour Planets\n\n"},
-        TextCase{"NoBreakSpaceByte",
-                 "Your\xA0Planets\n1\xA0"
-                 "000\n",
-                 "\t\tYour Planets\n1 000\n"},
-        TextCase{"NoBreakSpaceUtf8", "Your\xC2\xA0Planets\n", "\t\tYour Planets\n"},
-        TextCase{"CrLfKept", "Your Planets\r\nabc\r\n", "\t\tYour Planets\r\nabc\r\n"},
-        TextCase{"CrKept", "Your Planets\rabc\r", "\t\tYour Planets\rabc\r"},
-        TextCase{"MixedEndsKept", "a\r\nYour Planets\nb\r", "a\r\n\t\tYour Planets\nb\r"},
-        TextCase{"NoFinalLineEnd", "x\nYour Planets", "x\n\t\tYour Planets"}),
+    testing::Values(TextCase{"Trimmed", "   Your Planets \t\n", "\t\tYour Planets\n"},
+                    // Regression: the search gives 0 for an empty line; taking that for a match put
+                    // two tabs on every empty line.
+                    TextCase{"EmptyLinesStay", "\n\nYour Planets\n\n", "\n\n\t\tYour Planets\n\n"},
+                    TextCase{"NoBreakSpaceByte",
+                             "Your\xA0Planets\n1\xA0"
+                             "000\n",
+                             "\t\tYour Planets\n1 000\n"},
+                    TextCase{"NoBreakSpaceUtf8", "Your\xC2\xA0Planets\n", "\t\tYour Planets\n"},
+                    TextCase{"CrLfKept", "Your Planets\r\nabc\r\n", "\t\tYour Planets\r\nabc\r\n"},
+                    TextCase{"CrKept", "Your Planets\rabc\r", "\t\tYour Planets\rabc\r"},
+                    TextCase{"MixedEndsKept", "a\r\nYour Planets\nb\r",
+                             "a\r\n\t\tYour Planets\nb\r"},
+                    TextCase{"NoFinalLineEnd", "x\nYour Planets", "x\n\t\tYour Planets"}),
     [](const testing::TestParamInfo<TextCase>& row) { return std::string(row.param.name); });
 
 class AddTabsFile : public testing::Test {
  protected:
   fs::path Write(const std::string& name, const std::string& bytes) {
-    const fs::path path = dir_ / name;
-    WriteFileAtomically(path, bytes);
-    return path;
+    WriteFileAtomically(dir_ / name, bytes);
+    return dir_ / name;
   }
-  static fs::path Backup(const fs::path& file) {
-    fs::path backup = file;
-    backup += ".TabBackup";
-    return backup;
-  }
+  static fs::path Backup(fs::path file) { return file += ".TabBackup"; }
   test::TempDir dir_;
 };
 
@@ -85,7 +68,6 @@ TEST_F(AddTabsFile, SecondRunKeepsTheFirstBackup) {
   AddTabs(report);
   EXPECT_EQ(test::ReadFileBytes(report), "\t\tYour Planets\r\n\r\n");
   EXPECT_EQ(test::ReadFileBytes(Backup(report)), "Your Planets\r\n\r\n");
-
   WriteFileAtomically(report, test::ReadFileBytes(report) + "Bombings\r\n");
   AddTabs(report);
   EXPECT_EQ(test::ReadFileBytes(report), "\t\tYour Planets\r\n\r\n\t\tBombings\r\n");
@@ -102,34 +84,22 @@ TEST_F(AddTabsFile, ReadOnlyReportIsRepaired) {
 
 TEST_F(AddTabsFile, FailedWriteLeavesTheReportAsItWas) {
   const fs::path report = Write("k007.txt", "Bombings\n");
-  fs::path backup = Backup(report);
-  WriteFileAtomically(backup, "older backup\n");
+  Write("k007.txt.TabBackup", "older backup\n");
   SetAtomicWriteFailure(AtomicWriteStep::kRename);
   EXPECT_THROW(AddTabs(report), EFileError);
   SetAtomicWriteFailure(AtomicWriteStep::kNone);
   EXPECT_EQ(test::ReadFileBytes(report), "Bombings\n");
-  EXPECT_EQ(test::ReadFileBytes(backup), "older backup\n");
-}
-
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
+  EXPECT_EQ(test::ReadFileBytes(Backup(report)), "older backup\n");
 }
 
 // The section index of the report reader: every line longer than 2 characters that begins
 // with a tab, with its line number.
 std::set<std::pair<size_t, std::string>> SectionIndex(const std::string& text) {
   std::set<std::pair<size_t, std::string>> index;
-  const std::vector<std::string> lines = SplitLines(text);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].size() > 2 && lines[i][0] == '\t') index.insert({i, lines[i]});
+  std::istringstream lines(text);
+  size_t number = 0;
+  for (std::string line; std::getline(lines, line); ++number) {
+    if (line.size() > 2 && line[0] == '\t') index.insert({number, line});
   }
   return index;
 }
@@ -149,11 +119,9 @@ TEST_F(AddTabsFile, StrippedRealReportsGetTheirSectionsBack) {
     if (entry.path().extension() != ".txt") continue;
     const std::string original = test::ReadFileBytes(entry.path());
     std::string stripped;
-    for (const std::string& line : SplitLines(original)) {
-      stripped += line.substr(line.find_first_not_of('\t') == std::string::npos
-                                  ? line.size()
-                                  : line.find_first_not_of('\t')) +
-                  "\n";
+    std::istringstream lines(original);
+    for (std::string line; std::getline(lines, line);) {
+      stripped += line.substr(std::min(line.find_first_not_of('\t'), line.size())) + "\n";
     }
     const fs::path copy = Write(entry.path().filename().string(), stripped);
     AddTabs(copy);
@@ -161,10 +129,10 @@ TEST_F(AddTabsFile, StrippedRealReportsGetTheirSectionsBack) {
 
     auto expected = SectionIndex(original);
     std::erase_if(expected, [&](const auto& e) {
-      return unmarked.count(e.second) > 0 || e.second.rfind("\tGalaxyNG release", 0) == 0;
+      return unmarked.count(e.second) > 0 || e.second.starts_with("\tGalaxyNG release");
     });
-    const std::string firstLine = SplitLines(original).front();
-    ASSERT_EQ(firstLine.rfind("Bulletins for Galaxy Game", 0), 0u) << entry.path();
+    const std::string firstLine = original.substr(0, original.find('\n'));
+    ASSERT_TRUE(firstLine.starts_with("Bulletins for Galaxy Game")) << entry.path();
     expected.insert({0, "\t\t" + firstLine});
     const auto repaired = SectionIndex(test::ReadFileBytes(copy));
     EXPECT_EQ(repaired, expected) << entry.path();

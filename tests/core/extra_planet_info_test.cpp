@@ -49,27 +49,6 @@ class ExtraPlanetInfoTest : public ::testing::Test {
   TPlanet* venus;
 };
 
-TEST_F(ExtraPlanetInfoTest, SetInfoUpdatesTheEntryOfPlanetAndTurn) {
-  TExtraPlanetInfoList& list = state.ExtraInfo;
-  EXPECT_EQ(list.SetInfo(*mars, TOwnerRef::Of(alpha), 5, 0), 0);
-  EXPECT_EQ(list.SetInfo(*venus, TOwnerRef::Unknown(), 5, 80), 1);
-  EXPECT_EQ(list.SetInfo(*mars, TOwnerRef::Of(beta), 6, 0), 2);
-  EXPECT_EQ(list.SetInfo(*mars, TOwnerRef::Of(beta), 5, 90), 0);
-  EXPECT_EQ(list.Count(), 3);
-  EXPECT_EQ(list[0].PlayerNumber, 2);
-  EXPECT_EQ(list[0].Size, 90);
-  EXPECT_EQ(list[0].PlanetNumber, 11);
-  EXPECT_EQ(list[1].PlayerNumber, -1);  // unknown owner
-
-  EXPECT_TRUE(list.Exists(*mars, 6));
-  EXPECT_TRUE(list.Delete(*mars, 5));
-  EXPECT_FALSE(list.Delete(*mars, 5));
-  EXPECT_FALSE(list.Exists(*mars, 5));
-  ASSERT_EQ(list.Count(), 2);
-  EXPECT_EQ(list[0].Planet, venus);
-  EXPECT_EQ(list[1].Turn, 6);
-}
-
 TEST_F(ExtraPlanetInfoTest, SaveWritesValidEntriesWithoutGaps) {
   // An earlier save left more entries and a key of another game; the other game stays.
   {
@@ -80,26 +59,24 @@ TEST_F(ExtraPlanetInfoTest, SaveWritesValidEntriesWithoutGaps) {
     old.UpdateFile();
   }
   TExtraPlanetInfoList& list = state.ExtraInfo;
-  list.SetInfo(*mars, TOwnerRef::Of(alpha), 4, 2.1f);
+  EXPECT_EQ(list.SetInfo(*mars, TOwnerRef::Of(beta), 4, 7), 0);
   list.SetInfo(*venus, TOwnerRef::None(), 4, 50);  // race number -1: not saved
   list.SetInfo(*venus, TOwnerRef::Of(beta), 5, 0);
   list.SetInfo(*mars, TOwnerRef::Of(beta), 5, 0);
+  EXPECT_EQ(list.SetInfo(*mars, TOwnerRef::Of(alpha), 4, 2.1f), 0);  // same planet and turn
+  ASSERT_EQ(list.Count(), 4);
   list[3].PlayerNumber = 0;  // names no race: not saved
 
   list.SaveToIni(file, "3");
 
+  // Entries 0 and 1 only, with the sizes in the float's own shortest text (not the digits of
+  // its double widening), and nothing left of the old entries.
+  const std::pair<const char*, const char*> expected[] = {
+      {"planet_0", "11"},     {"player_0", "1"},     {"turn_0", "4"}, {"size_0", "2.1"},
+      {"planet_1", "12"},     {"player_1", "2"},     {"turn_1", "5"}, {"size_1", "0"},
+      {"planet_2", "(none)"}, {"planet_3", "(none)"}};
+  for (const auto& [key, value] : expected) EXPECT_EQ(Read("Planets_3", key), value) << key;
   EXPECT_EQ(Read("Totals_3", "Planets"), "2");
-  EXPECT_EQ(Read("Planets_3", "planet_0"), "11");
-  EXPECT_EQ(Read("Planets_3", "player_0"), "1");
-  EXPECT_EQ(Read("Planets_3", "turn_0"), "4");
-  // The float's own shortest text, not the digits of its double widening.
-  EXPECT_EQ(Read("Planets_3", "size_0"), "2.1");
-  EXPECT_EQ(Read("Planets_3", "planet_1"), "12");
-  EXPECT_EQ(Read("Planets_3", "player_1"), "2");
-  EXPECT_EQ(Read("Planets_3", "turn_1"), "5");
-  EXPECT_EQ(Read("Planets_3", "size_1"), "0");
-  EXPECT_EQ(Read("Planets_3", "planet_2"), "(none)");
-  EXPECT_EQ(Read("Planets_3", "planet_3"), "(none)");
   EXPECT_EQ(Read("Planets_4", "planet_0"), "77");
 
   TExtraPlanetInfoList loaded;

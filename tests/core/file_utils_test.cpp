@@ -39,6 +39,11 @@ mode_t Mode(const fs::path& p) {
   return st.st_mode & 07777;
 }
 
+struct FailureGuard {
+  explicit FailureGuard(AtomicWriteStep s) { SetAtomicWriteFailure(s); }
+  ~FailureGuard() { SetAtomicWriteFailure(AtomicWriteStep::kNone); }
+};
+
 // Expects `f` to raise EFileError whose text names `name`.
 template <class F>
 void ExpectFileError(F f, const fs::path& name) {
@@ -52,14 +57,10 @@ void ExpectFileError(F f, const fs::path& name) {
 
 // --- Loading -------------------------------------------------------------------------------
 
-TEST(LoadFileToStringTest, ReturnsEveryByte) {
+TEST(LoadFileToStringTest, ReturnsEveryByteOrRaisesNamingTheFile) {
   TempDir dir;
   WriteRaw(dir / "A010.txt", kAwkward);
   EXPECT_EQ(LoadFileToString(dir / "A010.txt"), kAwkward);
-}
-
-TEST(LoadFileToStringTest, UnreadableFileRaisesNamingIt) {
-  TempDir dir;
   ExpectFileError([&] { LoadFileToString(dir / "A999.txt"); }, dir / "A999.txt");
   ExpectFileError([&] { LoadFileToString(dir.path()); }, dir.path());
 }
@@ -98,34 +99,25 @@ TEST(SaveStringToFileTest, WritesThroughALink) {
   EXPECT_EQ(Entries(dir / "real"), std::set<std::string>{"A010.txt"});
 }
 
-class AtomicWriteFailureTest : public testing::TestWithParam<AtomicWriteStep> {
- protected:
-  void TearDown() override { SetAtomicWriteFailure(AtomicWriteStep::kNone); }
-};
-
-TEST_P(AtomicWriteFailureTest, OldFileStaysWholeAndNoTemporaryRemains) {
-  TempDir dir;
-  fs::path f = dir / "orders_1.txt";
-  WriteRaw(f, kAwkward);
-  ASSERT_EQ(::chmod(f.c_str(), 0604), 0);
-  SetAtomicWriteFailure(GetParam());
-  ExpectFileError([&] { SaveStringToFile(f, std::string(100000, 'x')); }, f);
-  EXPECT_EQ(ReadFileBytes(f), kAwkward);
-  EXPECT_EQ(Mode(f), 0604u);
-  // A file that did not exist is not created either.
-  ExpectFileError([&] { WriteFileAtomically(dir / "new.txt", "data"); }, dir / "new.txt");
-  EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"orders_1.txt"});
+TEST(AtomicWriteTest, FailureAtAnyStepKeepsTheOldFileAndLeavesNoTemporary) {
+  for (AtomicWriteStep step : {AtomicWriteStep::kCreate, AtomicWriteStep::kWrite,
+                               AtomicWriteStep::kSync, AtomicWriteStep::kRename}) {
+    SCOPED_TRACE(static_cast<int>(step));
+    TempDir dir;
+    fs::path f = dir / "orders_1.txt";
+    WriteRaw(f, kAwkward);
+    ASSERT_EQ(::chmod(f.c_str(), 0604), 0);
+    {
+      FailureGuard fail(step);
+      ExpectFileError([&] { SaveStringToFile(f, std::string(100000, 'x')); }, f);
+      // A file that did not exist is not created either.
+      ExpectFileError([&] { WriteFileAtomically(dir / "new.txt", "data"); }, dir / "new.txt");
+    }
+    EXPECT_EQ(ReadFileBytes(f), kAwkward);
+    EXPECT_EQ(Mode(f), 0604u);
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"orders_1.txt"});
+  }
 }
-
-std::string StepName(const testing::TestParamInfo<AtomicWriteStep>& info) {
-  static const char* const kNames[] = {"None", "Create", "Write", "Sync", "Rename"};
-  return kNames[static_cast<int>(info.param)];
-}
-
-INSTANTIATE_TEST_SUITE_P(Steps, AtomicWriteFailureTest,
-                         testing::Values(AtomicWriteStep::kCreate, AtomicWriteStep::kWrite,
-                                         AtomicWriteStep::kSync, AtomicWriteStep::kRename),
-                         StepName);
 
 TEST(AtomicWriteTest, RealFailuresRaiseAndLeaveNothingBehind) {
   TempDir dir;

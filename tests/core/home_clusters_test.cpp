@@ -89,34 +89,33 @@ TEST_P(CountClustersTurn0Test, GivesNumberedBlocksToTheirRaces) {
 
 const std::vector<std::string> kNumbered{"race_1", "race_2", "race_3", "race_4"};
 
-INSTANTIATE_TEST_SUITE_P(Rows, CountClustersTurn0Test,
-                         ::testing::Values(Turn0Row{"BlocksMatch", kNumbered, nullptr, true, 1000,
-                                                    300},
-                                           Turn0Row{"BlockStartOutOfStep", kNumbered,
-                                                    [](ClusterGame& g) {
-                                                      g.Planet(13)->Owner = TOwnerRef::None();
-                                                      g.Planet(16)->Owner = TOwnerRef::Unknown();
-                                                    },
-                                                    false, 1000, 300},
-                                           Turn0Row{"NoRaceNamedForTheBlock",
-                                                    {"race_1", "Alpha", "Beta", "Gamma"},
-                                                    nullptr,
-                                                    false,
-                                                    1000,
-                                                    300},
-                                           Turn0Row{"TwoRacesNamedForTheBlock",
-                                                    {"race_1", "race_2", "race_2b", "race_4"},
-                                                    nullptr,
-                                                    false,
-                                                    1000,
-                                                    300},
-                                           Turn0Row{"HomeSizeSetKeepsSizes", kNumbered,
-                                                    [](ClusterGame& g) {
-                                                      g.state.Settings.turn0HabitedPlanetsSize =
-                                                          1000;
-                                                    },
-                                                    true, 0, 0}),
-                         RowName<Turn0Row>);
+void OutOfStep(ClusterGame& g) {
+  g.Planet(13)->Owner = TOwnerRef::None();
+  g.Planet(16)->Owner = TOwnerRef::Unknown();
+}
+
+void HomeSizeSet(ClusterGame& g) {
+  g.state.Settings.turn0HabitedPlanetsSize = 1000;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CountClustersTurn0Test,
+    ::testing::Values(Turn0Row{"BlocksMatch", kNumbered, nullptr, true, 1000, 300},
+                      Turn0Row{"BlockStartOutOfStep", kNumbered, OutOfStep, false, 1000, 300},
+                      Turn0Row{"NoRaceNamedForTheBlock",
+                               {"race_1", "Alpha", "Beta", "Gamma"},
+                               nullptr,
+                               false,
+                               1000,
+                               300},
+                      Turn0Row{"TwoRacesNamedForTheBlock",
+                               {"race_1", "race_2", "race_2b", "race_4"},
+                               nullptr,
+                               false,
+                               1000,
+                               300},
+                      Turn0Row{"HomeSizeSetKeepsSizes", kNumbered, HomeSizeSet, true, 0, 0}),
+    RowName<Turn0Row>);
 
 // A game without races divided by zero; fewer planets than races made clusters of none, and
 // planets left over after the last full cluster were counted into a table row that did not

@@ -40,12 +40,12 @@ struct FakePlan final : IDevelopmentPlan {
 
 // --- Sort keys ------------------------------------------------------------------------------
 
-// One planet at x = 30 (group at x = 0) with size 100; a row sets its figures and record.
+// One planet at x = 30 (group at x = 0) with size 100 and a record; a row sets their figures.
 struct KeyRow {
   const char* name;
   void (*set)(GameState&, const TGroup&);
   float population, industry;
-  bool hasRecord, toDevelop, ownedByUser;
+  bool toDevelop, ownedByUser;
   float col1, cap1, recordPopulation, recordIndustry;
   int32_t expected;
 };
@@ -59,8 +59,7 @@ TEST_P(DistanceKeyTest, OnlyCandidatesGetTheirDistance) {
   state.SetDevelopmentPlan(&plan);
   TPlayer user(0);
   state.MainPlayer = &user;
-  auto base = std::make_unique<TPlanet>("base");
-  TPlanet* from = state.AddPlanet("base", std::move(base), 0);
+  TPlanet* from = state.AddPlanet("base", std::make_unique<TPlanet>("base"), 0);
   auto p = std::make_unique<TPlanet>("p");
   p->X = 3000;
   p->Size = 100;
@@ -69,14 +68,12 @@ TEST_P(DistanceKeyTest, OnlyCandidatesGetTheirDistance) {
   p->Distance = 77;
   if (row.ownedByUser) p->Owner = TOwnerRef::Of(&user);
   TPlanet* planet = state.AddPlanet("p", std::move(p), 3000);
-  if (row.hasRecord) {
-    FakeRecord& r = plan.records[planet];
-    r.toDevelop = row.toDevelop;
-    r.col[1] = row.col1;
-    r.cap[1] = row.cap1;
-    r.population1 = row.recordPopulation;
-    r.industry1 = row.recordIndustry;
-  }
+  FakeRecord& r = plan.records[planet];
+  r.toDevelop = row.toDevelop;
+  r.col[1] = row.col1;
+  r.cap[1] = row.cap1;
+  r.population1 = row.recordPopulation;
+  r.industry1 = row.recordIndustry;
   TGroup group;
   group.Planet = from;
   row.set(state, group);
@@ -84,42 +81,33 @@ TEST_P(DistanceKeyTest, OnlyCandidatesGetTheirDistance) {
   EXPECT_EQ(from->Distance, 0);
 }
 
-void Col50(GameState& s, const TGroup& g) {
-  SetPlanetDistanceKeys(s, g, 50, 1);
-}
-void Col0(GameState& s, const TGroup& g) {
-  SetPlanetDistanceKeys(s, g, 0, 1);
-}
-void Cap50(GameState& s, const TGroup& g) {
+constexpr auto Col50 = [](GameState& s, const TGroup& g) { SetPlanetDistanceKeys(s, g, 50, 1); };
+constexpr auto Col0 = [](GameState& s, const TGroup& g) { SetPlanetDistanceKeys(s, g, 0, 1); };
+constexpr auto Cap50 = [](GameState& s, const TGroup& g) {
   SetIndustryPlanetDistanceKeys(s, g, 50, 5);
-}
-void Cap0(GameState& s, const TGroup& g) {
+};
+constexpr auto Cap0 = [](GameState& s, const TGroup& g) {
   SetIndustryPlanetDistanceKeys(s, g, 0, 0);
-}
-void Develop(GameState& s, const TGroup& g) {
-  SetDevelopPlanetDistanceKeys(s, g);
-}
+};
+constexpr auto Develop = [](GameState& s, const TGroup& g) { SetDevelopPlanetDistanceKeys(s, g); };
 
 // Thresholds: 50 % of size 100 = 50; COL adds 8 x load 1, CAP adds the amount 5.
 INSTANTIATE_TEST_SUITE_P(
     Rows, DistanceKeyTest,
     ::testing::Values(
-        KeyRow{"ColCandidate", Col50, 10, 0, true, true, false, 0, 0, 41, 0, 3000},
-        KeyRow{"ColPlannedPopulationReachesThreshold", Col50, 10, 0, true, true, false, 0, 0, 42, 0,
-               0},
-        KeyRow{"ColPopulationAtThreshold", Col50, 50, 0, true, true, false, 0, 0, 0, 0, 0},
-        KeyRow{"ColNotOnDevelopingList", Col50, 10, 0, true, false, false, 0, 0, 0, 0, 0},
-        KeyRow{"ColNoRecord", Col50, 10, 0, false, true, false, 0, 0, 0, 0, 0},
-        KeyRow{"ColPercentZeroTakesEveryActiveRecord", Col0, 500, 0, true, true, false, 0, 0, 900,
-               0, 3000},
-        KeyRow{"CapCandidate", Cap50, 0, 10, true, true, false, 0, 0, 0, 44, 3000},
-        KeyRow{"CapPlannedIndustryReachesThreshold", Cap50, 0, 10, true, true, false, 0, 0, 0, 45,
-               0},
-        KeyRow{"CapPercentZeroTakesNothing", Cap0, 0, 0, true, true, false, 0, 0, 0, 0, 0},
-        KeyRow{"DevelopColonistsNextTurn", Develop, 0, 0, true, false, true, 1, 0, 0, 0, 3000},
-        KeyRow{"DevelopCapitalNextTurn", Develop, 0, 0, true, false, true, 0, 1, 0, 0, 3000},
-        KeyRow{"DevelopNothingToSend", Develop, 0, 0, true, false, true, 0, 0, 0, 0, 0},
-        KeyRow{"DevelopOtherRacesPlanet", Develop, 0, 0, true, false, false, 1, 1, 0, 0, 0}),
+        KeyRow{"ColCandidate", Col50, 10, 0, true, false, 0, 0, 41, 0, 3000},
+        KeyRow{"ColPlannedPopulationReachesThreshold", Col50, 10, 0, true, false, 0, 0, 42, 0, 0},
+        KeyRow{"ColPopulationAtThreshold", Col50, 50, 0, true, false, 0, 0, 0, 0, 0},
+        KeyRow{"ColNotOnDevelopingList", Col50, 10, 0, false, false, 0, 0, 0, 0, 0},
+        KeyRow{"ColPercentZeroTakesEveryActiveRecord", Col0, 500, 0, true, false, 0, 0, 900, 0,
+               3000},
+        KeyRow{"CapCandidate", Cap50, 0, 10, true, false, 0, 0, 0, 44, 3000},
+        KeyRow{"CapPlannedIndustryReachesThreshold", Cap50, 0, 10, true, false, 0, 0, 0, 45, 0},
+        KeyRow{"CapPercentZeroTakesNothing", Cap0, 0, 0, true, false, 0, 0, 0, 0, 0},
+        KeyRow{"DevelopColonistsNextTurn", Develop, 0, 0, false, true, 1, 0, 0, 0, 3000},
+        KeyRow{"DevelopCapitalNextTurn", Develop, 0, 0, false, true, 0, 1, 0, 0, 3000},
+        KeyRow{"DevelopNothingToSend", Develop, 0, 0, false, true, 0, 0, 0, 0, 0},
+        KeyRow{"DevelopOtherRacesPlanet", Develop, 0, 0, false, false, 1, 1, 0, 0, 0}),
     RowName<KeyRow>);
 
 TEST(DistanceKeyTest, PlanetWithoutRecordAndGroupWithoutPlanetQualifyNothing) {
@@ -127,17 +115,13 @@ TEST(DistanceKeyTest, PlanetWithoutRecordAndGroupWithoutPlanetQualifyNothing) {
   FakePlan plan;
   state.SetDevelopmentPlan(&plan);
   TPlanet* base = state.AddPlanet("base", std::make_unique<TPlanet>("base"), 0);
-  auto p = std::make_unique<TPlanet>("p");
-  p->X = 500;
-  TPlanet* planet = state.AddPlanet("p", std::move(p), 500);
+  TPlanet* planet = state.AddPlanet("p", std::make_unique<TPlanet>("p"), 500);
   TGroup group;
   group.Planet = base;
   planet->Distance = 9;
-  SetPlanetDistanceKeys(state, group, 0, 0);
+  SetPlanetDistanceKeys(state, group, 0, 0);  // percent 0 takes every record, but it has none
   EXPECT_EQ(planet->Distance, 0);
   plan.records[planet];
-  SetPlanetDistanceKeys(state, group, 0, 0);
-  EXPECT_EQ(planet->Distance, 500);
   group.Planet = nullptr;
   SetPlanetDistanceKeys(state, group, 0, 0);
   EXPECT_EQ(planet->Distance, 0);
@@ -178,37 +162,22 @@ TEST_P(ComparePlanetsTest, FirstDifferingKeyDecides) {
 }
 
 constexpr TPlanetOrder kSizeFirst{0, 1, 2, 3, 4, 5};
+constexpr TPlanetOrder Only(int32_t key) {
+  return {key, key, key, key, key, key};
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, ComparePlanetsTest,
     ::testing::Values(
-        OrderRow{"SizeLargerFirst", kSizeFirst, {200, 1, 9, 0, 0}, {100, 9, 1, 0, 0}, -1},
-        OrderRow{"ResourcesOnEqualSize", kSizeFirst, {100, 1, 1, 0, 0}, {100, 2, 1, 0, 0}, 1},
-        OrderRow{"DistanceSmallerFirst", {2, 0, 0, 0, 0, 0}, {1, 1, 5, 0, 0}, {9, 9, 6, 0, 0}, -1},
-        OrderRow{"IndustryPerSizeDescending",
-                 {3, 3, 3, 3, 3, 3},
-                 {100, 0, 9, 50, 0},
-                 {200, 0, 1, 50, 0},
-                 -1},
-        OrderRow{"IndustryPerSizeAscending",
-                 {4, 4, 4, 4, 4, 4},
-                 {100, 0, 1, 50, 0},
-                 {200, 0, 9, 50, 0},
-                 1},
-        OrderRow{"SizeZeroCountsAsRatioZero",
-                 {4, 4, 4, 4, 4, 4},
-                 {0, 0, 9, 50, 0},
-                 {200, 0, 1, 50, 0},
-                 -1},
-        OrderRow{
-            "BuildabilityLargerFirst", {5, 5, 5, 5, 5, 5}, {1, 0, 1, 0, 2}, {9, 0, 0, 0, 3}, 1},
-        OrderRow{
-            "UnknownCodesSkipped", {9, -1, 77, 9, 9, 1}, {100, 5, 7, 0, 0}, {300, 4, 1, 0, 0}, -1},
-        OrderRow{"FullTieFallsBackToDistance",
-                 {0, 1, 9, 9, 9, 9},
-                 {100, 5, 7, 0, 0},
-                 {100, 5, 3, 0, 0},
-                 1}),
+        OrderRow{"SizeLargerFirst", kSizeFirst, {200, 1, 9}, {100, 9, 1}, -1},
+        OrderRow{"ResourcesOnEqualSize", kSizeFirst, {100, 1, 1}, {100, 2, 1}, 1},
+        OrderRow{"DistanceSmallerFirst", {2, 0, 0, 0, 0, 0}, {1, 1, 5}, {9, 9, 6}, -1},
+        OrderRow{"IndustryPerSizeDescending", Only(3), {100, 0, 9, 50}, {200, 0, 1, 50}, -1},
+        OrderRow{"IndustryPerSizeAscending", Only(4), {100, 0, 1, 50}, {200, 0, 9, 50}, 1},
+        OrderRow{"SizeZeroCountsAsRatioZero", Only(4), {0, 0, 9, 50}, {200, 0, 1, 50}, -1},
+        OrderRow{"BuildabilityLargerFirst", Only(5), {1, 0, 1, 0, 2}, {9, 0, 0, 0, 3}, 1},
+        OrderRow{"UnknownCodesSkipped", {9, -1, 77, 9, 9, 1}, {100, 5, 7}, {300, 4, 1}, -1},
+        OrderRow{"FullTieFallsBackToDistance", {0, 1, 9, 9, 9, 9}, {100, 5, 7}, {100, 5, 3}, 1}),
     RowName<OrderRow>);
 
 // std::sort needs a strict weak ordering; a NaN figure used to make the comparison say both
@@ -223,21 +192,13 @@ TEST(ComparePlanetsTest, IsAStrictWeakOrderingEvenWithNaN) {
   auto less = [&](const auto& a, const auto& b) {
     return ComparePlanets(order, a.get(), b.get()) < 0;
   };
+  auto equivalent = [&](const auto& a, const auto& b) { return !less(a, b) && !less(b, a); };
   for (const auto& a : planets) {
-    EXPECT_FALSE(less(a, a));
     for (const auto& b : planets) {
-      if (less(a, b)) {
-        EXPECT_FALSE(less(b, a));
-      }
+      EXPECT_FALSE(less(a, b) && less(b, a));  // with b = a: never less than itself
       for (const auto& c : planets) {
-        if (less(a, b) && less(b, c)) {
-          EXPECT_TRUE(less(a, c));
-        }
-        const bool equivalentAB = !less(a, b) && !less(b, a);
-        const bool equivalentBC = !less(b, c) && !less(c, b);
-        if (equivalentAB && equivalentBC) {
-          EXPECT_FALSE(less(a, c) || less(c, a));
-        }
+        EXPECT_FALSE(less(a, b) && less(b, c) && !less(a, c));
+        EXPECT_FALSE(equivalent(a, b) && equivalent(b, c) && !equivalent(a, c));
       }
     }
   }

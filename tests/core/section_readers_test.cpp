@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +27,11 @@ using ReaderStep = void (TReportReader::*)(int, const std::string&, const std::s
 // "#  T  D  W  S  C  T  Q  L" rows of a battle list, one per line.
 std::string BattleList(const std::string& race, const std::string& rows) {
   return "\t\t" + race + " Groups\n\n#   T     D    W    S    C  T   Q  L\n" + rows + "\n\n";
+}
+
+// A battle row of `ships` ships of `type` with `left` left, all levels 1.
+std::string Fought(int ships, const std::string& type, int left) {
+  return std::to_string(ships) + " " + type + " 1.00 1.00 1.00 0.00 - 0.00 " + std::to_string(left);
 }
 
 // The 1-based line of `row` in the text the reader got.
@@ -164,10 +168,10 @@ TEST_F(SectionReadersTest, BattleListsGiveBattleGroupsAndSurvivorsOfOtherRaces) 
   // this turn's own report, though those tables already show the state after the battle.
   arcturans->Groups.push_back(GroupAt(mars, arcturans, kTurn));
   Load(
-      "\t\tBattle at Mars\n\n" + BattleList("Your", "1 Eye 1.00 0.00 0.00 0.00 - 0.00 1") +
+      "\t\tBattle at Mars\n\n" + BattleList("Your", Fought(1, "Eye", 1)) +
       BattleList("Jovians",
                  "3 Paladin 1.12 1.18 1.24 0.00 - 0.00 2\n4 Paladin 1.00 1.00 1.00 0.00 - 0.00 0") +
-      BattleList("Arcturans", "2 Cruiser 1.00 1.00 1.00 0.00 - 0.00 2"));
+      BattleList("Arcturans", Fought(2, "Cruiser", 2)));
   Read(&TReportReader::ReadBattles);
 
   ASSERT_EQ(state.Battles.Count(), 1);
@@ -215,13 +219,13 @@ TEST_F(SectionReadersTest, EachBattleOfAReportClearsItsPlanet) {
 }
 
 TEST_F(SectionReadersTest, SameBattleInTwoReportsGivesOneBattle) {
-  const std::string jovianList = BattleList("Jovians", "3 Paladin 1.00 1.00 1.00 0.00 - 0.00 2");
+  const std::string jovianList = BattleList("Jovians", Fought(3, "Paladin", 2));
   Load("\t\tBattle at Mars\n\n" + BattleList("Your", "1 Drone 1.00 0.00 0.00 0.00 - 0.00 0") +
        jovianList);
   Read(&TReportReader::ReadBattles);
   state.ReportPlayer = cygnians;
   Load("\t\tBattle at Mars\n\n" + BattleList("Arcturans", "1 Drone 1.00 0.00 0.00 0.00 - 0.00 0") +
-       jovianList + BattleList("Your", "1 Eye 1.00 0.00 0.00 0.00 - 0.00 0"));
+       jovianList + BattleList("Your", Fought(1, "Eye", 0)));
   Read(&TReportReader::ReadBattles);
   ASSERT_EQ(state.Battles.Count(), 1);
   EXPECT_EQ(state.Battles.Object(0)->Groups.size(), 2u);
@@ -234,10 +238,6 @@ struct OwnerCase {
   std::string lists;
   std::string estimate;  // "": no estimate
 };
-
-void PrintTo(const OwnerCase& row, std::ostream* out) {
-  *out << row.name;
-}
 
 class ContestedOwnerTest : public SectionReadersTest,
                            public ::testing::WithParamInterface<OwnerCase> {};
@@ -260,29 +260,25 @@ TEST_P(ContestedOwnerTest, EstimatesTheOwnerOfAnUnidentifiedPlanet) {
 
 INSTANTIATE_TEST_SUITE_P(
     Battles, ContestedOwnerTest,
-    ::testing::Values(OwnerCase{"LastOwnerStillThere", "Cygnians",
-                                BattleList("Your", "5 Cruiser 1.00 1.00 1.00 0.00 - 0.00 5") +
-                                    BattleList("Cygnians", "1 Eye 1.00 0.00 0.00 0.00 - 0.00 1"),
-                                "Cygnians"},
-                      OwnerCase{"LastOwnerGoneHeaviestWins", "Cygnians",
-                                BattleList("Cygnians", "1 Eye 1.00 0.00 0.00 0.00 - 0.00 0") +
-                                    BattleList("Your", "2 Cruiser 1.00 1.00 1.00 0.00 - 0.00 2") +
-                                    BattleList("Jovians", "2 Paladin 1.00 1.00 1.00 0.00 - 0.00 2"),
-                                "Jovians"},
-                      OwnerCase{"BlockSumsItsGroups", "",
-                                BattleList("Your",
-                                           "2 Cruiser 1.00 1.00 1.00 0.00 - 0.00 2\n"
-                                           "2 Cruiser 1.00 1.00 1.00 0.00 - 0.00 2") +
-                                    BattleList("Jovians", "2 Paladin 1.00 1.00 1.00 0.00 - 0.00 2"),
-                                "Arcturans"},
-                      OwnerCase{"TieGoesToTheEarlierBlock", "",
-                                BattleList("Your", "3 Cruiser 1.00 1.00 1.00 0.00 - 0.00 3") +
-                                    BattleList("Jovians", "2 Paladin 1.00 1.00 1.00 0.00 - 0.00 2"),
-                                "Arcturans"},
-                      OwnerCase{"NobodyLeft", "Cygnians",
-                                BattleList("Cygnians", "1 Eye 1.00 0.00 0.00 0.00 - 0.00 0") +
-                                    BattleList("Your", "2 Cruiser 1.00 1.00 1.00 0.00 - 0.00 0"),
-                                ""}),
+    ::testing::ValuesIn(std::vector<OwnerCase>{
+        {"LastOwnerStillThere", "Cygnians",
+         BattleList("Your", Fought(5, "Cruiser", 5)) + BattleList("Cygnians", Fought(1, "Eye", 1)),
+         "Cygnians"},
+        {"LastOwnerGoneHeaviestWins", "Cygnians",
+         BattleList("Cygnians", Fought(1, "Eye", 0)) + BattleList("Your", Fought(2, "Cruiser", 2)) +
+             BattleList("Jovians", Fought(2, "Paladin", 2)),
+         "Jovians"},
+        {"BlockSumsItsGroups", "",
+         BattleList("Your", Fought(2, "Cruiser", 2) + "\n" + Fought(2, "Cruiser", 2)) +
+             BattleList("Jovians", Fought(2, "Paladin", 2)),
+         "Arcturans"},
+        {"TieGoesToTheEarlierBlock", "",
+         BattleList("Your", Fought(3, "Cruiser", 3)) +
+             BattleList("Jovians", Fought(2, "Paladin", 2)),
+         "Arcturans"},
+        {"NobodyLeft", "Cygnians",
+         BattleList("Cygnians", Fought(1, "Eye", 0)) + BattleList("Your", Fought(2, "Cruiser", 0)),
+         ""}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 struct BrokenBattleCase {
@@ -290,10 +286,6 @@ struct BrokenBattleCase {
   std::string battle;  // the last battle of the report
   std::string error;   // "" when nothing is to be reported
 };
-
-void PrintTo(const BrokenBattleCase& row, std::ostream* out) {
-  *out << row.name;
-}
 
 class BrokenBattleTest : public SectionReadersTest,
                          public ::testing::WithParamInterface<BrokenBattleCase> {};
@@ -303,7 +295,7 @@ class BrokenBattleTest : public SectionReadersTest,
 TEST_P(BrokenBattleTest, LaterGroupTablesAreStillFound) {
   const BrokenBattleCase& row = GetParam();
   Load("\t\tBattle at Venus\n\n" + BattleList("Your", "1 Drone 1.00 0.00 0.00 0.00 - 0.00 1") +
-       row.battle + BattleList("Jovians", "1 Paladin 1.00 1.00 1.00 0.00 - 0.00 1") +
+       row.battle + BattleList("Jovians", Fought(1, "Paladin", 1)) +
        "\t\tBattle Protocol\n\nJovians Paladin fires on Arcturans Drone : Destroyed\n\n" +
        "\t\tJovians Groups\n\n#  T  D  W  S  C  T  Q  D\n2 Paladin 1.06 1.00 1.00 0.00 - 0.00 "
        "Venus\n");
@@ -322,18 +314,16 @@ TEST_P(BrokenBattleTest, LaterGroupTablesAreStillFound) {
 
 INSTANTIATE_TEST_SUITE_P(
     Battles, BrokenBattleTest,
-    ::testing::Values(
-        BrokenBattleCase{"PlanetNotKnown", "\t\tBattle at Atlantis\n\n", ""},
-        BrokenBattleCase{"RaceNotKnown",
-                         "\t\tBattle at Mars\n\n" +
-                             BattleList("Sirians", "1 Drone 1.00 0.00 0.00 0.00 - 0.00 0"),
-                         "No such player!!"},
-        BrokenBattleCase{
-            "DesignNotKnown",
-            "\t\tBattle at Mars\n\n" + BattleList("Your", "1 Frigate 1.00 0.00 0.00 0.00 - 0.00 0"),
-            "Shiptype missing!!!"},
-        BrokenBattleCase{"RowCut", "\t\tBattle at Mars\n\n" + BattleList("Your", "1 Drone 1.00"),
-                         "Index out of bounds"}),
+    ::testing::ValuesIn(std::vector<BrokenBattleCase>{
+        {"PlanetNotKnown", "\t\tBattle at Atlantis\n\n", ""},
+        {"RaceNotKnown",
+         "\t\tBattle at Mars\n\n" + BattleList("Sirians", "1 Drone 1.00 0.00 0.00 0.00 - 0.00 0"),
+         "No such player!!"},
+        {"DesignNotKnown",
+         "\t\tBattle at Mars\n\n" + BattleList("Your", "1 Frigate 1.00 0.00 0.00 0.00 - 0.00 0"),
+         "Shiptype missing!!!"},
+        {"RowCut", "\t\tBattle at Mars\n\n" + BattleList("Your", "1 Drone 1.00"),
+         "Index out of bounds"}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // --- Groups and fleets --------------------------------------------------------------------------
@@ -398,10 +388,6 @@ struct BlindCase {
   std::string columns;
   std::string row;
 };
-
-void PrintTo(const BlindCase& row, std::ostream* out) {
-  *out << row.name;
-}
 
 class BlindGroupTest : public SectionReadersTest,
                        public ::testing::WithParamInterface<BlindCase> {};
@@ -468,10 +454,6 @@ struct BombingCase {
   bool ownerBecomesAttacker;
 };
 
-void PrintTo(const BombingCase& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class BombingTest : public SectionReadersTest, public ::testing::WithParamInterface<BombingCase> {};
 
 TEST_P(BombingTest, BombedPlanetTakesTheFigures) {
@@ -494,12 +476,12 @@ TEST_P(BombingTest, BombedPlanetTakesTheFigures) {
   EXPECT_EQ(mars->Owner.Is(jovians), row.ownerBecomesAttacker);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bombings, BombingTest,
-    ::testing::Values(BombingCase{"UnknownOwner", OwnerBefore::Unknown, 0, 400, 108, 25, true},
-                      BombingCase{"KnownOwner", OwnerBefore::Cygnians, 500, 500, 50, 40, true},
-                      BombingCase{"Uninhabited", OwnerBefore::Nobody, 500, 500, 50, 40, false}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Bombings, BombingTest,
+                         ::testing::ValuesIn(std::vector<BombingCase>{
+                             {"UnknownOwner", OwnerBefore::Unknown, 0, 400, 108, 25, true},
+                             {"KnownOwner", OwnerBefore::Cygnians, 500, 500, 50, 40, true},
+                             {"Uninhabited", OwnerBefore::Nobody, 500, 500, 50, 40, false}}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(SectionReadersTest, BombingRowsAreCheckedOneByOne) {
   Load(
@@ -571,10 +553,6 @@ struct CutCase {
   std::string bang = "!";
 };
 
-void PrintTo(const CutCase& row, std::ostream* out) {
-  *out << row.name;
-}
-
 class CutTableTest : public SectionReadersTest, public ::testing::WithParamInterface<CutCase> {};
 
 TEST_P(CutTableTest, RowCutInTheMiddleIsReported) {
@@ -594,26 +572,22 @@ const std::string kCutGroups =
 
 INSTANTIATE_TEST_SUITE_P(
     Tables, CutTableTest,
-    ::testing::Values(
-        CutCase{"ShipTypes", &TReportReader::ReadShipTypes,
-                "\t\tYour Ship Types\n\nN D A W S C\nProbe 1.00 0 0 0 0\nPod 2.00 0\n",
-                "While getting shiptypes",
-                // beyond the fixture's three designs
-                [](const GameState& s) { return size_t(s.MainPlayer->ShipTypes.Count()) - 3; }},
-        CutCase{"Groups", &TReportReader::ReadGroups, "\t\tYour Groups\n\nG # T\n" + kCutGroups,
-                "While reading groups at line %d",
-                [](const GameState& s) { return s.MainPlayer->Groups.size(); }},
-        CutCase{"Fleets", &TReportReader::ReadFleets,
-                "\t\tFleet Armada (speed 7.71)\n\nG # T\n" + kCutGroups, "While reading fleets",
-                [](const GameState& s) { return s.MainPlayer->Groups.size(); }, "!!!"},
-        CutCase{"Incoming", &TReportReader::ReadIncomingGroups,
-                "\t\tIncoming Groups\n\nO D R S M\nVenus Mars 1 1 1\nVenus Mars 1\n",
-                "While reading incoming groups",
-                [](const GameState& s) { return s.IncomingGroups.size(); }},
-        CutCase{"ShipsInProduction", &TReportReader::ReadShipsInProduction,
-                "\t\tShips In Production\n\nN P N U\nMars Cruiser 1 1\nVenus\nMars Hauler 1 1\n",
-                "While reading production of planets",
-                [](const GameState& s) { return s.ShipsInProduction.size(); }}),
+    ::testing::ValuesIn(std::vector<CutCase>{
+        {"ShipTypes", &TReportReader::ReadShipTypes,
+         "\t\tYour Ship Types\n\nN D A W S C\nProbe 1.00 0 0 0 0\nPod 2.00 0\n",
+         "While getting shiptypes",
+         // beyond the fixture's three designs
+         [](const GameState& s) { return size_t(s.MainPlayer->ShipTypes.Count()) - 3; }},
+        {"Groups", &TReportReader::ReadGroups, "\t\tYour Groups\n\nG # T\n" + kCutGroups,
+         "While reading groups at line %d",
+         [](const GameState& s) { return s.MainPlayer->Groups.size(); }},
+        {"Fleets", &TReportReader::ReadFleets,
+         "\t\tFleet Armada (speed 7.71)\n\nG # T\n" + kCutGroups, "While reading fleets",
+         [](const GameState& s) { return s.MainPlayer->Groups.size(); }, "!!!"},
+        {"ShipsInProduction", &TReportReader::ReadShipsInProduction,
+         "\t\tShips In Production\n\nN P N U\nMars Cruiser 1 1\nVenus\nMars Hauler 1 1\n",
+         "While reading production of planets",
+         [](const GameState& s) { return s.ShipsInProduction.size(); }}}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

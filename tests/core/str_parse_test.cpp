@@ -24,6 +24,13 @@ Words Tokens(TZnStrParse& p) {
   return r;
 }
 
+// A random text of up to `maxLength` characters from `alphabet`.
+std::string RandomText(std::mt19937& rng, std::string_view alphabet, unsigned maxLength) {
+  std::string text(rng() % maxLength, ' ');
+  for (char& c : text) c = alphabet[rng() % alphabet.size()];
+  return text;
+}
+
 enum class Mode { kLine, kPlain, kMerge };
 
 // Line mode as created; otherwise "," fields or blank-separated words.
@@ -36,44 +43,15 @@ void Configure(TZnStrParse& p, Mode mode) {
   p.SetMergeDelimiters(mode == Mode::kMerge);
 }
 
-// --- Splitting -----------------------------------------------------------------------------
+// --- Splitting -----------------------------------------------------------------------------------
 
-struct SplitCase {
-  const char* name;
-  Mode mode;
-  std::string text;
-  Words expected;
-};
-
-class SplitTest : public testing::TestWithParam<SplitCase> {};
-
-TEST_P(SplitTest, GivesTokens) {
-  TZnStrParse p;
-  Configure(p, GetParam().mode);
-  p.SetText(GetParam().text);
-  EXPECT_EQ(Tokens(p), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SplitTest,
-    testing::Values(SplitCase{"LineEmptyMiddleLine", Mode::kLine, "a\r\n\r\nb", {"a", "", "b"}},
-                    SplitCase{"LineLoneCrStaysInside", Mode::kLine, "a\rb", {"a\rb"}},
-                    SplitCase{"LineLoneLfStaysInside", Mode::kLine, "a\nb\r\nc", {"a\nb", "c"}},
-                    SplitCase{"LineNoEmptyLastLine", Mode::kLine, "a\r\nb\r\n", {"a", "b"}},
-                    SplitCase{"LineCrBeforeCrLf", Mode::kLine, "a\r\r\nb", {"a\r", "b"}},
-                    SplitCase{"PlainEmptyField", Mode::kPlain, "a,,b,", {"a", "", "b"}},
-                    SplitCase{"PlainLeadingDelimiter", Mode::kPlain, ",a", {"", "a"}},
-                    SplitCase{"MergeRuns", Mode::kMerge, "  x   y ", {"x", "y"}},
-                    SplitCase{"MergeOnlyDelimiters", Mode::kMerge, "    ", {}}),
-    [](const testing::TestParamInfo<SplitCase>& i) { return std::string(i.param.name); });
-
+// Every mode against a plain reference splitting, on texts full of the awkward cases: a lone CR
+// or LF inside a line, empty lines and fields, no empty last line or field, runs of blanks, and
+// (lengths up to 200) words across the 64-byte blocks the merge mode works in.
 TEST(StrParseTest, AgreesWithPlainSplittingOnRandomTexts) {
-  // Lengths up to 200 put words across the 64-byte blocks the merge mode works in.
   std::mt19937 rng(20261206);
-  const char alphabet[] = {'a', 'b', ' ', ' ', ',', '\r', '\n'};
   for (int round = 0; round < 3000; ++round) {
-    std::string text(rng() % 200, ' ');
-    for (char& c : text) c = alphabet[rng() % sizeof alphabet];
+    const std::string text = RandomText(rng, "ab  ,\r\n", 200);
     for (Mode mode : {Mode::kLine, Mode::kPlain, Mode::kMerge}) {
       std::string sep = mode == Mode::kLine ? "\r\n" : (mode == Mode::kPlain ? "," : " ");
       Words expected;
@@ -109,9 +87,16 @@ TEST(StrParseTest, SettingsAndTheirSideEffects) {
   // A piece of its own text.
   p.SetText(p.Text().substr(5));
   EXPECT_EQ(Tokens(p), (Words{"z"}));
+  // Ending lines at any line end splits again, and so does switching it off.
+  p.SetText("a\nb\r\nc\rd");
+  EXPECT_EQ(Tokens(p), (Words{"a\nb", "c\rd"}));
+  p.SetAnyLineEnd(true);
+  EXPECT_EQ(Tokens(p), (Words{"a", "b", "c", "d"}));
+  p.SetAnyLineEnd(false);
+  EXPECT_EQ(p.Count(), 2);
 }
 
-// --- Token access --------------------------------------------------------------------------
+// --- Token access --------------------------------------------------------------------------------
 
 TEST(StrParseTest, IndexOutOfBoundsRaisesAndChangesNothing) {
   TZnStrParse p;
@@ -157,7 +142,6 @@ TEST(StrParseTest, TokenAsIntAndFloat) {
 // TokenAsFloat reads plain decimals itself and leaves every other text to TryParseFloat; both
 // ways must give the same value (to the bit, the sign of zero included) and the same error.
 TEST(StrParseTest, TokenAsFloatAgreesWithTryParseFloat) {
-  const std::string alphabet = "0123456789.-+e ";
   std::vector<std::string> texts = {"5.",
                                     ".5",
                                     "-.5",
@@ -174,12 +158,12 @@ TEST(StrParseTest, TokenAsFloatAgreesWithTryParseFloat) {
                                     "-999999999999999.",
                                     "1..2",
                                     "--1"};
-  std::mt19937 random(7);
+  std::mt19937 rng(7);
+  const std::string alphabet = "0123456789.-+e ";
   for (int i = 0; i < 20000; ++i) {
-    std::string text(1 + random() % 18, ' ');
     // Mostly digits, so that many texts are plain decimals of every length.
-    for (char& c : text)
-      c = random() % 3 == 0 ? alphabet[random() % alphabet.size()] : '0' + random() % 10;
+    std::string text(1 + rng() % 18, ' ');
+    for (char& c : text) c = rng() % 3 == 0 ? alphabet[rng() % alphabet.size()] : '0' + rng() % 10;
     texts.push_back(text);
   }
   for (const std::string& text : texts) {
@@ -193,24 +177,12 @@ TEST(StrParseTest, TokenAsFloatAgreesWithTryParseFloat) {
       expected = 0;
       errorPos = errorPos > 0 ? errorPos : 1;
     }
-    EXPECT_EQ(std::bit_cast<uint64_t>(got), std::bit_cast<uint64_t>(expected))
-        << "'" << text << "'";
+    EXPECT_EQ(std::bit_cast<uint64_t>(got), std::bit_cast<uint64_t>(expected)) << text;
     EXPECT_EQ(p.LastConversionError(), errorPos) << "'" << text << "'";
   }
 }
 
-// --- The child parser ----------------------------------------------------------------------
-
-TEST(SubParserTest, OptionLettersOnlyWhenCreated) {
-  TZnStrParse p;
-  TZnStrParse& child = p.CreateSubParser("xc");
-  EXPECT_TRUE(child.LineMode());
-  EXPECT_EQ(child.Parent(), &p);
-  EXPECT_EQ(&p.CreateSubParser("SD"), &child);
-  EXPECT_FALSE(child.MergeDelimiters());
-  TZnStrParse q;
-  EXPECT_TRUE(q.CreateSubParser("SD").MergeDelimiters());
-}
+// --- The child parser ----------------------------------------------------------------------------
 
 // A line parser with a merge-mode word child, as the report reader holds them.
 struct LinesAndWords {
@@ -222,8 +194,15 @@ struct LinesAndWords {
   TZnStrParse& words;
 };
 
-TEST(SubParserTest, SameIndexReusesTheSplit) {
+TEST(SubParserTest, OptionLettersOnlyWhenCreatedAndTheSameIndexReusesTheSplit) {
+  TZnStrParse p;
+  TZnStrParse& child = p.CreateSubParser("xc");
+  EXPECT_TRUE(child.LineMode());
+  EXPECT_EQ(child.Parent(), &p);
+  EXPECT_EQ(&p.CreateSubParser("SD"), &child);
+  EXPECT_FALSE(child.MergeDelimiters());
   LinesAndWords r("a b c\r\nd e");
+  EXPECT_TRUE(r.words.MergeDelimiters());
   std::string_view first = r.lines.SubParser(0).TokenView(0);
   // The child borrows the line: its words point into the parent's text, not into a copy, and
   // asking for the same line again (-2 is the same line) keeps them.
@@ -256,143 +235,55 @@ TEST(SubParserTest, StaleCacheAfterNewDelimiters) {
   EXPECT_EQ(Tokens(r.lines.SubParser(1)), (Words{"c", "d"}));
 }
 
-TEST(SubParserTest, OwnTextOfTheChild) {
-  LinesAndWords r("a b\r\nc");
-  EXPECT_EQ(r.lines.SubParser(0).Count(), 2);
-  r.words.SetText("x y z");
-  // The child was given other text, so line 0 is loaded again.
-  EXPECT_EQ(Tokens(r.lines.SubParser(0)), (Words{"a", "b"}));
-  // Text of its own survives changes of the parent.
-  r.words.SetText("u v");
-  r.lines.SetText("q\r\n");
-  EXPECT_EQ(Tokens(r.words), (Words{"u", "v"}));
-}
+// --- Line ends -----------------------------------------------------------------------------------
 
-// --- Line ends -----------------------------------------------------------------------------
-
-struct LineEndCase {
-  const char* name;
-  std::string text;
-};
-
-class NormalizeLineEndsTest : public testing::TestWithParam<LineEndCase> {};
-
-TEST_P(NormalizeLineEndsTest, AllStylesGiveTheSameLines) {
-  std::string text = GetParam().text;
-  NormalizeLineEnds(text);
-  TZnStrParse p;
-  p.SetText(std::move(text));
-  EXPECT_EQ(Tokens(p), (Words{"Galaxy Game Orion", "", "  Status of Players", "end"}));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Styles, NormalizeLineEndsTest,
-    testing::Values(
-        LineEndCase{"CrLf", "Galaxy Game Orion\r\n\r\n  Status of Players\r\nend\r\n"},
-        LineEndCase{"Lf", "Galaxy Game Orion\n\n  Status of Players\nend\n"},
-        LineEndCase{"Cr", "Galaxy Game Orion\r\r  Status of Players\rend\r"},
-        LineEndCase{"Mixed", "Galaxy Game Orion\n\r\n  Status of Players\rend"},
-        // A UTF-8 no-break space is one blank; replacing only its A0 would leave a stray C2.
-        LineEndCase{"NoBreakSpaces", "Galaxy\xA0Game\xC2\xA0Orion\n\n\xA0 Status of Players\nend"}),
-    [](const testing::TestParamInfo<LineEndCase>& i) { return std::string(i.param.name); });
-
-// The rule byte by byte: every CR, LF or CR LF pair is one CR LF; C2 A0 and a lone A0 are one
-// blank each.
-std::string NormalizedByteByByte(const std::string& s) {
+// The rule byte by byte: C2 A0 and a lone A0 are one blank each; with `lineEnds`, every CR, LF
+// or CR LF pair is one CR LF.
+std::string NormalizedByteByByte(const std::string& s, bool lineEnds) {
   std::string out;
   for (size_t i = 0; i < s.size(); ++i) {
     const auto c = static_cast<unsigned char>(s[i]);
     const auto next = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
-    if (c == '\r' || c == '\n') {
+    if (lineEnds && (c == '\r' || c == '\n')) {
       out += "\r\n";
       if (c == '\r' && next == '\n') ++i;
     } else if (c == 0xC2 && next == 0xA0) {
       out += ' ';
       ++i;
-    } else if (c == 0xA0) {
-      out += ' ';
     } else {
-      out += static_cast<char>(c);
+      out += c == 0xA0 ? ' ' : static_cast<char>(c);
     }
   }
   return out;
 }
 
-TEST(NormalizeLineEndsEdgesTest, AgreesWithTheByteRuleOnRandomTexts) {
+TEST(NormalizeLineEndsTest, AgreesWithTheByteRuleOnRandomTexts) {
   // The normalisation copies whole runs between CR, LF and A0; runs that start or end at the
   // text's edges, C2 next to a line end and CR LF split by the run boundaries are where it
-  // could go wrong.
-  const char alphabet[] = {'\r', '\n', '\xC2', '\xA0', 'a', ' '};
-  std::mt19937 random(20240611);
-  for (int round = 0; round < 20000; ++round) {
-    std::string text(random() % 12, ' ');
-    for (char& c : text) c = alphabet[random() % sizeof alphabet];
+  // could go wrong. Ending lines at any line end must give exactly the lines of the normalised
+  // text: the reader relies on it instead of copying every LF report.
+  std::mt19937 rng(20240611);
+  for (int round = 0; round < 40000; ++round) {
+    const std::string text = RandomText(rng,
+                                        "\r\n\xC2\xA0"
+                                        "a ",
+                                        14);
     std::string normalized = text;
     NormalizeLineEnds(normalized);
-    ASSERT_EQ(normalized, NormalizedByteByByte(text)) << "round " << round;
-  }
-}
-
-TEST(NormalizeLineEndsEdgesTest, NoBreakSpacesAloneFollowTheSameRule) {
-  const char alphabet[] = {'\r', '\n', '\xC2', '\xA0', 'a'};
-  std::mt19937 random(31);
-  for (int round = 0; round < 20000; ++round) {
-    std::string text(random() % 12, ' ');
-    for (char& c : text) c = alphabet[random() % sizeof alphabet];
-    // The byte rule with the line ends hidden from it: they stay as they are.
-    std::string expected;
-    for (size_t i = 0; i < text.size(); ++i) {
-      const auto c = static_cast<unsigned char>(text[i]);
-      const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-      if (c == 0xC2 && next == 0xA0) {
-        expected += ' ';
-        ++i;
-      } else {
-        expected += c == 0xA0 ? ' ' : static_cast<char>(c);
-      }
-    }
-    std::string normalized = text;
-    NormalizeNoBreakSpaces(normalized);
-    ASSERT_EQ(normalized, expected) << "round " << round;
-  }
-}
-
-TEST(AnyLineEndTest, SplitsAsNormalizedText) {
-  // Ending lines at any line end must give exactly the lines of the text normalised to CR LF:
-  // the reader relies on it instead of copying every LF report.
-  const char alphabet[] = {'\r', '\n', 'a', 'b'};
-  std::mt19937 random(5);
-  for (int round = 0; round < 20000; ++round) {
-    std::string text(random() % 14, ' ');
-    for (char& c : text) c = alphabet[random() % sizeof alphabet];
-    std::string normalized = text;
-    NormalizeLineEnds(normalized);
+    ASSERT_EQ(normalized, NormalizedByteByByte(text, true)) << "round " << round;
+    std::string spacesOnly = text;
+    NormalizeNoBreakSpaces(spacesOnly);
+    ASSERT_EQ(spacesOnly, NormalizedByteByByte(text, false)) << "round " << round;
     TZnStrParse crLf;
     crLf.SetText(normalized);
     TZnStrParse any;
     any.SetAnyLineEnd(true);
-    any.SetText(text);
+    any.SetText(spacesOnly);
     ASSERT_EQ(Tokens(any), Tokens(crLf)) << "round " << round;
   }
 }
 
-TEST(AnyLineEndTest, SwitchingSplitsAgain) {
-  TZnStrParse p;
-  p.SetText("a\nb\r\nc\rd");
-  EXPECT_EQ(Tokens(p), (Words{"a\nb", "c\rd"}));
-  p.SetAnyLineEnd(true);
-  EXPECT_EQ(Tokens(p), (Words{"a", "b", "c", "d"}));
-  p.SetAnyLineEnd(false);
-  EXPECT_EQ(p.Count(), 2);
-}
-
-TEST(NormalizeLineEndsEdgesTest, CrLfTextWithoutNoBreakSpacesStaysAsItIs) {
-  std::string text = "a\r\n\xC2 b\r\n\r\n";
-  NormalizeLineEnds(text);
-  EXPECT_EQ(text, "a\r\n\xC2 b\r\n\r\n");
-}
-
-// --- A real report -------------------------------------------------------------------------
+// --- A real report -------------------------------------------------------------------------------
 
 TEST(RealReportTest, SplitsIntoLinesAndWords) {
   std::filesystem::path dir = test::ReportsDir("orion");

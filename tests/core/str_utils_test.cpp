@@ -8,11 +8,6 @@
 namespace tovix {
 namespace {
 
-template <class Row>
-std::string RowName(const testing::TestParamInfo<Row>& info) {
-  return info.param.name;
-}
-
 TEST(CaseTest, FoldsOnlyAsciiLetters) {
   // Latin-1 letters (0xE9, 0xC9) pass through; "_" (95) sorts after "Z" (90) as in upper case.
   EXPECT_EQ(UpperCase("mars-7_\xE9z"), "MARS-7_\xE9Z");
@@ -28,7 +23,7 @@ TEST(CaseTest, FoldsOnlyAsciiLetters) {
   EXPECT_EQ(TrimRight(" a "), " a");
 }
 
-TEST(FirstIntInStrTest, ReadsFirstDigitRun) {
+TEST(SmallHelpersTest, EdgeRules) {
   EXPECT_EQ(FirstIntInStr("ab-12c34"), 12);
   EXPECT_EQ(FirstIntInStr("Galaxy"), 0);
   EXPECT_EQ(FirstIntInStr("x2147483647"), INT32_MAX);
@@ -36,9 +31,6 @@ TEST(FirstIntInStrTest, ReadsFirstDigitRun) {
   // INT32_MAX.
   EXPECT_EQ(FirstIntInStr("2147483648"), INT32_MAX);
   EXPECT_EQ(FirstIntInStr("#99999999999999999999999"), INT32_MAX);
-}
-
-TEST(SmallHelpersTest, EdgeRules) {
   EXPECT_TRUE(IsAllDigits("12 34"));
   EXPECT_FALSE(IsAllDigits(""));
   EXPECT_FALSE(IsAllDigits("-1"));
@@ -50,6 +42,13 @@ TEST(SmallHelpersTest, EdgeRules) {
   EXPECT_EQ(ScanCharBack("a,b,c", ',', 0), 4);  // 0 = from the end
   EXPECT_EQ(ScanCharBack("a,b,c", ',', 3), 2);
   EXPECT_EQ(ScanCharForward("a,b,c", ',', 5), 0);
+  EXPECT_EQ(ExpandCharRanges("a-d"), "abcd");
+  EXPECT_EQ(ExpandCharRanges("d-a"), "dcba");
+  EXPECT_EQ(ExpandCharRanges("x0-2,"), "x012,");
+  EXPECT_EQ(ExpandCharRanges("-a"), "-a");
+  EXPECT_EQ(ExpandCharRanges("ab-"), "");
+  EXPECT_EQ(ExpandCharRanges(std::string("\x01-\xFF", 3)).size(), 255u);
+  EXPECT_EQ(ExpandCharRanges(std::string("\x01-\xFF\x01-\xFF", 6)).size(), 256u);
 }
 
 struct ScanCase {
@@ -69,25 +68,22 @@ TEST_P(ScanCharSetTest, FindsPosition) {
   EXPECT_EQ(ScanNotCharSet(c.s, c.chars, c.start), c.notInSet);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ScanCharSetTest,
-                         testing::Values(ScanCase{"FromMiddle", "send 12 Mars", " ", 6, 8, 6},
-                                         ScanCase{"CaseMatters", "send 12 Mars", "m", 1, 0, 1},
-                                         ScanCase{"NegativeIgnoresCase", "send 12 Mars", "m", -1, 9,
-                                                  1},
-                                         ScanCase{"NegativeNotInSet", "SEND x", "sendx ", -2, 2, 0},
-                                         ScanCase{"EmptyText", "", "a", 1, 0, 0},
-                                         ScanCase{"EmptyChars", "abc", "", 1, 0, 0},
-                                         ScanCase{"StartZero", "abc", "b", 0, 0, 0},
-                                         ScanCase{"StartBeyondEnd", "abc", "c", 4, 0, 0},
-                                         ScanCase{"NegativeBeyondEnd", "abc", "c", -4, 0, 0}),
-                         RowName<ScanCase>);
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ScanCharSetTest,
+    testing::Values(ScanCase{"FromMiddle", "send 12 Mars", " ", 6, 8, 6},
+                    ScanCase{"CaseMatters", "send 12 Mars", "m", 1, 0, 1},
+                    ScanCase{"NegativeIgnoresCase", "send 12 Mars", "m", -1, 9, 1},
+                    ScanCase{"NegativeNotInSet", "SEND x", "sendx ", -2, 2, 0},
+                    ScanCase{"EmptyText", "", "a", 1, 0, 0},
+                    ScanCase{"EmptyChars", "abc", "", 1, 0, 0},
+                    ScanCase{"StartZero", "abc", "b", 0, 0, 0},
+                    ScanCase{"StartBeyondEnd", "abc", "c", 4, 0, 0},
+                    ScanCase{"NegativeBeyondEnd", "abc", "c", -4, 0, 0}),
+    [](const testing::TestParamInfo<ScanCase>& row) { return std::string(row.param.name); });
 
-TEST(ScanCharSetTest, CharsLongerThan256GiveZero) {
+TEST(ScanCharSetTest, LongCharListsAndQuotedStretches) {
   EXPECT_EQ(ScanCharSet("a", std::string(257, 'a'), 1), 0);
   EXPECT_EQ(ScanCharSet("a", std::string(256, 'a'), 1), 1);
-}
-
-TEST(ScanCharSetTest, UnquotedPassesOverQuotedStretches) {
   EXPECT_EQ(ScanCharSetUnquoted("a \"b c\" d", " ", 3), 8);
   EXPECT_EQ(ScanCharSetUnquoted("\"a\"", "\"", 1), 0);    // quotes are never found
   EXPECT_EQ(ScanCharSetUnquoted("a\"b,c", ",", 1), 0);    // an open quote hides the rest
@@ -105,36 +101,18 @@ TEST(WildcardPosTest, QuestionMarkAndCase) {
   EXPECT_EQ(WildcardPos("abc", "a", 0), 0);
 }
 
-struct GetTokenCase {
-  const char* name;
-  const char* s;
-  const char* delimiters;
-  int n;
-  bool withDelimiter;
-  const char* expected;
-};
-
-class GetTokenTest : public testing::TestWithParam<GetTokenCase> {};
-
-TEST_P(GetTokenTest, PicksNthToken) {
-  const GetTokenCase& c = GetParam();
-  EXPECT_EQ(GetToken(c.s, c.delimiters, c.n, c.withDelimiter), c.expected);
+TEST(TokenTest, GetTokenCountsEmptyTokensAndKeepsQuotedStretches) {
+  EXPECT_EQ(GetToken("a,b,,c", ",", 3, false), "");
+  EXPECT_EQ(GetToken("a,b,,c", ",", 4, false), "c");
+  EXPECT_EQ(GetToken("a,b,,c", ",", 5, false), "");  // fewer tokens
+  EXPECT_EQ(GetToken("a,b", ",", 0, false), "");
+  EXPECT_EQ(GetToken("a,b;c", ",;", 2, true), "b;");
+  EXPECT_EQ(GetToken("a,b", ",", 2, true), "b");  // the last has no delimiter
+  EXPECT_EQ(GetToken("x \"New Mars\" y", " ", 2, false), "\"New Mars\"");
+  EXPECT_EQ(GetToken("x \"New Mars\" y", " ", 3, false), "y");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, GetTokenTest,
-    testing::Values(GetTokenCase{"EmptyTokenCounts", "a,b,,c", ",", 3, false, ""},
-                    GetTokenCase{"AfterEmpty", "a,b,,c", ",", 4, false, "c"},
-                    GetTokenCase{"FewerTokens", "a,b,,c", ",", 5, false, ""},
-                    GetTokenCase{"ZeroIndex", "a,b", ",", 0, false, ""},
-                    GetTokenCase{"WithDelimiter", "a,b;c", ",;", 2, true, "b;"},
-                    GetTokenCase{"LastHasNoDelimiter", "a,b", ",", 2, true, "b"},
-                    GetTokenCase{"QuotedDelimiterDoesNotSplit", "x \"New Mars\" y", " ", 2, false,
-                                 "\"New Mars\""},
-                    GetTokenCase{"AfterQuoted", "x \"New Mars\" y", " ", 3, false, "y"}),
-    RowName<GetTokenCase>);
-
-TEST(ParseTokenTest, WalksTokensAndEndsAtZero) {
+TEST(TokenTest, ParseTokenWalksTokensAndEndsAtZero) {
   std::string s = "r \"Old Mars\" New,";
   int pos = 1;
   EXPECT_EQ(ParseToken(s, " ", pos), "r");
@@ -147,16 +125,6 @@ TEST(ParseTokenTest, WalksTokensAndEndsAtZero) {
   pos = 1;
   EXPECT_EQ(ParseToken(s, "", pos), "");
   EXPECT_EQ(pos, 0);
-}
-
-TEST(ExpandCharRangesTest, Expands) {
-  EXPECT_EQ(ExpandCharRanges("a-d"), "abcd");
-  EXPECT_EQ(ExpandCharRanges("d-a"), "dcba");
-  EXPECT_EQ(ExpandCharRanges("x0-2,"), "x012,");
-  EXPECT_EQ(ExpandCharRanges("-a"), "-a");
-  EXPECT_EQ(ExpandCharRanges("ab-"), "");
-  EXPECT_EQ(ExpandCharRanges(std::string("\x01-\xFF", 3)).size(), 255u);
-  EXPECT_EQ(ExpandCharRanges(std::string("\x01-\xFF\x01-\xFF", 6)).size(), 256u);
 }
 
 TEST(PathTest, QuotingSlashAndName) {

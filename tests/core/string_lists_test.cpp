@@ -20,36 +20,23 @@ std::vector<std::string> Texts(const RawList& list) {
   return out;
 }
 
-RawList SortedList(TDuplicates dup, const std::vector<std::string>& texts) {
-  RawList list(true, dup);
-  for (const auto& t : texts) list.Add(t);
-  return list;
+template <class Row>
+std::string RowName(const testing::TestParamInfo<Row>& row) {
+  return row.param.name;
 }
 
 // --- StrHash ---------------------------------------------------------------------------------
 
-struct HashRow {
-  const char* name;
-  std::string text;
-  int32_t hash;
-};
-
-class StrHashTest : public testing::TestWithParam<HashRow> {};
-
-TEST_P(StrHashTest, MatchesKnownValue) {
-  EXPECT_EQ(StrHash(GetParam().text), GetParam().hash);
+TEST(StrHash, KnownValues) {
+  EXPECT_EQ(StrHash(""), 0);
+  EXPECT_EQ(StrHash("a"), 97);
+  EXPECT_EQ(StrHash("A"), 65);  // case-sensitive
+  EXPECT_EQ(StrHash("ab"), 1650);
+  EXPECT_EQ(StrHash("mars"), 473235);
+  EXPECT_EQ(StrHash("earth"), 7047592);
+  EXPECT_EQ(StrHash("abcdefghij"), -1699322272);  // bits above 27 survive the mask
+  EXPECT_EQ(StrHash("\xE9"), 233);                // bytes count unsigned
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Vectors, StrHashTest,
-    testing::Values(HashRow{"Empty", "", 0}, HashRow{"OneLetter", "a", 97},
-                    HashRow{"CaseSensitive", "A", 65}, HashRow{"TwoLetters", "ab", 1650},
-                    HashRow{"Mars", "mars", 473235}, HashRow{"Earth", "earth", 7047592},
-                    // Bits above 27 survive the mask, so long texts hash negative.
-                    HashRow{"NegativeWhenLong", "abcdefghij", -1699322272},
-                    // Bytes count unsigned, not as negative chars.
-                    HashRow{"HighByte", "\xE9", 233}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 // --- Sorted TFStringList ---------------------------------------------------------------------
 
@@ -58,8 +45,8 @@ TEST(TFStringListSorted, OrdersByHashThenTextIgnoringCase) {
   // upper case, which puts "`" (96) after "B" (66).
   ASSERT_EQ(StrHash("bR"), StrHash("ab"));
   ASSERT_EQ(StrHash("`r"), StrHash("ab"));
-  const RawList list =
-      SortedList(TDuplicates::Error, {"b", "`r", "a", "bR", "abcdefghij", "ab", "mars"});
+  RawList list(true, TDuplicates::Error);
+  for (const char* text : {"b", "`r", "a", "bR", "abcdefghij", "ab", "mars"}) list.Add(text);
   EXPECT_EQ(Texts(list),
             (std::vector<std::string>{"abcdefghij", "a", "b", "ab", "bR", "`r", "mars"}));
   int index = -1;
@@ -70,43 +57,6 @@ TEST(TFStringListSorted, OrdersByHashThenTextIgnoringCase) {
   EXPECT_FALSE(list.Find("c", index));
   EXPECT_EQ(index, 3);  // insertion point between "b" (98) and "ab" (1650)
 }
-
-struct DupRow {
-  const char* name;
-  TDuplicates mode;
-  bool raises;
-  std::vector<std::string> after;
-  int secondIndex;  // returned by the second Add of "mars"
-};
-
-class TFStringListDuplicates : public testing::TestWithParam<DupRow> {};
-
-TEST_P(TFStringListDuplicates, SecondAddOfSameText) {
-  const DupRow& row = GetParam();
-  int first = 1;
-  int second = 2;
-  RawList list(true, row.mode);
-  list.Add("b");
-  list.AddObject("mars", &first);
-  if (row.raises) {
-    try {
-      list.AddObject("mars", &second);
-      FAIL() << "no exception";
-    } catch (const EStringListError& e) {
-      EXPECT_STREQ(e.what(), "String list does not allow duplicates");
-    }
-  } else {
-    EXPECT_EQ(list.AddObject("mars", &second), row.secondIndex);
-  }
-  EXPECT_EQ(Texts(list), row.after);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes, TFStringListDuplicates,
-    testing::Values(DupRow{"Ignore", TDuplicates::Ignore, false, {"b", "mars"}, 1},
-                    DupRow{"Accept", TDuplicates::Accept, false, {"b", "mars", "mars"}, 1},
-                    DupRow{"Error", TDuplicates::Error, true, {"b", "mars"}, -1}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(TFStringListSorted, FindWithAcceptGoesToLeftmostEqualItem) {
   std::vector<int> ids(7);
@@ -152,32 +102,34 @@ TEST_P(TFStringListMisuse, RaisesAndLeavesListUnchanged) {
 }
 
 const std::string kSorted = "Operation not allowed on sorted list";
+std::string Bounds(int index) {
+  return "List index out of bounds (" + std::to_string(index) + ")";
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TFStringListMisuse,
     testing::Values(
+        MisuseRow{"DuplicateOnErrorList", true,
+                  [](RawList& l) {
+                    l.SetDuplicates(TDuplicates::Error);
+                    l.Add("mars");
+                  },
+                  "String list does not allow duplicates"},
         MisuseRow{"PutOnSorted", true, [](RawList& l) { l.Put(0, "y"); }, kSorted},
-        MisuseRow{"InsertOnSorted", true, [](RawList& l) { l.Insert(0, "y"); }, kSorted},
         // The sorted check comes before the index check.
         MisuseRow{"InsertOnSortedBadIndex", true, [](RawList& l) { l.Insert(9, "y"); }, kSorted},
-        MisuseRow{"StringsPastEnd", false, [](RawList& l) { l.Strings(3); },
-                  "List index out of bounds (3)"},
-        MisuseRow{"ObjectNegative", true, [](RawList& l) { l.Object(-1); },
-                  "List index out of bounds (-1)"},
+        MisuseRow{"StringsPastEnd", false, [](RawList& l) { l.Strings(3); }, Bounds(3)},
+        MisuseRow{"ObjectNegative", true, [](RawList& l) { l.Object(-1); }, Bounds(-1)},
         MisuseRow{"PutObjectPastEnd", false, [](RawList& l) { l.PutObject(3, nullptr); },
-                  "List index out of bounds (3)"},
-        MisuseRow{"PutPastEnd", false, [](RawList& l) { l.Put(3, "y"); },
-                  "List index out of bounds (3)"},
-        MisuseRow{"InsertPastCount", false, [](RawList& l) { l.Insert(4, "y"); },
-                  "List index out of bounds (4)"},
-        MisuseRow{"DeletePastEnd", true, [](RawList& l) { l.Delete(3); },
-                  "List index out of bounds (3)"},
-        MisuseRow{"ExchangeSecondBad", false, [](RawList& l) { l.Exchange(0, 7); },
-                  "List index out of bounds (7)"},
+                  Bounds(3)},
+        MisuseRow{"PutPastEnd", false, [](RawList& l) { l.Put(3, "y"); }, Bounds(3)},
+        MisuseRow{"InsertPastCount", false, [](RawList& l) { l.Insert(4, "y"); }, Bounds(4)},
+        MisuseRow{"DeletePastEnd", true, [](RawList& l) { l.Delete(3); }, Bounds(3)},
+        MisuseRow{"ExchangeSecondBad", false, [](RawList& l) { l.Exchange(0, 7); }, Bounds(7)},
         // Shrinking below the count would drop items.
         MisuseRow{"CapacityBelowCount", false, [](RawList& l) { l.SetCapacity(2); },
                   "List capacity out of bounds (2)"}),
-    [](const auto& row) { return std::string(row.param.name); });
+    RowName<MisuseRow>);
 
 // --- Unsorted TFStringList -------------------------------------------------------------------
 
@@ -207,20 +159,10 @@ TEST(TFStringListUnsorted, EditsByPositionAndSortsOnDemand) {
   EXPECT_EQ(list.IndexOf("mars"), 3);
 }
 
-TEST(TFStringListCapacity, SetAndClear) {
-  RawList list;
-  list.SetCapacity(10);
-  EXPECT_EQ(list.Capacity(), 10);
-  for (const char* t : {"a", "b", "c"}) list.Add(t);
-  list.SetCapacity(3);
-  EXPECT_EQ(list.Capacity(), 3);
-  EXPECT_EQ(Texts(list), (std::vector<std::string>{"a", "b", "c"}));
-  list.Clear();
-  EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(list.Capacity(), 0);
-}
-
-// Find, Add, IndexOf and Delete against a plain multiset of texts, in every duplicate mode.
+// Find, Add, IndexOf and Delete against a plain multiset of texts, in every duplicate mode: a
+// second equal item is not added with Ignore (Add gives the first one's index), added with
+// Accept (Find then gives the leftmost one) and refused with Error; the order stays by hash
+// and text.
 TEST(TFStringListRandomised, AgreesWithReferenceModel) {
   std::mt19937 rng(20240601);
   std::vector<std::string> pool;
@@ -318,7 +260,7 @@ INSTANTIATE_TEST_SUITE_P(Keys, TDStringListRange,
                                          RangeRow{"Single", 3, 0, 1},
                                          RangeRow{"BelowAll", -100, 0, 0},
                                          RangeRow{"AboveAll", 6, 3, 0}),
-                         [](const auto& row) { return std::string(row.param.name); });
+                         RowName<RangeRow>);
 
 // --- Owning lists ----------------------------------------------------------------------------
 

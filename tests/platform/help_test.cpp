@@ -34,8 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
         TopicRow{"PastTheTable", 35, "", "introduction.htm"},
         TopicRow{"Negative", -1, "", "introduction.htm"},
         TopicRow{"CalculatorNotHandled", 13, "", ""}, TopicRow{"ListChoiceNotHandled", 34, "", ""},
-        TopicRow{"About", 2, "", "about.htm"}, TopicRow{"Toolbar", 3, "", "toolbar.htm"},
-        TopicRow{"Configuration", 12, "", "configuration.htm"},
+        TopicRow{"Toolbar", 3, "", "toolbar.htm"},
         TopicRow{"TurnReports", 33, "", "turnreports.htm"},
         TopicRow{"GroupsExpressions", 28, "Groups Expressions", "expressionsgroups.htm"},
         TopicRow{"PlanetsExpressions", 28, "Planets Expressions", "expressionsplanets.htm"},
@@ -93,21 +92,6 @@ TEST_F(HelpFolders, ATopicCannotReachOutsideTheHelpFolder) {
 TEST_F(HelpFolders, AMissingPageSaysSoAndOpensNothing) {
   EXPECT_FALSE(OpenHelpTopic("no-such-topic.htm", ui_, program_));
   EXPECT_EQ(ui_.messages, std::vector<std::string>{"Tovix help file not found!"});
-  EXPECT_TRUE(opened_.empty());
-}
-
-TEST_F(HelpFolders, AFoundPageOpensInTheBrowser) {
-  Page(program_, "about.htm");
-  EXPECT_TRUE(OpenHelpTopic("about.htm", ui_, program_));
-  ASSERT_EQ(opened_.size(), 1u);
-  EXPECT_EQ(opened_[0], QUrl::fromLocalFile(QString::fromStdString(
-                            (program_ / kHelpFolderName / "about.htm").string())));
-  EXPECT_TRUE(ui_.messages.empty());
-}
-
-TEST_F(HelpFolders, AnUnhandledContextDoesNothing) {
-  EXPECT_FALSE(OpenHelpTopic(HelpTopicFor(34, ""), ui_, program_));
-  EXPECT_TRUE(ui_.messages.empty());
   EXPECT_TRUE(opened_.empty());
 }
 

@@ -37,11 +37,7 @@ TEST_F(ProgramFolderTest, TovixHomeWinsAndIsCreated) {
 TEST_F(ProgramFolderTest, TheProgramsFolderWhenItHoldsTovixIni) {
   PutIniBesideProgram();
   EXPECT_EQ(ProgramFolder(exe_), exe_);
-}
-
-TEST_F(ProgramFolderTest, AnEmptyTovixHomeCountsAsUnset) {
-  PutIniBesideProgram();
-  test::ScopedEnv home("TOVIX_HOME", "");
+  test::ScopedEnv home("TOVIX_HOME", "");  // empty counts as unset
   EXPECT_EQ(ProgramFolder(exe_), exe_);
 }
 

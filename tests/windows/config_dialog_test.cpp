@@ -15,7 +15,6 @@
 #include <fstream>
 #include <memory>
 
-#include "controls/spin_edit.h"
 #include "core/game_settings.h"
 #include "core/report_layout.h"
 #include "support/recording_ui.h"
@@ -164,18 +163,6 @@ TEST_F(ConfigDialog, GameActionsStayDisabledUntilAGameIsSelected) {
     EXPECT_TRUE(Enabled(button)) << button;
 }
 
-TEST_F(ConfigDialog, FirstRunWithoutSettingsFileShowsDefaultsAndNoGames) {
-  Show("-1");
-  EXPECT_EQ(Games()->count(), 0);
-  EXPECT_FALSE(Enabled("btnSave"));
-  EXPECT_EQ(Text("edtDirectory"), Q(dir_.path()));
-  EXPECT_EQ(Text("edtFileMask"), "%1s%0.03d");
-  EXPECT_EQ(Text("edtFileExtension"), ".txt");
-  EXPECT_EQ(Text("edtUsedChars"), "k");
-  EXPECT_EQ(Text("edtTurn0HabitedPlanetsSize"), "1000");
-  EXPECT_FALSE(fs::exists(IniPath()));
-}
-
 // A Tovix.ini that exists but cannot be read raised out of the window's show and ended the
 // program. The reason is shown and the window stays usable.
 TEST_F(ConfigDialog, UnreadableSettingsFileIsShownNotFatal) {
@@ -226,29 +213,6 @@ TEST_F(ConfigDialog, StartupModeIsCentredModalAndLeavesTheStoreAlone) {
   EXPECT_EQ(ReadFileBytes(storeFile), storeText);
 }
 
-TEST_F(ConfigDialog, AsAToolWindowItKeepsItsStateUnderConfiguration) {
-  TznSaveState store("");
-  {
-    TfrmConfigIni& w = Open("-1", store);
-    EXPECT_EQ(w.HelpContext(), 12);
-    w.LoadState();
-    EXPECT_FALSE(w.ShowOnStartup());
-    w.setGeometry(30, 40, 640, 480);
-    w.show();
-    w.SaveState();
-  }
-  EXPECT_TRUE(store.ReadBool("Configuration", "ShowOnStartup", false));
-  EXPECT_EQ(store.ReadInteger("Configuration_State", "NormalLeft", -1), 30);
-
-  TfrmConfigIni& again = Open("-1", store);
-  again.LoadState();
-  EXPECT_TRUE(again.ShowOnStartup());
-  again.show();
-  Click("btnClose");
-  EXPECT_FALSE(again.isVisible());
-  EXPECT_EQ(ui_.messages, (std::vector<std::string>{std::string(kRestartMessage)}));
-}
-
 TEST_F(ConfigDialog, NewGameFromAReportIsAddedSelectedAndOffersAShortcut) {
   const fs::path orion = test::ReportsDir("orion");
   if (orion.empty()) GTEST_SKIP() << "the Orion reports are not on this machine";
@@ -296,26 +260,6 @@ TEST_F(ConfigDialog, NewGameFromAReportIsAddedSelectedAndOffersAShortcut) {
   Click("btnNew");
   EXPECT_EQ(IniText(), before);
   EXPECT_EQ(ui_.questions.size(), 2u);
-}
-
-TEST_F(ConfigDialog, AllyLetterAndShortcutActOnTheSelectedGame) {
-  WriteIni(kTwoGames);
-  Show("2");
-  ui_.answers = {true};
-  ui_.choices = {2};
-  Click("btnAddAllyTurnReports");
-  EXPECT_EQ(Text("edtUsedChars"), "kc");
-  EXPECT_EQ(ui_.messages,
-            (std::vector<std::string>{
-                "Reporst must be saved in the same directory as your own reports.\rUse the "
-                "following style to name the reports:\r\rc000.txt\rc001.txt\rc002.txt"}));
-  TIniFile ini(IniPath().string());
-  EXPECT_EQ(ini.ReadString("2", "spelC", ""), "kc");
-  EXPECT_EQ(ini.ReadString("1", "spelC", ""), "A");
-
-  Type("edtName", "Vega 2");
-  Click("btnCreateShortcutOnDesktop");
-  EXPECT_EQ(shortcuts_, (std::vector<TGameShortcut>{{"Vega 2", "2", dir_.path().string()}}));
 }
 
 TEST_F(ConfigDialog, MdiCheckBoxWritesAtOnceAndOnlyWhenClicked) {

@@ -20,7 +20,7 @@ class LookUpAnswerer {
  public:
   explicit LookUpAnswerer(std::function<void(TfrmZNLookUp*)> answer)
       : answerer_([answer = std::move(answer), this](QWidget* w) {
-          dialog = qobject_cast<TfrmZNLookUp*>(w);
+          auto* dialog = qobject_cast<TfrmZNLookUp*>(w);
           if (dialog == nullptr) {
             w->close();
             return;
@@ -31,7 +31,6 @@ class LookUpAnswerer {
         }) {}
   int Count() const { return answerer_.Count(); }
 
-  TfrmZNLookUp* dialog = nullptr;
   int startRow = -2;
   QString caption;
 
@@ -107,24 +106,6 @@ TEST(LookUp, AnEmptyListStillAnswersOk) {
   EXPECT_EQ(answerer.Count(), 1);
 }
 
-TEST(LookUp, ADoubleClickChoosesThatItem) {
-  LookUpAnswerer answerer([](TfrmZNLookUp* d) { DoubleClickRow(d, 3); });
-  std::string selected = "a";
-  EXPECT_TRUE(LookUp("choose a character", kLetters, selected));
-  EXPECT_EQ(selected, "d");
-}
-
-TEST(LookUp, EnterTakesTheChosenItem) {
-  LookUpAnswerer answerer([](TfrmZNLookUp* d) {
-    d->ListBox1()->setFocus();
-    QTest::keyClick(d->ListBox1(), Qt::Key_Down);
-    QTest::keyClick(d->ListBox1(), Qt::Key_Return);
-  });
-  std::string selected = "a";
-  EXPECT_TRUE(LookUp("choose a character", kLetters, selected));
-  EXPECT_EQ(selected, "b");
-}
-
 struct CancelRow {
   const char* name;
   std::function<void(TfrmZNLookUp*)> answer;
@@ -158,6 +139,7 @@ TEST(LookUpIndex, ChoosesByIndexAndIgnoresAStartOutsideTheList) {
   EXPECT_EQ(selected, 7);
 }
 
+// A double click chooses its row, also through the program's UserInterface.
 TEST(LookUpIndex, TheProgramsUserInterfaceChoosesThroughIt) {
   LookUpAnswerer answerer([](TfrmZNLookUp* d) { DoubleClickRow(d, 0); });
   TQtUserInterface ui(LookUpIndex);

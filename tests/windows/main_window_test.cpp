@@ -1,5 +1,5 @@
 // The main window with the program's other windows around it, without a game read: hints, the
-// commands of the "Extra" menu, "Top Most", modal windows, help and closing.
+// commands of the "Extra" menu, "Top Most", modal windows and help.
 
 #include "windows/main_window.h"
 
@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTest>
@@ -154,17 +153,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ModalRow{"Calculator", nullptr, "mniCalculator", "frmCalculate"}),
     RowName<ModalRow>);
 
-// Closing saves the extra planet information for the game and tells the start-up to end.
-TEST_F(MainWindow, ClosingSavesExtraInfoAndSignalsTheEnd) {
-  TfrmMain& main = Main();
-  QSignalSpy closed(&main, &TfrmMain::Closed);
-  EXPECT_TRUE(main.close());
-  EXPECT_EQ(closed.count(), 1);
-  EXPECT_FALSE(main.isVisible());
-  const std::string extra = test::ReadFileBytes(folder_ / "ExtrInf.ini");
-  EXPECT_NE(extra.find("[Totals_0]"), std::string::npos) << extra;
-}
-
 // "Save Status" reports a store it could not write instead of losing the settings silently.
 TEST_F(MainWindow, SaveStatusShowsAFailedStoreWrite) {
   Main();
@@ -178,28 +166,6 @@ TEST_F(MainWindow, SaveStatusShowsAFailedStoreWrite) {
   ExtraItem("mniSaveStatus")->trigger();
   EXPECT_NE(test::ReadFileBytes(folder_ / "TovixStore3.ini").find("[Tovix_State]"),
             std::string::npos);
-}
-
-TEST_F(MainWindow, AddTabsShowsEachFileInTheTitleAndPutsTheTitleBack) {
-  const fs::path reports = folder_ / "reports";
-  fs::create_directories(reports);
-  for (const auto& e : fs::directory_iterator(test::DataDir() / "reports" / "addtabs"))
-    fs::copy_file(e.path(), reports / e.path().filename());
-  state_.Settings.spelD = (reports / "%1s%0.03d.txt").string();
-  state_.Settings.spelC = "A";
-  TfrmMain& main = Main();
-  main.setWindowTitle("Tovix Demo - 2 Race");
-  std::vector<std::string> titles;
-  QObject::connect(&main, &QWidget::windowTitleChanged,
-                   [&titles](const QString& t) { titles.push_back(t.toStdString()); });
-  ui_.answers = {true};
-  ExtraItem("mniAddTabs")->trigger();
-  EXPECT_EQ(titles,
-            (std::vector<std::string>{"Tovix adding tabs: " + (reports / "A000.txt").string(),
-                                      "Tovix adding tabs: " + (reports / "A001.txt").string(),
-                                      "Tovix adding tabs: " + (reports / "A002.txt").string(),
-                                      "Tovix Demo - 2 Race"}));
-  EXPECT_TRUE(fs::exists(reports / "A000.txt.TabBackup"));
 }
 
 struct HelpRow {
@@ -242,9 +208,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, MainWindowHelp,
                                                  "expressionsgroups.htm"},
                                          HelpRow{"PlanetExpressions", 28, "Planets Expressions",
                                                  true, "expressionsplanets.htm"},
-                                         HelpRow{"CalculatorHasNoPage", 8, "", true,
-                                                 "introduction.htm"},
-                                         HelpRow{"MessageDialogNotHandled", 13, "", false, ""},
                                          HelpRow{"ListChoiceNotHandled", 34, "", false, ""}),
                          RowName<HelpRow>);
 

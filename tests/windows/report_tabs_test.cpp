@@ -41,20 +41,18 @@ class AddTabsToAllReportsTest : public testing::Test {
   std::vector<std::string> progress_;
 };
 
-TEST_F(AddTabsToAllReportsTest, NoChangesNothing) {
+// Answered No, nothing changes. Answered Yes: every report of the game's letters, turn by turn
+// and the own letter first; a letter the game does not use (C) is left alone.
+TEST_F(AddTabsToAllReportsTest, YesRepairsEveryReportOfTheGame) {
+  ui_.answers = {false, true};
   EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(ui_.questions, std::vector<std::string>{"Parse all reports and add Tabs when "
-                                                    "needed?\rIt will take some time, so be "
-                                                    "patient"});
   EXPECT_EQ(ReadFileBytes(dir_ / "A000.txt"), kUntabbed);
   EXPECT_FALSE(fs::exists(dir_ / "A000.txt.TabBackup"));
-}
-
-// Every report of the game's letters, turn by turn and the own letter first; a letter the game
-// does not use (C) is left alone.
-TEST_F(AddTabsToAllReportsTest, YesRepairsEveryReportOfTheGame) {
-  ui_.answers = {true};
   EXPECT_EQ(Run(), 3);
+  EXPECT_EQ(ui_.questions, std::vector<std::string>(2,
+                                                    "Parse all reports and add Tabs when "
+                                                    "needed?\rIt will take some time, so be "
+                                                    "patient"));
   EXPECT_EQ(progress_, (std::vector<std::string>{"Tovix adding tabs: " + File("A000.txt"),
                                                  "Tovix adding tabs: " + File("B001.txt"),
                                                  "Tovix adding tabs: " + File("A002.txt")}));
