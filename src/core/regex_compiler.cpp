@@ -440,6 +440,29 @@ struct FirstChars {
   int canMatchEmpty = 0;
 };
 
+// For the instructions that only pass control on (register marks and jumps): pushes where
+// control goes next and returns true. False for every other instruction.
+bool PushSuccessors(const std::vector<uint8_t>& code, size_t pc, std::vector<size_t>& todo) {
+  switch (code[pc]) {
+    case kStartRegister:
+    case kEndRegister:
+      todo.push_back(pc + 2);
+      return true;
+    case kJump:
+    case kStarJump:
+    case kUpdateFailureJump:
+    case kDummyFailureJump:
+      todo.push_back(JumpTarget(code, pc));
+      return true;
+    case kFailureJump:
+      todo.push_back(pc + 3);
+      todo.push_back(JumpTarget(code, pc));
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Every byte that the code from `start` on can consume first. Position tests other than the
 // line end and register references give up and admit every byte.
 FirstChars WalkFirstChars(const std::vector<uint8_t>& code, const std::array<uint8_t, 256>& classes,
@@ -483,25 +506,11 @@ FirstChars WalkFirstChars(const std::vector<uint8_t>& code, const std::array<uin
         for (int c = 0; c < 256; ++c) result.map[c] |= chars[c];
         break;
       }
-      case kStartRegister:
-      case kEndRegister:
-        todo.push_back(pc + 2);
-        break;
       case kRepeatOne:
         todo.push_back(pc + 3);
         break;
-      case kJump:
-      case kStarJump:
-      case kUpdateFailureJump:
-      case kDummyFailureJump:
-        todo.push_back(JumpTarget(code, pc));
-        break;
-      case kFailureJump:
-        todo.push_back(pc + 3);
-        todo.push_back(JumpTarget(code, pc));
-        break;
       default:
-        Raise(kMsgUnknownOpcode);
+        if (!PushSuccessors(code, pc, todo)) Raise(kMsgUnknownOpcode);
     }
   }
   return result;
@@ -524,22 +533,8 @@ int ComputeAnchor(const std::vector<uint8_t>& code) {
       case kLineStart:
         lineStart = true;
         break;
-      case kStartRegister:
-      case kEndRegister:
-        todo.push_back(pc + 2);
-        break;
-      case kJump:
-      case kStarJump:
-      case kUpdateFailureJump:
-      case kDummyFailureJump:
-        todo.push_back(JumpTarget(code, pc));
-        break;
-      case kFailureJump:
-        todo.push_back(pc + 3);
-        todo.push_back(JumpTarget(code, pc));
-        break;
       default:
-        return 0;
+        if (!PushSuccessors(code, pc, todo)) return 0;
     }
   }
   return lineStart ? 1 : 2;
