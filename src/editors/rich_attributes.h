@@ -1,0 +1,156 @@
+#pragma once
+// Character attributes of the rich-text control's selection or default text, its paragraph
+// attributes, and its line lists (wide and 8-bit).
+
+#include <QFont>
+#include <QString>
+#include <QTextCharFormat>
+#include <functional>
+#include <string>
+
+#include "controls/control_types.h"
+#include "core/color_value.h"
+#include "core/errors.h"
+#include "editors/code_pages.h"
+
+namespace tovix {
+
+class TRichEdit98;
+
+// Loading and saving failures: "Failed to Load Stream", "Failed to Save Stream". Cause() tells
+// why (the file error).
+class ERichEditError : public TovixError {
+ public:
+  ERichEditError(const std::string& message, std::string cause)
+      : TovixError(message), cause_(std::move(cause)) {}
+  const std::string& Cause() const { return cause_; }
+
+ private:
+  std::string cause_;
+};
+
+enum TFontPitch { fpDefault, fpVariable, fpFixed };
+enum TSubscriptStyle { ssNone, ssSubscript, ssSuperscript };
+enum TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = int;  // or-ed TFontStyle bits
+enum TAttributeKind { atSelected, atDefaultText };
+enum TNumberingStyle { nsNone, nsBullet };
+
+class TTextAttributes98 {
+ public:
+  TTextAttributes98(TRichEdit98* control, TAttributeKind kind) : control_(control), kind_(kind) {}
+
+  TColor Color() const;  // clWindowText for the automatic colour
+  void SetColor(TColor color);
+  QString Name() const;
+  void SetName(const QString& name);
+  int Size() const;  // whole points, truncated
+  void SetSize(int points);
+  TFontPitch Pitch() const;  // read-only: the pitch of the face
+  int Weight() const;
+  void SetWeight(int weight);
+  TColor BackColor() const;  // clNone when there is no highlight
+  void SetBackColor(TColor color);
+  TLanguage Language() const;
+  void SetLanguage(TLanguage language);
+  TSubscriptStyle SubscriptStyle() const;
+  void SetSubscriptStyle(TSubscriptStyle style);
+  int UnderlineType() const;  // 0 when not underlined
+  void SetUnderlineType(int type);
+  bool Bold() const { return Weight() >= QFont::DemiBold; }
+  void SetBold(bool on) { SetWeight(on ? QFont::Bold : QFont::Normal); }
+  bool Italic() const;
+  void SetItalic(bool on);
+  bool StrikeOut() const;
+  void SetStrikeOut(bool on);
+  bool Hidden() const;
+  void SetHidden(bool on);
+  bool SmallCaps() const;
+  void SetSmallCaps(bool on);
+  bool AllCaps() const;
+  void SetAllCaps(bool on);
+  TFontStyles Style() const;
+  void SetStyle(TFontStyles style);
+
+  // Copies every attribute of another set, or the colour, face, size and exact style of a font.
+  void Assign(const TTextAttributes98& source);
+  void Assign(const QFont& font, TColor color);
+  // Gives a font the face, size and exact style (strike-out included).
+  void AssignTo(QFont& font) const;
+
+ private:
+  QTextCharFormat Format() const;
+  void Change(const std::function<void(QTextCharFormat&)>& change);
+
+  TRichEdit98* control_;
+  TAttributeKind kind_;
+};
+
+class TParaAttributes98 {
+ public:
+  explicit TParaAttributes98(TRichEdit98* control) : control_(control) {}
+  // Indents in points: the first line's start, the offset of the following lines from it, and
+  // the right indent.
+  double FirstIndent() const;
+  void SetFirstIndent(double points);
+  double LeftIndent() const;
+  void SetLeftIndent(double points);
+  double RightIndent() const;
+  void SetRightIndent(double points);
+  TAlignment Alignment() const;
+  void SetAlignment(TAlignment alignment);
+  TNumberingStyle Numbering() const;
+  void SetNumbering(TNumberingStyle numbering);
+
+ private:
+  TRichEdit98* control_;
+};
+
+// The control's paragraphs as a list of lines, in wide text.
+class TWideRichEditStrings98 {
+ public:
+  explicit TWideRichEditStrings98(TRichEdit98* control) : control_(control) {}
+  // Paragraph count, less the empty last one.
+  int Count() const;
+  QString Get(int index) const;  // empty for a line that does not exist
+  void Put(int index, const QString& s);
+  // Inserts before line `index`; at Count() the line is appended.
+  void Insert(int index, const QString& s);
+  int Add(const QString& s);
+  void Delete(int index);
+  void Clear();
+  QString Text() const;  // every line followed by CR LF
+  void SetText(const QString& text);
+  TLanguage Language() const;
+  void SetLanguage(TLanguage language);
+
+ private:
+  TRichEdit98* control_;
+};
+
+// The same lines as 8-bit text in the control's code page, with loading and saving.
+class TRichEditStrings98 {
+ public:
+  explicit TRichEditStrings98(TRichEdit98* control) : control_(control) {}
+  int Count() const;
+  std::string Get(int index) const;
+  void Put(int index, const std::string& s);
+  void Insert(int index, const std::string& s);
+  int Add(const std::string& s);
+  void Delete(int index);
+  void Clear();
+
+  // Loading takes the input format (RTF falls back to text when the bytes are not RTF);
+  // saving gives the output format.
+  void LoadFromStream(const std::string& bytes);
+  std::string SaveToStream() const;
+  // Files: "Failed to Load Stream" when the file cannot be read; saving replaces the file
+  // atomically, "Failed to Save Stream" when it cannot.
+  void LoadFromFile(const std::string& name);
+  void SaveToFile(const std::string& name) const;
+
+ private:
+  TRichEdit98* control_;
+};
+
+}  // namespace tovix

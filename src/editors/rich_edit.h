@@ -1,0 +1,125 @@
+#pragma once
+// The rich-text editor control: a QTextEdit that reads and writes RTF through the rich document
+// model, keeps embedded objects and pictures as opaque groups, converts its 8-bit text with the
+// code page of its language, and shows links as a display overlay that is never saved.
+
+#include <QSyntaxHighlighter>
+#include <QTextEdit>
+#include <memory>
+
+#include "editors/rich_attributes.h"
+#include "editors/rich_document.h"
+#include "editors/url_types.h"
+
+namespace tovix {
+
+enum TInputFormat { ifText, ifRTF, ifUnicode };
+enum TOutputFormat { ofText, ofRTF, ofRTFNoObjs, ofTextized, ofUnicode };
+
+class TRichEdit98;
+
+// Colours and underlines the links of each paragraph on screen only.
+class LinkOverlay : public QSyntaxHighlighter {
+  Q_OBJECT
+
+ public:
+  LinkOverlay(TRichEdit98* control, QTextDocument* document);
+  // Paragraphs scanned so far.
+  int ScanCount() const { return scans_; }
+
+ protected:
+  void highlightBlock(const QString& text) override;
+
+ private:
+  TRichEdit98* control_;
+  int scans_ = 0;
+};
+
+class TRichEdit98 : public QTextEdit {
+  Q_OBJECT
+
+ public:
+  explicit TRichEdit98(QWidget* parent = nullptr);
+  ~TRichEdit98() override;
+
+  TAutoURLDetect AutoURLDetect() const { return auto_url_detect_; }
+  void SetAutoURLDetect(TAutoURLDetect mode);
+  const TURLCollection& CustomURLs() const { return url_types_; }
+  void SetCustomURLs(const TURLCollection& types);
+  void AddURLType(const QString& name, TColor color, bool underline, int cursor);
+  TColor URLColor() const { return url_color_; }
+  void SetURLColor(TColor color);
+  int URLCursor() const { return url_cursor_; }
+  void SetURLCursor(int cursor) { url_cursor_ = cursor; }
+  bool ShowSelectionBar() const { return show_selection_bar_; }
+  void SetShowSelectionBar(bool on);
+  TLanguage Language() const { return language_; }
+  void SetLanguage(TLanguage language);
+  int CodePageNumber() const { return code_page_; }
+  bool WordFormatting() const { return word_formatting_; }
+  void SetWordFormatting(bool on) { word_formatting_ = on; }
+  TInputFormat InputFormat() const { return input_format_; }
+  void SetInputFormat(TInputFormat format) { input_format_ = format; }
+  TOutputFormat OutputFormat() const { return output_format_; }
+  void SetOutputFormat(TOutputFormat format) { output_format_ = format; }
+  bool SelectedInOut() const { return selected_in_out_; }
+  void SetSelectedInOut(bool on) { selected_in_out_ = on; }
+
+  TTextAttributes98& SelAttributes() { return sel_attributes_; }
+  TTextAttributes98& DefAttributes() { return def_attributes_; }
+  TParaAttributes98& Paragraph() { return paragraph_; }
+  TRichEditStrings98& Lines() { return lines_; }
+  TWideRichEditStrings98& WideLines() { return wide_lines_; }
+
+  // The content as a rich document, and replacing the content with one (or, with
+  // SelectedInOut, only the selection).
+  RichDocument ToRichDocument() const;
+  void LoadRichDocument(const RichDocument& document);
+
+  // The link at a viewport point, empty when there is none; `type` gets its type index.
+  QString LinkAt(const QPoint& viewport_point, int* type = nullptr) const;
+  // The colour and underline a link of the given type index is drawn with (-1: no type).
+  QColor LinkColor(int type) const;
+  bool LinkUnderline(int type) const;
+  const LinkOverlay* Overlay() const { return overlay_.get(); }
+  // The width of the selection bar in pixels.
+  static constexpr int kSelectionBarWidth = 8;
+
+ signals:
+  void urlClicked(const QString& url);
+  void urlMoved(const QString& url);
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void RescanLinks();
+  void PlaceSelectionBar();
+
+  TAutoURLDetect auto_url_detect_ = adNone;
+  TURLCollection url_types_ = TURLCollection::Defaults();
+  TColor url_color_ = RgbColor(0, 0, 255);
+  int url_cursor_ = kCursorHandPoint;
+  bool show_selection_bar_ = false;
+  TLanguage language_ = 1033;
+  int code_page_ = 1252;
+  bool word_formatting_ = true;
+  TInputFormat input_format_ = ifRTF;
+  TOutputFormat output_format_ = ofRTF;
+  bool selected_in_out_ = false;
+  TTextAttributes98 sel_attributes_{this, atSelected};
+  TTextAttributes98 def_attributes_{this, atDefaultText};
+  TParaAttributes98 paragraph_{this};
+  TRichEditStrings98 lines_{this};
+  TWideRichEditStrings98 wide_lines_{this};
+  std::unique_ptr<LinkOverlay> overlay_;
+  QWidget* selection_bar_ = nullptr;
+};
+
+// Qt colour of a program colour value; system colours come from the palette.
+QColor ToQColor(TColor color, const QPalette& palette);
+TColor FromQColor(const QColor& color);
+
+}  // namespace tovix

@@ -1,0 +1,215 @@
+#include "editors/rich_text_mapping.h"
+
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextList>
+#include <cmath>
+
+namespace tovix {
+
+using namespace rich_format;
+
+namespace {
+
+QColor ToQColor(const RichColor& c) {
+  return QColor(c.red, c.green, c.blue);
+}
+RichColor FromQColor(const QColor& c) {
+  return RichColor{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                   static_cast<std::uint8_t>(c.blue())};
+}
+
+QString ToQString(const std::u16string& s) {
+  return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QTextBlockFormat ToQtBlockFormat(const RichParaFormat& p) {
+  QTextBlockFormat block;
+  switch (p.alignment) {
+    case RichAlignment::kLeft:
+      block.setAlignment(Qt::AlignLeft);
+      break;
+    case RichAlignment::kRight:
+      block.setAlignment(Qt::AlignRight);
+      break;
+    case RichAlignment::kCenter:
+      block.setAlignment(Qt::AlignHCenter);
+      break;
+    case RichAlignment::kJustify:
+      block.setAlignment(Qt::AlignJustify);
+      break;
+  }
+  block.setLeftMargin(p.left_indent * kPixelsPerTwip);
+  block.setTextIndent(p.first_indent * kPixelsPerTwip);
+  block.setRightMargin(p.right_indent * kPixelsPerTwip);
+  block.setTopMargin(p.space_before * kPixelsPerTwip);
+  block.setBottomMargin(p.space_after * kPixelsPerTwip);
+  QList<QTextOption::Tab> tabs;
+  for (int tab : p.tabs) tabs.append(QTextOption::Tab(tab * kPixelsPerTwip, QTextOption::LeftTab));
+  block.setTabPositions(tabs);
+  return block;
+}
+
+int Twips(double pixels) {
+  return static_cast<int>(std::lround(pixels / kPixelsPerTwip));
+}
+
+RichParaFormat FromQtBlock(const QTextBlock& block) {
+  const QTextBlockFormat f = block.blockFormat();
+  RichParaFormat p;
+  const Qt::Alignment a = f.alignment() & Qt::AlignHorizontal_Mask;
+  if (a & Qt::AlignRight) p.alignment = RichAlignment::kRight;
+  if (a & Qt::AlignHCenter) p.alignment = RichAlignment::kCenter;
+  if (a & Qt::AlignJustify) p.alignment = RichAlignment::kJustify;
+  p.left_indent = Twips(f.leftMargin());
+  p.first_indent = Twips(f.textIndent());
+  p.right_indent = Twips(f.rightMargin());
+  p.space_before = Twips(f.topMargin());
+  p.space_after = Twips(f.bottomMargin());
+  for (const auto& tab : f.tabPositions()) p.tabs.push_back(Twips(tab.position));
+  p.bullet = block.textList() != nullptr;
+  return p;
+}
+
+}  // namespace
+
+QTextCharFormat ToQtCharFormat(const RichCharFormat& f) {
+  QTextCharFormat q;
+  if (!f.font.empty()) {
+    q.setFontFamilies(QStringList{ToQString(f.font)});
+    q.setProperty(kFontCharset, f.font_charset);
+  }
+  if (f.half_points > 0) q.setFontPointSize(f.half_points / 2.0);
+  if (f.bold) q.setFontWeight(QFont::Bold);
+  if (f.italic) q.setFontItalic(true);
+  if (f.strike_out) q.setFontStrikeOut(true);
+  if (f.underline > 0) {
+    q.setFontUnderline(true);
+    q.setProperty(kUnderlineType, f.underline);
+  }
+  if (f.color) q.setForeground(ToQColor(*f.color));
+  if (f.back_color) q.setBackground(ToQColor(*f.back_color));
+  if (f.vertical == VerticalPosition::kSuperscript)
+    q.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
+  if (f.vertical == VerticalPosition::kSubscript)
+    q.setVerticalAlignment(QTextCharFormat::AlignSubScript);
+  if (f.hidden) q.setProperty(kHidden, true);
+  if (f.language > 0) q.setProperty(kLanguage, f.language);
+  return q;
+}
+
+RichCharFormat FromQtCharFormat(const QTextCharFormat& q) {
+  RichCharFormat f;
+  if (q.hasProperty(QTextFormat::FontFamilies)) {
+    const QStringList families = q.fontFamilies().toStringList();
+    if (!families.isEmpty()) {
+      f.font = families.front().toStdU16String();
+      f.font_charset = q.intProperty(kFontCharset);
+    }
+  }
+  if (q.hasProperty(QTextFormat::FontPointSize))
+    f.half_points = static_cast<int>(std::lround(q.fontPointSize() * 2));
+  f.bold = q.hasProperty(QTextFormat::FontWeight) && q.fontWeight() >= QFont::DemiBold;
+  f.italic = q.fontItalic();
+  f.strike_out = q.fontStrikeOut();
+  if (q.fontUnderline())
+    f.underline = q.hasProperty(kUnderlineType) ? std::max(1, q.intProperty(kUnderlineType)) : 1;
+  if (q.hasProperty(QTextFormat::ForegroundBrush) && q.foreground().style() != Qt::NoBrush)
+    f.color = FromQColor(q.foreground().color());
+  if (q.hasProperty(QTextFormat::BackgroundBrush) && q.background().style() != Qt::NoBrush)
+    f.back_color = FromQColor(q.background().color());
+  if (q.verticalAlignment() == QTextCharFormat::AlignSuperScript)
+    f.vertical = VerticalPosition::kSuperscript;
+  if (q.verticalAlignment() == QTextCharFormat::AlignSubScript)
+    f.vertical = VerticalPosition::kSubscript;
+  f.hidden = q.boolProperty(kHidden);
+  f.language = q.intProperty(kLanguage);
+  return f;
+}
+
+void RichDocumentToQt(const RichDocument& rich, QTextDocument* document) {
+  document->clear();
+  QTextCursor cursor(document);
+  cursor.beginEditBlock();
+  QTextList* list = nullptr;
+  for (size_t i = 0; i < rich.paragraphs.size(); ++i) {
+    const RichParagraph& paragraph = rich.paragraphs[i];
+    const QTextBlockFormat block = ToQtBlockFormat(paragraph.format);
+    if (i == 0)
+      cursor.setBlockFormat(block);
+    else
+      cursor.insertBlock(block, QTextCharFormat());
+    if (paragraph.format.bullet) {
+      if (list) {
+        list->add(cursor.block());
+      } else {
+        QTextListFormat format;
+        format.setStyle(QTextListFormat::ListDisc);
+        format.setIndent(0);
+        list = cursor.createList(format);
+      }
+    } else {
+      list = nullptr;
+    }
+    for (const auto& run : paragraph.runs) {
+      if (run.IsOpaque()) {
+        QTextCharFormat format;
+        format.setObjectType(kOpaqueObject);
+        format.setProperty(kOpaqueBytes, QByteArray::fromStdString(run.opaque));
+        cursor.insertText(QString(QChar::ObjectReplacementCharacter), format);
+      } else {
+        cursor.insertText(ToQString(run.text), ToQtCharFormat(run.format));
+      }
+    }
+  }
+  cursor.endEditBlock();
+}
+
+RichDocument RichDocumentFromQt(const QTextDocument* document, int code_page, int language) {
+  RichDocument rich;
+  rich.code_page = code_page;
+  rich.language = language;
+  rich.default_font = document->defaultFont().family().toStdU16String();
+  for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    RichParagraph paragraph;
+    paragraph.format = FromQtBlock(block);
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (!fragment.isValid()) continue;
+      const QTextCharFormat format = fragment.charFormat();
+      if (format.objectType() == kOpaqueObject) {
+        RichRun run;
+        run.opaque = format.property(kOpaqueBytes).toByteArray().toStdString();
+        if (run.opaque.empty()) continue;
+        for (int n = 0; n < fragment.length(); ++n) paragraph.runs.push_back(run);
+        continue;
+      }
+      AppendRichText(paragraph, FromQtCharFormat(format), fragment.text().toStdU16String());
+    }
+    rich.paragraphs.push_back(std::move(paragraph));
+  }
+  return rich;
+}
+
+QSizeF OpaqueObjectHandler::intrinsicSize(QTextDocument*, int, const QTextFormat&) {
+  return QSizeF(48, 32);
+}
+
+void OpaqueObjectHandler::drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
+                                     const QTextFormat& format) {
+  painter->save();
+  painter->setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
+  painter->setBrush(QColor(240, 240, 240));
+  painter->drawRect(rect.adjusted(0.5, 0.5, -0.5, -0.5));
+  const QByteArray bytes = format.property(kOpaqueBytes).toByteArray();
+  painter->setPen(Qt::darkGray);
+  painter->drawText(rect, Qt::AlignCenter,
+                    bytes.contains("\\pict") && !bytes.contains("\\object")
+                        ? QStringLiteral("Picture")
+                        : QStringLiteral("Object"));
+  painter->restore();
+}
+
+}  // namespace tovix

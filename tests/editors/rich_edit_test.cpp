@@ -1,0 +1,210 @@
+// The rich-text control: links as a display overlay, attributes, line lists, loading and
+// saving through the RTF reader and writer.
+#include "editors/rich_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include "core/file_utils.h"
+#include "editors/rtf.h"
+#include "support/test_paths.h"
+
+namespace tovix {
+namespace {
+
+class RichEditTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    edit_.resize(400, 300);
+    edit_.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit_));
+  }
+  // The viewport point at the middle of the character at a document position.
+  QPoint PointAt(int position) {
+    QTextCursor cursor(edit_.document());
+    cursor.setPosition(position);
+    const QRect left = edit_.cursorRect(cursor);
+    cursor.setPosition(position + 1);
+    const QRect right = edit_.cursorRect(cursor);
+    return QPoint((left.x() + right.x()) / 2, left.center().y());
+  }
+  void Select(int from, int to) {
+    QTextCursor cursor(edit_.document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    edit_.setTextCursor(cursor);
+  }
+  TRichEdit98 edit_;
+};
+
+TEST_F(RichEditTest, TypedLinkIsShownClickedAndNeverSaved) {
+  edit_.SetAutoURLDetect(adDefault);
+  edit_.setFocus();
+  QTest::keyClicks(edit_.viewport(), "see http://x.y now http: end");
+  // "now" is red in the document; the overlay must leave it so.
+  Select(15, 18);
+  edit_.SelAttributes().SetColor(RgbColor(255, 0, 0));
+
+  const QTextBlock block = edit_.document()->firstBlock();
+  const QList<QTextLayout::FormatRange> overlay = block.layout()->formats();
+  ASSERT_EQ(overlay.size(), 1);  // "http:" alone is no link
+  EXPECT_EQ(overlay[0].start, 4);
+  EXPECT_EQ(overlay[0].length, 10);
+  EXPECT_TRUE(overlay[0].format.fontUnderline());
+  EXPECT_EQ(overlay[0].format.foreground().color(), QColor(0, 0, 255));
+  Select(16, 16);
+  EXPECT_EQ(edit_.SelAttributes().Color(), RgbColor(255, 0, 0));
+  Select(2, 2);
+  EXPECT_EQ(edit_.SelAttributes().Color(), clWindowText);
+
+  QSignalSpy clicked(&edit_, &TRichEdit98::urlClicked);
+  QSignalSpy moved(&edit_, &TRichEdit98::urlMoved);
+  QTest::mouseMove(edit_.viewport(), PointAt(8));
+  EXPECT_EQ(edit_.viewport()->cursor().shape(), Qt::PointingHandCursor);
+  ASSERT_FALSE(moved.isEmpty());
+  EXPECT_EQ(moved.last().at(0).toString(), "http://x.y");
+  QTest::mouseClick(edit_.viewport(), Qt::LeftButton, {}, PointAt(8));
+  ASSERT_EQ(clicked.size(), 1);
+  EXPECT_EQ(clicked[0].at(0).toString(), "http://x.y");
+  QTest::mouseClick(edit_.viewport(), Qt::LeftButton, {}, PointAt(1));
+  EXPECT_EQ(clicked.size(), 1);  // "see" is no link
+
+  // The file holds the text and the red word, no link formatting.
+  const std::string rtf = edit_.Lines().SaveToStream();
+  EXPECT_EQ(rtf.find("\\ul"), std::string::npos) << rtf;
+  const RichDocument saved = *ReadRtf(rtf).document;
+  ASSERT_EQ(saved.paragraphs[0].runs.size(), 3u);
+  EXPECT_EQ(saved.paragraphs[0].runs[1].text, u"now");
+  EXPECT_EQ(saved.paragraphs[0].runs[1].format.color, (RichColor{255, 0, 0}));
+  EXPECT_FALSE(saved.paragraphs[0].runs[0].format.color);
+}
+
+TEST_F(RichEditTest, OneTypedCharacterRescansOnlyItsParagraph) {
+  edit_.SetAutoURLDetect(adDefault);
+  QStringList lines;
+  for (int i = 0; i < 300; ++i) lines << QString("line %1 http://host/%1").arg(i);
+  edit_.WideLines().SetText(lines.join("\n"));
+  QTextCursor cursor(edit_.document()->findBlockByNumber(150));
+  edit_.setTextCursor(cursor);
+  edit_.setFocus();
+  const int before = edit_.Overlay()->ScanCount();
+  QTest::keyClick(edit_.viewport(), Qt::Key_X);
+  EXPECT_EQ(edit_.Overlay()->ScanCount() - before, 1);
+  EXPECT_EQ(edit_.WideLines().Get(150), "xline 150 http://host/150");
+}
+
+TEST_F(RichEditTest, LoadingKeepsEveryFormatAndTheObject) {
+  const std::string file = test::ReadFileBytes(test::DataDir() / "rtf" / "notes_richedit.rtf");
+  edit_.Lines().LoadFromStream(file);
+  const RichDocument original = *ReadRtf(file).document;
+  const RichDocument shown = *ReadRtf(edit_.Lines().SaveToStream()).document;
+  ASSERT_EQ(shown.paragraphs.size(), original.paragraphs.size());
+  for (size_t i = 0; i < original.paragraphs.size(); ++i) {
+    EXPECT_EQ(shown.paragraphs[i].format, original.paragraphs[i].format) << i;
+    EXPECT_TRUE(shown.paragraphs[i].runs == original.paragraphs[i].runs) << i;
+  }
+  EXPECT_EQ(edit_.Lines().Count(), 5);
+
+  // Without objects the picture is left out; as text the Cyrillic line is 8-bit in 1251.
+  edit_.SetOutputFormat(ofRTFNoObjs);
+  EXPECT_EQ(edit_.Lines().SaveToStream().find("\\pict"), std::string::npos);
+  edit_.SetLanguage(1049);
+  EXPECT_EQ(edit_.Lines().Get(3), "\xCF\xF0\xE8\xE2\xE5\xF2 mir");
+
+  // Plain text given as RTF loads through the text retry.
+  edit_.Lines().LoadFromStream("first\r\nsecond \xE0\r\n");
+  EXPECT_EQ(edit_.WideLines().Get(1), QString::fromUtf16(u"second \u0430"));
+}
+
+TEST_F(RichEditTest, CharacterAndParagraphAttributes) {
+  edit_.WideLines().SetText("alpha beta gamma");
+  Select(0, 5);
+  edit_.SelAttributes().SetSize(10);
+  edit_.SelAttributes().SetStyle(fsBold | fsStrikeOut);
+  QTextCursor cursor(edit_.document());
+  cursor.setPosition(0);
+  cursor.setPosition(5, QTextCursor::KeepAnchor);
+  QTextCharFormat half;
+  half.setFontPointSize(10.5);
+  cursor.mergeCharFormat(half);
+  EXPECT_EQ(edit_.SelAttributes().Size(), 10);  // whole points, truncated
+
+  // Copies to and from a font keep the exact style, strike-out included.
+  QFont font;
+  font.setItalic(true);
+  edit_.SelAttributes().AssignTo(font);
+  EXPECT_TRUE(font.bold());
+  EXPECT_TRUE(font.strikeOut());
+  EXPECT_FALSE(font.italic());
+  font.setBold(false);
+  font.setUnderline(true);
+  edit_.SelAttributes().Assign(font, clWindowText);
+  EXPECT_EQ(edit_.SelAttributes().Style(), fsUnderline | fsStrikeOut);
+  EXPECT_EQ(edit_.SelAttributes().Color(), clWindowText);
+
+  // With nothing selected, a format goes to the word at the caret.
+  Select(8, 8);
+  edit_.SelAttributes().SetBackColor(RgbColor(255, 255, 0));
+  Select(6, 10);
+  EXPECT_EQ(edit_.SelAttributes().BackColor(), RgbColor(255, 255, 0));
+  Select(12, 12);
+  EXPECT_EQ(edit_.SelAttributes().BackColor(), clNone);
+
+  edit_.Paragraph().SetFirstIndent(10);
+  edit_.Paragraph().SetLeftIndent(20);
+  edit_.Paragraph().SetRightIndent(5);
+  edit_.Paragraph().SetAlignment(taCenter);
+  edit_.Paragraph().SetNumbering(nsBullet);
+  EXPECT_DOUBLE_EQ(edit_.Paragraph().FirstIndent(), 10);
+  EXPECT_DOUBLE_EQ(edit_.Paragraph().LeftIndent(), 20);
+  const RichParaFormat para = ReadRtf(edit_.Lines().SaveToStream()).document->paragraphs[0].format;
+  EXPECT_EQ(para.left_indent, 600);
+  EXPECT_EQ(para.first_indent, -400);
+  EXPECT_EQ(para.right_indent, 100);
+  EXPECT_EQ(para.alignment, RichAlignment::kCenter);
+  EXPECT_TRUE(para.bullet);
+  edit_.Paragraph().SetNumbering(nsNone);
+  EXPECT_EQ(edit_.Paragraph().Numbering(), nsNone);
+}
+
+TEST_F(RichEditTest, LineListInsertsDeletesAndSavesSafely) {
+  TWideRichEditStrings98& lines = edit_.WideLines();
+  lines.SetText("a\r\n\r\n");  // "a" and an empty last line
+  ASSERT_EQ(lines.Count(), 2);
+  lines.Add("b");  // after an empty last line: appended, not lost
+  lines.Insert(0, "first");
+  lines.Put(1, "A");
+  EXPECT_EQ(lines.Text(), "first\r\nA\r\n\r\nb\r\n");
+  lines.Delete(2);
+  lines.Delete(2);
+  lines.Delete(7);
+  EXPECT_EQ(lines.Text(), "first\r\nA\r\n");
+  edit_.SetLanguage(1049);
+  edit_.Lines().Add("\xCF\xF0\xE8");
+  EXPECT_EQ(lines.Get(2), QString::fromUtf16(u"\u041F\u0440\u0438"));
+
+  test::TempDir dir;
+  const std::string name = (dir / "notes.doc").string();
+  SaveStringToFile(name, "old notes");
+  SetAtomicWriteFailure(AtomicWriteStep::kRename);
+  try {
+    edit_.Lines().SaveToFile(name);
+    ADD_FAILURE() << "saving reported success";
+  } catch (const ERichEditError& error) {
+    EXPECT_STREQ(error.what(), "Failed to Save Stream");
+  }
+  SetAtomicWriteFailure(AtomicWriteStep::kNone);
+  EXPECT_EQ(LoadFileToString(name), "old notes");
+  edit_.Lines().SaveToFile(name);
+  edit_.clear();
+  edit_.Lines().LoadFromFile(name);
+  EXPECT_EQ(lines.Text(), QString::fromUtf16(u"first\r\nA\r\n\u041F\u0440\u0438\r\n"));
+  EXPECT_THROW(edit_.Lines().LoadFromFile((dir / "missing.doc").string()), ERichEditError);
+}
+
+}  // namespace
+}  // namespace tovix

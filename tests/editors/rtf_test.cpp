@@ -1,0 +1,196 @@
+// RTF reading of hand-written notes files, the writer's round trip of every format, objects
+// kept byte for byte, and plain text.
+#include <gtest/gtest.h>
+
+#include "editors/rtf.h"
+#include "support/test_paths.h"
+
+namespace tovix {
+namespace {
+
+using namespace std::string_literals;
+
+RichDocument ReadFile(const char* name) {
+  const std::string bytes = test::ReadFileBytes(test::DataDir() / "rtf" / name);
+  RtfReadResult result = ReadRtf(bytes);
+  EXPECT_TRUE(result.document) << result.error;
+  return result.document ? *result.document : RichDocument();
+}
+
+std::u16string Text(const RichParagraph& paragraph) {
+  std::u16string text;
+  for (const auto& run : paragraph.runs) text += run.text;
+  return text;
+}
+
+const RichRun* FindRun(const RichParagraph& paragraph, std::u16string_view text) {
+  for (const auto& run : paragraph.runs)
+    if (run.text == text) return &run;
+  return nullptr;
+}
+
+TEST(RtfReader, RichEditNotesFile) {
+  const RichDocument doc = ReadFile("notes_richedit.rtf");
+  EXPECT_EQ(doc.default_font, u"Arial");
+  EXPECT_EQ(doc.language, 1043);
+  ASSERT_EQ(doc.paragraphs.size(), 5u);
+
+  const RichParagraph& first = doc.paragraphs[0];
+  EXPECT_EQ(Text(first), u"Planet notes: caf\u00E9 on Castle is important.");
+  const RichRun* castle = FindRun(first, u"Castle");
+  ASSERT_TRUE(castle);
+  EXPECT_TRUE(castle->format.bold);
+  EXPECT_EQ(castle->format.color, (RichColor{255, 0, 0}));
+  EXPECT_EQ(castle->format.half_points, 20);
+  const RichRun* important = FindRun(first, u"important");
+  ASSERT_TRUE(important);
+  EXPECT_EQ(important->format.back_color, (RichColor{255, 255, 0}));
+  EXPECT_FALSE(important->format.bold);
+  EXPECT_FALSE(important->format.color);
+
+  // Rich-edit bullets: the bullet text is skipped, the bullet lasts until \pard.
+  for (int i : {1, 2}) {
+    EXPECT_TRUE(doc.paragraphs[i].format.bullet) << i;
+    EXPECT_EQ(doc.paragraphs[i].format.left_indent, 200);
+    EXPECT_EQ(doc.paragraphs[i].format.first_indent, -200);
+  }
+  EXPECT_EQ(Text(doc.paragraphs[1]), u"first point");
+  EXPECT_EQ(Text(doc.paragraphs[2]), u"second point");
+
+  // Cyrillic under a 1251 font; the unknown starred destination is skipped.
+  const RichParagraph& cyrillic = doc.paragraphs[3];
+  EXPECT_FALSE(cyrillic.format.bullet);
+  EXPECT_EQ(Text(cyrillic), u"\u041F\u0440\u0438\u0432\u0435\u0442 mir");
+  EXPECT_EQ(cyrillic.runs[0].format.font, u"Arial CYR");
+  EXPECT_EQ(cyrillic.runs[0].format.font_charset, 204);
+
+  // The picture is an opaque group, escaped brace included.
+  const RichParagraph& picture = doc.paragraphs[4];
+  EXPECT_EQ(picture.format.alignment, RichAlignment::kCenter);
+  ASSERT_EQ(picture.runs.size(), 1u);
+  EXPECT_EQ(picture.runs[0].opaque,
+            "{\\pict\\wmetafile8\\picw100\\pich100\\picwgoal60\\pichgoal60 "
+            "0100090000031e00000000000500000000000400\\}}");
+}
+
+TEST(RtfReader, WordProcessorNotesFile) {
+  const RichDocument doc = ReadFile("notes_word.rtf");
+  EXPECT_EQ(doc.default_font, u"Times New Roman");
+  ASSERT_EQ(doc.paragraphs.size(), 4u);
+  // A field reads as its result; styles, info and list tables are skipped.
+  EXPECT_EQ(Text(doc.paragraphs[0]), u"See the site today.");
+  const RichRun* site = FindRun(doc.paragraphs[0], u"the site");
+  ASSERT_TRUE(site);
+  EXPECT_EQ(site->format.underline, 1);
+  EXPECT_EQ(site->format.color, (RichColor{0, 0, 255}));
+  EXPECT_EQ(site->format.font, u"Arial");
+  EXPECT_EQ(site->format.half_points, 24);
+
+  EXPECT_TRUE(doc.paragraphs[1].format.bullet);
+  EXPECT_EQ(Text(doc.paragraphs[1]), u"word item");
+  EXPECT_EQ(doc.paragraphs[2].format.tabs, (std::vector<int>{1440, 2880}));
+  EXPECT_EQ(Text(doc.paragraphs[2]), u"a\tb\tc");
+  EXPECT_FALSE(doc.paragraphs[2].format.bullet);
+  EXPECT_EQ(doc.paragraphs[3].format.alignment, RichAlignment::kRight);
+  EXPECT_EQ(Text(doc.paragraphs[3]), u"r\u00E9sum\u00E9");  // \u skips its "?" stand-in
+}
+
+RichDocument EveryFormat() {
+  RichDocument doc;
+  doc.default_font = u"Arial";
+  doc.language = 1043;
+  RichParagraph p;
+  RichCharFormat f;
+  f.half_points = 24;
+  AppendRichText(p, f, u"plain caf\u00E9 \u20AC{\\} ");
+  f.bold = true;
+  f.color = RichColor{200, 10, 20};
+  AppendRichText(p, f, u"bold red");
+  f = RichCharFormat();
+  f.italic = f.strike_out = true;
+  f.underline = 3;
+  f.back_color = RichColor{255, 255, 0};
+  f.vertical = VerticalPosition::kSuperscript;
+  AppendRichText(p, f, u"marked\tup\u2028next line");
+  f = RichCharFormat();
+  f.font = u"Arial CYR";
+  f.font_charset = 204;
+  f.language = 1049;
+  AppendRichText(p, f, u"\u041F\u0440\u0438\u0432\u0435\u0442");
+  f = RichCharFormat();
+  f.font = u"Courier New";
+  f.vertical = VerticalPosition::kSubscript;
+  f.hidden = true;
+  AppendRichText(p, f, u"\u3042\U0001F600");  // not in 1252: written as \u
+  p.format.alignment = RichAlignment::kJustify;
+  p.format.tabs = {720, 1440};
+  doc.paragraphs.push_back(p);
+
+  RichParagraph bullet;
+  bullet.format.bullet = true;
+  bullet.format.left_indent = 360;
+  bullet.format.first_indent = -360;
+  bullet.format.right_indent = 100;
+  bullet.format.space_before = 40;
+  bullet.format.space_after = 60;
+  AppendRichText(bullet, RichCharFormat(), u"point");
+  doc.paragraphs.push_back(bullet);
+
+  RichParagraph object;
+  object.format.alignment = RichAlignment::kCenter;
+  RichRun run;
+  run.opaque =
+      "{\\object\\objemb{\\*\\objclass Paint.Picture}\\objw10\\objh10"
+      "{\\*\\objdata 01050000\\bin4 \x00{}\\ 0200}{\\result{\\pict\\wmetafile8 ff}}}"s;
+  object.runs.push_back(run);
+  AppendRichText(object, RichCharFormat(), u" after");
+  doc.paragraphs.push_back(object);
+  doc.paragraphs.emplace_back();  // an empty last paragraph
+  return doc;
+}
+
+TEST(RtfWriter, EveryFormatSurvivesTheRoundTrip) {
+  const RichDocument doc = EveryFormat();
+  const std::string rtf = WriteRtf(doc);
+  const RtfReadResult back = ReadRtf(rtf);
+  ASSERT_TRUE(back.document) << back.error;
+  ASSERT_EQ(back.document->paragraphs.size(), doc.paragraphs.size()) << rtf;
+  for (size_t i = 0; i < doc.paragraphs.size(); ++i) {
+    EXPECT_EQ(back.document->paragraphs[i].format, doc.paragraphs[i].format) << i;
+    const auto& runs = back.document->paragraphs[i].runs;
+    ASSERT_EQ(runs.size(), doc.paragraphs[i].runs.size()) << i << rtf;
+    for (size_t r = 0; r < runs.size(); ++r) {
+      EXPECT_TRUE(runs[r].format == doc.paragraphs[i].runs[r].format) << i << "/" << r;
+      EXPECT_TRUE(runs[r].text == doc.paragraphs[i].runs[r].text) << i << "/" << r;
+      EXPECT_EQ(runs[r].opaque, doc.paragraphs[i].runs[r].opaque) << i << "/" << r;
+    }
+  }
+  // 1252 text goes out as 8-bit escapes, Cyrillic under its 1251 font too.
+  EXPECT_NE(rtf.find("caf\\'e9"), std::string::npos);
+  EXPECT_NE(rtf.find("\\'cf\\'f0\\'e8"), std::string::npos);
+  EXPECT_NE(rtf.find("\\fcharset204 Arial CYR;"), std::string::npos);
+  // Writing again gives the same bytes.
+  EXPECT_EQ(WriteRtf(*back.document), rtf);
+}
+
+TEST(RtfReader, TextThatIsNotRtfAndCutInput) {
+  EXPECT_FALSE(ReadRtf("just words").document);
+  EXPECT_EQ(ReadRtf("just words").error, "The text is not RTF.");
+  const RichDocument text = RichDocumentFromAnsi("one\r\ntwo caf\xE9\rthree\n", 1252);
+  ASSERT_EQ(text.paragraphs.size(), 4u);
+  EXPECT_EQ(text.paragraphs[1].runs[0].text, u"two caf\u00E9");
+  EXPECT_TRUE(text.paragraphs[3].runs.empty());
+
+  // Cut in the middle: what was read stays, in its format.
+  const RtfReadResult cut = ReadRtf("{\\rtf1{\\b bold} and {\\i ita");
+  ASSERT_TRUE(cut.document);
+  ASSERT_EQ(cut.document->paragraphs.size(), 1u);
+  EXPECT_EQ(cut.document->PlainText(), u"bold and ita");
+  EXPECT_TRUE(cut.document->paragraphs[0].runs.back().format.italic);
+  // Binary data longer than the rest is an error, in text and in an object alike.
+  EXPECT_EQ(ReadRtf("{\\rtf1 a\\bin99 xy}").error, "The RTF data ends inside binary data.");
+  EXPECT_FALSE(ReadRtf("{\\rtf1 {\\object\\bin99 xy}}").document);
+}
+
+}  // namespace
+}  // namespace tovix
