@@ -3,19 +3,24 @@
 // (docs/screenshots.md); offscreen it still checks that every control builds and paints.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QSet>
 #include <QTest>
 #include <QVBoxLayout>
 #include <cstdlib>
 
 #include "controls/caption_strip.h"
+#include "controls/color_combo_box.h"
 #include "controls/combo_edit.h"
 #include "controls/directory_edit.h"
 #include "controls/speed_button.h"
 #include "controls/spin_edit.h"
+#include "editors/rich_edit.h"
 #include "gallery_items_buttons_and_edits.h"
+#include "gallery_items_rich_text.h"
 #include "gallery_items_window_behaviour.h"
 
 namespace tovix {
@@ -32,7 +37,8 @@ TEST(ControlsGallery, EveryControlPaintsIntoOneWindow) {
   auto* layout = new QVBoxLayout(&window);
   AddWindowBehaviourGalleryItems(&window, layout);
   AddButtonsAndEditsGalleryItems(&window, layout);
-  window.resize(520, window.sizeHint().height());
+  TColorComboBox* colors = AddRichTextGalleryItems(&window, layout);
+  window.resize(520, window.sizeHint().height() + 100);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
@@ -41,8 +47,20 @@ TEST(ControlsGallery, EveryControlPaintsIntoOneWindow) {
   EXPECT_FALSE(window.findChildren<TComboEdit*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TDirectoryEdit*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TCaptionStrip*>().isEmpty());
+  EXPECT_FALSE(window.findChildren<TRichEdit98*>().isEmpty());
 
-  const QImage picture = window.grab().toImage();
+  // The colour combo box is shown open: its list is a window of its own, drawn onto the
+  // picture where it stands.
+  colors->showPopup();
+  QWidget* popup = colors->view()->window();
+  ASSERT_TRUE(popup->isVisible());
+  QImage picture = window.grab().toImage();
+  {
+    QPainter painter(&picture);
+    const QPoint at = window.mapFromGlobal(popup->mapToGlobal(QPoint(0, 0)));
+    painter.drawPixmap(at, popup->grab());
+  }
+  colors->hidePopup();
   ASSERT_FALSE(picture.isNull());
   // A blank window would have one or two colours; painted controls have many.
   QSet<QRgb> colours;
