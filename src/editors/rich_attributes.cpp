@@ -34,7 +34,7 @@ QTextCharFormat TTextAttributes98::Format() const {
   const QFont base = control_->document()->defaultFont();
   if (kind_ == atDefaultText) {
     format.setFont(base);
-    format.merge(control_->property("tovixDefaultFormat").value<QTextCharFormat>());
+    format.merge(control_->DefaultFormat());
     return format;
   }
   const QTextCursor cursor = control_->textCursor();
@@ -53,9 +53,7 @@ QTextCharFormat TTextAttributes98::Format() const {
 
 void TTextAttributes98::Change(const std::function<void(QTextCharFormat&)>& change) {
   if (kind_ == atDefaultText) {
-    QTextCharFormat stored = control_->property("tovixDefaultFormat").value<QTextCharFormat>();
-    change(stored);
-    control_->setProperty("tovixDefaultFormat", QVariant::fromValue(stored));
+    change(control_->DefaultFormat());
     QTextCharFormat full;
     full.setFont(control_->document()->defaultFont());
     change(full);

@@ -1,6 +1,8 @@
 #include "editors/rich_edit.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QLocale>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -9,6 +11,7 @@
 #include <QTextDocumentFragment>
 
 #include "editors/rich_text_mapping.h"
+#include "editors/rtf.h"
 
 namespace tovix {
 
@@ -42,6 +45,7 @@ class SelectionBar : public QWidget {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override { Select(event, QTextCursor::LineUnderCursor); }
+  void mouseReleaseEvent(QMouseEvent* event) override { event->accept(); }
   void mouseDoubleClickEvent(QMouseEvent* event) override {
     Select(event, QTextCursor::BlockUnderCursor);
   }
@@ -62,6 +66,21 @@ class SelectionBar : public QWidget {
 };
 
 }  // namespace
+
+TLanguage SystemLanguage() {
+  static constexpr std::pair<QLocale::Language, TLanguage> kLanguages[] = {
+      {QLocale::English, 1033},         {QLocale::Dutch, 1043},     {QLocale::German, 1031},
+      {QLocale::French, 1036},          {QLocale::Spanish, 3082},   {QLocale::Italian, 1040},
+      {QLocale::Russian, 1049},         {QLocale::Ukrainian, 1058}, {QLocale::Polish, 1045},
+      {QLocale::Czech, 1029},           {QLocale::Swedish, 1053},   {QLocale::Portuguese, 2070},
+      {QLocale::Japanese, 1041},        {QLocale::Chinese, 2052},   {QLocale::Greek, 1032},
+      {QLocale::Turkish, 1055},         {QLocale::Finnish, 1035},   {QLocale::Danish, 1030},
+      {QLocale::NorwegianBokmal, 1044}, {QLocale::Hungarian, 1038}};
+  const QLocale::Language language = QLocale::system().language();
+  for (const auto& [qt, lcid] : kLanguages)
+    if (qt == language) return lcid;
+  return 1033;
+}
 
 QColor ToQColor(TColor color, const QPalette& palette) {
   if (color == clWindowText) return palette.color(QPalette::Text);
@@ -98,6 +117,39 @@ TRichEdit98::TRichEdit98(QWidget* parent) : QTextEdit(parent) {
                                                 new OpaqueObjectHandler(this));
   setMouseTracking(true);
   viewport()->setMouseTracking(true);
+  SetLanguage(SystemLanguage());
+}
+
+QMimeData* TRichEdit98::createMimeDataFromSelection() const {
+  const QTextCursor cursor = textCursor();
+  if (!cursor.hasSelection()) return QTextEdit::createMimeDataFromSelection();
+  const QTextDocumentFragment fragment = cursor.selection();
+  auto* data = new QMimeData;
+  data->setText(fragment.toPlainText());
+  data->setHtml(fragment.toHtml());
+  QTextDocument part;
+  QTextCursor(&part).insertFragment(fragment);
+  const std::string rtf = WriteRtf(RichDocumentFromQt(&part, code_page_, language_));
+  data->setData(QStringLiteral("text/rtf"), QByteArray::fromStdString(rtf));
+  return data;
+}
+
+bool TRichEdit98::canInsertFromMimeData(const QMimeData* source) const {
+  return source->hasFormat(QStringLiteral("text/rtf")) || QTextEdit::canInsertFromMimeData(source);
+}
+
+void TRichEdit98::insertFromMimeData(const QMimeData* source) {
+  if (source->hasFormat(QStringLiteral("text/rtf"))) {
+    const RtfReadResult result = ReadRtf(source->data(QStringLiteral("text/rtf")).toStdString());
+    if (result.document) {
+      QTextDocument part;
+      RichDocumentToQt(*result.document, &part);
+      textCursor().insertFragment(QTextDocumentFragment(&part));
+      ensureCursorVisible();
+      return;
+    }
+  }
+  QTextEdit::insertFromMimeData(source);
 }
 
 TRichEdit98::~TRichEdit98() = default;

@@ -70,6 +70,9 @@ class TRichEdit98 : public QTextEdit {
   TParaAttributes98& Paragraph() { return paragraph_; }
   TRichEditStrings98& Lines() { return lines_; }
   TWideRichEditStrings98& WideLines() { return wide_lines_; }
+  // The default text's character format beyond the document's default font (colour,
+  // highlight, language ...).
+  QTextCharFormat& DefaultFormat() { return default_format_; }
 
   // The content as a rich document, and replacing the content with one (or, with
   // SelectedInOut, only the selection).
@@ -93,6 +96,10 @@ class TRichEdit98 : public QTextEdit {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // The clipboard carries "text/rtf" too, so objects and formats survive copy and paste.
+  QMimeData* createMimeDataFromSelection() const override;
+  bool canInsertFromMimeData(const QMimeData* source) const override;
+  void insertFromMimeData(const QMimeData* source) override;
 
  private:
   void RescanLinks();
@@ -103,7 +110,7 @@ class TRichEdit98 : public QTextEdit {
   TColor url_color_ = RgbColor(0, 0, 255);
   int url_cursor_ = kCursorHandPoint;
   bool show_selection_bar_ = false;
-  TLanguage language_ = 1033;
+  TLanguage language_ = 1033;  // the system's language when the table knows it (constructor)
   int code_page_ = 1252;
   bool word_formatting_ = true;
   TInputFormat input_format_ = ifRTF;
@@ -114,9 +121,14 @@ class TRichEdit98 : public QTextEdit {
   TParaAttributes98 paragraph_{this};
   TRichEditStrings98 lines_{this};
   TWideRichEditStrings98 wide_lines_{this};
+  QTextCharFormat default_format_;
   std::unique_ptr<LinkOverlay> overlay_;
   QWidget* selection_bar_ = nullptr;
 };
+
+// The locale identifier of the system's language: its primary language with the default
+// sublanguage; 1033 (English) for a language the table does not know.
+TLanguage SystemLanguage();
 
 // Qt colour of a program colour value; system colours come from the palette.
 QColor ToQColor(TColor color, const QPalette& palette);

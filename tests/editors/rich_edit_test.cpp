@@ -109,6 +109,18 @@ TEST_F(RichEditTest, LoadingKeepsEveryFormatAndTheObject) {
   }
   EXPECT_EQ(edit_.Lines().Count(), 5);
 
+  // Copy and paste through the clipboard keeps the object's bytes.
+  const QTextBlock picture = edit_.document()->findBlockByNumber(4);
+  Select(picture.position(), picture.position() + 1);
+  edit_.copy();
+  QTextCursor end(edit_.document());
+  end.movePosition(QTextCursor::End);
+  edit_.setTextCursor(end);
+  edit_.paste();
+  const RichDocument pasted = *ReadRtf(edit_.Lines().SaveToStream()).document;
+  ASSERT_EQ(pasted.paragraphs[4].runs.size(), 2u);
+  EXPECT_EQ(pasted.paragraphs[4].runs[1].opaque, original.paragraphs[4].runs[0].opaque);
+
   // Without objects the picture is left out; as text the Cyrillic line is 8-bit in 1251.
   edit_.SetOutputFormat(ofRTFNoObjs);
   EXPECT_EQ(edit_.Lines().SaveToStream().find("\\pict"), std::string::npos);
@@ -169,6 +181,19 @@ TEST_F(RichEditTest, CharacterAndParagraphAttributes) {
   EXPECT_TRUE(para.bullet);
   edit_.Paragraph().SetNumbering(nsNone);
   EXPECT_EQ(edit_.Paragraph().Numbering(), nsNone);
+}
+
+TEST_F(RichEditTest, SelectionBarSelectsTheLineOrParagraph) {
+  edit_.SetShowSelectionBar(true);
+  edit_.WideLines().SetText("first line\nsecond line");
+  QWidget* bar = edit_.childAt(edit_.contentsRect().topLeft() + QPoint(2, 2));
+  ASSERT_TRUE(bar);
+  ASSERT_NE(bar, edit_.viewport());
+  const int y = edit_.cursorRect(QTextCursor(edit_.document()->findBlockByNumber(1))).center().y();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(3, y));
+  EXPECT_EQ(edit_.textCursor().selectedText(), "second line");
+  edit_.SetShowSelectionBar(false);
+  EXPECT_FALSE(bar->isVisible());
 }
 
 TEST_F(RichEditTest, LineListInsertsDeletesAndSavesSafely) {
