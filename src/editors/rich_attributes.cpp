@@ -493,7 +493,7 @@ void TWideRichEditStrings98::SetText(const QString& text) {
   if (rich.paragraphs.size() > 1 && rich.paragraphs.back().runs.empty())
     rich.paragraphs.pop_back();  // a final line end adds no empty line
   if (!text.isEmpty()) rich.paragraphs.emplace_back();
-  control_->LoadRichDocument(rich);
+  RichDocumentToQt(rich, control_->document());  // the whole text, whatever is selected
 }
 
 TLanguage TWideRichEditStrings98::Language() const {
