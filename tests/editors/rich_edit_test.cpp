@@ -72,6 +72,15 @@ TEST_F(RichEditTest, TypedLinkIsShownClickedAndNeverSaved) {
   EXPECT_EQ(clicked[0].at(0).toString(), "http://x.y");
   QTest::mouseClick(edit_.viewport(), Qt::LeftButton, {}, PointAt(1));
   EXPECT_EQ(clicked.size(), 1);  // "see" is no link
+  // A link of no type still reports, with the control's link cursor.
+  QTextCursor end(edit_.document());
+  end.movePosition(QTextCursor::End);
+  end.insertText(" www.x.org");
+  QTest::mouseMove(edit_.viewport(), PointAt(32));
+  EXPECT_EQ(moved.last().at(0).toString(), "www.x.org");
+  EXPECT_EQ(edit_.viewport()->cursor().shape(), Qt::PointingHandCursor);
+  QTest::mouseClick(edit_.viewport(), Qt::LeftButton, {}, PointAt(32));
+  EXPECT_EQ(clicked.last().at(0).toString(), "www.x.org");
 
   // The file holds the text and the red word, no link formatting.
   const std::string rtf = edit_.Lines().SaveToStream();
@@ -229,6 +238,17 @@ TEST_F(RichEditTest, LineListInsertsDeletesAndSavesSafely) {
   edit_.Lines().LoadFromFile(name);
   EXPECT_EQ(lines.Text(), QString::fromUtf16(u"first\r\nA\r\n\u041F\u0440\u0438\r\n"));
   EXPECT_THROW(edit_.Lines().LoadFromFile((dir / "missing.doc").string()), ERichEditError);
+
+  // Unicode text: written little-endian after FF FE; read by its mark in either byte order.
+  edit_.SetOutputFormat(ofUnicode);
+  EXPECT_EQ(edit_.Lines().SaveToStream().substr(0, 6), std::string("\xFF\xFE"
+                                                                   "f\0i\0",
+                                                                   6));
+  edit_.SetInputFormat(ifUnicode);
+  edit_.Lines().LoadFromStream(std::string("\xFE\xFF\x04\x1F\0\n\0b", 8));
+  EXPECT_EQ(lines.Text(), QString::fromUtf16(u"\u041F\r\nb\r\n"));
+  edit_.Lines().LoadFromStream(std::string("\xFF\xFE\x1F\x04", 4));
+  EXPECT_EQ(lines.Get(0), QString::fromUtf16(u"\u041F"));
 }
 
 }  // namespace
