@@ -186,6 +186,13 @@ TEST(RtfReader, TextThatIsNotRtfAndCutInput) {
   EXPECT_EQ(text.paragraphs[1].runs[0].text, u"two caf\u00E9");
   EXPECT_TRUE(text.paragraphs[3].runs.empty());
 
+  // A double-byte character comes as two escapes under its font's character set.
+  const RtfReadResult japanese =
+      ReadRtf("{\\rtf1{\\fonttbl{\\f1\\fcharset128 Mincho;}}{\\f1 \\'82\\'a0}}");
+  ASSERT_TRUE(japanese.document);
+  EXPECT_EQ(japanese.document->PlainText(), u"\u3042");
+  ExpectRoundTrip(*japanese.document);
+
   // Cut in the middle: what was read stays, in its format.
   const RtfReadResult cut = ReadRtf("{\\rtf1{\\b bold} and {\\i ita");
   ASSERT_TRUE(cut.document);
