@@ -1,5 +1,6 @@
 #include "views/cell_compare.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <string>
 
@@ -35,12 +36,15 @@ bool IsStrictNumber(std::string_view s) {
 
 bool Convert(std::string_view s, double& value) {
   if (!IsStrictNumber(s)) return false;
-  // strtod reads the "C" form here: the text holds only digits, sign, "." and exponent, and the
-  // program keeps LC_NUMERIC at "C".
-  const std::string text(s);
-  char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return end == text.c_str() + text.size();
+  // from_chars reads the plain "C" form whatever the locale; it takes no "+".
+  if (s.front() == '+') s.remove_prefix(1);
+  const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+  if (error == std::errc::result_out_of_range) {
+    // Too large or too small for a double: strtod gives the infinity or zero it stands for.
+    value = std::strtod(std::string(s).c_str(), nullptr);
+    return true;
+  }
+  return error == std::errc() && end == s.data() + s.size();
 }
 
 }  // namespace
