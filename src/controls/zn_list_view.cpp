@@ -84,9 +84,11 @@ void TznListView::UpdateSortIndicator() {
   const bool shown =
       sortColumn_ < rows_->columnCount() && header->sectionSize(sortColumn_) > kArrowMinWidth;
   header->setSortIndicatorShown(shown);
+  // The header's styles draw Qt's ascending indicator as a downward triangle; this list shows an
+  // upward one for ascending order and a downward one for descending order.
   header->setSortIndicator(sortColumn_, sortDirection_ == TznSortDirection::sdAsc
-                                            ? Qt::AscendingOrder
-                                            : Qt::DescendingOrder);
+                                            ? Qt::DescendingOrder
+                                            : Qt::AscendingOrder);
 }
 
 std::vector<int> TznListView::CollectSelectedRows() const {

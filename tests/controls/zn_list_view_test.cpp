@@ -47,10 +47,14 @@ TEST(ZnListView, HeaderClicksSortNumbersAsNumbersAndReverseOnTheSameColumn) {
   EXPECT_EQ(f.Shown(), (Names{"a", "c", "b", "d"}));
   EXPECT_EQ(begins.count(), 1);
   EXPECT_TRUE(f.list.horizontalHeader()->isSortIndicatorShown());
+  // Ascending: drawn as an upward triangle, whatever the header itself did on the click.
+  EXPECT_EQ(f.list.horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(f.list.horizontalHeader()->sortIndicatorSection(), 1);
   f.ClickHeader(1);
   EXPECT_EQ(f.list.SortDirection(), TznSortDirection::sdDesc);
   EXPECT_EQ(f.Shown(), (Names{"d", "b", "c", "a"}));
-  EXPECT_EQ(f.list.horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+  // Drawn as a downward triangle.
+  EXPECT_EQ(f.list.horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
   // Another column keeps the direction.
   f.ClickHeader(0);
   EXPECT_EQ(f.list.SortDirection(), TznSortDirection::sdDesc);
