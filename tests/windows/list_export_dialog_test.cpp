@@ -115,5 +115,25 @@ TEST(ListExportDialog, ClipboardAndSelectedRows) {
   EXPECT_TRUE(f.asked.empty());
 }
 
+// The choice dialog's answer drives the export and is remembered as the last type.
+TEST(ListExportDialog, ExecuteExportTakesTheChoice) {
+  ExportFixture f;
+  test::TempDir dir;
+  f.saveAs = QString::fromStdString((dir / "list.txt").string());
+  QString caption;
+  f.exporter.RunChoiceDialog = [&](TExportChoiceForm& form) {
+    caption = form.windowTitle();
+    form.TypeBox()->setCurrentIndex(static_cast<int>(TExportType::xText_Tab_Delimited));
+    form.FileButton()->click();
+    return true;
+  };
+  ASSERT_TRUE(f.exporter.ExecuteExport());
+  EXPECT_EQ(caption, "Export 3 Items");
+  EXPECT_EQ(f.exporter.LastType, TExportType::xText_Tab_Delimited);
+  EXPECT_EQ(test::ReadFileBytes(dir / "list.txt"),
+            "Name\tMass\t\r\n\xC6gir\t100\t\r\nx,y\t20\t\r\n<A&B>\t3\t\r\n");
+  EXPECT_TRUE(f.opened.empty());
+}
+
 }  // namespace
 }  // namespace tovix

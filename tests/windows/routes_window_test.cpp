@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QTest>
 #include <set>
 #include <sstream>
 
@@ -184,6 +187,37 @@ TEST_F(RoutesWindow, DeleteSelectedRoutesWalksTheShownRowsFromTheTop) {
   EXPECT_EQ(written, expectedLines);
   const std::vector<Row> left = Shown(list);
   EXPECT_EQ(left, std::vector<Row>(shown.begin() + 2, shown.end()));
+}
+
+// Hovering shows each planet once as the mouse moves onto it; without a sink the lines of one
+// choice go to the clipboard.
+TEST_F(RoutesWindow, HoverShowsPlanetsAndLinesWithoutASinkGoToTheClipboard) {
+  TznSaveState store("");
+  TfrmRoutes window(Orion()->state, store);
+  std::vector<const TPlanet*> shownPlanets;
+  window.setShowPlanet([&](const TPlanet* p) { shownPlanets.push_back(p); });
+  window.show();
+  TznListView& list = *window.List();
+  const std::vector<Row> shown = Shown(list);
+  QTest::mouseMove(list.viewport(), list.visualRect(list.Rows().index(0, 0)).center());
+  QTest::mouseMove(list.viewport(), list.visualRect(list.Rows().index(0, 1)).center());
+  ASSERT_FALSE(shownPlanets.empty());
+  EXPECT_EQ(shownPlanets[0]->Name, shown[0][0]);
+  for (const TPlanet* p : shownPlanets) EXPECT_NE(p, nullptr);
+  const size_t before = shownPlanets.size();
+  QTest::mouseMove(list.viewport(),
+                   list.visualRect(list.Rows().index(0, 0)).center() + QPoint(3, 0));
+  EXPECT_EQ(shownPlanets.size(), before) << "the same cell again shows nothing new";
+
+  window.PreparePopup(list.visualRect(list.Rows().index(0, 0)).center());
+  window.PopupMenu()->actions().at(1)->trigger();
+  std::string lines;
+  for (int c = 1; c <= 4; ++c) {
+    if (!shown[0][static_cast<size_t>(c)].empty()) {
+      lines += "R " + shown[0][0] + " " + kRouteTypes[static_cast<size_t>(c - 1)] + "\r\n";
+    }
+  }
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), lines);
 }
 
 }  // namespace
