@@ -29,6 +29,7 @@ void TListRowModel::SetRows(int count, TCellFunction cell) {
 void TListRowModel::Sort(int column, TznSortDirection direction) {
   if (order_.empty() || column < 0 || column >= captions_.size()) return;
   emit layoutAboutToBeChanged();
+  hotRow_ = -1;  // the mouse is over another row now
   const QModelIndexList before = persistentIndexList();
   std::vector<int> sourceBefore;
   for (const QModelIndex& i : before) sourceBefore.push_back(SourceRow(i.row()));

@@ -15,7 +15,10 @@
 #include <QRadioButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
+#include <memory>
+#include <optional>
 
 #include "controls/zn_list_view.h"
 #include "core/file_utils.h"
