@@ -153,7 +153,7 @@ std::string WriteRtf(const TExportTable& table, const TExportTexts& texts,
       "\\red192\\green192\\blue192;}");
   line("{\\stylesheet{\\s0\\f0\\fs24 Normal;}{\\s1\\sb240\\sa60\\keepn\\b\\f1\\fs28 heading 1;}}");
   line("{\\pard\\plain\\s1\\sb240\\sa60\\keepn\\b\\f1\\fs28 " + RtfEscape(texts.Title) + "\\par");
-  line("\\pard\\plain\\f0\\fs24");
+  line("\\pard\\plain\\f0\\fs24 ");
   if (!texts.TimeStamp.empty()) line(RtfEscape(TimeStampLine(texts)) + "\\par");
   if (!Blank(texts.Header)) line("\\par " + RtfEscape(texts.Header) + "\\par");
 
