@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <regex>
+#include <string_view>
 
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
@@ -143,21 +143,36 @@ std::string RunCommand(const std::string& command) {
 }
 
 // XML entities, and the "_xHHHH_" form that spreadsheets use for control characters.
-std::string XmlUnescape(std::string s) {
-  const std::regex control("_x00([0-9A-F]{2})_");
-  std::smatch m;
-  while (std::regex_search(s, m, control)) {
-    s.replace(static_cast<size_t>(m.position(0)), static_cast<size_t>(m.length(0)), 1,
-              static_cast<char>(std::stoi(m[1], nullptr, 16)));
-  }
-  const std::pair<const char*, const char*> entities[] = {
-      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}};
-  for (const auto& [from, to] : entities) {
-    for (size_t at = 0; (at = s.find(from, at)) != std::string::npos; at += std::strlen(to)) {
-      s.replace(at, std::strlen(from), to);
+std::string XmlUnescape(std::string_view s) {
+  const std::pair<std::string_view, char> entities[] = {
+      {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}, {"&amp;", '&'}};
+  std::string out;
+  for (size_t i = 0; i < s.size();) {
+    bool replaced = false;
+    for (const auto& [entity, c] : entities) {
+      if (s.substr(i, entity.size()) == entity) {
+        out += c, i += entity.size(), replaced = true;
+        break;
+      }
     }
+    if (!replaced && s.substr(i, 4) == "_x00" && i + 7 <= s.size() && s[i + 6] == '_') {
+      out += static_cast<char>(std::stoi(std::string(s.substr(i + 4, 2)), nullptr, 16));
+      i += 7, replaced = true;
+    }
+    if (!replaced) out += s[i++];
   }
-  return s;
+  return out;
+}
+
+// The text between `open` (up to its ">") and `close` at or after `from`; npos-safe.
+std::string_view Between(std::string_view xml, std::string_view open, std::string_view close,
+                         size_t& from) {
+  const size_t start = xml.find(open, from);
+  if (start == std::string_view::npos) return from = start, std::string_view();
+  const size_t body = xml.find('>', start) + 1;
+  const size_t end = xml.find(close, body);
+  from = end + close.size();
+  return xml.substr(body, end - body);
 }
 
 // The cells of the first sheet of an .xlsx, by reference ("B3"): strings as "s:<text>"
@@ -167,20 +182,22 @@ std::map<std::string, std::string> XlsxCells(const fs::path& file) {
   const std::string shared = RunCommand("unzip -p " + quoted + " xl/sharedStrings.xml");
   const std::string sheet = RunCommand("unzip -p " + quoted + " xl/worksheets/sheet1.xml");
   std::vector<std::string> strings;
-  const std::regex si("<si><t[^>]*>([^<]*)</t></si>");
-  for (auto it = std::sregex_iterator(shared.begin(), shared.end(), si);
-       it != std::sregex_iterator(); ++it) {
-    strings.push_back(XmlUnescape((*it)[1]));
+  for (size_t at = 0; at != std::string::npos;) {
+    const std::string_view text = Between(shared, "<t", "</t>", at);
+    if (at != std::string::npos) strings.push_back(XmlUnescape(text));
   }
   std::map<std::string, std::string> cells;
-  const std::regex c("<c r=\"([A-Z]+[0-9]+)\"([^>]*)><v>([^<]*)</v></c>");
-  for (auto it = std::sregex_iterator(sheet.begin(), sheet.end(), c); it != std::sregex_iterator();
-       ++it) {
-    const std::string attributes = (*it)[2];
-    const std::string value = (*it)[3];
-    cells[(*it)[1]] = attributes.find("t=\"s\"") != std::string::npos
-                          ? "s:" + strings.at(std::stoul(value))
-                          : "n:" + value;
+  for (size_t at = 0; (at = sheet.find("<c r=\"", at)) != std::string::npos;) {
+    const size_t refEnd = sheet.find('"', at + 6);
+    const std::string ref = sheet.substr(at + 6, refEnd - at - 6);
+    const std::string tag = sheet.substr(at, sheet.find('>', at) - at);
+    if (tag.back() == '/') {  // a cell with a format and no value
+      at += tag.size();
+      continue;
+    }
+    const std::string value(Between(sheet, "<v", "</v>", at));
+    cells[ref] = tag.find("t=\"s\"") != std::string::npos ? "s:" + strings.at(std::stoul(value))
+                                                          : "n:" + value;
   }
   return cells;
 }
