@@ -49,6 +49,13 @@ void TznListView::SetColumns(const QStringList& captions, const std::vector<int>
   UpdateSortIndicator();
 }
 
+void TznListView::SetScrollBars(bool on) {
+  scrollBars_ = on;
+  const Qt::ScrollBarPolicy policy = on ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff;
+  setHorizontalScrollBarPolicy(policy);
+  setVerticalScrollBarPolicy(policy);
+}
+
 void TznListView::SetSortColumn(int column) {
   if (column < 0 || column >= rows_->columnCount()) return;
   if (column != sortColumn_) {

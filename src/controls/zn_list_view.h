@@ -54,6 +54,10 @@ class TznListView : public QTableView {
   // False, changing nothing, for a text that is not a layout of this list.
   bool SetColumnLayout(std::string_view text);
 
+  // Off: the list shows no scroll bars.
+  bool ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(bool on);
+
   // Hovering selects the hot row unless a HotTrack handler vetoes it.
   bool HotTrackSelects() const { return hotTrackSelects_; }
   void SetHotTrackSelects(bool on) { hotTrackSelects_ = on; }
@@ -84,6 +88,7 @@ class TznListView : public QTableView {
   bool loading_ = false;
   bool selecting_ = false;
   bool hotTrackSelects_ = false;
+  bool scrollBars_ = true;
   QCursor cursorWait_{Qt::WaitCursor};
 };
 
