@@ -65,11 +65,6 @@ TEST_F(RouteRowsTest, DeletingRowsWritesOneLinePerDestinationInColumnOrder) {
   EXPECT_EQ(all.DeleteAllRoutes(),
             (Lines{"R A CAP", "R A MAT", "R B COL", "R B EMP", "R C CAP", "R C COL"}));
   EXPECT_TRUE(all.Rows().empty());
-
-  // Selected rows from the top; removing a row does not skip the one after it.
-  TRouteTable selected(three);
-  EXPECT_EQ(selected.DeleteSelectedRoutes({2, 0, 1}),
-            (Lines{"R A CAP", "R A MAT", "R B COL", "R B EMP", "R C CAP", "R C COL"}));
 }
 
 }  // namespace

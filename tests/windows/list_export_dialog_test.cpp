@@ -127,6 +127,7 @@ TEST(ListExportDialog, ExecuteExportTakesTheChoice) {
     form.FileButton()->click();
     return true;
   };
+  f.exporter.Options.ShowProgress = true;
   ASSERT_TRUE(f.exporter.ExecuteExport());
   EXPECT_EQ(caption, "Export 3 Items");
   EXPECT_EQ(f.exporter.LastType, TExportType::xText_Tab_Delimited);
