@@ -1,5 +1,6 @@
 // The main window with the program's other windows around it, without a game read: hints, the
-// commands of the "Extra" menu, "Top Most", modal windows and help.
+// commands of the "Extra" menu, "Top Most" and the help dispatcher. The toolbar's buttons are
+// walked in window_catalogue_test.
 
 #include "windows/main_window.h"
 
@@ -22,9 +23,9 @@
 #include "core/file_utils.h"
 #include "platform/help.h"
 #include "platform/platform_test_helpers.h"
+#include "platform/shell.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
-#include "windows/placeholder_windows.h"
 #include "windows/window_registry.h"
 
 namespace tovix {
@@ -44,7 +45,7 @@ class MainWindow : public testing::Test {
   }
 
   TfrmMain& Main() {
-    TfrmMain& main = *windows_.frmMain;
+    TfrmMain& main = *windows_.Main();
     if (!main.isVisible()) {
       main.show();
       EXPECT_TRUE(QTest::qWaitForWindowExposed(&main));
@@ -68,16 +69,19 @@ TEST_F(MainWindow, StatusLineShowsTheHintsOfEveryWindow) {
   QApplication::sendEvent(main.Button("btnGraph"), &graphHint);
   EXPECT_EQ(main.statusBar()->currentMessage().toStdString(), "View Graphs of player information");
 
-  windows_.frmRoutes->show();
+  QWidget* routes = windows_.Find("frmRoutes");
+  routes->show();
   QStatusTipEvent routesHint("Remove the route");
-  QApplication::sendEvent(windows_.frmRoutes, &routesHint);
+  QApplication::sendEvent(routes, &routesHint);
   EXPECT_EQ(main.statusBar()->currentMessage().toStdString(), "Remove the route");
 }
 
 TEST_F(MainWindow, MinimizeAllMinimizesTheToolbarWindowsOnly) {
   Main();
-  windows_.frmRoutes->show();
-  windows_.frmCalculations->show();
+  QWidget* routes = windows_.Find("frmRoutes");
+  QWidget* calculations = windows_.Find("frmCalculations");
+  routes->show();
+  calculations->show();
   ExtraItem("mniMinimizeAll")->trigger();
   std::set<std::string> minimized;
   for (QWidget* w : windows_.Windows())
@@ -87,8 +91,8 @@ TEST_F(MainWindow, MinimizeAllMinimizesTheToolbarWindowsOnly) {
                                               "frmOrders", "frmIncomingGroups", "frmTurnReports",
                                               "frmBombings", "frmConfigIni", "frmGroups",
                                               "frmPlanetslist", "frmRoutes", "frmEditor"}));
-  EXPECT_TRUE(windows_.frmRoutes->isVisible());
-  EXPECT_FALSE(windows_.frmCalculations->isMinimized());
+  EXPECT_TRUE(routes->isVisible());
+  EXPECT_FALSE(calculations->isMinimized());
 }
 
 // The window menu of the caption strip mirrors "Top Most"; choosing it there switches the
@@ -113,45 +117,19 @@ TEST_F(MainWindow, TopMostFromTheWindowMenu) {
   EXPECT_FALSE(main.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
-struct ModalRow {
-  std::string name;
-  const char* button;  // or nullptr
-  const char* item;    // "Extra" item, or nullptr
-  std::string window;  // the window shown modally
-};
-
-void PrintTo(const ModalRow& row, std::ostream* os) {
-  *os << row.name;
-}
-
-class MainWindowModal : public MainWindow, public testing::WithParamInterface<ModalRow> {};
-
-TEST_P(MainWindowModal, OpensItsWindowModallyUntilItIsClosed) {
-  const ModalRow& row = GetParam();
-  TfrmMain& main = Main();
+// "&Calculator" shows the calculator modally until the user closes it.
+TEST_F(MainWindow, CalculatorIsShownModally) {
+  Main();
   std::string shown;
   test::ModalAnswerer answerer([&shown](QWidget* modal) {
     shown = modal->objectName().toStdString();
     modal->close();
   });
-  if (row.button)
-    QTest::mouseClick(main.Button(row.button), Qt::LeftButton);
-  else
-    ExtraItem(row.item)->trigger();
-  EXPECT_EQ(shown, row.window);
+  ExtraItem("mniCalculator")->trigger();
+  EXPECT_EQ(shown, "frmCalculate");
   EXPECT_EQ(answerer.Count(), 1);
-  for (QWidget* w : windows_.Windows())
-    if (w->objectName().toStdString() == row.window) {
-      EXPECT_FALSE(w->isVisible());
-    }
+  EXPECT_FALSE(windows_.Find("frmCalculate")->isVisible());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, MainWindowModal,
-    testing::Values(ModalRow{"Overview", "btnOverView", nullptr, "frmOverView"},
-                    ModalRow{"About", "btnAbout", nullptr, "AboutBox"},
-                    ModalRow{"Calculator", nullptr, "mniCalculator", "frmCalculate"}),
-    RowName<ModalRow>);
 
 // "Save Status" reports a store it could not write instead of losing the settings silently.
 TEST_F(MainWindow, SaveStatusShowsAFailedStoreWrite) {
@@ -190,13 +168,14 @@ TEST_P(MainWindowHelp, DispatchOpensThePageOfTheContext) {
   for (const char* page : {"expressionsgroups.htm", "expressionsplanets.htm", "introduction.htm"})
     std::ofstream(folder_ / kHelpFolderName / page) << "<html></html>";
   std::vector<std::string> opened;
-  const THelpOpener old = SetHelpOpener([&opened](const QUrl& url) {
+  const TDesktopOpener old = SetDesktopOpener([&opened](const QUrl& url) {
     opened.push_back(url.fileName().toStdString());
     return true;
   });
-  windows_.frmSelectExpressions->setWindowTitle(QString::fromStdString(row.expressionCaption));
+  windows_.Find("frmSelectExpressions")
+      ->setWindowTitle(QString::fromStdString(row.expressionCaption));
   const bool handled = Main().DispatchHelp(row.context);
-  SetHelpOpener(old);
+  SetDesktopOpener(old);
   EXPECT_EQ(handled, row.handled);
   EXPECT_EQ(opened,
             row.opened.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.opened});
