@@ -42,38 +42,6 @@ class ComboEditTest : public ::testing::Test {
   int buttonClicks_ = 0;
 };
 
-TEST_F(ComboEditTest, NewComboEditHasItsStoredDefaults) {
-  auto* edit = Make<TComboEdit>();
-  TComboEdit fresh;
-  EXPECT_EQ(fresh.height(), 21);
-  EXPECT_EQ(edit->Alignment(), taLeftJustify);
-  EXPECT_EQ(edit->ButtonHint(), QString());
-  EXPECT_EQ(edit->ButtonWidth(), 21);
-  EXPECT_EQ(edit->ClickKey(), QKeySequence(Qt::AltModifier | Qt::Key_Down));
-  EXPECT_TRUE(edit->DirectInput());
-  EXPECT_TRUE(edit->Glyph().isNull());
-  EXPECT_EQ(edit->GlyphKind(), gkCustom);
-  EXPECT_EQ(edit->NumGlyphs(), 1);
-  EXPECT_FALSE(edit->ReadOnly());
-  EXPECT_TRUE(edit->AutoSelect());
-  EXPECT_EQ(edit->MaxLength(), 0);
-  EXPECT_EQ(edit->EditMask(), QString());
-  EXPECT_EQ(edit->ButtonHolder()->width(), 21);
-  EXPECT_EQ(edit->ButtonHolder()->height(), 17);
-}
-
-TEST_F(ComboEditTest, NewDirectoryEditHasItsStoredDefaults) {
-  auto* edit = Make<TDirectoryEdit>();
-  EXPECT_EQ(edit->GlyphKind(), gkDefault);
-  EXPECT_EQ(edit->Button()->Glyph().size(), QSize(14, 12));
-  EXPECT_EQ(edit->ButtonWidth(), 21);  // the 14-pixel glyph needs only 20
-  EXPECT_FALSE(edit->AcceptFiles());
-  EXPECT_EQ(edit->DialogKind(), dkVCL);
-  EXPECT_EQ(edit->DialogText(), QString());
-  EXPECT_EQ(edit->InitialDir(), QString());
-  EXPECT_FALSE(edit->MultipleDirs());
-}
-
 TEST_F(ComboEditTest, ClickKeyAndMouseFireOnButtonClickOnce) {
   auto* edit = Make<TComboEdit>();
   QTest::keyClick(edit, Qt::Key_Down, Qt::AltModifier);

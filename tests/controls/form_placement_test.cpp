@@ -76,26 +76,6 @@ class FormPlacementTest : public testing::Test {
   TFormPlacement* placement = nullptr;
 };
 
-TEST(FormPlacement, DefaultsAndDerivedNames) {
-  TfrmSample form;
-  TFormPlacement placement(&form);
-  EXPECT_TRUE(placement.Active());
-  EXPECT_EQ(placement.IniFileName(), "");
-  EXPECT_EQ(placement.IniSection(), "");
-  EXPECT_EQ(placement.MinMaxInfo(), TWinMinMaxInfo{});
-  EXPECT_EQ(placement.Options(), TPlacementOptions(fpState) | fpPosition);
-  EXPECT_FALSE(placement.PreventResize());
-  EXPECT_EQ(placement.Version(), 0);
-  EXPECT_EQ(placement.EffectiveIniSection(), "TfrmSample");
-  EXPECT_EQ(placement.EffectiveIniFileName(),
-            QCoreApplication::applicationDirPath() + "/form_placement_test.INI");
-  EXPECT_EQ(DefaultIniFileName(), placement.EffectiveIniFileName());
-
-  placement.SetIniFileName("Tovix.ini");  // beside the program, as the default is
-  EXPECT_EQ(placement.EffectiveIniFileName(),
-            QCoreApplication::applicationDirPath() + "/Tovix.ini");
-}
-
 TEST_F(FormPlacementTest, SaveWritesThePlacementKeys) {
   form->setGeometry(100, 120, 300, 200);
   Show();

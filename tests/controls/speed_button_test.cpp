@@ -34,34 +34,6 @@ class SpeedButtonTest : public ::testing::Test {
   std::unique_ptr<QWidget> window_;
 };
 
-TEST_F(SpeedButtonTest, NewButtonHasItsStoredDefaults) {
-  TRxSpeedButton* b = AddButton(0);
-  EXPECT_EQ(b->size(), QSize(25, 25));
-  EXPECT_EQ(b->Alignment(), taCenter);
-  EXPECT_FALSE(b->AllowAllUp());
-  EXPECT_FALSE(b->AllowTimer());
-  EXPECT_EQ(b->InitPause(), 500);
-  EXPECT_EQ(b->RepeatInterval(), 100);
-  EXPECT_EQ(b->GroupIndex(), 0);
-  EXPECT_FALSE(b->Down());
-  EXPECT_EQ(b->DropDownMenu(), nullptr);
-  EXPECT_EQ(b->MenuPosition(), dmpBottom);
-  EXPECT_TRUE(b->MarkDropDown());
-  EXPECT_FALSE(b->Flat());
-  EXPECT_TRUE(b->GrayedInactive());
-  EXPECT_TRUE(b->Glyph().isNull());
-  EXPECT_EQ(b->NumGlyphs(), 1);
-  EXPECT_EQ(b->Layout(), blGlyphTop);
-  EXPECT_EQ(b->Margin(), -1);
-  EXPECT_EQ(b->Spacing(), 1);
-  EXPECT_EQ(b->ModalResult(), 0);
-  EXPECT_EQ(b->Style(), bsAutoDetect);
-  EXPECT_FALSE(b->Transparent());
-  EXPECT_FALSE(b->WordWrap());
-  EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(b->ButtonGlyph().TransparentColor(), QColor(255, 0, 255));
-}
-
 // ---- glyph strips
 
 TEST(ButtonGlyphTest, CellCountFollowsTheBitmapProportions) {
