@@ -346,8 +346,7 @@ TEST_P(StartupToolbar, PressOnAButtonActsOnItsWindow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, StartupToolbar,
-    testing::Values(PressRow{"HiddenLeftShows", Start::Hidden, Qt::LeftButton, true, false},
-                    PressRow{"HiddenRightShows", Start::Hidden, Qt::RightButton, true, false},
+    testing::Values(PressRow{"HiddenRightShows", Start::Hidden, Qt::RightButton, true, false},
                     PressRow{"ShownRightMinimizes", Start::Shown, Qt::RightButton, true, true},
                     PressRow{"ShownMiddleKeepsItUp", Start::Shown, Qt::MiddleButton, true, false},
                     PressRow{"MinimizedRightRestores", Start::Minimized, Qt::RightButton, true,

@@ -36,21 +36,6 @@ class SpeedButtonTest : public ::testing::Test {
 
 // ---- glyph strips
 
-TEST(ButtonGlyphTest, CellCountFollowsTheBitmapProportions) {
-  const auto cells = [](int width) {
-    TRxButtonGlyph glyph;
-    glyph.SetNumGlyphs(2);
-    QImage image(width, 16, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    glyph.SetGlyph(image);
-    return glyph.NumGlyphs();
-  };
-  EXPECT_EQ(cells(16), 1);
-  EXPECT_EQ(cells(80), 5);
-  EXPECT_EQ(cells(96), 1);  // more cells than a strip may have: one
-  EXPECT_EQ(cells(40), 2);  // not a multiple of the height: the count stays
-}
-
 // A strip of 16 by 16 cells on green (the transparent colour): cell i has an 8 by 8 square of
 // colour `inks[i]` in its middle.
 QImage Strip(const std::vector<QRgb>& inks) {

@@ -7,25 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
-
 namespace tovix {
 namespace {
 
 bool OnTopFlag(const QWidget& form) {
   return form.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-}
-
-TEST(TopMostWindow, OwnerThatIsNoWindowIsRefused) {
-  QWidget form;
-  QWidget* child = new QWidget(&form);
-  try {
-    TTopMostWindow top(child);
-    FAIL() << "a child widget was accepted as owner";
-  } catch (const TovixError& e) {
-    EXPECT_EQ(std::string(e.what()), "Invalid class typecast");
-  }
-  EXPECT_THROW(TTopMostWindow top(nullptr), TovixError);
 }
 
 // Each event is logged with the value the component and the window show at that moment.
