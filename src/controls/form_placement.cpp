@@ -108,7 +108,7 @@ QRect OnSomeScreen(QRect rect, const QWidget* form) {
 }
 
 QString ClassName(const QObject* object) {
-  const QString name = QString::fromLatin1(object->metaObject()->className());
+  const QString name = FromLatin1(object->metaObject()->className());
   const int colons = name.lastIndexOf("::");
   return colons < 0 ? name : name.mid(colons + 2);
 }

@@ -17,8 +17,13 @@ class IOrderService {
   virtual void InsertPlanetCommands(const std::string& lines) = 0;
   virtual void InsertOtherCommands(const std::string& lines) = 0;
   virtual void InsertRouteCommands(const std::string& lines) = 0;
-  // Analyses the order text again (F6, and after an insertion).
+  // Analyses the order text again (F6).
   virtual void AnalyseOrders() = 0;
+  // The analysis after an insertion.
+  virtual void AnalyseAfterInsert() = 0;
+  // Shows the orders window with the first order line that names the planet, or the group.
+  virtual void FindPlanetInOrders(const std::string& planetName) = 0;
+  virtual void FindGroupInOrders(int groupNumber) = 0;
   // Loads the game's automatic orders file (at the main window's first show).
   virtual void LoadAutomaticOrders() = 0;
   // Saves the order text to `fileName` ("Save Status").

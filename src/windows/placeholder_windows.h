@@ -65,8 +65,11 @@ class TOrdersPlaceholder : public TPlaceholderWindow, public IOrderService {
   void InsertPlanetCommands(const std::string& lines) override { ToClipboard(lines); }
   void InsertOtherCommands(const std::string& lines) override { ToClipboard(lines); }
   void InsertRouteCommands(const std::string& lines) override { ToClipboard(lines); }
-  // There is no order text to analyse, load or save.
+  // There is no order text to analyse, search, load or save.
   void AnalyseOrders() override {}
+  void AnalyseAfterInsert() override {}
+  void FindPlanetInOrders(const std::string&) override {}
+  void FindGroupInOrders(int) override {}
   void LoadAutomaticOrders() override {}
   void SaveOrders(const std::string&) override {}
 

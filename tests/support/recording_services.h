@@ -28,6 +28,9 @@ class RecordingOrders : public IOrderService {
     inserted.push_back("route: " + lines);
   }
   void AnalyseOrders() override { ++analysed; }
+  void AnalyseAfterInsert() override { ++analysed; }
+  void FindPlanetInOrders(const std::string&) override {}
+  void FindGroupInOrders(int) override {}
   void LoadAutomaticOrders() override { ++automaticLoaded; }
   void SaveOrders(const std::string& fileName) override { saved.push_back(fileName); }
 };
