@@ -58,7 +58,7 @@ constexpr TWindowEntry kWindows[] = {
   {"frmPlanets", "Planet Info", 23, "planetinfo.htm", BeforeReading, MakePlanetInfo,
    "One planet at a time: its report lines, history and the groups at it.",
    3, "btnPlanets", "Planet Info", "View planets", Press, 2},
-  {"frmWait", "Wait", 0, nullptr, BeforeReading, MakeWait, nullptr},
+  {"frmWait", nullptr, 0, nullptr, BeforeReading, MakeWait, nullptr},
   {"frmBattles", "Battles", 5, "battles.htm", BeforeReading, MakePlaceholder,
    "The battles of the reports with the groups that fought.",
    8, "btnBattles", "Battles", "View Battles", Press, 4},
@@ -137,7 +137,7 @@ constexpr TWindowEntry kWindows[] = {
    "The colours of the map."},
   {"frmAdvancedSend", "Advanced Send", 1, "advancedsend.htm", OnDemand, nullptr, nullptr},
   // The list-choice dialog's context opens no page.
-  {"frmZNLookUp", "Lookup", 34, nullptr, OnDemand, nullptr, nullptr},
+  {"frmZNLookUp", nullptr, 34, nullptr, OnDemand, nullptr, nullptr},
 };
 // clang-format on
 

@@ -29,8 +29,8 @@ using TWindowFactory = std::unique_ptr<QWidget> (*)(const TWindowEntry& entry,
 
 struct TWindowEntry {
   const char* InstanceName;  // the window's object name ("frmPlayers")
-  const char* StateName;     // the design caption: the settings section of a tool window
-  int HelpContext;           // the "HelpContext" property F1 reports (0: none)
+  const char* StateName;  // the design caption, the settings section of a tool window (or nullptr)
+  int HelpContext;        // the "HelpContext" property F1 reports (0: none)
   // The page F1 opens for the context; nullptr leaves the request unhandled.
   const char* HelpTopic;
   TWindowStage Stage;
