@@ -28,6 +28,7 @@
 #include "platform/platform_test_helpers.h"
 #include "platform/shell.h"
 #include "support/recording_services.h"
+#include "support/show_window.h"
 #include "support/test_paths.h"
 #include "windows/config_dialog.h"
 #include "windows/main_window.h"
@@ -363,7 +364,7 @@ TEST_F(Startup, F6AnalysesTheOrdersWhileTheOrdersWindowIsHidden) {
     QWidget* orders = w.Find("frmOrders");
     orders->hide();
     w.Main()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.Main()));
+    ASSERT_TRUE(test::ShowActive(*w.Main()));
     QTest::keyClick(w.Main()->Button("btnPlayers"), Qt::Key_F6);
     ordersShown = orders->isVisible();
   });
@@ -424,7 +425,7 @@ TEST_P(StartupHelp, F1OpensThePageOfTheActiveWindow) {
     QWidget* window = row.inRoutesWindow ? w.Find("frmRoutes") : w.Main();
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(test::ShowActive(*window));
     QTest::keyClick(window, Qt::Key_F1);
   });
   SetDesktopOpener(old);

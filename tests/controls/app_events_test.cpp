@@ -14,6 +14,7 @@
 #include "core/errors.h"
 #include "core/numbers.h"
 #include "message_box_closer.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -38,7 +39,7 @@ class AppEventsTest : public testing::Test {
       layout->addWidget(w);
     form->show();
     form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(test::ShowActive(*form));
     Application().Hint.clear();
   }
 

@@ -13,6 +13,7 @@
 #include "control_test_helpers.h"
 #include "controls/directory_edit.h"
 #include "controls/folder_dialog.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -29,7 +30,7 @@ class ComboEditTest : public ::testing::Test {
     QObject::connect(edit, &TCustomComboEdit::OnButtonClick, [this] { ++buttonClicks_; });
     window_->show();
     window_->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    EXPECT_TRUE(test::ShowActive(*window_));
     edit->setFocus();
     return edit;
   }

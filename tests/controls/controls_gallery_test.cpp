@@ -17,6 +17,7 @@
 #include "controls/spin_edit.h"
 #include "gallery_items_buttons_and_edits.h"
 #include "gallery_items_window_behaviour.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -34,7 +35,7 @@ TEST(ControlsGallery, EveryControlPaintsIntoOneWindow) {
   AddButtonsAndEditsGalleryItems(&window, layout);
   window.resize(520, window.sizeHint().height());
   window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  ASSERT_TRUE(test::ShowExposed(window));
 
   EXPECT_FALSE(window.findChildren<TRxSpeedButton*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TRxSpinEdit*>().isEmpty());

@@ -13,6 +13,7 @@
 #include "core/errors.h"
 #include "core/ini_file.h"
 #include "message_box_closer.h"
+#include "support/show_window.h"
 #include "support/test_paths.h"
 
 namespace tovix {
@@ -68,7 +69,7 @@ class FormPlacementTest : public testing::Test {
 
   void Show() {
     form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(test::ShowExposed(*form));
   }
 
   test::TempDir dir;

@@ -8,6 +8,7 @@
 
 #include "control_test_helpers.h"
 #include "controls/draw_utils.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -20,7 +21,7 @@ class SpeedButtonTest : public ::testing::Test {
     window_->resize(200, 100);
     window_->show();
     window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    ASSERT_TRUE(test::ShowActive(*window_));
   }
 
   TRxSpeedButton* AddButton(int x, int* clicks = nullptr) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "control_test_helpers.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -34,7 +35,7 @@ class SpinEditTest : public ::testing::Test {
     QObject::connect(edit_, &TRxSpinEdit::OnBottomClick, [this] { ++bottomClicks_; });
     window_->show();
     window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    ASSERT_TRUE(test::ShowActive(*window_));
     edit_->setFocus();
   }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/show_window.h"
+
 namespace tovix {
 namespace {
 
@@ -41,7 +43,7 @@ TEST(TopMostWindow, ShownWindowKeepsItsPlaceAndNativeWindow) {
   QWidget form;
   form.setGeometry(40, 50, 220, 130);
   form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  ASSERT_TRUE(test::ShowExposed(form));
   QWindow* native = form.windowHandle();
   const QRect before = form.geometry();
   TTopMostWindow top(&form);

@@ -9,6 +9,7 @@
 
 #include "platform/shell.h"
 #include "support/recording_ui.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -31,7 +32,7 @@ TEST(AboutBox, ContactLabelTurnsRedUnderTheMouseAndOpensAMail) {
   test::RecordingUserInterface ui;
   TfrmAbout about(ui);
   about.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+  ASSERT_TRUE(test::ShowExposed(about));
   TContactLabel* contact = about.ContactLabel();
   const QColor normal = contact->palette().color(QPalette::WindowText);
   EXPECT_NE(normal, QColor(Qt::red));

@@ -18,6 +18,7 @@
 #include "core/game_settings.h"
 #include "core/report_layout.h"
 #include "support/recording_ui.h"
+#include "support/show_window.h"
 #include "support/test_paths.h"
 
 namespace tovix {
@@ -51,7 +52,7 @@ class ConfigDialog : public testing::Test {
   }
   TfrmConfigIni& Show(const std::string& currentSection) {
     Open(currentSection, memoryStore_).show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_TRUE(test::ShowExposed(*window_));
     return *window_;
   }
 

@@ -27,6 +27,7 @@
 #include "platform/platform_test_helpers.h"
 #include "platform/shell.h"
 #include "support/recording_ui.h"
+#include "support/show_window.h"
 #include "support/test_paths.h"
 #include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
@@ -60,7 +61,7 @@ class MainWindow : public testing::Test {
     TfrmMain& main = *windows_.Main();
     if (!main.isVisible()) {
       main.show();
-      EXPECT_TRUE(QTest::qWaitForWindowExposed(&main));
+      EXPECT_TRUE(test::ShowExposed(main));
     }
     return main;
   }
