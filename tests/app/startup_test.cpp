@@ -129,13 +129,10 @@ class Startup : public testing::Test {
         modal->close();
     });
     // A run that never ends would hang the test program.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
+    test::LoopGuard watchdog(1000000, [] {
       ADD_FAILURE() << "the program did not end";
       QCoreApplication::quit();
     });
-    watchdog.start(60000);
 
     TStartupParams params;
     params.Args = std::move(args);

@@ -61,6 +61,27 @@ class ModalAnswerer : public QObject {
   int count_ = 0;
 };
 
+// Calls `onHang` once when the event loop has gone round `rounds` times while the guard lives: a
+// test that would otherwise wait for ever fails instead, without looking at the clock.
+class LoopGuard : public QObject {
+ public:
+  LoopGuard(int rounds, std::function<void()> onHang) : left_(rounds), onHang_(std::move(onHang)) {
+    timer_.setInterval(0);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      if (--left_ > 0) return;
+      timer_.stop();
+      onHang_();
+    });
+    timer_.start();
+  }
+  bool Fired() const { return left_ <= 0; }
+
+ private:
+  int left_;
+  std::function<void()> onHang_;
+  QTimer timer_;
+};
+
 // Sets (or, with nullopt, removes) an environment variable until the end of the scope.
 class ScopedEnv {
  public:
