@@ -28,15 +28,16 @@ using TWindowFactory = std::unique_ptr<QWidget> (*)(const TWindowEntry& entry,
                                                     TWindowRegistry& windows);
 
 struct TWindowEntry {
-  const char* InstanceName;  // the window's object name ("frmPlayers")
-  const char* StateName;  // the design caption, the settings section of a tool window (or nullptr)
-  int HelpContext;        // the "HelpContext" property F1 reports (0: none)
+  const char* InstanceName = nullptr;  // the window's object name ("frmPlayers")
+  // The design caption, the settings section of a tool window; nullptr for a window without one.
+  const char* StateName = nullptr;
+  int HelpContext = 0;  // the "HelpContext" property F1 reports (0: none)
   // The page F1 opens for the context; nullptr leaves the request unhandled.
-  const char* HelpTopic;
-  TWindowStage Stage;
-  TWindowFactory Make;  // nullptr for windows made elsewhere
+  const char* HelpTopic = nullptr;
+  TWindowFactory Make = nullptr;  // nullptr for a dialog made for each use
   // What a placeholder window says it will be for; nullptr for windows that are built.
-  const char* Purpose;
+  const char* Purpose = nullptr;
+  TWindowStage Stage = TWindowStage::BeforeReading;
   // The toolbar button: its place (1 = first; 0 = none), name, caption, hint and action.
   int ButtonPlace = 0;
   const char* ButtonName = nullptr;
@@ -46,7 +47,41 @@ struct TWindowEntry {
   // The place in the first show's round through the "ShowOnStartup" flags (1 = first; 0 = not
   // in it). The same windows are the ones "Minimize All" minimises.
   int StartPlace = 0;
+
+  // The catalogue's rows are written with these: Window(...).Button(...).Start(...).
+  constexpr TWindowEntry Button(int place, const char* name, const char* caption,
+                                const char* hint = "",
+                                TButtonAction action = TButtonAction::Press) const {
+    TWindowEntry e = *this;
+    e.ButtonPlace = place;
+    e.ButtonName = name;
+    e.ButtonCaption = caption;
+    e.ButtonHint = hint;
+    e.Action = action;
+    return e;
+  }
+  constexpr TWindowEntry Start(int place) const {
+    TWindowEntry e = *this;
+    e.StartPlace = place;
+    return e;
+  }
+  constexpr TWindowEntry MadeAt(TWindowStage stage) const {
+    TWindowEntry e = *this;
+    e.Stage = stage;
+    return e;
+  }
 };
+
+constexpr TWindowEntry Window(const char* instanceName, const char* stateName, int helpContext,
+                              const char* helpTopic, TWindowFactory make,
+                              const char* purpose = nullptr) {
+  return {.InstanceName = instanceName,
+          .StateName = stateName,
+          .HelpContext = helpContext,
+          .HelpTopic = helpTopic,
+          .Make = make,
+          .Purpose = purpose};
+}
 
 // Every window, in creation order (main window first).
 std::span<const TWindowEntry> WindowCatalogue();
