@@ -10,6 +10,7 @@
 #include "core/game_state.h"
 #include "core/report_reader.h"
 #include "core/save_state.h"
+#include "platform/latin1.h"
 #include "platform/program_folder.h"
 #include "platform/qt_user_interface.h"
 #include "windows/config_dialog.h"
@@ -23,10 +24,6 @@ namespace tovix {
 namespace {
 
 namespace fs = std::filesystem;
-
-QString FromLatin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Puts back what a run changes in the application object.
 class ApplicationSettingsGuard {
@@ -77,10 +74,11 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
 
   GameState state;
   TFormStateRegistry states;
-  TWindowRegistry windows({*store, states, state, ui, folder});
+  TWindowRegistry windows({*store, states, state, ui, folder}, params.Services);
   windows.CreateStartupWindows();
-  TfrmMain& main = *windows.frmMain;
-  TfrmWait& wait = *windows.frmWait;
+  TfrmMain& main = *windows.Main();
+  TfrmWait& wait = *windows.Wait();
+  TfrmConfigIni& config = *windows.ConfigIni();
   ui.SetCurrentWorkHandler([&wait](const std::string& text) { wait.SetCurrentWork(text); });
   ui.SetTitleHandler([&main, &wait](const std::string& title) {
     const QString text = FromLatin1(title);
@@ -96,20 +94,21 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
 
   TReportReader reader(state, ui, folder);
   const bool read = ReadGame(folder, params.Args, state, reader, ui);
-  windows.frmConfigIni->SetCurrentGameSection(
-      state.Settings.GameNumber >= 0 ? state.Settings.GetGameSection() : std::string());
+  config.SetCurrentGameSection(state.Settings.GameNumber >= 0 ? state.Settings.GetGameSection()
+                                                              : std::string());
 
   if (!read) {
     // Nothing of this run is saved: the store's file stays as it is on disk.
     store->ForgetFile();
     wait.hide();
     ui.ShowMessages(reader.Messages());
-    windows.frmConfigIni->RunStartupMode();
+    config.RunStartupMode();
     return TStartupOutcome::Configured;
   }
 
-  windows.frmConfigIni->SetStartupFlag(false);
+  config.SetStartupFlag(false);
   windows.CreateLaterWindows();
+  windows.Events().GameRead();
   wait.hide();
   const std::string loadFailures = FormStateFailureText(states.LoadAllFormStates(), true);
   if (!loadFailures.empty()) ui.ShowMessage(loadFailures);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "windows/services.h"
+
 namespace tovix {
 
 class TWindowRegistry;
@@ -22,6 +24,8 @@ struct TStartupParams {
   // Called once the main window is up, right before the event loop runs: tests drive the running
   // program from here.
   std::function<void(TWindowRegistry&)> OnRunning;
+  // Services that replace the windows' own (tests' recording fakes); null ones are the windows'.
+  TServices Services;
 };
 
 enum class TStartupOutcome {

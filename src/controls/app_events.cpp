@@ -11,6 +11,8 @@
 #include <QWindowStateChangeEvent>
 #include <algorithm>
 
+#include "platform/latin1.h"
+
 namespace tovix {
 
 namespace {
@@ -24,7 +26,7 @@ QColor SystemHintColor() {
 
 void ShowExceptionMessage(const std::exception& e) {
   QMessageBox::critical(QApplication::activeWindow(), QGuiApplication::applicationDisplayName(),
-                        QString::fromLatin1(e.what()));
+                        FromLatin1(e.what()));
 }
 
 int HelpContextOf(QWidget* widget) {

@@ -14,6 +14,7 @@
 #include "controls/window_hook.h"
 #include "core/errors.h"
 #include "core/numbers.h"
+#include "platform/latin1.h"
 
 namespace tovix {
 
@@ -28,7 +29,7 @@ using TQuad = std::array<int32_t, 4>;
 
 // Names and values in the file are 8-bit text, as everywhere in the program.
 std::string ToIni(const QString& text) {
-  return text.toLatin1().toStdString();
+  return ToLatin1(text);
 }
 
 QScreen* ScreenOf(const QWidget* form) {
@@ -107,7 +108,7 @@ QRect OnSomeScreen(QRect rect, const QWidget* form) {
 }
 
 QString ClassName(const QObject* object) {
-  const QString name = QString::fromLatin1(object->metaObject()->className());
+  const QString name = FromLatin1(object->metaObject()->className());
   const int colons = name.lastIndexOf("::");
   return colons < 0 ? name : name.mid(colons + 2);
 }
@@ -256,7 +257,7 @@ void TFormPlacement::RestoreFormPlacement() {
     }
     ReadFormPlacement(form_, ini, section, options_ & fpState, options_ & fpPosition);
     if (options_ & fpActiveControl) {
-      const QString name = QString::fromLatin1(ini.ReadString(section, "ActiveControl", ""));
+      const QString name = FromLatin1(ini.ReadString(section, "ActiveControl", ""));
       QWidget* control = name.isEmpty() ? nullptr : form_->findChild<QWidget*>(name);
       if (control && control->isEnabled() && control->focusPolicy() != Qt::NoFocus) {
         control->setFocus();

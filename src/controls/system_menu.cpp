@@ -91,9 +91,9 @@ void TSystemMenu::AppendItems(QMenu* target, QMenu* source) {
         if (!own) own = new QActionGroup(windowMenu_);
         own->addAction(mirror);
       }
-      QPointer<QAction> original(item);
-      connect(mirror, &QAction::triggered, this, [original] {
-        if (original && original->isEnabled()) original->trigger();
+      QPointer<QAction> popupItem(item);
+      connect(mirror, &QAction::triggered, this, [popupItem] {
+        if (popupItem && popupItem->isEnabled()) popupItem->trigger();
       });
     }
   }

@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "core/file_utils.h"
 #include "core/str_utils.h"
+#include "platform/latin1.h"
 
 namespace tovix {
 
@@ -22,7 +23,7 @@ bool IsLatin1Control(unsigned char c) {
 
 // Names are Latin-1; desktop entries and file names are UTF-8.
 std::string Latin1ToUtf8(std::string_view s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())).toUtf8().toStdString();
+  return FromLatin1(s).toUtf8().toStdString();
 }
 
 // A value of type string: backslash and the control characters the format allows are escaped;

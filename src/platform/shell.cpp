@@ -1,15 +1,29 @@
 #include "platform/shell.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
+#include <utility>
+
+#include "core/user_interface.h"
+#include "platform/latin1.h"
 
 namespace tovix {
 
+namespace {
+
+TDesktopOpener& Opener() {
+  static TDesktopOpener opener;
+  return opener;
+}
+
+}  // namespace
+
 QString DisplayText(std::string_view text) {
-  QString s = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  QString s = FromLatin1(text);
   s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return s;
@@ -51,6 +65,21 @@ int RunAndWait(const std::string& program, const std::vector<std::string>& args)
   list.reserve(static_cast<qsizetype>(args.size()));
   for (const std::string& a : args) list << QFile::decodeName(QByteArray::fromStdString(a));
   return RunAndWait(QFile::decodeName(QByteArray::fromStdString(program)), list);
+}
+
+std::string NothingCouldOpenText(const QUrl& url) {
+  const QString where = url.isLocalFile() ? url.toLocalFile() : url.toString();
+  return "No program on this computer could open it:\r" + ToLatin1(where);
+}
+
+bool OpenInDesktop(const QUrl& url, UserInterface& ui) {
+  const bool opened = Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+  if (!opened) ui.ShowMessage(NothingCouldOpenText(url));
+  return opened;
+}
+
+TDesktopOpener SetDesktopOpener(TDesktopOpener opener) {
+  return std::exchange(Opener(), std::move(opener));
 }
 
 std::string FileVersionString() {

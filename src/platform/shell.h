@@ -3,11 +3,15 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tovix {
+
+class UserInterface;
 
 // A fixed 8-bit message as a box shows it: Latin-1 decoded, "\r" (or "\r\n") as a line break.
 QString DisplayText(std::string_view text);
@@ -23,6 +27,18 @@ bool YesNoBox(const std::string& text);
 int RunAndWait(const QString& program, const QStringList& args);
 // The same with file-system byte strings (decoded the way file names are).
 int RunAndWait(const std::string& program, const std::vector<std::string>& args);
+
+// Hands `url` (a page, a file, a "mailto:" address) to the desktop's program for it. When nothing
+// could open it the user is told so through `ui`, with the file's path or the address, and the
+// result is false.
+bool OpenInDesktop(const QUrl& url, UserInterface& ui);
+// The text OpenInDesktop shows when `url` could not be opened.
+std::string NothingCouldOpenText(const QUrl& url);
+
+// What hands a URL to the desktop (QDesktopServices by default); tests install their own. An
+// empty opener restores the desktop's. Returns the previous one.
+using TDesktopOpener = std::function<bool(const QUrl&)>;
+TDesktopOpener SetDesktopOpener(TDesktopOpener opener);
 
 // The program's version as four dotted numbers, e.g. "0.1.0.0".
 std::string FileVersionString();

@@ -1,24 +1,18 @@
 #include "windows/about_box.h"
 
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "platform/latin1.h"
 #include "platform/shell.h"
 
 namespace tovix {
 
-namespace {
-
-constexpr int kHelpContext = 2;
-
-}  // namespace
-
-TContactLabel::TContactLabel(const QString& address, QWidget* parent)
-    : QLabel(address, parent), address_(address) {
+TContactLabel::TContactLabel(const QString& address, UserInterface& ui, QWidget* parent)
+    : QLabel(address, parent), address_(address), ui_(ui) {
   setCursor(Qt::PointingHandCursor);
   QFont underlined = font();
   underlined.setUnderline(true);
@@ -46,13 +40,12 @@ void TContactLabel::leaveEvent(QEvent* event) {
 void TContactLabel::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-    QDesktopServices::openUrl(QUrl(QStringLiteral("mailto:") + address_));
+    OpenInDesktop(QUrl(QStringLiteral("mailto:") + address_), ui_);
 }
 
-TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
+TfrmAbout::TfrmAbout(UserInterface& ui, QWidget* parent) : QDialog(parent) {
   setObjectName("AboutBox");
   setWindowTitle("About");
-  setProperty("HelpContext", kHelpContext);
   auto* layout = new QVBoxLayout(this);
 
   auto* lblProductName = new QLabel("Tovix", this);
@@ -66,7 +59,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
   auto* lblVersion =
       new QLabel(QStringLiteral("Version: ") + QString::fromStdString(FileVersionString()), this);
   lblVersion->setObjectName("Version");
-  lblContact_ = new TContactLabel(QString::fromLatin1(kContactAddress), this);
+  lblContact_ = new TContactLabel(FromLatin1(kContactAddress), ui, this);
   lblContact_->setObjectName("lblContact");
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);

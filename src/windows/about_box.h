@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QLabel>
 
+#include "core/user_interface.h"
+
 class QPushButton;
 
 namespace tovix {
@@ -13,12 +15,12 @@ namespace tovix {
 inline constexpr const char* kContactAddress = "tovix@users.noreply.invalid";
 
 // A link-like label: red while the mouse is over it, and a click opens a new mail to `address`
-// (through the desktop's handler for "mailto:").
+// (through the desktop's handler for "mailto:"; the user is told when there is none).
 class TContactLabel : public QLabel {
   Q_OBJECT
 
  public:
-  TContactLabel(const QString& address, QWidget* parent = nullptr);
+  TContactLabel(const QString& address, UserInterface& ui, QWidget* parent = nullptr);
   bool Hot() const { return hot_; }
 
  protected:
@@ -30,6 +32,7 @@ class TContactLabel : public QLabel {
   void SetHot(bool hot);
 
   QString address_;
+  UserInterface& ui_;
   bool hot_ = false;
 };
 
@@ -37,7 +40,7 @@ class TfrmAbout : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TfrmAbout(QWidget* parent = nullptr);
+  explicit TfrmAbout(UserInterface& ui, QWidget* parent = nullptr);
 
   TContactLabel* ContactLabel() const { return lblContact_; }
 

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -24,6 +23,9 @@
 #include "core/errors.h"
 #include "core/game_variant.h"
 #include "platform/desktop_entry.h"
+#include "platform/latin1.h"
+#include "windows/modal_loop.h"
+#include "windows/window_catalogue.h"
 
 namespace tovix {
 
@@ -31,16 +33,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kHelpContext = 12;
+// The dialog's caption and help context are those of its catalogue row.
+const TWindowEntry& Row() {
+  return *FindWindowEntry("frmConfigIni");
+}
 
 // Texts of the file are bytes; names show as Latin-1, paths as the file system encodes them.
-QString FromLatin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-std::string ToLatin1(const QString& s) {
-  const QByteArray b = s.toLatin1();
-  return std::string(b.constData(), static_cast<size_t>(b.size()));
-}
 QString FromPath(const std::string& s) {
   return QFile::decodeName(QByteArray(s.data(), static_cast<qsizetype>(s.size())));
 }
@@ -68,13 +66,13 @@ int32_t SpinValue(const TRxSpinEdit* edit) {
 }
 
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+  auto* button = new QPushButton(FromLatin1(caption), parent);
   button->setObjectName(name);
   return button;
 }
 
 QLabel* MakeLabel(const char* caption, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(QString::fromLatin1(caption), parent);
+  auto* label = new QLabel(FromLatin1(caption), parent);
   label->setBuddy(buddy);
   return label;
 }
@@ -101,7 +99,7 @@ TShortcutMaker DesktopShortcutMaker() {
 
 TfrmConfigIni::TfrmConfigIni(TznSaveState& store, const fs::path& programFolder, UserInterface& ui,
                              QWidget* parent)
-    : TToolWindow("Configuration", kHelpContext, store, parent),
+    : TToolWindow(Row().StateName, Row().HelpContext, store, parent),
       ini_(OpenGameConfigFile(programFolder)),
       ui_(ui),
       makeShortcut_(DesktopShortcutMaker()),
@@ -307,11 +305,6 @@ void TfrmConfigIni::showEvent(QShowEvent* event) {
   });
 }
 
-void TfrmConfigIni::hideEvent(QHideEvent* event) {
-  TToolWindow::hideEvent(event);
-  if (modalLoop_) modalLoop_->quit();
-}
-
 void TfrmConfigIni::lbxGamesClick() {
   const std::string section = SelectedGame();
   UpdateButtons();
@@ -391,14 +384,7 @@ void TfrmConfigIni::RunStartupMode() {
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     setGeometry(
         QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
-  show();
-  raise();
-  activateWindow();
-  if (!isVisible()) return;
-  QEventLoop loop;
-  modalLoop_ = &loop;
-  loop.exec(QEventLoop::DialogExec);
-  modalLoop_ = nullptr;
+  RunModally(*this);
 }
 
 }  // namespace tovix

@@ -17,7 +17,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -64,7 +63,6 @@ class TfrmConfigIni : public TToolWindow {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
 
  private slots:
   void lbxGamesClick();
@@ -94,7 +92,6 @@ class TfrmConfigIni : public TToolWindow {
   bool listsRead_ = false;
   TShortcutMaker makeShortcut_;
   TReportPicker pickReport_;
-  QEventLoop* modalLoop_ = nullptr;
 
   QListWidget* lbxGames_;
   QLabel* lblDefaultGame_;

@@ -12,17 +12,12 @@
 #include <algorithm>
 
 #include "core/str_utils.h"
+#include "platform/latin1.h"
+#include "windows/window_catalogue.h"
 
 namespace tovix {
 
 namespace {
-
-// The help dispatcher opens no page for this context.
-constexpr int kLookUpHelpContext = 34;
-
-QString Text(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 void CenterOnScreen(QWidget& window) {
   const QScreen* screen = QGuiApplication::primaryScreen();
@@ -39,7 +34,7 @@ TfrmZNLookUp::TfrmZNLookUp(QWidget* parent)
       btnOK_(new QPushButton(QStringLiteral("OK"), this)),
       btnCancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
   setObjectName(QStringLiteral("frmZNLookUp"));
-  setProperty("HelpContext", kLookUpHelpContext);
+  setProperty("HelpContext", FindWindowEntry("frmZNLookUp")->HelpContext);
   listBox1_->setObjectName(QStringLiteral("ListBox1"));
   listBox1_->setSelectionMode(QAbstractItemView::SingleSelection);
   listBox1_->viewport()->installEventFilter(this);
@@ -84,8 +79,8 @@ bool TfrmZNLookUp::eventFilter(QObject* watched, QEvent* event) {
 
 bool LookUpIndex(const std::string& caption, const std::vector<std::string>& items, int& selected) {
   TfrmZNLookUp dialog(QApplication::activeWindow());
-  dialog.setWindowTitle(Text(caption));
-  for (const std::string& item : items) dialog.ListBox1()->addItem(Text(item));
+  dialog.setWindowTitle(FromLatin1(caption));
+  for (const std::string& item : items) dialog.ListBox1()->addItem(FromLatin1(item));
   dialog.SetItemIndex(selected);
   CenterOnScreen(dialog);
   if (dialog.exec() != QDialog::Accepted) return false;

@@ -3,35 +3,32 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QEventLoop>
 #include <QGridLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "controls/app_events.h"
 #include "controls/caption_strip.h"
 #include "controls/system_menu.h"
 #include "controls/top_most_window.h"
 #include "platform/help.h"
-#include "windows/about_box.h"
-#include "windows/config_dialog.h"
-#include "windows/placeholder_windows.h"
+#include "platform/latin1.h"
+#include "windows/modal_loop.h"
 #include "windows/report_tabs.h"
 #include "windows/tool_window.h"
+#include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
 
 namespace tovix {
 
 namespace {
 
-constexpr int kHelpContext = 3;
 constexpr int kButtonsPerRow = 10;
-
-QString FromLatin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // The hourglass while the program is busy and takes no input.
 class BusyCursor {
@@ -42,35 +39,23 @@ class BusyCursor {
   BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-// Ends a local event loop when its window is hidden; tool windows hide instead of closing.
-class HideWatcher : public QObject {
- public:
-  explicit HideWatcher(QEventLoop& loop) : loop_(loop) {}
+// The catalogue's rows that have a place in `place`, in that order.
+std::vector<const TWindowEntry*> RowsByPlace(int TWindowEntry::*place) {
+  std::vector<const TWindowEntry*> rows;
+  for (const TWindowEntry& e : WindowCatalogue())
+    if (e.*place > 0) rows.push_back(&e);
+  std::sort(rows.begin(), rows.end(), [place](const TWindowEntry* a, const TWindowEntry* b) {
+    return a->*place < b->*place;
+  });
+  return rows;
+}
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Hide) loop_.quit();
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  QEventLoop& loop_;
-};
-
-// Shows a tool window as a modal dialog; returns when the user has closed it.
-void ShowModally(QWidget& window) {
-  window.setWindowModality(Qt::ApplicationModal);
-  window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
-  window.show();
-  window.raise();
-  window.activateWindow();
-  if (!window.isVisible()) return;
-  QEventLoop loop;
-  HideWatcher watcher(loop);
-  window.installEventFilter(&watcher);
-  loop.exec(QEventLoop::DialogExec);
-  window.removeEventFilter(&watcher);
-  window.setWindowModality(Qt::NonModal);
+// Shows a dialog or a tool window modally; returns when the user has closed it.
+void ShowModal(QWidget& window) {
+  if (auto* dialog = qobject_cast<QDialog*>(&window))
+    dialog->exec();
+  else
+    RunModally(window);
 }
 
 }  // namespace
@@ -130,7 +115,6 @@ TfrmMain::TfrmMain(TWindowRegistry& windows, QWidget* parent)
     : QMainWindow(parent), windows_(windows) {
   setObjectName("frmMain");
   setWindowTitle("Tovix");
-  setProperty("HelpContext", kHelpContext);
   BuildForm();
 
   appEvents_ = new TAppEvents(this);
@@ -174,48 +158,22 @@ void TfrmMain::BuildForm() {
   setStatusBar(new QStatusBar(this));
   statusBar()->setObjectName("StatusBar");
 
-  struct ButtonRow {
-    const char* name;
-    const char* caption;
-    const char* hint;
-  };
-  static constexpr ButtonRow kButtons[] = {
-      {"btnPlayers", "Players", "View players"},
-      {"btnGraph", "Graph", "View Graphs of player information"},
-      {"btnPlanets", "Planet Info", "View planets"},
-      {"btnMap", "Map", "View Galaxy Map"},
-      {"btnBombings", "Bombings", "View Bombings"},
-      {"btnIncomingGroups", "Incoming Groups", "View Incoming groups"},
-      {"btnShipDesign", "Ship Design", "Design a ship"},
-      {"btnBattles", "Battles", "View Battles"},
-      {"btnBatSim", "Bat Sim", "Do a battle simulation"},
-      {"btnOrders", "Orders", "Create Orders"},
-      {"btnTurnReports", "Turn Reports", "View the turn reports"},
-      {"btnConfigIni", "Config Ini", "Configure the Tovix.ini file"},
-      {"btnGroups", "Groups", "Show Groups that are currently on planets"},
-      {"btnPlanetsList", "Planets List", ""},
-      {"btnRoutes", "Routes", ""},
-      {"btnNotes", "Notes", "Create Notes to remember things"},
-      {"btnOverView", "Overview", "View players"},
-      {"btnAbout", "About", "Some Information about the creator"},
-      {"btnExtra", "Extra", ""},
-  };
   int index = 0;
-  for (const ButtonRow& b : kButtons) {
-    TToolbarButton* button =
-        AddButton(b.name, b.caption, b.hint, index / kButtonsPerRow, index % kButtonsPerRow);
+  for (const TWindowEntry* row : RowsByPlace(&TWindowEntry::ButtonPlace)) {
+    TToolbarButton* button = AddButton(row->ButtonName, row->ButtonCaption, row->ButtonHint,
+                                       index / kButtonsPerRow, index % kButtonsPerRow);
     ++index;
-    const std::string name = b.name;
-    if (name == "btnOverView") {
-      connect(button, &QToolButton::clicked, this, &TfrmMain::ShowOverView);
-    } else if (name == "btnAbout") {
-      connect(button, &QToolButton::clicked, this, &TfrmMain::ShowAbout);
-    } else if (name != "btnExtra") {
+    if (row->Action == TButtonAction::Modal) {
+      connect(button, &QToolButton::clicked, this, [button] {
+        if (QWidget* window = button->TargetWindow()) ShowModal(*window);
+      });
+    } else {
       connect(button, &TToolbarButton::Pressed, this, [button](Qt::MouseButton mouse) {
         if (QWidget* window = button->TargetWindow()) PressToolbarWindow(*window, mouse);
       });
     }
   }
+  AddButton("btnExtra", "Extra", "", index / kButtonsPerRow, index % kButtonsPerRow);
 
   pmuExtra_ = new QMenu(this);
   pmuExtra_->setObjectName("pmuExtra");
@@ -278,12 +236,11 @@ void TfrmMain::SaveState() {
                     NormalRectOf(*this), 0);
 }
 
-std::vector<QWidget*> TfrmMain::ToolbarWindows() const {
-  const TWindowRegistry& w = windows_;
-  return {w.frmPlayers,        w.frmPlanets,     w.frmNewMap,          w.frmBattles,
-          w.frmShipDesign,     w.frmGraph,       w.frmBattleSimulator, w.frmOrders,
-          w.frmIncomingGroups, w.frmTurnReports, w.frmBombings,        w.frmConfigIni,
-          w.frmGroups,         w.frmPlanetslist, w.frmRoutes,          w.frmEditor};
+std::vector<QWidget*> TfrmMain::StartWindows() const {
+  std::vector<QWidget*> windows;
+  for (const TWindowEntry* row : RowsByPlace(&TWindowEntry::StartPlace))
+    if (QWidget* window = windows_.Find(row->InstanceName)) windows.push_back(window);
+  return windows;
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -295,33 +252,16 @@ void TfrmMain::showEvent(QShowEvent* event) {
 
 void TfrmMain::FirstShow() {
   BusyCursor busy;
-  const TWindowRegistry& w = windows_;
-  const std::pair<const char*, QWidget*> targets[] = {
-      {"btnPlayers", w.frmPlayers},         {"btnGraph", w.frmGraph},
-      {"btnPlanets", w.frmPlanets},         {"btnMap", w.frmNewMap},
-      {"btnBombings", w.frmBombings},       {"btnIncomingGroups", w.frmIncomingGroups},
-      {"btnShipDesign", w.frmShipDesign},   {"btnBattles", w.frmBattles},
-      {"btnBatSim", w.frmBattleSimulator},  {"btnOrders", w.frmOrders},
-      {"btnTurnReports", w.frmTurnReports}, {"btnConfigIni", w.frmConfigIni},
-      {"btnGroups", w.frmGroups},           {"btnPlanetsList", w.frmPlanetslist},
-      {"btnRoutes", w.frmRoutes},           {"btnNotes", w.frmEditor},
-      {"btnOverView", w.frmOverView},       {"btnAbout", w.AboutBox},
-  };
-  for (const auto& [name, window] : targets) Button(name)->SetTargetWindow(window);
-
-  TToolWindow* const atStart[] = {
-      w.frmPlayers,   w.frmPlanets,         w.frmNewMap,         w.frmBattles,     w.frmShipDesign,
-      w.frmGraph,     w.frmBattleSimulator, w.frmIncomingGroups, w.frmTurnReports, w.frmBombings,
-      w.frmConfigIni, w.frmGroups,          w.frmPlanetslist,    w.frmRoutes,      w.frmEditor};
-  for (TToolWindow* window : atStart) {
-    if (!window || !window->ShowOnStartup()) continue;
-    window->show();
+  for (const TWindowEntry* row : RowsByPlace(&TWindowEntry::ButtonPlace))
+    Button(row->ButtonName)->SetTargetWindow(windows_.Find(row->InstanceName));
+  for (QWidget* window : StartWindows()) {
+    auto* tool = qobject_cast<TToolWindow*>(window);
+    if (!tool || !tool->ShowOnStartup()) continue;
+    tool->show();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
-  if (w.frmOrders) {
-    if (w.frmOrders->ShowOnStartup()) w.frmOrders->show();
-    w.frmOrders->LoadAutomaticOrders();
-  }
+  // The orders come last in the round, and load the automatic orders whether shown or not.
+  if (IOrderService* orders = windows_.Services().Orders) orders->LoadAutomaticOrders();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -341,9 +281,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 void TfrmMain::SaveStatus() {
   const TWindowContext& c = windows_.Context();
-  if (windows_.frmEditor) windows_.frmEditor->SaveCurrentNotes();
-  if (windows_.frmOrders)
-    windows_.frmOrders->SaveOrders(
+  const TServices& services = windows_.Services();
+  if (services.Notes) services.Notes->SaveCurrentNotes();
+  if (services.Orders)
+    services.Orders->SaveOrders(
         (c.ProgramFolder / ("orders_" + c.State.Settings.GetGameSection())).string());
   ShowFailures(c.States.SaveAllFormStates());
   try {
@@ -354,8 +295,8 @@ void TfrmMain::SaveStatus() {
 }
 
 void TfrmMain::MinimizeAll() {
-  for (QWidget* window : ToolbarWindows())
-    if (window) window->setWindowState(window->windowState() | Qt::WindowMinimized);
+  for (QWidget* window : StartWindows())
+    window->setWindowState(window->windowState() | Qt::WindowMinimized);
 }
 
 void TfrmMain::AddTabsToAllReports() {
@@ -373,28 +314,20 @@ void TfrmMain::AddTabsToAllReports() {
 
 bool TfrmMain::DispatchHelp(int context) {
   std::string expressionCaption;
-  if (windows_.frmSelectExpressions)
-    expressionCaption = windows_.frmSelectExpressions->windowTitle().toLatin1().toStdString();
+  if (const QWidget* expressions = windows_.Find("frmSelectExpressions"))
+    expressionCaption = ToLatin1(expressions->windowTitle());
   const std::string topic = HelpTopicFor(context, expressionCaption);
   if (topic.empty()) return false;
   OpenHelpTopic(topic, windows_.Context().Ui, windows_.Context().ProgramFolder);
   return true;
 }
 
-void TfrmMain::ShowOverView() {
-  if (windows_.frmOverView) ShowModally(*windows_.frmOverView);
-}
-
-void TfrmMain::ShowAbout() {
-  if (windows_.AboutBox) windows_.AboutBox->exec();
-}
-
 void TfrmMain::ShowCalculator() {
-  if (windows_.frmCalculate) ShowModally(*windows_.frmCalculate);
+  if (QWidget* calculator = windows_.Find("frmCalculate")) RunModally(*calculator);
 }
 
 void TfrmMain::AnalyseOrders() {
-  if (windows_.frmOrders) windows_.frmOrders->AnalyseOrders();
+  if (IOrderService* orders = windows_.Services().Orders) orders->AnalyseOrders();
 }
 
 void TfrmMain::ShowFailures(const std::vector<TFormStateFailure>& failures) {

@@ -81,7 +81,7 @@ class TfrmMain : public QMainWindow, public IFormState {
   // "&Save Status": notes and orders save their texts, every window its state, the store its
   // file. Failures are shown.
   void SaveStatus();
-  // "&Minimize All": the sixteen tool windows of the toolbar.
+  // "&Minimize All": the tool windows of the first show's round.
   void MinimizeAll();
   // "Add &Tabs to All Reports", with the file being repaired in the title meanwhile.
   void AddTabsToAllReports();
@@ -109,12 +109,10 @@ class TfrmMain : public QMainWindow, public IFormState {
   TToolbarButton* AddButton(const char* name, const char* caption, const char* hint, int row,
                             int column);
   // At the first show: each button gets its window, and the windows flagged "ShowOnStartup" are
-  // shown, the orders window last, which then loads the automatic orders.
+  // shown, the orders window last; then the orders load the automatic orders.
   void FirstShow();
-  // The sixteen tool windows of the toolbar, in the order the first show goes through them.
-  std::vector<QWidget*> ToolbarWindows() const;
-  void ShowOverView();
-  void ShowAbout();
+  // The windows of the first show's round (catalogue column StartPlace), in its order.
+  std::vector<QWidget*> StartWindows() const;
   void ShowCalculator();
   void AnalyseOrders();
   void ShowFailures(const std::vector<TFormStateFailure>& failures);

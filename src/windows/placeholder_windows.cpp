@@ -1,17 +1,21 @@
 #include "windows/placeholder_windows.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "platform/latin1.h"
+#include "windows/window_catalogue.h"
+
 namespace tovix {
 
-TPlaceholderWindow::TPlaceholderWindow(std::string stateName, int helpContext,
-                                       const std::string& purpose, TznSaveState& store,
+TPlaceholderWindow::TPlaceholderWindow(const TWindowEntry& entry, TznSaveState& store,
                                        QWidget* parent)
-    : TToolWindow(std::move(stateName), helpContext, store, parent) {
+    : TToolWindow(entry.StateName, entry.HelpContext, store, parent) {
   auto* layout = new QVBoxLayout(this);
-  lblPurpose_ =
-      new QLabel(QString::fromLatin1(purpose.data(), static_cast<qsizetype>(purpose.size())), this);
+  lblPurpose_ = new QLabel(
+      FromLatin1(std::string(entry.Purpose ? entry.Purpose : "") + " Not built yet."), this);
   lblPurpose_->setObjectName("lblPurpose");
   lblPurpose_->setWordWrap(true);
   lblPurpose_->setAlignment(Qt::AlignCenter);
@@ -23,28 +27,16 @@ QString TPlaceholderWindow::Purpose() const {
   return lblPurpose_->text();
 }
 
-TMapPlaceholder::TMapPlaceholder(TznSaveState& store, const TGameSettings& settings,
-                                 QWidget* parent)
-    : TPlaceholderWindow("Map", 20,
-                         "The galaxy map: planets, groups and their tracks, with zoom, bookmarks, "
-                         "planet cursors and colour schemes. Not built yet.",
-                         store, parent),
-      settings_(settings) {}
+TMapPlaceholder::TMapPlaceholder(const TWindowEntry& entry, TznSaveState& store,
+                                 const TGameSettings& settings, QWidget* parent)
+    : TPlaceholderWindow(entry, store, parent), settings_(settings) {}
 
 std::string TMapPlaceholder::ShowOnStartupSection() const {
   return "Map_" + settings_.GetGameSection();
 }
 
-TOrdersPlaceholder::TOrdersPlaceholder(TznSaveState& store, QWidget* parent)
-    : TPlaceholderWindow("Orders", 21,
-                         "The orders of the next turn: an editor for the order language, the "
-                         "analysis of the orders, and saving and mailing them. Not built yet.",
-                         store, parent) {}
-
-TNotesPlaceholder::TNotesPlaceholder(TznSaveState& store, QWidget* parent)
-    : TPlaceholderWindow("Notes Editor", 14,
-                         "Notes to remember things, in four pages of formatted text. Not built "
-                         "yet.",
-                         store, parent) {}
+void TOrdersPlaceholder::ToClipboard(const std::string& lines) {
+  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(FromLatin1(lines));
+}
 
 }  // namespace tovix

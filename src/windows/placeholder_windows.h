@@ -1,27 +1,29 @@
 #pragma once
-// Stand-ins for the tool windows that are not built yet. Each is a real top-level tool window
-// under its design caption and help context, keeping its placement and "ShowOnStartup" like any
-// other, with one label that says what the window will be for. The entry points other windows
-// call on the orders and notes windows exist, do nothing, and count their calls; in particular
-// their save hooks write no file, so an empty stand-in never overwrites the user's orders or
-// notes.
+// Placeholders for the tool windows that are not built yet. Each is a real top-level tool window
+// under its catalogue row's caption and help context, keeping its placement and "ShowOnStartup"
+// like any other, with one label that says what the window will be for. The placeholders of the
+// windows that provide services do the least that makes sense: the orders placeholder puts
+// inserted order lines on the clipboard and writes no file, so an empty placeholder never
+// overwrites the user's orders or notes; the others do nothing.
 
 #include <QString>
 #include <string>
 
 #include "core/game_types.h"
+#include "windows/services.h"
 #include "windows/tool_window.h"
 
 class QLabel;
 
 namespace tovix {
 
+struct TWindowEntry;
+
 class TPlaceholderWindow : public TToolWindow {
   Q_OBJECT
 
  public:
-  TPlaceholderWindow(std::string stateName, int helpContext, const std::string& purpose,
-                     TznSaveState& store, QWidget* parent = nullptr);
+  TPlaceholderWindow(const TWindowEntry& entry, TznSaveState& store, QWidget* parent = nullptr);
 
   QString Purpose() const;
 
@@ -29,12 +31,20 @@ class TPlaceholderWindow : public TToolWindow {
   QLabel* lblPurpose_;
 };
 
-// The map keeps "ShowOnStartup" per game, in "Map_" + the game's section.
-class TMapPlaceholder : public TPlaceholderWindow {
+// Placeholder. The map keeps "ShowOnStartup" per game, in "Map_" + the game's section.
+class TMapPlaceholder : public TPlaceholderWindow, public IMapService {
   Q_OBJECT
 
  public:
-  TMapPlaceholder(TznSaveState& store, const TGameSettings& settings, QWidget* parent = nullptr);
+  TMapPlaceholder(const TWindowEntry& entry, TznSaveState& store, const TGameSettings& settings,
+                  QWidget* parent = nullptr);
+
+  void SetPlanetCursor(TPlanet*, bool) override {}
+  void SetPlanet2Cursor(TPlanet*, bool) override {}
+  void MarkPlayerPlanets(TPlayer*) override {}
+  void AddPlanetMark(TPlanet*) override {}
+  void ClearPlanetMarks() override {}
+  void SetGroupCursor(int32_t, int32_t, float, float) override {}
 
  protected:
   std::string ShowOnStartupSection() const override;
@@ -43,41 +53,47 @@ class TMapPlaceholder : public TPlaceholderWindow {
   const TGameSettings& settings_;
 };
 
-class TOrdersPlaceholder : public TPlaceholderWindow {
+// Placeholder of the orders window.
+class TOrdersPlaceholder : public TPlaceholderWindow, public IOrderService {
   Q_OBJECT
 
  public:
-  explicit TOrdersPlaceholder(TznSaveState& store, QWidget* parent = nullptr);
+  using TPlaceholderWindow::TPlaceholderWindow;
 
-  // Loads the game's automatic orders file (at the first show of the main window).
-  void LoadAutomaticOrders() { ++loadAutomaticOrdersCalls_; }
-  // Analyses the order text again (F6).
-  void AnalyseOrders() { ++analyseOrdersCalls_; }
-  // Saves the order text to `fileName` ("Save Status"). Writes nothing: there is no order text.
-  void SaveOrders(const std::string& fileName) { ++saveOrdersCalls_; }
-
-  int LoadAutomaticOrdersCalls() const { return loadAutomaticOrdersCalls_; }
-  int AnalyseOrdersCalls() const { return analyseOrdersCalls_; }
-  int SaveOrdersCalls() const { return saveOrdersCalls_; }
+  // Each hand-over goes to the clipboard, so that the user can paste it into an order file.
+  void InsertGroupCommands(const std::string& lines) override { ToClipboard(lines); }
+  void InsertPlanetCommands(const std::string& lines) override { ToClipboard(lines); }
+  void InsertOtherCommands(const std::string& lines) override { ToClipboard(lines); }
+  void InsertRouteCommands(const std::string& lines) override { ToClipboard(lines); }
+  // There is no order text to analyse, search, load or save.
+  void AnalyseOrders() override {}
+  void AnalyseAfterInsert() override {}
+  void FindPlanetInOrders(const std::string&) override {}
+  void FindGroupInOrders(int) override {}
+  void LoadAutomaticOrders() override {}
+  void SaveOrders(const std::string&) override {}
 
  private:
-  int loadAutomaticOrdersCalls_ = 0;
-  int analyseOrdersCalls_ = 0;
-  int saveOrdersCalls_ = 0;
+  static void ToClipboard(const std::string& lines);
 };
 
-class TNotesPlaceholder : public TPlaceholderWindow {
+// Placeholder of the notes editor: there are no notes to save.
+class TNotesPlaceholder : public TPlaceholderWindow, public INotesService {
   Q_OBJECT
 
  public:
-  explicit TNotesPlaceholder(TznSaveState& store, QWidget* parent = nullptr);
+  using TPlaceholderWindow::TPlaceholderWindow;
+  void SaveCurrentNotes() override {}
+};
 
-  // Saves the notes of the current tab ("Save Status"). Writes nothing: there are no notes.
-  void SaveCurrentNotes() { ++saveCurrentNotesCalls_; }
-  int SaveCurrentNotesCalls() const { return saveCurrentNotesCalls_; }
+// Placeholder of the planet information window: it shows no planet.
+class TPlanetInfoPlaceholder : public TPlaceholderWindow, public IPlanetInfoService {
+  Q_OBJECT
 
- private:
-  int saveCurrentNotesCalls_ = 0;
+ public:
+  using TPlaceholderWindow::TPlaceholderWindow;
+  void ShowPlanet(TPlanet*, bool) override {}
+  void ShowPlanetAsTarget(TPlanet*, bool) override {}
 };
 
 }  // namespace tovix

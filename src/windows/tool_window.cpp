@@ -3,6 +3,9 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <utility>
+
+#include "platform/latin1.h"
 
 namespace tovix {
 
@@ -19,14 +22,15 @@ std::vector<TScreenRect> ScreenRects() {
   if (QScreen* primary = QGuiApplication::primaryScreen())
     rects.push_back(ToScreenRect(primary->availableGeometry()));
   for (QScreen* s : QGuiApplication::screens())
-    if (s != QGuiApplication::primaryScreen()) rects.push_back(ToScreenRect(s->availableGeometry()));
+    if (s != QGuiApplication::primaryScreen())
+      rects.push_back(ToScreenRect(s->availableGeometry()));
   return rects;
 }
 
 TScreenRect NormalRectOf(const QWidget& window) {
   // While minimised or maximised the geometry is not the one to come back to.
-  const bool special = window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized |
-                                               Qt::WindowFullScreen);
+  const bool special =
+      window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
   QRect r = special ? window.normalGeometry() : window.geometry();
   if (r.isNull() || !r.isValid()) r = window.geometry();
   return ToScreenRect(r);
@@ -57,7 +61,7 @@ TToolWindow::TToolWindow(std::string stateName, int helpContext, TznSaveState& s
       stateName_(std::move(stateName)),
       helpContext_(helpContext),
       store_(store) {
-  setWindowTitle(QString::fromLatin1(stateName_.c_str()));
+  setWindowTitle(FromLatin1(stateName_));
   setProperty("HelpContext", helpContext_);
 }
 
@@ -76,6 +80,21 @@ void TToolWindow::SaveState() {
   SaveFormPlacement(store_, stateName_, ShowStateOf(*this), NormalRectOf(*this), 0);
   store_.WriteBool(ShowOnStartupSection(), "ShowOnStartup", isVisible());
   SaveOwnState();
+}
+
+void TToolWindow::NoteGameChange(TGameChanges changes) {
+  pending_ |= changes;
+  if (isVisible()) RefreshPending();
+}
+
+void TToolWindow::RefreshPending() {
+  const TGameChanges changes = std::exchange(pending_, gcNone);
+  if (changes != gcNone) RefreshGame(changes);
+}
+
+void TToolWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  RefreshPending();
 }
 
 void TToolWindow::closeEvent(QCloseEvent* event) {

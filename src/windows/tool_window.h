@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/save_state.h"
+#include "windows/game_events.h"
 
 namespace tovix {
 
@@ -40,6 +41,9 @@ class TToolWindow : public QWidget, public IFormState {
   int HelpContext() const { return helpContext_; }
   TznSaveState& Store() const { return store_; }
 
+  // The game events call this: a shown window refreshes at once, a hidden one at its next show.
+  void NoteGameChange(TGameChanges changes);
+
  protected:
   // The window's own settings, after the common ones.
   virtual void LoadOwnState() {}
@@ -49,6 +53,9 @@ class TToolWindow : public QWidget, public IFormState {
   virtual bool IsMainWindow() const { return false; }
   // A window whose border the user cannot resize keeps its own size when restored.
   virtual bool IsFixedSize() const { return false; }
+  // The window's one refresh entry point: what changed in the game since it last showed it.
+  virtual void RefreshGame(TGameChanges changes) {}
+  void showEvent(QShowEvent* event) override;
   // Closing a tool window hides it; it lives until the program ends.
   void closeEvent(QCloseEvent* event) override;
 
@@ -56,7 +63,10 @@ class TToolWindow : public QWidget, public IFormState {
   std::string stateName_;
   int helpContext_;
   TznSaveState& store_;
+  void RefreshPending();
+
   bool showOnStartup_ = false;
+  TGameChanges pending_ = gcNone;
 };
 
 }  // namespace tovix

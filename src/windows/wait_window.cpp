@@ -9,6 +9,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "platform/latin1.h"
+
 namespace tovix {
 
 TfrmWait::TfrmWait(QWidget* parent)
@@ -37,7 +39,7 @@ TfrmWait::TfrmWait(QWidget* parent)
 }
 
 void TfrmWait::SetCurrentWork(const std::string& text) {
-  lblCurrentWork_->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  lblCurrentWork_->setText(FromLatin1(text));
   if (isVisible()) repaint();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

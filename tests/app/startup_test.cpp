@@ -26,10 +26,12 @@
 #include "core/ini_file.h"
 #include "platform/help.h"
 #include "platform/platform_test_helpers.h"
+#include "platform/shell.h"
+#include "support/recording_services.h"
+#include "support/show_window.h"
 #include "support/test_paths.h"
 #include "windows/config_dialog.h"
 #include "windows/main_window.h"
-#include "windows/placeholder_windows.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
 
@@ -104,6 +106,8 @@ class Startup : public testing::Test {
   // the main window is closed (unless the test closed it).
   RunRecord Run(const std::function<void(TWindowRegistry&)>& whileRunning = {},
                 std::vector<std::string> args = {}) {
+    orders_ = {};
+    notes_ = {};
     RunRecord record;
     test::ModalAnswerer answerer([&record](QWidget* modal) {
       if (auto* config = qobject_cast<TfrmConfigIni*>(modal)) {
@@ -125,20 +129,19 @@ class Startup : public testing::Test {
         modal->close();
     });
     // A run that never ends would hang the test program.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
+    test::LoopGuard watchdog(1000000, [] {
       ADD_FAILURE() << "the program did not end";
       QCoreApplication::quit();
     });
-    watchdog.start(60000);
 
     TStartupParams params;
     params.Args = std::move(args);
+    params.Services.Orders = &orders_;
+    params.Services.Notes = &notes_;
     params.OnRunning = [&whileRunning](TWindowRegistry& windows) {
-      QTimer::singleShot(0, windows.frmMain, [&whileRunning, &windows] {
+      QTimer::singleShot(0, windows.Main(), [&whileRunning, &windows] {
         if (whileRunning) whileRunning(windows);
-        if (windows.frmMain->isVisible()) windows.frmMain->close();
+        if (windows.Main()->isVisible()) windows.Main()->close();
       });
     };
     record.Outcome = runTovix(*qApp, std::move(params));
@@ -147,6 +150,8 @@ class Startup : public testing::Test {
 
   test::TempDir home_;
   test::ScopedEnv env_;
+  test::RecordingOrders orders_;
+  test::RecordingNotes notes_;
 };
 
 // ---- The run as a whole ------------------------------------------------------------------
@@ -162,7 +167,6 @@ TEST_F(Startup, HappyPathShowsTheGameAndSavesEveryWindowAtTheEnd) {
   std::vector<std::string> stateNames;
   std::string mainTitle, waitTitle;
   bool waitVisible = true, configStartupMode = true;
-  int automaticOrdersLoaded = 0;
   const RunRecord run = Run([&](TWindowRegistry& w) {
     created = Names(w.Windows());
     for (QWidget* window : w.Windows())
@@ -170,11 +174,10 @@ TEST_F(Startup, HappyPathShowsTheGameAndSavesEveryWindowAtTheEnd) {
     for (QWidget* window : w.Windows())
       if (auto* tool = qobject_cast<TToolWindow*>(window))
         stateNames.push_back(tool->StateSectionName());
-    mainTitle = w.frmMain->windowTitle().toStdString();
-    waitTitle = w.frmWait->windowTitle().toStdString();
-    waitVisible = w.frmWait->isVisible();
-    configStartupMode = w.frmConfigIni->StartupFlag();
-    automaticOrdersLoaded = w.frmOrders->LoadAutomaticOrdersCalls();
+    mainTitle = w.Main()->windowTitle().toStdString();
+    waitTitle = w.Wait()->windowTitle().toStdString();
+    waitVisible = w.Wait()->isVisible();
+    configStartupMode = w.ConfigIni()->StartupFlag();
   });
 
   EXPECT_EQ(run.Outcome, TStartupOutcome::Ran);
@@ -183,7 +186,7 @@ TEST_F(Startup, HappyPathShowsTheGameAndSavesEveryWindowAtTheEnd) {
   EXPECT_EQ(waitTitle, "Tovix Meridian - 11 Corvids");
   EXPECT_FALSE(waitVisible);
   EXPECT_FALSE(configStartupMode);
-  EXPECT_EQ(automaticOrdersLoaded, 1);
+  EXPECT_EQ(orders_.automaticLoaded, 1);
   // 29 windows before the reading, 4 after it, in this order.
   EXPECT_EQ(created,
             "frmMain frmPlayers frmPlanets frmWait frmBattles frmShipDesign frmStdShip frmGraph "
@@ -273,7 +276,7 @@ TEST_P(StartupGameChoice, FirstArgumentThatIsANumberChoosesTheGame) {
             "[RUN]\ngame=2\n\n" + GameSection(2, reports, "A") + GameSection(3, reports, "B"));
   std::string title;
   const RunRecord run = Run(
-      [&](TWindowRegistry& w) { title = w.frmMain->windowTitle().toStdString(); }, GetParam().args);
+      [&](TWindowRegistry& w) { title = w.Main()->windowTitle().toStdString(); }, GetParam().args);
   EXPECT_EQ(run.Outcome, TStartupOutcome::Ran);
   EXPECT_EQ(title, GetParam().title);
 }
@@ -298,8 +301,8 @@ TEST_F(Startup, OrionOpensOnItsLastTurn) {
   std::string title;
   bool mainShown = false;
   const RunRecord run = Run([&](TWindowRegistry& w) {
-    title = w.frmMain->windowTitle().toStdString();
-    mainShown = w.frmMain->isVisible();
+    title = w.Main()->windowTitle().toStdString();
+    mainShown = w.Main()->isVisible();
   });
   EXPECT_EQ(run.Outcome, TStartupOutcome::Ran);
   EXPECT_TRUE(mainShown);
@@ -325,13 +328,13 @@ TEST_P(StartupToolbar, PressOnAButtonActsOnItsWindow) {
   WriteSampleGame();
   bool visible = false, minimized = false;
   Run([&](TWindowRegistry& w) {
-    QWidget& routes = *w.frmRoutes;
+    QWidget& routes = *w.Find("frmRoutes");
     routes.hide();
     routes.setWindowState(Qt::WindowNoState);
     if (row.start == Start::Shown || row.start == Start::Minimized) routes.show();
     if (row.start == Start::Minimized || row.start == Start::HiddenMinimized)
       routes.setWindowState(Qt::WindowMinimized);
-    QTest::mouseClick(w.frmMain->Button("btnRoutes"), row.button);
+    QTest::mouseClick(w.Main()->Button("btnRoutes"), row.button);
     visible = routes.isVisible();
     minimized = routes.isMinimized();
   });
@@ -341,8 +344,7 @@ TEST_P(StartupToolbar, PressOnAButtonActsOnItsWindow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, StartupToolbar,
-    testing::Values(PressRow{"HiddenLeftShows", Start::Hidden, Qt::LeftButton, true, false},
-                    PressRow{"HiddenRightShows", Start::Hidden, Qt::RightButton, true, false},
+    testing::Values(PressRow{"HiddenRightShows", Start::Hidden, Qt::RightButton, true, false},
                     PressRow{"ShownRightMinimizes", Start::Shown, Qt::RightButton, true, true},
                     PressRow{"ShownMiddleKeepsItUp", Start::Shown, Qt::MiddleButton, true, false},
                     PressRow{"MinimizedRightRestores", Start::Minimized, Qt::RightButton, true,
@@ -354,36 +356,32 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Startup, F6AnalysesTheOrdersWhileTheOrdersWindowIsHidden) {
   WriteSampleGame();
-  int analysed = -1;
   bool ordersShown = true;
   Run([&](TWindowRegistry& w) {
-    w.frmOrders->hide();
-    w.frmMain->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(w.frmMain));
-    QTest::keyClick(w.frmMain->Button("btnPlayers"), Qt::Key_F6);
-    analysed = w.frmOrders->AnalyseOrdersCalls();
-    ordersShown = w.frmOrders->isVisible();
+    QWidget* orders = w.Find("frmOrders");
+    orders->hide();
+    w.Main()->activateWindow();
+    ASSERT_TRUE(test::ShowActive(*w.Main()));
+    QTest::keyClick(w.Main()->Button("btnPlayers"), Qt::Key_F6);
+    ordersShown = orders->isVisible();
   });
-  EXPECT_EQ(analysed, 1);
+  EXPECT_EQ(orders_.analysed, 1);
   EXPECT_FALSE(ordersShown);
 }
 
-// "Save Status" replaces the store by a new file (a hard link to the old one keeps the old
-// text), and the empty orders and notes stand-ins write nothing.
+// "Save Status" has the orders and notes saved and replaces the store by a new file (a hard link
+// to the old one keeps the old text).
 TEST_F(Startup, SaveStatusWritesTheStoreAtomicallyAndNoOrdersFile) {
   WriteSampleGame();
   const std::string before = "[Players]\nShowOnStartup=0\n";
   WriteFile(StorePath(), before);
   ASSERT_EQ(::link(StorePath().c_str(), (Home() / "old-store").c_str()), 0);
   std::string savedWhileRunning;
-  int ordersSaved = 0, notesSaved = 0;
   std::set<std::string> filesAfterSave;
   Run([&](TWindowRegistry& w) {
-    w.frmPlayers->show();
-    w.frmMain->ExtraMenu()->findChild<QAction*>("mniSaveStatus")->trigger();
+    w.Find("frmPlayers")->show();
+    w.Main()->ExtraMenu()->findChild<QAction*>("mniSaveStatus")->trigger();
     savedWhileRunning = ReadFileBytes(StorePath());
-    ordersSaved = w.frmOrders->SaveOrdersCalls();
-    notesSaved = w.frmEditor->SaveCurrentNotesCalls();
     for (const auto& entry : fs::directory_iterator(Home()))
       filesAfterSave.insert(entry.path().filename().string());
   });
@@ -391,8 +389,8 @@ TEST_F(Startup, SaveStatusWritesTheStoreAtomicallyAndNoOrdersFile) {
   EXPECT_NE(savedWhileRunning.find("[Players]\nShowOnStartup=1"), std::string::npos)
       << savedWhileRunning;
   EXPECT_EQ(ReadFileBytes(Home() / "old-store"), before);
-  EXPECT_EQ(ordersSaved, 1);
-  EXPECT_EQ(notesSaved, 1);
+  EXPECT_EQ(orders_.saved, std::vector<std::string>{(Home() / "orders_0").string()});
+  EXPECT_EQ(notes_.saved, 1);
   EXPECT_EQ(filesAfterSave,
             (std::set<std::string>{"Tovix.ini", "TovixStore3.ini", "old-store", "reports"}));
 }
@@ -416,18 +414,18 @@ TEST_P(StartupHelp, F1OpensThePageOfTheActiveWindow) {
       WriteFile(Home() / kHelpFolderName / page, "<html></html>");
   }
   std::vector<std::string> opened;
-  const THelpOpener old = SetHelpOpener([&opened](const QUrl& url) {
+  const TDesktopOpener old = SetDesktopOpener([&opened](const QUrl& url) {
     opened.push_back(url.fileName().toStdString());
     return true;
   });
   const RunRecord run = Run([&](TWindowRegistry& w) {
-    QWidget* window = row.inRoutesWindow ? static_cast<QWidget*>(w.frmRoutes) : w.frmMain;
+    QWidget* window = row.inRoutesWindow ? w.Find("frmRoutes") : w.Main();
     window->show();
     window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    ASSERT_TRUE(test::ShowActive(*window));
     QTest::keyClick(window, Qt::Key_F1);
   });
-  SetHelpOpener(old);
+  SetDesktopOpener(old);
   EXPECT_EQ(opened,
             row.opened.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.opened});
   EXPECT_EQ(run.Messages, row.messages);

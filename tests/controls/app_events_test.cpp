@@ -14,6 +14,7 @@
 #include "core/errors.h"
 #include "core/numbers.h"
 #include "message_box_closer.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -38,7 +39,7 @@ class AppEventsTest : public testing::Test {
       layout->addWidget(w);
     form->show();
     form->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    ASSERT_TRUE(test::ShowActive(*form));
     Application().Hint.clear();
   }
 
@@ -54,35 +55,6 @@ class AppEventsTest : public testing::Test {
   QLineEdit* second = nullptr;
   QWidget* panel = nullptr;
 };
-
-std::string Describe(const TAppEvents& e) {
-  return Fmt(
-      "Chained=%d HintPause=%d HintShortPause=%d HintHidePause=%d ShowHint=%d HintShortCuts=%d "
-      "ShowMainForm=%d UpdateFormatSettings=%d UpdateMetricSettings=%d BiDiMode=%d "
-      "BiDiKeyboard=%s NonBiDiKeyboard=%s MouseDragImmediate=%d MouseDragThreshold=%d",
-      e.Chained(), e.HintPause(), e.HintShortPause(), e.HintHidePause(), e.ShowHint(),
-      e.HintShortCuts(), e.ShowMainForm(), e.UpdateFormatSettings(), e.UpdateMetricSettings(),
-      static_cast<int>(e.BiDiMode()), e.BiDiKeyboard().toStdString(),
-      e.NonBiDiKeyboard().toStdString(), e.MouseDragImmediate(), e.MouseDragThreshold());
-}
-
-TEST_F(AppEventsTest, NewInstanceBringsTheApplicationToTheDefaults) {
-  QApplication::setStartDragDistance(12);
-  Application().HintPause = 1;
-  Application().ShowMainForm = false;
-  Application().BiDiKeyboard = "00000401";
-  Application().Hint = "Names the ship";
-  TAppEvents events;
-  EXPECT_EQ(Describe(events),
-            "Chained=1 HintPause=500 HintShortPause=50 HintHidePause=2500 ShowHint=1 "
-            "HintShortCuts=1 ShowMainForm=1 UpdateFormatSettings=1 UpdateMetricSettings=1 "
-            "BiDiMode=0 BiDiKeyboard= NonBiDiKeyboard= MouseDragImmediate=1 "
-            "MouseDragThreshold=5");
-  EXPECT_EQ(QApplication::startDragDistance(), 5);
-  EXPECT_EQ(events.HintColor(), QApplication::palette().color(QPalette::ToolTipBase));
-  EXPECT_EQ(QGuiApplication::layoutDirection(), Qt::LeftToRight);
-  EXPECT_EQ(Application().Hint, "Names the ship");  // what is under the mouse is no setting
-}
 
 TEST_F(AppEventsTest, HintGoesToTheNewestFirstAndStopsAtAnUnchainedOne) {
   TAppEvents older;

@@ -22,6 +22,7 @@
 #include "gallery_items_buttons_and_edits.h"
 #include "gallery_items_rich_text.h"
 #include "gallery_items_window_behaviour.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -40,7 +41,7 @@ TEST(ControlsGallery, EveryControlPaintsIntoOneWindow) {
   TColorComboBox* colors = AddRichTextGalleryItems(&window, layout);
   window.resize(520, window.sizeHint().height() + 100);
   window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  ASSERT_TRUE(test::ShowExposed(window));
 
   EXPECT_FALSE(window.findChildren<TRxSpeedButton*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TRxSpinEdit*>().isEmpty());

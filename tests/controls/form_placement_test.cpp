@@ -13,6 +13,7 @@
 #include "core/errors.h"
 #include "core/ini_file.h"
 #include "message_box_closer.h"
+#include "support/show_window.h"
 #include "support/test_paths.h"
 
 namespace tovix {
@@ -68,33 +69,13 @@ class FormPlacementTest : public testing::Test {
 
   void Show() {
     form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(test::ShowExposed(*form));
   }
 
   test::TempDir dir;
   std::unique_ptr<TfrmSample> form;
   TFormPlacement* placement = nullptr;
 };
-
-TEST(FormPlacement, DefaultsAndDerivedNames) {
-  TfrmSample form;
-  TFormPlacement placement(&form);
-  EXPECT_TRUE(placement.Active());
-  EXPECT_EQ(placement.IniFileName(), "");
-  EXPECT_EQ(placement.IniSection(), "");
-  EXPECT_EQ(placement.MinMaxInfo(), TWinMinMaxInfo{});
-  EXPECT_EQ(placement.Options(), TPlacementOptions(fpState) | fpPosition);
-  EXPECT_FALSE(placement.PreventResize());
-  EXPECT_EQ(placement.Version(), 0);
-  EXPECT_EQ(placement.EffectiveIniSection(), "TfrmSample");
-  EXPECT_EQ(placement.EffectiveIniFileName(),
-            QCoreApplication::applicationDirPath() + "/form_placement_test.INI");
-  EXPECT_EQ(DefaultIniFileName(), placement.EffectiveIniFileName());
-
-  placement.SetIniFileName("Tovix.ini");  // beside the program, as the default is
-  EXPECT_EQ(placement.EffectiveIniFileName(),
-            QCoreApplication::applicationDirPath() + "/Tovix.ini");
-}
 
 TEST_F(FormPlacementTest, SaveWritesThePlacementKeys) {
   form->setGeometry(100, 120, 300, 200);

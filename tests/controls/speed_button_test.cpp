@@ -8,6 +8,7 @@
 
 #include "control_test_helpers.h"
 #include "controls/draw_utils.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -20,7 +21,7 @@ class SpeedButtonTest : public ::testing::Test {
     window_->resize(200, 100);
     window_->show();
     window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    ASSERT_TRUE(test::ShowActive(*window_));
   }
 
   TRxSpeedButton* AddButton(int x, int* clicks = nullptr) {
@@ -34,50 +35,7 @@ class SpeedButtonTest : public ::testing::Test {
   std::unique_ptr<QWidget> window_;
 };
 
-TEST_F(SpeedButtonTest, NewButtonHasItsStoredDefaults) {
-  TRxSpeedButton* b = AddButton(0);
-  EXPECT_EQ(b->size(), QSize(25, 25));
-  EXPECT_EQ(b->Alignment(), taCenter);
-  EXPECT_FALSE(b->AllowAllUp());
-  EXPECT_FALSE(b->AllowTimer());
-  EXPECT_EQ(b->InitPause(), 500);
-  EXPECT_EQ(b->RepeatInterval(), 100);
-  EXPECT_EQ(b->GroupIndex(), 0);
-  EXPECT_FALSE(b->Down());
-  EXPECT_EQ(b->DropDownMenu(), nullptr);
-  EXPECT_EQ(b->MenuPosition(), dmpBottom);
-  EXPECT_TRUE(b->MarkDropDown());
-  EXPECT_FALSE(b->Flat());
-  EXPECT_TRUE(b->GrayedInactive());
-  EXPECT_TRUE(b->Glyph().isNull());
-  EXPECT_EQ(b->NumGlyphs(), 1);
-  EXPECT_EQ(b->Layout(), blGlyphTop);
-  EXPECT_EQ(b->Margin(), -1);
-  EXPECT_EQ(b->Spacing(), 1);
-  EXPECT_EQ(b->ModalResult(), 0);
-  EXPECT_EQ(b->Style(), bsAutoDetect);
-  EXPECT_FALSE(b->Transparent());
-  EXPECT_FALSE(b->WordWrap());
-  EXPECT_EQ(b->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(b->ButtonGlyph().TransparentColor(), QColor(255, 0, 255));
-}
-
 // ---- glyph strips
-
-TEST(ButtonGlyphTest, CellCountFollowsTheBitmapProportions) {
-  const auto cells = [](int width) {
-    TRxButtonGlyph glyph;
-    glyph.SetNumGlyphs(2);
-    QImage image(width, 16, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    glyph.SetGlyph(image);
-    return glyph.NumGlyphs();
-  };
-  EXPECT_EQ(cells(16), 1);
-  EXPECT_EQ(cells(80), 5);
-  EXPECT_EQ(cells(96), 1);  // more cells than a strip may have: one
-  EXPECT_EQ(cells(40), 2);  // not a multiple of the height: the count stays
-}
 
 // A strip of 16 by 16 cells on green (the transparent colour): cell i has an 8 by 8 square of
 // colour `inks[i]` in its middle.

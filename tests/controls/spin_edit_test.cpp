@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "control_test_helpers.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -34,7 +35,7 @@ class SpinEditTest : public ::testing::Test {
     QObject::connect(edit_, &TRxSpinEdit::OnBottomClick, [this] { ++bottomClicks_; });
     window_->show();
     window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    ASSERT_TRUE(test::ShowActive(*window_));
     edit_->setFocus();
   }
 
@@ -46,28 +47,6 @@ class SpinEditTest : public ::testing::Test {
   int topClicks_ = 0;
   int bottomClicks_ = 0;
 };
-
-TEST_F(SpinEditTest, NewEditHasItsStoredDefaults) {
-  EXPECT_EQ(edit_->text(), QStringLiteral("0"));
-  EXPECT_EQ(edit_->Alignment(), taLeftJustify);
-  EXPECT_TRUE(edit_->ArrowKeys());
-  EXPECT_EQ(edit_->ButtonKind(), bkDiagonal);
-  EXPECT_EQ(edit_->Decimal(), 2);
-  EXPECT_TRUE(edit_->EditorEnabled());
-  EXPECT_EQ(edit_->Increment(), 1.0);
-  EXPECT_EQ(edit_->MaxValue(), 0.0);
-  EXPECT_EQ(edit_->MinValue(), 0.0);
-  EXPECT_EQ(edit_->ValueType(), vtInteger);
-  EXPECT_EQ(edit_->Value(), 0.0);
-  EXPECT_FALSE(edit_->ReadOnly());
-  EXPECT_TRUE(edit_->AutoSelect());
-  ASSERT_NE(edit_->SpinButton(), nullptr);
-  EXPECT_EQ(edit_->UpDown(), nullptr);
-  EXPECT_LE(TRxSpinEdit::DefaultButtonWidth(), 15);
-  TRxSpinButton button;
-  EXPECT_EQ(button.size(), QSize(20, 20));
-  EXPECT_EQ(button.UpGlyph().size(), QSize(6, 6));
-}
 
 // ---- writing and reading the value
 

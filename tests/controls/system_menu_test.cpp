@@ -10,6 +10,7 @@
 
 #include "controls/caption_strip.h"
 #include "controls/top_most_window.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -78,7 +79,7 @@ class SystemMenuTest : public testing::Test {
 
   void Show() {
     form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(test::ShowExposed(*form));
   }
 
   // The user clicks the strip's window-menu button; the menu that opened.

@@ -7,25 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
 
 bool OnTopFlag(const QWidget& form) {
   return form.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-}
-
-TEST(TopMostWindow, OwnerThatIsNoWindowIsRefused) {
-  QWidget form;
-  QWidget* child = new QWidget(&form);
-  try {
-    TTopMostWindow top(child);
-    FAIL() << "a child widget was accepted as owner";
-  } catch (const TovixError& e) {
-    EXPECT_EQ(std::string(e.what()), "Invalid class typecast");
-  }
-  EXPECT_THROW(TTopMostWindow top(nullptr), TovixError);
 }
 
 // Each event is logged with the value the component and the window show at that moment.
@@ -55,7 +43,7 @@ TEST(TopMostWindow, ShownWindowKeepsItsPlaceAndNativeWindow) {
   QWidget form;
   form.setGeometry(40, 50, 220, 130);
   form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  ASSERT_TRUE(test::ShowExposed(form));
   QWindow* native = form.windowHandle();
   const QRect before = form.geometry();
   TTopMostWindow top(&form);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/show_window.h"
+
 namespace tovix {
 namespace {
 
@@ -24,7 +26,7 @@ class WindowHookTest : public testing::Test {
     edit = new QLineEdit(form.get());
     layout->addWidget(edit);
     form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    ASSERT_TRUE(test::ShowExposed(*form));
   }
 
   // name: "before"/"after" hooks that log key presses; `stopKey` is Handled.

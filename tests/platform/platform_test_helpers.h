@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -34,8 +33,9 @@ class ModalAnswerer : public QObject {
       QWidget* modal = QApplication::activeModalWidget();
       if (modal == nullptr) return;
       if (modal == last_) {
-        // An answer that did not close its window would hang the test.
-        if (shownFor_.elapsed() < 5000) return;
+        // An answer that did not close its window would hang the test: after many rounds of
+        // the event loop it is closed and the test fails.
+        if (++roundsOpen_ < kMaxRoundsOpen) return;
         ADD_FAILURE() << "A modal window stayed open: " << modal->windowTitle().toStdString();
         if (auto* dialog = qobject_cast<QDialog*>(modal))
           dialog->reject();
@@ -44,7 +44,7 @@ class ModalAnswerer : public QObject {
         return;
       }
       last_ = modal;
-      shownFor_.start();
+      roundsOpen_ = 0;
       ++count_;
       answer_(modal);
     });
@@ -55,9 +55,31 @@ class ModalAnswerer : public QObject {
  private:
   std::function<void(QWidget*)> answer_;
   QTimer timer_;
+  static constexpr int kMaxRoundsOpen = 10000;
   QPointer<QWidget> last_;
-  QElapsedTimer shownFor_;
+  int roundsOpen_ = 0;
   int count_ = 0;
+};
+
+// Calls `onHang` once when the event loop has gone round `rounds` times while the guard lives: a
+// test that would otherwise wait for ever fails instead, without looking at the clock.
+class LoopGuard : public QObject {
+ public:
+  LoopGuard(int rounds, std::function<void()> onHang) : left_(rounds), onHang_(std::move(onHang)) {
+    timer_.setInterval(0);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      if (--left_ > 0) return;
+      timer_.stop();
+      onHang_();
+    });
+    timer_.start();
+  }
+  bool Fired() const { return left_ <= 0; }
+
+ private:
+  int left_;
+  std::function<void()> onHang_;
+  QTimer timer_;
 };
 
 // Sets (or, with nullopt, removes) an environment variable until the end of the scope.

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
+#include <sys/stat.h>
+
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
+#include <fstream>
 
 #include "platform/platform_test_helpers.h"
 #include "support/test_paths.h"
@@ -53,14 +56,18 @@ TEST(RunAndWait, ArgumentsArriveIntact) {
   EXPECT_FALSE(std::filesystem::exists(dir / "pwned"));
 }
 
-// Waiting keeps the event loop going (timers fire, windows repaint) until the program ends.
+// Waiting keeps the event loop going (timers fire, windows repaint) until the program ends: the
+// program here ends only when a timer of ours has written to the pipe it reads.
 TEST(RunAndWait, TimersRunWhileItWaits) {
+  test::TempDir dir;
+  const std::string pipe = (dir / "pipe").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
   bool fired = false;
-  QTimer::singleShot(0, [&fired] { fired = true; });
-  QElapsedTimer clock;
-  clock.start();
-  EXPECT_EQ(RunAndWait(QStringLiteral("sleep"), {QStringLiteral("0.3")}), 0);
-  EXPECT_GE(clock.elapsed(), 250);
+  QTimer::singleShot(0, [&fired, &pipe] {
+    fired = true;
+    std::ofstream(pipe) << "go\n";
+  });
+  EXPECT_EQ(RunAndWait(std::string("/bin/sh"), {"-c", "read line < \"$1\"", "sh", pipe}), 0);
   EXPECT_TRUE(fired);
 }
 

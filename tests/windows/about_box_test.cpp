@@ -7,6 +7,10 @@
 #include <QTest>
 #include <QUrl>
 
+#include "platform/shell.h"
+#include "support/recording_ui.h"
+#include "support/show_window.h"
+
 namespace tovix {
 namespace {
 
@@ -25,9 +29,10 @@ class MailCatcher : public QObject {
 
 // The contact label is red while the mouse is over it and opens a new mail when clicked.
 TEST(AboutBox, ContactLabelTurnsRedUnderTheMouseAndOpensAMail) {
-  TfrmAbout about;
+  test::RecordingUserInterface ui;
+  TfrmAbout about(ui);
   about.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+  ASSERT_TRUE(test::ShowExposed(about));
   TContactLabel* contact = about.ContactLabel();
   const QColor normal = contact->palette().color(QPalette::WindowText);
   EXPECT_NE(normal, QColor(Qt::red));
@@ -42,6 +47,19 @@ TEST(AboutBox, ContactLabelTurnsRedUnderTheMouseAndOpensAMail) {
   MailCatcher mail;
   QTest::mouseClick(contact, Qt::LeftButton);
   EXPECT_EQ(mail.urls, std::vector<std::string>{"mailto:tovix@users.noreply.invalid"});
+  EXPECT_EQ(ui.messages, std::vector<std::string>{});
+}
+
+// Without a mail program the user is told so, with the address to write to.
+TEST(AboutBox, ContactLabelWithoutAMailProgramNamesTheAddress) {
+  test::RecordingUserInterface ui;
+  TfrmAbout about(ui);
+  const TDesktopOpener previous = SetDesktopOpener([](const QUrl&) { return false; });
+  QTest::mouseClick(about.ContactLabel(), Qt::LeftButton);
+  SetDesktopOpener(previous);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].find("mailto:tovix@users.noreply.invalid"), std::string::npos)
+      << ui.messages[0];
 }
 
 }  // namespace

@@ -17,7 +17,9 @@
 
 #include "core/game_settings.h"
 #include "core/report_layout.h"
+#include "platform/platform_test_helpers.h"
 #include "support/recording_ui.h"
+#include "support/show_window.h"
 #include "support/test_paths.h"
 
 namespace tovix {
@@ -51,7 +53,7 @@ class ConfigDialog : public testing::Test {
   }
   TfrmConfigIni& Show(const std::string& currentSection) {
     Open(currentSection, memoryStore_).show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_TRUE(test::ShowExposed(*window_));
     return *window_;
   }
 
@@ -187,10 +189,8 @@ TEST_F(ConfigDialog, StartupModeIsCentredModalAndLeavesTheStoreAlone) {
   EXPECT_FALSE(w.ShowOnStartup());
 
   bool ranInside = false;
-  QTimer guard;  // closes a dialog that never answers, so a fault fails instead of hanging
-  guard.setSingleShot(true);
-  QObject::connect(&guard, &QTimer::timeout, &w, &QWidget::hide);
-  guard.start(10000);
+  // Closes a dialog that never answers, so a fault fails instead of hanging.
+  test::LoopGuard guard(100000, [&w] { w.hide(); });
   QTimer::singleShot(0, &w, [&] {
     ranInside = true;
     EXPECT_EQ(QApplication::activeModalWidget(), &w);
@@ -204,7 +204,7 @@ TEST_F(ConfigDialog, StartupModeIsCentredModalAndLeavesTheStoreAlone) {
   w.RunStartupMode();
 
   EXPECT_TRUE(ranInside);
-  EXPECT_TRUE(guard.isActive());
+  EXPECT_FALSE(guard.Fired());
   EXPECT_FALSE(w.isVisible());
   EXPECT_EQ(ui_.messages, (std::vector<std::string>{std::string(kRestartMessage)}));
   w.SaveState();

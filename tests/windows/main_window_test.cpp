@@ -1,11 +1,14 @@
-// The main window with the program's other windows around it, without a game read: hints, the
-// commands of the "Extra" menu, "Top Most", modal windows and help.
+// The main window with the program's other windows around it, without a game read: the toolbar
+// walked through the window catalogue, hints, the commands of the "Extra" menu, "Top Most" and
+// the help dispatcher.
 
 #include "windows/main_window.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -22,9 +25,11 @@
 #include "core/file_utils.h"
 #include "platform/help.h"
 #include "platform/platform_test_helpers.h"
+#include "platform/shell.h"
 #include "support/recording_ui.h"
+#include "support/show_window.h"
 #include "support/test_paths.h"
-#include "windows/placeholder_windows.h"
+#include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
 
 namespace tovix {
@@ -39,15 +44,24 @@ class MainWindow : public testing::Test {
       : store_((folder_ / "TovixStore3.ini").string()),
         windows_({store_, states_, state_, ui_, folder_.path()}) {
     state_.Settings.GameNumber = 0;
+    previous_ = SetDesktopOpener([this](const QUrl& url) {
+      opened_.push_back(url.fileName().toStdString());
+      return true;
+    });
+    fs::create_directories(folder_ / kHelpFolderName);
+    for (const TWindowEntry& row : WindowCatalogue())
+      if (row.HelpTopic) std::ofstream(folder_ / kHelpFolderName / row.HelpTopic) << "<html/>";
+    std::ofstream(folder_ / kHelpFolderName / "expressionsgroups.htm") << "<html/>";
     windows_.CreateStartupWindows();
     windows_.CreateLaterWindows();
   }
+  ~MainWindow() override { SetDesktopOpener(previous_); }
 
   TfrmMain& Main() {
-    TfrmMain& main = *windows_.frmMain;
+    TfrmMain& main = *windows_.Main();
     if (!main.isVisible()) {
       main.show();
-      EXPECT_TRUE(QTest::qWaitForWindowExposed(&main));
+      EXPECT_TRUE(test::ShowExposed(main));
     }
     return main;
   }
@@ -59,7 +73,87 @@ class MainWindow : public testing::Test {
   GameState state_;
   test::RecordingUserInterface ui_;
   TWindowRegistry windows_;
+  std::vector<std::string> opened_;  // the pages handed to the browser
+  TDesktopOpener previous_;
 };
+
+// Walks the window catalogue: every toolbar button opens its own window, and F1 there opens that
+// window's own page.
+TEST_F(MainWindow, EveryToolbarButtonOpensItsOwnWindowWithItsOwnHelpPage) {
+  TfrmMain& main = Main();
+  std::set<std::string> windowsOpened, pagesOpened;
+  int buttons = 0;
+  for (const TWindowEntry& row : WindowCatalogue()) {
+    if (row.ButtonPlace == 0) continue;
+    SCOPED_TRACE(row.InstanceName);
+    ++buttons;
+    opened_.clear();
+    std::string window;
+    const auto askForHelp = [&window](QWidget* w) {
+      window = w->objectName().toStdString();
+      QTest::keyClick(w, Qt::Key_F1);
+    };
+    if (row.Action == TButtonAction::Modal) {
+      test::ModalAnswerer answerer([&](QWidget* modal) {
+        askForHelp(modal);
+        modal->close();
+      });
+      QTest::mouseClick(main.Button(row.ButtonName), Qt::LeftButton);
+      EXPECT_EQ(answerer.Count(), 1);
+    } else {
+      QTest::mouseClick(main.Button(row.ButtonName), Qt::LeftButton);
+      std::vector<QWidget*> shown;
+      for (QWidget* w : windows_.Windows())
+        if (w != &main && w->isVisible()) shown.push_back(w);
+      ASSERT_EQ(shown.size(), 1u);
+      askForHelp(shown[0]);
+      shown[0]->hide();
+    }
+    EXPECT_EQ(window, row.InstanceName);
+    ASSERT_EQ(opened_, std::vector<std::string>{row.HelpTopic});
+    windowsOpened.insert(window);
+    pagesOpened.insert(opened_[0]);
+  }
+  EXPECT_EQ(buttons, 18);
+  EXPECT_EQ(windowsOpened.size(), 18u);
+  EXPECT_EQ(pagesOpened.size(), 18u);
+  EXPECT_EQ(ui_.messages, std::vector<std::string>{});
+}
+
+// Each context belongs to one window, and every page the dispatcher can choose is in the sources
+// and beside the program.
+TEST(CatalogueRows, HelpContextsAreUniqueAndEveryPageExists) {
+  std::set<int> contexts;
+  std::set<std::string> topics{"introduction.htm", "expressionsgroups.htm"};
+  for (const TWindowEntry& row : WindowCatalogue()) {
+    if (row.HelpContext != 0) {
+      EXPECT_TRUE(contexts.insert(row.HelpContext).second) << row.InstanceName;
+    }
+    if (row.HelpTopic) topics.insert(row.HelpTopic);
+  }
+  for (const std::string& topic : topics) {
+    EXPECT_TRUE(fs::is_regular_file(fs::path(TOVIX_HELP_SOURCE_DIR) / topic)) << topic;
+    EXPECT_TRUE(fs::is_regular_file(fs::path(TOVIX_HELP_BUILD_DIR) / topic)) << topic;
+  }
+  // A context no window has opens the introduction; the message and list-choice dialogs open
+  // nothing; the expression dialog's caption must match exactly (see main_window_test).
+  EXPECT_EQ(HelpTopicFor(0, ""), "introduction.htm");
+  EXPECT_EQ(HelpTopicFor(99, ""), "introduction.htm");
+  EXPECT_EQ(HelpTopicFor(13, ""), "");
+  EXPECT_EQ(HelpTopicFor(34, ""), "");
+  EXPECT_EQ(HelpTopicFor(28, "groups expressions"), "expressionsplanets.htm");
+}
+
+// Until the orders window exists, inserted order lines reach the user through the clipboard.
+TEST_F(MainWindow, TheOrdersPlaceholderPutsInsertedLinesOnTheClipboard) {
+  IOrderService* orders = windows_.Services().Orders;
+  ASSERT_NE(orders, nullptr);
+  orders->InsertRouteCommands("R Mars CAP Venus\r\nR Mars COL Venus");
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+            "R Mars CAP Venus\r\nR Mars COL Venus");
+  orders->SaveOrders((folder_ / "orders_0").string());
+  EXPECT_FALSE(fs::exists(folder_ / "orders_0"));
+}
 
 // The hints of every window of the program end up in the main window's status line.
 TEST_F(MainWindow, StatusLineShowsTheHintsOfEveryWindow) {
@@ -68,16 +162,19 @@ TEST_F(MainWindow, StatusLineShowsTheHintsOfEveryWindow) {
   QApplication::sendEvent(main.Button("btnGraph"), &graphHint);
   EXPECT_EQ(main.statusBar()->currentMessage().toStdString(), "View Graphs of player information");
 
-  windows_.frmRoutes->show();
+  QWidget* routes = windows_.Find("frmRoutes");
+  routes->show();
   QStatusTipEvent routesHint("Remove the route");
-  QApplication::sendEvent(windows_.frmRoutes, &routesHint);
+  QApplication::sendEvent(routes, &routesHint);
   EXPECT_EQ(main.statusBar()->currentMessage().toStdString(), "Remove the route");
 }
 
 TEST_F(MainWindow, MinimizeAllMinimizesTheToolbarWindowsOnly) {
   Main();
-  windows_.frmRoutes->show();
-  windows_.frmCalculations->show();
+  QWidget* routes = windows_.Find("frmRoutes");
+  QWidget* calculations = windows_.Find("frmCalculations");
+  routes->show();
+  calculations->show();
   ExtraItem("mniMinimizeAll")->trigger();
   std::set<std::string> minimized;
   for (QWidget* w : windows_.Windows())
@@ -87,8 +184,8 @@ TEST_F(MainWindow, MinimizeAllMinimizesTheToolbarWindowsOnly) {
                                               "frmOrders", "frmIncomingGroups", "frmTurnReports",
                                               "frmBombings", "frmConfigIni", "frmGroups",
                                               "frmPlanetslist", "frmRoutes", "frmEditor"}));
-  EXPECT_TRUE(windows_.frmRoutes->isVisible());
-  EXPECT_FALSE(windows_.frmCalculations->isMinimized());
+  EXPECT_TRUE(routes->isVisible());
+  EXPECT_FALSE(calculations->isMinimized());
 }
 
 // The window menu of the caption strip mirrors "Top Most"; choosing it there switches the
@@ -113,45 +210,19 @@ TEST_F(MainWindow, TopMostFromTheWindowMenu) {
   EXPECT_FALSE(main.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
-struct ModalRow {
-  std::string name;
-  const char* button;  // or nullptr
-  const char* item;    // "Extra" item, or nullptr
-  std::string window;  // the window shown modally
-};
-
-void PrintTo(const ModalRow& row, std::ostream* os) {
-  *os << row.name;
-}
-
-class MainWindowModal : public MainWindow, public testing::WithParamInterface<ModalRow> {};
-
-TEST_P(MainWindowModal, OpensItsWindowModallyUntilItIsClosed) {
-  const ModalRow& row = GetParam();
-  TfrmMain& main = Main();
+// "&Calculator" shows the calculator modally until the user closes it.
+TEST_F(MainWindow, CalculatorIsShownModally) {
+  Main();
   std::string shown;
   test::ModalAnswerer answerer([&shown](QWidget* modal) {
     shown = modal->objectName().toStdString();
     modal->close();
   });
-  if (row.button)
-    QTest::mouseClick(main.Button(row.button), Qt::LeftButton);
-  else
-    ExtraItem(row.item)->trigger();
-  EXPECT_EQ(shown, row.window);
+  ExtraItem("mniCalculator")->trigger();
+  EXPECT_EQ(shown, "frmCalculate");
   EXPECT_EQ(answerer.Count(), 1);
-  for (QWidget* w : windows_.Windows())
-    if (w->objectName().toStdString() == row.window) {
-      EXPECT_FALSE(w->isVisible());
-    }
+  EXPECT_FALSE(windows_.Find("frmCalculate")->isVisible());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, MainWindowModal,
-    testing::Values(ModalRow{"Overview", "btnOverView", nullptr, "frmOverView"},
-                    ModalRow{"About", "btnAbout", nullptr, "AboutBox"},
-                    ModalRow{"Calculator", nullptr, "mniCalculator", "frmCalculate"}),
-    RowName<ModalRow>);
 
 // "Save Status" reports a store it could not write instead of losing the settings silently.
 TEST_F(MainWindow, SaveStatusShowsAFailedStoreWrite) {
@@ -186,19 +257,11 @@ class MainWindowHelp : public MainWindow, public testing::WithParamInterface<Hel
 // dialog and the message dialog have none.
 TEST_P(MainWindowHelp, DispatchOpensThePageOfTheContext) {
   const HelpRow& row = GetParam();
-  fs::create_directories(folder_ / kHelpFolderName);
-  for (const char* page : {"expressionsgroups.htm", "expressionsplanets.htm", "introduction.htm"})
-    std::ofstream(folder_ / kHelpFolderName / page) << "<html></html>";
-  std::vector<std::string> opened;
-  const THelpOpener old = SetHelpOpener([&opened](const QUrl& url) {
-    opened.push_back(url.fileName().toStdString());
-    return true;
-  });
-  windows_.frmSelectExpressions->setWindowTitle(QString::fromStdString(row.expressionCaption));
+  windows_.Find("frmSelectExpressions")
+      ->setWindowTitle(QString::fromStdString(row.expressionCaption));
   const bool handled = Main().DispatchHelp(row.context);
-  SetHelpOpener(old);
   EXPECT_EQ(handled, row.handled);
-  EXPECT_EQ(opened,
+  EXPECT_EQ(opened_,
             row.opened.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.opened});
   EXPECT_EQ(ui_.messages, std::vector<std::string>{});
 }

@@ -1,0 +1,95 @@
+#pragma once
+// The catalogue of the program's windows: one row per window, in creation order. The registry
+// makes the windows from it, the main window builds its toolbar from it and picks the windows of
+// its first show and of "Minimize All" by it, and the help dispatcher finds each context's page
+// in it. Adding a window is one row here and one class.
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+class QWidget;
+
+namespace tovix {
+
+class TWindowRegistry;
+struct TWindowEntry;
+
+// When the registry makes the window: before the reports are read, after a successful read, or
+// never (a dialog made for each use; its row gives its help page).
+enum class TWindowStage { BeforeReading, AfterReading, OnDemand };
+
+// What the window's toolbar button does: the toolbar press rules (show, minimise, bring to the
+// front), or showing the window modally until it is closed.
+enum class TButtonAction { None, Press, Modal };
+
+using TWindowFactory = std::unique_ptr<QWidget> (*)(const TWindowEntry& entry,
+                                                    TWindowRegistry& windows);
+
+struct TWindowEntry {
+  const char* InstanceName = nullptr;  // the window's object name ("frmPlayers")
+  // The design caption, the settings section of a tool window; nullptr for a window without one.
+  const char* StateName = nullptr;
+  int HelpContext = 0;  // the "HelpContext" property F1 reports (0: none)
+  // The page F1 opens for the context; nullptr leaves the request unhandled.
+  const char* HelpTopic = nullptr;
+  TWindowFactory Make = nullptr;  // nullptr for a dialog made for each use
+  // What a placeholder window says it will be for; nullptr for windows that are built.
+  const char* Purpose = nullptr;
+  TWindowStage Stage = TWindowStage::BeforeReading;
+  // The toolbar button: its place (1 = first; 0 = none), name, caption, hint and action.
+  int ButtonPlace = 0;
+  const char* ButtonName = nullptr;
+  const char* ButtonCaption = nullptr;
+  const char* ButtonHint = "";
+  TButtonAction Action = TButtonAction::None;
+  // The place in the first show's round through the "ShowOnStartup" flags (1 = first; 0 = not
+  // in it). The same windows are the ones "Minimize All" minimises.
+  int StartPlace = 0;
+
+  // The catalogue's rows are written with these: Window(...).Button(...).Start(...).
+  constexpr TWindowEntry Button(int place, const char* name, const char* caption,
+                                const char* hint = "",
+                                TButtonAction action = TButtonAction::Press) const {
+    TWindowEntry e = *this;
+    e.ButtonPlace = place;
+    e.ButtonName = name;
+    e.ButtonCaption = caption;
+    e.ButtonHint = hint;
+    e.Action = action;
+    return e;
+  }
+  constexpr TWindowEntry Start(int place) const {
+    TWindowEntry e = *this;
+    e.StartPlace = place;
+    return e;
+  }
+  constexpr TWindowEntry MadeAt(TWindowStage stage) const {
+    TWindowEntry e = *this;
+    e.Stage = stage;
+    return e;
+  }
+};
+
+constexpr TWindowEntry Window(const char* instanceName, const char* stateName, int helpContext,
+                              const char* helpTopic, TWindowFactory make,
+                              const char* purpose = nullptr) {
+  return {.InstanceName = instanceName,
+          .StateName = stateName,
+          .HelpContext = helpContext,
+          .HelpTopic = helpTopic,
+          .Make = make,
+          .Purpose = purpose};
+}
+
+// Every window, in creation order (main window first).
+std::span<const TWindowEntry> WindowCatalogue();
+// The row of `instanceName`; nullptr when there is none.
+const TWindowEntry* FindWindowEntry(std::string_view instanceName);
+
+// The page of a help context: the row's topic, the introduction for a context no row has, "" for
+// a context that is not handled. The expression dialog has two pages; its caption decides.
+std::string HelpTopicFor(int context, std::string_view expressionDialogCaption);
+
+}  // namespace tovix
