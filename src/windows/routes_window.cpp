@@ -48,6 +48,10 @@ TfrmRoutes::TfrmRoutes(const GameState& state, TznSaveState& store, QWidget* par
           [this](int row, int column, QPoint, bool*) { HotTracked(row, column); });
 }
 
+void TfrmRoutes::RefreshGame(TGameChanges changes) {
+  if ((changes & (gcGameRead | gcOrdersAnalysed)) != 0) RefreshRoutes();
+}
+
 void TfrmRoutes::RefreshRoutes() {
   hotPlanet_ = nullptr;
   clickedItem_ = -1;

@@ -7,6 +7,7 @@
 #include "windows/config_dialog.h"
 #include "windows/main_window.h"
 #include "windows/placeholder_windows.h"
+#include "windows/routes_window.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
 
@@ -42,6 +43,18 @@ std::unique_ptr<QWidget> MakeMap(const TWindowEntry& e, TWindowRegistry& w) {
 }
 std::unique_ptr<QWidget> MakePlanetInfo(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TPlanetInfoPlaceholder>(e, w.Context().Store);
+}
+
+std::unique_ptr<QWidget> MakeRoutes(const TWindowEntry&, TWindowRegistry& w) {
+  auto window = std::make_unique<TfrmRoutes>(w.Context().State, w.Context().Store);
+  // The services are looked up at the call: they are filled once every window is made.
+  window->setRouteCommandSink(
+      [&w](const std::string& line) { w.Services().Orders->InsertRouteCommands(line); });
+  window->setShowPlanet([&w](const TPlanet* planet) {
+    w.Services().PlanetInfo->ShowPlanet(const_cast<TPlanet*>(planet), true);
+  });
+  window->setAnalyseOrders([&w] { w.Services().Orders->AnalyseOrders(); });
+  return window;
 }
 
 constexpr TButtonAction kModal = TButtonAction::Modal;
@@ -127,8 +140,7 @@ constexpr TWindowEntry kWindows[] = {
     // The message dialog's context opens no page.
     Window("frmCreateMessage", "Create Message", 13, nullptr, MakePlaceholder,
            "Writing a message to a race or to all."),
-    Window("frmRoutes", "Routes", 27, "routes.htm", MakePlaceholder,
-           "The cargo routes of your planets.")
+    Window("frmRoutes", "Routes", 27, "routes.htm", MakeRoutes)
         .Button(15, "btnRoutes", "Routes")
         .Start(14),
     Window("frmOverView", "Over View", 22, "overview.htm", MakePlaceholder,
