@@ -11,6 +11,7 @@
 
 #include "core/arrival.h"
 #include "core/str_utils.h"
+#include "orders/order_commands.h"
 #include "orders/order_service.h"
 
 namespace tovix {
@@ -242,6 +243,43 @@ TEST_F(SmallGame, ServiceAnalysesAfterInsertOnlyWithAnOptionOn) {
   EXPECT_FALSE(service.AnalyseAfterInsert());
   service.AnalyseOrders();
   EXPECT_EQ(listener.calls, (std::vector<bool>{true, false}));
+}
+
+TEST_F(SmallGame, GeneratedLinesDoWhatTheyAreMadeFor) {
+  TVectorOrderLines lines({"#GALAXY g Humans", "#END"});
+  TRecordingTextSink clip;
+  TNoOrderPlanner planner;
+  TOrderService service(state, lines, clip, planner);
+  service.InsertGroupCommands(BreakLoadAndSendCommands("1", 3, pcCol, "Far"));
+  service.InsertGroupCommands(KeepSendCommand("2", "Near", 2, pcCap));
+  service.InsertGroupCommands(UpgradeCommands({"2", "3"}));
+  // Regression: a message line beginning with "@" ended the message, and the lines after it
+  // became orders (here a send of group 1).
+  service.InsertOtherCommands(MessageCommands("Orcs", "Hi!\n@ bye\nS 1 Near\n\nHumans\n"));
+  service.AnalyseOrders();
+  EXPECT_EQ(IndexOfLine(lines, "S 2 Near 2 ; keep group on this planet for CAP next turn"), 5);
+  EXPECT_EQ(IndexOfLine(lines, " @ bye"), 12);
+  EXPECT_EQ(lines.Line(15), "Humans");
+  EXPECT_EQ(lines.Line(16), "@");
+  // 3 of group 1 go to Far as group 5; 2 of group 2 to Near; group 2 and 3 are upgraded.
+  std::vector<std::string> records;
+  for (const TSendedGroup& r : service.Analysis().Records()) {
+    records.push_back(std::to_string(r.Number) + ":" + std::to_string(r.Ships) + ">" +
+                      (r.Destination ? r.Destination->Name : "-") + (r.Upgraded ? "+" : ""));
+  }
+  EXPECT_EQ(records, (Records{"1:7>-", "2:3>-+", "3:2>-+", "4:3>Far", "5:3>Far", "6:2>Near"}));
+
+  // Design figures as typed; a route without a destination removes the route.
+  TShipType design("Cruiser", TGameType::NG);
+  design.Drive = 22;
+  design.Attacks = 4;
+  design.Weapons = 1.1f;
+  design.Shields = 8.25f;
+  EXPECT_EQ(DesignCommand(design), "D Cruiser 22 4 1.1 8.25 0");
+  EXPECT_EQ(RouteCommand("Home", pcMat, ""), "R Home MAT");
+  EXPECT_EQ(RouteCommand("Home", pcNone, "Far", true), "R Home EMP Far");
+  EXPECT_EQ(RenameError(state, "NEAR"), "Planet Name already used!");
+  EXPECT_EQ(RenameError(state, "Castle"), "");
 }
 
 }  // namespace
