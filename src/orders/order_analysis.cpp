@@ -284,13 +284,21 @@ void TOrderAnalysis::ParseOrders(const IOrderLines& lines,
     TParsedOrder order;
     if (!ParseOrderLine(line, order) || order.Record < 0) continue;
     const int n = order.Number;
+    const TGroup& group = *records_[static_cast<size_t>(order.Record)].Group;
+    const int32_t number = records_[static_cast<size_t>(order.Record)].Number;
+    // The server refuses to send, load or upgrade a group in hyperspace.
+    const bool moving = order.Kind == TOrderKind::Send || order.Kind == TOrderKind::Intercept ||
+                        order.Kind == TOrderKind::Load || order.Kind == TOrderKind::Upgrade;
+    if (moving && group.Distance > 0) {
+      notes_.push_back(Fmt("Line %d: group %d is in flight; the order is skipped.", i + 1, number));
+      continue;
+    }
     switch (order.Kind) {
       case TOrderKind::Send:
       case TOrderKind::Intercept: {
-        const TGroup& group = *records_[static_cast<size_t>(order.Record)].Group;
         if (group.Speed() == 0) {
-          notes_.push_back(Fmt("Line %d: group %d cannot move; the order is skipped.", i + 1,
-                               records_[static_cast<size_t>(order.Record)].Number));
+          notes_.push_back(
+              Fmt("Line %d: group %d cannot move; the order is skipped.", i + 1, number));
           break;
         }
         int index = order.Record;

@@ -129,9 +129,12 @@ TEST_F(SmallGame, LinesReadAsTheServerReadsThem) {
   ASSERT_EQ(analysis.Notes().size(), 1u);
   EXPECT_NE(analysis.Notes()[0].find("Line 8"), std::string::npos) << analysis.Notes()[0];
 
-  // Unknown groups and planets, and missing words, leave everything as it was.
-  EXPECT_EQ(Parse({"S 9 Near", "S 1 Nowhere", "S 1", "L 1 FOOD 3", "B 1", "S MAXIMUM Near"}),
+  // Unknown groups and planets, and missing words, leave everything as it was. Regression: a
+  // group in flight was sent again from its origin; the server refuses that.
+  EXPECT_EQ(Parse({"S 9 Near", "S 1 Nowhere", "S 1", "L 1 FOOD 3", "B 1", "S MAXIMUM Near",
+                   "S 4 Near", "G 4"}),
             (Records{"1:10>-", "2:5>-", "3:2>-", "4:3>Far"}));
+  EXPECT_EQ(analysis.Notes().size(), 2u);
 
   // Line look-ups: the planet word, else the group's planet; a ";P" tag names its planet.
   EXPECT_EQ(analysis.PlanetOfLine("S 2 Far"), far);

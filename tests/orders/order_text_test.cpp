@@ -17,16 +17,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const std::string kGroupStart = ";-Tovix Group Insertion start-";
-const std::string kGroupEnd = ";-Tovix Group Insertion end-";
-const std::string kPlanetStart = ";-Tovix Planet Insertion start-";
-const std::string kPlanetEnd = ";-Tovix Planet Insertion end-";
-const std::string kOtherStart = ";-Tovix Other Insertion start-";
-const std::string kOtherEnd = ";-Tovix Other Insertion end-";
-const std::string kRouteStart = ";-Tovix Route Insertion start-";
-const std::string kRouteEnd = ";-Tovix Route Insertion end-";
-const std::string kFindStart = ";-Tovix Find Insertion start-";
-const std::string kFindEnd = ";-Tovix Find Insertion end-";
+// The marker lines, written out as the order files keep them.
+std::string Marker(const char* section, const char* edge) {
+  return std::string(";-Tovix ") + section + " Insertion " + edge + "-";
+}
+const std::string kGroupStart = Marker("Group", "start"), kGroupEnd = Marker("Group", "end");
+const std::string kPlanetStart = Marker("Planet", "start"), kPlanetEnd = Marker("Planet", "end");
+const std::string kOtherStart = Marker("Other", "start"), kOtherEnd = Marker("Other", "end");
+const std::string kRouteStart = Marker("Route", "start"), kRouteEnd = Marker("Route", "end");
+const std::string kFindStart = Marker("Find", "start"), kFindEnd = Marker("Find", "end");
 
 TEST(OrderSections, CreatedAboveTheirAnchorsAndFilledInArrivalOrder) {
   // An empty text: "#END" is appended, then the section above it.
@@ -58,16 +57,16 @@ TEST(OrderSections, CreatedAboveTheirAnchorsAndFilledInArrivalOrder) {
   EXPECT_EQ(lower.Count(), 3);
 }
 
-TEST(OrderSections, EndMarkersAboveTheStartAreRemoved) {
+TEST(OrderSections, RepairsAndClearing) {
+  // End markers above the start are removed; a new one goes below the start.
   TVectorOrderLines lines({kGroupEnd, "S 1 Corn", kGroupEnd, kGroupStart, "S 2 Wheat", "#END"});
   EXPECT_EQ(FindOrCreateSection(lines, TOrderSection::Group), 2);
   EXPECT_EQ(lines.Lines(), (Lines{"S 1 Corn", kGroupStart, kGroupEnd, "S 2 Wheat", "#END"}));
-}
 
-TEST(OrderSections, ClearingKeepsMarkersAndNeedsBoth) {
-  TVectorOrderLines lines({"#GALAXY g r", kGroupStart, "S 1 Corn", "G 2", kGroupEnd, "#END"});
-  EXPECT_EQ(ClearSection(lines, TOrderSection::Group), 2);
-  EXPECT_EQ(lines.Lines(), (Lines{"#GALAXY g r", kGroupStart, kGroupEnd, "#END"}));
+  // Clearing keeps the markers, and needs both.
+  lines.Insert(2, "G 2");
+  EXPECT_EQ(ClearSection(lines, TOrderSection::Group), 1);
+  EXPECT_EQ(lines.Lines(), (Lines{"S 1 Corn", kGroupStart, kGroupEnd, "S 2 Wheat", "#END"}));
 
   const Lines noStart{"S 1 Corn", kPlanetEnd, "#END"};
   TVectorOrderLines missing(noStart);
