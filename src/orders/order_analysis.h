@@ -9,6 +9,9 @@
 // The order language as the server reads it: only the first letter of the command word counts,
 // everything from the first ";" is a comment, message blocks ("@" to "@") are not orders, and
 // a split makes a new group numbered one above the highest number in use, which "MAX" names.
+//
+// The records point into the model (groups, planets): after the model changes, run a pass again
+// before reading them.
 
 #include <cstdint>
 #include <string>
