@@ -260,12 +260,21 @@ TEST_F(OrionOrders, SendsAndSplitsAgreeWithTheServersForecasts) {
           firstMaxError = static_cast<int>(i);
         }
       }
-      // Planets where cargo routes take ships away or bring them, and where groups land this
-      // turn and join the groups standing there.
-      std::set<std::string> changedPlanets = forecast.routePlanets;
+      // Cargo routes take cargo ships from their planets (and bring them to others), and a
+      // group that lands this turn joins a group of the same design standing there: planet and
+      // design of each landing.
+      const std::set<std::string>& routePlanets = forecast.routePlanets;
+      std::set<std::pair<std::string, std::string>> landings;
       for (const TSendedGroup& r : records) {
-        if (r.Destination && r.Turns == 1) changedPlanets.insert(r.Destination->Name);
+        if (r.Destination && r.Turns == 1 && r.Group->ShipType) {
+          landings.emplace(r.Destination->Name, r.Group->ShipType->Name);
+        }
       }
+      auto changedByRoutesOrLandings = [&](const TSendedGroup& r) {
+        const std::string& planet = r.Source->Name;
+        return (routePlanets.count(planet) && r.Group->CargoCapacity() > 0) ||
+               landings.count({planet, r.Group->ShipType->Name});
+      };
       auto disagree = [&](const TSendedGroup& r, const std::string& what, bool part) {
         const std::string where = Fmt("%s: group %d (%s): %s", orders.filename().string(),
                                       r.Group->GroupNumber, r.Group->ShipType->Name, what);
@@ -277,7 +286,7 @@ TEST_F(OrionOrders, SendsAndSplitsAgreeWithTheServersForecasts) {
           disagreements["ships scrapped"].push_back(where);
         } else if (part && joinedGroups.count(r.Group)) {
           disagreements["ships joined to a fleet"].push_back(where);
-        } else if (part && r.Source && changedPlanets.count(r.Source->Name)) {
+        } else if (part && r.Source && changedByRoutesOrLandings(r)) {
           disagreements["ships taken by routes or joined by landing groups"].push_back(where);
         } else {
           unexplained.push_back(where);
