@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/arrival.h"
 #include "core/errors.h"
 #include "core/file_utils.h"
 #include "core/numbers.h"
@@ -98,10 +99,7 @@ int32_t GroupCargoType(std::string_view text) {
 // Turns until a group in flight arrives. A group that cannot move (speed not above 0, for
 // example a fleet whose speed the report garbled) has no arrival to count down.
 int32_t ArrivalTurns(const TGroup& group) {
-  const float speed = group.SpeedWithLoad();
-  if (!(speed > 0)) return 0;
-  const int32_t turns = TruncToInt(static_cast<double>(group.Distance) / speed);
-  return turns < std::numeric_limits<int32_t>::max() ? turns + 1 : turns;
+  return TurnsToArrive(group.Distance, group.SpeedWithLoad());
 }
 
 // The guess at the owner of a planet whose owner the reports do not name, from the battle

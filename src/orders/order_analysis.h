@@ -1,0 +1,167 @@
+#pragma once
+// Order analysis: what the order text does to the own race's groups. Every pass rebuilds, from
+// the text alone, one record per own group and one per part of a group that an order splits
+// off: where it goes, how far, how many ships, whether it was upgraded, what it carries and when
+// it arrives. From the records come the ship masses the orders bring to each planet, the rows of
+// the "Sent Ships" and "To Develop" lists, and the look-ups of the planet or group an order line
+// names.
+//
+// The order language as the server reads it: only the first letter of the command word counts,
+// everything from the first ";" is a comment, message blocks ("@" to "@") are not orders, and
+// a split makes a new group numbered one above the highest number in use, which "MAX" names.
+//
+// The records point into the model (groups, planets): after the model changes, run a pass again
+// before reading them.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/game_state.h"
+#include "orders/order_lines.h"
+
+namespace tovix {
+
+// One own group, or a part of one split off by an order.
+struct TSendedGroup {
+  TGroup* Group = nullptr;
+  TPlanet* Source = nullptr;       // the group's planet; for a group in flight its origin
+  TPlanet* Destination = nullptr;  // where the orders (or the report) send it; nullptr: it stays
+  double Distance = 0;             // map units from Source to Destination
+  int32_t Ships = 0;
+  bool Upgraded = false;  // an upgrade order covers these ships
+  // The record made for the group itself at the start of a pass: it keeps the ships no order
+  // split off. False for split-off parts.
+  bool Base = false;
+  float Load = 0;
+  int32_t CargoType = pcNone;  // pcCol, pcCap, pcMat or pcNone
+  int32_t Turns = 0;           // turns until arrival; 0 for a record that does not move
+  // The number the orders use for these ships: the group's own, or for a split-off part the
+  // number the new group gets.
+  int32_t Number = 0;
+  int SentByLine = -1;  // the order line that last sent or intercepted it; -1 for none
+};
+
+// The kind of an order line, by the first letter of its command word.
+enum class TOrderKind : int32_t {
+  Other = 0,
+  Production = 1,  // P
+  Send = 2,        // S
+  Load = 3,        // L
+  Break = 4,       // B
+  Intercept = 5,   // I
+  Route = 6,       // R
+  Unload = 7,      // U
+  Upgrade = 8,     // G
+};
+
+// What ParseOrderLine read from one line.
+struct TParsedOrder {
+  TOrderKind Kind = TOrderKind::Other;
+  TPlanet* Planet = nullptr;
+  int32_t Number = 0;  // the ship count or number; 0 when absent
+  int32_t Cargo = pcNone;
+  int Record = -1;  // index of the record the group word names; -1 for none
+};
+
+// A transport of the development planner's cargo plan.
+struct TPlannedTransport {
+  // 3: planned in this pass, not in the orders yet; 2: a transport the orders already make.
+  int32_t State = 0;
+  TGroup* Group = nullptr;
+  int32_t Ships = 0;
+  TPlanet* Destination = nullptr;
+  float Load = 0;
+  int32_t CargoType = pcNone;
+  double Distance = 0;  // planned distance (state 2)
+};
+
+// A row of the "Sent Ships" list.
+struct TSentShipRow {
+  int Record = -1;      // index into Records()
+  std::string Caption;  // the group number
+  std::string Ships, From, To, Dist, Speed, Rest;
+  int32_t Image = -1;  // Trunc(distance / speed); -1 when the group cannot move
+};
+
+// A row of the "To Develop" list.
+struct TToDevelopRow {
+  TPlanet* Planet = nullptr;
+  std::string Name, Size, Population, Industry, ShipMass;
+};
+
+class TOrderAnalysis {
+ public:
+  explicit TOrderAnalysis(GameState& state) : state_(state) {}
+
+  // The pass: the records of the own groups, then every order line in turn, then the planner's
+  // transports. A send of a group that cannot move is skipped with a note.
+  void ParseOrders(const IOrderLines& lines, const std::vector<TPlannedTransport>& plan = {});
+
+  // Reads one line against the records of the pass so far. Everything from the first ";" is a
+  // comment. True when the line is an order of a known kind with its required words (an other
+  // line: when a word names a planet).
+  bool ParseOrderLine(std::string_view line, TParsedOrder& order) const;
+
+  // The records, in order: one per own group in the order of the race's group list, then the
+  // split-off parts in the order the orders made them.
+  const std::vector<TSendedGroup>& Records() const { return records_; }
+  // What the last pass noted about orders it could not follow (fixed English texts).
+  const std::vector<std::string>& Notes() const { return notes_; }
+
+  // A new record of `ships` ships of record `index`'s group, with its source, destination,
+  // distance, load and cargo, appended under the next free group number; the old record keeps
+  // the other ships. Returns the new record's index.
+  int SplitSendedGroup(int index, int32_t ships);
+  // The group's ships less those of its records that have a destination or are upgraded;
+  // never below 0.
+  int32_t ShipsLeftInGroup(const TGroup& group) const;
+  // 20 x drive x drive tech / (mass + load / cargo tech); the load counts only for a group with
+  // cargo space; 0 for a design without mass.
+  static double SendedGroupSpeed(const TSendedGroup& record);
+
+  // Sets the four ship-mass working fields of every planet from the records: the mass arriving
+  // next turn, in two turns, later, and present next turn (the ships that stay, once per group,
+  // plus those arriving next turn).
+  void ComputeIncomingShipMass() const;
+
+  // Records with a destination whose group has no cargo space (cargo ships are the planner's).
+  std::vector<TSentShipRow> SentShipRows() const;
+  // Own planets whose population or industry is below their size.
+  std::vector<TToDevelopRow> ToDevelopRows() const;
+
+  // The planet an order line names: its planet word, else the planet of the group it names.
+  TPlanet* PlanetOfLine(std::string_view line) const;
+  // The group an order line names, or nullptr.
+  TGroup* GroupOfLine(std::string_view line) const;
+  // PlanetOfLine after a leading ";" is removed, so that a ";P" tag names its planet.
+  TPlanet* PlanetOfCaretLine(std::string_view line) const;
+
+  // The planet a word names: the lower-cased word as a key of Planets, else the first planet
+  // whose name equals it ignoring case.
+  TPlanet* FindPlanet(std::string_view word) const;
+
+ private:
+  int FindRecord(std::string_view word) const;
+  void SetDestination(TSendedGroup& record, TPlanet* destination, int line);
+  void Renumber(int index);
+  void ApplyPlan(const std::vector<TPlannedTransport>& plan);
+
+  GameState& state_;
+  std::vector<TSendedGroup> records_;
+  std::vector<std::string> notes_;
+  // The first record of each group number the orders can name.
+  std::unordered_map<int32_t, int> byNumber_;
+  int32_t maxNumber_ = 0;
+  // Planets by lower-cased name, built on the first word the keys do not know.
+  mutable std::unordered_map<std::string, TPlanet*> byName_;
+  mutable bool byNameBuilt_ = false;
+};
+
+// Distance of two planets in map units, in doubles from their coordinates (wrapping as
+// PlanetDistance does).
+double OrderDistance(const GameState& state, const TPlanet& from, const TPlanet& to);
+
+}  // namespace tovix

@@ -1,0 +1,38 @@
+#include "orders/order_service.h"
+
+namespace tovix {
+
+void TOrderService::Analyse(bool afterInsert) {
+  if (!afterInsert) planner_.ComputeBuildability();
+  planner_.PlanAutomaticCargo(lines_, true, UseRoutesForDevelopment);
+  planner_.FillDevelopmentLists();
+  analysis_.ParseOrders(lines_, planner_.CargoPlan());
+  sentShips_ = analysis_.SentShipRows();
+  toDevelop_ = analysis_.ToDevelopRows();
+  analysis_.ComputeIncomingShipMass();
+  if (Listener) Listener->AnalysisChanged(afterInsert);
+}
+
+void TOrderService::AnalyseOrders() {
+  Analyse(false);
+}
+
+bool TOrderService::AnalyseAfterInsert() {
+  if (!Options.AnyOn()) return false;
+  Analyse(true);
+  return true;
+}
+
+void TOrderService::AllAbove() {
+  TOrderLinesUpdate update(lines_);
+  for (TOrderSection section :
+       {TOrderSection::Group, TOrderSection::Planet, TOrderSection::Other, TOrderSection::Route}) {
+    ClearSection(lines_, section);
+  }
+  AnalyseOrders();
+  InsertFindCommands(lines_, state_);
+  DeleteKnownShipTypes(lines_, state_);
+  DecrementTurnCounters(lines_);
+}
+
+}  // namespace tovix

@@ -1,0 +1,282 @@
+// Order analysis on a small hand-made game: splits and group numbers, the reading of order
+// lines as the server reads them, arrival turns, the planets' ship masses and the list rows.
+
+#include "orders/order_analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/arrival.h"
+#include "core/str_utils.h"
+#include "orders/order_commands.h"
+#include "orders/order_service.h"
+
+namespace tovix {
+namespace {
+
+// Planets Home (0,0), Near (30,40): 50 away, Far (100,0): 100 away. The own race has
+//   1: 10 Drones at Home (speed 20)     2: 5 Drones at Home
+//   3: 2 Guns at Home (no drive)        4: 3 Haulers flying Home -> Far, 40 left (speed 40/3)
+class SmallGame : public testing::Test {
+ protected:
+  void SetUp() override {
+    state.Settings.GameType = TGameType::NG;
+    auto race = std::make_unique<TPlayer>(1);
+    race->Name = "Humans";
+    own = race.get();
+    state.Players.AddObject("humans", std::move(race));
+    state.MainPlayer = own;
+    home = AddPlanet("Home", 0, 0);
+    near = AddPlanet("Near", 3000, 4000);
+    far = AddPlanet("Far", 10000, 0);
+    drone = AddDesign("Drone", 1, 0, 0);
+    gun = AddDesign("Gun", 0, 5, 0);
+    hauler = AddDesign("Hauler", 2, 0, 1);
+    AddGroup(1, drone, 10, home);
+    AddGroup(2, drone, 5, home);
+    AddGroup(3, gun, 2, home);
+    TGroup* flying = AddGroup(4, hauler, 3, far);
+    flying->Origin = home;
+    flying->Distance = 40;
+  }
+
+  TPlanet* AddPlanet(const std::string& name, int32_t x, int32_t y) {
+    auto planet = std::make_unique<TPlanet>(name);
+    planet->X = x;
+    planet->Y = y;
+    planet->Size = 100;
+    planet->Population = 100;
+    planet->Industry = 100;
+    planet->Resources = 1;
+    return state.AddPlanet(LowerCase(name), std::move(planet), PlanetDistanceKey(x, y));
+  }
+  TShipType* AddDesign(const std::string& name, float drive, float weapons, float cargo) {
+    auto type = std::make_unique<TShipType>(name, TGameType::NG);
+    type->Drive = drive;
+    type->Attacks = weapons > 0 ? 1 : 0;
+    type->Weapons = weapons;
+    type->Cargo = cargo;
+    return own->AddShipType(std::move(type));
+  }
+  TGroup* AddGroup(int32_t number, TShipType* type, int32_t ships, TPlanet* at) {
+    auto group = std::make_unique<TGroup>();
+    group->GroupNumber = number;
+    group->ShipType = type;
+    group->Ships = ships;
+    group->Planet = at;
+    group->Owner = own;
+    own->Groups.push_back(std::move(group));
+    return own->Groups.back().get();
+  }
+
+  // The records after a pass over `lines`, as "number:ships>destination" ("-" when staying).
+  std::vector<std::string> Parse(std::vector<std::string> lines) {
+    TVectorOrderLines text(std::move(lines));
+    analysis.ParseOrders(text);
+    std::vector<std::string> out;
+    for (const TSendedGroup& r : analysis.Records()) {
+      out.push_back(std::to_string(r.Number) + ":" + std::to_string(r.Ships) + ">" +
+                    (r.Destination ? r.Destination->Name : "-"));
+    }
+    return out;
+  }
+
+  GameState state;
+  TPlayer* own = nullptr;
+  TPlanet *home = nullptr, *near = nullptr, *far = nullptr;
+  TShipType *drone = nullptr, *gun = nullptr, *hauler = nullptr;
+  TOrderAnalysis analysis{state};
+};
+
+using Records = std::vector<std::string>;
+
+TEST_F(SmallGame, SplitsMakeNewGroupsThatLaterOrdersName) {
+  // Only comments: one staying record per group, the flying group on its way.
+  EXPECT_EQ(Parse({"; nothing", "#GALAXY g Humans", "#END"}),
+            (Records{"1:10>-", "2:5>-", "3:2>-", "4:3>Far"}));
+  // A send of 3 of 10 leaves 7 on the group's own record; the part is group 5, one above the
+  // highest number.
+  EXPECT_EQ(Parse({"S 1 Near 3"}), (Records{"1:7>-", "2:5>-", "3:2>-", "4:3>Far", "5:3>Near"}));
+  EXPECT_FALSE(analysis.Records()[4].Base);
+  EXPECT_EQ(analysis.ShipsLeftInGroup(*own->Groups[0]), 7);
+  // Two sends of 2 from 5: both split the group's own record, which keeps 1.
+  EXPECT_EQ(Parse({"s 2 near 2", "S 2 FAR 2"}),
+            (Records{"1:10>-", "2:1>-", "3:2>-", "4:3>Far", "5:2>Near", "6:2>Far"}));
+  // A break followed by MAX, or by the new group's number, moves the ships broken off; a
+  // break of all the ships renumbers the group.
+  EXPECT_EQ(Parse({"B 1 3", "S MAX Far", "b 1 2", "s 6 near", "B 2 5", "S 2 Near", "S max Far"}),
+            (Records{"1:5>-", "7:5>Far", "3:2>-", "4:3>Far", "5:3>Far", "6:2>Near"}));
+  // Load and upgrade split too; an upgrade marks its part, and an unload of a group at a
+  // planet empties the record.
+  Parse({"L 1 COL 4", "G 2 2", "U 1"});
+  ASSERT_EQ(analysis.Records().size(), 6u);
+  EXPECT_EQ(analysis.Records()[0].Ships, 6);
+  EXPECT_TRUE(analysis.Records()[5].Upgraded);
+  EXPECT_EQ(analysis.ShipsLeftInGroup(*own->Groups[1]), 3);
+}
+
+TEST_F(SmallGame, LinesReadAsTheServerReadsThem) {
+  // Regression: message lines were read as orders, a glued comment broke the planet name,
+  // the command word was read from its second letter on.
+  EXPECT_EQ(Parse({"@ Orcs", "S 1 Near", "", "S 2 Near", "@", "Send 1 Near;see you",
+                   "SEND 2 Far 3x", "S 3 Home ;5", "Intercept 2 Near ; 1"}),
+            (Records{"1:10>Near", "2:5>Near", "3:2>-", "4:3>Far"}));
+  EXPECT_EQ(analysis.Records()[1].SentByLine, 8);
+  // The gun cannot move: its send is skipped with a note, and the pass goes on.
+  ASSERT_EQ(analysis.Notes().size(), 1u);
+  EXPECT_NE(analysis.Notes()[0].find("Line 8"), std::string::npos) << analysis.Notes()[0];
+
+  // Unknown groups and planets, and missing words, leave everything as it was. Regression: a
+  // group in flight was sent again from its origin; the server refuses that.
+  EXPECT_EQ(Parse({"S 9 Near", "S 1 Nowhere", "S 1", "L 1 FOOD 3", "B 1", "S MAXIMUM Near",
+                   "S 4 Near", "G 4"}),
+            (Records{"1:10>-", "2:5>-", "3:2>-", "4:3>Far"}));
+  EXPECT_EQ(analysis.Notes().size(), 2u);
+
+  // Line look-ups: the planet word, else the group's planet; a ";P" tag names its planet.
+  EXPECT_EQ(analysis.PlanetOfLine("S 2 Far"), far);
+  EXPECT_EQ(analysis.PlanetOfLine("U 4"), far);
+  EXPECT_EQ(analysis.GroupOfLine("g 3"), own->Groups[2].get());
+  EXPECT_EQ(analysis.PlanetOfCaretLine(";P near"), near);
+  EXPECT_EQ(analysis.PlanetOfCaretLine("N Home Castle"), home);
+  EXPECT_EQ(analysis.PlanetOfCaretLine("; just a comment"), nullptr);
+}
+
+TEST_F(SmallGame, ArrivalIsTheCeilingOfDistanceOverSpeed) {
+  // 50 at 20 a turn: 3 turns. 100 at 20: exactly 5, not 6.
+  Parse({"S 1 Near", "S 2 Far"});
+  EXPECT_DOUBLE_EQ(analysis.Records()[0].Distance, 50.0);
+  EXPECT_EQ(analysis.Records()[0].Turns, 3);
+  EXPECT_EQ(analysis.Records()[1].Turns, 5);
+  // The flying haulers: 40 at 40/3 a turn, an exact multiple up to rounding.
+  EXPECT_EQ(analysis.Records()[3].Turns, 3);
+
+  EXPECT_EQ(TurnsToArrive(0, 20), 0);
+  EXPECT_EQ(TurnsToArrive(5, 0), 0);
+  EXPECT_EQ(TurnsToArrive(5, -1), 0);
+  EXPECT_EQ(TurnsToArrive(1e-12, 20), 1);
+  EXPECT_EQ(TurnsToArrive(20.000001, 20), 2);
+  EXPECT_EQ(TurnsToArrive(0.3 * 3, 0.3), 3);
+  EXPECT_EQ(TurnsToArrive(1e300, 1e-300), INT32_MAX);
+}
+
+TEST_F(SmallGame, ShipMassesCountEachStayingGroupOnce) {
+  TVectorOrderLines text({"S 1 Near 3", "B 1 2", "L 1 COL 1", "S 2 Far"});
+  analysis.ParseOrders(text);
+  analysis.ComputeIncomingShipMass();
+  // Drones weigh 1: 3 arrive at Near in 3 turns, 5 at Far in 5.
+  EXPECT_FLOAT_EQ(near->SentMassEta3Plus, 3);
+  EXPECT_FLOAT_EQ(far->SentMassEta3Plus, 5 + 3 * hauler->Mass());
+  // Regression: group 1, split into three staying parts, counted its 7 staying ships three
+  // times. Home keeps those 7 and the guns.
+  EXPECT_FLOAT_EQ(home->NextTurnMass, 7 + 2 * gun->Mass());
+
+  // Next-turn arrivals count as present; a part flying two turns counts apart.
+  near->X = 1000;
+  near->Y = 0;
+  home->X = 0;
+  far->X = 3000;
+  analysis.ParseOrders(TVectorOrderLines({"S 1 Near 1", "S 2 Far"}));
+  analysis.ComputeIncomingShipMass();
+  EXPECT_FLOAT_EQ(near->SentMass, 1);
+  EXPECT_FLOAT_EQ(near->NextTurnMass, 1);
+  EXPECT_FLOAT_EQ(far->SentMassEta2, 5);
+}
+
+TEST_F(SmallGame, ListRowsAndThePlannersTransports) {
+  far->Population = 40;
+  far->Owner = TOwnerRef::Of(own);
+  home->Owner = TOwnerRef::Of(own);
+  TVectorOrderLines text({"S 1 Near 3"});
+  std::vector<TPlannedTransport> plan(1);
+  plan[0].State = 3;
+  plan[0].Group = own->Groups[1].get();
+  plan[0].Ships = 2;
+  plan[0].Destination = far;
+  plan[0].Load = 2;
+  plan[0].CargoType = pcCol;
+  analysis.ParseOrders(text, plan);
+  ASSERT_EQ(analysis.Records().size(), 6u);
+  const TSendedGroup& planned = analysis.Records()[5];
+  EXPECT_EQ(planned.Ships, 2);
+  EXPECT_EQ(planned.Destination, far);
+  EXPECT_EQ(planned.CargoType, pcCol);
+  EXPECT_EQ(planned.Turns, 5);
+
+  // Sent Ships: records with a destination whose group carries no cargo; the haulers are left
+  // to the planner's list.
+  const std::vector<TSentShipRow> sent = analysis.SentShipRows();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_EQ(sent[0].Ships + " " + sent[0].From + " " + sent[0].Dist + " " + sent[0].Rest,
+            "3 Home 50.00 30.00");
+  EXPECT_EQ(sent[0].Image, 2);
+
+  const std::vector<TToDevelopRow> develop = analysis.ToDevelopRows();
+  ASSERT_EQ(develop.size(), 1u);
+  EXPECT_EQ(develop[0].Planet, far);
+  EXPECT_EQ(develop[0].Population, "40.00");
+}
+
+TEST_F(SmallGame, ServiceAnalysesAfterInsertOnlyWithAnOptionOn) {
+  struct Listener : IOrderAnalysisListener {
+    void AnalysisChanged(bool afterInsert) override { calls.push_back(afterInsert); }
+    std::vector<bool> calls;
+  } listener;
+  TVectorOrderLines lines({"#GALAXY g Humans", "#END"});
+  TRecordingTextSink clip;
+  TNoOrderPlanner planner;
+  TOrderService service(state, lines, clip, planner);
+  service.Listener = &listener;
+  service.InsertGroupCommands("S 1 Near 4");
+  EXPECT_TRUE(service.AnalyseAfterInsert());
+  ASSERT_EQ(service.SentShips().size(), 1u);
+  EXPECT_EQ(service.SentShips()[0].Ships, "4");
+  EXPECT_FLOAT_EQ(home->NextTurnMass, 6 + 5 + 2 * gun->Mass());
+
+  service.Options = {false, false, false, false};
+  service.InsertGroupCommands("S 2 Near");
+  EXPECT_EQ(clip.Text, "S 2 Near\r\n");
+  EXPECT_FALSE(service.AnalyseAfterInsert());
+  service.AnalyseOrders();
+  EXPECT_EQ(listener.calls, (std::vector<bool>{true, false}));
+}
+
+TEST_F(SmallGame, GeneratedLinesDoWhatTheyAreMadeFor) {
+  TVectorOrderLines lines({"#GALAXY g Humans", "#END"});
+  TRecordingTextSink clip;
+  TNoOrderPlanner planner;
+  TOrderService service(state, lines, clip, planner);
+  service.InsertGroupCommands(BreakLoadAndSendCommands("1", 3, pcCol, "Far"));
+  service.InsertGroupCommands(KeepSendCommand("2", "Near", 2, pcCap));
+  service.InsertGroupCommands(UpgradeCommands({"2", "3"}));
+  // Regression: a message line beginning with "@" ended the message, and the lines after it
+  // became orders (here a send of group 1).
+  service.InsertOtherCommands(MessageCommands("Orcs", "Hi!\n@ bye\nS 1 Near\n\nHumans\n"));
+  service.AnalyseOrders();
+  EXPECT_EQ(IndexOfLine(lines, "S 2 Near 2 ; keep group on this planet for CAP next turn"), 5);
+  EXPECT_EQ(IndexOfLine(lines, " @ bye"), 12);
+  EXPECT_EQ(lines.Line(15), "Humans");
+  EXPECT_EQ(lines.Line(16), "@");
+  // 3 of group 1 go to Far as group 5; 2 of group 2 to Near; group 2 and 3 are upgraded.
+  std::vector<std::string> records;
+  for (const TSendedGroup& r : service.Analysis().Records()) {
+    records.push_back(std::to_string(r.Number) + ":" + std::to_string(r.Ships) + ">" +
+                      (r.Destination ? r.Destination->Name : "-") + (r.Upgraded ? "+" : ""));
+  }
+  EXPECT_EQ(records, (Records{"1:7>-", "2:3>-+", "3:2>-+", "4:3>Far", "5:3>Far", "6:2>Near"}));
+
+  // Design figures as typed.
+  TShipType design("Cruiser", TGameType::NG);
+  design.Drive = 22;
+  design.Attacks = 4;
+  design.Weapons = 1.1f;
+  design.Shields = 8.25f;
+  EXPECT_EQ(DesignCommand(design), "D Cruiser 22 4 1.1 8.25 0");
+  EXPECT_EQ(RenameError(state, "NEAR"), "Planet Name already used!");
+}
+
+}  // namespace
+}  // namespace tovix
