@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Writes one PNG per built window of Tovix, and of the dialogs that belong to them.
+#   scripts/window-pictures.sh <game folder> <out folder> [report letters]
+# The game folder holds turn reports named like A000.txt; the letters default to every letter
+# found there, the first one the user's own (orion as A with allies B and C: "ABC").
+# Runs under a virtual display (Xvfb); the game's folder is not written to.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ $# -lt 2 ] || [ ! -d "$1" ]; then
+  echo "Usage: $0 <game folder> <out folder> [report letters]" >&2
+  exit 2
+fi
+game="$(cd "$1" && pwd)"
+out="$(mkdir -p "$2" && cd "$2" && pwd)"
+letters="${3:-}"
+if [ -z "$letters" ]; then
+  for f in "$game"/[A-Za-z][0-9][0-9][0-9].txt; do
+    [ -f "$f" ] || continue
+    l="$(basename "$f" | cut -c1)"
+    [[ "$letters" == *"$l"* ]] || letters+="$l"
+  done
+fi
+if [ -z "$letters" ]; then
+  echo "No turn reports named like A000.txt in $game" >&2
+  exit 1
+fi
+
+./scripts/setup-machine.sh
+cmake --preset default >/dev/null
+cmake --build --preset default --target tovix-window-pictures
+
+home="$(mktemp -d)"
+trap 'rm -rf "$home"' EXIT
+cat >"$home/Tovix.ini" <<INI
+[RUN]
+game=0
+
+[0]
+Name=$(basename "$game")
+spelD=${game//%/%%}/%1s%0.03d.txt
+spelC=$letters
+INI
+
+TOVIX_HOME="$home" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1200x24" \
+  build/bin/tovix-window-pictures "$out" 0

@@ -1,0 +1,95 @@
+// tovix-window-pictures <out folder> [game number]: starts Tovix as usual (the program folder
+// comes from $TOVIX_HOME), and once the main window is up writes one PNG per window that is built
+// (not a placeholder), plus the dialogs that belong to them, into <out folder>; then it ends.
+// scripts/window-pictures.sh runs it under a virtual display.
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QPixmap>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "app/tovix_application.h"
+#include "windows/list_export_dialog.h"
+#include "windows/main_window.h"
+#include "windows/window_catalogue.h"
+#include "windows/window_registry.h"
+
+namespace {
+
+using namespace tovix;
+
+// Shows `widget`, lets it lay itself out and paint, and saves it as <folder>/<name>.png.
+bool Picture(QWidget& widget, const QString& folder, const QString& name) {
+  widget.show();
+  widget.raise();
+  for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+  const QString file = QDir(folder).filePath(name + ".png");
+  const bool saved = widget.grab().save(file);
+  std::printf("%s %s\n", saved ? "wrote" : "could not write", file.toLocal8Bit().constData());
+  return saved;
+}
+
+// Dialogs that a window opens, pictured beside it: (window, picture name, the dialog).
+struct TDialogPicture {
+  const char* Window;
+  const char* Name;
+  std::function<std::unique_ptr<QDialog>(QWidget& owner)> Make;
+};
+
+std::vector<TDialogPicture> DialogPictures() {
+  return {
+      {"frmRoutes", "frmRoutes-export",
+       [](QWidget& owner) {
+         std::vector<TExportType> all;
+         for (int i = 0; i < kExportTypeCount; ++i) all.push_back(static_cast<TExportType>(i));
+         return std::make_unique<TExportChoiceForm>(all, TExportType::xHTML, 12, &owner);
+       }},
+  };
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TTovixApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "Usage: %s <out folder> [game number]\n", argv[0]);
+    return 2;
+  }
+  const QString folder = QString::fromLocal8Bit(argv[1]);
+  if (!QDir().mkpath(folder)) {
+    std::fprintf(stderr, "Cannot make the folder %s\n", argv[1]);
+    return 1;
+  }
+  TStartupParams params;
+  for (int i = 2; i < argc; ++i) params.Args.emplace_back(argv[i]);
+  int failures = 0;
+  params.OnRunning = [&](TWindowRegistry& windows) {
+    for (const TWindowEntry& row : WindowCatalogue()) {
+      if (row.Make == nullptr || row.Purpose != nullptr) continue;
+      const std::string name = row.InstanceName;
+      if (name == "frmWait") continue;  // only shown while the reports are read
+      QWidget* window = windows.Find(name);
+      if (window == nullptr) continue;
+      const bool wasVisible = window->isVisible();
+      if (!Picture(*window, folder, QString::fromStdString(name))) ++failures;
+      for (const TDialogPicture& dialog : DialogPictures()) {
+        if (name != dialog.Window) continue;
+        std::unique_ptr<QDialog> d = dialog.Make(*window);
+        if (!Picture(*d, folder, dialog.Name)) ++failures;
+        d->hide();
+      }
+      if (!wasVisible && window != windows.Main()) window->hide();
+    }
+    windows.Main()->close();
+  };
+  const TStartupOutcome outcome = runTovix(app, std::move(params));
+  if (outcome != TStartupOutcome::Ran) {
+    std::fprintf(stderr, "Tovix did not start on the game: no pictures.\n");
+    return 1;
+  }
+  return failures == 0 ? 0 : 1;
+}
