@@ -237,6 +237,7 @@ int32_t Evaluator::Eval(size_t b, size_t e, TEvalValue& out, int depth) {
   if (depth > kMaxDepth) return kEvalFailed;
   Trim(b, e);
   while (b < e && s_[b] == '(' && MatchParen(b, e) == e - 1) {
+    if (++depth > kMaxDepth) return kEvalFailed;
     ++b;
     --e;
     Trim(b, e);
@@ -605,7 +606,7 @@ int32_t Evaluator::EvalCall(size_t b, size_t paren, size_t e, TEvalValue& out, i
 }
 
 // Days from 1 January 1970 of a proleptic Gregorian date (H. Hinnant's algorithm).
-int64_t DaysFromCivil(int64_t y, int m, int d) {
+constexpr int64_t DaysFromCivil(int64_t y, int m, int d) {
   y -= m <= 2;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const int64_t yoe = y - era * 400;
@@ -627,7 +628,8 @@ void CivilFromDays(int64_t z, int& y, int& m, int& d) {
 }
 
 // Day 0 of the serials, 30 December 1899, counted from 1 January 1970.
-const int64_t kSerialEpoch = DaysFromCivil(1899, 12, 30);
+// A constant, so that tables of dates built before main() see it.
+constexpr int64_t kSerialEpoch = DaysFromCivil(1899, 12, 30);
 
 }  // namespace
 
