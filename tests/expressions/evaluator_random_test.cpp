@@ -28,43 +28,18 @@ struct OpText {
   bool word;
 };
 
+// Indexed by Op; Leaf binds tightest.
+constexpr OpText kOpTexts[] = {
+    {"", 1000, false, false}, {"-", 60, false, false},  {"NOT", 30, false, true},
+    {"+", 60, true, false},   {"-", 60, true, false},   {"*", 80, true, false},
+    {"/", 80, true, false},   {"^", 90, false, false},  {"AND", 20, false, true},
+    {"OR", 10, false, true},  {"XOR", 20, false, true}, {"=", 40, false, false},
+    {"<>", 40, false, false}, {"<", 40, false, false},  {">", 40, false, false},
+    {"<=", 40, false, false}, {">=", 40, false, false},
+};
+
 OpText Info(Op op) {
-  switch (op) {
-    case Op::Add:
-      return {"+", 60, true, false};
-    case Op::Sub:
-      return {"-", 60, true, false};
-    case Op::Mul:
-      return {"*", 80, true, false};
-    case Op::Div:
-      return {"/", 80, true, false};
-    case Op::Pow:
-      return {"^", 90, false, false};
-    case Op::And:
-      return {"AND", 20, false, true};
-    case Op::Or:
-      return {"OR", 10, false, true};
-    case Op::Xor:
-      return {"XOR", 20, false, true};
-    case Op::Eq:
-      return {"=", 40, false, false};
-    case Op::Ne:
-      return {"<>", 40, false, false};
-    case Op::Lt:
-      return {"<", 40, false, false};
-    case Op::Gt:
-      return {">", 40, false, false};
-    case Op::Le:
-      return {"<=", 40, false, false};
-    case Op::Ge:
-      return {">=", 40, false, false};
-    case Op::Neg:
-      return {"-", 60, false, false};
-    case Op::Not:
-      return {"NOT", 30, false, true};
-    default:
-      return {"", 1000, false, false};
-  }
+  return kOpTexts[static_cast<int>(op)];
 }
 
 struct Node {

@@ -62,21 +62,17 @@ constexpr int32_t T = evDate;
 const Case kPrecedence[] = {
     {"Blanks", "   5   ", N, 5},
     {"Empty", "", F},
-    {"OnlyBlanks", "   ", F},
     {"MulBeforeAdd", "2 + 3 * 4", N, 14},
     {"SubLeftAssoc", "10 - 4 - 3", N, 3},
-    {"DivLeftAssoc", "8 / 4 / 2", N, 1},
     {"PowRightAssoc", "2 ^ 3 ^ 2", N, 512},
     {"NegBelowPow", "-2 ^ 2", N, -4},
     {"NegAboveAdd", "-2 + 3", N, 1},
     {"NegatedParen", "(-2) ^ 3", N, -8},
     {"NegBaseFraction", "(-2) ^ 0.5", F},
     {"MixedChain", "2 * 3 + 4 * 5 - 6 / 3", N, 24},
-    {"NestedParens", "((2 + 3)) * (4)", N, 20},
     {"NotBelowAnd", "NOT 1 = 2 AND 1 = 1", B, 1},
     {"NotAboveEq", "NOT 1 = 1", B, 0},
     {"AndBeforeOr", "1 = 2 AND 1 = 2 OR 1 = 1", B, 1},
-    {"XorOfBooleans", "1 = 1 XOR 1 = 2", B, 1},
     {"AndNoBlankBeforeParen", "1 = 1 AND(2 = 2)", B, 1},
     {"TabsAndLineBreaks", "1\t+\r\n2\r*\n3", N, 7},
     {"LowerCase", "abs(-1) = 1 and 2 > 1", B, 1},
@@ -97,15 +93,12 @@ const Case kShortCutsAndTypes[] = {
     {"NotNot", "NOT NOT (1 = 1)", F},
     {"NotOfParen", "NOT (1 = 2)", B, 1},
     {"StringsIgnoreCase", "'abc' = 'ABC'", B, 1},
-    {"StringOrder", "'abc' < 'ABD'", B, 1},
     {"Join", "'a' & 'b'", S, 0, "ab"},
     {"JoinBlank", "'a' && 'b'", S, 0, "a b"},
     {"JoinBlankEmpty", "'' && 'b'", S, 0, "b"},
     {"QuoteInString", "'it''s'", S, 0, "it's"},
-    {"StringKeepsCase", "'  aB  '", S, 0, "  aB  "},
     {"AddString", "1 + 'a'", F},
     {"NumberEqNear", "0.1 + 0.2 = 0.3", B, 1},
-    {"GreaterByEps", "1 > 1", B, 0},
     {"DateCompare", "#1-2-2000# > #1-1-2000#", B, 1},
     {"Overflow", "10 ^ 400", F},
     {"ExpOverflow", "EXP(1000)", F},
@@ -124,16 +117,13 @@ const Case kSyntax[] = {
     {"PrefixAsInfix", "1 NOT 2", F},
     {"EmptyParens", "()", F},
     {"OperatorAfterOperator", "2 * -3", F},
-    {"LeadingStar", "* 3", F},
     {"Hex", "$FF$", N, 255},
     {"HexSigned", "$FFFFFFFF$", N, -1},
     {"HexTooWide", "$1FFFFFFFF$", F},
-    {"HexTooLong", "$0000000001$", F},
     {"LeapDay2001", "#2-29-2001#", F},
     {"LeapDay2000", "#2-29-2000#", T, D(2000, 2, 29)},
     {"April31", "#4-31-2001#", F},
     {"TwoDigitYear", "#12-31-99#", T, D(2099, 12, 31)},
-    {"BadDateForm", "#2001-1-1#", F},
 };
 INSTANTIATE_TEST_SUITE_P(Syntax, EvalTable, testing::ValuesIn(kSyntax), CaseName);
 
@@ -145,38 +135,22 @@ const Case kFunctions[] = {
     {"MidRest", "MID('abcdef', 2, -1)", S, 0, "bcdef"},
     {"MidBeyond", "MID('abc', 5, 1)", S, 0, ""},
     {"MidStartZero", "MID('abc', 0, 1)", F},
-    {"MidTooLong", "MID('abc', 2, 10)", S, 0, "bc"},
     {"Instr", "INSTR(1, 'Hello', 'LL')", N, 3},
     {"InstrFromStart", "INSTR(4, 'abcabc', 'A')", N, 4},
-    {"InstrEmptySub", "INSTR(1, 'abc', '')", N, 0},
     // Fault: trying capital first letters before small ones missed the earlier match.
     {"InstrFirstOccurrence", "INSTR(1, 'abc Abd', 'ABC')", N, 1},
     {"WrongCount", "ABS(1, 2)", F},
     {"UnknownFunction", "FOO(1)", F},
     {"WrongType", "LEN(5)", F},
     {"Iif", "IIF(1 = 1, 'a', 2)", S, 0, "a"},
-    {"IifOtherType", "IIF(1 = 2, 'a', 2)", N, 2},
     {"IifNumberCondition", "IIF(1, 2, 3)", F},
     {"Odd", "ODD(3)", B, 1},
-    {"Even", "ODD(-4)", B, 0},
-    {"Int", "INT(-2.7)", N, -2},
-    {"Frac", "FRAC(-2.5)", N, -0.5},
-    {"MaxMin", "MAX(1, 2) + MIN(1, 2)", N, 3},
-    {"SqrtNegative", "SQRT(-1)", F},
-    {"LnZero", "LN(0)", F},
     {"Log", "LOG(2, 8)", N, 3},
     {"LogBaseOne", "LOG(1, 8)", F},
     {"TanPole", "TAN(PI(0.5))", F},
-    {"ArcCosOne", "ARCCOS(1)", N, 0},
     {"ArcSinMinusOne", "ARCSIN(-1)", N, -std::numbers::pi / 2},
-    {"ArcSinHalf", "ARCSIN(0.5)", N, std::asin(0.5)},
     {"ArcCosOutside", "ARCCOS(1.5)", F},
-    {"Arcosh", "ARCOSH(0.5)", F},
     {"Artanh", "ARTANH(1)", F},
-    {"Arsinh", "ARSINH(1)", N, std::asinh(1.0)},
-    {"Deg2Rad", "DEG2RAD(180)", N, std::numbers::pi},
-    {"Len", "LEN('it''s')", N, 4},
-    {"Asc", "ASC('') + ASC('A')", N, 65},
     {"Chr", "CHR(65) & CHR(300)", S, 0, "A "},
     {"String", "STRING(66, 3)", S, 0, "BBB"},
     {"StringNegative", "STRING(66, -1)", F},
@@ -211,7 +185,6 @@ const Case kFunctions[] = {
     {"FormatTime", "FORMAT(INCDATE(#3-5-2021#, 0, 0.75), 'hh:mm am/pm')", S, 0, "06:00 PM"},
     {"FormatString", "FORMAT('x', '0')", F},
     {"FormatCapped", "LEN(FORMAT(1, STRING(48, 300)))", N, 255},
-    {"MakeDate", "MAKEDATE(2, 29, 2024)", T, D(2024, 2, 29)},
     {"MakeDateInvalid", "MAKEDATE(2, 30, 2024)", F},
     {"DateParts", "MONTH(#12-31-1999#) * 10000 + DAY(#12-31-1999#) * 100 + YEAR(#1-1-2000#)", N,
      12 * 10000 + 31 * 100 + 2000},
@@ -229,18 +202,6 @@ TEST(EvalDates, TwoDigitYearsFollowTheCurrentCentury) {
   EXPECT_EQ(v.Number, D(1999, 12, 31));
   ASSERT_EQ(EvalExpression("#1-2-03#", v, {nullptr, D(2026, 6, 1), nullptr}), evDate);
   EXPECT_EQ(v.Number, D(2003, 1, 2));
-}
-
-TEST(EvalRandom, RndStaysBelowItsArgumentAndFollowsTheSeed) {
-  std::mt19937_64 a(7), b(7);
-  for (int i = 0; i < 200; ++i) {
-    TEvalValue x, y;
-    ASSERT_EQ(EvalExpression("RND(10)", x, {nullptr, std::nullopt, &a}), evNumber);
-    ASSERT_EQ(EvalExpression("RND(10)", y, {nullptr, std::nullopt, &b}), evNumber);
-    EXPECT_GE(x.Number, 0);
-    EXPECT_LT(x.Number, 10);
-    EXPECT_EQ(x.Number, y.Number);
-  }
 }
 
 // A callback that knows [X] = 5, [S] = 'str', [BAD] (whose value disagrees with its status)
