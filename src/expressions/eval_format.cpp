@@ -1,5 +1,6 @@
 // "FORMAT(": the number and date-time patterns the expression language knows.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -195,7 +196,7 @@ std::string FormatEvalDate(double serial, std::string_view pattern) {
   if (seconds >= 86400) seconds = 86399;
   const int hour = seconds / 3600, minute = seconds / 60 % 60, second = seconds % 60;
   // Day of the week: serial day 0 (30 December 1899) was a Saturday.
-  const auto serialDay = static_cast<int64_t>(std::floor(serial));
+  const auto serialDay = static_cast<int64_t>(std::clamp(std::floor(serial), -1e7, 1e7));
   const int weekday = static_cast<int>(((serialDay + 6) % 7 + 7) % 7);
 
   if (pattern.empty()) {

@@ -3,6 +3,7 @@
 
 #include "expressions/evaluator.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -701,7 +702,9 @@ std::optional<double> EncodeEvalDate(int year, int month, int day) {
 }
 
 void DecodeEvalDate(double serial, int& year, int& month, int& day) {
-  const double days = std::isfinite(serial) ? std::floor(serial) : 0.0;
+  // Serials outside the years 1 to 9999 are held at those ends.
+  constexpr double kFirst = -693593, kLast = 2958465;
+  const double days = std::isfinite(serial) ? std::clamp(std::floor(serial), kFirst, kLast) : 0.0;
   CivilFromDays(static_cast<int64_t>(days) + kSerialEpoch, year, month, day);
 }
 

@@ -270,5 +270,24 @@ TEST(EvalRandomDifferential, AgreesWithTheTreeOnGeneratedExpressions) {
   EXPECT_GT(failedBoth, 1000);
 }
 
+// Text pieces shaken together at random: every text gives a status whose type is the
+// value's, and nothing is read outside the text (the sanitizer build checks that).
+TEST(EvalRandomDifferential, RandomTextsFailCleanly) {
+  static const char* const kPieces[] = {"1",    "0",    "2.5", "E",   "$F$", "#1-2-03#", "'a'",
+                                        "''",   "[X]",  "(",   ")",   ",",   " ",        "-",
+                                        "+",    "*",    "/",   "^",   "&",   "&&",       "=",
+                                        "<>",   "<",    ">=",  "NOT", "AND", "OR",       "ABS(",
+                                        "MID(", "IIF(", "#",   "$",   "'",   "[",        "]"};
+  std::mt19937_64 rng(99);
+  std::uniform_int_distribution<size_t> piece(0, std::size(kPieces) - 1), count(1, 12);
+  for (int i = 0; i < 20000; ++i) {
+    std::string text;
+    for (size_t n = count(rng); n > 0; --n) text += kPieces[piece(rng)];
+    TEvalValue v;
+    const int32_t status = EvalExpression(text, v, {nullptr, 40000.0, nullptr});
+    ASSERT_EQ(v.Type, status) << text;
+  }
+}
+
 }  // namespace
 }  // namespace tovix
