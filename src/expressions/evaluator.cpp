@@ -683,13 +683,24 @@ int32_t EvalNormalized(std::string_view normalized, TEvalValue& result,
                        const TEvalEnvironment& environment) {
   result = TEvalValue{};
   if (normalized.empty()) return kEvalFailed;
-  Evaluator evaluator(normalized, environment);
-  return evaluator.Eval(0, normalized.size(), result, 0);
+  // Nothing escapes: whatever a callback or an allocation throws is a failure too.
+  try {
+    Evaluator evaluator(normalized, environment);
+    return evaluator.Eval(0, normalized.size(), result, 0);
+  } catch (...) {
+    result = TEvalValue{};
+    return kEvalFailed;
+  }
 }
 
 int32_t EvalExpression(std::string_view text, TEvalValue& result,
                        const TEvalEnvironment& environment) {
-  return EvalNormalized(NormalizeExpression(text), result, environment);
+  try {
+    return EvalNormalized(NormalizeExpression(text), result, environment);
+  } catch (...) {
+    result = TEvalValue{};
+    return kEvalFailed;
+  }
 }
 
 std::optional<double> EncodeEvalDate(int year, int month, int day) {

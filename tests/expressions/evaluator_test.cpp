@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -204,8 +205,8 @@ TEST(EvalDates, TwoDigitYearsFollowTheCurrentCentury) {
   EXPECT_EQ(v.Number, D(2003, 1, 2));
 }
 
-// A callback that knows [X] = 5, [S] = 'str', [BAD] (whose value disagrees with its status)
-// and TWICE(n), and records what it was asked.
+// A callback that knows [X] = 5, [S] = 'str', [BAD] (whose value disagrees with its status),
+// [THROW] (which throws) and TWICE(n), and records what it was asked.
 class RecordingCallback : public TEvalCallback {
  public:
   std::vector<std::string> asked;
@@ -214,6 +215,7 @@ class RecordingCallback : public TEvalCallback {
     asked.emplace_back(name);
     if (name == "X") value = TEvalValue::Num(5);
     if (name == "S") value = TEvalValue::Str("str");
+    if (name == "THROW") throw std::runtime_error("broken model");
     if (name == "BAD") {
       value = TEvalValue::Str("x");
       return evNumber;
@@ -241,7 +243,8 @@ TEST(EvalCallback, ResolvesVariablesAndFunctions) {
   EXPECT_EQ(EvalExpression("[S] && 'x'", &cb, v), evString);
   EXPECT_EQ(v.Text, "str x");
 
-  const char* failing[] = {"[Y]", "TWICE(1, 2)", "TWICE('a')", "[BAD]", "[X]Y", "[X] + 'a'"};
+  const char* failing[] = {"[Y]",         "TWICE(1, 2)", "TWICE('a')", "[BAD]",
+                           "[THROW] > 1", "[X]Y",        "[X] + 'a'"};
   for (const char* text : failing) {
     EXPECT_EQ(EvalExpression(text, &cb, v), kEvalFailed) << text;
     EXPECT_EQ(v.Type, kEvalFailed) << text;
