@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstddef>
 #include <ctime>
+#include <deque>
+#include <memory>
 #include <vector>
 
 #include "core/str_utils.h"
@@ -94,13 +96,48 @@ bool Finite(const TEvalValue& v) {
   return !(v.Type & (evNumber | evDate)) || std::isfinite(v.Number);
 }
 
+}  // namespace
+
+// What the scan of one span found. It depends on the text alone, so a prepared expression
+// keeps it between evaluations; the spans inside one are scanned when first evaluated, so a
+// part that a short cut never reaches is never scanned.
+struct TEvalSpanCache {
+  struct Span {
+    Span(size_t begin, size_t end) : b(begin), e(end) {}
+    size_t b, e;  // as given
+    bool analysed = false;
+    bool ok = false;            // the scan of this level succeeded
+    int depthAdded = 0;         // parentheses stripped
+    size_t ib = 0, ie = 0;      // trimmed, outer parentheses stripped
+    int op = -1;                // split operator, or -1 for one operand
+    bool leading = false;       // the split is a leading "NOT" or "-"
+    size_t opStart = 0;         // first character of the split operator
+    int left = -1, right = -1;  // the spans on either side
+    bool operandOk = false;     // a literal converts, a call's arguments are found
+    double number = 0;          // number and hexadecimal literals
+    std::string text;           // string literals, quotes undone
+    std::vector<int> args;      // a call's argument spans
+    int builtin = -1;           // a call's built-in function
+  };
+  std::deque<Span> spans;  // a deque keeps references valid while it grows
+
+  int Add(size_t b, size_t e) {
+    spans.emplace_back(b, e);
+    return static_cast<int>(spans.size()) - 1;
+  }
+};
+
+namespace {
+
 class Evaluator {
  public:
-  Evaluator(std::string_view text, const TEvalEnvironment& env) : s_(text), env_(env) {}
+  Evaluator(std::string_view text, const TEvalEnvironment& env, TEvalSpanCache& cache)
+      : s_(text), env_(env), cache_(cache) {}
 
-  int32_t Eval(size_t b, size_t e, TEvalValue& out, int depth);
+  int32_t Eval(int id, TEvalValue& out, int depth);
 
  private:
+  using Span = TEvalSpanCache::Span;
   struct FoundOp {
     int index = -1;
     size_t start = 0;  // first character of the operator
@@ -115,13 +152,16 @@ class Evaluator {
   size_t MatchParen(size_t p, size_t e) const;
   size_t SkipOperand(size_t p, size_t e) const;
   FoundOp MatchOp(size_t p, size_t e) const;
-  int32_t EvalOperand(size_t b, size_t e, TEvalValue& out, int depth);
-  int32_t EvalInfix(const FoundOp& op, size_t b, size_t e, TEvalValue& out, int depth);
-  int32_t EvalCall(size_t b, size_t paren, size_t e, TEvalValue& out, int depth);
+  void Analyse(Span& sp);
+  void AnalyseOperand(Span& sp);
+  int32_t EvalOperand(Span& sp, TEvalValue& out, int depth);
+  int32_t EvalInfix(Span& sp, TEvalValue& out, int depth);
+  int32_t EvalCall(Span& sp, TEvalValue& out, int depth);
   int32_t EvalDateLiteral(size_t b, size_t e, TEvalValue& out) const;
 
   std::string_view s_;
   const TEvalEnvironment& env_;
+  TEvalSpanCache& cache_;
 };
 
 // p at an opening quote; returns the position behind the closing one, or kNone.
@@ -233,33 +273,35 @@ Evaluator::FoundOp Evaluator::MatchOp(size_t p, size_t e) const {
   return found;
 }
 
-int32_t Evaluator::Eval(size_t b, size_t e, TEvalValue& out, int depth) {
-  out = TEvalValue{};
-  if (depth > kMaxDepth) return kEvalFailed;
+void Evaluator::Analyse(Span& sp) {
+  sp.analysed = true;
+  size_t b = sp.b, e = sp.e;
   Trim(b, e);
   while (b < e && s_[b] == '(' && MatchParen(b, e) == e - 1) {
-    if (++depth > kMaxDepth) return kEvalFailed;
+    if (++sp.depthAdded > kMaxDepth) return;
     ++b;
     --e;
     Trim(b, e);
   }
-  if (b >= e) return kEvalFailed;
+  if (b >= e) return;
+  sp.ib = b;
+  sp.ie = e;
 
   FoundOp split;
   size_t pos = b;
   const FoundOp leading = MatchOp(b, e);
   if (leading.index >= 0) {
-    if (leading.index != opNot && leading.index != opSub) return kEvalFailed;
+    if (leading.index != opNot && leading.index != opSub) return;
     split = leading;
     pos = leading.next;
   }
   for (;;) {
     const size_t q = SkipOperand(pos, e);
-    if (q == kNone) return kEvalFailed;
+    if (q == kNone) return;
     if (q == e) break;
     const FoundOp op = MatchOp(q, e);
-    if (op.index < 0 || kOps[static_cast<size_t>(op.index)].kind == 0) return kEvalFailed;
-    if (op.next >= e) return kEvalFailed;  // empty right side
+    if (op.index < 0 || kOps[static_cast<size_t>(op.index)].kind == 0) return;
+    if (op.next >= e) return;  // empty right side
     if (split.index < 0) {
       split = op;
     } else {
@@ -271,24 +313,43 @@ int32_t Evaluator::Eval(size_t b, size_t e, TEvalValue& out, int depth) {
     }
     pos = op.next;
   }
+  sp.ok = true;
+  sp.op = split.index;
+  if (split.index < 0) {
+    AnalyseOperand(sp);
+    return;
+  }
+  sp.opStart = split.start;
+  sp.leading = split.start == b;
+  // Adding spans may not move `sp`: the cache is a deque.
+  if (!sp.leading) sp.left = cache_.Add(b, split.start);
+  sp.right = cache_.Add(split.next, e);
+}
+
+int32_t Evaluator::Eval(int id, TEvalValue& out, int depth) {
+  out = TEvalValue{};
+  if (depth > kMaxDepth) return kEvalFailed;
+  Span& sp = cache_.spans[static_cast<size_t>(id)];
+  if (!sp.analysed) Analyse(sp);
+  if (!sp.ok) return kEvalFailed;
+  depth += sp.depthAdded;
 
   int32_t status;
-  if (split.index < 0) {
-    status = EvalOperand(b, e, out, depth);
-  } else if (split.start == b) {
-    // A leading "NOT" or "-".
+  if (sp.op < 0) {
+    status = EvalOperand(sp, out, depth);
+  } else if (sp.leading) {
     TEvalValue operand;
-    status = Eval(split.next, e, operand, depth + 1);
-    if (split.index == opNot && status == evBoolean) {
+    status = Eval(sp.right, operand, depth + 1);
+    if (sp.op == opNot && status == evBoolean) {
       out = TEvalValue::Bool(!operand.IsTrue());
-    } else if (split.index == opSub && status == evNumber) {
+    } else if (sp.op == opSub && status == evNumber) {
       out = TEvalValue::Num(-operand.Number);
     } else {
       status = kEvalFailed;
     }
     if (status != kEvalFailed) status = out.Type;
   } else {
-    status = EvalInfix(split, b, e, out, depth);
+    status = EvalInfix(sp, out, depth);
   }
   if (status == kEvalFailed || !Finite(out)) {
     out = TEvalValue{};
@@ -297,15 +358,17 @@ int32_t Evaluator::Eval(size_t b, size_t e, TEvalValue& out, int depth) {
   return status;
 }
 
-int32_t Evaluator::EvalInfix(const FoundOp& op, size_t b, size_t e, TEvalValue& out, int depth) {
-  const OpInfo& info = kOps[static_cast<size_t>(op.index)];
+int32_t Evaluator::EvalInfix(Span& sp, TEvalValue& out, int depth) {
+  const OpInfo& info = kOps[static_cast<size_t>(sp.op)];
+  const int opIndex = sp.op;
+  const int rightId = sp.right;
   TEvalValue left;
-  const int32_t lt = Eval(b, op.start, left, depth + 1);
+  const int32_t lt = Eval(sp.left, left, depth + 1);
   if (lt == kEvalFailed || !(lt & info.operandMask)) return kEvalFailed;
   const bool leftSmall = lt == evNumber && std::fabs(left.Number) < kEvalEps;
 
   // Short cuts: the right side is not evaluated.
-  switch (op.index) {
+  switch (opIndex) {
     case opAnd:
       if (!left.IsTrue()) {
         out = TEvalValue::Bool(false);
@@ -331,11 +394,11 @@ int32_t Evaluator::EvalInfix(const FoundOp& op, size_t b, size_t e, TEvalValue& 
   }
 
   TEvalValue right;
-  const int32_t rt = Eval(op.next, e, right, depth + 1);
+  const int32_t rt = Eval(rightId, right, depth + 1);
   if (rt == kEvalFailed) return kEvalFailed;
   const double l = left.Number;
   const double r = right.Number;
-  switch (op.index) {
+  switch (opIndex) {
     case opAnd:
     case opOr:
       if (rt != evBoolean) return kEvalFailed;
@@ -349,7 +412,7 @@ int32_t Evaluator::EvalInfix(const FoundOp& op, size_t b, size_t e, TEvalValue& 
     case opJoinBlank: {
       if (rt != evString) return kEvalFailed;
       std::string text = std::move(left.Text);
-      if (op.index == opJoinBlank && !text.empty() && !right.Text.empty()) text += ' ';
+      if (opIndex == opJoinBlank && !text.empty() && !right.Text.empty()) text += ' ';
       text += right.Text;
       out = TEvalValue::Str(std::move(text));
       return evString;
@@ -367,7 +430,7 @@ int32_t Evaluator::EvalInfix(const FoundOp& op, size_t b, size_t e, TEvalValue& 
       bool result = false;
       if (lt == evString) {
         const int c = CompareText(left.Text, right.Text);
-        switch (op.index) {
+        switch (opIndex) {
           case opEq:
             result = c == 0;
             break;
@@ -388,7 +451,7 @@ int32_t Evaluator::EvalInfix(const FoundOp& op, size_t b, size_t e, TEvalValue& 
             break;
         }
       } else if (lt == evDate) {
-        switch (op.index) {
+        switch (opIndex) {
           case opEq:
             result = l == r;
             break;
@@ -410,7 +473,7 @@ int32_t Evaluator::EvalInfix(const FoundOp& op, size_t b, size_t e, TEvalValue& 
         }
       } else {
         const double d = l - r;
-        switch (op.index) {
+        switch (opIndex) {
           case opEq:
             result = std::fabs(d) < kEvalEps;
             break;
@@ -435,7 +498,7 @@ int32_t Evaluator::EvalInfix(const FoundOp& op, size_t b, size_t e, TEvalValue& 
       return evBoolean;
     }
   }
-  switch (op.index) {
+  switch (opIndex) {
     case opAdd:
       out = TEvalValue::Num(l + r);
       break;
@@ -464,58 +527,93 @@ int32_t Evaluator::EvalInfix(const FoundOp& op, size_t b, size_t e, TEvalValue& 
   return evNumber;
 }
 
-int32_t Evaluator::EvalOperand(size_t b, size_t e, TEvalValue& out, int depth) {
+void Evaluator::AnalyseOperand(Span& sp) {
+  const size_t b = sp.ib, e = sp.ie;
   const char c = s_[b];
   if (IsDigit(c)) {
-    double v = 0;
-    const char* first = s_.data() + b;
     const char* last = s_.data() + e;
-    const auto [ptr, ec] = std::from_chars(first, last, v);
-    if (ec != std::errc() || ptr != last) return kEvalFailed;
-    out = TEvalValue::Num(v);
+    const auto [ptr, ec] = std::from_chars(s_.data() + b, last, sp.number);
+    sp.operandOk = ec == std::errc() && ptr == last;
+  } else if (c == '$') {
+    uint64_t v = 0;
+    for (size_t q = b + 1; q + 1 < e; ++q) {
+      const char h = s_[q];
+      v = v * 16 + static_cast<uint64_t>(IsDigit(h) ? h - '0' : h - 'A' + 10);
+    }
+    sp.operandOk = v <= 0xFFFFFFFFu;  // a conversion to 32 bits
+    sp.number = static_cast<int32_t>(static_cast<uint32_t>(v));
+  } else if (c == '[') {
+    sp.operandOk = s_[e - 1] == ']' && s_.find(']', b + 1) == e - 1;
+  } else if (c == '\'') {
+    for (size_t q = b + 1; q + 1 < e; ++q) {
+      sp.text += s_[q];
+      if (s_[q] == '\'') ++q;  // '' stands for one quote
+    }
+    sp.operandOk = true;
+  } else if (c == '#') {
+    sp.operandOk = true;  // read when evaluated: a two-digit year depends on "now"
+  } else if (IsNameStart(c)) {
+    // Argument spans: commas at the top level, skipping nested parentheses, quoted strings,
+    // variables and date literals.
+    const size_t paren = s_.find('(', b);
+    const size_t close = e - 1;  // SkipOperand matched it
+    size_t argStart = paren + 1;
+    bool blankOnly = true;
+    for (size_t q = paren + 1; q < close;) {
+      const char a = s_[q];
+      if (a != ' ') blankOnly = false;
+      size_t skipTo = kNone;
+      if (a == '\'') {
+        skipTo = SkipQuoted(q, close);
+      } else if (a == '(') {
+        const size_t m = MatchParen(q, close);
+        skipTo = m == kNone ? kNone : m + 1;
+      } else if (a == '[' || a == '#') {
+        const size_t m = s_.find(a == '[' ? ']' : '#', q + 1);
+        skipTo = m < close ? m + 1 : kNone;
+      } else {
+        if (a == ',') {
+          sp.args.push_back(cache_.Add(argStart, q));
+          argStart = q + 1;
+        }
+        ++q;
+        continue;
+      }
+      if (skipTo == kNone) return;
+      q = skipTo;
+    }
+    if (!blankOnly || !sp.args.empty()) sp.args.push_back(cache_.Add(argStart, close));
+    sp.builtin = FindBuiltin(s_.substr(b, paren - b + 1));
+    sp.operandOk = true;
+  }
+}
+
+int32_t Evaluator::EvalOperand(Span& sp, TEvalValue& out, int depth) {
+  if (!sp.operandOk) return kEvalFailed;
+  const size_t b = sp.ib, e = sp.ie;
+  const char c = s_[b];
+  if (IsDigit(c) || c == '$') {
+    out = TEvalValue::Num(sp.number);
     return evNumber;
   }
   switch (c) {
-    case '$': {
-      uint64_t v = 0;
-      for (size_t q = b + 1; q + 1 < e; ++q) {
-        const char h = s_[q];
-        v = v * 16 + static_cast<uint64_t>(IsDigit(h) ? h - '0' : h - 'A' + 10);
+    case '[': {
+      if (!env_.Callback) return kEvalFailed;
+      const int32_t t = env_.Callback->Variable(s_.substr(b + 1, e - b - 2), out);
+      if (t == kEvalFailed || t != out.Type) {
+        out = TEvalValue{};
+        return kEvalFailed;
       }
-      if (v > 0xFFFFFFFFu) return kEvalFailed;  // does not fit 32 bits
-      out = TEvalValue::Num(static_cast<int32_t>(static_cast<uint32_t>(v)));
-      return evNumber;
+      return t;
     }
-    case '[':
-      if (s_[e - 1] != ']' || s_.find(']', b + 1) != e - 1 || !env_.Callback) return kEvalFailed;
-      {
-        const int32_t t = env_.Callback->Variable(s_.substr(b + 1, e - b - 2), out);
-        if (t == kEvalFailed || t != out.Type) {
-          out = TEvalValue{};
-          return kEvalFailed;
-        }
-        return t;
-      }
-    case '\'': {
-      std::string text;
-      text.reserve(e - b - 2);
-      for (size_t q = b + 1; q + 1 < e; ++q) {
-        text += s_[q];
-        if (s_[q] == '\'') ++q;  // '' stands for one quote
-      }
-      out = TEvalValue::Str(std::move(text));
+    case '\'':
+      out = TEvalValue::Str(sp.text);
       return evString;
-    }
     case '#':
       return EvalDateLiteral(b, e, out);
     default:
-      break;
+      return EvalCall(sp, out, depth);
   }
-  if (IsNameStart(c)) {
-    const size_t paren = s_.find('(', b);
-    return EvalCall(b, paren, e, out, depth);
-  }
-  return kEvalFailed;
 }
 
 int32_t Evaluator::EvalDateLiteral(size_t b, size_t e, TEvalValue& out) const {
@@ -547,53 +645,21 @@ int32_t Evaluator::EvalDateLiteral(size_t b, size_t e, TEvalValue& out) const {
   return evDate;
 }
 
-int32_t Evaluator::EvalCall(size_t b, size_t paren, size_t e, TEvalValue& out, int depth) {
-  const std::string_view name = s_.substr(b, paren - b + 1);  // with its "("
-  const size_t close = e - 1;                                 // SkipOperand matched it
-
-  // Argument spans: commas at the top level, skipping nested parentheses, quoted strings,
-  // variables and date literals.
-  std::vector<std::pair<size_t, size_t>> spans;
-  size_t argStart = paren + 1;
-  bool blankOnly = true;
-  for (size_t q = paren + 1; q < close;) {
-    const char c = s_[q];
-    if (c != ' ') blankOnly = false;
-    size_t skipTo = kNone;
-    if (c == '\'') {
-      skipTo = SkipQuoted(q, close);
-    } else if (c == '(') {
-      const size_t m = MatchParen(q, close);
-      skipTo = m == kNone ? kNone : m + 1;
-    } else if (c == '[' || c == '#') {
-      const size_t m = s_.find(c == '[' ? ']' : '#', q + 1);
-      skipTo = m < close ? m + 1 : kNone;
-    } else {
-      if (c == ',') {
-        spans.emplace_back(argStart, q);
-        argStart = q + 1;
-      }
-      ++q;
-      continue;
-    }
-    if (skipTo == kNone) return kEvalFailed;
-    q = skipTo;
-  }
-  if (!blankOnly || !spans.empty()) spans.emplace_back(argStart, close);
-  const int count = static_cast<int>(spans.size());
-
-  const int builtin = FindBuiltin(name);
+int32_t Evaluator::EvalCall(Span& sp, TEvalValue& out, int depth) {
+  const size_t paren = s_.find('(', sp.ib);
+  const std::string_view name = s_.substr(sp.ib, paren - sp.ib + 1);  // with its "("
+  const int count = static_cast<int>(sp.args.size());
+  const int builtin = sp.builtin;
   if (builtin >= 0) {
     if (BuiltinArgCount(builtin) != count) return kEvalFailed;
   } else if (!env_.Callback || env_.Callback->KnowsFunction(name, count) == kEvalFailed) {
     return kEvalFailed;
   }
 
-  std::vector<TEvalValue> args(spans.size());
-  for (size_t i = 0; i < spans.size(); ++i) {
-    if (Eval(spans[i].first, spans[i].second, args[i], depth + 1) == kEvalFailed) {
-      return kEvalFailed;
-    }
+  const std::vector<int> argIds = sp.args;  // Eval below may add spans, not change these
+  std::vector<TEvalValue> args(argIds.size());
+  for (size_t i = 0; i < argIds.size(); ++i) {
+    if (Eval(argIds[i], args[i], depth + 1) == kEvalFailed) return kEvalFailed;
   }
   int32_t status;
   if (builtin >= 0) {
@@ -685,8 +751,30 @@ int32_t EvalNormalized(std::string_view normalized, TEvalValue& result,
   if (normalized.empty()) return kEvalFailed;
   // Nothing escapes: whatever a callback or an allocation throws is a failure too.
   try {
-    Evaluator evaluator(normalized, environment);
-    return evaluator.Eval(0, normalized.size(), result, 0);
+    TEvalSpanCache cache;
+    Evaluator evaluator(normalized, environment, cache);
+    return evaluator.Eval(cache.Add(0, normalized.size()), result, 0);
+  } catch (...) {
+    result = TEvalValue{};
+    return kEvalFailed;
+  }
+}
+
+TPreparedExpression::TPreparedExpression(std::string_view text)
+    : text_(NormalizeExpression(text)), spans_(std::make_unique<TEvalSpanCache>()) {
+  spans_->Add(0, text_.size());
+}
+
+TPreparedExpression::~TPreparedExpression() = default;
+TPreparedExpression::TPreparedExpression(TPreparedExpression&&) noexcept = default;
+TPreparedExpression& TPreparedExpression::operator=(TPreparedExpression&&) noexcept = default;
+
+int32_t TPreparedExpression::Evaluate(TEvalValue& result, const TEvalEnvironment& environment) {
+  result = TEvalValue{};
+  if (text_.empty()) return kEvalFailed;
+  try {
+    Evaluator evaluator(text_, environment, *spans_);
+    return evaluator.Eval(0, result, 0);
   } catch (...) {
     result = TEvalValue{};
     return kEvalFailed;

@@ -13,6 +13,7 @@
 // even for its syntax.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <random>
 #include <span>
@@ -89,6 +90,26 @@ inline int32_t EvalExpression(std::string_view text, TEvalCallback* callback, TE
 std::string NormalizeExpression(std::string_view text);
 int32_t EvalNormalized(std::string_view normalized, TEvalValue& result,
                        const TEvalEnvironment& environment = {});
+
+struct TEvalSpanCache;
+
+// One text evaluated many times (a filter runs it once per group or planet): the text is
+// normalised once, and what the scan of each part found is kept for the next evaluation. The
+// results are those of EvalExpression.
+class TPreparedExpression {
+ public:
+  explicit TPreparedExpression(std::string_view text);
+  ~TPreparedExpression();
+  TPreparedExpression(TPreparedExpression&&) noexcept;
+  TPreparedExpression& operator=(TPreparedExpression&&) noexcept;
+
+  const std::string& Text() const { return text_; }
+  int32_t Evaluate(TEvalValue& result, const TEvalEnvironment& environment = {});
+
+ private:
+  std::string text_;
+  std::unique_ptr<TEvalSpanCache> spans_;
+};
 
 // --- Dates (serials as above) ---
 

@@ -256,21 +256,20 @@ int32_t CallGameFunction(const GameState& state, std::string_view name,
 }
 
 // Group rule: above 0 is true; planet rule: not 0 is true.
-int Truth(std::string_view normalized, TEvalCallback& callback, const TGameVariables& game,
+int Truth(TPreparedExpression& expression, TEvalCallback& callback, const TGameVariables& game,
           bool groupRule) {
   TEvalValue value;
-  const int32_t status = EvalNormalized(normalized, value, {&callback, game.Now, nullptr});
+  const int32_t status = expression.Evaluate(value, {&callback, game.Now, nullptr});
   if (status != evNumber && status != evBoolean) return -1;
   if (groupRule) return value.Number > 0 ? 1 : 0;
   return value.Number != 0 ? 1 : 0;
 }
 
-std::optional<std::string> PredicateText(std::string_view expression) {
+std::optional<TPreparedExpression> Prepare(std::string_view expression) {
   if (expression.size() > kMaxPredicateLength) return std::nullopt;
-  return NormalizeExpression(expression);
+  return TPreparedExpression(expression);
 }
 
-// The filter's common steps; test(item) is the predicate's 1, 0 or -1.
 // isInverted() is asked after every item has been tested.
 template <class Item, class Test, class Inverted>
 TFilterRun Filter(std::string_view expression, const std::vector<Item>& source,
@@ -447,7 +446,7 @@ int32_t TPlanetVariables::CallFunction(std::string_view name, std::span<const TE
 
 int GroupExpressionTrue(std::string_view expression, const TGroupItem& item,
                         TGroupVariables& variables) {
-  const std::optional<std::string> text = PredicateText(expression);
+  std::optional<TPreparedExpression> text = Prepare(expression);
   if (!text) return -1;
   variables.SetSubject(item);
   return Truth(*text, variables, variables.Game(), true);
@@ -455,7 +454,7 @@ int GroupExpressionTrue(std::string_view expression, const TGroupItem& item,
 
 int PlanetExpressionTrue(std::string_view expression, const TPlanet& planet,
                          TPlanetVariables& variables) {
-  const std::optional<std::string> text = PredicateText(expression);
+  std::optional<TPreparedExpression> text = Prepare(expression);
   if (!text) return -1;
   variables.SetSubject(&planet);
   return Truth(*text, variables, variables.Game(), false);
@@ -465,7 +464,7 @@ TFilterRun FilterGroupsByExpression(TGameVariables& game, std::string_view expre
                                     const std::vector<TGroupItem>& source,
                                     std::vector<TGroupItem>& destination) {
   TGroupVariables variables(game);
-  const std::optional<std::string> text = PredicateText(expression);
+  std::optional<TPreparedExpression> text = Prepare(expression);
   auto test = [&](const TGroupItem& item) {
     if (!text) return -1;
     variables.SetSubject(item);
@@ -478,7 +477,7 @@ TFilterRun FilterPlanetsByExpression(TGameVariables& game, std::string_view expr
                                      const std::vector<const TPlanet*>& source,
                                      std::vector<const TPlanet*>& destination) {
   TPlanetVariables variables(game);
-  const std::optional<std::string> text = PredicateText(expression);
+  std::optional<TPreparedExpression> text = Prepare(expression);
   auto test = [&](const TPlanet* planet) {
     if (!text || !planet) return -1;
     variables.SetSubject(planet);

@@ -253,8 +253,13 @@ TEST(EvalRandomDifferential, AgreesWithTheTreeOnGeneratedExpressions) {
     const auto tree = gen.Make(1 + i % 5, i % 2 == 0);
     const std::string text = gen.Print(*tree);
     const auto expected = Evaluate(*tree);
-    TEvalValue got;
-    const int32_t status = EvalExpression(text, got);
+    // Evaluated twice from one prepared text: the second time from what the first scan kept.
+    TPreparedExpression prepared(text);
+    TEvalValue first, got;
+    const int32_t firstStatus = prepared.Evaluate(first);
+    const int32_t status = prepared.Evaluate(got);
+    ASSERT_EQ(firstStatus, status) << text;
+    ASSERT_EQ(first.Number, got.Number) << text;
     if (!expected) {
       ASSERT_EQ(status, kEvalFailed) << text << " gave " << got.Number;
       ++failedBoth;
