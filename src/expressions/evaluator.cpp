@@ -656,7 +656,8 @@ int32_t Evaluator::EvalCall(Span& sp, TEvalValue& out, int depth) {
     return kEvalFailed;
   }
 
-  const std::vector<int> argIds = sp.args;  // Eval below may add spans, not change these
+  // Evaluating may add spans to the cache; the deque keeps this one, and its list, in place.
+  const std::vector<int>& argIds = sp.args;
   std::vector<TEvalValue> args(argIds.size());
   for (size_t i = 0; i < argIds.size(); ++i) {
     if (Eval(argIds[i], args[i], depth + 1) == kEvalFailed) return kEvalFailed;
