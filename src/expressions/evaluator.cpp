@@ -26,8 +26,8 @@ using eval_detail::FindBuiltin;
 
 constexpr size_t kNone = std::string_view::npos;
 // Deeper nesting than this (parentheses, or a chain of operators) fails instead of exhausting
-// the stack.
-constexpr int kMaxDepth = 2000;
+// the stack. The longest expression the filters take (511 characters) nests at most 256 deep.
+constexpr int kMaxDepth = 600;
 constexpr int32_t kAnyType = evNumber | evBoolean | evString | evDate;
 
 enum OpIndex : int {

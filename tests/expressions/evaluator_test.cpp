@@ -270,7 +270,11 @@ TEST(EvalDepth, DeepNestingFailsInsteadOfCrashing) {
   TEvalValue v;
   const std::string deep = std::string(10000, '(') + "1" + std::string(10000, ')');
   EXPECT_EQ(EvalExpression(deep, v), kEvalFailed);
+  // The longest text a filter takes, 256 terms in one chain, still evaluates.
   std::string chain = "1";
+  for (int i = 0; i < 255; ++i) chain += "+1";
+  EXPECT_EQ(EvalExpression(chain, v), evNumber);
+  EXPECT_EQ(v.Number, 256);
   for (int i = 0; i < 5000; ++i) chain += "-1";
   EXPECT_EQ(EvalExpression(chain, v), kEvalFailed);
 }
