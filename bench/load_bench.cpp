@@ -22,54 +22,21 @@
 #include <system_error>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/file_utils.h"
 #include "core/game_state.h"
 #include "core/report_layout.h"
 #include "core/report_reader.h"
 #include "core/user_interface.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
+using tovix::bench::ScratchDir;
+using tovix::bench::Unpack;
 using Clock = std::chrono::steady_clock;
 
 constexpr double kMiB = 1024.0 * 1024.0;
-
-// A fresh folder under the system's temporary folder, removed with its contents.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "tovix-load-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-// tar -xJf <archive> -C <folder>, with an argument list built from our own paths (no shell).
-bool Unpack(const fs::path& archive, const fs::path& folder) {
-  std::string a = archive.string();
-  std::string f = folder.string();
-  char tar[] = "tar";
-  char extract[] = "-xJf";
-  char into[] = "-C";
-  char* argv[] = {tar, extract, a.data(), into, f.data(), nullptr};
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, "tar", nullptr, nullptr, argv, environ) != 0) return false;
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return false;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 // A value of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 when it cannot be read.
 long StatusKb(std::string_view key) {
@@ -130,7 +97,7 @@ int main() {
     std::printf("skipped: %s is not on this machine\n", archive.string().c_str());
     return 0;
   }
-  ScratchDir scratch;
+  ScratchDir scratch("tovix-load-bench");
   if (scratch.path().empty()) {
     std::printf("failed: no temporary folder\n");
     return 1;

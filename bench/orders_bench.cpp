@@ -19,6 +19,7 @@
 #include <system_error>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/game_settings.h"
 #include "core/game_state.h"
 #include "core/report_layout.h"
@@ -26,47 +27,14 @@
 #include "core/user_interface.h"
 #include "orders/order_analysis.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
+using tovix::bench::ScratchDir;
+using tovix::bench::Unpack;
 
 constexpr int kTurn = 88;
 constexpr int kOrderLines = 2000;
-
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "tovix-orders-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-// tar -xJf <archive> -C <folder>, with an argument list (no shell).
-bool Unpack(const fs::path& archive, const fs::path& folder) {
-  std::string a = archive.string();
-  std::string f = folder.string();
-  char tar[] = "tar";
-  char extract[] = "-xJf";
-  char into[] = "-C";
-  char* argv[] = {tar, extract, a.data(), into, f.data(), nullptr};
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, "tar", nullptr, nullptr, argv, environ) != 0) return false;
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return false;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 // Orders of every kind the analysis reads, on the own race's groups and the game's planets,
 // with comments and a message block between them; drawn with a fixed seed.
@@ -130,7 +98,7 @@ int main(int argc, char** argv) {
     std::printf("skipped: %s is not on this machine\n", archive.string().c_str());
     return 0;
   }
-  ScratchDir scratch;
+  ScratchDir scratch("tovix-orders-bench");
   if (scratch.path().empty() || !Unpack(archive, scratch.path())) {
     std::printf("failed: could not unpack %s\n", archive.string().c_str());
     return 1;
