@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <random>
 #include <vector>
 
@@ -162,6 +164,11 @@ struct TSelTextCase {
   TPoint End;
   const char* Expected;
 };
+
+// Test names and failure messages show the case name.
+void PrintTo(const TSelTextCase& c, std::ostream* os) {
+  *os << c.Name;
+}
 
 class SelTextTest : public ::testing::TestWithParam<TSelTextCase> {};
 

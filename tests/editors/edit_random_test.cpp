@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <random>
 #include <string>
 #include <vector>
@@ -215,6 +217,11 @@ struct TRandomCase {
   uint32_t Seed;
   bool OrdersOptions;
 };
+
+// Test names and failure messages show the case name.
+void PrintTo(const TRandomCase& c, std::ostream* os) {
+  *os << c.Name;
+}
 
 class EditRandomTest : public ::testing::TestWithParam<TRandomCase> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <vector>
 
 #include "editor_test_helpers.h"
@@ -171,6 +173,11 @@ struct TBreakCase {
   const char* Expected;
   TPoint CaretAfter;
 };
+
+// Test names and failure messages show the case name.
+void PrintTo(const TBreakCase& c, std::ostream* os) {
+  *os << c.Name;
+}
 
 class LineBreakTest : public ::testing::TestWithParam<TBreakCase> {};
 
