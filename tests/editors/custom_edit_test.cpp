@@ -272,15 +272,5 @@ TEST(BookmarkTest, MarksFollowTheirLines) {
   EXPECT_FALSE(edit.GetBookMark(7, x, y));
 }
 
-TEST(StatusTest, ChangesAreReportedOnceAfterTheCommand) {
-  TTestEdit edit("abc");
-  std::vector<uint8_t> reports;
-  edit.OnStatusChange = [&](uint8_t bits) { reports.push_back(bits); };
-  edit.Cmd(ecChar, U'x');
-  ASSERT_EQ(reports.size(), 1u);
-  EXPECT_EQ(reports[0] & (scCaretX | scModified), scCaretX | scModified);
-  EXPECT_EQ(reports[0] & scCaretY, 0);
-}
-
 }  // namespace
 }  // namespace tovix::test

@@ -81,24 +81,16 @@ class TRandomEditor {
   }
 
   void Step() {
-    const int before = static_cast<int>(edit_.UndoList().ItemCount());
-    std::string what = StepOnce();
-    what += " caret=" + std::to_string(edit_.CaretX()) + "," + std::to_string(edit_.CaretY()) +
-            " undo " + std::to_string(before) + "->" +
-            std::to_string(edit_.UndoList().ItemCount()) + " text=" + Joined(edit_);
-    history_.push_back(what);
+    const int kind = StepOnce();
+    history_.push_back("command kind " + std::to_string(kind) + ", mode " +
+                       std::to_string(static_cast<int>(edit_.SelectionMode())) + " -> " +
+                       Joined(edit_));
     if (history_.size() > 12) history_.erase(history_.begin());
   }
 
-  std::string StepOnce() {
+  int StepOnce() {
     static const TEditChar kChars[] = {U'a', U'b', U' ', U'(', U')', U'{', U'}', U'é', U'中', U'x'};
     const int kind = Pick(30);
-    std::string what =
-        "kind " + std::to_string(kind) + " mode " +
-        std::to_string(static_cast<int>(edit_.SelectionMode())) + " block " +
-        std::to_string(edit_.BlockBegin().X) + "," + std::to_string(edit_.BlockBegin().Y) + "-" +
-        std::to_string(edit_.BlockEnd().X) + "," + std::to_string(edit_.BlockEnd().Y) + " caret " +
-        std::to_string(edit_.CaretX()) + "," + std::to_string(edit_.CaretY());
     switch (kind) {
       case 0:
       case 1:
@@ -203,7 +195,7 @@ class TRandomEditor {
         edit_.SetSelEnd(Pick(OffsetOf(edit_, {1, edit_.LineCount() + 1}) + 5));
         break;
     }
-    return what;
+    return kind;
   }
 
  private:

@@ -105,15 +105,6 @@ TEST(HighlighterTest, ChainRefusesEmptyHandlersAndSurvivesUnhookWhileFiring) {
   EXPECT_EQ(chain.Count(), 0u);
 }
 
-TEST(HighlighterTest, RegistryKeepsTheFirstOfEachName) {
-  THighlighterList list;
-  list.Register("Braces", [] { return std::make_unique<TBraceHighlighter>(); });
-  list.Register("Braces", [] { return nullptr; });
-  ASSERT_EQ(list.Count(), 1);
-  EXPECT_NE(list.Create(0), nullptr);
-  EXPECT_EQ(list.IndexOf("Other"), -1);
-}
-
 TEST(EditorRangesTest, AttachingScansEveryLineAndStoresStartRanges) {
   TTestEdit edit("a{\r\nb\r\nc}\r\nd");
   TBraceHighlighter h;

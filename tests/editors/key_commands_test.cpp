@@ -41,18 +41,6 @@ TEST(KeyTableTest, DuplicateShortcutsAreRefused) {
   EXPECT_THROW(keys.AddKey(ecLineSelect, ShortCut('K', ssCtrl), ShortCut('L', 0)), EmwKeyError);
 }
 
-TEST(KeyTableTest, CommandNamesRoundTrip) {
-  for (TmwEditorCommand c : {ecUp, ecSelEditorBottom, ecImeStr, ecMatchBracket, ecGotoMarker0,
-                             ecSetMarker9, ecUserFirst, TmwEditorCommand{1234}}) {
-    TmwEditorCommand back = 0;
-    ASSERT_TRUE(IdentToEditorCommand(EditorCommandToIdent(c), back)) << c;
-    EXPECT_EQ(back, c);
-  }
-  EXPECT_EQ(EditorCommandToIdent(ecSetMarker0 + 3), "ecSetMarker3");
-  TmwEditorCommand none = 0;
-  EXPECT_FALSE(IdentToEditorCommand("ecNoSuch", none));
-}
-
 TEST(KeyDispatchTest, TwoKeyBindingsNeedAnUnboundFirstKeyFrom48To145) {
   TTestEdit edit("abc");
   edit.Keystrokes().AddKey(ecEditorBottom, ShortCut('Q', ssCtrl), ShortCut('B', 0));
@@ -335,22 +323,6 @@ TEST(BookmarkKeyTest, SetToggleAndGo) {
   edit.BookMarkEnableKeys = false;
   edit.Cmd(ecSetMarker0 + 3);
   EXPECT_FALSE(edit.GetBookMark(3, x, y));
-}
-
-TEST(ScrollTest, CaretFollowsOnlyWhenItWouldLeaveTheWindow) {
-  TTestEdit edit;
-  edit.SetWindowSize(20, 5);
-  std::string text;
-  for (int i = 0; i < 20; ++i) text += "line\r\n";
-  edit.SetText(E(text));
-  edit.Caret(1, 2);
-  edit.Cmd(ecScrollDown);
-  EXPECT_EQ(edit.TopLine(), 2);
-  EXPECT_EQ(edit.CaretY(), 2);
-  edit.Cmd(ecScrollDown);
-  EXPECT_EQ(edit.CaretY(), 3);
-  edit.Cmd(ecPageDown);
-  EXPECT_EQ(edit.CaretY(), 8);
 }
 
 }  // namespace

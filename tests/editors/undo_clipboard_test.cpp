@@ -58,6 +58,28 @@ TEST(UndoTest, RedoOfOverwriteReplacesAgain) {
   EXPECT_EQ(Joined(edit), "Xbc");
 }
 
+// The items of an insert used to start at the block's begin, which need not be where the text
+// went when the caret had been moved on its own; undo then removed the wrong stretch.
+TEST(UndoTest, InsertItemsStartWhereTheTextWent) {
+  TTestEdit edit("abcdef");
+  edit.SetCaretXY({4, 1});  // the block stays at (1, 1)
+  edit.SetSelText(E("XY"));
+  EXPECT_EQ(Joined(edit), "abcXYdef");
+  edit.Cmd(ecUndo);
+  EXPECT_EQ(Joined(edit), "abcdef");
+}
+
+// Redo of a line break used to break the line wherever the caret had gone since the undo.
+TEST(UndoTest, RedoBreaksTheLineWhereItWasBroken) {
+  TTestEdit edit("abcdef\r\nxyz");
+  edit.Caret(4, 1);
+  edit.Cmd(ecLineBreak);
+  edit.Cmd(ecUndo);
+  edit.Caret(2, 2);
+  edit.Cmd(ecRedo);
+  EXPECT_EQ(Joined(edit), "abc|def|xyz");
+}
+
 TEST(UndoTest, UndoGivesBackTrimmedBlanks) {
   TTestEdit edit("ab   \r\ncd\t");
   edit.Caret(1, 1);
