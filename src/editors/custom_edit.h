@@ -168,6 +168,8 @@ class TmwCustomEdit : private IEditListObserver {
   std::function<void(TmwEditorCommand& command, TEditChar& ch, const TPoint* data)>
       OnProcessUserCommand;
   std::function<void()> OnCommandDone;
+  // Runs before a key press is looked up; may change the key or swallow it (key 0).
+  std::function<void(uint16_t& key, TShiftState& shift)> OnKeyDown;
   std::function<void(TEditChar& ch)> OnKeyPress;
   // Called before a bookmark is placed; may change it, or return false to drop it.
   std::function<bool(TMark& mark)> OnPlaceBookmark;

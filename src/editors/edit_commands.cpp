@@ -26,6 +26,10 @@ bool IsTypeable(TEditChar c) {
 }  // namespace
 
 bool TmwCustomEdit::KeyDown(uint16_t key, TShiftState shift) {
+  if (OnKeyDown) {
+    OnKeyDown(key, shift);
+    if (key == 0) return true;
+  }
   int found = -1;
   if (pendingKey_ != 0) found = keystrokes_.FindKeycode2(pendingKey_, pendingShift_, key, shift);
   if (found < 0) found = keystrokes_.FindKeycode(key, shift);
