@@ -141,6 +141,9 @@ class TmwCustomEdit : private IEditListObserver {
   void SetMaxUndo(int value);
   const TUndoList& UndoList() const { return undoList_; }
   const TUndoList& RedoList() const { return redoList_; }
+  // Drag and drop inside the editor: the selection is moved (or copied) to `at`. A drop inside
+  // the selection, compared by line and column, changes nothing. A move undoes in one step.
+  void DropSelection(TPoint at, bool copy);
   void SetClipboard(IEditorClipboard* clipboard) { clipboard_ = clipboard; }
   void CopyToClipboard();
   void CutToClipboard();

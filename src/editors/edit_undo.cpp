@@ -293,6 +293,56 @@ void TmwCustomEdit::RedoItem() {
   if (reason == crSelDelete || (reason == crDragDropDelete && next == crDragDropInsert)) RedoItem();
 }
 
+// --- Drag and drop -------------------------------------------------------------------------------
+
+void TmwCustomEdit::DropSelection(TPoint at, bool copy) {
+  if (readOnly_ || !SelAvail()) return;
+  TPoint b, e;
+  NormBlock(b, e);
+  at.Y = std::clamp(at.Y, 1, LineCount());
+  at.X = std::clamp(at.X, 1, MaxLeftChar);
+  if (!PointBefore(at, b) && !PointBefore(e, at)) return;
+  TEditScope scope(*this);
+  const TSelectionMode mode = selectionMode_;
+  const TEditString text = SelText();
+  if (!copy) {
+    const bool lastLine = e.Y == LineCount();
+    TakeSnapshot(b.Y, e.Y);
+    AddUndo(crDragDropDelete, b, e, text, mode);
+    DeleteSelectionRaw();
+    // The drop point as it stands once the block is gone.
+    switch (mode) {
+      case smNormal:
+        if (at.Y == e.Y && !PointBefore(at, e))
+          at = {b.X + (at.X - e.X), b.Y};
+        else if (at.Y > e.Y)
+          at.Y -= e.Y - b.Y;
+        break;
+      case smColumn: {
+        const int l = std::min(b.X, e.X);
+        const int r = std::max(b.X, e.X);
+        if (at.Y >= b.Y && at.Y <= e.Y && at.X >= r) at.X -= r - l;
+        break;
+      }
+      case smLine:
+        if (at.Y >= b.Y && at.Y <= e.Y)
+          at = {1, b.Y};
+        else if (at.Y > e.Y)
+          at.Y -= e.Y - b.Y + (lastLine ? 0 : 1);
+        break;
+    }
+    at.Y = std::clamp(at.Y, 1, LineCount());
+  }
+  if (mode == smLine) at.X = 1;
+  caretX_ = at.X;
+  caretY_ = at.Y;
+  blockBegin_ = blockEnd_ = CaretXY();
+  TakeSnapshot(at.Y, at.Y + static_cast<int>(SplitPieces(text).size()) - 1);
+  InsertTextRaw(mode, text);
+  AddUndo(crDragDropInsert, at, CaretXY(), TEditString(), mode == smColumn ? smColumn : smNormal);
+  SetBlockBegin(CaretXY());
+}
+
 // --- Clipboard ---------------------------------------------------------------------------------
 
 void TmwCustomEdit::CopyToClipboard() {

@@ -90,7 +90,7 @@ class TRandomEditor {
 
   int StepOnce() {
     static const TEditChar kChars[] = {U'a', U'b', U' ', U'(', U')', U'{', U'}', U'é', U'中', U'x'};
-    const int kind = Pick(30);
+    const int kind = Pick(31);
     switch (kind) {
       case 0:
       case 1:
@@ -190,6 +190,9 @@ class TRandomEditor {
         break;
       case 28:
         edit_.SetSelStart(Pick(OffsetOf(edit_, {1, edit_.LineCount() + 1}) + 5));
+        break;
+      case 30:
+        edit_.DropSelection(RandomPoint(), Pick(2) == 0);
         break;
       case 29:
         edit_.SetSelEnd(Pick(OffsetOf(edit_, {1, edit_.LineCount() + 1}) + 5));

@@ -118,6 +118,25 @@ TEST(UndoTest, ModifiedAndChangeEventFollowRecordedEdits) {
   EXPECT_FALSE(edit.Modified());
 }
 
+TEST(DragDropTest, MoveUndoesInOneStepAndNeverMovesIntoItself) {
+  TTestEdit edit("one two three\r\nfour");
+  edit.SetCaretAndSelect({5, 1}, {9, 1});  // "two "
+  edit.DropSelection({6, 1}, false);       // inside the block: nothing
+  EXPECT_EQ(Joined(edit), "one two three");
+  edit.DropSelection({14, 1}, false);
+  EXPECT_EQ(Joined(edit), "one threetwo |four");
+  ASSERT_EQ(edit.UndoList().ItemCount(), 2);
+  edit.Cmd(ecUndo);
+  EXPECT_EQ(Joined(edit), "one two three|four");
+  EXPECT_FALSE(edit.CanUndo());
+  edit.Cmd(ecRedo);
+  EXPECT_EQ(Joined(edit), "one threetwo |four");
+  // A copy leaves the source and drops onto another line.
+  edit.SetCaretAndSelect({1, 1}, {4, 1});
+  edit.DropSelection({5, 2}, true);
+  EXPECT_EQ(Joined(edit), "one threetwo |fourone");
+}
+
 TEST(ClipboardTest, ColumnBlockKeepsItsShapeAndGivesPlainLines) {
   TTestEdit edit("abcd\r\nefgh\r\nij");
   edit.SetSelectionMode(smColumn);
