@@ -122,7 +122,7 @@ TEST(DragDropTest, MoveUndoesInOneStepAndNeverMovesIntoItself) {
   TTestEdit edit("one two three\r\nfour");
   edit.SetCaretAndSelect({5, 1}, {9, 1});  // "two "
   edit.DropSelection({6, 1}, false);       // inside the block: nothing
-  EXPECT_EQ(Joined(edit), "one two three");
+  EXPECT_EQ(Joined(edit), "one two three|four");
   edit.DropSelection({14, 1}, false);
   EXPECT_EQ(Joined(edit), "one threetwo |four");
   ASSERT_EQ(edit.UndoList().ItemCount(), 2);
