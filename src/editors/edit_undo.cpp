@@ -353,7 +353,8 @@ void TmwCustomEdit::CopyToClipboard() {
 }
 
 void TmwCustomEdit::CutToClipboard() {
-  if (readOnly_ || !SelAvail()) return;
+  // Without a clipboard the text would go nowhere.
+  if (readOnly_ || !SelAvail() || clipboard_ == nullptr) return;
   CopyToClipboard();
   TEditScope scope(*this);
   TPoint b, e;
