@@ -1,0 +1,153 @@
+#include "editors/text_codec.h"
+
+namespace tovix {
+
+namespace {
+
+// Windows-1252 characters 0x80..0x9F; 0 marks the five codes the code page leaves undefined,
+// which are kept as the control characters of the same number.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+TEditChar Cp1252Char(unsigned char b) {
+  if (b >= 0x80 && b <= 0x9F && kCp1252High[b - 0x80] != 0) return kCp1252High[b - 0x80];
+  return b;
+}
+
+}  // namespace
+
+TEditString Windows1252ToEdit(std::string_view bytes) {
+  TEditString out;
+  out.resize(bytes.size());
+  for (size_t i = 0; i < bytes.size(); ++i)
+    out[i] = Cp1252Char(static_cast<unsigned char>(bytes[i]));
+  return out;
+}
+
+std::string EditToWindows1252(TEditStringView text, size_t* lost) {
+  std::string out;
+  out.reserve(text.size());
+  size_t missing = 0;
+  for (TEditChar c : text) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    char found = 0;
+    for (int i = 0; i < 32; ++i) {
+      TEditChar mapped = kCp1252High[i] != 0 ? kCp1252High[i] : static_cast<TEditChar>(0x80 + i);
+      if (mapped == c) {
+        found = static_cast<char>(0x80 + i);
+        break;
+      }
+    }
+    if (found == 0) {
+      ++missing;
+      found = '?';
+    }
+    out.push_back(found);
+  }
+  if (lost != nullptr) *lost = missing;
+  return out;
+}
+
+TEditString Utf8ToEdit(std::string_view bytes) {
+  TEditString out;
+  out.reserve(bytes.size());
+  size_t i = 0;
+  const size_t n = bytes.size();
+  while (i < n) {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    if (b0 < 0x80) {
+      out.push_back(b0);
+      ++i;
+      continue;
+    }
+    int len = 0;
+    TEditChar cp = 0;
+    TEditChar min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+      len = 2, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+      len = 3, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+      len = 4, cp = b0 & 0x07, min = 0x10000;
+    }
+    bool ok = len > 0 && i + static_cast<size_t>(len) <= n;
+    for (int k = 1; ok && k < len; ++k) {
+      const auto b = static_cast<unsigned char>(bytes[i + static_cast<size_t>(k)]);
+      if ((b & 0xC0) != 0x80) ok = false;
+      cp = (cp << 6) | (b & 0x3F);
+    }
+    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (ok) {
+      out.push_back(cp);
+      i += static_cast<size_t>(len);
+    } else {
+      out.push_back(Cp1252Char(b0));
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::string EditToUtf8(TEditStringView text) {
+  std::string out;
+  out.reserve(text.size());
+  for (TEditChar c : text) {
+    if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c <= 0x10FFFF) {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out += "\xEF\xBF\xBD";
+    }
+  }
+  return out;
+}
+
+TEditString DecodeText(std::string_view bytes, TTextEncoding encoding) {
+  return encoding == TTextEncoding::Utf8 ? Utf8ToEdit(bytes) : Windows1252ToEdit(bytes);
+}
+
+std::string EncodeText(TEditStringView text, TTextEncoding encoding, size_t* lost) {
+  if (encoding == TTextEncoding::Utf8) {
+    if (lost != nullptr) *lost = 0;
+    return EditToUtf8(text);
+  }
+  return EditToWindows1252(text, lost);
+}
+
+std::vector<TEditString> SplitEditLines(TEditStringView text) {
+  std::vector<TEditString> lines;
+  size_t start = 0;
+  const size_t n = text.size();
+  size_t i = 0;
+  while (i < n) {
+    const TEditChar c = text[i];
+    if (c == U'\r' || c == U'\n') {
+      lines.emplace_back(text.substr(start, i - start));
+      i += (c == U'\r' && i + 1 < n && text[i + 1] == U'\n') ? 2 : 1;
+      start = i;
+    } else {
+      ++i;
+    }
+  }
+  if (start < n) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+}  // namespace tovix

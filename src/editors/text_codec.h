@@ -1,0 +1,31 @@
+#pragma once
+// Bytes to editor text and back. Order files are 8-bit text in the Windows-1252 code page; the
+// editor's clipboard format and its tests use UTF-8.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editors/edit_types.h"
+
+namespace tovix {
+
+enum class TTextEncoding { Windows1252, Utf8 };
+
+// Decodes UTF-8; a byte that does not start a valid sequence is taken as a Windows-1252
+// character, so no input is ever dropped.
+TEditString Utf8ToEdit(std::string_view bytes);
+std::string EditToUtf8(TEditStringView text);
+
+TEditString Windows1252ToEdit(std::string_view bytes);
+// Characters that Windows-1252 cannot hold become "?"; `lost` (when given) counts them.
+std::string EditToWindows1252(TEditStringView text, size_t* lost = nullptr);
+
+TEditString DecodeText(std::string_view bytes, TTextEncoding encoding);
+std::string EncodeText(TEditStringView text, TTextEncoding encoding, size_t* lost = nullptr);
+
+// Splits at CR LF, a lone CR or a lone LF. A final line end does not start another line, so
+// "a\r\n" gives one line and "" gives none.
+std::vector<TEditString> SplitEditLines(TEditStringView text);
+
+}  // namespace tovix
