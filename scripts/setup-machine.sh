@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
-  libpcre2-dev
+  libpcre2-dev libxlsxwriter-dev unzip
   xvfb xauth locales xz-utils
 )
 

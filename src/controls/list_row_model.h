@@ -1,0 +1,61 @@
+#pragma once
+// The rows of a list control: the owning window keeps its rows and tells how many there are
+// and what each cell shows (virtual rows); the model keeps the order in which they are shown
+// and sorts it by a column.
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tovix {
+
+enum class TznSortDirection { sdAsc, sdDesc };
+
+class TListRowModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  // The text of a cell of a row (the window's row index), 8-bit text.
+  using TCellFunction = std::function<std::string(int row, int column)>;
+  // The window's own order of two of its rows by a column, ascending; negative, zero or
+  // positive. It must be a strict weak ordering.
+  using TCompareFunction = std::function<int(int rowA, int rowB, int column)>;
+
+  explicit TListRowModel(QObject* parent = nullptr);
+
+  void SetColumns(const QStringList& captions);
+  QStringList Captions() const { return captions_; }
+  // New rows in their own order (call Sort to order them).
+  void SetRows(int count, TCellFunction cell);
+  // Nullptr: the cells' number-aware order.
+  void SetCompare(TCompareFunction compare) { compare_ = std::move(compare); }
+  // Orders the rows by `column`; equal rows keep their order.
+  void Sort(int column, TznSortDirection direction);
+
+  std::string CellText(int sourceRow, int column) const;
+  // The window's row shown at `viewRow`, and back; -1 when out of range.
+  int SourceRow(int viewRow) const;
+  int ViewRow(int sourceRow) const;
+  int Count() const { return static_cast<int>(order_.size()); }
+
+  // The row under the mouse, shown underlined; -1 for none.
+  void SetHotRow(int viewRow);
+  int HotRow() const { return hotRow_; }
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  QStringList captions_;
+  TCellFunction cell_;
+  TCompareFunction compare_;
+  std::vector<int> order_;
+  std::vector<int> viewOf_;
+  int hotRow_ = -1;
+};
+
+}  // namespace tovix

@@ -1,0 +1,153 @@
+#include "controls/zn_list_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace tovix {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// A list over `rows` (the window's rows), columns "Name", "Size", "Note".
+struct ListFixture {
+  explicit ListFixture(Rows r) : rows(std::move(r)) {
+    list.SetColumns({"Name", "Size", "Note"}, {80, 50, 60});
+    list.Rows().SetRows(static_cast<int>(rows.size()), [this](int row, int column) {
+      return rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+    });
+  }
+  // The first column of the rows as shown, top to bottom.
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> names;
+    for (int v = 0; v < list.Rows().Count(); ++v) {
+      names.push_back(list.Rows().CellText(list.Rows().SourceRow(v), 0));
+    }
+    return names;
+  }
+  void ClickHeader(int column) {
+    QHeaderView* header = list.horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+  }
+  Rows rows;
+  TznListView list;
+};
+
+using Names = std::vector<std::string>;
+
+TEST(ZnListView, HeaderClicksSortNumbersAsNumbersAndReverseOnTheSameColumn) {
+  ListFixture f({{"b", "100", "x"}, {"a", "9", "y"}, {"c", "10", ""}, {"d", "abc", "z"}});
+  f.list.show();
+  QSignalSpy begins(&f.list, &TznListView::SortBegin);
+  f.ClickHeader(1);
+  EXPECT_EQ(f.list.SortColumn(), 1);
+  EXPECT_EQ(f.Shown(), (Names{"a", "c", "b", "d"}));
+  EXPECT_EQ(begins.count(), 1);
+  EXPECT_TRUE(f.list.horizontalHeader()->isSortIndicatorShown());
+  // Ascending: drawn as an upward triangle, whatever the header itself did on the click.
+  EXPECT_EQ(f.list.horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+  EXPECT_EQ(f.list.horizontalHeader()->sortIndicatorSection(), 1);
+  f.ClickHeader(1);
+  EXPECT_EQ(f.list.SortDirection(), TznSortDirection::sdDesc);
+  EXPECT_EQ(f.Shown(), (Names{"d", "b", "c", "a"}));
+  // Drawn as a downward triangle.
+  EXPECT_EQ(f.list.horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+  // Another column keeps the direction.
+  f.ClickHeader(0);
+  EXPECT_EQ(f.list.SortDirection(), TznSortDirection::sdDesc);
+  EXPECT_EQ(f.Shown(), (Names{"d", "c", "b", "a"}));
+  // Out of range is ignored; while loading the same column does not toggle.
+  f.list.SetSortColumn(3);
+  f.list.SetSortColumn(-1);
+  EXPECT_EQ(f.list.SortColumn(), 0);
+  f.list.SetLoading(true);
+  f.list.SetSortColumn(0);
+  EXPECT_EQ(f.list.SortDirection(), TznSortDirection::sdDesc);
+  // A narrow sort column shows no arrow.
+  f.list.horizontalHeader()->resizeSection(0, 15);
+  EXPECT_FALSE(f.list.horizontalHeader()->isSortIndicatorShown());
+}
+
+TEST(ZnListView, SortLockedRecordsButNeverReorders) {
+  ListFixture f({{"b", "2", ""}, {"a", "1", ""}, {"c", "3", ""}});
+  f.list.SetSortLocked(true);
+  f.list.show();
+  f.list.SetSortColumn(1);
+  f.list.SetSortDirection(TznSortDirection::sdDesc);
+  f.ClickHeader(0);
+  EXPECT_EQ(f.list.SortColumn(), 1);
+  EXPECT_EQ(f.list.SortDirection(), TznSortDirection::sdDesc);
+  EXPECT_EQ(f.Shown(), (Names{"b", "a", "c"}));
+}
+
+TEST(ZnListView, SelectionKeysChangeTheSelectionOnceOnTenThousandRows) {
+  Rows rows;
+  for (int i = 0; i < 10000; ++i) rows.push_back({"p" + std::to_string(i), "1", ""});
+  ListFixture f(std::move(rows));
+  f.list.show();
+  f.list.selectionModel()->select(f.list.Rows().index(3, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  QSignalSpy changes(f.list.selectionModel(), &QItemSelectionModel::selectionChanged);
+  QTest::keyClick(&f.list, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(changes.count(), 1);
+  EXPECT_EQ(f.list.SelectedCount(), 10000);
+  EXPECT_FALSE(f.list.Selecting());
+
+  QTest::keyClick(&f.list, Qt::Key_D, Qt::ControlModifier);
+  EXPECT_EQ(changes.count(), 2);
+  EXPECT_EQ(f.list.SelectedCount(), 0);
+
+  f.list.selectionModel()->select(f.list.Rows().index(5, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  changes.clear();
+  QTest::keyClick(&f.list, Qt::Key_I, Qt::ControlModifier);
+  EXPECT_EQ(changes.count(), 1);
+  EXPECT_EQ(f.list.SelectedCount(), 9999);
+  const std::vector<int> selected = f.list.CollectSelectedRows();
+  ASSERT_EQ(selected.size(), 9999u);
+  EXPECT_EQ(selected[5], 6);
+
+  // Ctrl+Shift+D is no selection key.
+  QTest::keyClick(&f.list, Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(f.list.SelectedCount(), 9999);
+}
+
+TEST(ZnListView, ColumnLayoutRoundTripsWithAMovedAndAZeroWidthColumn) {
+  ListFixture f({{"a", "1", "x"}});
+  f.list.horizontalHeader()->moveSection(2, 0);
+  f.list.horizontalHeader()->resizeSection(1, 0);
+  std::string text;
+  ASSERT_TRUE(f.list.GetColumnLayout(text));
+  EXPECT_EQ(text, "3;2;80;0;0;1;60;");
+
+  ListFixture g({{"a", "1", "x"}});
+  EXPECT_FALSE(g.list.SetColumnLayout("3;2;80;2;0;1;60;"));
+  EXPECT_FALSE(g.list.SetColumnLayout("garbage"));
+  EXPECT_EQ(g.list.horizontalHeader()->logicalIndex(0), 0);
+  ASSERT_TRUE(g.list.SetColumnLayout(text));
+  std::string again;
+  g.list.GetColumnLayout(again);
+  EXPECT_EQ(again, text);
+  EXPECT_EQ(g.list.horizontalHeader()->sectionSize(1), 0);
+}
+
+TEST(ZnListView, HotTrackingUnderlinesAndReportsTheWindowsRow) {
+  ListFixture f({{"b", "2", ""}, {"a", "1", ""}, {"c", "3", ""}});
+  f.list.show();
+  f.list.SetSortColumn(1);  // shown: a, b, c
+  QSignalSpy hot(&f.list, &TznListView::HotTrack);
+  const QRect cell = f.list.visualRect(f.list.Rows().index(0, 2));
+  QTest::mouseMove(f.list.viewport(), cell.center());
+  ASSERT_EQ(hot.count(), 1);
+  EXPECT_EQ(hot[0][0].toInt(), 1) << "the window's row of \"a\"";
+  EXPECT_EQ(hot[0][1].toInt(), 2);
+  EXPECT_TRUE(
+      f.list.Rows().data(f.list.Rows().index(0, 0), Qt::FontRole).value<QFont>().underline());
+  EXPECT_EQ(f.list.SelectedCount(), 0) << "hovering alone selects nothing";
+}
+
+}  // namespace
+}  // namespace tovix
