@@ -48,12 +48,14 @@ struct TBigGame {
     scene.View = &view;
     scene.Scheme = &scheme;
     scene.Players = &players;
+    scene.Names = &names;
   }
   GameState state;
   TPlayer* races[4] = {};
   TMapViewState view;
   TColorSchema scheme;
   TPlayerColors players;
+  TMapNameCache names;
   TMapScene scene;
 };
 

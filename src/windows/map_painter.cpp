@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
+#include <array>
 
 #include "platform/latin1.h"
 
@@ -27,6 +29,21 @@ class TPixels {
         static_cast<unsigned>(y) < static_cast<unsigned>(height_))
       reinterpret_cast<QRgb*>(bits_ + static_cast<ptrdiff_t>(y) * stride_)[x] = colour;
   }
+  // `colour` laid over the pixel with the coverage `alpha`.
+  void Blend(int x, int y, QRgb colour, uint8_t alpha) {
+    if (static_cast<unsigned>(x) >= static_cast<unsigned>(width_) ||
+        static_cast<unsigned>(y) >= static_cast<unsigned>(height_))
+      return;
+    QRgb& d = reinterpret_cast<QRgb*>(bits_ + static_cast<ptrdiff_t>(y) * stride_)[x];
+    if (alpha == 255) {
+      d = colour;
+      return;
+    }
+    const int a = alpha;
+    auto mix = [a](int s, int t) { return (s * a + t * (255 - a) + 127) / 255; };
+    d = qRgb(mix(qRed(colour), qRed(d)), mix(qGreen(colour), qGreen(d)),
+             mix(qBlue(colour), qBlue(d)));
+  }
   // A one-pixel column from y1 to y2 inclusive.
   void Column(int x, int y1, int y2, QRgb colour) {
     for (int y = y1; y <= y2; ++y) Set(x, y, colour);
@@ -38,6 +55,23 @@ class TPixels {
   int width_;
   int height_;
 };
+
+// The pixels of a round pen dot of `width` pixels, for the sizes a planet's dot can have.
+const std::vector<TDotOffset>& DiscOffsets(int width) {
+  static const std::array<std::vector<TDotOffset>, 64> table = [] {
+    std::array<std::vector<TDotOffset>, 64> t;
+    for (int w = 1; w < 64; ++w) {
+      const double r = w / 2.0;
+      const int reach = w / 2 + 1;
+      for (int dy = -reach; dy <= reach; ++dy)
+        for (int dx = -reach; dx <= reach; ++dx)
+          if (dx * dx + dy * dy <= r * r)
+            t[static_cast<size_t>(w)].push_back({static_cast<int8_t>(dx), static_cast<int8_t>(dy)});
+    }
+    return t;
+  }();
+  return table[static_cast<size_t>(std::clamp(width, 1, 63))];
+}
 
 QRgb ToRgb(TMapColour c) {
   return qRgb(RedOf(c), GreenOf(c), BlueOf(c));
@@ -83,6 +117,8 @@ void PaintPlanets(QPainter& painter, TPixels& pixels, const QRect& clip, const T
   const QRgb barIndustry = ToRgb(scheme[scBarIndustry]);
   const QRect area = clip.adjusted(-kClipMargin, -kClipMargin, kClipMargin, kClipMargin);
   const QFontMetrics metrics(painter.font());
+  const QRgb nameColour = ToRgb(scheme[scNameOfPlanets]);
+  if (scene.Names) scene.Names->SetFont(painter.font());
   painter.setPen(ToQColor(scheme[scNameOfPlanets]));
   for (int i = 0; i < state.Planets.Count(); ++i) {
     const TPlanet& planet = *state.Planets.Object(i);
@@ -92,15 +128,10 @@ void PaintPlanets(QPainter& painter, TPixels& pixels, const QRect& clip, const T
     const TPlanetLook look = PlanetLook(planet, state.MainPlayer, scheme, *scene.Players);
     const QRgb colour = ToRgb(look.Colour);
     pixels.Set(s.X, s.Y, colour);
-    const auto dots = DotOffsets(look.DotSize);
-    if (!dots.empty()) {
-      for (const TDotOffset& d : dots) pixels.Set(s.X + d.Dx, s.Y + d.Dy, colour);
-    } else {
-      const QPen namePen = painter.pen();
-      painter.setPen(QPen(QColor(colour), look.DotSize, Qt::SolidLine, Qt::RoundCap));
-      painter.drawPoint(s.X, s.Y);
-      painter.setPen(namePen);
-    }
+    auto dots = DotOffsets(look.DotSize);
+    // Other sizes are round dots of that width.
+    if (dots.empty()) dots = DiscOffsets(look.DotSize);
+    for (const TDotOffset& d : dots) pixels.Set(s.X + d.Dx, s.Y + d.Dy, colour);
     if (map.ShowStatistics) {
       const int bottom = s.Y + 2;
       if (look.SizeBar >= 1)
@@ -111,9 +142,17 @@ void PaintPlanets(QPainter& painter, TPixels& pixels, const QRect& clip, const T
         pixels.Column(s.X + look.DotSize + 4, bottom - look.IndustryBar, bottom, barIndustry);
     }
     if (map.ShowNames && !planet.Name.empty()) {
-      const QString name = FromLatin1(planet.Name);
-      const int width = metrics.horizontalAdvance(name);
-      painter.drawText(s.X - width / 2, s.Y + look.DotSize + metrics.ascent(), name);
+      if (scene.Names) {
+        const TMapNameCache::TName& name = scene.Names->Get(planet.Name);
+        const int left = s.X - name.Width / 2;
+        const int top = s.Y + look.DotSize;
+        for (const TMapNameCache::TPixel& p : name.Pixels)
+          pixels.Blend(left + p.Dx, top + p.Dy, nameColour, p.Alpha);
+      } else {
+        const QString name = FromLatin1(planet.Name);
+        const int width = metrics.horizontalAdvance(name);
+        painter.drawText(s.X - width / 2, s.Y + look.DotSize + metrics.ascent(), name);
+      }
     }
   }
 }
@@ -194,6 +233,39 @@ void PaintOverlays(QPainter& painter, const TMapScene& scene) {
 }
 
 }  // namespace
+
+void TMapNameCache::SetFont(const QFont& font) {
+  if (font == font_) return;
+  names_.clear();
+  font_ = font;
+}
+
+const TMapNameCache::TName& TMapNameCache::Get(const std::string& name) {
+  auto [it, made] = names_.try_emplace(name);
+  if (!made) return it->second;
+  const QString text = FromLatin1(name);
+  const QFontMetrics metrics(font_);
+  TName& entry = it->second;
+  entry.Width = metrics.horizontalAdvance(text);
+  QImage mask(std::max(entry.Width + 2, 1), std::max(metrics.height(), 1), QImage::Format_Alpha8);
+  mask.fill(0);
+  {
+    // Plain pixels: a name is a few dozen stores instead of hundreds of blends.
+    QFont plain = font_;
+    plain.setStyleStrategy(QFont::NoAntialias);
+    QPainter painter(&mask);
+    painter.setFont(plain);
+    painter.setPen(Qt::white);
+    painter.drawText(0, metrics.ascent(), text);
+  }
+  for (int y = 0; y < mask.height(); ++y) {
+    const uchar* line = mask.constScanLine(y);
+    for (int x = 0; x < mask.width(); ++x)
+      if (line[x] != 0)
+        entry.Pixels.push_back({static_cast<int16_t>(x), static_cast<int16_t>(y), line[x]});
+  }
+  return entry;
+}
 
 QColor ToQColor(TMapColour colour) {
   return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));

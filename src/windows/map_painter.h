@@ -4,7 +4,10 @@
 // overlay, in that order. The map window paints into a back buffer with it; tests and the
 // benchmark paint offscreen.
 
+#include <QFont>
 #include <QImage>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/game_state.h"
@@ -35,6 +38,28 @@ struct TOverlayCircle {
   int32_t Radius = 1000;
 };
 
+// The planet names rendered once, as the coverage of each pixel, and blended into the map on
+// every paint: laying out and drawing thousands of names through the painter on each paint
+// would take longer than a frame. Cleared when the font changes.
+class TMapNameCache {
+ public:
+  struct TPixel {
+    int16_t Dx;
+    int16_t Dy;
+    uint8_t Alpha;
+  };
+  struct TName {
+    std::vector<TPixel> Pixels;  // from the top left of the text
+    int Width = 0;
+  };
+  void SetFont(const QFont& font);
+  const TName& Get(const std::string& name);
+
+ private:
+  QFont font_;
+  std::unordered_map<std::string, TName> names_;
+};
+
 // Everything the map shows besides the model.
 struct TMapScene {
   const GameState* State = nullptr;
@@ -51,6 +76,7 @@ struct TMapScene {
   std::vector<const TPlanet*> BlueMarks;
   std::vector<TOverlayCircle> Overlays;
   bool ShowOverlays = false;
+  TMapNameCache* Names = nullptr;  // nullptr: names are laid out as they are drawn
 };
 
 QColor ToQColor(TMapColour colour);

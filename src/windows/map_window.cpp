@@ -105,6 +105,7 @@ TfrmNewMap::TfrmNewMap(GameState& state, TznSaveState& store, const TServices& s
   scene_.View = &view_;
   scene_.Scheme = &scheme_;
   scene_.Players = &players_;
+  scene_.Names = &names_;
   scene_.Planet1.Range = 10;
   scene_.Planet1.ShowRings = false;  // "Disable Planet Circles" is checked at first
   scene_.Overlays.push_back(TOverlayCircle{});

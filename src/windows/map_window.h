@@ -152,6 +152,7 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   TColorSchema scheme_;
   TPlayerColors players_;
   TMapScene scene_;
+  TMapNameCache names_;
   TStoreMapBookmarks bookmarks_;
   mutable QImage backBuffer_;
   bool shownOnce_ = false;
