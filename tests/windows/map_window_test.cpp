@@ -22,6 +22,7 @@
 #include "support/show_window.h"
 #include "support/test_paths.h"
 #include "windows/colour_dialogs.h"
+#include "windows/map_painter.h"
 
 namespace tovix {
 namespace {
@@ -74,8 +75,9 @@ QRgb DefaultColour(TKind kind) {
   return 0;
 }
 
-// Paints the game fitted into the map's client and checks every planet's pixel.
-void CheckPaintedGame(GameState& state) {
+// Paints the game fitted into the map's client and checks every planet's pixel. With
+// TOVIX_SCREENSHOT_DIR set it also saves the map with names on, and the colour dialog.
+void CheckPaintedGame(GameState& state, const std::string& picture) {
   TznSaveState store("");
   TServices services;
   test::RecordingUserInterface ui;
@@ -115,6 +117,15 @@ void CheckPaintedGame(GameState& state) {
       if ((image.pixel(x, y) & 0xffffff) != 0) ++foreign;
   EXPECT_LT(corner.X + 6, image.width());
   EXPECT_EQ(foreign, 0);
+
+  if (const char* dir = std::getenv("TOVIX_SCREENSHOT_DIR")) {
+    map.SetShowNames(true);
+    map.grab().save(QString::fromLocal8Bit(dir) + "/" + QString::fromStdString(picture));
+    QWidget* dialog = map.ColourDialog();
+    dialog->show();
+    dialog->grab().save(QString::fromLocal8Bit(dir) + "/map-colour-dialog.png");
+    dialog->hide();
+  }
 }
 
 TEST(MapPaintingTest, OrionAsRaceAShowsEachPlanetInItsSchemeColour) {
@@ -126,7 +137,7 @@ TEST(MapPaintingTest, OrionAsRaceAShowsEachPlanetInItsSchemeColour) {
       fs::copy_file(e.path(), games.path() / e.path().filename());
   TLoadedGame game(games.path(), "A", 150);
   ASSERT_TRUE(game.loaded);
-  CheckPaintedGame(game.state);
+  CheckPaintedGame(game.state, "map-orion.png");
 }
 
 TEST(MapPaintingTest, AndromedaAsAWithAlliesBAndCShowsEachPlanetInItsSchemeColour) {
@@ -138,7 +149,7 @@ TEST(MapPaintingTest, AndromedaAsAWithAlliesBAndCShowsEachPlanetInItsSchemeColou
   ASSERT_EQ(std::system(command.c_str()), 0);
   TLoadedGame game(games.path() / "andromeda", "ABC", 330);
   ASSERT_TRUE(game.loaded);
-  CheckPaintedGame(game.state);
+  CheckPaintedGame(game.state, "map-andromeda.png");
 }
 
 // ---- A small game of its own
