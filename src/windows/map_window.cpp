@@ -280,6 +280,13 @@ void TfrmNewMap::SaveOwnState() {
   store.WriteBool(s, "DisablePlanetCircles1.Checked", mniDisablePlanetCircles_->isChecked());
   store.WriteBool(s, "Viewplanetscentered1.Checked", mniCentred_->isChecked());
   store.WriteString(s, "mniSpecialValue.Caption", specialValue_);
+  // A map still shown when the program ends keeps its last view too.
+  if (shownOnce_ && isVisible()) WriteBookmarks();
+}
+
+void TfrmNewMap::WriteBookmarks() {
+  bookmarks_.LastPos = tovix::StoreBookmark(view_);
+  Store().WriteString(BookmarksSection(state_.Settings), kBookmarksKey, bookmarks_.AllInfo());
 }
 
 void TfrmNewMap::ReadColours() {
@@ -327,9 +334,7 @@ void TfrmNewMap::FirstShow() {
 
 void TfrmNewMap::hideEvent(QHideEvent* event) {
   TToolWindow::hideEvent(event);
-  if (!shownOnce_ || event->spontaneous()) return;
-  bookmarks_.LastPos = tovix::StoreBookmark(view_);
-  Store().WriteString(BookmarksSection(state_.Settings), kBookmarksKey, bookmarks_.AllInfo());
+  if (shownOnce_ && !event->spontaneous()) WriteBookmarks();
 }
 
 void TfrmNewMap::changeEvent(QEvent* event) {

@@ -121,6 +121,8 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   void BuildMenus();
   void BuildIncomings();
   void FirstShow();
+  // The last view into "LastPos", and the bookmarks into the store.
+  void WriteBookmarks();
   std::string MapSection() const;
 
   // The canvas' events.
