@@ -53,7 +53,6 @@ void TCaptionButtonRow::SetGap(TCaptionButton* button, int gap) {
   if (!button || button->gap_ == gap) return;
   button->gap_ = std::max(gap, 0);
   Relayout();
-  emit button->GapChanged();
 }
 
 void TCaptionButtonRow::Relayout() {

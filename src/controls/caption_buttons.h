@@ -36,9 +36,6 @@ class TCaptionButton : public QToolButton {
 
   QSize sizeHint() const override { return {18, 18}; }
 
- signals:
-  void GapChanged();
-
  private:
   friend class TCaptionButtonRow;
   int gap_ = 2;

@@ -260,6 +260,23 @@ TEST_F(MapWindowTest, ClicksSelectTheNearestPlanetWithoutEchoes) {
   EXPECT_EQ(map->RenderMap().pixel(At(home) + QPoint(-12, 0)), qRgb(255, 255, 255));
 }
 
+TEST_F(MapWindowTest, AltDragHandsOverThePlanetsInsideWithTheCursorsHeld) {
+  std::vector<TPlanet*> chosen;
+  bool suppressed = false;
+  map->SetAreaSelection([&](const std::vector<TPlanet*>& planets) {
+    chosen = planets;
+    suppressed = map->SuppressCursorSync;
+  });
+  const QPoint from = At(home) - QPoint(5, 5);
+  const QPoint to = At(state.PlanetByName("Twin")) + QPoint(5, 5);
+  QTest::mousePress(map->Canvas(), Qt::LeftButton, Qt::AltModifier, from);
+  QTest::mouseRelease(map->Canvas(), Qt::LeftButton, Qt::AltModifier, to);
+  EXPECT_EQ(chosen, (std::vector<TPlanet*>{home, state.PlanetByName("Twin")}));
+  EXPECT_TRUE(suppressed);
+  EXPECT_FALSE(map->SuppressCursorSync);
+  EXPECT_EQ(state.SelectedPlanet, nullptr);
+}
+
 TEST_F(MapWindowTest, BookmarksRestoreTheViewAndSurviveARestart) {
   map->ZoomBy(2.0);
   map->ZoomBy(1.3);
