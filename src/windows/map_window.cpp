@@ -296,6 +296,14 @@ void TfrmNewMap::ReadColours() {
 
 void TfrmNewMap::RefreshGame(TGameChanges changes) {
   if (changes & gcGameRead) {
+    // The planets may be new objects: nothing of the old model is kept.
+    scene_.PlayerMarks.clear();
+    scene_.RedMarks.clear();
+    scene_.BlueMarks.clear();
+    scene_.Planet1.Planet = state_.SelectedPlanet;
+    scene_.Planet1.Visible = state_.SelectedPlanet != nullptr;
+    scene_.Planet2.Planet = state_.SelectedPlanet2;
+    scene_.Planet2.Visible = state_.SelectedPlanet2 != nullptr;
     ReadColours();
     if (shownOnce_) {
       scene_.TracksTurn = state_.LastTurn;
