@@ -4,8 +4,10 @@
 #include <algorithm>
 
 #include "windows/about_box.h"
+#include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
 #include "windows/main_window.h"
+#include "windows/map_window.h"
 #include "windows/placeholder_windows.h"
 #include "windows/routes_window.h"
 #include "windows/wait_window.h"
@@ -38,8 +40,24 @@ std::unique_ptr<QWidget> MakeOrders(const TWindowEntry& e, TWindowRegistry& w) {
 std::unique_ptr<QWidget> MakeNotes(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TNotesPlaceholder>(e, w.Context().Store);
 }
-std::unique_ptr<QWidget> MakeMap(const TWindowEntry& e, TWindowRegistry& w) {
-  return std::make_unique<TMapPlaceholder>(e, w.Context().Store, w.Context().State.Settings);
+std::unique_ptr<QWidget> MakeMap(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmNewMap>(c.State, c.Store, w.Services(), &w.Events(), c.Ui);
+}
+// The colour dialogs edit the map's colours and repaint it.
+std::unique_ptr<QWidget> MakeChangePlayerColors(const TWindowEntry&, TWindowRegistry& w) {
+  auto* map = w.Get<TfrmNewMap>("frmNewMap");
+  return std::make_unique<TfrmChangePlayerColors>(map->PlayerColors(), w.Context().State,
+                                                  [map] { map->Repaint(); });
+}
+std::unique_ptr<QWidget> MakeChangeColors(const TWindowEntry&, TWindowRegistry& w) {
+  auto* map = w.Get<TfrmNewMap>("frmNewMap");
+  const TWindowContext& c = w.Context();
+  auto dialog = std::make_unique<TfrmChangeColors>(map->Scheme(), map->PlayerColors(), c.State,
+                                                   c.Store, [map] { map->Repaint(); });
+  dialog->SetPlayerDialog(w.Get<TfrmChangePlayerColors>("frmChangePlayerColors"));
+  map->SetColourDialog(dialog.get());
+  return dialog;
 }
 std::unique_ptr<QWidget> MakePlanetInfo(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TPlanetInfoPlaceholder>(e, w.Context().Store);
@@ -101,9 +119,7 @@ constexpr TWindowEntry kWindows[] = {
            "Groups seen heading for your planets.")
         .Button(6, "btnIncomingGroups", "Incoming Groups", "View Incoming groups")
         .Start(8),
-    Window("frmNewMap", "Map", 20, "map.htm", MakeMap,
-           "The galaxy map: planets, groups and their tracks, with zoom, bookmarks, planet cursors "
-           "and colour schemes.")
+    Window("frmNewMap", "Map", 20, "map.htm", MakeMap)
         .Button(4, "btnMap", "Map", "View Galaxy Map")
         .Start(3),
     Window("frmPlanetSelect", "Select Planet(s)", 24, "planetselect.htm", MakePlaceholder,
@@ -147,7 +163,7 @@ constexpr TWindowEntry kWindows[] = {
            "Your race now, next turn, and next turn without shipping.")
         .Button(17, "btnOverView", "Overview", "View players", kModal),
     Window("frmChangePlayerColors", "Change Player Colors", 11, "changeplayercolors.htm",
-           MakePlaceholder, "The map colour of each race."),
+           MakeChangePlayerColors),
     Window("frmEditor", "Notes Editor", 14, "notes.htm", MakeNotes,
            "Notes to remember things, in four pages of formatted text.")
         .Button(16, "btnNotes", "Notes", "Create Notes to remember things")
@@ -164,8 +180,7 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmExpressionFilters", "Expression Filters", 15, "expressionfilters.htm",
            MakePlaceholder, "Choosing planets by a group or planet expression.")
         .MadeAt(kAfterReading),
-    Window("frmChangeColors", "Change Colors", 10, "changecolors.htm", MakePlaceholder,
-           "The colours of the map.")
+    Window("frmChangeColors", "Change Colors", 10, "changecolors.htm", MakeChangeColors)
         .MadeAt(kAfterReading),
     Window("frmAdvancedSend", "Advanced Send", 1, "advancedsend.htm", nullptr).MadeAt(kOnDemand),
     // The list-choice dialog's context opens no page.
