@@ -15,6 +15,7 @@
 #include "app/tovix_application.h"
 #include "windows/list_export_dialog.h"
 #include "windows/main_window.h"
+#include "windows/map_window.h"
 #include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
 
@@ -31,6 +32,17 @@ bool Picture(QWidget& widget, const QString& folder, const QString& name) {
   const bool saved = widget.grab().save(file);
   std::printf("%s %s\n", saved ? "wrote" : "could not write", file.toLocal8Bit().constData());
   return saved;
+}
+
+// How a window is set up before its picture: the map fitted with names on.
+void Prepare(const std::string& name, QWidget& window) {
+  if (auto* map = qobject_cast<TfrmNewMap*>(&window); map != nullptr && name == "frmNewMap") {
+    map->resize(900, 760);
+    map->show();
+    QCoreApplication::processEvents();
+    map->ZoomFullExtents();
+    map->SetShowNames(true);
+  }
 }
 
 // Dialogs that a window opens, pictured beside it: (window, picture name, the dialog).
@@ -75,6 +87,7 @@ int main(int argc, char** argv) {
       QWidget* window = windows.Find(name);
       if (window == nullptr) continue;
       const bool wasVisible = window->isVisible();
+      Prepare(name, *window);
       if (!Picture(*window, folder, QString::fromStdString(name))) ++failures;
       for (const TDialogPicture& dialog : DialogPictures()) {
         if (name != dialog.Window) continue;

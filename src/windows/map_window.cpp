@@ -767,4 +767,8 @@ void TfrmNewMap::ChangeColors() {
   Repaint();
 }
 
+void TfrmNewMap::SetColourDialog(TfrmChangeColors* dialog) {
+  colourDialog_ = dialog;
+}
+
 }  // namespace tovix

@@ -75,7 +75,7 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   void ChangeColors();
   // The colour dialog (the catalogue's, or one of the map's own); not shown.
   TfrmChangeColors* ColourDialog();
-  void SetColourDialog(TfrmChangeColors* dialog) { colourDialog_ = dialog; }
+  void SetColourDialog(TfrmChangeColors* dialog);
 
   // Replaceable questions, so tests run without modal boxes: a line of text (nullopt on
   // cancel), and the planets an expression chooses (nullopt on cancel; without a filter the

@@ -27,14 +27,6 @@ QString TPlaceholderWindow::Purpose() const {
   return lblPurpose_->text();
 }
 
-TMapPlaceholder::TMapPlaceholder(const TWindowEntry& entry, TznSaveState& store,
-                                 const TGameSettings& settings, QWidget* parent)
-    : TPlaceholderWindow(entry, store, parent), settings_(settings) {}
-
-std::string TMapPlaceholder::ShowOnStartupSection() const {
-  return "Map_" + settings_.GetGameSection();
-}
-
 void TOrdersPlaceholder::ToClipboard(const std::string& lines) {
   if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(FromLatin1(lines));
 }

@@ -31,28 +31,6 @@ class TPlaceholderWindow : public TToolWindow {
   QLabel* lblPurpose_;
 };
 
-// Placeholder. The map keeps "ShowOnStartup" per game, in "Map_" + the game's section.
-class TMapPlaceholder : public TPlaceholderWindow, public IMapService {
-  Q_OBJECT
-
- public:
-  TMapPlaceholder(const TWindowEntry& entry, TznSaveState& store, const TGameSettings& settings,
-                  QWidget* parent = nullptr);
-
-  void SetPlanetCursor(TPlanet*, bool) override {}
-  void SetPlanet2Cursor(TPlanet*, bool) override {}
-  void MarkPlayerPlanets(TPlayer*) override {}
-  void AddPlanetMark(TPlanet*) override {}
-  void ClearPlanetMarks() override {}
-  void SetGroupCursor(int32_t, int32_t, float, float) override {}
-
- protected:
-  std::string ShowOnStartupSection() const override;
-
- private:
-  const TGameSettings& settings_;
-};
-
 // Placeholder of the orders window.
 class TOrdersPlaceholder : public TPlaceholderWindow, public IOrderService {
   Q_OBJECT
