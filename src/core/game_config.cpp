@@ -166,22 +166,22 @@ void SplitReportPattern(std::string_view spelD, TGameConfig& config) {
 
 TGameConfig ReadGameConfig(const TIniFile& ini, std::string_view section) {
   TGameConfig c;
-  const std::string spelD = ini.ReadString(section, "spelD", "");
+  const std::string spelD = ReadKey(ini, section, game_key::ReportPattern);
   if (Trim(spelD).empty())
     c.Directory = ProgramFolderOf(ini);
   else
     SplitReportPattern(spelD, c);
-  c.Name = ini.ReadString(section, "Name", "");
-  c.UsedChars = ini.ReadString(section, "spelC", "k");
-  c.SkipPlanetsUntilTurn = ini.ReadInteger(section, "SkipPlanetsUntilTurn", 0);
-  c.SkipBattlesUntilTurn = ini.ReadInteger(section, "SkipBattlesUntilTurn", 0);
-  c.Turn0HabitedPlanetsSize = ini.ReadInteger(section, "Turn0HabitedPlanetsSize", 1000);
-  c.Turn0HabitedPlanetsSize2nd = ini.ReadInteger(section, "Turn0HabitedPlanetsSize2nd", 0);
-  c.UseCountMethod = ini.ReadInteger(section, "UseCountMethod", 3);
-  c.GameType = FindByName<TGameType>(kGameTypeNames, ini.ReadString(section, "GameType", ""));
-  c.MapType = FindByName<TMapType>(kMapTypeNames, ini.ReadString(section, "MapType", ""));
-  c.MapSize = ini.ReadInteger(section, "MapSize", 100);
-  c.UseMDIStyle = ini.ReadBool(kRunSection, "UseMDIStyle", true);
+  c.Name = ReadKey(ini, section, game_key::Name);
+  c.UsedChars = ReadKey(ini, section, game_key::ReportLetters);
+  c.SkipPlanetsUntilTurn = ReadKey(ini, section, game_key::SkipPlanetsUntilTurn);
+  c.SkipBattlesUntilTurn = ReadKey(ini, section, game_key::SkipBattlesUntilTurn);
+  c.Turn0HabitedPlanetsSize = ReadKey(ini, section, game_key::Turn0HabitedPlanetsSize);
+  c.Turn0HabitedPlanetsSize2nd = ReadKey(ini, section, game_key::Turn0HabitedPlanetsSize2nd);
+  c.UseCountMethod = ReadKey(ini, section, game_key::UseCountMethod);
+  c.GameType = FindByName<TGameType>(kGameTypeNames, ReadKey(ini, section, game_key::GameType));
+  c.MapType = FindByName<TMapType>(kMapTypeNames, ReadKey(ini, section, game_key::MapType));
+  c.MapSize = ReadKey(ini, section, game_key::MapSize);
+  c.UseMDIStyle = ReadKey(ini, kRunSection, game_key::UseMDIStyle);
   return c;
 }
 
@@ -192,19 +192,22 @@ void WriteGameConfig(TIniFile& ini, std::string_view section, const TGameConfig&
   if (!error.empty()) throw TovixError(error);
 
   TIniFile::TBatch batch(ini);
-  ini.WriteBool(kConfigRunSection, "UseMDIStyle", config.UseMDIStyle);
-  ini.WriteString(section, "Name", config.Name);
-  ini.WriteString(section, "spelD", pattern);
-  ini.WriteString(section, "spelC", config.UsedChars);
-  ini.WriteInteger(section, "SkipPlanetsUntilTurn", config.SkipPlanetsUntilTurn);
-  ini.WriteInteger(section, "SkipBattlesUntilTurn", config.SkipBattlesUntilTurn);
-  ini.WriteInteger(section, "Turn0HabitedPlanetsSize", config.Turn0HabitedPlanetsSize);
-  ini.WriteInteger(section, "Turn0HabitedPlanetsSize2nd", config.Turn0HabitedPlanetsSize2nd);
-  ini.WriteInteger(section, "UseCountMethod", config.UseCountMethod);
+  ini.WriteBool(kConfigRunSection, game_key::UseMDIStyle.Name, config.UseMDIStyle);
+  ini.WriteString(section, game_key::Name.Name, config.Name);
+  ini.WriteString(section, game_key::ReportPattern.Name, pattern);
+  ini.WriteString(section, game_key::ReportLetters.Name, config.UsedChars);
+  ini.WriteInteger(section, game_key::SkipPlanetsUntilTurn.Name, config.SkipPlanetsUntilTurn);
+  ini.WriteInteger(section, game_key::SkipBattlesUntilTurn.Name, config.SkipBattlesUntilTurn);
+  ini.WriteInteger(section, game_key::Turn0HabitedPlanetsSize.Name, config.Turn0HabitedPlanetsSize);
+  ini.WriteInteger(section, game_key::Turn0HabitedPlanetsSize2nd.Name,
+                   config.Turn0HabitedPlanetsSize2nd);
+  ini.WriteInteger(section, game_key::UseCountMethod.Name, config.UseCountMethod);
   // With nothing selected the file's own value stays, e.g. a variant the reader detected.
-  if (config.GameType) ini.WriteString(section, "GameType", GameTypeName(*config.GameType));
-  if (config.MapType) ini.WriteString(section, "MapType", MapTypeName(*config.MapType));
-  ini.WriteInteger(section, "MapSize", config.MapSize);
+  if (config.GameType)
+    ini.WriteString(section, game_key::GameType.Name, GameTypeName(*config.GameType));
+  if (config.MapType)
+    ini.WriteString(section, game_key::MapType.Name, MapTypeName(*config.MapType));
+  ini.WriteInteger(section, game_key::MapSize.Name, config.MapSize);
   batch.Commit();
 }
 
@@ -220,17 +223,18 @@ std::vector<std::string> ListGameSections(const TIniFile& ini) {
 }
 
 std::string ReadDefaultGame(const TIniFile& ini) {
-  return ini.ReadString(kRunSection, "game", "0");
+  // The label shows "0" when no game was made the default yet.
+  return ini.ReadString(kRunSection, game_key::Game.Name, "0");
 }
 
 void MakeDefaultGame(TIniFile& ini, std::string_view section) {
   int32_t number = 0;
   if (!TryParseInt(section, number)) throw TovixError("No game is selected.");
-  ini.WriteInteger(kConfigRunSection, "game", number);
+  ini.WriteInteger(kConfigRunSection, game_key::Game.Name, number);
 }
 
 void WriteUseMDIStyle(TIniFile& ini, bool on) {
-  ini.WriteBool(kConfigRunSection, "UseMDIStyle", on);
+  ini.WriteBool(kConfigRunSection, game_key::UseMDIStyle.Name, on);
 }
 
 std::string NextFreeGameSection(const std::vector<std::string>& sections) {

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/game_settings.h"
 #include "core/game_types.h"
 #include "core/ini_file.h"
 #include "core/user_interface.h"
@@ -53,24 +54,25 @@ inline constexpr std::string_view kDefaultFileMask = "%1s%0.03d";
 inline constexpr std::string_view kDefaultFileExtension = ".txt";
 
 // One game section as the dialog shows it. The defaults are those of a section that lacks the
-// key.
+// key (the game_key table).
 struct TGameConfig {
-  std::string Name;
+  std::string Name{game_key::Name.Default};
   std::string Directory;  // the reports' folder, without a trailing "/" (except the root)
   std::string FileMask{kDefaultFileMask};
   std::string FileExtension{kDefaultFileExtension};
-  std::string UsedChars = "k";  // the own report letter first, then one per ally
+  // The own report letter first, then one per ally.
+  std::string UsedChars{game_key::ReportLetters.Default};
   // Nothing when the file names no known variant or map type: the list shows no selection
   // and a save leaves the key as the file has it.
   std::optional<TGameType> GameType;
   std::optional<TMapType> MapType;
-  int32_t MapSize = 100;
-  int32_t SkipPlanetsUntilTurn = 0;
-  int32_t SkipBattlesUntilTurn = 0;
-  int32_t Turn0HabitedPlanetsSize = 1000;
-  int32_t Turn0HabitedPlanetsSize2nd = 0;
-  int32_t UseCountMethod = 3;
-  bool UseMDIStyle = true;  // a run setting, shown with the game
+  int32_t MapSize = game_key::MapSize.Default;
+  int32_t SkipPlanetsUntilTurn = game_key::SkipPlanetsUntilTurn.Default;
+  int32_t SkipBattlesUntilTurn = game_key::SkipBattlesUntilTurn.Default;
+  int32_t Turn0HabitedPlanetsSize = game_key::Turn0HabitedPlanetsSize.Default;
+  int32_t Turn0HabitedPlanetsSize2nd = game_key::Turn0HabitedPlanetsSize2nd.Default;
+  int32_t UseCountMethod = game_key::UseCountMethod.Default;
+  bool UseMDIStyle = game_key::UseMDIStyle.Default;  // a run setting, shown with the game
   bool operator==(const TGameConfig&) const = default;
 };
 

@@ -188,6 +188,8 @@ struct TReportLayout {
   int32_t FleetSpeedWord = 3;
 
   std::string IncomingTitle = "Incoming Groups";
+  // Found only right after two tabs, from line 1 on.
+  std::string RoutesTitle = "Your Routes";
   TIncomingColumns IncomingColumns;
 
   bool operator==(const TReportLayout&) const = default;

@@ -35,7 +35,7 @@ constexpr int kMinSections = 5;
 constexpr size_t kMaxPatterns = 1024;
 
 constexpr std::string_view kExtraInfoFile = "ExtrInf.ini";
-constexpr std::string_view kErrorHeader = "Error - Turn: %d Player: %s Report: %s !";
+constexpr std::string_view kErrorHeader = "Error - Turn: %d Player: %s Report: %s %s";
 
 bool IsWordDelimiter(int c) {
   return c < 33 || c == ',' || c == '`' || c >= 126;
@@ -80,12 +80,12 @@ struct TPlanetRow {
   float colonists = 0;
 };
 
-float FloatWord(TZnStrParse& words, int index) {
+float FloatWord(const TReportRow& words, int index) {
   return static_cast<float>(words.TokenAsFloat(index));
 }
 
 // Every word is read before the model is touched, so a short row changes nothing.
-TPlanetRow ReadPlanetRow(TZnStrParse& words, const TPlanetColumns& c) {
+TPlanetRow ReadPlanetRow(const TReportRow& words, const TPlanetColumns& c) {
   TPlanetRow row;
   row.name = words.Token(c.Name);
   row.x = ParseCoordinate(words.TokenView(c.X));
@@ -226,15 +226,43 @@ std::string QuoteRegexText(std::string_view text) {
   return quoted;
 }
 
+// --- A row of words ---------------------------------------------------------------------------
+
+TReportRow::TReportRow(TZnStrParse& words) : count_(words.Count()) {
+  std::string_view* out = inline_.data();
+  if (count_ > kInlineWords) {
+    more_.resize(static_cast<size_t>(count_));
+    out = more_.data();
+  }
+  for (int i = 0; i < count_; ++i) out[i] = words.TokenView(i);
+}
+
+size_t TReportRow::Resolve(int index) const {
+  if (index < 0) index += count_;
+  if (index < 0 || index >= count_) throw EParseError("Index out of bounds");
+  return static_cast<size_t>(index);
+}
+
+int32_t TReportRow::TokenAsInt(int index) const {
+  return FirstIntInStr(TokenView(index));
+}
+
+double TReportRow::TokenAsFloat(int index) const {
+  double value = 0;
+  return TryParseFloat(TokenView(index), value) ? value : 0;
+}
+
+// --- The reader --------------------------------------------------------------------------------
+
 TReportReader::TReportReader(GameState& state, UserInterface& ui, fs::path programDir)
     : state_(state), ui_(ui), programDir_(std::move(programDir)) {
   lines_.SetLineMode(true);
   // Reports come with CR LF, LF or CR line ends; the parser ends lines at each of them, so a
   // report is not copied just to make its line ends CR LF.
   lines_.SetAnyLineEnd(true);
-  words_ = &lines_.CreateSubParser("SD");
+  TZnStrParse& words = lines_.CreateSubParser("SD");
   for (int c = 0; c < 256; ++c)
-    words_->SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
+    words.SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
 }
 
 // --- Loading all reports ----------------------------------------------------------------------
@@ -281,10 +309,9 @@ bool TReportReader::LoadAllReports() {
       } catch (const std::exception& e) {
         // A fault that escaped the section's own handling: this report is done, the next one
         // is read.
-        Report(Fmt(kErrorHeader, headerTurn_ >= 0 ? headerTurn_ : turn, reportRace_, fileName) +
-               "\r" + e.what());
+        Report(SectionError({}, e.what()));
       }
-      if (headerTurn_ >= 0) lastHeaderTurn = headerTurn_;
+      if (headerRead_) lastHeaderTurn = report_.Turn;
     }
   }
 
@@ -326,9 +353,7 @@ bool TReportReader::LoadAllReports() {
 
 bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::string& fileName) {
   TGameSettings& settings = state_.Settings;
-  fileName_ = fileName;
-  reportRace_.clear();
-  headerTurn_ = -1;
+  BeginReport(loopTurn, fileName);
 
   if (settings.GameType == TGameType::Unknown) {
     const TGameType detected = DetectGameType(fileName);
@@ -366,17 +391,15 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
     }
   }
 
-  int turn = -1;
-  std::string raceName;
-  if (!ReadReportHeader(turn, raceName, fileName)) return true;
-  headerTurn_ = turn;
-  reportRace_ = raceName;
+  if (!ReadReportHeader()) return true;
+  const int turn = report_.Turn;
+  const std::string& raceName = report_.Race;
   state_.SetAllPlayersTurnCount(turn);
 
   const bool ngBlind = settings.GameType == TGameType::NGBlind;
   if (letterIndex == 1 || ngBlind) {
     if (letterIndex == 1) ownRace_ = raceName;
-    ReadStatusOfPlayers(loopTurn, turn, raceName);
+    ReadStatusOfPlayers(loopTurn);
     if (letterIndex == 1) {
       state_.LastTurn = turn;
       ui_.SetTitle("Tovix " + state_.GameName + " - " + std::to_string(turn) + " " + raceName);
@@ -390,24 +413,24 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   if (turn < settings.SkipPlanetsUntilTurn) return true;
   if (state_.FirstTurn == -1) state_.FirstTurn = turn;
 
-  ReadYourPlanets(turn, raceName, fileName);
-  ReadUnknownPlanets(turn, raceName, fileName);
-  ReadOtherPlanets(turn, raceName, fileName);
+  ReadYourPlanets();
+  ReadUnknownPlanets();
+  ReadOtherPlanets();
   state_.ExtraInfo.ApplyToTurn(state_, turn);
   if (letterIndex == 1) {
-    ReadShipsInProduction(turn, raceName, fileName);
-    ReadRoutes(turn, raceName, fileName);
+    ReadShipsInProduction();
+    ReadRoutes();
   }
   if (turn == 0 && letterIndex == 1) CountClustersTurn0(state_);
-  ReadShipTypes(turn, raceName, fileName);
+  ReadShipTypes();
   if (turn >= settings.SkipBattlesUntilTurn) {
-    ReadBattles(turn, raceName, fileName);
-    ReadGroups(turn, raceName, fileName);
-    ReadFleets(turn, raceName, fileName);
+    ReadBattles();
+    ReadGroups();
+    ReadFleets();
     racesThisTurn_.push_back(state_.ReportPlayer);
   }
-  ReadBombings(turn, raceName, fileName);
-  if (letterIndex == 1) ReadIncomingGroups(turn, raceName, fileName);
+  ReadBombings();
+  if (letterIndex == 1) ReadIncomingGroups();
   PruneGroups(state_, turn);
   SumPlanetSizes(turn);
   if (letterIndex == 1 && settings.UseCountMethod >= turn) CountClustersForTurn(state_, turn);
@@ -520,17 +543,22 @@ int TReportReader::FindSection(int startLine, std::string_view pattern) {
   return -1;
 }
 
-bool TReportReader::ReadReportHeader(int& turn, std::string& raceName,
-                                     const std::string& fileName) {
-  turn = -1;
-  raceName.clear();
+void TReportReader::BeginReport(int loopTurn, std::string fileName, std::string race) {
+  report_ = TReportContext{loopTurn, std::move(race), std::move(fileName)};
+  headerRead_ = false;
+}
+
+bool TReportReader::ReadReportHeader() {
   const TReportLayout& layout = state_.Layout;
   const TGameSettings& settings = state_.Settings;
+  headerRead_ = false;
+  report_.Race.clear();
   int headerTurn = -1;
-  try {
+  bool read = false;
+  RunSection("While getting player name", [&] {
     const int line = FindSection(0, layout.HeaderKeyword);
-    if (line < 0) return false;
-    TZnStrParse& words = Words(line);
+    if (line < 0) return;
+    const TReportRow words = Row(line);
     const int turnWord = settings.GameType == TGameType::Blind ? -1 : layout.TurnWord;
     headerTurn = words.TokenAsInt(turnWord);
     state_.GameName = words.Token(layout.GameNameWord);
@@ -546,18 +574,14 @@ bool TReportReader::ReadReportHeader(int& turn, std::string& raceName,
       name = words.Token(r);
     }
     // A turn beyond the game's range is a damaged header, not a turn to size arrays for.
-    if (headerTurn < kFirstTurn || headerTurn > kLastTurn) return false;
-    turn = headerTurn;
-    raceName = std::move(name);
-    return true;
-  } catch (const std::exception& e) {
-    // A header that cannot be read whole is no header: the report is skipped.
-    Report(Fmt(kErrorHeader, headerTurn, raceName, fileName) + "\rWhile getting player name\r" +
-           e.what());
-    turn = -1;
-    raceName.clear();
-    return false;
-  }
+    if (headerTurn < kFirstTurn || headerTurn > kLastTurn) return;
+    report_.Turn = headerTurn;
+    report_.Race = std::move(name);
+    read = true;
+  });
+  // A header that cannot be read whole is no header: the report is skipped.
+  headerRead_ = read;
+  return read;
 }
 
 TPlayer* TReportReader::ActiveRaceByKey(const std::string& key) {
@@ -570,7 +594,9 @@ TPlayer* TReportReader::ActiveRaceByKey(const std::string& key) {
   return nullptr;
 }
 
-void TReportReader::ReadStatusOfPlayers(int loopTurn, int turn, const std::string& raceName) {
+void TReportReader::ReadStatusOfPlayers(int loopTurn) {
+  const int turn = report_.Turn;
+  const std::string& raceName = report_.Race;
   const int header = FindSection(0, state_.Layout.StatusTitle);
   if (header < 0) return;
   auto& players = state_.Players;
@@ -585,12 +611,11 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn, int turn, const std::strin
 
   int rowCounter = -1;
   int expected = -1;
-  bool complete = false;
-  try {
+  const bool complete = RunSection("While getting the status of players", [&] {
     for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
       ++rowCounter;
       ++expected;
-      TZnStrParse& words = Words(line);
+      const TReportRow words = Row(line);
       std::string name = words.Token(c.Name);
       const float drive = FloatWord(words, c.Drive);
       const float weapons = FloatWord(words, c.Weapons);
@@ -656,11 +681,7 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn, int turn, const std::strin
       race->RowIndex = rowCounter;
       race->Seen = true;
     }
-    complete = true;
-  } catch (const std::exception& e) {
-    Report(
-        SectionError(turn, raceName, fileName_, "While getting the status of players", e.what()));
-  }
+  });
 
   // A broken table says nothing about the races after the break, so none is taken for gone.
   for (auto [key, race] : players) {
@@ -685,11 +706,12 @@ TPlanet* TReportReader::PlanetForRow(std::string_view key, int32_t x, int32_t y,
 }
 
 void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& columns, TPlayer* owner,
-                                    bool otherRace, int turn) {
+                                    bool otherRace) {
+  const int turn = report_.Turn;
   const bool blind = state_.Settings.GameType == TGameType::Blind;
   const bool ownReport = state_.ReportLetterIndex == 1;
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
-    TZnStrParse& words = Words(line);
+    const TReportRow words = Row(line);
     TPlanetRow row = ReadPlanetRow(words, columns);
     std::string numberKey;
     std::string_view key;
@@ -716,19 +738,16 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
   }
 }
 
-void TReportReader::ReadYourPlanets(int turn, const std::string& raceName,
-                                    const std::string& fileName) {
-  try {
+void TReportReader::ReadYourPlanets() {
+  RunSection("While getting the planets of this player", [&] {
     const int header = FindSection(0, state_.Layout.OwnPlanetsTitle);
     if (header < 0) return;
-    ReadPlanetTable(header, state_.Layout.OwnPlanetColumns, state_.ReportPlayer, false, turn);
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, "While getting the planets of this player",
-                        e.what()));
-  }
+    ReadPlanetTable(header, state_.Layout.OwnPlanetColumns, state_.ReportPlayer, false);
+  });
 }
 
-void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int turn) {
+void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
+  const int turn = report_.Turn;
   const TGameType type = state_.Settings.GameType;
   const bool blind = type == TGameType::Blind;
   TUnknownPlanetColumns c = state_.Layout.UnknownPlanetColumns;
@@ -745,9 +764,8 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int
 
   const int count = LineCount();
   for (int line = FirstTableRow(headerLine); line < count; ++line) {
-    TZnStrParse& words = Words(line);
+    const TReportRow words = Row(line);
     if (words.Count() < 3 || Line(line)[0] == '\t') break;
-    // The words stay valid while this row is read: nothing below splits another line.
     const std::string_view name = words.TokenView(c.Name);
     const int32_t x = ParseCoordinate(words.TokenView(c.X));
     const int32_t y = ParseCoordinate(words.TokenView(c.Y));
@@ -784,37 +802,29 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int
   }
 }
 
-void TReportReader::ReadUnknownPlanets(int turn, const std::string& raceName,
-                                       const std::string& fileName) {
+void TReportReader::ReadUnknownPlanets() {
   // Each table on its own: a broken list of unidentified planets leaves the uninhabited one.
   for (const bool uninhabited : {false, true}) {
-    try {
+    RunSection("While getting the unknown planets of other players", [&] {
       const TReportLayout& layout = state_.Layout;
       const int header =
           FindSection(0, uninhabited ? layout.UninhabitedTitle : layout.UnidentifiedTitle);
-      if (header >= 0) ReadUnknownPlanetTable(header, uninhabited, turn);
-    } catch (const std::exception& e) {
-      Report(SectionError(turn, raceName, fileName,
-                          "While getting the unknown planets of other players", e.what()));
-    }
+      if (header >= 0) ReadUnknownPlanetTable(header, uninhabited);
+    });
   }
 }
 
-void TReportReader::ReadOtherPlanets(int turn, const std::string& raceName,
-                                     const std::string& fileName) {
+void TReportReader::ReadOtherPlanets() {
   const TReportLayout& layout = state_.Layout;
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
-    try {
+    RunSection("While getting the known planets of other players", [&] {
       const std::string pattern =
           "^\\W*" + QuoteRegexText(race->Name) + " " + layout.OtherPlanetsTitle;
       const int header = FindSection(0, pattern);
-      if (header < 0) continue;
-      ReadPlanetTable(header, layout.OtherPlanetColumns, race, true, turn);
-    } catch (const std::exception& e) {
-      Report(SectionError(turn, raceName, fileName,
-                          "While getting the known planets of other players", e.what()));
-    }
+      if (header < 0) return;
+      ReadPlanetTable(header, layout.OtherPlanetColumns, race, true);
+    });
   }
 }
 
@@ -891,8 +901,12 @@ void TReportReader::Report(std::string message) {
   messages_.push_back(std::move(message));
 }
 
-TZnStrParse& TReportReader::Words(int line) {
-  return lines_.SubParser(line);
+TReportRow TReportReader::Row(int line) {
+  return TReportRow(lines_.SubParser(line));
+}
+
+int TReportReader::WordCount(int line) {
+  return lines_.SubParser(line).Count();
 }
 
 int TReportReader::LineCount() {
@@ -926,22 +940,23 @@ bool TReportReader::IsTableEnd(int line) {
   if (line < 0 || line >= LineCount()) return true;
   const std::string_view text = Line(line);
   if (!text.empty() && text[0] == '\t') return true;
-  return Words(line).Count() == 0;
+  return WordCount(line) == 0;
 }
 
 int TReportReader::FirstTableRow(int headerLine) {
   const int count = LineCount();
   int line = headerLine + 1;
-  while (line < count && Words(line).Count() == 0) ++line;
+  while (line < count && WordCount(line) == 0) ++line;
   return line + 1;
 }
 
-std::string TReportReader::SectionError(int turn, const std::string& raceName,
-                                        const std::string& fileName, std::string_view suffix,
-                                        std::string_view error) {
-  std::string message = Fmt(kErrorHeader, turn, raceName, fileName);
-  message += '\r';
-  message += suffix;
+std::string TReportReader::SectionError(std::string_view suffix, std::string_view error,
+                                        std::string_view marks) const {
+  std::string message = Fmt(kErrorHeader, report_.Turn, report_.Race, report_.FileName, marks);
+  if (!suffix.empty()) {
+    message += '\r';
+    message += suffix;
+  }
   message += '\r';
   message += error;
   return message;

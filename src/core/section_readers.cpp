@@ -42,13 +42,6 @@ std::string TitlePattern(std::string_view title) {
   return "^\\W*" + QuoteRegexText(title);
 }
 
-// Word `index` of a line, or "" when the line has no such word.
-std::string_view WordOrEmpty(TZnStrParse& words, int index) {
-  const int count = words.Count();
-  if (index >= count || index < -count) return {};
-  return words.TokenView(index);
-}
-
 // The column header of an effective-value table ("Galaxy Blind") holds the letter "A".
 bool IsEffectiveHeader(std::string_view columnHeader) {
   return columnHeader.find('A') != std::string_view::npos;
@@ -153,17 +146,6 @@ bool HoldsBattle(const List& battles, const std::string& key) {
   return false;
 }
 
-std::string ErrorText(const std::exception& error) {
-  return error.what();
-}
-
-// The message of a section that has no line of its own (bombings, routes).
-std::string PlainSectionError(int turn, const std::string& raceName, const std::string& fileName,
-                              const std::exception& error) {
-  return Fmt("Error - Turn: %d Player: %s Report: %s !\r%s", turn, raceName, fileName,
-             error.what());
-}
-
 }  // namespace
 
 // --- Ship types -----------------------------------------------------------------------------
@@ -173,7 +155,7 @@ void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
   const TGameType gameType = state_.Settings.GameType;
   const bool ngBlind = gameType == TGameType::NGBlind;
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
-    TZnStrParse& words = Words(line);
+    const TReportRow words = Row(line);
     std::string name = words.Token(c.Name);
     // Every report lists every design again. A known design is passed over unread, unless a
     // word is missing: then reading the row raises, as it always has, and ends the table.
@@ -203,26 +185,21 @@ void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
   }
 }
 
-void TReportReader::ReadShipTypes(int turn, const std::string& raceName,
-                                  const std::string& fileName) {
+void TReportReader::ReadShipTypes() {
   constexpr std::string_view kSuffix = "While getting shiptypes";
   const TReportLayout& layout = state_.Layout;
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
-    try {
+    RunSection(kSuffix, [&] {
       const int line = FindSection(0, TitlePattern(race->Name + layout.ShipTypesTitleSuffix));
       if (line >= 0) ReadShipTypeTable(line, *race);
-    } catch (const std::exception& e) {
-      Report(SectionError(turn, raceName, fileName, kSuffix, ErrorText(e)));
-    }
+    });
   }
   if (!state_.ReportPlayer) return;
-  try {
+  RunSection(kSuffix, [&] {
     const int line = FindSection(0, TitlePattern(layout.OwnShipTypesTitle));
     if (line >= 0) ReadShipTypeTable(line, *state_.ReportPlayer);
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, kSuffix, ErrorText(e)));
-  }
+  });
 }
 
 // --- Battles --------------------------------------------------------------------------------
@@ -232,15 +209,14 @@ int TReportReader::ScanBattleLists(int headerLine, int limit, std::vector<TBattl
   limit = std::min(limit, LineCount());
   const bool ngBlind = state_.Settings.GameType == TGameType::NGBlind;
   auto nextNonEmpty = [&](int line) {
-    while (line < limit && Words(line).Count() == 0) ++line;
+    while (line < limit && WordCount(line) == 0) ++line;
     return line;
   };
   // The first list opens two lines after the header; each list is a line naming the race
   // ("... Groups"), a column header and rows up to an empty line.
   int line = nextNonEmpty(headerLine + 2);
   while (line < limit && Line(line).find("Groups") != std::string_view::npos) {
-    if (ngBlind && SameText(WordOrEmpty(Words(line), state_.Layout.BattleRaceWord), "Incoming"))
-      break;
+    if (ngBlind && SameText(Row(line).WordOrEmpty(state_.Layout.BattleRaceWord), "Incoming")) break;
     TBattleList list{line, nextNonEmpty(line + 1), 0, 0};
     if (list.columns >= limit) {
       line = limit;
@@ -255,28 +231,28 @@ int TReportReader::ScanBattleLists(int headerLine, int limit, std::vector<TBattl
   return line;
 }
 
-TPlanet* TReportReader::NewBattlePlanet(int headerLine, int turn, std::string& battleKey) {
+TPlanet* TReportReader::NewBattlePlanet(int headerLine, std::string& battleKey) {
   const TReportLayout& layout = state_.Layout;
-  TZnStrParse& header = Words(headerLine);
+  const TReportRow header = Row(headerLine);
   std::string planetWord = header.Token(layout.BattlePlanetWord);
   if (state_.Settings.GameType == TGameType::Blind && !planetWord.empty() && planetWord[0] == '(')
     planetWord = header.Token(layout.BattlePlanetWord - 1);
   const std::string planetKey = LowerCase(planetWord);
   const int planetIndex = state_.Planets.IndexOf(planetKey);
   if (planetIndex < 0) return nullptr;
-  battleKey = planetKey + '\t' + std::to_string(turn);
+  battleKey = planetKey + '\t' + std::to_string(report_.Turn);
   // An ally's report of the same battle adds nothing.
   if (HoldsBattle(state_.Battles, battleKey)) return nullptr;
   return state_.Planets.Object(planetIndex);
 }
 
-void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers, int turn) {
+void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers) {
+  const int turn = report_.Turn;
   std::vector<const TPlanet*> planets;
   for (const int header : headers) {
     try {
       std::string battleKey;
-      if (const TPlanet* planet = NewBattlePlanet(header, turn, battleKey))
-        planets.push_back(planet);
+      if (const TPlanet* planet = NewBattlePlanet(header, battleKey)) planets.push_back(planet);
     } catch (const std::exception&) {
       // Not a battle that is read; ReadBattle reports the fault.
     }
@@ -293,31 +269,31 @@ void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers, int t
   }
 }
 
-int TReportReader::ReadBattle(int headerLine, int limit, int turn, const std::string& raceName,
-                              const std::string& fileName) {
+int TReportReader::ReadBattle(int headerLine, int limit) {
   // Where the battle ends is found from the layout first, so that the group tables are
   // searched after it even when a fault stops the reading of its lists (or the battle is not
   // read at all): a battle's race lists are no group tables.
   std::vector<TBattleList> lists;
   const int end = ScanBattleLists(headerLine, limit, lists);
-  try {
+  RunSection("While reading battles", [&] {
+    const int turn = report_.Turn;
     const TReportLayout& layout = state_.Layout;
     const TGameType gameType = state_.Settings.GameType;
     std::string battleKey;
-    TPlanet* planet = NewBattlePlanet(headerLine, turn, battleKey);
-    if (!planet) return end;
+    TPlanet* planet = NewBattlePlanet(headerLine, battleKey);
+    if (!planet) return;
     const int index =
         state_.Battles.AddObject(std::move(battleKey), std::make_unique<TBattle>(turn, planet));
     TBattle& battle = *state_.Battles.Object(index);
 
     const TBattleGroupColumns& c = layout.BattleGroupColumns;
     for (const TBattleList& list : lists) {
-      const std::string raceWord = Words(list.header).Token(layout.BattleRaceWord);
+      const std::string raceWord = Row(list.header).Token(layout.BattleRaceWord);
       TPlayer* race = raceWord == "Your" ? state_.ReportPlayer : state_.PlayerByName(raceWord);
       if (!race) throw TovixError("No such player!!");
       const bool effective = IsEffectiveHeader(Line(list.columns));
       for (int line = list.firstRow; line < list.endRow; ++line) {
-        TZnStrParse& words = Words(line);
+        const TReportRow words = Row(line);
         const int32_t shipsLeft = words.TokenAsInt(c.ShipsLeft);
         const int32_t ships = words.TokenAsInt(c.Ships);
         const std::string typeName = words.Token(c.Type);
@@ -354,30 +330,25 @@ int TReportReader::ReadBattle(int headerLine, int limit, int turn, const std::st
       }
     }
     EstimateContestedOwner(battle, turn);
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, "While reading battles", ErrorText(e)));
-  }
+  });
   return end;
 }
 
-void TReportReader::ReadBattles(int turn, const std::string& raceName,
-                                const std::string& fileName) {
+void TReportReader::ReadBattles() {
   groupsStartLine_ = 0;
   const std::string pattern = TitlePattern(state_.Layout.BattleTitle);
   std::vector<int> headers;
-  try {
+  RunSection("While reading battles", [&] {
     for (int line = FindSection(0, pattern); line >= 0; line = FindSection(line + 1, pattern))
       headers.push_back(line);
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, "While reading battles", ErrorText(e)));
-  }
+  });
   // A battle replaces what was known of the groups at its planet. One pass over the groups
   // for all of this report's battles: the groups a battle adds are of this turn and never
   // removed by another, so the order of removing and reading makes no difference.
-  RemoveGroupsAtBattles(headers, turn);
+  RemoveGroupsAtBattles(headers);
   for (size_t i = 0; i < headers.size(); ++i) {
     const int limit = i + 1 < headers.size() ? headers[i + 1] : LineCount();
-    groupsStartLine_ = ReadBattle(headers[i], limit, turn, raceName, fileName);
+    groupsStartLine_ = ReadBattle(headers[i], limit);
   }
 }
 
@@ -395,7 +366,7 @@ void TReportReader::WriteDumpList(std::string_view planetName) {
 }
 
 void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effective,
-                                 const std::string& fleetName, float fleetSpeed, int turn) {
+                                 const std::string& fleetName, float fleetSpeed) {
   const TGroupColumns& c = state_.Layout.GroupColumns;
   const TGameType gameType = state_.Settings.GameType;
   // The own table has the group number in front: every other column is one word further
@@ -405,8 +376,7 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
   auto column = [&](int32_t index) { return index + right; };
   auto fromWeapons = [&](int32_t index) { return index + right - left; };
 
-  // The words stay valid while this row is read: nothing below splits another line.
-  TZnStrParse& words = Words(line);
+  const TReportRow words = Row(line);
   const int32_t groupNumber = own ? words.TokenAsInt(c.Number) : 0;
   const int32_t ships = words.TokenAsInt(column(c.Ships));
   const std::string_view typeName = words.TokenView(column(c.Type));
@@ -433,7 +403,7 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
       try {
         WriteDumpList(destination);
       } catch (const std::exception& e) {
-        Report(ErrorText(e));
+        Report(e.what());
       }
       throw TovixError(Fmt("Planet %s does not exists: \r%s", destination, Line(line)));
     }
@@ -465,7 +435,7 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
   group->Distance = static_cast<float>(distance);
   group->Load = static_cast<float>(load);
   group->CargoType = cargoType;
-  group->Turn = turn;
+  group->Turn = report_.Turn;
   group->FleetName = fleetName;
   group->FleetSpeed = fleetSpeed;
   if (originPlanet) {
@@ -490,8 +460,7 @@ TShipType* TReportReader::TableDesign(const TPlayer& race, std::string_view name
 }
 
 void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
-                                   const std::string& fleetName, float fleetSpeed, int turn,
-                                   int& line) {
+                                   const std::string& fleetName, float fleetSpeed, int& line) {
   tableDesigns_.clear();
   line = headerLine;
   const int firstRow = FirstTableRow(headerLine);
@@ -499,51 +468,40 @@ void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
   const bool effective =
       columns > headerLine && columns < LineCount() && IsEffectiveHeader(Line(columns));
   for (line = firstRow; !IsTableEnd(line); ++line)
-    ReadGroupRow(line, race, own, effective, fleetName, fleetSpeed, turn);
+    ReadGroupRow(line, race, own, effective, fleetName, fleetSpeed);
 }
 
-void TReportReader::ReadGroups(int turn, const std::string& raceName, const std::string& fileName) {
+void TReportReader::ReadGroups() {
   const TReportLayout& layout = state_.Layout;
-  auto report = [&](int line, const std::exception& e) {
-    // Line numbers as an editor counts them.
-    Report(SectionError(turn, raceName, fileName, Fmt("While reading groups at line %d", line + 1),
-                        ErrorText(e)));
+  // One race's table; a fault names the line it stopped at, as an editor counts lines.
+  const auto readTable = [&](TPlayer& race, bool own, const std::string& title) {
+    int line = groupsStartLine_;
+    try {
+      const int header = FindSection(groupsStartLine_, TitlePattern(title));
+      if (header >= 0) ReadGroupTable(header, race, own, {}, 0, line);
+    } catch (const std::exception& e) {
+      Report(SectionError(Fmt("While reading groups at line %d", line + 1), e.what()));
+    }
   };
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
     // A race whose own report was read this turn has its groups from there.
     if (std::find(racesThisTurn_.begin(), racesThisTurn_.end(), race) != racesThisTurn_.end())
       continue;
-    int line = groupsStartLine_;
-    try {
-      const int header =
-          FindSection(groupsStartLine_, TitlePattern(race->Name + layout.GroupsTitleSuffix));
-      if (header >= 0) ReadGroupTable(header, *race, false, {}, 0, turn, line);
-    } catch (const std::exception& e) {
-      report(line, e);
-    }
+    readTable(*race, false, race->Name + layout.GroupsTitleSuffix);
   }
   TPlayer* own = state_.ReportPlayer;
   if (!own) return;
   // The own report replaces the race's groups.
   state_.ClearGroups(*own);
-  int line = groupsStartLine_;
-  try {
-    const int header =
-        FindSection(groupsStartLine_, TitlePattern("Your" + layout.GroupsTitleSuffix));
-    if (header >= 0) ReadGroupTable(header, *own, true, {}, 0, turn, line);
-  } catch (const std::exception& e) {
-    report(line, e);
-  }
+  readTable(*own, true, "Your" + layout.GroupsTitleSuffix);
 }
 
-void TReportReader::ReadFleets(int turn, const std::string& raceName, const std::string& fileName) {
+void TReportReader::ReadFleets() {
   const TReportLayout& layout = state_.Layout;
-  auto report = [&](const std::exception& e) {
-    std::string message = Fmt("Error - Turn: %d Player: %s Report: %s !!!\rWhile reading fleets\r",
-                              turn, raceName, fileName);
-    message += ErrorText(e);
-    Report(std::move(message));
+  // The fleet reader's messages carry "!!!" after the file name.
+  const auto runFleetSection = [&](auto&& read) {
+    return RunSection("While reading fleets", read, "!!!");
   };
   TPlayer* own = state_.ReportPlayer;
   if (!own) return;
@@ -551,15 +509,10 @@ void TReportReader::ReadFleets(int turn, const std::string& raceName, const std:
   std::vector<std::string> seen;
   float speed = 0;
   int header = -1;
-  try {
-    header = FindSection(1, pattern);
-  } catch (const std::exception& e) {
-    report(e);
-    return;
-  }
+  if (!runFleetSection([&] { header = FindSection(1, pattern); })) return;
   while (header >= 0) {
-    try {
-      TZnStrParse& words = Words(header);
+    runFleetSection([&] {
+      const TReportRow words = Row(header);
       std::string name = words.Token(layout.FleetNameWord);
       if (std::find(seen.begin(), seen.end(), name) == seen.end()) {
         std::string_view speedText = words.TokenView(layout.FleetSpeedWord);
@@ -568,39 +521,30 @@ void TReportReader::ReadFleets(int turn, const std::string& raceName, const std:
         if (TryParseFloat(speedText, value)) speed = static_cast<float>(value);
         seen.push_back(name);
         int line = header;
-        ReadGroupTable(header, *own, true, name, speed, turn, line);
+        ReadGroupTable(header, *own, true, name, speed, line);
       }
-    } catch (const std::exception& e) {
-      report(e);
-    }
-    try {
-      header = FindSection(header + 1, pattern);
-    } catch (const std::exception& e) {
-      report(e);
-      return;
-    }
+    });
+    if (!runFleetSection([&] { header = FindSection(header + 1, pattern); })) return;
   }
 }
 
 // --- Bombings -------------------------------------------------------------------------------
 
-void TReportReader::ReadBombings(int turn, const std::string& raceName,
-                                 const std::string& fileName) {
+void TReportReader::ReadBombings() {
+  const int turn = report_.Turn;
   const TReportLayout& layout = state_.Layout;
   const TBombingColumns& c = layout.BombingColumns;
   int firstRow = LineCount();
-  try {
+  // The bombing messages have no suffix of their own.
+  const bool found = RunSection({}, [&] {
     const int header = FindSection(0, TitlePattern(layout.BombingsTitle));
-    if (header < 0) return;
     // The column header is the first non-empty line from two lines after the title.
-    firstRow = FirstTableRow(header + 1);
-  } catch (const std::exception& e) {
-    Report(PlainSectionError(turn, raceName, fileName, e));
-    return;
-  }
+    if (header >= 0) firstRow = FirstTableRow(header + 1);
+  });
+  if (!found) return;
   for (int line = firstRow; !IsTableEnd(line); ++line) {
-    try {
-      TZnStrParse& words = Words(line);
+    RunSection({}, [&] {
+      const TReportRow words = Row(line);
       auto bombing = std::make_unique<TBombing>();
       bombing->Turn = turn;
       bombing->Attacker = state_.PlayerByName(words.TokenView(c.Attacker));
@@ -617,7 +561,7 @@ void TReportReader::ReadBombings(int turn, const std::string& raceName,
       std::string key = Fmt("%d$%s", turn, planetWord);
       if (state_.Bombings.IndexOf(key) >= 0 || !bombing->Attacker || !bombing->Defender ||
           !bombing->Planet)
-        continue;
+        return;
       const TBombing& added =
           *state_.Bombings.Object(state_.Bombings.AddObject(std::move(key), std::move(bombing)));
       TPlanet& planet = *added.Planet;
@@ -627,23 +571,20 @@ void TReportReader::ReadBombings(int turn, const std::string& raceName,
         planet.Industry = added.Industry / 4;
       }
       if (!planet.Owner.IsNone()) planet.SetOwner(TOwnerRef::Of(added.Attacker), turn);
-    } catch (const std::exception& e) {
-      Report(PlainSectionError(turn, raceName, fileName, e));
-    }
+    });
   }
 }
 
 // --- Incoming groups ------------------------------------------------------------------------
 
-void TReportReader::ReadIncomingGroups(int turn, const std::string& raceName,
-                                       const std::string& fileName) {
+void TReportReader::ReadIncomingGroups() {
   const TReportLayout& layout = state_.Layout;
   const TIncomingColumns& c = layout.IncomingColumns;
-  try {
+  RunSection("While reading incoming groups", [&] {
     const int header = FindSection(0, TitlePattern(layout.IncomingTitle));
     if (header < 0) return;
     for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
-      TZnStrParse& words = Words(line);
+      const TReportRow words = Row(line);
       const std::string originName = words.Token(c.Origin);
       const std::string destinationName = words.Token(c.Destination);
       const double distance = words.TokenAsFloat(c.Distance);
@@ -667,17 +608,15 @@ void TReportReader::ReadIncomingGroups(int turn, const std::string& raceName,
       group->Distance = static_cast<float>(distance);
       group->Speed = static_cast<float>(speed);
       group->Mass = static_cast<float>(mass);
-      group->Turn = turn;
+      group->Turn = report_.Turn;
       state_.IncomingGroups.push_back(std::move(group));
     }
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, "While reading incoming groups", ErrorText(e)));
-  }
+  });
 }
 
 // --- Routes ---------------------------------------------------------------------------------
 
-void TReportReader::ReadRoutes(int turn, const std::string& raceName, const std::string& fileName) {
+void TReportReader::ReadRoutes() {
   state_.Routes.Clear();
   const bool blind = state_.Settings.GameType == TGameType::Blind;
   const int capWord = blind ? 2 : 1;
@@ -685,12 +624,13 @@ void TReportReader::ReadRoutes(int turn, const std::string& raceName, const std:
   const int colWord = blind ? 1 : 3;
   constexpr int kEmpWord = 4;
   constexpr int kRouteWords = 5;
-  try {
-    const int header = FindSection(1, "^\t\tYour Routes");
+  // The route messages have no suffix of their own.
+  RunSection({}, [&] {
+    const int header = FindSection(1, "^\t\t" + QuoteRegexText(state_.Layout.RoutesTitle));
     if (header < 0) return;
-    for (int line = FirstTableRow(header); line < LineCount() && Words(line).Count() >= kRouteWords;
+    for (int line = FirstTableRow(header); line < LineCount() && WordCount(line) >= kRouteWords;
          ++line) {
-      TZnStrParse& words = Words(line);
+      const TReportRow words = Row(line);
       const std::string originWord = words.Token(0);
       TPlanet* origin = state_.PlanetByName(originWord);
       if (!origin || SameText(originWord, "AUTO")) continue;
@@ -709,24 +649,21 @@ void TReportReader::ReadRoutes(int turn, const std::string& raceName, const std:
       route->ResetToReport();
       state_.Routes.AddObject(std::move(key), std::move(route));
     }
-  } catch (const std::exception& e) {
-    Report(PlainSectionError(turn, raceName, fileName, e));
-  }
+  });
 }
 
 // --- Ships in production --------------------------------------------------------------------
 
-void TReportReader::ReadShipsInProduction(int turn, const std::string& raceName,
-                                          const std::string& fileName) {
+void TReportReader::ReadShipsInProduction() {
   state_.ShipsInProduction.clear();
   const TReportLayout& layout = state_.Layout;
   const TShipsInProductionColumns& c = layout.ShipsInProductionColumns;
   const bool blind = state_.Settings.GameType == TGameType::Blind;
-  try {
+  RunSection("While reading production of planets", [&] {
     const int header = FindSection(0, TitlePattern(layout.ShipsInProductionTitle));
     if (header < 0) return;
     for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
-      TZnStrParse& words = Words(line);
+      const TReportRow words = Row(line);
       std::string planetName = words.Token(c.Planet);
       std::string typeName = words.Token(c.ShipType);
       const int32_t number = blind ? words.TokenAsInt(c.Number) : -1;
@@ -737,10 +674,7 @@ void TReportReader::ReadShipsInProduction(int turn, const std::string& raceName,
       ship->ShipTypeName = std::move(typeName);
       state_.ShipsInProduction.push_back(std::move(ship));
     }
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, "While reading production of planets",
-                        ErrorText(e)));
-  }
+  });
 }
 
 }  // namespace tovix

@@ -204,6 +204,30 @@ TEST(GameConfig, RoundTripWithBothSeparators) {
   EXPECT_FALSE(dir.ini().ReadBool("RUN", "UseMDIStyle", true));
 }
 
+// The dialog and the settings reader read the same section: keys the section lacks gave
+// different values (a home-cluster size of 1000 in the dialog, 0 at the start), so a save
+// without a change changed the game. Both give the same value for every key they share.
+TEST(GameConfig, DialogAndStartAgreeOnEveryKeyTheSectionLacks) {
+  ProgramDir dir("[RUN]\ngame=1\n[1]\nspelD=/g/%1s%0.03d.txt\n");
+  const TGameConfig config = ReadGameConfig(dir.ini(), "1");
+  TGameSettings settings;
+  TReportLayout layout;
+  ASSERT_TRUE(ReadGameSettings(dir.path(), {}, settings, layout));
+  EXPECT_EQ(config.UsedChars, settings.spelC);
+  EXPECT_EQ(config.MapSize, settings.MapSize);
+  EXPECT_EQ(config.SkipPlanetsUntilTurn, settings.SkipPlanetsUntilTurn);
+  EXPECT_EQ(config.SkipBattlesUntilTurn, settings.SkipBattlesUntilTurn);
+  EXPECT_EQ(config.Turn0HabitedPlanetsSize, settings.turn0HabitedPlanetsSize);
+  EXPECT_EQ(config.Turn0HabitedPlanetsSize2nd, settings.turn0HabitedPlanetsSize2nd);
+  EXPECT_EQ(config.UseCountMethod, settings.UseCountMethod);
+  EXPECT_EQ(config.UseMDIStyle, settings.UseMDIStyle);
+  // A save that changes nothing leaves the start's values as they were.
+  WriteGameConfig(dir.ini(), "1", config);
+  TGameSettings after;
+  ASSERT_TRUE(ReadGameSettings(dir.path(), {}, after, layout));
+  EXPECT_EQ(after.turn0HabitedPlanetsSize, settings.turn0HabitedPlanetsSize);
+}
+
 // A save wrote the dialog's copy of the section back whole, dropping the "GameType" the reader
 // had written meanwhile. Only the dialog's own keys change, and an unselected variant keeps the
 // file's value.

@@ -183,17 +183,6 @@ TEST(GameSettings, FailedBlindWriteBackStillSelectsBlind) {
   EXPECT_EQ(ReadFileBytes(dir.IniPath()), before);
 }
 
-// ---- report layout
-
-TEST(ReportLayout, OnlyTheBlindVariantsChangeTheDefaults) {
-  for (TGameType type :
-       {TGameType::Unknown, TGameType::Normal, TGameType::NG, TGameType::Plus, TGameType::NT}) {
-    TReportLayout layout;
-    SetReportLayout(layout, type);
-    EXPECT_EQ(layout, TReportLayout{}) << GameTypeName(type);
-  }
-}
-
 // ---- report file names
 
 struct NameCase {

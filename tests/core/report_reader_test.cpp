@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
 #include "core/file_utils.h"
 #include "core/numbers.h"
 #include "core/regex.h"
 #include "core/report_layout.h"
+#include "core/str_parse.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
 
@@ -255,11 +257,12 @@ TEST_P(HeaderTest, ReadsTurnRaceAndGame) {
   const std::string header = std::string(c.header) + "\n";
   reader.LoadReportText(c.type == TGameType::Blind ? "\t\tOptions\n" + header + status
                                                    : header + "\t\tYour Options\n" + status);
-  int turn = 99;
-  std::string race = "old";
-  EXPECT_EQ(reader.ReadReportHeader(turn, race, "k001.txt"), c.ok);
-  EXPECT_EQ(turn, c.turn);
-  EXPECT_EQ(race, c.race);
+  reader.BeginReport(99, "k001.txt");
+  EXPECT_EQ(reader.ReadReportHeader(), c.ok);
+  if (c.ok) {
+    EXPECT_EQ(reader.CurrentReport().Turn, c.turn);
+    EXPECT_EQ(reader.CurrentReport().Race, c.race);
+  }
   if (c.ok) {
     EXPECT_EQ(state.GameName, c.game);
   }
@@ -295,13 +298,15 @@ class StatusTest : public ReportReaderTest {
   void ReadStatus(int turn, const std::string& rows) {
     reader.LoadReportText(NgReport(turn, "Ann", rows));
     state.SetAllPlayersTurnCount(turn);
-    reader.ReadStatusOfPlayers(turn, turn, "Ann");
+    reader.BeginReport(turn, "k.txt", "Ann");
+    reader.ReadStatusOfPlayers(turn);
   }
 };
 
 TEST_F(StatusTest, NoRenameInTheFirstTableAndGoneRacesComeBackUnderTheirName) {
   reader.LoadReportText(NgReport(0, "Ann", StatusRow("Ann", 1, 3, "-") + StatusRow("Bob", 1, 3)));
-  reader.ReadStatusOfPlayers(0, 0, "Ann");
+  reader.BeginReport(0, "k.txt", "Ann");
+  reader.ReadStatusOfPlayers(0);
   TPlayer* bob = state.PlayerByName("bob");
   ASSERT_NE(bob, nullptr);
 
@@ -390,13 +395,39 @@ TEST_F(ReportReaderTest, UninhabitedRowWithSizeButNoResourcesIsStillRead) {
   reader.LoadReportText(NgReport(0, "Ann", StatusRow("Ann", 1, 3, "-"),
                                  "\t\tUninhabited Planets\n\nN X Y S R\n4 38.53 113.14 40.5\n"
                                  "5 4.03 132.68 20.25 1.50\n\n"));
-  reader.ReadUnknownPlanets(0, "Ann", "k000.txt");
+  reader.BeginReport(0, "k000.txt", "Ann");
+  reader.ReadUnknownPlanets();
   EXPECT_TRUE(reader.Messages().empty());
   ASSERT_NE(state.PlanetByName("4"), nullptr);
   EXPECT_FLOAT_EQ(state.PlanetByName("4")->Size, 0.0f);
   EXPECT_FLOAT_EQ(state.PlanetByName("5")->Size, 20.25f);
   EXPECT_FLOAT_EQ(state.PlanetByName("5")->Resources, 1.5f);
   EXPECT_TRUE(state.PlanetByName("5")->Owner.IsNone());
+}
+
+// A row keeps its words while other lines of the report are split, and reads them as the line
+// parser does; a row of more words than it holds in place keeps them all.
+TEST(ReportRowTest, KeepsItsWordsWhileOtherLinesAreSplit) {
+  TZnStrParse lines;
+  lines.SetAnyLineEnd(true);
+  TZnStrParse& words = lines.CreateSubParser("SD");
+  words.SetDelimiter(' ', true);
+  std::string longLine;
+  for (int i = 0; i < 40; ++i) longLine += std::to_string(i) + " ";
+  lines.SetText("Mars 12.50 x7y\nVenus 3\n" + longLine + "\n");
+  const TReportRow mars(lines.SubParser(0));
+  const TReportRow venus(lines.SubParser(1));
+  const TReportRow numbers(lines.SubParser(2));
+  EXPECT_EQ(mars.Count(), 3);
+  EXPECT_EQ(mars.Token(0), "Mars");
+  EXPECT_EQ(mars.TokenAsFloat(1), 12.5);
+  EXPECT_EQ(mars.TokenAsInt(-1), 7);
+  EXPECT_EQ(mars.TokenAsFloat(2), 0);
+  EXPECT_EQ(mars.WordOrEmpty(3), "");
+  EXPECT_THROW(mars.TokenView(-4), EParseError);
+  EXPECT_EQ(venus.TokenView(0), "Venus");
+  ASSERT_EQ(numbers.Count(), 40);
+  EXPECT_EQ(numbers.TokenAsInt(39), 39);
 }
 
 struct CoordinateCase {

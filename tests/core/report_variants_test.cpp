@@ -229,9 +229,9 @@ TEST(NgLineEnds, CrLfFilesGiveTheSameModel) {
   EXPECT_EQ(Dump(crlfGame.state), Dump(lf.state));
 }
 
-// A report whose section headers lost their tabs is repaired once (with a backup of the
-// original) and then reads like the original.
-TEST(NgWithoutTabs, IsRepairedAndReadLikeTheOriginal) {
+// A report whose section headers lost their tabs is repaired once (with a backup of the file
+// as it was) and then reads like the intact report.
+TEST(NgWithoutTabs, IsRepairedAndReadLikeTheIntactReport) {
   FixtureGame plain("ng-lf", TGameType::NG, "A");
   FixtureGame stripped("addtabs", TGameType::NG, "A");
   ASSERT_TRUE(plain.Load());
@@ -560,7 +560,7 @@ TEST_F(NgBlindGame, BattleIncomingGroupsAndPlanets) {
 
 // The PLUS layout has no tab-marked "Galaxy Game" header, so no report of it can be read: the
 // variant is recognised and written back and nothing is read. Finding no sections, the reader
-// tries the tab repair on it, which keeps the original as a backup.
+// tries the tab repair on it, which keeps the file as it was as a backup.
 TEST(PlusGame, IsRecognisedButNotRead) {
   FixtureGame game("plus", TGameType::Unknown, "A");
   game.UseIniFile();

@@ -22,7 +22,7 @@ constexpr int kTurn = 5;
 const std::string kRace = "Arcturans";
 const std::string kFile = "r005.txt";
 
-using ReaderStep = void (TReportReader::*)(int, const std::string&, const std::string&);
+using ReaderStep = void (TReportReader::*)();
 
 // "#  T  D  W  S  C  T  Q  L" rows of a battle list, one per line.
 std::string BattleList(const std::string& race, const std::string& rows) {
@@ -108,7 +108,10 @@ class SectionReadersTest : public ::testing::Test {
     text = lead + "\t\tStatus of Players\n\n" + body;
     reader.LoadReportText(text);
   }
-  void Read(ReaderStep step) { (reader.*step)(kTurn, kRace, kFile); }
+  void Read(ReaderStep step) {
+    reader.BeginReport(kTurn, kFile, kRace);
+    (reader.*step)();
+  }
 
   test::TempDir dir;
   GameState state;
