@@ -195,11 +195,15 @@ class TReportReader {
   // The planet of the battle whose header is at `headerLine` when this battle is read (its
   // planet is known and no report read before gave the battle), with its key in Battles;
   // nullptr otherwise. A header without the planet word raises.
-  TPlanet* NewBattlePlanet(int headerLine, std::string& battleKey);
+  // `round`: this battle is the round-th at its planet in this report (its key then ends in
+  // the round from 2 on).
+  TPlanet* NewBattlePlanet(int headerLine, int round, std::string& battleKey);
+  // The lower-cased planet word of the battle header at `headerLine`.
+  std::string BattlePlanetKey(int headerLine);
   // Removes every race's groups of earlier turns at the planets of the battles read now.
-  void RemoveGroupsAtBattles(const std::vector<int>& headers);
+  void RemoveGroupsAtBattles(const std::vector<int>& headers, const std::vector<int>& rounds);
   // Reads one battle; returns the line where its lines end, even when reading it failed.
-  int ReadBattle(int headerLine, int limit);
+  int ReadBattle(int headerLine, int limit, int round);
   void ReadShipTypeTable(int headerLine, TPlayer& race);
   // Reads a group table into `race`; `line` follows the row being read, for the message.
   void ReadGroupTable(int headerLine, TPlayer& race, bool own, const std::string& fleetName,

@@ -231,28 +231,35 @@ int TReportReader::ScanBattleLists(int headerLine, int limit, std::vector<TBattl
   return line;
 }
 
-TPlanet* TReportReader::NewBattlePlanet(int headerLine, std::string& battleKey) {
+std::string TReportReader::BattlePlanetKey(int headerLine) {
   const TReportLayout& layout = state_.Layout;
   const TReportRow header = Row(headerLine);
   std::string planetWord = header.Token(layout.BattlePlanetWord);
   if (state_.Settings.GameType == TGameType::Blind && !planetWord.empty() && planetWord[0] == '(')
     planetWord = header.Token(layout.BattlePlanetWord - 1);
-  const std::string planetKey = LowerCase(planetWord);
+  return LowerCase(planetWord);
+}
+
+TPlanet* TReportReader::NewBattlePlanet(int headerLine, int round, std::string& battleKey) {
+  const std::string planetKey = BattlePlanetKey(headerLine);
   const int planetIndex = state_.Planets.IndexOf(planetKey);
   if (planetIndex < 0) return nullptr;
   battleKey = planetKey + '\t' + std::to_string(report_.Turn);
+  if (round > 1) battleKey += '\t' + std::to_string(round);
   // An ally's report of the same battle adds nothing.
   if (HoldsBattle(state_.Battles, battleKey)) return nullptr;
   return state_.Planets.Object(planetIndex);
 }
 
-void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers) {
+void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers,
+                                          const std::vector<int>& rounds) {
   const int turn = report_.Turn;
   std::vector<const TPlanet*> planets;
-  for (const int header : headers) {
+  for (size_t i = 0; i < headers.size(); ++i) {
     try {
       std::string battleKey;
-      if (const TPlanet* planet = NewBattlePlanet(header, battleKey)) planets.push_back(planet);
+      if (const TPlanet* planet = NewBattlePlanet(headers[i], rounds[i], battleKey))
+        planets.push_back(planet);
     } catch (const std::exception&) {
       // Not a battle that is read; ReadBattle reports the fault.
     }
@@ -269,7 +276,7 @@ void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers) {
   }
 }
 
-int TReportReader::ReadBattle(int headerLine, int limit) {
+int TReportReader::ReadBattle(int headerLine, int limit, int round) {
   // Where the battle ends is found from the layout first, so that the group tables are
   // searched after it even when a fault stops the reading of its lists (or the battle is not
   // read at all): a battle's race lists are no group tables.
@@ -280,8 +287,18 @@ int TReportReader::ReadBattle(int headerLine, int limit) {
     const TReportLayout& layout = state_.Layout;
     const TGameType gameType = state_.Settings.GameType;
     std::string battleKey;
-    TPlanet* planet = NewBattlePlanet(headerLine, battleKey);
+    TPlanet* planet = NewBattlePlanet(headerLine, round, battleKey);
     if (!planet) return;
+    if (round > 1) {
+      // A later round at the same planet: the survivors of the round before are no longer
+      // known; those of this round take their place.
+      for (auto [key, race] : state_.Players) {
+        if (!race) continue;
+        state_.RemoveGroupsIf(*race, [&](const TGroup& group) {
+          return group.FromBattle && group.Planet == planet && group.Turn == turn;
+        });
+      }
+    }
     const int index =
         state_.Battles.AddObject(std::move(battleKey), std::make_unique<TBattle>(turn, planet));
     TBattle& battle = *state_.Battles.Object(index);
@@ -345,10 +362,23 @@ void TReportReader::ReadBattles() {
   // A battle replaces what was known of the groups at its planet. One pass over the groups
   // for all of this report's battles: the groups a battle adds are of this turn and never
   // removed by another, so the order of removing and reading makes no difference.
-  RemoveGroupsAtBattles(headers);
+  // The server writes one section per round of fighting at a planet: each is a battle of its
+  // own, counted per planet in the report's order.
+  std::vector<int> rounds(headers.size(), 1);
+  std::vector<std::string> planetKeys(headers.size());
+  for (size_t i = 0; i < headers.size(); ++i) {
+    try {
+      planetKeys[i] = BattlePlanetKey(headers[i]);
+    } catch (const std::exception&) {
+      continue;  // ReadBattle reports the fault
+    }
+    rounds[i] =
+        1 + static_cast<int>(std::count(planetKeys.begin(), planetKeys.begin() + i, planetKeys[i]));
+  }
+  RemoveGroupsAtBattles(headers, rounds);
   for (size_t i = 0; i < headers.size(); ++i) {
     const int limit = i + 1 < headers.size() ? headers[i + 1] : LineCount();
-    groupsStartLine_ = ReadBattle(headers[i], limit);
+    groupsStartLine_ = ReadBattle(headers[i], limit, rounds[i]);
   }
 }
 

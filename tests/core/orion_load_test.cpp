@@ -566,9 +566,14 @@ TEST_F(OrionAllies, BattlesBombingsAndIncomingGroupsOfEveryTurn) {
         const PlanetRow* p = r.Planet(name);
         return p ? Line(p->x, p->y) : "not in the report's tables";
       };
+      // One section per round of fighting: the second round at a planet is a battle of its own.
+      std::map<std::string, int> rounds;
       for (const BattleText& b : r.battles) {
+        const int round = ++rounds[Key(b.planet)];
         if (!known.Has(b.planet)) continue;
-        auto [it, added] = battles.try_emplace(Key(b.planet) + "\t" + std::to_string(t));
+        std::string battleKey = Key(b.planet) + "\t" + std::to_string(t);
+        if (round > 1) battleKey += "\t" + std::to_string(round);
+        auto [it, added] = battles.try_emplace(battleKey);
         shownTwice += !added;
         if (!added) continue;
         it->second.push_back(Line(t, where(b.planet)));

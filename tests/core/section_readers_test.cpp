@@ -235,6 +235,28 @@ TEST_F(SectionReadersTest, SameBattleInTwoReportsGivesOneBattle) {
   EXPECT_EQ(jovians->Groups.size(), 1u);
 }
 
+// The server writes one "Battle at" section per round of fighting at a planet. The second
+// round was dropped as if an ally had reported it, and the ships it destroyed stayed alive.
+TEST_F(SectionReadersTest, EveryRoundAtAPlanetIsABattleAndTheLastGivesTheSurvivors) {
+  const std::string rounds =
+      "\t\tBattle at Mars\n\n" + BattleList("Your", Fought(2, "Cruiser", 2)) +
+      BattleList("Jovians", Fought(5, "Paladin", 3)) + "\t\tBattle at Mars\n\n" +
+      BattleList("Your", Fought(2, "Cruiser", 1)) + BattleList("Jovians", Fought(3, "Paladin", 1));
+  Load(rounds);
+  Read(&TReportReader::ReadBattles);
+  ASSERT_EQ(state.Battles.Count(), 2);
+  EXPECT_EQ(state.Battles.Object(1)->Groups[1]->BattleShips, 1);
+  ASSERT_EQ(jovians->Groups.size(), 1u);
+  EXPECT_EQ(jovians->Groups[0]->Ships, 1);
+  // An ally's report of the same two rounds adds nothing.
+  state.ReportPlayer = cygnians;
+  Load(rounds);
+  Read(&TReportReader::ReadBattles);
+  EXPECT_EQ(state.Battles.Count(), 2);
+  ASSERT_EQ(jovians->Groups.size(), 1u);
+  EXPECT_EQ(jovians->Groups[0]->Ships, 1);
+}
+
 struct OwnerCase {
   const char* name;
   std::string lastOwner;  // "": no owner known before
