@@ -304,10 +304,27 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
     TBattle& battle = *state_.Battles.Object(index);
 
     const TBattleGroupColumns& c = layout.BattleGroupColumns;
-    for (const TBattleList& list : lists) {
+    const auto raceOfList = [&](const TBattleList& list) {
       const std::string raceWord = Row(list.header).Token(layout.BattleRaceWord);
-      TPlayer* race = raceWord == "Your" ? state_.ReportPlayer : state_.PlayerByName(raceWord);
-      if (!race) throw TovixError("No such player!!");
+      return raceWord == "Your" ? state_.ReportPlayer : state_.PlayerByName(raceWord);
+    };
+    // The server now and then lists ships of one race under another (seen under "Your
+    // Groups"): such a row belongs to the one race of this battle that has its design.
+    const auto designOwner = [&](const TPlayer* listed, const std::string& typeName) {
+      TPlayer* owner = nullptr;
+      for (const TBattleList& list : lists) {
+        TPlayer* candidate = raceOfList(list);
+        if (!candidate || candidate == listed || candidate == owner ||
+            !candidate->FindShipType(typeName))
+          continue;
+        if (owner) return static_cast<TPlayer*>(nullptr);  // more than one: none is sure
+        owner = candidate;
+      }
+      return owner;
+    };
+    for (const TBattleList& list : lists) {
+      TPlayer* const listRace = raceOfList(list);
+      if (!listRace) throw TovixError("No such player!!");
       const bool effective = IsEffectiveHeader(Line(list.columns));
       for (int line = list.firstRow; line < list.endRow; ++line) {
         const TReportRow words = Row(line);
@@ -316,8 +333,17 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
         const std::string typeName = words.Token(c.Type);
         TTechLevels levels{words.TokenAsFloat(c.Drive), words.TokenAsFloat(c.Weapons),
                            words.TokenAsFloat(c.Shields), words.TokenAsFloat(c.Cargo)};
+        TPlayer* race = listRace;
         TShipType* design = race->FindShipType(typeName);
-        if (!design) throw TovixError("Shiptype missing!!!");
+        if (!design) {
+          race = designOwner(listRace, typeName);
+          if (!race) {
+            // Only this row is left out; the report's message counts them.
+            ++battleRowsLeftOut_;
+            continue;
+          }
+          design = race->FindShipType(typeName);
+        }
         if (gameType == TGameType::Blind && effective)
           levels = EffectiveToTechLevels(design, levels);
 
@@ -376,9 +402,16 @@ void TReportReader::ReadBattles() {
         1 + static_cast<int>(std::count(planetKeys.begin(), planetKeys.begin() + i, planetKeys[i]));
   }
   RemoveGroupsAtBattles(headers, rounds);
+  battleRowsLeftOut_ = 0;
   for (size_t i = 0; i < headers.size(); ++i) {
     const int limit = i + 1 < headers.size() ? headers[i + 1] : LineCount();
     groupsStartLine_ = ReadBattle(headers[i], limit, rounds[i]);
+  }
+  if (battleRowsLeftOut_ > 0) {
+    Report(SectionError("While reading battles",
+                        Fmt("Shiptype missing!!! Battle rows whose ship type no race of their "
+                            "battle has were left out: %d.",
+                            battleRowsLeftOut_)));
   }
 }
 

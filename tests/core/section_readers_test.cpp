@@ -257,6 +257,36 @@ TEST_F(SectionReadersTest, EveryRoundAtAPlanetIsABattleAndTheLastGivesTheSurvivo
   EXPECT_EQ(jovians->Groups[0]->Ships, 1);
 }
 
+// Ships of another race under "Your Groups" (a server slip): the whole battle stopped with one
+// message per battle. The row goes to the one race of its battle that has the design; a row no
+// such race explains is left out alone, and the report says so once.
+TEST_F(SectionReadersTest, BattleRowOfAnotherRaceGoesToTheRaceWithItsDesign) {
+  AddDesign(cygnians, "Paladin", 1, 0, 0, 0, 0);  // Cygnians fight only at Venus
+  Load("\t\tBattle at Mars\n\n" +
+       BattleList("Your", Fought(2, "Cruiser", 2) + "\n" + Fought(4, "Paladin", 3) + "\n" +
+                              Fought(1, "Frigate", 1)) +
+       BattleList("Jovians", Fought(1, "Paladin", 1)) + "\t\tBattle at Venus\n\n" +
+       BattleList("Your", Fought(1, "Frigate", 0) + "\n" + Fought(1, "Paladin", 1)) +
+       BattleList("Jovians", Fought(1, "Paladin", 0)) +
+       BattleList("Cygnians", Fought(1, "Eye", 0)));
+  Read(&TReportReader::ReadBattles);
+  EXPECT_EQ(reader.Messages(),
+            std::vector<std::string>{ErrorMessage(
+                "While reading battles",
+                "Shiptype missing!!! Battle rows whose ship type no race of their battle has "
+                "were left out: 3.")});
+  ASSERT_EQ(state.Battles.Count(), 2);
+  const TBattle& mars = *state.Battles.Object(0);
+  ASSERT_EQ(mars.Groups.size(), 3u);
+  EXPECT_EQ(mars.Groups[1]->Owner, jovians);
+  EXPECT_EQ(mars.Groups[1]->Ships, 4);
+  EXPECT_EQ(mars.Groups[1]->ShipType, jovians->FindShipType("Paladin"));
+  // At Venus two races have a Paladin: that row is not guessed.
+  EXPECT_EQ(state.Battles.Object(1)->Groups.size(), 2u);
+  ASSERT_EQ(jovians->Groups.size(), 2u);
+  EXPECT_EQ(jovians->Groups[0]->Ships, 3);
+}
+
 struct OwnerCase {
   const char* name;
   std::string lastOwner;  // "": no owner known before
@@ -332,9 +362,13 @@ TEST_P(BrokenBattleTest, LaterGroupTablesAreStillFound) {
     EXPECT_EQ(reader.Messages(),
               std::vector<std::string>{ErrorMessage("While reading battles", row.error)});
   }
-  ASSERT_EQ(jovians->Groups.size(), 1u);
-  EXPECT_EQ(jovians->Groups[0]->Ships, 2);
-  EXPECT_EQ(jovians->Groups[0]->Planet, venus);
+  // The group table gives one group; survivors of a battle read on come from the battle.
+  const auto fromTable = [](const auto& group) { return !group->FromBattle; };
+  EXPECT_EQ(std::count_if(jovians->Groups.begin(), jovians->Groups.end(), fromTable), 1);
+  const auto table = std::find_if(jovians->Groups.begin(), jovians->Groups.end(), fromTable);
+  ASSERT_NE(table, jovians->Groups.end());
+  EXPECT_EQ((*table)->Ships, 2);
+  EXPECT_EQ((*table)->Planet, venus);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -346,7 +380,8 @@ INSTANTIATE_TEST_SUITE_P(
          "No such player!!"},
         {"DesignNotKnown",
          "\t\tBattle at Mars\n\n" + BattleList("Your", "1 Frigate 1.00 0.00 0.00 0.00 - 0.00 0"),
-         "Shiptype missing!!!"},
+         "Shiptype missing!!! Battle rows whose ship type no race of their battle has were left "
+         "out: 1."},
         {"RowCut", "\t\tBattle at Mars\n\n" + BattleList("Your", "1 Drone 1.00"),
          "Index out of bounds"}}),
     [](const auto& row) { return std::string(row.param.name); });
