@@ -605,6 +605,10 @@ void TReportReader::ReadBombings() {
     if (header >= 0) firstRow = FirstTableRow(header + 1);
   });
   if (!found) return;
+  // A planet bombed twice in one turn (one race bombs it, another takes it back) has a row for
+  // each bombing, applied in the report's order; from the second on the key counts them, so
+  // that an ally's report of the same bombings adds nothing.
+  std::vector<std::string> bombedPlanets;
   for (int line = firstRow; !IsTableEnd(line); ++line) {
     RunSection({}, [&] {
       const TReportRow words = Row(line);
@@ -621,10 +625,13 @@ void TReportReader::ReadBombings() {
       bombing->Colonists = static_cast<float>(words.TokenAsFloat(c.COL));
       if (HasWord(c.Production) && state_.Settings.GameType != TGameType::Blind)
         bombing->Producing = BombingProductionCode(words.TokenView(c.Production));
+      if (!bombing->Attacker || !bombing->Defender || !bombing->Planet) return;
+      bombedPlanets.push_back(LowerCase(planetWord));
+      const auto times =
+          std::count(bombedPlanets.begin(), bombedPlanets.end(), bombedPlanets.back());
       std::string key = Fmt("%d$%s", turn, planetWord);
-      if (state_.Bombings.IndexOf(key) >= 0 || !bombing->Attacker || !bombing->Defender ||
-          !bombing->Planet)
-        return;
+      if (times > 1) key += Fmt("$%d", times);
+      if (state_.Bombings.IndexOf(key) >= 0) return;
       const TBombing& added =
           *state_.Bombings.Object(state_.Bombings.AddObject(std::move(key), std::move(bombing)));
       TPlanet& planet = *added.Planet;

@@ -547,13 +547,13 @@ TEST_F(SectionReadersTest, BombingRowsAreCheckedOneByOne) {
   Load(
       "\t\tBombings\n\nW O N P I P $ M C\n"
       "Jovians Arcturans Mars 400.00 100.00 CAP 1.00 2.00 3.00\n"
-      "Jovians Arcturans Mars 1.00 1.00 MAT 0.00 0.00 0.00\n"   // the same bombing again
+      "Jovians Arcturans Mars 1.00 1.00 MAT 0.00 0.00 0.00\n"   // a second bombing
       "Sirians Arcturans Venus 1.00 1.00 MAT 0.00 0.00 0.00\n"  // no such race
       "Jovians Arcturans Venus 300.00\n"                        // cut
       "Cygnians Jovians Venus 200.00 50.00 COL 0.00 0.00 9.00\n");
   Read(&TReportReader::ReadBombings);
   EXPECT_EQ(reader.Messages(), std::vector<std::string>{ErrorMessage("", "Index out of bounds")});
-  ASSERT_EQ(state.Bombings.Count(), 2);
+  ASSERT_EQ(state.Bombings.Count(), 3);
   const int at = state.Bombings.IndexOf("5$Mars");
   ASSERT_GE(at, 0);
   const TBombing& bombing = *state.Bombings.Object(at);
@@ -562,6 +562,26 @@ TEST_F(SectionReadersTest, BombingRowsAreCheckedOneByOne) {
   EXPECT_EQ(bombing.Producing, pcCap);
   EXPECT_EQ(bombing.Colonists, 3.0f);
   EXPECT_GE(state.Bombings.IndexOf("5$Venus"), 0);
+}
+
+// One race bombs a planet, another takes it back in the same turn: only the first bombing was
+// applied and the planet kept the wrong owner. Each applies in the report's order; an ally's
+// report of the same bombings adds nothing.
+TEST_F(SectionReadersTest, SecondBombingOfAPlanetInATurnDecidesItsOwner) {
+  mars->SetOwner(TOwnerRef::Of(cygnians), 4);
+  const std::string bombings =
+      "\t\tBombings\n\nW O N P I P $ M C\n"
+      "Jovians Cygnians Mars 400.00 100.00 CAP 1.00 2.00 3.00\n"
+      "Cygnians Jovians Mars 300.00 80.00 CAP 0.00 0.00 0.00\n";
+  Load(bombings);
+  Read(&TReportReader::ReadBombings);
+  EXPECT_EQ(state.Bombings.Count(), 2);
+  EXPECT_TRUE(mars->Owner.Is(cygnians));
+  state.ReportPlayer = jovians;
+  Load(bombings);
+  Read(&TReportReader::ReadBombings);
+  EXPECT_EQ(state.Bombings.Count(), 2);
+  EXPECT_TRUE(mars->Owner.Is(cygnians));
 }
 
 TEST_F(SectionReadersTest, IncomingGroupFromAnUnknownPlanetEndsTheTable) {
