@@ -52,7 +52,8 @@ struct TPlanetColumns {
 };
 
 // Unidentified and uninhabited planets. Number is used only for uninhabited planets in
-// "Galaxy Blind"; X, Y, Size and Resources then move one word right.
+// "Galaxy Blind"; X, Y, Size, Resources, CAP and MAT then move one word right. Size to MAT are
+// read only for uninhabited planets, where the row holds them.
 struct TUnknownPlanetColumns {
   int32_t Name = 0;
   int32_t Number = 1;
@@ -60,6 +61,8 @@ struct TUnknownPlanetColumns {
   int32_t Y = 2;
   int32_t Size = 3;
   int32_t Resources = 4;
+  int32_t CAP = 5;
+  int32_t MAT = 6;
 
   bool operator==(const TUnknownPlanetColumns&) const = default;
 };

@@ -756,6 +756,8 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
     ++c.Y;
     ++c.Size;
     ++c.Resources;
+    ++c.CAP;
+    ++c.MAT;
   }
   TOwnerRef owner;
   if (type != TGameType::Blind && type != TGameType::NGBlind && !uninhabited) {
@@ -776,6 +778,10 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
       size = FloatWord(words, c.Size);
       resources = FloatWord(words, c.Resources);
     }
+    // The stockpiles where the row has them: an emptied planet keeps none of its old ones.
+    const bool stockpiles = uninhabited && words.Count() > c.MAT;
+    const float capital = stockpiles ? FloatWord(words, c.CAP) : 0;
+    const float material = stockpiles ? FloatWord(words, c.MAT) : 0;
     std::string numberKey;
     std::string_view key;
     int32_t number = 0;
@@ -798,6 +804,10 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
     if (size > 0) {
       planet->Size = size;
       planet->Resources = resources;
+    }
+    if (stockpiles) {
+      planet->Capital = capital;
+      planet->Material = material;
     }
   }
 }

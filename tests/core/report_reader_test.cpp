@@ -405,6 +405,33 @@ TEST_F(ReportReaderTest, UninhabitedRowWithSizeButNoResourcesIsStillRead) {
   EXPECT_TRUE(state.PlanetByName("5")->Owner.IsNone());
 }
 
+// A planet that was emptied kept its old stockpiles: the uninhabited rows' CAP and MAT columns
+// were not read.
+TEST_F(ReportReaderTest, UninhabitedRowsGiveTheStockpilesTheyHold) {
+  state.FirstTurn = 0;
+  const std::string table = "\t\tUninhabited Planets\n\nN X Y S R $ M\n";
+  reader.LoadReportText(NgReport(0, "Ann", StatusRow("Ann", 1, 3, "-"),
+                                 table + "5 4.03 132.68 20.25 1.50 7.00 8.50\n6 1.00 2.00\n\n"));
+  reader.BeginReport(0, "k000.txt", "Ann");
+  reader.ReadUnknownPlanets();
+  TPlanet* five = state.PlanetByName("5");
+  ASSERT_NE(five, nullptr);
+  EXPECT_FLOAT_EQ(five->Capital, 7.0f);
+  EXPECT_FLOAT_EQ(five->Material, 8.5f);
+  five->Capital = 103.03f;
+  five->Material = 8370.25f;
+  state.PlanetByName("6")->Capital = 4;
+  reader.LoadReportText(NgReport(1, "Ann", StatusRow("Ann", 1, 3, "-"),
+                                 table + "5 4.03 132.68 20.25 1.50 0.00 0.00\n6 1.00 2.00\n\n"));
+  reader.BeginReport(1, "k001.txt", "Ann");
+  reader.ReadUnknownPlanets();
+  EXPECT_EQ(reader.Messages(), std::vector<std::string>{});
+  EXPECT_EQ(five->Capital, 0.0f);
+  EXPECT_EQ(five->Material, 0.0f);
+  // A row without the columns tells nothing about them.
+  EXPECT_EQ(state.PlanetByName("6")->Capital, 4.0f);
+}
+
 // A row keeps its words while other lines of the report are split, and reads them as the line
 // parser does; a row of more words than it holds in place keeps them all.
 TEST(ReportRowTest, KeepsItsWordsWhileOtherLinesAreSplit) {
