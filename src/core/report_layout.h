@@ -34,8 +34,10 @@ struct TStatusColumns {
   bool operator==(const TStatusColumns&) const = default;
 };
 
-// The own planets table and the other races' planet tables share this shape.
+// The own planets table and the other races' planet tables share this shape. Number is the
+// planet-number column of "Galaxy PLUS" tables.
 struct TPlanetColumns {
+  int32_t Number = kNoWord;
   int32_t Name = 0;
   int32_t X = 1;
   int32_t Y = 2;
@@ -151,6 +153,11 @@ struct TReportLayout {
   std::string OptionsPattern = "^\t+Your Options\\W*$";
   std::string StatusPattern = "^\t+Status of Players\\W*$";
   std::string HeaderKeyword = "Galaxy Game";
+  // "Galaxy PLUS" writes its header line without a tab: it is looked for among the lines
+  // before the first section with this pattern and indexed as a section.
+  std::string UntabbedHeaderPattern;
+  // "Galaxy PLUS" tables give planet numbers, and "#" + number names a planet.
+  bool PlanetNumbers = false;
   // "Galaxy Blind" takes the turn from the last word of the header line.
   int32_t TurnWord = 4;
   int32_t GameNameWord = 2;
@@ -164,6 +171,7 @@ struct TReportLayout {
   std::string UnidentifiedTitle = "Unidentified Planets";
   std::string UninhabitedTitle = "Uninhabited Planets";
   TUnknownPlanetColumns UnknownPlanetColumns;
+  TUnknownPlanetColumns UninhabitedColumns;
   std::string OtherPlanetsTitle = "Planets";  // preceded by the race name
   TPlanetColumns OtherPlanetColumns;
 
@@ -185,6 +193,13 @@ struct TReportLayout {
   TGroupColumns GroupColumns;
   int32_t GroupMinWordsForDistance = 10;
   std::string GroupsTitleSuffix = " Groups";  // preceded by the race name or "Your"
+  // The fleet name of an own group row ("Galaxy PLUS"); the other variants list fleets in
+  // sections of their own.
+  int32_t GroupFleetWord = kNoWord;
+  // The one table of the own fleets ("Galaxy PLUS"): name and speed of each fleet.
+  std::string FleetTableTitle;
+  int32_t FleetTableNameWord = 1;
+  int32_t FleetTableSpeedWord = 6;
 
   std::string FleetTitle = "Fleet ";
   int32_t FleetNameWord = 1;

@@ -45,6 +45,16 @@ std::string PlanetReadError(int turn) {
   return Fmt("Error while reading planets - Turn: %d", turn);
 }
 
+// A turn word: digits, perhaps between punctuation ("12", "(12)"); "1e3" or "12a" are not.
+bool IsWholeNumberWord(std::string_view word) {
+  const auto isAlnum = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  };
+  const auto first = std::find_if(word.begin(), word.end(), isAlnum);
+  const auto last = std::find_if(word.rbegin(), word.rend(), isAlnum).base();
+  return first < last && std::all_of(first, last, [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // The production cargo of a planet row: CAP and MAT stocks are what routes carry.
 int32_t ProductionCargo(std::string_view text, bool exact) {
   if (exact) {
@@ -453,6 +463,22 @@ void TReportReader::BuildSectionIndex() {
     if (line.size() > 2 && line[0] == '\t') sections_.push_back({std::string(line), i});
   }
 
+  // A header line without a tab is indexed as a section of its own.
+  const TReportLayout& layout = state_.Layout;
+  if (!layout.UntabbedHeaderPattern.empty()) {
+    TSectionPattern& header = Pattern(layout.UntabbedHeaderPattern);
+    int found = -1;
+    for (int i = 0; i < count && found < 0; ++i) {
+      const std::string_view line = Line(i);
+      if (line.size() > 2 && line[0] != '\t' && Matches(header, line)) found = i;
+    }
+    if (found >= 0) {
+      const auto at = std::lower_bound(sections_.begin(), sections_.end(), found,
+                                       [](const TSection& s, int l) { return s.line < l; });
+      sections_.insert(at, {std::string(Line(found)), found});
+    }
+  }
+
   const auto mistakes = std::find_if(sections_.begin(), sections_.end(), [](const TSection& s) {
     return SameText(s.text, "\t\tMISTAKES");
   });
@@ -463,7 +489,6 @@ void TReportReader::BuildSectionIndex() {
   enum class Expect { Header, Options, Status, Done };
   const TGameType type = state_.Settings.GameType;
   const bool blind = type == TGameType::Blind;
-  const TReportLayout& layout = state_.Layout;
   Expect state = blind ? Expect::Options : Expect::Header;
   std::vector<TSection> kept;
   kept.reserve(sections_.size());
@@ -557,9 +582,17 @@ bool TReportReader::ReadReportHeader() {
   bool read = false;
   RunSection("While getting player name", [&] {
     const int line = FindSection(0, layout.HeaderKeyword);
-    if (line < 0) return;
+    // A report without a header cannot be read: it is named, not skipped without a word.
+    if (line < 0) throw TovixError("No report header found: the report is not read.");
     const TReportRow words = Row(line);
     const int turnWord = settings.GameType == TGameType::Blind ? -1 : layout.TurnWord;
+    const std::string_view turnText = words.TokenView(turnWord);
+    if (!IsWholeNumberWord(turnText)) {
+      throw TovixError(
+          Fmt("The turn \"%s\" of the report header is not a whole number: the "
+              "report is not read.",
+              turnText));
+    }
     headerTurn = words.TokenAsInt(turnWord);
     state_.GameName = words.Token(layout.GameNameWord);
 
@@ -574,7 +607,12 @@ bool TReportReader::ReadReportHeader() {
       name = words.Token(r);
     }
     // A turn beyond the game's range is a damaged header, not a turn to size arrays for.
-    if (headerTurn < kFirstTurn || headerTurn > kLastTurn) return;
+    if (headerTurn < kFirstTurn || headerTurn > kLastTurn) {
+      throw TovixError(
+          Fmt("The turn %s of the report header is beyond the turns %d to %d: the "
+              "report is not read.",
+              turnText, kFirstTurn, kLastTurn));
+    }
     report_.Turn = headerTurn;
     report_.Race = std::move(name);
     read = true;
@@ -719,6 +757,9 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
     if (blind) {
       number = words.TokenAsInt(columns.Name + 1);
       key = numberKey = std::to_string(number);
+    } else if (HasWord(columns.Number)) {
+      number = words.TokenAsInt(columns.Number);
+      key = LowerKey(row.name);
     } else {
       key = LowerKey(row.name);
       if (turn == 0) {
@@ -728,7 +769,7 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
       }
     }
     TPlanet* planet = PlanetForRow(key, row.x, row.y, turn);
-    if (turn == state_.FirstTurn) planet->Number = number;
+    if (turn == state_.FirstTurn || HasWord(columns.Number)) planet->Number = number;
     const int32_t cargo = ProductionCargo(row.production, otherRace);
     planet->SetValues(std::move(row.name), std::move(row.production), row.x, row.y, row.size,
                       row.population, row.industry, row.resources, cargo, row.capital, row.material,
@@ -750,15 +791,13 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
   const int turn = report_.Turn;
   const TGameType type = state_.Settings.GameType;
   const bool blind = type == TGameType::Blind;
-  TUnknownPlanetColumns c = state_.Layout.UnknownPlanetColumns;
-  if (blind && uninhabited) {
-    ++c.X;
-    ++c.Y;
-    ++c.Size;
-    ++c.Resources;
-    ++c.CAP;
-    ++c.MAT;
-  }
+  const TReportLayout& layout = state_.Layout;
+  const TUnknownPlanetColumns& c =
+      uninhabited ? layout.UninhabitedColumns : layout.UnknownPlanetColumns;
+  // Uninhabited rows of "Galaxy PLUS" tables have a number column; unidentified ones give the
+  // number alone.
+  const bool numberColumn = layout.PlanetNumbers && uninhabited;
+  const bool numberOnly = layout.PlanetNumbers && !uninhabited;
   TOwnerRef owner;
   if (type != TGameType::Blind && type != TGameType::NGBlind && !uninhabited) {
     owner = TOwnerRef::Unknown();
@@ -768,7 +807,7 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
   for (int line = FirstTableRow(headerLine); line < count; ++line) {
     const TReportRow words = Row(line);
     if (words.Count() < 3 || Line(line)[0] == '\t') break;
-    const std::string_view name = words.TokenView(c.Name);
+    std::string_view name = words.TokenView(c.Name);
     const int32_t x = ParseCoordinate(words.TokenView(c.X));
     const int32_t y = ParseCoordinate(words.TokenView(c.Y));
     float size = 0;
@@ -788,6 +827,12 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
     if (blind) {
       number = uninhabited ? words.TokenAsInt(c.Number) : FirstIntInStr(name);
       key = numberKey = std::to_string(number);
+    } else if (numberColumn || numberOnly) {
+      number = numberColumn ? words.TokenAsInt(c.Number) : FirstIntInStr(name);
+      // A planet known by name keeps it where the row gives only its number.
+      const TPlanet* known = numberOnly ? state_.PlanetByNumber(number) : nullptr;
+      if (known) name = known->Name;
+      key = LowerKey(name);
     } else {
       key = LowerKey(name);
       number = turn == 0 ? FirstIntInStr(name) : state_.PlanetNumberCounter++;
@@ -795,7 +840,7 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
 
     TPlanet* planet = PlanetForRow(key, x, y, turn);
     planet->Name.assign(name);
-    if (turn == state_.FirstTurn) planet->Number = number;
+    if (turn == state_.FirstTurn || numberColumn || numberOnly) planet->Number = number;
     planet->X = x;
     planet->Y = y;
     if (state_.ReportLetterIndex == 1) planet->Production.clear();
@@ -900,6 +945,14 @@ void TReportReader::SumPlanetSizes(int turn) {
 }
 
 // --- Helpers -----------------------------------------------------------------------------------
+
+TPlanet* TReportReader::PlanetOfWord(std::string_view word) {
+  const int index = state_.Planets.IndexOf(LowerKey(word));
+  if (index >= 0) return state_.Planets.Object(index);
+  if (state_.Layout.PlanetNumbers && word.size() > 1 && word[0] == '#')
+    return state_.PlanetByNumber(FirstIntInStr(word));
+  return nullptr;
+}
 
 std::string_view TReportReader::LowerKey(std::string_view text) {
   key_.resize(text.size());

@@ -140,6 +140,9 @@ class TReportReader {
   // `text` lower-cased, for looking up a key without making a string each time; valid until the
   // next call.
   std::string_view LowerKey(std::string_view text);
+  // The planet a table word names: its name, or in "Galaxy PLUS" reports "#" + its number;
+  // nullptr when there is none.
+  TPlanet* PlanetOfWord(std::string_view word);
   // Records a fault message.
   void Report(std::string message);
   // Runs one section reader; a fault it raises is recorded with SectionError(suffix, ...,
@@ -256,6 +259,8 @@ class TReportReader {
   // The designs the rows of the group table being read named (TableDesign): a table names a
   // few designs in many rows, and no design is added while it is read.
   std::vector<std::pair<std::string, TShipType*>> tableDesigns_;
+  // The speeds of the own fleets of the report being read, where one table lists them.
+  std::vector<std::pair<std::string, float>> fleetSpeeds_;
 };
 
 }  // namespace tovix

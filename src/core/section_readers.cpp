@@ -461,8 +461,8 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
     planet = state_.PlanetByNumber(FirstIntInStr(destination));
     if (!planet) planet = state_.UnknownPlanet;
   } else {
-    const int index = state_.Planets.IndexOf(LowerKey(destination));
-    if (index < 0) {
+    planet = PlanetOfWord(destination);
+    if (!planet) {
       try {
         WriteDumpList(destination);
       } catch (const std::exception& e) {
@@ -470,12 +470,13 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
       }
       throw TovixError(Fmt("Planet %s does not exists: \r%s", destination, Line(line)));
     }
-    planet = state_.Planets.Object(index);
   }
-  TPlanet* originPlanet = nullptr;
-  if (!origin.empty()) {
-    const int index = state_.Planets.IndexOf(LowerKey(origin));
-    if (index >= 0) originPlanet = state_.Planets.Object(index);
+  TPlanet* originPlanet = origin.empty() ? nullptr : PlanetOfWord(origin);
+  // "Galaxy PLUS" names the fleet of an own group in the row.
+  std::string_view rowFleet;
+  if (own && HasWord(state_.Layout.GroupFleetWord)) {
+    rowFleet = words.WordOrEmpty(state_.Layout.GroupFleetWord);
+    if (rowFleet == "-") rowFleet = {};
   }
 
   TShipType* design = TableDesign(race, typeName);
@@ -501,6 +502,12 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
   group->Turn = report_.Turn;
   group->FleetName = fleetName;
   group->FleetSpeed = fleetSpeed;
+  if (!rowFleet.empty()) {
+    group->FleetName = rowFleet;
+    for (const auto& [name, speed] : fleetSpeeds_) {
+      if (name == rowFleet) group->FleetSpeed = speed;
+    }
+  }
   if (originPlanet) {
     group->TrackFrom = originPlanet;
     group->TrackTo = planet;
@@ -555,6 +562,19 @@ void TReportReader::ReadGroups() {
   }
   TPlayer* own = state_.ReportPlayer;
   if (!own) return;
+  fleetSpeeds_.clear();
+  if (!layout.FleetTableTitle.empty()) {
+    RunSection("While reading fleets", [&] {
+      const int header = FindSection(0, TitlePattern(layout.FleetTableTitle));
+      if (header < 0) return;
+      for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
+        const TReportRow words = Row(line);
+        fleetSpeeds_.emplace_back(
+            words.Token(layout.FleetTableNameWord),
+            static_cast<float>(words.TokenAsFloat(layout.FleetTableSpeedWord)));
+      }
+    });
+  }
   // The own report replaces the race's groups.
   state_.ClearGroups(*own);
   readTable(*own, true, "Your" + layout.GroupsTitleSuffix);
@@ -663,17 +683,16 @@ void TReportReader::ReadIncomingGroups() {
       auto missing = [&] {
         return TovixError("PLanet does not exists: " + std::string(Line(line)));
       };
-      int index = state_.Planets.IndexOf(LowerCase(originName));
-      TPlanet* origin = index >= 0 ? state_.Planets.Object(index) : nullptr;
+      TPlanet* origin = PlanetOfWord(originName);
       if (!origin) {
         if (state_.Settings.GameType != TGameType::Blind) throw missing();
         origin = state_.UnknownPlanet;
       }
-      index = state_.Planets.IndexOf(LowerCase(destinationName));
-      if (index < 0) throw missing();
+      TPlanet* destination = PlanetOfWord(destinationName);
+      if (!destination) throw missing();
       auto group = std::make_unique<TIncomingGroup>();
       group->Origin = origin;
-      group->Destination = state_.Planets.Object(index);
+      group->Destination = destination;
       group->Reporter = state_.ReportPlayer;
       group->Distance = static_cast<float>(distance);
       group->Speed = static_cast<float>(speed);
