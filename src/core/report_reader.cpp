@@ -31,6 +31,10 @@ constexpr int kLastTurn = kMaxTurn;
 // Fewer section headers than this mean the report lost its tab marks on the way.
 constexpr int kMinSections = 5;
 
+// How far (in hundredths) a planet of a later report may lie from where the first report placed
+// it and still be taken for it.
+constexpr uint64_t kMaxMisplacement = 100;
+
 // Compiled section patterns kept at most.
 constexpr size_t kMaxPatterns = 1024;
 
@@ -43,6 +47,20 @@ bool IsWordDelimiter(int c) {
 
 std::string PlanetReadError(int turn) {
   return Fmt("Error while reading planets - Turn: %d", turn);
+}
+
+// Line ends written as LF CR (by some mail programs) would end every line twice, making an empty
+// line after each: a text whose first line end is LF CR has them made LF.
+void JoinLfCrLineEnds(std::string& text) {
+  const size_t lf = text.find('\n');
+  if (lf == std::string::npos || lf + 1 >= text.size() || text[lf + 1] != '\r') return;
+  if (lf > 0 && text[lf - 1] == '\r') return;  // CR LF CR LF ...
+  size_t out = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    text[out++] = text[i];
+    if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] == '\r') ++i;
+  }
+  text.resize(out);
 }
 
 // A turn word: digits, perhaps between punctuation ("12", "(12)"); "1e3" or "12a" are not.
@@ -282,6 +300,8 @@ bool TReportReader::LoadAllReports() {
   messages_.clear();
   state_.LastTurn = -1;
   racesThisTurn_.clear();
+  planetsAddedLate_ = 0;
+  firstReport_.clear();
   ownRace_.clear();
   int lastHeaderTurn = -1;
 
@@ -302,10 +322,24 @@ bool TReportReader::LoadAllReports() {
     Report(patternError);
     return false;
   }
+  // A folder that cannot be read is said so, not taken for a game without reports.
+  if (!settings.spelC.empty()) {
+    const fs::path folder =
+        fs::path(FormatReportName(settings.spelD, settings.spelC[0], 0)).parent_path();
+    std::error_code folderError;
+    fs::directory_iterator probe(folder.empty() ? fs::path(".") : folder, folderError);
+    if (folderError) {
+      Report(
+          Fmt("The reports folder %s cannot be read: %s", folder.string(), folderError.message()));
+      return false;
+    }
+  }
 
   for (int turn = kFirstTurn; turn <= kLastTurn; ++turn) {
     racesThisTurn_.clear();
     for (size_t i = 0; i < settings.spelC.size(); ++i) {
+      // A letter given twice names the same reports: they are read once.
+      if (settings.spelC.find(settings.spelC[i]) < i) continue;
       const int letterIndex = static_cast<int>(i) + 1;
       state_.ReportLetterIndex = letterIndex;
       const std::string fileName = FormatReportName(settings.spelD, settings.spelC[i], turn);
@@ -345,6 +379,7 @@ bool TReportReader::LoadAllReports() {
         const std::string fileName = FormatReportName(settings.spelD, settings.spelC[0], turn);
         if (!fs::is_regular_file(fileName, ec)) return;
         std::string text = LoadFileToString(fileName);
+        JoinLfCrLineEnds(text);
         NormalizeLineEnds(text);
         ReadMapTracks(state_, text, turn);
       });
@@ -353,6 +388,12 @@ bool TReportReader::LoadAllReports() {
   }
   ui_.SetCurrentWork("Ready");
   guarded([&] { MergeGroups(state_); });
+  if (planetsAddedLate_ > 0) {
+    Report(
+        Fmt("The report %s lists fewer planets than the later reports: it may be cut. "
+            "Planets that later reports added: %d.",
+            firstReport_, planetsAddedLate_));
+  }
 
   lines_.SetText(std::string());
   ClearSections();
@@ -418,10 +459,19 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
 
   state_.ReportPlayer = state_.PlayerByName(raceName);
   if (letterIndex == 1) state_.MainPlayer = state_.PlayerByName(ownRace_);
-  if (!state_.ReportPlayer) return false;
+  if (!state_.ReportPlayer) {
+    // Its status table was not read: the report cannot be placed, the others still load.
+    Report(SectionError(
+        "While getting player name",
+        Fmt("The race %s is not in the status table: the report is not read.", raceName)));
+    return true;
+  }
 
   if (turn < settings.SkipPlanetsUntilTurn) return true;
-  if (state_.FirstTurn == -1) state_.FirstTurn = turn;
+  if (state_.FirstTurn == -1) {
+    state_.FirstTurn = turn;
+    firstReport_ = fileName;
+  }
 
   ReadYourPlanets();
   ReadUnknownPlanets();
@@ -450,6 +500,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
 // --- One report ------------------------------------------------------------------------------
 
 void TReportReader::LoadReportText(std::string text) {
+  JoinLfCrLineEnds(text);
   NormalizeNoBreakSpaces(text);
   lines_.SetText(std::move(text));
   BuildSectionIndex();
@@ -909,7 +960,8 @@ TPlanet* TReportReader::FindOrCreatePlanet(int32_t x, int32_t y, const std::stri
   }
 
   // Every planet is listed from the first turn read on, so a position never seen is a known
-  // planet placed slightly differently: the nearest one.
+  // planet placed slightly differently: the nearest one, when it is that near. Otherwise the
+  // first report lacked the planet (it was cut): the planet is added, and the load says so.
   TPlanet* nearest = nullptr;
   std::string nearestKey;
   uint64_t best = 0;
@@ -922,7 +974,13 @@ TPlanet* TReportReader::FindOrCreatePlanet(int32_t x, int32_t y, const std::stri
       best = d;
     }
   }
-  if (!nearest) throw TovixError(PlanetReadError(turn));
+  if (!nearest || best > kMaxMisplacement * kMaxMisplacement) {
+    ++planetsAddedLate_;
+    auto planet = std::make_unique<TPlanet>();
+    planet->X = x;
+    planet->Y = y;
+    return state_.AddPlanet(key, std::move(planet), distance);
+  }
   if (!state_.MovePlanet(*nearest, nearestKey, key, distance)) {
     throw TovixError(
         Fmt("Error while reading planets - Turn: %d \rPlanet %s not found", turn, nearest->Name));

@@ -377,15 +377,16 @@ TEST_F(ReportReaderTest, FindOrCreatePlanetBeyondTheFirstTurn) {
   EXPECT_EQ(blindReader.FindOrCreatePlanet(1010, 990, "8", 3), home);
   EXPECT_EQ(blind.PlanetByName("8"), home);
 
+  // Far from every known planet, or with none known (the first report was cut), the planet
+  // is added: taking the nearest would merge two planets, or fail for every row.
+  TPlanet* added = reader.FindOrCreatePlanet(5000, 5000, "added", 3);
+  EXPECT_NE(added, near);
+  EXPECT_NE(added, far);
+  EXPECT_EQ(state.Planets.Count(), 3);
   GameState empty;
   empty.FirstTurn = 0;
   TReportReader emptyReader(empty, ui, dir.path());
-  try {
-    emptyReader.FindOrCreatePlanet(5, 5, "x", 3);
-    FAIL() << "no planet to take";
-  } catch (const TovixError& e) {
-    EXPECT_STREQ(e.what(), "Error while reading planets - Turn: 3");
-  }
+  EXPECT_NE(emptyReader.FindOrCreatePlanet(5, 5, "x", 3), nullptr);
 }
 
 TEST_F(ReportReaderTest, UninhabitedRowWithSizeButNoResourcesIsStillRead) {
@@ -549,13 +550,96 @@ TEST_F(ReportReaderTest, SkipPlanetsUntilTurnReadsOnlyHeaderAndStatusBefore) {
   EXPECT_NE(state.PlanetByName("1")->Number, state.PlanetByName("2")->Number);
 }
 
-TEST_F(ReportReaderTest, HeaderNamingAnUnknownRaceEndsTheLoad) {
-  WriteReport("k000.txt", NgReport(0, "Ann", StatusRow("Bob", 1, 3), kAnnPlanets));
-  WriteReport("k001.txt", NgReport(1, "Ann", StatusRow("Ann", 1, 3, "-"), kAnnPlanets));
+// Broken reports and settings: each is named in the load messages, and what can be read is.
+struct BadInputCase {
+  const char* name;
+  std::string letters;
+  std::vector<std::pair<std::string, std::string>> reports;  // file name, text
+  bool loads;
+  std::vector<std::string> messageParts;  // one message holding each, in order
+  int planets;                            // planets read
+};
+
+class BadInputTest : public ReportReaderTest, public ::testing::WithParamInterface<BadInputCase> {};
+
+TEST_P(BadInputTest, IsNamedAndTheRestIsRead) {
+  const BadInputCase& c = GetParam();
+  state.Settings.spelC = c.letters;
+  for (const auto& [name, text] : c.reports) WriteReport(name, text);
+  EXPECT_EQ(reader.LoadAllReports(), c.loads);
+  ASSERT_EQ(reader.Messages().size(), c.messageParts.size())
+      << ::testing::PrintToString(reader.Messages());
+  for (size_t i = 0; i < c.messageParts.size(); ++i) {
+    EXPECT_NE(reader.Messages()[i].find(c.messageParts[i]), std::string::npos)
+        << reader.Messages()[i];
+  }
+  EXPECT_EQ(state.Planets.Count(), c.planets);
+}
+
+std::string WithLfCr(std::string text) {
+  std::string out;
+  for (char ch : text) out += ch == '\n' ? std::string("\n\r") : std::string(1, ch);
+  return out;
+}
+
+const std::string kAnn0 = NgReport(0, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets);
+const std::string kAnn1 = NgReport(1, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets);
+const std::string kMorePlanets =
+    "\t\tYour Planets\n\nN X Y S P I R P $ M C L\n"
+    "1 9.11 80.31 1000.00 1000.00 1000.00 10.00 Drive 0.00 0.00 0.00 1000.00\n"
+    "Far 90.00 90.00 300.00 300.00 300.00 10.00 CAP 0.00 0.00 0.00 300.00\n\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, BadInputTest,
+    ::testing::ValuesIn(std::vector<BadInputCase>{
+        {"TurnNotAWholeNumber",
+         "k",
+         {{"k000.txt", kAnn0},
+          {"k001.txt", kAnn1},
+          {"k002.txt",
+           [] {
+             std::string text = NgReport(2, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets);
+             text.replace(text.find("Turn 2 Report"), 6, "Turn 1e3");
+             return text;
+           }()}},
+         true,
+         {"\"1e3\" of the report header is not a whole number"},
+         3},
+        {"TurnOutOfRange",
+         "k",
+         {{"k000.txt", kAnn0}, {"k001.txt", NgReport(900, "Ann", StatusRow("Ann", 1, 2, "-"))}},
+         true,
+         {"turn 900 of the report header is beyond the turns 0 to 800"},
+         3},
+        {"RaceMissingFromTheStatusTable",
+         "k",
+         {{"k000.txt", NgReport(0, "Ann", StatusRow("Bob", 1, 3), kAnnPlanets)},
+          {"k001.txt", kAnn1}},
+         true,
+         {"The race Ann is not in the status table"},
+         3},
+        {"LfCrLineEnds", "k", {{"k000.txt", WithLfCr(kAnn0)}}, true, {}, 3},
+        {"CutFirstReport",
+         "k",
+         {{"k000.txt", kAnn0.substr(0, kAnn0.find("\t\tYour Planets"))},
+          {"k001.txt", NgReport(1, "Ann", StatusRow("Ann", 1, 2, "-"), kMorePlanets)}},
+         true,
+         {"k000.txt lists fewer planets than the later reports"},
+         2}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(ReportReaderTest, LetterGivenTwiceReadsItsReportsOnce) {
+  state.Settings.spelC = "kk";
+  WriteReport("k000.txt", kAnn0);
+  ASSERT_TRUE(reader.LoadAllReports());
+  EXPECT_EQ(std::count(ui.work.begin(), ui.work.end(), "Reading report"), 1);
+}
+
+TEST_F(ReportReaderTest, UnreadableReportsFolderIsNamed) {
+  state.Settings.spelD = (dir.path() / "missing" / "%1s%0.03d.txt").string();
   EXPECT_FALSE(reader.LoadAllReports());
-  EXPECT_EQ(state.MainPlayer, nullptr);
-  EXPECT_EQ(state.Planets.Count(), 0);
-  EXPECT_EQ(state.LastTurn, 0);
+  ASSERT_EQ(reader.Messages().size(), 1u);
+  EXPECT_NE(reader.Messages()[0].find("cannot be read"), std::string::npos);
 }
 
 TEST_F(ReportReaderTest, FailedGameTypeWriteIsReportedAndReadingGoesOn) {
