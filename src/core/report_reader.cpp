@@ -301,6 +301,7 @@ bool TReportReader::LoadAllReports() {
   state_.LastTurn = -1;
   racesThisTurn_.clear();
   planetsAddedLate_ = 0;
+  blindChecked_ = false;
   firstReport_.clear();
   ownRace_.clear();
   int lastHeaderTurn = -1;
@@ -406,12 +407,23 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   TGameSettings& settings = state_.Settings;
   BeginReport(loopTurn, fileName);
 
-  if (settings.GameType == TGameType::Unknown) {
+  // "Galaxy Blind" may come from the old "blind" flag of a game whose reports are of another
+  // variant; the first report read tells, and its variant wins.
+  const bool checkBlind = settings.GameType == TGameType::Blind && !blindChecked_;
+  blindChecked_ = true;
+  if (settings.GameType == TGameType::Unknown || checkBlind) {
     const TGameType detected = DetectGameType(fileName);
-    if (detected != TGameType::Unknown) {
+    if (detected != TGameType::Unknown && detected != settings.GameType) {
+      if (checkBlind) {
+        Report(
+            Fmt("The reports of this game are \"%s\" reports, not \"%s\" ones: they are "
+                "read as \"%s\" reports.",
+                GameTypeName(detected), GameTypeName(settings.GameType), GameTypeName(detected)));
+      }
       settings.GameType = detected;
-      // The layout still holds the defaults: give it the detected variant's titles and columns
-      // now, so that the first run reads this game as every later run will.
+      // Give the layout the detected variant's titles and columns now, so that the first run
+      // reads this game as every later run will.
+      state_.Layout = TReportLayout{};
       SetReportLayout(state_.Layout, detected);
       if (detected == TGameType::NGBlind) state_.Players.SetDuplicates(TDuplicates::Accept);
       if (!settings.IniPath.empty()) {

@@ -251,9 +251,10 @@ class TReportReader {
   std::vector<TPlayer*> racesThisTurn_;
   int groupsStartLine_ = 0;
   int battleRowsLeftOut_ = 0;
-  int planetsAddedLate_ = 0;  // planets the first report read did not list
-  std::string firstReport_;   // the file of the first turn whose planets were read  // rows of this
-                              // report's battles whose design no race has
+  bool blindChecked_ = false;  // whether a report has confirmed the "Galaxy Blind" variant
+  int planetsAddedLate_ = 0;   // planets the first report read did not list
+  std::string firstReport_;  // the file of the first turn whose planets were read  // rows of this
+                             // report's battles whose design no race has
   TReportContext report_;
   bool headerRead_ = false;  // whether report_ holds the header of the report being read
   std::string ownRace_;      // the race of the user's own reports

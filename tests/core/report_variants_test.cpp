@@ -559,6 +559,23 @@ TEST_F(NgBlindGame, BattleIncomingGroupsAndPlanets) {
   EXPECT_FLOAT_EQ(PlanetAt(S(), "Haven").Size, 500.0f);
 }
 
+// A game set to "Galaxy Blind" by the old "blind" flag whose reports are "Galaxy NG": every
+// report was "repaired" and nothing read. The reports' variant wins, stored and named.
+TEST(NgWithBlindFlag, IsReadAsTheReportsVariant) {
+  FixtureGame plain("ng-lf", TGameType::NG, "A");
+  FixtureGame flagged("ng-lf", TGameType::Blind, "A");
+  flagged.UseIniFile();
+  const std::string before = test::ReadFileBytes(flagged.Reports() / "A000.txt");
+  ASSERT_TRUE(plain.Load());
+  ASSERT_TRUE(flagged.Load());
+  ASSERT_EQ(flagged.messages.size(), 1u) << testing::PrintToString(flagged.messages);
+  EXPECT_NE(flagged.messages[0].find("\"Galaxy NG\" reports"), std::string::npos);
+  EXPECT_EQ(TIniFile(flagged.state.Settings.IniPath).ReadString("1", "GameType", ""), "Galaxy NG");
+  EXPECT_EQ(Dump(flagged.state), Dump(plain.state));
+  EXPECT_EQ(test::ReadFileBytes(flagged.Reports() / "A000.txt"), before);
+  EXPECT_FALSE(fs::exists(flagged.Reports() / "A000.txt.TabBackup"));
+}
+
 // ---- "Galaxy PLUS" --------------------------------------------------------------------------
 
 // The PLUS header line has no tab: no layout found it, the report was skipped without a word
