@@ -446,8 +446,17 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   if (SectionCount() < kMinSections) {
     ui_.SetCurrentWork("Adding Tabs");
     try {
+      const std::string before = LoadFileToString(fileName);
       AddTabs(fileName);
-      LoadReportText(LoadFileToString(fileName));
+      std::string repaired = LoadFileToString(fileName);
+      // The user's file changed: say so once, with where the file as it came is kept.
+      if (repaired != before) {
+        Report(
+            Fmt("The report %s had lost the tab marks of its sections: it was repaired, and "
+                "the file as it came is kept as %s%s.",
+                fileName, fileName, kTabBackupExtension));
+      }
+      LoadReportText(std::move(repaired));
     } catch (const std::exception& e) {
       // The report is read as it is.
       Report(e.what());

@@ -233,13 +233,23 @@ TEST(NgLineEnds, CrLfFilesGiveTheSameModel) {
 }
 
 // A report whose section headers lost their tabs is repaired once (with a backup of the file
-// as it was) and then reads like the intact report.
-TEST(NgWithoutTabs, IsRepairedAndReadLikeTheIntactReport) {
+// as it was) and then reads like the intact report. The user's file changed without a word:
+// each repair is named once, with its backup.
+TEST(NgWithoutTabs, IsRepairedNamedAndReadLikeTheIntactReport) {
   FixtureGame plain("ng-lf", TGameType::NG, "A");
   FixtureGame stripped("addtabs", TGameType::NG, "A");
   ASSERT_TRUE(plain.Load());
   ASSERT_TRUE(stripped.Load());
-  EXPECT_TRUE(stripped.messages.empty()) << testing::PrintToString(stripped.messages);
+  ASSERT_EQ(stripped.messages.size(), 3u) << testing::PrintToString(stripped.messages);
+  for (const std::string& message : stripped.messages)
+    EXPECT_NE(message.find(".txt.TabBackup"), std::string::npos) << message;
+  // Read again, the repaired reports change no more and say nothing.
+  FixtureGame again("addtabs", TGameType::NG, "A");
+  for (const char* name : {"A000.txt", "A001.txt", "A002.txt"})
+    fs::copy_file(stripped.Reports() / name, again.Reports() / name,
+                  fs::copy_options::overwrite_existing);
+  ASSERT_TRUE(again.Load());
+  EXPECT_EQ(again.messages, std::vector<std::string>{});
   EXPECT_TRUE(Contains(stripped.ui.work, "Adding Tabs"));
   EXPECT_EQ(Dump(stripped.state), Dump(plain.state));
   for (const char* name : {"A000.txt", "A001.txt", "A002.txt"}) {
