@@ -8,6 +8,7 @@
 
 #include "core/errors.h"
 #include "core/file_utils.h"
+#include "core/game_model.h"
 #include "core/game_settings.h"
 #include "core/game_variant.h"
 #include "core/numbers.h"
@@ -264,6 +265,51 @@ bool DetectReportFileMask(std::string_view baseName, TGameRecord& record) {
   return false;
 }
 
+namespace {
+
+// The turns 0 to kMaxTurn for which `mask` names an existing report; the first of them in
+// `first` (-1 when none).
+int CountReports(const TGameRecord& record, const std::string& mask, int& first) {
+  TGameConfig config;
+  config.Directory = record.Directory;
+  config.FileMask = mask;
+  config.FileExtension = record.FileExtension;
+  const std::string pattern = JoinReportPattern(config);
+  first = -1;
+  if (!IsValidReportPattern(pattern) || record.UsedChar.empty()) return 0;
+  int count = 0;
+  std::error_code ec;
+  for (int turn = 0; turn <= kMaxTurn; ++turn) {
+    if (!fs::is_regular_file(FormatReportName(pattern, record.UsedChar[0], turn), ec)) continue;
+    if (first < 0) first = turn;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+int ChooseReportFileMask(TGameRecord& record) {
+  int first = -1;
+  const int detected = CountReports(record, record.FileMask, first);
+  const size_t padded = record.FileMask.find("%0.0");
+  if (padded != std::string::npos && padded + 6 == record.FileMask.size()) {
+    const std::string unpadded = record.FileMask.substr(0, padded) + "%d";
+    int unpaddedFirst = -1;
+    if (CountReports(record, unpadded, unpaddedFirst) > detected) {
+      record.FileMask = unpadded;
+      return unpaddedFirst;
+    }
+  }
+  return first;
+}
+
+std::string MissingFirstTurnsNote(int firstTurn) {
+  if (firstTurn <= 0) return {};
+  if (firstTurn == 1) return "\r\rThe report of turn 0 is not in the folder.";
+  return Fmt("\r\rThe reports of turns 0 to %d are not in the folder.", firstTurn - 1);
+}
+
 THeaderWords HeaderWordsFor(TGameType type) {
   switch (type) {
     case TGameType::Normal:
@@ -334,12 +380,13 @@ std::optional<std::string> AddGameFromReport(
   record.FileExtension = reportFile.extension().string();
   record.FileMask = std::string(kDefaultFileMask);
   DetectReportFileMask(reportFile.stem().string(), record);
+  const int firstTurn = ChooseReportFileMask(record);
   ReadNameAndPlayer(header, type, record.Name, record.Player);
 
   const std::string question =
       Fmt(kGameFoundMessage, GameTypeName(type), record.Name, record.Player, record.Directory,
           record.FileMask, record.FileExtension, record.UsedChar) +
-      "\r\r" + std::string(kAddEntryQuestion);
+      MissingFirstTurnsNote(firstTurn) + "\r\r" + std::string(kAddEntryQuestion);
   if (!ui.AskYesNo(question)) return std::nullopt;
 
   std::string section;

@@ -124,6 +124,16 @@ struct TGameRecord {
 // has none of the three forms.
 bool DetectReportFileMask(std::string_view baseName, TGameRecord& record);
 
+// A name with its turn zero-padded ("turn12" gives "%0.02d") leaves turns 0 to 9 unnamed when
+// the folder's reports are not padded ("turn9"). Of the mask DetectReportFileMask gave and its
+// unpadded form, keeps the one that names more of the reports in record.Directory for the used
+// character (the detected one on a tie). Returns the first turn a report exists for with the
+// mask kept, -1 when there is none.
+int ChooseReportFileMask(TGameRecord& record);
+// What the new-game message adds when the reports of the first turns are missing: "" when the
+// first report is that of turn 0.
+std::string MissingFirstTurnsNote(int firstTurn);
+
 // The words (counted from 1) of a report's header line that hold the game's name and the
 // player, by variant; 0 for the unknown variant.
 struct THeaderWords {

@@ -312,6 +312,26 @@ TEST_F(NewGame, AnsweringNoWritesNothingAndYesAddsTheFirstFreeSection) {
   EXPECT_EQ(dir.ini().ReadString("0", "spelD", ""), (reports / "%1samek%d").string());
 }
 
+// A report named "turn12.txt" gave the padded mask "%1surn%0.02d", which misses "turn5.txt"
+// and "turn9.txt" without a word. The mask that names the folder's reports is chosen, and
+// turns missing at the start are said.
+TEST_F(NewGame, MaskNamesTheReportsOfTheFolderAndMissingFirstTurnsAreSaid) {
+  for (const char* name : {"turn5.txt", "turn9.txt"}) WriteFile(reports / name, "");
+  ui.answers = {true, false};
+  EXPECT_EQ(Add("turn12.txt", NGReport("Galaxy Game Vega Turn 12 Report for Ann")), "0");
+  ASSERT_EQ(ui.questions.size(), 2u);
+  EXPECT_NE(ui.questions[0].find("File Mask:\t%1surn%d\r"), std::string::npos) << ui.questions[0];
+  EXPECT_NE(ui.questions[0].find("The reports of turns 0 to 4 are not in the folder."),
+            std::string::npos);
+  EXPECT_EQ(dir.ini().ReadString("0", "spelD", ""), (reports / "%1surn%d.txt").string());
+  // Padded names keep the padded mask.
+  TGameRecord padded{"", "", reports.path().string(), "%1s%0.03d", ".txt", "k"};
+  WriteFile(reports / "k000.txt", "");
+  WriteFile(reports / "k001.txt", "");
+  EXPECT_EQ(ChooseReportFileMask(padded), 0);
+  EXPECT_EQ(padded.FileMask, "%1s%0.03d");
+}
+
 TEST_F(NewGame, NoGalaxyReportOrNoFileShowsWhyAndAddsNothing) {
   const std::string before = dir.Text();
   ui.answers = {true, true};
