@@ -306,8 +306,8 @@ int ChooseReportFileMask(TGameRecord& record) {
 
 std::string MissingFirstTurnsNote(int firstTurn) {
   if (firstTurn <= 0) return {};
-  if (firstTurn == 1) return "\r\rThe report of turn 0 is not in the folder.";
-  return Fmt("\r\rThe reports of turns 0 to %d are not in the folder.", firstTurn - 1);
+  if (firstTurn == 1) return "The report of turn 0 is not in the folder.";
+  return Fmt("The reports of turns 0 to %d are not in the folder.", firstTurn - 1);
 }
 
 THeaderWords HeaderWordsFor(TGameType type) {
@@ -383,10 +383,13 @@ std::optional<std::string> AddGameFromReport(
   const int firstTurn = ChooseReportFileMask(record);
   ReadNameAndPlayer(header, type, record.Name, record.Player);
 
+  // Missing first turns are said before the question, whose text stays as it is.
+  const std::string missing = MissingFirstTurnsNote(firstTurn);
+  if (!missing.empty()) ui.ShowMessage(missing);
   const std::string question =
       Fmt(kGameFoundMessage, GameTypeName(type), record.Name, record.Player, record.Directory,
           record.FileMask, record.FileExtension, record.UsedChar) +
-      MissingFirstTurnsNote(firstTurn) + "\r\r" + std::string(kAddEntryQuestion);
+      "\r\r" + std::string(kAddEntryQuestion);
   if (!ui.AskYesNo(question)) return std::nullopt;
 
   std::string section;

@@ -130,8 +130,8 @@ bool DetectReportFileMask(std::string_view baseName, TGameRecord& record);
 // character (the detected one on a tie). Returns the first turn a report exists for with the
 // mask kept, -1 when there is none.
 int ChooseReportFileMask(TGameRecord& record);
-// What the new-game message adds when the reports of the first turns are missing: "" when the
-// first report is that of turn 0.
+// The message shown before the new-game question when the reports of the first turns are
+// missing: "" when the first report is that of turn 0.
 std::string MissingFirstTurnsNote(int firstTurn);
 
 // The words (counted from 1) of a report's header line that hold the game's name and the

@@ -321,8 +321,8 @@ TEST_F(NewGame, MaskNamesTheReportsOfTheFolderAndMissingFirstTurnsAreSaid) {
   EXPECT_EQ(Add("turn12.txt", NGReport("Galaxy Game Vega Turn 12 Report for Ann")), "0");
   ASSERT_EQ(ui.questions.size(), 2u);
   EXPECT_NE(ui.questions[0].find("File Mask:\t%1surn%d\r"), std::string::npos) << ui.questions[0];
-  EXPECT_NE(ui.questions[0].find("The reports of turns 0 to 4 are not in the folder."),
-            std::string::npos);
+  EXPECT_EQ(ui.messages,
+            std::vector<std::string>{"The reports of turns 0 to 4 are not in the folder."});
   EXPECT_EQ(dir.ini().ReadString("0", "spelD", ""), (reports / "%1surn%d.txt").string());
   // Padded names keep the padded mask.
   TGameRecord padded{"", "", reports.path().string(), "%1s%0.03d", ".txt", "k"};
