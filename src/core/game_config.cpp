@@ -192,6 +192,7 @@ void WriteGameConfig(TIniFile& ini, std::string_view section, const TGameConfig&
   const std::string error = ReportPatternError(pattern);
   if (!error.empty()) throw TovixError(error);
 
+  RefuseReadOnlyIniFile(ini.FileName());
   TIniFile::TBatch batch(ini);
   ini.WriteBool(kConfigRunSection, game_key::UseMDIStyle.Name, config.UseMDIStyle);
   ini.WriteString(section, game_key::Name.Name, config.Name);
@@ -231,10 +232,12 @@ std::string ReadDefaultGame(const TIniFile& ini) {
 void MakeDefaultGame(TIniFile& ini, std::string_view section) {
   int32_t number = 0;
   if (!TryParseInt(section, number)) throw TovixError("No game is selected.");
+  RefuseReadOnlyIniFile(ini.FileName());
   ini.WriteInteger(kConfigRunSection, game_key::Game.Name, number);
 }
 
 void WriteUseMDIStyle(TIniFile& ini, bool on) {
+  RefuseReadOnlyIniFile(ini.FileName());
   ini.WriteBool(kConfigRunSection, game_key::UseMDIStyle.Name, on);
 }
 

@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "core/errors.h"
+#include "core/file_utils.h"
 #include "core/game_variant.h"
 #include "core/ini_file.h"
 #include "core/numbers.h"
@@ -89,6 +90,7 @@ bool ReadGameSettings(const fs::path& programDir, const std::vector<std::string>
     if (settings.GameNumber != -1) {
       ReadGameSection(ini, settings);
       try {
+        RefuseReadOnlyIniFile(settings.IniPath);
         batch.Commit();
       } catch (const EFileError&) {
         // Only the "blind" write-back is lost; the variant holds for this run all the same.
@@ -104,7 +106,14 @@ bool ReadGameSettings(const fs::path& programDir, const std::vector<std::string>
   return true;
 }
 
+void RefuseReadOnlyIniFile(const fs::path& iniFile) {
+  if (IsReadOnly(iniFile)) {
+    throw EFileError(Fmt("%s is read-only: the change is not written to it.", iniFile.string()));
+  }
+}
+
 void WriteGameType(const fs::path& iniPath, std::string_view section, TGameType type) {
+  RefuseReadOnlyIniFile(iniPath);
   OpenSettingsFile(iniPath).WriteString(section, game_key::GameType.Name, GameTypeName(type));
 }
 

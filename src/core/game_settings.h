@@ -88,9 +88,12 @@ inline double ReadKey(const TIniFile& ini, std::string_view section, const TIniK
 bool ReadGameSettings(const std::filesystem::path& programDir, const std::vector<std::string>& args,
                       TGameSettings& settings, TReportLayout& layout);
 
+// Raises EFileError when the user made `iniFile` read-only: such a file is not replaced.
+void RefuseReadOnlyIniFile(const std::filesystem::path& iniFile);
+
 // Writes the variant's name to "GameType" of `section` in the INI file at `iniPath` (the report
-// reader does this when it detects the variant). The file is replaced atomically; a failure
-// raises EFileError and leaves it as it was.
+// reader does this when it detects the variant). The file is replaced atomically; a failure,
+// a read-only file among them, raises EFileError and leaves it as it was.
 void WriteGameType(const std::filesystem::path& iniPath, std::string_view section, TGameType type);
 
 // The report file pattern is user text, so it is checked before use rather than handed to a
