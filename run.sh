@@ -51,32 +51,48 @@ MapSize=120
 else
   game="$(cd "$1" && pwd)"
   if [ ! -f "$game/Tovix.ini" ]; then
-    # A game section for the reports found there: "A000.txt" style names (letter and three
-    # digits) first, else a letter and any number ("A7.txt"). The first letter is taken as the
-    # user's own, the others as allies'.
-    mask="" ext="" letters=""
-    for form in '[0-9][0-9][0-9]' '[0-9]+'; do
-      for f in "$game"/*; do
-        name="$(basename "$f")"
-        [ -f "$f" ] || continue
-        if [[ "$name" =~ ^([A-Za-z])${form}(\.[A-Za-z0-9]+)?$ ]]; then
-          e="${BASH_REMATCH[2]}"
-          if [ -z "$mask" ]; then
-            ext="$e"
-            if [ "$form" = '[0-9]+' ]; then mask='%1s%d'; else mask='%1s%0.03d'; fi
-          fi
-          [ "$e" = "$ext" ] || continue
-          letter="${BASH_REMATCH[1]}"
-          [[ "$letters" == *"$letter"* ]] || letters+="$letter"
-        fi
-      done
-      [ -n "$mask" ] && break
+    # A game section for the reports found there: a letter, perhaps more text, the turn and an
+    # extension ("A000.txt", "A7.txt", "turn12.txt"). The turn is zero-padded in the pattern
+    # only when the names pad it ("A007"); "turn12" next to "turn9" is not. The first letter is
+    # taken as the user's own, the others as allies'.
+    mask="" ext="" middle="" letters="" width=0 padded=no first=""
+    for f in "$game"/*; do
+      name="$(basename "$f")"
+      [ -f "$f" ] || continue
+      [[ "$name" =~ ^([A-Za-z])([A-Za-z_-]*)([0-9]+)(\.[A-Za-z0-9]+)?$ ]] || continue
+      l="${BASH_REMATCH[1]}" m="${BASH_REMATCH[2]}" d="${BASH_REMATCH[3]}" e="${BASH_REMATCH[4]}"
+      if [ -z "$letters" ]; then middle="$m" ext="$e" width="${#d}"; fi
+      [ "$m" = "$middle" ] && [ "$e" = "$ext" ] || continue
+      if [ "${#d}" -gt 1 ] && [ "${d:0:1}" = 0 ]; then padded=yes; fi
+      [[ "$letters" == *"$l"* ]] || letters+="$l"
     done
     if [ -z "$letters" ]; then
-      echo "No turn reports (named like A000.txt) and no Tovix.ini in $game" >&2
+      echo "No turn reports (named like A000.txt or turn12.txt) and no Tovix.ini in $game" >&2
       exit 1
     fi
-    echo "Writing $game/Tovix.ini for the reports ${mask}${ext} with the letters $letters"
+    if [ "$padded" = yes ]; then mask="%1s${middle}%0.0${width}d"; else mask="%1s${middle}%d"; fi
+    own="${letters:0:1}"
+    # The first turn there is a report of the user's own letter for, and the map from it.
+    for ((turn = 0; turn <= 800; turn++)); do
+      if [ "$padded" = yes ]; then t="$(printf "%0${width}d" "$turn")"; else t="$turn"; fi
+      if [ -f "$game/$own$middle$t$ext" ]; then first="$game/$own$middle$t$ext"; break; fi
+    done
+    if [ -n "$first" ] && [ "$turn" -gt 0 ]; then
+      echo "Note: the reports of turns 0 to $((turn - 1)) are not in $game" >&2
+    fi
+    map_type=Normal map_size=100
+    if [ -n "$first" ]; then
+      if grep -Eq '^Spherical Galaxy +ON' "$first"; then map_type=Spherical; fi
+      # The line below the map's second row of 80 dashes holds its bottom-right corner.
+      corner="$(awk '{ sub(/\r$/, "") }
+        /^-+$/ && length($0) == 80 { if (++dashes == 2) { getline; sub(/\r$/, ""); print; exit } }
+        ' "$first")"
+      size="$(printf '%s\n' "$corner" | tr ', ' '\n\n' | { grep -E '^[0-9.]+$' || true; } |
+        sed -n '3,4p' | sort -n | tail -1)"
+      if [ -n "$size" ]; then map_size="$(printf '%.0f' "$size")"; fi
+    fi
+    echo "Writing $game/Tovix.ini for the reports ${mask}${ext} with the letters $letters" \
+      "(map $map_type, $map_size)"
     write_file "$game/Tovix.ini" "[RUN]
 game=0
 
@@ -84,6 +100,8 @@ game=0
 Name=$(basename "$game")
 spelD=$(pattern_folder "$game")/${mask}${ext}
 spelC=$letters
+MapType=$map_type
+MapSize=$map_size
 "
   fi
 fi

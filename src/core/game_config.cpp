@@ -8,6 +8,7 @@
 
 #include "core/errors.h"
 #include "core/file_utils.h"
+#include "core/game_model.h"
 #include "core/game_settings.h"
 #include "core/game_variant.h"
 #include "core/numbers.h"
@@ -166,22 +167,22 @@ void SplitReportPattern(std::string_view spelD, TGameConfig& config) {
 
 TGameConfig ReadGameConfig(const TIniFile& ini, std::string_view section) {
   TGameConfig c;
-  const std::string spelD = ini.ReadString(section, "spelD", "");
+  const std::string spelD = ReadKey(ini, section, game_key::ReportPattern);
   if (Trim(spelD).empty())
     c.Directory = ProgramFolderOf(ini);
   else
     SplitReportPattern(spelD, c);
-  c.Name = ini.ReadString(section, "Name", "");
-  c.UsedChars = ini.ReadString(section, "spelC", "k");
-  c.SkipPlanetsUntilTurn = ini.ReadInteger(section, "SkipPlanetsUntilTurn", 0);
-  c.SkipBattlesUntilTurn = ini.ReadInteger(section, "SkipBattlesUntilTurn", 0);
-  c.Turn0HabitedPlanetsSize = ini.ReadInteger(section, "Turn0HabitedPlanetsSize", 1000);
-  c.Turn0HabitedPlanetsSize2nd = ini.ReadInteger(section, "Turn0HabitedPlanetsSize2nd", 0);
-  c.UseCountMethod = ini.ReadInteger(section, "UseCountMethod", 3);
-  c.GameType = FindByName<TGameType>(kGameTypeNames, ini.ReadString(section, "GameType", ""));
-  c.MapType = FindByName<TMapType>(kMapTypeNames, ini.ReadString(section, "MapType", ""));
-  c.MapSize = ini.ReadInteger(section, "MapSize", 100);
-  c.UseMDIStyle = ini.ReadBool(kRunSection, "UseMDIStyle", true);
+  c.Name = ReadKey(ini, section, game_key::Name);
+  c.UsedChars = ReadKey(ini, section, game_key::ReportLetters);
+  c.SkipPlanetsUntilTurn = ReadKey(ini, section, game_key::SkipPlanetsUntilTurn);
+  c.SkipBattlesUntilTurn = ReadKey(ini, section, game_key::SkipBattlesUntilTurn);
+  c.Turn0HabitedPlanetsSize = ReadKey(ini, section, game_key::Turn0HabitedPlanetsSize);
+  c.Turn0HabitedPlanetsSize2nd = ReadKey(ini, section, game_key::Turn0HabitedPlanetsSize2nd);
+  c.UseCountMethod = ReadKey(ini, section, game_key::UseCountMethod);
+  c.GameType = FindByName<TGameType>(kGameTypeNames, ReadKey(ini, section, game_key::GameType));
+  c.MapType = FindByName<TMapType>(kMapTypeNames, ReadKey(ini, section, game_key::MapType));
+  c.MapSize = ReadKey(ini, section, game_key::MapSize);
+  c.UseMDIStyle = ReadKey(ini, kRunSection, game_key::UseMDIStyle);
   return c;
 }
 
@@ -191,20 +192,24 @@ void WriteGameConfig(TIniFile& ini, std::string_view section, const TGameConfig&
   const std::string error = ReportPatternError(pattern);
   if (!error.empty()) throw TovixError(error);
 
+  RefuseReadOnlyIniFile(ini.FileName());
   TIniFile::TBatch batch(ini);
-  ini.WriteBool(kConfigRunSection, "UseMDIStyle", config.UseMDIStyle);
-  ini.WriteString(section, "Name", config.Name);
-  ini.WriteString(section, "spelD", pattern);
-  ini.WriteString(section, "spelC", config.UsedChars);
-  ini.WriteInteger(section, "SkipPlanetsUntilTurn", config.SkipPlanetsUntilTurn);
-  ini.WriteInteger(section, "SkipBattlesUntilTurn", config.SkipBattlesUntilTurn);
-  ini.WriteInteger(section, "Turn0HabitedPlanetsSize", config.Turn0HabitedPlanetsSize);
-  ini.WriteInteger(section, "Turn0HabitedPlanetsSize2nd", config.Turn0HabitedPlanetsSize2nd);
-  ini.WriteInteger(section, "UseCountMethod", config.UseCountMethod);
+  ini.WriteBool(kConfigRunSection, game_key::UseMDIStyle.Name, config.UseMDIStyle);
+  ini.WriteString(section, game_key::Name.Name, config.Name);
+  ini.WriteString(section, game_key::ReportPattern.Name, pattern);
+  ini.WriteString(section, game_key::ReportLetters.Name, config.UsedChars);
+  ini.WriteInteger(section, game_key::SkipPlanetsUntilTurn.Name, config.SkipPlanetsUntilTurn);
+  ini.WriteInteger(section, game_key::SkipBattlesUntilTurn.Name, config.SkipBattlesUntilTurn);
+  ini.WriteInteger(section, game_key::Turn0HabitedPlanetsSize.Name, config.Turn0HabitedPlanetsSize);
+  ini.WriteInteger(section, game_key::Turn0HabitedPlanetsSize2nd.Name,
+                   config.Turn0HabitedPlanetsSize2nd);
+  ini.WriteInteger(section, game_key::UseCountMethod.Name, config.UseCountMethod);
   // With nothing selected the file's own value stays, e.g. a variant the reader detected.
-  if (config.GameType) ini.WriteString(section, "GameType", GameTypeName(*config.GameType));
-  if (config.MapType) ini.WriteString(section, "MapType", MapTypeName(*config.MapType));
-  ini.WriteInteger(section, "MapSize", config.MapSize);
+  if (config.GameType)
+    ini.WriteString(section, game_key::GameType.Name, GameTypeName(*config.GameType));
+  if (config.MapType)
+    ini.WriteString(section, game_key::MapType.Name, MapTypeName(*config.MapType));
+  ini.WriteInteger(section, game_key::MapSize.Name, config.MapSize);
   batch.Commit();
 }
 
@@ -220,17 +225,20 @@ std::vector<std::string> ListGameSections(const TIniFile& ini) {
 }
 
 std::string ReadDefaultGame(const TIniFile& ini) {
-  return ini.ReadString(kRunSection, "game", "0");
+  // The label shows "0" when no game was made the default yet.
+  return ini.ReadString(kRunSection, game_key::Game.Name, "0");
 }
 
 void MakeDefaultGame(TIniFile& ini, std::string_view section) {
   int32_t number = 0;
   if (!TryParseInt(section, number)) throw TovixError("No game is selected.");
-  ini.WriteInteger(kConfigRunSection, "game", number);
+  RefuseReadOnlyIniFile(ini.FileName());
+  ini.WriteInteger(kConfigRunSection, game_key::Game.Name, number);
 }
 
 void WriteUseMDIStyle(TIniFile& ini, bool on) {
-  ini.WriteBool(kConfigRunSection, "UseMDIStyle", on);
+  RefuseReadOnlyIniFile(ini.FileName());
+  ini.WriteBool(kConfigRunSection, game_key::UseMDIStyle.Name, on);
 }
 
 std::string NextFreeGameSection(const std::vector<std::string>& sections) {
@@ -258,6 +266,51 @@ bool DetectReportFileMask(std::string_view baseName, TGameRecord& record) {
     return true;
   }
   return false;
+}
+
+namespace {
+
+// The turns 0 to kMaxTurn for which `mask` names an existing report; the first of them in
+// `first` (-1 when none).
+int CountReports(const TGameRecord& record, const std::string& mask, int& first) {
+  TGameConfig config;
+  config.Directory = record.Directory;
+  config.FileMask = mask;
+  config.FileExtension = record.FileExtension;
+  const std::string pattern = JoinReportPattern(config);
+  first = -1;
+  if (!IsValidReportPattern(pattern) || record.UsedChar.empty()) return 0;
+  int count = 0;
+  std::error_code ec;
+  for (int turn = 0; turn <= kMaxTurn; ++turn) {
+    if (!fs::is_regular_file(FormatReportName(pattern, record.UsedChar[0], turn), ec)) continue;
+    if (first < 0) first = turn;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+int ChooseReportFileMask(TGameRecord& record) {
+  int first = -1;
+  const int detected = CountReports(record, record.FileMask, first);
+  const size_t padded = record.FileMask.find("%0.0");
+  if (padded != std::string::npos && padded + 6 == record.FileMask.size()) {
+    const std::string unpadded = record.FileMask.substr(0, padded) + "%d";
+    int unpaddedFirst = -1;
+    if (CountReports(record, unpadded, unpaddedFirst) > detected) {
+      record.FileMask = unpadded;
+      return unpaddedFirst;
+    }
+  }
+  return first;
+}
+
+std::string MissingFirstTurnsNote(int firstTurn) {
+  if (firstTurn <= 0) return {};
+  if (firstTurn == 1) return "The report of turn 0 is not in the folder.";
+  return Fmt("The reports of turns 0 to %d are not in the folder.", firstTurn - 1);
 }
 
 THeaderWords HeaderWordsFor(TGameType type) {
@@ -330,8 +383,12 @@ std::optional<std::string> AddGameFromReport(
   record.FileExtension = reportFile.extension().string();
   record.FileMask = std::string(kDefaultFileMask);
   DetectReportFileMask(reportFile.stem().string(), record);
+  const int firstTurn = ChooseReportFileMask(record);
   ReadNameAndPlayer(header, type, record.Name, record.Player);
 
+  // Missing first turns are said before the question, whose text stays as it is.
+  const std::string missing = MissingFirstTurnsNote(firstTurn);
+  if (!missing.empty()) ui.ShowMessage(missing);
   const std::string question =
       Fmt(kGameFoundMessage, GameTypeName(type), record.Name, record.Player, record.Directory,
           record.FileMask, record.FileExtension, record.UsedChar) +

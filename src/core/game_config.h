@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/game_settings.h"
 #include "core/game_types.h"
 #include "core/ini_file.h"
 #include "core/user_interface.h"
@@ -53,24 +54,25 @@ inline constexpr std::string_view kDefaultFileMask = "%1s%0.03d";
 inline constexpr std::string_view kDefaultFileExtension = ".txt";
 
 // One game section as the dialog shows it. The defaults are those of a section that lacks the
-// key.
+// key (the game_key table).
 struct TGameConfig {
-  std::string Name;
+  std::string Name{game_key::Name.Default};
   std::string Directory;  // the reports' folder, without a trailing "/" (except the root)
   std::string FileMask{kDefaultFileMask};
   std::string FileExtension{kDefaultFileExtension};
-  std::string UsedChars = "k";  // the own report letter first, then one per ally
+  // The own report letter first, then one per ally.
+  std::string UsedChars{game_key::ReportLetters.Default};
   // Nothing when the file names no known variant or map type: the list shows no selection
   // and a save leaves the key as the file has it.
   std::optional<TGameType> GameType;
   std::optional<TMapType> MapType;
-  int32_t MapSize = 100;
-  int32_t SkipPlanetsUntilTurn = 0;
-  int32_t SkipBattlesUntilTurn = 0;
-  int32_t Turn0HabitedPlanetsSize = 1000;
-  int32_t Turn0HabitedPlanetsSize2nd = 0;
-  int32_t UseCountMethod = 3;
-  bool UseMDIStyle = true;  // a run setting, shown with the game
+  int32_t MapSize = game_key::MapSize.Default;
+  int32_t SkipPlanetsUntilTurn = game_key::SkipPlanetsUntilTurn.Default;
+  int32_t SkipBattlesUntilTurn = game_key::SkipBattlesUntilTurn.Default;
+  int32_t Turn0HabitedPlanetsSize = game_key::Turn0HabitedPlanetsSize.Default;
+  int32_t Turn0HabitedPlanetsSize2nd = game_key::Turn0HabitedPlanetsSize2nd.Default;
+  int32_t UseCountMethod = game_key::UseCountMethod.Default;
+  bool UseMDIStyle = game_key::UseMDIStyle.Default;  // a run setting, shown with the game
   bool operator==(const TGameConfig&) const = default;
 };
 
@@ -121,6 +123,16 @@ struct TGameRecord {
 // character is the name's first character. False, and the mask left as it was, when the name
 // has none of the three forms.
 bool DetectReportFileMask(std::string_view baseName, TGameRecord& record);
+
+// A name with its turn zero-padded ("turn12" gives "%0.02d") leaves turns 0 to 9 unnamed when
+// the folder's reports are not padded ("turn9"). Of the mask DetectReportFileMask gave and its
+// unpadded form, keeps the one that names more of the reports in record.Directory for the used
+// character (the detected one on a tie). Returns the first turn a report exists for with the
+// mask kept, -1 when there is none.
+int ChooseReportFileMask(TGameRecord& record);
+// The message shown before the new-game question when the reports of the first turns are
+// missing: "" when the first report is that of turn 0.
+std::string MissingFirstTurnsNote(int firstTurn);
 
 // The words (counted from 1) of a report's header line that hold the game's name and the
 // player, by variant; 0 for the unknown variant.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <type_traits>
 
 #include "core/game_state.h"
@@ -42,13 +44,30 @@ int32_t TTurnArray<T>::LatestTurn() const {
   }
 }
 
+namespace {
+
+// now - before; whole numbers are subtracted in 64 bits and the result saturates at the limits
+// of their type.
+template <class T>
+T Difference(T now, T before) {
+  if constexpr (std::is_integral_v<T>) {
+    const int64_t difference = int64_t{now} - int64_t{before};
+    return static_cast<T>(std::clamp<int64_t>(difference, std::numeric_limits<T>::min(),
+                                              std::numeric_limits<T>::max()));
+  } else {
+    return now - before;
+  }
+}
+
+}  // namespace
+
 template <class T>
 T TTurnArray<T>::Delta(int32_t turn) const {
   if (turn == 0) return T{};
   // The turn before the latest may be -1 (latest turn 0): Get then gives the latest value
   // itself and the change is 0, as for turn 0.
-  if (turn < 0) return Get(-1) - Get(LatestTurn() - 1);
-  return Get(turn) - Get(turn - 1);
+  if (turn < 0) return Difference(Get(-1), Get(LatestTurn() - 1));
+  return Difference(Get(turn), Get(turn - 1));
 }
 
 template <class T>

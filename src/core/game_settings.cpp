@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "core/errors.h"
+#include "core/file_utils.h"
 #include "core/game_variant.h"
 #include "core/ini_file.h"
 #include "core/numbers.h"
@@ -21,32 +22,32 @@ TIniFile OpenSettingsFile(const fs::path& iniPath) {
 
 void ReadGameSection(TIniFile& ini, TGameSettings& s) {
   const std::string section = s.GetGameSection();
-  s.GameType = GameTypeFromName(ini.ReadString(section, "GameType", ""));
-  if (s.GameType == TGameType::Unknown && ini.ReadBool(section, "blind", false)) {
+  s.GameType = GameTypeFromName(ReadKey(ini, section, game_key::GameType));
+  if (s.GameType == TGameType::Unknown && ReadKey(ini, section, game_key::Blind)) {
     // Older sections only had the flag; store the variant under its name from now on.
     s.GameType = TGameType::Blind;
-    ini.WriteString(section, "GameType", GameTypeName(TGameType::Blind));
+    ini.WriteString(section, game_key::GameType.Name, GameTypeName(TGameType::Blind));
   }
-  s.MapType = MapTypeFromName(ini.ReadString(section, "MapType", ""));
-  s.MapSize = ini.ReadInteger(section, "MapSize", 100);
-  s.outbacktype = ini.ReadBool(section, "outbacktype", false);
-  s.bigGame = ini.ReadBool(section, "bigGame", true);
-  s.spelD = ini.ReadString(section, "spelD", "");
-  s.spelC = ini.ReadString(section, "spelC", "");
-  s.SkipPlanetsUntilTurn = ini.ReadInteger(section, "SkipPlanetsUntilTurn", 0);
-  s.SkipBattlesUntilTurn = ini.ReadInteger(section, "SkipBattlesUntilTurn", 0);
+  s.MapType = MapTypeFromName(ReadKey(ini, section, game_key::MapType));
+  s.MapSize = ReadKey(ini, section, game_key::MapSize);
+  s.outbacktype = ReadKey(ini, section, game_key::OutbackType);
+  s.bigGame = ReadKey(ini, section, game_key::BigGame);
+  s.spelD = ReadKey(ini, section, game_key::ReportPattern);
+  s.spelC = ReadKey(ini, section, game_key::ReportLetters);
+  s.SkipPlanetsUntilTurn = ReadKey(ini, section, game_key::SkipPlanetsUntilTurn);
+  s.SkipBattlesUntilTurn = ReadKey(ini, section, game_key::SkipBattlesUntilTurn);
   // Kept for the file's sake only; a text that is not a number gives the default.
-  s.mapFaktor = ini.ReadFloat(section, "mapFaktor", 2.5);
-  s.mapScrollV = ini.ReadFloat(section, "mapScrollV", 0);
-  s.mapScrollH = ini.ReadFloat(section, "mapScrollH", 0);
+  s.mapFaktor = ReadKey(ini, section, game_key::MapFaktor);
+  s.mapScrollV = ReadKey(ini, section, game_key::MapScrollV);
+  s.mapScrollH = ReadKey(ini, section, game_key::MapScrollH);
   s.turn0HabitedPlanetsSize =
-      static_cast<float>(ini.ReadInteger(section, "turn0HabitedPlanetsSize", 0));
+      static_cast<float>(ReadKey(ini, section, game_key::Turn0HabitedPlanetsSize));
   s.turn0HabitedPlanetsSize2nd =
-      static_cast<float>(ini.ReadInteger(section, "turn0HabitedPlanetsSize2nd", 0));
-  s.blindRepName = ini.ReadInteger(section, "blindRepName", 0);
-  s.UseCountMethod = ini.ReadInteger(section, "UseCountMethod", 3);
-  s.EliteNameCreation = ini.ReadBool(kRunSection, "EliteNameCreation", false);
-  s.UseMDIStyle = ini.ReadBool(kRunSection, "UseMDIStyle", true);
+      static_cast<float>(ReadKey(ini, section, game_key::Turn0HabitedPlanetsSize2nd));
+  s.blindRepName = ReadKey(ini, section, game_key::BlindRepName);
+  s.UseCountMethod = ReadKey(ini, section, game_key::UseCountMethod);
+  s.EliteNameCreation = ReadKey(ini, kRunSection, game_key::EliteNameCreation);
+  s.UseMDIStyle = ReadKey(ini, kRunSection, game_key::UseMDIStyle);
 }
 
 bool IsDigit(char c) {
@@ -84,11 +85,12 @@ bool ReadGameSettings(const fs::path& programDir, const std::vector<std::string>
   try {
     TIniFile ini = OpenSettingsFile(settings.IniPath);
     TIniFile::TBatch batch(ini);  // one read of the file, and one write when something changed
-    settings.GameNumber = ini.ReadInteger(kRunSection, "game", -1);
+    settings.GameNumber = ReadKey(ini, kRunSection, game_key::Game);
     if (!args.empty()) settings.GameNumber = StrToIntDef(args.front(), settings.GameNumber);
     if (settings.GameNumber != -1) {
       ReadGameSection(ini, settings);
       try {
+        RefuseReadOnlyIniFile(settings.IniPath);
         batch.Commit();
       } catch (const EFileError&) {
         // Only the "blind" write-back is lost; the variant holds for this run all the same.
@@ -104,8 +106,15 @@ bool ReadGameSettings(const fs::path& programDir, const std::vector<std::string>
   return true;
 }
 
+void RefuseReadOnlyIniFile(const fs::path& iniFile) {
+  if (IsReadOnly(iniFile)) {
+    throw EFileError(Fmt("%s is read-only: the change is not written to it.", iniFile.string()));
+  }
+}
+
 void WriteGameType(const fs::path& iniPath, std::string_view section, TGameType type) {
-  OpenSettingsFile(iniPath).WriteString(section, "GameType", GameTypeName(type));
+  RefuseReadOnlyIniFile(iniPath);
+  OpenSettingsFile(iniPath).WriteString(section, game_key::GameType.Name, GameTypeName(type));
 }
 
 std::string ReportPatternError(std::string_view pattern) {

@@ -7,18 +7,71 @@
 // opened write-through with quotes stripped, so what other parts of the program wrote in the
 // meantime is kept by every write made here.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/game_types.h"
+#include "core/ini_file.h"
 #include "core/report_layout.h"
 
 namespace tovix {
 
 inline constexpr std::string_view kIniFileName = "Tovix.ini";
 inline constexpr std::string_view kRunSection = "RUN";
+
+// One key of Tovix.ini with the value a section that lacks it gives.
+template <class T>
+struct TIniKey {
+  std::string_view Name;
+  T Default;
+};
+
+// The keys of a game section (and the run keys read with it). The settings reader and the
+// configuration dialog both read and write through this table, so both see the same names and
+// the same defaults.
+namespace game_key {
+inline constexpr TIniKey<std::string_view> Name{"Name", ""};
+inline constexpr TIniKey<std::string_view> GameType{"GameType", ""};
+// The flag older sections have instead of "GameType".
+inline constexpr TIniKey<bool> Blind{"blind", false};
+inline constexpr TIniKey<std::string_view> MapType{"MapType", ""};
+inline constexpr TIniKey<int32_t> MapSize{"MapSize", 100};
+inline constexpr TIniKey<bool> OutbackType{"outbacktype", false};
+inline constexpr TIniKey<bool> BigGame{"bigGame", true};
+inline constexpr TIniKey<std::string_view> ReportPattern{"spelD", ""};
+inline constexpr TIniKey<std::string_view> ReportLetters{"spelC", "k"};
+inline constexpr TIniKey<int32_t> SkipPlanetsUntilTurn{"SkipPlanetsUntilTurn", 0};
+inline constexpr TIniKey<int32_t> SkipBattlesUntilTurn{"SkipBattlesUntilTurn", 0};
+inline constexpr TIniKey<double> MapFaktor{"mapFaktor", 2.5};
+inline constexpr TIniKey<double> MapScrollV{"mapScrollV", 0};
+inline constexpr TIniKey<double> MapScrollH{"mapScrollH", 0};
+inline constexpr TIniKey<int32_t> Turn0HabitedPlanetsSize{"turn0HabitedPlanetsSize", 0};
+inline constexpr TIniKey<int32_t> Turn0HabitedPlanetsSize2nd{"turn0HabitedPlanetsSize2nd", 0};
+inline constexpr TIniKey<int32_t> BlindRepName{"blindRepName", 0};
+inline constexpr TIniKey<int32_t> UseCountMethod{"UseCountMethod", 3};
+// Run section keys.
+inline constexpr TIniKey<int32_t> Game{"game", -1};
+inline constexpr TIniKey<bool> EliteNameCreation{"EliteNameCreation", false};
+inline constexpr TIniKey<bool> UseMDIStyle{"UseMDIStyle", true};
+}  // namespace game_key
+
+// A key read with its default.
+inline std::string ReadKey(const TIniFile& ini, std::string_view section,
+                           const TIniKey<std::string_view>& key) {
+  return ini.ReadString(section, key.Name, std::string(key.Default));
+}
+inline int32_t ReadKey(const TIniFile& ini, std::string_view section, const TIniKey<int32_t>& key) {
+  return ini.ReadInteger(section, key.Name, key.Default);
+}
+inline bool ReadKey(const TIniFile& ini, std::string_view section, const TIniKey<bool>& key) {
+  return ini.ReadBool(section, key.Name, key.Default);
+}
+inline double ReadKey(const TIniFile& ini, std::string_view section, const TIniKey<double>& key) {
+  return ini.ReadFloat(section, key.Name, key.Default);
+}
 
 // Fills `settings` (reset first) from `programDir`/Tovix.ini and `layout` (reset to the
 // defaults) for the chosen game's variant. `args` are the command-line arguments after the
@@ -35,9 +88,12 @@ inline constexpr std::string_view kRunSection = "RUN";
 bool ReadGameSettings(const std::filesystem::path& programDir, const std::vector<std::string>& args,
                       TGameSettings& settings, TReportLayout& layout);
 
+// Raises EFileError when the user made `iniFile` read-only: such a file is not replaced.
+void RefuseReadOnlyIniFile(const std::filesystem::path& iniFile);
+
 // Writes the variant's name to "GameType" of `section` in the INI file at `iniPath` (the report
-// reader does this when it detects the variant). The file is replaced atomically; a failure
-// raises EFileError and leaves it as it was.
+// reader does this when it detects the variant). The file is replaced atomically; a failure,
+// a read-only file among them, raises EFileError and leaves it as it was.
 void WriteGameType(const std::filesystem::path& iniPath, std::string_view section, TGameType type);
 
 // The report file pattern is user text, so it is checked before use rather than handed to a

@@ -36,6 +36,14 @@ void ApplyBlind(TReportLayout& l) {
   l.OwnPlanetColumns = blindPlanets;
   l.OtherPlanetColumns = blindPlanets;
   l.UnidentifiedTitle = "Unknown Systems";
+  // The planet number comes first: every column after the name moves one word right.
+  TUnknownPlanetColumns& u = l.UninhabitedColumns;
+  ++u.X;
+  ++u.Y;
+  ++u.Size;
+  ++u.Resources;
+  ++u.CAP;
+  ++u.MAT;
   l.UninhabitedTitle = "Uninhabited Systems";
   l.OtherPlanetsTitle = "Systems";
 
@@ -81,6 +89,68 @@ void ApplyBlind(TReportLayout& l) {
   in.Mass = 6;
 }
 
+// "Galaxy PLUS" writes the header "<race> Report for Galaxy PLUS <game> Turn <turn>" without a
+// tab, puts the planet number in front of the planet tables, gives the numbers of the planets
+// it names only by number as "#" + number, and lists its fleets in one table.
+void ApplyPlus(TReportLayout& l) {
+  l.HeaderPattern = "^\\W*\\w+ Report for Galaxy PLUS \\w+ Turn \\w+";
+  l.UntabbedHeaderPattern = "^\\W*\\w+ Report for Galaxy PLUS";
+  l.HeaderKeyword = "Report for Galaxy PLUS";
+  l.TurnWord = 7;
+  l.GameNameWord = 5;
+  l.RaceNameWord = 0;
+  l.PlanetNumbers = true;
+
+  TPlanetColumns planets;
+  planets.Number = 0;
+  planets.X = 1;
+  planets.Y = 2;
+  planets.Name = 3;
+  planets.Size = 4;
+  planets.Population = 5;
+  planets.Industry = 6;
+  planets.Resources = 7;
+  planets.Production = 8;
+  planets.CAP = 9;
+  planets.MAT = 10;
+  planets.COL = 11;
+  l.OwnPlanetColumns = planets;
+  l.OtherPlanetColumns = planets;
+
+  TUnknownPlanetColumns& u = l.UninhabitedColumns;
+  u.Number = 0;
+  u.X = 1;
+  u.Y = 2;
+  u.Name = 3;
+  u.Size = 4;
+  u.Resources = 5;
+  u.CAP = 6;
+  u.MAT = 7;
+
+  TBombingColumns& b = l.BombingColumns;
+  b.Planet = 3;
+  b.Population = 4;
+  b.Industry = 5;
+  b.Production = 6;
+  b.CAP = 7;
+  b.MAT = 8;
+  b.COL = 9;
+
+  l.BattlePlanetWord = -1;  // "Battle at (#16) Name"
+
+  l.ShipsInProductionColumns.Planet = 1;
+  l.ShipsInProductionColumns.ShipType = 2;
+
+  // Own rows: "G # T D W S C T Q D F R P M L S" (destination, origin, distance, speed, mass,
+  // fleet, state); other races' rows: "# T D W S C T Q D P M", without distance or origin.
+  TGroupColumns& g = l.GroupColumns;
+  g.Origin = 9;
+  g.Distance = 10;
+  l.GroupMinWordsForDistance = 12;
+  l.GroupFleetWord = 14;
+  l.FleetTableTitle = "Your Fleets";
+}
+
 }  // namespace
 
 void SetReportLayout(TReportLayout& layout, TGameType gameType) {
@@ -92,10 +162,12 @@ void SetReportLayout(TReportLayout& layout, TGameType gameType) {
       layout.HeaderPattern = "^\t+GalaxyNG-Blind Game \\w+ \\w+ \\w+ \\w+";
       layout.HeaderKeyword = "GalaxyNG-Blind Game";
       break;
+    case TGameType::Plus:
+      ApplyPlus(layout);
+      break;
     case TGameType::Unknown:
     case TGameType::Normal:
     case TGameType::NG:
-    case TGameType::Plus:
     case TGameType::NT:
       break;
   }

@@ -34,8 +34,10 @@ struct TStatusColumns {
   bool operator==(const TStatusColumns&) const = default;
 };
 
-// The own planets table and the other races' planet tables share this shape.
+// The own planets table and the other races' planet tables share this shape. Number is the
+// planet-number column of "Galaxy PLUS" tables.
 struct TPlanetColumns {
+  int32_t Number = kNoWord;
   int32_t Name = 0;
   int32_t X = 1;
   int32_t Y = 2;
@@ -52,7 +54,8 @@ struct TPlanetColumns {
 };
 
 // Unidentified and uninhabited planets. Number is used only for uninhabited planets in
-// "Galaxy Blind"; X, Y, Size and Resources then move one word right.
+// "Galaxy Blind"; X, Y, Size, Resources, CAP and MAT then move one word right. Size to MAT are
+// read only for uninhabited planets, where the row holds them.
 struct TUnknownPlanetColumns {
   int32_t Name = 0;
   int32_t Number = 1;
@@ -60,6 +63,8 @@ struct TUnknownPlanetColumns {
   int32_t Y = 2;
   int32_t Size = 3;
   int32_t Resources = 4;
+  int32_t CAP = 5;
+  int32_t MAT = 6;
 
   bool operator==(const TUnknownPlanetColumns&) const = default;
 };
@@ -148,6 +153,11 @@ struct TReportLayout {
   std::string OptionsPattern = "^\t+Your Options\\W*$";
   std::string StatusPattern = "^\t+Status of Players\\W*$";
   std::string HeaderKeyword = "Galaxy Game";
+  // "Galaxy PLUS" writes its header line without a tab: it is looked for among the lines
+  // before the first section with this pattern and indexed as a section.
+  std::string UntabbedHeaderPattern;
+  // "Galaxy PLUS" tables give planet numbers, and "#" + number names a planet.
+  bool PlanetNumbers = false;
   // "Galaxy Blind" takes the turn from the last word of the header line.
   int32_t TurnWord = 4;
   int32_t GameNameWord = 2;
@@ -161,6 +171,7 @@ struct TReportLayout {
   std::string UnidentifiedTitle = "Unidentified Planets";
   std::string UninhabitedTitle = "Uninhabited Planets";
   TUnknownPlanetColumns UnknownPlanetColumns;
+  TUnknownPlanetColumns UninhabitedColumns;
   std::string OtherPlanetsTitle = "Planets";  // preceded by the race name
   TPlanetColumns OtherPlanetColumns;
 
@@ -182,12 +193,21 @@ struct TReportLayout {
   TGroupColumns GroupColumns;
   int32_t GroupMinWordsForDistance = 10;
   std::string GroupsTitleSuffix = " Groups";  // preceded by the race name or "Your"
+  // The fleet name of an own group row ("Galaxy PLUS"); the other variants list fleets in
+  // sections of their own.
+  int32_t GroupFleetWord = kNoWord;
+  // The one table of the own fleets ("Galaxy PLUS"): name and speed of each fleet.
+  std::string FleetTableTitle;
+  int32_t FleetTableNameWord = 1;
+  int32_t FleetTableSpeedWord = 6;
 
   std::string FleetTitle = "Fleet ";
   int32_t FleetNameWord = 1;
   int32_t FleetSpeedWord = 3;
 
   std::string IncomingTitle = "Incoming Groups";
+  // Found only right after two tabs, from line 1 on.
+  std::string RoutesTitle = "Your Routes";
   TIncomingColumns IncomingColumns;
 
   bool operator==(const TReportLayout&) const = default;

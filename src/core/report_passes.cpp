@@ -4,6 +4,8 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <set>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -284,6 +286,22 @@ void MergeGroups(GameState& state) {
     // The user's own report lists every group of the user; an ally's listing adds nothing.
     if (race == state.MainPlayer) {
       state.RemoveGroupsIf(*race, [](const TGroup& group) { return group.GroupNumber == 0; });
+    }
+    // A group known from a battle that a group table of the same turn lists at that planet
+    // (with the same design) is that table's group, seen after the battle: the table's row
+    // stands for it, whatever its ship count.
+    std::set<std::tuple<int32_t, const TPlanet*, const TShipType*>> listed;
+    const auto standing = [](const TGroup& group) {
+      return std::make_tuple(group.Turn, static_cast<const TPlanet*>(group.Planet),
+                             static_cast<const TShipType*>(group.ShipType));
+    };
+    for (const auto& group : race->Groups) {
+      if (!group->FromBattle && group->Distance == 0) listed.insert(standing(*group));
+    }
+    if (!listed.empty()) {
+      state.RemoveGroupsIf(*race, [&](const TGroup& group) {
+        return group.FromBattle && listed.count(standing(group)) > 0;
+      });
     }
     // Keys compare ignoring case, so they are looked up lower-cased. Of the groups with one key,
     // in the order read, each but the last has an equal key after it: those go, unless they

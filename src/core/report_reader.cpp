@@ -31,11 +31,15 @@ constexpr int kLastTurn = kMaxTurn;
 // Fewer section headers than this mean the report lost its tab marks on the way.
 constexpr int kMinSections = 5;
 
+// How far (in hundredths) a planet of a later report may lie from where the first report placed
+// it and still be taken for it.
+constexpr uint64_t kMaxMisplacement = 100;
+
 // Compiled section patterns kept at most.
 constexpr size_t kMaxPatterns = 1024;
 
 constexpr std::string_view kExtraInfoFile = "ExtrInf.ini";
-constexpr std::string_view kErrorHeader = "Error - Turn: %d Player: %s Report: %s !";
+constexpr std::string_view kErrorHeader = "Error - Turn: %d Player: %s Report: %s %s";
 
 bool IsWordDelimiter(int c) {
   return c < 33 || c == ',' || c == '`' || c >= 126;
@@ -43,6 +47,30 @@ bool IsWordDelimiter(int c) {
 
 std::string PlanetReadError(int turn) {
   return Fmt("Error while reading planets - Turn: %d", turn);
+}
+
+// Line ends written as LF CR (by some mail programs) would end every line twice, making an empty
+// line after each: a text whose first line end is LF CR has them made LF.
+void JoinLfCrLineEnds(std::string& text) {
+  const size_t lf = text.find('\n');
+  if (lf == std::string::npos || lf + 1 >= text.size() || text[lf + 1] != '\r') return;
+  if (lf > 0 && text[lf - 1] == '\r') return;  // CR LF CR LF ...
+  size_t out = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    text[out++] = text[i];
+    if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] == '\r') ++i;
+  }
+  text.resize(out);
+}
+
+// A turn word: digits, perhaps between punctuation ("12", "(12)"); "1e3" or "12a" are not.
+bool IsWholeNumberWord(std::string_view word) {
+  const auto isAlnum = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  };
+  const auto first = std::find_if(word.begin(), word.end(), isAlnum);
+  const auto last = std::find_if(word.rbegin(), word.rend(), isAlnum).base();
+  return first < last && std::all_of(first, last, [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The production cargo of a planet row: CAP and MAT stocks are what routes carry.
@@ -80,12 +108,12 @@ struct TPlanetRow {
   float colonists = 0;
 };
 
-float FloatWord(TZnStrParse& words, int index) {
+float FloatWord(const TReportRow& words, int index) {
   return static_cast<float>(words.TokenAsFloat(index));
 }
 
 // Every word is read before the model is touched, so a short row changes nothing.
-TPlanetRow ReadPlanetRow(TZnStrParse& words, const TPlanetColumns& c) {
+TPlanetRow ReadPlanetRow(const TReportRow& words, const TPlanetColumns& c) {
   TPlanetRow row;
   row.name = words.Token(c.Name);
   row.x = ParseCoordinate(words.TokenView(c.X));
@@ -226,15 +254,43 @@ std::string QuoteRegexText(std::string_view text) {
   return quoted;
 }
 
+// --- A row of words ---------------------------------------------------------------------------
+
+TReportRow::TReportRow(TZnStrParse& words) : count_(words.Count()) {
+  std::string_view* out = inline_.data();
+  if (count_ > kInlineWords) {
+    more_.resize(static_cast<size_t>(count_));
+    out = more_.data();
+  }
+  for (int i = 0; i < count_; ++i) out[i] = words.TokenView(i);
+}
+
+size_t TReportRow::Resolve(int index) const {
+  if (index < 0) index += count_;
+  if (index < 0 || index >= count_) throw EParseError("Index out of bounds");
+  return static_cast<size_t>(index);
+}
+
+int32_t TReportRow::TokenAsInt(int index) const {
+  return FirstIntInStr(TokenView(index));
+}
+
+double TReportRow::TokenAsFloat(int index) const {
+  double value = 0;
+  return TryParseFloat(TokenView(index), value) ? value : 0;
+}
+
+// --- The reader --------------------------------------------------------------------------------
+
 TReportReader::TReportReader(GameState& state, UserInterface& ui, fs::path programDir)
     : state_(state), ui_(ui), programDir_(std::move(programDir)) {
   lines_.SetLineMode(true);
   // Reports come with CR LF, LF or CR line ends; the parser ends lines at each of them, so a
   // report is not copied just to make its line ends CR LF.
   lines_.SetAnyLineEnd(true);
-  words_ = &lines_.CreateSubParser("SD");
+  TZnStrParse& words = lines_.CreateSubParser("SD");
   for (int c = 0; c < 256; ++c)
-    words_->SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
+    words.SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
 }
 
 // --- Loading all reports ----------------------------------------------------------------------
@@ -244,6 +300,9 @@ bool TReportReader::LoadAllReports() {
   messages_.clear();
   state_.LastTurn = -1;
   racesThisTurn_.clear();
+  planetsAddedLate_ = 0;
+  blindChecked_ = false;
+  firstReport_.clear();
   ownRace_.clear();
   int lastHeaderTurn = -1;
 
@@ -264,10 +323,24 @@ bool TReportReader::LoadAllReports() {
     Report(patternError);
     return false;
   }
+  // A folder that cannot be read is said so, not taken for a game without reports.
+  if (!settings.spelC.empty()) {
+    const fs::path folder =
+        fs::path(FormatReportName(settings.spelD, settings.spelC[0], 0)).parent_path();
+    std::error_code folderError;
+    fs::directory_iterator probe(folder.empty() ? fs::path(".") : folder, folderError);
+    if (folderError) {
+      Report(
+          Fmt("The reports folder %s cannot be read: %s", folder.string(), folderError.message()));
+      return false;
+    }
+  }
 
   for (int turn = kFirstTurn; turn <= kLastTurn; ++turn) {
     racesThisTurn_.clear();
     for (size_t i = 0; i < settings.spelC.size(); ++i) {
+      // A letter given twice names the same reports: they are read once.
+      if (settings.spelC.find(settings.spelC[i]) < i) continue;
       const int letterIndex = static_cast<int>(i) + 1;
       state_.ReportLetterIndex = letterIndex;
       const std::string fileName = FormatReportName(settings.spelD, settings.spelC[i], turn);
@@ -281,10 +354,9 @@ bool TReportReader::LoadAllReports() {
       } catch (const std::exception& e) {
         // A fault that escaped the section's own handling: this report is done, the next one
         // is read.
-        Report(Fmt(kErrorHeader, headerTurn_ >= 0 ? headerTurn_ : turn, reportRace_, fileName) +
-               "\r" + e.what());
+        Report(SectionError({}, e.what()));
       }
-      if (headerTurn_ >= 0) lastHeaderTurn = headerTurn_;
+      if (headerRead_) lastHeaderTurn = report_.Turn;
     }
   }
 
@@ -308,6 +380,7 @@ bool TReportReader::LoadAllReports() {
         const std::string fileName = FormatReportName(settings.spelD, settings.spelC[0], turn);
         if (!fs::is_regular_file(fileName, ec)) return;
         std::string text = LoadFileToString(fileName);
+        JoinLfCrLineEnds(text);
         NormalizeLineEnds(text);
         ReadMapTracks(state_, text, turn);
       });
@@ -316,6 +389,12 @@ bool TReportReader::LoadAllReports() {
   }
   ui_.SetCurrentWork("Ready");
   guarded([&] { MergeGroups(state_); });
+  if (planetsAddedLate_ > 0) {
+    Report(
+        Fmt("The report %s lists fewer planets than the later reports: it may be cut. "
+            "Planets that later reports added: %d.",
+            firstReport_, planetsAddedLate_));
+  }
 
   lines_.SetText(std::string());
   ClearSections();
@@ -326,16 +405,25 @@ bool TReportReader::LoadAllReports() {
 
 bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::string& fileName) {
   TGameSettings& settings = state_.Settings;
-  fileName_ = fileName;
-  reportRace_.clear();
-  headerTurn_ = -1;
+  BeginReport(loopTurn, fileName);
 
-  if (settings.GameType == TGameType::Unknown) {
+  // "Galaxy Blind" may come from the old "blind" flag of a game whose reports are of another
+  // variant; the first report read tells, and its variant wins.
+  const bool checkBlind = settings.GameType == TGameType::Blind && !blindChecked_;
+  blindChecked_ = true;
+  if (settings.GameType == TGameType::Unknown || checkBlind) {
     const TGameType detected = DetectGameType(fileName);
-    if (detected != TGameType::Unknown) {
+    if (detected != TGameType::Unknown && detected != settings.GameType) {
+      if (checkBlind) {
+        Report(
+            Fmt("The reports of this game are \"%s\" reports, not \"%s\" ones: they are "
+                "read as \"%s\" reports.",
+                GameTypeName(detected), GameTypeName(settings.GameType), GameTypeName(detected)));
+      }
       settings.GameType = detected;
-      // The layout still holds the defaults: give it the detected variant's titles and columns
-      // now, so that the first run reads this game as every later run will.
+      // Give the layout the detected variant's titles and columns now, so that the first run
+      // reads this game as every later run will.
+      state_.Layout = TReportLayout{};
       SetReportLayout(state_.Layout, detected);
       if (detected == TGameType::NGBlind) state_.Players.SetDuplicates(TDuplicates::Accept);
       if (!settings.IniPath.empty()) {
@@ -358,25 +446,32 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   if (SectionCount() < kMinSections) {
     ui_.SetCurrentWork("Adding Tabs");
     try {
+      const std::string before = LoadFileToString(fileName);
       AddTabs(fileName);
-      LoadReportText(LoadFileToString(fileName));
+      std::string repaired = LoadFileToString(fileName);
+      // The user's file changed: say so once, with where the file as it came is kept.
+      if (repaired != before) {
+        Report(
+            Fmt("The report %s had lost the tab marks of its sections: it was repaired, and "
+                "the file as it came is kept as %s%s.",
+                fileName, fileName, kTabBackupExtension));
+      }
+      LoadReportText(std::move(repaired));
     } catch (const std::exception& e) {
       // The report is read as it is.
       Report(e.what());
     }
   }
 
-  int turn = -1;
-  std::string raceName;
-  if (!ReadReportHeader(turn, raceName, fileName)) return true;
-  headerTurn_ = turn;
-  reportRace_ = raceName;
+  if (!ReadReportHeader()) return true;
+  const int turn = report_.Turn;
+  const std::string& raceName = report_.Race;
   state_.SetAllPlayersTurnCount(turn);
 
   const bool ngBlind = settings.GameType == TGameType::NGBlind;
   if (letterIndex == 1 || ngBlind) {
     if (letterIndex == 1) ownRace_ = raceName;
-    ReadStatusOfPlayers(loopTurn, turn, raceName);
+    ReadStatusOfPlayers(loopTurn);
     if (letterIndex == 1) {
       state_.LastTurn = turn;
       ui_.SetTitle("Tovix " + state_.GameName + " - " + std::to_string(turn) + " " + raceName);
@@ -385,29 +480,38 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
 
   state_.ReportPlayer = state_.PlayerByName(raceName);
   if (letterIndex == 1) state_.MainPlayer = state_.PlayerByName(ownRace_);
-  if (!state_.ReportPlayer) return false;
+  if (!state_.ReportPlayer) {
+    // Its status table was not read: the report cannot be placed, the others still load.
+    Report(SectionError(
+        "While getting player name",
+        Fmt("The race %s is not in the status table: the report is not read.", raceName)));
+    return true;
+  }
 
   if (turn < settings.SkipPlanetsUntilTurn) return true;
-  if (state_.FirstTurn == -1) state_.FirstTurn = turn;
+  if (state_.FirstTurn == -1) {
+    state_.FirstTurn = turn;
+    firstReport_ = fileName;
+  }
 
-  ReadYourPlanets(turn, raceName, fileName);
-  ReadUnknownPlanets(turn, raceName, fileName);
-  ReadOtherPlanets(turn, raceName, fileName);
+  ReadYourPlanets();
+  ReadUnknownPlanets();
+  ReadOtherPlanets();
   state_.ExtraInfo.ApplyToTurn(state_, turn);
   if (letterIndex == 1) {
-    ReadShipsInProduction(turn, raceName, fileName);
-    ReadRoutes(turn, raceName, fileName);
+    ReadShipsInProduction();
+    ReadRoutes();
   }
   if (turn == 0 && letterIndex == 1) CountClustersTurn0(state_);
-  ReadShipTypes(turn, raceName, fileName);
+  ReadShipTypes();
   if (turn >= settings.SkipBattlesUntilTurn) {
-    ReadBattles(turn, raceName, fileName);
-    ReadGroups(turn, raceName, fileName);
-    ReadFleets(turn, raceName, fileName);
+    ReadBattles();
+    ReadGroups();
+    ReadFleets();
     racesThisTurn_.push_back(state_.ReportPlayer);
   }
-  ReadBombings(turn, raceName, fileName);
-  if (letterIndex == 1) ReadIncomingGroups(turn, raceName, fileName);
+  ReadBombings();
+  if (letterIndex == 1) ReadIncomingGroups();
   PruneGroups(state_, turn);
   SumPlanetSizes(turn);
   if (letterIndex == 1 && settings.UseCountMethod >= turn) CountClustersForTurn(state_, turn);
@@ -417,6 +521,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
 // --- One report ------------------------------------------------------------------------------
 
 void TReportReader::LoadReportText(std::string text) {
+  JoinLfCrLineEnds(text);
   NormalizeNoBreakSpaces(text);
   lines_.SetText(std::move(text));
   BuildSectionIndex();
@@ -430,6 +535,22 @@ void TReportReader::BuildSectionIndex() {
     if (line.size() > 2 && line[0] == '\t') sections_.push_back({std::string(line), i});
   }
 
+  // A header line without a tab is indexed as a section of its own.
+  const TReportLayout& layout = state_.Layout;
+  if (!layout.UntabbedHeaderPattern.empty()) {
+    TSectionPattern& header = Pattern(layout.UntabbedHeaderPattern);
+    int found = -1;
+    for (int i = 0; i < count && found < 0; ++i) {
+      const std::string_view line = Line(i);
+      if (line.size() > 2 && line[0] != '\t' && Matches(header, line)) found = i;
+    }
+    if (found >= 0) {
+      const auto at = std::lower_bound(sections_.begin(), sections_.end(), found,
+                                       [](const TSection& s, int l) { return s.line < l; });
+      sections_.insert(at, {std::string(Line(found)), found});
+    }
+  }
+
   const auto mistakes = std::find_if(sections_.begin(), sections_.end(), [](const TSection& s) {
     return SameText(s.text, "\t\tMISTAKES");
   });
@@ -440,7 +561,6 @@ void TReportReader::BuildSectionIndex() {
   enum class Expect { Header, Options, Status, Done };
   const TGameType type = state_.Settings.GameType;
   const bool blind = type == TGameType::Blind;
-  const TReportLayout& layout = state_.Layout;
   Expect state = blind ? Expect::Options : Expect::Header;
   std::vector<TSection> kept;
   kept.reserve(sections_.size());
@@ -520,18 +640,31 @@ int TReportReader::FindSection(int startLine, std::string_view pattern) {
   return -1;
 }
 
-bool TReportReader::ReadReportHeader(int& turn, std::string& raceName,
-                                     const std::string& fileName) {
-  turn = -1;
-  raceName.clear();
+void TReportReader::BeginReport(int loopTurn, std::string fileName, std::string race) {
+  report_ = TReportContext{loopTurn, std::move(race), std::move(fileName)};
+  headerRead_ = false;
+}
+
+bool TReportReader::ReadReportHeader() {
   const TReportLayout& layout = state_.Layout;
   const TGameSettings& settings = state_.Settings;
+  headerRead_ = false;
+  report_.Race.clear();
   int headerTurn = -1;
-  try {
+  bool read = false;
+  RunSection("While getting player name", [&] {
     const int line = FindSection(0, layout.HeaderKeyword);
-    if (line < 0) return false;
-    TZnStrParse& words = Words(line);
+    // A report without a header cannot be read: it is named, not skipped without a word.
+    if (line < 0) throw TovixError("No report header found: the report is not read.");
+    const TReportRow words = Row(line);
     const int turnWord = settings.GameType == TGameType::Blind ? -1 : layout.TurnWord;
+    const std::string_view turnText = words.TokenView(turnWord);
+    if (!IsWholeNumberWord(turnText)) {
+      throw TovixError(
+          Fmt("The turn \"%s\" of the report header is not a whole number: the "
+              "report is not read.",
+              turnText));
+    }
     headerTurn = words.TokenAsInt(turnWord);
     state_.GameName = words.Token(layout.GameNameWord);
 
@@ -546,18 +679,19 @@ bool TReportReader::ReadReportHeader(int& turn, std::string& raceName,
       name = words.Token(r);
     }
     // A turn beyond the game's range is a damaged header, not a turn to size arrays for.
-    if (headerTurn < kFirstTurn || headerTurn > kLastTurn) return false;
-    turn = headerTurn;
-    raceName = std::move(name);
-    return true;
-  } catch (const std::exception& e) {
-    // A header that cannot be read whole is no header: the report is skipped.
-    Report(Fmt(kErrorHeader, headerTurn, raceName, fileName) + "\rWhile getting player name\r" +
-           e.what());
-    turn = -1;
-    raceName.clear();
-    return false;
-  }
+    if (headerTurn < kFirstTurn || headerTurn > kLastTurn) {
+      throw TovixError(
+          Fmt("The turn %s of the report header is beyond the turns %d to %d: the "
+              "report is not read.",
+              turnText, kFirstTurn, kLastTurn));
+    }
+    report_.Turn = headerTurn;
+    report_.Race = std::move(name);
+    read = true;
+  });
+  // A header that cannot be read whole is no header: the report is skipped.
+  headerRead_ = read;
+  return read;
 }
 
 TPlayer* TReportReader::ActiveRaceByKey(const std::string& key) {
@@ -570,7 +704,9 @@ TPlayer* TReportReader::ActiveRaceByKey(const std::string& key) {
   return nullptr;
 }
 
-void TReportReader::ReadStatusOfPlayers(int loopTurn, int turn, const std::string& raceName) {
+void TReportReader::ReadStatusOfPlayers(int loopTurn) {
+  const int turn = report_.Turn;
+  const std::string& raceName = report_.Race;
   const int header = FindSection(0, state_.Layout.StatusTitle);
   if (header < 0) return;
   auto& players = state_.Players;
@@ -585,12 +721,11 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn, int turn, const std::strin
 
   int rowCounter = -1;
   int expected = -1;
-  bool complete = false;
-  try {
+  const bool complete = RunSection("While getting the status of players", [&] {
     for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
       ++rowCounter;
       ++expected;
-      TZnStrParse& words = Words(line);
+      const TReportRow words = Row(line);
       std::string name = words.Token(c.Name);
       const float drive = FloatWord(words, c.Drive);
       const float weapons = FloatWord(words, c.Weapons);
@@ -656,11 +791,7 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn, int turn, const std::strin
       race->RowIndex = rowCounter;
       race->Seen = true;
     }
-    complete = true;
-  } catch (const std::exception& e) {
-    Report(
-        SectionError(turn, raceName, fileName_, "While getting the status of players", e.what()));
-  }
+  });
 
   // A broken table says nothing about the races after the break, so none is taken for gone.
   for (auto [key, race] : players) {
@@ -685,11 +816,12 @@ TPlanet* TReportReader::PlanetForRow(std::string_view key, int32_t x, int32_t y,
 }
 
 void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& columns, TPlayer* owner,
-                                    bool otherRace, int turn) {
+                                    bool otherRace) {
+  const int turn = report_.Turn;
   const bool blind = state_.Settings.GameType == TGameType::Blind;
   const bool ownReport = state_.ReportLetterIndex == 1;
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
-    TZnStrParse& words = Words(line);
+    const TReportRow words = Row(line);
     TPlanetRow row = ReadPlanetRow(words, columns);
     std::string numberKey;
     std::string_view key;
@@ -697,6 +829,9 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
     if (blind) {
       number = words.TokenAsInt(columns.Name + 1);
       key = numberKey = std::to_string(number);
+    } else if (HasWord(columns.Number)) {
+      number = words.TokenAsInt(columns.Number);
+      key = LowerKey(row.name);
     } else {
       key = LowerKey(row.name);
       if (turn == 0) {
@@ -706,7 +841,7 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
       }
     }
     TPlanet* planet = PlanetForRow(key, row.x, row.y, turn);
-    if (turn == state_.FirstTurn) planet->Number = number;
+    if (turn == state_.FirstTurn || HasWord(columns.Number)) planet->Number = number;
     const int32_t cargo = ProductionCargo(row.production, otherRace);
     planet->SetValues(std::move(row.name), std::move(row.production), row.x, row.y, row.size,
                       row.population, row.industry, row.resources, cargo, row.capital, row.material,
@@ -716,28 +851,25 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
   }
 }
 
-void TReportReader::ReadYourPlanets(int turn, const std::string& raceName,
-                                    const std::string& fileName) {
-  try {
+void TReportReader::ReadYourPlanets() {
+  RunSection("While getting the planets of this player", [&] {
     const int header = FindSection(0, state_.Layout.OwnPlanetsTitle);
     if (header < 0) return;
-    ReadPlanetTable(header, state_.Layout.OwnPlanetColumns, state_.ReportPlayer, false, turn);
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, "While getting the planets of this player",
-                        e.what()));
-  }
+    ReadPlanetTable(header, state_.Layout.OwnPlanetColumns, state_.ReportPlayer, false);
+  });
 }
 
-void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int turn) {
+void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
+  const int turn = report_.Turn;
   const TGameType type = state_.Settings.GameType;
   const bool blind = type == TGameType::Blind;
-  TUnknownPlanetColumns c = state_.Layout.UnknownPlanetColumns;
-  if (blind && uninhabited) {
-    ++c.X;
-    ++c.Y;
-    ++c.Size;
-    ++c.Resources;
-  }
+  const TReportLayout& layout = state_.Layout;
+  const TUnknownPlanetColumns& c =
+      uninhabited ? layout.UninhabitedColumns : layout.UnknownPlanetColumns;
+  // Uninhabited rows of "Galaxy PLUS" tables have a number column; unidentified ones give the
+  // number alone.
+  const bool numberColumn = layout.PlanetNumbers && uninhabited;
+  const bool numberOnly = layout.PlanetNumbers && !uninhabited;
   TOwnerRef owner;
   if (type != TGameType::Blind && type != TGameType::NGBlind && !uninhabited) {
     owner = TOwnerRef::Unknown();
@@ -745,10 +877,9 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int
 
   const int count = LineCount();
   for (int line = FirstTableRow(headerLine); line < count; ++line) {
-    TZnStrParse& words = Words(line);
+    const TReportRow words = Row(line);
     if (words.Count() < 3 || Line(line)[0] == '\t') break;
-    // The words stay valid while this row is read: nothing below splits another line.
-    const std::string_view name = words.TokenView(c.Name);
+    std::string_view name = words.TokenView(c.Name);
     const int32_t x = ParseCoordinate(words.TokenView(c.X));
     const int32_t y = ParseCoordinate(words.TokenView(c.Y));
     float size = 0;
@@ -758,12 +889,22 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int
       size = FloatWord(words, c.Size);
       resources = FloatWord(words, c.Resources);
     }
+    // The stockpiles where the row has them: an emptied planet keeps none of its old ones.
+    const bool stockpiles = uninhabited && words.Count() > c.MAT;
+    const float capital = stockpiles ? FloatWord(words, c.CAP) : 0;
+    const float material = stockpiles ? FloatWord(words, c.MAT) : 0;
     std::string numberKey;
     std::string_view key;
     int32_t number = 0;
     if (blind) {
       number = uninhabited ? words.TokenAsInt(c.Number) : FirstIntInStr(name);
       key = numberKey = std::to_string(number);
+    } else if (numberColumn || numberOnly) {
+      number = numberColumn ? words.TokenAsInt(c.Number) : FirstIntInStr(name);
+      // A planet known by name keeps it where the row gives only its number.
+      const TPlanet* known = numberOnly ? state_.PlanetByNumber(number) : nullptr;
+      if (known) name = known->Name;
+      key = LowerKey(name);
     } else {
       key = LowerKey(name);
       number = turn == 0 ? FirstIntInStr(name) : state_.PlanetNumberCounter++;
@@ -771,7 +912,7 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int
 
     TPlanet* planet = PlanetForRow(key, x, y, turn);
     planet->Name.assign(name);
-    if (turn == state_.FirstTurn) planet->Number = number;
+    if (turn == state_.FirstTurn || numberColumn || numberOnly) planet->Number = number;
     planet->X = x;
     planet->Y = y;
     if (state_.ReportLetterIndex == 1) planet->Production.clear();
@@ -781,40 +922,36 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int
       planet->Size = size;
       planet->Resources = resources;
     }
+    if (stockpiles) {
+      planet->Capital = capital;
+      planet->Material = material;
+    }
   }
 }
 
-void TReportReader::ReadUnknownPlanets(int turn, const std::string& raceName,
-                                       const std::string& fileName) {
+void TReportReader::ReadUnknownPlanets() {
   // Each table on its own: a broken list of unidentified planets leaves the uninhabited one.
   for (const bool uninhabited : {false, true}) {
-    try {
+    RunSection("While getting the unknown planets of other players", [&] {
       const TReportLayout& layout = state_.Layout;
       const int header =
           FindSection(0, uninhabited ? layout.UninhabitedTitle : layout.UnidentifiedTitle);
-      if (header >= 0) ReadUnknownPlanetTable(header, uninhabited, turn);
-    } catch (const std::exception& e) {
-      Report(SectionError(turn, raceName, fileName,
-                          "While getting the unknown planets of other players", e.what()));
-    }
+      if (header >= 0) ReadUnknownPlanetTable(header, uninhabited);
+    });
   }
 }
 
-void TReportReader::ReadOtherPlanets(int turn, const std::string& raceName,
-                                     const std::string& fileName) {
+void TReportReader::ReadOtherPlanets() {
   const TReportLayout& layout = state_.Layout;
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
-    try {
+    RunSection("While getting the known planets of other players", [&] {
       const std::string pattern =
           "^\\W*" + QuoteRegexText(race->Name) + " " + layout.OtherPlanetsTitle;
       const int header = FindSection(0, pattern);
-      if (header < 0) continue;
-      ReadPlanetTable(header, layout.OtherPlanetColumns, race, true, turn);
-    } catch (const std::exception& e) {
-      Report(SectionError(turn, raceName, fileName,
-                          "While getting the known planets of other players", e.what()));
-    }
+      if (header < 0) return;
+      ReadPlanetTable(header, layout.OtherPlanetColumns, race, true);
+    });
   }
 }
 
@@ -844,7 +981,8 @@ TPlanet* TReportReader::FindOrCreatePlanet(int32_t x, int32_t y, const std::stri
   }
 
   // Every planet is listed from the first turn read on, so a position never seen is a known
-  // planet placed slightly differently: the nearest one.
+  // planet placed slightly differently: the nearest one, when it is that near. Otherwise the
+  // first report lacked the planet (it was cut): the planet is added, and the load says so.
   TPlanet* nearest = nullptr;
   std::string nearestKey;
   uint64_t best = 0;
@@ -857,7 +995,13 @@ TPlanet* TReportReader::FindOrCreatePlanet(int32_t x, int32_t y, const std::stri
       best = d;
     }
   }
-  if (!nearest) throw TovixError(PlanetReadError(turn));
+  if (!nearest || best > kMaxMisplacement * kMaxMisplacement) {
+    ++planetsAddedLate_;
+    auto planet = std::make_unique<TPlanet>();
+    planet->X = x;
+    planet->Y = y;
+    return state_.AddPlanet(key, std::move(planet), distance);
+  }
   if (!state_.MovePlanet(*nearest, nearestKey, key, distance)) {
     throw TovixError(
         Fmt("Error while reading planets - Turn: %d \rPlanet %s not found", turn, nearest->Name));
@@ -881,6 +1025,14 @@ void TReportReader::SumPlanetSizes(int turn) {
 
 // --- Helpers -----------------------------------------------------------------------------------
 
+TPlanet* TReportReader::PlanetOfWord(std::string_view word) {
+  const int index = state_.Planets.IndexOf(LowerKey(word));
+  if (index >= 0) return state_.Planets.Object(index);
+  if (state_.Layout.PlanetNumbers && word.size() > 1 && word[0] == '#')
+    return state_.PlanetByNumber(FirstIntInStr(word));
+  return nullptr;
+}
+
 std::string_view TReportReader::LowerKey(std::string_view text) {
   key_.resize(text.size());
   std::transform(text.begin(), text.end(), key_.begin(), LoCase);
@@ -891,8 +1043,12 @@ void TReportReader::Report(std::string message) {
   messages_.push_back(std::move(message));
 }
 
-TZnStrParse& TReportReader::Words(int line) {
-  return lines_.SubParser(line);
+TReportRow TReportReader::Row(int line) {
+  return TReportRow(lines_.SubParser(line));
+}
+
+int TReportReader::WordCount(int line) {
+  return lines_.SubParser(line).Count();
 }
 
 int TReportReader::LineCount() {
@@ -926,22 +1082,23 @@ bool TReportReader::IsTableEnd(int line) {
   if (line < 0 || line >= LineCount()) return true;
   const std::string_view text = Line(line);
   if (!text.empty() && text[0] == '\t') return true;
-  return Words(line).Count() == 0;
+  return WordCount(line) == 0;
 }
 
 int TReportReader::FirstTableRow(int headerLine) {
   const int count = LineCount();
   int line = headerLine + 1;
-  while (line < count && Words(line).Count() == 0) ++line;
+  while (line < count && WordCount(line) == 0) ++line;
   return line + 1;
 }
 
-std::string TReportReader::SectionError(int turn, const std::string& raceName,
-                                        const std::string& fileName, std::string_view suffix,
-                                        std::string_view error) {
-  std::string message = Fmt(kErrorHeader, turn, raceName, fileName);
-  message += '\r';
-  message += suffix;
+std::string TReportReader::SectionError(std::string_view suffix, std::string_view error,
+                                        std::string_view marks) const {
+  std::string message = Fmt(kErrorHeader, report_.Turn, report_.Race, report_.FileName, marks);
+  if (!suffix.empty()) {
+    message += '\r';
+    message += suffix;
+  }
   message += '\r';
   message += error;
   return message;

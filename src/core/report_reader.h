@@ -4,12 +4,14 @@
 //
 // A report is loaded whole into a line parser; its section header lines (lines that begin with
 // a tab) are indexed once, and each section is read by its own reader through the word parser.
-// A fault inside one section is reported with "Error - Turn: %d Player: %s Report: %s !" and
-// reading goes on with the next section: a broken report never takes the program down.
+// A fault inside one section is reported with the report's turn, race and file name (see
+// RunSection) and reading goes on with the next section: a broken report never takes the
+// program down.
 //
 // Messages of one load are collected (Messages()); the reader never shows a box itself, so the
 // start-up can show the collected messages together once the load ends.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -35,6 +37,44 @@ int32_t ParseCoordinate(std::string_view word);
 // Escapes the characters a regular expression would treat as operators, so that a race name
 // taken from a report can be put into a section pattern and match only itself.
 std::string QuoteRegexText(std::string_view text);
+
+// The words of one report line. The row keeps its own list of words, so that splitting other
+// lines leaves it as it is; the words point into the report text and stay valid until the next
+// report is loaded. Word access as the line parser gives it: a negative index counts from the
+// end, an index out of range raises EParseError "Index out of bounds".
+class TReportRow {
+ public:
+  explicit TReportRow(TZnStrParse& words);
+  int Count() const { return count_; }
+  std::string_view TokenView(int index) const { return words()[Resolve(index)]; }
+  std::string Token(int index) const { return std::string(TokenView(index)); }
+  // The first run of digits in the word (0 when none).
+  int32_t TokenAsInt(int index) const;
+  // The word as a number ("." as decimal separator); 0 when it is not one.
+  double TokenAsFloat(int index) const;
+  // Word `index`, or "" when the row has no such word.
+  std::string_view WordOrEmpty(int index) const {
+    return index < count_ && index >= -count_ ? TokenView(index) : std::string_view();
+  }
+
+ private:
+  // Rows of the report tables have fewer words than this; longer lines keep theirs on the heap.
+  static constexpr int kInlineWords = 24;
+  const std::string_view* words() const { return more_.empty() ? inline_.data() : more_.data(); }
+  size_t Resolve(int index) const;
+
+  std::array<std::string_view, kInlineWords> inline_;
+  std::vector<std::string_view> more_;
+  int count_ = 0;
+};
+
+// The report being read: its header turn (the loop turn until the header is read), the race the
+// header names and the file name. Every section error names them.
+struct TReportContext {
+  int Turn = -1;
+  std::string Race;
+  std::string FileName;
+};
 
 class TReportReader {
  public:
@@ -62,23 +102,29 @@ class TReportReader {
   // Line number of the first section header at or after `startLine` (negative: from the end)
   // that matches `pattern`; -1 when none.
   int FindSection(int startLine, std::string_view pattern);
-  bool ReadReportHeader(int& turn, std::string& raceName, const std::string& fileName);
-  void ReadStatusOfPlayers(int loopTurn, int turn, const std::string& raceName);
-  void ReadYourPlanets(int turn, const std::string& raceName, const std::string& fileName);
-  void ReadUnknownPlanets(int turn, const std::string& raceName, const std::string& fileName);
-  void ReadOtherPlanets(int turn, const std::string& raceName, const std::string& fileName);
+  // Reads the header into the report context (CurrentReport); false when the report has no
+  // usable header.
+  bool ReadReportHeader();
+  const TReportContext& CurrentReport() const { return report_; }
+  // Starts a report: the context holds the loop turn, the file name and `race` until the header
+  // is read.
+  void BeginReport(int loopTurn, std::string fileName, std::string race = {});
+  void ReadStatusOfPlayers(int loopTurn);
+  void ReadYourPlanets();
+  void ReadUnknownPlanets();
+  void ReadOtherPlanets();
   TPlanet* FindOrCreatePlanet(int32_t x, int32_t y, const std::string& key, int turn);
   void SumPlanetSizes(int turn);
 
   // The section readers, in the order a report is read.
-  void ReadShipsInProduction(int turn, const std::string& raceName, const std::string& fileName);
-  void ReadRoutes(int turn, const std::string& raceName, const std::string& fileName);
-  void ReadShipTypes(int turn, const std::string& raceName, const std::string& fileName);
-  void ReadBattles(int turn, const std::string& raceName, const std::string& fileName);
-  void ReadGroups(int turn, const std::string& raceName, const std::string& fileName);
-  void ReadFleets(int turn, const std::string& raceName, const std::string& fileName);
-  void ReadBombings(int turn, const std::string& raceName, const std::string& fileName);
-  void ReadIncomingGroups(int turn, const std::string& raceName, const std::string& fileName);
+  void ReadShipsInProduction();
+  void ReadRoutes();
+  void ReadShipTypes();
+  void ReadBattles();
+  void ReadGroups();
+  void ReadFleets();
+  void ReadBombings();
+  void ReadIncomingGroups();
 
   // Races whose own report was read in the turn being read (their groups come from it).
   const std::vector<TPlayer*>& RacesReadThisTurn() const { return racesThisTurn_; }
@@ -94,10 +140,27 @@ class TReportReader {
   // `text` lower-cased, for looking up a key without making a string each time; valid until the
   // next call.
   std::string_view LowerKey(std::string_view text);
+  // The planet a table word names: its name, or in "Galaxy PLUS" reports "#" + its number;
+  // nullptr when there is none.
+  TPlanet* PlanetOfWord(std::string_view word);
   // Records a fault message.
   void Report(std::string message);
-  // The words of line `line`, split by the word parser.
-  TZnStrParse& Words(int line);
+  // Runs one section reader; a fault it raises is recorded with SectionError(suffix, ...,
+  // marks) and the reading goes on. False when it failed.
+  template <class Read>
+  bool RunSection(std::string_view suffix, Read&& read, std::string_view marks = "!") {
+    try {
+      read();
+      return true;
+    } catch (const std::exception& e) {
+      Report(SectionError(suffix, e.what(), marks));
+      return false;
+    }
+  }
+  // The words of line `line`.
+  TReportRow Row(int line);
+  // The number of words of line `line`.
+  int WordCount(int line);
   int LineCount();
   std::string_view Line(int line);
   struct TSectionPattern;
@@ -112,20 +175,20 @@ class TReportReader {
   // The first row of the table under the section header at `headerLine`: the line after the
   // first non-empty line (the column header) that follows the header.
   int FirstTableRow(int headerLine);
-  // "Error - Turn: %d Player: %s Report: %s !\r" + suffix + "\r" + the error text.
-  static std::string SectionError(int turn, const std::string& raceName,
-                                  const std::string& fileName, std::string_view suffix,
-                                  std::string_view error);
+  // "Error - Turn: %d Player: %s Report: %s !" with the report context, then "\r" + suffix
+  // (when there is one) and "\r" + the error text. The fleet reader's marks are "!!!".
+  std::string SectionError(std::string_view suffix, std::string_view error,
+                           std::string_view marks = "!") const;
   // The planet of a planet-table row: the one filed under `key`, else FindOrCreatePlanet. Its
   // distance entry follows the row's position.
   TPlanet* PlanetForRow(std::string_view key, int32_t x, int32_t y, int turn);
   // The race a status row names: the first one not gone filed under `key`.
   TPlayer* ActiveRaceByKey(const std::string& key);
-  void ReadUnknownPlanetTable(int headerLine, bool uninhabited, int turn);
+  void ReadUnknownPlanetTable(int headerLine, bool uninhabited);
   // `otherRace`: a table of another race's planets, whose texts are compared exactly and whose
   // turn-0 names must be numbers.
   void ReadPlanetTable(int headerLine, const TPlanetColumns& columns, TPlayer* owner,
-                       bool otherRace, int turn);
+                       bool otherRace);
 
   // Helpers of the section readers (section_readers.cpp).
   struct TBattleList;
@@ -135,18 +198,21 @@ class TReportReader {
   // The planet of the battle whose header is at `headerLine` when this battle is read (its
   // planet is known and no report read before gave the battle), with its key in Battles;
   // nullptr otherwise. A header without the planet word raises.
-  TPlanet* NewBattlePlanet(int headerLine, int turn, std::string& battleKey);
+  // `round`: this battle is the round-th at its planet in this report (its key then ends in
+  // the round from 2 on).
+  TPlanet* NewBattlePlanet(int headerLine, int round, std::string& battleKey);
+  // The lower-cased planet word of the battle header at `headerLine`.
+  std::string BattlePlanetKey(int headerLine);
   // Removes every race's groups of earlier turns at the planets of the battles read now.
-  void RemoveGroupsAtBattles(const std::vector<int>& headers, int turn);
+  void RemoveGroupsAtBattles(const std::vector<int>& headers, const std::vector<int>& rounds);
   // Reads one battle; returns the line where its lines end, even when reading it failed.
-  int ReadBattle(int headerLine, int limit, int turn, const std::string& raceName,
-                 const std::string& fileName);
+  int ReadBattle(int headerLine, int limit, int round);
   void ReadShipTypeTable(int headerLine, TPlayer& race);
   // Reads a group table into `race`; `line` follows the row being read, for the message.
   void ReadGroupTable(int headerLine, TPlayer& race, bool own, const std::string& fleetName,
-                      float fleetSpeed, int turn, int& line);
+                      float fleetSpeed, int& line);
   void ReadGroupRow(int line, TPlayer& race, bool own, bool effective, const std::string& fleetName,
-                    float fleetSpeed, int turn);
+                    float fleetSpeed);
   // The race's design of that name (FindShipType), remembered for the group table being read.
   TShipType* TableDesign(const TPlayer& race, std::string_view name);
   // Writes the planet keys to DumpList.log in the program folder.
@@ -156,7 +222,6 @@ class TReportReader {
   UserInterface& ui_;
   std::filesystem::path programDir_;
   TZnStrParse lines_;
-  TZnStrParse* words_;  // child of lines_
   // One compiled expression per section pattern: a game of many races asks for more distinct
   // patterns (a few titles per race) than the expression's own cache holds, and would compile
   // them again on every report. `needle` is text every match contains, so that most headers
@@ -185,15 +250,21 @@ class TReportReader {
   bool titlesUsable_ = false;
   std::vector<TPlayer*> racesThisTurn_;
   int groupsStartLine_ = 0;
-  std::string fileName_;    // the report being read
-  std::string ownRace_;     // the race of the user's own reports
-  std::string reportRace_;  // the race the report being read belongs to
-  int headerTurn_ = -1;     // the header turn of the report being read, -1 before the header
+  int battleRowsLeftOut_ = 0;
+  bool blindChecked_ = false;  // whether a report has confirmed the "Galaxy Blind" variant
+  int planetsAddedLate_ = 0;   // planets the first report read did not list
+  std::string firstReport_;  // the file of the first turn whose planets were read  // rows of this
+                             // report's battles whose design no race has
+  TReportContext report_;
+  bool headerRead_ = false;  // whether report_ holds the header of the report being read
+  std::string ownRace_;      // the race of the user's own reports
   std::vector<std::string> messages_;
   std::string key_;  // LowerKey's buffer
   // The designs the rows of the group table being read named (TableDesign): a table names a
   // few designs in many rows, and no design is added while it is read.
   std::vector<std::pair<std::string, TShipType*>> tableDesigns_;
+  // The speeds of the own fleets of the report being read, where one table lists them.
+  std::vector<std::pair<std::string, float>> fleetSpeeds_;
 };
 
 }  // namespace tovix

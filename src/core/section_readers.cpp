@@ -43,13 +43,6 @@ std::string TitlePattern(std::string_view title) {
   return "^\\W*" + QuoteRegexText(title);
 }
 
-// Word `index` of a line, or "" when the line has no such word.
-std::string_view WordOrEmpty(TZnStrParse& words, int index) {
-  const int count = words.Count();
-  if (index >= count || index < -count) return {};
-  return words.TokenView(index);
-}
-
 // The column header of an effective-value table ("Galaxy Blind") holds the letter "A".
 bool IsEffectiveHeader(std::string_view columnHeader) {
   return columnHeader.find('A') != std::string_view::npos;
@@ -151,17 +144,6 @@ bool HoldsBattle(const List& battles, const std::string& key) {
   return false;
 }
 
-std::string ErrorText(const std::exception& error) {
-  return error.what();
-}
-
-// The message of a section that has no line of its own (bombings, routes).
-std::string PlainSectionError(int turn, const std::string& raceName, const std::string& fileName,
-                              const std::exception& error) {
-  return Fmt("Error - Turn: %d Player: %s Report: %s !\r%s", turn, raceName, fileName,
-             error.what());
-}
-
 }  // namespace
 
 // --- Ship types -----------------------------------------------------------------------------
@@ -171,7 +153,7 @@ void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
   const TGameType gameType = state_.Settings.GameType;
   const bool ngBlind = gameType == TGameType::NGBlind;
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
-    TZnStrParse& words = Words(line);
+    const TReportRow words = Row(line);
     std::string name = words.Token(c.Name);
     // Every report lists every design again. A known design is passed over unread, unless a
     // word is missing: then reading the row raises, as it always has, and ends the table.
@@ -201,26 +183,21 @@ void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
   }
 }
 
-void TReportReader::ReadShipTypes(int turn, const std::string& raceName,
-                                  const std::string& fileName) {
+void TReportReader::ReadShipTypes() {
   constexpr std::string_view kSuffix = "While getting shiptypes";
   const TReportLayout& layout = state_.Layout;
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
-    try {
+    RunSection(kSuffix, [&] {
       const int line = FindSection(0, TitlePattern(race->Name + layout.ShipTypesTitleSuffix));
       if (line >= 0) ReadShipTypeTable(line, *race);
-    } catch (const std::exception& e) {
-      Report(SectionError(turn, raceName, fileName, kSuffix, ErrorText(e)));
-    }
+    });
   }
   if (!state_.ReportPlayer) return;
-  try {
+  RunSection(kSuffix, [&] {
     const int line = FindSection(0, TitlePattern(layout.OwnShipTypesTitle));
     if (line >= 0) ReadShipTypeTable(line, *state_.ReportPlayer);
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, kSuffix, ErrorText(e)));
-  }
+  });
 }
 
 // --- Battles --------------------------------------------------------------------------------
@@ -230,15 +207,14 @@ int TReportReader::ScanBattleLists(int headerLine, int limit, std::vector<TBattl
   limit = std::min(limit, LineCount());
   const bool ngBlind = state_.Settings.GameType == TGameType::NGBlind;
   auto nextNonEmpty = [&](int line) {
-    while (line < limit && Words(line).Count() == 0) ++line;
+    while (line < limit && WordCount(line) == 0) ++line;
     return line;
   };
   // The first list opens two lines after the header; each list is a line naming the race
   // ("... Groups"), a column header and rows up to an empty line.
   int line = nextNonEmpty(headerLine + 2);
   while (line < limit && Line(line).find("Groups") != std::string_view::npos) {
-    if (ngBlind && SameText(WordOrEmpty(Words(line), state_.Layout.BattleRaceWord), "Incoming"))
-      break;
+    if (ngBlind && SameText(Row(line).WordOrEmpty(state_.Layout.BattleRaceWord), "Incoming")) break;
     TBattleList list{line, nextNonEmpty(line + 1), 0, 0};
     if (list.columns >= limit) {
       line = limit;
@@ -253,27 +229,34 @@ int TReportReader::ScanBattleLists(int headerLine, int limit, std::vector<TBattl
   return line;
 }
 
-TPlanet* TReportReader::NewBattlePlanet(int headerLine, int turn, std::string& battleKey) {
+std::string TReportReader::BattlePlanetKey(int headerLine) {
   const TReportLayout& layout = state_.Layout;
-  TZnStrParse& header = Words(headerLine);
+  const TReportRow header = Row(headerLine);
   std::string planetWord = header.Token(layout.BattlePlanetWord);
   if (state_.Settings.GameType == TGameType::Blind && !planetWord.empty() && planetWord[0] == '(')
     planetWord = header.Token(layout.BattlePlanetWord - 1);
-  const std::string planetKey = LowerCase(planetWord);
+  return LowerCase(planetWord);
+}
+
+TPlanet* TReportReader::NewBattlePlanet(int headerLine, int round, std::string& battleKey) {
+  const std::string planetKey = BattlePlanetKey(headerLine);
   const int planetIndex = state_.Planets.IndexOf(planetKey);
   if (planetIndex < 0) return nullptr;
-  battleKey = planetKey + '\t' + std::to_string(turn);
+  battleKey = planetKey + '\t' + std::to_string(report_.Turn);
+  if (round > 1) battleKey += '\t' + std::to_string(round);
   // An ally's report of the same battle adds nothing.
   if (HoldsBattle(state_.Battles, battleKey)) return nullptr;
   return state_.Planets.Object(planetIndex);
 }
 
-void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers, int turn) {
+void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers,
+                                          const std::vector<int>& rounds) {
+  const int turn = report_.Turn;
   std::vector<const TPlanet*> planets;
-  for (const int header : headers) {
+  for (size_t i = 0; i < headers.size(); ++i) {
     try {
       std::string battleKey;
-      if (const TPlanet* planet = NewBattlePlanet(header, turn, battleKey))
+      if (const TPlanet* planet = NewBattlePlanet(headers[i], rounds[i], battleKey))
         planets.push_back(planet);
     } catch (const std::exception&) {
       // Not a battle that is read; ReadBattle reports the fault.
@@ -291,38 +274,74 @@ void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers, int t
   }
 }
 
-int TReportReader::ReadBattle(int headerLine, int limit, int turn, const std::string& raceName,
-                              const std::string& fileName) {
+int TReportReader::ReadBattle(int headerLine, int limit, int round) {
   // Where the battle ends is found from the layout first, so that the group tables are
   // searched after it even when a fault stops the reading of its lists (or the battle is not
   // read at all): a battle's race lists are no group tables.
   std::vector<TBattleList> lists;
   const int end = ScanBattleLists(headerLine, limit, lists);
-  try {
+  RunSection("While reading battles", [&] {
+    const int turn = report_.Turn;
     const TReportLayout& layout = state_.Layout;
     const TGameType gameType = state_.Settings.GameType;
     std::string battleKey;
-    TPlanet* planet = NewBattlePlanet(headerLine, turn, battleKey);
-    if (!planet) return end;
+    TPlanet* planet = NewBattlePlanet(headerLine, round, battleKey);
+    if (!planet) return;
+    if (round > 1) {
+      // A later round at the same planet: the survivors of the round before are no longer
+      // known; those of this round take their place.
+      for (auto [key, race] : state_.Players) {
+        if (!race) continue;
+        state_.RemoveGroupsIf(*race, [&](const TGroup& group) {
+          return group.FromBattle && group.Planet == planet && group.Turn == turn;
+        });
+      }
+    }
     const int index =
         state_.Battles.AddObject(std::move(battleKey), std::make_unique<TBattle>(turn, planet));
     TBattle& battle = *state_.Battles.Object(index);
 
     const TBattleGroupColumns& c = layout.BattleGroupColumns;
+    const auto raceOfList = [&](const TBattleList& list) {
+      const std::string raceWord = Row(list.header).Token(layout.BattleRaceWord);
+      return raceWord == "Your" ? state_.ReportPlayer : state_.PlayerByName(raceWord);
+    };
+    // The server now and then lists ships of one race under another (seen under "Your
+    // Groups"): such a row belongs to the one race of this battle that has its design.
+    const auto designOwner = [&](const TPlayer* listed, const std::string& typeName) {
+      TPlayer* owner = nullptr;
+      for (const TBattleList& list : lists) {
+        TPlayer* candidate = raceOfList(list);
+        if (!candidate || candidate == listed || candidate == owner ||
+            !candidate->FindShipType(typeName))
+          continue;
+        if (owner) return static_cast<TPlayer*>(nullptr);  // more than one: none is sure
+        owner = candidate;
+      }
+      return owner;
+    };
     for (const TBattleList& list : lists) {
-      const std::string raceWord = Words(list.header).Token(layout.BattleRaceWord);
-      TPlayer* race = raceWord == "Your" ? state_.ReportPlayer : state_.PlayerByName(raceWord);
-      if (!race) throw TovixError("No such player!!");
+      TPlayer* const listRace = raceOfList(list);
+      if (!listRace) throw TovixError("No such player!!");
       const bool effective = IsEffectiveHeader(Line(list.columns));
       for (int line = list.firstRow; line < list.endRow; ++line) {
-        TZnStrParse& words = Words(line);
+        const TReportRow words = Row(line);
         const int32_t shipsLeft = words.TokenAsInt(c.ShipsLeft);
         const int32_t ships = words.TokenAsInt(c.Ships);
         const std::string typeName = words.Token(c.Type);
         TTechLevels levels{words.TokenAsFloat(c.Drive), words.TokenAsFloat(c.Weapons),
                            words.TokenAsFloat(c.Shields), words.TokenAsFloat(c.Cargo)};
+        TPlayer* race = listRace;
         TShipType* design = race->FindShipType(typeName);
-        if (!design) throw TovixError("Shiptype missing!!!");
+        if (!design) {
+          race = designOwner(listRace, typeName);
+          if (!race) {
+            // Only this row is left out; the report's message counts them.
+            ++battleRowsLeftOut_;
+            continue;
+          }
+          design = race->FindShipType(typeName);
+        }
         if (gameType == TGameType::Blind && effective)
           levels = EffectiveToTechLevels(design, levels);
 
@@ -352,30 +371,45 @@ int TReportReader::ReadBattle(int headerLine, int limit, int turn, const std::st
       }
     }
     EstimateContestedOwner(battle, turn);
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, "While reading battles", ErrorText(e)));
-  }
+  });
   return end;
 }
 
-void TReportReader::ReadBattles(int turn, const std::string& raceName,
-                                const std::string& fileName) {
+void TReportReader::ReadBattles() {
   groupsStartLine_ = 0;
   const std::string pattern = TitlePattern(state_.Layout.BattleTitle);
   std::vector<int> headers;
-  try {
+  RunSection("While reading battles", [&] {
     for (int line = FindSection(0, pattern); line >= 0; line = FindSection(line + 1, pattern))
       headers.push_back(line);
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, "While reading battles", ErrorText(e)));
-  }
+  });
   // A battle replaces what was known of the groups at its planet. One pass over the groups
   // for all of this report's battles: the groups a battle adds are of this turn and never
   // removed by another, so the order of removing and reading makes no difference.
-  RemoveGroupsAtBattles(headers, turn);
+  // The server writes one section per round of fighting at a planet: each is a battle of its
+  // own, counted per planet in the report's order.
+  std::vector<int> rounds(headers.size(), 1);
+  std::vector<std::string> planetKeys(headers.size());
+  for (size_t i = 0; i < headers.size(); ++i) {
+    try {
+      planetKeys[i] = BattlePlanetKey(headers[i]);
+    } catch (const std::exception&) {
+      continue;  // ReadBattle reports the fault
+    }
+    rounds[i] =
+        1 + static_cast<int>(std::count(planetKeys.begin(), planetKeys.begin() + i, planetKeys[i]));
+  }
+  RemoveGroupsAtBattles(headers, rounds);
+  battleRowsLeftOut_ = 0;
   for (size_t i = 0; i < headers.size(); ++i) {
     const int limit = i + 1 < headers.size() ? headers[i + 1] : LineCount();
-    groupsStartLine_ = ReadBattle(headers[i], limit, turn, raceName, fileName);
+    groupsStartLine_ = ReadBattle(headers[i], limit, rounds[i]);
+  }
+  if (battleRowsLeftOut_ > 0) {
+    Report(SectionError("While reading battles",
+                        Fmt("Shiptype missing!!! Battle rows whose ship type no race of their "
+                            "battle has were left out: %d.",
+                            battleRowsLeftOut_)));
   }
 }
 
@@ -393,7 +427,7 @@ void TReportReader::WriteDumpList(std::string_view planetName) {
 }
 
 void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effective,
-                                 const std::string& fleetName, float fleetSpeed, int turn) {
+                                 const std::string& fleetName, float fleetSpeed) {
   const TGroupColumns& c = state_.Layout.GroupColumns;
   const TGameType gameType = state_.Settings.GameType;
   // The own table has the group number in front: every other column is one word further
@@ -403,8 +437,7 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
   auto column = [&](int32_t index) { return index + right; };
   auto fromWeapons = [&](int32_t index) { return index + right - left; };
 
-  // The words stay valid while this row is read: nothing below splits another line.
-  TZnStrParse& words = Words(line);
+  const TReportRow words = Row(line);
   const int32_t groupNumber = own ? words.TokenAsInt(c.Number) : 0;
   const int32_t ships = words.TokenAsInt(column(c.Ships));
   const std::string_view typeName = words.TokenView(column(c.Type));
@@ -426,21 +459,22 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
     planet = state_.PlanetByNumber(FirstIntInStr(destination));
     if (!planet) planet = state_.UnknownPlanet;
   } else {
-    const int index = state_.Planets.IndexOf(LowerKey(destination));
-    if (index < 0) {
+    planet = PlanetOfWord(destination);
+    if (!planet) {
       try {
         WriteDumpList(destination);
       } catch (const std::exception& e) {
-        Report(ErrorText(e));
+        Report(e.what());
       }
       throw TovixError(Fmt("Planet %s does not exists: \r%s", destination, Line(line)));
     }
-    planet = state_.Planets.Object(index);
   }
-  TPlanet* originPlanet = nullptr;
-  if (!origin.empty()) {
-    const int index = state_.Planets.IndexOf(LowerKey(origin));
-    if (index >= 0) originPlanet = state_.Planets.Object(index);
+  TPlanet* originPlanet = origin.empty() ? nullptr : PlanetOfWord(origin);
+  // "Galaxy PLUS" names the fleet of an own group in the row.
+  std::string_view rowFleet;
+  if (own && HasWord(state_.Layout.GroupFleetWord)) {
+    rowFleet = words.WordOrEmpty(state_.Layout.GroupFleetWord);
+    if (rowFleet == "-") rowFleet = {};
   }
 
   TShipType* design = TableDesign(race, typeName);
@@ -463,9 +497,15 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
   group->Distance = static_cast<float>(distance);
   group->Load = static_cast<float>(load);
   group->CargoType = cargoType;
-  group->Turn = turn;
+  group->Turn = report_.Turn;
   group->FleetName = fleetName;
   group->FleetSpeed = fleetSpeed;
+  if (!rowFleet.empty()) {
+    group->FleetName = rowFleet;
+    for (const auto& [name, speed] : fleetSpeeds_) {
+      if (name == rowFleet) group->FleetSpeed = speed;
+    }
+  }
   if (originPlanet) {
     group->TrackFrom = originPlanet;
     group->TrackTo = planet;
@@ -488,8 +528,7 @@ TShipType* TReportReader::TableDesign(const TPlayer& race, std::string_view name
 }
 
 void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
-                                   const std::string& fleetName, float fleetSpeed, int turn,
-                                   int& line) {
+                                   const std::string& fleetName, float fleetSpeed, int& line) {
   tableDesigns_.clear();
   line = headerLine;
   const int firstRow = FirstTableRow(headerLine);
@@ -497,51 +536,53 @@ void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
   const bool effective =
       columns > headerLine && columns < LineCount() && IsEffectiveHeader(Line(columns));
   for (line = firstRow; !IsTableEnd(line); ++line)
-    ReadGroupRow(line, race, own, effective, fleetName, fleetSpeed, turn);
+    ReadGroupRow(line, race, own, effective, fleetName, fleetSpeed);
 }
 
-void TReportReader::ReadGroups(int turn, const std::string& raceName, const std::string& fileName) {
+void TReportReader::ReadGroups() {
   const TReportLayout& layout = state_.Layout;
-  auto report = [&](int line, const std::exception& e) {
-    // Line numbers as an editor counts them.
-    Report(SectionError(turn, raceName, fileName, Fmt("While reading groups at line %d", line + 1),
-                        ErrorText(e)));
+  // One race's table; a fault names the line it stopped at, as an editor counts lines.
+  const auto readTable = [&](TPlayer& race, bool own, const std::string& title) {
+    int line = groupsStartLine_;
+    try {
+      const int header = FindSection(groupsStartLine_, TitlePattern(title));
+      if (header >= 0) ReadGroupTable(header, race, own, {}, 0, line);
+    } catch (const std::exception& e) {
+      Report(SectionError(Fmt("While reading groups at line %d", line + 1), e.what()));
+    }
   };
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
     // A race whose own report was read this turn has its groups from there.
     if (std::find(racesThisTurn_.begin(), racesThisTurn_.end(), race) != racesThisTurn_.end())
       continue;
-    int line = groupsStartLine_;
-    try {
-      const int header =
-          FindSection(groupsStartLine_, TitlePattern(race->Name + layout.GroupsTitleSuffix));
-      if (header >= 0) ReadGroupTable(header, *race, false, {}, 0, turn, line);
-    } catch (const std::exception& e) {
-      report(line, e);
-    }
+    readTable(*race, false, race->Name + layout.GroupsTitleSuffix);
   }
   TPlayer* own = state_.ReportPlayer;
   if (!own) return;
+  fleetSpeeds_.clear();
+  if (!layout.FleetTableTitle.empty()) {
+    RunSection("While reading fleets", [&] {
+      const int header = FindSection(0, TitlePattern(layout.FleetTableTitle));
+      if (header < 0) return;
+      for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
+        const TReportRow words = Row(line);
+        fleetSpeeds_.emplace_back(
+            words.Token(layout.FleetTableNameWord),
+            static_cast<float>(words.TokenAsFloat(layout.FleetTableSpeedWord)));
+      }
+    });
+  }
   // The own report replaces the race's groups.
   state_.ClearGroups(*own);
-  int line = groupsStartLine_;
-  try {
-    const int header =
-        FindSection(groupsStartLine_, TitlePattern("Your" + layout.GroupsTitleSuffix));
-    if (header >= 0) ReadGroupTable(header, *own, true, {}, 0, turn, line);
-  } catch (const std::exception& e) {
-    report(line, e);
-  }
+  readTable(*own, true, "Your" + layout.GroupsTitleSuffix);
 }
 
-void TReportReader::ReadFleets(int turn, const std::string& raceName, const std::string& fileName) {
+void TReportReader::ReadFleets() {
   const TReportLayout& layout = state_.Layout;
-  auto report = [&](const std::exception& e) {
-    std::string message = Fmt("Error - Turn: %d Player: %s Report: %s !!!\rWhile reading fleets\r",
-                              turn, raceName, fileName);
-    message += ErrorText(e);
-    Report(std::move(message));
+  // The fleet reader's messages carry "!!!" after the file name.
+  const auto runFleetSection = [&](auto&& read) {
+    return RunSection("While reading fleets", read, "!!!");
   };
   TPlayer* own = state_.ReportPlayer;
   if (!own) return;
@@ -549,15 +590,10 @@ void TReportReader::ReadFleets(int turn, const std::string& raceName, const std:
   std::vector<std::string> seen;
   float speed = 0;
   int header = -1;
-  try {
-    header = FindSection(1, pattern);
-  } catch (const std::exception& e) {
-    report(e);
-    return;
-  }
+  if (!runFleetSection([&] { header = FindSection(1, pattern); })) return;
   while (header >= 0) {
-    try {
-      TZnStrParse& words = Words(header);
+    runFleetSection([&] {
+      const TReportRow words = Row(header);
       std::string name = words.Token(layout.FleetNameWord);
       if (std::find(seen.begin(), seen.end(), name) == seen.end()) {
         std::string_view speedText = words.TokenView(layout.FleetSpeedWord);
@@ -566,39 +602,34 @@ void TReportReader::ReadFleets(int turn, const std::string& raceName, const std:
         if (TryParseFloat(speedText, value)) speed = static_cast<float>(value);
         seen.push_back(name);
         int line = header;
-        ReadGroupTable(header, *own, true, name, speed, turn, line);
+        ReadGroupTable(header, *own, true, name, speed, line);
       }
-    } catch (const std::exception& e) {
-      report(e);
-    }
-    try {
-      header = FindSection(header + 1, pattern);
-    } catch (const std::exception& e) {
-      report(e);
-      return;
-    }
+    });
+    if (!runFleetSection([&] { header = FindSection(header + 1, pattern); })) return;
   }
 }
 
 // --- Bombings -------------------------------------------------------------------------------
 
-void TReportReader::ReadBombings(int turn, const std::string& raceName,
-                                 const std::string& fileName) {
+void TReportReader::ReadBombings() {
+  const int turn = report_.Turn;
   const TReportLayout& layout = state_.Layout;
   const TBombingColumns& c = layout.BombingColumns;
   int firstRow = LineCount();
-  try {
+  // The bombing messages have no suffix of their own.
+  const bool found = RunSection({}, [&] {
     const int header = FindSection(0, TitlePattern(layout.BombingsTitle));
-    if (header < 0) return;
     // The column header is the first non-empty line from two lines after the title.
-    firstRow = FirstTableRow(header + 1);
-  } catch (const std::exception& e) {
-    Report(PlainSectionError(turn, raceName, fileName, e));
-    return;
-  }
+    if (header >= 0) firstRow = FirstTableRow(header + 1);
+  });
+  if (!found) return;
+  // A planet bombed twice in one turn (one race bombs it, another takes it back) has a row for
+  // each bombing, applied in the report's order; from the second on the key counts them, so
+  // that an ally's report of the same bombings adds nothing.
+  std::vector<std::string> bombedPlanets;
   for (int line = firstRow; !IsTableEnd(line); ++line) {
-    try {
-      TZnStrParse& words = Words(line);
+    RunSection({}, [&] {
+      const TReportRow words = Row(line);
       auto bombing = std::make_unique<TBombing>();
       bombing->Turn = turn;
       bombing->Attacker = state_.PlayerByName(words.TokenView(c.Attacker));
@@ -612,10 +643,13 @@ void TReportReader::ReadBombings(int turn, const std::string& raceName,
       bombing->Colonists = static_cast<float>(words.TokenAsFloat(c.COL));
       if (HasWord(c.Production) && state_.Settings.GameType != TGameType::Blind)
         bombing->Producing = BombingProductionCode(words.TokenView(c.Production));
+      if (!bombing->Attacker || !bombing->Defender || !bombing->Planet) return;
+      bombedPlanets.push_back(LowerCase(planetWord));
+      const auto times =
+          std::count(bombedPlanets.begin(), bombedPlanets.end(), bombedPlanets.back());
       std::string key = Fmt("%d$%s", turn, planetWord);
-      if (state_.Bombings.IndexOf(key) >= 0 || !bombing->Attacker || !bombing->Defender ||
-          !bombing->Planet)
-        continue;
+      if (times > 1) key += Fmt("$%d", times);
+      if (state_.Bombings.IndexOf(key) >= 0) return;
       const TBombing& added =
           *state_.Bombings.Object(state_.Bombings.AddObject(std::move(key), std::move(bombing)));
       TPlanet& planet = *added.Planet;
@@ -625,23 +659,20 @@ void TReportReader::ReadBombings(int turn, const std::string& raceName,
         planet.Industry = added.Industry / 4;
       }
       if (!planet.Owner.IsNone()) planet.SetOwner(TOwnerRef::Of(added.Attacker), turn);
-    } catch (const std::exception& e) {
-      Report(PlainSectionError(turn, raceName, fileName, e));
-    }
+    });
   }
 }
 
 // --- Incoming groups ------------------------------------------------------------------------
 
-void TReportReader::ReadIncomingGroups(int turn, const std::string& raceName,
-                                       const std::string& fileName) {
+void TReportReader::ReadIncomingGroups() {
   const TReportLayout& layout = state_.Layout;
   const TIncomingColumns& c = layout.IncomingColumns;
-  try {
+  RunSection("While reading incoming groups", [&] {
     const int header = FindSection(0, TitlePattern(layout.IncomingTitle));
     if (header < 0) return;
     for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
-      TZnStrParse& words = Words(line);
+      const TReportRow words = Row(line);
       const std::string originName = words.Token(c.Origin);
       const std::string destinationName = words.Token(c.Destination);
       const double distance = words.TokenAsFloat(c.Distance);
@@ -650,32 +681,29 @@ void TReportReader::ReadIncomingGroups(int turn, const std::string& raceName,
       auto missing = [&] {
         return TovixError("PLanet does not exists: " + std::string(Line(line)));
       };
-      int index = state_.Planets.IndexOf(LowerCase(originName));
-      TPlanet* origin = index >= 0 ? state_.Planets.Object(index) : nullptr;
+      TPlanet* origin = PlanetOfWord(originName);
       if (!origin) {
         if (state_.Settings.GameType != TGameType::Blind) throw missing();
         origin = state_.UnknownPlanet;
       }
-      index = state_.Planets.IndexOf(LowerCase(destinationName));
-      if (index < 0) throw missing();
+      TPlanet* destination = PlanetOfWord(destinationName);
+      if (!destination) throw missing();
       auto group = std::make_unique<TIncomingGroup>();
       group->Origin = origin;
-      group->Destination = state_.Planets.Object(index);
+      group->Destination = destination;
       group->Reporter = state_.ReportPlayer;
       group->Distance = static_cast<float>(distance);
       group->Speed = static_cast<float>(speed);
       group->Mass = static_cast<float>(mass);
-      group->Turn = turn;
+      group->Turn = report_.Turn;
       state_.IncomingGroups.push_back(std::move(group));
     }
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, "While reading incoming groups", ErrorText(e)));
-  }
+  });
 }
 
 // --- Routes ---------------------------------------------------------------------------------
 
-void TReportReader::ReadRoutes(int turn, const std::string& raceName, const std::string& fileName) {
+void TReportReader::ReadRoutes() {
   state_.Routes.Clear();
   const bool blind = state_.Settings.GameType == TGameType::Blind;
   const int capWord = blind ? 2 : 1;
@@ -683,12 +711,13 @@ void TReportReader::ReadRoutes(int turn, const std::string& raceName, const std:
   const int colWord = blind ? 1 : 3;
   constexpr int kEmpWord = 4;
   constexpr int kRouteWords = 5;
-  try {
-    const int header = FindSection(1, "^\t\tYour Routes");
+  // The route messages have no suffix of their own.
+  RunSection({}, [&] {
+    const int header = FindSection(1, "^\t\t" + QuoteRegexText(state_.Layout.RoutesTitle));
     if (header < 0) return;
-    for (int line = FirstTableRow(header); line < LineCount() && Words(line).Count() >= kRouteWords;
+    for (int line = FirstTableRow(header); line < LineCount() && WordCount(line) >= kRouteWords;
          ++line) {
-      TZnStrParse& words = Words(line);
+      const TReportRow words = Row(line);
       const std::string originWord = words.Token(0);
       TPlanet* origin = state_.PlanetByName(originWord);
       if (!origin || SameText(originWord, "AUTO")) continue;
@@ -707,24 +736,21 @@ void TReportReader::ReadRoutes(int turn, const std::string& raceName, const std:
       route->ResetToReport();
       state_.Routes.AddObject(std::move(key), std::move(route));
     }
-  } catch (const std::exception& e) {
-    Report(PlainSectionError(turn, raceName, fileName, e));
-  }
+  });
 }
 
 // --- Ships in production --------------------------------------------------------------------
 
-void TReportReader::ReadShipsInProduction(int turn, const std::string& raceName,
-                                          const std::string& fileName) {
+void TReportReader::ReadShipsInProduction() {
   state_.ShipsInProduction.clear();
   const TReportLayout& layout = state_.Layout;
   const TShipsInProductionColumns& c = layout.ShipsInProductionColumns;
   const bool blind = state_.Settings.GameType == TGameType::Blind;
-  try {
+  RunSection("While reading production of planets", [&] {
     const int header = FindSection(0, TitlePattern(layout.ShipsInProductionTitle));
     if (header < 0) return;
     for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
-      TZnStrParse& words = Words(line);
+      const TReportRow words = Row(line);
       std::string planetName = words.Token(c.Planet);
       std::string typeName = words.Token(c.ShipType);
       const int32_t number = blind ? words.TokenAsInt(c.Number) : -1;
@@ -735,10 +761,7 @@ void TReportReader::ReadShipsInProduction(int turn, const std::string& raceName,
       ship->ShipTypeName = std::move(typeName);
       state_.ShipsInProduction.push_back(std::move(ship));
     }
-  } catch (const std::exception& e) {
-    Report(SectionError(turn, raceName, fileName, "While reading production of planets",
-                        ErrorText(e)));
-  }
+  });
 }
 
 }  // namespace tovix

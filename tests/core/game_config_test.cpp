@@ -204,6 +204,30 @@ TEST(GameConfig, RoundTripWithBothSeparators) {
   EXPECT_FALSE(dir.ini().ReadBool("RUN", "UseMDIStyle", true));
 }
 
+// The dialog and the settings reader read the same section: keys the section lacks gave
+// different values (a home-cluster size of 1000 in the dialog, 0 at the start), so a save
+// without a change changed the game. Both give the same value for every key they share.
+TEST(GameConfig, DialogAndStartAgreeOnEveryKeyTheSectionLacks) {
+  ProgramDir dir("[RUN]\ngame=1\n[1]\nspelD=/g/%1s%0.03d.txt\n");
+  const TGameConfig config = ReadGameConfig(dir.ini(), "1");
+  TGameSettings settings;
+  TReportLayout layout;
+  ASSERT_TRUE(ReadGameSettings(dir.path(), {}, settings, layout));
+  EXPECT_EQ(config.UsedChars, settings.spelC);
+  EXPECT_EQ(config.MapSize, settings.MapSize);
+  EXPECT_EQ(config.SkipPlanetsUntilTurn, settings.SkipPlanetsUntilTurn);
+  EXPECT_EQ(config.SkipBattlesUntilTurn, settings.SkipBattlesUntilTurn);
+  EXPECT_EQ(config.Turn0HabitedPlanetsSize, settings.turn0HabitedPlanetsSize);
+  EXPECT_EQ(config.Turn0HabitedPlanetsSize2nd, settings.turn0HabitedPlanetsSize2nd);
+  EXPECT_EQ(config.UseCountMethod, settings.UseCountMethod);
+  EXPECT_EQ(config.UseMDIStyle, settings.UseMDIStyle);
+  // A save that changes nothing leaves the start's values as they were.
+  WriteGameConfig(dir.ini(), "1", config);
+  TGameSettings after;
+  ASSERT_TRUE(ReadGameSettings(dir.path(), {}, after, layout));
+  EXPECT_EQ(after.turn0HabitedPlanetsSize, settings.turn0HabitedPlanetsSize);
+}
+
 // A save wrote the dialog's copy of the section back whole, dropping the "GameType" the reader
 // had written meanwhile. Only the dialog's own keys change, and an unselected variant keeps the
 // file's value.
@@ -286,6 +310,26 @@ TEST_F(NewGame, AnsweringNoWritesNothingAndYesAddsTheFirstFreeSection) {
   EXPECT_EQ(Add("gamek7", NGReport("Galaxy Game Vega Turn 7 Report for Player 3")), "0");
   EXPECT_TRUE(shortcuts.empty());
   EXPECT_EQ(dir.ini().ReadString("0", "spelD", ""), (reports / "%1samek%d").string());
+}
+
+// A report named "turn12.txt" gave the padded mask "%1surn%0.02d", which misses "turn5.txt"
+// and "turn9.txt" without a word. The mask that names the folder's reports is chosen, and
+// turns missing at the start are said.
+TEST_F(NewGame, MaskNamesTheReportsOfTheFolderAndMissingFirstTurnsAreSaid) {
+  for (const char* name : {"turn5.txt", "turn9.txt"}) WriteFile(reports / name, "");
+  ui.answers = {true, false};
+  EXPECT_EQ(Add("turn12.txt", NGReport("Galaxy Game Vega Turn 12 Report for Ann")), "0");
+  ASSERT_EQ(ui.questions.size(), 2u);
+  EXPECT_NE(ui.questions[0].find("File Mask:\t%1surn%d\r"), std::string::npos) << ui.questions[0];
+  EXPECT_EQ(ui.messages,
+            std::vector<std::string>{"The reports of turns 0 to 4 are not in the folder."});
+  EXPECT_EQ(dir.ini().ReadString("0", "spelD", ""), (reports / "%1surn%d.txt").string());
+  // Padded names keep the padded mask.
+  TGameRecord padded{"", "", reports.path().string(), "%1s%0.03d", ".txt", "k"};
+  WriteFile(reports / "k000.txt", "");
+  WriteFile(reports / "k001.txt", "");
+  EXPECT_EQ(ChooseReportFileMask(padded), 0);
+  EXPECT_EQ(padded.FileMask, "%1s%0.03d");
 }
 
 TEST_F(NewGame, NoGalaxyReportOrNoFileShowsWhyAndAddsNothing) {

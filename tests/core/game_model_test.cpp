@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -57,6 +58,16 @@ TEST(TurnArrayTest, LatestValueItsTurnDeltasAndBounds) {
   a.SetTurnCount(2000000000);
   EXPECT_EQ(a.Length(), kMaxTurn + 3);
   EXPECT_EQ(a.Get(-1), 1);
+}
+
+TEST(TurnArrayTest, WholeNumberDeltasSaturateInsteadOfOverflowing) {
+  TTurnArray<int32_t> a;
+  a.Set(1, INT32_MIN);
+  a.Set(2, INT32_MAX);
+  a.Set(3, INT32_MIN);
+  EXPECT_EQ(a.Delta(2), INT32_MAX);
+  EXPECT_EQ(a.Delta(3), INT32_MIN);
+  EXPECT_EQ(a.Delta(-1), INT32_MIN);
 }
 
 TEST(PlayerTest, EffectiveIndustryAndGrowth) {

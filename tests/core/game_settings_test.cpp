@@ -183,15 +183,23 @@ TEST(GameSettings, FailedBlindWriteBackStillSelectsBlind) {
   EXPECT_EQ(ReadFileBytes(dir.IniPath()), before);
 }
 
-// ---- report layout
-
-TEST(ReportLayout, OnlyTheBlindVariantsChangeTheDefaults) {
-  for (TGameType type :
-       {TGameType::Unknown, TGameType::Normal, TGameType::NG, TGameType::Plus, TGameType::NT}) {
-    TReportLayout layout;
-    SetReportLayout(layout, type);
-    EXPECT_EQ(layout, TReportLayout{}) << GameTypeName(type);
+// A Tovix.ini the user made read-only was replaced all the same by the atomic rename. Each
+// write refuses it with a message; the file and its mode stay.
+TEST(GameSettings, ReadOnlyFileIsNotReplaced) {
+  const std::string before = "[RUN]\r\ngame=1\r\n[1]\r\nspelD=%s%d\r\nspelC=k\r\nblind=yes\r\n";
+  ProgramDir dir(before);
+  ASSERT_TRUE(SetReadOnly(dir.IniPath(), true));
+  EXPECT_TRUE(dir.Read());
+  EXPECT_EQ(dir.settings.GameType, TGameType::Blind);
+  try {
+    WriteGameType(dir.IniPath(), "1", TGameType::NG);
+    FAIL() << "a read-only file was written";
+  } catch (const EFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("read-only"), std::string::npos) << e.what();
   }
+  EXPECT_EQ(ReadFileBytes(dir.IniPath()), before);
+  EXPECT_TRUE(IsReadOnly(dir.IniPath()));
+  SetReadOnly(dir.IniPath(), false);
 }
 
 // ---- report file names

@@ -566,9 +566,14 @@ TEST_F(OrionAllies, BattlesBombingsAndIncomingGroupsOfEveryTurn) {
         const PlanetRow* p = r.Planet(name);
         return p ? Line(p->x, p->y) : "not in the report's tables";
       };
+      // One section per round of fighting: the second round at a planet is a battle of its own.
+      std::map<std::string, int> rounds;
       for (const BattleText& b : r.battles) {
+        const int round = ++rounds[Key(b.planet)];
         if (!known.Has(b.planet)) continue;
-        auto [it, added] = battles.try_emplace(Key(b.planet) + "\t" + std::to_string(t));
+        std::string battleKey = Key(b.planet) + "\t" + std::to_string(t);
+        if (round > 1) battleKey += "\t" + std::to_string(round);
+        auto [it, added] = battles.try_emplace(battleKey);
         shownTwice += !added;
         if (!added) continue;
         it->second.push_back(Line(t, where(b.planet)));
@@ -577,11 +582,13 @@ TEST_F(OrionAllies, BattlesBombingsAndIncomingGroupsOfEveryTurn) {
                                     Key(g.type), "there", t));
         }
       }
+      // A planet bombed twice in the turn has a row for each bombing.
+      std::map<std::string, int> bombed;
       for (const Words& b : r.bombings) {
-        const std::string key = std::to_string(t) + "$" + Key(b.at(2));
-        if (bombings.count(key) || !known.Has(b[2]) || !r.IsRace(b[0]) || !r.IsRace(b[1])) {
-          continue;
-        }
+        if (!known.Has(b.at(2)) || !r.IsRace(b[0]) || !r.IsRace(b[1])) continue;
+        std::string key = std::to_string(t) + "$" + Key(b.at(2));
+        if (const int times = ++bombed[Key(b[2])]; times > 1) key += "$" + std::to_string(times);
+        if (bombings.count(key)) continue;
         bombings[key] = {Line(t, where(b[2]), b[0], b[1], Number(b.at(3)), Number(b.at(4)),
                               BombingCode(b.at(5)), Number(b.at(6)), Number(b.at(7)),
                               Number(b.at(8)))};

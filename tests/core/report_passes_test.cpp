@@ -336,6 +336,35 @@ INSTANTIATE_TEST_SUITE_P(
         {"UsersLookalikeGroupsStay", true, {{0, 5, ""}, {0, 6, ""}}, {0, 1}}}),
     RowName<MergeRow>);
 
+// A group known from a battle and listed by a group table of the same turn was counted twice
+// (28 + 31 ships where 31 exist): the table's row stands for it. Survivors of another design,
+// planet or turn stay.
+TEST(MergeGroupsTest, GroupTableRowStandsForTheBattleSurvivor) {
+  SmallGame game;
+  TPlayer* race = game.Race("Them");
+  TPlanet* a = game.Planet("A", 0);
+  TPlanet* b = game.Planet("B", 100);
+  TShipType cruiser("Cruiser", TGameType::NG);
+  TShipType drone("Drone", TGameType::NG);
+  const auto survivor = [&](TPlanet* planet, TShipType* design, int32_t turn) {
+    TGroup* group = SmallGame::Group(race, planet, turn, 0, 28);
+    group->FromBattle = 1;
+    group->ShipType = design;
+    return group;
+  };
+  survivor(a, &cruiser, 3);  // counted twice
+  const TGroup* otherDesign = survivor(a, &drone, 3);
+  const TGroup* otherPlanet = survivor(b, &cruiser, 3);
+  const TGroup* earlier = survivor(a, &cruiser, 2);
+  TGroup* listed = SmallGame::Group(race, a, 3, 0, 31);
+  listed->ShipType = &cruiser;
+  listed->GroupNumber = 4;
+  MergeGroups(game.state);
+  std::vector<const TGroup*> left;
+  for (const auto& g : race->Groups) left.push_back(g.get());
+  EXPECT_EQ(left, (std::vector<const TGroup*>{otherDesign, otherPlanet, earlier, listed}));
+}
+
 // --- The real game Orion -------------------------------------------------------------------
 
 // Orion numbers its planets race by race, 17 to a race, home planets first: the turn-0 report

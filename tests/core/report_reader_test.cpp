@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "core/errors.h"
 #include "core/file_utils.h"
 #include "core/numbers.h"
 #include "core/regex.h"
 #include "core/report_layout.h"
+#include "core/str_parse.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
 
@@ -255,11 +257,12 @@ TEST_P(HeaderTest, ReadsTurnRaceAndGame) {
   const std::string header = std::string(c.header) + "\n";
   reader.LoadReportText(c.type == TGameType::Blind ? "\t\tOptions\n" + header + status
                                                    : header + "\t\tYour Options\n" + status);
-  int turn = 99;
-  std::string race = "old";
-  EXPECT_EQ(reader.ReadReportHeader(turn, race, "k001.txt"), c.ok);
-  EXPECT_EQ(turn, c.turn);
-  EXPECT_EQ(race, c.race);
+  reader.BeginReport(99, "k001.txt");
+  EXPECT_EQ(reader.ReadReportHeader(), c.ok);
+  if (c.ok) {
+    EXPECT_EQ(reader.CurrentReport().Turn, c.turn);
+    EXPECT_EQ(reader.CurrentReport().Race, c.race);
+  }
   if (c.ok) {
     EXPECT_EQ(state.GameName, c.game);
   }
@@ -295,13 +298,15 @@ class StatusTest : public ReportReaderTest {
   void ReadStatus(int turn, const std::string& rows) {
     reader.LoadReportText(NgReport(turn, "Ann", rows));
     state.SetAllPlayersTurnCount(turn);
-    reader.ReadStatusOfPlayers(turn, turn, "Ann");
+    reader.BeginReport(turn, "k.txt", "Ann");
+    reader.ReadStatusOfPlayers(turn);
   }
 };
 
 TEST_F(StatusTest, NoRenameInTheFirstTableAndGoneRacesComeBackUnderTheirName) {
   reader.LoadReportText(NgReport(0, "Ann", StatusRow("Ann", 1, 3, "-") + StatusRow("Bob", 1, 3)));
-  reader.ReadStatusOfPlayers(0, 0, "Ann");
+  reader.BeginReport(0, "k.txt", "Ann");
+  reader.ReadStatusOfPlayers(0);
   TPlayer* bob = state.PlayerByName("bob");
   ASSERT_NE(bob, nullptr);
 
@@ -372,15 +377,16 @@ TEST_F(ReportReaderTest, FindOrCreatePlanetBeyondTheFirstTurn) {
   EXPECT_EQ(blindReader.FindOrCreatePlanet(1010, 990, "8", 3), home);
   EXPECT_EQ(blind.PlanetByName("8"), home);
 
+  // Far from every known planet, or with none known (the first report was cut), the planet
+  // is added: taking the nearest would merge two planets, or fail for every row.
+  TPlanet* added = reader.FindOrCreatePlanet(5000, 5000, "added", 3);
+  EXPECT_NE(added, near);
+  EXPECT_NE(added, far);
+  EXPECT_EQ(state.Planets.Count(), 3);
   GameState empty;
   empty.FirstTurn = 0;
   TReportReader emptyReader(empty, ui, dir.path());
-  try {
-    emptyReader.FindOrCreatePlanet(5, 5, "x", 3);
-    FAIL() << "no planet to take";
-  } catch (const TovixError& e) {
-    EXPECT_STREQ(e.what(), "Error while reading planets - Turn: 3");
-  }
+  EXPECT_NE(emptyReader.FindOrCreatePlanet(5, 5, "x", 3), nullptr);
 }
 
 TEST_F(ReportReaderTest, UninhabitedRowWithSizeButNoResourcesIsStillRead) {
@@ -390,13 +396,66 @@ TEST_F(ReportReaderTest, UninhabitedRowWithSizeButNoResourcesIsStillRead) {
   reader.LoadReportText(NgReport(0, "Ann", StatusRow("Ann", 1, 3, "-"),
                                  "\t\tUninhabited Planets\n\nN X Y S R\n4 38.53 113.14 40.5\n"
                                  "5 4.03 132.68 20.25 1.50\n\n"));
-  reader.ReadUnknownPlanets(0, "Ann", "k000.txt");
+  reader.BeginReport(0, "k000.txt", "Ann");
+  reader.ReadUnknownPlanets();
   EXPECT_TRUE(reader.Messages().empty());
   ASSERT_NE(state.PlanetByName("4"), nullptr);
   EXPECT_FLOAT_EQ(state.PlanetByName("4")->Size, 0.0f);
   EXPECT_FLOAT_EQ(state.PlanetByName("5")->Size, 20.25f);
   EXPECT_FLOAT_EQ(state.PlanetByName("5")->Resources, 1.5f);
   EXPECT_TRUE(state.PlanetByName("5")->Owner.IsNone());
+}
+
+// A planet that was emptied kept its old stockpiles: the uninhabited rows' CAP and MAT columns
+// were not read.
+TEST_F(ReportReaderTest, UninhabitedRowsGiveTheStockpilesTheyHold) {
+  state.FirstTurn = 0;
+  const std::string table = "\t\tUninhabited Planets\n\nN X Y S R $ M\n";
+  reader.LoadReportText(NgReport(0, "Ann", StatusRow("Ann", 1, 3, "-"),
+                                 table + "5 4.03 132.68 20.25 1.50 7.00 8.50\n6 1.00 2.00\n\n"));
+  reader.BeginReport(0, "k000.txt", "Ann");
+  reader.ReadUnknownPlanets();
+  TPlanet* five = state.PlanetByName("5");
+  ASSERT_NE(five, nullptr);
+  EXPECT_FLOAT_EQ(five->Capital, 7.0f);
+  EXPECT_FLOAT_EQ(five->Material, 8.5f);
+  five->Capital = 103.03f;
+  five->Material = 8370.25f;
+  state.PlanetByName("6")->Capital = 4;
+  reader.LoadReportText(NgReport(1, "Ann", StatusRow("Ann", 1, 3, "-"),
+                                 table + "5 4.03 132.68 20.25 1.50 0.00 0.00\n6 1.00 2.00\n\n"));
+  reader.BeginReport(1, "k001.txt", "Ann");
+  reader.ReadUnknownPlanets();
+  EXPECT_EQ(reader.Messages(), std::vector<std::string>{});
+  EXPECT_EQ(five->Capital, 0.0f);
+  EXPECT_EQ(five->Material, 0.0f);
+  // A row without the columns tells nothing about them.
+  EXPECT_EQ(state.PlanetByName("6")->Capital, 4.0f);
+}
+
+// A row keeps its words while other lines of the report are split, and reads them as the line
+// parser does; a row of more words than it holds in place keeps them all.
+TEST(ReportRowTest, KeepsItsWordsWhileOtherLinesAreSplit) {
+  TZnStrParse lines;
+  lines.SetAnyLineEnd(true);
+  TZnStrParse& words = lines.CreateSubParser("SD");
+  words.SetDelimiter(' ', true);
+  std::string longLine;
+  for (int i = 0; i < 40; ++i) longLine += std::to_string(i) + " ";
+  lines.SetText("Mars 12.50 x7y\nVenus 3\n" + longLine + "\n");
+  const TReportRow mars(lines.SubParser(0));
+  const TReportRow venus(lines.SubParser(1));
+  const TReportRow numbers(lines.SubParser(2));
+  EXPECT_EQ(mars.Count(), 3);
+  EXPECT_EQ(mars.Token(0), "Mars");
+  EXPECT_EQ(mars.TokenAsFloat(1), 12.5);
+  EXPECT_EQ(mars.TokenAsInt(-1), 7);
+  EXPECT_EQ(mars.TokenAsFloat(2), 0);
+  EXPECT_EQ(mars.WordOrEmpty(3), "");
+  EXPECT_THROW(mars.TokenView(-4), EParseError);
+  EXPECT_EQ(venus.TokenView(0), "Venus");
+  ASSERT_EQ(numbers.Count(), 40);
+  EXPECT_EQ(numbers.TokenAsInt(39), 39);
 }
 
 struct CoordinateCase {
@@ -465,9 +524,10 @@ TEST_F(ReportReaderTest, FailedTabRepairIsReportedAndTheReportReadAsItIs) {
   SetAtomicWriteFailure(AtomicWriteStep::kCreate);
   const bool loaded = reader.LoadAllReports();
   SetAtomicWriteFailure(AtomicWriteStep::kNone);
-  // Without its header line the report names no race: nothing is read, nothing crashes.
+  // Without its header line the report names no race: nothing is read, nothing crashes, and
+  // the failed repair and the unreadable report are both named.
   EXPECT_FALSE(loaded);
-  EXPECT_EQ(reader.Messages().size(), 1u);
+  EXPECT_EQ(reader.Messages().size(), 2u);
   EXPECT_EQ(test::ReadFileBytes(dir / "k000.txt"), text);
 }
 
@@ -490,13 +550,98 @@ TEST_F(ReportReaderTest, SkipPlanetsUntilTurnReadsOnlyHeaderAndStatusBefore) {
   EXPECT_NE(state.PlanetByName("1")->Number, state.PlanetByName("2")->Number);
 }
 
-TEST_F(ReportReaderTest, HeaderNamingAnUnknownRaceEndsTheLoad) {
-  WriteReport("k000.txt", NgReport(0, "Ann", StatusRow("Bob", 1, 3), kAnnPlanets));
-  WriteReport("k001.txt", NgReport(1, "Ann", StatusRow("Ann", 1, 3, "-"), kAnnPlanets));
+// Broken reports and settings: each is named in the load messages, and what can be read is.
+struct BadInputCase {
+  const char* name;
+  std::string letters;
+  std::vector<std::pair<std::string, std::string>> reports;  // file name, text
+  bool loads;
+  std::vector<std::string> messageParts;  // one message holding each, in order
+  int planets;                            // planets read
+};
+
+class BadInputTest : public ReportReaderTest, public ::testing::WithParamInterface<BadInputCase> {};
+
+TEST_P(BadInputTest, IsNamedAndTheRestIsRead) {
+  const BadInputCase& c = GetParam();
+  state.Settings.spelC = c.letters;
+  for (const auto& [name, text] : c.reports) WriteReport(name, text);
+  EXPECT_EQ(reader.LoadAllReports(), c.loads);
+  ASSERT_EQ(reader.Messages().size(), c.messageParts.size())
+      << ::testing::PrintToString(reader.Messages());
+  for (size_t i = 0; i < c.messageParts.size(); ++i) {
+    EXPECT_NE(reader.Messages()[i].find(c.messageParts[i]), std::string::npos)
+        << reader.Messages()[i];
+  }
+  EXPECT_EQ(state.Planets.Count(), c.planets);
+}
+
+std::string WithLfCr(std::string text) {
+  std::string out;
+  for (char ch : text) out += ch == '\n' ? std::string("\n\r") : std::string(1, ch);
+  return out;
+}
+
+const std::string kAnn0 = NgReport(0, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets);
+const std::string kAnn1 = NgReport(1, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets);
+const std::string kMorePlanets =
+    "\t\tYour Planets\n\nN X Y S P I R P $ M C L\n"
+    "1 9.11 80.31 1000.00 1000.00 1000.00 10.00 Drive 0.00 0.00 0.00 1000.00\n"
+    "Far 90.00 90.00 300.00 300.00 300.00 10.00 CAP 0.00 0.00 0.00 300.00\n"
+    "\t\tUninhabited Planets\n\nN X Y S R\n4 38.53 113.14\n\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, BadInputTest,
+    ::testing::ValuesIn(std::vector<BadInputCase>{
+        {"TurnNotAWholeNumber",
+         "k",
+         {{"k000.txt", kAnn0},
+          {"k001.txt", kAnn1},
+          {"k002.txt",
+           [] {
+             std::string text = NgReport(2, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets);
+             text.replace(text.find("Turn 2 Report"), 6, "Turn 1e3");
+             return text;
+           }()}},
+         true,
+         {"\"1e3\" of the report header is not a whole number"},
+         3},
+        {"TurnOutOfRange",
+         "k",
+         {{"k000.txt", kAnn0},
+          {"k001.txt", NgReport(900, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets)}},
+         true,
+         {"turn 900 of the report header is beyond the turns 0 to 800"},
+         3},
+        {"RaceMissingFromTheStatusTable",
+         "k",
+         {{"k000.txt", NgReport(0, "Ann", StatusRow("Bob", 1, 3), kAnnPlanets)},
+          {"k001.txt", kAnn1}},
+         true,
+         {"The race Ann is not in the status table"},
+         3},
+        {"LfCrLineEnds", "k", {{"k000.txt", WithLfCr(kAnn0)}}, true, {}, 3},
+        {"CutFirstReport",
+         "k",
+         {{"k000.txt", kAnn0.substr(0, kAnn0.find("4 38.53"))},
+          {"k001.txt", NgReport(1, "Ann", StatusRow("Ann", 1, 2, "-"), kMorePlanets)}},
+         true,
+         {"k000.txt lists fewer planets than the later reports"},
+         4}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(ReportReaderTest, LetterGivenTwiceReadsItsReportsOnce) {
+  state.Settings.spelC = "kk";
+  WriteReport("k000.txt", kAnn0);
+  ASSERT_TRUE(reader.LoadAllReports());
+  EXPECT_EQ(std::count(ui.work.begin(), ui.work.end(), "Reading report"), 1);
+}
+
+TEST_F(ReportReaderTest, UnreadableReportsFolderIsNamed) {
+  state.Settings.spelD = (dir.path() / "missing" / "%1s%0.03d.txt").string();
   EXPECT_FALSE(reader.LoadAllReports());
-  EXPECT_EQ(state.MainPlayer, nullptr);
-  EXPECT_EQ(state.Planets.Count(), 0);
-  EXPECT_EQ(state.LastTurn, 0);
+  ASSERT_EQ(reader.Messages().size(), 1u);
+  EXPECT_NE(reader.Messages()[0].find("cannot be read"), std::string::npos);
 }
 
 TEST_F(ReportReaderTest, FailedGameTypeWriteIsReportedAndReadingGoesOn) {

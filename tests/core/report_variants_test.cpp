@@ -10,7 +10,10 @@
 
 #include <cmath>
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/file_utils.h"
@@ -229,14 +232,24 @@ TEST(NgLineEnds, CrLfFilesGiveTheSameModel) {
   EXPECT_EQ(Dump(crlfGame.state), Dump(lf.state));
 }
 
-// A report whose section headers lost their tabs is repaired once (with a backup of the
-// original) and then reads like the original.
-TEST(NgWithoutTabs, IsRepairedAndReadLikeTheOriginal) {
+// A report whose section headers lost their tabs is repaired once (with a backup of the file
+// as it was) and then reads like the intact report. The user's file changed without a word:
+// each repair is named once, with its backup.
+TEST(NgWithoutTabs, IsRepairedNamedAndReadLikeTheIntactReport) {
   FixtureGame plain("ng-lf", TGameType::NG, "A");
   FixtureGame stripped("addtabs", TGameType::NG, "A");
   ASSERT_TRUE(plain.Load());
   ASSERT_TRUE(stripped.Load());
-  EXPECT_TRUE(stripped.messages.empty()) << testing::PrintToString(stripped.messages);
+  ASSERT_EQ(stripped.messages.size(), 3u) << testing::PrintToString(stripped.messages);
+  for (const std::string& message : stripped.messages)
+    EXPECT_NE(message.find(".txt.TabBackup"), std::string::npos) << message;
+  // Read again, the repaired reports change no more and say nothing.
+  FixtureGame again("addtabs", TGameType::NG, "A");
+  for (const char* name : {"A000.txt", "A001.txt", "A002.txt"})
+    fs::copy_file(stripped.Reports() / name, again.Reports() / name,
+                  fs::copy_options::overwrite_existing);
+  ASSERT_TRUE(again.Load());
+  EXPECT_EQ(again.messages, std::vector<std::string>{});
   EXPECT_TRUE(Contains(stripped.ui.work, "Adding Tabs"));
   EXPECT_EQ(Dump(stripped.state), Dump(plain.state));
   for (const char* name : {"A000.txt", "A001.txt", "A002.txt"}) {
@@ -556,27 +569,163 @@ TEST_F(NgBlindGame, BattleIncomingGroupsAndPlanets) {
   EXPECT_FLOAT_EQ(PlanetAt(S(), "Haven").Size, 500.0f);
 }
 
+// A game set to "Galaxy Blind" by the old "blind" flag whose reports are "Galaxy NG": every
+// report was "repaired" and nothing read. The reports' variant wins, stored and named.
+TEST(NgWithBlindFlag, IsReadAsTheReportsVariant) {
+  FixtureGame plain("ng-lf", TGameType::NG, "A");
+  FixtureGame flagged("ng-lf", TGameType::Blind, "A");
+  flagged.UseIniFile();
+  const std::string before = test::ReadFileBytes(flagged.Reports() / "A000.txt");
+  ASSERT_TRUE(plain.Load());
+  ASSERT_TRUE(flagged.Load());
+  ASSERT_EQ(flagged.messages.size(), 1u) << testing::PrintToString(flagged.messages);
+  EXPECT_NE(flagged.messages[0].find("\"Galaxy NG\" reports"), std::string::npos);
+  EXPECT_EQ(TIniFile(flagged.state.Settings.IniPath).ReadString("1", "GameType", ""), "Galaxy NG");
+  EXPECT_EQ(Dump(flagged.state), Dump(plain.state));
+  EXPECT_EQ(test::ReadFileBytes(flagged.Reports() / "A000.txt"), before);
+  EXPECT_FALSE(fs::exists(flagged.Reports() / "A000.txt.TabBackup"));
+}
+
 // ---- "Galaxy PLUS" --------------------------------------------------------------------------
 
-// The PLUS layout has no tab-marked "Galaxy Game" header, so no report of it can be read: the
-// variant is recognised and written back and nothing is read. Finding no sections, the reader
-// tries the tab repair on it, which keeps the original as a backup.
-TEST(PlusGame, IsRecognisedButNotRead) {
+// The PLUS header line has no tab: no layout found it, the report was skipped without a word
+// and the turn's figures read as 0. Its header, planet-number columns, "#" planet names and the
+// fleet table are read; the file is left alone.
+TEST(PlusGame, IsReadWithItsOwnLayout) {
   FixtureGame game("plus", TGameType::Unknown, "A");
   game.UseIniFile();
   const std::string before = test::ReadFileBytes(game.Reports() / "A026.txt");
-  EXPECT_FALSE(game.Load());
-  EXPECT_EQ(game.state.Settings.GameType, TGameType::Plus);
-  TIniFile ini(game.state.Settings.IniPath);
-  EXPECT_EQ(ini.ReadString("1", "GameType", ""), "Galaxy PLUS");
-  EXPECT_EQ(game.state.Players.Count(), 0);
-  EXPECT_EQ(game.state.Planets.Count(), 0);
-  EXPECT_EQ(game.state.MainPlayer, nullptr);
-  EXPECT_TRUE(game.ui.messages.empty());
-  fs::path backup = game.Reports() / "A026.txt";
-  backup += ".TabBackup";
-  EXPECT_EQ(test::ReadFileBytes(fs::exists(backup) ? backup : game.Reports() / "A026.txt"), before);
-  EXPECT_EQ(DetectGameType(game.Reports() / "A026.txt"), TGameType::Plus);
+  EXPECT_TRUE(game.Load());
+  EXPECT_EQ(game.messages, std::vector<std::string>{});
+  const GameState& state = game.state;
+  EXPECT_EQ(state.Settings.GameType, TGameType::Plus);
+  EXPECT_EQ(TIniFile(state.Settings.IniPath).ReadString("1", "GameType", ""), "Galaxy PLUS");
+  EXPECT_EQ(test::ReadFileBytes(game.Reports() / "A026.txt"), before);
+  EXPECT_EQ(state.GameName, "Orion");
+  EXPECT_EQ(state.LastTurn, 26);
+  ASSERT_NE(state.MainPlayer, nullptr);
+  EXPECT_EQ(state.MainPlayer->Name, "Arcturans");
+  EXPECT_EQ(state.Players.Count(), 3);
+  EXPECT_FLOAT_EQ(state.MainPlayer->GetIndustry(26), 2687.96f);
+  const TPlayer* cygnians = state.PlayerByName("Cygnians");
+  ASSERT_NE(cygnians, nullptr);
+  EXPECT_EQ(cygnians->GetPlanetCount(26), 17);
+
+  const TPlanet* prime = state.PlanetByName("ArcturansPrime");
+  ASSERT_NE(prime, nullptr);
+  EXPECT_EQ(prime->Number, 1);
+  EXPECT_EQ(prime->X, 911);
+  EXPECT_FLOAT_EQ(prime->Size, 1000);
+  EXPECT_EQ(prime->Production, "Fighter");
+  const TPlanet* p27 = state.PlanetByName("27");
+  ASSERT_NE(p27, nullptr);
+  EXPECT_EQ(p27->Number, 27);
+  EXPECT_TRUE(p27->Owner.Is(state.MainPlayer));
+  EXPECT_FLOAT_EQ(p27->Population, 11.13f);
+
+  EXPECT_NE(state.MainPlayer->FindShipType("Gunship"), nullptr);
+  ASSERT_EQ(state.Battles.Count(), 1);
+  EXPECT_EQ(state.Battles.Object(0)->Planet, p27);
+  EXPECT_EQ(state.Battles.Object(0)->Groups.size(), 2u);
+
+  ASSERT_EQ(state.MainPlayer->Groups.size(), 2u);
+  const TGroup& inFleet = *state.MainPlayer->Groups[1];
+  EXPECT_EQ(inFleet.GroupNumber, 123);
+  EXPECT_EQ(inFleet.Ships, 5);
+  EXPECT_EQ(inFleet.Planet, prime);
+  EXPECT_EQ(inFleet.FleetName, "ArcturansArmada");
+  EXPECT_FLOAT_EQ(inFleet.FleetSpeed, 7.71f);
+  EXPECT_EQ(state.MainPlayer->Groups[0]->Planet, p27);
+}
+
+// One turn of the real game "Orion" as race A got it in the PLUS layout and as race B got it in
+// the classic one: what both list reads the same.
+class PlusAgainstClassic : public ::testing::Test {
+ protected:
+  static bool LoadTurn(GameState& state, TGameType type, const std::string& letter,
+                       std::vector<std::string>& messages) {
+    state.Settings.GameType = type;
+    state.Settings.GameNumber = 1;
+    state.Settings.spelD = (test::ReportsDir("orion-variant-t26") / "%1s%0.03d.txt").string();
+    state.Settings.spelC = letter;
+    state.Settings.UseCountMethod = 0;
+    SetReportLayout(state.Layout, type);
+    test::TempDir program;
+    test::RecordingUserInterface ui;
+    TReportReader reader(state, ui, program.path());
+    const bool ok = reader.LoadAllReports();
+    messages = reader.Messages();
+    return ok;
+  }
+  // "race ships type drive weapons shields cargo planet" of every group of `race`.
+  static std::multiset<std::string> Groups(const TPlayer& race) {
+    std::multiset<std::string> groups;
+    for (const auto& g : race.Groups) {
+      std::ostringstream row;
+      row << race.Name << ' ' << g->Ships << ' ' << (g->ShipType ? g->ShipType->Name : "-") << ' '
+          << g->DriveTech << ' ' << g->WeaponsTech << ' ' << g->ShieldsTech << ' ' << g->CargoTech
+          << ' ' << (g->Planet ? g->Planet->Name : "-");
+      groups.insert(row.str());
+    }
+    return groups;
+  }
+};
+
+TEST_F(PlusAgainstClassic, StatusPlanetsShipTypesAndGroupsAgree) {
+  if (test::ReportsDir("orion-variant-t26").empty())
+    GTEST_SKIP() << "the reports folder ../shared/reports/orion-variant-t26 is absent";
+  GameState plus, classic;
+  std::vector<std::string> plusMessages, classicMessages;
+  ASSERT_TRUE(LoadTurn(plus, TGameType::Plus, "A", plusMessages));
+  ASSERT_TRUE(LoadTurn(classic, TGameType::NG, "B", classicMessages));
+  EXPECT_EQ(plusMessages, std::vector<std::string>{});
+  EXPECT_EQ(classicMessages, std::vector<std::string>{});
+  ASSERT_EQ(plus.Players.Count(), classic.Players.Count());
+
+  int planetsCompared = 0, designsCompared = 0, groupsCompared = 0;
+  for (auto [key, race] : plus.Players) {
+    const TPlayer* other = classic.PlayerByName(race->Name);
+    ASSERT_NE(other, nullptr) << race->Name;
+    EXPECT_EQ(race->GetDrive(26), other->GetDrive(26)) << race->Name;
+    EXPECT_EQ(race->GetWeapons(26), other->GetWeapons(26)) << race->Name;
+    EXPECT_EQ(race->GetShields(26), other->GetShields(26)) << race->Name;
+    EXPECT_EQ(race->GetCargo(26), other->GetCargo(26)) << race->Name;
+    EXPECT_EQ(race->GetPopulation(26), other->GetPopulation(26)) << race->Name;
+    EXPECT_EQ(race->GetIndustry(26), other->GetIndustry(26)) << race->Name;
+    EXPECT_EQ(race->GetPlanetCount(26), other->GetPlanetCount(26)) << race->Name;
+    if (race == plus.MainPlayer || race->Name == classic.MainPlayer->Name) continue;
+    // Designs both list.
+    for (auto [name, type] : race->ShipTypes) {
+      const TShipType* same = other->FindShipType(type->Name);
+      if (!same) continue;
+      ++designsCompared;
+      EXPECT_EQ(
+          std::make_tuple(type->Drive, type->Attacks, type->Weapons, type->Shields, type->Cargo),
+          std::make_tuple(same->Drive, same->Attacks, same->Weapons, same->Shields, same->Cargo))
+          << type->Name;
+    }
+    // Groups both list.
+    const std::multiset<std::string> seenByA = Groups(*race), seenByB = Groups(*other);
+    for (const std::string& group : seenByA) groupsCompared += seenByB.count(group) > 0;
+  }
+  // Planets of the races other than A and B that both reports list.
+  for (auto [key, planet] : plus.Planets) {
+    const TPlanet* same = classic.PlanetByName(planet->Name);
+    if (!same || !planet->Owner.IsPlayer() || !same->Owner.IsPlayer()) continue;
+    const std::string owner = planet->Owner.Player()->Name;
+    if (owner == "Arcturans" || owner == "Betelgeusians") continue;
+    ++planetsCompared;
+    EXPECT_EQ(owner, same->Owner.Player()->Name) << planet->Name;
+    EXPECT_EQ(
+        std::make_tuple(planet->X, planet->Y, planet->Size, planet->Population, planet->Industry,
+                        planet->Resources, planet->Capital, planet->Material, planet->Colonists),
+        std::make_tuple(same->X, same->Y, same->Size, same->Population, same->Industry,
+                        same->Resources, same->Capital, same->Material, same->Colonists))
+        << planet->Name;
+  }
+  EXPECT_GT(planetsCompared, 20);
+  EXPECT_GT(designsCompared, 10);
+  EXPECT_GT(groupsCompared, 20);
 }
 
 }  // namespace

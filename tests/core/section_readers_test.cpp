@@ -22,7 +22,7 @@ constexpr int kTurn = 5;
 const std::string kRace = "Arcturans";
 const std::string kFile = "r005.txt";
 
-using ReaderStep = void (TReportReader::*)(int, const std::string&, const std::string&);
+using ReaderStep = void (TReportReader::*)();
 
 // "#  T  D  W  S  C  T  Q  L" rows of a battle list, one per line.
 std::string BattleList(const std::string& race, const std::string& rows) {
@@ -108,7 +108,10 @@ class SectionReadersTest : public ::testing::Test {
     text = lead + "\t\tStatus of Players\n\n" + body;
     reader.LoadReportText(text);
   }
-  void Read(ReaderStep step) { (reader.*step)(kTurn, kRace, kFile); }
+  void Read(ReaderStep step) {
+    reader.BeginReport(kTurn, kFile, kRace);
+    (reader.*step)();
+  }
 
   test::TempDir dir;
   GameState state;
@@ -232,6 +235,58 @@ TEST_F(SectionReadersTest, SameBattleInTwoReportsGivesOneBattle) {
   EXPECT_EQ(jovians->Groups.size(), 1u);
 }
 
+// The server writes one "Battle at" section per round of fighting at a planet. The second
+// round was dropped as if an ally had reported it, and the ships it destroyed stayed alive.
+TEST_F(SectionReadersTest, EveryRoundAtAPlanetIsABattleAndTheLastGivesTheSurvivors) {
+  const std::string rounds =
+      "\t\tBattle at Mars\n\n" + BattleList("Your", Fought(2, "Cruiser", 2)) +
+      BattleList("Jovians", Fought(5, "Paladin", 3)) + "\t\tBattle at Mars\n\n" +
+      BattleList("Your", Fought(2, "Cruiser", 1)) + BattleList("Jovians", Fought(3, "Paladin", 1));
+  Load(rounds);
+  Read(&TReportReader::ReadBattles);
+  ASSERT_EQ(state.Battles.Count(), 2);
+  EXPECT_EQ(state.Battles.Object(1)->Groups[1]->BattleShips, 1);
+  ASSERT_EQ(jovians->Groups.size(), 1u);
+  EXPECT_EQ(jovians->Groups[0]->Ships, 1);
+  // An ally's report of the same two rounds adds nothing.
+  state.ReportPlayer = cygnians;
+  Load(rounds);
+  Read(&TReportReader::ReadBattles);
+  EXPECT_EQ(state.Battles.Count(), 2);
+  ASSERT_EQ(jovians->Groups.size(), 1u);
+  EXPECT_EQ(jovians->Groups[0]->Ships, 1);
+}
+
+// Ships of another race under "Your Groups" (a server slip): the whole battle stopped with one
+// message per battle. The row goes to the one race of its battle that has the design; a row no
+// such race explains is left out alone, and the report says so once.
+TEST_F(SectionReadersTest, BattleRowOfAnotherRaceGoesToTheRaceWithItsDesign) {
+  AddDesign(cygnians, "Paladin", 1, 0, 0, 0, 0);  // Cygnians fight only at Venus
+  Load("\t\tBattle at Mars\n\n" +
+       BattleList("Your", Fought(2, "Cruiser", 2) + "\n" + Fought(4, "Paladin", 3) + "\n" +
+                              Fought(1, "Frigate", 1)) +
+       BattleList("Jovians", Fought(1, "Paladin", 1)) + "\t\tBattle at Venus\n\n" +
+       BattleList("Your", Fought(1, "Frigate", 0) + "\n" + Fought(1, "Paladin", 1)) +
+       BattleList("Jovians", Fought(1, "Paladin", 0)) +
+       BattleList("Cygnians", Fought(1, "Eye", 0)));
+  Read(&TReportReader::ReadBattles);
+  EXPECT_EQ(reader.Messages(),
+            std::vector<std::string>{ErrorMessage(
+                "While reading battles",
+                "Shiptype missing!!! Battle rows whose ship type no race of their battle has "
+                "were left out: 3.")});
+  ASSERT_EQ(state.Battles.Count(), 2);
+  const TBattle& mars = *state.Battles.Object(0);
+  ASSERT_EQ(mars.Groups.size(), 3u);
+  EXPECT_EQ(mars.Groups[1]->Owner, jovians);
+  EXPECT_EQ(mars.Groups[1]->Ships, 4);
+  EXPECT_EQ(mars.Groups[1]->ShipType, jovians->FindShipType("Paladin"));
+  // At Venus two races have a Paladin: that row is not guessed.
+  EXPECT_EQ(state.Battles.Object(1)->Groups.size(), 2u);
+  ASSERT_EQ(jovians->Groups.size(), 2u);
+  EXPECT_EQ(jovians->Groups[0]->Ships, 3);
+}
+
 struct OwnerCase {
   const char* name;
   std::string lastOwner;  // "": no owner known before
@@ -307,9 +362,13 @@ TEST_P(BrokenBattleTest, LaterGroupTablesAreStillFound) {
     EXPECT_EQ(reader.Messages(),
               std::vector<std::string>{ErrorMessage("While reading battles", row.error)});
   }
-  ASSERT_EQ(jovians->Groups.size(), 1u);
-  EXPECT_EQ(jovians->Groups[0]->Ships, 2);
-  EXPECT_EQ(jovians->Groups[0]->Planet, venus);
+  // The group table gives one group; survivors of a battle read on come from the battle.
+  const auto fromTable = [](const auto& group) { return !group->FromBattle; };
+  EXPECT_EQ(std::count_if(jovians->Groups.begin(), jovians->Groups.end(), fromTable), 1);
+  const auto table = std::find_if(jovians->Groups.begin(), jovians->Groups.end(), fromTable);
+  ASSERT_NE(table, jovians->Groups.end());
+  EXPECT_EQ((*table)->Ships, 2);
+  EXPECT_EQ((*table)->Planet, venus);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -321,7 +380,8 @@ INSTANTIATE_TEST_SUITE_P(
          "No such player!!"},
         {"DesignNotKnown",
          "\t\tBattle at Mars\n\n" + BattleList("Your", "1 Frigate 1.00 0.00 0.00 0.00 - 0.00 0"),
-         "Shiptype missing!!!"},
+         "Shiptype missing!!! Battle rows whose ship type no race of their battle has were left "
+         "out: 1."},
         {"RowCut", "\t\tBattle at Mars\n\n" + BattleList("Your", "1 Drone 1.00"),
          "Index out of bounds"}}),
     [](const auto& row) { return std::string(row.param.name); });
@@ -487,13 +547,13 @@ TEST_F(SectionReadersTest, BombingRowsAreCheckedOneByOne) {
   Load(
       "\t\tBombings\n\nW O N P I P $ M C\n"
       "Jovians Arcturans Mars 400.00 100.00 CAP 1.00 2.00 3.00\n"
-      "Jovians Arcturans Mars 1.00 1.00 MAT 0.00 0.00 0.00\n"   // the same bombing again
+      "Jovians Arcturans Mars 1.00 1.00 MAT 0.00 0.00 0.00\n"   // a second bombing
       "Sirians Arcturans Venus 1.00 1.00 MAT 0.00 0.00 0.00\n"  // no such race
       "Jovians Arcturans Venus 300.00\n"                        // cut
       "Cygnians Jovians Venus 200.00 50.00 COL 0.00 0.00 9.00\n");
   Read(&TReportReader::ReadBombings);
   EXPECT_EQ(reader.Messages(), std::vector<std::string>{ErrorMessage("", "Index out of bounds")});
-  ASSERT_EQ(state.Bombings.Count(), 2);
+  ASSERT_EQ(state.Bombings.Count(), 3);
   const int at = state.Bombings.IndexOf("5$Mars");
   ASSERT_GE(at, 0);
   const TBombing& bombing = *state.Bombings.Object(at);
@@ -502,6 +562,26 @@ TEST_F(SectionReadersTest, BombingRowsAreCheckedOneByOne) {
   EXPECT_EQ(bombing.Producing, pcCap);
   EXPECT_EQ(bombing.Colonists, 3.0f);
   EXPECT_GE(state.Bombings.IndexOf("5$Venus"), 0);
+}
+
+// One race bombs a planet, another takes it back in the same turn: only the first bombing was
+// applied and the planet kept the wrong owner. Each applies in the report's order; an ally's
+// report of the same bombings adds nothing.
+TEST_F(SectionReadersTest, SecondBombingOfAPlanetInATurnDecidesItsOwner) {
+  mars->SetOwner(TOwnerRef::Of(cygnians), 4);
+  const std::string bombings =
+      "\t\tBombings\n\nW O N P I P $ M C\n"
+      "Jovians Cygnians Mars 400.00 100.00 CAP 1.00 2.00 3.00\n"
+      "Cygnians Jovians Mars 300.00 80.00 CAP 0.00 0.00 0.00\n";
+  Load(bombings);
+  Read(&TReportReader::ReadBombings);
+  EXPECT_EQ(state.Bombings.Count(), 2);
+  EXPECT_TRUE(mars->Owner.Is(cygnians));
+  state.ReportPlayer = jovians;
+  Load(bombings);
+  Read(&TReportReader::ReadBombings);
+  EXPECT_EQ(state.Bombings.Count(), 2);
+  EXPECT_TRUE(mars->Owner.Is(cygnians));
 }
 
 TEST_F(SectionReadersTest, IncomingGroupFromAnUnknownPlanetEndsTheTable) {
