@@ -77,11 +77,15 @@ TfrmGroups::TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui,
   lvGroups_->setObjectName("znListview1");
   QStringList captions;
   std::vector<int> widths;
+  std::vector<bool> right;
   for (int c = 0; c < kGroupColumnCount; ++c) {
+    const bool text = c >= gcolOwner && c <= gcolShipType;
     captions << kGroupColumnCaptions[static_cast<size_t>(c)];
-    widths.push_back(c >= gcolOwner && c <= gcolShipType ? 80 : 60);
+    widths.push_back(text ? 90 : 65);
+    right.push_back(!text);
   }
   lvGroups_->SetColumns(captions, widths);
+  lvGroups_->Rows().SetRightAligned(right);
   lvGroups_->Rows().SetCompare([this](int a, int b, int column) {
     return CompareGroupRows(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], column);
   });

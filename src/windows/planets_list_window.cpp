@@ -82,11 +82,14 @@ TfrmPlanetslist::TfrmPlanetslist(GameState& state, TznSaveState& store, UserInte
   lvPlanets_->setObjectName("znListview1");
   QStringList captions;
   std::vector<int> widths;
+  std::vector<bool> right;
   for (int c = 0; c < kPlanetColumnCount; ++c) {
     captions << kPlanetColumnCaptions[static_cast<size_t>(c)];
-    widths.push_back(PlanetColumnLeftAligned(c) ? 75 : 60);
+    widths.push_back(PlanetColumnLeftAligned(c) ? 75 : 70);
+    right.push_back(!PlanetColumnLeftAligned(c));
   }
   lvPlanets_->SetColumns(captions, widths);
+  lvPlanets_->Rows().SetRightAligned(right);
   lvPlanets_->Rows().SetCompare([this](int a, int b, int column) {
     return ComparePlanetRows(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], column);
   });
