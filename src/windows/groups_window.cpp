@@ -188,7 +188,7 @@ void TfrmGroups::RefreshGame(TGameChanges changes) {
     // The model's groups are new: the old analysis and reference point point into the old ones.
     noOrders_.reset();
     distancePlanet_ = nullptr;
-    rows_.clear();
+    ShowRows({});
     if (shown_) FirstShow();
     return;
   }
