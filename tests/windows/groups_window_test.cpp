@@ -19,26 +19,6 @@ namespace {
 
 using test::Orion;
 
-class RecordingMap : public IMapService {
- public:
-  std::vector<std::string> calls;
-  void SetPlanetCursor(TPlanet*, bool) override {}
-  void SetPlanet2Cursor(TPlanet*, bool) override {}
-  void MarkPlayerPlanets(TPlayer*) override {}
-  void AddPlanetMark(TPlanet* planet) override { calls.push_back("mark " + planet->Name); }
-  void ClearPlanetMarks() override { calls.push_back("clear"); }
-  void SetGroupCursor(int32_t x, int32_t y, float empty, float loaded) override {
-    calls.push_back(Fmt("rings %d %d %5.2f %5.2f", x, y, empty, loaded));
-  }
-};
-
-class RecordingPlanetInfo : public IPlanetInfoService {
- public:
-  std::vector<const TPlanet*> shown;
-  void ShowPlanet(TPlanet* planet, bool) override { shown.push_back(planet); }
-  void ShowPlanetAsTarget(TPlanet*, bool) override {}
-};
-
 class FixedAnalysis : public IOrderAnalysisService {
  public:
   const TOrderAnalysis* analysis = nullptr;
@@ -92,8 +72,8 @@ class GroupsWindow : public testing::Test {
   TznSaveState store{""};
   test::RecordingUserInterface ui;
   test::RecordingOrders orders;
-  RecordingMap map;
-  RecordingPlanetInfo info;
+  test::RecordingMap map;
+  test::RecordingPlanetInfo info;
   FixedAnalysis analysis;
   TServices services;
   std::unique_ptr<TfrmGroups> window;

@@ -20,26 +20,6 @@ namespace {
 
 using test::Orion;
 
-class RecordingMap : public IMapService {
- public:
-  std::vector<std::string> calls;
-  void SetPlanetCursor(TPlanet*, bool) override {}
-  void SetPlanet2Cursor(TPlanet*, bool) override {}
-  void MarkPlayerPlanets(TPlayer*) override {}
-  void AddPlanetMark(TPlanet* planet) override { calls.push_back("mark " + planet->Name); }
-  void ClearPlanetMarks() override { calls.push_back("clear"); }
-  void SetGroupCursor(int32_t x, int32_t y, float empty, float loaded) override {
-    calls.push_back(Fmt("rings %d %d %5.2f %5.2f", x, y, empty, loaded));
-  }
-};
-
-class RecordingPlanetInfo : public IPlanetInfoService {
- public:
-  std::vector<const TPlanet*> shown;
-  void ShowPlanet(TPlanet* planet, bool) override { shown.push_back(planet); }
-  void ShowPlanetAsTarget(TPlanet*, bool) override {}
-};
-
 class PlanetsListWindow : public testing::Test {
  protected:
   void SetUp() override {
@@ -68,8 +48,8 @@ class PlanetsListWindow : public testing::Test {
   TznSaveState store{""};
   test::RecordingUserInterface ui;
   test::RecordingOrders orders;
-  RecordingMap map;
-  RecordingPlanetInfo info;
+  test::RecordingMap map;
+  test::RecordingPlanetInfo info;
   TServices services;
   std::unique_ptr<TfrmPlanetslist> window;
 };
@@ -132,6 +112,28 @@ TEST_F(PlanetsListWindow, CommandsReachTheMapThePlanetWindowAndTheOrders) {
   answer = "Vega";
   window->RenamePlanet();
   EXPECT_EQ(orders.inserted, std::vector<std::string>{"planet: N " + names[0] + " Vega"});
+
+  // Elite names: one hand-over, a different free name for each own planet.
+  orders.inserted.clear();
+  Select({0, 1});
+  window->CreateEliteNames();
+  ASSERT_EQ(orders.inserted.size(), 1u);
+  const std::string text = orders.inserted[0].substr(8);  // after "planet: "
+  const size_t br = text.find("\r\n");
+  ASSERT_NE(br, std::string::npos);
+  const std::vector<std::string> a = test::Words(text.substr(0, br));
+  const std::vector<std::string> b = test::Words(text.substr(br + 2));
+  ASSERT_EQ(a.size(), 3u);
+  ASSERT_EQ(b.size(), 3u);
+  EXPECT_EQ(a[1], names[0]);
+  EXPECT_NE(a[2], b[2]);
+  EXPECT_EQ(state.PlanetByName(a[2]), nullptr);
+
+  // The groups standing at the planets give the mass columns without the groups window.
+  float mostMine = 0;
+  for (const std::string& cell : Column(pcolMyMass))
+    mostMine = std::max(mostMine, NumberKey(cell).Number);
+  EXPECT_GT(mostMine, 0);
 
   // An analysis rewrites the order columns of the rows shown.
   TPlanet* first = state.PlanetByName(names[0]);
