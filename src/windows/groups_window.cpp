@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/top_most_window.h"
 #include "controls/zn_list_view.h"
 #include "orders/order_lines.h"
 #include "views/planet_list_rows.h"
@@ -131,12 +132,12 @@ TfrmGroups::TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui,
   mniCentered_ = add(pmuGroups_, "View planets &centered", QKeySequence(), [] {});
   mniCentered_->setCheckable(true);
   mniCentered_->setChecked(true);
-  mniTopMost_ = add(pmuGroups_, "&Top Most", QKeySequence(), [this] {
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, mniTopMost_->isChecked());
-    if (visible) show();
-  });
+  // A Linux window manager's system menu cannot be extended: "Top Most" sits in the popup.
+  topMost_ = new TTopMostWindow(this);
+  mniTopMost_ = pmuGroups_->addAction("&Top Most");
+  mniTopMost_->setObjectName("mniTopMost");
   mniTopMost_->setCheckable(true);
+  connect(mniTopMost_, &QAction::toggled, topMost_, &TTopMostWindow::SetAlwaysOnTop);
 
   exporter_ = std::make_unique<TExportZnListView>(*lvGroups_, ui_, this);
   exporter_->ExportType = TExportType::xHTML;
@@ -399,7 +400,6 @@ void TfrmGroups::LoadOwnState() {
   lvGroups_->SetColumnLayout(Store().ReadString(kSection, kLayoutKey, ""));
   lvGroups_->SetLoading(false);
   mniTopMost_->setChecked(Store().ReadBool(kSection, kTopMostKey, false));
-  setWindowFlag(Qt::WindowStaysOnTopHint, mniTopMost_->isChecked());
   mniCentered_->setChecked(Store().ReadBool(kSection, kCenteredKey, mniCentered_->isChecked()));
 }
 

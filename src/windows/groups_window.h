@@ -23,6 +23,7 @@ class QPushButton;
 namespace tovix {
 
 class TExportZnListView;
+class TTopMostWindow;
 class TznListView;
 
 class TfrmGroups : public TToolWindow {
@@ -102,6 +103,7 @@ class TfrmGroups : public TToolWindow {
   QAction* mniDistances_;
   QAction* mniCentered_;
   QAction* mniTopMost_;
+  TTopMostWindow* topMost_;
   std::unique_ptr<TExportZnListView> exporter_;
   TAllPassExpressions allPass_;
   // Placeholder until the orders window analyses an order text: the analysis of no orders,

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
 
 #include "controls/zn_list_view.h"
@@ -160,6 +161,28 @@ TEST_F(GroupsWindow, ChoicesInTheCurrentViewAreStoredAndJoined) {
   window->SelectInCurrentView();
   EXPECT_EQ(window->GroupExpression(), "([GR_COUNT] > 5) and ([GR_ETA] = 0)");
   services.Expressions = nullptr;
+}
+
+}  // namespace
+}  // namespace tovix
+
+namespace tovix {
+namespace {
+
+TEST_F(GroupsWindow, StateKeepsTheLayoutTopMostAndCentringUnderFrmGroups) {
+  QAction* topMost = window->findChild<QAction*>("mniTopMost");
+  ASSERT_NE(topMost, nullptr);
+  topMost->setChecked(true);
+  window->List()->SetSortColumn(gcolCount);
+  window->SaveState();
+  EXPECT_TRUE(store.ReadBool("frmGroups", "mniTopMost.Checked", false));
+  std::string layout;
+  ASSERT_TRUE(window->List()->GetColumnLayout(layout));
+  EXPECT_EQ(store.ReadString("frmGroups", "znListview1_Order", ""), layout);
+  TfrmGroups again(Orion()->state, store, ui, services);
+  again.LoadState();
+  EXPECT_TRUE(again.findChild<QAction*>("mniTopMost")->isChecked());
+  EXPECT_TRUE(again.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 }  // namespace
