@@ -27,6 +27,8 @@ class TListRowModel : public QAbstractTableModel {
 
   void SetColumns(const QStringList& captions);
   QStringList Captions() const { return captions_; }
+  // Columns whose cells are right-aligned (figures); the others are left-aligned.
+  void SetRightAligned(std::vector<bool> right) { rightAligned_ = std::move(right); }
   // New rows in their own order (call Sort to order them).
   void SetRows(int count, TCellFunction cell);
   // Nullptr: the cells' number-aware order.
@@ -51,6 +53,7 @@ class TListRowModel : public QAbstractTableModel {
 
  private:
   QStringList captions_;
+  std::vector<bool> rightAligned_;
   TCellFunction cell_;
   TCompareFunction compare_;
   std::vector<int> order_;

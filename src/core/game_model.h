@@ -368,6 +368,11 @@ class TPlanet {
   float SentMassEta2 = 0;
   float SentMassEta3Plus = 0;
   float NextTurnMass = 0;
+  // Mass of the groups standing here in the last turn read: the user's own, those of races at
+  // peace and those of races at war. Summed from the model for the planet and group lists.
+  float MyShipMass = 0;
+  float FriendlyShipMass = 0;
+  float EnemyShipMass = 0;
   std::string Production;        // production text ("drive", "CAP", a design name, ...)
   std::string ReportProduction;  // the same as last read from a report
   float Buildability = 0;        // working rating of the automatic cargo settings

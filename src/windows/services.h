@@ -4,14 +4,19 @@
 // service (placeholders until the real windows are built); tests put recording fakes in.
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "core/order_service.h"
+#include "views/group_item.h"
 
 namespace tovix {
 
 class TGroup;
 class TPlanet;
 class TPlayer;
+class TOrderAnalysis;
 
 // The notes editor.
 class INotesService {
@@ -46,12 +51,78 @@ class IMapService {
   virtual void SetGroupCursor(int32_t x, int32_t y, float emptySpeed, float loadedSpeed) = 0;
 };
 
-// The services the windows reach; none is null once the windows are made.
+// The result of the last analysis of the order text (the orders window).
+class IOrderAnalysisService {
+ public:
+  virtual ~IOrderAnalysisService() = default;
+  // nullptr while the orders have not been analysed.
+  virtual const TOrderAnalysis* LastAnalysis() const = 0;
+};
+
+// The expression dialogs: choosing planets or groups by a named expression.
+class IExpressionService {
+ public:
+  virtual ~IExpressionService() = default;
+  // The planets of `source` the user chooses; every one when the dialog is cancelled.
+  virtual std::vector<TPlanet*> SelectPlanetsByExpression(const std::vector<TPlanet*>& source) = 0;
+  // True on OK, with the items of `source` that pass and the expression chosen; false with an
+  // empty expression on cancel.
+  virtual bool SelectGroupsByExpression(const std::vector<TGroupItem>& source,
+                                        std::vector<TGroupItem>& chosen,
+                                        std::string& expression) = 0;
+  // The items of `source` that pass `expression`.
+  virtual std::vector<TGroupItem> FilterGroupsByExpression(
+      const std::string& expression, const std::vector<TGroupItem>& source) = 0;
+};
+
+// Placeholder until the expression dialogs are built: nothing is asked and everything passes.
+class TAllPassExpressions final : public IExpressionService {
+ public:
+  std::vector<TPlanet*> SelectPlanetsByExpression(const std::vector<TPlanet*>& source) override {
+    return source;
+  }
+  bool SelectGroupsByExpression(const std::vector<TGroupItem>&, std::vector<TGroupItem>& chosen,
+                                std::string& expression) override {
+    chosen.clear();
+    expression.clear();
+    return false;
+  }
+  std::vector<TGroupItem> FilterGroupsByExpression(const std::string&,
+                                                   const std::vector<TGroupItem>& source) override {
+    return source;
+  }
+};
+
+// The battle simulator: groups handed to its two sides.
+class IBattleSimulatorService {
+ public:
+  virtual ~IBattleSimulatorService() = default;
+  virtual void AddDefender(std::unique_ptr<TGroup> group) = 0;
+  virtual void AddAttacker(std::unique_ptr<TGroup> group) = 0;
+  virtual void FillGrids() = 0;
+};
+
+// The destination picker for send orders.
+class IDestinationPickerService {
+ public:
+  virtual ~IDestinationPickerService() = default;
+  // A pick is under way (the picker takes one request at a time).
+  virtual bool PickerActive() const = 0;
+  virtual void ShowPicker(const TPickerRequest& request) = 0;
+};
+
+// The services the windows reach; none of the first four is null once the windows are made.
+// The later ones stay null until the window that provides them is built; their callers fall
+// back to a placeholder (every planet or group passes, a hand-over does nothing).
 struct TServices {
   IOrderService* Orders = nullptr;
   INotesService* Notes = nullptr;
   IPlanetInfoService* PlanetInfo = nullptr;
   IMapService* Map = nullptr;
+  IOrderAnalysisService* Analysis = nullptr;
+  IExpressionService* Expressions = nullptr;
+  IBattleSimulatorService* BattleSimulator = nullptr;
+  IDestinationPickerService* Picker = nullptr;
 };
 
 }  // namespace tovix

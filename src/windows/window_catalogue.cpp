@@ -6,9 +6,11 @@
 #include "windows/about_box.h"
 #include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
+#include "windows/groups_window.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
 #include "windows/placeholder_windows.h"
+#include "windows/planets_list_window.h"
 #include "windows/routes_window.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
@@ -75,6 +77,22 @@ std::unique_ptr<QWidget> MakeRoutes(const TWindowEntry&, TWindowRegistry& w) {
   return window;
 }
 
+std::unique_ptr<QWidget> MakePlanetsList(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  auto window = std::make_unique<TfrmPlanetslist>(c.State, c.Store, c.Ui, w.Services());
+  window->ShowCalculations = [&w] {
+    if (QWidget* calculations = w.Find("frmCalculations")) {
+      calculations->show();
+      calculations->raise();
+    }
+  };
+  return window;
+}
+std::unique_ptr<QWidget> MakeGroups(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmGroups>(c.State, c.Store, c.Ui, w.Services());
+}
+
 constexpr TButtonAction kModal = TButtonAction::Modal;
 constexpr TWindowStage kAfterReading = TWindowStage::AfterReading;
 constexpr TWindowStage kOnDemand = TWindowStage::OnDemand;
@@ -139,14 +157,12 @@ constexpr TWindowEntry kWindows[] = {
         .Start(11),
     Window("frmSetupOrders", "Setup Orders", 30, "setuporders.htm", MakePlaceholder,
            "The frame of a new order text for the game server."),
-    Window("frmGroups", "Groups", 18, "groups.htm", MakePlaceholder,
-           "The groups of ships on planets and in flight.")
+    Window("frmGroups", "Groups", 18, "groups.htm", MakeGroups)
         .Button(13, "btnGroups", "Groups", "Show Groups that are currently on planets")
         .Start(12),
     Window("frmSelectExpressions", "Select Expressions", 28, "expressionsplanets.htm",
            MakePlaceholder, "Named filter expressions for groups and planets."),
-    Window("frmPlanetslist", "Planets List", 25, "planetslist.htm", MakePlaceholder,
-           "Every planet in one sortable list.")
+    Window("frmPlanetslist", "Planets List", 25, "planetslist.htm", MakePlanetsList)
         .Button(14, "btnPlanetsList", "Planets List")
         .Start(13),
     Window("frmCalculations", "Calculations", 9, "calculations.htm", MakePlaceholder,

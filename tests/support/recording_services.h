@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/game_model.h"
+#include "core/numbers.h"
 #include "windows/services.h"
 
 namespace tovix::test {
@@ -39,6 +41,28 @@ class RecordingNotes : public INotesService {
  public:
   int saved = 0;
   void SaveCurrentNotes() override { ++saved; }
+};
+
+// The map: marks as "clear" and "mark <planet>", rings as "rings x y empty loaded".
+class RecordingMap : public IMapService {
+ public:
+  std::vector<std::string> calls;
+  void SetPlanetCursor(TPlanet*, bool) override {}
+  void SetPlanet2Cursor(TPlanet*, bool) override {}
+  void MarkPlayerPlanets(TPlayer*) override {}
+  void AddPlanetMark(TPlanet* planet) override { calls.push_back("mark " + planet->Name); }
+  void ClearPlanetMarks() override { calls.push_back("clear"); }
+  void SetGroupCursor(int32_t x, int32_t y, float empty, float loaded) override {
+    calls.push_back(Fmt("rings %d %d %5.2f %5.2f", x, y, empty, loaded));
+  }
+};
+
+// The planet information window: the planets shown.
+class RecordingPlanetInfo : public IPlanetInfoService {
+ public:
+  std::vector<const TPlanet*> shown;
+  void ShowPlanet(TPlanet* planet, bool) override { shown.push_back(planet); }
+  void ShowPlanetAsTarget(TPlanet*, bool) override {}
 };
 
 }  // namespace tovix::test
