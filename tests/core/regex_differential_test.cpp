@@ -522,7 +522,7 @@ TEST(RegexDifferential, NullableLoopsTerminateAndMatchPcre2) {
 // the syntax both engines share and cannot match empty.
 TEST(RegexDifferential, ProgramPatternsOnOrionLinesMatchPcre2) {
   const std::filesystem::path orion = test::ReportsDir("orion");
-  if (orion.empty()) GTEST_SKIP() << "no orion reports";
+  if (orion.empty()) GTEST_SKIP() << test::ReportsAbsent("orion");
   const std::vector<std::string> patterns = {
       std::string(kSectionHeadingPattern),
       "(^\\W*Galaxy Game \\w+ \\w+ \\w+ \\w+)|(^\\W*Blind Galaxy game)|(^\\W*\\w+ Report "

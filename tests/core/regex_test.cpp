@@ -349,7 +349,7 @@ TEST(RegexSafety, DeepFailureStackEndsWithFailureResult) {
 
 TEST(RegexReportLines, DetectionFindsTheHeaderOfEveryOrionReport) {
   const auto dir = test::ReportsDir("orion");
-  if (dir.empty()) GTEST_SKIP() << "no orion reports";
+  if (dir.empty()) GTEST_SKIP() << test::ReportsAbsent("orion");
   TznreExpr detect;
   detect.SetPattern(kDetect);
   TznreExpr release;

@@ -15,8 +15,8 @@ class RecordingUserInterface : public UserInterface {
   std::vector<std::string> questions;
   std::vector<std::string> work;
   std::vector<std::string> titles;
-  std::deque<bool> answers;         // AskYesNo answers in order; No when empty
-  std::deque<int> choices;          // ChooseFromList answers; -1 means Cancel
+  std::deque<bool> answers;  // AskYesNo answers in order; No when empty
+  std::deque<int> choices;   // ChooseFromList answers; -1 means Cancel
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   bool AskYesNo(const std::string& text) override {
