@@ -143,7 +143,8 @@ class Matcher {
   static constexpr int64_t kDefaultStepLimit = 10'000'000;  // failure points per search
   static constexpr size_t kDefaultStackLimit = 4'000'000;   // entries of each stack
   static constexpr int64_t kMemoAfterSteps = 4096;
-  static constexpr size_t kMaxMemoBits = size_t{1} << 28;
+  static constexpr size_t kMaxMemoBits = size_t{1} << 28;  // 32 MB of marks at most
+  static constexpr size_t kMaxMemoKeys = 250'000;          // states kept with registers
 
   // Starts a new search: the step budget is full again and nothing is remembered. Match does
   // this itself when the program or the text (address or size) differs from the last call;

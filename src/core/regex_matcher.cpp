@@ -88,7 +88,7 @@ bool Matcher::Explored(const Program& program, int32_t pc, int32_t text) {
     add(slots_[kSlotPending + r]);
   }
   if (memoKeys_.count(key_) != 0) return true;
-  if (memoKeys_.size() < stackLimit_) memoKeys_.insert(key_);
+  if (memoKeys_.size() < kMaxMemoKeys) memoKeys_.insert(key_);
   return false;
 }
 
