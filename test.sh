@@ -5,6 +5,11 @@ cd "$(dirname "$0")"
 
 ./scripts/setup-machine.sh
 
+# Formatting first, so that a difference fails at once: every C++ file must be as clang-format
+# (with the project's .clang-format) writes it. `clang-format -i <file>` mends one.
+find src tests bench \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run -Werror
+
 werror=OFF
 if [ "${CI:-}" = "true" ]; then werror=ON; fi
 export QT_QPA_PLATFORM=offscreen

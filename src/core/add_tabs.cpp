@@ -69,13 +69,13 @@ std::string AddTabsToText(std::string_view text) {
 void AddTabs(const std::filesystem::path& file) {
   std::error_code ec;
   if (!std::filesystem::exists(file, ec)) return;
-  const std::string original = LoadFileToString(file);
+  const std::string asItCame = LoadFileToString(file);
   std::filesystem::path backup = file;
   backup += std::string(kTabBackupExtension);
-  if (!std::filesystem::exists(backup, ec)) WriteFileAtomically(backup, original);
+  if (!std::filesystem::exists(backup, ec)) WriteFileAtomically(backup, asItCame);
   SetReadOnly(file, false);
-  const std::string repaired = AddTabsToText(original);
-  if (repaired != original) WriteFileAtomically(file, repaired);
+  const std::string repaired = AddTabsToText(asItCame);
+  if (repaired != asItCame) WriteFileAtomically(file, repaired);
 }
 
 }  // namespace tovix

@@ -22,7 +22,7 @@ inline constexpr std::string_view kTabBackupExtension = ".TabBackup";
 std::string AddTabsToText(std::string_view text);
 
 // AddTabsToText on a report file. Nothing happens when the file does not exist. Before the
-// first repair the original bytes are copied to file + ".TabBackup"; an existing backup is
+// first repair the report as it came is copied to file + ".TabBackup"; an existing backup is
 // never overwritten, so it keeps the report as it first came. The file loses its read-only
 // flag and is replaced atomically. Throws EFileError when a file cannot be read or written;
 // the report is then unchanged.

@@ -82,6 +82,7 @@ int TznreExpr::SearchRange(int from, int range) {
                                     : static_cast<long long>(from) + range + 1;
   if (range != 0 && (last < 1 || last > n + 1)) throw ERegularExpression("search out of bounds");
   ClearUsedRegisters();
+  matcher_->BeginSearch();  // the step budget bounds the whole search
 
   const regex_internal::Program& program = *program_;
   const auto* s = reinterpret_cast<const uint8_t*>(str_.data());
@@ -133,6 +134,14 @@ int TznreExpr::SearchRange(int from, int range) {
     }
   }
   return -1;
+}
+
+void TznreExpr::SetStepLimit(int64_t steps) {
+  matcher_->SetLimits(steps, regex_internal::Matcher::kDefaultStackLimit);
+}
+
+int64_t TznreExpr::LastSearchSteps() const {
+  return matcher_->SearchSteps();
 }
 
 void TznreExpr::CollectMatches() {

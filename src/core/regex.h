@@ -98,6 +98,12 @@ class TznreExpr {
   // The same, trying `range` start positions from `from` (backwards when `range` < 0).
   int SearchRange(int from, int range);
 
+  // The work one search may do, in failure points created over all its start positions
+  // (10,000,000 unless set); past it the search gives -2. LastSearchSteps tells what the last
+  // search took.
+  void SetStepLimit(int64_t steps);
+  int64_t LastSearchSteps() const;
+
   const TznreRegisters& Registers() const { return registers_; }
   int RegStart(int n) const { return registers_.start.at(static_cast<size_t>(n)); }
   int RegEnd(int n) const { return registers_.end.at(static_cast<size_t>(n)); }

@@ -617,6 +617,26 @@ void Optimise(Program& program, bool rewrite) {
   }
 }
 
+// Numbers the places where control branches (failure jumps and their targets) and lists the
+// registers that back-references read, for the matcher's memory of explored states.
+void FindResumePoints(Program& program) {
+  const std::vector<uint8_t>& code = program.code;
+  program.resumeIndex.assign(code.size(), -1);
+  std::array<bool, kRegisterCount> read{};
+  for (size_t pc = 0; pc < code.size(); pc += InstructionLength(code, pc)) {
+    if (code[pc] == kFailureJump) {
+      for (const size_t at : {pc, static_cast<size_t>(JumpTarget(code, pc))}) {
+        if (program.resumeIndex[at] < 0) program.resumeIndex[at] = program.resumeCount++;
+      }
+    } else if (code[pc] == kMatchRegister && code[pc + 1] <= program.groupCount) {
+      read[code[pc + 1]] = true;
+    }
+  }
+  for (int r = 1; r < kRegisterCount; ++r) {
+    if (read[r]) program.backrefs.push_back(static_cast<uint8_t>(r));
+  }
+}
+
 const char* OpcodeName(uint8_t op) {
   static const char* const kNames[kOpcodeCount] = {"end",
                                                    "line_start",
@@ -745,6 +765,7 @@ Program Compile(std::string_view pattern, uint32_t styles, bool optimise) {
   program.fastmap = first.map;
   program.canMatchEmpty = first.canMatchEmpty;
   program.anchor = ComputeAnchor(program.code);
+  FindResumePoints(program);
   return program;
 }
 

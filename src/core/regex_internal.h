@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace tovix::regex_internal {
@@ -107,6 +108,11 @@ struct Program {
   // whose head, "+" entry or back-edge sits at pc, -1 elsewhere; empty when there is none.
   std::vector<int32_t> guard;
   int guardCount = 0;
+  // Where control branches: resumeIndex[pc] numbers the failure jumps and their targets
+  // (0..resumeCount-1), -1 elsewhere. The matcher remembers which it has explored.
+  std::vector<int32_t> resumeIndex;
+  int resumeCount = 0;
+  std::vector<uint8_t> backrefs;  // registers that match-register instructions read
 };
 
 // Compiles `pattern` under the syntax options. Throws ERegularExpression with the fixed
@@ -125,23 +131,43 @@ inline int ReadDisplacement(const uint8_t* p) {
 
 // The backtracking interpreter. One object serves many searches and keeps its stacks between
 // them, so a search allocates nothing once they have grown.
+//
+// The step budget bounds a whole search: every Match between two BeginSearch calls draws on
+// it. Once a search has taken kMemoAfterSteps steps, the matcher remembers each branching
+// state it explored (program position, text position, and the registers back-references
+// read) and cuts a later visit of the same state: the search from there already failed, so the
+// result is the same, but nested loops over overlapping alternatives no longer take
+// exponential time, and a search tries each state once over all its start positions.
 class Matcher {
  public:
-  static constexpr int64_t kDefaultStepLimit = 10'000'000;  // failure points created
+  static constexpr int64_t kDefaultStepLimit = 10'000'000;  // failure points per search
   static constexpr size_t kDefaultStackLimit = 4'000'000;   // entries of each stack
+  static constexpr int64_t kMemoAfterSteps = 4096;
+  static constexpr size_t kMaxMemoBits = size_t{1} << 28;  // 32 MB of marks at most
+  static constexpr size_t kMaxMemoKeys = 250'000;          // states kept with registers
+
+  // Starts a new search: the step budget is full again and nothing is remembered. Match does
+  // this itself when the program or the text (address or size) differs from the last call;
+  // a caller that changes a text in place must call it.
+  void BeginSearch();
 
   // Runs `program` at the 0-based `start` of `text`. Returns the match length (0 for an empty
-  // match), -1 for no match and -2 when the step or stack budget ran out.
+  // match), -1 for no match and -2 when the step or stack budget of the search ran out.
   int Match(const Program& program, std::string_view text, size_t start);
+
+  // Steps (failure points created) taken since the search began.
+  int64_t SearchSteps() const { return steps_; }
 
   // Registers 0..groupCount of the last successful Match, 0-based start and end (end
   // exclusive), -1 unused.
   int Start(int reg) const { return regStart_[reg]; }
   int End(int reg) const { return regEnd_[reg]; }
 
-  void SetLimits(int64_t steps, size_t stackEntries) {
+  // `memoAfter`: steps before the matcher starts remembering states (0 at once; tests use it).
+  void SetLimits(int64_t steps, size_t stackEntries, int64_t memoAfter = kMemoAfterSteps) {
     stepLimit_ = steps;
     stackLimit_ = stackEntries;
+    memoAfter_ = memoAfter;
   }
   // Deepest failure stack of the last Match (tests check that tight loops stay flat).
   size_t PeakStackDepth() const { return peakStack_; }
@@ -157,9 +183,26 @@ class Matcher {
     int32_t old;
   };
 
+  void StartMemo(const Program& program, size_t textSize);
+  bool Explored(const Program& program, int32_t pc, int32_t text);
+  void ForgetMemo();
+
   int64_t stepLimit_ = kDefaultStepLimit;
   size_t stackLimit_ = kDefaultStackLimit;
+  int64_t memoAfter_ = kMemoAfterSteps;
   size_t peakStack_ = 0;
+  int64_t steps_ = 0;
+  const Program* searchProgram_ = nullptr;
+  const char* searchText_ = nullptr;
+  size_t searchSize_ = 0;
+  // Failure points already resumed in this search. Without back-references one bit per
+  // (resume point, text position); with them a set of keys that include those registers.
+  bool memoOn_ = false;
+  size_t memoStride_ = 0;
+  std::vector<uint64_t> memoBits_;
+  std::vector<size_t> memoNew_;  // bits set by the current Match
+  std::unordered_set<std::string> memoKeys_;
+  std::string key_;
   std::vector<FailurePoint> failures_;
   std::vector<TrailEntry> trail_;
   // Slot layout: committed starts, committed ends, pending starts (set when a group opens,

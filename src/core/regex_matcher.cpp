@@ -3,9 +3,23 @@
 // Failure points (where to resume, text position, trail height) live on one stack. Register
 // changes are logged on a trail while a failure point exists, and popping a failure point
 // undoes the trail back to its height, so each failure point restores the registers it saw.
-// Two budgets keep a pathological pattern from running away: the failure points created (a
-// pop never outnumbers them, and no path runs backwards without creating one, so they bound
-// the work) and the size of either stack. Running out gives -2.
+// Two budgets keep a pathological pattern from running away: the failure points created in
+// the whole search (a pop never outnumbers them, and no path runs backwards without creating
+// one, so they bound the work) and the size of either stack. Running out gives -2.
+//
+// Remembering explored states. A state is a program position where control can branch (a
+// failure jump, or the target of one) with a text position. Reaching it explores every way on
+// from there; what follows depends on nothing else, with two exceptions: the registers that
+// back-references read (they are part of the key), and the guards of enclosing loops whose
+// iteration began at this very text position (a back-edge there ends the loop instead of
+// going round). A state whose text position equals a live guard is therefore neither
+// remembered nor cut. Otherwise a state cannot come back inside its own exploration (that
+// would be a loop round without progress), and the search is depth first, so reaching it a
+// second time means the first exploration ended, and ended without a match: the second one is
+// cut. A Match that ends with an empty match stops with explorations unfinished, so the marks
+// it made are taken back. Tight loops (update failure jump, repeat one) only touch the failure
+// point of their own loop, which never lies below a remembered state, because their bodies
+// contain no jumps.
 
 #include <cstring>
 
@@ -22,6 +36,70 @@ inline bool SetHas(const uint8_t* map, uint8_t c) {
 
 }  // namespace
 
+void Matcher::BeginSearch() {
+  steps_ = 0;
+  memoOn_ = false;
+  searchProgram_ = nullptr;
+  searchText_ = nullptr;
+  searchSize_ = 0;
+}
+
+void Matcher::StartMemo(const Program& program, size_t textSize) {
+  memoOn_ = true;
+  memoNew_.clear();
+  if (!program.backrefs.empty()) {
+    memoKeys_.clear();
+    return;
+  }
+  memoStride_ = textSize + 1;
+  const size_t bits = static_cast<size_t>(program.resumeCount) * memoStride_;
+  if (bits > kMaxMemoBits) {
+    memoBits_.clear();  // too big to keep: plain backtracking within the budget
+    return;
+  }
+  memoBits_.assign((bits + 63) / 64, 0);
+}
+
+// True when a failure point like this one was resumed before in this search; remembers it
+// otherwise.
+bool Matcher::Explored(const Program& program, int32_t pc, int32_t text) {
+  const int32_t index = program.resumeIndex[static_cast<size_t>(pc)];
+  if (index < 0) return false;
+  for (int g = 0; g < program.guardCount; ++g) {
+    if (slots_[static_cast<size_t>(kSlotGuard + g)] == text) return false;
+  }
+  if (program.backrefs.empty()) {
+    if (memoBits_.empty()) return false;
+    const size_t bit = static_cast<size_t>(index) * memoStride_ + static_cast<size_t>(text);
+    uint64_t& word = memoBits_[bit >> 6];
+    const uint64_t mask = uint64_t{1} << (bit & 63);
+    if (word & mask) return true;
+    word |= mask;
+    memoNew_.push_back(bit);
+    return false;
+  }
+  key_.clear();
+  auto add = [&](int32_t value) { key_.append(reinterpret_cast<const char*>(&value), 4); };
+  add(index);
+  add(text);
+  for (const uint8_t r : program.backrefs) {
+    add(slots_[kSlotStart + r]);
+    add(slots_[kSlotEnd + r]);
+    add(slots_[kSlotPending + r]);
+  }
+  if (memoKeys_.count(key_) != 0) return true;
+  if (memoKeys_.size() < kMaxMemoKeys) memoKeys_.insert(key_);
+  return false;
+}
+
+// Takes back the marks of the current Match.
+void Matcher::ForgetMemo() {
+  if (!memoOn_) return;
+  for (const size_t bit : memoNew_) memoBits_[bit >> 6] &= ~(uint64_t{1} << (bit & 63));
+  memoNew_.clear();
+  memoKeys_.clear();
+}
+
 int Matcher::Match(const Program& program, std::string_view text, size_t start) {
   const uint8_t* const code = program.code.data();
   const uint8_t* const s = reinterpret_cast<const uint8_t*>(text.data());
@@ -37,10 +115,17 @@ int Matcher::Match(const Program& program, std::string_view text, size_t start) 
     slot[kSlotStart + r] = -1;
     slot[kSlotEnd + r] = -1;
   }
+  for (int g = 0; g < program.guardCount; ++g) slot[kSlotGuard + g] = -1;
   failures_.clear();
   trail_.clear();
   peakStack_ = 0;
-  int64_t steps = 0;
+  if (&program != searchProgram_ || text.data() != searchText_ || text.size() != searchSize_) {
+    BeginSearch();
+    searchProgram_ = &program;
+    searchText_ = text.data();
+    searchSize_ = text.size();
+  }
+  memoNew_.clear();
 
   int pc = 0;
   int t = static_cast<int>(start);
@@ -56,9 +141,10 @@ int Matcher::Match(const Program& program, std::string_view text, size_t start) 
     return true;
   };
   auto push = [&](int32_t resumeAt) -> bool {
-    if (failures_.size() >= stackLimit_ || ++steps > stepLimit_) return false;
+    if (failures_.size() >= stackLimit_ || ++steps_ > stepLimit_) return false;
     failures_.push_back({resumeAt, t, static_cast<int32_t>(trail_.size())});
     if (failures_.size() > peakStack_) peakStack_ = failures_.size();
+    if (!memoOn_ && steps_ > memoAfter_) StartMemo(program, text.size());
     return true;
   };
   auto target = [&](int at) { return at + 3 + ReadDisplacement(code + at + 1); };
@@ -72,6 +158,7 @@ int Matcher::Match(const Program& program, std::string_view text, size_t start) 
           regStart_[r] = slot[kSlotStart + r];
           regEnd_[r] = slot[kSlotEnd + r];
         }
+        if (t == static_cast<int>(start)) ForgetMemo();
         return t - static_cast<int>(start);
       }
       case kLineStart:
@@ -131,6 +218,7 @@ int Matcher::Match(const Program& program, std::string_view text, size_t start) 
         pc = target(pc);
         break;
       case kFailureJump:
+        if (memoOn_ && Explored(program, pc, t)) goto fail;
         if (!push(target(pc))) return -2;
         if (guard && guard[pc] >= 0 && !setSlot(kSlotGuard + guard[pc], t)) return -2;
         pc += 3;
@@ -144,7 +232,7 @@ int Matcher::Match(const Program& program, std::string_view text, size_t start) 
         top.pc = target(head);
         top.text = t;
         top.trail = static_cast<int32_t>(trail_.size());
-        if (++steps > stepLimit_) return -2;
+        if (++steps_ > stepLimit_) return -2;
         pc = head + 3;
         break;
       }
@@ -230,6 +318,8 @@ int Matcher::Match(const Program& program, std::string_view text, size_t start) 
         trail_.pop_back();
       }
       if (f.pc >= 0) {
+        // A failure jump checks for itself when it runs.
+        if (memoOn_ && code[f.pc] != kFailureJump && Explored(program, f.pc, f.text)) continue;
         pc = f.pc;
         t = f.text;
         break;

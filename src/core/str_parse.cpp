@@ -135,7 +135,7 @@ void NormalizeNoBreakSpaces(std::string& text) {
     write += next - read;
     if (next == n) break;
     // The UTF-8 form (C2 A0) is one blank: its C2 ended the run just written. (The byte
-    // before the A0 still holds its original value: the runs only move down.)
+    // before the A0 still holds its first value: the runs only move down.)
     if (next > read && static_cast<unsigned char>(text[next - 1]) == kC2) {
       text[write - 1] = ' ';
     } else {

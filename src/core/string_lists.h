@@ -9,7 +9,7 @@
 // its objects, a `std::unique_ptr<T>` one that owns them (Delete, Clear, replacing an object and
 // the destructor free them). Object(i) always hands out the raw `T*`.
 //
-// Misuse raises EStringListError with the class library's texts and leaves the list unchanged.
+// Misuse raises EStringListError with a fixed text and leaves the list unchanged.
 // No operation sends change notifications.
 
 #include <algorithm>
@@ -217,8 +217,8 @@ class TFStringList : public TStringListBase<Ptr> {
   int Add(std::string text) { return AddObject(std::move(text), Ptr{}); }
 
   // Add, then the object is stored with the resulting item. When Ignore returns an existing item,
-  // that item takes the new object (an owning list frees the old one), as the class library's
-  // AddObject does; callers that must keep the first object look the text up first.
+  // that item takes the new object (an owning list frees the old one); callers that must keep
+  // the first object look the text up first.
   int AddObject(std::string text, Ptr object) {
     const int32_t hash = StrHash(text);
     int index = this->Count();
@@ -259,8 +259,7 @@ class TFStringList : public TStringListBase<Ptr> {
       return Find(text, index) ? index : -1;
     }
     for (int i = 0; i < this->Count(); ++i) {
-      if (CompareText(items_[static_cast<std::size_t>(i)].text, text) == 0)
-        return i;
+      if (CompareText(items_[static_cast<std::size_t>(i)].text, text) == 0) return i;
     }
     return -1;
   }

@@ -105,21 +105,21 @@ std::set<std::pair<size_t, std::string>> SectionIndex(const std::string& text) {
 }
 
 // Every orion report, its header tabs stripped, comes back with the section headers the
-// reader looks for. Differences from the original, by design of the heading pattern:
+// reader looks for. Differences from the report as it came, by design of the heading pattern:
 // - the report's first line "Bulletins for Galaxy Game ..." is marked as well;
 // - "Game Options", "Production Status", "Real Name", "Battle Protocol" and the server release
 //   line stay unmarked: the heading pattern leaves them out, and the reader reads none of them.
 TEST_F(AddTabsFile, StrippedRealReportsGetTheirSectionsBack) {
   const fs::path orion = test::ReportsDir("orion");
-  if (orion.empty()) GTEST_SKIP() << "no orion reports";
+  if (orion.empty()) GTEST_SKIP() << test::ReportsAbsent("orion");
   const std::set<std::string> unmarked = {"\t\tGame Options", "\t\tProduction Status",
                                           "\t\tReal Name", "\t\tBattle Protocol"};
   int reports = 0;
   for (const auto& entry : fs::directory_iterator(orion)) {
     if (entry.path().extension() != ".txt") continue;
-    const std::string original = test::ReadFileBytes(entry.path());
+    const std::string asItCame = test::ReadFileBytes(entry.path());
     std::string stripped;
-    std::istringstream lines(original);
+    std::istringstream lines(asItCame);
     for (std::string line; std::getline(lines, line);) {
       stripped += line.substr(std::min(line.find_first_not_of('\t'), line.size())) + "\n";
     }
@@ -127,11 +127,11 @@ TEST_F(AddTabsFile, StrippedRealReportsGetTheirSectionsBack) {
     AddTabs(copy);
     EXPECT_EQ(test::ReadFileBytes(Backup(copy)), stripped);
 
-    auto expected = SectionIndex(original);
+    auto expected = SectionIndex(asItCame);
     std::erase_if(expected, [&](const auto& e) {
       return unmarked.count(e.second) > 0 || e.second.starts_with("\tGalaxyNG release");
     });
-    const std::string firstLine = original.substr(0, original.find('\n'));
+    const std::string firstLine = asItCame.substr(0, asItCame.find('\n'));
     ASSERT_TRUE(firstLine.starts_with("Bulletins for Galaxy Game")) << entry.path();
     expected.insert({0, "\t\t" + firstLine});
     const auto repaired = SectionIndex(test::ReadFileBytes(copy));

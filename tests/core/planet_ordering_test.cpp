@@ -171,11 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         OrderRow{"SizeLargerFirst", kSizeFirst, {200, 1, 9}, {100, 9, 1}, -1},
         OrderRow{"ResourcesOnEqualSize", kSizeFirst, {100, 1, 1}, {100, 2, 1}, 1},
-        OrderRow{"DistanceSmallerFirst", {2, 0, 0, 0, 0, 0}, {1, 1, 5}, {9, 9, 6}, -1},
         OrderRow{"IndustryPerSizeDescending", Only(3), {100, 0, 9, 50}, {200, 0, 1, 50}, -1},
-        OrderRow{"IndustryPerSizeAscending", Only(4), {100, 0, 1, 50}, {200, 0, 9, 50}, 1},
         OrderRow{"SizeZeroCountsAsRatioZero", Only(4), {0, 0, 9, 50}, {200, 0, 1, 50}, -1},
-        OrderRow{"BuildabilityLargerFirst", Only(5), {1, 0, 1, 0, 2}, {9, 0, 0, 0, 3}, 1},
         OrderRow{"UnknownCodesSkipped", {9, -1, 77, 9, 9, 1}, {100, 5, 7}, {300, 4, 1}, -1},
         OrderRow{"FullTieFallsBackToDistance", {0, 1, 9, 9, 9, 9}, {100, 5, 7}, {100, 5, 3}, 1}),
     RowName<OrderRow>);

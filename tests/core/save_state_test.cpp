@@ -179,7 +179,6 @@ INSTANTIATE_TEST_SUITE_P(
                       kFixedDialog,
                       At(1, {100, 50, 900, 850}),
                       {TScreenRect{100, 50, 400, 250}, S::Normal, 0}},
-        PlacementCase{"ShowCmd6Minimizes", kTool, At(6, kSmall), {kSmall, S::Minimized, 0}},
         PlacementCase{"ShowCmd3Maximizes", kTool, At(3, kSmall, 2), {kSmall, S::Maximized, 2}},
         PlacementCase{"MainWindowKeepsItsOwnState", kMain, At(3, kSmall), {kSmall, {}, 0}},
         PlacementCase{
@@ -188,10 +187,6 @@ INSTANTIATE_TEST_SUITE_P(
                       kTool,
                       At(1, {2000, 100, 2600, 500}),
                       {TScreenRect{2000, 100, 2600, 500}, S::Normal, 0}},
-        PlacementCase{"PartlyVisibleRectIsKept",
-                      kTool,
-                      At(1, {-500, -10, 20, 300}),
-                      {TScreenRect{-500, -10, 20, 300}, S::Normal, 0}},
         // A window left on a monitor that is gone came back where nobody could reach it; it
         // must come back on the primary screen, as near to its old place as fits.
         PlacementCase{"OffScreenRectMovesOntoPrimary",

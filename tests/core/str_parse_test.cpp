@@ -287,7 +287,7 @@ TEST(NormalizeLineEndsTest, AgreesWithTheByteRuleOnRandomTexts) {
 
 TEST(RealReportTest, SplitsIntoLinesAndWords) {
   std::filesystem::path dir = test::ReportsDir("orion");
-  if (dir.empty()) GTEST_SKIP() << "orion reports not present";
+  if (dir.empty()) GTEST_SKIP() << test::ReportsAbsent("orion");
   std::string raw = LoadFileToString(dir / "A010.txt");
   ASSERT_FALSE(raw.empty());
   int expected =

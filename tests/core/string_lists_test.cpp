@@ -118,13 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
         MisuseRow{"PutOnSorted", true, [](RawList& l) { l.Put(0, "y"); }, kSorted},
         // The sorted check comes before the index check.
         MisuseRow{"InsertOnSortedBadIndex", true, [](RawList& l) { l.Insert(9, "y"); }, kSorted},
-        MisuseRow{"StringsPastEnd", false, [](RawList& l) { l.Strings(3); }, Bounds(3)},
-        MisuseRow{"ObjectNegative", true, [](RawList& l) { l.Object(-1); }, Bounds(-1)},
-        MisuseRow{"PutObjectPastEnd", false, [](RawList& l) { l.PutObject(3, nullptr); },
-                  Bounds(3)},
-        MisuseRow{"PutPastEnd", false, [](RawList& l) { l.Put(3, "y"); }, Bounds(3)},
         MisuseRow{"InsertPastCount", false, [](RawList& l) { l.Insert(4, "y"); }, Bounds(4)},
-        MisuseRow{"DeletePastEnd", true, [](RawList& l) { l.Delete(3); }, Bounds(3)},
         MisuseRow{"ExchangeSecondBad", false, [](RawList& l) { l.Exchange(0, 7); }, Bounds(7)},
         // Shrinking below the count would drop items.
         MisuseRow{"CapacityBelowCount", false, [](RawList& l) { l.SetCapacity(2); },

@@ -1,5 +1,6 @@
 #include "support/test_paths.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -15,11 +16,30 @@ fs::path DataDir() {
   return fs::path(dir ? dir : TOVIX_TEST_DATA_DEFAULT);
 }
 
-fs::path ReportsDir(const std::string& game) {
+namespace {
+
+fs::path ReportsRoot() {
   const char* dir = std::getenv("TOVIX_REPORTS");
-  fs::path p = fs::path(dir ? dir : TOVIX_REPORTS_DEFAULT) / game;
+  return fs::path(dir ? dir : TOVIX_REPORTS_DEFAULT);
+}
+
+}  // namespace
+
+fs::path ReportsDir(const std::string& game) {
+  fs::path p = ReportsRoot() / game;
   std::error_code ec;
-  return fs::exists(p, ec) ? p : fs::path();
+  if (fs::exists(p, ec)) return p;
+  std::printf("%s\n", ReportsAbsent(game).c_str());
+  return fs::path();
+}
+
+std::string ReportsAbsent(const std::string& game) {
+  std::error_code ec;
+  const fs::path root = ReportsRoot();
+  const fs::path missing = fs::exists(root, ec) ? root / game : root;
+  return "the folder " + missing.lexically_normal().string() +
+         " (../shared/reports, real Galaxy NG reports) is absent: the tests that read real "
+         "reports skip";
 }
 
 fs::path SamplesDir() {

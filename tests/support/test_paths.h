@@ -10,8 +10,13 @@ namespace tovix::test {
 std::filesystem::path DataDir();
 
 // A folder of real game reports under ../shared/reports (e.g. "orion"), or an empty path when
-// it is not present on this machine. Tests that need one call GTEST_SKIP() on an empty path.
+// it is not present on this machine; then it also prints that the folder is absent. Tests that
+// need one skip on an empty path: GTEST_SKIP() << ReportsAbsent("orion").
 std::filesystem::path ReportsDir(const std::string& game);
+
+// The skip message of a test that reads real reports: the folder ../shared/reports (or the
+// game's folder in it) is absent on this machine.
+std::string ReportsAbsent(const std::string& game);
 
 // samples of the source tree (the bundled sample game is samples/demo).
 std::filesystem::path SamplesDir();
