@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/color_value.h"
 #include "core/errors.h"
 
 namespace tovix {
@@ -78,9 +79,8 @@ enum TmwStatusChange : uint8_t {
   scSelection = 128,
 };
 
-// A colour as the program stores it: low byte red; clNone means "use the editor's own colour".
-using TColor = uint32_t;
-constexpr TColor clNone = 0x1FFFFFFF;
+// Colours are the program's TColor (core/color_value.h); clNone means "use the editor's own
+// colour".
 
 // Font style bits: bold 1, italic 2, underline 4, strike-out 8.
 using TFontStyles = uint8_t;
