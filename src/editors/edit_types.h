@@ -12,6 +12,7 @@
 
 #include "core/color_value.h"
 #include "core/errors.h"
+#include "core/font_styles.h"
 
 namespace tovix {
 
@@ -82,12 +83,8 @@ enum TmwStatusChange : uint8_t {
 // Colours are the program's TColor (core/color_value.h); clNone means "use the editor's own
 // colour".
 
-// Font style bits: bold 1, italic 2, underline 4, strike-out 8.
-using TFontStyles = uint8_t;
-constexpr TFontStyles fsBold = 1;
-constexpr TFontStyles fsItalic = 2;
-constexpr TFontStyles fsUnderline = 4;
-constexpr TFontStyles fsStrikeOut = 8;
+// Font style bits (bold 1, italic 2, underline 4, strike-out 8) are TFontStyles of
+// core/font_styles.h.
 
 // Clipboard failures: "Clipboard copy operation failed", "Clipboard paste operation failed.".
 class EmwEditError : public TovixError {

@@ -140,7 +140,7 @@ void TFontStyleCache::SetBaseFont(const QFont& font, bool boldUsed, bool italicU
 }
 
 const QFont& TFontStyleCache::Font(TFontStyles style) {
-  const size_t i = style & 15u;
+  const size_t i = static_cast<size_t>(style & 15);
   if (!made_[i]) {
     QFont f = base_;
     f.setBold((style & fsBold) != 0);
@@ -257,8 +257,8 @@ void TTextEditor::SetOverwriteCaret(TCaretType type) {
 
 void TTextEditor::SetScrollBars(TScrollStyle style) {
   scrollBars_ = style;
-  const bool h = style == ssHorizontal || style == ssBoth;
-  const bool v = style == ssVertical || style == ssBoth;
+  const bool h = style == TScrollStyle::ssHorizontal || style == TScrollStyle::ssBoth;
+  const bool v = style == TScrollStyle::ssVertical || style == TScrollStyle::ssBoth;
   setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(v ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
   UpdateScrollBars();

@@ -68,7 +68,7 @@ class TEditorDragData : public QMimeData {
   const TTextEditor* source_;
 };
 
-enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum class TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 struct TmwSelectedColor {
   TColor Background = clHighlight;
@@ -209,7 +209,7 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   bool hideSelection_ = false;
   TCaretType insertCaret_ = ctVerticalLine;
   TCaretType overwriteCaret_ = ctBlock;
-  TScrollStyle scrollBars_ = ssBoth;
+  TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
   QCursor gutterCursor_{Qt::ArrowCursor};
   class QMenu* popupMenu_ = nullptr;
 

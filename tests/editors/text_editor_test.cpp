@@ -237,6 +237,16 @@ TEST_F(TextEditorTest, PaintsSelectionRightEdgeAndTokenColours) {
     for (int y = lh; y < 2 * lh; ++y)
       green = green || pixel(img, QPoint(x, y)) == QColor(0, 128, 0);
   EXPECT_TRUE(green);
+  // A special line is painted whole in its own colours, right of the text too.
+  editor.OnSpecialLineColors = [](int line, bool& special, TColor& fg, TColor& bg) {
+    special = line == 3;
+    fg = 0xFFFFFF;
+    bg = 0x800000;  // navy
+  };
+  img = View()->grab().toImage();
+  EXPECT_EQ(pixel(img, QPoint(editor.TextOffset() + 30 * cw, 2 * lh + 1)), QColor(0, 0, 128));
+  EXPECT_NE(pixel(img, QPoint(editor.TextOffset() + 30 * cw, 1 * lh + 1)), QColor(0, 0, 128));
+  editor.OnSpecialLineColors = nullptr;
   // Unfocused with HideSelection: no selection colour.
   editor.clearFocus();
   editor.SetHideSelection(true);
