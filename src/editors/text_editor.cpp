@@ -195,10 +195,7 @@ TTextEditor::TTextEditor(QWidget* parent) : QAbstractScrollArea(parent) {
   viewport()->setAutoFillBackground(false);
   viewport()->setAcceptDrops(true);
   SetClipboard(&clipboard_);
-  gutter_.OnChange = [this] {
-    metricsValid_ = false;
-    viewport()->update();
-  };
+  gutter_.OnChange = [this] { UpdateMetrics(); };
   const int flash = QApplication::cursorFlashTime();
   caretTimer_.setInterval(flash > 0 ? flash / 2 : 500);
   connect(&caretTimer_, &QTimer::timeout, this, [this] {

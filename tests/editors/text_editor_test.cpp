@@ -123,7 +123,7 @@ TEST_F(TextEditorTest, DragMovesOrCopiesTheBlockAndUndoesInOneStep) {
 }
 
 TEST_F(TextEditorTest, DroppingABlockOntoItselfChangesNothing) {
-  SetText("aaaa\r\nbbbb bbbb\r\ncccc");
+  SetText("aaaa\r\nbbbb bbbb" + std::string(200, 'b') + "\r\ncccc");
   editor.SetCaretXY({3, 3});
   editor.SetBlockBegin({3, 1});
   editor.SetBlockEnd({3, 3});
@@ -133,6 +133,11 @@ TEST_F(TextEditorTest, DroppingABlockOntoItselfChangesNothing) {
     EXPECT_EQ(Joined(editor), original);
     EXPECT_FALSE(editor.CanUndo());
   }
+  // Far right on the long middle line, a column wider than the window: still inside.
+  editor.SetLeftChar(150);
+  Drop(QPoint(editor.TextOffset() + 170 * cw, lh + lh / 2), Qt::NoModifier);
+  EXPECT_EQ(Joined(editor), original);
+  editor.SetLeftChar(1);
   // A press inside the selection released without moving collapses it at the click.
   QTest::mousePress(View(), Qt::LeftButton, {}, At(4, 2));
   EXPECT_TRUE(editor.SelAvail());
