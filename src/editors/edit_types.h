@@ -10,7 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/color_value.h"
 #include "core/errors.h"
+#include "core/font_styles.h"
 
 namespace tovix {
 
@@ -78,16 +80,11 @@ enum TmwStatusChange : uint8_t {
   scSelection = 128,
 };
 
-// A colour as the program stores it: low byte red; clNone means "use the editor's own colour".
-using TColor = uint32_t;
-constexpr TColor clNone = 0x1FFFFFFF;
+// Colours are the program's TColor (core/color_value.h); clNone means "use the editor's own
+// colour".
 
-// Font style bits: bold 1, italic 2, underline 4, strike-out 8.
-using TFontStyles = uint8_t;
-constexpr TFontStyles fsBold = 1;
-constexpr TFontStyles fsItalic = 2;
-constexpr TFontStyles fsUnderline = 4;
-constexpr TFontStyles fsStrikeOut = 8;
+// Font style bits (bold 1, italic 2, underline 4, strike-out 8) are TFontStyles of
+// core/font_styles.h.
 
 // Clipboard failures: "Clipboard copy operation failed", "Clipboard paste operation failed.".
 class EmwEditError : public TovixError {

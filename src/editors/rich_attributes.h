@@ -11,6 +11,7 @@
 #include "controls/control_types.h"
 #include "core/color_value.h"
 #include "core/errors.h"
+#include "core/font_styles.h"
 #include "editors/code_pages.h"
 
 namespace tovix {
@@ -31,8 +32,6 @@ class ERichEditError : public TovixError {
 
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
 enum TSubscriptStyle { ssNone, ssSubscript, ssSuperscript };
-enum TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
-using TFontStyles = int;  // or-ed TFontStyle bits
 enum TAttributeKind { atSelected, atDefaultText };
 enum TNumberingStyle { nsNone, nsBullet };
 

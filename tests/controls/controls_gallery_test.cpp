@@ -19,8 +19,10 @@
 #include "controls/speed_button.h"
 #include "controls/spin_edit.h"
 #include "editors/rich_edit.h"
+#include "editors/text_editor.h"
 #include "gallery_items_buttons_and_edits.h"
 #include "gallery_items_rich_text.h"
+#include "gallery_items_text_editor.h"
 #include "gallery_items_window_behaviour.h"
 #include "support/show_window.h"
 
@@ -39,6 +41,7 @@ TEST(ControlsGallery, EveryControlPaintsIntoOneWindow) {
   AddWindowBehaviourGalleryItems(&window, layout);
   AddButtonsAndEditsGalleryItems(&window, layout);
   TColorComboBox* colors = AddRichTextGalleryItems(&window, layout);
+  AddTextEditorGalleryItems(&window, layout);
   window.resize(520, window.sizeHint().height() + 100);
   window.show();
   ASSERT_TRUE(test::ShowExposed(window));
@@ -49,6 +52,7 @@ TEST(ControlsGallery, EveryControlPaintsIntoOneWindow) {
   EXPECT_FALSE(window.findChildren<TDirectoryEdit*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TCaptionStrip*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TRichEdit98*>().isEmpty());
+  EXPECT_FALSE(window.findChildren<TTextEditor*>().isEmpty());
 
   // The colour combo box is shown open: its list is a window of its own, drawn onto the
   // picture where it stands.

@@ -1,0 +1,237 @@
+#pragma once
+// The text editor control: a scroll area that shows and edits a TmwCustomEdit. The gutter on
+// the left shows line numbers and bookmark glyphs; the text sits on a fixed grid of character
+// cells (tabs expanded), coloured token by token by the attached highlighter; the selection is
+// painted in display columns in its mode. The mouse places the caret, selects (scrolling on a
+// timer while it is outside the text), selects words on a double click and drags the selection
+// to move it (or copy it with Ctrl). The wheel scrolls three lines per notch.
+
+#include <QAbstractScrollArea>
+#include <QCursor>
+#include <QFont>
+#include <QMimeData>
+#include <QPixmap>
+#include <QStringList>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "editors/custom_edit.h"
+#include "editors/edit_view.h"
+
+class QPainter;
+
+namespace tovix {
+
+class TTextEditor;
+
+// The editor's fonts: one per combination of bold, italic, underline and strike-out, made from
+// one base font on first use and spaced so that every character advances exactly CharWidth.
+class TFontStyleCache {
+ public:
+  // CharWidth is the advance in bold when bold is used, LineHeight the height in italic when
+  // italic is used.
+  void SetBaseFont(const QFont& font, bool boldUsed, bool italicUsed);
+  const QFont& Font(TFontStyles style);
+  int CharWidth() const { return charWidth_; }
+  int CharHeight() const { return charHeight_; }
+  int Ascent() const { return ascent_; }
+
+ private:
+  QFont base_;
+  std::array<QFont, 16> fonts_;
+  std::array<bool, 16> made_{};
+  int charWidth_ = 8;
+  int charHeight_ = 16;
+  int ascent_ = 12;
+};
+
+// The clipboard of the window system, for the editor's copy, cut and paste.
+class TQtEditorClipboard : public IEditorClipboard {
+ public:
+  bool SetTextAndBlock(const TEditString& text, const std::string& blockPayload) override;
+  std::optional<std::string> GetBlock() override;
+  std::optional<TEditString> GetText() override;
+};
+
+// What a drag out of an editor carries: the text, the editor's own block, and the editor it
+// came from (a drop into that same editor moves or copies the block there).
+class TEditorDragData : public QMimeData {
+  Q_OBJECT
+
+ public:
+  explicit TEditorDragData(const TTextEditor* source) : source_(source) {}
+  const TTextEditor* Source() const { return source_; }
+
+ private:
+  const TTextEditor* source_;
+};
+
+enum class TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+struct TmwSelectedColor {
+  TColor Background = clHighlight;
+  TColor Foreground = clHighlightText;
+};
+
+struct TmwBookMarkOpt {
+  // Glyphs by image index; empty: the ten built-in glyphs (digit boxes).
+  std::vector<QPixmap> BookmarkImages;
+  bool GlyphsVisible = true;
+  int LeftMargin = 2;
+  int Xoffset = 12;
+};
+
+// The Windows virtual-key code of a Qt key (0 when the key has none); the key bindings are
+// stored in these codes.
+uint16_t VirtualKeyOf(int qtKey);
+
+class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
+  Q_OBJECT
+
+ public:
+  explicit TTextEditor(QWidget* parent = nullptr);
+  ~TTextEditor() override;
+
+  // --- Appearance ---------------------------------------------------------------------------
+  TmwGutter& Gutter() { return gutter_; }
+  TmwBookMarkOpt& BookMarkOptions() { return bookMarkOptions_; }
+  const TmwSelectedColor& SelectedColor() const { return selectedColor_; }
+  void SetSelectedColor(const TmwSelectedColor& colors);
+  TColor Color() const { return color_; }
+  void SetColor(TColor color);
+  int ExtraLineSpacing() const { return extraLineSpacing_; }
+  void SetExtraLineSpacing(int value);
+  int RightEdge() const { return rightEdge_; }
+  void SetRightEdge(int value);
+  TColor RightEdgeColor() const { return rightEdgeColor_; }
+  void SetRightEdgeColor(TColor color);
+  bool HideSelection() const { return hideSelection_; }
+  void SetHideSelection(bool on);
+  TCaretType InsertCaret() const { return insertCaret_; }
+  void SetInsertCaret(TCaretType type);
+  TCaretType OverwriteCaret() const { return overwriteCaret_; }
+  void SetOverwriteCaret(TCaretType type);
+  TScrollStyle ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(TScrollStyle style);
+  void SetGutterCursor(const QCursor& cursor) { gutterCursor_ = cursor; }
+  // The context menu; a right click on a selection then leaves the caret and selection alone.
+  void SetPopupMenu(class QMenu* menu) { popupMenu_ = menu; }
+
+  // --- Geometry -----------------------------------------------------------------------------
+  int CharWidth();
+  int LineHeight();
+  int GutterWidth();
+  // The x of column 1 (display columns): gutter width + 2 - (LeftChar - 1) * CharWidth.
+  int TextOffset();
+  // The text position under a point of the viewport (column rounded to the nearest cell
+  // edge, tabs included), clamped as the caret is.
+  TPoint PixelToText(QPoint pixel);
+  // The top left of the cell of a text position, in viewport pixels.
+  QPoint TextToPixel(TPoint at);
+  // Recomputes the fonts, metrics, gutter width and scroll bars (done on demand otherwise).
+  void UpdateMetrics();
+
+  // --- Model overrides ----------------------------------------------------------------------
+  void SetCaretXY(TPoint p) override;
+
+  // One step of the scrolling that runs while the mouse selects outside the text area.
+  void AutoScrollStep();
+  bool Selecting() const { return selecting_; }
+
+  // --- Events -------------------------------------------------------------------------------
+  // A click in the gutter: the pixel, the line and the mark under the click (or none).
+  std::function<void(int x, int y, int line, TMark* mark)> OnGutterClick;
+  // Asked for every painted line; setting `special` paints the whole line in fg on bg.
+  std::function<void(int line, bool& special, TColor& fg, TColor& bg)> OnSpecialLineColors;
+  std::function<void(QPainter& painter)> OnPaint;
+  std::function<void(int x, int y, const QStringList& files)> OnDropFiles;
+  // Runs before the caret moves to the click.
+  std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y)>
+      OnMouseDown;
+  std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y)>
+      OnMouseUp;
+
+ protected:
+  void InvalidateLines(int first, int last) override;
+  void InvalidateAll() override;
+
+  bool event(QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void changeEvent(QEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+  bool focusNextPrevChild(bool next) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void inputMethodEvent(QInputMethodEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dragLeaveEvent(QDragLeaveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+  virtual void PaintGutter(QPainter& p, const QRect& clip, int firstLine, int lastLine);
+  virtual void PaintTextLines(QPainter& p, const QRect& clip, int firstLine, int lastLine);
+
+ private:
+  void EnsureMetrics();
+  void UpdateWindowSize();
+  void UpdateScrollBars();
+  void UpdateCursor(QPoint pos);
+  void StartTextDrag();
+  void GutterClick(QPoint pos);
+  bool InsideSelection(TPoint p) const;
+  bool InTextArea(QPoint pos);
+  // How far (pixels) a point lies outside the text area; 0 inside.
+  int OutsideDistance(QPoint pos);
+  QRect CaretRect();
+  void UpdateCaret();
+  QColor Resolve(TColor color, QColor fallback) const;
+  QColor Background() const;
+  QPixmap BuiltInGlyph(int index);
+  void ShowScrollHint(int topLine);
+
+  TmwGutter gutter_;
+  TmwBookMarkOpt bookMarkOptions_;
+  TmwSelectedColor selectedColor_;
+  TColor color_ = clWindow;
+  int extraLineSpacing_ = 0;
+  int rightEdge_ = 80;
+  TColor rightEdgeColor_ = 0xC0C0C0;
+  bool hideSelection_ = false;
+  TCaretType insertCaret_ = ctVerticalLine;
+  TCaretType overwriteCaret_ = ctBlock;
+  TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
+  QCursor gutterCursor_{Qt::ArrowCursor};
+  class QMenu* popupMenu_ = nullptr;
+
+  TFontStyleCache fonts_;
+  bool metricsValid_ = false;
+  QFont metricsFont_;
+  TFontStyles metricsStyles_ = 0;
+  int metricsExtra_ = 0;
+  int gutterWidth_ = 30;
+  int syncing_ = 0;  // > 0 while the scroll bars are set from the editor
+  std::array<QPixmap, 10> builtInGlyphs_;
+
+  TQtEditorClipboard clipboard_;
+  TWheelAccumulator wheel_;
+  QTimer caretTimer_;
+  bool caretOn_ = false;
+  QTimer autoScrollTimer_;
+  QPoint lastMouse_;
+  QPoint pressPoint_;
+  bool dragPending_ = false;
+  bool gutterPressed_ = false;
+  bool selecting_ = false;
+};
+
+}  // namespace tovix

@@ -1,0 +1,280 @@
+// The text editor control offscreen: clicks, selections, drag and drop, the wheel, gutter
+// clicks, the scroll bars and what is painted.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QImage>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "editor_test_helpers.h"
+#include "editors/order_highlighter.h"
+#include "editors/text_editor.h"
+#include "support/show_window.h"
+
+namespace tovix::test {
+namespace {
+
+class TextEditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    editor.resize(480, 320);
+    ASSERT_TRUE(ShowExposed(editor));
+    editor.UpdateMetrics();
+    cw = editor.CharWidth();
+    lh = editor.LineHeight();
+  }
+  void SetText(std::string_view utf8) {
+    editor.SetText(E(utf8));
+    editor.SetCaretXY({1, 1});
+    editor.SetBlockBegin({1, 1});
+  }
+  // A point `cells` character cells right of column 1 on line `line` (1-based, TopLine 1).
+  QPoint At(double cells, int line) {
+    return {editor.TextOffset() + static_cast<int>(cells * cw),
+            (line - editor.TopLine()) * lh + lh / 2};
+  }
+  QWidget* View() { return editor.viewport(); }
+  void Move(QPoint pos, Qt::MouseButtons buttons = Qt::LeftButton) {
+    QMouseEvent e(QEvent::MouseMove, pos, View()->mapToGlobal(pos), Qt::NoButton, buttons,
+                  Qt::NoModifier);
+    QApplication::sendEvent(View(), &e);
+  }
+  void Drop(QPoint pos, Qt::KeyboardModifiers modifiers) {
+    TEditorDragData data(&editor);
+    QDragEnterEvent enter(pos, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(View(), &enter);
+    QDropEvent e(pos, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(View(), &e);
+  }
+  void Wheel(int delta, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QWheelEvent e(QPointF(50, 50), View()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, delta),
+                  Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(View(), &e);
+  }
+
+  TTextEditor editor;
+  int cw = 0;
+  int lh = 0;
+};
+
+TEST_F(TextEditorTest, ClicksPlaceTheCaretAtTheNearestCellEdge) {
+  SetText("abc\r\n\tx\r\nlast");
+  QTest::mouseClick(View(), Qt::LeftButton, {}, At(1.75, 1));
+  EXPECT_EQ(editor.CaretXY(), (TPoint{3, 1}));  // right half of "b": after it
+  QTest::mouseClick(View(), Qt::LeftButton, {}, At(1.25, 1));
+  EXPECT_EQ(editor.CaretXY(), (TPoint{2, 1}));
+  // A tab fills eight cells: its right half puts the caret behind it.
+  QTest::mouseClick(View(), Qt::LeftButton, {}, At(3.2, 2));
+  EXPECT_EQ(editor.CaretXY(), (TPoint{1, 2}));
+  QTest::mouseClick(View(), Qt::LeftButton, {}, At(5.2, 2));
+  EXPECT_EQ(editor.CaretXY(), (TPoint{2, 2}));
+  QTest::mouseClick(View(), Qt::LeftButton, {}, At(8.7, 2));
+  EXPECT_EQ(editor.CaretXY(), (TPoint{3, 2}));
+  // Below the text: the last line.
+  QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(At(2.2, 1).x(), 10 * lh));
+  EXPECT_EQ(editor.CaretXY(), (TPoint{3, 3}));
+  // The caret and the click agree after horizontal scrolling too.
+  editor.SetLeftChar(3);
+  QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(editor.GutterWidth() + 2 + cw / 4, lh / 2));
+  EXPECT_EQ(editor.CaretXY(), (TPoint{3, 1}));
+}
+
+TEST_F(TextEditorTest, ShiftClickExtendsAndDoubleClickSelectsAWord) {
+  SetText("s 12 Alpha\r\nsecond line");
+  QTest::mouseClick(View(), Qt::LeftButton, {}, At(2, 1));
+  QTest::mouseClick(View(), Qt::LeftButton, Qt::ShiftModifier, At(3, 2));
+  EXPECT_EQ(U8(editor.SelText()), "12 Alpha\r\nsec");
+  QTest::mouseClick(View(), Qt::LeftButton, Qt::ShiftModifier, At(1, 1));
+  EXPECT_EQ(U8(editor.SelText()), " ");
+  QTest::mouseDClick(View(), Qt::LeftButton, {}, At(7.2, 1));
+  EXPECT_EQ(U8(editor.SelText()), "Alpha");
+  EXPECT_EQ(editor.CaretXY(), (TPoint{11, 1}));
+  // Dragging with the button held selects from the press to the mouse.
+  QTest::mousePress(View(), Qt::LeftButton, {}, At(0, 2));
+  Move(At(6, 2));
+  QTest::mouseRelease(View(), Qt::LeftButton, {}, At(6, 2));
+  EXPECT_EQ(U8(editor.SelText()), "second");
+}
+
+TEST_F(TextEditorTest, DragMovesOrCopiesTheBlockAndUndoesInOneStep) {
+  SetText("s 12 Alpha\r\nsend here\r\nend");
+  const std::string original = Joined(editor);
+  editor.SetCaretXY({11, 1});
+  editor.SetBlockBegin({6, 1});
+  editor.SetBlockEnd({11, 1});
+  QTest::mousePress(View(), Qt::LeftButton, {}, At(7, 1));
+  EXPECT_EQ(U8(editor.SelText()), "Alpha");  // a press inside keeps the selection
+  Drop(At(4, 2), Qt::NoModifier);
+  EXPECT_EQ(Joined(editor), "s 12|sendAlpha here|end");  // trailing blanks are trimmed
+  editor.Undo();
+  EXPECT_EQ(Joined(editor), original);
+
+  // With Ctrl the block is copied.
+  editor.SetCaretXY({11, 1});
+  editor.SetBlockBegin({6, 1});
+  editor.SetBlockEnd({11, 1});
+  Drop(At(3, 3), Qt::ControlModifier);
+  EXPECT_EQ(Joined(editor), "s 12 Alpha|send here|endAlpha");
+}
+
+TEST_F(TextEditorTest, DroppingABlockOntoItselfChangesNothing) {
+  SetText("aaaa\r\nbbbb bbbb" + std::string(200, 'b') + "\r\ncccc");
+  editor.SetCaretXY({3, 3});
+  editor.SetBlockBegin({3, 1});
+  editor.SetBlockEnd({3, 3});
+  const std::string original = Joined(editor);
+  for (QPoint p : {At(2.6, 1), At(0, 2), At(9, 2), At(2.2, 3)}) {
+    Drop(p, Qt::NoModifier);
+    EXPECT_EQ(Joined(editor), original);
+    EXPECT_FALSE(editor.CanUndo());
+  }
+  // Far right on the long middle line, a column wider than the window: still inside.
+  editor.SetLeftChar(150);
+  Drop(QPoint(editor.TextOffset() + 170 * cw, lh + lh / 2), Qt::NoModifier);
+  EXPECT_EQ(Joined(editor), original);
+  editor.SetLeftChar(1);
+  // A press inside the selection released without moving collapses it at the click.
+  QTest::mousePress(View(), Qt::LeftButton, {}, At(4, 2));
+  EXPECT_TRUE(editor.SelAvail());
+  QTest::mouseRelease(View(), Qt::LeftButton, {}, At(4, 2));
+  EXPECT_FALSE(editor.SelAvail());
+  EXPECT_EQ(editor.CaretXY(), (TPoint{5, 2}));
+}
+
+TEST_F(TextEditorTest, WheelAndScrollBars) {
+  std::string text;
+  for (int i = 1; i <= 200; ++i) text += "line " + std::to_string(i) + "\r\n";
+  SetText(text);
+  editor.SetTopLine(20);
+  EXPECT_EQ(editor.verticalScrollBar()->value(), 20);
+  Wheel(120);
+  EXPECT_EQ(editor.TopLine(), 17);
+  Wheel(-240);
+  EXPECT_EQ(editor.TopLine(), 23);
+  Wheel(40);
+  Wheel(40);
+  EXPECT_EQ(editor.TopLine(), 23);
+  Wheel(40);
+  EXPECT_EQ(editor.TopLine(), 20);
+  Wheel(-120, Qt::ControlModifier);
+  EXPECT_EQ(editor.TopLine(), 20 + editor.LinesInWindow());
+  EXPECT_EQ(editor.verticalScrollBar()->value(), editor.TopLine());
+  // The scroll bar moves the text; the wheel stops at the last line.
+  editor.verticalScrollBar()->setValue(50);
+  EXPECT_EQ(editor.TopLine(), 50);
+  for (int i = 0; i < 100; ++i) Wheel(-120);
+  EXPECT_EQ(editor.TopLine(), editor.LineCount());
+  EXPECT_EQ(editor.verticalScrollBar()->maximum(), editor.LineCount());
+}
+
+TEST_F(TextEditorTest, SelectingBelowTheWindowScrolls) {
+  std::string text;
+  for (int i = 1; i <= 100; ++i) text += "row " + std::to_string(i) + "\r\n";
+  SetText(text);
+  QTest::mousePress(View(), Qt::LeftButton, {}, At(0, 1));
+  const int bottom = View()->height();
+  Move(QPoint(At(2, 1).x(), bottom + 3));  // 4 pixels out: one line per step
+  EXPECT_EQ(editor.TopLine(), 2);
+  editor.AutoScrollStep();
+  EXPECT_EQ(editor.TopLine(), 3);
+  EXPECT_EQ(editor.BlockEnd().Y, editor.TopLine() + editor.LinesInWindow() - 1);
+  Move(QPoint(At(2, 1).x(), bottom + 60));  // far out: a page per step
+  EXPECT_EQ(editor.TopLine(), 3 + editor.LinesInWindow());
+  QTest::mouseRelease(View(), Qt::LeftButton, {}, QPoint(At(2, 1).x(), bottom + 60));
+  EXPECT_FALSE(editor.Selecting());
+  editor.AutoScrollStep();
+  EXPECT_EQ(editor.TopLine(), 3 + editor.LinesInWindow());
+  EXPECT_EQ(editor.BlockBegin(), (TPoint{1, 1}));
+}
+
+TEST_F(TextEditorTest, GutterClickReportsLineAndMark) {
+  SetText("one\r\ntwo\r\nthree");
+  editor.SetBookMark(3, 1, 2);
+  int line = 0;
+  TMark* mark = nullptr;
+  int calls = 0;
+  editor.OnGutterClick = [&](int, int, int l, TMark* m) {
+    ++calls;
+    line = l;
+    mark = m;
+  };
+  const int y2 = lh + lh / 2;
+  QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(5, y2));
+  EXPECT_EQ(line, 2);
+  ASSERT_NE(mark, nullptr);
+  EXPECT_EQ(mark->BookmarkNumber, 3);
+  QTest::mouseClick(
+      View(), Qt::LeftButton, {},
+      QPoint(editor.BookMarkOptions().LeftMargin + editor.BookMarkOptions().Xoffset + 2, y2));
+  EXPECT_EQ(mark, nullptr);
+  QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(5, lh / 2));
+  EXPECT_EQ(line, 1);
+  EXPECT_EQ(mark, nullptr);
+  QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(5, 8 * lh));  // beyond the last line
+  EXPECT_EQ(calls, 3);
+}
+
+TEST_F(TextEditorTest, PaintsSelectionRightEdgeAndTokenColours) {
+  auto h = MakeOrdersWindowHighlighter();
+  editor.SetHighLighter(h.get());
+  SetText("@ Cygnians\r\nhello there\r\n@\r\ns 12 Alpha");
+  editor.SetRightEdge(10);
+  editor.SetSelectedColor({0x0000FF, 0xFFFFFF});  // red block
+  editor.SetCaretXY({4, 4});
+  editor.SetBlockBegin({1, 4});
+  editor.SetBlockEnd({4, 4});
+  auto pixel = [&](const QImage& img, QPoint p) { return QColor(img.pixel(p)); };
+  const QPoint selected = At(1.5, 4) + QPoint(0, -lh / 2 + 1);
+  editor.SetHideSelection(false);
+  QImage img = View()->grab().toImage();
+  EXPECT_EQ(pixel(img, selected), QColor(255, 0, 0));
+  // The right edge line at column 10.
+  const int edgeX = 10 * cw + editor.TextOffset();
+  EXPECT_EQ(pixel(img, QPoint(edgeX, 3 * lh + 1)), QColor(0xC0, 0xC0, 0xC0));
+  // Message text is green somewhere on line 2.
+  bool green = false;
+  for (int x = editor.TextOffset(); x < editor.TextOffset() + 11 * cw; ++x)
+    for (int y = lh; y < 2 * lh; ++y)
+      green = green || pixel(img, QPoint(x, y)) == QColor(0, 128, 0);
+  EXPECT_TRUE(green);
+  // A special line is painted whole in its own colours, right of the text too.
+  editor.OnSpecialLineColors = [](int line, bool& special, TColor& fg, TColor& bg) {
+    special = line == 3;
+    fg = 0xFFFFFF;
+    bg = 0x800000;  // navy
+  };
+  img = View()->grab().toImage();
+  EXPECT_EQ(pixel(img, QPoint(editor.TextOffset() + 30 * cw, 2 * lh + 1)), QColor(0, 0, 128));
+  EXPECT_NE(pixel(img, QPoint(editor.TextOffset() + 30 * cw, 1 * lh + 1)), QColor(0, 0, 128));
+  editor.OnSpecialLineColors = nullptr;
+  // Unfocused with HideSelection: no selection colour.
+  editor.clearFocus();
+  editor.SetHideSelection(true);
+  img = View()->grab().toImage();
+  EXPECT_NE(pixel(img, selected), QColor(255, 0, 0));
+  editor.SetHighLighter(nullptr);
+}
+
+TEST_F(TextEditorTest, KeysReachTheCommands) {
+  SetText("abc");
+  editor.setFocus();
+  QTest::keyClick(&editor, Qt::Key_End);
+  QTest::keyClicks(&editor, "de");
+  EXPECT_EQ(Joined(editor), "abcde");
+  QTest::keyClick(&editor, Qt::Key_Left, Qt::ShiftModifier);
+  QTest::keyClick(&editor, Qt::Key_Left, Qt::ShiftModifier);
+  EXPECT_EQ(U8(editor.SelText()), "de");
+  QTest::keyClick(&editor, Qt::Key_X);  // typing replaces the selection
+  QTest::keyClick(&editor, Qt::Key_Return);
+  EXPECT_EQ(Joined(editor), "abcx|");
+  QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Joined(editor), "abcx");
+}
+
+}  // namespace
+}  // namespace tovix::test
