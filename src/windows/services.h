@@ -4,11 +4,13 @@
 // service (placeholders until the real windows are built); tests put recording fakes in.
 
 #include <cstdint>
+#include <memory>
 
 #include "core/order_service.h"
 
 namespace tovix {
 
+class TBattle;
 class TGroup;
 class TPlanet;
 class TPlayer;
@@ -46,12 +48,32 @@ class IMapService {
   virtual void SetGroupCursor(int32_t x, int32_t y, float emptySpeed, float loadedSpeed) = 0;
 };
 
+// The battle simulator: a new battle, its two sides (copies of groups it owns), and its grids
+// filled from them.
+class IBattleSimulatorService {
+ public:
+  virtual ~IBattleSimulatorService() = default;
+  virtual void NewBattle() = 0;
+  virtual void AddAttacker(std::unique_ptr<TGroup> group) = 0;
+  virtual void AddDefender(std::unique_ptr<TGroup> group) = 0;
+  virtual void FillGrids() = 0;
+};
+
+// The battles window: shows one battle (the planet information window's "Last fight" line).
+class IBattleListService {
+ public:
+  virtual ~IBattleListService() = default;
+  virtual void SelectBattle(TBattle* battle) = 0;
+};
+
 // The services the windows reach; none is null once the windows are made.
 struct TServices {
   IOrderService* Orders = nullptr;
   INotesService* Notes = nullptr;
   IPlanetInfoService* PlanetInfo = nullptr;
   IMapService* Map = nullptr;
+  IBattleSimulatorService* BattleSimulator = nullptr;
+  IBattleListService* Battles = nullptr;
 };
 
 }  // namespace tovix
