@@ -93,6 +93,7 @@ TEST_F(OrionViews, PlayerRowsShowTheStatusTableOfTheLastReportAndItsChange) {
 TEST_F(OrionViews, BattleRowsAreTheBattlesOfAllReportsWithTheMassEachSideLost) {
   const std::string me = State().MainPlayer->Name;
   std::map<std::pair<int, std::string>, std::pair<double, double>> battles;  // mine, other
+  std::map<std::pair<int, std::string>, std::pair<int, int>> destroyed;      // ships, per side
   std::set<std::pair<int, std::string>> unweighed;  // a design the report does not list
   EachReport([&](int turn, const std::vector<std::string>& lines) {
     // The designs' masses: "Your Ship Types" and "<race> Ship Types", N D A W S C Mass.
@@ -114,6 +115,7 @@ TEST_F(OrionViews, BattleRowsAreTheBattlesOfAllReportsWithTheMassEachSideLost) {
       const std::pair<int, std::string> key{turn, title.substr(10)};
       const bool seen = battles.count(key) > 0;
       std::pair<double, double> lost{0, 0};
+      std::pair<int, int> ships{0, 0};
       for (size_t j = i + 1; j < lines.size(); ++j) {
         const std::string list = test::SectionTitle(lines[j]);
         if (list.empty()) continue;
@@ -128,9 +130,13 @@ TEST_F(OrionViews, BattleRowsAreTheBattlesOfAllReportsWithTheMassEachSideLost) {
           if (m == mass.end()) unweighed.insert(key);
           const double kg = (m == mass.end() ? 0 : m->second) * (std::stoi(w[0]) - std::stoi(w[8]));
           (race == me ? lost.first : lost.second) += kg;
+          (race == me ? ships.first : ships.second) += std::stoi(w[0]) - std::stoi(w[8]);
         }
       }
-      if (!seen) battles[key] = lost;
+      if (!seen) {
+        battles[key] = lost;
+        destroyed[key] = ships;
+      }
     }
   });
   ASSERT_GT(battles.size(), 20u);
@@ -143,6 +149,10 @@ TEST_F(OrionViews, BattleRowsAreTheBattlesOfAllReportsWithTheMassEachSideLost) {
     EXPECT_TRUE(shown.insert(key).second) << "twice: " << key.second;
     const auto b = battles.find(key);
     ASSERT_NE(b, battles.end()) << key.second << " turn " << key.first;
+    std::pair<int, int> ships{0, 0};
+    for (const auto& g : r.Battle->Groups)
+      (g->Owner == State().MainPlayer ? ships.first : ships.second) += g->Ships - g->BattleShips;
+    EXPECT_EQ(ships, destroyed[key]) << key.second << " turn " << key.first;
     if (unweighed.count(key)) continue;
     EXPECT_NEAR(std::stod(r.Cells[2]), b->second.first, 0.02) << key.second;
     EXPECT_NEAR(std::stod(r.Cells[3]), b->second.second, 0.02) << key.second;
