@@ -104,6 +104,12 @@ QVariant TListRowModel::data(const QModelIndex& index, int role) const {
     const std::string text = CellText(SourceRow(index.row()), index.column());
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
   }
+  if (role == Qt::TextAlignmentRole) {
+    const auto column = static_cast<size_t>(index.column());
+    const bool right = column < rightAligned_.size() && rightAligned_[column];
+    return QVariant::fromValue(
+        Qt::Alignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
+  }
   if (role == Qt::FontRole && index.row() == hotRow_) {
     QFont font;
     font.setUnderline(true);

@@ -470,7 +470,8 @@ TfrmIncomingGroups::TfrmIncomingGroups(GameState& state, TznSaveState& store,
                       parent) {
   setObjectName("frmIncomingGroups");
   list_->setObjectName("lvIncomingGroups");
-  list_->SetColumns(Captions(kIncomingColumns), {40, 110, 110, 60, 60, 60});
+  list_->SetColumns(Captions(kIncomingColumns), {45, 110, 110, 60, 60, 60});
+  list_->Rows().SetRightAligned({false, false, false, true, true, true});
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   layout()->addWidget(list_);
   resize(460, 280);

@@ -76,6 +76,9 @@ TfrmPlayers::TfrmPlayers(GameState& state, TznSaveState& store, UserInterface& u
     widths.push_back(c.Width);
   }
   lvPlayers_->SetColumns(captions, widths);
+  std::vector<bool> right;
+  for (const TPlayerColumn& c : kPlayerColumns) right.push_back(c.RightAligned);
+  lvPlayers_->Rows().SetRightAligned(std::move(right));
   lvPlayers_->SetCursorWait(Qt::ArrowCursor);
   lvPlayers_->setContextMenuPolicy(Qt::CustomContextMenu);
   layout->addWidget(lvPlayers_);
@@ -125,6 +128,11 @@ TfrmPlayers::~TfrmPlayers() = default;
 void TfrmPlayers::showEvent(QShowEvent* event) {
   if (!filled_) Fill();
   TToolWindow::showEvent(event);
+}
+
+void TfrmPlayers::RefreshGame(TGameChanges changes) {
+  // The rows point into the model: a new read makes them again.
+  if ((changes & gcGameRead) != 0) Fill();
 }
 
 void TfrmPlayers::Fill() {

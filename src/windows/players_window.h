@@ -84,6 +84,7 @@ class TfrmPlayers : public TToolWindow {
   void showEvent(QShowEvent* event) override;
   void LoadOwnState() override;
   void SaveOwnState() override;
+  void RefreshGame(TGameChanges changes) override;
 
  private:
   void Fill();

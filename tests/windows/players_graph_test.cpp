@@ -80,6 +80,16 @@ TEST_F(PlayersAndGraph, PlayersWriteDiplomacyAndMessagesAndKeepTheirStateUnderPl
   window.show();
   EXPECT_EQ(window.List()->Rows().Count(), State().Players.Count());
   EXPECT_EQ(window.windowTitle(), "Players - sort Ascending on Name");
+  auto alignment = [&](int column) {
+    return window.List()
+               ->Rows()
+               .data(window.List()->Rows().index(0, column), Qt::TextAlignmentRole)
+               .value<Qt::Alignment>() &
+           Qt::AlignHorizontal_Mask;
+  };
+  EXPECT_EQ(alignment(1), Qt::AlignRight);
+  EXPECT_EQ(alignment(17), Qt::AlignLeft) << "Pop % Growth";
+  EXPECT_EQ(alignment(22), Qt::AlignLeft) << "War";
 
   TPlayer* enemy = nullptr;
   for (int i = 0; i < State().Players.Count() && !enemy; ++i)
