@@ -184,20 +184,13 @@ TEST_F(EventWindows, IncomingGroupClickShowsTheOriginAndDoubleClickTheDestinatio
                                                window.Rows()[0].Group->Destination}));
 }
 
-TEST_F(EventWindows, PicturesOfBattlesWithABattleSelectedBombingsAndIncomingGroups) {
+TEST_F(EventWindows, PictureOfBattlesWithABattleSelected) {
   TfrmBattles battles(State(), store, Source());
   battles.show();
   Select(*battles.List(), 0);
   ASSERT_NE(battles.SelectedBattle(), nullptr);
   EXPECT_GT(battles.InfoBox()->count(), 2);
   EXPECT_TRUE(test::TakePicture(battles, "Battles"));
-  TfrmBombings bombings(State(), store, ui, Source(), [] { return std::string(); });
-  bombings.show();
-  EXPECT_TRUE(test::TakePicture(bombings, "Bombings"));
-  TfrmIncomingGroups incoming(State(), store, Source());
-  incoming.TurnsBox()->setCurrentIndex(1);
-  incoming.show();
-  EXPECT_TRUE(test::TakePicture(incoming, "Incoming Groups"));
 }
 
 }  // namespace
