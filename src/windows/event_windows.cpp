@@ -277,7 +277,7 @@ void TfrmBattles::SelectBattle(TBattle* battle) {
       if (rows_[i].Battle == battle) return static_cast<int>(i);
     return -1;
   };
-  if (!filled_) Refill();
+  Refill();  // fresh rows, even when the game was read again while the window was hidden
   int row = find();
   if (row < 0 && LastTurnOnly()) {
     cbxTurns_->setCurrentIndex(1);

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTabBar>
 
 #include "controls/zn_list_view.h"
@@ -99,6 +100,13 @@ TEST_F(PlayersAndGraph, PlayersWriteDiplomacyAndMessagesAndKeepTheirStateUnderPl
   EXPECT_EQ(orders.inserted,
             (std::vector<std::string>{"other: A " + enemy->Name, "other: " + answer->Block,
                                       "other: " + answer->Block}));
+
+  // The dialog itself: its caption and the block from its memo.
+  TfrmCreateMessage dialog;
+  dialog.Setup(enemy->Name);
+  EXPECT_EQ(dialog.windowTitle().toStdString(), "Create Message for " + enemy->Name);
+  dialog.Memo()->setPlainText("hi");
+  EXPECT_EQ(dialog.GetMessageText(), answer->Block);
 
   // Two races: the single-race items are off.
   SelectRaces(window, {enemy->Name, State().MainPlayer->Name});
