@@ -28,6 +28,12 @@ class IOrderService {
   virtual void LoadAutomaticOrders() = 0;
   // Saves the order text to `fileName` ("Save Status").
   virtual void SaveOrders(const std::string& fileName) = 0;
+  // Mails `text` as a relay message to the race `race` (the players window). Until mail sending
+  // is built it does nothing (placeholder).
+  virtual void SendRelayMessage(const std::string& race, const std::string& text) {
+    (void)race;
+    (void)text;
+  }
 };
 
 }  // namespace tovix

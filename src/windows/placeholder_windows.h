@@ -7,8 +7,10 @@
 // overwrites the user's orders or notes; the others do nothing.
 
 #include <QString>
+#include <memory>
 #include <string>
 
+#include "core/game_model.h"
 #include "core/game_types.h"
 #include "windows/services.h"
 #include "windows/tool_window.h"
@@ -50,6 +52,8 @@ class TOrdersPlaceholder : public TPlaceholderWindow, public IOrderService {
   void FindGroupInOrders(int) override {}
   void LoadAutomaticOrders() override {}
   void SaveOrders(const std::string&) override {}
+  // The relay message's text goes to the clipboard too.
+  void SendRelayMessage(const std::string&, const std::string& text) override { ToClipboard(text); }
 
  private:
   static void ToClipboard(const std::string& lines);
@@ -72,6 +76,18 @@ class TPlanetInfoPlaceholder : public TPlaceholderWindow, public IPlanetInfoServ
   using TPlaceholderWindow::TPlaceholderWindow;
   void ShowPlanet(TPlanet*, bool) override {}
   void ShowPlanetAsTarget(TPlanet*, bool) override {}
+};
+
+// Placeholder of the battle simulator: the groups handed to it are dropped.
+class TBattleSimulatorPlaceholder : public TPlaceholderWindow, public IBattleSimulatorService {
+  Q_OBJECT
+
+ public:
+  using TPlaceholderWindow::TPlaceholderWindow;
+  void NewBattle() override {}
+  void AddAttacker(std::unique_ptr<TGroup>) override {}
+  void AddDefender(std::unique_ptr<TGroup>) override {}
+  void FillGrids() override {}
 };
 
 }  // namespace tovix

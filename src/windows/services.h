@@ -13,6 +13,7 @@
 
 namespace tovix {
 
+class TBattle;
 class TGroup;
 class TPlanet;
 class TPlayer;
@@ -93,15 +94,6 @@ class TAllPassExpressions final : public IExpressionService {
   }
 };
 
-// The battle simulator: groups handed to its two sides.
-class IBattleSimulatorService {
- public:
-  virtual ~IBattleSimulatorService() = default;
-  virtual void AddDefender(std::unique_ptr<TGroup> group) = 0;
-  virtual void AddAttacker(std::unique_ptr<TGroup> group) = 0;
-  virtual void FillGrids() = 0;
-};
-
 // The destination picker for send orders.
 class IDestinationPickerService {
  public:
@@ -109,6 +101,24 @@ class IDestinationPickerService {
   // A pick is under way (the picker takes one request at a time).
   virtual bool PickerActive() const = 0;
   virtual void ShowPicker(const TPickerRequest& request) = 0;
+};
+
+// The battle simulator: a new battle, its two sides (copies of groups it owns), and its grids
+// filled from them.
+class IBattleSimulatorService {
+ public:
+  virtual ~IBattleSimulatorService() = default;
+  virtual void NewBattle() = 0;
+  virtual void AddAttacker(std::unique_ptr<TGroup> group) = 0;
+  virtual void AddDefender(std::unique_ptr<TGroup> group) = 0;
+  virtual void FillGrids() = 0;
+};
+
+// The battles window: shows one battle (the planet information window's "Last fight" line).
+class IBattleListService {
+ public:
+  virtual ~IBattleListService() = default;
+  virtual void SelectBattle(TBattle* battle) = 0;
 };
 
 // The services the windows reach; none of the first four is null once the windows are made.
@@ -123,6 +133,7 @@ struct TServices {
   IExpressionService* Expressions = nullptr;
   IBattleSimulatorService* BattleSimulator = nullptr;
   IDestinationPickerService* Picker = nullptr;
+  IBattleListService* Battles = nullptr;
 };
 
 }  // namespace tovix

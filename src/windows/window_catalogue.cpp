@@ -6,11 +6,15 @@
 #include "windows/about_box.h"
 #include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
+#include "windows/event_windows.h"
+#include "windows/graph_window.h"
 #include "windows/groups_window.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
+#include "windows/overview_dialog.h"
 #include "windows/placeholder_windows.h"
 #include "windows/planets_list_window.h"
+#include "windows/players_window.h"
 #include "windows/routes_window.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
@@ -92,6 +96,58 @@ std::unique_ptr<QWidget> MakeGroups(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
   return std::make_unique<TfrmGroups>(c.State, c.Store, c.Ui, w.Services());
 }
+// The services as they are at the call.
+TServicesSource ServicesOf(TWindowRegistry& w) {
+  return [&w]() -> const TServices& { return w.Services(); };
+}
+std::function<std::string()> MainCaptionOf(TWindowRegistry& w) {
+  return [&w] { return w.Main() ? w.Main()->windowTitle().toStdString() : std::string(); };
+}
+
+std::unique_ptr<QWidget> MakePlayers(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  auto window = std::make_unique<TfrmPlayers>(c.State, c.Store, c.Ui, ServicesOf(w));
+  window->MainCaption = MainCaptionOf(w);
+  window->ShowInGraph = [&w](const std::vector<TPlayer*>& races) {
+    if (auto* graph = w.Get<TfrmGraph>("frmGraph")) graph->ShowPlayers(races);
+  };
+  // The one message dialog of the program.
+  window->RunMessageDialog = [&w](const std::string& race) -> std::optional<TfrmPlayers::TMessage> {
+    auto* dialog = w.Get<TfrmCreateMessage>("frmCreateMessage");
+    if (!dialog) return std::nullopt;
+    dialog->Setup(race);
+    if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+    return TfrmPlayers::TMessage{dialog->GetMessageText(), dialog->MemoText()};
+  };
+  return window;
+}
+std::unique_ptr<QWidget> MakeCreateMessage(const TWindowEntry&, TWindowRegistry&) {
+  return std::make_unique<TfrmCreateMessage>();
+}
+std::unique_ptr<QWidget> MakeBattles(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmBattles>(w.Context().State, w.Context().Store, ServicesOf(w));
+}
+std::unique_ptr<QWidget> MakeBombings(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmBombings>(c.State, c.Store, c.Ui, ServicesOf(w), MainCaptionOf(w));
+}
+std::unique_ptr<QWidget> MakeIncomingGroups(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmIncomingGroups>(w.Context().State, w.Context().Store, ServicesOf(w));
+}
+std::unique_ptr<QWidget> MakeGraph(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmGraph>(w.Context().State, w.Context().Store);
+}
+std::unique_ptr<QWidget> MakeOverView(const TWindowEntry&, TWindowRegistry& w) {
+  auto dialog = std::make_unique<TfrmOverView>(w.Context().State);
+  dialog->AnalyseOrders = [&w] {
+    if (IOrderService* orders = w.Services().Orders) orders->AnalyseOrders();
+  };
+  return dialog;
+}
+// Placeholder until the battle simulator is built: it drops what it is given.
+std::unique_ptr<QWidget> MakeBattleSimulator(const TWindowEntry& e, TWindowRegistry& w) {
+  return std::make_unique<TBattleSimulatorPlaceholder>(e, w.Context().Store);
+}
 
 constexpr TButtonAction kModal = TButtonAction::Modal;
 constexpr TWindowStage kAfterReading = TWindowStage::AfterReading;
@@ -101,8 +157,7 @@ constexpr TWindowStage kOnDemand = TWindowStage::OnDemand;
 // .Button(toolbar place, name, caption, hint, action), .Start(place in the first show's round).
 constexpr TWindowEntry kWindows[] = {
     Window("frmMain", "Tovix", 3, "toolbar.htm", MakeMain),
-    Window("frmPlayers", "Players", 26, "players.htm", MakePlaceholder,
-           "Every race with its latest figures, diplomacy orders and messages.")
+    Window("frmPlayers", "Players", 26, "players.htm", MakePlayers)
         .Button(1, "btnPlayers", "Players", "View players")
         .Start(1),
     Window("frmPlanets", "Planet Info", 23, "planetinfo.htm", MakePlanetInfo,
@@ -110,8 +165,7 @@ constexpr TWindowEntry kWindows[] = {
         .Button(3, "btnPlanets", "Planet Info", "View planets")
         .Start(2),
     Window("frmWait", nullptr, 0, nullptr, MakeWait),
-    Window("frmBattles", "Battles", 5, "battles.htm", MakePlaceholder,
-           "The battles of the reports with the groups that fought.")
+    Window("frmBattles", "Battles", 5, "battles.htm", MakeBattles)
         .Button(8, "btnBattles", "Battles", "View Battles")
         .Start(4),
     Window("frmShipDesign", "Ship Design", 31, "shipdesigner.htm", MakePlaceholder,
@@ -120,11 +174,10 @@ constexpr TWindowEntry kWindows[] = {
         .Start(5),
     Window("frmStdShip", "Standard Ship", 32, "standardship.htm", MakePlaceholder,
            "Standard ship designs by speed, attack and defence."),
-    Window("frmGraph", "Graph", 16, "graph.htm", MakePlaceholder,
-           "Graphs of the races' figures over all turns.")
+    Window("frmGraph", "Graph", 16, "graph.htm", MakeGraph)
         .Button(2, "btnGraph", "Graph", "View Graphs of player information")
         .Start(6),
-    Window("frmBattleSimulator", "Battle Simulator", 6, "batsim.htm", MakePlaceholder,
+    Window("frmBattleSimulator", "Battle Simulator", 6, "batsim.htm", MakeBattleSimulator,
            "Simulating battles between chosen groups.")
         .Button(9, "btnBatSim", "Bat Sim", "Do a battle simulation")
         .Start(7),
@@ -133,8 +186,7 @@ constexpr TWindowEntry kWindows[] = {
            "orders, and saving and mailing them.")
         .Button(10, "btnOrders", "Orders", "Create Orders")
         .Start(16),
-    Window("frmIncomingGroups", "Incoming Groups", 19, "incominggroups.htm", MakePlaceholder,
-           "Groups seen heading for your planets.")
+    Window("frmIncomingGroups", "Incoming Groups", 19, "incominggroups.htm", MakeIncomingGroups)
         .Button(6, "btnIncomingGroups", "Incoming Groups", "View Incoming groups")
         .Start(8),
     Window("frmNewMap", "Map", 20, "map.htm", MakeMap)
@@ -148,8 +200,7 @@ constexpr TWindowEntry kWindows[] = {
         .Start(9),
     Window("AboutBox", "About", 2, "about.htm", MakeAbout)
         .Button(18, "btnAbout", "About", "Some Information about the creator", kModal),
-    Window("frmBombings", "Bombings", 7, "bombings.htm", MakePlaceholder,
-           "The bombings of the reports.")
+    Window("frmBombings", "Bombings", 7, "bombings.htm", MakeBombings)
         .Button(5, "btnBombings", "Bombings", "View Bombings")
         .Start(10),
     Window("frmConfigIni", "Configuration", 12, "configuration.htm", MakeConfig)
@@ -170,13 +221,11 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmAutoCargoSettings", "Automatic Cargo Settings", 4, "automaticcargosettings.htm",
            MakePlaceholder, "The limits and weights of the automatic cargo orders."),
     // The message dialog's context opens no page.
-    Window("frmCreateMessage", "Create Message", 13, nullptr, MakePlaceholder,
-           "Writing a message to a race or to all."),
+    Window("frmCreateMessage", "Create Message", 13, nullptr, MakeCreateMessage),
     Window("frmRoutes", "Routes", 27, "routes.htm", MakeRoutes)
         .Button(15, "btnRoutes", "Routes")
         .Start(14),
-    Window("frmOverView", "Over View", 22, "overview.htm", MakePlaceholder,
-           "Your race now, next turn, and next turn without shipping.")
+    Window("frmOverView", "Over View", 22, "overview.htm", MakeOverView)
         .Button(17, "btnOverView", "Overview", "View players", kModal),
     Window("frmChangePlayerColors", "Change Player Colors", 11, "changeplayercolors.htm",
            MakeChangePlayerColors),

@@ -1,0 +1,208 @@
+// The players, battles, graph and overview texts on small games built in the test: the cases
+// the real game does not show (a design the reports never named, a race moved to the
+// defenders, the top race chosen alone, a race without planets).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "core/numbers.h"
+#include "core/str_utils.h"
+#include "views/event_rows.h"
+#include "views/graph_series.h"
+#include "views/overview_figures.h"
+#include "views/player_rows.h"
+
+namespace tovix {
+namespace {
+
+class SmallGame : public testing::Test {
+ protected:
+  TPlayer* Race(const std::string& name, float population, float industry) {
+    auto p = std::make_unique<TPlayer>(3);
+    p->Name = name;
+    p->SetPopulation(0, population / 2);
+    p->SetIndustry(0, industry / 2);
+    p->SetPopulation(1, population);
+    p->SetIndustry(1, industry);
+    TPlayer* raw = p.get();
+    state.Players.AddObject(LowerCase(name), std::move(p));
+    return raw;
+  }
+  TShipType* Design(TPlayer* race, const std::string& name, float drive, int attacks, float weapons,
+                    float shields) {
+    auto t = std::make_unique<TShipType>(name, TGameType::NG);
+    t->Drive = drive;
+    t->Attacks = attacks;
+    t->Weapons = weapons;
+    t->Shields = shields;
+    return race->AddShipType(std::move(t));
+  }
+  TGroup& Fighter(TBattle& battle, TPlayer* owner, TShipType* type, int ships, int left) {
+    auto g = std::make_unique<TGroup>();
+    g->Owner = owner;
+    g->ShipType = type;
+    g->Ships = ships;
+    g->BattleShips = left;
+    battle.Groups.push_back(std::move(g));
+    return *battle.Groups.back();
+  }
+  GameState state;
+};
+
+TEST_F(SmallGame, MessagesKeepTheEmptyLineBeforeTheEndAndCannotBeEndedEarly) {
+  EXPECT_EQ(MessageText("Bob", "Hello\n@ not the end"),
+            "@ Bob\r\nHello\r\n @ not the end\r\n\r\n@");
+  EXPECT_EQ(MessageText("", ""), "@ \r\n\r\n@");
+  EXPECT_EQ(MessageText("Bob", "line\r\n"), "@ Bob\r\nline\r\n\r\n@");
+  EXPECT_EQ(MessageDialogCaption("Bob"), "Create Message for Bob");
+  EXPECT_EQ(MessageDialogCaption(""), "Create Global Message");
+  EXPECT_EQ(PlayersSortCaption(false, 1), "Players - sort Descending on Effective Industry");
+  EXPECT_EQ(PlayersSortCaption(true, 24), "Players - sort Ascending on Something :-)");
+}
+
+// A race at peace: "No", and only "Set War" is offered; relay messages in NG games only.
+TEST_F(SmallGame, PopupOffersWarOrPeaceByRelationAndRelayOnlyInNgGames) {
+  TPlayer* friendly = Race("Friends", 10, 10);
+  friendly->War = false;
+  const TPlayerMenuState m = PlayerMenuState({friendly}, TGameType::Normal);
+  EXPECT_TRUE(m.OneSelected && m.WarVisible);
+  EXPECT_FALSE(m.PeaceVisible || m.RelayVisible);
+  EXPECT_FALSE(PlayerMenuState({friendly, friendly}, TGameType::NG).OneSelected);
+  const TPlayerRow row = PlayerRow(*friendly);
+  EXPECT_EQ(row.Cells[22], "No");
+  EXPECT_EQ(row.Cells[17], "100.00") << "population 5, then 10";
+}
+
+TEST_F(SmallGame, BattleLossesInfoLinesAndSides) {
+  TPlayer* me = Race("Mine", 10, 10);
+  TPlayer* b = Race("Bees", 10, 10);
+  TPlayer* c = Race("Cees", 10, 10);
+  state.MainPlayer = me;
+  TShipType* gun = Design(me, "Gun", 1, 1, 1, 1);
+  TShipType* wasp = Design(b, "Wasp", 2, 2, 1, 0);
+  auto battle = std::make_unique<TBattle>(4, nullptr);
+  TGroup& mine = Fighter(*battle, me, gun, 3, 3);  // lost nothing
+  mine.DriveTech = mine.WeaponsTech = mine.ShieldsTech = 1;
+  Fighter(*battle, b, wasp, 5, 2);
+  Fighter(*battle, c, nullptr, 4, 0);  // a design the reports never named
+  Fighter(*battle, b, wasp, 1, 0);
+
+  const TBattleLosses losses = BattleLosses(*battle, me);
+  EXPECT_EQ(losses.Mine, 0.0f);
+  EXPECT_FLOAT_EQ(losses.Other, wasp->Mass() * 4);
+
+  // Blocks in the order of the race list (ordered by the names' hashes).
+  const std::vector<std::string> lines = BattleInfoLines(state, *battle);
+  ASSERT_EQ(lines.size(), 4u + 5u + 4u);
+  auto block = [&](const std::string& race) {
+    const auto at = std::find(lines.begin(), lines.end(), race + " Groups");
+    EXPECT_NE(at, lines.end()) << race;
+    return at == lines.end() ? std::vector<std::string>{}
+                             : std::vector<std::string>(at + 1, lines.end());
+  };
+  const std::vector<std::string> mineLines = block("Mine");
+  ASSERT_GE(mineLines.size(), 3u);
+  EXPECT_EQ(mineLines[0], Fmt("  003   003   %20s   %3.2f     1   1.00   %3.2f", "Gun",
+                              mine.SpeedWithLoad(), mine.EffectiveShields()));
+  EXPECT_EQ(mineLines[1], Fmt("M: s: %4.1f e: %4.1f l:  0.0", gun->Mass() * 3, gun->Mass() * 3));
+  EXPECT_EQ(mineLines[2], "");
+  const std::vector<std::string> beeLines = block("Bees");
+  ASSERT_GE(beeLines.size(), 3u);
+  EXPECT_EQ(beeLines[2], Fmt("M: s: %4.1f e: %4.1f l: %4.1f", wasp->Mass() * 6, wasp->Mass() * 2,
+                             wasp->Mass() * 4));
+  const std::vector<std::string> ceeLines = block("Cees");
+  ASSERT_GE(ceeLines.size(), 2u);
+  EXPECT_EQ(ceeLines[0], "  004   000   " + std::string(19, ' ') + "?   0.00     0   0.00   0.00");
+  EXPECT_EQ(ceeLines[1], "M: s:  0.0 e:  0.0 l:  0.0");
+
+  EXPECT_EQ(BattleOwnerNames(*battle), (std::vector<std::string>{"Mine", "Bees", "Cees"}));
+  // Bees moved to the defenders defend though Cees stayed an attacker beside Mine.
+  const TBattleSides sides = SplitBattleSides(*battle, {"Mine", "Cees"});
+  ASSERT_EQ(sides.Attackers.size(), 2u);
+  ASSERT_EQ(sides.Defenders.size(), 2u);
+  for (const TGroup* g : sides.Defenders) EXPECT_EQ(g->Owner, b);
+}
+
+TEST_F(SmallGame, GraphDrawsEachRaceOnceWithTheColoursInTurn) {
+  TPlayer* small = Race("Small", 10, 10);
+  TPlayer* big = Race("Big", 90, 80);
+  Race("Middle", 50, 40);
+  Race("Gone", 0, 0);
+  Race("Tiny", 5, 1);
+  EXPECT_EQ(FindTopPlayer(state), big);
+  std::vector<TPlayer*> drawn =
+      CollectGraphPlayers(state, TGraphChoice::TopSix, nullptr, big, true);
+  ASSERT_EQ(drawn.size(), 4u);
+  EXPECT_EQ(drawn[0], big);
+  EXPECT_EQ(drawn[3]->Name, "Tiny");
+  EXPECT_EQ(CollectGraphPlayers(state, TGraphChoice::All, nullptr, big, false).size(), 5u);
+  // The top race chosen alone is drawn once; another race comes with the top race.
+  EXPECT_EQ(CollectGraphPlayers(state, TGraphChoice::OneRace, big, big, true),
+            std::vector<TPlayer*>{big});
+  EXPECT_EQ(CollectGraphPlayers(state, TGraphChoice::OneRace, small, big, true),
+            (std::vector<TPlayer*>{small, big}));
+  EXPECT_EQ(CollectGraphPlayers(state, TGraphChoice::OneRace, small, nullptr, true),
+            std::vector<TPlayer*>{small});
+
+  const std::vector<TGraphSeries> series = GraphSeries(drawn, 5, 1);  // population delta
+  ASSERT_EQ(series.size(), 4u);
+  EXPECT_EQ(series[0].Values, (std::vector<float>{0, 45}));
+  EXPECT_EQ(series[1].Colour, (TGraphColour{255, 0, 0}));
+  EXPECT_EQ(GraphColour(14), GraphColour(0));
+  EXPECT_EQ(GraphColour(27), (TGraphColour{0, 128, 128}));
+}
+
+class FixedPlan : public IDevelopmentPlan, public IDevPlanetRecord {
+ public:
+  const IDevPlanetRecord* FindDevPlanet(const TPlanet&) const override { return this; }
+  float ProjectedIndustry() const override { return 40; }
+  bool ToDevelop() const override { return false; }
+  float Colonists(int) const override { return 2; }
+  float Capital(int) const override { return 3; }
+  float Population(int) const override { return 100; }
+  float Industry(int) const override { return 60; }
+};
+
+TEST_F(SmallGame, OverviewOfARaceWithoutPlanetsAndOfAPlannedTurn) {
+  TPlayer* me = Race("Mine", 0, 0);
+  state.MainPlayer = me;
+  TOverviewFigures now = CurrentFigures(state);
+  EXPECT_EQ(now[ofCol], 0);
+  EXPECT_EQ(now[ofCap], 0);
+  EXPECT_EQ(now[ofMat], 0);
+  EXPECT_FALSE(ProjectedFigures(state, state.DevelopmentPlan(), now).has_value());
+  TOverviewTexts texts = OverviewTexts(now, now, false);
+  EXPECT_EQ(texts.PopulationPercent, "");
+
+  TPlanet* home = state.AddPlanet("home", std::make_unique<TPlanet>("Home"), 0);
+  home->Owner = TOwnerRef::Of(me);
+  home->Size = home->Population = home->Industry = 50;
+  home->Resources = 1;
+  home->Colonists = 1;
+  home->Material = 7;
+  home->Production = "Drive";
+  me->SetPopulation(1, 50);
+  me->SetIndustry(1, 50);
+  me->SetDrive(1, 1);
+  now = CurrentFigures(state);
+  EXPECT_EQ(now[ofCol], 1);
+  EXPECT_EQ(now[ofMat], 7);
+  const FixedPlan plan;
+  const auto next = ProjectedFigures(state, plan, now);
+  ASSERT_TRUE(next.has_value());
+  EXPECT_EQ((*next)[ofPopulation], 100);
+  EXPECT_EQ((*next)[ofEffectiveIndustry], 70);
+  EXPECT_EQ((*next)[ofCap], 3);
+  EXPECT_EQ((*next)[ofMat], 7);
+  EXPECT_GT((*next)[ofDrive], 1) << "the planet makes drive technology";
+  texts = OverviewTexts(*next, now, false);
+  EXPECT_EQ(texts.Values[ofPopulation], "100.00");
+  EXPECT_EQ(texts.Deltas[ofPopulation], "50.00");
+  EXPECT_EQ(texts.PopulationPercent, "(100.00)");
+  EXPECT_EQ(OverviewTexts(now, now, true).Deltas[ofPopulation], "");
+}
+
+}  // namespace
+}  // namespace tovix
