@@ -4,6 +4,7 @@
 // service (placeholders until the real windows are built); tests put recording fakes in.
 
 #include <cstdint>
+#include <memory>
 
 #include "core/order_service.h"
 
@@ -46,12 +47,27 @@ class IMapService {
   virtual void SetGroupCursor(int32_t x, int32_t y, float emptySpeed, float loadedSpeed) = 0;
 };
 
+// The battle simulator: the battles, group and planet windows and the ship designer hand it
+// groups. Each call does nothing while a simulation runs.
+class IBattleSimulatorService {
+ public:
+  virtual ~IBattleSimulatorService() = default;
+  // Frees the groups of both sides: a new, empty battle.
+  virtual void NewBattle() = 0;
+  // Appends a group (a fresh copy, e.g. TGroup::Clone) to a side; the simulator owns it.
+  virtual void AddAttacker(std::unique_ptr<TGroup> group) = 0;
+  virtual void AddDefender(std::unique_ptr<TGroup> group) = 0;
+  // Shows both sides again; callers call it after adding.
+  virtual void FillGrids() = 0;
+};
+
 // The services the windows reach; none is null once the windows are made.
 struct TServices {
   IOrderService* Orders = nullptr;
   INotesService* Notes = nullptr;
   IPlanetInfoService* PlanetInfo = nullptr;
   IMapService* Map = nullptr;
+  IBattleSimulatorService* BattleSimulator = nullptr;
 };
 
 }  // namespace tovix

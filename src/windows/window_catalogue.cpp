@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "windows/about_box.h"
+#include "windows/battle_simulator_window.h"
 #include "windows/config_dialog.h"
 #include "windows/main_window.h"
 #include "windows/placeholder_windows.h"
@@ -57,6 +58,10 @@ std::unique_ptr<QWidget> MakeRoutes(const TWindowEntry&, TWindowRegistry& w) {
   return window;
 }
 
+std::unique_ptr<QWidget> MakeBattleSimulator(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmBattleSimulator>(w.Context().Store, w.Context().Ui);
+}
+
 constexpr TButtonAction kModal = TButtonAction::Modal;
 constexpr TWindowStage kAfterReading = TWindowStage::AfterReading;
 constexpr TWindowStage kOnDemand = TWindowStage::OnDemand;
@@ -88,8 +93,7 @@ constexpr TWindowEntry kWindows[] = {
            "Graphs of the races' figures over all turns.")
         .Button(2, "btnGraph", "Graph", "View Graphs of player information")
         .Start(6),
-    Window("frmBattleSimulator", "Battle Simulator", 6, "batsim.htm", MakePlaceholder,
-           "Simulating battles between chosen groups.")
+    Window("frmBattleSimulator", "Battle Simulator", 6, "batsim.htm", MakeBattleSimulator)
         .Button(9, "btnBatSim", "Bat Sim", "Do a battle simulation")
         .Start(7),
     Window("frmOrders", "Orders", 21, "orders.htm", MakeOrders,
