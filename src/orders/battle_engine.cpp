@@ -181,6 +181,8 @@ void TBattleEngine::RunBattles() {
 }
 
 void TBattleEngine::InitBattleArray(TSide& side) {
+  // Every ship lives, also when the battle ends before a shot (no armed ships on a side).
+  side.CurrentSize = static_cast<int32_t>(side.Slots.size());
   side.Slots[0] = 0;
   size_t slot = 1;
   side.ArmedCount = 0;
@@ -214,7 +216,6 @@ TBattleResult TBattleEngine::FightBattle(bool attackersFirst) {
   ShuffleArmedShips(first);
   ShuffleArmedShips(second);
   for (TSide* side : {&first, &second}) {
-    side->CurrentSize = static_cast<int32_t>(side->Slots.size());
     side->Alive = 1;
     side->Fired = 1;
   }

@@ -151,6 +151,7 @@ TfrmBattleSimulator::TfrmBattleSimulator(TznSaveState& store, UserInterface& ui,
     for (const char* caption : kBattleGridCaptions) captions << caption;
     grid->setHorizontalHeaderLabels(captions);
     grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -266,7 +267,10 @@ void TfrmBattleSimulator::FillGrid(TSide side) {
     }
   }
   // The selection stays on its row (or the last group when that row went).
-  if (current >= 0) grid->setCurrentCell(std::min(current, grid->rowCount() - 1), 0);
+  if (current >= 0)
+    grid->setCurrentCell(std::min(current, grid->rowCount() - 1), 0);
+  else
+    grid->scrollToTop();
 }
 
 QMenu* TfrmBattleSimulator::PreparePopup(TSide side) {

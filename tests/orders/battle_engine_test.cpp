@@ -157,6 +157,9 @@ TEST(BattleEngine, SidesWithoutArmedShips) {
   lost.Execute({unarmed}, {armed}, 4, false);
   EXPECT_EQ(lost.After("Defender wins "), "4 battles");
   EXPECT_EQ(lost.Count("Attacker has a 0.00 % chance to win."), 1);
+  // Nobody fired: every ship of both sides survives every battle.
+  EXPECT_EQ(lost.Engine().Defenders()[0].TotalSurvivors, 2 * 4);
+  EXPECT_EQ(lost.Engine().Attackers()[0].TotalSurvivors, 3 * 4);
 }
 
 // With W = S each shot kills with one half, so in 1 against 1 the opener wins 2/3. The run

@@ -187,6 +187,10 @@ TEST(BattleSimulatorWindow, StopReportsTheBattlesFought) {
   window.BattlesEdit()->SetAsInteger(1000000);
   window.VerboseBox()->setChecked(true);
   window.SimulateClicked();
+  ProcessUntil([&] {  // some battles are reported
+    const auto lines = ReportLines(window);
+    return Count(lines, "Attacker Wins.") + Count(lines, "Defender Wins.") > 0;
+  });
   window.SimulateClicked();
   EXPECT_EQ(window.SimulateButton()->text(), "Stopping Simulation");
   ProcessUntil([&] { return window.State() == TfrmBattleSimulator::ssIdle; });
@@ -195,8 +199,9 @@ TEST(BattleSimulatorWindow, StopReportsTheBattlesFought) {
   const int counted = wins + Count(lines, "Defender Wins.") + Count(lines, "Draw");
   ASSERT_NE(After(lines, "Battles fought: "), "(none)");
   EXPECT_EQ(After(lines, "Battles fought: "), std::to_string(counted));
+  EXPECT_GT(counted, 0);
   EXPECT_LT(counted, 1000000);
-  if (counted > 0 && wins + Count(lines, "Defender Wins.") > 0) {
+  if (wins + Count(lines, "Defender Wins.") > 0) {
     EXPECT_EQ(After(lines, "Attacker has a "),
               Fmt("%.2f", wins * 100.0 / counted) + " % chance to win.");
   } else {
