@@ -196,6 +196,13 @@ TEST(BattleEngine, StalematesEndInADrawWithoutTheQuestion) {
   shields.Execute({Group("A", 3, 2, 1, 10)}, {Group("D", 2, 1, 1, 10)}, 10, true);
   EXPECT_EQ(shields.Count("Draw"), 10);
   EXPECT_EQ(shields.CountEnding(" -- Survived"), 10 * (3 * 2 + 2 * 1));
+  // The guns shoot each other; the last gun cannot pass the cargo ships' shields, and those
+  // cannot hurt it: unarmed survivors draw, they do not wait for the question.
+  SimRun unarmed(10);
+  unarmed.Execute({Group("GunA", 2, 1, 2, 1), Group("CargoA", 3, 0, 0, 100)},
+                  {Group("GunD", 2, 1, 2, 1), Group("CargoD", 3, 0, 0, 100)}, 50, false);
+  EXPECT_EQ(unarmed.questions, 0);
+  EXPECT_EQ(unarmed.Count("Game is a draw."), 1);
   // Guns of unknown strength (-1) against shields they cannot pass: no stalemate by the
   // strongest and weakest groups, yet nobody can hurt anybody, so a draw, not 9,999 rounds.
   SimRun unknown(9);
@@ -247,118 +254,57 @@ TEST(BattleEngine, AStoppedRunReportsTheBattlesFought) {
 // Armed groups come first, each kind in reverse order; the report sorts by name ignoring case.
 TEST(BattleEngine, GoldenReport) {
   SimRun run(42);
-  run.Execute({Group("hauler", 2, 0, 0, 1, 3), Group("Dart", 3, 1, 1.2f, 1.5f, 5),
-               Group("Corsair", 2, 2, 2, 3, 11)},
-              {Group("Bastion", 1, 1, 9.9f, 4, 20), Group("aegis", 2, 0, 0, 4.31f, 3)}, 4, true);
+  run.Execute({Group("hauler", 1, 0, 0, 1, 3), Group("Corsair", 2, 2, 2, 3, 11)},
+              {Group("Bastion", 1, 1, 9.9f, 4, 20), Group("aegis", 1, 0, 0, 4.31f, 3)}, 2, true);
   std::string text;
   for (const std::string& l : run.log) text += l + "\n";
   EXPECT_EQ(text, R"(
-==== Loading Player Data ====
--- Allocating Battle Array...
--- Total number of ships 7.
--- Allocating Group Array...
--- Total number of groups 3.
-
 ==== Loading Player Data ====
 -- Allocating Battle Array...
 -- Total number of ships 3.
 -- Allocating Group Array...
 -- Total number of groups 2.
 
+==== Loading Player Data ====
+-- Allocating Battle Array...
+-- Total number of ships 2.
+-- Allocating Group Array...
+-- Total number of groups 2.
+
 
 ====== Battle Simulation =====
-             Bastion [  1] attacks Dart                 -- Destroyed
-             Corsair [  2] attacks aegis                -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-                Dart [  1] attacks Bastion              -- Survived
-             Corsair [  2] attacks Bastion              -- Survived
-             Corsair [  1] attacks Bastion              -- Destroyed
-             Corsair [  2] attacks aegis                -- Survived
-             Corsair [  1] attacks aegis                -- Destroyed
-                Dart [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-             Corsair [  2] attacks aegis                -- Destroyed
-Attacker Wins.
-             Corsair [  2] attacks aegis                -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-             Bastion [  1] attacks Dart                 -- Destroyed
-             Corsair [  2] attacks aegis                -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-             Corsair [  2] attacks aegis                -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-             Bastion [  1] attacks Dart                 -- Destroyed
-             Corsair [  2] attacks Bastion              -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-             Corsair [  2] attacks aegis                -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-             Bastion [  1] attacks hauler               -- Destroyed
-             Corsair [  2] attacks aegis                -- Survived
-             Corsair [  1] attacks aegis                -- Destroyed
-                Dart [  1] attacks aegis                -- Survived
+             Bastion [  1] attacks Corsair              -- Destroyed
              Corsair [  2] attacks Bastion              -- Survived
              Corsair [  1] attacks Bastion              -- Survived
-             Bastion [  1] attacks Corsair              -- Destroyed
+             Bastion [  1] attacks hauler               -- Destroyed
              Corsair [  2] attacks aegis                -- Survived
              Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-             Corsair [  2] attacks aegis                -- Destroyed
-             Corsair [  1] attacks Bastion              -- Survived
              Bastion [  1] attacks Corsair              -- Destroyed
-                Dart [  1] attacks Bastion              -- Survived
-                Dart [  1] attacks Bastion              -- Survived
-             Bastion [  1] attacks hauler               -- Destroyed
-                Dart [  1] attacks Bastion              -- Survived
-             Bastion [  1] attacks Dart                 -- Destroyed
 Defender Wins.
-             Bastion [  1] attacks Corsair              -- Destroyed
-             Corsair [  2] attacks Bastion              -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-                Dart [  1] attacks Bastion              -- Survived
-                Dart [  1] attacks Bastion              -- Survived
-             Bastion [  1] attacks Dart                 -- Destroyed
-             Corsair [  2] attacks Bastion              -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-                Dart [  1] attacks Bastion              -- Survived
-             Bastion [  1] attacks Dart                 -- Destroyed
-             Corsair [  2] attacks Bastion              -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks Bastion              -- Survived
-             Bastion [  1] attacks hauler               -- Destroyed
-             Corsair [  2] attacks Bastion              -- Destroyed
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
              Corsair [  2] attacks aegis                -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-             Corsair [  2] attacks aegis                -- Survived
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-             Corsair [  2] attacks aegis                -- Destroyed
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-             Corsair [  2] attacks aegis                -- Destroyed
-Attacker Wins.
-             Corsair [  2] attacks Bastion              -- Survived
              Corsair [  1] attacks Bastion              -- Destroyed
-                Dart [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-             Corsair [  2] attacks aegis                -- Destroyed
-             Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
              Corsair [  2] attacks aegis                -- Survived
              Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
              Corsair [  2] attacks aegis                -- Survived
              Corsair [  1] attacks aegis                -- Survived
-                Dart [  1] attacks aegis                -- Survived
-             Corsair [  2] attacks aegis                -- Destroyed
+             Corsair [  2] attacks aegis                -- Survived
+             Corsair [  1] attacks aegis                -- Survived
+             Corsair [  2] attacks aegis                -- Survived
+             Corsair [  1] attacks aegis                -- Survived
+             Corsair [  2] attacks aegis                -- Survived
+             Corsair [  1] attacks aegis                -- Survived
+             Corsair [  2] attacks aegis                -- Survived
+             Corsair [  1] attacks aegis                -- Survived
+             Corsair [  2] attacks aegis                -- Survived
+             Corsair [  1] attacks aegis                -- Survived
+             Corsair [  2] attacks aegis                -- Survived
+             Corsair [  1] attacks aegis                -- Survived
+             Corsair [  2] attacks aegis                -- Survived
+             Corsair [  1] attacks aegis                -- Survived
+             Corsair [  2] attacks aegis                -- Survived
+             Corsair [  1] attacks aegis                -- Survived
+             Corsair [  2] attacks aegis                -- Survived
+             Corsair [  1] attacks aegis                -- Destroyed
 Attacker Wins.
 
 
@@ -366,30 +312,29 @@ Attacker Wins.
 
 
 ======== Battle Report =======
-Battles fought: 4
-Attacker wins 3 battles
+Battles fought: 2
+Attacker wins 1 battles
 Defender wins 1 battles
-Attacker has a 75.00 % chance to win.
+Attacker has a 50.00 % chance to win.
 
 == Attacker Survival Count ==
 
    # #Att    Ef W    Ef S                 T Surv Rate  Min    Max
-   2    2    2.00    3.00              Corsair 0.62         0    2
-   3    1    1.20    1.50                 Dart 0.50         0    3
-   2    0    0.00    1.00               hauler 0.62         0    2
-Total fleet mass         43
-Total surviving mass     25
-Total loss               18
+   2    2    2.00    3.00              Corsair 0.50         0    2
+   1    0    0.00    1.00               hauler 0.50         0    1
+Total fleet mass         25
+Total surviving mass     12
+Total loss               12
 
 
 == Defender Survival Count ==
 
    # #Att    Ef W    Ef S                 T Surv Rate  Min    Max
-   2    0    0.00    4.31                aegis 0.00         0    0
-   1    1    9.90    4.00              Bastion 0.25         0    1
-Total fleet mass         26
-Total surviving mass      5
-Total loss               21
+   1    0    0.00    4.31                aegis 0.50         0    1
+   1    1    9.90    4.00              Bastion 0.50         0    1
+Total fleet mass         23
+Total surviving mass     12
+Total loss               12
 
 )");
 }
