@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/game_model.h"
 #include "windows/services.h"
 
 namespace tovix::test {
@@ -39,6 +40,28 @@ class RecordingNotes : public INotesService {
  public:
   int saved = 0;
   void SaveCurrentNotes() override { ++saved; }
+};
+
+// Keeps the groups handed over, by side; "new", "attacker", "defender" and "fill" in call order.
+class RecordingBattleSimulator : public IBattleSimulatorService {
+ public:
+  std::vector<std::string> calls;
+  std::vector<std::unique_ptr<TGroup>> attackers, defenders;
+
+  void NewBattle() override {
+    calls.push_back("new");
+    attackers.clear();
+    defenders.clear();
+  }
+  void AddAttacker(std::unique_ptr<TGroup> group) override {
+    calls.push_back("attacker");
+    attackers.push_back(std::move(group));
+  }
+  void AddDefender(std::unique_ptr<TGroup> group) override {
+    calls.push_back("defender");
+    defenders.push_back(std::move(group));
+  }
+  void FillGrids() override { calls.push_back("fill"); }
 };
 
 }  // namespace tovix::test
