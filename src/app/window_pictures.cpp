@@ -6,13 +6,17 @@
 #include <QDialog>
 #include <QDir>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/startup.h"
 #include "app/tovix_application.h"
+#include "controls/spin_edit.h"
+#include "windows/battle_simulator_window.h"
 #include "windows/list_export_dialog.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
@@ -63,6 +67,52 @@ std::vector<TDialogPicture> DialogPictures() {
   };
 }
 
+// The battle simulator with the largest battle of the game in which two races fought with armed
+// ships, handed over as the battles window does (the first armed race attacks), and its report
+// after a run of 2,000 battles.
+void LoadLargestBattle(TWindowRegistry& windows, TfrmBattleSimulator& simulator) {
+  const TBattle* largest = nullptr;
+  const TPlayer* attacker = nullptr;
+  for (auto [key, battle] : windows.Context().State.Battles) {
+    std::set<const TPlayer*> armed;
+    for (const auto& g : battle->Groups)
+      if (g->ShipType && g->ShipType->Attacks > 0) armed.insert(g->Owner);
+    if (armed.size() < 2 || (largest && battle->Groups.size() <= largest->Groups.size())) continue;
+    largest = battle;
+    for (const auto& g : battle->Groups)
+      if (armed.count(g->Owner)) {
+        attacker = g->Owner;
+        break;
+      }
+  }
+  if (!largest) return;
+  simulator.NewBattle();
+  for (const auto& g : largest->Groups) {
+    if (g->Owner == attacker)
+      simulator.AddAttacker(g->Clone());
+    else
+      simulator.AddDefender(g->Clone());
+  }
+  simulator.FillGrids();
+}
+
+bool PictureSimulation(TfrmBattleSimulator& simulator, const QString& folder) {
+  if (simulator.Groups(TfrmBattleSimulator::sdAttackers).empty()) return true;
+  simulator.SetSeed(1);
+  simulator.BattlesEdit()->SetAsInteger(2000);
+  simulator.SimulateClicked();
+  while (simulator.Report()->toPlainText().indexOf("Battles fought: ") < 0)
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  // The win chances in view.
+  simulator.Report()->moveCursor(QTextCursor::End);
+  simulator.Report()->find("======== Battle Report =======", QTextDocument::FindBackward);
+  const bool saved = Picture(simulator, folder, "frmBattleSimulator-report");
+  simulator.SimulateClicked();
+  while (simulator.State() != TfrmBattleSimulator::ssIdle)
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,7 +138,10 @@ int main(int argc, char** argv) {
       if (window == nullptr) continue;
       const bool wasVisible = window->isVisible();
       Prepare(name, *window);
+      auto* simulator = qobject_cast<TfrmBattleSimulator*>(window);
+      if (simulator) LoadLargestBattle(windows, *simulator);
       if (!Picture(*window, folder, QString::fromStdString(name))) ++failures;
+      if (simulator && !PictureSimulation(*simulator, folder)) ++failures;
       for (const TDialogPicture& dialog : DialogPictures()) {
         if (name != dialog.Window) continue;
         std::unique_ptr<QDialog> d = dialog.Make(*window);

@@ -78,16 +78,4 @@ class TPlanetInfoPlaceholder : public TPlaceholderWindow, public IPlanetInfoServ
   void ShowPlanetAsTarget(TPlanet*, bool) override {}
 };
 
-// Placeholder of the battle simulator: the groups handed to it are dropped.
-class TBattleSimulatorPlaceholder : public TPlaceholderWindow, public IBattleSimulatorService {
-  Q_OBJECT
-
- public:
-  using TPlaceholderWindow::TPlaceholderWindow;
-  void NewBattle() override {}
-  void AddAttacker(std::unique_ptr<TGroup>) override {}
-  void AddDefender(std::unique_ptr<TGroup>) override {}
-  void FillGrids() override {}
-};
-
 }  // namespace tovix

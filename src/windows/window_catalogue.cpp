@@ -5,6 +5,7 @@
 
 #include "windows/about_box.h"
 #include "windows/colour_dialogs.h"
+#include "windows/battle_simulator_window.h"
 #include "windows/config_dialog.h"
 #include "windows/event_windows.h"
 #include "windows/graph_window.h"
@@ -144,9 +145,8 @@ std::unique_ptr<QWidget> MakeOverView(const TWindowEntry&, TWindowRegistry& w) {
   };
   return dialog;
 }
-// Placeholder until the battle simulator is built: it drops what it is given.
-std::unique_ptr<QWidget> MakeBattleSimulator(const TWindowEntry& e, TWindowRegistry& w) {
-  return std::make_unique<TBattleSimulatorPlaceholder>(e, w.Context().Store);
+std::unique_ptr<QWidget> MakeBattleSimulator(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmBattleSimulator>(w.Context().Store, w.Context().Ui);
 }
 
 constexpr TButtonAction kModal = TButtonAction::Modal;
@@ -177,8 +177,7 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmGraph", "Graph", 16, "graph.htm", MakeGraph)
         .Button(2, "btnGraph", "Graph", "View Graphs of player information")
         .Start(6),
-    Window("frmBattleSimulator", "Battle Simulator", 6, "batsim.htm", MakeBattleSimulator,
-           "Simulating battles between chosen groups.")
+    Window("frmBattleSimulator", "Battle Simulator", 6, "batsim.htm", MakeBattleSimulator)
         .Button(9, "btnBatSim", "Bat Sim", "Do a battle simulation")
         .Start(7),
     Window("frmOrders", "Orders", 21, "orders.htm", MakeOrders,

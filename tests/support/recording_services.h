@@ -65,4 +65,26 @@ class RecordingPlanetInfo : public IPlanetInfoService {
   void ShowPlanetAsTarget(TPlanet*, bool) override {}
 };
 
+// Keeps the groups handed over, by side; "new", "attacker", "defender" and "fill" in call order.
+class RecordingBattleSimulator : public IBattleSimulatorService {
+ public:
+  std::vector<std::string> calls;
+  std::vector<std::unique_ptr<TGroup>> attackers, defenders;
+
+  void NewBattle() override {
+    calls.push_back("new");
+    attackers.clear();
+    defenders.clear();
+  }
+  void AddAttacker(std::unique_ptr<TGroup> group) override {
+    calls.push_back("attacker");
+    attackers.push_back(std::move(group));
+  }
+  void AddDefender(std::unique_ptr<TGroup> group) override {
+    calls.push_back("defender");
+    defenders.push_back(std::move(group));
+  }
+  void FillGrids() override { calls.push_back("fill"); }
+};
+
 }  // namespace tovix::test
