@@ -33,8 +33,6 @@ class TListRowModel : public QAbstractTableModel {
   void SetRows(int count, TCellFunction cell);
   // Nullptr: the cells' number-aware order.
   void SetCompare(TCompareFunction compare) { compare_ = std::move(compare); }
-  // The columns whose cells are right-aligned (true at a column's index); the others left.
-  void SetRightAligned(std::vector<bool> columns) { rightAligned_ = std::move(columns); }
   // Orders the rows by `column`; equal rows keep their order.
   void Sort(int column, TznSortDirection direction);
 
@@ -58,7 +56,6 @@ class TListRowModel : public QAbstractTableModel {
   std::vector<bool> rightAligned_;
   TCellFunction cell_;
   TCompareFunction compare_;
-  std::vector<bool> rightAligned_;
   std::vector<int> order_;
   std::vector<int> viewOf_;
   int hotRow_ = -1;

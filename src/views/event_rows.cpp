@@ -128,12 +128,4 @@ std::vector<TIncomingRow> IncomingRows(const GameState& state, bool lastTurnOnly
   return rows;
 }
 
-std::vector<std::string> ProductionChoices(const GameState& state) {
-  std::vector<std::string> items{"CAP", "MAT", "DRIVE", "WEAPONS", "SHIELDS", "CARGO"};
-  std::vector<std::string> designs;
-  if (state.MainPlayer) GameState::AddShipTypeNames(state.MainPlayer, designs);
-  items.insert(items.end(), designs.begin(), designs.end());
-  return items;
-}
-
 }  // namespace tovix

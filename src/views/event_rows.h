@@ -63,8 +63,4 @@ struct TIncomingRow {
 };
 std::vector<TIncomingRow> IncomingRows(const GameState& state, bool lastTurnOnly);
 
-// The choices of "Produce on planet ...": the four technologies and the two stocks, then the
-// names of the user's designs, each once.
-std::vector<std::string> ProductionChoices(const GameState& state);
-
 }  // namespace tovix

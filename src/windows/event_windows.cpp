@@ -1,5 +1,7 @@
 #include "windows/event_windows.h"
 
+#include "views/planet_list_rows.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>

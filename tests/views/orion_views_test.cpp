@@ -87,7 +87,8 @@ TEST_F(OrionViews, PlayerRowsShowTheStatusTableOfTheLastReportAndItsChange) {
   }
 }
 
-// One battle per planet and turn over all reports, however many of A, B and C saw it; each
+// One battle per round of fighting at a planet in a turn (the report writes a "Battle at" section
+// per round) over all reports, however many of A, B and C saw it; each
 // race's ships lost as the battle's "#" and "L" columns give them, weighed with the masses of
 // the report's ship-type tables.
 TEST_F(OrionViews, BattleRowsAreTheBattlesOfAllReportsWithTheMassEachSideLost) {
@@ -96,6 +97,7 @@ TEST_F(OrionViews, BattleRowsAreTheBattlesOfAllReportsWithTheMassEachSideLost) {
   std::map<std::pair<int, std::string>, std::pair<int, int>> destroyed;      // ships, per side
   std::set<std::pair<int, std::string>> unweighed;  // a design the report does not list
   EachReport([&](int turn, const std::vector<std::string>& lines) {
+    std::map<std::string, int> rounds;  // the rounds at each planet in this report
     // The designs' masses: "Your Ship Types" and "<race> Ship Types", N D A W S C Mass.
     std::string own;
     for (const TextTable& t : test::Tables(lines, "Status of Players"))
@@ -112,7 +114,8 @@ TEST_F(OrionViews, BattleRowsAreTheBattlesOfAllReportsWithTheMassEachSideLost) {
     for (size_t i = 0; i < lines.size(); ++i) {
       const std::string title = test::SectionTitle(lines[i]);
       if (title.rfind("Battle at ", 0) != 0) continue;
-      const std::pair<int, std::string> key{turn, title.substr(10)};
+      const std::string planet = title.substr(10);
+      const std::pair<int, std::string> key{turn, planet + "#" + std::to_string(++rounds[planet])};
       const bool seen = battles.count(key) > 0;
       std::pair<double, double> lost{0, 0};
       std::pair<int, int> ships{0, 0};
@@ -144,8 +147,11 @@ TEST_F(OrionViews, BattleRowsAreTheBattlesOfAllReportsWithTheMassEachSideLost) {
   const std::vector<TBattleRow> rows = BattleRows(State(), false);
   EXPECT_EQ(rows.size(), battles.size());
   std::set<std::pair<int, std::string>> shown;
+  std::map<std::pair<int, std::string>, int> rowRounds;
   for (const TBattleRow& r : rows) {
-    const std::pair<int, std::string> key{std::stoi(r.Cells[0]), r.Cells[1]};
+    const int round = ++rowRounds[{std::stoi(r.Cells[0]), r.Cells[1]}];
+    const std::pair<int, std::string> key{std::stoi(r.Cells[0]),
+                                          r.Cells[1] + "#" + std::to_string(round)};
     EXPECT_TRUE(shown.insert(key).second) << "twice: " << key.second;
     const auto b = battles.find(key);
     ASSERT_NE(b, battles.end()) << key.second << " turn " << key.first;
