@@ -781,6 +781,17 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited, int
       planet->Size = size;
       planet->Resources = resources;
     }
+    if (uninhabited && words.Count() > c.Resources) {
+      // Nobody lives there now: the figures of a former owner no longer hold. The stocks
+      // follow the resources where the row gives them.
+      planet->Population = 0;
+      planet->Industry = 0;
+      planet->Colonists = 0;
+      if (words.Count() > c.Resources + 2) {
+        planet->Capital = FloatWord(words, c.Resources + 1);
+        planet->Material = FloatWord(words, c.Resources + 2);
+      }
+    }
   }
 }
 
