@@ -471,6 +471,14 @@ std::optional<std::string> TEliteNameGenerator::Next(const GameState& state,
   return std::nullopt;
 }
 
+std::string PlanetRenameError(const GameState& state, const TPlanet& planet,
+                              const std::string& newName) {
+  for (auto [key, other] : state.Planets)
+    if (other && other != &planet && SameText(other->Name, newName))
+      return "Planet Name already used!";
+  return {};
+}
+
 // ---- The extra-information dialog ------------------------------------------------------------
 
 std::vector<TOwnerChoice> ExtraInfoOwnerChoices(const GameState& state) {
@@ -482,6 +490,11 @@ std::vector<TOwnerChoice> ExtraInfoOwnerChoices(const GameState& state) {
     choices.push_back({std::move(text), TOwnerRef::Of(race)});
   }
   return choices;
+}
+
+void ApplyExtraInfo(const GameState& state, TPlanet& planet, TOwnerRef owner, float size) {
+  if (owner.IsPlayer() && !planet.Owner.IsNone()) planet.SetOwner(owner, state.LastTurn);
+  if (size > 0) planet.Size = size;
 }
 
 std::optional<float> ParseExtraInfoSize(const std::string& text) {

@@ -125,6 +125,11 @@ class TEliteNameGenerator {
   TStarSeed seed_ = kStartSeed;
 };
 
+// "Planet Name already used!" when `newName` is the name of a planet other than `planet`
+// (ignoring case); "" otherwise, also for the planet's own name in another case.
+std::string PlanetRenameError(const GameState& state, const TPlanet& planet,
+                              const std::string& newName);
+
 // ---- The extra-information dialog ------------------------------------------------------------
 
 struct TOwnerChoice {
@@ -133,6 +138,9 @@ struct TOwnerChoice {
 };
 // "Unknown" first, then every race with planets at the latest turn ("name (alias)").
 std::vector<TOwnerChoice> ExtraInfoOwnerChoices(const GameState& state);
+// What the user stored for `planet` applied as a restart applies it: a race becomes the owner
+// of an inhabited planet, a size above 0 replaces the size.
+void ApplyExtraInfo(const GameState& state, TPlanet& planet, TOwnerRef owner, float size);
 // A size typed by the user: a number of 0 or more; nullopt for anything else.
 std::optional<float> ParseExtraInfoSize(const std::string& text);
 

@@ -4,12 +4,14 @@
 // service (placeholders until the real windows are built); tests put recording fakes in.
 
 #include <cstdint>
+#include <vector>
 
 #include "core/order_service.h"
 
 namespace tovix {
 
 class TGroup;
+class TOrderAnalysis;
 class TPlanet;
 class TPlayer;
 
@@ -46,12 +48,59 @@ class IMapService {
   virtual void SetGroupCursor(int32_t x, int32_t y, float emptySpeed, float loadedSpeed) = 0;
 };
 
-// The services the windows reach; none is null once the windows are made.
+// The last analysis of the order text (the orders window). Until that window provides it, the
+// planet information window reads the report's groups as if no order were written.
+class IOrderAnalysisService {
+ public:
+  virtual ~IOrderAnalysisService() = default;
+  // nullptr while no analysis has run.
+  virtual const TOrderAnalysis* CurrentAnalysis() const = 0;
+};
+
+// The battle simulator: groups handed to it as attackers or defenders (it keeps copies).
+class IBattleSimulatorService {
+ public:
+  virtual ~IBattleSimulatorService() = default;
+  virtual void AddAttacker(const TGroup& group) = 0;
+  virtual void AddDefender(const TGroup& group) = 0;
+  virtual void FillGrids() = 0;
+};
+
+// The destination picker: sends several groups to one planet, or one group (`ships` of it) to
+// several planets.
+class IPlanetPickerService {
+ public:
+  virtual ~IPlanetPickerService() = default;
+  virtual bool Busy() const = 0;
+  virtual void SendGroupsToPlanet(const std::vector<TGroup*>& groups) = 0;
+  virtual void SendGroupToPlanets(TGroup& group, int32_t ships) = 0;
+};
+
+// Placeholders until the battle simulator and the destination picker are built: a hand-off
+// does nothing.
+class TNoBattleSimulator final : public IBattleSimulatorService {
+ public:
+  void AddAttacker(const TGroup&) override {}
+  void AddDefender(const TGroup&) override {}
+  void FillGrids() override {}
+};
+class TNoPlanetPicker final : public IPlanetPickerService {
+ public:
+  bool Busy() const override { return false; }
+  void SendGroupsToPlanet(const std::vector<TGroup*>&) override {}
+  void SendGroupToPlanets(TGroup&, int32_t) override {}
+};
+
+// The services the windows reach; none of the first four is null once the windows are made.
+// The others stay null until their windows exist; callers then use the placeholders above.
 struct TServices {
   IOrderService* Orders = nullptr;
   INotesService* Notes = nullptr;
   IPlanetInfoService* PlanetInfo = nullptr;
   IMapService* Map = nullptr;
+  IOrderAnalysisService* Analysis = nullptr;
+  IBattleSimulatorService* BattleSimulator = nullptr;
+  IPlanetPickerService* Picker = nullptr;
 };
 
 }  // namespace tovix

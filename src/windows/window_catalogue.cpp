@@ -7,7 +7,9 @@
 #include "windows/config_dialog.h"
 #include "windows/main_window.h"
 #include "windows/placeholder_windows.h"
+#include "windows/planets_window.h"
 #include "windows/routes_window.h"
+#include "windows/set_extra_info_dialog.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
 
@@ -41,8 +43,16 @@ std::unique_ptr<QWidget> MakeNotes(const TWindowEntry& e, TWindowRegistry& w) {
 std::unique_ptr<QWidget> MakeMap(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TMapPlaceholder>(e, w.Context().Store, w.Context().State.Settings);
 }
-std::unique_ptr<QWidget> MakePlanetInfo(const TWindowEntry& e, TWindowRegistry& w) {
-  return std::make_unique<TPlanetInfoPlaceholder>(e, w.Context().Store);
+std::unique_ptr<QWidget> MakePlanetInfo(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmPlanets>(
+      c.State, c.Store, c.Ui, [&w]() -> const TServices& { return w.Services(); },
+      [&w] { return w.Get<TfrmSetExtraInfo>("frmSetExtraInfo"); },
+      (c.ProgramFolder / "ExtrInf.ini").string());
+}
+std::unique_ptr<QWidget> MakeSetExtraInfo(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmSetExtraInfo>(c.State, c.Ui, c.ProgramFolder / "ExtrInf.ini");
 }
 
 std::unique_ptr<QWidget> MakeRoutes(const TWindowEntry&, TWindowRegistry& w) {
@@ -155,7 +165,7 @@ constexpr TWindowEntry kWindows[] = {
     // The calculator has no page of its own.
     Window("frmCalculate", "Calculator", 8, "introduction.htm", MakePlaceholder,
            "A pocket calculator."),
-    Window("frmSetExtraInfo", "Set Extra Info", 29, "setextrainfo.htm", MakePlaceholder,
+    Window("frmSetExtraInfo", "Set Extra Info", 29, "setextrainfo.htm", MakeSetExtraInfo,
            "Recording the owner and size of a planet by hand.")
         .MadeAt(kAfterReading),
     Window("frmGroupFilter", "Group Filter", 17, "groupfilter.htm", MakePlaceholder,

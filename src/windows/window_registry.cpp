@@ -45,6 +45,9 @@ void TWindowRegistry::Keep(const TWindowEntry& entry, std::unique_ptr<QWidget> w
   Provide(services_.Notes, w);
   Provide(services_.PlanetInfo, w);
   Provide(services_.Map, w);
+  Provide(services_.Analysis, w);
+  Provide(services_.BattleSimulator, w);
+  Provide(services_.Picker, w);
   order_.push_back(w);
   owned_.push_back(std::move(window));
 }
