@@ -217,7 +217,8 @@ std::string PlanetOwnerText(const TPlanet& planet) {
 }
 
 TPlanetRow MakePlanetRow(TPlanet& planet) {
-  return {planet.Name, PlanetOwnerText(planet), Fmt("%4.2f", planet.Distance / 100.0), &planet};
+  return {planet.Name, PlanetOwnerText(planet),
+          Fmt("%4.2f", PlanetDistanceKey(planet.X, planet.Y) / 100.0), &planet};
 }
 
 std::vector<TPlanetRow> PlanetRows(const GameState& state,

@@ -33,7 +33,8 @@ struct TPlanetRow {
 
 inline constexpr std::array<const char*, 3> kPlanetListColumns{"Planet", "Dist", "Owner"};
 
-// A row of `planet`; its distance text is "%4.2f" of the planet's distance key / 100.
+// A row of `planet`; its distance text is "%4.2f" of its distance key (the rounded distance from
+// the origin, in hundredths) / 100.
 TPlanetRow MakePlanetRow(TPlanet& planet);
 // The rows of every planet in Planets order that `passes` lets through.
 std::vector<TPlanetRow> PlanetRows(const GameState& state,

@@ -136,7 +136,7 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   lvGroups_->SetSortLocked(true);
   QStringList groupCaptions;
   for (const char* c : kGroupColumns) groupCaptions << c;
-  lvGroups_->SetColumns(groupCaptions, std::vector<int>(kGroupColumnCount, 60));
+  lvGroups_->SetColumns(groupCaptions, {45, 115, 95, 105, 115, 75, 85, 55, 65, 70, 50, 70, 75, 75});
   splitter_->setStretchFactor(2, 1);
   layout->addWidget(splitter_);
   splitter_->setSizes({240, 260, 520});
@@ -325,7 +325,7 @@ void TfrmPlanets::ShowPlanetRows() {
 void TfrmPlanets::ClearInfo() {
   lbxInfo_->clear();
   groupRows_.clear();
-  lvGroups_->Rows().SetRows(0, [](int, int) { return std::string(); });
+  ShowGroupRows();
   rowShown_ = -1;
   actSetExtraInfo_->setEnabled(false);
   btnBack_->setEnabled(history_.CanGoBack());
@@ -412,18 +412,25 @@ void TfrmPlanets::ShowGroups() {
     });
     if (groupSortColumn_ >= 0) SortGroupRows(groupRows_, groupSortColumn_, groupSortDescending_);
   }
+  ShowGroupRows();
+}
+
+void TfrmPlanets::ShowGroupRows() {
+  lvGroups_->clearSpans();
   lvGroups_->Rows().SetRows(static_cast<int>(groupRows_.size()), [this](int row, int column) {
     return groupRows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(column)];
   });
+  // A block's header reads across the figures' columns.
+  for (size_t i = 0; i < groupRows_.size(); ++i)
+    if (groupRows_[i].Kind == TGroupRowKind::Header)
+      lvGroups_->setSpan(lvGroups_->Rows().ViewRow(static_cast<int>(i)), 4, 1, 4);
 }
 
 void TfrmPlanets::GroupColumnClicked(int column) {
   groupSortDescending_ = column == groupSortColumn_ ? !groupSortDescending_ : false;
   groupSortColumn_ = column;
   SortGroupRows(groupRows_, groupSortColumn_, groupSortDescending_);
-  lvGroups_->Rows().SetRows(static_cast<int>(groupRows_.size()), [this](int row, int c) {
-    return groupRows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(c)];
-  });
+  ShowGroupRows();
 }
 
 void TfrmPlanets::GroupClicked(int viewRow) {

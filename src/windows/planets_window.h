@@ -102,6 +102,7 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   void Show(TPlanet* planet, bool centre, bool asTarget);
   void ShowPlanetInfo(int row, bool force);
   void ShowGroups();
+  void ShowGroupRows();
   void ShowPlanetRows();
   void ClearInfo();
   int RowOf(const TPlanet* planet) const;
