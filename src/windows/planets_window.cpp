@@ -277,14 +277,21 @@ bool TfrmPlanets::IsOwn(const TPlanet* planet) const {
 
 // ---- Showing planets ---------------------------------------------------------------------------
 
+void TfrmPlanets::ApplyGameSettings() {
+  const TGameType type = state_.Settings.GameType;
+  actEliteName_->setVisible(state_.Settings.EliteNameCreation);
+  actClaim_->setVisible(type != TGameType::Blind);
+  actListClaim_->setVisible(type == TGameType::NG);
+}
+
 void TfrmPlanets::showEvent(QShowEvent* event) {
-  if (!filled_) {
-    const TGameType type = state_.Settings.GameType;
-    actEliteName_->setVisible(state_.Settings.EliteNameCreation);
-    actClaim_->setVisible(type != TGameType::Blind);
-    actListClaim_->setVisible(type == TGameType::NG);
-    FillPlanetList();
-    ClearInfo();
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    ApplyGameSettings();
+    if (!filled_) {
+      FillPlanetList();
+      ClearInfo();
+    }
   }
   TToolWindow::showEvent(event);
 }
@@ -294,7 +301,7 @@ void TfrmPlanets::RefreshGame(TGameChanges changes) {
     history_.Clear();
     shown_ = nullptr;
     eliteNames_.reset();
-    filled_ = false;
+    ApplyGameSettings();
     FillPlanetList();
     ClearInfo();
   } else if ((changes & gcOrdersAnalysed) != 0) {
@@ -353,9 +360,10 @@ void TfrmPlanets::Show(TPlanet* planet, bool centre, bool asTarget) {
   if (row >= 0) {
     syncing_ = true;
     const int viewRow = znListView1_->Rows().ViewRow(row);
-    znListView1_->clearSelection();
-    znListView1_->setCurrentIndex(znListView1_->model()->index(viewRow, 0));
-    znListView1_->scrollTo(znListView1_->model()->index(viewRow, 0));
+    const QModelIndex index = znListView1_->model()->index(viewRow, 0);
+    znListView1_->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    znListView1_->scrollTo(index);
     syncing_ = false;
     ShowPlanetInfo(row, true);
   }

@@ -99,6 +99,7 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   void SaveOwnState() override;
 
  private:
+  void ApplyGameSettings();
   void Show(TPlanet* planet, bool centre, bool asTarget);
   void ShowPlanetInfo(int row, bool force);
   void ShowGroups();
@@ -134,6 +135,7 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   TPlanet* shown_ = nullptr;
   bool centred_ = true;
   bool filled_ = false;
+  bool shownOnce_ = false;
   bool syncing_ = false;
   std::string productionItem_, productionItems_;
   std::unique_ptr<TEliteNameGenerator> eliteNames_;

@@ -64,6 +64,11 @@ void TfrmSetExtraInfo::SetPlanetName(const std::string& name) {
 void TfrmSetExtraInfo::SetPlanet(TPlanet* planet) {
   planet_ = planet;
   applied_.reset();
+  // The races of the game read now: after the reports are read again, the list made before
+  // would name races that are gone.
+  choices_ = ExtraInfoOwnerChoices(state_);
+  cbxPlayers_->clear();
+  for (const TOwnerChoice& c : choices_) cbxPlayers_->addItem(Text(c.Text));
 }
 
 void TfrmSetExtraInfo::SetOwner(TOwnerRef owner) {

@@ -23,7 +23,8 @@ class TfrmSetExtraInfo : public QDialog {
   Q_OBJECT
 
  public:
-  // The race list is made here, from the races with planets at the last turn read.
+  // The race list: "Unknown" and the races with planets at the last turn read, made again for
+  // each planet (SetPlanet), so that it never names a race of an earlier reading.
   TfrmSetExtraInfo(GameState& state, UserInterface& ui, std::filesystem::path iniFile,
                    QWidget* parent = nullptr);
 

@@ -79,8 +79,7 @@ constexpr TWindowEntry kWindows[] = {
            "Every race with its latest figures, diplomacy orders and messages.")
         .Button(1, "btnPlayers", "Players", "View players")
         .Start(1),
-    Window("frmPlanets", "Planet Info", 23, "planetinfo.htm", MakePlanetInfo,
-           "One planet at a time: its report lines, history and the groups at it.")
+    Window("frmPlanets", "Planet Info", 23, "planetinfo.htm", MakePlanetInfo)
         .Button(3, "btnPlanets", "Planet Info", "View planets")
         .Start(2),
     Window("frmWait", nullptr, 0, nullptr, MakeWait),
@@ -165,8 +164,7 @@ constexpr TWindowEntry kWindows[] = {
     // The calculator has no page of its own.
     Window("frmCalculate", "Calculator", 8, "introduction.htm", MakePlaceholder,
            "A pocket calculator."),
-    Window("frmSetExtraInfo", "Set Extra Info", 29, "setextrainfo.htm", MakeSetExtraInfo,
-           "Recording the owner and size of a planet by hand.")
+    Window("frmSetExtraInfo", "Set Extra Info", 29, "setextrainfo.htm", MakeSetExtraInfo)
         .MadeAt(kAfterReading),
     Window("frmGroupFilter", "Group Filter", 17, "groupfilter.htm", MakePlaceholder,
            "Choosing planets by the groups standing at them.")

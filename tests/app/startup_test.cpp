@@ -204,7 +204,8 @@ TEST_F(Startup, HappyPathShowsTheGameAndSavesEveryWindowAtTheEnd) {
   EXPECT_EQ(store.ReadSection("Tovix_State"),
             (std::vector<std::string>{"ShowCmd", "flags", "NormalLeft", "NormalTop", "NormalRight",
                                       "NormalBottom"}));
-  ASSERT_EQ(stateNames.size(), 30u);
+  // Every tool window; the "Set Extra Info" dialog is a modal dialog and keeps no placement.
+  ASSERT_EQ(stateNames.size(), 29u);
   for (const std::string& name : stateNames) {
     EXPECT_NE(store.ReadInteger(name + "_State", "NormalRight", -1), -1) << name;
     const std::string flagSection = name == "Map" ? "Map_0" : name;

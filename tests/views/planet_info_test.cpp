@@ -141,20 +141,10 @@ TEST_F(PlanetInfoGame, ReportLinesOfGrowthFiguresAndTheirTurnCounts) {
 }
 
 TEST_F(PlanetInfoGame, ReportLinesShowOnlyWhatTheModelKnows) {
-  home->Capital = 1.5f;
-  home->Production = "Drone";
   Lines lines = Report(*home);
-  EXPECT_EQ(lines[0], "Name:\tHome");
-  EXPECT_EQ(lines[1], "Nr:\t000");
-  EXPECT_EQ(lines[4], "Res.:\t1.00\tx: 0.00 y: 0.00");
-  EXPECT_EQ(lines[8], "CAP:\t1.50");
+  ASSERT_EQ(lines.size(), 18u) << "no incoming mass, distance or last fight without them";
   EXPECT_EQ(lines.back(), "Next turn Mass:\tnot available") << "no analysis: no made-up 0";
   EXPECT_EQ(lines[15], "Sent Mass:\tnot available");
-  for (const std::string& l : lines) {
-    EXPECT_EQ(l.find("Incoming Mass"), std::string::npos);
-    EXPECT_EQ(l.find("Dist. "), std::string::npos);
-    EXPECT_EQ(l.find("Last fight"), std::string::npos);
-  }
 
   home->SentMass = 3;
   home->NextTurnMass = 12.5f;
@@ -267,22 +257,6 @@ TEST_F(PlanetInfoGame, EliteNamesNeverRepeatAndAvoidOtherPlanets) {
   }
 }
 
-TEST_F(PlanetInfoGame, PlanetRowsDistancesAndOrder) {
-  lair->SetOwner(TOwnerRef::Of(orcs), 2);
-  auto rows = PlanetRows(state, [](const TPlanet& p) { return p.Name != "Far"; });
-  ASSERT_EQ(rows.size(), 2u);
-  SetPlanetRowDistances(state, rows, *lair);
-  EXPECT_EQ(rows[0].Name, "Home");
-  EXPECT_EQ(rows[0].Dist, "50.00");
-  EXPECT_EQ(rows[1].Owner, "Orcs");
-  EXPECT_LT(ComparePlanetRows(rows[1], rows[0], 1, false), 0);
-  EXPECT_GT(ComparePlanetRows(rows[1], rows[0], 1, true), 0);
-  EXPECT_GT(ComparePlanetRows(rows[1], rows[0], 0, false), 0);
-
-  EXPECT_EQ(ProductionChoices(state),
-            (Lines{"CAP", "MAT", "DRIVE", "WEAPONS", "SHIELDS", "CARGO", "Drone", "Hauler"}));
-}
-
 TEST_F(PlanetInfoGame, ExtraInfoOffersRacesWithPlanetsAndRefusesBadSizes) {
   own->SetPlanetSize(5, 300);
   own->SetAlias("Men");
@@ -321,24 +295,9 @@ TEST(JumpHistory, ShowingAfterGoingBackDropsWhatCameAfter) {
   EXPECT_EQ(history.Items()[1].Text, "D");
   EXPECT_EQ(history.Current(), 1);
   EXPECT_FALSE(history.CanGoNext());
-}
-
-TEST(JumpHistory, ListsAreNearestFirstAndGoToStopsAtTheEnds) {
-  std::vector<std::unique_ptr<TPlanet>> planets;
-  TJumpHistory history;
-  for (int i = 0; i < 15; ++i) {
-    planets.push_back(std::make_unique<TPlanet>(std::to_string(i)));
-    history.Add(planets.back()->Name, planets.back().get());
-  }
-  auto back = history.BackList();
-  ASSERT_EQ(back.size(), 14u);
-  EXPECT_EQ(back.front().Text, "13");
-  EXPECT_EQ(back.back().Index, 0);
-  EXPECT_EQ(history.GoToBack(10)->Text, "10");
-  EXPECT_EQ(history.NextList().front().Text, "11");
-  EXPECT_EQ(history.GoToBack(20), nullptr) << "no step taken";
-  EXPECT_EQ(history.GoToNext(99)->Text, "14") << "stops at the last";
-  EXPECT_EQ(history.GoToBack(-5)->Text, "0");
+  EXPECT_EQ(history.GoToNext(9), nullptr) << "no step taken";
+  EXPECT_EQ(history.GoToBack(-5)->Text, "A") << "stops at the first";
+  EXPECT_EQ(history.NextList().front().Text, "D");
 }
 
 }  // namespace
