@@ -922,6 +922,12 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
       planet->Size = size;
       planet->Resources = resources;
     }
+    if (uninhabited && words.Count() > c.Resources) {
+      // Nobody lives there now: the figures of a former owner no longer hold.
+      planet->Population = 0;
+      planet->Industry = 0;
+      planet->Colonists = 0;
+    }
     if (stockpiles) {
       planet->Capital = capital;
       planet->Material = material;

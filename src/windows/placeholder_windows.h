@@ -68,14 +68,4 @@ class TNotesPlaceholder : public TPlaceholderWindow, public INotesService {
   void SaveCurrentNotes() override {}
 };
 
-// Placeholder of the planet information window: it shows no planet.
-class TPlanetInfoPlaceholder : public TPlaceholderWindow, public IPlanetInfoService {
-  Q_OBJECT
-
- public:
-  using TPlaceholderWindow::TPlaceholderWindow;
-  void ShowPlanet(TPlanet*, bool) override {}
-  void ShowPlanetAsTarget(TPlanet*, bool) override {}
-};
-
 }  // namespace tovix

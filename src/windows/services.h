@@ -15,6 +15,7 @@ namespace tovix {
 
 class TBattle;
 class TGroup;
+class TOrderAnalysis;
 class TPlanet;
 class TPlayer;
 class TOrderAnalysis;

@@ -16,7 +16,9 @@
 #include "windows/placeholder_windows.h"
 #include "windows/planets_list_window.h"
 #include "windows/players_window.h"
+#include "windows/planets_window.h"
 #include "windows/routes_window.h"
+#include "windows/set_extra_info_dialog.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
 
@@ -66,8 +68,16 @@ std::unique_ptr<QWidget> MakeChangeColors(const TWindowEntry&, TWindowRegistry& 
   map->SetColourDialog(dialog.get());
   return dialog;
 }
-std::unique_ptr<QWidget> MakePlanetInfo(const TWindowEntry& e, TWindowRegistry& w) {
-  return std::make_unique<TPlanetInfoPlaceholder>(e, w.Context().Store);
+std::unique_ptr<QWidget> MakePlanetInfo(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmPlanets>(
+      c.State, c.Store, c.Ui, [&w]() -> const TServices& { return w.Services(); },
+      [&w] { return w.Get<TfrmSetExtraInfo>("frmSetExtraInfo"); },
+      (c.ProgramFolder / "ExtrInf.ini").string());
+}
+std::unique_ptr<QWidget> MakeSetExtraInfo(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmSetExtraInfo>(c.State, c.Ui, c.ProgramFolder / "ExtrInf.ini");
 }
 
 std::unique_ptr<QWidget> MakeRoutes(const TWindowEntry&, TWindowRegistry& w) {
@@ -160,8 +170,7 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmPlayers", "Players", 26, "players.htm", MakePlayers)
         .Button(1, "btnPlayers", "Players", "View players")
         .Start(1),
-    Window("frmPlanets", "Planet Info", 23, "planetinfo.htm", MakePlanetInfo,
-           "One planet at a time: its report lines, history and the groups at it.")
+    Window("frmPlanets", "Planet Info", 23, "planetinfo.htm", MakePlanetInfo)
         .Button(3, "btnPlanets", "Planet Info", "View planets")
         .Start(2),
     Window("frmWait", nullptr, 0, nullptr, MakeWait),
@@ -235,8 +244,7 @@ constexpr TWindowEntry kWindows[] = {
     // The calculator has no page of its own.
     Window("frmCalculate", "Calculator", 8, "introduction.htm", MakePlaceholder,
            "A pocket calculator."),
-    Window("frmSetExtraInfo", "Set Extra Info", 29, "setextrainfo.htm", MakePlaceholder,
-           "Recording the owner and size of a planet by hand.")
+    Window("frmSetExtraInfo", "Set Extra Info", 29, "setextrainfo.htm", MakeSetExtraInfo)
         .MadeAt(kAfterReading),
     Window("frmGroupFilter", "Group Filter", 17, "groupfilter.htm", MakePlaceholder,
            "Choosing planets by the groups standing at them.")

@@ -1,0 +1,148 @@
+#pragma once
+// What the planet information window shows: the planet list's rows (name, distance, owner
+// text), the planet's report lines, the groups at, from and towards the planet in one block per
+// race plus the incoming groups, and the choices behind its order commands. The window builds
+// widgets from these; every figure is formatted here.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/game_state.h"
+#include "core/star_names.h"
+#include "orders/order_analysis.h"
+
+namespace tovix {
+
+// ---- The planet list -------------------------------------------------------------------------
+
+// The owner as the lists show it: the race's name; "?" or "?(turn) name" when the planet is
+// inhabited by an owner the reports do not name now; "??(turn) name" when it is uninhabited now;
+// "" when it was never seen.
+std::string PlanetOwnerText(const TPlanet& planet);
+
+struct TPlanetRow {
+  std::string Name;
+  std::string Owner;
+  std::string Dist;
+  TPlanet* Planet = nullptr;
+};
+
+inline constexpr std::array<const char*, 3> kPlanetListColumns{"Planet", "Dist", "Owner"};
+
+// A row of `planet`; its distance text is "%4.2f" of its distance key (the rounded distance from
+// the origin, in hundredths) / 100.
+TPlanetRow MakePlanetRow(TPlanet& planet);
+// The rows of every planet in Planets order that `passes` lets through.
+std::vector<TPlanetRow> PlanetRows(const GameState& state,
+                                   const std::function<bool(const TPlanet&)>& passes);
+// Sets each listed planet's distance key to its distance from `reference` and the rows'
+// distance texts ("%3.2f").
+void SetPlanetRowDistances(const GameState& state, std::vector<TPlanetRow>& rows,
+                           const TPlanet& reference);
+// Column 0 by name and 2 by owner (case-insensitive), 1 by the distance as a number; negative,
+// 0 or positive, negated when `descending`.
+int ComparePlanetRows(const TPlanetRow& a, const TPlanetRow& b, int column, bool descending);
+
+// ---- The report lines ------------------------------------------------------------------------
+
+// Turns until the population reaches the size growing by 8 % a turn.
+int PopulationTurnsToFull(float population, float size);
+// Turns until the industry reaches the size (see the report's "Industry:" line); the projection
+// stops after kIndustryTurnsCap turns and then returns kIndustryTurnsCap + 1.
+inline constexpr int kIndustryTurnsCap = 10000;
+int IndustryTurnsToFull(float industry, float population, float size, float resources, bool blind);
+
+// What the report lines need beyond the model.
+struct TPlanetInfoContext {
+  std::string OwnerText;  // the row's owner text
+  // True when an order analysis has set the planets' ship-mass fields; without one the mass
+  // lines say "not available".
+  bool MassesAvailable = false;
+};
+
+struct TPlanetReportLine {
+  std::string Text;
+  const TBattle* Battle = nullptr;  // the "Last fight:" line's battle
+};
+
+inline constexpr const char* kNotAvailable = "not available";
+
+std::vector<TPlanetReportLine> PlanetReportLines(const GameState& state, const TPlanet& planet,
+                                                 const TPlanetInfoContext& context);
+
+// ---- The groups at the planet ----------------------------------------------------------------
+
+inline constexpr int kGroupColumnCount = 14;
+extern const std::array<const char*, kGroupColumnCount> kGroupColumns;
+
+enum class TGroupRowKind : uint8_t { Blank, Header, Group, IncomingCaption, Incoming };
+
+struct TGroupRow {
+  TGroupRowKind Kind = TGroupRowKind::Blank;
+  int Block = 0;  // rows sort only within their block
+  std::array<std::string, kGroupColumnCount> Cells;
+  // The group the row's commands act on: the user's groups at or from the planet or sent here
+  // by the orders; nullptr for every other row.
+  TGroup* Group = nullptr;
+  // For the user's groups: where the orders send the ships and when they arrive.
+  TPlanet* Source = nullptr;
+  TPlanet* Destination = nullptr;
+  int32_t Turns = 0;
+  int32_t Ships = 0;
+  float Load = 0;
+  bool Own = false;
+};
+
+// The user's block from the order analysis' records, one block per other race with groups at
+// the planet, then the incoming groups of the last turn read. `shipsLeft` gives the ships of a
+// group no order takes.
+std::vector<TGroupRow> PlanetGroupRows(const GameState& state, const TPlanet& planet,
+                                       const std::vector<TSendedGroup>& records,
+                                       const std::function<int32_t(const TGroup&)>& shipsLeft);
+
+// Orders the group rows within each block by `column` (headers, blanks and incoming rows keep
+// their places).
+void SortGroupRows(std::vector<TGroupRow>& rows, int column, bool descending);
+
+// ---- Order commands --------------------------------------------------------------------------
+
+// "CAP", "MAT", "DRIVE", "WEAPONS", "SHIELDS", "CARGO", then the user's design names.
+std::vector<std::string> ProductionChoices(const GameState& state);
+
+// New names for rename orders: never the name of another planet, never a name the orders give
+// already, never a name drawn before by the same generator. The draws go on from the last one.
+class TEliteNameGenerator {
+ public:
+  explicit TEliteNameGenerator(std::vector<std::string> namesInOrders);
+  // A free name for `planet`; nullopt when every one of 10,000 draws was in use.
+  std::optional<std::string> Next(const GameState& state, const TPlanet& planet);
+
+ private:
+  std::vector<std::string> used_;  // lower case
+  TStarSeed seed_ = kStartSeed;
+};
+
+// "Planet Name already used!" when `newName` is the name of a planet other than `planet`
+// (ignoring case); "" otherwise, also for the planet's own name in another case.
+std::string PlanetRenameError(const GameState& state, const TPlanet& planet,
+                              const std::string& newName);
+
+// ---- The extra-information dialog ------------------------------------------------------------
+
+struct TOwnerChoice {
+  std::string Text;
+  TOwnerRef Owner;
+};
+// "Unknown" first, then every race with planets at the latest turn ("name (alias)").
+std::vector<TOwnerChoice> ExtraInfoOwnerChoices(const GameState& state);
+// What the user stored for `planet` applied as a restart applies it: a race becomes the owner
+// of an inhabited planet, a size above 0 replaces the size.
+void ApplyExtraInfo(const GameState& state, TPlanet& planet, TOwnerRef owner, float size);
+// A size typed by the user: a number of 0 or more; nullopt for anything else.
+std::optional<float> ParseExtraInfoSize(const std::string& text);
+
+}  // namespace tovix

@@ -1,0 +1,167 @@
+#pragma once
+// "Planet Info": one planet at a time. On the left the (filtered) planet list with distances and
+// owners, in the middle the planet's report lines, on the right the groups at, from and towards
+// the planet in one block per race and the incoming groups. "Back" and "Next" walk the planets
+// shown; the popups write order lines through the order service and hand groups to the battle
+// simulator and the destination picker. Other windows show planets through IPlanetInfoService.
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/user_interface.h"
+#include "orders/order_analysis.h"
+#include "views/jump_history.h"
+#include "views/planet_info.h"
+#include "windows/services.h"
+#include "windows/tool_window.h"
+
+class QAction;
+class QCheckBox;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QToolButton;
+
+namespace tovix {
+
+class TExportZnListView;
+class TfrmSetExtraInfo;
+class TznListView;
+
+class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
+  Q_OBJECT
+
+ public:
+  // `services` is asked at each call (the registry fills it once every window is made);
+  // `extraInfoDialog` gives the "Set Extra Info" dialog (nullptr: none made yet);
+  // `programFolder` holds ExtrInf.ini.
+  TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& ui,
+              std::function<const TServices&()> services,
+              std::function<TfrmSetExtraInfo*()> extraInfoDialog, std::string extraInfoFile,
+              QWidget* parent = nullptr);
+  ~TfrmPlanets() override;
+
+  // IPlanetInfoService.
+  void ShowPlanet(TPlanet* planet, bool centre) override;
+  void ShowPlanetAsTarget(TPlanet* planet, bool centre) override;
+  // Shows the row shown again (after an analysis, F5).
+  void RefreshPlanetInfo();
+  // Fills the planet list (every planet passes until the filters are built).
+  void FillPlanetList();
+
+  // The rename dialog's question ("Create Order" / "Enter new planet name"); replaceable for tests.
+  std::function<bool(std::string& name)> AskNewName;
+
+  // Commands of the popups, on the planet shown or the selected rows.
+  void ProduceOnPlanet();
+  void InsertDevelopTag();
+  void ClaimOwnership();
+  void RenamePlanet();
+  void CreateEliteName();
+  void DevelopPlanets();
+  void ProduceOnPlanets();
+  void ClaimPlanets();
+  void UpgradeGroups();
+  void UnloadGroups();
+  void AddToDefender();
+  void AddToAttacker();
+  void SendGroupsToPlanet();
+  void SendGroupToPlanets();
+  void FindPlanetInOrders();
+  void FindGroupInOrders();
+  void GoBack();
+  void GoNext();
+  void SetExtraInfo();
+  void SaveExtraInfo();
+
+  // For tests and the window pictures.
+  TznListView* PlanetList() const { return znListView1_; }
+  QListWidget* InfoList() const { return lbxInfo_; }
+  TznListView* GroupList() const { return lvGroups_; }
+  const std::vector<TPlanetRow>& PlanetRowsShown() const { return rows_; }
+  const std::vector<TGroupRow>& GroupRowsShown() const { return groupRows_; }
+  TPlanet* ShownPlanet() const { return shown_; }
+  const TJumpHistory& History() const { return history_; }
+  QToolButton* BackButton() const { return btnBack_; }
+  QToolButton* NextButton() const { return btnNext_; }
+  QMenu* BackMenu() const { return backMenu_; }
+  // Selects the group rows (indexes of GroupRowsShown()).
+  void SelectGroupRows(const std::vector<int>& rows);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void RefreshGame(TGameChanges changes) override;
+  void LoadOwnState() override;
+  void SaveOwnState() override;
+
+ private:
+  void ApplyGameSettings();
+  void Show(TPlanet* planet, bool centre, bool asTarget);
+  void ShowPlanetInfo(int row, bool force);
+  void ShowGroups();
+  void ShowGroupRows();
+  void ShowPlanetRows();
+  void ClearInfo();
+  int RowOf(const TPlanet* planet) const;
+  void RowActivated(int viewRow);
+  void GroupClicked(int viewRow);
+  void GroupDoubleClicked(int viewRow);
+  void GroupColumnClicked(int column);
+  void FillJumpMenu(QMenu* menu, bool back);
+  std::vector<TPlanetRow*> SelectedPlanetRows();
+  std::vector<TGroupRow*> SelectedOwnGroups();
+  bool SelectProductionItem(std::string& item);
+  bool IsOwn(const TPlanet* planet) const;
+  IOrderService* Orders() const;
+  void InsertPlanetLines(const std::vector<std::string>& lines);
+  void UpdateGroupActions();
+
+  GameState& state_;
+  UserInterface& ui_;
+  std::function<const TServices&()> services_;
+  std::function<TfrmSetExtraInfo*()> extraInfoDialog_;
+  std::string extraInfoFile_;
+  TOrderAnalysis ownAnalysis_;  // the report's groups with no order, until an analysis exists
+  TJumpHistory history_;
+  std::vector<TPlanetRow> rows_;
+  std::vector<TGroupRow> groupRows_;
+  int groupSortColumn_ = -1;
+  bool groupSortDescending_ = false;
+  int rowShown_ = -1;
+  TPlanet* shown_ = nullptr;
+  bool centred_ = true;
+  bool filled_ = false;
+  bool shownOnce_ = false;
+  bool syncing_ = false;
+  std::string productionItem_, productionItems_;
+  std::unique_ptr<TEliteNameGenerator> eliteNames_;
+  std::unique_ptr<TExportZnListView> export_;
+
+  QSplitter* splitter_;
+  TznListView* znListView1_;
+  QListWidget* lbxInfo_;
+  TznListView* lvGroups_;
+  QToolButton* btnBack_;
+  QToolButton* btnNext_;
+  QMenu* backMenu_;
+  QMenu* nextMenu_;
+  QCheckBox* cbFiltered_;
+  QCheckBox* cbFilterInv_;
+  QAction* actSetExtraInfo_;
+  QAction* actEliteName_;
+  QAction* actClaim_;
+  QAction* actListClaim_;
+  QAction* actCentred_;
+  QAction* actUpgrade_;
+  QAction* actDefender_;
+  QAction* actAttacker_;
+  QAction* actSendToPlanet_;
+  QAction* actSendToPlanets_;
+  QAction* actFindGroup_;
+};
+
+}  // namespace tovix
