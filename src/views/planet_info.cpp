@@ -10,7 +10,7 @@
 
 namespace tovix {
 
-const std::array<const char*, kGroupColumnCount> kGroupColumns{
+const std::array<const char*, kPlanetGroupColumnCount> kGroupColumns{
     "Nr",        "Turns (turn number)", "Source planet", "Count (Available)", "Shiptype (Fleet)",
     "Speed Max", "Speed Loaded",        "Attacks",       "Weapons",           "Eff Shield",
     "Mass",      "Eff Cargo",           "Cargo Load",    "Cargo Type"};
@@ -34,11 +34,6 @@ enum : int {
   kLoad,
   kCargoType
 };
-
-std::string OwnerHistory(const char* mark, const TPlanet& planet) {
-  if (planet.LastOwnerName.empty() || planet.LastOwnerName == "-") return mark;
-  return Fmt(std::string(mark) + "(%d) %s", planet.OwnerTurn, planet.LastOwnerName);
-}
 
 // The share of the size in whole percent, rounded up; 0 without a size. (Rounding
 // 100 * part / size + 0.5 half to even would show an odd whole percentage one too high: 25 % as
@@ -68,7 +63,7 @@ std::string ShipTypeText(const TGroup& group) {
 }
 
 // Cells 8 to 14, from the group's own figures; `ships` and `load` give the cargo carried.
-void FillFigures(TGroupRow& row, const TGroup& group, int32_t ships, float load) {
+void FillFigures(TPlanetGroupRow& row, const TGroup& group, int32_t ships, float load) {
   const TShipType* type = group.ShipType;
   if (type && type->Attacks > 0) {
     row.Cells[kAttacks] = Fmt("%d", type->Attacks);
@@ -93,29 +88,29 @@ void FillFigures(TGroupRow& row, const TGroup& group, int32_t ships, float load)
   }
 }
 
-TGroupRow HeaderRow(int block, std::string text) {
-  TGroupRow row;
+TPlanetGroupRow HeaderRow(int block, std::string text) {
+  TPlanetGroupRow row;
   row.Kind = TGroupRowKind::Header;
   row.Block = block;
   row.Cells[kShipType] = std::move(text);
   return row;
 }
 
-TGroupRow BlankRow(int block) {
-  TGroupRow row;
+TPlanetGroupRow BlankRow(int block) {
+  TPlanetGroupRow row;
   row.Block = block;
   return row;
 }
 
 // A row of the user's block from one record of the order analysis.
-TGroupRow OwnRow(const TPlanet& planet, const TSendedGroup& record, int block,
-                 const std::function<int32_t(const TGroup&)>& shipsLeft) {
+TPlanetGroupRow OwnRow(const TPlanet& planet, const TSendedGroup& record, int block,
+                       const std::function<int32_t(const TGroup&)>& shipsLeft) {
   const TGroup& group = *record.Group;
   const bool toHere = record.Destination == &planet;
   const bool sentHere = toHere && group.Origin == nullptr;
   const bool leaves =
       record.Source == &planet && record.Destination && record.Destination != &planet;
-  TGroupRow row;
+  TPlanetGroupRow row;
   row.Kind = TGroupRowKind::Group;
   row.Block = block;
   row.Own = true;
@@ -151,9 +146,9 @@ TGroupRow OwnRow(const TPlanet& planet, const TSendedGroup& record, int block,
   return row;
 }
 
-TGroupRow ForeignRow(const GameState& state, const TPlanet& planet, const TGroup& group,
-                     int block) {
-  TGroupRow row;
+TPlanetGroupRow ForeignRow(const GameState& state, const TPlanet& planet, const TGroup& group,
+                           int block) {
+  TPlanetGroupRow row;
   row.Kind = TGroupRowKind::Group;
   row.Block = block;
   row.Cells[kNr] = group.GroupNumber > 0 ? Fmt("%d", group.GroupNumber) : "-";
@@ -203,42 +198,30 @@ int CompareCells(const std::string& a, const std::string& b, int column) {
 
 // ---- The planet list -------------------------------------------------------------------------
 
-std::string PlanetOwnerText(const TPlanet& planet) {
-  switch (planet.OwnerState) {
-    case osKnown:
-      return planet.Owner.IsPlayer() ? planet.Owner.Player()->Name : std::string();
-    case osUnknownNow:
-      return OwnerHistory("?", planet);
-    case osUninhabitedNow:
-      return OwnerHistory("??", planet);
-    default:
-      return {};
-  }
-}
-
-TPlanetRow MakePlanetRow(TPlanet& planet) {
+TPlanetInfoRow MakePlanetRow(TPlanet& planet) {
   return {planet.Name, PlanetOwnerText(planet),
           Fmt("%4.2f", PlanetDistanceKey(planet.X, planet.Y) / 100.0), &planet};
 }
 
-std::vector<TPlanetRow> PlanetRows(const GameState& state,
-                                   const std::function<bool(const TPlanet&)>& passes) {
-  std::vector<TPlanetRow> rows;
+std::vector<TPlanetInfoRow> PlanetRows(const GameState& state,
+                                       const std::function<bool(const TPlanet&)>& passes) {
+  std::vector<TPlanetInfoRow> rows;
   rows.reserve(static_cast<size_t>(state.Planets.Count()));
   for (auto [key, planet] : state.Planets)
     if (planet && passes(*planet)) rows.push_back(MakePlanetRow(*planet));
   return rows;
 }
 
-void SetPlanetRowDistances(const GameState& state, std::vector<TPlanetRow>& rows,
+void SetPlanetRowDistances(const GameState& state, std::vector<TPlanetInfoRow>& rows,
                            const TPlanet& reference) {
-  for (TPlanetRow& row : rows) {
+  for (TPlanetInfoRow& row : rows) {
     const int32_t key = row.Planet->SetDistanceFrom(state.Settings, reference.X, reference.Y);
     row.Dist = Fmt("%3.2f", key / 100.0);
   }
 }
 
-int ComparePlanetRows(const TPlanetRow& a, const TPlanetRow& b, int column, bool descending) {
+int ComparePlanetRows(const TPlanetInfoRow& a, const TPlanetInfoRow& b, int column,
+                      bool descending) {
   int result = 0;
   if (column == 0) {
     result = CompareText(a.Name, b.Name);
@@ -358,10 +341,10 @@ std::vector<TPlanetReportLine> PlanetReportLines(const GameState& state, const T
 
 // ---- The groups at the planet ----------------------------------------------------------------
 
-std::vector<TGroupRow> PlanetGroupRows(const GameState& state, const TPlanet& planet,
-                                       const std::vector<TSendedGroup>& records,
-                                       const std::function<int32_t(const TGroup&)>& shipsLeft) {
-  std::vector<TGroupRow> rows;
+std::vector<TPlanetGroupRow> PlanetGroupRows(
+    const GameState& state, const TPlanet& planet, const std::vector<TSendedGroup>& records,
+    const std::function<int32_t(const TGroup&)>& shipsLeft) {
+  std::vector<TPlanetGroupRow> rows;
   int block = 0;
   auto openBlock = [&](const std::string& race) {
     if (!rows.empty()) rows.push_back(BlankRow(block + 1));
@@ -395,10 +378,10 @@ std::vector<TGroupRow> PlanetGroupRows(const GameState& state, const TPlanet& pl
   if (!incoming.empty()) {
     ++block;
     rows.push_back(BlankRow(block));
-    TGroupRow header =
+    TPlanetGroupRow header =
         HeaderRow(block, incoming.size() == 1 ? "Incoming Group" : "Incoming Groups");
     rows.push_back(std::move(header));
-    TGroupRow caption;
+    TPlanetGroupRow caption;
     caption.Kind = TGroupRowKind::IncomingCaption;
     caption.Block = block;
     caption.Cells[kShipType] = "From";
@@ -407,7 +390,7 @@ std::vector<TGroupRow> PlanetGroupRows(const GameState& state, const TPlanet& pl
     caption.Cells[kAttacks] = "Mass";
     rows.push_back(std::move(caption));
     for (const TIncomingGroup* g : incoming) {
-      TGroupRow row;
+      TPlanetGroupRow row;
       row.Kind = TGroupRowKind::Incoming;
       row.Block = block;
       row.Cells[kShipType] = g->Origin ? g->Origin->Name : std::string();
@@ -420,8 +403,8 @@ std::vector<TGroupRow> PlanetGroupRows(const GameState& state, const TPlanet& pl
   return rows;
 }
 
-void SortGroupRows(std::vector<TGroupRow>& rows, int column, bool descending) {
-  if (column < 0 || column >= kGroupColumnCount) return;
+void SortGroupRows(std::vector<TPlanetGroupRow>& rows, int column, bool descending) {
+  if (column < 0 || column >= kPlanetGroupColumnCount) return;
   // Runs of adjacent rows of one block that carry a group.
   size_t start = 0;
   while (start < rows.size()) {
@@ -433,7 +416,7 @@ void SortGroupRows(std::vector<TGroupRow>& rows, int column, bool descending) {
     while (end < rows.size() && rows[end].Group && rows[end].Block == rows[start].Block) ++end;
     std::stable_sort(rows.begin() + static_cast<std::ptrdiff_t>(start),
                      rows.begin() + static_cast<std::ptrdiff_t>(end),
-                     [&](const TGroupRow& a, const TGroupRow& b) {
+                     [&](const TPlanetGroupRow& a, const TPlanetGroupRow& b) {
                        const int c = CompareCells(a.Cells[static_cast<size_t>(column)],
                                                   b.Cells[static_cast<size_t>(column)], column);
                        return descending ? c > 0 : c < 0;
@@ -443,12 +426,6 @@ void SortGroupRows(std::vector<TGroupRow>& rows, int column, bool descending) {
 }
 
 // ---- Order commands --------------------------------------------------------------------------
-
-std::vector<std::string> ProductionChoices(const GameState& state) {
-  std::vector<std::string> choices{"CAP", "MAT", "DRIVE", "WEAPONS", "SHIELDS", "CARGO"};
-  GameState::AddShipTypeNames(state.MainPlayer, choices);
-  return choices;
-}
 
 TEliteNameGenerator::TEliteNameGenerator(std::vector<std::string> namesInOrders) {
   for (std::string& name : namesInOrders) used_.push_back(LowerCase(name));

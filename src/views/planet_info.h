@@ -14,17 +14,13 @@
 #include "core/game_state.h"
 #include "core/star_names.h"
 #include "orders/order_analysis.h"
+#include "views/planet_list_rows.h"
 
 namespace tovix {
 
 // ---- The planet list -------------------------------------------------------------------------
 
-// The owner as the lists show it: the race's name; "?" or "?(turn) name" when the planet is
-// inhabited by an owner the reports do not name now; "??(turn) name" when it is uninhabited now;
-// "" when it was never seen.
-std::string PlanetOwnerText(const TPlanet& planet);
-
-struct TPlanetRow {
+struct TPlanetInfoRow {
   std::string Name;
   std::string Owner;
   std::string Dist;
@@ -35,17 +31,18 @@ inline constexpr std::array<const char*, 3> kPlanetListColumns{"Planet", "Dist",
 
 // A row of `planet`; its distance text is "%4.2f" of its distance key (the rounded distance from
 // the origin, in hundredths) / 100.
-TPlanetRow MakePlanetRow(TPlanet& planet);
+TPlanetInfoRow MakePlanetRow(TPlanet& planet);
 // The rows of every planet in Planets order that `passes` lets through.
-std::vector<TPlanetRow> PlanetRows(const GameState& state,
-                                   const std::function<bool(const TPlanet&)>& passes);
+std::vector<TPlanetInfoRow> PlanetRows(const GameState& state,
+                                       const std::function<bool(const TPlanet&)>& passes);
 // Sets each listed planet's distance key to its distance from `reference` and the rows'
 // distance texts ("%3.2f").
-void SetPlanetRowDistances(const GameState& state, std::vector<TPlanetRow>& rows,
+void SetPlanetRowDistances(const GameState& state, std::vector<TPlanetInfoRow>& rows,
                            const TPlanet& reference);
 // Column 0 by name and 2 by owner (case-insensitive), 1 by the distance as a number; negative,
 // 0 or positive, negated when `descending`.
-int ComparePlanetRows(const TPlanetRow& a, const TPlanetRow& b, int column, bool descending);
+int ComparePlanetRows(const TPlanetInfoRow& a, const TPlanetInfoRow& b, int column,
+                      bool descending);
 
 // ---- The report lines ------------------------------------------------------------------------
 
@@ -76,15 +73,15 @@ std::vector<TPlanetReportLine> PlanetReportLines(const GameState& state, const T
 
 // ---- The groups at the planet ----------------------------------------------------------------
 
-inline constexpr int kGroupColumnCount = 14;
-extern const std::array<const char*, kGroupColumnCount> kGroupColumns;
+inline constexpr int kPlanetGroupColumnCount = 14;
+extern const std::array<const char*, kPlanetGroupColumnCount> kGroupColumns;
 
 enum class TGroupRowKind : uint8_t { Blank, Header, Group, IncomingCaption, Incoming };
 
-struct TGroupRow {
+struct TPlanetGroupRow {
   TGroupRowKind Kind = TGroupRowKind::Blank;
   int Block = 0;  // rows sort only within their block
-  std::array<std::string, kGroupColumnCount> Cells;
+  std::array<std::string, kPlanetGroupColumnCount> Cells;
   // The group the row's commands act on: the user's groups at or from the planet or sent here
   // by the orders; nullptr for every other row.
   TGroup* Group = nullptr;
@@ -100,18 +97,15 @@ struct TGroupRow {
 // The user's block from the order analysis' records, one block per other race with groups at
 // the planet, then the incoming groups of the last turn read. `shipsLeft` gives the ships of a
 // group no order takes.
-std::vector<TGroupRow> PlanetGroupRows(const GameState& state, const TPlanet& planet,
-                                       const std::vector<TSendedGroup>& records,
-                                       const std::function<int32_t(const TGroup&)>& shipsLeft);
+std::vector<TPlanetGroupRow> PlanetGroupRows(
+    const GameState& state, const TPlanet& planet, const std::vector<TSendedGroup>& records,
+    const std::function<int32_t(const TGroup&)>& shipsLeft);
 
 // Orders the group rows within each block by `column` (headers, blanks and incoming rows keep
 // their places).
-void SortGroupRows(std::vector<TGroupRow>& rows, int column, bool descending);
+void SortGroupRows(std::vector<TPlanetGroupRow>& rows, int column, bool descending);
 
 // ---- Order commands --------------------------------------------------------------------------
-
-// "CAP", "MAT", "DRIVE", "WEAPONS", "SHIELDS", "CARGO", then the user's design names.
-std::vector<std::string> ProductionChoices(const GameState& state);
 
 // New names for rename orders: never the name of another planet, never a name the orders give
 // already, never a name drawn before by the same generator. The draws go on from the last one.

@@ -79,14 +79,18 @@ bool PlanetColumnLeftAligned(int column) {
 }
 
 std::string PlanetOwnerText(const TPlanet& planet) {
+  // "?" or "??" then, when a race was seen there, "(turn) race".
+  const auto history = [&planet](const char* mark) {
+    if (planet.LastOwnerName.empty() || planet.LastOwnerName == "-") return std::string(mark);
+    return Fmt(std::string(mark) + "(%d) %s", planet.OwnerTurn, planet.LastOwnerName);
+  };
   switch (planet.OwnerState) {
     case osKnown:
-      return planet.LastOwnerName;
+      return planet.Owner.IsPlayer() ? planet.Owner.Player()->Name : planet.LastOwnerName;
     case osUnknownNow:
-      if (planet.LastOwnerName.empty() || planet.LastOwnerName == "-") return "?";
-      return Fmt("?(%d) %s", planet.OwnerTurn, planet.LastOwnerName);
+      return history("?");
     case osUninhabitedNow:
-      return Fmt("?\?(%d) %s", planet.OwnerTurn, planet.LastOwnerName);
+      return history("??");
     default:
       return "";
   }

@@ -322,7 +322,7 @@ void TfrmPlanets::FillPlanetList() {
 void TfrmPlanets::ShowPlanetRows() {
   syncing_ = true;
   znListView1_->Rows().SetRows(static_cast<int>(rows_.size()), [this](int row, int column) {
-    const TPlanetRow& r = rows_[static_cast<size_t>(row)];
+    const TPlanetInfoRow& r = rows_[static_cast<size_t>(row)];
     return column == 0 ? r.Name : (column == 1 ? r.Dist : r.Owner);
   });
   znListView1_->Resort();
@@ -457,7 +457,7 @@ void TfrmPlanets::GroupClicked(int viewRow) {
 void TfrmPlanets::GroupDoubleClicked(int viewRow) {
   const int row = lvGroups_->Rows().SourceRow(viewRow);
   if (row < 0 || row >= static_cast<int>(groupRows_.size())) return;
-  const TGroupRow& r = groupRows_[static_cast<size_t>(row)];
+  const TPlanetGroupRow& r = groupRows_[static_cast<size_t>(row)];
   if (!r.Group) return;
   TPlanet* target = r.Destination && r.Destination != shown_ ? r.Destination : r.Source;
   if (target) ShowPlanet(target, centred_);
@@ -498,8 +498,8 @@ void TfrmPlanets::FillJumpMenu(QMenu* menu, bool back) {
 
 // ---- Order commands ------------------------------------------------------------------------
 
-std::vector<TPlanetRow*> TfrmPlanets::SelectedPlanetRows() {
-  std::vector<TPlanetRow*> rows;
+std::vector<TPlanetInfoRow*> TfrmPlanets::SelectedPlanetRows() {
+  std::vector<TPlanetInfoRow*> rows;
   for (int viewRow : znListView1_->CollectSelectedRows()) {
     const int row = znListView1_->Rows().SourceRow(viewRow);
     if (row >= 0) rows.push_back(&rows_[static_cast<size_t>(row)]);
@@ -507,8 +507,8 @@ std::vector<TPlanetRow*> TfrmPlanets::SelectedPlanetRows() {
   return rows;
 }
 
-std::vector<TGroupRow*> TfrmPlanets::SelectedOwnGroups() {
-  std::vector<TGroupRow*> rows;
+std::vector<TPlanetGroupRow*> TfrmPlanets::SelectedOwnGroups() {
+  std::vector<TPlanetGroupRow*> rows;
   for (int viewRow : lvGroups_->CollectSelectedRows()) {
     const int row = lvGroups_->Rows().SourceRow(viewRow);
     if (row >= 0 && groupRows_[static_cast<size_t>(row)].Group)
@@ -579,7 +579,7 @@ void TfrmPlanets::CreateEliteName() {
 
 void TfrmPlanets::DevelopPlanets() {
   std::vector<std::string> lines;
-  for (const TPlanetRow* row : SelectedPlanetRows()) lines.push_back(DevelopTag(row->Name));
+  for (const TPlanetInfoRow* row : SelectedPlanetRows()) lines.push_back(DevelopTag(row->Name));
   InsertPlanetLines(lines);
 }
 
@@ -587,20 +587,20 @@ void TfrmPlanets::ProduceOnPlanets() {
   const auto rows = SelectedPlanetRows();
   if (rows.empty() || !SelectProductionItem(productionItems_)) return;
   std::vector<std::string> lines;
-  for (const TPlanetRow* row : rows)
+  for (const TPlanetInfoRow* row : rows)
     lines.push_back(ProductionCommand(row->Name, productionItems_));
   InsertPlanetLines(lines);
 }
 
 void TfrmPlanets::ClaimPlanets() {
   std::vector<std::string> lines;
-  for (const TPlanetRow* row : SelectedPlanetRows()) lines.push_back(ClaimCommand(row->Name));
+  for (const TPlanetInfoRow* row : SelectedPlanetRows()) lines.push_back(ClaimCommand(row->Name));
   InsertPlanetLines(lines);
 }
 
 void TfrmPlanets::UpgradeGroups() {
   std::vector<std::string> numbers;
-  for (const TGroupRow* row : SelectedOwnGroups())
+  for (const TPlanetGroupRow* row : SelectedOwnGroups())
     numbers.push_back(std::to_string(FirstIntInStr(row->Cells[0])));
   IOrderService* orders = Orders();
   if (numbers.empty() || !orders) return;
@@ -610,7 +610,7 @@ void TfrmPlanets::UpgradeGroups() {
 
 void TfrmPlanets::UnloadGroups() {
   std::vector<std::string> lines;
-  for (const TGroupRow* row : SelectedOwnGroups())
+  for (const TPlanetGroupRow* row : SelectedOwnGroups())
     if (row->Load > 0) lines.push_back(UnloadCommand(std::to_string(FirstIntInStr(row->Cells[0]))));
   IOrderService* orders = Orders();
   if (lines.empty() || !orders) return;
@@ -623,7 +623,7 @@ void TfrmPlanets::AddToDefender() {
   if (!sim) return;
   const auto rows = SelectedOwnGroups();
   if (rows.empty()) return;
-  for (const TGroupRow* row : rows) sim->AddDefender(row->Group->Clone());
+  for (const TPlanetGroupRow* row : rows) sim->AddDefender(row->Group->Clone());
   sim->FillGrids();
 }
 
@@ -632,16 +632,16 @@ void TfrmPlanets::AddToAttacker() {
   if (!sim) return;
   const auto rows = SelectedOwnGroups();
   if (rows.empty()) return;
-  for (const TGroupRow* row : rows) sim->AddAttacker(row->Group->Clone());
+  for (const TPlanetGroupRow* row : rows) sim->AddAttacker(row->Group->Clone());
   sim->FillGrids();
 }
 
 namespace {
 
 // Groups the picker may send: they move, are not under way and have ships left.
-std::vector<TGroupRow*> Sendable(const std::vector<TGroupRow*>& rows) {
-  std::vector<TGroupRow*> out;
-  for (TGroupRow* row : rows)
+std::vector<TPlanetGroupRow*> Sendable(const std::vector<TPlanetGroupRow*>& rows) {
+  std::vector<TPlanetGroupRow*> out;
+  for (TPlanetGroupRow* row : rows)
     if (row->Group->Speed() > 0 && row->Turns == 0 && row->Ships > 0) out.push_back(row);
   return out;
 }
@@ -652,8 +652,8 @@ void TfrmPlanets::SendGroupsToPlanet() {
   IDestinationPickerService* picker = services_().Picker;
   if (!picker || picker->PickerActive()) return;
   TPickerRequest request;
-  for (TGroupRow* row : Sendable(SelectedOwnGroups()))
-    request.Groups.emplace_back(row->Group->Number, row->Group);
+  for (TPlanetGroupRow* row : Sendable(SelectedOwnGroups()))
+    request.Groups.emplace_back(row->Group->GroupNumber, row->Group);
   if (!request.Groups.empty()) picker->ShowPicker(request);
 }
 
@@ -663,7 +663,7 @@ void TfrmPlanets::SendGroupToPlanets() {
   const auto rows = Sendable(SelectedOwnGroups());
   if (rows.empty()) return;
   TPickerRequest request;
-  request.Groups.emplace_back(rows.front()->Group->Number, rows.front()->Group);
+  request.Groups.emplace_back(rows.front()->Group->GroupNumber, rows.front()->Group);
   request.MaxPlanets = rows.front()->Ships;
   request.Spread = true;
   if (request.MaxPlanets > 0) picker->ShowPicker(request);
@@ -696,7 +696,7 @@ void TfrmPlanets::SetExtraInfo() {
   // Only what Add, Change or Delete stored reaches the planet.
   if (const auto& applied = dialog->Applied()) {
     ApplyExtraInfo(state_, *shown_, applied->Owner, applied->Size);
-    for (TPlanetRow& row : rows_)
+    for (TPlanetInfoRow& row : rows_)
       if (row.Planet == shown_) row.Owner = PlanetOwnerText(*shown_);
     ShowPlanetRows();
     RefreshPlanetInfo();

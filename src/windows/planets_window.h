@@ -81,8 +81,8 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   TznListView* PlanetList() const { return znListView1_; }
   QListWidget* InfoList() const { return lbxInfo_; }
   TznListView* GroupList() const { return lvGroups_; }
-  const std::vector<TPlanetRow>& PlanetRowsShown() const { return rows_; }
-  const std::vector<TGroupRow>& GroupRowsShown() const { return groupRows_; }
+  const std::vector<TPlanetInfoRow>& PlanetRowsShown() const { return rows_; }
+  const std::vector<TPlanetGroupRow>& GroupRowsShown() const { return groupRows_; }
   TPlanet* ShownPlanet() const { return shown_; }
   const TJumpHistory& History() const { return history_; }
   QToolButton* BackButton() const { return btnBack_; }
@@ -112,8 +112,8 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   void GroupDoubleClicked(int viewRow);
   void GroupColumnClicked(int column);
   void FillJumpMenu(QMenu* menu, bool back);
-  std::vector<TPlanetRow*> SelectedPlanetRows();
-  std::vector<TGroupRow*> SelectedOwnGroups();
+  std::vector<TPlanetInfoRow*> SelectedPlanetRows();
+  std::vector<TPlanetGroupRow*> SelectedOwnGroups();
   bool SelectProductionItem(std::string& item);
   bool IsOwn(const TPlanet* planet) const;
   IOrderService* Orders() const;
@@ -127,8 +127,8 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   std::string extraInfoFile_;
   TOrderAnalysis ownAnalysis_;  // the report's groups with no order, until an analysis exists
   TJumpHistory history_;
-  std::vector<TPlanetRow> rows_;
-  std::vector<TGroupRow> groupRows_;
+  std::vector<TPlanetInfoRow> rows_;
+  std::vector<TPlanetGroupRow> groupRows_;
   int groupSortColumn_ = -1;
   bool groupSortDescending_ = false;
   int rowShown_ = -1;

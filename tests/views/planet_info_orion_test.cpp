@@ -230,7 +230,7 @@ TEST_F(PlanetInfoOrion, OwnBlockListsExactlyTheGroupsOfTheLastGroupTable) {
       if (words[9] == planet->Name) expected.insert(number);
     std::set<int> shown;
     const auto rows = PlanetGroupRows(state, *planet, analysis.Records(), left);
-    for (const TGroupRow& row : rows) {
+    for (const TPlanetGroupRow& row : rows) {
       if (!row.Own) continue;
       const int number = FirstIntInStr(row.Cells[0]);
       EXPECT_TRUE(shown.insert(number).second) << "group " << number << " twice";

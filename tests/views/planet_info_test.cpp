@@ -74,7 +74,7 @@ class PlanetInfoGame : public testing::Test {
     race->Groups.push_back(std::move(group));
     return race->Groups.back().get();
   }
-  std::vector<TGroupRow> Rows(const TPlanet& planet, Lines orders) {
+  std::vector<TPlanetGroupRow> Rows(const TPlanet& planet, Lines orders) {
     TVectorOrderLines text(std::move(orders));
     analysis.ParseOrders(text);
     return PlanetGroupRows(state, planet, analysis.Records(),
@@ -86,9 +86,9 @@ class PlanetInfoGame : public testing::Test {
       texts.push_back(line.Text);
     return texts;
   }
-  static std::string Column(const std::vector<TGroupRow>& rows, int column) {
+  static std::string Column(const std::vector<TPlanetGroupRow>& rows, int column) {
     std::string out;
-    for (const TGroupRow& row : rows) out += row.Cells[static_cast<size_t>(column)] + "|";
+    for (const TPlanetGroupRow& row : rows) out += row.Cells[static_cast<size_t>(column)] + "|";
     return out;
   }
 

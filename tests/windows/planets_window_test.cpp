@@ -47,11 +47,12 @@ class RecordingMap : public IMapService {
 class RecordingSimulator : public IBattleSimulatorService {
  public:
   std::vector<std::string> calls;
-  void AddAttacker(const TGroup& g) override {
-    calls.push_back("A" + std::to_string(g.GroupNumber));
+  void NewBattle() override { calls.push_back("new"); }
+  void AddAttacker(std::unique_ptr<TGroup> g) override {
+    calls.push_back("A" + std::to_string(g->GroupNumber));
   }
-  void AddDefender(const TGroup& g) override {
-    calls.push_back("D" + std::to_string(g.GroupNumber));
+  void AddDefender(std::unique_ptr<TGroup> g) override {
+    calls.push_back("D" + std::to_string(g->GroupNumber));
   }
   void FillGrids() override { calls.push_back("fill"); }
 };
@@ -121,7 +122,7 @@ TEST_F(PlanetsWindowTest, ShowPlanetShowsItsLinesMovesTheMapAndKeepsTheHistory) 
   TPlanet* prime = Planet("ArcturansPrime");
   window->ShowPlanet(prime, true);
   EXPECT_EQ(window->ShownPlanet(), prime);
-  const TPlanetRow& row = window->PlanetRowsShown()[static_cast<size_t>(
+  const TPlanetInfoRow& row = window->PlanetRowsShown()[static_cast<size_t>(
       window->PlanetList()->Rows().SourceRow(window->PlanetList()->currentIndex().row()))];
   EXPECT_EQ(row.Planet, prime) << "the list's current row is the planet shown";
   EXPECT_EQ(window->PlanetList()->CollectSelectedRows().size(), 1u);
