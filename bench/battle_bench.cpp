@@ -41,9 +41,8 @@ void BM_TenThousandBattles(benchmark::State& state) {
     engine.Execute(Side("Attacker"), Side("Defender"));
     benchmark::DoNotOptimize(engine.AttackerWins());
   }
-  state.counters["battles/s"] =
-      benchmark::Counter(static_cast<double>(kBattles) * state.iterations(),
-                         benchmark::Counter::kIsRate);
+  state.counters["battles/s"] = benchmark::Counter(
+      static_cast<double>(kBattles) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_TenThousandBattles)->Unit(benchmark::kMillisecond);
 

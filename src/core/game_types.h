@@ -57,8 +57,8 @@ struct TGameSettings {
   int32_t UseCountMethod = 3;
   bool EliteNameCreation = false;
   bool UseMDIStyle = true;
-  int32_t GameNumber = -1;   // the chosen game; its section name is GetGameSection()
-  std::string IniPath;       // full path of Tovix.ini
+  int32_t GameNumber = -1;  // the chosen game; its section name is GetGameSection()
+  std::string IniPath;      // full path of Tovix.ini
 
   // The section name of the chosen game ("%d" of its number).
   std::string GetGameSection() const { return std::to_string(GameNumber); }

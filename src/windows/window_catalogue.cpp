@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "windows/about_box.h"
-#include "windows/colour_dialogs.h"
 #include "windows/battle_simulator_window.h"
+#include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
 #include "windows/event_windows.h"
 #include "windows/graph_window.h"
@@ -15,8 +15,8 @@
 #include "windows/overview_dialog.h"
 #include "windows/placeholder_windows.h"
 #include "windows/planets_list_window.h"
-#include "windows/players_window.h"
 #include "windows/planets_window.h"
+#include "windows/players_window.h"
 #include "windows/routes_window.h"
 #include "windows/set_extra_info_dialog.h"
 #include "windows/wait_window.h"
