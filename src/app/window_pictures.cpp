@@ -20,6 +20,7 @@
 #include "windows/list_export_dialog.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
+#include "windows/planets_window.h"
 #include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
 
@@ -46,6 +47,32 @@ void Prepare(const std::string& name, QWidget& window) {
     QCoreApplication::processEvents();
     map->ZoomFullExtents();
     map->SetShowNames(true);
+  }
+}
+
+// The planet information window shows one of the user's planets and one of another race.
+void PlanetPictures(TWindowRegistry& windows, const QString& folder, int& failures) {
+  auto* info = windows.Get<TfrmPlanets>("frmPlanets");
+  const GameState& state = windows.Context().State;
+  if (info == nullptr || state.MainPlayer == nullptr) return;
+  TPlanet* own = nullptr;
+  TPlanet* foreign = nullptr;
+  for (int i = 0; i < state.Planets.Count(); ++i) {
+    TPlanet* planet = state.Planets.Object(i);
+    if (!planet->Owner.IsPlayer()) continue;
+    if (planet->Owner.Player() == state.MainPlayer) {
+      if (own == nullptr || planet->Size > own->Size) own = planet;
+    } else if (foreign == nullptr) {
+      foreign = planet;
+    }
+  }
+  const std::pair<TPlanet*, const char*> shots[] = {{own, "frmPlanets-own"},
+                                                    {foreign, "frmPlanets-foreign"}};
+  for (const auto& [planet, name] : shots) {
+    if (planet == nullptr) continue;
+    info->resize(900, 640);
+    info->ShowPlanet(planet, false);
+    if (!Picture(*info, folder, name)) ++failures;
   }
 }
 
@@ -150,6 +177,7 @@ int main(int argc, char** argv) {
       }
       if (!wasVisible && window != windows.Main()) window->hide();
     }
+    PlanetPictures(windows, folder, failures);
     windows.Main()->close();
   };
   const TStartupOutcome outcome = runTovix(app, std::move(params));

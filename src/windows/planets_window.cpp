@@ -13,6 +13,7 @@
 #include <QTextOption>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "controls/zn_list_view.h"
 #include "core/numbers.h"
@@ -23,6 +24,13 @@
 #include "windows/set_extra_info_dialog.h"
 
 namespace tovix {
+
+namespace {
+constexpr int kPlanetsPaneWidth = 240;
+constexpr int kInfoPaneWidth = 260;
+constexpr int kGroupsPaneWidth = 520;
+constexpr int kMinPaneWidth = 80;
+}  // namespace
 
 namespace {
 
@@ -139,7 +147,7 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   lvGroups_->SetColumns(groupCaptions, {45, 115, 95, 105, 115, 75, 85, 55, 65, 70, 50, 70, 75, 75});
   splitter_->setStretchFactor(2, 1);
   layout->addWidget(splitter_);
-  splitter_->setSizes({240, 260, 520});
+  splitter_->setSizes({kPlanetsPaneWidth, kInfoPaneWidth, kGroupsPaneWidth});
   resize(1020, 420);
 
   // The info popup.
@@ -727,10 +735,15 @@ void TfrmPlanets::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfrmPlanets::LoadOwnState() {
-  const QList<int> sizes = splitter_->sizes();
-  const int info = Store().ReadInteger(kSection, "Planets_InfoPanel.Width", sizes.value(1));
-  const int planets = Store().ReadInteger(kSection, "PlanetsPanel.Width", sizes.value(0));
-  splitter_->setSizes({planets, info, sizes.value(2)});
+  // A pane narrower than a few words (a store written while the window was never laid out)
+  // gets its default width back.
+  const auto width = [this](const char* key, int fallback) {
+    const int stored = Store().ReadInteger(kSection, key, fallback);
+    return stored < kMinPaneWidth ? fallback : stored;
+  };
+  const int info = width("Planets_InfoPanel.Width", kInfoPaneWidth);
+  const int planets = width("PlanetsPanel.Width", kPlanetsPaneWidth);
+  splitter_->setSizes({planets, info, std::max(kGroupsPaneWidth, splitter_->sizes().value(2))});
   actCentred_->setChecked(Store().ReadBool(kSection, "Viewplanetscentered1.Checked", centred_));
   const std::string layout = Store().ReadString(kSection, "lvGroups_Order", "");
   if (!layout.empty()) lvGroups_->SetColumnLayout(layout);
