@@ -17,8 +17,8 @@ namespace {
 constexpr int kMaxWrittenOrders = 5000;
 
 // A value read as a whole number within [low, high], else the default.
-int ReadBounded(const TIniFile& ini, const std::string& section, const char* key, int def, int low,
-                int high) {
+int ReadBounded(const TznSaveState& ini, const std::string& section, const char* key, int def,
+                int low, int high) {
   const int32_t v = ini.ReadInteger(section, key, def);
   return v < low || v > high ? def : v;
 }
@@ -181,6 +181,14 @@ bool SendPass(TDevelopmentPlanner& planner, TWorkingOrders& work,
 
 }  // namespace
 
+void ReadCargoUses(const TznSaveState& store, GameState& state) {
+  if (!state.MainPlayer) return;
+  for (auto [key, type] : state.MainPlayer->ShipTypes) {
+    const int32_t use = store.ReadInteger("TfrmShipDesign", "Shiptype_" + type->Name, 0);
+    type->CargoUse = use >= 0 && use <= 5 ? static_cast<TCargoUse>(use) : TCargoUse::None;
+  }
+}
+
 int32_t SortKeyCode(std::string_view name) {
   for (int32_t code = 0; code < 6; ++code) {
     if (SameText(name, kSortKeyNames[code])) return code;
@@ -235,7 +243,7 @@ std::vector<std::string> ParseSortOnText(std::string_view text) {
   return items;
 }
 
-void TAutoCargoSettings::Load(const TIniFile& ini, std::string_view gameName) {
+void TAutoCargoSettings::Load(const TznSaveState& ini, std::string_view gameName) {
   const std::string section = Section(gameName);
   *this = TAutoCargoSettings{};
   ColFill = ReadBounded(ini, section, "edtCOLFill", 100, 5, 100);
@@ -256,7 +264,7 @@ void TAutoCargoSettings::Load(const TIniFile& ini, std::string_view gameName) {
   }
 }
 
-void TAutoCargoSettings::Save(TIniFile& ini, std::string_view gameName) const {
+void TAutoCargoSettings::Save(TznSaveState& ini, std::string_view gameName) const {
   const std::string section = Section(gameName);
   ini.WriteInteger(section, "edtCOLFill", ColFill);
   ini.WriteInteger(section, "edtCAPFill", CapFill);

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "core/game_state.h"
-#include "core/ini_file.h"
 #include "core/planet_ordering.h"
+#include "core/save_state.h"
 #include "orders/development_plan.h"
 #include "orders/order_lines.h"
 #include "orders/order_service.h"
@@ -45,13 +45,18 @@ struct TAutoCargoSettings {
   }
   // Reads the section; a missing or bad value keeps its default, a sort order without
   // "Buildability" gets it appended.
-  void Load(const TIniFile& ini, std::string_view gameName);
-  void Save(TIniFile& ini, std::string_view gameName) const;
+  void Load(const TznSaveState& store, std::string_view gameName);
+  void Save(TznSaveState& store, std::string_view gameName) const;
 
   int MaxTrip() const { return MaxDistanceIndex + 1; }
   // The sort-key codes of SortOn, in order ("Distance" for unknown names).
   TPlanetOrder SortCodes() const;
 };
+
+// Reads the own designs' cargo use, kept by the ship designer in the store (section
+// "TfrmShipDesign", key "Shiptype_" + name, 0 to 5; anything else counts 0). Called when the
+// game has been read, so that the first plan knows them.
+void ReadCargoUses(const TznSaveState& store, GameState& state);
 
 // The sort-key code of a name (ignoring case); 2 (Distance) for any other text.
 int32_t SortKeyCode(std::string_view name);
@@ -102,6 +107,7 @@ class TSettingsOrderPlanner final : public IOrderPlanner {
   }
   void FillDevelopmentLists() override { planner_.FillDevelopmentLists(); }
   std::vector<TPlannedTransport> CargoPlan() const override { return planner_.CargoPlan(); }
+  std::vector<std::string> PlanNotes() const override { return planner_.PlanNotes(); }
 
  private:
   TDevelopmentPlanner& planner_;

@@ -142,6 +142,7 @@ class TDevelopmentPlanner final : public IDevelopmentPlan, public IOrderPlanner 
   void ComputeBuildability() override;
   void FillDevelopmentLists() override { lists_ = BuildLists(); }
   std::vector<TPlannedTransport> CargoPlan() const override;
+  std::vector<std::string> PlanNotes() const override { return notes_; }
 
   const IDevPlanetRecord* FindDevPlanet(const TPlanet& planet) const override {
     return FindRecord(planet);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ini_file.h"
+#include "core/save_state.h"
 #include "core/str_utils.h"
 #include "orders/auto_cargo.h"
 #include "orders/order_service.h"
@@ -290,6 +290,10 @@ TEST_F(PlanGame, AutomaticLoadAndSendWritesBoundedCargoOrders) {
   EXPECT_EQ(clipboard.Puts, 1);
   EXPECT_EQ(editor.Count(), 1);
   EXPECT_EQ(statuses, std::vector<std::string>{"Ready"});
+  // The plan's notes are shown with the analysis, once per analysis.
+  editor.Insert(1, "B 2 9");
+  service.AnalyseOrders();
+  EXPECT_EQ(service.Notes(), std::vector<std::string>{"Can't break group 2!"});
   EXPECT_FALSE(result.Lines.empty());
 
   EXPECT_EQ(BuildCargoCommands("7", "Near", 5, 5, pcCap), "L 7 CAP\r\nS 7 Near");
@@ -316,7 +320,7 @@ TEST_F(PlanGame, AutomaticSendEmptyShipsKeepsAndSendsGroups) {
 }
 
 TEST(AutoCargoSettings, SurviveARestartWithBuildabilityAppended) {
-  TIniFile ini("");
+  TznSaveState ini("");
   TAutoCargoSettings settings;
   settings.ColFill = 55;
   settings.MaxDistanceIndex = 2;

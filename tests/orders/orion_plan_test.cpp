@@ -31,6 +31,7 @@
 #include "orders/auto_cargo.h"
 #include "orders/development_plan.h"
 #include "orders/order_service.h"
+#include "orders/order_text.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
 
@@ -181,6 +182,112 @@ TEST_F(OrionPlan, NextTurnFiguresAgreeWithTheForecasts) {
               << FormatFixed(share, 1) << "%)\n";
     EXPECT_GE(share, least[f]) << names[f];
   }
+}
+
+// The group a written send moves: its own number, or for "S MAX" the group of the break
+// before it.
+std::string SentGroupWord(const std::vector<std::string>& lines, size_t i) {
+  const std::vector<std::string> w = SplitBlanks(lines[i]);
+  if (!SameText(w[1], "max")) return w[1];
+  for (size_t k = i; k-- > 0;) {
+    const std::vector<std::string> b = SplitBlanks(lines[k]);
+    if (SameText(b[0], "b")) return b[1];
+  }
+  return {};
+}
+
+TEST_F(OrionPlan, AutomaticCargoCommandsEndWithinTheTrip) {
+  int written = 0;
+  for (char letter : kLetters.substr(0, 9)) {
+    for (int turn : {24, 25}) {
+      const fs::path orderFile = dir / "orders" / FormatReportName("%1s%0.03d.txt", letter, turn);
+      if (!fs::exists(orderFile) || !fs::exists(Report(letter, turn - 1))) continue;
+      OneReport report(Report(letter, turn - 1));
+      ASSERT_TRUE(report.loaded);
+      GameState& state = report.state;
+      TPlayer* own = state.MainPlayer;
+      ASSERT_NE(own, nullptr);
+      // The designer's cargo use: every cargo design takes COL then CAP, or CAP then COL.
+      int k = 0;
+      for (auto [name, type] : own->ShipTypes) {
+        if (type->Cargo > 0)
+          type->CargoUse = k++ % 2 ? TCargoUse::CapThenCol : TCargoUse::ColThenCap;
+      }
+      std::vector<std::string> orders = ReadLines(orderFile);
+      for (auto [key, planet] : state.Planets) {
+        if (planet->Owner.Is(own) && planet->Population < planet->Size) {
+          orders.insert(orders.end() - 1, ";P " + planet->Name);
+        }
+      }
+      TAutoCargoSettings settings;
+      settings.MaxDistanceIndex = 1;
+      for (TAutoCargoCommand command :
+           {TAutoCargoCommand::LoadAndSend, TAutoCargoCommand::SendEmpty}) {
+        std::vector<std::string> previous;
+        for (bool autoInsert : {true, false}) {
+          TDevelopmentPlanner planner(state);
+          TVectorOrderLines editor(orders);
+          TRecordingTextSink clipboard;
+          TSettingsOrderPlanner orderPlanner(planner, settings);
+          TOrderService service(state, editor, clipboard, orderPlanner);
+          service.UseRoutesForDevelopment = true;
+          service.Options.Group = autoInsert;
+          const TAutoCargoResult result =
+              RunAutoCargoCommand(command, service, planner, editor, settings, {});
+          if (!autoInsert) {
+            EXPECT_EQ(result.Lines, previous) << letter << turn;
+            EXPECT_EQ(clipboard.Puts, result.Lines.empty() ? 0 : 1);
+            continue;
+          }
+          previous = result.Lines;
+          written += static_cast<int>(result.Lines.size());
+          for (const std::string& line : result.Lines) {
+            EXPECT_GE(IndexOfLine(editor, line), 0) << line;
+          }
+          // A plan of the resulting orders: every written send within the trip.
+          planner.PlanAutomaticCargo(editor, true, true);
+          TOrderAnalysis names(state);
+          for (size_t i = 0; i < result.Lines.size(); ++i) {
+            const std::vector<std::string> w = SplitBlanks(result.Lines[i]);
+            if (!SameText(w[0], "s")) continue;
+            const int32_t number = StrToIntDef(SentGroupWord(result.Lines, i), -1);
+            const TDevGroup* group = nullptr;
+            for (const auto& g : planner.Groups()) {
+              if (g->Number == number) group = g.get();
+            }
+            ASSERT_NE(group, nullptr) << result.Lines[i];
+            const TPlanet* to = names.FindPlanet(w[2]);
+            ASSERT_NE(to, nullptr);
+            const TPlanet& from = *group->At[0];
+            const double speed = group->Group->SpeedFullLoad();
+            const double distance = state.PlanetDistance(from.X, from.Y, to->X, to->Y);
+            EXPECT_LT(std::trunc(std::round(distance) / (speed * 100)), settings.MaxTrip())
+                << letter << turn << " " << result.Lines[i];
+          }
+          // No stock loaded twice: what the groups at a planet load is at most its stock.
+          std::map<const TPlanet*, std::pair<double, double>> loaded;
+          for (const auto& g : planner.Groups()) {
+            if (g->Group->Distance > 0 || !g->At[0]) continue;
+            if (g->CargoType == pcCol) loaded[g->At[0]].first += double{g->Load} * g->Ships;
+            if (g->CargoType == pcCap) loaded[g->At[0]].second += double{g->Load} * g->Ships;
+          }
+          for (const auto& [planet, load] : loaded) {
+            if (!planet->Owner.Is(own)) continue;
+            double colBefore = 0, capBefore = 0;
+            for (const auto& g : own->Groups) {
+              if (g->Planet == planet && !(g->Distance > 0) && g->CargoType == pcCol)
+                colBefore += double{g->Load} * g->Ships;
+              if (g->Planet == planet && !(g->Distance > 0) && g->CargoType == pcCap)
+                capBefore += double{g->Load} * g->Ships;
+            }
+            EXPECT_LE(load.first, planet->Colonists + colBefore + 1e-3) << planet->Name;
+            EXPECT_LE(load.second, planet->Capital + capBefore + 1e-3) << planet->Name;
+          }
+        }
+      }
+    }
+  }
+  std::cout << written << " order lines written\n";
 }
 
 }  // namespace
