@@ -530,8 +530,8 @@ void TDevelopmentPlanner::Project(TDevPlanet& record, bool transports) {
       }
     }
     pop *= 1.08;
-    for (const auto& owned : groups_) {
-      const TDevGroup& group = *owned;
+    for (const TDevGroup* touching : Touching(planet)) {
+      const TDevGroup& group = *touching;
       if (group.ArrivesAt[t] != &planet || group.DistanceLeft[t] != 0) continue;
       const double amount = double{group.Load} * group.Ships;
       if (group.CargoType == pcCol) pop += 8 * amount;
@@ -568,8 +568,8 @@ void TDevelopmentPlanner::Project(TDevPlanet& record, bool transports) {
     record.Industries[t] = static_cast<float>(ind);
     record.Available[t] = EffectiveIndustryAt(record, static_cast<int>(t));
     if (t != 1 || !transports) continue;
-    for (const auto& owned : groups_) {
-      const TDevGroup& group = *owned;
+    for (const TDevGroup* touching : Touching(planet)) {
+      const TDevGroup& group = *touching;
       const bool here = (group.ArrivesAt[1] == &planet && group.DistanceLeft[1] == 0) ||
                         (group.At[0] == &planet && !group.Destination);
       const TShipType* type = group.Group->ShipType;
@@ -611,6 +611,7 @@ void TDevelopmentPlanner::PlanAutomaticCargo(const IOrderLines& lines, bool tran
   if (useRoutes) PlanRouteTransports();
   StartFlights();
   FinishGroups();
+  IndexGroups();
   for (const auto& record : planets_) Project(*record, transports);
   notes_.erase(std::remove(notes_.begin(), notes_.end(), "planet 1 encountered!"), notes_.end());
   FinishGroups();
@@ -622,7 +623,30 @@ void TDevelopmentPlanner::ProjectDevelopment(const IOrderLines& lines) {
     if (route) route->ResetToReport();
   }
   ReadPlanetOrders(lines);
+  IndexGroups();
   for (const auto& record : planets_) Project(*record, false);
+}
+
+void TDevelopmentPlanner::IndexGroups() {
+  touching_.clear();
+  for (const auto& owned : groups_) {
+    const TDevGroup* group = owned.get();
+    // Each planet once per group, or its arrivals would count twice.
+    std::vector<const TPlanet*> planets;
+    for (const TPlanet* at : group->ArrivesAt) {
+      if (at) planets.push_back(at);
+    }
+    if (group->At[0]) planets.push_back(group->At[0]);
+    std::sort(planets.begin(), planets.end());
+    planets.erase(std::unique(planets.begin(), planets.end()), planets.end());
+    for (const TPlanet* at : planets) touching_[at].push_back(group);
+  }
+}
+
+const std::vector<const TDevGroup*>& TDevelopmentPlanner::Touching(const TPlanet& planet) const {
+  static const std::vector<const TDevGroup*> kNone;
+  const auto found = touching_.find(&planet);
+  return found == touching_.end() ? kNone : found->second;
 }
 
 void TDevelopmentPlanner::ComputeBuildability() {}

@@ -174,12 +174,16 @@ class TDevelopmentPlanner final : public IDevelopmentPlan, public IOrderPlanner 
   int FindGroup(std::string_view word) const;
   int Split(int index, int32_t ships, bool report);
   void Fly(TDevGroup& group, TPlanet* destination, double distance);
+  // The groups that arrive at or stand at each planet, for the projection.
+  void IndexGroups();
+  const std::vector<const TDevGroup*>& Touching(const TPlanet& planet) const;
 
   GameState& state_;
   TOrderAnalysis names_;  // planet look-up by name
   std::vector<std::unique_ptr<TDevPlanet>> planets_;
   std::vector<std::unique_ptr<TDevGroup>> groups_;
   std::unordered_map<const TPlanet*, TDevPlanet*> byPlanet_;
+  std::unordered_map<const TPlanet*, std::vector<const TDevGroup*>> touching_;
   std::vector<TOrderDesign> designs_;
   std::vector<std::string> notes_;
   std::vector<int32_t> numbers_;  // number of each group record, for "MAX"

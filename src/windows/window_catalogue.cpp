@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "windows/about_box.h"
+#include "windows/auto_cargo_settings.h"
 #include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
 #include "windows/main_window.h"
@@ -61,6 +62,10 @@ std::unique_ptr<QWidget> MakeChangeColors(const TWindowEntry&, TWindowRegistry& 
 }
 std::unique_ptr<QWidget> MakePlanetInfo(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TPlanetInfoPlaceholder>(e, w.Context().Store);
+}
+
+std::unique_ptr<QWidget> MakeAutoCargoSettings(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmAutoCargoSettings>(w.Context().State, w.Context().Store);
 }
 
 std::unique_ptr<QWidget> MakeRoutes(const TWindowEntry&, TWindowRegistry& w) {
@@ -152,7 +157,7 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmCalculations", "Calculations", 9, "calculations.htm", MakePlaceholder,
            "Sums of an expression over chosen planets."),
     Window("frmAutoCargoSettings", "Automatic Cargo Settings", 4, "automaticcargosettings.htm",
-           MakePlaceholder, "The limits and weights of the automatic cargo orders."),
+           MakeAutoCargoSettings, "The limits and weights of the automatic cargo orders."),
     // The message dialog's context opens no page.
     Window("frmCreateMessage", "Create Message", 13, nullptr, MakePlaceholder,
            "Writing a message to a race or to all."),
