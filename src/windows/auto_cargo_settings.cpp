@@ -147,6 +147,8 @@ void TfrmAutoCargoSettings::FillPlanets() {
       cbxBuildPlanet_->addItem(FromLatin1(planet->Name));
     }
   }
+  // Adding items selects the first; the typed text stays what it was.
+  cbxBuildPlanet_->setCurrentIndex(-1);
   cbxBuildPlanet_->setEditText(text);
 }
 

@@ -49,6 +49,7 @@ TEST(AutoCargoSettingsWindow, SortButtonsMoveTheSelectedKey) {
   EXPECT_TRUE(dialog.UpButton()->isEnabled());
   EXPECT_FALSE(dialog.DownButton()->isEnabled());
   EXPECT_EQ(dialog.Settings().SortCodes(), (TPlanetOrder{1, 0, 2, 3, 4, 5}));
+  dialog.show();
 }
 
 TEST(AutoCargoSettingsWindow, SettingsSurviveARestart) {
@@ -60,10 +61,12 @@ TEST(AutoCargoSettingsWindow, SettingsSurviveARestart) {
     settings.MaxDistanceIndex = 3;
     settings.SortOn = {"Distance", "Size", "Resources", "Percent Full High", "Percent Full Low"};
     dialog.ShowSettings(settings);
-    // Preparing appends "Buildability"; the rating names the first planet below its size.
+    // Preparing appends "Buildability"; the rating names the first planet of the list below its
+    // size.
     const TAutoCargoSettings shown = dialog.Settings();
     EXPECT_EQ(shown.SortOn.back(), "Buildability");
-    EXPECT_EQ(shown.BuildPlanet, "Alpha");
+    const std::string first = (*game.state.Planets.begin()).Object->Name;
+    EXPECT_EQ(shown.BuildPlanet, first);
     EXPECT_GT(game.state.PlanetByName("beta")->Buildability, 0);
     dialog.SaveState();
   }
@@ -74,7 +77,7 @@ TEST(AutoCargoSettingsWindow, SettingsSurviveARestart) {
   EXPECT_EQ(read.MaxTrip(), 4);
   EXPECT_EQ(read.SortOn.front(), "Distance");
   EXPECT_EQ(read.SortOn.size(), 6u);
-  EXPECT_EQ(read.BuildPlanet, "Alpha");
+  EXPECT_EQ(read.BuildPlanet, (*game.state.Planets.begin()).Object->Name);
   EXPECT_EQ(game.store.ReadString("AutoCargoSettings_Orion", "edtCAPFill", ""), "35");
 }
 
