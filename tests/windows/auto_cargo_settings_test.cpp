@@ -49,7 +49,6 @@ TEST(AutoCargoSettingsWindow, SortButtonsMoveTheSelectedKey) {
   EXPECT_TRUE(dialog.UpButton()->isEnabled());
   EXPECT_FALSE(dialog.DownButton()->isEnabled());
   EXPECT_EQ(dialog.Settings().SortCodes(), (TPlanetOrder{1, 0, 2, 3, 4, 5}));
-  dialog.show();
 }
 
 TEST(AutoCargoSettingsWindow, SettingsSurviveARestart) {
