@@ -617,6 +617,16 @@ void TDevelopmentPlanner::PlanAutomaticCargo(const IOrderLines& lines, bool tran
   FinishGroups();
 }
 
+void TDevelopmentPlanner::Clear() {
+  planets_.clear();
+  groups_.clear();
+  byPlanet_.clear();
+  touching_.clear();
+  designs_.clear();
+  notes_.clear();
+  lists_ = {};
+}
+
 void TDevelopmentPlanner::ProjectDevelopment(const IOrderLines& lines) {
   BuildRecords();
   for (auto [key, route] : state_.Routes) {

@@ -135,6 +135,8 @@ class TDevelopmentPlanner final : public IDevelopmentPlan, public IOrderPlanner 
   // The full pass: records, orders, route transports (with `useRoutes`), flights, projection
   // (with the groups' transports when `transports` is on).
   void PlanAutomaticCargo(const IOrderLines& lines, bool transports, bool useRoutes) override;
+  // Forgets every record: call it when the game is read again, before anything reads the plan.
+  void Clear();
   // The lighter pass of the overview: the planet orders only, no transports.
   void ProjectDevelopment(const IOrderLines& lines);
   // Rates the planets with the default weights; the orders window's service replaces this
