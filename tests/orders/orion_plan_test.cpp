@@ -264,6 +264,27 @@ TEST_F(OrionPlan, AutomaticCargoCommandsEndWithinTheTrip) {
             EXPECT_LT(std::trunc(std::round(distance) / (speed * 100)), settings.MaxTrip())
                 << letter << turn << " " << result.Lines[i];
           }
+          // No COL target is planned above its fill by more than one ship's load.
+          if (command == TAutoCargoCommand::LoadAndSend) {
+            std::map<const TPlanet*, std::pair<double, double>> sent;  // COL, largest ship load
+            for (const auto& g : planner.Groups()) {
+              if (g->Group->Distance > 0 || g->CargoType != pcCol || !g->Destination ||
+                  g->Destination == g->At[0])
+                continue;
+              auto& [col, largest] = sent[g->Destination];
+              col += double{g->Load} * g->Ships;
+              largest = std::max(largest, double{g->Group->CargoCapacity()});
+            }
+            for (const std::string& line : result.Lines) {
+              const std::vector<std::string> w = SplitBlanks(line);
+              const TPlanet* to = SameText(w[0], "s") ? names.FindPlanet(w[2]) : nullptr;
+              if (!to || !sent.count(to)) continue;
+              const auto [col, largest] = sent[to];
+              EXPECT_LE(to->Population + 8 * col,
+                        settings.ColFill * to->Size / 100.0 + 8 * largest + 1e-3)
+                  << letter << turn << " " << to->Name;
+            }
+          }
           // No stock loaded twice: what the groups at a planet load is at most its stock.
           std::map<const TPlanet*, std::pair<double, double>> loaded;
           for (const auto& g : planner.Groups()) {
