@@ -10,6 +10,7 @@
 #include "core/game_state.h"
 #include "core/report_reader.h"
 #include "core/save_state.h"
+#include "orders/auto_cargo.h"
 #include "platform/latin1.h"
 #include "platform/program_folder.h"
 #include "platform/qt_user_interface.h"
@@ -107,6 +108,8 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   }
 
   config.SetStartupFlag(false);
+  // The designs' cargo use, before the first plan.
+  ReadCargoUses(*store, state);
   windows.CreateLaterWindows();
   windows.Events().GameRead();
   wait.hide();

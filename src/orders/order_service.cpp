@@ -13,6 +13,12 @@ void TOrderService::Analyse(bool afterInsert) {
   if (Listener) Listener->AnalysisChanged(afterInsert);
 }
 
+std::vector<std::string> TOrderService::Notes() const {
+  std::vector<std::string> notes = planner_.PlanNotes();
+  notes.insert(notes.end(), analysis_.Notes().begin(), analysis_.Notes().end());
+  return notes;
+}
+
 void TOrderService::AnalyseOrders() {
   Analyse(false);
 }

@@ -3,6 +3,7 @@
 // to the order text, and the analysis the windows ask for after inserting. The orders window
 // owns one, over its editor's lines and the clipboard; the windows reach it through it.
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,9 +26,12 @@ class IOrderPlanner {
   virtual void FillDevelopmentLists() = 0;
   // The transports of the last plan.
   virtual std::vector<TPlannedTransport> CargoPlan() const = 0;
+  // What the last plan noted about orders it could not follow ("Can't break group %d!").
+  virtual std::vector<std::string> PlanNotes() const { return {}; }
 };
 
-// Placeholder until the development planner is built: it plans nothing.
+// A planner that plans nothing, for callers that want the analysis of the orders alone. The
+// orders window uses the development planner (development_plan.h, auto_cargo.h).
 class TNoOrderPlanner final : public IOrderPlanner {
  public:
   void ComputeBuildability() override {}
@@ -82,6 +86,8 @@ class TOrderService {
   void AllAbove();
 
   const TOrderAnalysis& Analysis() const { return analysis_; }
+  // The notes of the last analysis: the plan's, then the order pass's. Shown with the analysis.
+  std::vector<std::string> Notes() const;
   // The rows of the last analysis.
   const std::vector<TSentShipRow>& SentShips() const { return sentShips_; }
   const std::vector<TToDevelopRow>& ToDevelop() const { return toDevelop_; }

@@ -5,6 +5,7 @@
 
 #include "windows/about_box.h"
 #include "windows/battle_simulator_window.h"
+#include "windows/auto_cargo_settings.h"
 #include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
 #include "windows/event_windows.h"
@@ -78,6 +79,10 @@ std::unique_ptr<QWidget> MakePlanetInfo(const TWindowEntry&, TWindowRegistry& w)
 std::unique_ptr<QWidget> MakeSetExtraInfo(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
   return std::make_unique<TfrmSetExtraInfo>(c.State, c.Ui, c.ProgramFolder / "ExtrInf.ini");
+}
+
+std::unique_ptr<QWidget> MakeAutoCargoSettings(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmAutoCargoSettings>(w.Context().State, w.Context().Store);
 }
 
 std::unique_ptr<QWidget> MakeRoutes(const TWindowEntry&, TWindowRegistry& w) {
@@ -227,7 +232,7 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmCalculations", "Calculations", 9, "calculations.htm", MakePlaceholder,
            "Sums of an expression over chosen planets."),
     Window("frmAutoCargoSettings", "Automatic Cargo Settings", 4, "automaticcargosettings.htm",
-           MakePlaceholder, "The limits and weights of the automatic cargo orders."),
+           MakeAutoCargoSettings, "The limits and weights of the automatic cargo orders."),
     // The message dialog's context opens no page.
     Window("frmCreateMessage", "Create Message", 13, nullptr, MakeCreateMessage),
     Window("frmRoutes", "Routes", 27, "routes.htm", MakeRoutes)

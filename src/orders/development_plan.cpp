@@ -1,0 +1,746 @@
+#include "orders/development_plan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "core/numbers.h"
+#include "core/str_utils.h"
+
+namespace tovix {
+
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::vector<std::string_view> Words(std::string_view text) {
+  std::vector<std::string_view> words;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    const size_t start = pos;
+    while (pos < text.size() && !IsBlank(text[pos])) ++pos;
+    if (pos > start) words.push_back(text.substr(start, pos - start));
+  }
+  return words;
+}
+
+// The order part of a line (before the first ";"), trimmed.
+std::string_view OrderPart(std::string_view line) {
+  const size_t comment = line.find(';');
+  if (comment != std::string_view::npos) line = line.substr(0, comment);
+  return TrimView(line);
+}
+
+// The text after a leading ";" of a commented line, or "" for any other line.
+std::string_view CommentedPart(std::string_view line) {
+  line = TrimView(line);
+  if (line.empty() || line.front() != ';') return {};
+  return TrimView(line.substr(1));
+}
+
+int32_t Count(std::string_view word) {
+  if (word.empty() || word.size() > 9) return 0;
+  for (char c : word) {
+    if (c < '0' || c > '9') return 0;
+  }
+  return FirstIntInStr(word);
+}
+
+int32_t CargoCode(std::string_view word) {
+  if (SameText(word, "mat")) return pcMat;
+  if (SameText(word, "cap")) return pcCap;
+  if (SameText(word, "col")) return pcCol;
+  return pcNone;
+}
+
+float& Stock(TDevPlanet& record, int32_t cargo, size_t t) {
+  if (cargo == pcCol) return record.COL[t];
+  if (cargo == pcCap) return record.CAP[t];
+  return record.MAT[t];
+}
+
+// Visits every order line outside message blocks.
+template <class F>
+void ForEachLine(const IOrderLines& lines, F visit) {
+  bool inMessage = false;
+  const int count = lines.Count();
+  for (int i = 0; i < count; ++i) {
+    const std::string line = lines.Line(i);
+    if (IsMessageMarker(line)) {
+      inMessage = !inMessage;
+      continue;
+    }
+    if (!inMessage) visit(std::string_view(line));
+  }
+}
+
+std::string Fixed(double v) {
+  return FormatFixed(v, 2, 5);
+}
+
+}  // namespace
+
+double TDevGroup::SpeedWith(float load) const {
+  TSendedGroup record;
+  record.Group = Group;
+  record.Load = load;
+  const double speed = TOrderAnalysis::SendedGroupSpeed(record);
+  return std::isfinite(speed) && speed > 0 ? speed : 0;
+}
+
+float EffectiveIndustryAt(const TDevPlanet& record, int t) {
+  const size_t i = static_cast<size_t>(t);
+  const float p = record.Populations[i];
+  const float ind = record.Industries[i];
+  return p > ind ? ind + (p - ind) / 4 : ind;
+}
+
+TTurnsToFull TurnsToFull(const TDevPlanet& record) {
+  TTurnsToFull turns;
+  if (!record.Planet || record.Planet->Size == 0) return turns;
+  turns.Col = 0;
+  turns.Cap = 0;
+  const float size = record.Planet->Size;
+  for (size_t t = 0; t <= kDevLastTurn; ++t) {
+    if (record.Populations[t] < size) ++turns.Col;
+    if (record.Industries[t] < size) ++turns.Cap;
+  }
+  return turns;
+}
+
+TDevelopmentPlanner::TDevelopmentPlanner(GameState& state) : state_(state), names_(state) {
+  state_.SetDevelopmentPlan(this);
+}
+
+TDevelopmentPlanner::~TDevelopmentPlanner() {
+  if (&state_.DevelopmentPlan() == this) state_.SetDevelopmentPlan(nullptr);
+}
+
+TDevPlanet* TDevelopmentPlanner::FindRecord(const TPlanet& planet) const {
+  const auto found = byPlanet_.find(&planet);
+  return found == byPlanet_.end() ? nullptr : found->second;
+}
+
+TDevPlanet& TDevelopmentPlanner::AddRecord(TPlanet& planet) {
+  if (TDevPlanet* record = FindRecord(planet)) return *record;
+  planets_.push_back(std::make_unique<TDevPlanet>());
+  TDevPlanet& record = *planets_.back();
+  record.Planet = &planet;
+  byPlanet_[&planet] = &record;
+  return record;
+}
+
+void TDevelopmentPlanner::Fly(TDevGroup& group, TPlanet* destination, double distance) {
+  const double speed = group.Speed();
+  group.DistanceLeft[0] = static_cast<float>(distance);
+  group.ArrivesAt[0] = destination;
+  group.InFlight = true;
+  for (size_t t = 1; t < kDevLastTurn && group.DistanceLeft[t - 1] > 0; ++t) {
+    group.At[t] = nullptr;
+    group.ArrivesAt[t - 1] = nullptr;
+    group.DistanceLeft[t] =
+        static_cast<float>(std::max(0.0, double{group.DistanceLeft[t - 1]} - speed));
+    group.ArrivesAt[t] = destination;
+  }
+}
+
+void TDevelopmentPlanner::BuildRecords() {
+  planets_.clear();
+  groups_.clear();
+  byPlanet_.clear();
+  designs_.clear();
+  notes_.clear();
+  numbers_.clear();
+  maxNumber_ = 0;
+  TPlayer* own = state_.MainPlayer;
+  if (own) {
+    for (const auto& owned : own->Groups) {
+      TGroup& group = *owned;
+      maxNumber_ = std::max(maxNumber_, group.GroupNumber);
+      if (!(group.CargoCapacity() > 0)) continue;
+      auto record = std::make_unique<TDevGroup>();
+      record->Group = &group;
+      record->Ships = group.Ships;
+      record->Load = group.Load;
+      record->CargoType = group.CargoType;
+      record->Number = group.GroupNumber;
+      if (group.Distance > 0 && group.Origin) {
+        record->At[0] = group.Origin;
+        Fly(*record, group.Planet, group.Distance);
+      } else {
+        record->At[0] = group.Planet;
+      }
+      groups_.push_back(std::move(record));
+    }
+  }
+  for (auto [key, planet] : state_.Planets) {
+    if (!planet) continue;
+    planet->Production = planet->ReportProduction;
+    if (!own || !planet->Owner.Is(own)) continue;
+    TDevPlanet& record = AddRecord(*planet);
+    record.COL[0] = planet->Colonists;
+    record.CAP[0] = planet->Capital;
+    record.MAT[0] = planet->Material;
+    record.Populations[0] = planet->Population;
+    record.Industries[0] = planet->Industry;
+    const int32_t code = planet->ProductionCargo == pcCap || planet->ProductionCargo == pcMat
+                             ? planet->ProductionCargo
+                             : pcNone;
+    record.Production.fill(code);
+    record.Available[0] = planet->EffectiveIndustry();
+  }
+}
+
+int TDevelopmentPlanner::FindGroup(std::string_view word) const {
+  if (word.empty()) return -1;
+  int32_t number = 0;
+  if (SameText(word, "max")) {
+    number = maxNumber_;
+  } else {
+    number = Count(word);
+    if (number <= 0) return -1;
+  }
+  for (size_t i = 0; i < groups_.size(); ++i) {
+    if (groups_[i]->Number == number) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// Splits `ships` ships of record `index` into a new record under the next free number; the
+// old record keeps the rest. With `report`, asking for more ships than the record holds is
+// noted and nothing is split. Returns the record that holds the ships the order names.
+int TDevelopmentPlanner::Split(int index, int32_t ships, bool report) {
+  TDevGroup& from = *groups_[static_cast<size_t>(index)];
+  if (ships <= 0 || ships == from.Ships) return index;
+  if (ships > from.Ships) {
+    if (report) notes_.push_back(Fmt("Can't break group %d!", from.Number));
+    return index;
+  }
+  auto part = std::make_unique<TDevGroup>(from);
+  part->Ships = ships;
+  part->Number = ++maxNumber_;
+  from.Ships -= ships;
+  groups_.push_back(std::move(part));
+  return static_cast<int>(groups_.size()) - 1;
+}
+
+void TDevelopmentPlanner::ReadPlanetOrders(const IOrderLines& lines) {
+  ForEachLine(lines, [&](std::string_view line) {
+    if (std::string_view tag = CommentedPart(line); !tag.empty()) {
+      const std::vector<std::string_view> w = Words(tag);
+      if (w.size() >= 2 && SameText(w[0], "p")) {
+        if (TPlanet* planet = names_.FindPlanet(w[1])) AddRecord(*planet).Develop = true;
+      }
+      return;
+    }
+    const std::vector<std::string_view> w = Words(OrderPart(line));
+    if (w.empty()) return;
+    switch (LoCase(w[0].front())) {
+      case 'p': {
+        TPlanet* planet = w.size() >= 3 ? names_.FindPlanet(w[1]) : nullptr;
+        TDevPlanet* record = planet ? FindRecord(*planet) : nullptr;
+        if (!record) return;
+        const int32_t code = CargoCode(w[2]);
+        std::fill(record->Production.begin() + 1, record->Production.end(), code);
+        planet->Production = std::string(w[2]);
+        return;
+      }
+      case 'r': {
+        TPlanet* from = w.size() >= 3 ? names_.FindPlanet(w[1]) : nullptr;
+        if (!from) return;
+        const std::string kind = LowerCase(w[2]);
+        TPlanet* to = w.size() >= 4 ? names_.FindPlanet(w[3]) : nullptr;
+        const std::string key = LowerCase(from->Name);
+        int index = state_.Routes.IndexOf(key);
+        if (index < 0) {
+          if (!to) return;
+          index = state_.Routes.AddObject(key, std::make_unique<TRoute>(from));
+        }
+        TRoute& route = *state_.Routes.Object(index);
+        if (kind == "col") route.Col = to;
+        if (kind == "cap") route.Cap = to;
+        if (kind == "mat") route.Mat = to;
+        if (kind == "emp") route.Emp = to;
+        return;
+      }
+      case 'u': {
+        const int index = w.size() >= 2 ? FindGroup(w[1]) : -1;
+        if (index < 0) return;
+        TDevGroup& group = *groups_[static_cast<size_t>(index)];
+        if (group.DistanceLeft[0] > 0 || !group.At[0]) return;
+        TDevPlanet* record = FindRecord(*group.At[0]);
+        if (!record) return;
+        if (group.CargoType == pcCol || group.CargoType == pcCap || group.CargoType == pcMat) {
+          Stock(*record, group.CargoType, 0) += group.Ships * group.Load;
+        }
+        group.Load = 0;
+        group.CargoType = pcNone;
+        return;
+      }
+      case 'g': {
+        if (w.size() < 2) return;
+        const TGroup* target = nullptr;
+        int32_t ships = 0;
+        if (const int index = FindGroup(w[1]); index >= 0) {
+          target = groups_[static_cast<size_t>(index)]->Group;
+          ships = groups_[static_cast<size_t>(index)]->Ships;
+        } else if (state_.MainPlayer) {
+          const int32_t number = Count(w[1]);
+          for (const auto& g : state_.MainPlayer->Groups) {
+            if (number > 0 && g->GroupNumber == number) {
+              target = g.get();
+              ships = g->Ships;
+              break;
+            }
+          }
+        }
+        if (!target || !target->Planet || target->Distance > 0) return;
+        TDevPlanet* record = FindRecord(*target->Planet);
+        if (!record) return;
+        const int32_t n = w.size() >= 3 ? Count(w[2]) : 0;
+        if (n > 0 && n < ships) ships = n;
+        record->Available[0] = std::max(0.0f, record->Available[0] - target->UpgradeCost() * ships);
+        return;
+      }
+      case 'd': {
+        // A design: name drive attacks weapons shields cargo. "D FLEET ..." makes a fleet.
+        if (w.size() < 7 || SameText(w[1], "fleet") || !SameText(w[0], "d")) return;
+        std::string name = LowerCase(w[1]);
+        if (state_.MainPlayer && state_.MainPlayer->FindShipType(name)) return;
+        for (const TOrderDesign& d : designs_) {
+          if (d.Name == name) return;
+        }
+        TOrderDesign design;
+        design.Name = std::move(name);
+        design.Drive = static_cast<float>(std::round(StrToFloatDef(w[2], 0) * 100) / 100);
+        design.Attacks = FirstIntInStr(w[3]);
+        design.Weapons = static_cast<float>(StrToFloatDef(w[4], 0));
+        design.Shields = static_cast<float>(StrToFloatDef(w[5], 0));
+        design.Cargo = static_cast<float>(StrToFloatDef(w[6], 0));
+        designs_.push_back(std::move(design));
+        return;
+      }
+      default:
+        return;
+    }
+  });
+}
+
+void TDevelopmentPlanner::ReadGroupOrders(const IOrderLines& lines) {
+  ForEachLine(lines, [&](std::string_view line) {
+    if (std::string_view comment = CommentedPart(line); !comment.empty()) {
+      const std::vector<std::string_view> w = Words(comment);
+      if (w.size() >= 2 && SameText(w[0], "s")) {
+        if (const int index = FindGroup(w[1]); index >= 0) {
+          groups_[static_cast<size_t>(index)]->Reserved = true;
+        }
+      }
+      return;
+    }
+    const std::vector<std::string_view> w = Words(OrderPart(line));
+    if (w.size() < 2) return;
+    const char kind = LoCase(w[0].front());
+    if (kind != 's' && kind != 'l' && kind != 'b' && kind != 'g') return;
+    int index = FindGroup(w[1]);
+    if (index < 0) {
+      // A group the plan does not hold still takes a number when the order splits it.
+      if (kind == 'b' && w.size() >= 3 && Count(w[2]) > 0) ++maxNumber_;
+      return;
+    }
+    switch (kind) {
+      case 's': {
+        TPlanet* planet = w.size() >= 3 ? names_.FindPlanet(w[2]) : nullptr;
+        if (!planet) return;
+        if (planet != state_.UnknownPlanet && !FindRecord(*planet)) AddRecord(*planet);
+        index = Split(index, w.size() >= 4 ? Count(w[3]) : 0, true);
+        TDevGroup& group = *groups_[static_cast<size_t>(index)];
+        if (!group.InFlight) group.ArrivesAt[1] = planet;
+        return;
+      }
+      case 'l': {
+        TDevGroup* group = groups_[static_cast<size_t>(index)].get();
+        if (!group->At[0] || group->DistanceLeft[0] > 0) return;
+        TDevPlanet* record = FindRecord(*group->At[0]);
+        const int32_t cargo = w.size() >= 3 ? CargoCode(w[2]) : pcNone;
+        if (!record || cargo == pcNone) return;
+        const int32_t n = w.size() >= 4 ? Count(w[3]) : 0;
+        if (n > 0 && n < group->Ships)
+          group = groups_[static_cast<size_t>(Split(index, n, false))].get();
+        group->CargoType = cargo;
+        group->Load = 0;
+        float& stock = Stock(*record, cargo, 0);
+        const float capacity = group->Group->CargoCapacity();
+        if (stock > 0 && group->Ships > 0 && capacity > 0) {
+          if (capacity * group->Ships >= stock) {
+            group->Load = stock / group->Ships;
+            stock = 0;
+          } else {
+            stock -= capacity * group->Ships;
+            group->Load = capacity;
+          }
+        }
+        return;
+      }
+      case 'b': {
+        const int32_t n = w.size() >= 3 ? Count(w[2]) : 0;
+        if (n <= 0) return;
+        TDevGroup& group = *groups_[static_cast<size_t>(index)];
+        if (n == group.Ships) {
+          group.Number = ++maxNumber_;  // a break of every ship renames the group
+        } else {
+          Split(index, n, true);
+        }
+        return;
+      }
+      case 'g': {
+        index = Split(index, w.size() >= 3 ? Count(w[2]) : 0, true);
+        groups_[static_cast<size_t>(index)]->Upgraded = true;
+        return;
+      }
+      default:
+        return;
+    }
+  });
+}
+
+void TDevelopmentPlanner::PlanRouteTransports() {
+  // Records split off below join the end of the list and are not visited again.
+  const size_t count = groups_.size();
+  for (size_t i = 0; i < count; ++i) {
+    TDevGroup* group = groups_[i].get();
+    if (group->State >= TDevState::Travels || group->Reserved || group->DistanceLeft[0] > 0 ||
+        group->ArrivesAt[1] || !group->At[0])
+      continue;
+    const float capacity = group->Group->CargoCapacity();
+    if (!(capacity > 0)) continue;
+    TDevPlanet* record = FindRecord(*group->At[0]);
+    const int routeIndex = state_.Routes.IndexOf(LowerCase(group->At[0]->Name));
+    if (!record || routeIndex < 0) continue;
+    const TRoute& route = *state_.Routes.Object(routeIndex);
+    for (int32_t cargo : {pcCol, pcCap, pcMat}) {
+      TPlanet* to = cargo == pcCol ? route.Col : cargo == pcCap ? route.Cap : route.Mat;
+      float& stock = Stock(*record, cargo, 0);
+      if (!to || !(stock > 0)) continue;
+      int32_t n = TruncToInt(std::min<double>(stock / capacity, 1e9)) + 1;
+      n = std::min(n, group->Ships);
+      if (n < group->Ships)
+        group = groups_[static_cast<size_t>(Split(static_cast<int>(i), n, false))].get();
+      group->Load = stock / static_cast<float>(n);
+      stock -= capacity * static_cast<float>(n);
+      if (stock >= 0) {
+        group->Load = capacity;
+      } else {
+        stock = 0;
+      }
+      group->ArrivesAt[1] = to;
+      group->State = TDevState::Planned;
+      group->CargoType = cargo;
+      break;
+    }
+    if (group->State < TDevState::Travels && route.Emp) {
+      group->Load = 0;
+      group->ArrivesAt[1] = route.Emp;
+      group->State = TDevState::Planned;
+      group->CargoType = pcEmptyTrip;
+    }
+  }
+}
+
+void TDevelopmentPlanner::StartFlights() {
+  for (const auto& owned : groups_) {
+    TDevGroup& group = *owned;
+    TPlanet* to = group.ArrivesAt[1];
+    if (!to || to == state_.UnknownPlanet) continue;
+    if (!(group.DistanceLeft[0] > 0) && group.At[0]) {
+      const double distance = OrderDistance(state_, *group.At[0], *to);
+      group.ArrivesAt[1] = nullptr;
+      if (distance > 0) {
+        Fly(group, to, distance);
+      } else {
+        group.ArrivesAt[1] = to;  // a send to its own planet arrives at once
+        group.InFlight = true;
+      }
+    } else {
+      group.DistanceLeft[1] =
+          static_cast<float>(std::max(0.0, double{group.DistanceLeft[0]} - group.Speed()));
+    }
+  }
+}
+
+void TDevelopmentPlanner::FinishGroups() {
+  for (const auto& owned : groups_) {
+    TDevGroup& group = *owned;
+    if (group.Reserved || (group.Upgraded && group.State != TDevState::Planned)) continue;
+    if (group.ArrivesAt[1] == state_.UnknownPlanet) {
+      notes_.push_back("planet 1 encountered!");
+      continue;
+    }
+    const TDevPlanet* record = group.At[0] ? FindRecord(*group.At[0]) : nullptr;
+    if (record) {
+      group.HereCOL = record->COL[0];
+      group.HereCAP = record->CAP[0];
+      group.Capacity = group.Group->CargoCapacity();
+    } else {
+      group.HereCOL = group.At[0] ? group.At[0]->Colonists : 0;
+      group.HereCAP = group.At[0] ? group.At[0]->Capital : 0;
+      group.Capacity = group.Load;
+    }
+    group.NextDistance = group.DistanceLeft[1];
+    group.Destination = nullptr;
+    for (TPlanet* at : group.ArrivesAt) {
+      if (at) group.Destination = at;
+    }
+    if (group.Destination) {
+      if (group.State != TDevState::Planned) group.State = TDevState::Travels;
+    } else {
+      group.State = TDevState::Stays;
+      group.Destination = group.At[0];
+    }
+  }
+}
+
+void TDevelopmentPlanner::Project(TDevPlanet& record, bool transports) {
+  const TPlanet& planet = *record.Planet;
+  const double size = planet.Size;
+  const double resources = planet.Resources;
+  const bool blind = state_.Settings.GameType == TGameType::NGBlind;
+  for (size_t t = 1; t <= kDevLastTurn; ++t) {
+    double col = record.COL[t - 1], cap = record.CAP[t - 1], mat = record.MAT[t - 1];
+    double pop = record.Populations[t - 1], ind = record.Industries[t - 1];
+    const double available = record.Available[t - 1];
+    if (resources > 0 && record.Production[t] == pcMat) {
+      mat += available * resources;
+    } else if (resources > 0 && record.Production[t] == pcCap) {
+      // Each unit of capital takes 5 production and 1 material; missing material is made
+      // from production first.
+      const double c = std::min((mat / resources + available) / (1 / resources + 5), available / 5);
+      if (mat > 0) mat = std::max(0.0, mat - c);
+      cap += c;
+    }
+    if (pop < size) {
+      pop += 8 * col;
+      col = 0;
+      if (pop > size) {
+        col = (pop - size) / 8;
+        pop = size;
+      }
+    }
+    pop *= 1.08;
+    for (const TDevGroup* touching : Touching(planet)) {
+      const TDevGroup& group = *touching;
+      if (group.ArrivesAt[t] != &planet || group.DistanceLeft[t] != 0) continue;
+      const double amount = double{group.Load} * group.Ships;
+      if (group.CargoType == pcCol) pop += 8 * amount;
+      if (group.CargoType == pcCap) cap += amount;
+      if (group.CargoType == pcMat) mat += amount;
+    }
+    if (pop > size) {
+      col += (pop - size) / 8;
+      pop = size;
+    }
+    if (ind < pop) {
+      if (blind) {
+        const double d = cap - (pop - ind) / 2;
+        if (!(d > 0)) {
+          ind += 2 * cap;
+          cap = 0;
+        } else {
+          ind = pop;
+          cap = d;
+        }
+      } else {
+        ind += cap;
+        cap = 0;
+        if (ind > pop) {
+          cap = ind - pop;
+          ind = pop;
+        }
+      }
+    }
+    record.COL[t] = static_cast<float>(col);
+    record.CAP[t] = static_cast<float>(cap);
+    record.MAT[t] = static_cast<float>(mat);
+    record.Populations[t] = static_cast<float>(pop);
+    record.Industries[t] = static_cast<float>(ind);
+    record.Available[t] = EffectiveIndustryAt(record, static_cast<int>(t));
+    if (t != 1 || !transports) continue;
+    for (const TDevGroup* touching : Touching(planet)) {
+      const TDevGroup& group = *touching;
+      const bool here = (group.ArrivesAt[1] == &planet && group.DistanceLeft[1] == 0) ||
+                        (group.At[0] == &planet && !group.Destination);
+      const TShipType* type = group.Group->ShipType;
+      const float capacity = group.Group->CargoCapacity();
+      if (!here || !type || !(capacity > 0)) continue;
+      for (int32_t ship = 0; ship < group.Ships; ++ship) {
+        float* from = nullptr;
+        switch (type->CargoUse) {
+          case TCargoUse::Col:
+            from = &record.COL[1];
+            break;
+          case TCargoUse::Cap:
+            from = &record.CAP[1];
+            break;
+          case TCargoUse::ColThenCap:
+            from = record.COL[1] > 0 ? &record.COL[1] : &record.CAP[1];
+            break;
+          case TCargoUse::CapThenCol:
+            from = record.CAP[1] > 0 ? &record.CAP[1] : &record.COL[1];
+            break;
+          default:
+            break;
+        }
+        if (!from || !(*from > 0)) break;
+        *from = capacity < *from ? *from - capacity : 0;
+      }
+    }
+  }
+}
+
+void TDevelopmentPlanner::PlanAutomaticCargo(const IOrderLines& lines, bool transports,
+                                             bool useRoutes) {
+  BuildRecords();
+  for (auto [key, route] : state_.Routes) {
+    if (route) route->ResetToReport();
+  }
+  ReadPlanetOrders(lines);
+  ReadGroupOrders(lines);
+  if (useRoutes) PlanRouteTransports();
+  StartFlights();
+  FinishGroups();
+  IndexGroups();
+  for (const auto& record : planets_) Project(*record, transports);
+  notes_.erase(std::remove(notes_.begin(), notes_.end(), "planet 1 encountered!"), notes_.end());
+  FinishGroups();
+}
+
+void TDevelopmentPlanner::Clear() {
+  planets_.clear();
+  groups_.clear();
+  byPlanet_.clear();
+  touching_.clear();
+  designs_.clear();
+  notes_.clear();
+  lists_ = {};
+}
+
+void TDevelopmentPlanner::ProjectDevelopment(const IOrderLines& lines) {
+  BuildRecords();
+  for (auto [key, route] : state_.Routes) {
+    if (route) route->ResetToReport();
+  }
+  ReadPlanetOrders(lines);
+  IndexGroups();
+  for (const auto& record : planets_) Project(*record, false);
+}
+
+void TDevelopmentPlanner::IndexGroups() {
+  touching_.clear();
+  for (const auto& owned : groups_) {
+    const TDevGroup* group = owned.get();
+    // Each planet once per group, or its arrivals would count twice.
+    std::vector<const TPlanet*> planets;
+    for (const TPlanet* at : group->ArrivesAt) {
+      if (at) planets.push_back(at);
+    }
+    if (group->At[0]) planets.push_back(group->At[0]);
+    std::sort(planets.begin(), planets.end());
+    planets.erase(std::unique(planets.begin(), planets.end()), planets.end());
+    for (const TPlanet* at : planets) touching_[at].push_back(group);
+  }
+}
+
+const std::vector<const TDevGroup*>& TDevelopmentPlanner::Touching(const TPlanet& planet) const {
+  static const std::vector<const TDevGroup*> kNone;
+  const auto found = touching_.find(&planet);
+  return found == touching_.end() ? kNone : found->second;
+}
+
+void TDevelopmentPlanner::ComputeBuildability() {}
+
+std::vector<TPlannedTransport> TDevelopmentPlanner::CargoPlan() const {
+  std::vector<TPlannedTransport> plan;
+  for (const auto& owned : groups_) {
+    const TDevGroup& group = *owned;
+    if (group.State != TDevState::Planned && group.State != TDevState::Travels) continue;
+    if (!group.Destination || group.Destination == state_.UnknownPlanet) continue;
+    TPlannedTransport transport;
+    transport.State = static_cast<int32_t>(group.State);
+    transport.Group = group.Group;
+    transport.Ships = group.Ships;
+    transport.Destination = group.Destination;
+    transport.Load = group.Load;
+    transport.CargoType = group.CargoType == pcEmptyTrip ? pcNone : group.CargoType;
+    transport.Distance = group.DistanceLeft[0];
+    plan.push_back(transport);
+  }
+  return plan;
+}
+
+TDevelopmentLists TDevelopmentPlanner::BuildLists() const {
+  TDevelopmentLists lists;
+  const TPlayer* own = state_.MainPlayer;
+  auto turnsText = [](int turns) -> std::string {
+    if (turns < 0) return "Unknown";
+    if (turns == 0) return "FULL";
+    if (turns > kDevLastTurn) return ">" + std::to_string(turns - 1);
+    return std::to_string(turns);
+  };
+  for (const auto& owned : planets_) {
+    const TDevPlanet& record = *owned;
+    const TPlanet& planet = *record.Planet;
+    if (record.Develop) {
+      TDevelopingRow row;
+      row.Planet = record.Planet;
+      row.Name = planet.Name;
+      if (!own || !planet.Owner.Is(own)) {
+        row.ColTurns = row.CapTurns = "Not Possible";
+      } else {
+        const TTurnsToFull turns = TurnsToFull(record);
+        row.ColTurns = turnsText(turns.Col);
+        row.CapTurns = turnsText(turns.Cap);
+        if (turns.Col != 0) {
+          row.Sizes = "(" + FormatFixed(planet.Population, 0, 5) + "/" +
+                      FormatFixed(planet.Size, 0, 5) + ")";
+        } else if (turns.Cap != 0) {
+          row.Sizes =
+              "(" + FormatFixed(planet.Industry, 0, 5) + "/" + FormatFixed(planet.Size, 0, 5) + ")";
+        }
+      }
+      lists.Developing.push_back(std::move(row));
+    }
+    if (record.COL[0] != 0 || record.CAP[0] != 0 || record.COL[1] != 0 || record.CAP[1] != 0) {
+      lists.ToTransport.push_back({record.Planet, planet.Name, Fixed(record.COL[0]),
+                                   Fixed(record.COL[1]), Fixed(record.CAP[0]), Fixed(record.CAP[1]),
+                                   Fixed(record.MAT[0]), Fixed(record.MAT[1])});
+    }
+  }
+  for (size_t i = 0; i < groups_.size(); ++i) {
+    const TDevGroup& group = *groups_[i];
+    if (group.State == TDevState::New) continue;
+    const double speed = group.Speed();
+    TDevGroupRow row;
+    row.Record = static_cast<int>(i);
+    row.Caption = std::to_string(group.Number);
+    row.Ships = std::to_string(group.Ships);
+    row.Capacity = Fixed(group.Capacity);
+    row.Speed = Fixed(speed);
+    row.Destination = group.Destination ? group.Destination->Name : std::string();
+    if (group.State == TDevState::Stays) {
+      row.HereCOL = Fixed(group.HereCOL);
+      row.HereCAP = Fixed(group.HereCAP);
+      lists.ToDo.push_back(std::move(row));
+    } else {
+      row.NextDistance = Fixed(group.NextDistance);
+      row.Image = speed > 0 ? RoundToInt(group.DistanceLeft[0] / speed) : -1;
+      row.Planned = group.State == TDevState::Planned;
+      lists.LoadedSent.push_back(std::move(row));
+    }
+  }
+  return lists;
+}
+
+}  // namespace tovix
