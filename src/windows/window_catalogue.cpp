@@ -4,19 +4,20 @@
 #include <algorithm>
 
 #include "windows/about_box.h"
-#include "windows/colour_dialogs.h"
 #include "windows/battle_simulator_window.h"
+#include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
 #include "windows/event_windows.h"
 #include "windows/graph_window.h"
 #include "windows/groups_window.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
+#include "windows/orders_window.h"
 #include "windows/overview_dialog.h"
 #include "windows/placeholder_windows.h"
 #include "windows/planets_list_window.h"
-#include "windows/players_window.h"
 #include "windows/planets_window.h"
+#include "windows/players_window.h"
 #include "windows/routes_window.h"
 #include "windows/set_extra_info_dialog.h"
 #include "windows/wait_window.h"
@@ -44,7 +45,7 @@ std::unique_ptr<QWidget> MakePlaceholder(const TWindowEntry& e, TWindowRegistry&
   return std::make_unique<TPlaceholderWindow>(e, w.Context().Store);
 }
 std::unique_ptr<QWidget> MakeOrders(const TWindowEntry& e, TWindowRegistry& w) {
-  return std::make_unique<TOrdersPlaceholder>(e, w.Context().Store);
+  return std::make_unique<TfrmOrders>(e, w);
 }
 std::unique_ptr<QWidget> MakeNotes(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TNotesPlaceholder>(e, w.Context().Store);
