@@ -168,6 +168,7 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, TWindowRegistry& windows, QWid
               "On the last turn, those planets produced those shiptypes");
   splitter->setStretchFactor(1, 1);
   pnlShips_->setCurrentWidget(lvSendedShips_);
+  pnlPlanets_->setCurrentWidget(lvToDevelop_);
 
   // A click shows the planet, a double click finds it in the orders.
   connect(lvToDevelop_, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
