@@ -13,6 +13,7 @@
 #include "windows/groups_window.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
+#include "windows/orders_window.h"
 #include "windows/overview_dialog.h"
 #include "windows/placeholder_windows.h"
 #include "windows/planets_list_window.h"
@@ -45,7 +46,7 @@ std::unique_ptr<QWidget> MakePlaceholder(const TWindowEntry& e, TWindowRegistry&
   return std::make_unique<TPlaceholderWindow>(e, w.Context().Store);
 }
 std::unique_ptr<QWidget> MakeOrders(const TWindowEntry& e, TWindowRegistry& w) {
-  return std::make_unique<TOrdersPlaceholder>(e, w.Context().Store);
+  return std::make_unique<TfrmOrders>(e, w);
 }
 std::unique_ptr<QWidget> MakeNotes(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TNotesPlaceholder>(e, w.Context().Store);

@@ -145,14 +145,17 @@ TEST(CatalogueRows, HelpContextsAreUniqueAndEveryPageExists) {
 }
 
 // Until the orders window exists, inserted order lines reach the user through the clipboard.
-TEST_F(MainWindow, TheOrdersPlaceholderPutsInsertedLinesOnTheClipboard) {
+TEST_F(MainWindow, InsertedOrdersReachTheOrdersWindowAndSaveStatusWritesThem) {
   IOrderService* orders = windows_.Services().Orders;
   ASSERT_NE(orders, nullptr);
-  orders->InsertRouteCommands("R Mars CAP Venus\r\nR Mars COL Venus");
-  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
-            "R Mars CAP Venus\r\nR Mars COL Venus");
+  // Before the automatic orders are loaded, nothing overwrites their file.
   orders->SaveOrders((folder_ / "orders_0").string());
   EXPECT_FALSE(fs::exists(folder_ / "orders_0"));
+  Main();
+  orders->InsertRouteCommands("R Mars CAP Venus\r\nR Mars COL Venus");
+  ExtraItem("mniSaveStatus")->trigger();
+  const std::string saved = test::ReadFileBytes(folder_ / "orders_0");
+  EXPECT_NE(saved.find("R Mars CAP Venus\r\nR Mars COL Venus\r\n"), std::string::npos);
 }
 
 // The hints of every window of the program end up in the main window's status line.
@@ -230,8 +233,10 @@ TEST_F(MainWindow, SaveStatusShowsAFailedStoreWrite) {
   SetAtomicWriteFailure(AtomicWriteStep::kRename);
   ExtraItem("mniSaveStatus")->trigger();
   SetAtomicWriteFailure(AtomicWriteStep::kNone);
-  ASSERT_EQ(ui_.messages.size(), 1u);
-  EXPECT_NE(ui_.messages[0].find("TovixStore3.ini"), std::string::npos) << ui_.messages[0];
+  // The orders file and the store both fail, and both are reported.
+  ASSERT_EQ(ui_.messages.size(), 2u);
+  EXPECT_NE(ui_.messages[0].find("orders could not be saved"), std::string::npos);
+  EXPECT_NE(ui_.messages[1].find("TovixStore3.ini"), std::string::npos) << ui_.messages[1];
   EXPECT_FALSE(fs::exists(folder_ / "TovixStore3.ini"));
   // The settings are still there for the next try.
   ExtraItem("mniSaveStatus")->trigger();

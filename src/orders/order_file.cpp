@@ -1,0 +1,52 @@
+#include "orders/order_file.h"
+
+#include <algorithm>
+
+#include "core/file_utils.h"
+
+namespace tovix {
+
+std::string OrderFileBytes(const IOrderLines& lines, TOrderLineEnds ends) {
+  std::string bytes;
+  for (int i = 0; i < lines.Count(); ++i) {
+    bytes += lines.Line(i);
+    bytes += "\r\n";
+  }
+  if (ends == TOrderLineEnds::CrOnly) std::erase(bytes, '\n');
+  if (ends == TOrderLineEnds::LfOnly) std::erase(bytes, '\r');
+  return bytes;
+}
+
+std::vector<std::string> SplitOrderFileBytes(std::string_view bytes) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const char c = bytes[i];
+    if (c == '\r' || c == '\n') {
+      lines.emplace_back(bytes.substr(start, i - start));
+      i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
+      start = i;
+    } else {
+      ++i;
+    }
+  }
+  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+  return lines;
+}
+
+std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFolder,
+                                          std::string_view gameSection) {
+  return programFolder / ("orders_" + std::string(gameSection));
+}
+
+void WriteOrderFile(const std::filesystem::path& file, const IOrderLines& lines,
+                    TOrderLineEnds ends) {
+  WriteFileAtomically(file, OrderFileBytes(lines, ends));
+}
+
+void DropLeadingEmptyLines(IOrderLines& lines) {
+  while (lines.Count() >= 2 && lines.Line(0).empty()) lines.Delete(0);
+}
+
+}  // namespace tovix
