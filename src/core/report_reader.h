@@ -76,6 +76,8 @@ struct TReportContext {
   std::string FileName;
 };
 
+class TReportPrefetcher;
+
 class TReportReader {
  public:
   // `programDir` holds ExtrInf.ini and receives DumpList.log.
@@ -86,6 +88,10 @@ class TReportReader {
   // Reads every report of the game. True when at least one race was read; false also when a
   // report's header names a race that no status table gave (the reading stops there).
   bool LoadAllReports();
+
+  // Worker threads that read and split the report files ahead of the reading (0: none, the
+  // files are read as they come). The model comes out the same either way.
+  void SetReadThreads(int threads) { readThreads_ = threads; }
 
   // The fault messages of this load, in order, with their fixed texts ("\r" for line breaks).
   const std::vector<std::string>& Messages() const { return messages_; }
@@ -221,6 +227,10 @@ class TReportReader {
   GameState& state_;
   UserInterface& ui_;
   std::filesystem::path programDir_;
+  int readThreads_ = 0;
+  // While LoadAllReports runs: where the report being read comes from, already split.
+  TReportPrefetcher* prefetcher_ = nullptr;
+  size_t prefetchIndex_ = 0;
   TZnStrParse lines_;
   // One compiled expression per section pattern: a game of many races asks for more distinct
   // patterns (a few titles per race) than the expression's own cache holds, and would compile
