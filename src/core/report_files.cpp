@@ -62,6 +62,29 @@ std::vector<TReportFile> ListReportFiles(const std::string& pattern, std::string
   return files;
 }
 
+void TReportWords::Build(TZnStrParse& lines) {
+  Clear();
+  const std::string_view text = lines.Text();
+  const int count = lines.Count();
+  lineStart_.reserve(static_cast<size_t>(count) + 1);
+  for (int line = 0; line < count; ++line) {
+    lineStart_.push_back(static_cast<uint32_t>(words_.size()));
+    TZnStrParse& row = lines.SubParser(line);
+    const int n = row.Count();
+    for (int w = 0; w < n; ++w) {
+      const std::string_view word = row.TokenView(w);
+      words_.push_back(
+          {static_cast<uint32_t>(word.data() - text.data()), static_cast<uint32_t>(word.size())});
+    }
+  }
+  lineStart_.push_back(static_cast<uint32_t>(words_.size()));
+}
+
+void TReportWords::Clear() {
+  lineStart_.clear();
+  words_.clear();
+}
+
 int DefaultReadThreads() {
   const unsigned cores = std::thread::hardware_concurrency();
   return cores <= 1 ? 0 : std::min(kMaxThreads, static_cast<int>(cores) - 1);
@@ -95,7 +118,7 @@ void TReportPrefetcher::Read(size_t index, TSlot& slot) const {
     prepare_(text);
     auto lines = makeParser_();
     lines->SetText(std::move(text));
-    lines->Count();  // splits the lines here
+    slot.words.Build(*lines);
     slot.lines = std::move(lines);
   } catch (...) {
     slot.error = std::current_exception();
@@ -119,7 +142,7 @@ void TReportPrefetcher::Work() {
   }
 }
 
-void TReportPrefetcher::Take(size_t index, TZnStrParse& lines) {
+void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TReportWords& words) {
   TSlot slot;
   if (workers_.empty()) {
     Read(index, slot);
@@ -140,6 +163,7 @@ void TReportPrefetcher::Take(size_t index, TZnStrParse& lines) {
   }
   if (slot.error) std::rethrow_exception(slot.error);
   lines.TakeText(*slot.lines);
+  words = std::move(slot.words);
 }
 
 }  // namespace tovix

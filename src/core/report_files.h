@@ -12,6 +12,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -37,11 +38,39 @@ struct TReportFile {
 std::vector<TReportFile> ListReportFiles(const std::string& pattern, std::string_view letters,
                                          int firstTurn, int lastTurn);
 
+// The words of every line of a report, split once: as offsets into the report text, so that
+// they stay right when the text is handed on.
+class TReportWords {
+ public:
+  // Splits every line of `lines` with its word parser (the child CreateSubParser made).
+  void Build(TZnStrParse& lines);
+  void Clear();
+  int LineCount() const { return lineStart_.empty() ? 0 : static_cast<int>(lineStart_.size()) - 1; }
+  int WordCount(int line) const {
+    return static_cast<int>(lineStart_[static_cast<size_t>(line) + 1] -
+                            lineStart_[static_cast<size_t>(line)]);
+  }
+  // Word `word` of line `line` in `text` (the text the lines were split from).
+  std::string_view Word(std::string_view text, int line, int word) const {
+    const TSpan& s = words_[lineStart_[static_cast<size_t>(line)] + static_cast<size_t>(word)];
+    return text.substr(s.start, s.size);
+  }
+
+ private:
+  struct TSpan {
+    uint32_t start;
+    uint32_t size;
+  };
+  std::vector<uint32_t> lineStart_;  // index of each line's first word; one entry more than lines
+  std::vector<TSpan> words_;
+};
+
 // The worker threads a load uses by default: a few, fewer on a small machine.
 int DefaultReadThreads();
 
-// Reads the given files, in order, each into a line parser made by `makeParser` after
-// `prepare` has mended its text; `threads` workers do it ahead of Take (none: Take does it).
+// Reads the given files, in order, each into a line parser made by `makeParser` (with its word
+// parser) after `prepare` has mended its text, and splits the words of every line; `threads`
+// workers do it ahead of Take (none: Take does it).
 class TReportPrefetcher {
  public:
   using Prepare = std::function<void(std::string&)>;
@@ -55,11 +84,12 @@ class TReportPrefetcher {
 
   // Waits for file `index`, then hands its text and lines to `lines` (TZnStrParse::TakeText).
   // Files are taken in rising order, each once. What reading the file raised is raised here.
-  void Take(size_t index, TZnStrParse& lines);
+  void Take(size_t index, TZnStrParse& lines, TReportWords& words);
 
  private:
   struct TSlot {
     std::unique_ptr<TZnStrParse> lines;
+    TReportWords words;
     std::exception_ptr error;
     bool ready = false;
   };

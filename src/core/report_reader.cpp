@@ -71,6 +71,17 @@ void PrepareReportText(std::string& text) {
   NormalizeNoBreakSpaces(text);
 }
 
+// A parser of report lines, with its parser of words.
+void SetUpReportParser(TZnStrParse& lines) {
+  lines.SetLineMode(true);
+  // Reports come with CR LF, LF or CR line ends; the parser ends lines at each of them, so a
+  // report is not copied just to make its line ends CR LF.
+  lines.SetAnyLineEnd(true);
+  TZnStrParse& words = lines.CreateSubParser("SD");
+  for (int c = 0; c < 256; ++c)
+    words.SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
+}
+
 // A turn word: digits, perhaps between punctuation ("12", "(12)"); "1e3" or "12a" are not.
 bool IsWholeNumberWord(std::string_view word) {
   const auto isAlnum = [](char c) {
@@ -273,6 +284,16 @@ TReportRow::TReportRow(TZnStrParse& words) : count_(words.Count()) {
   for (int i = 0; i < count_; ++i) out[i] = words.TokenView(i);
 }
 
+TReportRow::TReportRow(const TReportWords& words, std::string_view text, int line)
+    : count_(words.WordCount(line)) {
+  std::string_view* out = inline_.data();
+  if (count_ > kInlineWords) {
+    more_.resize(static_cast<size_t>(count_));
+    out = more_.data();
+  }
+  for (int i = 0; i < count_; ++i) out[i] = words.Word(text, line, i);
+}
+
 size_t TReportRow::Resolve(int index) const {
   if (index < 0) index += count_;
   if (index < 0 || index >= count_) throw EParseError("Index out of bounds");
@@ -295,13 +316,7 @@ TReportReader::TReportReader(GameState& state, UserInterface& ui, fs::path progr
       ui_(ui),
       programDir_(std::move(programDir)),
       readThreads_(DefaultReadThreads()) {
-  lines_.SetLineMode(true);
-  // Reports come with CR LF, LF or CR line ends; the parser ends lines at each of them, so a
-  // report is not copied just to make its line ends CR LF.
-  lines_.SetAnyLineEnd(true);
-  TZnStrParse& words = lines_.CreateSubParser("SD");
-  for (int c = 0; c < 256; ++c)
-    words.SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
+  SetUpReportParser(lines_);
 }
 
 // --- Loading all reports ----------------------------------------------------------------------
@@ -355,7 +370,7 @@ bool TReportReader::LoadAllReports() {
   for (const TReportFile& file : files) names.push_back(file.FileName);
   TReportPrefetcher prefetcher(std::move(names), readThreads_, PrepareReportText, [] {
     auto lines = std::make_unique<TZnStrParse>();
-    lines->SetAnyLineEnd(true);
+    SetUpReportParser(*lines);
     return lines;
   });
   int readTurn = -1;
@@ -370,6 +385,7 @@ bool TReportReader::LoadAllReports() {
       if (!ReadReportFile(file.Turn, file.LetterIndex, file.FileName)) {
         prefetcher_ = nullptr;
         lines_.SetText(std::string());
+        lineWords_.Clear();
         ClearSections();
         return false;
       }
@@ -419,6 +435,7 @@ bool TReportReader::LoadAllReports() {
   }
 
   lines_.SetText(std::string());
+  lineWords_.Clear();
   ClearSections();
   if (state_.Players.Count() == 0) return false;
   if (lastHeaderTurn >= 0) SumPlanetSizes(lastHeaderTurn);
@@ -461,7 +478,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   ui_.SetCurrentWork("Reading report");
   try {
     if (prefetcher_) {
-      prefetcher_->Take(prefetchIndex_, lines_);
+      prefetcher_->Take(prefetchIndex_, lines_, lineWords_);
       BuildSectionIndex();
     } else {
       LoadReportText(LoadFileToString(fileName));
@@ -550,6 +567,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
 void TReportReader::LoadReportText(std::string text) {
   PrepareReportText(text);
   lines_.SetText(std::move(text));
+  lineWords_.Clear();
   BuildSectionIndex();
 }
 
@@ -1070,10 +1088,13 @@ void TReportReader::Report(std::string message) {
 }
 
 TReportRow TReportReader::Row(int line) {
+  if (line >= 0 && line < lineWords_.LineCount())
+    return TReportRow(lineWords_, lines_.Text(), line);
   return TReportRow(lines_.SubParser(line));
 }
 
 int TReportReader::WordCount(int line) {
+  if (line >= 0 && line < lineWords_.LineCount()) return lineWords_.WordCount(line);
   return lines_.SubParser(line).Count();
 }
 

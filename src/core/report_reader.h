@@ -24,6 +24,7 @@
 
 #include "core/game_state.h"
 #include "core/regex.h"
+#include "core/report_files.h"
 #include "core/str_parse.h"
 #include "core/user_interface.h"
 
@@ -45,6 +46,8 @@ std::string QuoteRegexText(std::string_view text);
 class TReportRow {
  public:
   explicit TReportRow(TZnStrParse& words);
+  // Line `line` of a report split beforehand; `text` is the report text.
+  TReportRow(const TReportWords& words, std::string_view text, int line);
   int Count() const { return count_; }
   std::string_view TokenView(int index) const { return words()[Resolve(index)]; }
   std::string Token(int index) const { return std::string(TokenView(index)); }
@@ -75,8 +78,6 @@ struct TReportContext {
   std::string Race;
   std::string FileName;
 };
-
-class TReportPrefetcher;
 
 class TReportReader {
  public:
@@ -232,6 +233,9 @@ class TReportReader {
   TReportPrefetcher* prefetcher_ = nullptr;
   size_t prefetchIndex_ = 0;
   TZnStrParse lines_;
+  // The words of every line of lines_ when the report came split beforehand; else empty, and
+  // lines are split as they are asked for.
+  TReportWords lineWords_;
   // One compiled expression per section pattern: a game of many races asks for more distinct
   // patterns (a few titles per race) than the expression's own cache holds, and would compile
   // them again on every report. `needle` is text every match contains, so that most headers
