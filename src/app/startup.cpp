@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "core/file_utils.h"
 #include "core/game_settings.h"
 #include "core/game_state.h"
 #include "core/report_reader.h"
@@ -107,6 +108,8 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   std::unique_ptr<TznSaveState> store;
   try {
     folder = ProgramFolder(ExecutableFolder());
+    // What an interrupted write of the settings files left behind.
+    RemoveLeftTempFiles(folder);
     store = std::make_unique<TznSaveState>((folder / kStoreFileName).string());
   } catch (const std::exception& e) {
     ui.ShowMessage(e.what());

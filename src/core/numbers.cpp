@@ -184,6 +184,13 @@ bool TryParseFloat(std::string_view text, double& value, int* errorPos) {
     ++i;
   }
   size_t numStart = i;
+  double v = 0;
+  // Plain short decimals, the most of any report, need no further checks.
+  if (FastDecimal(s.substr(numStart), v)) {
+    value = neg ? -v : v;
+    if (errorPos) *errorPos = 0;
+    return true;
+  }
   size_t digits = 0;
   while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
   if (i < s.size() && s[i] == '.') {
@@ -201,12 +208,6 @@ bool TryParseFloat(std::string_view text, double& value, int* errorPos) {
   }
   if (i != s.size()) return fail(i);
   // from_chars rejects a leading '+', so parse from the first digit and apply the sign.
-  double v = 0;
-  if (FastDecimal(s.substr(numStart), v)) {
-    value = neg ? -v : v;
-    if (errorPos) *errorPos = 0;
-    return true;
-  }
   auto r = std::from_chars(s.data() + numStart, s.data() + s.size(), v);
   if (r.ec == std::errc::result_out_of_range) {
     v = std::strtod(std::string(s.substr(numStart)).c_str(), nullptr);  // inf or 0, no locale text

@@ -360,6 +360,8 @@ bool TReportReader::LoadAllReports() {
           Fmt("The reports folder %s cannot be read: %s", folder.string(), folderError.message()));
       return false;
     }
+    // What an interrupted repair of a report left behind.
+    RemoveLeftTempFiles(folder);
   }
 
   // A letter given twice names the same reports: they are read once.
