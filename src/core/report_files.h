@@ -50,6 +50,14 @@ class TReportWords {
     return static_cast<int>(lineStart_[static_cast<size_t>(line) + 1] -
                             lineStart_[static_cast<size_t>(line)]);
   }
+  struct TSpan {
+    uint32_t start;
+    uint32_t size;
+  };
+  // The words of line `line`, WordCount(line) of them.
+  const TSpan* LineSpans(int line) const {
+    return words_.data() + lineStart_[static_cast<size_t>(line)];
+  }
   // Word `word` of line `line` in `text` (the text the lines were split from).
   std::string_view Word(std::string_view text, int line, int word) const {
     const TSpan& s = words_[lineStart_[static_cast<size_t>(line)] + static_cast<size_t>(word)];
@@ -57,10 +65,6 @@ class TReportWords {
   }
 
  private:
-  struct TSpan {
-    uint32_t start;
-    uint32_t size;
-  };
   std::vector<uint32_t> lineStart_;  // index of each line's first word; one entry more than lines
   std::vector<TSpan> words_;
 };

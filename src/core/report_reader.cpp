@@ -276,23 +276,12 @@ std::string QuoteRegexText(std::string_view text) {
 // --- A row of words ---------------------------------------------------------------------------
 
 TReportRow::TReportRow(TZnStrParse& words) : count_(words.Count()) {
-  std::string_view* out = inline_.data();
-  if (count_ > kInlineWords) {
-    more_.resize(static_cast<size_t>(count_));
-    out = more_.data();
-  }
-  for (int i = 0; i < count_; ++i) out[i] = words.TokenView(i);
+  own_.resize(static_cast<size_t>(count_));
+  for (int i = 0; i < count_; ++i) own_[static_cast<size_t>(i)] = words.TokenView(i);
 }
 
 TReportRow::TReportRow(const TReportWords& words, std::string_view text, int line)
-    : count_(words.WordCount(line)) {
-  std::string_view* out = inline_.data();
-  if (count_ > kInlineWords) {
-    more_.resize(static_cast<size_t>(count_));
-    out = more_.data();
-  }
-  for (int i = 0; i < count_; ++i) out[i] = words.Word(text, line, i);
-}
+    : spans_(words.LineSpans(line)), base_(text.data()), count_(words.WordCount(line)) {}
 
 size_t TReportRow::Resolve(int index) const {
   if (index < 0) index += count_;

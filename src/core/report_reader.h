@@ -46,10 +46,11 @@ std::string QuoteRegexText(std::string_view text);
 class TReportRow {
  public:
   explicit TReportRow(TZnStrParse& words);
-  // Line `line` of a report split beforehand; `text` is the report text.
+  // Line `line` of a report split beforehand; `text` is the report text. The row refers to
+  // `words`, which stays as it is until the next report, like the text.
   TReportRow(const TReportWords& words, std::string_view text, int line);
   int Count() const { return count_; }
-  std::string_view TokenView(int index) const { return words()[Resolve(index)]; }
+  std::string_view TokenView(int index) const { return At(Resolve(index)); }
   std::string Token(int index) const { return std::string(TokenView(index)); }
   // The first run of digits in the word (0 when none).
   int32_t TokenAsInt(int index) const;
@@ -61,13 +62,16 @@ class TReportRow {
   }
 
  private:
-  // Rows of the report tables have fewer words than this; longer lines keep theirs on the heap.
-  static constexpr int kInlineWords = 24;
-  const std::string_view* words() const { return more_.empty() ? inline_.data() : more_.data(); }
   size_t Resolve(int index) const;
+  std::string_view At(size_t i) const {
+    return spans_ ? std::string_view(base_ + spans_[i].start, spans_[i].size) : own_[i];
+  }
 
-  std::array<std::string_view, kInlineWords> inline_;
-  std::vector<std::string_view> more_;
+  // A line split beforehand: its words' offsets in the text at base_.
+  const TReportWords::TSpan* spans_ = nullptr;
+  const char* base_ = nullptr;
+  // Else the row's own copy of the words.
+  std::vector<std::string_view> own_;
   int count_ = 0;
 };
 
