@@ -99,6 +99,7 @@ TReportPrefetcher::TReportPrefetcher(std::vector<std::string> files, int threads
   threads = std::clamp(threads, 0, kMaxThreads);
   if (files_.size() < 2) threads = 0;
   window_ = kFilesAheadPerThread * static_cast<size_t>(threads);
+  splitWords_ = threads > 0;
   workers_.reserve(static_cast<size_t>(threads));
   for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
 }
@@ -118,7 +119,9 @@ void TReportPrefetcher::Read(size_t index, TSlot& slot) const {
     prepare_(text);
     auto lines = makeParser_();
     lines->SetText(std::move(text));
-    slot.words.Build(*lines);
+    // With workers the words are split here, off the reading thread; without, the reader
+    // splits only the lines it reads.
+    if (splitWords_) slot.words.Build(*lines);
     slot.lines = std::move(lines);
   } catch (...) {
     slot.error = std::current_exception();

@@ -73,8 +73,8 @@ class TReportWords {
 int DefaultReadThreads();
 
 // Reads the given files, in order, each into a line parser made by `makeParser` (with its word
-// parser) after `prepare` has mended its text, and splits the words of every line; `threads`
-// workers do it ahead of Take (none: Take does it).
+// parser) after `prepare` has mended its text; `threads` workers do it ahead of Take, and split
+// the words of every line too (none: Take reads the file and leaves the words unsplit).
 class TReportPrefetcher {
  public:
   using Prepare = std::function<void(std::string&)>;
@@ -86,7 +86,8 @@ class TReportPrefetcher {
   TReportPrefetcher(const TReportPrefetcher&) = delete;
   TReportPrefetcher& operator=(const TReportPrefetcher&) = delete;
 
-  // Waits for file `index`, then hands its text and lines to `lines` (TZnStrParse::TakeText).
+  // Waits for file `index`, then hands its text and lines to `lines` (TZnStrParse::TakeText)
+  // and its words, when split, to `words` (else `words` is emptied).
   // Files are taken in rising order, each once. What reading the file raised is raised here.
   void Take(size_t index, TZnStrParse& lines, TReportWords& words);
 
@@ -107,6 +108,7 @@ class TReportPrefetcher {
   std::vector<TSlot> slots_;
   // Files read ahead of the one taken at most.
   size_t window_ = 0;
+  bool splitWords_ = false;  // set before the workers start
   std::mutex mutex_;
   std::condition_variable workReady_;  // a worker may claim a file, or must stop
   std::condition_variable fileReady_;  // a file was read
