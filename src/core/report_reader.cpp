@@ -276,8 +276,12 @@ std::string QuoteRegexText(std::string_view text) {
 // --- A row of words ---------------------------------------------------------------------------
 
 TReportRow::TReportRow(TZnStrParse& words) : count_(words.Count()) {
-  own_.resize(static_cast<size_t>(count_));
-  for (int i = 0; i < count_; ++i) own_[static_cast<size_t>(i)] = words.TokenView(i);
+  std::string_view* out = inline_.data();
+  if (count_ > kInlineWords) {
+    more_.resize(static_cast<size_t>(count_));
+    out = more_.data();
+  }
+  for (int i = 0; i < count_; ++i) out[i] = words.TokenView(i);
 }
 
 TReportRow::TReportRow(const TReportWords& words, std::string_view text, int line)

@@ -64,14 +64,18 @@ class TReportRow {
  private:
   size_t Resolve(int index) const;
   std::string_view At(size_t i) const {
-    return spans_ ? std::string_view(base_ + spans_[i].start, spans_[i].size) : own_[i];
+    if (spans_) return std::string_view(base_ + spans_[i].start, spans_[i].size);
+    return more_.empty() ? inline_[i] : more_[i];
   }
 
   // A line split beforehand: its words' offsets in the text at base_.
   const TReportWords::TSpan* spans_ = nullptr;
   const char* base_ = nullptr;
-  // Else the row's own copy of the words.
-  std::vector<std::string_view> own_;
+  // Else the row's own copy of the words: rows of the report tables have fewer words than
+  // kInlineWords; longer lines keep theirs on the heap.
+  static constexpr int kInlineWords = 24;
+  std::array<std::string_view, kInlineWords> inline_;
+  std::vector<std::string_view> more_;
   int count_ = 0;
 };
 
