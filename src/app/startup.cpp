@@ -1,11 +1,17 @@
 #include "app/startup.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 #include <clocale>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
+#include "core/file_utils.h"
 #include "core/game_settings.h"
 #include "core/game_state.h"
 #include "core/report_reader.h"
@@ -46,6 +52,42 @@ class ApplicationSettingsGuard {
   bool quitOnLastWindowClosed_;
 };
 
+// Passes on a text that changes many times a second (the wait window's work, the captions while
+// reports are read) at most every tenth of a second: the latest text is kept, and a timer
+// brings it when nothing follows, so the last one always arrives.
+class TThrottledText {
+ public:
+  explicit TThrottledText(std::function<void(const std::string&)> apply)
+      : apply_(std::move(apply)) {
+    timer_.setSingleShot(true);
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { Flush(); });
+  }
+  void Set(const std::string& text) {
+    pending_ = text;
+    hasPending_ = true;
+    if (!shown_.isValid() || shown_.elapsed() >= kIntervalMs) {
+      Flush();
+    } else if (!timer_.isActive()) {
+      timer_.start(static_cast<int>(kIntervalMs - shown_.elapsed()));
+    }
+  }
+  void Flush() {
+    if (!hasPending_) return;
+    hasPending_ = false;
+    timer_.stop();
+    shown_.restart();
+    apply_(pending_);
+  }
+
+ private:
+  static constexpr qint64 kIntervalMs = 100;
+  std::function<void(const std::string&)> apply_;
+  QElapsedTimer shown_;
+  QTimer timer_;
+  std::string pending_;
+  bool hasPending_ = false;
+};
+
 fs::path ExecutableFolder() {
   return fs::path(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 }
@@ -67,6 +109,8 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   std::unique_ptr<TznSaveState> store;
   try {
     folder = ProgramFolder(ExecutableFolder());
+    // What an interrupted write of the settings files left behind.
+    RemoveLeftTempFiles(folder);
     store = std::make_unique<TznSaveState>((folder / kStoreFileName).string());
   } catch (const std::exception& e) {
     ui.ShowMessage(e.what());
@@ -80,13 +124,15 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   TfrmMain& main = *windows.Main();
   TfrmWait& wait = *windows.Wait();
   TfrmConfigIni& config = *windows.ConfigIni();
-  ui.SetCurrentWorkHandler([&wait](const std::string& text) { wait.SetCurrentWork(text); });
-  ui.SetTitleHandler([&main, &wait](const std::string& title) {
-    const QString text = FromLatin1(title);
+  TThrottledText work([&wait](const std::string& text) { wait.SetCurrentWork(text); });
+  TThrottledText title([&main, &wait](const std::string& caption) {
+    const QString text = FromLatin1(caption);
     QGuiApplication::setApplicationDisplayName(text);
     main.setWindowTitle(text);
     wait.SetCaption(text);
   });
+  ui.SetCurrentWorkHandler([&work](const std::string& text) { work.Set(text); });
+  ui.SetTitleHandler([&title](const std::string& text) { title.Set(text); });
 
   wait.show();
   wait.raise();
@@ -95,6 +141,8 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
 
   TReportReader reader(state, ui, folder);
   const bool read = ReadGame(folder, params.Args, state, reader, ui);
+  work.Flush();
+  title.Flush();
   config.SetCurrentGameSection(state.Settings.GameNumber >= 0 ? state.Settings.GetGameSection()
                                                               : std::string());
 

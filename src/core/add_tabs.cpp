@@ -70,12 +70,22 @@ void AddTabs(const std::filesystem::path& file) {
   std::error_code ec;
   if (!std::filesystem::exists(file, ec)) return;
   const std::string asItCame = LoadFileToString(file);
+  const std::string repaired = AddTabsToText(asItCame);
+  // Nothing to mend: nothing is written, not even a backup.
+  if (repaired == asItCame) return;
   std::filesystem::path backup = file;
   backup += std::string(kTabBackupExtension);
   if (!std::filesystem::exists(backup, ec)) WriteFileAtomically(backup, asItCame);
-  SetReadOnly(file, false);
-  const std::string repaired = AddTabsToText(asItCame);
-  if (repaired != asItCame) WriteFileAtomically(file, repaired);
+  // The user's read-only report is repaired and stays read-only.
+  const bool readOnly = IsReadOnly(file);
+  if (readOnly) SetReadOnly(file, false);
+  try {
+    WriteFileAtomically(file, repaired);
+  } catch (...) {
+    if (readOnly) SetReadOnly(file, true);
+    throw;
+  }
+  if (readOnly) SetReadOnly(file, true);
 }
 
 }  // namespace tovix

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <random>
+#include <string_view>
 #include <system_error>
 
 #include "core/errors.h"
@@ -51,18 +52,39 @@ bool WriteAll(int fd, std::string_view bytes) {
   return !FailHere(AtomicWriteStep::kWrite, ENOSPC);
 }
 
+// A temporary file of ours beside `target` is named "." + the target's name (its first 200
+// characters, so that the suffix never pushes a long name past the file system's limit) +
+// ".tmp" + 8 characters of kTempDigits.
+constexpr char kTempDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+constexpr int kTempSuffixLength = 8;
+constexpr size_t kTempNameLength = 200;
+
+std::string TempBase(const fs::path& target) {
+  return "." + target.filename().string().substr(0, kTempNameLength) + ".tmp";
+}
+
+// Whether `name` has the form of our temporary files.
+bool IsTempName(std::string_view name) {
+  constexpr std::string_view kTmp = ".tmp";
+  const size_t minimum = 1 + 1 + kTmp.size() + kTempSuffixLength;
+  if (name.size() < minimum || name[0] != '.') return false;
+  const std::string_view suffix = name.substr(name.size() - kTempSuffixLength);
+  if (suffix.find_first_not_of(kTempDigits) != std::string_view::npos) return false;
+  const std::string_view rest = name.substr(0, name.size() - kTempSuffixLength);
+  return rest.ends_with(kTmp) && rest.size() - kTmp.size() - 1 <= kTempNameLength;
+}
+
 // Creates a new, not yet existing temporary file beside `target`; returns its descriptor.
 int CreateTemp(const fs::path& target, fs::path& tempName) {
   if (FailHere(AtomicWriteStep::kCreate, EACCES)) return -1;
   static thread_local std::mt19937_64 rng{std::random_device{}()};
   fs::path dir = target.parent_path();
   // Short enough that the suffix never pushes a long name past the file system's limit.
-  std::string base = "." + target.filename().string().substr(0, 200) + ".tmp";
+  std::string base = TempBase(target);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string suffix;
     uint64_t r = rng();
-    for (int i = 0; i < 8; ++i, r /= 36) suffix.push_back(kDigits[r % 36]);
+    for (int i = 0; i < kTempSuffixLength; ++i, r /= 36) suffix.push_back(kTempDigits[r % 36]);
     tempName = dir / (base + suffix);
     int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
@@ -136,6 +158,12 @@ void WriteFileAtomically(const fs::path& name, std::string_view bytes) {
 
   struct stat old {};
   bool hadFile = ::stat(target.c_str(), &old) == 0;
+  // The rename would replace a file its owner made read-only, as the folder allows it: the
+  // flag is honoured instead.
+  if (hadFile && (old.st_mode & S_IWUSR) == 0) {
+    throw EFileError("Cannot write file \"" + name.string() +
+                     "\". The file is read-only: it is not replaced.");
+  }
 
   fs::path temp;
   int fd = CreateTemp(target, temp);
@@ -160,6 +188,20 @@ void WriteFileAtomically(const fs::path& name, std::string_view bytes) {
     Fail("Cannot create file", name, err);
   }
   SyncFolder(target.parent_path());
+}
+
+int RemoveLeftTempFiles(const fs::path& folder) {
+  int removed = 0;
+  std::error_code ec;
+  fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code typeError;
+    if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
+    if (!IsTempName(it->path().filename().string())) continue;
+    std::error_code removeError;
+    if (fs::remove(it->path(), removeError)) ++removed;
+  }
+  return removed;
 }
 
 void SaveStringToFile(const fs::path& name, std::string_view s) {

@@ -20,7 +20,12 @@ std::optional<std::string> LoadFileIfExists(const std::filesystem::path& name);
 // same folder, which is flushed to disk and then renamed over the old file. An existing file
 // keeps its permission bits; a symbolic link keeps pointing at its (replaced) target. On any
 // failure the old file is untouched, the temporary file is removed and EFileError is raised.
+// A file whose owner may not write it (IsReadOnly) is not replaced: EFileError says so.
 void WriteFileAtomically(const std::filesystem::path& name, std::string_view bytes);
+
+// Removes from `folder` the temporary files WriteFileAtomically leaves when the program stops
+// in the middle of a write (only names of the form it gives them); returns how many went.
+int RemoveLeftTempFiles(const std::filesystem::path& folder);
 
 // Creates or replaces a file holding exactly the bytes of s (atomically, as above).
 void SaveStringToFile(const std::filesystem::path& name, std::string_view s);

@@ -17,6 +17,7 @@
 #include "core/game_variant.h"
 #include "core/home_clusters.h"
 #include "core/numbers.h"
+#include "core/report_files.h"
 #include "core/report_passes.h"
 #include "core/str_utils.h"
 
@@ -61,6 +62,24 @@ void JoinLfCrLineEnds(std::string& text) {
     if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] == '\r') ++i;
   }
   text.resize(out);
+}
+
+// What a report's text needs before it is split: LF CR line ends joined, no-break spaces made
+// blanks.
+void PrepareReportText(std::string& text) {
+  JoinLfCrLineEnds(text);
+  NormalizeNoBreakSpaces(text);
+}
+
+// A parser of report lines, with its parser of words.
+void SetUpReportParser(TZnStrParse& lines) {
+  lines.SetLineMode(true);
+  // Reports come with CR LF, LF or CR line ends; the parser ends lines at each of them, so a
+  // report is not copied just to make its line ends CR LF.
+  lines.SetAnyLineEnd(true);
+  TZnStrParse& words = lines.CreateSubParser("SD");
+  for (int c = 0; c < 256; ++c)
+    words.SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
 }
 
 // A turn word: digits, perhaps between punctuation ("12", "(12)"); "1e3" or "12a" are not.
@@ -265,6 +284,9 @@ TReportRow::TReportRow(TZnStrParse& words) : count_(words.Count()) {
   for (int i = 0; i < count_; ++i) out[i] = words.TokenView(i);
 }
 
+TReportRow::TReportRow(const TReportWords& words, std::string_view text, int line)
+    : spans_(words.LineSpans(line)), base_(text.data()), count_(words.WordCount(line)) {}
+
 size_t TReportRow::Resolve(int index) const {
   if (index < 0) index += count_;
   if (index < 0 || index >= count_) throw EParseError("Index out of bounds");
@@ -283,14 +305,11 @@ double TReportRow::TokenAsFloat(int index) const {
 // --- The reader --------------------------------------------------------------------------------
 
 TReportReader::TReportReader(GameState& state, UserInterface& ui, fs::path programDir)
-    : state_(state), ui_(ui), programDir_(std::move(programDir)) {
-  lines_.SetLineMode(true);
-  // Reports come with CR LF, LF or CR line ends; the parser ends lines at each of them, so a
-  // report is not copied just to make its line ends CR LF.
-  lines_.SetAnyLineEnd(true);
-  TZnStrParse& words = lines_.CreateSubParser("SD");
-  for (int c = 0; c < 256; ++c)
-    words.SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
+    : state_(state),
+      ui_(ui),
+      programDir_(std::move(programDir)),
+      readThreads_(DefaultReadThreads()) {
+  SetUpReportParser(lines_);
 }
 
 // --- Loading all reports ----------------------------------------------------------------------
@@ -334,30 +353,44 @@ bool TReportReader::LoadAllReports() {
           Fmt("The reports folder %s cannot be read: %s", folder.string(), folderError.message()));
       return false;
     }
+    // What an interrupted repair of a report left behind.
+    RemoveLeftTempFiles(folder);
   }
 
-  for (int turn = kFirstTurn; turn <= kLastTurn; ++turn) {
-    racesThisTurn_.clear();
-    for (size_t i = 0; i < settings.spelC.size(); ++i) {
-      // A letter given twice names the same reports: they are read once.
-      if (settings.spelC.find(settings.spelC[i]) < i) continue;
-      const int letterIndex = static_cast<int>(i) + 1;
-      state_.ReportLetterIndex = letterIndex;
-      const std::string fileName = FormatReportName(settings.spelD, settings.spelC[i], turn);
-      if (!fs::is_regular_file(fileName, ec)) continue;
-      try {
-        if (!ReadReportFile(turn, letterIndex, fileName)) {
-          lines_.SetText(std::string());
-          ClearSections();
-          return false;
-        }
-      } catch (const std::exception& e) {
-        // A fault that escaped the section's own handling: this report is done, the next one
-        // is read.
-        Report(SectionError({}, e.what()));
+  // A letter given twice names the same reports: they are read once.
+  const std::vector<TReportFile> files =
+      ListReportFiles(settings.spelD, settings.spelC, kFirstTurn, kLastTurn);
+  std::vector<std::string> names;
+  names.reserve(files.size());
+  for (const TReportFile& file : files) names.push_back(file.FileName);
+  TReportPrefetcher prefetcher(std::move(names), readThreads_, PrepareReportText, [] {
+    auto lines = std::make_unique<TZnStrParse>();
+    SetUpReportParser(*lines);
+    return lines;
+  });
+  int readTurn = -1;
+  for (size_t f = 0; f < files.size(); ++f) {
+    const TReportFile& file = files[f];
+    if (file.Turn != readTurn) racesThisTurn_.clear();
+    readTurn = file.Turn;
+    state_.ReportLetterIndex = file.LetterIndex;
+    prefetcher_ = &prefetcher;
+    prefetchIndex_ = f;
+    try {
+      if (!ReadReportFile(file.Turn, file.LetterIndex, file.FileName)) {
+        prefetcher_ = nullptr;
+        lines_.SetText(std::string());
+        lineWords_.Clear();
+        ClearSections();
+        return false;
       }
-      if (headerRead_) lastHeaderTurn = report_.Turn;
+    } catch (const std::exception& e) {
+      // A fault that escaped the section's own handling: this report is done, the next one
+      // is read.
+      Report(SectionError({}, e.what()));
     }
+    prefetcher_ = nullptr;
+    if (headerRead_) lastHeaderTurn = report_.Turn;
   }
 
   // Once after the last turn; each step on its own, so that one failing leaves the others.
@@ -397,6 +430,7 @@ bool TReportReader::LoadAllReports() {
   }
 
   lines_.SetText(std::string());
+  lineWords_.Clear();
   ClearSections();
   if (state_.Players.Count() == 0) return false;
   if (lastHeaderTurn >= 0) SumPlanetSizes(lastHeaderTurn);
@@ -438,7 +472,12 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
 
   ui_.SetCurrentWork("Reading report");
   try {
-    LoadReportText(LoadFileToString(fileName));
+    if (prefetcher_) {
+      prefetcher_->Take(prefetchIndex_, lines_, lineWords_);
+      BuildSectionIndex();
+    } else {
+      LoadReportText(LoadFileToString(fileName));
+    }
   } catch (const EFileError& e) {
     Report(e.what());
     return true;
@@ -521,9 +560,9 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
 // --- One report ------------------------------------------------------------------------------
 
 void TReportReader::LoadReportText(std::string text) {
-  JoinLfCrLineEnds(text);
-  NormalizeNoBreakSpaces(text);
+  PrepareReportText(text);
   lines_.SetText(std::move(text));
+  lineWords_.Clear();
   BuildSectionIndex();
 }
 
@@ -1050,10 +1089,13 @@ void TReportReader::Report(std::string message) {
 }
 
 TReportRow TReportReader::Row(int line) {
+  if (line >= 0 && line < lineWords_.LineCount())
+    return TReportRow(lineWords_, lines_.Text(), line);
   return TReportRow(lines_.SubParser(line));
 }
 
 int TReportReader::WordCount(int line) {
+  if (line >= 0 && line < lineWords_.LineCount()) return lineWords_.WordCount(line);
   return lines_.SubParser(line).Count();
 }
 

@@ -24,6 +24,7 @@
 
 #include "core/game_state.h"
 #include "core/regex.h"
+#include "core/report_files.h"
 #include "core/str_parse.h"
 #include "core/user_interface.h"
 
@@ -45,8 +46,11 @@ std::string QuoteRegexText(std::string_view text);
 class TReportRow {
  public:
   explicit TReportRow(TZnStrParse& words);
+  // Line `line` of a report split beforehand; `text` is the report text. The row refers to
+  // `words`, which stays as it is until the next report, like the text.
+  TReportRow(const TReportWords& words, std::string_view text, int line);
   int Count() const { return count_; }
-  std::string_view TokenView(int index) const { return words()[Resolve(index)]; }
+  std::string_view TokenView(int index) const { return At(Resolve(index)); }
   std::string Token(int index) const { return std::string(TokenView(index)); }
   // The first run of digits in the word (0 when none).
   int32_t TokenAsInt(int index) const;
@@ -58,11 +62,18 @@ class TReportRow {
   }
 
  private:
-  // Rows of the report tables have fewer words than this; longer lines keep theirs on the heap.
-  static constexpr int kInlineWords = 24;
-  const std::string_view* words() const { return more_.empty() ? inline_.data() : more_.data(); }
   size_t Resolve(int index) const;
+  std::string_view At(size_t i) const {
+    if (spans_) return std::string_view(base_ + spans_[i].start, spans_[i].size);
+    return more_.empty() ? inline_[i] : more_[i];
+  }
 
+  // A line split beforehand: its words' offsets in the text at base_.
+  const TReportWords::TSpan* spans_ = nullptr;
+  const char* base_ = nullptr;
+  // Else the row's own copy of the words: rows of the report tables have fewer words than
+  // kInlineWords; longer lines keep theirs on the heap.
+  static constexpr int kInlineWords = 24;
   std::array<std::string_view, kInlineWords> inline_;
   std::vector<std::string_view> more_;
   int count_ = 0;
@@ -86,6 +97,10 @@ class TReportReader {
   // Reads every report of the game. True when at least one race was read; false also when a
   // report's header names a race that no status table gave (the reading stops there).
   bool LoadAllReports();
+
+  // Worker threads that read and split the report files ahead of the reading (0: none, the
+  // files are read as they come). The model comes out the same either way.
+  void SetReadThreads(int threads) { readThreads_ = threads; }
 
   // The fault messages of this load, in order, with their fixed texts ("\r" for line breaks).
   const std::vector<std::string>& Messages() const { return messages_; }
@@ -221,7 +236,14 @@ class TReportReader {
   GameState& state_;
   UserInterface& ui_;
   std::filesystem::path programDir_;
+  int readThreads_ = 0;
+  // While LoadAllReports runs: where the report being read comes from, already split.
+  TReportPrefetcher* prefetcher_ = nullptr;
+  size_t prefetchIndex_ = 0;
   TZnStrParse lines_;
+  // The words of every line of lines_ when the report came split beforehand; else empty, and
+  // lines are split as they are asked for.
+  TReportWords lineWords_;
   // One compiled expression per section pattern: a game of many races asks for more distinct
   // patterns (a few titles per race) than the expression's own cache holds, and would compile
   // them again on every report. `needle` is text every match contains, so that most headers

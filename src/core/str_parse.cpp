@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "core/errors.h"
@@ -189,6 +190,31 @@ void TZnStrParse::SetText(std::string&& text) {
   borrowed_ = false;
   ForgetTokens();
   TextReplacedByCaller();
+}
+
+void TZnStrParse::TakeText(TZnStrParse& source) {
+  if (&source == this) return;
+  CheckLength(source.text_.size());
+  own_ = source.borrowed_ ? std::string(source.text_) : std::move(source.own_);
+  text_ = own_;
+  borrowed_ = false;
+  ForgetTokens();
+  TextReplacedByCaller();
+  const bool sameSplit =
+      source.parsed_ && source.lineMode_ == lineMode_ && source.anyLineEnd_ == anyLineEnd_ &&
+      source.mergeDelimiters_ == mergeDelimiters_ &&
+      std::equal(std::begin(delimiters_), std::end(delimiters_), std::begin(source.delimiters_));
+  if (sameSplit) {
+    // Spans count from the start of the text, which moved whole.
+    tokens_ = std::move(source.tokens_);
+    parsed_ = true;
+  }
+  source.own_.clear();
+  source.text_ = std::string_view();
+  source.borrowed_ = false;
+  source.tokens_.clear();
+  source.ForgetTokens();
+  source.TextReplacedByCaller();
 }
 
 void TZnStrParse::Borrow(std::string_view text) {

@@ -39,6 +39,9 @@ class TZnStrParse {
   void SetText(std::string&& text);
   void SetText(const char* text) { SetText(std::string_view(text)); }
   std::string_view Text() const { return text_; }
+  // Takes `source`'s text, and its tokens when it split them with the same settings, leaving
+  // `source` empty: a text split on another thread is handed over without splitting it again.
+  void TakeText(TZnStrParse& source);
 
   // One flag of the delimiter table; a change forgets the tokens.
   void SetDelimiter(unsigned char c, bool on);

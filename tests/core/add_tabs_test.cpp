@@ -1,6 +1,7 @@
 #include "core/add_tabs.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <set>
 #include <sstream>
@@ -74,12 +75,26 @@ TEST_F(AddTabsFile, SecondRunKeepsTheFirstBackup) {
   EXPECT_EQ(test::ReadFileBytes(Backup(report)), "Your Planets\r\n\r\n");
 }
 
-TEST_F(AddTabsFile, ReadOnlyReportIsRepaired) {
+// A read-only report is repaired and stays read-only; one with nothing to mend is not written,
+// and gets no backup.
+TEST_F(AddTabsFile, ReadOnlyReportKeepsItsModeAndNothingToMendWritesNothing) {
   const fs::path report = Write("k007.txt", "Bombings\n");
-  ASSERT_TRUE(SetReadOnly(report, true));
+  ASSERT_EQ(::chmod(report.c_str(), 0460), 0);
   AddTabs(report);
   EXPECT_EQ(test::ReadFileBytes(report), "\t\tBombings\n");
-  EXPECT_FALSE(IsReadOnly(report));
+  EXPECT_EQ(fs::status(report).permissions() & fs::perms::all, fs::perms(0460));
+
+  const fs::path sound = Write("k008.txt", "\t\tBombings\n");
+  ASSERT_TRUE(SetReadOnly(sound, true));
+  struct stat before {};
+  ASSERT_EQ(::stat(sound.c_str(), &before), 0);
+  AddTabs(sound);
+  EXPECT_EQ(test::ReadFileBytes(sound), "\t\tBombings\n");
+  EXPECT_FALSE(fs::exists(Backup(sound)));
+  EXPECT_TRUE(IsReadOnly(sound));
+  struct stat after {};
+  ASSERT_EQ(::stat(sound.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // a write would have renamed a new file over it
 }
 
 TEST_F(AddTabsFile, FailedWriteLeavesTheReportAsItWas) {

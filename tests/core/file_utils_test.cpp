@@ -133,6 +133,38 @@ TEST(AtomicWriteTest, RealFailuresRaiseAndLeaveNothingBehind) {
   EXPECT_EQ(ReadFileBytes(dir / "reports" / "A000.txt"), "r");
 }
 
+// A file the user made read-only is left as it is, and the write says why; the temporary
+// files a crash left (only names of our form) go at the next start.
+TEST(AtomicWriteTest, ReadOnlyFileIsNotReplacedAndLeftTemporariesGo) {
+  TempDir dir;
+  const fs::path ini = dir / "Tovix.ini";
+  WriteRaw(ini, "[Games]\n");
+  ASSERT_EQ(::chmod(ini.c_str(), 0444), 0);
+  try {
+    WriteFileAtomically(ini, "changed");
+    ADD_FAILURE() << "a read-only file was replaced";
+  } catch (const EFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("read-only"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadFileBytes(ini), "[Games]\n");
+  EXPECT_EQ(Mode(ini), 0444u);
+
+  const std::set<std::string> kept = {"Tovix.ini",
+                                      ".Tovix.ini.tmpAB12cd34",
+                                      "Tovix.ini.tmpab12cd34",
+                                      ".Tovix.ini.tmpab12cd3",
+                                      ".Tovix.ini.tmp",
+                                      ".hidden.txt"};
+  for (const std::string& name : kept) {
+    if (name != "Tovix.ini") WriteRaw(dir / name, "x");
+  }
+  WriteRaw(dir / ".Tovix.ini.tmpab12cd34", "half");
+  WriteRaw(dir / ".A001.txt.tmp0z9y8x7w", "half");
+  EXPECT_EQ(RemoveLeftTempFiles(dir.path()), 2);
+  EXPECT_EQ(Entries(dir.path()), kept);
+  EXPECT_EQ(RemoveLeftTempFiles(dir / "missing"), 0);
+}
+
 // --- Read-only flag ------------------------------------------------------------------------
 
 TEST(ReadOnlyTest, OwnerWriteBitIsTheFlag) {

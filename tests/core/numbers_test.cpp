@@ -4,7 +4,10 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace tovix {
@@ -81,6 +84,22 @@ TEST(ParseNumbers, AcceptsOnlyWholeNumbers) {
   EXPECT_EQ(pos, 1);
   EXPECT_FALSE(TryParseFloat("1e", v));
   EXPECT_FALSE(TryParseFloat(".", v));
+
+  // Short decimals take a quicker way than long ones: both must give the double that the
+  // C library's correctly rounded conversion gives, down to the last bit.
+  std::mt19937 random(19);
+  for (int i = 0; i < 20000; ++i) {
+    std::string text = (random() % 4 == 0) ? "-" : "";
+    const int digits = 1 + static_cast<int>(random() % 19);
+    const int point = static_cast<int>(random() % static_cast<unsigned>(digits + 2));
+    for (int d = 0; d < digits; ++d) {
+      if (d == point) text += '.';
+      text += static_cast<char>('0' + random() % 10);
+    }
+    ASSERT_TRUE(TryParseFloat(text, v)) << text;
+    const double expected = std::strtod(text.c_str(), nullptr);
+    ASSERT_EQ(std::memcmp(&v, &expected, sizeof v), 0) << text;
+  }
 
   int32_t n = 0;
   EXPECT_TRUE(TryParseInt(" -17 ", n));

@@ -1,0 +1,172 @@
+#include "core/report_files.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <system_error>
+#include <utility>
+
+#include "core/file_utils.h"
+#include "core/game_settings.h"
+
+namespace fs = std::filesystem;
+
+namespace tovix {
+
+namespace {
+
+constexpr int kMaxThreads = 4;
+constexpr size_t kFilesAheadPerThread = 2;
+
+// The names of the regular files of each folder asked for, each folder listed once.
+class TFolderListing {
+ public:
+  bool IsRegularFile(const fs::path& file) {
+    const fs::path folder = file.parent_path();
+    auto it = folders_.find(folder);
+    if (it == folders_.end()) it = folders_.emplace(folder, List(folder)).first;
+    return it->second.contains(file.filename().string());
+  }
+
+ private:
+  static std::set<std::string> List(const fs::path& folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+      std::error_code typeError;
+      if (it->is_regular_file(typeError)) names.insert(it->path().filename().string());
+    }
+    return names;
+  }
+
+  std::map<fs::path, std::set<std::string>> folders_;
+};
+
+}  // namespace
+
+std::vector<TReportFile> ListReportFiles(const std::string& pattern, std::string_view letters,
+                                         int firstTurn, int lastTurn) {
+  std::vector<TReportFile> files;
+  TFolderListing listing;
+  for (int turn = firstTurn; turn <= lastTurn; ++turn) {
+    for (size_t i = 0; i < letters.size(); ++i) {
+      if (letters.find(letters[i]) < i) continue;
+      std::string name = FormatReportName(pattern, letters[i], turn);
+      if (listing.IsRegularFile(name)) {
+        files.push_back({turn, static_cast<int>(i) + 1, std::move(name)});
+      }
+    }
+  }
+  return files;
+}
+
+void TReportWords::Build(TZnStrParse& lines) {
+  Clear();
+  const std::string_view text = lines.Text();
+  const int count = lines.Count();
+  lineStart_.reserve(static_cast<size_t>(count) + 1);
+  for (int line = 0; line < count; ++line) {
+    lineStart_.push_back(static_cast<uint32_t>(words_.size()));
+    TZnStrParse& row = lines.SubParser(line);
+    const int n = row.Count();
+    for (int w = 0; w < n; ++w) {
+      const std::string_view word = row.TokenView(w);
+      words_.push_back(
+          {static_cast<uint32_t>(word.data() - text.data()), static_cast<uint32_t>(word.size())});
+    }
+  }
+  lineStart_.push_back(static_cast<uint32_t>(words_.size()));
+}
+
+void TReportWords::Clear() {
+  lineStart_.clear();
+  words_.clear();
+}
+
+int DefaultReadThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores <= 1 ? 0 : std::min(kMaxThreads, static_cast<int>(cores) - 1);
+}
+
+TReportPrefetcher::TReportPrefetcher(std::vector<std::string> files, int threads, Prepare prepare,
+                                     MakeParser makeParser)
+    : files_(std::move(files)),
+      prepare_(std::move(prepare)),
+      makeParser_(std::move(makeParser)),
+      slots_(files_.size()) {
+  threads = std::clamp(threads, 0, kMaxThreads);
+  if (files_.size() < 2) threads = 0;
+  window_ = kFilesAheadPerThread * static_cast<size_t>(threads);
+  splitWords_ = threads > 0;
+  workers_.reserve(static_cast<size_t>(threads));
+  for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
+}
+
+TReportPrefetcher::~TReportPrefetcher() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  workReady_.notify_all();
+  for (std::thread& worker : workers_) worker.join();
+}
+
+void TReportPrefetcher::Read(size_t index, TSlot& slot) const {
+  try {
+    std::string text = LoadFileToString(files_[index]);
+    prepare_(text);
+    auto lines = makeParser_();
+    lines->SetText(std::move(text));
+    // With workers the words are split here, off the reading thread; without, the reader
+    // splits only the lines it reads.
+    if (splitWords_) slot.words.Build(*lines);
+    slot.lines = std::move(lines);
+  } catch (...) {
+    slot.error = std::current_exception();
+  }
+}
+
+void TReportPrefetcher::Work() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    workReady_.wait(
+        lock, [this] { return stop_ || (next_ < files_.size() && next_ < taken_ + window_); });
+    if (stop_) return;
+    const size_t index = next_++;
+    lock.unlock();
+    TSlot done;
+    Read(index, done);
+    lock.lock();
+    slots_[index] = std::move(done);
+    slots_[index].ready = true;
+    fileReady_.notify_all();
+  }
+}
+
+void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TReportWords& words) {
+  TSlot slot;
+  if (workers_.empty()) {
+    Read(index, slot);
+  } else {
+    std::unique_lock lock(mutex_);
+    // A file no worker has claimed yet is read here rather than waited for.
+    if (next_ <= index) {
+      next_ = index + 1;
+      lock.unlock();
+      Read(index, slot);
+      lock.lock();
+    } else {
+      fileReady_.wait(lock, [&] { return slots_[index].ready; });
+      slot = std::move(slots_[index]);
+    }
+    taken_ = std::max(taken_, index + 1);
+    workReady_.notify_all();
+  }
+  if (slot.error) std::rethrow_exception(slot.error);
+  lines.TakeText(*slot.lines);
+  words = std::move(slot.words);
+}
+
+}  // namespace tovix

@@ -1,0 +1,121 @@
+#pragma once
+// Finding a game's report files, and reading and splitting them into lines ahead of the
+// reader.
+//
+// The reports are found by listing each folder once instead of asking for every turn's name
+// (most of the 801 names of each letter do not exist); the list comes in the order the reader
+// reads them: turn by turn, and within a turn the letters in the order given.
+//
+// Reading a file and splitting it into lines does not depend on the game, so it is done on
+// worker threads while the reader builds the model from the reports before it, on its own
+// thread and in turn order. A few reports are read ahead at most, so memory stays small.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "core/str_parse.h"
+
+namespace tovix {
+
+struct TReportFile {
+  int Turn = 0;
+  int LetterIndex = 0;  // 1-based place of the letter in the letters given
+  std::string FileName;
+};
+
+// The report files of `letters` (a letter given twice counts once) for turns `firstTurn` to
+// `lastTurn`, named by `pattern` (FormatReportName), that exist as regular files (links to
+// regular files included), in reading order. A folder that cannot be listed holds none.
+std::vector<TReportFile> ListReportFiles(const std::string& pattern, std::string_view letters,
+                                         int firstTurn, int lastTurn);
+
+// The words of every line of a report, split once: as offsets into the report text, so that
+// they stay right when the text is handed on.
+class TReportWords {
+ public:
+  // Splits every line of `lines` with its word parser (the child CreateSubParser made).
+  void Build(TZnStrParse& lines);
+  void Clear();
+  int LineCount() const { return lineStart_.empty() ? 0 : static_cast<int>(lineStart_.size()) - 1; }
+  int WordCount(int line) const {
+    return static_cast<int>(lineStart_[static_cast<size_t>(line) + 1] -
+                            lineStart_[static_cast<size_t>(line)]);
+  }
+  struct TSpan {
+    uint32_t start;
+    uint32_t size;
+  };
+  // The words of line `line`, WordCount(line) of them.
+  const TSpan* LineSpans(int line) const {
+    return words_.data() + lineStart_[static_cast<size_t>(line)];
+  }
+  // Word `word` of line `line` in `text` (the text the lines were split from).
+  std::string_view Word(std::string_view text, int line, int word) const {
+    const TSpan& s = words_[lineStart_[static_cast<size_t>(line)] + static_cast<size_t>(word)];
+    return text.substr(s.start, s.size);
+  }
+
+ private:
+  std::vector<uint32_t> lineStart_;  // index of each line's first word; one entry more than lines
+  std::vector<TSpan> words_;
+};
+
+// The worker threads a load uses by default: a few, fewer on a small machine.
+int DefaultReadThreads();
+
+// Reads the given files, in order, each into a line parser made by `makeParser` (with its word
+// parser) after `prepare` has mended its text; `threads` workers do it ahead of Take, and split
+// the words of every line too (none: Take reads the file and leaves the words unsplit).
+class TReportPrefetcher {
+ public:
+  using Prepare = std::function<void(std::string&)>;
+  using MakeParser = std::function<std::unique_ptr<TZnStrParse>()>;
+
+  TReportPrefetcher(std::vector<std::string> files, int threads, Prepare prepare,
+                    MakeParser makeParser);
+  ~TReportPrefetcher();
+  TReportPrefetcher(const TReportPrefetcher&) = delete;
+  TReportPrefetcher& operator=(const TReportPrefetcher&) = delete;
+
+  // Waits for file `index`, then hands its text and lines to `lines` (TZnStrParse::TakeText)
+  // and its words, when split, to `words` (else `words` is emptied).
+  // Files are taken in rising order, each once. What reading the file raised is raised here.
+  void Take(size_t index, TZnStrParse& lines, TReportWords& words);
+
+ private:
+  struct TSlot {
+    std::unique_ptr<TZnStrParse> lines;
+    TReportWords words;
+    std::exception_ptr error;
+    bool ready = false;
+  };
+
+  void Work();
+  void Read(size_t index, TSlot& slot) const;
+
+  std::vector<std::string> files_;
+  Prepare prepare_;
+  MakeParser makeParser_;
+  std::vector<TSlot> slots_;
+  // Files read ahead of the one taken at most.
+  size_t window_ = 0;
+  bool splitWords_ = false;  // set before the workers start
+  std::mutex mutex_;
+  std::condition_variable workReady_;  // a worker may claim a file, or must stop
+  std::condition_variable fileReady_;  // a file was read
+  size_t next_ = 0;                    // the next file a worker claims
+  size_t taken_ = 0;                   // files taken so far
+  bool stop_ = false;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace tovix
