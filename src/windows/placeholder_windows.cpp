@@ -1,7 +1,5 @@
 #include "windows/placeholder_windows.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -25,10 +23,6 @@ TPlaceholderWindow::TPlaceholderWindow(const TWindowEntry& entry, TznSaveState& 
 
 QString TPlaceholderWindow::Purpose() const {
   return lblPurpose_->text();
-}
-
-void TOrdersPlaceholder::ToClipboard(const std::string& lines) {
-  if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(FromLatin1(lines));
 }
 
 }  // namespace tovix

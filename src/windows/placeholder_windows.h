@@ -33,32 +33,6 @@ class TPlaceholderWindow : public TToolWindow {
   QLabel* lblPurpose_;
 };
 
-// Placeholder of the orders window.
-class TOrdersPlaceholder : public TPlaceholderWindow, public IOrderService {
-  Q_OBJECT
-
- public:
-  using TPlaceholderWindow::TPlaceholderWindow;
-
-  // Each hand-over goes to the clipboard, so that the user can paste it into an order file.
-  void InsertGroupCommands(const std::string& lines) override { ToClipboard(lines); }
-  void InsertPlanetCommands(const std::string& lines) override { ToClipboard(lines); }
-  void InsertOtherCommands(const std::string& lines) override { ToClipboard(lines); }
-  void InsertRouteCommands(const std::string& lines) override { ToClipboard(lines); }
-  // There is no order text to analyse, search, load or save.
-  void AnalyseOrders() override {}
-  void AnalyseAfterInsert() override {}
-  void FindPlanetInOrders(const std::string&) override {}
-  void FindGroupInOrders(int) override {}
-  void LoadAutomaticOrders() override {}
-  void SaveOrders(const std::string&) override {}
-  // The relay message's text goes to the clipboard too.
-  void SendRelayMessage(const std::string&, const std::string& text) override { ToClipboard(text); }
-
- private:
-  static void ToClipboard(const std::string& lines);
-};
-
 // Placeholder of the notes editor: there are no notes to save.
 class TNotesPlaceholder : public TPlaceholderWindow, public INotesService {
   Q_OBJECT

@@ -195,9 +195,7 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmBattleSimulator", "Battle Simulator", 6, "batsim.htm", MakeBattleSimulator)
         .Button(9, "btnBatSim", "Bat Sim", "Do a battle simulation")
         .Start(7),
-    Window("frmOrders", "Orders", 21, "orders.htm", MakeOrders,
-           "The orders of the next turn: an editor for the order language, the analysis of the "
-           "orders, and saving and mailing them.")
+    Window("frmOrders", "Orders", 21, "orders.htm", MakeOrders)
         .Button(10, "btnOrders", "Orders", "Create Orders")
         .Start(16),
     Window("frmIncomingGroups", "Incoming Groups", 19, "incominggroups.htm", MakeIncomingGroups)
