@@ -9,7 +9,10 @@
 #include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
 #include "windows/event_windows.h"
+#include "windows/calculation_dialogs.h"
+#include "windows/expression_dialogs.h"
 #include "windows/graph_window.h"
+#include "windows/group_filter_dialog.h"
 #include "windows/groups_window.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
@@ -112,6 +115,41 @@ std::unique_ptr<QWidget> MakePlanetsList(const TWindowEntry&, TWindowRegistry& w
 std::unique_ptr<QWidget> MakeGroups(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
   return std::make_unique<TfrmGroups>(c.State, c.Store, c.Ui, w.Services());
+}
+// The named-expression window provides the expression service.
+std::unique_ptr<QWidget> MakeSelectExpressions(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmSelectExpressions>(
+      c.State, c.Ui, c.ProgramFolder, [&w]() -> const TOrderAnalysis* {
+        return w.Services().Analysis ? w.Services().Analysis->LastAnalysis() : nullptr;
+      });
+}
+TAnalysisSource AnalysisOf(TWindowRegistry& w) {
+  return [&w]() -> const TOrderAnalysis* {
+    return w.Services().Analysis ? w.Services().Analysis->LastAnalysis() : nullptr;
+  };
+}
+TChooseExpression ChooseExpressionOf(TWindowRegistry& w) {
+  return [&w](bool groups) {
+    auto* dialog = w.Get<TfrmSelectExpressions>("frmSelectExpressions");
+    if (!dialog) return std::string();
+    return groups ? dialog->SelectGroupExpression() : dialog->SelectPlanetExpression();
+  };
+}
+std::unique_ptr<QWidget> MakeExpressionFilters(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmExpressionFilters>(c.State, c.Ui, ChooseExpressionOf(w),
+                                                 AnalysisOf(w));
+}
+std::unique_ptr<QWidget> MakeGroupFilter(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmGroupFilter>(w.Context().State);
+}
+std::unique_ptr<QWidget> MakeCalculations(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmCalculations>(
+      w.Context().State, ChooseExpressionOf(w), AnalysisOf(w), [&w] {
+        auto* list = w.Get<TfrmPlanetslist>("frmPlanetslist");
+        return list ? list->SelectedPlanets() : std::vector<TPlanet*>{};
+      });
 }
 // The services as they are at the call.
 TServicesSource ServicesOf(TWindowRegistry& w) {
@@ -224,12 +262,11 @@ constexpr TWindowEntry kWindows[] = {
         .Button(13, "btnGroups", "Groups", "Show Groups that are currently on planets")
         .Start(12),
     Window("frmSelectExpressions", "Select Expressions", 28, "expressionsplanets.htm",
-           MakePlaceholder, "Named filter expressions for groups and planets."),
+           MakeSelectExpressions),
     Window("frmPlanetslist", "Planets List", 25, "planetslist.htm", MakePlanetsList)
         .Button(14, "btnPlanetsList", "Planets List")
         .Start(13),
-    Window("frmCalculations", "Calculations", 9, "calculations.htm", MakePlaceholder,
-           "Sums of an expression over chosen planets."),
+    Window("frmCalculations", "Calculations", 9, "calculations.htm", MakeCalculations),
     Window("frmAutoCargoSettings", "Automatic Cargo Settings", 4, "automaticcargosettings.htm",
            MakeAutoCargoSettings, "The limits and weights of the automatic cargo orders."),
     // The message dialog's context opens no page.
@@ -250,11 +287,10 @@ constexpr TWindowEntry kWindows[] = {
            "A pocket calculator."),
     Window("frmSetExtraInfo", "Set Extra Info", 29, "setextrainfo.htm", MakeSetExtraInfo)
         .MadeAt(kAfterReading),
-    Window("frmGroupFilter", "Group Filter", 17, "groupfilter.htm", MakePlaceholder,
-           "Choosing planets by the groups standing at them.")
+    Window("frmGroupFilter", "Group Filter", 17, "groupfilter.htm", MakeGroupFilter)
         .MadeAt(kAfterReading),
     Window("frmExpressionFilters", "Expression Filters", 15, "expressionfilters.htm",
-           MakePlaceholder, "Choosing planets by a group or planet expression.")
+           MakeExpressionFilters)
         .MadeAt(kAfterReading),
     Window("frmChangeColors", "Change Colors", 10, "changecolors.htm", MakeChangeColors)
         .MadeAt(kAfterReading),

@@ -1,0 +1,81 @@
+#pragma once
+// "Expression Filters" (a set of planets from one group or planet expression, which other
+// windows read) and "Calculations" (the sum of one planet expression over the planets another
+// chooses).
+
+#include <QDialog>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/game_state.h"
+#include "core/user_interface.h"
+
+class QComboBox;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tovix {
+
+class TOrderAnalysis;
+
+// Opens the named-expression window for groups (true) or planets (false); the chosen text, or
+// empty on cancel.
+using TChooseExpression = std::function<std::string(bool groups)>;
+using TAnalysisSource = std::function<const TOrderAnalysis*()>;
+
+class TfrmExpressionFilters : public QDialog {
+  Q_OBJECT
+
+ public:
+  TfrmExpressionFilters(GameState& state, UserInterface& ui, TChooseExpression choose,
+                        TAnalysisSource analysis, QWidget* parent = nullptr);
+
+  // The planets of the last filter; every planet until the first one.
+  const std::vector<TPlanet*>& FilteredPlanets() const { return filtered_; }
+  const std::string& Expression() const { return expression_; }
+  // The unfiltered state: every planet of the planet list.
+  void SelectAllPlanets();
+  // Item 0: groups expression, item 1: planets expression.
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+  // OK: asks for an expression; an empty one closes with Cancel and keeps the set. A filter that
+  // fails shows "Error in expression: ..." and keeps the set and the window.
+  void OkClicked();
+
+ private:
+  GameState& state_;
+  UserInterface& ui_;
+  TChooseExpression choose_;
+  TAnalysisSource analysis_;
+  std::vector<TPlanet*> filtered_;
+  std::string expression_;
+  QRadioButton* rbGroups_;
+  QRadioButton* rbPlanets_;
+};
+
+class TfrmCalculations : public QDialog {
+  Q_OBJECT
+
+ public:
+  TfrmCalculations(GameState& state, TChooseExpression choose, TAnalysisSource analysis,
+                   std::function<std::vector<TPlanet*>()> selectedPlanets,
+                   QWidget* parent = nullptr);
+
+  QComboBox* Where() const { return where_; }
+  QComboBox* What() const { return what_; }
+  QPlainTextEdit* Result() const { return memo_; }
+  void CalculateClicked();
+
+ private:
+  GameState& state_;
+  TChooseExpression choose_;
+  TAnalysisSource analysis_;
+  std::function<std::vector<TPlanet*>()> selectedPlanets_;
+  QComboBox* where_;
+  QComboBox* what_;
+  QPlainTextEdit* memo_;
+};
+
+}  // namespace tovix

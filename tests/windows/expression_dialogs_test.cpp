@@ -1,0 +1,95 @@
+// The named-expression window as the expression service, driven through its builder on the real
+// game Orion: a new expression chosen filters planets, Cancel passes everything, the lists come
+// back in a new window, and the builder's name rules.
+
+#include "windows/expression_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "expressions/expression_filters.h"
+#include "support/orion_game.h"
+
+namespace tovix {
+namespace {
+
+// Fills the builder that is about to open with `name` and `text` and presses OK.
+void AnswerBuilder(const QString& name, const QString& text) {
+  QTimer::singleShot(0, [name, text] {
+    auto* b = qobject_cast<TfrmExpressionBuilder*>(QApplication::activeModalWidget());
+    ASSERT_NE(b, nullptr);
+    b->Memo()->setPlainText(text);
+    b->NameField()->setText(name);
+    b->OkButton()->click();
+  });
+}
+
+TEST(SelectExpressions, PlanetsChosenByANewExpressionAndKeptAcrossWindows) {
+  test::OrionGame* orion = test::Orion();
+  if (orion == nullptr) GTEST_SKIP() << test::ReportsAbsent("orion");
+  test::TempDir folder;
+  test::RecordingUserInterface ui;
+  const auto all = AllPlanets(orion->state);
+  {
+    TfrmSelectExpressions w(orion->state, ui, folder.path(), [] { return nullptr; });
+    QTimer::singleShot(0, [&] {
+      AnswerBuilder("Big", "[PT_SIZE]\n>500");
+      w.NewExpression(false);
+      EXPECT_EQ(w.LocalList()->currentItem()->text(), "Big");
+      w.Use(false);
+    });
+    const auto big = w.SelectPlanetsByExpression(all);
+    EXPECT_EQ(big, FilterPlanetList(orion->state, nullptr, "[PT_SIZE] >500", all));
+    EXPECT_LT(big.size(), all.size());
+    // Cancel passes every planet.
+    QTimer::singleShot(0, [&] { w.reject(); });
+    EXPECT_EQ(w.SelectPlanetsByExpression(all), all);
+    // Groups: Cancel gives false and an empty text.
+    std::vector<TGroupItem> chosen{{}};
+    std::string expression = "x";
+    QTimer::singleShot(0, [&] { w.reject(); });
+    EXPECT_FALSE(w.SelectGroupsByExpression({}, chosen, expression));
+    EXPECT_TRUE(chosen.empty());
+    EXPECT_TRUE(expression.empty());
+  }
+  // A new window reads the list again, with "Big" selected; move it down to the global list.
+  TfrmSelectExpressions again(orion->state, ui, folder.path(), [] { return nullptr; });
+  again.Setup(TExpressionKind::Planets);
+  ASSERT_EQ(again.LocalList()->count(), 1);
+  EXPECT_TRUE(again.LocalList()->item(0)->isSelected());
+  EXPECT_EQ(again.Lists().Local.List.ExpressionList[0].Expression, "[PT_SIZE] >500");
+  again.MoveDown();
+  again.Finish();
+  again.Setup(TExpressionKind::Planets);
+  EXPECT_EQ(again.LocalList()->count(), 0);
+  EXPECT_EQ(again.GlobalList()->count(), 1);
+  again.TestExpression(true);
+  EXPECT_EQ(ui.messages.back(), "Checked expression seems ok");
+  EXPECT_EQ(again.windowTitle(), "Planets Expressions");
+}
+
+TEST(ExpressionBuilder, NamesMustBeGivenAndUnique) {
+  test::RecordingUserInterface ui;
+  TExpressions list;
+  list.ExpressionList.push_back({"Armed", "1", etGroup});
+  TfrmExpressionBuilder b(TExpressionKind::Groups, list, -1, nullptr, ui);
+  b.show();
+  b.OkButton()->click();  // no name: said so, the window stays
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Please enter a name."});
+  EXPECT_TRUE(b.isVisible());
+  b.NameField()->setText("ARMED");
+  EXPECT_FALSE(b.OkButton()->isEnabled());
+  b.NameField()->setText("Armed 2");
+  EXPECT_TRUE(b.OkButton()->isEnabled());
+  b.LoadTemplate(0);
+  EXPECT_EQ(b.NameText(), "My available Groups within 50 LY of planetname");
+}
+
+}  // namespace
+}  // namespace tovix
