@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "windows/about_box.h"
-#include "windows/colour_dialogs.h"
 #include "windows/battle_simulator_window.h"
+#include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
 #include "windows/event_windows.h"
 #include "windows/graph_window.h"
@@ -15,10 +15,11 @@
 #include "windows/overview_dialog.h"
 #include "windows/placeholder_windows.h"
 #include "windows/planets_list_window.h"
-#include "windows/players_window.h"
 #include "windows/planets_window.h"
+#include "windows/players_window.h"
 #include "windows/routes_window.h"
 #include "windows/set_extra_info_dialog.h"
+#include "windows/turn_reports_window.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
 
@@ -78,6 +79,11 @@ std::unique_ptr<QWidget> MakePlanetInfo(const TWindowEntry&, TWindowRegistry& w)
 std::unique_ptr<QWidget> MakeSetExtraInfo(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
   return std::make_unique<TfrmSetExtraInfo>(c.State, c.Ui, c.ProgramFolder / "ExtrInf.ini");
+}
+
+std::unique_ptr<QWidget> MakeTurnReports(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmTurnReports>(c.State, c.Store, c.Ui);
 }
 
 std::unique_ptr<QWidget> MakeRoutes(const TWindowEntry&, TWindowRegistry& w) {
@@ -202,7 +208,7 @@ constexpr TWindowEntry kWindows[] = {
         .Start(3),
     Window("frmPlanetSelect", "Select Planet(s)", 24, "planetselect.htm", MakePlaceholder,
            "Choosing destination planets for groups to send."),
-    Window("frmTurnReports", "Turn Reports", 33, "turnreports.htm", MakePlaceholder,
+    Window("frmTurnReports", "Turn Reports", 33, "turnreports.htm", MakeTurnReports,
            "The turn reports of the game, whole or only their messages.")
         .Button(11, "btnTurnReports", "Turn Reports", "View the turn reports")
         .Start(9),
