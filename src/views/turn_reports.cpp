@@ -85,16 +85,19 @@ std::string ReportPartText(std::string_view text, TReportPart part) {
   return shown;
 }
 
-std::string EditedReportBytes(std::string_view original, std::string_view edited) {
+std::string EditedReportBytes(std::string_view original, std::string_view edited,
+                              std::string_view shown) {
   const std::vector<TLine> before = SplitLines(original);
   const std::vector<TLine> after = SplitLines(edited);
+  std::vector<TLine> compared = SplitLines(shown);
+  if (compared.size() != before.size()) compared = before;
   // Lines that are equal at the start and at the end keep their bytes, line ends included.
   size_t head = 0;
-  while (head < before.size() && head < after.size() && before[head].Text == after[head].Text)
+  while (head < before.size() && head < after.size() && compared[head].Text == after[head].Text)
     ++head;
   size_t tail = 0;
   while (tail < before.size() - head && tail < after.size() - head &&
-         before[before.size() - 1 - tail].Text == after[after.size() - 1 - tail].Text)
+         compared[before.size() - 1 - tail].Text == after[after.size() - 1 - tail].Text)
     ++tail;
   std::vector<TLine> lines(before.begin(), before.begin() + static_cast<std::ptrdiff_t>(head));
   // A changed line ends as the line before it (the file's first line end at the start).
