@@ -70,12 +70,14 @@ void AddTabs(const std::filesystem::path& file) {
   std::error_code ec;
   if (!std::filesystem::exists(file, ec)) return;
   const std::string asItCame = LoadFileToString(file);
+  const std::string repaired = AddTabsToText(asItCame);
+  // A report that needs no repair is left alone, without a backup.
+  if (repaired == asItCame) return;
   std::filesystem::path backup = file;
   backup += std::string(kTabBackupExtension);
   if (!std::filesystem::exists(backup, ec)) WriteFileAtomically(backup, asItCame);
   SetReadOnly(file, false);
-  const std::string repaired = AddTabsToText(asItCame);
-  if (repaired != asItCame) WriteFileAtomically(file, repaired);
+  WriteFileAtomically(file, repaired);
 }
 
 }  // namespace tovix

@@ -21,11 +21,11 @@ inline constexpr std::string_view kTabBackupExtension = ".TabBackup";
 // nothing more: a marked line no longer matches.
 std::string AddTabsToText(std::string_view text);
 
-// AddTabsToText on a report file. Nothing happens when the file does not exist. Before the
-// first repair the report as it came is copied to file + ".TabBackup"; an existing backup is
-// never overwritten, so it keeps the report as it first came. The file loses its read-only
-// flag and is replaced atomically. Throws EFileError when a file cannot be read or written;
-// the report is then unchanged.
+// AddTabsToText on a report file. Nothing happens when the file does not exist or needs no
+// repair (so a second run writes nothing). Before the first repair the report as it came is copied
+// to file + ".TabBackup"; an existing backup is never overwritten, so it keeps the report as it
+// first came. The file loses its read-only flag and is replaced atomically. Throws EFileError when
+// a file cannot be read or written; the report is then unchanged.
 void AddTabs(const std::filesystem::path& file);
 
 }  // namespace tovix
