@@ -12,6 +12,7 @@
 #include "windows/groups_window.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
+#include "windows/notes_editor_window.h"
 #include "windows/overview_dialog.h"
 #include "windows/placeholder_windows.h"
 #include "windows/planets_list_window.h"
@@ -47,8 +48,9 @@ std::unique_ptr<QWidget> MakePlaceholder(const TWindowEntry& e, TWindowRegistry&
 std::unique_ptr<QWidget> MakeOrders(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TOrdersPlaceholder>(e, w.Context().Store);
 }
-std::unique_ptr<QWidget> MakeNotes(const TWindowEntry& e, TWindowRegistry& w) {
-  return std::make_unique<TNotesPlaceholder>(e, w.Context().Store);
+std::unique_ptr<QWidget> MakeNotes(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmEditor>(c.State, c.Store, c.Ui, c.ProgramFolder);
 }
 std::unique_ptr<QWidget> MakeMap(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
