@@ -4,18 +4,19 @@
 #include <algorithm>
 
 #include "windows/about_box.h"
-#include "windows/battle_simulator_window.h"
 #include "windows/auto_cargo_settings.h"
+#include "windows/battle_simulator_window.h"
+#include "windows/calculation_dialogs.h"
 #include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
 #include "windows/event_windows.h"
-#include "windows/calculation_dialogs.h"
 #include "windows/expression_dialogs.h"
 #include "windows/graph_window.h"
 #include "windows/group_filter_dialog.h"
 #include "windows/groups_window.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
+#include "windows/notes_editor_window.h"
 #include "windows/orders_window.h"
 #include "windows/overview_dialog.h"
 #include "windows/placeholder_windows.h"
@@ -24,6 +25,7 @@
 #include "windows/players_window.h"
 #include "windows/routes_window.h"
 #include "windows/set_extra_info_dialog.h"
+#include "windows/turn_reports_window.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
 
@@ -51,8 +53,9 @@ std::unique_ptr<QWidget> MakePlaceholder(const TWindowEntry& e, TWindowRegistry&
 std::unique_ptr<QWidget> MakeOrders(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TfrmOrders>(e, w);
 }
-std::unique_ptr<QWidget> MakeNotes(const TWindowEntry& e, TWindowRegistry& w) {
-  return std::make_unique<TNotesPlaceholder>(e, w.Context().Store);
+std::unique_ptr<QWidget> MakeNotes(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmEditor>(c.State, c.Store, c.Ui, c.ProgramFolder);
 }
 std::unique_ptr<QWidget> MakeMap(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
@@ -87,6 +90,10 @@ std::unique_ptr<QWidget> MakeSetExtraInfo(const TWindowEntry&, TWindowRegistry& 
 
 std::unique_ptr<QWidget> MakeAutoCargoSettings(const TWindowEntry&, TWindowRegistry& w) {
   return std::make_unique<TfrmAutoCargoSettings>(w.Context().State, w.Context().Store);
+}
+std::unique_ptr<QWidget> MakeTurnReports(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmTurnReports>(c.State, c.Store, c.Ui);
 }
 
 std::unique_ptr<QWidget> MakeRoutes(const TWindowEntry&, TWindowRegistry& w) {
@@ -244,8 +251,7 @@ constexpr TWindowEntry kWindows[] = {
         .Start(3),
     Window("frmPlanetSelect", "Select Planet(s)", 24, "planetselect.htm", MakePlaceholder,
            "Choosing destination planets for groups to send."),
-    Window("frmTurnReports", "Turn Reports", 33, "turnreports.htm", MakePlaceholder,
-           "The turn reports of the game, whole or only their messages.")
+    Window("frmTurnReports", "Turn Reports", 33, "turnreports.htm", MakeTurnReports)
         .Button(11, "btnTurnReports", "Turn Reports", "View the turn reports")
         .Start(9),
     Window("AboutBox", "About", 2, "about.htm", MakeAbout)
@@ -278,8 +284,7 @@ constexpr TWindowEntry kWindows[] = {
         .Button(17, "btnOverView", "Overview", "View players", kModal),
     Window("frmChangePlayerColors", "Change Player Colors", 11, "changeplayercolors.htm",
            MakeChangePlayerColors),
-    Window("frmEditor", "Notes Editor", 14, "notes.htm", MakeNotes,
-           "Notes to remember things, in four pages of formatted text.")
+    Window("frmEditor", "Notes Editor", 14, "notes.htm", MakeNotes)
         .Button(16, "btnNotes", "Notes", "Create Notes to remember things")
         .Start(15),
     // The calculator has no page of its own.

@@ -58,10 +58,18 @@ class AddTabsFile : public testing::Test {
   test::TempDir dir_;
 };
 
-TEST_F(AddTabsFile, MissingFileIsLeftAlone) {
+// A missing report stays missing; a report that needs no repair gets no backup and keeps its
+// read-only flag.
+TEST_F(AddTabsFile, MissingOrSoundFileIsLeftAlone) {
   AddTabs(dir_ / "k007.txt");
   EXPECT_FALSE(fs::exists(dir_ / "k007.txt"));
   EXPECT_FALSE(fs::exists(dir_ / "k007.txt.TabBackup"));
+  const fs::path sound = Write("k008.txt", "\t\tYour Planets\n");
+  ASSERT_TRUE(SetReadOnly(sound, true));
+  AddTabs(sound);
+  EXPECT_FALSE(fs::exists(Backup(sound)));
+  EXPECT_TRUE(IsReadOnly(sound));
+  SetReadOnly(sound, false);
 }
 
 TEST_F(AddTabsFile, SecondRunKeepsTheFirstBackup) {
