@@ -33,13 +33,4 @@ class TPlaceholderWindow : public TToolWindow {
   QLabel* lblPurpose_;
 };
 
-// Placeholder of the notes editor: there are no notes to save.
-class TNotesPlaceholder : public TPlaceholderWindow, public INotesService {
-  Q_OBJECT
-
- public:
-  using TPlaceholderWindow::TPlaceholderWindow;
-  void SaveCurrentNotes() override {}
-};
-
 }  // namespace tovix
