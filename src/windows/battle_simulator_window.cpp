@@ -17,6 +17,7 @@
 #include <exception>
 
 #include "controls/spin_edit.h"
+#include "platform/latin1.h"
 #include "views/battle_sim_rows.h"
 
 namespace tovix {
@@ -25,10 +26,6 @@ namespace {
 
 constexpr int kBattleSimulatorHelpContext = 6;
 constexpr const char* kQuestion = "10000 rounds. Continue with this battle?";
-
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -76,7 +73,7 @@ void TBatSimThread::run() {
   hooks.Flush = [this](std::vector<std::string>&& lines) {
     QStringList list;
     list.reserve(static_cast<qsizetype>(lines.size()));
-    for (const std::string& l : lines) list << Latin1(l);
+    for (const std::string& l : lines) list << FromLatin1(l);
     emit LinesReady(list);
   };
   hooks.AskContinue = [this] { return AskContinue(); };
@@ -89,8 +86,8 @@ void TBatSimThread::run() {
   } catch (const std::exception& e) {
     // An internal fault of the engine: what was collected, then the fault.
     QStringList list;
-    for (const std::string& l : engine.Log()) list << Latin1(l);
-    list << Latin1(e.what());
+    for (const std::string& l : engine.Log()) list << FromLatin1(l);
+    list << FromLatin1(e.what());
     emit LinesReady(list);
   }
 }
@@ -192,8 +189,8 @@ TfrmBattleSimulator::TfrmBattleSimulator(TznSaveState& store, UserInterface& ui,
   askText_ = [this](const std::string& title, const std::string& prompt,
                     const std::string& text) -> std::optional<std::string> {
     bool ok = false;
-    const QString answer = QInputDialog::getText(this, Latin1(title), Latin1(prompt),
-                                                 QLineEdit::Normal, Latin1(text), &ok);
+    const QString answer = QInputDialog::getText(this, FromLatin1(title), FromLatin1(prompt),
+                                                 QLineEdit::Normal, FromLatin1(text), &ok);
     if (!ok) return std::nullopt;
     return answer.toLatin1().toStdString();
   };
@@ -261,7 +258,7 @@ void TfrmBattleSimulator::FillGrid(TSide side) {
   for (size_t r = 0; r < groups.size(); ++r) {
     const std::vector<std::string> cells = BattleGridRow(*groups[r], side == sdAttackers);
     for (int c = 0; c < kBattleGridColumns; ++c) {
-      auto* item = new QTableWidgetItem(Latin1(cells[static_cast<size_t>(c)]));
+      auto* item = new QTableWidgetItem(FromLatin1(cells[static_cast<size_t>(c)]));
       if (c != 1 && c != 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       grid->setItem(static_cast<int>(r), c, item);
     }

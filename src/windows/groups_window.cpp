@@ -13,8 +13,10 @@
 #include "controls/top_most_window.h"
 #include "controls/zn_list_view.h"
 #include "orders/order_lines.h"
+#include "platform/latin1.h"
 #include "views/planet_list_rows.h"
 #include "windows/list_export_dialog.h"
+#include "windows/wait_cursor.h"
 
 namespace tovix {
 
@@ -26,20 +28,9 @@ constexpr const char* kLayoutKey = "znListview1_Order";
 constexpr const char* kTopMostKey = "mniTopMost.Checked";
 constexpr const char* kCenteredKey = "Viewplanetscentered1.Checked";
 
-QString Latin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-struct TWaitCursor {
-  TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-
 void FillCombo(QComboBox* box, const std::vector<std::string>& items) {
   box->clear();
-  for (const std::string& item : items) box->addItem(Latin1(item));
+  for (const std::string& item : items) box->addItem(FromLatin1(item));
   box->setCurrentIndex(0);
 }
 
@@ -160,7 +151,7 @@ TfrmGroups::TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui,
     pmuGroups_->popup(lvGroups_->viewport()->mapToGlobal(pos));
   });
   connect(lvGroups_, &TznListView::SortBegin, this, [this](TznSortDirection direction, int col) {
-    setWindowTitle(Latin1(GroupSortCaption(direction == TznSortDirection::sdDesc, col)));
+    setWindowTitle(FromLatin1(GroupSortCaption(direction == TznSortDirection::sdDesc, col)));
   });
   connect(lvGroups_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) {

@@ -24,15 +24,12 @@
 #include "core/file_utils.h"
 #include "core/numbers.h"
 #include "core/str_utils.h"
+#include "platform/latin1.h"
 #include "views/xlsx_export.h"
 
 namespace tovix {
 
 namespace {
-
-QString Latin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 const char* const kWriteFailed =
     "Export failed. Try again with a different file name. Please ensure that you are not "
@@ -231,7 +228,7 @@ bool TExportZnListView::Export() {
       return false;
     }
   } else if (!clipboard) {
-    file = Latin1(Trim(ExportFile));
+    file = FromLatin1(Trim(ExportFile));
     if (file.isEmpty()) {
       const QString name = info.DisplayName;
       const QString ext = info.Extension;
@@ -264,7 +261,7 @@ bool TExportZnListView::Export() {
   } else {
     const std::string text = WriteExportText(ExportType, *table, texts, advance);
     if (clipboard) {
-      QGuiApplication::clipboard()->setText(Latin1(text));
+      QGuiApplication::clipboard()->setText(FromLatin1(text));
     } else {
       try {
         WriteFileAtomically(file.toStdString(), text);

@@ -15,7 +15,9 @@
 #include "core/star_names.h"
 #include "core/str_utils.h"
 #include "orders/order_commands.h"
+#include "platform/latin1.h"
 #include "windows/list_export_dialog.h"
+#include "windows/wait_cursor.h"
 
 namespace tovix {
 
@@ -25,18 +27,6 @@ constexpr int kPlanetsListHelpContext = 25;
 constexpr const char* kSection = "frmPlanetslist";
 constexpr const char* kLayoutKey = "znListview1_Order";
 constexpr const char* kCenteredKey = "Viewplanetscentered1.Checked";
-
-QString Latin1(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-// While it lives the mouse pointer shows the hourglass.
-struct TWaitCursor {
-  TWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 }  // namespace
 
@@ -49,8 +39,8 @@ TfrmPlanetslist::TfrmPlanetslist(GameState& state, TznSaveState& store, UserInte
   setObjectName("frmPlanetslist");
   AskText = [this](const std::string& title, const std::string& prompt, std::string& text) {
     bool ok = false;
-    const QString answer = QInputDialog::getText(this, Latin1(title), Latin1(prompt),
-                                                 QLineEdit::Normal, Latin1(text), &ok);
+    const QString answer = QInputDialog::getText(this, FromLatin1(title), FromLatin1(prompt),
+                                                 QLineEdit::Normal, FromLatin1(text), &ok);
     if (ok) text = answer.toLatin1().toStdString();
     return ok;
   };
@@ -180,10 +170,11 @@ void TfrmPlanetslist::FirstShow() {
   // the model whichever list opens first.
   ComputePlanetShipMasses(state_);
   cbxPlayers_->clear();
-  for (const std::string& owner : PlanetOwnerChoices(state_)) cbxPlayers_->addItem(Latin1(owner));
-  const int own = state_.MainPlayer
-                      ? cbxPlayers_->findText(Latin1(state_.MainPlayer->Name), Qt::MatchFixedString)
-                      : -1;
+  for (const std::string& owner : PlanetOwnerChoices(state_))
+    cbxPlayers_->addItem(FromLatin1(owner));
+  const int own = state_.MainPlayer ? cbxPlayers_->findText(FromLatin1(state_.MainPlayer->Name),
+                                                            Qt::MatchFixedString)
+                                    : -1;
   cbxPlayers_->setCurrentIndex(own >= 0 ? own : 0);
   ShowRows(OwnPlanetRows(state_));
 }
@@ -273,7 +264,7 @@ void TfrmPlanetslist::CalculateDistanceFrom() {
 }
 
 void TfrmPlanetslist::SortBegins(int column, bool descending) {
-  setWindowTitle(Latin1(PlanetSortCaption(descending, column)));
+  setWindowTitle(FromLatin1(PlanetSortCaption(descending, column)));
 }
 
 void TfrmPlanetslist::CurrentRowChanged(int viewRow) {

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -55,16 +54,10 @@ std::string ReadFileBytes(const fs::path& path) {
 }
 
 TempDir::TempDir() {
-  std::random_device rd;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path p = fs::temp_directory_path() / ("tovix-test-" + std::to_string(rd()));
-    std::error_code ec;
-    if (fs::create_directory(p, ec)) {
-      path_ = p;
-      return;
-    }
-  }
-  throw std::runtime_error("cannot create a temporary folder");
+  std::string pattern = (fs::temp_directory_path() / "tovix-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("cannot create a temporary folder");
+  path_ = pattern;
 }
 
 TempDir::~TempDir() {
