@@ -6,6 +6,7 @@
 // Plain C++: the order analysis and the views call it too.
 
 #include <string>
+#include <vector>
 
 namespace tovix {
 
@@ -28,6 +29,9 @@ class IOrderService {
   virtual void LoadAutomaticOrders() = 0;
   // Saves the order text to `fileName` ("Save Status").
   virtual void SaveOrders(const std::string& fileName) = 0;
+  // The new names of every rename ("N") line of the order text, so generated planet names never
+  // repeat one. Until the orders window gives them, there are none.
+  virtual std::vector<std::string> CollectRenamedPlanetNames() { return {}; }
   // Mails `text` as a relay message to the race `race` (the players window). Until mail sending
   // is built it does nothing (placeholder).
   virtual void SendRelayMessage(const std::string& race, const std::string& text) {
