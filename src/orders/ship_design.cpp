@@ -101,30 +101,18 @@ std::string BetweenZeroAndOneQuestion(const std::vector<int>& fields, const TDes
 }
 
 TDesignRows DesignFigures(const TDesignValues& values, TGameType gameType) {
-  TShipType type("", gameType);
-  type.Drive = values.Drive;
-  type.Attacks = values.Attacks;
-  type.Weapons = values.Weapons;
-  type.Shields = values.Shields;
-  type.Cargo = values.Cargo;
-  TGroup group;
-  group.ShipType = &type;
-  group.DriveTech = values.DriveTech;
-  group.WeaponsTech = values.WeaponsTech;
-  group.ShieldsTech = values.ShieldsTech;
-  group.CargoTech = values.CargoTech;
-
+  const std::unique_ptr<TGroup> group = DesignGroup("", values, 1, nullptr, gameType);
   TDesignRows rows;
-  rows.Normal.Speed = group.Speed();
-  rows.Normal.Weapons = group.EffectiveWeapons();
-  rows.Normal.Shields = group.EffectiveShields();
+  rows.Normal.Speed = group->Speed();
+  rows.Normal.Weapons = group->EffectiveWeapons();
+  rows.Normal.Shields = group->EffectiveShields();
   rows.Normal.Cargo = values.Cargo;
-  rows.Normal.Mass = type.Mass();
+  rows.Normal.Mass = group->ShipType->Mass();
 
-  const float capacity = group.CargoCapacity();
-  rows.Loaded.Speed = group.SpeedFullLoad();
+  const float capacity = group->CargoCapacity();
+  rows.Loaded.Speed = group->SpeedFullLoad();
   rows.Loaded.Weapons = rows.Normal.Weapons;
-  rows.Loaded.Shields = group.EffectiveShieldsFullLoad();
+  rows.Loaded.Shields = group->EffectiveShieldsFullLoad();
   rows.Loaded.Cargo = capacity;
   // The load weighs capacity / cargo technology, as the loaded speed and shields count it.
   rows.Loaded.Mass =
