@@ -3,7 +3,9 @@
 #   scripts/window-pictures.sh <game folder> <out folder> [report letters]
 # The game folder holds turn reports named like A000.txt; the letters default to every letter
 # found there, the first one the user's own (orion as A with allies B and C: "ABC").
-# Runs under a virtual display (Xvfb); the game's folder is not written to.
+# Runs under a virtual display (Xvfb); the game's folder is not written to. Some windows are set
+# up first (src/app/window_pictures.cpp): the map fitted with names, "Ship Design" on the user's
+# Cruiser2 (orion as A), "Standard Ship" with its extra designs shown, the calculator after a sum.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QListWidget>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <cstdio>
@@ -15,12 +16,16 @@
 
 #include "app/startup.h"
 #include "app/tovix_application.h"
+#include "controls/calculator_panel.h"
 #include "controls/spin_edit.h"
 #include "windows/battle_simulator_window.h"
+#include "windows/calculator_window.h"
 #include "windows/list_export_dialog.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
 #include "windows/planets_window.h"
+#include "windows/ship_design_window.h"
+#include "windows/standard_ship_window.h"
 #include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
 
@@ -39,14 +44,37 @@ bool Picture(QWidget& widget, const QString& folder, const QString& name) {
   return saved;
 }
 
-// How a window is set up before its picture: the map fitted with names on.
-void Prepare(const std::string& name, QWidget& window) {
+// How a window is set up before its picture: the map fitted with names on; the ship designer on
+// the user's Cruiser2 (when the race has one); the standard ship of a productivity of 60 with the
+// extra designs shown; the calculator after 1000 / 7 with the result in its memory.
+void Prepare(TWindowRegistry& windows, const std::string& name, QWidget& window) {
   if (auto* map = qobject_cast<TfrmNewMap*>(&window); map != nullptr && name == "frmNewMap") {
     map->resize(900, 760);
     map->show();
     QCoreApplication::processEvents();
     map->ZoomFullExtents();
     map->SetShowNames(true);
+  }
+  if (auto* designer = qobject_cast<TfrmShipDesign*>(&window)) {
+    designer->show();
+    QCoreApplication::processEvents();
+    const auto found = designer->TypeList()->findItems("Cruiser2", Qt::MatchExactly);
+    if (!found.isEmpty()) designer->SelectType(designer->TypeList()->row(found.front()));
+  }
+  if (auto* standard = qobject_cast<TfrmStdShip*>(&window)) {
+    if (auto* designer = windows.Get<TfrmShipDesign>("frmShipDesign")) {
+      designer->SetProductivity(60);
+      designer->GenerateStandardShip();
+    }
+    standard->show();
+    if (standard->ExtraDesigns()->isHidden()) standard->ExtraClicked();
+  }
+  if (auto* calculator = qobject_cast<TfrmCalculate*>(&window)) {
+    TCalculatorEngine& engine = calculator->Panel()->Engine();
+    engine.Start(1000);
+    for (char key : std::string("/7=")) engine.CalcKey(key);
+    engine.MemoryStore();
+    calculator->Panel()->Refresh();
   }
 }
 
@@ -164,7 +192,7 @@ int main(int argc, char** argv) {
       QWidget* window = windows.Find(name);
       if (window == nullptr) continue;
       const bool wasVisible = window->isVisible();
-      Prepare(name, *window);
+      Prepare(windows, name, *window);
       auto* simulator = qobject_cast<TfrmBattleSimulator*>(window);
       if (simulator) LoadLargestBattle(windows, *simulator);
       if (!Picture(*window, folder, QString::fromStdString(name))) ++failures;

@@ -33,9 +33,6 @@ namespace tovix {
 class TznListView;
 class TExportZnListView;
 
-// The services as they are when called (the registry fills them once every window is made).
-using TServicesSource = std::function<const TServices&()>;
-
 // The common frame: the "Turns" box above the list; the list fills at its first show, and again
 // when the game is read anew or the "Turns" choice changes.
 class TTurnListWindow : public TToolWindow {

@@ -323,7 +323,9 @@ bool TfrmMain::DispatchHelp(int context) {
 }
 
 void TfrmMain::ShowCalculator() {
-  if (QWidget* calculator = windows_.Find("frmCalculate")) RunModally(*calculator);
+  // Fifteen significant digits: fewer would cut typed numbers and results short.
+  if (ICalculatorService* calculator = windows_.Services().Calculator)
+    calculator->RunCalculator(0, 15);
 }
 
 void TfrmMain::AnalyseOrders() {

@@ -550,6 +550,7 @@ void TfrmNewMap::MousePressed(QMouseEvent* event) {
     services_.PlanetInfo->ShowPlanetAsTarget(planet, centre);
     inMapClick_ = false;
   }
+  if (left && services_.ShipDesign) services_.ShipDesign->FollowPlanet(planet);
   Repaint();
   if (right) mapMenu_->popup(event->globalPosition().toPoint());
 }

@@ -388,6 +388,7 @@ void TfrmPlanets::RowActivated(int viewRow) {
   if (row < 0 || row == rowShown_) return;
   ShowPlanetInfo(row, false);
   if (IMapService* map = services_().Map) map->SetPlanetCursor(shown_, centred_);
+  if (IShipDesignService* design = services_().ShipDesign) design->FollowPlanet(shown_);
 }
 
 void TfrmPlanets::RefreshPlanetInfo() {

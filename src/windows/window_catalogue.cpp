@@ -7,6 +7,7 @@
 #include "windows/auto_cargo_settings.h"
 #include "windows/battle_simulator_window.h"
 #include "windows/calculation_dialogs.h"
+#include "windows/calculator_window.h"
 #include "windows/colour_dialogs.h"
 #include "windows/config_dialog.h"
 #include "windows/event_windows.h"
@@ -25,6 +26,8 @@
 #include "windows/players_window.h"
 #include "windows/routes_window.h"
 #include "windows/set_extra_info_dialog.h"
+#include "windows/ship_design_window.h"
+#include "windows/standard_ship_window.h"
 #include "windows/turn_reports_window.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
@@ -210,6 +213,25 @@ std::unique_ptr<QWidget> MakeBattleSimulator(const TWindowEntry&, TWindowRegistr
   return std::make_unique<TfrmBattleSimulator>(w.Context().Store, w.Context().Ui);
 }
 
+std::unique_ptr<QWidget> MakeShipDesign(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmShipDesign>(c.State, c.Store, c.Ui, ServicesOf(w));
+}
+// The standard-ship window shows the designer's choices; the designer tells it of a new design
+// and shows it.
+std::unique_ptr<QWidget> MakeStdShip(const TWindowEntry&, TWindowRegistry& w) {
+  auto* designer = w.Get<TfrmShipDesign>("frmShipDesign");
+  const TWindowContext& c = w.Context();
+  auto window = std::make_unique<TfrmStdShip>(c.Store, c.Ui, *designer, ServicesOf(w));
+  TfrmStdShip* shown = window.get();
+  designer->StdShipChanged = [shown] { shown->Sync(); };
+  designer->ShowStdShipWindow = [shown] { shown->ShowInFront(); };
+  return window;
+}
+std::unique_ptr<QWidget> MakeCalculate(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmCalculate>(w.Context().Store);
+}
+
 constexpr TButtonAction kModal = TButtonAction::Modal;
 constexpr TWindowStage kAfterReading = TWindowStage::AfterReading;
 constexpr TWindowStage kOnDemand = TWindowStage::OnDemand;
@@ -228,12 +250,10 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmBattles", "Battles", 5, "battles.htm", MakeBattles)
         .Button(8, "btnBattles", "Battles", "View Battles")
         .Start(4),
-    Window("frmShipDesign", "Ship Design", 31, "shipdesigner.htm", MakePlaceholder,
-           "Designing ship types and writing their design orders.")
+    Window("frmShipDesign", "Ship Design", 31, "shipdesigner.htm", MakeShipDesign)
         .Button(7, "btnShipDesign", "Ship Design", "Design a ship")
         .Start(5),
-    Window("frmStdShip", "Standard Ship", 32, "standardship.htm", MakePlaceholder,
-           "Standard ship designs by speed, attack and defence."),
+    Window("frmStdShip", "Standard Ship", 32, "standardship.htm", MakeStdShip),
     Window("frmGraph", "Graph", 16, "graph.htm", MakeGraph)
         .Button(2, "btnGraph", "Graph", "View Graphs of player information")
         .Start(6),
@@ -287,9 +307,7 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmEditor", "Notes Editor", 14, "notes.htm", MakeNotes)
         .Button(16, "btnNotes", "Notes", "Create Notes to remember things")
         .Start(15),
-    // The calculator has no page of its own.
-    Window("frmCalculate", "Calculator", 8, "introduction.htm", MakePlaceholder,
-           "A pocket calculator."),
+    Window("frmCalculate", "Calculator", 8, "calculator.htm", MakeCalculate),
     Window("frmSetExtraInfo", "Set Extra Info", 29, "setextrainfo.htm", MakeSetExtraInfo)
         .MadeAt(kAfterReading),
     Window("frmGroupFilter", "Group Filter", 17, "groupfilter.htm", MakeGroupFilter)

@@ -1,0 +1,179 @@
+// The ship designer's figures and lines: every design of every "Ship Types" table of the real
+// reports printed as the server prints it, the texts it reads, the values the game refuses,
+// the loaded row, the D line and the group for the battle simulator.
+
+#include "orders/ship_design.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "core/numbers.h"
+#include "core/str_utils.h"
+#include "support/orion_as_a.h"
+#include "support/test_paths.h"
+
+namespace tovix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A design as the tables print it: the words N D A W S C, then Mass Speed Def (the PLUS layout:
+// M only).
+struct PrintedDesign {
+  std::string where;
+  std::vector<std::string> words;
+};
+
+void CollectTables(const fs::path& folder,
+                   std::map<std::vector<std::string>, PrintedDesign>& rows) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (!entry.is_regular_file() || entry.path().extension() != ".txt") continue;
+    const std::vector<std::string> lines = test::FileLines(entry.path());
+    for (auto& [title, words] : test::ReportTables(lines, 0, [](const std::string& name) {
+           return TrimRight(name).ends_with("Ship Types");
+         })) {
+      rows.emplace(words, PrintedDesign{entry.path().filename().string() + " " + title, words});
+    }
+  }
+}
+
+// Every row of every ship-type table of orion, orion-variant-t26 and andromeda, with the four
+// technologies at 1.00: the designer prints the table's mass, speed and defence (the PLUS
+// report gives the mass only).
+TEST(ShipDesignTest, PrintsTheFiguresOfEveryShipTypeTable) {
+  const fs::path orion = test::ReportsDir("orion");
+  if (orion.empty()) GTEST_SKIP() << test::ReportsAbsent("orion");
+  std::map<std::vector<std::string>, PrintedDesign> rows;
+  CollectTables(orion, rows);
+  const fs::path variant = test::ReportsDir("orion-variant-t26");
+  if (!variant.empty()) CollectTables(variant, rows);
+  const fs::path archive = test::ReportsDir("andromeda-ABC.tar.xz");
+  test::TempDir unpacked;
+  const bool andromeda = !archive.empty() && fs::exists(archive);
+  if (andromeda) {
+    const std::string command =
+        "tar -xJf '" + archive.string() + "' -C '" + unpacked.path().string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    CollectTables(unpacked.path() / "andromeda", rows);
+  }
+
+  std::set<std::vector<std::string>> designs;
+  for (const auto& [words, row] : rows) {
+    ASSERT_TRUE(words.size() == 9 || words.size() == 7) << row.where;
+    designs.insert(std::vector<std::string>(words.begin(), words.begin() + 6));
+    TDesignTexts texts;
+    for (int field = dfDrive; field <= dfCargo; ++field)
+      texts[static_cast<size_t>(field)] = words[static_cast<size_t>(field) + 1];
+    for (int field = dfDriveTech; field <= dfCargoTech; ++field)
+      texts[static_cast<size_t>(field)] = "1.00";
+    const TDesignRead read = ReadDesignTexts(texts);
+    ASSERT_TRUE(read.Ok()) << row.where << ": " << read.Error;
+    const auto normal = FigureTexts(DesignFigures(read.Values, TGameType::NG).Normal);
+    EXPECT_EQ(Trim(normal[4]), words[6]) << row.where << " " << words[0] << " mass";
+    if (words.size() == 9) {
+      EXPECT_EQ(Trim(normal[0]), words[7]) << row.where << " " << words[0] << " speed";
+      EXPECT_EQ(Trim(normal[2]), words[8]) << row.where << " " << words[0] << " def";
+    }
+  }
+  // The three games hold 292 distinct designs; fewer would mean tables went unread.
+  if (andromeda && !variant.empty())
+    EXPECT_EQ(designs.size(), 292u);
+  else
+    EXPECT_GT(designs.size(), 100u);
+}
+
+TDesignTexts Texts(std::initializer_list<const char*> values) {
+  TDesignTexts texts;
+  size_t i = 0;
+  for (const char* v : values) texts[i++] = v;
+  for (; i < texts.size(); ++i) texts[i] = "1.00";
+  return texts;
+}
+
+struct ReadRow {
+  const char* name;
+  TDesignTexts texts;
+  std::string error;  // empty: read
+};
+
+class ShipDesignRead : public testing::TestWithParam<ReadRow> {};
+
+TEST_P(ShipDesignRead, NamesTheFirstTextThatIsNoNumber) {
+  const TDesignRead read = ReadDesignTexts(GetParam().texts);
+  EXPECT_EQ(read.Error, GetParam().error);
+  EXPECT_EQ(read.Ok(), GetParam().error.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ShipDesignRead,
+    testing::Values(ReadRow{"PrintedTexts", Texts({"22.00", "  4", " 5.00", " 8.00", " 0.00"}), ""},
+                    ReadRow{"CommaDoesNotRead", Texts({"1,5", "1", "1", "1", "0"}),
+                            "Drive: \"1,5\" is not a number."},
+                    ReadRow{"AttacksAreWhole", Texts({"1", "1.5", "1", "1", "0"}),
+                            "Attacks: \"1.5\" is not a whole number."},
+                    ReadRow{"EmptyText", Texts({"1", "1", "1", "", "0"}),
+                            "Shields: \"\" is not a number."},
+                    ReadRow{"TechnologyToo", Texts({"1", "1", "1", "1", "0", "1", "x"}),
+                            "Weapons technology: \"x\" is not a number."}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(ShipDesignTest, KeysValuesTheGameRefusesAndTheOrderLine) {
+  for (char c : std::string("0123456789.\b")) EXPECT_TRUE(DesignKeyAccepted(c)) << int(c);
+  for (char c : std::string(",-+ eE")) EXPECT_FALSE(DesignKeyAccepted(c)) << c;
+
+  TDesignValues values;
+  values.Drive = 0.5f;
+  values.Weapons = 1;
+  values.Shields = 0.99f;
+  values.Cargo = 0;
+  values.Attacks = 1;
+  values.DriveTech = 0.5f;  // technologies are no design values
+  EXPECT_EQ(FieldsBetweenZeroAndOne(values), (std::vector<int>{dfDrive, dfShields}));
+  EXPECT_EQ(BetweenZeroAndOneQuestion({dfDrive, dfShields}, values),
+            "The game takes 0 or at least 1 for drive, weapons, shields and cargo, and refuses "
+            "this design:\rDrive 0.50, Shields 0.99.\rWrite it anyway?");
+
+  EXPECT_EQ(DesignOrderLine(" Cruiser5 ", Texts({"25.00", "  4", " 5.00", " 8.00", " 0.00"})),
+            "D Cruiser5 25.00 4 5.00 8.00 0.00");
+}
+
+// The loaded row: the full load weighs capacity / cargo technology, for the mass as for speed
+// and shields. Cargo 5 at cargo technology 2 holds 15, which weighs 7.5.
+TEST(ShipDesignTest, LoadedRowWeighsTheLoadByCargoTechnology) {
+  TDesignValues v;
+  v.Drive = 8;
+  v.Shields = 2;
+  v.Cargo = 5;
+  v.CargoTech = 2;
+  const TDesignRows rows = DesignFigures(v, TGameType::NG);
+  EXPECT_EQ(FigureTexts(rows.Normal),
+            (std::array<std::string, 5>{"10.67", " 0.00", " 2.52", " 5.00", "15.00"}));
+  EXPECT_FLOAT_EQ(rows.Loaded.Cargo, 15);
+  EXPECT_FLOAT_EQ(rows.Loaded.Mass, 22.5f);
+  EXPECT_NEAR(rows.Loaded.Speed, 20 * 8 / 22.5, 1e-4);
+  EXPECT_EQ(FigureTexts(rows.Loaded)[1], " 0.00");
+}
+
+TEST(ShipDesignTest, GroupForTheSimulatorOwnsItsDesign) {
+  TDesignValues v;
+  v.Drive = 22;
+  v.Attacks = 4;
+  v.Weapons = 5;
+  v.Shields = 8;
+  v.WeaponsTech = 2;
+  std::unique_ptr<TGroup> group = DesignGroup("Cruiser2", v, 3, nullptr, TGameType::NG);
+  ASSERT_NE(group->ShipType, nullptr);
+  EXPECT_EQ(group->ShipType->Name, "Cruiser2");
+  EXPECT_FLOAT_EQ(group->ShipType->Mass(), 42.5f);
+  EXPECT_EQ(group->Ships, 3);
+  EXPECT_FLOAT_EQ(group->EffectiveWeapons(), 10);
+  EXPECT_FLOAT_EQ(group->Load, 0);
+  EXPECT_EQ(group->Owner, nullptr);
+}
+
+}  // namespace
+}  // namespace tovix
