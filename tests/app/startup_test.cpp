@@ -204,9 +204,11 @@ TEST_F(Startup, HappyPathShowsTheGameAndSavesEveryWindowAtTheEnd) {
   EXPECT_EQ(store.ReadSection("Tovix_State"),
             (std::vector<std::string>{"ShowCmd", "flags", "NormalLeft", "NormalTop", "NormalRight",
                                       "NormalBottom"}));
-  // Every tool window; the colour dialogs, the message dialog, the overview and the modal "Set
-  // Extra Info" dialog keep no state. Nor, for now, do the four expression dialogs (named
-  // expressions, expression filters, calculations, group filter).
+  // Every tool window; the colour dialogs, the message dialog, the overview, the modal "Set
+  // Extra Info" dialog, the named expressions and the calculations keep no state. The
+  // expression filters keep their expression type; the group filter its placement, once shown.
+  EXPECT_EQ(store.ReadString("ExpressionFilters", "RadioGroup1", ""), "0");
+  EXPECT_TRUE(store.ReadSection("Group Filter_State").empty());
   ASSERT_EQ(stateNames.size(), 21u);
   for (const std::string& name : stateNames) {
     EXPECT_NE(store.ReadInteger(name + "_State", "NormalRight", -1), -1) << name;

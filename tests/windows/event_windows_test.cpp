@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QTimer>
 
@@ -129,11 +130,13 @@ TEST_F(EventWindows, ARaceMovedToTheDefendersDefendsInTheSimulator) {
   const TBattle& battle = *window.SelectedBattle();
   const std::vector<std::string> owners = BattleOwnerNames(battle);
   std::string moved;
-  window.RunSidesDialog = [&](TDualListDialog& dialog) {
-    EXPECT_EQ(dialog.List1().size(), owners.size());
-    dialog.Box1()->item(1)->setSelected(true);
-    moved = dialog.Box1()->item(1)->text().toStdString();
-    dialog.MoveRight();
+  window.RunSidesDialog = [&](TDualListForm& form) {
+    EXPECT_EQ(form.SrcList()->count(), static_cast<int>(owners.size()));
+    EXPECT_EQ(form.SrcLabel()->text(), "&Attackers");
+    EXPECT_EQ(form.DstLabel()->text(), "&Defenders");
+    form.SrcList()->item(1)->setSelected(true);
+    moved = form.SrcList()->item(1)->text().toStdString();
+    form.IncClicked();
     return true;
   };
   window.AddToBattleSimulator();
@@ -144,7 +147,7 @@ TEST_F(EventWindows, ARaceMovedToTheDefendersDefendsInTheSimulator) {
   for (const std::string& d : simulator.defenders) EXPECT_EQ(d, moved);
   for (const std::string& a : simulator.attackers) EXPECT_NE(a, moved);
 
-  window.RunSidesDialog = [](TDualListDialog&) { return false; };
+  window.RunSidesDialog = [](TDualListForm&) { return false; };
   window.AddToBattleSimulator();
   EXPECT_EQ(simulator.battles, 1) << "cancelled";
 }
