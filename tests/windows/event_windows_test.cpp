@@ -196,5 +196,35 @@ TEST_F(EventWindows, PictureOfBattlesWithABattleSelected) {
   EXPECT_TRUE(test::TakePicture(battles, "Battles"));
 }
 
+// The sides of the battle with the most races, one race moved to the defenders.
+TEST_F(EventWindows, PictureOfTheTwoListDialogWithRacesOnBothSides) {
+  TfrmBattles battles(State(), store, Source());
+  battles.TurnsBox()->setCurrentIndex(1);
+  battles.show();
+  int row = 0;
+  size_t most = 0;
+  for (size_t i = 0; i < battles.Rows().size(); ++i)
+    if (const size_t n = BattleOwnerNames(*battles.Rows()[i].Battle).size(); n > most) {
+      most = n;
+      row = static_cast<int>(i);
+    }
+  ASSERT_GE(most, 3u);
+  Select(*battles.List(), battles.List()->Rows().ViewRow(row));
+  bool pictured = false;
+  battles.RunSidesDialog = [&](TDualListForm& form) {
+    form.SrcList()->item(1)->setSelected(true);
+    form.IncClicked();
+    form.SrcList()->clearSelection();
+    form.SrcList()->item(0)->setSelected(true);
+    form.show();
+    pictured = test::TakePicture(form, "Battles-sides");
+    EXPECT_GT(form.SrcList()->count(), 0);
+    EXPECT_GT(form.DstList()->count(), 0);
+    return false;
+  };
+  battles.AddToBattleSimulator();
+  EXPECT_TRUE(pictured);
+}
+
 }  // namespace
 }  // namespace tovix
