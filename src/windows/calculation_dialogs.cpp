@@ -91,14 +91,15 @@ void TfrmExpressionFilters::OkClicked() {
     reject();
     return;
   }
+  if (ApplyExpression(groups, text)) accept();
+}
+
+bool TfrmExpressionFilters::ApplyExpression(bool groups, const std::string& text) {
   expression_ = text;
   const TExpressionFilterResult r =
       ApplyExpressionFilter(state_, analysis_ ? analysis_() : nullptr, groups, text, filtered_);
-  if (!r.Ok) {
-    ui_.ShowMessage(r.Message);
-    return;
-  }
-  accept();
+  if (!r.Ok) ui_.ShowMessage(r.Message);
+  return r.Ok;
 }
 
 TfrmCalculations::TfrmCalculations(GameState& state, TChooseExpression choose,

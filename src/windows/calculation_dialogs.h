@@ -55,6 +55,9 @@ class TfrmExpressionFilters : public QDialog, public IExpressionFilterService, p
   // OK: asks for an expression; an empty one closes with Cancel and keeps the set. A filter that
   // fails says how ("Error in expression: ...") and keeps the set and the window.
   void OkClicked();
+  // The filter run of OK with a given expression: the new set, or the set kept and the error
+  // shown; true on success.
+  bool ApplyExpression(bool groups, const std::string& text);
 
  private:
   GameState& state_;
