@@ -193,7 +193,6 @@ TfrmGroupFilter::~TfrmGroupFilter() {
 void TfrmGroupFilter::ExecuteGroupFilter() {
   if (RunDialog) {
     LoadFromFilter();
-    shownOnce_ = true;
     RunDialog(*this);
     return;
   }

@@ -78,6 +78,26 @@ TEST(SelectExpressions, PlanetsChosenByANewExpressionAndKeptAcrossWindows) {
   EXPECT_EQ(again.windowTitle(), "Planets Expressions");
 }
 
+// A list filter keeps a planet whose test fails; when every test failed it says so.
+TEST(SelectExpressions, AnExpressionFailingOnEveryPlanetSaysSoAndKeepsTheList) {
+  test::OrionGame* orion = test::Orion();
+  if (orion == nullptr) GTEST_SKIP() << test::ReportsAbsent("orion");
+  test::TempDir folder;
+  test::RecordingUserInterface ui;
+  const auto all = AllPlanets(orion->state);
+  TfrmSelectExpressions w(orion->state, ui, folder.path(), [] { return nullptr; });
+  QTimer::singleShot(0, [&] {
+    AnswerBuilder("Misspelt", "[PT_SIZ] > 1");
+    w.NewExpression(false);
+    w.Use(false);
+  });
+  EXPECT_EQ(w.SelectPlanetsByExpression(all), all);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0], "Error in expression: [PT_SIZ] > 1\r\rIt failed on all " +
+                                std::to_string(all.size()) + " planets, first on planet " +
+                                all.front()->Name + ". The choice made before is kept.");
+}
+
 // A planet renamed to a name with an accented letter (Latin-1 in the report, as the server
 // writes it) is matched by an expression typed with that letter: the dialogs hand their text to
 // the model as Latin-1.

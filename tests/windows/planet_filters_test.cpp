@@ -105,6 +105,9 @@ TEST_F(PlanetFilters, ExpressionsLeaveTheBigPlanetsInTheListAndOnTheMap) {
   ASSERT_FALSE(big.empty());
   ASSERT_LT(big.size(), all.size());
   EXPECT_EQ(Listed(), big);
+  TNames read;
+  for (const TPlanet* p : services.ExpressionFilter->FilteredPlanets()) read.insert(p->Name);
+  EXPECT_EQ(read, big) << "the set the destination picker reads";
 
   // "Filtered" keeps those where the group filter finds the user's groups of this turn;
   // "Filter Inv." those where it finds none.
@@ -175,6 +178,13 @@ TEST_F(PlanetFilters, GroupFilterListsWhereADesignArrivesNextTurnAndADriveLimitN
   window->FilteredBox()->click();
   window->GroupFilter();
   EXPECT_EQ(Listed(), expected) << design->Name;
+  // What the destination picker reads, through the service alone.
+  IGroupFilterService& service = *services.GroupFilter;
+  service.CollectPlanets();
+  TNames collected;
+  for (const TPlanet* p : service.GroupPlanets()) collected.insert(p->Name);
+  EXPECT_EQ(collected, expected);
+  EXPECT_EQ(collected.size(), service.GroupPlanets().size()) << "each planet once";
 
   // Design limits in place of the designs: a drive below the chosen design's leaves the groups
   // of lighter drives (and those that cannot move).
