@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Writes one PNG per built window of Tovix, and of the dialogs that belong to them.
+# Writes one PNG per built window of Tovix, and of the dialogs that belong to them, and of the
+# filters at work (frmGroupFilter-ship-options, frmPlanets-filtered by [PT_SIZE]>500,
+# frmBattles-sides: the two-list dialog with races on both sides).
 #   scripts/window-pictures.sh <game folder> <out folder> [report letters]
 # The game folder holds turn reports named like A000.txt; the letters default to every letter
 # found there, the first one the user's own (orion as A with allies B and C: "ABC").
@@ -47,8 +49,9 @@ INI
 TOVIX_HOME="$home" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1200x24" \
   build/bin/tovix-window-pictures "$out" 0
 
-# The pictures the window tests take on Orion (a battle selected, the graph, the overview, the
-# map and its colour dialog), when the reports are there.
+# The pictures the window tests take on Orion (a battle selected, the two-list dialog of its
+# sides, the graph, the overview, the map and its colour dialog, the group filter with ship
+# options, the planet information window filtered by an expression), when the reports are there.
 export TOVIX_PICTURE_DIR="$out" TOVIX_SCREENSHOT_DIR="$out"
 cmake --build --preset default >/dev/null
 for test in build/tests/windows/*_test; do

@@ -3,11 +3,13 @@
 // (not a placeholder), plus the dialogs that belong to them, into <out folder>; then it ends.
 // scripts/window-pictures.sh runs it under a virtual display.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QListWidget>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <cstdio>
 #include <functional>
 #include <set>
@@ -17,9 +19,14 @@
 #include "app/startup.h"
 #include "app/tovix_application.h"
 #include "controls/calculator_panel.h"
+#include "controls/dual_list.h"
 #include "controls/spin_edit.h"
+#include "views/event_rows.h"
 #include "windows/battle_simulator_window.h"
 #include "windows/calculator_window.h"
+#include "windows/calculation_dialogs.h"
+#include "windows/event_windows.h"
+#include "windows/group_filter_dialog.h"
 #include "windows/list_export_dialog.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
@@ -101,6 +108,63 @@ void PlanetPictures(TWindowRegistry& windows, const QString& folder, int& failur
     info->resize(900, 640);
     info->ShowPlanet(planet, false);
     if (!Picture(*info, folder, name)) ++failures;
+  }
+}
+
+// The filters at work: the group filter with design limits chosen, the planet information
+// window filtered by the expression [PT_SIZE]>500, and the battles window's two-list dialog with
+// races on both sides (the battle of the most races, one moved to the defenders).
+void FilterPictures(TWindowRegistry& windows, const QString& folder, int& failures) {
+  const GameState& state = windows.Context().State;
+  if (auto* groups = windows.Get<TfrmGroupFilter>("frmGroupFilter")) {
+    groups->LoadFromFilter();
+    auto check = [groups](const char* name) {
+      if (auto* box = groups->findChild<QCheckBox*>(name)) box->setChecked(true);
+    };
+    auto value = [groups](const char* name, double v) {
+      if (auto* spin = groups->findChild<TRxSpinEdit*>(name)) spin->SetValue(v);
+    };
+    if (auto* options = groups->findChild<QRadioButton*>("rbShipOptions"))
+      options->setChecked(true);
+    check("cbDriveMin");
+    value("edtDriveMin", 1.5);
+    check("cbAttacksMin");
+    value("edtAttacksMin", 1);
+    check("cbMassMax");
+    value("edtMassMax", 40);
+    groups->SetLastChanges();
+    if (!Picture(*groups, folder, "frmGroupFilter-ship-options")) ++failures;
+    groups->hide();
+  }
+  auto* info = windows.Get<TfrmPlanets>("frmPlanets");
+  auto* expressions = windows.Get<TfrmExpressionFilters>("frmExpressionFilters");
+  if (info && expressions) {
+    expressions->RunDialog = [](TfrmExpressionFilters& f) {
+      return f.ApplyExpression(false, "[PT_SIZE]>500");
+    };
+    info->Expressions();
+    expressions->RunDialog = nullptr;
+    if (!info->PlanetRowsShown().empty())
+      info->ShowPlanet(info->PlanetRowsShown().front().Planet, false);
+    info->resize(900, 640);
+    if (!Picture(*info, folder, "frmPlanets-filtered")) ++failures;
+  }
+  if (auto* battles = windows.Get<TfrmBattles>("frmBattles")) {
+    TBattle* widest = nullptr;
+    for (auto [key, battle] : state.Battles)
+      if (!widest || BattleOwnerNames(*battle).size() > BattleOwnerNames(*widest).size())
+        widest = battle;
+    if (widest && BattleOwnerNames(*widest).size() >= 2) {
+      battles->SelectBattle(widest);
+      battles->RunSidesDialog = [&](TDualListForm& form) {
+        form.SrcList()->item(form.SrcList()->count() - 1)->setSelected(true);
+        form.IncClicked();
+        if (!Picture(form, folder, "frmBattles-sides")) ++failures;
+        return false;
+      };
+      battles->AddToBattleSimulator();
+      battles->RunSidesDialog = nullptr;
+    }
   }
 }
 
@@ -206,6 +270,7 @@ int main(int argc, char** argv) {
       if (!wasVisible && window != windows.Main()) window->hide();
     }
     PlanetPictures(windows, folder, failures);
+    FilterPictures(windows, folder, failures);
     windows.Main()->close();
   };
   const TStartupOutcome outcome = runTovix(app, std::move(params));

@@ -42,8 +42,11 @@ constexpr size_t kMaxPatterns = 1024;
 constexpr std::string_view kExtraInfoFile = "ExtrInf.ini";
 constexpr std::string_view kErrorHeader = "Error - Turn: %d Player: %s Report: %s %s";
 
+// Bytes above 127 belong to words: a name the player gave with an accented letter (Latin-1, or
+// UTF-8 from a mail program) stays one word instead of being cut at its accent, which would
+// shift the columns of its row. The no-break space is made a blank before the split.
 bool IsWordDelimiter(int c) {
-  return c < 33 || c == ',' || c == '`' || c >= 126;
+  return c < 33 || c == ',' || c == '`' || c == '~' || c == 127;
 }
 
 std::string PlanetReadError(int turn) {

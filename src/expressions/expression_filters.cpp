@@ -50,15 +50,40 @@ class TRun {
 
 }  // namespace
 
+std::string GroupSubjectName(const TGroup* group) {
+  if (group == nullptr) return "a group";
+  return "group " + std::to_string(group->GroupNumber) +
+         (group->Owner ? " of " + group->Owner->Name : std::string());
+}
+
+std::string FilterFailureMessage(std::string_view expression, const TListFilterReport& report,
+                                 std::string_view items) {
+  std::string text = "Error in expression: " + std::string(expression);
+  if (report.Failed > 0)
+    text += "\r\rIt failed on " +
+            (report.FailedEverywhere()
+                 ? "all " + std::to_string(report.Tested)
+                 : std::to_string(report.Failed) + " of " + std::to_string(report.Tested)) +
+            " " + std::string(items) + ", first on " + report.FirstFailed +
+            ". The choice made before is kept.";
+  return text;
+}
+
 std::vector<size_t> FilterGroupSubjects(const GameState& state, const TOrderAnalysis* analysis,
                                         std::string_view expression,
-                                        const std::vector<TGroupSubject>& source) {
+                                        const std::vector<TGroupSubject>& source,
+                                        TListFilterReport* report) {
   TRun run(state, analysis);
   std::vector<TGroupItem> items;
   items.reserve(source.size());
   for (const TGroupSubject& s : source) items.push_back(run.Item(s));
   std::vector<TGroupItem> passed;
-  FilterGroupsByExpression(run.Game(), expression, items, passed);
+  const TFilterRun r = FilterGroupsByExpression(run.Game(), expression, items, passed);
+  if (report) {
+    *report = {static_cast<int>(items.size()), r.Failed, {}};
+    if (r.FirstFailed >= 0)
+      report->FirstFailed = GroupSubjectName(items[static_cast<size_t>(r.FirstFailed)].Group);
+  }
   // Items are distinct (one per subject), so the passing ones map back by a walk in order.
   std::vector<size_t> indexes;
   size_t j = 0;
@@ -72,11 +97,17 @@ std::vector<size_t> FilterGroupSubjects(const GameState& state, const TOrderAnal
 
 std::vector<TPlanet*> FilterPlanetList(const GameState& state, const TOrderAnalysis* analysis,
                                        std::string_view expression,
-                                       const std::vector<TPlanet*>& source) {
+                                       const std::vector<TPlanet*>& source,
+                                       TListFilterReport* report) {
   TRun run(state, analysis);
   const std::vector<const TPlanet*> items(source.begin(), source.end());
   std::vector<const TPlanet*> passed;
-  FilterPlanetsByExpression(run.Game(), expression, items, passed);
+  const TFilterRun r = FilterPlanetsByExpression(run.Game(), expression, items, passed);
+  if (report) {
+    *report = {static_cast<int>(items.size()), r.Failed, {}};
+    if (r.FirstFailed >= 0)
+      report->FirstFailed = "planet " + source[static_cast<size_t>(r.FirstFailed)]->Name;
+  }
   std::vector<TPlanet*> result;
   for (const TPlanet* p : passed) result.push_back(const_cast<TPlanet*>(p));
   return result;
@@ -117,8 +148,11 @@ TExpressionFilterResult ApplyExpressionFilter(const GameState& state,
   std::vector<TPlanet*> found;
   std::unordered_set<const TPlanet*> held;
   bool inverted = false;
-  auto fail = [&] {
-    return TExpressionFilterResult{false, "Error in expression: " + std::string(expression)};
+  // Every subject is tested, so that a failure can say how often the expression failed.
+  TListFilterReport report;
+  auto note = [&](int truth, auto&& name) {
+    ++report.Tested;
+    if (truth == -1 && report.Failed++ == 0) report.FirstFailed = name();
   };
   auto add = [&](TPlanet* p) {
     if (held.insert(p).second) found.push_back(p);
@@ -127,29 +161,31 @@ TExpressionFilterResult ApplyExpressionFilter(const GameState& state,
     TPlanetVariables vars(run.Game());
     for (TPlanet* p : all) {
       const int truth = PlanetExpressionTrue(expression, *p, vars);
-      if (truth == -1) return fail();
+      note(truth, [p] { return "planet " + p->Name; });
       if (truth == 1) add(p);
     }
     inverted = vars.Inverted();
   } else {
     TGroupVariables vars(run.Game());
     auto test = [&](const TGroupSubject& s, TPlanet* planet) {
-      if (planet == nullptr || held.count(planet)) return 0;
-      const int truth = GroupExpressionTrue(expression, run.Item(s), vars);
+      if (planet == nullptr || held.count(planet)) return;
+      const TGroupItem item = run.Item(s);
+      const int truth = GroupExpressionTrue(expression, item, vars);
+      note(truth, [&item] { return GroupSubjectName(item.Group); });
       if (truth == 1) add(planet);
-      return truth;
     };
     for (auto [key, race] : state.Players) {
       // The user's own groups are tested through the analysis records, when there are some.
       if (race == state.MainPlayer && analysis != nullptr) continue;
-      for (const auto& g : race->Groups)
-        if (test({g.get(), nullptr}, g->Planet) == -1) return fail();
+      for (const auto& g : race->Groups) test({g.get(), nullptr}, g->Planet);
     }
     if (analysis != nullptr)
       for (const TSendedGroup& r : analysis->Records())
-        if (test({r.Group, &r}, r.Destination ? r.Destination : r.Source) == -1) return fail();
+        test({r.Group, &r}, r.Destination ? r.Destination : r.Source);
     inverted = vars.Inverted();
   }
+  if (report.Failed > 0)
+    return {false, FilterFailureMessage(expression, report, groups ? "groups" : "planets")};
   if (inverted) {
     std::vector<TPlanet*> rest;
     for (TPlanet* p : all)

@@ -29,16 +29,36 @@ struct TGroupSubject {
   const TSendedGroup* Record = nullptr;
 };
 
+// How a list filter went: the items it tested and those whose test failed (they are kept), with
+// the first of them named ("planet X", "group 5 of Race").
+struct TListFilterReport {
+  int Tested = 0;
+  int Failed = 0;
+  std::string FirstFailed;
+  // Every item failed, so the filter chose nothing: the list stays as it was.
+  bool FailedEverywhere() const { return Tested > 0 && Failed == Tested; }
+};
+
 // The indexes of `source` whose group expression is not false (a failing test keeps its item),
 // in order; every index for an empty expression; inverted as a whole after an "INVERT(".
-// `analysis` may be null (then [GR_AVAILABLE] fails).
+// `analysis` may be null (then [GR_AVAILABLE] fails). `report`, when given, receives the counts.
 std::vector<size_t> FilterGroupSubjects(const GameState& state, const TOrderAnalysis* analysis,
                                         std::string_view expression,
-                                        const std::vector<TGroupSubject>& source);
+                                        const std::vector<TGroupSubject>& source,
+                                        TListFilterReport* report = nullptr);
 // The same for planets.
 std::vector<TPlanet*> FilterPlanetList(const GameState& state, const TOrderAnalysis* analysis,
                                        std::string_view expression,
-                                       const std::vector<TPlanet*>& source);
+                                       const std::vector<TPlanet*>& source,
+                                       TListFilterReport* report = nullptr);
+
+// The message for a filter whose expression failed on items: "Error in expression: <e>", then
+// how many of how many `items` ("planets", "groups") failed and the first of them, and that the
+// set chosen before is kept.
+std::string FilterFailureMessage(std::string_view expression, const TListFilterReport& report,
+                                 std::string_view items);
+// How the messages name a group: "group <number> of <race>".
+std::string GroupSubjectName(const TGroup* group);
 
 // Every planet of the game in the planet list's order.
 std::vector<TPlanet*> AllPlanets(const GameState& state);
@@ -51,8 +71,9 @@ std::string TestExpressionMessage(const GameState& state, const TOrderAnalysis* 
                                   TExpressionKind kind, std::string_view expression,
                                   std::string_view label);
 
-// The expression filter. On success `filtered` is replaced by the new set; on an error it is
-// left as it was and the message reads "Error in expression: <expression>".
+// The expression filter. On success `filtered` is replaced by the new set. When the expression
+// fails on any planet or group it tests, `filtered` is left as it was and the message reads
+// "Error in expression: <expression>", with how many of the tests failed and the first of them.
 struct TExpressionFilterResult {
   bool Ok = true;
   std::string Message;

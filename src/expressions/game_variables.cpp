@@ -283,7 +283,7 @@ TFilterRun Filter(std::string_view expression, const std::vector<Item>& source,
   std::vector<char> kept(source.size(), 0);
   for (size_t i = 0; i < source.size(); ++i) {
     const int truth = test(source[i]);
-    if (truth == -1) ++run.Failed;
+    if (truth == -1 && run.Failed++ == 0) run.FirstFailed = static_cast<int>(i);
     kept[i] = truth != 0;
   }
   run.Inverted = isInverted();

@@ -132,6 +132,7 @@ int PlanetExpressionTrue(std::string_view expression, const TPlanet& planet,
 // What one run of a list filter reports besides its result.
 struct TFilterRun {
   int Failed = 0;         // items whose expression failed (they are kept)
+  int FirstFailed = -1;   // the index of the first of them
   bool Inverted = false;  // an "INVERT(" turned the result round
 };
 

@@ -1,20 +1,31 @@
 #include "expressions/group_filter.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "core/arrival.h"
+#include "core/str_utils.h"
 
 namespace tovix {
 
 TGroupFilter::TGroupFilter(const GameState& state) : state_(state) {
   BeginUpdate();
+  // The model's lists are ordered by hash; the user reads the races and designs by name.
   for (auto [key, race] : state.Players) {
     if (race->Groups.empty()) continue;
     players_.push_back({race, race == state.MainPlayer});
   }
-  for (size_t i = 0; i < players_.size(); ++i)
-    for (auto [name, type] : players_[i].Player->ShipTypes)
-      shipTypes_.push_back({type, true, static_cast<int>(i)});
+  std::stable_sort(players_.begin(), players_.end(), [](const auto& a, const auto& b) {
+    return CompareText(a.Player->Name, b.Player->Name) < 0;
+  });
+  for (size_t i = 0; i < players_.size(); ++i) {
+    std::vector<TShipType*> types;
+    for (auto [name, type] : players_[i].Player->ShipTypes) types.push_back(type);
+    std::stable_sort(types.begin(), types.end(), [](const TShipType* a, const TShipType* b) {
+      return CompareText(a->Name, b->Name) < 0;
+    });
+    for (TShipType* type : types) shipTypes_.push_back({type, true, static_cast<int>(i)});
+  }
   EndUpdate();
 }
 

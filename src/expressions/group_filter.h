@@ -39,8 +39,8 @@ struct TFilterShipOption {
 
 class TGroupFilter {
  public:
-  // One player entry per race with at least one group, in the order of the race list (the
-  // user's race checked); one ship-type entry per design of each such race.
+  // One player entry per race with at least one group, by name without regard to case (the
+  // user's race checked); one ship-type entry per design of each such race, by name.
   explicit TGroupFilter(const GameState& state);
 
   std::string Name;

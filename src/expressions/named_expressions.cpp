@@ -12,7 +12,8 @@ namespace tovix {
 namespace {
 
 constexpr std::string_view kHeader = "Expressions";
-constexpr std::string_view kNbsp = "\xC2\xA0";
+// The builder's text is Latin-1, as every text of the model.
+constexpr std::string_view kNbsp = "\xA0";
 
 // The values of one section, in file order; the first occurrence of a key counts.
 struct TSectionText {
@@ -237,7 +238,7 @@ std::vector<TExpressionTemplate> ExpressionTemplates(TExpressionKind kind) {
     };
   return {
       {"Planets without any of my and friendly groups (and none sent)",
-       "([PT_MYMASS]=0) and ([PT_FRIENDLYMASS]=0) and\xC2\xA0([PT_SENTMASS] = 0)\xC2\xA0"},
+       "([PT_MYMASS]=0) and ([PT_FRIENDLYMASS]=0) and\xA0([PT_SENTMASS] = 0)\xA0"},
       {"Planets within 50 LY of planetname", "DISTANCE( 'planetname' , [PT_NAME] ) < 50"},
       {"Enemy's Ships detected", "[PT_ENEMYMASS]>0"},
       {"Planets where groups will arive in coming turns",

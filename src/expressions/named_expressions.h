@@ -109,8 +109,8 @@ struct TExpressionLists {
 // already has one of that name.
 bool MoveExpression(TExpressions& from, TExpressions& to, std::string_view name);
 
-// What the builder stores as the expression: carriage returns removed, line feeds and no-break
-// spaces (UTF-8 or the single byte 160) turned into blanks.
+// What the builder stores as the expression (Latin-1 text): carriage returns removed, line
+// feeds and no-break spaces (byte 160) turned into blanks.
 std::string CleanBuilderText(std::string_view memoText);
 // The builder's OK rule: the name is not empty and no other item of the list (than
 // `editedIndex`, -1 for a new item) has it, compared without case.

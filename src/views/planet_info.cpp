@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 #include <utility>
 
 #include "core/arrival.h"
@@ -210,6 +211,18 @@ std::vector<TPlanetInfoRow> PlanetRows(const GameState& state,
   for (auto [key, planet] : state.Planets)
     if (planet && passes(*planet)) rows.push_back(MakePlanetRow(*planet));
   return rows;
+}
+
+std::vector<TPlanetInfoRow> FilteredPlanetRows(const GameState& state,
+                                               const std::vector<TPlanet*>& filtered,
+                                               const std::vector<TPlanet*>* groupPlanets,
+                                               bool inverse) {
+  const std::unordered_set<const TPlanet*> chosen(filtered.begin(), filtered.end());
+  std::unordered_set<const TPlanet*> grouped;
+  if (groupPlanets) grouped.insert(groupPlanets->begin(), groupPlanets->end());
+  return PlanetRows(state, [&](const TPlanet& p) {
+    return chosen.count(&p) > 0 && (!groupPlanets || (grouped.count(&p) > 0) != inverse);
+  });
 }
 
 void SetPlanetRowDistances(const GameState& state, std::vector<TPlanetInfoRow>& rows,

@@ -35,6 +35,12 @@ TPlanetInfoRow MakePlanetRow(TPlanet& planet);
 // The rows of every planet in Planets order that `passes` lets through.
 std::vector<TPlanetInfoRow> PlanetRows(const GameState& state,
                                        const std::function<bool(const TPlanet&)>& passes);
+// The rows of the planets of `filtered` (the expression filter's set) in Planets order; given
+// `groupPlanets` (the group filter's), only those whose presence there differs from `inverse`.
+std::vector<TPlanetInfoRow> FilteredPlanetRows(const GameState& state,
+                                               const std::vector<TPlanet*>& filtered,
+                                               const std::vector<TPlanet*>* groupPlanets,
+                                               bool inverse);
 // Sets each listed planet's distance key to its distance from `reference` and the rows'
 // distance texts ("%3.2f").
 void SetPlanetRowDistances(const GameState& state, std::vector<TPlanetInfoRow>& rows,

@@ -11,28 +11,33 @@
 #include <QVBoxLayout>
 
 #include "expressions/expression_filters.h"
+#include "platform/latin1.h"
 
 namespace tovix {
 
 namespace {
 
 QString Q(const std::string& s) {
-  return QString::fromStdString(s);
+  return FromLatin1(s);
 }
+
+constexpr const char* kFiltersSection = "ExpressionFilters";
 
 }  // namespace
 
-TfrmExpressionFilters::TfrmExpressionFilters(GameState& state, UserInterface& ui,
-                                             TChooseExpression choose, TAnalysisSource analysis,
-                                             QWidget* parent)
+TfrmExpressionFilters::TfrmExpressionFilters(GameState& state, TznSaveState& store,
+                                             UserInterface& ui, TChooseExpression choose,
+                                             TAnalysisSource analysis, QWidget* parent)
     : QDialog(parent),
       state_(state),
+      store_(store),
       ui_(ui),
       choose_(std::move(choose)),
       analysis_(std::move(analysis)) {
   setObjectName("frmExpressionFilters");
   setWindowTitle("Expression Filters");
   auto* group = new QGroupBox("Select Expression Type", this);
+  group->setObjectName("RadioGroup1");
   rbGroups_ = new QRadioButton("Use &Groups Expression", group);
   rbPlanets_ = new QRadioButton("Use &Planets Expression", group);
   rbGroups_->setChecked(true);
@@ -58,6 +63,19 @@ void TfrmExpressionFilters::SelectAllPlanets() {
   filtered_ = AllPlanets(state_);
 }
 
+bool TfrmExpressionFilters::ExecuteExpressionFilter() {
+  if (RunDialog) return RunDialog(*this);
+  return exec() == QDialog::Accepted;
+}
+
+void TfrmExpressionFilters::SaveState() {
+  store_.WriteInteger(kFiltersSection, "RadioGroup1", ItemIndex());
+}
+
+void TfrmExpressionFilters::LoadState() {
+  SetItemIndex(store_.ReadInteger(kFiltersSection, "RadioGroup1", ItemIndex()));
+}
+
 int TfrmExpressionFilters::ItemIndex() const {
   return rbPlanets_->isChecked() ? 1 : 0;
 }
@@ -73,14 +91,15 @@ void TfrmExpressionFilters::OkClicked() {
     reject();
     return;
   }
+  if (ApplyExpression(groups, text)) accept();
+}
+
+bool TfrmExpressionFilters::ApplyExpression(bool groups, const std::string& text) {
   expression_ = text;
   const TExpressionFilterResult r =
       ApplyExpressionFilter(state_, analysis_ ? analysis_() : nullptr, groups, text, filtered_);
-  if (!r.Ok) {
-    ui_.ShowMessage(r.Message);
-    return;
-  }
-  accept();
+  if (!r.Ok) ui_.ShowMessage(r.Message);
+  return r.Ok;
 }
 
 TfrmCalculations::TfrmCalculations(GameState& state, TChooseExpression choose,
@@ -136,10 +155,9 @@ TfrmCalculations::TfrmCalculations(GameState& state, TChooseExpression choose,
 }
 
 void TfrmCalculations::CalculateClicked() {
-  const TCalculation c =
-      Calculate(state_, analysis_ ? analysis_() : nullptr, where_->currentText().toStdString(),
-                what_->currentText().toStdString(),
-                selectedPlanets_ ? selectedPlanets_() : std::vector<TPlanet*>{});
+  const TCalculation c = Calculate(state_, analysis_ ? analysis_() : nullptr,
+                                   ToLatin1(where_->currentText()), ToLatin1(what_->currentText()),
+                                   selectedPlanets_ ? selectedPlanets_() : std::vector<TPlanet*>{});
   memo_->setPlainText(Q(CalculationText(c)));
 }
 

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/save_state.h"
 #include "core/user_interface.h"
+#include "windows/services.h"
 
 class QComboBox;
 class QPlainTextEdit;
@@ -25,27 +27,41 @@ class TOrderAnalysis;
 using TChooseExpression = std::function<std::string(bool groups)>;
 using TAnalysisSource = std::function<const TOrderAnalysis*()>;
 
-class TfrmExpressionFilters : public QDialog {
+class TfrmExpressionFilters : public QDialog, public IExpressionFilterService, public IFormState {
   Q_OBJECT
 
  public:
-  TfrmExpressionFilters(GameState& state, UserInterface& ui, TChooseExpression choose,
-                        TAnalysisSource analysis, QWidget* parent = nullptr);
+  TfrmExpressionFilters(GameState& state, TznSaveState& store, UserInterface& ui,
+                        TChooseExpression choose, TAnalysisSource analysis,
+                        QWidget* parent = nullptr);
 
-  // The planets of the last filter; every planet until the first one.
-  const std::vector<TPlanet*>& FilteredPlanets() const { return filtered_; }
+  // IExpressionFilterService. FilteredPlanets holds every planet until the first filter.
+  void SelectAllPlanets() override;
+  bool ExecuteExpressionFilter() override;
+  const std::vector<TPlanet*>& FilteredPlanets() const override { return filtered_; }
+  // In place of the modal loop (tests and pictures): runs while the dialog would be shown and
+  // returns true for OK.
+  std::function<bool(TfrmExpressionFilters&)> RunDialog;
+
+  // IFormState: the expression type is kept ("ExpressionFilters", "RadioGroup1"), no placement.
+  void SaveState() override;
+  void LoadState() override;
+  std::string StateSectionName() const override { return "Expression Filters"; }
+
   const std::string& Expression() const { return expression_; }
-  // The unfiltered state: every planet of the planet list.
-  void SelectAllPlanets();
   // Item 0: groups expression, item 1: planets expression.
   int ItemIndex() const;
   void SetItemIndex(int index);
   // OK: asks for an expression; an empty one closes with Cancel and keeps the set. A filter that
-  // fails shows "Error in expression: ..." and keeps the set and the window.
+  // fails says how ("Error in expression: ...") and keeps the set and the window.
   void OkClicked();
+  // The filter run of OK with a given expression: the new set, or the set kept and the error
+  // shown; true on success.
+  bool ApplyExpression(bool groups, const std::string& text);
 
  private:
   GameState& state_;
+  TznSaveState& store_;
   UserInterface& ui_;
   TChooseExpression choose_;
   TAnalysisSource analysis_;

@@ -4,20 +4,20 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QPushButton>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "controls/list_boxes.h"
 #include "controls/zn_list_view.h"
 #include "orders/order_commands.h"
+#include "platform/latin1.h"
 #include "windows/list_export_dialog.h"
 
 namespace tovix {
@@ -118,78 +118,6 @@ void TTurnListWindow::SelectRow(int row) {
   list_->scrollTo(list_->Rows().index(view, 0));
 }
 
-// --- TDualListDialog ---------------------------------------------------------------------------
-
-TDualListDialog::TDualListDialog(const QString& caption1, const QString& caption2, QWidget* parent)
-    : QDialog(parent) {
-  setObjectName("DualListDialog1");
-  setWindowTitle("Battle Simulator");
-  auto* layout = new QVBoxLayout(this);
-  auto* lists = new QHBoxLayout;
-  auto column = [&](const QString& caption, QListWidget*& box) {
-    auto* c = new QVBoxLayout;
-    auto* label = new QLabel(caption, this);
-    box = new QListWidget(this);
-    box->setSortingEnabled(true);
-    box->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    label->setBuddy(box);
-    c->addWidget(label);
-    c->addWidget(box);
-    return c;
-  };
-  lists->addLayout(column(caption1, box1_));
-  auto* buttons = new QVBoxLayout;
-  auto* right = new QPushButton(">", this);
-  auto* left = new QPushButton("<", this);
-  buttons->addStretch(1);
-  buttons->addWidget(right);
-  buttons->addWidget(left);
-  buttons->addStretch(1);
-  lists->addLayout(buttons);
-  lists->addLayout(column(caption2, box2_));
-  layout->addLayout(lists);
-  auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  layout->addWidget(box);
-  connect(right, &QPushButton::clicked, this, &TDualListDialog::MoveRight);
-  connect(left, &QPushButton::clicked, this, &TDualListDialog::MoveLeft);
-  connect(box1_, &QListWidget::itemDoubleClicked, this, &TDualListDialog::MoveRight);
-  connect(box2_, &QListWidget::itemDoubleClicked, this, &TDualListDialog::MoveLeft);
-  connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
-}
-
-void TDualListDialog::SetLists(const std::vector<std::string>& list1,
-                               const std::vector<std::string>& list2) {
-  box1_->clear();
-  box2_->clear();
-  for (const std::string& s : list1) box1_->addItem(Q(s));
-  for (const std::string& s : list2) box2_->addItem(Q(s));
-}
-
-static std::vector<std::string> Items(const QListWidget* box) {
-  std::vector<std::string> items;
-  for (int i = 0; i < box->count(); ++i) items.push_back(box->item(i)->text().toStdString());
-  return items;
-}
-
-std::vector<std::string> TDualListDialog::List1() const {
-  return Items(box1_);
-}
-std::vector<std::string> TDualListDialog::List2() const {
-  return Items(box2_);
-}
-
-static void MoveSelected(QListWidget* from, QListWidget* to) {
-  for (QListWidgetItem* item : from->selectedItems()) to->addItem(from->takeItem(from->row(item)));
-}
-
-void TDualListDialog::MoveRight() {
-  MoveSelected(box1_, box2_);
-}
-void TDualListDialog::MoveLeft() {
-  MoveSelected(box2_, box1_);
-}
-
 // --- TfrmBattles -------------------------------------------------------------------------------
 
 TfrmBattles::TfrmBattles(GameState& state, TznSaveState& store, TServicesSource services,
@@ -199,7 +127,7 @@ TfrmBattles::TfrmBattles(GameState& state, TznSaveState& store, TServicesSource 
   list_->setObjectName("lvBattles");
   list_->SetColumns(Captions(kBattleColumns), {45, 101, 60, 60});
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  lbxBattleInfo_ = new QListWidget(this);
+  lbxBattleInfo_ = new TTextListBox(this);
   lbxBattleInfo_->setObjectName("lbxBattleInfo");
   lbxBattleInfo_->setToolTip("right click for menu");
   lbxBattleInfo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -296,15 +224,20 @@ void TfrmBattles::SelectBattle(TBattle* battle) {
 void TfrmBattles::AddToBattleSimulator() {
   const TBattle* battle = SelectedBattle();
   if (!battle) return;
-  TDualListDialog dialog("&Attackers", "&Defenders", this);
-  dialog.SetLists(BattleOwnerNames(*battle), {});
-  const bool ok = RunSidesDialog ? RunSidesDialog(dialog) : dialog.exec() == QDialog::Accepted;
-  if (!ok) return;
+  TDualListDialog dialog;
+  dialog.Title = "Battle Simulator";
+  dialog.Label1Caption = "&Attackers";
+  dialog.Label2Caption = "&Defenders";
+  dialog.Sorted = true;
+  dialog.HelpContext = kBattlesHelpContext;
+  for (const std::string& race : BattleOwnerNames(*battle)) dialog.List1.push_back({Q(race), {}});
+  dialog.RunForm = RunSidesDialog;
+  if (!dialog.Execute(this)) return;
   IBattleSimulatorService* simulator = Services().BattleSimulator;
   if (!simulator) return;
-  const std::vector<std::string> attackers = dialog.List1();
-  const TBattleSides sides =
-      SplitBattleSides(*battle, std::set<std::string>(attackers.begin(), attackers.end()));
+  std::set<std::string> attackers;
+  for (const TDualListItem& item : dialog.List1) attackers.insert(ToLatin1(item.Text));
+  const TBattleSides sides = SplitBattleSides(*battle, attackers);
   simulator->NewBattle();
   for (const TGroup* g : sides.Attackers) simulator->AddAttacker(g->Clone());
   for (const TGroup* g : sides.Defenders) simulator->AddDefender(g->Clone());

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/dual_list.h"
 #include "core/user_interface.h"
 #include "views/event_rows.h"
 #include "windows/services.h"
@@ -68,26 +69,6 @@ class TTurnListWindow : public TToolWindow {
   TServicesSource services_;
 };
 
-// A simple two-list dialog: the names in the first list move to the second and back.
-class TDualListDialog : public QDialog {
-  Q_OBJECT
-
- public:
-  TDualListDialog(const QString& caption1, const QString& caption2, QWidget* parent = nullptr);
-  void SetLists(const std::vector<std::string>& list1, const std::vector<std::string>& list2);
-  std::vector<std::string> List1() const;
-  std::vector<std::string> List2() const;
-  QListWidget* Box1() const { return box1_; }
-  QListWidget* Box2() const { return box2_; }
-  // Moves the selected names of one list to the other.
-  void MoveRight();
-  void MoveLeft();
-
- private:
-  QListWidget* box1_;
-  QListWidget* box2_;
-};
-
 class TfrmBattles : public TTurnListWindow, public IBattleListService {
   Q_OBJECT
 
@@ -103,9 +84,9 @@ class TfrmBattles : public TTurnListWindow, public IBattleListService {
   QMenu* PopupMenu() const { return pmuBattles_; }
   const std::vector<TBattleRow>& Rows() const { return rows_; }
   TBattle* SelectedBattle() const;
-  // Chooses the sides: the two-list dialog with the races of the battle; false on Cancel.
-  // Replaceable for tests.
-  std::function<bool(TDualListDialog&)> RunSidesDialog;
+  // Chooses the sides: the two-list dialog with the races of the battle on the attackers' side;
+  // false on Cancel. Replaces the dialog's modal loop in tests.
+  std::function<bool(TDualListForm&)> RunSidesDialog;
 
   void AddToBattleSimulator();
   void FindPlanetInOrders();

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "expressions/expression_filters.h"
+#include "platform/latin1.h"
 #include "windows/lookup_dialog.h"
 
 namespace tovix {
@@ -19,7 +20,7 @@ namespace tovix {
 namespace {
 
 QString Q(const std::string& s) {
-  return QString::fromStdString(s);
+  return FromLatin1(s);
 }
 
 // Loading text into the memo drops leading empty lines while at least two lines remain.
@@ -110,11 +111,11 @@ TfrmExpressionBuilder::TfrmExpressionBuilder(TExpressionKind kind, const TExpres
 }
 
 std::string TfrmExpressionBuilder::ExpressionText() const {
-  return CleanBuilderText(memo_->toPlainText().toStdString());
+  return CleanBuilderText(ToLatin1(memo_->toPlainText()));
 }
 
 std::string TfrmExpressionBuilder::NameText() const {
-  return edtName_->text().toStdString();
+  return ToLatin1(edtName_->text());
 }
 
 void TfrmExpressionBuilder::LoadTemplate(int index) {
@@ -277,7 +278,12 @@ std::vector<TPlanet*> TfrmSelectExpressions::SelectPlanetsByExpression(
   const bool ok = exec() == QDialog::Accepted;
   Finish();
   if (!ok) return source;
-  return FilterPlanetList(state_, analysis_(), selected_, source);
+  TListFilterReport report;
+  std::vector<TPlanet*> chosen = FilterPlanetList(state_, analysis_(), selected_, source, &report);
+  // A failing test keeps its planet; when every one failed the filter chose nothing.
+  if (report.FailedEverywhere())
+    ui_.ShowMessage(FilterFailureMessage(selected_, report, "planets"));
+  return chosen;
 }
 
 bool TfrmSelectExpressions::SelectGroupsByExpression(const std::vector<TGroupItem>& source,
@@ -300,8 +306,11 @@ std::vector<TGroupItem> TfrmSelectExpressions::FilterGroupsByExpression(
   subjects.reserve(source.size());
   for (const TGroupItem& item : source) subjects.push_back({item.Group, item.Record});
   std::vector<TGroupItem> passed;
-  for (size_t i : FilterGroupSubjects(state_, analysis_(), expression, subjects))
+  TListFilterReport report;
+  for (size_t i : FilterGroupSubjects(state_, analysis_(), expression, subjects, &report))
     passed.push_back(source[i]);
+  if (report.FailedEverywhere())
+    ui_.ShowMessage(FilterFailureMessage(expression, report, "groups"));
   return passed;
 }
 
@@ -315,7 +324,7 @@ QListWidget* TfrmSelectExpressions::BoxOf(bool global) const {
 
 std::string TfrmSelectExpressions::SelectedName(bool global) const {
   const QListWidgetItem* item = BoxOf(global)->currentItem();
-  return item && item->isSelected() ? item->text().toStdString() : std::string();
+  return item && item->isSelected() ? ToLatin1(item->text()) : std::string();
 }
 
 void TfrmSelectExpressions::Refill(bool global, const std::string& select) {

@@ -735,8 +735,7 @@ void TfrmNewMap::AskPlanetRange() {
 void TfrmNewMap::MarkByExpression(bool red) {
   std::vector<const TPlanet*>& marks = red ? scene_.RedMarks : scene_.BlueMarks;
   marks.clear();
-  // Placeholder until the expression filter dialog is built: without a filter only the marks
-  // are cleared.
+  // Without a filter (none given, or the dialog not ended with OK) only the marks are cleared.
   if (planetFilter_) {
     if (const auto chosen = planetFilter_())
       for (int i = 0; i < state_.Planets.Count(); ++i) {
@@ -770,6 +769,14 @@ void TfrmNewMap::ChangeColors() {
 
 void TfrmNewMap::SetColourDialog(TfrmChangeColors* dialog) {
   colourDialog_ = dialog;
+}
+
+TfrmNewMap::TPlanetFilter ExpressionFilterMarks(const TServices& services) {
+  return [&services]() -> std::optional<std::vector<TPlanet*>> {
+    IExpressionFilterService* filter = services.ExpressionFilter;
+    if (filter == nullptr || !filter->ExecuteExpressionFilter()) return std::nullopt;
+    return filter->FilteredPlanets();
+  };
 }
 
 }  // namespace tovix

@@ -103,6 +103,7 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   TCaptionButton* CaptionButton(const QString& name) const;
   QAction* Action(const QString& name) const;
   int32_t PlanetRange() const { return scene_.Planet1.Range; }
+  const TMapScene& Scene() const { return scene_; }
 
  protected:
   void LoadOwnState() override;
@@ -198,5 +199,9 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   QPointer<TfrmChangeColors> colourDialog_;
   std::unique_ptr<TfrmChangeColors> ownColourDialog_;
 };
+
+// The red and blue "M" through the expression filter of `services` (looked up at each click,
+// since the filter is made once the reports are read): its planets when its dialog ends with OK.
+TfrmNewMap::TPlanetFilter ExpressionFilterMarks(const TServices& services);
 
 }  // namespace tovix

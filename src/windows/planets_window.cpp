@@ -1,20 +1,17 @@
 #include "windows/planets_window.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
-#include <QPainter>
 #include <QSplitter>
-#include <QStyledItemDelegate>
-#include <QTextOption>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "controls/list_boxes.h"
 #include "controls/zn_list_view.h"
 #include "core/numbers.h"
 #include "core/str_utils.h"
@@ -22,6 +19,7 @@
 #include "orders/order_lines.h"
 #include "windows/list_export_dialog.h"
 #include "windows/set_extra_info_dialog.h"
+#include "windows/wait_cursor.h"
 
 namespace tovix {
 
@@ -40,28 +38,6 @@ constexpr const char* kSection = "PlanetInfo";
 QString Text(const std::string& s) {
   return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
-
-// Report lines with tab stops every 70 pixels.
-class TTabStopDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-  void paint(QPainter* painter, const QStyleOptionViewItem& option,
-             const QModelIndex& index) const override {
-    QStyleOptionViewItem opt = option;
-    initStyleOption(&opt, index);
-    const QString text = opt.text;
-    opt.text.clear();
-    QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &opt, painter);
-    QTextOption textOption;
-    textOption.setTabStopDistance(70);
-    textOption.setWrapMode(QTextOption::NoWrap);
-    painter->save();
-    painter->setPen(opt.palette.color(
-        (opt.state & QStyle::State_Selected) ? QPalette::HighlightedText : QPalette::Text));
-    painter->drawText(QRectF(opt.rect.adjusted(3, 0, 0, 0)), text, textOption);
-    painter->restore();
-  }
-};
 
 std::string JoinLines(const std::vector<std::string>& lines) {
   std::string text;
@@ -109,9 +85,17 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   btnNext_->setPopupMode(QToolButton::MenuButtonPopup);
   nextMenu_ = new QMenu(btnNext_);
   btnNext_->setMenu(nextMenu_);
+  // "Filtered" starts unchecked, so that every planet can be shown until a filter is chosen.
   cbFiltered_ = new QCheckBox("Filtered", this);
-  cbFiltered_->setChecked(true);
+  cbFiltered_->setObjectName("cbFiltered");
   cbFilterInv_ = new QCheckBox("Filter Inv.", this);
+  cbFilterInv_->setObjectName("cbFilterInv");
+  auto* btnGroupFilter = new QToolButton(this);
+  btnGroupFilter->setObjectName("btnGroupFilter");
+  btnGroupFilter->setText("&Group Filter");
+  auto* btnExpressions = new QToolButton(this);
+  btnExpressions->setObjectName("btnExpressions");
+  btnExpressions->setText("&Expressions");
   auto* btnSetExtra = new QToolButton(this);
   auto* btnSaveExtra = new QToolButton(this);
   actSetExtraInfo_ = new QAction("Set Extra Info", this);
@@ -119,6 +103,8 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   btnSaveExtra->setDefaultAction(new QAction("Save Extra Info", this));
   bar->addWidget(btnBack_);
   bar->addWidget(btnNext_);
+  bar->addWidget(btnGroupFilter);
+  bar->addWidget(btnExpressions);
   bar->addWidget(cbFiltered_);
   bar->addWidget(cbFilterInv_);
   bar->addWidget(btnSetExtra);
@@ -136,9 +122,10 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
     return ComparePlanetRows(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], column,
                              false);
   });
-  lbxInfo_ = new QListWidget(splitter_);
+  auto* info = new TTextListBox(splitter_);
+  info->SetTabWidth(35);
+  lbxInfo_ = info;
   lbxInfo_->setObjectName("lbxInfo");
-  lbxInfo_->setItemDelegate(new TTabStopDelegate(lbxInfo_));
   lvGroups_ = new TznListView(splitter_);
   lvGroups_->setObjectName("lvGroups");
   lvGroups_->SetSortLocked(true);
@@ -243,6 +230,8 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   connect(backMenu_, &QMenu::aboutToShow, this, [this] { FillJumpMenu(backMenu_, true); });
   connect(nextMenu_, &QMenu::aboutToShow, this, [this] { FillJumpMenu(nextMenu_, false); });
 
+  connect(btnGroupFilter, &QToolButton::clicked, this, &TfrmPlanets::GroupFilter);
+  connect(btnExpressions, &QToolButton::clicked, this, &TfrmPlanets::Expressions);
   connect(cbFiltered_, &QCheckBox::clicked, this, [this] {
     FillPlanetList();
     ClearInfo();
@@ -318,13 +307,40 @@ void TfrmPlanets::RefreshGame(TGameChanges changes) {
 }
 
 void TfrmPlanets::FillPlanetList() {
-  // Placeholder: the group and expression filters are not built yet, so every planet passes
-  // ("Filtered" with "Filter Inv." then lists none).
-  const bool none = cbFiltered_->isChecked() && cbFilterInv_->isChecked();
-  rows_ = PlanetRows(state_, [none](const TPlanet&) { return !none; });
+  const TServices& services = services_();
+  IExpressionFilterService* expressions = services.ExpressionFilter;
+  IGroupFilterService* groups = services.GroupFilter;
+  if (expressions == nullptr || groups == nullptr) {
+    // The filters are made once the reports are read: until then every planet passes.
+    rows_ = PlanetRows(state_, [](const TPlanet&) { return true; });
+  } else if (cbFiltered_->isChecked()) {
+    groups->CollectPlanets();
+    rows_ = FilteredPlanetRows(state_, expressions->FilteredPlanets(), &groups->GroupPlanets(),
+                               cbFilterInv_->isChecked());
+  } else {
+    rows_ = FilteredPlanetRows(state_, expressions->FilteredPlanets(), nullptr, false);
+  }
   rowShown_ = -1;
   filled_ = true;
   ShowPlanetRows();
+}
+
+void TfrmPlanets::GroupFilter() {
+  IGroupFilterService* groups = services_().GroupFilter;
+  if (groups == nullptr) return;
+  groups->ExecuteGroupFilter();
+  const TWaitCursor wait;
+  if (cbFiltered_->isChecked()) FillPlanetList();
+  ClearInfo();
+}
+
+void TfrmPlanets::Expressions() {
+  IExpressionFilterService* expressions = services_().ExpressionFilter;
+  if (expressions == nullptr) return;
+  expressions->SelectAllPlanets();
+  if (!expressions->ExecuteExpressionFilter()) expressions->SelectAllPlanets();
+  const TWaitCursor wait;
+  FillPlanetList();
 }
 
 void TfrmPlanets::ShowPlanetRows() {

@@ -49,8 +49,15 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   void ShowPlanetAsTarget(TPlanet* planet, bool centre) override;
   // Shows the row shown again (after an analysis, F5).
   void RefreshPlanetInfo();
-  // Fills the planet list (every planet passes until the filters are built).
+  // Fills the planet list: the expression filter's planets; with "Filtered" only those whose
+  // presence among the group filter's planets differs from "Filter Inv.". Every planet passes
+  // while the filters are not made.
   void FillPlanetList();
+  // "&Group Filter": the group filter dialog, then the list again when "Filtered" is checked.
+  void GroupFilter();
+  // "&Expressions": every planet first, then the expression filter dialog; a dialog not ended
+  // with OK lets every planet pass.
+  void Expressions();
 
   // The rename dialog's question ("Create Order" / "Enter new planet name"); replaceable for tests.
   std::function<bool(std::string& name)> AskNewName;
@@ -80,6 +87,8 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   // For tests and the window pictures.
   TznListView* PlanetList() const { return znListView1_; }
   QListWidget* InfoList() const { return lbxInfo_; }
+  QCheckBox* FilteredBox() const { return cbFiltered_; }
+  QCheckBox* FilterInvBox() const { return cbFilterInv_; }
   TznListView* GroupList() const { return lvGroups_; }
   const std::vector<TPlanetInfoRow>& PlanetRowsShown() const { return rows_; }
   const std::vector<TPlanetGroupRow>& GroupRowsShown() const { return groupRows_; }

@@ -98,6 +98,31 @@ class TAllPassExpressions final : public IExpressionService {
   }
 };
 
+// "Expression Filters": the planets one group or planet expression chooses. The planet
+// information window, the map's marks and the destination picker read the set.
+class IExpressionFilterService {
+ public:
+  virtual ~IExpressionFilterService() = default;
+  // Every planet of the planet list: the unfiltered set.
+  virtual void SelectAllPlanets() = 0;
+  // The dialog, modally: true when it ended with OK, the new set then in FilteredPlanets. An
+  // expression that fails leaves the set as it was and says so.
+  virtual bool ExecuteExpressionFilter() = 0;
+  virtual const std::vector<TPlanet*>& FilteredPlanets() const = 0;
+};
+
+// "Group Filter": the planets where groups of chosen races stand or arrive that pass chosen
+// designs or design limits.
+class IGroupFilterService {
+ public:
+  virtual ~IGroupFilterService() = default;
+  // The dialog, modally.
+  virtual void ExecuteGroupFilter() = 0;
+  // Runs the filter over the game: GroupPlanets then holds its planets, each once.
+  virtual void CollectPlanets() = 0;
+  virtual const std::vector<TPlanet*>& GroupPlanets() const = 0;
+};
+
 // The destination picker for send orders.
 class IDestinationPickerService {
  public:
@@ -169,8 +194,9 @@ class ICalculatorService {
 };
 
 // The services the windows reach; none of the first four is null once the windows are made.
-// The later ones stay null until the window that provides them is built; their callers fall
-// back to a placeholder (every planet or group passes, a hand-over does nothing).
+// The later ones stay null until the window that provides them is built (the two filters until
+// the reports are read); their callers fall back to a placeholder (every planet or group
+// passes, a hand-over does nothing).
 struct TServices {
   IOrderService* Orders = nullptr;
   INotesService* Notes = nullptr;
@@ -183,6 +209,8 @@ struct TServices {
   IBattleListService* Battles = nullptr;
   IShipDesignService* ShipDesign = nullptr;
   ICalculatorService* Calculator = nullptr;
+  IExpressionFilterService* ExpressionFilter = nullptr;
+  IGroupFilterService* GroupFilter = nullptr;
 };
 
 // The services as they are when called (the registry fills them once every window is made).

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "controls/list_boxes.h"
 #include "core/errors.h"
 #include "core/file_utils.h"
 #include "core/game_settings.h"
@@ -27,7 +28,7 @@ TfrmTurnReports::TfrmTurnReports(const GameState& state, TznSaveState& store, Us
   setMinimumSize(337, 172);
   auto* splitter = new QSplitter(this);
   // Placeholder for the text list box: a plain list that scrolls sideways to its widest line.
-  lstFiles_ = new QListWidget(splitter);
+  lstFiles_ = new TTextListBox(splitter);
   lstFiles_->setObjectName("RzListBox1");
   lstFiles_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   auto* right = new QWidget(splitter);

@@ -37,7 +37,7 @@ class TfrmTurnReports : public TToolWindow {
 
   const std::string& CurrentFile() const { return currentFile_; }
   TReportPart ShowPart() const { return showPart_; }
-  // The file list: a plain list until the text list box is built (placeholder).
+  // The file list (a text list box); each item's object is the file's full name.
   QListWidget* FileList() const { return lstFiles_; }
   QComboBox* PartCombo() const { return cbxShowPart_; }
   QPlainTextEdit* Editor() const { return mmoReport_; }

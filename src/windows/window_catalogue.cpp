@@ -62,7 +62,9 @@ std::unique_ptr<QWidget> MakeNotes(const TWindowEntry&, TWindowRegistry& w) {
 }
 std::unique_ptr<QWidget> MakeMap(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
-  return std::make_unique<TfrmNewMap>(c.State, c.Store, w.Services(), &w.Events(), c.Ui);
+  auto map = std::make_unique<TfrmNewMap>(c.State, c.Store, w.Services(), &w.Events(), c.Ui);
+  map->SetPlanetFilter(ExpressionFilterMarks(w.Services()));
+  return map;
 }
 // The colour dialogs edit the map's colours and repaint it.
 std::unique_ptr<QWidget> MakeChangePlayerColors(const TWindowEntry&, TWindowRegistry& w) {
@@ -148,11 +150,11 @@ TChooseExpression ChooseExpressionOf(TWindowRegistry& w) {
 }
 std::unique_ptr<QWidget> MakeExpressionFilters(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
-  return std::make_unique<TfrmExpressionFilters>(c.State, c.Ui, ChooseExpressionOf(w),
+  return std::make_unique<TfrmExpressionFilters>(c.State, c.Store, c.Ui, ChooseExpressionOf(w),
                                                  AnalysisOf(w));
 }
 std::unique_ptr<QWidget> MakeGroupFilter(const TWindowEntry&, TWindowRegistry& w) {
-  return std::make_unique<TfrmGroupFilter>(w.Context().State);
+  return std::make_unique<TfrmGroupFilter>(w.Context().State, w.Context().Store);
 }
 std::unique_ptr<QWidget> MakeCalculations(const TWindowEntry&, TWindowRegistry& w) {
   return std::make_unique<TfrmCalculations>(

@@ -52,6 +52,8 @@ void TWindowRegistry::Keep(const TWindowEntry& entry, std::unique_ptr<QWidget> w
   Provide(services_.Battles, w);
   Provide(services_.ShipDesign, w);
   Provide(services_.Calculator, w);
+  Provide(services_.ExpressionFilter, w);
+  Provide(services_.GroupFilter, w);
   order_.push_back(w);
   owned_.push_back(std::move(window));
 }

@@ -166,7 +166,7 @@ TEST_F(Startup, HappyPathShowsTheGameAndSavesEveryWindowAtTheEnd) {
   std::set<std::string> visible;
   std::vector<std::string> stateNames;
   std::string mainTitle, waitTitle;
-  bool waitVisible = true, configStartupMode = true;
+  bool waitVisible = true, configStartupMode = true, filtersProvided = false;
   const RunRecord run = Run([&](TWindowRegistry& w) {
     created = Names(w.Windows());
     for (QWidget* window : w.Windows())
@@ -174,6 +174,8 @@ TEST_F(Startup, HappyPathShowsTheGameAndSavesEveryWindowAtTheEnd) {
     for (QWidget* window : w.Windows())
       if (auto* tool = qobject_cast<TToolWindow*>(window))
         stateNames.push_back(tool->StateSectionName());
+    filtersProvided =
+        w.Services().ExpressionFilter != nullptr && w.Services().GroupFilter != nullptr;
     mainTitle = w.Main()->windowTitle().toStdString();
     waitTitle = w.Wait()->windowTitle().toStdString();
     waitVisible = w.Wait()->isVisible();
@@ -186,6 +188,7 @@ TEST_F(Startup, HappyPathShowsTheGameAndSavesEveryWindowAtTheEnd) {
   EXPECT_EQ(waitTitle, "Tovix Meridian - 11 Corvids");
   EXPECT_FALSE(waitVisible);
   EXPECT_FALSE(configStartupMode);
+  EXPECT_TRUE(filtersProvided) << "the two filters are entered as services";
   EXPECT_EQ(orders_.automaticLoaded, 1);
   // 29 windows before the reading, 4 after it, in this order.
   EXPECT_EQ(created,
@@ -204,9 +207,11 @@ TEST_F(Startup, HappyPathShowsTheGameAndSavesEveryWindowAtTheEnd) {
   EXPECT_EQ(store.ReadSection("Tovix_State"),
             (std::vector<std::string>{"ShowCmd", "flags", "NormalLeft", "NormalTop", "NormalRight",
                                       "NormalBottom"}));
-  // Every tool window; the colour dialogs, the message dialog, the overview and the modal "Set
-  // Extra Info" dialog keep no state. Nor, for now, do the four expression dialogs (named
-  // expressions, expression filters, calculations, group filter).
+  // Every tool window; the colour dialogs, the message dialog, the overview, the modal "Set
+  // Extra Info" dialog, the named expressions and the calculations keep no state. The
+  // expression filters keep their expression type; the group filter its placement, once shown.
+  EXPECT_EQ(store.ReadString("ExpressionFilters", "RadioGroup1", ""), "0");
+  EXPECT_TRUE(store.ReadSection("Group Filter_State").empty());
   ASSERT_EQ(stateNames.size(), 21u);
   for (const std::string& name : stateNames) {
     EXPECT_NE(store.ReadInteger(name + "_State", "NormalRight", -1), -1) << name;

@@ -16,11 +16,13 @@
 #include "controls/color_combo_box.h"
 #include "controls/combo_edit.h"
 #include "controls/directory_edit.h"
+#include "controls/list_boxes.h"
 #include "controls/speed_button.h"
 #include "controls/spin_edit.h"
 #include "editors/rich_edit.h"
 #include "editors/text_editor.h"
 #include "gallery_items_buttons_and_edits.h"
+#include "gallery_items_list_boxes.h"
 #include "gallery_items_rich_text.h"
 #include "gallery_items_text_editor.h"
 #include "gallery_items_window_behaviour.h"
@@ -40,6 +42,7 @@ TEST(ControlsGallery, EveryControlPaintsIntoOneWindow) {
   auto* layout = new QVBoxLayout(&window);
   AddWindowBehaviourGalleryItems(&window, layout);
   AddButtonsAndEditsGalleryItems(&window, layout);
+  AddListBoxGalleryItems(&window, layout);
   TColorComboBox* colors = AddRichTextGalleryItems(&window, layout);
   AddTextEditorGalleryItems(&window, layout);
   window.resize(520, window.sizeHint().height() + 100);
@@ -50,6 +53,8 @@ TEST(ControlsGallery, EveryControlPaintsIntoOneWindow) {
   EXPECT_FALSE(window.findChildren<TRxSpinEdit*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TComboEdit*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TDirectoryEdit*>().isEmpty());
+  EXPECT_FALSE(window.findChildren<TRxCheckListBox*>().isEmpty());
+  EXPECT_FALSE(window.findChildren<TTextListBox*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TCaptionStrip*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TRichEdit98*>().isEmpty());
   EXPECT_FALSE(window.findChildren<TTextEditor*>().isEmpty());

@@ -221,6 +221,20 @@ TEST(NgGame, ReadsTheOwnAndTheAllysReports) {
 
 // ---- The same game with other line ends and without tabs -----------------------------------
 
+// A planet the player renamed to a name with an accented letter (the single Latin-1 byte 0xE9)
+// keeps its whole name and its row's columns; before, the name was cut at the accent.
+TEST(NgGame, AnAccentedPlanetNameIsOneWord) {
+  FixtureGame game("latin1", TGameType::NG, "A");
+  EXPECT_TRUE(game.Load());
+  const GameState& s = game.state;
+  const TPlanet& merope = PlanetAt(s, "M\xE9rope");
+  EXPECT_EQ(merope.X, 811);
+  EXPECT_EQ(merope.Y, 7756);
+  EXPECT_EQ(merope.Size, 300);
+  EXPECT_EQ(s.PlanetByName("ArcturansMinor"), nullptr) << "renamed in place";
+  EXPECT_EQ(s.PlanetByName("M"), nullptr);
+}
+
 TEST(NgLineEnds, CrLfFilesGiveTheSameModel) {
   const std::string crlf = test::ReadFileBytes(test::DataDir() / "reports/ng-crlf/A002.txt");
   ASSERT_NE(crlf.find("\r\n"), std::string::npos) << "the fixture lost its CR LF line ends";

@@ -103,9 +103,41 @@ TEST(ExpressionFilter, SetsSplitTheGalaxyAndErrorsKeepTheOldSet) {
   for (bool groups : {false, true}) {
     const auto r = ApplyExpressionFilter(state, nullptr, groups, "([PT_SIZE] >", big);
     EXPECT_FALSE(r.Ok);
-    EXPECT_EQ(r.Message, "Error in expression: ([PT_SIZE] >");
     EXPECT_EQ(big, before);
+    if (groups) {
+      EXPECT_TRUE(r.Message.starts_with("Error in expression: ([PT_SIZE] >\r\rIt failed on all "))
+          << r.Message;
+      EXPECT_NE(r.Message.find(" groups, first on group "), std::string::npos) << r.Message;
+    } else {
+      EXPECT_EQ(r.Message, "Error in expression: ([PT_SIZE] >\r\rIt failed on all " +
+                               std::to_string(all.size()) + " planets, first on planet " +
+                               all.front()->Name + ". The choice made before is kept.");
+    }
   }
+  // An expression that fails on some planets only (a planet with a size and no population
+  // divides by zero) is an error too, counted.
+  int failing = 0;
+  std::string first;
+  for (const TPlanet* p : all)
+    if (p->Size != 0 && p->Population == 0 && failing++ == 0) first = p->Name;
+  ASSERT_GT(failing, 0);
+  ASSERT_LT(failing, static_cast<int>(all.size()));
+  const auto partly =
+      ApplyExpressionFilter(state, nullptr, false, "[PT_SIZE] / [PT_POPULATION] > 1", big);
+  EXPECT_FALSE(partly.Ok);
+  EXPECT_EQ(partly.Message,
+            "Error in expression: [PT_SIZE] / [PT_POPULATION] > 1\r\rIt failed on " +
+                std::to_string(failing) + " of " + std::to_string(all.size()) +
+                " planets, first on planet " + first + ". The choice made before is kept.");
+  EXPECT_EQ(big, before);
+  // The list filters keep a planet whose test fails, and report the counts.
+  TListFilterReport report;
+  EXPECT_EQ(FilterPlanetList(state, nullptr, "([PT_SIZE] >", all, &report), all);
+  EXPECT_TRUE(report.FailedEverywhere());
+  EXPECT_EQ(report.FirstFailed, "planet " + all.front()->Name);
+  FilterPlanetList(state, nullptr, "[PT_SIZE] / [PT_POPULATION] > 1", all, &report);
+  EXPECT_EQ(report.Failed, failing);
+  EXPECT_FALSE(report.FailedEverywhere());
   // The list filter behind the selection dialog keeps the same split.
   EXPECT_EQ(FilterPlanetList(state, nullptr, "[PT_SIZE]>500", all), big);
   EXPECT_EQ(TestExpressionMessage(state, nullptr, TExpressionKind::Planets, "([PT_SIZE] >", "x"),

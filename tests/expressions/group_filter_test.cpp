@@ -118,5 +118,36 @@ TEST_F(SmallFilter, CountsArrivalAndEvents) {
   EXPECT_TRUE(filter.GroupPlanets.empty());
 }
 
+// The model keeps races and designs in hash order; the filter lists them by name.
+TEST_F(SmallFilter, RacesAndDesignsAreListedByName) {
+  for (const char* name : {"zeta", "Alpha", "beta", "Gamma"}) {
+    auto race = std::make_unique<TPlayer>(5);
+    race->Name = name;
+    TPlayer* r = race.get();
+    state.Players.AddObject(LowerCase(name), std::move(race));
+    if (std::string(name) == "Gamma") continue;  // no group: not listed
+    TShipType* first = nullptr;
+    for (const char* type : {"Zed", "apple", "Bee"}) {
+      TShipType* t = r->AddShipType(std::make_unique<TShipType>(type, TGameType::NG));
+      if (!first) first = t;
+    }
+    auto g = std::make_unique<TGroup>();
+    g->Owner = r;
+    g->ShipType = first;
+    g->Planet = planets[0];
+    r->Groups.push_back(std::move(g));
+  }
+  AddGroup(planets[0], 1, 0);
+  TGroupFilter filter(state);
+  std::vector<std::string> races, designs;
+  for (const TFilterPlayer& p : filter.Players()) races.push_back(p.Player->Name);
+  EXPECT_EQ(races, (std::vector<std::string>{"Alpha", "beta", "Me", "zeta"}));
+  for (const TFilterShipType& t : filter.ShipTypes())
+    if (t.PlayerIndex == 0) designs.push_back(t.ShipType->Name);
+  EXPECT_EQ(designs, (std::vector<std::string>{"apple", "Bee", "Zed"}));
+  // Only the user's race is checked.
+  for (const TFilterPlayer& p : filter.Players()) EXPECT_EQ(p.Checked, p.Player == me);
+}
+
 }  // namespace
 }  // namespace tovix

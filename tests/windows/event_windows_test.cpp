@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QTimer>
 
@@ -129,11 +130,13 @@ TEST_F(EventWindows, ARaceMovedToTheDefendersDefendsInTheSimulator) {
   const TBattle& battle = *window.SelectedBattle();
   const std::vector<std::string> owners = BattleOwnerNames(battle);
   std::string moved;
-  window.RunSidesDialog = [&](TDualListDialog& dialog) {
-    EXPECT_EQ(dialog.List1().size(), owners.size());
-    dialog.Box1()->item(1)->setSelected(true);
-    moved = dialog.Box1()->item(1)->text().toStdString();
-    dialog.MoveRight();
+  window.RunSidesDialog = [&](TDualListForm& form) {
+    EXPECT_EQ(form.SrcList()->count(), static_cast<int>(owners.size()));
+    EXPECT_EQ(form.SrcLabel()->text(), "&Attackers");
+    EXPECT_EQ(form.DstLabel()->text(), "&Defenders");
+    form.SrcList()->item(1)->setSelected(true);
+    moved = form.SrcList()->item(1)->text().toStdString();
+    form.IncClicked();
     return true;
   };
   window.AddToBattleSimulator();
@@ -144,7 +147,7 @@ TEST_F(EventWindows, ARaceMovedToTheDefendersDefendsInTheSimulator) {
   for (const std::string& d : simulator.defenders) EXPECT_EQ(d, moved);
   for (const std::string& a : simulator.attackers) EXPECT_NE(a, moved);
 
-  window.RunSidesDialog = [](TDualListDialog&) { return false; };
+  window.RunSidesDialog = [](TDualListForm&) { return false; };
   window.AddToBattleSimulator();
   EXPECT_EQ(simulator.battles, 1) << "cancelled";
 }
@@ -191,6 +194,36 @@ TEST_F(EventWindows, PictureOfBattlesWithABattleSelected) {
   ASSERT_NE(battles.SelectedBattle(), nullptr);
   EXPECT_GT(battles.InfoBox()->count(), 2);
   EXPECT_TRUE(test::TakePicture(battles, "Battles"));
+}
+
+// The sides of the battle with the most races, one race moved to the defenders.
+TEST_F(EventWindows, PictureOfTheTwoListDialogWithRacesOnBothSides) {
+  TfrmBattles battles(State(), store, Source());
+  battles.TurnsBox()->setCurrentIndex(1);
+  battles.show();
+  int row = 0;
+  size_t most = 0;
+  for (size_t i = 0; i < battles.Rows().size(); ++i)
+    if (const size_t n = BattleOwnerNames(*battles.Rows()[i].Battle).size(); n > most) {
+      most = n;
+      row = static_cast<int>(i);
+    }
+  ASSERT_GE(most, 3u);
+  Select(*battles.List(), battles.List()->Rows().ViewRow(row));
+  bool pictured = false;
+  battles.RunSidesDialog = [&](TDualListForm& form) {
+    form.SrcList()->item(1)->setSelected(true);
+    form.IncClicked();
+    form.SrcList()->clearSelection();
+    form.SrcList()->item(0)->setSelected(true);
+    form.show();
+    pictured = test::TakePicture(form, "Battles-sides");
+    EXPECT_GT(form.SrcList()->count(), 0);
+    EXPECT_GT(form.DstList()->count(), 0);
+    return false;
+  };
+  battles.AddToBattleSimulator();
+  EXPECT_TRUE(pictured);
 }
 
 }  // namespace

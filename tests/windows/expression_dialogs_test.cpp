@@ -7,14 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 
+#include "core/report_layout.h"
+#include "core/report_reader.h"
 #include "expressions/expression_filters.h"
 #include "support/orion_game.h"
+#include "windows/calculation_dialogs.h"
 
 namespace tovix {
 namespace {
@@ -72,6 +76,69 @@ TEST(SelectExpressions, PlanetsChosenByANewExpressionAndKeptAcrossWindows) {
   again.TestExpression(true);
   EXPECT_EQ(ui.messages.back(), "Checked expression seems ok");
   EXPECT_EQ(again.windowTitle(), "Planets Expressions");
+}
+
+// A list filter keeps a planet whose test fails; when every test failed it says so.
+TEST(SelectExpressions, AnExpressionFailingOnEveryPlanetSaysSoAndKeepsTheList) {
+  test::OrionGame* orion = test::Orion();
+  if (orion == nullptr) GTEST_SKIP() << test::ReportsAbsent("orion");
+  test::TempDir folder;
+  test::RecordingUserInterface ui;
+  const auto all = AllPlanets(orion->state);
+  TfrmSelectExpressions w(orion->state, ui, folder.path(), [] { return nullptr; });
+  QTimer::singleShot(0, [&] {
+    AnswerBuilder("Misspelt", "[PT_SIZ] > 1");
+    w.NewExpression(false);
+    w.Use(false);
+  });
+  EXPECT_EQ(w.SelectPlanetsByExpression(all), all);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0], "Error in expression: [PT_SIZ] > 1\r\rIt failed on all " +
+                                std::to_string(all.size()) + " planets, first on planet " +
+                                all.front()->Name + ". The choice made before is kept.");
+}
+
+// A planet renamed to a name with an accented letter (Latin-1 in the report, as the server
+// writes it) is matched by an expression typed with that letter: the dialogs hand their text to
+// the model as Latin-1.
+TEST(ExpressionDialogs, AnAccentedPlanetNameTypedInTheDialogsMatchesThePlanet) {
+  namespace fs = std::filesystem;
+  test::TempDir reports, program;
+  for (const auto& e : fs::directory_iterator(test::DataDir() / "reports" / "latin1"))
+    if (e.path().extension() == ".txt")
+      fs::copy_file(e.path(), reports / e.path().filename().string());
+  GameState state;
+  state.Settings.GameType = TGameType::NG;
+  state.Settings.spelD = (reports / "%1s%0.03d.txt").string();
+  state.Settings.spelC = "A";
+  SetReportLayout(state.Layout, TGameType::NG);
+  test::RecordingUserInterface ui;
+  TReportReader reader(state, ui, program.path());
+  ASSERT_TRUE(reader.LoadAllReports());
+  TPlanet* merope = state.PlanetByName("M\xE9rope");
+  ASSERT_NE(merope, nullptr);
+
+  const QString typed = QString::fromUtf8("[PT_NAME] = 'M\u00e9rope'");
+  TExpressions list;
+  TfrmExpressionBuilder builder(TExpressionKind::Planets, list, -1, {}, ui);
+  builder.Memo()->setPlainText(typed);
+  builder.NameField()->setText(QString::fromUtf8("M\u00e9rope"));
+  EXPECT_EQ(builder.ExpressionText(), "[PT_NAME] = 'M\xE9rope'");
+  EXPECT_EQ(builder.NameText(), "M\xE9rope");
+
+  TznSaveState store("");
+  TfrmExpressionFilters filters(state, store, ui, [&](bool) { return builder.ExpressionText(); },
+                                {});
+  filters.SetItemIndex(1);
+  filters.OkClicked();
+  EXPECT_EQ(filters.result(), QDialog::Accepted);
+  EXPECT_EQ(filters.FilteredPlanets(), std::vector<TPlanet*>{merope});
+
+  TfrmCalculations calculations(state, {}, {}, {});
+  calculations.Where()->setCurrentText(typed);
+  calculations.What()->setCurrentText("[PT_SIZE]");
+  calculations.CalculateClicked();
+  EXPECT_EQ(calculations.Result()->toPlainText(), "300");
 }
 
 TEST(ExpressionBuilder, NamesMustBeGivenAndUnique) {

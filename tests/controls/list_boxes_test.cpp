@@ -1,0 +1,367 @@
+// The check-list and text list boxes: the check rules (radio, grayed, disabled items), which
+// event a change raises, the keys and clicks of the user, objects and states that stay with their
+// items, the horizontal extent, and the index checks.
+#include "controls/list_boxes.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QScrollBar>
+#include <QTest>
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "control_test_helpers.h"
+#include "core/errors.h"
+#include "support/show_window.h"
+
+namespace tovix {
+namespace {
+
+const auto RowName = [](const auto& row) { return std::string(row.param.name); };
+
+// A check list of four items on a shown, active window, with its events counted.
+class CheckListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window_ = std::make_unique<QWidget>();
+    window_->resize(260, 200);
+    list_ = new TRxCheckListBox(window_.get());
+    list_->setGeometry(10, 10, 200, 160);
+    for (const char* text : {"Alpha", "Bravo", "Charlie", "Delta"}) list_->AddItem(text);
+    QObject::connect(list_, &TRxCheckListBox::OnClickCheck, [this] { ++clicks_; });
+    QObject::connect(list_, &TRxCheckListBox::OnStateChange,
+                     [this](int index) { changes_.push_back(index); });
+    ASSERT_TRUE(test::ShowActive(*window_));
+    list_->setFocus();
+  }
+  std::vector<TCheckBoxState> States() const {
+    std::vector<TCheckBoxState> states;
+    for (int i = 0; i < list_->Count(); ++i) states.push_back(list_->GetState(i));
+    return states;
+  }
+  // The middle of an item's check area, or of its text.
+  QPoint CheckPoint(int index) const {
+    const QRect r = list_->ItemBounds(index);
+    return {r.left() + list_->CheckAreaWidth() / 2, r.center().y()};
+  }
+  QPoint TextPoint(int index) const {
+    const QRect r = list_->ItemBounds(index);
+    return {r.left() + list_->CheckAreaWidth() + 20, r.center().y()};
+  }
+  void Click(QPoint at) { QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, at); }
+
+  std::unique_ptr<QWidget> window_;
+  TRxCheckListBox* list_ = nullptr;
+  int clicks_ = 0;
+  std::vector<int> changes_;
+};
+
+constexpr TCheckBoxState U = cbUnchecked, C = cbChecked, G = cbGrayed;
+
+// ---- the rules of the states, by what is done to a list of four items
+
+struct StateRow {
+  const char* name;
+  TCheckKind kind;
+  bool allowGrayed;
+  std::vector<TCheckBoxState> before;
+  void (*act)(TRxCheckListBox&);
+  std::vector<TCheckBoxState> after;
+  std::vector<int> changes;  // OnStateChange, in order
+  int clicks;                // OnClickCheck
+};
+
+class CheckStates : public CheckListTest, public ::testing::WithParamInterface<StateRow> {};
+
+TEST_P(CheckStates, FollowTheRules) {
+  const StateRow& row = GetParam();
+  list_->SetAllowGrayed(row.allowGrayed);
+  for (int i = 0; i < list_->Count(); ++i) list_->SetState(i, row.before[static_cast<size_t>(i)]);
+  list_->SetCheckKind(row.kind);
+  clicks_ = 0;
+  changes_.clear();
+  row.act(*list_);
+  EXPECT_EQ(States(), row.after);
+  EXPECT_EQ(changes_, row.changes);
+  EXPECT_EQ(clicks_, row.clicks);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CheckStates,
+    ::testing::Values(StateRow{"ProgramCheckRaisesOnlyTheStateChange",
+                               ckCheckBoxes,
+                               false,
+                               {U, U, U, U},
+                               [](TRxCheckListBox& l) { l.SetChecked(2, true); },
+                               {U, U, C, U},
+                               {2},
+                               0},
+                      StateRow{"SameStateChangesNothing",
+                               ckCheckBoxes,
+                               false,
+                               {U, C, U, U},
+                               [](TRxCheckListBox& l) { l.SetChecked(1, true); },
+                               {U, C, U, U},
+                               {},
+                               0},
+                      StateRow{"ToggleRaisesBothEvents",
+                               ckCheckBoxes,
+                               false,
+                               {U, U, U, U},
+                               [](TRxCheckListBox& l) { l.ToggleCheck(0); },
+                               {C, U, U, U},
+                               {0},
+                               1},
+                      StateRow{"GrayedTogglesToChecked",
+                               ckCheckBoxes,
+                               true,
+                               {G, U, U, U},
+                               [](TRxCheckListBox& l) { l.ToggleCheck(0); },
+                               {C, U, U, U},
+                               {0},
+                               1},
+                      StateRow{"ToggleOutsideTheListDoesNothing",
+                               ckCheckBoxes,
+                               false,
+                               {U, U, U, U},
+                               [](TRxCheckListBox& l) { l.ToggleCheck(7); },
+                               {U, U, U, U},
+                               {},
+                               0},
+                      StateRow{"DisabledItemIsNotToggled",
+                               ckCheckBoxes,
+                               false,
+                               {U, U, U, U},
+                               [](TRxCheckListBox& l) {
+                                 l.SetItemEnabled(1, false);
+                                 l.ToggleCheck(1);
+                               },
+                               {U, U, U, U},
+                               {},
+                               0},
+                      StateRow{"SettingAllSkipsDisabledItems",
+                               ckCheckBoxes,
+                               false,
+                               {U, U, U, U},
+                               [](TRxCheckListBox& l) {
+                                 l.SetItemEnabled(3, false);
+                                 l.SetAllStates(cbChecked);
+                               },
+                               {C, C, C, U},
+                               {0, 1, 2},
+                               0},
+                      StateRow{"RadioRefusesToUncheckItsItem",
+                               ckRadioButtons,
+                               false,
+                               {C, U, U, U},
+                               [](TRxCheckListBox& l) { l.SetChecked(0, false); },
+                               {C, U, U, U},
+                               {},
+                               0},
+                      StateRow{"RadioCheckUnchecksTheOthers",
+                               ckRadioButtons,
+                               false,
+                               {C, U, U, U},
+                               [](TRxCheckListBox& l) { l.SetChecked(2, true); },
+                               {U, U, C, U},
+                               {2},
+                               0},
+                      StateRow{"RadioToggleOfTheCheckedItemStays",
+                               ckRadioButtons,
+                               false,
+                               {U, C, U, U},
+                               [](TRxCheckListBox& l) { l.ToggleCheck(1); },
+                               {U, C, U, U},
+                               {},
+                               1},
+                      StateRow{"RadioIgnoresSettingAll",
+                               ckRadioButtons,
+                               false,
+                               {U, C, U, U},
+                               [](TRxCheckListBox& l) { l.SetAllStates(cbUnchecked); },
+                               {U, C, U, U},
+                               {},
+                               0},
+                      StateRow{"RadioReadsGrayedAsUnchecked",
+                               ckRadioButtons,
+                               true,
+                               {U, G, C, U},
+                               [](TRxCheckListBox& l) { l.SetCheckedIndex(2); },
+                               {U, U, C, U},
+                               {},
+                               0}),
+    RowName);
+
+TEST_F(CheckListTest, RadioListEndsWithExactlyOneCheckedItem) {
+  // Loaded with none checked: the first one.
+  list_->SetCheckKind(ckRadioButtons);
+  EXPECT_EQ(list_->CheckedIndex(), 0);
+  EXPECT_EQ(States(), (std::vector<TCheckBoxState>{C, U, U, U}));
+  EXPECT_FALSE(list_->AllowGrayed());
+  list_->SetAllowGrayed(true);
+  EXPECT_FALSE(list_->AllowGrayed()) << "radio buttons are never grayed";
+  // Several checked check boxes become radio buttons: the first checked one stays.
+  list_->SetCheckKind(ckCheckBoxes);
+  EXPECT_TRUE(list_->AllowGrayed());
+  EXPECT_EQ(list_->CheckedIndex(), -1);
+  list_->SetChecked(0, false);
+  list_->SetChecked(2, true);
+  list_->SetChecked(3, true);
+  list_->SetCheckKind(ckRadioButtons);
+  EXPECT_EQ(States(), (std::vector<TCheckBoxState>{U, U, C, U}));
+}
+
+// ---- what the user does
+
+TEST_F(CheckListTest, SpaceCyclesThroughGrayedWhenAllowed) {
+  list_->SetAllowGrayed(true);
+  list_->SetItemIndex(1);
+  std::vector<TCheckBoxState> seen;
+  for (int i = 0; i < 3; ++i) {
+    QTest::keyClick(list_, Qt::Key_Space);
+    seen.push_back(list_->GetState(1));
+  }
+  EXPECT_EQ(seen, (std::vector<TCheckBoxState>{G, C, U}));
+  EXPECT_EQ(clicks_, 3);
+  EXPECT_EQ(list_->ItemIndex(), 1) << "Space toggles and moves nothing";
+}
+
+TEST_F(CheckListTest, PlusAndMinusSetEveryEnabledItem) {
+  list_->SetItemEnabled(2, false);
+  QTest::keyClick(list_, '+');
+  EXPECT_EQ(States(), (std::vector<TCheckBoxState>{C, C, U, C}));
+  EXPECT_EQ(clicks_, 1);
+  list_->SetState(2, cbChecked);  // the program may still change a disabled item
+  QTest::keyClick(list_, '-');
+  EXPECT_EQ(States(), (std::vector<TCheckBoxState>{U, U, C, U}));
+  EXPECT_EQ(clicks_, 2);
+  // Radio buttons have no "all".
+  list_->SetCheckKind(ckRadioButtons);
+  clicks_ = 0;
+  QTest::keyClick(list_, '+');
+  EXPECT_EQ(clicks_, 0);
+  EXPECT_EQ(list_->CheckedIndex(), 2);
+}
+
+TEST_F(CheckListTest, ClicksToggleOnlyInTheCheckAreaOfAnEnabledItem) {
+  Click(TextPoint(1));
+  EXPECT_EQ(list_->ItemIndex(), 1);
+  EXPECT_EQ(list_->GetState(1), cbUnchecked) << "a click on the text selects only";
+  EXPECT_EQ(clicks_, 0);
+  Click(CheckPoint(2));
+  EXPECT_EQ(list_->GetState(2), cbChecked);
+  EXPECT_EQ(clicks_, 1);
+  EXPECT_EQ(list_->ItemIndex(), 2) << "the item clicked is the current one when the event fires";
+  list_->SetItemEnabled(3, false);
+  Click(CheckPoint(3));
+  EXPECT_EQ(list_->GetState(3), cbUnchecked);
+  EXPECT_EQ(clicks_, 1);
+  // Below the last item nothing is toggled.
+  Click(list_->ItemBounds(4).center());
+  EXPECT_EQ(clicks_, 1);
+}
+
+// ---- items, objects, extent
+
+TEST_F(CheckListTest, ObjectsAndStatesStayWithTheirItems) {
+  for (int i = 0; i < list_->Count(); ++i) list_->SetObject(i, i * 10);
+  list_->SetState(1, cbChecked);    // Bravo
+  list_->SetItemEnabled(2, false);  // Charlie
+  list_->AddItem("aardvark", 99);
+  list_->SetSorted(true);
+  // Sorting ignores case: "aardvark" goes first.
+  ASSERT_EQ(list_->ItemText(0), "aardvark");
+  EXPECT_EQ(list_->Object(0).toInt(), 99);
+  EXPECT_EQ(list_->ItemText(2), "Bravo");
+  EXPECT_EQ(list_->Object(2).toInt(), 10);
+  EXPECT_EQ(list_->GetState(2), cbChecked);
+  EXPECT_FALSE(list_->GetItemEnabled(3));
+  // A copy of the list has the states and flags too.
+  TRxCheckListBox copy;
+  copy.AssignItems(*list_);
+  ASSERT_EQ(copy.Count(), 5);
+  EXPECT_EQ(copy.GetState(2), cbChecked);
+  EXPECT_FALSE(copy.GetItemEnabled(3));
+  EXPECT_EQ(copy.Object(0).toInt(), 99);
+}
+
+TEST(TextListBox, ExtentFollowsTheWidestItem) {
+  TTextListBox list;
+  list.resize(80, 100);
+  list.show();
+  EXPECT_EQ(list.HorizontalExtent(), 0);
+  list.AddItem("short");
+  list.AddItem("a much longer item text than the others");
+  list.AddItem("medium length");
+  const int widest = list.ItemWidth(1);
+  EXPECT_EQ(list.HorizontalExtent(), widest);
+  EXPECT_GT(widest, list.ItemWidth(2));
+  QCoreApplication::processEvents();
+  EXPECT_GT(list.horizontalScrollBar()->maximum(), 0) << "the list scrolls to its widest item";
+  // Deleting the widest shrinks the extent to the next widest; clearing sets it to 0.
+  list.DeleteItem(1);
+  EXPECT_EQ(list.HorizontalExtent(), list.ItemWidth(1));
+  list.Clear();
+  EXPECT_EQ(list.HorizontalExtent(), 0);
+  // Tabs go to the stops of TabWidth quarters of a "0".
+  list.AddItem("a\tb");
+  const int narrow = list.ItemWidth(0);
+  list.SetTabWidth(200);
+  EXPECT_EQ(list.TabStopPixels(),
+            std::lround(200 * QFontMetrics(list.font()).horizontalAdvance('0') * 0.25));
+  EXPECT_GT(list.ItemWidth(0), narrow);
+  list.SetTabWidth(-3);
+  EXPECT_EQ(list.TabWidth(), 0);
+}
+
+TEST(TextListBox, IndexesOutsideTheListRaiseTheListError) {
+  TTextListBox list;
+  list.AddItem("one");
+  try {
+    list.ItemText(5);
+    FAIL() << "no error";
+  } catch (const EStringListError& e) {
+    EXPECT_STREQ(e.what(), "List index out of bounds (5)");
+  }
+  EXPECT_THROW(list.Object(-1), EStringListError);
+  EXPECT_THROW(list.DeleteItem(1), EStringListError);
+  EXPECT_THROW(list.SetSelected(2, true), EStringListError);
+  // Inserting at the end is allowed.
+  list.InsertItem(1, "two");
+  EXPECT_EQ(list.ItemText(1), "two");
+  // A point below the last item: none, or the place of a new item.
+  list.resize(120, 200);
+  list.show();
+  QCoreApplication::processEvents();
+  const QPoint below = list.ItemBounds(2).center();
+  EXPECT_EQ(list.ItemAtPoint(below, true), -1);
+  EXPECT_EQ(list.ItemAtPoint(below, false), 2);
+  EXPECT_EQ(list.ItemAtPoint(list.ItemBounds(1).center(), true), 1);
+  EXPECT_EQ(list.ItemAtPoint(QPoint(-5, 2), false), -1);
+  EXPECT_TRUE(list.ItemBounds(3).isEmpty());
+}
+
+TEST(TextListBox, SingleSelectionFollowsTheCurrentItem) {
+  TTextListBox list;
+  for (const char* t : {"a", "b", "c"}) list.AddItem(t);
+  list.SetSelected(1, true);
+  EXPECT_EQ(list.ItemIndex(), 1);
+  list.SetSelected(2, false);  // not the current item: nothing
+  EXPECT_EQ(list.ItemIndex(), 1);
+  list.SetSelected(1, false);
+  EXPECT_EQ(list.ItemIndex(), -1);
+  EXPECT_EQ(list.SelCount(), 0);
+  list.SetMultiSelect(true);
+  list.SetSelected(0, true);
+  list.SetSelected(2, true);
+  EXPECT_EQ(list.SelCount(), 2);
+  EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
+  list.SetExtendedSelect(false);
+  EXPECT_EQ(list.selectionMode(), QAbstractItemView::MultiSelection);
+}
+
+}  // namespace
+}  // namespace tovix
