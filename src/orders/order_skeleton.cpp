@@ -50,8 +50,9 @@ std::string OrdersPasswordFromReport(std::string_view report) {
 
 std::string OrderHeaderLine(std::string_view game, std::string_view race,
                             std::string_view password) {
-  std::string line = std::string(kGalaxyLine) + " " + std::string(game) + " " + std::string(race);
-  if (!password.empty()) line += " " + std::string(password);
+  std::string line(kGalaxyLine);
+  for (const std::string_view word : {game, race, password})
+    if (!word.empty()) line += " " + std::string(word);
   return line;
 }
 

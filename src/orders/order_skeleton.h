@@ -19,8 +19,9 @@ inline constexpr std::string_view kFirstLineAnnouncement =
 // announcement (matched ignoring case). Empty when the report has no such line or word.
 std::string OrdersPasswordFromReport(std::string_view report);
 
-// "#GALAXY <game> <race> <password>"; without a password the line ends after the race. The game
-// name goes as the reports write it: the server's game names are case-sensitive.
+// "#GALAXY <game> <race> <password>"; a part that is empty is left out with its blank, so a line
+// without a password ends after the race. The game name goes as the reports write it: the
+// server's game names are case-sensitive.
 std::string OrderHeaderLine(std::string_view game, std::string_view race,
                             std::string_view password);
 

@@ -95,7 +95,7 @@ TfrmMailSettings::TfrmMailSettings(TMailService& mail, UserInterface& ui, QWidge
   auto* smtp = new QFormLayout(grpSmtp_);
   edtHost_ = Edit(grpSmtp_, "edtHost", s.Smtp.Host);
   edtHost_->setPlaceholderText("smtp.example.org");
-  smtp->addRow("Se&rver:", edtHost_);
+  smtp->addRow("Ser&ver:", edtHost_);
   spnPort_ = new QSpinBox(grpSmtp_);
   spnPort_->setObjectName("spnPort");
   spnPort_->setRange(1, 65535);
@@ -105,7 +105,7 @@ TfrmMailSettings::TfrmMailSettings(TMailService& mail, UserInterface& ui, QWidge
   cbxSecurity_->setObjectName("cbxSecurity");
   cbxSecurity_->addItems({"STARTTLS", "TLS (SMTPS)", "None (clear text)"});
   cbxSecurity_->setCurrentIndex(static_cast<int>(s.Smtp.Security));
-  smtp->addRow("S&ecurity:", cbxSecurity_);
+  smtp->addRow("Securit&y:", cbxSecurity_);
   // The usual port follows the security, unless the user chose another one.
   connect(cbxSecurity_, &QComboBox::currentIndexChanged, this, [this](int index) {
     const bool tls = index == static_cast<int>(TSmtpSecurity::Tls);
