@@ -4,6 +4,8 @@
 #include <ctime>
 #include <random>
 
+#include "core/str_utils.h"
+
 namespace tovix {
 
 namespace {
@@ -18,12 +20,6 @@ constexpr size_t kMaxEncodedWord = 66;
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
 }
 
 void AppendHex(std::string& out, unsigned char c) {
@@ -137,11 +133,11 @@ TRecipients ParseRecipients(std::string_view text) {
   std::string_view rest = clean;
   while (!rest.empty()) {
     const size_t semicolon = rest.find(';');
-    std::string_view piece = Trim(rest.substr(0, semicolon));
+    std::string_view piece = TrimView(rest.substr(0, semicolon));
     rest = semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
     if (piece.empty() || piece == "(none)") continue;
     if (piece.size() >= 2 && piece.front() == '[' && piece.back() == ']')
-      piece = Trim(piece.substr(1, piece.size() - 2));
+      piece = TrimView(piece.substr(1, piece.size() - 2));
     if (piece.find('@') == std::string_view::npos) {
       result.Error = "\"" + std::string(piece) + "\" is not an e-mail address: it has no \"@\".";
       return result;

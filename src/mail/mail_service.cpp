@@ -50,10 +50,7 @@ std::string JoinAddresses(const std::vector<std::string>& addresses) {
 }
 
 std::string Trimmed(std::string_view text) {
-  const std::string clean = StripLineBreaks(text);
-  const size_t first = clean.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return clean.substr(first, clean.find_last_not_of(" \t") - first + 1);
+  return Trim(StripLineBreaks(text));
 }
 
 }  // namespace
