@@ -41,11 +41,11 @@ class MailService : public testing::Test {
         mail_(store_, folder_.path(), ui_, prompts_),
         lines_(kOrderLines) {}
 
-  void UseProgram(int exitCode = 0) {
+  void UseProgram() {
     TMailSettings s = mail_.Settings();
     s.Method = TMailMethod::Sendmail;
     s.From = "me@example.org";
-    s.Program = test::WriteFakeSendmail(folder_.path(), exitCode, "refused").string();
+    s.Program = test::WriteFakeSendmail(folder_.path()).string();
     ASSERT_TRUE(mail_.ChangeSettings(s, ""));
   }
   fs::path Sent() const { return folder_ / "message"; }
@@ -64,18 +64,6 @@ class MailService : public testing::Test {
   TMailService mail_;
   TVectorOrderLines lines_;
 };
-
-TEST_F(MailService, MailsTheOrdersThroughTheProgramAndSaysSo) {
-  UseProgram();
-  ASSERT_TRUE(
-      mail_.SendOrders(lines_, " galaxy@example.org ;", "Orders\r\nBcc: x@example.com", false));
-  EXPECT_EQ(ui_.messages, std::vector<std::string>{"Sent the orders to galaxy@example.org."});
-  const test::TParsedMail mail = test::ParseMail(Sent());
-  EXPECT_EQ(mail.To, "galaxy@example.org") << mail.Raw;
-  EXPECT_EQ(mail.Subject, "OrdersBcc: x@example.com");
-  EXPECT_EQ(mail.Body, "#GALAXY Orion Arcturans P2027128342\ns 12 Alpha\n#END\n");
-  EXPECT_EQ(lines_.Lines(), kOrderLines);
-}
 
 struct RefusalRow {
   const char* Name;
@@ -135,16 +123,6 @@ TEST_F(MailService, RefusesWhatCannotGoAndLeavesTheOrders) {
     EXPECT_FALSE(fs::exists(Sent()));
   }
   EXPECT_TRUE(prompts_.asked.empty());
-}
-
-TEST_F(MailService, AProgramThatFailsIsReportedWithWhatItSaid) {
-  UseProgram(1);
-  EXPECT_FALSE(mail_.SendOrders(lines_, "galaxy@example.org", "Orders", false));
-  ASSERT_EQ(ui_.messages.size(), 1u);
-  EXPECT_NE(ui_.messages[0].find("The orders could not be sent.\rThe mail program"),
-            std::string::npos);
-  EXPECT_NE(ui_.messages[0].find("exit code 1:\rrefused"), std::string::npos) << ui_.messages[0];
-  EXPECT_EQ(lines_.Lines(), kOrderLines);
 }
 
 // "Place in Outbox" writes the message whatever the way of sending, without needing a recipient,
