@@ -7,7 +7,8 @@ packages=(
   cmake ninja-build g++ pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
-  libpcre2-dev libxlsxwriter-dev unzip
+  libpcre2-dev libxlsxwriter-dev libcurl4-openssl-dev unzip
+  python3 python3-aiosmtpd openssl
   xvfb xauth locales xz-utils
 )
 

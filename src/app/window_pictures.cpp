@@ -28,8 +28,10 @@
 #include "windows/event_windows.h"
 #include "windows/group_filter_dialog.h"
 #include "windows/list_export_dialog.h"
+#include "windows/mail_settings_dialog.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
+#include "windows/orders_window.h"
 #include "windows/planets_window.h"
 #include "windows/ship_design_window.h"
 #include "windows/standard_ship_window.h"
@@ -175,13 +177,18 @@ struct TDialogPicture {
   std::function<std::unique_ptr<QDialog>(QWidget& owner)> Make;
 };
 
-std::vector<TDialogPicture> DialogPictures() {
+std::vector<TDialogPicture> DialogPictures(TWindowRegistry& windows) {
   return {
       {"frmRoutes", "frmRoutes-export",
        [](QWidget& owner) {
          std::vector<TExportType> all;
          for (int i = 0; i < kExportTypeCount; ++i) all.push_back(static_cast<TExportType>(i));
          return std::make_unique<TExportChoiceForm>(all, TExportType::xHTML, 12, &owner);
+       }},
+      {"frmOrders", "frmMailSettings",
+       [&windows](QWidget& owner) -> std::unique_ptr<QDialog> {
+         auto& orders = static_cast<TfrmOrders&>(owner);
+         return std::make_unique<TfrmMailSettings>(orders.Mail(), windows.Context().Ui, &owner);
        }},
   };
 }
@@ -261,7 +268,7 @@ int main(int argc, char** argv) {
       if (simulator) LoadLargestBattle(windows, *simulator);
       if (!Picture(*window, folder, QString::fromStdString(name))) ++failures;
       if (simulator && !PictureSimulation(*simulator, folder)) ++failures;
-      for (const TDialogPicture& dialog : DialogPictures()) {
+      for (const TDialogPicture& dialog : DialogPictures(windows)) {
         if (name != dialog.Window) continue;
         std::unique_ptr<QDialog> d = dialog.Make(*window);
         if (!Picture(*d, folder, dialog.Name)) ++failures;

@@ -32,8 +32,8 @@ class IOrderService {
   // The new names of every rename ("N") line of the order text, so generated planet names never
   // repeat one. Until the orders window gives them, there are none.
   virtual std::vector<std::string> CollectRenamedPlanetNames() { return {}; }
-  // Mails `text` as a relay message to the race `race` (the players window). Until mail sending
-  // is built it does nothing (placeholder).
+  // Mails `text` as a relay message to the race `race` (the players window); the orders window
+  // mails it, and tells the user when it cannot. Services without mail do nothing.
   virtual void SendRelayMessage(const std::string& race, const std::string& text) {
     (void)race;
     (void)text;

@@ -263,6 +263,9 @@ void TfrmOrders::BuildMenus(QMenuBar* bar) {
   });
   mniPlaceInOutbox_ = mail->addAction("Place in &Outbox");
   mniPlaceInOutbox_->setCheckable(true);
+  mail->addSeparator();
+  connect(mail->addAction("Mail &Program and Server..."), &QAction::triggered, this,
+          [this] { EditMailSettings(); });
 
   QMenu* options = bar->addMenu("Options");
   const char* autoNames[4] = {"Auto Insert &Group Commands", "Auto Insert &Planet Commands",
@@ -331,6 +334,8 @@ void TfrmOrders::BuildEditorPopup() {
                     [this] { AskFindGroup(); });
   search->addAction("Find Next Group in Orders", QKeySequence("Ctrl+M"), this,
                     [this] { FindNextGroup(); });
+  popup_->addAction("Mail orders", this, [this] { MailOrders(); })
+      ->setToolTip("When the mail settings are set, and orders produced, use this to send them");
   QMenu* save = popup_->addMenu("Save Orders");
   save->addAction("Normal (CR/LF)", this, [this] { SaveOrdersDialog(TOrderLineEnds::CrLf); });
   save->addAction("Save orders (CR only)", this,

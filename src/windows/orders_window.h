@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "core/user_interface.h"
+#include "mail/mail_service.h"
 #include "orders/order_file.h"
 #include "orders/order_service.h"
+#include "windows/mail_settings_dialog.h"
 #include "windows/services.h"
 #include "windows/tool_window.h"
 
@@ -77,6 +79,8 @@ class TfrmOrders : public TToolWindow,
   void FindGroupInOrders(int groupNumber) override;
   void LoadAutomaticOrders() override;
   void SaveOrders(const std::string& fileName) override;
+  // Mails `text` to the game server, which relays it to `race` (orders_window_mail.cpp).
+  void SendRelayMessage(const std::string& race, const std::string& text) override;
 
   // IOrderAnalysisService
   const TOrderAnalysis* LastAnalysis() const override;
@@ -96,6 +100,20 @@ class TfrmOrders : public TToolWindow,
   bool FindNextPlanet();
   bool FindNextGroup();
   TznListView* List(const char* name) const;
+
+  // "Mail orders": the order text to the Galaxy server address, or into the outbox when "Place
+  // in Outbox" is ticked. True when it went.
+  bool MailOrders();
+  // The mail settings dialog, modal.
+  void EditMailSettings();
+  TMailService& Mail() { return mail_; }
+  TQtMailPrompts& MailPrompts() { return mailPrompts_; }
+  // The Mail Settings menu's texts and its outbox switch.
+  void SetMailAddress(std::string recipients, std::string subject) {
+    serverAddress_ = std::move(recipients);
+    subject_ = std::move(subject);
+  }
+  QAction* PlaceInOutbox() const { return mniPlaceInOutbox_; }
 
   // The input boxes (tests answer them).
   using TAskText = std::function<std::optional<std::string>(
@@ -171,6 +189,10 @@ class TfrmOrders : public TToolWindow,
   std::string groupSearch_;
   int groupSearchPos_ = 0;
   TAskText askText_;
+
+  // Mail: the settings, the session's password and the transports behind them.
+  TQtMailPrompts mailPrompts_{ui_};
+  TMailService mail_{Store(), programFolder_, ui_, mailPrompts_};
 };
 
 }  // namespace tovix

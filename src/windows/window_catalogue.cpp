@@ -28,6 +28,7 @@
 #include "windows/set_extra_info_dialog.h"
 #include "windows/ship_design_window.h"
 #include "windows/standard_ship_window.h"
+#include "windows/setup_orders_dialog.h"
 #include "windows/turn_reports_window.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
@@ -55,6 +56,14 @@ std::unique_ptr<QWidget> MakePlaceholder(const TWindowEntry& e, TWindowRegistry&
 }
 std::unique_ptr<QWidget> MakeOrders(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TfrmOrders>(e, w);
+}
+// The skeleton dialog writes into the orders editor's lines.
+std::unique_ptr<QWidget> MakeSetupOrders(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmSetupOrders>(c.State, c.Ui, [&w]() -> IOrderLines* {
+    auto* orders = w.Get<TfrmOrders>("frmOrders");
+    return orders ? &orders->OrderLines() : nullptr;
+  });
 }
 std::unique_ptr<QWidget> MakeNotes(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
@@ -284,8 +293,7 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmConfigIni", "Configuration", 12, "configuration.htm", MakeConfig)
         .Button(12, "btnConfigIni", "Config Ini", "Configure the Tovix.ini file")
         .Start(11),
-    Window("frmSetupOrders", "Setup Orders", 30, "setuporders.htm", MakePlaceholder,
-           "The frame of a new order text for the game server."),
+    Window("frmSetupOrders", "Setup Orders", 30, "setuporders.htm", MakeSetupOrders),
     Window("frmGroups", "Groups", 18, "groups.htm", MakeGroups)
         .Button(13, "btnGroups", "Groups", "Show Groups that are currently on planets")
         .Start(12),
@@ -322,6 +330,8 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmAdvancedSend", "Advanced Send", 1, "advancedsend.htm", nullptr).MadeAt(kOnDemand),
     // The list-choice dialog's context opens no page.
     Window("frmZNLookUp", nullptr, 34, nullptr, nullptr).MadeAt(kOnDemand),
+    // The orders window's mail settings.
+    Window("frmMailSettings", "Mail Settings", 35, "mailsettings.htm", nullptr).MadeAt(kOnDemand),
 };
 
 constexpr const char* kGroupExpressionsCaption = "Groups Expressions";

@@ -1,0 +1,79 @@
+#include "mail/mail_transport.h"
+
+#include <cstdio>
+#include <ctime>
+#include <system_error>
+
+#include "core/file_utils.h"
+#include "mail/child_process.h"
+
+namespace tovix {
+
+namespace {
+
+// The last lines of a program's output, for a message.
+std::string LastLines(const std::string& output) {
+  constexpr size_t kShown = 600;
+  std::string text = output;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+    text.pop_back();
+  if (text.size() > kShown) text = "..." + text.substr(text.size() - kShown);
+  return text;
+}
+
+}  // namespace
+
+TSendResult SendWithProgram(const std::string& program, const std::string& message,
+                            int timeoutSeconds) {
+  TSendResult result;
+  const TProgramRun run = RunProgram({program, "-t", "-i"}, message, timeoutSeconds);
+  const std::string name = "The mail program \"" + program + "\"";
+  if (!run.Started) {
+    result.Error =
+        name + " could not be started: " + run.Error + ". Check the program in the mail settings.";
+  } else if (run.TimedOut) {
+    result.Error = name + " did not finish within " + std::to_string(timeoutSeconds) +
+                   " seconds and was stopped.";
+  } else if (run.ExitCode != 0) {
+    result.Error =
+        name + (run.ExitCode < 0 ? " was ended by a signal"
+                                 : " failed with exit code " + std::to_string(run.ExitCode));
+    const std::string said = LastLines(run.Output);
+    result.Error += said.empty() ? "." : ":\r" + said;
+  } else {
+    result.Ok = true;
+  }
+  return result;
+}
+
+TSendResult WriteToOutbox(const std::filesystem::path& folder, const std::string& message,
+                          int64_t localTime) {
+  TSendResult result;
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    result.Error =
+        "The outbox folder \"" + folder.string() + "\" could not be made: " + error.message() + ".";
+    return result;
+  }
+  const std::time_t time = static_cast<std::time_t>(localTime);
+  std::tm t{};
+  gmtime_r(&time, &t);
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "tovix-%04d%02d%02d-%02d%02d%02d", t.tm_year + 1900,
+                t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+  std::filesystem::path file = folder / (std::string(stamp) + ".eml");
+  for (int n = 2; std::filesystem::exists(file); ++n)
+    file = folder / (std::string(stamp) + "-" + std::to_string(n) + ".eml");
+  try {
+    WriteFileAtomically(file, message);
+  } catch (const std::exception& e) {
+    result.Error = e.what();
+    return result;
+  }
+  result.Ok = true;
+  result.File = file;
+  return result;
+}
+
+}  // namespace tovix

@@ -1,0 +1,114 @@
+#pragma once
+// What the mail tests share: Python's standard mail parser as the judge of a message, a real SMTP
+// server on the loopback (Debian's python3-aiosmtpd, started per test and always ended with it),
+// and the Debian Python those packages belong to.
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "mail/child_process.h"
+#include "support/test_paths.h"
+
+namespace tovix::test {
+
+// Debian's interpreter: python3-aiosmtpd is installed for it, whatever else is on the PATH.
+inline constexpr const char* kPython = "/usr/bin/python3";
+
+inline std::filesystem::path MailScript(const char* name) {
+  return std::filesystem::path(TOVIX_MAIL_TEST_DIR) / name;
+}
+
+// What Python's email package read from a message file (parse_message.py).
+struct TParsedMail {
+  std::string To, Subject, Charset, Encoding, Body;
+  bool CrLf = false;  // every line of the file ends in CR LF
+  int Defects = -1;   // what the parser found wrong with it
+  std::string Raw;    // the parser's whole answer, for failure messages
+};
+
+inline TParsedMail ParseMail(const std::filesystem::path& file) {
+  TParsedMail mail;
+  const TProgramRun run =
+      RunProgram({kPython, MailScript("parse_message.py").string(), file.string()}, "", 60);
+  mail.Raw = run.Output;
+  const size_t body = run.Output.find("\nbody:\n");
+  if (run.ExitCode != 0 || body == std::string::npos) return mail;
+  mail.Body = run.Output.substr(body + 7);
+  std::string head = run.Output.substr(0, body + 1);
+  for (size_t at = 0; at < head.size();) {
+    const size_t end = head.find('\n', at);
+    const std::string line = head.substr(at, end - at);
+    at = end + 1;
+    const size_t eq = line.find('=');
+    const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+    if (key == "to") mail.To = value;
+    if (key == "subject") mail.Subject = value;
+    if (key == "charset") mail.Charset = value;
+    if (key == "encoding") mail.Encoding = value;
+    if (key == "crlf") mail.CrLf = value == "ok";
+    if (key == "defects") mail.Defects = std::stoi(value);
+  }
+  return mail;
+}
+
+inline bool HaveAiosmtpd() {
+  return RunProgram({kPython, "-c", "import aiosmtpd"}, "", 60).ExitCode == 0;
+}
+
+// smtp_server.py, running until the object goes. Its "READY <port>" line is read as it comes,
+// so the test waits exactly as long as the server needs to start, and no longer.
+class TSmtpTestServer {
+ public:
+  explicit TSmtpTestServer(std::vector<std::string> options = {}) {
+    std::vector<std::string> argv{kPython, MailScript("smtp_server.py").string(),
+                                  folder_.path().string()};
+    argv.insert(argv.end(), options.begin(), options.end());
+    std::string error;
+    if (!process_.Start(argv, error)) {
+      Output = error;
+      return;
+    }
+    for (std::string line; process_.ReadLine(line);) {
+      if (line.rfind("READY ", 0) == 0) {
+        port_ = std::stoi(line.substr(6));
+        return;
+      }
+      Output += line + "\n";
+    }
+  }
+  bool Ready() const { return port_ > 0; }
+  int Port() const { return port_; }
+  std::filesystem::path CertFile() const { return folder_ / "cert.pem"; }
+  std::filesystem::path Message(int n) const {
+    return folder_ / ("message-" + std::to_string(n) + ".eml");
+  }
+  // The sender and the recipients of message n, one per line.
+  std::string Envelope(int n) const {
+    const std::filesystem::path file = folder_ / ("envelope-" + std::to_string(n) + ".txt");
+    return std::filesystem::exists(file) ? ReadFileBytes(file) : std::string();
+  }
+  std::string Output;  // what it printed before it failed to start
+
+ private:
+  TempDir folder_;
+  TChildProcess process_;
+  int port_ = 0;
+};
+
+// A sendmail stand-in in `folder`: it writes its arguments, one per line, to "args" and its input
+// to "message", prints `says` and ends with `exitCode`.
+inline std::filesystem::path WriteFakeSendmail(const std::filesystem::path& folder,
+                                               int exitCode = 0, const std::string& says = "") {
+  const std::filesystem::path script = folder / "fake sendmail";
+  std::ofstream(script) << "#!/bin/sh\n"
+                        << "printf '%s\\n' \"$@\" > '" << (folder / "args").string() << "'\n"
+                        << "cat > '" << (folder / "message").string() << "'\n"
+                        << (says.empty() ? "" : "echo '" + says + "' >&2\n") << "exit " << exitCode
+                        << "\n";
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  return script;
+}
+
+}  // namespace tovix::test

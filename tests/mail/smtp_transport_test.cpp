@@ -1,0 +1,118 @@
+// SMTP against a real server on the loopback (aiosmtpd, started by each test): STARTTLS on a
+// certificate the server makes, AUTH LOGIN and AUTH PLAIN, and the failures a player meets.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "mail/mail_message.h"
+#include "mail/mail_transport.h"
+#include "mail_test_support.h"
+
+namespace tovix {
+namespace {
+
+const TMailMessage kOrders{"me@example.org",
+                           {"galaxy@example.org"},
+                           "Befehle f\xFCr Runde 5",
+                           "#GALAXY Orion Arcturans P2027128342\ns 12 Alpha\n#END\n"};
+
+TSmtpServer Server(const test::TSmtpTestServer& s) {
+  TSmtpServer server;
+  server.Host = "127.0.0.1";
+  server.Port = s.Port();
+  server.User = "player";
+  server.Password = "secret";
+  server.CaFile = s.CertFile().string();
+  return server;
+}
+
+// A port of the loopback on which nothing listens: bound, then let go.
+int ClosedPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+  ::close(fd);
+  return ntohs(address.sin_port);
+}
+
+class Smtp : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test::HaveAiosmtpd())
+      GTEST_SKIP() << "python3-aiosmtpd is not installed (scripts/setup-machine.sh installs it)";
+  }
+};
+
+TEST_F(Smtp, DeliversOverStartTlsWithEitherLogin) {
+  for (const char* mechanism : {"LOGIN", "PLAIN"}) {
+    SCOPED_TRACE(mechanism);
+    test::TSmtpTestServer server({"--mechanism", mechanism});
+    ASSERT_TRUE(server.Ready()) << server.Output;
+    const std::string message = ComposeMessage(kOrders, MailStampNow(kOrders.From));
+    const TSendResult result = SendWithSmtp(Server(server), kOrders.From, kOrders.To, message);
+    ASSERT_TRUE(result.Ok) << result.Error;
+    EXPECT_EQ(server.Envelope(1), "me@example.org\ngalaxy@example.org");
+    const test::TParsedMail mail = test::ParseMail(server.Message(1));
+    EXPECT_EQ(mail.To, "galaxy@example.org") << mail.Raw;
+    EXPECT_EQ(mail.Subject, "Befehle f\u00fcr Runde 5");
+    EXPECT_EQ(mail.Body, "#GALAXY Orion Arcturans P2027128342\ns 12 Alpha\n#END\n");
+    EXPECT_TRUE(mail.CrLf);
+    EXPECT_EQ(mail.Defects, 0);
+  }
+}
+
+struct FailureRow {
+  const char* Name;
+  std::function<void(TSmtpServer&, std::vector<std::string>& to)> Change;
+  std::string Part;
+  bool LoginRefused = false;
+};
+
+// Each failure has its own message, and none of them delivers anything.
+TEST_F(Smtp, EachFailureSaysWhatWentWrong) {
+  test::TSmtpTestServer server;
+  ASSERT_TRUE(server.Ready()) << server.Output;
+  test::TSmtpTestServer clearText({"--no-tls"});
+  ASSERT_TRUE(clearText.Ready()) << clearText.Output;
+  const int closed = ClosedPort();
+  const FailureRow rows[] = {
+      {"wrong password", [](TSmtpServer& s, auto&) { s.Password = "guess"; },
+       "refused the login of \"player\": the user name or the password is wrong", true},
+      {"refused recipient", [](TSmtpServer&, auto& to) { to.push_back("nobody@refused.test"); },
+       "refused the recipient nobody@refused.test. The server said: 550"},
+      {"closed port", [closed](TSmtpServer& s, auto&) { s.Port = closed; },
+       "No mail server answers at 127.0.0.1:" + std::to_string(closed)},
+      {"no STARTTLS", [&clearText](TSmtpServer& s, auto&) { s.Port = clearText.Port(); },
+       "does not offer STARTTLS, so nothing was sent in clear text"},
+      {"untrusted certificate", [](TSmtpServer& s, auto&) { s.CaFile.clear(); }, "is not trusted"},
+  };
+  std::set<std::string> messages;
+  for (const FailureRow& row : rows) {
+    SCOPED_TRACE(row.Name);
+    TSmtpServer settings = Server(server);
+    std::vector<std::string> to{"galaxy@example.org"};
+    row.Change(settings, to);
+    const TSendResult result =
+        SendWithSmtp(settings, kOrders.From, to, ComposeMessage(kOrders, MailStampNow("")));
+    EXPECT_FALSE(result.Ok);
+    EXPECT_NE(result.Error.find(row.Part), std::string::npos) << result.Error;
+    EXPECT_EQ(result.LoginRefused, row.LoginRefused);
+    messages.insert(result.Error);
+  }
+  EXPECT_EQ(messages.size(), std::size(rows));
+  EXPECT_FALSE(std::filesystem::exists(server.Message(1)));
+  EXPECT_FALSE(std::filesystem::exists(clearText.Message(1)));
+}
+
+}  // namespace
+}  // namespace tovix
