@@ -26,7 +26,8 @@ struct GroupState {
 };
 
 struct FontEntry {
-  std::string name_bytes;
+  std::string name_bytes;  // bytes not yet decoded into `name`
+  bool complete = false;   // the name's ";" was read
   int charset = 0;
   bool has_charset = false;
   std::u16string name;
@@ -129,6 +130,8 @@ class RtfReader {
   void AddWide(char16_t c);
   void EndParagraph();
   int CodePageOfFont(int font) const;
+  // Moves the font's undecoded name bytes into its name.
+  void DecodeFontName(FontEntry& font);
   const CodePage& Page(int number);
   std::optional<RichColor> ColorAt(int index) const;
   GroupState& State() { return stack_.back(); }
@@ -250,6 +253,15 @@ int RtfReader::CodePageOfFont(int font) const {
   return doc_.code_page;
 }
 
+void RtfReader::DecodeFontName(FontEntry& font) {
+  if (font.name_bytes.empty()) return;
+  const int page = font.has_charset && CodePageFromCharset(font.charset) != 0
+                       ? CodePageFromCharset(font.charset)
+                       : doc_.code_page;
+  Page(page).Decode(font.name_bytes, font.name);
+  font.name_bytes.clear();
+}
+
 const CodePage& RtfReader::Page(int number) {
   auto& page = pages_[number];
   if (!page) page = std::make_unique<CodePage>(number);
@@ -355,7 +367,18 @@ void RtfReader::KeepCurrentGroupOpaque() {
 }
 
 void RtfReader::HandleFontTableWord(const Word& word) {
-  if (word.name == "f") {
+  if (word.name == "u") {
+    // A character the font's character set cannot hold; its stand-in bytes are skipped.
+    skip_ = State().unicode_skip;
+    if (current_font_ < 0 || fonts_[current_font_].complete) return;
+    FontEntry& font = fonts_[current_font_];
+    DecodeFontName(font);
+    if (font.name.size() < 256) font.name += static_cast<char16_t>(word.param & 0xFFFF);
+    return;
+  }
+  if (word.name == "uc") {
+    State().unicode_skip = std::clamp(word.param, 0, 16);
+  } else if (word.name == "f") {
     current_font_ = word.param;
     fonts_[current_font_];
   } else if (word.name == "fcharset" && current_font_ >= 0) {
@@ -417,9 +440,16 @@ void RtfReader::HandleWord(const Word& w) {
 
   // Characters.
   if (n == "u") {
-    int value = w.param;
-    AddWide(static_cast<char16_t>(static_cast<unsigned>(value) & 0xFFFF));
+    const auto value = static_cast<char16_t>(static_cast<unsigned>(w.param) & 0xFFFF);
     skip_ = s.unicode_skip;
+    // Control characters are no text: a tab and a line break keep their meaning, the others
+    // are dropped as raw control bytes are.
+    if (value == u'\t')
+      AddWide(u'\t');
+    else if (value == 11)
+      AddWide(u'\u2028');
+    else if (value >= 0x20)
+      AddWide(value);
     return;
   }
   if (Skipping()) return;
@@ -573,12 +603,11 @@ void RtfReader::HandleText(char c) {
       if (current_font_ < 0) return;
       if (c == ';') {
         FontEntry& font = fonts_[current_font_];
-        const int page = font.has_charset && CodePageFromCharset(font.charset) != 0
-                             ? CodePageFromCharset(font.charset)
-                             : doc_.code_page;
-        font.name.clear();
-        Page(page).Decode(font.name_bytes, font.name);
+        DecodeFontName(font);
         while (!font.name.empty() && font.name.front() == u' ') font.name.erase(0, 1);
+        font.complete = true;
+      } else if (fonts_[current_font_].complete) {
+        return;  // text after the name's ";" (a second name) is not part of it
       } else if (fonts_[current_font_].name_bytes.size() < 256) {
         fonts_[current_font_].name_bytes += c;
       }

@@ -154,11 +154,6 @@ void RtfWriter::WriteRun(const RichRun& run) {
 void RtfWriter::WriteParagraph(const RichParagraph& paragraph) {
   const RichParaFormat& p = paragraph.format;
   out_ += "\\pard";
-  if (p.bullet) {
-    out_ += "{\\pntext\\f" + std::to_string(symbol_font_) + "\\'b7\\tab}";
-    out_ +=
-        "{\\*\\pn\\pnlvlblt\\pnf" + std::to_string(symbol_font_) + "\\pnindent0{\\pntxtb\\'b7}}";
-  }
   switch (p.alignment) {
     case RichAlignment::kLeft:
       break;
@@ -178,7 +173,14 @@ void RtfWriter::WriteParagraph(const RichParagraph& paragraph) {
   if (p.space_before != 0) Number("sb", p.space_before);
   if (p.space_after != 0) Number("sa", p.space_after);
   for (int tab : p.tabs) Number("tx", tab);
+  // The blank ends the last control word; the bullet groups come after it, so that no blank
+  // stands between a group and the text (it would be text).
   out_ += ' ';
+  if (p.bullet) {
+    out_ += "{\\pntext\\f" + std::to_string(symbol_font_) + "\\'b7\\tab}";
+    out_ +=
+        "{\\*\\pn\\pnlvlblt\\pnf" + std::to_string(symbol_font_) + "\\pnindent0{\\pntxtb\\'b7}}";
+  }
   for (const auto& run : paragraph.runs) WriteRun(run);
   out_ += "\\par\r\n";
 }
