@@ -215,7 +215,25 @@ class RandomDocument {
     f.color = Color();
     f.back_color = Color();
     f.vertical = static_cast<VerticalPosition>(Range(0, 2));
+    f.offset = Chance(2) ? 0 : Range(-3276, 3276);
+    f.spacing = Chance(2) ? 0 : Range(-32768, 32767);
+    f.kerning = Chance(2) ? 0 : Range(1, 3276);
+    f.animation = Chance(2) ? 0 : Range(1, 255);
     f.hidden = Chance(5);
+    f.small_caps = Chance(4);
+    f.all_caps = Chance(4);
+    f.outline = Chance(4);
+    f.shadow = Chance(4);
+    f.emboss = Chance(4);
+    f.imprint = Chance(4);
+    f.link = Chance(4);
+    if (f.link) {  // any character a target can hold: no quote, tab or control character
+      std::u16string target = Text(20);
+      std::erase_if(target, [](char16_t c) {
+        return c == u'"' || c == u'\t' || c == u'\u2028' || c == u'\u00A0';
+      });
+      f.link_target = target.empty() ? u"x" : target;
+    }
     f.language = Chance(2) ? 0 : Range(1, 0xFFFF);
     return f;
   }
