@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
   libpcre2-dev libxlsxwriter-dev unzip
   xvfb xauth locales xz-utils
+  poppler-utils
 )
 
 missing=()
