@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <cstdio>
 #include <functional>
 #include <set>
@@ -16,10 +18,12 @@
 #include "app/startup.h"
 #include "app/tovix_application.h"
 #include "controls/spin_edit.h"
+#include "core/file_utils.h"
 #include "windows/battle_simulator_window.h"
 #include "windows/list_export_dialog.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
+#include "windows/notes_editor_window.h"
 #include "windows/planets_window.h"
 #include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
@@ -39,8 +43,41 @@ bool Picture(QWidget& widget, const QString& folder, const QString& name) {
   return saved;
 }
 
-// How a window is set up before its picture: the map fitted with names on.
-void Prepare(const std::string& name, QWidget& window) {
+// A formatted note with links for the notes editor's picture.
+constexpr const char* kSampleNote =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 DejaVu Sans;}"
+    "{\\f1\\fnil\\fcharset2 Symbol;}}"
+    "{\\colortbl ;\\red0\\green0\\blue128;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}"
+    "\\pard{\\fs28\\b\\cf1 Plans for turn 31}\\par"
+    "\\pard{\\fs20 Castle is {\\b\\cf2 under attack}; send the {\\highlight3 fleet} from "
+    "Altair.}\\par"
+    "\\pard\\fi-200\\li400 {\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0"
+    "{\\pntxtb\\'b7}}{\\fs20 build drive 2.5 ships on the home planets}\\par"
+    "\\pard\\fi-200\\li400 {\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0"
+    "{\\pntxtb\\'b7}}{\\fs20\\i keep the cargo routes}\\par"
+    "\\pard\\qc{\\fs20 Rules: http://galaxy.example/rules - mail the server at "
+    "orders@galaxy.example}\\par}";
+
+// How a window is set up before its picture: the map fitted with names on, the notes editor
+// with a formatted note and the caret in an indented bullet.
+void Prepare(const std::string& name, QWidget& window, TWindowRegistry& windows) {
+  if (auto* notes = qobject_cast<TfrmEditor*>(&window)) {
+    // The script's program folder is a fresh one: the sample becomes its first notes tab. A
+    // folder that has notes keeps them.
+    const TWindowContext& context = windows.Context();
+    const std::filesystem::path file =
+        NotesFileName(context.ProgramFolder, 0, context.State.GameName);
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) WriteFileAtomically(file, kSampleNote);
+    notes->resize(820, 460);
+    notes->show();
+    QCoreApplication::processEvents();
+    notes->LoadNotes(0);
+    auto* editor = notes->findChild<QTextEdit*>("Editor");
+    QTextCursor caret(editor->document()->findBlockByNumber(3));
+    caret.setPosition(caret.position() + 3);
+    editor->setTextCursor(caret);
+  }
   if (auto* map = qobject_cast<TfrmNewMap*>(&window); map != nullptr && name == "frmNewMap") {
     map->resize(900, 760);
     map->show();
@@ -164,7 +201,7 @@ int main(int argc, char** argv) {
       QWidget* window = windows.Find(name);
       if (window == nullptr) continue;
       const bool wasVisible = window->isVisible();
-      Prepare(name, *window);
+      Prepare(name, *window, windows);
       auto* simulator = qobject_cast<TfrmBattleSimulator*>(window);
       if (simulator) LoadLargestBattle(windows, *simulator);
       if (!Picture(*window, folder, QString::fromStdString(name))) ++failures;
