@@ -3,7 +3,8 @@
 #   scripts/window-pictures.sh <game folder> <out folder> [report letters]
 # The game folder holds turn reports named like A000.txt; the letters default to every letter
 # found there, the first one the user's own (orion as A with allies B and C: "ABC").
-# Runs under a virtual display (Xvfb); the game's folder is not written to.
+# Runs under a virtual display (Xvfb); the game's folder is not written to. The notes editor is
+# pictured with a formatted sample note (with links) in the fresh program folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
