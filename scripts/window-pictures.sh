@@ -7,7 +7,8 @@
 # found there, the first one the user's own (orion as A with allies B and C: "ABC").
 # Runs under a virtual display (Xvfb); the game's folder is not written to. Some windows are set
 # up first (src/app/window_pictures.cpp): the map fitted with names, "Ship Design" on the user's
-# Cruiser2 (orion as A), "Standard Ship" with its extra designs shown, the calculator after a sum.
+# Cruiser2 (orion as A), "Standard Ship" with its extra designs shown, the calculator after a sum,
+# and the notes editor with a formatted sample note (with links) in the fresh program folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -10,6 +10,8 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <cstdio>
 #include <functional>
 #include <set>
@@ -21,16 +23,18 @@
 #include "controls/calculator_panel.h"
 #include "controls/dual_list.h"
 #include "controls/spin_edit.h"
+#include "core/file_utils.h"
 #include "views/event_rows.h"
 #include "windows/battle_simulator_window.h"
-#include "windows/calculator_window.h"
 #include "windows/calculation_dialogs.h"
+#include "windows/calculator_window.h"
 #include "windows/event_windows.h"
 #include "windows/group_filter_dialog.h"
 #include "windows/list_export_dialog.h"
 #include "windows/mail_settings_dialog.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
+#include "windows/notes_editor_window.h"
 #include "windows/orders_window.h"
 #include "windows/planets_window.h"
 #include "windows/ship_design_window.h"
@@ -53,10 +57,43 @@ bool Picture(QWidget& widget, const QString& folder, const QString& name) {
   return saved;
 }
 
-// How a window is set up before its picture: the map fitted with names on; the ship designer on
-// the user's Cruiser2 (when the race has one); the standard ship of a productivity of 60 with the
-// extra designs shown; the calculator after 1000 / 7 with the result in its memory.
+// A formatted note with links for the notes editor's picture.
+constexpr const char* kSampleNote =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 DejaVu Sans;}"
+    "{\\f1\\fnil\\fcharset2 Symbol;}}"
+    "{\\colortbl ;\\red0\\green0\\blue128;\\red255\\green0\\blue0;\\red255\\green255\\blue0;}"
+    "\\pard{\\fs28\\b\\cf1 Plans for turn 31}\\par"
+    "\\pard{\\fs20 Castle is {\\b\\cf2 under attack}; send the {\\highlight3 fleet} from "
+    "Altair.}\\par"
+    "\\pard\\fi-200\\li400 {\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0"
+    "{\\pntxtb\\'b7}}{\\fs20 build drive 2.5 ships on the home planets}\\par"
+    "\\pard\\fi-200\\li400 {\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0"
+    "{\\pntxtb\\'b7}}{\\fs20\\i keep the cargo routes}\\par"
+    "\\pard\\qc{\\fs20 Rules: http://galaxy.example/rules - mail the server at "
+    "orders@galaxy.example}\\par}";
+
+// How a window is set up before its picture: the map fitted with names on; the notes editor
+// with a formatted note and the caret in an indented bullet; the ship designer on the user's
+// Cruiser2 (when the race has one); the standard ship of a productivity of 60 with the extra
+// designs shown; the calculator after 1000 / 7 with the result in its memory.
 void Prepare(TWindowRegistry& windows, const std::string& name, QWidget& window) {
+  if (auto* notes = qobject_cast<TfrmEditor*>(&window)) {
+    // The script's program folder is a fresh one: the sample becomes its first notes tab. A
+    // folder that has notes keeps them.
+    const TWindowContext& context = windows.Context();
+    const std::filesystem::path file =
+        NotesFileName(context.ProgramFolder, 0, context.State.GameName);
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) WriteFileAtomically(file, kSampleNote);
+    notes->resize(820, 460);
+    notes->show();
+    QCoreApplication::processEvents();
+    notes->LoadNotes(0);
+    auto* editor = notes->findChild<QTextEdit*>("Editor");
+    QTextCursor caret(editor->document()->findBlockByNumber(3));
+    caret.setPosition(caret.position() + 3);
+    editor->setTextCursor(caret);
+  }
   if (auto* map = qobject_cast<TfrmNewMap*>(&window); map != nullptr && name == "frmNewMap") {
     map->resize(900, 760);
     map->show();

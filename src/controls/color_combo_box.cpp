@@ -128,6 +128,23 @@ void TColorComboBox::ApplyItemHeight() {
   updateGeometry();
 }
 
+QSize TColorComboBox::sizeHint() const {
+  QSize size = QComboBox::sizeHint();
+  if (!display_names_) return size;
+  // The box measures the names alone; the swatch stands 28 pixels in front of them.
+  int widest = 0;
+  for (const QString& name : ItemNames())
+    widest = std::max(widest, fontMetrics().horizontalAdvance(name));
+  QStyleOptionComboBox option;
+  initStyleOption(&option);
+  const QSize content(28 + widest + 4, size.height());
+  return size.expandedTo(style()->sizeFromContents(QStyle::CT_ComboBox, &option, content, this));
+}
+
+QSize TColorComboBox::minimumSizeHint() const {
+  return sizeHint();
+}
+
 TColor TColorComboBox::ColorValue() const {
   if (!isEditable() || currentIndex() >= 0) return value_;
   return ParseColorText(currentText(), ItemNames(), ItemValues()).value_or(value_);

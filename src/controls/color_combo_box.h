@@ -49,6 +49,10 @@ class TColorComboBox : public QComboBox {
   TOwnerDrawComboStyle Style() const { return style_; }
   void SetStyle(TOwnerDrawComboStyle style);
 
+  // Wide enough for the swatch and the longest name.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
  signals:
   // ColorValue changed.
   void OnChange();

@@ -4,6 +4,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -167,6 +168,9 @@ CodePage::CodePage(int code_page) : number_(IsKnownCodePage(code_page) ? code_pa
   for (const auto& half : code_page_tables::kUpperHalves)
     if (half.code_page == number_)
       for (int b = 128; b < 256; ++b) to_wide_[b] = half.chars[b - 128];
+  for (int b = 128; b < 256; ++b)
+    if (to_wide_[b] != 0xFFFF) to_byte_.emplace_back(to_wide_[b], static_cast<unsigned char>(b));
+  std::sort(to_byte_.begin(), to_byte_.end());
 }
 
 CodePage::~CodePage() = default;
@@ -212,17 +216,23 @@ bool CodePage::EncodeChar(char16_t c, std::string& out) const {
     return true;
   }
   if (!double_byte_) {
-    for (int b = 128; b < 256; ++b)
-      if (to_wide_[b] == c) {
-        out += static_cast<char>(b);
-        return true;
-      }
-    return false;
+    // Undefined bytes (0xFFFF in the table) are never in this list, so U+FFFF has no byte.
+    const auto it = std::lower_bound(to_byte_.begin(), to_byte_.end(),
+                                     std::pair<char16_t, unsigned char>(c, 0));
+    if (it == to_byte_.end() || it->first != c) return false;
+    out += static_cast<char>(it->second);
+    return true;
   }
   if (c >= 0xD800 && c <= 0xDFFF) return false;  // half of a pair: never encodable alone
   const char in[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   std::vector<char> bytes;
   if (!Convert(converter_->from_wide, in, 2, bytes) || bytes.empty()) return false;
+  // The system's converter maps some characters to the bytes of a look-alike (code page 932
+  // writes the yen sign as "\" and the em dash as the bytes of the horizontal bar): only bytes
+  // that read back as the same character count.
+  std::u16string back;
+  Decode(std::string_view(bytes.data(), bytes.size()), back);
+  if (back.size() != 1 || back[0] != c) return false;
   out.append(bytes.data(), bytes.size());
   return true;
 }

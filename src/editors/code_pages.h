@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tovix {
 
@@ -42,14 +44,16 @@ class CodePage {
   // Appends the wide text of `bytes` to `out`.
   void Decode(std::string_view bytes, std::u16string& out) const;
   // Appends the bytes of one character to `out`; false (and nothing appended) when the page
-  // has no such character.
+  // has no such character, or only bytes that read back as another one.
   bool EncodeChar(char16_t c, std::string& out) const;
 
  private:
   struct Converter;
   int number_;
   bool double_byte_ = false;
-  char16_t to_wide_[256] = {};            // single byte -> character, 0xFFFF when undefined
+  char16_t to_wide_[256] = {};  // single byte -> character, 0xFFFF when undefined
+  // The upper half's characters with their bytes, sorted by character (single-byte pages).
+  std::vector<std::pair<char16_t, unsigned char>> to_byte_;
   std::unique_ptr<Converter> converter_;  // double-byte pages only
 };
 

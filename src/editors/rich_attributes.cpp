@@ -4,6 +4,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextList>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -20,6 +21,7 @@ namespace {
 
 constexpr double kPixelsPerPoint = 4.0 / 3.0;
 constexpr int kMaxFaceName = 31;
+constexpr int kStreamBlock = 4096;  // the bytes between two progress events
 
 QString FromU16(const std::u16string& s) {
   return QString::fromStdU16String(s);
@@ -51,6 +53,16 @@ QTextCharFormat TTextAttributes98::Format() const {
   return format;
 }
 
+QTextCursor TTextAttributes98::Target() const {
+  QTextCursor cursor = control_->textCursor();
+  if (!cursor.hasSelection() && control_->WordFormatting()) {
+    QTextCursor word = cursor;
+    word.select(QTextCursor::WordUnderCursor);
+    if (word.hasSelection()) cursor = word;
+  }
+  return cursor;
+}
+
 void TTextAttributes98::Change(const std::function<void(QTextCharFormat&)>& change) {
   if (kind_ == atDefaultText) {
     change(control_->DefaultFormat());
@@ -61,12 +73,7 @@ void TTextAttributes98::Change(const std::function<void(QTextCharFormat&)>& chan
     return;
   }
   QTextDocument* document = control_->document();
-  QTextCursor cursor = control_->textCursor();
-  if (!cursor.hasSelection() && control_->WordFormatting()) {
-    QTextCursor word = cursor;
-    word.select(QTextCursor::WordUnderCursor);
-    if (word.hasSelection()) cursor = word;
-  }
+  const QTextCursor cursor = Target();
   QTextCharFormat current = control_->currentCharFormat();
   change(current);
   if (!cursor.hasSelection()) {
@@ -233,20 +240,121 @@ void TTextAttributes98::SetHidden(bool on) {
       f.clearProperty(kHidden);
   });
 }
-bool TTextAttributes98::SmallCaps() const {
-  return Format().fontCapitalization() == QFont::SmallCaps;
+bool TTextAttributes98::Effect(int bit) const {
+  return (Format().intProperty(kEffects) & bit) != 0;
 }
-void TTextAttributes98::SetSmallCaps(bool on) {
+void TTextAttributes98::SetEffect(int bit, bool on) {
   Change([&](QTextCharFormat& f) {
-    f.setFontCapitalization(on ? QFont::SmallCaps : QFont::MixedCase);
+    const int effects = (f.intProperty(kEffects) & ~bit) | (on ? bit : 0);
+    if (effects != 0)
+      f.setProperty(kEffects, effects);
+    else
+      f.clearProperty(kEffects);
+    ApplyCapitalization(f);
   });
 }
+bool TTextAttributes98::SmallCaps() const {
+  return Effect(kEffectSmallCaps);
+}
+void TTextAttributes98::SetSmallCaps(bool on) {
+  SetEffect(kEffectSmallCaps, on);
+}
 bool TTextAttributes98::AllCaps() const {
-  return Format().fontCapitalization() == QFont::AllUppercase;
+  return Effect(kEffectAllCaps);
 }
 void TTextAttributes98::SetAllCaps(bool on) {
+  SetEffect(kEffectAllCaps, on);
+}
+bool TTextAttributes98::Outline() const {
+  return Effect(kEffectOutline);
+}
+void TTextAttributes98::SetOutline(bool on) {
+  SetEffect(kEffectOutline, on);
+}
+bool TTextAttributes98::Shadow() const {
+  return Effect(kEffectShadow);
+}
+void TTextAttributes98::SetShadow(bool on) {
+  SetEffect(kEffectShadow, on);
+}
+bool TTextAttributes98::Emboss() const {
+  return Effect(kEffectEmboss);
+}
+void TTextAttributes98::SetEmboss(bool on) {
+  SetEffect(kEffectEmboss, on);
+}
+bool TTextAttributes98::Imprint() const {
+  return Effect(kEffectImprint);
+}
+void TTextAttributes98::SetImprint(bool on) {
+  SetEffect(kEffectImprint, on);
+}
+
+bool TTextAttributes98::Link() const {
+  return Format().isAnchor();
+}
+void TTextAttributes98::SetLink(bool on) {
+  const QString target = kind_ == atSelected ? Target().selectedText() : QString();
   Change([&](QTextCharFormat& f) {
-    f.setFontCapitalization(on ? QFont::AllUppercase : QFont::MixedCase);
+    if (on) {
+      f.setAnchor(true);
+      f.setAnchorHref(target);
+    } else {
+      f.clearProperty(QTextFormat::IsAnchor);
+      f.clearProperty(QTextFormat::AnchorHref);
+    }
+  });
+}
+
+namespace {
+
+// A stored whole number from a value in points: `per_point` units to the point.
+void SetUnits(QTextCharFormat& f, int property, double points, int per_point) {
+  const int units = static_cast<int>(std::lround(points * per_point));
+  if (units != 0)
+    f.setProperty(property, units);
+  else
+    f.clearProperty(property);
+}
+
+}  // namespace
+
+double TTextAttributes98::Offset() const {
+  return Format().intProperty(kOffset) / 2.0;
+}
+void TTextAttributes98::SetOffset(double points) {
+  Change([&](QTextCharFormat& f) { SetUnits(f, kOffset, points, 2); });
+}
+double TTextAttributes98::Spacing() const {
+  return Format().intProperty(kSpacing) / 20.0;
+}
+void TTextAttributes98::SetSpacing(double points) {
+  Change([&](QTextCharFormat& f) {
+    SetUnits(f, kSpacing, points, 20);
+    if (f.hasProperty(kSpacing)) {
+      f.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+      f.setFontLetterSpacing(f.intProperty(kSpacing) * kPixelsPerTwip);
+    } else {
+      f.clearProperty(QTextFormat::FontLetterSpacingType);
+      f.clearProperty(QTextFormat::FontLetterSpacing);
+    }
+  });
+}
+double TTextAttributes98::Kerning() const {
+  return Format().intProperty(kKerning) / 2.0;
+}
+void TTextAttributes98::SetKerning(double points) {
+  Change([&](QTextCharFormat& f) { SetUnits(f, kKerning, std::max(points, 0.0), 2); });
+}
+int TTextAttributes98::Animation() const {
+  return Format().intProperty(kAnimation);
+}
+void TTextAttributes98::SetAnimation(int type) {
+  Change([&](QTextCharFormat& f) {
+    if (type > 0)
+      f.setProperty(kAnimation, std::min(type, 255));
+    else
+      f.clearProperty(kAnimation);
   });
 }
 
@@ -269,12 +377,29 @@ void TTextAttributes98::SetStyle(TFontStyles style) {
 void TTextAttributes98::Assign(const TTextAttributes98& source) {
   const QTextCharFormat from = source.Format();
   Change([&](QTextCharFormat& f) {
-    for (int property : {int(QTextFormat::ForegroundBrush), int(QTextFormat::FontFamilies),
-                         int(QTextFormat::FontPointSize), int(QTextFormat::FontWeight),
-                         int(QTextFormat::BackgroundBrush), int(QTextFormat::TextVerticalAlignment),
-                         int(QTextFormat::TextUnderlineStyle), int(QTextFormat::FontItalic),
-                         int(QTextFormat::FontStrikeOut), int(QTextFormat::FontCapitalization),
-                         kLanguage, kUnderlineType, kFontCharset, kHidden}) {
+    for (int property : {int(QTextFormat::ForegroundBrush),
+                         int(QTextFormat::FontFamilies),
+                         int(QTextFormat::FontPointSize),
+                         int(QTextFormat::FontWeight),
+                         int(QTextFormat::BackgroundBrush),
+                         int(QTextFormat::TextVerticalAlignment),
+                         int(QTextFormat::TextUnderlineStyle),
+                         int(QTextFormat::FontItalic),
+                         int(QTextFormat::FontStrikeOut),
+                         int(QTextFormat::FontCapitalization),
+                         int(QTextFormat::FontLetterSpacing),
+                         int(QTextFormat::FontLetterSpacingType),
+                         int(QTextFormat::IsAnchor),
+                         int(QTextFormat::AnchorHref),
+                         kLanguage,
+                         kUnderlineType,
+                         kFontCharset,
+                         kHidden,
+                         kOffset,
+                         kSpacing,
+                         kKerning,
+                         kAnimation,
+                         kEffects}) {
       if (from.hasProperty(property))
         f.setProperty(property, from.property(property));
       else
@@ -533,11 +658,16 @@ void TRichEditStrings98::Clear() {
 }
 
 void TRichEditStrings98::LoadFromStream(const std::string& bytes) {
+  const int size = static_cast<int>(std::min<size_t>(bytes.size(), INT_MAX));
+  for (int position = 0;; position += std::min(kStreamBlock, size - position)) {
+    emit control_->loadProgress(position, size);
+    if (position >= size) break;
+  }
   const int code_page = control_->CodePageNumber();
   RichDocument rich;
   switch (control_->InputFormat()) {
     case ifRTF: {
-      RtfReadResult result = ReadRtf(bytes);
+      RtfReadResult result = ReadRtf(bytes, control_->PlainRTF());
       rich = result.document ? std::move(*result.document)  // else the bytes load as text
                              : RichDocumentFromAnsi(bytes, code_page);
       break;
@@ -567,13 +697,23 @@ void TRichEditStrings98::LoadFromStream(const std::string& bytes) {
 }
 
 std::string TRichEditStrings98::SaveToStream() const {
+  std::string bytes = StreamBytes();
+  const int size = static_cast<int>(std::min<size_t>(bytes.size(), INT_MAX));
+  for (int position = 0; position < size;) {
+    position += std::min(kStreamBlock, size - position);
+    emit control_->saveProgress(position, position);
+  }
+  return bytes;
+}
+
+std::string TRichEditStrings98::StreamBytes() const {
   RichDocument rich = control_->ToRichDocument();
   const TOutputFormat format = control_->OutputFormat();
-  if (format == ofRTF) return WriteRtf(rich);
+  if (format == ofRTF) return WriteRtf(rich, control_->PlainRTF());
   if (format == ofRTFNoObjs) {
     for (auto& paragraph : rich.paragraphs)
       std::erase_if(paragraph.runs, [](const RichRun& run) { return run.IsOpaque(); });
-    return WriteRtf(rich);
+    return WriteRtf(rich, control_->PlainRTF());
   }
   std::u16string text = rich.PlainText();
   std::erase(text, u'\uFFFC');

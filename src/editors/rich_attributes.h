@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 #include <QTextCharFormat>
+#include <QTextCursor>
 #include <functional>
 #include <string>
 
@@ -64,10 +65,32 @@ class TTextAttributes98 {
   void SetStrikeOut(bool on);
   bool Hidden() const;
   void SetHidden(bool on);
+  // Raised (positive) or lowered text, in points; kept in half points.
+  double Offset() const;
+  void SetOffset(double points);
+  // Room added between characters, in points; kept in twips.
+  double Spacing() const;
+  void SetSpacing(double points);
+  // The size from which character pairs are kerned, in points (0: none); kept in half points.
+  double Kerning() const;
+  void SetKerning(double points);
+  int Animation() const;
+  void SetAnimation(int type);
   bool SmallCaps() const;
   void SetSmallCaps(bool on);
   bool AllCaps() const;
   void SetAllCaps(bool on);
+  bool Outline() const;
+  void SetOutline(bool on);
+  bool Shadow() const;
+  void SetShadow(bool on);
+  bool Emboss() const;
+  void SetEmboss(bool on);
+  bool Imprint() const;
+  void SetImprint(bool on);
+  // A link; switched on, it leads to the text it is set on.
+  bool Link() const;
+  void SetLink(bool on);
   TFontStyles Style() const;
   void SetStyle(TFontStyles style);
 
@@ -80,6 +103,10 @@ class TTextAttributes98 {
  private:
   QTextCharFormat Format() const;
   void Change(const std::function<void(QTextCharFormat&)>& change);
+  bool Effect(int bit) const;
+  void SetEffect(int bit, bool on);
+  // The text a selection change applies to: the selection, else the word at the caret.
+  QTextCursor Target() const;
 
   TRichEdit98* control_;
   TAttributeKind kind_;
@@ -149,6 +176,8 @@ class TRichEditStrings98 {
   void SaveToFile(const std::string& name) const;
 
  private:
+  std::string StreamBytes() const;
+
   TRichEdit98* control_;
 };
 

@@ -29,7 +29,20 @@ struct RichCharFormat {
   std::optional<RichColor> color;  // none = the automatic (window-text) colour
   std::optional<RichColor> back_color;  // none = no highlight
   VerticalPosition vertical = VerticalPosition::kNormal;
+  int offset = 0;     // raised (positive) or lowered text, in half points (\up, \dn)
+  int spacing = 0;    // room added between characters, in twips (\expndtw)
+  int kerning = 0;    // size from which pairs are kerned, in half points; 0 = none (\kerning)
+  int animation = 0;  // animated text type (\animtext)
   bool hidden = false;
+  bool small_caps = false;
+  bool all_caps = false;
+  bool outline = false;
+  bool shadow = false;
+  bool emboss = false;
+  bool imprint = false;
+  // A link (a HYPERLINK field in RTF) and where it leads; an empty target is the text itself.
+  bool link = false;
+  std::u16string link_target;
   int language = 0;  // locale of the text; 0 = not given
   friend bool operator==(const RichCharFormat&, const RichCharFormat&) = default;
 };

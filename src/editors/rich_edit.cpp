@@ -251,13 +251,24 @@ void TRichEdit98::LoadRichDocument(const RichDocument& rich) {
 
 QString TRichEdit98::LinkAt(const QPoint& viewport_point, int* type) const {
   if (type) *type = -1;
-  if (!overlay_) return {};
   const QPoint document_point =
       viewport_point + QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
   const int position = document()->documentLayout()->hitTest(document_point, Qt::ExactHit);
   if (position < 0) return {};
   const QTextBlock block = document()->findBlock(position);
   const int in_block = position - block.position();
+  // Text with the link attribute is a link whatever the detection finds.
+  for (auto it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment fragment = it.fragment();
+    if (position < fragment.position() || position >= fragment.position() + fragment.length() ||
+        !fragment.charFormat().isAnchor())
+      continue;
+    const QString target = fragment.charFormat().anchorHref();
+    const QString url = target.isEmpty() ? fragment.text() : target;
+    if (type) *type = ClassifyUrl(url_types_, ToU16(url));
+    return url;
+  }
+  if (!overlay_) return {};
   const std::u16string text = ToU16(block.text());
   for (const LinkSpan& span : FindLinks(text, url_types_, auto_url_detect_)) {
     if (in_block < span.start || in_block > span.start + span.length) continue;

@@ -64,6 +64,9 @@ class TRichEdit98 : public QTextEdit {
   void SetOutputFormat(TOutputFormat format) { output_format_ = format; }
   bool SelectedInOut() const { return selected_in_out_; }
   void SetSelectedInOut(bool on) { selected_in_out_ = on; }
+  // Loading and saving keep to the words common to all languages (no language words).
+  bool PlainRTF() const { return plain_rtf_; }
+  void SetPlainRTF(bool on) { plain_rtf_ = on; }
 
   TTextAttributes98& SelAttributes() { return sel_attributes_; }
   TTextAttributes98& DefAttributes() { return def_attributes_; }
@@ -91,6 +94,10 @@ class TRichEdit98 : public QTextEdit {
  signals:
   void urlClicked(const QString& url);
   void urlMoved(const QString& url);
+  // The stream's position and size before each block is read, and after each block is
+  // written.
+  void loadProgress(int position, int size);
+  void saveProgress(int position, int size);
 
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -116,6 +123,7 @@ class TRichEdit98 : public QTextEdit {
   TInputFormat input_format_ = ifRTF;
   TOutputFormat output_format_ = ofRTF;
   bool selected_in_out_ = false;
+  bool plain_rtf_ = false;
   TTextAttributes98 sel_attributes_{this, atSelected};
   TTextAttributes98 def_attributes_{this, atDefaultText};
   TParaAttributes98 paragraph_{this};

@@ -75,6 +75,16 @@ RichParaFormat FromQtBlock(const QTextBlock& block) {
 
 }  // namespace
 
+void ApplyCapitalization(QTextCharFormat& format) {
+  const int effects = format.intProperty(kEffects);
+  if (effects & kEffectAllCaps)
+    format.setFontCapitalization(QFont::AllUppercase);
+  else if (effects & kEffectSmallCaps)
+    format.setFontCapitalization(QFont::SmallCaps);
+  else
+    format.clearProperty(QTextFormat::FontCapitalization);
+}
+
 QTextCharFormat ToQtCharFormat(const RichCharFormat& f) {
   QTextCharFormat q;
   if (!f.font.empty()) {
@@ -97,6 +107,25 @@ QTextCharFormat ToQtCharFormat(const RichCharFormat& f) {
     q.setVerticalAlignment(QTextCharFormat::AlignSubScript);
   if (f.hidden) q.setProperty(kHidden, true);
   if (f.language > 0) q.setProperty(kLanguage, f.language);
+  if (f.offset != 0) q.setProperty(kOffset, f.offset);
+  if (f.spacing != 0) {
+    q.setProperty(kSpacing, f.spacing);
+    q.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+    q.setFontLetterSpacing(f.spacing * kPixelsPerTwip);
+  }
+  if (f.kerning > 0) q.setProperty(kKerning, f.kerning);
+  if (f.animation > 0) q.setProperty(kAnimation, f.animation);
+  const int effects = (f.outline ? kEffectOutline : 0) | (f.shadow ? kEffectShadow : 0) |
+                      (f.emboss ? kEffectEmboss : 0) | (f.imprint ? kEffectImprint : 0) |
+                      (f.small_caps ? kEffectSmallCaps : 0) | (f.all_caps ? kEffectAllCaps : 0);
+  if (effects != 0) {
+    q.setProperty(kEffects, effects);
+    ApplyCapitalization(q);
+  }
+  if (f.link) {
+    q.setAnchor(true);
+    q.setAnchorHref(ToQString(f.link_target));
+  }
   return q;
 }
 
@@ -126,6 +155,19 @@ RichCharFormat FromQtCharFormat(const QTextCharFormat& q) {
     f.vertical = VerticalPosition::kSubscript;
   f.hidden = q.boolProperty(kHidden);
   f.language = q.intProperty(kLanguage);
+  f.offset = q.intProperty(kOffset);
+  f.spacing = q.intProperty(kSpacing);
+  f.kerning = q.intProperty(kKerning);
+  f.animation = q.intProperty(kAnimation);
+  const int effects = q.intProperty(kEffects);
+  f.small_caps = (effects & kEffectSmallCaps) != 0;
+  f.all_caps = (effects & kEffectAllCaps) != 0;
+  f.outline = (effects & kEffectOutline) != 0;
+  f.shadow = (effects & kEffectShadow) != 0;
+  f.emboss = (effects & kEffectEmboss) != 0;
+  f.imprint = (effects & kEffectImprint) != 0;
+  f.link = q.isAnchor();
+  if (f.link) f.link_target = q.anchorHref().toStdU16String();
   return f;
 }
 

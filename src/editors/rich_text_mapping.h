@@ -1,8 +1,9 @@
 #pragma once
 // Between the rich document model and a QTextDocument. Formats Qt has no field for (underline
-// type, font character set, hidden text, language) travel as user properties of the character
-// format; an opaque group becomes an inline object that draws a placeholder and keeps its
-// bytes.
+// type, font character set, hidden text, language, offset, spacing, kerning, animation and the
+// outline, shadow, emboss and imprint effects) travel as user properties of the character
+// format; a link is an anchor; an opaque group becomes an inline object that draws a placeholder
+// and keeps its bytes.
 
 #include <QObject>
 #include <QTextCharFormat>
@@ -21,12 +22,26 @@ constexpr int kUnderlineType = QTextFormat::UserProperty + 2;
 constexpr int kFontCharset = QTextFormat::UserProperty + 3;
 constexpr int kHidden = QTextFormat::UserProperty + 4;
 constexpr int kLanguage = QTextFormat::UserProperty + 5;
+// Kept for the file; Qt draws only the spacing and the capitals.
+constexpr int kOffset = QTextFormat::UserProperty + 6;     // half points, up positive
+constexpr int kSpacing = QTextFormat::UserProperty + 7;    // twips
+constexpr int kKerning = QTextFormat::UserProperty + 8;    // half points
+constexpr int kAnimation = QTextFormat::UserProperty + 9;  // animation type
+constexpr int kEffects = QTextFormat::UserProperty + 10;   // the kEffect... bits
+constexpr int kEffectOutline = 1;
+constexpr int kEffectShadow = 2;
+constexpr int kEffectEmboss = 4;
+constexpr int kEffectImprint = 8;
+constexpr int kEffectSmallCaps = 16;  // Qt shows one capitalization: all capitals win
+constexpr int kEffectAllCaps = 32;
 }  // namespace rich_format
 
 // Document units per twip: 1 pt = 20 twips = 4/3 pixels.
 constexpr double kPixelsPerTwip = 1.0 / 15.0;
 
 QTextCharFormat ToQtCharFormat(const RichCharFormat& format);
+// Sets Qt's capitalization from the small and all capitals bits of kEffects.
+void ApplyCapitalization(QTextCharFormat& format);
 RichCharFormat FromQtCharFormat(const QTextCharFormat& format);
 
 // Replaces the document's content.

@@ -15,7 +15,7 @@ namespace tovix {
 
 namespace {
 
-enum class Destination { kText, kFontTable, kColorTable, kBulletDefinition };
+enum class Destination { kText, kFontTable, kColorTable, kBulletDefinition, kFieldInstruction };
 
 struct GroupState {
   Destination destination = Destination::kText;
@@ -23,10 +23,12 @@ struct GroupState {
   int font = -1;          // font table index; -1 = the default font
   int unicode_skip = 1;   // \uc
   RichParaFormat para;
+  bool instruction_group = false;  // the group that opened a field instruction
 };
 
 struct FontEntry {
-  std::string name_bytes;
+  std::string name_bytes;  // bytes not yet decoded into `name`
+  bool complete = false;   // the name's ";" was read
   int charset = 0;
   bool has_charset = false;
   std::u16string name;
@@ -41,67 +43,27 @@ constexpr int kMaxWordLength = 32;
 
 // Destinations whose content the reader skips whole.
 bool IsSkippedDestination(std::string_view word) {
-  static constexpr std::string_view kSkipped[] = {"stylesheet",
-                                                  "info",
-                                                  "listtable",
-                                                  "listoverridetable",
-                                                  "pntext",
-                                                  "listtext",
-                                                  "header",
-                                                  "headerl",
-                                                  "headerr",
-                                                  "headerf",
-                                                  "footer",
-                                                  "footerl",
-                                                  "footerr",
-                                                  "footerf",
-                                                  "footnote",
-                                                  "fldinst",
-                                                  "xe",
-                                                  "tc",
-                                                  "nonshppict",
-                                                  "themedata",
-                                                  "colorschememapping",
-                                                  "latentstyles",
-                                                  "datastore",
-                                                  "rsidtbl",
-                                                  "generator",
-                                                  "pgdsctbl",
-                                                  "revtbl",
-                                                  "filetbl",
-                                                  "xmlnstbl",
-                                                  "mmathPr",
-                                                  "userprops",
-                                                  "docvar",
-                                                  "template",
-                                                  "bkmkstart",
-                                                  "bkmkend",
-                                                  "fldtype",
-                                                  "author",
-                                                  "operator",
-                                                  "title",
-                                                  "subject",
-                                                  "keywords",
-                                                  "comment",
-                                                  "doccomm",
-                                                  "company",
-                                                  "buptim",
-                                                  "creatim",
-                                                  "printim",
-                                                  "revtim",
-                                                  "atnid",
-                                                  "atnauthor",
-                                                  "annotation",
-                                                  "wgrffmtfilter",
-                                                  "pnseclvl",
-                                                  "blipuid",
-                                                  "objdata"};
+  static constexpr std::string_view kSkipped[] = {
+      "stylesheet",   "info",       "listtable",     "listoverridetable",
+      "pntext",       "listtext",   "header",        "headerl",
+      "headerr",      "headerf",    "footer",        "footerl",
+      "footerr",      "footerf",    "footnote",      "xe",
+      "tc",           "nonshppict", "themedata",     "colorschememapping",
+      "latentstyles", "datastore",  "rsidtbl",       "generator",
+      "pgdsctbl",     "revtbl",     "filetbl",       "xmlnstbl",
+      "mmathPr",      "userprops",  "docvar",        "template",
+      "bkmkstart",    "bkmkend",    "fldtype",       "author",
+      "operator",     "title",      "subject",       "keywords",
+      "comment",      "doccomm",    "company",       "buptim",
+      "creatim",      "printim",    "revtim",        "atnid",
+      "atnauthor",    "annotation", "wgrffmtfilter", "pnseclvl",
+      "blipuid",      "objdata"};
   return std::find(std::begin(kSkipped), std::end(kSkipped), word) != std::end(kSkipped);
 }
 
 class RtfReader {
  public:
-  explicit RtfReader(std::string_view bytes) : in_(bytes) {}
+  RtfReader(std::string_view bytes, bool plain) : in_(bytes), plain_(plain) {}
 
   RtfReadResult Read();
 
@@ -129,6 +91,8 @@ class RtfReader {
   void AddWide(char16_t c);
   void EndParagraph();
   int CodePageOfFont(int font) const;
+  // Moves the font's undecoded name bytes into its name.
+  void DecodeFontName(FontEntry& font);
   const CodePage& Page(int number);
   std::optional<RichColor> ColorAt(int index) const;
   GroupState& State() { return stack_.back(); }
@@ -138,7 +102,11 @@ class RtfReader {
     return true;
   }
 
+  // The target of a HYPERLINK field instruction; nothing for other fields.
+  std::optional<std::u16string> LinkTarget(std::u16string_view instruction) const;
+
   std::string_view in_;
+  bool plain_;
   size_t pos_ = 0;
   std::string error_;
   bool done_ = false;
@@ -158,6 +126,8 @@ class RtfReader {
   RichParagraph paragraph_;
   std::string pending_bytes_;
   std::u16string pending_text_;
+  std::string instruction_bytes_;  // the field instruction being read
+  std::u16string instruction_;
   std::map<int, std::unique_ptr<CodePage>> pages_;
 };
 
@@ -250,6 +220,15 @@ int RtfReader::CodePageOfFont(int font) const {
   return doc_.code_page;
 }
 
+void RtfReader::DecodeFontName(FontEntry& font) {
+  if (font.name_bytes.empty()) return;
+  const int page = font.has_charset && CodePageFromCharset(font.charset) != 0
+                       ? CodePageFromCharset(font.charset)
+                       : doc_.code_page;
+  Page(page).Decode(font.name_bytes, font.name);
+  font.name_bytes.clear();
+}
+
 const CodePage& RtfReader::Page(int number) {
   auto& page = pages_[number];
   if (!page) page = std::make_unique<CodePage>(number);
@@ -299,6 +278,7 @@ void RtfReader::EndParagraph() {
 void RtfReader::OpenGroup() {
   if (State().destination == Destination::kText) Flush();
   stack_.push_back(stack_.back());
+  stack_.back().instruction_group = false;
   group_starts_.push_back(pos_ - 1);
   group_fresh_ = true;
   starred_ = false;
@@ -307,6 +287,7 @@ void RtfReader::OpenGroup() {
 
 void RtfReader::CloseGroup() {
   const Destination closing = State().destination;
+  const bool instruction = State().instruction_group;
   if (closing == Destination::kText) Flush();
   if (closing == Destination::kFontTable) current_font_ = -1;
   skip_ = 0;
@@ -323,6 +304,36 @@ void RtfReader::CloseGroup() {
     State().para.bullet = pending_bullet_;
     pending_bullet_ = false;
   }
+  if (instruction) {
+    // The field's result (the next group of the field) is the link's text.
+    Page(doc_.code_page).Decode(instruction_bytes_, instruction_);
+    instruction_bytes_.clear();
+    if (auto target = LinkTarget(instruction_)) {
+      State().format.link = true;
+      State().format.link_target = std::move(*target);
+    }
+    instruction_.clear();
+  }
+}
+
+std::optional<std::u16string> RtfReader::LinkTarget(std::u16string_view text) const {
+  auto skip_blanks = [&] {
+    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
+  };
+  skip_blanks();
+  constexpr std::u16string_view kHyperlink = u"HYPERLINK";
+  if (text.size() < kHyperlink.size()) return std::nullopt;
+  for (size_t i = 0; i < kHyperlink.size(); ++i) {
+    const char16_t c = text[i] >= u'a' && text[i] <= u'z' ? text[i] - 32 : text[i];
+    if (c != kHyperlink[i]) return std::nullopt;
+  }
+  text.remove_prefix(kHyperlink.size());
+  skip_blanks();
+  if (!text.empty() && text.front() == u'"') {
+    text.remove_prefix(1);
+    return std::u16string(text.substr(0, text.find(u'"')));
+  }
+  return std::u16string(text.substr(0, text.find_first_of(u" \t")));
 }
 
 void RtfReader::SkipCurrentGroup() {
@@ -355,7 +366,18 @@ void RtfReader::KeepCurrentGroupOpaque() {
 }
 
 void RtfReader::HandleFontTableWord(const Word& word) {
-  if (word.name == "f") {
+  if (word.name == "u") {
+    // A character the font's character set cannot hold; its stand-in bytes are skipped.
+    skip_ = State().unicode_skip;
+    if (current_font_ < 0 || fonts_[current_font_].complete) return;
+    FontEntry& font = fonts_[current_font_];
+    DecodeFontName(font);
+    if (font.name.size() < 256) font.name += static_cast<char16_t>(word.param & 0xFFFF);
+    return;
+  }
+  if (word.name == "uc") {
+    State().unicode_skip = std::clamp(word.param, 0, 16);
+  } else if (word.name == "f") {
     current_font_ = word.param;
     fonts_[current_font_];
   } else if (word.name == "fcharset" && current_font_ >= 0) {
@@ -398,6 +420,13 @@ void RtfReader::HandleWord(const Word& w) {
     current_color_ = ColorEntry();
     return;
   }
+  if (fresh && n == "fldinst") {
+    s.destination = Destination::kFieldInstruction;
+    s.instruction_group = true;
+    instruction_bytes_.clear();
+    instruction_.clear();
+    return;
+  }
   if (fresh && n == "pn") {
     s.destination = Destination::kBulletDefinition;
     pending_bullet_ = false;
@@ -405,6 +434,15 @@ void RtfReader::HandleWord(const Word& w) {
   }
   if (fresh && (starred_ || IsSkippedDestination(n))) {
     SkipCurrentGroup();
+    return;
+  }
+  if (s.destination == Destination::kFieldInstruction) {
+    if (n == "u") {
+      Page(doc_.code_page).Decode(instruction_bytes_, instruction_);
+      instruction_bytes_.clear();
+      if (instruction_.size() < 4096) instruction_ += static_cast<char16_t>(w.param & 0xFFFF);
+      skip_ = s.unicode_skip;
+    }
     return;
   }
   if (s.destination == Destination::kFontTable) return HandleFontTableWord(w);
@@ -417,9 +455,16 @@ void RtfReader::HandleWord(const Word& w) {
 
   // Characters.
   if (n == "u") {
-    int value = w.param;
-    AddWide(static_cast<char16_t>(static_cast<unsigned>(value) & 0xFFFF));
+    const auto value = static_cast<char16_t>(static_cast<unsigned>(w.param) & 0xFFFF);
     skip_ = s.unicode_skip;
+    // Control characters are no text: a tab and a line break keep their meaning, the others
+    // are dropped as raw control bytes are.
+    if (value == u'\t')
+      AddWide(u'\t');
+    else if (value == 11)
+      AddWide(u'\u2028');
+    else if (value >= 0x20)
+      AddWide(value);
     return;
   }
   if (Skipping()) return;
@@ -441,7 +486,7 @@ void RtfReader::HandleWord(const Word& w) {
   } else if (n == "deff") {
     default_font_ = p;
   } else if (n == "deflang") {
-    doc_.language = std::clamp(p, 0, 0xFFFF);
+    if (!plain_) doc_.language = std::clamp(p, 0, 0xFFFF);
   } else if (n == "uc") {
     s.unicode_skip = std::clamp(p, 0, 16);
   } else if (n == "plain") {
@@ -473,16 +518,39 @@ void RtfReader::HandleWord(const Word& w) {
     s.format.color = ColorAt(p);
   } else if (n == "cb" || n == "highlight" || n == "chcbpat") {
     s.format.back_color = ColorAt(p);
-  } else if (n == "super" || n == "up") {
+  } else if (n == "super") {
     s.format.vertical = on ? VerticalPosition::kSuperscript : VerticalPosition::kNormal;
-  } else if (n == "sub" || n == "dn") {
+  } else if (n == "sub") {
     s.format.vertical = on ? VerticalPosition::kSubscript : VerticalPosition::kNormal;
+  } else if (n == "up" || n == "dn") {
+    const int half_points = w.has_param ? std::clamp(p, -3276, 3276) : 6;
+    s.format.offset = n == "up" ? half_points : -half_points;
+  } else if (n == "expndtw") {
+    s.format.spacing = std::clamp(p, -32768, 32767);
+  } else if (n == "expnd") {
+    s.format.spacing = std::clamp(p, -6553, 6553) * 5;  // quarter points
+  } else if (n == "kerning") {
+    s.format.kerning = std::clamp(p, 0, 3276);
+  } else if (n == "animtext") {
+    s.format.animation = std::clamp(p, 0, 255);
+  } else if (n == "scaps") {
+    s.format.small_caps = on;
+  } else if (n == "caps") {
+    s.format.all_caps = on;
+  } else if (n == "outl") {
+    s.format.outline = on;
+  } else if (n == "shad") {
+    s.format.shadow = on;
+  } else if (n == "embo") {
+    s.format.emboss = on;
+  } else if (n == "impr") {
+    s.format.imprint = on;
   } else if (n == "nosupersub") {
     s.format.vertical = VerticalPosition::kNormal;
   } else if (n == "v") {
     s.format.hidden = on;
   } else if (n == "lang") {
-    s.format.language = std::clamp(p, 0, 0xFFFF);
+    if (!plain_) s.format.language = std::clamp(p, 0, 0xFFFF);
   } else if (n == "pard") {
     s.para = RichParaFormat();
   } else if (n == "ql") {
@@ -573,12 +641,11 @@ void RtfReader::HandleText(char c) {
       if (current_font_ < 0) return;
       if (c == ';') {
         FontEntry& font = fonts_[current_font_];
-        const int page = font.has_charset && CodePageFromCharset(font.charset) != 0
-                             ? CodePageFromCharset(font.charset)
-                             : doc_.code_page;
-        font.name.clear();
-        Page(page).Decode(font.name_bytes, font.name);
+        DecodeFontName(font);
         while (!font.name.empty() && font.name.front() == u' ') font.name.erase(0, 1);
+        font.complete = true;
+      } else if (fonts_[current_font_].complete) {
+        return;  // text after the name's ";" (a second name) is not part of it
       } else if (fonts_[current_font_].name_bytes.size() < 256) {
         fonts_[current_font_].name_bytes += c;
       }
@@ -590,6 +657,10 @@ void RtfReader::HandleText(char c) {
       }
       return;
     case Destination::kBulletDefinition:
+      return;
+    case Destination::kFieldInstruction:
+      if (instruction_bytes_.size() < 4096 && static_cast<unsigned char>(c) >= 0x20)
+        instruction_bytes_ += c;
       return;
   }
 }
@@ -656,8 +727,8 @@ bool LooksLikeRtf(std::string_view bytes) {
   return bytes.substr(i, 5) == "{\\rtf";
 }
 
-RtfReadResult ReadRtf(std::string_view bytes) {
-  return RtfReader(bytes).Read();
+RtfReadResult ReadRtf(std::string_view bytes, bool plain) {
+  return RtfReader(bytes, plain).Read();
 }
 
 RichDocument RichDocumentFromText(std::u16string_view text) {

@@ -19,7 +19,7 @@ struct FontKey {
 
 class RtfWriter {
  public:
-  explicit RtfWriter(const RichDocument& doc) : doc_(doc) {}
+  RtfWriter(const RichDocument& doc, bool plain) : doc_(doc), plain_(plain) {}
   std::string Write();
 
  private:
@@ -36,6 +36,7 @@ class RtfWriter {
   }
 
   const RichDocument& doc_;
+  bool plain_;
   std::string out_;
   std::map<FontKey, int> fonts_;
   std::vector<FontKey> font_list_;
@@ -116,6 +117,16 @@ void RtfWriter::WriteRun(const RichRun& run) {
     return;
   }
   const RichCharFormat& f = run.format;
+  int page = CodePageFromCharset(f.font.empty() ? doc_.default_charset : f.font_charset);
+  if (page == 0) page = doc_.code_page;
+  if (f.link) {
+    // A link is a HYPERLINK field whose result is the run.
+    out_ += "{\\field{\\*\\fldinst{HYPERLINK \"";
+    std::u16string target = f.link_target.empty() ? run.text : f.link_target;
+    std::erase(target, u'"');
+    WriteText(target, doc_.code_page);
+    out_ += "\"}}{\\fldrslt";
+  }
   out_ += '{';
   Number("f", FontIndex(f));
   if (f.half_points > 0) Number("fs", f.half_points);
@@ -142,23 +153,28 @@ void RtfWriter::WriteRun(const RichRun& run) {
   if (f.back_color) Number("highlight", ColorIndex(f.back_color));
   if (f.vertical == VerticalPosition::kSuperscript) out_ += "\\super";
   if (f.vertical == VerticalPosition::kSubscript) out_ += "\\sub";
+  if (f.offset > 0) Number("up", f.offset);
+  if (f.offset < 0) Number("dn", -f.offset);
+  if (f.spacing != 0) Number("expndtw", f.spacing);
+  if (f.kerning > 0) Number("kerning", f.kerning);
+  if (f.animation > 0) Number("animtext", f.animation);
   if (f.hidden) out_ += "\\v";
-  if (f.language > 0) Number("lang", f.language);
+  if (f.small_caps) out_ += "\\scaps";
+  if (f.all_caps) out_ += "\\caps";
+  if (f.outline) out_ += "\\outl";
+  if (f.shadow) out_ += "\\shad";
+  if (f.emboss) out_ += "\\embo";
+  if (f.imprint) out_ += "\\impr";
+  if (f.language > 0 && !plain_) Number("lang", f.language);
   out_ += ' ';
-  int page = CodePageFromCharset(f.font.empty() ? doc_.default_charset : f.font_charset);
-  if (page == 0) page = doc_.code_page;
   WriteText(run.text, page);
   out_ += '}';
+  if (f.link) out_ += "}}";
 }
 
 void RtfWriter::WriteParagraph(const RichParagraph& paragraph) {
   const RichParaFormat& p = paragraph.format;
   out_ += "\\pard";
-  if (p.bullet) {
-    out_ += "{\\pntext\\f" + std::to_string(symbol_font_) + "\\'b7\\tab}";
-    out_ +=
-        "{\\*\\pn\\pnlvlblt\\pnf" + std::to_string(symbol_font_) + "\\pnindent0{\\pntxtb\\'b7}}";
-  }
   switch (p.alignment) {
     case RichAlignment::kLeft:
       break;
@@ -178,7 +194,14 @@ void RtfWriter::WriteParagraph(const RichParagraph& paragraph) {
   if (p.space_before != 0) Number("sb", p.space_before);
   if (p.space_after != 0) Number("sa", p.space_after);
   for (int tab : p.tabs) Number("tx", tab);
+  // The blank ends the last control word; the bullet groups come after it, so that no blank
+  // stands between a group and the text (it would be text).
   out_ += ' ';
+  if (p.bullet) {
+    out_ += "{\\pntext\\f" + std::to_string(symbol_font_) + "\\'b7\\tab}";
+    out_ +=
+        "{\\*\\pn\\pnlvlblt\\pnf" + std::to_string(symbol_font_) + "\\pnindent0{\\pntxtb\\'b7}}";
+  }
   for (const auto& run : paragraph.runs) WriteRun(run);
   out_ += "\\par\r\n";
 }
@@ -210,7 +233,7 @@ std::string RtfWriter::Write() {
   out_ += "{\\rtf1\\ansi";
   Number("ansicpg", doc_.code_page);
   out_ += "\\deff0";
-  if (doc_.language > 0) Number("deflang", doc_.language);
+  if (doc_.language > 0 && !plain_) Number("deflang", doc_.language);
   out_ += "{\\fonttbl";
   for (size_t i = 0; i < font_list_.size(); ++i) {
     out_ += "{";
@@ -241,8 +264,8 @@ std::string RtfWriter::Write() {
 
 }  // namespace
 
-std::string WriteRtf(const RichDocument& document) {
-  return RtfWriter(document).Write();
+std::string WriteRtf(const RichDocument& document, bool plain) {
+  return RtfWriter(document, plain).Write();
 }
 
 }  // namespace tovix

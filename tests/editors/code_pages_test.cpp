@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "editors/code_pages.h"
+#include "editors/rtf.h"
 #include "editors/url_types.h"
 
 namespace tovix {
@@ -72,6 +73,45 @@ TEST(UrlTypes, FindLinksInBothModes) {
   EXPECT_TRUE(spans(adNone).empty());
   EXPECT_TRUE(FindLinks(u"http: mailto: a@b @b.c a@.c", types, adExtended).empty());
   EXPECT_EQ(FindLinks(u"x=http:y", types, adExtended), (std::vector<LinkSpan>{{2, 6}}));
+}
+
+// Every character of every supported code page, written as notes in that page and read back:
+// none may change. Code page 932 encoded nine characters (the yen sign, the em dash, the wave
+// dash, the minus sign ...) as bytes that read back as others, and the single-byte pages wrote
+// U+FFFF as an undefined byte that read back as U+FFFD.
+TEST(CodePages, EveryCharacterOfEveryPageSurvivesTheNotesFile) {
+  for (int page : {1252, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258, 874, 932, 936, 949, 950}) {
+    const CodePage code_page(page);
+    ASSERT_EQ(code_page.Number(), page);
+    std::u16string all;
+    int changed = 0;
+    for (char32_t c = 0x20; c <= 0xFFFF; ++c) {
+      all += static_cast<char16_t>(c);
+      std::string bytes;
+      if (!code_page.EncodeChar(static_cast<char16_t>(c), bytes)) continue;
+      std::u16string back;
+      code_page.Decode(bytes, back);
+      if (back != std::u16string(1, static_cast<char16_t>(c))) ++changed;
+    }
+    EXPECT_EQ(changed, 0) << page;
+
+    RichDocument doc;
+    doc.code_page = page;
+    doc.default_font = u"Arial";
+    doc.default_charset = CharsetFromCodePage(page);
+    doc.paragraphs.emplace_back();
+    AppendRichText(doc.paragraphs[0], RichCharFormat(), all);
+    const RtfReadResult back = ReadRtf(WriteRtf(doc));
+    ASSERT_TRUE(back.document) << page;
+    const std::u16string text = back.document->PlainText();
+    ASSERT_EQ(text.size(), all.size()) << page;
+    int differing = 0;
+    for (size_t i = 0; i < all.size(); ++i)
+      if (text[i] != all[i] && ++differing <= 3)
+        ADD_FAILURE() << page << ": U+" << std::hex << int(all[i]) << " read back as U+"
+                      << int(text[i]);
+    EXPECT_EQ(differing, 0) << page;
+  }
 }
 
 }  // namespace

@@ -251,5 +251,64 @@ TEST_F(RichEditTest, LineListInsertsDeletesAndSavesSafely) {
   EXPECT_EQ(lines.Get(0), QString::fromUtf16(u"\u041F"));
 }
 
+// What Qt cannot show is kept: the effects file loads and saves in the same control words, and
+// the same attributes set through the control reach the file.
+TEST_F(RichEditTest, EffectsQtCannotShowSurviveTheControl) {
+  const std::string file = test::ReadFileBytes(test::DataDir() / "rtf" / "notes_effects.rtf");
+  QSignalSpy loaded(&edit_, &TRichEdit98::loadProgress);
+  edit_.Lines().LoadFromStream(file);
+  ASSERT_EQ(loaded.size(), 2);  // before the one block, and at its end
+  EXPECT_EQ(loaded[1].at(0).toInt(), static_cast<int>(file.size()));
+  EXPECT_EQ(loaded[1].at(1).toInt(), static_cast<int>(file.size()));
+  const RichDocument original = *ReadRtf(file).document;
+  const std::string saved = edit_.Lines().SaveToStream();
+  const RichDocument back = *ReadRtf(saved).document;
+  ASSERT_EQ(back.paragraphs.size(), original.paragraphs.size());
+  for (size_t i = 0; i < original.paragraphs.size(); ++i)
+    EXPECT_TRUE(back.paragraphs[i].runs == original.paragraphs[i].runs) << i << saved;
+
+  // The same attributes through the control: read back through it and from the file.
+  edit_.WideLines().SetText("alpha beta");
+  Select(0, 5);
+  TTextAttributes98& a = edit_.SelAttributes();
+  a.SetOffset(-2.5);
+  a.SetSpacing(1.5);
+  a.SetKerning(12);
+  a.SetAnimation(4);
+  a.SetOutline(true);
+  a.SetShadow(true);
+  a.SetEmboss(true);
+  a.SetImprint(true);
+  a.SetSmallCaps(true);
+  a.SetLink(true);
+  EXPECT_DOUBLE_EQ(a.Offset(), -2.5);
+  EXPECT_DOUBLE_EQ(a.Spacing(), 1.5);
+  EXPECT_DOUBLE_EQ(a.Kerning(), 12);
+  EXPECT_EQ(a.Animation(), 4);
+  EXPECT_TRUE(a.Outline() && a.Shadow() && a.Emboss() && a.Imprint() && a.SmallCaps());
+  EXPECT_TRUE(a.Link());
+  a.SetShadow(false);
+  EXPECT_FALSE(a.Shadow());
+  EXPECT_TRUE(a.Outline());
+  QSignalSpy saving(&edit_, &TRichEdit98::saveProgress);
+  const std::string rtf = edit_.Lines().SaveToStream();
+  ASSERT_EQ(saving.size(), 1);
+  EXPECT_EQ(saving[0].at(0).toInt(), static_cast<int>(rtf.size()));
+  const RichCharFormat f = ReadRtf(rtf).document->paragraphs[0].runs[0].format;
+  EXPECT_EQ(f.offset, -5);
+  EXPECT_EQ(f.spacing, 30);
+  EXPECT_EQ(f.kerning, 24);
+  EXPECT_EQ(f.animation, 4);
+  EXPECT_TRUE(f.outline && f.emboss && f.imprint && f.small_caps && !f.shadow);
+  EXPECT_TRUE(f.link);
+  EXPECT_EQ(f.link_target, u"alpha");
+
+  // Plain RTF leaves the language words out.
+  edit_.SetLanguage(1043);
+  EXPECT_NE(edit_.Lines().SaveToStream().find("\\deflang1043"), std::string::npos);
+  edit_.SetPlainRTF(true);
+  EXPECT_EQ(edit_.Lines().SaveToStream().find("lang"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tovix
