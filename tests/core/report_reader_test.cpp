@@ -669,7 +669,9 @@ TEST_P(TabRepairTest, RewritesTheReportOnlyWhenThatMakesItReadable) {
   }
   EXPECT_EQ(test::ReadFileBytes(dir / "k000.txt") != c.text, c.rewritten);
   EXPECT_EQ(test::ReadFileBytes(dir / "k000.txt.TabBackup"), "earlier");
-  if (c.rewritten) EXPECT_EQ(state.Planets.Count(), 3);
+  if (c.rewritten) {
+    EXPECT_EQ(state.Planets.Count(), 3);
+  }
 }
 
 TEST_F(ReportReaderTest, AFirstRepairKeepsTheReportAsItCameInItsBackup) {
