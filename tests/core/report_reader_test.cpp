@@ -697,6 +697,23 @@ INSTANTIATE_TEST_SUITE_P(
          {"No report header found"}}}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// The turns between reports that were read kept the race's figures 0, as if the race had
+// lost everything: the charts drew them so. They are unknown.
+TEST_F(ReportReaderTest, TurnsWhoseReportWasNotReadAreUnknown) {
+  WriteReport("k000.txt", kAnn0);
+  std::string unreadable = kAnn1;
+  unreadable.replace(unreadable.find("Turn 1 Report"), 6, "Turn x");
+  WriteReport("k001.txt", unreadable);
+  WriteReport("k003.txt", NgReport(3, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets));
+  ASSERT_TRUE(reader.LoadAllReports());
+  const TPlayer* ann = state.PlayerByName("Ann");
+  ASSERT_NE(ann, nullptr);
+  EXPECT_EQ((std::vector<bool>{ann->IsKnown(0), ann->IsKnown(1), ann->IsKnown(2), ann->IsKnown(3),
+                               ann->IsKnown(4)}),
+            (std::vector<bool>{true, false, false, true, false}));
+  EXPECT_FLOAT_EQ(ann->GetPopulation(1), 0);
+}
+
 TEST_F(ReportReaderTest, LetterGivenTwiceReadsItsReportsOnce) {
   state.Settings.spelC = "kk";
   WriteReport("k000.txt", kAnn0);
