@@ -192,7 +192,7 @@ TEST_F(SmallGame, ATurnWithoutFiguresIsUnknownNotZero) {
   EXPECT_EQ(texts.Deltas[ofPopulation], "");
   EXPECT_EQ(texts.PopulationPercent, "");
   EXPECT_EQ(texts.Values[ofTotalTech], kUnknownFigure);
-  EXPECT_EQ(texts.Deltas[ofCol], "0.00");
+  EXPECT_EQ(texts.Deltas[ofCol], " 0.00");
 }
 
 class FixedPlan : public IDevelopmentPlan, public IDevPlanetRecord {
