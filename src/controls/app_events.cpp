@@ -228,6 +228,9 @@ void TAppEventList::WindowStateChanged() {
 }
 
 bool TAppEventList::KeyPressed(QObject* receiver, QKeyEvent* key) {
+  // A key the user presses reaches the platform window first, which hands it on to its focus
+  // widget: only the widget says where the key belongs (its help context, its shortcuts).
+  if (!receiver->isWidgetType()) return false;
   if (key == lastKey_ && IsAncestor(receiver, lastKeyReceiver_)) return false;
   lastKey_ = key;
   lastKeyReceiver_ = receiver;

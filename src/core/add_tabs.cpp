@@ -72,7 +72,12 @@ void AddTabs(const std::filesystem::path& file) {
   const std::string asItCame = LoadFileToString(file);
   const std::string repaired = AddTabsToText(asItCame);
   // Nothing to mend: nothing is written, not even a backup.
-  if (repaired == asItCame) return;
+  if (repaired != asItCame) WriteTabRepair(file, asItCame, repaired);
+}
+
+void WriteTabRepair(const std::filesystem::path& file, std::string_view asItCame,
+                    std::string_view repaired) {
+  std::error_code ec;
   std::filesystem::path backup = file;
   backup += std::string(kTabBackupExtension);
   if (!std::filesystem::exists(backup, ec)) WriteFileAtomically(backup, asItCame);

@@ -22,10 +22,16 @@ inline constexpr std::string_view kTabBackupExtension = ".TabBackup";
 std::string AddTabsToText(std::string_view text);
 
 // AddTabsToText on a report file. Nothing happens when the file does not exist or the repair
-// changes nothing. Before the first repair the report as it came is copied to file +
-// ".TabBackup"; an existing backup is never overwritten, so it keeps the report as it first
-// came. The file is replaced atomically and keeps its mode, a read-only flag included. Throws
-// EFileError when a file cannot be read or written; the report is then unchanged.
+// changes nothing; otherwise WriteTabRepair writes it. Throws EFileError when a file cannot be
+// read or written; the report is then unchanged.
 void AddTabs(const std::filesystem::path& file);
+
+// Replaces the report `file`, which holds `asItCame`, by `repaired`. Before the first repair the
+// report as it came is copied to file + ".TabBackup"; an existing backup is never overwritten,
+// so it keeps the report as it first came. The file is replaced atomically and keeps its mode,
+// a read-only flag included. Throws EFileError when a file cannot be written; the report is
+// then unchanged.
+void WriteTabRepair(const std::filesystem::path& file, std::string_view asItCame,
+                    std::string_view repaired);
 
 }  // namespace tovix

@@ -270,7 +270,20 @@ bool TPlayer::SetTurnValues(int32_t turn, std::string name, bool war, int32_t pl
   Population.Set(turn, population);
   Industry.Set(turn, industry);
   PlanetCount.Set(turn, planetCount);
+  return MarkKnown(turn);
+}
+
+bool TPlayer::MarkKnown(int32_t turn) {
+  anyKnown_ = true;
+  if (turn < 0) return true;
+  if (static_cast<size_t>(turn) >= known_.size()) known_.resize(static_cast<size_t>(turn) + 1);
+  known_[static_cast<size_t>(turn)] = true;
   return true;
+}
+
+bool TPlayer::IsKnown(int32_t turn) const {
+  if (turn < 0) return anyKnown_;
+  return static_cast<size_t>(turn) < known_.size() && known_[static_cast<size_t>(turn)];
 }
 
 void TPlayer::Rename(std::string_view newName) {

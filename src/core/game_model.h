@@ -259,14 +259,23 @@ class TPlayer {
   float PlanetSizeDelta(int32_t turn) const { return PlanetSize.Delta(turn); }
   int32_t PlanetCountDelta(int32_t turn) const { return PlanetCount.Delta(turn); }
 
-  bool SetDrive(int32_t turn, float v) { return Drive.Set(turn, v); }
-  bool SetWeapons(int32_t turn, float v) { return Weapons.Set(turn, v); }
-  bool SetShields(int32_t turn, float v) { return Shields.Set(turn, v); }
-  bool SetCargo(int32_t turn, float v) { return Cargo.Set(turn, v); }
-  bool SetPopulation(int32_t turn, float v) { return Population.Set(turn, v); }
-  bool SetIndustry(int32_t turn, float v) { return Industry.Set(turn, v); }
+  // The figures of a status-table row; each makes the turn known (see IsKnown).
+  bool SetDrive(int32_t turn, float v) { return Drive.Set(turn, v) && MarkKnown(turn); }
+  bool SetWeapons(int32_t turn, float v) { return Weapons.Set(turn, v) && MarkKnown(turn); }
+  bool SetShields(int32_t turn, float v) { return Shields.Set(turn, v) && MarkKnown(turn); }
+  bool SetCargo(int32_t turn, float v) { return Cargo.Set(turn, v) && MarkKnown(turn); }
+  bool SetPopulation(int32_t turn, float v) { return Population.Set(turn, v) && MarkKnown(turn); }
+  bool SetIndustry(int32_t turn, float v) { return Industry.Set(turn, v) && MarkKnown(turn); }
+  bool SetPlanetCount(int32_t turn, int32_t v) {
+    return PlanetCount.Set(turn, v) && MarkKnown(turn);
+  }
+  // Summed from the planet tables for every race, listed or not: it makes no turn known.
   bool SetPlanetSize(int32_t turn, float v) { return PlanetSize.Set(turn, v); }
-  bool SetPlanetCount(int32_t turn, int32_t v) { return PlanetCount.Set(turn, v); }
+
+  // Whether a status table gave the race's figures of `turn` (a negative turn: of any turn).
+  // A turn whose report could not be read, or whose table did not list the race, is unknown;
+  // its figures read 0, which is no figure of the race.
+  bool IsKnown(int32_t turn) const;
 
   // Industry plus a quarter of the population above it (-1: the latest values).
   float GetEffectiveIndustry(int32_t turn) const;
@@ -291,6 +300,13 @@ class TPlayer {
   TShipType* AddShipType(std::unique_ptr<TShipType> type);
   // The last design whose name equals `name` ignoring case, or nullptr.
   TShipType* FindShipType(std::string_view name) const;
+
+ private:
+  // True, so that the setters can chain it.
+  bool MarkKnown(int32_t turn);
+
+  std::vector<bool> known_;  // by turn
+  bool anyKnown_ = false;
 };
 
 // --- Planets --------------------------------------------------------------------------------

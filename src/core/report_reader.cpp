@@ -310,9 +310,11 @@ double TReportRow::TokenAsFloat(int index) const {
 TReportReader::TReportReader(GameState& state, UserInterface& ui, fs::path programDir)
     : state_(state),
       ui_(ui),
+      layout_(&state.Layout),
       programDir_(std::move(programDir)),
       readThreads_(DefaultReadThreads()) {
   SetUpReportParser(lines_);
+  SetReportLayout(plusLayout_, TGameType::Plus);
 }
 
 // --- Loading all reports ----------------------------------------------------------------------
@@ -485,25 +487,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
     Report(e.what());
     return true;
   }
-  if (SectionCount() < kMinSections) {
-    ui_.SetCurrentWork("Adding Tabs");
-    try {
-      const std::string before = LoadFileToString(fileName);
-      AddTabs(fileName);
-      std::string repaired = LoadFileToString(fileName);
-      // The user's file changed: say so once, with where the file as it came is kept.
-      if (repaired != before) {
-        Report(
-            Fmt("The report %s had lost the tab marks of its sections: it was repaired, and "
-                "the file as it came is kept as %s%s.",
-                fileName, fileName, kTabBackupExtension));
-      }
-      LoadReportText(std::move(repaired));
-    } catch (const std::exception& e) {
-      // The report is read as it is.
-      Report(e.what());
-    }
-  }
+  if (SectionCount() < kMinSections) MendReport(fileName);
 
   if (!ReadReportHeader()) return true;
   const int turn = report_.Turn;
@@ -560,6 +544,55 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   return true;
 }
 
+void TReportReader::MendReport(const std::string& fileName) {
+  if (ReadAsPlusReport() && SectionCount() >= kMinSections) return;
+  RepairTabMarks(fileName);
+}
+
+bool TReportReader::ReadAsPlusReport() {
+  const TGameType type = state_.Settings.GameType;
+  if (type != TGameType::Normal && type != TGameType::NG && type != TGameType::NT) return false;
+  layout_ = &plusLayout_;
+  BuildSectionIndex();
+  if (FindSection(0, plusLayout_.HeaderKeyword) >= 0) return true;
+  layout_ = &state_.Layout;
+  BuildSectionIndex();
+  return false;
+}
+
+void TReportReader::RepairTabMarks(const std::string& fileName) {
+  ui_.SetCurrentWork("Adding Tabs");
+  std::string asItCame;
+  try {
+    asItCame = LoadFileToString(fileName);
+  } catch (const std::exception& e) {
+    Report(e.what());
+    return;
+  }
+  std::string repaired = AddTabsToText(asItCame);
+  if (repaired == asItCame) return;
+  const int sectionsBefore = SectionCount();
+  LoadReportText(repaired);
+  // A repair that finds no more sections, or still no header, would change the user's file and
+  // leave a backup for nothing (a report cut short, or no report at all).
+  bool keep = SectionCount() > sectionsBefore && FindSection(0, Layout().HeaderKeyword) >= 0;
+  if (keep) {
+    try {
+      WriteTabRepair(fileName, asItCame, repaired);
+      // The user's file changed: say so once, with where the file as it came is kept.
+      Report(
+          Fmt("The report %s had lost the tab marks of its sections: it was repaired, and "
+              "the file as it came is kept as %s%s.",
+              fileName, fileName, kTabBackupExtension));
+    } catch (const std::exception& e) {
+      // The report is read as it is.
+      Report(e.what());
+      keep = false;
+    }
+  }
+  if (!keep) LoadReportText(std::move(asItCame));
+}
+
 // --- One report ------------------------------------------------------------------------------
 
 void TReportReader::LoadReportText(std::string text) {
@@ -571,6 +604,7 @@ void TReportReader::LoadReportText(std::string text) {
 
 void TReportReader::BuildSectionIndex() {
   ClearSections();
+  positionsListed_ = false;
   const int count = LineCount();
   for (int i = 0; i < count; ++i) {
     const std::string_view line = Line(i);
@@ -578,7 +612,7 @@ void TReportReader::BuildSectionIndex() {
   }
 
   // A header line without a tab is indexed as a section of its own.
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   if (!layout.UntabbedHeaderPattern.empty()) {
     TSectionPattern& header = Pattern(layout.UntabbedHeaderPattern);
     int found = -1;
@@ -685,10 +719,11 @@ int TReportReader::FindSection(int startLine, std::string_view pattern) {
 void TReportReader::BeginReport(int loopTurn, std::string fileName, std::string race) {
   report_ = TReportContext{loopTurn, std::move(race), std::move(fileName)};
   headerRead_ = false;
+  layout_ = &state_.Layout;
 }
 
 bool TReportReader::ReadReportHeader() {
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   const TGameSettings& settings = state_.Settings;
   headerRead_ = false;
   report_.Race.clear();
@@ -749,11 +784,11 @@ TPlayer* TReportReader::ActiveRaceByKey(const std::string& key) {
 void TReportReader::ReadStatusOfPlayers(int loopTurn) {
   const int turn = report_.Turn;
   const std::string& raceName = report_.Race;
-  const int header = FindSection(0, state_.Layout.StatusTitle);
+  const int header = FindSection(0, Layout().StatusTitle);
   if (header < 0) return;
   auto& players = state_.Players;
   const TGameType type = state_.Settings.GameType;
-  const TStatusColumns& c = state_.Layout.StatusColumns;
+  const TStatusColumns& c = Layout().StatusColumns;
   const bool noOwnRelation = type == TGameType::Normal || type == TGameType::Blind;
   const bool acceptsEqualNames = players.Duplicates() == TDuplicates::Accept;
 
@@ -895,9 +930,9 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
 
 void TReportReader::ReadYourPlanets() {
   RunSection("While getting the planets of this player", [&] {
-    const int header = FindSection(0, state_.Layout.OwnPlanetsTitle);
+    const int header = FindSection(0, Layout().OwnPlanetsTitle);
     if (header < 0) return;
-    ReadPlanetTable(header, state_.Layout.OwnPlanetColumns, state_.ReportPlayer, false);
+    ReadPlanetTable(header, Layout().OwnPlanetColumns, state_.ReportPlayer, false);
   });
 }
 
@@ -905,7 +940,7 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
   const int turn = report_.Turn;
   const TGameType type = state_.Settings.GameType;
   const bool blind = type == TGameType::Blind;
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   const TUnknownPlanetColumns& c =
       uninhabited ? layout.UninhabitedColumns : layout.UnknownPlanetColumns;
   // Uninhabited rows of "Galaxy PLUS" tables have a number column; unidentified ones give the
@@ -981,7 +1016,7 @@ void TReportReader::ReadUnknownPlanets() {
   // Each table on its own: a broken list of unidentified planets leaves the uninhabited one.
   for (const bool uninhabited : {false, true}) {
     RunSection("While getting the unknown planets of other players", [&] {
-      const TReportLayout& layout = state_.Layout;
+      const TReportLayout& layout = Layout();
       const int header =
           FindSection(0, uninhabited ? layout.UninhabitedTitle : layout.UnidentifiedTitle);
       if (header >= 0) ReadUnknownPlanetTable(header, uninhabited);
@@ -990,17 +1025,49 @@ void TReportReader::ReadUnknownPlanets() {
 }
 
 void TReportReader::ReadOtherPlanets() {
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
     RunSection("While getting the known planets of other players", [&] {
-      const std::string pattern =
-          "^\\W*" + QuoteRegexText(race->Name) + " " + layout.OtherPlanetsTitle;
-      const int header = FindSection(0, pattern);
+      const int header = OtherPlanetsHeader(*race);
       if (header < 0) return;
       ReadPlanetTable(header, layout.OtherPlanetColumns, race, true);
     });
   }
+}
+
+int TReportReader::OtherPlanetsHeader(const TPlayer& race) {
+  return FindSection(0, "^\\W*" + QuoteRegexText(race.Name) + " " + Layout().OtherPlanetsTitle);
+}
+
+bool TReportReader::ListsPlanetAt(int32_t x, int32_t y) {
+  if (!positionsListed_) {
+    positionsListed_ = true;
+    listedPositions_.clear();
+    const TReportLayout& layout = Layout();
+    const auto addTable = [&](int header, int32_t xWord, int32_t yWord) {
+      if (header < 0) return;
+      for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
+        const TReportRow words = Row(line);
+        if (words.Count() < 3) break;
+        listedPositions_.emplace_back(ParseCoordinate(words.WordOrEmpty(xWord)),
+                                      ParseCoordinate(words.WordOrEmpty(yWord)));
+      }
+    };
+    addTable(FindSection(0, layout.OwnPlanetsTitle), layout.OwnPlanetColumns.X,
+             layout.OwnPlanetColumns.Y);
+    addTable(FindSection(0, layout.UnidentifiedTitle), layout.UnknownPlanetColumns.X,
+             layout.UnknownPlanetColumns.Y);
+    addTable(FindSection(0, layout.UninhabitedTitle), layout.UninhabitedColumns.X,
+             layout.UninhabitedColumns.Y);
+    for (auto [key, race] : state_.Players) {
+      if (race)
+        addTable(OtherPlanetsHeader(*race), layout.OtherPlanetColumns.X,
+                 layout.OtherPlanetColumns.Y);
+    }
+    std::sort(listedPositions_.begin(), listedPositions_.end());
+  }
+  return std::binary_search(listedPositions_.begin(), listedPositions_.end(), std::pair(x, y));
 }
 
 TPlanet* TReportReader::FindOrCreatePlanet(int32_t x, int32_t y, const std::string& key, int turn) {
@@ -1029,8 +1096,10 @@ TPlanet* TReportReader::FindOrCreatePlanet(int32_t x, int32_t y, const std::stri
   }
 
   // Every planet is listed from the first turn read on, so a position never seen is a known
-  // planet placed slightly differently: the nearest one, when it is that near. Otherwise the
-  // first report lacked the planet (it was cut): the planet is added, and the load says so.
+  // planet placed slightly differently: the nearest one, when it is that near and this report
+  // does not list it where it stands. Otherwise the first report lacked the planet (it was cut):
+  // the planet is added, and the load says so. Taking a planet this report lists elsewhere
+  // would merge two planets.
   TPlanet* nearest = nullptr;
   std::string nearestKey;
   uint64_t best = 0;
@@ -1043,11 +1112,15 @@ TPlanet* TReportReader::FindOrCreatePlanet(int32_t x, int32_t y, const std::stri
       best = d;
     }
   }
-  if (!nearest || best > kMaxMisplacement * kMaxMisplacement) {
+  if (!nearest || best > kMaxMisplacement * kMaxMisplacement ||
+      ListsPlanetAt(nearest->X, nearest->Y)) {
     ++planetsAddedLate_;
     auto planet = std::make_unique<TPlanet>();
     planet->X = x;
     planet->Y = y;
+    // The server names a planet nobody named by its number, and the reports keep it so.
+    int32_t number = 0;
+    if (TryParseInt(key, number) && number > 0) planet->Number = number;
     return state_.AddPlanet(key, std::move(planet), distance);
   }
   if (!state_.MovePlanet(*nearest, nearestKey, key, distance)) {
@@ -1076,7 +1149,7 @@ void TReportReader::SumPlanetSizes(int turn) {
 TPlanet* TReportReader::PlanetOfWord(std::string_view word) {
   const int index = state_.Planets.IndexOf(LowerKey(word));
   if (index >= 0) return state_.Planets.Object(index);
-  if (state_.Layout.PlanetNumbers && word.size() > 1 && word[0] == '#')
+  if (Layout().PlanetNumbers && word.size() > 1 && word[0] == '#')
     return state_.PlanetByNumber(FirstIntInStr(word));
   return nullptr;
 }

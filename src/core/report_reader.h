@@ -144,6 +144,10 @@ class TReportReader {
   // Races whose own report was read in the turn being read (their groups come from it).
   const std::vector<TPlayer*>& RacesReadThisTurn() const { return racesThisTurn_; }
 
+  // The layout the report being read is written in: the game's, or the "Galaxy PLUS" one for a
+  // report of that layout in a game of the classic one (see ReadAsPlusReport).
+  const TReportLayout& Layout() const { return *layout_; }
+
  private:
   struct TSection {
     std::string text;
@@ -152,6 +156,18 @@ class TReportReader {
 
   // Reads one report file; false when the reading of the whole game must stop.
   bool ReadReportFile(int loopTurn, int letterIndex, const std::string& fileName);
+  // A report whose index holds too few sections: read in the "Galaxy PLUS" layout when it is a
+  // report of that layout, else repaired when it lost its tab marks.
+  void MendReport(const std::string& fileName);
+  // A player of a "Galaxy Game" server may switch to the "Galaxy PLUS" layout for some turns.
+  // When the game's layout is the classic one and the report loaded is a PLUS report, the
+  // report is indexed and read in the PLUS layout; true then.
+  bool ReadAsPlusReport();
+  // Marks the section headers of the report loaded with tabs again. The user's file is rewritten
+  // (after a backup) only when that makes the report readable: the index gains sections and
+  // holds the header. Otherwise, or when the file cannot be written, the report is read as it
+  // came and the file left alone.
+  void RepairTabMarks(const std::string& fileName);
   // `text` lower-cased, for looking up a key without making a string each time; valid until the
   // next call.
   std::string_view LowerKey(std::string_view text);
@@ -232,9 +248,16 @@ class TReportReader {
   TShipType* TableDesign(const TPlayer& race, std::string_view name);
   // Writes the planet keys to DumpList.log in the program folder.
   void WriteDumpList(std::string_view planetName);
+  // The section of `race`'s planets, -1 when the report has none.
+  int OtherPlanetsHeader(const TPlayer& race);
+  // Whether a planet table of the report being read lists a planet at (x, y). The positions are
+  // gathered on the first question of each report.
+  bool ListsPlanetAt(int32_t x, int32_t y);
 
   GameState& state_;
   UserInterface& ui_;
+  const TReportLayout* layout_;  // &state_.Layout, or &plusLayout_ for a PLUS report
+  TReportLayout plusLayout_;
   std::filesystem::path programDir_;
   int readThreads_ = 0;
   // While LoadAllReports runs: where the report being read comes from, already split.
@@ -272,11 +295,13 @@ class TReportReader {
   bool titlesUsable_ = false;
   std::vector<TPlayer*> racesThisTurn_;
   int groupsStartLine_ = 0;
-  int battleRowsLeftOut_ = 0;
+  int battleRowsLeftOut_ = 0;  // rows of this report's battles whose design no race has
   bool blindChecked_ = false;  // whether a report has confirmed the "Galaxy Blind" variant
   int planetsAddedLate_ = 0;   // planets the first report read did not list
-  std::string firstReport_;  // the file of the first turn whose planets were read  // rows of this
-                             // report's battles whose design no race has
+  // The positions the planet tables of the report being read list (ListsPlanetAt), sorted.
+  std::vector<std::pair<int32_t, int32_t>> listedPositions_;
+  bool positionsListed_ = false;
+  std::string firstReport_;  // the file of the first turn whose planets were read
   TReportContext report_;
   bool headerRead_ = false;  // whether report_ holds the header of the report being read
   std::string ownRace_;      // the race of the user's own reports

@@ -149,7 +149,7 @@ bool HoldsBattle(const List& battles, const std::string& key) {
 // --- Ship types -----------------------------------------------------------------------------
 
 void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
-  const TShipTypeColumns& c = state_.Layout.ShipTypeColumns;
+  const TShipTypeColumns& c = Layout().ShipTypeColumns;
   const TGameType gameType = state_.Settings.GameType;
   const bool ngBlind = gameType == TGameType::NGBlind;
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
@@ -185,7 +185,7 @@ void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
 
 void TReportReader::ReadShipTypes() {
   constexpr std::string_view kSuffix = "While getting shiptypes";
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
     RunSection(kSuffix, [&] {
@@ -214,7 +214,7 @@ int TReportReader::ScanBattleLists(int headerLine, int limit, std::vector<TBattl
   // ("... Groups"), a column header and rows up to an empty line.
   int line = nextNonEmpty(headerLine + 2);
   while (line < limit && Line(line).find("Groups") != std::string_view::npos) {
-    if (ngBlind && SameText(Row(line).WordOrEmpty(state_.Layout.BattleRaceWord), "Incoming")) break;
+    if (ngBlind && SameText(Row(line).WordOrEmpty(Layout().BattleRaceWord), "Incoming")) break;
     TBattleList list{line, nextNonEmpty(line + 1), 0, 0};
     if (list.columns >= limit) {
       line = limit;
@@ -230,7 +230,7 @@ int TReportReader::ScanBattleLists(int headerLine, int limit, std::vector<TBattl
 }
 
 std::string TReportReader::BattlePlanetKey(int headerLine) {
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   const TReportRow header = Row(headerLine);
   std::string planetWord = header.Token(layout.BattlePlanetWord);
   if (state_.Settings.GameType == TGameType::Blind && !planetWord.empty() && planetWord[0] == '(')
@@ -282,7 +282,7 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
   const int end = ScanBattleLists(headerLine, limit, lists);
   RunSection("While reading battles", [&] {
     const int turn = report_.Turn;
-    const TReportLayout& layout = state_.Layout;
+    const TReportLayout& layout = Layout();
     const TGameType gameType = state_.Settings.GameType;
     std::string battleKey;
     TPlanet* planet = NewBattlePlanet(headerLine, round, battleKey);
@@ -377,7 +377,7 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
 
 void TReportReader::ReadBattles() {
   groupsStartLine_ = 0;
-  const std::string pattern = TitlePattern(state_.Layout.BattleTitle);
+  const std::string pattern = TitlePattern(Layout().BattleTitle);
   std::vector<int> headers;
   RunSection("While reading battles", [&] {
     for (int line = FindSection(0, pattern); line >= 0; line = FindSection(line + 1, pattern))
@@ -428,7 +428,7 @@ void TReportReader::WriteDumpList(std::string_view planetName) {
 
 void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effective,
                                  const std::string& fleetName, float fleetSpeed) {
-  const TGroupColumns& c = state_.Layout.GroupColumns;
+  const TGroupColumns& c = Layout().GroupColumns;
   const TGameType gameType = state_.Settings.GameType;
   // The own table has the group number in front: every other column is one word further
   // right. "Galaxy Blind" tables without effective values lack a word before the weapons.
@@ -450,7 +450,7 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
   double distance = 0;
   std::string_view origin;
   const int wordCount = words.Count();
-  if (wordCount >= state_.Layout.GroupMinWordsForDistance + right - left)
+  if (wordCount >= Layout().GroupMinWordsForDistance + right - left)
     distance = words.TokenAsFloat(fromWeapons(c.Distance));
   if (wordCount > fromWeapons(c.Origin)) origin = words.TokenView(fromWeapons(c.Origin));
 
@@ -472,8 +472,8 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
   TPlanet* originPlanet = origin.empty() ? nullptr : PlanetOfWord(origin);
   // "Galaxy PLUS" names the fleet of an own group in the row.
   std::string_view rowFleet;
-  if (own && HasWord(state_.Layout.GroupFleetWord)) {
-    rowFleet = words.WordOrEmpty(state_.Layout.GroupFleetWord);
+  if (own && HasWord(Layout().GroupFleetWord)) {
+    rowFleet = words.WordOrEmpty(Layout().GroupFleetWord);
     if (rowFleet == "-") rowFleet = {};
   }
 
@@ -540,7 +540,7 @@ void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
 }
 
 void TReportReader::ReadGroups() {
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   // One race's table; a fault names the line it stopped at, as an editor counts lines.
   const auto readTable = [&](TPlayer& race, bool own, const std::string& title) {
     int line = groupsStartLine_;
@@ -579,7 +579,7 @@ void TReportReader::ReadGroups() {
 }
 
 void TReportReader::ReadFleets() {
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   // The fleet reader's messages carry "!!!" after the file name.
   const auto runFleetSection = [&](auto&& read) {
     return RunSection("While reading fleets", read, "!!!");
@@ -613,7 +613,7 @@ void TReportReader::ReadFleets() {
 
 void TReportReader::ReadBombings() {
   const int turn = report_.Turn;
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   const TBombingColumns& c = layout.BombingColumns;
   int firstRow = LineCount();
   // The bombing messages have no suffix of their own.
@@ -666,7 +666,7 @@ void TReportReader::ReadBombings() {
 // --- Incoming groups ------------------------------------------------------------------------
 
 void TReportReader::ReadIncomingGroups() {
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   const TIncomingColumns& c = layout.IncomingColumns;
   RunSection("While reading incoming groups", [&] {
     const int header = FindSection(0, TitlePattern(layout.IncomingTitle));
@@ -713,7 +713,7 @@ void TReportReader::ReadRoutes() {
   constexpr int kRouteWords = 5;
   // The route messages have no suffix of their own.
   RunSection({}, [&] {
-    const int header = FindSection(1, "^\t\t" + QuoteRegexText(state_.Layout.RoutesTitle));
+    const int header = FindSection(1, "^\t\t" + QuoteRegexText(Layout().RoutesTitle));
     if (header < 0) return;
     for (int line = FirstTableRow(header); line < LineCount() && WordCount(line) >= kRouteWords;
          ++line) {
@@ -743,7 +743,7 @@ void TReportReader::ReadRoutes() {
 
 void TReportReader::ReadShipsInProduction() {
   state_.ShipsInProduction.clear();
-  const TReportLayout& layout = state_.Layout;
+  const TReportLayout& layout = Layout();
   const TShipsInProductionColumns& c = layout.ShipsInProductionColumns;
   const bool blind = state_.Settings.GameType == TGameType::Blind;
   RunSection("While reading production of planets", [&] {

@@ -77,6 +77,16 @@ float GraphValue(const TPlayer& r, int subject, int32_t t) {
   }
 }
 
+bool GraphValueKnown(const TPlayer& r, int subject, int32_t t) {
+  // The subjects that compare a turn with the one before, in the order of kGraphSubjects.
+  static constexpr std::array<bool, kGraphSubjectCount> kChange{
+      false, true, false, true, false, true, true,  false, true,  false, true,
+      false, true, false, true, false, true, false, true,  false, true};
+  const bool change =
+      subject >= 0 && subject < kGraphSubjectCount && kChange[static_cast<size_t>(subject)];
+  return r.IsKnown(t) && (!change || t == 0 || r.IsKnown(t < 0 ? -1 : t - 1));
+}
+
 TPlayer* FindTopPlayer(const GameState& state) {
   TPlayer* top = nullptr;
   float best = 0;
@@ -135,7 +145,13 @@ std::vector<TGraphSeries> GraphSeries(const std::vector<TPlayer*>& races, int su
   for (size_t i = 0; i < races.size(); ++i) {
     if (!races[i]) continue;
     TGraphSeries s{races[i]->Name, GraphColour(static_cast<int>(i)), {}};
-    for (int32_t t = 0; t <= lastTurn; ++t) s.Values.push_back(GraphValue(*races[i], subject, t));
+    for (int32_t t = 0; t <= lastTurn; ++t) {
+      if (GraphValueKnown(*races[i], subject, t)) {
+        s.Values.emplace_back(GraphValue(*races[i], subject, t));
+      } else {
+        s.Values.emplace_back();
+      }
+    }
     series.push_back(std::move(s));
   }
   return series;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ extern const std::array<const char*, kGraphSubjectCount> kGraphSubjects;
 
 // The subject's value for the race in `turn` (-1: the latest), as a single-precision number.
 float GraphValue(const TPlayer& race, int subject, int32_t turn);
+// Whether that value is known: the race's figures of the turn came from a status table, and for
+// a change (the deltas and the population growth) those of the turn before too.
+bool GraphValueKnown(const TPlayer& race, int subject, int32_t turn);
 
 // The race with the highest latest effective industry (the first on ties); nullptr when no
 // race has more than 0.
@@ -42,7 +46,8 @@ TGraphColour GraphColour(int index);
 struct TGraphSeries {
   std::string Title;  // the race's name
   TGraphColour Colour;
-  std::vector<float> Values;  // one per turn, 0 .. lastTurn
+  // One per turn, 0 .. lastTurn; none for a turn whose value is unknown (GraphValueKnown).
+  std::vector<std::optional<float>> Values;
 };
 std::vector<TGraphSeries> GraphSeries(const std::vector<TPlayer*>& races, int subject,
                                       int32_t lastTurn);

@@ -84,18 +84,37 @@ std::optional<TOverviewFigures> ProjectedFigures(const GameState& state,
   return f;
 }
 
+TOverviewKnown CurrentKnown(const GameState& state) {
+  TOverviewKnown known = kAllKnown;
+  const TPlayer* me = state.MainPlayer;
+  const bool raceKnown = me && me->IsKnown(state.LastTurn >= 0 ? state.LastTurn : -1);
+  for (int k = ofPopulation; k <= ofCargo; ++k) known[static_cast<size_t>(k)] = raceKnown;
+  return known;
+}
+
+TOverviewKnown ProjectedKnown(const TOverviewKnown& current) {
+  TOverviewKnown known = kAllKnown;
+  for (int k = ofTotalTech; k <= ofCargo; ++k)
+    known[static_cast<size_t>(k)] = current[static_cast<size_t>(k)];
+  return known;
+}
+
 TOverviewTexts OverviewTexts(const TOverviewFigures& figures, const TOverviewFigures& base,
-                             bool isBase) {
+                             bool isBase, const TOverviewKnown& known,
+                             const TOverviewKnown& baseKnown) {
   TOverviewTexts t;
   for (int k = 0; k < ofCount; ++k) {
-    const char* format = k <= ofEffectiveIndustry ? "%5.2f" : "%5.3f";
-    t.Values[static_cast<size_t>(k)] = Fmt(format, figures[static_cast<size_t>(k)]);
-    if (!isBase) {
-      t.Deltas[static_cast<size_t>(k)] =
-          Fmt("%5.2f", figures[static_cast<size_t>(k)] - base[static_cast<size_t>(k)]);
+    const auto i = static_cast<size_t>(k);
+    if (!known[i]) {
+      t.Values[i] = kUnknownFigure;
+      continue;
     }
+    const char* format = k <= ofEffectiveIndustry ? "%5.2f" : "%5.3f";
+    t.Values[i] = Fmt(format, figures[i]);
+    if (!isBase && baseKnown[i]) t.Deltas[i] = Fmt("%5.2f", figures[i] - base[i]);
   }
-  if (!isBase && base[ofPopulation] > 0) {
+  const bool populationKnown = known[ofPopulation] && baseKnown[ofPopulation];
+  if (!isBase && populationKnown && base[ofPopulation] > 0) {
     t.PopulationPercent =
         Fmt("(%5.2f)", (figures[ofPopulation] - base[ofPopulation]) / base[ofPopulation] * 100);
   }

@@ -43,13 +43,29 @@ std::optional<TOverviewFigures> ProjectedFigures(const GameState& state,
                                                  const IDevelopmentPlan& plan,
                                                  const TOverviewFigures& current);
 
+// Which figures of a tab are known.
+using TOverviewKnown = std::array<bool, ofCount>;
+inline constexpr TOverviewKnown kAllKnown{true, true, true, true, true, true,
+                                          true, true, true, true, true};
+
+// This turn: the race's own figures (population to cargo) are known when the status table of
+// the latest turn read gave them; a turn whose report could not be read leaves them unknown.
+// COL, CAP and MAT come from the planet tables.
+TOverviewKnown CurrentKnown(const GameState& state);
+// Next turn: the technologies build on this turn's; the rest come from the plan.
+TOverviewKnown ProjectedKnown(const TOverviewKnown& current);
+
+inline constexpr const char* kUnknownFigure = "unknown";
+
 struct TOverviewTexts {
-  std::array<std::string, ofCount> Values;
-  std::array<std::string, ofCount> Deltas;  // empty for this turn
+  std::array<std::string, ofCount> Values;  // kUnknownFigure where a figure is unknown
+  std::array<std::string, ofCount> Deltas;  // empty for this turn and for unknown figures
   std::string PopulationPercent;            // "(%5.2f)"; empty for this turn or population 0
 };
-// `base` is this turn's figures; `isBase` says the tab is "This Turn".
+// `base` is this turn's figures; `isBase` says the tab is "This Turn". `known` and `baseKnown`
+// say which figures of the tab and of this turn are known.
 TOverviewTexts OverviewTexts(const TOverviewFigures& figures, const TOverviewFigures& base,
-                             bool isBase);
+                             bool isBase, const TOverviewKnown& known = kAllKnown,
+                             const TOverviewKnown& baseKnown = kAllKnown);
 
 }  // namespace tovix

@@ -164,9 +164,12 @@ void TfrmGraph::Redraw() {
     line->setName(Q(s.Title));
     line->setColor(QColor(s.Colour.R, s.Colour.G, s.Colour.B));
     for (size_t t = 0; t < s.Values.size(); ++t) {
-      line->append(static_cast<double>(t), static_cast<double>(s.Values[t]));
-      low = any ? std::min(low, double{s.Values[t]}) : double{s.Values[t]};
-      high = any ? std::max(high, double{s.Values[t]}) : double{s.Values[t]};
+      // A turn no report gave figures for is not drawn: it is no 0 of the race.
+      if (!s.Values[t]) continue;
+      const double value = *s.Values[t];
+      line->append(static_cast<double>(t), value);
+      low = any ? std::min(low, value) : value;
+      high = any ? std::max(high, value) : value;
       any = true;
     }
     chart->addSeries(line);

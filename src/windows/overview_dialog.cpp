@@ -78,8 +78,10 @@ void TfrmOverView::RefreshPage() {
     } else if (k == 1) {
       if (AnalyseOrders) AnalyseOrders();
       figures_[1] = ProjectedFigures(state_, state_.DevelopmentPlan(), CurrentFigures(state_));
+      known_[1] = ProjectedKnown(CurrentKnown(state_));
     } else {
       figures_[0] = CurrentFigures(state_);
+      known_[0] = CurrentKnown(state_);
     }
     computed_[static_cast<size_t>(k)] = true;
   }
@@ -96,7 +98,8 @@ void TfrmOverView::RefreshPage() {
     return;
   }
   note_->clear();
-  const TOverviewTexts texts = OverviewTexts(*shown, *figures_[0], tab == 0);
+  const TOverviewTexts texts =
+      OverviewTexts(*shown, *figures_[0], tab == 0, known_[static_cast<size_t>(tab)], known_[0]);
   for (int k = 0; k < ofCount; ++k) {
     values_[static_cast<size_t>(k)]->setText(Q(texts.Values[static_cast<size_t>(k)]));
     deltas_[static_cast<size_t>(k)]->setText(Q(texts.Deltas[static_cast<size_t>(k)]));

@@ -44,6 +44,7 @@ class TfrmOverView : public QDialog {
   QLabel* note_;
   std::array<bool, 3> computed_{};
   std::array<std::optional<TOverviewFigures>, 3> figures_;
+  std::array<TOverviewKnown, 3> known_{kAllKnown, kAllKnown, kAllKnown};
 };
 
 }  // namespace tovix

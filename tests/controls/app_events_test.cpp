@@ -94,15 +94,21 @@ TEST_F(AppEventsTest, HandledShortCutStopsTheWalkAndTheKey) {
   EXPECT_EQ(olderSaw, "ab");
 }
 
+// Keys are pressed as the user presses them: through the platform window, which hands them to
+// the focus widget. The platform window's turn counted as a key press of its own.
 TEST_F(AppEventsTest, KeyPassedOnToTheParentsComesOnce) {
   TAppEvents events;
   int calls = 0;
   events.OnShortCut = [&](QKeyEvent*, bool&) { ++calls; };
-  QTest::keyClick(panel, Qt::Key_A);  // a plain widget ignores keys: they go on to the window
-  QTest::keyClick(panel, Qt::Key_B);
+  panel->setFocusPolicy(Qt::StrongFocus);
+  panel->setFocus();
+  // A plain widget ignores keys: they go on to the window.
+  QTest::keyClick(form->windowHandle(), Qt::Key_A);
+  QTest::keyClick(form->windowHandle(), Qt::Key_B);
   EXPECT_EQ(calls, 2);
 }
 
+// The platform window, which has no help context, answered F1 with the introduction.
 TEST_F(AppEventsTest, F1AsksForHelpWithTheNearestContext) {
   form->setProperty("HelpContext", 21);
   second->setProperty("HelpContext", 31);
@@ -113,8 +119,10 @@ TEST_F(AppEventsTest, F1AsksForHelpWithTheNearestContext) {
     callHelp = false;
     return true;
   };
-  QTest::keyClick(first, Qt::Key_F1);
-  QTest::keyClick(second, Qt::Key_F1);
+  for (QLineEdit* edit : {first, second}) {
+    edit->setFocus();
+    QTest::keyClick(form->windowHandle(), Qt::Key_F1);
+  }
   EXPECT_EQ(asked, (std::vector<std::pair<int, intptr_t>>{{HELP_CONTEXT, 21}, {HELP_CONTEXT, 31}}));
 }
 

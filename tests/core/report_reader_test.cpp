@@ -630,6 +630,90 @@ INSTANTIATE_TEST_SUITE_P(
          4}}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// A report with too few sections is repaired only when that makes it readable. The reader
+// rewrote every such report: a report cut after its fourth section, and one whose header is
+// gone, got their first line marked with tabs and a backup beside them, and still read no
+// better.
+struct TabRepairCase {
+  const char* name;
+  std::string text;
+  bool rewritten;
+  std::vector<std::string> messageParts;  // one message holding each, in order
+};
+
+std::string WithoutTabs(std::string text) {
+  std::string out;
+  for (char ch : text)
+    if (ch != '\t') out += ch;
+  return out;
+}
+
+void PrintTo(const TabRepairCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class TabRepairTest : public ReportReaderTest,
+                      public ::testing::WithParamInterface<TabRepairCase> {};
+
+TEST_P(TabRepairTest, RewritesTheReportOnlyWhenThatMakesItReadable) {
+  const TabRepairCase& c = GetParam();
+  WriteReport("k000.txt", c.text);
+  // A backup of an earlier repair stays as it is.
+  WriteReport("k000.txt.TabBackup", "earlier");
+  reader.LoadAllReports();
+  ASSERT_EQ(reader.Messages().size(), c.messageParts.size())
+      << ::testing::PrintToString(reader.Messages());
+  for (size_t i = 0; i < c.messageParts.size(); ++i) {
+    EXPECT_NE(reader.Messages()[i].find(c.messageParts[i]), std::string::npos)
+        << reader.Messages()[i];
+  }
+  EXPECT_EQ(test::ReadFileBytes(dir / "k000.txt") != c.text, c.rewritten);
+  EXPECT_EQ(test::ReadFileBytes(dir / "k000.txt.TabBackup"), "earlier");
+  if (c.rewritten) {
+    EXPECT_EQ(state.Planets.Count(), 3);
+  }
+}
+
+TEST_F(ReportReaderTest, AFirstRepairKeepsTheReportAsItCameInItsBackup) {
+  const std::string text = WithoutTabs(kAnn0);
+  WriteReport("k000.txt", text);
+  ASSERT_TRUE(reader.LoadAllReports());
+  EXPECT_EQ(test::ReadFileBytes(dir / "k000.txt.TabBackup"), text);
+  EXPECT_EQ(state.Planets.Count(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, TabRepairTest,
+    ::testing::ValuesIn(std::vector<TabRepairCase>{
+        {"LostItsTabs", WithoutTabs(kAnn0), true, {"it was repaired"}},
+        {"CutAfterItsFourthSection", kAnn0.substr(0, kAnn0.find("2 8.11")), false, {}},
+        {"HeaderGone",
+         [] {
+           std::string text = WithoutTabs(kAnn0);
+           text.replace(text.find("Galaxy Game Orion Turn 0 Report"), 11, "Galaxy-Game");
+           return text;
+         }(),
+         false,
+         {"No report header found"}}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// The turns between reports that were read kept the race's figures 0, as if the race had
+// lost everything: the charts drew them so. They are unknown.
+TEST_F(ReportReaderTest, TurnsWhoseReportWasNotReadAreUnknown) {
+  WriteReport("k000.txt", kAnn0);
+  std::string unreadable = kAnn1;
+  unreadable.replace(unreadable.find("Turn 1 Report"), 6, "Turn x");
+  WriteReport("k001.txt", unreadable);
+  WriteReport("k003.txt", NgReport(3, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets));
+  ASSERT_TRUE(reader.LoadAllReports());
+  const TPlayer* ann = state.PlayerByName("Ann");
+  ASSERT_NE(ann, nullptr);
+  EXPECT_EQ((std::vector<bool>{ann->IsKnown(0), ann->IsKnown(1), ann->IsKnown(2), ann->IsKnown(3),
+                               ann->IsKnown(4)}),
+            (std::vector<bool>{true, false, false, true, false}));
+  EXPECT_FLOAT_EQ(ann->GetPopulation(1), 0);
+}
+
 TEST_F(ReportReaderTest, LetterGivenTwiceReadsItsReportsOnce) {
   state.Settings.spelC = "kk";
   WriteReport("k000.txt", kAnn0);

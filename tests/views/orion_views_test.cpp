@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -243,8 +244,9 @@ TEST_F(OrionViews, PopulationGraphFollowsTheStatusTablesTurnByTurn) {
       const TGraphSeries* s = seriesOf(w[0]);
       ASSERT_NE(s, nullptr) << w[0] << " turn " << turn;
       ASSERT_EQ(s->Values.size(), static_cast<size_t>(State().LastTurn + 1));
-      EXPECT_FLOAT_EQ(s->Values[static_cast<size_t>(turn)], static_cast<float>(Num(w[5])))
-          << w[0] << " turn " << turn;
+      const std::optional<float> value = s->Values[static_cast<size_t>(turn)];
+      ASSERT_TRUE(value.has_value()) << w[0] << " turn " << turn;
+      EXPECT_FLOAT_EQ(*value, static_cast<float>(Num(w[5]))) << w[0] << " turn " << turn;
       ++points;
     }
   }

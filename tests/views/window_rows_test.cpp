@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "core/numbers.h"
 #include "core/str_utils.h"
@@ -148,10 +149,50 @@ TEST_F(SmallGame, GraphDrawsEachRaceOnceWithTheColoursInTurn) {
 
   const std::vector<TGraphSeries> series = GraphSeries(drawn, 5, 1);  // population delta
   ASSERT_EQ(series.size(), 4u);
-  EXPECT_EQ(series[0].Values, (std::vector<float>{0, 45}));
+  EXPECT_EQ(series[0].Values, (std::vector<std::optional<float>>{0.0f, 45.0f}));
   EXPECT_EQ(series[1].Colour, (TGraphColour{255, 0, 0}));
   EXPECT_EQ(GraphColour(14), GraphColour(0));
   EXPECT_EQ(GraphColour(27), (TGraphColour{0, 128, 128}));
+}
+
+// A turn whose report could not be read (turn 1 here; turn 3's header was read, its status
+// table not) was drawn and shown as 0 for every race. It is left out of the graph, with the
+// changes that reach it, and the overview says the race's figures of the latest turn are
+// unknown.
+TEST_F(SmallGame, ATurnWithoutFiguresIsUnknownNotZero) {
+  auto race = std::make_unique<TPlayer>(0);
+  TPlayer* me = race.get();
+  state.Players.AddObject("me", std::move(race));
+  state.MainPlayer = me;
+  me->SetTurnValues(0, "Me", false, 1, 40, 50, 1, 1, 1, 1);
+  me->SetTurnValues(2, "Me", false, 3, 60, 80, 1, 1, 1, 1.5f);
+  me->SetTurnCount(3);
+  state.LastTurn = 2;
+  using Values = std::vector<std::optional<float>>;
+  EXPECT_EQ(GraphSeries({me}, 4, 2)[0].Values, (Values{50.0f, std::nullopt, 80.0f}));
+  EXPECT_EQ(GraphSeries({me}, 5, 2)[0].Values, (Values{0.0f, std::nullopt, std::nullopt}));
+  EXPECT_EQ(GraphSeries({me}, 11, 3)[0].Values, (Values{1.0f, std::nullopt, 1.5f, std::nullopt}));
+
+  TPlanet* home = state.AddPlanet("home", std::make_unique<TPlanet>("Home"), 0);
+  home->Owner = TOwnerRef::Of(me);
+  home->Colonists = 2;
+  const TOverviewFigures now = CurrentFigures(state);
+  EXPECT_EQ(OverviewTexts(now, now, true, CurrentKnown(state)).Values[ofPopulation], "80.00");
+  state.LastTurn = 3;
+  const TOverviewKnown known = CurrentKnown(state);
+  TOverviewTexts texts = OverviewTexts(now, now, true, known, known);
+  EXPECT_EQ(texts.Values[ofPopulation], kUnknownFigure);
+  EXPECT_EQ(texts.Values[ofDrive], kUnknownFigure);
+  EXPECT_EQ(texts.Values[ofCol], "2.000");
+  // Next turn: the plan's population is known, the technologies built on this turn's are not.
+  TOverviewFigures next = now;
+  next[ofPopulation] = 100;
+  texts = OverviewTexts(next, now, false, ProjectedKnown(known), known);
+  EXPECT_EQ(texts.Values[ofPopulation], "100.00");
+  EXPECT_EQ(texts.Deltas[ofPopulation], "");
+  EXPECT_EQ(texts.PopulationPercent, "");
+  EXPECT_EQ(texts.Values[ofTotalTech], kUnknownFigure);
+  EXPECT_EQ(texts.Deltas[ofCol], " 0.00");
 }
 
 class FixedPlan : public IDevelopmentPlan, public IDevPlanetRecord {
