@@ -638,9 +638,15 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
         const std::string_view fleet = words.Next();
         if (fleet.empty()) return refuse("the fleet's name is missing.");
         AddFleet(fleet);
-      } else if (!name.empty()) {
-        designs_.insert(LowerCase(name));
+        return;
       }
+      // A design: name, drive, attacks, weapons, shields and cargo.
+      int figures = 0;
+      while (!words.Next().empty()) ++figures;
+      if (name.empty() || figures < 5) {
+        return refuse("a design needs drive, attacks, weapons, shields and cargo.");
+      }
+      designs_.insert(LowerCase(name));
       return;
     }
     case TOrderKind::Other:

@@ -410,8 +410,8 @@ TEST_F(ServerRules, ProductionOrdersAndRoutesTheServerRefusesAreNoted) {
 
   Parse({"P Nowhere CAP", "P Far CAP", "P Home Banana", "D Banana 1 0 0 0 0", "P Home Banana",
          "P Home", "R Home COL Nowhere", "R Home FOOD Far", "R Nowhere COL Far", "R Home COL",
-         "R Home EMP Far", "D FLEET", "P Home drive"});
-  EXPECT_EQ(RefusedLines(), (std::vector<int>{1, 2, 3, 6, 7, 8, 9, 12}));
+         "R Home EMP Far", "D FLEET", "P Home drive", "D Short 1 0", "P Home Short"});
+  EXPECT_EQ(RefusedLines(), (std::vector<int>{1, 2, 3, 6, 7, 8, 9, 12, 14, 15}));
   EXPECT_EQ(analysis.Notes()[1], "Line 2 (P Far CAP): ERROR: planet Far is not ours.");
 }
 

@@ -69,6 +69,7 @@ struct ForecastGroup {
 
 // A row of "Your Planets": N X Y S P I R P $ M C.
 struct ForecastPlanet {
+  double x = 0, y = 0;
   double population = 0, industry = 0, cap = 0, mat = 0, col = 0;
   std::string production;
 };
@@ -106,6 +107,8 @@ struct ForecastText {
           const std::vector<std::string> w = SplitBlanks(lines[k]);
           if (w.size() < 11) continue;
           ForecastPlanet row;
+          row.x = Num(w[1]);
+          row.y = Num(w[2]);
           row.population = Num(w[4]);
           row.industry = Num(w[5]);
           row.production = w[7];
