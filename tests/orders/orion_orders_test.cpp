@@ -87,6 +87,8 @@ struct Predicted {
   int ships = 0;
   double left = -1;
   double tolerance = 0;
+  double speed = 0;
+  int turns = 0;                     // the analysis's arrival turn
   std::vector<std::string> records;  // what made them, for the list of disagreements
   bool changed = false;              // sent, split, loaded or planned: what the orders did
   // Landed on a planet of another race: whether the server unloads there is not the
@@ -210,6 +212,8 @@ TEST_F(OrionOrders, TheAnalysisPredictsTheServersForecasts) {
         p.ships += r.Ships;
         if (flies) {
           p.left = r.Distance - speed;
+          p.speed = speed;
+          p.turns = r.Turns;
           // A distance or load the report gives to two decimals leaves the printed range off.
           p.tolerance = sent ? 0.0051 : r.Load > 0 ? 0.03 : 0.0101;
         } else if (r.Destination && r.Turns == 1 && !ownPlanet) {
@@ -320,6 +324,9 @@ TEST_F(OrionOrders, TheAnalysisPredictsTheServersForecasts) {
             const ForecastGroup& row = forecast.groups[static_cast<size_t>(found)];
             if (row.ships < p.ships || (row.ships > p.ships && !produces(key.planet, key.type)))
               why = Fmt("the forecast has %d ships", row.ships);
+            else if (p.left >= 0 && TurnsToArrive(row.left, p.speed) + 1 != p.turns)
+              why = Fmt("it arrives in turn %d, not %d", TurnsToArrive(row.left, p.speed) + 1,
+                        p.turns);
             else if (row.ships > p.ships && production(key.planet, key.type, row.ships - p.ships))
               explained["production"].push_back(Fmt("%s: %d %s at %s, %d more built", file, p.ships,
                                                     key.type, key.planet, row.ships - p.ships));
