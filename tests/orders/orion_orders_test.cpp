@@ -121,7 +121,7 @@ TEST_F(OrionOrders, TheAnalysisPredictsTheServersForecasts) {
       ++files;
       test::OneReport model(report);
       ASSERT_TRUE(model.loaded) << report;
-      const std::vector<std::string> lines = test::ReadLines(orders);
+      const std::vector<std::string> lines = test::FileLines(orders);
       const ForecastText forecast(forecastFile);
       const std::vector<bool> serverErrors = test::ErrorLines(lines, forecast);
       const std::string file = orders.filename().string();

@@ -34,8 +34,8 @@ namespace tovix {
 namespace {
 
 namespace fs = std::filesystem;
+using test::FileLines;
 using test::OneReport;
-using test::ReadLines;
 using test::SplitBlanks;
 
 constexpr std::string_view kLetters = "ABCDEFGHIJ";
@@ -95,7 +95,7 @@ TEST_F(OrionPlan, NextTurnFiguresAgreeWithTheForecasts) {
       const std::shared_ptr<OneReport> read = Read(letter, turn - 1);
       OneReport& report = *read;
       ASSERT_TRUE(report.loaded) << letter << turn - 1;
-      const std::vector<std::string> orders = ReadLines(orderFile);
+      const std::vector<std::string> orders = FileLines(orderFile);
       TDevelopmentPlanner planner(report.state);
       TVectorOrderLines lines(orders);
       planner.PlanAutomaticCargo(lines, true, true);
@@ -161,7 +161,7 @@ TEST_F(OrionPlan, AutomaticCargoCommandsEndWithinTheTrip) {
         if (type->Cargo > 0)
           type->CargoUse = k++ % 2 ? TCargoUse::CapThenCol : TCargoUse::ColThenCap;
       }
-      std::vector<std::string> orders = ReadLines(orderFile);
+      std::vector<std::string> orders = FileLines(orderFile);
       for (auto [key, planet] : state.Planets) {
         if (planet->Owner.Is(own) && planet->Population < planet->Size) {
           orders.insert(orders.end() - 1, ";P " + planet->Name);

@@ -21,20 +21,11 @@
 #include "core/report_layout.h"
 #include "core/report_reader.h"
 #include "core/str_utils.h"
+#include "support/orion_as_a.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
 
 namespace tovix::test {
-
-inline std::vector<std::string> ReadLines(const std::filesystem::path& file) {
-  std::vector<std::string> lines;
-  std::istringstream in(ReadFileBytes(file));
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 inline std::vector<std::string> SplitBlanks(std::string_view line) {
   std::vector<std::string> words;
@@ -77,7 +68,7 @@ struct ForecastPlanet {
 // The tables of a report or forecast the tests compare with.
 struct ForecastText {
   explicit ForecastText(const std::filesystem::path& file) {
-    const std::vector<std::string> lines = ReadLines(file);
+    const std::vector<std::string> lines = FileLines(file);
     for (size_t i = 0; i < lines.size(); ++i) {
       const std::string& line = lines[i];
       if (line == "\t\tYour Ship Types") {
