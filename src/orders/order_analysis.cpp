@@ -94,6 +94,11 @@ const char* CargoName(int32_t cargo) {
 }
 
 // The productions that are no design: research, capital and material.
+// Why a word of an order is refused: it is missing, or it names nothing known.
+std::string Unknown(std::string_view what, std::string_view word) {
+  return word.empty() ? Fmt("the %s is missing.", what) : Fmt("%s %s not recognized.", what, word);
+}
+
 bool IsProductionWord(std::string_view word) {
   for (std::string_view known : {"drive", "weapons", "shields", "cargo", "cap", "mat"}) {
     if (SameText(word, known)) return true;
@@ -397,7 +402,7 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
   };
   auto recordOf = [&](std::string_view word, int& index) {
     index = FindRecord(word);
-    if (index < 0) refuse(Fmt("group %s not recognized.", word));
+    if (index < 0) refuse(Unknown("group", word));
     return index >= 0 && !scrapped(index);
   };
   auto inHyperspace = [&](int index) {
@@ -422,12 +427,11 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
       const std::string_view planetWord = words.Next();
       const std::string_view what = words.Next();
       TPlanet* planet = FindPlanet(planetWord);
-      if (!planet) return refuse(Fmt("planet %s not recognized.", planetWord));
+      if (!planet) return refuse(Unknown("planet", planetWord));
       if (!owned(planet)) return refuse(Fmt("planet %s is not ours.", planet->Name));
-      if (what.empty()) return refuse("the production is missing.");
       if (!IsProductionWord(what) && !designs_.count(LowerCase(what)) &&
           !(own && own->FindShipType(what))) {
-        return refuse(Fmt("production %s not recognized.", what));
+        return refuse(Unknown("production", what));
       }
       // Turning away from a ship under construction gives back the material built into it;
       // the rest of its progress is lost.
@@ -447,13 +451,13 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
       const std::string_view fromWord = words.Next();
       const std::string_view cargo = words.Next();
       const std::string_view toWord = words.Next();
-      if (!FindPlanet(fromWord)) return refuse(Fmt("planet %s not recognized.", fromWord));
+      if (!FindPlanet(fromWord)) return refuse(Unknown("planet", fromWord));
       if (ReadCargo(cargo) == pcNone && !SameText(cargo, "emp")) {
-        return refuse(Fmt("cargo %s not recognized.", cargo));
+        return refuse(Unknown("cargo", cargo));
       }
       // Without a destination the order removes the route.
       if (!toWord.empty() && !FindPlanet(toWord)) {
-        return refuse(Fmt("planet %s not recognized.", toWord));
+        return refuse(Unknown("planet", toWord));
       }
       return;
     }
@@ -464,9 +468,9 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
       const int32_t n = ReadNumber(words.Next());
       const int index = FindRecord(who);
       const int fleet = index < 0 ? FindFleet(who) : -1;
-      if (index < 0 && fleet < 0) return refuse(Fmt("group or fleet %s not recognized.", who));
+      if (index < 0 && fleet < 0) return refuse(Unknown("group or fleet", who));
       TPlanet* to = FindPlanet(planetWord);
-      if (!to) return refuse(Fmt("planet %s not recognized.", planetWord));
+      if (!to) return refuse(Unknown("planet", planetWord));
       if (fleet >= 0) {
         const TFleet& f = fleets_[static_cast<size_t>(fleet)];
         if (f.Moving) return refuse(Fmt("fleet %s is in hyperspace.", f.Name));
@@ -501,7 +505,7 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
       int index = -1;
       if (!recordOf(who, index)) return;
       const int32_t cargo = ReadCargo(cargoWord);
-      if (cargo == pcNone) return refuse(Fmt("cargo %s not recognized.", cargoWord));
+      if (cargo == pcNone) return refuse(Unknown("cargo", cargoWord));
       if (inHyperspace(index)) return;
       TSendedGroup& whole = records_[static_cast<size_t>(index)];
       const float capacity = whole.Group->CargoCapacity();
