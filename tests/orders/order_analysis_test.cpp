@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/arrival.h"
 #include "core/str_utils.h"
+#include "orders/development_plan.h"
 #include "orders/order_commands.h"
 #include "orders/order_service.h"
 
@@ -413,6 +416,71 @@ TEST_F(ServerRules, ProductionOrdersAndRoutesTheServerRefusesAreNoted) {
          "R Home EMP Far", "D FLEET", "P Home drive", "D Short 1 0", "P Home Short"});
   EXPECT_EQ(RefusedLines(), (std::vector<int>{1, 2, 3, 6, 7, 8, 9, 12, 14, 15}));
   EXPECT_EQ(analysis.Notes()[1], "Line 2 (P Far CAP): ERROR: planet Far is not ours.");
+}
+
+TEST_F(ServerRules, RandomOrdersNeitherLoseNorMakeShips) {
+  // Orders of every kind on known and unknown groups, fleets and planets, drawn with a fixed
+  // seed: whatever the server would refuse, every ship stays in exactly one record or is
+  // scrapped, and the plan made from the same text reads it without fault.
+  std::mt19937 rng(37);
+  auto pick = [&](std::initializer_list<const char*> words) {
+    return std::string(*(words.begin() + rng() % words.size()));
+  };
+  const auto group = [&] {
+    return pick({"1", "2", "3", "4", "5", "6", "7", "8", "9", "MAX", "x"});
+  };
+  const auto where = [&] { return pick({"Home", "Near", "Far", "Nowhere", "Armada", ""}); };
+  const auto count = [&] { return pick({"", "1", "2", "3", "9", "0", "-1", ";2"}); };
+  TDevelopmentPlanner planner(state);
+  for (int text = 0; text < 300; ++text) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 25; ++i) {
+      switch (rng() % 11) {
+        case 0:
+          lines.push_back("S " + pick({"Armada", "Scouts"}) + " " + where());
+          break;
+        case 1:
+          lines.push_back("J " + group() + " " + pick({"Armada", "Scouts", ""}));
+          break;
+        case 2:
+          lines.push_back("L " + group() + " " + pick({"COL", "CAP", "MAT", "EMP"}) + " " +
+                          count());
+          break;
+        case 3:
+          lines.push_back(pick({"B ", "X ", "U ", "G "}) + group() + " " + count());
+          break;
+        case 4:
+          lines.push_back("P " + where() + " " + pick({"CAP", "MAT", "Drone", "Gun", "Banana"}));
+          break;
+        case 5:
+          lines.push_back("R " + where() + " " + pick({"COL", "CAP", "EMP"}) + " " + where());
+          break;
+        case 6:
+          lines.push_back(pick({"D FLEET Scouts", "D Banana 1 0 0 0 0", "@", ";S 5 Far"}));
+          break;
+        default:
+          lines.push_back(pick({"S ", "I "}) + group() + " " + where() + " " + count());
+          break;
+      }
+    }
+    TVectorOrderLines orders(lines);
+    analysis.ParseOrders(orders);
+    std::map<const TGroup*, int64_t> ships;
+    for (const TSendedGroup& r : analysis.Records()) {
+      ASSERT_GE(r.Ships, 0) << testing::PrintToString(lines);
+      ASSERT_GE(r.Turns, 0);
+      ships[r.Group] += r.Ships + r.Scrapped;
+    }
+    for (const auto& g : own->Groups) {
+      ASSERT_EQ(ships[g.get()], g->Ships) << testing::PrintToString(lines);
+      ASSERT_GE(analysis.ShipsLeftInGroup(*g), 0);
+    }
+    for (const TOrderNote& note : analysis.LineNotes()) {
+      ASSERT_TRUE(note.Line >= 0 && note.Line < orders.Count());
+    }
+    planner.PlanAutomaticCargo(orders, true, true);
+    for (const auto& g : planner.Groups()) ASSERT_GT(g->Ships, 0);
+  }
 }
 
 }  // namespace
