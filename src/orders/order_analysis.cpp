@@ -819,7 +819,8 @@ std::vector<TSentShipRow> TOrderAnalysis::SentShipRows() const {
   for (size_t i = 0; i < records_.size(); ++i) {
     const TSendedGroup& record = records_[i];
     if (!record.Destination || record.Group->CargoCapacity() > 0) continue;
-    const double speed = record.Group->Speed();
+    // Without cargo space the speed is the empty one, or the fleet's the orders leave it in.
+    const double speed = SendedGroupSpeed(record);
     TSentShipRow row;
     row.Record = static_cast<int>(i);
     row.Caption = std::to_string(record.Group->GroupNumber);

@@ -362,6 +362,10 @@ TEST_F(ServerRules, FleetsLoadsAndScrapsChangeSpeedsStocksAndShipsLeft) {
     EXPECT_NEAR(TOrderAnalysis::SendedGroupSpeed(member), 40.0 / 3, 1e-9);
     EXPECT_EQ(member.Turns, 8);
   }
+  // The drones' "Sent Ships" row shows the fleet's speed, not their own 20.
+  const std::vector<TSentShipRow> sent = analysis.SentShipRows();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].Speed + " " + sent[0].Rest, "13.33 86.67");
   // 3 COL at Home: two haulers take 2.2, the other two share the 0.8 left; the loaded pair
   // flies at 40 / 4.1 a turn (11 turns for 100), not at its empty 40 / 3.
   Parse({"L 5 COL 2", "L 5 COL", "S 9 Far"});
