@@ -248,6 +248,11 @@ TEST_F(PlanGame, OrdersTheServerAppliesAsItDoes) {
   EXPECT_EQ(Groups(), (std::vector<std::string>{"1:2>-"}));
   EXPECT_FLOAT_EQ(Record(home).CAP[0], 0);
   EXPECT_FLOAT_EQ(Record(home).Industries[1], 100 + 10);
+  // The projection without shipping leaves the loaded cargo on the planet, but charges the
+  // upgrades.
+  planner.ProjectDevelopment(TVectorOrderLines({"L 1 CAP", "G 1"}));
+  EXPECT_FLOAT_EQ(Record(home).CAP[0], 10);
+  EXPECT_FLOAT_EQ(Record(home).Available[0], 0);
 }
 
 TEST_F(PlanGame, WithoutAutoUnloadOnlyRouteTripsUnload) {
