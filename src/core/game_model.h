@@ -471,6 +471,10 @@ struct TShipInProduction {
   int32_t PlanetNumber = -1;  // only "Galaxy Blind" reports give it
   std::string PlanetName;
   std::string ShipTypeName;
+  // Production cost of one ship and production already spent on the unfinished one; 0 where the
+  // report's layout gives neither.
+  float Cost = 0;
+  float Progress = 0;
   int32_t ShipsPresent = 0;
   int32_t ShipsUpToDate = 0;
 };

@@ -60,6 +60,9 @@ class GameState {
   std::vector<TTracks> Tracks;
   TExtraPlanetInfoList ExtraInfo;
 
+  // The user's race's "autoUnload" option in its latest report: cargo ships unload at its own
+  // planets by themselves.
+  bool AutoUnload = true;
   TPlayer* MainPlayer = nullptr;    // the user's race
   TPlayer* ReportPlayer = nullptr;  // the race whose report is being read
   TPlanet* SelectedPlanet = nullptr;

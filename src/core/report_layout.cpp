@@ -69,6 +69,8 @@ void ApplyBlind(TReportLayout& l) {
 
   l.ShipsInProductionTitle = "Ships in Production";
   l.ShipsInProductionColumns.ShipType = 6;
+  l.ShipsInProductionColumns.Cost = kNoWord;  // a mass and a share built instead
+  l.ShipsInProductionColumns.Progress = kNoWord;
 
   TGroupColumns& g = l.GroupColumns;
   g.Weapons = 4;
@@ -140,6 +142,8 @@ void ApplyPlus(TReportLayout& l) {
 
   l.ShipsInProductionColumns.Planet = 1;
   l.ShipsInProductionColumns.ShipType = 2;
+  l.ShipsInProductionColumns.Cost = 3;
+  l.ShipsInProductionColumns.Progress = 4;
 
   // Own rows: "G # T D W S C T Q D F R P M L S" (destination, origin, distance, speed, mass,
   // fleet, state); other races' rows: "# T D W S C T Q D P M", without distance or origin.

@@ -114,6 +114,9 @@ struct TShipsInProductionColumns {
   int32_t Planet = 0;
   int32_t Number = 1;  // not read by default; the planet number in "Galaxy Blind"
   int32_t ShipType = 1;
+  // The production cost of one ship and the production already spent on the one being built.
+  int32_t Cost = 2;
+  int32_t Progress = 3;
 
   bool operator==(const TShipsInProductionColumns&) const = default;
 };

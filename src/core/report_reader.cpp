@@ -527,6 +527,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   if (letterIndex == 1) {
     ReadShipsInProduction();
     ReadRoutes();
+    ReadOwnOptions();
   }
   if (turn == 0 && letterIndex == 1) CountClustersTurn0(state_);
   ReadShipTypes();

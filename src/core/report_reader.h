@@ -133,6 +133,8 @@ class TReportReader {
 
   // The section readers, in the order a report is read.
   void ReadShipsInProduction();
+  // The own race's "autoUnload" option.
+  void ReadOwnOptions();
   void ReadRoutes();
   void ReadShipTypes();
   void ReadBattles();

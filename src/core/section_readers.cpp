@@ -756,10 +756,33 @@ void TReportReader::ReadShipsInProduction() {
       const int32_t number = blind ? words.TokenAsInt(c.Number) : -1;
       if (typeName == "-") continue;
       auto ship = std::make_unique<TShipInProduction>();
+      auto figure = [&](int32_t column) {
+        return HasWord(column) && column < words.Count()
+                   ? static_cast<float>(words.TokenAsFloat(column))
+                   : 0.0f;
+      };
+      ship->Cost = figure(c.Cost);
+      ship->Progress = figure(c.Progress);
       ship->PlanetNumber = number;
       ship->PlanetName = std::move(planetName);
       ship->ShipTypeName = std::move(typeName);
       state_.ShipsInProduction.push_back(std::move(ship));
+    }
+  });
+}
+
+// --- The own race's options ----------------------------------------------------------------
+
+void TReportReader::ReadOwnOptions() {
+  state_.AutoUnload = true;
+  RunSection("While reading options", [&] {
+    const int header = FindSection(0, state_.Layout.OptionsPattern);
+    if (header < 0) return;
+    for (int line = FirstTableRow(header); line < LineCount() && WordCount(line) >= 2; ++line) {
+      const TReportRow words = Row(line);
+      if (SameText(words.TokenView(0), "autoUnload")) {
+        state_.AutoUnload = !SameText(words.TokenView(1), "OFF");
+      }
     }
   });
 }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "core/numbers.h"
 #include "core/str_utils.h"
@@ -74,7 +76,7 @@ void ForEachLine(const IOrderLines& lines, F visit) {
       inMessage = !inMessage;
       continue;
     }
-    if (!inMessage) visit(std::string_view(line));
+    if (!inMessage) visit(i, std::string_view(line));
   }
 }
 
@@ -85,6 +87,7 @@ std::string Fixed(double v) {
 }  // namespace
 
 double TDevGroup::SpeedWith(float load) const {
+  if (FleetSpeed > 0) return FleetSpeed;
   TSendedGroup record;
   record.Group = Group;
   record.Load = load;
@@ -112,7 +115,7 @@ TTurnsToFull TurnsToFull(const TDevPlanet& record) {
   return turns;
 }
 
-TDevelopmentPlanner::TDevelopmentPlanner(GameState& state) : state_(state), names_(state) {
+TDevelopmentPlanner::TDevelopmentPlanner(GameState& state) : state_(state), orders_(state) {
   state_.SetDevelopmentPlan(this);
 }
 
@@ -154,29 +157,8 @@ void TDevelopmentPlanner::BuildRecords() {
   byPlanet_.clear();
   designs_.clear();
   notes_.clear();
-  numbers_.clear();
   maxNumber_ = 0;
   TPlayer* own = state_.MainPlayer;
-  if (own) {
-    for (const auto& owned : own->Groups) {
-      TGroup& group = *owned;
-      maxNumber_ = std::max(maxNumber_, group.GroupNumber);
-      if (!(group.CargoCapacity() > 0)) continue;
-      auto record = std::make_unique<TDevGroup>();
-      record->Group = &group;
-      record->Ships = group.Ships;
-      record->Load = group.Load;
-      record->CargoType = group.CargoType;
-      record->Number = group.GroupNumber;
-      if (group.Distance > 0 && group.Origin) {
-        record->At[0] = group.Origin;
-        Fly(*record, group.Planet, group.Distance);
-      } else {
-        record->At[0] = group.Planet;
-      }
-      groups_.push_back(std::move(record));
-    }
-  }
   for (auto [key, planet] : state_.Planets) {
     if (!planet) continue;
     planet->Production = planet->ReportProduction;
@@ -192,6 +174,73 @@ void TDevelopmentPlanner::BuildRecords() {
                              : pcNone;
     record.Production.fill(code);
     record.Available[0] = planet->EffectiveIndustry();
+  }
+}
+
+// True when a group in flight follows one of its planet's routes for its cargo as the report
+// gave them: such a trip is unloaded at its end whatever the race's options.
+bool TDevelopmentPlanner::FliesOnRoute(const TGroup& group) const {
+  if (!group.Origin || group.CargoType == pcNone) return false;
+  const int index = state_.Routes.IndexOf(LowerCase(group.Origin->Name));
+  if (index < 0) return false;
+  const TRoute& route = *state_.Routes.Object(index);
+  const TPlanet* to = group.CargoType == pcCol   ? route.ReportCol
+                      : group.CargoType == pcCap ? route.ReportCap
+                                                 : route.ReportMat;
+  return to == group.Planet;
+}
+
+void TDevelopmentPlanner::BuildGroups(bool withOrders) {
+  groups_.clear();
+  const TPlayer* own = state_.MainPlayer;
+  if (!own) return;
+  auto add = [&](TGroup& group, const TSendedGroup* record) {
+    auto dev = std::make_unique<TDevGroup>();
+    dev->Group = &group;
+    dev->Ships = record ? record->Ships : group.Ships;
+    dev->Load = record ? record->Load : group.Load;
+    dev->CargoType = record ? record->CargoType : group.CargoType;
+    dev->Number = record ? record->Number : group.GroupNumber;
+    dev->Upgraded = record && record->Upgraded;
+    if (record && !record->Fleet.empty()) dev->FleetSpeed = record->FleetSpeed;
+    if (!record && !group.FleetName.empty()) dev->FleetSpeed = group.FleetSpeed;
+    if (group.Distance > 0 && group.Origin) {
+      dev->At[0] = group.Origin;
+      dev->RouteTrip = FliesOnRoute(group);
+      Fly(*dev, group.Planet, group.Distance);
+    } else {
+      dev->At[0] = group.Planet;
+      // Sent by the orders: where it arrives is worked out once the routes are planned.
+      TPlanet* to = record ? record->Destination : nullptr;
+      if (to && record->SentByLine >= 0) {
+        if (to != state_.UnknownPlanet && !FindRecord(*to)) AddRecord(*to);
+        dev->ArrivesAt[1] = to;
+      }
+    }
+    groups_.push_back(std::move(dev));
+  };
+  if (!withOrders) {
+    for (const auto& owned : own->Groups) {
+      maxNumber_ = std::max(maxNumber_, owned->GroupNumber);
+      if (owned->CargoCapacity() > 0) add(*owned, nullptr);
+    }
+    return;
+  }
+  maxNumber_ = orders_.MaxNumber();
+  for (const TSendedGroup& record : orders_.Records()) {
+    if (record.Ships > 0 && record.Group->CargoCapacity() > 0) add(*record.Group, &record);
+  }
+}
+
+void TDevelopmentPlanner::ApplyOrdersToPlanets(bool withLoads) {
+  for (const auto& owned : planets_) {
+    TDevPlanet& record = *owned;
+    const TPlanetOrders* orders = orders_.PlanetOrders(*record.Planet);
+    if (!orders || !record.Planet->Owner.Is(state_.MainPlayer)) continue;
+    record.COL[0] = orders->Colonists + (withLoads ? 0 : orders->LoadedColonists);
+    record.CAP[0] = orders->Capital + (withLoads ? 0 : orders->LoadedCapital);
+    record.MAT[0] = orders->Material + (withLoads ? 0 : orders->LoadedMaterial);
+    record.Available[0] = std::max(0.0f, record.Available[0] - orders->UpgradeSpent);
   }
 }
 
@@ -211,15 +260,9 @@ int TDevelopmentPlanner::FindGroup(std::string_view word) const {
 }
 
 // Splits `ships` ships of record `index` into a new record under the next free number; the
-// old record keeps the rest. With `report`, asking for more ships than the record holds is
-// noted and nothing is split. Returns the record that holds the ships the order names.
-int TDevelopmentPlanner::Split(int index, int32_t ships, bool report) {
+// old record keeps the rest. Returns the new record.
+int TDevelopmentPlanner::Split(int index, int32_t ships) {
   TDevGroup& from = *groups_[static_cast<size_t>(index)];
-  if (ships <= 0 || ships == from.Ships) return index;
-  if (ships > from.Ships) {
-    if (report) notes_.push_back(Fmt("Can't break group %d!", from.Number));
-    return index;
-  }
   auto part = std::make_unique<TDevGroup>(from);
   part->Ships = ships;
   part->Number = ++maxNumber_;
@@ -229,19 +272,21 @@ int TDevelopmentPlanner::Split(int index, int32_t ships, bool report) {
 }
 
 void TDevelopmentPlanner::ReadPlanetOrders(const IOrderLines& lines) {
-  ForEachLine(lines, [&](std::string_view line) {
+  ForEachLine(lines, [&](int lineIndex, std::string_view line) {
     if (std::string_view tag = CommentedPart(line); !tag.empty()) {
       const std::vector<std::string_view> w = Words(tag);
       if (w.size() >= 2 && SameText(w[0], "p")) {
-        if (TPlanet* planet = names_.FindPlanet(w[1])) AddRecord(*planet).Develop = true;
+        if (TPlanet* planet = orders_.FindPlanet(w[1])) AddRecord(*planet).Develop = true;
       }
       return;
     }
+    // What the server refuses changes nothing.
+    if (orders_.Refused(lineIndex)) return;
     const std::vector<std::string_view> w = Words(OrderPart(line));
     if (w.empty()) return;
     switch (LoCase(w[0].front())) {
       case 'p': {
-        TPlanet* planet = w.size() >= 3 ? names_.FindPlanet(w[1]) : nullptr;
+        TPlanet* planet = w.size() >= 3 ? orders_.FindPlanet(w[1]) : nullptr;
         TDevPlanet* record = planet ? FindRecord(*planet) : nullptr;
         if (!record) return;
         const int32_t code = CargoCode(w[2]);
@@ -250,10 +295,10 @@ void TDevelopmentPlanner::ReadPlanetOrders(const IOrderLines& lines) {
         return;
       }
       case 'r': {
-        TPlanet* from = w.size() >= 3 ? names_.FindPlanet(w[1]) : nullptr;
+        TPlanet* from = w.size() >= 3 ? orders_.FindPlanet(w[1]) : nullptr;
         if (!from) return;
         const std::string kind = LowerCase(w[2]);
-        TPlanet* to = w.size() >= 4 ? names_.FindPlanet(w[3]) : nullptr;
+        TPlanet* to = w.size() >= 4 ? orders_.FindPlanet(w[3]) : nullptr;
         const std::string key = LowerCase(from->Name);
         int index = state_.Routes.IndexOf(key);
         if (index < 0) {
@@ -265,45 +310,6 @@ void TDevelopmentPlanner::ReadPlanetOrders(const IOrderLines& lines) {
         if (kind == "cap") route.Cap = to;
         if (kind == "mat") route.Mat = to;
         if (kind == "emp") route.Emp = to;
-        return;
-      }
-      case 'u': {
-        const int index = w.size() >= 2 ? FindGroup(w[1]) : -1;
-        if (index < 0) return;
-        TDevGroup& group = *groups_[static_cast<size_t>(index)];
-        if (group.DistanceLeft[0] > 0 || !group.At[0]) return;
-        TDevPlanet* record = FindRecord(*group.At[0]);
-        if (!record) return;
-        if (group.CargoType == pcCol || group.CargoType == pcCap || group.CargoType == pcMat) {
-          Stock(*record, group.CargoType, 0) += group.Ships * group.Load;
-        }
-        group.Load = 0;
-        group.CargoType = pcNone;
-        return;
-      }
-      case 'g': {
-        if (w.size() < 2) return;
-        const TGroup* target = nullptr;
-        int32_t ships = 0;
-        if (const int index = FindGroup(w[1]); index >= 0) {
-          target = groups_[static_cast<size_t>(index)]->Group;
-          ships = groups_[static_cast<size_t>(index)]->Ships;
-        } else if (state_.MainPlayer) {
-          const int32_t number = Count(w[1]);
-          for (const auto& g : state_.MainPlayer->Groups) {
-            if (number > 0 && g->GroupNumber == number) {
-              target = g.get();
-              ships = g->Ships;
-              break;
-            }
-          }
-        }
-        if (!target || !target->Planet || target->Distance > 0) return;
-        TDevPlanet* record = FindRecord(*target->Planet);
-        if (!record) return;
-        const int32_t n = w.size() >= 3 ? Count(w[2]) : 0;
-        if (n > 0 && n < ships) ships = n;
-        record->Available[0] = std::max(0.0f, record->Available[0] - target->UpgradeCost() * ships);
         return;
       }
       case 'd': {
@@ -330,90 +336,34 @@ void TDevelopmentPlanner::ReadPlanetOrders(const IOrderLines& lines) {
   });
 }
 
-void TDevelopmentPlanner::ReadGroupOrders(const IOrderLines& lines) {
-  ForEachLine(lines, [&](std::string_view line) {
-    if (std::string_view comment = CommentedPart(line); !comment.empty()) {
-      const std::vector<std::string_view> w = Words(comment);
-      if (w.size() >= 2 && SameText(w[0], "s")) {
-        if (const int index = FindGroup(w[1]); index >= 0) {
-          groups_[static_cast<size_t>(index)]->Reserved = true;
-        }
+void TDevelopmentPlanner::ReadReservations(const IOrderLines& lines) {
+  ForEachLine(lines, [&](int, std::string_view line) {
+    const std::vector<std::string_view> w = Words(CommentedPart(line));
+    if (w.size() >= 2 && SameText(w[0], "s")) {
+      if (const int index = FindGroup(w[1]); index >= 0) {
+        groups_[static_cast<size_t>(index)]->Reserved = true;
       }
-      return;
-    }
-    const std::vector<std::string_view> w = Words(OrderPart(line));
-    if (w.size() < 2) return;
-    const char kind = LoCase(w[0].front());
-    if (kind != 's' && kind != 'l' && kind != 'b' && kind != 'g') return;
-    int index = FindGroup(w[1]);
-    if (index < 0) {
-      // A group the plan does not hold still takes a number when the order splits it.
-      if (kind == 'b' && w.size() >= 3 && Count(w[2]) > 0) ++maxNumber_;
-      return;
-    }
-    switch (kind) {
-      case 's': {
-        TPlanet* planet = w.size() >= 3 ? names_.FindPlanet(w[2]) : nullptr;
-        if (!planet) return;
-        if (planet != state_.UnknownPlanet && !FindRecord(*planet)) AddRecord(*planet);
-        index = Split(index, w.size() >= 4 ? Count(w[3]) : 0, true);
-        TDevGroup& group = *groups_[static_cast<size_t>(index)];
-        if (!group.InFlight) group.ArrivesAt[1] = planet;
-        return;
-      }
-      case 'l': {
-        TDevGroup* group = groups_[static_cast<size_t>(index)].get();
-        if (!group->At[0] || group->DistanceLeft[0] > 0) return;
-        TDevPlanet* record = FindRecord(*group->At[0]);
-        const int32_t cargo = w.size() >= 3 ? CargoCode(w[2]) : pcNone;
-        if (!record || cargo == pcNone) return;
-        const int32_t n = w.size() >= 4 ? Count(w[3]) : 0;
-        if (n > 0 && n < group->Ships)
-          group = groups_[static_cast<size_t>(Split(index, n, false))].get();
-        group->CargoType = cargo;
-        group->Load = 0;
-        float& stock = Stock(*record, cargo, 0);
-        const float capacity = group->Group->CargoCapacity();
-        if (stock > 0 && group->Ships > 0 && capacity > 0) {
-          if (capacity * group->Ships >= stock) {
-            group->Load = stock / group->Ships;
-            stock = 0;
-          } else {
-            stock -= capacity * group->Ships;
-            group->Load = capacity;
-          }
-        }
-        return;
-      }
-      case 'b': {
-        const int32_t n = w.size() >= 3 ? Count(w[2]) : 0;
-        if (n <= 0) return;
-        TDevGroup& group = *groups_[static_cast<size_t>(index)];
-        if (n == group.Ships) {
-          group.Number = ++maxNumber_;  // a break of every ship renames the group
-        } else {
-          Split(index, n, true);
-        }
-        return;
-      }
-      case 'g': {
-        index = Split(index, w.size() >= 3 ? Count(w[2]) : 0, true);
-        groups_[static_cast<size_t>(index)]->Upgraded = true;
-        return;
-      }
-      default:
-        return;
     }
   });
 }
 
 void TDevelopmentPlanner::PlanRouteTransports() {
-  // Records split off below join the end of the list and are not visited again.
-  const size_t count = groups_.size();
-  for (size_t i = 0; i < count; ++i) {
+  // The server's list holds the ships an order split off right after their group, and its
+  // routes take the groups in that order. Records split off below are not visited again.
+  std::vector<size_t> order(groups_.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::unordered_map<const TGroup*, size_t> first;
+  for (size_t i = 0; i < groups_.size(); ++i) first.try_emplace(groups_[i]->Group, i);
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return first[groups_[a]->Group] < first[groups_[b]->Group];
+  });
+  for (size_t i : order) {
     TDevGroup* group = groups_[i].get();
+    // A route takes the idle, empty cargo ships standing at its planet; a group an order
+    // loaded, or one in a fleet, is not its to take.
+    const bool loaded = group->Load > 0 && group->CargoType != pcNone;
     if (group->State >= TDevState::Travels || group->Reserved || group->DistanceLeft[0] > 0 ||
-        group->ArrivesAt[1] || !group->At[0])
+        group->ArrivesAt[1] || !group->At[0] || loaded || group->FleetSpeed > 0)
       continue;
     const float capacity = group->Group->CargoCapacity();
     if (!(capacity > 0)) continue;
@@ -425,15 +375,23 @@ void TDevelopmentPlanner::PlanRouteTransports() {
       TPlanet* to = cargo == pcCol ? route.Col : cargo == pcCap ? route.Cap : route.Mat;
       float& stock = Stock(*record, cargo, 0);
       if (!to || !(stock > 0)) continue;
-      int32_t n = TruncToInt(std::min<double>(stock / capacity, 1e9)) + 1;
-      n = std::min(n, group->Ships);
-      if (n < group->Ships)
-        group = groups_[static_cast<size_t>(Split(static_cast<int>(i), n, false))].get();
-      group->Load = stock / static_cast<float>(n);
-      stock -= capacity * static_cast<float>(n);
-      if (stock >= 0) {
+      // As many ships as the stock fills, the last one partly: ceil(stock / capacity), at
+      // most the group's; they share what they take evenly.
+      const double needed =
+          std::max(1.0, std::ceil(std::min<double>(stock / capacity, 1e9) - 1e-9));
+      const int32_t n = static_cast<int32_t>(std::min<double>(needed, group->Ships));
+      if (n < group->Ships) {
+        // The loaded ships keep the group's number; those left behind get the new one.
+        const int part = Split(static_cast<int>(i), n);
+        std::swap(groups_[i]->Number, groups_[static_cast<size_t>(part)]->Number);
+        group = groups_[static_cast<size_t>(part)].get();
+      }
+      const double full = double{capacity} * n;
+      if (full <= stock) {
         group->Load = capacity;
+        stock = static_cast<float>(stock - full);
       } else {
+        group->Load = static_cast<float>(stock / n);
         stock = 0;
       }
       group->ArrivesAt[1] = to;
@@ -507,7 +465,8 @@ void TDevelopmentPlanner::Project(TDevPlanet& record, bool transports) {
   const TPlanet& planet = *record.Planet;
   const double size = planet.Size;
   const double resources = planet.Resources;
-  const bool blind = state_.Settings.GameType == TGameType::NGBlind;
+  const bool blind = state_.Settings.GameType == TGameType::Blind;
+  const bool own = planet.Owner.Is(state_.MainPlayer);
   for (size_t t = 1; t <= kDevLastTurn; ++t) {
     double col = record.COL[t - 1], cap = record.CAP[t - 1], mat = record.MAT[t - 1];
     double pop = record.Populations[t - 1], ind = record.Industries[t - 1];
@@ -532,7 +491,12 @@ void TDevelopmentPlanner::Project(TDevPlanet& record, bool transports) {
     pop *= 1.08;
     for (const TDevGroup* touching : Touching(planet)) {
       const TDevGroup& group = *touching;
-      if (group.ArrivesAt[t] != &planet || group.DistanceLeft[t] != 0) continue;
+      const bool arrives = group.ArrivesAt[t] == &planet && group.DistanceLeft[t] == 0;
+      // A loaded group that stays on an own planet unloads at the end of the turn too.
+      const bool stays = t == 1 && own && group.At[0] == &planet && !group.InFlight;
+      if (!arrives && !stays) continue;
+      // Without "autoUnload" only the route trips unload by themselves.
+      if (!state_.AutoUnload && !group.RouteTrip && group.State != TDevState::Planned) continue;
       const double amount = double{group.Load} * group.Ships;
       if (group.CargoType == pcCol) pop += 8 * amount;
       if (group.CargoType == pcCap) cap += amount;
@@ -606,8 +570,13 @@ void TDevelopmentPlanner::PlanAutomaticCargo(const IOrderLines& lines, bool tran
   for (auto [key, route] : state_.Routes) {
     if (route) route->ResetToReport();
   }
+  // The orders as the server applies them, line by line: what the loads, unloads, scraps,
+  // upgrades and production changes leave on the planets, and the groups they make.
+  orders_.ParseOrders(lines);
   ReadPlanetOrders(lines);
-  ReadGroupOrders(lines);
+  ApplyOrdersToPlanets(true);
+  BuildGroups(true);
+  ReadReservations(lines);
   if (useRoutes) PlanRouteTransports();
   StartFlights();
   FinishGroups();
@@ -632,7 +601,11 @@ void TDevelopmentPlanner::ProjectDevelopment(const IOrderLines& lines) {
   for (auto [key, route] : state_.Routes) {
     if (route) route->ResetToReport();
   }
+  orders_.ParseOrders(lines);
   ReadPlanetOrders(lines);
+  // Without shipping: what the loads take stays on the planets.
+  ApplyOrdersToPlanets(false);
+  BuildGroups(false);
   IndexGroups();
   for (const auto& record : planets_) Project(*record, false);
 }
@@ -670,6 +643,7 @@ std::vector<TPlannedTransport> TDevelopmentPlanner::CargoPlan() const {
     TPlannedTransport transport;
     transport.State = static_cast<int32_t>(group.State);
     transport.Group = group.Group;
+    transport.Number = group.Number;
     transport.Ships = group.Ships;
     transport.Destination = group.Destination;
     transport.Load = group.Load;

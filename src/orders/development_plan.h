@@ -76,7 +76,10 @@ struct TDevGroup {
   float NextDistance = 0;
   TPlanet* Destination = nullptr;
   TDevState State = TDevState::New;
-  float Capacity = 0;  // cargo capacity of one ship
+  float Capacity = 0;     // cargo capacity of one ship
+  double FleetSpeed = 0;  // the speed of the fleet it belongs to; 0 outside fleets
+  // A trip along a cargo route: unloaded at its end whatever the race's options.
+  bool RouteTrip = false;
 
   // Speed with `load` on each ship; 0 when the group cannot move.
   double SpeedWith(float load) const;
@@ -166,29 +169,35 @@ class TDevelopmentPlanner final : public IDevelopmentPlan, public IOrderPlanner 
 
  private:
   void BuildRecords();
+  // The cargo groups: the records of the order pass, or (without orders) the report's groups.
+  void BuildGroups(bool withOrders);
+  // The order pass's stocks and upgrades on the own planets; without loads, what they take
+  // stays on the planets.
+  void ApplyOrdersToPlanets(bool withLoads);
+  bool FliesOnRoute(const TGroup& group) const;
   TDevPlanet& AddRecord(TPlanet& planet);
   void ReadPlanetOrders(const IOrderLines& lines);
-  void ReadGroupOrders(const IOrderLines& lines);
+  void ReadReservations(const IOrderLines& lines);
   void PlanRouteTransports();
   void StartFlights();
   void FinishGroups();
   void Project(TDevPlanet& record, bool transports);
   int FindGroup(std::string_view word) const;
-  int Split(int index, int32_t ships, bool report);
+  int Split(int index, int32_t ships);
   void Fly(TDevGroup& group, TPlanet* destination, double distance);
   // The groups that arrive at or stand at each planet, for the projection.
   void IndexGroups();
   const std::vector<const TDevGroup*>& Touching(const TPlanet& planet) const;
 
   GameState& state_;
-  TOrderAnalysis names_;  // planet look-up by name
+  // The order pass as the server applies the orders; also the planet look-up by name.
+  TOrderAnalysis orders_;
   std::vector<std::unique_ptr<TDevPlanet>> planets_;
   std::vector<std::unique_ptr<TDevGroup>> groups_;
   std::unordered_map<const TPlanet*, TDevPlanet*> byPlanet_;
   std::unordered_map<const TPlanet*, std::vector<const TDevGroup*>> touching_;
   std::vector<TOrderDesign> designs_;
   std::vector<std::string> notes_;
-  std::vector<int32_t> numbers_;  // number of each group record, for "MAX"
   int32_t maxNumber_ = 0;
   TDevelopmentLists lists_;
 };

@@ -78,9 +78,32 @@ TOrderKind KindOf(char letter) {
       return TOrderKind::Unload;
     case 'g':
       return TOrderKind::Upgrade;
+    case 'j':
+      return TOrderKind::Join;
+    case 'x':
+      return TOrderKind::Scrap;
+    case 'd':
+      return TOrderKind::Design;
     default:
       return TOrderKind::Other;
   }
+}
+
+const char* CargoName(int32_t cargo) {
+  return cargo == pcCol ? "COL" : cargo == pcCap ? "CAP" : "MAT";
+}
+
+// The productions that are no design: research, capital and material.
+// Why a word of an order is refused: it is missing, or it names nothing known.
+std::string Unknown(std::string_view what, std::string_view word) {
+  return word.empty() ? Fmt("the %s is missing.", what) : Fmt("%s %s not recognized.", what, word);
+}
+
+bool IsProductionWord(std::string_view word) {
+  for (std::string_view known : {"drive", "weapons", "shields", "cargo", "cap", "mat"}) {
+    if (SameText(word, known)) return true;
+  }
+  return false;
 }
 
 double ShipMass(const TGroup* group) {
@@ -135,6 +158,20 @@ int TOrderAnalysis::FindRecord(std::string_view word) const {
   return found == byNumber_.end() ? -1 : found->second;
 }
 
+int TOrderAnalysis::FindFleet(std::string_view word) const {
+  if (word.empty()) return -1;
+  for (size_t i = 0; i < fleets_.size(); ++i) {
+    if (SameText(fleets_[i].Name, word)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int TOrderAnalysis::AddFleet(std::string_view name) {
+  if (const int found = FindFleet(name); found >= 0) return found;
+  fleets_.push_back({std::string(name), nullptr, false});
+  return static_cast<int>(fleets_.size()) - 1;
+}
+
 bool TOrderAnalysis::ParseOrderLine(std::string_view line, TParsedOrder& order) const {
   order = TParsedOrder{};
   const std::string_view text = OrderPart(line);
@@ -148,11 +185,14 @@ bool TOrderAnalysis::ParseOrderLine(std::string_view line, TParsedOrder& order) 
       order.Cargo = ReadCargo(words.Next());
       return order.Planet != nullptr;
     case TOrderKind::Send:
-    case TOrderKind::Intercept:
-      order.Record = FindRecord(words.Next());
+    case TOrderKind::Intercept: {
+      const std::string_view who = words.Next();
+      order.Record = FindRecord(who);
+      if (order.Record < 0) order.Fleet = FindFleet(who);
       order.Planet = FindPlanet(words.Next());
       order.Number = ReadNumber(words.Next());
-      return order.Record >= 0 && order.Planet;
+      return (order.Record >= 0 || order.Fleet >= 0) && order.Planet;
+    }
     case TOrderKind::Load:
       order.Record = FindRecord(words.Next());
       order.Cargo = ReadCargo(words.Next());
@@ -170,9 +210,16 @@ bool TOrderAnalysis::ParseOrderLine(std::string_view line, TParsedOrder& order) 
       return order.Planet && order.Cargo != pcNone;
     case TOrderKind::Unload:
     case TOrderKind::Upgrade:
+    case TOrderKind::Scrap:
       order.Record = FindRecord(words.Next());
       order.Number = ReadNumber(words.Next());
       return order.Record >= 0;
+    case TOrderKind::Join:
+      order.Record = FindRecord(words.Next());
+      order.Fleet = FindFleet(words.Next());
+      return order.Record >= 0;
+    case TOrderKind::Design:
+      return false;
     case TOrderKind::Other:
       break;
   }
@@ -195,11 +242,14 @@ int TOrderAnalysis::SplitSendedGroup(int index, int32_t ships) {
     part.Load = from.Load;
     part.CargoType = from.CargoType;
     part.SentByLine = from.SentByLine;
+    part.Turns = from.Turns;
   }
   part.Ships = ships;
   part.Number = ++maxNumber_;
   records_[static_cast<size_t>(index)].Ships -= ships;
   records_.push_back(part);
+  const bool moving = moving_[static_cast<size_t>(index)];
+  moving_.push_back(moving);
   const int added = static_cast<int>(records_.size()) - 1;
   byNumber_[part.Number] = added;
   return added;
@@ -216,18 +266,25 @@ void TOrderAnalysis::Renumber(int index) {
 int32_t TOrderAnalysis::ShipsLeftInGroup(const TGroup& group) const {
   int64_t left = group.Ships;
   for (const TSendedGroup& record : records_) {
-    if (record.Group == &group && (record.Destination || record.Upgraded)) left -= record.Ships;
+    if (record.Group != &group) continue;
+    if (record.Destination || record.Upgraded) left -= record.Ships;
+    left -= record.Scrapped;
   }
   return static_cast<int32_t>(std::max<int64_t>(left, 0));
 }
 
-double TOrderAnalysis::SendedGroupSpeed(const TSendedGroup& record) {
+double TOrderAnalysis::OwnSpeed(const TSendedGroup& record) {
   const TGroup* group = record.Group;
   if (!group || !group->ShipType) return 0;
   double mass = group->ShipType->Mass();
   if (!(mass > 0)) return 0;
   if (group->CargoCapacity() > 0 && group->CargoTech > 0) mass += record.Load / group->CargoTech;
   return 20.0 * group->ShipType->Drive * group->DriveTech / mass;
+}
+
+double TOrderAnalysis::SendedGroupSpeed(const TSendedGroup& record) {
+  if (!record.Fleet.empty() && record.FleetSpeed > 0) return record.FleetSpeed;
+  return OwnSpeed(record);
 }
 
 void TOrderAnalysis::SetDestination(TSendedGroup& record, TPlanet* destination, int line) {
@@ -237,17 +294,388 @@ void TOrderAnalysis::SetDestination(TSendedGroup& record, TPlanet* destination, 
   record.SentByLine = line;
 }
 
+bool TOrderAnalysis::Refused(int line) const {
+  return line >= 0 && static_cast<size_t>(line) < refusedLines_.size() &&
+         refusedLines_[static_cast<size_t>(line)];
+}
+
+const TPlanetOrders* TOrderAnalysis::PlanetOrders(const TPlanet& planet) const {
+  const auto found = planets_.find(&planet);
+  return found == planets_.end() ? nullptr : &found->second;
+}
+
+TPlanetOrders& TOrderAnalysis::Planet(TPlanet& planet) {
+  auto [it, added] = planets_.try_emplace(&planet);
+  if (added && planet.Owner.Is(state_.MainPlayer)) {
+    // Only the own planets' stocks and industry are the race's to use.
+    it->second.Colonists = planet.Colonists;
+    it->second.Capital = planet.Capital;
+    it->second.Material = planet.Material;
+    it->second.Industry = planet.EffectiveIndustry();
+  }
+  return it->second;
+}
+
+float& TOrderAnalysis::Stock(TPlanet& planet, int32_t cargo) {
+  TPlanetOrders& orders = Planet(planet);
+  if (cargo == pcCol) return orders.Colonists;
+  if (cargo == pcCap) return orders.Capital;
+  return orders.Material;
+}
+
+const TShipInProduction* TOrderAnalysis::ShipInProduction(const TPlanet& planet) const {
+  for (const auto& ship : state_.ShipsInProduction) {
+    if (SameText(ship->PlanetName, planet.Name) ||
+        (ship->PlanetNumber >= 0 && ship->PlanetNumber == planet.Number)) {
+      return ship.get();
+    }
+  }
+  return nullptr;
+}
+
+void TOrderAnalysis::Note(int line, std::string_view text, std::string_view why, bool refused) {
+  TOrderNote note;
+  note.Line = line;
+  note.Refused = refused;
+  note.Text = Fmt("Line %d (%s): %s%s", line + 1, text, refused ? "ERROR: " : "", why);
+  if (refused) {
+    if (refusedLines_.size() <= static_cast<size_t>(line)) {
+      refusedLines_.resize(static_cast<size_t>(line) + 1, false);
+    }
+    refusedLines_[static_cast<size_t>(line)] = true;
+  }
+  notes_.push_back(note.Text);
+  lineNotes_.push_back(std::move(note));
+}
+
+void TOrderAnalysis::SendFleet(int line, int fleetIndex, TPlanet* destination) {
+  TFleet& fleet = fleets_[static_cast<size_t>(fleetIndex)];
+  std::vector<size_t> members;
+  double speed = 0;
+  for (size_t i = 0; i < records_.size(); ++i) {
+    const TSendedGroup& record = records_[i];
+    if (record.Ships <= 0 || !SameText(record.Fleet, fleet.Name)) continue;
+    const double own = OwnSpeed(record);
+    speed = members.empty() ? own : std::min(speed, own);
+    members.push_back(i);
+  }
+  for (size_t i : members) {
+    TSendedGroup& record = records_[i];
+    record.FleetSpeed = speed;
+    SetDestination(record, destination, line);
+    moving_[i] = record.Source != destination;
+  }
+  fleet.Moving = fleet.Planet != destination;
+}
+
+void TOrderAnalysis::SetFleetSpeeds() {
+  for (const TFleet& fleet : fleets_) {
+    if (fleet.Moving) continue;  // its speed was set when it left
+    double speed = -1;
+    for (const TSendedGroup& record : records_) {
+      if (record.Ships > 0 && SameText(record.Fleet, fleet.Name)) {
+        const double own = OwnSpeed(record);
+        speed = speed < 0 ? own : std::min(speed, own);
+      }
+    }
+    for (TSendedGroup& record : records_) {
+      if (SameText(record.Fleet, fleet.Name)) record.FleetSpeed = std::max(speed, 0.0);
+    }
+  }
+}
+
+void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
+  const std::string_view text = OrderPart(full);
+  if (text.empty()) return;
+  TWords words(text);
+  const std::string_view command = words.Next();
+  const TOrderKind kind = KindOf(command.front());
+  const TPlayer* own = state_.MainPlayer;
+  auto refuse = [&](const std::string& why) { Note(line, text, why); };
+  auto owned = [&](const TPlanet* planet) { return planet && planet->Owner.Is(own); };
+  // A group the lines before scrapped whole is gone.
+  auto scrapped = [&](int index) {
+    const TSendedGroup& record = records_[static_cast<size_t>(index)];
+    if (record.Ships > 0) return false;
+    refuse(Fmt("group %d was scrapped.", record.Number));
+    return true;
+  };
+  auto recordOf = [&](std::string_view word, int& index) {
+    index = FindRecord(word);
+    if (index < 0) refuse(Unknown("group", word));
+    return index >= 0 && !scrapped(index);
+  };
+  auto inHyperspace = [&](int index) {
+    if (!moving_[static_cast<size_t>(index)]) return false;
+    refuse(Fmt("group %d is in hyperspace.", records_[static_cast<size_t>(index)].Number));
+    return true;
+  };
+  // The ships of record `index` an order with count `n` names: all of them, or a part split
+  // off under a new number. Asking for more than the record holds takes them all, with a note.
+  auto part = [&](int index, int32_t n) {
+    const int32_t ships = records_[static_cast<size_t>(index)].Ships;
+    if (n > 0 && n < ships) return SplitSendedGroup(index, n);
+    if (n > ships) {
+      Note(line, text, Fmt("Can't break group %d!", records_[static_cast<size_t>(index)].Number),
+           false);
+    }
+    return index;
+  };
+
+  switch (kind) {
+    case TOrderKind::Production: {
+      const std::string_view planetWord = words.Next();
+      const std::string_view what = words.Next();
+      TPlanet* planet = FindPlanet(planetWord);
+      if (!planet) return refuse(Unknown("planet", planetWord));
+      if (!owned(planet)) return refuse(Fmt("planet %s is not ours.", planet->Name));
+      if (!IsProductionWord(what) && !designs_.count(LowerCase(what)) &&
+          !(own && own->FindShipType(what))) {
+        return refuse(Unknown("production", what));
+      }
+      // Turning away from a ship under construction gives back the material built into it;
+      // the rest of its progress is lost.
+      TPlanetOrders& orders = Planet(*planet);
+      const TShipInProduction* ship = orders.ShipAbandoned ? nullptr : ShipInProduction(*planet);
+      if (ship && !SameText(ship->ShipTypeName, what) && ship->Cost > 0 && ship->Progress > 0) {
+        const TShipType* type = own ? own->FindShipType(ship->ShipTypeName) : nullptr;
+        const float mass = type ? type->Mass() : 0;
+        const float material = mass * ship->Progress / ship->Cost;
+        orders.Material += material;
+        orders.MaterialReturned += material;
+        orders.ShipAbandoned = true;
+      }
+      return;
+    }
+    case TOrderKind::Route: {
+      const std::string_view fromWord = words.Next();
+      const std::string_view cargo = words.Next();
+      const std::string_view toWord = words.Next();
+      if (!FindPlanet(fromWord)) return refuse(Unknown("planet", fromWord));
+      if (ReadCargo(cargo) == pcNone && !SameText(cargo, "emp")) {
+        return refuse(Unknown("cargo", cargo));
+      }
+      // Without a destination the order removes the route.
+      if (!toWord.empty() && !FindPlanet(toWord)) {
+        return refuse(Unknown("planet", toWord));
+      }
+      return;
+    }
+    case TOrderKind::Send:
+    case TOrderKind::Intercept: {
+      const std::string_view who = words.Next();
+      const std::string_view planetWord = words.Next();
+      const int32_t n = ReadNumber(words.Next());
+      const int index = FindRecord(who);
+      const int fleet = index < 0 ? FindFleet(who) : -1;
+      if (index < 0 && fleet < 0) return refuse(Unknown("group or fleet", who));
+      TPlanet* to = FindPlanet(planetWord);
+      if (!to) return refuse(Unknown("planet", planetWord));
+      if (fleet >= 0) {
+        const TFleet& f = fleets_[static_cast<size_t>(fleet)];
+        if (f.Moving) return refuse(Fmt("fleet %s is in hyperspace.", f.Name));
+        bool hasShips = false, canMove = true;
+        for (const TSendedGroup& r : records_) {
+          if (r.Ships <= 0 || !SameText(r.Fleet, f.Name)) continue;
+          hasShips = true;
+          canMove = canMove && OwnSpeed(r) > 0;
+        }
+        if (!hasShips) return refuse(Fmt("fleet %s has no ships.", f.Name));
+        if (!canMove) return refuse(Fmt("fleet %s cannot move.", f.Name));
+        return SendFleet(line, fleet, to);
+      }
+      if (scrapped(index) || inHyperspace(index)) return;
+      TSendedGroup& whole = records_[static_cast<size_t>(index)];
+      if (!(whole.Group->ShipType && whole.Group->ShipType->Drive > 0 && OwnSpeed(whole) > 0)) {
+        return refuse(Fmt("group %d cannot move.", whole.Number));
+      }
+      const int sent = part(index, n);
+      TSendedGroup& record = records_[static_cast<size_t>(sent)];
+      // A group sent on its own leaves its fleet.
+      record.Fleet.clear();
+      record.FleetSpeed = 0;
+      SetDestination(record, to, line);
+      moving_[static_cast<size_t>(sent)] = record.Source != to;
+      return;
+    }
+    case TOrderKind::Load: {
+      const std::string_view who = words.Next();
+      const std::string_view cargoWord = words.Next();
+      const int32_t n = ReadNumber(words.Next());
+      int index = -1;
+      if (!recordOf(who, index)) return;
+      const int32_t cargo = ReadCargo(cargoWord);
+      if (cargo == pcNone) return refuse(Unknown("cargo", cargoWord));
+      if (inHyperspace(index)) return;
+      TSendedGroup& whole = records_[static_cast<size_t>(index)];
+      const float capacity = whole.Group->CargoCapacity();
+      if (!(capacity > 0)) return refuse(Fmt("group %d has no cargo space.", whole.Number));
+      if (whole.Load > 0 && whole.CargoType != pcNone && whole.CargoType != cargo) {
+        return refuse(Fmt("group %d carries other cargo.", whole.Number));
+      }
+      TPlanet* planet = whole.Source;
+      if (!planet || !(Stock(*planet, cargo) > 0)) {
+        return refuse(Fmt("no %s left on %s.", CargoName(cargo), planet ? planet->Name : "?"));
+      }
+      const int loaded = part(index, n);
+      TSendedGroup& record = records_[static_cast<size_t>(loaded)];
+      float& stock = Stock(*planet, cargo);
+      const double room = (double{capacity} - record.Load) * record.Ships;
+      const double take = std::clamp<double>(room, 0.0, stock);
+      if (record.Ships > 0) record.Load += static_cast<float>(take / record.Ships);
+      record.CargoType = cargo;
+      stock = static_cast<float>(stock - take);
+      TPlanetOrders& orders = Planet(*planet);
+      (cargo == pcCol   ? orders.LoadedColonists
+       : cargo == pcCap ? orders.LoadedCapital
+                        : orders.LoadedMaterial) += static_cast<float>(take);
+      return;
+    }
+    case TOrderKind::Break: {
+      const std::string_view who = words.Next();
+      const int32_t n = ReadNumber(words.Next());
+      int index = -1;
+      if (!recordOf(who, index)) return;
+      if (n <= 0) return refuse("the number of ships is missing.");
+      const int32_t ships = records_[static_cast<size_t>(index)].Ships;
+      if (n > ships) {
+        return Note(line, text,
+                    Fmt("Can't break group %d!", records_[static_cast<size_t>(index)].Number),
+                    false);
+      }
+      // A break always makes a new group, even of all the ships; the new group is in no
+      // fleet.
+      if (n == ships) {
+        Renumber(index);
+      } else {
+        index = SplitSendedGroup(index, n);
+      }
+      TSendedGroup& record = records_[static_cast<size_t>(index)];
+      record.Fleet.clear();
+      record.FleetSpeed = 0;
+      if (record.Destination && record.Distance > 0)
+        record.Turns = TurnsToArrive(record.Distance, SendedGroupSpeed(record));
+      return;
+    }
+    case TOrderKind::Unload: {
+      const std::string_view who = words.Next();
+      const int32_t n = ReadNumber(words.Next());
+      int index = -1;
+      if (!recordOf(who, index) || inHyperspace(index)) return;
+      const int unloaded = part(index, n);
+      TSendedGroup& record = records_[static_cast<size_t>(unloaded)];
+      if (record.Source && record.Load > 0 && record.CargoType != pcNone) {
+        Stock(*record.Source, record.CargoType) += record.Load * static_cast<float>(record.Ships);
+      }
+      record.Load = 0;
+      record.CargoType = pcNone;
+      return;
+    }
+    case TOrderKind::Upgrade: {
+      const std::string_view who = words.Next();
+      const int32_t n = ReadNumber(words.Next());
+      int index = -1;
+      if (!recordOf(who, index) || inHyperspace(index)) return;
+      TSendedGroup& whole = records_[static_cast<size_t>(index)];
+      if (!owned(whole.Source)) {
+        return refuse(Fmt("group %d is not at one of our planets.", whole.Number));
+      }
+      TPlanetOrders& orders = Planet(*whole.Source);
+      const int32_t ships = n > 0 && n < whole.Ships ? n : whole.Ships;
+      const double cost = double{whole.Group->UpgradeCost()} * ships;
+      if (cost > 0 && !(orders.Industry > 0)) {
+        return refuse(Fmt("planet %s has no industry left.", whole.Source->Name));
+      }
+      const int upgraded = part(index, n);
+      records_[static_cast<size_t>(upgraded)].Upgraded = true;
+      // What the industry does not cover is not upgraded; the industry is used up.
+      const float spent = static_cast<float>(std::min<double>(cost, orders.Industry));
+      orders.Industry -= spent;
+      orders.UpgradeSpent += spent;
+      return;
+    }
+    case TOrderKind::Join: {
+      const std::string_view who = words.Next();
+      const std::string_view fleetWord = words.Next();
+      int index = -1;
+      if (!recordOf(who, index)) return;
+      if (fleetWord.empty()) return refuse("the fleet is missing.");
+      if (inHyperspace(index)) return;
+      const int fleetIndex = AddFleet(fleetWord);  // joining makes a fleet that is not there
+      TFleet& fleet = fleets_[static_cast<size_t>(fleetIndex)];
+      TSendedGroup& record = records_[static_cast<size_t>(index)];
+      if (fleet.Moving) return refuse(Fmt("fleet %s is in hyperspace.", fleet.Name));
+      const bool empty = std::none_of(records_.begin(), records_.end(), [&](const auto& r) {
+        return r.Ships > 0 && &r != &record && SameText(r.Fleet, fleet.Name);
+      });
+      if (!empty && fleet.Planet != record.Source) {
+        return refuse(Fmt("group %d is at %s, fleet %s at %s.", record.Number,
+                          record.Source ? record.Source->Name : "?", fleet.Name,
+                          fleet.Planet ? fleet.Planet->Name : "?"));
+      }
+      record.Fleet = fleet.Name;
+      fleet.Planet = record.Source;
+      return;
+    }
+    case TOrderKind::Scrap: {
+      const std::string_view who = words.Next();
+      const int32_t n = ReadNumber(words.Next());
+      int index = -1;
+      if (!recordOf(who, index) || inHyperspace(index)) return;
+      TSendedGroup& record = records_[static_cast<size_t>(index)];
+      const int32_t ships = n > 0 && n < record.Ships ? n : record.Ships;
+      record.Ships -= ships;
+      record.Scrapped += ships;
+      // On an own planet the ships' material, and their cargo, go to its stocks.
+      if (owned(record.Source)) {
+        const float mass = record.Group->ShipType ? record.Group->ShipType->Mass() : 0;
+        Planet(*record.Source).Material += mass * static_cast<float>(ships);
+        if (record.Load > 0 && record.CargoType != pcNone) {
+          Stock(*record.Source, record.CargoType) += record.Load * static_cast<float>(ships);
+        }
+      }
+      return;
+    }
+    case TOrderKind::Design: {
+      const std::string_view name = words.Next();
+      if (SameText(name, "fleet")) {
+        const std::string_view fleet = words.Next();
+        if (fleet.empty()) return refuse("the fleet's name is missing.");
+        AddFleet(fleet);
+        return;
+      }
+      // A design: name, drive, attacks, weapons, shields and cargo.
+      int figures = 0;
+      while (!words.Next().empty()) ++figures;
+      if (name.empty() || figures < 5) {
+        return refuse("a design needs drive, attacks, weapons, shields and cargo.");
+      }
+      designs_.insert(LowerCase(name));
+      return;
+    }
+    case TOrderKind::Other:
+      return;
+  }
+}
+
 void TOrderAnalysis::ParseOrders(const IOrderLines& lines,
                                  const std::vector<TPlannedTransport>& plan) {
   records_.clear();
+  moving_.clear();
   notes_.clear();
+  lineNotes_.clear();
+  refusedLines_.clear();
+  fleets_.clear();
+  planets_.clear();
+  designs_.clear();
   byNumber_.clear();
   byNameBuilt_ = false;
   maxNumber_ = 0;
   const TPlayer* own = state_.MainPlayer;
-  if (!own || own->Groups.empty()) return;
+  if (!own) return;
 
   records_.reserve(own->Groups.size() * 2);
+  moving_.reserve(own->Groups.size() * 2);
   for (const auto& owned : own->Groups) {
     TGroup& group = *owned;
     TSendedGroup record;
@@ -257,7 +685,15 @@ void TOrderAnalysis::ParseOrders(const IOrderLines& lines,
     record.Load = group.Load;
     record.CargoType = group.CargoType;
     record.Number = group.GroupNumber;
-    if (group.Distance > 0 && group.Origin) {
+    const bool inFlight = group.Distance > 0;
+    if (!group.FleetName.empty()) {
+      const int fleet = AddFleet(group.FleetName);
+      record.Fleet = fleets_[static_cast<size_t>(fleet)].Name;
+      record.FleetSpeed = group.FleetSpeed;
+      fleets_[static_cast<size_t>(fleet)].Planet = group.Planet;
+      fleets_[static_cast<size_t>(fleet)].Moving |= inFlight;
+    }
+    if (inFlight && group.Origin) {
       record.Source = group.Origin;
       record.Destination = group.Planet;
       record.Distance = group.Distance;
@@ -266,6 +702,7 @@ void TOrderAnalysis::ParseOrders(const IOrderLines& lines,
       record.Source = group.Planet;
     }
     records_.push_back(record);
+    moving_.push_back(inFlight);
     const int index = static_cast<int>(records_.size()) - 1;
     if (group.GroupNumber > 0) byNumber_.emplace(group.GroupNumber, index);
     maxNumber_ = std::max(maxNumber_, group.GroupNumber);
@@ -280,83 +717,41 @@ void TOrderAnalysis::ParseOrders(const IOrderLines& lines,
       inMessage = !inMessage;
       continue;
     }
-    if (inMessage) continue;
-    TParsedOrder order;
-    if (!ParseOrderLine(line, order) || order.Record < 0) continue;
-    const int n = order.Number;
-    const TGroup& group = *records_[static_cast<size_t>(order.Record)].Group;
-    const int32_t number = records_[static_cast<size_t>(order.Record)].Number;
-    // The server refuses to send, load or upgrade a group in hyperspace.
-    const bool moving = order.Kind == TOrderKind::Send || order.Kind == TOrderKind::Intercept ||
-                        order.Kind == TOrderKind::Load || order.Kind == TOrderKind::Upgrade;
-    if (moving && group.Distance > 0) {
-      notes_.push_back(Fmt("Line %d: group %d is in flight; the order is skipped.", i + 1, number));
-      continue;
-    }
-    switch (order.Kind) {
-      case TOrderKind::Send:
-      case TOrderKind::Intercept: {
-        if (group.Speed() == 0) {
-          notes_.push_back(
-              Fmt("Line %d: group %d cannot move; the order is skipped.", i + 1, number));
-          break;
-        }
-        int index = order.Record;
-        if (n > 0 && records_[static_cast<size_t>(index)].Ships > n) {
-          index = SplitSendedGroup(index, n);
-        }
-        SetDestination(records_[static_cast<size_t>(index)], order.Planet, i);
-        break;
-      }
-      case TOrderKind::Load:
-        if (n >= 1 && records_[static_cast<size_t>(order.Record)].Ships > n) {
-          SplitSendedGroup(order.Record, n);
-        }
-        break;
-      case TOrderKind::Break: {
-        // A break always makes a new group, even of all the ships.
-        const int32_t ships = records_[static_cast<size_t>(order.Record)].Ships;
-        if (n >= 1 && ships > n) {
-          SplitSendedGroup(order.Record, n);
-        } else if (n >= 1 && ships == n) {
-          Renumber(order.Record);
-        }
-        break;
-      }
-      case TOrderKind::Unload: {
-        TSendedGroup& record = records_[static_cast<size_t>(order.Record)];
-        if (!(record.Group->Distance > 0)) {
-          record.Load = 0;
-          record.CargoType = pcNone;
-        }
-        break;
-      }
-      case TOrderKind::Upgrade: {
-        int index = order.Record;
-        if (n > 0 && records_[static_cast<size_t>(index)].Ships > n) {
-          index = SplitSendedGroup(index, n);
-        }
-        records_[static_cast<size_t>(index)].Upgraded = true;
-        break;
-      }
-      default:
-        break;
-    }
+    if (!inMessage) ApplyLine(i, line);
   }
+  SetFleetSpeeds();
   ApplyPlan(plan);
 }
 
 void TOrderAnalysis::ApplyPlan(const std::vector<TPlannedTransport>& plan) {
   for (const TPlannedTransport& transport : plan) {
     if (!transport.Group || !transport.Destination) continue;
-    const auto first = std::find_if(records_.begin(), records_.end(), [&](const TSendedGroup& r) {
-      return r.Group == transport.Group;
-    });
-    if (first == records_.end()) continue;
-    int index = static_cast<int>(first - records_.begin());
+    int index = -1;
+    if (transport.Number > 0) {
+      const auto found = byNumber_.find(transport.Number);
+      if (found != byNumber_.end() &&
+          records_[static_cast<size_t>(found->second)].Group == transport.Group) {
+        index = found->second;
+      }
+    }
+    if (index < 0) {
+      const auto first = std::find_if(records_.begin(), records_.end(), [&](const TSendedGroup& r) {
+        return r.Group == transport.Group;
+      });
+      if (first == records_.end()) continue;
+      index = static_cast<int>(first - records_.begin());
+    }
     if (transport.State == 3) {
       if (transport.Ships > 0 && records_[static_cast<size_t>(index)].Ships > transport.Ships) {
-        index = SplitSendedGroup(index, transport.Ships);
+        const int loaded = SplitSendedGroup(index, transport.Ships);
+        // The server's route keeps the number with the loaded ships; the ships left behind
+        // become the new group.
+        TSendedGroup& rest = records_[static_cast<size_t>(index)];
+        TSendedGroup& sent = records_[static_cast<size_t>(loaded)];
+        std::swap(rest.Number, sent.Number);
+        byNumber_[rest.Number] = index;
+        byNumber_[sent.Number] = loaded;
+        index = loaded;
       }
       TSendedGroup& record = records_[static_cast<size_t>(index)];
       record.Destination = transport.Destination;
@@ -364,9 +759,7 @@ void TOrderAnalysis::ApplyPlan(const std::vector<TPlannedTransport>& plan) {
       record.Load = transport.Load;
       record.CargoType = transport.CargoType;
       record.Distance =
-          record.Source
-              ? std::round(OrderDistance(state_, *record.Source, *record.Destination) * 100) / 100
-              : 0;
+          record.Source ? OrderDistance(state_, *record.Source, *record.Destination) : 0;
       record.Turns = TurnsToArrive(record.Distance, SendedGroupSpeed(record));
     } else if (transport.State == 2) {
       for (size_t k = static_cast<size_t>(index); k < records_.size(); ++k) {
@@ -390,11 +783,12 @@ void TOrderAnalysis::ComputeIncomingShipMass() const {
     planet->SentMassEta3Plus = 0;
     planet->NextTurnMass = 0;
   }
-  // Ships that stay, per group: the group's ships less those sent or upgraded.
+  // Ships that stay, per group: the group's ships less those sent, upgraded or scrapped.
   std::unordered_map<const TGroup*, int64_t> left;
   for (const TSendedGroup& record : records_) {
     auto [it, added] = left.try_emplace(record.Group, record.Group->Ships);
     if (record.Destination || record.Upgraded) it->second -= record.Ships;
+    it->second -= record.Scrapped;
   }
   std::unordered_set<const TGroup*> counted;
   for (const TSendedGroup& record : records_) {
@@ -425,7 +819,8 @@ std::vector<TSentShipRow> TOrderAnalysis::SentShipRows() const {
   for (size_t i = 0; i < records_.size(); ++i) {
     const TSendedGroup& record = records_[i];
     if (!record.Destination || record.Group->CargoCapacity() > 0) continue;
-    const double speed = record.Group->Speed();
+    // Without cargo space the speed is the empty one, or the fleet's the orders leave it in.
+    const double speed = SendedGroupSpeed(record);
     TSentShipRow row;
     row.Record = static_cast<int>(i);
     row.Caption = std::to_string(record.Group->GroupNumber);

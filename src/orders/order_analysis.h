@@ -9,6 +9,11 @@
 // The order language as the server reads it: only the first letter of the command word counts,
 // everything from the first ";" is a comment, message blocks ("@" to "@") are not orders, and
 // a split makes a new group numbered one above the highest number in use, which "MAX" names.
+// The server applies the lines in order, each to what the lines before it left: a group sent
+// (alone or in its fleet) is in hyperspace for the later lines, a load takes what is left of
+// the planet's stock, an upgrade what is left of its industry. A fleet moves as its member
+// groups at the speed of the slowest. Every line the server would refuse gets a note that says
+// why, and changes nothing.
 //
 // The records point into the model (groups, planets): after the model changes, run a pass again
 // before reading them.
@@ -17,6 +22,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/game_state.h"
@@ -42,6 +48,12 @@ struct TSendedGroup {
   // number the new group gets.
   int32_t Number = 0;
   int SentByLine = -1;  // the order line that last sent or intercepted it; -1 for none
+  // The fleet the ships belong to after the orders; empty for none.
+  std::string Fleet;
+  // The fleet's speed (its slowest member's) while the record is in a fleet; 0 otherwise.
+  double FleetSpeed = 0;
+  // Ships the orders scrap; no longer counted in Ships.
+  int32_t Scrapped = 0;
 };
 
 // The kind of an order line, by the first letter of its command word.
@@ -55,6 +67,34 @@ enum class TOrderKind : int32_t {
   Route = 6,       // R
   Unload = 7,      // U
   Upgrade = 8,     // G
+  Join = 9,        // J: a group joins a fleet
+  Scrap = 10,      // X
+  Design = 11,     // D: a design, or "D FLEET name", a new fleet
+};
+
+// A note of the last pass on one order line.
+struct TOrderNote {
+  int Line = -1;  // index of the order line
+  // The server refuses the line: it changes nothing. False for a warning about a line that
+  // still does something.
+  bool Refused = true;
+  std::string Text;  // "Line 12 (s 5 Far): ERROR: group 5 is in hyperspace."
+};
+
+// What the orders do to one planet, line by line as the server applies them.
+struct TPlanetOrders {
+  // Stocks after the orders: the report's, less what loads take, plus what unloads and scraps
+  // bring and the material of an unfinished ship given back when the production changes.
+  float Colonists = 0, Capital = 0, Material = 0;
+  // What the loads took of each stock.
+  float LoadedColonists = 0, LoadedCapital = 0, LoadedMaterial = 0;
+  // Production left for upgrades (the effective industry of an own planet, else 0) and what
+  // the upgrades took of it.
+  float Industry = 0;
+  float UpgradeSpent = 0;
+  // The material of the unfinished ship given back; its progress is lost.
+  float MaterialReturned = 0;
+  bool ShipAbandoned = false;
 };
 
 // What ParseOrderLine read from one line.
@@ -64,6 +104,7 @@ struct TParsedOrder {
   int32_t Number = 0;  // the ship count or number; 0 when absent
   int32_t Cargo = pcNone;
   int Record = -1;  // index of the record the group word names; -1 for none
+  int Fleet = -1;   // the fleet a send, intercept or join names; -1 for none
 };
 
 // A transport of the development planner's cargo plan.
@@ -71,6 +112,9 @@ struct TPlannedTransport {
   // 3: planned in this pass, not in the orders yet; 2: a transport the orders already make.
   int32_t State = 0;
   TGroup* Group = nullptr;
+  // The number the orders give the ships (the group's own, or a split-off part's); 0: the
+  // group's first record.
+  int32_t Number = 0;
   int32_t Ships = 0;
   TPlanet* Destination = nullptr;
   float Load = 0;
@@ -96,8 +140,9 @@ class TOrderAnalysis {
  public:
   explicit TOrderAnalysis(GameState& state) : state_(state) {}
 
-  // The pass: the records of the own groups, then every order line in turn, then the planner's
-  // transports. A send of a group that cannot move is skipped with a note.
+  // The pass: the records of the own groups, then every order line in turn as the server
+  // applies it, then the planner's transports. A line the server would refuse is noted and
+  // changes nothing.
   void ParseOrders(const IOrderLines& lines, const std::vector<TPlannedTransport>& plan = {});
 
   // Reads one line against the records of the pass so far. Everything from the first ";" is a
@@ -108,8 +153,16 @@ class TOrderAnalysis {
   // The records, in order: one per own group in the order of the race's group list, then the
   // split-off parts in the order the orders made them.
   const std::vector<TSendedGroup>& Records() const { return records_; }
-  // What the last pass noted about orders it could not follow (fixed English texts).
+  // What the last pass noted about orders it could not follow (fixed English texts), in line
+  // order; the same texts as LineNotes().
   const std::vector<std::string>& Notes() const { return notes_; }
+  const std::vector<TOrderNote>& LineNotes() const { return lineNotes_; }
+  // True when the last pass refused order line `line`.
+  bool Refused(int line) const;
+  // What the last pass's orders do to a planet; nullptr for a planet no order touched.
+  const TPlanetOrders* PlanetOrders(const TPlanet& planet) const;
+  // The highest group number after the last pass (the number "MAX" names).
+  int32_t MaxNumber() const { return maxNumber_; }
 
   // A new record of `ships` ships of record `index`'s group, with its source, destination,
   // distance, load and cargo, appended under the next free group number; the old record keeps
@@ -119,8 +172,10 @@ class TOrderAnalysis {
   // never below 0.
   int32_t ShipsLeftInGroup(const TGroup& group) const;
   // 20 x drive x drive tech / (mass + load / cargo tech); the load counts only for a group with
-  // cargo space; 0 for a design without mass.
+  // cargo space; 0 for a design without mass. In a fleet, the fleet's speed.
   static double SendedGroupSpeed(const TSendedGroup& record);
+  // The same formula, leaving the fleet aside.
+  static double OwnSpeed(const TSendedGroup& record);
 
   // Sets the four ship-mass working fields of every planet from the records: the mass arriving
   // next turn, in two turns, later, and present next turn (the ships that stay, once per group,
@@ -144,14 +199,36 @@ class TOrderAnalysis {
   TPlanet* FindPlanet(std::string_view word) const;
 
  private:
+  struct TFleet {
+    std::string Name;
+    TPlanet* Planet = nullptr;  // where its members stand; nullptr while it has none
+    bool Moving = false;        // in flight, or sent by an earlier line
+  };
+
   int FindRecord(std::string_view word) const;
+  int FindFleet(std::string_view word) const;
+  int AddFleet(std::string_view name);
   void SetDestination(TSendedGroup& record, TPlanet* destination, int line);
   void Renumber(int index);
   void ApplyPlan(const std::vector<TPlannedTransport>& plan);
+  void ApplyLine(int line, std::string_view text);
+  void Note(int line, std::string_view text, std::string_view why, bool refused = true);
+  TPlanetOrders& Planet(TPlanet& planet);
+  float& Stock(TPlanet& planet, int32_t cargo);
+  void SendFleet(int line, int fleet, TPlanet* destination);
+  void SetFleetSpeeds();
+  const TShipInProduction* ShipInProduction(const TPlanet& planet) const;
 
   GameState& state_;
   std::vector<TSendedGroup> records_;
+  // Per record: the ships are in hyperspace (in flight, or sent by an earlier line).
+  std::vector<bool> moving_;
   std::vector<std::string> notes_;
+  std::vector<TOrderNote> lineNotes_;
+  std::vector<bool> refusedLines_;  // by line index
+  std::vector<TFleet> fleets_;
+  std::unordered_map<const TPlanet*, TPlanetOrders> planets_;
+  std::unordered_set<std::string> designs_;  // lower-cased names of the D lines read so far
   // The first record of each group number the orders can name.
   std::unordered_map<int32_t, int> byNumber_;
   int32_t maxNumber_ = 0;

@@ -622,6 +622,27 @@ TEST_F(SectionReadersTest, RoutesAreReadWhileRowsHaveFiveWords) {
   EXPECT_EQ(route.Emp, mars);
 }
 
+TEST_F(SectionReadersTest, ShipsInProductionKeepCostAndProgressAndOptionsTheirUnloading) {
+  // The planner gives back the material of an unfinished ship from these two figures.
+  const std::string lead =
+      "\t\tGalaxy Game Test Turn 5 Report for Arcturans\n\n\t\tYour Options\n\n";
+  reader.LoadReportText(lead + "N S\nanonymous ON\nautoUnload OFF\n\n\t\tStatus of Players\n\n" +
+                        "\t\tShips In Production\n\nN P N U\nMars Cruiser 202.00 18.90\n" +
+                        "Venus Hauler\n\n");
+  Read(&TReportReader::ReadShipsInProduction);
+  ASSERT_EQ(state.ShipsInProduction.size(), 2u);
+  EXPECT_FLOAT_EQ(state.ShipsInProduction[0]->Cost, 202);
+  EXPECT_FLOAT_EQ(state.ShipsInProduction[0]->Progress, 18.9f);
+  EXPECT_FLOAT_EQ(state.ShipsInProduction[1]->Cost, 0);  // a short row reads as nothing done
+  Read(&TReportReader::ReadOwnOptions);
+  EXPECT_FALSE(state.AutoUnload);
+  // Without the option in the table, cargo unloads by itself (the game's default).
+  reader.LoadReportText(lead + "N S\nanonymous ON\n\n\t\tStatus of Players\n\n");
+  Read(&TReportReader::ReadOwnOptions);
+  EXPECT_TRUE(state.AutoUnload);
+  EXPECT_TRUE(reader.Messages().empty()) << testing::PrintToString(reader.Messages());
+}
+
 // --- Truncated tables ---------------------------------------------------------------------------
 
 struct CutCase {

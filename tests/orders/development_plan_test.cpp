@@ -125,8 +125,13 @@ TEST_F(PlanGame, ProjectsCapitalColonistsAndMaterial) {
   Plan({});
   EXPECT_EQ(home->Production, home->ReportProduction);
 
-  // Galaxy Blind: capital becomes industry at two per unit while it lasts.
+  // "Galaxy Blind": capital becomes industry at two per unit while it lasts. Regression: the
+  // rule was applied to "Galaxy NG Blind" games instead.
   state.Settings.GameType = TGameType::NGBlind;
+  near->Capital = 5;
+  Plan({});
+  EXPECT_FLOAT_EQ(Record(near).Industries[1], 205);
+  state.Settings.GameType = TGameType::Blind;
   near->Capital = 5;
   Plan({});
   EXPECT_FLOAT_EQ(Record(near).Industries[1], 210);
@@ -148,7 +153,8 @@ TEST_F(PlanGame, ReadsLoadsSplitsAndDesignsFromTheOrders) {
   EXPECT_FLOAT_EQ(loaded.Load, 6.25f);
   EXPECT_EQ(loaded.CargoType, pcCol);
   EXPECT_FLOAT_EQ(Record(near).COL[0], 0);
-  ASSERT_EQ(planner.Notes(), std::vector<std::string>{"Can't break group 2!"});
+  // The break is the order pass's to note; the plan notes nothing of its own.
+  EXPECT_TRUE(planner.Notes().empty());
   ASSERT_EQ(planner.OrderDesigns().size(), 1u);
   EXPECT_EQ(planner.OrderDesigns()[0].Name, "scout");
   EXPECT_FLOAT_EQ(planner.OrderDesigns()[0].Drive, 1.23f);
@@ -182,10 +188,11 @@ TEST_F(PlanGame, RoutesPlanTransportsUnlessOffOrReserved) {
   AddGroup(2, tug, 2, near);
   Plan({"R Near COL Far", "R Near CAP Home"}, true, false);
   EXPECT_EQ(Groups(), (std::vector<std::string>{"1:5>-", "2:2>-"}));
-  // Routes on: 25 COL need 2 ships of 20, split off and loaded evenly; the tugs take the CAP,
-  // full (2 x 1.1 of 4).
+  // Routes on: 25 COL need ceil(25 / 20) = 2 ships, split off and loaded evenly; as the server
+  // numbers them, the loaded ships keep number 1 and those left behind become group 3. The
+  // tugs take the CAP, full (2 x 1.1 of 4).
   Plan({"R Near COL Far", "R Near CAP Home"}, true, true);
-  EXPECT_EQ(Groups(), (std::vector<std::string>{"1:3>-", "2:2>Home*", "3:2>Far*"}));
+  EXPECT_EQ(Groups(), (std::vector<std::string>{"3:3>-", "2:2>Home*", "1:2>Far*"}));
   EXPECT_FLOAT_EQ(planner.Groups()[2]->Load, 12.5f);
   EXPECT_FLOAT_EQ(planner.Groups()[1]->Load, 1.1f);
   EXPECT_NEAR(Record(near).CAP[0], 4 - 2.2, 1e-5);
@@ -194,9 +201,80 @@ TEST_F(PlanGame, RoutesPlanTransportsUnlessOffOrReserved) {
   Plan({"R Near COL Far", "; S 1 Far"}, true, true);
   EXPECT_EQ(planner.Groups()[0]->State, TDevState::New);
   EXPECT_TRUE(planner.Groups()[0]->Reserved);
-  // A route order without a destination clears the report's route.
+  // A route order without a destination clears the report's route; one the server refuses
+  // (an unknown destination) leaves it.
+  // (The orders above made Near a route; the report's is set on it.)
+  state.Routes.Object(state.Routes.IndexOf("near"))->ReportCol = far;
+  Plan({"R Near COL Nowhere"}, true, true);
+  EXPECT_EQ(state.Routes.Object(state.Routes.IndexOf("near"))->Col, far);
   Plan({"R Near COL"}, true, true);
   EXPECT_EQ(state.Routes.Object(state.Routes.IndexOf("near"))->Col, nullptr);
+  // Exactly two ships' worth needs two ships, not three.
+  near->Colonists = 40;
+  Plan({"R Near COL Far"}, true, true);
+  EXPECT_EQ(Groups(), (std::vector<std::string>{"3:3>-", "2:2>-", "1:2>Far*"}));
+}
+
+TEST_F(PlanGame, OrdersTheServerAppliesAsItDoes) {
+  // Home builds a hauler (mass 20): 50 of its 200 are done. Turning to CAP gives back a
+  // quarter of its material, which the capital is made of next turn.
+  auto ship = std::make_unique<TShipInProduction>();
+  ship->PlanetName = "Home";
+  ship->ShipTypeName = "Hauler";
+  ship->Cost = 200;
+  ship->Progress = 50;
+  state.ShipsInProduction.push_back(std::move(ship));
+  home->Population = 500;
+  home->Industry = 100;
+  Plan({"P Home CAP"});
+  EXPECT_FLOAT_EQ(Record(home).MAT[0], 5);
+  // c = (5 / 1 + 200) / (1 + 5) = 34.17, at most 200 / 5; the material is used up.
+  EXPECT_NEAR(Record(home).Industries[1], 100 + 205.0 / 6, 1e-3);
+  EXPECT_FLOAT_EQ(Record(home).MAT[1], 0);
+
+  // An upgrade the server refuses (group 1 is in hyperspace once sent) costs nothing.
+  own->SetTurnValues(1, "Humans", false, 3, 100, 100, 2, 1, 1, 2);
+  AddGroup(1, hauler, 2, home);
+  Plan({"S 1 Far", "G 1"});
+  EXPECT_FLOAT_EQ(Record(home).Available[0], 200);
+  Plan({"G 1"});
+  EXPECT_FLOAT_EQ(Record(home).Available[0], 0);  // 2 x 10 x (5 + 5) take it all
+
+  // A group an L order loaded and kept home is no route's to take, and its cargo comes back
+  // at the end of the turn.
+  home->Colonists = 30;
+  home->Capital = 10;
+  Plan({"L 1 CAP", "R Home COL Far"}, true, true);
+  EXPECT_EQ(Groups(), (std::vector<std::string>{"1:2>-"}));
+  EXPECT_FLOAT_EQ(Record(home).CAP[0], 0);
+  EXPECT_FLOAT_EQ(Record(home).Industries[1], 100 + 10);
+  // The projection without shipping leaves the loaded cargo on the planet, but charges the
+  // upgrades.
+  planner.ProjectDevelopment(TVectorOrderLines({"L 1 CAP", "G 1"}));
+  EXPECT_FLOAT_EQ(Record(home).CAP[0], 10);
+  EXPECT_FLOAT_EQ(Record(home).Available[0], 0);
+}
+
+TEST_F(PlanGame, WithoutAutoUnloadOnlyRouteTripsUnload) {
+  // Near (10 away) is half full; one hauler brings Home's 20 COL in two turns at its loaded
+  // speed 5, sent by the orders or by the route (the other hauler then goes empty to Far).
+  near->Population = near->Industry = 250;
+  home->Colonists = 20;
+  AddGroup(1, hauler, 1, home);
+  AddGroup(2, hauler, 1, home);
+  auto route = std::make_unique<TRoute>(home);
+  route->ReportCol = near;
+  state.Routes.AddObject("home", std::move(route));
+  const float grown = 250 * 1.08f * 1.08f;
+  for (bool autoUnload : {true, false}) {
+    state.AutoUnload = autoUnload;
+    // Group 1 is sent by the orders, group 2 by the route.
+    Plan({"L 1 COL", "S 1 Near"}, true, false);
+    EXPECT_NEAR(Record(near).Populations[2], autoUnload ? grown + 8 * 20 : grown, 1e-2);
+    Plan({"R Home EMP Far"}, true, true);
+    EXPECT_EQ(planner.Groups()[0]->State, TDevState::Planned);
+    EXPECT_NEAR(Record(near).Populations[2], grown + 8 * 20, 1e-2) << autoUnload;
+  }
 }
 
 TEST_F(PlanGame, ListsShowTurnsToFullAndTransports) {
@@ -293,7 +371,7 @@ TEST_F(PlanGame, AutomaticLoadAndSendWritesBoundedCargoOrders) {
   // The plan's notes are shown with the analysis, once per analysis.
   editor.Insert(1, "B 2 9");
   service.AnalyseOrders();
-  EXPECT_EQ(service.Notes(), std::vector<std::string>{"Can't break group 2!"});
+  EXPECT_EQ(service.Notes(), std::vector<std::string>{"Line 2 (B 2 9): Can't break group 2!"});
   EXPECT_FALSE(result.Lines.empty());
 
   EXPECT_EQ(BuildCargoCommands("7", "Near", 5, 5, pcCap), "L 7 CAP\r\nS 7 Near");

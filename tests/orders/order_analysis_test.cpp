@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/arrival.h"
 #include "core/str_utils.h"
+#include "orders/development_plan.h"
 #include "orders/order_commands.h"
 #include "orders/order_service.h"
 
@@ -109,12 +112,11 @@ TEST_F(SmallGame, SplitsMakeNewGroupsThatLaterOrdersName) {
   // break of all the ships renumbers the group.
   EXPECT_EQ(Parse({"B 1 3", "S MAX Far", "b 1 2", "s 6 near", "B 2 5", "S 2 Near", "S max Far"}),
             (Records{"1:5>-", "7:5>Far", "3:2>-", "4:3>Far", "5:3>Far", "6:2>Near"}));
-  // Load and upgrade split too; an upgrade marks its part, and an unload of a group at a
-  // planet empties the record.
-  Parse({"L 1 COL 4", "G 2 2", "U 1"});
-  ASSERT_EQ(analysis.Records().size(), 6u);
-  EXPECT_EQ(analysis.Records()[0].Ships, 6);
-  EXPECT_TRUE(analysis.Records()[5].Upgraded);
+  // An upgrade splits too and marks its part.
+  home->Owner = TOwnerRef::Of(own);
+  Parse({"G 2 2", "U 1"});
+  ASSERT_EQ(analysis.Records().size(), 5u);
+  EXPECT_TRUE(analysis.Records()[4].Upgraded);
   EXPECT_EQ(analysis.ShipsLeftInGroup(*own->Groups[1]), 3);
 }
 
@@ -122,19 +124,25 @@ TEST_F(SmallGame, LinesReadAsTheServerReadsThem) {
   // Regression: message lines were read as orders, a glued comment broke the planet name,
   // the command word was read from its second letter on.
   EXPECT_EQ(Parse({"@ Orcs", "S 1 Near", "", "S 2 Near", "@", "Send 1 Near;see you",
-                   "SEND 2 Far 3x", "S 3 Home ;5", "Intercept 2 Near ; 1"}),
-            (Records{"1:10>Near", "2:5>Near", "3:2>-", "4:3>Far"}));
-  EXPECT_EQ(analysis.Records()[1].SentByLine, 8);
-  // The gun cannot move: its send is skipped with a note, and the pass goes on.
-  ASSERT_EQ(analysis.Notes().size(), 1u);
-  EXPECT_NE(analysis.Notes()[0].find("Line 8"), std::string::npos) << analysis.Notes()[0];
+                   "SEND 2 Far 3x", "S 3 Home ;5", "Intercept 1 Far ; 1"}),
+            (Records{"1:10>Near", "2:5>Far", "3:2>-", "4:3>Far"}));
+  EXPECT_EQ(analysis.Records()[0].SentByLine, 5);
+  // The gun cannot move, and group 1 is in hyperspace once sent: both lines are refused with
+  // a note, and the pass goes on.
+  ASSERT_EQ(analysis.Notes().size(), 2u);
+  EXPECT_EQ(analysis.Notes()[0], "Line 8 (S 3 Home): ERROR: group 3 cannot move.");
+  EXPECT_EQ(analysis.Notes()[1], "Line 9 (Intercept 1 Far): ERROR: group 1 is in hyperspace.");
+  EXPECT_TRUE(analysis.Refused(8));
+  EXPECT_FALSE(analysis.Refused(5));
 
-  // Unknown groups and planets, and missing words, leave everything as it was. Regression: a
-  // group in flight was sent again from its origin; the server refuses that.
+  // Unknown groups and planets, and missing words, leave everything as it was, each with a
+  // note. Regression: a group in flight was sent again from its origin; the server refuses
+  // that.
   EXPECT_EQ(Parse({"S 9 Near", "S 1 Nowhere", "S 1", "L 1 FOOD 3", "B 1", "S MAXIMUM Near",
                    "S 4 Near", "G 4"}),
             (Records{"1:10>-", "2:5>-", "3:2>-", "4:3>Far"}));
-  EXPECT_EQ(analysis.Notes().size(), 2u);
+  EXPECT_EQ(analysis.Notes().size(), 8u);
+  for (int line = 0; line < 8; ++line) EXPECT_TRUE(analysis.Refused(line)) << line;
 
   // Line look-ups: the planet word, else the group's planet; a ";P" tag names its planet.
   EXPECT_EQ(analysis.PlanetOfLine("S 2 Far"), far);
@@ -170,8 +178,8 @@ TEST_F(SmallGame, ShipMassesCountEachStayingGroupOnce) {
   // Drones weigh 1: 3 arrive at Near in 3 turns, 5 at Far in 5.
   EXPECT_FLOAT_EQ(near->SentMassEta3Plus, 3);
   EXPECT_FLOAT_EQ(far->SentMassEta3Plus, 5 + 3 * hauler->Mass());
-  // Regression: group 1, split into three staying parts, counted its 7 staying ships three
-  // times. Home keeps those 7 and the guns.
+  // Regression: group 1, split into staying parts, counted its 7 staying ships once per part.
+  // Home keeps those 7 and the guns.
   EXPECT_FLOAT_EQ(home->NextTurnMass, 7 + 2 * gun->Mass());
 
   // Next-turn arrivals count as present; a part flying two turns counts apart.
@@ -245,6 +253,7 @@ TEST_F(SmallGame, ServiceAnalysesAfterInsertOnlyWithAnOptionOn) {
 }
 
 TEST_F(SmallGame, GeneratedLinesDoWhatTheyAreMadeFor) {
+  home->Owner = TOwnerRef::Of(own);
   TVectorOrderLines lines({"#GALAXY g Humans", "#END"});
   TRecordingTextSink clip;
   TNoOrderPlanner planner;
@@ -260,7 +269,8 @@ TEST_F(SmallGame, GeneratedLinesDoWhatTheyAreMadeFor) {
   EXPECT_EQ(IndexOfLine(lines, " @ bye"), 12);
   EXPECT_EQ(lines.Line(15), "Humans");
   EXPECT_EQ(lines.Line(16), "@");
-  // 3 of group 1 go to Far as group 5; 2 of group 2 to Near; group 2 and 3 are upgraded.
+  // 3 of group 1 go to Far as group 5 (drones load nothing); 2 of group 2 to Near; group 2 and
+  // 3 are upgraded.
   std::vector<std::string> records;
   for (const TSendedGroup& r : service.Analysis().Records()) {
     records.push_back(std::to_string(r.Number) + ":" + std::to_string(r.Ships) + ">" +
@@ -276,6 +286,205 @@ TEST_F(SmallGame, GeneratedLinesDoWhatTheyAreMadeFor) {
   design.Shields = 8.25f;
   EXPECT_EQ(DesignCommand(design), "D Cruiser 22 4 1.1 8.25 0");
   EXPECT_EQ(RenameError(state, "NEAR"), "Planet Name already used!");
+}
+
+// The own race with technology above its groups', Home its planet with stocks, and more
+// groups: 5: 4 Haulers at Home (1.1 cargo each), the fleet "Armada" at Home of 6: 2 Drones and
+// 7: 1 Hauler (its speed 40/3), 8: 1 Drone at Near.
+class ServerRules : public SmallGame {
+ protected:
+  void SetUp() override {
+    SmallGame::SetUp();
+    own->SetTurnValues(0, "Humans", false, 1, 60, 60, 1, 2, 2, 2);
+    home->Owner = TOwnerRef::Of(own);
+    home->Population = home->Industry = 60;
+    home->Colonists = 3;
+    home->Material = 5;
+    AddGroup(5, hauler, 4, home);
+    AddGroup(6, drone, 2, home)->FleetName = "Armada";
+    AddGroup(7, hauler, 1, home)->FleetName = "Armada";
+    AddGroup(8, drone, 1, near);
+  }
+  // The numbers of the lines refused.
+  std::vector<int> RefusedLines() const {
+    std::vector<int> lines;
+    for (const TOrderNote& note : analysis.LineNotes()) {
+      if (note.Refused) lines.push_back(note.Line + 1);
+    }
+    return lines;
+  }
+};
+
+TEST_F(ServerRules, LinesApplyInOrderToWhatTheLinesBeforeLeft) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    Records records;
+    std::vector<int> refused;  // 1-based
+  };
+  const std::vector<Case> cases = {
+      {"a group sent is in hyperspace for the later lines",
+       {"S 1 Near 4", "S 1 Far", "S 1 Near", "G 1", "L 1 COL", "J 1 Armada", "X 1"},
+       {"1:6>Far", "2:5>-", "3:2>-", "4:3>Far", "5:4>-", "6:2>-", "7:1>-", "8:1>-", "9:4>Near"},
+       {3, 4, 5, 6, 7}},
+      {"a fleet moves as its members, and then they are in hyperspace",
+       {"S Armada Far", "S 6 Near", "S armada Near", "J 2 Armada", "S Navy Far"},
+       {"1:10>-", "2:5>-", "3:2>-", "4:3>Far", "5:4>-", "6:2>Far", "7:1>Far", "8:1>-"},
+       {2, 3, 4, 5}},
+      {"joining: at the fleet's planet, or making a new fleet; a group sent alone leaves it",
+       {"J 2 Armada", "J 8 Armada", "J 8 Scouts", "S 7 Near", "D FLEET Navy", "S Navy Far",
+        "S Scouts Far"},
+       {"1:10>-", "2:5>-", "3:2>-", "4:3>Far", "5:4>-", "6:2>-", "7:1>Near", "8:1>Far"},
+       {2, 6}},
+      {"loads take what the lines before left; a refused load splits nothing",
+       {"L 5 COL 2", "L 5 COL", "B 5 1", "L 10 COL", "L 1 COL", "L 5 CAP", "S MAX Far"},
+       {"1:10>-", "2:5>-", "3:2>-", "4:3>Far", "5:1>-", "6:2>-", "7:1>-", "8:1>-", "9:2>-",
+        "10:1>Far"},
+       {4, 5, 6}},
+      {"scrapped ships leave the group",
+       {"X 1 4", "X 2", "X 8 9", "S 2 Far"},
+       {"1:6>-", "2:0>-", "3:2>-", "4:3>Far", "5:4>-", "6:2>-", "7:1>-", "8:0>-"},
+       {4}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Parse(c.lines), c.records) << c.name;
+    EXPECT_EQ(RefusedLines(), c.refused)
+        << c.name << ": " << testing::PrintToString(analysis.Notes());
+  }
+}
+
+TEST_F(ServerRules, FleetsLoadsAndScrapsChangeSpeedsStocksAndShipsLeft) {
+  // The fleet flies at its hauler's speed: 100 at 40/3 a turn, 8 turns.
+  Parse({"S Armada Far"});
+  for (int i : {5, 6}) {
+    const TSendedGroup& member = analysis.Records()[static_cast<size_t>(i)];
+    EXPECT_EQ(member.Fleet, "Armada");
+    EXPECT_NEAR(TOrderAnalysis::SendedGroupSpeed(member), 40.0 / 3, 1e-9);
+    EXPECT_EQ(member.Turns, 8);
+  }
+  // The drones' "Sent Ships" row shows the fleet's speed, not their own 20.
+  const std::vector<TSentShipRow> sent = analysis.SentShipRows();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].Speed + " " + sent[0].Rest, "13.33 86.67");
+  // 3 COL at Home: two haulers take 2.2, the other two share the 0.8 left; the loaded pair
+  // flies at 40 / 4.1 a turn (11 turns for 100), not at its empty 40 / 3.
+  Parse({"L 5 COL 2", "L 5 COL", "S 9 Far"});
+  const TSendedGroup& full = analysis.Records()[8];
+  EXPECT_FLOAT_EQ(full.Load, 1.1f);
+  EXPECT_EQ(full.Turns, 11);
+  EXPECT_FLOAT_EQ(analysis.Records()[4].Load, 0.4f);
+  const TPlanetOrders* stocks = analysis.PlanetOrders(*home);
+  ASSERT_NE(stocks, nullptr);
+  EXPECT_NEAR(stocks->Colonists, 0, 1e-6);
+  EXPECT_NEAR(stocks->LoadedColonists, 3, 1e-6);
+  // An unload gives the cargo back for the loads after it.
+  Parse({"L 5 COL", "U 5", "L 7 COL"});
+  EXPECT_NEAR(analysis.Records()[6].Load, 1.1, 1e-6);
+  EXPECT_NEAR(analysis.PlanetOrders(*home)->Colonists, 3 - 1.1, 1e-6);
+  // Scrapped drones (mass 1) go to Home's material and are no ships left any more.
+  Parse({"X 1 4", "X 2"});
+  EXPECT_EQ(analysis.ShipsLeftInGroup(*own->Groups[0]), 6);
+  EXPECT_EQ(analysis.ShipsLeftInGroup(*own->Groups[1]), 0);
+  EXPECT_FLOAT_EQ(analysis.PlanetOrders(*home)->Material, 5 + 4 + 5);
+  analysis.ComputeIncomingShipMass();
+  EXPECT_FLOAT_EQ(home->NextTurnMass,
+                  6 + 2 * gun->Mass() + 4 * hauler->Mass() + 2 + hauler->Mass());
+}
+
+TEST_F(ServerRules, UpgradesTakeWhatIsLeftOfTheIndustry) {
+  // Bringing a drone's drive from 1 to 2 costs 5; Home makes 60. Group 1 takes 50, group 2
+  // the last 10 (its 25 are not covered), and the guns find nothing left.
+  Parse({"G 1", "G 2", "G 3", "G 8"});
+  EXPECT_EQ(RefusedLines(), (std::vector<int>{3, 4}));
+  EXPECT_EQ(analysis.Notes()[0], "Line 3 (G 3): ERROR: planet Home has no industry left.");
+  EXPECT_FLOAT_EQ(analysis.PlanetOrders(*home)->UpgradeSpent, 60);
+  EXPECT_FLOAT_EQ(analysis.PlanetOrders(*home)->Industry, 0);
+}
+
+TEST_F(ServerRules, ProductionOrdersAndRoutesTheServerRefusesAreNoted) {
+  // Home builds a gun (mass 5): 25 of its 100 are done, so turning to anything else gives back
+  // a quarter of its material, once.
+  auto ship = std::make_unique<TShipInProduction>();
+  ship->PlanetName = "Home";
+  ship->ShipTypeName = "Gun";
+  ship->Cost = 100;
+  ship->Progress = 25;
+  state.ShipsInProduction.push_back(std::move(ship));
+  Parse({"P Home Gun", "P Home CAP", "P Home Drone"});
+  EXPECT_FLOAT_EQ(analysis.PlanetOrders(*home)->Material, 5 + 1.25f);
+  EXPECT_FLOAT_EQ(analysis.PlanetOrders(*home)->MaterialReturned, 1.25f);
+  EXPECT_TRUE(analysis.Notes().empty());
+
+  Parse({"P Nowhere CAP", "P Far CAP", "P Home Banana", "D Banana 1 0 0 0 0", "P Home Banana",
+         "P Home", "R Home COL Nowhere", "R Home FOOD Far", "R Nowhere COL Far", "R Home COL",
+         "R Home EMP Far", "D FLEET", "P Home drive", "D Short 1 0", "P Home Short"});
+  EXPECT_EQ(RefusedLines(), (std::vector<int>{1, 2, 3, 6, 7, 8, 9, 12, 14, 15}));
+  EXPECT_EQ(analysis.Notes()[1], "Line 2 (P Far CAP): ERROR: planet Far is not ours.");
+}
+
+TEST_F(ServerRules, RandomOrdersNeitherLoseNorMakeShips) {
+  // Orders of every kind on known and unknown groups, fleets and planets, drawn with a fixed
+  // seed: whatever the server would refuse, every ship stays in exactly one record or is
+  // scrapped, and the plan made from the same text reads it without fault.
+  std::mt19937 rng(37);
+  auto pick = [&](std::initializer_list<const char*> words) {
+    return std::string(*(words.begin() + rng() % words.size()));
+  };
+  const auto group = [&] {
+    return pick({"1", "2", "3", "4", "5", "6", "7", "8", "9", "MAX", "x"});
+  };
+  const auto where = [&] { return pick({"Home", "Near", "Far", "Nowhere", "Armada", ""}); };
+  const auto count = [&] { return pick({"", "1", "2", "3", "9", "0", "-1", ";2"}); };
+  TDevelopmentPlanner planner(state);
+  for (int text = 0; text < 300; ++text) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 25; ++i) {
+      switch (rng() % 11) {
+        case 0:
+          lines.push_back("S " + pick({"Armada", "Scouts"}) + " " + where());
+          break;
+        case 1:
+          lines.push_back("J " + group() + " " + pick({"Armada", "Scouts", ""}));
+          break;
+        case 2:
+          lines.push_back("L " + group() + " " + pick({"COL", "CAP", "MAT", "EMP"}) + " " +
+                          count());
+          break;
+        case 3:
+          lines.push_back(pick({"B ", "X ", "U ", "G "}) + group() + " " + count());
+          break;
+        case 4:
+          lines.push_back("P " + where() + " " + pick({"CAP", "MAT", "Drone", "Gun", "Banana"}));
+          break;
+        case 5:
+          lines.push_back("R " + where() + " " + pick({"COL", "CAP", "EMP"}) + " " + where());
+          break;
+        case 6:
+          lines.push_back(pick({"D FLEET Scouts", "D Banana 1 0 0 0 0", "@", ";S 5 Far"}));
+          break;
+        default:
+          lines.push_back(pick({"S ", "I "}) + group() + " " + where() + " " + count());
+          break;
+      }
+    }
+    TVectorOrderLines orders(lines);
+    analysis.ParseOrders(orders);
+    std::map<const TGroup*, int64_t> ships;
+    for (const TSendedGroup& r : analysis.Records()) {
+      ASSERT_GE(r.Ships, 0) << testing::PrintToString(lines);
+      ASSERT_GE(r.Turns, 0);
+      ships[r.Group] += r.Ships + r.Scrapped;
+    }
+    for (const auto& g : own->Groups) {
+      ASSERT_EQ(ships[g.get()], g->Ships) << testing::PrintToString(lines);
+      ASSERT_GE(analysis.ShipsLeftInGroup(*g), 0);
+    }
+    for (const TOrderNote& note : analysis.LineNotes()) {
+      ASSERT_TRUE(note.Line >= 0 && note.Line < orders.Count());
+    }
+    planner.PlanAutomaticCargo(orders, true, true);
+    for (const auto& g : planner.Groups()) ASSERT_GT(g->Ships, 0);
+  }
 }
 
 }  // namespace
