@@ -74,6 +74,11 @@ TfrmEditor::TfrmEditor(const GameState& state, TznSaveState& store, UserInterfac
           });
 }
 
+TfrmEditor::~TfrmEditor() {
+  // A window destroyed while shown gets no hide of its own.
+  SaveCurrentNotes();
+}
+
 std::filesystem::path TfrmEditor::FileOf(int tab) const {
   return NotesFileName(folder_, tab, state_.GameName);
 }

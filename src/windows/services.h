@@ -14,6 +14,7 @@
 namespace tovix {
 
 class TBattle;
+struct TAutoCargoSettings;
 class TGroup;
 class TOrderAnalysis;
 class TPlanet;
@@ -122,6 +123,16 @@ class IBattleListService {
   virtual void SelectBattle(TBattle* battle) = 0;
 };
 
+// The automatic cargo settings window: the settings the cargo orders use, and the rating of the
+// planets under them (the reference planet it picks is shown there).
+class ICargoSettingsService {
+ public:
+  virtual ~ICargoSettingsService() = default;
+  virtual TAutoCargoSettings CargoSettings() = 0;
+  // Rates every planet (TPlanet::Buildability) with the window's weights.
+  virtual void ComputeBuildability() = 0;
+};
+
 // The services the windows reach; none of the first four is null once the windows are made.
 // The later ones stay null until the window that provides them is built; their callers fall
 // back to a placeholder (every planet or group passes, a hand-over does nothing).
@@ -135,6 +146,7 @@ struct TServices {
   IBattleSimulatorService* BattleSimulator = nullptr;
   IDestinationPickerService* Picker = nullptr;
   IBattleListService* Battles = nullptr;
+  ICargoSettingsService* CargoSettings = nullptr;
 };
 
 }  // namespace tovix

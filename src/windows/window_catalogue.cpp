@@ -204,6 +204,9 @@ std::unique_ptr<QWidget> MakeOverView(const TWindowEntry&, TWindowRegistry& w) {
   dialog->AnalyseOrders = [&w] {
     if (IOrderService* orders = w.Services().Orders) orders->AnalyseOrders();
   };
+  dialog->ProjectDevelopment = [&w] {
+    if (IOrderService* orders = w.Services().Orders) orders->ProjectDevelopment();
+  };
   return dialog;
 }
 std::unique_ptr<QWidget> MakeBattleSimulator(const TWindowEntry&, TWindowRegistry& w) {
@@ -274,7 +277,7 @@ constexpr TWindowEntry kWindows[] = {
         .Start(13),
     Window("frmCalculations", "Calculations", 9, "calculations.htm", MakeCalculations),
     Window("frmAutoCargoSettings", "Automatic Cargo Settings", 4, "automaticcargosettings.htm",
-           MakeAutoCargoSettings, "The limits and weights of the automatic cargo orders."),
+           MakeAutoCargoSettings),
     // The message dialog's context opens no page.
     Window("frmCreateMessage", "Create Message", 13, nullptr, MakeCreateMessage),
     Window("frmRoutes", "Routes", 27, "routes.htm", MakeRoutes)

@@ -50,6 +50,7 @@ void TWindowRegistry::Keep(const TWindowEntry& entry, std::unique_ptr<QWidget> w
   Provide(services_.BattleSimulator, w);
   Provide(services_.Picker, w);
   Provide(services_.Battles, w);
+  Provide(services_.CargoSettings, w);
   order_.push_back(w);
   owned_.push_back(std::move(window));
 }

@@ -13,6 +13,7 @@
 #include "core/str_utils.h"
 #include "orders/order_commands.h"
 #include "orders/order_service.h"
+#include "support/no_planner.h"
 
 namespace tovix {
 namespace {
@@ -227,7 +228,7 @@ TEST_F(SmallGame, ServiceAnalysesAfterInsertOnlyWithAnOptionOn) {
   } listener;
   TVectorOrderLines lines({"#GALAXY g Humans", "#END"});
   TRecordingTextSink clip;
-  TNoOrderPlanner planner;
+  test::NoPlanner planner;
   TOrderService service(state, lines, clip, planner);
   service.Listener = &listener;
   service.InsertGroupCommands("S 1 Near 4");
@@ -247,7 +248,7 @@ TEST_F(SmallGame, ServiceAnalysesAfterInsertOnlyWithAnOptionOn) {
 TEST_F(SmallGame, GeneratedLinesDoWhatTheyAreMadeFor) {
   TVectorOrderLines lines({"#GALAXY g Humans", "#END"});
   TRecordingTextSink clip;
-  TNoOrderPlanner planner;
+  test::NoPlanner planner;
   TOrderService service(state, lines, clip, planner);
   service.InsertGroupCommands(BreakLoadAndSendCommands("1", 3, pcCol, "Far"));
   service.InsertGroupCommands(KeepSendCommand("2", "Near", 2, pcCap));
