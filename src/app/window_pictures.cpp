@@ -2,6 +2,7 @@
 // comes from $TOVIX_HOME), and once the main window is up writes one PNG per window that is built
 // (not a placeholder), plus the dialogs that belong to them, into <out folder>; then it ends.
 // scripts/window-pictures.sh runs it under a virtual display.
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -20,6 +21,7 @@
 #include "windows/list_export_dialog.h"
 #include "windows/main_window.h"
 #include "windows/map_window.h"
+#include "windows/orders_window.h"
 #include "windows/planets_window.h"
 #include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
@@ -39,8 +41,17 @@ bool Picture(QWidget& widget, const QString& folder, const QString& name) {
   return saved;
 }
 
-// How a window is set up before its picture: the map fitted with names on.
+// How a window is set up before its picture: the map fitted with names on; the orders window
+// with every growing planet tagged for development and the routes used, so that its planning
+// lists are filled.
 void Prepare(const std::string& name, QWidget& window) {
+  if (auto* orders = qobject_cast<TfrmOrders*>(&window)) {
+    orders->resize(1400, 640);
+    orders->AddDevelopTags();
+    for (QAction* action : orders->findChildren<QAction*>())
+      if (action->text() == "Use Routes For Development") action->setChecked(true);
+    orders->AnalyseOrders();
+  }
   if (auto* map = qobject_cast<TfrmNewMap*>(&window); map != nullptr && name == "frmNewMap") {
     map->resize(900, 760);
     map->show();

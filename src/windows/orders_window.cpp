@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QInputDialog>
@@ -308,8 +309,7 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, TWindowRegistry& windows, QWid
   BuildListPopups();
   memo_->installEventFilter(this);
   memo_->viewport()->installEventFilter(this);
-  resize(980, 540);
-  splitter_->setSizes({250, 430, 300});
+  resize(1100, 560);
 }
 
 void TfrmOrders::SetUpEditor() {
@@ -337,7 +337,14 @@ TznListView* TfrmOrders::AddList(QTabWidget* tabs, const char* name, const QStri
                                  const QStringList& captions, const QString& hint) {
   auto* list = new TznListView(tabs);
   list->setObjectName(name);
-  std::vector<int> widths(static_cast<size_t>(captions.size()), 70);
+  // Wide enough for the caption; names of planets and designs get more room.
+  std::vector<int> widths;
+  const QFontMetrics metrics(list->font());
+  for (const QString& caption : captions) {
+    const bool name = caption == "Planet" || caption == "Name" || caption == "From" ||
+                      caption == "To" || caption == "Dest" || caption == "Ship Type";
+    widths.push_back(std::max(name ? 110 : 64, metrics.horizontalAdvance(caption) + 28));
+  }
   list->SetColumns(captions, widths);
   list->SetCursorWait(Qt::ArrowCursor);
   const int index = tabs->addTab(list, tab);
@@ -646,6 +653,21 @@ void TfrmOrders::SaveOrdersDialog(TOrderLineEnds ends) {
   SaveOrderFile(saveFileName_, ends);
 }
 
+void TfrmOrders::showEvent(QShowEvent* event) {
+  TToolWindow::showEvent(event);
+  ApplyPanelWidths();
+}
+
+void TfrmOrders::ApplyPanelWidths() {
+  if (!panelWidths_) return;
+  if (layout()) layout()->activate();
+  // The ships' panel takes what is left.
+  const int total = splitter_->width() - 2 * splitter_->handleWidth();
+  const auto [planets, orders] = *panelWidths_;
+  splitter_->setSizes({planets, orders, std::max(0, total - planets - orders)});
+  panelWidths_.reset();
+}
+
 void TfrmOrders::hideEvent(QHideEvent* event) {
   if (automaticLoaded_) SaveAutomaticOrders();
   TToolWindow::hideEvent(event);
@@ -813,18 +835,11 @@ void TfrmOrders::LoadOwnState() {
   mniAuto_[2]->setChecked(s.ReadBool(section, "AutoInsertOtherCommands.Checked", true));
   mniAuto_[3]->setChecked(s.ReadBool(section, "AutoInsertRouteCommands.Checked", true));
   mniUseRoutes_->setChecked(s.ReadBool(section, "UseRoutesForDevelopment1.Checked", false));
-  // The two panel widths; the ships' panel takes the rest.
-  QList<int> sizes = splitter_->sizes();
-  if (sizes.size() == 3) {
-    const int total = sizes[0] + sizes[1] + sizes[2];
-    const int planets = s.ReadInteger(section, "pnlPlanets.Width", sizes[0]);
-    const int orders = s.ReadInteger(section, "pnlOrders.Width", sizes[1]);
-    if (planets >= 0 && orders > 0) {
-      sizes[0] = planets;
-      sizes[1] = orders;
-      sizes[2] = std::max(0, total - planets - orders);
-      splitter_->setSizes(sizes);
-    }
+  const int planets = s.ReadInteger(section, "pnlPlanets.Width", -1);
+  const int orders = s.ReadInteger(section, "pnlOrders.Width", -1);
+  if (planets >= 0 && orders > 0) {
+    panelWidths_ = std::pair<int, int>{planets, orders};
+    if (isVisible()) ApplyPanelWidths();
   }
   for (TznListView* list : lists_) {
     const std::string layout =
@@ -848,7 +863,10 @@ void TfrmOrders::SaveOwnState() {
   s.WriteBool(section, "AutoInsertRouteCommands.Checked", mniAuto_[3]->isChecked());
   s.WriteBool(section, "UseRoutesForDevelopment1.Checked", mniUseRoutes_->isChecked());
   const QList<int> sizes = splitter_->sizes();
-  if (sizes.size() == 3) {
+  if (panelWidths_) {
+    s.WriteInteger(section, "pnlPlanets.Width", panelWidths_->first);
+    s.WriteInteger(section, "pnlOrders.Width", panelWidths_->second);
+  } else if (sizes.size() == 3) {
     s.WriteInteger(section, "pnlPlanets.Width", sizes[0]);
     s.WriteInteger(section, "pnlOrders.Width", sizes[1]);
   }

@@ -162,6 +162,7 @@ class TfrmOrders : public TToolWindow,
   void LoadOwnState() override;
   void SaveOwnState() override;
   void RefreshGame(TGameChanges changes) override;
+  void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -199,6 +200,8 @@ class TfrmOrders : public TToolWindow,
   void ExportFocusedList();
   void ShowRegistryWindow(const char* instanceName, bool modal);
   void SetCaretLine(int line);
+  // Gives the panels the widths read from the settings once the window is laid out.
+  void ApplyPanelWidths();
   std::string GameSectionKey() const;
   std::optional<std::string> AskText(const QString& caption, const QString& prompt,
                                      const std::string& preset);
@@ -241,6 +244,9 @@ class TfrmOrders : public TToolWindow,
   TznListView* exportList_ = nullptr;  // the list "&Export" exports
   TExportType exportType_ = TExportType::xHTML;
   std::map<int, QIcon> distanceImages_;
+  // The widths of the planets' and the editor's panels still to be given (a splitter that was
+  // never shown has no widths of its own yet).
+  std::optional<std::pair<int, int>> panelWidths_{std::pair<int, int>{320, 430}};
 
   QMenu* popup_ = nullptr;
   QMenu* mnuCreateOrder_ = nullptr;
