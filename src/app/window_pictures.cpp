@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <cstdio>
 #include <functional>
 #include <set>
@@ -17,6 +18,7 @@
 #include "app/startup.h"
 #include "app/tovix_application.h"
 #include "controls/spin_edit.h"
+#include "controls/zn_list_view.h"
 #include "windows/battle_simulator_window.h"
 #include "windows/list_export_dialog.h"
 #include "windows/main_window.h"
@@ -51,6 +53,10 @@ void Prepare(const std::string& name, QWidget& window) {
     for (QAction* action : orders->findChildren<QAction*>())
       if (action->text() == "Use Routes For Development") action->setChecked(true);
     orders->AnalyseOrders();
+    if (auto* planets = orders->findChild<QTabWidget*>("pnlPlanets"))
+      planets->setCurrentWidget(orders->List("lvDeveloping"));
+    if (auto* ships = orders->findChild<QTabWidget*>("pnlShips"))
+      ships->setCurrentWidget(orders->List("lvToDo"));
   }
   if (auto* map = qobject_cast<TfrmNewMap*>(&window); map != nullptr && name == "frmNewMap") {
     map->resize(900, 760);

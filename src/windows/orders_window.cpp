@@ -112,13 +112,6 @@ bool ContainsNoCase(std::string_view line, std::string_view text, size_t from, s
 
 }  // namespace
 
-void TOrdersWindowPlanner::ComputeBuildability() {
-  if (ICargoSettingsService* cargo = cargo_ ? cargo_() : nullptr)
-    cargo->ComputeBuildability();
-  else
-    tovix::ComputeBuildability(planner_.State(), TAutoCargoSettings{});
-}
-
 TfrmOrders::TfrmOrders(const TWindowEntry& entry, TWindowRegistry& windows, QWidget* parent)
     : TToolWindow(entry.StateName, entry.HelpContext, windows.Context().Store, parent),
       windows_(windows),
@@ -129,7 +122,13 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, TWindowRegistry& windows, QWid
       highlighter_(MakeOrdersWindowHighlighter()),
       lines_(*memo_),
       planner_(state_),
-      orderPlanner_(planner_, [&windows] { return windows.Services().CargoSettings; }),
+      orderPlanner_(planner_,
+                    [this] {
+                      if (ICargoSettingsService* cargo = windows_.Services().CargoSettings)
+                        cargo->ComputeBuildability();
+                      else
+                        ComputeBuildability(state_, TAutoCargoSettings{});
+                    }),
       service_(state_, lines_, *this, orderPlanner_) {
   service_.Listener = this;
   auto* layout = new QVBoxLayout(this);
@@ -341,9 +340,10 @@ TznListView* TfrmOrders::AddList(QTabWidget* tabs, const char* name, const QStri
   std::vector<int> widths;
   const QFontMetrics metrics(list->font());
   for (const QString& caption : captions) {
-    const bool name = caption == "Planet" || caption == "Name" || caption == "From" ||
-                      caption == "To" || caption == "Dest" || caption == "Ship Type";
-    widths.push_back(std::max(name ? 110 : 64, metrics.horizontalAdvance(caption) + 28));
+    const bool wide = caption == "Planet" || caption == "Name" || caption == "From" ||
+                      caption == "To" || caption == "Dest" || caption == "Ship Type" ||
+                      caption == "Sizes";
+    widths.push_back(std::max(wide ? 110 : 64, metrics.horizontalAdvance(caption) + 28));
   }
   list->SetColumns(captions, widths);
   list->SetCursorWait(Qt::ArrowCursor);

@@ -68,25 +68,6 @@ class TEditorOrderLines final : public IOrderLines {
   bool changed_ = false;
 };
 
-// The planner as the order service calls it: the buildability comes from the automatic cargo
-// settings window (with the default settings while there is none).
-class TOrdersWindowPlanner final : public IOrderPlanner {
- public:
-  TOrdersWindowPlanner(TDevelopmentPlanner& planner, std::function<ICargoSettingsService*()> cargo)
-      : planner_(planner), cargo_(std::move(cargo)) {}
-  void ComputeBuildability() override;
-  void PlanAutomaticCargo(const IOrderLines& lines, bool transports, bool useRoutes) override {
-    planner_.PlanAutomaticCargo(lines, transports, useRoutes);
-  }
-  void FillDevelopmentLists() override { planner_.FillDevelopmentLists(); }
-  std::vector<TPlannedTransport> CargoPlan() const override { return planner_.CargoPlan(); }
-  std::vector<std::string> PlanNotes() const override { return planner_.PlanNotes(); }
-
- private:
-  TDevelopmentPlanner& planner_;
-  std::function<ICargoSettingsService*()> cargo_;
-};
-
 class TfrmOrders : public TToolWindow,
                    public IOrderService,
                    public IOrderAnalysisService,
@@ -216,7 +197,8 @@ class TfrmOrders : public TToolWindow,
   std::unique_ptr<ZazArerevOdo> highlighter_;
   TEditorOrderLines lines_;
   TDevelopmentPlanner planner_;
-  TOrdersWindowPlanner orderPlanner_;
+  // The planner as the service calls it: the rating comes from the cargo settings window.
+  TSettingsOrderPlanner orderPlanner_;
   TOrderService service_;
   bool analysed_ = false;
   bool automaticLoaded_ = false;
@@ -246,7 +228,7 @@ class TfrmOrders : public TToolWindow,
   std::map<int, QIcon> distanceImages_;
   // The widths of the planets' and the editor's panels still to be given (a splitter that was
   // never shown has no widths of its own yet).
-  std::optional<std::pair<int, int>> panelWidths_{std::pair<int, int>{320, 430}};
+  std::optional<std::pair<int, int>> panelWidths_{std::pair<int, int>{360, 420}};
 
   QMenu* popup_ = nullptr;
   QMenu* mnuCreateOrder_ = nullptr;
