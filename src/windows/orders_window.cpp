@@ -203,62 +203,36 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, TWindowRegistry& windows, QWid
   figures(lvSendedShips_, {false, true, false, false, true, true, true});
   figures(lvShipsInProduction_, {false, false, true, true});
 
-  // A click shows the planet, a double click finds it in the orders.
-  const auto planetRows = [this](TznListView* list, std::function<TPlanet*(int)> planet,
-                                 std::function<std::string(int)> name) {
-    connect(list, &QAbstractItemView::clicked, this, [this, list, planet](const QModelIndex& i) {
-      ShowPlanet(planet(list->Rows().SourceRow(i.row())));
+  // A click shows the planet, a double click finds it in the orders. `row` gives the planet
+  // and its name of a row.
+  using TPlanetOfRow = std::function<std::pair<TPlanet*, std::string>(int)>;
+  const auto planetRows = [this](TznListView* list, TPlanetOfRow row) {
+    connect(list, &QAbstractItemView::clicked, this, [this, list, row](const QModelIndex& i) {
+      ShowPlanet(row(list->Rows().SourceRow(i.row())).first);
     });
-    connect(list, &QAbstractItemView::doubleClicked, this,
-            [this, list, name](const QModelIndex& i) {
-              const std::string text = name(list->Rows().SourceRow(i.row()));
-              if (!text.empty()) FindPlanetInOrders(text);
-            });
+    connect(list, &QAbstractItemView::doubleClicked, this, [this, list, row](const QModelIndex& i) {
+      const std::string name = row(list->Rows().SourceRow(i.row())).second;
+      if (!name.empty()) FindPlanetInOrders(name);
+    });
   };
   const auto inRange = [](const auto& rows, int row) {
     return row >= 0 && row < static_cast<int>(rows.size());
   };
-  planetRows(
-      lvDeveloping_,
-      [this, inRange](int r) {
-        return inRange(plan_.Developing, r) ? plan_.Developing[static_cast<size_t>(r)].Planet
-                                            : nullptr;
-      },
-      [this, inRange](int r) {
-        return inRange(plan_.Developing, r) ? plan_.Developing[static_cast<size_t>(r)].Name
-                                            : std::string();
-      });
-  planetRows(
-      lvToTransport_,
-      [this, inRange](int r) {
-        return inRange(plan_.ToTransport, r) ? plan_.ToTransport[static_cast<size_t>(r)].Planet
-                                             : nullptr;
-      },
-      [this, inRange](int r) {
-        return inRange(plan_.ToTransport, r) ? plan_.ToTransport[static_cast<size_t>(r)].Name
-                                             : std::string();
-      });
-  planetRows(
-      lvToDevelop_,
-      [this, inRange](int r) {
-        return inRange(toDevelop_, r) ? toDevelop_[static_cast<size_t>(r)].Planet : nullptr;
-      },
-      [this, inRange](int r) {
-        return inRange(toDevelop_, r) ? toDevelop_[static_cast<size_t>(r)].Name : std::string();
-      });
-  planetRows(
-      lvShipsInProduction_,
-      [this, inRange](int r) {
-        return inRange(state_.ShipsInProduction, r)
-                   ? state_.PlanetByName(
-                         state_.ShipsInProduction[static_cast<size_t>(r)]->PlanetName)
-                   : nullptr;
-      },
-      [this, inRange](int r) {
-        return inRange(state_.ShipsInProduction, r)
-                   ? state_.ShipsInProduction[static_cast<size_t>(r)]->PlanetName
-                   : std::string();
-      });
+  // Rows that carry their planet and its name.
+  const auto rowsOf = [inRange](const auto& rows) -> TPlanetOfRow {
+    return [&rows, inRange](int r) -> std::pair<TPlanet*, std::string> {
+      if (!inRange(rows, r)) return {nullptr, {}};
+      return {rows[static_cast<size_t>(r)].Planet, rows[static_cast<size_t>(r)].Name};
+    };
+  };
+  planetRows(lvDeveloping_, rowsOf(plan_.Developing));
+  planetRows(lvToTransport_, rowsOf(plan_.ToTransport));
+  planetRows(lvToDevelop_, rowsOf(toDevelop_));
+  planetRows(lvShipsInProduction_, [this, inRange](int r) -> std::pair<TPlanet*, std::string> {
+    if (!inRange(state_.ShipsInProduction, r)) return {nullptr, {}};
+    const std::string& name = state_.ShipsInProduction[static_cast<size_t>(r)]->PlanetName;
+    return {state_.PlanetByName(name), name};
+  });
   // To Do and Loaded \ Sent: a click shows the group's planet; a double click on Loaded \ Sent
   // shows its destination.
   for (TznListView* list : {lvToDo_, lvLoadedSend_}) {
