@@ -494,8 +494,9 @@ void TfrmOrders::ShowPlanet(TPlanet* planet) {
 
 void TfrmOrders::RefreshGame(TGameChanges changes) {
   if ((changes & gcGameRead) == 0) return;
-  // The plan's records point into the model that was read before.
+  // The plan's records point into the model that was read before: plan again on the new one.
   planner_.Clear();
+  if (automaticLoaded_) AnalyseOrders();
   FillShipsInProduction();
 }
 

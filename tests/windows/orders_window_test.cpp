@@ -549,6 +549,29 @@ TEST_F(OrionOrders, CtrlKeysReachTheMenusWhileTheEditorHasTheFocusAndTabChangesN
   window.hide();
 }
 
+TEST_F(OrionOrders, ReplaceProductionTypeChangesTheProductionOrdersOfTheSelection) {
+  TfrmOrders& window = f->window;
+  TTextEditor& editor = window.Editor();
+  const std::vector<std::string> before = Lines();
+  // The two "p ... CAP" lines and the design line after them.
+  const auto first = std::find(before.begin(), before.end(), "p 126 CAP") - before.begin();
+  ASSERT_LT(first, static_cast<long>(before.size()));
+  editor.SetCaretXY({1, static_cast<int>(first) + 1});
+  editor.SetBlockBegin({1, static_cast<int>(first) + 1});
+  editor.SetBlockEnd({1, static_cast<int>(first) + 4});
+  const std::vector<std::string> choices = ProductionChoices(orion->state);
+  const auto drive = std::find(choices.begin(), choices.end(), "DRIVE");
+  ASSERT_NE(drive, choices.end());
+  f->ui.choices.push_back(static_cast<int>(drive - choices.begin()));
+  FindAction(window, "Replace &Production Type...")->trigger();
+  std::vector<std::string> expected = before;
+  expected[static_cast<size_t>(first)] = "P 126 DRIVE";
+  expected[static_cast<size_t>(first) + 1] = "P 165 DRIVE";
+  EXPECT_EQ(Lines(), expected) << "the design line and every line outside stay";
+  editor.Undo();
+  EXPECT_EQ(Lines(), before) << "one undo step";
+}
+
 TEST_F(OrionOrders, TheAnalysisNotesStandUnderTheEditorUntilTheNextAnalysis) {
   TfrmOrders& window = f->window;
   IOrderLines& lines = window.OrderLines();
