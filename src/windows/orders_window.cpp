@@ -164,7 +164,8 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, TWindowRegistry& windows, QWid
   lblStatus_->setObjectName("lblStatus");
   lblStatus_->setTextFormat(Qt::PlainText);
   lblStatus_->setFrameShape(QFrame::StyledPanel);
-  lblStatus_->setMinimumWidth(1);
+  // A long note never widens the panel; the tip holds every note.
+  lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   ordersLayout->addWidget(lblStatus_);
   btnAnalyse_ = new QPushButton("&Analyse", pnlOrders_);
   btnAnalyse_->setObjectName("btnAnalyse");

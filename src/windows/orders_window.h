@@ -223,6 +223,7 @@ class TfrmOrders : public TToolWindow,
   std::vector<TToDevelopRow> toDevelop_;
   std::vector<TSentShipRow> sentShips_;
   TDevelopmentLists plan_;             // the rows of the four planner lists
+  TznListView* focusList_ = nullptr;   // the list that has the focus, if one has
   TznListView* exportList_ = nullptr;  // the list "&Export" exports
   TExportType exportType_ = TExportType::xHTML;
   std::map<int, QIcon> distanceImages_;

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabWidget>
 #include <QUrl>
 #include <algorithm>
 
@@ -102,12 +103,17 @@ void TfrmOrders::BuildMenus(QMenuBar* bar) {
   options->addSeparator();
   mniExport_ = options->addAction("&Export");
   connect(mniExport_, &QAction::triggered, this, [this] { ExportFocusedList(); });
-  // Enabled only while one of the lists has the focus; that list is the one exported.
-  connect(options, &QMenu::aboutToShow, this, [this] {
-    QWidget* focus = QApplication::focusWidget();
-    exportList_ = nullptr;
+  // Enabled only while one of the lists has the focus; that list is the one exported. The menu
+  // bar takes the focus itself when it is opened with the keyboard, so the list that had it
+  // last counts.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now == menuBar_ || qobject_cast<QMenu*>(now)) return;
+    focusList_ = nullptr;
     for (TznListView* list : lists_)
-      if (focus == list) exportList_ = list;
+      if (now == list) focusList_ = list;
+  });
+  connect(options, &QMenu::aboutToShow, this, [this] {
+    exportList_ = focusList_;
     mniExport_->setEnabled(exportList_ != nullptr);
   });
 

@@ -593,6 +593,11 @@ TEST_F(OrionOrders, ExportIsOfferedOnlyForTheListThatHasTheFocus) {
   QCoreApplication::processEvents();
   emit options->aboutToShow();
   EXPECT_TRUE(exportAction->isEnabled());
+  // Opened with the keyboard, the menu bar has the focus: the list had it last.
+  window.MenuBar()->setFocus();
+  QCoreApplication::processEvents();
+  emit options->aboutToShow();
+  EXPECT_TRUE(exportAction->isEnabled());
   window.Editor().setFocus();
   QCoreApplication::processEvents();
   emit options->aboutToShow();
