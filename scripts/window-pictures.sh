@@ -53,7 +53,9 @@ TOVIX_HOME="$home" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1200x24" \
 # The pictures the window tests take on Orion (a battle selected, the two-list dialog of its
 # sides, the graph, the overview, the map and its colour dialog, the group filter with ship
 # options, the planet information window filtered by an expression, the mail settings with an
-# SMTP server, the order skeleton of race A), when the reports are there.
+# SMTP server, the order skeleton of race A; the orders window with A's orders of turn 25 and its
+# planning lists filled, each of its menus, the To Do pop-up and its planets), when the reports
+# are there.
 export TOVIX_PICTURE_DIR="$out" TOVIX_SCREENSHOT_DIR="$out"
 cmake --build --preset default >/dev/null
 for test in build/tests/windows/*_test; do

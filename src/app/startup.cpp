@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "app/termination_signals.h"
 #include "core/file_utils.h"
 #include "core/game_settings.h"
 #include "core/game_state.h"
@@ -165,6 +167,17 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   if (!loadFailures.empty()) ui.ShowMessage(loadFailures);
   main.show();
   ui.ShowMessages(reader.Messages());
+
+  // A logout (SIGTERM) or a lost terminal (SIGHUP) closes the program as its main window's close
+  // does: an open question or dialog is cancelled first, then everything is saved below.
+  TTerminationSignals termination;
+  QObject::connect(&termination, &TTerminationSignals::Received, &main, [&main] {
+    for (int i = 0; i < 16; ++i) {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (!modal || !modal->close()) break;
+    }
+    main.close();
+  });
 
   if (params.OnRunning) params.OnRunning(windows);
   if (main.isVisible()) {

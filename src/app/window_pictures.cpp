@@ -2,6 +2,7 @@
 // comes from $TOVIX_HOME), and once the main window is up writes one PNG per window that is built
 // (not a placeholder), plus the dialogs that belong to them, into <out folder>; then it ends.
 // scripts/window-pictures.sh runs it under a virtual display.
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -10,6 +11,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include "controls/calculator_panel.h"
 #include "controls/dual_list.h"
 #include "controls/spin_edit.h"
+#include "controls/zn_list_view.h"
 #include "core/file_utils.h"
 #include "views/event_rows.h"
 #include "windows/battle_simulator_window.h"
@@ -75,7 +78,9 @@ constexpr const char* kSampleNote =
 // How a window is set up before its picture: the map fitted with names on; the notes editor
 // with a formatted note and the caret in an indented bullet; the ship designer on the user's
 // Cruiser2 (when the race has one); the standard ship of a productivity of 60 with the extra
-// designs shown; the calculator after 1000 / 7 with the result in its memory.
+// designs shown; the calculator after 1000 / 7 with the result in its memory; the orders window
+// with every growing planet tagged for development and the routes used, so that its planning
+// lists are filled.
 void Prepare(TWindowRegistry& windows, const std::string& name, QWidget& window) {
   if (auto* notes = qobject_cast<TfrmEditor*>(&window)) {
     // The script's program folder is a fresh one: the sample becomes its first notes tab. A
@@ -93,6 +98,17 @@ void Prepare(TWindowRegistry& windows, const std::string& name, QWidget& window)
     QTextCursor caret(editor->document()->findBlockByNumber(3));
     caret.setPosition(caret.position() + 3);
     editor->setTextCursor(caret);
+  }
+  if (auto* orders = qobject_cast<TfrmOrders*>(&window)) {
+    orders->resize(1400, 640);
+    orders->AddDevelopTags();
+    for (QAction* action : orders->findChildren<QAction*>())
+      if (action->text() == "Use Routes For Development") action->setChecked(true);
+    orders->AnalyseOrders();
+    if (auto* planets = orders->findChild<QTabWidget*>("pnlPlanets"))
+      planets->setCurrentWidget(orders->List("lvDeveloping"));
+    if (auto* ships = orders->findChild<QTabWidget*>("pnlShips"))
+      ships->setCurrentWidget(orders->List("lvToDo"));
   }
   if (auto* map = qobject_cast<TfrmNewMap*>(&window); map != nullptr && name == "frmNewMap") {
     map->resize(900, 760);

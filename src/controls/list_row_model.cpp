@@ -110,6 +110,16 @@ QVariant TListRowModel::data(const QModelIndex& index, int role) const {
     return QVariant::fromValue(Qt::Alignment(right ? Qt::AlignRight : Qt::AlignLeft) |
                                Qt::AlignVCenter);
   }
+  if (role == Qt::ForegroundRole && rowColor_) {
+    const QColor color = rowColor_(SourceRow(index.row()));
+    if (color.isValid()) return color;
+    return {};
+  }
+  if (role == Qt::DecorationRole && index.column() == 0 && rowImage_) {
+    const QIcon icon = rowImage_(SourceRow(index.row()));
+    if (!icon.isNull()) return icon;
+    return {};
+  }
   if (role == Qt::FontRole && index.row() == hotRow_) {
     QFont font;
     font.setUnderline(true);

@@ -4,6 +4,8 @@
 // and sorts it by a column.
 
 #include <QAbstractTableModel>
+#include <QColor>
+#include <QIcon>
 #include <QStringList>
 #include <functional>
 #include <string>
@@ -31,6 +33,12 @@ class TListRowModel : public QAbstractTableModel {
   void SetRightAligned(std::vector<bool> right) { rightAligned_ = std::move(right); }
   // New rows in their own order (call Sort to order them).
   void SetRows(int count, TCellFunction cell);
+  // Optional looks of a row (the window's row index): the colour of its text (an invalid colour
+  // keeps the list's own) and the image in its first column (a null icon shows none).
+  using TRowColorFunction = std::function<QColor(int row)>;
+  using TRowImageFunction = std::function<QIcon(int row)>;
+  void SetRowColor(TRowColorFunction color) { rowColor_ = std::move(color); }
+  void SetRowImage(TRowImageFunction image) { rowImage_ = std::move(image); }
   // Nullptr: the cells' number-aware order.
   void SetCompare(TCompareFunction compare) { compare_ = std::move(compare); }
   // Orders the rows by `column`; equal rows keep their order.
@@ -56,6 +64,8 @@ class TListRowModel : public QAbstractTableModel {
   std::vector<bool> rightAligned_;
   TCellFunction cell_;
   TCompareFunction compare_;
+  TRowColorFunction rowColor_;
+  TRowImageFunction rowImage_;
   std::vector<int> order_;
   std::vector<int> viewOf_;
   int hotRow_ = -1;

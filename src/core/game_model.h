@@ -322,6 +322,7 @@ class IDevPlanetRecord {
   // Figures of the projection; turn index 0 is the current turn, 1 the next.
   virtual float Colonists(int turnIndex) const = 0;  // COL stock
   virtual float Capital(int turnIndex) const = 0;    // CAP stock
+  virtual float Material(int turnIndex) const = 0;   // MAT stock
   virtual float Population(int turnIndex) const = 0;
   virtual float Industry(int turnIndex) const = 0;
 

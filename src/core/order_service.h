@@ -32,6 +32,10 @@ class IOrderService {
   // The new names of every rename ("N") line of the order text, so generated planet names never
   // repeat one. Until the orders window gives them, there are none.
   virtual std::vector<std::string> CollectRenamedPlanetNames() { return {}; }
+  // Plans the next turns from the planet orders alone, without group orders or transports (the
+  // overview's "Next Turn Without Shipping"); the development plan holds the result until the
+  // next analysis.
+  virtual void ProjectDevelopment() {}
   // Mails `text` as a relay message to the race `race` (the players window); the orders window
   // mails it, and tells the user when it cannot. Services without mail do nothing.
   virtual void SendRelayMessage(const std::string& race, const std::string& text) {

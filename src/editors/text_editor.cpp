@@ -715,9 +715,13 @@ void TTextEditor::PaintTextLines(QPainter& p, const QRect& clip, int firstLine, 
 
 bool TTextEditor::event(QEvent* e) {
   if (e->type() == QEvent::ShortcutOverride) {
+    // The editor claims only keys without modifiers or with Shift alone: a Ctrl or Alt key is a
+    // shortcut of the window's menus first, and reaches the key table only when none has it.
     auto* k = static_cast<QKeyEvent*>(e);
     const uint16_t vk = VirtualKeyOf(k->key());
-    if (vk != 0 && Keystrokes().FindKeycode(vk, ShiftOf(k->modifiers())) >= 0) {
+    const bool plain =
+        (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+    if (plain && vk != 0 && Keystrokes().FindKeycode(vk, ShiftOf(k->modifiers())) >= 0) {
       e->accept();
       return true;
     }

@@ -100,8 +100,12 @@ TAutoCargoResult RunAutoCargoCommand(TAutoCargoCommand command, TOrderService& s
 class TSettingsOrderPlanner final : public IOrderPlanner {
  public:
   TSettingsOrderPlanner(TDevelopmentPlanner& planner, const TAutoCargoSettings& settings)
-      : planner_(planner), settings_(settings) {}
-  void ComputeBuildability() override { tovix::ComputeBuildability(planner_.State(), settings_); }
+      : planner_(planner),
+        rate_([&planner, &settings] { tovix::ComputeBuildability(planner.State(), settings); }) {}
+  // With a rating of its own (the cargo settings window rates with its controls' values).
+  TSettingsOrderPlanner(TDevelopmentPlanner& planner, std::function<void()> rate)
+      : planner_(planner), rate_(std::move(rate)) {}
+  void ComputeBuildability() override { rate_(); }
   void PlanAutomaticCargo(const IOrderLines& lines, bool transports, bool useRoutes) override {
     planner_.PlanAutomaticCargo(lines, transports, useRoutes);
   }
@@ -111,7 +115,7 @@ class TSettingsOrderPlanner final : public IOrderPlanner {
 
  private:
   TDevelopmentPlanner& planner_;
-  const TAutoCargoSettings& settings_;
+  std::function<void()> rate_;
 };
 
 }  // namespace tovix

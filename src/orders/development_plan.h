@@ -47,6 +47,7 @@ struct TDevPlanet final : public IDevPlanetRecord {
   bool ToDevelop() const override { return Develop; }
   float Colonists(int t) const override { return COL[Index(t)]; }
   float Capital(int t) const override { return CAP[Index(t)]; }
+  float Material(int t) const override { return MAT[Index(t)]; }
   float Population(int t) const override { return Populations[Index(t)]; }
   float Industry(int t) const override { return Industries[Index(t)]; }
 

@@ -30,16 +30,6 @@ class IOrderPlanner {
   virtual std::vector<std::string> PlanNotes() const { return {}; }
 };
 
-// A planner that plans nothing, for callers that want the analysis of the orders alone. The
-// orders window uses the development planner (development_plan.h, auto_cargo.h).
-class TNoOrderPlanner final : public IOrderPlanner {
- public:
-  void ComputeBuildability() override {}
-  void PlanAutomaticCargo(const IOrderLines&, bool, bool) override {}
-  void FillDevelopmentLists() override {}
-  std::vector<TPlannedTransport> CargoPlan() const override { return {}; }
-};
-
 // Told when an analysis has finished, so that the windows that show order-dependent figures
 // refresh: after a full analysis the groups window, planet list, ship designer, routes window and
 // planet information window; after an insert the same windows.

@@ -44,7 +44,7 @@ std::optional<TOverviewFigures> ProjectedFigures(const GameState& state,
   const TPlayer* me = state.MainPlayer;
   if (!me) return std::nullopt;
   TOverviewFigures f = current;
-  double population = 0, industry = 0, col = 0, cap = 0;
+  double population = 0, industry = 0, col = 0, cap = 0, mat = 0;
   bool planned = false;
   for (int i = 0; i < state.Planets.Count(); ++i) {
     const TPlanet* p = state.Planets.Object(i);
@@ -73,6 +73,7 @@ std::optional<TOverviewFigures> ProjectedFigures(const GameState& state,
     industry += record->Industry(1);
     col += record->Colonists(1);
     cap += record->Capital(1);
+    mat += record->Material(1);
   }
   if (!planned) return std::nullopt;
   f[ofTotalTech] = f[ofDrive] + f[ofWeapons] + f[ofShields] + f[ofCargo];
@@ -80,6 +81,7 @@ std::optional<TOverviewFigures> ProjectedFigures(const GameState& state,
   f[ofIndustry] = industry;
   f[ofCol] = col;
   f[ofCap] = cap;
+  f[ofMat] = mat;
   f[ofEffectiveIndustry] = industry + (population - industry) / 4;
   return f;
 }

@@ -36,9 +36,8 @@ extern const std::array<const char*, ofCount> kOverviewCaptions;
 TOverviewFigures CurrentFigures(const GameState& state);
 
 // Next turn: each technology raised by what the own planets producing it make, population,
-// industry, COL and CAP the sums of the plan's projections for the own planets, effective
-// industry recomputed. Nothing when the plan holds none of the own planets. The plan's records
-// carry no material stock: MAT stays this turn's figure.
+// industry, COL, CAP and MAT the sums of the plan's projections for the own planets, effective
+// industry recomputed. Nothing when the plan holds none of the own planets.
 std::optional<TOverviewFigures> ProjectedFigures(const GameState& state,
                                                  const IDevelopmentPlan& plan,
                                                  const TOverviewFigures& current);

@@ -167,6 +167,7 @@ TAutoCargoSettings TfrmAutoCargoSettings::Settings() {
 }
 
 void TfrmAutoCargoSettings::ComputeBuildability() {
+  Prepare();
   TPlanet* reference = tovix::ComputeBuildability(state_, FromControls());
   if (reference && cbxBuildPlanet_->currentText().isEmpty()) {
     cbxBuildPlanet_->setEditText(FromLatin1(reference->Name));

@@ -8,6 +8,7 @@
 
 #include "core/game_state.h"
 #include "orders/auto_cargo.h"
+#include "windows/services.h"
 #include "windows/tool_window.h"
 
 class QButtonGroup;
@@ -19,19 +20,23 @@ namespace tovix {
 
 class TRxSpinEdit;
 
-class TfrmAutoCargoSettings : public TToolWindow {
+class TfrmAutoCargoSettings : public TToolWindow, public ICargoSettingsService {
   Q_OBJECT
 
  public:
   TfrmAutoCargoSettings(GameState& state, TznSaveState& store, QWidget* parent = nullptr);
+
+  // ICargoSettingsService
+  TAutoCargoSettings CargoSettings() override { return Settings(); }
 
   // The settings as the controls hold them, after the dialog is prepared once: "Buildability"
   // in the sort list, the own planets in the reference list, the planets rated.
   TAutoCargoSettings Settings();
   // Puts `settings` into the controls.
   void ShowSettings(const TAutoCargoSettings& settings);
-  // Rates every planet with the controls' weights; an empty reference shows the one chosen.
-  void ComputeBuildability();
+  // Rates every planet with the controls' weights (after preparing the dialog once); an empty
+  // reference shows the one chosen.
+  void ComputeBuildability() override;
 
   QListWidget* SortList() const { return lbxSortOn_; }
   QPushButton* UpButton() const { return btnUp_; }

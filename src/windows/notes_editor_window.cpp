@@ -416,6 +416,11 @@ void TfrmEditor::BuildToolbars() {
   layout()->addWidget(formats);
 }
 
+TfrmEditor::~TfrmEditor() {
+  // A window destroyed while shown gets no hide of its own.
+  SaveCurrentNotes();
+}
+
 std::filesystem::path TfrmEditor::FileOf(int tab) const {
   return NotesFileName(folder_, tab, state_.GameName);
 }

@@ -78,6 +78,8 @@ class TfrmEditor : public TToolWindow, public INotesService {
  public:
   TfrmEditor(const GameState& state, TznSaveState& store, UserInterface& ui,
              std::filesystem::path folder, QWidget* parent = nullptr);
+  // At the program's end the current notes are written as a hide writes them.
+  ~TfrmEditor() override;
 
   // Writes the current tab's notes when they may and need to be written (see above).
   void SaveCurrentNotes() override;

@@ -2,12 +2,16 @@
 
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
@@ -24,6 +28,7 @@
 #include "editors/text_codec.h"
 #include "editors/text_editor.h"
 #include "orders/order_commands.h"
+#include "orders/order_edits.h"
 #include "orders/order_text.h"
 #include "platform/latin1.h"
 #include "windows/window_catalogue.h"
@@ -116,49 +121,66 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, TWindowRegistry& windows, QWid
       memo_(new TTextEditor(this)),
       highlighter_(MakeOrdersWindowHighlighter()),
       lines_(*memo_),
-      service_(state_, lines_, *this, planner_) {
+      planner_(state_),
+      orderPlanner_(planner_,
+                    [this] {
+                      if (ICargoSettingsService* cargo = windows_.Services().CargoSettings)
+                        cargo->ComputeBuildability();
+                      else
+                        ComputeBuildability(state_, TAutoCargoSettings{});
+                    }),
+      service_(state_, lines_, *this, orderPlanner_) {
   service_.Listener = this;
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* bar = new QMenuBar(this);
-  layout->setMenuBar(bar);
+  menuBar_ = new QMenuBar(this);
+  layout->setMenuBar(menuBar_);
 
-  auto* splitter = new QSplitter(Qt::Horizontal, this);
-  layout->addWidget(splitter);
-  pnlPlanets_ = new QTabWidget(splitter);
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  layout->addWidget(splitter_);
+  pnlPlanets_ = new QTabWidget(splitter_);
   pnlPlanets_->setObjectName("pnlPlanets");
-  AddList(pnlPlanets_, "lvDeveloping", "Developing", {"Planet", "COL turns", "CAP turns", "Sizes"});
-  AddList(pnlPlanets_, "lvToTransport", "To Transport",
-          {"Planet", "COL now", "COL next", "CAP now", "CAP next", "MAT now", "MAT next"},
-          "COL and CAP this, and next turn on those planets");
+  lvDeveloping_ = AddList(pnlPlanets_, "lvDeveloping", "Developing",
+                          {"Planet", "COL turns", "CAP turns", "Sizes"});
+  lvToTransport_ =
+      AddList(pnlPlanets_, "lvToTransport", "To Transport",
+              {"Planet", "COL now", "COL next", "CAP now", "CAP next", "MAT now", "MAT next"},
+              "COL and CAP this, and next turn on those planets");
   lvToDevelop_ = AddList(pnlPlanets_, "lvToDevelop", "To Develop",
                          {"Planet", "Size", "Population", "Industry", "Max Mass"},
                          "Planets owned by you but not fully developed");
 
-  auto* pnlOrders = new QWidget(splitter);
-  pnlOrders->setObjectName("pnlOrders");
-  auto* ordersLayout = new QVBoxLayout(pnlOrders);
+  pnlOrders_ = new QWidget(splitter_);
+  pnlOrders_->setObjectName("pnlOrders");
+  auto* ordersLayout = new QVBoxLayout(pnlOrders_);
   ordersLayout->setContentsMargins(0, 0, 0, 0);
-  memo_->setParent(pnlOrders);
+  ordersLayout->setSpacing(2);
+  memo_->setParent(pnlOrders_);
   memo_->setObjectName("Memo1");
-  memo_->SetHighLighter(highlighter_.get());
+  SetUpEditor();
   ordersLayout->addWidget(memo_);
-  btnAnalyse_ = new QPushButton("&Analyse", pnlOrders);
+  // What the last analysis noted about orders it could not follow.
+  lblStatus_ = new QLabel(pnlOrders_);
+  lblStatus_->setObjectName("lblStatus");
+  lblStatus_->setTextFormat(Qt::PlainText);
+  lblStatus_->setFrameShape(QFrame::StyledPanel);
+  // A long note never widens the panel; the tip holds every note.
+  lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  ordersLayout->addWidget(lblStatus_);
+  btnAnalyse_ = new QPushButton("&Analyse", pnlOrders_);
   btnAnalyse_->setObjectName("btnAnalyse");
   btnAnalyse_->setToolTip("Analyse orders");
   ordersLayout->addWidget(btnAnalyse_);
   connect(btnAnalyse_, &QPushButton::clicked, this, [this] { AnalyseOrders(); });
 
-  pnlShips_ = new QTabWidget(splitter);
+  pnlShips_ = new QTabWidget(splitter_);
   pnlShips_->setObjectName("pnlShips");
-  // "To Do" and "Loaded \ Sent" are the cargo planner's lists (placeholders: it plans nothing
-  // until it is built).
-  AddList(pnlShips_, "lvToDo", "To Do",
-          {"Group", "Nr.", "Eff Cargo", "Speed", "Planet", "COL", "CAP"},
-          "Right click to add order for this group");
-  AddList(pnlShips_, "lvLoadedSend", "Loaded \\ Sent",
-          {"Group", "Nr.", "Cargo", "Spd Loaded", "Dest", "Distance left"},
-          "This cargo ships are loaded");
+  lvToDo_ = AddList(pnlShips_, "lvToDo", "To Do",
+                    {"Group", "Nr.", "Eff Cargo", "Speed", "Planet", "COL", "CAP"},
+                    "Right click to add order for this group");
+  lvLoadedSend_ = AddList(pnlShips_, "lvLoadedSend", "Loaded \\ Sent",
+                          {"Group", "Nr.", "Cargo", "Spd Loaded", "Dest", "Distance left"},
+                          "This cargo ships are loaded");
   lvSendedShips_ =
       AddList(pnlShips_, "lvSendedShips", "Sent Ships",
               {"Group", "Nr.", "From", "To", "Dist", "Speed", "Rest"}, "Those groups are send");
@@ -166,20 +188,64 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, TWindowRegistry& windows, QWid
       AddList(pnlShips_, "lvShipsInProduction", "Ships In Production",
               {"Name", "Ship Type", "Number Present", "Numer Present with Last Techs"},
               "On the last turn, those planets produced those shiptypes");
-  splitter->setStretchFactor(1, 1);
+  splitter_->setStretchFactor(1, 1);
   pnlShips_->setCurrentWidget(lvSendedShips_);
   pnlPlanets_->setCurrentWidget(lvToDevelop_);
 
-  // A click shows the planet, a double click finds it in the orders.
-  connect(lvToDevelop_, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
-    const int row = lvToDevelop_->Rows().SourceRow(i.row());
-    if (row >= 0 && row < static_cast<int>(toDevelop_.size()))
-      ShowPlanet(toDevelop_[static_cast<size_t>(row)].Planet);
+  // Figures are right-aligned; the first column (and the planet names) are not.
+  const auto figures = [](TznListView* list, std::vector<bool> right) {
+    list->Rows().SetRightAligned(std::move(right));
+  };
+  figures(lvDeveloping_, {false, true, true, true});
+  figures(lvToTransport_, {false, true, true, true, true, true, true});
+  figures(lvToDevelop_, {false, true, true, true, true});
+  figures(lvToDo_, {false, true, true, true, false, true, true});
+  figures(lvLoadedSend_, {false, true, true, true, false, true});
+  figures(lvSendedShips_, {false, true, false, false, true, true, true});
+  figures(lvShipsInProduction_, {false, false, true, true});
+
+  // A click shows the planet, a double click finds it in the orders. `row` gives the planet
+  // and its name of a row.
+  using TPlanetOfRow = std::function<std::pair<TPlanet*, std::string>(int)>;
+  const auto planetRows = [this](TznListView* list, TPlanetOfRow row) {
+    connect(list, &QAbstractItemView::clicked, this, [this, list, row](const QModelIndex& i) {
+      ShowPlanet(row(list->Rows().SourceRow(i.row())).first);
+    });
+    connect(list, &QAbstractItemView::doubleClicked, this, [this, list, row](const QModelIndex& i) {
+      const std::string name = row(list->Rows().SourceRow(i.row())).second;
+      if (!name.empty()) FindPlanetInOrders(name);
+    });
+  };
+  const auto inRange = [](const auto& rows, int row) {
+    return row >= 0 && row < static_cast<int>(rows.size());
+  };
+  // Rows that carry their planet and its name.
+  const auto rowsOf = [inRange](const auto& rows) -> TPlanetOfRow {
+    return [&rows, inRange](int r) -> std::pair<TPlanet*, std::string> {
+      if (!inRange(rows, r)) return {nullptr, {}};
+      return {rows[static_cast<size_t>(r)].Planet, rows[static_cast<size_t>(r)].Name};
+    };
+  };
+  planetRows(lvDeveloping_, rowsOf(plan_.Developing));
+  planetRows(lvToTransport_, rowsOf(plan_.ToTransport));
+  planetRows(lvToDevelop_, rowsOf(toDevelop_));
+  planetRows(lvShipsInProduction_, [this, inRange](int r) -> std::pair<TPlanet*, std::string> {
+    if (!inRange(state_.ShipsInProduction, r)) return {nullptr, {}};
+    const std::string& name = state_.ShipsInProduction[static_cast<size_t>(r)]->PlanetName;
+    return {state_.PlanetByName(name), name};
   });
-  connect(lvToDevelop_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {
-    const int row = lvToDevelop_->Rows().SourceRow(i.row());
-    if (row >= 0 && row < static_cast<int>(toDevelop_.size()))
-      FindPlanetInOrders(toDevelop_[static_cast<size_t>(row)].Name);
+  // To Do and Loaded \ Sent: a click shows the group's planet; a double click on Loaded \ Sent
+  // shows its destination.
+  for (TznListView* list : {lvToDo_, lvLoadedSend_}) {
+    connect(list, &QAbstractItemView::clicked, this, [this, list](const QModelIndex& i) {
+      if (const TDevGroup* group = GroupOfRow(list, list->Rows().SourceRow(i.row())))
+        ShowPlanet(group->At[0]);
+    });
+  }
+  connect(lvLoadedSend_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {
+    if (const TDevGroup* group =
+            GroupOfRow(lvLoadedSend_, lvLoadedSend_->Rows().SourceRow(i.row())))
+      ShowPlanet(group->Destination);
   });
   // Sent Ships: a click shows From, a double click shows To.
   auto sentPlanet = [this](const QModelIndex& i, bool to) -> TPlanet* {
@@ -195,25 +261,44 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, TWindowRegistry& windows, QWid
           [this, sentPlanet](const QModelIndex& i) { ShowPlanet(sentPlanet(i, false)); });
   connect(lvSendedShips_, &QAbstractItemView::doubleClicked, this,
           [this, sentPlanet](const QModelIndex& i) { ShowPlanet(sentPlanet(i, true)); });
-  auto productionPlanet = [this](const QModelIndex& i) -> TPlanet* {
-    const int row = lvShipsInProduction_->Rows().SourceRow(i.row());
-    if (row < 0 || row >= static_cast<int>(state_.ShipsInProduction.size())) return nullptr;
-    return state_.PlanetByName(state_.ShipsInProduction[static_cast<size_t>(row)]->PlanetName);
-  };
-  connect(lvShipsInProduction_, &QAbstractItemView::clicked, this,
-          [this, productionPlanet](const QModelIndex& i) { ShowPlanet(productionPlanet(i)); });
-  connect(lvShipsInProduction_, &QAbstractItemView::doubleClicked, this,
-          [this](const QModelIndex& i) {
-            const int row = lvShipsInProduction_->Rows().SourceRow(i.row());
-            if (row >= 0 && row < static_cast<int>(state_.ShipsInProduction.size()))
-              FindPlanetInOrders(state_.ShipsInProduction[static_cast<size_t>(row)]->PlanetName);
-          });
 
-  BuildMenus(bar);
+  // Planned transports are red; both lists of moving groups show the turns to arrival.
+  lvLoadedSend_->Rows().SetRowColor([this, inRange](int r) {
+    return inRange(plan_.LoadedSent, r) && plan_.LoadedSent[static_cast<size_t>(r)].Planned
+               ? QColor(Qt::red)
+               : QColor();
+  });
+  lvLoadedSend_->Rows().SetRowImage([this, inRange](int r) {
+    return inRange(plan_.LoadedSent, r)
+               ? DistanceImage(plan_.LoadedSent[static_cast<size_t>(r)].Image)
+               : QIcon();
+  });
+  lvSendedShips_->Rows().SetRowImage([this, inRange](int r) {
+    return inRange(sentShips_, r) ? DistanceImage(sentShips_[static_cast<size_t>(r)].Image)
+                                  : QIcon();
+  });
+
+  BuildMenus(menuBar_);
   BuildEditorPopup();
+  BuildListPopups();
   memo_->installEventFilter(this);
   memo_->viewport()->installEventFilter(this);
-  resize(900, 520);
+  resize(1100, 560);
+}
+
+void TfrmOrders::SetUpEditor() {
+  // The orders window's editor: no scrolling past the line end, a tab key that stays in the
+  // editor and types nothing, the window's own key bindings, and a small fixed-pitch font.
+  memo_->SetOptions({mweoAutoIndent, mweoDragDropEditing, mweoShowScrollHint, mweoSmartTabs});
+  memo_->SetMaxUndo(10);
+  memo_->SetWantTabs(true);
+  memo_->Keystrokes().ResetDefaults(TmwKeyStrokes::kOrdersWindowRows);
+  QFont font("Courier New");
+  font.setPixelSize(11);
+  font.setStyleHint(QFont::Monospace);
+  font.setFixedPitch(true);
+  memo_->setFont(font);
+  memo_->SetHighLighter(highlighter_.get());
 }
 
 TfrmOrders::~TfrmOrders() {
@@ -226,7 +311,15 @@ TznListView* TfrmOrders::AddList(QTabWidget* tabs, const char* name, const QStri
                                  const QStringList& captions, const QString& hint) {
   auto* list = new TznListView(tabs);
   list->setObjectName(name);
-  std::vector<int> widths(static_cast<size_t>(captions.size()), 70);
+  // Wide enough for the caption; names of planets and designs get more room.
+  std::vector<int> widths;
+  const QFontMetrics metrics(list->font());
+  for (const QString& caption : captions) {
+    const bool wide = caption == "Planet" || caption == "Name" || caption == "From" ||
+                      caption == "To" || caption == "Dest" || caption == "Ship Type" ||
+                      caption == "Sizes";
+    widths.push_back(std::max(wide ? 110 : 64, metrics.horizontalAdvance(caption) + 28));
+  }
   list->SetColumns(captions, widths);
   list->SetCursorWait(Qt::ArrowCursor);
   const int index = tabs->addTab(list, tab);
@@ -241,125 +334,23 @@ TznListView* TfrmOrders::List(const char* name) const {
   return nullptr;
 }
 
-void TfrmOrders::BuildMenus(QMenuBar* bar) {
-  QMenu* view = bar->addMenu("View");
-  mniStayOnTop_ = view->addAction("Stay on &Top");
-  mniStayOnTop_->setCheckable(true);
-  connect(mniStayOnTop_, &QAction::toggled, this, [this](bool on) {
-    const bool shown = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    if (shown) showNormal();
-  });
-  connect(view->addAction("&Hide"), &QAction::triggered, this, [this] { showMinimized(); });
-
-  QMenu* mail = bar->addMenu("Mail Settings");
-  connect(mail->addAction("Galaxy Server &Adress"), &QAction::triggered, this, [this] {
-    if (auto text = AskText("Galaxy Server adress", "Enter Galaxy Server adress", serverAddress_))
-      serverAddress_ = *text;
-  });
-  connect(mail->addAction("&Subject"), &QAction::triggered, this, [this] {
-    if (auto text = AskText("Order subject", "Enter subject line of order", subject_))
-      subject_ = *text;
-  });
-  mniPlaceInOutbox_ = mail->addAction("Place in &Outbox");
-  mniPlaceInOutbox_->setCheckable(true);
-  mail->addSeparator();
-  connect(mail->addAction("Mail &Program and Server..."), &QAction::triggered, this,
-          [this] { EditMailSettings(); });
-
-  QMenu* options = bar->addMenu("Options");
-  const char* autoNames[4] = {"Auto Insert &Group Commands", "Auto Insert &Planet Commands",
-                              "Auto Insert &Other Commands", "Auto Insert &Route Commands"};
-  bool* autoFlags[4] = {&service_.Options.Group, &service_.Options.Planet, &service_.Options.Other,
-                        &service_.Options.Route};
-  for (int i = 0; i < 4; ++i) {
-    mniAuto_[i] = options->addAction(autoNames[i]);
-    mniAuto_[i]->setCheckable(true);
-    mniAuto_[i]->setChecked(*autoFlags[i]);
-    bool* flag = autoFlags[i];
-    connect(mniAuto_[i], &QAction::toggled, this, [flag](bool on) { *flag = on; });
-  }
-  mniUseRoutes_ = options->addAction("Use Routes For Development");
-  mniUseRoutes_->setCheckable(true);
-  connect(mniUseRoutes_, &QAction::toggled, this,
-          [this](bool on) { service_.UseRoutesForDevelopment = on; });
-
-  QMenu* newTurn = bar->addMenu("New Turn");
-  const std::pair<const char*, TOrderSection> clears[4] = {
-      {"&Delete Auto Insert Group Commands", TOrderSection::Group},
-      {"Delete Auto Insert &Planet Commands", TOrderSection::Planet},
-      {"Delete Auto Insert &Other Commands", TOrderSection::Other},
-      {"Delete Auto Insert &Route Commands", TOrderSection::Route}};
-  for (const auto& [caption, section] : clears) {
-    const TOrderSection s = section;
-    connect(newTurn->addAction(caption), &QAction::triggered, this,
-            [this, s] { ClearSectionAndAnalyse(s); });
-  }
-  newTurn->addSeparator();
-  mniInsertFindCommands_ = newTurn->addAction("&Insert Find Commands");
-  connect(mniInsertFindCommands_, &QAction::triggered, this,
-          [this] { InsertFindCommands(lines_, state_); });
-  connect(newTurn->addAction("Delete Known &Shiptypes From Orders"), &QAction::triggered, this,
-          [this] { DeleteKnownShipTypes(lines_, state_); });
-  connect(newTurn->addAction("Decrement Turn &Counter"), &QAction::triggered, this,
-          [this] { DecrementTurnCounters(lines_); });
-  connect(newTurn->addAction("&All Above"), &QAction::triggered, this,
-          [this] { service_.AllAbove(); });
-}
-
-void TfrmOrders::BuildEditorPopup() {
-  popup_ = new QMenu(this);
-  QAction* cut = popup_->addAction("C&ut", this, [this] { memo_->CutToClipboard(); });
-  cut->setShortcut(QKeySequence("Ctrl+X"));
-  QAction* copy = popup_->addAction("&Copy", this, [this] { memo_->CopyToClipboard(); });
-  copy->setShortcut(QKeySequence("Ctrl+C"));
-  QAction* paste = popup_->addAction("&Paste", this, [this] { memo_->PasteFromClipboard(); });
-  paste->setShortcut(QKeySequence("Ctrl+V"));
-  connect(popup_, &QMenu::aboutToShow, this, [this, cut, copy, paste] {
-    cut->setEnabled(memo_->SelAvail());
-    copy->setEnabled(memo_->SelAvail());
-    const QClipboard* clipboard = QGuiApplication::clipboard();
-    paste->setEnabled(clipboard && !clipboard->text().isEmpty());
-  });
-  QMenu* search = popup_->addMenu("Search And View");
-  search->addAction("&View Planet in Map", QKeySequence("Ctrl+S"), this, [this] {
-    if (const TOrderAnalysis* a = LastAnalysis())
-      ShowPlanet(a->PlanetOfCaretLine(lines_.Line(memo_->CaretY() - 1)));
-  });
-  search->addAction("&Find Planet in Orders", QKeySequence("Ctrl+F"), this,
-                    [this] { AskFindPlanet(); });
-  search->addAction("Find &Next Planet in Orders", QKeySequence("Ctrl+N"), this,
-                    [this] { FindNextPlanet(); });
-  search->addAction("Find &Group in Orders", QKeySequence("Ctrl+G"), this,
-                    [this] { AskFindGroup(); });
-  search->addAction("Find Next Group in Orders", QKeySequence("Ctrl+M"), this,
-                    [this] { FindNextGroup(); });
-  popup_->addAction("Mail orders", this, [this] { MailOrders(); })
-      ->setToolTip("When the mail settings are set, and orders produced, use this to send them");
-  QMenu* save = popup_->addMenu("Save Orders");
-  save->addAction("Normal (CR/LF)", this, [this] { SaveOrdersDialog(TOrderLineEnds::CrLf); });
-  save->addAction("Save orders (CR only)", this,
-                  [this] { SaveOrdersDialog(TOrderLineEnds::CrOnly); });
-  save->addAction("Save orders (LF only)", this,
-                  [this] { SaveOrdersDialog(TOrderLineEnds::LfOnly); });
-  popup_->addAction("Load orders", this, [this] { LoadOrdersDialog(); })
-      ->setToolTip("Load from text file");
-  QMenu* create = popup_->addMenu("&Create Order");
-  create->addAction("Change &Race Name", QKeySequence("Ctrl+R"), this,
-                    [this] { ChangeRaceName(); });
-  create->addAction("&Quit Game", QKeySequence("Ctrl+Q"), this, [this] { QuitGame(); });
-  create->addAction("Change &email adress", QKeySequence("Ctrl+E"), this,
-                    [this] { AskAndInsert("Enter new email adress", "Z"); });
-  mniChangePassword_ = create->addAction("Change Password", this,
-                                         [this] { AskAndInsert("Enter new password", "Y"); });
-  for (QAction* a : popup_->actions()) a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-  memo_->SetPopupMenu(popup_);
-  addActions(search->actions());
-  addActions(create->actions());
-  addAction(cut);
-  addAction(copy);
-  addAction(paste);
-  for (QAction* a : actions()) a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+QIcon TfrmOrders::DistanceImage(int turns) {
+  if (turns < 0) return {};
+  auto found = distanceImages_.find(turns);
+  if (found != distanceImages_.end()) return found->second;
+  // A small box with the number of turns, as the list's images show it.
+  QPixmap image(18, 14);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setPen(QColor(0, 0, 128));
+  painter.setBrush(QColor(255, 255, 225));
+  painter.drawRect(0, 0, 17, 13);
+  QFont font = painter.font();
+  font.setPixelSize(turns > 99 ? 7 : 10);
+  painter.setFont(font);
+  painter.drawText(QRect(0, 0, 18, 14), Qt::AlignCenter, QString::number(turns));
+  painter.end();
+  return distanceImages_.emplace(turns, QIcon(image)).first->second;
 }
 
 std::optional<std::string> TfrmOrders::AskText(const QString& caption, const QString& prompt,
@@ -402,9 +393,23 @@ const TOrderAnalysis* TfrmOrders::LastAnalysis() const {
 void TfrmOrders::AnalysisChanged(bool) {
   analysed_ = true;
   FillAnalysisLists();
+  FillDevelopmentLists();
+  // What the analysis noted, until the next one: in one line, every note in the tip.
+  const std::vector<std::string> notes = service_.Notes();
+  QString line, tip;
+  for (const std::string& note : notes) {
+    line += (line.isEmpty() ? "" : "; ") + FromLatin1(note);
+    tip += (tip.isEmpty() ? "" : "\n") + FromLatin1(note);
+  }
+  lblStatus_->setText(line);
+  lblStatus_->setToolTip(tip);
   // After every analysis the text is safe on disk.
   if (automaticLoaded_) SaveAutomaticOrders();
   windows_.Events().OrdersAnalysed();
+}
+
+QString TfrmOrders::StatusText() const {
+  return lblStatus_->text();
 }
 
 void TfrmOrders::PutText(const std::string& text) {
@@ -427,6 +432,37 @@ void TfrmOrders::FillAnalysisLists() {
     return *cells[col];
   });
   lvToDevelop_->Resort();
+}
+
+void TfrmOrders::FillDevelopmentLists() {
+  plan_ = planner_.Lists();
+  lvDeveloping_->Rows().SetRows(
+      static_cast<int>(plan_.Developing.size()), [this](int row, int col) {
+        const TDevelopingRow& r = plan_.Developing[static_cast<size_t>(row)];
+        const std::string* cells[4] = {&r.Name, &r.ColTurns, &r.CapTurns, &r.Sizes};
+        return *cells[col];
+      });
+  lvToTransport_->Rows().SetRows(
+      static_cast<int>(plan_.ToTransport.size()), [this](int row, int col) {
+        const TToTransportRow& r = plan_.ToTransport[static_cast<size_t>(row)];
+        const std::string* cells[7] = {&r.Name,    &r.ColNow, &r.ColNext, &r.CapNow,
+                                       &r.CapNext, &r.MatNow, &r.MatNext};
+        return *cells[col];
+      });
+  lvToDo_->Rows().SetRows(static_cast<int>(plan_.ToDo.size()), [this](int row, int col) {
+    const TDevGroupRow& r = plan_.ToDo[static_cast<size_t>(row)];
+    const std::string* cells[7] = {&r.Caption,     &r.Ships,   &r.Capacity, &r.Speed,
+                                   &r.Destination, &r.HereCOL, &r.HereCAP};
+    return *cells[col];
+  });
+  lvLoadedSend_->Rows().SetRows(
+      static_cast<int>(plan_.LoadedSent.size()), [this](int row, int col) {
+        const TDevGroupRow& r = plan_.LoadedSent[static_cast<size_t>(row)];
+        const std::string* cells[6] = {&r.Caption, &r.Ships,       &r.Capacity,
+                                       &r.Speed,   &r.Destination, &r.NextDistance};
+        return *cells[col];
+      });
+  for (TznListView* list : {lvDeveloping_, lvToTransport_, lvToDo_, lvLoadedSend_}) list->Resort();
 }
 
 void TfrmOrders::FillShipsInProduction() {
@@ -458,7 +494,19 @@ void TfrmOrders::ShowPlanet(TPlanet* planet) {
 }
 
 void TfrmOrders::RefreshGame(TGameChanges changes) {
-  if ((changes & gcGameRead) != 0) FillShipsInProduction();
+  if ((changes & gcGameRead) == 0) return;
+  // The plan's records point into the model that was read before: plan again on the new one.
+  planner_.Clear();
+  if (automaticLoaded_) AnalyseOrders();
+  FillShipsInProduction();
+}
+
+std::vector<std::string> TfrmOrders::CollectRenamedPlanetNames() {
+  return tovix::CollectRenamedPlanetNames(lines_);
+}
+
+void TfrmOrders::ProjectDevelopment() {
+  planner_.ProjectDevelopment(lines_);
 }
 
 // --- Files ---------------------------------------------------------------------------------------
@@ -475,6 +523,7 @@ std::filesystem::path TfrmOrders::AutomaticFile() const {
 bool TfrmOrders::SaveAutomaticOrders() {
   const std::filesystem::path file = AutomaticFile();
   if (file.empty()) return true;
+  if (!automaticLoaded_ || automaticReadFailed_) return false;
   try {
     WriteOrderFile(file, lines_, TOrderLineEnds::CrLf);
     return true;
@@ -484,12 +533,12 @@ bool TfrmOrders::SaveAutomaticOrders() {
   }
 }
 
-bool TfrmOrders::LoadOrderFile(const std::filesystem::path& file) {
+bool TfrmOrders::ReadOrderFile(const std::filesystem::path& file, std::string& error) {
   std::string bytes;
   try {
     bytes = LoadFileToString(file);
   } catch (const std::exception& e) {
-    ui_.ShowMessage(e.what());
+    error = e.what();
     return false;
   }
   std::vector<TEditString> lines;
@@ -500,6 +549,13 @@ bool TfrmOrders::LoadOrderFile(const std::filesystem::path& file) {
   memo_->SetCaretXY({1, 1});
   memo_->SetBlockBegin({1, 1});
   return true;
+}
+
+bool TfrmOrders::LoadOrderFile(const std::filesystem::path& file) {
+  std::string error;
+  if (ReadOrderFile(file, error)) return true;
+  ui_.ShowMessage(error);
+  return false;
 }
 
 bool TfrmOrders::SaveOrderFile(const std::filesystem::path& file, TOrderLineEnds ends) {
@@ -515,8 +571,8 @@ bool TfrmOrders::SaveOrderFile(const std::filesystem::path& file, TOrderLineEnds
 
 void TfrmOrders::SaveOrders(const std::string& fileName) {
   // Until the automatic orders are loaded the editor does not hold them: writing now would
-  // overwrite the user's orders with nothing.
-  if (!automaticLoaded_ && fs::path(fileName) == AutomaticFile()) return;
+  // overwrite the user's orders with nothing. A file that could not be read stays as it is.
+  if ((!automaticLoaded_ || automaticReadFailed_) && fs::path(fileName) == AutomaticFile()) return;
   try {
     WriteOrderFile(fileName, lines_, TOrderLineEnds::CrLf);
   } catch (const std::exception& e) {
@@ -526,7 +582,17 @@ void TfrmOrders::SaveOrders(const std::string& fileName) {
 
 void TfrmOrders::LoadAutomaticOrders() {
   const std::filesystem::path file = AutomaticFile();
-  if (!file.empty() && std::filesystem::exists(file)) LoadOrderFile(file);
+  std::error_code ec;
+  if (!file.empty() && std::filesystem::exists(file, ec)) {
+    std::string error;
+    if (!ReadOrderFile(file, error)) {
+      // Whatever the file holds stays there: this run never writes over it.
+      automaticReadFailed_ = true;
+      ui_.ShowMessage("The automatic orders file " + file.string() + " could not be read (" +
+                      error + ").\rIt is left as it is: the orders of this run are not saved " +
+                      "there.");
+    }
+  }
   DropLeadingEmptyLines(lines_);
   memo_->ClearUndo();
   memo_->SetCaretXY({1, 1});
@@ -561,6 +627,21 @@ void TfrmOrders::SaveOrdersDialog(TOrderLineEnds ends) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   saveFileName_ = ToLatin1(dialog.selectedFiles().front());
   SaveOrderFile(saveFileName_, ends);
+}
+
+void TfrmOrders::showEvent(QShowEvent* event) {
+  TToolWindow::showEvent(event);
+  ApplyPanelWidths();
+}
+
+void TfrmOrders::ApplyPanelWidths() {
+  if (!panelWidths_) return;
+  if (layout()) layout()->activate();
+  // The ships' panel takes what is left.
+  const int total = splitter_->width() - 2 * splitter_->handleWidth();
+  const auto [planets, orders] = *panelWidths_;
+  splitter_->setSizes({planets, orders, std::max(0, total - planets - orders)});
+  panelWidths_.reset();
 }
 
 void TfrmOrders::hideEvent(QHideEvent* event) {
@@ -730,6 +811,12 @@ void TfrmOrders::LoadOwnState() {
   mniAuto_[2]->setChecked(s.ReadBool(section, "AutoInsertOtherCommands.Checked", true));
   mniAuto_[3]->setChecked(s.ReadBool(section, "AutoInsertRouteCommands.Checked", true));
   mniUseRoutes_->setChecked(s.ReadBool(section, "UseRoutesForDevelopment1.Checked", false));
+  const int planets = s.ReadInteger(section, "pnlPlanets.Width", -1);
+  const int orders = s.ReadInteger(section, "pnlOrders.Width", -1);
+  if (planets >= 0 && orders > 0) {
+    panelWidths_ = std::pair<int, int>{planets, orders};
+    if (isVisible()) ApplyPanelWidths();
+  }
   for (TznListView* list : lists_) {
     const std::string layout =
         s.ReadString(section, list->objectName().toStdString() + "_Order", "");
@@ -751,6 +838,14 @@ void TfrmOrders::SaveOwnState() {
   s.WriteBool(section, "AutoInsertOtherCommands.Checked", mniAuto_[2]->isChecked());
   s.WriteBool(section, "AutoInsertRouteCommands.Checked", mniAuto_[3]->isChecked());
   s.WriteBool(section, "UseRoutesForDevelopment1.Checked", mniUseRoutes_->isChecked());
+  const QList<int> sizes = splitter_->sizes();
+  if (panelWidths_) {
+    s.WriteInteger(section, "pnlPlanets.Width", panelWidths_->first);
+    s.WriteInteger(section, "pnlOrders.Width", panelWidths_->second);
+  } else if (sizes.size() == 3) {
+    s.WriteInteger(section, "pnlPlanets.Width", sizes[0]);
+    s.WriteInteger(section, "pnlOrders.Width", sizes[1]);
+  }
   for (TznListView* list : lists_) {
     std::string layout;
     if (list->GetColumnLayout(layout))

@@ -1,13 +1,21 @@
 #pragma once
-// The orders window: the order editor with the order highlighter, the "&Analyse" button and the
-// lists of the analysis around it. It owns the order service over its editor's lines and is the
-// target of every order insertion of the other windows. The game's automatic orders file is
-// written after every analysis, whenever the window hides and when it is destroyed, so that a
-// crash loses at most the typing since the last analysis.
+// The orders window: the order editor with the order highlighter, the "&Analyse" button, a
+// status line with what the last analysis noted, and the lists of the analysis and the
+// development plan around it (Developing, To Transport and To Develop on the left; To Do,
+// Loaded \ Sent, Sent Ships and Ships In Production on the right). It owns the order service
+// over its editor's lines and the development planner, which every analysis plans again and
+// which the game state reads as its development plan. It is the target of every order
+// insertion of the other windows.
+//
+// The game's automatic orders file is written after every analysis, whenever the window hides
+// and when it is destroyed, so that a crash loses at most the typing since the last analysis;
+// never before it has been loaded, and never in a run whose reading of it failed.
 
+#include <QIcon>
 #include <QString>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,16 +23,21 @@
 
 #include "core/user_interface.h"
 #include "mail/mail_service.h"
+#include "orders/auto_cargo.h"
+#include "orders/development_plan.h"
 #include "orders/order_file.h"
 #include "orders/order_service.h"
+#include "views/list_export.h"
 #include "windows/mail_settings_dialog.h"
 #include "windows/services.h"
 #include "windows/tool_window.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QSplitter;
 class QTabWidget;
 
 namespace tovix {
@@ -81,6 +94,8 @@ class TfrmOrders : public TToolWindow,
   void SaveOrders(const std::string& fileName) override;
   // Mails `text` to the game server, which relays it to `race` (orders_window_mail.cpp).
   void SendRelayMessage(const std::string& race, const std::string& text) override;
+  std::vector<std::string> CollectRenamedPlanetNames() override;
+  void ProjectDevelopment() override;
 
   // IOrderAnalysisService
   const TOrderAnalysis* LastAnalysis() const override;
@@ -88,9 +103,11 @@ class TfrmOrders : public TToolWindow,
   TTextEditor& Editor() { return *memo_; }
   IOrderLines& OrderLines() { return lines_; }
   TOrderService& Service() { return service_; }
+  TDevelopmentPlanner& Planner() { return planner_; }
   // Empty while no game is chosen.
   std::filesystem::path AutomaticFile() const;
-  // Writes the automatic orders file; a failure is reported. True when written (or no game).
+  // Writes the automatic orders file; a failure is reported. True when written (or no game);
+  // false, writing nothing, when the file was not loaded or could not be read this run.
   bool SaveAutomaticOrders();
   // Loads an order file into the editor (CR LF, CR or LF); false when it cannot be read.
   bool LoadOrderFile(const std::filesystem::path& file);
@@ -100,6 +117,26 @@ class TfrmOrders : public TToolWindow,
   bool FindNextPlanet();
   bool FindNextGroup();
   TznListView* List(const char* name) const;
+  // What the status line under the editor says (the last analysis's notes, or "Ready").
+  QString StatusText() const;
+
+  // The menus, for tests and pictures: the menu bar, the editor's pop-up, the To Develop
+  // pop-up, and the To Do pop-up built for row `row` (the window's row) of `list` (lvToDo or
+  // lvLoadedSend); nullptr when the row does not exist.
+  QMenuBar* MenuBar() const { return menuBar_; }
+  QMenu* EditorPopup() const { return popup_; }
+  QMenu* ToDevelopPopup() const { return mnuToDevelop_; }
+  QMenu* PrepareToDoPopup(TznListView* list, int row);
+
+  // The cargo commands of the Create Orders menu.
+  void AutomaticLoadAndSendCargo();
+  void AutomaticSendEmptyShips();
+  // GalaxyBot's "Run": the program, then its orders when it wrote new ones and the user agrees.
+  void RunGalaxyBot();
+  // "Replace &Production Type...": the production orders of the selection get the chosen item.
+  void ReplaceProductionType();
+  // "&Add As Dev Planet all owned non Dev Planets".
+  void AddDevelopTags();
 
   // "Mail orders": the order text to the Galaxy server address, or into the outbox when "Place
   // in Outbox" is ticked. True when it went.
@@ -124,6 +161,7 @@ class TfrmOrders : public TToolWindow,
   void LoadOwnState() override;
   void SaveOwnState() override;
   void RefreshGame(TGameChanges changes) override;
+  void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -132,25 +170,41 @@ class TfrmOrders : public TToolWindow,
   void AnalysisChanged(bool afterInsert) override;
   void PutText(const std::string& text) override;
 
+  void SetUpEditor();
   void BuildMenus(QMenuBar* bar);
   void BuildEditorPopup();
+  void BuildListPopups();
   TznListView* AddList(QTabWidget* tabs, const char* name, const QString& tab,
                        const QStringList& captions, const QString& hint = {});
   void FillAnalysisLists();
+  void FillDevelopmentLists();
   void FillShipsInProduction();
   void ShowPlanet(TPlanet* planet);
+  // The image of a row that arrives in `turns` turns; none below 0.
+  QIcon DistanceImage(int turns);
+  // The planner's group of a row of lvToDo or lvLoadedSend; nullptr when there is none.
+  const TDevGroup* GroupOfRow(const TznListView* list, int row) const;
+  int CurrentRow(const TznListView* list) const;
   void AskFindPlanet();
   void AskFindGroup();
+  // Puts the file's lines into the editor; false with `error` set when it cannot be read.
+  bool ReadOrderFile(const std::filesystem::path& file, std::string& error);
   void LoadOrdersDialog();
   void SaveOrdersDialog(TOrderLineEnds ends);
   void ChangeRaceName();
   void QuitGame();
   void AskAndInsert(const QString& prompt, const std::string& command);
   void ClearSectionAndAnalyse(TOrderSection section);
+  void RunAutoCargo(TAutoCargoCommand command);
+  void ExportFocusedList();
+  void ShowRegistryWindow(const char* instanceName, bool modal);
   void SetCaretLine(int line);
+  // Gives the panels the widths read from the settings once the window is laid out.
+  void ApplyPanelWidths();
   std::string GameSectionKey() const;
   std::optional<std::string> AskText(const QString& caption, const QString& prompt,
                                      const std::string& preset);
+  TAutoCargoSettings CargoSettings() const;
 
   TWindowRegistry& windows_;
   GameState& state_;
@@ -160,27 +214,56 @@ class TfrmOrders : public TToolWindow,
   TTextEditor* memo_ = nullptr;
   std::unique_ptr<ZazArerevOdo> highlighter_;
   TEditorOrderLines lines_;
-  TNoOrderPlanner planner_;  // placeholder until the development planner is built
+  TDevelopmentPlanner planner_;
+  // The planner as the service calls it: the rating comes from the cargo settings window.
+  TSettingsOrderPlanner orderPlanner_;
   TOrderService service_;
   bool analysed_ = false;
   bool automaticLoaded_ = false;
+  // The automatic orders file could not be read this run: it is never written over.
+  bool automaticReadFailed_ = false;
 
+  QMenuBar* menuBar_ = nullptr;
+  QSplitter* splitter_ = nullptr;
   QPushButton* btnAnalyse_ = nullptr;
+  QLabel* lblStatus_ = nullptr;
   QTabWidget* pnlPlanets_ = nullptr;
+  QWidget* pnlOrders_ = nullptr;
   QTabWidget* pnlShips_ = nullptr;
   std::vector<TznListView*> lists_;
+  TznListView* lvDeveloping_ = nullptr;
+  TznListView* lvToTransport_ = nullptr;
   TznListView* lvToDevelop_ = nullptr;
+  TznListView* lvToDo_ = nullptr;
+  TznListView* lvLoadedSend_ = nullptr;
   TznListView* lvSendedShips_ = nullptr;
   TznListView* lvShipsInProduction_ = nullptr;
   std::vector<TToDevelopRow> toDevelop_;
   std::vector<TSentShipRow> sentShips_;
+  TDevelopmentLists plan_;             // the rows of the four planner lists
+  TznListView* focusList_ = nullptr;   // the list that has the focus, if one has
+  TznListView* exportList_ = nullptr;  // the list "&Export" exports
+  TExportType exportType_ = TExportType::xHTML;
+  std::map<int, QIcon> distanceImages_;
+  // The widths of the planets' and the editor's panels still to be given (a splitter that was
+  // never shown has no widths of its own yet).
+  std::optional<std::pair<int, int>> panelWidths_{std::pair<int, int>{360, 420}};
+
   QMenu* popup_ = nullptr;
+  QMenu* mnuCreateOrder_ = nullptr;
+  // The standard-ship items of the editor's pop-up go in front of this action.
+  QAction* mniStandardShipTypes_ = nullptr;
+  QMenu* mnuToDevelop_ = nullptr;
+  QMenu* popupToDo_ = nullptr;
+  QAction* mniExport_ = nullptr;
   QAction* mniInsertFindCommands_ = nullptr;
   QAction* mniStayOnTop_ = nullptr;
   QAction* mniPlaceInOutbox_ = nullptr;
   QAction* mniAuto_[4] = {};
   QAction* mniUseRoutes_ = nullptr;
   QAction* mniChangePassword_ = nullptr;
+  QAction* mniBotRun_ = nullptr;
+  QAction* mniBotSettings_ = nullptr;
 
   std::string serverAddress_, subject_;
   std::string openFileName_, saveFileName_;
@@ -188,6 +271,7 @@ class TfrmOrders : public TToolWindow,
   int planetSearchLine_ = 1;
   std::string groupSearch_;
   int groupSearchPos_ = 0;
+  std::string productionItem_;
   TAskText askText_;
 
   // Mail: the settings, the session's password and the transports behind them.

@@ -72,9 +72,8 @@ void TfrmOverView::RefreshPage() {
   for (int k = 2; k >= 0; --k) {
     if (computed_[static_cast<size_t>(k)]) continue;
     if (k == 2) {
-      // Placeholder: the projection without shipping needs the development planner's own
-      // pass, which is not built yet.
-      figures_[2] = std::nullopt;
+      if (ProjectDevelopment) ProjectDevelopment();
+      figures_[2] = ProjectedFigures(state_, state_.DevelopmentPlan(), CurrentFigures(state_));
     } else if (k == 1) {
       if (AnalyseOrders) AnalyseOrders();
       figures_[1] = ProjectedFigures(state_, state_.DevelopmentPlan(), CurrentFigures(state_));
@@ -92,9 +91,7 @@ void TfrmOverView::RefreshPage() {
       deltas_[static_cast<size_t>(k)]->clear();
     }
     percent_->clear();
-    note_->setText(
-        "The figures of next turn come from the development planner, which has no "
-        "plan for your planets.");
+    note_->setText("The development plan holds none of your planets.");
     return;
   }
   note_->clear();

@@ -22,6 +22,8 @@ class TfrmOverView : public QDialog {
 
   // Runs the order analysis before "Next Turn" is computed.
   std::function<void()> AnalyseOrders;
+  // Plans from the planet orders alone before "Next Turn Without Shipping" is computed.
+  std::function<void()> ProjectDevelopment;
 
   QTabBar* Tabs() const { return tabs_; }
   // The texts shown now: values, deltas and the percent label of the current tab.

@@ -17,6 +17,7 @@
 namespace tovix {
 
 class TBattle;
+struct TAutoCargoSettings;
 class TGroup;
 class TOrderAnalysis;
 class TPlanet;
@@ -193,6 +194,16 @@ class ICalculatorService {
   virtual std::optional<double> RunCalculator(double value, int precision) = 0;
 };
 
+// The automatic cargo settings window: the settings the cargo orders use, and the rating of the
+// planets under them (the reference planet it picks is shown there).
+class ICargoSettingsService {
+ public:
+  virtual ~ICargoSettingsService() = default;
+  virtual TAutoCargoSettings CargoSettings() = 0;
+  // Rates every planet (TPlanet::Buildability) with the window's weights.
+  virtual void ComputeBuildability() = 0;
+};
+
 // The services the windows reach; none of the first four is null once the windows are made.
 // The later ones stay null until the window that provides them is built (the two filters until
 // the reports are read); their callers fall back to a placeholder (every planet or group
@@ -211,6 +222,7 @@ struct TServices {
   ICalculatorService* Calculator = nullptr;
   IExpressionFilterService* ExpressionFilter = nullptr;
   IGroupFilterService* GroupFilter = nullptr;
+  ICargoSettingsService* CargoSettings = nullptr;
 };
 
 // The services as they are when called (the registry fills them once every window is made).

@@ -26,9 +26,9 @@
 #include "windows/players_window.h"
 #include "windows/routes_window.h"
 #include "windows/set_extra_info_dialog.h"
+#include "windows/setup_orders_dialog.h"
 #include "windows/ship_design_window.h"
 #include "windows/standard_ship_window.h"
-#include "windows/setup_orders_dialog.h"
 #include "windows/turn_reports_window.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
@@ -218,6 +218,9 @@ std::unique_ptr<QWidget> MakeOverView(const TWindowEntry&, TWindowRegistry& w) {
   dialog->AnalyseOrders = [&w] {
     if (IOrderService* orders = w.Services().Orders) orders->AnalyseOrders();
   };
+  dialog->ProjectDevelopment = [&w] {
+    if (IOrderService* orders = w.Services().Orders) orders->ProjectDevelopment();
+  };
   return dialog;
 }
 std::unique_ptr<QWidget> MakeBattleSimulator(const TWindowEntry&, TWindowRegistry& w) {
@@ -304,7 +307,7 @@ constexpr TWindowEntry kWindows[] = {
         .Start(13),
     Window("frmCalculations", "Calculations", 9, "calculations.htm", MakeCalculations),
     Window("frmAutoCargoSettings", "Automatic Cargo Settings", 4, "automaticcargosettings.htm",
-           MakeAutoCargoSettings, "The limits and weights of the automatic cargo orders."),
+           MakeAutoCargoSettings),
     // The message dialog's context opens no page.
     Window("frmCreateMessage", "Create Message", 13, nullptr, MakeCreateMessage),
     Window("frmRoutes", "Routes", 27, "routes.htm", MakeRoutes)

@@ -54,6 +54,7 @@ void TWindowRegistry::Keep(const TWindowEntry& entry, std::unique_ptr<QWidget> w
   Provide(services_.Calculator, w);
   Provide(services_.ExpressionFilter, w);
   Provide(services_.GroupFilter, w);
+  Provide(services_.CargoSettings, w);
   order_.push_back(w);
   owned_.push_back(std::move(window));
 }

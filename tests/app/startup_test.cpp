@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -24,14 +26,19 @@
 #include <vector>
 
 #include "core/ini_file.h"
+#include "editors/rich_edit.h"
+#include "editors/text_codec.h"
 #include "platform/help.h"
 #include "platform/platform_test_helpers.h"
 #include "platform/shell.h"
 #include "support/recording_services.h"
 #include "support/show_window.h"
 #include "support/test_paths.h"
+#include "views/notes_files.h"
 #include "windows/config_dialog.h"
 #include "windows/main_window.h"
+#include "windows/notes_editor_window.h"
+#include "windows/orders_window.h"
 #include "windows/wait_window.h"
 #include "windows/window_registry.h"
 
@@ -136,8 +143,10 @@ class Startup : public testing::Test {
 
     TStartupParams params;
     params.Args = std::move(args);
-    params.Services.Orders = &orders_;
-    params.Services.Notes = &notes_;
+    if (recordingServices_) {
+      params.Services.Orders = &orders_;
+      params.Services.Notes = &notes_;
+    }
     params.OnRunning = [&whileRunning](TWindowRegistry& windows) {
       QTimer::singleShot(0, windows.Main(), [&whileRunning, &windows] {
         if (whileRunning) whileRunning(windows);
@@ -152,6 +161,8 @@ class Startup : public testing::Test {
   test::ScopedEnv env_;
   test::RecordingOrders orders_;
   test::RecordingNotes notes_;
+  // Off: the orders window and the notes editor provide their services themselves.
+  bool recordingServices_ = true;
 };
 
 // ---- The run as a whole ------------------------------------------------------------------
@@ -458,6 +469,45 @@ TEST_F(Startup, ClosingShowsAFailedExtraInfoSaveAndStillSavesTheStore) {
   ASSERT_EQ(run.Messages.size(), 2u);
   EXPECT_NE(run.Messages[1].find("ExtrInf.ini"), std::string::npos) << run.Messages[1];
   EXPECT_NE(ReadFileBytes(StorePath()).find("[Tovix_State]"), std::string::npos);
+}
+
+// A logout ends the program with SIGTERM: it closes as its main window's close does, so the
+// orders typed since the last analysis, the notes and the window settings are all written.
+TEST_F(Startup, SigtermClosesTheProgramAsItsMainWindowDoes) {
+  WriteSampleGame();
+  recordingServices_ = false;
+  bool closedBySignal = false;
+  std::string gameName;
+  Run([&](TWindowRegistry& w) {
+    auto* orders = w.Get<TfrmOrders>("frmOrders");
+    ASSERT_NE(orders, nullptr);
+    IOrderLines& lines = orders->OrderLines();
+    lines.Insert(lines.Count(), "; analysed before the signal");
+    orders->AnalyseOrders();
+    lines.Insert(lines.Count(), "; typed before the signal");
+    auto* notes = w.Get<TfrmEditor>("frmEditor");
+    ASSERT_NE(notes, nullptr);
+    ASSERT_TRUE(test::ShowExposed(*notes));
+    notes->Editor()->insertPlainText("Remember the fleet");
+    gameName = w.Context().State.GameName;
+    ASSERT_EQ(::kill(::getpid(), SIGTERM), 0);
+    // The signal arrives through the event loop.
+    for (int i = 0; i < 1000 && w.Main()->isVisible(); ++i)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    closedBySignal = !w.Main()->isVisible();
+  });
+  EXPECT_TRUE(closedBySignal);
+  const std::string orders = ReadFileBytes(Home() / "orders_0");
+  EXPECT_NE(orders.find("; analysed before the signal\r\n"), std::string::npos) << orders;
+  EXPECT_NE(orders.find("; typed before the signal\r\n"), std::string::npos) << orders;
+  EXPECT_NE(ReadFileBytes(StorePath()).find("[Orders_State]"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(NotesFileName(Home(), 0, gameName)).find("Remember the fleet"),
+            std::string::npos);
+
+  // The program's handlers are gone with it: the default action is back.
+  struct sigaction now {};
+  ::sigaction(SIGTERM, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
 
 }  // namespace

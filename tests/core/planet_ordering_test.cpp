@@ -26,6 +26,7 @@ struct FakeRecord final : IDevPlanetRecord {
   bool ToDevelop() const override { return toDevelop; }
   float Colonists(int t) const override { return col[t]; }
   float Capital(int t) const override { return cap[t]; }
+  float Material(int) const override { return 0; }
   float Population(int) const override { return population1; }
   float Industry(int) const override { return industry1; }
 };

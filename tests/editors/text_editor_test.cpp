@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDropEvent>
 #include <QImage>
@@ -274,6 +275,33 @@ TEST_F(TextEditorTest, KeysReachTheCommands) {
   EXPECT_EQ(Joined(editor), "abcx|");
   QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(Joined(editor), "abcx");
+}
+
+// A key with Ctrl is a shortcut of the window first, so a menu's Ctrl+N is not lost to the
+// editor's own Ctrl+N; keys without modifiers stay the editor's even when an action has them.
+TEST_F(TextEditorTest, CtrlKeysAreTheWindowsShortcutsFirst) {
+  SetText("abc");
+  ASSERT_TRUE(ShowActive(editor));
+  editor.setFocus();
+  QTest::keyClick(&editor, Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(Joined(editor), "|abc") << "without a shortcut the key table inserts a line";
+  SetText("abc");
+  int found = 0, ended = 0;
+  QAction find, end;
+  find.setShortcut(QKeySequence("Ctrl+N"));
+  end.setShortcut(QKeySequence(Qt::Key_End));
+  for (QAction* a : {&find, &end}) {
+    a->setShortcutContext(Qt::WidgetShortcut);
+    editor.addAction(a);
+  }
+  QObject::connect(&find, &QAction::triggered, [&found] { ++found; });
+  QObject::connect(&end, &QAction::triggered, [&ended] { ++ended; });
+  QTest::keyClick(&editor, Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(found, 1);
+  EXPECT_EQ(Joined(editor), "abc");
+  QTest::keyClick(&editor, Qt::Key_End);
+  EXPECT_EQ(ended, 0);
+  EXPECT_EQ(editor.CaretX(), 4);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "core/str_utils.h"
 #include "orders/auto_cargo.h"
 #include "orders/order_service.h"
+#include "orders/todo_orders.h"
 
 namespace tovix {
 namespace {
@@ -421,6 +422,92 @@ TEST(AutoCargoSettings, SurviveARestartWithBuildabilityAppended) {
             (std::vector<std::string>{"Size", "Percent Full High", "Bogus", "Buildability"}));
   EXPECT_EQ(read.SortCodes(), (TPlanetOrder{0, 3, 2, 5, -1, -1}));
   EXPECT_EQ(read.CapFill, 100);
+}
+
+// The orders window's To Do pop-up: the planets of its items and the lines they write.
+// The plan's record of group `number`, and the planets of To Do targets as "name/turns".
+const TDevGroup* GroupNumbered(const TDevelopmentPlanner& planner, int32_t number) {
+  for (const auto& g : planner.Groups())
+    if (g->Number == number) return g.get();
+  ADD_FAILURE() << "no group " << number;
+  return nullptr;
+}
+std::vector<std::string> TargetNames(const std::vector<TToDoTarget>& targets) {
+  std::vector<std::string> names;
+  for (const TToDoTarget& t : targets)
+    names.push_back(t.Planet->Name + "/" + std::to_string(t.Turns));
+  return names;
+}
+
+TEST_F(PlanGame, ToDoItemsOfferTheirPlanetsNearestFirstWithTheTripsTurns) {
+  // Near grows (a development tag) and needs colonists and industry; Home holds colonists and
+  // capital for next turn. Forty-four more growing planets far away.
+  home->Colonists = 30;
+  home->Capital = 30;
+  near->Population = near->Industry = 100;
+  std::vector<std::string> lines{";P Near"};
+  for (int i = 0; i < 44; ++i) {
+    const std::string name = "Far" + std::to_string(i);
+    TPlanet* planet = AddPlanet(name, 20000 + 100 * i, 0, 500);
+    planet->Population = planet->Industry = 100;
+    lines.push_back(";P " + name);
+  }
+  AddGroup(7, hauler, 3, home);
+  AddGroup(8, hauler, 2, near);
+  TAutoCargoSettings settings;
+  settings.SortOn = {"Distance"};
+  Plan(lines);
+  const TDevGroup* atHome = GroupNumbered(planner, 7);
+  ASSERT_NE(atHome, nullptr);
+
+  // Loaded trips at the full speed of 5: Near is 10 away (2 turns), Far0 200 away (40 turns).
+  const std::vector<TToDoTarget> col = ToDoTargets(planner, *atHome, settings, TToDoSend::LoadCol);
+  ASSERT_EQ(col.size(), 40u) << "at most 40 COL targets";
+  EXPECT_EQ(TargetNames(col)[0], "Near/2");
+  EXPECT_EQ(TargetNames(col)[1], "Far0/40");
+  EXPECT_EQ(ToDoTargets(planner, *atHome, settings, TToDoSend::LoadCap).size(), 45u);
+  // Empty trips at the speed of 10 go to the own planets with cargo next turn: Home and the
+  // full Far, whose growth makes colonists; never to the group's own planet.
+  EXPECT_EQ(
+      TargetNames(ToDoTargets(planner, *GroupNumbered(planner, 8), settings, TToDoSend::Send)),
+      (std::vector<std::string>{"Home/1", "Far/9"}));
+  EXPECT_EQ(TargetNames(ToDoTargets(planner, *atHome, settings, TToDoSend::Send)),
+            std::vector<std::string>{"Far/10"});
+}
+
+TEST_F(PlanGame, ToDoItemsWriteOneShipOrTheWholeGroup) {
+  AddGroup(7, hauler, 3, home);
+  AddGroup(9, hauler, 1, home);
+  Plan({});
+  const TDevGroup& three = *GroupNumbered(planner, 7);
+  const TDevGroup& one = *GroupNumbered(planner, 9);
+  struct Case {
+    const TDevGroup* group;
+    TToDoSend kind;
+    bool all;
+    const char* expected;
+  } cases[] = {
+      {&three, TToDoSend::Send, false, "S 7 Near 1"},
+      {&one, TToDoSend::Send, false, "S 9 Near"},
+      {&three, TToDoSend::Send, true, "S 7 Near"},
+      {&three, TToDoSend::LoadCol, false, "B 7 1\r\nL MAX COL\r\nS MAX Near"},
+      {&one, TToDoSend::LoadCol, false, "L 9 COL\r\nS 9 Near"},
+      {&three, TToDoSend::LoadCap, true, "L 7 CAP\r\nS 7 Near"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ToDoCommand(*c.group, c.kind, c.all, *near), c.expected) << c.expected;
+  EXPECT_EQ(ToDoUpgradeCommand(three), "G 7");
+
+  // On Loaded \ Sent the items apply only to a transport the planner planned, not upgraded.
+  TDevGroup g;
+  const std::pair<TDevState, bool> rows[] = {
+      {TDevState::Planned, false}, {TDevState::Planned, true}, {TDevState::Travels, false}};
+  for (const auto& [state, upgraded] : rows) {
+    g.State = state;
+    g.Upgraded = upgraded;
+    EXPECT_TRUE(ToDoItemsApply(g, false));
+    EXPECT_EQ(ToDoItemsApply(g, true), state == TDevState::Planned && !upgraded);
+  }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "orders/development_plan.h"
 #include "orders/order_commands.h"
 #include "orders/order_service.h"
+#include "support/no_planner.h"
 
 namespace tovix {
 namespace {
@@ -235,7 +236,7 @@ TEST_F(SmallGame, ServiceAnalysesAfterInsertOnlyWithAnOptionOn) {
   } listener;
   TVectorOrderLines lines({"#GALAXY g Humans", "#END"});
   TRecordingTextSink clip;
-  TNoOrderPlanner planner;
+  test::NoPlanner planner;
   TOrderService service(state, lines, clip, planner);
   service.Listener = &listener;
   service.InsertGroupCommands("S 1 Near 4");
@@ -256,7 +257,7 @@ TEST_F(SmallGame, GeneratedLinesDoWhatTheyAreMadeFor) {
   home->Owner = TOwnerRef::Of(own);
   TVectorOrderLines lines({"#GALAXY g Humans", "#END"});
   TRecordingTextSink clip;
-  TNoOrderPlanner planner;
+  test::NoPlanner planner;
   TOrderService service(state, lines, clip, planner);
   service.InsertGroupCommands(BreakLoadAndSendCommands("1", 3, pcCol, "Far"));
   service.InsertGroupCommands(KeepSendCommand("2", "Near", 2, pcCap));

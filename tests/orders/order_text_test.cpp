@@ -11,6 +11,7 @@
 
 #include "core/str_utils.h"
 #include "orders/order_service.h"
+#include "support/no_planner.h"
 
 namespace tovix {
 namespace {
@@ -214,7 +215,7 @@ TEST(NewTurn, AllAboveClearsSectionsAndCountsDown) {
   TVectorOrderLines lines({"#GALAXY g Humans", "P Home Scout ; t2", kGroupStart, "S 1 a", kGroupEnd,
                            kPlanetStart, "P b c", kPlanetEnd, "D Scout 1 0 0 0 0", "#END"});
   TRecordingTextSink clip;
-  TNoOrderPlanner planner;
+  test::NoPlanner planner;
   TOrderService service(game.state, lines, clip, planner);
   service.AllAbove();
   EXPECT_EQ(lines.Line(1), "P Home Scout ; t1");

@@ -202,6 +202,7 @@ class FixedPlan : public IDevelopmentPlan, public IDevPlanetRecord {
   bool ToDevelop() const override { return false; }
   float Colonists(int) const override { return 2; }
   float Capital(int) const override { return 3; }
+  float Material(int) const override { return 11; }
   float Population(int) const override { return 100; }
   float Industry(int) const override { return 60; }
 };
@@ -236,7 +237,7 @@ TEST_F(SmallGame, OverviewOfARaceWithoutPlanetsAndOfAPlannedTurn) {
   EXPECT_EQ((*next)[ofPopulation], 100);
   EXPECT_EQ((*next)[ofEffectiveIndustry], 70);
   EXPECT_EQ((*next)[ofCap], 3);
-  EXPECT_EQ((*next)[ofMat], 7);
+  EXPECT_EQ((*next)[ofMat], 11) << "MAT comes from the plan too";
   EXPECT_GT((*next)[ofDrive], 1) << "the planet makes drive technology";
   texts = OverviewTexts(*next, now, false);
   EXPECT_EQ(texts.Values[ofPopulation], "100.00");

@@ -6,17 +6,39 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
 #include <QTest>
+#include <QWidgetAction>
 
 #include "controls/zn_list_view.h"
 #include "core/file_utils.h"
+#include "core/numbers.h"
+#include "core/str_utils.h"
+#include "editors/key_commands.h"
 #include "editors/text_codec.h"
 #include "editors/text_editor.h"
+#include "orders/galaxy_bot.h"
 #include "orders/order_text.h"
+#include "orders/todo_orders.h"
+#include "platform/latin1.h"
 #include "support/orion_as_a.h"
+#include "support/recording_services.h"
 #include "support/recording_ui.h"
+#include "support/show_window.h"
 #include "support/test_paths.h"
+#include "support/window_picture.h"
+#include "views/overview_figures.h"
+#include "views/planet_list_rows.h"
+#include "windows/overview_dialog.h"
+#include "windows/planets_list_window.h"
 #include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
 
@@ -38,9 +60,9 @@ std::vector<std::string> ListRows(const TznListView& list, int columns) {
 
 // A window of its own over a game, with a fresh program folder.
 struct OrdersFixture {
-  explicit OrdersFixture(GameState& state)
+  explicit OrdersFixture(GameState& state, TServices services = {})
       : store_((folder.path() / "TovixStore3.ini").string()),
-        windows_({store_, states_, state, ui, folder.path()}),
+        windows_({store_, states_, state, ui, folder.path()}, services),
         window(*FindWindowEntry("frmOrders"), windows_) {}
   test::TempDir folder;
   test::RecordingUserInterface ui;
@@ -195,6 +217,519 @@ TEST(OrdersWindow, ChangeRaceNameRefusesAnotherRacesName) {
   for (int i = 0; i < f.window.OrderLines().Count(); ++i)
     found |= f.window.OrderLines().Line(i) == "C NewArcturans";
   EXPECT_TRUE(found);
+}
+
+// The cargo settings the window's commands and rating read: two-turn trips.
+class FixedCargoSettings : public ICargoSettingsService {
+ public:
+  explicit FixedCargoSettings(GameState& state) : state_(state) { settings.MaxDistanceIndex = 1; }
+  TAutoCargoSettings CargoSettings() override { return settings; }
+  void ComputeBuildability() override { tovix::ComputeBuildability(state_, settings); }
+  TAutoCargoSettings settings;
+
+ private:
+  GameState& state_;
+};
+
+QAction* FindAction(QWidget& root, const QString& text) {
+  for (QAction* a : root.findChildren<QAction*>())
+    if (a->text() == text) return a;
+  ADD_FAILURE() << "no action " << text.toStdString();
+  return nullptr;
+}
+
+QMenu* BarMenu(TfrmOrders& window, const QString& title) {
+  for (QAction* a : window.MenuBar()->actions())
+    if (a->text() == title) return a->menu();
+  ADD_FAILURE() << "no menu " << title.toStdString();
+  return nullptr;
+}
+
+// The rows of the plan as the lists show them, sorted like ListRows.
+template <class Row, class Cells>
+std::vector<std::string> PlanRows(const std::vector<Row>& rows, Cells cells) {
+  std::vector<std::string> out;
+  for (const Row& r : rows) {
+    std::string row;
+    for (const std::string* cell : cells(r)) row += *cell + "|";
+    out.push_back(row);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// Orion as A after turn 25 with A's orders of that turn, every growing own planet tagged for
+// development through the To Develop pop-up and the routes used for development.
+class OrionOrders : public testing::Test {
+ protected:
+  void SetUp() override {
+    orion = test::Orion();
+    if (!orion || !fs::exists(A025())) GTEST_SKIP() << "the Orion reports are not on this machine";
+    orion->state.Settings.GameNumber = 7;
+    cargo = std::make_unique<FixedCargoSettings>(orion->state);
+    TServices services;
+    services.CargoSettings = cargo.get();
+    services.PlanetInfo = &info;
+    f = std::make_unique<OrdersFixture>(orion->state, services);
+    WriteFileAtomically(f->window.AutomaticFile(), test::ReadFileBytes(A025()));
+    f->window.LoadAutomaticOrders();
+    FindAction(*f->window.ToDevelopPopup(), "&Add As Dev Planet all owned non Dev Planets")
+        ->trigger();
+    FindAction(f->window, "Use Routes For Development")->setChecked(true);
+  }
+  void TearDown() override {
+    if (f) f->window.Planner().Clear();
+  }
+  std::vector<std::string> Lines() {
+    std::vector<std::string> lines;
+    for (int i = 0; i < f->window.OrderLines().Count(); ++i)
+      lines.push_back(f->window.OrderLines().Line(i));
+    return lines;
+  }
+
+  test::OrionAsA* orion = nullptr;
+  test::RecordingPlanetInfo info;
+  std::unique_ptr<FixedCargoSettings> cargo;
+  std::unique_ptr<OrdersFixture> f;
+};
+
+TEST_F(OrionOrders, ThePlannerListsTheOverviewAndTheBuildabilityFollowThePlan) {
+  GameState& state = orion->state;
+  TfrmOrders& window = f->window;
+  // Every growing own planet got its tag: the Developing list holds the To Develop list.
+  EXPECT_EQ(ListRows(*window.List("lvDeveloping"), 1), ListRows(*window.List("lvToDevelop"), 1));
+  EXPECT_TRUE(window.StatusText().isEmpty()) << window.StatusText().toStdString();
+
+  // The four lists hold the plan's rows.
+  const TDevelopmentLists plan = window.Planner().BuildLists();
+  EXPECT_EQ(ListRows(*window.List("lvDeveloping"), 4),
+            PlanRows(plan.Developing, [](const TDevelopingRow& r) {
+              return std::vector<const std::string*>{&r.Name, &r.ColTurns, &r.CapTurns, &r.Sizes};
+            }));
+  EXPECT_EQ(ListRows(*window.List("lvToTransport"), 7),
+            PlanRows(plan.ToTransport, [](const TToTransportRow& r) {
+              return std::vector<const std::string*>{&r.Name,    &r.ColNow, &r.ColNext, &r.CapNow,
+                                                     &r.CapNext, &r.MatNow, &r.MatNext};
+            }));
+  EXPECT_EQ(ListRows(*window.List("lvToDo"), 7), PlanRows(plan.ToDo, [](const TDevGroupRow& r) {
+              return std::vector<const std::string*>{&r.Caption, &r.Ships,       &r.Capacity,
+                                                     &r.Speed,   &r.Destination, &r.HereCOL,
+                                                     &r.HereCAP};
+            }));
+  EXPECT_EQ(ListRows(*window.List("lvLoadedSend"), 6),
+            PlanRows(plan.LoadedSent, [](const TDevGroupRow& r) {
+              return std::vector<const std::string*>{&r.Caption, &r.Ships,       &r.Capacity,
+                                                     &r.Speed,   &r.Destination, &r.NextDistance};
+            }));
+  for (const char* list : {"lvDeveloping", "lvToTransport", "lvToDo", "lvLoadedSend"})
+    EXPECT_GT(window.List(list)->Rows().Count(), 0) << list;
+  // Planned transports are red and every moving row shows its turns as an image.
+  const TListRowModel& loaded = window.List("lvLoadedSend")->Rows();
+  int planned = 0;
+  for (int v = 0; v < loaded.Count(); ++v) {
+    const TDevGroupRow& row = plan.LoadedSent[static_cast<size_t>(loaded.SourceRow(v))];
+    const QVariant colour = loaded.data(loaded.index(v, 1), Qt::ForegroundRole);
+    EXPECT_EQ(colour.isValid() && colour.value<QColor>() == QColor(Qt::red), row.Planned);
+    planned += row.Planned ? 1 : 0;
+    EXPECT_EQ(loaded.data(loaded.index(v, 0), Qt::DecorationRole).isValid(), row.Image >= 0);
+  }
+  EXPECT_GT(planned, 0) << "the routes plan transports";
+
+  // The overview: "Next Turn" is the plan's sum over the own planets, each of which the plan
+  // holds; "Next Turn Without Shipping" is the lighter plan's.
+  double population = 0, industry = 0, col = 0, cap = 0, mat = 0;
+  for (auto [key, planet] : state.Planets) {
+    if (!planet->Owner.Is(state.MainPlayer)) continue;
+    const TDevPlanet* record = window.Planner().FindRecord(*planet);
+    ASSERT_NE(record, nullptr) << planet->Name;
+    population += record->Populations[1];
+    industry += record->Industries[1];
+    col += record->COL[1];
+    cap += record->CAP[1];
+    mat += record->MAT[1];
+  }
+  window.ProjectDevelopment();
+  const auto withoutShipping =
+      ProjectedFigures(state, state.DevelopmentPlan(), CurrentFigures(state));
+  ASSERT_TRUE(withoutShipping.has_value());
+  TfrmOverView overview(state);
+  overview.AnalyseOrders = [&window] { window.AnalyseOrders(); };
+  overview.ProjectDevelopment = [&window] { window.ProjectDevelopment(); };
+  overview.Tabs()->setCurrentIndex(1);
+  overview.RefreshPage();
+  const std::pair<int, double> next[] = {
+      {ofPopulation, population}, {ofIndustry, industry}, {ofCol, col}, {ofCap, cap}, {ofMat, mat}};
+  for (const auto& [figure, value] : next) {
+    EXPECT_EQ(overview.ValueLabel(figure)->text().toStdString(),
+              Fmt(figure <= ofEffectiveIndustry ? "%5.2f" : "%5.3f", value))
+        << kOverviewCaptions[static_cast<size_t>(figure)];
+  }
+  overview.Tabs()->setCurrentIndex(2);
+  overview.RefreshPage();
+  EXPECT_EQ(overview.ValueLabel(ofPopulation)->text().toStdString(),
+            Fmt("%5.2f", (*withoutShipping)[ofPopulation]));
+  EXPECT_EQ(overview.ValueLabel(ofMat)->text().toStdString(),
+            Fmt("%5.3f", (*withoutShipping)[ofMat]));
+  EXPECT_TRUE(overview.NoteLabel()->text().isEmpty());
+
+  // The planet list shows the buildability the analysis computed with the cargo settings.
+  TfrmPlanetslist planets(state, f->store_, f->ui, TServices{});
+  f->windows_.Events().Attach(planets);
+  planets.show();
+  window.AnalyseOrders();
+  std::vector<float> rated;
+  for (auto [key, planet] : state.Planets) rated.push_back(planet->Buildability);
+  cargo->ComputeBuildability();
+  size_t i = 0;
+  int positive = 0;
+  for (auto [key, planet] : state.Planets) {
+    EXPECT_EQ(planet->Buildability, rated[i++]) << planet->Name;
+    positive += planet->Buildability > 0 ? 1 : 0;
+  }
+  EXPECT_GT(positive, 0);
+  const TListRowModel& rows = planets.List()->Rows();
+  ASSERT_GT(rows.Count(), 0);
+  for (int v = 0; v < rows.Count(); ++v) {
+    const int r = rows.SourceRow(v);
+    const TPlanet* planet = state.PlanetByName(rows.CellText(r, pcolName));
+    ASSERT_NE(planet, nullptr);
+    EXPECT_EQ(rows.CellText(r, pcolBuildability), Fmt("%5.2f", planet->Buildability))
+        << planet->Name;
+  }
+  f->windows_.Events().Detach(planets);
+}
+
+TEST_F(OrionOrders, AutomaticLoadAndSendCargoWritesTransportsTheNextPlanHolds) {
+  GameState& state = orion->state;
+  TfrmOrders& window = f->window;
+  // The designer's cargo use: the cargo designs take COL then CAP, or CAP then COL.
+  std::vector<std::pair<TShipType*, TCargoUse>> uses;
+  int k = 0;
+  for (auto [name, type] : state.MainPlayer->ShipTypes) {
+    uses.emplace_back(type, type->CargoUse);
+    if (type->Cargo > 0) type->CargoUse = k++ % 2 ? TCargoUse::CapThenCol : TCargoUse::ColThenCap;
+  }
+  const std::vector<std::string> notesBefore = window.Service().Notes();
+  const std::vector<std::string> before = Lines();
+  FindAction(window, "Automatic &Load and Send Cargo")->trigger();
+  for (auto [type, use] : uses) type->CargoUse = use;
+
+  // The written lines stand in the Group section.
+  std::vector<std::string> written;
+  const std::vector<std::string> after = Lines();
+  const auto start =
+      std::find(after.begin(), after.end(), SectionMarkers(TOrderSection::Group).Start);
+  const auto end = std::find(after.begin(), after.end(), SectionMarkers(TOrderSection::Group).End);
+  ASSERT_NE(start, after.end());
+  ASSERT_NE(end, after.end());
+  written.assign(start + 1, end);
+  ASSERT_FALSE(written.empty()) << "the command wrote nothing";
+  EXPECT_EQ(after.size(), before.size() + written.size() + (before.size() == after.size() ? 0 : 2));
+  EXPECT_EQ(window.Service().Notes(), notesBefore) << "the written orders are taken without a note";
+  EXPECT_TRUE(window.StatusText().startsWith("Ready"));
+
+  // Every written send is a transport of the next plan, loaded when the lines load it.
+  const TOrderAnalysis& names = window.Service().Analysis();
+  int sends = 0;
+  for (size_t i = 0; i < written.size(); ++i) {
+    const std::vector<std::string> w = test::Words(written[i]);
+    if (!SameText(w[0], "s")) continue;
+    ++sends;
+    const TPlanet* to = names.FindPlanet(w[2]);
+    ASSERT_NE(to, nullptr) << written[i];
+    const bool max = SameText(w[1], "max");
+    bool found = false;
+    for (const auto& g : window.Planner().Groups()) {
+      const bool same =
+          max ? g->Group && g->Number > g->Group->GroupNumber : g->Number == StrToIntDef(w[1], -1);
+      if (same && g->Destination == to && g->State == TDevState::Travels &&
+          (g->CargoType == pcCol || g->CargoType == pcCap))
+        found = true;
+    }
+    EXPECT_TRUE(found) << written[i];
+  }
+  EXPECT_GT(sends, 0);
+}
+
+TEST_F(OrionOrders, TheToDoPopUpWritesTheChosenTransport) {
+  TfrmOrders& window = f->window;
+  TznListView* toDo = window.List("lvToDo");
+  ASSERT_GT(toDo->Rows().Count(), 0);
+  // A row whose group has somewhere to go.
+  QMenu* popup = nullptr;
+  QAction* choice = nullptr;
+  QString item;
+  for (int r = 0; r < toDo->Rows().Count() && !choice; ++r) {
+    popup = window.PrepareToDoPopup(toDo, r);
+    ASSERT_NE(popup, nullptr);
+    for (QAction* a : popup->actions()) {
+      if (!a->menu() || !a->isEnabled() || choice) continue;
+      const QList<QAction*> planets =
+          a->menu()->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly);
+      for (QAction* p : planets) {
+        if (!p->text().isEmpty() && !p->menu() && !qobject_cast<QWidgetAction*>(p)) {
+          choice = p;
+          item = a->text();
+          break;
+        }
+      }
+    }
+  }
+  ASSERT_NE(choice, nullptr) << "no To Do row has a planet to go to";
+  const QStringList captions{"&View Planet",
+                             "&Send to",
+                             "&Load COL && Send to",
+                             "Load &CAP && Send to",
+                             "Send &All to",
+                             "Load All C&OL && Send to",
+                             "Load All CA&P && Send to",
+                             "&Upgrade"};
+  QStringList shown;
+  for (QAction* a : popup->actions())
+    if (!a->isSeparator()) shown.push_back(a->text());
+  EXPECT_EQ(shown, captions);
+  const std::string planet = ToLatin1(choice->text());
+  const std::vector<std::string> before = Lines();
+  choice->trigger();
+  const std::vector<std::string> after = Lines();
+  ASSERT_GT(after.size(), before.size()) << item.toStdString();
+  bool sent = false;
+  for (const std::string& line : after)
+    sent |= std::find(before.begin(), before.end(), line) == before.end() &&
+            SameText(test::Words(line)[0], "s") && test::Words(line)[2] == planet;
+  EXPECT_TRUE(sent) << item.toStdString() << " " << planet;
+
+  // On Loaded \ Sent the items apply only to planned transports.
+  TznListView* loaded = window.List("lvLoadedSend");
+  const TDevelopmentLists& plan = window.Planner().Lists();
+  for (size_t r = 0; r < plan.LoadedSent.size(); ++r) {
+    QMenu* menu = window.PrepareToDoPopup(loaded, static_cast<int>(r));
+    ASSERT_NE(menu, nullptr);
+    const TDevGroup& g = *window.Planner().Groups()[static_cast<size_t>(plan.LoadedSent[r].Record)];
+    QAction* upgrade = menu->actions().back();
+    EXPECT_EQ(upgrade->isEnabled(), g.State == TDevState::Planned && !g.Upgraded) << r;
+  }
+}
+
+TEST_F(OrionOrders, CtrlKeysReachTheMenusWhileTheEditorHasTheFocusAndTabChangesNothing) {
+  TfrmOrders& window = f->window;
+  ASSERT_TRUE(test::ShowActive(window));
+  TTextEditor& editor = window.Editor();
+  editor.setFocus();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(editor.hasFocus());
+  const TEditString text = editor.GetText();
+
+  window.FindPlanetInOrders("Arcturans");
+  const int first = editor.CaretY();
+  QTest::keyClick(&editor, Qt::Key_N, Qt::ControlModifier);
+  EXPECT_GT(editor.CaretY(), first) << "Ctrl+N finds the next planet";
+  EXPECT_EQ(editor.GetText(), text) << "Ctrl+N inserts no line";
+
+  window.FindGroupInOrders(12);
+  const int group = editor.CaretY();
+  QTest::keyClick(&editor, Qt::Key_M, Qt::ControlModifier);
+  EXPECT_EQ(editor.CaretY(), group + 1) << "Ctrl+M finds the next line of group 12";
+  EXPECT_EQ(EditToWindows1252(editor.SelText()), "12");
+  EXPECT_EQ(editor.GetText(), text) << "Ctrl+M breaks no line";
+
+  QTest::keyClick(&editor, Qt::Key_Tab);
+  QTest::keyClick(&editor, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(editor.GetText(), text) << "Tab types nothing";
+  EXPECT_TRUE(editor.hasFocus()) << "Tab stays in the editor";
+  // Keys without Ctrl still edit.
+  QTest::keyClick(&editor, Qt::Key_X);
+  EXPECT_NE(editor.GetText(), text);
+  // The window's own key table: no tab, selection-mode or bracket keys.
+  EXPECT_EQ(editor.Keystrokes().Count(), TmwKeyStrokes::kOrdersWindowRows);
+  EXPECT_EQ(editor.Options(), (TmwEditorOptions{mweoAutoIndent, mweoDragDropEditing,
+                                                mweoShowScrollHint, mweoSmartTabs}));
+  EXPECT_TRUE(editor.WantTabs());
+  EXPECT_EQ(editor.MaxUndo(), 10);
+  window.hide();
+}
+
+TEST_F(OrionOrders, ReplaceProductionTypeChangesTheProductionOrdersOfTheSelection) {
+  TfrmOrders& window = f->window;
+  TTextEditor& editor = window.Editor();
+  const std::vector<std::string> before = Lines();
+  // The two "p ... CAP" lines and the design line after them.
+  const auto first = std::find(before.begin(), before.end(), "p 126 CAP") - before.begin();
+  ASSERT_LT(first, static_cast<long>(before.size()));
+  editor.SetCaretXY({1, static_cast<int>(first) + 1});
+  editor.SetBlockBegin({1, static_cast<int>(first) + 1});
+  editor.SetBlockEnd({1, static_cast<int>(first) + 4});
+  const std::vector<std::string> choices = ProductionChoices(orion->state);
+  const auto drive = std::find(choices.begin(), choices.end(), "DRIVE");
+  ASSERT_NE(drive, choices.end());
+  f->ui.choices.push_back(static_cast<int>(drive - choices.begin()));
+  FindAction(window, "Replace &Production Type...")->trigger();
+  std::vector<std::string> expected = before;
+  expected[static_cast<size_t>(first)] = "P 126 DRIVE";
+  expected[static_cast<size_t>(first) + 1] = "P 165 DRIVE";
+  EXPECT_EQ(Lines(), expected) << "the design line and every line outside stay";
+  editor.Undo();
+  EXPECT_EQ(Lines(), before) << "one undo step";
+}
+
+TEST_F(OrionOrders, TheAnalysisNotesStandUnderTheEditorUntilTheNextAnalysis) {
+  TfrmOrders& window = f->window;
+  IOrderLines& lines = window.OrderLines();
+  lines.Insert(1, "b 14 999");
+  window.AnalyseOrders();
+  EXPECT_TRUE(window.StatusText().contains("Can't break group 14!"))
+      << window.StatusText().toStdString();
+  lines.Delete(1);
+  window.AnalyseOrders();
+  EXPECT_TRUE(window.StatusText().isEmpty()) << window.StatusText().toStdString();
+}
+
+TEST_F(OrionOrders, ExportIsOfferedOnlyForTheListThatHasTheFocus) {
+  TfrmOrders& window = f->window;
+  ASSERT_TRUE(test::ShowActive(window));
+  QMenu* options = BarMenu(window, "Options");
+  QAction* exportAction = FindAction(*options, "&Export");
+  window.List("lvToDevelop")->setFocus();
+  QCoreApplication::processEvents();
+  emit options->aboutToShow();
+  EXPECT_TRUE(exportAction->isEnabled());
+  // Opened with the keyboard, the menu bar has the focus: the list had it last.
+  window.MenuBar()->setFocus();
+  QCoreApplication::processEvents();
+  emit options->aboutToShow();
+  EXPECT_TRUE(exportAction->isEnabled());
+  window.Editor().setFocus();
+  QCoreApplication::processEvents();
+  emit options->aboutToShow();
+  EXPECT_FALSE(exportAction->isEnabled());
+  window.hide();
+}
+
+// The orders window with the planner's lists filled, its new menus, the To Do pop-up and the
+// editor's pop-up, for scripts/window-pictures.sh.
+TEST_F(OrionOrders, Picture) {
+  TfrmOrders& window = f->window;
+  window.resize(1400, 640);
+  window.findChild<QTabWidget*>("pnlPlanets")->setCurrentWidget(window.List("lvDeveloping"));
+  window.findChild<QTabWidget*>("pnlShips")->setCurrentWidget(window.List("lvToDo"));
+  ASSERT_TRUE(test::ShowExposed(window));
+  window.findChild<QSplitter*>()->setSizes({420, 420, 540});
+  EXPECT_TRUE(test::TakePicture(window, "frmOrders-developing-todo"));
+  window.findChild<QTabWidget*>("pnlPlanets")->setCurrentWidget(window.List("lvToTransport"));
+  window.findChild<QTabWidget*>("pnlShips")->setCurrentWidget(window.List("lvLoadedSend"));
+  EXPECT_TRUE(test::TakePicture(window, "frmOrders-transport-loaded"));
+  const auto menuPicture = [](QMenu* menu, const QString& name) {
+    menu->popup(QPoint(0, 0));
+    EXPECT_TRUE(test::TakePicture(*menu, name));
+    menu->hide();
+  };
+  for (const char* title : {"Options", "First Turn", "Create Orders", "GalaxyBot"})
+    menuPicture(BarMenu(window, title), QString("frmOrders-menu-") + QString(title).remove(' '));
+  menuPicture(window.EditorPopup(), "frmOrders-editor-popup");
+  for (QAction* a : window.EditorPopup()->actions())
+    if (a->text() == "&Create Order") menuPicture(a->menu(), "frmOrders-editor-create-order");
+  menuPicture(window.ToDevelopPopup(), "frmOrders-todevelop-popup");
+  TznListView* toDo = window.List("lvToDo");
+  QMenu* popup = window.PrepareToDoPopup(toDo, 0);
+  ASSERT_NE(popup, nullptr);
+  menuPicture(popup, "frmOrders-todo-popup");
+  // The sub-menu with the most planets.
+  QMenu* largest = nullptr;
+  int most = 0;
+  for (QAction* a : popup->actions()) {
+    if (!a->menu()) continue;
+    const int count = static_cast<int>(a->menu()->findChildren<QAction*>().size());
+    if (count > most) {
+      most = count;
+      largest = a->menu();
+    }
+  }
+  if (largest) menuPicture(largest, "frmOrders-todo-planets");
+  window.hide();
+}
+
+TEST(OrdersWindow, AnAutomaticOrdersFileThatCannotBeReadIsReportedAndNeverWrittenOver) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  OrdersFixture f(state);
+  // A folder where the file should be: it exists, but it cannot be read as a file.
+  fs::create_directories(f.window.AutomaticFile() / "kept");
+  f.window.LoadAutomaticOrders();
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0].find("could not be read"), std::string::npos) << f.ui.messages[0];
+  // Typing, analysing, hiding and "Save Status" write nothing there and report nothing more.
+  f.window.OrderLines().Insert(0, "; typed");
+  f.window.AnalyseOrders();
+  f.window.show();
+  f.window.hide();
+  f.window.SaveOrders(f.window.AutomaticFile().string());
+  EXPECT_FALSE(f.window.SaveAutomaticOrders());
+  EXPECT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_TRUE(fs::is_directory(f.window.AutomaticFile() / "kept"));
+}
+
+TEST(OrdersWindow, GalaxyBotRunsWithItsFilesAndItsNewOrdersReplaceTheTextOnlyOnSuccess) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  state.Settings.spelD = "/games/%1s%0.03d.txt";
+  state.Settings.spelC = "AB";
+  state.LastTurn = 25;
+  OrdersFixture f(state);
+  const fs::path folder = f.folder.path();
+  f.window.OrderLines().Insert(0, "#GALAXY Mine");
+  // A program that notes its arguments, writes orders and ends with the code it is given.
+  const auto writeBot = [&](int code) {
+    const fs::path program = folder / "GalaxyBot";
+    WriteFileAtomically(program,
+                        "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + (folder / "args").string() +
+                            "\"\nprintf '#GALAXY Bot\\r\\nP Home CAP\\r\\n' > \"$3\"\nexit " +
+                            std::to_string(code) + "\n");
+    ::chmod(program.c_str(), 0755);
+  };
+  writeBot(0);
+  f.ui.answers.push_back(true);
+  f.window.RunGalaxyBot();
+  EXPECT_EQ(test::FileLines(folder / "args"),
+            (std::vector<std::string>{"-file", "/games/A025.txt", (folder / "Botorders_3").string(),
+                                      (folder / "BotOptions_3").string()}));
+  ASSERT_EQ(f.ui.questions.size(), 1u);
+  EXPECT_EQ(f.ui.questions[0],
+            "Are you sure you want to load new orders?\rCurrent orders will be lost!");
+  ASSERT_EQ(f.window.OrderLines().Count(), 2);
+  EXPECT_EQ(f.window.OrderLines().Line(1), "P Home CAP");
+
+  // A failed run: its file is not offered, the text stays.
+  f.window.OrderLines().SetLine(1, "P Home MAT");
+  writeBot(2);
+  f.window.RunGalaxyBot();
+  EXPECT_EQ(f.ui.questions.size(), 1u);
+  EXPECT_EQ(f.window.OrderLines().Line(1), "P Home MAT");
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0].find("exit code 2"), std::string::npos);
+}
+
+TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
+  GameState state;
+  state.Settings.GameNumber = 4;
+  OrdersFixture f(state);
+  auto* splitter = f.window.findChild<QSplitter*>();
+  // Read before the first show, given once the window is laid out.
+  f.store_.WriteInteger("game_4", "pnlPlanets.Width", 260);
+  f.store_.WriteInteger("game_4", "pnlOrders.Width", 450);
+  f.window.LoadState();
+  ASSERT_TRUE(test::ShowExposed(f.window));
+  EXPECT_EQ(splitter->sizes()[0], 260);
+  EXPECT_EQ(splitter->sizes()[1], 450);
+  splitter->setSizes({300, 400, 260});
+  EXPECT_EQ(splitter->sizes()[0], 300);
+  f.window.SaveState();
+  EXPECT_EQ(f.store_.ReadInteger("game_4", "pnlPlanets.Width", -1), splitter->sizes()[0]);
+  EXPECT_EQ(f.store_.ReadInteger("game_4", "pnlOrders.Width", -1), splitter->sizes()[1]);
+  f.window.hide();
+
+  f.window.OrderLines().Insert(0, "N 12 Vega");
+  f.window.OrderLines().Insert(1, "n Home Altair");
+  EXPECT_EQ(f.window.CollectRenamedPlanetNames(), (std::vector<std::string>{"Vega", "Altair"}));
 }
 
 }  // namespace

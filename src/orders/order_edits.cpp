@@ -1,0 +1,79 @@
+#include "orders/order_edits.h"
+
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "orders/order_commands.h"
+
+namespace tovix {
+
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// The `n`th (0-based) word of a line, words split at blanks and tabs; empty when it has fewer.
+std::string_view Word(std::string_view line, int n) {
+  size_t i = 0;
+  for (int k = 0;; ++k) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    const size_t start = i;
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+    if (i == start) return {};
+    if (k == n) return line.substr(start, i - start);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> CollectRenamedPlanetNames(const IOrderLines& lines) {
+  std::vector<std::string> names;
+  for (int i = 0; i < lines.Count(); ++i) {
+    const std::string line = lines.Line(i);
+    if (line.empty() || (line[0] != 'N' && line[0] != 'n')) continue;
+    const std::string_view name = Word(line, 2);
+    if (!name.empty()) names.emplace_back(name);
+  }
+  return names;
+}
+
+std::string ReplaceProductionLines(std::string_view text, const TOrderAnalysis& analysis,
+                                   const TProductionReplacement& replace) {
+  std::string out;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    size_t next = end;
+    if (next < text.size()) next += text.compare(next, 2, "\r\n") == 0 ? 2 : 1;
+    const std::string_view line = text.substr(start, end - start);
+    TParsedOrder order;
+    std::string replacement;
+    if (analysis.ParseOrderLine(line, order) && order.Kind == TOrderKind::Production &&
+        order.Planet) {
+      replacement = replace(*order.Planet);
+    }
+    out += replacement.empty() ? std::string(line) : replacement;
+    out += text.substr(end, next - end);
+    start = next;
+  }
+  return out;
+}
+
+std::string DevelopTagsForUndeveloped(const std::vector<TToDevelopRow>& toDevelop,
+                                      const std::vector<TDevelopingRow>& developing) {
+  std::set<const TPlanet*> tagged;
+  for (const TDevelopingRow& row : developing) tagged.insert(row.Planet);
+  std::string text;
+  for (const TToDevelopRow& row : toDevelop) {
+    if (!row.Planet || tagged.count(row.Planet)) continue;
+    tagged.insert(row.Planet);
+    if (!text.empty()) text += kOrderLineBreak;
+    text += DevelopTag(row.Planet->Name);
+  }
+  return text;
+}
+
+}  // namespace tovix
