@@ -79,7 +79,8 @@ TfrmGroups::TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui,
   lvGroups_->SetColumns(captions, widths);
   lvGroups_->Rows().SetRightAligned(right);
   lvGroups_->Rows().SetCompare([this](int a, int b, int column) {
-    return CompareGroupRows(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], column);
+    return CompareGroupRows(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], column,
+                            lvGroups_->SortDirection() == TznSortDirection::sdDesc);
   });
   lvGroups_->setContextMenuPolicy(Qt::CustomContextMenu);
   layout->addWidget(lvGroups_);
@@ -119,7 +120,7 @@ TfrmGroups::TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui,
   add(pmuGroups_, "Select A&ll Groups", QKeySequence("Ctrl+A"),
       [this] { lvGroups_->SelectAllRows(); });
   add(pmuGroups_, "&Expressions", QKeySequence("Ctrl+E"), &TfrmGroups::SelectByExpression);
-  add(pmuGroups_, "E&xport", QKeySequence("Ctrl+X"), [this] { exporter_->ExecuteExport(); });
+  add(pmuGroups_, "E&xport", QKeySequence("Ctrl+X"), &TfrmGroups::ExportRows);
   mniCentered_ = add(pmuGroups_, "View planets &centered", QKeySequence(), [] {});
   mniCentered_->setCheckable(true);
   mniCentered_->setChecked(true);
@@ -278,6 +279,11 @@ void TfrmGroups::PreparePopup() {
                      mniAttacker_, mniSendToPlanets_})
     a->setEnabled(count > 0);
   for (QAction* a : {mniSendGroupToPlanets_, mniDistances_}) a->setEnabled(count == 1);
+}
+
+void TfrmGroups::ExportRows() {
+  if (MainCaption) exporter_->Footer = MainCaption();
+  exporter_->ExecuteExport();
 }
 
 void TfrmGroups::CalculateDistances() {

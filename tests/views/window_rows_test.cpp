@@ -93,9 +93,13 @@ TEST_F(SmallGame, BattleLossesInfoLinesAndSides) {
   EXPECT_EQ(losses.Mine, 0.0f);
   EXPECT_FLOAT_EQ(losses.Other, wasp->Mass() * 4);
 
-  // Blocks in the order of the race list (ordered by the names' hashes).
+  // Blocks by race name, whatever the order of the race list (ordered by the names' hashes).
   const std::vector<std::string> lines = BattleInfoLines(state, *battle);
   ASSERT_EQ(lines.size(), 4u + 5u + 4u);
+  std::vector<std::string> headers;
+  for (const std::string& line : lines)
+    if (line.ends_with(" Groups")) headers.push_back(line);
+  EXPECT_EQ(headers, (std::vector<std::string>{"Bees Groups", "Cees Groups", "Mine Groups"}));
   auto block = [&](const std::string& race) {
     const auto at = std::find(lines.begin(), lines.end(), race + " Groups");
     EXPECT_NE(at, lines.end()) << race;
