@@ -62,6 +62,11 @@ TfrmGraph::TfrmGraph(const GameState& state, TznSaveState& store, QWidget* paren
   chartView_->setRenderHint(QPainter::Antialiasing);
   chartView_->setRubberBand(QChartView::RectangleRubberBand);
   chartView_->chart()->legend()->setAlignment(Qt::AlignRight);
+  // The series' colours are made readable on this background, whatever the style's theme.
+  const QColor background(kGraphBackground.R, kGraphBackground.G, kGraphBackground.B);
+  chartView_->chart()->setBackgroundBrush(background);
+  chartView_->chart()->setPlotAreaBackgroundBrush(background);
+  chartView_->chart()->setPlotAreaBackgroundVisible(true);
   layout->addWidget(chartView_, 1);
   resize(760, 460);
 
