@@ -39,13 +39,13 @@ bool Picture(QWidget& widget, const QString& folder, const QString& name) {
   return saved;
 }
 
-// How a window is set up before its picture: the map fitted with names on.
+// How a window is set up before its picture: the map larger, with names on. It opens as a new
+// game's map does, on the whole galaxy.
 void Prepare(const std::string& name, QWidget& window) {
   if (auto* map = qobject_cast<TfrmNewMap*>(&window); map != nullptr && name == "frmNewMap") {
     map->resize(900, 760);
     map->show();
     QCoreApplication::processEvents();
-    map->ZoomFullExtents();
     map->SetShowNames(true);
   }
 }
@@ -70,7 +70,6 @@ void PlanetPictures(TWindowRegistry& windows, const QString& folder, int& failur
                                                     {foreign, "frmPlanets-foreign"}};
   for (const auto& [planet, name] : shots) {
     if (planet == nullptr) continue;
-    info->resize(900, 640);
     info->ShowPlanet(planet, false);
     if (!Picture(*info, folder, name)) ++failures;
   }

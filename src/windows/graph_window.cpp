@@ -167,7 +167,6 @@ void TfrmGraph::Redraw() {
   for (const TGraphSeries& s : series) {
     auto* line = new QLineSeries;
     line->setName(Q(s.Title));
-    line->setColor(QColor(s.Colour.R, s.Colour.G, s.Colour.B));
     for (size_t t = 0; t < s.Values.size(); ++t) {
       line->append(static_cast<double>(t), static_cast<double>(s.Values[t]));
       low = any ? std::min(low, double{s.Values[t]}) : double{s.Values[t]};
@@ -175,6 +174,9 @@ void TfrmGraph::Redraw() {
       any = true;
     }
     chart->addSeries(line);
+    // After adding: the chart's theme takes a black pen for no choice and would colour the
+    // seventh race, which is black, in the theme's colour instead.
+    line->setColor(QColor(s.Colour.R, s.Colour.G, s.Colour.B));
     line->attachAxis(axisX);
     line->attachAxis(axisY);
   }

@@ -14,6 +14,7 @@
 #include "controls/zn_list_view.h"
 #include "orders/order_lines.h"
 #include "platform/latin1.h"
+#include "views/name_samples.h"
 #include "views/planet_list_rows.h"
 #include "windows/list_export_dialog.h"
 #include "windows/wait_cursor.h"
@@ -173,6 +174,13 @@ void TfrmGroups::FirstShow() {
   otherGroups_ = OtherGroups(state_);
   FillCombo(cbxGROwners_, GroupOwnerChoices(state_));
   FillCombo(cbxPTOwners_, GroupPlanetOwnerChoices(state_));
+  // Every name of the game shows whole, also those the first rows do not hold.
+  const TGameNames names = LongestGameNames(state_);
+  lvGroups_->SetColumnSamples(gcolOwner, names.Races);
+  lvGroups_->SetColumnSamples(gcolPlanet, names.Planets);
+  lvGroups_->SetColumnSamples(gcolPlanetOwner, names.Races);
+  lvGroups_->SetColumnSamples(gcolSource, names.Planets);
+  lvGroups_->SetColumnSamples(gcolShipType, names.ShipTypes);
   FillGroupList();
 }
 

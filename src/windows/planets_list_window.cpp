@@ -15,6 +15,7 @@
 #include "orders/order_commands.h"
 #include "platform/latin1.h"
 #include "views/map_commands.h"
+#include "views/name_samples.h"
 #include "views/planet_info.h"
 #include "windows/list_export_dialog.h"
 #include "windows/wait_cursor.h"
@@ -176,6 +177,11 @@ void TfrmPlanetslist::FirstShow() {
                                                             Qt::MatchFixedString)
                                     : -1;
   cbxPlayers_->setCurrentIndex(own >= 0 ? own : 0);
+  // Every name of the game shows whole, also those the first rows do not hold.
+  const TGameNames names = LongestGameNames(state_);
+  lvPlanets_->SetColumnSamples(pcolName, names.Planets);
+  lvPlanets_->SetColumnSamples(pcolOwner, names.Owners);
+  lvPlanets_->SetColumnSamples(pcolProduceType, names.Productions);
   ShowRows(OwnPlanetRows(state_));
 }
 

@@ -22,6 +22,7 @@
 #include "orders/order_commands.h"
 #include "orders/order_lines.h"
 #include "views/map_commands.h"
+#include "views/name_samples.h"
 #include "windows/list_export_dialog.h"
 #include "windows/set_extra_info_dialog.h"
 
@@ -313,8 +314,18 @@ void TfrmPlanets::showEvent(QShowEvent* event) {
       FillPlanetList();
       ClearInfo();
     }
+    SizeToShowColumns();
   }
   TToolWindow::showEvent(event);
+}
+
+void TfrmPlanets::SizeToShowColumns() {
+  // Every name of the game shows whole, also those the first rows do not hold.
+  const TGameNames names = LongestGameNames(state_);
+  znListView1_->SetColumnSamples(0, names.Planets);
+  znListView1_->SetColumnSamples(2, names.Owners);
+  lvGroups_->SetColumnSamples(2, names.Planets);
+  lvGroups_->SetColumnSamples(4, names.ShipTypes);
 }
 
 void TfrmPlanets::RefreshGame(TGameChanges changes) {

@@ -108,6 +108,8 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
 
  private:
   void ApplyGameSettings();
+  // At the first show: the columns show the game's names whole.
+  void SizeToShowColumns();
   void Show(TPlanet* planet, bool centre, bool asTarget);
   void ShowPlanetInfo(int row, bool force);
   void ShowGroups();

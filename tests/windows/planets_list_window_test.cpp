@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QScreen>
 
 #include <cmath>
 
@@ -15,8 +16,10 @@
 #include "core/numbers.h"
 #include "core/star_names.h"
 #include "core/str_utils.h"
+#include "support/list_widths.h"
 #include "support/orion_as_a.h"
 #include "support/recording_services.h"
+#include "views/name_samples.h"
 #include "windows/list_export_dialog.h"
 
 namespace tovix {
@@ -65,6 +68,16 @@ TEST_F(PlanetsListWindow, FirstShowListsTheUsersPlanetsAndTheOwnerComboChoosesOt
   EXPECT_EQ(owners.currentText().toStdString(), state.MainPlayer->Name);
   for (const std::string& owner : Column(pcolOwner)) EXPECT_EQ(owner, state.MainPlayer->Name);
   EXPECT_EQ(window->List()->Rows().Count(), static_cast<int>(OwnPlanetRows(state).size()));
+  // Whole names and headers from the start, also the game's longest names, which the user's own
+  // planets of the first rows do not hold; the window opens as wide as the screen lets it.
+  const TGameNames names = LongestGameNames(state);
+  test::ExpectHeadersWhole(*window->List());
+  test::ExpectWhole(*window->List(), pcolName, names.Planets.front());
+  test::ExpectWhole(*window->List(), pcolOwner, names.Owners.front());
+  for (const TPlanetRow& row : OwnPlanetRows(state))
+    EXPECT_LT(row.Cells[pcolName].size(), names.Planets.front().size());
+  EXPECT_TRUE(window->List()->width() >= window->List()->FittedWidth() ||
+              window->frameGeometry().width() >= window->screen()->availableGeometry().width());
 
   owners.setCurrentIndex(0);
   window->OwnerChosen();

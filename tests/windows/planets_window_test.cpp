@@ -20,9 +20,11 @@
 #include "core/numbers.h"
 #include "core/report_layout.h"
 #include "core/report_reader.h"
+#include "support/list_widths.h"
 #include "support/recording_services.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
+#include "views/name_samples.h"
 #include "windows/set_extra_info_dialog.h"
 
 namespace tovix {
@@ -142,6 +144,14 @@ TEST_F(PlanetsWindowTest, ShowPlanetShowsItsLinesMovesTheMapAndKeepsTheHistory) 
     expected.push_back(l.Text);
   EXPECT_EQ(InfoLines(), expected);
   EXPECT_EQ(window->GroupRowsShown().at(0).Cells[4], "Arcturans groups:");
+  // Whole headers and names in both lists (the planets' names were cut to "Arcturans...").
+  const TGameNames names = LongestGameNames(orion->state);
+  test::ExpectHeadersWhole(*window->PlanetList());
+  test::ExpectHeadersWhole(*window->GroupList());
+  test::ExpectWhole(*window->PlanetList(), 0, names.Planets.front());
+  test::ExpectWhole(*window->PlanetList(), 2, names.Owners.front());
+  test::ExpectWhole(*window->GroupList(), 2, names.Planets.front());
+  test::ExpectWhole(*window->GroupList(), 4, names.ShipTypes.front());
   window->ShowPlanetAsTarget(Planet("13"), false);
   EXPECT_EQ(map.calls, (std::vector<std::string>{"1 ArcturansPrime c", "2 13"}));
 
