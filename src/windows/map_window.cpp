@@ -722,17 +722,11 @@ void TfrmNewMap::RenamePlanet() {
   if (!p2 || !askText_) return;
   const auto name = askText_("Create Order", "Enter new planet name", p2->Name);
   if (!name) return;
-  switch (CheckRename(state_, *p2, *name)) {
-    case TRenameCheck::InUse:
-      ui_.ShowMessage(std::string(kNameInUse));
-      return;
-    case TRenameCheck::Malformed:
-      ui_.ShowMessage(std::string(kNameMalformed));
-      return;
-    case TRenameCheck::Ok:
-      InsertPlanetLine("N " + p2->Name + " " + *name);
-      return;
-  }
+  const TRenameOrder order = RenameOrder(state_, *p2, *name);
+  if (!order.Refusal.empty())
+    ui_.ShowMessage(order.Refusal);
+  else if (!order.Line.empty())
+    InsertPlanetLine(order.Line);
 }
 
 void TfrmNewMap::SetNewMapArea() {

@@ -292,24 +292,15 @@ void TfrmPlanetslist::InsertPlanetLines(const std::vector<std::string>& lines) {
 void TfrmPlanetslist::RenamePlanet() {
   const TPlanetRow* row = FocusedRow();
   if (!row) return;
-  const std::string oldName = row->Planet->Name;
-  std::string newName = oldName;
+  std::string newName = row->Planet->Name;
   if (!AskText("Create Order", "Enter new planet name", newName)) return;
-  newName = Trim(newName);
-  if (newName == oldName) return;
   // Another planet's name, in any case, is refused (the planet's own name in another case is
   // not), and so is a name with blanks, which would make a malformed order.
-  switch (CheckRename(state_, *row->Planet, newName)) {
-    case TRenameCheck::Malformed:
-      ui_.ShowMessage(std::string(kNameMalformed));
-      return;
-    case TRenameCheck::InUse:
-      ui_.ShowMessage(std::string(kNameInUse));
-      return;
-    case TRenameCheck::Ok:
-      InsertPlanetLines({RenameCommand(oldName, newName)});
-      return;
-  }
+  const TRenameOrder order = RenameOrder(state_, *row->Planet, newName);
+  if (!order.Refusal.empty())
+    ui_.ShowMessage(order.Refusal);
+  else if (!order.Line.empty())
+    InsertPlanetLines({order.Line});
 }
 
 void TfrmPlanetslist::DevelopPlanets() {

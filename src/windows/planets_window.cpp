@@ -624,19 +624,11 @@ void TfrmPlanets::RenamePlanet() {
   if (!IsOwn(shown_)) return;
   std::string name = shown_->Name;
   if (!AskNewName(name)) return;
-  name = Trim(name);
-  if (name == shown_->Name) return;
-  switch (CheckRename(state_, *shown_, name)) {
-    case TRenameCheck::Malformed:
-      ui_.ShowMessage(std::string(kNameMalformed));
-      return;
-    case TRenameCheck::InUse:
-      ui_.ShowMessage(std::string(kNameInUse));
-      return;
-    case TRenameCheck::Ok:
-      InsertPlanetLines({RenameCommand(shown_->Name, name)});
-      return;
-  }
+  const TRenameOrder order = RenameOrder(state_, *shown_, name);
+  if (!order.Refusal.empty())
+    ui_.ShowMessage(order.Refusal);
+  else if (!order.Line.empty())
+    InsertPlanetLines({order.Line});
 }
 
 void TfrmPlanets::CreateEliteName() {

@@ -45,9 +45,6 @@ class TToolWindow : public QWidget, public IFormState {
   // The game events call this: a shown window refreshes at once, a hidden one at its next show.
   void NoteGameChange(TGameChanges changes);
 
-  // True once LoadState has put the window where the user left it: its size is the user's.
-  bool PlacementRestored() const { return placementRestored_; }
-
  protected:
   // The window's own settings, after the common ones.
   virtual void LoadOwnState() {}
@@ -74,7 +71,7 @@ class TToolWindow : public QWidget, public IFormState {
   void SizeToShowLists();
 
   bool showOnStartup_ = false;
-  bool placementRestored_ = false;
+  bool placementRestored_ = false;  // LoadState put the window where the user left it
   bool sizedToLists_ = false;
   TGameChanges pending_ = gcNone;
 };
