@@ -75,7 +75,8 @@ constexpr const char* kSampleNote =
     "\\pard\\qc{\\fs20 Rules: http://galaxy.example/rules - mail the server at "
     "orders@galaxy.example}\\par}";
 
-// How a window is set up before its picture: the map fitted with names on; the notes editor
+// How a window is set up before its picture: the map larger, with names on (it opens as a new
+// game's map does, on the whole galaxy); the notes editor
 // with a formatted note and the caret in an indented bullet; the ship designer on the user's
 // Cruiser2 (when the race has one); the standard ship of a productivity of 60 with the extra
 // designs shown; the calculator after 1000 / 7 with the result in its memory; the orders window
@@ -114,7 +115,6 @@ void Prepare(TWindowRegistry& windows, const std::string& name, QWidget& window)
     map->resize(900, 760);
     map->show();
     QCoreApplication::processEvents();
-    map->ZoomFullExtents();
     map->SetShowNames(true);
   }
   if (auto* designer = qobject_cast<TfrmShipDesign*>(&window)) {
@@ -160,7 +160,6 @@ void PlanetPictures(TWindowRegistry& windows, const QString& folder, int& failur
                                                     {foreign, "frmPlanets-foreign"}};
   for (const auto& [planet, name] : shots) {
     if (planet == nullptr) continue;
-    info->resize(900, 640);
     info->ShowPlanet(planet, false);
     if (!Picture(*info, folder, name)) ++failures;
   }

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
+#include <QStyle>
 
 #include "views/column_layout.h"
 
@@ -36,17 +38,92 @@ TznListView::TznListView(QWidget* parent) : QTableView(parent), rows_(new TListR
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setStretchLastSection(false);
   connect(header, &QHeaderView::sectionClicked, this, &TznListView::HeaderClicked);
-  connect(header, &QHeaderView::sectionResized, this, [this] { UpdateSortIndicator(); });
+  connect(header, &QHeaderView::sectionResized, this, [this](int column) {
+    // A width the user gives is kept; the list's own fit does not count.
+    if (!resizing_ && column >= 0 && column < static_cast<int>(held_.size()))
+      held_[static_cast<size_t>(column)] = true;
+    UpdateSortIndicator();
+  });
+  connect(rows_, &QAbstractItemModel::modelReset, this, &TznListView::FitColumns);
   connect(this, &QAbstractItemView::entered, this, &TznListView::CellEntered);
   UpdateSortIndicator();
 }
 
 void TznListView::SetColumns(const QStringList& captions, const std::vector<int>& widths) {
+  const auto count = static_cast<size_t>(captions.size());
+  samples_.assign(count, {});
+  held_.assign(count, false);
   rows_->SetColumns(captions);
   for (int c = 0; c < captions.size() && c < static_cast<int>(widths.size()); ++c) {
-    horizontalHeader()->resizeSection(c, widths[static_cast<size_t>(c)]);
+    ResizeColumn(c, widths[static_cast<size_t>(c)]);
   }
+  FitColumns();
   UpdateSortIndicator();
+}
+
+void TznListView::SetColumnSamples(int column, std::vector<std::string> texts) {
+  if (column < 0 || column >= static_cast<int>(samples_.size())) return;
+  samples_[static_cast<size_t>(column)] = std::move(texts);
+  FitColumns();
+}
+
+void TznListView::ResizeColumn(int column, int width) {
+  resizing_ = true;
+  horizontalHeader()->resizeSection(column, width);
+  resizing_ = false;
+}
+
+int TznListView::NeededWidth(int column) const {
+  const QHeaderView* header = horizontalHeader();
+  // The header's own measure, with room for the sort arrow whichever column is sorted.
+  int width = header->sectionSizeHint(column);
+  if (!header->isSortIndicatorShown())
+    width += header->fontMetrics().height() +
+             header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+  // The cells: the longest texts of the rows, measured; a few, so a full list costs little.
+  constexpr size_t kMeasured = 5;
+  std::vector<std::string> longest;
+  auto consider = [&longest](std::string text) {
+    if (longest.size() < kMeasured) {
+      longest.push_back(std::move(text));
+    } else {
+      auto shortest = std::min_element(
+          longest.begin(), longest.end(),
+          [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+      if (text.size() > shortest->size()) *shortest = std::move(text);
+    }
+  };
+  for (int row = 0; row < rows_->Count(); ++row) consider(rows_->CellText(row, column));
+  if (column < static_cast<int>(samples_.size()))
+    for (const std::string& text : samples_[static_cast<size_t>(column)]) consider(text);
+  const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+  const QFontMetrics metrics = fontMetrics();
+  for (const std::string& text : longest) {
+    const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    width = std::max(width, metrics.horizontalAdvance(shown) + margin + 6);
+  }
+  return width;
+}
+
+void TznListView::FitColumns() {
+  const int count = rows_->columnCount();
+  for (int c = 0; c < count; ++c) {
+    if (c < static_cast<int>(held_.size()) && held_[static_cast<size_t>(c)]) continue;
+    // A column of width 0 is one the window or the user keeps out of sight.
+    if (horizontalHeader()->isSectionHidden(c) || horizontalHeader()->sectionSize(c) == 0) continue;
+    const int needed = NeededWidth(c);
+    if (needed > horizontalHeader()->sectionSize(c)) ResizeColumn(c, needed);
+  }
+}
+
+int TznListView::FittedWidth() const {
+  const QHeaderView* header = horizontalHeader();
+  int width = 2 * frameWidth();
+  for (int c = 0; c < header->count(); ++c)
+    if (!header->isSectionHidden(c)) width += header->sectionSize(c);
+  if (verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+    width += verticalScrollBar()->sizeHint().width();
+  return width;
 }
 
 void TznListView::SetScrollBars(bool on) {
@@ -210,8 +287,10 @@ bool TznListView::SetColumnLayout(std::string_view text) {
     const int column = layout.Order[static_cast<size_t>(position)];
     header->moveSection(header->visualIndex(column), position);
   }
+  // The stored widths are the user's: the fit leaves them alone from now on.
   for (int c = 0; c < static_cast<int>(layout.Widths.size()); ++c) {
-    header->resizeSection(c, layout.Widths[static_cast<size_t>(c)]);
+    ResizeColumn(c, layout.Widths[static_cast<size_t>(c)]);
+    if (c < static_cast<int>(held_.size())) held_[static_cast<size_t>(c)] = true;
   }
   UpdateSortIndicator();
   return true;

@@ -3,7 +3,9 @@
 // direction with the arrow in the header (a click sorts by a column, a second click on it
 // reverses), numbers sorted as numbers, the column order and widths as one text for the
 // settings store, Ctrl+A / Ctrl+D / Ctrl+I to select all, none or the others through one
-// selection change, and hot tracking of the cell under the mouse.
+// selection change, and hot tracking of the cell under the mouse. Columns widen to show their
+// header and their cells whole (and texts a window names for them, such as the game's longest
+// planet names) until the user sizes them or a stored layout does.
 
 #include <QCursor>
 #include <QTableView>
@@ -22,8 +24,17 @@ class TznListView : public QTableView {
   explicit TznListView(QWidget* parent = nullptr);
 
   TListRowModel& Rows() const { return *rows_; }
-  // Columns with their captions and widths in pixels.
+  // Columns with their captions and starting widths in pixels (widened to their headers).
   void SetColumns(const QStringList& captions, const std::vector<int>& widths);
+
+  // Texts `column` must show whole besides its header and its rows (8-bit text).
+  void SetColumnSamples(int column, std::vector<std::string> texts);
+  // Widens every column the user has not sized (nor a stored layout) to its header, its rows'
+  // longest texts and its samples; it runs by itself whenever the rows are set. Columns never
+  // narrow, so a column keeps its width when a filter shows shorter names.
+  void FitColumns();
+  // The width of the whole list with every column shown as wide as it is now.
+  int FittedWidth() const;
 
   int SortColumn() const { return sortColumn_; }
   // A column out of range is ignored. Another column sorts by it; the same column reverses the
@@ -80,6 +91,9 @@ class TznListView : public QTableView {
   void CellEntered(const QModelIndex& index);
   void UpdateSortIndicator();
   void ChangeSelection(QItemSelectionModel::SelectionFlags flags);
+  // The width `column` needs for its header, its cells and its samples.
+  int NeededWidth(int column) const;
+  void ResizeColumn(int column, int width);
 
   TListRowModel* rows_;
   int sortColumn_ = 0;
@@ -90,6 +104,9 @@ class TznListView : public QTableView {
   bool hotTrackSelects_ = false;
   bool scrollBars_ = true;
   QCursor cursorWait_{Qt::WaitCursor};
+  std::vector<std::vector<std::string>> samples_;
+  std::vector<bool> held_;  // sized by the user or a stored layout: the fit leaves it alone
+  bool resizing_ = false;   // the list itself sizes a column
 };
 
 }  // namespace tovix

@@ -394,6 +394,7 @@ class TPlanet {
   std::string ReportProduction;  // the same as last read from a report
   float Buildability = 0;        // working rating of the automatic cargo settings
   bool HomeAtTurn0 = false;      // inhabited in the turn-0 report
+  bool OwnAtTurn0 = false;       // one of the user's planets in the turn-0 reports
 
   // Stores a planet-table row. The production text is kept only when the row comes from the
   // user's own report or the text is not empty (allies' tables may leave it blank).

@@ -19,6 +19,7 @@
 #include "core/game_model.h"
 #include "core/game_types.h"
 #include "core/report_layout.h"
+#include "core/star_names.h"
 #include "core/string_lists.h"
 
 namespace tovix {
@@ -69,6 +70,10 @@ class GameState {
   TPlanet* SelectedPlanet2 = nullptr;
   // Stands for a planet the reports do not identify. Not in Planets.
   TPlanet* const UnknownPlanet = &unknownPlanet_;
+  // Where the next proposal of a new planet name goes on from, and the names proposed so far
+  // (lower case): the planet windows share them, so no two planets are offered one name.
+  TStarSeed EliteNameSeed = kStartSeed;
+  std::vector<std::string> EliteNamesProposed;
 
   // The report reader's working values.
   int32_t FirstTurn = -1;

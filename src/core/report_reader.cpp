@@ -926,6 +926,8 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
                       row.colonists, ownReport);
     planet->SetOwner(TOwnerRef::Of(owner), turn);
     if (turn == 0) planet->HomeAtTurn0 = true;
+    // The map's first-turn colour is for the user's own start planets only.
+    if (turn == 0 && owner && owner == state_.MainPlayer) planet->OwnAtTurn0 = true;
   }
 }
 

@@ -47,11 +47,16 @@ std::string MakeEliteName(TStarSeed seed) {
 std::optional<std::string> ProposeStarName(const std::function<bool(const std::string&)>& isUsed,
                                            TStarSeed start) {
   TStarSeed seed = start;
+  return ProposeNextStarName(isUsed, seed);
+}
+
+std::optional<std::string> ProposeNextStarName(
+    const std::function<bool(const std::string&)>& isUsed, TStarSeed& seed) {
   for (int i = 0; i < kMaxProposals; ++i) {
     std::string name = MakeEliteName(seed);
+    NextSystemSeed(seed);
     // An empty name would rename the planet to nothing.
     if (!name.empty() && !isUsed(name)) return name;
-    NextSystemSeed(seed);
   }
   return std::nullopt;
 }

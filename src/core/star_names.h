@@ -30,5 +30,9 @@ std::string MakeEliteName(TStarSeed seed);
 // that `isUsed` does not claim. At most 10000 names are tried; nullopt when none was free.
 std::optional<std::string> ProposeStarName(const std::function<bool(const std::string&)>& isUsed,
                                            TStarSeed start = kStartSeed);
+// The same from `seed` on, leaving `seed` at the name after the one proposed (or where the
+// search gave up), so that the next proposal goes on instead of starting over.
+std::optional<std::string> ProposeNextStarName(
+    const std::function<bool(const std::string&)>& isUsed, TStarSeed& seed);
 
 }  // namespace tovix

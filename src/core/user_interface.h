@@ -7,6 +7,9 @@
 
 namespace tovix {
 
+// The answers of a Yes/No/All question ("All": yes, and yes to the same question from now on).
+enum class TYesNoAll { No, Yes, All };
+
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
@@ -14,6 +17,10 @@ class UserInterface {
   virtual void ShowMessage(const std::string& text) = 0;
   // A Yes/No question ("Confirm"); true on Yes.
   virtual bool AskYesNo(const std::string& text) = 0;
+  // A Yes/No/All question ("Confirm"). An interface without such a box asks Yes/No.
+  virtual TYesNoAll AskYesNoAll(const std::string& text) {
+    return AskYesNo(text) ? TYesNoAll::Yes : TYesNoAll::No;
+  }
   // The wait window's progress text.
   virtual void SetCurrentWork(const std::string& text) = 0;
   // A modal choice from a list; `selected` is the starting index and receives the choice.

@@ -60,6 +60,10 @@ bool TQtUserInterface::AskYesNo(const std::string& text) {
   return YesNoBox(text);
 }
 
+TYesNoAll TQtUserInterface::AskYesNoAll(const std::string& text) {
+  return YesNoAllBox(text);
+}
+
 bool TQtUserInterface::ChooseFromList(const std::string& caption,
                                       const std::vector<std::string>& items, int& selected) {
   return chooser_ && chooser_(caption, items, selected);

@@ -25,6 +25,7 @@ class TQtUserInterface : public UserInterface {
   // shown in a scrollable text. Nothing for an empty list.
   void ShowMessages(const std::vector<std::string>& texts);
   bool AskYesNo(const std::string& text) override;
+  TYesNoAll AskYesNoAll(const std::string& text) override;
   bool ChooseFromList(const std::string& caption, const std::vector<std::string>& items,
                       int& selected) override;
   // Forwarded to the handlers below; without one they do nothing.

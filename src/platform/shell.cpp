@@ -1,5 +1,6 @@
 #include "platform/shell.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QEventLoop>
@@ -36,6 +37,23 @@ bool YesNoBox(const std::string& text) {
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes;
+}
+
+TYesNoAll YesNoAllBox(const std::string& text) {
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), DisplayText(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll,
+                  QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
+  box.button(QMessageBox::YesToAll)->setText(QStringLiteral("All"));
+  box.setDefaultButton(QMessageBox::Yes);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return TYesNoAll::Yes;
+    case QMessageBox::YesToAll:
+      return TYesNoAll::All;
+    default:
+      return TYesNoAll::No;
+  }
 }
 
 int RunAndWait(const QString& program, const QStringList& args) {

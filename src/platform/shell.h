@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/user_interface.h"
+
 namespace tovix {
 
 class UserInterface;
@@ -19,6 +21,8 @@ QString DisplayText(std::string_view text);
 // Modal question box with the caption "Confirm", Yes and No buttons and the question icon, owned
 // by the active window. True on Yes; No, Escape and closing the box give false.
 bool YesNoBox(const std::string& text);
+// The same with the buttons Yes, No and All.
+TYesNoAll YesNoAllBox(const std::string& text);
 
 // Starts `program` with `args` as its argument list (never through a shell, so blanks and quotes
 // in an argument reach the program as they are) and waits for it. While it runs, timers and

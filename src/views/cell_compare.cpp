@@ -1,8 +1,11 @@
 #include "views/cell_compare.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <string>
+
+#include "core/str_utils.h"
 
 namespace tovix {
 
@@ -64,6 +67,24 @@ bool ParseCellNumber(std::string_view cell, double& value, TNumberSeparators sep
     plain += c == seps.Decimal ? '.' : c;
   }
   return Convert(plain, value);
+}
+
+int CompareNames(std::string_view a, std::string_view b) {
+  auto digitsOnly = [](std::string_view s) {
+    return !s.empty() && std::all_of(s.begin(), s.end(), IsDigit);
+  };
+  const bool numA = digitsOnly(a);
+  const bool numB = digitsOnly(b);
+  if (numA != numB) return numA ? -1 : 1;
+  if (numA) {
+    // Without leading zeros the longer number is the larger; equal values fall back to the text.
+    const std::string_view x = a.substr(std::min(a.find_first_not_of('0'), a.size() - 1));
+    const std::string_view y = b.substr(std::min(b.find_first_not_of('0'), b.size() - 1));
+    if (x.size() != y.size()) return x.size() < y.size() ? -1 : 1;
+    if (const int c = CompareBytes(x, y); c != 0) return c;
+    return CompareBytes(a, b);
+  }
+  return CompareText(a, b);
 }
 
 int CompareBytes(std::string_view a, std::string_view b) {

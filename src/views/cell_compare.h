@@ -36,4 +36,9 @@ int CompareBytes(std::string_view a, std::string_view b);
 int CompareCells(std::string_view a, std::string_view b, const TTextCompare& text = nullptr,
                  TNumberSeparators seps = {});
 
+// The order of two names (planets, races) ignoring case, except that names made of digits alone
+// (the planets the reports give only a number) come first, in numeric order: "9" < "10" <
+// "Alpha". A strict weak ordering; negative, zero or positive.
+int CompareNames(std::string_view a, std::string_view b);
+
 }  // namespace tovix

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/numbers.h"
+#include "views/race_order.h"
 
 namespace tovix {
 
@@ -61,8 +62,7 @@ std::vector<TBattleRow> BattleRows(const GameState& state, bool lastTurnOnly) {
 
 std::vector<std::string> BattleInfoLines(const GameState& state, const TBattle& battle) {
   std::vector<std::string> lines;
-  for (int i = 0; i < state.Players.Count(); ++i) {
-    const TPlayer* race = state.Players.Object(i);
+  for (const TPlayer* race : RacesByName(state)) {
     double start = 0, end = 0;
     bool any = false;
     for (const auto& g : battle.Groups) {

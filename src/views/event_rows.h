@@ -37,7 +37,7 @@ struct TBattleRow {
 // One row per battle of the model, in list order; with `lastTurnOnly` those of LastTurn.
 std::vector<TBattleRow> BattleRows(const GameState& state, bool lastTurnOnly);
 
-// The information lines of a battle: for each race of the race list that fought, its name +
+// The information lines of a battle: for each race that fought, by name, its name +
 // " Groups", one line per group, the mass line "M: s: .. e: .. l: .." and an empty line.
 std::vector<std::string> BattleInfoLines(const GameState& state, const TBattle& battle);
 

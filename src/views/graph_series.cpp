@@ -1,6 +1,7 @@
 #include "views/graph_series.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tovix {
 
@@ -139,12 +140,45 @@ TGraphColour GraphColour(int index) {
   return kColours[static_cast<size_t>(i)];
 }
 
+namespace {
+
+double Luminance(TGraphColour c) {
+  auto linear = [](uint8_t v) {
+    const double s = v / 255.0;
+    return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(c.R) + 0.7152 * linear(c.G) + 0.0722 * linear(c.B);
+}
+
+constexpr double kReadableContrast = 3.0;
+
+}  // namespace
+
+double ColourContrast(TGraphColour a, TGraphColour b) {
+  const double x = Luminance(a), y = Luminance(b);
+  return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+TGraphColour ReadableOn(TGraphColour colour, TGraphColour background) {
+  const bool darken = Luminance(background) > 0.18;  // above mid grey's luminance
+  TGraphColour c = colour;
+  for (int step = 1; step <= 64 && ColourContrast(c, background) < kReadableContrast; ++step) {
+    auto shift = [&](uint8_t v) {
+      const double f = step / 64.0;
+      return static_cast<uint8_t>(std::lround(darken ? v * (1 - f) : v + (255 - v) * f));
+    };
+    c = {shift(colour.R), shift(colour.G), shift(colour.B)};
+  }
+  return c;
+}
+
 std::vector<TGraphSeries> GraphSeries(const std::vector<TPlayer*>& races, int subject,
                                       int32_t lastTurn) {
   std::vector<TGraphSeries> series;
   for (size_t i = 0; i < races.size(); ++i) {
     if (!races[i]) continue;
-    TGraphSeries s{races[i]->Name, GraphColour(static_cast<int>(i)), {}};
+    TGraphSeries s{
+        races[i]->Name, ReadableOn(GraphColour(static_cast<int>(i)), kGraphBackground), {}};
     for (int32_t t = 0; t <= lastTurn; ++t) {
       if (GraphValueKnown(*races[i], subject, t)) {
         s.Values.emplace_back(GraphValue(*races[i], subject, t));

@@ -43,8 +43,18 @@ struct TGraphColour {
 // olive, purple, teal.
 TGraphColour GraphColour(int index);
 
+// The chart's background: white, on which the darker colours of the table read well.
+inline constexpr TGraphColour kGraphBackground{255, 255, 255};
+// The contrast ratio of two colours (1 to 21, the WCAG measure of relative luminance).
+double ColourContrast(TGraphColour a, TGraphColour b);
+// `colour` as it is when its contrast with `background` is at least 3 (lines stand out),
+// otherwise the same hue darkened (on a light background) or lightened (on a dark one) until
+// it is: yellow, lime, aqua and silver would hardly show on white.
+TGraphColour ReadableOn(TGraphColour colour, TGraphColour background);
+
 struct TGraphSeries {
   std::string Title;  // the race's name
+  // Colour i of the table, readable on kGraphBackground.
   TGraphColour Colour;
   // One per turn, 0 .. lastTurn; none for a turn whose value is unknown (GraphValueKnown).
   std::vector<std::optional<float>> Values;

@@ -5,6 +5,7 @@
 #include "core/numbers.h"
 #include "core/str_utils.h"
 #include "orders/order_commands.h"
+#include "views/cell_compare.h"
 #include "views/planet_list_rows.h"
 
 namespace tovix {
@@ -200,9 +201,14 @@ std::vector<TGroupRow> GroupRows(const GameState& state, const TOrderAnalysis* a
   return rows;
 }
 
-int CompareGroupRows(const TGroupRow& a, const TGroupRow& b, int column) {
+int CompareGroupRows(const TGroupRow& a, const TGroupRow& b, int column, bool descending) {
   if (column < 0 || column >= kGroupColumnCount) return 0;
   const auto c = static_cast<size_t>(column);
+  if (column == gcolNumber && a.Keys[c].Empty != b.Keys[c].Empty) {
+    const int last = a.Keys[c].Empty ? 1 : -1;
+    return descending ? -last : last;
+  }
+  if (column == gcolPlanet || column == gcolSource) return CompareNames(a.Cells[c], b.Cells[c]);
   if (IsTextColumn(column)) return CompareText(a.Cells[c], b.Cells[c]);
   return CompareKeys(a.Keys[c], b.Keys[c]);
 }

@@ -84,8 +84,11 @@ std::vector<TGroupRow> GroupRows(const GameState& state, const TOrderAnalysis* a
                                  const std::optional<std::string>& planetOwner,
                                  const TPlanet* distancePlanet);
 
-// The ascending order of two rows by a column (empty cells first, equal to each other).
-int CompareGroupRows(const TGroupRow& a, const TGroupRow& b, int column);
+// The ascending order of two rows by a column: empty cells first and equal to each other,
+// planet names by CompareNames (names of digits as numbers). The other races' groups have no
+// number: by "Group Nr." they come after the user's groups in either direction, so a descending
+// sort (which the list makes by comparing the rows the other way round) passes `descending`.
+int CompareGroupRows(const TGroupRow& a, const TGroupRow& b, int column, bool descending = false);
 
 // "Groups - sort Descending on Number of Ships".
 std::string GroupSortCaption(bool descending, int column);

@@ -6,6 +6,7 @@
 
 #include "core/numbers.h"
 #include "core/str_utils.h"
+#include "orders/order_commands.h"
 #include "views/route_rows.h"
 
 namespace tovix {
@@ -190,6 +191,20 @@ TRenameCheck CheckRename(const GameState& state, const TPlanet& planet, std::str
     if (p != &planet && SameText(p->Name, name)) return TRenameCheck::InUse;
   }
   return TRenameCheck::Ok;
+}
+
+TRenameOrder RenameOrder(const GameState& state, const TPlanet& planet, std::string_view typed) {
+  const std::string name = Trim(typed);
+  if (name == planet.Name) return {};
+  switch (CheckRename(state, planet, name)) {
+    case TRenameCheck::Malformed:
+      return {"", std::string(kNameMalformed)};
+    case TRenameCheck::InUse:
+      return {"", std::string(kNameInUse)};
+    case TRenameCheck::Ok:
+      break;
+  }
+  return {RenameCommand(planet.Name, name), ""};
 }
 
 std::string RouteCaption(const GameState& state, int kind, const TPlanet& from, const TPlanet& to) {

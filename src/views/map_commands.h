@@ -56,6 +56,14 @@ TRenameCheck CheckRename(const GameState& state, const TPlanet& planet, std::str
 inline constexpr std::string_view kNameInUse = "Planet Name already used!";
 inline constexpr std::string_view kNameMalformed = "A planet name must be one word without blanks!";
 
+// What "Rename Planet" makes of the name the user typed (blanks around it dropped): the "N" line,
+// or the message that refuses the name; neither when the name stays as it is.
+struct TRenameOrder {
+  std::string Line;
+  std::string Refusal;
+};
+TRenameOrder RenameOrder(const GameState& state, const TPlanet& planet, std::string_view typed);
+
 // Route kinds in the order of the menu: CAP, COL, MAT, EMP (route_rows.h kRouteTypes).
 // "Create CAP Route from A to B (dist: 12.34)".
 std::string RouteCaption(const GameState& state, int kind, const TPlanet& from, const TPlanet& to);

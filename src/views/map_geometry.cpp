@@ -228,7 +228,7 @@ TPlanetLook PlanetLook(const TPlanet& planet, const TPlayer* mainPlayer, const T
       look.Colour = players.ColourOf(planet.LastOwner);
   }
   if (planet.Owner.Is(mainPlayer)) look.Colour = scheme[scPlayerPlanets];
-  if (planet.HomeAtTurn0 && scheme.UseColorsFirstTurn) look.Colour = scheme[scFirstTurnPlanets];
+  if (planet.OwnAtTurn0 && scheme.UseColorsFirstTurn) look.Colour = scheme[scFirstTurnPlanets];
   look.DotSize = RoundToInt(planet.Size / 200.0) + 3;
   look.SizeBar = BarOf(planet.Size);
   look.PopulationBar = BarOf(planet.Population);

@@ -8,6 +8,8 @@
 #include "core/arrival.h"
 #include "core/numbers.h"
 #include "core/str_utils.h"
+#include "views/cell_compare.h"
+#include "views/race_order.h"
 
 namespace tovix {
 
@@ -147,11 +149,18 @@ TPlanetGroupRow OwnRow(const TPlanet& planet, const TSendedGroup& record, int bl
   return row;
 }
 
-TPlanetGroupRow ForeignRow(const GameState& state, const TPlanet& planet, const TGroup& group,
+TPlanetGroupRow ForeignRow(const GameState& state, const TPlanet& planet, TGroup& group,
                            int block) {
   TPlanetGroupRow row;
   row.Kind = TGroupRowKind::Group;
   row.Block = block;
+  // The group sorts, shows its reach and goes to the battle simulator; orders need the user's.
+  row.Group = &group;
+  row.Source = group.Origin;
+  row.Destination = group.Planet;
+  row.Turns = group.ETA;
+  row.Ships = group.Ships;
+  row.Load = group.Load;
   row.Cells[kNr] = group.GroupNumber > 0 ? Fmt("%d", group.GroupNumber) : "-";
   if (group.Turn < state.LastTurn)
     row.Cells[kTurns] = Fmt("(%d)", group.Turn);
@@ -200,8 +209,7 @@ int CompareCells(const std::string& a, const std::string& b, int column) {
 // ---- The planet list -------------------------------------------------------------------------
 
 TPlanetInfoRow MakePlanetRow(TPlanet& planet) {
-  return {planet.Name, PlanetOwnerText(planet),
-          Fmt("%4.2f", PlanetDistanceKey(planet.X, planet.Y) / 100.0), &planet};
+  return {planet.Name, PlanetOwnerText(planet), std::string(), &planet};
 }
 
 std::vector<TPlanetInfoRow> PlanetRows(const GameState& state,
@@ -237,7 +245,7 @@ int ComparePlanetRows(const TPlanetInfoRow& a, const TPlanetInfoRow& b, int colu
                       bool descending) {
   int result = 0;
   if (column == 0) {
-    result = CompareText(a.Name, b.Name);
+    result = CompareNames(a.Name, b.Name);
   } else if (column == 1) {
     const double x = StrToFloatDef(Trim(a.Dist), 0), y = StrToFloatDef(Trim(b.Dist), 0);
     result = x < y ? -1 : (x > y ? 1 : 0);
@@ -316,10 +324,9 @@ std::vector<TPlanetReportLine> PlanetReportLines(const GameState& state, const T
   add(Fmt("Max ship:\t%4.2f (%4.2f)", p.ShipMassPerTurn(plan),
           static_cast<double>(p.Size) * p.Resources / (10.0 * p.Resources + 1)));
 
-  // The order analysis keeps no own, friendly or enemy mass on the planet.
-  add(std::string("My Mass:\t\t") + kNotAvailable);
-  add(std::string("Friendly Mass:\t") + kNotAvailable);
-  add(std::string("Enemy Mass:\t") + kNotAvailable);
+  add(Fmt("My Mass:\t\t%5.2f", p.MyShipMass));
+  add(Fmt("Friendly Mass:\t%5.2f", p.FriendlyShipMass));
+  add(Fmt("Enemy Mass:\t%5.2f", p.EnemyShipMass));
   if (context.MassesAvailable)
     add(Fmt("Sent Mass:\t%5.2f / %5.2f / %5.2f", p.SentMass, p.SentMassEta2, p.SentMassEta3Plus));
   else
@@ -333,7 +340,7 @@ std::vector<TPlanetReportLine> PlanetReportLines(const GameState& state, const T
   add(Fmt("Producing:\t%s\t%5.3f (%5.3f)", p.Production, p.ProductionAmount(plan),
           p.ProductionAtFullSize()));
 
-  const TBattle* last = nullptr;
+  TBattle* last = nullptr;
   for (auto [key, battle] : state.Battles)
     if (battle && battle->Planet == &p) last = battle;
   if (last) lines.push_back({Fmt("Last fight:\t%d", last->Turn), last});
@@ -374,8 +381,8 @@ std::vector<TPlanetGroupRow> PlanetGroupRows(
       rows.push_back(OwnRow(planet, record, block, shipsLeft));
     }
   }
-  for (auto [key, race] : state.Players) {
-    if (!race || race == state.MainPlayer) continue;
+  for (TPlayer* race : RacesByName(state)) {
+    if (race == state.MainPlayer) continue;
     bool opened = false;
     for (const auto& group : race->Groups) {
       if (group->Planet != &planet) continue;
@@ -440,34 +447,20 @@ void SortGroupRows(std::vector<TPlanetGroupRow>& rows, int column, bool descendi
 
 // ---- Order commands --------------------------------------------------------------------------
 
-TEliteNameGenerator::TEliteNameGenerator(std::vector<std::string> namesInOrders) {
-  for (std::string& name : namesInOrders) used_.push_back(LowerCase(name));
-}
-
-std::optional<std::string> TEliteNameGenerator::Next(const GameState& state,
-                                                     const TPlanet& planet) {
-  for (int draw = 0; draw < 10000; ++draw) {
-    std::string name = MakeEliteName(seed_);
-    NextSystemSeed(seed_);
-    if (name.empty()) continue;
-    std::string lower = LowerCase(name);
-    if (std::find(used_.begin(), used_.end(), lower) != used_.end()) continue;
-    bool taken = false;
-    for (auto [key, other] : state.Planets)
-      if (other && other != &planet && SameText(other->Name, name)) taken = true;
-    if (taken) continue;
-    used_.push_back(std::move(lower));
-    return name;
-  }
-  return std::nullopt;
-}
-
-std::string PlanetRenameError(const GameState& state, const TPlanet& planet,
-                              const std::string& newName) {
-  for (auto [key, other] : state.Planets)
-    if (other && other != &planet && SameText(other->Name, newName))
-      return "Planet Name already used!";
-  return {};
+std::optional<std::string> ProposeEliteName(GameState& state, const TPlanet& planet,
+                                            const std::vector<std::string>& namesInOrders) {
+  std::vector<std::string>& proposed = state.EliteNamesProposed;
+  auto isUsed = [&](const std::string& name) {
+    const std::string lower = LowerCase(name);
+    if (std::find(proposed.begin(), proposed.end(), lower) != proposed.end()) return true;
+    for (const std::string& ordered : namesInOrders)
+      if (SameText(ordered, name)) return true;
+    const TPlanet* other = state.PlanetByName(name);
+    return other != nullptr && other != &planet;
+  };
+  auto name = ProposeNextStarName(isUsed, state.EliteNameSeed);
+  if (name) proposed.push_back(LowerCase(*name));
+  return name;
 }
 
 // ---- The extra-information dialog ------------------------------------------------------------

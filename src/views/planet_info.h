@@ -29,8 +29,8 @@ struct TPlanetInfoRow {
 
 inline constexpr std::array<const char*, 3> kPlanetListColumns{"Planet", "Dist", "Owner"};
 
-// A row of `planet`; its distance text is "%4.2f" of its distance key (the rounded distance from
-// the origin, in hundredths) / 100.
+// A row of `planet`. Its distance text stays empty: a distance is measured from a planet the
+// user chooses (SetPlanetRowDistances), and none is chosen yet.
 TPlanetInfoRow MakePlanetRow(TPlanet& planet);
 // The rows of every planet in Planets order that `passes` lets through.
 std::vector<TPlanetInfoRow> PlanetRows(const GameState& state,
@@ -41,12 +41,12 @@ std::vector<TPlanetInfoRow> FilteredPlanetRows(const GameState& state,
                                                const std::vector<TPlanet*>& filtered,
                                                const std::vector<TPlanet*>* groupPlanets,
                                                bool inverse);
-// Sets each listed planet's distance key to its distance from `reference` and the rows'
-// distance texts ("%3.2f").
+// Sets each listed planet's distance key to its distance from `reference` (the short way round
+// on a wrapped map) and the rows' distance texts ("%3.2f").
 void SetPlanetRowDistances(const GameState& state, std::vector<TPlanetInfoRow>& rows,
                            const TPlanet& reference);
-// Column 0 by name and 2 by owner (case-insensitive), 1 by the distance as a number; negative,
-// 0 or positive, negated when `descending`.
+// Column 0 by name (names of digits as numbers, CompareNames) and 2 by owner (case-insensitive),
+// 1 by the distance as a number; negative, 0 or positive, negated when `descending`.
 int ComparePlanetRows(const TPlanetInfoRow& a, const TPlanetInfoRow& b, int column,
                       bool descending);
 
@@ -62,14 +62,15 @@ int IndustryTurnsToFull(float industry, float population, float size, float reso
 // What the report lines need beyond the model.
 struct TPlanetInfoContext {
   std::string OwnerText;  // the row's owner text
-  // True when an order analysis has set the planets' ship-mass fields; without one the mass
-  // lines say "not available".
+  // True when an order analysis has set the planets' sent and next-turn masses; without one
+  // those lines say "not available". The own, friendly and enemy masses of the groups standing
+  // at the planet come from the model (ComputePlanetShipMasses).
   bool MassesAvailable = false;
 };
 
 struct TPlanetReportLine {
   std::string Text;
-  const TBattle* Battle = nullptr;  // the "Last fight:" line's battle
+  TBattle* Battle = nullptr;  // the "Last fight:" line's battle
 };
 
 inline constexpr const char* kNotAvailable = "not available";
@@ -88,10 +89,12 @@ struct TPlanetGroupRow {
   TGroupRowKind Kind = TGroupRowKind::Blank;
   int Block = 0;  // rows sort only within their block
   std::array<std::string, kPlanetGroupColumnCount> Cells;
-  // The group the row's commands act on: the user's groups at or from the planet or sent here
-  // by the orders; nullptr for every other row.
+  // The group of the row: the user's groups at or from the planet or sent here by the orders,
+  // and the other races' groups (`Own` false: only the rings, the sort and the battle simulator
+  // take those); nullptr for every other row.
   TGroup* Group = nullptr;
-  // For the user's groups: where the orders send the ships and when they arrive.
+  // Where the ships come from and go to and when they arrive (the orders' for the user's
+  // groups, the report's for the others).
   TPlanet* Source = nullptr;
   TPlanet* Destination = nullptr;
   int32_t Turns = 0;
@@ -101,8 +104,8 @@ struct TPlanetGroupRow {
 };
 
 // The user's block from the order analysis' records, one block per other race with groups at
-// the planet, then the incoming groups of the last turn read. `shipsLeft` gives the ships of a
-// group no order takes.
+// the planet (races by name), then the incoming groups of the last turn read. `shipsLeft` gives
+// the ships of a group no order takes.
 std::vector<TPlanetGroupRow> PlanetGroupRows(
     const GameState& state, const TPlanet& planet, const std::vector<TSendedGroup>& records,
     const std::function<int32_t(const TGroup&)>& shipsLeft);
@@ -113,23 +116,13 @@ void SortGroupRows(std::vector<TPlanetGroupRow>& rows, int column, bool descendi
 
 // ---- Order commands --------------------------------------------------------------------------
 
-// New names for rename orders: never the name of another planet, never a name the orders give
-// already, never a name drawn before by the same generator. The draws go on from the last one.
-class TEliteNameGenerator {
- public:
-  explicit TEliteNameGenerator(std::vector<std::string> namesInOrders);
-  // A free name for `planet`; nullopt when every one of 10,000 draws was in use.
-  std::optional<std::string> Next(const GameState& state, const TPlanet& planet);
-
- private:
-  std::vector<std::string> used_;  // lower case
-  TStarSeed seed_ = kStartSeed;
-};
-
-// "Planet Name already used!" when `newName` is the name of a planet other than `planet`
-// (ignoring case); "" otherwise, also for the planet's own name in another case.
-std::string PlanetRenameError(const GameState& state, const TPlanet& planet,
-                              const std::string& newName);
+// A new name for `planet` ("Create Elite Name"): never the name of another planet, of a rename
+// the orders give already (`namesInOrders`) or of an earlier proposal of the game, all ignoring
+// case. The draws go on from where the game's last proposal stopped (GameState::EliteNameSeed),
+// so the planet windows never offer two planets one name; nullopt when 10,000 draws found no
+// free name.
+std::optional<std::string> ProposeEliteName(GameState& state, const TPlanet& planet,
+                                            const std::vector<std::string>& namesInOrders);
 
 // ---- The extra-information dialog ------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 
 #include "core/numbers.h"
 #include "core/str_utils.h"
+#include "views/cell_compare.h"
 
 namespace tovix {
 
@@ -126,7 +127,6 @@ TPlanetRow MakePlanetRow(const GameState& state, TPlanet* planet, std::string ow
   SetCell(row, pcolName, p.Name);
   SetCell(row, pcolNumber, std::to_string(p.Number));
   SetCell(row, pcolOwner, std::move(ownerText));
-  SetCell(row, pcolDistance, FixedCell(p.Distance / 100.0));
   SetCell(row, pcolEffIndustry, FixedCell(p.EffectiveIndustry()));
   SetCell(row, pcolSize, FixedCell(p.Size));
   SetCell(row, pcolResources, FixedCell(p.Resources));
@@ -192,6 +192,7 @@ std::vector<TPlanetRow> OwnPlanetRows(const GameState& state) {
 int ComparePlanetRows(const TPlanetRow& a, const TPlanetRow& b, int column) {
   if (column < 0 || column >= kPlanetColumnCount) return 0;
   const auto c = static_cast<size_t>(column);
+  if (column == pcolName) return CompareNames(a.Cells[c], b.Cells[c]);
   if (IsTextColumn(column)) return CompareText(a.Cells[c], b.Cells[c]);
   return CompareKeys(a.Keys[c], b.Keys[c]);
 }

@@ -67,7 +67,8 @@ bool PlanetPassesOwnerFilter(const TPlanet& planet, const std::optional<std::str
 // ignoring case. A planet never seen has no entry of its own.
 std::vector<std::string> PlanetOwnerChoices(const GameState& state);
 
-// The row of a planet with every cell filled.
+// The row of a planet with every cell filled but the distance, which waits for a planet to measure
+// from (SetDistancesFrom).
 TPlanetRow MakePlanetRow(const GameState& state, TPlanet* planet, std::string ownerText);
 // Rewrites the cells that depend on the orders: ship mass per turn, sent ship mass, production
 // type and amount, buildability.
@@ -82,9 +83,10 @@ std::vector<TPlanetRow> PlanetRows(const GameState& state,
 // case).
 std::vector<TPlanetRow> OwnPlanetRows(const GameState& state);
 
-// The ascending order of two rows by a column: names, owners and production types as text
-// ignoring case, the number by its first whole number, the production amount by its figure,
-// every other column by its number (empty or unreadable cells first, equal to each other).
+// The ascending order of two rows by a column: names by CompareNames (names of digits as
+// numbers), owners and production types as text ignoring case, the number by its first whole
+// number, the production amount by its figure, every other column by its number (empty or
+// unreadable cells first, equal to each other).
 int ComparePlanetRows(const TPlanetRow& a, const TPlanetRow& b, int column);
 // The rows' order by a column (stable): indexes into `rows`.
 std::vector<int> SortedPlanetRows(const std::vector<TPlanetRow>& rows, int column, bool descending);

@@ -62,6 +62,11 @@ TfrmGraph::TfrmGraph(const GameState& state, TznSaveState& store, QWidget* paren
   chartView_->setRenderHint(QPainter::Antialiasing);
   chartView_->setRubberBand(QChartView::RectangleRubberBand);
   chartView_->chart()->legend()->setAlignment(Qt::AlignRight);
+  // The series' colours are made readable on this background, whatever the style's theme.
+  const QColor background(kGraphBackground.R, kGraphBackground.G, kGraphBackground.B);
+  chartView_->chart()->setBackgroundBrush(background);
+  chartView_->chart()->setPlotAreaBackgroundBrush(background);
+  chartView_->chart()->setPlotAreaBackgroundVisible(true);
   layout->addWidget(chartView_, 1);
   resize(760, 460);
 
@@ -162,7 +167,6 @@ void TfrmGraph::Redraw() {
   for (const TGraphSeries& s : series) {
     auto* line = new QLineSeries;
     line->setName(Q(s.Title));
-    line->setColor(QColor(s.Colour.R, s.Colour.G, s.Colour.B));
     for (size_t t = 0; t < s.Values.size(); ++t) {
       // A turn no report gave figures for is not drawn: it is no 0 of the race.
       if (!s.Values[t]) continue;
@@ -173,6 +177,9 @@ void TfrmGraph::Redraw() {
       any = true;
     }
     chart->addSeries(line);
+    // After adding: the chart's theme takes a black pen for no choice and would colour the
+    // seventh race, which is black, in the theme's colour instead.
+    line->setColor(QColor(s.Colour.R, s.Colour.G, s.Colour.B));
     line->attachAxis(axisX);
     line->attachAxis(axisY);
   }

@@ -14,6 +14,7 @@
 #include "controls/zn_list_view.h"
 #include "orders/order_lines.h"
 #include "platform/latin1.h"
+#include "views/name_samples.h"
 #include "views/planet_list_rows.h"
 #include "windows/list_export_dialog.h"
 #include "windows/wait_cursor.h"
@@ -79,7 +80,8 @@ TfrmGroups::TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui,
   lvGroups_->SetColumns(captions, widths);
   lvGroups_->Rows().SetRightAligned(right);
   lvGroups_->Rows().SetCompare([this](int a, int b, int column) {
-    return CompareGroupRows(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], column);
+    return CompareGroupRows(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], column,
+                            lvGroups_->SortDirection() == TznSortDirection::sdDesc);
   });
   lvGroups_->setContextMenuPolicy(Qt::CustomContextMenu);
   layout->addWidget(lvGroups_);
@@ -119,7 +121,7 @@ TfrmGroups::TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui,
   add(pmuGroups_, "Select A&ll Groups", QKeySequence("Ctrl+A"),
       [this] { lvGroups_->SelectAllRows(); });
   add(pmuGroups_, "&Expressions", QKeySequence("Ctrl+E"), &TfrmGroups::SelectByExpression);
-  add(pmuGroups_, "E&xport", QKeySequence("Ctrl+X"), [this] { exporter_->ExecuteExport(); });
+  add(pmuGroups_, "E&xport", QKeySequence("Ctrl+X"), &TfrmGroups::ExportRows);
   mniCentered_ = add(pmuGroups_, "View planets &centered", QKeySequence(), [] {});
   mniCentered_->setCheckable(true);
   mniCentered_->setChecked(true);
@@ -172,6 +174,13 @@ void TfrmGroups::FirstShow() {
   otherGroups_ = OtherGroups(state_);
   FillCombo(cbxGROwners_, GroupOwnerChoices(state_));
   FillCombo(cbxPTOwners_, GroupPlanetOwnerChoices(state_));
+  // Every name of the game shows whole, also those the first rows do not hold.
+  const TGameNames names = LongestGameNames(state_);
+  lvGroups_->SetColumnSamples(gcolOwner, names.Races);
+  lvGroups_->SetColumnSamples(gcolPlanet, names.Planets);
+  lvGroups_->SetColumnSamples(gcolPlanetOwner, names.Races);
+  lvGroups_->SetColumnSamples(gcolSource, names.Planets);
+  lvGroups_->SetColumnSamples(gcolShipType, names.ShipTypes);
   FillGroupList();
 }
 
@@ -278,6 +287,11 @@ void TfrmGroups::PreparePopup() {
                      mniAttacker_, mniSendToPlanets_})
     a->setEnabled(count > 0);
   for (QAction* a : {mniSendGroupToPlanets_, mniDistances_}) a->setEnabled(count == 1);
+}
+
+void TfrmGroups::ExportRows() {
+  if (MainCaption) exporter_->Footer = MainCaption();
+  exporter_->ExecuteExport();
 }
 
 void TfrmGroups::CalculateDistances() {

@@ -5,6 +5,7 @@
 // focused group) and in the planet information window; the popup writes upgrade and unload
 // orders and hands groups to the destination picker and the battle simulator.
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,11 @@ class TfrmGroups : public TToolWindow {
   TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui, const TServices& services,
              QWidget* parent = nullptr);
   ~TfrmGroups() override;
+
+  // The main window's caption at the moment, the footer of an export.
+  std::function<std::string()> MainCaption;
+  // Exports the rows ("Export").
+  void ExportRows();
 
   // Fills the rows from the candidates, the stored expression and the owner filters.
   void FillGroupList();

@@ -174,8 +174,12 @@ void TfrmNewMap::BuildMenus() {
     if (state_.SelectedPlanet2 && services_.Orders)
       services_.Orders->FindPlanetInOrders(state_.SelectedPlanet2->Name);
   });
-  // Placeholder: producing goes through the planet information window, which is not built yet.
   mniProduce_ = item(mapMenu_, "Produceonplanet1", "&Produce on planet...", QKeySequence("Ctrl+P"));
+  connect(mniProduce_, &QAction::triggered, this, [this] {
+    TPlanet* p2 = state_.SelectedPlanet2;
+    if (p2 && state_.MainPlayer && p2->Owner.Is(state_.MainPlayer) && services_.PlanetInfo)
+      services_.PlanetInfo->ProduceOnPlanet(p2);
+  });
   mniDevelop_ = item(mapMenu_, "InsertDevelopTag1", "Insert &Develop Tag", QKeySequence("Ctrl+D"));
   connect(mniDevelop_, &QAction::triggered, this, [this] {
     if (state_.SelectedPlanet2) InsertPlanetLine(";P " + state_.SelectedPlanet2->Name);
@@ -309,6 +313,7 @@ void TfrmNewMap::RefreshGame(TGameChanges changes) {
       scene_.TracksTurn = state_.LastTurn;
       BuildIncomings();
       ZoomFullExtents();
+      wholeGalaxy_ = true;
     }
   }
   if (changes & gcPlanetSelected) {
@@ -333,7 +338,9 @@ void TfrmNewMap::FirstShow() {
   CanvasResized();
   ZoomFullExtents();
   bookmarks_.SetAllInfo(Store().ReadString(BookmarksSection(state_.Settings), kBookmarksKey, ""));
-  if (tovix::GoToBookmark(view_, bookmarks_.LastPos)) SyncScrollBars();
+  // Without a stored view the map shows the whole galaxy, also once the window has its size.
+  wholeGalaxy_ = !tovix::GoToBookmark(view_, bookmarks_.LastPos);
+  if (!wholeGalaxy_) SyncScrollBars();
   scene_.Group.Disabled = mniDisableGroupCircles_->isChecked();
   scene_.Planet1.ShowRings = !mniDisablePlanetCircles_->isChecked();
   if (FirstIntInStr(specialValue_) > 0) scene_.Planet1.Range = FirstIntInStr(specialValue_);
@@ -384,6 +391,7 @@ void TfrmNewMap::Repaint() {
 void TfrmNewMap::CanvasResized() {
   const QSize size = canvas_->viewport()->size();
   view_.SetClient(size.width(), size.height());
+  if (wholeGalaxy_) view_.ZoomFullExtents(state_);
   SyncScrollBars();
   Repaint();
 }
@@ -402,6 +410,7 @@ void TfrmNewMap::SyncScrollBars() {
 }
 
 void TfrmNewMap::ScrolledByBars() {
+  wholeGalaxy_ = false;
   view_.ScrollTo(canvas_->horizontalScrollBar()->value(), canvas_->verticalScrollBar()->value());
   Repaint();
 }
@@ -413,6 +422,7 @@ void TfrmNewMap::ZoomFullExtents() {
 }
 
 void TfrmNewMap::ZoomBy(double factor) {
+  wholeGalaxy_ = false;
   view_.ZoomBy(factor);
   SyncScrollBars();
   Repaint();
@@ -426,6 +436,7 @@ void TfrmNewMap::StoreBookmark(int index) {
 void TfrmNewMap::GoToBookmark(int index) {
   if (index < 0 || index >= 10) return;
   if (!tovix::GoToBookmark(view_, bookmarks_.BM[static_cast<size_t>(index)])) return;
+  wholeGalaxy_ = false;
   SyncScrollBars();
   Repaint();
 }
@@ -470,6 +481,7 @@ bool TfrmNewMap::Centred() const {
 void TfrmNewMap::SetPlanetCursor(TPlanet* planet, bool centre) {
   if (inMapClick_ || SuppressCursorSync) return;
   if (planet && centre) {
+    wholeGalaxy_ = false;
     view_.CentreOn(planet->X, planet->Y);
     SyncScrollBars();
   }
@@ -486,6 +498,7 @@ void TfrmNewMap::SetPlanetCursor(TPlanet* planet, bool centre) {
 void TfrmNewMap::SetPlanet2Cursor(TPlanet* planet, bool centre) {
   if (inMapClick_ || SuppressCursorSync) return;
   if (planet && centre) {
+    wholeGalaxy_ = false;
     view_.CentreOn(planet->X, planet->Y);
     SyncScrollBars();
   }
@@ -505,12 +518,16 @@ void TfrmNewMap::MarkPlayerPlanets(TPlayer* player) {
   Repaint();
 }
 
+// The lists mark their planets one by one: each asks for a repaint, and the window paints once.
 void TfrmNewMap::AddPlanetMark(TPlanet* planet) {
-  if (planet) scene_.PlayerMarks.push_back(planet);
+  if (!planet) return;
+  scene_.PlayerMarks.push_back(planet);
+  Repaint();
 }
 
 void TfrmNewMap::ClearPlanetMarks() {
   scene_.PlayerMarks.clear();
+  Repaint();
 }
 
 void TfrmNewMap::SetGroupCursor(int32_t x, int32_t y, float emptySpeed, float loadedSpeed) {
@@ -562,6 +579,7 @@ void TfrmNewMap::MouseMoved(QMouseEvent* event) {
   if (mouseMode_ == 0) rubberBand_->hide();
   if (panning_) {
     if (lastPoint_.x() >= 0) {
+      wholeGalaxy_ = false;
       view_.ScrollTo(std::max(view_.PosX() + (at.x() - lastPoint_.x()) * 3, 0),
                      std::max(view_.PosY() + (at.y() - lastPoint_.y()) * 3, 0));
       SyncScrollBars();
@@ -588,6 +606,7 @@ void TfrmNewMap::MouseReleased(QMouseEvent* event) {
     if (w == 0 || h == 0) return;
     const double factor = std::min(static_cast<double>(view_.ClientWidth) / w,
                                    static_cast<double>(view_.ClientHeight) / h);
+    wholeGalaxy_ = false;
     view_.ZoomAbout(factor, {(r.left() + r.right()) / 2, (r.top() + r.bottom()) / 2});
     SyncScrollBars();
     Repaint();
@@ -598,7 +617,10 @@ void TfrmNewMap::MouseReleased(QMouseEvent* event) {
     const std::vector<TPlanet*> inside = PlanetsStrictlyInside(state_, p1.X, p1.Y, p2.X, p2.Y);
     const bool suppressed = SuppressCursorSync;
     SuppressCursorSync = true;
-    if (areaSelection_) areaSelection_(inside);
+    if (areaSelection_)
+      areaSelection_(inside);
+    else if (services_.PlanetInfo)
+      services_.PlanetInfo->SelectPlanetsInList(inside);
     SuppressCursorSync = suppressed;
   }
 }
@@ -663,7 +685,7 @@ void TfrmNewMap::UpdateMenuStates() {
   const bool ownP2 = p2 && state_.MainPlayer && p2->Owner.Is(state_.MainPlayer);
   const bool ownP1 = p1 && state_.MainPlayer && p1->Owner.Is(state_.MainPlayer);
   mniFind_->setEnabled(p2 != nullptr);
-  mniProduce_->setEnabled(false);
+  mniProduce_->setEnabled(ownP2);
   mniDevelop_->setEnabled(p2 != nullptr);
   mniRename_->setEnabled(ownP2);
   mniClaim_->setEnabled(p2 != nullptr);
@@ -701,17 +723,11 @@ void TfrmNewMap::RenamePlanet() {
   if (!p2 || !askText_) return;
   const auto name = askText_("Create Order", "Enter new planet name", p2->Name);
   if (!name) return;
-  switch (CheckRename(state_, *p2, *name)) {
-    case TRenameCheck::InUse:
-      ui_.ShowMessage(std::string(kNameInUse));
-      return;
-    case TRenameCheck::Malformed:
-      ui_.ShowMessage(std::string(kNameMalformed));
-      return;
-    case TRenameCheck::Ok:
-      InsertPlanetLine("N " + p2->Name + " " + *name);
-      return;
-  }
+  const TRenameOrder order = RenameOrder(state_, *p2, *name);
+  if (!order.Refusal.empty())
+    ui_.ShowMessage(order.Refusal);
+  else if (!order.Line.empty())
+    InsertPlanetLine(order.Line);
 }
 
 void TfrmNewMap::SetNewMapArea() {

@@ -85,8 +85,8 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   void SetAskText(TAskText ask) { askText_ = std::move(ask); }
   using TPlanetFilter = std::function<std::optional<std::vector<TPlanet*>>()>;
   void SetPlanetFilter(TPlanetFilter filter) { planetFilter_ = std::move(filter); }
-  // Where the planets of an Alt-drag go (the planet list of the picker or of the planet
-  // information window).
+  // Where the planets of an Alt-drag go besides the planet information window's list (the
+  // destination picker's list, once it is built).
   using TAreaSelection = std::function<void(const std::vector<TPlanet*>&)>;
   void SetAreaSelection(TAreaSelection sink) { areaSelection_ = std::move(sink); }
 
@@ -160,6 +160,9 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   mutable QImage backBuffer_;
   bool shownOnce_ = false;
   bool coloursRead_ = false;
+  // The view is the automatic whole-galaxy fit of a map without a stored view; it follows the
+  // window's size until the user zooms, scrolls or goes to a bookmark.
+  bool wholeGalaxy_ = false;
   bool inMapClick_ = false;
   std::string specialValue_;  // the range as the user gave it
 

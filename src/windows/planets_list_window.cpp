@@ -9,13 +9,14 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <set>
 
 #include "controls/zn_list_view.h"
-#include "core/star_names.h"
 #include "core/str_utils.h"
 #include "orders/order_commands.h"
 #include "platform/latin1.h"
+#include "views/map_commands.h"
+#include "views/name_samples.h"
+#include "views/planet_info.h"
 #include "windows/list_export_dialog.h"
 #include "windows/wait_cursor.h"
 
@@ -117,7 +118,7 @@ TfrmPlanetslist::TfrmPlanetslist(GameState& state, TznSaveState& store, UserInte
   add(pmuPlanets_, "Select &All", QKeySequence("Ctrl+A"), [this] { lvPlanets_->SelectAllRows(); });
   add(pmuPlanets_, "E&xpressions", QKeySequence("Ctrl+E"), &TfrmPlanetslist::SelectByExpression);
   QMenu* extra = pmuPlanets_->addMenu("Extra");
-  add(extra, "Export", QKeySequence("Ctrl+X"), [this] { exporter_->ExecuteExport(); });
+  add(extra, "Export", QKeySequence("Ctrl+X"), &TfrmPlanetslist::ExportRows);
   mniDistance_ = add(extra, "Calculate Distance From", QKeySequence("Ctrl+D"),
                      &TfrmPlanetslist::CalculateDistanceFrom);
   mniCentered_ = add(pmuPlanets_, "View planets centered", QKeySequence("Alt+C"), [] {});
@@ -132,7 +133,7 @@ TfrmPlanetslist::TfrmPlanetslist(GameState& state, TznSaveState& store, UserInte
   exporter_->Options.ShowProgress = true;
   exporter_->Options.TimeStamp = true;
   exporter_->Header = "Planets";
-  exporter_->Footer = "Tovix";  // the main window's caption
+  exporter_->Footer = "Tovix";  // the main window's caption at the export
   exporter_->Title = "Tovix";
   exporter_->ViewOnly = true;
 
@@ -176,11 +177,17 @@ void TfrmPlanetslist::FirstShow() {
                                                             Qt::MatchFixedString)
                                     : -1;
   cbxPlayers_->setCurrentIndex(own >= 0 ? own : 0);
+  // Every name of the game shows whole, also those the first rows do not hold.
+  const TGameNames names = LongestGameNames(state_);
+  lvPlanets_->SetColumnSamples(pcolName, names.Planets);
+  lvPlanets_->SetColumnSamples(pcolOwner, names.Owners);
+  lvPlanets_->SetColumnSamples(pcolProduceType, names.Productions);
   ShowRows(OwnPlanetRows(state_));
 }
 
 void TfrmPlanetslist::RefreshGame(TGameChanges changes) {
   if ((changes & gcGameRead) != 0) {
+    distanceFrom_ = nullptr;
     if (shown_) FirstShow();
     return;
   }
@@ -197,6 +204,7 @@ void TfrmPlanetslist::ShowRows(std::vector<TPlanetRow> rows) {
   lastSyncedRow_ = -1;
   lvPlanets_->clearSelection();
   rows_ = std::move(rows);
+  if (distanceFrom_) SetDistancesFrom(state_, rows_, *distanceFrom_);
   lvPlanets_->Rows().SetRows(static_cast<int>(rows_.size()), [this](int row, int column) {
     return rows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(column)];
   });
@@ -258,8 +266,8 @@ void TfrmPlanetslist::PreparePopup() {
 void TfrmPlanetslist::CalculateDistanceFrom() {
   const TPlanetRow* from = FocusedRow();
   if (!from) return;
-  const TPlanet& origin = *from->Planet;
-  SetDistancesFrom(state_, rows_, origin);
+  distanceFrom_ = from->Planet;
+  SetDistancesFrom(state_, rows_, *distanceFrom_);
   lvPlanets_->viewport()->update();  // the rows keep their order
 }
 
@@ -284,18 +292,15 @@ void TfrmPlanetslist::InsertPlanetLines(const std::vector<std::string>& lines) {
 void TfrmPlanetslist::RenamePlanet() {
   const TPlanetRow* row = FocusedRow();
   if (!row) return;
-  const std::string oldName = row->Planet->Name;
-  std::string newName = oldName;
+  std::string newName = row->Planet->Name;
   if (!AskText("Create Order", "Enter new planet name", newName)) return;
-  newName = Trim(newName);
-  if (newName.empty() || newName == oldName) return;
-  const std::string refused = RenameError(state_, newName);
-  // Another planet's name, in any case, is refused; the planet's own name in another case is not.
-  if (!refused.empty() && !SameText(newName, oldName)) {
-    ui_.ShowMessage(refused);
-    return;
-  }
-  InsertPlanetLines({RenameCommand(oldName, newName)});
+  // Another planet's name, in any case, is refused (the planet's own name in another case is
+  // not), and so is a name with blanks, which would make a malformed order.
+  const TRenameOrder order = RenameOrder(state_, *row->Planet, newName);
+  if (!order.Refusal.empty())
+    ui_.ShowMessage(order.Refusal);
+  else if (!order.Line.empty())
+    InsertPlanetLines({order.Line});
 }
 
 void TfrmPlanetslist::DevelopPlanets() {
@@ -327,22 +332,21 @@ void TfrmPlanetslist::ProducePlanets() {
 }
 
 void TfrmPlanetslist::CreateEliteNames() {
-  // Placeholder for the names the orders rename planets to already: until the orders window
-  // offers them, only the model's names and the names of this batch are kept free.
-  std::set<std::string> drawn;
+  const std::vector<std::string> renamed =
+      services_.Orders ? services_.Orders->CollectRenamedPlanetNames() : std::vector<std::string>{};
   std::vector<std::string> lines;
   for (const TPlanet* p : SelectedPlanets()) {
     if (!p->Owner.Is(state_.MainPlayer)) continue;
-    const auto name = ProposeStarName([&](const std::string& candidate) {
-      if (drawn.count(LowerCase(candidate)) > 0) return true;
-      const TPlanet* other = state_.PlanetByName(candidate);
-      return other != nullptr && other != p;
-    });
-    if (!name) continue;
-    drawn.insert(LowerCase(*name));
-    lines.push_back(RenameCommand(p->Name, *name));
+    // The game's proposals never repeat, within this batch or across commands and windows.
+    if (const auto name = ProposeEliteName(state_, *p, renamed))
+      lines.push_back(RenameCommand(p->Name, *name));
   }
   InsertPlanetLines(lines);
+}
+
+void TfrmPlanetslist::ExportRows() {
+  if (MainCaption) exporter_->Footer = MainCaption();
+  exporter_->ExecuteExport();
 }
 
 void TfrmPlanetslist::MarkPlanets() {

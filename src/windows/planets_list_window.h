@@ -37,6 +37,8 @@ class TfrmPlanetslist : public TToolWindow {
   std::function<bool(const std::string&, const std::string&, std::string&)> AskText;
   // Shows the calculations window ("Calculate").
   std::function<void()> ShowCalculations;
+  // The main window's caption at the moment, the footer of an export.
+  std::function<std::string()> MainCaption;
 
   // Rewrites the order-dependent columns of every row (after an analysis; F5).
   void RefreshOrderColumns();
@@ -64,6 +66,7 @@ class TfrmPlanetslist : public TToolWindow {
   void MarkPlanets();
   void UnmarkPlanets();
   void FindPlanetInOrders();
+  void ExportRows();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -102,7 +105,8 @@ class TfrmPlanetslist : public TToolWindow {
   QAction* mniCentered_;
   std::unique_ptr<TExportZnListView> exporter_;
   std::vector<TPlanetRow> rows_;
-  std::string productionItem_;  // the item last chosen to produce
+  TPlanet* distanceFrom_ = nullptr;  // the planet "Dist." is measured from
+  std::string productionItem_;       // the item last chosen to produce
   int lastSyncedRow_ = -1;
   bool shown_ = false;
   bool filling_ = false;

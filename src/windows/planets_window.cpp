@@ -12,11 +12,14 @@
 #include <algorithm>
 
 #include "controls/list_boxes.h"
+#include "controls/top_most_window.h"
 #include "controls/zn_list_view.h"
 #include "core/numbers.h"
 #include "core/str_utils.h"
 #include "orders/order_commands.h"
 #include "orders/order_lines.h"
+#include "views/map_commands.h"
+#include "views/name_samples.h"
 #include "windows/list_export_dialog.h"
 #include "windows/set_extra_info_dialog.h"
 #include "windows/wait_cursor.h"
@@ -149,8 +152,8 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
     return action;
   };
   auto* infoMenu = new QMenu(this);
-  addTo(lbxInfo_, infoMenu, "&Produce on planet...", &TfrmPlanets::ProduceOnPlanet, this,
-        QKeySequence("Ctrl+P"));
+  addTo(lbxInfo_, infoMenu, "&Produce on planet...", qOverload<>(&TfrmPlanets::ProduceOnPlanet),
+        this, QKeySequence("Ctrl+P"));
   addTo(lbxInfo_, infoMenu, "Insert &Develop Tag", &TfrmPlanets::InsertDevelopTag, this,
         QKeySequence("Ctrl+D"));
   actClaim_ = addTo(lbxInfo_, infoMenu, "Claim OwnerShip", &TfrmPlanets::ClaimOwnership, this);
@@ -160,6 +163,14 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
       addTo(lbxInfo_, infoMenu, "Create Elite &Name", &TfrmPlanets::CreateEliteName, this);
   addTo(lbxInfo_, infoMenu, "&Find planet in orders", &TfrmPlanets::FindPlanetInOrders, this,
         QKeySequence("Ctrl+F"));
+  // A Linux window manager's system menu cannot be extended: "Top Most" sits in the popups.
+  topMost_ = new TTopMostWindow(this);
+  actTopMost_ = new QAction("&Top Most", this);
+  actTopMost_->setObjectName("mniTopMost");
+  actTopMost_->setCheckable(true);
+  connect(actTopMost_, &QAction::toggled, topMost_, &TTopMostWindow::SetAlwaysOnTop);
+  infoMenu->addSeparator();
+  infoMenu->addAction(actTopMost_);
   lbxInfo_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(lbxInfo_, &QWidget::customContextMenuRequested, this,
           [this, infoMenu](const QPoint& pos) {
@@ -194,6 +205,7 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   actCentred_->setChecked(centred_);
   actCentred_->setShortcut(QKeySequence("Alt+C"));
   connect(actCentred_, &QAction::toggled, this, [this](bool on) { centred_ = on; });
+  listMenu->addAction(actTopMost_);
   znListView1_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(znListView1_, &QWidget::customContextMenuRequested, this,
           [this, listMenu](const QPoint& pos) {
@@ -250,10 +262,10 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
           });
   connect(znListView1_, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
     const int row = znListView1_->Rows().SourceRow(index.row());
-    if (row < 0) return;
-    SetPlanetRowDistances(state_, rows_, *rows_[static_cast<size_t>(row)].Planet);
-    ShowPlanetRows();
+    if (row >= 0) SetDistancesFrom(rows_[static_cast<size_t>(row)].Planet);
   });
+  connect(lbxInfo_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { InfoLineClicked(lbxInfo_->row(item)); });
   connect(lvGroups_, &QAbstractItemView::clicked, this,
           [this](const QModelIndex& index) { GroupClicked(index.row()); });
   connect(lvGroups_, &QAbstractItemView::doubleClicked, this,
@@ -285,20 +297,33 @@ void TfrmPlanets::showEvent(QShowEvent* event) {
   if (!shownOnce_) {
     shownOnce_ = true;
     ApplyGameSettings();
+    // The masses of the groups standing at each planet, whichever window opens first.
+    ComputePlanetShipMasses(state_);
     if (!filled_) {
       FillPlanetList();
       ClearInfo();
     }
+    SizeToShowColumns();
   }
   TToolWindow::showEvent(event);
+}
+
+void TfrmPlanets::SizeToShowColumns() {
+  // Every name of the game shows whole, also those the first rows do not hold.
+  const TGameNames names = LongestGameNames(state_);
+  znListView1_->SetColumnSamples(0, names.Planets);
+  znListView1_->SetColumnSamples(2, names.Owners);
+  lvGroups_->SetColumnSamples(2, names.Planets);
+  lvGroups_->SetColumnSamples(4, names.ShipTypes);
 }
 
 void TfrmPlanets::RefreshGame(TGameChanges changes) {
   if ((changes & gcGameRead) != 0) {
     history_.Clear();
     shown_ = nullptr;
-    eliteNames_.reset();
+    distanceFrom_ = nullptr;
     ApplyGameSettings();
+    ComputePlanetShipMasses(state_);
     FillPlanetList();
     ClearInfo();
   } else if ((changes & gcOrdersAnalysed) != 0) {
@@ -320,6 +345,7 @@ void TfrmPlanets::FillPlanetList() {
   } else {
     rows_ = FilteredPlanetRows(state_, expressions->FilteredPlanets(), nullptr, false);
   }
+  if (distanceFrom_) SetPlanetRowDistances(state_, rows_, *distanceFrom_);
   rowShown_ = -1;
   filled_ = true;
   ShowPlanetRows();
@@ -353,8 +379,16 @@ void TfrmPlanets::ShowPlanetRows() {
   syncing_ = false;
 }
 
+void TfrmPlanets::SetDistancesFrom(TPlanet* planet) {
+  if (!planet) return;
+  distanceFrom_ = planet;
+  SetPlanetRowDistances(state_, rows_, *planet);
+  ShowPlanetRows();
+}
+
 void TfrmPlanets::ClearInfo() {
   lbxInfo_->clear();
+  reportLines_.clear();
   groupRows_.clear();
   ShowGroupRows();
   rowShown_ = -1;
@@ -422,8 +456,11 @@ void TfrmPlanets::ShowPlanetInfo(int row, bool force) {
   TPlanetInfoContext context{rows_[static_cast<size_t>(row)].Owner,
                              analysis && analysis->LastAnalysis()};
   lbxInfo_->clear();
-  for (const TPlanetReportLine& line : PlanetReportLines(state_, *planet, context))
-    lbxInfo_->addItem(Text(line.Text));
+  reportLines_ = PlanetReportLines(state_, *planet, context);
+  for (const TPlanetReportLine& line : reportLines_) {
+    auto* item = new QListWidgetItem(Text(line.Text), lbxInfo_);
+    if (line.Battle) item->setToolTip("Click to show this battle in the battles window");
+  }
   ShowGroups();
   btnBack_->setEnabled(history_.CanGoBack());
   btnNext_->setEnabled(history_.CanGoNext());
@@ -488,6 +525,25 @@ void TfrmPlanets::GroupDoubleClicked(int viewRow) {
   if (target) ShowPlanet(target, centred_);
 }
 
+void TfrmPlanets::InfoLineClicked(int row) {
+  if (row < 0 || row >= static_cast<int>(reportLines_.size())) return;
+  TBattle* battle = reportLines_[static_cast<size_t>(row)].Battle;
+  if (IBattleListService* battles = services_().Battles; battle && battles)
+    battles->SelectBattle(battle);
+}
+
+void TfrmPlanets::SelectPlanetsInList(const std::vector<TPlanet*>& planets) {
+  syncing_ = true;
+  for (TPlanet* planet : planets) {
+    const int row = RowOf(planet);
+    if (row < 0) continue;
+    const QModelIndex index = znListView1_->model()->index(znListView1_->Rows().ViewRow(row), 0);
+    znListView1_->selectionModel()->select(index,
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  }
+  syncing_ = false;
+}
+
 void TfrmPlanets::SelectGroupRows(const std::vector<int>& rows) {
   lvGroups_->clearSelection();
   for (int row : rows) {
@@ -532,22 +588,24 @@ std::vector<TPlanetInfoRow*> TfrmPlanets::SelectedPlanetRows() {
   return rows;
 }
 
-std::vector<TPlanetGroupRow*> TfrmPlanets::SelectedOwnGroups() {
+std::vector<TPlanetGroupRow*> TfrmPlanets::SelectedGroups(bool ownOnly) {
   std::vector<TPlanetGroupRow*> rows;
   for (int viewRow : lvGroups_->CollectSelectedRows()) {
     const int row = lvGroups_->Rows().SourceRow(viewRow);
-    if (row >= 0 && groupRows_[static_cast<size_t>(row)].Group)
-      rows.push_back(&groupRows_[static_cast<size_t>(row)]);
+    if (row < 0) continue;
+    TPlanetGroupRow& r = groupRows_[static_cast<size_t>(row)];
+    if (r.Group && (r.Own || !ownOnly)) rows.push_back(&r);
   }
   return rows;
 }
 
 void TfrmPlanets::UpdateGroupActions() {
-  const size_t count = SelectedOwnGroups().size();
-  for (QAction* a : {actDefender_, actAttacker_, actSendToPlanet_, actUpgrade_})
-    a->setEnabled(count >= 1);
-  actSendToPlanets_->setEnabled(count == 1);
-  actFindGroup_->setEnabled(count == 1);
+  const size_t any = SelectedGroups(false).size();
+  const size_t own = SelectedOwnGroups().size();
+  for (QAction* a : {actDefender_, actAttacker_}) a->setEnabled(any >= 1);
+  for (QAction* a : {actSendToPlanet_, actUpgrade_}) a->setEnabled(own >= 1);
+  actSendToPlanets_->setEnabled(own == 1);
+  actFindGroup_->setEnabled(own == 1);
 }
 
 void TfrmPlanets::InsertPlanetLines(const std::vector<std::string>& lines) {
@@ -566,9 +624,9 @@ bool TfrmPlanets::SelectProductionItem(std::string& item) {
   return true;
 }
 
-void TfrmPlanets::ProduceOnPlanet() {
-  if (!IsOwn(shown_) || !SelectProductionItem(productionItem_)) return;
-  InsertPlanetLines({ProductionCommand(shown_->Name, productionItem_)});
+void TfrmPlanets::ProduceOnPlanet(TPlanet* planet) {
+  if (!IsOwn(planet) || !SelectProductionItem(productionItem_)) return;
+  InsertPlanetLines({ProductionCommand(planet->Name, productionItem_)});
 }
 
 void TfrmPlanets::InsertDevelopTag() {
@@ -583,22 +641,19 @@ void TfrmPlanets::RenamePlanet() {
   if (!IsOwn(shown_)) return;
   std::string name = shown_->Name;
   if (!AskNewName(name)) return;
-  name = Trim(name);
-  if (name.empty() || name.find_first_of(" \t") != std::string::npos) return;
-  const std::string error = PlanetRenameError(state_, *shown_, name);
-  if (!error.empty()) {
-    ui_.ShowMessage(error);
-    return;
-  }
-  InsertPlanetLines({RenameCommand(shown_->Name, name)});
+  const TRenameOrder order = RenameOrder(state_, *shown_, name);
+  if (!order.Refusal.empty())
+    ui_.ShowMessage(order.Refusal);
+  else if (!order.Line.empty())
+    InsertPlanetLines({order.Line});
 }
 
 void TfrmPlanets::CreateEliteName() {
   if (!shown_) return;
-  // Names renamed by the order text are not reachable yet; the names this window drew are
-  // never drawn again.
-  if (!eliteNames_) eliteNames_ = std::make_unique<TEliteNameGenerator>(std::vector<std::string>{});
-  if (const auto name = eliteNames_->Next(state_, *shown_))
+  IOrderService* orders = Orders();
+  const std::vector<std::string> renamed =
+      orders ? orders->CollectRenamedPlanetNames() : std::vector<std::string>{};
+  if (const auto name = ProposeEliteName(state_, *shown_, renamed))
     InsertPlanetLines({RenameCommand(shown_->Name, *name)});
 }
 
@@ -646,7 +701,7 @@ void TfrmPlanets::UnloadGroups() {
 void TfrmPlanets::AddToDefender() {
   IBattleSimulatorService* sim = services_().BattleSimulator;
   if (!sim) return;
-  const auto rows = SelectedOwnGroups();
+  const auto rows = SelectedGroups(false);
   if (rows.empty()) return;
   for (const TPlanetGroupRow* row : rows) sim->AddDefender(row->Group->Clone());
   sim->FillGrids();
@@ -655,7 +710,7 @@ void TfrmPlanets::AddToDefender() {
 void TfrmPlanets::AddToAttacker() {
   IBattleSimulatorService* sim = services_().BattleSimulator;
   if (!sim) return;
-  const auto rows = SelectedOwnGroups();
+  const auto rows = SelectedGroups(false);
   if (rows.empty()) return;
   for (const TPlanetGroupRow* row : rows) sim->AddAttacker(row->Group->Clone());
   sim->FillGrids();

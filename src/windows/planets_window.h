@@ -29,6 +29,7 @@ namespace tovix {
 
 class TExportZnListView;
 class TfrmSetExtraInfo;
+class TTopMostWindow;
 class TznListView;
 
 class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
@@ -47,6 +48,8 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   // IPlanetInfoService.
   void ShowPlanet(TPlanet* planet, bool centre) override;
   void ShowPlanetAsTarget(TPlanet* planet, bool centre) override;
+  void ProduceOnPlanet(TPlanet* planet) override;
+  void SelectPlanetsInList(const std::vector<TPlanet*>& planets) override;
   // Shows the row shown again (after an analysis, F5).
   void RefreshPlanetInfo();
   // Fills the planet list: the expression filter's planets; with "Filtered" only those whose
@@ -63,7 +66,7 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   std::function<bool(std::string& name)> AskNewName;
 
   // Commands of the popups, on the planet shown or the selected rows.
-  void ProduceOnPlanet();
+  void ProduceOnPlanet() { ProduceOnPlanet(shown_); }
   void InsertDevelopTag();
   void ClaimOwnership();
   void RenamePlanet();
@@ -83,6 +86,10 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   void GoNext();
   void SetExtraInfo();
   void SaveExtraInfo();
+  // A click on a report line: the "Last fight" line shows its battle in the battles window.
+  void InfoLineClicked(int row);
+  // Distances from `planet` (a double click on its row).
+  void SetDistancesFrom(TPlanet* planet);
 
   // For tests and the window pictures.
   TznListView* PlanetList() const { return znListView1_; }
@@ -97,6 +104,7 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   QToolButton* BackButton() const { return btnBack_; }
   QToolButton* NextButton() const { return btnNext_; }
   QMenu* BackMenu() const { return backMenu_; }
+  QAction* TopMostAction() const { return actTopMost_; }
   // Selects the group rows (indexes of GroupRowsShown()).
   void SelectGroupRows(const std::vector<int>& rows);
 
@@ -109,6 +117,8 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
 
  private:
   void ApplyGameSettings();
+  // At the first show: the columns show the game's names whole.
+  void SizeToShowColumns();
   void Show(TPlanet* planet, bool centre, bool asTarget);
   void ShowPlanetInfo(int row, bool force);
   void ShowGroups();
@@ -122,7 +132,9 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   void GroupColumnClicked(int column);
   void FillJumpMenu(QMenu* menu, bool back);
   std::vector<TPlanetInfoRow*> SelectedPlanetRows();
-  std::vector<TPlanetGroupRow*> SelectedOwnGroups();
+  // The selected rows that carry a group; `ownOnly`: only the user's groups.
+  std::vector<TPlanetGroupRow*> SelectedGroups(bool ownOnly);
+  std::vector<TPlanetGroupRow*> SelectedOwnGroups() { return SelectedGroups(true); }
   bool SelectProductionItem(std::string& item);
   bool IsOwn(const TPlanet* planet) const;
   IOrderService* Orders() const;
@@ -137,6 +149,8 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   TOrderAnalysis ownAnalysis_;  // the report's groups with no order, until an analysis exists
   TJumpHistory history_;
   std::vector<TPlanetInfoRow> rows_;
+  std::vector<TPlanetReportLine> reportLines_;
+  TPlanet* distanceFrom_ = nullptr;  // the planet the list's distances are measured from
   std::vector<TPlanetGroupRow> groupRows_;
   int groupSortColumn_ = -1;
   bool groupSortDescending_ = false;
@@ -147,8 +161,8 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   bool shownOnce_ = false;
   bool syncing_ = false;
   std::string productionItem_, productionItems_;
-  std::unique_ptr<TEliteNameGenerator> eliteNames_;
   std::unique_ptr<TExportZnListView> export_;
+  TTopMostWindow* topMost_;
 
   QSplitter* splitter_;
   TznListView* znListView1_;
@@ -171,6 +185,7 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   QAction* actSendToPlanet_;
   QAction* actSendToPlanets_;
   QAction* actFindGroup_;
+  QAction* actTopMost_;
 };
 
 }  // namespace tovix

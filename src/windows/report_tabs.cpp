@@ -4,11 +4,21 @@
 
 #include "core/add_tabs.h"
 #include "core/errors.h"
+#include "core/file_utils.h"
 #include "core/game_model.h"
 #include "core/game_settings.h"
 #include "core/numbers.h"
 
 namespace tovix {
+
+namespace {
+
+bool NeedsRepair(const std::string& file) {
+  const std::string text = LoadFileToString(file);
+  return AddTabsToText(text) != text;
+}
+
+}  // namespace
 
 int AddTabsToAllReports(const TGameSettings& settings, UserInterface& ui,
                         const std::function<void(const std::string&)>& showProgress) {
@@ -21,13 +31,23 @@ int AddTabsToAllReports(const TGameSettings& settings, UserInterface& ui,
     return 0;
   }
   int handled = 0;
+  bool allWritable = false;  // "All" answered: every read-only report may be repaired
   std::error_code ec;
   for (int turn = 0; turn <= kMaxTurn; ++turn) {
     for (char letter : settings.spelC) {
       const std::string file = FormatReportName(settings.spelD, letter, turn);
       if (!std::filesystem::is_regular_file(file, ec)) continue;
-      if (showProgress) showProgress("Tovix adding tabs: " + file);
       try {
+        // The user's read-only report is changed only with leave, and only when it needs it.
+        if (IsReadOnly(file) && NeedsRepair(file)) {
+          if (!allWritable) {
+            const TYesNoAll answer = ui.AskYesNoAll("Remove readonly for file?\r" + file);
+            if (answer == TYesNoAll::No) continue;
+            allWritable = answer == TYesNoAll::All;
+          }
+          SetReadOnly(file, false);
+        }
+        if (showProgress) showProgress("Tovix adding tabs: " + file);
         AddTabs(file);
       } catch (const EFileError&) {
         ui.ShowMessage(

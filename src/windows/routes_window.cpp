@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "controls/zn_list_view.h"
+#include "views/name_samples.h"
 
 namespace tovix {
 
@@ -79,6 +80,13 @@ void TfrmRoutes::TakeViewOrder() {
 }
 
 void TfrmRoutes::showEvent(QShowEvent* event) {
+  if (!sized_) {
+    // Every planet name of the game shows whole, in every column.
+    const std::vector<std::string> planets = LongestGameNames(state_).Planets;
+    for (int column = 0; column < lvRoutes_->Rows().columnCount(); ++column)
+      lvRoutes_->SetColumnSamples(column, planets);
+    sized_ = true;
+  }
   if (!filled_) RefreshRoutes();
   TToolWindow::showEvent(event);
 }

@@ -70,6 +70,7 @@ class TfrmRoutes : public TToolWindow {
   QAction* mniDeleteSelected_;
   TRouteTable table_;
   bool filled_ = false;
+  bool sized_ = false;  // the columns know the game's planet names
   const TPlanet* hotPlanet_ = nullptr;
   int clickedItem_ = -1;  // the table's row under the popup, -1 for none
   int clickedColumn_ = 0;

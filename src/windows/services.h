@@ -40,6 +40,12 @@ class IPlanetInfoService {
   virtual void ShowPlanet(TPlanet* planet, bool centre) = 0;
   // The same for the planet a group is sent to.
   virtual void ShowPlanetAsTarget(TPlanet* planet, bool centre) = 0;
+  // "Produce on planet..." of the map: asks for the item and writes the production order.
+  // Providers that write no orders ignore it.
+  virtual void ProduceOnPlanet(TPlanet* planet) { (void)planet; }
+  // Selects the rows of `planets` in the planet list; rows selected already stay selected (the
+  // map's Alt-drag). Providers without a planet list ignore it.
+  virtual void SelectPlanetsInList(const std::vector<TPlanet*>& planets) { (void)planets; }
 };
 
 // The galaxy map.

@@ -2,9 +2,13 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
+#include <QSplitter>
+#include <algorithm>
 #include <utility>
 
+#include "controls/zn_list_view.h"
 #include "platform/latin1.h"
 
 namespace tovix {
@@ -71,7 +75,9 @@ void TToolWindow::LoadState() {
   facts.FixedSize = IsFixedSize();
   facts.Width = width();
   facts.Height = height();
-  ApplyPlacementChange(*this, RestoreFormPlacement(store_, stateName_, facts, 0, ScreenRects()));
+  const TPlacementChange change = RestoreFormPlacement(store_, stateName_, facts, 0, ScreenRects());
+  placementRestored_ = change.Normal.has_value();
+  ApplyPlacementChange(*this, change);
   showOnStartup_ = store_.ReadBool(ShowOnStartupSection(), "ShowOnStartup", false);
   LoadOwnState();
 }
@@ -80,6 +86,60 @@ void TToolWindow::SaveState() {
   SaveFormPlacement(store_, stateName_, ShowStateOf(*this), NormalRectOf(*this), 0);
   store_.WriteBool(ShowOnStartupSection(), "ShowOnStartup", isVisible());
   SaveOwnState();
+}
+
+namespace {
+
+// What a list lacks to show its columns whole. A list on a hidden page of tabs has the width of
+// the page that shows.
+int MissingWidth(const TznListView& list, const QWidget& window) {
+  const QWidget* shown = &list;
+  while (shown != &window && !shown->isVisibleTo(&window)) shown = shown->parentWidget();
+  return std::max(list.FittedWidth() - shown->width(), 0);
+}
+
+}  // namespace
+
+void TToolWindow::SizeToShowLists() {
+  if (placementRestored_) return;
+  if (layout()) layout()->activate();  // the lists' widths as the window shows them
+  // Each pane of a splitter grows by what its widest-lacking list misses; a list outside any
+  // splitter widens the window itself.
+  int extra = 0;
+  std::vector<std::pair<QSplitter*, QList<int>>> panes;
+  for (QSplitter* splitter : findChildren<QSplitter*>()) {
+    if (splitter->orientation() != Qt::Horizontal) continue;
+    QList<int> sizes = splitter->sizes();
+    bool grown = false;
+    for (int i = 0; i < splitter->count(); ++i) {
+      int missing = 0;
+      for (const TznListView* list : splitter->widget(i)->findChildren<TznListView*>())
+        missing = std::max(missing, MissingWidth(*list, *this));
+      if (const auto* list = qobject_cast<const TznListView*>(splitter->widget(i)))
+        missing = std::max(missing, MissingWidth(*list, *this));
+      sizes[i] += missing;
+      extra += missing;
+      grown = grown || missing > 0;
+    }
+    if (grown) panes.emplace_back(splitter, sizes);
+  }
+  for (const TznListView* list : findChildren<TznListView*>()) {
+    bool inSplitter = false;
+    for (const QWidget* w = list->parentWidget(); w && w != this; w = w->parentWidget())
+      inSplitter = inSplitter || qobject_cast<const QSplitter*>(w) != nullptr;
+    if (!inSplitter) extra = std::max(extra, MissingWidth(*list, *this));
+  }
+  if (extra <= 0) return;
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->availableGeometry() : QRect();
+  // The window frame is not part of the width: leave room for it.
+  const int most = area.isValid() ? area.width() - (frameGeometry().width() - width()) : 0;
+  const int wanted = most > 0 ? std::min(width() + extra, most) : width() + extra;
+  if (wanted > width()) resize(wanted, height());
+  if (area.isValid() && frameGeometry().right() > area.right())
+    move(std::max(area.left(), area.right() - frameGeometry().width() + 1), y());
+  if (layout()) layout()->activate();
+  for (auto& [splitter, sizes] : panes) splitter->setSizes(sizes);
 }
 
 void TToolWindow::NoteGameChange(TGameChanges changes) {
@@ -95,6 +155,10 @@ void TToolWindow::RefreshPending() {
 void TToolWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   RefreshPending();
+  if (!sizedToLists_) {
+    sizedToLists_ = true;
+    SizeToShowLists();
+  }
 }
 
 void TToolWindow::closeEvent(QCloseEvent* event) {

@@ -1,7 +1,8 @@
 #pragma once
 // The base of every tool window: one instance for the whole run, closing only hides it, and its
 // placement and "ShowOnStartup" live in the settings store under a fixed state name (the
-// window's design caption), whatever its title says at the moment.
+// window's design caption), whatever its title says at the moment. Opened for the first time
+// without a stored placement, a window grows so that its lists show every column whole.
 
 #include <QWidget>
 #include <string>
@@ -55,6 +56,7 @@ class TToolWindow : public QWidget, public IFormState {
   virtual bool IsFixedSize() const { return false; }
   // The window's one refresh entry point: what changed in the game since it last showed it.
   virtual void RefreshGame(TGameChanges changes) {}
+
   void showEvent(QShowEvent* event) override;
   // Closing a tool window hides it; it lives until the program ends.
   void closeEvent(QCloseEvent* event) override;
@@ -64,8 +66,13 @@ class TToolWindow : public QWidget, public IFormState {
   int helpContext_;
   TznSaveState& store_;
   void RefreshPending();
+  // At the first show without a stored placement: each list's pane (of a splitter) or the
+  // window grows by what the list lacks to show its columns whole, as far as the screen allows.
+  void SizeToShowLists();
 
   bool showOnStartup_ = false;
+  bool placementRestored_ = false;  // LoadState put the window where the user left it
+  bool sizedToLists_ = false;
   TGameChanges pending_ = gcNone;
 };
 

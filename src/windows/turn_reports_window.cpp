@@ -74,7 +74,7 @@ TfrmTurnReports::TfrmTurnReports(const GameState& state, TznSaveState& store, Us
 
 void TfrmTurnReports::showEvent(QShowEvent* event) {
   TToolWindow::showEvent(event);
-  FillFiles();
+  if (!filled_) FillFiles();
 }
 
 void TfrmTurnReports::RefreshGame(TGameChanges changes) {
@@ -82,6 +82,7 @@ void TfrmTurnReports::RefreshGame(TGameChanges changes) {
 }
 
 void TfrmTurnReports::FillFiles() {
+  filled_ = true;
   filling_ = true;
   showPart_ = FirstReportPart(state_.Settings.GameType);
   cbxShowPart_->setCurrentIndex(static_cast<int>(showPart_));

@@ -25,7 +25,9 @@ class TfrmTurnReports : public TToolWindow {
   TfrmTurnReports(const GameState& state, TznSaveState& store, UserInterface& ui,
                   QWidget* parent = nullptr);
 
-  // Fills the file list again and shows the first letter's report of the last turn.
+  // Fills the file list again and shows the first letter's report of the last turn. The window
+  // does it once per game (at its first show and when a game is read), so showing it again, as
+  // a restore from minimised does, keeps the report the user chose and its unsaved edits.
   void FillFiles();
   // Shows `file` (a full name) with the current part.
   void ShowFile(const std::string& file);
@@ -60,6 +62,7 @@ class TfrmTurnReports : public TToolWindow {
   std::string shownText_;     // the editor's text as shown, before any edit
   TReportPart showPart_ = TReportPart::Personal;
   bool filling_ = false;
+  bool filled_ = false;  // the file list shows the game read last
 
   QListWidget* lstFiles_;
   QComboBox* cbxShowPart_;

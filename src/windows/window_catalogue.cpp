@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "platform/latin1.h"
 #include "windows/about_box.h"
 #include "windows/auto_cargo_settings.h"
 #include "windows/battle_simulator_window.h"
@@ -122,6 +123,8 @@ std::unique_ptr<QWidget> MakeRoutes(const TWindowEntry&, TWindowRegistry& w) {
   return window;
 }
 
+std::function<std::string()> MainCaptionOf(TWindowRegistry& w);
+
 std::unique_ptr<QWidget> MakePlanetsList(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
   auto window = std::make_unique<TfrmPlanetslist>(c.State, c.Store, c.Ui, w.Services());
@@ -131,11 +134,14 @@ std::unique_ptr<QWidget> MakePlanetsList(const TWindowEntry&, TWindowRegistry& w
       calculations->raise();
     }
   };
+  window->MainCaption = MainCaptionOf(w);
   return window;
 }
 std::unique_ptr<QWidget> MakeGroups(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
-  return std::make_unique<TfrmGroups>(c.State, c.Store, c.Ui, w.Services());
+  auto window = std::make_unique<TfrmGroups>(c.State, c.Store, c.Ui, w.Services());
+  window->MainCaption = MainCaptionOf(w);
+  return window;
 }
 // The named-expression window provides the expression service.
 std::unique_ptr<QWidget> MakeSelectExpressions(const TWindowEntry&, TWindowRegistry& w) {
@@ -177,7 +183,7 @@ TServicesSource ServicesOf(TWindowRegistry& w) {
   return [&w]() -> const TServices& { return w.Services(); };
 }
 std::function<std::string()> MainCaptionOf(TWindowRegistry& w) {
-  return [&w] { return w.Main() ? w.Main()->windowTitle().toStdString() : std::string(); };
+  return [&w] { return w.Main() ? ToLatin1(w.Main()->windowTitle()) : std::string(); };
 }
 
 std::unique_ptr<QWidget> MakePlayers(const TWindowEntry&, TWindowRegistry& w) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -132,6 +133,49 @@ TEST(ZnListView, ColumnLayoutRoundTripsWithAMovedAndAZeroWidthColumn) {
   g.list.GetColumnLayout(again);
   EXPECT_EQ(again, text);
   EXPECT_EQ(g.list.horizontalHeader()->sectionSize(1), 0);
+}
+
+// Names were cut to their first word ("Altairans...") by fixed 75-pixel columns, and headers too
+// ("Group N"). Columns widen to their header and their longest cells and samples, never narrow,
+// and leave alone what the user or a stored layout sized, and a column kept at width 0.
+TEST(ZnListView, ColumnsWidenToTheirHeaderCellsAndSamplesUnlessTheUserSizedThem) {
+  TznListView list;
+  list.SetColumns({"Group Nr.", "Name", "Hidden", "Note"}, {30, 30, 0, 30});
+  QHeaderView* header = list.horizontalHeader();
+  const QFontMetrics metrics = list.fontMetrics();
+  auto whole = [&](int column, const QString& text) {
+    return header->sectionSize(column) > metrics.horizontalAdvance(text);
+  };
+  EXPECT_GE(header->sectionSize(0), header->sectionSizeHint(0)) << "the header shows whole";
+  Rows rows{{"1", "Altairans Prime Colony", "x", "a"}, {"2", "Vega", "y", "b"}};
+  list.Rows().SetRows(2, [&rows](int row, int column) {
+    return rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+  });
+  EXPECT_TRUE(whole(1, "Altairans Prime Colony"));
+  EXPECT_EQ(header->sectionSize(2), 0) << "a column out of sight stays so";
+  // A name the rows do not hold yet, and shorter rows later: the column keeps the longer width.
+  list.SetColumnSamples(1, {"Betelgeusians Forge Outpost"});
+  const int sampled = header->sectionSize(1);
+  EXPECT_TRUE(whole(1, "Betelgeusians Forge Outpost"));
+  rows = {{"3", "Io", "", "c"}};
+  list.Rows().SetRows(1, [&rows](int row, int column) {
+    return rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+  });
+  EXPECT_EQ(header->sectionSize(1), sampled);
+  // The user's width holds; so does a stored layout's.
+  header->resizeSection(3, 12);
+  rows = {{"4", "Io", "", "a much longer note than before"}};
+  list.Rows().SetRows(1, [&rows](int row, int column) {
+    return rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+  });
+  EXPECT_EQ(header->sectionSize(3), 12);
+  ASSERT_TRUE(list.SetColumnLayout("4;0;40;1;20;2;0;3;12;"));
+  list.Rows().SetRows(1, [&rows](int row, int column) {
+    return rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+  });
+  EXPECT_EQ(header->sectionSize(1), 20);
+  EXPECT_EQ(list.FittedWidth(),
+            2 * list.frameWidth() + 40 + 20 + 12 + list.verticalScrollBar()->sizeHint().width());
 }
 
 TEST(ZnListView, HotTrackingUnderlinesAndReportsTheWindowsRow) {

@@ -194,6 +194,10 @@ TEST(NgGame, ReadsTheOwnAndTheAllysReports) {
   EXPECT_EQ(s.PlanetsByDistance.Count(), 14);
   EXPECT_EQ(PlanetAt(s, "ArcturansPrime").Number, 1);
   EXPECT_TRUE(PlanetAt(s, "ArcturansPrime").HomeAtTurn0);
+  EXPECT_TRUE(PlanetAt(s, "ArcturansPrime").OwnAtTurn0);
+  // The ally's start planet was inhabited at turn 0 but was never the user's.
+  EXPECT_TRUE(PlanetAt(s, "BetelgeusiForge").HomeAtTurn0);
+  EXPECT_FALSE(PlanetAt(s, "BetelgeusiForge").OwnAtTurn0);
   EXPECT_EQ(PlanetAt(s, "BetelgeusiForge").Number, 20);
   EXPECT_EQ(OwnerName(PlanetAt(s, "BetelgeusiForge").Owner), "Betelgeusians");
   EXPECT_EQ(PlanetAt(s, "CygniansMinor").Number, 36);

@@ -14,6 +14,7 @@ class RecordingOrders : public IOrderService {
  public:
   std::vector<std::string> inserted;  // "group: ...", "planet: ...", "other: ...", "route: ..."
   std::vector<std::string> saved;     // the file names SaveOrders was given
+  std::vector<std::string> renamed;   // what CollectRenamedPlanetNames answers
   int analysed = 0;
   int automaticLoaded = 0;
 
@@ -35,6 +36,7 @@ class RecordingOrders : public IOrderService {
   void FindGroupInOrders(int) override {}
   void LoadAutomaticOrders() override { ++automaticLoaded; }
   void SaveOrders(const std::string& fileName) override { saved.push_back(fileName); }
+  std::vector<std::string> CollectRenamedPlanetNames() override { return renamed; }
 };
 
 class RecordingNotes : public INotesService {

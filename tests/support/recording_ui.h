@@ -15,8 +15,9 @@ class RecordingUserInterface : public UserInterface {
   std::vector<std::string> questions;
   std::vector<std::string> work;
   std::vector<std::string> titles;
-  std::deque<bool> answers;  // AskYesNo answers in order; No when empty
-  std::deque<int> choices;   // ChooseFromList answers; -1 means Cancel
+  std::deque<bool> answers;        // AskYesNo answers in order; No when empty
+  std::deque<int> choices;         // ChooseFromList answers; -1 means Cancel
+  std::deque<TYesNoAll> yesNoAll;  // AskYesNoAll answers in order; No when empty
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   bool AskYesNo(const std::string& text) override {
@@ -24,6 +25,13 @@ class RecordingUserInterface : public UserInterface {
     if (answers.empty()) return false;
     bool a = answers.front();
     answers.pop_front();
+    return a;
+  }
+  TYesNoAll AskYesNoAll(const std::string& text) override {
+    questions.push_back(text);
+    if (yesNoAll.empty()) return TYesNoAll::No;
+    const TYesNoAll a = yesNoAll.front();
+    yesNoAll.pop_front();
     return a;
   }
   void SetCurrentWork(const std::string& text) override { work.push_back(text); }

@@ -62,6 +62,26 @@ TEST(CellCompare, IsAStrictWeakOrderingOnMixedCells) {
   }
 }
 
+// Planets the reports name by a number sort as numbers, before the named ones; the order stays
+// a strict weak ordering (exhaustively over a pool with leading zeros and case variants).
+TEST(CellCompare, NamesOfDigitsSortAsNumbersBeforeOtherNames) {
+  const std::vector<std::string> sorted{"007", "7", "9", "10", "100", "alpha", "b9", "Beta"};
+  for (size_t i = 0; i + 1 < sorted.size(); ++i) {
+    EXPECT_LT(CompareNames(sorted[i], sorted[i + 1]), 0) << sorted[i] << " / " << sorted[i + 1];
+  }
+  EXPECT_EQ(CompareNames("Alpha", "ALPHA"), 0);
+  const std::vector<std::string> pool{"0", "00", "007", "7", "10", "9", "", "a", "A", "1a", "a1"};
+  for (const std::string& a : pool)
+    for (const std::string& b : pool) {
+      EXPECT_EQ(CompareNames(a, b) < 0, CompareNames(b, a) > 0) << a << " / " << b;
+      for (const std::string& c : pool) {
+        if (CompareNames(a, b) < 0 && CompareNames(b, c) < 0) {
+          EXPECT_LT(CompareNames(a, c), 0) << a << " < " << b << " < " << c;
+        }
+      }
+    }
+}
+
 TEST(ColumnLayout, TextRoundTripsAndIsCutToTheList) {
   TColumnLayout layout{{0, 1, 2}, {75, 40, 75}};
   EXPECT_EQ(FormatColumnLayout(layout), "3;0;75;1;40;2;75;");

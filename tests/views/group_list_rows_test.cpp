@@ -96,6 +96,48 @@ TEST_F(GroupRowsTest, RecordsShowTheirShipsPlanetAndNumberAndMakeTheirOrders) {
   EXPECT_TRUE(PickerRequest(selected, TSendMode::GroupsToPlanet).Groups.empty());
 }
 
+// By number the user's groups come first and the other races' groups (which show no number)
+// after them, in either direction; planets named by a number sort as numbers.
+TEST_F(GroupRowsTest, OtherRacesGroupsFollowTheOwnByNumberAndNumberNamesSortAsNumbers) {
+  auto race = std::make_unique<TPlayer>(2);
+  TPlayer* other = race.get();
+  other->Name = "Other";
+  game.Players.AddObject("other", std::move(race));
+  TPlanet* p9 = game.AddPlanet("9", std::make_unique<TPlanet>("9"), 0);
+  TPlanet* p10 = game.AddPlanet("10", std::make_unique<TPlanet>("10"), 0);
+  Group(3, 1);
+  Group(12, 1)->Planet = p10;
+  auto foreign = std::make_unique<TGroup>();
+  foreign->Owner = other;
+  foreign->Ships = 2;
+  foreign->Planet = p9;
+  foreign->ShipType = type.get();
+  other->Groups.push_back(std::move(foreign));
+  std::vector<TGroup*> others{other->Groups.back().get()};
+  TOrderAnalysis analysis(game);
+  analysis.ParseOrders(TVectorOrderLines());
+  const std::vector<TGroupRow> rows = GroupRows(game, &analysis, GroupCandidates(others, &analysis),
+                                                std::nullopt, std::nullopt, nullptr);
+  ASSERT_EQ(rows.size(), 3u);
+  // As the list sorts: a descending sort compares the rows the other way round.
+  auto sorted = [&](int column, bool descending) {
+    std::vector<int> order{0, 1, 2};
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      const TGroupRow& x = rows[static_cast<size_t>(a)];
+      const TGroupRow& y = rows[static_cast<size_t>(b)];
+      return descending ? CompareGroupRows(y, x, column, true) < 0
+                        : CompareGroupRows(x, y, column, false) < 0;
+    });
+    std::string texts;
+    for (int i : order) texts += rows[static_cast<size_t>(i)].Cells[column] + "|";
+    return texts;
+  };
+  EXPECT_EQ(sorted(gcolNumber, false), "3|12||");
+  EXPECT_EQ(sorted(gcolNumber, true), "12|3||");
+  EXPECT_EQ(sorted(gcolPlanet, false), "9|10|Home|");
+  EXPECT_EQ(sorted(gcolPlanet, true), "Home|10|9|");
+}
+
 TEST(GroupRows, ExpressionsCombineAndCaptionsNameTheKey) {
   EXPECT_EQ(CombineGroupExpressions("", "[GR_COUNT] > 5"), "[GR_COUNT] > 5");
   EXPECT_EQ(CombineGroupExpressions("A", "B"), "(A) and (B)");

@@ -194,9 +194,12 @@ TEST_F(MapGeometryTest, PlanetLookFollowsTheColourRules) {
   EXPECT_EQ(PlanetLook(p, &me, scheme, colours).Colour, colours.OneColor);
   p.Owner = TOwnerRef::Of(&me);
   EXPECT_EQ(PlanetLook(p, &me, scheme, colours).Colour, scheme[scPlayerPlanets]);
-  // A home planet of turn 0 keeps its colour even when another race took it.
+  // Another race's start planet is no planet of the user's turn 0: it keeps its race's colour.
   p.HomeAtTurn0 = true;
   p.Owner = TOwnerRef::Of(&other);
+  EXPECT_EQ(PlanetLook(p, &me, scheme, colours).Colour, colours.OneColor);
+  // One of the user's start planets keeps the first-turn colour even when another race took it.
+  p.OwnAtTurn0 = true;
   EXPECT_EQ(PlanetLook(p, &me, scheme, colours).Colour, scheme[scFirstTurnPlanets]);
 }
 

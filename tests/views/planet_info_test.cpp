@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 
@@ -9,6 +10,7 @@
 #include "core/str_utils.h"
 #include "orders/order_lines.h"
 #include "views/jump_history.h"
+#include "views/planet_list_rows.h"
 
 namespace tovix {
 namespace {
@@ -197,7 +199,10 @@ TEST_F(PlanetInfoGame, GroupBlocksOwnFirstThenOtherRacesThenIncoming) {
   EXPECT_EQ(Column(rows, 13), "|-|COL|-|||-|");
   EXPECT_EQ(rows[3].Destination, far);
   EXPECT_NE(rows[3].Group, nullptr) << "the part sent away takes group commands";
-  EXPECT_EQ(rows[6].Group, nullptr) << "foreign rows take no commands";
+  // Another race's group is a row with its group (sort, rings, simulator), but no order of ours.
+  EXPECT_EQ(rows[6].Group, orcs->Groups[0].get());
+  EXPECT_FALSE(rows[6].Own);
+  EXPECT_EQ(rows[6].Ships, 4);
 
   // At Far: the part sent there by the orders, "(n)", with its arrival turns.
   rows = Rows(*far, {"S 1 Far 2"});
@@ -230,31 +235,92 @@ TEST_F(PlanetInfoGame, BlockSortKeepsHeadersAndBlocks) {
   auto rows = Rows(*home, {});
   SortGroupRows(rows, 0, true);
   EXPECT_EQ(Column(rows, 0), "|11|7|2|1|||-|-|");
-  SortGroupRows(rows, 3, false);
-  EXPECT_EQ(Column(rows, 3), "|1 (1)|2 (2)|3 (3)|10 (10)|||4|9|")
-      << "foreign rows carry no group and keep their order";
+  SortGroupRows(rows, 3, true);
+  EXPECT_EQ(Column(rows, 3), "|10 (10)|3 (3)|2 (2)|1 (1)|||9|4|")
+      << "the other race's groups sort within their own block";
   EXPECT_EQ(rows[0].Kind, TGroupRowKind::Header);
   EXPECT_EQ(rows[6].Kind, TGroupRowKind::Header);
 }
 
-TEST_F(PlanetInfoGame, EliteNamesNeverRepeatAndAvoidOtherPlanets) {
-  TEliteNameGenerator first({});
-  const auto name = first.Next(state, *home);
-  ASSERT_TRUE(name.has_value());
-  // A planet of that name, or a rename order giving it, blocks it; the planet itself does not.
-  TEliteNameGenerator own({});
-  TPlanet* twin = AddPlanet(LowerCase(*name), 1, 1);
-  EXPECT_EQ(own.Next(state, *twin), name);
-  TEliteNameGenerator other({});
-  EXPECT_NE(other.Next(state, *home), name);
-  TEliteNameGenerator ordered({*name});
-  std::set<std::string> drawn;
+TEST_F(PlanetInfoGame, EliteNamesNeverRepeatAndAvoidOtherPlanetsAndTheOrders) {
+  // The draws go on where the last one stopped: a second command offers the next name.
+  EXPECT_EQ(ProposeEliteName(state, *home, {}), "Tibedied");
+  EXPECT_EQ(ProposeEliteName(state, *far, {}), "Qube");
+  // The next free names are Leleer and Biarge: a rename in the orders takes the first (in any
+  // case), a planet of that name the second, unless it is the planet renamed.
+  TPlanet* biarge = AddPlanet("Biarge", 1, 1);
+  std::vector<std::string> ordered{"LELEER"};
+  const TStarSeed before = state.EliteNameSeed;
+  EXPECT_EQ(ProposeEliteName(state, *biarge, ordered), "Biarge");
+  state.EliteNameSeed = before;
+  state.EliteNamesProposed.pop_back();
+  EXPECT_EQ(ProposeEliteName(state, *home, ordered), "Xequerin");
+  std::set<std::string> drawn{"tibedied", "qube", "xequerin"};
   for (int i = 0; i < 200; ++i) {
-    const auto next = ordered.Next(state, *home);
+    const auto next = ProposeEliteName(state, *home, ordered);
     ASSERT_TRUE(next.has_value());
-    EXPECT_NE(LowerCase(*next), LowerCase(*name));
-    EXPECT_TRUE(drawn.insert(LowerCase(*next)).second) << *next << " drawn twice";
+    EXPECT_TRUE(drawn.insert(LowerCase(*next)).second) << *next << " offered twice";
+    EXPECT_FALSE(SameText(*next, "Leleer"));
+    EXPECT_FALSE(SameText(*next, "Biarge"));
   }
+}
+
+TEST_F(PlanetInfoGame, MassLinesShowTheGroupsStandingAtThePlanet) {
+  orcs->War = false;
+  AddGroup(orcs, 0, raider, 2, home);
+  ComputePlanetShipMasses(state);
+  Lines lines = Report(*home);
+  EXPECT_EQ(lines[12], Fmt("My Mass:\t\t%5.2f", 10 * drone->Mass() + 3 * hauler->Mass()));
+  EXPECT_EQ(lines[13], Fmt("Friendly Mass:\t%5.2f", 2 * raider->Mass()))
+      << "the raiders seen in turn 3 are gone";
+  EXPECT_EQ(lines[14], "Enemy Mass:\t 0.00");
+  orcs->War = true;
+  ComputePlanetShipMasses(state);
+  EXPECT_EQ(Report(*home)[14], Fmt("Enemy Mass:\t%5.2f", 2 * raider->Mass()));
+}
+
+// Other races' blocks follow the user's in the order of their names, whatever the order of the
+// model's race list (a hash order).
+TEST_F(PlanetInfoGame, OtherRacesBlocksComeByName) {
+  const std::vector<std::string> names{"Zeta", "Beta", "Kappa", "Alpha", "Omega", "Delta"};
+  for (const std::string& name : names) {
+    TPlayer* race = AddRace(name);
+    AddGroup(race, 0, AddDesign(race, name + "Ship", 1, 0, 0), 1, home);
+  }
+  std::string modelOrder;
+  for (int i = 0; i < state.Players.Count(); ++i) modelOrder += state.Players.Object(i)->Name + " ";
+  ASSERT_NE(modelOrder, "Alpha Beta Delta Humans Kappa Omega Orcs Zeta ")
+      << "the model's order happens to be alphabetical: the case shows nothing";
+  std::string blocks;
+  for (const TPlanetGroupRow& row : Rows(*home, {}))
+    if (row.Kind == TGroupRowKind::Header) blocks += row.Cells[4] + " ";
+  EXPECT_EQ(blocks,
+            "Humans groups: Alpha groups: Beta groups: Delta groups: Kappa groups: Omega groups: "
+            "Orcs groups: Zeta groups: ");
+}
+
+// The list's distances: none before a planet is chosen, then from it the short way round on a
+// wrapped map; names of digits sort as numbers.
+TEST_F(PlanetInfoGame, PlanetListMeasuresFromTheChosenPlanetAndSortsNumberNames) {
+  state.Settings.MapType = TMapType::Spherical;
+  state.Settings.MapSize = 150;
+  AddPlanet("10", 0, 5000);
+  AddPlanet("9", 0, 6000);
+  far->Distance = 12345;  // left by an earlier computation
+  std::vector<TPlanetInfoRow> rows = PlanetRows(state, [](const TPlanet&) { return true; });
+  for (const TPlanetInfoRow& row : rows) EXPECT_EQ(row.Dist, "") << row.Name;
+  SetPlanetRowDistances(state, rows, *home);
+  for (const TPlanetInfoRow& row : rows) {
+    if (row.Planet == far) {
+      EXPECT_EQ(row.Dist, "50.00") << "100 away, or 50 across the edge";
+    }
+  }
+  std::vector<std::string> names;
+  for (const TPlanetInfoRow& row : rows) names.push_back(row.Name);
+  std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+    return ComparePlanetRows({a, "", "", nullptr}, {b, "", "", nullptr}, 0, false) < 0;
+  });
+  EXPECT_EQ(names, (std::vector<std::string>{"9", "10", "Far", "Home", "Lair"}));
 }
 
 TEST_F(PlanetInfoGame, ExtraInfoOffersRacesWithPlanetsAndRefusesBadSizes) {

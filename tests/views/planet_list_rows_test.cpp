@@ -176,6 +176,14 @@ TEST(PlanetRowsOrion, FiguresAndOwnersAreTheLastReportsAndEveryColumnSorts) {
   auto expectedLess = [](const TPlanetRow& a, const TPlanetRow& b, int c) {
     const std::string& x = a.Cells[static_cast<size_t>(c)];
     const std::string& y = b.Cells[static_cast<size_t>(c)];
+    if (c == pcolName) {
+      // Orion names the planets of its first tables by number: those sort as numbers, first.
+      auto number = [](const std::string& n) {
+        return !n.empty() && n.find_first_not_of("0123456789") == std::string::npos;
+      };
+      if (number(x) != number(y)) return number(x);
+      if (number(x)) return std::stoll(x) < std::stoll(y);
+    }
     if (c == pcolName || c == pcolOwner || c == pcolProduceType) return LowerCase(x) < LowerCase(y);
     if (c == pcolNumber) return std::atoi(x.c_str()) < std::atoi(y.c_str());
     if (c == pcolProduceAmount)

@@ -94,9 +94,13 @@ TEST_F(SmallGame, BattleLossesInfoLinesAndSides) {
   EXPECT_EQ(losses.Mine, 0.0f);
   EXPECT_FLOAT_EQ(losses.Other, wasp->Mass() * 4);
 
-  // Blocks in the order of the race list (ordered by the names' hashes).
+  // Blocks by race name, whatever the order of the race list (ordered by the names' hashes).
   const std::vector<std::string> lines = BattleInfoLines(state, *battle);
   ASSERT_EQ(lines.size(), 4u + 5u + 4u);
+  std::vector<std::string> headers;
+  for (const std::string& line : lines)
+    if (line.ends_with(" Groups")) headers.push_back(line);
+  EXPECT_EQ(headers, (std::vector<std::string>{"Bees Groups", "Cees Groups", "Mine Groups"}));
   auto block = [&](const std::string& race) {
     const auto at = std::find(lines.begin(), lines.end(), race + " Groups");
     EXPECT_NE(at, lines.end()) << race;
@@ -193,6 +197,32 @@ TEST_F(SmallGame, ATurnWithoutFiguresIsUnknownNotZero) {
   EXPECT_EQ(texts.PopulationPercent, "");
   EXPECT_EQ(texts.Values[ofTotalTech], kUnknownFigure);
   EXPECT_EQ(texts.Deltas[ofCol], " 0.00");
+}
+
+// The leading race was drawn yellow on white. Every colour of the table reads on the chart's
+// background; the ones that do already are kept (the seventh black among them), the others keep
+// their hue, darkened.
+TEST(GraphColours, EveryColourReadsOnTheBackgroundAndKeepsItsHue) {
+  for (int i = 0; i < 14; ++i) {
+    const TGraphColour table = GraphColour(i);
+    const TGraphColour drawn = ReadableOn(table, kGraphBackground);
+    SCOPED_TRACE(i);
+    EXPECT_GE(ColourContrast(drawn, kGraphBackground), 3.0);
+    if (ColourContrast(table, kGraphBackground) >= 3.0) {
+      EXPECT_EQ(drawn, table);
+    }
+    // The same hue: the channels keep their order and zeros.
+    EXPECT_EQ(drawn.R == 0, table.R == 0);
+    EXPECT_EQ(drawn.G == 0, table.G == 0);
+    EXPECT_EQ(drawn.B == 0, table.B == 0);
+    EXPECT_EQ(drawn.R >= drawn.G, table.R >= table.G);
+    EXPECT_EQ(drawn.G >= drawn.B, table.G >= table.B);
+  }
+  EXPECT_EQ(GraphColour(6), (TGraphColour{0, 0, 0}));
+  EXPECT_EQ(ReadableOn(GraphColour(6), kGraphBackground), (TGraphColour{0, 0, 0}));
+  EXPECT_NE(ReadableOn(GraphColour(0), kGraphBackground), GraphColour(0)) << "yellow on white";
+  // On a dark background the dark colours are lightened instead.
+  EXPECT_GE(ColourContrast(ReadableOn({0, 0, 128}, {0, 0, 0}), {0, 0, 0}), 3.0);
 }
 
 class FixedPlan : public IDevelopmentPlan, public IDevPlanetRecord {

@@ -12,8 +12,10 @@
 #include "controls/zn_list_view.h"
 #include "core/numbers.h"
 #include "orders/order_lines.h"
+#include "support/list_widths.h"
 #include "support/orion_as_a.h"
 #include "support/recording_services.h"
+#include "views/name_samples.h"
 
 namespace tovix {
 namespace {
@@ -89,6 +91,13 @@ TEST_F(GroupsWindow, RowsFollowTheAnalysisAndTheFocusedRowMovesTheRings) {
   int ownGroups = 0;
   for (const auto& g : state.MainPlayer->Groups) ownGroups += g->Turn == state.LastTurn;
   EXPECT_EQ(window->Rows().size(), others + static_cast<size_t>(ownGroups));
+  // Whole headers, and the game's longest names whole whatever the rows hold.
+  const TGameNames names = LongestGameNames(state);
+  test::ExpectHeadersWhole(*window->List());
+  test::ExpectWhole(*window->List(), gcolPlanet, names.Planets.front());
+  test::ExpectWhole(*window->List(), gcolSource, names.Planets.front());
+  test::ExpectWhole(*window->List(), gcolOwner, names.Races.front());
+  test::ExpectWhole(*window->List(), gcolShipType, names.ShipTypes.front());
 
   TOrderAnalysis orderAnalysis(state);
   orderAnalysis.ParseOrders(

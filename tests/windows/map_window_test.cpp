@@ -51,7 +51,7 @@ enum class TKind { Own, FirstTurn, OtherRace, OtherUnknownSize, Uninhabited, Unk
 
 // What the default scheme gives each kind of planet, read from the model without the map code.
 TKind KindOf(const TPlanet& p, const TPlayer* me) {
-  if (p.HomeAtTurn0) return TKind::FirstTurn;
+  if (p.OwnAtTurn0) return TKind::FirstTurn;
   if (p.Owner.Is(me)) return TKind::Own;
   if (!p.Owner.IsNone()) return p.Size > 0 ? TKind::OtherRace : TKind::OtherUnknownSize;
   return p.Size > 0 ? TKind::Uninhabited : TKind::UnknownSize;
@@ -77,7 +77,7 @@ QRgb DefaultColour(TKind kind) {
 
 // Paints the game fitted into the map's client and checks every planet's pixel. With
 // TOVIX_SCREENSHOT_DIR set it also saves the map with names on, and the colour dialog.
-void CheckPaintedGame(GameState& state, const std::string& picture) {
+void CheckPaintedGame(GameState& state, const std::string& picture, int ownStartPlanets = -1) {
   TznSaveState store("");
   TServices services;
   test::RecordingUserInterface ui;
@@ -107,6 +107,10 @@ void CheckPaintedGame(GameState& state, const std::string& picture) {
         << p.Name << " at " << s.X << "," << s.Y << " is " << std::hex << found;
   }
   EXPECT_GT(kinds[TKind::Own] + kinds[TKind::FirstTurn], 0);
+  // Only the user's own start planets take the first-turn colour, not every race's.
+  if (ownStartPlanets >= 0) {
+    EXPECT_EQ(kinds[TKind::FirstTurn], ownStartPlanets);
+  }
   EXPECT_GT(kinds[TKind::OtherRace] + kinds[TKind::OtherUnknownSize], 0);
   EXPECT_GT(kinds[TKind::Uninhabited] + kinds[TKind::UnknownSize], 0);
   // Beyond the galaxy's far corner nothing but the background.
@@ -137,7 +141,7 @@ TEST(MapPaintingTest, OrionAsRaceAShowsEachPlanetInItsSchemeColour) {
       fs::copy_file(e.path(), games.path() / e.path().filename());
   TLoadedGame game(games.path(), "A", 150);
   ASSERT_TRUE(game.loaded);
-  CheckPaintedGame(game.state, "map-orion.png");
+  CheckPaintedGame(game.state, "map-orion.png", 3);
 }
 
 TEST(MapPaintingTest, AndromedaAsAWithAlliesBAndCShowsEachPlanetInItsSchemeColour) {
@@ -165,6 +169,22 @@ class MapWindowTest : public testing::Test {
     void ShowPlanetAsTarget(TPlanet* p, bool centre) override {
       shown.push_back(p);
       map->SetPlanet2Cursor(p, centre);
+    }
+    std::vector<TPlanet*> produced;
+    std::vector<TPlanet*> selected;
+    bool selectedSuppressed = false;
+    void ProduceOnPlanet(TPlanet* p) override { produced.push_back(p); }
+    void SelectPlanetsInList(const std::vector<TPlanet*>& planets) override {
+      selected = planets;
+      selectedSuppressed = map->SuppressCursorSync;
+    }
+  };
+  // Counts the paint events of the map's canvas.
+  struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) ++paints;
+      return false;
     }
   };
   // A window that hears of selections.
@@ -258,6 +278,59 @@ TEST_F(MapWindowTest, ClicksSelectTheNearestPlanetWithoutEchoes) {
   EXPECT_TRUE(events.SelectPlanet(home, &listener));
   EXPECT_EQ(listener.told, 1);
   EXPECT_EQ(map->RenderMap().pixel(At(home) + QPoint(-12, 0)), qRgb(255, 255, 255));
+}
+
+// A game opened for the first time has no stored view: the map opens on the whole galaxy, not on
+// its top-left corner at the smallest zoom.
+TEST_F(MapWindowTest, ANewGameOpensOnTheWholeGalaxy) {
+  map.reset();
+  map = std::make_unique<TfrmNewMap>(state, *store, services, &events, ui);
+  map->LoadState();  // nothing stored for this game
+  map->resize(500, 420);
+  map->showNormal();
+  QCoreApplication::processEvents();
+  const TMapViewState opened = map->View();
+  const QRect client = map->Canvas()->rect();
+  for (const TPlanet* p : {home, far, state.PlanetByName("Rock"), state.PlanetByName("Twin")}) {
+    EXPECT_TRUE(client.contains(At(p))) << p->Name << " at " << At(p).x() << "," << At(p).y();
+  }
+  map->ZoomFullExtents();
+  EXPECT_EQ(opened.Map.Ratio, map->View().Map.Ratio);
+  EXPECT_GT(opened.Map.Ratio, 10);
+}
+
+// Without the destination picker the Alt-drag selects the planets in the planet information
+// window's list.
+TEST_F(MapWindowTest, AltDragSelectsThePlanetsInsideInThePlanetInformationList) {
+  const QPoint from = At(home) - QPoint(5, 5);
+  const QPoint to = At(state.PlanetByName("Twin")) + QPoint(5, 5);
+  QTest::mousePress(map->Canvas(), Qt::LeftButton, Qt::AltModifier, from);
+  QMouseEvent move(QEvent::MouseMove, QPointF(to), map->Canvas()->mapToGlobal(QPointF(to)),
+                   Qt::NoButton, Qt::LeftButton, Qt::AltModifier);
+  QApplication::sendEvent(map->Canvas(), &move);
+  QTest::mouseRelease(map->Canvas(), Qt::LeftButton, Qt::AltModifier, to);
+  EXPECT_EQ(info.selected, (std::vector<TPlanet*>{home, state.PlanetByName("Twin")}));
+  EXPECT_TRUE(info.selectedSuppressed);
+  EXPECT_EQ(state.SelectedPlanet, nullptr);
+}
+
+// Marks that the planet and group lists set show without waiting for another repaint.
+TEST_F(MapWindowTest, MarksFromTheListsShowAtOnce) {
+  PaintCounter counter;
+  map->Canvas()->installEventFilter(&counter);
+  QCoreApplication::processEvents();
+  counter.paints = 0;
+  map->ClearPlanetMarks();
+  map->AddPlanetMark(far);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(counter.paints, 1);
+  const QPoint at = At(far);
+  EXPECT_EQ(map->RenderMap().pixel(at + QPoint(-5, -5)), qRgb(255, 255, 255));
+  counter.paints = 0;
+  map->ClearPlanetMarks();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(counter.paints, 1);
+  map->Canvas()->removeEventFilter(&counter);
 }
 
 TEST_F(MapWindowTest, AltDragHandsOverThePlanetsInsideWithTheCursorsHeld) {
@@ -355,10 +428,15 @@ TEST_F(MapWindowTest, PopupOrdersGoToTheOrderService) {
   map->Action("InsertDevelopTag1")->trigger();
   map->Action("ClaimOwnerShip1")->trigger();
   EXPECT_FALSE(map->Action("RenamePlanet1")->isEnabled());  // not the user's planet
+  EXPECT_FALSE(map->Action("Produceonplanet1")->isEnabled());
   map->SetPlanet2Cursor(home, false);
   map->MapMenu()->popup(QPoint(0, 0));
   map->MapMenu()->hide();
   EXPECT_FALSE(map->Action("EMP1")->isEnabled());  // a route to itself
+  // Producing goes through the planet information window, which asks for the item.
+  ASSERT_TRUE(map->Action("Produceonplanet1")->isEnabled());
+  map->Action("Produceonplanet1")->trigger();
+  EXPECT_EQ(info.produced, std::vector<TPlanet*>{home});
   std::deque<std::string> answers{"New Home", "far", "Haven"};
   map->SetAskText([&](const std::string&, const std::string&, const std::string&) {
     std::optional<std::string> a = answers.front();

@@ -8,12 +8,19 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QScreen>
+
+#include <cmath>
 
 #include "controls/zn_list_view.h"
 #include "core/numbers.h"
+#include "core/star_names.h"
 #include "core/str_utils.h"
+#include "support/list_widths.h"
 #include "support/orion_as_a.h"
 #include "support/recording_services.h"
+#include "views/name_samples.h"
+#include "windows/list_export_dialog.h"
 
 namespace tovix {
 namespace {
@@ -61,6 +68,16 @@ TEST_F(PlanetsListWindow, FirstShowListsTheUsersPlanetsAndTheOwnerComboChoosesOt
   EXPECT_EQ(owners.currentText().toStdString(), state.MainPlayer->Name);
   for (const std::string& owner : Column(pcolOwner)) EXPECT_EQ(owner, state.MainPlayer->Name);
   EXPECT_EQ(window->List()->Rows().Count(), static_cast<int>(OwnPlanetRows(state).size()));
+  // Whole names and headers from the start, also the game's longest names, which the user's own
+  // planets of the first rows do not hold; the window opens as wide as the screen lets it.
+  const TGameNames names = LongestGameNames(state);
+  test::ExpectHeadersWhole(*window->List());
+  test::ExpectWhole(*window->List(), pcolName, names.Planets.front());
+  test::ExpectWhole(*window->List(), pcolOwner, names.Owners.front());
+  for (const TPlanetRow& row : OwnPlanetRows(state))
+    EXPECT_LT(row.Cells[pcolName].size(), names.Planets.front().size());
+  EXPECT_TRUE(window->List()->width() >= window->List()->FittedWidth() ||
+              window->frameGeometry().width() >= window->screen()->availableGeometry().width());
 
   owners.setCurrentIndex(0);
   window->OwnerChosen();
@@ -113,6 +130,15 @@ TEST_F(PlanetsListWindow, CommandsReachTheMapThePlanetWindowAndTheOrders) {
   window->RenamePlanet();
   EXPECT_EQ(orders.inserted, std::vector<std::string>{"planet: N " + names[0] + " Vega"});
 
+  // A name with blanks would make a malformed order: refused as the map refuses it.
+  orders.inserted.clear();
+  ui.messages.clear();
+  answer = "New Vega";
+  window->RenamePlanet();
+  EXPECT_EQ(ui.messages,
+            std::vector<std::string>{"A planet name must be one word without blanks!"});
+  EXPECT_TRUE(orders.inserted.empty());
+
   // Elite names: one hand-over, a different free name for each own planet.
   orders.inserted.clear();
   Select({0, 1});
@@ -128,6 +154,23 @@ TEST_F(PlanetsListWindow, CommandsReachTheMapThePlanetWindowAndTheOrders) {
   EXPECT_EQ(a[1], names[0]);
   EXPECT_NE(a[2], b[2]);
   EXPECT_EQ(state.PlanetByName(a[2]), nullptr);
+  // The next command goes on with new names, and leaves out those the orders give already.
+  orders.inserted.clear();
+  orders.renamed = {"Irrelevant", UpperCase(a[2])};
+  TStarSeed seed = state.EliteNameSeed;
+  const auto nextFree = ProposeNextStarName(
+      [&](const std::string& n) {
+        return SameText(n, a[2]) || SameText(n, b[2]) || state.PlanetByName(n) != nullptr;
+      },
+      seed);
+  ASSERT_TRUE(nextFree.has_value());
+  Select({0});
+  window->CreateEliteNames();
+  ASSERT_EQ(orders.inserted.size(), 1u);
+  const std::vector<std::string> c = test::Words(orders.inserted[0].substr(8));
+  ASSERT_EQ(c.size(), 3u);
+  EXPECT_EQ(c[2], *nextFree);
+  orders.renamed.clear();
 
   // The groups standing at the planets give the mass columns without the groups window.
   float mostMine = 0;
@@ -142,6 +185,30 @@ TEST_F(PlanetsListWindow, CommandsReachTheMapThePlanetWindowAndTheOrders) {
   window->NoteGameChange(gcOrdersAnalysed);
   EXPECT_EQ(Column(pcolSentMass)[0], "42.25");
   first->SentMass = sent;
+
+  // An export's footer is the main window's caption at that moment.
+  window->MainCaption = [] { return std::string("Tovix Orion - 25 Arcturans"); };
+  window->Exporter().RunChoiceDialog = [](TExportChoiceForm&) { return false; };
+  window->ExportRows();
+  EXPECT_EQ(window->Exporter().Footer, "Tovix Orion - 25 Arcturans");
+}
+
+// "Dist." is empty until a planet is chosen to measure from; then every fill measures from it,
+// whatever an earlier computation left in the planets' distance keys.
+TEST_F(PlanetsListWindow, DistancesAreMeasuredFromTheChosenPlanet) {
+  GameState& state = Orion()->state;
+  for (int i = 0; i < state.Planets.Count(); ++i) state.Planets.Object(i)->Distance = 777;
+  window->OwnerBox()->setCurrentIndex(0);
+  window->OwnerChosen();
+  for (const std::string& cell : Column(pcolDistance)) EXPECT_EQ(cell, "");
+  Select({0});
+  const TPlanet* from = window->SelectedPlanets().front();
+  window->CalculateDistanceFrom();
+  window->OwnerChosen();  // a new fill keeps measuring from the chosen planet
+  for (const TPlanetRow& row : window->Rows()) {
+    const float d = state.PlanetDistance(from->X, from->Y, row.Planet->X, row.Planet->Y);
+    EXPECT_EQ(row.Cells[pcolDistance], Fmt("%5.2f", std::round(d) / 100.0)) << row.Planet->Name;
+  }
 }
 
 }  // namespace

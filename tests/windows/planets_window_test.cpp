@@ -17,11 +17,14 @@
 #include "controls/zn_list_view.h"
 #include "core/extra_planet_info.h"
 #include "core/game_settings.h"
+#include "core/numbers.h"
 #include "core/report_layout.h"
 #include "core/report_reader.h"
+#include "support/list_widths.h"
 #include "support/recording_services.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
+#include "views/name_samples.h"
 #include "windows/set_extra_info_dialog.h"
 
 namespace tovix {
@@ -41,7 +44,15 @@ class RecordingMap : public IMapService {
   void MarkPlayerPlanets(TPlayer*) override {}
   void AddPlanetMark(TPlanet*) override {}
   void ClearPlanetMarks() override {}
-  void SetGroupCursor(int32_t, int32_t, float, float) override {}
+  void SetGroupCursor(int32_t x, int32_t y, float, float) override {
+    calls.push_back("rings " + std::to_string(x) + " " + std::to_string(y));
+  }
+};
+
+class RecordingBattles : public IBattleListService {
+ public:
+  std::vector<const TBattle*> selected;
+  void SelectBattle(TBattle* battle) override { selected.push_back(battle); }
 };
 
 class RecordingSimulator : public IBattleSimulatorService {
@@ -92,6 +103,7 @@ class PlanetsWindowTest : public testing::Test {
     services.Orders = &orders;
     services.Map = &map;
     services.BattleSimulator = &simulator;
+    services.Battles = &battles;
     window = std::make_unique<TfrmPlanets>(
         orion->state, store, ui, [this]() -> const TServices& { return services; },
         [this] { return dialog.get(); }, IniFile());
@@ -113,6 +125,7 @@ class PlanetsWindowTest : public testing::Test {
   test::RecordingOrders orders;
   RecordingMap map;
   RecordingSimulator simulator;
+  RecordingBattles battles;
   TServices services;
   std::unique_ptr<TfrmSetExtraInfo> dialog;
   std::unique_ptr<TfrmPlanets> window;
@@ -131,6 +144,14 @@ TEST_F(PlanetsWindowTest, ShowPlanetShowsItsLinesMovesTheMapAndKeepsTheHistory) 
     expected.push_back(l.Text);
   EXPECT_EQ(InfoLines(), expected);
   EXPECT_EQ(window->GroupRowsShown().at(0).Cells[4], "Arcturans groups:");
+  // Whole headers and names in both lists (the planets' names were cut to "Arcturans...").
+  const TGameNames names = LongestGameNames(orion->state);
+  test::ExpectHeadersWhole(*window->PlanetList());
+  test::ExpectHeadersWhole(*window->GroupList());
+  test::ExpectWhole(*window->PlanetList(), 0, names.Planets.front());
+  test::ExpectWhole(*window->PlanetList(), 2, names.Owners.front());
+  test::ExpectWhole(*window->GroupList(), 2, names.Planets.front());
+  test::ExpectWhole(*window->GroupList(), 4, names.ShipTypes.front());
   window->ShowPlanetAsTarget(Planet("13"), false);
   EXPECT_EQ(map.calls, (std::vector<std::string>{"1 ArcturansPrime c", "2 13"}));
 
@@ -191,6 +212,89 @@ TEST_F(PlanetsWindowTest, OrderCommandsGoThroughTheOrderService) {
   window->ProduceOnPlanet();
   window->RenamePlanet();
   EXPECT_TRUE(orders.inserted.empty());
+}
+
+// The masses of the groups standing at the planet, the "Last fight" line that shows its battle,
+// the other races' groups as rows of their own, and "Top Most".
+TEST_F(PlanetsWindowTest, MassesLastFightOtherRacesGroupsAndTopMost) {
+  const GameState& state = orion->state;
+  TPlanet* prime = Planet("ArcturansPrime");
+  window->ShowPlanet(prime, false);
+  ASSERT_GT(prime->MyShipMass, 0) << "the user's groups stand at the home planet";
+  const std::vector<std::string> lines = InfoLines();
+  EXPECT_EQ(lines.at(12), Fmt("My Mass:\t\t%5.2f", prime->MyShipMass));
+  EXPECT_EQ(lines.at(13), Fmt("Friendly Mass:\t%5.2f", prime->FriendlyShipMass));
+  EXPECT_EQ(lines.at(14), Fmt("Enemy Mass:\t%5.2f", prime->EnemyShipMass));
+
+  const TBattle* last = nullptr;
+  for (auto [key, battle] : state.Battles)
+    if (battle->Planet == prime) last = battle;
+  ASSERT_NE(last, nullptr);
+  int fight = -1;
+  for (int i = 0; i < static_cast<int>(lines.size()); ++i)
+    if (lines[static_cast<size_t>(i)].starts_with("Last fight:")) fight = i;
+  ASSERT_GE(fight, 0);
+  window->InfoLineClicked(fight - 1);  // another line: nothing
+  EXPECT_TRUE(battles.selected.empty());
+  QListWidget* info = window->InfoList();
+  emit info->itemClicked(info->item(fight));
+  EXPECT_EQ(battles.selected, std::vector<const TBattle*>{last});
+
+  // A planet where another race's groups stand: their rows carry the group, sort, show the
+  // rings and go to the simulator, but take no order of the user's.
+  const TPlanet* at = nullptr;
+  int foreignRow = -1;
+  for (int i = 0; i < state.Planets.Count() && !at; ++i) {
+    TPlanet* p = state.Planets.Object(i);
+    window->ShowPlanet(p, false);
+    const auto& rows = window->GroupRowsShown();
+    for (size_t r = 0; r < rows.size() && !at; ++r)
+      if (rows[r].Group && !rows[r].Own && rows[r].Group->GroupNumber > 0) {
+        at = p;
+        foreignRow = static_cast<int>(r);
+      }
+  }
+  ASSERT_NE(at, nullptr) << "no other race's group stands anywhere";
+  const TGroup* group = window->GroupRowsShown()[static_cast<size_t>(foreignRow)].Group;
+  window->SelectGroupRows({foreignRow});
+  orders.inserted.clear();
+  window->UpgradeGroups();
+  window->FindGroupInOrders();
+  EXPECT_TRUE(orders.inserted.empty());
+  window->AddToAttacker();
+  EXPECT_EQ(simulator.calls,
+            (std::vector<std::string>{"A" + std::to_string(group->GroupNumber), "fill"}));
+  map.calls.clear();
+  const int viewRow = window->GroupList()->Rows().ViewRow(foreignRow);
+  emit window->GroupList()->clicked(window->GroupList()->model()->index(viewRow, 0));
+  EXPECT_EQ(map.calls, std::vector<std::string>{"rings " + std::to_string(group->Planet->X) + " " +
+                                                std::to_string(group->Planet->Y)});
+
+  window->TopMostAction()->trigger();
+  EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  window->TopMostAction()->trigger();
+  EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+// "Create Elite Name" goes on from the game's last proposal (shared with the planet list) and
+// leaves out the names the orders give already; a new name with blanks is refused with a message.
+TEST_F(PlanetsWindowTest, EliteNamesGoOnAndLeaveOutTheOrdersNamesAndBlanksAreRefused) {
+  TPlanet* prime = Planet("ArcturansPrime");
+  window->ShowPlanet(prime, false);
+  orders.renamed = {"tibedied"};
+  window->CreateEliteName();
+  window->CreateEliteName();
+  EXPECT_EQ(orders.inserted, (std::vector<std::string>{"planet: N ArcturansPrime Qube",
+                                                       "planet: N ArcturansPrime Leleer"}));
+  orders.inserted.clear();
+  window->AskNewName = [](std::string& name) {
+    name = "Prime Two";
+    return true;
+  };
+  window->RenamePlanet();
+  EXPECT_TRUE(orders.inserted.empty());
+  EXPECT_EQ(ui.messages,
+            std::vector<std::string>{"A planet name must be one word without blanks!"});
 }
 
 TEST_F(PlanetsWindowTest, ExtraInfoIsOnDiskAfterEveryChangeAndAppliedOnlyWhenStored) {

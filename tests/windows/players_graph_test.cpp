@@ -18,6 +18,7 @@
 #include "support/orion_game.h"
 #include "support/recording_services.h"
 #include "support/window_picture.h"
+#include "views/graph_series.h"
 #include "windows/graph_window.h"
 #include "windows/overview_dialog.h"
 #include "windows/players_window.h"
@@ -149,6 +150,25 @@ TEST_F(PlayersAndGraph, ShowInGraphDrawsTheSelectedRacesInRowOrder) {
   ASSERT_EQ(series.size(), 2);
   EXPECT_EQ(series[0]->name().toStdString(), first);
   EXPECT_EQ(static_cast<QLineSeries*>(series[1])->color(), QColor(255, 0, 0));
+}
+
+// Every race in its colour of the table, readable on the chart's white: the seventh black, the
+// first (yellow) darkened.
+TEST_F(PlayersAndGraph, EveryRaceIsDrawnInItsReadableColour) {
+  TfrmGraph graph(State(), store);
+  std::vector<TPlayer*> races;
+  for (int i = 0; i < State().Players.Count(); ++i) races.push_back(State().Players.Object(i));
+  ASSERT_GE(races.size(), 8u);
+  graph.ShowPlayers(races);
+  const auto series = graph.Chart()->series();
+  ASSERT_EQ(series.size(), static_cast<qsizetype>(races.size()));
+  for (int i = 0; i < series.size(); ++i) {
+    const TGraphColour c = ReadableOn(GraphColour(i), kGraphBackground);
+    EXPECT_EQ(static_cast<QLineSeries*>(series[i])->color(), QColor(c.R, c.G, c.B)) << i;
+  }
+  EXPECT_EQ(static_cast<QLineSeries*>(series[6])->color(), QColor(0, 0, 0));
+  EXPECT_NE(static_cast<QLineSeries*>(series[0])->color(), QColor(255, 255, 0));
+  EXPECT_EQ(graph.Chart()->plotAreaBackgroundBrush().color(), QColor(255, 255, 255));
 }
 
 // The top race chosen alone: one line, its population turn by turn.

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/add_tabs.h"
 #include "core/file_utils.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
@@ -78,6 +79,33 @@ TEST_F(AddTabsToAllReportsTest, AnUnwritableReportStopsTheRunWithItsName) {
                               "the disk is full"});
   EXPECT_EQ(progress_.size(), 1u);
   EXPECT_EQ(ReadFileBytes(dir_ / "A000.txt"), kUntabbed);
+}
+
+// A read-only report is repaired only when the user lets its read-only flag go: No leaves it as
+// it is, Yes clears the flag and repairs it, All does so for every later one without asking. A
+// read-only report that needs no repair is not asked about.
+TEST_F(AddTabsToAllReportsTest, ReadOnlyReportsAreRepairedOnlyWithLeave) {
+  const std::string tabbed = AddTabsToText(kUntabbed);
+  std::ofstream(dir_ / "A001.txt", std::ios::binary) << tabbed;
+  for (const char* name : {"A000.txt", "A001.txt", "B001.txt", "A002.txt"})
+    ASSERT_TRUE(SetReadOnly(dir_ / name, true));
+  ui_.answers = {true};
+  ui_.yesNoAll = {TYesNoAll::No, TYesNoAll::All};
+  EXPECT_EQ(Run(), 3);
+  EXPECT_EQ(ui_.questions, (std::vector<std::string>{
+                               "Parse all reports and add Tabs when needed?\rIt will take some "
+                               "time, so be patient",
+                               "Remove readonly for file?\r" + File("A000.txt"),
+                               "Remove readonly for file?\r" + File("B001.txt")}));
+  EXPECT_EQ(ReadFileBytes(dir_ / "A000.txt"), kUntabbed);
+  EXPECT_TRUE(IsReadOnly(dir_ / "A000.txt"));
+  EXPECT_TRUE(IsReadOnly(dir_ / "A001.txt")) << "no repair needed: left as it is";
+  for (const char* name : {"B001.txt", "A002.txt"}) {
+    EXPECT_EQ(ReadFileBytes(dir_ / name), tabbed) << name;
+    EXPECT_FALSE(IsReadOnly(dir_ / name)) << name;
+  }
+  for (const char* name : {"A000.txt", "A002.txt", "B001.txt"}) SetReadOnly(dir_ / name, false);
+  SetReadOnly(dir_ / "A001.txt", false);
 }
 
 // A pattern that cannot be expanded is reported instead of being handed to a formatter.

@@ -18,9 +18,11 @@
 #include "core/report_layout.h"
 #include "core/report_reader.h"
 #include "core/str_utils.h"
+#include "support/list_widths.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
 #include "views/cell_compare.h"
+#include "views/name_samples.h"
 
 namespace tovix {
 namespace {
@@ -113,6 +115,11 @@ TEST_F(RoutesWindow, ShowsTheRoutesOfTheLastOwnReportAndDeletesThemAsROrders) {
   window.show();
   EXPECT_EQ(window.windowTitle(), "Routes");
   TznListView& list = *window.List();
+  // Every planet name of the game whole in every column, and the window shows every column.
+  test::ExpectHeadersWhole(list);
+  for (int column = 0; column < 5; ++column)
+    test::ExpectWhole(list, column, LongestGameNames(Orion()->state).Planets.front());
+  EXPECT_GE(list.width(), list.FittedWidth());
   const std::vector<Row> shown = Shown(list);
   EXPECT_EQ(std::multiset<Row>(shown.begin(), shown.end()),
             std::multiset<Row>(expected.begin(), expected.end()));

@@ -4,6 +4,12 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QScreen>
+#include <QSplitter>
+#include <QTabWidget>
+
+#include "controls/zn_list_view.h"
 
 #include "support/test_paths.h"
 
@@ -52,6 +58,62 @@ TEST(ToolWindow, ClosingOnlyHides) {
   w.show();
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(w.property("HelpContext").toInt(), 27);
+}
+
+// A window with a list beside a splitter of a list and two lists on tabs, as the orders window
+// has them; every list's rows hold a long name.
+struct ListsWindow : TToolWindow {
+  explicit ListsWindow(TznSaveState& store) : TToolWindow("Lists", 0, store) {
+    auto* layout = new QHBoxLayout(this);
+    auto* splitter = new QSplitter(this);
+    left = new TznListView(splitter);
+    auto* tabs = new QTabWidget(splitter);
+    shown = new TznListView(tabs);
+    hidden = new TznListView(tabs);
+    tabs->addTab(shown, "Shown");
+    tabs->addTab(hidden, "Hidden");
+    layout->addWidget(splitter);
+    for (TznListView* list : {left, shown, hidden}) {
+      list->SetColumns({"Planet", "Nr"}, {40, 40});
+      list->Rows().SetRows(
+          1, [](int, int column) { return column == 0 ? std::string("BetelgeusiansForge") : "x"; });
+    }
+    hidden->SetColumns({"Planet", "Owner", "Size", "More"}, {40, 40, 40, 40});
+    resize(300, 200);
+  }
+  TznListView* left;
+  TznListView* shown;
+  TznListView* hidden;
+};
+
+// Opened for the first time, a window grows so that each list shows its columns whole (a list
+// on a hidden tab included), each pane by what its list lacks, as far as the screen allows;
+// where the user left the window, it stays as it was.
+TEST(ToolWindow, AFirstOpeningSizesTheWindowToShowItsListsWhole) {
+  TznSaveState store("");
+  ListsWindow w(store);
+  w.show();
+  QCoreApplication::processEvents();
+  const int screen = w.screen()->availableGeometry().width();
+  const int need = w.left->FittedWidth() + w.hidden->FittedWidth();
+  ASSERT_LT(need + 50, screen) << "the case needs a screen wide enough";
+  EXPECT_GE(w.left->width(), w.left->FittedWidth());
+  EXPECT_GE(w.shown->width(), w.hidden->FittedWidth()) << "the tabs are as wide as the widest";
+  EXPECT_LE(w.frameGeometry().width(), screen);
+
+  test::TempDir dir;
+  TznSaveState stored((dir / "TovixStore3.ini").string());
+  {
+    ListsWindow placed(stored);
+    placed.show();
+    placed.setGeometry(20, 30, 300, 200);  // the user makes it narrower
+    placed.SaveState();
+  }
+  ListsWindow again(stored);
+  again.LoadState();
+  again.showNormal();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(again.width(), 300);
 }
 
 }  // namespace

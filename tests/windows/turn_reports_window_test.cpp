@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -99,6 +100,43 @@ TEST(TurnReportsWindowTest, SaveKeepsLineEndsAndEncoding) {
   expected.replace(expected.find("second line"), 11, "2nd line, edited");
   EXPECT_EQ(test::ReadFileBytes(file), expected);
   EXPECT_FALSE(window.SaveAction()->isEnabled());
+}
+
+// A restore from minimised (also after "Minimize All") shows the window again: it keeps the
+// report the user chose and the unsaved edits. Reading a game fills it anew.
+TEST(TurnReportsWindowTest, ShowingAgainKeepsTheChosenReportAndItsEdits) {
+  test::TempDir dir;
+  for (const char* name : {"A001.txt", "A002.txt"})
+    std::ofstream(dir.path() / name, std::ios::binary) << "\t\tReport " << name << "\n";
+  GameState state;
+  state.Settings.spelD = (dir.path() / "%1s%0.03d.txt").string();
+  state.Settings.spelC = "A";
+  state.LastTurn = 2;
+  TznSaveState store("");
+  test::RecordingUserInterface ui;
+  TfrmTurnReports window(state, store, ui);
+  window.NoteGameChange(gcGameRead);
+  window.show();
+  ASSERT_EQ(fs::path(window.CurrentFile()).filename(), "A002.txt");
+  window.FileList()->setCurrentRow(0);
+  window.SetShowPart(TReportPart::Whole);
+  window.Editor()->moveCursor(QTextCursor::End);
+  window.Editor()->insertPlainText("my note");
+  const QString edited = window.Editor()->toPlainText();
+  window.showMinimized();
+  QCoreApplication::processEvents();
+  window.showNormal();
+  window.hide();
+  window.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(fs::path(window.CurrentFile()).filename(), "A001.txt");
+  EXPECT_EQ(window.ShowPart(), TReportPart::Whole);
+  EXPECT_EQ(window.Editor()->toPlainText(), edited);
+  EXPECT_TRUE(window.SaveAction()->isEnabled());
+
+  window.NoteGameChange(gcGameRead);
+  EXPECT_EQ(fs::path(window.CurrentFile()).filename(), "A002.txt");
+  EXPECT_FALSE(window.Editor()->toPlainText().contains("my note"));
 }
 
 }  // namespace
