@@ -21,13 +21,9 @@
 #include <vector>
 
 #include "core/game_model.h"
-#include "core/game_settings.h"
-#include "core/game_state.h"
 #include "core/numbers.h"
-#include "core/report_layout.h"
-#include "core/report_reader.h"
 #include "orders/battle_engine.h"
-#include "support/recording_ui.h"
+#include "support/orion_game.h"
 #include "support/test_paths.h"
 
 namespace tovix {
@@ -237,37 +233,12 @@ TEST(BattleOrion, KillsOfRealShotsMatchTheKillChance) {
   std::printf("%d of %d shots unambiguous\n", static_cast<int>(shots.size()), allShots);
 }
 
-// The game as the races with battle protocols saw it: A, with the reports of D and G.
-struct ProtocolRaces {
-  ProtocolRaces() {
-    const fs::path source = test::ReportsDir("orion");
-    if (source.empty()) return;
-    for (const auto& e : fs::directory_iterator(source)) {
-      const std::string name = e.path().filename().string();
-      if (e.is_regular_file() && e.path().extension() == ".txt" && name.size() == 8 &&
-          std::string("ADG").find(name[0]) != std::string::npos) {
-        fs::copy_file(e.path(), games.path() / name);
-      }
-    }
-    state.Settings.GameType = TGameType::NG;
-    state.Settings.MapSize = 150;
-    state.Settings.spelD = (games.path() / "%1s%0.03d.txt").string();
-    state.Settings.spelC = "ADG";
-    SetReportLayout(state.Layout, TGameType::NG);
-    TReportReader reader(state, ui, programDir.path());
-    loaded = reader.LoadAllReports();
-  }
-  test::TempDir games, programDir;
-  test::RecordingUserInterface ui;
-  GameState state;
-  bool loaded = false;
-};
-
 // Simulated many times, the real survivors of each side should lie in the band the simulation
 // gives. Armed-against-unarmed battles are counted apart: the engine once let unarmed ships
 // survive every battle, which the server never does when the armed side can hurt them.
 TEST(BattleOrion, RealSurvivorsLieInsideTheSimulatedBand) {
-  static const ProtocolRaces game;
+  // The game as the races with battle protocols saw it: A, with the reports of D and G.
+  static const test::OrionGame game("ADG");
   if (!game.loaded) GTEST_SKIP() << "the reports of the game Orion are not on this machine";
   constexpr int kRuns = 1000;
 
