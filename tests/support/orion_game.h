@@ -1,7 +1,8 @@
 #pragma once
 // The real game Orion read as race A with the allies B and C (or the races given), once per
 // test program, and a small reader of the report text's tables that shares no code with the
-// report reader, so that expectations come from the text itself. Tests skip when the reports are not on this machine.
+// report reader, so that expectations come from the text itself. Tests skip when the reports are
+// not on this machine.
 
 #include <filesystem>
 #include <memory>
