@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "core/game_state.h"
 #include "core/ini_file.h"
@@ -28,6 +29,10 @@ int32_t RaceNumberOf(TOwnerRef owner) {
 }
 
 }  // namespace
+
+bool IsExtraInfoSize(double size) {
+  return std::isfinite(size) && size >= 0 && size <= 1e30;
+}
 
 std::string FloatToShortestText(float value) {
   char buffer[64];
@@ -90,7 +95,9 @@ void TExtraPlanetInfoList::ApplyToTurn(GameState& state, int32_t turn) {
   }
 }
 
-void TExtraPlanetInfoList::LoadFromIni(const std::string& fileName, std::string_view gameSection) {
+std::vector<std::string> TExtraPlanetInfoList::LoadFromIni(const std::string& fileName,
+                                                           std::string_view gameSection) {
+  std::vector<std::string> messages;
   const TIniFile ini(fileName, TIniFile::TMode::InMemory);
   const std::string planets = PlanetsSection(gameSection);
   // A damaged count must not make us read millions of empty entries: every real entry has at
@@ -106,10 +113,18 @@ void TExtraPlanetInfoList::LoadFromIni(const std::string& fileName, std::string_
     entry.PlanetNumber = ini.ReadInteger(planets, Key("planet_", i), 0);
     entry.PlayerNumber = ini.ReadInteger(planets, Key("player_", i), 0);
     entry.Turn = ini.ReadInteger(planets, Key("turn_", i), 0);
-    entry.Size = static_cast<float>(ini.ReadFloat(planets, Key("size_", i), 0));
+    const double size = ini.ReadFloat(planets, Key("size_", i), 0);
+    if (IsExtraInfoSize(size)) {
+      entry.Size = static_cast<float>(size);
+    } else {
+      messages.push_back("ExtrInf.ini: [" + planets + "] " + Key("size_", i) + "=" +
+                         ini.ReadString(planets, Key("size_", i), "") +
+                         " is no planet size (0 to 1e30); the reported size is kept.");
+    }
     loaded.push_back(entry);
   }
   items_.swap(loaded);
+  return messages;
 }
 
 void TExtraPlanetInfoList::SaveToIni(const std::string& fileName,

@@ -50,8 +50,10 @@ class TExtraPlanetInfoList {
   void ApplyToTurn(GameState& state, int32_t turn);
 
   // Replaces the entries with those stored for the game `gameSection`. A missing file gives
-  // no entries. Planets and owners stay unresolved until ApplyToTurn.
-  void LoadFromIni(const std::string& fileName, std::string_view gameSection);
+  // no entries. Planets and owners stay unresolved until ApplyToTurn. A stored size that is no
+  // planet size (IsExtraInfoSize) is not taken: its entry keeps the reported size, and the
+  // returned messages name each such value.
+  std::vector<std::string> LoadFromIni(const std::string& fileName, std::string_view gameSection);
   // Rewrites the game's entries, keeping the rest of the file: only entries whose planet and
   // race numbers are both above 0, under consecutive indexes. The file is replaced atomically;
   // a failure raises EFileError and leaves it as it was.
@@ -62,6 +64,10 @@ class TExtraPlanetInfoList {
 
   std::vector<TExtraPlanetInfo> items_;
 };
+
+// A size the user may enter for a planet: a finite number from 0 (keep the reported size) to
+// 1e30. The dialog and the file take the same sizes.
+bool IsExtraInfoSize(double size);
 
 // Shortest decimal text that reads back to the same single-precision value ("2.1", not the
 // digits of its double widening).

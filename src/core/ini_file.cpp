@@ -313,7 +313,9 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     std::string text = std::string(k) + "=" + std::string(v);
     sec->entries.insert(sec->entries.begin() + static_cast<std::ptrdiff_t>(pos),
                         TEntry{text, std::string(k), std::string(v)});
-    IndexKeys(*sec);
+    // Only blank lines and comments lie behind the new entry, so no indexed key moves: adding
+    // n keys stays linear (rebuilding the index here made a save of many keys quadratic).
+    sec->keys.emplace(Fold(k), pos);
   }
   EndChange(changed);
 }

@@ -334,7 +334,9 @@ bool TReportReader::LoadAllReports() {
   std::error_code ec;
   if (fs::exists(extraInfo, ec)) {
     try {
-      state_.ExtraInfo.LoadFromIni(extraInfo.string(), settings.GetGameSection());
+      for (std::string& message :
+           state_.ExtraInfo.LoadFromIni(extraInfo.string(), settings.GetGameSection()))
+        Report(std::move(message));
     } catch (const std::exception& e) {
       Report(e.what());
     }

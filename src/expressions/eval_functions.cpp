@@ -260,7 +260,7 @@ int32_t CallBuiltin(int index, std::span<const TEvalValue> a, TEvalValue& out,
       if (!types({evNumber, evNumber})) return kEvalFailed;
       const int64_t code = ToInt(x);
       const int64_t count = ToInt(a[1].Number);
-      if (count < 0 || count > (1 << 24)) return kEvalFailed;
+      if (count < 0 || count > static_cast<int64_t>(kMaxEvalString)) return kEvalFailed;
       const char c = code < 0 ? '\0' : code > 255 ? ' ' : static_cast<char>(code);
       return Str(out, std::string(static_cast<size_t>(count), c));
     }
@@ -276,6 +276,8 @@ int32_t CallBuiltin(int index, std::span<const TEvalValue> a, TEvalValue& out,
     }
     case fnConcat: {
       if (!types({evString, evString, evString})) return kEvalFailed;
+      if (a[0].Text.size() + a[1].Text.size() + a[2].Text.size() > kMaxEvalString)
+        return kEvalFailed;
       std::string text = a[0].Text;
       if (!a[0].Text.empty() && !a[1].Text.empty()) text += a[2].Text;
       text += a[1].Text;
@@ -387,8 +389,9 @@ int32_t CallBuiltin(int index, std::span<const TEvalValue> a, TEvalValue& out,
     }
     case fnCrlf: {
       const int64_t n = ToInt(x);
-      if (n < 0 || n > (1 << 23)) return kEvalFailed;
+      if (n < 0 || 2 * n > static_cast<int64_t>(kMaxEvalString)) return kEvalFailed;
       std::string text;
+      text.reserve(static_cast<size_t>(2 * n));
       for (int64_t i = 0; i < n; ++i) text += "\r\n";
       return Str(out, std::move(text));
     }

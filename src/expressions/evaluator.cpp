@@ -92,7 +92,9 @@ bool IsNameChar(char c) {
   return IsNameStart(c) || IsDigit(c);
 }
 
-bool Finite(const TEvalValue& v) {
+// No infinite or undefined number, no string beyond the size a value may hold.
+bool Sane(const TEvalValue& v) {
+  if (v.Type == evString) return v.Text.size() <= kMaxEvalString;
   return !(v.Type & (evNumber | evDate)) || std::isfinite(v.Number);
 }
 
@@ -351,7 +353,7 @@ int32_t Evaluator::Eval(int id, TEvalValue& out, int depth) {
   } else {
     status = EvalInfix(sp, out, depth);
   }
-  if (status == kEvalFailed || !Finite(out)) {
+  if (status == kEvalFailed || !Sane(out)) {
     out = TEvalValue{};
     return kEvalFailed;
   }
@@ -411,6 +413,7 @@ int32_t Evaluator::EvalInfix(Span& sp, TEvalValue& out, int depth) {
     case opJoin:
     case opJoinBlank: {
       if (rt != evString) return kEvalFailed;
+      if (left.Text.size() + 1 + right.Text.size() > kMaxEvalString) return kEvalFailed;
       std::string text = std::move(left.Text);
       if (opIndex == opJoinBlank && !text.empty() && !right.Text.empty()) text += ' ';
       text += right.Text;

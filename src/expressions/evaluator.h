@@ -31,6 +31,9 @@ enum TEvalValueType : int32_t {
   evDate = 8,
 };
 inline constexpr int32_t kEvalFailed = -1;
+// The longest string a value may hold (1 MB). A longer result is an error of the expression,
+// like a number that is not finite: a filter runs an expression once per planet or group.
+inline constexpr size_t kMaxEvalString = size_t{1} << 20;
 // A number or boolean is false when its magnitude is below this.
 inline constexpr double kEvalEps = 1e-10;
 

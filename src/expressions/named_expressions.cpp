@@ -59,9 +59,12 @@ int ReadNumber(const std::string* value, std::string_view what) {
   return n;
 }
 
+// A line feed would end the value's line. A lone CR is kept: the reader takes a line's last CR
+// as its line end only, so a value with CRs reads back as it was written (a list that loaded
+// one must stay saveable, or every later change of it would be lost).
 void CheckValue(std::string_view value) {
-  if (value.find_first_of("\r\n") != std::string_view::npos)
-    throw TovixError("a name or expression holds a line break");
+  if (value.find('\n') != std::string_view::npos)
+    throw TovixError("a name or expression holds a line feed");
 }
 
 void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {

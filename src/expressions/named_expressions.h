@@ -13,7 +13,8 @@
 //   Expression=<text>
 //   Type=<0 ship type, 1 group, 2 planet>
 //
-// Values are taken byte for byte after the first "=" (blanks are kept). A file that exists but
+// Values are taken byte for byte after the first "=" (blanks and CRs inside are kept; a line
+// ends at LF, one CR before it belonging to the line end). A file that exists but
 // cannot be read or understood is reported and is never saved over: its list stays read-only
 // until the file is fixed or removed.
 
@@ -60,7 +61,8 @@ enum class TListFileState {
 };
 
 // The file's text for a list, and the list from a text. Parse throws TovixError with a message
-// naming what is wrong (no header, another format, a missing item, a line break in a value).
+// naming what is wrong (no header, another format, a missing item); writing a value with a line
+// feed throws.
 std::string ExpressionsToText(const TExpressions& list);
 TExpressions ExpressionsFromText(std::string_view text);
 

@@ -102,10 +102,14 @@ void TBattleEngine::LoadSide(TSide& side, std::vector<TBatGroup> groups) {
 void TBattleEngine::PrepareKillTables() {
   auto prepare = [](TSide& shooters, const TSide& targets) {
     shooters.Kill.assign(shooters.Groups.size() * targets.Groups.size(), 0.0f);
+    shooters.Hurts.assign(shooters.Kill.size(), 0);
+    shooters.LiveGroups.assign(shooters.Groups.size(), 0);
     size_t i = 0;
     for (const TBatGroup& s : shooters.Groups) {
-      for (const TBatGroup& t : targets.Groups)
+      for (const TBatGroup& t : targets.Groups) {
+        shooters.Hurts[i] = CanHurt(s, t);
         shooters.Kill[i++] = ShotChance(s.EffWeapons, t.EffShields);
+      }
     }
   };
   prepare(attackers_, defenders_);
@@ -211,7 +215,7 @@ TBattleResult TBattleEngine::FightBattle(bool attackersFirst) {
   if (first.ArmedCount == 0 || second.ArmedCount == 0) {
     log_.emplace_back("One of the players has no armed ships!");
     if (first.ArmedCount == 0 && second.ArmedCount == 0) return TBattleResult::Draw;
-    return first.ArmedCount == 0 ? TBattleResult::SecondWins : TBattleResult::FirstWins;
+    // The armed side shoots the unarmed ships down by the same rules; the other never fires.
   }
   ShuffleArmedShips(first);
   ShuffleArmedShips(second);
@@ -233,8 +237,9 @@ TBattleResult TBattleEngine::FightBattle(bool attackersFirst) {
       FireShipAttacks(first, second);
       FireShipAttacks(second, first);
     } while (first.Alive != 0 && second.Alive != 0 && (first.Fired != 0 || second.Fired != 0));
-    if (first.Alive != 0 && second.Alive != 0)
-      stalemate = IsStalemate(first, second) || NoneCanHurt(first, second);
+    // A draw only when nobody can hurt anybody: a side that can still kill some ships of the
+    // other (its unarmed ones, say) goes on shooting.
+    if (first.Alive != 0 && second.Alive != 0) stalemate = NoneCanHurt(first, second);
     if (++round == 10000) {
       const bool goOn = hooks_.AskContinue ? hooks_.AskContinue() : true;
       if (!goOn) {
@@ -315,60 +320,36 @@ int32_t TBattleEngine::PickTarget(TSide& side) {
   return slot;
 }
 
-bool TBattleEngine::IsStalemate(const TSide& first, const TSide& second) const {
-  struct Extremes {
-    const TBatGroup* maxWeapons = nullptr;
-    const TBatGroup* minShields = nullptr;
-  };
-  auto extremes = [](const TSide& side) {
-    Extremes e;
-    float maxW = 0;
-    float minS = 1000000;
+bool TBattleEngine::NoneCanHurt(TSide& first, TSide& second) {
+  auto markLive = [](TSide& side) {
+    std::fill(side.LiveGroups.begin(), side.LiveGroups.end(), 0);
+    bool any = false;
     for (int32_t i = 1; i < side.CurrentSize; ++i) {
       if (side.Slots[i] == 0) continue;
-      const TBatGroup& g = side.Groups[side.Slots[i] - 1];
-      if (g.EffWeapons >= maxW) {
-        maxW = g.EffWeapons;
-        e.maxWeapons = &g;
-      }
-      if (g.EffShields <= minS) {
-        minS = g.EffShields;
-        e.minShields = &g;
-      }
+      side.LiveGroups[side.Slots[i] - 1] = 1;
+      any = true;
     }
-    return e;
+    return any;
   };
-  const Extremes a = extremes(first);
-  const Extremes b = extremes(second);
-  if (!a.maxWeapons || !a.minShields || !b.maxWeapons || !b.minShields) return false;
-  const TBatGroup& m1 = *a.maxWeapons;
-  const TBatGroup& m2 = *b.maxWeapons;
-  return !CanHurt(m1, m2) && !CanHurt(m2, m1) &&
-         (!CanHurt(m1, *b.minShields) || !CanHurt(m2, *a.minShields));
+  // A side whose last ship fell in this round loses in the next: that is no draw.
+  if (!markLive(first) || !markLive(second)) return false;
+  auto canHurtAny = [](const TSide& shooters, const TSide& targets) {
+    const size_t enemies = targets.Groups.size();
+    for (size_t s = 0; s < shooters.Groups.size(); ++s) {
+      if (!shooters.LiveGroups[s] || shooters.Groups[s].Attacks <= 0) continue;
+      for (size_t t = 0; t < enemies; ++t)
+        if (targets.LiveGroups[t] && shooters.Hurts[s * enemies + t]) return true;
+    }
+    return false;
+  };
+  return !canHurtAny(first, second) && !canHurtAny(second, first);
 }
 
-bool TBattleEngine::NoneCanHurt(const TSide& first, const TSide& second) const {
-  auto liveGroups = [](const TSide& side) {
-    std::vector<char> live(side.Groups.size(), 0);
-    for (int32_t i = 1; i < side.CurrentSize; ++i)
-      if (side.Slots[i] != 0) live[side.Slots[i] - 1] = 1;
-    return live;
-  };
-  const std::vector<char> a = liveGroups(first);
-  const std::vector<char> b = liveGroups(second);
-  // A side whose last ship fell in this round loses in the next: that is no draw.
-  if (std::find(a.begin(), a.end(), 1) == a.end() || std::find(b.begin(), b.end(), 1) == b.end())
-    return false;
-  auto canHurtAny = [](const TSide& shooters, const std::vector<char>& liveShooters,
-                       const TSide& targets, const std::vector<char>& liveTargets) {
-    for (size_t s = 0; s < shooters.Groups.size(); ++s) {
-      if (!liveShooters[s] || shooters.Groups[s].Attacks <= 0) continue;
-      for (size_t t = 0; t < targets.Groups.size(); ++t)
-        if (liveTargets[t] && CanHurt(shooters.Groups[s], targets.Groups[t])) return true;
-    }
-    return false;
-  };
-  return !canHurtAny(first, a, second, b) && !canHurtAny(second, b, first, a);
+int32_t TBattleEngine::LiveShips(bool attackers) const {
+  const TSide& side = attackers ? attackers_ : defenders_;
+  int32_t live = 0;
+  for (int32_t i = 1; i < side.CurrentSize; ++i) live += side.Slots[i] != 0;
+  return live;
 }
 
 void TBattleEngine::CountSurvivors(TSide& side) {

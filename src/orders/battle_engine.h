@@ -109,6 +109,8 @@ class TBattleEngine {
   // The groups of a side in loading order (armed groups first); their survivor counters.
   const std::vector<TBatGroup>& Attackers() const { return attackers_.Groups; }
   const std::vector<TBatGroup>& Defenders() const { return defenders_.Groups; }
+  // The live ships of a side now, e.g. after FightBattle.
+  int32_t LiveShips(bool attackers) const;
   // The lines not yet flushed.
   const std::vector<std::string>& Log() const { return log_; }
 
@@ -117,6 +119,8 @@ class TBattleEngine {
     std::vector<TBatGroup> Groups;  // group k (1-based) is Groups[k - 1]
     std::vector<int32_t> Slots;     // slot 0 always 0
     std::vector<float> Kill;        // Kill[(k - 1) * enemy groups + (j - 1)]: k firing at j
+    std::vector<char> Hurts;        // CanHurt of the same pairs
+    std::vector<char> LiveGroups;   // scratch: groups with a live ship
     std::vector<char> NoWeaponsLogged;
     int32_t ArmedCount = 0;
     int32_t FiringCursor = 1;
@@ -132,9 +136,8 @@ class TBattleEngine {
   void ShuffleArmedShips(TSide& side);
   void FireShipAttacks(TSide& shooters, TSide& targets);
   int32_t PickTarget(TSide& side);
-  bool IsStalemate(const TSide& first, const TSide& second) const;
   // No live armed ship of either side can hurt a live ship of the other.
-  bool NoneCanHurt(const TSide& first, const TSide& second) const;
+  bool NoneCanHurt(TSide& first, TSide& second);
   static void CountSurvivors(TSide& side);
   void ReportSurvival(const TSide& side);
   bool StopRequested() const { return hooks_.Stop && hooks_.Stop->load(std::memory_order_relaxed); }

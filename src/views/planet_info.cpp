@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/arrival.h"
+#include "core/extra_planet_info.h"
 #include "core/numbers.h"
 #include "core/str_utils.h"
 #include "views/cell_compare.h"
@@ -483,8 +484,7 @@ void ApplyExtraInfo(const GameState& state, TPlanet& planet, TOwnerRef owner, fl
 
 std::optional<float> ParseExtraInfoSize(const std::string& text) {
   double value = 0;
-  if (!TryParseFloat(text, value) || !std::isfinite(value) || value < 0 || value > 1e30)
-    return std::nullopt;
+  if (!TryParseFloat(text, value) || !IsExtraInfoSize(value)) return std::nullopt;
   return static_cast<float>(value);
 }
 

@@ -111,10 +111,18 @@ std::string EditedReportBytes(std::string_view original, std::string_view edited
     lines.push_back({after[i].Text, last && after[i].End.empty() ? std::string_view() : lineEnd});
   }
   lines.insert(lines.end(), before.end() - static_cast<std::ptrdiff_t>(tail), before.end());
+  // A line end added after a last line that had none.
+  if (!lines.empty() && lines.back().End.empty() && !after.empty() && !after.back().End.empty())
+    lines.back().End = lineEnd;
   std::string bytes;
   bytes.reserve(original.size() + edited.size() / 8);
   for (size_t i = 0; i < lines.size(); ++i) {
     bytes += lines[i].Text;
+    // The file's old last line without a line end, now followed by added lines.
+    if (lines[i].End.empty() && i + 1 < lines.size()) {
+      bytes += lineEnd;
+      continue;
+    }
     // A lone CR before an empty line that ends in LF would read as one CR LF.
     const bool joins = lines[i].End == "\r" && i + 1 < lines.size() && lines[i + 1].Text.empty() &&
                        lines[i + 1].End.substr(0, 1) == "\n";

@@ -36,9 +36,10 @@ std::string ReportPartText(std::string_view text, TReportPart part);
 // The bytes Save writes: `original` (the file as read) with its lines replaced by those of
 // `edited` (LF line ends). The lines before the first and after the last changed line keep
 // their own line ends; changed lines get the file's first line end (LF when it has none). The
-// last line keeps whether the file ended with a line end. `shown` is the text as the editor
-// showed it before the edit (an editor may show a byte differently, a no-break space as a
-// blank): lines are compared with it when it has as many lines as the file.
+// last line keeps whether the file ended with a line end, unless the edit added one; an old
+// last line without one that the edit follows with more lines gets a line end. `shown` is the
+// text as the editor showed it before the edit (an editor may show a byte differently, a
+// no-break space as a blank): lines are compared with it when it has as many lines as the file.
 std::string EditedReportBytes(std::string_view original, std::string_view edited,
                               std::string_view shown = {});
 

@@ -12,12 +12,18 @@ namespace tovix {
 
 namespace {
 
-// "&" starts a control code in page headers and footers.
+// "&" starts a control code in page headers and footers, so a "&" of the text is doubled. The
+// library also looks for the picture codes "&G" and "&[Picture]" anywhere in the string, the
+// doubled "&" included, and fails on a footer that names a picture it was not given (freeing
+// the footer twice), so a zero-width space keeps such a "&" apart from what follows it.
 std::string FooterText(std::string_view text) {
   std::string out;
-  for (char c : text) {
-    out += c;
-    if (c == '&') out += '&';
+  for (size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if (text[i] != '&') continue;
+    out += '&';
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    if (next == 'G' || next == 'g' || next == '[') out += "\xE2\x80\x8B";
   }
   return out;
 }

@@ -186,6 +186,17 @@ const Case kFunctions[] = {
     {"FormatTime", "FORMAT(INCDATE(#3-5-2021#, 0, 0.75), 'hh:mm am/pm')", S, 0, "06:00 PM"},
     {"FormatString", "FORMAT('x', '0')", F},
     {"FormatCapped", "LEN(FORMAT(1, STRING(48, 300)))", N, 255},
+    // A string beyond 1 MB fails: CRLF(8388608) made every filter run build 16 MB per item.
+    {"CrlfHuge", "CRLF(8388608)", F},
+    {"CrlfHugeInLen", "LEN(CRLF(8388608))>0", F},
+    {"CrlfAtTheLimit", "LEN(CRLF(524288))", N, 1048576},
+    {"CrlfBeyondTheLimit", "LEN(CRLF(524289))", F},
+    {"StringAtTheLimit", "LEN(STRING(65, 1048576))", N, 1048576},
+    {"StringBeyondTheLimit", "LEN(STRING(65, 1048577))", F},
+    {"JoinBeyondTheLimit", "LEN(STRING(65, 1048576) & 'B')", F},
+    {"JoinBlankBeyondTheLimit", "LEN(STRING(65, 1048575) && 'B')", F},
+    {"ConcatBeyondTheLimit", "LEN(CONCAT(STRING(65, 1048000), STRING(66, 600), ''))", F},
+    {"DoublingFails", "LEN(STRING(65, 600000) & STRING(65, 600000)) > 0", F},
     {"MakeDateInvalid", "MAKEDATE(2, 30, 2024)", F},
     {"DateParts", "MONTH(#12-31-1999#) * 10000 + DAY(#12-31-1999#) * 100 + YEAR(#1-1-2000#)", N,
      12 * 10000 + 31 * 100 + 2000},
@@ -205,8 +216,8 @@ TEST(EvalDates, TwoDigitYearsFollowTheCurrentCentury) {
   EXPECT_EQ(v.Number, D(2003, 1, 2));
 }
 
-// A callback that knows [X] = 5, [S] = 'str', [BAD] (whose value disagrees with its status),
-// [THROW] (which throws) and TWICE(n), and records what it was asked.
+// A callback that knows [X] = 5, [S] = 'str', [BIG] (a string beyond 1 MB), [BAD] (whose value
+// disagrees with its status), [THROW] (which throws) and TWICE(n), and records what it was asked.
 class RecordingCallback : public TEvalCallback {
  public:
   std::vector<std::string> asked;
@@ -215,6 +226,7 @@ class RecordingCallback : public TEvalCallback {
     asked.emplace_back(name);
     if (name == "X") value = TEvalValue::Num(5);
     if (name == "S") value = TEvalValue::Str("str");
+    if (name == "BIG") value = TEvalValue::Str(std::string(kMaxEvalString + 1, 'b'));
     if (name == "THROW") throw std::runtime_error("broken model");
     if (name == "BAD") {
       value = TEvalValue::Str("x");
@@ -244,7 +256,7 @@ TEST(EvalCallback, ResolvesVariablesAndFunctions) {
   EXPECT_EQ(v.Text, "str x");
 
   const char* failing[] = {"[Y]",         "TWICE(1, 2)", "TWICE('a')", "[BAD]",
-                           "[THROW] > 1", "[X]Y",        "[X] + 'a'"};
+                           "[THROW] > 1", "[X]Y",        "[X] + 'a'",  "LEN([BIG])"};
   for (const char* text : failing) {
     EXPECT_EQ(EvalExpression(text, &cb, v), kEvalFailed) << text;
     EXPECT_EQ(v.Type, kEvalFailed) << text;

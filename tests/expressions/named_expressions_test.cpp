@@ -69,6 +69,40 @@ TEST(NamedExpressions, EveryEditSurvivesARestart) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
+// A value holding a lone CR loaded, but the list could then never be saved ("holds a line
+// break"), so every later change of it was lost at close. Such values are written back as read.
+TEST(NamedExpressions, ValuesWithALoneCrSurviveASave) {
+  test::TempDir dir;
+  test::RecordingUserInterface ui;
+  const std::string text =
+      "[Expressions]\r\nFormat=1\r\nCurrentExpression=a\rb\r\nCount=2\r\n"
+      "[Item1]\r\nName=a\rb\r\nExpression=[PT_SIZE]\r> 5\r\nType=2\r\n"
+      "[Item2]\r\nName=ends\r\r\nExpression=\r1\r\r\nType=2\r\n";
+  const auto file = ExpressionFileName(dir.path(), TExpressionKind::Planets, "7");
+  WriteFileAtomically(file, text);
+  TExpressionLists lists;
+  lists.Open(dir.path(), TExpressionKind::Planets, "7", ui);
+  ASSERT_EQ(lists.Local.State(), TListFileState::Loaded);
+  EXPECT_EQ(NamesOf(lists.Local), (std::vector<std::string>{"a\rb", "ends\r"}));
+  EXPECT_EQ(lists.Local.List.ExpressionByName("ends\r"), "\r1\r");
+  EXPECT_EQ(ExpressionsToText(lists.Local.List), text);
+  lists.Local.List.Add().ExpressionName = "added";
+  lists.Close("a\rb", "", ui);
+  EXPECT_TRUE(ui.messages.empty());
+
+  TExpressionLists again;
+  again.Open(dir.path(), TExpressionKind::Planets, "7", ui);
+  EXPECT_EQ(NamesOf(again.Local), (std::vector<std::string>{"a\rb", "ends\r", "added"}));
+  EXPECT_EQ(again.Local.List.ExpressionByName("a\rb"), "[PT_SIZE]\r> 5");
+  EXPECT_EQ(again.Local.List.CurrentExpression, "a\rb");
+  // A line feed cannot be written: the save says so and the file stays as it was.
+  again.Local.List.ExpressionList[0].Expression = "1\n2";
+  const std::string before = test::ReadFileBytes(file);
+  EXPECT_FALSE(again.Local.Save(ui));
+  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(test::ReadFileBytes(file), before);
+}
+
 // A truncated or garbage file is reported, read as empty, and left byte for byte as it was
 // when the window hides; a good list beside it is still saved.
 TEST(NamedExpressions, BrokenFilesAreReportedAndNotSavedOver) {

@@ -137,29 +137,82 @@ TEST(BattleEngine, GroupsWithoutWeaponsNeverKill) {
   EXPECT_FALSE(CanHurt(armed, Group("S", 1, 0, 0, 4.01f)));
 }
 
-TEST(BattleEngine, SidesWithoutArmedShips) {
-  const TBatGroup armed = Group("Gun", 2, 1, 5, 5);
-  const TBatGroup unarmed = Group("Hauler", 3, 0, 0, 1);
-  SimRun run(1);
-  run.Engine().LoadAttackers({unarmed});
-  run.Engine().LoadDefenders({unarmed});
-  EXPECT_EQ(run.Engine().FightBattle(true), TBattleResult::Draw);
-  run.Engine().LoadDefenders({armed, unarmed});
-  EXPECT_EQ(run.Engine().FightBattle(true), TBattleResult::SecondWins);
-  EXPECT_EQ(run.Engine().FightBattle(false), TBattleResult::FirstWins);
+// A side without armed ships never fires, but the armed side shoots its ships down (real
+// battles destroy them; the engine used to end such a battle at once, every ship alive). A draw
+// holds only when no live armed ship can hurt a live enemy: a side that can still kill some
+// ships of the other goes on shooting, even when the strongest groups cannot hurt each other.
+TEST(BattleEngine, ArmedShipsShootUnarmedShipsAndADrawNeedsThatNobodyCanHurt) {
+  struct Case {
+    const char* name;
+    std::vector<TBatGroup> attackers, defenders;
+    int attackerWins, defenderWins;
+    int attackersLeft, defendersLeft;  // live ships after every battle
+  } cases[] = {
+      {"one unarmed ship against two armed ships that can kill it",
+       {Group("Hauler", 1, 0, 0, 1)},
+       {Group("Gun", 2, 1, 5, 5)},
+       0,
+       20,
+       0,
+       2},
+      {"armed ships whose shots cannot hurt the other side",
+       {Group("Gun", 3, 2, 1, 10)},
+       {Group("Wall", 2, 0, 0, 50), Group("Fort", 1, 1, 1, 50)},
+       0,
+       0,
+       3,
+       3},
+      {"a side that can hurt only the unarmed ships destroys them, then it is a draw",
+       {Group("Raider", 1, 3, 2, 100)},
+       {Group("Warship", 8, 1, 2, 10), Group("Hauler", 30, 0, 0, 1)},
+       0,
+       0,
+       1,
+       8},
+      {"unarmed ships against unarmed ships",
+       {Group("Hauler", 3, 0, 0, 1)},
+       {Group("Hauler", 2, 0, 0, 1)},
+       0,
+       0,
+       3,
+       2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SimRun run(21);
+    run.Engine().LoadAttackers(c.attackers);
+    run.Engine().LoadDefenders(c.defenders);
+    int attackerWins = 0;
+    int defenderWins = 0;
+    for (int i = 0; i < 20; ++i) {
+      const TBattleResult r = run.Engine().FightBattle(i % 2 == 1);
+      const bool firstIsAttacker = i % 2 == 1;
+      attackerWins += r == (firstIsAttacker ? TBattleResult::FirstWins : TBattleResult::SecondWins);
+      defenderWins += r == (firstIsAttacker ? TBattleResult::SecondWins : TBattleResult::FirstWins);
+      EXPECT_NE(r, TBattleResult::Stopped);
+      EXPECT_EQ(run.Engine().LiveShips(true), c.attackersLeft);
+      EXPECT_EQ(run.Engine().LiveShips(false), c.defendersLeft);
+    }
+    EXPECT_EQ(attackerWins, c.attackerWins);
+    EXPECT_EQ(defenderWins, c.defenderWins);
+    EXPECT_EQ(run.questions, 0);
+  }
 
+  // Both sides unarmed: every battle says so and the run is a draw. One side unarmed: said
+  // too, and the armed side wins.
+  const TBatGroup unarmed = Group("Hauler", 3, 0, 0, 1);
   SimRun draw(2);
   draw.Execute({unarmed}, {unarmed}, 7, false);
   EXPECT_EQ(draw.Count("One of the players has no armed ships!"), 7);
   EXPECT_EQ(draw.Count("Game is a draw."), 1);
-
+  EXPECT_EQ(draw.Engine().Attackers()[0].TotalSurvivors, 3 * 7);
   SimRun lost(3);
-  lost.Execute({unarmed}, {armed}, 4, false);
+  lost.Execute({unarmed}, {Group("Gun", 2, 1, 5, 5)}, 4, false);
+  EXPECT_EQ(lost.Count("One of the players has no armed ships!"), 4);
   EXPECT_EQ(lost.After("Defender wins "), "4 battles");
   EXPECT_EQ(lost.Count("Attacker has a 0.00 % chance to win."), 1);
-  // Nobody fired: every ship of both sides survives every battle.
+  EXPECT_EQ(lost.Engine().Attackers()[0].TotalSurvivors, 0);
   EXPECT_EQ(lost.Engine().Defenders()[0].TotalSurvivors, 2 * 4);
-  EXPECT_EQ(lost.Engine().Attackers()[0].TotalSurvivors, 3 * 4);
 }
 
 // With W = S each shot kills with one half, so in 1 against 1 the opener wins 2/3. The run

@@ -1,9 +1,12 @@
-// The kill test against real battles: the "Battle Protocol" sections of the game Orion (races A,
-// D and G asked for them) list every shot with its result. A shot counts when its shooter and
-// its target are unambiguous: every group of that race and type in the battle has the same
-// effective weapons (shooter) or shields (target). Binned by the kill chance, the kills the
-// server reported and the kills the engine draws for the same shots (fixed seed) both lie
-// within three standard deviations of the expected kills.
+// The engine against real battles of the game Orion (races A, D and G asked for battle
+// protocols, so their reports hold every battle they saw with every shot).
+// - The kill test: a shot counts when its shooter and its target are unambiguous: every group
+//   of that race and type in the battle has the same effective weapons (shooter) or shields
+//   (target). Binned by the kill chance, the kills the server reported and the kills the engine
+//   draws for the same shots (fixed seed) both lie within three standard deviations of the
+//   expected kills.
+// - The survivors: every battle of two races, as the report reader reads it, simulated 1,000
+//   times; the real survivors of both sides lie inside the simulated 1st-99th percentile band.
 
 #include <gtest/gtest.h>
 
@@ -20,6 +23,7 @@
 #include "core/game_model.h"
 #include "core/numbers.h"
 #include "orders/battle_engine.h"
+#include "support/orion_game.h"
 #include "support/test_paths.h"
 
 namespace tovix {
@@ -227,6 +231,77 @@ TEST(BattleOrion, KillsOfRealShotsMatchTheKillChance) {
   }
   check("total", total);
   std::printf("%d of %d shots unambiguous\n", static_cast<int>(shots.size()), allShots);
+}
+
+// Simulated many times, the real survivors of each side should lie in the band the simulation
+// gives. Armed-against-unarmed battles are counted apart: the engine once let unarmed ships
+// survive every battle, which the server never does when the armed side can hurt them.
+TEST(BattleOrion, RealSurvivorsLieInsideTheSimulatedBand) {
+  // The game as the races with battle protocols saw it: A, with the reports of D and G.
+  static const test::OrionGame game("ADG");
+  if (!game.loaded) GTEST_SKIP() << "the reports of the game Orion are not on this machine";
+  constexpr int kRuns = 1000;
+
+  struct Tally {
+    int battles = 0, inside = 0;
+  } all, armedAgainstUnarmed;
+  std::vector<std::string> outside;
+  for (auto [key, battle] : game.state.Battles) {
+    // Two races only: with more, who fires at whom depends on relations the reports do not
+    // give for every pair.
+    std::vector<const TPlayer*> races;
+    for (const auto& g : battle->Groups)
+      if (std::find(races.begin(), races.end(), g->Owner) == races.end()) races.push_back(g->Owner);
+    if (races.size() != 2 || !races[0] || !races[1]) continue;
+    std::vector<TBatGroup> sides[2];
+    int32_t real[2] = {0, 0};
+    bool armed[2] = {false, false};
+    for (const auto& g : battle->Groups) {
+      const int side = g->Owner == races[0] ? 0 : 1;
+      sides[side].push_back(MakeBatGroup(*g, g->Load));
+      real[side] += g->BattleShips;
+      armed[side] = armed[side] || (g->ShipType && g->ShipType->Attacks > 0 && g->Ships > 0);
+    }
+    if (!armed[0] && !armed[1]) continue;  // no battle at all
+
+    TBattleRandom random(4130 + all.battles);
+    TBattleHooks hooks;
+    hooks.AskContinue = [] { return false; };
+    TBattleEngine engine(random, std::move(hooks));
+    engine.LoadAttackers(std::move(sides[0]));
+    engine.LoadDefenders(std::move(sides[1]));
+    std::vector<int32_t> survivors[2];
+    for (int i = 0; i < kRuns; ++i) {
+      if (engine.FightBattle(i % 2 == 1) == TBattleResult::Stopped) continue;
+      survivors[0].push_back(engine.LiveShips(true));
+      survivors[1].push_back(engine.LiveShips(false));
+    }
+    ASSERT_GT(survivors[0].size(), kRuns * 9u / 10) << key;
+    bool inside = true;
+    std::string band;
+    for (int side : {0, 1}) {
+      std::vector<int32_t>& v = survivors[side];
+      std::sort(v.begin(), v.end());
+      const int32_t low = v[v.size() / 100];
+      const int32_t high = v[v.size() - 1 - v.size() / 100];
+      inside = inside && low <= real[side] && real[side] <= high;
+      band += Fmt(" %s %d in %d..%d", races[side]->Name, real[side], low, high);
+    }
+    for (Tally* t : {&all, armed[0] != armed[1] ? &armedAgainstUnarmed : nullptr}) {
+      if (!t) continue;
+      ++t->battles;
+      t->inside += inside;
+    }
+    if (!inside)
+      outside.push_back(Fmt("turn %d at %s:", battle->Turn, battle->Planet->Name) + band);
+  }
+  std::printf("%d battles of two races, %d inside the band; armed against unarmed: %d, %d inside\n",
+              all.battles, all.inside, armedAgainstUnarmed.battles, armedAgainstUnarmed.inside);
+  for (const std::string& line : outside) std::printf("outside: %s\n", line.c_str());
+  ASSERT_GT(all.battles, 30);
+  ASSERT_GT(armedAgainstUnarmed.battles, 10);
+  EXPECT_GE(all.inside * 100, all.battles * 96);
+  EXPECT_GE(armedAgainstUnarmed.inside * 100, armedAgainstUnarmed.battles * 96);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
-// The real game Orion read as race A with the allies B and C, once per test program, and a
-// small reader of the report text's tables that shares no code with the report reader, so that
-// expectations come from the text itself. Tests skip when the reports are not on this machine.
+// The real game Orion read as race A with the allies B and C (or the races given), once per
+// test program, and a small reader of the report text's tables that shares no code with the
+// report reader, so that expectations come from the text itself. Tests skip when the reports are
+// not on this machine.
 
 #include <filesystem>
 #include <memory>
@@ -20,21 +21,22 @@
 namespace tovix::test {
 
 struct OrionGame {
-  OrionGame() {
+  // `letters`: the races whose reports are read, the first one the user's own.
+  explicit OrionGame(const std::string& letters = "ABC") {
     namespace fs = std::filesystem;
     const fs::path source = ReportsDir("orion");
     if (source.empty()) return;
     for (const auto& e : fs::directory_iterator(source)) {
       const std::string name = e.path().filename().string();
       if (e.is_regular_file() && e.path().extension() == ".txt" && name.size() == 8 &&
-          std::string("ABC").find(name[0]) != std::string::npos) {
+          letters.find(name[0]) != std::string::npos) {
         fs::copy_file(e.path(), games.path() / name);
       }
     }
     state.Settings.GameType = TGameType::NG;
     state.Settings.MapSize = 150;
     state.Settings.spelD = (games.path() / "%1s%0.03d.txt").string();
-    state.Settings.spelC = "ABC";
+    state.Settings.spelC = letters;
     SetReportLayout(state.Layout, TGameType::NG);
     TReportReader reader(state, ui, programDir.path());
     loaded = reader.LoadAllReports();

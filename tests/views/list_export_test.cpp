@@ -283,6 +283,38 @@ TEST(ListExport, EveryFormatKeepsAwkwardCellsIntact) {
   EXPECT_FALSE(WriteXlsxFile(dir / "no-such-folder" / "x.xlsx", table, texts, error));
 }
 
+// A title with the picture codes "&G" or "&[Picture]" (doubled too) made the library take the
+// page footer for a picture placeholder and free it twice. The footer shows the title as it is.
+TEST(ListExport, SpreadsheetFooterTakesAnyTitle) {
+  const TExportTable table{{"Name"}, {{"Alpha"}}};
+  test::TempDir dir;
+  for (const char* title : {"&G", "&[Picture]", "&&G", "a&g&[picture]&", "Fleet &G &[Picture] &&&G",
+                            "Planets & more", "&"}) {
+    SCOPED_TRACE(title);
+    TExportTexts texts;
+    texts.Title = title;
+    std::string error;
+    ASSERT_TRUE(WriteXlsxFile(dir / "list.xlsx", table, texts, error)) << error;
+    const std::string sheet =
+        RunCommand("unzip -p '" + (dir / "list.xlsx").string() + "' xl/worksheets/sheet1.xml");
+    size_t at = 0;
+    const std::string footer = XmlUnescape(Between(sheet, "<oddFooter", "</oddFooter>", at));
+    EXPECT_EQ(footer.find("&G"), std::string::npos);
+    EXPECT_EQ(footer.find("&[Picture]"), std::string::npos);
+    // Read as the spreadsheet reads it: "&&" is one "&", the zero-width space shows nothing.
+    std::string shown;
+    for (size_t i = 0; i < footer.size(); ++i) {
+      if (footer.compare(i, 3, "\xE2\x80\x8B") == 0) {
+        i += 2;
+      } else {
+        shown += footer[i];
+        if (footer.compare(i, 2, "&&") == 0) ++i;
+      }
+    }
+    EXPECT_EQ(shown, "&L" + std::string(title) + "&RPage &P of &N");
+  }
+}
+
 TEST(ListExport, TextLayoutsAndCsvQuoting) {
   TExportTable table{{"Name", "", "Size"}, {{"Alpha", "x", "3"}}};
   TExportTexts texts;

@@ -91,6 +91,26 @@ TEST(EditedReportBytesTest, KeepsLineEndsAndBytesOutsideTheEdit) {
   EXPECT_EQ(EditedReportBytes("", "x\ny\n"), "x\ny\n");
 }
 
+// Lines added after a last line without a line end were written onto that line ("y" + "z"
+// became "yz"): the old last line now ends as the file's lines do.
+TEST(EditedReportBytesTest, LinesAddedAfterALastLineWithoutLineEnd) {
+  struct Case {
+    const char *original, *edited, *saved;
+  } cases[] = {
+      {"x\ny", "x\ny\nz", "x\ny\nz"},
+      {"x\ny", "x\ny\nz\n", "x\ny\nz\n"},
+      {"a\r\nb", "a\nb\nc\nd", "a\r\nb\r\nc\r\nd"},
+      {"only", "only\nmore", "only\nmore"},
+      {"a\rb", "a\nb\n\nc", "a\rb\r\rc"},
+      {"x\ny", "x\ny\n", "x\ny\n"},
+  };
+  for (const Case& c : cases) {
+    const std::string saved = EditedReportBytes(c.original, c.edited);
+    EXPECT_EQ(saved, c.saved) << c.original;
+    EXPECT_EQ(ReportTextForEditing(saved), ReportTextForEditing(c.edited)) << c.original;
+  }
+}
+
 // Random edits of random multi-line texts: unchanged lines keep their bytes and the result,
 // read back, is the edited text.
 TEST(EditedReportBytesTest, RandomEditsRoundTrip) {
@@ -104,6 +124,7 @@ TEST(EditedReportBytesTest, RandomEditsRoundTrip) {
       original += 'x';
       original += ends[random() % 3];
     }
+    if (random() % 3 == 0) original.pop_back();  // some files end without a line end
     std::string text = ReportTextForEditing(original);
     const size_t at = random() % (text.size() + 1);
     text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), random() % 2 ? '\n' : 'z');
