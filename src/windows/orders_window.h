@@ -261,7 +261,8 @@ class TfrmOrders : public TToolWindow,
   std::map<int, QIcon> distanceImages_;
   // The widths of the planets' and the editor's panels still to be given (a splitter that was
   // never shown has no widths of its own yet).
-  std::optional<std::pair<int, int>> panelWidths_{std::pair<int, int>{360, 420}};
+  static constexpr int kDefaultEditorWidth = 360;
+  std::optional<std::pair<int, int>> panelWidths_;
 
   QMenu* popup_ = nullptr;
   QMenu* mnuCreateOrder_ = nullptr;

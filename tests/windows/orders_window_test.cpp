@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -675,8 +676,9 @@ TEST_F(OrionOrders, StandardShipItemsWriteTimedDesignsTheNextAnalysisTakes) {
   ASSERT_NE(analysis, nullptr);
   for (int i = 0; i < lines.Count(); ++i) {
     const std::string line = lines.Line(i);
-    if (line.find(name) != std::string::npos || line.find(oneTurn) != std::string::npos)
+    if (line.find(name) != std::string::npos || line.find(oneTurn) != std::string::npos) {
       EXPECT_FALSE(analysis->Refused(i)) << line;
+    }
   }
   EXPECT_TRUE(SameText(big->Production, oneTurn)) << big->Production;
   window.hide();
@@ -846,6 +848,20 @@ TEST(OrdersWindow, GalaxyBotRunsWithItsFilesAndItsNewOrdersReplaceTheTextOnlyOnS
   EXPECT_EQ(f.window.OrderLines().Line(1), "P Home MAT");
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_NE(f.ui.messages[0].find("exit code 2"), std::string::npos);
+}
+
+TEST(OrdersWindow, FirstShowsThePlanetListsColumnsWhole) {
+  GameState state;
+  OrdersFixture f(state);
+  ASSERT_TRUE(test::ShowExposed(f.window));
+  auto* tabs = f.window.findChild<QTabWidget*>("pnlPlanets");
+  for (const char* name : {"lvDeveloping", "lvToDevelop"}) {
+    TznListView* list = f.window.List(name);
+    tabs->setCurrentWidget(list);
+    QCoreApplication::processEvents();
+    EXPECT_LE(list->horizontalHeader()->length(), list->viewport()->width()) << name;
+  }
+  f.window.hide();
 }
 
 TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
