@@ -101,7 +101,6 @@ void Prepare(TWindowRegistry& windows, const std::string& name, QWidget& window)
     editor->setTextCursor(caret);
   }
   if (auto* orders = qobject_cast<TfrmOrders*>(&window)) {
-    orders->resize(1400, 640);
     orders->AddDevelopTags();
     for (QAction* action : orders->findChildren<QAction*>())
       if (action->text() == "Use Routes For Development") action->setChecked(true);

@@ -91,11 +91,11 @@ std::string ProductionCommand(std::string_view planet, std::string_view producti
   return Join({"P", planet, production});
 }
 
-std::string TimedProductionCommands(const TShipType& design, bool ownRaceHasIt,
+std::string TimedProductionCommands(std::string_view designLine, std::string_view type,
                                     std::string_view planet, int turns) {
   std::string text;
-  if (!ownRaceHasIt) text = DesignCommand(design) + std::string(kOrderLineBreak);
-  return text + ProductionCommand(planet, design.Name) + " ; t" + std::to_string(turns);
+  if (!designLine.empty()) text = std::string(designLine) + std::string(kOrderLineBreak);
+  return text + ProductionCommand(planet, type) + " ; t" + std::to_string(turns);
 }
 
 std::string DevelopTag(std::string_view planet) {

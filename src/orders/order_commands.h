@@ -33,9 +33,9 @@ std::string UpgradeCommands(const std::vector<std::string>& groups);
 std::string UnloadCommand(std::string_view group);
 // "P p production".
 std::string ProductionCommand(std::string_view planet, std::string_view production);
-// A timed production of a design: the design's D line first when the own race lacks it, then
-// "P p type ; tn".
-std::string TimedProductionCommands(const TShipType& design, bool ownRaceHasIt,
+// A timed production of a design: `designLine` (empty when the design needs none) and CR LF
+// first, then "P p type ; tn".
+std::string TimedProductionCommands(std::string_view designLine, std::string_view type,
                                     std::string_view planet, int turns);
 // ";P p": the development tag the planner reads.
 std::string DevelopTag(std::string_view planet);

@@ -1,9 +1,11 @@
 #include "orders/order_edits.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <string_view>
 
+#include "core/str_utils.h"
 #include "orders/order_commands.h"
 
 namespace tovix {
@@ -74,6 +76,54 @@ std::string DevelopTagsForUndeveloped(const std::vector<TToDevelopRow>& toDevelo
     text += DevelopTag(row.Planet->Name);
   }
   return text;
+}
+
+std::set<std::string> DesignsInOrders(const IOrderLines& lines, int end) {
+  std::set<std::string> designs;
+  bool inMessage = false;
+  end = std::min(end, lines.Count());
+  for (int i = 0; i < end; ++i) {
+    const std::string line = lines.Line(i);
+    if (IsMessageMarker(line)) {
+      inMessage = !inMessage;
+      continue;
+    }
+    if (inMessage) continue;
+    // The order without its comment, as the analysis reads it: the first letter names it.
+    std::string_view order(line);
+    order = TrimView(order.substr(0, order.find(';')));
+    if (order.empty() || (order[0] != 'D' && order[0] != 'd')) continue;
+    const std::string_view name = Word(order, 1);
+    if (!name.empty() && !SameText(name, "fleet")) designs.insert(LowerCase(name));
+  }
+  return designs;
+}
+
+std::set<std::string> DesignsAboveSection(const IOrderLines& lines, TOrderSection section) {
+  std::vector<std::string> copy;
+  copy.reserve(static_cast<size_t>(lines.Count()));
+  for (int i = 0; i < lines.Count(); ++i) copy.push_back(lines.Line(i));
+  // The markers a missing section gets are no designs: where the lines would go is enough.
+  TVectorOrderLines place(std::move(copy));
+  return DesignsInOrders(place, FindOrCreateSection(place, section));
+}
+
+TStandardShipProduction::TStandardShipProduction(const GameState& state, TStandardShipSource source,
+                                                 int turns, std::set<std::string> designed)
+    : state_(state), source_(std::move(source)), turns_(turns), designed_(std::move(designed)) {}
+
+std::string TStandardShipProduction::ForPlanet(const TPlanet& planet) {
+  const TPlayer* own = state_.MainPlayer;
+  if (!own || !planet.Owner.Is(own)) return {};
+  const double mass = planet.ShipMassPerTurn(state_.DevelopmentPlan());
+  if (!(mass >= kStandardShipMinMass)) return {};
+  const std::optional<TStdShip> ship = source_ ? source_(mass) : std::nullopt;
+  if (!ship || ship->Name.empty()) return {};
+  // A design goes out once, and never for a type the race or the orders above already have.
+  const bool known =
+      own->FindShipType(ship->Name) || !designed_.insert(LowerCase(ship->Name)).second;
+  return TimedProductionCommands(known ? std::string_view() : std::string_view(ship->Line),
+                                 ship->Name, planet.Name, turns_);
 }
 
 }  // namespace tovix

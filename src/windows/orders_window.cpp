@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -283,7 +285,15 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, TWindowRegistry& windows, QWid
   BuildListPopups();
   memo_->installEventFilter(this);
   memo_->viewport()->installEventFilter(this);
-  resize(1100, 560);
+  // At first the planets' panel shows its lists' columns whole (the widest of Developing and
+  // To Develop, the tabs that open first), beside an editor wide enough for the order lines.
+  int planets = 0;
+  for (TznListView* list : {lvDeveloping_, lvToDevelop_}) {
+    planets = std::max(planets, list->horizontalHeader()->length() + 2 * list->frameWidth() +
+                                    list->verticalScrollBar()->sizeHint().width());
+  }
+  panelWidths_ = std::pair<int, int>{planets, kDefaultEditorWidth};
+  resize(1280, 560);
 }
 
 void TfrmOrders::SetUpEditor() {

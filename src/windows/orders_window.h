@@ -25,6 +25,7 @@
 #include "mail/mail_service.h"
 #include "orders/auto_cargo.h"
 #include "orders/development_plan.h"
+#include "orders/order_edits.h"
 #include "orders/order_file.h"
 #include "orders/order_service.h"
 #include "views/list_export.h"
@@ -135,6 +136,13 @@ class TfrmOrders : public TToolWindow,
   void RunGalaxyBot();
   // "Replace &Production Type...": the production orders of the selection get the chosen item.
   void ReplaceProductionType();
+  // "Replace Pr&oduction Type To Standard Ship": the production orders of the selection that
+  // name own planets building at least 2.0 ship mass a turn build the designer's standard ship
+  // for that mass, timed by the designer's turns (its design line first where needed).
+  void ReplaceProductionByStandardShips();
+  // "Develop Standard Shiptype on this Planet": the same for the planet of the caret line,
+  // into the Planet section.
+  void DevelopStandardShip();
   // "&Add As Dev Planet all owned non Dev Planets".
   void AddDevelopTags();
 
@@ -173,6 +181,12 @@ class TfrmOrders : public TToolWindow,
   void SetUpEditor();
   void BuildMenus(QMenuBar* bar);
   void BuildEditorPopup();
+  // The standard ship's defaults, its window and its development on the caret line's planet.
+  void BuildStandardShipItems();
+  // The ship designer; nullptr until it is made.
+  IShipDesignService* ShipDesign() const;
+  // The designer's standard ship for a ship mass per turn (it shows the last one generated).
+  TStandardShipSource StandardShipSource() const;
   void BuildListPopups();
   TznListView* AddList(QTabWidget* tabs, const char* name, const QString& tab,
                        const QStringList& captions, const QString& hint = {});
@@ -247,7 +261,8 @@ class TfrmOrders : public TToolWindow,
   std::map<int, QIcon> distanceImages_;
   // The widths of the planets' and the editor's panels still to be given (a splitter that was
   // never shown has no widths of its own yet).
-  std::optional<std::pair<int, int>> panelWidths_{std::pair<int, int>{360, 420}};
+  static constexpr int kDefaultEditorWidth = 360;
+  std::optional<std::pair<int, int>> panelWidths_;
 
   QMenu* popup_ = nullptr;
   QMenu* mnuCreateOrder_ = nullptr;

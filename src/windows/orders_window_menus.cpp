@@ -1,5 +1,6 @@
 // The orders window's menus and pop-ups and the commands behind them.
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -38,6 +39,8 @@ namespace {
 
 // A new column of the To Do pop-up's planet lists after every this many planets.
 constexpr int kPlanetsPerColumn = 20;
+// "Default Use Turns" offers the designer's first turns.
+constexpr int kStandardShipMenuTurns = 5;
 
 QAction* AddHinted(QMenu* menu, const QString& caption, const QString& hint) {
   QAction* action = menu->addAction(caption);
@@ -219,12 +222,10 @@ void TfrmOrders::BuildEditorPopup() {
       "Change Password", this, [this] { AskAndInsert("Enter new password", "Y"); });
   mnuCreateOrder_->addAction("Replace &Production Type...", QKeySequence("Ctrl+P"), this,
                              [this] { ReplaceProductionType(); });
-  // The standard-ship commands of the ship designer join here: the replacement by a standard
-  // ship at the end of "&Create Order", the defaults in front of "Standard Shiptypes...", and
-  // the development of a standard ship on the caret line's planet after it.
+  mnuCreateOrder_->addAction("Replace Pr&oduction Type To Standard Ship", QKeySequence("Ctrl+O"),
+                             this, [this] { ReplaceProductionByStandardShips(); });
   popup_->addSeparator();
-  mniStandardShipTypes_ = popup_->addAction("Standard Shiptypes...", this,
-                                            [this] { ShowRegistryWindow("frmStdShip", false); });
+  BuildStandardShipItems();
 
   // The pop-up's keys work while the editor has the focus: the editor claims no Ctrl key, so
   // Ctrl+N finds the next planet there instead of inserting a line.
@@ -236,6 +237,71 @@ void TfrmOrders::BuildEditorPopup() {
     memo_->addAction(action);
   }
   memo_->SetPopupMenu(popup_);
+}
+
+void TfrmOrders::BuildStandardShipItems() {
+  // The standard ship's schemes as the standard-ship window lists them; the designer holds the
+  // choice, so each list shows it afresh when it opens.
+  const char* captions[kStdShipOptionCount] = {"Default Speed", "Default Weapons",
+                                               "Default Shields"};
+  std::vector<QAction*> designItems;
+  for (TStdShipOption option : kStdShipOptions) {
+    QMenu* menu = popup_->addMenu(captions[static_cast<int>(option)]);
+    auto* group = new QActionGroup(menu);
+    const std::vector<std::string>& items = StdShipOptionItems(option);
+    for (size_t i = 0; i < items.size(); ++i) {
+      QAction* item = menu->addAction(FromLatin1(items[i]));
+      item->setCheckable(true);
+      group->addAction(item);
+      const int index = static_cast<int>(i);
+      connect(item, &QAction::triggered, this, [this, option, index] {
+        if (IShipDesignService* design = ShipDesign()) design->SetStdShipOption(option, index);
+      });
+    }
+    connect(menu, &QMenu::aboutToShow, this, [this, menu, option] {
+      const IShipDesignService* design = ShipDesign();
+      const int chosen = design ? design->StdShipOption(option) : -1;
+      const QList<QAction*> actions = menu->actions();
+      for (int i = 0; i < actions.size(); ++i) actions[i]->setChecked(i == chosen);
+    });
+    designItems.push_back(menu->menuAction());
+  }
+  QMenu* turns = popup_->addMenu("Default Use Turns");
+  auto* turnsGroup = new QActionGroup(turns);
+  for (int n = 1; n <= kStandardShipMenuTurns; ++n) {
+    QAction* item = turns->addAction(QString::number(n));
+    item->setCheckable(true);
+    turnsGroup->addAction(item);
+    connect(item, &QAction::triggered, this, [this, n] {
+      if (IShipDesignService* design = ShipDesign()) design->SetTurns(n);
+    });
+  }
+  connect(turns, &QMenu::aboutToShow, this, [this, turns] {
+    const IShipDesignService* design = ShipDesign();
+    const int chosen = design ? design->Turns() : 0;
+    const QList<QAction*> actions = turns->actions();
+    for (int i = 0; i < actions.size(); ++i) actions[i]->setChecked(i + 1 == chosen);
+  });
+  designItems.push_back(turns->menuAction());
+  QAction* useOneCargo = popup_->addAction("Use 1 Cargo");
+  useOneCargo->setCheckable(true);
+  connect(useOneCargo, &QAction::triggered, this, [this](bool on) {
+    if (IShipDesignService* design = ShipDesign()) design->SetUseOneCargo(on);
+  });
+  designItems.push_back(useOneCargo);
+  mniStandardShipTypes_ = popup_->addAction("Standard Shiptypes...", this, [this] {
+    if (IShipDesignService* design = ShipDesign()) design->ShowStandardShips();
+  });
+  designItems.push_back(mniStandardShipTypes_);
+  designItems.push_back(popup_->addAction("Develop Standard Shiptype on this Planet",
+                                          QKeySequence("Ctrl+D"), this,
+                                          [this] { DevelopStandardShip(); }));
+  // Without the designer there is nothing to choose or generate.
+  connect(popup_, &QMenu::aboutToShow, this, [this, designItems, useOneCargo] {
+    const IShipDesignService* design = ShipDesign();
+    for (QAction* item : designItems) item->setEnabled(design != nullptr);
+    useOneCargo->setChecked(design && design->UseOneCargo());
+  });
 }
 
 void TfrmOrders::BuildListPopups() {
@@ -410,6 +476,50 @@ void TfrmOrders::ReplaceProductionType() {
       [this](const TPlanet& planet) { return ProductionCommand(planet.Name, productionItem_); });
   if (replaced != text) memo_->SetSelText(Windows1252ToEdit(replaced));
   AnalyseOrders();
+}
+
+IShipDesignService* TfrmOrders::ShipDesign() const {
+  return windows_.Services().ShipDesign;
+}
+
+TStandardShipSource TfrmOrders::StandardShipSource() const {
+  IShipDesignService* design = ShipDesign();
+  if (!design) return {};
+  return [design](double massPerTurn) -> std::optional<TStdShip> {
+    design->SetProductivity(massPerTurn);
+    if (!design->GenerateStandardShip()) return std::nullopt;
+    return design->StdShip();
+  };
+}
+
+void TfrmOrders::ReplaceProductionByStandardShips() {
+  IShipDesignService* design = ShipDesign();
+  if (!design || !memo_->SelAvail()) return;
+  const std::string text = EditToWindows1252(memo_->SelText());
+  // A design the lines above the selection declare needs no second line.
+  const int first = std::min(memo_->BlockBegin().Y, memo_->BlockEnd().Y) - 1;
+  TStandardShipProduction production(state_, StandardShipSource(), design->Turns(),
+                                     DesignsInOrders(lines_, first));
+  const std::string replaced = ReplaceProductionLines(
+      text, service_.Analysis(),
+      [&production](const TPlanet& planet) { return production.ForPlanet(planet); });
+  if (replaced != text) memo_->SetSelText(Windows1252ToEdit(replaced));
+  AnalyseOrders();
+}
+
+void TfrmOrders::DevelopStandardShip() {
+  IShipDesignService* design = ShipDesign();
+  const TOrderAnalysis* analysis = LastAnalysis();
+  const int line = memo_->CaretY() - 1;
+  if (!design || !analysis || line < 0 || line >= lines_.Count()) return;
+  TPlanet* planet = analysis->PlanetOfCaretLine(lines_.Line(line));
+  if (!planet) return;
+  TStandardShipProduction production(state_, StandardShipSource(), design->Turns(),
+                                     DesignsAboveSection(lines_, TOrderSection::Planet));
+  const std::string text = production.ForPlanet(*planet);
+  if (text.empty()) return;
+  InsertPlanetCommands(text);
+  AnalyseAfterInsert();
 }
 
 void TfrmOrders::AddDevelopTags() {

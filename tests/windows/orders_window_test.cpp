@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -39,6 +40,7 @@
 #include "views/planet_list_rows.h"
 #include "windows/overview_dialog.h"
 #include "windows/planets_list_window.h"
+#include "windows/ship_design_window.h"
 #include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
 
@@ -267,9 +269,12 @@ class OrionOrders : public testing::Test {
     if (!orion || !fs::exists(A025())) GTEST_SKIP() << "the Orion reports are not on this machine";
     orion->state.Settings.GameNumber = 7;
     cargo = std::make_unique<FixedCargoSettings>(orion->state);
+    designer = std::make_unique<TfrmShipDesign>(orion->state, designStore, designUi,
+                                                [this]() -> const TServices& { return none; });
     TServices services;
     services.CargoSettings = cargo.get();
     services.PlanetInfo = &info;
+    services.ShipDesign = designer.get();
     f = std::make_unique<OrdersFixture>(orion->state, services);
     WriteFileAtomically(f->window.AutomaticFile(), test::ReadFileBytes(A025()));
     f->window.LoadAutomaticOrders();
@@ -290,8 +295,29 @@ class OrionOrders : public testing::Test {
   test::OrionAsA* orion = nullptr;
   test::RecordingPlanetInfo info;
   std::unique_ptr<FixedCargoSettings> cargo;
+  // The ship designer behind the standard-ship items, in a store of its own.
+  TServices none;
+  TznSaveState designStore{""};
+  test::RecordingUserInterface designUi;
+  std::unique_ptr<TfrmShipDesign> designer;
   std::unique_ptr<OrdersFixture> f;
 };
+
+QMenu* SubMenu(QMenu& menu, const QString& title) {
+  for (QAction* a : menu.actions())
+    if (a->text() == title && a->menu()) return a->menu();
+  ADD_FAILURE() << "no sub-menu " << title.toStdString();
+  return nullptr;
+}
+
+// The text of the checked items of a menu.
+QStringList Checked(QMenu& menu) {
+  emit menu.aboutToShow();
+  QStringList checked;
+  for (QAction* a : menu.actions())
+    if (a->isChecked()) checked.push_back(a->text());
+  return checked;
+}
 
 TEST_F(OrionOrders, ThePlannerListsTheOverviewAndTheBuildabilityFollowThePlan) {
   GameState& state = orion->state;
@@ -552,6 +578,112 @@ TEST_F(OrionOrders, CtrlKeysReachTheMenusWhileTheEditorHasTheFocusAndTabChangesN
   window.hide();
 }
 
+TEST_F(OrionOrders, StandardShipItemsWriteTimedDesignsTheNextAnalysisTakes) {
+  GameState& state = orion->state;
+  TfrmOrders& window = f->window;
+  TTextEditor& editor = window.Editor();
+  QMenu& popup = *window.EditorPopup();
+
+  // The defaults go to the designer, and each list shows the designer's choice when it opens.
+  emit popup.aboutToShow();
+  QMenu* turns = SubMenu(popup, "Default Use Turns");
+  QMenu* speed = SubMenu(popup, "Default Speed");
+  ASSERT_TRUE(turns && speed);
+  EXPECT_EQ(Checked(*turns), QStringList{"1"});
+  EXPECT_EQ(Checked(*speed), QStringList{"1/2 mass (A)"});
+  for (const auto& [title, option] : {std::pair{"Default Speed", TStdShipOption::Speed},
+                                      std::pair{"Default Weapons", TStdShipOption::Weapons},
+                                      std::pair{"Default Shields", TStdShipOption::Shields}}) {
+    QMenu* menu = SubMenu(popup, title);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->actions().size(), static_cast<int>(StdShipOptionItems(option).size()));
+  }
+  FindAction(*turns, "2")->trigger();
+  FindAction(*speed, "1/3 mass (D)")->trigger();
+  EXPECT_EQ(designer->Turns(), 2);
+  EXPECT_EQ(designer->StdShipOption(TStdShipOption::Speed), 3);
+  EXPECT_EQ(Checked(*turns), QStringList{"2"});
+  EXPECT_EQ(Checked(*speed), QStringList{"1/3 mass (D)"});
+  QAction* useOneCargo = FindAction(popup, "Use 1 Cargo");
+  emit popup.aboutToShow();
+  EXPECT_FALSE(useOneCargo->isChecked());
+  useOneCargo->trigger();
+  EXPECT_TRUE(designer->UseOneCargo());
+
+  // The own planet that builds the most ship mass, and one that builds less than 2.0.
+  const TPlanet* big = nullptr;
+  const TPlanet* small = nullptr;
+  for (auto [key, planet] : state.Planets) {
+    if (!planet->Owner.Is(state.MainPlayer)) continue;
+    const float mass = planet->ShipMassPerTurn(state.DevelopmentPlan());
+    if (!big || mass > big->ShipMassPerTurn(state.DevelopmentPlan())) big = planet;
+    if (mass < 2.0f && (!small || planet->Name < small->Name)) small = planet;
+  }
+  ASSERT_TRUE(big && small);
+  ASSERT_GE(big->ShipMassPerTurn(state.DevelopmentPlan()), 3.0f);
+
+  // Ctrl+O on a selection: the design line once, before the first production that uses it.
+  ASSERT_TRUE(test::ShowActive(window));
+  editor.setFocus();
+  QCoreApplication::processEvents();
+  IOrderLines& lines = window.OrderLines();
+  ASSERT_EQ(lines.Line(2), "p ArcturansPrime Cruiser");
+  lines.Insert(2, "P " + big->Name + " CAP");
+  lines.Insert(3, "P " + small->Name + " CAP");
+  lines.Insert(4, "P " + big->Name + " MAT");
+  editor.SetCaretXY({1, 3});
+  editor.SetBlockBegin({1, 3});
+  editor.SetBlockEnd({1, 6});
+  QTest::keyClick(&editor, Qt::Key_O, Qt::ControlModifier);
+  const std::string name = designer->StdShipName();
+  ASSERT_FALSE(name.empty());
+  EXPECT_EQ(name.front(), 'D') << "the speed item chosen: " << name;
+  EXPECT_EQ(name.back(), 'c') << "one cargo unit: " << name;
+  EXPECT_EQ(state.MainPlayer->FindShipType(name), nullptr);
+  const std::string timed = "P " + big->Name + " " + name + " ; t2";
+  EXPECT_EQ(lines.Line(2), designer->StdShipLine());
+  EXPECT_EQ(lines.Line(3), timed);
+  EXPECT_EQ(lines.Line(4), "P " + small->Name + " CAP") << "less than 2.0 a turn: left alone";
+  EXPECT_EQ(lines.Line(5), timed);
+  EXPECT_EQ(lines.Line(6), "p ArcturansPrime Cruiser");
+
+  // Ctrl+D on a planet's line: the design declared above needs no second line; a planet that
+  // builds less than 2.0 gets nothing.
+  const TSectionMarkers planetSection = SectionMarkers(TOrderSection::Planet);
+  const auto planetEnd = [&] { return IndexOfLine(lines, planetSection.End); };
+  const int count = lines.Count();
+  editor.SetCaretXY({1, 4});
+  QTest::keyClick(&editor, Qt::Key_D, Qt::ControlModifier);
+  ASSERT_EQ(lines.Count(), count + 1);
+  EXPECT_EQ(lines.Line(planetEnd() - 1), timed);
+  editor.SetCaretXY({1, 5});
+  QTest::keyClick(&editor, Qt::Key_D, Qt::ControlModifier);
+  EXPECT_EQ(lines.Count(), count + 1);
+  // One turn: another design, whose line comes first.
+  FindAction(*turns, "1")->trigger();
+  editor.SetCaretXY({1, 4});
+  QTest::keyClick(&editor, Qt::Key_D, Qt::ControlModifier);
+  const std::string oneTurn = designer->StdShipName();
+  ASSERT_NE(oneTurn, name);
+  ASSERT_EQ(lines.Count(), count + 3);
+  EXPECT_EQ(lines.Line(planetEnd() - 2), designer->StdShipLine());
+  EXPECT_EQ(lines.Line(planetEnd() - 1), "P " + big->Name + " " + oneTurn + " ; t1");
+  EXPECT_TRUE(editor.hasFocus());
+
+  // The next analysis takes every line written; the planet builds the last design it got.
+  window.AnalyseOrders();
+  const TOrderAnalysis* analysis = window.LastAnalysis();
+  ASSERT_NE(analysis, nullptr);
+  for (int i = 0; i < lines.Count(); ++i) {
+    const std::string line = lines.Line(i);
+    if (line.find(name) != std::string::npos || line.find(oneTurn) != std::string::npos) {
+      EXPECT_FALSE(analysis->Refused(i)) << line;
+    }
+  }
+  EXPECT_TRUE(SameText(big->Production, oneTurn)) << big->Production;
+  window.hide();
+}
+
 TEST_F(OrionOrders, ReplaceProductionTypeChangesTheProductionOrdersOfTheSelection) {
   TfrmOrders& window = f->window;
   TTextEditor& editor = window.Editor();
@@ -634,8 +766,10 @@ TEST_F(OrionOrders, Picture) {
   for (const char* title : {"Options", "First Turn", "Create Orders", "GalaxyBot"})
     menuPicture(BarMenu(window, title), QString("frmOrders-menu-") + QString(title).remove(' '));
   menuPicture(window.EditorPopup(), "frmOrders-editor-popup");
-  for (QAction* a : window.EditorPopup()->actions())
+  for (QAction* a : window.EditorPopup()->actions()) {
     if (a->text() == "&Create Order") menuPicture(a->menu(), "frmOrders-editor-create-order");
+    if (a->text() == "Default Weapons") menuPicture(a->menu(), "frmOrders-editor-default-weapons");
+  }
   menuPicture(window.ToDevelopPopup(), "frmOrders-todevelop-popup");
   TznListView* toDo = window.List("lvToDo");
   QMenu* popup = window.PrepareToDoPopup(toDo, 0);
@@ -714,6 +848,20 @@ TEST(OrdersWindow, GalaxyBotRunsWithItsFilesAndItsNewOrdersReplaceTheTextOnlyOnS
   EXPECT_EQ(f.window.OrderLines().Line(1), "P Home MAT");
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_NE(f.ui.messages[0].find("exit code 2"), std::string::npos);
+}
+
+TEST(OrdersWindow, FirstShowsThePlanetListsColumnsWhole) {
+  GameState state;
+  OrdersFixture f(state);
+  ASSERT_TRUE(test::ShowExposed(f.window));
+  auto* tabs = f.window.findChild<QTabWidget*>("pnlPlanets");
+  for (const char* name : {"lvDeveloping", "lvToDevelop"}) {
+    TznListView* list = f.window.List(name);
+    tabs->setCurrentWidget(list);
+    QCoreApplication::processEvents();
+    EXPECT_LE(list->horizontalHeader()->length(), list->viewport()->width()) << name;
+  }
+  f.window.hide();
 }
 
 TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
