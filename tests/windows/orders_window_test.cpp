@@ -223,22 +223,19 @@ class FixedCargoSettings : public ICargoSettingsService {
   GameState& state_;
 };
 
-QMenu* BarMenu(TfrmOrders& window, const QString& title) {
-  for (QAction* a : window.MenuBar()->actions())
-    if (a->text() == title) return a->menu();
+// The menu of a menu bar's or a menu's item.
+QMenu* SubMenu(QWidget& menu, const QString& title) {
+  for (QAction* a : menu.actions())
+    if (a->text() == title && a->menu()) return a->menu();
   ADD_FAILURE() << "no menu " << title.toStdString();
   return nullptr;
 }
 
 // The rows of the plan as the lists show them, sorted like ListRows.
-template <class Row, class Cells>
-std::vector<std::string> PlanRows(const std::vector<Row>& rows, Cells cells) {
+template <class Row, class... Cells>
+std::vector<std::string> PlanRows(const std::vector<Row>& rows, Cells... cells) {
   std::vector<std::string> out;
-  for (const Row& r : rows) {
-    std::string row;
-    for (const std::string* cell : cells(r)) row += *cell + "|";
-    out.push_back(row);
-  }
+  for (const Row& r : rows) out.push_back(((r.*cells + "|") + ...));
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -281,13 +278,6 @@ class OrionOrders : public testing::Test {
   std::unique_ptr<OrdersFixture> f;
 };
 
-QMenu* SubMenu(QMenu& menu, const QString& title) {
-  for (QAction* a : menu.actions())
-    if (a->text() == title && a->menu()) return a->menu();
-  ADD_FAILURE() << "no sub-menu " << title.toStdString();
-  return nullptr;
-}
-
 // The text of the checked items of a menu.
 QStringList Checked(QMenu& menu) {
   emit menu.aboutToShow();
@@ -309,25 +299,20 @@ TEST_F(OrionOrders, ThePlannerListsTheOverviewAndTheBuildabilityFollowThePlan) {
 
   // The four lists hold the plan's rows.
   const TDevelopmentLists plan = window.Planner().BuildLists();
+  using D = TDevelopingRow;
+  using T = TToTransportRow;
+  using G = TDevGroupRow;
   EXPECT_EQ(ListRows(*window.List("lvDeveloping"), 4),
-            PlanRows(plan.Developing, [](const TDevelopingRow& r) {
-              return std::vector<const std::string*>{&r.Name, &r.ColTurns, &r.CapTurns, &r.Sizes};
-            }));
+            PlanRows(plan.Developing, &D::Name, &D::ColTurns, &D::CapTurns, &D::Sizes));
   EXPECT_EQ(ListRows(*window.List("lvToTransport"), 7),
-            PlanRows(plan.ToTransport, [](const TToTransportRow& r) {
-              return std::vector<const std::string*>{&r.Name,    &r.ColNow, &r.ColNext, &r.CapNow,
-                                                     &r.CapNext, &r.MatNow, &r.MatNext};
-            }));
-  EXPECT_EQ(ListRows(*window.List("lvToDo"), 7), PlanRows(plan.ToDo, [](const TDevGroupRow& r) {
-              return std::vector<const std::string*>{&r.Caption, &r.Ships,       &r.Capacity,
-                                                     &r.Speed,   &r.Destination, &r.HereCOL,
-                                                     &r.HereCAP};
-            }));
+            PlanRows(plan.ToTransport, &T::Name, &T::ColNow, &T::ColNext, &T::CapNow, &T::CapNext,
+                     &T::MatNow, &T::MatNext));
+  EXPECT_EQ(ListRows(*window.List("lvToDo"), 7),
+            PlanRows(plan.ToDo, &G::Caption, &G::Ships, &G::Capacity, &G::Speed, &G::Destination,
+                     &G::HereCOL, &G::HereCAP));
   EXPECT_EQ(ListRows(*window.List("lvLoadedSend"), 6),
-            PlanRows(plan.LoadedSent, [](const TDevGroupRow& r) {
-              return std::vector<const std::string*>{&r.Caption, &r.Ships,       &r.Capacity,
-                                                     &r.Speed,   &r.Destination, &r.NextDistance};
-            }));
+            PlanRows(plan.LoadedSent, &G::Caption, &G::Ships, &G::Capacity, &G::Speed,
+                     &G::Destination, &G::NextDistance));
   for (const char* list : {"lvDeveloping", "lvToTransport", "lvToDo", "lvLoadedSend"})
     EXPECT_GT(window.List(list)->Rows().Count(), 0) << list;
   // Planned transports are red and every moving row shows its turns as an image.
@@ -417,7 +402,6 @@ TEST_F(OrionOrders, AutomaticLoadAndSendCargoWritesTransportsTheNextPlanHolds) {
     if (type->Cargo > 0) type->CargoUse = k++ % 2 ? TCargoUse::CapThenCol : TCargoUse::ColThenCap;
   }
   const std::vector<std::string> notesBefore = window.Service().Notes();
-  const std::vector<std::string> before = Lines();
   FindAction(window, "Automatic &Load and Send Cargo")->trigger();
   for (auto [type, use] : uses) type->CargoUse = use;
 
@@ -431,7 +415,6 @@ TEST_F(OrionOrders, AutomaticLoadAndSendCargoWritesTransportsTheNextPlanHolds) {
   ASSERT_NE(end, after.end());
   written.assign(start + 1, end);
   ASSERT_FALSE(written.empty()) << "the command wrote nothing";
-  EXPECT_EQ(after.size(), before.size() + written.size() + (before.size() == after.size() ? 0 : 2));
   EXPECT_EQ(window.Service().Notes(), notesBefore) << "the written orders are taken without a note";
   EXPECT_TRUE(window.StatusText().startsWith("Ready"));
 
@@ -445,15 +428,13 @@ TEST_F(OrionOrders, AutomaticLoadAndSendCargoWritesTransportsTheNextPlanHolds) {
     const TPlanet* to = names.FindPlanet(w[2]);
     ASSERT_NE(to, nullptr) << written[i];
     const bool max = SameText(w[1], "max");
-    bool found = false;
-    for (const auto& g : window.Planner().Groups()) {
+    const auto& groups = window.Planner().Groups();
+    EXPECT_TRUE(std::any_of(groups.begin(), groups.end(), [&](const auto& g) {
       const bool same =
           max ? g->Group && g->Number > g->Group->GroupNumber : g->Number == StrToIntDef(w[1], -1);
-      if (same && g->Destination == to && g->State == TDevState::Travels &&
-          (g->CargoType == pcCol || g->CargoType == pcCap))
-        found = true;
-    }
-    EXPECT_TRUE(found) << written[i];
+      return same && g->Destination == to && g->State == TDevState::Travels &&
+             (g->CargoType == pcCol || g->CargoType == pcCap);
+    })) << written[i];
   }
   EXPECT_GT(sends, 0);
 }
@@ -483,18 +464,12 @@ TEST_F(OrionOrders, TheToDoPopUpWritesTheChosenTransport) {
     }
   }
   ASSERT_NE(choice, nullptr) << "no To Do row has a planet to go to";
-  const QStringList captions{"&View Planet",
-                             "&Send to",
-                             "&Load COL && Send to",
-                             "Load &CAP && Send to",
-                             "Send &All to",
-                             "Load All C&OL && Send to",
-                             "Load All CA&P && Send to",
-                             "&Upgrade"};
   QStringList shown;
   for (QAction* a : popup->actions())
     if (!a->isSeparator()) shown.push_back(a->text());
-  EXPECT_EQ(shown, captions);
+  EXPECT_EQ(shown.join("|"),
+            "&View Planet|&Send to|&Load COL && Send to|Load &CAP && Send to|Send &All to|"
+            "Load All C&OL && Send to|Load All CA&P && Send to|&Upgrade");
   const std::string planet = ToLatin1(choice->text());
   const std::vector<std::string> before = Lines();
   choice->trigger();
@@ -693,7 +668,7 @@ TEST_F(OrionOrders, TheAnalysisNotesStandUnderTheEditorUntilTheNextAnalysis) {
 TEST_F(OrionOrders, ExportIsOfferedOnlyForTheListThatHasTheFocus) {
   TfrmOrders& window = f->window;
   ASSERT_TRUE(test::ShowActive(window));
-  QMenu* options = BarMenu(window, "Options");
+  QMenu* options = SubMenu(*window.MenuBar(), "Options");
   QAction* exportAction = FindAction(*options, "&Export");
   window.List("lvToDevelop")->setFocus();
   QCoreApplication::processEvents();
@@ -730,7 +705,8 @@ TEST_F(OrionOrders, Picture) {
     menu->hide();
   };
   for (const char* title : {"Options", "First Turn", "Create Orders", "GalaxyBot"})
-    menuPicture(BarMenu(window, title), QString("frmOrders-menu-") + QString(title).remove(' '));
+    menuPicture(SubMenu(*window.MenuBar(), title),
+                QString("frmOrders-menu-") + QString(title).remove(' '));
   menuPicture(window.EditorPopup(), "frmOrders-editor-popup");
   for (QAction* a : window.EditorPopup()->actions()) {
     if (a->text() == "&Create Order") menuPicture(a->menu(), "frmOrders-editor-create-order");
