@@ -49,13 +49,7 @@ class MailService : public testing::Test {
     ASSERT_TRUE(mail_.ChangeSettings(s, ""));
   }
   fs::path Sent() const { return folder_ / "message"; }
-  std::vector<fs::path> OutboxFiles() const {
-    std::vector<fs::path> files;
-    if (fs::exists(mail_.StandardOutboxFolder()))
-      for (const auto& e : fs::directory_iterator(mail_.StandardOutboxFolder()))
-        files.push_back(e.path());
-    return files;
-  }
+  std::vector<fs::path> OutboxFiles() const { return test::FilesIn(mail_.StandardOutboxFolder()); }
 
   test::TempDir folder_;
   TznSaveState store_;

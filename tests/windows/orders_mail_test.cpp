@@ -33,14 +33,6 @@ namespace fs = std::filesystem;
 
 using test::OrdersFixture;
 
-std::vector<fs::path> Outbox(OrdersFixture& f) {
-  std::vector<fs::path> files;
-  const fs::path dir = f.window.Mail().StandardOutboxFolder();
-  if (fs::exists(dir))
-    for (const auto& e : fs::directory_iterator(dir)) files.push_back(e.path());
-  return files;
-}
-
 // A small "Galaxy NG" game without reports: race Humans in game "Terra".
 struct SmallGame {
   SmallGame() {
@@ -99,7 +91,7 @@ TEST(OrdersMail, SkeletonAndRelayMessageOfOrionAToB) {
           list.Rows().index(v, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   players.CreateRelayMessage();
 
-  const std::vector<fs::path> files = Outbox(f);
+  const std::vector<fs::path> files = test::FilesIn(f.window.Mail().StandardOutboxFolder());
   ASSERT_EQ(files.size(), 1u) << (f.ui.messages.empty() ? "" : f.ui.messages[0]);
   const test::TParsedMail mail = test::ParseMail(files[0]);
   EXPECT_EQ(mail.Subject, "Relay Betelgeusians") << mail.Raw;
