@@ -114,13 +114,10 @@ TEST(OrdersMail, MailOrdersTellsWhatWentWrongAndLeavesTheOrders) {
   settings.Program = test::WriteFakeSendmail(f.folder.path(), 1, "no relay").string();
   ASSERT_TRUE(f.window.Mail().ChangeSettings(settings, ""));
 
-  f.window.SetMailAddress("galaxyserver", "Orders");
-  mail->trigger();
   f.window.SetMailAddress("galaxy@terra.example", "Orders");
   mail->trigger();
-  ASSERT_EQ(f.ui.messages.size(), 2u);
-  EXPECT_NE(f.ui.messages[0].find("\"galaxyserver\" is not an e-mail address"), std::string::npos);
-  EXPECT_NE(f.ui.messages[1].find("exit code 1:\rno relay"), std::string::npos);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0].find("exit code 1:\rno relay"), std::string::npos);
   EXPECT_EQ(f.Lines(), orders);
 
   settings.Program = test::WriteFakeSendmail(f.folder.path()).string();
