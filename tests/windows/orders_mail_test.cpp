@@ -23,8 +23,6 @@
 #include "windows/orders_window.h"
 #include "windows/players_window.h"
 #include "windows/setup_orders_dialog.h"
-#include "windows/window_catalogue.h"
-#include "windows/window_registry.h"
 
 namespace tovix {
 namespace {

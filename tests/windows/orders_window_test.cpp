@@ -42,7 +42,6 @@
 #include "windows/overview_dialog.h"
 #include "windows/planets_list_window.h"
 #include "windows/ship_design_window.h"
-#include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
 
 namespace tovix {
