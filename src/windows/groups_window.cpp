@@ -90,7 +90,7 @@ TfrmGroups::TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui,
 
   pmuGroups_ = new QMenu(this);
   auto add = [this](QMenu* menu, const char* text, const QKeySequence& key, auto slot) {
-    return AddPopupAction(this, menu, text, key, slot);
+    return AddPopupAction(this, menu, text, key, this, slot);
   };
   mniMark_ =
       add(pmuGroups_, "&Mark Planets in Map", QKeySequence("Ctrl+M"), &TfrmGroups::MarkPlanets);

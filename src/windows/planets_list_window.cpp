@@ -91,7 +91,7 @@ TfrmPlanetslist::TfrmPlanetslist(GameState& state, TznSaveState& store, UserInte
 
   pmuPlanets_ = new QMenu(this);
   auto add = [this](QMenu* menu, const char* text, const QKeySequence& key, auto slot) {
-    return AddPopupAction(this, menu, text, key, slot);
+    return AddPopupAction(this, menu, text, key, this, slot);
   };
   mniMark_ = add(pmuPlanets_, "&Mark Planets in Map", QKeySequence("Ctrl+M"),
                  &TfrmPlanetslist::MarkPlanets);

@@ -1,6 +1,6 @@
 #pragma once
-// The items of a list window's pop-up menu: a shortcut works anywhere in the window, also while
-// the menu is closed.
+// An item of a window's pop-up menu whose shortcut works also while the menu is closed: `holder`
+// (the window, or the list the menu belongs to) takes the shortcut in `context`.
 
 #include <QAction>
 #include <QKeySequence>
@@ -8,14 +8,15 @@
 
 namespace tovix {
 
-template <class Window, class Slot>
-QAction* AddPopupAction(Window* window, QMenu* menu, const char* text, const QKeySequence& key,
-                        Slot slot) {
-  QAction* action = menu->addAction(text, window, slot);
+template <class Receiver, class Slot>
+QAction* AddPopupAction(QWidget* holder, QMenu* menu, const char* text, const QKeySequence& key,
+                        Receiver* receiver, Slot slot,
+                        Qt::ShortcutContext context = Qt::WidgetWithChildrenShortcut) {
+  QAction* action = menu->addAction(text, receiver, slot);
   if (!key.isEmpty()) {
     action->setShortcut(key);
-    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    window->addAction(action);
+    action->setShortcutContext(context);
+    holder->addAction(action);
   }
   return action;
 }
