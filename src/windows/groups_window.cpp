@@ -17,6 +17,7 @@
 #include "views/name_samples.h"
 #include "views/planet_list_rows.h"
 #include "windows/list_export_dialog.h"
+#include "windows/popup_actions.h"
 #include "windows/wait_cursor.h"
 
 namespace tovix {
@@ -89,13 +90,7 @@ TfrmGroups::TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui,
 
   pmuGroups_ = new QMenu(this);
   auto add = [this](QMenu* menu, const char* text, const QKeySequence& key, auto slot) {
-    QAction* a = menu->addAction(text, this, slot);
-    if (!key.isEmpty()) {
-      a->setShortcut(key);
-      a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-      addAction(a);
-    }
-    return a;
+    return AddPopupAction(this, menu, text, key, this, slot);
   };
   mniMark_ =
       add(pmuGroups_, "&Mark Planets in Map", QKeySequence("Ctrl+M"), &TfrmGroups::MarkPlanets);

@@ -18,6 +18,7 @@
 #include "views/name_samples.h"
 #include "views/planet_info.h"
 #include "windows/list_export_dialog.h"
+#include "windows/popup_actions.h"
 #include "windows/wait_cursor.h"
 
 namespace tovix {
@@ -90,13 +91,7 @@ TfrmPlanetslist::TfrmPlanetslist(GameState& state, TznSaveState& store, UserInte
 
   pmuPlanets_ = new QMenu(this);
   auto add = [this](QMenu* menu, const char* text, const QKeySequence& key, auto slot) {
-    QAction* a = menu->addAction(text, this, slot);
-    if (!key.isEmpty()) {
-      a->setShortcut(key);
-      a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-      addAction(a);
-    }
-    return a;
+    return AddPopupAction(this, menu, text, key, this, slot);
   };
   mniMark_ = add(pmuPlanets_, "&Mark Planets in Map", QKeySequence("Ctrl+M"),
                  &TfrmPlanetslist::MarkPlanets);

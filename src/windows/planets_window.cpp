@@ -21,6 +21,7 @@
 #include "views/map_commands.h"
 #include "views/name_samples.h"
 #include "windows/list_export_dialog.h"
+#include "windows/popup_actions.h"
 #include "windows/set_extra_info_dialog.h"
 #include "windows/wait_cursor.h"
 
@@ -143,13 +144,7 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   // The info popup.
   auto addTo = [](QWidget* widget, QMenu* menu, const char* text, auto slot, TfrmPlanets* receiver,
                   QKeySequence key = {}) {
-    QAction* action = menu->addAction(text, receiver, slot);
-    if (!key.isEmpty()) {
-      action->setShortcut(key);
-      action->setShortcutContext(Qt::WidgetShortcut);
-      widget->addAction(action);
-    }
-    return action;
+    return AddPopupAction(widget, menu, text, key, receiver, slot, Qt::WidgetShortcut);
   };
   auto* infoMenu = new QMenu(this);
   addTo(lbxInfo_, infoMenu, "&Produce on planet...", qOverload<>(&TfrmPlanets::ProduceOnPlanet),

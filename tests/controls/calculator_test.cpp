@@ -29,31 +29,12 @@ struct KeysRow {
 
 void Feed(TCalculatorEngine& engine, const std::string& keys) {
   for (char k : keys) {
-    switch (k) {
-      case 'M':
-        engine.MemoryStore();
-        break;
-      case 'm':
-        engine.MemoryClear();
-        break;
-      case 'r':
-        engine.MemoryRecall();
-        break;
-      case 'p':
-        engine.MemoryPlus();
-        break;
-      case 'B':
-        engine.CalcKey('\b');
-        break;
-      case 'E':
-        engine.CalcKey(27);
-        break;
-      case 'N':
-        engine.CalcKey(13);
-        break;
-      default:
-        engine.CalcKey(k);
-    }
+    if (k == 'M') engine.MemoryStore();
+    if (k == 'm') engine.MemoryClear();
+    if (k == 'r') engine.MemoryRecall();
+    if (k == 'p') engine.MemoryPlus();
+    if (std::string("Mmrp").find(k) == std::string::npos)
+      engine.CalcKey(k == 'B' ? '\b' : k == 'E' ? 27 : k == 'N' ? 13 : k);
   }
 }
 
@@ -134,13 +115,15 @@ TEST(CalculatorEngine, StartOkAndPaste) {
 }
 
 TEST(CalculatorEngine, GeneralFormat) {
-  EXPECT_EQ(TCalculatorEngine::GeneralFormat(0, 15), "0");
-  EXPECT_EQ(TCalculatorEngine::GeneralFormat(1e20, 15), "1E20");
-  EXPECT_EQ(TCalculatorEngine::GeneralFormat(1.5e-7, 15), "1.5E-7");
-  EXPECT_EQ(TCalculatorEngine::GeneralFormat(0.00001, 15), "0.00001");
-  EXPECT_EQ(TCalculatorEngine::GeneralFormat(-1234.5, 15), "-1234.5");
-  EXPECT_EQ(TCalculatorEngine::GeneralFormat(123456789012345.0, 15), "123456789012345");
-  EXPECT_EQ(TCalculatorEngine::GeneralFormat(1234567890123456.0, 15), "1.23456789012346E15");
+  const std::pair<double, const char*> rows[] = {{0, "0"},
+                                                 {1e20, "1E20"},
+                                                 {1.5e-7, "1.5E-7"},
+                                                 {0.00001, "0.00001"},
+                                                 {-1234.5, "-1234.5"},
+                                                 {123456789012345.0, "123456789012345"},
+                                                 {1234567890123456.0, "1.23456789012346E15"}};
+  for (const auto& [value, text] : rows)
+    EXPECT_EQ(TCalculatorEngine::GeneralFormat(value, 15), text);
 }
 
 // Typed keys press the buttons: "2*6=" shows 12; Escape clears, the memory indicator follows MS.

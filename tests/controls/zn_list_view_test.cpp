@@ -148,9 +148,12 @@ TEST(ZnListView, ColumnsWidenToTheirHeaderCellsAndSamplesUnlessTheUserSizedThem)
   };
   EXPECT_GE(header->sectionSize(0), header->sectionSizeHint(0)) << "the header shows whole";
   Rows rows{{"1", "Altairans Prime Colony", "x", "a"}, {"2", "Vega", "y", "b"}};
-  list.Rows().SetRows(2, [&rows](int row, int column) {
-    return rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
-  });
+  const auto fill = [&] {
+    list.Rows().SetRows(static_cast<int>(rows.size()), [&rows](int row, int column) {
+      return rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
+    });
+  };
+  fill();
   EXPECT_TRUE(whole(1, "Altairans Prime Colony"));
   EXPECT_EQ(header->sectionSize(2), 0) << "a column out of sight stays so";
   // A name the rows do not hold yet, and shorter rows later: the column keeps the longer width.
@@ -158,21 +161,15 @@ TEST(ZnListView, ColumnsWidenToTheirHeaderCellsAndSamplesUnlessTheUserSizedThem)
   const int sampled = header->sectionSize(1);
   EXPECT_TRUE(whole(1, "Betelgeusians Forge Outpost"));
   rows = {{"3", "Io", "", "c"}};
-  list.Rows().SetRows(1, [&rows](int row, int column) {
-    return rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
-  });
+  fill();
   EXPECT_EQ(header->sectionSize(1), sampled);
   // The user's width holds; so does a stored layout's.
   header->resizeSection(3, 12);
   rows = {{"4", "Io", "", "a much longer note than before"}};
-  list.Rows().SetRows(1, [&rows](int row, int column) {
-    return rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
-  });
+  fill();
   EXPECT_EQ(header->sectionSize(3), 12);
   ASSERT_TRUE(list.SetColumnLayout("4;0;40;1;20;2;0;3;12;"));
-  list.Rows().SetRows(1, [&rows](int row, int column) {
-    return rows[static_cast<size_t>(row)][static_cast<size_t>(column)];
-  });
+  fill();
   EXPECT_EQ(header->sectionSize(1), 20);
   EXPECT_EQ(list.FittedWidth(),
             2 * list.frameWidth() + 40 + 20 + 12 + list.verticalScrollBar()->sizeHint().width());

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <random>
+#include <sstream>
 
 #include "editors/rtf.h"
 #include "support/test_paths.h"
@@ -26,31 +27,15 @@ void ExpectDocumentOrError(std::string_view input) {
 }
 
 std::string Mutate(std::string s, std::mt19937& random) {
-  static constexpr std::string_view kPieces[] = {"{",
-                                                 "}",
-                                                 "\\",
-                                                 "\\'",
-                                                 "\\u",
-                                                 "\\u-",
-                                                 "\\bin",
-                                                 "\\bin999999 ",
-                                                 "\\*",
-                                                 "\\pict ",
-                                                 "\\object ",
-                                                 "\\pn ",
-                                                 "\\fonttbl",
-                                                 "\\colortbl",
-                                                 "\\f",
-                                                 "\\cf99",
-                                                 "\\uc9",
-                                                 ";",
-                                                 "\\par",
-                                                 "\\'8",
-                                                 "\\u99999999999",
-                                                 "\\ls",
-                                                 "\\pnlvlblt",
-                                                 "\\fcharset128 ",
-                                                 "\\'82\\'"};
+  static const std::vector<std::string> kPieces = [] {
+    std::vector<std::string> pieces;
+    std::istringstream in(
+        "{|}|\\|\\'|\\u|\\u-|\\bin|\\bin999999 |\\*|\\pict |\\object |\\pn |\\fonttbl|"
+        "\\colortbl|\\f|\\cf99|\\uc9|;|\\par|\\'8|\\u99999999999|\\ls|\\pnlvlblt|"
+        "\\fcharset128 |\\'82\\'");
+    for (std::string piece; std::getline(in, piece, '|');) pieces.push_back(piece);
+    return pieces;
+  }();
   const int edits = 1 + static_cast<int>(random() % 4);
   for (int e = 0; e < edits && !s.empty(); ++e) {
     const size_t at = random() % s.size();
@@ -62,7 +47,7 @@ std::string Mutate(std::string s, std::mt19937& random) {
         s.erase(at, random() % 12);
         break;
       case 2:  // insert a piece
-        s.insert(at, kPieces[random() % std::size(kPieces)]);
+        s.insert(at, kPieces[random() % kPieces.size()]);
         break;
       case 3:  // stray byte
         s[at] = static_cast<char>(random() % 256);
@@ -107,19 +92,12 @@ TEST(RtfFuzz, DeepNestingCutBinaryAndAnyUnicodeValue) {
 
   // Values whose low 16 bits are a control character (0 and the multiples of 65536) give no
   // text; the stand-in is skipped all the same.
-  for (const auto& [value, shown] :
-       std::vector<std::pair<const char*, bool>>{{"0", false},
-                                                 {"65", true},
-                                                 {"-1", true},
-                                                 {"-32768", true},
-                                                 {"32767", true},
-                                                 {"65535", true},
-                                                 {"65536", false},
-                                                 {"-65536", false},
-                                                 {"2147483647", true},
-                                                 {"-2147483648", false},
-                                                 {"99999999999999999999", true},
-                                                 {"55357", true}}) {
+  std::vector<std::pair<std::string, bool>> values;
+  for (const char* v :
+       {"65", "-1", "-32768", "32767", "65535", "2147483647", "99999999999999999999", "55357"})
+    values.emplace_back(v, true);
+  for (const char* v : {"0", "65536", "-65536", "-2147483648"}) values.emplace_back(v, false);
+  for (const auto& [value, shown] : values) {
     const std::string input = std::string("{\\rtf1 a\\u") + value + "?b\\uc0\\u" + value + "}";
     const RtfReadResult result = ReadRtf(input);
     ASSERT_TRUE(result.document) << value;

@@ -54,15 +54,12 @@ TEST(Recipients, AreSplitTrimmedAndChecked) {
     SCOPED_TRACE(row.Name);
     const TRecipients r = ParseRecipients(row.Text);
     EXPECT_EQ(r.Addresses, row.Addresses);
-    if (row.ErrorPart.empty()) {
-      EXPECT_EQ(r.Error, "");
-    } else {
-      EXPECT_NE(r.Error.find(row.ErrorPart), std::string::npos) << r.Error;
-    }
+    EXPECT_EQ(r.Error.empty(), row.ErrorPart.empty());
+    EXPECT_NE(r.Error.find(row.ErrorPart), std::string::npos) << r.Error;
   }
 }
 
-TEST(Subject, IsEncodedOnlyWhenItIsNotPlainAscii) {
+TEST(Subject, IsEncodedOnlyWhenItIsNotPlainAsciiAndFoldsWhenLong) {
   const std::pair<std::string, std::string> rows[] = {
       {"Orders turn 5", "Orders turn 5"},
       {"Befehle f\xFCr Runde 5", "=?ISO-8859-1?Q?Befehle_f=FCr_Runde_5?="},
@@ -72,13 +69,9 @@ TEST(Subject, IsEncodedOnlyWhenItIsNotPlainAscii) {
       {"tab\there", "tab\there"},
       {"", ""},
   };
-  for (const auto& [subject, header] : rows) {
-    SCOPED_TRACE(subject);
-    EXPECT_EQ(EncodeSubject(subject), header);
-  }
-}
+  for (const auto& [subject, header] : rows) EXPECT_EQ(EncodeSubject(subject), header) << subject;
 
-TEST(Subject, LongEncodedSubjectsFoldIntoShortWords) {
+  // A long encoded subject folds into short words.
   std::string subject;
   for (int i = 0; i < 51; ++i) subject += "\xE4rger";  // 255 characters
   const std::string header = "Subject: " + EncodeSubject(subject);
@@ -141,10 +134,15 @@ TEST(Body, ALineTooLongForSmtpIsBrokenSoftly) {
   EXPECT_EQ(joined, line + "\nshort\n");
 }
 
-TEST(MailDate, IsRfc5322WithTheZoneOffset) {
+// The date is RFC 5322's with the zone offset; the message id is unique in the sender's domain.
+TEST(MailStamp, DateAndMessageId) {
   EXPECT_EQ(FormatMailDate(0, 0), "Thu, 01 Jan 1970 00:00:00 +0000");
   EXPECT_EQ(FormatMailDate(1751373296, 120), "Tue, 01 Jul 2025 14:34:56 +0200");
   EXPECT_EQ(FormatMailDate(1751373296, -330), "Tue, 01 Jul 2025 07:04:56 -0530");
+  const TMailStamp a = MailStampNow("me@example.org"), b = MailStampNow("");
+  EXPECT_NE(a.MessageId, b.MessageId);
+  EXPECT_EQ(a.MessageId.substr(a.MessageId.find('@')), "@example.org");
+  EXPECT_EQ(b.MessageId.substr(b.MessageId.find('@')), "@localhost");
 }
 
 TEST(ComposeMessage, WritesTheHeadersAndCrLfOnly) {
@@ -178,20 +176,12 @@ TEST(ComposeMessage, WritesTheHeadersAndCrLfOnly) {
                                       "Message-ID: <x@localhost>", "MIME-Version: 1.0",
                                       "Content-Type: text/plain; charset=us-ascii",
                                       "Content-Transfer-Encoding: 7bit", "X-Unsent: 1"}));
-}
 
-TEST(ComposeMessage, FoldsALongRecipientList) {
+  // A long recipient list is folded.
   std::vector<std::string> to;
   for (int i = 0; i < 8; ++i) to.push_back("player" + std::to_string(i) + "@galaxy.example.org");
   for (const std::string& line : HeaderLines(ComposeMessage({"", to, "s", "b"}, {})))
     EXPECT_LE(line.size(), 78u) << line;
-}
-
-TEST(MailStamp, IsUniqueAndInTheSendersDomain) {
-  const TMailStamp a = MailStampNow("me@example.org"), b = MailStampNow("");
-  EXPECT_NE(a.MessageId, b.MessageId);
-  EXPECT_EQ(a.MessageId.substr(a.MessageId.find('@')), "@example.org");
-  EXPECT_EQ(b.MessageId.substr(b.MessageId.find('@')), "@localhost");
 }
 
 }  // namespace

@@ -49,13 +49,7 @@ class MailService : public testing::Test {
     ASSERT_TRUE(mail_.ChangeSettings(s, ""));
   }
   fs::path Sent() const { return folder_ / "message"; }
-  std::vector<fs::path> OutboxFiles() const {
-    std::vector<fs::path> files;
-    if (fs::exists(mail_.StandardOutboxFolder()))
-      for (const auto& e : fs::directory_iterator(mail_.StandardOutboxFolder()))
-        files.push_back(e.path());
-    return files;
-  }
+  std::vector<fs::path> OutboxFiles() const { return test::FilesIn(mail_.StandardOutboxFolder()); }
 
   test::TempDir folder_;
   TznSaveState store_;
@@ -126,7 +120,8 @@ TEST_F(MailService, RefusesWhatCannotGoAndLeavesTheOrders) {
 }
 
 // "Place in Outbox" writes the message whatever the way of sending, without needing a recipient,
-// and offers it to the desktop's mail program.
+// and offers it to the desktop's mail program. (The relay message's text is the orders mail
+// test's, on Orion.)
 TEST_F(MailService, PlacesMessagesInTheOutboxAndOffersThem) {
   UseProgram();
   ui_.answers = {true, false};
@@ -143,10 +138,6 @@ TEST_F(MailService, PlacesMessagesInTheOutboxAndOffersThem) {
   EXPECT_EQ(ui_.questions[0], "Placed the relay message in the outbox as\r" + relayFile.string() +
                                   "\r\rOpen the file in your mail program?");
   EXPECT_EQ(prompts_.opened, std::vector<fs::path>{relayFile});
-  const test::TParsedMail relay = test::ParseMail(relayFile);
-  EXPECT_EQ(relay.Subject, "Relay Betelgeusians") << relay.Raw;
-  EXPECT_EQ(relay.To, "galaxy@example.org");
-  EXPECT_EQ(relay.Body, "#GALAXY Orion Arcturans P2027128342\nPeace?\nWe offer peace.\n");
   EXPECT_NE(test::ReadFileBytes(relayFile).find("\r\nX-Unsent: 1\r\n"), std::string::npos);
   EXPECT_EQ(test::ParseMail(ordersFile).To, "None");
 }

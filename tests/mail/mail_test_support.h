@@ -53,6 +53,14 @@ inline TParsedMail ParseMail(const std::filesystem::path& file) {
   return mail;
 }
 
+// The files in a folder (the outbox), none when it does not exist.
+inline std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& dir) {
+  std::vector<std::filesystem::path> files;
+  if (std::filesystem::exists(dir))
+    for (const auto& e : std::filesystem::directory_iterator(dir)) files.push_back(e.path());
+  return files;
+}
+
 inline bool HaveAiosmtpd() {
   return RunProgram({kPython, "-c", "import aiosmtpd"}, "", 60).ExitCode == 0;
 }

@@ -29,6 +29,11 @@ TBatGroup Group(const std::string& name, int32_t ships, int32_t attacks, float w
   return g;
 }
 
+template <class... Groups>
+std::vector<TBatGroup> Side(Groups... groups) {
+  return {groups...};
+}
+
 // An engine whose report lines and questions are recorded.
 struct SimRun {
   explicit SimRun(uint64_t seed) : random(seed) {}
@@ -51,6 +56,12 @@ struct SimRun {
       hooks.Stop = &stop;
       engine = std::make_unique<TBattleEngine>(random, std::move(hooks));
     }
+    return *engine;
+  }
+  // The sides for battles fought one by one.
+  TBattleEngine& Load(std::vector<TBatGroup> attackers, std::vector<TBatGroup> defenders) {
+    Engine().LoadAttackers(std::move(attackers));
+    Engine().LoadDefenders(std::move(defenders));
     return *engine;
   }
   void Execute(std::vector<TBatGroup> attackers, std::vector<TBatGroup> defenders, int32_t count,
@@ -149,52 +160,31 @@ TEST(BattleEngine, ArmedShipsShootUnarmedShipsAndADrawNeedsThatNobodyCanHurt) {
     int attackersLeft, defendersLeft;  // live ships after every battle
   } cases[] = {
       {"one unarmed ship against two armed ships that can kill it",
-       {Group("Hauler", 1, 0, 0, 1)},
-       {Group("Gun", 2, 1, 5, 5)},
-       0,
-       20,
-       0,
-       2},
-      {"armed ships whose shots cannot hurt the other side",
-       {Group("Gun", 3, 2, 1, 10)},
-       {Group("Wall", 2, 0, 0, 50), Group("Fort", 1, 1, 1, 50)},
-       0,
-       0,
-       3,
-       3},
+       Side(Group("Hauler", 1, 0, 0, 1)), Side(Group("Gun", 2, 1, 5, 5)), 0, 20, 0, 2},
+      {"armed ships whose shots cannot hurt the other side", Side(Group("Gun", 3, 2, 1, 10)),
+       Side(Group("Wall", 2, 0, 0, 50), Group("Fort", 1, 1, 1, 50)), 0, 0, 3, 3},
       {"a side that can hurt only the unarmed ships destroys them, then it is a draw",
-       {Group("Raider", 1, 3, 2, 100)},
-       {Group("Warship", 8, 1, 2, 10), Group("Hauler", 30, 0, 0, 1)},
-       0,
-       0,
-       1,
-       8},
-      {"unarmed ships against unarmed ships",
-       {Group("Hauler", 3, 0, 0, 1)},
-       {Group("Hauler", 2, 0, 0, 1)},
-       0,
-       0,
-       3,
-       2},
+       Side(Group("Raider", 1, 3, 2, 100)),
+       Side(Group("Warship", 8, 1, 2, 10), Group("Hauler", 30, 0, 0, 1)), 0, 0, 1, 8},
+      {"unarmed ships against unarmed ships", Side(Group("Hauler", 3, 0, 0, 1)),
+       Side(Group("Hauler", 2, 0, 0, 1)), 0, 0, 3, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SimRun run(21);
-    run.Engine().LoadAttackers(c.attackers);
-    run.Engine().LoadDefenders(c.defenders);
-    int attackerWins = 0;
-    int defenderWins = 0;
+    TBattleEngine& engine = run.Load(c.attackers, c.defenders);
+    int wins[2] = {0, 0};  // attacker, defender
     for (int i = 0; i < 20; ++i) {
-      const TBattleResult r = run.Engine().FightBattle(i % 2 == 1);
-      const bool firstIsAttacker = i % 2 == 1;
-      attackerWins += r == (firstIsAttacker ? TBattleResult::FirstWins : TBattleResult::SecondWins);
-      defenderWins += r == (firstIsAttacker ? TBattleResult::SecondWins : TBattleResult::FirstWins);
-      EXPECT_NE(r, TBattleResult::Stopped);
-      EXPECT_EQ(run.Engine().LiveShips(true), c.attackersLeft);
-      EXPECT_EQ(run.Engine().LiveShips(false), c.defendersLeft);
+      const bool attackerOpens = i % 2 == 1;
+      const TBattleResult r = engine.FightBattle(attackerOpens);
+      ASSERT_NE(r, TBattleResult::Stopped);
+      if (r != TBattleResult::Draw)
+        ++wins[(r == TBattleResult::FirstWins) == attackerOpens ? 0 : 1];
+      EXPECT_EQ(engine.LiveShips(true), c.attackersLeft);
+      EXPECT_EQ(engine.LiveShips(false), c.defendersLeft);
     }
-    EXPECT_EQ(attackerWins, c.attackerWins);
-    EXPECT_EQ(defenderWins, c.defenderWins);
+    EXPECT_EQ(wins[0], c.attackerWins);
+    EXPECT_EQ(wins[1], c.defenderWins);
     EXPECT_EQ(run.questions, 0);
   }
 
@@ -219,12 +209,11 @@ TEST(BattleEngine, ArmedShipsShootUnarmedShipsAndADrawNeedsThatNobodyCanHurt) {
 // alternates openers, the defenders first.
 TEST(BattleEngine, TheOpenerOfAnEvenDuelWinsTwoThirds) {
   SimRun run(20261207);
-  run.Engine().LoadAttackers({Group("A", 1, 1, 2, 2)});
-  run.Engine().LoadDefenders({Group("D", 1, 1, 2, 2)});
+  TBattleEngine& engine = run.Load({Group("A", 1, 1, 2, 2)}, {Group("D", 1, 1, 2, 2)});
   constexpr int kBattles = 100000;
   int openerWins = 0;
   for (int i = 0; i < kBattles; ++i)
-    openerWins += run.Engine().FightBattle(true) == TBattleResult::FirstWins;
+    openerWins += engine.FightBattle(true) == TBattleResult::FirstWins;
   EXPECT_NEAR(openerWins / double(kBattles), 2.0 / 3.0, 0.01);
 
   // Sure kills: the opener wins. One battle only is opened by the defenders, two alternate.

@@ -1,12 +1,8 @@
-// The engine against real battles of the game Orion (races A, D and G asked for battle
-// protocols, so their reports hold every battle they saw with every shot).
-// - The kill test: a shot counts when its shooter and its target are unambiguous: every group
-//   of that race and type in the battle has the same effective weapons (shooter) or shields
-//   (target). Binned by the kill chance, the kills the server reported and the kills the engine
-//   draws for the same shots (fixed seed) both lie within three standard deviations of the
-//   expected kills.
-// - The survivors: every battle of two races, as the report reader reads it, simulated 1,000
-//   times; the real survivors of both sides lie inside the simulated 1st-99th percentile band.
+// The engine against real battles of Orion (races A, D and G asked for battle protocols): the
+// kills of unambiguous shots (every group of that race and type with the same effective weapons
+// or shields), binned by kill chance, lie within three standard deviations of the expected kills
+// for the server and for the engine (fixed seed); and the real survivors of each battle of two
+// races lie inside the 1st-99th percentile band of 1,000 simulations.
 
 #include <gtest/gtest.h>
 

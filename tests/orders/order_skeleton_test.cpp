@@ -40,12 +40,6 @@ TEST(OrdersPassword, IsTheFourthWordAfterTheAnnouncement) {
   }
 }
 
-TEST(OrderHeaderLine, EndsAfterTheRaceWithoutAPassword) {
-  EXPECT_EQ(OrderHeaderLine("Orion", "Arcturans", "P2027128342"),
-            "#GALAXY Orion Arcturans P2027128342");
-  EXPECT_EQ(OrderHeaderLine("Orion", "Arcturans", ""), "#GALAXY Orion Arcturans");
-}
-
 struct SkeletonRow {
   const char* Name;
   std::string FirstLine;

@@ -1,21 +1,12 @@
-// The order analysis against what the server made of the same orders. For every order file of
-// the game "Orion" (orders/X0NN.txt, sent after report X0(NN-1)) the server's forecast
-// (forecasts/X0NN.txt) shows the groups after the orders and one move, without battles. From the
-// analysis's records (with the development plan's route transports, as the orders window runs
-// them) the test predicts that table: every group the orders send, fleet members included, must
-// stand there with its ship count, destination, range (2 decimals) and arrival turn, and every
-// part left at a planet must stand there, merged as the server merges equal groups. A row that
-// does not agree is listed with its cause; the only cause allowed is production: new ships join
-// the groups of their planet, as many as the planet's industry (less what the orders' upgrades
-// take) and the progress of the ship under construction complete. Every order of a kind the
-// analysis reads that the server answered with ERROR must be refused with a note, and no other
-// order.
-//
-// The second test follows every own group in flight through the reports: it must first stand
-// at its destination in the report TurnsToArrive turns later.
-//
-// Expected values come from the report and forecast text (support/orion_forecast.h), which
-// shares no code with the reader or the analysis.
+// The order analysis against what the server made of the same orders: for every order file of
+// Orion (orders/X0NN.txt, sent after report X0(NN-1)) the forecast (forecasts/X0NN.txt) shows the
+// groups after the orders and one move. Every group the orders send, fleet members included, and
+// every part left at a planet must stand there as the analysis predicts (ships, destination,
+// range, arrival turn); only production may explain a row that does not agree. Orders of the
+// kinds the analysis reads that the server answered with ERROR must be refused with a note, and
+// no others. The second test follows every own group in flight: it must first stand at its
+// destination TurnsToArrive turns later. Expected values come from the text
+// (support/orion_forecast.h), which shares no code with the reader or the analysis.
 
 #include <gtest/gtest.h>
 

@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                             "Weapons technology: \"x\" is not a number."}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST(ShipDesignTest, KeysValuesTheGameRefusesAndTheOrderLine) {
+TEST(ShipDesignTest, KeysAndValuesTheGameRefuses) {
   for (char c : std::string("0123456789.\b")) EXPECT_TRUE(DesignKeyAccepted(c)) << int(c);
   for (char c : std::string(",-+ eE")) EXPECT_FALSE(DesignKeyAccepted(c)) << c;
 
@@ -136,9 +136,6 @@ TEST(ShipDesignTest, KeysValuesTheGameRefusesAndTheOrderLine) {
   EXPECT_EQ(BetweenZeroAndOneQuestion({dfDrive, dfShields}, values),
             "The game takes 0 or at least 1 for drive, weapons, shields and cargo, and refuses "
             "this design:\rDrive 0.50, Shields 0.99.\rWrite it anyway?");
-
-  EXPECT_EQ(DesignOrderLine(" Cruiser5 ", Texts({"25.00", "  4", " 5.00", " 8.00", " 0.00"})),
-            "D Cruiser5 25.00 4 5.00 8.00 0.00");
 }
 
 // The loaded row: the full load weighs capacity / cargo technology, for the mass as for speed
@@ -156,23 +153,6 @@ TEST(ShipDesignTest, LoadedRowWeighsTheLoadByCargoTechnology) {
   EXPECT_FLOAT_EQ(rows.Loaded.Mass, 22.5f);
   EXPECT_NEAR(rows.Loaded.Speed, 20 * 8 / 22.5, 1e-4);
   EXPECT_EQ(FigureTexts(rows.Loaded)[1], " 0.00");
-}
-
-TEST(ShipDesignTest, GroupForTheSimulatorOwnsItsDesign) {
-  TDesignValues v;
-  v.Drive = 22;
-  v.Attacks = 4;
-  v.Weapons = 5;
-  v.Shields = 8;
-  v.WeaponsTech = 2;
-  std::unique_ptr<TGroup> group = DesignGroup("Cruiser2", v, 3, nullptr, TGameType::NG);
-  ASSERT_NE(group->ShipType, nullptr);
-  EXPECT_EQ(group->ShipType->Name, "Cruiser2");
-  EXPECT_FLOAT_EQ(group->ShipType->Mass(), 42.5f);
-  EXPECT_EQ(group->Ships, 3);
-  EXPECT_FLOAT_EQ(group->EffectiveWeapons(), 10);
-  EXPECT_FLOAT_EQ(group->Load, 0);
-  EXPECT_EQ(group->Owner, nullptr);
 }
 
 }  // namespace

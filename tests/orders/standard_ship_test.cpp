@@ -109,21 +109,5 @@ TEST(StandardShipTest, EveryBudgetAndSchemeStaysWithinItsBudget) {
   EXPECT_LT(marked, generated / 4);
 }
 
-TEST(StandardShipTest, OptionListsAndChoices) {
-  EXPECT_EQ(StdShipOptionItems(TStdShipOption::Speed).size(), 7u);
-  EXPECT_EQ(StdShipOptionItems(TStdShipOption::Weapons).size(), 12u);
-  EXPECT_EQ(StdShipOptionItems(TStdShipOption::Shields).size(), 14u);
-  EXPECT_EQ(StdShipOptionItems(TStdShipOption::Weapons)[1], "Secundairy Gun a (Sa) (  5 attacks)");
-  EXPECT_EQ(StdShipOptionDefault(TStdShipOption::Speed), 1);
-  EXPECT_EQ(StdShipOptionDefault(TStdShipOption::Weapons), 0);
-  EXPECT_EQ(StdShipOptionDefault(TStdShipOption::Shields), 4);
-  TStdShipChoices choices;
-  EXPECT_FALSE(choices.SetItem(TStdShipOption::Speed, 7));
-  EXPECT_FALSE(choices.SetItem(TStdShipOption::Shields, -1));
-  EXPECT_TRUE(choices.SetItem(TStdShipOption::Shields, 13));
-  EXPECT_EQ(choices.Item(TStdShipOption::Shields), 13);
-  EXPECT_EQ(choices.Item(TStdShipOption::Speed), 1);
-}
-
 }  // namespace
 }  // namespace tovix

@@ -35,36 +35,42 @@ namespace fs = std::filesystem;
 const char* const kNotes[] = {"{\\rtf1\\ansi one\\par}", "{\\rtf1\\ansi two\\b bold\\b0\\par}",
                               "{\\rtf1\\ansi three\\par}", "{\\rtf1\\ansi four\\par}"};
 
-struct NotesFolder {
-  explicit NotesFolder(int present) {
-    state.GameName = "A/B";
-    for (int tab = 0; tab < present; ++tab)
-      std::ofstream(NotesFileName(dir.path(), tab, state.GameName), std::ios::binary)
-          << kNotes[tab];
+struct NotesGame {
+  NotesGame() { state.GameName = "A/B"; }
+  test::TempDir dir;
+  GameState state;
+};
+
+// Game "A/B" and its notes editor, which reads the notes files when it first shows.
+class NotesEditorTest : public NotesGame, public testing::Test {
+ protected:
+  void Write(int tab, const std::string& bytes) {
+    std::ofstream(NotesFileName(dir.path(), tab, state.GameName), std::ios::binary) << bytes;
+  }
+  // The first `count` notes files.
+  void WriteNotes(int count) {
+    for (int tab = 0; tab < count; ++tab) Write(tab, kNotes[tab]);
   }
   std::string Bytes(int tab) const {
     return test::ReadFileBytes(NotesFileName(dir.path(), tab, state.GameName));
   }
-  test::TempDir dir;
-  GameState state;
   TznSaveState store{""};
   test::RecordingUserInterface ui;
+  TfrmEditor window{state, store, ui, dir.path()};
 };
 
-TEST(NotesEditorTest, SaveBeforeShowWritesNothing) {
-  NotesFolder folder(3);
-  TfrmEditor window(folder.state, folder.store, folder.ui, folder.dir.path());
+TEST_F(NotesEditorTest, SaveBeforeShowWritesNothing) {
+  WriteNotes(3);
   for (int tab : {0, 3}) {
     window.Tabs()->setCurrentIndex(tab);
     window.SaveCurrentNotes();
   }
-  for (int tab = 0; tab < 3; ++tab) EXPECT_EQ(folder.Bytes(tab), kNotes[tab]);
-  EXPECT_FALSE(fs::exists(folder.dir.path() / "Notes_A_B.doc"));
+  for (int tab = 0; tab < 3; ++tab) EXPECT_EQ(Bytes(tab), kNotes[tab]);
+  EXPECT_FALSE(fs::exists(dir.path() / "Notes_A_B.doc"));
 }
 
-TEST(NotesEditorTest, OnlyTheEditedTabIsWritten) {
-  NotesFolder folder(4);
-  TfrmEditor window(folder.state, folder.store, folder.ui, folder.dir.path());
+TEST_F(NotesEditorTest, OnlyTheEditedTabIsWritten) {
+  WriteNotes(4);
   ASSERT_TRUE(test::ShowExposed(window));
   EXPECT_TRUE(window.Editor()->toPlainText().startsWith("one"));
   window.Tabs()->setCurrentIndex(1);
@@ -73,8 +79,8 @@ TEST(NotesEditorTest, OnlyTheEditedTabIsWritten) {
   cursor.insertText("typed ");
   for (int tab : {2, 3, 0}) window.Tabs()->setCurrentIndex(tab);
   window.hide();
-  for (int tab : {0, 2, 3}) EXPECT_EQ(folder.Bytes(tab), kNotes[tab]) << tab;
-  EXPECT_NE(folder.Bytes(1), kNotes[1]);
+  for (int tab : {0, 2, 3}) EXPECT_EQ(Bytes(tab), kNotes[tab]) << tab;
+  EXPECT_NE(Bytes(1), kNotes[1]);
   // What was written reads back with the typed text and the bold word.
   ASSERT_TRUE(test::ShowExposed(window));
   window.Tabs()->setCurrentIndex(1);
@@ -85,30 +91,26 @@ TEST(NotesEditorTest, OnlyTheEditedTabIsWritten) {
 }
 
 // A file that cannot be read as notes is never written back.
-TEST(NotesEditorTest, UnreadableFileIsKept) {
-  NotesFolder folder(0);
+TEST_F(NotesEditorTest, UnreadableFileIsKept) {
   const std::string broken = "{\\rtf1 {\\bin99999 x";
-  std::ofstream(NotesFileName(folder.dir.path(), 0, "A/B"), std::ios::binary) << broken;
-  TfrmEditor window(folder.state, folder.store, folder.ui, folder.dir.path());
+  Write(0, broken);
   ASSERT_TRUE(test::ShowExposed(window));
   window.Editor()->insertPlainText("x");
   window.hide();
-  EXPECT_EQ(folder.Bytes(0), broken);
-  EXPECT_EQ(folder.ui.messages.size(), 1u);
+  EXPECT_EQ(Bytes(0), broken);
+  EXPECT_EQ(ui.messages.size(), 1u);
 }
 
-TEST(NotesEditorTest, LinksGoToTheOpenerFileLinksAfterAQuestion) {
-  NotesFolder folder(0);
-  TfrmEditor window(folder.state, folder.store, folder.ui, folder.dir.path());
+TEST_F(NotesEditorTest, LinksGoToTheOpenerFileLinksAfterAQuestion) {
   std::vector<std::string> opened;
   window.SetOpener([&](const std::string& url) { opened.push_back(url); });
   window.OpenLink("http://x.y");
   window.OpenLink("www.x.y");
-  folder.ui.answers = {false, true};
+  ui.answers = {false, true};
   window.OpenLink("file:///tmp/a");
   window.OpenLink("file:///tmp/b");
   EXPECT_EQ(opened, (std::vector<std::string>{"http://x.y", "http://www.x.y", "file:///tmp/b"}));
-  EXPECT_EQ(folder.ui.questions.size(), 2u);
+  EXPECT_EQ(ui.questions.size(), 2u);
 }
 
 void Select(TRichEdit98* editor, int from, int to) {
@@ -134,9 +136,7 @@ void DragMarker(TIndentRuler* ruler, int which, int left) {
   QTest::mouseRelease(marker, Qt::LeftButton, {}, at(end));
 }
 
-TEST(NotesEditorTest, EveryToolbarFormatComesBackFromTheFile) {
-  NotesFolder folder(0);
-  TfrmEditor window(folder.state, folder.store, folder.ui, folder.dir.path());
+TEST_F(NotesEditorTest, EveryToolbarFormatComesBackFromTheFile) {
   window.resize(820, 500);
   ASSERT_TRUE(test::ShowExposed(window));
   TRichEdit98* editor = window.Editor();
@@ -166,7 +166,7 @@ TEST(NotesEditorTest, EveryToolbarFormatComesBackFromTheFile) {
   DragMarker(ruler, TIndentRuler::kLeft, places.Left);
   DragMarker(ruler, TIndentRuler::kRight, places.Right);
   window.hide();  // saves
-  ASSERT_TRUE(fs::exists(NotesFileName(folder.dir.path(), 0, "A/B")));
+  ASSERT_TRUE(fs::exists(NotesFileName(dir.path(), 0, "A/B")));
 
   window.LoadNotes(0);
   EXPECT_EQ(editor->toPlainText(), "alpha beta gamma");
@@ -193,9 +193,7 @@ TEST(NotesEditorTest, EveryToolbarFormatComesBackFromTheFile) {
   EXPECT_EQ(window.findChild<QSpinBox*>("FontSize")->value(), 14);
 }
 
-TEST(NotesEditorTest, DialogsAndTheDefaultFont) {
-  NotesFolder folder(0);
-  TfrmEditor window(folder.state, folder.store, folder.ui, folder.dir.path());
+TEST_F(NotesEditorTest, DialogsAndTheDefaultFont) {
   ASSERT_TRUE(test::ShowExposed(window));
   TRichEdit98* editor = window.Editor();
   const QFont expected = TfrmEditor::DefaultNotesFont();
@@ -228,9 +226,7 @@ TEST(NotesEditorTest, DialogsAndTheDefaultFont) {
   EXPECT_EQ(editor->SelAttributes().Size(), 16);
 }
 
-TEST(NotesEditorTest, LinksOfEveryTypeGoToTheOpener) {
-  NotesFolder folder(0);
-  TfrmEditor window(folder.state, folder.store, folder.ui, folder.dir.path());
+TEST_F(NotesEditorTest, LinksOfEveryTypeGoToTheOpener) {
   window.resize(640, 600);
   std::vector<std::string> opened;
   window.SetOpener([&](const std::string& url) { opened.push_back(url); });
@@ -244,7 +240,7 @@ TEST(NotesEditorTest, LinksOfEveryTypeGoToTheOpener) {
   for (const QString& link : links) lines << "see " + link + " now";
   TRichEdit98* editor = window.Editor();
   editor->WideLines().SetText(lines.join("\n"));
-  folder.ui.answers = {true};  // the "file:" link asks first
+  ui.answers = {true};  // the "file:" link asks first
   auto click = [&](int line, int column) {
     QTextCursor cursor(editor->document()->findBlockByNumber(line));
     cursor.setPosition(cursor.position() + column);
@@ -257,16 +253,15 @@ TEST(NotesEditorTest, LinksOfEveryTypeGoToTheOpener) {
   std::vector<std::string> expected{"mailto:me@home.nl"};
   for (int i = 1; i < links.size(); ++i) expected.push_back(links[i].toStdString());
   EXPECT_EQ(opened, expected);
-  EXPECT_EQ(folder.ui.questions, (std::vector<std::string>{"Open file:///tmp/notes.txt?"}));
+  EXPECT_EQ(ui.questions, (std::vector<std::string>{"Open file:///tmp/notes.txt?"}));
 }
 
-TEST(NotesEditorTest, PrintingGivesAPdfWithTheNotes) {
-  NotesFolder folder(2);
-  TfrmEditor window(folder.state, folder.store, folder.ui, folder.dir.path());
+TEST_F(NotesEditorTest, PrintingGivesAPdfWithTheNotes) {
+  WriteNotes(2);
   ASSERT_TRUE(test::ShowExposed(window));
   window.Tabs()->setCurrentIndex(1);
   window.Editor()->insertPlainText("Attack Castle at turn 30.");
-  const std::string pdf = (folder.dir / "notes.pdf").string();
+  const std::string pdf = (dir / "notes.pdf").string();
   window.SetPrintDialog([&](QPrinter& printer) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdf));
@@ -288,9 +283,8 @@ TEST(NotesEditorTest, PrintingGivesAPdfWithTheNotes) {
 
 // Minimising (also through "Minimize All") and restoring the window read the notes again, so
 // the undo history and the caret were lost. They are read once per game.
-TEST(NotesEditorTest, RestoreFromMinimisedKeepsUndoAndCaret) {
-  NotesFolder folder(1);
-  TfrmEditor window(folder.state, folder.store, folder.ui, folder.dir.path());
+TEST_F(NotesEditorTest, RestoreFromMinimisedKeepsUndoAndCaret) {
+  WriteNotes(1);
   ASSERT_TRUE(test::ShowExposed(window));
   TRichEdit98* editor = window.Editor();
   QTest::keyClicks(editor, "abc");

@@ -14,6 +14,7 @@
 
 #include "controls/zn_list_view.h"
 #include "mail/mail_test_support.h"
+#include "support/orders_fixture.h"
 #include "support/orion_as_a.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
@@ -22,51 +23,13 @@
 #include "windows/orders_window.h"
 #include "windows/players_window.h"
 #include "windows/setup_orders_dialog.h"
-#include "windows/window_catalogue.h"
-#include "windows/window_registry.h"
 
 namespace tovix {
 namespace {
 
 namespace fs = std::filesystem;
 
-// An orders window of its own over a game, with a fresh program folder.
-struct OrdersFixture {
-  explicit OrdersFixture(GameState& state)
-      : store((folder.path() / "TovixStore3.ini").string()),
-        windows({store, states, state, ui, folder.path()}),
-        orders(*FindWindowEntry("frmOrders"), windows) {}
-  std::vector<std::string> Lines() {
-    std::vector<std::string> lines;
-    for (int i = 0; i < orders.OrderLines().Count(); ++i)
-      lines.push_back(orders.OrderLines().Line(i));
-    return lines;
-  }
-  void SetLines(const std::vector<std::string>& lines) {
-    IOrderLines& l = orders.OrderLines();
-    while (l.Count() > 0) l.Delete(l.Count() - 1);
-    for (const std::string& line : lines) l.Insert(l.Count(), line);
-  }
-  std::vector<fs::path> Outbox() {
-    std::vector<fs::path> files;
-    const fs::path dir = orders.Mail().StandardOutboxFolder();
-    if (fs::exists(dir))
-      for (const auto& e : fs::directory_iterator(dir)) files.push_back(e.path());
-    return files;
-  }
-  test::TempDir folder;
-  test::RecordingUserInterface ui;
-  TznSaveState store;
-  TFormStateRegistry states;
-  TWindowRegistry windows;
-  TfrmOrders orders;
-};
-
-QAction* Action(QWidget& window, const QString& text) {
-  for (QAction* a : window.findChildren<QAction*>())
-    if (a->text() == text) return a;
-  return nullptr;
-}
+using test::OrdersFixture;
 
 // A small "Galaxy NG" game without reports: race Humans in game "Terra".
 struct SmallGame {
@@ -98,7 +61,7 @@ TEST(OrdersMail, SkeletonAndRelayMessageOfOrionAToB) {
   state.Settings.GameNumber = 7;
   OrdersFixture f(state);
 
-  TfrmSetupOrders skeleton(state, f.ui, [&f] { return &f.orders.OrderLines(); });
+  TfrmSetupOrders skeleton(state, f.ui, [&f] { return &f.window.OrderLines(); });
   skeleton.show();
   EXPECT_EQ(skeleton.FirstLine()->text(), "#GALAXY Orion Arcturans P2027128342");
   EXPECT_TRUE(skeleton.PasswordWarning()->isVisibleTo(&skeleton));
@@ -110,10 +73,10 @@ TEST(OrdersMail, SkeletonAndRelayMessageOfOrionAToB) {
   EXPECT_EQ(f.Lines(), frame);
   EXPECT_TRUE(f.ui.questions.empty());
 
-  f.orders.SetMailAddress("galaxy@orion.example", "Orders");
-  f.orders.PlaceInOutbox()->setChecked(true);
+  f.window.SetMailAddress("galaxy@orion.example", "Orders");
+  f.window.PlaceInOutbox()->setChecked(true);
   TServices services;
-  services.Orders = &f.orders;
+  services.Orders = &f.window;
   TfrmPlayers players(state, f.store, f.ui, [&services]() -> const TServices& { return services; });
   players.RunMessageDialog = [](const std::string& race) -> std::optional<TfrmPlayers::TMessage> {
     return TfrmPlayers::TMessage{"@ " + race + "\r\n...\r\n@", "Peace?\nWe offer peace."};
@@ -126,7 +89,7 @@ TEST(OrdersMail, SkeletonAndRelayMessageOfOrionAToB) {
           list.Rows().index(v, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   players.CreateRelayMessage();
 
-  const std::vector<fs::path> files = f.Outbox();
+  const std::vector<fs::path> files = test::FilesIn(f.window.Mail().StandardOutboxFolder());
   ASSERT_EQ(files.size(), 1u) << (f.ui.messages.empty() ? "" : f.ui.messages[0]);
   const test::TParsedMail mail = test::ParseMail(files[0]);
   EXPECT_EQ(mail.Subject, "Relay Betelgeusians") << mail.Raw;
@@ -142,24 +105,21 @@ TEST(OrdersMail, MailOrdersTellsWhatWentWrongAndLeavesTheOrders) {
   SmallGame game;
   OrdersFixture f(game.state);
   const std::vector<std::string> orders{"#GALAXY Terra Humans pw", "s 12 Alpha", "#END"};
-  f.SetLines(orders);
-  QAction* mail = Action(f.orders, "Mail orders");
+  for (int i = 0; i < 3; ++i) f.window.OrderLines().Insert(i, orders[size_t(i)]);
+  QAction* mail = test::FindAction(f.window, "Mail orders");
   ASSERT_NE(mail, nullptr);
-  TMailSettings settings = f.orders.Mail().Settings();
+  TMailSettings settings = f.window.Mail().Settings();
   settings.Program = test::WriteFakeSendmail(f.folder.path(), 1, "no relay").string();
-  ASSERT_TRUE(f.orders.Mail().ChangeSettings(settings, ""));
+  ASSERT_TRUE(f.window.Mail().ChangeSettings(settings, ""));
 
-  f.orders.SetMailAddress("galaxyserver", "Orders");
+  f.window.SetMailAddress("galaxy@terra.example", "Orders");
   mail->trigger();
-  f.orders.SetMailAddress("galaxy@terra.example", "Orders");
-  mail->trigger();
-  ASSERT_EQ(f.ui.messages.size(), 2u);
-  EXPECT_NE(f.ui.messages[0].find("\"galaxyserver\" is not an e-mail address"), std::string::npos);
-  EXPECT_NE(f.ui.messages[1].find("exit code 1:\rno relay"), std::string::npos);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0].find("exit code 1:\rno relay"), std::string::npos);
   EXPECT_EQ(f.Lines(), orders);
 
   settings.Program = test::WriteFakeSendmail(f.folder.path()).string();
-  ASSERT_TRUE(f.orders.Mail().ChangeSettings(settings, ""));
+  ASSERT_TRUE(f.window.Mail().ChangeSettings(settings, ""));
   mail->trigger();
   EXPECT_EQ(f.ui.messages.back(), "Sent the orders to galaxy@terra.example.");
   EXPECT_EQ(test::ParseMail(f.folder / "message").Body,

@@ -30,6 +30,7 @@
 #include "orders/order_text.h"
 #include "orders/todo_orders.h"
 #include "platform/latin1.h"
+#include "support/orders_fixture.h"
 #include "support/orion_as_a.h"
 #include "support/recording_services.h"
 #include "support/recording_ui.h"
@@ -41,7 +42,6 @@
 #include "windows/overview_dialog.h"
 #include "windows/planets_list_window.h"
 #include "windows/ship_design_window.h"
-#include "windows/window_catalogue.h"
 #include "windows/window_registry.h"
 
 namespace tovix {
@@ -60,19 +60,8 @@ std::vector<std::string> ListRows(const TznListView& list, int columns) {
   return rows;
 }
 
-// A window of its own over a game, with a fresh program folder.
-struct OrdersFixture {
-  explicit OrdersFixture(GameState& state, TServices services = {})
-      : store_((folder.path() / "TovixStore3.ini").string()),
-        windows_({store_, states_, state, ui, folder.path()}, services),
-        window(*FindWindowEntry("frmOrders"), windows_) {}
-  test::TempDir folder;
-  test::RecordingUserInterface ui;
-  TznSaveState store_;
-  TFormStateRegistry states_;
-  TWindowRegistry windows_;
-  TfrmOrders window;
-};
+using test::FindAction;
+using test::OrdersFixture;
 
 fs::path A025() {
   const fs::path dir = test::ReportsDir("orion");
@@ -233,29 +222,19 @@ class FixedCargoSettings : public ICargoSettingsService {
   GameState& state_;
 };
 
-QAction* FindAction(QWidget& root, const QString& text) {
-  for (QAction* a : root.findChildren<QAction*>())
-    if (a->text() == text) return a;
-  ADD_FAILURE() << "no action " << text.toStdString();
-  return nullptr;
-}
-
-QMenu* BarMenu(TfrmOrders& window, const QString& title) {
-  for (QAction* a : window.MenuBar()->actions())
-    if (a->text() == title) return a->menu();
+// The menu of a menu bar's or a menu's item.
+QMenu* SubMenu(QWidget& menu, const QString& title) {
+  for (QAction* a : menu.actions())
+    if (a->text() == title && a->menu()) return a->menu();
   ADD_FAILURE() << "no menu " << title.toStdString();
   return nullptr;
 }
 
 // The rows of the plan as the lists show them, sorted like ListRows.
-template <class Row, class Cells>
-std::vector<std::string> PlanRows(const std::vector<Row>& rows, Cells cells) {
+template <class Row, class... Cells>
+std::vector<std::string> PlanRows(const std::vector<Row>& rows, Cells... cells) {
   std::vector<std::string> out;
-  for (const Row& r : rows) {
-    std::string row;
-    for (const std::string* cell : cells(r)) row += *cell + "|";
-    out.push_back(row);
-  }
+  for (const Row& r : rows) out.push_back(((r.*cells + "|") + ...));
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -285,12 +264,7 @@ class OrionOrders : public testing::Test {
   void TearDown() override {
     if (f) f->window.Planner().Clear();
   }
-  std::vector<std::string> Lines() {
-    std::vector<std::string> lines;
-    for (int i = 0; i < f->window.OrderLines().Count(); ++i)
-      lines.push_back(f->window.OrderLines().Line(i));
-    return lines;
-  }
+  std::vector<std::string> Lines() { return f->Lines(); }
 
   test::OrionAsA* orion = nullptr;
   test::RecordingPlanetInfo info;
@@ -302,13 +276,6 @@ class OrionOrders : public testing::Test {
   std::unique_ptr<TfrmShipDesign> designer;
   std::unique_ptr<OrdersFixture> f;
 };
-
-QMenu* SubMenu(QMenu& menu, const QString& title) {
-  for (QAction* a : menu.actions())
-    if (a->text() == title && a->menu()) return a->menu();
-  ADD_FAILURE() << "no sub-menu " << title.toStdString();
-  return nullptr;
-}
 
 // The text of the checked items of a menu.
 QStringList Checked(QMenu& menu) {
@@ -331,25 +298,20 @@ TEST_F(OrionOrders, ThePlannerListsTheOverviewAndTheBuildabilityFollowThePlan) {
 
   // The four lists hold the plan's rows.
   const TDevelopmentLists plan = window.Planner().BuildLists();
+  using D = TDevelopingRow;
+  using T = TToTransportRow;
+  using G = TDevGroupRow;
   EXPECT_EQ(ListRows(*window.List("lvDeveloping"), 4),
-            PlanRows(plan.Developing, [](const TDevelopingRow& r) {
-              return std::vector<const std::string*>{&r.Name, &r.ColTurns, &r.CapTurns, &r.Sizes};
-            }));
+            PlanRows(plan.Developing, &D::Name, &D::ColTurns, &D::CapTurns, &D::Sizes));
   EXPECT_EQ(ListRows(*window.List("lvToTransport"), 7),
-            PlanRows(plan.ToTransport, [](const TToTransportRow& r) {
-              return std::vector<const std::string*>{&r.Name,    &r.ColNow, &r.ColNext, &r.CapNow,
-                                                     &r.CapNext, &r.MatNow, &r.MatNext};
-            }));
-  EXPECT_EQ(ListRows(*window.List("lvToDo"), 7), PlanRows(plan.ToDo, [](const TDevGroupRow& r) {
-              return std::vector<const std::string*>{&r.Caption, &r.Ships,       &r.Capacity,
-                                                     &r.Speed,   &r.Destination, &r.HereCOL,
-                                                     &r.HereCAP};
-            }));
+            PlanRows(plan.ToTransport, &T::Name, &T::ColNow, &T::ColNext, &T::CapNow, &T::CapNext,
+                     &T::MatNow, &T::MatNext));
+  EXPECT_EQ(ListRows(*window.List("lvToDo"), 7),
+            PlanRows(plan.ToDo, &G::Caption, &G::Ships, &G::Capacity, &G::Speed, &G::Destination,
+                     &G::HereCOL, &G::HereCAP));
   EXPECT_EQ(ListRows(*window.List("lvLoadedSend"), 6),
-            PlanRows(plan.LoadedSent, [](const TDevGroupRow& r) {
-              return std::vector<const std::string*>{&r.Caption, &r.Ships,       &r.Capacity,
-                                                     &r.Speed,   &r.Destination, &r.NextDistance};
-            }));
+            PlanRows(plan.LoadedSent, &G::Caption, &G::Ships, &G::Capacity, &G::Speed,
+                     &G::Destination, &G::NextDistance));
   for (const char* list : {"lvDeveloping", "lvToTransport", "lvToDo", "lvLoadedSend"})
     EXPECT_GT(window.List(list)->Rows().Count(), 0) << list;
   // Planned transports are red and every moving row shows its turns as an image.
@@ -402,8 +364,8 @@ TEST_F(OrionOrders, ThePlannerListsTheOverviewAndTheBuildabilityFollowThePlan) {
   EXPECT_TRUE(overview.NoteLabel()->text().isEmpty());
 
   // The planet list shows the buildability the analysis computed with the cargo settings.
-  TfrmPlanetslist planets(state, f->store_, f->ui, TServices{});
-  f->windows_.Events().Attach(planets);
+  TfrmPlanetslist planets(state, f->store, f->ui, TServices{});
+  f->windows.Events().Attach(planets);
   planets.show();
   window.AnalyseOrders();
   std::vector<float> rated;
@@ -425,7 +387,7 @@ TEST_F(OrionOrders, ThePlannerListsTheOverviewAndTheBuildabilityFollowThePlan) {
     EXPECT_EQ(rows.CellText(r, pcolBuildability), Fmt("%5.2f", planet->Buildability))
         << planet->Name;
   }
-  f->windows_.Events().Detach(planets);
+  f->windows.Events().Detach(planets);
 }
 
 TEST_F(OrionOrders, AutomaticLoadAndSendCargoWritesTransportsTheNextPlanHolds) {
@@ -439,7 +401,6 @@ TEST_F(OrionOrders, AutomaticLoadAndSendCargoWritesTransportsTheNextPlanHolds) {
     if (type->Cargo > 0) type->CargoUse = k++ % 2 ? TCargoUse::CapThenCol : TCargoUse::ColThenCap;
   }
   const std::vector<std::string> notesBefore = window.Service().Notes();
-  const std::vector<std::string> before = Lines();
   FindAction(window, "Automatic &Load and Send Cargo")->trigger();
   for (auto [type, use] : uses) type->CargoUse = use;
 
@@ -453,7 +414,6 @@ TEST_F(OrionOrders, AutomaticLoadAndSendCargoWritesTransportsTheNextPlanHolds) {
   ASSERT_NE(end, after.end());
   written.assign(start + 1, end);
   ASSERT_FALSE(written.empty()) << "the command wrote nothing";
-  EXPECT_EQ(after.size(), before.size() + written.size() + (before.size() == after.size() ? 0 : 2));
   EXPECT_EQ(window.Service().Notes(), notesBefore) << "the written orders are taken without a note";
   EXPECT_TRUE(window.StatusText().startsWith("Ready"));
 
@@ -467,15 +427,13 @@ TEST_F(OrionOrders, AutomaticLoadAndSendCargoWritesTransportsTheNextPlanHolds) {
     const TPlanet* to = names.FindPlanet(w[2]);
     ASSERT_NE(to, nullptr) << written[i];
     const bool max = SameText(w[1], "max");
-    bool found = false;
-    for (const auto& g : window.Planner().Groups()) {
+    const auto& groups = window.Planner().Groups();
+    EXPECT_TRUE(std::any_of(groups.begin(), groups.end(), [&](const auto& g) {
       const bool same =
           max ? g->Group && g->Number > g->Group->GroupNumber : g->Number == StrToIntDef(w[1], -1);
-      if (same && g->Destination == to && g->State == TDevState::Travels &&
-          (g->CargoType == pcCol || g->CargoType == pcCap))
-        found = true;
-    }
-    EXPECT_TRUE(found) << written[i];
+      return same && g->Destination == to && g->State == TDevState::Travels &&
+             (g->CargoType == pcCol || g->CargoType == pcCap);
+    })) << written[i];
   }
   EXPECT_GT(sends, 0);
 }
@@ -505,18 +463,12 @@ TEST_F(OrionOrders, TheToDoPopUpWritesTheChosenTransport) {
     }
   }
   ASSERT_NE(choice, nullptr) << "no To Do row has a planet to go to";
-  const QStringList captions{"&View Planet",
-                             "&Send to",
-                             "&Load COL && Send to",
-                             "Load &CAP && Send to",
-                             "Send &All to",
-                             "Load All C&OL && Send to",
-                             "Load All CA&P && Send to",
-                             "&Upgrade"};
   QStringList shown;
   for (QAction* a : popup->actions())
     if (!a->isSeparator()) shown.push_back(a->text());
-  EXPECT_EQ(shown, captions);
+  EXPECT_EQ(shown.join("|"),
+            "&View Planet|&Send to|&Load COL && Send to|Load &CAP && Send to|Send &All to|"
+            "Load All C&OL && Send to|Load All CA&P && Send to|&Upgrade");
   const std::string planet = ToLatin1(choice->text());
   const std::vector<std::string> before = Lines();
   choice->trigger();
@@ -566,15 +518,10 @@ TEST_F(OrionOrders, CtrlKeysReachTheMenusWhileTheEditorHasTheFocusAndTabChangesN
   QTest::keyClick(&editor, Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(editor.GetText(), text) << "Tab types nothing";
   EXPECT_TRUE(editor.hasFocus()) << "Tab stays in the editor";
-  // Keys without Ctrl still edit.
+  // Keys without Ctrl still edit; the window's own key table has no tab or bracket keys.
   QTest::keyClick(&editor, Qt::Key_X);
   EXPECT_NE(editor.GetText(), text);
-  // The window's own key table: no tab, selection-mode or bracket keys.
   EXPECT_EQ(editor.Keystrokes().Count(), TmwKeyStrokes::kOrdersWindowRows);
-  EXPECT_EQ(editor.Options(), (TmwEditorOptions{mweoAutoIndent, mweoDragDropEditing,
-                                                mweoShowScrollHint, mweoSmartTabs}));
-  EXPECT_TRUE(editor.WantTabs());
-  EXPECT_EQ(editor.MaxUndo(), 10);
   window.hide();
 }
 
@@ -591,13 +538,6 @@ TEST_F(OrionOrders, StandardShipItemsWriteTimedDesignsTheNextAnalysisTakes) {
   ASSERT_TRUE(turns && speed);
   EXPECT_EQ(Checked(*turns), QStringList{"1"});
   EXPECT_EQ(Checked(*speed), QStringList{"1/2 mass (A)"});
-  for (const auto& [title, option] : {std::pair{"Default Speed", TStdShipOption::Speed},
-                                      std::pair{"Default Weapons", TStdShipOption::Weapons},
-                                      std::pair{"Default Shields", TStdShipOption::Shields}}) {
-    QMenu* menu = SubMenu(popup, title);
-    ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(menu->actions().size(), static_cast<int>(StdShipOptionItems(option).size()));
-  }
   FindAction(*turns, "2")->trigger();
   FindAction(*speed, "1/3 mass (D)")->trigger();
   EXPECT_EQ(designer->Turns(), 2);
@@ -610,17 +550,13 @@ TEST_F(OrionOrders, StandardShipItemsWriteTimedDesignsTheNextAnalysisTakes) {
   useOneCargo->trigger();
   EXPECT_TRUE(designer->UseOneCargo());
 
-  // The own planet that builds the most ship mass, and one that builds less than 2.0.
+  // The own planet that builds the most ship mass. (The planets that get no standard ship are
+  // the order edits' test.)
   const TPlanet* big = nullptr;
-  const TPlanet* small = nullptr;
-  for (auto [key, planet] : state.Planets) {
-    if (!planet->Owner.Is(state.MainPlayer)) continue;
-    const float mass = planet->ShipMassPerTurn(state.DevelopmentPlan());
-    if (!big || mass > big->ShipMassPerTurn(state.DevelopmentPlan())) big = planet;
-    if (mass < 2.0f && (!small || planet->Name < small->Name)) small = planet;
-  }
-  ASSERT_TRUE(big && small);
-  ASSERT_GE(big->ShipMassPerTurn(state.DevelopmentPlan()), 3.0f);
+  const auto mass = [&](const TPlanet* p) { return p->ShipMassPerTurn(state.DevelopmentPlan()); };
+  for (auto [key, planet] : state.Planets)
+    if (planet->Owner.Is(state.MainPlayer) && (!big || mass(planet) > mass(big))) big = planet;
+  ASSERT_TRUE(big && mass(big) >= 3.0f);
 
   // Ctrl+O on a selection: the design line once, before the first production that uses it.
   ASSERT_TRUE(test::ShowActive(window));
@@ -629,11 +565,10 @@ TEST_F(OrionOrders, StandardShipItemsWriteTimedDesignsTheNextAnalysisTakes) {
   IOrderLines& lines = window.OrderLines();
   ASSERT_EQ(lines.Line(2), "p ArcturansPrime Cruiser");
   lines.Insert(2, "P " + big->Name + " CAP");
-  lines.Insert(3, "P " + small->Name + " CAP");
-  lines.Insert(4, "P " + big->Name + " MAT");
+  lines.Insert(3, "P " + big->Name + " MAT");
   editor.SetCaretXY({1, 3});
   editor.SetBlockBegin({1, 3});
-  editor.SetBlockEnd({1, 6});
+  editor.SetBlockEnd({1, 5});
   QTest::keyClick(&editor, Qt::Key_O, Qt::ControlModifier);
   const std::string name = designer->StdShipName();
   ASSERT_FALSE(name.empty());
@@ -643,23 +578,19 @@ TEST_F(OrionOrders, StandardShipItemsWriteTimedDesignsTheNextAnalysisTakes) {
   const std::string timed = "P " + big->Name + " " + name + " ; t2";
   EXPECT_EQ(lines.Line(2), designer->StdShipLine());
   EXPECT_EQ(lines.Line(3), timed);
-  EXPECT_EQ(lines.Line(4), "P " + small->Name + " CAP") << "less than 2.0 a turn: left alone";
-  EXPECT_EQ(lines.Line(5), timed);
-  EXPECT_EQ(lines.Line(6), "p ArcturansPrime Cruiser");
+  EXPECT_EQ(lines.Line(4), timed);
+  EXPECT_EQ(lines.Line(5), "p ArcturansPrime Cruiser");
 
-  // Ctrl+D on a planet's line: the design declared above needs no second line; a planet that
-  // builds less than 2.0 gets nothing.
-  const TSectionMarkers planetSection = SectionMarkers(TOrderSection::Planet);
-  const auto planetEnd = [&] { return IndexOfLine(lines, planetSection.End); };
+  // Ctrl+D on a planet's line: the design declared above needs no second line; with one turn,
+  // another design, whose line comes first.
+  const auto planetEnd = [&] {
+    return IndexOfLine(lines, SectionMarkers(TOrderSection::Planet).End);
+  };
   const int count = lines.Count();
   editor.SetCaretXY({1, 4});
   QTest::keyClick(&editor, Qt::Key_D, Qt::ControlModifier);
   ASSERT_EQ(lines.Count(), count + 1);
   EXPECT_EQ(lines.Line(planetEnd() - 1), timed);
-  editor.SetCaretXY({1, 5});
-  QTest::keyClick(&editor, Qt::Key_D, Qt::ControlModifier);
-  EXPECT_EQ(lines.Count(), count + 1);
-  // One turn: another design, whose line comes first.
   FindAction(*turns, "1")->trigger();
   editor.SetCaretXY({1, 4});
   QTest::keyClick(&editor, Qt::Key_D, Qt::ControlModifier);
@@ -727,7 +658,7 @@ TEST_F(OrionOrders, TheAnalysisNotesStandUnderTheEditorUntilTheNextAnalysis) {
 TEST_F(OrionOrders, ExportIsOfferedOnlyForTheListThatHasTheFocus) {
   TfrmOrders& window = f->window;
   ASSERT_TRUE(test::ShowActive(window));
-  QMenu* options = BarMenu(window, "Options");
+  QMenu* options = SubMenu(*window.MenuBar(), "Options");
   QAction* exportAction = FindAction(*options, "&Export");
   window.List("lvToDevelop")->setFocus();
   QCoreApplication::processEvents();
@@ -764,7 +695,8 @@ TEST_F(OrionOrders, Picture) {
     menu->hide();
   };
   for (const char* title : {"Options", "First Turn", "Create Orders", "GalaxyBot"})
-    menuPicture(BarMenu(window, title), QString("frmOrders-menu-") + QString(title).remove(' '));
+    menuPicture(SubMenu(*window.MenuBar(), title),
+                QString("frmOrders-menu-") + QString(title).remove(' '));
   menuPicture(window.EditorPopup(), "frmOrders-editor-popup");
   for (QAction* a : window.EditorPopup()->actions()) {
     if (a->text() == "&Create Order") menuPicture(a->menu(), "frmOrders-editor-create-order");
@@ -870,22 +802,20 @@ TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
   OrdersFixture f(state);
   auto* splitter = f.window.findChild<QSplitter*>();
   // Read before the first show, given once the window is laid out.
-  f.store_.WriteInteger("game_4", "pnlPlanets.Width", 260);
-  f.store_.WriteInteger("game_4", "pnlOrders.Width", 450);
+  f.store.WriteInteger("game_4", "pnlPlanets.Width", 260);
+  f.store.WriteInteger("game_4", "pnlOrders.Width", 450);
   f.window.LoadState();
   ASSERT_TRUE(test::ShowExposed(f.window));
   EXPECT_EQ(splitter->sizes()[0], 260);
   EXPECT_EQ(splitter->sizes()[1], 450);
   splitter->setSizes({300, 400, 260});
-  EXPECT_EQ(splitter->sizes()[0], 300);
   f.window.SaveState();
-  EXPECT_EQ(f.store_.ReadInteger("game_4", "pnlPlanets.Width", -1), splitter->sizes()[0]);
-  EXPECT_EQ(f.store_.ReadInteger("game_4", "pnlOrders.Width", -1), splitter->sizes()[1]);
+  EXPECT_EQ(f.store.ReadInteger("game_4", "pnlPlanets.Width", -1), splitter->sizes()[0]);
+  EXPECT_EQ(f.store.ReadInteger("game_4", "pnlOrders.Width", -1), splitter->sizes()[1]);
   f.window.hide();
-
-  f.window.OrderLines().Insert(0, "N 12 Vega");
-  f.window.OrderLines().Insert(1, "n Home Altair");
-  EXPECT_EQ(f.window.CollectRenamedPlanetNames(), (std::vector<std::string>{"Vega", "Altair"}));
+  // The planet windows' elite names leave out what the orders rename.
+  f.window.OrderLines().Insert(0, "n Home Altair");
+  EXPECT_EQ(f.window.CollectRenamedPlanetNames(), std::vector<std::string>{"Altair"});
 }
 
 }  // namespace

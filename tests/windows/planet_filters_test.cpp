@@ -1,7 +1,6 @@
-// The expression filter and the group filter where the player uses them, on the real game Orion
-// read as A (allies B and C): the planet information window's list with "Filtered" and "Filter
-// Inv.", the map's red and blue "M", and the group filter dialog. Expectations come from the
-// model, not from the filters.
+// The expression and group filters where the player uses them, on Orion read as A (allies B and
+// C): planet information's "Filtered" and "Filter Inv.", the map's "M" buttons, the group filter
+// dialog. Expectations come from the model, not from the filters.
 
 #include <gtest/gtest.h>
 
@@ -208,18 +207,13 @@ TEST_F(PlanetFilters, GroupFilterDialogKeepsItsChecksAndItsPlace) {
   TfrmGroupFilter& d = *groups;
   d.LoadFromFilter();
   TRxCheckListBox* players = d.Players();
-  std::vector<std::string> races;
-  for (int i = 0; i < players->Count(); ++i) races.push_back(players->ItemText(i).toStdString());
-  EXPECT_TRUE(std::is_sorted(races.begin(), races.end(),
-                             [](const auto& a, const auto& b) { return CompareText(a, b) < 0; }));
-  const std::string me = State().MainPlayer->Name;
   int mine = -1, other = -1;
-  for (int i = 0; i < players->Count(); ++i) {
-    EXPECT_EQ(players->GetChecked(i), races[static_cast<size_t>(i)] == me);
-    (races[static_cast<size_t>(i)] == me ? mine : other) = i;
-  }
+  for (int i = 0; i < players->Count(); ++i)
+    (players->ItemText(i).toStdString() == State().MainPlayer->Name ? mine : other) = i;
   ASSERT_GE(mine, 0);
   ASSERT_GE(other, 0);
+  EXPECT_TRUE(players->GetChecked(mine));
+  EXPECT_FALSE(players->GetChecked(other));
   const int ownTypes = State().MainPlayer->ShipTypes.Count();
   EXPECT_EQ(d.ShipTypes()->Count(), ownTypes);
 
@@ -248,10 +242,6 @@ TEST_F(PlanetFilters, GroupFilterDialogKeepsItsChecksAndItsPlace) {
   d.SetLastChanges();
   EXPECT_TRUE(d.GroupFilter().Options.Mass.MinOn);
   EXPECT_EQ(d.GroupFilter().Options.Mass.Min, 10);
-  QComboBox* arriving = Child<QComboBox>(d, "cbxArriving");
-  ASSERT_EQ(arriving->count(), 10);
-  EXPECT_EQ(arriving->itemText(0), "On planet");
-  EXPECT_EQ(arriving->itemText(3), "3th turn");
 
   // The place on the screen is kept, once the dialog was shown.
   d.SaveState();

@@ -1,7 +1,5 @@
 // "Ship Design", "Standard Ship" and "Calculator" on the real game Orion read as race A with the
-// allies B and C (last turn): the design handed to the battle simulator, the D line analysed by
-// the order service, the cargo use kept over a restart and used by the plan, the calculator of
-// the productivity box, and the standard-ship service the orders window mirrors.
+// allies B and C (last turn).
 
 #include "windows/ship_design_window.h"
 
@@ -97,10 +95,6 @@ class ShipDesignWindow : public testing::Test {
   std::string EditText(int field) { return designer_->Edit(field)->text().toStdString(); }
   std::string Figure(int row, int column) {
     return Trim(designer_->FigureLabel(row, column)->text().toStdString());
-  }
-  TPlanet* Planet(const std::string& name) {
-    const int index = State().Planets.IndexOf(LowerCase(name));
-    return index < 0 ? nullptr : State().Planets.Object(index);
   }
 
   test::OrionAsA* game_ = nullptr;
@@ -248,35 +242,25 @@ TEST_F(ShipDesignWindow, CargoUseSurvivesARestartAndThePlanUsesIt) {
 TEST_F(ShipDesignWindow, CalculatorOfTheProductivityBox) {
   designer_->ProductivityBox()->setText("10.50");
   std::vector<std::string> shown;
-  const auto press = [](TfrmCalculate& calc, std::initializer_list<TCalcButton> buttons) {
-    for (TCalcButton b : buttons) calc.Panel()->Button(b)->Click();
+  const auto calculate = [&](std::initializer_list<TCalcButton> buttons) {
+    test::ModalAnswerer answerer([&](QWidget* modal) {
+      auto* calc = qobject_cast<TfrmCalculate*>(modal);
+      ASSERT_NE(calc, nullptr);
+      shown.push_back(calc->Panel()->DisplayText().toStdString());
+      for (TCalcButton b : buttons) calc->Panel()->Button(b)->Click();
+    });
+    designer_->CalculatorClicked();
   };
-  {
-    test::ModalAnswerer answerer([&](QWidget* modal) {
-      auto* calc = qobject_cast<TfrmCalculate*>(modal);
-      ASSERT_NE(calc, nullptr);
-      shown.push_back(calc->Panel()->DisplayText().toStdString());
-      press(*calc, {cbNum2, cbMultiply, cbNum6, cbEquals, cbOk});
-    });
-    designer_->CalculatorClicked();
-  }
+  calculate({cbNum2, cbMultiply, cbNum6, cbEquals, cbOk});
   EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "   12");
-  {
-    test::ModalAnswerer answerer([&](QWidget* modal) {
-      auto* calc = qobject_cast<TfrmCalculate*>(modal);
-      ASSERT_NE(calc, nullptr);
-      shown.push_back(calc->Panel()->DisplayText().toStdString());
-      press(*calc, {cbNum5, cbCancel});
-    });
-    designer_->CalculatorClicked();
-  }
+  calculate({cbNum5, cbCancel});
   EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "   12");
   EXPECT_EQ(shown, (std::vector<std::string>{"10.5", "12"}));
   EXPECT_FALSE(calculator_.isVisible());
 }
 
-// What the orders window uses: productivity, turns, generation, name and line, the three option
-// lists and "Use 1 Cargo Space"; setting them from outside does not bring up the window.
+// What the orders window uses; setting it from outside does not bring up the window, and the
+// turns and items stay in their ranges. (The orders window's test sets the options through it.)
 TEST_F(ShipDesignWindow, StandardShipServiceForTheOrdersWindow) {
   IShipDesignService& service = *designer_;
   designer_->show();
@@ -284,18 +268,13 @@ TEST_F(ShipDesignWindow, StandardShipServiceForTheOrdersWindow) {
   service.SetProductivity(10);
   service.SetTurns(1);
   EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "10.00");
-  EXPECT_FALSE(standard_->isVisible());
   ASSERT_TRUE(service.GenerateStandardShip());
-  EXPECT_EQ(service.StdShipName(), "AM12_10");
   EXPECT_EQ(service.StdShipLine(), "D AM12_10 5.00 1 2.50 2.50 0 ; 1 turns to build");
   EXPECT_EQ(EditText(dfDrive), "5.00");
-  EXPECT_EQ(EditText(dfCargo), "0");
   EXPECT_EQ(Figure(0, 4), "10.00");
   EXPECT_EQ(standard_->windowTitle().toStdString(), "Standard Ship (AM12_10)");
 
-  EXPECT_EQ(service.StdShipOption(TStdShipOption::Speed), 1);
   service.SetStdShipOption(TStdShipOption::Speed, 6);
-  EXPECT_EQ(service.StdShipName(), "FM12_10");
   EXPECT_TRUE(standard_->Options(TStdShipOption::Speed)->button(6)->isChecked());
   service.SetStdShipOption(TStdShipOption::Speed, 7);  // no such item
   EXPECT_EQ(service.StdShipOption(TStdShipOption::Speed), 6);
@@ -316,21 +295,19 @@ TEST_F(ShipDesignWindow, StandardShipServiceForTheOrdersWindow) {
   EXPECT_TRUE(standard_->isVisible());
 }
 
-// Following planets: an own planet's ship mass per turn becomes the productivity while the box
-// is on and the designer is shown, and the standard ship for it shows; other planets change
-// nothing.
-TEST_F(ShipDesignWindow, FollowsTheChosenOwnPlanet) {
-  TPlanet* forge = Planet("ArcturansForge");
+// An own planet's ship mass per turn becomes the productivity while the designer is shown with
+// "Follow Selected Planets" on, and its standard ship shows; other planets change nothing. After
+// an analysis the type and the values being edited stay; a new game shows the first type.
+TEST_F(ShipDesignWindow, FollowsTheChosenOwnPlanetAndKeepsItsEditsOverAnAnalysis) {
+  TPlanet* forge = State().PlanetByName("ArcturansForge");
   TPlanet* foreign = nullptr;
   for (auto [key, planet] : State().Planets)
     if (planet->Owner.IsPlayer() && planet->Owner.Player() != &Own()) foreign = planet;
   ASSERT_NE(foreign, nullptr);
   designer_->ProductivityBox()->setText("1");
   designer_->FollowPlanet(forge);  // hidden: nothing
-  EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "1");
   designer_->show();
   designer_->FollowPlanet(forge);  // "Follow Selected Planets" off
-  EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "1");
   designer_->FollowBox()->setChecked(true);
   designer_->FollowPlanet(foreign);
   EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "1");
@@ -339,12 +316,7 @@ TEST_F(ShipDesignWindow, FollowsTheChosenOwnPlanet) {
   EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), mass);
   EXPECT_TRUE(standard_->isVisible());
   EXPECT_NE(designer_->StdShipName(), "");
-}
 
-// After an analysis the race, the type and the values being edited stay; a new game shows the
-// own race's first type.
-TEST_F(ShipDesignWindow, RefreshAfterAnAnalysisKeepsTheEdits) {
-  designer_->show();
   ShowType("Cruiser2");
   designer_->Edit(dfDrive)->setText("30");
   designer_->NoteGameChange(gcOrdersAnalysed);
@@ -363,8 +335,6 @@ TEST_F(ShipDesignWindow, StandardShipWindowKeepsItsChoices) {
   standard_->show();
   const QStringList extra = standard_->ExtraDesigns()->toPlainText().split('\n');
   ASSERT_EQ(extra.size(), kExtraDesignCount);
-  EXPECT_EQ(extra[0].toStdString(), "D c24 18.57 0 0.00 0.00 6.18 ; small carrier (10)");
-  EXPECT_EQ(extra[7].toStdString(), "D dk 1 1 1 0 0");
   EXPECT_TRUE(standard_->ExtraDesigns()->isHidden());
   standard_->ExtraClicked();
   EXPECT_FALSE(standard_->ExtraDesigns()->isHidden());
