@@ -63,21 +63,7 @@ std::vector<TReportFile> ListReportFiles(const std::string& pattern, std::string
 }
 
 void TReportWords::Build(TZnStrParse& lines) {
-  Clear();
-  const std::string_view text = lines.Text();
-  const int count = lines.Count();
-  lineStart_.reserve(static_cast<size_t>(count) + 1);
-  for (int line = 0; line < count; ++line) {
-    lineStart_.push_back(static_cast<uint32_t>(words_.size()));
-    TZnStrParse& row = lines.SubParser(line);
-    const int n = row.Count();
-    for (int w = 0; w < n; ++w) {
-      const std::string_view word = row.TokenView(w);
-      words_.push_back(
-          {static_cast<uint32_t>(word.data() - text.data()), static_cast<uint32_t>(word.size())});
-    }
-  }
-  lineStart_.push_back(static_cast<uint32_t>(words_.size()));
+  lines.SplitEveryLine(lineStart_, words_);
 }
 
 void TReportWords::Clear() {
@@ -99,7 +85,6 @@ TReportPrefetcher::TReportPrefetcher(std::vector<std::string> files, int threads
   threads = std::clamp(threads, 0, kMaxThreads);
   if (files_.size() < 2) threads = 0;
   window_ = kFilesAheadPerThread * static_cast<size_t>(threads);
-  splitWords_ = threads > 0;
   workers_.reserve(static_cast<size_t>(threads));
   for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
 }
@@ -113,15 +98,22 @@ TReportPrefetcher::~TReportPrefetcher() {
   for (std::thread& worker : workers_) worker.join();
 }
 
-void TReportPrefetcher::Read(size_t index, TSlot& slot) const {
+void TReportPrefetcher::Read(size_t index, TSlot& slot) {
   try {
     std::string text = LoadFileToString(files_[index]);
     prepare_(text);
     auto lines = makeParser_();
     lines->SetText(std::move(text));
-    // With workers the words are split here, off the reading thread; without, the reader
-    // splits only the lines it reads.
-    if (splitWords_) slot.words.Build(*lines);
+    // With workers the words are split here, off the reading thread, into the arrays of a
+    // report already read.
+    {
+      std::lock_guard lock(spareMutex_);
+      if (!spareWords_.empty()) {
+        slot.words = std::move(spareWords_.back());
+        spareWords_.pop_back();
+      }
+    }
+    slot.words.Build(*lines);
     slot.lines = std::move(lines);
   } catch (...) {
     slot.error = std::current_exception();
@@ -166,7 +158,10 @@ void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TReportWords& wor
   }
   if (slot.error) std::rethrow_exception(slot.error);
   lines.TakeText(*slot.lines);
-  words = std::move(slot.words);
+  std::swap(words, slot.words);
+  // The arrays of the report before serve a later one.
+  std::lock_guard lock(spareMutex_);
+  if (spareWords_.size() <= window_) spareWords_.push_back(std::move(slot.words));
 }
 
 }  // namespace tovix

@@ -50,10 +50,7 @@ class TReportWords {
     return static_cast<int>(lineStart_[static_cast<size_t>(line) + 1] -
                             lineStart_[static_cast<size_t>(line)]);
   }
-  struct TSpan {
-    uint32_t start;
-    uint32_t size;
-  };
+  using TSpan = TWordSpan;
   // The words of line `line`, WordCount(line) of them.
   const TSpan* LineSpans(int line) const {
     return words_.data() + lineStart_[static_cast<size_t>(line)];
@@ -73,8 +70,8 @@ class TReportWords {
 int DefaultReadThreads();
 
 // Reads the given files, in order, each into a line parser made by `makeParser` (with its word
-// parser) after `prepare` has mended its text; `threads` workers do it ahead of Take, and split
-// the words of every line too (none: Take reads the file and leaves the words unsplit).
+// parser) after `prepare` has mended its text, and splits the words of every line; `threads`
+// workers do it ahead of Take (none: Take does it).
 class TReportPrefetcher {
  public:
   using Prepare = std::function<void(std::string&)>;
@@ -87,7 +84,7 @@ class TReportPrefetcher {
   TReportPrefetcher& operator=(const TReportPrefetcher&) = delete;
 
   // Waits for file `index`, then hands its text and lines to `lines` (TZnStrParse::TakeText)
-  // and its words, when split, to `words` (else `words` is emptied).
+  // and its words to `words`.
   // Files are taken in rising order, each once. What reading the file raised is raised here.
   void Take(size_t index, TZnStrParse& lines, TReportWords& words);
 
@@ -100,7 +97,7 @@ class TReportPrefetcher {
   };
 
   void Work();
-  void Read(size_t index, TSlot& slot) const;
+  void Read(size_t index, TSlot& slot);
 
   std::vector<std::string> files_;
   Prepare prepare_;
@@ -108,7 +105,6 @@ class TReportPrefetcher {
   std::vector<TSlot> slots_;
   // Files read ahead of the one taken at most.
   size_t window_ = 0;
-  bool splitWords_ = false;  // set before the workers start
   std::mutex mutex_;
   std::condition_variable workReady_;  // a worker may claim a file, or must stop
   std::condition_variable fileReady_;  // a file was read
@@ -116,6 +112,9 @@ class TReportPrefetcher {
   size_t taken_ = 0;                   // files taken so far
   bool stop_ = false;
   std::vector<std::thread> workers_;
+  // Word arrays of reports taken, to be filled again rather than allocated for every report.
+  std::mutex spareMutex_;
+  std::vector<TReportWords> spareWords_;
 };
 
 }  // namespace tovix

@@ -290,19 +290,12 @@ TReportRow::TReportRow(TZnStrParse& words) : count_(words.Count()) {
 TReportRow::TReportRow(const TReportWords& words, std::string_view text, int line)
     : spans_(words.LineSpans(line)), base_(text.data()), count_(words.WordCount(line)) {}
 
-size_t TReportRow::Resolve(int index) const {
-  if (index < 0) index += count_;
-  if (index < 0 || index >= count_) throw EParseError("Index out of bounds");
-  return static_cast<size_t>(index);
+void TReportRow::ThrowOutOfBounds() {
+  throw EParseError("Index out of bounds");
 }
 
 int32_t TReportRow::TokenAsInt(int index) const {
   return FirstIntInStr(TokenView(index));
-}
-
-double TReportRow::TokenAsFloat(int index) const {
-  double value = 0;
-  return TryParseFloat(TokenView(index), value) ? value : 0;
 }
 
 // --- The reader --------------------------------------------------------------------------------
@@ -312,6 +305,7 @@ TReportReader::TReportReader(GameState& state, UserInterface& ui, fs::path progr
       ui_(ui),
       layout_(&state.Layout),
       programDir_(std::move(programDir)),
+      planetIndex_(state.Planets),
       readThreads_(DefaultReadThreads()) {
   SetUpReportParser(lines_);
   SetReportLayout(plusLayout_, TGameType::Plus);
@@ -881,12 +875,14 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn) {
 
 // --- Planet tables ------------------------------------------------------------------------------
 
-TPlanet* TReportReader::PlanetForRow(std::string_view key, int32_t x, int32_t y, int turn) {
-  const int index = state_.Planets.IndexOf(key);
-  if (index < 0) return FindOrCreatePlanet(x, y, std::string(key), turn);
+TPlanet* TReportReader::PlanetForRow(std::string_view name, int32_t x, int32_t y, int turn) {
+  const int index = planetIndex_.Find(name);
+  if (index < 0) return FindOrCreatePlanet(x, y, std::string(LowerKey(name)), turn);
   TPlanet* planet = state_.Planets.Object(index);
   if (planet->X != x || planet->Y != y) {
-    state_.MovePlanet(*planet, key, std::string(key), PlanetDistanceKey(x, y));
+    // Filed under the name lower-cased.
+    const std::string key = state_.Planets.Strings(index);
+    state_.MovePlanet(*planet, key, key, PlanetDistanceKey(x, y));
     planet->X = x;
     planet->Y = y;
   }
@@ -909,9 +905,9 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
       key = numberKey = std::to_string(number);
     } else if (HasWord(columns.Number)) {
       number = words.TokenAsInt(columns.Number);
-      key = LowerKey(row.name);
+      key = row.name;
     } else {
-      key = LowerKey(row.name);
+      key = row.name;
       if (turn == 0) {
         number = otherRace ? NameAsNumber(row.name) : FirstIntInStr(row.name);
       } else {
@@ -984,9 +980,9 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
       // A planet known by name keeps it where the row gives only its number.
       const TPlanet* known = numberOnly ? state_.PlanetByNumber(number) : nullptr;
       if (known) name = known->Name;
-      key = LowerKey(name);
+      key = name;
     } else {
-      key = LowerKey(name);
+      key = name;
       number = turn == 0 ? FirstIntInStr(name) : state_.PlanetNumberCounter++;
     }
 
@@ -1150,7 +1146,7 @@ void TReportReader::SumPlanetSizes(int turn) {
 // --- Helpers -----------------------------------------------------------------------------------
 
 TPlanet* TReportReader::PlanetOfWord(std::string_view word) {
-  const int index = state_.Planets.IndexOf(LowerKey(word));
+  const int index = planetIndex_.Find(word);
   if (index >= 0) return state_.Planets.Object(index);
   if (Layout().PlanetNumbers && word.size() > 1 && word[0] == '#')
     return state_.PlanetByNumber(FirstIntInStr(word));

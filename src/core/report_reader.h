@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/numbers.h"
 #include "core/regex.h"
 #include "core/report_files.h"
 #include "core/str_parse.h"
@@ -55,14 +56,24 @@ class TReportRow {
   // The first run of digits in the word (0 when none).
   int32_t TokenAsInt(int index) const;
   // The word as a number ("." as decimal separator); 0 when it is not one.
-  double TokenAsFloat(int index) const;
+  double TokenAsFloat(int index) const {
+    const std::string_view word = TokenView(index);
+    double value = 0;
+    if (TryParseShortDecimal(word, value)) return value;
+    return TryParseFloat(word, value) ? value : 0;
+  }
   // Word `index`, or "" when the row has no such word.
   std::string_view WordOrEmpty(int index) const {
     return index < count_ && index >= -count_ ? TokenView(index) : std::string_view();
   }
 
  private:
-  size_t Resolve(int index) const;
+  size_t Resolve(int index) const {
+    if (index < 0) index += count_;
+    if (index < 0 || index >= count_) ThrowOutOfBounds();
+    return static_cast<size_t>(index);
+  }
+  [[noreturn]] static void ThrowOutOfBounds();
   std::string_view At(size_t i) const {
     if (spans_) return std::string_view(base_ + spans_[i].start, spans_[i].size);
     return more_.empty() ? inline_[i] : more_[i];
@@ -212,9 +223,9 @@ class TReportReader {
   // (when there is one) and "\r" + the error text. The fleet reader's marks are "!!!".
   std::string SectionError(std::string_view suffix, std::string_view error,
                            std::string_view marks = "!") const;
-  // The planet of a planet-table row: the one filed under `key`, else FindOrCreatePlanet. Its
-  // distance entry follows the row's position.
-  TPlanet* PlanetForRow(std::string_view key, int32_t x, int32_t y, int turn);
+  // The planet of a planet-table row: the one filed under `name` lower-cased, else
+  // FindOrCreatePlanet. Its distance entry follows the row's position.
+  TPlanet* PlanetForRow(std::string_view name, int32_t x, int32_t y, int turn);
   // The race a status row names: the first one not gone filed under `key`.
   TPlayer* ActiveRaceByKey(const std::string& key);
   void ReadUnknownPlanetTable(int headerLine, bool uninhabited);
@@ -261,6 +272,8 @@ class TReportReader {
   const TReportLayout* layout_;  // &state_.Layout, or &plusLayout_ for a PLUS report
   TReportLayout plusLayout_;
   std::filesystem::path programDir_;
+  // The planets by name in any case (PlanetOfWord, PlanetForRow).
+  TFStringListIndex<std::unique_ptr<TPlanet>> planetIndex_;
   int readThreads_ = 0;
   // While LoadAllReports runs: where the report being read comes from, already split.
   TReportPrefetcher* prefetcher_ = nullptr;

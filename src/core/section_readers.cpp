@@ -240,7 +240,7 @@ std::string TReportReader::BattlePlanetKey(int headerLine) {
 
 TPlanet* TReportReader::NewBattlePlanet(int headerLine, int round, std::string& battleKey) {
   const std::string planetKey = BattlePlanetKey(headerLine);
-  const int planetIndex = state_.Planets.IndexOf(planetKey);
+  const int planetIndex = planetIndex_.Find(planetKey);
   if (planetIndex < 0) return nullptr;
   battleKey = planetKey + '\t' + std::to_string(report_.Turn);
   if (round > 1) battleKey += '\t' + std::to_string(round);

@@ -1,5 +1,9 @@
 #include "core/str_parse.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <bit>
 #include <cstddef>
@@ -47,37 +51,38 @@ bool NeedsNormalizing(const char* s, size_t n) {
   return false;
 }
 
-// The figures of a report are nearly all plain decimals: an optional "-", digits, and
-// perhaps "." and more digits. With at most 15 digits the digits form an integer below 2^53 and
-// the power of ten is exact too, so the one rounding of the division gives the correctly
-// rounded value, as the full conversion does. False for any other text, which is left to it.
-bool ParsePlainDecimal(std::string_view text, double& value) {
-  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  constexpr ptrdiff_t kMaxDigits = 15;
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  const bool negative = p != end && *p == '-';
-  if (negative) ++p;
-  // Digits beyond 19 wrap the integer around; such a text is refused below anyway.
-  uint64_t digits = 0;
-  const auto readDigits = [&] {
-    const char* first = p;
-    for (; p != end && static_cast<unsigned char>(*p - '0') < 10; ++p) {
-      digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+// Appends the words of text[from, to) to `words`: runs of bytes that are no delimiters.
+// Works on blocks of 64 bytes: one bit per byte marks the word bytes, and the words begin and
+// end where that bit changes, so the report's long runs of column blanks cost no branch per
+// byte.
+template <class Emit>
+void ForEachWord(const TDelimiterSet& delimiters, const char* text, size_t from, size_t to,
+                 Emit&& emit) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  constexpr size_t kBlocks = 64;  // masks made at a time
+  uint64_t masks[kBlocks];
+  bool inWord = false;
+  size_t wordStart = from;
+  for (size_t chunk = from; chunk < to; chunk += kBlocks * 64) {
+    const size_t len = std::min(to - chunk, kBlocks * 64);
+    delimiters.Masks(s + chunk, len, masks);
+    for (size_t b = 0; b * 64 < len; ++b) {
+      const size_t base = chunk + b * 64;
+      const uint64_t word = ~masks[b];
+      uint64_t changes = word ^ ((word << 1) | (inWord ? 1u : 0u));
+      while (changes != 0) {
+        const int bit = std::countr_zero(changes);
+        if ((word >> bit) & 1) {
+          wordStart = base + static_cast<size_t>(bit);
+        } else {
+          emit(wordStart, base + static_cast<size_t>(bit));
+        }
+        changes &= changes - 1;
+      }
+      inWord = (word >> 63) & 1;
     }
-    return p - first;
-  };
-  const ptrdiff_t whole = readDigits();
-  ptrdiff_t decimals = 0;
-  if (p != end && *p == '.') {
-    ++p;
-    decimals = readDigits();
   }
-  if (p != end || whole + decimals == 0 || whole + decimals > kMaxDigits) return false;
-  const double magnitude = static_cast<double>(digits) / kPowersOfTen[decimals];
-  value = negative ? -magnitude : magnitude;
-  return true;
+  if (inWord) emit(wordStart, to);
 }
 
 }  // namespace
@@ -147,9 +152,101 @@ void NormalizeNoBreakSpaces(std::string& text) {
   text.resize(write);
 }
 
+void TDelimiterSet::Clear() {
+  std::memset(table_, 0, sizeof table_);
+  ruleKnown_ = false;
+}
+
+bool TDelimiterSet::operator==(const TDelimiterSet& other) const {
+  return std::equal(std::begin(table_), std::end(table_), std::begin(other.table_));
+}
+
+void TDelimiterSet::FindRule() const {
+  upTo_ = -1;
+  while (upTo_ < 255 && table_[upTo_ + 1]) ++upTo_;
+  otherCount_ = 0;
+  for (int c = upTo_ + 1; c < 256; ++c) {
+    if (!table_[c]) continue;
+    if (otherCount_ == static_cast<int>(sizeof others_)) {
+      otherCount_ = -1;
+      break;
+    }
+    others_[otherCount_++] = static_cast<unsigned char>(c);
+  }
+  ruleKnown_ = true;
+}
+
+void TDelimiterSet::Masks(const unsigned char* p, size_t len, uint64_t* out) const {
+  if (!ruleKnown_) FindRule();
+  size_t i = 0;
+#if defined(__SSE2__)
+  if (otherCount_ >= 0) {
+    // Unsigned "x <= upTo": max(x, upTo) == upTo. With no such bytes (upTo -1) nothing is.
+    const bool low = upTo_ >= 0;
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(low ? upTo_ : 0));
+    __m128i other[sizeof others_];
+    for (int k = 0; k < otherCount_; ++k) other[k] = _mm_set1_epi8(static_cast<char>(others_[k]));
+    const auto sixteen = [&](const unsigned char* q) -> uint64_t {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+      __m128i hit = low ? _mm_cmpeq_epi8(_mm_max_epu8(x, limit), limit) : _mm_setzero_si128();
+      switch (otherCount_) {
+        case 8:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[7]));
+          [[fallthrough]];
+        case 7:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[6]));
+          [[fallthrough]];
+        case 6:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[5]));
+          [[fallthrough]];
+        case 5:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[4]));
+          [[fallthrough]];
+        case 4:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[3]));
+          [[fallthrough]];
+        case 3:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[2]));
+          [[fallthrough]];
+        case 2:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[1]));
+          [[fallthrough]];
+        case 1:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[0]));
+          [[fallthrough]];
+        default:
+          break;
+      }
+      return static_cast<uint16_t>(_mm_movemask_epi8(hit));
+    };
+    for (; i + 64 <= len; i += 64) {
+      const unsigned char* q = p + i;
+      *out++ = sixteen(q) | sixteen(q + 16) << 16 | sixteen(q + 32) << 32 | sixteen(q + 48) << 48;
+    }
+  }
+#endif
+  for (; i < len; i += 64) {
+    const size_t n = len - i < 64 ? len - i : 64;
+    const unsigned char* q = p + i;
+    uint64_t mask = 0;
+    size_t k = 0;
+    // Eight bytes at a time with fixed shifts: the eight look-ups do not wait for each other.
+    for (; k + 8 <= n; k += 8) {
+      const uint64_t eight = uint64_t(table_[q[k]]) | uint64_t(table_[q[k + 1]]) << 1 |
+                             uint64_t(table_[q[k + 2]]) << 2 | uint64_t(table_[q[k + 3]]) << 3 |
+                             uint64_t(table_[q[k + 4]]) << 4 | uint64_t(table_[q[k + 5]]) << 5 |
+                             uint64_t(table_[q[k + 6]]) << 6 | uint64_t(table_[q[k + 7]]) << 7;
+      mask |= eight << k;
+    }
+    for (; k < n; ++k) mask |= uint64_t(table_[q[k]]) << k;
+    if (n < 64) mask |= ~uint64_t(0) << n;  // past the end counts as a delimiter
+    *out++ = mask;
+  }
+}
+
 TZnStrParse::TZnStrParse(TZnStrParse* parent) : parent_(parent) {
-  delimiters_[kCR] = true;
-  delimiters_[kLF] = true;
+  delimiters_.Set(kCR, true);
+  delimiters_.Set(kLF, true);
 }
 
 TZnStrParse::~TZnStrParse() = default;
@@ -202,8 +299,7 @@ void TZnStrParse::TakeText(TZnStrParse& source) {
   TextReplacedByCaller();
   const bool sameSplit =
       source.parsed_ && source.lineMode_ == lineMode_ && source.anyLineEnd_ == anyLineEnd_ &&
-      source.mergeDelimiters_ == mergeDelimiters_ &&
-      std::equal(std::begin(delimiters_), std::end(delimiters_), std::begin(source.delimiters_));
+      source.mergeDelimiters_ == mergeDelimiters_ && source.delimiters_ == delimiters_;
   if (sameSplit) {
     // Spans count from the start of the text, which moved whole.
     tokens_ = std::move(source.tokens_);
@@ -228,16 +324,16 @@ void TZnStrParse::Borrow(std::string_view text) {
 
 void TZnStrParse::SetDelimiter(unsigned char c, bool on) {
   if (delimiters_[c] == on) return;
-  delimiters_[c] = on;
+  delimiters_.Set(c, on);
   ForgetTokens();
 }
 
 void TZnStrParse::SetLineMode(bool on) {
   lineMode_ = on;
   if (on) {
-    std::memset(delimiters_, 0, sizeof delimiters_);
-    delimiters_[kCR] = true;
-    delimiters_[kLF] = true;
+    delimiters_.Clear();
+    delimiters_.Set(kCR, true);
+    delimiters_.Set(kLF, true);
     mergeDelimiters_ = false;
   }
   ForgetTokens();
@@ -336,44 +432,83 @@ void TZnStrParse::SplitFields() {
   }
 }
 
-// Runs of delimiters separate words; leading and trailing runs give nothing. Works on blocks
-// of 64 bytes: one bit per byte marks the word bytes, and the words begin and end where that
-// bit changes, so the report's long runs of column blanks cost no branch per byte.
+// Runs of delimiters separate words; leading and trailing runs give nothing.
 void TZnStrParse::SplitWords() {
+  ForEachWord(delimiters_, text_.data(), 0, text_.size(), [&](size_t start, size_t end) {
+    tokens_.push_back({static_cast<uint32_t>(start + 1), static_cast<uint32_t>(end)});
+  });
+}
+
+void TZnStrParse::SplitEveryLine(std::vector<uint32_t>& lineStart, std::vector<TWordSpan>& words) {
+  lineStart.clear();
+  words.clear();
+  const int lines = Count();
+  lineStart.reserve(static_cast<size_t>(lines) + 1);
+  const bool onePass = lineMode_ && child_ && child_->mergeDelimiters_ &&
+                       child_->delimiters_[kCR] && child_->delimiters_[kLF];
+  if (!onePass) {
+    // Line by line through the child.
+    for (int line = 0; line < lines; ++line) {
+      lineStart.push_back(static_cast<uint32_t>(words.size()));
+      TZnStrParse& row = SubParser(line);
+      row.Count();  // splits it
+      const size_t offset = static_cast<size_t>(row.text_.data() - text_.data());
+      for (const Span& w : row.tokens_) {
+        const size_t start = offset + w.start - 1;
+        words.push_back({static_cast<uint32_t>(start), w.end + 1 - w.start});
+      }
+    }
+    lineStart.push_back(static_cast<uint32_t>(words.size()));
+    return;
+  }
+  // Line ends are delimiters of the words, so no word crosses one: the words of the whole text
+  // fall to the lines by their positions, a line's words being those that start inside it.
+  // Per block of 64 bytes, the bits where a word starts and where one ends are taken apart:
+  // the k-th end closes the k-th word started.
+  if (lines == 0) {
+    lineStart.push_back(0);
+    return;
+  }
   const auto* s = reinterpret_cast<const unsigned char*>(text_.data());
   const size_t n = text_.size();
-  bool inWord = false;
-  size_t wordStart = 0;
-  for (size_t base = 0; base < n; base += 64) {
-    const size_t len = n - base < 64 ? n - base : 64;
-    uint64_t delim = 0;
-    size_t i = 0;
-    // Eight bytes at a time with fixed shifts: the eight look-ups do not wait for each other.
-    for (; i + 8 <= len; i += 8) {
-      const unsigned char* p = s + base + i;
-      const uint64_t eight = uint64_t(delimiters_[p[0]]) | uint64_t(delimiters_[p[1]]) << 1 |
-                             uint64_t(delimiters_[p[2]]) << 2 | uint64_t(delimiters_[p[3]]) << 3 |
-                             uint64_t(delimiters_[p[4]]) << 4 | uint64_t(delimiters_[p[5]]) << 5 |
-                             uint64_t(delimiters_[p[6]]) << 6 | uint64_t(delimiters_[p[7]]) << 7;
-      delim |= eight << i;
-    }
-    for (; i < len; ++i) delim |= uint64_t(delimiters_[s[base + i]]) << i;
-    if (len < 64) delim |= ~uint64_t(0) << len;  // past the end counts as a delimiter
-    const uint64_t word = ~delim;
-    uint64_t changes = word ^ ((word << 1) | (inWord ? 1u : 0u));
-    while (changes != 0) {
-      const int bit = std::countr_zero(changes);
-      if ((word >> bit) & 1) {
-        wordStart = base + static_cast<size_t>(bit);
-      } else {
-        tokens_.push_back({static_cast<uint32_t>(wordStart + 1),
-                           static_cast<uint32_t>(base + static_cast<size_t>(bit))});
+  const TDelimiterSet& delimiters = child_->delimiters_;
+  words.reserve(n / 6);
+  constexpr uint32_t kNoLine = std::numeric_limits<uint32_t>::max();
+  int line = 0;
+  const auto beginOf = [&](int l) {
+    return l < lines ? tokens_[static_cast<size_t>(l)].start - 1 : kNoLine;
+  };
+  uint32_t nextBegin = beginOf(1);
+  lineStart.push_back(0);
+  size_t closed = 0;              // words whose end was seen
+  constexpr size_t kBlocks = 64;  // masks made at a time
+  uint64_t masks[kBlocks];
+  uint64_t carry = 0;  // 1 when the byte before the block belongs to a word
+  for (size_t chunk = 0; chunk < n; chunk += kBlocks * 64) {
+    const size_t len = std::min(n - chunk, kBlocks * 64);
+    delimiters.Masks(s + chunk, len, masks);
+    for (size_t b = 0; b * 64 < len; ++b) {
+      const auto base = static_cast<uint32_t>(chunk + b * 64);
+      const uint64_t word = ~masks[b];
+      const uint64_t before = (word << 1) | carry;
+      carry = word >> 63;
+      for (uint64_t starts = word & ~before; starts != 0; starts &= starts - 1) {
+        const uint32_t start = base + static_cast<uint32_t>(std::countr_zero(starts));
+        while (start >= nextBegin) {
+          lineStart.push_back(static_cast<uint32_t>(words.size()));
+          nextBegin = beginOf(++line + 1);
+        }
+        words.push_back({start, 0});
       }
-      changes &= changes - 1;
+      for (uint64_t ends = ~word & before; ends != 0; ends &= ends - 1, ++closed) {
+        TWordSpan& w = words[closed];
+        w.size = base + static_cast<uint32_t>(std::countr_zero(ends)) - w.start;
+      }
     }
-    inWord = (word >> 63) & 1;
   }
-  if (inWord) tokens_.push_back({static_cast<uint32_t>(wordStart + 1), static_cast<uint32_t>(n)});
+  if (closed < words.size()) words.back().size = static_cast<uint32_t>(n) - words.back().start;
+  while (++line < lines) lineStart.push_back(static_cast<uint32_t>(words.size()));
+  lineStart.push_back(static_cast<uint32_t>(words.size()));
 }
 
 void TZnStrParse::ThrowIndexError() {
@@ -391,7 +526,7 @@ int32_t TZnStrParse::TokenAsInt(int index) {
 double TZnStrParse::TokenAsFloat(int index) {
   std::string_view token = TokenView(index);
   double value = 0;
-  if (ParsePlainDecimal(token, value)) {
+  if (TryParseShortDecimal(token, value)) {
     conversionError_ = 0;
     return value;
   }

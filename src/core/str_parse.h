@@ -25,6 +25,41 @@ void NormalizeLineEnds(std::string& text);
 // in place; line ends stay as they are (for a parser that ends lines at any of them).
 void NormalizeNoBreakSpaces(std::string& text);
 
+// The bytes that end a word or field. Besides the table it keeps, when the set is "every byte
+// up to some value, plus at most eight others" (the report words' set is), that rule, with
+// which Mask tests 16 bytes at a time.
+class TDelimiterSet {
+ public:
+  bool operator[](unsigned char c) const { return table_[c]; }
+  void Set(unsigned char c, bool on) {
+    if (table_[c] == on) return;
+    table_[c] = on;
+    ruleKnown_ = false;
+  }
+  void Clear();
+  bool operator==(const TDelimiterSet& other) const;
+  // For each block of 64 bytes of the `len` bytes at p, in order, a mask whose bit i is set when
+  // byte i of the block is a delimiter; past the last byte the bits are set too. `out` receives
+  // (len + 63) / 64 masks.
+  void Masks(const unsigned char* p, size_t len, uint64_t* out) const;
+
+ private:
+  void FindRule() const;
+
+  bool table_[256] = {};
+  // The rule, worked out on the first Mask after a change.
+  mutable bool ruleKnown_ = false;
+  mutable int upTo_ = -1;  // every byte up to this one is a delimiter (-1: none)
+  mutable unsigned char others_[8] = {};
+  mutable int otherCount_ = -1;  // -1: the set follows no such rule
+};
+
+// A word of a text: its offset and length.
+struct TWordSpan {
+  uint32_t start;
+  uint32_t size;
+};
+
 class TZnStrParse {
  public:
   // Empty text, line mode on (the delimiter table holds only CR and LF). A parser made by
@@ -46,6 +81,7 @@ class TZnStrParse {
   // One flag of the delimiter table; a change forgets the tokens.
   void SetDelimiter(unsigned char c, bool on);
   bool IsDelimiter(unsigned char c) const { return delimiters_[c]; }
+  const TDelimiterSet& Delimiters() const { return delimiters_; }
   // On: the table becomes just CR and LF and merge mode goes off. Lines end only at CR LF,
   // unless SetAnyLineEnd says otherwise.
   void SetLineMode(bool on);
@@ -74,6 +110,12 @@ class TZnStrParse {
   // (0 on success, else the 1-based position of the first bad character) is kept.
   double TokenAsFloat(int index);
   int32_t LastConversionError() const { return conversionError_; }
+
+  // In line mode with a word-splitting child (merge mode) whose delimiters include CR and LF:
+  // the words of every line, as the child splits them, in one pass over the text. Line t's
+  // words are words[lineStart[t]] up to words[lineStart[t + 1]] (lineStart has one entry more
+  // than lines); offsets count from the start of Text(). Both vectors are replaced.
+  void SplitEveryLine(std::vector<uint32_t>& lineStart, std::vector<TWordSpan>& words);
 
   // The child parser, created on the first call with the option letters: "C"/"c" line mode,
   // "S"/"s" merge mode; other letters are ignored. Later calls return the same child. Either
@@ -114,7 +156,7 @@ class TZnStrParse {
   std::string own_;        // the text when it was given to this parser
   std::string_view text_;  // own_, or a token of the parent's text
   bool borrowed_ = false;
-  bool delimiters_[256] = {};
+  TDelimiterSet delimiters_;
   bool lineMode_ = true;
   bool anyLineEnd_ = false;
   bool mergeDelimiters_ = false;
