@@ -6,9 +6,10 @@
 // Aims: the load within 6 times the plain read on one thread and within 4 times with the
 // worker threads; peak memory below the report bytes.
 //
-// "load_bench load [threads]" and "load_bench read" do one load (one thread unless given) or
-// one plain read and split and nothing else, for counting instructions under
-// valgrind --tool=callgrind: counts do not change with the machine's load as times do.
+// "load_bench load [threads [times]]" and "load_bench read" do one load (one thread unless
+// given; or `times` loads) or one plain read and split and nothing else, for counting
+// instructions under valgrind --tool=callgrind: counts do not change with the machine's load
+// as times do.
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -169,9 +170,16 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (only == "load") {
-    const LoadResult one = load(argc > 2 ? std::atoi(argv[2]) : 0);
-    std::printf("load: %s, %d races, %d planets\n", one.loaded ? "read" : "NOT READ", one.races,
-                one.planets);
+    const int threads = argc > 2 ? std::atoi(argv[2]) : 0;
+    const int times = argc > 3 ? std::max(1, std::atoi(argv[3])) : 1;
+    LoadResult one;
+    std::vector<double> ms;
+    for (int i = 0; i < times; ++i) {
+      one = load(threads);
+      ms.push_back(one.ms);
+    }
+    std::printf("load: %s, %d races, %d planets, median %.1f ms\n",
+                one.loaded ? "read" : "NOT READ", one.races, one.planets, Median(ms));
     return one.loaded ? 0 : 1;
   }
 

@@ -44,11 +44,27 @@ inline bool TryParseShortDecimal(std::string_view text, double& value) {
   const char* const end = p + text.size();
   bool negative = false;
   if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const auto digitAt = [](const char* at) {
+    return static_cast<unsigned>(static_cast<unsigned char>(*at) - '0');
+  };
+  // Most figures have two decimals: the digits before the point, then two.
+  if (end - p >= 4 && end - p <= 16 && end[-3] == '.' && digitAt(end - 2) < 10 &&
+      digitAt(end - 1) < 10) {
+    uint64_t whole = 0;
+    const char* q = p;
+    for (; q != end - 3 && digitAt(q) < 10; ++q) whole = whole * 10 + digitAt(q);
+    if (q == end - 3) {
+      whole = whole * 100 + digitAt(end - 2) * 10 + digitAt(end - 1);
+      const double magnitude = static_cast<double>(whole) / 100;
+      value = negative ? -magnitude : magnitude;
+      return true;
+    }
+  }
   const char* point = nullptr;
   uint64_t whole = 0;
   int digits = 0;
   for (; p != end; ++p) {
-    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p) - '0');
+    const unsigned digit = digitAt(p);
     if (digit < 10) {
       whole = whole * 10 + digit;  // wraps only past 19 digits, which are refused below
       ++digits;

@@ -62,15 +62,6 @@ std::vector<TReportFile> ListReportFiles(const std::string& pattern, std::string
   return files;
 }
 
-void TReportWords::Build(TZnStrParse& lines) {
-  lines.SplitEveryLine(lineStart_, words_);
-}
-
-void TReportWords::Clear() {
-  lineStart_.clear();
-  words_.clear();
-}
-
 int DefaultReadThreads() {
   const unsigned cores = std::thread::hardware_concurrency();
   return cores <= 1 ? 0 : std::min(kMaxThreads, static_cast<int>(cores) - 1);
@@ -113,7 +104,7 @@ void TReportPrefetcher::Read(size_t index, TSlot& slot) {
         spareWords_.pop_back();
       }
     }
-    slot.words.Build(*lines);
+    lines->SplitEveryLine(slot.words);
     slot.lines = std::move(lines);
   } catch (...) {
     slot.error = std::current_exception();
@@ -133,11 +124,12 @@ void TReportPrefetcher::Work() {
     lock.lock();
     slots_[index] = std::move(done);
     slots_[index].ready = true;
-    fileReady_.notify_all();
+    // Waking the reader costs a switch of threads: only when it waits for this file.
+    if (waitingFor_ == index) fileReady_.notify_one();
   }
 }
 
-void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TReportWords& words) {
+void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TLineWords& words) {
   TSlot slot;
   if (workers_.empty()) {
     Read(index, slot);
@@ -150,11 +142,16 @@ void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TReportWords& wor
       Read(index, slot);
       lock.lock();
     } else {
-      fileReady_.wait(lock, [&] { return slots_[index].ready; });
+      if (!slots_[index].ready) {
+        waitingFor_ = index;
+        fileReady_.wait(lock, [&] { return slots_[index].ready; });
+        waitingFor_ = kNotWaiting;
+      }
       slot = std::move(slots_[index]);
     }
     taken_ = std::max(taken_, index + 1);
-    workReady_.notify_all();
+    // One more file may be read ahead now: one worker does it.
+    if (next_ < files_.size() && next_ < taken_ + window_) workReady_.notify_one();
   }
   if (slot.error) std::rethrow_exception(slot.error);
   lines.TakeText(*slot.lines);

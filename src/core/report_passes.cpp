@@ -132,7 +132,7 @@ TPlanetSet::TPlanetSet(const std::vector<const TPlanet*>& planets) {
   }
 }
 
-void PruneGroups(GameState& state, int32_t turn) {
+void PruneGroups(GameState& state, TGroupStore& groups, int32_t turn) {
   TPlayer* reporter = state.ReportPlayer;
   if (!reporter) return;
   // The planets the race sees: its own, and where its groups stand now (a planet it left
@@ -142,16 +142,14 @@ void PruneGroups(GameState& state, int32_t turn) {
     if (planet && planet->Owner.Is(reporter)) watched.push_back(planet);
   }
   if (state.UnknownPlanet->Owner.Is(reporter)) watched.push_back(state.UnknownPlanet);
-  for (const auto& group : reporter->Groups) {
-    if (group->Turn == turn && group->Distance == 0 && group->Planet) {
-      watched.push_back(group->Planet);
-    }
-  }
+  groups.ForEachKey(*reporter, [&](const TGroupKey& group) {
+    if (group.Turn == turn && group.Standing && group.Planet) watched.push_back(group.Planet);
+  });
   const TPlanetSet seen(watched);
   for (auto [key, race] : state.Players) {
     if (!race || race == reporter) continue;
     // The planet first: most groups stand elsewhere, and then their turn is not read.
-    state.RemoveGroupsIf(*race, [&](const TGroup& group) {
+    groups.RemoveIf(*race, [&](const TGroupKey& group) {
       return seen.Contains(group.Planet) && group.Turn < turn;
     });
   }

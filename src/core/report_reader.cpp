@@ -130,24 +130,24 @@ struct TPlanetRow {
   float colonists = 0;
 };
 
-float FloatWord(const TReportRow& words, int index) {
-  return static_cast<float>(words.TokenAsFloat(index));
+float FloatWord(const TReportRow& words, int index, TFigureCache& figures) {
+  return static_cast<float>(figures.Read(words.TokenView(index)));
 }
 
 // Every word is read before the model is touched, so a short row changes nothing.
-TPlanetRow ReadPlanetRow(const TReportRow& words, const TPlanetColumns& c) {
+TPlanetRow ReadPlanetRow(const TReportRow& words, const TPlanetColumns& c, TFigureCache& figures) {
   TPlanetRow row;
   row.name = words.Token(c.Name);
   row.x = ParseCoordinate(words.TokenView(c.X));
   row.y = ParseCoordinate(words.TokenView(c.Y));
-  row.size = FloatWord(words, c.Size);
-  row.population = FloatWord(words, c.Population);
-  row.industry = FloatWord(words, c.Industry);
-  row.resources = FloatWord(words, c.Resources);
+  row.size = FloatWord(words, c.Size, figures);
+  row.population = FloatWord(words, c.Population, figures);
+  row.industry = FloatWord(words, c.Industry, figures);
+  row.resources = FloatWord(words, c.Resources, figures);
   row.production = words.Token(c.Production);
-  row.capital = FloatWord(words, c.CAP);
-  row.material = FloatWord(words, c.MAT);
-  row.colonists = FloatWord(words, c.COL);
+  row.capital = FloatWord(words, c.CAP, figures);
+  row.material = FloatWord(words, c.MAT, figures);
+  row.colonists = FloatWord(words, c.COL, figures);
   return row;
 }
 
@@ -232,20 +232,25 @@ uint64_t SquaredDistance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 }  // namespace
 
 int32_t ParseCoordinate(std::string_view word) {
-  size_t i = 0;
-  while (i < word.size() && word[i] != '-' && (word[i] < '0' || word[i] > '9')) ++i;
-  if (i == word.size()) return 0;
-  const bool negative = word[i] == '-';
-  if (negative) ++i;
-  constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
-  int64_t value = 0;
-  for (; i < word.size(); ++i) {
-    const char c = word[i];
-    if (c == '.') continue;
-    if (c < '0' || c > '9') break;
-    value = std::min(kLimit, value * 10 + (c - '0'));
+  const char* p = word.data();
+  const char* const end = p + word.size();
+  while (p != end && *p != '-' && (*p < '0' || *p > '9')) ++p;
+  if (p == end) return 0;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  // Eighteen digits cannot overflow; a longer run is past the limit anyway.
+  constexpr uint64_t kLimit = std::numeric_limits<int32_t>::max();
+  uint64_t value = 0;
+  int digits = 0;
+  for (; p != end; ++p) {
+    if (*p == '.') continue;
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p) - '0');
+    if (digit > 9) break;
+    value = value * 10 + digit;
+    if (++digits > 18) value = kLimit;
   }
-  return static_cast<int32_t>(negative ? -value : value);
+  const auto limited = static_cast<int32_t>(std::min(value, kLimit));
+  return negative ? -limited : limited;
 }
 
 std::string QuoteRegexText(std::string_view text) {
@@ -278,16 +283,20 @@ std::string QuoteRegexText(std::string_view text) {
 
 // --- A row of words ---------------------------------------------------------------------------
 
-TReportRow::TReportRow(TZnStrParse& words) : count_(words.Count()) {
-  std::string_view* out = inline_.data();
+TReportRow::TReportRow(TZnStrParse& words) : base_(words.Text().data()), count_(words.Count()) {
+  TWordSpan* out = inline_;
   if (count_ > kInlineWords) {
     more_.resize(static_cast<size_t>(count_));
     out = more_.data();
   }
-  for (int i = 0; i < count_; ++i) out[i] = words.TokenView(i);
+  for (int i = 0; i < count_; ++i) {
+    const std::string_view word = words.TokenView(i);
+    out[i] = {static_cast<uint32_t>(word.data() - base_), static_cast<uint32_t>(word.size())};
+  }
+  spans_ = out;
 }
 
-TReportRow::TReportRow(const TReportWords& words, std::string_view text, int line)
+TReportRow::TReportRow(const TLineWords& words, std::string_view text, int line)
     : spans_(words.LineSpans(line)), base_(text.data()), count_(words.WordCount(line)) {}
 
 void TReportRow::ThrowOutOfBounds() {
@@ -367,6 +376,20 @@ bool TReportReader::LoadAllReports() {
     SetUpReportParser(*lines);
     return lines;
   });
+  // The groups are kept in the store until the reading ends.
+  struct TGroupStoreScope {
+    explicit TGroupStoreScope(TReportReader& r) : reader(r) { reader.BeginGroupStore(); }
+    ~TGroupStoreScope() {
+      try {
+        reader.EndGroupStore();
+      } catch (const std::exception& e) {
+        reader.Report(e.what());
+      }
+    }
+    TGroupStoreScope(const TGroupStoreScope&) = delete;
+    TGroupStoreScope& operator=(const TGroupStoreScope&) = delete;
+    TReportReader& reader;
+  } groupStore(*this);
   int readTurn = -1;
   for (size_t f = 0; f < files.size(); ++f) {
     const TReportFile& file = files[f];
@@ -391,6 +414,8 @@ bool TReportReader::LoadAllReports() {
     prefetcher_ = nullptr;
     if (headerRead_) lastHeaderTurn = report_.Turn;
   }
+
+  EndGroupStore();
 
   // Once after the last turn; each step on its own, so that one failing leaves the others.
   const auto guarded = [this](auto&& step) {
@@ -533,7 +558,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   }
   ReadBombings();
   if (letterIndex == 1) ReadIncomingGroups();
-  PruneGroups(state_, turn);
+  PruneGroups(state_, groups_, turn);
   SumPlanetSizes(turn);
   if (letterIndex == 1 && settings.UseCountMethod >= turn) CountClustersForTurn(state_, turn);
   return true;
@@ -601,9 +626,14 @@ void TReportReader::BuildSectionIndex() {
   ClearSections();
   positionsListed_ = false;
   const int count = LineCount();
-  for (int i = 0; i < count; ++i) {
+  // The tabs that begin lines: a report has few tabs but many lines.
+  const std::string_view text = lines_.Text();
+  for (size_t at = text.find('\t'); at != std::string_view::npos; at = text.find('\t', at + 1)) {
+    if (at > 0 && text[at - 1] != '\n' && text[at - 1] != '\r') continue;
+    const int i = lines_.TokenStartingAt(at);
+    if (i < 0) continue;
     const std::string_view line = Line(i);
-    if (line.size() > 2 && line[0] == '\t') sections_.push_back({std::string(line), i});
+    if (line.size() > 2) sections_.push_back({line, i});
   }
 
   // A header line without a tab is indexed as a section of its own.
@@ -618,7 +648,7 @@ void TReportReader::BuildSectionIndex() {
     if (found >= 0) {
       const auto at = std::lower_bound(sections_.begin(), sections_.end(), found,
                                        [](const TSection& s, int l) { return s.line < l; });
-      sections_.insert(at, {std::string(Line(found)), found});
+      sections_.insert(at, {Line(found), found});
     }
   }
 
@@ -693,22 +723,36 @@ int TReportReader::FindSection(int startLine, std::string_view pattern) {
                              [](const TSection& s, int line) { return s.line < line; });
   if (it == sections_.end()) return -1;
   const TSectionPattern& entry = Pattern(pattern);
-  if (!entry.prefix.empty() && titlesUsable_) {
-    // The titles that begin with the prefix are neighbours in the sorted title index; the
-    // first of their sections at or after the start line is the one a scan would find.
-    auto title =
-        std::lower_bound(titles_.begin(), titles_.end(), std::string_view(entry.prefix),
-                         [](const TTitle& t, std::string_view prefix) { return t.title < prefix; });
-    int found = -1;
-    for (; title != titles_.end() && title->title.starts_with(entry.prefix); ++title) {
-      if (title->line >= startLine && (found < 0 || title->line < found)) found = title->line;
-    }
-    return found;
-  }
+  if (!entry.prefix.empty() && titlesUsable_) return FirstTitle(startLine, entry.prefix);
   for (; it != sections_.end(); ++it) {
     if (Matches(entry, it->text)) return it->line;
   }
   return -1;
+}
+
+int TReportReader::FirstTitle(int startLine, std::string_view prefix) const {
+  // The titles that begin with the prefix are neighbours in the sorted title index; the first
+  // of their sections at or after the start line is the one a scan would find.
+  auto title =
+      std::lower_bound(titles_.begin(), titles_.end(), prefix,
+                       [](const TTitle& t, std::string_view text) { return t.title < text; });
+  int found = -1;
+  for (; title != titles_.end() && title->title.starts_with(prefix); ++title) {
+    if (title->line >= startLine && (found < 0 || title->line < found)) found = title->line;
+  }
+  return found;
+}
+
+int TReportReader::FindTitle(int startLine, std::string_view title) {
+  // A title that begins with a word character and holds no character an expression reads
+  // otherwise is its own pattern's prefix (TitlePrefix): no pattern is made for it.
+  const bool plain = !title.empty() && IsRegexWordChar(title[0]) &&
+                     title.find_first_of(".*+?[](){}|^$\n\\") == std::string_view::npos;
+  if (plain && titlesUsable_) {
+    if (startLine < 0) startLine = std::max(0, LineCount() + startLine);
+    return FirstTitle(startLine, title);
+  }
+  return FindSection(startLine, "^\\W*" + QuoteRegexText(title));
 }
 
 void TReportReader::BeginReport(int loopTurn, std::string fileName, std::string race) {
@@ -799,12 +843,12 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn) {
       ++expected;
       const TReportRow words = Row(line);
       std::string name = words.Token(c.Name);
-      const float drive = FloatWord(words, c.Drive);
-      const float weapons = FloatWord(words, c.Weapons);
-      const float shields = FloatWord(words, c.Shields);
-      const float cargo = FloatWord(words, c.Cargo);
-      const float population = FloatWord(words, c.Population);
-      const float industry = FloatWord(words, c.Industry);
+      const float drive = FloatWord(words, c.Drive, figures_);
+      const float weapons = FloatWord(words, c.Weapons, figures_);
+      const float shields = FloatWord(words, c.Shields, figures_);
+      const float cargo = FloatWord(words, c.Cargo, figures_);
+      const float population = FloatWord(words, c.Population, figures_);
+      const float industry = FloatWord(words, c.Industry, figures_);
       const int32_t planets = words.TokenAsInt(c.Planets);
       bool war = false;
       if (!(noOwnRelation && SameText(name, raceName))) {
@@ -896,7 +940,7 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
   const bool ownReport = state_.ReportLetterIndex == 1;
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
     const TReportRow words = Row(line);
-    TPlanetRow row = ReadPlanetRow(words, columns);
+    TPlanetRow row = ReadPlanetRow(words, columns, figures_);
     std::string numberKey;
     std::string_view key;
     int32_t number = 0;
@@ -962,13 +1006,13 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
     float resources = 0;
     // Size and resources only where the row holds both.
     if (uninhabited && words.Count() > c.Resources) {
-      size = FloatWord(words, c.Size);
-      resources = FloatWord(words, c.Resources);
+      size = FloatWord(words, c.Size, figures_);
+      resources = FloatWord(words, c.Resources, figures_);
     }
     // The stockpiles where the row has them: an emptied planet keeps none of its old ones.
     const bool stockpiles = uninhabited && words.Count() > c.MAT;
-    const float capital = stockpiles ? FloatWord(words, c.CAP) : 0;
-    const float material = stockpiles ? FloatWord(words, c.MAT) : 0;
+    const float capital = stockpiles ? FloatWord(words, c.CAP, figures_) : 0;
+    const float material = stockpiles ? FloatWord(words, c.MAT, figures_) : 0;
     std::string numberKey;
     std::string_view key;
     int32_t number = 0;
@@ -1036,7 +1080,9 @@ void TReportReader::ReadOtherPlanets() {
 }
 
 int TReportReader::OtherPlanetsHeader(const TPlayer& race) {
-  return FindSection(0, "^\\W*" + QuoteRegexText(race.Name) + " " + Layout().OtherPlanetsTitle);
+  const std::string& title = Layout().OtherPlanetsTitle;
+  if (title == QuoteRegexText(title)) return FindTitle(0, race.Name + " " + title);
+  return FindSection(0, "^\\W*" + QuoteRegexText(race.Name) + " " + title);
 }
 
 bool TReportReader::ListsPlanetAt(int32_t x, int32_t y) {

@@ -60,6 +60,37 @@ struct TWordSpan {
   uint32_t size;
 };
 
+// The words of every line of a text, split once (TZnStrParse::SplitEveryLine): as offsets into
+// the text, so that they stay right when the text is handed on.
+class TLineWords {
+ public:
+  int LineCount() const { return lineStart_.empty() ? 0 : static_cast<int>(lineStart_.size()) - 1; }
+  int WordCount(int line) const {
+    return static_cast<int>(lineStart_[static_cast<size_t>(line) + 1] -
+                            lineStart_[static_cast<size_t>(line)]);
+  }
+  // The words of line `line`, WordCount(line) of them.
+  const TWordSpan* LineSpans(int line) const {
+    return words_.get() + lineStart_[static_cast<size_t>(line)];
+  }
+  void Clear() {
+    lineStart_.clear();
+    count_ = 0;
+  }
+
+ private:
+  friend class TZnStrParse;
+
+  std::vector<uint32_t> lineStart_;  // index of each line's first word; one entry more than lines
+  // The words; room for `capacity_`, so that a split writes a few past the last one.
+  std::unique_ptr<TWordSpan[]> words_;
+  size_t capacity_ = 0;
+  size_t count_ = 0;
+  // Per block of 64 bytes while splitting: the bits where words start, and the words before.
+  std::vector<uint64_t> blockStarts_;
+  std::vector<uint32_t> wordsBefore_;
+};
+
 class TZnStrParse {
  public:
   // Empty text, line mode on (the delimiter table holds only CR and LF). A parser made by
@@ -104,6 +135,8 @@ class TZnStrParse {
   std::string Token(int index);
   // The same without a copy; valid until the text changes.
   std::string_view TokenView(int index) { return View(tokens_[Resolve(index)]); }
+  // The index of the token that begins at `offset` of Text(), -1 when none does.
+  int TokenStartingAt(size_t offset);
   // The first run of digits in the token (0 when none).
   int32_t TokenAsInt(int index);
   // The token as a number ("." as decimal separator); 0 when it is not one. The error code
@@ -111,11 +144,10 @@ class TZnStrParse {
   double TokenAsFloat(int index);
   int32_t LastConversionError() const { return conversionError_; }
 
-  // In line mode with a word-splitting child (merge mode) whose delimiters include CR and LF:
-  // the words of every line, as the child splits them, in one pass over the text. Line t's
-  // words are words[lineStart[t]] up to words[lineStart[t + 1]] (lineStart has one entry more
-  // than lines); offsets count from the start of Text(). Both vectors are replaced.
-  void SplitEveryLine(std::vector<uint32_t>& lineStart, std::vector<TWordSpan>& words);
+  // In line mode: the words of every line (token), as the child parser splits them; with a
+  // word-splitting child (merge mode) whose delimiters include CR and LF in one pass over the
+  // text. Offsets count from the start of Text(). What `words` held is replaced.
+  void SplitEveryLine(TLineWords& words);
 
   // The child parser, created on the first call with the option letters: "C"/"c" line mode,
   // "S"/"s" merge mode; other letters are ignored. Later calls return the same child. Either

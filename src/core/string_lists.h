@@ -13,8 +13,10 @@
 // No operation sends change notifications.
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -406,8 +408,8 @@ class TFStringListIndex {
       Build();
     }
     const uint64_t hash = FoldedHash(text);
-    for (size_t i = hash & mask_; slots_[i].index >= 0; i = (i + 1) & mask_) {
-      if (slots_[i].hash == hash && SameText(list_.Strings(slots_[i].index), text))
+    for (size_t i = SlotOf(hash); slots_[i].index >= 0; i = (i + 1) & mask_) {
+      if (slots_[i].hash == hash && SameFolded(list_.Strings(slots_[i].index), text))
         return slots_[i].index;
     }
     return -1;
@@ -421,12 +423,39 @@ class TFStringListIndex {
     int index = -1;
   };
 
-  // FNV-1a over the bytes with A-Z taken as a-z.
+  // A hash of the text in which A-Z and a-z count alike, eight bytes at a time. Setting bit 5
+  // of every byte folds the letters' case, and makes some other bytes alike too ("@" and
+  // "`"), which only costs a comparison more.
   static uint64_t FoldedHash(std::string_view text) {
-    uint64_t hash = 0xcbf29ce484222325u;
-    for (const char c : text)
-      hash = (hash ^ static_cast<unsigned char>(LoCase(c))) * 0x100000001b3u;
-    return hash;
+    constexpr uint64_t kFold = 0x2020202020202020u;
+    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+    const char* p = text.data();
+    size_t n = text.size();
+    uint64_t hash = n * kMultiplier;
+    for (; n > 8; n -= 8, p += 8) {
+      uint64_t word;
+      std::memcpy(&word, p, 8);
+      hash = std::rotl((hash ^ (word | kFold)) * kMultiplier, 29);
+    }
+    // The last one to eight bytes.
+    const uint64_t word = FirstEightBytes(std::string_view(p, n));
+    hash = (hash ^ (word | kFold)) * kMultiplier;
+    return hash ^ (hash >> 31);
+  }
+  // The slot from the hash's high bits: short texts of digits, the names of unnamed planets,
+  // differ in the low bits of FNV-1a too little.
+  size_t SlotOf(uint64_t hash) const {
+    return static_cast<size_t>((hash * 0x9E3779B97F4A7C15u) >> shift_);
+  }
+
+  // SameText, here where a lookup is only a few instructions more.
+  static bool SameFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    if (std::memcmp(a.data(), b.data(), a.size()) == 0) return true;  // digits, lower case
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (LoCase(a[i]) != LoCase(b[i])) return false;
+    }
+    return true;
   }
 
   int FindInList(std::string_view text) {
@@ -441,6 +470,7 @@ class TFStringListIndex {
     while (size < static_cast<size_t>(count) * 2) size *= 2;
     slots_.assign(size, Slot{});
     mask_ = size - 1;
+    shift_ = 64 - std::countr_zero(size);
     for (int item = 0; item < count; ++item) {
       const std::string& text = list_.Strings(item);
       // IndexOf(LowerCase(t)) only finds an item filed under the hash of its lower-cased text.
@@ -448,10 +478,11 @@ class TFStringListIndex {
           std::any_of(text.begin(), text.end(), [](char c) { return c != LoCase(c); });
       if (upper && StrHash(LowerCase(text)) != list_.Hash(item)) continue;
       const uint64_t hash = FoldedHash(text);
-      size_t i = hash & mask_;
+      size_t i = SlotOf(hash);
       bool known = false;  // equal texts (a list that accepts them): the first is found
       for (; slots_[i].index >= 0; i = (i + 1) & mask_) {
-        if (slots_[i].hash == hash && SameText(list_.Strings(slots_[i].index), text)) known = true;
+        if (slots_[i].hash == hash && SameFolded(list_.Strings(slots_[i].index), text))
+          known = true;
       }
       if (!known) slots_[i] = Slot{hash, item};
     }
@@ -463,6 +494,7 @@ class TFStringListIndex {
   const TFStringList<Ptr>& list_;
   std::vector<Slot> slots_;
   size_t mask_ = 0;
+  int shift_ = 64;
   bool built_ = false;
   uint64_t version_ = 0;
   int staleLookups_ = 0;

@@ -89,7 +89,10 @@ TEST_P(PruneGroupsTest, GroupsNoLongerSeenWhereTheReportLooksGo) {
   battle->Groups.back()->Owner = other;
   game.state.Battles.AddObject("p\t5", std::move(battle));
 
-  PruneGroups(game.state, 6);
+  TGroupStore store;
+  store.TakeFromModel(game.state);
+  PruneGroups(game.state, store, 6);
+  store.MoveToModel();
   EXPECT_EQ(other->Groups.size(), row.kept ? 1u : 0u);
   EXPECT_EQ(reporter->Groups.size(), row.reportersGroup == Watch::None ? 1u : 2u);
   EXPECT_EQ(game.state.Battles.Object(0)->Groups.at(0)->Owner, other);

@@ -1,0 +1,116 @@
+#include "core/group_store.h"
+
+#include "core/arrival.h"
+
+namespace tovix {
+
+TGroupStore::TList* TGroupStore::Find(const TPlayer& race) {
+  if (last_ < lists_.size() && lists_[last_].race == &race) return &lists_[last_];
+  for (size_t i = 0; i < lists_.size(); ++i) {
+    if (lists_[i].race == &race) {
+      last_ = i;
+      return &lists_[i];
+    }
+  }
+  return nullptr;
+}
+
+const TGroupStore::TList* TGroupStore::Find(const TPlayer& race) const {
+  for (const TList& list : lists_) {
+    if (list.race == &race) return &list;
+  }
+  return nullptr;
+}
+
+TGroupStore::TList& TGroupStore::ListOf(TPlayer& race) {
+  if (TList* list = Find(race)) return *list;
+  last_ = lists_.size();
+  return lists_.emplace_back(TList{&race, {}});
+}
+
+void TGroupStore::TakeFromModel(GameState& state) {
+  for (auto [key, race] : state.Players) {
+    if (!race || race->Groups.empty()) continue;
+    TList& list = ListOf(*race);
+    list.entries.reserve(list.entries.size() + race->Groups.size());
+    for (auto& group : race->Groups) {
+      const TGroupKey groupKey = TGroupKey::Of(*group);
+      list.entries.push_back(TEntry{groupKey, {}, std::move(group)});
+    }
+    race->Groups.clear();
+  }
+}
+
+std::unique_ptr<TGroup> TGroupStore::MakeGroup(TPlayer& race, const TEntry& entry) const {
+  const TGroupRecord& r = entry.record;
+  // Every member of TGroup has its initial value, so the zero-filling of make_unique would
+  // only be overwritten.
+  auto group = std::make_unique_for_overwrite<TGroup>();
+  group->Origin = r.Origin;
+  group->Ships = r.Ships;
+  group->BattleShips = r.Ships;
+  group->ShipType = r.ShipType;
+  group->DriveTech = r.DriveTech;
+  group->WeaponsTech = r.WeaponsTech;
+  group->ShieldsTech = r.ShieldsTech;
+  group->CargoTech = r.CargoTech;
+  group->Planet = entry.key.Planet;
+  group->Owner = &race;
+  group->GroupNumber = r.GroupNumber;
+  group->Distance = r.Distance;
+  group->Load = r.Load;
+  group->CargoType = r.CargoType;
+  group->Turn = entry.key.Turn;
+  group->FleetName = fleetNames_[r.Fleet];
+  group->FleetSpeed = r.FleetSpeed;
+  if (r.Origin) {
+    group->TrackFrom = r.Origin;
+    group->TrackTo = entry.key.Planet;
+    // A group that cannot move (speed not above 0, for example a fleet whose speed the report
+    // garbled) has no arrival to count down.
+    group->ETA = TurnsToArrive(group->Distance, group->SpeedWithLoad());
+  } else {
+    group->TrackFrom = entry.key.Planet;
+    group->TrackTo = nullptr;
+    group->ETA = 0;
+  }
+  return group;
+}
+
+void TGroupStore::MoveToModel() {
+  for (TList& list : lists_) {
+    auto& groups = list.race->Groups;
+    groups.reserve(groups.size() + list.entries.size());
+    for (TEntry& e : list.entries) {
+      groups.push_back(e.group ? std::move(e.group) : MakeGroup(*list.race, e));
+    }
+  }
+  lists_.clear();
+  last_ = 0;
+  fleetNames_.resize(1);
+}
+
+void TGroupStore::Add(TPlayer& race, std::unique_ptr<TGroup> group) {
+  const TGroupKey key = TGroupKey::Of(*group);
+  ListOf(race).entries.push_back(TEntry{key, {}, std::move(group)});
+}
+
+void TGroupStore::Add(TPlayer& race, const TGroupKey& key, const TGroupRecord& record) {
+  ListOf(race).entries.push_back(TEntry{key, record, nullptr});
+}
+
+uint32_t TGroupStore::FleetName(std::string_view name) {
+  if (name.empty()) return 0;
+  // A fleet table names its fleet for each of its rows.
+  for (size_t i = fleetNames_.size(); i-- > 1 && i + 8 >= fleetNames_.size();) {
+    if (fleetNames_[i] == name) return static_cast<uint32_t>(i);
+  }
+  fleetNames_.emplace_back(name);
+  return static_cast<uint32_t>(fleetNames_.size() - 1);
+}
+
+void TGroupStore::Clear(const TPlayer& race) {
+  if (TList* list = Find(race)) list->entries.clear();
+}
+
+}  // namespace tovix
