@@ -84,6 +84,9 @@ void TGroupStore::MoveToModel() {
     for (TEntry& e : list.entries) {
       groups.push_back(e.group ? std::move(e.group) : MakeGroup(*list.race, e));
     }
+    // Each list goes as soon as its groups are made, so that the records and the groups made
+    // of them are not all held at once.
+    std::vector<TEntry>().swap(list.entries);
   }
   lists_.clear();
   last_ = 0;

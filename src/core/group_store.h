@@ -46,8 +46,8 @@ struct TGroupRecord {
   float FleetSpeed = 0;
   int32_t Ships = 0;
   int32_t GroupNumber = 0;
-  int32_t CargoType = 0;
-  uint32_t Fleet = 0;  // TGroupStore::FleetName number; 0 for none
+  uint32_t Fleet = 0;     // TGroupStore::FleetName number; 0 for none
+  uint8_t CargoType = 0;  // pcNone, pcCap, ...
 };
 
 class TGroupStore {

@@ -97,7 +97,7 @@ void TReportPrefetcher::Read(size_t index, TSlot& slot) {
     lines->SetText(std::move(text));
     // With workers the words are split here, off the reading thread, into the arrays of a
     // report already read.
-    {
+    if (!workers_.empty()) {
       std::lock_guard lock(spareMutex_);
       if (!spareWords_.empty()) {
         slot.words = std::move(spareWords_.back());
@@ -132,6 +132,8 @@ void TReportPrefetcher::Work() {
 void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TLineWords& words) {
   TSlot slot;
   if (workers_.empty()) {
+    // The words of the report before are done with: their arrays take this report's.
+    std::swap(slot.words, words);
     Read(index, slot);
   } else {
     std::unique_lock lock(mutex_);
@@ -156,6 +158,7 @@ void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TLineWords& words
   if (slot.error) std::rethrow_exception(slot.error);
   lines.TakeText(*slot.lines);
   std::swap(words, slot.words);
+  if (workers_.empty()) return;
   // The arrays of the report before serve a later one.
   std::lock_guard lock(spareMutex_);
   if (spareWords_.size() <= window_) spareWords_.push_back(std::move(slot.words));

@@ -401,9 +401,7 @@ bool TReportReader::LoadAllReports() {
     try {
       if (!ReadReportFile(file.Turn, file.LetterIndex, file.FileName)) {
         prefetcher_ = nullptr;
-        lines_.SetText(std::string());
-        lineWords_.Clear();
-        ClearSections();
+        ForgetReport();
         return false;
       }
     } catch (const std::exception& e) {
@@ -415,6 +413,8 @@ bool TReportReader::LoadAllReports() {
     if (headerRead_) lastHeaderTurn = report_.Turn;
   }
 
+  // The last report's text and words go before the groups are made.
+  ForgetReport();
   EndGroupStore();
 
   // Once after the last turn; each step on its own, so that one failing leaves the others.
@@ -453,9 +453,6 @@ bool TReportReader::LoadAllReports() {
             firstReport_, planetsAddedLate_));
   }
 
-  lines_.SetText(std::string());
-  lineWords_.Clear();
-  ClearSections();
   if (state_.Players.Count() == 0) return false;
   if (lastHeaderTurn >= 0) SumPlanetSizes(lastHeaderTurn);
   return true;
@@ -709,6 +706,12 @@ void TReportReader::BuildTitleIndex() {
   std::sort(titles_.begin(), titles_.end(), [](const TTitle& a, const TTitle& b) {
     return a.title != b.title ? a.title < b.title : a.line < b.line;
   });
+}
+
+void TReportReader::ForgetReport() {
+  ClearSections();
+  lines_.SetText(std::string());
+  lineWords_ = TLineWords();
 }
 
 void TReportReader::ClearSections() {

@@ -270,6 +270,8 @@ class TReportReader {
   // Sorts the section titles for FindSection (see titles_).
   void BuildTitleIndex();
   void ClearSections();
+  // Lets the text and the index of the report read last go.
+  void ForgetReport();
   // True where a table ends: a line without words, a section header line, or past the text.
   bool IsTableEnd(int line);
   // The first row of the table under the section header at `headerLine`: the line after the
