@@ -749,8 +749,30 @@ int TReportReader::FirstTitle(int startLine, std::string_view prefix) const {
 int TReportReader::FindTitle(int startLine, std::string_view title) {
   // A title that begins with a word character and holds no character an expression reads
   // otherwise is its own pattern's prefix (TitlePrefix): no pattern is made for it.
+  const auto special = [](char c) {
+    switch (c) {
+      case '.':
+      case '*':
+      case '+':
+      case '?':
+      case '[':
+      case ']':
+      case '(':
+      case ')':
+      case '{':
+      case '}':
+      case '|':
+      case '^':
+      case '$':
+      case '\n':
+      case '\\':
+        return true;
+      default:
+        return false;
+    }
+  };
   const bool plain = !title.empty() && IsRegexWordChar(title[0]) &&
-                     title.find_first_of(".*+?[](){}|^$\n\\") == std::string_view::npos;
+                     std::none_of(title.begin(), title.end(), special);
   if (plain && titlesUsable_) {
     if (startLine < 0) startLine = std::max(0, LineCount() + startLine);
     return FirstTitle(startLine, title);
