@@ -25,24 +25,23 @@ const TGroupStore::TList* TGroupStore::Find(const TPlayer& race) const {
 TGroupStore::TList& TGroupStore::ListOf(TPlayer& race) {
   if (TList* list = Find(race)) return *list;
   last_ = lists_.size();
-  return lists_.emplace_back(TList{&race, {}});
+  return lists_.emplace_back(TList{&race, {}, {}});
 }
 
 void TGroupStore::TakeFromModel(GameState& state) {
   for (auto [key, race] : state.Players) {
     if (!race || race->Groups.empty()) continue;
     TList& list = ListOf(*race);
-    list.entries.reserve(list.entries.size() + race->Groups.size());
     for (auto& group : race->Groups) {
-      const TGroupKey groupKey = TGroupKey::Of(*group);
-      list.entries.push_back(TEntry{groupKey, {}, std::move(group)});
+      list.keys.push_back(TGroupKey::Of(*group));
+      list.groups.push_back(TGroupData{{}, std::move(group)});
     }
     race->Groups.clear();
   }
 }
 
-std::unique_ptr<TGroup> TGroupStore::MakeGroup(TPlayer& race, const TEntry& entry) const {
-  const TGroupRecord& r = entry.record;
+std::unique_ptr<TGroup> TGroupStore::MakeGroup(TPlayer& race, const TGroupKey& key,
+                                               const TGroupRecord& r) const {
   // Every member of TGroup has its initial value, so the zero-filling of make_unique would
   // only be overwritten.
   auto group = std::make_unique_for_overwrite<TGroup>();
@@ -54,23 +53,23 @@ std::unique_ptr<TGroup> TGroupStore::MakeGroup(TPlayer& race, const TEntry& entr
   group->WeaponsTech = r.WeaponsTech;
   group->ShieldsTech = r.ShieldsTech;
   group->CargoTech = r.CargoTech;
-  group->Planet = entry.key.Planet;
+  group->Planet = key.Planet;
   group->Owner = &race;
   group->GroupNumber = r.GroupNumber;
   group->Distance = r.Distance;
   group->Load = r.Load;
   group->CargoType = r.CargoType;
-  group->Turn = entry.key.Turn;
+  group->Turn = key.Turn;
   group->FleetName = fleetNames_[r.Fleet];
   group->FleetSpeed = r.FleetSpeed;
   if (r.Origin) {
     group->TrackFrom = r.Origin;
-    group->TrackTo = entry.key.Planet;
+    group->TrackTo = key.Planet;
     // A group that cannot move (speed not above 0, for example a fleet whose speed the report
     // garbled) has no arrival to count down.
     group->ETA = TurnsToArrive(group->Distance, group->SpeedWithLoad());
   } else {
-    group->TrackFrom = entry.key.Planet;
+    group->TrackFrom = key.Planet;
     group->TrackTo = nullptr;
     group->ETA = 0;
   }
@@ -80,13 +79,16 @@ std::unique_ptr<TGroup> TGroupStore::MakeGroup(TPlayer& race, const TEntry& entr
 void TGroupStore::MoveToModel() {
   for (TList& list : lists_) {
     auto& groups = list.race->Groups;
-    groups.reserve(groups.size() + list.entries.size());
-    for (TEntry& e : list.entries) {
-      groups.push_back(e.group ? std::move(e.group) : MakeGroup(*list.race, e));
+    groups.reserve(groups.size() + list.groups.size());
+    for (size_t i = 0; i < list.groups.size(); ++i) {
+      TGroupData& data = list.groups[i];
+      groups.push_back(data.group ? std::move(data.group)
+                                  : MakeGroup(*list.race, list.keys[i], data.record));
     }
     // Each list goes as soon as its groups are made, so that the records and the groups made
     // of them are not all held at once.
-    std::vector<TEntry>().swap(list.entries);
+    std::vector<TGroupKey>().swap(list.keys);
+    std::vector<TGroupData>().swap(list.groups);
   }
   lists_.clear();
   last_ = 0;
@@ -94,12 +96,15 @@ void TGroupStore::MoveToModel() {
 }
 
 void TGroupStore::Add(TPlayer& race, std::unique_ptr<TGroup> group) {
-  const TGroupKey key = TGroupKey::Of(*group);
-  ListOf(race).entries.push_back(TEntry{key, {}, std::move(group)});
+  TList& list = ListOf(race);
+  list.keys.push_back(TGroupKey::Of(*group));
+  list.groups.push_back(TGroupData{{}, std::move(group)});
 }
 
 void TGroupStore::Add(TPlayer& race, const TGroupKey& key, const TGroupRecord& record) {
-  ListOf(race).entries.push_back(TEntry{key, record, nullptr});
+  TList& list = ListOf(race);
+  list.keys.push_back(key);
+  list.groups.push_back(TGroupData{record, nullptr});
 }
 
 uint32_t TGroupStore::FleetName(std::string_view name) {
@@ -113,7 +118,10 @@ uint32_t TGroupStore::FleetName(std::string_view name) {
 }
 
 void TGroupStore::Clear(const TPlayer& race) {
-  if (TList* list = Find(race)) list->entries.clear();
+  if (TList* list = Find(race)) {
+    list->keys.clear();
+    list->groups.clear();
+  }
 }
 
 }  // namespace tovix

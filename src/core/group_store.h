@@ -71,33 +71,49 @@ class TGroupStore {
   // Drops the groups of the race whose key `doomed` picks; the others keep their order.
   template <class Pred>
   void RemoveIf(const TPlayer& race, Pred&& doomed) {
-    if (TList* list = Find(race)) {
-      std::erase_if(list->entries, [&](const TEntry& e) { return doomed(std::as_const(e.key)); });
+    TList* list = Find(race);
+    if (!list) return;
+    // The keys are tested in their own array, which is all most calls read.
+    auto& keys = list->keys;
+    size_t out = 0;
+    while (out < keys.size() && !doomed(std::as_const(keys[out]))) ++out;
+    if (out == keys.size()) return;
+    auto& groups = list->groups;
+    for (size_t i = out + 1; i < keys.size(); ++i) {
+      if (doomed(std::as_const(keys[i]))) continue;
+      keys[out] = keys[i];
+      groups[out] = std::move(groups[i]);
+      ++out;
     }
+    keys.resize(out);
+    groups.resize(out);
   }
   // Calls `visit` with the key of every group of the race.
   template <class Visit>
   void ForEachKey(const TPlayer& race, Visit&& visit) const {
     if (const TList* list = Find(race)) {
-      for (const TEntry& e : list->entries) visit(e.key);
+      for (const TGroupKey& key : list->keys) visit(key);
     }
   }
 
  private:
-  struct TEntry {
-    TGroupKey key;
+  // A group: its record, or the object it came as.
+  struct TGroupData {
     TGroupRecord record;
-    std::unique_ptr<TGroup> group;  // or none, for a record
+    std::unique_ptr<TGroup> group;
   };
+  // A race's groups: keys[i] and groups[i] are of one group.
   struct TList {
     TPlayer* race;
-    std::vector<TEntry> entries;
+    std::vector<TGroupKey> keys;
+    std::vector<TGroupData> groups;
   };
 
   TList* Find(const TPlayer& race);
   const TList* Find(const TPlayer& race) const;
   TList& ListOf(TPlayer& race);
-  std::unique_ptr<TGroup> MakeGroup(TPlayer& race, const TEntry& entry) const;
+  std::unique_ptr<TGroup> MakeGroup(TPlayer& race, const TGroupKey& key,
+                                    const TGroupRecord& record) const;
 
   std::vector<TList> lists_;
   size_t last_ = 0;  // the list found last: rows come table by table

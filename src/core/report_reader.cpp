@@ -623,14 +623,21 @@ void TReportReader::BuildSectionIndex() {
   ClearSections();
   positionsListed_ = false;
   const int count = LineCount();
-  // The tabs that begin lines: a report has few tabs but many lines.
-  const std::string_view text = lines_.Text();
-  for (size_t at = text.find('\t'); at != std::string_view::npos; at = text.find('\t', at + 1)) {
-    if (at > 0 && text[at - 1] != '\n' && text[at - 1] != '\r') continue;
-    const int i = lines_.TokenStartingAt(at);
-    if (i < 0) continue;
+  const auto addLine = [&](int i) {
     const std::string_view line = Line(i);
     if (line.size() > 2) sections_.push_back({line, i});
+  };
+  if (count > 0 && lineWords_.LineCount() == count) {
+    // Found where the report was split.
+    for (const int i : lineWords_.TabLines()) addLine(i);
+  } else {
+    // The tabs that begin lines: a report has few tabs but many lines.
+    const std::string_view text = lines_.Text();
+    for (size_t at = text.find('\t'); at != std::string_view::npos; at = text.find('\t', at + 1)) {
+      if (at > 0 && text[at - 1] != '\n' && text[at - 1] != '\r') continue;
+      const int i = lines_.TokenStartingAt(at);
+      if (i >= 0) addLine(i);
+    }
   }
 
   // A header line without a tab is indexed as a section of its own.
@@ -740,7 +747,8 @@ int TReportReader::FirstTitle(int startLine, std::string_view prefix) const {
       std::lower_bound(titles_.begin(), titles_.end(), prefix,
                        [](const TTitle& t, std::string_view text) { return t.title < text; });
   int found = -1;
-  for (; title != titles_.end() && title->title.starts_with(prefix); ++title) {
+  for (; title != titles_.end() && SameBytes(title->title.substr(0, prefix.size()), prefix);
+       ++title) {
     if (title->line >= startLine && (found < 0 || title->line < found)) found = title->line;
   }
   return found;

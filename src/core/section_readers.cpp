@@ -513,10 +513,10 @@ void TReportReader::EndGroupStore() {
 
 TShipType* TReportReader::TableDesign(const TPlayer& race, std::string_view name) {
   // Rows of one design often follow each other.
-  if (!tableDesigns_.empty() && tableDesigns_.back().first == name)
+  if (!tableDesigns_.empty() && SameBytes(tableDesigns_.back().first, name))
     return tableDesigns_.back().second;
   for (auto it = tableDesigns_.begin(); it != tableDesigns_.end(); ++it) {
-    if (it->first == name) {
+    if (SameBytes(it->first, name)) {
       std::iter_swap(it, tableDesigns_.end() - 1);
       return tableDesigns_.back().second;
     }

@@ -453,6 +453,11 @@ void TZnStrParse::SplitEveryLine(TLineWords& out) {
   const size_t n = text_.size();
   out.count_ = 0;
   out.lineStart_.assign(static_cast<size_t>(lines) + 1, 0);
+  out.tabLines_.clear();
+  for (int line = 0; line < lines; ++line) {
+    const Span& span = tokens_[static_cast<size_t>(line)];
+    if (span.start <= span.end && text_[span.start - 1] == '\t') out.tabLines_.push_back(line);
+  }
   TWordSpan* words = out.words_.get();
   // Room for `more` words after the first `used`: the arrays grow by half at least, keeping
   // what they hold.

@@ -73,8 +73,11 @@ class TLineWords {
   const TWordSpan* LineSpans(int line) const {
     return words_.get() + lineStart_[static_cast<size_t>(line)];
   }
+  // The lines that begin with a tab (the report's section headers are among them), in order.
+  const std::vector<int>& TabLines() const { return tabLines_; }
   void Clear() {
     lineStart_.clear();
+    tabLines_.clear();
     count_ = 0;
   }
 
@@ -82,6 +85,7 @@ class TLineWords {
   friend class TZnStrParse;
 
   std::vector<uint32_t> lineStart_;  // index of each line's first word; one entry more than lines
+  std::vector<int> tabLines_;
   // The words; room for `capacity_`, so that a split writes a few past the last one.
   std::unique_ptr<TWordSpan[]> words_;
   size_t capacity_ = 0;

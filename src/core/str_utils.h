@@ -43,6 +43,13 @@ inline uint64_t FirstEightBytes(std::string_view text) {
          uint64_t{static_cast<unsigned char>(p[n / 2])} << (n / 2 * 8) |
          uint64_t{static_cast<unsigned char>(p[n - 1])} << ((n - 1) * 8);
 }
+
+// Equal bytes; for texts of at most eight bytes without a call.
+inline bool SameBytes(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  if (a.size() <= 8) return FirstEightBytes(a) == FirstEightBytes(b);
+  return std::memcmp(a.data(), b.data(), a.size()) == 0;
+}
 // Byte-wise comparison with a-z folded to upper case: negative, 0 or positive.
 int CompareText(std::string_view a, std::string_view b);
 bool SameText(std::string_view a, std::string_view b);

@@ -451,7 +451,7 @@ class TFStringListIndex {
   // SameText, here where a lookup is only a few instructions more.
   static bool SameFolded(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    if (std::memcmp(a.data(), b.data(), a.size()) == 0) return true;  // digits, lower case
+    if (SameBytes(a, b)) return true;  // digits, lower case
     for (size_t i = 0; i < a.size(); ++i) {
       if (LoCase(a[i]) != LoCase(b[i])) return false;
     }
