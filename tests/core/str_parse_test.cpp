@@ -222,6 +222,11 @@ TEST(SubParserTest, SplittingEveryLineAgreesWithTheChildLineByLine) {
       lines.SplitEveryLine(split);
       lines.SplitEveryLine(split);
       ASSERT_EQ(split.LineCount(), lines.Count());
+      std::vector<int> tabLines;
+      for (int line = 0; line < lines.Count(); ++line) {
+        if (lines.TokenView(line).starts_with('\t')) tabLines.push_back(line);
+      }
+      ASSERT_EQ(split.TabLines(), tabLines);
       for (int line = 0; line < lines.Count(); ++line) {
         Words expected = Tokens(lines.SubParser(line));
         Words got;
