@@ -77,6 +77,7 @@ TTechLevels EffectiveToTechLevels(const TShipType* design, TTechLevels effective
 }
 
 int32_t GroupCargoType(std::string_view text) {
+  if (text.size() != 3) return pcNone;  // mostly "-"
   if (SameText(text, "cap")) return pcCap;
   if (SameText(text, "mat")) return pcMat;
   if (SameText(text, "col")) return pcCol;
