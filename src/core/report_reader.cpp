@@ -190,6 +190,28 @@ std::string RequiredLiteral(std::string_view pattern) {
   return best;
 }
 
+// The characters QuoteRegexText escapes: outside a set they are operators of the expressions.
+bool IsRegexOperator(char c) {
+  switch (c) {
+    case '\\':
+    case '.':
+    case '*':
+    case '+':
+    case '?':
+    case '[':
+    case ']':
+    case '(':
+    case ')':
+    case '|':
+    case '^':
+    case '$':
+    case '\n':
+      return true;
+    default:
+      return false;
+  }
+}
+
 // A word character of the expressions: A-Z, a-z, 0-9 and "_".
 bool IsRegexWordChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
@@ -257,25 +279,7 @@ std::string QuoteRegexText(std::string_view text) {
   std::string quoted;
   quoted.reserve(text.size() + 8);
   for (char c : text) {
-    switch (c) {
-      case '\\':
-      case '.':
-      case '*':
-      case '+':
-      case '?':
-      case '[':
-      case ']':
-      case '(':
-      case ')':
-      case '|':
-      case '^':
-      case '$':
-      case '\n':
-        quoted += '\\';
-        break;
-      default:
-        break;
-    }
+    if (IsRegexOperator(c)) quoted += '\\';
     quoted += c;
   }
   return quoted;
@@ -757,28 +761,8 @@ int TReportReader::FirstTitle(int startLine, std::string_view prefix) const {
 int TReportReader::FindTitle(int startLine, std::string_view title) {
   // A title that begins with a word character and holds no character an expression reads
   // otherwise is its own pattern's prefix (TitlePrefix): no pattern is made for it.
-  const auto special = [](char c) {
-    switch (c) {
-      case '.':
-      case '*':
-      case '+':
-      case '?':
-      case '[':
-      case ']':
-      case '(':
-      case ')':
-      case '{':
-      case '}':
-      case '|':
-      case '^':
-      case '$':
-      case '\n':
-      case '\\':
-        return true;
-      default:
-        return false;
-    }
-  };
+  // ("{" and "}" are no operators, but TitlePrefix takes no text with them.)
+  const auto special = [](char c) { return IsRegexOperator(c) || c == '{' || c == '}'; };
   const bool plain = !title.empty() && IsRegexWordChar(title[0]) &&
                      std::none_of(title.begin(), title.end(), special);
   if (plain && titlesUsable_) {
