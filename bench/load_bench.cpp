@@ -5,6 +5,11 @@
 //
 // Aims: the load within 6 times the plain read on one thread and within 4 times with the
 // worker threads; peak memory below the report bytes.
+//
+// "load_bench load [threads [times]]" and "load_bench read" do one load (one thread unless
+// given; or `times` loads) or one plain read and split and nothing else, for counting
+// instructions under valgrind --tool=callgrind: counts do not change with the machine's load
+// as times do.
 
 #include <benchmark/benchmark.h>
 #include <spawn.h>
@@ -98,7 +103,8 @@ size_t ReadAndSplit(const std::vector<fs::path>& files) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const std::string_view only = argc > 1 ? argv[1] : "";
   const fs::path archive = fs::path(TOVIX_REPORTS_DIR) / "andromeda-ABC.tar.xz";
   std::error_code ec;
   if (!fs::exists(archive, ec)) {
@@ -158,6 +164,24 @@ int main() {
     result.planets = state->Planets.Count();
     return result;
   };
+
+  if (only == "read") {
+    std::printf("read and split: %zu lines\n", ReadAndSplit(files));
+    return 0;
+  }
+  if (only == "load") {
+    const int threads = argc > 2 ? std::atoi(argv[2]) : 0;
+    const int times = argc > 3 ? std::max(1, std::atoi(argv[3])) : 1;
+    LoadResult one;
+    std::vector<double> ms;
+    for (int i = 0; i < times; ++i) {
+      one = load(threads);
+      ms.push_back(one.ms);
+    }
+    std::printf("load: %s, %d races, %d planets, median %.1f ms\n",
+                one.loaded ? "read" : "NOT READ", one.races, one.planets, Median(ms));
+    return one.loaded ? 0 : 1;
+  }
 
   // The peak memory of the first load (single-threaded).
   const bool peakReset = ResetPeak();

@@ -138,37 +138,12 @@ std::string FormatThousands(int64_t v) {
   return neg ? "-" + out : out;
 }
 
-namespace {
-
-// Digits "ddd.ddd" (no sign, no exponent) of at most 15 digits, as the correctly rounded double:
-// the digits as a whole number and the power of ten are both exact doubles, so their quotient
-// is rounded once, exactly as a full conversion rounds. False for anything else.
-bool FastDecimal(std::string_view digits, double& value) {
-  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  constexpr int kMaxDigits = 15;
-  uint64_t whole = 0;
-  int count = 0;
-  int fraction = -1;  // digits after the point; -1 before it
-  for (const char c : digits) {
-    if (c == '.') {
-      if (fraction >= 0) return false;
-      fraction = 0;
-      continue;
-    }
-    if (c < '0' || c > '9' || ++count > kMaxDigits) return false;
-    whole = whole * 10 + static_cast<uint64_t>(c - '0');
-    if (fraction >= 0) ++fraction;
-  }
-  if (count == 0) return false;
-  const double number = static_cast<double>(whole);
-  value = fraction > 0 ? number / kPowers[fraction] : number;
-  return true;
-}
-
-}  // namespace
-
 bool TryParseFloat(std::string_view text, double& value, int* errorPos) {
+  // Plain short decimals, the most of any report, need no further checks.
+  if (TryParseShortDecimal(text, value)) {
+    if (errorPos) *errorPos = 0;
+    return true;
+  }
   size_t lead = 0;
   while (lead < text.size() && IsBlank(text[lead])) ++lead;
   std::string_view s = TrimBlanks(text);
@@ -177,6 +152,10 @@ bool TryParseFloat(std::string_view text, double& value, int* errorPos) {
     return false;
   };
   if (s.empty()) return fail(0);
+  if (TryParseShortDecimal(s, value)) {
+    if (errorPos) *errorPos = 0;
+    return true;
+  }
   size_t i = 0;
   bool neg = false;
   if (s[i] == '+' || s[i] == '-') {
@@ -185,12 +164,6 @@ bool TryParseFloat(std::string_view text, double& value, int* errorPos) {
   }
   size_t numStart = i;
   double v = 0;
-  // Plain short decimals, the most of any report, need no further checks.
-  if (FastDecimal(s.substr(numStart), v)) {
-    value = neg ? -v : v;
-    if (errorPos) *errorPos = 0;
-    return true;
-  }
   size_t digits = 0;
   while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
   if (i < s.size() && s[i] == '.') {

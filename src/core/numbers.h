@@ -31,6 +31,56 @@ std::string FormatThousands(int64_t v);
 // optional "." fraction and an optional exponent. Returns false on anything else. On failure
 // `errorPos` (when given) receives the 1-based position of the first bad character.
 bool TryParseFloat(std::string_view text, double& value, int* errorPos = nullptr);
+
+// The short decimals nearly every figure of a report is: an optional sign, then at most 15
+// digits with at most one "." among them ("12.34", "-0.50", "7"), nothing else. Gives what
+// TryParseFloat gives for such a text and returns true; false for anything else. The digits as
+// a whole number and the power of ten are both exact doubles, so their quotient is rounded
+// once, exactly as a full conversion rounds.
+inline bool TryParseShortDecimal(std::string_view text, double& value) {
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  bool negative = false;
+  if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const auto digitAt = [](const char* at) {
+    return static_cast<unsigned>(static_cast<unsigned char>(*at) - '0');
+  };
+  // Most figures have two decimals: the digits before the point, then two.
+  if (end - p >= 4 && end - p <= 16 && end[-3] == '.' && digitAt(end - 2) < 10 &&
+      digitAt(end - 1) < 10) {
+    uint64_t whole = 0;
+    const char* q = p;
+    for (; q != end - 3 && digitAt(q) < 10; ++q) whole = whole * 10 + digitAt(q);
+    if (q == end - 3) {
+      whole = whole * 100 + digitAt(end - 2) * 10 + digitAt(end - 1);
+      const double magnitude = static_cast<double>(whole) / 100;
+      value = negative ? -magnitude : magnitude;
+      return true;
+    }
+  }
+  const char* point = nullptr;
+  uint64_t whole = 0;
+  int digits = 0;
+  for (; p != end; ++p) {
+    const unsigned digit = digitAt(p);
+    if (digit < 10) {
+      whole = whole * 10 + digit;  // wraps only past 19 digits, which are refused below
+      ++digits;
+    } else if (*p == '.' && !point) {
+      point = p;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0 || digits > 15) return false;
+  const auto fraction = point ? end - point - 1 : 0;
+  const double number = static_cast<double>(whole);
+  const double magnitude = fraction > 0 ? number / kPowers[fraction] : number;
+  value = negative ? -magnitude : magnitude;
+  return true;
+}
 // Reads a whole 32-bit integer: optional blanks, optional sign, decimal digits, or "$" and hex
 // digits. Returns false on anything else or on overflow.
 bool TryParseInt(std::string_view text, int32_t& value);

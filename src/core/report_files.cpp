@@ -62,29 +62,6 @@ std::vector<TReportFile> ListReportFiles(const std::string& pattern, std::string
   return files;
 }
 
-void TReportWords::Build(TZnStrParse& lines) {
-  Clear();
-  const std::string_view text = lines.Text();
-  const int count = lines.Count();
-  lineStart_.reserve(static_cast<size_t>(count) + 1);
-  for (int line = 0; line < count; ++line) {
-    lineStart_.push_back(static_cast<uint32_t>(words_.size()));
-    TZnStrParse& row = lines.SubParser(line);
-    const int n = row.Count();
-    for (int w = 0; w < n; ++w) {
-      const std::string_view word = row.TokenView(w);
-      words_.push_back(
-          {static_cast<uint32_t>(word.data() - text.data()), static_cast<uint32_t>(word.size())});
-    }
-  }
-  lineStart_.push_back(static_cast<uint32_t>(words_.size()));
-}
-
-void TReportWords::Clear() {
-  lineStart_.clear();
-  words_.clear();
-}
-
 int DefaultReadThreads() {
   const unsigned cores = std::thread::hardware_concurrency();
   return cores <= 1 ? 0 : std::min(kMaxThreads, static_cast<int>(cores) - 1);
@@ -99,7 +76,6 @@ TReportPrefetcher::TReportPrefetcher(std::vector<std::string> files, int threads
   threads = std::clamp(threads, 0, kMaxThreads);
   if (files_.size() < 2) threads = 0;
   window_ = kFilesAheadPerThread * static_cast<size_t>(threads);
-  splitWords_ = threads > 0;
   workers_.reserve(static_cast<size_t>(threads));
   for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
 }
@@ -113,15 +89,22 @@ TReportPrefetcher::~TReportPrefetcher() {
   for (std::thread& worker : workers_) worker.join();
 }
 
-void TReportPrefetcher::Read(size_t index, TSlot& slot) const {
+void TReportPrefetcher::Read(size_t index, TSlot& slot) {
   try {
     std::string text = LoadFileToString(files_[index]);
     prepare_(text);
     auto lines = makeParser_();
     lines->SetText(std::move(text));
-    // With workers the words are split here, off the reading thread; without, the reader
-    // splits only the lines it reads.
-    if (splitWords_) slot.words.Build(*lines);
+    // With workers the words are split here, off the reading thread, into the arrays of a
+    // report already read.
+    if (!workers_.empty()) {
+      std::lock_guard lock(spareMutex_);
+      if (!spareWords_.empty()) {
+        slot.words = std::move(spareWords_.back());
+        spareWords_.pop_back();
+      }
+    }
+    lines->SplitEveryLine(slot.words);
     slot.lines = std::move(lines);
   } catch (...) {
     slot.error = std::current_exception();
@@ -141,13 +124,16 @@ void TReportPrefetcher::Work() {
     lock.lock();
     slots_[index] = std::move(done);
     slots_[index].ready = true;
-    fileReady_.notify_all();
+    // Waking the reader costs a switch of threads: only when it waits for this file.
+    if (waitingFor_ == index) fileReady_.notify_one();
   }
 }
 
-void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TReportWords& words) {
+void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TLineWords& words) {
   TSlot slot;
   if (workers_.empty()) {
+    // The words of the report before are done with: their arrays take this report's.
+    std::swap(slot.words, words);
     Read(index, slot);
   } else {
     std::unique_lock lock(mutex_);
@@ -158,15 +144,24 @@ void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TReportWords& wor
       Read(index, slot);
       lock.lock();
     } else {
-      fileReady_.wait(lock, [&] { return slots_[index].ready; });
+      if (!slots_[index].ready) {
+        waitingFor_ = index;
+        fileReady_.wait(lock, [&] { return slots_[index].ready; });
+        waitingFor_ = kNotWaiting;
+      }
       slot = std::move(slots_[index]);
     }
     taken_ = std::max(taken_, index + 1);
-    workReady_.notify_all();
+    // One more file may be read ahead now: one worker does it.
+    if (next_ < files_.size() && next_ < taken_ + window_) workReady_.notify_one();
   }
   if (slot.error) std::rethrow_exception(slot.error);
   lines.TakeText(*slot.lines);
-  words = std::move(slot.words);
+  std::swap(words, slot.words);
+  if (workers_.empty()) return;
+  // The arrays of the report before serve a later one.
+  std::lock_guard lock(spareMutex_);
+  if (spareWords_.size() <= window_) spareWords_.push_back(std::move(slot.words));
 }
 
 }  // namespace tovix

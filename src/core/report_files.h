@@ -38,43 +38,12 @@ struct TReportFile {
 std::vector<TReportFile> ListReportFiles(const std::string& pattern, std::string_view letters,
                                          int firstTurn, int lastTurn);
 
-// The words of every line of a report, split once: as offsets into the report text, so that
-// they stay right when the text is handed on.
-class TReportWords {
- public:
-  // Splits every line of `lines` with its word parser (the child CreateSubParser made).
-  void Build(TZnStrParse& lines);
-  void Clear();
-  int LineCount() const { return lineStart_.empty() ? 0 : static_cast<int>(lineStart_.size()) - 1; }
-  int WordCount(int line) const {
-    return static_cast<int>(lineStart_[static_cast<size_t>(line) + 1] -
-                            lineStart_[static_cast<size_t>(line)]);
-  }
-  struct TSpan {
-    uint32_t start;
-    uint32_t size;
-  };
-  // The words of line `line`, WordCount(line) of them.
-  const TSpan* LineSpans(int line) const {
-    return words_.data() + lineStart_[static_cast<size_t>(line)];
-  }
-  // Word `word` of line `line` in `text` (the text the lines were split from).
-  std::string_view Word(std::string_view text, int line, int word) const {
-    const TSpan& s = words_[lineStart_[static_cast<size_t>(line)] + static_cast<size_t>(word)];
-    return text.substr(s.start, s.size);
-  }
-
- private:
-  std::vector<uint32_t> lineStart_;  // index of each line's first word; one entry more than lines
-  std::vector<TSpan> words_;
-};
-
 // The worker threads a load uses by default: a few, fewer on a small machine.
 int DefaultReadThreads();
 
 // Reads the given files, in order, each into a line parser made by `makeParser` (with its word
-// parser) after `prepare` has mended its text; `threads` workers do it ahead of Take, and split
-// the words of every line too (none: Take reads the file and leaves the words unsplit).
+// parser) after `prepare` has mended its text, and splits the words of every line; `threads`
+// workers do it ahead of Take (none: Take does it).
 class TReportPrefetcher {
  public:
   using Prepare = std::function<void(std::string&)>;
@@ -87,20 +56,20 @@ class TReportPrefetcher {
   TReportPrefetcher& operator=(const TReportPrefetcher&) = delete;
 
   // Waits for file `index`, then hands its text and lines to `lines` (TZnStrParse::TakeText)
-  // and its words, when split, to `words` (else `words` is emptied).
+  // and its words to `words`.
   // Files are taken in rising order, each once. What reading the file raised is raised here.
-  void Take(size_t index, TZnStrParse& lines, TReportWords& words);
+  void Take(size_t index, TZnStrParse& lines, TLineWords& words);
 
  private:
   struct TSlot {
     std::unique_ptr<TZnStrParse> lines;
-    TReportWords words;
+    TLineWords words;
     std::exception_ptr error;
     bool ready = false;
   };
 
   void Work();
-  void Read(size_t index, TSlot& slot) const;
+  void Read(size_t index, TSlot& slot);
 
   std::vector<std::string> files_;
   Prepare prepare_;
@@ -108,14 +77,18 @@ class TReportPrefetcher {
   std::vector<TSlot> slots_;
   // Files read ahead of the one taken at most.
   size_t window_ = 0;
-  bool splitWords_ = false;  // set before the workers start
   std::mutex mutex_;
   std::condition_variable workReady_;  // a worker may claim a file, or must stop
   std::condition_variable fileReady_;  // a file was read
   size_t next_ = 0;                    // the next file a worker claims
   size_t taken_ = 0;                   // files taken so far
+  static constexpr size_t kNotWaiting = SIZE_MAX;
+  size_t waitingFor_ = kNotWaiting;  // the file Take waits for
   bool stop_ = false;
   std::vector<std::thread> workers_;
+  // Word arrays of reports taken, to be filled again rather than allocated for every report.
+  std::mutex spareMutex_;
+  std::vector<TLineWords> spareWords_;
 };
 
 }  // namespace tovix

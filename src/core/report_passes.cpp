@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <set>
@@ -132,7 +133,7 @@ TPlanetSet::TPlanetSet(const std::vector<const TPlanet*>& planets) {
   }
 }
 
-void PruneGroups(GameState& state, int32_t turn) {
+void PruneGroups(GameState& state, TGroupStore& groups, int32_t turn) {
   TPlayer* reporter = state.ReportPlayer;
   if (!reporter) return;
   // The planets the race sees: its own, and where its groups stand now (a planet it left
@@ -142,16 +143,14 @@ void PruneGroups(GameState& state, int32_t turn) {
     if (planet && planet->Owner.Is(reporter)) watched.push_back(planet);
   }
   if (state.UnknownPlanet->Owner.Is(reporter)) watched.push_back(state.UnknownPlanet);
-  for (const auto& group : reporter->Groups) {
-    if (group->Turn == turn && group->Distance == 0 && group->Planet) {
-      watched.push_back(group->Planet);
-    }
-  }
+  groups.ForEachKey(*reporter, [&](const TGroupKey& group) {
+    if (group.Turn == turn && group.Standing && group.Planet) watched.push_back(group.Planet);
+  });
   const TPlanetSet seen(watched);
   for (auto [key, race] : state.Players) {
     if (!race || race == reporter) continue;
     // The planet first: most groups stand elsewhere, and then their turn is not read.
-    state.RemoveGroupsIf(*race, [&](const TGroup& group) {
+    groups.RemoveIf(*race, [&](const TGroupKey& group) {
       return seen.Contains(group.Planet) && group.Turn < turn;
     });
   }
@@ -255,28 +254,55 @@ class TFigureTexts {
   std::unordered_map<uint32_t, std::string> texts_;
 };
 
-std::string MergeKey(const TGroup& group, TFigureTexts& figures) {
-  std::string key = std::to_string(group.Turn) + "$";
-  if (group.ShipType) key += LowerCase(group.ShipType->Name) + "%";
-  if (group.Planet) key += LowerCase(group.Planet->Name) + "$";
-  if (group.Origin) key += LowerCase(group.Origin->Name) + "%";
-  key += std::to_string(group.Ships) + "$";
+void AppendNumber(std::string& out, int64_t value) {
+  char text[24];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  out.append(text, end);
+}
+
+void AppendLowerCase(std::string& out, std::string_view name) {
+  for (const char c : name) out += LoCase(c);
+}
+
+// MergeGroupKey's text, appended to `out`.
+void AppendMergeKey(std::string& out, const TGroup& group, TFigureTexts& figures) {
+  AppendNumber(out, group.Turn);
+  out += '$';
+  if (group.ShipType) {
+    AppendLowerCase(out, group.ShipType->Name);
+    out += '%';
+  }
+  if (group.Planet) {
+    AppendLowerCase(out, group.Planet->Name);
+    out += '$';
+  }
+  if (group.Origin) {
+    AppendLowerCase(out, group.Origin->Name);
+    out += '%';
+  }
+  AppendNumber(out, group.Ships);
+  out += '$';
   for (float figure :
        {group.Distance, group.DriveTech, group.WeaponsTech, group.ShieldsTech, group.Load}) {
-    key += figures.Text(figure);
-    key += '$';
+    out += figures.Text(figure);
+    out += '$';
   }
-  key += std::to_string(group.CargoType) + "$";
-  key += figures.Text(group.CargoTech);
-  if (group.GroupNumber > 0) key += "#" + std::to_string(group.GroupNumber);
-  return key;
+  AppendNumber(out, group.CargoType);
+  out += '$';
+  out += figures.Text(group.CargoTech);
+  if (group.GroupNumber > 0) {
+    out += '#';
+    AppendNumber(out, group.GroupNumber);
+  }
 }
 
 }  // namespace
 
 std::string MergeGroupKey(const TGroup& group) {
   TFigureTexts figures;
-  return MergeKey(group, figures);
+  std::string key;
+  AppendMergeKey(key, group, figures);
+  return key;
 }
 
 void MergeGroups(GameState& state) {
@@ -306,12 +332,24 @@ void MergeGroups(GameState& state) {
     // Keys compare ignoring case, so they are looked up lower-cased. Of the groups with one key,
     // in the order read, each but the last has an equal key after it: those go, unless they
     // belong to a fleet.
-    std::vector<std::string> keys;
-    keys.reserve(race->Groups.size());
-    std::unordered_map<std::string_view, size_t> lastWithKey;
+    // All keys in one text, each lower-cased as a whole.
+    std::string text;
+    std::vector<size_t> ends;
+    ends.reserve(race->Groups.size());
     for (const auto& group : race->Groups) {
-      keys.push_back(LowerCase(MergeKey(*group, figures)));
+      const size_t start = text.size();
+      AppendMergeKey(text, *group, figures);
+      for (size_t i = start; i < text.size(); ++i) text[i] = LoCase(text[i]);
+      ends.push_back(text.size());
     }
+    std::vector<std::string_view> keys;
+    keys.reserve(ends.size());
+    for (size_t i = 0; i < ends.size(); ++i) {
+      const size_t start = i == 0 ? 0 : ends[i - 1];
+      keys.emplace_back(text.data() + start, ends[i] - start);
+    }
+    std::unordered_map<std::string_view, size_t> lastWithKey;
+    lastWithKey.reserve(keys.size());
     for (size_t i = 0; i < keys.size(); ++i) lastWithKey[keys[i]] = i;
     std::unordered_set<const TGroup*> doomed;
     for (size_t i = 0; i < keys.size(); ++i) {

@@ -3,8 +3,9 @@
 // a newer report no longer shows, counting ships in production, the map tracks, and merging
 // duplicate groups.
 //
-// Groups are removed only through GameState::RemoveGroupsIf. Nothing else in the model holds a
-// race's groups (battles keep their own copies), so no reference is left behind.
+// Groups are removed only through GameState::RemoveGroupsIf, or while the reports are read from
+// the reader's TGroupStore. Nothing else in the model holds a race's groups (battles keep their
+// own copies), so no reference is left behind.
 
 #include <cstdint>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/group_store.h"
 
 namespace tovix {
 
@@ -43,8 +45,8 @@ class TPlanetSet {
 
 // After each report of turn `turn`: other races' groups seen in earlier turns at planets that
 // this report's race now sees (its own planets, and the planets where its groups of this turn
-// stand) are removed.
-void PruneGroups(GameState& state, int32_t turn);
+// stand) are removed. The groups are those of the store the reader keeps them in.
+void PruneGroups(GameState& state, TGroupStore& groups, int32_t turn);
 
 // Once after reading: fills ShipsPresent and ShipsUpToDate of every ship in production from
 // the user's groups standing at its planet with its design.

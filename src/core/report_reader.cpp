@@ -130,24 +130,24 @@ struct TPlanetRow {
   float colonists = 0;
 };
 
-float FloatWord(const TReportRow& words, int index) {
-  return static_cast<float>(words.TokenAsFloat(index));
+float FloatWord(const TReportRow& words, int index, TFigureCache& figures) {
+  return static_cast<float>(figures.Read(words.TokenView(index)));
 }
 
 // Every word is read before the model is touched, so a short row changes nothing.
-TPlanetRow ReadPlanetRow(const TReportRow& words, const TPlanetColumns& c) {
+TPlanetRow ReadPlanetRow(const TReportRow& words, const TPlanetColumns& c, TFigureCache& figures) {
   TPlanetRow row;
   row.name = words.Token(c.Name);
   row.x = ParseCoordinate(words.TokenView(c.X));
   row.y = ParseCoordinate(words.TokenView(c.Y));
-  row.size = FloatWord(words, c.Size);
-  row.population = FloatWord(words, c.Population);
-  row.industry = FloatWord(words, c.Industry);
-  row.resources = FloatWord(words, c.Resources);
+  row.size = FloatWord(words, c.Size, figures);
+  row.population = FloatWord(words, c.Population, figures);
+  row.industry = FloatWord(words, c.Industry, figures);
+  row.resources = FloatWord(words, c.Resources, figures);
   row.production = words.Token(c.Production);
-  row.capital = FloatWord(words, c.CAP);
-  row.material = FloatWord(words, c.MAT);
-  row.colonists = FloatWord(words, c.COL);
+  row.capital = FloatWord(words, c.CAP, figures);
+  row.material = FloatWord(words, c.MAT, figures);
+  row.colonists = FloatWord(words, c.COL, figures);
   return row;
 }
 
@@ -188,6 +188,28 @@ std::string RequiredLiteral(std::string_view pattern) {
   }
   endRun();
   return best;
+}
+
+// The characters QuoteRegexText escapes: outside a set they are operators of the expressions.
+bool IsRegexOperator(char c) {
+  switch (c) {
+    case '\\':
+    case '.':
+    case '*':
+    case '+':
+    case '?':
+    case '[':
+    case ']':
+    case '(':
+    case ')':
+    case '|':
+    case '^':
+    case '$':
+    case '\n':
+      return true;
+    default:
+      return false;
+  }
 }
 
 // A word character of the expressions: A-Z, a-z, 0-9 and "_".
@@ -232,45 +254,32 @@ uint64_t SquaredDistance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 }  // namespace
 
 int32_t ParseCoordinate(std::string_view word) {
-  size_t i = 0;
-  while (i < word.size() && word[i] != '-' && (word[i] < '0' || word[i] > '9')) ++i;
-  if (i == word.size()) return 0;
-  const bool negative = word[i] == '-';
-  if (negative) ++i;
-  constexpr int64_t kLimit = std::numeric_limits<int32_t>::max();
-  int64_t value = 0;
-  for (; i < word.size(); ++i) {
-    const char c = word[i];
-    if (c == '.') continue;
-    if (c < '0' || c > '9') break;
-    value = std::min(kLimit, value * 10 + (c - '0'));
+  const char* p = word.data();
+  const char* const end = p + word.size();
+  while (p != end && *p != '-' && (*p < '0' || *p > '9')) ++p;
+  if (p == end) return 0;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  // Eighteen digits cannot overflow; a longer run is past the limit anyway.
+  constexpr uint64_t kLimit = std::numeric_limits<int32_t>::max();
+  uint64_t value = 0;
+  int digits = 0;
+  for (; p != end; ++p) {
+    if (*p == '.') continue;
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p) - '0');
+    if (digit > 9) break;
+    value = value * 10 + digit;
+    if (++digits > 18) value = kLimit;
   }
-  return static_cast<int32_t>(negative ? -value : value);
+  const auto limited = static_cast<int32_t>(std::min(value, kLimit));
+  return negative ? -limited : limited;
 }
 
 std::string QuoteRegexText(std::string_view text) {
   std::string quoted;
   quoted.reserve(text.size() + 8);
   for (char c : text) {
-    switch (c) {
-      case '\\':
-      case '.':
-      case '*':
-      case '+':
-      case '?':
-      case '[':
-      case ']':
-      case '(':
-      case ')':
-      case '|':
-      case '^':
-      case '$':
-      case '\n':
-        quoted += '\\';
-        break;
-      default:
-        break;
-    }
+    if (IsRegexOperator(c)) quoted += '\\';
     quoted += c;
   }
   return quoted;
@@ -278,31 +287,28 @@ std::string QuoteRegexText(std::string_view text) {
 
 // --- A row of words ---------------------------------------------------------------------------
 
-TReportRow::TReportRow(TZnStrParse& words) : count_(words.Count()) {
-  std::string_view* out = inline_.data();
+TReportRow::TReportRow(TZnStrParse& words) : base_(words.Text().data()), count_(words.Count()) {
+  TWordSpan* out = inline_;
   if (count_ > kInlineWords) {
     more_.resize(static_cast<size_t>(count_));
     out = more_.data();
   }
-  for (int i = 0; i < count_; ++i) out[i] = words.TokenView(i);
+  for (int i = 0; i < count_; ++i) {
+    const std::string_view word = words.TokenView(i);
+    out[i] = {static_cast<uint32_t>(word.data() - base_), static_cast<uint32_t>(word.size())};
+  }
+  spans_ = out;
 }
 
-TReportRow::TReportRow(const TReportWords& words, std::string_view text, int line)
+TReportRow::TReportRow(const TLineWords& words, std::string_view text, int line)
     : spans_(words.LineSpans(line)), base_(text.data()), count_(words.WordCount(line)) {}
 
-size_t TReportRow::Resolve(int index) const {
-  if (index < 0) index += count_;
-  if (index < 0 || index >= count_) throw EParseError("Index out of bounds");
-  return static_cast<size_t>(index);
+void TReportRow::ThrowOutOfBounds() {
+  throw EParseError("Index out of bounds");
 }
 
 int32_t TReportRow::TokenAsInt(int index) const {
   return FirstIntInStr(TokenView(index));
-}
-
-double TReportRow::TokenAsFloat(int index) const {
-  double value = 0;
-  return TryParseFloat(TokenView(index), value) ? value : 0;
 }
 
 // --- The reader --------------------------------------------------------------------------------
@@ -312,6 +318,7 @@ TReportReader::TReportReader(GameState& state, UserInterface& ui, fs::path progr
       ui_(ui),
       layout_(&state.Layout),
       programDir_(std::move(programDir)),
+      planetIndex_(state.Planets),
       readThreads_(DefaultReadThreads()) {
   SetUpReportParser(lines_);
   SetReportLayout(plusLayout_, TGameType::Plus);
@@ -375,6 +382,20 @@ bool TReportReader::LoadAllReports() {
     SetUpReportParser(*lines);
     return lines;
   });
+  // The groups are kept in the store until the reading ends.
+  struct TGroupStoreScope {
+    explicit TGroupStoreScope(TReportReader& r) : reader(r) { reader.BeginGroupStore(); }
+    ~TGroupStoreScope() {
+      try {
+        reader.EndGroupStore();
+      } catch (const std::exception& e) {
+        reader.Report(e.what());
+      }
+    }
+    TGroupStoreScope(const TGroupStoreScope&) = delete;
+    TGroupStoreScope& operator=(const TGroupStoreScope&) = delete;
+    TReportReader& reader;
+  } groupStore(*this);
   int readTurn = -1;
   for (size_t f = 0; f < files.size(); ++f) {
     const TReportFile& file = files[f];
@@ -386,9 +407,7 @@ bool TReportReader::LoadAllReports() {
     try {
       if (!ReadReportFile(file.Turn, file.LetterIndex, file.FileName)) {
         prefetcher_ = nullptr;
-        lines_.SetText(std::string());
-        lineWords_.Clear();
-        ClearSections();
+        ForgetReport();
         return false;
       }
     } catch (const std::exception& e) {
@@ -399,6 +418,10 @@ bool TReportReader::LoadAllReports() {
     prefetcher_ = nullptr;
     if (headerRead_) lastHeaderTurn = report_.Turn;
   }
+
+  // The last report's text and words go before the groups are made.
+  ForgetReport();
+  EndGroupStore();
 
   // Once after the last turn; each step on its own, so that one failing leaves the others.
   const auto guarded = [this](auto&& step) {
@@ -436,9 +459,6 @@ bool TReportReader::LoadAllReports() {
             firstReport_, planetsAddedLate_));
   }
 
-  lines_.SetText(std::string());
-  lineWords_.Clear();
-  ClearSections();
   if (state_.Players.Count() == 0) return false;
   if (lastHeaderTurn >= 0) SumPlanetSizes(lastHeaderTurn);
   return true;
@@ -541,7 +561,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   }
   ReadBombings();
   if (letterIndex == 1) ReadIncomingGroups();
-  PruneGroups(state_, turn);
+  PruneGroups(state_, groups_, turn);
   SumPlanetSizes(turn);
   if (letterIndex == 1 && settings.UseCountMethod >= turn) CountClustersForTurn(state_, turn);
   return true;
@@ -609,9 +629,21 @@ void TReportReader::BuildSectionIndex() {
   ClearSections();
   positionsListed_ = false;
   const int count = LineCount();
-  for (int i = 0; i < count; ++i) {
+  const auto addLine = [&](int i) {
     const std::string_view line = Line(i);
-    if (line.size() > 2 && line[0] == '\t') sections_.push_back({std::string(line), i});
+    if (line.size() > 2) sections_.push_back({line, i});
+  };
+  if (count > 0 && lineWords_.LineCount() == count) {
+    // Found where the report was split.
+    for (const int i : lineWords_.TabLines()) addLine(i);
+  } else {
+    // The tabs that begin lines: a report has few tabs but many lines.
+    const std::string_view text = lines_.Text();
+    for (size_t at = text.find('\t'); at != std::string_view::npos; at = text.find('\t', at + 1)) {
+      if (at > 0 && text[at - 1] != '\n' && text[at - 1] != '\r') continue;
+      const int i = lines_.TokenStartingAt(at);
+      if (i >= 0) addLine(i);
+    }
   }
 
   // A header line without a tab is indexed as a section of its own.
@@ -626,7 +658,7 @@ void TReportReader::BuildSectionIndex() {
     if (found >= 0) {
       const auto at = std::lower_bound(sections_.begin(), sections_.end(), found,
                                        [](const TSection& s, int l) { return s.line < l; });
-      sections_.insert(at, {std::string(Line(found)), found});
+      sections_.insert(at, {Line(found), found});
     }
   }
 
@@ -689,6 +721,12 @@ void TReportReader::BuildTitleIndex() {
   });
 }
 
+void TReportReader::ForgetReport() {
+  ClearSections();
+  lines_.SetText(std::string());
+  lineWords_ = TLineWords();
+}
+
 void TReportReader::ClearSections() {
   sections_.clear();
   titles_.clear();
@@ -701,22 +739,39 @@ int TReportReader::FindSection(int startLine, std::string_view pattern) {
                              [](const TSection& s, int line) { return s.line < line; });
   if (it == sections_.end()) return -1;
   const TSectionPattern& entry = Pattern(pattern);
-  if (!entry.prefix.empty() && titlesUsable_) {
-    // The titles that begin with the prefix are neighbours in the sorted title index; the
-    // first of their sections at or after the start line is the one a scan would find.
-    auto title =
-        std::lower_bound(titles_.begin(), titles_.end(), std::string_view(entry.prefix),
-                         [](const TTitle& t, std::string_view prefix) { return t.title < prefix; });
-    int found = -1;
-    for (; title != titles_.end() && title->title.starts_with(entry.prefix); ++title) {
-      if (title->line >= startLine && (found < 0 || title->line < found)) found = title->line;
-    }
-    return found;
-  }
+  if (!entry.prefix.empty() && titlesUsable_) return FirstTitle(startLine, entry.prefix);
   for (; it != sections_.end(); ++it) {
     if (Matches(entry, it->text)) return it->line;
   }
   return -1;
+}
+
+int TReportReader::FirstTitle(int startLine, std::string_view prefix) const {
+  // The titles that begin with the prefix are neighbours in the sorted title index; the first
+  // of their sections at or after the start line is the one a scan would find.
+  auto title =
+      std::lower_bound(titles_.begin(), titles_.end(), prefix,
+                       [](const TTitle& t, std::string_view text) { return t.title < text; });
+  int found = -1;
+  for (; title != titles_.end() && SameBytes(title->title.substr(0, prefix.size()), prefix);
+       ++title) {
+    if (title->line >= startLine && (found < 0 || title->line < found)) found = title->line;
+  }
+  return found;
+}
+
+int TReportReader::FindTitle(int startLine, std::string_view title) {
+  // A title that begins with a word character and holds no character an expression reads
+  // otherwise is its own pattern's prefix (TitlePrefix): no pattern is made for it.
+  // ("{" and "}" are no operators, but TitlePrefix takes no text with them.)
+  const auto special = [](char c) { return IsRegexOperator(c) || c == '{' || c == '}'; };
+  const bool plain = !title.empty() && IsRegexWordChar(title[0]) &&
+                     std::none_of(title.begin(), title.end(), special);
+  if (plain && titlesUsable_) {
+    if (startLine < 0) startLine = std::max(0, LineCount() + startLine);
+    return FirstTitle(startLine, title);
+  }
+  return FindSection(startLine, "^\\W*" + QuoteRegexText(title));
 }
 
 void TReportReader::BeginReport(int loopTurn, std::string fileName, std::string race) {
@@ -807,12 +862,12 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn) {
       ++expected;
       const TReportRow words = Row(line);
       std::string name = words.Token(c.Name);
-      const float drive = FloatWord(words, c.Drive);
-      const float weapons = FloatWord(words, c.Weapons);
-      const float shields = FloatWord(words, c.Shields);
-      const float cargo = FloatWord(words, c.Cargo);
-      const float population = FloatWord(words, c.Population);
-      const float industry = FloatWord(words, c.Industry);
+      const float drive = FloatWord(words, c.Drive, figures_);
+      const float weapons = FloatWord(words, c.Weapons, figures_);
+      const float shields = FloatWord(words, c.Shields, figures_);
+      const float cargo = FloatWord(words, c.Cargo, figures_);
+      const float population = FloatWord(words, c.Population, figures_);
+      const float industry = FloatWord(words, c.Industry, figures_);
       const int32_t planets = words.TokenAsInt(c.Planets);
       bool war = false;
       if (!(noOwnRelation && SameText(name, raceName))) {
@@ -883,12 +938,14 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn) {
 
 // --- Planet tables ------------------------------------------------------------------------------
 
-TPlanet* TReportReader::PlanetForRow(std::string_view key, int32_t x, int32_t y, int turn) {
-  const int index = state_.Planets.IndexOf(key);
-  if (index < 0) return FindOrCreatePlanet(x, y, std::string(key), turn);
+TPlanet* TReportReader::PlanetForRow(std::string_view name, int32_t x, int32_t y, int turn) {
+  const int index = planetIndex_.Find(name);
+  if (index < 0) return FindOrCreatePlanet(x, y, std::string(LowerKey(name)), turn);
   TPlanet* planet = state_.Planets.Object(index);
   if (planet->X != x || planet->Y != y) {
-    state_.MovePlanet(*planet, key, std::string(key), PlanetDistanceKey(x, y));
+    // Filed under the name lower-cased.
+    const std::string key = state_.Planets.Strings(index);
+    state_.MovePlanet(*planet, key, key, PlanetDistanceKey(x, y));
     planet->X = x;
     planet->Y = y;
   }
@@ -902,7 +959,7 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
   const bool ownReport = state_.ReportLetterIndex == 1;
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
     const TReportRow words = Row(line);
-    TPlanetRow row = ReadPlanetRow(words, columns);
+    TPlanetRow row = ReadPlanetRow(words, columns, figures_);
     std::string numberKey;
     std::string_view key;
     int32_t number = 0;
@@ -911,9 +968,9 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
       key = numberKey = std::to_string(number);
     } else if (HasWord(columns.Number)) {
       number = words.TokenAsInt(columns.Number);
-      key = LowerKey(row.name);
+      key = row.name;
     } else {
-      key = LowerKey(row.name);
+      key = row.name;
       if (turn == 0) {
         number = otherRace ? NameAsNumber(row.name) : FirstIntInStr(row.name);
       } else {
@@ -968,13 +1025,13 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
     float resources = 0;
     // Size and resources only where the row holds both.
     if (uninhabited && words.Count() > c.Resources) {
-      size = FloatWord(words, c.Size);
-      resources = FloatWord(words, c.Resources);
+      size = FloatWord(words, c.Size, figures_);
+      resources = FloatWord(words, c.Resources, figures_);
     }
     // The stockpiles where the row has them: an emptied planet keeps none of its old ones.
     const bool stockpiles = uninhabited && words.Count() > c.MAT;
-    const float capital = stockpiles ? FloatWord(words, c.CAP) : 0;
-    const float material = stockpiles ? FloatWord(words, c.MAT) : 0;
+    const float capital = stockpiles ? FloatWord(words, c.CAP, figures_) : 0;
+    const float material = stockpiles ? FloatWord(words, c.MAT, figures_) : 0;
     std::string numberKey;
     std::string_view key;
     int32_t number = 0;
@@ -986,9 +1043,9 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
       // A planet known by name keeps it where the row gives only its number.
       const TPlanet* known = numberOnly ? state_.PlanetByNumber(number) : nullptr;
       if (known) name = known->Name;
-      key = LowerKey(name);
+      key = name;
     } else {
-      key = LowerKey(name);
+      key = name;
       number = turn == 0 ? FirstIntInStr(name) : state_.PlanetNumberCounter++;
     }
 
@@ -1042,7 +1099,9 @@ void TReportReader::ReadOtherPlanets() {
 }
 
 int TReportReader::OtherPlanetsHeader(const TPlayer& race) {
-  return FindSection(0, "^\\W*" + QuoteRegexText(race.Name) + " " + Layout().OtherPlanetsTitle);
+  const std::string& title = Layout().OtherPlanetsTitle;
+  if (title == QuoteRegexText(title)) return FindTitle(0, race.Name + " " + title);
+  return FindSection(0, "^\\W*" + QuoteRegexText(race.Name) + " " + title);
 }
 
 bool TReportReader::ListsPlanetAt(int32_t x, int32_t y) {
@@ -1152,7 +1211,7 @@ void TReportReader::SumPlanetSizes(int turn) {
 // --- Helpers -----------------------------------------------------------------------------------
 
 TPlanet* TReportReader::PlanetOfWord(std::string_view word) {
-  const int index = state_.Planets.IndexOf(LowerKey(word));
+  const int index = planetIndex_.Find(word);
   if (index >= 0) return state_.Planets.Object(index);
   if (Layout().PlanetNumbers && word.size() > 1 && word[0] == '#')
     return state_.PlanetByNumber(FirstIntInStr(word));

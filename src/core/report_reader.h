@@ -19,13 +19,17 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "core/game_state.h"
+#include "core/group_store.h"
+#include "core/numbers.h"
 #include "core/regex.h"
 #include "core/report_files.h"
 #include "core/str_parse.h"
+#include "core/str_utils.h"
 #include "core/user_interface.h"
 
 namespace tovix {
@@ -48,35 +52,88 @@ class TReportRow {
   explicit TReportRow(TZnStrParse& words);
   // Line `line` of a report split beforehand; `text` is the report text. The row refers to
   // `words`, which stays as it is until the next report, like the text.
-  TReportRow(const TReportWords& words, std::string_view text, int line);
+  TReportRow(const TLineWords& words, std::string_view text, int line);
+  // A row may refer to its own words.
+  TReportRow(const TReportRow&) = delete;
+  TReportRow& operator=(const TReportRow&) = delete;
   int Count() const { return count_; }
   std::string_view TokenView(int index) const { return At(Resolve(index)); }
   std::string Token(int index) const { return std::string(TokenView(index)); }
   // The first run of digits in the word (0 when none).
   int32_t TokenAsInt(int index) const;
   // The word as a number ("." as decimal separator); 0 when it is not one.
-  double TokenAsFloat(int index) const;
+  double TokenAsFloat(int index) const {
+    const std::string_view word = TokenView(index);
+    double value = 0;
+    if (TryParseShortDecimal(word, value)) return value;
+    return TryParseFloat(word, value) ? value : 0;
+  }
+  // Raises as TokenView does unless the row has at least `needed` words.
+  void RequireWords(int32_t needed) const {
+    if (count_ < needed) ThrowOutOfBounds();
+  }
+  // The number of words a row must have for TokenView(index) to give one.
+  static int32_t WordsFor(int32_t index) { return index >= 0 ? index + 1 : -index; }
   // Word `index`, or "" when the row has no such word.
   std::string_view WordOrEmpty(int index) const {
     return index < count_ && index >= -count_ ? TokenView(index) : std::string_view();
   }
 
  private:
-  size_t Resolve(int index) const;
+  size_t Resolve(int index) const {
+    if (index < 0) index += count_;
+    if (index < 0 || index >= count_) ThrowOutOfBounds();
+    return static_cast<size_t>(index);
+  }
+  [[noreturn]] static void ThrowOutOfBounds();
   std::string_view At(size_t i) const {
-    if (spans_) return std::string_view(base_ + spans_[i].start, spans_[i].size);
-    return more_.empty() ? inline_[i] : more_[i];
+    return std::string_view(base_ + spans_[i].start, spans_[i].size);
   }
 
-  // A line split beforehand: its words' offsets in the text at base_.
-  const TReportWords::TSpan* spans_ = nullptr;
+  // The words' offsets in the text at base_: of a line split beforehand, or the row's own.
+  const TWordSpan* spans_ = nullptr;
   const char* base_ = nullptr;
-  // Else the row's own copy of the words: rows of the report tables have fewer words than
-  // kInlineWords; longer lines keep theirs on the heap.
-  static constexpr int kInlineWords = 24;
-  std::array<std::string_view, kInlineWords> inline_;
-  std::vector<std::string_view> more_;
   int count_ = 0;
+  // A row split on its own keeps its words here: rows of the report tables have fewer words
+  // than kInlineWords; longer lines keep theirs on the heap. Left unset in a row that refers
+  // to a line split beforehand.
+  static constexpr int kInlineWords = 24;
+  TWordSpan inline_[kInlineWords];
+  std::vector<TWordSpan> more_;
+};
+
+// Figures read from report words, remembered by their text: the rows of a report repeat a few
+// figures (technology levels, empty loads, stockpiles) in most of its rows. Read gives what
+// TReportRow::TokenAsFloat gives for the word.
+class TFigureCache {
+ public:
+  double Read(std::string_view word) {
+    if (word.empty() || word.size() > 8) return Parse(word);
+    const uint64_t bytes = FirstEightBytes(word);
+    Entry& entry = entries_[(bytes * 0x9E3779B97F4A7C15u) >> (64 - kBits)];
+    if (entry.bytes != bytes || entry.size != word.size()) {
+      entry.bytes = bytes;
+      entry.size = word.size();
+      entry.value = Parse(word);
+    }
+    return entry.value;
+  }
+
+ private:
+  static constexpr int kBits = 8;
+  struct Entry {
+    uint64_t bytes = 0;
+    size_t size = 0;  // no word is empty: an entry not filled matches none
+    double value = 0;
+  };
+
+  static double Parse(std::string_view word) {
+    double value = 0;
+    if (TryParseShortDecimal(word, value)) return value;
+    return TryParseFloat(word, value) ? value : 0;
+  }
+
+  Entry entries_[1 << kBits];
 };
 
 // The report being read: its header turn (the loop turn until the header is read), the race the
@@ -117,6 +174,8 @@ class TReportReader {
   // Line number of the first section header at or after `startLine` (negative: from the end)
   // that matches `pattern`; -1 when none.
   int FindSection(int startLine, std::string_view pattern);
+  // FindSection for a header whose title, after the tabs, begins with `title`.
+  int FindTitle(int startLine, std::string_view title);
   // Reads the header into the report context (CurrentReport); false when the report has no
   // usable header.
   bool ReadReportHeader();
@@ -151,8 +210,10 @@ class TReportReader {
   const TReportLayout& Layout() const { return *layout_; }
 
  private:
+  // A section header line: a view into the report text, which stays until the index is
+  // built again.
   struct TSection {
-    std::string text;
+    std::string_view text;
     int line;
   };
 
@@ -192,6 +253,10 @@ class TReportReader {
   }
   // The words of line `line`.
   TReportRow Row(int line);
+  // Word `index` of a row as a number, 0 when it is not one (TokenAsFloat, remembered).
+  double Figure(const TReportRow& words, int index) {
+    return figures_.Read(words.TokenView(index));
+  }
   // The number of words of line `line`.
   int WordCount(int line);
   int LineCount();
@@ -200,9 +265,13 @@ class TReportReader {
   // The compiled section pattern (compiled on first use; a bad pattern raises).
   TSectionPattern& Pattern(std::string_view pattern);
   bool Matches(const TSectionPattern& pattern, std::string_view text);
+  // The first section at or after `startLine` whose title begins with `prefix`; -1 for none.
+  int FirstTitle(int startLine, std::string_view prefix) const;
   // Sorts the section titles for FindSection (see titles_).
   void BuildTitleIndex();
   void ClearSections();
+  // Lets the text and the index of the report read last go.
+  void ForgetReport();
   // True where a table ends: a line without words, a section header line, or past the text.
   bool IsTableEnd(int line);
   // The first row of the table under the section header at `headerLine`: the line after the
@@ -212,9 +281,9 @@ class TReportReader {
   // (when there is one) and "\r" + the error text. The fleet reader's marks are "!!!".
   std::string SectionError(std::string_view suffix, std::string_view error,
                            std::string_view marks = "!") const;
-  // The planet of a planet-table row: the one filed under `key`, else FindOrCreatePlanet. Its
-  // distance entry follows the row's position.
-  TPlanet* PlanetForRow(std::string_view key, int32_t x, int32_t y, int turn);
+  // The planet of a planet-table row: the one filed under `name` lower-cased, else
+  // FindOrCreatePlanet. Its distance entry follows the row's position.
+  TPlanet* PlanetForRow(std::string_view name, int32_t x, int32_t y, int turn);
   // The race a status row names: the first one not gone filed under `key`.
   TPlayer* ActiveRaceByKey(const std::string& key);
   void ReadUnknownPlanetTable(int headerLine, bool uninhabited);
@@ -234,6 +303,8 @@ class TReportReader {
   // `round`: this battle is the round-th at its planet in this report (its key then ends in
   // the round from 2 on).
   TPlanet* NewBattlePlanet(int headerLine, int round, std::string& battleKey);
+  // Whether Battles holds `key` (compared ignoring case, as IndexOf does).
+  bool HoldsBattle(const std::string& key);
   // The lower-cased planet word of the battle header at `headerLine`.
   std::string BattlePlanetKey(int headerLine);
   // Removes every race's groups of earlier turns at the planets of the battles read now.
@@ -244,8 +315,37 @@ class TReportReader {
   // Reads a group table into `race`; `line` follows the row being read, for the message.
   void ReadGroupTable(int headerLine, TPlayer& race, bool own, const std::string& fleetName,
                       float fleetSpeed, int& line);
-  void ReadGroupRow(int line, TPlayer& race, bool own, bool effective, const std::string& fleetName,
-                    float fleetSpeed);
+
+  // A group table being read.
+  struct TGroupTable {
+    TPlayer* race;
+    const TReportLayout* layout;
+    bool own;
+    bool effective;
+    uint32_t fleet;  // TGroupStore::FleetName
+    float fleetSpeed;
+    int32_t wordsNeeded = 0;  // the words a row needs for every column a group reads
+  };
+  // Where the words of a group row are: the own table has the group number in front, so every
+  // other column is one word further right; "Galaxy Blind" tables without effective values lack
+  // a word before the weapons.
+  struct TGroupColumnShift {
+    TGroupColumnShift(const TGroupTable& table, TGameType type)
+        : right(table.own ? 1 : 0), left(type == TGameType::Blind && !table.effective ? 1 : 0) {}
+    int32_t Column(int32_t index) const { return index + right; }
+    int32_t FromWeapons(int32_t index) const { return index + right - left; }
+    int right;
+    int left;
+  };
+  // Reads a group row into the store.
+  void ReadGroupRow(int line, const TGroupTable& table);
+  // Runs a step that adds or drops groups: within LoadAllReports on the store, otherwise with
+  // the groups moved into the store and back into the model after it.
+  template <class Step>
+  void OnGroupStore(Step&& step);
+  void BeginGroupStore();
+  // The groups back in the model.
+  void EndGroupStore();
   // The race's design of that name (FindShipType), remembered for the group table being read.
   TShipType* TableDesign(const TPlayer& race, std::string_view name);
   // Writes the planet keys to DumpList.log in the program folder.
@@ -261,6 +361,8 @@ class TReportReader {
   const TReportLayout* layout_;  // &state_.Layout, or &plusLayout_ for a PLUS report
   TReportLayout plusLayout_;
   std::filesystem::path programDir_;
+  // The planets by name in any case (PlanetOfWord, PlanetForRow).
+  TFStringListIndex<std::unique_ptr<TPlanet>> planetIndex_;
   int readThreads_ = 0;
   // While LoadAllReports runs: where the report being read comes from, already split.
   TReportPrefetcher* prefetcher_ = nullptr;
@@ -268,7 +370,7 @@ class TReportReader {
   TZnStrParse lines_;
   // The words of every line of lines_ when the report came split beforehand; else empty, and
   // lines are split as they are asked for.
-  TReportWords lineWords_;
+  TLineWords lineWords_;
   // One compiled expression per section pattern: a game of many races asks for more distinct
   // patterns (a few titles per race) than the expression's own cache holds, and would compile
   // them again on every report. `needle` is text every match contains, so that most headers
@@ -297,6 +399,9 @@ class TReportReader {
   bool titlesUsable_ = false;
   std::vector<TPlayer*> racesThisTurn_;
   int groupsStartLine_ = 0;
+  // The keys of Battles lower-cased, for HoldsBattle, and the version of Battles they are of.
+  std::unordered_set<std::string> battleKeys_;
+  uint64_t battleKeysVersion_ = UINT64_MAX;
   int battleRowsLeftOut_ = 0;  // rows of this report's battles whose design no race has
   bool blindChecked_ = false;  // whether a report has confirmed the "Galaxy Blind" variant
   int planetsAddedLate_ = 0;   // planets the first report read did not list
@@ -309,6 +414,11 @@ class TReportReader {
   std::string ownRace_;      // the race of the user's own reports
   std::vector<std::string> messages_;
   std::string key_;  // LowerKey's buffer
+  // The figures of the rows read (Figure).
+  TFigureCache figures_;
+  // The races' groups while LoadAllReports (or a step on its own) runs.
+  TGroupStore groups_;
+  bool loadingGroups_ = false;
   // The designs the rows of the group table being read named (TableDesign): a table names a
   // few designs in many rows, and no design is added while it is read.
   std::vector<std::pair<std::string, TShipType*>> tableDesigns_;

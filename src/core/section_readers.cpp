@@ -15,7 +15,6 @@
 #include <string_view>
 #include <vector>
 
-#include "core/arrival.h"
 #include "core/errors.h"
 #include "core/file_utils.h"
 #include "core/numbers.h"
@@ -37,11 +36,6 @@ struct TReportReader::TBattleList {
 namespace {
 
 constexpr std::string_view kDumpListName = "DumpList.log";
-
-// A section whose header line begins with `title` after its tabs.
-std::string TitlePattern(std::string_view title) {
-  return "^\\W*" + QuoteRegexText(title);
-}
 
 // The column header of an effective-value table ("Galaxy Blind") holds the letter "A".
 bool IsEffectiveHeader(std::string_view columnHeader) {
@@ -83,16 +77,11 @@ TTechLevels EffectiveToTechLevels(const TShipType* design, TTechLevels effective
 }
 
 int32_t GroupCargoType(std::string_view text) {
+  if (text.size() != 3) return pcNone;  // mostly "-"
   if (SameText(text, "cap")) return pcCap;
   if (SameText(text, "mat")) return pcMat;
   if (SameText(text, "col")) return pcCol;
   return pcNone;
-}
-
-// Turns until a group in flight arrives. A group that cannot move (speed not above 0, for
-// example a fleet whose speed the report garbled) has no arrival to count down.
-int32_t ArrivalTurns(const TGroup& group) {
-  return TurnsToArrive(group.Distance, group.SpeedWithLoad());
 }
 
 // The guess at the owner of a planet whose owner the reports do not name, from the battle
@@ -132,19 +121,24 @@ void EstimateContestedOwner(const TBattle& battle, int32_t turn) {
   planet.OwnerTurn = turn;
 }
 
-// Whether `battles` holds `key` (compared ignoring case, as IndexOf does). The list is in
-// reading order, not sorted, so it is searched item by item; the length and the last character,
-// a digit of the turn, tell nearly every other key apart before the texts are compared.
-template <class List>
-bool HoldsBattle(const List& battles, const std::string& key) {
-  for (int i = battles.Count() - 1; i >= 0; --i) {
-    const std::string& text = battles.Strings(i);
-    if (text.size() == key.size() && text.back() == key.back() && SameText(text, key)) return true;
-  }
-  return false;
-}
-
 }  // namespace
+
+template <class Step>
+void TReportReader::OnGroupStore(Step&& step) {
+  if (loadingGroups_) {
+    step();
+    return;
+  }
+  // A step called on its own: the groups go to the store and back into the model.
+  BeginGroupStore();
+  try {
+    step();
+  } catch (...) {
+    EndGroupStore();
+    throw;
+  }
+  EndGroupStore();
+}
 
 // --- Ship types -----------------------------------------------------------------------------
 
@@ -189,13 +183,13 @@ void TReportReader::ReadShipTypes() {
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
     RunSection(kSuffix, [&] {
-      const int line = FindSection(0, TitlePattern(race->Name + layout.ShipTypesTitleSuffix));
+      const int line = FindTitle(0, race->Name + layout.ShipTypesTitleSuffix);
       if (line >= 0) ReadShipTypeTable(line, *race);
     });
   }
   if (!state_.ReportPlayer) return;
   RunSection(kSuffix, [&] {
-    const int line = FindSection(0, TitlePattern(layout.OwnShipTypesTitle));
+    const int line = FindTitle(0, layout.OwnShipTypesTitle);
     if (line >= 0) ReadShipTypeTable(line, *state_.ReportPlayer);
   });
 }
@@ -238,14 +232,23 @@ std::string TReportReader::BattlePlanetKey(int headerLine) {
   return LowerCase(planetWord);
 }
 
+bool TReportReader::HoldsBattle(const std::string& key) {
+  if (battleKeysVersion_ != state_.Battles.Version()) {
+    battleKeys_.clear();
+    for (auto [text, battle] : state_.Battles) battleKeys_.insert(LowerCase(text));
+    battleKeysVersion_ = state_.Battles.Version();
+  }
+  return battleKeys_.contains(LowerCase(key));
+}
+
 TPlanet* TReportReader::NewBattlePlanet(int headerLine, int round, std::string& battleKey) {
   const std::string planetKey = BattlePlanetKey(headerLine);
-  const int planetIndex = state_.Planets.IndexOf(planetKey);
+  const int planetIndex = planetIndex_.Find(planetKey);
   if (planetIndex < 0) return nullptr;
   battleKey = planetKey + '\t' + std::to_string(report_.Turn);
   if (round > 1) battleKey += '\t' + std::to_string(round);
   // An ally's report of the same battle adds nothing.
-  if (HoldsBattle(state_.Battles, battleKey)) return nullptr;
+  if (HoldsBattle(battleKey)) return nullptr;
   return state_.Planets.Object(planetIndex);
 }
 
@@ -268,7 +271,7 @@ void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers,
   // state after the battle, as do the groups the battles themselves add.
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
-    state_.RemoveGroupsIf(*race, [&](const TGroup& group) {
+    groups_.RemoveIf(*race, [&](const TGroupKey& group) {
       return battlePlanets.Contains(group.Planet) && group.Turn != turn;
     });
   }
@@ -292,13 +295,19 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
       // known; those of this round take their place.
       for (auto [key, race] : state_.Players) {
         if (!race) continue;
-        state_.RemoveGroupsIf(*race, [&](const TGroup& group) {
+        groups_.RemoveIf(*race, [&](const TGroupKey& group) {
           return group.FromBattle && group.Planet == planet && group.Turn == turn;
         });
       }
     }
+    const bool keysCurrent = battleKeysVersion_ == state_.Battles.Version();
+    const std::string key = battleKey;
     const int index =
         state_.Battles.AddObject(std::move(battleKey), std::make_unique<TBattle>(turn, planet));
+    if (keysCurrent) {
+      battleKeys_.insert(key);
+      battleKeysVersion_ = state_.Battles.Version();
+    }
     TBattle& battle = *state_.Battles.Object(index);
 
     const TBattleGroupColumns& c = layout.BattleGroupColumns;
@@ -365,7 +374,7 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
           auto group = makeGroup(shipsLeft, ships);
           group->FromBattle = 1;
           group->TrackFrom = planet;
-          race->Groups.push_back(std::move(group));
+          groups_.Add(*race, std::move(group));
         }
         battle.Groups.push_back(makeGroup(ships, shipsLeft));
       }
@@ -376,41 +385,43 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
 }
 
 void TReportReader::ReadBattles() {
-  groupsStartLine_ = 0;
-  const std::string pattern = TitlePattern(Layout().BattleTitle);
-  std::vector<int> headers;
-  RunSection("While reading battles", [&] {
-    for (int line = FindSection(0, pattern); line >= 0; line = FindSection(line + 1, pattern))
-      headers.push_back(line);
-  });
-  // A battle replaces what was known of the groups at its planet. One pass over the groups
-  // for all of this report's battles: the groups a battle adds are of this turn and never
-  // removed by another, so the order of removing and reading makes no difference.
-  // The server writes one section per round of fighting at a planet: each is a battle of its
-  // own, counted per planet in the report's order.
-  std::vector<int> rounds(headers.size(), 1);
-  std::vector<std::string> planetKeys(headers.size());
-  for (size_t i = 0; i < headers.size(); ++i) {
-    try {
-      planetKeys[i] = BattlePlanetKey(headers[i]);
-    } catch (const std::exception&) {
-      continue;  // ReadBattle reports the fault
+  OnGroupStore([&] {
+    groupsStartLine_ = 0;
+    const std::string& title = Layout().BattleTitle;
+    std::vector<int> headers;
+    RunSection("While reading battles", [&] {
+      for (int line = FindTitle(0, title); line >= 0; line = FindTitle(line + 1, title))
+        headers.push_back(line);
+    });
+    // A battle replaces what was known of the groups at its planet. One pass over the groups
+    // for all of this report's battles: the groups a battle adds are of this turn and never
+    // removed by another, so the order of removing and reading makes no difference.
+    // The server writes one section per round of fighting at a planet: each is a battle of its
+    // own, counted per planet in the report's order.
+    std::vector<int> rounds(headers.size(), 1);
+    std::vector<std::string> planetKeys(headers.size());
+    for (size_t i = 0; i < headers.size(); ++i) {
+      try {
+        planetKeys[i] = BattlePlanetKey(headers[i]);
+      } catch (const std::exception&) {
+        continue;  // ReadBattle reports the fault
+      }
+      rounds[i] = 1 + static_cast<int>(
+                          std::count(planetKeys.begin(), planetKeys.begin() + i, planetKeys[i]));
     }
-    rounds[i] =
-        1 + static_cast<int>(std::count(planetKeys.begin(), planetKeys.begin() + i, planetKeys[i]));
-  }
-  RemoveGroupsAtBattles(headers, rounds);
-  battleRowsLeftOut_ = 0;
-  for (size_t i = 0; i < headers.size(); ++i) {
-    const int limit = i + 1 < headers.size() ? headers[i + 1] : LineCount();
-    groupsStartLine_ = ReadBattle(headers[i], limit, rounds[i]);
-  }
-  if (battleRowsLeftOut_ > 0) {
-    Report(SectionError("While reading battles",
-                        Fmt("Shiptype missing!!! Battle rows whose ship type no race of their "
-                            "battle has were left out: %d.",
-                            battleRowsLeftOut_)));
-  }
+    RemoveGroupsAtBattles(headers, rounds);
+    battleRowsLeftOut_ = 0;
+    for (size_t i = 0; i < headers.size(); ++i) {
+      const int limit = i + 1 < headers.size() ? headers[i + 1] : LineCount();
+      groupsStartLine_ = ReadBattle(headers[i], limit, rounds[i]);
+    }
+    if (battleRowsLeftOut_ > 0) {
+      Report(SectionError("While reading battles",
+                          Fmt("Shiptype missing!!! Battle rows whose ship type no race of their "
+                              "battle has were left out: %d.",
+                              battleRowsLeftOut_)));
+    }
+  });
 }
 
 // --- Groups and fleets ----------------------------------------------------------------------
@@ -426,33 +437,30 @@ void TReportReader::WriteDumpList(std::string_view planetName) {
   WriteFileAtomically(programDir_ / kDumpListName, text);
 }
 
-void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effective,
-                                 const std::string& fleetName, float fleetSpeed) {
-  const TGroupColumns& c = Layout().GroupColumns;
+void TReportReader::ReadGroupRow(int line, const TGroupTable& table) {
+  const TGroupColumns& c = table.layout->GroupColumns;
   const TGameType gameType = state_.Settings.GameType;
-  // The own table has the group number in front: every other column is one word further
-  // right. "Galaxy Blind" tables without effective values lack a word before the weapons.
-  const int right = own ? 1 : 0;
-  const int left = gameType == TGameType::Blind && !effective ? 1 : 0;
-  auto column = [&](int32_t index) { return index + right; };
-  auto fromWeapons = [&](int32_t index) { return index + right - left; };
+  const TGroupColumnShift shift(table, gameType);
 
+  // Every word a group reads must be there, or the row fails before anything is kept.
   const TReportRow words = Row(line);
-  const int32_t groupNumber = own ? words.TokenAsInt(c.Number) : 0;
-  const int32_t ships = words.TokenAsInt(column(c.Ships));
-  const std::string_view typeName = words.TokenView(column(c.Type));
+  words.RequireWords(table.wordsNeeded);
+  TGroupRecord group;
+  group.GroupNumber = table.own ? words.TokenAsInt(c.Number) : 0;
+  group.Ships = words.TokenAsInt(shift.Column(c.Ships));
+  const std::string_view typeName = words.TokenView(shift.Column(c.Type));
   TTechLevels levels{
-      words.TokenAsFloat(column(c.Drive)), words.TokenAsFloat(fromWeapons(c.Weapons)),
-      words.TokenAsFloat(fromWeapons(c.Shields)), words.TokenAsFloat(fromWeapons(c.Cargo))};
-  const int32_t cargoType = GroupCargoType(words.TokenView(fromWeapons(c.CargoType)));
-  const double load = words.TokenAsFloat(fromWeapons(c.Load));
-  const std::string_view destination = words.TokenView(fromWeapons(c.Destination));
-  double distance = 0;
-  std::string_view origin;
+      Figure(words, shift.Column(c.Drive)), Figure(words, shift.FromWeapons(c.Weapons)),
+      Figure(words, shift.FromWeapons(c.Shields)), Figure(words, shift.FromWeapons(c.Cargo))};
+  group.CargoType = GroupCargoType(words.TokenView(shift.FromWeapons(c.CargoType)));
+  group.Load = static_cast<float>(Figure(words, shift.FromWeapons(c.Load)));
+  const std::string_view destination = words.TokenView(shift.FromWeapons(c.Destination));
   const int wordCount = words.Count();
-  if (wordCount >= Layout().GroupMinWordsForDistance + right - left)
-    distance = words.TokenAsFloat(fromWeapons(c.Distance));
-  if (wordCount > fromWeapons(c.Origin)) origin = words.TokenView(fromWeapons(c.Origin));
+  if (wordCount >= table.layout->GroupMinWordsForDistance + shift.right - shift.left)
+    group.Distance = static_cast<float>(Figure(words, shift.FromWeapons(c.Distance)));
+  std::string_view origin;
+  if (wordCount > shift.FromWeapons(c.Origin))
+    origin = words.TokenView(shift.FromWeapons(c.Origin));
 
   TPlanet* planet = nullptr;
   if (gameType == TGameType::Blind) {
@@ -469,58 +477,50 @@ void TReportReader::ReadGroupRow(int line, TPlayer& race, bool own, bool effecti
       throw TovixError(Fmt("Planet %s does not exists: \r%s", destination, Line(line)));
     }
   }
-  TPlanet* originPlanet = origin.empty() ? nullptr : PlanetOfWord(origin);
-  // "Galaxy PLUS" names the fleet of an own group in the row.
-  std::string_view rowFleet;
-  if (own && HasWord(Layout().GroupFleetWord)) {
-    rowFleet = words.WordOrEmpty(Layout().GroupFleetWord);
-    if (rowFleet == "-") rowFleet = {};
-  }
-
-  TShipType* design = TableDesign(race, typeName);
-  if (gameType == TGameType::Blind && effective) levels = EffectiveToTechLevels(design, levels);
-
-  // Every member of TGroup has its initial value, so the zero-filling of make_unique would
-  // only be overwritten.
-  auto group = std::make_unique_for_overwrite<TGroup>();
-  group->Origin = originPlanet;
-  group->Ships = ships;
-  group->BattleShips = ships;
-  group->ShipType = design;
-  group->DriveTech = static_cast<float>(levels.drive);
-  group->WeaponsTech = static_cast<float>(levels.weapons);
-  group->ShieldsTech = static_cast<float>(levels.shields);
-  group->CargoTech = static_cast<float>(levels.cargo);
-  group->Planet = planet;
-  group->Owner = &race;
-  group->GroupNumber = groupNumber;
-  group->Distance = static_cast<float>(distance);
-  group->Load = static_cast<float>(load);
-  group->CargoType = cargoType;
-  group->Turn = report_.Turn;
-  group->FleetName = fleetName;
-  group->FleetSpeed = fleetSpeed;
-  if (!rowFleet.empty()) {
-    group->FleetName = rowFleet;
-    for (const auto& [name, speed] : fleetSpeeds_) {
-      if (name == rowFleet) group->FleetSpeed = speed;
+  group.Origin = origin.empty() ? nullptr : PlanetOfWord(origin);
+  group.ShipType = TableDesign(*table.race, typeName);
+  if (gameType == TGameType::Blind && table.effective)
+    levels = EffectiveToTechLevels(group.ShipType, levels);
+  group.DriveTech = static_cast<float>(levels.drive);
+  group.WeaponsTech = static_cast<float>(levels.weapons);
+  group.ShieldsTech = static_cast<float>(levels.shields);
+  group.CargoTech = static_cast<float>(levels.cargo);
+  group.Fleet = table.fleet;
+  group.FleetSpeed = table.fleetSpeed;
+  // "Galaxy PLUS" names the fleet of an own group in the row; its speed is in the fleet table
+  // of this report.
+  if (table.own && HasWord(table.layout->GroupFleetWord)) {
+    const std::string_view rowFleet = words.WordOrEmpty(table.layout->GroupFleetWord);
+    if (!rowFleet.empty() && rowFleet != "-") {
+      group.Fleet = groups_.FleetName(rowFleet);
+      for (const auto& [name, speed] : fleetSpeeds_) {
+        if (name == rowFleet) group.FleetSpeed = speed;
+      }
     }
   }
-  if (originPlanet) {
-    group->TrackFrom = originPlanet;
-    group->TrackTo = planet;
-    group->ETA = ArrivalTurns(*group);
-  } else {
-    group->TrackFrom = planet;
-    group->TrackTo = nullptr;
-    group->ETA = 0;
-  }
-  race.Groups.push_back(std::move(group));
+  groups_.Add(*table.race, TGroupKey{planet, report_.Turn, false, group.Distance == 0}, group);
+}
+
+void TReportReader::BeginGroupStore() {
+  groups_.TakeFromModel(state_);
+  loadingGroups_ = true;
+}
+
+void TReportReader::EndGroupStore() {
+  if (!loadingGroups_) return;
+  loadingGroups_ = false;
+  groups_.MoveToModel();
 }
 
 TShipType* TReportReader::TableDesign(const TPlayer& race, std::string_view name) {
-  for (const auto& [known, design] : tableDesigns_) {
-    if (known == name) return design;
+  // Rows of one design often follow each other.
+  if (!tableDesigns_.empty() && SameBytes(tableDesigns_.back().first, name))
+    return tableDesigns_.back().second;
+  for (auto it = tableDesigns_.begin(); it != tableDesigns_.end(); ++it) {
+    if (SameBytes(it->first, name)) {
+      std::iter_swap(it, tableDesigns_.end() - 1);
+      return tableDesigns_.back().second;
+    }
   }
   TShipType* design = race.FindShipType(name);
   tableDesigns_.emplace_back(name, design);
@@ -535,78 +535,89 @@ void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
   const int columns = firstRow - 1;
   const bool effective =
       columns > headerLine && columns < LineCount() && IsEffectiveHeader(Line(columns));
-  for (line = firstRow; !IsTableEnd(line); ++line)
-    ReadGroupRow(line, race, own, effective, fleetName, fleetSpeed);
+  TGroupTable table{&race, &Layout(), own, effective, groups_.FleetName(fleetName), fleetSpeed};
+  const TGroupColumns& c = table.layout->GroupColumns;
+  const TGroupColumnShift shift(table, state_.Settings.GameType);
+  for (int32_t index :
+       {shift.Column(c.Ships), shift.Column(c.Type), shift.Column(c.Drive), own ? c.Number : 0})
+    table.wordsNeeded = std::max(table.wordsNeeded, TReportRow::WordsFor(index));
+  for (int32_t index : {c.Weapons, c.Shields, c.Cargo, c.CargoType, c.Load, c.Destination})
+    table.wordsNeeded = std::max(table.wordsNeeded, TReportRow::WordsFor(shift.FromWeapons(index)));
+  for (line = firstRow; !IsTableEnd(line); ++line) ReadGroupRow(line, table);
 }
 
 void TReportReader::ReadGroups() {
-  const TReportLayout& layout = Layout();
-  // One race's table; a fault names the line it stopped at, as an editor counts lines.
-  const auto readTable = [&](TPlayer& race, bool own, const std::string& title) {
-    int line = groupsStartLine_;
-    try {
-      const int header = FindSection(groupsStartLine_, TitlePattern(title));
-      if (header >= 0) ReadGroupTable(header, race, own, {}, 0, line);
-    } catch (const std::exception& e) {
-      Report(SectionError(Fmt("While reading groups at line %d", line + 1), e.what()));
-    }
-  };
-  for (auto [key, race] : state_.Players) {
-    if (!race) continue;
-    // A race whose own report was read this turn has its groups from there.
-    if (std::find(racesThisTurn_.begin(), racesThisTurn_.end(), race) != racesThisTurn_.end())
-      continue;
-    readTable(*race, false, race->Name + layout.GroupsTitleSuffix);
-  }
-  TPlayer* own = state_.ReportPlayer;
-  if (!own) return;
-  fleetSpeeds_.clear();
-  if (!layout.FleetTableTitle.empty()) {
-    RunSection("While reading fleets", [&] {
-      const int header = FindSection(0, TitlePattern(layout.FleetTableTitle));
-      if (header < 0) return;
-      for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
-        const TReportRow words = Row(line);
-        fleetSpeeds_.emplace_back(
-            words.Token(layout.FleetTableNameWord),
-            static_cast<float>(words.TokenAsFloat(layout.FleetTableSpeedWord)));
+  OnGroupStore([&] {
+    const TReportLayout& layout = Layout();
+    // One race's table; a fault names the line it stopped at, as an editor counts lines.
+    const auto readTable = [&](TPlayer& race, bool own, const std::string& title) {
+      int line = groupsStartLine_;
+      try {
+        const int header = FindTitle(groupsStartLine_, title);
+        if (header >= 0) ReadGroupTable(header, race, own, {}, 0, line);
+      } catch (const std::exception& e) {
+        Report(SectionError(Fmt("While reading groups at line %d", line + 1), e.what()));
       }
-    });
-  }
-  // The own report replaces the race's groups.
-  state_.ClearGroups(*own);
-  readTable(*own, true, "Your" + layout.GroupsTitleSuffix);
+    };
+    for (auto [key, race] : state_.Players) {
+      if (!race) continue;
+      // A race whose own report was read this turn has its groups from there.
+      if (std::find(racesThisTurn_.begin(), racesThisTurn_.end(), race) != racesThisTurn_.end())
+        continue;
+      readTable(*race, false, race->Name + layout.GroupsTitleSuffix);
+    }
+    TPlayer* own = state_.ReportPlayer;
+    if (!own) return;
+    fleetSpeeds_.clear();
+    if (!layout.FleetTableTitle.empty()) {
+      RunSection("While reading fleets", [&] {
+        const int header = FindTitle(0, layout.FleetTableTitle);
+        if (header < 0) return;
+        for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
+          const TReportRow words = Row(line);
+          fleetSpeeds_.emplace_back(
+              words.Token(layout.FleetTableNameWord),
+              static_cast<float>(words.TokenAsFloat(layout.FleetTableSpeedWord)));
+        }
+      });
+    }
+    // The own report replaces the race's groups.
+    groups_.Clear(*own);
+    readTable(*own, true, "Your" + layout.GroupsTitleSuffix);
+  });
 }
 
 void TReportReader::ReadFleets() {
-  const TReportLayout& layout = Layout();
-  // The fleet reader's messages carry "!!!" after the file name.
-  const auto runFleetSection = [&](auto&& read) {
-    return RunSection("While reading fleets", read, "!!!");
-  };
-  TPlayer* own = state_.ReportPlayer;
-  if (!own) return;
-  const std::string pattern = TitlePattern(layout.FleetTitle);
-  std::vector<std::string> seen;
-  float speed = 0;
-  int header = -1;
-  if (!runFleetSection([&] { header = FindSection(1, pattern); })) return;
-  while (header >= 0) {
-    runFleetSection([&] {
-      const TReportRow words = Row(header);
-      std::string name = words.Token(layout.FleetNameWord);
-      if (std::find(seen.begin(), seen.end(), name) == seen.end()) {
-        std::string_view speedText = words.TokenView(layout.FleetSpeedWord);
-        if (!speedText.empty() && speedText.back() == ')') speedText.remove_suffix(1);
-        double value = 0;
-        if (TryParseFloat(speedText, value)) speed = static_cast<float>(value);
-        seen.push_back(name);
-        int line = header;
-        ReadGroupTable(header, *own, true, name, speed, line);
-      }
-    });
-    if (!runFleetSection([&] { header = FindSection(header + 1, pattern); })) return;
-  }
+  OnGroupStore([&] {
+    const TReportLayout& layout = Layout();
+    // The fleet reader's messages carry "!!!" after the file name.
+    const auto runFleetSection = [&](auto&& read) {
+      return RunSection("While reading fleets", read, "!!!");
+    };
+    TPlayer* own = state_.ReportPlayer;
+    if (!own) return;
+    const std::string& title = layout.FleetTitle;
+    std::vector<std::string> seen;
+    float speed = 0;
+    int header = -1;
+    if (!runFleetSection([&] { header = FindTitle(1, title); })) return;
+    while (header >= 0) {
+      runFleetSection([&] {
+        const TReportRow words = Row(header);
+        std::string name = words.Token(layout.FleetNameWord);
+        if (std::find(seen.begin(), seen.end(), name) == seen.end()) {
+          std::string_view speedText = words.TokenView(layout.FleetSpeedWord);
+          if (!speedText.empty() && speedText.back() == ')') speedText.remove_suffix(1);
+          double value = 0;
+          if (TryParseFloat(speedText, value)) speed = static_cast<float>(value);
+          seen.push_back(name);
+          int line = header;
+          ReadGroupTable(header, *own, true, name, speed, line);
+        }
+      });
+      if (!runFleetSection([&] { header = FindTitle(header + 1, title); })) return;
+    }
+  });
 }
 
 // --- Bombings -------------------------------------------------------------------------------
@@ -618,7 +629,7 @@ void TReportReader::ReadBombings() {
   int firstRow = LineCount();
   // The bombing messages have no suffix of their own.
   const bool found = RunSection({}, [&] {
-    const int header = FindSection(0, TitlePattern(layout.BombingsTitle));
+    const int header = FindTitle(0, layout.BombingsTitle);
     // The column header is the first non-empty line from two lines after the title.
     if (header >= 0) firstRow = FirstTableRow(header + 1);
   });
@@ -669,7 +680,7 @@ void TReportReader::ReadIncomingGroups() {
   const TReportLayout& layout = Layout();
   const TIncomingColumns& c = layout.IncomingColumns;
   RunSection("While reading incoming groups", [&] {
-    const int header = FindSection(0, TitlePattern(layout.IncomingTitle));
+    const int header = FindTitle(0, layout.IncomingTitle);
     if (header < 0) return;
     for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
       const TReportRow words = Row(line);
@@ -747,7 +758,7 @@ void TReportReader::ReadShipsInProduction() {
   const TShipsInProductionColumns& c = layout.ShipsInProductionColumns;
   const bool blind = state_.Settings.GameType == TGameType::Blind;
   RunSection("While reading production of planets", [&] {
-    const int header = FindSection(0, TitlePattern(layout.ShipsInProductionTitle));
+    const int header = FindTitle(0, layout.ShipsInProductionTitle);
     if (header < 0) return;
     for (int line = FirstTableRow(header); !IsTableEnd(line); ++line) {
       const TReportRow words = Row(line);

@@ -1,5 +1,9 @@
 #include "core/str_parse.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <bit>
 #include <cstddef>
@@ -47,37 +51,47 @@ bool NeedsNormalizing(const char* s, size_t n) {
   return false;
 }
 
-// The figures of a report are nearly all plain decimals: an optional "-", digits, and
-// perhaps "." and more digits. With at most 15 digits the digits form an integer below 2^53 and
-// the power of ten is exact too, so the one rounding of the division gives the correctly
-// rounded value, as the full conversion does. False for any other text, which is left to it.
-bool ParsePlainDecimal(std::string_view text, double& value) {
-  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  constexpr ptrdiff_t kMaxDigits = 15;
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  const bool negative = p != end && *p == '-';
-  if (negative) ++p;
-  // Digits beyond 19 wrap the integer around; such a text is refused below anyway.
-  uint64_t digits = 0;
-  const auto readDigits = [&] {
-    const char* first = p;
-    for (; p != end && static_cast<unsigned char>(*p - '0') < 10; ++p) {
-      digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+// The number of bits set. std::popcount is a library call on processors the program is built
+// for by default (no POPCNT instruction), this a few instructions.
+int BitCount(uint64_t x) {
+  x = x - ((x >> 1) & 0x5555555555555555u);
+  x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<int>((x * 0x0101010101010101u) >> 56);
+}
+
+// Appends the words of text[from, to) to `words`: runs of bytes that are no delimiters.
+// Works on blocks of 64 bytes: one bit per byte marks the word bytes, and the words begin and
+// end where that bit changes, so the report's long runs of column blanks cost no branch per
+// byte.
+template <class Emit>
+void ForEachWord(const TDelimiterSet& delimiters, const char* text, size_t from, size_t to,
+                 Emit&& emit) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text);
+  constexpr size_t kBlocks = 64;  // masks made at a time
+  uint64_t masks[kBlocks];
+  bool inWord = false;
+  size_t wordStart = from;
+  for (size_t chunk = from; chunk < to; chunk += kBlocks * 64) {
+    const size_t len = std::min(to - chunk, kBlocks * 64);
+    delimiters.Masks(s + chunk, len, masks);
+    for (size_t b = 0; b * 64 < len; ++b) {
+      const size_t base = chunk + b * 64;
+      const uint64_t word = ~masks[b];
+      uint64_t changes = word ^ ((word << 1) | (inWord ? 1u : 0u));
+      while (changes != 0) {
+        const int bit = std::countr_zero(changes);
+        if ((word >> bit) & 1) {
+          wordStart = base + static_cast<size_t>(bit);
+        } else {
+          emit(wordStart, base + static_cast<size_t>(bit));
+        }
+        changes &= changes - 1;
+      }
+      inWord = (word >> 63) & 1;
     }
-    return p - first;
-  };
-  const ptrdiff_t whole = readDigits();
-  ptrdiff_t decimals = 0;
-  if (p != end && *p == '.') {
-    ++p;
-    decimals = readDigits();
   }
-  if (p != end || whole + decimals == 0 || whole + decimals > kMaxDigits) return false;
-  const double magnitude = static_cast<double>(digits) / kPowersOfTen[decimals];
-  value = negative ? -magnitude : magnitude;
-  return true;
+  if (inWord) emit(wordStart, to);
 }
 
 }  // namespace
@@ -147,9 +161,101 @@ void NormalizeNoBreakSpaces(std::string& text) {
   text.resize(write);
 }
 
+void TDelimiterSet::Clear() {
+  std::memset(table_, 0, sizeof table_);
+  ruleKnown_ = false;
+}
+
+bool TDelimiterSet::operator==(const TDelimiterSet& other) const {
+  return std::equal(std::begin(table_), std::end(table_), std::begin(other.table_));
+}
+
+void TDelimiterSet::FindRule() const {
+  upTo_ = -1;
+  while (upTo_ < 255 && table_[upTo_ + 1]) ++upTo_;
+  otherCount_ = 0;
+  for (int c = upTo_ + 1; c < 256; ++c) {
+    if (!table_[c]) continue;
+    if (otherCount_ == static_cast<int>(sizeof others_)) {
+      otherCount_ = -1;
+      break;
+    }
+    others_[otherCount_++] = static_cast<unsigned char>(c);
+  }
+  ruleKnown_ = true;
+}
+
+void TDelimiterSet::Masks(const unsigned char* p, size_t len, uint64_t* out) const {
+  if (!ruleKnown_) FindRule();
+  size_t i = 0;
+#if defined(__SSE2__)
+  if (otherCount_ >= 0) {
+    // Unsigned "x <= upTo": max(x, upTo) == upTo. With no such bytes (upTo -1) nothing is.
+    const bool low = upTo_ >= 0;
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(low ? upTo_ : 0));
+    __m128i other[sizeof others_];
+    for (int k = 0; k < otherCount_; ++k) other[k] = _mm_set1_epi8(static_cast<char>(others_[k]));
+    const auto sixteen = [&](const unsigned char* q) -> uint64_t {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+      __m128i hit = low ? _mm_cmpeq_epi8(_mm_max_epu8(x, limit), limit) : _mm_setzero_si128();
+      switch (otherCount_) {
+        case 8:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[7]));
+          [[fallthrough]];
+        case 7:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[6]));
+          [[fallthrough]];
+        case 6:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[5]));
+          [[fallthrough]];
+        case 5:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[4]));
+          [[fallthrough]];
+        case 4:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[3]));
+          [[fallthrough]];
+        case 3:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[2]));
+          [[fallthrough]];
+        case 2:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[1]));
+          [[fallthrough]];
+        case 1:
+          hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, other[0]));
+          [[fallthrough]];
+        default:
+          break;
+      }
+      return static_cast<uint16_t>(_mm_movemask_epi8(hit));
+    };
+    for (; i + 64 <= len; i += 64) {
+      const unsigned char* q = p + i;
+      *out++ = sixteen(q) | sixteen(q + 16) << 16 | sixteen(q + 32) << 32 | sixteen(q + 48) << 48;
+    }
+  }
+#endif
+  for (; i < len; i += 64) {
+    const size_t n = len - i < 64 ? len - i : 64;
+    const unsigned char* q = p + i;
+    uint64_t mask = 0;
+    size_t k = 0;
+    // Eight bytes at a time with fixed shifts: the eight look-ups do not wait for each other.
+    for (; k + 8 <= n; k += 8) {
+      const uint64_t eight = uint64_t(table_[q[k]]) | uint64_t(table_[q[k + 1]]) << 1 |
+                             uint64_t(table_[q[k + 2]]) << 2 | uint64_t(table_[q[k + 3]]) << 3 |
+                             uint64_t(table_[q[k + 4]]) << 4 | uint64_t(table_[q[k + 5]]) << 5 |
+                             uint64_t(table_[q[k + 6]]) << 6 | uint64_t(table_[q[k + 7]]) << 7;
+      mask |= eight << k;
+    }
+    for (; k < n; ++k) mask |= uint64_t(table_[q[k]]) << k;
+    if (n < 64) mask |= ~uint64_t(0) << n;  // past the end counts as a delimiter
+    *out++ = mask;
+  }
+}
+
 TZnStrParse::TZnStrParse(TZnStrParse* parent) : parent_(parent) {
-  delimiters_[kCR] = true;
-  delimiters_[kLF] = true;
+  delimiters_.Set(kCR, true);
+  delimiters_.Set(kLF, true);
 }
 
 TZnStrParse::~TZnStrParse() = default;
@@ -202,8 +308,7 @@ void TZnStrParse::TakeText(TZnStrParse& source) {
   TextReplacedByCaller();
   const bool sameSplit =
       source.parsed_ && source.lineMode_ == lineMode_ && source.anyLineEnd_ == anyLineEnd_ &&
-      source.mergeDelimiters_ == mergeDelimiters_ &&
-      std::equal(std::begin(delimiters_), std::end(delimiters_), std::begin(source.delimiters_));
+      source.mergeDelimiters_ == mergeDelimiters_ && source.delimiters_ == delimiters_;
   if (sameSplit) {
     // Spans count from the start of the text, which moved whole.
     tokens_ = std::move(source.tokens_);
@@ -228,16 +333,16 @@ void TZnStrParse::Borrow(std::string_view text) {
 
 void TZnStrParse::SetDelimiter(unsigned char c, bool on) {
   if (delimiters_[c] == on) return;
-  delimiters_[c] = on;
+  delimiters_.Set(c, on);
   ForgetTokens();
 }
 
 void TZnStrParse::SetLineMode(bool on) {
   lineMode_ = on;
   if (on) {
-    std::memset(delimiters_, 0, sizeof delimiters_);
-    delimiters_[kCR] = true;
-    delimiters_[kLF] = true;
+    delimiters_.Clear();
+    delimiters_.Set(kCR, true);
+    delimiters_.Set(kLF, true);
     mergeDelimiters_ = false;
   }
   ForgetTokens();
@@ -336,48 +441,136 @@ void TZnStrParse::SplitFields() {
   }
 }
 
-// Runs of delimiters separate words; leading and trailing runs give nothing. Works on blocks
-// of 64 bytes: one bit per byte marks the word bytes, and the words begin and end where that
-// bit changes, so the report's long runs of column blanks cost no branch per byte.
+// Runs of delimiters separate words; leading and trailing runs give nothing.
 void TZnStrParse::SplitWords() {
-  const auto* s = reinterpret_cast<const unsigned char*>(text_.data());
+  ForEachWord(delimiters_, text_.data(), 0, text_.size(), [&](size_t start, size_t end) {
+    tokens_.push_back({static_cast<uint32_t>(start + 1), static_cast<uint32_t>(end)});
+  });
+}
+
+void TZnStrParse::SplitEveryLine(TLineWords& out) {
+  const int lines = Count();
   const size_t n = text_.size();
-  bool inWord = false;
-  size_t wordStart = 0;
-  for (size_t base = 0; base < n; base += 64) {
-    const size_t len = n - base < 64 ? n - base : 64;
-    uint64_t delim = 0;
-    size_t i = 0;
-    // Eight bytes at a time with fixed shifts: the eight look-ups do not wait for each other.
-    for (; i + 8 <= len; i += 8) {
-      const unsigned char* p = s + base + i;
-      const uint64_t eight = uint64_t(delimiters_[p[0]]) | uint64_t(delimiters_[p[1]]) << 1 |
-                             uint64_t(delimiters_[p[2]]) << 2 | uint64_t(delimiters_[p[3]]) << 3 |
-                             uint64_t(delimiters_[p[4]]) << 4 | uint64_t(delimiters_[p[5]]) << 5 |
-                             uint64_t(delimiters_[p[6]]) << 6 | uint64_t(delimiters_[p[7]]) << 7;
-      delim |= eight << i;
-    }
-    for (; i < len; ++i) delim |= uint64_t(delimiters_[s[base + i]]) << i;
-    if (len < 64) delim |= ~uint64_t(0) << len;  // past the end counts as a delimiter
-    const uint64_t word = ~delim;
-    uint64_t changes = word ^ ((word << 1) | (inWord ? 1u : 0u));
-    while (changes != 0) {
-      const int bit = std::countr_zero(changes);
-      if ((word >> bit) & 1) {
-        wordStart = base + static_cast<size_t>(bit);
-      } else {
-        tokens_.push_back({static_cast<uint32_t>(wordStart + 1),
-                           static_cast<uint32_t>(base + static_cast<size_t>(bit))});
-      }
-      changes &= changes - 1;
-    }
-    inWord = (word >> 63) & 1;
+  out.count_ = 0;
+  out.lineStart_.assign(static_cast<size_t>(lines) + 1, 0);
+  out.tabLines_.clear();
+  for (int line = 0; line < lines; ++line) {
+    const Span& span = tokens_[static_cast<size_t>(line)];
+    if (span.start <= span.end && text_[span.start - 1] == '\t') out.tabLines_.push_back(line);
   }
-  if (inWord) tokens_.push_back({static_cast<uint32_t>(wordStart + 1), static_cast<uint32_t>(n)});
+  TWordSpan* words = out.words_.get();
+  // Room for `more` words after the first `used`: the arrays grow by half at least, keeping
+  // what they hold.
+  const auto reserve = [&](size_t used, size_t more) {
+    if (out.capacity_ >= used + more) return;
+    const size_t capacity = std::max(used + more, out.capacity_ + out.capacity_ / 2);
+    auto grown = std::make_unique_for_overwrite<TWordSpan[]>(capacity);
+    std::copy(words, words + used, grown.get());
+    out.words_ = std::move(grown);
+    out.capacity_ = capacity;
+    words = out.words_.get();
+  };
+  const bool onePass = lineMode_ && child_ && child_->mergeDelimiters_ &&
+                       child_->delimiters_[kCR] && child_->delimiters_[kLF];
+  if (!onePass) {
+    // Line by line through the child.
+    size_t count = 0;
+    for (int line = 0; line < lines; ++line) {
+      out.lineStart_[static_cast<size_t>(line)] = static_cast<uint32_t>(count);
+      TZnStrParse& row = SubParser(line);
+      reserve(count, static_cast<size_t>(row.Count()));
+      const size_t offset = static_cast<size_t>(row.text_.data() - text_.data());
+      for (const Span& w : row.tokens_) {
+        words[count++] = {static_cast<uint32_t>(offset + w.start - 1), w.end + 1 - w.start};
+      }
+    }
+    out.lineStart_.back() = static_cast<uint32_t>(count);
+    out.count_ = count;
+    return;
+  }
+
+  // Line ends are delimiters of the words, so no word crosses one: a line's words are those
+  // that start inside it. Per block of 64 bytes the bits where words start and where they end
+  // are taken apart, and each set is written out eight at a time whatever their number, so
+  // that the number of words costs no mispredicted branch; the k-th end closes the k-th word.
+  const auto* s = reinterpret_cast<const unsigned char*>(text_.data());
+  const TDelimiterSet& delimiters = child_->delimiters_;
+  const size_t blocks = (n + 63) / 64;
+  out.blockStarts_.resize(blocks);
+  out.wordsBefore_.resize(blocks);
+  reserve(0, n / 8);  // most reports have a word in every eight bytes or fewer
+  uint32_t started = 0;
+  uint32_t ended = 0;
+  uint64_t carry = 0;             // 1 when the byte before the block belongs to a word
+  constexpr size_t kBlocks = 64;  // masks made at a time
+  uint64_t masks[kBlocks];
+  for (size_t chunk = 0; chunk < n; chunk += kBlocks * 64) {
+    const size_t len = std::min(n - chunk, kBlocks * 64);
+    delimiters.Masks(s + chunk, len, masks);
+    // At most one word in every two bytes, and the eight that a block's last group of writes
+    // may put past the last word.
+    reserve(started, len / 2 + 1 + 8);
+    for (size_t b = 0; b * 64 < len; ++b) {
+      const size_t block = chunk / 64 + b;
+      const auto base = static_cast<uint32_t>(block * 64);
+      const uint64_t word = ~masks[b];
+      const uint64_t before = (word << 1) | carry;
+      carry = word >> 63;
+      uint64_t starts = word & ~before;
+      uint64_t ends = ~word & before;
+      out.blockStarts_[block] = starts;
+      out.wordsBefore_[block] = started;
+      // The top bit keeps the count of trailing zeros defined where the writes run past the
+      // last bit; what they write then is overwritten later.
+      constexpr uint64_t kTop = uint64_t{1} << 63;
+      const int startCount = BitCount(starts);
+      for (int i = 0; i < startCount; i += 8) {
+#pragma GCC unroll 8
+        for (int k = 0; k < 8; ++k) {
+          words[started + static_cast<uint32_t>(i + k)].start =
+              base + static_cast<uint32_t>(std::countr_zero(starts | kTop));
+          starts &= starts - 1;
+        }
+      }
+      started += static_cast<uint32_t>(startCount);
+      const int endCount = BitCount(ends);
+      for (int i = 0; i < endCount; i += 8) {
+#pragma GCC unroll 8
+        for (int k = 0; k < 8; ++k) {
+          // Past the last end this writes sizes of words not ended yet, or of none: their
+          // ends set them later.
+          TWordSpan& w = words[ended + static_cast<uint32_t>(i + k)];
+          w.size = base + static_cast<uint32_t>(std::countr_zero(ends | kTop)) - w.start;
+          ends &= ends - 1;
+        }
+      }
+      ended += static_cast<uint32_t>(endCount);
+    }
+  }
+  if (ended < started) words[ended].size = static_cast<uint32_t>(n) - words[ended].start;
+  out.count_ = started;
+  for (int line = 0; line < lines; ++line) {
+    const size_t begin = tokens_[static_cast<size_t>(line)].start - 1;
+    const size_t block = begin / 64;
+    const uint64_t below = (uint64_t{1} << (begin % 64)) - 1;
+    out.lineStart_[static_cast<size_t>(line)] =
+        block < blocks ? out.wordsBefore_[block] +
+                             static_cast<uint32_t>(BitCount(out.blockStarts_[block] & below))
+                       : started;
+  }
+  out.lineStart_.back() = started;
 }
 
 void TZnStrParse::ThrowIndexError() {
   throw EParseError("Index out of bounds");
+}
+
+int TZnStrParse::TokenStartingAt(size_t offset) {
+  Count();
+  const auto it = std::lower_bound(tokens_.begin(), tokens_.end(), offset + 1,
+                                   [](const Span& s, size_t start) { return s.start < start; });
+  if (it == tokens_.end() || it->start != offset + 1) return -1;
+  return static_cast<int>(it - tokens_.begin());
 }
 
 std::string TZnStrParse::Token(int index) {
@@ -391,7 +584,7 @@ int32_t TZnStrParse::TokenAsInt(int index) {
 double TZnStrParse::TokenAsFloat(int index) {
   std::string_view token = TokenView(index);
   double value = 0;
-  if (ParsePlainDecimal(token, value)) {
+  if (TryParseShortDecimal(token, value)) {
     conversionError_ = 0;
     return value;
   }

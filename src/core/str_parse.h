@@ -25,6 +25,76 @@ void NormalizeLineEnds(std::string& text);
 // in place; line ends stay as they are (for a parser that ends lines at any of them).
 void NormalizeNoBreakSpaces(std::string& text);
 
+// The bytes that end a word or field. Besides the table it keeps, when the set is "every byte
+// up to some value, plus at most eight others" (the report words' set is), that rule, with
+// which Mask tests 16 bytes at a time.
+class TDelimiterSet {
+ public:
+  bool operator[](unsigned char c) const { return table_[c]; }
+  void Set(unsigned char c, bool on) {
+    if (table_[c] == on) return;
+    table_[c] = on;
+    ruleKnown_ = false;
+  }
+  void Clear();
+  bool operator==(const TDelimiterSet& other) const;
+  // For each block of 64 bytes of the `len` bytes at p, in order, a mask whose bit i is set when
+  // byte i of the block is a delimiter; past the last byte the bits are set too. `out` receives
+  // (len + 63) / 64 masks.
+  void Masks(const unsigned char* p, size_t len, uint64_t* out) const;
+
+ private:
+  void FindRule() const;
+
+  bool table_[256] = {};
+  // The rule, worked out on the first Mask after a change.
+  mutable bool ruleKnown_ = false;
+  mutable int upTo_ = -1;  // every byte up to this one is a delimiter (-1: none)
+  mutable unsigned char others_[8] = {};
+  mutable int otherCount_ = -1;  // -1: the set follows no such rule
+};
+
+// A word of a text: its offset and length.
+struct TWordSpan {
+  uint32_t start;
+  uint32_t size;
+};
+
+// The words of every line of a text, split once (TZnStrParse::SplitEveryLine): as offsets into
+// the text, so that they stay right when the text is handed on.
+class TLineWords {
+ public:
+  int LineCount() const { return lineStart_.empty() ? 0 : static_cast<int>(lineStart_.size()) - 1; }
+  int WordCount(int line) const {
+    return static_cast<int>(lineStart_[static_cast<size_t>(line) + 1] -
+                            lineStart_[static_cast<size_t>(line)]);
+  }
+  // The words of line `line`, WordCount(line) of them.
+  const TWordSpan* LineSpans(int line) const {
+    return words_.get() + lineStart_[static_cast<size_t>(line)];
+  }
+  // The lines that begin with a tab (the report's section headers are among them), in order.
+  const std::vector<int>& TabLines() const { return tabLines_; }
+  void Clear() {
+    lineStart_.clear();
+    tabLines_.clear();
+    count_ = 0;
+  }
+
+ private:
+  friend class TZnStrParse;
+
+  std::vector<uint32_t> lineStart_;  // index of each line's first word; one entry more than lines
+  std::vector<int> tabLines_;
+  // The words; room for `capacity_`, so that a split writes a few past the last one.
+  std::unique_ptr<TWordSpan[]> words_;
+  size_t capacity_ = 0;
+  size_t count_ = 0;
+  // Per block of 64 bytes while splitting: the bits where words start, and the words before.
+  std::vector<uint64_t> blockStarts_;
+  std::vector<uint32_t> wordsBefore_;
+};
+
 class TZnStrParse {
  public:
   // Empty text, line mode on (the delimiter table holds only CR and LF). A parser made by
@@ -46,6 +116,7 @@ class TZnStrParse {
   // One flag of the delimiter table; a change forgets the tokens.
   void SetDelimiter(unsigned char c, bool on);
   bool IsDelimiter(unsigned char c) const { return delimiters_[c]; }
+  const TDelimiterSet& Delimiters() const { return delimiters_; }
   // On: the table becomes just CR and LF and merge mode goes off. Lines end only at CR LF,
   // unless SetAnyLineEnd says otherwise.
   void SetLineMode(bool on);
@@ -68,12 +139,19 @@ class TZnStrParse {
   std::string Token(int index);
   // The same without a copy; valid until the text changes.
   std::string_view TokenView(int index) { return View(tokens_[Resolve(index)]); }
+  // The index of the token that begins at `offset` of Text(), -1 when none does.
+  int TokenStartingAt(size_t offset);
   // The first run of digits in the token (0 when none).
   int32_t TokenAsInt(int index);
   // The token as a number ("." as decimal separator); 0 when it is not one. The error code
   // (0 on success, else the 1-based position of the first bad character) is kept.
   double TokenAsFloat(int index);
   int32_t LastConversionError() const { return conversionError_; }
+
+  // In line mode: the words of every line (token), as the child parser splits them; with a
+  // word-splitting child (merge mode) whose delimiters include CR and LF in one pass over the
+  // text. Offsets count from the start of Text(). What `words` held is replaced.
+  void SplitEveryLine(TLineWords& words);
 
   // The child parser, created on the first call with the option letters: "C"/"c" line mode,
   // "S"/"s" merge mode; other letters are ignored. Later calls return the same child. Either
@@ -114,7 +192,7 @@ class TZnStrParse {
   std::string own_;        // the text when it was given to this parser
   std::string_view text_;  // own_, or a token of the parent's text
   bool borrowed_ = false;
-  bool delimiters_[256] = {};
+  TDelimiterSet delimiters_;
   bool lineMode_ = true;
   bool anyLineEnd_ = false;
   bool mergeDelimiters_ = false;

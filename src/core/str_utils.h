@@ -4,6 +4,7 @@
 // bytes 128..255 always compare as they are.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,36 @@ inline char LoCase(char c) {
 }
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
+
+// The first bytes of `text`, at most eight, as one number: byte i in bits 8i to 8i + 7, the
+// bytes past the text 0. Two loads that may overlap, rather than a copy of variable length.
+inline uint64_t FirstEightBytes(std::string_view text) {
+  const char* p = text.data();
+  const size_t n = text.size();
+  if (n >= 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+  }
+  if (n >= 4) {
+    uint32_t low;
+    uint32_t high;
+    std::memcpy(&low, p, 4);
+    std::memcpy(&high, p + n - 4, 4);
+    return low | uint64_t{high} << ((n - 4) * 8);
+  }
+  if (n == 0) return 0;
+  return uint64_t{static_cast<unsigned char>(p[0])} |
+         uint64_t{static_cast<unsigned char>(p[n / 2])} << (n / 2 * 8) |
+         uint64_t{static_cast<unsigned char>(p[n - 1])} << ((n - 1) * 8);
+}
+
+// Equal bytes; for texts of at most eight bytes without a call.
+inline bool SameBytes(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  if (a.size() <= 8) return FirstEightBytes(a) == FirstEightBytes(b);
+  return std::memcmp(a.data(), b.data(), a.size()) == 0;
+}
 // Byte-wise comparison with a-z folded to upper case: negative, 0 or positive.
 int CompareText(std::string_view a, std::string_view b);
 bool SameText(std::string_view a, std::string_view b);

@@ -13,8 +13,10 @@
 // No operation sends change notifications.
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -116,14 +118,26 @@ class TStringListBase {
   };
 
   TStringListBase() = default;
-  TStringListBase(TStringListBase&&) noexcept = default;
-  TStringListBase& operator=(TStringListBase&&) noexcept = default;
+  // A list moved from or into has changed (see Version).
+  TStringListBase(TStringListBase&& other) noexcept
+      : items_(std::move(other.items_)), version_(other.version_ + 1) {
+    ++other.version_;
+  }
+  TStringListBase& operator=(TStringListBase&& other) noexcept {
+    items_ = std::move(other.items_);
+    version_ = std::max(version_, other.version_) + 1;
+    ++other.version_;
+    return *this;
+  }
   // A copy of an owning list would free its objects twice; lists are moved, never copied.
   TStringListBase(const TStringListBase&) = delete;
   TStringListBase& operator=(const TStringListBase&) = delete;
 
   int Count() const { return static_cast<int>(items_.size()); }
   int Capacity() const { return static_cast<int>(items_.capacity()); }
+  // Goes up with every change of the items (texts, objects, order or count), so that a table
+  // built from the list can tell whether it still holds.
+  uint64_t Version() const { return version_; }
 
   // Resizes the item array to `capacity` items. Fewer items than the list holds would drop
   // items, so that raises "List capacity out of bounds (%d)" and changes nothing.
@@ -134,6 +148,7 @@ class TStringListBase {
     resized.reserve(static_cast<std::size_t>(capacity));
     std::move(items_.begin(), items_.end(), std::back_inserter(resized));
     items_.swap(resized);
+    ++version_;
   }
 
   const std::string& Strings(int index) const { return items_[CheckedIndex(index)].text; }
@@ -141,21 +156,31 @@ class TStringListBase {
     return string_list_detail::PtrTraits<Ptr>::Get(items_[CheckedIndex(index)].object);
   }
   // Stores `object` with the item; an owning list frees the object it held before.
-  void PutObject(int index, Ptr object) { items_[CheckedIndex(index)].object = std::move(object); }
+  void PutObject(int index, Ptr object) {
+    items_[CheckedIndex(index)].object = std::move(object);
+    ++version_;
+  }
 
   // Removes the item; an owning list frees its object.
-  void Delete(int index) { items_.erase(items_.begin() + CheckedIndex(index)); }
+  void Delete(int index) {
+    items_.erase(items_.begin() + CheckedIndex(index));
+    ++version_;
+  }
 
   // Removes the item and hands its object to the caller (an owning list gives up ownership).
   Ptr Extract(int index) {
     auto at = items_.begin() + CheckedIndex(index);
     Ptr object = std::move(at->object);
     items_.erase(at);
+    ++version_;
     return object;
   }
 
   // Removes every item (an owning list frees the objects) and releases the array.
-  void Clear() { Items().swap(items_); }
+  void Clear() {
+    Items().swap(items_);
+    ++version_;
+  }
 
   const_iterator begin() const { return const_iterator(items_.cbegin()); }
   const_iterator end() const { return const_iterator(items_.cend()); }
@@ -175,9 +200,11 @@ class TStringListBase {
       items_.reserve(static_cast<std::size_t>(grown));
     }
     items_.insert(items_.begin() + index, Item{std::move(text), std::move(object), value});
+    ++version_;
   }
 
   Items items_;
+  uint64_t version_ = 0;
 };
 
 // String list with a hash per item; sorted by (hash, text) when `Sorted` is on.
@@ -226,6 +253,7 @@ class TFStringList : public TStringListBase<Ptr> {
       if (FindHashed(hash, text, index)) {
         if (duplicates_ == TDuplicates::Ignore) {
           items_[static_cast<std::size_t>(index)].object = std::move(object);
+          ++this->version_;
           return index;
         }
         if (duplicates_ == TDuplicates::Error) string_list_detail::ThrowDuplicateError();
@@ -250,6 +278,7 @@ class TFStringList : public TStringListBase<Ptr> {
     Item& item = items_[this->CheckedIndex(index)];
     item.value = StrHash(text);
     item.text = std::move(text);
+    ++this->version_;
   }
 
   // Index of `text` or -1: binary search when sorted, else the first item equal ignoring case.
@@ -269,6 +298,7 @@ class TFStringList : public TStringListBase<Ptr> {
     const std::size_t a = this->CheckedIndex(index1);
     const std::size_t b = this->CheckedIndex(index2);
     std::swap(items_[a], items_[b]);
+    ++this->version_;
   }
 
   // Orders the items by (hash, text) when the list is not kept sorted. Equal items keep their
@@ -278,6 +308,7 @@ class TFStringList : public TStringListBase<Ptr> {
     std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
       return Compare(a.value, a.text, b.value, b.text) < 0;
     });
+    ++this->version_;
   }
 
  private:
@@ -356,6 +387,118 @@ class TDStringList : public TStringListBase<Ptr> {
                                      [](const Item& item, int32_t k) { return item.value < k; });
     return static_cast<int>(it - items_.begin());
   }
+};
+
+// Looks texts up in a sorted TFStringList whatever their case, without lower-casing them first:
+// Find(text) gives what IndexOf(LowerCase(text)) gives. It is a hash table of the list's texts,
+// built again when a lookup finds the list changed. While the list changes between nearly every
+// two lookups (a table that adds an item per row), lookups go to the list itself and the table
+// is built only every few lookups.
+template <class Ptr>
+class TFStringListIndex {
+ public:
+  // `list` must outlive the index.
+  explicit TFStringListIndex(const TFStringList<Ptr>& list) : list_(list) {}
+
+  // The index of the item, or -1.
+  int Find(std::string_view text) {
+    if (!list_.Sorted()) return FindInList(text);
+    if (!built_ || version_ != list_.Version()) {
+      if (++staleLookups_ < kStaleLookups) return FindInList(text);
+      Build();
+    }
+    const uint64_t hash = FoldedHash(text);
+    for (size_t i = SlotOf(hash); slots_[i].index >= 0; i = (i + 1) & mask_) {
+      if (slots_[i].hash == hash && SameFolded(list_.Strings(slots_[i].index), text))
+        return slots_[i].index;
+    }
+    return -1;
+  }
+
+ private:
+  static constexpr int kStaleLookups = 16;
+
+  struct Slot {
+    uint64_t hash = 0;
+    int index = -1;
+  };
+
+  // A hash of the text in which A-Z and a-z count alike, eight bytes at a time. Setting bit 5
+  // of every byte folds the letters' case, and makes some other bytes alike too ("@" and
+  // "`"), which only costs a comparison more.
+  static uint64_t FoldedHash(std::string_view text) {
+    constexpr uint64_t kFold = 0x2020202020202020u;
+    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+    const char* p = text.data();
+    size_t n = text.size();
+    uint64_t hash = n * kMultiplier;
+    for (; n > 8; n -= 8, p += 8) {
+      uint64_t word;
+      std::memcpy(&word, p, 8);
+      hash = std::rotl((hash ^ (word | kFold)) * kMultiplier, 29);
+    }
+    // The last one to eight bytes.
+    const uint64_t word = FirstEightBytes(std::string_view(p, n));
+    hash = (hash ^ (word | kFold)) * kMultiplier;
+    return hash ^ (hash >> 31);
+  }
+  // The slot from the hash's high bits: short texts of digits, the names of unnamed planets,
+  // differ in the low bits of FNV-1a too little.
+  size_t SlotOf(uint64_t hash) const {
+    return static_cast<size_t>((hash * 0x9E3779B97F4A7C15u) >> shift_);
+  }
+
+  // SameText, here where a lookup is only a few instructions more.
+  static bool SameFolded(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    if (SameBytes(a, b)) return true;  // digits, lower case
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (LoCase(a[i]) != LoCase(b[i])) return false;
+    }
+    return true;
+  }
+
+  int FindInList(std::string_view text) {
+    lower_.assign(text);
+    for (char& c : lower_) c = LoCase(c);
+    return list_.IndexOf(lower_);
+  }
+
+  void Build() {
+    const int count = list_.Count();
+    size_t size = 16;
+    while (size < static_cast<size_t>(count) * 2) size *= 2;
+    slots_.assign(size, Slot{});
+    mask_ = size - 1;
+    shift_ = 64 - std::countr_zero(size);
+    for (int item = 0; item < count; ++item) {
+      const std::string& text = list_.Strings(item);
+      // IndexOf(LowerCase(t)) only finds an item filed under the hash of its lower-cased text.
+      const bool upper =
+          std::any_of(text.begin(), text.end(), [](char c) { return c != LoCase(c); });
+      if (upper && StrHash(LowerCase(text)) != list_.Hash(item)) continue;
+      const uint64_t hash = FoldedHash(text);
+      size_t i = SlotOf(hash);
+      bool known = false;  // equal texts (a list that accepts them): the first is found
+      for (; slots_[i].index >= 0; i = (i + 1) & mask_) {
+        if (slots_[i].hash == hash && SameFolded(list_.Strings(slots_[i].index), text))
+          known = true;
+      }
+      if (!known) slots_[i] = Slot{hash, item};
+    }
+    built_ = true;
+    version_ = list_.Version();
+    staleLookups_ = 0;
+  }
+
+  const TFStringList<Ptr>& list_;
+  std::vector<Slot> slots_;
+  size_t mask_ = 0;
+  int shift_ = 64;
+  bool built_ = false;
+  uint64_t version_ = 0;
+  int staleLookups_ = 0;
+  std::string lower_;
 };
 
 }  // namespace tovix

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -110,6 +111,37 @@ TEST(ParseNumbers, AcceptsOnlyWholeNumbers) {
   EXPECT_FALSE(TryParseInt("12a", n));
   EXPECT_EQ(StrToIntDef("x", 9), 9);
   EXPECT_EQ(StrToFloatDef("1.25", 0), 1.25);
+}
+
+// The short decimals of the reports, read without the general conversion, against it: the
+// same double to the bit (the sign of zero included) for every text of that form, and no
+// answer for any other text (more than 15 digits, two points, an exponent, blanks, no digit).
+TEST(ParseNumbers, ShortDecimalsAgreeWithTheFullConversion) {
+  std::mt19937 random(23);
+  const std::string alphabet = "0123456789012345678901234567890123456789..-+e ";
+  int read = 0;
+  for (int i = 0; i < 50000; ++i) {
+    std::string text(1 + random() % 18, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    const size_t sign = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    const std::string_view body = std::string_view(text).substr(sign);
+    const auto digits =
+        std::count_if(body.begin(), body.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool shortDecimal = digits > 0 && digits <= 15 &&
+                              body.find_first_not_of("0123456789.") == std::string_view::npos &&
+                              std::count(body.begin(), body.end(), '.') <= 1;
+    double v = 7;
+    ASSERT_EQ(TryParseShortDecimal(text, v), shortDecimal) << text;
+    if (!shortDecimal) {
+      ASSERT_EQ(v, 7) << text;
+      continue;
+    }
+    ++read;
+    double expected = std::strtod(std::string(body).c_str(), nullptr);
+    if (text[0] == '-') expected = -expected;
+    ASSERT_EQ(std::memcmp(&v, &expected, sizeof v), 0) << text;
+  }
+  EXPECT_GT(read, 1000);
 }
 
 // Regression guard: under a German locale printf-style conversion writes "1,5", which the game

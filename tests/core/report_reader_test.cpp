@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -743,6 +746,29 @@ TEST_F(ReportReaderTest, FailedGameTypeWriteIsReportedAndReadingGoesOn) {
   EXPECT_EQ(reader.Messages().size(), 1u);
   EXPECT_EQ(test::ReadFileBytes(dir / "Tovix.ini"), "[1]\nspelC=k\n");
   EXPECT_EQ(state.Planets.Count(), 3);
+}
+
+// The cache gives what the row's own conversion gives, to the bit, for every word, whichever
+// word took its slot before: words of every length, texts that are no numbers, eight-byte words
+// that share their first bytes with shorter ones.
+TEST(FigureCacheTest, GivesWhatTheWordsConversionGives) {
+  std::mt19937 rng(20261209);
+  const std::string alphabet = "0123456789.-+eE x";
+  TFigureCache cache;
+  TZnStrParse words;
+  words.SetMergeDelimiters(true);
+  words.SetDelimiter(' ', true);
+  for (int i = 0; i < 30000; ++i) {
+    std::string word(1 + rng() % 12, '0');
+    for (char& c : word) c = alphabet[rng() % (alphabet.size() - 1)];
+    if (i % 3 == 0) word = word.substr(0, 1 + rng() % 3) + ".00";
+    words.SetText(word);
+    if (words.Count() != 1) continue;
+    const TReportRow row(words);
+    const double expected = row.TokenAsFloat(0);
+    const double got = cache.Read(row.TokenView(0));
+    ASSERT_EQ(std::bit_cast<uint64_t>(got), std::bit_cast<uint64_t>(expected)) << word;
+  }
 }
 
 }  // namespace

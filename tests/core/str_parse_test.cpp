@@ -194,6 +194,50 @@ struct LinesAndWords {
   TZnStrParse& words;
 };
 
+// The words of every line in one pass over the text, against the child splitting each line:
+// with the report's word delimiters (every byte up to the blank, ",", "`", "~" and DEL, which
+// the 16-byte test takes), with a set that has too many single delimiters for it, and with a
+// child whose words may cross a line end (split line by line instead). Lines of any length
+// cross the 64-byte blocks and the 4096-byte chunks the masks are made in.
+TEST(SubParserTest, SplittingEveryLineAgreesWithTheChildLineByLine) {
+  std::mt19937 rng(20261208);
+  const std::string alphabet = "ab\xe9\x80\xff  ,`~\x7f\t\r\n";
+  enum class Set { kReport, kManySingles, kNoLineEnds };
+  for (int round = 0; round < 600; ++round) {
+    const std::string text = RandomText(rng, alphabet, round % 50 == 0 ? 9000 : 300);
+    for (Set set : {Set::kReport, Set::kManySingles, Set::kNoLineEnds}) {
+      TZnStrParse lines;
+      lines.SetAnyLineEnd(round % 2 == 0);
+      TZnStrParse& words = lines.CreateSubParser("SD");
+      for (int c = 0; c < 256; ++c) {
+        bool on = c < 33 || c == ',' || c == '`' || c == '~' || c == 127;
+        if (set == Set::kManySingles)
+          on = c == ' ' || c == '\r' || c == '\n' || (c >= 'a' && c <= 'z');
+        if (set == Set::kNoLineEnds) on = c == ' ';
+        words.SetDelimiter(static_cast<unsigned char>(c), on);
+      }
+      lines.SetText(text);
+      // Split twice into the same arrays: the second split must not see the first.
+      TLineWords split;
+      lines.SplitEveryLine(split);
+      lines.SplitEveryLine(split);
+      ASSERT_EQ(split.LineCount(), lines.Count());
+      std::vector<int> tabLines;
+      for (int line = 0; line < lines.Count(); ++line) {
+        if (lines.TokenView(line).starts_with('\t')) tabLines.push_back(line);
+      }
+      ASSERT_EQ(split.TabLines(), tabLines);
+      for (int line = 0; line < lines.Count(); ++line) {
+        Words expected = Tokens(lines.SubParser(line));
+        Words got;
+        for (int w = 0; w < split.WordCount(line); ++w)
+          got.push_back(text.substr(split.LineSpans(line)[w].start, split.LineSpans(line)[w].size));
+        ASSERT_EQ(got, expected) << "set " << int(set) << " line " << line;
+      }
+    }
+  }
+}
+
 TEST(SubParserTest, OptionLettersOnlyWhenCreatedAndTheSameIndexReusesTheSplit) {
   TZnStrParse p;
   TZnStrParse& child = p.CreateSubParser("xc");

@@ -206,6 +206,51 @@ TEST(TFStringListRandomised, AgreesWithReferenceModel) {
   }
 }
 
+// The index finds what IndexOf finds for the text lower-cased, while the list changes under it
+// (it must notice every kind of change), in every duplicate mode, with texts in any case on
+// both sides: a text stored with capitals is found by IndexOf only when its hash happens to be
+// that of its lower-cased form.
+TEST(TFStringListIndex, AgreesWithIndexOfTheLowerCasedText) {
+  std::mt19937 rng(20261207);
+  std::vector<std::string> pool;
+  for (int i = 0; i < 60; ++i) {
+    std::string s(1 + rng() % 8, ' ');
+    for (char& c : s) c = "abcXYZ_\xe9"[rng() % 8];
+    pool.push_back(s);
+  }
+  for (TDuplicates mode : {TDuplicates::Ignore, TDuplicates::Accept}) {
+    RawList list(true, mode);
+    TFStringListIndex<int*> index(list);
+    int one = 1;
+    for (int step = 0; step < 6000; ++step) {
+      const std::string& text = pool[rng() % pool.size()];
+      switch (rng() % 8) {
+        case 0:
+          list.Add(rng() % 2 ? text : LowerCase(text));
+          break;
+        case 1:
+          if (list.Count() > 0) list.Delete(static_cast<int>(rng() % list.Count()));
+          break;
+        case 2:
+          if (list.Count() > 0) list.PutObject(static_cast<int>(rng() % list.Count()), &one);
+          break;
+        default:
+          break;  // lookups only: the index is built and used
+      }
+      ASSERT_EQ(index.Find(text), list.IndexOf(LowerCase(text))) << text << " step " << step;
+    }
+    RawList other(true, mode);
+    other.Add("moved");
+    list = std::move(other);
+    EXPECT_EQ(index.Find("MOVED"), 0);
+  }
+  RawList unsorted(false, TDuplicates::Accept);
+  unsorted.Add("b");
+  unsorted.Add("A");
+  TFStringListIndex<int*> byText(unsorted);
+  EXPECT_EQ(byText.Find("a"), 1);
+}
+
 // --- TDStringList ----------------------------------------------------------------------------
 
 TEST(TDStringList, EqualKeysNewestFirst) {
