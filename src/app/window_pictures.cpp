@@ -1,6 +1,6 @@
 // tovix-window-pictures <out folder> [game number]: starts Tovix as usual (the program folder
-// comes from $TOVIX_HOME), and once the main window is up writes one PNG per window that is built
-// (not a placeholder), plus the dialogs that belong to them, into <out folder>; then it ends.
+// comes from $TOVIX_HOME), and once the main window is up writes one PNG per window, plus the
+// dialogs that belong to them, into <out folder>; then it ends.
 // scripts/window-pictures.sh runs it under a virtual display.
 #include <QAction>
 #include <QApplication>
@@ -309,7 +309,7 @@ int main(int argc, char** argv) {
   int failures = 0;
   params.OnRunning = [&](TWindowRegistry& windows) {
     for (const TWindowEntry& row : WindowCatalogue()) {
-      if (row.Make == nullptr || row.Purpose != nullptr) continue;
+      if (row.Make == nullptr) continue;
       const std::string name = row.InstanceName;
       if (name == "frmWait") continue;  // only shown while the reports are read
       QWidget* window = windows.Find(name);
