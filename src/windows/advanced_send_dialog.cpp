@@ -397,10 +397,12 @@ void TfrmAdvancedSend::ToggleResults() {
     resultsWidth_ = sizes[1];
     lblResults_->hide();
     lvResults_->hide();
+    resultsPanel_->setMaximumWidth(kHiddenResultsWidth);
     splitter_->setSizes({total - kHiddenResultsWidth, kHiddenResultsWidth});
   } else {
     lblResults_->show();
     lvResults_->show();
+    resultsPanel_->setMaximumWidth(QWIDGETSIZE_MAX);
     splitter_->setSizes({total - resultsWidth_, resultsWidth_});
   }
   resultsShown_ = !resultsShown_;
