@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -91,14 +93,15 @@ TfrmAdvancedSend::TfrmAdvancedSend(const GameState& state, TSendGroups groups,
   auto* left = new QWidget(splitter_);
   auto* leftLayout = new QVBoxLayout(left);
   leftLayout->setContentsMargins(0, 0, 0, 0);
-  auto* lists = new QSplitter(Qt::Horizontal, left);
+  // The groups above the planets, so that the three lists fit a screen's width side by side.
+  auto* lists = new QSplitter(Qt::Vertical, left);
   lvGroups1_ = MakeList(lists, "lvGroups1", kAdvancedGroupColumns, {50, 60, 75, 60, 50, 70, 70},
                         {true, true, false, true, true, true, true});
   lvGroups1_->setSelectionMode(QAbstractItemView::SingleSelection);
   lvPlanets1_ = MakeList(lists, "lvPlanets1", kAdvancedPlanetColumns, {75, 75, 40, 80, 80, 80, 80},
                          {false, false, true, true, true, true, true});
   lvPlanets1_->setSelectionMode(QAbstractItemView::SingleSelection);
-  leftLayout->addWidget(lists, 3);
+  leftLayout->addWidget(lists, 1);
 
   auto* addRow = new QHBoxLayout;
   auto* perPlanetLabel = new QLabel("Ships per planet:", left);
@@ -155,7 +158,7 @@ TfrmAdvancedSend::TfrmAdvancedSend(const GameState& state, TSendGroups groups,
   pages_->addWidget(lbxPlanetInfo_);
   pages_->addWidget(lvMyGroupsHover_);
   pages_->addWidget(lvOtherGroupsHover_);
-  leftLayout->addWidget(pages_, 2);
+  leftLayout->addWidget(pages_, 1);
   auto* pageMenu = new QMenu(this);
   const char* actionNames[] = {"PlanetInfo", "My Groups", "Other Groups"};
   const char* keys[] = {"Ctrl+P", "Ctrl+M", "Ctrl+O"};
@@ -246,7 +249,16 @@ TfrmAdvancedSend::TfrmAdvancedSend(const GameState& state, TSendGroups groups,
   ShowResultRows();
   if (!send_.PlanetRows().empty()) ShowPlanetInfo(send_.PlanetRows().front());
   UpdateActions();
-  resize(1200, 700);
+  // The lists as wide as their columns; what the screen has beyond goes to the left side.
+  const int leftWidth =
+      std::max({lvGroups1_->FittedWidth(), lvPlanets1_->FittedWidth(),
+                lvMyGroupsHover_->FittedWidth(), lvOtherGroupsHover_->FittedWidth()});
+  const int resultsWidth = lvResults_->FittedWidth() + kHiddenResultsWidth;
+  lists->setSizes({200, 200});
+  splitter_->setSizes({leftWidth, resultsWidth});
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int screenWidth = screen ? screen->availableGeometry().width() : 1200;
+  resize(std::min(leftWidth + resultsWidth + 40, screenWidth), 760);
   setWindowState(windowState() | Qt::WindowMaximized);
 }
 

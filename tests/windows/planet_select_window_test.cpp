@@ -222,7 +222,8 @@ TEST_F(PlanetSelect, EveryGroupSpreadOverFivePlanetsIsSentAsTheAnalysisReadsIt) 
 
       Names found;
       for (const TSendedGroup& r : Analysis().Records())
-        if (r.Group == g && r.Destination) found.insert(r.Destination->Name + ":" + std::to_string(r.Ships));
+        if (r.Group == g && r.Destination)
+          found.insert(r.Destination->Name + ":" + std::to_string(r.Ships));
       EXPECT_EQ(found, sent) << number;
       EXPECT_EQ(Analysis().ShipsLeftInGroup(*g), std::max(ships - 5, 0)) << number;
       ASSERT_TRUE(Analysis().Notes().empty()) << Analysis().Notes().front();
