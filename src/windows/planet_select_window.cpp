@@ -181,6 +181,13 @@ void TfrmPlanetSelect::ShowPicker(const TPickerRequest& request) {
   spread_ = request.Spread;
   selectedPlanets_.clear();
   btnAdvanced_->setEnabled(spread_);
+  znListView1_->setSelectionMode(spread_ ? QAbstractItemView::ExtendedSelection
+                                         : QAbstractItemView::SingleSelection);
+  // Every name of the game shows whole, also at the first show's sizing.
+  const TGameNames names = LongestGameNames(state_);
+  znListView1_->SetColumnSamples(0, names.Planets);
+  znListView1_->SetColumnSamples(2, names.Owners);
+  znListView1_->FitColumns();
   if (isMinimized()) showNormal();
   show();
   raise();
@@ -188,15 +195,10 @@ void TfrmPlanetSelect::ShowPicker(const TPickerRequest& request) {
 
   const TWaitCursor wait;
   filling_ = true;
-  znListView1_->setSelectionMode(spread_ ? QAbstractItemView::ExtendedSelection
-                                         : QAbstractItemView::SingleSelection);
   if (IExpressionFilterService* expressions = services_().ExpressionFilter)
     expressions->SelectAllPlanets();
   // Distances from where the groups stand.
   distanceFrom_ = groups_.front().second->Planet;
-  const TGameNames names = LongestGameNames(state_);
-  znListView1_->SetColumnSamples(0, names.Planets);
-  znListView1_->SetColumnSamples(2, names.Owners);
   FillPlanetList();
   filling_ = false;
   lastRow_ = -1;
