@@ -244,8 +244,11 @@ TEST_F(PlanetSelect, FiltersChooseTheRows) {
   for (auto [key, p] : State().Planets) all.insert(p->Name);
   EXPECT_EQ(Listed(), all);
   // The distances are measured from where the group stands.
-  for (const TPlanetInfoRow& row : picker->PlanetRowsShown())
-    if (row.Planet == g->Planet) EXPECT_EQ(row.Dist, "0.00");
+  for (const TPlanetInfoRow& row : picker->PlanetRowsShown()) {
+    if (row.Planet == g->Planet) {
+      EXPECT_EQ(row.Dist, "0.00");
+    }
+  }
   const int holds = map.holds;
 
   picker->FilteredBox()->click();
