@@ -216,6 +216,9 @@ TfrmAdvancedSend::TfrmAdvancedSend(const GameState& state, TSendGroups groups,
   ok->setObjectName("Button2");
   auto* cancel = new QPushButton("Cancel", this);
   cancel->setObjectName("btnCancel");
+  // Enter after typing the ships per planet must not end the window and write the orders.
+  ok->setAutoDefault(false);
+  cancel->setAutoDefault(false);
   buttons->addStretch();
   buttons->addWidget(ok);
   buttons->addWidget(cancel);

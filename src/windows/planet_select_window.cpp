@@ -117,7 +117,6 @@ TfrmPlanetSelect::TfrmPlanetSelect(GameState& state, TznSaveState& store, UserIn
   auto* buttons = new QHBoxLayout;
   auto* btnOK = new QPushButton("OK", this);
   btnOK->setObjectName("btnOK");
-  btnOK->setDefault(true);
   auto* btnCancel = new QPushButton("Cancel", this);
   btnCancel->setObjectName("btnCancel");
   btnAdvanced_ = new QPushButton("Advanced", this);

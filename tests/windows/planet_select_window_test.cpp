@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -469,6 +470,9 @@ TEST_F(PlanetSelect, AdvancedSendListsAndPages) {
   dialog.resize(1000, 600);
   dialog.show();
   QCoreApplication::processEvents();
+  // Enter in the ships box ends nothing.
+  QTest::keyClick(dialog.ShipsPerPlanet(), Qt::Key_Return);
+  EXPECT_TRUE(dialog.isVisible());
   const int width = dialog.ResultsPanel()->width();
   dialog.ResultsPanelButton()->click();
   QCoreApplication::processEvents();
