@@ -484,9 +484,13 @@ TEST_F(PlanetSelect, AdvancedSendListsAndPages) {
   EXPECT_TRUE(dialog.ResultList()->isVisibleTo(&dialog));
   EXPECT_EQ(dialog.ResultsPanel()->width(), width);
 
-  // Delete gives the ships and the planet back.
+  // Delete (Ctrl+D in the results, where the list would otherwise unselect) gives the ships
+  // and the planet back.
   dialog.ResultList()->SelectAllRows();
-  dialog.DeleteAction()->trigger();
+  dialog.activateWindow();
+  dialog.ResultList()->setFocus();
+  QCoreApplication::processEvents();
+  QTest::keyClick(dialog.windowHandle(), Qt::Key_D, Qt::ControlModifier);
   EXPECT_EQ(dialog.ResultList()->Rows().Count(), 0);
   EXPECT_EQ(dialog.Send().PlanetRows(), planets);
   EXPECT_EQ(dialog.GroupList()->Rows().CellText(0, 1), std::to_string(g->Ships));
