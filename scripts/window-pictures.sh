@@ -8,7 +8,9 @@
 # Runs under a virtual display (Xvfb); the game's folder is not written to. Some windows are set
 # up first (src/app/window_pictures.cpp): the map fitted with names, "Ship Design" on the user's
 # Cruiser2 (orion as A), "Standard Ship" with its extra designs shown, the calculator after a sum,
-# and the notes editor with a formatted sample note (with links) in the fresh program folder.
+# the notes editor with a formatted sample note (with links) in the fresh program folder, "Select
+# Planet(s)" spreading the user's largest group with three planets picked, and "Advanced Send" on
+# them with two result rows and the "My Groups" page (frmAdvancedSend).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,6 +1,6 @@
 // tovix-window-pictures <out folder> [game number]: starts Tovix as usual (the program folder
-// comes from $TOVIX_HOME), and once the main window is up writes one PNG per window that is built
-// (not a placeholder), plus the dialogs that belong to them, into <out folder>; then it ends.
+// comes from $TOVIX_HOME), and once the main window is up writes one PNG per window, plus the
+// dialogs that belong to them, into <out folder>; then it ends.
 // scripts/window-pictures.sh runs it under a virtual display.
 #include <QAction>
 #include <QApplication>
@@ -28,6 +28,7 @@
 #include "controls/zn_list_view.h"
 #include "core/file_utils.h"
 #include "views/event_rows.h"
+#include "windows/advanced_send_dialog.h"
 #include "windows/battle_simulator_window.h"
 #include "windows/calculation_dialogs.h"
 #include "windows/calculator_window.h"
@@ -39,6 +40,7 @@
 #include "windows/map_window.h"
 #include "windows/notes_editor_window.h"
 #include "windows/orders_window.h"
+#include "windows/planet_select_window.h"
 #include "windows/planets_window.h"
 #include "windows/ship_design_window.h"
 #include "windows/standard_ship_window.h"
@@ -129,6 +131,27 @@ void Prepare(TWindowRegistry& windows, const std::string& name, QWidget& window)
     }
     standard->show();
     if (standard->ExtraDesigns()->isHidden()) standard->ExtraClicked();
+  }
+  if (auto* picker = qobject_cast<TfrmPlanetSelect*>(&window)) {
+    // One of the user's groups of at least three ships spread over three planets.
+    const GameState& state = windows.Context().State;
+    TGroup* sent = nullptr;
+    if (state.MainPlayer)
+      for (const auto& g : state.MainPlayer->Groups)
+        if (g->Turn == state.LastTurn && g->Distance == 0 && g->Speed() > 0 && g->Ships >= 3 &&
+            (!sent || g->Ships > sent->Ships))
+          sent = g.get();
+    if (sent) {
+      TPickerRequest request;
+      request.Groups.emplace_back(sent->GroupNumber, sent);
+      request.MaxPlanets = sent->Ships;
+      request.Spread = true;
+      picker->ShowPicker(request);
+      picker->resize(360, 560);
+      const TznListView* list = picker->PlanetList();
+      picker->SelectRows(
+          {list->Rows().SourceRow(1), list->Rows().SourceRow(3), list->Rows().SourceRow(4)});
+    }
   }
   if (auto* calculator = qobject_cast<TfrmCalculate*>(&window)) {
     TCalculatorEngine& engine = calculator->Panel()->Engine();
@@ -241,6 +264,31 @@ std::vector<TDialogPicture> DialogPictures(TWindowRegistry& windows) {
          auto& orders = static_cast<TfrmOrders&>(owner);
          return std::make_unique<TfrmMailSettings>(orders.Mail(), windows.Context().Ui, &owner);
        }},
+      // "Advanced Send" on the picker's group and planets: two result rows, the "My Groups" page
+      // of the group's planet.
+      {"frmPlanetSelect", "frmAdvancedSend",
+       [&windows](QWidget& owner) -> std::unique_ptr<QDialog> {
+         auto& picker = static_cast<TfrmPlanetSelect&>(owner);
+         const IOrderAnalysisService* service = windows.Services().Analysis;
+         const TOrderAnalysis* analysis = service ? service->LastAnalysis() : nullptr;
+         if (!analysis || picker.Groups().empty()) return nullptr;
+         std::vector<TPlanet*> planets;
+         for (int row : picker.PlanetList()->CollectSelectedRows())
+           planets.push_back(picker.PlanetRowsShown()[static_cast<size_t>(row)].Planet);
+         auto dialog = std::make_unique<TfrmAdvancedSend>(
+             windows.Context().State, picker.Groups(), planets,
+             [analysis](const TGroup& g) { return analysis->ShipsLeftInGroup(g); }, false,
+             *analysis, &owner);
+         dialog->setWindowState(Qt::WindowNoState);
+         dialog->SelectGroupRow(0);
+         for (int i = 0; i < 2; ++i) {
+           dialog->SelectPlanetRow(0);
+           dialog->AddAction()->trigger();
+         }
+         dialog->SetInfoPage(TfrmAdvancedSend::ipMyGroups);
+         dialog->ShowPlanetInfo(picker.Groups().front().second->Planet);
+         return dialog;
+       }},
   };
 }
 
@@ -308,7 +356,7 @@ int main(int argc, char** argv) {
   int failures = 0;
   params.OnRunning = [&](TWindowRegistry& windows) {
     for (const TWindowEntry& row : WindowCatalogue()) {
-      if (row.Make == nullptr || row.Purpose != nullptr) continue;
+      if (row.Make == nullptr) continue;
       const std::string name = row.InstanceName;
       if (name == "frmWait") continue;  // only shown while the reports are read
       QWidget* window = windows.Find(name);
@@ -322,6 +370,7 @@ int main(int argc, char** argv) {
       for (const TDialogPicture& dialog : DialogPictures(windows)) {
         if (name != dialog.Window) continue;
         std::unique_ptr<QDialog> d = dialog.Make(*window);
+        if (!d) continue;
         if (!Picture(*d, folder, dialog.Name)) ++failures;
         d->hide();
       }

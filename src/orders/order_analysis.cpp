@@ -274,12 +274,15 @@ int32_t TOrderAnalysis::ShipsLeftInGroup(const TGroup& group) const {
 }
 
 double TOrderAnalysis::OwnSpeed(const TSendedGroup& record) {
-  const TGroup* group = record.Group;
-  if (!group || !group->ShipType) return 0;
-  double mass = group->ShipType->Mass();
+  return record.Group ? LoadedSpeed(*record.Group, record.Load) : 0;
+}
+
+double TOrderAnalysis::LoadedSpeed(const TGroup& group, float load) {
+  if (!group.ShipType) return 0;
+  double mass = group.ShipType->Mass();
   if (!(mass > 0)) return 0;
-  if (group->CargoCapacity() > 0 && group->CargoTech > 0) mass += record.Load / group->CargoTech;
-  return 20.0 * group->ShipType->Drive * group->DriveTech / mass;
+  if (group.CargoCapacity() > 0 && group.CargoTech > 0) mass += load / group.CargoTech;
+  return 20.0 * group.ShipType->Drive * group.DriveTech / mass;
 }
 
 double TOrderAnalysis::SendedGroupSpeed(const TSendedGroup& record) {

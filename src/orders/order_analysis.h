@@ -176,6 +176,9 @@ class TOrderAnalysis {
   static double SendedGroupSpeed(const TSendedGroup& record);
   // The same formula, leaving the fleet aside.
   static double OwnSpeed(const TSendedGroup& record);
+  // The speed of `group`'s ships with `load` (a ship's) on board, outside any fleet: the speed
+  // of the group sent on its own.
+  static double LoadedSpeed(const TGroup& group, float load);
 
   // Sets the four ship-mass working fields of every planet from the records: the mass arriving
   // next turn, in two turns, later, and present next turn (the ships that stay, once per group,

@@ -48,6 +48,15 @@ std::string Figure(float v) {
 
 }  // namespace
 
+std::string JoinOrderLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    if (!text.empty()) text += kOrderLineBreak;
+    text += line;
+  }
+  return text;
+}
+
 std::string SendCommand(std::string_view group, std::string_view planet, int ships) {
   return WithShips(Join({"S", group, planet}), ships);
 }
@@ -62,9 +71,12 @@ std::string InterceptCommand(std::string_view group, std::string_view planet, in
   return WithShips(Join({"I", group, planet}), ships);
 }
 
+std::string LoadCommand(std::string_view group, int32_t cargo) {
+  return Join({"L", group, CargoWord(cargo)});
+}
+
 std::string LoadAndSendCommands(std::string_view group, int32_t cargo, std::string_view planet) {
-  return Join({"L", group, CargoWord(cargo)}) + std::string(kOrderLineBreak) +
-         SendCommand(group, planet);
+  return LoadCommand(group, cargo) + std::string(kOrderLineBreak) + SendCommand(group, planet);
 }
 
 std::string BreakLoadAndSendCommands(std::string_view group, int ships, int32_t cargo,

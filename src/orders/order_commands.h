@@ -13,6 +13,8 @@ namespace tovix {
 
 // CR LF between the lines of one hand-over.
 inline constexpr std::string_view kOrderLineBreak = "\r\n";
+// The lines of one hand-over joined with CR LF (none after the last).
+std::string JoinOrderLines(const std::vector<std::string>& lines);
 
 // "S g p", or "S g p n" when `ships` is above 0.
 std::string SendCommand(std::string_view group, std::string_view planet, int ships = 0);
@@ -22,6 +24,8 @@ std::string KeepSendCommand(std::string_view group, std::string_view planet, int
                             int32_t cargo);
 // "I g p", or "I g p n".
 std::string InterceptCommand(std::string_view group, std::string_view planet, int ships = 0);
+// "L g cargo": load the whole group with COL, CAP or MAT (pcCol, pcCap, pcMat).
+std::string LoadCommand(std::string_view group, int32_t cargo);
 // "L g cargo" CR LF "S g p": load the whole group and send it.
 std::string LoadAndSendCommands(std::string_view group, int32_t cargo, std::string_view planet);
 // "B g n" CR LF "L MAX cargo" CR LF "S MAX p": break off n ships, load and send the new group.

@@ -261,13 +261,4 @@ std::vector<std::string> ProductionChoices(const GameState& state) {
   return items;
 }
 
-std::string JoinOrderLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += lines[i];
-  }
-  return text;
-}
-
 }  // namespace tovix

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/game_state.h"
+#include "orders/order_commands.h"
 #include "views/list_cells.h"
 
 namespace tovix {
@@ -105,8 +106,5 @@ void ComputePlanetShipMasses(GameState& state);
 // The items a planet can produce: "CAP", "MAT", "DRIVE", "WEAPONS", "SHIELDS", "CARGO", then
 // the user's designs (each name once).
 std::vector<std::string> ProductionChoices(const GameState& state);
-
-// The lines of one hand-over joined with CR LF.
-std::string JoinOrderLines(const std::vector<std::string>& lines);
 
 }  // namespace tovix

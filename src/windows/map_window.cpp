@@ -548,7 +548,10 @@ void TfrmNewMap::MousePressed(QMouseEvent* event) {
     mouseMode_ = 1;
     return;
   }
-  if (event->modifiers() & Qt::AltModifier) {
+  IDestinationPickerService* picker = services_.Picker;
+  const bool picking = picker && picker->PickerVisible();
+  // A picker that sends to one planet takes no rectangle: Alt-click picks like a click.
+  if ((event->modifiers() & Qt::AltModifier) && !(picking && !picker->SpreadMode())) {
     mouseMode_ = 2;
     return;
   }
@@ -561,12 +564,12 @@ void TfrmNewMap::MousePressed(QMouseEvent* event) {
   const bool right = event->button() == Qt::RightButton;
   if (left) SetPlanetCursor(planet, centre);
   if (right) SetPlanet2Cursor(planet, centre);
-  if (services_.PlanetInfo) {
-    // The information window's call back into the map must not move the cursors again.
-    inMapClick_ = true;
-    services_.PlanetInfo->ShowPlanetAsTarget(planet, centre);
-    inMapClick_ = false;
-  }
+  // The calls back into the map (from the information window, and from the picker through it)
+  // must not move the cursors again.
+  inMapClick_ = true;
+  if (services_.PlanetInfo) services_.PlanetInfo->ShowPlanetAsTarget(planet, centre);
+  if (left && picking) picker->SelectPlanet(planet);
+  inMapClick_ = false;
   if (left && services_.ShipDesign) services_.ShipDesign->FollowPlanet(planet);
   Repaint();
   if (right) mapMenu_->popup(event->globalPosition().toPoint());
@@ -617,8 +620,8 @@ void TfrmNewMap::MouseReleased(QMouseEvent* event) {
     const std::vector<TPlanet*> inside = PlanetsStrictlyInside(state_, p1.X, p1.Y, p2.X, p2.Y);
     const bool suppressed = SuppressCursorSync;
     SuppressCursorSync = true;
-    if (areaSelection_)
-      areaSelection_(inside);
+    if (IDestinationPickerService* picker = services_.Picker; picker && picker->PickerVisible())
+      picker->SelectPlanetsInList(inside);
     else if (services_.PlanetInfo)
       services_.PlanetInfo->SelectPlanetsInList(inside);
     SuppressCursorSync = suppressed;

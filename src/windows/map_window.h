@@ -1,8 +1,9 @@
 #pragma once
 // "Map": the galaxy map. Planet 1 is chosen with the left button, planet 2 with the right one
 // (which also opens the pop-up menu of orders); Ctrl-drag zooms to a rectangle, Alt-drag picks
-// the planets inside it, "D" held pans, "-" and "=" and the wheel zoom, a double click fits the
-// galaxy. Ctrl+Shift+digit stores the view in one of ten bookmarks and Ctrl+digit goes back to
+// the planets inside it (in the destination picker while it is shown, else in the planet
+// information window's list), "D" held pans, "-" and "=" and the wheel zoom, a double click fits
+// the galaxy. Ctrl+Shift+digit stores the view in one of ten bookmarks and Ctrl+digit goes back to
 // it; the bookmarks and the last view are kept per game. The caption buttons zoom, mark planets
 // by expression and switch statistics, names, incoming groups and the overlay.
 //
@@ -55,6 +56,8 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   void AddPlanetMark(TPlanet* planet) override;
   void ClearPlanetMarks() override;
   void SetGroupCursor(int32_t x, int32_t y, float emptySpeed, float loadedSpeed) override;
+  bool CursorSyncSuppressed() const override { return SuppressCursorSync; }
+  void SetCursorSyncSuppressed(bool on) override { SuppressCursorSync = on; }
   // While set, SetPlanetCursor and SetPlanet2Cursor do nothing (the destination picker sets it
   // around refills of its list).
   bool SuppressCursorSync = false;
@@ -85,10 +88,6 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   void SetAskText(TAskText ask) { askText_ = std::move(ask); }
   using TPlanetFilter = std::function<std::optional<std::vector<TPlanet*>>()>;
   void SetPlanetFilter(TPlanetFilter filter) { planetFilter_ = std::move(filter); }
-  // Where the planets of an Alt-drag go besides the planet information window's list (the
-  // destination picker's list, once it is built).
-  using TAreaSelection = std::function<void(const std::vector<TPlanet*>&)>;
-  void SetAreaSelection(TAreaSelection sink) { areaSelection_ = std::move(sink); }
 
   const TMapViewState& View() const { return view_; }
   TColorSchema& Scheme() { return scheme_; }
@@ -198,7 +197,6 @@ class TfrmNewMap : public TToolWindow, public IMapService {
 
   TAskText askText_;
   TPlanetFilter planetFilter_;
-  TAreaSelection areaSelection_;
   QPointer<TfrmChangeColors> colourDialog_;
   std::unique_ptr<TfrmChangeColors> ownColourDialog_;
 };

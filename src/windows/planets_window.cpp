@@ -43,15 +43,6 @@ QString Text(const std::string& s) {
   return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) {
-    if (!text.empty()) text += kOrderLineBreak;
-    text += line;
-  }
-  return text;
-}
-
 }  // namespace
 
 TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& ui,
@@ -326,20 +317,23 @@ void TfrmPlanets::RefreshGame(TGameChanges changes) {
   }
 }
 
-void TfrmPlanets::FillPlanetList() {
-  const TServices& services = services_();
+std::vector<TPlanetInfoRow> FilteredPlanetList(GameState& state, const TServices& services,
+                                               bool useGroupFilter, bool inverse) {
   IExpressionFilterService* expressions = services.ExpressionFilter;
   IGroupFilterService* groups = services.GroupFilter;
-  if (expressions == nullptr || groups == nullptr) {
-    // The filters are made once the reports are read: until then every planet passes.
-    rows_ = PlanetRows(state_, [](const TPlanet&) { return true; });
-  } else if (cbFiltered_->isChecked()) {
-    groups->CollectPlanets();
-    rows_ = FilteredPlanetRows(state_, expressions->FilteredPlanets(), &groups->GroupPlanets(),
-                               cbFilterInv_->isChecked());
-  } else {
-    rows_ = FilteredPlanetRows(state_, expressions->FilteredPlanets(), nullptr, false);
-  }
+  // The filters are made once the reports are read: until then every planet passes.
+  if (expressions == nullptr || groups == nullptr)
+    return PlanetRows(state, [](const TPlanet&) { return true; });
+  if (!useGroupFilter)
+    return FilteredPlanetRows(state, expressions->FilteredPlanets(), nullptr, false);
+  groups->CollectPlanets();
+  return FilteredPlanetRows(state, expressions->FilteredPlanets(), &groups->GroupPlanets(),
+                            inverse);
+}
+
+void TfrmPlanets::FillPlanetList() {
+  rows_ =
+      FilteredPlanetList(state_, services_(), cbFiltered_->isChecked(), cbFilterInv_->isChecked());
   if (distanceFrom_) SetPlanetRowDistances(state_, rows_, *distanceFrom_);
   rowShown_ = -1;
   filled_ = true;
@@ -605,7 +599,7 @@ void TfrmPlanets::UpdateGroupActions() {
 
 void TfrmPlanets::InsertPlanetLines(const std::vector<std::string>& lines) {
   if (lines.empty()) return;
-  if (IOrderService* orders = Orders()) orders->InsertPlanetCommands(JoinLines(lines));
+  if (IOrderService* orders = Orders()) orders->InsertPlanetCommands(JoinOrderLines(lines));
 }
 
 bool TfrmPlanets::SelectProductionItem(std::string& item) {
@@ -689,7 +683,7 @@ void TfrmPlanets::UnloadGroups() {
     if (row->Load > 0) lines.push_back(UnloadCommand(std::to_string(FirstIntInStr(row->Cells[0]))));
   IOrderService* orders = Orders();
   if (lines.empty() || !orders) return;
-  orders->InsertGroupCommands(JoinLines(lines));
+  orders->InsertGroupCommands(JoinOrderLines(lines));
   orders->AnalyseAfterInsert();
 }
 

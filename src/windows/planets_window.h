@@ -32,6 +32,12 @@ class TfrmSetExtraInfo;
 class TTopMostWindow;
 class TznListView;
 
+// The planet list's rows (the destination picker's too): the expression filter's planets; with
+// `useGroupFilter` only those whose presence among the group filter's planets differs from
+// `inverse`. Every planet passes while the filters are not made.
+std::vector<TPlanetInfoRow> FilteredPlanetList(GameState& state, const TServices& services,
+                                               bool useGroupFilter, bool inverse);
+
 class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   Q_OBJECT
 

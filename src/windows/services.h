@@ -61,6 +61,11 @@ class IMapService {
   virtual void ClearPlanetMarks() = 0;
   // The reach rings of a group at x, y (hundredths); all zero hides them.
   virtual void SetGroupCursor(int32_t x, int32_t y, float emptySpeed, float loadedSpeed) = 0;
+  // While set, the two planet cursors stay where they are (SetPlanetCursor, SetPlanet2Cursor do
+  // nothing): the destination picker sets it around the refills of its list, the map around its
+  // Alt-drag. A map without cursors to hold ignores it.
+  virtual bool CursorSyncSuppressed() const { return false; }
+  virtual void SetCursorSyncSuppressed(bool on) { (void)on; }
 };
 
 // The result of the last analysis of the order text (the orders window).
@@ -130,13 +135,24 @@ class IGroupFilterService {
   virtual const std::vector<TPlanet*>& GroupPlanets() const = 0;
 };
 
-// The destination picker for send orders.
+// The destination picker for send orders ("Select Planet(s)").
 class IDestinationPickerService {
  public:
   virtual ~IDestinationPickerService() = default;
   // A pick is under way (the picker takes one request at a time).
   virtual bool PickerActive() const = 0;
+  // Starts a pick of the request's groups and shows the picker; a request without groups
+  // starts none.
   virtual void ShowPicker(const TPickerRequest& request) = 0;
+  // The picker is on the screen, and whether it spreads ships over several planets (which
+  // allows "Advanced" and the map's Alt-drag).
+  virtual bool PickerVisible() const = 0;
+  virtual bool SpreadMode() const = 0;
+  // A map click: while a pick is under way, the planet's row is selected or, when it was,
+  // unselected.
+  virtual void SelectPlanet(TPlanet* planet) = 0;
+  // The map's Alt-drag: the rows of the planets are selected; rows selected already stay so.
+  virtual void SelectPlanetsInList(const std::vector<TPlanet*>& planets) = 0;
 };
 
 // The battle simulator: a new battle, its two sides (copies of groups it owns), and its grids

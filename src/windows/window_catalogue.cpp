@@ -21,7 +21,7 @@
 #include "windows/notes_editor_window.h"
 #include "windows/orders_window.h"
 #include "windows/overview_dialog.h"
-#include "windows/placeholder_windows.h"
+#include "windows/planet_select_window.h"
 #include "windows/planets_list_window.h"
 #include "windows/planets_window.h"
 #include "windows/players_window.h"
@@ -50,10 +50,6 @@ std::unique_ptr<QWidget> MakeAbout(const TWindowEntry&, TWindowRegistry& w) {
 std::unique_ptr<QWidget> MakeConfig(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
   return std::make_unique<TfrmConfigIni>(c.Store, c.ProgramFolder, c.Ui);
-}
-// Placeholders (placeholder_windows.h) until the windows are built.
-std::unique_ptr<QWidget> MakePlaceholder(const TWindowEntry& e, TWindowRegistry& w) {
-  return std::make_unique<TPlaceholderWindow>(e, w.Context().Store);
 }
 std::unique_ptr<QWidget> MakeOrders(const TWindowEntry& e, TWindowRegistry& w) {
   return std::make_unique<TfrmOrders>(e, w);
@@ -186,6 +182,11 @@ std::function<std::string()> MainCaptionOf(TWindowRegistry& w) {
   return [&w] { return w.Main() ? ToLatin1(w.Main()->windowTitle()) : std::string(); };
 }
 
+std::unique_ptr<QWidget> MakePlanetSelect(const TWindowEntry&, TWindowRegistry& w) {
+  const TWindowContext& c = w.Context();
+  return std::make_unique<TfrmPlanetSelect>(c.State, c.Store, c.Ui, ServicesOf(w));
+}
+
 std::unique_ptr<QWidget> MakePlayers(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
   auto window = std::make_unique<TfrmPlayers>(c.State, c.Store, c.Ui, ServicesOf(w));
@@ -256,7 +257,7 @@ constexpr TButtonAction kModal = TButtonAction::Modal;
 constexpr TWindowStage kAfterReading = TWindowStage::AfterReading;
 constexpr TWindowStage kOnDemand = TWindowStage::OnDemand;
 
-// Window(instance, caption, help context, help page, factory, placeholder's purpose),
+// Window(instance, caption, help context, help page, factory),
 // .Button(toolbar place, name, caption, hint, action), .Start(place in the first show's round).
 constexpr TWindowEntry kWindows[] = {
     Window("frmMain", "Tovix", 3, "toolbar.htm", MakeMain),
@@ -289,8 +290,7 @@ constexpr TWindowEntry kWindows[] = {
     Window("frmNewMap", "Map", 20, "map.htm", MakeMap)
         .Button(4, "btnMap", "Map", "View Galaxy Map")
         .Start(3),
-    Window("frmPlanetSelect", "Select Planet(s)", 24, "planetselect.htm", MakePlaceholder,
-           "Choosing destination planets for groups to send."),
+    Window("frmPlanetSelect", "Select Planet(s)", 24, "planetselect.htm", MakePlanetSelect),
     Window("frmTurnReports", "Turn Reports", 33, "turnreports.htm", MakeTurnReports)
         .Button(11, "btnTurnReports", "Turn Reports", "View the turn reports")
         .Start(9),

@@ -35,8 +35,6 @@ struct TWindowEntry {
   // The page F1 opens for the context; nullptr leaves the request unhandled.
   const char* HelpTopic = nullptr;
   TWindowFactory Make = nullptr;  // nullptr for a dialog made for each use
-  // What a placeholder window says it will be for; nullptr for windows that are built.
-  const char* Purpose = nullptr;
   TWindowStage Stage = TWindowStage::BeforeReading;
   // The toolbar button: its place (1 = first; 0 = none), name, caption, hint and action.
   int ButtonPlace = 0;
@@ -73,14 +71,12 @@ struct TWindowEntry {
 };
 
 constexpr TWindowEntry Window(const char* instanceName, const char* stateName, int helpContext,
-                              const char* helpTopic, TWindowFactory make,
-                              const char* purpose = nullptr) {
+                              const char* helpTopic, TWindowFactory make) {
   return {.InstanceName = instanceName,
           .StateName = stateName,
           .HelpContext = helpContext,
           .HelpTopic = helpTopic,
-          .Make = make,
-          .Purpose = purpose};
+          .Make = make};
 }
 
 // Every window, in creation order (main window first).

@@ -57,6 +57,14 @@ class RecordingMap : public IMapService {
   void SetGroupCursor(int32_t x, int32_t y, float empty, float loaded) override {
     calls.push_back(Fmt("rings %d %d %5.2f %5.2f", x, y, empty, loaded));
   }
+  // The cursors held (SuppressCursorSync), and how often they were.
+  bool held = false;
+  int holds = 0;
+  bool CursorSyncSuppressed() const override { return held; }
+  void SetCursorSyncSuppressed(bool on) override {
+    if (on && !held) ++holds;
+    held = on;
+  }
 };
 
 // The planet information window: the planets shown.

@@ -333,21 +333,58 @@ TEST_F(MapWindowTest, MarksFromTheListsShowAtOnce) {
   map->Canvas()->removeEventFilter(&counter);
 }
 
-TEST_F(MapWindowTest, AltDragHandsOverThePlanetsInsideWithTheCursorsHeld) {
-  std::vector<TPlanet*> chosen;
-  bool suppressed = false;
-  map->SetAreaSelection([&](const std::vector<TPlanet*>& planets) {
-    chosen = planets;
-    suppressed = map->SuppressCursorSync;
-  });
+// The destination picker as the map sees it: whether it is shown and spreads, and what the map
+// hands it.
+struct RecordingPicker : IDestinationPickerService {
+  bool visible = true;
+  bool spread = true;
+  const TfrmNewMap* map = nullptr;
+  std::vector<TPlanet*> clicked;
+  std::vector<TPlanet*> area;
+  bool areaHeld = false;
+  bool PickerActive() const override { return visible; }
+  void ShowPicker(const TPickerRequest&) override {}
+  bool PickerVisible() const override { return visible; }
+  bool SpreadMode() const override { return spread; }
+  void SelectPlanet(TPlanet* planet) override { clicked.push_back(planet); }
+  void SelectPlanetsInList(const std::vector<TPlanet*>& planets) override {
+    area = planets;
+    areaHeld = map->SuppressCursorSync;
+  }
+};
+
+TEST_F(MapWindowTest, TheShownPickerTakesClicksAndAltDragsWithTheCursorsHeld) {
+  RecordingPicker picker;
+  picker.map = map.get();
+  services.Picker = &picker;
   const QPoint from = At(home) - QPoint(5, 5);
   const QPoint to = At(state.PlanetByName("Twin")) + QPoint(5, 5);
   QTest::mousePress(map->Canvas(), Qt::LeftButton, Qt::AltModifier, from);
   QTest::mouseRelease(map->Canvas(), Qt::LeftButton, Qt::AltModifier, to);
-  EXPECT_EQ(chosen, (std::vector<TPlanet*>{home, state.PlanetByName("Twin")}));
-  EXPECT_TRUE(suppressed);
+  EXPECT_EQ(picker.area, (std::vector<TPlanet*>{home, state.PlanetByName("Twin")}));
+  EXPECT_TRUE(picker.areaHeld);
   EXPECT_FALSE(map->SuppressCursorSync);
+  EXPECT_TRUE(info.selected.empty()) << "the planet information list is left alone";
   EXPECT_EQ(state.SelectedPlanet, nullptr);
+
+  // A left click toggles the planet in the picker; a right click does not.
+  Click(At(far));
+  Click(At(home), Qt::RightButton);
+  map->MapMenu()->hide();
+  EXPECT_EQ(picker.clicked, std::vector<TPlanet*>{far});
+
+  // A picker that sends to one planet takes an Alt-click as a click.
+  picker.spread = false;
+  QTest::mousePress(map->Canvas(), Qt::LeftButton, Qt::AltModifier, At(home));
+  QTest::mouseRelease(map->Canvas(), Qt::LeftButton, Qt::AltModifier, At(far));
+  EXPECT_EQ(picker.clicked, (std::vector<TPlanet*>{far, home}));
+  EXPECT_EQ(state.SelectedPlanet, home);
+
+  // A hidden picker gets nothing.
+  picker.visible = false;
+  Click(At(far));
+  EXPECT_EQ(picker.clicked.size(), 2u);
+  services.Picker = nullptr;
 }
 
 TEST_F(MapWindowTest, BookmarksRestoreTheViewAndSurviveARestart) {
