@@ -17,8 +17,9 @@
 
 namespace tovix {
 
-// Placeholder for the order analysis, which is not built yet: the one thing the group
-// variables ask of it. Passing no analysis means "unknown": [GR_AVAILABLE] then fails.
+// What the group variables ask of the order analysis (src/orders sits above this library, so
+// the analysis is reached through this view; expression_filters.cpp adapts it). Passing no
+// analysis means "unknown": [GR_AVAILABLE] then fails.
 class IOrderAnalysisView {
  public:
   virtual ~IOrderAnalysisView() = default;
@@ -26,8 +27,8 @@ class IOrderAnalysisView {
   virtual int32_t ShipsLeftInGroup(const TGroup& group) const = 0;
 };
 
-// Placeholder for the order analysis' record of a group, or a part of one, that the current
-// orders move: the fields the group variables read. The analysis fills one per record.
+// The order analysis' record of a group, or a part of one, that the current orders move: the
+// fields the group variables read. The analysis fills one per record.
 struct TSentGroupView {
   const TGroup* Group = nullptr;
   const TPlanet* Source = nullptr;
