@@ -5,11 +5,14 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
+#include <atomic>
 #include <clocale>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "app/termination_signals.h"
@@ -22,6 +25,7 @@
 #include "platform/latin1.h"
 #include "platform/program_folder.h"
 #include "platform/qt_user_interface.h"
+#include "platform/thread_user_interface.h"
 #include "windows/config_dialog.h"
 #include "windows/lookup_dialog.h"
 #include "windows/main_window.h"
@@ -106,6 +110,32 @@ bool ReadGame(const fs::path& folder, const std::vector<std::string>& args, Game
   }
 }
 
+// Runs `work` on a thread of its own. The end of the scope waits for it, looking at this thread's
+// events meanwhile (the work's questions come through them), user input excepted.
+class TReadingThread {
+ public:
+  explicit TReadingThread(std::function<void()> work)
+      : thread_([this, work = std::move(work)] {
+          work();
+          done_ = true;
+          QMetaObject::invokeMethod(
+              &loop_, [this] { loop_.quit(); }, Qt::QueuedConnection);
+        }) {}
+  ~TReadingThread() {
+    // The quit is sent after done_ is set and only an event loop runs it: either done_ is seen
+    // here, or the quit arrives in the loop.
+    if (!done_) loop_.exec(QEventLoop::ExcludeUserInputEvents);
+    thread_.join();
+  }
+  TReadingThread(const TReadingThread&) = delete;
+  TReadingThread& operator=(const TReadingThread&) = delete;
+
+ private:
+  QEventLoop loop_;
+  std::atomic<bool> done_ = false;
+  std::thread thread_;  // last: it starts once the others are made
+};
+
 TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   fs::path folder;
   std::unique_ptr<TznSaveState> store;
@@ -122,36 +152,54 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   GameState state;
   TFormStateRegistry states;
   TWindowRegistry windows({*store, states, state, ui, folder}, params.Services);
-  windows.CreateStartupWindows();
-  TfrmMain& main = *windows.Main();
-  TfrmWait& wait = *windows.Wait();
-  TfrmConfigIni& config = *windows.ConfigIni();
-  TThrottledText work([&wait](const std::string& text) { wait.SetCurrentWork(text); });
+  TfrmMain* main = nullptr;
+  TfrmWait* wait = nullptr;
+  // The texts arrive only while this thread looks at its events, once the windows are made.
+  TThrottledText work([&wait](const std::string& text) { wait->SetCurrentWork(text); });
   TThrottledText title([&main, &wait](const std::string& caption) {
     const QString text = FromLatin1(caption);
     QGuiApplication::setApplicationDisplayName(text);
-    main.setWindowTitle(text);
-    wait.SetCaption(text);
+    main->setWindowTitle(text);
+    wait->SetCaption(text);
   });
   ui.SetCurrentWorkHandler([&work](const std::string& text) { work.Set(text); });
   ui.SetTitleHandler([&title](const std::string& text) { title.Set(text); });
 
-  wait.show();
-  wait.raise();
-  wait.repaint();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-
-  TReportReader reader(state, ui, folder);
-  const bool read = ReadGame(folder, params.Args, state, reader, ui);
+  // The reports are read on a thread of their own while this one makes the windows, which leave
+  // the model alone until they are shown; the reading's questions and messages come here.
+  TThreadUserInterface readingUi(ui);
+  TReportReader reader(state, readingUi, folder);
+  bool read = false;
+  std::exception_ptr escaped;
+  {
+    TReadingThread reading([&] {
+      try {
+        read = ReadGame(folder, params.Args, state, reader, readingUi);
+      } catch (...) {
+        escaped = std::current_exception();
+      }
+    });
+    windows.CreateStartupWindowsToWait();
+    main = windows.Main();
+    wait = windows.Wait();
+    wait->show();
+    wait->raise();
+    wait->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    windows.CreateStartupWindows();
+  }
+  if (escaped) std::rethrow_exception(escaped);
+  readingUi.DeliverTexts();
   work.Flush();
   title.Flush();
+  TfrmConfigIni& config = *windows.ConfigIni();
   config.SetCurrentGameSection(state.Settings.GameNumber >= 0 ? state.Settings.GetGameSection()
                                                               : std::string());
 
   if (!read) {
     // Nothing of this run is saved: the store's file stays as it is on disk.
     store->ForgetFile();
-    wait.hide();
+    wait->hide();
     ui.ShowMessages(reader.Messages());
     config.RunStartupMode();
     return TStartupOutcome::Configured;
@@ -162,32 +210,32 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   ReadCargoUses(*store, state);
   windows.CreateLaterWindows();
   windows.Events().GameRead();
-  wait.hide();
+  wait->hide();
   const std::string loadFailures = FormStateFailureText(states.LoadAllFormStates(), true);
   if (!loadFailures.empty()) ui.ShowMessage(loadFailures);
-  main.show();
+  main->show();
   ui.ShowMessages(reader.Messages());
 
   // A logout (SIGTERM) or a lost terminal (SIGHUP) closes the program as its main window's close
   // does: an open question or dialog is cancelled first, then everything is saved below.
   TTerminationSignals termination;
-  QObject::connect(&termination, &TTerminationSignals::Received, &main, [&main] {
+  QObject::connect(&termination, &TTerminationSignals::Received, main, [main] {
     for (int i = 0; i < 16; ++i) {
       QWidget* modal = QApplication::activeModalWidget();
       if (!modal || !modal->close()) break;
     }
-    main.close();
+    main->close();
   });
 
   if (params.OnRunning) params.OnRunning(windows);
-  if (main.isVisible()) {
+  if (main->isVisible()) {
     QEventLoop loop;
-    QObject::connect(&main, &TfrmMain::Closed, &loop, &QEventLoop::quit);
+    QObject::connect(main, &TfrmMain::Closed, &loop, &QEventLoop::quit);
     loop.exec();
   }
   // The loop may also end because the application was told to quit: the main window still
   // closes the usual way, so its own saving happens.
-  if (main.isVisible()) main.close();
+  if (main->isVisible()) main->close();
 
   const std::string saveFailures = FormStateFailureText(states.SaveAllFormStates(), false);
   if (!saveFailures.empty()) ui.ShowMessage(saveFailures);

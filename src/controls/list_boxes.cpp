@@ -305,6 +305,9 @@ void TRxCheckListBox::StoreState(int index, TCheckBoxState state) {
 }
 
 void TRxCheckListBox::RepaintItem(int index) {
+  // A hidden list paints whole when it shows; asking for an item's place would lay out every
+  // item now, for each state a dialog sets while it is built.
+  if (!isVisible()) return;
   viewport()->update(visualItemRect(item(index)));
 }
 

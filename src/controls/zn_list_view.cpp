@@ -44,7 +44,9 @@ TznListView::TznListView(QWidget* parent) : QTableView(parent), rows_(new TListR
       held_[static_cast<size_t>(column)] = true;
     UpdateSortIndicator();
   });
-  connect(rows_, &QAbstractItemModel::modelReset, this, &TznListView::FitColumns);
+  connect(rows_, &QAbstractItemModel::modelReset, this, [this] {
+    if (!settingColumns_) FitColumns();
+  });
   connect(this, &QAbstractItemView::entered, this, &TznListView::CellEntered);
   UpdateSortIndicator();
 }
@@ -53,7 +55,10 @@ void TznListView::SetColumns(const QStringList& captions, const std::vector<int>
   const auto count = static_cast<size_t>(captions.size());
   samples_.assign(count, {});
   held_.assign(count, false);
+  // The columns are fitted once, below, with their widths: measuring each caption costs.
+  settingColumns_ = true;
   rows_->SetColumns(captions);
+  settingColumns_ = false;
   for (int c = 0; c < captions.size() && c < static_cast<int>(widths.size()); ++c) {
     ResizeColumn(c, widths[static_cast<size_t>(c)]);
   }

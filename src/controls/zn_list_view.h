@@ -105,8 +105,9 @@ class TznListView : public QTableView {
   bool scrollBars_ = true;
   QCursor cursorWait_{Qt::WaitCursor};
   std::vector<std::vector<std::string>> samples_;
-  std::vector<bool> held_;  // sized by the user or a stored layout: the fit leaves it alone
-  bool resizing_ = false;   // the list itself sizes a column
+  std::vector<bool> held_;       // sized by the user or a stored layout: the fit leaves it alone
+  bool resizing_ = false;        // the list itself sizes a column
+  bool settingColumns_ = false;  // SetColumns fits the new columns itself, once
 };
 
 }  // namespace tovix

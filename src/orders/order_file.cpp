@@ -1,6 +1,8 @@
 #include "orders/order_file.h"
 
 #include <algorithm>
+#include <exception>
+#include <optional>
 
 #include "core/file_utils.h"
 
@@ -43,6 +45,19 @@ std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFo
 void WriteOrderFile(const std::filesystem::path& file, const IOrderLines& lines,
                     TOrderLineEnds ends) {
   WriteFileAtomically(file, OrderFileBytes(lines, ends));
+}
+
+bool WriteOrderFileIfChanged(const std::filesystem::path& file, const IOrderLines& lines,
+                             TOrderLineEnds ends) {
+  const std::string bytes = OrderFileBytes(lines, ends);
+  // The file is read only to compare: one that cannot be read is written as before.
+  try {
+    if (const std::optional<std::string> old = LoadFileIfExists(file); old && *old == bytes)
+      return false;
+  } catch (const std::exception&) {
+  }
+  WriteFileAtomically(file, bytes);
+  return true;
 }
 
 void DropLeadingEmptyLines(IOrderLines& lines) {

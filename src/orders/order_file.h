@@ -30,6 +30,11 @@ std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFo
 void WriteOrderFile(const std::filesystem::path& file, const IOrderLines& lines,
                     TOrderLineEnds ends);
 
+// As WriteOrderFile, but a file that holds those bytes already is left as it is (no rewrite, no
+// wait for the disk); true when the file was written.
+bool WriteOrderFileIfChanged(const std::filesystem::path& file, const IOrderLines& lines,
+                             TOrderLineEnds ends);
+
 // After loading: while there are at least two lines and the first is empty, the first goes.
 void DropLeadingEmptyLines(IOrderLines& lines);
 

@@ -535,7 +535,9 @@ bool TfrmOrders::SaveAutomaticOrders() {
   if (file.empty()) return true;
   if (!automaticLoaded_ || automaticReadFailed_) return false;
   try {
-    WriteOrderFile(file, lines_, TOrderLineEnds::CrLf);
+    // Saved after every analysis, at start-up too: a text the file holds already is not written
+    // again, which spares the wait for the disk.
+    WriteOrderFileIfChanged(file, lines_, TOrderLineEnds::CrLf);
     return true;
   } catch (const std::exception& e) {
     ui_.ShowMessage(std::string("The orders could not be saved: ") + e.what());

@@ -40,7 +40,9 @@ TfrmWait::TfrmWait(QWidget* parent)
 
 void TfrmWait::SetCurrentWork(const std::string& text) {
   lblCurrentWork_->setText(FromLatin1(text));
-  if (isVisible()) repaint();
+  // Only the text changed: the running bar paints itself on its own timer, and painting it
+  // costs more than the rest of the window.
+  if (isVisible()) lblCurrentWork_->repaint();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

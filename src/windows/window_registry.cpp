@@ -30,9 +30,12 @@ TWindowRegistry::~TWindowRegistry() {
   order_.clear();
 }
 
-void TWindowRegistry::Create(TWindowStage stage) {
-  for (const TWindowEntry& entry : WindowCatalogue())
-    if (entry.Stage == stage && entry.Make != nullptr) Keep(entry, entry.Make(entry, *this));
+void TWindowRegistry::Create(TWindowStage stage, std::string_view last) {
+  for (const TWindowEntry& entry : WindowCatalogue()) {
+    if (entry.Stage == stage && entry.Make != nullptr && Find(entry.InstanceName) == nullptr)
+      Keep(entry, entry.Make(entry, *this));
+    if (!last.empty() && entry.InstanceName == last) return;
+  }
 }
 
 void TWindowRegistry::Keep(const TWindowEntry& entry, std::unique_ptr<QWidget> window) {

@@ -43,8 +43,11 @@ class TWindowRegistry {
   TWindowRegistry& operator=(const TWindowRegistry&) = delete;
 
   // The windows made before the reports are read, main window first. None of them touches the
-  // model before it is shown.
+  // model before it is shown, so the start-up makes them while another thread reads the reports.
   void CreateStartupWindows() { Create(TWindowStage::BeforeReading); }
+  // Of those, the ones up to the wait window, which is shown before the rest are made; a later
+  // CreateStartupWindows makes the rest.
+  void CreateStartupWindowsToWait() { Create(TWindowStage::BeforeReading, "frmWait"); }
   // The windows made once the reports are read.
   void CreateLaterWindows() { Create(TWindowStage::AfterReading); }
 
@@ -66,7 +69,8 @@ class TWindowRegistry {
   TGameEvents& Events() { return events_; }
 
  private:
-  void Create(TWindowStage stage);
+  // In catalogue order, skipping the windows made already; stops after `last` when given.
+  void Create(TWindowStage stage, std::string_view last = {});
   void Keep(const TWindowEntry& entry, std::unique_ptr<QWidget> window);
 
   TWindowContext context_;

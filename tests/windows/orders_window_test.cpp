@@ -742,6 +742,31 @@ TEST(OrdersWindow, AnAutomaticOrdersFileThatCannotBeReadIsReportedAndNeverWritte
   EXPECT_TRUE(fs::is_directory(f.window.AutomaticFile() / "kept"));
 }
 
+TEST(OrdersWindow, AnAnalysisThatChangesNothingLeavesTheAutomaticFileAsItIs) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  OrdersFixture f(state);
+  f.window.LoadAutomaticOrders();
+  const fs::path file = f.window.AutomaticFile();
+  const auto inode = [&file] {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 ? st.st_ino : ino_t{0};
+  };
+  // Loading set the turn and wrote the file; analysing the same text again does not replace it.
+  const ino_t written = inode();
+  ASSERT_NE(written, ino_t{0});
+  f.window.AnalyseOrders();
+  EXPECT_EQ(inode(), written);
+  // A changed text is written, and a file changed by hand gets the window's text again.
+  f.window.OrderLines().Insert(f.window.OrderLines().Count(), "; typed");
+  f.window.AnalyseOrders();
+  EXPECT_EQ(test::ReadFileBytes(file), OrderFileBytes(f.window.OrderLines(), TOrderLineEnds::CrLf));
+  WriteFileAtomically(file, "; by hand\r\n");
+  f.window.AnalyseOrders();
+  EXPECT_EQ(test::ReadFileBytes(file), OrderFileBytes(f.window.OrderLines(), TOrderLineEnds::CrLf));
+  EXPECT_TRUE(f.ui.messages.empty());
+}
+
 TEST(OrdersWindow, GalaxyBotRunsWithItsFilesAndItsNewOrdersReplaceTheTextOnlyOnSuccess) {
   GameState state;
   state.Settings.GameNumber = 3;
