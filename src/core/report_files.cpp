@@ -96,8 +96,8 @@ void TReportPrefetcher::Read(size_t index, TSlot& slot) {
     auto lines = makeParser_();
     lines->SetText(std::move(text));
     // With workers the words are split here, off the reading thread, into the arrays of a
-    // report already read.
-    if (!workers_.empty()) {
+    // report already read. (window_ tells: the workers start while workers_ still grows.)
+    if (window_ > 0) {
       std::lock_guard lock(spareMutex_);
       if (!spareWords_.empty()) {
         slot.words = std::move(spareWords_.back());

@@ -252,7 +252,8 @@ void TfrmNewMap::BuildMenus() {
   windowMenu_->addSeparator();
   for (QAction* a : mniTracks_) windowMenu_->addAction(a);
   strip_->SetWindowMenu(windowMenu_);
-  UpdateMenuStates();
+  // The menus' states follow the model once a game is read: the map is made while the reports
+  // are still being read on another thread.
 }
 
 std::string TfrmNewMap::MapSection() const {
@@ -308,6 +309,7 @@ void TfrmNewMap::RefreshGame(TGameChanges changes) {
     scene_.Planet1.Visible = state_.SelectedPlanet != nullptr;
     scene_.Planet2.Planet = state_.SelectedPlanet2;
     scene_.Planet2.Visible = state_.SelectedPlanet2 != nullptr;
+    UpdateMenuStates();
     ReadColours();
     if (shownOnce_) {
       scene_.TracksTurn = state_.LastTurn;

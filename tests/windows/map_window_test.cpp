@@ -280,6 +280,24 @@ TEST_F(MapWindowTest, ClicksSelectTheNearestPlanetWithoutEchoes) {
   EXPECT_EQ(map->RenderMap().pixel(At(home) + QPoint(-12, 0)), qRgb(255, 255, 255));
 }
 
+// The map is made while the reports are still read on another thread: its menus follow the
+// model once the game is read, not when the map is made.
+TEST_F(MapWindowTest, TheMenusFollowTheGameReadNotTheGameTheMapWasMadeIn) {
+  map.reset();
+  state.Settings.GameType = TGameType::Blind;
+  map = std::make_unique<TfrmNewMap>(state, *store, services, &events, ui);
+  events.Attach(*map);
+  ASSERT_TRUE(test::ShowExposed(*map));
+  state.Settings.GameType = TGameType::NG;
+  state.SelectedPlanet2 = far;
+  events.GameRead();
+  EXPECT_TRUE(map->Action("ClaimOwnerShip1")->isVisible());
+  EXPECT_TRUE(map->Action("ClaimOwnerShip1")->isEnabled());
+  state.Settings.GameType = TGameType::Blind;
+  events.GameRead();
+  EXPECT_FALSE(map->Action("ClaimOwnerShip1")->isVisible());
+}
+
 // A game opened for the first time has no stored view: the map opens on the whole galaxy, not on
 // its top-left corner at the smallest zoom.
 TEST_F(MapWindowTest, ANewGameOpensOnTheWholeGalaxy) {
