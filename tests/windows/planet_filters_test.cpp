@@ -17,6 +17,7 @@
 #include "controls/spin_edit.h"
 #include "core/arrival.h"
 #include "core/str_utils.h"
+#include "support/expression_filter_answer.h"
 #include "support/orion_game.h"
 #include "support/window_picture.h"
 #include "windows/calculation_dialogs.h"
@@ -36,13 +37,7 @@ class PlanetFilters : public testing::Test {
     if (orion == nullptr) GTEST_SKIP() << test::ReportsAbsent("orion");
     filters = std::make_unique<TfrmExpressionFilters>(
         State(), store, ui, [this](bool) { return expression; }, [] { return nullptr; });
-    // The dialog's OK, with the planets item.
-    filters->RunDialog = [](TfrmExpressionFilters& f) {
-      f.setResult(QDialog::Rejected);
-      f.SetItemIndex(1);
-      f.OkClicked();
-      return f.result() == QDialog::Accepted;
-    };
+    filters->RunDialog = test::AcceptPlanetsFilter;
     groups = std::make_unique<TfrmGroupFilter>(State(), store);
     services.ExpressionFilter = filters.get();
     services.GroupFilter = groups.get();

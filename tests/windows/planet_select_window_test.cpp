@@ -27,6 +27,7 @@
 #include "controls/zn_list_view.h"
 #include "orders/order_lines.h"
 #include "orders/order_service.h"
+#include "support/expression_filter_answer.h"
 #include "support/no_planner.h"
 #include "support/orion_as_a.h"
 #include "support/recording_services.h"
@@ -83,12 +84,7 @@ class PlanetSelect : public testing::Test {
     previousBeep = SetBeepHook([this] { ++beeps; });
     filters = std::make_unique<TfrmExpressionFilters>(
         State(), store, ui, [this](bool) { return expression; }, [] { return nullptr; });
-    filters->RunDialog = [](TfrmExpressionFilters& f) {
-      f.setResult(QDialog::Rejected);
-      f.SetItemIndex(1);
-      f.OkClicked();
-      return f.result() == QDialog::Accepted;
-    };
+    filters->RunDialog = test::AcceptPlanetsFilter;
     groupFilter = std::make_unique<TfrmGroupFilter>(State(), store);
     groupFilter->RunDialog = [](TfrmGroupFilter&) {};
     NewOrders();
