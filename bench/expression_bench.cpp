@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 #include "expressions/game_variables.h"
 
 namespace {

@@ -29,12 +29,12 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "core/file_utils.h"
-#include "core/game_state.h"
-#include "core/report_files.h"
-#include "core/report_layout.h"
-#include "core/report_reader.h"
-#include "core/user_interface.h"
+#include "core/base/user_interface.h"
+#include "core/model/game_state.h"
+#include "core/reports/report_files.h"
+#include "core/reports/report_reader.h"
+#include "core/settings/report_layout.h"
+#include "core/text/file_utils.h"
 
 namespace {
 

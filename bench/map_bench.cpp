@@ -8,9 +8,9 @@
 #include <memory>
 #include <random>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 #include "views/map_geometry.h"
-#include "windows/map_painter.h"
+#include "windows/map/map_painter.h"
 
 namespace tovix {
 namespace {

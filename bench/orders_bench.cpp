@@ -22,11 +22,11 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "core/game_settings.h"
-#include "core/game_state.h"
-#include "core/report_layout.h"
-#include "core/report_reader.h"
-#include "core/user_interface.h"
+#include "core/base/user_interface.h"
+#include "core/model/game_state.h"
+#include "core/reports/report_reader.h"
+#include "core/settings/game_settings.h"
+#include "core/settings/report_layout.h"
 #include "orders/development_plan.h"
 #include "orders/order_analysis.h"
 #include "orders/order_service.h"

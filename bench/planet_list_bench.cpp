@@ -16,10 +16,10 @@
 #include <string>
 #include <system_error>
 
-#include "core/game_state.h"
-#include "core/report_layout.h"
-#include "core/report_reader.h"
-#include "core/user_interface.h"
+#include "core/base/user_interface.h"
+#include "core/model/game_state.h"
+#include "core/reports/report_reader.h"
+#include "core/settings/report_layout.h"
 #include "views/planet_list_rows.h"
 
 extern char** environ;

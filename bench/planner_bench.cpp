@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/game_state.h"
-#include "core/str_utils.h"
+#include "core/model/game_state.h"
+#include "core/text/str_utils.h"
 #include "orders/auto_cargo.h"
 #include "orders/development_plan.h"
 

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "core/add_tabs.h"
-#include "core/file_utils.h"
-#include "core/regex.h"
+#include "core/regex/regex.h"
+#include "core/reports/add_tabs.h"
+#include "core/text/file_utils.h"
 
 namespace {
 

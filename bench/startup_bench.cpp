@@ -19,12 +19,12 @@
 
 #include "app/startup.h"
 #include "bench_support.h"
-#include "core/game_state.h"
-#include "core/report_layout.h"
-#include "core/report_reader.h"
-#include "core/user_interface.h"
-#include "windows/main_window.h"
-#include "windows/window_registry.h"
+#include "core/base/user_interface.h"
+#include "core/model/game_state.h"
+#include "core/reports/report_reader.h"
+#include "core/settings/report_layout.h"
+#include "windows/frame/main_window.h"
+#include "windows/frame/window_registry.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/file_utils.h"
-#include "core/str_parse.h"
+#include "core/text/file_utils.h"
+#include "core/text/str_parse.h"
 
 namespace {
 

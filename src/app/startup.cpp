@@ -16,21 +16,21 @@
 #include <utility>
 
 #include "app/termination_signals.h"
-#include "core/file_utils.h"
-#include "core/game_settings.h"
-#include "core/game_state.h"
-#include "core/report_reader.h"
-#include "core/save_state.h"
+#include "core/model/game_state.h"
+#include "core/reports/report_reader.h"
+#include "core/settings/game_settings.h"
+#include "core/settings/save_state.h"
+#include "core/text/file_utils.h"
 #include "orders/auto_cargo.h"
 #include "platform/latin1.h"
 #include "platform/program_folder.h"
 #include "platform/qt_user_interface.h"
 #include "platform/thread_user_interface.h"
-#include "windows/config_dialog.h"
-#include "windows/lookup_dialog.h"
-#include "windows/main_window.h"
-#include "windows/wait_window.h"
-#include "windows/window_registry.h"
+#include "windows/base/wait_window.h"
+#include "windows/dialogs/lookup_dialog.h"
+#include "windows/frame/config_dialog.h"
+#include "windows/frame/main_window.h"
+#include "windows/frame/window_registry.h"
 
 namespace tovix {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "windows/services.h"
+#include "windows/base/services.h"
 
 namespace tovix {
 

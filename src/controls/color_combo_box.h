@@ -9,7 +9,7 @@
 #include <QStyledItemDelegate>
 #include <optional>
 
-#include "core/color_value.h"
+#include "core/base/color_value.h"
 
 namespace tovix {
 

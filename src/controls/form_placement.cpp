@@ -12,8 +12,8 @@
 
 #include "controls/app_events.h"
 #include "controls/window_hook.h"
-#include "core/errors.h"
-#include "core/numbers.h"
+#include "core/base/errors.h"
+#include "core/text/numbers.h"
 #include "platform/latin1.h"
 
 namespace tovix {

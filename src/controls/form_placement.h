@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ini_file.h"
+#include "core/settings/ini_file.h"
 
 namespace tovix {
 

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <string>
 
-#include "core/errors.h"
+#include "core/base/errors.h"
 
 namespace tovix {
 

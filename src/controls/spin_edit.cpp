@@ -14,7 +14,7 @@
 
 #include "controls/beep.h"
 #include "controls/draw_utils.h"
-#include "core/numbers.h"
+#include "core/text/numbers.h"
 
 namespace tovix {
 

@@ -2,7 +2,7 @@
 
 #include <QWindow>
 
-#include "core/errors.h"
+#include "core/base/errors.h"
 
 namespace tovix {
 

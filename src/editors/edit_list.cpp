@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "core/file_utils.h"
+#include "core/text/file_utils.h"
 
 namespace tovix {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/color_value.h"
-#include "core/errors.h"
-#include "core/font_styles.h"
+#include "core/base/color_value.h"
+#include "core/base/errors.h"
+#include "core/base/font_styles.h"
 
 namespace tovix {
 
@@ -80,11 +80,11 @@ enum TmwStatusChange : uint8_t {
   scSelection = 128,
 };
 
-// Colours are the program's TColor (core/color_value.h); clNone means "use the editor's own
+// Colours are the program's TColor (core/base/color_value.h); clNone means "use the editor's own
 // colour".
 
 // Font style bits (bold 1, italic 2, underline 4, strike-out 8) are TFontStyles of
-// core/font_styles.h.
+// core/base/font_styles.h.
 
 // Clipboard failures: "Clipboard copy operation failed", "Clipboard paste operation failed.".
 class EmwEditError : public TovixError {

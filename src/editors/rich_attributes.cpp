@@ -8,7 +8,7 @@
 #include <cmath>
 #include <vector>
 
-#include "core/file_utils.h"
+#include "core/text/file_utils.h"
 #include "editors/rich_edit.h"
 #include "editors/rich_text_mapping.h"
 #include "editors/rtf.h"

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "controls/control_types.h"
-#include "core/color_value.h"
-#include "core/errors.h"
-#include "core/font_styles.h"
+#include "core/base/color_value.h"
+#include "core/base/errors.h"
+#include "core/base/font_styles.h"
 #include "editors/code_pages.h"
 
 namespace tovix {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/color_value.h"
+#include "core/base/color_value.h"
 
 namespace tovix {
 

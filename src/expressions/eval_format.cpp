@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "expressions/eval_internal.h"
 
 namespace tovix::eval_detail {

@@ -6,7 +6,7 @@
 #include <numbers>
 #include <random>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 #include "expressions/eval_internal.h"
 
 namespace tovix::eval_detail {

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 #include "expressions/eval_internal.h"
 
 namespace tovix {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "expressions/game_variables.h"
 #include "orders/order_analysis.h"
 

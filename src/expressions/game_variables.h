@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 #include "expressions/evaluator.h"
 
 namespace tovix {

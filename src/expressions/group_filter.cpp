@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "core/arrival.h"
-#include "core/str_utils.h"
+#include "core/model/arrival.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

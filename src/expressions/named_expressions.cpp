@@ -2,10 +2,10 @@
 
 #include <charconv>
 
-#include "core/errors.h"
-#include "core/file_utils.h"
-#include "core/str_utils.h"
-#include "core/user_interface.h"
+#include "core/base/errors.h"
+#include "core/base/user_interface.h"
+#include "core/text/file_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

@@ -4,7 +4,7 @@
 #include <ctime>
 #include <random>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

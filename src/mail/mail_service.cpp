@@ -5,8 +5,8 @@
 
 #include <system_error>
 
-#include "core/file_utils.h"
-#include "core/str_utils.h"
+#include "core/text/file_utils.h"
+#include "core/text/str_utils.h"
 #include "mail/mail_message.h"
 
 namespace tovix {

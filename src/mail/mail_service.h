@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/save_state.h"
-#include "core/user_interface.h"
+#include "core/base/user_interface.h"
+#include "core/settings/save_state.h"
 #include "mail/mail_transport.h"
 #include "orders/order_lines.h"
 

@@ -4,7 +4,7 @@
 #include <ctime>
 #include <system_error>
 
-#include "core/file_utils.h"
+#include "core/text/file_utils.h"
 #include "mail/child_process.h"
 
 namespace tovix {

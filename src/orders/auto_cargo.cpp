@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "orders/order_commands.h"
 
 namespace tovix {

@@ -17,9 +17,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/game_state.h"
-#include "core/planet_ordering.h"
-#include "core/save_state.h"
+#include "core/model/game_state.h"
+#include "core/model/planet_ordering.h"
+#include "core/settings/save_state.h"
 #include "orders/development_plan.h"
 #include "orders/order_lines.h"
 #include "orders/order_service.h"

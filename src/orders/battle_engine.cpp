@@ -4,9 +4,9 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "core/game_model.h"
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/model/game_model.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

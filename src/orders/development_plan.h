@@ -21,7 +21,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 #include "orders/order_analysis.h"
 #include "orders/order_lines.h"
 #include "orders/order_service.h"

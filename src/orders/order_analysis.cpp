@@ -8,9 +8,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/arrival.h"
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/model/arrival.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

@@ -25,7 +25,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 #include "orders/order_lines.h"
 
 namespace tovix {

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

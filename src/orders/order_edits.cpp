@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 #include "orders/order_commands.h"
 
 namespace tovix {

@@ -4,7 +4,7 @@
 #include <exception>
 #include <optional>
 
-#include "core/file_utils.h"
+#include "core/text/file_utils.h"
 
 namespace tovix {
 

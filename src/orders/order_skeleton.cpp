@@ -1,8 +1,8 @@
 #include "orders/order_skeleton.h"
 
-#include "core/file_utils.h"
-#include "core/game_settings.h"
-#include "core/str_utils.h"
+#include "core/settings/game_settings.h"
+#include "core/text/file_utils.h"
+#include "core/text/str_utils.h"
 #include "orders/order_commands.h"
 #include "orders/order_text.h"
 

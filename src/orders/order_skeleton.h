@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 #include "orders/order_lines.h"
 
 namespace tovix {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

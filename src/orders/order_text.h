@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 #include "orders/order_lines.h"
 
 namespace tovix {

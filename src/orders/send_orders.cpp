@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/arrival.h"
+#include "core/model/arrival.h"
 #include "orders/order_analysis.h"
 #include "orders/order_commands.h"
 

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/game_state.h"
-#include "core/user_interface.h"
+#include "core/base/user_interface.h"
+#include "core/model/game_state.h"
 
 namespace tovix {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

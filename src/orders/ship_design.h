@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/game_model.h"
-#include "core/game_state.h"
-#include "core/game_types.h"
-#include "core/save_state.h"
+#include "core/model/game_model.h"
+#include "core/model/game_state.h"
+#include "core/settings/game_types.h"
+#include "core/settings/save_state.h"
 
 namespace tovix {
 

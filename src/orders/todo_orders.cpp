@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "core/numbers.h"
-#include "core/planet_ordering.h"
+#include "core/model/planet_ordering.h"
+#include "core/text/numbers.h"
 #include "orders/order_commands.h"
 
 namespace tovix {

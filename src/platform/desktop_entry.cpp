@@ -4,9 +4,9 @@
 #include <QStandardPaths>
 #include <QString>
 
-#include "core/errors.h"
-#include "core/file_utils.h"
-#include "core/str_utils.h"
+#include "core/base/errors.h"
+#include "core/text/file_utils.h"
+#include "core/text/str_utils.h"
 #include "platform/latin1.h"
 
 namespace tovix {

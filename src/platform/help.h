@@ -1,12 +1,12 @@
 #pragma once
 // Help: opening a topic page in the browser. Which context has which topic is a column of the
-// window catalogue (windows/window_catalogue.h). The pages are HTML
+// window catalogue (windows/frame/window_catalogue.h). The pages are HTML
 // files in a "Tovix-help" folder: the program folder's first, then the one beside the executable.
 
 #include <filesystem>
 #include <string>
 
-#include "core/user_interface.h"
+#include "core/base/user_interface.h"
 
 namespace tovix {
 

@@ -4,7 +4,7 @@
 #include <QStandardPaths>
 #include <QString>
 
-#include "core/errors.h"
+#include "core/base/errors.h"
 
 namespace tovix {
 

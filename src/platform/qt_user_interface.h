@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/user_interface.h"
+#include "core/base/user_interface.h"
 
 namespace tovix {
 

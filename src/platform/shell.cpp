@@ -9,7 +9,7 @@
 #include <QProcess>
 #include <utility>
 
-#include "core/user_interface.h"
+#include "core/base/user_interface.h"
 #include "platform/latin1.h"
 
 namespace tovix {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/user_interface.h"
+#include "core/base/user_interface.h"
 
 namespace tovix {
 

@@ -1,7 +1,7 @@
 #include "views/battle_sim_rows.h"
 
-#include "core/game_model.h"
-#include "core/numbers.h"
+#include "core/model/game_model.h"
+#include "core/text/numbers.h"
 #include "orders/battle_engine.h"
 
 namespace tovix {

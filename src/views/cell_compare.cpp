@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

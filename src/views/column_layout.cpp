@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/numbers.h"
+#include "core/text/numbers.h"
 
 namespace tovix {
 

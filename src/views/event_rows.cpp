@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/numbers.h"
+#include "core/text/numbers.h"
 #include "views/race_order.h"
 
 namespace tovix {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 
 namespace tovix {
 

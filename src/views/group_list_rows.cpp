@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "orders/order_commands.h"
 #include "views/cell_compare.h"
 #include "views/planet_list_rows.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 #include "orders/order_analysis.h"
 #include "views/group_item.h"
 #include "views/list_cells.h"

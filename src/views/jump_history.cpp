@@ -1,6 +1,6 @@
 #include "views/jump_history.h"
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

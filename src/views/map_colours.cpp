@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/game_state.h"
-#include "core/save_state.h"
+#include "core/model/game_state.h"
+#include "core/settings/save_state.h"
 
 namespace tovix {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/numbers.h"
+#include "core/text/numbers.h"
 
 namespace tovix {
 

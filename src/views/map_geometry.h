@@ -13,7 +13,7 @@
 #include <span>
 #include <vector>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 #include "views/map_colours.h"
 
 namespace tovix {

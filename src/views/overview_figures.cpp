@@ -1,6 +1,6 @@
 #include "views/overview_figures.h"
 
-#include "core/numbers.h"
+#include "core/text/numbers.h"
 
 namespace tovix {
 

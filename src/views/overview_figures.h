@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 
 namespace tovix {
 

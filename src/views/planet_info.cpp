@@ -5,10 +5,10 @@
 #include <unordered_set>
 #include <utility>
 
-#include "core/arrival.h"
-#include "core/extra_planet_info.h"
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/model/arrival.h"
+#include "core/model/extra_planet_info.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "views/cell_compare.h"
 #include "views/race_order.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/game_state.h"
-#include "core/star_names.h"
+#include "core/model/game_state.h"
+#include "core/text/star_names.h"
 #include "orders/order_analysis.h"
 #include "views/planet_list_rows.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "views/cell_compare.h"
 
 namespace tovix {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 #include "orders/order_commands.h"
 #include "views/list_cells.h"
 

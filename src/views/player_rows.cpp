@@ -1,6 +1,6 @@
 #include "views/player_rows.h"
 
-#include "core/numbers.h"
+#include "core/text/numbers.h"
 #include "orders/order_commands.h"
 
 namespace tovix {

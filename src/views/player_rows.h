@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/game_state.h"
-#include "core/game_types.h"
+#include "core/model/game_state.h"
+#include "core/settings/game_types.h"
 
 namespace tovix {
 

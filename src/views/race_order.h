@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "core/game_state.h"
+#include "core/model/game_state.h"
 
 namespace tovix {
 

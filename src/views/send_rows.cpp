@@ -1,6 +1,6 @@
 #include "views/send_rows.h"
 
-#include "core/numbers.h"
+#include "core/text/numbers.h"
 #include "views/planet_list_rows.h"
 #include "views/race_order.h"
 

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/game_model.h"
-#include "core/game_settings.h"
+#include "core/model/game_model.h"
+#include "core/settings/game_settings.h"
 
 namespace tovix {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/game_types.h"
+#include "core/settings/game_types.h"
 
 namespace tovix {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 #include "views/cell_compare.h"
 
 namespace tovix {

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ini_file.h"
+#include "core/settings/ini_file.h"
 #include "editors/rich_edit.h"
 #include "editors/text_codec.h"
 #include "platform/help.h"
@@ -35,12 +35,12 @@
 #include "support/show_window.h"
 #include "support/test_paths.h"
 #include "views/notes_files.h"
-#include "windows/config_dialog.h"
-#include "windows/main_window.h"
-#include "windows/notes_editor_window.h"
-#include "windows/orders_window.h"
-#include "windows/wait_window.h"
-#include "windows/window_registry.h"
+#include "windows/base/wait_window.h"
+#include "windows/frame/config_dialog.h"
+#include "windows/frame/main_window.h"
+#include "windows/frame/window_registry.h"
+#include "windows/orders/orders_window.h"
+#include "windows/texts/notes_editor_window.h"
 
 namespace tovix {
 namespace {

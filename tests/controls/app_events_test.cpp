@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/errors.h"
-#include "core/numbers.h"
+#include "core/base/errors.h"
+#include "core/text/numbers.h"
 #include "message_box_closer.h"
 #include "support/show_window.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/errors.h"
-#include "core/ini_file.h"
+#include "core/base/errors.h"
+#include "core/settings/ini_file.h"
 #include "message_box_closer.h"
 #include "support/show_window.h"
 #include "support/test_paths.h"

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "control_test_helpers.h"
-#include "core/errors.h"
+#include "core/base/errors.h"
 #include "support/show_window.h"
 
 namespace tovix {

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "core/file_utils.h"
+#include "core/text/file_utils.h"
 #include "editor_test_helpers.h"
 #include "support/test_paths.h"
 

@@ -9,7 +9,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
-#include "core/file_utils.h"
+#include "core/text/file_utils.h"
 #include "editors/rtf.h"
 #include "support/test_paths.h"
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <set>
 
-#include "core/numbers.h"
+#include "core/text/numbers.h"
 #include "support/orion_game.h"
 
 namespace tovix {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "core/report_layout.h"
-#include "core/report_reader.h"
-#include "core/str_utils.h"
+#include "core/reports/report_reader.h"
+#include "core/settings/report_layout.h"
+#include "core/text/str_utils.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
 

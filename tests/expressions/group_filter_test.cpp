@@ -7,7 +7,7 @@
 
 #include <set>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 #include "support/orion_game.h"
 
 namespace tovix {

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "core/errors.h"
-#include "core/file_utils.h"
+#include "core/base/errors.h"
+#include "core/text/file_utils.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
 

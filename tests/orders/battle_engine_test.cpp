@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/game_model.h"
-#include "core/numbers.h"
+#include "core/model/game_model.h"
+#include "core/text/numbers.h"
 
 namespace tovix {
 namespace {

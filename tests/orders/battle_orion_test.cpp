@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "core/game_model.h"
-#include "core/numbers.h"
+#include "core/model/game_model.h"
+#include "core/text/numbers.h"
 #include "orders/battle_engine.h"
 #include "support/orion_game.h"
 #include "support/test_paths.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/save_state.h"
-#include "core/str_utils.h"
+#include "core/settings/save_state.h"
+#include "core/text/str_utils.h"
 #include "orders/auto_cargo.h"
 #include "orders/order_service.h"
 #include "orders/todo_orders.h"

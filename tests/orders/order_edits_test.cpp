@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/file_utils.h"
-#include "core/str_utils.h"
+#include "core/text/file_utils.h"
+#include "core/text/str_utils.h"
 #include "orders/galaxy_bot.h"
 #include "orders/order_text.h"
 #include "support/test_paths.h"

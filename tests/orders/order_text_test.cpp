@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 #include "orders/order_service.h"
 #include "support/no_planner.h"
 

@@ -22,9 +22,9 @@
 #include <tuple>
 #include <vector>
 
-#include "core/arrival.h"
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/model/arrival.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "orders/development_plan.h"
 #include "orders/order_analysis.h"
 #include "support/orion_forecast.h"

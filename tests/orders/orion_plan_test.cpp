@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "core/game_state.h"
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/model/game_state.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "orders/auto_cargo.h"
 #include "orders/development_plan.h"
 #include "orders/order_service.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "core/arrival.h"
-#include "core/str_utils.h"
+#include "core/model/arrival.h"
+#include "core/text/str_utils.h"
 #include "orders/order_analysis.h"
 #include "support/orion_as_a.h"
 #include "support/recording_ui.h"

@@ -11,8 +11,8 @@
 #include <map>
 #include <set>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "support/orion_as_a.h"
 #include "support/test_paths.h"
 

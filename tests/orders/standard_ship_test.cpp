@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/game_model.h"
+#include "core/model/game_model.h"
 #include "orders/ship_design.h"
 
 namespace tovix {

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "core/errors.h"
+#include "core/base/errors.h"
 #include "platform/platform_test_helpers.h"
 #include "support/test_paths.h"
 

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "windows/calculation_dialogs.h"
+#include "windows/expressions/calculation_dialogs.h"
 
 namespace tovix::test {
 

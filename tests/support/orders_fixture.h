@@ -10,9 +10,9 @@
 
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
-#include "windows/orders_window.h"
-#include "windows/window_catalogue.h"
-#include "windows/window_registry.h"
+#include "windows/frame/window_catalogue.h"
+#include "windows/frame/window_registry.h"
+#include "windows/orders/orders_window.h"
 
 namespace tovix::test {
 

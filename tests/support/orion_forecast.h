@@ -15,12 +15,12 @@
 #include <utility>
 #include <vector>
 
-#include "core/game_settings.h"
-#include "core/game_state.h"
-#include "core/numbers.h"
-#include "core/report_layout.h"
-#include "core/report_reader.h"
-#include "core/str_utils.h"
+#include "core/model/game_state.h"
+#include "core/reports/report_reader.h"
+#include "core/settings/game_settings.h"
+#include "core/settings/report_layout.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "support/orion_as_a.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/game_settings.h"
-#include "core/game_state.h"
-#include "core/report_layout.h"
-#include "core/report_reader.h"
+#include "core/model/game_state.h"
+#include "core/reports/report_reader.h"
+#include "core/settings/game_settings.h"
+#include "core/settings/report_layout.h"
 #include "support/recording_ui.h"
 #include "support/test_paths.h"
 

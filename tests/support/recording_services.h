@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "core/game_model.h"
-#include "core/numbers.h"
-#include "windows/services.h"
+#include "core/model/game_model.h"
+#include "core/text/numbers.h"
+#include "windows/base/services.h"
 
 namespace tovix::test {
 

@@ -10,7 +10,7 @@
 #include <set>
 #include <tuple>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 #include "orders/order_lines.h"
 #include "support/orion_as_a.h"
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 #include "views/map_commands.h"
 
 namespace tovix {

@@ -6,7 +6,7 @@
 #include <random>
 #include <set>
 
-#include "core/str_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 namespace {

@@ -9,8 +9,8 @@
 #include <set>
 #include <tuple>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "support/orion_game.h"
 #include "views/event_rows.h"
 #include "views/graph_series.h"

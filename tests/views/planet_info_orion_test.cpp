@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "core/game_settings.h"
-#include "core/game_state.h"
-#include "core/report_layout.h"
-#include "core/report_reader.h"
-#include "core/str_utils.h"
+#include "core/model/game_state.h"
+#include "core/reports/report_reader.h"
+#include "core/settings/game_settings.h"
+#include "core/settings/report_layout.h"
+#include "core/text/str_utils.h"
 #include "orders/order_analysis.h"
 #include "orders/order_lines.h"
 #include "support/recording_ui.h"

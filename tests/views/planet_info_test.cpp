@@ -6,8 +6,8 @@
 #include <memory>
 #include <set>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "orders/order_lines.h"
 #include "views/jump_history.h"
 #include "views/planet_list_rows.h"

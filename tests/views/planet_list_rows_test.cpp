@@ -14,8 +14,8 @@
 #include <random>
 #include <set>
 
-#include "core/report_reader.h"
-#include "core/str_utils.h"
+#include "core/reports/report_reader.h"
+#include "core/text/str_utils.h"
 #include "support/orion_as_a.h"
 
 namespace tovix {

@@ -8,8 +8,8 @@
 #include <memory>
 #include <optional>
 
-#include "core/numbers.h"
-#include "core/str_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
 #include "views/event_rows.h"
 #include "views/graph_series.h"
 #include "views/overview_figures.h"

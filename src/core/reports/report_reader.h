@@ -1,0 +1,429 @@
+#pragma once
+// The turn report reader: reads every report of the chosen game (turns 0 to 800, the user's
+// own letter first, then each ally's) into the GameState.
+//
+// A report is loaded whole into a line parser; its section header lines (lines that begin with
+// a tab) are indexed once, and each section is read by its own reader through the word parser.
+// A fault inside one section is reported with the report's turn, race and file name (see
+// RunSection) and reading goes on with the next section: a broken report never takes the
+// program down.
+//
+// Messages of one load are collected (Messages()); the reader never shows a box itself, so the
+// start-up can show the collected messages together once the load ends.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "core/base/user_interface.h"
+#include "core/model/game_state.h"
+#include "core/regex/regex.h"
+#include "core/reports/group_store.h"
+#include "core/reports/report_files.h"
+#include "core/text/numbers.h"
+#include "core/text/str_parse.h"
+#include "core/text/str_utils.h"
+
+namespace tovix {
+
+// A coordinate as the planet tables write it: characters up to the first "-" or digit are
+// skipped, then digits and "." are taken with the "." ignored ("12.34" gives 1234, "-0.50"
+// gives -50). Saturates instead of overflowing.
+int32_t ParseCoordinate(std::string_view word);
+
+// Escapes the characters a regular expression would treat as operators, so that a race name
+// taken from a report can be put into a section pattern and match only itself.
+std::string QuoteRegexText(std::string_view text);
+
+// The words of one report line. The row keeps its own list of words, so that splitting other
+// lines leaves it as it is; the words point into the report text and stay valid until the next
+// report is loaded. Word access as the line parser gives it: a negative index counts from the
+// end, an index out of range raises EParseError "Index out of bounds".
+class TReportRow {
+ public:
+  explicit TReportRow(TZnStrParse& words);
+  // Line `line` of a report split beforehand; `text` is the report text. The row refers to
+  // `words`, which stays as it is until the next report, like the text.
+  TReportRow(const TLineWords& words, std::string_view text, int line);
+  // A row may refer to its own words.
+  TReportRow(const TReportRow&) = delete;
+  TReportRow& operator=(const TReportRow&) = delete;
+  int Count() const { return count_; }
+  std::string_view TokenView(int index) const { return At(Resolve(index)); }
+  std::string Token(int index) const { return std::string(TokenView(index)); }
+  // The first run of digits in the word (0 when none).
+  int32_t TokenAsInt(int index) const;
+  // The word as a number ("." as decimal separator); 0 when it is not one.
+  double TokenAsFloat(int index) const {
+    const std::string_view word = TokenView(index);
+    double value = 0;
+    if (TryParseShortDecimal(word, value)) return value;
+    return TryParseFloat(word, value) ? value : 0;
+  }
+  // Raises as TokenView does unless the row has at least `needed` words.
+  void RequireWords(int32_t needed) const {
+    if (count_ < needed) ThrowOutOfBounds();
+  }
+  // The number of words a row must have for TokenView(index) to give one.
+  static int32_t WordsFor(int32_t index) { return index >= 0 ? index + 1 : -index; }
+  // Word `index`, or "" when the row has no such word.
+  std::string_view WordOrEmpty(int index) const {
+    return index < count_ && index >= -count_ ? TokenView(index) : std::string_view();
+  }
+
+ private:
+  size_t Resolve(int index) const {
+    if (index < 0) index += count_;
+    if (index < 0 || index >= count_) ThrowOutOfBounds();
+    return static_cast<size_t>(index);
+  }
+  [[noreturn]] static void ThrowOutOfBounds();
+  std::string_view At(size_t i) const {
+    return std::string_view(base_ + spans_[i].start, spans_[i].size);
+  }
+
+  // The words' offsets in the text at base_: of a line split beforehand, or the row's own.
+  const TWordSpan* spans_ = nullptr;
+  const char* base_ = nullptr;
+  int count_ = 0;
+  // A row split on its own keeps its words here: rows of the report tables have fewer words
+  // than kInlineWords; longer lines keep theirs on the heap. Left unset in a row that refers
+  // to a line split beforehand.
+  static constexpr int kInlineWords = 24;
+  TWordSpan inline_[kInlineWords];
+  std::vector<TWordSpan> more_;
+};
+
+// Figures read from report words, remembered by their text: the rows of a report repeat a few
+// figures (technology levels, empty loads, stockpiles) in most of its rows. Read gives what
+// TReportRow::TokenAsFloat gives for the word.
+class TFigureCache {
+ public:
+  double Read(std::string_view word) {
+    if (word.empty() || word.size() > 8) return Parse(word);
+    const uint64_t bytes = FirstEightBytes(word);
+    Entry& entry = entries_[(bytes * 0x9E3779B97F4A7C15u) >> (64 - kBits)];
+    if (entry.bytes != bytes || entry.size != word.size()) {
+      entry.bytes = bytes;
+      entry.size = word.size();
+      entry.value = Parse(word);
+    }
+    return entry.value;
+  }
+
+ private:
+  static constexpr int kBits = 8;
+  struct Entry {
+    uint64_t bytes = 0;
+    size_t size = 0;  // no word is empty: an entry not filled matches none
+    double value = 0;
+  };
+
+  static double Parse(std::string_view word) {
+    double value = 0;
+    if (TryParseShortDecimal(word, value)) return value;
+    return TryParseFloat(word, value) ? value : 0;
+  }
+
+  Entry entries_[1 << kBits];
+};
+
+// The report being read: its header turn (the loop turn until the header is read), the race the
+// header names and the file name. Every section error names them.
+struct TReportContext {
+  int Turn = -1;
+  std::string Race;
+  std::string FileName;
+};
+
+class TReportReader {
+ public:
+  // `programDir` holds ExtrInf.ini and receives DumpList.log.
+  TReportReader(GameState& state, UserInterface& ui, std::filesystem::path programDir);
+  TReportReader(const TReportReader&) = delete;
+  TReportReader& operator=(const TReportReader&) = delete;
+
+  // Reads every report of the game. True when at least one race was read; false also when a
+  // report's header names a race that no status table gave (the reading stops there).
+  bool LoadAllReports();
+
+  // Worker threads that read and split the report files ahead of the reading (0: none, the
+  // files are read as they come). The model comes out the same either way.
+  void SetReadThreads(int threads) { readThreads_ = threads; }
+
+  // The fault messages of this load, in order, with their fixed texts ("\r" for line breaks).
+  const std::vector<std::string>& Messages() const { return messages_; }
+
+  // ---- One report (public so that tests can drive the steps) ----
+
+  // Puts a report text into the line parser (any line-end style; no-break spaces made blanks)
+  // and builds the index.
+  void LoadReportText(std::string text);
+  // The section index: every line longer than 2 characters that begins with a tab, "MISTAKES"
+  // dropped, leading sections checked by the variant's state machine.
+  void BuildSectionIndex();
+  int SectionCount() const { return static_cast<int>(sections_.size()); }
+  // Line number of the first section header at or after `startLine` (negative: from the end)
+  // that matches `pattern`; -1 when none.
+  int FindSection(int startLine, std::string_view pattern);
+  // FindSection for a header whose title, after the tabs, begins with `title`.
+  int FindTitle(int startLine, std::string_view title);
+  // Reads the header into the report context (CurrentReport); false when the report has no
+  // usable header.
+  bool ReadReportHeader();
+  const TReportContext& CurrentReport() const { return report_; }
+  // Starts a report: the context holds the loop turn, the file name and `race` until the header
+  // is read.
+  void BeginReport(int loopTurn, std::string fileName, std::string race = {});
+  void ReadStatusOfPlayers(int loopTurn);
+  void ReadYourPlanets();
+  void ReadUnknownPlanets();
+  void ReadOtherPlanets();
+  TPlanet* FindOrCreatePlanet(int32_t x, int32_t y, const std::string& key, int turn);
+  void SumPlanetSizes(int turn);
+
+  // The section readers, in the order a report is read.
+  void ReadShipsInProduction();
+  // The own race's "autoUnload" option.
+  void ReadOwnOptions();
+  void ReadRoutes();
+  void ReadShipTypes();
+  void ReadBattles();
+  void ReadGroups();
+  void ReadFleets();
+  void ReadBombings();
+  void ReadIncomingGroups();
+
+  // Races whose own report was read in the turn being read (their groups come from it).
+  const std::vector<TPlayer*>& RacesReadThisTurn() const { return racesThisTurn_; }
+
+  // The layout the report being read is written in: the game's, or the "Galaxy PLUS" one for a
+  // report of that layout in a game of the classic one (see ReadAsPlusReport).
+  const TReportLayout& Layout() const { return *layout_; }
+
+ private:
+  // A section header line: a view into the report text, which stays until the index is
+  // built again.
+  struct TSection {
+    std::string_view text;
+    int line;
+  };
+
+  // Reads one report file; false when the reading of the whole game must stop.
+  bool ReadReportFile(int loopTurn, int letterIndex, const std::string& fileName);
+  // A report whose index holds too few sections: read in the "Galaxy PLUS" layout when it is a
+  // report of that layout, else repaired when it lost its tab marks.
+  void MendReport(const std::string& fileName);
+  // A player of a "Galaxy Game" server may switch to the "Galaxy PLUS" layout for some turns.
+  // When the game's layout is the classic one and the report loaded is a PLUS report, the
+  // report is indexed and read in the PLUS layout; true then.
+  bool ReadAsPlusReport();
+  // Marks the section headers of the report loaded with tabs again. The user's file is rewritten
+  // (after a backup) only when that makes the report readable: the index gains sections and
+  // holds the header. Otherwise, or when the file cannot be written, the report is read as it
+  // came and the file left alone.
+  void RepairTabMarks(const std::string& fileName);
+  // `text` lower-cased, for looking up a key without making a string each time; valid until the
+  // next call.
+  std::string_view LowerKey(std::string_view text);
+  // The planet a table word names: its name, or in "Galaxy PLUS" reports "#" + its number;
+  // nullptr when there is none.
+  TPlanet* PlanetOfWord(std::string_view word);
+  // Records a fault message.
+  void Report(std::string message);
+  // Runs one section reader; a fault it raises is recorded with SectionError(suffix, ...,
+  // marks) and the reading goes on. False when it failed.
+  template <class Read>
+  bool RunSection(std::string_view suffix, Read&& read, std::string_view marks = "!") {
+    try {
+      read();
+      return true;
+    } catch (const std::exception& e) {
+      Report(SectionError(suffix, e.what(), marks));
+      return false;
+    }
+  }
+  // The words of line `line`.
+  TReportRow Row(int line);
+  // Word `index` of a row as a number, 0 when it is not one (TokenAsFloat, remembered).
+  double Figure(const TReportRow& words, int index) {
+    return figures_.Read(words.TokenView(index));
+  }
+  // The number of words of line `line`.
+  int WordCount(int line);
+  int LineCount();
+  std::string_view Line(int line);
+  struct TSectionPattern;
+  // The compiled section pattern (compiled on first use; a bad pattern raises).
+  TSectionPattern& Pattern(std::string_view pattern);
+  bool Matches(const TSectionPattern& pattern, std::string_view text);
+  // The first section at or after `startLine` whose title begins with `prefix`; -1 for none.
+  int FirstTitle(int startLine, std::string_view prefix) const;
+  // Sorts the section titles for FindSection (see titles_).
+  void BuildTitleIndex();
+  void ClearSections();
+  // Lets the text and the index of the report read last go.
+  void ForgetReport();
+  // True where a table ends: a line without words, a section header line, or past the text.
+  bool IsTableEnd(int line);
+  // The first row of the table under the section header at `headerLine`: the line after the
+  // first non-empty line (the column header) that follows the header.
+  int FirstTableRow(int headerLine);
+  // "Error - Turn: %d Player: %s Report: %s !" with the report context, then "\r" + suffix
+  // (when there is one) and "\r" + the error text. The fleet reader's marks are "!!!".
+  std::string SectionError(std::string_view suffix, std::string_view error,
+                           std::string_view marks = "!") const;
+  // The planet of a planet-table row: the one filed under `name` lower-cased, else
+  // FindOrCreatePlanet. Its distance entry follows the row's position.
+  TPlanet* PlanetForRow(std::string_view name, int32_t x, int32_t y, int turn);
+  // The race a status row names: the first one not gone filed under `key`.
+  TPlayer* ActiveRaceByKey(const std::string& key);
+  void ReadUnknownPlanetTable(int headerLine, bool uninhabited);
+  // `otherRace`: a table of another race's planets, whose texts are compared exactly and whose
+  // turn-0 names must be numbers.
+  void ReadPlanetTable(int headerLine, const TPlanetColumns& columns, TPlayer* owner,
+                       bool otherRace);
+
+  // Helpers of the section readers (section_readers.cpp).
+  struct TBattleList;
+  // The race lists of the battle whose header is at `headerLine`, found by the layout alone
+  // (nothing is read); returns the line where the battle's lines end.
+  int ScanBattleLists(int headerLine, int limit, std::vector<TBattleList>& lists);
+  // The planet of the battle whose header is at `headerLine` when this battle is read (its
+  // planet is known and no report read before gave the battle), with its key in Battles;
+  // nullptr otherwise. A header without the planet word raises.
+  // `round`: this battle is the round-th at its planet in this report (its key then ends in
+  // the round from 2 on).
+  TPlanet* NewBattlePlanet(int headerLine, int round, std::string& battleKey);
+  // Whether Battles holds `key` (compared ignoring case, as IndexOf does).
+  bool HoldsBattle(const std::string& key);
+  // The lower-cased planet word of the battle header at `headerLine`.
+  std::string BattlePlanetKey(int headerLine);
+  // Removes every race's groups of earlier turns at the planets of the battles read now.
+  void RemoveGroupsAtBattles(const std::vector<int>& headers, const std::vector<int>& rounds);
+  // Reads one battle; returns the line where its lines end, even when reading it failed.
+  int ReadBattle(int headerLine, int limit, int round);
+  void ReadShipTypeTable(int headerLine, TPlayer& race);
+  // Reads a group table into `race`; `line` follows the row being read, for the message.
+  void ReadGroupTable(int headerLine, TPlayer& race, bool own, const std::string& fleetName,
+                      float fleetSpeed, int& line);
+
+  // A group table being read.
+  struct TGroupTable {
+    TPlayer* race;
+    const TReportLayout* layout;
+    bool own;
+    bool effective;
+    uint32_t fleet;  // TGroupStore::FleetName
+    float fleetSpeed;
+    int32_t wordsNeeded = 0;  // the words a row needs for every column a group reads
+  };
+  // Where the words of a group row are: the own table has the group number in front, so every
+  // other column is one word further right; "Galaxy Blind" tables without effective values lack
+  // a word before the weapons.
+  struct TGroupColumnShift {
+    TGroupColumnShift(const TGroupTable& table, TGameType type)
+        : right(table.own ? 1 : 0), left(type == TGameType::Blind && !table.effective ? 1 : 0) {}
+    int32_t Column(int32_t index) const { return index + right; }
+    int32_t FromWeapons(int32_t index) const { return index + right - left; }
+    int right;
+    int left;
+  };
+  // Reads a group row into the store.
+  void ReadGroupRow(int line, const TGroupTable& table);
+  // Runs a step that adds or drops groups: within LoadAllReports on the store, otherwise with
+  // the groups moved into the store and back into the model after it.
+  template <class Step>
+  void OnGroupStore(Step&& step);
+  void BeginGroupStore();
+  // The groups back in the model.
+  void EndGroupStore();
+  // The race's design of that name (FindShipType), remembered for the group table being read.
+  TShipType* TableDesign(const TPlayer& race, std::string_view name);
+  // Writes the planet keys to DumpList.log in the program folder.
+  void WriteDumpList(std::string_view planetName);
+  // The section of `race`'s planets, -1 when the report has none.
+  int OtherPlanetsHeader(const TPlayer& race);
+  // Whether a planet table of the report being read lists a planet at (x, y). The positions are
+  // gathered on the first question of each report.
+  bool ListsPlanetAt(int32_t x, int32_t y);
+
+  GameState& state_;
+  UserInterface& ui_;
+  const TReportLayout* layout_;  // &state_.Layout, or &plusLayout_ for a PLUS report
+  TReportLayout plusLayout_;
+  std::filesystem::path programDir_;
+  // The planets by name in any case (PlanetOfWord, PlanetForRow).
+  TFStringListIndex<std::unique_ptr<TPlanet>> planetIndex_;
+  int readThreads_ = 0;
+  // While LoadAllReports runs: where the report being read comes from, already split.
+  TReportPrefetcher* prefetcher_ = nullptr;
+  size_t prefetchIndex_ = 0;
+  TZnStrParse lines_;
+  // The words of every line of lines_ when the report came split beforehand; else empty, and
+  // lines are split as they are asked for.
+  TLineWords lineWords_;
+  // One compiled expression per section pattern: a game of many races asks for more distinct
+  // patterns (a few titles per race) than the expression's own cache holds, and would compile
+  // them again on every report. `needle` is text every match contains, so that most headers
+  // are passed over without running the expression.
+  struct TSectionPattern {
+    std::unique_ptr<TznreExpr> expr;
+    std::string needle;
+    // For "^\W*" + plain text: that text, looked up in titles_ instead of running the
+    // expression on every header; else empty.
+    std::string prefix;
+  };
+  struct TPatternHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  std::unordered_map<std::string, TSectionPattern, TPatternHash, std::equal_to<>> patterns_;
+  std::vector<TSection> sections_;
+  // Every section header from its first word character on, sorted by that text and then by
+  // line, so that all headers beginning with a text are found by one binary search. The views
+  // point into sections_, which stays unchanged until the index is built again.
+  struct TTitle {
+    std::string_view title;
+    int line;
+  };
+  std::vector<TTitle> titles_;
+  bool titlesUsable_ = false;
+  std::vector<TPlayer*> racesThisTurn_;
+  int groupsStartLine_ = 0;
+  // The keys of Battles lower-cased, for HoldsBattle, and the version of Battles they are of.
+  std::unordered_set<std::string> battleKeys_;
+  uint64_t battleKeysVersion_ = UINT64_MAX;
+  int battleRowsLeftOut_ = 0;  // rows of this report's battles whose design no race has
+  bool blindChecked_ = false;  // whether a report has confirmed the "Galaxy Blind" variant
+  int planetsAddedLate_ = 0;   // planets the first report read did not list
+  // The positions the planet tables of the report being read list (ListsPlanetAt), sorted.
+  std::vector<std::pair<int32_t, int32_t>> listedPositions_;
+  bool positionsListed_ = false;
+  std::string firstReport_;  // the file of the first turn whose planets were read
+  TReportContext report_;
+  bool headerRead_ = false;  // whether report_ holds the header of the report being read
+  std::string ownRace_;      // the race of the user's own reports
+  std::vector<std::string> messages_;
+  std::string key_;  // LowerKey's buffer
+  // The figures of the rows read (Figure).
+  TFigureCache figures_;
+  // The races' groups while LoadAllReports (or a step on its own) runs.
+  TGroupStore groups_;
+  bool loadingGroups_ = false;
+  // The designs the rows of the group table being read named (TableDesign): a table names a
+  // few designs in many rows, and no design is added while it is read.
+  std::vector<std::pair<std::string, TShipType*>> tableDesigns_;
+  // The speeds of the own fleets of the report being read, where one table lists them.
+  std::vector<std::pair<std::string, float>> fleetSpeeds_;
+};
+
+}  // namespace tovix

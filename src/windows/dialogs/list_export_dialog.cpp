@@ -1,0 +1,292 @@
+#include "windows/dialogs/list_export_dialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLocale>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <optional>
+
+#include "controls/zn_list_view.h"
+#include "core/text/file_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
+#include "platform/latin1.h"
+#include "views/xlsx_export.h"
+
+namespace tovix {
+
+namespace {
+
+const char* const kWriteFailed =
+    "Export failed. Try again with a different file name. Please ensure that you are not "
+    "attempting to write to an empty floppy drive or write-protected media (such as a "
+    "floppy).\r\n\r\nNetwork users: Please ensure that the network drive/folder you are trying "
+    "to write to is connected.";
+
+// The progress window: steps of N div 25 + 1 rows; Esc only hides it.
+class ExportProgress {
+ public:
+  ExportProgress(int rows, QWidget* owner) : step_(rows / 25 + 1) {
+    dialog_ = new QProgressDialog(QObject::tr("Exporting..."), QString(), 0, rows / step_, owner);
+    dialog_->setWindowTitle("Exporting...");
+    dialog_->setWindowFlag(Qt::WindowStaysOnTopHint);
+    dialog_->setMinimumDuration(0);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    dialog_->show();
+  }
+  ~ExportProgress() { delete dialog_; }
+  ExportProgress(const ExportProgress&) = delete;
+  ExportProgress& operator=(const ExportProgress&) = delete;
+  void Advance(int row) {
+    if (row % step_ != 0) return;
+    QCoreApplication::processEvents();
+    dialog_->setValue(std::min(row / step_, dialog_->maximum()));
+  }
+
+ private:
+  int step_;
+  QProgressDialog* dialog_;
+};
+
+}  // namespace
+
+TExportTempFolder& ViewedExportFiles() {
+  // Program-wide like the clipboard: viewed files of every list window share one folder, which
+  // goes when the program ends.
+  static TExportTempFolder folder;
+  static const bool removeAtQuit = [] {
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+      QObject::connect(app, &QCoreApplication::aboutToQuit, [] { folder.Remove(); });
+    }
+    return true;
+  }();
+  (void)removeAtQuit;
+  return folder;
+}
+
+bool CanViewExportType(TExportType) {
+  return true;
+}
+
+TExportChoiceForm::TExportChoiceForm(const std::vector<TExportType>& allowed, TExportType last,
+                                     int count, QWidget* parent)
+    : QDialog(parent), allowed_(allowed) {
+  setWindowTitle(count > 0 ? QString("Export %1 Items").arg(count) : QString("Export Items"));
+  auto* layout = new QVBoxLayout(this);
+  auto* group = new QGroupBox("Please choose an Export Format ", this);
+  auto* groupLayout = new QVBoxLayout(group);
+  cbTypes_ = new QComboBox(group);
+  cbTypes_->setObjectName("cbTypes");
+  for (TExportType type : allowed_) cbTypes_->addItem(ExportTypeInfo(type).DisplayName);
+  rbView_ = new QRadioButton("&View on Screen", group);
+  rbFile_ = new QRadioButton("Export to &File", group);
+  groupLayout->addWidget(cbTypes_);
+  groupLayout->addWidget(rbView_);
+  groupLayout->addWidget(rbFile_);
+  layout->addWidget(group);
+  auto* buttons = new QDialogButtonBox(this);
+  buttons->addButton("&Ok", QDialogButtonBox::AcceptRole);
+  buttons->addButton("&Cancel", QDialogButtonBox::RejectRole);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(rbView_, &QRadioButton::clicked, this, [this] { viewOnly_ = true; });
+  connect(rbFile_, &QRadioButton::clicked, this, [this] { viewOnly_ = false; });
+
+  int index = 0;
+  for (size_t i = 0; i < allowed_.size(); ++i) {
+    if (allowed_[i] == last) index = static_cast<int>(i);
+  }
+  cbTypes_->setCurrentIndex(index);
+  connect(cbTypes_, &QComboBox::currentIndexChanged, this, [this] { ApplyTypeRule(); });
+  ApplyTypeRule();
+}
+
+TExportType TExportChoiceForm::ChosenType() const {
+  const int i = cbTypes_->currentIndex();
+  return i >= 0 && i < static_cast<int>(allowed_.size()) ? allowed_[static_cast<size_t>(i)]
+                                                         : TExportType::xText;
+}
+
+void TExportChoiceForm::ApplyTypeRule() {
+  const TExportType type = ChosenType();
+  const bool file = type != TExportType::xClipboard;
+  const bool view = file && CanViewExportType(type);
+  rbFile_->setEnabled(file);
+  rbView_->setEnabled(view);
+  rbView_->setChecked(view);
+  rbFile_->setChecked(!view && file);
+  if (!view && !file) {
+    // Neither applies: no button stays checked.
+    rbView_->setAutoExclusive(false);
+    rbView_->setChecked(false);
+    rbView_->setAutoExclusive(true);
+  }
+  viewOnly_ = view;
+}
+
+int TListViewExportSource::ColumnCount() const {
+  return list_.Rows().columnCount();
+}
+
+std::string TListViewExportSource::ColumnCaption(int column) const {
+  return list_.Rows().Captions().value(column).toLatin1().toStdString();
+}
+
+int TListViewExportSource::ColumnWidth(int column) const {
+  return list_.horizontalHeader()->sectionSize(column);
+}
+
+int TListViewExportSource::ColumnAtPosition(int position) const {
+  return list_.horizontalHeader()->logicalIndex(position);
+}
+
+int TListViewExportSource::RowCount() const {
+  return list_.Rows().Count();
+}
+
+bool TListViewExportSource::RowSelected(int row) const {
+  return list_.selectionModel()->isRowSelected(row, QModelIndex());
+}
+
+std::string TListViewExportSource::Cell(int row, int column) const {
+  return list_.Rows().CellText(list_.Rows().SourceRow(row), column);
+}
+
+TExportZnListView::TExportZnListView(TznListView& list, UserInterface& ui, QWidget* owner)
+    : list_(list), ui_(ui), owner_(owner) {
+  for (int t = 0; t < kExportTypeCount; ++t) AllowedTypes.push_back(static_cast<TExportType>(t));
+  ChooseSaveFile = [this](const QString& title, const QString& filter, const QString& ext) {
+    QFileDialog dialog(owner_, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(ext);
+    return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+               ? dialog.selectedFiles().first()
+               : QString();
+  };
+  OpenFile = [](const QString& file) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+  };
+  RunChoiceDialog = [](TExportChoiceForm& form) { return form.exec() == QDialog::Accepted; };
+}
+
+bool TExportZnListView::ExecuteExport() {
+  const int count = Options.SelectedRowsOnly && list_.SelectedCount() > 0 ? list_.SelectedCount()
+                                                                          : list_.Rows().Count();
+  TExportChoiceForm form(AllowedTypes, LastType, count, owner_);
+  if (!RunChoiceDialog(form)) return false;
+  ViewOnly = form.ViewOnly();
+  ExportFile.clear();
+  LastType = ExportType = form.ChosenType();
+  return DoExport();
+}
+
+bool TExportZnListView::Failed() {
+  if (OnExportFailed) OnExportFailed();
+  return false;
+}
+
+bool TExportZnListView::DoExport() {
+  const bool ok = Export();
+  ExportFile.clear();
+  if (!ok) return Failed();
+  if (OnExportFinished) OnExportFinished();
+  return true;
+}
+
+bool TExportZnListView::Export() {
+  QCoreApplication::processEvents();
+  const TListViewExportSource source(list_);
+  std::optional<TExportTable> table = CollectExportTable(source, Options, Captions, ui_);
+  if (!table) return false;
+
+  const TExportTypeInfo& info = ExportTypeInfo(ExportType);
+  const bool clipboard = ExportType == TExportType::xClipboard;
+  const bool viewed = !clipboard && ViewOnly && CanViewExportType(ExportType);
+  QString file;
+  if (viewed) {
+    try {
+      file = QString::fromStdString(ViewedExportFiles().NewFile(info.Extension).string());
+    } catch (const std::exception&) {
+      ui_.ShowMessage("Export Failed.");
+      return false;
+    }
+  } else if (!clipboard) {
+    file = FromLatin1(Trim(ExportFile));
+    if (file.isEmpty()) {
+      const QString name = info.DisplayName;
+      const QString ext = info.Extension;
+      file = ChooseSaveFile(QString("Export to %1 File").arg(name),
+                            QString("%1 files (*.%2);;All Files (*)").arg(name, ext), ext);
+      if (file.isEmpty()) return false;
+    }
+  }
+
+  TExportTexts texts{Title, Header, Footer, {}, Captions};
+  if (Options.TimeStamp) {
+    texts.TimeStamp = QLocale()
+                          .toString(QDateTime::currentDateTime(), QLocale::ShortFormat)
+                          .toLatin1()
+                          .toStdString();
+  }
+  if (OnBeginExport) OnBeginExport();
+  std::unique_ptr<ExportProgress> progress;
+  if (Options.ShowProgress)
+    progress = std::make_unique<ExportProgress>(static_cast<int>(table->Rows.size()), owner_);
+  const TExportProgress advance = [&progress](int row) {
+    if (progress) progress->Advance(row);
+  };
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  if (owner_ && Options.ShowProgress) owner_->setEnabled(false);
+  bool ok = true;
+  if (ExportType == TExportType::xMicrosoft_Excel) {
+    std::string error;
+    ok = WriteXlsxFile(file.toStdString(), *table, texts, error, advance);
+  } else {
+    const std::string text = WriteExportText(ExportType, *table, texts, advance);
+    if (clipboard) {
+      QGuiApplication::clipboard()->setText(FromLatin1(text));
+    } else {
+      try {
+        WriteFileAtomically(file.toStdString(), text);
+      } catch (const std::exception&) {
+        ok = false;
+      }
+    }
+  }
+  if (owner_) owner_->setEnabled(true);
+  QApplication::restoreOverrideCursor();
+  progress.reset();
+  if (!ok) {
+    ui_.ShowMessage(kWriteFailed);
+    return false;
+  }
+  if (clipboard && Options.ShowClipboardMsg) ui_.ShowMessage("Successfully Exported to Clipboard");
+  if (viewed && !OpenFile(file)) {
+    const std::string name = info.DisplayName;
+    ui_.ShowMessage(
+        Fmt("Error occured while trying to view data exported to the %s format.\r\n\r\n"
+            "If this problem persists, you may want to consider re-installing the %s "
+            "Viewer Application. Doing so should fix this problem.",
+            name, name));
+  }
+  return true;
+}
+
+}  // namespace tovix

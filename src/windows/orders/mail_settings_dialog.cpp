@@ -1,0 +1,186 @@
+#include "windows/orders/mail_settings_dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "mail/mail_message.h"
+#include "platform/latin1.h"
+#include "platform/shell.h"
+#include "windows/base/window_entry.h"
+
+namespace tovix {
+
+namespace {
+
+constexpr int kSmtpPort = 587;
+constexpr int kSmtpsPort = 465;
+
+QLineEdit* Edit(QWidget* parent, const char* name, const std::string& text) {
+  auto* edit = new QLineEdit(FromLatin1(text), parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+}  // namespace
+
+// --- The prompts ----------------------------------------------------------------------------
+
+std::optional<std::string> TQtMailPrompts::AskPassword(const std::string& user,
+                                                       const std::string& server) {
+  if (PasswordBox) return PasswordBox(user, server);
+  bool ok = false;
+  const QString password = QInputDialog::getText(
+      QApplication::activeWindow(), "Mail password",
+      FromLatin1("Password of \"" + user + "\" at the mail server " + server + ":"),
+      QLineEdit::Password, {}, &ok);
+  if (!ok) return std::nullopt;
+  return ToLatin1(password);
+}
+
+void TQtMailPrompts::OpenInMailProgram(const std::filesystem::path& file) {
+  OpenInDesktop(QUrl::fromLocalFile(QString::fromStdString(file.string())), ui_);
+}
+
+// --- The dialog -----------------------------------------------------------------------------
+
+TfrmMailSettings::TfrmMailSettings(TMailService& mail, UserInterface& ui, QWidget* parent)
+    : QDialog(parent), mail_(mail), ui_(ui) {
+  setObjectName("frmMailSettings");
+  setProperty("HelpContext", FindWindowEntry("frmMailSettings")->HelpContext);
+  setWindowTitle("Mail Settings");
+  const TMailSettings& s = mail_.Settings();
+  auto* layout = new QVBoxLayout(this);
+
+  auto* own = new QFormLayout;
+  edtFrom_ = Edit(this, "edtFrom", s.From);
+  edtFrom_->setPlaceholderText("name@example.org");
+  own->addRow("Your e-mail &address:", edtFrom_);
+  layout->addLayout(own);
+
+  auto* method = new QGroupBox("Send the mail with", this);
+  auto* methodLayout = new QVBoxLayout(method);
+  const char* captions[3] = {"a &mail program (sendmail)", "an &SMTP server",
+                             "nothing: place it in the &outbox folder"};
+  for (int i = 0; i < 3; ++i) {
+    rbMethod_[i] = new QRadioButton(captions[i], method);
+    methodLayout->addWidget(rbMethod_[i]);
+    connect(rbMethod_[i], &QRadioButton::toggled, this, [this] { UpdateGroups(); });
+  }
+  rbMethod_[0]->setObjectName("rbSendmail");
+  rbMethod_[1]->setObjectName("rbSmtp");
+  rbMethod_[2]->setObjectName("rbOutbox");
+  layout->addWidget(method);
+
+  grpProgram_ = new QGroupBox("Mail program", this);
+  auto* program = new QFormLayout(grpProgram_);
+  edtProgram_ = Edit(grpProgram_, "edtProgram", s.Program);
+  program->addRow("&Program:", edtProgram_);
+  program->addRow(
+      new QLabel("It is run as <i>program</i> -t -i, with the message as its input.", grpProgram_));
+  layout->addWidget(grpProgram_);
+
+  grpSmtp_ = new QGroupBox("SMTP server", this);
+  auto* smtp = new QFormLayout(grpSmtp_);
+  edtHost_ = Edit(grpSmtp_, "edtHost", s.Smtp.Host);
+  edtHost_->setPlaceholderText("smtp.example.org");
+  smtp->addRow("Ser&ver:", edtHost_);
+  spnPort_ = new QSpinBox(grpSmtp_);
+  spnPort_->setObjectName("spnPort");
+  spnPort_->setRange(1, 65535);
+  spnPort_->setValue(s.Smtp.Port);
+  smtp->addRow("Po&rt:", spnPort_);
+  cbxSecurity_ = new QComboBox(grpSmtp_);
+  cbxSecurity_->setObjectName("cbxSecurity");
+  cbxSecurity_->addItems({"STARTTLS", "TLS (SMTPS)", "None (clear text)"});
+  cbxSecurity_->setCurrentIndex(static_cast<int>(s.Smtp.Security));
+  smtp->addRow("Securit&y:", cbxSecurity_);
+  // The usual port follows the security, unless the user chose another one.
+  connect(cbxSecurity_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    const bool tls = index == static_cast<int>(TSmtpSecurity::Tls);
+    if (spnPort_->value() == (tls ? kSmtpPort : kSmtpsPort))
+      spnPort_->setValue(tls ? kSmtpsPort : kSmtpPort);
+  });
+  edtUser_ = Edit(grpSmtp_, "edtUser", s.Smtp.User);
+  edtUser_->setPlaceholderText("empty: no login");
+  smtp->addRow("&User name:", edtUser_);
+  edtPassword_ = Edit(grpSmtp_, "edtPassword", mail_.Password());
+  edtPassword_->setEchoMode(QLineEdit::Password);
+  edtPassword_->setPlaceholderText("asked at the first mail of a run");
+  smtp->addRow("Pass&word:", edtPassword_);
+  cbxStorePassword_ =
+      new QCheckBox("S&tore the password (otherwise it is kept for this run only)", grpSmtp_);
+  cbxStorePassword_->setObjectName("cbxStorePassword");
+  cbxStorePassword_->setChecked(s.StorePassword);
+  smtp->addRow(cbxStorePassword_);
+  edtCaFile_ = Edit(grpSmtp_, "edtCaFile", s.Smtp.CaFile);
+  edtCaFile_->setPlaceholderText("optional: a certificate file to trust");
+  smtp->addRow("&Certificate:", edtCaFile_);
+  layout->addWidget(grpSmtp_);
+
+  auto* outbox = new QGroupBox("Outbox (also for \"Place in Outbox\")", this);
+  auto* outboxLayout = new QFormLayout(outbox);
+  edtOutbox_ = Edit(outbox, "edtOutbox", s.Outbox);
+  const QString standard = QString::fromStdString(mail_.StandardOutboxFolder().string());
+  edtOutbox_->setPlaceholderText(standard);
+  edtOutbox_->setToolTip("Empty: " + standard);
+  outboxLayout->addRow("&Folder:", edtOutbox_);
+  layout->addWidget(outbox);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &TfrmMailSettings::Confirm);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+  rbMethod_[static_cast<int>(s.Method)]->setChecked(true);
+  UpdateGroups();
+}
+
+QRadioButton* TfrmMailSettings::MethodButton(TMailMethod method) const {
+  return rbMethod_[static_cast<int>(method)];
+}
+
+void TfrmMailSettings::UpdateGroups() {
+  grpProgram_->setEnabled(rbMethod_[0]->isChecked());
+  grpSmtp_->setEnabled(rbMethod_[1]->isChecked());
+}
+
+TMailSettings TfrmMailSettings::Chosen() const {
+  TMailSettings s = mail_.Settings();
+  for (int i = 0; i < 3; ++i)
+    if (rbMethod_[i]->isChecked()) s.Method = static_cast<TMailMethod>(i);
+  s.From = ToLatin1(edtFrom_->text().trimmed());
+  s.Program = ToLatin1(edtProgram_->text().trimmed());
+  s.Smtp.Host = ToLatin1(edtHost_->text().trimmed());
+  s.Smtp.Port = spnPort_->value();
+  s.Smtp.Security = static_cast<TSmtpSecurity>(cbxSecurity_->currentIndex());
+  s.Smtp.User = ToLatin1(edtUser_->text().trimmed());
+  s.Smtp.CaFile = ToLatin1(edtCaFile_->text().trimmed());
+  s.StorePassword = cbxStorePassword_->isChecked();
+  s.Outbox = ToLatin1(edtOutbox_->text().trimmed());
+  return s;
+}
+
+void TfrmMailSettings::Confirm() {
+  const TMailSettings s = Chosen();
+  if (!s.From.empty() && !IsMailAddress(s.From)) {
+    ui_.ShowMessage("\"" + s.From + "\" is not an e-mail address of the form name@example.org.");
+    edtFrom_->setFocus();
+    return;
+  }
+  if (mail_.ChangeSettings(s, ToLatin1(edtPassword_->text()))) accept();
+}
+
+}  // namespace tovix

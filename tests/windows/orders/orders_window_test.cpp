@@ -1,0 +1,847 @@
+// The orders window on the real game Orion read as race A: A's orders of turn 25 loaded,
+// analysed and shown; the automatic orders file; the three line-end styles; the searches and
+// the Create Order checks.
+
+#include "windows/orders/orders_window.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTest>
+#include <QWidgetAction>
+
+#include "controls/zn_list_view.h"
+#include "core/text/file_utils.h"
+#include "core/text/numbers.h"
+#include "core/text/str_utils.h"
+#include "editors/key_commands.h"
+#include "editors/text_codec.h"
+#include "editors/text_editor.h"
+#include "orders/galaxy_bot.h"
+#include "orders/order_text.h"
+#include "orders/todo_orders.h"
+#include "platform/latin1.h"
+#include "support/orders_fixture.h"
+#include "support/orion_as_a.h"
+#include "support/recording_services.h"
+#include "support/recording_ui.h"
+#include "support/show_window.h"
+#include "support/test_paths.h"
+#include "support/window_picture.h"
+#include "views/overview_figures.h"
+#include "views/planet_list_rows.h"
+#include "windows/frame/window_registry.h"
+#include "windows/lists/overview_dialog.h"
+#include "windows/lists/planets_list_window.h"
+#include "windows/orders/ship_design_window.h"
+
+namespace tovix {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> ListRows(const TznListView& list, int columns) {
+  std::vector<std::string> rows;
+  for (int r = 0; r < list.Rows().Count(); ++r) {
+    std::string row;
+    for (int c = 0; c < columns; ++c) row += list.Rows().CellText(r, c) + "|";
+    rows.push_back(row);
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+using test::FindAction;
+using test::OrdersFixture;
+
+fs::path A025() {
+  const fs::path dir = test::ReportsDir("orion");
+  return dir.empty() ? fs::path() : dir / "orders" / "A025.txt";
+}
+
+TEST(OrdersWindow, AnalysesTheOrdersOfRaceAAndKeepsThemInTheAutomaticFile) {
+  test::OrionAsA* orion = test::Orion();
+  if (!orion || !fs::exists(A025())) GTEST_SKIP() << "the Orion reports are not on this machine";
+  GameState& state = orion->state;
+  state.Settings.GameNumber = 7;
+  OrdersFixture f(state);
+  // The automatic file of the game holds A's orders of turn 25, with two empty lines in front.
+  const std::string bytes = "\r\n\r\n" + test::ReadFileBytes(A025());
+  WriteFileAtomically(f.window.AutomaticFile(), bytes);
+  f.ui.answers.push_back(false);  // keep the old orders
+  f.window.LoadAutomaticOrders();
+
+  // The lines as loaded: the file's own, the empty ones in front dropped, the turn marker set.
+  std::vector<std::string> expected = test::FileLines(A025());
+  TVectorOrderLines reference(expected);
+  SetOrdersTurn(reference, state.LastTurn);
+  IOrderLines& lines = f.window.OrderLines();
+  ASSERT_EQ(lines.Count(), reference.Count());
+  for (int i = 0; i < lines.Count(); ++i) EXPECT_EQ(lines.Line(i), reference.Line(i)) << i;
+  EXPECT_EQ(GetOrdersTurn(lines), state.LastTurn);
+
+  // The lists against an analysis of the same lines of its own.
+  TOrderAnalysis analysis(state);
+  analysis.ParseOrders(reference);
+  const std::vector<TSentShipRow> sent = analysis.SentShipRows();
+  ASSERT_FALSE(sent.empty());
+  std::vector<std::string> want;
+  for (const TSentShipRow& r : sent)
+    want.push_back(r.Caption + "|" + r.Ships + "|" + r.From + "|" + r.To + "|" + r.Dist + "|" +
+                   r.Speed + "|" + r.Rest + "|");
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(ListRows(*f.window.List("lvSendedShips"), 7), want);
+  const TznListView& toDevelop = *f.window.List("lvToDevelop");
+  ASSERT_GT(toDevelop.Rows().Count(), 0);
+  for (int r = 0; r < toDevelop.Rows().Count(); ++r) {
+    const TPlanet* planet = state.PlanetByName(toDevelop.Rows().CellText(r, 0));
+    ASSERT_NE(planet, nullptr);
+    EXPECT_EQ(planet->Owner.Player(), state.MainPlayer);
+  }
+  EXPECT_NE(f.window.LastAnalysis(), nullptr);
+
+  // Right after an analysis the automatic file holds the analysed text, CR LF after every line,
+  // before the window is hidden or destroyed (a crash here loses nothing).
+  lines.Insert(lines.Count(), "; typed");
+  QTest::mouseClick(f.window.findChild<QPushButton*>("btnAnalyse"), Qt::LeftButton);
+  const std::string saved = test::ReadFileBytes(f.window.AutomaticFile());
+  EXPECT_EQ(saved, OrderFileBytes(lines, TOrderLineEnds::CrLf));
+  EXPECT_NE(saved.find("; typed\r\n"), std::string::npos);
+  EXPECT_TRUE(f.ui.messages.empty());
+
+  // Find Planet never stops on the header; a second search goes on after the first hit.
+  f.window.FindPlanetInOrders("Arcturans");
+  EXPECT_EQ(f.window.Editor().CaretY(), 3);
+  EXPECT_TRUE(f.window.FindNextPlanet());
+  EXPECT_EQ(f.window.Editor().CaretY(), 4);
+  // Find Group selects the group's number in the first line of that group.
+  f.window.FindGroupInOrders(12);
+  EXPECT_EQ(EditToWindows1252(f.window.Editor().SelText()), "12");
+  EXPECT_EQ(lines.Line(f.window.Editor().CaretY() - 1), "s 12 128 1");
+}
+
+TEST(OrdersWindow, SavesEachLineEndStyleByteExactAndLoadsThemAll) {
+  GameState state;
+  OrdersFixture f(state);
+  IOrderLines& lines = f.window.OrderLines();
+  EXPECT_EQ(lines.Count(), 0);  // the editor's one empty line
+  for (const char* line : {"#GALAXY Game Race pw", "", "p 12 CAP", "#END"})
+    lines.Insert(lines.Count(), line);
+  const fs::path file = f.folder.path() / "out.txt";
+  const std::pair<TOrderLineEnds, std::string> styles[] = {
+      {TOrderLineEnds::CrLf, "#GALAXY Game Race pw\r\n\r\np 12 CAP\r\n#END\r\n"},
+      {TOrderLineEnds::CrOnly, "#GALAXY Game Race pw\r\rp 12 CAP\r#END\r"},
+      {TOrderLineEnds::LfOnly, "#GALAXY Game Race pw\n\np 12 CAP\n#END\n"}};
+  for (const auto& [ends, bytes] : styles) {
+    ASSERT_TRUE(f.window.SaveOrderFile(file, ends));
+    EXPECT_EQ(test::ReadFileBytes(file), bytes);
+    EXPECT_EQ(f.ui.messages.back(), "Text is Saved");
+    f.window.Editor().Lines().Clear();
+    ASSERT_TRUE(f.window.LoadOrderFile(file));
+    ASSERT_EQ(lines.Count(), 4);
+    EXPECT_EQ(lines.Line(0), "#GALAXY Game Race pw");
+    EXPECT_EQ(lines.Line(1), "");
+    EXPECT_EQ(lines.Line(3), "#END");
+  }
+  // A failed write is reported and never called saved; the old file stays.
+  SetAtomicWriteFailure(AtomicWriteStep::kRename);
+  f.ui.messages.clear();
+  EXPECT_FALSE(f.window.SaveOrderFile(file, TOrderLineEnds::CrLf));
+  SetAtomicWriteFailure(AtomicWriteStep::kNone);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0], "Text is Saved");
+  EXPECT_EQ(test::ReadFileBytes(file), styles[2].second);
+}
+
+TEST(OrdersWindow, AsksToDeleteOldOrdersOnlyForAnOlderTurnMarker) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  state.LastTurn = 9;
+  for (const auto& [text, questions] : std::vector<std::pair<std::string, size_t>>{
+           {"#GALAXY G R p\r\n;TOVIX TURN 9\r\n#END\r\n", 0},  // the current turn: no question
+           {"#GALAXY G R p\r\n#END\r\n", 0},                   // no marker: one, no question
+           {"#GALAXY G R p\r\n;TOVIX TURN 8\r\n#END\r\n", 1}}) {
+    OrdersFixture f(state);
+    WriteFileAtomically(f.window.AutomaticFile(), text);
+    f.window.LoadAutomaticOrders();
+    EXPECT_EQ(f.ui.questions.size(), questions) << text;
+    EXPECT_EQ(GetOrdersTurn(f.window.OrderLines()), 9);
+    EXPECT_EQ(f.window.OrderLines().Line(1), ";TOVIX TURN 9");
+    // Hiding writes the file too.
+    f.window.OrderLines().Insert(2, "; later");
+    f.window.show();
+    f.window.hide();
+    EXPECT_NE(test::ReadFileBytes(f.window.AutomaticFile()).find("; later\r\n"), std::string::npos);
+  }
+}
+
+TEST(OrdersWindow, ChangeRaceNameRefusesAnotherRacesName) {
+  test::OrionAsA* orion = test::Orion();
+  if (!orion) GTEST_SKIP() << "the Orion reports are not on this machine";
+  OrdersFixture f(orion->state);
+  std::string answer;
+  f.window.SetAskText([&](const QString&, const QString&, const std::string&) { return answer; });
+  QAction* change = nullptr;
+  for (QAction* a : f.window.findChildren<QAction*>())
+    if (a->text() == "Change &Race Name") change = a;
+  ASSERT_NE(change, nullptr);
+  std::string other;
+  for (auto [key, race] : orion->state.Players)
+    if (race != orion->state.MainPlayer) other = race->Name;
+  answer = other;
+  change->trigger();
+  EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Player Name already used!"});
+  for (int i = 0; i < f.window.OrderLines().Count(); ++i)
+    EXPECT_EQ(f.window.OrderLines().Line(i).find("C "), std::string::npos);
+  answer = "NewArcturans";
+  change->trigger();
+  bool found = false;
+  for (int i = 0; i < f.window.OrderLines().Count(); ++i)
+    found |= f.window.OrderLines().Line(i) == "C NewArcturans";
+  EXPECT_TRUE(found);
+}
+
+// The cargo settings the window's commands and rating read: two-turn trips.
+class FixedCargoSettings : public ICargoSettingsService {
+ public:
+  explicit FixedCargoSettings(GameState& state) : state_(state) { settings.MaxDistanceIndex = 1; }
+  TAutoCargoSettings CargoSettings() override { return settings; }
+  void ComputeBuildability() override { tovix::ComputeBuildability(state_, settings); }
+  TAutoCargoSettings settings;
+
+ private:
+  GameState& state_;
+};
+
+// The menu of a menu bar's or a menu's item.
+QMenu* SubMenu(QWidget& menu, const QString& title) {
+  for (QAction* a : menu.actions())
+    if (a->text() == title && a->menu()) return a->menu();
+  ADD_FAILURE() << "no menu " << title.toStdString();
+  return nullptr;
+}
+
+// The rows of the plan as the lists show them, sorted like ListRows.
+template <class Row, class... Cells>
+std::vector<std::string> PlanRows(const std::vector<Row>& rows, Cells... cells) {
+  std::vector<std::string> out;
+  for (const Row& r : rows) out.push_back(((r.*cells + "|") + ...));
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// Orion as A after turn 25 with A's orders of that turn, every growing own planet tagged for
+// development through the To Develop pop-up and the routes used for development.
+class OrionOrders : public testing::Test {
+ protected:
+  void SetUp() override {
+    orion = test::Orion();
+    if (!orion || !fs::exists(A025())) GTEST_SKIP() << "the Orion reports are not on this machine";
+    orion->state.Settings.GameNumber = 7;
+    cargo = std::make_unique<FixedCargoSettings>(orion->state);
+    designer = std::make_unique<TfrmShipDesign>(orion->state, designStore, designUi,
+                                                [this]() -> const TServices& { return none; });
+    TServices services;
+    services.CargoSettings = cargo.get();
+    services.PlanetInfo = &info;
+    services.ShipDesign = designer.get();
+    f = std::make_unique<OrdersFixture>(orion->state, services);
+    WriteFileAtomically(f->window.AutomaticFile(), test::ReadFileBytes(A025()));
+    f->window.LoadAutomaticOrders();
+    FindAction(*f->window.ToDevelopPopup(), "&Add As Dev Planet all owned non Dev Planets")
+        ->trigger();
+    FindAction(f->window, "Use Routes For Development")->setChecked(true);
+  }
+  void TearDown() override {
+    if (f) f->window.Planner().Clear();
+  }
+  std::vector<std::string> Lines() { return f->Lines(); }
+
+  test::OrionAsA* orion = nullptr;
+  test::RecordingPlanetInfo info;
+  std::unique_ptr<FixedCargoSettings> cargo;
+  // The ship designer behind the standard-ship items, in a store of its own.
+  TServices none;
+  TznSaveState designStore{""};
+  test::RecordingUserInterface designUi;
+  std::unique_ptr<TfrmShipDesign> designer;
+  std::unique_ptr<OrdersFixture> f;
+};
+
+// The text of the checked items of a menu.
+QStringList Checked(QMenu& menu) {
+  emit menu.aboutToShow();
+  QStringList checked;
+  for (QAction* a : menu.actions())
+    if (a->isChecked()) checked.push_back(a->text());
+  return checked;
+}
+
+TEST_F(OrionOrders, ThePlannerListsTheOverviewAndTheBuildabilityFollowThePlan) {
+  GameState& state = orion->state;
+  TfrmOrders& window = f->window;
+  // Every growing own planet got its tag: the Developing list holds the To Develop list.
+  EXPECT_EQ(ListRows(*window.List("lvDeveloping"), 1), ListRows(*window.List("lvToDevelop"), 1));
+  // A025 was written against turn 24: against turn 25 the analysis refuses what the server
+  // already did (the joins, a load). The status line says so.
+  EXPECT_TRUE(window.StatusText().contains("ERROR: group 1 is at ArcturansPrime"))
+      << window.StatusText().toStdString();
+
+  // The four lists hold the plan's rows.
+  const TDevelopmentLists plan = window.Planner().BuildLists();
+  using D = TDevelopingRow;
+  using T = TToTransportRow;
+  using G = TDevGroupRow;
+  EXPECT_EQ(ListRows(*window.List("lvDeveloping"), 4),
+            PlanRows(plan.Developing, &D::Name, &D::ColTurns, &D::CapTurns, &D::Sizes));
+  EXPECT_EQ(ListRows(*window.List("lvToTransport"), 7),
+            PlanRows(plan.ToTransport, &T::Name, &T::ColNow, &T::ColNext, &T::CapNow, &T::CapNext,
+                     &T::MatNow, &T::MatNext));
+  EXPECT_EQ(ListRows(*window.List("lvToDo"), 7),
+            PlanRows(plan.ToDo, &G::Caption, &G::Ships, &G::Capacity, &G::Speed, &G::Destination,
+                     &G::HereCOL, &G::HereCAP));
+  EXPECT_EQ(ListRows(*window.List("lvLoadedSend"), 6),
+            PlanRows(plan.LoadedSent, &G::Caption, &G::Ships, &G::Capacity, &G::Speed,
+                     &G::Destination, &G::NextDistance));
+  for (const char* list : {"lvDeveloping", "lvToTransport", "lvToDo", "lvLoadedSend"})
+    EXPECT_GT(window.List(list)->Rows().Count(), 0) << list;
+  // Planned transports are red and every moving row shows its turns as an image.
+  const TListRowModel& loaded = window.List("lvLoadedSend")->Rows();
+  int planned = 0;
+  for (int v = 0; v < loaded.Count(); ++v) {
+    const TDevGroupRow& row = plan.LoadedSent[static_cast<size_t>(loaded.SourceRow(v))];
+    const QVariant colour = loaded.data(loaded.index(v, 1), Qt::ForegroundRole);
+    EXPECT_EQ(colour.isValid() && colour.value<QColor>() == QColor(Qt::red), row.Planned);
+    planned += row.Planned ? 1 : 0;
+    EXPECT_EQ(loaded.data(loaded.index(v, 0), Qt::DecorationRole).isValid(), row.Image >= 0);
+  }
+  EXPECT_GT(planned, 0) << "the routes plan transports";
+
+  // The overview: "Next Turn" is the plan's sum over the own planets, each of which the plan
+  // holds; "Next Turn Without Shipping" is the lighter plan's.
+  double population = 0, industry = 0, col = 0, cap = 0, mat = 0;
+  for (auto [key, planet] : state.Planets) {
+    if (!planet->Owner.Is(state.MainPlayer)) continue;
+    const TDevPlanet* record = window.Planner().FindRecord(*planet);
+    ASSERT_NE(record, nullptr) << planet->Name;
+    population += record->Populations[1];
+    industry += record->Industries[1];
+    col += record->COL[1];
+    cap += record->CAP[1];
+    mat += record->MAT[1];
+  }
+  window.ProjectDevelopment();
+  const auto withoutShipping =
+      ProjectedFigures(state, state.DevelopmentPlan(), CurrentFigures(state));
+  ASSERT_TRUE(withoutShipping.has_value());
+  TfrmOverView overview(state);
+  overview.AnalyseOrders = [&window] { window.AnalyseOrders(); };
+  overview.ProjectDevelopment = [&window] { window.ProjectDevelopment(); };
+  overview.Tabs()->setCurrentIndex(1);
+  overview.RefreshPage();
+  const std::pair<int, double> next[] = {
+      {ofPopulation, population}, {ofIndustry, industry}, {ofCol, col}, {ofCap, cap}, {ofMat, mat}};
+  for (const auto& [figure, value] : next) {
+    EXPECT_EQ(overview.ValueLabel(figure)->text().toStdString(),
+              Fmt(figure <= ofEffectiveIndustry ? "%5.2f" : "%5.3f", value))
+        << kOverviewCaptions[static_cast<size_t>(figure)];
+  }
+  overview.Tabs()->setCurrentIndex(2);
+  overview.RefreshPage();
+  EXPECT_EQ(overview.ValueLabel(ofPopulation)->text().toStdString(),
+            Fmt("%5.2f", (*withoutShipping)[ofPopulation]));
+  EXPECT_EQ(overview.ValueLabel(ofMat)->text().toStdString(),
+            Fmt("%5.3f", (*withoutShipping)[ofMat]));
+  EXPECT_TRUE(overview.NoteLabel()->text().isEmpty());
+
+  // The planet list shows the buildability the analysis computed with the cargo settings.
+  TfrmPlanetslist planets(state, f->store, f->ui, TServices{});
+  f->windows.Events().Attach(planets);
+  planets.show();
+  window.AnalyseOrders();
+  std::vector<float> rated;
+  for (auto [key, planet] : state.Planets) rated.push_back(planet->Buildability);
+  cargo->ComputeBuildability();
+  size_t i = 0;
+  int positive = 0;
+  for (auto [key, planet] : state.Planets) {
+    EXPECT_EQ(planet->Buildability, rated[i++]) << planet->Name;
+    positive += planet->Buildability > 0 ? 1 : 0;
+  }
+  EXPECT_GT(positive, 0);
+  const TListRowModel& rows = planets.List()->Rows();
+  ASSERT_GT(rows.Count(), 0);
+  for (int v = 0; v < rows.Count(); ++v) {
+    const int r = rows.SourceRow(v);
+    const TPlanet* planet = state.PlanetByName(rows.CellText(r, pcolName));
+    ASSERT_NE(planet, nullptr);
+    EXPECT_EQ(rows.CellText(r, pcolBuildability), Fmt("%5.2f", planet->Buildability))
+        << planet->Name;
+  }
+  f->windows.Events().Detach(planets);
+}
+
+TEST_F(OrionOrders, AutomaticLoadAndSendCargoWritesTransportsTheNextPlanHolds) {
+  GameState& state = orion->state;
+  TfrmOrders& window = f->window;
+  // The designer's cargo use: the cargo designs take COL then CAP, or CAP then COL.
+  std::vector<std::pair<TShipType*, TCargoUse>> uses;
+  int k = 0;
+  for (auto [name, type] : state.MainPlayer->ShipTypes) {
+    uses.emplace_back(type, type->CargoUse);
+    if (type->Cargo > 0) type->CargoUse = k++ % 2 ? TCargoUse::CapThenCol : TCargoUse::ColThenCap;
+  }
+  const std::vector<std::string> notesBefore = window.Service().Notes();
+  FindAction(window, "Automatic &Load and Send Cargo")->trigger();
+  for (auto [type, use] : uses) type->CargoUse = use;
+
+  // The written lines stand in the Group section.
+  std::vector<std::string> written;
+  const std::vector<std::string> after = Lines();
+  const auto start =
+      std::find(after.begin(), after.end(), SectionMarkers(TOrderSection::Group).Start);
+  const auto end = std::find(after.begin(), after.end(), SectionMarkers(TOrderSection::Group).End);
+  ASSERT_NE(start, after.end());
+  ASSERT_NE(end, after.end());
+  written.assign(start + 1, end);
+  ASSERT_FALSE(written.empty()) << "the command wrote nothing";
+  EXPECT_EQ(window.Service().Notes(), notesBefore) << "the written orders are taken without a note";
+  EXPECT_TRUE(window.StatusText().startsWith("Ready"));
+
+  // Every written send is a transport of the next plan, loaded when the lines load it.
+  const TOrderAnalysis& names = window.Service().Analysis();
+  int sends = 0;
+  for (size_t i = 0; i < written.size(); ++i) {
+    const std::vector<std::string> w = test::Words(written[i]);
+    if (!SameText(w[0], "s")) continue;
+    ++sends;
+    const TPlanet* to = names.FindPlanet(w[2]);
+    ASSERT_NE(to, nullptr) << written[i];
+    const bool max = SameText(w[1], "max");
+    const auto& groups = window.Planner().Groups();
+    EXPECT_TRUE(std::any_of(groups.begin(), groups.end(), [&](const auto& g) {
+      const bool same =
+          max ? g->Group && g->Number > g->Group->GroupNumber : g->Number == StrToIntDef(w[1], -1);
+      return same && g->Destination == to && g->State == TDevState::Travels &&
+             (g->CargoType == pcCol || g->CargoType == pcCap);
+    })) << written[i];
+  }
+  EXPECT_GT(sends, 0);
+}
+
+TEST_F(OrionOrders, TheToDoPopUpWritesTheChosenTransport) {
+  TfrmOrders& window = f->window;
+  TznListView* toDo = window.List("lvToDo");
+  ASSERT_GT(toDo->Rows().Count(), 0);
+  // A row whose group has somewhere to go.
+  QMenu* popup = nullptr;
+  QAction* choice = nullptr;
+  QString item;
+  for (int r = 0; r < toDo->Rows().Count() && !choice; ++r) {
+    popup = window.PrepareToDoPopup(toDo, r);
+    ASSERT_NE(popup, nullptr);
+    for (QAction* a : popup->actions()) {
+      if (!a->menu() || !a->isEnabled() || choice) continue;
+      const QList<QAction*> planets =
+          a->menu()->findChildren<QAction*>(QString(), Qt::FindDirectChildrenOnly);
+      for (QAction* p : planets) {
+        if (!p->text().isEmpty() && !p->menu() && !qobject_cast<QWidgetAction*>(p)) {
+          choice = p;
+          item = a->text();
+          break;
+        }
+      }
+    }
+  }
+  ASSERT_NE(choice, nullptr) << "no To Do row has a planet to go to";
+  QStringList shown;
+  for (QAction* a : popup->actions())
+    if (!a->isSeparator()) shown.push_back(a->text());
+  EXPECT_EQ(shown.join("|"),
+            "&View Planet|&Send to|&Load COL && Send to|Load &CAP && Send to|Send &All to|"
+            "Load All C&OL && Send to|Load All CA&P && Send to|&Upgrade");
+  const std::string planet = ToLatin1(choice->text());
+  const std::vector<std::string> before = Lines();
+  choice->trigger();
+  const std::vector<std::string> after = Lines();
+  ASSERT_GT(after.size(), before.size()) << item.toStdString();
+  bool sent = false;
+  for (const std::string& line : after)
+    sent |= std::find(before.begin(), before.end(), line) == before.end() &&
+            SameText(test::Words(line)[0], "s") && test::Words(line)[2] == planet;
+  EXPECT_TRUE(sent) << item.toStdString() << " " << planet;
+
+  // On Loaded \ Sent the items apply only to planned transports.
+  TznListView* loaded = window.List("lvLoadedSend");
+  const TDevelopmentLists& plan = window.Planner().Lists();
+  for (size_t r = 0; r < plan.LoadedSent.size(); ++r) {
+    QMenu* menu = window.PrepareToDoPopup(loaded, static_cast<int>(r));
+    ASSERT_NE(menu, nullptr);
+    const TDevGroup& g = *window.Planner().Groups()[static_cast<size_t>(plan.LoadedSent[r].Record)];
+    QAction* upgrade = menu->actions().back();
+    EXPECT_EQ(upgrade->isEnabled(), g.State == TDevState::Planned && !g.Upgraded) << r;
+  }
+}
+
+TEST_F(OrionOrders, CtrlKeysReachTheMenusWhileTheEditorHasTheFocusAndTabChangesNothing) {
+  TfrmOrders& window = f->window;
+  ASSERT_TRUE(test::ShowActive(window));
+  TTextEditor& editor = window.Editor();
+  editor.setFocus();
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(editor.hasFocus());
+  const TEditString text = editor.GetText();
+
+  window.FindPlanetInOrders("Arcturans");
+  const int first = editor.CaretY();
+  QTest::keyClick(&editor, Qt::Key_N, Qt::ControlModifier);
+  EXPECT_GT(editor.CaretY(), first) << "Ctrl+N finds the next planet";
+  EXPECT_EQ(editor.GetText(), text) << "Ctrl+N inserts no line";
+
+  window.FindGroupInOrders(12);
+  const int group = editor.CaretY();
+  QTest::keyClick(&editor, Qt::Key_M, Qt::ControlModifier);
+  EXPECT_EQ(editor.CaretY(), group + 1) << "Ctrl+M finds the next line of group 12";
+  EXPECT_EQ(EditToWindows1252(editor.SelText()), "12");
+  EXPECT_EQ(editor.GetText(), text) << "Ctrl+M breaks no line";
+
+  QTest::keyClick(&editor, Qt::Key_Tab);
+  QTest::keyClick(&editor, Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(editor.GetText(), text) << "Tab types nothing";
+  EXPECT_TRUE(editor.hasFocus()) << "Tab stays in the editor";
+  // Keys without Ctrl still edit; the window's own key table has no tab or bracket keys.
+  QTest::keyClick(&editor, Qt::Key_X);
+  EXPECT_NE(editor.GetText(), text);
+  EXPECT_EQ(editor.Keystrokes().Count(), TmwKeyStrokes::kOrdersWindowRows);
+  window.hide();
+}
+
+TEST_F(OrionOrders, StandardShipItemsWriteTimedDesignsTheNextAnalysisTakes) {
+  GameState& state = orion->state;
+  TfrmOrders& window = f->window;
+  TTextEditor& editor = window.Editor();
+  QMenu& popup = *window.EditorPopup();
+
+  // The defaults go to the designer, and each list shows the designer's choice when it opens.
+  emit popup.aboutToShow();
+  QMenu* turns = SubMenu(popup, "Default Use Turns");
+  QMenu* speed = SubMenu(popup, "Default Speed");
+  ASSERT_TRUE(turns && speed);
+  EXPECT_EQ(Checked(*turns), QStringList{"1"});
+  EXPECT_EQ(Checked(*speed), QStringList{"1/2 mass (A)"});
+  FindAction(*turns, "2")->trigger();
+  FindAction(*speed, "1/3 mass (D)")->trigger();
+  EXPECT_EQ(designer->Turns(), 2);
+  EXPECT_EQ(designer->StdShipOption(TStdShipOption::Speed), 3);
+  EXPECT_EQ(Checked(*turns), QStringList{"2"});
+  EXPECT_EQ(Checked(*speed), QStringList{"1/3 mass (D)"});
+  QAction* useOneCargo = FindAction(popup, "Use 1 Cargo");
+  emit popup.aboutToShow();
+  EXPECT_FALSE(useOneCargo->isChecked());
+  useOneCargo->trigger();
+  EXPECT_TRUE(designer->UseOneCargo());
+
+  // The own planet that builds the most ship mass. (The planets that get no standard ship are
+  // the order edits' test.)
+  const TPlanet* big = nullptr;
+  const auto mass = [&](const TPlanet* p) { return p->ShipMassPerTurn(state.DevelopmentPlan()); };
+  for (auto [key, planet] : state.Planets)
+    if (planet->Owner.Is(state.MainPlayer) && (!big || mass(planet) > mass(big))) big = planet;
+  ASSERT_TRUE(big && mass(big) >= 3.0f);
+
+  // Ctrl+O on a selection: the design line once, before the first production that uses it.
+  ASSERT_TRUE(test::ShowActive(window));
+  editor.setFocus();
+  QCoreApplication::processEvents();
+  IOrderLines& lines = window.OrderLines();
+  ASSERT_EQ(lines.Line(2), "p ArcturansPrime Cruiser");
+  lines.Insert(2, "P " + big->Name + " CAP");
+  lines.Insert(3, "P " + big->Name + " MAT");
+  editor.SetCaretXY({1, 3});
+  editor.SetBlockBegin({1, 3});
+  editor.SetBlockEnd({1, 5});
+  QTest::keyClick(&editor, Qt::Key_O, Qt::ControlModifier);
+  const std::string name = designer->StdShipName();
+  ASSERT_FALSE(name.empty());
+  EXPECT_EQ(name.front(), 'D') << "the speed item chosen: " << name;
+  EXPECT_EQ(name.back(), 'c') << "one cargo unit: " << name;
+  EXPECT_EQ(state.MainPlayer->FindShipType(name), nullptr);
+  const std::string timed = "P " + big->Name + " " + name + " ; t2";
+  EXPECT_EQ(lines.Line(2), designer->StdShipLine());
+  EXPECT_EQ(lines.Line(3), timed);
+  EXPECT_EQ(lines.Line(4), timed);
+  EXPECT_EQ(lines.Line(5), "p ArcturansPrime Cruiser");
+
+  // Ctrl+D on a planet's line: the design declared above needs no second line; with one turn,
+  // another design, whose line comes first.
+  const auto planetEnd = [&] {
+    return IndexOfLine(lines, SectionMarkers(TOrderSection::Planet).End);
+  };
+  const int count = lines.Count();
+  editor.SetCaretXY({1, 4});
+  QTest::keyClick(&editor, Qt::Key_D, Qt::ControlModifier);
+  ASSERT_EQ(lines.Count(), count + 1);
+  EXPECT_EQ(lines.Line(planetEnd() - 1), timed);
+  FindAction(*turns, "1")->trigger();
+  editor.SetCaretXY({1, 4});
+  QTest::keyClick(&editor, Qt::Key_D, Qt::ControlModifier);
+  const std::string oneTurn = designer->StdShipName();
+  ASSERT_NE(oneTurn, name);
+  ASSERT_EQ(lines.Count(), count + 3);
+  EXPECT_EQ(lines.Line(planetEnd() - 2), designer->StdShipLine());
+  EXPECT_EQ(lines.Line(planetEnd() - 1), "P " + big->Name + " " + oneTurn + " ; t1");
+  EXPECT_TRUE(editor.hasFocus());
+
+  // The next analysis takes every line written; the planet builds the last design it got.
+  window.AnalyseOrders();
+  const TOrderAnalysis* analysis = window.LastAnalysis();
+  ASSERT_NE(analysis, nullptr);
+  for (int i = 0; i < lines.Count(); ++i) {
+    const std::string line = lines.Line(i);
+    if (line.find(name) != std::string::npos || line.find(oneTurn) != std::string::npos) {
+      EXPECT_FALSE(analysis->Refused(i)) << line;
+    }
+  }
+  EXPECT_TRUE(SameText(big->Production, oneTurn)) << big->Production;
+  window.hide();
+}
+
+TEST_F(OrionOrders, ReplaceProductionTypeChangesTheProductionOrdersOfTheSelection) {
+  TfrmOrders& window = f->window;
+  TTextEditor& editor = window.Editor();
+  const std::vector<std::string> before = Lines();
+  // The two "p ... CAP" lines and the design line after them.
+  const auto first = std::find(before.begin(), before.end(), "p 126 CAP") - before.begin();
+  ASSERT_LT(first, static_cast<long>(before.size()));
+  editor.SetCaretXY({1, static_cast<int>(first) + 1});
+  editor.SetBlockBegin({1, static_cast<int>(first) + 1});
+  editor.SetBlockEnd({1, static_cast<int>(first) + 4});
+  const std::vector<std::string> choices = ProductionChoices(orion->state);
+  const auto drive = std::find(choices.begin(), choices.end(), "DRIVE");
+  ASSERT_NE(drive, choices.end());
+  f->ui.choices.push_back(static_cast<int>(drive - choices.begin()));
+  FindAction(window, "Replace &Production Type...")->trigger();
+  std::vector<std::string> expected = before;
+  expected[static_cast<size_t>(first)] = "P 126 DRIVE";
+  expected[static_cast<size_t>(first) + 1] = "P 165 DRIVE";
+  EXPECT_EQ(Lines(), expected) << "the design line and every line outside stay";
+  editor.Undo();
+  EXPECT_EQ(Lines(), before) << "one undo step";
+}
+
+TEST_F(OrionOrders, TheAnalysisNotesStandUnderTheEditorUntilTheNextAnalysis) {
+  TfrmOrders& window = f->window;
+  IOrderLines& lines = window.OrderLines();
+  const QString before = window.StatusText();
+  EXPECT_FALSE(before.contains("Can't break group 14!"));
+  lines.Insert(1, "b 14 999");
+  window.AnalyseOrders();
+  EXPECT_TRUE(window.StatusText().contains("Can't break group 14!"))
+      << window.StatusText().toStdString();
+  lines.Delete(1);
+  window.AnalyseOrders();
+  EXPECT_EQ(window.StatusText(), before);
+  while (lines.Count() > 0) lines.Delete(0);
+  window.AnalyseOrders();
+  EXPECT_TRUE(window.StatusText().isEmpty()) << window.StatusText().toStdString();
+}
+
+TEST_F(OrionOrders, ExportIsOfferedOnlyForTheListThatHasTheFocus) {
+  TfrmOrders& window = f->window;
+  ASSERT_TRUE(test::ShowActive(window));
+  QMenu* options = SubMenu(*window.MenuBar(), "Options");
+  QAction* exportAction = FindAction(*options, "&Export");
+  window.List("lvToDevelop")->setFocus();
+  QCoreApplication::processEvents();
+  emit options->aboutToShow();
+  EXPECT_TRUE(exportAction->isEnabled());
+  // Opened with the keyboard, the menu bar has the focus: the list had it last.
+  window.MenuBar()->setFocus();
+  QCoreApplication::processEvents();
+  emit options->aboutToShow();
+  EXPECT_TRUE(exportAction->isEnabled());
+  window.Editor().setFocus();
+  QCoreApplication::processEvents();
+  emit options->aboutToShow();
+  EXPECT_FALSE(exportAction->isEnabled());
+  window.hide();
+}
+
+// The orders window with the planner's lists filled, its new menus, the To Do pop-up and the
+// editor's pop-up, for scripts/window-pictures.sh.
+TEST_F(OrionOrders, Picture) {
+  TfrmOrders& window = f->window;
+  window.resize(1400, 640);
+  window.findChild<QTabWidget*>("pnlPlanets")->setCurrentWidget(window.List("lvDeveloping"));
+  window.findChild<QTabWidget*>("pnlShips")->setCurrentWidget(window.List("lvToDo"));
+  ASSERT_TRUE(test::ShowExposed(window));
+  window.findChild<QSplitter*>()->setSizes({420, 420, 540});
+  EXPECT_TRUE(test::TakePicture(window, "frmOrders-developing-todo"));
+  window.findChild<QTabWidget*>("pnlPlanets")->setCurrentWidget(window.List("lvToTransport"));
+  window.findChild<QTabWidget*>("pnlShips")->setCurrentWidget(window.List("lvLoadedSend"));
+  EXPECT_TRUE(test::TakePicture(window, "frmOrders-transport-loaded"));
+  const auto menuPicture = [](QMenu* menu, const QString& name) {
+    menu->popup(QPoint(0, 0));
+    EXPECT_TRUE(test::TakePicture(*menu, name));
+    menu->hide();
+  };
+  for (const char* title : {"Options", "First Turn", "Create Orders", "GalaxyBot"})
+    menuPicture(SubMenu(*window.MenuBar(), title),
+                QString("frmOrders-menu-") + QString(title).remove(' '));
+  menuPicture(window.EditorPopup(), "frmOrders-editor-popup");
+  for (QAction* a : window.EditorPopup()->actions()) {
+    if (a->text() == "&Create Order") menuPicture(a->menu(), "frmOrders-editor-create-order");
+    if (a->text() == "Default Weapons") menuPicture(a->menu(), "frmOrders-editor-default-weapons");
+  }
+  menuPicture(window.ToDevelopPopup(), "frmOrders-todevelop-popup");
+  TznListView* toDo = window.List("lvToDo");
+  QMenu* popup = window.PrepareToDoPopup(toDo, 0);
+  ASSERT_NE(popup, nullptr);
+  menuPicture(popup, "frmOrders-todo-popup");
+  // The sub-menu with the most planets.
+  QMenu* largest = nullptr;
+  int most = 0;
+  for (QAction* a : popup->actions()) {
+    if (!a->menu()) continue;
+    const int count = static_cast<int>(a->menu()->findChildren<QAction*>().size());
+    if (count > most) {
+      most = count;
+      largest = a->menu();
+    }
+  }
+  if (largest) menuPicture(largest, "frmOrders-todo-planets");
+  window.hide();
+}
+
+TEST(OrdersWindow, AnAutomaticOrdersFileThatCannotBeReadIsReportedAndNeverWrittenOver) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  OrdersFixture f(state);
+  // A folder where the file should be: it exists, but it cannot be read as a file.
+  fs::create_directories(f.window.AutomaticFile() / "kept");
+  f.window.LoadAutomaticOrders();
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0].find("could not be read"), std::string::npos) << f.ui.messages[0];
+  // Typing, analysing, hiding and "Save Status" write nothing there and report nothing more.
+  f.window.OrderLines().Insert(0, "; typed");
+  f.window.AnalyseOrders();
+  f.window.show();
+  f.window.hide();
+  f.window.SaveOrders(f.window.AutomaticFile().string());
+  EXPECT_FALSE(f.window.SaveAutomaticOrders());
+  EXPECT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_TRUE(fs::is_directory(f.window.AutomaticFile() / "kept"));
+}
+
+TEST(OrdersWindow, AnAnalysisThatChangesNothingLeavesTheAutomaticFileAsItIs) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  OrdersFixture f(state);
+  f.window.LoadAutomaticOrders();
+  const fs::path file = f.window.AutomaticFile();
+  const auto inode = [&file] {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 ? st.st_ino : ino_t{0};
+  };
+  // Loading set the turn and wrote the file; analysing the same text again does not replace it.
+  const ino_t written = inode();
+  ASSERT_NE(written, ino_t{0});
+  f.window.AnalyseOrders();
+  EXPECT_EQ(inode(), written);
+  // A changed text is written, and a file changed by hand gets the window's text again.
+  f.window.OrderLines().Insert(f.window.OrderLines().Count(), "; typed");
+  f.window.AnalyseOrders();
+  EXPECT_EQ(test::ReadFileBytes(file), OrderFileBytes(f.window.OrderLines(), TOrderLineEnds::CrLf));
+  WriteFileAtomically(file, "; by hand\r\n");
+  f.window.AnalyseOrders();
+  EXPECT_EQ(test::ReadFileBytes(file), OrderFileBytes(f.window.OrderLines(), TOrderLineEnds::CrLf));
+  EXPECT_TRUE(f.ui.messages.empty());
+}
+
+TEST(OrdersWindow, GalaxyBotRunsWithItsFilesAndItsNewOrdersReplaceTheTextOnlyOnSuccess) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  state.Settings.spelD = "/games/%1s%0.03d.txt";
+  state.Settings.spelC = "AB";
+  state.LastTurn = 25;
+  OrdersFixture f(state);
+  const fs::path folder = f.folder.path();
+  f.window.OrderLines().Insert(0, "#GALAXY Mine");
+  // A program that notes its arguments, writes orders and ends with the code it is given.
+  const auto writeBot = [&](int code) {
+    const fs::path program = folder / "GalaxyBot";
+    WriteFileAtomically(program,
+                        "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + (folder / "args").string() +
+                            "\"\nprintf '#GALAXY Bot\\r\\nP Home CAP\\r\\n' > \"$3\"\nexit " +
+                            std::to_string(code) + "\n");
+    ::chmod(program.c_str(), 0755);
+  };
+  writeBot(0);
+  f.ui.answers.push_back(true);
+  f.window.RunGalaxyBot();
+  EXPECT_EQ(test::FileLines(folder / "args"),
+            (std::vector<std::string>{"-file", "/games/A025.txt", (folder / "Botorders_3").string(),
+                                      (folder / "BotOptions_3").string()}));
+  ASSERT_EQ(f.ui.questions.size(), 1u);
+  EXPECT_EQ(f.ui.questions[0],
+            "Are you sure you want to load new orders?\rCurrent orders will be lost!");
+  ASSERT_EQ(f.window.OrderLines().Count(), 2);
+  EXPECT_EQ(f.window.OrderLines().Line(1), "P Home CAP");
+
+  // A failed run: its file is not offered, the text stays.
+  f.window.OrderLines().SetLine(1, "P Home MAT");
+  writeBot(2);
+  f.window.RunGalaxyBot();
+  EXPECT_EQ(f.ui.questions.size(), 1u);
+  EXPECT_EQ(f.window.OrderLines().Line(1), "P Home MAT");
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0].find("exit code 2"), std::string::npos);
+}
+
+TEST(OrdersWindow, FirstShowsThePlanetListsColumnsWhole) {
+  GameState state;
+  OrdersFixture f(state);
+  ASSERT_TRUE(test::ShowExposed(f.window));
+  auto* tabs = f.window.findChild<QTabWidget*>("pnlPlanets");
+  for (const char* name : {"lvDeveloping", "lvToDevelop"}) {
+    TznListView* list = f.window.List(name);
+    tabs->setCurrentWidget(list);
+    QCoreApplication::processEvents();
+    EXPECT_LE(list->horizontalHeader()->length(), list->viewport()->width()) << name;
+  }
+  f.window.hide();
+}
+
+TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
+  GameState state;
+  state.Settings.GameNumber = 4;
+  OrdersFixture f(state);
+  auto* splitter = f.window.findChild<QSplitter*>();
+  // Read before the first show, given once the window is laid out.
+  f.store.WriteInteger("game_4", "pnlPlanets.Width", 260);
+  f.store.WriteInteger("game_4", "pnlOrders.Width", 450);
+  f.window.LoadState();
+  ASSERT_TRUE(test::ShowExposed(f.window));
+  EXPECT_EQ(splitter->sizes()[0], 260);
+  EXPECT_EQ(splitter->sizes()[1], 450);
+  splitter->setSizes({300, 400, 260});
+  f.window.SaveState();
+  EXPECT_EQ(f.store.ReadInteger("game_4", "pnlPlanets.Width", -1), splitter->sizes()[0]);
+  EXPECT_EQ(f.store.ReadInteger("game_4", "pnlOrders.Width", -1), splitter->sizes()[1]);
+  f.window.hide();
+  // The planet windows' elite names leave out what the orders rename.
+  f.window.OrderLines().Insert(0, "n Home Altair");
+  EXPECT_EQ(f.window.CollectRenamedPlanetNames(), std::vector<std::string>{"Altair"});
+}
+
+}  // namespace
+}  // namespace tovix
