@@ -33,6 +33,14 @@ class TListRowModel : public QAbstractTableModel {
   void SetRightAligned(std::vector<bool> right) { rightAligned_ = std::move(right); }
   // New rows in their own order (call Sort to order them).
   void SetRows(int count, TCellFunction cell);
+  // The same for rows that hold their texts in `Cells`, one per column. The model reads the
+  // window's vector itself: it must stay while its rows are shown.
+  template <class Row>
+  void SetCellRows(const std::vector<Row>& rows) {
+    SetRows(static_cast<int>(rows.size()), [&rows](int row, int column) {
+      return rows[static_cast<size_t>(row)].Cells[static_cast<size_t>(column)];
+    });
+  }
   // Optional looks of a row (the window's row index): the colour of its text (an invalid colour
   // keeps the list's own) and the image in its first column (a null icon shows none).
   using TRowColorFunction = std::function<QColor(int row)>;

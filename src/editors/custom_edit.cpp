@@ -87,16 +87,7 @@ void TmwCustomEdit::ListCleared() {
 
 void TmwCustomEdit::LineDeleted(int index) {
   ExternalChange();
-  if (highlighter_ != nullptr && index < LineCount()) {
-    if (index == 0) {
-      highlighter_->ResetRange();
-      lines_.SetRange(0, highlighter_->GetRange());
-      RescanFrom(0);
-    } else {
-      highlighter_->SetRange(lines_.Range(index - 1));
-      RescanFrom(index - 1);
-    }
-  }
+  if (highlighter_ != nullptr && index < LineCount()) RescanAfterChangeAt(index);
   InvalidateLines(index + 1, LineCount());
 }
 
@@ -104,14 +95,7 @@ void TmwCustomEdit::LineInserted(int index) {
   ExternalChange();
   if (highlighter_ != nullptr) {
     lines_.SetRange(index, kUnknownRange);
-    if (index == 0) {
-      highlighter_->ResetRange();
-      lines_.SetRange(0, highlighter_->GetRange());
-      RescanFrom(0);
-    } else {
-      highlighter_->SetRange(lines_.Range(index - 1));
-      RescanFrom(index - 1);
-    }
+    RescanAfterChangeAt(index);
   }
   InvalidateLines(index + 1, topLine_ + linesInWindow_);
 }
@@ -167,6 +151,17 @@ int TmwCustomEdit::RescanFrom(int index) {
     highlighter_->NextToEol();
   }
   return j - 1;
+}
+
+void TmwCustomEdit::RescanAfterChangeAt(int index) {
+  if (index == 0) {
+    highlighter_->ResetRange();
+    lines_.SetRange(0, highlighter_->GetRange());
+    RescanFrom(0);
+  } else {
+    highlighter_->SetRange(lines_.Range(index - 1));
+    RescanFrom(index - 1);
+  }
 }
 
 void TmwCustomEdit::SetHighLighter(TmwCustomHighLighter* highlighter) {
@@ -438,13 +433,7 @@ TEditString TmwCustomEdit::SelText() const {
 
 void TmwCustomEdit::SetSelText(TEditStringView text) {
   TEditScope scope(*this);
-  if (SelAvail()) {
-    TPoint b, e;
-    NormBlock(b, e);
-    TakeSnapshot(b.Y, e.Y);
-    AddUndo(crSelDelete, b, e, SelText(), selectionMode_);
-    DeleteSelectionRaw();
-  }
+  DeleteSelectionUndoable(crSelDelete);
   const TPoint at = CaretXY();
   TakeSnapshot(at.Y, at.Y + static_cast<int>(SplitPieces(text).size()) - 1);
   InsertTextRaw(smNormal, text);
@@ -505,8 +494,7 @@ void TmwCustomEdit::SetSelectionMode(TSelectionMode mode) {
   if (mode == selectionMode_) return;
   selectionMode_ = mode;
   // A column or line block may reach past a line's end; a normal block may not.
-  blockBegin_ = ClampBlockPoint(blockBegin_);
-  blockEnd_ = ClampBlockPoint(blockEnd_);
+  SetBlockClamped(blockBegin_, blockEnd_);
   if (SelAvail()) InvalidateAll();
   StatusChanged(scSelection);
 }
@@ -553,6 +541,10 @@ void TmwCustomEdit::DeleteSelectionRaw() {
       break;
     }
   }
+  EndRawEdit(caret);
+}
+
+void TmwCustomEdit::EndRawEdit(TPoint caret) {
   caretX_ = caret.X;
   caretY_ = std::clamp(caret.Y, 1, LineCount());
   blockBegin_ = blockEnd_ = CaretXY();
@@ -612,11 +604,7 @@ void TmwCustomEdit::InsertTextRaw(TSelectionMode pasteMode, TEditStringView text
       break;
     }
   }
-  caretX_ = caret.X;
-  caretY_ = std::clamp(caret.Y, 1, LineCount());
-  blockBegin_ = blockEnd_ = CaretXY();
-  lines_.EndUpdate();
-  ClampMarks();
+  EndRawEdit(caret);
   EnsureCaretVisible();
 }
 

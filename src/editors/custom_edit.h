@@ -197,6 +197,9 @@ class TmwCustomEdit : private IEditListObserver {
   void ExternalChange();
   void RescanAll();
   int RescanFrom(int index);
+  // A line came or went at `index`: the ranges again from the line above it (the first line
+  // from the start of the text).
+  void RescanAfterChangeAt(int index);
 
   // Guards the editor's own edits, so that the list hooks can tell them from outside ones.
   class TEditScope;
@@ -212,6 +215,8 @@ class TmwCustomEdit : private IEditListObserver {
     blockBegin_ = b;
     blockEnd_ = e;
   }
+  // The same with both ends brought inside the text.
+  void SetBlockClamped(TPoint b, TPoint e) { SetBlockRaw(ClampBlockPoint(b), ClampBlockPoint(e)); }
   void CaretPastEol(TPoint p);
 
   // The replace primitive: deleting the selection by its mode, inserting text by a paste
@@ -219,6 +224,9 @@ class TmwCustomEdit : private IEditListObserver {
   void DeleteSelectionRaw();
   void InsertTextRaw(TSelectionMode pasteMode, TEditStringView text);
   void ReplaceSelectionRaw(TSelectionMode pasteMode, TEditStringView text);
+  // Their common end: the caret at `caret` (its line kept in the text), no selection, the
+  // lines' update ended and the bookmarks back inside the text.
+  void EndRawEdit(TPoint caret);
 
   // Undo recording: the lines `first`..`last` are remembered before a change and attached to
   // the next recorded item.
@@ -227,8 +235,12 @@ class TmwCustomEdit : private IEditListObserver {
   void ApplySnapshot(const TLineSnapshot& snap);
   TChangeItem* AddUndo(TChangeReason reason, TPoint start, TPoint end, TEditString text,
                        TSelectionMode mode);
+  // Deletes the selection as one undoable change of `reason`; false when nothing is selected.
+  bool DeleteSelectionUndoable(TChangeReason reason);
   void UndoItem();
   void RedoItem();
+  // Runs UndoItem or RedoItem as one edit; what it records meanwhile leaves the redo list alone.
+  void ReplayItem(void (TmwCustomEdit::*step)());
 
   // Commands.
   void ExecuteCommand(TmwEditorCommand command, TEditChar ch, const TPoint* data);

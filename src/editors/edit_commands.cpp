@@ -343,8 +343,7 @@ void TmwCustomEdit::DeleteRange(TPoint from, TPoint to, TChangeReason reason, bo
   if (!PointBefore(from, to)) return;
   const TSelectionMode saved = selectionMode_;
   selectionMode_ = smNormal;
-  blockBegin_ = ClampBlockPoint(from);
-  blockEnd_ = ClampBlockPoint(to);
+  SetBlockClamped(from, to);
   if (SelAvail()) {
     TakeSnapshot(from.Y, to.Y);
     AddUndo(reason, blockBegin_, blockEnd_, SelText(), smNormal);
@@ -357,14 +356,7 @@ void TmwCustomEdit::DeleteRange(TPoint from, TPoint to, TChangeReason reason, bo
 }
 
 void TmwCustomEdit::ExecDeleteLastChar() {
-  if (SelAvail()) {
-    TPoint b, e;
-    NormBlock(b, e);
-    TakeSnapshot(b.Y, e.Y);
-    AddUndo(crDelete, b, e, SelText(), selectionMode_);
-    DeleteSelectionRaw();
-    return;
-  }
+  if (DeleteSelectionUndoable(crDelete)) return;
   const int x = caretX_;
   const int y = caretY_;
   TEditString s = Line(y);
@@ -414,14 +406,7 @@ void TmwCustomEdit::ExecDeleteLastChar() {
 }
 
 void TmwCustomEdit::ExecDeleteChar() {
-  if (SelAvail()) {
-    TPoint b, e;
-    NormBlock(b, e);
-    TakeSnapshot(b.Y, e.Y);
-    AddUndo(crDeleteAfterCursor, b, e, SelText(), selectionMode_);
-    DeleteSelectionRaw();
-    return;
-  }
+  if (DeleteSelectionUndoable(crDeleteAfterCursor)) return;
   const int x = caretX_;
   const int y = caretY_;
   TEditString s = Line(y);
@@ -476,13 +461,7 @@ void TmwCustomEdit::ExecDeleteLine() {
 // --- Line breaks, characters, tabs -------------------------------------------------------------
 
 void TmwCustomEdit::ExecLineBreak(bool moveCaret) {
-  if (SelAvail()) {
-    TPoint b, e;
-    NormBlock(b, e);
-    TakeSnapshot(b.Y, e.Y);
-    AddUndo(crDelete, b, e, SelText(), selectionMode_);
-    DeleteSelectionRaw();
-  }
+  DeleteSelectionUndoable(crDelete);
   const int x = caretX_;
   const int y = caretY_;
   const TEditString s = Line(y);
@@ -517,12 +496,7 @@ void TmwCustomEdit::ExecLineBreak(bool moveCaret) {
 void TmwCustomEdit::ExecChar(TEditChar ch) {
   if (!IsTypeable(ch)) return;
   const TEditString text(1, ch);
-  if (SelAvail()) {
-    TPoint b, e;
-    NormBlock(b, e);
-    TakeSnapshot(b.Y, e.Y);
-    AddUndo(crSelDelete, b, e, SelText(), selectionMode_);
-    DeleteSelectionRaw();
+  if (DeleteSelectionUndoable(crSelDelete)) {
     const TPoint at = CaretXY();
     TakeSnapshot(at.Y, at.Y);
     InsertTextRaw(smNormal, text);
@@ -567,12 +541,7 @@ void TmwCustomEdit::ExecTab() {
   }
   if (t == 0 && tabWidth_ > 0) t = tabWidth_ - (x - 1) % tabWidth_;
   if (t == 0) return;
-  if (SelAvail()) {
-    TPoint b, e;
-    NormBlock(b, e);
-    TakeSnapshot(b.Y, e.Y);
-    AddUndo(crDelete, b, e, SelText(), selectionMode_);
-    DeleteSelectionRaw();
+  if (DeleteSelectionUndoable(crDelete)) {
     x = caretX_;
     y = caretY_;
   }
@@ -626,8 +595,7 @@ void TmwCustomEdit::ExecBlockIndent() {
   AddUndo(crIndent, b, e, TEditString(), selectionMode_);
   caretX_ = caret.X;
   caretY_ = caret.Y;
-  blockBegin_ = ClampBlockPoint({b.X + tabWidth_, b.Y});
-  blockEnd_ = ClampBlockPoint({e.X == 1 ? 1 : e.X + tabWidth_, e.Y});
+  SetBlockClamped({b.X + tabWidth_, b.Y}, {e.X == 1 ? 1 : e.X + tabWidth_, e.Y});
 }
 
 void TmwCustomEdit::ExecBlockUnindent() {
@@ -653,8 +621,7 @@ void TmwCustomEdit::ExecBlockUnindent() {
   };
   caretX_ = caret.X;
   caretY_ = caret.Y;
-  blockBegin_ = ClampBlockPoint(shifted(b));
-  blockEnd_ = ClampBlockPoint(shifted(e));
+  SetBlockClamped(shifted(b), shifted(e));
 }
 
 void TmwCustomEdit::ExecMatchBracket() {

@@ -36,8 +36,7 @@ void TmwCustomEdit::ApplySnapshot(const TLineSnapshot& snap) {
   }
   caretX_ = caret.X;
   caretY_ = std::clamp(caret.Y, 1, LineCount());
-  blockBegin_ = ClampBlockPoint(b);
-  blockEnd_ = ClampBlockPoint(e);
+  SetBlockClamped(b, e);
   ClampMarks();
 }
 
@@ -49,6 +48,16 @@ TChangeItem* TmwCustomEdit::AddUndo(TChangeReason reason, TPoint start, TPoint e
   if (item != nullptr) item->Before = std::move(pendingSnap_);
   pendingSnap_ = TLineSnapshot();
   return item;
+}
+
+bool TmwCustomEdit::DeleteSelectionUndoable(TChangeReason reason) {
+  if (!SelAvail()) return false;
+  TPoint b, e;
+  NormBlock(b, e);
+  TakeSnapshot(b.Y, e.Y);
+  AddUndo(reason, b, e, SelText(), selectionMode_);
+  DeleteSelectionRaw();
+  return true;
 }
 
 void TmwCustomEdit::ClearUndo() {
@@ -63,21 +72,18 @@ void TmwCustomEdit::SetMaxUndo(int value) {
 }
 
 void TmwCustomEdit::Undo() {
-  if (readOnly_ || !CanUndo()) return;
-  ++undoRedoRunning_;
-  {
-    TEditScope scope(*this);
-    UndoItem();
-  }
-  --undoRedoRunning_;
+  if (!readOnly_ && CanUndo()) ReplayItem(&TmwCustomEdit::UndoItem);
 }
 
 void TmwCustomEdit::Redo() {
-  if (readOnly_ || !CanRedo()) return;
+  if (!readOnly_ && CanRedo()) ReplayItem(&TmwCustomEdit::RedoItem);
+}
+
+void TmwCustomEdit::ReplayItem(void (TmwCustomEdit::*step)()) {
   ++undoRedoRunning_;
   {
     TEditScope scope(*this);
-    RedoItem();
+    (this->*step)();
   }
   --undoRedoRunning_;
 }
@@ -106,8 +112,7 @@ void TmwCustomEdit::UndoItem() {
     case crPaste:
     case crDragDropInsert:
       redo->Before = Snapshot(minY, maxY);
-      blockBegin_ = ClampBlockPoint(item->Start);
-      blockEnd_ = ClampBlockPoint(item->End);
+      SetBlockClamped(item->Start, item->End);
       redo->Text = SelText();
       caretX_ = blockBegin_.X;
       caretY_ = blockBegin_.Y;
@@ -131,8 +136,7 @@ void TmwCustomEdit::UndoItem() {
       InsertTextRaw(item->Mode, item->Text);
       ApplySnapshot(item->Before);
       CaretPastEol(item->End);
-      blockBegin_ = ClampBlockPoint(item->Start);
-      blockEnd_ = ClampBlockPoint(item->End);
+      SetBlockClamped(item->Start, item->End);
       break;
     }
     case crLineBreak: {
@@ -156,15 +160,13 @@ void TmwCustomEdit::UndoItem() {
     case crIndent: {
       redo->Before = Snapshot(minY, maxY);
       selectionMode_ = smColumn;
-      blockBegin_ = ClampBlockPoint({1, item->Start.Y});
-      blockEnd_ = ClampBlockPoint({tabWidth_ + 1, IndentEndLine(item->Start, item->End)});
+      SetBlockClamped({1, item->Start.Y}, {tabWidth_ + 1, IndentEndLine(item->Start, item->End)});
       redo->Text = SelText();
       DeleteSelectionRaw();
       ApplySnapshot(item->Before);
       selectionMode_ = item->Mode;
       CaretPastEol(item->End);
-      blockBegin_ = ClampBlockPoint(item->Start);
-      blockEnd_ = ClampBlockPoint(item->End);
+      SetBlockClamped(item->Start, item->End);
       break;
     }
     case crUnindent: {
@@ -176,16 +178,14 @@ void TmwCustomEdit::UndoItem() {
       InsertTextRaw(smColumn, item->Text);
       ApplySnapshot(item->Before);
       CaretPastEol(item->End);
-      blockBegin_ = ClampBlockPoint(item->Start);
-      blockEnd_ = ClampBlockPoint(item->End);
+      SetBlockClamped(item->Start, item->End);
       break;
     }
     case crNothing:
       break;
   }
   selectionMode_ = saved;
-  blockBegin_ = ClampBlockPoint(blockBegin_);
-  blockEnd_ = ClampBlockPoint(blockEnd_);
+  SetBlockClamped(blockBegin_, blockEnd_);
   const TChangeReason reason = item->Reason;
   redoList_.Push(std::move(redo));
   // A replacement or a drag-move undoes in one step.
@@ -208,8 +208,7 @@ void TmwCustomEdit::RedoItem() {
     case crPaste:
     case crDragDropInsert: {
       TakeSnapshot(minY, maxY);
-      blockBegin_ = ClampBlockPoint(item->Start);
-      blockEnd_ = ClampBlockPoint(item->End);
+      SetBlockClamped(item->Start, item->End);
       caretX_ = item->Start.X;
       caretY_ = std::clamp(item->Start.Y, 1, LineCount());
       const TEditString replaced = SelText();
@@ -224,8 +223,7 @@ void TmwCustomEdit::RedoItem() {
     case crSelDelete:
     case crDragDropDelete: {
       TakeSnapshot(minY, maxY);
-      blockBegin_ = ClampBlockPoint(item->Start);
-      blockEnd_ = ClampBlockPoint(item->End);
+      SetBlockClamped(item->Start, item->End);
       const TEditString text = SelText();
       DeleteSelectionRaw();
       AddUndo(reason, item->Start, item->End, text, item->Mode);
@@ -251,8 +249,8 @@ void TmwCustomEdit::RedoItem() {
       AddUndo(crIndent, item->Start, item->End, TEditString(), item->Mode);
       ApplySnapshot(item->Before);
       CaretPastEol(item->End);
-      blockBegin_ = ClampBlockPoint({item->Start.X + tabWidth_, item->Start.Y});
-      blockEnd_ = ClampBlockPoint({item->End.X == 1 ? 1 : item->End.X + tabWidth_, item->End.Y});
+      SetBlockClamped({item->Start.X + tabWidth_, item->Start.Y},
+                      {item->End.X == 1 ? 1 : item->End.X + tabWidth_, item->End.Y});
       break;
     }
     case crUnindent: {
@@ -279,16 +277,14 @@ void TmwCustomEdit::RedoItem() {
         return p;
       };
       CaretPastEol(item->End);
-      blockBegin_ = ClampBlockPoint(shifted(item->Start));
-      blockEnd_ = ClampBlockPoint(shifted(item->End));
+      SetBlockClamped(shifted(item->Start), shifted(item->End));
       break;
     }
     case crNothing:
       break;
   }
   selectionMode_ = saved;
-  blockBegin_ = ClampBlockPoint(blockBegin_);
-  blockEnd_ = ClampBlockPoint(blockEnd_);
+  SetBlockClamped(blockBegin_, blockEnd_);
   const TChangeReason next = redoList_.GetChangeReason();
   if (reason == crSelDelete || (reason == crDragDropDelete && next == crDragDropInsert)) RedoItem();
 }
@@ -357,11 +353,7 @@ void TmwCustomEdit::CutToClipboard() {
   if (readOnly_ || !SelAvail() || clipboard_ == nullptr) return;
   CopyToClipboard();
   TEditScope scope(*this);
-  TPoint b, e;
-  NormBlock(b, e);
-  TakeSnapshot(b.Y, e.Y);
-  AddUndo(crDelete, b, e, SelText(), selectionMode_);
-  DeleteSelectionRaw();
+  DeleteSelectionUndoable(crDelete);
 }
 
 void TmwCustomEdit::PasteFromClipboard() {
@@ -375,13 +367,7 @@ void TmwCustomEdit::PasteFromClipboard() {
   }
   if (block) {
     TEditScope scope(*this);
-    if (SelAvail()) {
-      TPoint b, e;
-      NormBlock(b, e);
-      TakeSnapshot(b.Y, e.Y);
-      AddUndo(crSelDelete, b, e, SelText(), selectionMode_);
-      DeleteSelectionRaw();
-    }
+    DeleteSelectionUndoable(crSelDelete);
     TPoint at = CaretXY();
     if (block->Mode == smLine) at.X = 1;
     TakeSnapshot(at.Y, at.Y + static_cast<int>(SplitPieces(block->Text).size()) - 1);

@@ -193,19 +193,9 @@ void ZazArerevOdo::Next() {
     ReadMessage();
     return;
   }
-  // The end of the line is the only end: a zero character inside it is an ordinary symbol.
-  if (run_ >= line_.size()) {
-    kind_ = tkNull;
-    return;
-  }
+  if (ReadLineEnd()) return;
   const TEditChar c = line_[run_];
-  if (c == U'\n') {
-    kind_ = tkSpace;
-    ++run_;
-  } else if (c == U'\r') {
-    kind_ = tkSpace;
-    run_ += At(run_ + 1) == U'\n' ? 2 : 1;
-  } else if (IsBlank(c)) {
+  if (IsBlank(c)) {
     kind_ = tkSpace;
     while (run_ < line_.size() && IsBlank(line_[run_])) ++run_;
   } else if (c == U';') {
@@ -229,10 +219,11 @@ void ZazArerevOdo::Next() {
   }
 }
 
-void ZazArerevOdo::ReadMessage() {
+bool ZazArerevOdo::ReadLineEnd() {
+  // The end of the line is the only end: a zero character inside it is an ordinary symbol.
   if (run_ >= line_.size()) {
     kind_ = tkNull;
-    return;
+    return true;
   }
   const TEditChar c = line_[run_];
   if (c == U'\n') {
@@ -241,7 +232,16 @@ void ZazArerevOdo::ReadMessage() {
   } else if (c == U'\r') {
     kind_ = tkSpace;
     run_ += At(run_ + 1) == U'\n' ? 2 : 1;
-  } else if (c == U'@' && run_ == 0) {
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void ZazArerevOdo::ReadMessage() {
+  if (ReadLineEnd()) return;
+  const TEditChar c = line_[run_];
+  if (c == U'@' && run_ == 0) {
     kind_ = tkMessage;
     range_ = rsNormal;
     ++run_;

@@ -61,6 +61,9 @@ class ZazArerevOdo : public TmwCustomHighLighter {
 
  private:
   TEditChar At(size_t i) const { return i < line_.size() ? line_[i] : 0; }
+  // The end of the line or a line break at the run: a null or a space token. False, nothing
+  // read, for anything else.
+  bool ReadLineEnd();
   void ReadMessage();
 
   TmwHighLightAttributes* comment_;

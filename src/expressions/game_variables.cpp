@@ -418,12 +418,12 @@ int32_t TGroupVariables::Variable(std::string_view name, TEvalValue& value) {
   }
 }
 
-int32_t TGroupVariables::KnowsFunction(std::string_view name, int argCount) {
+int32_t TSubjectVariables::KnowsFunction(std::string_view name, int argCount) {
   return KnowsGameFunction(name, argCount) ? 0 : kEvalFailed;
 }
 
-int32_t TGroupVariables::CallFunction(std::string_view name, std::span<const TEvalValue> args,
-                                      TEvalValue& result) {
+int32_t TSubjectVariables::CallFunction(std::string_view name, std::span<const TEvalValue> args,
+                                        TEvalValue& result) {
   return CallGameFunction(game_.State(), name, args, result, inverted_);
 }
 
@@ -433,15 +433,6 @@ int32_t TPlanetVariables::Variable(std::string_view name, TEvalValue& value) {
   if (*found == Var::PlayerName) return PlayerName(game_.State(), value);
   if (!IsPlanetVariable(*found) || *found == Var::PtOwnerName) return kEvalFailed;
   return PlanetValue(*found, *planet_, game_, value);
-}
-
-int32_t TPlanetVariables::KnowsFunction(std::string_view name, int argCount) {
-  return KnowsGameFunction(name, argCount) ? 0 : kEvalFailed;
-}
-
-int32_t TPlanetVariables::CallFunction(std::string_view name, std::span<const TEvalValue> args,
-                                       TEvalValue& result) {
-  return CallGameFunction(game_.State(), name, args, result, inverted_);
 }
 
 int GroupExpressionTrue(std::string_view expression, const TGroupItem& item,

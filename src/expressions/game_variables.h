@@ -79,44 +79,48 @@ class TGameVariables {
   std::optional<std::unordered_map<const TPlanet*, TStationedMass>> masses_;
 };
 
-// The callback for groups: [GR_*], [ST_*] of the group's design, [PT_*] of the group's planet,
-// [PLAYERNAME], and the game functions.
-class TGroupVariables final : public TEvalCallback {
+// What the group and the planet callbacks share: the game functions over the run's game.
+class TSubjectVariables : public TEvalCallback {
  public:
-  explicit TGroupVariables(TGameVariables& game) : game_(game) {}
-  void SetSubject(const TGroupItem& item) { item_ = item; }
+  explicit TSubjectVariables(TGameVariables& game) : game_(game) {}
   TGameVariables& Game() const { return game_; }
   // An "INVERT(" was evaluated since this object was made.
   bool Inverted() const { return inverted_; }
 
-  int32_t Variable(std::string_view name, TEvalValue& value) override;
   int32_t KnowsFunction(std::string_view name, int argCount) override;
   int32_t CallFunction(std::string_view name, std::span<const TEvalValue> args,
                        TEvalValue& result) override;
 
- private:
+ protected:
   TGameVariables& game_;
-  TGroupItem item_;
+
+ private:
   bool inverted_ = false;
 };
 
-// The callback for planets: [PT_*] of the planet, [PLAYERNAME], and the game functions.
-class TPlanetVariables final : public TEvalCallback {
+// The callback for groups: [GR_*], [ST_*] of the group's design, [PT_*] of the group's planet,
+// [PLAYERNAME], and the game functions.
+class TGroupVariables final : public TSubjectVariables {
  public:
-  explicit TPlanetVariables(TGameVariables& game) : game_(game) {}
-  void SetSubject(const TPlanet* planet) { planet_ = planet; }
-  TGameVariables& Game() const { return game_; }
-  bool Inverted() const { return inverted_; }
+  using TSubjectVariables::TSubjectVariables;
+  void SetSubject(const TGroupItem& item) { item_ = item; }
 
   int32_t Variable(std::string_view name, TEvalValue& value) override;
-  int32_t KnowsFunction(std::string_view name, int argCount) override;
-  int32_t CallFunction(std::string_view name, std::span<const TEvalValue> args,
-                       TEvalValue& result) override;
 
  private:
-  TGameVariables& game_;
+  TGroupItem item_;
+};
+
+// The callback for planets: [PT_*] of the planet, [PLAYERNAME], and the game functions.
+class TPlanetVariables final : public TSubjectVariables {
+ public:
+  using TSubjectVariables::TSubjectVariables;
+  void SetSubject(const TPlanet* planet) { planet_ = planet; }
+
+  int32_t Variable(std::string_view name, TEvalValue& value) override;
+
+ private:
   const TPlanet* planet_ = nullptr;
-  bool inverted_ = false;
 };
 
 // The longest expression the predicates take; a longer one fails.

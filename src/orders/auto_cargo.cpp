@@ -201,12 +201,7 @@ std::string SortOnText(const std::vector<std::string>& items) {
   for (const std::string& item : items) {
     if (!text.empty()) text += ',';
     if (item.find_first_of(" ,\"") != std::string::npos) {
-      text += '"';
-      for (char c : item) {
-        if (c == '"') text += '"';
-        text += c;
-      }
-      text += '"';
+      AppendQuoted(text, item);
     } else {
       text += item;
     }
@@ -222,19 +217,7 @@ std::vector<std::string> ParseSortOnText(std::string_view text) {
     if (i >= text.size()) break;
     std::string item;
     if (text[i] == '"') {
-      ++i;
-      while (i < text.size()) {
-        if (text[i] == '"') {
-          if (i + 1 < text.size() && text[i + 1] == '"') {
-            item += '"';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        item += text[i++];
-      }
+      item = ReadQuoted(text, i);
     } else {
       while (i < text.size() && text[i] != ',' && text[i] != ' ') item += text[i++];
     }

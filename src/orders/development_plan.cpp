@@ -9,33 +9,11 @@
 
 #include "core/text/numbers.h"
 #include "core/text/str_utils.h"
+#include "orders/order_words.h"
 
 namespace tovix {
 
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::vector<std::string_view> Words(std::string_view text) {
-  std::vector<std::string_view> words;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
-    const size_t start = pos;
-    while (pos < text.size() && !IsBlank(text[pos])) ++pos;
-    if (pos > start) words.push_back(text.substr(start, pos - start));
-  }
-  return words;
-}
-
-// The order part of a line (before the first ";"), trimmed.
-std::string_view OrderPart(std::string_view line) {
-  const size_t comment = line.find(';');
-  if (comment != std::string_view::npos) line = line.substr(0, comment);
-  return TrimView(line);
-}
 
 // The text after a leading ";" of a commented line, or "" for any other line.
 std::string_view CommentedPart(std::string_view line) {
@@ -44,40 +22,10 @@ std::string_view CommentedPart(std::string_view line) {
   return TrimView(line.substr(1));
 }
 
-int32_t Count(std::string_view word) {
-  if (word.empty() || word.size() > 9) return 0;
-  for (char c : word) {
-    if (c < '0' || c > '9') return 0;
-  }
-  return FirstIntInStr(word);
-}
-
-int32_t CargoCode(std::string_view word) {
-  if (SameText(word, "mat")) return pcMat;
-  if (SameText(word, "cap")) return pcCap;
-  if (SameText(word, "col")) return pcCol;
-  return pcNone;
-}
-
 float& Stock(TDevPlanet& record, int32_t cargo, size_t t) {
   if (cargo == pcCol) return record.COL[t];
   if (cargo == pcCap) return record.CAP[t];
   return record.MAT[t];
-}
-
-// Visits every order line outside message blocks.
-template <class F>
-void ForEachLine(const IOrderLines& lines, F visit) {
-  bool inMessage = false;
-  const int count = lines.Count();
-  for (int i = 0; i < count; ++i) {
-    const std::string line = lines.Line(i);
-    if (IsMessageMarker(line)) {
-      inMessage = !inMessage;
-      continue;
-    }
-    if (!inMessage) visit(i, std::string_view(line));
-  }
 }
 
 std::string Fixed(double v) {
@@ -250,7 +198,7 @@ int TDevelopmentPlanner::FindGroup(std::string_view word) const {
   if (SameText(word, "max")) {
     number = maxNumber_;
   } else {
-    number = Count(word);
+    number = ReadOrderCount(word);
     if (number <= 0) return -1;
   }
   for (size_t i = 0; i < groups_.size(); ++i) {
@@ -272,9 +220,9 @@ int TDevelopmentPlanner::Split(int index, int32_t ships) {
 }
 
 void TDevelopmentPlanner::ReadPlanetOrders(const IOrderLines& lines) {
-  ForEachLine(lines, [&](int lineIndex, std::string_view line) {
+  ForEachOrderLine(lines, [&](int lineIndex, std::string_view line) {
     if (std::string_view tag = CommentedPart(line); !tag.empty()) {
-      const std::vector<std::string_view> w = Words(tag);
+      const std::vector<std::string_view> w = OrderWords(tag);
       if (w.size() >= 2 && SameText(w[0], "p")) {
         if (TPlanet* planet = orders_.FindPlanet(w[1])) AddRecord(*planet).Develop = true;
       }
@@ -282,14 +230,14 @@ void TDevelopmentPlanner::ReadPlanetOrders(const IOrderLines& lines) {
     }
     // What the server refuses changes nothing.
     if (orders_.Refused(lineIndex)) return;
-    const std::vector<std::string_view> w = Words(OrderPart(line));
+    const std::vector<std::string_view> w = OrderWords(OrderPart(line));
     if (w.empty()) return;
     switch (LoCase(w[0].front())) {
       case 'p': {
         TPlanet* planet = w.size() >= 3 ? orders_.FindPlanet(w[1]) : nullptr;
         TDevPlanet* record = planet ? FindRecord(*planet) : nullptr;
         if (!record) return;
-        const int32_t code = CargoCode(w[2]);
+        const int32_t code = ReadCargoWord(w[2]);
         std::fill(record->Production.begin() + 1, record->Production.end(), code);
         planet->Production = std::string(w[2]);
         return;
@@ -337,8 +285,8 @@ void TDevelopmentPlanner::ReadPlanetOrders(const IOrderLines& lines) {
 }
 
 void TDevelopmentPlanner::ReadReservations(const IOrderLines& lines) {
-  ForEachLine(lines, [&](int, std::string_view line) {
-    const std::vector<std::string_view> w = Words(CommentedPart(line));
+  ForEachOrderLine(lines, [&](int, std::string_view line) {
+    const std::vector<std::string_view> w = OrderWords(CommentedPart(line));
     if (w.size() >= 2 && SameText(w[0], "s")) {
       if (const int index = FindGroup(w[1]); index >= 0) {
         groups_[static_cast<size_t>(index)]->Reserved = true;

@@ -11,54 +11,11 @@
 #include "core/model/arrival.h"
 #include "core/text/numbers.h"
 #include "core/text/str_utils.h"
+#include "orders/order_words.h"
 
 namespace tovix {
 
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-// The words of an order line, one at a time.
-class TWords {
- public:
-  explicit TWords(std::string_view text) : text_(text) {}
-  // The next word, or "" at the end.
-  std::string_view Next() {
-    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
-    const size_t start = pos_;
-    while (pos_ < text_.size() && !IsBlank(text_[pos_])) ++pos_;
-    return text_.substr(start, pos_ - start);
-  }
-
- private:
-  std::string_view text_;
-  size_t pos_ = 0;
-};
-
-// The line without its comment (from the first ";") and without surrounding blanks.
-std::string_view OrderPart(std::string_view line) {
-  const size_t comment = line.find(';');
-  if (comment != std::string_view::npos) line = line.substr(0, comment);
-  return TrimView(line);
-}
-
-// A ship count or number: decimal digits only. Anything else counts as absent (0).
-int32_t ReadNumber(std::string_view word) {
-  if (word.empty() || word.size() > 9) return 0;
-  for (char c : word) {
-    if (c < '0' || c > '9') return 0;
-  }
-  return FirstIntInStr(word);
-}
-
-int32_t ReadCargo(std::string_view word) {
-  if (SameText(word, "mat")) return pcMat;
-  if (SameText(word, "cap")) return pcCap;
-  if (SameText(word, "col")) return pcCol;
-  return pcNone;
-}
 
 TOrderKind KindOf(char letter) {
   switch (LoCase(letter)) {
@@ -87,10 +44,6 @@ TOrderKind KindOf(char letter) {
     default:
       return TOrderKind::Other;
   }
-}
-
-const char* CargoName(int32_t cargo) {
-  return cargo == pcCol ? "COL" : cargo == pcCap ? "CAP" : "MAT";
 }
 
 // The productions that are no design: research, capital and material.
@@ -152,7 +105,7 @@ int TOrderAnalysis::FindRecord(std::string_view word) const {
     const auto found = byNumber_.find(maxNumber_);
     return found == byNumber_.end() ? static_cast<int>(records_.size()) - 1 : found->second;
   }
-  const int32_t number = ReadNumber(word);
+  const int32_t number = ReadOrderCount(word);
   if (number <= 0) return -1;
   const auto found = byNumber_.find(number);
   return found == byNumber_.end() ? -1 : found->second;
@@ -176,13 +129,13 @@ bool TOrderAnalysis::ParseOrderLine(std::string_view line, TParsedOrder& order) 
   order = TParsedOrder{};
   const std::string_view text = OrderPart(line);
   if (text.empty()) return false;
-  TWords words(text);
+  TOrderWords words(text);
   const std::string_view command = words.Next();
   order.Kind = KindOf(command.front());
   switch (order.Kind) {
     case TOrderKind::Production:
       order.Planet = FindPlanet(words.Next());
-      order.Cargo = ReadCargo(words.Next());
+      order.Cargo = ReadCargoWord(words.Next());
       return order.Planet != nullptr;
     case TOrderKind::Send:
     case TOrderKind::Intercept: {
@@ -190,29 +143,29 @@ bool TOrderAnalysis::ParseOrderLine(std::string_view line, TParsedOrder& order) 
       order.Record = FindRecord(who);
       if (order.Record < 0) order.Fleet = FindFleet(who);
       order.Planet = FindPlanet(words.Next());
-      order.Number = ReadNumber(words.Next());
+      order.Number = ReadOrderCount(words.Next());
       return (order.Record >= 0 || order.Fleet >= 0) && order.Planet;
     }
     case TOrderKind::Load:
       order.Record = FindRecord(words.Next());
-      order.Cargo = ReadCargo(words.Next());
-      order.Number = ReadNumber(words.Next());
+      order.Cargo = ReadCargoWord(words.Next());
+      order.Number = ReadOrderCount(words.Next());
       return order.Record >= 0 && order.Cargo != pcNone;
     case TOrderKind::Break: {
       order.Record = FindRecord(words.Next());
       const std::string_view count = words.Next();
-      order.Number = ReadNumber(count);
+      order.Number = ReadOrderCount(count);
       return order.Record >= 0 && !count.empty();
     }
     case TOrderKind::Route:
       order.Planet = FindPlanet(words.Next());
-      order.Cargo = ReadCargo(words.Next());
+      order.Cargo = ReadCargoWord(words.Next());
       return order.Planet && order.Cargo != pcNone;
     case TOrderKind::Unload:
     case TOrderKind::Upgrade:
     case TOrderKind::Scrap:
       order.Record = FindRecord(words.Next());
-      order.Number = ReadNumber(words.Next());
+      order.Number = ReadOrderCount(words.Next());
       return order.Record >= 0;
     case TOrderKind::Join:
       order.Record = FindRecord(words.Next());
@@ -390,7 +343,7 @@ void TOrderAnalysis::SetFleetSpeeds() {
 void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
   const std::string_view text = OrderPart(full);
   if (text.empty()) return;
-  TWords words(text);
+  TOrderWords words(text);
   const std::string_view command = words.Next();
   const TOrderKind kind = KindOf(command.front());
   const TPlayer* own = state_.MainPlayer;
@@ -455,7 +408,7 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
       const std::string_view cargo = words.Next();
       const std::string_view toWord = words.Next();
       if (!FindPlanet(fromWord)) return refuse(Unknown("planet", fromWord));
-      if (ReadCargo(cargo) == pcNone && !SameText(cargo, "emp")) {
+      if (ReadCargoWord(cargo) == pcNone && !SameText(cargo, "emp")) {
         return refuse(Unknown("cargo", cargo));
       }
       // Without a destination the order removes the route.
@@ -468,7 +421,7 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
     case TOrderKind::Intercept: {
       const std::string_view who = words.Next();
       const std::string_view planetWord = words.Next();
-      const int32_t n = ReadNumber(words.Next());
+      const int32_t n = ReadOrderCount(words.Next());
       const int index = FindRecord(who);
       const int fleet = index < 0 ? FindFleet(who) : -1;
       if (index < 0 && fleet < 0) return refuse(Unknown("group or fleet", who));
@@ -504,10 +457,10 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
     case TOrderKind::Load: {
       const std::string_view who = words.Next();
       const std::string_view cargoWord = words.Next();
-      const int32_t n = ReadNumber(words.Next());
+      const int32_t n = ReadOrderCount(words.Next());
       int index = -1;
       if (!recordOf(who, index)) return;
-      const int32_t cargo = ReadCargo(cargoWord);
+      const int32_t cargo = ReadCargoWord(cargoWord);
       if (cargo == pcNone) return refuse(Unknown("cargo", cargoWord));
       if (inHyperspace(index)) return;
       TSendedGroup& whole = records_[static_cast<size_t>(index)];
@@ -518,7 +471,8 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
       }
       TPlanet* planet = whole.Source;
       if (!planet || !(Stock(*planet, cargo) > 0)) {
-        return refuse(Fmt("no %s left on %s.", CargoName(cargo), planet ? planet->Name : "?"));
+        return refuse(
+            Fmt("no %s left on %s.", CargoText(cargo, "MAT"), planet ? planet->Name : "?"));
       }
       const int loaded = part(index, n);
       TSendedGroup& record = records_[static_cast<size_t>(loaded)];
@@ -536,7 +490,7 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
     }
     case TOrderKind::Break: {
       const std::string_view who = words.Next();
-      const int32_t n = ReadNumber(words.Next());
+      const int32_t n = ReadOrderCount(words.Next());
       int index = -1;
       if (!recordOf(who, index)) return;
       if (n <= 0) return refuse("the number of ships is missing.");
@@ -562,7 +516,7 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
     }
     case TOrderKind::Unload: {
       const std::string_view who = words.Next();
-      const int32_t n = ReadNumber(words.Next());
+      const int32_t n = ReadOrderCount(words.Next());
       int index = -1;
       if (!recordOf(who, index) || inHyperspace(index)) return;
       const int unloaded = part(index, n);
@@ -576,7 +530,7 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
     }
     case TOrderKind::Upgrade: {
       const std::string_view who = words.Next();
-      const int32_t n = ReadNumber(words.Next());
+      const int32_t n = ReadOrderCount(words.Next());
       int index = -1;
       if (!recordOf(who, index) || inHyperspace(index)) return;
       TSendedGroup& whole = records_[static_cast<size_t>(index)];
@@ -622,7 +576,7 @@ void TOrderAnalysis::ApplyLine(int line, std::string_view full) {
     }
     case TOrderKind::Scrap: {
       const std::string_view who = words.Next();
-      const int32_t n = ReadNumber(words.Next());
+      const int32_t n = ReadOrderCount(words.Next());
       int index = -1;
       if (!recordOf(who, index) || inHyperspace(index)) return;
       TSendedGroup& record = records_[static_cast<size_t>(index)];
@@ -711,17 +665,8 @@ void TOrderAnalysis::ParseOrders(const IOrderLines& lines,
     maxNumber_ = std::max(maxNumber_, group.GroupNumber);
   }
 
-  bool inMessage = false;
-  const int count = lines.Count();
-  for (int i = 0; i < count; ++i) {
-    const std::string line = lines.Line(i);
-    // Message blocks are text for other races, never orders.
-    if (IsMessageMarker(line)) {
-      inMessage = !inMessage;
-      continue;
-    }
-    if (!inMessage) ApplyLine(i, line);
-  }
+  // Message blocks are text for other races, never orders.
+  ForEachOrderLine(lines, [this](int i, std::string_view line) { ApplyLine(i, line); });
   SetFleetSpeeds();
   ApplyPlan(plan);
 }

@@ -11,15 +11,9 @@ namespace tovix {
 
 namespace {
 
-std::string CargoWord(int32_t cargo) {
-  switch (cargo) {
-    case pcCap:
-      return "CAP";
-    case pcMat:
-      return "MAT";
-    default:
-      return "COL";
-  }
+// Any other code loads colonists.
+const char* CargoWord(int32_t cargo) {
+  return CargoText(cargo, "COL");
 }
 
 std::string Join(std::initializer_list<std::string_view> words) {

@@ -7,35 +7,16 @@
 
 #include "core/text/str_utils.h"
 #include "orders/order_commands.h"
+#include "orders/order_words.h"
 
 namespace tovix {
-
-namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-// The `n`th (0-based) word of a line, words split at blanks and tabs; empty when it has fewer.
-std::string_view Word(std::string_view line, int n) {
-  size_t i = 0;
-  for (int k = 0;; ++k) {
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    const size_t start = i;
-    while (i < line.size() && !IsBlank(line[i])) ++i;
-    if (i == start) return {};
-    if (k == n) return line.substr(start, i - start);
-  }
-}
-
-}  // namespace
 
 std::vector<std::string> CollectRenamedPlanetNames(const IOrderLines& lines) {
   std::vector<std::string> names;
   for (int i = 0; i < lines.Count(); ++i) {
     const std::string line = lines.Line(i);
     if (line.empty() || (line[0] != 'N' && line[0] != 'n')) continue;
-    const std::string_view name = Word(line, 2);
+    const std::string_view name = OrderWord(line, 2);
     if (!name.empty()) names.emplace_back(name);
   }
   return names;
@@ -90,10 +71,9 @@ std::set<std::string> DesignsInOrders(const IOrderLines& lines, int end) {
     }
     if (inMessage) continue;
     // The order without its comment, as the analysis reads it: the first letter names it.
-    std::string_view order(line);
-    order = TrimView(order.substr(0, order.find(';')));
+    const std::string_view order = OrderPart(line);
     if (order.empty() || (order[0] != 'D' && order[0] != 'd')) continue;
-    const std::string_view name = Word(order, 1);
+    const std::string_view name = OrderWord(order, 1);
     if (!name.empty() && !SameText(name, "fleet")) designs.insert(LowerCase(name));
   }
   return designs;

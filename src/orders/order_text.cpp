@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/text/str_utils.h"
+#include "orders/order_words.h"
 
 namespace tovix {
 
@@ -43,18 +44,6 @@ std::string_view AnchorOf(TOrderSection section) {
     default:
       return {};
   }
-}
-
-// The second blank-separated word of a line.
-std::string_view SecondWord(std::string_view line) {
-  size_t i = 0;
-  const auto blank = [&](size_t k) { return line[k] == ' ' || line[k] == '\t'; };
-  while (i < line.size() && blank(i)) ++i;
-  while (i < line.size() && !blank(i)) ++i;
-  while (i < line.size() && blank(i)) ++i;
-  const size_t start = i;
-  while (i < line.size() && !blank(i)) ++i;
-  return line.substr(start, i - start);
 }
 
 }  // namespace
@@ -200,7 +189,7 @@ int DeleteKnownShipTypes(IOrderLines& lines, const GameState& state,
     const std::string line = lines.Line(i);
     if (IsMessageMarker(line)) inMessage = !inMessage;
     if (!inMessage && line.size() >= 2 && (line[0] == 'D' || line[0] == 'd')) {
-      const std::string_view name = SecondWord(line);
+      const std::string_view name = OrderWord(line, 1);
       const TShipType* type = name.empty() ? nullptr : own->FindShipType(name);
       if (type && (!isFromReport || isFromReport(*type))) {
         lines.Delete(i);
@@ -274,21 +263,13 @@ std::string DecrementTurnCounter(std::string_view line) {
 int DecrementTurnCounters(IOrderLines& lines) {
   TOrderLinesUpdate update(lines);
   int changed = 0;
-  bool inMessage = false;
-  const int count = lines.Count();
-  for (int i = 0; i < count; ++i) {
-    std::string line = lines.Line(i);
-    if (IsMessageMarker(line)) {
-      inMessage = !inMessage;
-      continue;
-    }
-    if (inMessage) continue;
+  ForEachOrderLine(lines, [&](int i, std::string_view line) {
     std::string counted = DecrementTurnCounter(line);
     if (counted != line) {
       lines.SetLine(i, std::move(counted));
       ++changed;
     }
-  }
+  });
   return changed;
 }
 

@@ -19,19 +19,6 @@ const std::string& PlayerName(const TPlayer* player) {
   return player ? player->Name : none;
 }
 
-std::string ProducingText(int32_t code) {
-  switch (code) {
-    case pcMat:
-      return "MAT";
-    case pcCol:
-      return "COL";
-    case pcCap:
-      return "CAP";
-    default:
-      return "";
-  }
-}
-
 }  // namespace
 
 float GroupMassLost(const TGroup& group) {
@@ -111,8 +98,8 @@ std::vector<TBombingRow> BombingRows(const GameState& state, bool lastTurnOnly) 
     rows.push_back({b,
                     {std::to_string(b->Turn), PlayerName(b->Attacker), PlayerName(b->Defender),
                      PlanetName(b->Planet), Fmt("%5.2f", b->Population), Fmt("%5.2f", b->Industry),
-                     ProducingText(b->Producing), Fmt("%5.2f", b->Colonists),
-                     Fmt("%5.2f", b->Capital), Fmt("%5.2f", b->Material)}});
+                     CargoText(b->Producing), Fmt("%5.2f", b->Colonists), Fmt("%5.2f", b->Capital),
+                     Fmt("%5.2f", b->Material)}});
   }
   return rows;
 }

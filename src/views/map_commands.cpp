@@ -60,12 +60,7 @@ std::string JoinCommaText(const std::vector<std::string>& lines) {
       text += line;
       continue;
     }
-    text += '"';
-    for (char c : line) {
-      if (c == '"') text += '"';
-      text += c;
-    }
-    text += '"';
+    AppendQuoted(text, line);
   }
   return text;
 }
@@ -80,19 +75,7 @@ std::vector<std::string> SplitCommaText(std::string_view text) {
   while (i < text.size()) {
     std::string item;
     if (text[i] == '"') {
-      ++i;
-      while (i < text.size()) {
-        if (text[i] == '"') {
-          if (i + 1 < text.size() && text[i + 1] == '"') {
-            item += '"';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        item += text[i++];
-      }
+      item = ReadQuoted(text, i);
     } else {
       const size_t start = i;
       while (i < text.size() && !IsBlank(text[i]) && text[i] != ',' && text[i] != '\0') ++i;

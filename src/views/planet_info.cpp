@@ -47,19 +47,6 @@ int32_t Percent(float part, float size) {
   return static_cast<int32_t>(std::ceil(100.0 * part / size - 1e-9));
 }
 
-std::string CargoName(int32_t code) {
-  switch (code) {
-    case pcMat:
-      return "MAT";
-    case pcCol:
-      return "COL";
-    case pcCap:
-      return "CAP";
-    default:
-      return "???";
-  }
-}
-
 std::string ShipTypeText(const TGroup& group) {
   const std::string name = group.ShipType ? group.ShipType->Name : std::string();
   if (group.FleetName.empty()) return name;
@@ -87,7 +74,7 @@ void FillFigures(TPlanetGroupRow& row, const TGroup& group, int32_t ships, float
     row.Cells[kCargo] = Fmt("%3.1f", capacity);
     if (load > 0) {
       row.Cells[kLoad] = Fmt("%3.1f", static_cast<double>(ships) * load);
-      row.Cells[kCargoType] = CargoName(group.CargoType);
+      row.Cells[kCargoType] = CargoText(group.CargoType, "???");
     }
   }
 }

@@ -431,6 +431,19 @@ float TPlanet::ShipMassPerTurn(const IDevelopmentPlan& plan) const {
 
 // --- Bombings -------------------------------------------------------------------------------
 
+const char* CargoText(int32_t code, const char* other) {
+  switch (code) {
+    case pcCap:
+      return "CAP";
+    case pcCol:
+      return "COL";
+    case pcMat:
+      return "MAT";
+    default:
+      return other;
+  }
+}
+
 int32_t BombingProductionCode(std::string_view text) {
   if (text == "CAP") return pcCap;
   if (text == "COL") return pcCol;

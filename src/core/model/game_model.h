@@ -36,6 +36,9 @@ enum TProductionCode : int32_t {
   pcShip = 9,
 };
 
+// "CAP", "COL" or "MAT" for the three cargo codes; `other` for any other code.
+const char* CargoText(int32_t code, const char* other = "");
+
 class TPlayer;
 class TPlanet;
 struct TGameSettings;

@@ -325,6 +325,33 @@ std::string ExpandCharRanges(std::string_view s) {
 
 // --- Paths and command lines ---------------------------------------------------------------
 
+void AppendQuoted(std::string& text, std::string_view item) {
+  text += '"';
+  for (char c : item) {
+    if (c == '"') text += '"';
+    text += c;
+  }
+  text += '"';
+}
+
+std::string ReadQuoted(std::string_view text, size_t& pos) {
+  std::string item;
+  ++pos;
+  while (pos < text.size()) {
+    if (text[pos] == '"') {
+      if (pos + 1 < text.size() && text[pos + 1] == '"') {
+        item += '"';
+        pos += 2;
+        continue;
+      }
+      ++pos;
+      break;
+    }
+    item += text[pos++];
+  }
+  return item;
+}
+
 std::string QuoteIfSpaced(std::string_view s) {
   std::string_view t = TrimView(s);
   bool quoted = t.size() >= 2 && t.front() == '"' && t.back() == '"';

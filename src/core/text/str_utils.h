@@ -133,6 +133,14 @@ std::string GetToken(std::string_view s, std::string_view delimiters, int n,
 // stand for themselves. A "-" as the last character gives "". At most 256 characters.
 std::string ExpandCharRanges(std::string_view s);
 
+// --- Quoted items of a list ------------------------------------------------------------------
+
+// Appends `item` in double quotes, a quote inside it doubled.
+void AppendQuoted(std::string& text, std::string_view item);
+// The item whose opening quote stands at `pos`, its doubled quotes single again; `pos` ends
+// after the closing quote, or at the end of `text` when there is none.
+std::string ReadQuoted(std::string_view text, size_t& pos);
+
 // --- Paths and command lines ---------------------------------------------------------------
 
 // Trims s and wraps it in double quotes when it holds a blank and is not quoted already.

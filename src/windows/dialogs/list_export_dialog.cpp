@@ -19,6 +19,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "controls/zn_list_view.h"
 #include "core/text/file_utils.h"
@@ -287,6 +288,23 @@ bool TExportZnListView::Export() {
             name, name));
   }
   return true;
+}
+
+std::unique_ptr<TExportZnListView> MakeRowsExport(TznListView& list, UserInterface& ui,
+                                                  QWidget* owner, std::string header,
+                                                  bool numberRows) {
+  auto exporter = std::make_unique<TExportZnListView>(list, ui, owner);
+  exporter->ExportType = TExportType::xHTML;
+  exporter->ViewOnly = true;
+  exporter->Options.ExportAllWhenNoneSelected = true;
+  exporter->Options.NumberRows = numberRows;
+  exporter->Options.SelectedRowsOnly = true;
+  exporter->Options.ShowClipboardMsg = true;
+  exporter->Options.ShowProgress = true;
+  exporter->Options.TimeStamp = true;
+  exporter->Header = std::move(header);
+  exporter->Title = "Tovix";
+  return exporter;
 }
 
 }  // namespace tovix

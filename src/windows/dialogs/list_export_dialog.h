@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -101,5 +102,12 @@ class TExportZnListView {
   UserInterface& ui_;
   QWidget* owner_;
 };
+
+// The export of a list window's rows, headed `header`: the selected rows, all when none is,
+// viewed as HTML, with the progress, a time stamp and the clipboard message; `numberRows`
+// numbers them.
+std::unique_ptr<TExportZnListView> MakeRowsExport(TznListView& list, UserInterface& ui,
+                                                  QWidget* owner, std::string header,
+                                                  bool numberRows);
 
 }  // namespace tovix

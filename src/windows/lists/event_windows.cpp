@@ -18,6 +18,7 @@
 #include "controls/zn_list_view.h"
 #include "orders/order_commands.h"
 #include "platform/latin1.h"
+#include "windows/base/popup_actions.h"
 #include "windows/dialogs/list_export_dialog.h"
 
 namespace tovix {
@@ -33,10 +34,6 @@ QStringList Captions(const auto& columns) {
   QStringList captions;
   for (const char* c : columns) captions << c;
   return captions;
-}
-
-QString Q(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QTimer* MakeMayChangeTimer(QObject* parent) {
@@ -56,13 +53,11 @@ bool Terminating() {
 // --- TTurnListWindow ---------------------------------------------------------------------------
 
 TTurnListWindow::TTurnListWindow(std::string stateName, int helpContext, GameState& state,
-                                 TznSaveState& store, TServicesSource services, QWidget* parent)
-    : TToolWindow(std::move(stateName), helpContext, store, parent),
-      state_(state),
-      services_(std::move(services)) {
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(2);
+                                 TznSaveState& store, TServicesSource services,
+                                 std::string layoutSection, std::string layoutKey, QWidget* parent)
+    : TModelListWindow(std::move(stateName), helpContext, state, store, std::move(services),
+                       std::move(layoutSection), std::move(layoutKey), parent) {
+  layout()->setSpacing(2);
   top_ = new QWidget(this);
   auto* row = new QHBoxLayout(top_);
   row->setContentsMargins(4, 4, 4, 0);
@@ -75,10 +70,8 @@ TTurnListWindow::TTurnListWindow(std::string stateName, int helpContext, GameSta
   row->addWidget(cbxTurns_);
   row->addStretch(1);
   top_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-  layout->addWidget(top_);
-  list_ = new TznListView(this);
-  list_->SetCursorWait(Qt::ArrowCursor);
-  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  layout()->addWidget(top_);
+  MakeList();
   // A new choice refills a shown list at once; a hidden one at its next show.
   connect(cbxTurns_, &QComboBox::currentIndexChanged, this, [this] {
     filled_ = false;
@@ -88,20 +81,6 @@ TTurnListWindow::TTurnListWindow(std::string stateName, int helpContext, GameSta
 
 bool TTurnListWindow::LastTurnOnly() const {
   return cbxTurns_->currentIndex() != 1;
-}
-
-void TTurnListWindow::Refill() {
-  Fill();
-  filled_ = true;
-}
-
-void TTurnListWindow::showEvent(QShowEvent* event) {
-  if (!filled_) Refill();
-  TToolWindow::showEvent(event);
-}
-
-void TTurnListWindow::RefreshGame(TGameChanges changes) {
-  if ((changes & gcGameRead) != 0) Refill();
 }
 
 int TTurnListWindow::CurrentRow() const {
@@ -122,7 +101,8 @@ void TTurnListWindow::SelectRow(int row) {
 
 TfrmBattles::TfrmBattles(GameState& state, TznSaveState& store, TServicesSource services,
                          QWidget* parent)
-    : TTurnListWindow("Battles", kBattlesHelpContext, state, store, std::move(services), parent) {
+    : TTurnListWindow("Battles", kBattlesHelpContext, state, store, std::move(services), "Battles",
+                      "lvBattles_Order", parent) {
   setObjectName("frmBattles");
   list_->setObjectName("lvBattles");
   list_->SetColumns(Captions(kBattleColumns), {45, 101, 60, 60});
@@ -164,9 +144,7 @@ void TfrmBattles::Fill() {
   rows_ = BattleRows(state_, LastTurnOnly());
   lastHandled_ = -1;
   filled_ = false;  // no selection handling while the rows change
-  list_->Rows().SetRows(static_cast<int>(rows_.size()), [this](int row, int column) {
-    return rows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(column)];
-  });
+  list_->Rows().SetCellRows(rows_);
   list_->SetSortDirection(TznSortDirection::sdAsc);
   list_->Resort();
   lbxBattleInfo_->clear();
@@ -197,7 +175,8 @@ void TfrmBattles::SelectionMoved() {
 void TfrmBattles::ShowBattleInfo(const TBattle* battle) {
   lbxBattleInfo_->clear();
   if (!battle) return;
-  for (const std::string& line : BattleInfoLines(state_, *battle)) lbxBattleInfo_->addItem(Q(line));
+  for (const std::string& line : BattleInfoLines(state_, *battle))
+    lbxBattleInfo_->addItem(FromLatin1(line));
 }
 
 void TfrmBattles::SelectBattle(TBattle* battle) {
@@ -230,7 +209,8 @@ void TfrmBattles::AddToBattleSimulator() {
   dialog.Label2Caption = "&Defenders";
   dialog.Sorted = true;
   dialog.HelpContext = kBattlesHelpContext;
-  for (const std::string& race : BattleOwnerNames(*battle)) dialog.List1.push_back({Q(race), {}});
+  for (const std::string& race : BattleOwnerNames(*battle))
+    dialog.List1.push_back({FromLatin1(race), {}});
   dialog.RunForm = RunSidesDialog;
   if (!dialog.Execute(this)) return;
   IBattleSimulatorService* simulator = Services().BattleSimulator;
@@ -251,11 +231,7 @@ void TfrmBattles::FindPlanetInOrders() {
 }
 
 void TfrmBattles::LoadOwnState() {
-  std::string layout;
-  list_->GetColumnLayout(layout);
-  list_->SetLoading(true);
-  list_->SetColumnLayout(Store().ReadString("Battles", "lvBattles_Order", layout));
-  list_->SetLoading(false);
+  TModelListWindow::LoadOwnState();
   const int width = Store().ReadInteger("Battles", "lbxBattleInfo", lbxBattleInfo_->width());
   const QList<int> sizes = splitter_->sizes();
   const int total = sizes.value(0) + sizes.value(1);
@@ -263,8 +239,7 @@ void TfrmBattles::LoadOwnState() {
 }
 
 void TfrmBattles::SaveOwnState() {
-  std::string layout;
-  if (list_->GetColumnLayout(layout)) Store().WriteString("Battles", "lvBattles_Order", layout);
+  TModelListWindow::SaveOwnState();
   Store().WriteInteger("Battles", "lbxBattleInfo", splitter_->sizes().value(1));
 }
 
@@ -273,7 +248,8 @@ void TfrmBattles::SaveOwnState() {
 TfrmBombings::TfrmBombings(GameState& state, TznSaveState& store, UserInterface& ui,
                            TServicesSource services, std::function<std::string()> mainCaption,
                            QWidget* parent)
-    : TTurnListWindow("Bombings", kBombingsHelpContext, state, store, std::move(services), parent),
+    : TTurnListWindow("Bombings", kBombingsHelpContext, state, store, std::move(services),
+                      "Bombings", "lvBombings_Order", parent),
       ui_(ui),
       mainCaption_(std::move(mainCaption)) {
   setObjectName("frmBombings");
@@ -284,16 +260,7 @@ TfrmBombings::TfrmBombings(GameState& state, TznSaveState& store, UserInterface&
   timerMayChange_ = MakeMayChangeTimer(this);
   connect(timerMayChange_, &QTimer::timeout, timerMayChange_, &QTimer::stop);
 
-  export_ = std::make_unique<TExportZnListView>(*list_, ui_, this);
-  export_->Options.ExportAllWhenNoneSelected = true;
-  export_->Options.NumberRows = true;
-  export_->Options.SelectedRowsOnly = true;
-  export_->Options.ShowClipboardMsg = true;
-  export_->Options.ShowProgress = true;
-  export_->Options.TimeStamp = true;
-  export_->Header = "Bombings";
-  export_->Title = "Tovix";
-  export_->ViewOnly = true;
+  export_ = MakeRowsExport(*list_, ui_, this, "Bombings", true);
 
   pmuBombings_ = new QMenu(this);
   QAction* exportItem = pmuBombings_->addAction("&Export", this, &TfrmBombings::ExportList);
@@ -307,8 +274,7 @@ TfrmBombings::TfrmBombings(GameState& state, TznSaveState& store, UserInterface&
       pmuBombings_->addAction("&Find Planet in orders", this, &TfrmBombings::FindPlanetInOrders);
   find->setShortcut(QKeySequence("Ctrl+F"));
   addActions({exportItem, develop, produce, find});
-  connect(list_, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) { pmuBombings_->popup(list_->viewport()->mapToGlobal(pos)); });
+  ShowMenuOnRightClick(list_, pmuBombings_);
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &TfrmBombings::SelectionMoved);
 }
@@ -319,9 +285,7 @@ void TfrmBombings::Fill() {
   rows_ = BombingRows(state_, LastTurnOnly());
   lastHandled_ = -1;
   filled_ = false;
-  list_->Rows().SetRows(static_cast<int>(rows_.size()), [this](int row, int column) {
-    return rows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(column)];
-  });
+  list_->Rows().SetCellRows(rows_);
   list_->Resort();
 }
 
@@ -384,25 +348,12 @@ void TfrmBombings::FindPlanetInOrders() {
     Services().Orders->FindPlanetInOrders(p->Name);
 }
 
-void TfrmBombings::LoadOwnState() {
-  std::string layout;
-  list_->GetColumnLayout(layout);
-  list_->SetLoading(true);
-  list_->SetColumnLayout(Store().ReadString("Bombings", "lvBombings_Order", layout));
-  list_->SetLoading(false);
-}
-
-void TfrmBombings::SaveOwnState() {
-  std::string layout;
-  if (list_->GetColumnLayout(layout)) Store().WriteString("Bombings", "lvBombings_Order", layout);
-}
-
 // --- TfrmIncomingGroups ------------------------------------------------------------------------
 
 TfrmIncomingGroups::TfrmIncomingGroups(GameState& state, TznSaveState& store,
                                        TServicesSource services, QWidget* parent)
     : TTurnListWindow("Incoming Groups", kIncomingHelpContext, state, store, std::move(services),
-                      parent) {
+                      "IncomingOrders", "lvIncomingGroups_Order", parent) {
   setObjectName("frmIncomingGroups");
   list_->setObjectName("lvIncomingGroups");
   list_->SetColumns(Captions(kIncomingColumns), {45, 110, 110, 60, 60, 60});
@@ -419,9 +370,7 @@ TfrmIncomingGroups::TfrmIncomingGroups(GameState& state, TznSaveState& store,
 
 void TfrmIncomingGroups::Fill() {
   rows_ = IncomingRows(state_, LastTurnOnly());
-  list_->Rows().SetRows(static_cast<int>(rows_.size()), [this](int row, int column) {
-    return rows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(column)];
-  });
+  list_->Rows().SetCellRows(rows_);
   list_->Resort();
 }
 
@@ -435,20 +384,6 @@ void TfrmIncomingGroups::RowDoubleClicked(int row) {
   if (row < 0 || row >= static_cast<int>(rows_.size()) || !Services().PlanetInfo) return;
   if (TPlanet* p = rows_[static_cast<size_t>(row)].Group->Destination)
     Services().PlanetInfo->ShowPlanet(p, true);
-}
-
-void TfrmIncomingGroups::LoadOwnState() {
-  std::string layout;
-  list_->GetColumnLayout(layout);
-  list_->SetLoading(true);
-  list_->SetColumnLayout(Store().ReadString("IncomingOrders", "lvIncomingGroups_Order", layout));
-  list_->SetLoading(false);
-}
-
-void TfrmIncomingGroups::SaveOwnState() {
-  std::string layout;
-  if (list_->GetColumnLayout(layout))
-    Store().WriteString("IncomingOrders", "lvIncomingGroups_Order", layout);
 }
 
 }  // namespace tovix

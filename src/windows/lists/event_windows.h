@@ -19,8 +19,8 @@
 #include "controls/dual_list.h"
 #include "core/base/user_interface.h"
 #include "views/event_rows.h"
+#include "windows/base/model_list_window.h"
 #include "windows/base/services.h"
-#include "windows/base/tool_window.h"
 
 class QComboBox;
 class QListWidget;
@@ -31,42 +31,28 @@ class QTimer;
 
 namespace tovix {
 
-class TznListView;
 class TExportZnListView;
 
-// The common frame: the "Turns" box above the list; the list fills at its first show, and again
-// when the game is read anew or the "Turns" choice changes.
-class TTurnListWindow : public TToolWindow {
+// The common frame: the "Turns" box above the list; the list fills again also when the "Turns"
+// choice changes.
+class TTurnListWindow : public TModelListWindow {
   Q_OBJECT
 
  public:
   TTurnListWindow(std::string stateName, int helpContext, GameState& state, TznSaveState& store,
-                  TServicesSource services, QWidget* parent = nullptr);
+                  TServicesSource services, std::string layoutSection, std::string layoutKey,
+                  QWidget* parent = nullptr);
 
-  TznListView* List() const { return list_; }
   QComboBox* TurnsBox() const { return cbxTurns_; }
   bool LastTurnOnly() const;
-  bool Filled() const { return filled_; }
-  // Fills the list from the model now.
-  void Refill();
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void RefreshGame(TGameChanges changes) override;
-  virtual void Fill() = 0;
-  const TServices& Services() const { return services_(); }
   // The row of the list's current index, as the window numbers its rows; -1 for none.
   int CurrentRow() const;
   void SelectRow(int row);
 
-  GameState& state_;
   QWidget* top_;  // the strip with the "Turns" box
-  TznListView* list_;
   QComboBox* cbxTurns_;
-  bool filled_ = false;
-
- private:
-  TServicesSource services_;
 };
 
 class TfrmBattles : public TTurnListWindow, public IBattleListService {
@@ -130,8 +116,6 @@ class TfrmBombings : public TTurnListWindow {
 
  protected:
   void Fill() override;
-  void LoadOwnState() override;
-  void SaveOwnState() override;
 
  private:
   void SelectionMoved();
@@ -160,8 +144,6 @@ class TfrmIncomingGroups : public TTurnListWindow {
 
  protected:
   void Fill() override;
-  void LoadOwnState() override;
-  void SaveOwnState() override;
 
  private:
   std::vector<TIncomingRow> rows_;

@@ -12,6 +12,8 @@
 #include <QValueAxis>
 #include <algorithm>
 
+#include "platform/latin1.h"
+
 namespace tovix {
 
 namespace {
@@ -19,10 +21,6 @@ namespace {
 constexpr int kGraphHelpContext = 16;
 constexpr int kAll = 1;
 constexpr int kTopSix = 2;
-
-QString Q(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -104,13 +102,13 @@ void TfrmGraph::FirstShow() {
   shown_ = true;
   filling_ = true;
   topPlayer_ = FindTopPlayer(state_);
-  lblTopPlayer_->setText(topPlayer_ ? Q(topPlayer_->Name) : QString());
+  lblTopPlayer_->setText(topPlayer_ ? FromLatin1(topPlayer_->Name) : QString());
   cbxPlayer_->clear();
   cbxPlayer_->addItem("All", kAll);
   cbxPlayer_->addItem("Top Six", kTopSix);
   for (int i = 0; i < state_.Players.Count(); ++i) {
     TPlayer* p = state_.Players.Object(i);
-    cbxPlayer_->addItem(Q(p->Name), QVariant::fromValue(static_cast<void*>(p)));
+    cbxPlayer_->addItem(FromLatin1(p->Name), QVariant::fromValue(static_cast<void*>(p)));
   }
   cbxPlayer_->setCurrentIndex(0);
   cbxSubject_->setCurrentIndex(0);
@@ -166,7 +164,7 @@ void TfrmGraph::Redraw() {
   bool any = false;
   for (const TGraphSeries& s : series) {
     auto* line = new QLineSeries;
-    line->setName(Q(s.Title));
+    line->setName(FromLatin1(s.Title));
     for (size_t t = 0; t < s.Values.size(); ++t) {
       // A turn no report gave figures for is not drawn: it is no 0 of the race.
       if (!s.Values[t]) continue;

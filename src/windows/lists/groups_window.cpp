@@ -2,15 +2,8 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
-#include <QPushButton>
-#include <QVBoxLayout>
 
-#include "controls/top_most_window.h"
 #include "controls/zn_list_view.h"
 #include "orders/order_lines.h"
 #include "platform/latin1.h"
@@ -18,17 +11,12 @@
 #include "views/planet_list_rows.h"
 #include "windows/base/popup_actions.h"
 #include "windows/base/wait_cursor.h"
-#include "windows/dialogs/list_export_dialog.h"
 
 namespace tovix {
 
 namespace {
 
 constexpr int kGroupsHelpContext = 18;
-constexpr const char* kSection = "frmGroups";
-constexpr const char* kLayoutKey = "znListview1_Order";
-constexpr const char* kTopMostKey = "mniTopMost.Checked";
-constexpr const char* kCenteredKey = "Viewplanetscentered1.Checked";
 
 void FillCombo(QComboBox* box, const std::vector<std::string>& items) {
   box->clear();
@@ -40,155 +28,74 @@ void FillCombo(QComboBox* box, const std::vector<std::string>& items) {
 
 TfrmGroups::TfrmGroups(GameState& state, TznSaveState& store, UserInterface& ui,
                        const TServices& services, QWidget* parent)
-    : TToolWindow("Groups", kGroupsHelpContext, store, parent),
-      state_(state),
-      ui_(ui),
-      services_(services) {
-  setObjectName("frmGroups");
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  auto* bar = new QHBoxLayout;
-  cbxGROwners_ = new QComboBox(this);
-  cbxGROwners_->setObjectName("cbxGROwners");
-  cbxGROwners_->setMinimumContentsLength(14);
-  cbxPTOwners_ = new QComboBox(this);
-  cbxPTOwners_->setObjectName("cbxPTOwners");
-  cbxPTOwners_->setMinimumContentsLength(14);
-  btnExpressions_ = new QPushButton("Expressions", this);
-  btnExpressions_->setObjectName("btnExpressions");
-  Button1_ = new QPushButton("Expressions in Current View", this);
-  Button1_->setObjectName("Button1");
-  bar->addWidget(new QLabel("Group owner:", this));
-  bar->addWidget(cbxGROwners_);
-  bar->addWidget(new QLabel("Planet owner:", this));
-  bar->addWidget(cbxPTOwners_);
-  bar->addWidget(btnExpressions_);
-  bar->addWidget(Button1_);
-  bar->addStretch();
-  layout->addLayout(bar);
-
-  lvGroups_ = new TznListView(this);
-  lvGroups_->setObjectName("znListview1");
-  QStringList captions;
-  std::vector<int> widths;
-  std::vector<bool> right;
-  for (int c = 0; c < kGroupColumnCount; ++c) {
-    const bool text = c >= gcolOwner && c <= gcolShipType;
-    captions << kGroupColumnCaptions[static_cast<size_t>(c)];
-    widths.push_back(text ? 90 : 65);
-    right.push_back(!text);
-  }
-  lvGroups_->SetColumns(captions, widths);
-  lvGroups_->Rows().SetRightAligned(right);
-  lvGroups_->Rows().SetCompare([this](int a, int b, int column) {
-    return CompareGroupRows(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)], column,
-                            lvGroups_->SortDirection() == TznSortDirection::sdDesc);
-  });
-  lvGroups_->setContextMenuPolicy(Qt::CustomContextMenu);
-  layout->addWidget(lvGroups_);
+    : TFilteredListWindow("Groups", kGroupsHelpContext, "frmGroups", state, store, ui, services,
+                          parent) {
+  cbxGROwners_ = AddOwnerBox("cbxGROwners", 14, "Group owner:");
+  cbxPTOwners_ = AddOwnerBox("cbxPTOwners", 14, "Planet owner:");
+  AddExpressionsButton();
+  AddCurrentViewButton();
+  MakeList(
+      kGroupColumnCaptions, [](int c) { return c >= gcolOwner && c <= gcolShipType; }, 90, 65,
+      [this](int a, int b, int column) {
+        return CompareGroupRows(rows_[static_cast<size_t>(a)], rows_[static_cast<size_t>(b)],
+                                column, list_->SortDirection() == TznSortDirection::sdDesc);
+      },
+      GroupSortCaption, "Groups");
   resize(960, 400);
 
-  pmuGroups_ = new QMenu(this);
-  auto add = [this](QMenu* menu, const char* text, const QKeySequence& key, auto slot) {
-    return AddPopupAction(this, menu, text, key, this, slot);
-  };
-  mniMark_ =
-      add(pmuGroups_, "&Mark Planets in Map", QKeySequence("Ctrl+M"), &TfrmGroups::MarkPlanets);
-  add(pmuGroups_, "&Unmark Planets In Map", QKeySequence("Ctrl+N"), &TfrmGroups::UnmarkPlanets);
-  pmuGroups_->addSeparator();
-  mniSendToPlanet_ = add(pmuGroups_, "&Send Groups To Planet...", QKeySequence("Ctrl+S"),
+  const auto add = PopupAdder(this);
+  mniMark_ = add(popup_, "&Mark Planets in Map", QKeySequence("Ctrl+M"), &TfrmGroups::MarkPlanets);
+  add(popup_, "&Unmark Planets In Map", QKeySequence("Ctrl+N"), &TfrmGroups::UnmarkPlanets);
+  popup_->addSeparator();
+  mniSendToPlanet_ = add(popup_, "&Send Groups To Planet...", QKeySequence("Ctrl+S"),
                          [this] { SendGroups(TSendMode::GroupsToPlanet); });
-  mniSendGroupToPlanets_ = add(pmuGroups_, "Send &Group To Planets ...", QKeySequence("Ctrl+G"),
+  mniSendGroupToPlanets_ = add(popup_, "Send &Group To Planets ...", QKeySequence("Ctrl+G"),
                                [this] { SendGroups(TSendMode::GroupToPlanets); });
-  mniSendToPlanets_ = add(pmuGroups_, "Send Groups To &Planets...", QKeySequence("Ctrl+P"),
+  mniSendToPlanets_ = add(popup_, "Send Groups To &Planets...", QKeySequence("Ctrl+P"),
                           [this] { SendGroups(TSendMode::GroupsToPlanets); });
-  mniUpgrade_ = add(pmuGroups_, "&Upgrade", QKeySequence("Ctrl+U"), &TfrmGroups::Upgrade);
-  mniUnload_ = add(pmuGroups_, "Un&load", QKeySequence("Ctrl+L"), &TfrmGroups::Unload);
-  pmuGroups_->addSeparator();
-  mniDefender_ = add(pmuGroups_, "Add to &Defender...", QKeySequence("Ctrl+Alt+D"),
-                     &TfrmGroups::AddToDefender);
-  mniAttacker_ = add(pmuGroups_, "Add To A&ttacker...", QKeySequence("Ctrl+Alt+A"),
-                     &TfrmGroups::AddToAttacker);
-  pmuGroups_->addSeparator();
-  mniDistances_ = add(pmuGroups_, "&Calculate Distances to this Planet", QKeySequence("Ctrl+D"),
+  mniUpgrade_ = add(popup_, "&Upgrade", QKeySequence("Ctrl+U"), &TfrmGroups::Upgrade);
+  mniUnload_ = add(popup_, "Un&load", QKeySequence("Ctrl+L"), &TfrmGroups::Unload);
+  popup_->addSeparator();
+  mniDefender_ =
+      add(popup_, "Add to &Defender...", QKeySequence("Ctrl+Alt+D"), &TfrmGroups::AddToDefender);
+  mniAttacker_ =
+      add(popup_, "Add To A&ttacker...", QKeySequence("Ctrl+Alt+A"), &TfrmGroups::AddToAttacker);
+  popup_->addSeparator();
+  mniDistances_ = add(popup_, "&Calculate Distances to this Planet", QKeySequence("Ctrl+D"),
                       &TfrmGroups::CalculateDistances);
-  add(pmuGroups_, "&Find Group in orders", QKeySequence("Ctrl+F"), &TfrmGroups::FindGroupInOrders);
-  add(pmuGroups_, "Select A&ll Groups", QKeySequence("Ctrl+A"),
-      [this] { lvGroups_->SelectAllRows(); });
-  add(pmuGroups_, "&Expressions", QKeySequence("Ctrl+E"), &TfrmGroups::SelectByExpression);
-  add(pmuGroups_, "E&xport", QKeySequence("Ctrl+X"), &TfrmGroups::ExportRows);
-  mniCentered_ = add(pmuGroups_, "View planets &centered", QKeySequence(), [] {});
-  mniCentered_->setCheckable(true);
-  mniCentered_->setChecked(true);
-  // A Linux window manager's system menu cannot be extended: "Top Most" sits in the popup.
-  topMost_ = new TTopMostWindow(this);
-  mniTopMost_ = pmuGroups_->addAction("&Top Most");
-  mniTopMost_->setObjectName("mniTopMost");
-  mniTopMost_->setCheckable(true);
-  connect(mniTopMost_, &QAction::toggled, topMost_, &TTopMostWindow::SetAlwaysOnTop);
-
-  exporter_ = std::make_unique<TExportZnListView>(*lvGroups_, ui_, this);
-  exporter_->ExportType = TExportType::xHTML;
-  exporter_->Options.ExportAllWhenNoneSelected = true;
-  exporter_->Options.SelectedRowsOnly = true;
-  exporter_->Options.ShowClipboardMsg = true;
-  exporter_->Options.ShowProgress = true;
-  exporter_->Options.TimeStamp = true;
-  exporter_->Header = "Groups";
-  exporter_->Footer = "Tovix";
-  exporter_->Title = "Tovix";
-  exporter_->ViewOnly = true;
+  add(popup_, "&Find Group in orders", QKeySequence("Ctrl+F"), &TfrmGroups::FindGroupInOrders);
+  add(popup_, "Select A&ll Groups", QKeySequence("Ctrl+A"), [this] { list_->SelectAllRows(); });
+  add(popup_, "&Expressions", QKeySequence("Ctrl+E"), &TfrmGroups::SelectByExpression);
+  add(popup_, "E&xport", QKeySequence("Ctrl+X"), &TfrmGroups::ExportRows);
+  AddCenteredItem("View planets &centered", QKeySequence());
+  AddTopMostItem();
 
   connect(cbxGROwners_, &QComboBox::activated, this, [this](int) { RefreshGroupList(); });
   connect(cbxPTOwners_, &QComboBox::activated, this, [this](int) { RefreshGroupList(); });
-  connect(btnExpressions_, &QPushButton::clicked, this, &TfrmGroups::SelectByExpression);
-  connect(Button1_, &QPushButton::clicked, this, &TfrmGroups::SelectInCurrentView);
-  connect(lvGroups_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    PreparePopup();
-    pmuGroups_->popup(lvGroups_->viewport()->mapToGlobal(pos));
-  });
-  connect(lvGroups_, &TznListView::SortBegin, this, [this](TznSortDirection direction, int col) {
-    setWindowTitle(FromLatin1(GroupSortCaption(direction == TznSortDirection::sdDesc, col)));
-  });
-  connect(lvGroups_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-          [this](const QModelIndex& current, const QModelIndex&) {
-            CurrentRowChanged(current.isValid() ? current.row() : -1);
-          });
 }
 
 TfrmGroups::~TfrmGroups() = default;
 
-void TfrmGroups::showEvent(QShowEvent* event) {
-  if (!shown_) FirstShow();
-  TToolWindow::showEvent(event);
-}
-
 void TfrmGroups::FirstShow() {
-  shown_ = true;
   ComputePlanetShipMasses(state_);
   otherGroups_ = OtherGroups(state_);
   FillCombo(cbxGROwners_, GroupOwnerChoices(state_));
   FillCombo(cbxPTOwners_, GroupPlanetOwnerChoices(state_));
   // Every name of the game shows whole, also those the first rows do not hold.
   const TGameNames names = LongestGameNames(state_);
-  lvGroups_->SetColumnSamples(gcolOwner, names.Races);
-  lvGroups_->SetColumnSamples(gcolPlanet, names.Planets);
-  lvGroups_->SetColumnSamples(gcolPlanetOwner, names.Races);
-  lvGroups_->SetColumnSamples(gcolSource, names.Planets);
-  lvGroups_->SetColumnSamples(gcolShipType, names.ShipTypes);
+  list_->SetColumnSamples(gcolOwner, names.Races);
+  list_->SetColumnSamples(gcolPlanet, names.Planets);
+  list_->SetColumnSamples(gcolPlanetOwner, names.Races);
+  list_->SetColumnSamples(gcolSource, names.Planets);
+  list_->SetColumnSamples(gcolShipType, names.ShipTypes);
   FillGroupList();
 }
 
-void TfrmGroups::RefreshGame(TGameChanges changes) {
-  if ((changes & gcGameRead) != 0) {
-    // The model's groups are new: the old analysis and reference point point into the old ones.
-    noOrders_.reset();
-    distancePlanet_ = nullptr;
-    ShowRows({});
-    if (shown_) FirstShow();
-    return;
-  }
-  if ((changes & gcOrdersAnalysed) != 0 && shown_) RefreshGroupList();
+void TfrmGroups::ForgetGame() {
+  // The model's groups are new: the old analysis and reference point point into the old ones.
+  noOrders_.reset();
+  distancePlanet_ = nullptr;
+  ShowRows({});
 }
 
 const TOrderAnalysis* TfrmGroups::Analysis() {
@@ -202,35 +109,22 @@ const TOrderAnalysis* TfrmGroups::Analysis() {
   return noOrders_.get();
 }
 
-IExpressionService& TfrmGroups::Expressions() {
-  return services_.Expressions ? *services_.Expressions : allPass_;
-}
-
 std::vector<TGroupItem> TfrmGroups::Candidates() {
   return GroupCandidates(otherGroups_, Analysis());
 }
 
-std::optional<std::string> TfrmGroups::Chosen(const QComboBox* box) const {
-  if (box->currentIndex() <= 0) return std::nullopt;
-  return box->currentText().toLatin1().toStdString();
-}
-
 void TfrmGroups::ShowRows(std::vector<TGroupRow> rows) {
-  filling_ = true;
-  lastSyncedRow_ = -1;
-  lvGroups_->clearSelection();
-  rows_ = std::move(rows);
-  lvGroups_->Rows().SetRows(static_cast<int>(rows_.size()), [this](int row, int column) {
-    return rows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(column)];
+  SetRows([&] {
+    rows_ = std::move(rows);
+    list_->Rows().SetCellRows(rows_);
+    list_->Resort();
   });
-  lvGroups_->Resort();
-  filling_ = false;
 }
 
 void TfrmGroups::ShowItems(const std::vector<TGroupItem>& items, bool ownerFilters) {
   const std::optional<std::string> none;
-  ShowRows(GroupRows(state_, Analysis(), items, ownerFilters ? Chosen(cbxGROwners_) : none,
-                     ownerFilters ? Chosen(cbxPTOwners_) : none, distancePlanet_));
+  ShowRows(GroupRows(state_, Analysis(), items, ownerFilters ? ChosenOwner(*cbxGROwners_) : none,
+                     ownerFilters ? ChosenOwner(*cbxPTOwners_) : none, distancePlanet_));
 }
 
 void TfrmGroups::FillGroupList() {
@@ -269,7 +163,7 @@ void TfrmGroups::SelectInCurrentView() {
 
 std::vector<const TGroupRow*> TfrmGroups::CollectSelectedGroups(bool ownOnly) const {
   std::vector<const TGroupRow*> selected;
-  for (int row : lvGroups_->CollectSelectedRows()) {
+  for (int row : list_->CollectSelectedRows()) {
     const TGroupRow& r = rows_[static_cast<size_t>(row)];
     if (!ownOnly || r.Item.Record) selected.push_back(&r);
   }
@@ -277,16 +171,11 @@ std::vector<const TGroupRow*> TfrmGroups::CollectSelectedGroups(bool ownOnly) co
 }
 
 void TfrmGroups::PreparePopup() {
-  const int count = lvGroups_->SelectedCount();
+  const int count = list_->SelectedCount();
   for (QAction* a : {mniMark_, mniSendToPlanet_, mniUpgrade_, mniUnload_, mniDefender_,
                      mniAttacker_, mniSendToPlanets_})
     a->setEnabled(count > 0);
   for (QAction* a : {mniSendGroupToPlanets_, mniDistances_}) a->setEnabled(count == 1);
-}
-
-void TfrmGroups::ExportRows() {
-  if (MainCaption) exporter_->Footer = MainCaption();
-  exporter_->ExecuteExport();
 }
 
 void TfrmGroups::CalculateDistances() {
@@ -340,34 +229,24 @@ void TfrmGroups::AddToAttacker() {
   HandToSimulator(false);
 }
 
-void TfrmGroups::MarkPlanets() {
-  const std::vector<const TGroupRow*> selected = CollectSelectedGroups(false);
-  if (selected.empty() || !services_.Map) return;
-  services_.Map->ClearPlanetMarks();
-  for (const TGroupRow* row : selected)
-    if (row->Planet) services_.Map->AddPlanetMark(row->Planet);
-}
-
-void TfrmGroups::UnmarkPlanets() {
-  if (services_.Map) services_.Map->ClearPlanetMarks();
+std::vector<TPlanet*> TfrmGroups::SelectedRowPlanets() const {
+  std::vector<TPlanet*> planets;
+  for (const TGroupRow* row : CollectSelectedGroups(false)) planets.push_back(row->Planet);
+  return planets;
 }
 
 void TfrmGroups::FindGroupInOrders() {
-  const QModelIndex current = lvGroups_->currentIndex();
+  const QModelIndex current = list_->currentIndex();
   if (!current.isValid() || !services_.Orders) return;
-  const int row = lvGroups_->Rows().SourceRow(current.row());
+  const int row = list_->Rows().SourceRow(current.row());
   if (row < 0) return;
   const std::string& number = rows_[static_cast<size_t>(row)].Cells[gcolNumber];
   if (!number.empty()) services_.Orders->FindGroupInOrders(std::stoi(number));
 }
 
-void TfrmGroups::CurrentRowChanged(int viewRow) {
-  if (filling_ || viewRow < 0 || viewRow == lastSyncedRow_) return;
-  lastSyncedRow_ = viewRow;
-  const int source = lvGroups_->Rows().SourceRow(viewRow);
-  if (source < 0) return;
+void TfrmGroups::FollowRow(int source) {
   const TGroupRow& row = rows_[static_cast<size_t>(source)];
-  const bool centre = mniCentered_->isChecked();
+  const bool centre = Centered();
   TPlanet* shown = nullptr;
   if (const TSendedGroup* r = row.Item.Record) {
     shown = r->Destination ? r->Destination : row.Group->Planet;
@@ -381,33 +260,8 @@ void TfrmGroups::CurrentRowChanged(int viewRow) {
   if (shown && services_.PlanetInfo) services_.PlanetInfo->ShowPlanet(shown, centre);
 }
 
-void TfrmGroups::keyPressEvent(QKeyEvent* event) {
-  if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F5) {
-    RefreshGroupList();
-    event->accept();
-    return;
-  }
-  if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F6) {
-    if (services_.Orders) services_.Orders->AnalyseOrders();
-    event->accept();
-    return;
-  }
-  TToolWindow::keyPressEvent(event);
-}
-
-void TfrmGroups::LoadOwnState() {
-  lvGroups_->SetLoading(true);
-  lvGroups_->SetColumnLayout(Store().ReadString(kSection, kLayoutKey, ""));
-  lvGroups_->SetLoading(false);
-  mniTopMost_->setChecked(Store().ReadBool(kSection, kTopMostKey, false));
-  mniCentered_->setChecked(Store().ReadBool(kSection, kCenteredKey, mniCentered_->isChecked()));
-}
-
-void TfrmGroups::SaveOwnState() {
-  std::string layout;
-  if (lvGroups_->GetColumnLayout(layout)) Store().WriteString(kSection, kLayoutKey, layout);
-  Store().WriteBool(kSection, kTopMostKey, mniTopMost_->isChecked());
-  Store().WriteBool(kSection, kCenteredKey, mniCentered_->isChecked());
+void TfrmGroups::RefreshRows() {
+  RefreshGroupList();
 }
 
 }  // namespace tovix

@@ -7,16 +7,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/latin1.h"
+
 namespace tovix {
 
 namespace {
 
 constexpr int kOverviewHelpContext = 22;
 constexpr const char* kNotAvailable = "not available";
-
-QString Q(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -98,10 +96,10 @@ void TfrmOverView::RefreshPage() {
   const TOverviewTexts texts =
       OverviewTexts(*shown, *figures_[0], tab == 0, known_[static_cast<size_t>(tab)], known_[0]);
   for (int k = 0; k < ofCount; ++k) {
-    values_[static_cast<size_t>(k)]->setText(Q(texts.Values[static_cast<size_t>(k)]));
-    deltas_[static_cast<size_t>(k)]->setText(Q(texts.Deltas[static_cast<size_t>(k)]));
+    values_[static_cast<size_t>(k)]->setText(FromLatin1(texts.Values[static_cast<size_t>(k)]));
+    deltas_[static_cast<size_t>(k)]->setText(FromLatin1(texts.Deltas[static_cast<size_t>(k)]));
   }
-  percent_->setText(Q(texts.PopulationPercent));
+  percent_->setText(FromLatin1(texts.PopulationPercent));
 }
 
 }  // namespace tovix

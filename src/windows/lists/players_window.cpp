@@ -8,6 +8,8 @@
 
 #include "controls/zn_list_view.h"
 #include "orders/order_commands.h"
+#include "platform/latin1.h"
+#include "windows/base/popup_actions.h"
 #include "windows/dialogs/list_export_dialog.h"
 
 namespace tovix {
@@ -16,10 +18,6 @@ namespace {
 
 constexpr int kPlayersHelpContext = 26;
 constexpr int kMessageHelpContext = 13;
-
-QString Q(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -43,7 +41,7 @@ TfrmCreateMessage::TfrmCreateMessage(QWidget* parent) : QDialog(parent) {
 
 void TfrmCreateMessage::Setup(const std::string& race) {
   race_ = race;
-  setWindowTitle(Q(MessageDialogCaption(race)));
+  setWindowTitle(FromLatin1(MessageDialogCaption(race)));
   memo_->clear();
 }
 
@@ -59,40 +57,27 @@ std::string TfrmCreateMessage::GetMessageText() const {
 
 TfrmPlayers::TfrmPlayers(GameState& state, TznSaveState& store, UserInterface& ui,
                          TServicesSource services, QWidget* parent)
-    : TToolWindow("Players", kPlayersHelpContext, store, parent),
-      state_(state),
-      ui_(ui),
-      services_(std::move(services)) {
+    : TModelListWindow("Players", kPlayersHelpContext, state, store, std::move(services), "Players",
+                       "lvPLayers.cols", parent),
+      ui_(ui) {
   setObjectName("frmPlayers");
   setToolTip("Player info, select multiple players and right click to show them in Graph window");
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  lvPlayers_ = new TznListView(this);
-  lvPlayers_->setObjectName("lvPlayers");
+  MakeList();
+  list_->setObjectName("lvPlayers");
   QStringList captions;
   std::vector<int> widths;
   for (const TPlayerColumn& c : kPlayerColumns) {
     captions << c.Title;
     widths.push_back(c.Width);
   }
-  lvPlayers_->SetColumns(captions, widths);
+  list_->SetColumns(captions, widths);
   std::vector<bool> right;
   for (const TPlayerColumn& c : kPlayerColumns) right.push_back(c.RightAligned);
-  lvPlayers_->Rows().SetRightAligned(std::move(right));
-  lvPlayers_->SetCursorWait(Qt::ArrowCursor);
-  lvPlayers_->setContextMenuPolicy(Qt::CustomContextMenu);
-  layout->addWidget(lvPlayers_);
+  list_->Rows().SetRightAligned(std::move(right));
+  layout()->addWidget(list_);
   resize(900, 280);
 
-  export_ = std::make_unique<TExportZnListView>(*lvPlayers_, ui_, this);
-  export_->Options.ExportAllWhenNoneSelected = true;
-  export_->Options.NumberRows = true;
-  export_->Options.SelectedRowsOnly = true;
-  export_->Options.ShowClipboardMsg = true;
-  export_->Options.ShowProgress = true;
-  export_->Options.TimeStamp = true;
-  export_->Header = "Players";
-  export_->Title = "Tovix";
+  export_ = MakeRowsExport(*list_, ui_, this, "Players", true);
 
   pmuPlayers_ = new QMenu(this);
   auto add = [this](const char* caption, void (TfrmPlayers::*slot)(), const char* keys = nullptr) {
@@ -110,13 +95,10 @@ TfrmPlayers::TfrmPlayers(GameState& state, TznSaveState& store, UserInterface& u
   mniMessage_ = add("Create &Message to this Player", &TfrmPlayers::CreateMessage);
   mniWar_ = add("Set &War to this Player", &TfrmPlayers::SetWar);
   mniPeace_ = add("Set &Peace to this Player", &TfrmPlayers::SetPeace);
-  connect(lvPlayers_, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-    PreparePopup();
-    pmuPlayers_->popup(lvPlayers_->viewport()->mapToGlobal(pos));
-  });
-  connect(lvPlayers_, &QAbstractItemView::clicked, this,
+  ShowMenuOnRightClick(list_, pmuPlayers_, [this] { PreparePopup(); });
+  connect(list_, &QAbstractItemView::clicked, this,
           [this](const QModelIndex& index) { RowClicked(index.row()); });
-  connect(lvPlayers_, &TznListView::SortBegin, this, [this] {
+  connect(list_, &TznListView::SortBegin, this, [this] {
     // The caption follows once the new sort is in place.
     QMetaObject::invokeMethod(
         this, [this] { UpdateCaption(); }, Qt::QueuedConnection);
@@ -125,34 +107,21 @@ TfrmPlayers::TfrmPlayers(GameState& state, TznSaveState& store, UserInterface& u
 
 TfrmPlayers::~TfrmPlayers() = default;
 
-void TfrmPlayers::showEvent(QShowEvent* event) {
-  if (!filled_) Fill();
-  TToolWindow::showEvent(event);
-}
-
-void TfrmPlayers::RefreshGame(TGameChanges changes) {
-  // The rows point into the model: a new read makes them again.
-  if ((changes & gcGameRead) != 0) Fill();
-}
-
 void TfrmPlayers::Fill() {
   rows_ = PlayerRows(state_);
-  lvPlayers_->Rows().SetRows(static_cast<int>(rows_.size()), [this](int row, int column) {
-    return rows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(column)];
-  });
-  lvPlayers_->Resort();
-  filled_ = true;
+  list_->Rows().SetCellRows(rows_);
+  list_->Resort();
   UpdateCaption();
 }
 
 void TfrmPlayers::UpdateCaption() {
-  setWindowTitle(Q(PlayersSortCaption(lvPlayers_->SortDirection() == TznSortDirection::sdAsc,
-                                      lvPlayers_->SortColumn())));
+  setWindowTitle(FromLatin1(
+      PlayersSortCaption(list_->SortDirection() == TznSortDirection::sdAsc, list_->SortColumn())));
 }
 
 std::vector<TPlayer*> TfrmPlayers::SelectedPlayers() const {
   std::vector<TPlayer*> players;
-  for (int row : lvPlayers_->CollectSelectedRows()) {
+  for (int row : list_->CollectSelectedRows()) {
     if (row >= 0 && row < static_cast<int>(rows_.size()))
       players.push_back(rows_[static_cast<size_t>(row)].Player);
   }
@@ -173,14 +142,14 @@ void TfrmPlayers::PreparePopup() {
 }
 
 void TfrmPlayers::RowClicked(int viewRow) {
-  const int row = lvPlayers_->Rows().SourceRow(viewRow);
+  const int row = list_->Rows().SourceRow(viewRow);
   if (row < 0 || row >= static_cast<int>(rows_.size())) return;
-  if (IMapService* map = services_().Map)
+  if (IMapService* map = Services().Map)
     map->MarkPlayerPlanets(rows_[static_cast<size_t>(row)].Player);
 }
 
 void TfrmPlayers::Insert(const std::string& lines) {
-  if (IOrderService* orders = services_().Orders) orders->InsertOtherCommands(lines);
+  if (IOrderService* orders = Services().Orders) orders->InsertOtherCommands(lines);
 }
 
 void TfrmPlayers::ShowSelectedInGraph() {
@@ -216,7 +185,7 @@ void TfrmPlayers::CreateRelayMessage() {
   if (selected.size() != 1 || state_.Settings.GameType != TGameType::NG) return;
   const std::string race = selected[0]->Name;
   const auto message = RunMessageDialog ? RunMessageDialog(race) : RunOwnDialog(this, race);
-  if (message && services_().Orders) services_().Orders->SendRelayMessage(race, message->Memo);
+  if (message && Services().Orders) Services().Orders->SendRelayMessage(race, message->Memo);
 }
 
 void TfrmPlayers::SetWar() {
@@ -232,19 +201,6 @@ void TfrmPlayers::SetPeace() {
 void TfrmPlayers::ExportList() {
   if (MainCaption) export_->Footer = MainCaption();
   export_->ExecuteExport();
-}
-
-void TfrmPlayers::LoadOwnState() {
-  std::string layout;
-  lvPlayers_->GetColumnLayout(layout);
-  lvPlayers_->SetLoading(true);
-  lvPlayers_->SetColumnLayout(Store().ReadString("Players", "lvPLayers.cols", layout));
-  lvPlayers_->SetLoading(false);
-}
-
-void TfrmPlayers::SaveOwnState() {
-  std::string layout;
-  if (lvPlayers_->GetColumnLayout(layout)) Store().WriteString("Players", "lvPLayers.cols", layout);
 }
 
 }  // namespace tovix

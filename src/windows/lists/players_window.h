@@ -13,8 +13,8 @@
 
 #include "core/base/user_interface.h"
 #include "views/player_rows.h"
+#include "windows/base/model_list_window.h"
 #include "windows/base/services.h"
-#include "windows/base/tool_window.h"
 
 class QAction;
 class QMenu;
@@ -22,7 +22,6 @@ class QPlainTextEdit;
 
 namespace tovix {
 
-class TznListView;
 class TExportZnListView;
 
 class TfrmCreateMessage : public QDialog {
@@ -43,7 +42,7 @@ class TfrmCreateMessage : public QDialog {
   QPlainTextEdit* memo_;
 };
 
-class TfrmPlayers : public TToolWindow {
+class TfrmPlayers : public TModelListWindow {
   Q_OBJECT
 
  public:
@@ -64,7 +63,6 @@ class TfrmPlayers : public TToolWindow {
   // The main window's title, for the export's footer.
   std::function<std::string()> MainCaption;
 
-  TznListView* List() const { return lvPlayers_; }
   QMenu* PopupMenu() const { return pmuPlayers_; }
   const std::vector<TPlayerRow>& Rows() const { return rows_; }
   // Enables and shows the popup's items for the current selection, as before it opens.
@@ -81,21 +79,14 @@ class TfrmPlayers : public TToolWindow {
   void ExportList();
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  void LoadOwnState() override;
-  void SaveOwnState() override;
-  void RefreshGame(TGameChanges changes) override;
+  void Fill() override;
 
  private:
-  void Fill();
   void UpdateCaption();
   void RowClicked(int viewRow);
   void Insert(const std::string& lines);
 
-  GameState& state_;
   UserInterface& ui_;
-  TServicesSource services_;
-  TznListView* lvPlayers_;
   QMenu* pmuPlayers_;
   QAction* mniGraph_;
   QAction* mniExport_;
@@ -106,7 +97,6 @@ class TfrmPlayers : public TToolWindow {
   QAction* mniPeace_;
   std::unique_ptr<TExportZnListView> export_;
   std::vector<TPlayerRow> rows_;
-  bool filled_ = false;
 };
 
 }  // namespace tovix

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "controls/zn_list_view.h"
+#include "platform/latin1.h"
 #include "views/name_samples.h"
 
 namespace tovix {
@@ -63,9 +64,7 @@ void TfrmRoutes::RefreshRoutes() {
 }
 
 void TfrmRoutes::ShowRows() {
-  lvRoutes_->Rows().SetRows(static_cast<int>(table_.Rows().size()), [this](int row, int column) {
-    return table_.Rows()[static_cast<size_t>(row)].Cells[static_cast<size_t>(column)];
-  });
+  lvRoutes_->Rows().SetCellRows(table_.Rows());
   lvRoutes_->Resort();
 }
 
@@ -122,8 +121,7 @@ void TfrmRoutes::Write(const std::vector<std::string>& lines) {
     // Until the orders window takes them, the lines of one choice go to the clipboard.
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
-    QGuiApplication::clipboard()->setText(
-        QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    QGuiApplication::clipboard()->setText(FromLatin1(text));
   }
 }
 

@@ -2,7 +2,6 @@
 
 #include <QAbstractScrollArea>
 #include <QActionGroup>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -18,6 +17,7 @@
 #include "core/text/str_utils.h"
 #include "platform/latin1.h"
 #include "views/route_rows.h"
+#include "windows/dialogs/text_query.h"
 #include "windows/map/colour_dialogs.h"
 
 namespace tovix {
@@ -111,12 +111,8 @@ TfrmNewMap::TfrmNewMap(GameState& state, TznSaveState& store, const TServices& s
   scene_.Overlays.push_back(TOverlayCircle{});
   specialValue_ = "10";
   askText_ = [this](const std::string& caption, const std::string& prompt,
-                    const std::string& value) -> std::optional<std::string> {
-    bool ok = false;
-    const QString text = QInputDialog::getText(this, FromLatin1(caption), FromLatin1(prompt),
-                                               QLineEdit::Normal, FromLatin1(value), &ok);
-    if (!ok) return std::nullopt;
-    return ToLatin1(text);
+                    const std::string& value) {
+    return AskLatin1Text(this, FromLatin1(caption), FromLatin1(prompt), value);
   };
   BuildMenus();
   BuildCaptionButtons();

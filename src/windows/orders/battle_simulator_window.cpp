@@ -4,7 +4,6 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -19,6 +18,7 @@
 #include "controls/spin_edit.h"
 #include "platform/latin1.h"
 #include "views/battle_sim_rows.h"
+#include "windows/dialogs/text_query.h"
 
 namespace tovix {
 
@@ -186,13 +186,8 @@ TfrmBattleSimulator::TfrmBattleSimulator(TznSaveState& store, UserInterface& ui,
   pages_->addTab(tshResults_, "Results");
 
   connect(btnSimulate_, &QPushButton::clicked, this, &TfrmBattleSimulator::SimulateClicked);
-  askText_ = [this](const std::string& title, const std::string& prompt,
-                    const std::string& text) -> std::optional<std::string> {
-    bool ok = false;
-    const QString answer = QInputDialog::getText(this, FromLatin1(title), FromLatin1(prompt),
-                                                 QLineEdit::Normal, FromLatin1(text), &ok);
-    if (!ok) return std::nullopt;
-    return answer.toLatin1().toStdString();
+  askText_ = [this](const std::string& title, const std::string& prompt, const std::string& text) {
+    return AskLatin1Text(this, FromLatin1(title), FromLatin1(prompt), text);
   };
   FillGrids();
   resize(640, 480);

@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -35,6 +34,7 @@
 #include "platform/latin1.h"
 #include "windows/base/window_directory.h"
 #include "windows/base/window_entry.h"
+#include "windows/dialogs/text_query.h"
 
 namespace tovix {
 
@@ -366,11 +366,7 @@ QIcon TfrmOrders::DistanceImage(int turns) {
 std::optional<std::string> TfrmOrders::AskText(const QString& caption, const QString& prompt,
                                                const std::string& preset) {
   if (askText_) return askText_(caption, prompt, preset);
-  bool ok = false;
-  const QString text =
-      QInputDialog::getText(this, caption, prompt, QLineEdit::Normal, FromLatin1(preset), &ok);
-  if (!ok) return std::nullopt;
-  return ToLatin1(text);
+  return AskLatin1Text(this, caption, prompt, preset);
 }
 
 // --- Insertions and analysis --------------------------------------------------------------------

@@ -5,7 +5,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +20,7 @@
 #include "core/text/str_utils.h"
 #include "orders/auto_cargo.h"
 #include "platform/latin1.h"
+#include "windows/dialogs/text_query.h"
 
 namespace tovix {
 
@@ -376,11 +376,7 @@ std::optional<TDesignValues> TfrmShipDesign::ReadOrTell() {
 std::optional<std::string> TfrmShipDesign::AskText(const std::string& title,
                                                    const std::string& prompt) {
   if (askText_) return askText_(title, prompt, "");
-  bool ok = false;
-  const QString text = QInputDialog::getText(this, FromLatin1(title), FromLatin1(prompt),
-                                             QLineEdit::Normal, QString(), &ok);
-  if (!ok) return std::nullopt;
-  return ToLatin1(text);
+  return AskLatin1Text(this, FromLatin1(title), FromLatin1(prompt), "");
 }
 
 void TfrmShipDesign::OrdersClicked() {

@@ -217,11 +217,7 @@ void TfrmPlanetSelect::FillPlanetList() {
 }
 
 void TfrmPlanetSelect::ShowPlanetRows() {
-  znListView1_->Rows().SetRows(static_cast<int>(rows_.size()), [this](int row, int column) {
-    const TPlanetInfoRow& r = rows_[static_cast<size_t>(row)];
-    return column == 0 ? r.Name : (column == 1 ? r.Dist : r.Owner);
-  });
-  znListView1_->Resort();
+  ShowPlanetInfoRows(*znListView1_, rows_);
 }
 
 void TfrmPlanetSelect::GroupFilter() {

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
@@ -12,36 +11,31 @@
 #include <algorithm>
 
 #include "controls/list_boxes.h"
-#include "controls/top_most_window.h"
 #include "controls/zn_list_view.h"
 #include "core/text/numbers.h"
 #include "core/text/str_utils.h"
 #include "orders/order_commands.h"
 #include "orders/order_lines.h"
+#include "platform/latin1.h"
 #include "views/map_commands.h"
 #include "views/name_samples.h"
+#include "windows/base/list_windows.h"
 #include "windows/base/popup_actions.h"
 #include "windows/base/wait_cursor.h"
 #include "windows/dialogs/list_export_dialog.h"
+#include "windows/dialogs/text_query.h"
 #include "windows/planets/set_extra_info_dialog.h"
 
 namespace tovix {
 
 namespace {
+
+constexpr int kPlanetInfoHelpContext = 23;
+constexpr const char* kSection = "PlanetInfo";
 constexpr int kPlanetsPaneWidth = 240;
 constexpr int kInfoPaneWidth = 260;
 constexpr int kGroupsPaneWidth = 520;
 constexpr int kMinPaneWidth = 80;
-}  // namespace
-
-namespace {
-
-constexpr int kPlanetInfoHelpContext = 23;
-constexpr const char* kSection = "PlanetInfo";
-
-QString Text(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 }  // namespace
 
@@ -58,11 +52,10 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
       ownAnalysis_(state) {
   setObjectName("frmPlanets");
   AskNewName = [this](std::string& name) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(this, "Create Order", "Enter new planet name",
-                                               QLineEdit::Normal, Text(name), &ok);
-    if (ok) name = text.toLatin1().toStdString();
-    return ok;
+    const std::optional<std::string> answer =
+        AskLatin1Text(this, "Create Order", "Enter new planet name", name);
+    if (answer) name = *answer;
+    return answer.has_value();
   };
 
   auto* layout = new QVBoxLayout(this);
@@ -149,19 +142,10 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
       addTo(lbxInfo_, infoMenu, "Create Elite &Name", &TfrmPlanets::CreateEliteName, this);
   addTo(lbxInfo_, infoMenu, "&Find planet in orders", &TfrmPlanets::FindPlanetInOrders, this,
         QKeySequence("Ctrl+F"));
-  // A Linux window manager's system menu cannot be extended: "Top Most" sits in the popups.
-  topMost_ = new TTopMostWindow(this);
-  actTopMost_ = new QAction("&Top Most", this);
-  actTopMost_->setObjectName("mniTopMost");
-  actTopMost_->setCheckable(true);
-  connect(actTopMost_, &QAction::toggled, topMost_, &TTopMostWindow::SetAlwaysOnTop);
+  actTopMost_ = MakeTopMostAction(*this);
   infoMenu->addSeparator();
   infoMenu->addAction(actTopMost_);
-  lbxInfo_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(lbxInfo_, &QWidget::customContextMenuRequested, this,
-          [this, infoMenu](const QPoint& pos) {
-            infoMenu->popup(lbxInfo_->viewport()->mapToGlobal(pos));
-          });
+  ShowMenuOnRightClick(lbxInfo_, infoMenu);
 
   // The list popup.
   auto* listMenu = new QMenu(this);
@@ -192,11 +176,7 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   actCentred_->setShortcut(QKeySequence("Alt+C"));
   connect(actCentred_, &QAction::toggled, this, [this](bool on) { centred_ = on; });
   listMenu->addAction(actTopMost_);
-  znListView1_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(znListView1_, &QWidget::customContextMenuRequested, this,
-          [this, listMenu](const QPoint& pos) {
-            listMenu->popup(znListView1_->viewport()->mapToGlobal(pos));
-          });
+  ShowMenuOnRightClick(znListView1_, listMenu);
 
   // The groups popup.
   auto* groupMenu = new QMenu(this);
@@ -215,12 +195,7 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
         QKeySequence("Ctrl+F"));
   actFindGroup_ =
       addTo(lvGroups_, groupMenu, "Find &Group in Orders", &TfrmPlanets::FindGroupInOrders, this);
-  lvGroups_->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(lvGroups_, &QWidget::customContextMenuRequested, this,
-          [this, groupMenu](const QPoint& pos) {
-            UpdateGroupActions();
-            groupMenu->popup(lvGroups_->viewport()->mapToGlobal(pos));
-          });
+  ShowMenuOnRightClick(lvGroups_, groupMenu, [this] { UpdateGroupActions(); });
 
   // Back, Next and their drop-down lists.
   connect(btnBack_, &QToolButton::clicked, this, &TfrmPlanets::GoBack);
@@ -358,13 +333,17 @@ void TfrmPlanets::Expressions() {
   FillPlanetList();
 }
 
-void TfrmPlanets::ShowPlanetRows() {
-  syncing_ = true;
-  znListView1_->Rows().SetRows(static_cast<int>(rows_.size()), [this](int row, int column) {
-    const TPlanetInfoRow& r = rows_[static_cast<size_t>(row)];
+void ShowPlanetInfoRows(TznListView& list, const std::vector<TPlanetInfoRow>& rows) {
+  list.Rows().SetRows(static_cast<int>(rows.size()), [&rows](int row, int column) {
+    const TPlanetInfoRow& r = rows[static_cast<size_t>(row)];
     return column == 0 ? r.Name : (column == 1 ? r.Dist : r.Owner);
   });
-  znListView1_->Resort();
+  list.Resort();
+}
+
+void TfrmPlanets::ShowPlanetRows() {
+  syncing_ = true;
+  ShowPlanetInfoRows(*znListView1_, rows_);
   syncing_ = false;
 }
 
@@ -447,7 +426,7 @@ void TfrmPlanets::ShowPlanetInfo(int row, bool force) {
   lbxInfo_->clear();
   reportLines_ = PlanetReportLines(state_, *planet, context);
   for (const TPlanetReportLine& line : reportLines_) {
-    auto* item = new QListWidgetItem(Text(line.Text), lbxInfo_);
+    auto* item = new QListWidgetItem(FromLatin1(line.Text), lbxInfo_);
     if (line.Battle) item->setToolTip("Click to show this battle in the battles window");
   }
   ShowGroups();
@@ -476,9 +455,7 @@ void TfrmPlanets::ShowGroups() {
 
 void TfrmPlanets::ShowGroupRows() {
   lvGroups_->clearSpans();
-  lvGroups_->Rows().SetRows(static_cast<int>(groupRows_.size()), [this](int row, int column) {
-    return groupRows_[static_cast<size_t>(row)].Cells[static_cast<size_t>(column)];
-  });
+  lvGroups_->Rows().SetCellRows(groupRows_);
   // A block's header reads across the figures' columns.
   for (size_t i = 0; i < groupRows_.size(); ++i)
     if (groupRows_[i].Kind == TGroupRowKind::Header)
@@ -559,7 +536,7 @@ void TfrmPlanets::FillJumpMenu(QMenu* menu, bool back) {
   const auto items = back ? history_.BackList() : history_.NextList();
   for (size_t i = 0; i < items.size() && i < static_cast<size_t>(kJumpMenuEntries); ++i) {
     const int index = items[i].Index;
-    menu->addAction(Text(items[i].Text), this, [this, index, back] {
+    menu->addAction(FromLatin1(items[i].Text), this, [this, index, back] {
       const TJumpHistoryItem* item = back ? history_.GoToBack(index) : history_.GoToNext(index);
       if (item) ShowPlanet(item->Data, centred_);
     });
@@ -784,15 +761,9 @@ void TfrmPlanets::SaveExtraInfo() {
 // ---- Keys and settings ---------------------------------------------------------------------
 
 void TfrmPlanets::keyPressEvent(QKeyEvent* event) {
-  if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F5) {
-    RefreshPlanetInfo();
-    return;
-  }
-  if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F6) {
-    if (IOrderService* orders = Orders()) orders->AnalyseOrders();
-    return;
-  }
-  TToolWindow::keyPressEvent(event);
+  if (!HandleListKeys(
+          *event, [this] { RefreshPlanetInfo(); }, Orders()))
+    TToolWindow::keyPressEvent(event);
 }
 
 void TfrmPlanets::LoadOwnState() {
@@ -806,8 +777,7 @@ void TfrmPlanets::LoadOwnState() {
   const int planets = width("PlanetsPanel.Width", kPlanetsPaneWidth);
   splitter_->setSizes({planets, info, std::max(kGroupsPaneWidth, splitter_->sizes().value(2))});
   actCentred_->setChecked(Store().ReadBool(kSection, "Viewplanetscentered1.Checked", centred_));
-  const std::string layout = Store().ReadString(kSection, "lvGroups_Order", "");
-  if (!layout.empty()) lvGroups_->SetColumnLayout(layout);
+  LoadColumnLayout(Store(), kSection, "lvGroups_Order", *lvGroups_);
 }
 
 void TfrmPlanets::SaveOwnState() {
@@ -815,8 +785,7 @@ void TfrmPlanets::SaveOwnState() {
   Store().WriteInteger(kSection, "Planets_InfoPanel.Width", sizes.value(1));
   Store().WriteInteger(kSection, "PlanetsPanel.Width", sizes.value(0));
   Store().WriteBool(kSection, "Viewplanetscentered1.Checked", centred_);
-  std::string layout;
-  if (lvGroups_->GetColumnLayout(layout)) Store().WriteString(kSection, "lvGroups_Order", layout);
+  SaveColumnLayout(Store(), kSection, "lvGroups_Order", *lvGroups_);
 }
 
 }  // namespace tovix

@@ -29,7 +29,6 @@ namespace tovix {
 
 class TExportZnListView;
 class TfrmSetExtraInfo;
-class TTopMostWindow;
 class TznListView;
 
 // The planet list's rows (the destination picker's too): the expression filter's planets; with
@@ -37,6 +36,9 @@ class TznListView;
 // `inverse`. Every planet passes while the filters are not made.
 std::vector<TPlanetInfoRow> FilteredPlanetList(GameState& state, const TServices& services,
                                                bool useGroupFilter, bool inverse);
+// Shows those rows in `list` (name, distance, owner) and sorts them; `rows` must stay while
+// they are shown.
+void ShowPlanetInfoRows(TznListView& list, const std::vector<TPlanetInfoRow>& rows);
 
 class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   Q_OBJECT
@@ -168,7 +170,6 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   bool syncing_ = false;
   std::string productionItem_, productionItems_;
   std::unique_ptr<TExportZnListView> export_;
-  TTopMostWindow* topMost_;
 
   QSplitter* splitter_;
   TznListView* znListView1_;

@@ -8,16 +8,11 @@
 
 #include "core/base/errors.h"
 #include "core/model/extra_planet_info.h"
+#include "platform/latin1.h"
 
 namespace tovix {
 
-namespace {
-
-QString Text(const std::string& s) {
-  return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TfrmSetExtraInfo::TfrmSetExtraInfo(GameState& state, UserInterface& ui,
                                    std::filesystem::path iniFile, QWidget* parent)
@@ -33,7 +28,7 @@ TfrmSetExtraInfo::TfrmSetExtraInfo(GameState& state, UserInterface& ui,
   lblPlanetName_->setObjectName("lblPlanetName");
   cbxPlayers_ = new QComboBox(this);
   cbxPlayers_->setObjectName("cbxPlayers");
-  for (const TOwnerChoice& c : choices_) cbxPlayers_->addItem(Text(c.Text));
+  for (const TOwnerChoice& c : choices_) cbxPlayers_->addItem(FromLatin1(c.Text));
   edtSize_ = new QLineEdit("0", this);
   edtSize_->setObjectName("edtSize");
   btnAdd_ = new QPushButton("Add", this);
@@ -58,7 +53,7 @@ TfrmSetExtraInfo::TfrmSetExtraInfo(GameState& state, UserInterface& ui,
 }
 
 void TfrmSetExtraInfo::SetPlanetName(const std::string& name) {
-  lblPlanetName_->setText(Text(name));
+  lblPlanetName_->setText(FromLatin1(name));
 }
 
 void TfrmSetExtraInfo::SetPlanet(TPlanet* planet) {
@@ -68,7 +63,7 @@ void TfrmSetExtraInfo::SetPlanet(TPlanet* planet) {
   // would name races that are gone.
   choices_ = ExtraInfoOwnerChoices(state_);
   cbxPlayers_->clear();
-  for (const TOwnerChoice& c : choices_) cbxPlayers_->addItem(Text(c.Text));
+  for (const TOwnerChoice& c : choices_) cbxPlayers_->addItem(FromLatin1(c.Text));
 }
 
 void TfrmSetExtraInfo::SetOwner(TOwnerRef owner) {
@@ -81,7 +76,7 @@ void TfrmSetExtraInfo::SetOwner(TOwnerRef owner) {
 }
 
 void TfrmSetExtraInfo::SetSize(float size) {
-  edtSize_->setText(Text(FloatToShortestText(size)));
+  edtSize_->setText(FromLatin1(FloatToShortestText(size)));
   initialSize_ = size;
 }
 

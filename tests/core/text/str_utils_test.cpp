@@ -127,6 +127,23 @@ TEST(TokenTest, ParseTokenWalksTokensAndEndsAtZero) {
   EXPECT_EQ(pos, 0);
 }
 
+TEST(QuotedItemTest, QuotesDoubleAndReadBackWhereTheItemEnds) {
+  std::string text = "x,";
+  AppendQuoted(text, "say \"hi\", go");
+  EXPECT_EQ(text, "x,\"say \"\"hi\"\", go\"");
+  size_t pos = 2;
+  EXPECT_EQ(ReadQuoted(text, pos), "say \"hi\", go");
+  EXPECT_EQ(pos, text.size());
+  // The closing quote ends the item; what follows is the caller's.
+  pos = 0;
+  EXPECT_EQ(ReadQuoted("\"a b\",c", pos), "a b");
+  EXPECT_EQ(pos, 5u);
+  // An item left open runs to the end of the text.
+  pos = 0;
+  EXPECT_EQ(ReadQuoted("\"open \"\"end", pos), "open \"end");
+  EXPECT_EQ(pos, 11u);
+}
+
 TEST(PathTest, QuotingSlashAndName) {
   EXPECT_EQ(QuoteIfSpaced(" /home/me/My Games/A010.txt "), "\"/home/me/My Games/A010.txt\"");
   EXPECT_EQ(QuoteIfSpaced("\"/home/me/My Games\""), "\"/home/me/My Games\"");
