@@ -195,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
               "folder core/misc is not in the layers block"},
         TCase{"OtherTree", "core/text/a.cpp", "support/test_paths.h", ""},
         TCase{"WindowsIncludesCore", "windows/map.cpp", "core/model/game_state.h", ""}),
-    [](const testing::TestParamInfo<TCase>& info) { return std::string(info.param.Name); });
+    [](const testing::TestParamInfo<TCase>& row) { return std::string(row.param.Name); });
 
 TEST(LayeringRules, ABlockWithoutItsEndIsAFault) {
   EXPECT_EQ(ParseLayers("```layers\napp\n").Error, "the layers block is not closed");
