@@ -67,12 +67,8 @@ int DefaultReadThreads() {
   return cores <= 1 ? 0 : std::min(kMaxThreads, static_cast<int>(cores) - 1);
 }
 
-TReportPrefetcher::TReportPrefetcher(std::vector<std::string> files, int threads, Prepare prepare,
-                                     MakeParser makeParser)
-    : files_(std::move(files)),
-      prepare_(std::move(prepare)),
-      makeParser_(std::move(makeParser)),
-      slots_(files_.size()) {
+TReportPrefetcher::TReportPrefetcher(std::vector<std::string> files, int threads, Prepare prepare)
+    : files_(std::move(files)), prepare_(std::move(prepare)), slots_(files_.size()) {
   threads = std::clamp(threads, 0, kMaxThreads);
   if (files_.size() < 2) threads = 0;
   window_ = kFilesAheadPerThread * static_cast<size_t>(threads);
@@ -92,21 +88,18 @@ TReportPrefetcher::~TReportPrefetcher() {
 void TReportPrefetcher::Read(size_t index, TSlot& slot) {
   try {
     std::string text = LoadFileToString(files_[index]);
-    prepare_(text);
-    auto lines = makeParser_();
-    lines->SetText(std::move(text));
-    // With workers the words are split here, off the reading thread, into the arrays of a
-    // report already read. (window_ tells: the workers start while workers_ still grows.)
-    if (window_ > 0) {
+    {
       std::lock_guard lock(spareMutex_);
-      if (!spareWords_.empty()) {
-        slot.words = std::move(spareWords_.back());
-        spareWords_.pop_back();
+      if (!spare_.empty()) {
+        slot.report = std::move(spare_.back());
+        spare_.pop_back();
       }
     }
-    lines->SplitEveryLine(slot.words);
-    slot.lines = std::move(lines);
+    if (!slot.report) slot.report = std::make_unique<TPreparedReport>();
+    slot.report->SetText(std::move(text));
+    if (prepare_) prepare_(*slot.report);
   } catch (...) {
+    slot.report.reset();
     slot.error = std::current_exception();
   }
 }
@@ -129,11 +122,9 @@ void TReportPrefetcher::Work() {
   }
 }
 
-void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TLineWords& words) {
+std::unique_ptr<TPreparedReport> TReportPrefetcher::Take(size_t index) {
   TSlot slot;
   if (workers_.empty()) {
-    // The words of the report before are done with: their arrays take this report's.
-    std::swap(slot.words, words);
     Read(index, slot);
   } else {
     std::unique_lock lock(mutex_);
@@ -156,12 +147,13 @@ void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TLineWords& words
     if (next_ < files_.size() && next_ < taken_ + window_) workReady_.notify_one();
   }
   if (slot.error) std::rethrow_exception(slot.error);
-  lines.TakeText(*slot.lines);
-  std::swap(words, slot.words);
-  if (workers_.empty()) return;
-  // The arrays of the report before serve a later one.
+  return std::move(slot.report);
+}
+
+void TReportPrefetcher::Recycle(std::unique_ptr<TPreparedReport> report) {
+  if (!report) return;
   std::lock_guard lock(spareMutex_);
-  if (spareWords_.size() <= window_) spareWords_.push_back(std::move(slot.words));
+  if (spare_.size() <= window_) spare_.push_back(std::move(report));
 }
 
 }  // namespace tovix

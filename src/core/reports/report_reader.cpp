@@ -42,47 +42,8 @@ constexpr size_t kMaxPatterns = 1024;
 constexpr std::string_view kExtraInfoFile = "ExtrInf.ini";
 constexpr std::string_view kErrorHeader = "Error - Turn: %d Player: %s Report: %s %s";
 
-// Bytes above 127 belong to words: a name the player gave with an accented letter (Latin-1, or
-// UTF-8 from a mail program) stays one word instead of being cut at its accent, which would
-// shift the columns of its row. The no-break space is made a blank before the split.
-bool IsWordDelimiter(int c) {
-  return c < 33 || c == ',' || c == '`' || c == '~' || c == 127;
-}
-
 std::string PlanetReadError(int turn) {
   return Fmt("Error while reading planets - Turn: %d", turn);
-}
-
-// Line ends written as LF CR (by some mail programs) would end every line twice, making an empty
-// line after each: a text whose first line end is LF CR has them made LF.
-void JoinLfCrLineEnds(std::string& text) {
-  const size_t lf = text.find('\n');
-  if (lf == std::string::npos || lf + 1 >= text.size() || text[lf + 1] != '\r') return;
-  if (lf > 0 && text[lf - 1] == '\r') return;  // CR LF CR LF ...
-  size_t out = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    text[out++] = text[i];
-    if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] == '\r') ++i;
-  }
-  text.resize(out);
-}
-
-// What a report's text needs before it is split: LF CR line ends joined, no-break spaces made
-// blanks.
-void PrepareReportText(std::string& text) {
-  JoinLfCrLineEnds(text);
-  NormalizeNoBreakSpaces(text);
-}
-
-// A parser of report lines, with its parser of words.
-void SetUpReportParser(TZnStrParse& lines) {
-  lines.SetLineMode(true);
-  // Reports come with CR LF, LF or CR line ends; the parser ends lines at each of them, so a
-  // report is not copied just to make its line ends CR LF.
-  lines.SetAnyLineEnd(true);
-  TZnStrParse& words = lines.CreateSubParser("SD");
-  for (int c = 0; c < 256; ++c)
-    words.SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
 }
 
 // A turn word: digits, perhaps between punctuation ("12", "(12)"); "1e3" or "12a" are not.
@@ -253,28 +214,6 @@ uint64_t SquaredDistance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 
 }  // namespace
 
-int32_t ParseCoordinate(std::string_view word) {
-  const char* p = word.data();
-  const char* const end = p + word.size();
-  while (p != end && *p != '-' && (*p < '0' || *p > '9')) ++p;
-  if (p == end) return 0;
-  const bool negative = *p == '-';
-  if (negative) ++p;
-  // Eighteen digits cannot overflow; a longer run is past the limit anyway.
-  constexpr uint64_t kLimit = std::numeric_limits<int32_t>::max();
-  uint64_t value = 0;
-  int digits = 0;
-  for (; p != end; ++p) {
-    if (*p == '.') continue;
-    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p) - '0');
-    if (digit > 9) break;
-    value = value * 10 + digit;
-    if (++digits > 18) value = kLimit;
-  }
-  const auto limited = static_cast<int32_t>(std::min(value, kLimit));
-  return negative ? -limited : limited;
-}
-
 std::string QuoteRegexText(std::string_view text) {
   std::string quoted;
   quoted.reserve(text.size() + 8);
@@ -283,32 +222,6 @@ std::string QuoteRegexText(std::string_view text) {
     quoted += c;
   }
   return quoted;
-}
-
-// --- A row of words ---------------------------------------------------------------------------
-
-TReportRow::TReportRow(TZnStrParse& words) : base_(words.Text().data()), count_(words.Count()) {
-  TWordSpan* out = inline_;
-  if (count_ > kInlineWords) {
-    more_.resize(static_cast<size_t>(count_));
-    out = more_.data();
-  }
-  for (int i = 0; i < count_; ++i) {
-    const std::string_view word = words.TokenView(i);
-    out[i] = {static_cast<uint32_t>(word.data() - base_), static_cast<uint32_t>(word.size())};
-  }
-  spans_ = out;
-}
-
-TReportRow::TReportRow(const TLineWords& words, std::string_view text, int line)
-    : spans_(words.LineSpans(line)), base_(text.data()), count_(words.WordCount(line)) {}
-
-void TReportRow::ThrowOutOfBounds() {
-  throw EParseError("Index out of bounds");
-}
-
-int32_t TReportRow::TokenAsInt(int index) const {
-  return FirstIntInStr(TokenView(index));
 }
 
 // --- The reader --------------------------------------------------------------------------------
@@ -377,11 +290,7 @@ bool TReportReader::LoadAllReports() {
   std::vector<std::string> names;
   names.reserve(files.size());
   for (const TReportFile& file : files) names.push_back(file.FileName);
-  TReportPrefetcher prefetcher(std::move(names), readThreads_, PrepareReportText, [] {
-    auto lines = std::make_unique<TZnStrParse>();
-    SetUpReportParser(*lines);
-    return lines;
-  });
+  TReportPrefetcher prefetcher(std::move(names), readThreads_);
   // The groups are kept in the store until the reading ends.
   struct TGroupStoreScope {
     explicit TGroupStoreScope(TReportReader& r) : reader(r) { reader.BeginGroupStore(); }
@@ -443,7 +352,7 @@ bool TReportReader::LoadAllReports() {
         const std::string fileName = FormatReportName(settings.spelD, settings.spelC[0], turn);
         if (!fs::is_regular_file(fileName, ec)) return;
         std::string text = LoadFileToString(fileName);
-        JoinLfCrLineEnds(text);
+        PrepareReportText(text);
         NormalizeLineEnds(text);
         ReadMapTracks(state_, text, turn);
       });
@@ -500,7 +409,11 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   ui_.SetCurrentWork("Reading report");
   try {
     if (prefetcher_) {
-      prefetcher_->Take(prefetchIndex_, lines_, lineWords_);
+      std::unique_ptr<TPreparedReport> prepared = prefetcher_->Take(prefetchIndex_);
+      lines_.TakeText(prepared->lines);
+      tabLines_.swap(prepared->tabLines);
+      masks_.swap(prepared->masks);
+      prefetcher_->Recycle(std::move(prepared));
       BuildSectionIndex();
     } else {
       LoadReportText(LoadFileToString(fileName));
@@ -619,9 +532,11 @@ void TReportReader::RepairTabMarks(const std::string& fileName) {
 // --- One report ------------------------------------------------------------------------------
 
 void TReportReader::LoadReportText(std::string text) {
-  PrepareReportText(text);
-  lines_.SetText(std::move(text));
-  lineWords_.Clear();
+  TPreparedReport prepared;
+  prepared.SetText(std::move(text));
+  lines_.TakeText(prepared.lines);
+  tabLines_.swap(prepared.tabLines);
+  masks_.swap(prepared.masks);
   BuildSectionIndex();
 }
 
@@ -633,18 +548,7 @@ void TReportReader::BuildSectionIndex() {
     const std::string_view line = Line(i);
     if (line.size() > 2) sections_.push_back({line, i});
   };
-  if (count > 0 && lineWords_.LineCount() == count) {
-    // Found where the report was split.
-    for (const int i : lineWords_.TabLines()) addLine(i);
-  } else {
-    // The tabs that begin lines: a report has few tabs but many lines.
-    const std::string_view text = lines_.Text();
-    for (size_t at = text.find('\t'); at != std::string_view::npos; at = text.find('\t', at + 1)) {
-      if (at > 0 && text[at - 1] != '\n' && text[at - 1] != '\r') continue;
-      const int i = lines_.TokenStartingAt(at);
-      if (i >= 0) addLine(i);
-    }
-  }
+  for (const int i : tabLines_) addLine(i);
 
   // A header line without a tab is indexed as a section of its own.
   const TReportLayout& layout = Layout();
@@ -724,7 +628,8 @@ void TReportReader::BuildTitleIndex() {
 void TReportReader::ForgetReport() {
   ClearSections();
   lines_.SetText(std::string());
-  lineWords_ = TLineWords();
+  tabLines_.clear();
+  masks_.clear();
 }
 
 void TReportReader::ClearSections() {
@@ -1229,14 +1134,17 @@ void TReportReader::Report(std::string message) {
 }
 
 TReportRow TReportReader::Row(int line) {
-  if (line >= 0 && line < lineWords_.LineCount())
-    return TReportRow(lineWords_, lines_.Text(), line);
-  return TReportRow(lines_.SubParser(line));
+  const std::string_view text = lines_.Text();
+  const std::string_view view = lines_.TokenView(line);
+  const auto from = static_cast<size_t>(view.data() - text.data());
+  return TReportRow(text, from, from + view.size(), masks_.data());
 }
 
 int TReportReader::WordCount(int line) {
-  if (line >= 0 && line < lineWords_.LineCount()) return lineWords_.WordCount(line);
-  return lines_.SubParser(line).Count();
+  const std::string_view text = lines_.Text();
+  const std::string_view view = lines_.TokenView(line);
+  const auto from = static_cast<size_t>(view.data() - text.data());
+  return static_cast<int>(SplitWords(masks_.data(), from, from + view.size(), nullptr, 0));
 }
 
 int TReportReader::LineCount() {
@@ -1270,13 +1178,19 @@ bool TReportReader::IsTableEnd(int line) {
   if (line < 0 || line >= LineCount()) return true;
   const std::string_view text = Line(line);
   if (!text.empty() && text[0] == '\t') return true;
-  return WordCount(line) == 0;
+  return !HasWords(line);
+}
+
+bool TReportReader::HasWords(int line) {
+  const std::string_view view = lines_.TokenView(line);
+  const auto from = static_cast<size_t>(view.data() - lines_.Text().data());
+  return HoldsWord(masks_.data(), from, from + view.size());
 }
 
 int TReportReader::FirstTableRow(int headerLine) {
   const int count = LineCount();
   int line = headerLine + 1;
-  while (line < count && WordCount(line) == 0) ++line;
+  while (line < count && !HasWords(line)) ++line;
   return line + 1;
 }
 

@@ -28,113 +28,16 @@
 #include "core/regex/regex.h"
 #include "core/reports/group_store.h"
 #include "core/reports/report_files.h"
+#include "core/reports/report_rows.h"
 #include "core/text/numbers.h"
 #include "core/text/str_parse.h"
 #include "core/text/str_utils.h"
 
 namespace tovix {
 
-// A coordinate as the planet tables write it: characters up to the first "-" or digit are
-// skipped, then digits and "." are taken with the "." ignored ("12.34" gives 1234, "-0.50"
-// gives -50). Saturates instead of overflowing.
-int32_t ParseCoordinate(std::string_view word);
-
 // Escapes the characters a regular expression would treat as operators, so that a race name
 // taken from a report can be put into a section pattern and match only itself.
 std::string QuoteRegexText(std::string_view text);
-
-// The words of one report line. The row keeps its own list of words, so that splitting other
-// lines leaves it as it is; the words point into the report text and stay valid until the next
-// report is loaded. Word access as the line parser gives it: a negative index counts from the
-// end, an index out of range raises EParseError "Index out of bounds".
-class TReportRow {
- public:
-  explicit TReportRow(TZnStrParse& words);
-  // Line `line` of a report split beforehand; `text` is the report text. The row refers to
-  // `words`, which stays as it is until the next report, like the text.
-  TReportRow(const TLineWords& words, std::string_view text, int line);
-  // A row may refer to its own words.
-  TReportRow(const TReportRow&) = delete;
-  TReportRow& operator=(const TReportRow&) = delete;
-  int Count() const { return count_; }
-  std::string_view TokenView(int index) const { return At(Resolve(index)); }
-  std::string Token(int index) const { return std::string(TokenView(index)); }
-  // The first run of digits in the word (0 when none).
-  int32_t TokenAsInt(int index) const;
-  // The word as a number ("." as decimal separator); 0 when it is not one.
-  double TokenAsFloat(int index) const {
-    const std::string_view word = TokenView(index);
-    double value = 0;
-    if (TryParseShortDecimal(word, value)) return value;
-    return TryParseFloat(word, value) ? value : 0;
-  }
-  // Raises as TokenView does unless the row has at least `needed` words.
-  void RequireWords(int32_t needed) const {
-    if (count_ < needed) ThrowOutOfBounds();
-  }
-  // The number of words a row must have for TokenView(index) to give one.
-  static int32_t WordsFor(int32_t index) { return index >= 0 ? index + 1 : -index; }
-  // Word `index`, or "" when the row has no such word.
-  std::string_view WordOrEmpty(int index) const {
-    return index < count_ && index >= -count_ ? TokenView(index) : std::string_view();
-  }
-
- private:
-  size_t Resolve(int index) const {
-    if (index < 0) index += count_;
-    if (index < 0 || index >= count_) ThrowOutOfBounds();
-    return static_cast<size_t>(index);
-  }
-  [[noreturn]] static void ThrowOutOfBounds();
-  std::string_view At(size_t i) const {
-    return std::string_view(base_ + spans_[i].start, spans_[i].size);
-  }
-
-  // The words' offsets in the text at base_: of a line split beforehand, or the row's own.
-  const TWordSpan* spans_ = nullptr;
-  const char* base_ = nullptr;
-  int count_ = 0;
-  // A row split on its own keeps its words here: rows of the report tables have fewer words
-  // than kInlineWords; longer lines keep theirs on the heap. Left unset in a row that refers
-  // to a line split beforehand.
-  static constexpr int kInlineWords = 24;
-  TWordSpan inline_[kInlineWords];
-  std::vector<TWordSpan> more_;
-};
-
-// Figures read from report words, remembered by their text: the rows of a report repeat a few
-// figures (technology levels, empty loads, stockpiles) in most of its rows. Read gives what
-// TReportRow::TokenAsFloat gives for the word.
-class TFigureCache {
- public:
-  double Read(std::string_view word) {
-    if (word.empty() || word.size() > 8) return Parse(word);
-    const uint64_t bytes = FirstEightBytes(word);
-    Entry& entry = entries_[(bytes * 0x9E3779B97F4A7C15u) >> (64 - kBits)];
-    if (entry.bytes != bytes || entry.size != word.size()) {
-      entry.bytes = bytes;
-      entry.size = word.size();
-      entry.value = Parse(word);
-    }
-    return entry.value;
-  }
-
- private:
-  static constexpr int kBits = 8;
-  struct Entry {
-    uint64_t bytes = 0;
-    size_t size = 0;  // no word is empty: an entry not filled matches none
-    double value = 0;
-  };
-
-  static double Parse(std::string_view word) {
-    double value = 0;
-    if (TryParseShortDecimal(word, value)) return value;
-    return TryParseFloat(word, value) ? value : 0;
-  }
-
-  Entry entries_[1 << kBits];
-};
 
 // The report being read: its header turn (the loop turn until the header is read), the race the
 // header names and the file name. Every section error names them.
@@ -259,6 +162,8 @@ class TReportReader {
   }
   // The number of words of line `line`.
   int WordCount(int line);
+  // Whether line `line` holds a word.
+  bool HasWords(int line);
   int LineCount();
   std::string_view Line(int line);
   struct TSectionPattern;
@@ -368,9 +273,9 @@ class TReportReader {
   TReportPrefetcher* prefetcher_ = nullptr;
   size_t prefetchIndex_ = 0;
   TZnStrParse lines_;
-  // The words of every line of lines_ when the report came split beforehand; else empty, and
-  // lines are split as they are asked for.
-  TLineWords lineWords_;
+  // The lines of lines_ that begin with a tab, and the masks of its bytes that end words.
+  std::vector<int> tabLines_;
+  std::vector<uint64_t> masks_;
   // One compiled expression per section pattern: a game of many races asks for more distinct
   // patterns (a few titles per race) than the expression's own cache holds, and would compile
   // them again on every report. `needle` is text every match contains, so that most headers
