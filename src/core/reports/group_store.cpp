@@ -1,41 +1,92 @@
 #include "core/reports/group_store.h"
 
+#include <bit>
+
 #include "core/model/arrival.h"
 
 namespace tovix {
 
-TGroupStore::TList* TGroupStore::Find(const TPlayer& race) {
-  if (last_ < lists_.size() && lists_[last_].race == &race) return &lists_[last_];
-  for (size_t i = 0; i < lists_.size(); ++i) {
-    if (lists_[i].race == &race) {
-      last_ = i;
-      return &lists_[i];
-    }
+// --- Planet numbers ---------------------------------------------------------------------------
+
+int64_t TPlanetNumbers::Find(const TPlanet* planet) const {
+  if (!planet) return nullNumber_;
+  if (slots_.empty()) return -1;
+  for (size_t i = Slot(planet);; i = (i + 1) & mask_) {
+    if (slots_[i].number == UINT32_MAX) return -1;
+    if (slots_[i].planet == planet) return slots_[i].number;
   }
-  return nullptr;
 }
 
-const TGroupStore::TList* TGroupStore::Find(const TPlayer& race) const {
-  for (const TList& list : lists_) {
-    if (list.race == &race) return &list;
+uint32_t TPlanetNumbers::NumberOf(const TPlanet* planet) {
+  if (!planet) {
+    if (nullNumber_ < 0) nullNumber_ = static_cast<int64_t>(count_++);
+    return static_cast<uint32_t>(nullNumber_);
   }
-  return nullptr;
+  if ((count_ + 1) * 2 > slots_.size()) Grow();
+  size_t i = Slot(planet);
+  for (; slots_[i].number != UINT32_MAX; i = (i + 1) & mask_) {
+    if (slots_[i].planet == planet) return slots_[i].number;
+  }
+  slots_[i] = TSlot{planet, static_cast<uint32_t>(count_++)};
+  return slots_[i].number;
 }
 
-TGroupStore::TList& TGroupStore::ListOf(TPlayer& race) {
-  if (TList* list = Find(race)) return *list;
-  last_ = lists_.size();
-  return lists_.emplace_back(TList{&race, {}, {}});
+void TPlanetNumbers::Grow() {
+  std::vector<TSlot> old = std::move(slots_);
+  const size_t size = std::max<size_t>(64, old.size() * 2);
+  slots_.assign(size, TSlot{});
+  mask_ = size - 1;
+  shift_ = 64 - std::countr_zero(size);
+  for (const TSlot& slot : old) {
+    if (slot.number == UINT32_MAX) continue;
+    size_t i = Slot(slot.planet);
+    while (slots_[i].number != UINT32_MAX) i = (i + 1) & mask_;
+    slots_[i] = slot;
+  }
+}
+
+// --- The store --------------------------------------------------------------------------------
+
+int64_t TGroupStore::FindRace(const TPlayer& race) const {
+  if (lastRace_ < races_.size() && races_[lastRace_].race == &race)
+    return static_cast<int64_t>(lastRace_);
+  for (size_t i = 0; i < races_.size(); ++i) {
+    if (races_[i].race == &race) return static_cast<int64_t>(i);
+  }
+  return -1;
+}
+
+uint32_t TGroupStore::RaceOf(TPlayer& race) {
+  int64_t r = FindRace(race);
+  if (r < 0) {
+    r = static_cast<int64_t>(races_.size());
+    races_.push_back(TRace{&race, {}, {}});
+  }
+  lastRace_ = static_cast<size_t>(r);
+  return static_cast<uint32_t>(r);
+}
+
+TGroupStore::TEntry& TGroupStore::NewEntry(TPlayer& race, const TGroupKey& key) {
+  const uint32_t r = RaceOf(race);
+  const uint32_t b = planets_.NumberOf(key.Planet);
+  if (b == buckets_.size()) buckets_.emplace_back();
+  TRace& list = races_[r];
+  if (b >= list.inBucket.size()) list.inBucket.resize(buckets_.size());
+  if (!list.inBucket[b]) {
+    list.inBucket[b] = true;
+    list.buckets.push_back(b);
+  }
+  TEntry& entry = buckets_[b].entries.emplace_back();
+  entry.key = key;
+  entry.race = r;
+  entry.order = added_++;
+  return entry;
 }
 
 void TGroupStore::TakeFromModel(GameState& state) {
   for (auto [key, race] : state.Players) {
     if (!race || race->Groups.empty()) continue;
-    TList& list = ListOf(*race);
-    for (auto& group : race->Groups) {
-      list.keys.push_back(TGroupKey::Of(*group));
-      list.groups.push_back(TGroupData{{}, std::move(group)});
-    }
+    for (auto& group : race->Groups) Add(*race, std::move(group));
     race->Groups.clear();
   }
 }
@@ -77,34 +128,48 @@ std::unique_ptr<TGroup> TGroupStore::MakeGroup(TPlayer& race, const TGroupKey& k
 }
 
 void TGroupStore::MoveToModel() {
-  for (TList& list : lists_) {
-    auto& groups = list.race->Groups;
-    groups.reserve(groups.size() + list.groups.size());
-    for (size_t i = 0; i < list.groups.size(); ++i) {
-      TGroupData& data = list.groups[i];
-      groups.push_back(data.group ? std::move(data.group)
-                                  : MakeGroup(*list.race, list.keys[i], data.record));
+  // Each race's groups gathered from the planets they are at, in the order they came.
+  std::vector<TEntry*> entries;
+  for (size_t r = 0; r < races_.size(); ++r) {
+    entries.clear();
+    for (const uint32_t b : races_[r].buckets) {
+      for (TEntry& entry : buckets_[b].entries) {
+        if (entry.race == r) entries.push_back(&entry);
+      }
     }
-    // Each list goes as soon as its groups are made, so that the records and the groups made
-    // of them are not all held at once.
-    std::vector<TGroupKey>().swap(list.keys);
-    std::vector<TGroupData>().swap(list.groups);
+    std::sort(entries.begin(), entries.end(),
+              [](const TEntry* a, const TEntry* b) { return a->order < b->order; });
+    TPlayer& race = *races_[r].race;
+    race.Groups.reserve(race.Groups.size() + entries.size());
+    for (TEntry* entry : entries) {
+      race.Groups.push_back(entry->group ? std::move(entry->group)
+                                         : MakeGroup(race, entry->key, entry->record));
+    }
   }
-  lists_.clear();
-  last_ = 0;
+  buckets_.clear();
+  races_.clear();
+  planets_ = TPlanetNumbers();
+  lastRace_ = 0;
+  deferred_ = 0;
   fleetNames_.resize(1);
 }
 
 void TGroupStore::Add(TPlayer& race, std::unique_ptr<TGroup> group) {
-  TList& list = ListOf(race);
-  list.keys.push_back(TGroupKey::Of(*group));
-  list.groups.push_back(TGroupData{{}, std::move(group)});
+  const TGroupKey key = TGroupKey::Of(*group);
+  NewEntry(race, key).group = std::move(group);
 }
 
 void TGroupStore::Add(TPlayer& race, const TGroupKey& key, const TGroupRecord& record) {
-  TList& list = ListOf(race);
-  list.keys.push_back(key);
-  list.groups.push_back(TGroupData{record, nullptr});
+  NewEntry(race, key).record = record;
+}
+
+void TGroupStore::AddDeferred(TPlayer& race, const TGroupKey& key, const TGroupRecord& record,
+                              const TDeferredRow& row) {
+  TEntry& entry = NewEntry(race, key);
+  entry.record = record;
+  entry.row = row;
+  entry.deferred = true;
+  ++deferred_;
 }
 
 uint32_t TGroupStore::FleetName(std::string_view name) {
@@ -118,10 +183,12 @@ uint32_t TGroupStore::FleetName(std::string_view name) {
 }
 
 void TGroupStore::Clear(const TPlayer& race) {
-  if (TList* list = Find(race)) {
-    list->keys.clear();
-    list->groups.clear();
-  }
+  const int64_t r = FindRace(race);
+  if (r < 0) return;
+  RemoveIf(race, [](const TGroupKey&) { return true; });
+  TRace& list = races_[static_cast<size_t>(r)];
+  list.buckets.clear();
+  list.inBucket.assign(list.inBucket.size(), false);
 }
 
 }  // namespace tovix

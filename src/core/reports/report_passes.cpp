@@ -119,20 +119,6 @@ double WrapInto(double v, double width) {
 
 }  // namespace
 
-TPlanetSet::TPlanetSet(const std::vector<const TPlanet*>& planets) {
-  int bits = 4;
-  while ((size_t{1} << bits) < planets.size() * 4) ++bits;
-  slots_.assign(size_t{1} << bits, nullptr);
-  mask_ = slots_.size() - 1;
-  shift_ = 64 - bits;
-  for (const TPlanet* planet : planets) {
-    if (!planet) continue;
-    size_t i = Slot(planet);
-    while (slots_[i] && slots_[i] != planet) i = (i + 1) & mask_;
-    slots_[i] = planet;
-  }
-}
-
 void PruneGroups(GameState& state, TGroupStore& groups, int32_t turn) {
   TPlayer* reporter = state.ReportPlayer;
   if (!reporter) return;
@@ -146,12 +132,11 @@ void PruneGroups(GameState& state, TGroupStore& groups, int32_t turn) {
   groups.ForEachKey(*reporter, [&](const TGroupKey& group) {
     if (group.Turn == turn && group.Standing && group.Planet) watched.push_back(group.Planet);
   });
-  const TPlanetSet seen(watched);
-  for (auto [key, race] : state.Players) {
-    if (!race || race == reporter) continue;
-    // The planet first: most groups stand elsewhere, and then their turn is not read.
-    groups.RemoveIf(*race, [&](const TGroupKey& group) {
-      return seen.Contains(group.Planet) && group.Turn < turn;
+  std::sort(watched.begin(), watched.end());
+  watched.erase(std::unique(watched.begin(), watched.end()), watched.end());
+  for (const TPlanet* planet : watched) {
+    groups.RemoveAt(planet, [&](const TPlayer& race, const TGroupKey& group) {
+      return &race != reporter && group.Turn < turn;
     });
   }
 }

@@ -68,48 +68,8 @@ int32_t ProductionCargo(std::string_view text, bool exact) {
   return pcNone;
 }
 
-// The planet number of an other race's planet in the turn-0 report: its name is the number.
-int32_t NameAsNumber(std::string_view name) {
-  int32_t value = 0;
-  if (!TryParseInt(name, value)) {
-    throw EParseError("'" + std::string(name) + "' is not a valid integer value");
-  }
-  return value;
-}
-
-struct TPlanetRow {
-  std::string name;
-  std::string production;
-  int32_t x = 0;
-  int32_t y = 0;
-  float size = 0;
-  float population = 0;
-  float industry = 0;
-  float resources = 0;
-  float capital = 0;
-  float material = 0;
-  float colonists = 0;
-};
-
 float FloatWord(const TReportRow& words, int index, TFigureCache& figures) {
   return static_cast<float>(figures.Read(words.TokenView(index)));
-}
-
-// Every word is read before the model is touched, so a short row changes nothing.
-TPlanetRow ReadPlanetRow(const TReportRow& words, const TPlanetColumns& c, TFigureCache& figures) {
-  TPlanetRow row;
-  row.name = words.Token(c.Name);
-  row.x = ParseCoordinate(words.TokenView(c.X));
-  row.y = ParseCoordinate(words.TokenView(c.Y));
-  row.size = FloatWord(words, c.Size, figures);
-  row.population = FloatWord(words, c.Population, figures);
-  row.industry = FloatWord(words, c.Industry, figures);
-  row.resources = FloatWord(words, c.Resources, figures);
-  row.production = words.Token(c.Production);
-  row.capital = FloatWord(words, c.CAP, figures);
-  row.material = FloatWord(words, c.MAT, figures);
-  row.colonists = FloatWord(words, c.COL, figures);
-  return row;
 }
 
 // The longest run of characters that every match of `pattern` contains as it stands; empty
@@ -290,7 +250,10 @@ bool TReportReader::LoadAllReports() {
   std::vector<std::string> names;
   names.reserve(files.size());
   for (const TReportFile& file : files) names.push_back(file.FileName);
-  TReportPrefetcher prefetcher(std::move(names), readThreads_);
+  SetWorkersLayout();
+  TReportPrefetcher prefetcher(std::move(names), readThreads_, [this](TPreparedReport& report) {
+    report.ReadTables(WorkersLayout());
+  });
   // The groups are kept in the store until the reading ends.
   struct TGroupStoreScope {
     explicit TGroupStoreScope(TReportReader& r) : reader(r) { reader.BeginGroupStore(); }
@@ -395,6 +358,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
       // reads this game as every later run will.
       state_.Layout = TReportLayout{};
       SetReportLayout(state_.Layout, detected);
+      SetWorkersLayout();
       if (detected == TGameType::NGBlind) state_.Players.SetDuplicates(TDuplicates::Accept);
       if (!settings.IniPath.empty()) {
         try {
@@ -410,9 +374,13 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   try {
     if (prefetcher_) {
       std::unique_ptr<TPreparedReport> prepared = prefetcher_->Take(prefetchIndex_);
+      RetireText();
       lines_.TakeText(prepared->lines);
       tabLines_.swap(prepared->tabLines);
       masks_.swap(prepared->masks);
+      std::swap(tables_, prepared->tables);
+      tablesLayout_ = std::move(prepared->layout);
+      tablesCheckedFor_ = nullptr;
       prefetcher_->Recycle(std::move(prepared));
       BuildSectionIndex();
     } else {
@@ -534,9 +502,13 @@ void TReportReader::RepairTabMarks(const std::string& fileName) {
 void TReportReader::LoadReportText(std::string text) {
   TPreparedReport prepared;
   prepared.SetText(std::move(text));
+  RetireText();
   lines_.TakeText(prepared.lines);
   tabLines_.swap(prepared.tabLines);
   masks_.swap(prepared.masks);
+  tables_.Clear();
+  tablesLayout_.reset();
+  tablesCheckedFor_ = nullptr;
   BuildSectionIndex();
 }
 
@@ -626,10 +598,14 @@ void TReportReader::BuildTitleIndex() {
 }
 
 void TReportReader::ForgetReport() {
+  RetireText();
   ClearSections();
   lines_.SetText(std::string());
   tabLines_.clear();
   masks_.clear();
+  tables_.Clear();
+  tablesLayout_.reset();
+  tablesCheckedFor_ = nullptr;
 }
 
 void TReportReader::ClearSections() {
@@ -843,8 +819,9 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn) {
 
 // --- Planet tables ------------------------------------------------------------------------------
 
-TPlanet* TReportReader::PlanetForRow(std::string_view name, int32_t x, int32_t y, int turn) {
-  const int index = planetIndex_.Find(name);
+TPlanet* TReportReader::PlanetForRow(std::string_view name, uint64_t hash, int32_t x, int32_t y,
+                                     int turn) {
+  const int index = planetIndex_.Find(name, hash);
   if (index < 0) return FindOrCreatePlanet(x, y, std::string(LowerKey(name)), turn);
   TPlanet* planet = state_.Planets.Object(index);
   if (planet->X != x || planet->Y != y) {
@@ -857,37 +834,73 @@ TPlanet* TReportReader::PlanetForRow(std::string_view name, int32_t x, int32_t y
   return planet;
 }
 
+TReadyTables::TTable TReportReader::ReadyTable(int header, TReadyKind kind) {
+  const TGameType type = state_.Settings.GameType;
+  if (tablesCheckedFor_ != layout_ || tablesCheckedType_ != type) {
+    // Tables read ahead in another layout (the game's variant was found only now, or the
+    // report is of the "Galaxy PLUS" layout) are read again.
+    TReadyLayout layout = TReadyLayout::Of(Layout(), type);
+    if (!tablesLayout_ || !(*tablesLayout_ == layout)) {
+      tables_.Clear();
+      tablesLayout_ = std::make_shared<const TReadyLayout>(std::move(layout));
+    }
+    tablesCheckedFor_ = layout_;
+    tablesCheckedType_ = type;
+  }
+  if (const TReadyTables::TTable* table = tables_.Find(header, kind)) return *table;
+  return tables_.ReadTable(lines_, masks_, header, kind, *tablesLayout_);
+}
+
+std::shared_ptr<const TReadyLayout> TReportReader::WorkersLayout() {
+  std::lock_guard lock(workersLayoutMutex_);
+  return workersLayout_;
+}
+
+void TReportReader::SetWorkersLayout() {
+  auto layout = std::make_shared<const TReadyLayout>(
+      TReadyLayout::Of(state_.Layout, state_.Settings.GameType));
+  std::lock_guard lock(workersLayoutMutex_);
+  workersLayout_ = std::move(layout);
+}
+
 void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& columns, TPlayer* owner,
                                     bool otherRace) {
   const int turn = report_.Turn;
   const bool blind = state_.Settings.GameType == TGameType::Blind;
   const bool ownReport = state_.ReportLetterIndex == 1;
-  for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
-    const TReportRow words = Row(line);
-    TPlanetRow row = ReadPlanetRow(words, columns, figures_);
+  const TReadyTables::TTable table =
+      ReadyTable(headerLine, otherRace ? TReadyKind::OtherPlanets : TReadyKind::OwnPlanets);
+  const std::string_view text = lines_.Text();
+  for (uint32_t i = 0; i < table.Count; ++i) {
+    const TListedPlanetRow& row = tables_.Listed(table, i);
+    // Every word is read before the model is touched, so a short row changes nothing.
+    if (!row.Complete) ThrowIndexOutOfBounds();
+    const std::string_view name = text.substr(row.Name.start, row.Name.size);
     std::string numberKey;
-    std::string_view key;
+    std::string_view key = name;
+    uint64_t hash = row.NameHash;
     int32_t number = 0;
-    if (blind) {
-      number = words.TokenAsInt(columns.Name + 1);
-      key = numberKey = std::to_string(number);
-    } else if (HasWord(columns.Number)) {
-      number = words.TokenAsInt(columns.Number);
-      key = row.name;
-    } else {
-      key = row.name;
-      if (turn == 0) {
-        number = otherRace ? NameAsNumber(row.name) : FirstIntInStr(row.name);
-      } else {
-        number = state_.PlanetNumberCounter++;
+    if (blind || HasWord(columns.Number)) {
+      if (!row.HasNumberWord) ThrowIndexOutOfBounds();
+      number = row.NumberWord;
+      if (blind) {
+        key = numberKey = std::to_string(number);
+        hash = FoldedTextHash(key);
       }
+    } else if (turn == 0) {
+      // Another race's planets are named by their number in the turn-0 report.
+      if (otherRace && !row.NameIsNumber)
+        throw EParseError("'" + std::string(name) + "' is not a valid integer value");
+      number = otherRace ? row.NameNumber : row.NameInt;
+    } else {
+      number = state_.PlanetNumberCounter++;
     }
-    TPlanet* planet = PlanetForRow(key, row.x, row.y, turn);
+    TPlanet* planet = PlanetForRow(key, hash, row.X, row.Y, turn);
     if (turn == state_.FirstTurn || HasWord(columns.Number)) planet->Number = number;
-    const int32_t cargo = ProductionCargo(row.production, otherRace);
-    planet->SetValues(std::move(row.name), std::move(row.production), row.x, row.y, row.size,
-                      row.population, row.industry, row.resources, cargo, row.capital, row.material,
-                      row.colonists, ownReport);
+    const std::string_view production = text.substr(row.Production.start, row.Production.size);
+    const int32_t cargo = ProductionCargo(production, otherRace);
+    planet->SetValues(name, production, row.X, row.Y, row.Size, row.Population, row.Industry,
+                      row.Resources, cargo, row.Capital, row.Material, row.Colonists, ownReport);
     planet->SetOwner(TOwnerRef::Of(owner), turn);
     if (turn == 0) planet->HomeAtTurn0 = true;
     // The map's first-turn colour is for the user's own start planets only.
@@ -908,8 +921,6 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
   const TGameType type = state_.Settings.GameType;
   const bool blind = type == TGameType::Blind;
   const TReportLayout& layout = Layout();
-  const TUnknownPlanetColumns& c =
-      uninhabited ? layout.UninhabitedColumns : layout.UnknownPlanetColumns;
   // Uninhabited rows of "Galaxy PLUS" tables have a number column; unidentified ones give the
   // number alone.
   const bool numberColumn = layout.PlanetNumbers && uninhabited;
@@ -919,62 +930,56 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
     owner = TOwnerRef::Unknown();
   }
 
-  const int count = LineCount();
-  for (int line = FirstTableRow(headerLine); line < count; ++line) {
-    const TReportRow words = Row(line);
-    if (words.Count() < 3 || Line(line)[0] == '\t') break;
-    std::string_view name = words.TokenView(c.Name);
-    const int32_t x = ParseCoordinate(words.TokenView(c.X));
-    const int32_t y = ParseCoordinate(words.TokenView(c.Y));
-    float size = 0;
-    float resources = 0;
-    // Size and resources only where the row holds both.
-    if (uninhabited && words.Count() > c.Resources) {
-      size = FloatWord(words, c.Size, figures_);
-      resources = FloatWord(words, c.Resources, figures_);
-    }
-    // The stockpiles where the row has them: an emptied planet keeps none of its old ones.
-    const bool stockpiles = uninhabited && words.Count() > c.MAT;
-    const float capital = stockpiles ? FloatWord(words, c.CAP, figures_) : 0;
-    const float material = stockpiles ? FloatWord(words, c.MAT, figures_) : 0;
+  const TReadyTables::TTable table =
+      ReadyTable(headerLine, uninhabited ? TReadyKind::Uninhabited : TReadyKind::Unidentified);
+  const std::string_view text = lines_.Text();
+  for (uint32_t i = 0; i < table.Count; ++i) {
+    const TUnknownPlanetRow& row = tables_.Unknown(table, i);
+    if (!row.Complete) ThrowIndexOutOfBounds();
+    std::string_view name = text.substr(row.Name.start, row.Name.size);
     std::string numberKey;
-    std::string_view key;
+    std::string_view key = name;
+    uint64_t hash = row.NameHash;
     int32_t number = 0;
     if (blind) {
-      number = uninhabited ? words.TokenAsInt(c.Number) : FirstIntInStr(name);
+      if (uninhabited && !row.HasNumberWord) ThrowIndexOutOfBounds();
+      number = uninhabited ? row.NumberWord : row.NameInt;
       key = numberKey = std::to_string(number);
+      hash = FoldedTextHash(key);
     } else if (numberColumn || numberOnly) {
-      number = numberColumn ? words.TokenAsInt(c.Number) : FirstIntInStr(name);
+      if (numberColumn && !row.HasNumberWord) ThrowIndexOutOfBounds();
+      number = numberColumn ? row.NumberWord : row.NameInt;
       // A planet known by name keeps it where the row gives only its number.
       const TPlanet* known = numberOnly ? state_.PlanetByNumber(number) : nullptr;
-      if (known) name = known->Name;
-      key = name;
+      if (known) {
+        key = name = known->Name;
+        hash = FoldedTextHash(key);
+      }
     } else {
-      key = name;
-      number = turn == 0 ? FirstIntInStr(name) : state_.PlanetNumberCounter++;
+      number = turn == 0 ? row.NameInt : state_.PlanetNumberCounter++;
     }
 
-    TPlanet* planet = PlanetForRow(key, x, y, turn);
-    planet->Name.assign(name);
+    TPlanet* planet = PlanetForRow(key, hash, row.X, row.Y, turn);
+    if (planet->Name != name) planet->Name.assign(name);
     if (turn == state_.FirstTurn || numberColumn || numberOnly) planet->Number = number;
-    planet->X = x;
-    planet->Y = y;
+    planet->X = row.X;
+    planet->Y = row.Y;
     if (state_.ReportLetterIndex == 1) planet->Production.clear();
     planet->SetOwner(owner, turn);
     if (turn == 0 && !owner.IsNone()) planet->HomeAtTurn0 = true;
-    if (size > 0) {
-      planet->Size = size;
-      planet->Resources = resources;
+    if (row.Size > 0) {
+      planet->Size = row.Size;
+      planet->Resources = row.Resources;
     }
-    if (uninhabited && words.Count() > c.Resources) {
+    if (row.Sizes) {
       // Nobody lives there now: the figures of a former owner no longer hold.
       planet->Population = 0;
       planet->Industry = 0;
       planet->Colonists = 0;
     }
-    if (stockpiles) {
-      planet->Capital = capital;
-      planet->Material = material;
+    if (row.Stockpiles) {
+      planet->Capital = row.Capital;
+      planet->Material = row.Material;
     }
   }
 }
@@ -1115,8 +1120,8 @@ void TReportReader::SumPlanetSizes(int turn) {
 
 // --- Helpers -----------------------------------------------------------------------------------
 
-TPlanet* TReportReader::PlanetOfWord(std::string_view word) {
-  const int index = planetIndex_.Find(word);
+TPlanet* TReportReader::PlanetOfWord(std::string_view word, uint64_t hash) {
+  const int index = planetIndex_.Find(word, hash);
   if (index >= 0) return state_.Planets.Object(index);
   if (Layout().PlanetNumbers && word.size() > 1 && word[0] == '#')
     return state_.PlanetByNumber(FirstIntInStr(word));
@@ -1134,10 +1139,7 @@ void TReportReader::Report(std::string message) {
 }
 
 TReportRow TReportReader::Row(int line) {
-  const std::string_view text = lines_.Text();
-  const std::string_view view = lines_.TokenView(line);
-  const auto from = static_cast<size_t>(view.data() - text.data());
-  return TReportRow(text, from, from + view.size(), masks_.data());
+  return ReportRow(lines_, masks_.data(), line);
 }
 
 int TReportReader::WordCount(int line) {
@@ -1175,23 +1177,15 @@ bool TReportReader::Matches(const TSectionPattern& pattern, std::string_view tex
 }
 
 bool TReportReader::IsTableEnd(int line) {
-  if (line < 0 || line >= LineCount()) return true;
-  const std::string_view text = Line(line);
-  if (!text.empty() && text[0] == '\t') return true;
-  return !HasWords(line);
+  return tovix::IsTableEnd(lines_, masks_.data(), line);
 }
 
 bool TReportReader::HasWords(int line) {
-  const std::string_view view = lines_.TokenView(line);
-  const auto from = static_cast<size_t>(view.data() - lines_.Text().data());
-  return HoldsWord(masks_.data(), from, from + view.size());
+  return LineHoldsWord(lines_, masks_.data(), line);
 }
 
 int TReportReader::FirstTableRow(int headerLine) {
-  const int count = LineCount();
-  int line = headerLine + 1;
-  while (line < count && !HasWords(line)) ++line;
-  return line + 1;
+  return tovix::FirstTableRow(lines_, masks_.data(), headerLine);
 }
 
 std::string TReportReader::SectionError(std::string_view suffix, std::string_view error,

@@ -13,9 +13,11 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -138,8 +140,9 @@ class TReportReader {
   // next call.
   std::string_view LowerKey(std::string_view text);
   // The planet a table word names: its name, or in "Galaxy PLUS" reports "#" + its number;
-  // nullptr when there is none.
-  TPlanet* PlanetOfWord(std::string_view word);
+  // nullptr when there is none. `hash` is the word's FoldedTextHash.
+  TPlanet* PlanetOfWord(std::string_view word) { return PlanetOfWord(word, FoldedTextHash(word)); }
+  TPlanet* PlanetOfWord(std::string_view word, uint64_t hash);
   // Records a fault message.
   void Report(std::string message);
   // Runs one section reader; a fault it raises is recorded with SectionError(suffix, ...,
@@ -186,9 +189,15 @@ class TReportReader {
   // (when there is one) and "\r" + the error text. The fleet reader's marks are "!!!".
   std::string SectionError(std::string_view suffix, std::string_view error,
                            std::string_view marks = "!") const;
-  // The planet of a planet-table row: the one filed under `name` lower-cased, else
-  // FindOrCreatePlanet. Its distance entry follows the row's position.
-  TPlanet* PlanetForRow(std::string_view name, int32_t x, int32_t y, int turn);
+  // The planet of a planet-table row: the one filed under `name` lower-cased (`hash` is its
+  // FoldedTextHash), else FindOrCreatePlanet. Its distance entry follows the row's position.
+  TPlanet* PlanetForRow(std::string_view name, uint64_t hash, int32_t x, int32_t y, int turn);
+  // The table of that kind under the header at `header`: read ahead with the report when it was
+  // read in the layout of this report, else read now.
+  TReadyTables::TTable ReadyTable(int header, TReadyKind kind);
+  // The layout the prefetcher's workers read tables ahead in (they ask from their threads).
+  std::shared_ptr<const TReadyLayout> WorkersLayout();
+  void SetWorkersLayout();
   // The race a status row names: the first one not gone filed under `key`.
   TPlayer* ActiveRaceByKey(const std::string& key);
   void ReadUnknownPlanetTable(int headerLine, bool uninhabited);
@@ -221,6 +230,16 @@ class TReportReader {
   void ReadGroupTable(int headerLine, TPlayer& race, bool own, const std::string& fleetName,
                       float fleetSpeed, int& line);
 
+  // How the figures of a group table's rows are read (ReadGroupFigures). Rows of other races'
+  // tables are read later, each naming its table's figure columns by their place in
+  // figureColumns_.
+  struct TGroupFigureColumns {
+    TGroupColumns columns;
+    TGroupColumnShift shift;
+    bool own;
+    bool effectiveLevels;  // effective values ("Galaxy Blind") made technology levels
+    bool operator==(const TGroupFigureColumns&) const = default;
+  };
   // A group table being read.
   struct TGroupTable {
     TPlayer* race;
@@ -229,21 +248,19 @@ class TReportReader {
     bool effective;
     uint32_t fleet;  // TGroupStore::FleetName
     float fleetSpeed;
-    int32_t wordsNeeded = 0;  // the words a row needs for every column a group reads
+    uint32_t figures;  // its TGroupFigureColumns in figureColumns_
   };
-  // Where the words of a group row are: the own table has the group number in front, so every
-  // other column is one word further right; "Galaxy Blind" tables without effective values lack
-  // a word before the weapons.
-  struct TGroupColumnShift {
-    TGroupColumnShift(const TGroupTable& table, TGameType type)
-        : right(table.own ? 1 : 0), left(type == TGameType::Blind && !table.effective ? 1 : 0) {}
-    int32_t Column(int32_t index) const { return index + right; }
-    int32_t FromWeapons(int32_t index) const { return index + right - left; }
-    int right;
-    int left;
-  };
-  // Reads a group row into the store.
-  void ReadGroupRow(int line, const TGroupTable& table);
+  // Reads a group row into the store: a row of the own table whole, a row of another race's
+  // table without its figures (ReadDeferredRow reads them if the group is still there when its
+  // report's text goes).
+  void ReadGroupRow(int line, const TGroupTable& table, const TReadyGroupRow& ready);
+  // The ship count, group number, levels, cargo and load of a group row.
+  void ReadGroupFigures(const TReportRow& words, const TGroupFigureColumns& columns,
+                        TGroupRecord& group);
+  void ReadDeferredRow(TGroupRecord& group, const TDeferredRow& row);
+  // Before the text of the report being read is replaced: it is kept while rows of it wait
+  // for their figures, and the figures of the rows of the oldest texts kept are read.
+  void RetireText();
   // Runs a step that adds or drops groups: within LoadAllReports on the store, otherwise with
   // the groups moved into the store and back into the model after it.
   template <class Step>
@@ -276,6 +293,15 @@ class TReportReader {
   // The lines of lines_ that begin with a tab, and the masks of its bytes that end words.
   std::vector<int> tabLines_;
   std::vector<uint64_t> masks_;
+  // The tables of the report read ahead (or when asked for), the layout they were read in, and
+  // whether that is the layout of this report (checked once per report and layout).
+  TReadyTables tables_;
+  std::shared_ptr<const TReadyLayout> tablesLayout_;
+  const TReportLayout* tablesCheckedFor_ = nullptr;
+  TGameType tablesCheckedType_ = TGameType::Unknown;
+  // What the prefetcher's workers read tables ahead in.
+  std::mutex workersLayoutMutex_;
+  std::shared_ptr<const TReadyLayout> workersLayout_;
   // One compiled expression per section pattern: a game of many races asks for more distinct
   // patterns (a few titles per race) than the expression's own cache holds, and would compile
   // them again on every report. `needle` is text every match contains, so that most headers
@@ -323,6 +349,21 @@ class TReportReader {
   TFigureCache figures_;
   // The races' groups while LoadAllReports (or a step on its own) runs.
   TGroupStore groups_;
+  // Report texts kept for rows waiting for their figures: from twice this many, the rows of all
+  // but the newest this many are read.
+  static constexpr size_t kKeptTexts = 6;
+  std::vector<TGroupFigureColumns> figureColumns_;
+  // The number of the report text being read (TDeferredRow::Text), and whether rows of it wait
+  // for their figures.
+  uint32_t textNumber_ = 0;
+  bool textHasDeferredRows_ = false;
+  // Texts of reports read before, kept while rows of them wait for their figures, oldest first.
+  struct TKeptText {
+    uint32_t number;
+    std::string text;
+    std::vector<uint64_t> masks;
+  };
+  std::deque<TKeptText> keptTexts_;
   bool loadingGroups_ = false;
   // The designs the rows of the group table being read named (TableDesign): a table names a
   // few designs in many rows, and no design is added while it is read.

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/settings/game_types.h"
+#include "core/settings/report_layout.h"
 #include "core/text/numbers.h"
 #include "core/text/str_parse.h"
 #include "core/text/str_utils.h"
@@ -132,9 +134,169 @@ class TFigureCache {
   Entry entries_[1 << kBits];
 };
 
+// What of the report layout the tables read ahead (TReadyTables) depend on. Tables read ahead
+// with one layout serve only a reader in an equal one.
+struct TReadyLayout {
+  TGameType Type = TGameType::Unknown;
+  bool PlanetNumbers = false;
+  std::string OwnPlanetsTitle;
+  std::string OtherPlanetsTitle;
+  std::string UnidentifiedTitle;
+  std::string UninhabitedTitle;
+  std::string GroupsTitleSuffix;
+  TPlanetColumns OwnPlanets;
+  TPlanetColumns OtherPlanets;
+  TUnknownPlanetColumns Unidentified;
+  TUnknownPlanetColumns Uninhabited;
+  TGroupColumns Groups;
+  int32_t GroupMinWordsForDistance = 0;
+
+  static TReadyLayout Of(const TReportLayout& layout, TGameType type);
+  bool operator==(const TReadyLayout&) const = default;
+};
+
+// A row of a race's planet table (the own one or another race's), as its words alone give it.
+// Name and Production are offsets into the report text.
+struct TListedPlanetRow {
+  TWordSpan Name{};
+  TWordSpan Production{};
+  uint64_t NameHash = 0;  // FoldedTextHash of the name
+  int32_t X = 0;
+  int32_t Y = 0;
+  float Size = 0;
+  float Population = 0;
+  float Industry = 0;
+  float Resources = 0;
+  float Capital = 0;
+  float Material = 0;
+  float Colonists = 0;
+  int32_t NameInt = 0;     // FirstIntInStr of the name
+  int32_t NameNumber = 0;  // the name as a whole number, where NameIsNumber
+  int32_t NumberWord = 0;  // FirstIntInStr of the layout's planet-number word, where there is one
+  bool Complete = false;   // every column there; else reading the row raises
+  bool HasNumberWord = false;
+  bool NameIsNumber = false;
+};
+
+// A row of the unidentified or the uninhabited planets.
+struct TUnknownPlanetRow {
+  TWordSpan Name{};
+  uint64_t NameHash = 0;
+  int32_t X = 0;
+  int32_t Y = 0;
+  float Size = 0;
+  float Resources = 0;
+  float Capital = 0;
+  float Material = 0;
+  int32_t NameInt = 0;
+  int32_t NumberWord = 0;   // FirstIntInStr of the number column, where HasNumberWord
+  bool Complete = false;    // name and position there; else reading the row raises
+  bool Sizes = false;       // the row holds size and resources
+  bool Stockpiles = false;  // the row holds CAP and MAT
+  bool HasNumberWord = false;
+};
+
+// A row of a group table: where the words are that are read before anything is kept, with the
+// hashes of the planet names.
+struct TReadyGroupRow {
+  bool Fails = false;  // short of words: reading the row raises, and nothing else is filled
+  TWordSpan Type{};
+  TWordSpan Destination{};
+  TWordSpan Origin{};  // size 0: none
+  uint64_t DestinationHash = 0;
+  uint64_t OriginHash = 0;
+  float Distance = 0;
+};
+
+// The kinds of table read ahead.
+enum class TReadyKind : uint8_t {
+  OwnPlanets,
+  OtherPlanets,
+  Unidentified,
+  Uninhabited,
+  OwnGroups,
+  OtherGroups
+};
+
+// The column shift of a group table: the own table has the group number in front, so every
+// other column is one word further right; "Galaxy Blind" tables without effective values lack a
+// word before the weapons.
+struct TGroupColumnShift {
+  TGroupColumnShift(bool own, bool effective, TGameType type)
+      : right(own ? 1 : 0), left(type == TGameType::Blind && !effective ? 1 : 0) {}
+  int32_t Column(int32_t index) const { return index + right; }
+  int32_t FromWeapons(int32_t index) const { return index + right - left; }
+  bool operator==(const TGroupColumnShift&) const = default;
+  int right;
+  int left;
+};
+
+// The column header of an effective-value group table ("Galaxy Blind") holds the letter "A".
+inline bool IsEffectiveHeader(std::string_view columnHeader) {
+  return columnHeader.find('A') != std::string_view::npos;
+}
+
+// Raises what reading a word a row does not have raises.
+[[noreturn]] void ThrowIndexOutOfBounds();
+
+// The words a group row needs for every column read before anything is kept.
+int32_t GroupWordsNeeded(const TGroupColumns& columns, const TGroupColumnShift& shift, bool own);
+
+// Lines of a report in a line parser (SetUpReportParser) with the masks of its word ends.
+// The words of line `line`.
+TReportRow ReportRow(TZnStrParse& lines, const uint64_t* masks, int line);
+// Whether line `line` holds a word.
+bool LineHoldsWord(TZnStrParse& lines, const uint64_t* masks, int line);
+// True where a table ends: a line without words, a section header line, or past the text.
+bool IsTableEnd(TZnStrParse& lines, const uint64_t* masks, int line);
+// The first row of the table under the section header at `headerLine`: the line after the
+// first non-empty line (the column header) that follows the header.
+int FirstTableRow(TZnStrParse& lines, const uint64_t* masks, int headerLine);
+
+// The rows of a report's planet and group tables, read ahead of the reader from the words alone:
+// the planet rows whole, the group rows as far as finding their planets and design. A table's
+// rows are the lines from FirstRow on, in order; a table ends before a row that fails (short of
+// words), which is kept, since the reader reports it.
+class TReadyTables {
+ public:
+  struct TTable {
+    int Header = -1;
+    TReadyKind Kind = TReadyKind::OwnPlanets;
+    bool Effective = false;  // group tables: the column header marks effective values
+    int FirstRow = 0;
+    uint32_t First = 0;  // the first row in its kind's rows
+    uint32_t Count = 0;
+  };
+
+  // Reads the tables of the report whose lines are in `lines` with the word masks `masks` and
+  // the tab lines `tabLines`, in `layout`.
+  void Read(TZnStrParse& lines, const std::vector<uint64_t>& masks,
+            const std::vector<int>& tabLines, const TReadyLayout& layout);
+  // Reads one table whose header is at `header` (whatever its title) into these tables.
+  TTable ReadTable(TZnStrParse& lines, const std::vector<uint64_t>& masks, int header,
+                   TReadyKind kind, const TReadyLayout& layout);
+  void Clear();
+  // The table of that kind under the header at `header`; nullptr when it was not read.
+  const TTable* Find(int header, TReadyKind kind) const;
+
+  const TListedPlanetRow& Listed(const TTable& t, uint32_t i) const { return listed_[t.First + i]; }
+  const TUnknownPlanetRow& Unknown(const TTable& t, uint32_t i) const {
+    return unknown_[t.First + i];
+  }
+  const TReadyGroupRow& Group(const TTable& t, uint32_t i) const { return groups_[t.First + i]; }
+
+ private:
+  std::vector<TTable> tables_;
+  std::vector<TListedPlanetRow> listed_;
+  std::vector<TUnknownPlanetRow> unknown_;
+  std::vector<TReadyGroupRow> groups_;
+  TFigureCache figures_;
+};
+
 // A report made ready for reading: its text in a line parser (SetUpReportParser), split into
-// lines, the lines that begin with a tab, in order, and the masks of the bytes that end words
-// (TDelimiterSet::Masks with ReportWordDelimiters), from which a line's words are split.
+// lines, the lines that begin with a tab, in order, the masks of the bytes that end words
+// (TDelimiterSet::Masks with ReportWordDelimiters), from which a line's words are split, and,
+// when a layout was given, its tables read ahead in that layout.
 struct TPreparedReport {
   TPreparedReport() { SetUpReportParser(lines); }
   TPreparedReport(const TPreparedReport&) = delete;
@@ -142,11 +304,15 @@ struct TPreparedReport {
 
   // Takes the text (PrepareReportText is applied) and splits it.
   void SetText(std::string text);
+  // Reads the tables ahead in `layout`.
+  void ReadTables(std::shared_ptr<const TReadyLayout> layout);
 
   TZnStrParse lines;
   std::vector<int> tabLines;
   std::vector<uint64_t> masks;
   TDelimiterSet delimiters = ReportWordDelimiters();
+  std::shared_ptr<const TReadyLayout> layout;  // of `tables`; nullptr when none were read
+  TReadyTables tables;
 };
 
 }  // namespace tovix

@@ -37,11 +37,6 @@ namespace {
 
 constexpr std::string_view kDumpListName = "DumpList.log";
 
-// The column header of an effective-value table ("Galaxy Blind") holds the letter "A".
-bool IsEffectiveHeader(std::string_view columnHeader) {
-  return columnHeader.find('A') != std::string_view::npos;
-}
-
 // A drive read from a table keeps two decimals, cut off rather than rounded. Scaling a
 // two-decimal figure by 100 may land just below the whole number ("0.29" gives 28.999...),
 // which must not lose a hundredth.
@@ -265,15 +260,11 @@ void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers,
       // Not a battle that is read; ReadBattle reports the fault.
     }
   }
-  if (planets.empty()) return;
-  const TPlanetSet battlePlanets(planets);
   // Groups read from this turn's tables (an earlier report of the same turn) already show the
   // state after the battle, as do the groups the battles themselves add.
-  for (auto [key, race] : state_.Players) {
-    if (!race) continue;
-    groups_.RemoveIf(*race, [&](const TGroupKey& group) {
-      return battlePlanets.Contains(group.Planet) && group.Turn != turn;
-    });
+  for (const TPlanet* planet : planets) {
+    groups_.RemoveAt(planet,
+                     [&](const TPlayer&, const TGroupKey& group) { return group.Turn != turn; });
   }
 }
 
@@ -293,12 +284,9 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
     if (round > 1) {
       // A later round at the same planet: the survivors of the round before are no longer
       // known; those of this round take their place.
-      for (auto [key, race] : state_.Players) {
-        if (!race) continue;
-        groups_.RemoveIf(*race, [&](const TGroupKey& group) {
-          return group.FromBattle && group.Planet == planet && group.Turn == turn;
-        });
-      }
+      groups_.RemoveAt(planet, [&](const TPlayer&, const TGroupKey& group) {
+        return group.FromBattle && group.Turn == turn;
+      });
     }
     const bool keysCurrent = battleKeysVersion_ == state_.Battles.Version();
     const std::string key = battleKey;
@@ -437,37 +425,24 @@ void TReportReader::WriteDumpList(std::string_view planetName) {
   WriteFileAtomically(programDir_ / kDumpListName, text);
 }
 
-void TReportReader::ReadGroupRow(int line, const TGroupTable& table) {
-  const TGroupColumns& c = table.layout->GroupColumns;
+void TReportReader::ReadGroupRow(int line, const TGroupTable& table, const TReadyGroupRow& ready) {
   const TGameType gameType = state_.Settings.GameType;
-  const TGroupColumnShift shift(table, gameType);
-
   // Every word a group reads must be there, or the row fails before anything is kept.
-  const TReportRow words = Row(line);
-  words.RequireWords(table.wordsNeeded);
+  if (ready.Fails) ThrowIndexOutOfBounds();
+  const std::string_view text = lines_.Text();
   TGroupRecord group;
-  group.GroupNumber = table.own ? words.TokenAsInt(c.Number) : 0;
-  group.Ships = words.TokenAsInt(shift.Column(c.Ships));
-  const std::string_view typeName = words.TokenView(shift.Column(c.Type));
-  TTechLevels levels{
-      Figure(words, shift.Column(c.Drive)), Figure(words, shift.FromWeapons(c.Weapons)),
-      Figure(words, shift.FromWeapons(c.Shields)), Figure(words, shift.FromWeapons(c.Cargo))};
-  group.CargoType = GroupCargoType(words.TokenView(shift.FromWeapons(c.CargoType)));
-  group.Load = static_cast<float>(Figure(words, shift.FromWeapons(c.Load)));
-  const std::string_view destination = words.TokenView(shift.FromWeapons(c.Destination));
-  const int wordCount = words.Count();
-  if (wordCount >= table.layout->GroupMinWordsForDistance + shift.right - shift.left)
-    group.Distance = static_cast<float>(Figure(words, shift.FromWeapons(c.Distance)));
-  std::string_view origin;
-  if (wordCount > shift.FromWeapons(c.Origin))
-    origin = words.TokenView(shift.FromWeapons(c.Origin));
+  const std::string_view typeName = text.substr(ready.Type.start, ready.Type.size);
+  const std::string_view destination = text.substr(ready.Destination.start, ready.Destination.size);
+  group.Distance = ready.Distance;
+  const std::string_view origin = text.substr(ready.Origin.start, ready.Origin.size);
 
+  // The planets and the design are looked up now, as the model stands when the row is read.
   TPlanet* planet = nullptr;
   if (gameType == TGameType::Blind) {
     planet = state_.PlanetByNumber(FirstIntInStr(destination));
     if (!planet) planet = state_.UnknownPlanet;
   } else {
-    planet = PlanetOfWord(destination);
+    planet = PlanetOfWord(destination, ready.DestinationHash);
     if (!planet) {
       try {
         WriteDumpList(destination);
@@ -477,19 +452,27 @@ void TReportReader::ReadGroupRow(int line, const TGroupTable& table) {
       throw TovixError(Fmt("Planet %s does not exists: \r%s", destination, Line(line)));
     }
   }
-  group.Origin = origin.empty() ? nullptr : PlanetOfWord(origin);
+  group.Origin = origin.empty() ? nullptr : PlanetOfWord(origin, ready.OriginHash);
   group.ShipType = TableDesign(*table.race, typeName);
-  if (gameType == TGameType::Blind && table.effective)
-    levels = EffectiveToTechLevels(group.ShipType, levels);
-  group.DriveTech = static_cast<float>(levels.drive);
-  group.WeaponsTech = static_cast<float>(levels.weapons);
-  group.ShieldsTech = static_cast<float>(levels.shields);
-  group.CargoTech = static_cast<float>(levels.cargo);
   group.Fleet = table.fleet;
   group.FleetSpeed = table.fleetSpeed;
+  const TGroupKey key{planet, report_.Turn, false, group.Distance == 0};
+  if (!table.own) {
+    // Most rows of other races' tables are gone before their report's text is: their figures
+    // are read only for the rows still there then.
+    const std::string_view row = lines_.TokenView(line);
+    const auto from = static_cast<uint32_t>(row.data() - lines_.Text().data());
+    groups_.AddDeferred(
+        *table.race, key, group,
+        TDeferredRow{textNumber_, from, from + static_cast<uint32_t>(row.size()), table.figures});
+    textHasDeferredRows_ = true;
+    return;
+  }
+  const TReportRow words = Row(line);
+  ReadGroupFigures(words, figureColumns_[table.figures], group);
   // "Galaxy PLUS" names the fleet of an own group in the row; its speed is in the fleet table
   // of this report.
-  if (table.own && HasWord(table.layout->GroupFleetWord)) {
+  if (HasWord(table.layout->GroupFleetWord)) {
     const std::string_view rowFleet = words.WordOrEmpty(table.layout->GroupFleetWord);
     if (!rowFleet.empty() && rowFleet != "-") {
       group.Fleet = groups_.FleetName(rowFleet);
@@ -498,7 +481,54 @@ void TReportReader::ReadGroupRow(int line, const TGroupTable& table) {
       }
     }
   }
-  groups_.Add(*table.race, TGroupKey{planet, report_.Turn, false, group.Distance == 0}, group);
+  groups_.Add(*table.race, key, group);
+}
+
+void TReportReader::ReadGroupFigures(const TReportRow& words, const TGroupFigureColumns& columns,
+                                     TGroupRecord& group) {
+  const TGroupColumns& c = columns.columns;
+  const TGroupColumnShift& shift = columns.shift;
+  group.GroupNumber = columns.own ? words.TokenAsInt(c.Number) : 0;
+  group.Ships = words.TokenAsInt(shift.Column(c.Ships));
+  TTechLevels levels{
+      Figure(words, shift.Column(c.Drive)), Figure(words, shift.FromWeapons(c.Weapons)),
+      Figure(words, shift.FromWeapons(c.Shields)), Figure(words, shift.FromWeapons(c.Cargo))};
+  group.CargoType =
+      static_cast<uint8_t>(GroupCargoType(words.TokenView(shift.FromWeapons(c.CargoType))));
+  group.Load = static_cast<float>(Figure(words, shift.FromWeapons(c.Load)));
+  if (columns.effectiveLevels) levels = EffectiveToTechLevels(group.ShipType, levels);
+  group.DriveTech = static_cast<float>(levels.drive);
+  group.WeaponsTech = static_cast<float>(levels.weapons);
+  group.ShieldsTech = static_cast<float>(levels.shields);
+  group.CargoTech = static_cast<float>(levels.cargo);
+}
+
+void TReportReader::ReadDeferredRow(TGroupRecord& group, const TDeferredRow& row) {
+  std::string_view text = lines_.Text();
+  const uint64_t* masks = masks_.data();
+  if (row.Text != textNumber_) {
+    const auto kept = std::find_if(keptTexts_.begin(), keptTexts_.end(),
+                                   [&](const TKeptText& t) { return t.number == row.Text; });
+    text = kept->text;
+    masks = kept->masks.data();
+  }
+  const TReportRow words(text, row.From, row.To, masks);
+  ReadGroupFigures(words, figureColumns_[row.Table], group);
+}
+
+void TReportReader::RetireText() {
+  if (textHasDeferredRows_) {
+    keptTexts_.push_back(TKeptText{textNumber_, lines_.ReleaseText(), std::move(masks_)});
+    masks_.clear();
+    textHasDeferredRows_ = false;
+  }
+  ++textNumber_;
+  // The rows of the oldest texts still there are read, a few texts at a time.
+  if (keptTexts_.size() < 2 * kKeptTexts) return;
+  const uint32_t last = keptTexts_[keptTexts_.size() - kKeptTexts - 1].number;
+  groups_.ReadDeferred(
+      last, [&](TGroupRecord& group, const TDeferredRow& row) { ReadDeferredRow(group, row); });
+  while (!keptTexts_.empty() && keptTexts_.front().number <= last) keptTexts_.pop_front();
 }
 
 void TReportReader::BeginGroupStore() {
@@ -509,6 +539,10 @@ void TReportReader::BeginGroupStore() {
 void TReportReader::EndGroupStore() {
   if (!loadingGroups_) return;
   loadingGroups_ = false;
+  groups_.ReadDeferred(UINT32_MAX, [&](TGroupRecord& group, const TDeferredRow& row) {
+    ReadDeferredRow(group, row);
+  });
+  keptTexts_.clear();
   groups_.MoveToModel();
 }
 
@@ -531,19 +565,22 @@ void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
                                    const std::string& fleetName, float fleetSpeed, int& line) {
   tableDesigns_.clear();
   line = headerLine;
-  const int firstRow = FirstTableRow(headerLine);
-  const int columns = firstRow - 1;
-  const bool effective =
-      columns > headerLine && columns < LineCount() && IsEffectiveHeader(Line(columns));
-  TGroupTable table{&race, &Layout(), own, effective, groups_.FleetName(fleetName), fleetSpeed};
-  const TGroupColumns& c = table.layout->GroupColumns;
-  const TGroupColumnShift shift(table, state_.Settings.GameType);
-  for (int32_t index :
-       {shift.Column(c.Ships), shift.Column(c.Type), shift.Column(c.Drive), own ? c.Number : 0})
-    table.wordsNeeded = std::max(table.wordsNeeded, TReportRow::WordsFor(index));
-  for (int32_t index : {c.Weapons, c.Shields, c.Cargo, c.CargoType, c.Load, c.Destination})
-    table.wordsNeeded = std::max(table.wordsNeeded, TReportRow::WordsFor(shift.FromWeapons(index)));
-  for (line = firstRow; !IsTableEnd(line); ++line) ReadGroupRow(line, table);
+  const TReadyTables::TTable ready =
+      ReadyTable(headerLine, own ? TReadyKind::OwnGroups : TReadyKind::OtherGroups);
+  const bool effective = ready.Effective;
+  TGroupTable table{&race, &Layout(), own, effective, groups_.FleetName(fleetName), fleetSpeed, 0};
+  const TGameType gameType = state_.Settings.GameType;
+  const TGroupFigureColumns figures{table.layout->GroupColumns,
+                                    TGroupColumnShift(own, effective, gameType), own,
+                                    gameType == TGameType::Blind && effective};
+  const auto known = std::find(figureColumns_.begin(), figureColumns_.end(), figures);
+  table.figures = static_cast<uint32_t>(known - figureColumns_.begin());
+  if (known == figureColumns_.end()) figureColumns_.push_back(figures);
+  for (uint32_t i = 0; i < ready.Count; ++i) {
+    line = ready.FirstRow + static_cast<int>(i);
+    ReadGroupRow(line, table, tables_.Group(ready, i));
+  }
+  line = ready.FirstRow + static_cast<int>(ready.Count);
 }
 
 void TReportReader::ReadGroups() {

@@ -389,6 +389,27 @@ class TDStringList : public TStringListBase<Ptr> {
   }
 };
 
+// A hash of a text in which A-Z and a-z count alike, eight bytes at a time: what
+// TFStringListIndex files texts under, so that a text hashed beforehand (on another thread) is
+// looked up without hashing it again. Setting bit 5 of every byte folds the letters' case, and
+// makes some other bytes alike too ("@" and "`"), which only costs a comparison more.
+inline uint64_t FoldedTextHash(std::string_view text) {
+  constexpr uint64_t kFold = 0x2020202020202020u;
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+  const char* p = text.data();
+  size_t n = text.size();
+  uint64_t hash = n * kMultiplier;
+  for (; n > 8; n -= 8, p += 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    hash = std::rotl((hash ^ (word | kFold)) * kMultiplier, 29);
+  }
+  // The last one to eight bytes.
+  const uint64_t word = FirstEightBytes(std::string_view(p, n));
+  hash = (hash ^ (word | kFold)) * kMultiplier;
+  return hash ^ (hash >> 31);
+}
+
 // Looks texts up in a sorted TFStringList whatever their case, without lower-casing them first:
 // Find(text) gives what IndexOf(LowerCase(text)) gives. It is a hash table of the list's texts,
 // built again when a lookup finds the list changed. While the list changes between nearly every
@@ -401,13 +422,14 @@ class TFStringListIndex {
   explicit TFStringListIndex(const TFStringList<Ptr>& list) : list_(list) {}
 
   // The index of the item, or -1.
-  int Find(std::string_view text) {
+  int Find(std::string_view text) { return Find(text, FoldedTextHash(text)); }
+  // The same for a text whose FoldedTextHash is `hash`.
+  int Find(std::string_view text, uint64_t hash) {
     if (!list_.Sorted()) return FindInList(text);
     if (!built_ || version_ != list_.Version()) {
       if (++staleLookups_ < kStaleLookups) return FindInList(text);
       Build();
     }
-    const uint64_t hash = FoldedHash(text);
     for (size_t i = SlotOf(hash); slots_[i].index >= 0; i = (i + 1) & mask_) {
       if (slots_[i].hash == hash && SameFolded(list_.Strings(slots_[i].index), text))
         return slots_[i].index;
@@ -423,25 +445,6 @@ class TFStringListIndex {
     int index = -1;
   };
 
-  // A hash of the text in which A-Z and a-z count alike, eight bytes at a time. Setting bit 5
-  // of every byte folds the letters' case, and makes some other bytes alike too ("@" and
-  // "`"), which only costs a comparison more.
-  static uint64_t FoldedHash(std::string_view text) {
-    constexpr uint64_t kFold = 0x2020202020202020u;
-    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-    const char* p = text.data();
-    size_t n = text.size();
-    uint64_t hash = n * kMultiplier;
-    for (; n > 8; n -= 8, p += 8) {
-      uint64_t word;
-      std::memcpy(&word, p, 8);
-      hash = std::rotl((hash ^ (word | kFold)) * kMultiplier, 29);
-    }
-    // The last one to eight bytes.
-    const uint64_t word = FirstEightBytes(std::string_view(p, n));
-    hash = (hash ^ (word | kFold)) * kMultiplier;
-    return hash ^ (hash >> 31);
-  }
   // The slot from the hash's high bits: short texts of digits, the names of unnamed planets,
   // differ in the low bits of FNV-1a too little.
   size_t SlotOf(uint64_t hash) const {
@@ -477,7 +480,7 @@ class TFStringListIndex {
       const bool upper =
           std::any_of(text.begin(), text.end(), [](char c) { return c != LoCase(c); });
       if (upper && StrHash(LowerCase(text)) != list_.Hash(item)) continue;
-      const uint64_t hash = FoldedHash(text);
+      const uint64_t hash = FoldedTextHash(text);
       size_t i = SlotOf(hash);
       bool known = false;  // equal texts (a list that accepts them): the first is found
       for (; slots_[i].index >= 0; i = (i + 1) & mask_) {

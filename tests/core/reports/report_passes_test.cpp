@@ -112,21 +112,27 @@ INSTANTIATE_TEST_SUITE_P(
         {"UnwatchedPlanetKeepsGroups", false, Watch::None, 5, true}}),
     RowName<PruneRow>);
 
-// The prune tests every group of the game against a planet set; members, strangers and
-// nullptr must be told apart however the addresses fall into the table's slots.
-TEST(PlanetSetTest, HoldsExactlyItsPlanets) {
+// The group store files groups by planet number; members, strangers and nullptr must be told
+// apart however the addresses fall into the table's slots, and the table grows without
+// renumbering.
+TEST(PlanetNumbersTest, NumbersEachPlanetOnceInTheOrderAsked) {
   std::vector<std::unique_ptr<TPlanet>> planets;
   for (int i = 0; i < 300; ++i) planets.push_back(std::make_unique<TPlanet>());
   for (const size_t members : {size_t{0}, size_t{1}, size_t{7}, size_t{100}}) {
-    std::vector<const TPlanet*> chosen;
-    for (size_t i = 0; i < members; ++i) chosen.push_back(planets[i * 3].get());
-    if (members > 0) chosen.push_back(chosen.front());  // twice is once
-    const TPlanetSet set(chosen);
+    TPlanetNumbers numbers;
+    for (size_t i = 0; i < members; ++i) {
+      ASSERT_EQ(numbers.NumberOf(planets[i * 3].get()), i);
+      ASSERT_EQ(numbers.NumberOf(planets[0].get()), 0u);  // twice is once
+    }
+    EXPECT_EQ(numbers.Find(nullptr), -1);
+    EXPECT_EQ(numbers.NumberOf(nullptr), members);
     for (size_t i = 0; i < planets.size(); ++i) {
-      EXPECT_EQ(set.Contains(planets[i].get()), i % 3 == 0 && i / 3 < members)
+      const bool member = i % 3 == 0 && i / 3 < members;
+      EXPECT_EQ(numbers.Find(planets[i].get()), member ? static_cast<int64_t>(i / 3) : -1)
           << members << " members, planet " << i;
     }
-    EXPECT_FALSE(set.Contains(nullptr));
+    EXPECT_EQ(numbers.Find(nullptr), static_cast<int64_t>(members));
+    EXPECT_EQ(numbers.Count(), members + 1);
   }
 }
 
