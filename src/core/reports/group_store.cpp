@@ -17,16 +17,14 @@ int64_t TPlanetNumbers::Find(const TPlanet* planet) const {
   }
 }
 
-uint32_t TPlanetNumbers::NumberOf(const TPlanet* planet) {
+uint32_t TPlanetNumbers::Add(const TPlanet* planet) {
   if (!planet) {
     if (nullNumber_ < 0) nullNumber_ = static_cast<int64_t>(count_++);
     return static_cast<uint32_t>(nullNumber_);
   }
   if ((count_ + 1) * 2 > slots_.size()) Grow();
   size_t i = Slot(planet);
-  for (; slots_[i].number != UINT32_MAX; i = (i + 1) & mask_) {
-    if (slots_[i].planet == planet) return slots_[i].number;
-  }
+  while (slots_[i].number != UINT32_MAX) i = (i + 1) & mask_;
   slots_[i] = TSlot{planet, static_cast<uint32_t>(count_++)};
   return slots_[i].number;
 }
@@ -56,31 +54,51 @@ int64_t TGroupStore::FindRace(const TPlayer& race) const {
   return -1;
 }
 
-uint32_t TGroupStore::RaceOf(TPlayer& race) {
+uint16_t TGroupStore::NewRace(TPlayer& race) {
   int64_t r = FindRace(race);
   if (r < 0) {
     r = static_cast<int64_t>(races_.size());
-    races_.push_back(TRace{&race, {}, {}});
+    races_.push_back(TRace{&race, kNone});
   }
   lastRace_ = static_cast<size_t>(r);
-  return static_cast<uint32_t>(r);
+  return static_cast<uint16_t>(r);
 }
 
-TGroupStore::TEntry& TGroupStore::NewEntry(TPlayer& race, const TGroupKey& key) {
-  const uint32_t r = RaceOf(race);
-  const uint32_t b = planets_.NumberOf(key.Planet);
-  if (b == buckets_.size()) buckets_.emplace_back();
-  TRace& list = races_[r];
-  if (b >= list.inBucket.size()) list.inBucket.resize(buckets_.size());
-  if (!list.inBucket[b]) {
-    list.inBucket[b] = true;
-    list.buckets.push_back(b);
+TGroupStore::TEntry& TGroupStore::NewEntry(TPlayer& race, uint32_t planet, const TGroupKey& key,
+                                           uint8_t flags) {
+  if (dead_ > 8192 && dead_ * 2 > nodes_.size()) Compact();
+  if (key.FromBattle) flags |= kFromBattle;
+  if (key.Standing) flags |= kStanding;
+  const auto i = static_cast<uint32_t>(nodes_.size());
+  nodes_.push_back(TNode{key.Turn, kNone, kNone, RaceOf(race), flags});
+  entries_.push_back(TEntry{key, TGroupRecord{}, TDeferredRow{}, 0});
+  Link(i, planet);
+  return entries_.back();
+}
+
+void TGroupStore::Link(uint32_t i, uint32_t p) {
+  TNode& node = nodes_[i];
+  while (p >= planetNewest_.size()) planetNewest_.push_back(kNone);
+  node.nextAtPlanet = planetNewest_[p];
+  planetNewest_[p] = i;
+  node.nextOfRace = races_[node.race].newest;
+  races_[node.race].newest = i;
+}
+
+void TGroupStore::Compact() {
+  uint32_t out = 0;
+  for (uint32_t i = 0; i < nodes_.size(); ++i) {
+    if (nodes_[i].flags & kDead) continue;
+    nodes_[out] = nodes_[i];
+    entries_[out] = entries_[i];
+    ++out;
   }
-  TEntry& entry = buckets_[b].entries.emplace_back();
-  entry.key = key;
-  entry.race = r;
-  entry.order = added_++;
-  return entry;
+  nodes_.resize(out);
+  entries_.resize(out);
+  dead_ = 0;
+  std::fill(planetNewest_.begin(), planetNewest_.end(), kNone);
+  for (TRace& race : races_) race.newest = kNone;
+  for (uint32_t i = 0; i < out; ++i) Link(i, planets_.NumberOf(entries_[i].key.Planet));
 }
 
 void TGroupStore::TakeFromModel(GameState& state) {
@@ -128,47 +146,43 @@ std::unique_ptr<TGroup> TGroupStore::MakeGroup(TPlayer& race, const TGroupKey& k
 }
 
 void TGroupStore::MoveToModel() {
-  // Each race's groups gathered from the planets they are at, in the order they came.
-  std::vector<TEntry*> entries;
-  for (size_t r = 0; r < races_.size(); ++r) {
-    entries.clear();
-    for (const uint32_t b : races_[r].buckets) {
-      for (TEntry& entry : buckets_[b].entries) {
-        if (entry.race == r) entries.push_back(&entry);
-      }
-    }
-    std::sort(entries.begin(), entries.end(),
-              [](const TEntry* a, const TEntry* b) { return a->order < b->order; });
-    TPlayer& race = *races_[r].race;
-    race.Groups.reserve(race.Groups.size() + entries.size());
-    for (TEntry* entry : entries) {
-      race.Groups.push_back(entry->group ? std::move(entry->group)
-                                         : MakeGroup(race, entry->key, entry->record));
-    }
+  // The groups are in the order they were added.
+  for (size_t i = 0; i < nodes_.size(); ++i) {
+    const TNode& node = nodes_[i];
+    if (node.flags & kDead) continue;
+    TPlayer& race = *races_[node.race].race;
+    TEntry& entry = entries_[i];
+    race.Groups.push_back((node.flags & kObject) ? std::move(objects_[entry.object])
+                                                 : MakeGroup(race, entry.key, entry.record));
   }
-  buckets_.clear();
+  std::vector<TNode>().swap(nodes_);
+  std::vector<TEntry>().swap(entries_);
+  planetNewest_.clear();
   races_.clear();
+  objects_.clear();
   planets_ = TPlanetNumbers();
   lastRace_ = 0;
+  dead_ = 0;
   deferred_ = 0;
   fleetNames_.resize(1);
 }
 
 void TGroupStore::Add(TPlayer& race, std::unique_ptr<TGroup> group) {
   const TGroupKey key = TGroupKey::Of(*group);
-  NewEntry(race, key).group = std::move(group);
+  TEntry& entry = NewEntry(race, planets_.NumberOf(key.Planet), key, kObject);
+  entry.object = static_cast<uint32_t>(objects_.size());
+  objects_.push_back(std::move(group));
 }
 
 void TGroupStore::Add(TPlayer& race, const TGroupKey& key, const TGroupRecord& record) {
-  NewEntry(race, key).record = record;
+  NewEntry(race, planets_.NumberOf(key.Planet), key, 0).record = record;
 }
 
-void TGroupStore::AddDeferred(TPlayer& race, const TGroupKey& key, const TGroupRecord& record,
-                              const TDeferredRow& row) {
-  TEntry& entry = NewEntry(race, key);
+void TGroupStore::AddDeferred(TPlayer& race, uint32_t planetNumber, const TGroupKey& key,
+                              const TGroupRecord& record, const TDeferredRow& row) {
+  TEntry& entry = NewEntry(race, planetNumber, key, kDeferred);
   entry.record = record;
   entry.row = row;
-  entry.deferred = true;
   ++deferred_;
 }
 
@@ -185,10 +199,9 @@ uint32_t TGroupStore::FleetName(std::string_view name) {
 void TGroupStore::Clear(const TPlayer& race) {
   const int64_t r = FindRace(race);
   if (r < 0) return;
-  RemoveIf(race, [](const TGroupKey&) { return true; });
-  TRace& list = races_[static_cast<size_t>(r)];
-  list.buckets.clear();
-  list.inBucket.assign(list.inBucket.size(), false);
+  uint32_t& newest = races_[static_cast<size_t>(r)].newest;
+  WalkChain(newest, &TNode::nextOfRace, [&](uint32_t i) { Kill(i); });
+  newest = kNone;
 }
 
 }  // namespace tovix

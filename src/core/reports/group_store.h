@@ -3,7 +3,7 @@
 //
 // Most group rows a load reads are gone again a turn later: a race's next own report replaces
 // its groups, and the reports of the next turn prune the other races' groups at the planets
-// they watch, and a battle clears its planet. So the store keeps the groups by planet: pruning
+// they watch, and a battle clears its planet. So the store chains the groups by planet: pruning
 // and the battles' clearing look only at the planets concerned. A group table's row is kept as
 // a small record (no allocation per row), and a row of another race's table even without its
 // figures: they are read (ReadDeferred) only for the rows still there when the reader lets the
@@ -30,7 +30,15 @@ namespace tovix {
 class TPlanetNumbers {
  public:
   // The planet's number, given now when it has none; nullptr has one too.
-  uint32_t NumberOf(const TPlanet* planet);
+  uint32_t NumberOf(const TPlanet* planet) {
+    if (planet && !slots_.empty()) {
+      for (size_t i = Slot(planet);; i = (i + 1) & mask_) {
+        if (slots_[i].planet == planet) return slots_[i].number;
+        if (slots_[i].number == UINT32_MAX) break;
+      }
+    }
+    return Add(planet);
+  }
   // The planet's number, or -1 when it has none.
   int64_t Find(const TPlanet* planet) const;
   size_t Count() const { return count_; }
@@ -42,6 +50,7 @@ class TPlanetNumbers {
                                shift_) &
            mask_;
   }
+  uint32_t Add(const TPlanet* planet);
   void Grow();
 
   struct TSlot {
@@ -109,20 +118,25 @@ class TGroupStore {
   void Add(TPlayer& race, std::unique_ptr<TGroup> group);
   void Add(TPlayer& race, const TGroupKey& key, const TGroupRecord& record);
   // A row whose figures (ships, levels, cargo, load) are read later; `record` holds the rest.
-  void AddDeferred(TPlayer& race, const TGroupKey& key, const TGroupRecord& record,
-                   const TDeferredRow& row);
+  // `planetNumber` is PlanetNumber(key.Planet).
+  void AddDeferred(TPlayer& race, uint32_t planetNumber, const TGroupKey& key,
+                   const TGroupRecord& record, const TDeferredRow& row);
+  // The number under which the store files the groups at `planet` (for a caller that
+  // remembers it).
+  uint32_t PlanetNumber(const TPlanet* planet) { return planets_.NumberOf(planet); }
   // Reads the figures of the rows kept without them whose text number is at most `lastText`,
   // through read(TGroupRecord&, const TDeferredRow&).
   template <class Read>
   void ReadDeferred(uint32_t lastText, Read&& read) {
     if (deferred_ == 0) return;
-    for (TBucket& bucket : buckets_) {
-      for (TEntry& entry : bucket.entries) {
-        if (!entry.deferred || entry.row.Text > lastText) continue;
-        read(entry.record, std::as_const(entry.row));
-        entry.deferred = false;
-        --deferred_;
-      }
+    for (size_t i = 0; i < nodes_.size(); ++i) {
+      TNode& node = nodes_[i];
+      if ((node.flags & (kDeferred | kDead)) != kDeferred) continue;
+      TEntry& entry = entries_[i];
+      if (entry.row.Text > lastText) continue;
+      read(entry.record, std::as_const(entry.row));
+      node.flags &= static_cast<uint8_t>(~kDeferred);
+      --deferred_;
     }
   }
   // The number of rows kept without their figures.
@@ -136,75 +150,112 @@ class TGroupStore {
   void RemoveIf(const TPlayer& race, Pred&& doomed) {
     const int64_t r = FindRace(race);
     if (r < 0) return;
-    for (const uint32_t b : races_[static_cast<size_t>(r)].buckets) {
-      Erase(buckets_[b], [&](const TEntry& entry) {
-        return entry.race == static_cast<uint32_t>(r) && doomed(std::as_const(entry.key));
-      });
-    }
+    WalkChain(races_[static_cast<size_t>(r)].newest, &TNode::nextOfRace, [&](uint32_t i) {
+      if (doomed(std::as_const(entries_[i].key))) Kill(i);
+    });
   }
   // Drops the groups at `planet` (their key's planet) for which doomed(const TPlayer& race,
   // const TGroupKey& key) is true.
   template <class Pred>
   void RemoveAt(const TPlanet* planet, Pred&& doomed) {
-    const int64_t b = planets_.Find(planet);
-    if (b < 0) return;
-    Erase(buckets_[static_cast<size_t>(b)], [&](const TEntry& entry) {
-      return doomed(std::as_const(*races_[entry.race].race), std::as_const(entry.key));
+    const int64_t p = planets_.Find(planet);
+    if (p < 0) return;
+    TGroupKey key{const_cast<TPlanet*>(planet), 0, false, false};
+    WalkChain(planetNewest_[static_cast<size_t>(p)], &TNode::nextAtPlanet, [&](uint32_t i) {
+      const TNode& node = nodes_[i];
+      key.Turn = node.turn;
+      key.FromBattle = (node.flags & kFromBattle) != 0;
+      key.Standing = (node.flags & kStanding) != 0;
+      if (doomed(std::as_const(*races_[node.race].race), std::as_const(key))) Kill(i);
     });
   }
   // Calls `visit` with the key of every group of the race.
   template <class Visit>
-  void ForEachKey(const TPlayer& race, Visit&& visit) const {
+  void ForEachKey(const TPlayer& race, Visit&& visit) {
     const int64_t r = FindRace(race);
     if (r < 0) return;
-    for (const uint32_t b : races_[static_cast<size_t>(r)].buckets) {
-      for (const TEntry& entry : buckets_[b].entries) {
-        if (entry.race == static_cast<uint32_t>(r)) visit(std::as_const(entry.key));
-      }
-    }
+    WalkChain(races_[static_cast<size_t>(r)].newest, &TNode::nextOfRace,
+              [&](uint32_t i) { visit(std::as_const(entries_[i].key)); });
   }
 
  private:
-  // A group: its record, or the object it came as.
+  static constexpr uint32_t kNone = UINT32_MAX;
+  static constexpr uint8_t kFromBattle = 1;
+  static constexpr uint8_t kStanding = 2;
+  static constexpr uint8_t kDead = 4;
+  static constexpr uint8_t kDeferred = 8;
+  static constexpr uint8_t kObject = 16;
+
+  // The groups lie in the order they were added, each in two parts of one index: a small node
+  // with what pruning and the battles read (nodes_), which also chains it to the groups of its
+  // planet and to those of its race, newest first, and the rest (entries_): its record, or the
+  // object it came as (objects_[object]). A removed group is only marked dead: a chain drops it
+  // when it passes it, and the groups are compacted once the dead are many.
+  struct TNode {
+    int32_t turn;
+    uint32_t nextAtPlanet;
+    uint32_t nextOfRace;
+    uint16_t race;  // index in races_
+    uint8_t flags;
+  };
   struct TEntry {
     TGroupKey key;
     TGroupRecord record;
-    std::unique_ptr<TGroup> group;
     TDeferredRow row;
-    uint64_t order = 0;  // of adding: a race's groups go to the model in this order
-    uint32_t race = 0;   // index in races_
-    bool deferred = false;
+    uint32_t object;
   };
-  // The groups at one planet.
-  struct TBucket {
-    std::vector<TEntry> entries;
-  };
-  // A race and the buckets it has had groups in.
   struct TRace {
     TPlayer* race;
-    std::vector<uint32_t> buckets;
-    std::vector<bool> inBucket;
+    uint32_t newest;  // the race's chain
   };
 
   int64_t FindRace(const TPlayer& race) const;
-  uint32_t RaceOf(TPlayer& race);
-  TEntry& NewEntry(TPlayer& race, const TGroupKey& key);
-  template <class Pred>
-  void Erase(TBucket& bucket, Pred&& doomed) {
-    std::erase_if(bucket.entries, [&](const TEntry& entry) {
-      if (!doomed(entry)) return false;
-      if (entry.deferred) --deferred_;
-      return true;
-    });
+  uint16_t RaceOf(TPlayer& race) {
+    if (lastRace_ < races_.size() && races_[lastRace_].race == &race)
+      return static_cast<uint16_t>(lastRace_);
+    return NewRace(race);
   }
+  uint16_t NewRace(TPlayer& race);
+  // A new group at planet number `planet`; its entry is to be filled.
+  TEntry& NewEntry(TPlayer& race, uint32_t planet, const TGroupKey& key, uint8_t flags);
+  void Kill(uint32_t i) {
+    TNode& node = nodes_[i];
+    if (node.flags & kDeferred) --deferred_;
+    if (node.flags & kObject) objects_[entries_[i].object].reset();
+    node.flags = kDead;
+    ++dead_;
+  }
+  // Calls `visit` with the index of each live group of the chain that starts at `head`,
+  // leaving out of the chain the dead ones it passes.
+  template <class Visit>
+  void WalkChain(uint32_t& head, uint32_t TNode::*next, Visit&& visit) {
+    uint32_t* link = &head;
+    while (*link != kNone) {
+      const uint32_t i = *link;
+      TNode& node = nodes_[i];
+      if (node.flags & kDead) {
+        *link = node.*next;
+        continue;
+      }
+      visit(i);
+      link = &(nodes_[i].*next);
+    }
+  }
+  // Drops the dead groups and chains the others again.
+  void Compact();
+  // Puts group `i` first in the chains of planet number `planet` and of its race.
+  void Link(uint32_t i, uint32_t planet);
   std::unique_ptr<TGroup> MakeGroup(TPlayer& race, const TGroupKey& key,
                                     const TGroupRecord& record) const;
 
-  TPlanetNumbers planets_;  // planet -> its bucket
-  std::vector<TBucket> buckets_;
+  TPlanetNumbers planets_;  // planet -> its chain in planetNewest_
+  std::vector<uint32_t> planetNewest_;
+  std::vector<TNode> nodes_;
+  std::vector<TEntry> entries_;
   std::vector<TRace> races_;
+  std::vector<std::unique_ptr<TGroup>> objects_;
   size_t lastRace_ = 0;  // the race found last: rows come table by table
-  uint64_t added_ = 0;
+  size_t dead_ = 0;
   size_t deferred_ = 0;
   std::vector<std::string> fleetNames_{std::string()};
 };

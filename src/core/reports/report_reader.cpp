@@ -641,13 +641,20 @@ int TReportReader::FirstTitle(int startLine, std::string_view prefix) const {
   return found;
 }
 
-int TReportReader::FindTitle(int startLine, std::string_view title) {
+bool TReportReader::IsPlainTitle(std::string_view title) {
   // A title that begins with a word character and holds no character an expression reads
   // otherwise is its own pattern's prefix (TitlePrefix): no pattern is made for it.
   // ("{" and "}" are no operators, but TitlePrefix takes no text with them.)
   const auto special = [](char c) { return IsRegexOperator(c) || c == '{' || c == '}'; };
-  const bool plain = !title.empty() && IsRegexWordChar(title[0]) &&
-                     std::none_of(title.begin(), title.end(), special);
+  return !title.empty() && IsRegexWordChar(title[0]) &&
+         std::none_of(title.begin(), title.end(), special);
+}
+
+int TReportReader::FindTitle(int startLine, std::string_view title) {
+  return FindTitle(startLine, title, IsPlainTitle(title));
+}
+
+int TReportReader::FindTitle(int startLine, std::string_view title, bool plain) {
   if (plain && titlesUsable_) {
     if (startLine < 0) startLine = std::max(0, LineCount() + startLine);
     return FirstTitle(startLine, title);
@@ -1009,9 +1016,39 @@ void TReportReader::ReadOtherPlanets() {
 }
 
 int TReportReader::OtherPlanetsHeader(const TPlayer& race) {
-  const std::string& title = Layout().OtherPlanetsTitle;
-  if (title == QuoteRegexText(title)) return FindTitle(0, race.Name + " " + title);
-  return FindSection(0, "^\\W*" + QuoteRegexText(race.Name) + " " + title);
+  const TRaceTitles& titles = TitlesOf(race);
+  if (titles.otherPlanetsPattern.empty())
+    return FindTitle(0, titles.otherPlanets, titles.otherPlanetsPlain);
+  return FindSection(0, titles.otherPlanetsPattern);
+}
+
+const TReportReader::TRaceTitles& TReportReader::TitlesOf(const TPlayer& race) {
+  const TReportLayout& layout = Layout();
+  TRaceTitles& titles = raceTitles_[&race];
+  // Made again only when the race was renamed or the layout is another.
+  if (titles.layout == &layout && titles.name == race.Name &&
+      titles.shipTypesSuffix == layout.ShipTypesTitleSuffix &&
+      titles.groupsSuffix == layout.GroupsTitleSuffix &&
+      titles.otherPlanetsTitle == layout.OtherPlanetsTitle)
+    return titles;
+  titles.layout = &layout;
+  titles.name = race.Name;
+  titles.shipTypesSuffix = layout.ShipTypesTitleSuffix;
+  titles.groupsSuffix = layout.GroupsTitleSuffix;
+  titles.otherPlanetsTitle = layout.OtherPlanetsTitle;
+  titles.shipTypes = race.Name + layout.ShipTypesTitleSuffix;
+  titles.shipTypesPlain = IsPlainTitle(titles.shipTypes);
+  titles.groups = race.Name + layout.GroupsTitleSuffix;
+  titles.groupsPlain = IsPlainTitle(titles.groups);
+  const std::string& title = layout.OtherPlanetsTitle;
+  titles.otherPlanetsPattern.clear();
+  if (title == QuoteRegexText(title)) {
+    titles.otherPlanets = race.Name + " " + title;
+    titles.otherPlanetsPlain = IsPlainTitle(titles.otherPlanets);
+  } else {
+    titles.otherPlanetsPattern = "^\\W*" + QuoteRegexText(race.Name) + " " + title;
+  }
+  return titles;
 }
 
 bool TReportReader::ListsPlanetAt(int32_t x, int32_t y) {
@@ -1120,9 +1157,26 @@ void TReportReader::SumPlanetSizes(int turn) {
 
 // --- Helpers -----------------------------------------------------------------------------------
 
-TPlanet* TReportReader::PlanetOfWord(std::string_view word, uint64_t hash) {
+TPlanet* TReportReader::PlanetOfWord(std::string_view word, uint64_t hash, uint32_t& storeNumber) {
   const int index = planetIndex_.Find(word, hash);
-  if (index >= 0) return state_.Planets.Object(index);
+  if (index < 0) {
+    TPlanet* planet = PlanetOfWord(word, hash);
+    if (planet) storeNumber = groups_.PlanetNumber(planet);
+    return planet;
+  }
+  TPlanet* planet = planetIndex_.ObjectOf(index);
+  if (storeNumbersVersion_ != state_.Planets.Version()) {
+    storeNumbers_.assign(static_cast<size_t>(state_.Planets.Count()), kNoNumber);
+    storeNumbersVersion_ = state_.Planets.Version();
+  }
+  uint32_t& number = storeNumbers_[static_cast<size_t>(index)];
+  if (number == kNoNumber) number = groups_.PlanetNumber(planet);
+  storeNumber = number;
+  return planet;
+}
+
+TPlanet* TReportReader::PlanetOfWord(std::string_view word, uint64_t hash) {
+  if (TPlanet* planet = planetIndex_.FindObject(word, hash)) return planet;
   if (Layout().PlanetNumbers && word.size() > 1 && word[0] == '#')
     return state_.PlanetByNumber(FirstIntInStr(word));
   return nullptr;

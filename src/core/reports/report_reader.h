@@ -143,6 +143,8 @@ class TReportReader {
   // nullptr when there is none. `hash` is the word's FoldedTextHash.
   TPlanet* PlanetOfWord(std::string_view word) { return PlanetOfWord(word, FoldedTextHash(word)); }
   TPlanet* PlanetOfWord(std::string_view word, uint64_t hash);
+  // The same, with the number under which the group store files the groups at the planet.
+  TPlanet* PlanetOfWord(std::string_view word, uint64_t hash, uint32_t& storeNumber);
   // Records a fault message.
   void Report(std::string message);
   // Runs one section reader; a fault it raises is recorded with SectionError(suffix, ...,
@@ -230,15 +232,19 @@ class TReportReader {
   void ReadGroupTable(int headerLine, TPlayer& race, bool own, const std::string& fleetName,
                       float fleetSpeed, int& line);
 
-  // How the figures of a group table's rows are read (ReadGroupFigures). Rows of other races'
-  // tables are read later, each naming its table's figure columns by their place in
-  // figureColumns_.
-  struct TGroupFigureColumns {
-    TGroupColumns columns;
-    TGroupColumnShift shift;
-    bool own;
+  // A race's designs by name in any case, made again when its designs changed: FindDesign
+  // gives what TPlayer::FindShipType gives.
+  struct TDesignIndex {
+    uint64_t version = UINT64_MAX;                         // of the race's ShipTypes
+    std::vector<std::pair<uint64_t, TShipType*>> entries;  // FoldedTextHash of the name
+    size_t mask = 0;
+  };
+  // How the figures of a group table's rows are read. Rows of other races' tables are read
+  // later, each naming its table's columns by their place in figureColumns_.
+  struct TGroupTableColumns {
+    TGroupFigureColumns figures;
     bool effectiveLevels;  // effective values ("Galaxy Blind") made technology levels
-    bool operator==(const TGroupFigureColumns&) const = default;
+    bool operator==(const TGroupTableColumns&) const = default;
   };
   // A group table being read.
   struct TGroupTable {
@@ -248,15 +254,16 @@ class TReportReader {
     bool effective;
     uint32_t fleet;  // TGroupStore::FleetName
     float fleetSpeed;
-    uint32_t figures;  // its TGroupFigureColumns in figureColumns_
+    uint32_t figures;             // its TGroupTableColumns in figureColumns_
+    const TDesignIndex* designs;  // the race's; no design is added while a table is read
   };
   // Reads a group row into the store: a row of the own table whole, a row of another race's
   // table without its figures (ReadDeferredRow reads them if the group is still there when its
   // report's text goes).
   void ReadGroupRow(int line, const TGroupTable& table, const TReadyGroupRow& ready);
-  // The ship count, group number, levels, cargo and load of a group row.
-  void ReadGroupFigures(const TReportRow& words, const TGroupFigureColumns& columns,
-                        TGroupRecord& group);
+  // The ship count, group number, levels, cargo and load of a group row into its record.
+  static void ApplyGroupFigures(const TGroupFigures& figures, bool effectiveLevels,
+                                TGroupRecord& group);
   void ReadDeferredRow(TGroupRecord& group, const TDeferredRow& row);
   // Before the text of the report being read is replaced: it is kept while rows of it wait
   // for their figures, and the figures of the rows of the oldest texts kept are read.
@@ -268,12 +275,33 @@ class TReportReader {
   void BeginGroupStore();
   // The groups back in the model.
   void EndGroupStore();
-  // The race's design of that name (FindShipType), remembered for the group table being read.
-  TShipType* TableDesign(const TPlayer& race, std::string_view name);
+  const TDesignIndex& DesignsOf(const TPlayer& race);
+  // The design named `name`, whose FoldedTextHash is `hash`; nullptr when there is none.
+  static TShipType* FindDesign(const TDesignIndex& designs, std::string_view name, uint64_t hash);
   // Writes the planet keys to DumpList.log in the program folder.
   void WriteDumpList(std::string_view planetName);
   // The section of `race`'s planets, -1 when the report has none.
   int OtherPlanetsHeader(const TPlayer& race);
+  // FindTitle for a title of which IsPlainTitle is known.
+  int FindTitle(int startLine, std::string_view title, bool plain);
+  // Whether a title holds nothing a section pattern reads otherwise than as text.
+  static bool IsPlainTitle(std::string_view title);
+  // The titles of a race's sections, made once for its name and the layout.
+  struct TRaceTitles {
+    const TReportLayout* layout = nullptr;
+    std::string name;
+    std::string shipTypesSuffix;
+    std::string groupsSuffix;
+    std::string otherPlanetsTitle;
+    std::string shipTypes;
+    std::string groups;
+    std::string otherPlanets;
+    std::string otherPlanetsPattern;  // a pattern where the title is none
+    bool shipTypesPlain = false;
+    bool groupsPlain = false;
+    bool otherPlanetsPlain = false;
+  };
+  const TRaceTitles& TitlesOf(const TPlayer& race);
   // Whether a planet table of the report being read lists a planet at (x, y). The positions are
   // gathered on the first question of each report.
   bool ListsPlanetAt(int32_t x, int32_t y);
@@ -347,12 +375,18 @@ class TReportReader {
   std::string key_;  // LowerKey's buffer
   // The figures of the rows read (Figure).
   TFigureCache figures_;
+  std::unordered_map<const TPlayer*, TRaceTitles> raceTitles_;
+  // The group store's planet numbers by place in Planets (kNoNumber where not asked yet), for
+  // the Planets version and the store they were asked in.
+  static constexpr uint32_t kNoNumber = UINT32_MAX;
+  std::vector<uint32_t> storeNumbers_;
+  uint64_t storeNumbersVersion_ = UINT64_MAX;
   // The races' groups while LoadAllReports (or a step on its own) runs.
   TGroupStore groups_;
   // Report texts kept for rows waiting for their figures: from twice this many, the rows of all
   // but the newest this many are read.
-  static constexpr size_t kKeptTexts = 6;
-  std::vector<TGroupFigureColumns> figureColumns_;
+  static constexpr size_t kKeptTexts = 3;
+  std::vector<TGroupTableColumns> figureColumns_;
   // The number of the report text being read (TDeferredRow::Text), and whether rows of it wait
   // for their figures.
   uint32_t textNumber_ = 0;
@@ -365,9 +399,7 @@ class TReportReader {
   };
   std::deque<TKeptText> keptTexts_;
   bool loadingGroups_ = false;
-  // The designs the rows of the group table being read named (TableDesign): a table names a
-  // few designs in many rows, and no design is added while it is read.
-  std::vector<std::pair<std::string, TShipType*>> tableDesigns_;
+  std::unordered_map<const TPlayer*, TDesignIndex> designs_;
   // The speeds of the own fleets of the report being read, where one table lists them.
   std::vector<std::pair<std::string, float>> fleetSpeeds_;
 };

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/base/errors.h"
+#include "core/model/game_model.h"
 #include "core/text/string_lists.h"
 
 namespace tovix {
@@ -180,6 +181,14 @@ TUnknownPlanetRow ReadUnknownRow(const TReportRow& words, std::string_view text,
   return row;
 }
 
+int32_t GroupCargoType(std::string_view text) {
+  if (text.size() != 3) return pcNone;  // mostly "-"
+  if (SameText(text, "cap")) return pcCap;
+  if (SameText(text, "mat")) return pcMat;
+  if (SameText(text, "col")) return pcCol;
+  return pcNone;
+}
+
 TReadyGroupRow ReadGroupRowAhead(const TReportRow& words, std::string_view text,
                                  const TGroupColumns& c, const TGroupColumnShift& shift,
                                  int32_t needed, int32_t minWordsForDistance,
@@ -192,7 +201,9 @@ TReadyGroupRow ReadGroupRowAhead(const TReportRow& words, std::string_view text,
     row.Fails = true;
     return row;
   }
-  row.Type = SpanOf(words.TokenView(shift.Column(c.Type)), text);
+  const std::string_view type = words.TokenView(shift.Column(c.Type));
+  row.Type = SpanOf(type, text);
+  row.TypeHash = FoldedTextHash(type);
   const std::string_view destination = words.TokenView(shift.FromWeapons(c.Destination));
   row.Destination = SpanOf(destination, text);
   row.DestinationHash = FoldedTextHash(destination);
@@ -206,6 +217,22 @@ TReadyGroupRow ReadGroupRowAhead(const TReportRow& words, std::string_view text,
 }
 
 }  // namespace
+
+TGroupFigures ReadGroupFigures(const TReportRow& words, const TGroupFigureColumns& columns,
+                               TFigureCache& figures) {
+  const TGroupColumns& c = columns.columns;
+  const TGroupColumnShift& shift = columns.shift;
+  TGroupFigures group;
+  group.Number = columns.own ? words.TokenAsInt(c.Number) : 0;
+  group.Ships = words.TokenAsInt(shift.Column(c.Ships));
+  group.Drive = figures.Read(words.TokenView(shift.Column(c.Drive)));
+  group.Weapons = figures.Read(words.TokenView(shift.FromWeapons(c.Weapons)));
+  group.Shields = figures.Read(words.TokenView(shift.FromWeapons(c.Shields)));
+  group.Cargo = figures.Read(words.TokenView(shift.FromWeapons(c.Cargo)));
+  group.CargoType = GroupCargoType(words.TokenView(shift.FromWeapons(c.CargoType)));
+  group.Load = static_cast<float>(figures.Read(words.TokenView(shift.FromWeapons(c.Load))));
+  return group;
+}
 
 int32_t GroupWordsNeeded(const TGroupColumns& c, const TGroupColumnShift& shift, bool own) {
   int32_t needed = 0;
@@ -258,6 +285,7 @@ TReadyLayout TReadyLayout::Of(const TReportLayout& layout, TGameType type) {
   ready.Uninhabited = layout.UninhabitedColumns;
   ready.Groups = layout.GroupColumns;
   ready.GroupMinWordsForDistance = layout.GroupMinWordsForDistance;
+  ready.GroupFleetWord = layout.GroupFleetWord;
   return ready;
 }
 
@@ -266,6 +294,7 @@ void TReadyTables::Clear() {
   listed_.clear();
   unknown_.clear();
   groups_.clear();
+  figures_.clear();
 }
 
 const TReadyTables::TTable* TReadyTables::Find(int header, TReadyKind kind) const {
@@ -312,6 +341,15 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
     const size_t from = LineStart(lines, view);
     words.Split(text, from, from + view.size(), m);
   };
+  // Splits the row at `line`; false where the table ends there (IsTableEnd).
+  const auto tableRow = [&](int line) {
+    if (line >= count) return false;
+    const std::string_view view = lines.TokenView(line);
+    if (!view.empty() && view[0] == '\t') return false;
+    const size_t from = LineStart(lines, view);
+    words.Split(text, from, from + view.size(), m);
+    return words.Count() > 0;
+  };
   switch (kind) {
     case TReadyKind::OwnPlanets:
     case TReadyKind::OtherPlanets: {
@@ -319,9 +357,8 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
           kind == TReadyKind::OwnPlanets ? layout.OwnPlanets : layout.OtherPlanets;
       const int32_t numberWord = blind ? c.Name + 1 : c.Number;
       table.First = static_cast<uint32_t>(listed_.size());
-      for (int line = table.FirstRow; !IsTableEnd(lines, m, line); ++line) {
-        split(line);
-        listed_.push_back(ReadListedRow(words, text, c, numberWord, figures_));
+      for (int line = table.FirstRow; tableRow(line); ++line) {
+        listed_.push_back(ReadListedRow(words, text, c, numberWord, figureCache_));
         if (!listed_.back().Complete) break;
       }
       table.Count = static_cast<uint32_t>(listed_.size()) - table.First;
@@ -336,7 +373,7 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
       for (int line = table.FirstRow; line < count; ++line) {
         split(line);
         if (words.Count() < 3 || lines.TokenView(line)[0] == '\t') break;
-        unknown_.push_back(ReadUnknownRow(words, text, c, uninhabited, numberWord, figures_));
+        unknown_.push_back(ReadUnknownRow(words, text, c, uninhabited, numberWord, figureCache_));
         if (!unknown_.back().Complete) break;
       }
       table.Count = static_cast<uint32_t>(unknown_.size()) - table.First;
@@ -348,14 +385,21 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
       const int columns = table.FirstRow - 1;
       table.Effective =
           columns > header && columns < count && IsEffectiveHeader(lines.TokenView(columns));
-      const TGroupColumnShift shift(own, table.Effective, layout.Type);
-      const int32_t needed = GroupWordsNeeded(layout.Groups, shift, own);
+      const TGroupFigureColumns figureColumns{
+          layout.Groups, TGroupColumnShift(own, table.Effective, layout.Type), own};
+      const int32_t needed = GroupWordsNeeded(layout.Groups, figureColumns.shift, own);
       table.First = static_cast<uint32_t>(groups_.size());
-      for (int line = table.FirstRow; !IsTableEnd(lines, m, line); ++line) {
-        split(line);
-        groups_.push_back(ReadGroupRowAhead(words, text, layout.Groups, shift, needed,
-                                            layout.GroupMinWordsForDistance, figures_));
-        if (groups_.back().Fails) break;
+      for (int line = table.FirstRow; tableRow(line); ++line) {
+        TReadyGroupRow& row = groups_.emplace_back(
+            ReadGroupRowAhead(words, text, layout.Groups, figureColumns.shift, needed,
+                              layout.GroupMinWordsForDistance, figureCache_));
+        if (row.Fails) break;
+        // Other races' figures are read only for the groups that are still there at the end.
+        if (!own) continue;
+        row.Figures = static_cast<uint32_t>(figures_.size());
+        figures_.push_back(ReadGroupFigures(words, figureColumns, figureCache_));
+        const std::string_view fleet = words.WordOrEmpty(layout.GroupFleetWord);
+        if (HasWord(layout.GroupFleetWord) && !fleet.empty()) row.Fleet = SpanOf(fleet, text);
       }
       table.Count = static_cast<uint32_t>(groups_.size()) - table.First;
       break;

@@ -150,6 +150,7 @@ struct TReadyLayout {
   TUnknownPlanetColumns Uninhabited;
   TGroupColumns Groups;
   int32_t GroupMinWordsForDistance = 0;
+  int32_t GroupFleetWord = kNoWord;
 
   static TReadyLayout Of(const TReportLayout& layout, TGameType type);
   bool operator==(const TReadyLayout&) const = default;
@@ -196,28 +197,6 @@ struct TUnknownPlanetRow {
   bool HasNumberWord = false;
 };
 
-// A row of a group table: where the words are that are read before anything is kept, with the
-// hashes of the planet names.
-struct TReadyGroupRow {
-  bool Fails = false;  // short of words: reading the row raises, and nothing else is filled
-  TWordSpan Type{};
-  TWordSpan Destination{};
-  TWordSpan Origin{};  // size 0: none
-  uint64_t DestinationHash = 0;
-  uint64_t OriginHash = 0;
-  float Distance = 0;
-};
-
-// The kinds of table read ahead.
-enum class TReadyKind : uint8_t {
-  OwnPlanets,
-  OtherPlanets,
-  Unidentified,
-  Uninhabited,
-  OwnGroups,
-  OtherGroups
-};
-
 // The column shift of a group table: the own table has the group number in front, so every
 // other column is one word further right; "Galaxy Blind" tables without effective values lack a
 // word before the weapons.
@@ -229,6 +208,56 @@ struct TGroupColumnShift {
   bool operator==(const TGroupColumnShift&) const = default;
   int right;
   int left;
+};
+
+// Where a group table's figures are.
+struct TGroupFigureColumns {
+  TGroupColumns columns;
+  TGroupColumnShift shift;
+  bool own;
+  bool operator==(const TGroupFigureColumns&) const = default;
+};
+
+// The figures of a group row as written: group number (own tables), ships, the four levels,
+// cargo type and load.
+struct TGroupFigures {
+  double Drive = 0;
+  double Weapons = 0;
+  double Shields = 0;
+  double Cargo = 0;
+  float Load = 0;
+  int32_t Ships = 0;
+  int32_t Number = 0;
+  int32_t CargoType = 0;  // pcNone, pcCap, pcMat, pcCol
+};
+
+// The figures of a group row that has every word the table reads.
+TGroupFigures ReadGroupFigures(const TReportRow& words, const TGroupFigureColumns& columns,
+                               TFigureCache& figures);
+
+// A row of a group table: where the words are that are read before anything is kept, with the
+// hashes of the planet names; for the own tables, the figures too.
+struct TReadyGroupRow {
+  bool Fails = false;  // short of words: reading the row raises, and nothing else is filled
+  TWordSpan Type{};
+  TWordSpan Destination{};
+  TWordSpan Origin{};  // size 0: none
+  TWordSpan Fleet{};   // the fleet word of an own row ("Galaxy PLUS"); size 0: none
+  uint64_t TypeHash = 0;
+  uint64_t DestinationHash = 0;
+  uint64_t OriginHash = 0;
+  float Distance = 0;
+  uint32_t Figures = UINT32_MAX;  // an own row's figures in TReadyTables::Figures
+};
+
+// The kinds of table read ahead.
+enum class TReadyKind : uint8_t {
+  OwnPlanets,
+  OtherPlanets,
+  Unidentified,
+  Uninhabited,
+  OwnGroups,
+  OtherGroups
 };
 
 // The column header of an effective-value group table ("Galaxy Blind") holds the letter "A".
@@ -284,13 +313,15 @@ class TReadyTables {
     return unknown_[t.First + i];
   }
   const TReadyGroupRow& Group(const TTable& t, uint32_t i) const { return groups_[t.First + i]; }
+  const TGroupFigures& Figures(const TReadyGroupRow& row) const { return figures_[row.Figures]; }
 
  private:
   std::vector<TTable> tables_;
   std::vector<TListedPlanetRow> listed_;
   std::vector<TUnknownPlanetRow> unknown_;
   std::vector<TReadyGroupRow> groups_;
-  TFigureCache figures_;
+  std::vector<TGroupFigures> figures_;
+  TFigureCache figureCache_;
 };
 
 // A report made ready for reading: its text in a line parser (SetUpReportParser), split into

@@ -71,14 +71,6 @@ TTechLevels EffectiveToTechLevels(const TShipType* design, TTechLevels effective
   return levels;
 }
 
-int32_t GroupCargoType(std::string_view text) {
-  if (text.size() != 3) return pcNone;  // mostly "-"
-  if (SameText(text, "cap")) return pcCap;
-  if (SameText(text, "mat")) return pcMat;
-  if (SameText(text, "col")) return pcCol;
-  return pcNone;
-}
-
 // The guess at the owner of a planet whose owner the reports do not name, from the battle
 // fought there: its last known owner when that race still has ships there, else the race of
 // the heaviest block of surviving ships (consecutive groups of one race form a block; the
@@ -143,13 +135,14 @@ void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
   const bool ngBlind = gameType == TGameType::NGBlind;
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
     const TReportRow words = Row(line);
-    std::string name = words.Token(c.Name);
+    const std::string_view name = words.TokenView(c.Name);
     // Every report lists every design again. A known design is passed over unread, unless a
     // word is missing: then reading the row raises, as it always has, and ends the table.
     const int count = words.Count();
     const auto present = [count](int32_t index) { return index < count && index >= -count; };
     if (present(c.Drive) && present(c.Attacks) && present(c.Weapons) && present(c.Shields) &&
-        present(c.Cargo) && (!ngBlind || present(c.Mass)) && race.FindShipType(name)) {
+        present(c.Cargo) && (!ngBlind || present(c.Mass)) &&
+        FindDesign(DesignsOf(race), name, FoldedTextHash(name))) {
       continue;
     }
     const double drive = words.TokenAsFloat(c.Drive);
@@ -160,7 +153,7 @@ void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
     const double mass = ngBlind ? words.TokenAsFloat(c.Mass) : 0;
     // A known design keeps its object and figures: groups point to it.
     if (race.FindShipType(name)) continue;
-    auto type = std::make_unique<TShipType>(std::move(name), gameType);
+    auto type = std::make_unique<TShipType>(std::string(name), gameType);
     type->Drive = TruncToHundredths(drive);
     type->Attacks = attacks;
     type->Weapons = static_cast<float>(weapons);
@@ -178,7 +171,8 @@ void TReportReader::ReadShipTypes() {
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
     RunSection(kSuffix, [&] {
-      const int line = FindTitle(0, race->Name + layout.ShipTypesTitleSuffix);
+      const TRaceTitles& titles = TitlesOf(*race);
+      const int line = FindTitle(0, titles.shipTypes, titles.shipTypesPlain);
       if (line >= 0) ReadShipTypeTable(line, *race);
     });
   }
@@ -329,7 +323,7 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
         TTechLevels levels{words.TokenAsFloat(c.Drive), words.TokenAsFloat(c.Weapons),
                            words.TokenAsFloat(c.Shields), words.TokenAsFloat(c.Cargo)};
         TPlayer* race = listRace;
-        TShipType* design = race->FindShipType(typeName);
+        TShipType* design = FindDesign(DesignsOf(*race), typeName, FoldedTextHash(typeName));
         if (!design) {
           race = designOwner(listRace, typeName);
           if (!race) {
@@ -438,11 +432,13 @@ void TReportReader::ReadGroupRow(int line, const TGroupTable& table, const TRead
 
   // The planets and the design are looked up now, as the model stands when the row is read.
   TPlanet* planet = nullptr;
+  uint32_t planetNumber = 0;  // the store's
   if (gameType == TGameType::Blind) {
     planet = state_.PlanetByNumber(FirstIntInStr(destination));
     if (!planet) planet = state_.UnknownPlanet;
+    planetNumber = groups_.PlanetNumber(planet);
   } else {
-    planet = PlanetOfWord(destination, ready.DestinationHash);
+    planet = PlanetOfWord(destination, ready.DestinationHash, planetNumber);
     if (!planet) {
       try {
         WriteDumpList(destination);
@@ -453,7 +449,7 @@ void TReportReader::ReadGroupRow(int line, const TGroupTable& table, const TRead
     }
   }
   group.Origin = origin.empty() ? nullptr : PlanetOfWord(origin, ready.OriginHash);
-  group.ShipType = TableDesign(*table.race, typeName);
+  group.ShipType = FindDesign(*table.designs, typeName, ready.TypeHash);
   group.Fleet = table.fleet;
   group.FleetSpeed = table.fleetSpeed;
   const TGroupKey key{planet, report_.Turn, false, group.Distance == 0};
@@ -463,17 +459,16 @@ void TReportReader::ReadGroupRow(int line, const TGroupTable& table, const TRead
     const std::string_view row = lines_.TokenView(line);
     const auto from = static_cast<uint32_t>(row.data() - lines_.Text().data());
     groups_.AddDeferred(
-        *table.race, key, group,
+        *table.race, planetNumber, key, group,
         TDeferredRow{textNumber_, from, from + static_cast<uint32_t>(row.size()), table.figures});
     textHasDeferredRows_ = true;
     return;
   }
-  const TReportRow words = Row(line);
-  ReadGroupFigures(words, figureColumns_[table.figures], group);
+  ApplyGroupFigures(tables_.Figures(ready), figureColumns_[table.figures].effectiveLevels, group);
   // "Galaxy PLUS" names the fleet of an own group in the row; its speed is in the fleet table
   // of this report.
   if (HasWord(table.layout->GroupFleetWord)) {
-    const std::string_view rowFleet = words.WordOrEmpty(table.layout->GroupFleetWord);
+    const std::string_view rowFleet = text.substr(ready.Fleet.start, ready.Fleet.size);
     if (!rowFleet.empty() && rowFleet != "-") {
       group.Fleet = groups_.FleetName(rowFleet);
       for (const auto& [name, speed] : fleetSpeeds_) {
@@ -484,19 +479,14 @@ void TReportReader::ReadGroupRow(int line, const TGroupTable& table, const TRead
   groups_.Add(*table.race, key, group);
 }
 
-void TReportReader::ReadGroupFigures(const TReportRow& words, const TGroupFigureColumns& columns,
-                                     TGroupRecord& group) {
-  const TGroupColumns& c = columns.columns;
-  const TGroupColumnShift& shift = columns.shift;
-  group.GroupNumber = columns.own ? words.TokenAsInt(c.Number) : 0;
-  group.Ships = words.TokenAsInt(shift.Column(c.Ships));
-  TTechLevels levels{
-      Figure(words, shift.Column(c.Drive)), Figure(words, shift.FromWeapons(c.Weapons)),
-      Figure(words, shift.FromWeapons(c.Shields)), Figure(words, shift.FromWeapons(c.Cargo))};
-  group.CargoType =
-      static_cast<uint8_t>(GroupCargoType(words.TokenView(shift.FromWeapons(c.CargoType))));
-  group.Load = static_cast<float>(Figure(words, shift.FromWeapons(c.Load)));
-  if (columns.effectiveLevels) levels = EffectiveToTechLevels(group.ShipType, levels);
+void TReportReader::ApplyGroupFigures(const TGroupFigures& figures, bool effectiveLevels,
+                                      TGroupRecord& group) {
+  group.GroupNumber = figures.Number;
+  group.Ships = figures.Ships;
+  group.CargoType = static_cast<uint8_t>(figures.CargoType);
+  group.Load = figures.Load;
+  TTechLevels levels{figures.Drive, figures.Weapons, figures.Shields, figures.Cargo};
+  if (effectiveLevels) levels = EffectiveToTechLevels(group.ShipType, levels);
   group.DriveTech = static_cast<float>(levels.drive);
   group.WeaponsTech = static_cast<float>(levels.weapons);
   group.ShieldsTech = static_cast<float>(levels.shields);
@@ -513,7 +503,9 @@ void TReportReader::ReadDeferredRow(TGroupRecord& group, const TDeferredRow& row
     masks = kept->masks.data();
   }
   const TReportRow words(text, row.From, row.To, masks);
-  ReadGroupFigures(words, figureColumns_[row.Table], group);
+  const TGroupTableColumns& columns = figureColumns_[row.Table];
+  ApplyGroupFigures(ReadGroupFigures(words, columns.figures, figures_), columns.effectiveLevels,
+                    group);
 }
 
 void TReportReader::RetireText() {
@@ -532,6 +524,7 @@ void TReportReader::RetireText() {
 }
 
 void TReportReader::BeginGroupStore() {
+  storeNumbersVersion_ = UINT64_MAX;  // a store of its own numbers the planets anew
   groups_.TakeFromModel(state_);
   loadingGroups_ = true;
 }
@@ -546,33 +539,56 @@ void TReportReader::EndGroupStore() {
   groups_.MoveToModel();
 }
 
-TShipType* TReportReader::TableDesign(const TPlayer& race, std::string_view name) {
-  // Rows of one design often follow each other.
-  if (!tableDesigns_.empty() && SameBytes(tableDesigns_.back().first, name))
-    return tableDesigns_.back().second;
-  for (auto it = tableDesigns_.begin(); it != tableDesigns_.end(); ++it) {
-    if (SameBytes(it->first, name)) {
-      std::iter_swap(it, tableDesigns_.end() - 1);
-      return tableDesigns_.back().second;
+const TReportReader::TDesignIndex& TReportReader::DesignsOf(const TPlayer& race) {
+  TDesignIndex& index = designs_[&race];
+  if (index.version == race.ShipTypes.Version()) return index;
+  index.version = race.ShipTypes.Version();
+  size_t size = 8;
+  while (size < static_cast<size_t>(race.ShipTypes.Count()) * 2) size *= 2;
+  index.entries.assign(size, {0, nullptr});
+  index.mask = size - 1;
+  // FindShipType takes the last of the list's designs with the name; there is only one, as
+  // AddShipType adds none of a name held.
+  for (int i = race.ShipTypes.Count() - 1; i >= 0; --i) {
+    TShipType* type = race.ShipTypes.Object(i);
+    if (!type) continue;
+    const uint64_t hash = FoldedTextHash(type->Name);
+    size_t slot = hash & index.mask;
+    bool known = false;
+    for (; index.entries[slot].second; slot = (slot + 1) & index.mask) {
+      if (index.entries[slot].first == hash &&
+          SameText(index.entries[slot].second->Name, type->Name))
+        known = true;
     }
+    if (!known) index.entries[slot] = {hash, type};
   }
-  TShipType* design = race.FindShipType(name);
-  tableDesigns_.emplace_back(name, design);
-  return design;
+  return index;
+}
+
+TShipType* TReportReader::FindDesign(const TDesignIndex& designs, std::string_view name,
+                                     uint64_t hash) {
+  for (size_t slot = hash & designs.mask; designs.entries[slot].second;
+       slot = (slot + 1) & designs.mask) {
+    const auto& [slotHash, type] = designs.entries[slot];
+    if (slotHash == hash && (SameBytes(type->Name, name) || SameText(type->Name, name)))
+      return type;
+  }
+  return nullptr;
 }
 
 void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
                                    const std::string& fleetName, float fleetSpeed, int& line) {
-  tableDesigns_.clear();
   line = headerLine;
   const TReadyTables::TTable ready =
       ReadyTable(headerLine, own ? TReadyKind::OwnGroups : TReadyKind::OtherGroups);
   const bool effective = ready.Effective;
-  TGroupTable table{&race, &Layout(), own, effective, groups_.FleetName(fleetName), fleetSpeed, 0};
+  TGroupTable table{
+      &race, &Layout(),       own, effective, groups_.FleetName(fleetName), fleetSpeed,
+      0,     &DesignsOf(race)};
   const TGameType gameType = state_.Settings.GameType;
-  const TGroupFigureColumns figures{table.layout->GroupColumns,
-                                    TGroupColumnShift(own, effective, gameType), own,
-                                    gameType == TGameType::Blind && effective};
+  const TGroupTableColumns figures{
+      {table.layout->GroupColumns, TGroupColumnShift(own, effective, gameType), own},
+      gameType == TGameType::Blind && effective};
   const auto known = std::find(figureColumns_.begin(), figureColumns_.end(), figures);
   table.figures = static_cast<uint32_t>(known - figureColumns_.begin());
   if (known == figureColumns_.end()) figureColumns_.push_back(figures);
@@ -587,10 +603,10 @@ void TReportReader::ReadGroups() {
   OnGroupStore([&] {
     const TReportLayout& layout = Layout();
     // One race's table; a fault names the line it stopped at, as an editor counts lines.
-    const auto readTable = [&](TPlayer& race, bool own, const std::string& title) {
+    const auto readTable = [&](TPlayer& race, bool own, std::string_view title, bool plain) {
       int line = groupsStartLine_;
       try {
-        const int header = FindTitle(groupsStartLine_, title);
+        const int header = FindTitle(groupsStartLine_, title, plain);
         if (header >= 0) ReadGroupTable(header, race, own, {}, 0, line);
       } catch (const std::exception& e) {
         Report(SectionError(Fmt("While reading groups at line %d", line + 1), e.what()));
@@ -601,7 +617,8 @@ void TReportReader::ReadGroups() {
       // A race whose own report was read this turn has its groups from there.
       if (std::find(racesThisTurn_.begin(), racesThisTurn_.end(), race) != racesThisTurn_.end())
         continue;
-      readTable(*race, false, race->Name + layout.GroupsTitleSuffix);
+      const TRaceTitles& titles = TitlesOf(*race);
+      readTable(*race, false, titles.groups, titles.groupsPlain);
     }
     TPlayer* own = state_.ReportPlayer;
     if (!own) return;
@@ -620,7 +637,8 @@ void TReportReader::ReadGroups() {
     }
     // The own report replaces the race's groups.
     groups_.Clear(*own);
-    readTable(*own, true, "Your" + layout.GroupsTitleSuffix);
+    const std::string ownTitle = "Your" + layout.GroupsTitleSuffix;
+    readTable(*own, true, ownTitle, IsPlainTitle(ownTitle));
   });
 }
 

@@ -395,26 +395,40 @@ void TZnStrParse::SplitLines() {
 }
 
 // CR LF, a lone CR and a lone LF each end a line; as with CR LF alone, a text ending in a line
-// end has no empty last line.
+// end has no empty last line. The line ends are found 64 bytes at a time as bits, so that a line
+// costs a few instructions rather than a search of its own.
 void TZnStrParse::SplitLinesAtAnyEnd() {
-  const char* s = text_.data();
+  const auto* s = reinterpret_cast<const unsigned char*>(text_.data());
   const size_t n = text_.size();
-  size_t nextCR = FindByte(s, 0, n, kCR);
-  size_t nextLF = FindByte(s, 0, n, kLF);
+  tokens_.reserve(n / 32 + 1);
   size_t start = 0;
-  while (start < n) {
-    const size_t end = std::min(nextCR, nextLF);
-    size_t next = end + 1;
-    if (end == n) {
-      next = n;
-    } else if (end == nextCR && next < n && static_cast<unsigned char>(s[next]) == kLF) {
-      ++next;
-    }
-    tokens_.push_back({static_cast<uint32_t>(start + 1), static_cast<uint32_t>(end)});
-    start = next;
-    // Only a position passed is searched again: a file without any CR is searched for one once.
-    if (nextCR < start) nextCR = FindByte(s, start, n, kCR);
-    if (nextLF < start) nextLF = FindByte(s, start, n, kLF);
+  const auto lineEnd = [&](size_t at) {
+    if (at < start) return;  // the LF of a CR LF
+    tokens_.push_back({static_cast<uint32_t>(start + 1), static_cast<uint32_t>(at)});
+    start = at + 1;
+    if (s[at] == kCR && start < n && s[start] == kLF) ++start;
+  };
+  size_t block = 0;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8(static_cast<char>(kCR));
+  const __m128i lf = _mm_set1_epi8(static_cast<char>(kLF));
+  const auto ends16 = [&](const unsigned char* q) -> uint64_t {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    return static_cast<uint16_t>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf))));
+  };
+  for (; block + 64 <= n; block += 64) {
+    const unsigned char* q = s + block;
+    uint64_t ends = ends16(q) | ends16(q + 16) << 16 | ends16(q + 32) << 32 | ends16(q + 48) << 48;
+    for (; ends != 0; ends &= ends - 1)
+      lineEnd(block + static_cast<size_t>(std::countr_zero(ends)));
+  }
+#endif
+  for (size_t at = block; at < n; ++at) {
+    if (s[at] == kCR || s[at] == kLF) lineEnd(at);
+  }
+  if (start < n) {
+    tokens_.push_back({static_cast<uint32_t>(start + 1), static_cast<uint32_t>(n)});
   }
 }
 
