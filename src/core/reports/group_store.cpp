@@ -70,14 +70,15 @@ TGroupStore::TEntry& TGroupStore::NewEntry(TPlayer& race, uint32_t planet, const
   if (key.FromBattle) flags |= kFromBattle;
   if (key.Standing) flags |= kStanding;
   const auto i = static_cast<uint32_t>(nodes_.size());
-  nodes_.push_back(TNode{key.Turn, kNone, kNone, RaceOf(race), flags});
+  nodes_.push_back(TNode{key.Turn, planet, kNone, kNone, RaceOf(race), flags});
   entries_.push_back(TEntry{key, TGroupRecord{}, TDeferredRow{}, 0});
-  Link(i, planet);
+  Link(i);
   return entries_.back();
 }
 
-void TGroupStore::Link(uint32_t i, uint32_t p) {
+void TGroupStore::Link(uint32_t i) {
   TNode& node = nodes_[i];
+  const uint32_t p = node.planet;
   while (p >= planetNewest_.size()) planetNewest_.push_back(kNone);
   node.nextAtPlanet = planetNewest_[p];
   planetNewest_[p] = i;
@@ -87,18 +88,21 @@ void TGroupStore::Link(uint32_t i, uint32_t p) {
 
 void TGroupStore::Compact() {
   uint32_t out = 0;
+  size_t firstDeferred = 0;
   for (uint32_t i = 0; i < nodes_.size(); ++i) {
+    if (i == firstDeferred_) firstDeferred = out;
     if (nodes_[i].flags & kDead) continue;
     nodes_[out] = nodes_[i];
     entries_[out] = entries_[i];
     ++out;
   }
+  firstDeferred_ = firstDeferred_ >= nodes_.size() ? out : firstDeferred;
   nodes_.resize(out);
   entries_.resize(out);
   dead_ = 0;
   std::fill(planetNewest_.begin(), planetNewest_.end(), kNone);
   for (TRace& race : races_) race.newest = kNone;
-  for (uint32_t i = 0; i < out; ++i) Link(i, planets_.NumberOf(entries_[i].key.Planet));
+  for (uint32_t i = 0; i < out; ++i) Link(i);
 }
 
 void TGroupStore::TakeFromModel(GameState& state) {
@@ -164,6 +168,7 @@ void TGroupStore::MoveToModel() {
   lastRace_ = 0;
   dead_ = 0;
   deferred_ = 0;
+  firstDeferred_ = 0;
   fleetNames_.resize(1);
 }
 

@@ -129,15 +129,19 @@ class TGroupStore {
   template <class Read>
   void ReadDeferred(uint32_t lastText, Read&& read) {
     if (deferred_ == 0) return;
-    for (size_t i = 0; i < nodes_.size(); ++i) {
+    // The groups lie in reading order, so the rows of the texts up to `lastText` that wait
+    // come before those of later texts, and none before firstDeferred_.
+    size_t i = firstDeferred_;
+    for (; i < nodes_.size(); ++i) {
       TNode& node = nodes_[i];
       if ((node.flags & (kDeferred | kDead)) != kDeferred) continue;
       TEntry& entry = entries_[i];
-      if (entry.row.Text > lastText) continue;
+      if (entry.row.Text > lastText) break;
       read(entry.record, std::as_const(entry.row));
       node.flags &= static_cast<uint8_t>(~kDeferred);
       --deferred_;
     }
+    firstDeferred_ = i;
   }
   // The number of rows kept without their figures.
   size_t DeferredCount() const { return deferred_; }
@@ -190,9 +194,10 @@ class TGroupStore {
   // with what pruning and the battles read (nodes_), which also chains it to the groups of its
   // planet and to those of its race, newest first, and the rest (entries_): its record, or the
   // object it came as (objects_[object]). A removed group is only marked dead: a chain drops it
-  // when it passes it, and the groups are compacted once the dead are many.
+  // when it passes it, and the groups are compacted once half are dead.
   struct TNode {
     int32_t turn;
+    uint32_t planet;  // the planet's number
     uint32_t nextAtPlanet;
     uint32_t nextOfRace;
     uint16_t race;  // index in races_
@@ -243,8 +248,8 @@ class TGroupStore {
   }
   // Drops the dead groups and chains the others again.
   void Compact();
-  // Puts group `i` first in the chains of planet number `planet` and of its race.
-  void Link(uint32_t i, uint32_t planet);
+  // Puts group `i` first in the chains of its planet and of its race.
+  void Link(uint32_t i);
   std::unique_ptr<TGroup> MakeGroup(TPlayer& race, const TGroupKey& key,
                                     const TGroupRecord& record) const;
 
@@ -257,6 +262,7 @@ class TGroupStore {
   size_t lastRace_ = 0;  // the race found last: rows come table by table
   size_t dead_ = 0;
   size_t deferred_ = 0;
+  size_t firstDeferred_ = 0;  // no group before it waits for its figures
   std::vector<std::string> fleetNames_{std::string()};
 };
 

@@ -377,6 +377,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
       RetireText();
       lines_.TakeText(prepared->lines);
       tabLines_.swap(prepared->tabLines);
+      tabTitles_.swap(prepared->titles);
       masks_.swap(prepared->masks);
       std::swap(tables_, prepared->tables);
       tablesLayout_ = std::move(prepared->layout);
@@ -505,6 +506,7 @@ void TReportReader::LoadReportText(std::string text) {
   RetireText();
   lines_.TakeText(prepared.lines);
   tabLines_.swap(prepared.tabLines);
+  tabTitles_.swap(prepared.titles);
   masks_.swap(prepared.masks);
   tables_.Clear();
   tablesLayout_.reset();
@@ -584,17 +586,39 @@ void TReportReader::BuildTitleIndex() {
   titles_.clear();
   titlesUsable_ = true;
   titles_.reserve(sections_.size());
-  for (const TSection& section : sections_) {
-    const std::string_view text = section.text;
-    // "^" also matches after a line feed inside the text; such a header is left to the
-    // expression (normalised reports have none).
-    if (text.find('\n') != std::string_view::npos) titlesUsable_ = false;
-    const auto title = std::find_if(text.begin(), text.end(), IsRegexWordChar);
-    titles_.push_back({text.substr(static_cast<size_t>(title - text.begin())), section.line});
+  const std::string_view text = lines_.Text();
+  // The sections are the report's header lines, whose titles came sorted with the report, but
+  // for those the index dropped and a header line without a tab that it took in.
+  std::vector<int> dropped;
+  std::vector<const TSection*> added;
+  auto section = sections_.cbegin();
+  for (const int line : tabLines_) {
+    if (Line(line).size() <= 2) continue;
+    for (; section != sections_.cend() && section->line < line; ++section) added.push_back(&*section);
+    if (section != sections_.cend() && section->line == line) {
+      ++section;
+    } else {
+      dropped.push_back(line);
+    }
   }
-  std::sort(titles_.begin(), titles_.end(), [](const TTitle& a, const TTitle& b) {
+  for (; section != sections_.cend(); ++section) added.push_back(&*section);
+  for (const TTitleSpan& t : tabTitles_) {
+    if (std::binary_search(dropped.begin(), dropped.end(), t.Line)) continue;
+    titles_.push_back({text.substr(t.Start, t.Size), t.Line});
+  }
+  const auto before = [](const TTitle& a, const TTitle& b) {
     return a.title != b.title ? a.title < b.title : a.line < b.line;
-  });
+  };
+  for (const TSection* s : added) {
+    const auto first = std::find_if(s->text.begin(), s->text.end(), IsRegexWordChar);
+    const TTitle title{s->text.substr(static_cast<size_t>(first - s->text.begin())), s->line};
+    titles_.insert(std::upper_bound(titles_.begin(), titles_.end(), title, before), title);
+  }
+  // "^" also matches after a line feed inside the text; such a header is left to the
+  // expression (normalised reports have none).
+  for (const TSection& s : sections_) {
+    if (s.text.find('\n') != std::string_view::npos) titlesUsable_ = false;
+  }
 }
 
 void TReportReader::ForgetReport() {
@@ -602,6 +626,7 @@ void TReportReader::ForgetReport() {
   ClearSections();
   lines_.SetText(std::string());
   tabLines_.clear();
+  tabTitles_.clear();
   masks_.clear();
   tables_.Clear();
   tablesLayout_.reset();

@@ -320,6 +320,7 @@ class TReportReader {
   TZnStrParse lines_;
   // The lines of lines_ that begin with a tab, and the masks of its bytes that end words.
   std::vector<int> tabLines_;
+  std::vector<TTitleSpan> tabTitles_;  // the report's titles, sorted (SortedTitles)
   std::vector<uint64_t> masks_;
   // The tables of the report read ahead (or when asked for), the layout they were read in, and
   // whether that is the layout of this report (checked once per report and layout).

@@ -409,6 +409,27 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
   return table;
 }
 
+std::vector<TTitleSpan> SortedTitles(TZnStrParse& lines, const std::vector<int>& tabLines) {
+  const std::string_view text = lines.Text();
+  std::vector<TTitleSpan> titles;
+  titles.reserve(tabLines.size());
+  for (const int line : tabLines) {
+    const std::string_view view = lines.TokenView(line);
+    if (view.size() <= 2) continue;
+    const auto first = std::find_if(view.begin(), view.end(), IsTitleChar);
+    const std::string_view title = view.substr(static_cast<size_t>(first - view.begin()));
+    titles.push_back({static_cast<uint32_t>(title.data() - text.data()),
+                      static_cast<uint32_t>(title.size()), line});
+  }
+  const auto textOf = [&](const TTitleSpan& t) { return text.substr(t.Start, t.Size); };
+  std::sort(titles.begin(), titles.end(), [&](const TTitleSpan& a, const TTitleSpan& b) {
+    const std::string_view x = textOf(a);
+    const std::string_view y = textOf(b);
+    return x != y ? x < y : a.Line < b.Line;
+  });
+  return titles;
+}
+
 // --- A report made ready ----------------------------------------------------------------------
 
 void TPreparedReport::SetText(std::string text) {
@@ -423,6 +444,7 @@ void TPreparedReport::SetText(std::string text) {
     const std::string_view view = lines.TokenView(line);
     if (!view.empty() && view[0] == '\t') tabLines.push_back(line);
   }
+  titles = SortedTitles(lines, tabLines);
   layout.reset();
   tables.Clear();
 }

@@ -324,9 +324,22 @@ class TReadyTables {
   TFigureCache figureCache_;
 };
 
+// A section title: a header line (a line that begins with a tab and is longer than two
+// characters) from its first word character (A-Z, a-z, 0-9, "_") on, as bytes of the report
+// text.
+struct TTitleSpan {
+  uint32_t Start = 0;
+  uint32_t Size = 0;
+  int Line = 0;
+};
+
+// The titles of the lines `tabLines` of `lines`, sorted by their text and then by line.
+std::vector<TTitleSpan> SortedTitles(TZnStrParse& lines, const std::vector<int>& tabLines);
+
 // A report made ready for reading: its text in a line parser (SetUpReportParser), split into
 // lines, the lines that begin with a tab, in order, the masks of the bytes that end words
-// (TDelimiterSet::Masks with ReportWordDelimiters), from which a line's words are split, and,
+// (TDelimiterSet::Masks with ReportWordDelimiters), from which a line's words are split, the
+// titles of its header lines sorted (SortedTitles), and,
 // when a layout was given, its tables read ahead in that layout.
 struct TPreparedReport {
   TPreparedReport() { SetUpReportParser(lines); }
@@ -340,6 +353,7 @@ struct TPreparedReport {
 
   TZnStrParse lines;
   std::vector<int> tabLines;
+  std::vector<TTitleSpan> titles;
   std::vector<uint64_t> masks;
   TDelimiterSet delimiters = ReportWordDelimiters();
   std::shared_ptr<const TReadyLayout> layout;  // of `tables`; nullptr when none were read
