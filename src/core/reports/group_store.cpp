@@ -70,7 +70,7 @@ TGroupStore::TEntry& TGroupStore::NewEntry(TPlayer& race, uint32_t planet, const
   if (key.FromBattle) flags |= kFromBattle;
   if (key.Standing) flags |= kStanding;
   const auto i = static_cast<uint32_t>(nodes_.size());
-  nodes_.push_back(TNode{key.Turn, planet, kNone, kNone, RaceOf(race), flags});
+  nodes_.push_back(TNode{key.Turn, planet, 0, kNone, RaceOf(race), flags});
   entries_.push_back(TEntry{key, TGroupRecord{}, TDeferredRow{}, 0});
   Link(i);
   return entries_.back();
@@ -78,10 +78,11 @@ TGroupStore::TEntry& TGroupStore::NewEntry(TPlayer& race, uint32_t planet, const
 
 void TGroupStore::Link(uint32_t i) {
   TNode& node = nodes_[i];
-  const uint32_t p = node.planet;
-  while (p >= planetNewest_.size()) planetNewest_.push_back(kNone);
-  node.nextAtPlanet = planetNewest_[p];
-  planetNewest_[p] = i;
+  if (node.planet >= atPlanet_.size()) atPlanet_.resize(size_t{node.planet} + 1);
+  std::vector<TAtPlanet>& atPlanet = atPlanet_[node.planet];
+  node.slot = static_cast<uint32_t>(atPlanet.size());
+  atPlanet.push_back(TAtPlanet{i, node.turn, node.race,
+                               static_cast<uint8_t>(node.flags & (kFromBattle | kStanding))});
   node.nextOfRace = races_[node.race].newest;
   races_[node.race].newest = i;
 }
@@ -100,7 +101,7 @@ void TGroupStore::Compact() {
   nodes_.resize(out);
   entries_.resize(out);
   dead_ = 0;
-  std::fill(planetNewest_.begin(), planetNewest_.end(), kNone);
+  for (std::vector<TAtPlanet>& atPlanet : atPlanet_) atPlanet.clear();
   for (TRace& race : races_) race.newest = kNone;
   for (uint32_t i = 0; i < out; ++i) Link(i);
 }
@@ -161,7 +162,7 @@ void TGroupStore::MoveToModel() {
   }
   std::vector<TNode>().swap(nodes_);
   std::vector<TEntry>().swap(entries_);
-  planetNewest_.clear();
+  atPlanet_.clear();
   races_.clear();
   objects_.clear();
   planets_ = TPlanetNumbers();

@@ -163,15 +163,15 @@ class TGroupStore {
   template <class Pred>
   void RemoveAt(const TPlanet* planet, Pred&& doomed) {
     const int64_t p = planets_.Find(planet);
-    if (p < 0) return;
+    if (p < 0 || static_cast<size_t>(p) >= atPlanet_.size()) return;
     TGroupKey key{const_cast<TPlanet*>(planet), 0, false, false};
-    WalkChain(planetNewest_[static_cast<size_t>(p)], &TNode::nextAtPlanet, [&](uint32_t i) {
-      const TNode& node = nodes_[i];
-      key.Turn = node.turn;
-      key.FromBattle = (node.flags & kFromBattle) != 0;
-      key.Standing = (node.flags & kStanding) != 0;
-      if (doomed(std::as_const(*races_[node.race].race), std::as_const(key))) Kill(i);
-    });
+    for (const TAtPlanet& at : atPlanet_[static_cast<size_t>(p)]) {
+      if (at.flags & kDead) continue;
+      key.Turn = at.turn;
+      key.FromBattle = (at.flags & kFromBattle) != 0;
+      key.Standing = (at.flags & kStanding) != 0;
+      if (doomed(std::as_const(*races_[at.race].race), std::as_const(key))) Kill(at.node);
+    }
   }
   // Calls `visit` with the key of every group of the race.
   template <class Visit>
@@ -192,16 +192,24 @@ class TGroupStore {
 
   // The groups lie in the order they were added, each in two parts of one index: a small node
   // with what pruning and the battles read (nodes_), which also chains it to the groups of its
-  // planet and to those of its race, newest first, and the rest (entries_): its record, or the
-  // object it came as (objects_[object]). A removed group is only marked dead: a chain drops it
-  // when it passes it, and the groups are compacted once half are dead.
+  // race, newest first, and the rest (entries_): its record, or the object it came as
+  // (objects_[object]). The groups at a planet are listed side by side with the same small
+  // part (atPlanet_), so that pruning a planet reads one short array. A removed group is only
+  // marked dead: a race's chain drops it when it passes it, and the groups are compacted once
+  // half are dead.
   struct TNode {
     int32_t turn;
     uint32_t planet;  // the planet's number
-    uint32_t nextAtPlanet;
+    uint32_t slot;    // its place in atPlanet_[planet]
     uint32_t nextOfRace;
     uint16_t race;  // index in races_
     uint8_t flags;
+  };
+  struct TAtPlanet {
+    uint32_t node;
+    int32_t turn;
+    uint16_t race;
+    uint8_t flags;  // kFromBattle, kStanding and kDead of its node
   };
   struct TEntry {
     TGroupKey key;
@@ -228,6 +236,7 @@ class TGroupStore {
     if (node.flags & kDeferred) --deferred_;
     if (node.flags & kObject) objects_[entries_[i].object].reset();
     node.flags = kDead;
+    atPlanet_[node.planet][node.slot].flags = kDead;
     ++dead_;
   }
   // Calls `visit` with the index of each live group of the chain that starts at `head`,
@@ -248,13 +257,13 @@ class TGroupStore {
   }
   // Drops the dead groups and chains the others again.
   void Compact();
-  // Puts group `i` first in the chains of its planet and of its race.
+  // Lists group `i` at its planet and puts it first in its race's chain.
   void Link(uint32_t i);
   std::unique_ptr<TGroup> MakeGroup(TPlayer& race, const TGroupKey& key,
                                     const TGroupRecord& record) const;
 
-  TPlanetNumbers planets_;  // planet -> its chain in planetNewest_
-  std::vector<uint32_t> planetNewest_;
+  TPlanetNumbers planets_;  // planet -> its list in atPlanet_
+  std::vector<std::vector<TAtPlanet>> atPlanet_;
   std::vector<TNode> nodes_;
   std::vector<TEntry> entries_;
   std::vector<TRace> races_;

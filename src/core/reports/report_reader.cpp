@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -1183,6 +1184,18 @@ void TReportReader::SumPlanetSizes(int turn) {
 // --- Helpers -----------------------------------------------------------------------------------
 
 TPlanet* TReportReader::PlanetOfWord(std::string_view word, uint64_t hash, uint32_t& storeNumber) {
+  if (storeNumbersVersion_ != state_.Planets.Version()) {
+    storeNumbers_.assign(static_cast<size_t>(state_.Planets.Count()), kNoNumber);
+    storeNumbersVersion_ = state_.Planets.Version();
+    planetMemo_.fill(TPlanetMemo{});
+  }
+  // The rows of a report name a few planets many times.
+  TPlanetMemo& memo = planetMemo_[(hash * 0x9E3779B97F4A7C15u) >> (64 - kPlanetMemoBits)];
+  if (memo.planet && memo.hash == hash && memo.size == word.size() &&
+      std::memcmp(memo.text, word.data(), word.size()) == 0) {
+    storeNumber = memo.number;
+    return memo.planet;
+  }
   const int index = planetIndex_.Find(word, hash);
   if (index < 0) {
     TPlanet* planet = PlanetOfWord(word, hash);
@@ -1190,13 +1203,16 @@ TPlanet* TReportReader::PlanetOfWord(std::string_view word, uint64_t hash, uint3
     return planet;
   }
   TPlanet* planet = planetIndex_.ObjectOf(index);
-  if (storeNumbersVersion_ != state_.Planets.Version()) {
-    storeNumbers_.assign(static_cast<size_t>(state_.Planets.Count()), kNoNumber);
-    storeNumbersVersion_ = state_.Planets.Version();
-  }
   uint32_t& number = storeNumbers_[static_cast<size_t>(index)];
   if (number == kNoNumber) number = groups_.PlanetNumber(planet);
   storeNumber = number;
+  if (word.size() <= sizeof memo.text) {
+    memo.hash = hash;
+    memo.planet = planet;
+    memo.number = number;
+    memo.size = static_cast<uint8_t>(word.size());
+    std::memcpy(memo.text, word.data(), word.size());
+  }
   return planet;
 }
 

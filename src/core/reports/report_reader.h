@@ -382,6 +382,17 @@ class TReportReader {
   static constexpr uint32_t kNoNumber = UINT32_MAX;
   std::vector<uint32_t> storeNumbers_;
   uint64_t storeNumbersVersion_ = UINT64_MAX;
+  // The planets that group rows named last (found by the name's index), with their store
+  // numbers; valid with storeNumbers_.
+  struct TPlanetMemo {
+    uint64_t hash = 0;
+    TPlanet* planet = nullptr;
+    uint32_t number = 0;
+    uint8_t size = 0;
+    char text[19] = {};
+  };
+  static constexpr int kPlanetMemoBits = 10;
+  std::array<TPlanetMemo, size_t{1} << kPlanetMemoBits> planetMemo_{};
   // The races' groups while LoadAllReports (or a step on its own) runs.
   TGroupStore groups_;
   // Report texts kept for rows waiting for their figures: from twice this many, the rows of all
