@@ -68,6 +68,13 @@ void TfrmOrders::BuildMenus(QMenuBar* bar) {
     const bool shown = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (shown) showNormal();
+    // Off: the main window stays on top instead, through its own "Top Most", and comes up.
+    if (on) return;
+    if (QWidget* main = windows_.MainWindow()) {
+      if (auto* topMost = main->findChild<QAction*>("mniTopMost")) topMost->setChecked(true);
+      if (main->isMinimized()) main->showNormal();
+      main->raise();
+    }
   });
   connect(view->addAction("&Hide"), &QAction::triggered, this, [this] { showMinimized(); });
 

@@ -826,13 +826,18 @@ TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
   state.Settings.GameNumber = 4;
   OrdersFixture f(state);
   auto* splitter = f.window.findChild<QSplitter*>();
-  // Read before the first show, given once the window is laid out.
-  f.store.WriteInteger("game_4", "pnlPlanets.Width", 260);
-  f.store.WriteInteger("game_4", "pnlOrders.Width", 450);
+  // Read before the first show, given once the window is laid out (in a window as wide as the
+  // test's screen allows).
+  f.store.WriteInteger("Orders_State", "NormalLeft", 20);
+  f.store.WriteInteger("Orders_State", "NormalTop", 40);
+  f.store.WriteInteger("Orders_State", "NormalRight", 780);
+  f.store.WriteInteger("Orders_State", "NormalBottom", 560);
+  f.store.WriteInteger("game_4", "pnlPlanets.Width", 200);
+  f.store.WriteInteger("game_4", "pnlOrders.Width", 300);
   f.window.LoadState();
   ASSERT_TRUE(test::ShowExposed(f.window));
-  EXPECT_EQ(splitter->sizes()[0], 260);
-  EXPECT_EQ(splitter->sizes()[1], 450);
+  EXPECT_EQ(splitter->sizes()[0], 200);
+  EXPECT_EQ(splitter->sizes()[1], 300);
   splitter->setSizes({300, 400, 260});
   f.window.SaveState();
   EXPECT_EQ(f.store.ReadInteger("game_4", "pnlPlanets.Width", -1), splitter->sizes()[0]);
