@@ -277,8 +277,10 @@ std::vector<TDialogPicture> DialogPictures(TWindowRegistry& windows) {
            planets.push_back(picker.PlanetRowsShown()[static_cast<size_t>(row)].Planet);
          auto dialog = std::make_unique<TfrmAdvancedSend>(
              windows.Context().State, picker.Groups(), planets,
-             [analysis](const TGroup& g) { return analysis->ShipsLeftInGroup(g); }, false,
-             *analysis, &owner);
+             [analysis](int32_t number, const TGroup& g) {
+               return analysis->AvailableShipsOf(number, g);
+             },
+             false, *analysis, &owner);
          dialog->setWindowState(Qt::WindowNoState);
          dialog->SelectGroupRow(0);
          for (int i = 0; i < 2; ++i) {

@@ -87,8 +87,8 @@ class SendGame : public testing::Test {
   }
   // Ships left: `left` where given, else the whole group.
   TShipsLeft ShipsLeft(std::map<int, int32_t> left) const {
-    return [left](const TGroup& g) {
-      const auto it = left.find(g.GroupNumber);
+    return [left](int32_t number, const TGroup& g) {
+      const auto it = left.find(number);
       return it == left.end() ? g.Ships : it->second;
     };
   }

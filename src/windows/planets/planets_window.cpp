@@ -460,9 +460,8 @@ void TfrmPlanets::ShowGroups() {
       ownAnalysis_.ParseOrders(noOrders);
       analysis = &ownAnalysis_;
     }
-    groupRows_ = PlanetGroupRows(state_, *shown_, analysis->Records(), [analysis](const TGroup& g) {
-      return analysis->ShipsLeftInGroup(g);
-    });
+    groupRows_ =
+        PlanetGroupRows(state_, *shown_, analysis->Records(), &TOrderAnalysis::AvailableShips);
     if (groupSortColumn_ >= 0) SortGroupRows(groupRows_, groupSortColumn_, groupSortDescending_);
   }
   ShowGroupRows();
@@ -703,7 +702,7 @@ namespace {
 std::vector<TPlanetGroupRow*> Sendable(const std::vector<TPlanetGroupRow*>& rows) {
   std::vector<TPlanetGroupRow*> out;
   for (TPlanetGroupRow* row : rows)
-    if (row->Group->Speed() > 0 && row->Turns == 0 && row->Ships > 0) out.push_back(row);
+    if (row->Group->Speed() > 0 && row->Turns == 0 && row->Available > 0) out.push_back(row);
   return out;
 }
 
@@ -714,7 +713,7 @@ void TfrmPlanets::SendGroupsToPlanet() {
   if (!picker || picker->PickerActive()) return;
   TPickerRequest request;
   for (TPlanetGroupRow* row : Sendable(SelectedOwnGroups()))
-    request.Groups.emplace_back(row->Group->GroupNumber, row->Group);
+    request.Groups.emplace_back(row->Number, row->Group);
   if (!request.Groups.empty()) picker->ShowPicker(request);
 }
 
@@ -724,8 +723,8 @@ void TfrmPlanets::SendGroupToPlanets() {
   const auto rows = Sendable(SelectedOwnGroups());
   if (rows.empty()) return;
   TPickerRequest request;
-  request.Groups.emplace_back(rows.front()->Group->GroupNumber, rows.front()->Group);
-  request.MaxPlanets = rows.front()->Ships;
+  request.Groups.emplace_back(rows.front()->Number, rows.front()->Group);
+  request.MaxPlanets = rows.front()->Available;
   request.Spread = true;
   if (request.MaxPlanets > 0) picker->ShowPicker(request);
 }
