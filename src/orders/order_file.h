@@ -25,6 +25,14 @@ std::vector<std::string> SplitOrderFileBytes(std::string_view bytes);
 std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFolder,
                                           std::string_view gameSection);
 
+// Where "Save Orders" proposes to write the orders for turn `turn`: in `folder` when given, else
+// in the game's folder (the report pattern's), or its "orders" subfolder when it has one; named
+// as the report pattern names the own letter's report of that turn, with "orders_" before it
+// outside a folder named "orders" (a report of that turn will come under the plain name).
+// Empty for a pattern that names no folder and no folder given.
+std::filesystem::path ProposedOrderFile(std::string_view reportPattern, char ownLetter, int turn,
+                                        const std::filesystem::path& folder = {});
+
 // Writes the lines with `ends` through a temporary file renamed over the old one; throws on
 // failure (the old file stays as it was).
 void WriteOrderFile(const std::filesystem::path& file, const IOrderLines& lines,

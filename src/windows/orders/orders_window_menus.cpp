@@ -428,9 +428,8 @@ void TfrmOrders::RunAutoCargo(TAutoCargoCommand command) {
   const TAutoCargoSettings settings = CargoSettings();
   RunAutoCargoCommand(
       command, service_, planner_, lines_, settings, [this](const std::string& text) {
-        // The analysis's notes stay in view beside it.
-        const QString notes = lblStatus_->text();
-        lblStatus_->setText(notes.isEmpty() ? FromLatin1(text) : FromLatin1(text) + " - " + notes);
+        // The analysis's notes stay in view below it.
+        ShowNotes(service_.NoteItems(), text);
       });
 }
 

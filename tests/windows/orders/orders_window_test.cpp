@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -160,6 +161,48 @@ TEST(OrdersWindow, SavesEachLineEndStyleByteExactAndLoadsThemAll) {
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_NE(f.ui.messages[0], "Text is Saved");
   EXPECT_EQ(test::ReadFileBytes(file), styles[2].second);
+}
+
+// "Save Orders" opens in the game's folder (its "orders" folder when it has one), then where the
+// player saved last, and proposes the own letter's file of the turn the orders are for.
+TEST(OrdersWindow, SaveOrdersProposesTheNextTurnsFileInTheGameFolder) {
+  GameState state;
+  OrdersFixture f(state);
+  const fs::path game = f.folder.path() / "my game";
+  const fs::path sent = f.folder.path() / "sent";
+  fs::create_directories(game);
+  fs::create_directories(sent);
+  state.Settings.spelD = (game / "%1s%0.03d.txt").string();
+  state.Settings.spelC = "BA";
+  state.LastTurn = 25;
+  f.window.OrderLines().Insert(0, "#GALAXY Orion Betelgeusians pw");
+  QAction* save = FindAction(*f.window.EditorPopup(), "Normal (CR/LF)");
+  ASSERT_NE(save, nullptr);
+  const struct {
+    const char* Name;
+    fs::path Folder;  // made before the save
+    fs::path Proposed;
+    fs::path Chosen;  // what the player picks in the dialog; empty: Cancel
+  } cases[] = {
+      {"the game's folder", game, game / "orders_B026.txt", {}},
+      {"its orders folder", game / "orders", game / "orders" / "B026.txt", sent / "mine.txt"},
+      {"where the player saved last", sent, sent / "orders_B026.txt", sent / "orders_B026.txt"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    fs::create_directories(c.Folder);
+    QString proposed;
+    f.window.AskSaveFile = [&](const QString& file) {
+      proposed = file;
+      return QString::fromStdString(c.Chosen.string());
+    };
+    save->trigger();
+    EXPECT_EQ(proposed.toStdString(), c.Proposed.string());
+    EXPECT_EQ(fs::exists(c.Proposed), c.Proposed == c.Chosen);
+    if (!c.Chosen.empty()) {
+      EXPECT_EQ(test::ReadFileBytes(c.Chosen), "#GALAXY Orion Betelgeusians pw\r\n");
+    }
+  }
 }
 
 TEST(OrdersWindow, AsksToDeleteOldOrdersOnlyForAnOlderTurnMarker) {
@@ -647,6 +690,26 @@ TEST_F(OrionOrders, TheAnalysisNotesStandUnderTheEditorUntilTheNextAnalysis) {
   window.AnalyseOrders();
   EXPECT_TRUE(window.StatusText().contains("Can't break group 14!"))
       << window.StatusText().toStdString();
+  // Every note is a row of the list, the refused lines counted as the mail asks about them; a
+  // click on a note puts the caret on its line.
+  const std::vector<TOrderNote> notes = window.Service().NoteItems();
+  QListWidget* list = window.NotesList();
+  ASSERT_EQ(list->count(), static_cast<int>(notes.size()));
+  int errors = 0;
+  for (size_t i = 0; i < notes.size(); ++i) {
+    EXPECT_EQ(list->item(static_cast<int>(i))->text().toStdString(), notes[i].Text);
+    errors += notes[i].Text.find("ERROR: ") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_GT(errors, 0);
+  EXPECT_EQ(window.Service().ErrorNoteCount(), errors);
+  const auto breakNote = std::find_if(notes.begin(), notes.end(), [](const TOrderNote& n) {
+    return n.Text.find("Can't break group 14!") != std::string::npos;
+  });
+  ASSERT_NE(breakNote, notes.end());
+  EXPECT_EQ(breakNote->Line, 1);
+  QListWidgetItem* item = list->item(static_cast<int>(breakNote - notes.begin()));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+  EXPECT_EQ(window.Editor().CaretY(), 2) << "on the line of the break";
   lines.Delete(1);
   window.AnalyseOrders();
   EXPECT_EQ(window.StatusText(), before);
