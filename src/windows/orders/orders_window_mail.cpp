@@ -6,6 +6,7 @@
 namespace tovix {
 
 bool TfrmOrders::MailOrders() {
+  if (!CanWriteOrders(TOrdersOutlet::Mail)) return false;
   TWaitCursor wait;
   return mail_.SendOrders(lines_, serverAddress_, subject_, mniPlaceInOutbox_->isChecked());
 }
