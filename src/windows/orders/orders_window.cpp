@@ -535,16 +535,25 @@ std::filesystem::path TfrmOrders::AutomaticFile() const {
 }
 
 bool TfrmOrders::SaveAutomaticOrders() {
+  // Saved after every analysis, at start-up too: a text the file holds already is not written
+  // again, which spares the wait for the disk.
+  return WriteAutomaticOrders(true);
+}
+
+bool TfrmOrders::WriteAutomaticOrders(bool onlyIfChanged) {
   const std::filesystem::path file = AutomaticFile();
   if (file.empty()) return true;
   if (!automaticLoaded_ || automaticReadFailed_) return false;
   try {
-    // Saved after every analysis, at start-up too: a text the file holds already is not written
-    // again, which spares the wait for the disk. The file keeps every character, also those an
-    // order file cannot hold (then in UTF-8), so none is lost between runs.
+    // The file keeps every character, also those an order file cannot hold (then in UTF-8), so
+    // none is lost between runs.
     std::vector<TEditString> text;
     for (int i = 0; i < lines_.Count(); ++i) text.push_back(memo_->Lines().Get(i));
-    WriteOrderFileIfChanged(file, TVectorOrderLines(EncodeLinesWhole(text)), TOrderLineEnds::CrLf);
+    const TVectorOrderLines bytes(EncodeLinesWhole(text));
+    if (onlyIfChanged)
+      WriteOrderFileIfChanged(file, bytes, TOrderLineEnds::CrLf);
+    else
+      WriteOrderFile(file, bytes, TOrderLineEnds::CrLf);
     return true;
   } catch (const std::exception& e) {
     ui_.ShowMessage(std::string("The orders could not be saved: ") + e.what());
@@ -614,7 +623,7 @@ void TfrmOrders::SaveOrders(const std::string& fileName) {
   // Until the automatic orders are loaded the editor does not hold them: writing now would
   // overwrite the user's orders with nothing. A file that could not be read stays as it is.
   if (fs::path(fileName) == AutomaticFile()) {
-    SaveAutomaticOrders();
+    WriteAutomaticOrders(false);
     return;
   }
   if (!CanWriteOrders(TOrdersOutlet::File)) return;

@@ -187,6 +187,9 @@ class TfrmOrders : public TToolWindow,
   bool CanWriteOrders(TOrdersOutlet outlet);
   // After an analysis: names the characters an order file cannot hold, once for each new set.
   void TellUnsavableChars();
+  // Writes the automatic orders file (see SaveAutomaticOrders), with `onlyIfChanged` not when
+  // it holds the text already.
+  bool WriteAutomaticOrders(bool onlyIfChanged);
 
   void SetUpEditor();
   void BuildMenus(QMenuBar* bar);
