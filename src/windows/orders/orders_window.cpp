@@ -583,12 +583,16 @@ bool TfrmOrders::LoadOrderFile(const std::filesystem::path& file) {
   return false;
 }
 
+std::string TfrmOrders::UnsavableCharsOfOrders() const {
+  return UnsavableCharsText(FindUnsavableChars(memo_->Lines(), kOrdersEncoding));
+}
+
 bool TfrmOrders::CanWriteOrders(TOrdersOutlet outlet) {
-  const std::string where = UnsavableCharsText(FindUnsavableChars(memo_->Lines(), kOrdersEncoding));
+  const std::string where = UnsavableCharsOfOrders();
   if (where.empty()) return true;
   ui_.ShowMessage(outlet == TOrdersOutlet::Mail
-                      ? "The orders were not sent: the mail cannot carry these characters of "
-                        "theirs (order files are Windows-1252 text):\r" +
+                      ? "The orders were not sent: they hold characters that orders cannot "
+                        "carry (orders go out as Windows-1252 text):\r" +
                             where + "\rChange them and send the orders again."
                       : "The orders were not saved: an order file cannot hold these characters "
                         "(order files are Windows-1252 text):\r" +
@@ -597,7 +601,7 @@ bool TfrmOrders::CanWriteOrders(TOrdersOutlet outlet) {
 }
 
 void TfrmOrders::TellUnsavableChars() {
-  const std::string where = UnsavableCharsText(FindUnsavableChars(memo_->Lines(), kOrdersEncoding));
+  const std::string where = UnsavableCharsOfOrders();
   if (where != toldUnsavable_ && !where.empty())
     ui_.ShowMessage(
         "These characters of the orders cannot be saved to an order file or mailed (order files "

@@ -182,6 +182,9 @@ class TfrmOrders : public TToolWindow,
 
   // Where the orders go out as Windows-1252 text.
   enum class TOrdersOutlet { File, Mail };
+  // The lines and characters of the order text that Windows-1252 cannot hold, for a message;
+  // empty when there are none.
+  std::string UnsavableCharsOfOrders() const;
   // True when the order text can go out whole; else a message names the lines and characters
   // it cannot carry, and nothing is to be written or sent.
   bool CanWriteOrders(TOrdersOutlet outlet);
