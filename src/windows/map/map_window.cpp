@@ -710,6 +710,9 @@ void TfrmNewMap::RouteClicked(int kind) {
   TPlanet* p2 = state_.SelectedPlanet2;
   if (!p1 || !p2 || p1 == p2 || !services_.Orders) return;
   services_.Orders->InsertRouteCommands(ApplyRoute(state_, kind, *p1, *p2));
+  // The routes window shows the new route at once, also when the line went to the clipboard
+  // and no analysis follows.
+  if (events_) events_->RoutesChanged(this);
   services_.Orders->AnalyseAfterInsert();
 }
 

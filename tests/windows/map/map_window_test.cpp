@@ -21,6 +21,7 @@
 #include "support/recording_ui.h"
 #include "support/show_window.h"
 #include "support/test_paths.h"
+#include "windows/lists/routes_window.h"
 #include "windows/map/colour_dialogs.h"
 #include "windows/map/map_painter.h"
 
@@ -475,11 +476,19 @@ TEST_F(MapWindowTest, CancelledColourDialogChangesNoPixel) {
 }
 
 TEST_F(MapWindowTest, PopupOrdersGoToTheOrderService) {
+  // The routes window shows a route made on the map at once: the recording order service
+  // analyses nothing, as with automatic insertion off.
+  TfrmRoutes routes(state, *store);
+  events.Attach(routes);
+  routes.show();
+  EXPECT_TRUE(routes.Table().Rows().empty());
   state.SelectedPlanet = home;
   map->SetPlanet2Cursor(far, false);
   map->MapMenu()->popup(QPoint(0, 0));
   map->MapMenu()->hide();
   map->Action("CAP1")->trigger();
+  ASSERT_EQ(routes.Table().Rows().size(), 1u);
+  EXPECT_EQ(routes.Table().Rows()[0].Cells[1], "Far");
   map->Action("InsertDevelopTag1")->trigger();
   map->Action("ClaimOwnerShip1")->trigger();
   EXPECT_FALSE(map->Action("RenamePlanet1")->isEnabled());  // not the user's planet
@@ -505,9 +514,13 @@ TEST_F(MapWindowTest, PopupOrdersGoToTheOrderService) {
   EXPECT_EQ(orders.inserted,
             (std::vector<std::string>{"route: R Home CAP Far", "planet: ;P Far", "planet: V Far",
                                       "planet: N Home Haven", "other: M 0 0 80"}));
+  EXPECT_EQ(ui.questions,
+            std::vector<std::string>{
+                "Create M(ap) command for the Currency view Area?\r\nX: 0 Y: 0 Size: 80"});
   EXPECT_EQ(ui.messages,
             (std::vector<std::string>{std::string(kNameMalformed), std::string(kNameInUse)}));
   EXPECT_EQ(state.Routes.Object(state.Routes.IndexOf("home"))->Cap, far);
+  events.Detach(routes);
 }
 
 TEST_F(MapWindowTest, CaptionButtonsDriveTheDisplaySwitches) {
