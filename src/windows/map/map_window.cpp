@@ -144,10 +144,7 @@ void TfrmNewMap::BuildCaptionButtons() {
   toggle("WidgetShowNames", "N", "Toggle Show Names", [this](bool on) { SetShowNames(on); });
   toggle("WidgetShowIncomings", "I", "Toggle Show Incoming Groups",
          [this](bool on) { SetShowIncomings(on); });
-  toggle("WidgetPaintOverlay", "P", "", [this](bool on) {
-    scene_.ShowOverlays = on;
-    Repaint();
-  });
+  toggle("WidgetPaintOverlay", "P", "", [this](bool on) { SetOverlayMode(on); });
 }
 
 void TfrmNewMap::BuildMenus() {
@@ -247,6 +244,13 @@ void TfrmNewMap::BuildMenus() {
   windowMenu_->addAction(mniDisableGroupCircles_);
   windowMenu_->addSeparator();
   for (QAction* a : mniTracks_) windowMenu_->addAction(a);
+  windowMenu_->addSeparator();
+  mniOverlayMode_ = Checkable(windowMenu_->addAction("Overlay Mode"), false);
+  mniOverlayMode_->setObjectName("mniOverlayMode");
+  connect(mniOverlayMode_, &QAction::toggled, this, &TfrmNewMap::SetOverlayMode);
+  mniShowOverlay_ = Checkable(windowMenu_->addAction("Show Overlay"), false);
+  mniShowOverlay_->setObjectName("mniShowOverlay");
+  connect(mniShowOverlay_, &QAction::toggled, this, &TfrmNewMap::SetShowOverlay);
   strip_->SetWindowMenu(windowMenu_);
   // The menus' states follow the model once a game is read: the map is made while the reports
   // are still being read on another thread.
@@ -454,6 +458,20 @@ void TfrmNewMap::SetShowStatistics(bool on) {
 void TfrmNewMap::SetShowIncomings(bool on) {
   view_.Map.ShowIncomings = on;
   if (TCaptionButton* b = CaptionButton("WidgetShowIncomings")) b->SetDown(on);
+  Repaint();
+}
+
+void TfrmNewMap::SetShowOverlay(bool on) {
+  scene_.ShowOverlays = on;
+  mniShowOverlay_->setChecked(on);
+  Repaint();
+}
+
+void TfrmNewMap::SetOverlayMode(bool on) {
+  scene_.OverlayHandles = on;
+  // The menu item and the "P" button are one switch.
+  mniOverlayMode_->setChecked(on);
+  if (TCaptionButton* b = CaptionButton("WidgetPaintOverlay")) b->SetDown(on);
   Repaint();
 }
 

@@ -21,6 +21,7 @@
 #include "support/recording_ui.h"
 #include "support/show_window.h"
 #include "support/test_paths.h"
+#include "support/window_picture.h"
 #include "windows/lists/routes_window.h"
 #include "windows/map/colour_dialogs.h"
 #include "windows/map/map_painter.h"
@@ -521,6 +522,48 @@ TEST_F(MapWindowTest, PopupOrdersGoToTheOrderService) {
             (std::vector<std::string>{std::string(kNameMalformed), std::string(kNameInUse)}));
   EXPECT_EQ(state.Routes.Object(state.Routes.IndexOf("home"))->Cap, far);
   events.Detach(routes);
+}
+
+// On a "Galaxy Blind" map, centred on the galaxy's middle, the overlay lies inside the galaxy.
+// "Show Overlay" draws it and takes it away again; "Overlay Mode", one switch with the "P"
+// button, draws it with its handles, shown or not.
+TEST_F(MapWindowTest, ShowOverlayAndOverlayModeShowAndHideTheOverlayPicture) {
+  state.Settings.GameType = TGameType::Blind;
+  for (int i = 0; i < state.Planets.Count(); ++i) {
+    state.Planets.Object(i)->X -= 3000;
+    state.Planets.Object(i)->Y -= 2000;
+  }
+  map->ZoomFullExtents();
+  const QImage without = map->RenderMap().copy();
+  auto changed = [&] {
+    const QImage now = map->RenderMap();
+    int pixels = 0;
+    for (int y = 0; y < now.height(); ++y)
+      for (int x = 0; x < now.width(); ++x) pixels += now.pixel(x, y) != without.pixel(x, y);
+    return pixels;
+  };
+  QAction* show = map->Action("mniShowOverlay");
+  QAction* mode = map->Action("mniOverlayMode");
+  TCaptionButton* p = map->CaptionButton("WidgetPaintOverlay");
+  ASSERT_TRUE(show && mode && p);
+  EXPECT_EQ(show->text(), "Show Overlay");
+  EXPECT_EQ(mode->text(), "Overlay Mode");
+  EXPECT_EQ(changed(), 0);
+  show->trigger();
+  const int circle = changed();
+  EXPECT_GT(circle, 0);
+  mode->trigger();
+  EXPECT_TRUE(p->isChecked());
+  const int handles = changed();
+  EXPECT_GT(handles, circle);
+  map->SetShowNames(true);
+  EXPECT_TRUE(test::TakePicture(*map, "Map-overlay"));
+  map->SetShowNames(false);
+  show->trigger();
+  EXPECT_EQ(changed(), handles);
+  p->click();
+  EXPECT_FALSE(mode->isChecked());
+  EXPECT_EQ(changed(), 0);
 }
 
 TEST_F(MapWindowTest, CaptionButtonsDriveTheDisplaySwitches) {
