@@ -96,7 +96,7 @@ bool LoadPass(TDevelopmentPlanner& planner, TWorkingOrders& work,
   GameState& state = planner.State();
   std::vector<TDevGroup*> groups = PassGroups(planner, cargo, stage);
   std::stable_sort(groups.begin(), groups.end(), [&](const TDevGroup* a, const TDevGroup* b) {
-    return PlanetStock(planner, *a, cargo, 0) > PlanetStock(planner, *b, cargo, 0);
+    return CompareDevPlanets(planner, a->At[0], b->At[0], cargo) < 0;
   });
   const TPlanetOrder order = settings.SortCodes();
   const int fill = cargo == pcCol ? settings.ColFill : settings.CapFill;
