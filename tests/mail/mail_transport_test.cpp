@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include "mail/mail_message.h"
 #include "mail_test_support.h"
 
@@ -57,6 +59,40 @@ TEST(SendmailProgram, FailuresSayWhatWentWrong) {
   }
 }
 
+// A mail program that hangs after it took the message is killed at the time limit, or at once
+// when the send is cancelled; the message says that it may have sent the message.
+TEST(SendmailProgram, AHangingProgramIsStoppedAtItsLimitOrAtOnceOnCancel) {
+  for (const bool cancelled : {false, true}) {
+    SCOPED_TRACE(cancelled ? "cancelled" : "time limit");
+    test::TempDir folder;
+    const fs::path program = test::WriteHangingSendmail(folder.path());
+    TCancelToken cancel;
+    const TSendResult result = test::SendWatched(
+        [&] {
+          return SendWithProgram(program.string(), "Subject: x\r\n\r\nx\r\n", cancelled ? 120 : 2,
+                                 &cancel);
+        },
+        cancel,
+        [&] {
+          if (!cancelled) return;
+          EXPECT_TRUE(test::WaitForFile(folder / "pid"));
+          cancel.Cancel();
+        });
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(result.Cancelled, cancelled);
+    EXPECT_TRUE(result.MayHaveArrived);
+    EXPECT_NE(result.Error.find(cancelled ? "The send was cancelled: The mail program"
+                                          : "did not finish within 2 seconds and was stopped."),
+              std::string::npos)
+        << result.Error;
+    EXPECT_NE(result.Error.find("It had the whole message: it may have sent it."),
+              std::string::npos);
+    // Killed and reaped: no such process is left.
+    const pid_t pid = std::stoi(test::ReadFileBytes(folder / "pid"));
+    EXPECT_EQ(::kill(pid, 0), -1);
+  }
+}
+
 // Input and output flow at the same time: a program that echoes a large input never blocks on a
 // full pipe, and one that reads nothing does not end this program with SIGPIPE.
 TEST(RunProgram, FeedsAndReadsAtOnce) {
@@ -85,6 +121,10 @@ TEST(Outbox, WritesEachMessageWholeUnderANewName) {
   ASSERT_TRUE(second.Ok) << second.Error;
   EXPECT_EQ(first.File, outbox / "tovix-20250701-123456.eml");
   EXPECT_EQ(second.File, outbox / "tovix-20250701-123456-2.eml");
+  // The folder made for them and the messages, which hold the race's password, are the owner's.
+  EXPECT_EQ(fs::status(outbox).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(fs::status(first.File).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
   // Nothing but the two messages: no temporary file is left beside them.
   int files = 0;
   for (const auto& e : fs::directory_iterator(outbox)) files += e.is_regular_file() ? 1 : 0;
