@@ -198,6 +198,7 @@ TEST(OrdersMail, SendsOffTheWindowThreadWithinItsLimitAndCancelEndsIt) {
     if (!progress) return;
     look.stop();
     caption = progress->findChild<QLabel*>("lblWhat")->text();
+    EXPECT_TRUE(test::TakePicture(*progress, "frmMailProgress"));
     EXPECT_TRUE(silent.WaitForLine("GOT-DATA", 60));
     progress->CancelButton()->click();
   });
