@@ -249,12 +249,19 @@ TEST(SetupOrders, AsksBeforeReplacingOrdersAndKeepsAnEditedFirstLine) {
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-TEST(MailSettingsDialog, KeepsWhatIsChosenAndRefusesABadOwnAddress) {
+// A mail service of its own, in memory, over a fresh program folder.
+struct MailService {
   test::TempDir folder;
-  TznSaveState store("");
+  TznSaveState store{""};
   test::RecordingUserInterface ui;
-  TQtMailPrompts prompts(ui);
-  TMailService mail(store, folder.path(), ui, prompts);
+  TQtMailPrompts prompts{ui};
+  TMailService mail{store, folder.path(), ui, prompts};
+};
+
+TEST(MailSettingsDialog, KeepsWhatIsChosenAndRefusesABadOwnAddress) {
+  MailService m;
+  TMailService& mail = m.mail;
+  test::RecordingUserInterface& ui = m.ui;
   TfrmMailSettings dialog(mail, ui);
   EXPECT_TRUE(dialog.MethodButton(TMailMethod::Sendmail)->isChecked());
   EXPECT_EQ(dialog.Program()->text(), "/usr/sbin/sendmail");
@@ -280,7 +287,7 @@ TEST(MailSettingsDialog, KeepsWhatIsChosenAndRefusesABadOwnAddress) {
   want.Smtp.Security = TSmtpSecurity::Tls;
   want.Smtp.User = "me";
   EXPECT_EQ(mail.Settings(), want);
-  EXPECT_EQ(ReadMailSettings(store), want);
+  EXPECT_EQ(ReadMailSettings(m.store), want);
   EXPECT_EQ(mail.Password(), "pw");
   EXPECT_FALSE(fs::exists(mail.PasswordFile()));
 }
@@ -294,11 +301,9 @@ TEST(MailSettingsDialog, SendsThePasswordAsTypedInUtf8) {
     SCOPED_TRACE(password);
     test::TSmtpTestServer server({"--password", password});
     ASSERT_TRUE(server.Ready()) << server.Output;
-    test::TempDir folder;
-    TznSaveState store("");
-    test::RecordingUserInterface ui;
-    TQtMailPrompts prompts(ui);
-    TMailService mail(store, folder.path(), ui, prompts);
+    MailService m;
+    TMailService& mail = m.mail;
+    test::RecordingUserInterface& ui = m.ui;
     TfrmMailSettings dialog(mail, ui);
     dialog.From()->setText("humans@terra.example");
     dialog.MethodButton(TMailMethod::Smtp)->setChecked(true);
@@ -320,11 +325,9 @@ TEST(MailSettingsDialog, SendsThePasswordAsTypedInUtf8) {
 }
 
 TEST(OrdersMail, PictureOfTheMailSettingsAndTheSkeleton) {
-  test::TempDir folder;
-  TznSaveState store("");
-  test::RecordingUserInterface ui;
-  TQtMailPrompts prompts(ui);
-  TMailService mail(store, folder.path(), ui, prompts);
+  MailService m;
+  TMailService& mail = m.mail;
+  test::RecordingUserInterface& ui = m.ui;
   TMailSettings s;
   s.Method = TMailMethod::Smtp;
   s.From = "arcturans@orion.example";
