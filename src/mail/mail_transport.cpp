@@ -42,7 +42,8 @@ TSendResult SendWithProgram(const std::string& program, const std::string& messa
     result.Error =
         name + " could not be started: " + run.Error + ". Check the program in the mail settings.";
   } else if (run.Cancelled) {
-    result.Error = "The send was cancelled: " + name + " was stopped." + handedOver;
+    result.Error = "The send was cancelled, and the mail program \"" + program + "\" was stopped." +
+                   handedOver;
   } else if (run.TimedOut) {
     result.Error = name + " did not finish within " + std::to_string(timeoutSeconds) +
                    " seconds and was stopped." + handedOver;

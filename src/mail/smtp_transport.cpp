@@ -181,8 +181,11 @@ std::string Explain(const TOutcome& o, const TSmtpServer& server) {
       "orders again.";
   const std::string nothing = ": nothing was sent.";
   if (o.Cancelled) {
-    return "The send was cancelled while " + Phase(command) + " the mail server at " + where +
-           (o.HandedOver ? "." + mayHave : nothing);
+    const std::string cancelled = "The send to the mail server at " + where + " was cancelled ";
+    if (o.HandedOver)
+      return cancelled + "after the whole message was sent, before the server confirmed it." +
+             mayHave;
+    return cancelled + "while " + Phase(command) + nothing;
   }
   if (o.PastDeadline || o.Code == CURLE_OPERATION_TIMEDOUT) {
     const std::string limit = std::to_string(server.TimeoutSeconds) + " seconds";
