@@ -8,6 +8,7 @@
 #include "core/text/numbers.h"
 #include "core/text/str_utils.h"
 #include "orders/order_commands.h"
+#include "orders/ship_design.h"
 
 namespace tovix {
 
@@ -184,7 +185,7 @@ bool SendPass(TDevelopmentPlanner& planner, TWorkingOrders& work,
 void ReadCargoUses(const TznSaveState& store, GameState& state) {
   if (!state.MainPlayer) return;
   for (auto [key, type] : state.MainPlayer->ShipTypes) {
-    const int32_t use = store.ReadInteger("TfrmShipDesign", "Shiptype_" + type->Name, 0);
+    const int32_t use = StoredCargoUse(store, type->Name);
     type->CargoUse = use >= 0 && use <= 5 ? static_cast<TCargoUse>(use) : TCargoUse::None;
   }
 }

@@ -51,12 +51,12 @@ void ReadInt(const std::vector<std::pair<std::string, std::string>>& keys, std::
 
 }  // namespace
 
-std::string JoinCommaText(const std::vector<std::string>& lines) {
+std::string JoinCommaText(const std::vector<std::string>& lines, bool quoteEmpty) {
   std::string text;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (i > 0) text += ',';
     const std::string& line = lines[i];
-    if (!NeedsQuotes(line)) {
+    if (!NeedsQuotes(line) && !(quoteEmpty && line.empty())) {
       text += line;
       continue;
     }
