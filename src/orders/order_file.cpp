@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/text/file_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 
@@ -24,9 +25,21 @@ std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFo
   return programFolder / ("orders_" + std::string(gameSection));
 }
 
+bool HoldsGalaxyLine(std::string_view bytes) {
+  constexpr std::string_view kGalaxy = "#GALAXY";
+  for (size_t at = bytes.find('#'); at != std::string_view::npos; at = bytes.find('#', at + 1))
+    if (SameText(bytes.substr(at, kGalaxy.size()), kGalaxy)) return true;
+  return false;
+}
+
+mode_t FileModeFor(std::string_view bytes) {
+  return HoldsGalaxyLine(bytes) ? kOwnerOnlyFileMode : kSharedFileMode;
+}
+
 void WriteOrderFile(const std::filesystem::path& file, const IOrderLines& lines,
                     TOrderLineEnds ends) {
-  WriteFileAtomically(file, OrderFileBytes(lines, ends));
+  const std::string bytes = OrderFileBytes(lines, ends);
+  WriteFileAtomically(file, bytes, FileModeFor(bytes));
 }
 
 bool WriteOrderFileIfChanged(const std::filesystem::path& file, const IOrderLines& lines,
@@ -34,11 +47,13 @@ bool WriteOrderFileIfChanged(const std::filesystem::path& file, const IOrderLine
   const std::string bytes = OrderFileBytes(lines, ends);
   // The file is read only to compare: one that cannot be read is written as before.
   try {
-    if (const std::optional<std::string> old = LoadFileIfExists(file); old && *old == bytes)
-      return false;
+    if (const std::optional<std::string> old = LoadFileIfExists(file); old && *old == bytes) {
+      // A file of an older version may still be readable by others.
+      if (NarrowFileMode(file, FileModeFor(bytes))) return false;
+    }
   } catch (const std::exception&) {
   }
-  WriteFileAtomically(file, bytes);
+  WriteFileAtomically(file, bytes, FileModeFor(bytes));
   return true;
 }
 

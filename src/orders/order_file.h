@@ -2,6 +2,8 @@
 // The order text on disk: the three line-end styles the orders window saves with and the game's
 // automatic orders file.
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -20,13 +22,19 @@ std::string OrderFileBytes(const IOrderLines& lines, TOrderLineEnds ends);
 std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFolder,
                                           std::string_view gameSection);
 
+// Whether `bytes` hold "#GALAXY" (any case): the header line of orders, which carries the
+// race's password. Files that hold it are written for their owner alone.
+bool HoldsGalaxyLine(std::string_view bytes);
+// The permission bits a file of `bytes` is written with (file_utils.h).
+mode_t FileModeFor(std::string_view bytes);
+
 // Writes the lines with `ends` through a temporary file renamed over the old one; throws on
-// failure (the old file stays as it was).
+// failure (the old file stays as it was). Orders with a "#GALAXY" line are their owner's alone.
 void WriteOrderFile(const std::filesystem::path& file, const IOrderLines& lines,
                     TOrderLineEnds ends);
 
 // As WriteOrderFile, but a file that holds those bytes already is left as it is (no rewrite, no
-// wait for the disk); true when the file was written.
+// wait for the disk, but a file others may read is narrowed); true when the file was written.
 bool WriteOrderFileIfChanged(const std::filesystem::path& file, const IOrderLines& lines,
                              TOrderLineEnds ends);
 

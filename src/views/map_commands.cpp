@@ -51,12 +51,12 @@ void ReadInt(const std::vector<std::pair<std::string, std::string>>& keys, std::
 
 }  // namespace
 
-std::string JoinCommaText(const std::vector<std::string>& lines) {
+std::string JoinCommaText(const std::vector<std::string>& lines, bool quoteEmpty) {
   std::string text;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (i > 0) text += ',';
     const std::string& line = lines[i];
-    if (!NeedsQuotes(line)) {
+    if (!NeedsQuotes(line) && !(quoteEmpty && line.empty())) {
       text += line;
       continue;
     }
@@ -134,11 +134,11 @@ std::string BookmarksSection(const TGameSettings& settings) {
 }
 
 std::string TMapAreaOrder::Question() const {
-  return Fmt("Create M(ap) command for the Current view Area?\r\nX: %d Y: %d Size: %d", X, Y, Size);
+  return MapCommandQuestion(X, Y, Size);
 }
 
 std::string TMapAreaOrder::Line() const {
-  return Fmt("M %d %d %d", X, Y, Size);
+  return MapCommand(X, Y, Size);
 }
 
 std::optional<TMapAreaOrder> MapAreaOrder(const TMap& map, int32_t clientWidth,
@@ -203,7 +203,8 @@ std::string ApplyRoute(GameState& state, int kind, TPlanet& from, TPlanet& to) {
   TRoute* route = state.Routes.Object(i);
   TPlanet** slot[] = {&route->Cap, &route->Col, &route->Mat, &route->Emp};
   *slot[kind] = &to;
-  return Fmt("R %s %s %s", from.Name, kRouteTypes.at(kind), to.Name);
+  static constexpr int32_t kCargo[] = {pcCap, pcCol, pcMat, pcNone};
+  return RouteCommand(from.Name, kCargo[kind], to.Name, kind == 3);
 }
 
 }  // namespace tovix

@@ -15,8 +15,10 @@
 namespace tovix {
 
 // Lines joined with "," ; a line with a blank, a control character, a comma or a double quote
-// is quoted, inner quotes doubled.
-std::string JoinCommaText(const std::vector<std::string>& lines);
+// is quoted, inner quotes doubled. An empty line is written as nothing, as the stored texts of
+// the bookmarks have it, which loses an empty last line; with `quoteEmpty` it is written as ""
+// and every line comes back.
+std::string JoinCommaText(const std::vector<std::string>& lines, bool quoteEmpty = false);
 // The reverse: commas and unquoted white space separate, quotes are removed.
 std::vector<std::string> SplitCommaText(std::string_view text);
 

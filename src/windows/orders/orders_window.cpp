@@ -317,6 +317,9 @@ void TfrmOrders::SetUpEditor() {
 }
 
 TfrmOrders::~TfrmOrders() {
+  // The focus moves while ~QWidget deletes the children, after this class's members are gone:
+  // the handler must not see that.
+  disconnect(focusConnection_);
   // At exit: the editor lines go to the automatic orders file.
   if (automaticLoaded_) SaveAutomaticOrders();
   memo_->SetHighLighter(nullptr);

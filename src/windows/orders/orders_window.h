@@ -153,6 +153,8 @@ class TfrmOrders : public TToolWindow,
   bool MailOrders();
   // The mail settings dialog, modal.
   void EditMailSettings();
+  // The program ends (a logout): a send under way is cancelled at once and not reported.
+  void EndSession();
   TMailService& Mail() { return mail_; }
   TQtMailPrompts& MailPrompts() { return mailPrompts_; }
   // The Mail Settings menu's texts and its outbox switch.
@@ -308,6 +310,10 @@ class TfrmOrders : public TToolWindow,
   int groupSearchPos_ = 0;
   std::string productionItem_;
   TAskText askText_;
+
+  // Found by "&Export"; ended before the window's parts go (focus moves while they are
+  // destroyed).
+  QMetaObject::Connection focusConnection_;
 
   // Mail: the settings, the session's password and the transports behind them.
   TQtMailPrompts mailPrompts_{ui_};

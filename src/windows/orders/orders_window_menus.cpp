@@ -111,12 +111,13 @@ void TfrmOrders::BuildMenus(QMenuBar* bar) {
   // Enabled only while one of the lists has the focus; that list is the one exported. The menu
   // bar takes the focus itself when it is opened with the keyboard, so the list that had it
   // last counts.
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-    if (now == menuBar_ || qobject_cast<QMenu*>(now)) return;
-    focusList_ = nullptr;
-    for (TznListView* list : lists_)
-      if (now == list) focusList_ = list;
-  });
+  focusConnection_ =
+      connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now == menuBar_ || qobject_cast<QMenu*>(now)) return;
+        focusList_ = nullptr;
+        for (TznListView* list : lists_)
+          if (now == list) focusList_ = list;
+      });
   connect(options, &QMenu::aboutToShow, this, [this] {
     exportList_ = focusList_;
     mniExport_->setEnabled(exportList_ != nullptr);

@@ -342,7 +342,9 @@ TEST_F(ShipDesignWindow, StandardShipWindowKeepsItsChoices) {
   standard_->Options(TStdShipOption::Weapons)->button(3)->click();
   standard_->Options(TStdShipOption::Shields)->button(13)->click();
   standard_->UseOneCargoBox()->click();
-  standard_->ExtraDesigns()->setPlainText("D mine 1 0 0 0 0\nD yours 2, \"x\" 0 0 0 0");
+  // Every line comes back, the empty ones and a last empty one too.
+  const std::string extraText = "D mine 1 0 0 0 0\n\nD yours 2, \"x\" 0 0 0 0\n";
+  standard_->ExtraDesigns()->setPlainText(QString::fromStdString(extraText));
   standard_->SaveState();
   EXPECT_EQ(store_.ReadString("StandardShip", "RadioGroup2.ItemIndex", ""), "3");
   EXPECT_EQ(store_.ReadString("StandardShip", "RadioGroup3.ItemIndex", ""), "13");
@@ -357,8 +359,7 @@ TEST_F(ShipDesignWindow, StandardShipWindowKeepsItsChoices) {
   EXPECT_EQ(designer.StdShipOption(TStdShipOption::Shields), 13);
   EXPECT_TRUE(designer.UseOneCargo());
   EXPECT_TRUE(standard.Options(TStdShipOption::Weapons)->button(3)->isChecked());
-  EXPECT_EQ(standard.ExtraDesigns()->toPlainText().toStdString(),
-            "D mine 1 0 0 0 0\nD yours 2, \"x\" 0 0 0 0");
+  EXPECT_EQ(standard.ExtraDesigns()->toPlainText().toStdString(), extraText);
   EXPECT_FALSE(standard.ExtraDesigns()->isHidden());
 
   // "Orders" writes the line of the design for the designer's productivity.
