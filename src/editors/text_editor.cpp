@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
@@ -114,6 +115,58 @@ uint16_t VirtualKeyOf(int key) {
     default:
       return 0;
   }
+}
+
+uint16_t KeyTableKey(int qtKey, uint32_t nativeScanCode, bool xkbKeycodes) {
+  const uint16_t key = VirtualKeyOf(qtKey);
+  if (!xkbKeycodes) return key;
+  const uint16_t place = VirtualKeyOfKeycode(nativeScanCode);
+  if (place >= '0' && place <= '9') return place;
+  return key == 0 ? place : key;
+}
+
+bool TypesCharacters(Qt::KeyboardModifiers modifiers) {
+  return modifiers.testFlag(Qt::ControlModifier) == modifiers.testFlag(Qt::AltModifier);
+}
+
+namespace {
+
+// The native scan codes of these platforms are xkb keycodes.
+bool XkbKeycodes() {
+  const QString platform = QGuiApplication::platformName();
+  return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+}
+
+uint16_t TableKeyOf(const QKeyEvent& e) {
+  return KeyTableKey(e.key(), e.nativeScanCode(), XkbKeycodes());
+}
+
+// A proportional font: its narrow and wide characters advance differently.
+bool Proportional(const QFont& font) {
+  const QFontMetricsF metrics(font);
+  const double m = metrics.horizontalAdvance(QLatin1Char('M'));
+  for (QLatin1Char c : {QLatin1Char('i'), QLatin1Char('W'), QLatin1Char('.'), QLatin1Char(' ')})
+    if (std::abs(metrics.horizontalAdvance(c) - m) > 0.01) return true;
+  return false;
+}
+
+}  // namespace
+
+QFont FixedPitchFont(const QFont& font) {
+  if (!Proportional(font)) return font;
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (Proportional(fixed)) fixed = QFont(QStringLiteral("monospace"));
+  fixed.setStyleHint(QFont::TypeWriter);
+  fixed.setFixedPitch(true);
+  if (font.pixelSize() > 0)
+    fixed.setPixelSize(font.pixelSize());
+  else
+    fixed.setPointSizeF(font.pointSizeF());
+  fixed.setWeight(font.weight());
+  fixed.setItalic(font.italic());
+  fixed.setUnderline(font.underline());
+  fixed.setStrikeOut(font.strikeOut());
+  return fixed;
 }
 
 // --- Fonts -------------------------------------------------------------------------------------
@@ -718,7 +771,7 @@ bool TTextEditor::event(QEvent* e) {
     // The editor claims only keys without modifiers or with Shift alone: a Ctrl or Alt key is a
     // shortcut of the window's menus first, and reaches the key table only when none has it.
     auto* k = static_cast<QKeyEvent*>(e);
-    const uint16_t vk = VirtualKeyOf(k->key());
+    const uint16_t vk = TableKeyOf(*k);
     const bool plain =
         (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
     if (plain && vk != 0 && Keystrokes().FindKeycode(vk, ShiftOf(k->modifiers())) >= 0) {
@@ -738,7 +791,19 @@ void TTextEditor::resizeEvent(QResizeEvent* e) {
 
 void TTextEditor::changeEvent(QEvent* e) {
   QAbstractScrollArea::changeEvent(e);
-  if (e->type() == QEvent::FontChange) UpdateMetrics();
+  if (e->type() != QEvent::FontChange) return;
+  // A proportional font would leave the text off the cell grid: the editor takes a fixed-pitch
+  // one of the same size and style instead (setting it comes back here with that font).
+  if (!fixingFont_) {
+    const QFont fixed = FixedPitchFont(font());
+    if (fixed != font()) {
+      fixingFont_ = true;
+      setFont(fixed);
+      fixingFont_ = false;
+      return;
+    }
+  }
+  UpdateMetrics();
 }
 
 void TTextEditor::focusInEvent(QFocusEvent* e) {
@@ -761,13 +826,13 @@ bool TTextEditor::focusNextPrevChild(bool next) {
 }
 
 void TTextEditor::keyPressEvent(QKeyEvent* e) {
-  const uint16_t vk = VirtualKeyOf(e->key());
+  const uint16_t vk = TableKeyOf(*e);
   const bool consumed = vk != 0 && KeyDown(vk, ShiftOf(e->modifiers()));
   const QList<uint> chars = e->text().toUcs4();
   if (consumed) {
     // The character that comes with a bound key is dropped by the editor.
     KeyPress(chars.isEmpty() ? 0 : chars.front());
-  } else {
+  } else if (TypesCharacters(e->modifiers())) {
     for (uint c : chars) KeyPress(static_cast<TEditChar>(c));
   }
   e->accept();

@@ -87,6 +87,21 @@ struct TmwBookMarkOpt {
 // stored in these codes.
 uint16_t VirtualKeyOf(int qtKey);
 
+// The key the key table looks up for a key event: what the keyboard means, not the character
+// it made. Where the native scan codes are xkb keycodes (X11, Wayland), the digit row gives its
+// digit whatever Shift put on it (Shift+Ctrl+1 reports "!"), and a letter key of a layout
+// without Latin letters gives the letter of its place; otherwise the Qt key's code.
+uint16_t KeyTableKey(int qtKey, uint32_t nativeScanCode, bool xkbKeycodes);
+
+// Whether a key with these modifiers types its characters when the key table binds nothing to
+// it: not with Ctrl or Alt alone (Ctrl+; types no ";"), but with both, which is AltGr on
+// Windows; AltGr on X11 and Wayland comes without either. German "@", Polish "ł" still type.
+bool TypesCharacters(Qt::KeyboardModifiers modifiers);
+
+// A font whose characters all advance alike, for the editor's grid of cells: `font` itself when
+// it is one; else a fixed-pitch font of its size and style.
+QFont FixedPitchFont(const QFont& font);
+
 class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   Q_OBJECT
 
@@ -214,6 +229,7 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   class QMenu* popupMenu_ = nullptr;
 
   TFontStyleCache fonts_;
+  bool fixingFont_ = false;  // while a proportional font is being replaced
   bool metricsValid_ = false;
   QFont metricsFont_;
   TFontStyles metricsStyles_ = 0;

@@ -20,24 +20,6 @@ std::string OrderFileBytes(const IOrderLines& lines, TOrderLineEnds ends) {
   return bytes;
 }
 
-std::vector<std::string> SplitOrderFileBytes(std::string_view bytes) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const char c = bytes[i];
-    if (c == '\r' || c == '\n') {
-      lines.emplace_back(bytes.substr(start, i - start));
-      i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
-      start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
-  return lines;
-}
-
 std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFolder,
                                           std::string_view gameSection) {
   return programFolder / ("orders_" + std::string(gameSection));

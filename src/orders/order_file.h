@@ -1,13 +1,12 @@
 #pragma once
-// The order text on disk: the three line-end styles the orders window saves with, the game's
-// automatic orders file, and its loading (CR LF, a lone CR and a lone LF all end a line).
+// The order text on disk: the three line-end styles the orders window saves with and the game's
+// automatic orders file.
 
 #include <sys/types.h>
 
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "orders/order_lines.h"
 
@@ -18,10 +17,6 @@ enum class TOrderLineEnds { CrLf, CrOnly, LfOnly };
 // Every line followed by CR LF; then, for CR only, every LF byte removed, for LF only, every CR
 // byte removed (line text included), byte for byte.
 std::string OrderFileBytes(const IOrderLines& lines, TOrderLineEnds ends);
-
-// Splits the bytes of an order file into lines at CR LF, CR or LF; a final line end starts no
-// further line.
-std::vector<std::string> SplitOrderFileBytes(std::string_view bytes);
 
 // The automatic orders file of a game: program folder + "orders_" + the game section.
 std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFolder,

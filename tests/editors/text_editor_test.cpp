@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -302,6 +303,105 @@ TEST_F(TextEditorTest, CtrlKeysAreTheWindowsShortcutsFirst) {
   QTest::keyClick(&editor, Qt::Key_End);
   EXPECT_EQ(ended, 0);
   EXPECT_EQ(editor.CaretX(), 4);
+}
+
+// The key the table looks up is what the keyboard means. Under X11 and Wayland the scan codes
+// are xkb keycodes: Shift+Ctrl+1 arrives as "!" on keycode 10 and must still find the digit.
+struct KeyRow {
+  std::string name;
+  int qtKey;
+  uint32_t scanCode;
+  bool xkb;
+  uint16_t key;
+};
+
+class KeyTableKeyTest : public ::testing::TestWithParam<KeyRow> {};
+
+TEST_P(KeyTableKeyTest, FindsWhatTheKeyboardMeans) {
+  const KeyRow& row = GetParam();
+  EXPECT_EQ(KeyTableKey(row.qtKey, row.scanCode, row.xkb), row.key);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, KeyTableKeyTest,
+    ::testing::Values(KeyRow{"ShiftOneIsOne", Qt::Key_Exclam, 10, true, '1'},
+                      KeyRow{"ShiftZeroIsZero", Qt::Key_ParenRight, 19, true, '0'},
+                      KeyRow{"AzertyDigitRowIsItsDigits", Qt::Key_Ampersand, 10, true, '1'},
+                      KeyRow{"PunctuationStaysItself", Qt::Key_Semicolon, 47, true, 0xBA},
+                      KeyRow{"AzertyLettersAreTheLayouts", Qt::Key_A, 24, true, 'A'},
+                      KeyRow{"CyrillicLetterIsTheLetterOfItsPlace", 0x0421, 54, true, 'C'},
+                      KeyRow{"KeypadDigitIsItsDigit", Qt::Key_1, 87, true, '1'},
+                      KeyRow{"ArrowsKeepTheirKeys", Qt::Key_Left, 113, true, 37},
+                      KeyRow{"WithoutKeycodesTheQtKey", Qt::Key_Exclam, 10, false, 0},
+                      KeyRow{"WithoutKeycodesADigit", Qt::Key_1, 0, false, '1'}),
+    [](const auto& row) { return row.param.name; });
+
+TEST(TypesCharactersTest, CtrlOrAltAloneTypeNothingAltGrTypes) {
+  const std::pair<Qt::KeyboardModifiers, bool> rows[] = {
+      {Qt::NoModifier, true},
+      {Qt::ShiftModifier, true},
+      {Qt::KeypadModifier, true},
+      {Qt::GroupSwitchModifier, true},                // AltGr under X11
+      {Qt::ControlModifier | Qt::AltModifier, true},  // AltGr under Windows
+      {Qt::ControlModifier, false},
+      {Qt::ControlModifier | Qt::ShiftModifier, false},
+      {Qt::AltModifier, false},
+      {Qt::AltModifier | Qt::ShiftModifier, false}};
+  for (const auto& [modifiers, types] : rows)
+    EXPECT_EQ(TypesCharacters(modifiers), types) << modifiers.toInt();
+}
+
+TEST_F(TextEditorTest, KeysWithCtrlOrAltThatNothingBindsTypeNothing) {
+  SetText("abc");
+  editor.setFocus();
+  const auto press = [this](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+    QKeyEvent e(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(&editor, &e);
+  };
+  press(Qt::Key_Semicolon, Qt::ControlModifier, ";");
+  press(Qt::Key_ParenRight, Qt::ControlModifier | Qt::ShiftModifier, ")");
+  press(Qt::Key_Semicolon, Qt::AltModifier, ";");
+  EXPECT_EQ(Joined(editor), "abc");
+  press(Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier, "@");
+  press(Qt::Key_L, Qt::GroupSwitchModifier, QString(QChar(0x142)));
+  EXPECT_EQ(Joined(editor),
+            "@\xC5\x82"
+            "abc");
+}
+
+// A proportional font would leave the text off the grid of cells (eight "i" ending far left of
+// column 9): the editor takes a fixed-pitch font of the same size and style instead.
+TEST_F(TextEditorTest, AProportionalFontComesBackAsAFixedPitchOne) {
+  QFont byPoints("DejaVu Sans");
+  byPoints.setPointSize(12);
+  byPoints.setBold(true);
+  QFont byPixels("DejaVu Sans");
+  byPixels.setPixelSize(11);
+  byPixels.setItalic(true);
+  for (const QFont& given : {byPoints, byPixels}) {
+    const QFontMetricsF proportional(given);
+    if (proportional.horizontalAdvance('i') == proportional.horizontalAdvance('M'))
+      GTEST_SKIP() << "no proportional font on this machine";
+    editor.setFont(given);
+    const QFont font = editor.font();
+    const QFontMetricsF metrics(font);
+    EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('M'))
+        << font.family().toStdString();
+    EXPECT_EQ(font.pointSize(), given.pointSize());
+    EXPECT_EQ(font.pixelSize(), given.pixelSize());
+    EXPECT_EQ(font.bold(), given.bold());
+    EXPECT_EQ(font.italic(), given.italic());
+    // Every character advances alike, so the spacing that makes "M" one cell wide makes eight
+    // "i" end where column 9 begins.
+    EXPECT_EQ(metrics.horizontalAdvance(QString(8, 'i')), 8 * metrics.horizontalAdvance('M'));
+    EXPECT_EQ(editor.TextToPixel({9, 1}).x() - editor.TextToPixel({1, 1}).x(),
+              8 * editor.CharWidth());
+  }
+  // A fixed-pitch font is taken as it is.
+  QFont mono("DejaVu Sans Mono");
+  mono.setPointSize(13);
+  editor.setFont(mono);
+  EXPECT_EQ(editor.font(), mono);
 }
 
 }  // namespace

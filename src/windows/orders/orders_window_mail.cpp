@@ -6,6 +6,7 @@
 namespace tovix {
 
 bool TfrmOrders::MailOrders() {
+  if (!CanWriteOrders(TOrdersOutlet::Mail)) return false;
   // The orders are checked as they stand now: lines the server would refuse are named first.
   AnalyseOrders();
   if (const std::optional<std::string> question =

@@ -15,8 +15,8 @@
 #include "controls/zn_list_view.h"
 #include "core/settings/game_settings.h"
 #include "core/text/numbers.h"
-#include "editors/text_codec.h"
 #include "editors/text_editor.h"
+#include "editors/unsavable_chars.h"
 #include "orders/galaxy_bot.h"
 #include "orders/order_commands.h"
 #include "orders/order_edits.h"
@@ -470,12 +470,19 @@ void TfrmOrders::ReplaceProductionType() {
   if (!ui_.ChooseFromList("Select item to produce", choices, selected)) return;
   if (selected < 0 || selected >= static_cast<int>(choices.size())) return;
   productionItem_ = choices[static_cast<size_t>(selected)];
-  const std::string text = EditToWindows1252(memo_->SelText());
-  const std::string replaced = ReplaceProductionLines(
-      text, service_.Analysis(),
+  ReplaceProductionInSelection(
       [this](const TPlanet& planet) { return ProductionCommand(planet.Name, productionItem_); });
-  if (replaced != text) memo_->SetSelText(Windows1252ToEdit(replaced));
   AnalyseOrders();
+}
+
+void TfrmOrders::ReplaceProductionInSelection(const TProductionReplacement& replace) {
+  // Line by line, so that the lines it leaves, and what it leaves of a line, keep every
+  // character, also those the order logic reads as "?".
+  const TEditString text = memo_->SelText();
+  const TEditString replaced = ChangeLinesKeepingUnsavable(text, [&](std::string_view line) {
+    return ReplaceProductionLines(line, service_.Analysis(), replace);
+  });
+  if (replaced != text) memo_->SetSelText(replaced);
 }
 
 IShipDesignService* TfrmOrders::ShipDesign() const {
@@ -495,15 +502,12 @@ TStandardShipSource TfrmOrders::StandardShipSource() const {
 void TfrmOrders::ReplaceProductionByStandardShips() {
   IShipDesignService* design = ShipDesign();
   if (!design || !memo_->SelAvail()) return;
-  const std::string text = EditToWindows1252(memo_->SelText());
   // A design the lines above the selection declare needs no second line.
   const int first = std::min(memo_->BlockBegin().Y, memo_->BlockEnd().Y) - 1;
   TStandardShipProduction production(state_, StandardShipSource(), design->Turns(),
                                      DesignsInOrders(lines_, first));
-  const std::string replaced = ReplaceProductionLines(
-      text, service_.Analysis(),
+  ReplaceProductionInSelection(
       [&production](const TPlanet& planet) { return production.ForPlanet(planet); });
-  if (replaced != text) memo_->SetSelText(Windows1252ToEdit(replaced));
   AnalyseOrders();
 }
 
