@@ -23,15 +23,40 @@
 
 namespace tovix {
 
-// One bookmark (number 0..9) or plain mark (number -1) on a line.
-struct TMark {
-  int Line = 1;
-  int Char = 1;
-  int ImageIndex = 0;
-  int BookmarkNumber = -1;
-  bool Visible = true;
-  bool InternalImage = true;
-  bool IsBookmark() const { return BookmarkNumber >= 0; }
+class TmwCustomEdit;
+
+// One bookmark (number 0..9) or plain mark (number -1) on a line. Once it belongs to an editor,
+// changing its line, image or visibility repaints its old and new gutter lines there.
+class TMark {
+ public:
+  int Line() const { return line_; }
+  void SetLine(int line);
+  int Char() const { return char_; }
+  void SetChar(int column) { char_ = column; }
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int index);
+  int BookmarkNumber() const { return bookmarkNumber_; }
+  void SetBookmarkNumber(int number) { bookmarkNumber_ = number; }
+  bool IsBookmark() const { return bookmarkNumber_ >= 0; }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  // The glyph is one of the editor's built-in ones, not from its bookmark images.
+  bool InternalImage() const { return internalImage_; }
+  void SetInternalImage(bool internal);
+  // The editor the mark is in; nullptr before it is placed.
+  TmwCustomEdit* Edit() const { return edit_; }
+
+ private:
+  friend class TmwCustomEdit;
+  void Repaint(int oldLine) const;
+
+  int line_ = 1;
+  int char_ = 1;
+  int imageIndex_ = 0;
+  int bookmarkNumber_ = -1;
+  bool visible_ = true;
+  bool internalImage_ = true;
+  TmwCustomEdit* edit_ = nullptr;
 };
 
 class TmwCustomEdit : private IEditListObserver {
@@ -181,8 +206,13 @@ class TmwCustomEdit : private IEditListObserver {
   // Repaint hooks for the widget; the model only says which lines changed.
   virtual void InvalidateLines(int first, int last) {}
   virtual void InvalidateAll() {}
+  virtual void InvalidateGutterLines(int first, int last) { InvalidateLines(first, last); }
+  // Whether marks take their glyphs from images of the widget's (else the built-in ones).
+  virtual bool HasBookmarkImages() const { return false; }
 
  private:
+  friend class TMark;
+
   // IEditListObserver
   void LineAdded(int index) override;
   void ListCleared() override;

@@ -11,12 +11,14 @@
 #include <QFont>
 #include <QMimeData>
 #include <QPixmap>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <array>
 #include <functional>
 #include <vector>
 
+#include "controls/image_list.h"
 #include "editors/custom_edit.h"
 #include "editors/edit_view.h"
 
@@ -75,12 +77,40 @@ struct TmwSelectedColor {
   TColor Foreground = clHighlightText;
 };
 
-struct TmwBookMarkOpt {
-  // Glyphs by image index; empty: the ten built-in glyphs (digit boxes).
-  std::vector<QPixmap> BookmarkImages;
-  bool GlyphsVisible = true;
-  int LeftMargin = 2;
-  int Xoffset = 12;
+// How the gutter shows the marks. Every change of a value (or of the image list's images)
+// fires OnChange, and the editor repaints its gutter.
+class TmwBookMarkOpt : public QObject {
+  Q_OBJECT
+
+ public:
+  // Glyphs by image index for the marks placed while it is set; none: the ten built-in glyphs
+  // (digit boxes).
+  TImageList* BookmarkImages() const { return bookmarkImages_; }
+  void SetBookmarkImages(TImageList* images);
+  // The bookmark keys (Ctrl+digit, Ctrl+Shift+digit) work.
+  bool EnableKeys() const { return enableKeys_; }
+  void SetEnableKeys(bool on);
+  bool GlyphsVisible() const { return glyphsVisible_; }
+  void SetGlyphsVisible(bool on);
+  int LeftMargin() const { return leftMargin_; }
+  void SetLeftMargin(int pixels);
+  // The distance from one glyph of a line to the next.
+  int Xoffset() const { return xoffset_; }
+  void SetXoffset(int pixels);
+
+ signals:
+  void OnChange();
+
+ private:
+  template <class T>
+  void Set(T& field, T value);
+
+  QPointer<TImageList> bookmarkImages_;
+  QMetaObject::Connection imagesChanged_;
+  bool enableKeys_ = true;
+  bool glyphsVisible_ = true;
+  int leftMargin_ = 2;
+  int xoffset_ = 12;
 };
 
 // The Windows virtual-key code of a Qt key (0 when the key has none); the key bindings are
@@ -156,6 +186,8 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
  protected:
   void InvalidateLines(int first, int last) override;
   void InvalidateAll() override;
+  void InvalidateGutterLines(int first, int last) override;
+  bool HasBookmarkImages() const override { return bookMarkOptions_.BookmarkImages() != nullptr; }
 
   bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
@@ -197,6 +229,8 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   QColor Resolve(TColor color, QColor fallback) const;
   QColor Background() const;
   QPixmap BuiltInGlyph(int index);
+  // A mark's glyph: from the bookmark images unless the mark is internal; none beyond them.
+  QPixmap MarkGlyph(const TMark& mark);
   void ShowScrollHint(int topLine);
 
   TmwGutter gutter_;

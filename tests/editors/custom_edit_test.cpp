@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include <ostream>
 
 #include <random>
@@ -270,6 +273,43 @@ TEST(BookmarkTest, MarksFollowTheirLines) {
   EXPECT_EQ(y, 1);
   edit.SetBookMark(7, 1, 9);  // beyond the text: not placed
   EXPECT_FALSE(edit.GetBookMark(7, x, y));
+}
+
+// A mark's line, image or visibility changed from outside repaints its old and new gutter lines.
+TEST(BookmarkTest, ChangingAMarkRepaintsItsGutterLines) {
+  struct TGutterEdit : TTestEdit {
+    using TTestEdit::TTestEdit;
+    void InvalidateGutterLines(int first, int last) override {
+      for (int line = first; line <= last; ++line) Repainted.push_back(line);
+    }
+    std::vector<int> Repainted;
+  } edit("a\r\nb\r\nc\r\nd");
+  edit.SetBookMark(1, 1, 2);
+  ASSERT_EQ(edit.Marks().size(), 1u);
+  TMark& mark = *edit.Marks().front();
+  EXPECT_EQ(mark.Edit(), &edit);
+  EXPECT_TRUE(mark.InternalImage()) << "the model has no bookmark images";
+  struct Row {
+    std::function<void()> change;
+    std::vector<int> repainted;
+  };
+  const Row rows[] = {
+      {[&] { mark.SetLine(4); }, {2, 4}},           {[&] { mark.SetLine(4); }, {}},
+      {[&] { mark.SetVisible(false); }, {4}},       {[&] { mark.SetImageIndex(6); }, {4}},
+      {[&] { mark.SetInternalImage(false); }, {4}}, {[&] { mark.SetChar(3); }, {}}};
+  for (const Row& row : rows) {
+    edit.Repainted.clear();
+    row.change();
+    EXPECT_EQ(edit.Repainted, row.repainted);
+  }
+  int x = 0;
+  int y = 0;
+  ASSERT_TRUE(edit.GetBookMark(1, x, y));
+  EXPECT_EQ(TPoint(x, y), (TPoint{3, 4}));
+  // A mark not placed in an editor repaints nothing.
+  TMark loose;
+  loose.SetLine(9);
+  EXPECT_EQ(loose.Edit(), nullptr);
 }
 
 }  // namespace

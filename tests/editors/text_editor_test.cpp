@@ -193,6 +193,47 @@ TEST_F(TextEditorTest, SelectingBelowTheWindowScrolls) {
   EXPECT_EQ(editor.BlockBegin(), (TPoint{1, 1}));
 }
 
+// The bookmark options: each change fires OnChange once (the editor repaints its gutter), the
+// keys follow EnableKeys; marks placed while images are set take their glyphs from them, the
+// others keep the built-in glyphs, and an index beyond the images draws nothing.
+TEST_F(TextEditorTest, BookmarkOptionsAndImages) {
+  SetText("one\r\ntwo\r\nthree\r\nfour");
+  TmwBookMarkOpt& options = editor.BookMarkOptions();
+  int changes = 0;
+  QObject::connect(&options, &TmwBookMarkOpt::OnChange, [&] { ++changes; });
+  options.SetXoffset(14);
+  options.SetXoffset(14);
+  options.SetEnableKeys(false);
+  EXPECT_FALSE(editor.BookMarkEnableKeys);
+  options.SetEnableKeys(true);
+  EXPECT_EQ(changes, 3);
+
+  editor.SetBookMark(1, 1, 1);  // built-in glyph
+  TImageList images(10, 10);
+  QImage red(20, 10, QImage::Format_RGB32);
+  red.fill(QColor(255, 0, 0));
+  options.SetBookmarkImages(&images);
+  EXPECT_EQ(changes, 4);
+  images.Add(red);  // two red images
+  EXPECT_EQ(changes, 5) << "a change of the images repaints too";
+  editor.SetBookMark(0, 1, 2);  // image 0 of the list
+  editor.SetBookMark(7, 1, 3);  // beyond the list: nothing drawn
+  int x = 0;
+  int y = 0;
+  ASSERT_TRUE(editor.GetBookMark(7, x, y));
+
+  const QImage img = View()->grab().toImage();
+  const auto at = [&](int line) {
+    return QColor(img.pixel(options.LeftMargin() + 4, (line - 1) * lh + lh / 2));
+  };
+  EXPECT_NE(at(1), QColor(255, 0, 0));
+  EXPECT_NE(at(1), at(4)) << "the built-in glyph is drawn";
+  EXPECT_EQ(at(2), QColor(255, 0, 0));
+  EXPECT_EQ(at(3), at(4)) << "the gutter's own colour";
+  for (const auto& mark : editor.Marks())
+    EXPECT_EQ(mark->InternalImage(), mark->BookmarkNumber() == 1) << mark->BookmarkNumber();
+}
+
 TEST_F(TextEditorTest, GutterClickReportsLineAndMark) {
   SetText("one\r\ntwo\r\nthree");
   editor.SetBookMark(3, 1, 2);
@@ -208,10 +249,10 @@ TEST_F(TextEditorTest, GutterClickReportsLineAndMark) {
   QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(5, y2));
   EXPECT_EQ(line, 2);
   ASSERT_NE(mark, nullptr);
-  EXPECT_EQ(mark->BookmarkNumber, 3);
+  EXPECT_EQ(mark->BookmarkNumber(), 3);
   QTest::mouseClick(
       View(), Qt::LeftButton, {},
-      QPoint(editor.BookMarkOptions().LeftMargin + editor.BookMarkOptions().Xoffset + 2, y2));
+      QPoint(editor.BookMarkOptions().LeftMargin() + editor.BookMarkOptions().Xoffset() + 2, y2));
   EXPECT_EQ(mark, nullptr);
   QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(5, lh / 2));
   EXPECT_EQ(line, 1);
