@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "editors/edit_list.h"
+#include "editors/edit_search.h"
 #include "editors/edit_types.h"
 #include "editors/editor_clipboard.h"
 #include "editors/highlighter.h"
@@ -173,6 +174,19 @@ class TmwCustomEdit : private IEditListObserver {
   void CopyToClipboard();
   void CutToClipboard();
   void PasteFromClipboard();
+
+  // --- Search and replace ---------------------------------------------------------------------
+  // Finds `search` from the caret (from the start with ssoEntireScope), within lines. Without
+  // ssoReplace the first match is selected and 1 returned (0 when there is none). With it the
+  // matches are replaced through the undo list, the first only unless ssoReplaceAll; with
+  // ssoPrompt OnReplaceText is asked for each match, which stands selected meanwhile (raSkip goes
+  // on to the next, raReplaceAll replaces the rest unasked). Returns how many were replaced.
+  int SearchReplace(TEditStringView search, TEditStringView replace, TmwSearchOptions options);
+  // Asked for each match of a prompting replace (line and column 1-based); `action` starts as
+  // raReplace.
+  std::function<void(const TEditString& search, const TEditString& replace, int line, int column,
+                     TmwReplaceAction& action)>
+      OnReplaceText;
 
   // --- Bookmarks -----------------------------------------------------------------------------
   bool BookMarkEnableKeys = true;

@@ -22,6 +22,7 @@
 #include "editors/custom_edit.h"
 #include "editors/edit_view.h"
 
+class QPagedPaintDevice;
 class QPainter;
 
 namespace tovix {
@@ -71,6 +72,9 @@ class TEditorDragData : public QMimeData {
 };
 
 enum class TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TBorderStyle { bsNone, bsSingle };
+// Where a print stands when OnPrintStatus is called.
+enum TmwPrintStatus { psBegin, psNewPage, psEnd };
 
 struct TmwSelectedColor {
   TColor Background = clHighlight;
@@ -145,6 +149,9 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   void SetOverwriteCaret(TCaretType type);
   TScrollStyle ScrollBars() const { return scrollBars_; }
   void SetScrollBars(TScrollStyle style);
+  // bsSingle: the sunken frame around the control; bsNone: none, the text area takes its room.
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle style);
   void SetGutterCursor(const QCursor& cursor) { gutterCursor_ = cursor; }
   // The context menu; a right click on a selection then leaves the caret and selection alone.
   void SetPopupMenu(class QMenu* menu) { popupMenu_ = menu; }
@@ -165,6 +172,14 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
 
   // --- Model overrides ----------------------------------------------------------------------
   void SetCaretXY(TPoint p) override;
+
+  // Prints the whole text onto `device` (a printer or a PDF writer) in the editor's font at its
+  // point size, coloured and styled as the highlighter says, tabs expanded and long lines
+  // wrapped. OnPrintStatus is called with psBegin (page 1), psNewPage before each further page
+  // and psEnd (the last page); setting `abort` stops before the next page. Returns the pages
+  // printed (0 when the device cannot be painted on).
+  int Print(QPagedPaintDevice& device);
+  std::function<void(TmwPrintStatus status, int pageNumber, bool& abort)> OnPrintStatus;
 
   // One step of the scrolling that runs while the mouse selects outside the text area.
   void AutoScrollStep();
@@ -244,6 +259,7 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   TCaretType insertCaret_ = ctVerticalLine;
   TCaretType overwriteCaret_ = ctBlock;
   TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
+  TBorderStyle borderStyle_ = bsSingle;
   QCursor gutterCursor_{Qt::ArrowCursor};
   class QMenu* popupMenu_ = nullptr;
 

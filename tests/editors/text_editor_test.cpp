@@ -8,6 +8,8 @@
 #include <QDropEvent>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPdfWriter>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -16,6 +18,7 @@
 #include "editors/order_highlighter.h"
 #include "editors/text_editor.h"
 #include "support/show_window.h"
+#include "support/test_paths.h"
 
 namespace tovix::test {
 namespace {
@@ -232,6 +235,64 @@ TEST_F(TextEditorTest, BookmarkOptionsAndImages) {
   EXPECT_EQ(at(3), at(4)) << "the gutter's own colour";
   for (const auto& mark : editor.Marks())
     EXPECT_EQ(mark->InternalImage(), mark->BookmarkNumber() == 1) << mark->BookmarkNumber();
+}
+
+// Without its border the text area takes the frame's room; with it the frame comes back.
+TEST_F(TextEditorTest, BorderStyle) {
+  EXPECT_EQ(editor.BorderStyle(), bsSingle);
+  const int frame = editor.frameWidth();
+  const QSize framed = View()->size();
+  ASSERT_GT(frame, 0);
+  editor.SetBorderStyle(bsNone);
+  EXPECT_EQ(editor.frameWidth(), 0);
+  EXPECT_EQ(View()->size(), framed + QSize(2 * frame, 2 * frame));
+  editor.SetBorderStyle(bsSingle);
+  EXPECT_EQ(View()->size(), framed);
+}
+
+// Printing to a PDF: every line reaches the pages; OnPrintStatus tells the begin, each new page
+// and the end, and an abort stops before the next page.
+TEST_F(TextEditorTest, PrintsEveryLineAndReportsItsPages) {
+  std::string text;
+  for (int i = 1; i <= 150; ++i)
+    text += "S " + std::to_string(i) + " Planet" + std::to_string(i) + "\r\n";
+  SetText(text + "\tlast line");
+  auto highlighter = MakeOrdersWindowHighlighter();
+  editor.SetHighLighter(highlighter.get());
+  TempDir dir;
+  const QString pdf = QString::fromStdString((dir / "orders.pdf").string());
+  std::vector<std::pair<TmwPrintStatus, int>> seen;
+  int abortAt = 0;  // the page whose psNewPage aborts; 0: none
+  editor.OnPrintStatus = [&](TmwPrintStatus status, int page, bool& abort) {
+    seen.emplace_back(status, page);
+    abort = status == psNewPage && page == abortAt;
+  };
+  int pages = 0;
+  {
+    QPdfWriter writer(pdf);
+    pages = editor.Print(writer);
+  }
+  ASSERT_GE(pages, 2);
+  ASSERT_EQ(seen.size(), static_cast<size_t>(pages + 1));
+  EXPECT_EQ(seen.front(), std::make_pair(psBegin, 1));
+  for (int page = 2; page <= pages; ++page)
+    EXPECT_EQ(seen[static_cast<size_t>(page - 1)], std::make_pair(psNewPage, page));
+  EXPECT_EQ(seen.back(), std::make_pair(psEnd, pages));
+  QProcess process;
+  process.start("pdftotext", {"-layout", pdf, "-"});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  const QString printed = QString::fromUtf8(process.readAllStandardOutput());
+  for (const char* line : {"S 1 Planet1", "S 75 Planet75", "S 150 Planet150", "last line"})
+    EXPECT_TRUE(printed.contains(line)) << line;
+
+  seen.clear();
+  abortAt = 2;
+  {
+    QPdfWriter writer(pdf);
+    EXPECT_EQ(editor.Print(writer), 1);
+  }
+  EXPECT_EQ(seen.back(), std::make_pair(psEnd, 1));
+  editor.SetHighLighter(nullptr);
 }
 
 TEST_F(TextEditorTest, GutterClickReportsLineAndMark) {
