@@ -53,6 +53,17 @@ QRgb GreyOf(QRgb pixel, QRgb transparent, QRgb face) {
   return qRgba(grey, grey, grey, qAlpha(pixel));
 }
 
+namespace {
+// Every pixel of `image` through GreyOf.
+QImage Greyed(const QImage& image, QRgb transparent, QRgb face) {
+  QImage grey = image.convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y < grey.height(); ++y)
+    for (int x = 0; x < grey.width(); ++x)
+      grey.setPixel(x, y, GreyOf(grey.pixel(x, y), transparent, face));
+  return grey;
+}
+}  // namespace
+
 // ---- TGlyphList
 
 int TGlyphList::Add(const QPixmap& image) {
@@ -165,11 +176,7 @@ QPixmap TRxButtonGlyph::MakeStateImage(TRxButtonState state, const QPalette& pal
       return Masked(MakeDisabledBitmap(glyph_, QColor::fromRgb(transparent_), palette), face);
     case rbsInactive: {
       if (numGlyphs_ == kMaxNumGlyphs) return Masked(Cell(4), transparent_);
-      QImage grey = Cell(0).convertToFormat(QImage::Format_RGB32);
-      for (int y = 0; y < grey.height(); ++y)
-        for (int x = 0; x < grey.width(); ++x)
-          grey.setPixel(x, y, GreyOf(grey.pixel(x, y), transparent_, face));
-      return Masked(grey, transparent_);
+      return Masked(Greyed(Cell(0), transparent_, face), transparent_);
     }
     case rbsUp:
     case rbsDown:
@@ -190,10 +197,7 @@ QPixmap TRxButtonGlyph::MakeListImage(TRxButtonState state, const QPalette& pale
       QPainter painter(&grey);
       painter.drawPixmap(0, 0, images_->Image(imagesIndex_));
       painter.end();
-      for (int y = 0; y < grey.height(); ++y)
-        for (int x = 0; x < grey.width(); ++x)
-          grey.setPixel(x, y, GreyOf(grey.pixel(x, y), face, face));
-      return Masked(grey, face);
+      return Masked(Greyed(grey, face, face), face);
     }
     case rbsUp:
     case rbsDown:

@@ -140,6 +140,8 @@ class TRichEdit98 : public QTextEdit {
   void ContentsChanging(int position, int removed, int added);
   void ContentsChanged();
   void UndoAvailabilityChanged();
+  // The state on top of `from` becomes the current one; the current one goes onto `to`.
+  void Replay(std::deque<TUndoState>& from, std::deque<TUndoState>& to);
 
   TAutoURLDetect auto_url_detect_ = adNone;
   TURLCollection url_types_ = TURLCollection::Defaults();

@@ -83,21 +83,20 @@ void TRichEdit98::UndoAvailabilityChanged() {
 
 void TRichEdit98::Undo() {
   if (!limited_undo_) return undo();
-  if (undo_steps_.empty()) return;
-  if (undo_state_stale_) ContentsChanged();
-  redo_steps_.push_back(std::move(undo_current_));
-  TUndoState state = std::move(undo_steps_.back());
-  undo_steps_.pop_back();
-  RestoreState(state);
+  Replay(undo_steps_, redo_steps_);
 }
 
 void TRichEdit98::Redo() {
   if (!limited_undo_) return redo();
-  if (redo_steps_.empty()) return;
+  Replay(redo_steps_, undo_steps_);
+}
+
+void TRichEdit98::Replay(std::deque<TUndoState>& from, std::deque<TUndoState>& to) {
+  if (from.empty()) return;
   if (undo_state_stale_) ContentsChanged();
-  undo_steps_.push_back(std::move(undo_current_));
-  TUndoState state = std::move(redo_steps_.back());
-  redo_steps_.pop_back();
+  to.push_back(std::move(undo_current_));
+  TUndoState state = std::move(from.back());
+  from.pop_back();
   RestoreState(state);
 }
 
