@@ -75,9 +75,8 @@ TEST_F(CalcEditTest, OpensUnderItsEditWithTheCompactKeypad) {
     TCalcButton button;
     QRect geometry;
   };
-  for (const Place& p : {Place{cbNum7, {6, 6, 21, 21}}, Place{cbDivide, {75, 6, 21, 21}},
-                         Place{cbSign, {52, 75, 21, 21}}, Place{cbClear, {6, 98, 21, 21}},
-                         Place{cbBackspace, {29, 98, 21, 21}}, Place{cbEquals, {52, 98, 44, 21}}})
+  for (const Place& p : {Place{cbNum7, {6, 6, 21, 21}}, Place{cbSign, {52, 75, 21, 21}},
+                         Place{cbEquals, {52, 98, 44, 21}}})
     EXPECT_EQ(panel->Button(p.button)->geometry(), p.geometry) << p.button;
   for (TCalcButton absent : {cbOk, cbCancel, cbMemoryStore, cbSqrt, cbPercent, cbReciprocal})
     EXPECT_EQ(panel->Button(absent), nullptr) << absent;
