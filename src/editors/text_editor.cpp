@@ -249,6 +249,11 @@ TTextEditor::TTextEditor(QWidget* parent) : QAbstractScrollArea(parent) {
   viewport()->setAcceptDrops(true);
   SetClipboard(&clipboard_);
   gutter_.OnChange = [this] { UpdateMetrics(); };
+  connect(&bookMarkOptions_, &TmwBookMarkOpt::OnChange, this, [this] {
+    BookMarkEnableKeys = bookMarkOptions_.EnableKeys();
+    builtInGlyphs_ = {};  // their width follows Xoffset
+    InvalidateGutterLines(-1, -1);
+  });
   const int flash = QApplication::cursorFlashTime();
   caretTimer_.setInterval(flash > 0 ? flash / 2 : 500);
   connect(&caretTimer_, &QTimer::timeout, this, [this] {
@@ -263,6 +268,37 @@ TTextEditor::TTextEditor(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 TTextEditor::~TTextEditor() = default;
+
+// --- Bookmark options ----------------------------------------------------------------------------
+
+template <class T>
+void TmwBookMarkOpt::Set(T& field, T value) {
+  if (field == value) return;
+  field = value;
+  emit OnChange();
+}
+
+void TmwBookMarkOpt::SetBookmarkImages(TImageList* images) {
+  if (images == bookmarkImages_) return;
+  disconnect(imagesChanged_);
+  bookmarkImages_ = images;
+  if (images)
+    imagesChanged_ = connect(images, &TImageList::Changed, this, &TmwBookMarkOpt::OnChange);
+  emit OnChange();
+}
+
+void TmwBookMarkOpt::SetEnableKeys(bool on) {
+  Set(enableKeys_, on);
+}
+void TmwBookMarkOpt::SetGlyphsVisible(bool on) {
+  Set(glyphsVisible_, on);
+}
+void TmwBookMarkOpt::SetLeftMargin(int pixels) {
+  Set(leftMargin_, pixels);
+}
+void TmwBookMarkOpt::SetXoffset(int pixels) {
+  Set(xoffset_, pixels);
+}
 
 void TTextEditor::SetSelectedColor(const TmwSelectedColor& colors) {
   selectedColor_ = colors;
@@ -416,6 +452,19 @@ void TTextEditor::InvalidateLines(int first, int last) {
   if (bottom > top) viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
 }
 
+void TTextEditor::InvalidateGutterLines(int first, int last) {
+  if (!metricsValid_) return;
+  if (first < 0 || last < 0) {
+    viewport()->update(QRect(0, 0, gutterWidth_, viewport()->height()));
+    return;
+  }
+  if (first > last) std::swap(first, last);
+  const int lh = fonts_.CharHeight() + extraLineSpacing_;
+  const int top = std::max(0, (first - TopLine()) * lh);
+  const int bottom = std::min(viewport()->height(), (last - TopLine() + 1) * lh);
+  if (bottom > top) viewport()->update(QRect(0, top, gutterWidth_, bottom - top));
+}
+
 void TTextEditor::InvalidateAll() {
   if (metricsValid_ && gutter_.RealGutterWidth(LineCount(), fonts_.CharWidth()) != gutterWidth_)
     UpdateWindowSize();
@@ -546,7 +595,7 @@ QPixmap TTextEditor::BuiltInGlyph(int index) {
   QPixmap& glyph = builtInGlyphs_[static_cast<size_t>(index)];
   if (!glyph.isNull()) return glyph;
   const int h = std::clamp(LineHeight() - 2, 8, 14);
-  const int w = std::max(8, bookMarkOptions_.Xoffset - 1);
+  const int w = std::max(8, bookMarkOptions_.Xoffset() - 1);
   glyph = QPixmap(w, h);
   glyph.fill(Qt::transparent);
   QPainter p(&glyph);
@@ -590,29 +639,30 @@ void TTextEditor::PaintGutter(QPainter& p, const QRect& clip, int firstLine, int
     p.setPen(palette().color(QPalette::Dark));
     p.drawLine(gutterWidth_ - 1, area.top(), gutterWidth_ - 1, area.bottom());
   }
-  if (!bookMarkOptions_.GlyphsVisible || Marks().empty()) return;
+  if (!bookMarkOptions_.GlyphsVisible() || Marks().empty()) return;
   p.save();
   p.setClipRect(area);
   for (int line = firstLine; line <= last; ++line) {
-    int x = bookMarkOptions_.LeftMargin;
+    int x = bookMarkOptions_.LeftMargin();
     int drawn = 0;
     for (const auto& mark : Marks()) {
-      if (mark->Line != line || !mark->Visible) continue;
+      if (mark->Line() != line || !mark->Visible()) continue;
       if (++drawn > 16) break;
-      QPixmap glyph;
-      const auto& images = bookMarkOptions_.BookmarkImages;
-      if (!images.empty()) {
-        if (mark->ImageIndex >= 0 && mark->ImageIndex < static_cast<int>(images.size()))
-          glyph = images[static_cast<size_t>(mark->ImageIndex)];
-      } else if (mark->ImageIndex >= 0 && mark->ImageIndex < 10) {
-        glyph = BuiltInGlyph(mark->ImageIndex);
-      }
+      const QPixmap glyph = MarkGlyph(*mark);
       if (!glyph.isNull())
         p.drawPixmap(x, (line - TopLine()) * lh + std::max(0, (lh - glyph.height()) / 2), glyph);
-      x += bookMarkOptions_.Xoffset;
+      x += bookMarkOptions_.Xoffset();
     }
   }
   p.restore();
+}
+
+QPixmap TTextEditor::MarkGlyph(const TMark& mark) {
+  const int index = mark.ImageIndex();
+  if (const TImageList* images = bookMarkOptions_.BookmarkImages();
+      images != nullptr && !mark.InternalImage())
+    return images->Image(index);  // null beyond the list
+  return index >= 0 && index < 10 ? BuiltInGlyph(index) : QPixmap();
 }
 
 namespace {
@@ -971,12 +1021,12 @@ void TTextEditor::GutterClick(QPoint pos) {
   const int line = TopLine() + pos.y() / LineHeight();
   if (line < 1 || line > LineCount()) return;
   TMark* found = nullptr;
-  int x = bookMarkOptions_.LeftMargin;
+  int x = bookMarkOptions_.LeftMargin();
   int walked = 0;
   for (const auto& mark : Marks()) {
-    if (mark->Line != line) continue;
+    if (mark->Line() != line) continue;
     if (++walked > 16) break;
-    x += bookMarkOptions_.Xoffset;
+    x += bookMarkOptions_.Xoffset();
     if (x > pos.x()) {
       found = mark.get();
       break;

@@ -883,6 +883,8 @@ void TfrmOrders::LoadOwnState() {
         s.ReadString(section, list->objectName().toStdString() + "_Order", "");
     if (!layout.empty()) list->SetColumnLayout(layout);
   }
+  // Keywords and colours a user keeps in the store (nothing is written there).
+  highlighter_->LoadFromStore(s, kOrdersHighlighterKey);
 }
 
 void TfrmOrders::SaveOwnState() {

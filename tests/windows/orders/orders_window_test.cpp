@@ -25,6 +25,7 @@
 #include "core/text/numbers.h"
 #include "core/text/str_utils.h"
 #include "editors/key_commands.h"
+#include "editors/order_highlighter.h"
 #include "editors/text_codec.h"
 #include "editors/text_editor.h"
 #include "orders/galaxy_bot.h"
@@ -898,11 +899,22 @@ TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
   f.store.WriteInteger("game_4", "pnlPlanets.Width", 260);
   f.store.WriteInteger("game_4", "pnlOrders.Width", 450);
   f.window.LoadState();
+  // Keywords a user keeps in the store colour the orders.
+  auto* editor = f.window.findChild<TTextEditor*>();
+  ASSERT_NE(editor, nullptr);
+  auto* highlighter = dynamic_cast<ZazArerevOdo*>(editor->HighLighter());
+  ASSERT_NE(highlighter, nullptr);
+  EXPECT_FALSE(highlighter->IsKeyWord(U"SCRAP"));
+  f.store.WriteString(kOrdersHighlighterKey, "KeyWords", "S,SCRAP");
+  f.window.LoadState();
+  EXPECT_TRUE(highlighter->IsKeyWord(U"scrap"));
   ASSERT_TRUE(test::ShowExposed(f.window));
   EXPECT_EQ(splitter->sizes()[0], 260);
   EXPECT_EQ(splitter->sizes()[1], 450);
   splitter->setSizes({300, 400, 260});
   f.window.SaveState();
+  EXPECT_EQ(f.store.ReadString(kOrdersHighlighterKey, "KeyWords", ""), "S,SCRAP")
+      << "the keywords are only read";
   EXPECT_EQ(f.store.ReadInteger("game_4", "pnlPlanets.Width", -1), splitter->sizes()[0]);
   EXPECT_EQ(f.store.ReadInteger("game_4", "pnlOrders.Width", -1), splitter->sizes()[1]);
   f.window.hide();

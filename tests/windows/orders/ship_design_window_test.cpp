@@ -238,7 +238,8 @@ TEST_F(ShipDesignWindow, CargoUseSurvivesARestartAndThePlanUsesIt) {
   EXPECT_FALSE(designer_->CargoUseBox()->isEnabled());
 }
 
-// The productivity box's calculator: 2*6= and OK put 12 into the box ("%5.0f"); Cancel keeps it.
+// The productivity box's calculator: 2*6= and OK put 12 into the box ("%5.0f"); Cancel keeps it;
+// 5+3 and OK put 8.
 TEST_F(ShipDesignWindow, CalculatorOfTheProductivityBox) {
   designer_->ProductivityBox()->setText("10.50");
   std::vector<std::string> shown;
@@ -255,7 +256,10 @@ TEST_F(ShipDesignWindow, CalculatorOfTheProductivityBox) {
   EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "   12");
   calculate({cbNum5, cbCancel});
   EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "   12");
-  EXPECT_EQ(shown, (std::vector<std::string>{"10.5", "12"}));
+  // OK finishes a pending operation.
+  calculate({cbNum5, cbAdd, cbNum3, cbOk});
+  EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "    8");
+  EXPECT_EQ(shown, (std::vector<std::string>{"10.5", "12", "12"}));
   EXPECT_FALSE(calculator_.isVisible());
 }
 
