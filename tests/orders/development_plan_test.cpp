@@ -398,6 +398,25 @@ TEST_F(PlanGame, AutomaticLoadAndSendWritesBoundedCargoOrders) {
   EXPECT_EQ(BuildCargoCommands("7", "Near", 2, 5, pcCol), "B 7 2\r\nL MAX COL\r\nS MAX Near");
 }
 
+// The groups of a pass go in the order of their planets' stocks, the largest first, whatever
+// their order in the race's list.
+TEST_F(PlanGame, AutomaticLoadTakesTheGroupOnTheLargerStockFirst) {
+  TPlanet* mid = AddPlanet("Mid", 300, 400, 500);  // 5 from Near, 5 from Home
+  home->Colonists = 10;
+  mid->Colonists = 30;
+  near->Population = near->Industry = 100;
+  AddGroup(1, hauler, 3, home);
+  AddGroup(2, hauler, 2, mid);
+  TAutoCargoSettings settings;
+  settings.MaxDistanceIndex = 2;
+  const TAutoCargoResult result =
+      AutomaticLoadAndSendCargo(planner, TVectorOrderLines({";P Near"}), settings, false);
+  ASSERT_GE(result.Lines.size(), 2u);
+  // Mid's 30 COL: both ships, 20 each, for Near's need of (500 - 100) / 8 = 50.
+  EXPECT_EQ(result.Lines[0], "L 2 COL");
+  EXPECT_EQ(result.Lines[1], "S 2 Near");
+}
+
 TEST_F(PlanGame, AutomaticSendEmptyShipsKeepsAndSendsGroups) {
   near->Colonists = 50;
   home->Population = 500;

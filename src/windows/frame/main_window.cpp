@@ -339,9 +339,10 @@ bool TfrmMain::DispatchHelp(int context) {
 }
 
 void TfrmMain::ShowCalculator() {
-  // Fifteen significant digits: fewer would cut typed numbers and results short.
-  if (ICalculatorService* calculator = windows_.Services().Calculator)
-    calculator->RunCalculator(0, 15);
+  ICalculatorService* calculator = windows_.Services().Calculator;
+  if (calculator == nullptr) return;
+  if (const std::optional<double> result = calculator->RunCalculator(calculatorValue_, 3))
+    calculatorValue_ = *result;
 }
 
 void TfrmMain::AnalyseOrders() {

@@ -113,6 +113,7 @@ class TfrmMain : public QMainWindow, public IFormState {
   void FirstShow();
   // The windows of the first show's round (catalogue column StartPlace), in its order.
   std::vector<QWidget*> StartWindows() const;
+  // "&Calculator": three significant digits; starts on the last result taken with OK.
   void ShowCalculator();
   void AnalyseOrders();
   void ShowFailures(const std::vector<TFormStateFailure>& failures);
@@ -129,6 +130,8 @@ class TfrmMain : public QMainWindow, public IFormState {
   QGridLayout* toolbar_;
   TAppEvents* appEvents_;
   std::vector<TToolbarButton*> buttons_;
+  // The calculator's last result taken with OK: the next run starts on it.
+  double calculatorValue_ = 0;
 };
 
 }  // namespace tovix

@@ -5,7 +5,8 @@
 // information window's list), "D" held pans, "-" and "=" and the wheel zoom, a double click fits
 // the galaxy. Ctrl+Shift+digit stores the view in one of ten bookmarks and Ctrl+digit goes back to
 // it; the bookmarks and the last view are kept per game. The caption buttons zoom, mark planets
-// by expression and switch statistics, names, incoming groups and the overlay.
+// by expression and switch statistics, names, incoming groups and the overlay's mode; the window
+// menu shows and hides the overlay.
 //
 // Other windows move the cursors through IMapService or by selecting a planet through the game
 // events; the map does not react to its own selection coming back.
@@ -72,6 +73,10 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   void SetShowNames(bool on);
   void SetShowStatistics(bool on);
   void SetShowIncomings(bool on);
+  // "Show Overlay": the overlay drawn or not. "Overlay Mode" (the "P" button): the overlay drawn
+  // with its handles, whether shown or not.
+  void SetShowOverlay(bool on);
+  void SetOverlayMode(bool on);
   void SetTracksTurn(int turn);
   // Paints the map again (after a colour change).
   void Repaint();
@@ -196,6 +201,8 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   QAction* mniDisablePlanetCircles_;
   QAction* mniRange_;
   QAction* mniTopMost_;
+  QAction* mniOverlayMode_;
+  QAction* mniShowOverlay_;
   QActionGroup* tracksGroup_;
 
   TAskText askText_;

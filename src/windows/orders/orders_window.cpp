@@ -29,6 +29,7 @@
 #include "editors/order_highlighter.h"
 #include "editors/text_codec.h"
 #include "editors/text_editor.h"
+#include "editors/unsavable_chars.h"
 #include "orders/order_commands.h"
 #include "orders/order_edits.h"
 #include "orders/order_text.h"
@@ -40,6 +41,9 @@
 namespace tovix {
 
 namespace fs = std::filesystem;
+
+// The code page of order files (the saved ones and the mail's text).
+constexpr TTextEncoding kOrdersEncoding = TTextEncoding::Windows1252;
 
 // --- The editor's lines ------------------------------------------------------------------------
 
@@ -54,7 +58,8 @@ std::string TEditorOrderLines::Line(int index) const {
 }
 
 void TEditorOrderLines::SetLine(int index, std::string text) {
-  editor_.Lines().Put(index, Windows1252ToEdit(text));
+  // The line was read as Windows-1252: what the change left alone keeps its characters.
+  editor_.Lines().Put(index, KeepUnsavableChars(editor_.Lines().Get(index), text));
   Changed();
 }
 
@@ -322,6 +327,9 @@ void TfrmOrders::SetUpEditor() {
 }
 
 TfrmOrders::~TfrmOrders() {
+  // The focus moves while ~QWidget deletes the children, after this class's members are gone:
+  // the handler must not see that.
+  disconnect(focusConnection_);
   // At exit: the editor lines go to the automatic orders file.
   if (automaticLoaded_) SaveAutomaticOrders();
   memo_->SetHighLighter(nullptr);
@@ -412,8 +420,11 @@ void TfrmOrders::AnalysisChanged(bool) {
   FillDevelopmentLists();
   // What the analysis noted, until the next one.
   ShowNotes(service_.NoteItems());
-  // After every analysis the text is safe on disk.
-  if (automaticLoaded_) SaveAutomaticOrders();
+  // After every analysis the text is safe on disk; what cannot go out in an order file is told.
+  if (automaticLoaded_) {
+    SaveAutomaticOrders();
+    TellUnsavableChars();
+  }
   windows_.Events().OrdersAnalysed();
 }
 
@@ -544,13 +555,25 @@ std::filesystem::path TfrmOrders::AutomaticFile() const {
 }
 
 bool TfrmOrders::SaveAutomaticOrders() {
+  // Saved after every analysis, at start-up too: a text the file holds already is not written
+  // again, which spares the wait for the disk.
+  return WriteAutomaticOrders(true);
+}
+
+bool TfrmOrders::WriteAutomaticOrders(bool onlyIfChanged) {
   const std::filesystem::path file = AutomaticFile();
   if (file.empty()) return true;
   if (!automaticLoaded_ || automaticReadFailed_) return false;
   try {
-    // Saved after every analysis, at start-up too: a text the file holds already is not written
-    // again, which spares the wait for the disk.
-    WriteOrderFileIfChanged(file, lines_, TOrderLineEnds::CrLf);
+    // The file keeps every character, also those an order file cannot hold (then in UTF-8), so
+    // none is lost between runs.
+    std::vector<TEditString> text;
+    for (int i = 0; i < lines_.Count(); ++i) text.push_back(memo_->Lines().Get(i));
+    const TVectorOrderLines bytes(EncodeLinesWhole(text));
+    if (onlyIfChanged)
+      WriteOrderFileIfChanged(file, bytes, TOrderLineEnds::CrLf);
+    else
+      WriteOrderFile(file, bytes, TOrderLineEnds::CrLf);
     return true;
   } catch (const std::exception& e) {
     ui_.ShowMessage(std::string("The orders could not be saved: ") + e.what());
@@ -566,10 +589,7 @@ bool TfrmOrders::ReadOrderFile(const std::filesystem::path& file, std::string& e
     error = e.what();
     return false;
   }
-  std::vector<TEditString> lines;
-  for (const std::string& line : SplitOrderFileBytes(bytes))
-    lines.push_back(Windows1252ToEdit(line));
-  memo_->Lines().Assign(std::move(lines));
+  memo_->Lines().Assign(SplitEditLines(DecodeFileText(bytes)));
   memo_->ClearUndo();
   memo_->SetCaretXY({1, 1});
   memo_->SetBlockBegin({1, 1});
@@ -583,7 +603,36 @@ bool TfrmOrders::LoadOrderFile(const std::filesystem::path& file) {
   return false;
 }
 
+std::string TfrmOrders::UnsavableCharsOfOrders() const {
+  return UnsavableCharsText(FindUnsavableChars(memo_->Lines(), kOrdersEncoding));
+}
+
+bool TfrmOrders::CanWriteOrders(TOrdersOutlet outlet) {
+  const std::string where = UnsavableCharsOfOrders();
+  if (where.empty()) return true;
+  ui_.ShowMessage(outlet == TOrdersOutlet::Mail
+                      ? "The orders were not sent: they hold characters that orders cannot "
+                        "carry (orders go out as Windows-1252 text):\r" +
+                            where + "\rChange them and send the orders again."
+                      : "The orders were not saved: an order file cannot hold these characters "
+                        "(order files are Windows-1252 text):\r" +
+                            where + "\rChange them and save again.");
+  return false;
+}
+
+void TfrmOrders::TellUnsavableChars() {
+  const std::string where = UnsavableCharsOfOrders();
+  if (where != toldUnsavable_ && !where.empty())
+    ui_.ShowMessage(
+        "These characters of the orders cannot be saved to an order file or mailed (order files "
+        "are Windows-1252 text):\r" +
+        where +
+        "\rThe automatic orders file keeps them. Change them before you save or mail the orders.");
+  toldUnsavable_ = where;
+}
+
 bool TfrmOrders::SaveOrderFile(const std::filesystem::path& file, TOrderLineEnds ends) {
+  if (!CanWriteOrders(TOrdersOutlet::File)) return false;
   try {
     WriteOrderFile(file, lines_, ends);
   } catch (const std::exception& e) {
@@ -597,7 +646,11 @@ bool TfrmOrders::SaveOrderFile(const std::filesystem::path& file, TOrderLineEnds
 void TfrmOrders::SaveOrders(const std::string& fileName) {
   // Until the automatic orders are loaded the editor does not hold them: writing now would
   // overwrite the user's orders with nothing. A file that could not be read stays as it is.
-  if ((!automaticLoaded_ || automaticReadFailed_) && fs::path(fileName) == AutomaticFile()) return;
+  if (fs::path(fileName) == AutomaticFile()) {
+    WriteAutomaticOrders(false);
+    return;
+  }
+  if (!CanWriteOrders(TOrdersOutlet::File)) return;
   try {
     WriteOrderFile(fileName, lines_, TOrderLineEnds::CrLf);
   } catch (const std::exception& e) {
@@ -871,6 +924,8 @@ void TfrmOrders::LoadOwnState() {
         s.ReadString(section, list->objectName().toStdString() + "_Order", "");
     if (!layout.empty()) list->SetColumnLayout(layout);
   }
+  // Keywords and colours a user keeps in the store (nothing is written there).
+  highlighter_->LoadFromStore(s, kOrdersHighlighterKey);
 }
 
 void TfrmOrders::SaveOwnState() {

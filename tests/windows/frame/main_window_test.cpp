@@ -18,8 +18,11 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "controls/calculator_panel.h"
 #include "controls/caption_strip.h"
+#include "controls/speed_button.h"
 #include "controls/system_menu.h"
 #include "controls/top_most_window.h"
 #include "core/text/file_utils.h"
@@ -31,6 +34,7 @@
 #include "support/test_paths.h"
 #include "windows/frame/window_catalogue.h"
 #include "windows/frame/window_registry.h"
+#include "windows/orders/calculator_window.h"
 
 namespace tovix {
 namespace {
@@ -253,6 +257,27 @@ TEST_F(MainWindow, CalculatorIsShownModally) {
   EXPECT_EQ(shown, "frmCalculate");
   EXPECT_EQ(answerer.Count(), 1);
   EXPECT_FALSE(windows_.Find("frmCalculate")->isVisible());
+}
+
+// The calculator runs with three significant digits; OK finishes the pending operation, and the
+// next run starts on that result (Cancel keeps it).
+TEST_F(MainWindow, CalculatorKeepsItsResultForTheNextRun) {
+  Main();
+  std::vector<std::string> opened;
+  const auto run = [&](std::initializer_list<TCalcButton> buttons) {
+    test::ModalAnswerer answerer([&](QWidget* modal) {
+      auto* calculator = qobject_cast<TfrmCalculate*>(modal);
+      ASSERT_NE(calculator, nullptr);
+      opened.push_back(calculator->Panel()->DisplayText().toStdString());
+      for (TCalcButton b : buttons) calculator->Panel()->Button(b)->Click();
+    });
+    ExtraItem("mniCalculator")->trigger();
+  };
+  run({cbNum1, cbNum0, cbNum0, cbDivide, cbNum7, cbOk});
+  run({cbNum1, cbNum2, cbNum3, cbNum4, cbCancel});
+  run({cbAdd, cbNum1, cbOk});
+  run({cbCancel});
+  EXPECT_EQ(opened, (std::vector<std::string>{"0", "14.3", "14.3", "15.3"}));
 }
 
 // "Save Status" reports a store it could not write instead of losing the settings silently.

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -25,6 +26,7 @@
 #include "core/text/numbers.h"
 #include "core/text/str_utils.h"
 #include "editors/key_commands.h"
+#include "editors/order_highlighter.h"
 #include "editors/text_codec.h"
 #include "editors/text_editor.h"
 #include "orders/galaxy_bot.h"
@@ -225,6 +227,73 @@ TEST(OrdersWindow, AsksToDeleteOldOrdersOnlyForAnOlderTurnMarker) {
     f.window.hide();
     EXPECT_NE(test::ReadFileBytes(f.window.AutomaticFile()).find("; later\r\n"), std::string::npos);
   }
+}
+
+// "Łódź" typed into a comment cannot go out in an order file (Windows-1252): saving and mailing
+// name the line and the characters and write nothing, the window and the automatic orders file
+// keep them, and the order logic's changes to their line leave them in place.
+TEST(OrdersWindow, CharactersAnOrderFileCannotHoldAreNamedAndNeverWrittenAsQuestionMarks) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  state.LastTurn = 9;
+  OrdersFixture f(state);
+  WriteFileAtomically(f.window.AutomaticFile(),
+                      "#GALAXY G R p\r\n;TOVIX TURN 9\r\nP Alpha Cruiser ; t3\r\n#END\r\n");
+  f.window.LoadAutomaticOrders();
+  ASSERT_TRUE(test::ShowActive(f.window));
+  TTextEditor& editor = f.window.Editor();
+  editor.setFocus();
+  editor.SetCaretXY({21, 3});
+  editor.SetBlockBegin({21, 3});
+  // Typed key by key, as a keyboard with these letters sends them.
+  for (QChar c : QString::fromUtf8(" \xC5\x81\xC3\xB3\x64\xC5\xBA?")) {
+    QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+    QApplication::sendEvent(&editor, &press);
+  }
+  const std::string typed = "P Alpha Cruiser ; t3 \xC5\x81\xC3\xB3\x64\xC5\xBA?";
+  ASSERT_EQ(EditToUtf8(editor.Lines().Get(2)), typed);
+  const std::string where = "line 3: U+0141 (column 22), U+017A (column 25)";
+
+  const fs::path file = f.folder.path() / "orders.txt";
+  WriteFileAtomically(file, "older orders\r\n");
+  f.ui.messages.clear();
+  EXPECT_FALSE(f.window.SaveOrderFile(file, TOrderLineEnds::CrLf));
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0].find("The orders were not saved"), std::string::npos);
+  EXPECT_NE(f.ui.messages[0].find(where), std::string::npos) << f.ui.messages[0];
+  EXPECT_EQ(test::ReadFileBytes(file), "older orders\r\n");
+
+  QAction* mail = FindAction(f.window, "Mail orders");
+  ASSERT_NE(mail, nullptr);
+  f.window.SetMailAddress("galaxy@terra.example", "Orders");
+  mail->trigger();
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  EXPECT_NE(f.ui.messages[1].find("The orders were not sent"), std::string::npos);
+  EXPECT_NE(f.ui.messages[1].find(where), std::string::npos) << f.ui.messages[1];
+
+  // An analysis tells once; the automatic file keeps the characters (as UTF-8) and gives them
+  // back.
+  f.window.AnalyseOrders();
+  f.window.AnalyseOrders();
+  ASSERT_EQ(f.ui.messages.size(), 3u);
+  EXPECT_NE(f.ui.messages[2].find(where), std::string::npos) << f.ui.messages[2];
+  const std::string automatic = test::ReadFileBytes(f.window.AutomaticFile());
+  EXPECT_EQ(automatic, "\xEF\xBB\xBF#GALAXY G R p\r\n;TOVIX TURN 9\r\n" + typed + "\r\n#END\r\n");
+  editor.Lines().Clear();
+  f.window.LoadAutomaticOrders();
+  EXPECT_EQ(EditToUtf8(editor.Lines().Get(2)), typed);
+
+  // Counting the turn counter down rewrites the line through Windows-1252; the rest stays.
+  FindAction(f.window, "Decrement Turn &Counter")->trigger();
+  EXPECT_EQ(EditToUtf8(editor.Lines().Get(2)),
+            "P Alpha Cruiser ; t2 \xC5\x81\xC3\xB3\x64\xC5\xBA?");
+
+  // Once they are gone the orders save, with the "?" the user typed.
+  editor.Lines().Put(2, Utf8ToEdit("P Alpha Cruiser ; t2 Lodz?"));
+  EXPECT_TRUE(f.window.SaveOrderFile(file, TOrderLineEnds::CrLf));
+  EXPECT_EQ(test::ReadFileBytes(file),
+            "#GALAXY G R p\r\n;TOVIX TURN 9\r\nP Alpha Cruiser ; t2 Lodz?\r\n#END\r\n");
+  f.window.hide();
 }
 
 TEST(OrdersWindow, ChangeRaceNameRefusesAnotherRacesName) {
@@ -898,11 +967,22 @@ TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
   f.store.WriteInteger("game_4", "pnlPlanets.Width", 200);
   f.store.WriteInteger("game_4", "pnlOrders.Width", 300);
   f.window.LoadState();
+  // Keywords a user keeps in the store colour the orders.
+  auto* editor = f.window.findChild<TTextEditor*>();
+  ASSERT_NE(editor, nullptr);
+  auto* highlighter = dynamic_cast<ZazArerevOdo*>(editor->HighLighter());
+  ASSERT_NE(highlighter, nullptr);
+  EXPECT_FALSE(highlighter->IsKeyWord(U"SCRAP"));
+  f.store.WriteString(kOrdersHighlighterKey, "KeyWords", "S,SCRAP");
+  f.window.LoadState();
+  EXPECT_TRUE(highlighter->IsKeyWord(U"scrap"));
   ASSERT_TRUE(test::ShowExposed(f.window));
   EXPECT_EQ(splitter->sizes()[0], 200);
   EXPECT_EQ(splitter->sizes()[1], 300);
   splitter->setSizes({300, 400, 260});
   f.window.SaveState();
+  EXPECT_EQ(f.store.ReadString(kOrdersHighlighterKey, "KeyWords", ""), "S,SCRAP")
+      << "the keywords are only read";
   EXPECT_EQ(f.store.ReadInteger("game_4", "pnlPlanets.Width", -1), splitter->sizes()[0]);
   EXPECT_EQ(f.store.ReadInteger("game_4", "pnlOrders.Width", -1), splitter->sizes()[1]);
   f.window.hide();
