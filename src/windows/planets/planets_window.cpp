@@ -125,6 +125,7 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   splitter_->setStretchFactor(2, 1);
   layout->addWidget(splitter_);
   paneWidths_ = {kPlanetsPaneWidth, kInfoPaneWidth};
+  splitter_->installEventFilter(this);
   resize(1020, 420);
 
   // The info popup.
@@ -781,12 +782,27 @@ void TfrmPlanets::keyPressEvent(QKeyEvent* event) {
 }
 
 void TfrmPlanets::LayOutFirstShow() {
-  // Given now that the splitter has the window's width: given before, they are squeezed into
-  // the splitter's first size, and the groups' pane takes all that comes later.
+  panesPending_ = true;
+  ApplyPaneWidths();
+}
+
+void TfrmPlanets::ApplyPaneWidths() {
+  // Given once the splitter has room for them: given before (the window system lays a new
+  // window out after it is shown), they are squeezed into the splitter's first size, and the
+  // groups' pane takes all that comes later.
   const int total = splitter_->width() - 2 * splitter_->handleWidth();
-  const auto [planets, info] = paneWidths_;
+  auto [planets, info] = paneWidths_;
+  // Not chosen by the player yet: the planet list as wide as its columns.
+  if (!panesStored_) planets = std::max(planets, znListView1_->FittedWidth());
+  if (!panesPending_ || total < planets + info + kMinPaneWidth) return;
+  panesPending_ = false;
   laidOut_ = true;
-  splitter_->setSizes({planets, info, std::max(total - planets - info, kMinPaneWidth)});
+  splitter_->setSizes({planets, info, total - planets - info});
+}
+
+bool TfrmPlanets::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == splitter_ && event->type() == QEvent::Resize && panesPending_) ApplyPaneWidths();
+  return TToolWindow::eventFilter(watched, event);
 }
 
 QSize TfrmPlanets::FirstShowSize(const QSize& room) const {
@@ -805,7 +821,8 @@ void TfrmPlanets::LoadOwnState() {
   };
   paneWidths_ = {width("PlanetsPanel.Width", kPlanetsPaneWidth, kMinPaneWidth),
                  width("Planets_InfoPanel.Width", kInfoPaneWidth, kMinInfoPaneWidth)};
-  if (isVisible()) LayOutFirstShow();
+  panesStored_ = Store().ReadInteger(kSection, "PlanetsPanel.Width", -1) >= kMinPaneWidth;
+  if (laidOut_) LayOutFirstShow();
   actCentred_->setChecked(Store().ReadBool(kSection, "Viewplanetscentered1.Checked", centred_));
   LoadColumnLayout(Store(), kSection, "lvGroups_Order", *lvGroups_);
 }

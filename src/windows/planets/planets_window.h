@@ -125,6 +125,7 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   void LayOutFirstShow() override;
   QSize FirstShowSize(const QSize& room) const override;
   void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ApplyGameSettings();
@@ -176,6 +177,10 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   // The planet list's and the report's widths, given at the first show.
   std::pair<int, int> paneWidths_;
   bool laidOut_ = false;
+  bool panesPending_ = false;
+  bool panesStored_ = false;  // the settings held the panes' widths  // the widths wait for a
+                              // splitter wide enough for them
+  void ApplyPaneWidths();
   std::string productionItem_, productionItems_;
   std::unique_ptr<TExportZnListView> export_;
 

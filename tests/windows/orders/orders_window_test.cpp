@@ -686,7 +686,10 @@ TEST_F(OrionOrders, StandardShipItemsWriteTimedDesignsTheNextAnalysisTakes) {
   ASSERT_FALSE(name.empty());
   EXPECT_EQ(name.front(), 'D') << "the speed item chosen: " << name;
   EXPECT_EQ(name.back(), 'c') << "one cargo unit: " << name;
-  EXPECT_EQ(state.MainPlayer->FindShipType(name), nullptr);
+  // A new design, which the analysis after the edit made one of the race's, from the orders.
+  const TShipType* made = state.MainPlayer->FindShipType(name);
+  ASSERT_NE(made, nullptr);
+  EXPECT_TRUE(made->FromOrders);
   const std::string timed = "P " + big->Name + " " + name + " ; t2";
   EXPECT_EQ(lines.Line(2), designer->StdShipLine());
   EXPECT_EQ(lines.Line(3), timed);
