@@ -102,7 +102,7 @@ void TEditorOrderLines::Changed() {
 namespace {
 
 // The notes list under the editor shows this many notes at once; more scroll.
-constexpr int kNoteRows = 4;
+constexpr int kNoteRows = 5;
 
 bool ContainsNoCase(std::string_view line, std::string_view text, size_t from, size_t* at) {
   if (text.empty() || line.size() < text.size()) return false;
@@ -171,13 +171,16 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, IWindowDirectory& windows, QWi
   SetUpEditor();
   ordersLayout->addWidget(memo_);
   // What the last analysis noted about orders it could not follow, every note whole (a long one
-  // scrolls sideways); a click goes to its line.
+  // wraps); a click goes to its line.
   lbxNotes_ = new QListWidget(pnlOrders_);
   lbxNotes_->setObjectName("lbxNotes");
   lbxNotes_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   lbxNotes_->setFixedHeight(lbxNotes_->fontMetrics().height() * kNoteRows +
                             2 * lbxNotes_->frameWidth() + 4);
-  lbxNotes_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  lbxNotes_->setWordWrap(true);
+  lbxNotes_->setResizeMode(QListView::Adjust);
+  lbxNotes_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  lbxNotes_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   lbxNotes_->setToolTip("What the last analysis noted; click a note to go to its line");
   ordersLayout->addWidget(lbxNotes_);
   connect(lbxNotes_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
