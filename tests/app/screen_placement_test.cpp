@@ -93,6 +93,11 @@ TEST(ScreenPlacement, EveryToolbarWindowOpensWholeOnTheScreenOfAFreshSettingsFol
         EXPECT_FALSE(frame.intersects(mainFrame)) << name << " covers the main window's buttons";
       }
 
+      // The map fills the room below the main window, a square on the whole galaxy.
+      const QWidget* map = windows.Find("frmNewMap");
+      EXPECT_GE(map->height(), 800) << "the map's first size";
+      EXPECT_LE(map->frameGeometry().bottom(), kScreen.bottom());
+
       // Planet Info on the user's largest planet: its figures whole in the middle pane.
       auto* info = windows.Get<TfrmPlanets>("frmPlanets");
       const GameState& state = windows.Context().State;

@@ -427,11 +427,11 @@ TAutoCargoSettings TfrmOrders::CargoSettings() const {
 void TfrmOrders::RunAutoCargo(TAutoCargoCommand command) {
   TWaitCursor wait;
   const TAutoCargoSettings settings = CargoSettings();
-  RunAutoCargoCommand(
-      command, service_, planner_, lines_, settings, [this](const std::string& text) {
-        // The analysis's notes stay in view below it.
-        ShowNotes(service_.NoteItems(), text);
-      });
+  RunAutoCargoCommand(command, service_, planner_, lines_, settings,
+                      [this](const std::string& text) {
+                        // The analysis's notes stay in view below it.
+                        ShowNotes(service_.NoteItems(), text);
+                      });
 }
 
 void TfrmOrders::AutomaticLoadAndSendCargo() {
