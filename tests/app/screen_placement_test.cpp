@@ -125,8 +125,16 @@ TEST(ScreenPlacement, EveryToolbarWindowOpensWholeOnTheScreenOfAFreshSettingsFol
 }  // namespace
 }  // namespace tovix
 
-// A screen of 1920 x 1080 for the offscreen platform, whatever the caller's QT_QPA_PLATFORM.
+// A screen of 1920 x 1080 for the offscreen platform, whatever the caller's QT_QPA_PLATFORM;
+// TOVIX_SCREEN_TEST_PLATFORM=xcb runs it on the caller's X server instead (by hand: an Xvfb of
+// 1920 x 1080 with a window manager).
 int main(int argc, char** argv) {
+  if (const char* own = std::getenv("TOVIX_SCREEN_TEST_PLATFORM"); own && *own) {
+    setenv("QT_QPA_PLATFORM", own, 1);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+  }
   const std::filesystem::path config =
       std::filesystem::temp_directory_path() /
       ("tovix-screen-" + std::to_string(static_cast<long>(getpid())) + ".json");

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -242,6 +243,7 @@ void TfrmMain::LoadState() {
     const QSize natural = testAttribute(Qt::WA_Resized) ? size() : sizeHint();
     SetClientGeometry(*this, FirstPlacement(natural.width(), natural.height(),
                                             FrameMarginsOf(*this), PlacementSceneFor(*this)));
+    placedFirstTime_ = true;
   }
   mniTopMost_->setChecked(store.ReadBool(kMainStateName, kTopMostKey, true));
 }
@@ -263,6 +265,13 @@ void TfrmMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_) return;
   shown_ = true;
+  // Placed with a guessed frame: in the corner again once the window system has told the real
+  // one.
+  if (placedFirstTime_)
+    QTimer::singleShot(0, this, [this] {
+      SetClientGeometry(*this, FirstPlacement(width(), height(), FrameMarginsOf(*this),
+                                              PlacementSceneFor(*this)));
+    });
   FirstShow();
 }
 
