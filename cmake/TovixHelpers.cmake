@@ -8,13 +8,16 @@ function(tovix_set_warnings target)
   endif()
 endfunction()
 
-# tovix_add_test(<name> SOURCES <files...> LIBS <targets...> [QT])
-# One test program per unit, run by ctest through gtest_discover_tests.
+# tovix_add_test(<name> SOURCES <files...> LIBS <targets...> [QT] [OWN_MAIN])
+# One test program per unit, run by ctest through gtest_discover_tests. OWN_MAIN: a widget test
+# whose sources hold main() (to choose the platform before the QApplication is made).
 function(tovix_add_test name)
-  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "QT;OWN_MAIN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} tovix_test_support GTest::gmock)
-  if(T_QT)
+  if(T_OWN_MAIN)
+    target_link_libraries(${name} PRIVATE Qt6::Widgets Qt6::Test GTest::gtest)
+  elseif(T_QT)
     target_link_libraries(${name} PRIVATE tovix_qt_test_main)
   else()
     target_link_libraries(${name} PRIVATE GTest::gtest_main)

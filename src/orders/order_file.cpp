@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 
+#include "core/settings/game_settings.h"
 #include "core/text/file_utils.h"
 #include "core/text/str_utils.h"
 
@@ -55,6 +56,21 @@ bool WriteOrderFileIfChanged(const std::filesystem::path& file, const IOrderLine
   }
   WriteFileAtomically(file, bytes, FileModeFor(bytes));
   return true;
+}
+
+std::filesystem::path ProposedOrderFile(std::string_view reportPattern, char ownLetter, int turn,
+                                        const std::filesystem::path& folder) {
+  namespace fs = std::filesystem;
+  const fs::path report = FormatReportName(reportPattern, ownLetter, turn);
+  fs::path into = folder;
+  if (into.empty()) {
+    into = report.parent_path();
+    std::error_code error;
+    if (!into.empty() && fs::is_directory(into / "orders", error)) into /= "orders";
+  }
+  if (into.empty()) return {};
+  const std::string name = report.filename().string();
+  return into / (into.filename() == "orders" ? name : "orders_" + name);
 }
 
 void DropLeadingEmptyLines(IOrderLines& lines) {

@@ -22,6 +22,13 @@ std::string OrderFileBytes(const IOrderLines& lines, TOrderLineEnds ends);
 std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFolder,
                                           std::string_view gameSection);
 
+// Where "Save Orders" proposes to write the orders for turn `turn`: in `folder` when given, else
+// in the game's folder (the report pattern's), or its "orders" subfolder when it has one; named
+// as the report pattern names the own letter's report of that turn, with "orders_" before it
+// outside a folder named "orders" (a report of that turn will come under the plain name).
+// Empty for a pattern that names no folder and no folder given.
+std::filesystem::path ProposedOrderFile(std::string_view reportPattern, char ownLetter, int turn,
+                                        const std::filesystem::path& folder = {});
 // Whether `bytes` hold "#GALAXY" (any case): the header line of orders, which carries the
 // race's password. Files that hold it are written for their owner alone.
 bool HoldsGalaxyLine(std::string_view bytes);

@@ -120,6 +120,7 @@ class TfrmMain : public QMainWindow, public IFormState {
 
   TWindowRegistry& windows_;
   bool shown_ = false;
+  bool placedFirstTime_ = false;  // nothing was stored: LoadState put it in the corner
   QMenu* pmuExtra_;
   QMenu* pmuSystem_;
   QAction* mniTopMost_;

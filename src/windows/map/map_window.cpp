@@ -51,7 +51,7 @@ class TMapCanvas : public QAbstractScrollArea {
   void mouseDoubleClickEvent(QMouseEvent*) override { map_.ZoomFullExtents(); }
   void wheelEvent(QWheelEvent* event) override {
     const int delta = event->angleDelta().y();
-    if (delta != 0) map_.ZoomBy((delta + 1000) / 1000.0);
+    if (delta != 0) map_.ZoomAt((delta + 1000) / 1000.0, event->position().toPoint());
     event->accept();
   }
   // Keys go to the window, except what scrolls the bars.
@@ -428,6 +428,20 @@ void TfrmNewMap::ZoomBy(double factor) {
   view_.ZoomBy(factor);
   SyncScrollBars();
   Repaint();
+}
+
+void TfrmNewMap::ZoomAt(double factor, QPoint fixed) {
+  wholeGalaxy_ = false;
+  view_.ZoomAt(factor, {fixed.x(), fixed.y()});
+  SyncScrollBars();
+  Repaint();
+}
+
+QSize TfrmNewMap::FirstShowSize(const QSize& room) const {
+  // The whole galaxy as large as the room's height allows: a square client below the caption
+  // buttons, with the scroll bars beside it.
+  const int side = std::min(room.width(), room.height());
+  return {std::max(side, width()), std::max(side, height())};
 }
 
 void TfrmNewMap::StoreBookmark(int index) {

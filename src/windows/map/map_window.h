@@ -66,6 +66,8 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   // The view operations (the "E", "+" and "-" buttons, the keys and the bookmarks).
   void ZoomFullExtents();
   void ZoomBy(double factor);
+  // The wheel's zoom: the point under the mouse (client pixels of the map) stays where it is.
+  void ZoomAt(double factor, QPoint fixed);
   void StoreBookmark(int index);
   void GoToBookmark(int index);
   void SetShowNames(bool on);
@@ -110,6 +112,7 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   const TMapScene& Scene() const { return scene_; }
 
  protected:
+  QSize FirstShowSize(const QSize& room) const override;
   void LoadOwnState() override;
   void SaveOwnState() override;
   std::string ShowOnStartupSection() const override;

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -100,6 +101,9 @@ void TEditorOrderLines::Changed() {
 
 namespace {
 
+// The notes list under the editor shows this many notes at once; more scroll.
+constexpr int kNoteRows = 5;
+
 bool ContainsNoCase(std::string_view line, std::string_view text, size_t from, size_t* at) {
   if (text.empty() || line.size() < text.size()) return false;
   for (size_t i = from; i + text.size() <= line.size(); ++i) {
@@ -166,14 +170,23 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, IWindowDirectory& windows, QWi
   memo_->setObjectName("Memo1");
   SetUpEditor();
   ordersLayout->addWidget(memo_);
-  // What the last analysis noted about orders it could not follow.
-  lblStatus_ = new QLabel(pnlOrders_);
-  lblStatus_->setObjectName("lblStatus");
-  lblStatus_->setTextFormat(Qt::PlainText);
-  lblStatus_->setFrameShape(QFrame::StyledPanel);
-  // A long note never widens the panel; the tip holds every note.
-  lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  ordersLayout->addWidget(lblStatus_);
+  // What the last analysis noted about orders it could not follow, every note whole (a long one
+  // wraps); a click goes to its line.
+  lbxNotes_ = new QListWidget(pnlOrders_);
+  lbxNotes_->setObjectName("lbxNotes");
+  lbxNotes_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  lbxNotes_->setFixedHeight(lbxNotes_->fontMetrics().height() * kNoteRows +
+                            2 * lbxNotes_->frameWidth() + 4);
+  lbxNotes_->setWordWrap(true);
+  lbxNotes_->setResizeMode(QListView::Adjust);
+  lbxNotes_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  lbxNotes_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  lbxNotes_->setToolTip("What the last analysis noted; click a note to go to its line");
+  ordersLayout->addWidget(lbxNotes_);
+  connect(lbxNotes_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    const int line = item->data(Qt::UserRole).toInt();
+    if (line >= 0 && line < lines_.Count()) SetCaretLine(line);
+  });
   btnAnalyse_ = new QPushButton("&Analyse", pnlOrders_);
   btnAnalyse_->setObjectName("btnAnalyse");
   btnAnalyse_->setToolTip("Analyse orders");
@@ -408,15 +421,8 @@ void TfrmOrders::AnalysisChanged(bool) {
   analysed_ = true;
   FillAnalysisLists();
   FillDevelopmentLists();
-  // What the analysis noted, until the next one: in one line, every note in the tip.
-  const std::vector<std::string> notes = service_.Notes();
-  QString line, tip;
-  for (const std::string& note : notes) {
-    line += (line.isEmpty() ? "" : "; ") + FromLatin1(note);
-    tip += (tip.isEmpty() ? "" : "\n") + FromLatin1(note);
-  }
-  lblStatus_->setText(line);
-  lblStatus_->setToolTip(tip);
+  // What the analysis noted, until the next one.
+  ShowNotes(service_.NoteItems());
   // After every analysis the text is safe on disk; what cannot go out in an order file is told.
   if (automaticLoaded_) {
     SaveAutomaticOrders();
@@ -425,8 +431,22 @@ void TfrmOrders::AnalysisChanged(bool) {
   windows_.Events().OrdersAnalysed();
 }
 
+void TfrmOrders::ShowNotes(const std::vector<TOrderNote>& notes, const std::string& first) {
+  lbxNotes_->clear();
+  const auto add = [this](const std::string& text, int line, bool error) {
+    auto* item = new QListWidgetItem(FromLatin1(text), lbxNotes_);
+    item->setData(Qt::UserRole, line);
+    item->setToolTip(item->text());
+    if (error) item->setForeground(Qt::darkRed);
+  };
+  if (!first.empty()) add(first, -1, false);
+  for (const TOrderNote& note : notes) add(note.Text, note.Line, note.Refused);
+}
+
 QString TfrmOrders::StatusText() const {
-  return lblStatus_->text();
+  QStringList texts;
+  for (int i = 0; i < lbxNotes_->count(); ++i) texts << lbxNotes_->item(i)->text();
+  return texts.join("; ");
 }
 
 void TfrmOrders::PutText(const std::string& text) {
@@ -680,13 +700,37 @@ void TfrmOrders::LoadOrdersDialog() {
   if (std::filesystem::exists(openFileName_)) LoadOrderFile(openFileName_);
 }
 
+std::filesystem::path TfrmOrders::ProposedSaveFile() const {
+  const TGameSettings& settings = state_.Settings;
+  const std::filesystem::path last = std::filesystem::path(saveFileName_).parent_path();
+  std::error_code error;
+  const bool lastThere = !last.empty() && std::filesystem::is_directory(last, error);
+  const char letter = settings.spelC.empty() ? 'A' : settings.spelC[0];
+  try {
+    const std::filesystem::path proposed = ProposedOrderFile(
+        settings.spelD, letter, state_.LastTurn + 1, lastThere ? last : std::filesystem::path());
+    if (!proposed.empty()) return proposed;
+  } catch (const std::exception&) {
+    // A pattern that names no file: the last file saved, as it was.
+  }
+  return saveFileName_;
+}
+
 void TfrmOrders::SaveOrdersDialog(TOrderLineEnds ends) {
-  QFileDialog dialog(this, "Save Orders", FromLatin1(saveFileName_),
-                     "Text Files(*.txt; *.asc) (*.txt *.asc)");
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix("txt");
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  saveFileName_ = ToLatin1(dialog.selectedFiles().front());
+  const QString proposed = FromLatin1(ProposedSaveFile().string());
+  QString chosen;
+  if (AskSaveFile) {
+    chosen = AskSaveFile(proposed);
+  } else {
+    QFileDialog dialog(this, "Save Orders", proposed, "Text Files(*.txt; *.asc) (*.txt *.asc)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("txt");
+    if (!proposed.isEmpty()) dialog.selectFile(proposed);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+      chosen = dialog.selectedFiles().front();
+  }
+  if (chosen.isEmpty()) return;
+  saveFileName_ = ToLatin1(chosen);
   SaveOrderFile(saveFileName_, ends);
 }
 

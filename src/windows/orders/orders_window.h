@@ -35,6 +35,7 @@
 
 class QAction;
 class QLabel;
+class QListWidget;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -119,8 +120,10 @@ class TfrmOrders : public TToolWindow,
   bool FindNextPlanet();
   bool FindNextGroup();
   TznListView* List(const char* name) const;
-  // What the status line under the editor says (the last analysis's notes, or "Ready").
+  // What the notes list under the editor says, its items joined by "; " (the last analysis's
+  // notes, after "Ready" of an automatic cargo command).
   QString StatusText() const;
+  QListWidget* NotesList() const { return lbxNotes_; }
 
   // The menus, for tests and pictures: the menu bar, the editor's pop-up, the To Develop
   // pop-up, and the To Do pop-up built for row `row` (the window's row) of `list` (lvToDo or
@@ -168,6 +171,12 @@ class TfrmOrders : public TToolWindow,
   using TAskText = std::function<std::optional<std::string>(
       const QString& caption, const QString& prompt, const std::string& preset)>;
   void SetAskText(TAskText ask) { askText_ = std::move(ask); }
+  // The save dialog of "Save Orders": given the file it proposes, the file chosen (empty when
+  // cancelled). Replaceable, so that tests answer it.
+  std::function<QString(const QString& proposed)> AskSaveFile;
+  // The file "Save Orders" proposes: the own report letter's name for the next turn, in the
+  // folder saved to last, else the game's folder.
+  std::filesystem::path ProposedSaveFile() const;
 
  protected:
   void LoadOwnState() override;
@@ -180,6 +189,8 @@ class TfrmOrders : public TToolWindow,
 
  private:
   void AnalysisChanged(bool afterInsert) override;
+  // The notes list: `first` (a command's own word) above the analysis's notes.
+  void ShowNotes(const std::vector<TOrderNote>& notes, const std::string& first = {});
   void PutText(const std::string& text) override;
 
   // Where the orders go out as Windows-1252 text.
@@ -262,7 +273,7 @@ class TfrmOrders : public TToolWindow,
   QMenuBar* menuBar_ = nullptr;
   QSplitter* splitter_ = nullptr;
   QPushButton* btnAnalyse_ = nullptr;
-  QLabel* lblStatus_ = nullptr;
+  QListWidget* lbxNotes_ = nullptr;
   QTabWidget* pnlPlanets_ = nullptr;
   QWidget* pnlOrders_ = nullptr;
   QTabWidget* pnlShips_ = nullptr;

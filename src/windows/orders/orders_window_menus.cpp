@@ -68,6 +68,13 @@ void TfrmOrders::BuildMenus(QMenuBar* bar) {
     const bool shown = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (shown) showNormal();
+    // Off: the main window stays on top instead, through its own "Top Most", and comes up.
+    if (on) return;
+    if (QWidget* main = windows_.MainWindow()) {
+      if (auto* topMost = main->findChild<QAction*>("mniTopMost")) topMost->setChecked(true);
+      if (main->isMinimized()) main->showNormal();
+      main->raise();
+    }
   });
   connect(view->addAction("&Hide"), &QAction::triggered, this, [this] { showMinimized(); });
 
@@ -420,12 +427,11 @@ TAutoCargoSettings TfrmOrders::CargoSettings() const {
 void TfrmOrders::RunAutoCargo(TAutoCargoCommand command) {
   TWaitCursor wait;
   const TAutoCargoSettings settings = CargoSettings();
-  RunAutoCargoCommand(
-      command, service_, planner_, lines_, settings, [this](const std::string& text) {
-        // The analysis's notes stay in view beside it.
-        const QString notes = lblStatus_->text();
-        lblStatus_->setText(notes.isEmpty() ? FromLatin1(text) : FromLatin1(text) + " - " + notes);
-      });
+  RunAutoCargoCommand(command, service_, planner_, lines_, settings,
+                      [this](const std::string& text) {
+                        // The analysis's notes stay in view below it.
+                        ShowNotes(service_.NoteItems(), text);
+                      });
 }
 
 void TfrmOrders::AutomaticLoadAndSendCargo() {

@@ -206,8 +206,9 @@ TEST_F(MainWindow, MinimizeAllMinimizesTheToolbarWindowsOnly) {
   EXPECT_FALSE(calculations->isMinimized());
 }
 
-// The window menu of the caption strip mirrors "Top Most"; choosing it there switches the
-// main window in and out of the stay-on-top band.
+// The window menu of the caption strip mirrors "Top Most" (on at first, so that the buttons stay
+// above the windows they open); choosing it there switches the main window out of the
+// stay-on-top band and back in.
 TEST_F(MainWindow, TopMostFromTheWindowMenu) {
   TfrmMain& main = Main();
   QMenu* windowMenu = main.SystemMenuMirror()->WindowMenu();
@@ -219,13 +220,29 @@ TEST_F(MainWindow, TopMostFromTheWindowMenu) {
     EXPECT_TRUE(windowMenu->actions()[0]->text().startsWith("Top Most"));
     windowMenu->actions()[0]->trigger();
   };
-  chooseTopMost();
   EXPECT_TRUE(main.TopMostItem()->isChecked());
   EXPECT_TRUE(main.TopMost()->AlwaysOnTop());
   EXPECT_TRUE(main.windowFlags() & Qt::WindowStaysOnTopHint);
   chooseTopMost();
   EXPECT_FALSE(main.TopMostItem()->isChecked());
   EXPECT_FALSE(main.windowFlags() & Qt::WindowStaysOnTopHint);
+  // The choice is stored and comes back.
+  main.SaveState();
+  EXPECT_FALSE(store_.ReadBool("Tovix", "mniTopMost.Checked", true));
+  main.TopMostItem()->setChecked(true);
+  main.LoadState();
+  EXPECT_FALSE(main.TopMostItem()->isChecked());
+  // The orders window's "Stay on Top" turned off puts the main window on top again.
+  QWidget* orders = windows_.Find("frmOrders");
+  QAction* stayOnTop = nullptr;
+  for (QAction* a : orders->findChildren<QAction*>())
+    if (a->text() == "Stay on &Top") stayOnTop = a;
+  ASSERT_NE(stayOnTop, nullptr);
+  stayOnTop->setChecked(true);
+  EXPECT_FALSE(main.TopMost()->AlwaysOnTop());
+  stayOnTop->setChecked(false);
+  EXPECT_TRUE(main.TopMostItem()->isChecked());
+  EXPECT_TRUE(main.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
 // "&Calculator" shows the calculator modally until the user closes it.

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -162,6 +163,48 @@ TEST(OrdersWindow, SavesEachLineEndStyleByteExactAndLoadsThemAll) {
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_NE(f.ui.messages[0], "Text is Saved");
   EXPECT_EQ(test::ReadFileBytes(file), styles[2].second);
+}
+
+// "Save Orders" opens in the game's folder (its "orders" folder when it has one), then where the
+// player saved last, and proposes the own letter's file of the turn the orders are for.
+TEST(OrdersWindow, SaveOrdersProposesTheNextTurnsFileInTheGameFolder) {
+  GameState state;
+  OrdersFixture f(state);
+  const fs::path game = f.folder.path() / "my game";
+  const fs::path sent = f.folder.path() / "sent";
+  fs::create_directories(game);
+  fs::create_directories(sent);
+  state.Settings.spelD = (game / "%1s%0.03d.txt").string();
+  state.Settings.spelC = "BA";
+  state.LastTurn = 25;
+  f.window.OrderLines().Insert(0, "#GALAXY Orion Betelgeusians pw");
+  QAction* save = FindAction(*f.window.EditorPopup(), "Normal (CR/LF)");
+  ASSERT_NE(save, nullptr);
+  const struct {
+    const char* Name;
+    fs::path Folder;  // made before the save
+    fs::path Proposed;
+    fs::path Chosen;  // what the player picks in the dialog; empty: Cancel
+  } cases[] = {
+      {"the game's folder", game, game / "orders_B026.txt", {}},
+      {"its orders folder", game / "orders", game / "orders" / "B026.txt", sent / "mine.txt"},
+      {"where the player saved last", sent, sent / "orders_B026.txt", sent / "orders_B026.txt"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    fs::create_directories(c.Folder);
+    QString proposed;
+    f.window.AskSaveFile = [&](const QString& file) {
+      proposed = file;
+      return QString::fromStdString(c.Chosen.string());
+    };
+    save->trigger();
+    EXPECT_EQ(proposed.toStdString(), c.Proposed.string());
+    EXPECT_EQ(fs::exists(c.Proposed), c.Proposed == c.Chosen);
+    if (!c.Chosen.empty()) {
+      EXPECT_EQ(test::ReadFileBytes(c.Chosen), "#GALAXY Orion Betelgeusians pw\r\n");
+    }
+  }
 }
 
 TEST(OrdersWindow, AsksToDeleteOldOrdersOnlyForAnOlderTurnMarker) {
@@ -643,7 +686,10 @@ TEST_F(OrionOrders, StandardShipItemsWriteTimedDesignsTheNextAnalysisTakes) {
   ASSERT_FALSE(name.empty());
   EXPECT_EQ(name.front(), 'D') << "the speed item chosen: " << name;
   EXPECT_EQ(name.back(), 'c') << "one cargo unit: " << name;
-  EXPECT_EQ(state.MainPlayer->FindShipType(name), nullptr);
+  // A new design, which the analysis after the edit made one of the race's, from the orders.
+  const TShipType* made = state.MainPlayer->FindShipType(name);
+  ASSERT_NE(made, nullptr);
+  EXPECT_TRUE(made->FromOrders);
   const std::string timed = "P " + big->Name + " " + name + " ; t2";
   EXPECT_EQ(lines.Line(2), designer->StdShipLine());
   EXPECT_EQ(lines.Line(3), timed);
@@ -716,6 +762,26 @@ TEST_F(OrionOrders, TheAnalysisNotesStandUnderTheEditorUntilTheNextAnalysis) {
   window.AnalyseOrders();
   EXPECT_TRUE(window.StatusText().contains("Can't break group 14!"))
       << window.StatusText().toStdString();
+  // Every note is a row of the list, the refused lines counted as the mail asks about them; a
+  // click on a note puts the caret on its line.
+  const std::vector<TOrderNote> notes = window.Service().NoteItems();
+  QListWidget* list = window.NotesList();
+  ASSERT_EQ(list->count(), static_cast<int>(notes.size()));
+  int errors = 0;
+  for (size_t i = 0; i < notes.size(); ++i) {
+    EXPECT_EQ(list->item(static_cast<int>(i))->text().toStdString(), notes[i].Text);
+    errors += notes[i].Text.find("ERROR: ") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_GT(errors, 0);
+  EXPECT_EQ(window.Service().ErrorNoteCount(), errors);
+  const auto breakNote = std::find_if(notes.begin(), notes.end(), [](const TOrderNote& n) {
+    return n.Text.find("Can't break group 14!") != std::string::npos;
+  });
+  ASSERT_NE(breakNote, notes.end());
+  EXPECT_EQ(breakNote->Line, 1);
+  QListWidgetItem* item = list->item(static_cast<int>(breakNote - notes.begin()));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+  EXPECT_EQ(window.Editor().CaretY(), 2) << "on the line of the break";
   lines.Delete(1);
   window.AnalyseOrders();
   EXPECT_EQ(window.StatusText(), before);
@@ -895,9 +961,14 @@ TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
   state.Settings.GameNumber = 4;
   OrdersFixture f(state);
   auto* splitter = f.window.findChild<QSplitter*>();
-  // Read before the first show, given once the window is laid out.
-  f.store.WriteInteger("game_4", "pnlPlanets.Width", 260);
-  f.store.WriteInteger("game_4", "pnlOrders.Width", 450);
+  // Read before the first show, given once the window is laid out (in a window as wide as the
+  // test's screen allows).
+  f.store.WriteInteger("Orders_State", "NormalLeft", 20);
+  f.store.WriteInteger("Orders_State", "NormalTop", 40);
+  f.store.WriteInteger("Orders_State", "NormalRight", 780);
+  f.store.WriteInteger("Orders_State", "NormalBottom", 560);
+  f.store.WriteInteger("game_4", "pnlPlanets.Width", 200);
+  f.store.WriteInteger("game_4", "pnlOrders.Width", 300);
   f.window.LoadState();
   // Keywords a user keeps in the store colour the orders.
   auto* editor = f.window.findChild<TTextEditor*>();
@@ -909,8 +980,8 @@ TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
   f.window.LoadState();
   EXPECT_TRUE(highlighter->IsKeyWord(U"scrap"));
   ASSERT_TRUE(test::ShowExposed(f.window));
-  EXPECT_EQ(splitter->sizes()[0], 260);
-  EXPECT_EQ(splitter->sizes()[1], 450);
+  EXPECT_EQ(splitter->sizes()[0], 200);
+  EXPECT_EQ(splitter->sizes()[1], 300);
   splitter->setSizes({300, 400, 260});
   f.window.SaveState();
   EXPECT_EQ(f.store.ReadString(kOrdersHighlighterKey, "KeyWords", ""), "S,SCRAP")
