@@ -16,9 +16,26 @@ export QT_QPA_PLATFORM=offscreen
 
 cmake --preset default -DTOVIX_WERROR=$werror >/dev/null
 cmake --build --preset default
-ctest --preset default
+ctest --preset default -LE xserver
+
+# The X server tests: the editors and the program with real X key events, each test program
+# under an X server of its own (scripts/with-xserver.sh: Xvfb on a display it picks itself).
+if command -v Xvfb >/dev/null 2>&1; then
+  ctest --preset default -L xserver
+  xserver="ran under Xvfb (xcb platform, real X key events)"
+else
+  echo "X server tests skipped: Xvfb is not installed."
+  xserver="skipped: Xvfb is not installed"
+fi
 
 # The core once more under AddressSanitizer and UBSan.
 cmake --preset asan -DTOVIX_WERROR=$werror >/dev/null
 cmake --build --preset asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset asan
+
+echo
+echo "Summary:"
+echo "  formatting:                 clean"
+echo "  tests (offscreen):          passed"
+echo "  X server tests:             $xserver"
+echo "  AddressSanitizer and UBSan: passed"

@@ -10,6 +10,7 @@ packages=(
   libpcre2-dev libxlsxwriter-dev libcurl4-openssl-dev unzip
   python3 python3-aiosmtpd openssl
   xvfb xauth locales xz-utils
+  xdotool openbox x11-utils
   poppler-utils
 )
 

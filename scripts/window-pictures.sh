@@ -57,10 +57,12 @@ TOVIX_HOME="$home" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1200x24" \
 # options, the planet information window filtered by an expression, the mail settings with an
 # SMTP server, the order skeleton of race A; the orders window with A's orders of turn 25 and its
 # planning lists filled, each of its menus, the To Do pop-up and its planets), when the reports
-# are there.
+# are there; the map of a small "Galaxy Blind" game with its overlay shown in overlay mode
+# (Map-overlay), which needs no reports; and the controls that no window shows yet (the
+# drop-down calculator under its edit).
 export TOVIX_PICTURE_DIR="$out" TOVIX_SCREENSHOT_DIR="$out"
 cmake --build --preset default >/dev/null
-for test in build/tests/windows/*_test; do
+for test in build/tests/windows/*_test build/tests/controls/*_test; do
   [ -x "$test" ] || continue
   QT_QPA_PLATFORM=offscreen "$test" --gtest_filter='*Picture*:MapPaintingTest.Orion*' >/dev/null 2>&1 ||
     echo "$test: a picture case failed" >&2

@@ -21,6 +21,7 @@
 #include "core/settings/game_settings.h"
 #include "core/settings/save_state.h"
 #include "core/text/file_utils.h"
+#include "mail/mail_service.h"
 #include "orders/auto_cargo.h"
 #include "platform/latin1.h"
 #include "platform/program_folder.h"
@@ -31,6 +32,7 @@
 #include "windows/frame/config_dialog.h"
 #include "windows/frame/main_window.h"
 #include "windows/frame/window_registry.h"
+#include "windows/orders/orders_window.h"
 
 namespace tovix {
 
@@ -144,6 +146,8 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
     // What an interrupted write of the settings files left behind.
     RemoveLeftTempFiles(folder);
     store = std::make_unique<TznSaveState>((folder / kStoreFileName).string());
+    // And of a mail placed in the outbox.
+    RemoveLeftTempFiles(OutboxFolderOf(ReadMailSettings(*store), folder));
   } catch (const std::exception& e) {
     ui.ShowMessage(e.what());
     return TStartupOutcome::Failed;
@@ -217,9 +221,13 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   ui.ShowMessages(reader.Messages());
 
   // A logout (SIGTERM) or a lost terminal (SIGHUP) closes the program as its main window's close
-  // does: an open question or dialog is cancelled first, then everything is saved below.
+  // does. A session manager kills the program after its grace time, so the order text, the notes
+  // and the settings are saved at once; then a send under way is cancelled (it ends at once and
+  // says nothing), an open question or dialog is cancelled, and everything is saved again below.
   TTerminationSignals termination;
-  QObject::connect(&termination, &TTerminationSignals::Received, main, [main] {
+  QObject::connect(&termination, &TTerminationSignals::Received, main, [main, &windows] {
+    main->SaveStatus();
+    if (auto* orders = windows.Get<TfrmOrders>("frmOrders")) orders->EndSession();
     for (int i = 0; i < 16; ++i) {
       QWidget* modal = QApplication::activeModalWidget();
       if (!modal || !modal->close()) break;

@@ -27,6 +27,7 @@
 #include "controls/spin_edit.h"
 #include "controls/zn_list_view.h"
 #include "core/text/file_utils.h"
+#include "orders/order_lines.h"
 #include "views/event_rows.h"
 #include "windows/dialogs/list_export_dialog.h"
 #include "windows/expressions/calculation_dialogs.h"
@@ -83,7 +84,7 @@ constexpr const char* kSampleNote =
 // Cruiser2 (when the race has one); the standard ship of a productivity of 60 with the extra
 // designs shown; the calculator after 1000 / 7 with the result in its memory; the orders window
 // with every growing planet tagged for development and the routes used, so that its planning
-// lists are filled.
+// lists are filled, and two orders the server would refuse, so that it shows notes.
 void Prepare(TWindowRegistry& windows, const std::string& name, QWidget& window) {
   if (auto* notes = qobject_cast<TfrmEditor*>(&window)) {
     // The script's program folder is a fresh one: the sample becomes its first notes tab. A
@@ -104,6 +105,13 @@ void Prepare(TWindowRegistry& windows, const std::string& name, QWidget& window)
   }
   if (auto* orders = qobject_cast<TfrmOrders*>(&window)) {
     orders->AddDevelopTags();
+    // Two orders the server would refuse, so that the notes list under the editor shows notes.
+    IOrderLines& lines = orders->OrderLines();
+    int end = lines.Count();
+    for (int i = 0; i < lines.Count(); ++i)
+      if (lines.Line(i) == "#END") end = i;
+    lines.Insert(end, "B 1 999");
+    lines.Insert(end + 1, "S 9999 23");
     for (QAction* action : orders->findChildren<QAction*>())
       if (action->text() == "Use Routes For Development") action->setChecked(true);
     orders->AnalyseOrders();
@@ -277,8 +285,10 @@ std::vector<TDialogPicture> DialogPictures(TWindowRegistry& windows) {
            planets.push_back(picker.PlanetRowsShown()[static_cast<size_t>(row)].Planet);
          auto dialog = std::make_unique<TfrmAdvancedSend>(
              windows.Context().State, picker.Groups(), planets,
-             [analysis](const TGroup& g) { return analysis->ShipsLeftInGroup(g); }, false,
-             *analysis, &owner);
+             [analysis](int32_t number, const TGroup& g) {
+               return analysis->AvailableShipsOf(number, g);
+             },
+             false, *analysis, &owner);
          dialog->setWindowState(Qt::WindowNoState);
          dialog->SelectGroupRow(0);
          for (int i = 0; i < 2; ++i) {

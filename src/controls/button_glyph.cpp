@@ -53,6 +53,17 @@ QRgb GreyOf(QRgb pixel, QRgb transparent, QRgb face) {
   return qRgba(grey, grey, grey, qAlpha(pixel));
 }
 
+namespace {
+// Every pixel of `image` through GreyOf.
+QImage Greyed(const QImage& image, QRgb transparent, QRgb face) {
+  QImage grey = image.convertToFormat(QImage::Format_RGB32);
+  for (int y = 0; y < grey.height(); ++y)
+    for (int x = 0; x < grey.width(); ++x)
+      grey.setPixel(x, y, GreyOf(grey.pixel(x, y), transparent, face));
+  return grey;
+}
+}  // namespace
+
 // ---- TGlyphList
 
 int TGlyphList::Add(const QPixmap& image) {
@@ -126,7 +137,17 @@ void TRxButtonGlyph::SetNumGlyphs(int count) {
   numGlyphs_ = count;
 }
 
+void TRxButtonGlyph::SetImages(TImageList* images, int index) {
+  images_ = images;
+  imagesIndex_ = index;
+}
+
+bool TRxButtonGlyph::UsesImages() const {
+  return images_ && images_->Width() >= 1 && imagesIndex_ >= 0 && imagesIndex_ < images_->Count();
+}
+
 QSize TRxButtonGlyph::GlyphSize() const {
+  if (UsesImages()) return {images_->Width(), images_->Height()};
   if (glyph_.isNull() || glyph_.width() <= 0 || glyph_.height() <= 0) return {0, 0};
   const int w = glyph_.width() / numGlyphs_;
   if (w <= 0) return {0, 0};
@@ -155,11 +176,7 @@ QPixmap TRxButtonGlyph::MakeStateImage(TRxButtonState state, const QPalette& pal
       return Masked(MakeDisabledBitmap(glyph_, QColor::fromRgb(transparent_), palette), face);
     case rbsInactive: {
       if (numGlyphs_ == kMaxNumGlyphs) return Masked(Cell(4), transparent_);
-      QImage grey = Cell(0).convertToFormat(QImage::Format_RGB32);
-      for (int y = 0; y < grey.height(); ++y)
-        for (int x = 0; x < grey.width(); ++x)
-          grey.setPixel(x, y, GreyOf(grey.pixel(x, y), transparent_, face));
-      return Masked(grey, transparent_);
+      return Masked(Greyed(Cell(0), transparent_, face), transparent_);
     }
     case rbsUp:
     case rbsDown:
@@ -169,7 +186,30 @@ QPixmap TRxButtonGlyph::MakeStateImage(TRxButtonState state, const QPalette& pal
   return Masked(Cell(StateCell(state, numGlyphs_)), transparent_);
 }
 
+QPixmap TRxButtonGlyph::MakeListImage(TRxButtonState state, const QPalette& palette) const {
+  switch (state) {
+    case rbsDisabled:
+      return images_->DisabledImage(imagesIndex_, palette);
+    case rbsInactive: {
+      const QRgb face = palette.color(QPalette::Button).rgb();
+      QImage grey(images_->Width(), images_->Height(), QImage::Format_RGB32);
+      grey.fill(face);
+      QPainter painter(&grey);
+      painter.drawPixmap(0, 0, images_->Image(imagesIndex_));
+      painter.end();
+      return Masked(Greyed(grey, face, face), face);
+    }
+    case rbsUp:
+    case rbsDown:
+    case rbsExclusive:
+      break;
+  }
+  return images_->Image(imagesIndex_);
+}
+
 QPixmap TRxButtonGlyph::StateImage(TRxButtonState state, const QPalette& palette) {
+  // The list's images change with the list, so they are not kept in the glyph cache.
+  if (UsesImages()) return MakeListImage(state, palette);
   const QSize size = GlyphSize();
   if (size.isEmpty()) return {};
   if (state == rbsDown && numGlyphs_ < 3) state = rbsUp;

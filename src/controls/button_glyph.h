@@ -14,7 +14,10 @@
 #include <utility>
 #include <vector>
 
+#include <QPointer>
+
 #include "controls/control_types.h"
+#include "controls/image_list.h"
 
 class QPainter;
 class QPalette;
@@ -103,10 +106,21 @@ class TRxButtonGlyph {
   bool WordWrap() const { return wordWrap_; }
   void SetWordWrap(bool on) { wordWrap_ = on; }
 
-  // Size of one cell, 0 by 0 without a usable bitmap.
+  // A glyph taken from an image list: it is used in place of the bitmap while the index lies
+  // within the list and the list's width is at least 1. A null list or -1 goes back to the
+  // bitmap.
+  TImageList* Images() const { return images_; }
+  int ImagesIndex() const { return imagesIndex_; }
+  void SetImages(TImageList* images, int index);
+  bool UsesImages() const;
+
+  // Size of one cell (of the image list's images when it is used), 0 by 0 without a usable
+  // bitmap.
   QSize GlyphSize() const;
   // The image of `state`, made on first use and kept in the shared list for the cell size; a null
-  // pixmap when there is no glyph. `palette` gives the button-face and 3-D colours.
+  // pixmap when there is no glyph. `palette` gives the button-face and 3-D colours. From an image
+  // list: its image for up, down and exclusive, its disabled look for disabled, and a grey copy
+  // of the image drawn on the button face for inactive.
   QPixmap StateImage(TRxButtonState state, const QPalette& palette);
   // Slot of the cached image of `state` in ImageList(), -1 while none is made.
   int ImageIndex(TRxButtonState state) const { return indexes_[state]; }
@@ -116,7 +130,11 @@ class TRxButtonGlyph {
 
  private:
   QPixmap MakeStateImage(TRxButtonState state, const QPalette& palette) const;
+  QPixmap MakeListImage(TRxButtonState state, const QPalette& palette) const;
   QImage Cell(int cell) const;
+
+  QPointer<TImageList> images_;
+  int imagesIndex_ = -1;
 
   QImage glyph_;
   int numGlyphs_ = 1;

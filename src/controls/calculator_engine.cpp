@@ -237,6 +237,11 @@ bool TCalculatorEngine::Ok() {
     DoBeep();
     return false;
   }
+  // A number typed after an operator finishes that operation: 5 + 3 and OK give 8.
+  if (status_ == csValid && operator_ != '=') {
+    Operate('=');
+    if (status_ == csError) return false;  // the error has beeped already
+  }
   ShowValue(DisplayValue());
   return true;
 }

@@ -70,7 +70,8 @@ class TCalculatorEngine {
   void MemoryRecall();
   void MemoryClear();
 
-  // OK: false (with a beep) in the error status; else the display is normalised.
+  // OK: a number typed after an operator finishes that operation first (as "=" would); then
+  // false (with a beep) in the error status, else the display is normalised.
   bool Ok();
 
   void CopyDisplay();

@@ -26,6 +26,7 @@ struct TButtonPlace {
   TCalcButton Button;
   const char* Caption;
   int Left, Top, Width;
+  int Height = 22;
 };
 
 // The keypad: buttons 36 by 22, "<-" and "C" 44 wide, in a panel 240 by 129.
@@ -58,6 +59,20 @@ constexpr TButtonPlace kPlaces[] = {
     {cbDecimal, ".", 123, 104, 36},
     {cbAdd, "+", 161, 104, 36},
     {cbEquals, "=", 199, 104, 36},
+};
+
+// The compact keypad: buttons 21 by 21 (the "=" 44 wide) in a panel 98 by 124.
+constexpr TButtonPlace kCompactPlaces[] = {
+    {cbNum7, "7", 6, 6, 21, 21},      {cbNum8, "8", 29, 6, 21, 21},
+    {cbNum9, "9", 52, 6, 21, 21},     {cbDivide, "/", 75, 6, 21, 21},
+    {cbNum4, "4", 6, 29, 21, 21},     {cbNum5, "5", 29, 29, 21, 21},
+    {cbNum6, "6", 52, 29, 21, 21},    {cbMultiply, "*", 75, 29, 21, 21},
+    {cbNum1, "1", 6, 52, 21, 21},     {cbNum2, "2", 29, 52, 21, 21},
+    {cbNum3, "3", 52, 52, 21, 21},    {cbSubtract, "-", 75, 52, 21, 21},
+    {cbNum0, "0", 6, 75, 21, 21},     {cbDecimal, ".", 29, 75, 21, 21},
+    {cbSign, "\xB1", 52, 75, 21, 21}, {cbAdd, "+", 75, 75, 21, 21},
+    {cbClear, "C", 6, 98, 21, 21},    {cbBackspace, "<-", 29, 98, 21, 21},
+    {cbEquals, "=", 52, 98, 44, 21},
 };
 
 QColor CaptionColour(TCalcButton button, const QColor& text) {
@@ -129,12 +144,66 @@ char KeyChar(const QKeyEvent& event) {
 
 }  // namespace
 
-TCalculatorPanel::TCalculatorPanel(QWidget* parent) : QWidget(parent) {
+TCalculatorPanel::TCalculatorPanel(QWidget* parent, TCalculatorLayout layout)
+    : QWidget(parent), layout_(layout) {
   QFont bold = QApplication::font("QMessageBox");
   bold.setBold(true);
   setFont(bold);
-  setFixedSize(242, 159);
+  const bool compact = layout_ == clCompact;
+  setFixedSize(compact ? QSize(98, 124) : QSize(242, 159));
+  if (!compact) BuildDisplay();
 
+  auto* keypad = new QWidget(this);
+  keypad->setObjectName("pnlKeypad");
+  if (compact)
+    keypad->setGeometry(0, 0, 98, 124);
+  else
+    keypad->setGeometry(1, 30, 240, 129);
+  const auto addButton = [&](const TButtonPlace& place) {
+    auto* button = new TRxSpeedButton(keypad);
+    button->setGeometry(place.Left, place.Top, place.Width, place.Height);
+    if (place.Button == cbOk || place.Button == cbCancel) {
+      const bool ok = place.Button == cbOk;
+      button->SetGlyph(Picture(ok));
+      button->setToolTip(ok ? "OK" : "Cancel");
+      button->setObjectName(ok ? "btnOK" : "btnCancel");
+    } else {
+      button->SetCaption(QString::fromLatin1(place.Caption));
+      button->setObjectName("btnCalc" + QString::number(place.Button));
+    }
+    QPalette pal = button->palette();
+    pal.setColor(QPalette::ButtonText,
+                 CaptionColour(place.Button, pal.color(QPalette::ButtonText)));
+    button->setPalette(pal);
+    const TCalcButton which = place.Button;
+    connect(button, &TRxSpeedButton::OnClick, this, [this, which] { ButtonClicked(which); });
+    buttons_[place.Button] = button;
+  };
+  if (compact)
+    for (const TButtonPlace& place : kCompactPlaces) addButton(place);
+  else
+    for (const TButtonPlace& place : kPlaces) addButton(place);
+
+  engine_.Beep = [] { Beep(); };
+  engine_.OnDisplayChange = [this] {
+    const QString text = FromLatin1(engine_.Text());
+    if (display_) display_->setText(text);
+    emit DisplayChanged(text);
+  };
+  engine_.CopyText = [](const std::string& text) {
+    QApplication::clipboard()->setText(FromLatin1(text));
+  };
+  engine_.PasteText = []() -> std::optional<std::string> {
+    const QString text = QApplication::clipboard()->text();
+    if (text.isEmpty()) return std::nullopt;
+    return ToLatin1(text);
+  };
+  engine_.CurrencySymbol = ToLatin1(QLocale().currencySymbol());
+  Refresh();
+}
+
+// The display with its "M" indicator and the Copy and Paste popup.
+void TCalculatorPanel::BuildDisplay() {
   auto* frame = new QFrame(this);
   frame->setObjectName("pnlDisplay");
   frame->setFrameShape(QFrame::Panel);
@@ -176,56 +245,19 @@ TCalculatorPanel::TCalculatorPanel(QWidget* parent) : QWidget(parent) {
   });
   connect(frame, &QWidget::customContextMenuRequested, this,
           [this, frame](const QPoint& at) { displayMenu_->popup(frame->mapToGlobal(at)); });
-
-  auto* keypad = new QWidget(this);
-  keypad->setObjectName("pnlKeypad");
-  keypad->setGeometry(1, 30, 240, 129);
-  for (const TButtonPlace& place : kPlaces) {
-    auto* button = new TRxSpeedButton(keypad);
-    button->setGeometry(place.Left, place.Top, place.Width, 22);
-    if (place.Button == cbOk || place.Button == cbCancel) {
-      const bool ok = place.Button == cbOk;
-      button->SetGlyph(Picture(ok));
-      button->setToolTip(ok ? "OK" : "Cancel");
-      button->setObjectName(ok ? "btnOK" : "btnCancel");
-    } else {
-      button->SetCaption(QString::fromLatin1(place.Caption));
-      button->setObjectName("btnCalc" + QString::number(place.Button));
-    }
-    QPalette pal = button->palette();
-    pal.setColor(QPalette::ButtonText,
-                 CaptionColour(place.Button, pal.color(QPalette::ButtonText)));
-    button->setPalette(pal);
-    const TCalcButton which = place.Button;
-    connect(button, &TRxSpeedButton::OnClick, this, [this, which] { ButtonClicked(which); });
-    buttons_[place.Button] = button;
-  }
-
-  engine_.Beep = [] { Beep(); };
-  engine_.OnDisplayChange = [this] { display_->setText(FromLatin1(engine_.Text())); };
-  engine_.CopyText = [](const std::string& text) {
-    QApplication::clipboard()->setText(FromLatin1(text));
-  };
-  engine_.PasteText = []() -> std::optional<std::string> {
-    const QString text = QApplication::clipboard()->text();
-    if (text.isEmpty()) return std::nullopt;
-    return ToLatin1(text);
-  };
-  engine_.CurrencySymbol = ToLatin1(QLocale().currencySymbol());
-  Refresh();
 }
 
 void TCalculatorPanel::Refresh() {
-  display_->setText(FromLatin1(engine_.Text()));
-  memoryIndicator_->setText(engine_.MemoryShown() ? "M" : "");
+  if (display_) display_->setText(FromLatin1(engine_.Text()));
+  if (memoryIndicator_) memoryIndicator_->setText(engine_.MemoryShown() ? "M" : "");
 }
 
 QString TCalculatorPanel::DisplayText() const {
-  return display_->text();
+  return display_ ? display_->text() : FromLatin1(engine_.Text());
 }
 
 bool TCalculatorPanel::MemoryIndicatorShown() const {
-  return memoryIndicator_->text() == "M";
+  return memoryIndicator_ && memoryIndicator_->text() == "M";
 }
 
 void TCalculatorPanel::ButtonClicked(TCalcButton button) {
@@ -259,7 +291,7 @@ bool TCalculatorPanel::KeyPressed(QKeyEvent* event) {
   const char key = KeyChar(*event);
   if (key == 0) return false;
   const size_t button = kCalcKeyChars.find(key);
-  if (button != std::string_view::npos)
+  if (button != std::string_view::npos && buttons_[button] != nullptr)
     buttons_[button]->PressAndClick();
   else
     engine_.CalcKey(key);

@@ -124,7 +124,20 @@ void TDirectoryEdit::ButtonClick() {
   if (name.isEmpty()) name = root;
   if (!IsExistingFolder(name)) name = root;
 
-  const bool chosen = ChooseFolder(name, dialogKind_ == dkWin32 ? dialogText_ : QString(), this);
+  bool chosen = false;
+  if (dialogKind_ == dkWin32) {
+    chosen = ChooseFolder(name, dialogText_, HelpContext(), this);
+  } else {
+    TFolderDialogRequest request;
+    request.owner = this;
+    request.startFolder = name;
+    request.helpContext = HelpContext();
+    request.options = dialogOptions_;
+    const std::optional<QString> folder = RunFolderDialog(request);
+    if (!self) return;
+    chosen = folder && TakeChosenFolder(*folder, dialogOptions_, this);
+    if (chosen) name = NormalizeFolderName(*folder);
+  }
   if (!self) return;
   if (isEnabled() && isVisible() && (focusPolicy() & Qt::TabFocus)) setFocus();
   if (onAfterDialog_) onAfterDialog_(this, name, action);

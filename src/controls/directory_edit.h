@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "controls/combo_edit.h"
+#include "controls/folder_dialog.h"
 
 namespace tovix {
 
@@ -58,7 +59,8 @@ class TDirectoryEdit : public TFileDirEdit {
  public:
   explicit TDirectoryEdit(QWidget* parent = nullptr);
 
-  // dkWin32 shows DialogText as the dialog's title; dkVCL the chooser's own.
+  // dkWin32: the folder browser with DialogText as its title; dkVCL: the plain folder dialog,
+  // which follows DialogOptions.
   TDirDialogKind DialogKind() const { return dialogKind_; }
   void SetDialogKind(TDirDialogKind kind) { dialogKind_ = kind; }
   QString DialogText() const { return dialogText_; }
@@ -69,6 +71,12 @@ class TDirectoryEdit : public TFileDirEdit {
   // The text keeps several folders separated by ";".
   bool MultipleDirs() const { return multipleDirs_; }
   void SetMultipleDirs(bool on) { multipleDirs_ = on; }
+  // What dkVCL's dialog does with a typed name of a folder that does not exist.
+  TSelectDirOpts DialogOptions() const { return dialogOptions_; }
+  void SetDialogOptions(TSelectDirOpts options) { dialogOptions_ = options; }
+  // The help context of the edit (F1) and of the dialog's Help button (0: none).
+  int HelpContext() const { return property("HelpContext").toInt(); }
+  void SetHelpContext(int context) { setProperty("HelpContext", context); }
 
  protected:
   void ButtonClick() override;
@@ -79,6 +87,7 @@ class TDirectoryEdit : public TFileDirEdit {
   void AddFolder(const QString& folder);
 
   TDirDialogKind dialogKind_ = dkVCL;
+  TSelectDirOpts dialogOptions_;
   QString dialogText_;
   QString initialDir_;
   bool multipleDirs_ = false;

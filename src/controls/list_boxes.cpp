@@ -7,12 +7,15 @@
 #include <QPainterPath>
 #include <QScrollBar>
 #include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <cmath>
 #include <string>
 
+#include "controls/form_placement.h"
 #include "core/base/errors.h"
+#include "platform/latin1.h"
 
 namespace tovix {
 
@@ -28,6 +31,10 @@ class TListBoxDelegate : public QStyledItemDelegate {
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
+    if (box_->OwnerDrawn()) {
+      PaintOwnerDrawn(painter, option, index.row());
+      return;
+    }
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
     const QString text = opt.text;
@@ -68,11 +75,60 @@ class TListBoxDelegate : public QStyledItemDelegate {
   }
 
   QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const override {
-    const int width = box_->autoScroll_ ? box_->ItemWidth(index.row()) : 1;
-    return {width, box_->ItemHeightPixels()};
+    const int width = box_->columns_ > 0  ? box_->ColumnWidth()
+                      : box_->autoScroll_ ? box_->ItemWidth(index.row())
+                                          : 1;
+    return {width, box_->ItemHeightOf(index.row())};
   }
 
  private:
+  // The check area on the list's background, then the handler on the rest of the item with the
+  // item's colours set up, then the focus rectangle.
+  void PaintOwnerDrawn(QPainter* painter, const QStyleOptionViewItem& option, int row) const {
+    const bool selected = (option.state & QStyle::State_Selected) != 0;
+    const bool gray = box_->graySelection_ && !box_->hasFocus();
+    const bool itemEnabled = box_->isEnabled() && box_->ItemDrawnEnabled(row);
+    const QPalette& pal = option.palette;
+    QColor background = pal.color(QPalette::Base);
+    QColor text = pal.color(itemEnabled ? QPalette::Active : QPalette::Disabled, QPalette::Text);
+    if (selected) {
+      background = gray ? pal.color(QPalette::Button) : pal.color(QPalette::Highlight);
+      text = gray ? pal.color(QPalette::ButtonText) : pal.color(QPalette::HighlightedText);
+    }
+    QRect rect = option.rect;
+    const int check = box_->CheckAreaWidth();
+    if (check > 0) {
+      QRect area = rect;
+      if (option.direction == Qt::RightToLeft) {
+        area.setLeft(rect.right() - check + 1);
+        rect.setRight(area.left() - 1);
+      } else {
+        area.setWidth(check);
+        rect.setLeft(area.right() + 1);
+      }
+      painter->fillRect(area, pal.color(QPalette::Base));
+      box_->PaintCheck(painter, option, row);
+    }
+    TOwnerDrawState state = 0;
+    if (selected) state |= odSelected;
+    if (!itemEnabled) state |= odDisabled;
+    const bool focused = (option.state & QStyle::State_HasFocus) != 0;
+    if (focused) state |= odFocused;
+    painter->save();
+    painter->setFont(box_->font());
+    painter->setBrush(background);
+    painter->setPen(text);
+    box_->onDrawItem_(box_, *painter, row, rect, state);
+    painter->restore();
+    if (focused) {
+      QStyleOptionFocusRect focus;
+      focus.initFrom(box_);
+      focus.rect = rect;
+      focus.backgroundColor = background;
+      box_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, box_);
+    }
+  }
+
   TRxCustomListBox* box_;
 };
 
@@ -170,6 +226,67 @@ void TRxCustomListBox::SetGraySelection(bool on) {
   viewport()->update();
 }
 
+void TRxCustomListBox::SetStyle(TListBoxStyle style) {
+  style_ = style;
+  ExtentChanged();
+}
+
+void TRxCustomListBox::SetItemHeight(int height) {
+  if (height < 1) return;
+  itemHeight_ = height;
+  ExtentChanged();
+}
+
+void TRxCustomListBox::SetColumns(int columns) {
+  columns_ = std::max(columns, 0);
+  // Down the first column, then on in the next, scrolling sideways.
+  setWrapping(columns_ > 0);
+  setFlow(QListView::TopToBottom);
+  setResizeMode(columns_ > 0 ? QListView::Adjust : QListView::Fixed);
+  horizontalScrollBar()->setValue(0);
+  ExtentChanged();
+}
+
+int TRxCustomListBox::ColumnWidth() const {
+  return columns_ > 0 ? (width() + columns_ - 3) / columns_ : 0;
+}
+
+void TRxCustomListBox::SetOnDrawItem(TDrawItemEvent handler) {
+  onDrawItem_ = std::move(handler);
+  horizontalScrollBar()->setValue(0);
+  ExtentChanged();
+}
+
+void TRxCustomListBox::SetOnMeasureItem(TMeasureItemEvent handler) {
+  onMeasureItem_ = std::move(handler);
+  ExtentChanged();
+}
+
+void TRxCustomListBox::SetOnGetItemWidth(TGetItemWidthEvent handler) {
+  onGetItemWidth_ = std::move(handler);
+  horizontalScrollBar()->setValue(0);
+  ExtentChanged();
+}
+
+int TRxCustomListBox::ItemHeightOf(int index) const {
+  switch (style_) {
+    case lbStandard:
+      return ItemHeightPixels();
+    case lbOwnerDrawFixed:
+      return FixedItemHeight();
+    case lbOwnerDrawVariable:
+      break;
+  }
+  int height = itemHeight_;
+  if (onMeasureItem_) onMeasureItem_(const_cast<TRxCustomListBox*>(this), index, height);
+  return std::max(height, 1);
+}
+
+void TRxCustomListBox::resizeEvent(QResizeEvent* event) {
+  QListWidget::resizeEvent(event);
+  if (columns_ > 0) ExtentChanged();  // the column width follows the list's width
+}
+
 void TRxCustomListBox::ExtentChanged() {
   scheduleDelayedItemsLayout();
   viewport()->update();
@@ -240,6 +357,11 @@ int TRxCustomListBox::TabStopPixels() const {
 
 int TRxCustomListBox::ItemWidth(int index) const {
   CheckIndex(index);
+  if (style_ != lbStandard && onGetItemWidth_ && onDrawItem_) {
+    int width = 0;
+    onGetItemWidth_(const_cast<TRxCustomListBox*>(this), index, width);
+    return width + CheckAreaWidth();
+  }
   const QFontMetrics metrics(font());
   const QString text = item(index)->text() + QLatin1Char('x');
   const int width =
@@ -248,7 +370,7 @@ int TRxCustomListBox::ItemWidth(int index) const {
 }
 
 int TRxCustomListBox::HorizontalExtent() const {
-  if (!autoScroll_) return 0;
+  if (!autoScroll_ || columns_ > 0) return 0;
   int widest = 0;
   for (int i = 0; i < count(); ++i) widest = std::max(widest, ItemWidth(i));
   return widest;
@@ -286,6 +408,54 @@ int TRxCheckListBox::CheckAreaWidth() const {
 
 int TRxCheckListBox::ItemHeightPixels() const {
   return std::max(QFontMetrics(font()).height(), kCheckCellHeight) + 2;
+}
+
+int TRxCheckListBox::FixedItemHeight() const {
+  // Without a handler the list draws the text itself: never lower than its standard items.
+  return onDrawItem_ ? ItemHeight() : std::max(ItemHeightPixels(), ItemHeight());
+}
+
+TFormPlacement* TRxCheckListBox::IniStorage() const {
+  return iniLink_ ? iniLink_->Storage() : nullptr;
+}
+
+void TRxCheckListBox::SetIniStorage(TFormPlacement* storage) {
+  if (iniLink_ == nullptr) {
+    iniLink_ = new TIniLink(this);
+    iniLink_->OnSave = [this](TIniLink* link) { SaveStates(link); };
+    iniLink_->OnRestore = [this](TIniLink* link) { RestoreStates(link); };
+  }
+  iniLink_->SetStorage(storage);
+}
+
+namespace {
+std::string StatesSection(const TIniLink& link, const QObject& list) {
+  return link.RootSection() + "." + ToLatin1(list.objectName());
+}
+}  // namespace
+
+void TRxCheckListBox::SaveStates(TIniLink* link) {
+  TIniFile* ini = link->IniObject();
+  if (ini == nullptr || objectName().isEmpty()) return;
+  const std::string section = StatesSection(*link, *this);
+  ini->WriteInteger(section, "Count", count());
+  for (int i = 0; i < count(); ++i)
+    ini->WriteInteger(section, "Item" + std::to_string(i), static_cast<int>(GetState(i)));
+}
+
+void TRxCheckListBox::RestoreStates(TIniLink* link) {
+  const TIniFile* ini = link->IniObject();
+  if (ini == nullptr || objectName().isEmpty()) return;
+  const std::string section = StatesSection(*link, *this);
+  const int stored = std::min(ini->ReadInteger(section, "Count", 0), count());
+  for (int i = 0; i < stored; ++i) {
+    const int value = ini->ReadInteger(section, "Item" + std::to_string(i), 0);
+    const TCheckBoxState state = value == cbChecked  ? cbChecked
+                                 : value == cbGrayed ? cbGrayed
+                                                     : cbUnchecked;
+    SetState(i, state);
+    if (checkKind_ == ckRadioButtons && state == cbChecked) break;
+  }
 }
 
 TCheckBoxState TRxCheckListBox::RawState(int index) const {

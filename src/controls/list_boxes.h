@@ -12,12 +12,27 @@
 // The states, enabled flags and objects live in the items' data (custom roles), so they travel
 // with an item when the list is sorted or the item is moved to another list. Qt's own check
 // handling is not used: it would bypass the radio and enabled rules.
+//
+// Owner drawing: with Style lbOwnerDrawFixed or lbOwnerDrawVariable and OnDrawItem set, the
+// handler draws each item in its rectangle (after the check area of a check list), the painter
+// set up with the list's font, and the highlight or base colours as pen and brush; the list adds
+// the focus rectangle. Items are ItemHeight high, or as high as OnMeasureItem says for
+// lbOwnerDrawVariable; OnGetItemWidth gives an owner-drawn item's width for the horizontal range.
+// With Columns above 0 the items run down and then across in columns of
+// (Width + Columns - 3) div Columns pixels, and the range is not kept.
 
 #include <QListWidget>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
+#include <functional>
+
+class QPainter;
 
 namespace tovix {
+
+class TFormPlacement;
+class TIniLink;
 
 // The roles of an item's object, check state and enabled flag.
 inline constexpr int kListObjectRole = Qt::UserRole;
@@ -26,6 +41,17 @@ inline constexpr int kItemEnabledRole = Qt::UserRole + 2;
 
 enum TCheckKind { ckCheckBoxes, ckRadioButtons, ckCheckMarks };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
+
+// The state of an item being drawn.
+enum TOwnerDrawStateFlag { odSelected = 0x1, odDisabled = 0x2, odFocused = 0x4 };
+using TOwnerDrawState = int;
+
+class TRxCustomListBox;
+using TDrawItemEvent = std::function<void(TRxCustomListBox* control, QPainter& canvas, int index,
+                                          const QRect& rect, TOwnerDrawState state)>;
+using TMeasureItemEvent = std::function<void(TRxCustomListBox* control, int index, int& height)>;
+using TGetItemWidthEvent = std::function<void(TRxCustomListBox* control, int index, int& width)>;
 
 // An item that sorts without regard to case, as the platform's sorted list boxes do.
 class TListBoxItem : public QListWidgetItem {
@@ -72,6 +98,20 @@ class TRxCustomListBox : public QListWidget {
   // Selected items of an unfocused list are drawn in the button colour.
   bool GraySelection() const { return graySelection_; }
   void SetGraySelection(bool on);
+  TListBoxStyle Style() const { return style_; }
+  void SetStyle(TListBoxStyle style);
+  // The height of owner-drawn items (16); values below 1 are ignored.
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int height);
+  // 0: one column; more: a multi-column list.
+  int Columns() const { return columns_; }
+  void SetColumns(int columns);
+  // The width of one column of a multi-column list; 0 otherwise.
+  int ColumnWidth() const;
+  void SetOnDrawItem(TDrawItemEvent handler);
+  void SetOnMeasureItem(TMeasureItemEvent handler);
+  void SetOnGetItemWidth(TGetItemWidthEvent handler);
+  bool OwnerDrawn() const { return style_ != lbStandard && static_cast<bool>(onDrawItem_); }
 
   // ---- current item and selection
   int ItemIndex() const { return currentRow(); }
@@ -97,17 +137,27 @@ class TRxCustomListBox : public QListWidget {
   // The distance between tab stops in pixels (0: the default stops).
   int TabStopPixels() const;
 
-  // Where an item's text begins (after its check area) and the item's height.
+  // Where an item's text begins (after its check area) and the height of an item of the
+  // standard style.
   virtual int CheckAreaWidth() const { return 0; }
   virtual int ItemHeightPixels() const;
+  // The height of item `index` as the style gives it.
+  int ItemHeightOf(int index) const;
 
  protected:
   // Draws the check area of an item (check lists).
   virtual void PaintCheck(QPainter*, const QStyleOptionViewItem&, int) const {}
   virtual bool ItemDrawnEnabled(int) const { return true; }
+  // The height of owner-drawn fixed items.
+  virtual int FixedItemHeight() const { return itemHeight_; }
   void CheckIndex(int index) const;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+  TDrawItemEvent onDrawItem_;
+  TMeasureItemEvent onMeasureItem_;
+  TGetItemWidthEvent onGetItemWidth_;
 
  private:
   friend class TListBoxDelegate;
@@ -119,6 +169,9 @@ class TRxCustomListBox : public QListWidget {
   int tabWidth_ = 0;
   bool autoScroll_ = false;
   bool graySelection_ = false;
+  TListBoxStyle style_ = lbStandard;
+  int itemHeight_ = 16;
+  int columns_ = 0;
 };
 
 class TTextListBox : public TRxCustomListBox {
@@ -163,6 +216,14 @@ class TRxCheckListBox : public TRxCustomListBox {
   // After the items are filled: a radio list with items gets exactly one checked item.
   void Loaded();
 
+  // Keeps the check states in a form placement's file: whenever the placement is saved, the
+  // section "<placement's section>.<object name>" gets "Count" and "Item<i>" (the state as 0
+  // unchecked, 1 checked, 2 grayed); whenever it is restored, the states of the items below both
+  // counts are read back (a radio list stops after its first checked item). A list without an
+  // object name keeps nothing.
+  TFormPlacement* IniStorage() const;
+  void SetIniStorage(TFormPlacement* storage);
+
   int CheckAreaWidth() const override;
   int ItemHeightPixels() const override;
   // The size of one check image cell.
@@ -176,6 +237,7 @@ class TRxCheckListBox : public TRxCustomListBox {
  protected:
   void PaintCheck(QPainter* painter, const QStyleOptionViewItem& option, int row) const override;
   bool ItemDrawnEnabled(int row) const override { return GetItemEnabled(row); }
+  int FixedItemHeight() const override;
   void mousePressEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
@@ -183,9 +245,12 @@ class TRxCheckListBox : public TRxCustomListBox {
   void StoreState(int index, TCheckBoxState state);
   void RepaintItem(int index);
   TCheckBoxState RawState(int index) const;
+  void SaveStates(TIniLink* link);
+  void RestoreStates(TIniLink* link);
 
   TCheckKind checkKind_ = ckCheckBoxes;
   bool allowGrayed_ = false;
+  TIniLink* iniLink_ = nullptr;
 };
 
 }  // namespace tovix

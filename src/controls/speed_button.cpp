@@ -110,6 +110,13 @@ void TRxSpeedButton::SetNumGlyphs(int count) {
   update();
 }
 
+void TRxSpeedButton::SetImages(TImageList* images, int index) {
+  disconnect(imagesChanged_);
+  glyph_.SetImages(images, index);
+  if (images) imagesChanged_ = connect(images, &TImageList::Changed, this, [this] { update(); });
+  update();
+}
+
 void TRxSpeedButton::SetLayout(TButtonLayout layout) {
   layout_ = layout;
   update();

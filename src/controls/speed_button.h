@@ -54,6 +54,11 @@ class TRxSpeedButton : public QWidget {
   void SetGlyph(const QImage& glyph);
   int NumGlyphs() const { return glyph_.NumGlyphs(); }
   void SetNumGlyphs(int count);
+  // A glyph from an image list (see TRxButtonGlyph::SetImages); the button repaints when the
+  // list changes.
+  TImageList* Images() const { return glyph_.Images(); }
+  int ImageIndex() const { return glyph_.ImagesIndex(); }
+  void SetImages(TImageList* images, int index);
   TButtonLayout Layout() const { return layout_; }
   void SetLayout(TButtonLayout layout);
   int Margin() const { return margin_; }
@@ -138,6 +143,7 @@ class TRxSpeedButton : public QWidget {
   bool menuTracking_ = false;
   int shortcutId_ = 0;
   QTimer repeatTimer_;
+  QMetaObject::Connection imagesChanged_;
 };
 
 }  // namespace tovix

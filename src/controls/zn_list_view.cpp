@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -267,6 +269,44 @@ void TznListView::CellEntered(const QModelIndex& index) {
 void TznListView::leaveEvent(QEvent* event) {
   rows_->SetHotRow(-1);
   QTableView::leaveEvent(event);
+}
+
+void TznListView::SetHotTrackSelects(bool on) {
+  hotTrackSelects_ = on;
+  if (!background_.isNull()) viewport()->update();
+}
+
+void TznListView::SetBackground(const QImage& picture) {
+  background_ = picture;
+  backgroundTile_ = picture.isNull() ? QPixmap() : QPixmap::fromImage(picture);
+  viewport()->update();
+}
+
+void TznListView::paintEvent(QPaintEvent* event) {
+  if (!backgroundTile_.isNull() && !hotTrackSelects_) {
+    QPainter painter(viewport());
+    PaintBackground(painter, event->rect());
+  }
+  QTableView::paintEvent(event);
+}
+
+void TznListView::PaintBackground(QPainter& painter, const QRect& area) {
+  if (backgroundTile_.isNull()) return;
+  const int w = backgroundTile_.width();
+  const int h = backgroundTile_.height();
+  // The first row's corner; never right of or below the viewport's, so the tiles cover it.
+  int x = 0, y = 0;
+  if (rows_->rowCount() > 0 && horizontalHeader()->count() > 0) {
+    x = std::min(columnViewportPosition(horizontalHeader()->logicalIndex(0)), 0);
+    y = std::min(rowViewportPosition(0), 0);
+  }
+  // Every row of tiles starts at the same x, so the columns of tiles stay aligned however far
+  // the list is scrolled.
+  const QPoint offset(((-x) % w + w) % w, ((-y) % h + h) % h);
+  painter.save();
+  painter.setClipRect(area);
+  painter.drawTiledPixmap(viewport()->rect(), backgroundTile_, offset);
+  painter.restore();
 }
 
 bool TznListView::GetColumnLayout(std::string& text) const {

@@ -3,11 +3,14 @@
 // direction with the arrow in the header (a click sorts by a column, a second click on it
 // reverses), numbers sorted as numbers, the column order and widths as one text for the
 // settings store, Ctrl+A / Ctrl+D / Ctrl+I to select all, none or the others through one
-// selection change, and hot tracking of the cell under the mouse. Columns widen to show their
+// selection change, hot tracking of the cell under the mouse, and a tiled background picture
+// if the window gives one. Columns widen to show their
 // header and their cells whole (and texts a window names for them, such as the game's longest
 // planet names) until the user sizes them or a stored layout does.
 
 #include <QCursor>
+#include <QImage>
+#include <QPixmap>
 #include <QTableView>
 #include <string>
 #include <string_view>
@@ -71,7 +74,13 @@ class TznListView : public QTableView {
 
   // Hovering selects the hot row unless a HotTrack handler vetoes it.
   bool HotTrackSelects() const { return hotTrackSelects_; }
-  void SetHotTrackSelects(bool on) { hotTrackSelects_ = on; }
+  void SetHotTrackSelects(bool on);
+
+  // A picture tiled behind the rows, which are drawn over it without a background of their
+  // own; it scrolls with them. Shown only while hovering does not select (the hot row would
+  // have to be drawn over it). A null picture removes it. The list keeps a copy.
+  const QImage& Background() const { return background_; }
+  void SetBackground(const QImage& picture);
 
  signals:
   // Before the rows are sorted.
@@ -85,6 +94,10 @@ class TznListView : public QTableView {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  // Tiles the background over `area` of the viewport, starting from the first row's top left
+  // corner (the viewport's corner when there is no row).
+  virtual void PaintBackground(QPainter& painter, const QRect& area);
 
  private:
   void HeaderClicked(int column);
@@ -104,6 +117,8 @@ class TznListView : public QTableView {
   bool hotTrackSelects_ = false;
   bool scrollBars_ = true;
   QCursor cursorWait_{Qt::WaitCursor};
+  QImage background_;
+  QPixmap backgroundTile_;
   std::vector<std::vector<std::string>> samples_;
   std::vector<bool> held_;       // sized by the user or a stored layout: the fit leaves it alone
   bool resizing_ = false;        // the list itself sizes a column

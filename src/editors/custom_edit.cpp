@@ -619,29 +619,62 @@ void TmwCustomEdit::ReplaceSelectionRaw(TSelectionMode pasteMode, TEditStringVie
 
 // --- Bookmarks ---------------------------------------------------------------------------------
 
+void TMark::Repaint(int oldLine) const {
+  if (edit_ == nullptr) return;
+  edit_->InvalidateGutterLines(oldLine, oldLine);
+  if (line_ != oldLine) edit_->InvalidateGutterLines(line_, line_);
+}
+
+void TMark::SetLine(int line) {
+  if (line == line_) return;
+  const int old = line_;
+  line_ = line;
+  Repaint(old);
+}
+
+void TMark::SetImageIndex(int index) {
+  if (index == imageIndex_) return;
+  imageIndex_ = index;
+  Repaint(line_);
+}
+
+void TMark::SetVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  Repaint(line_);
+}
+
+void TMark::SetInternalImage(bool internal) {
+  if (internal == internalImage_) return;
+  internalImage_ = internal;
+  Repaint(line_);
+}
+
 bool TmwCustomEdit::GetBookMark(int number, int& x, int& y) const {
   if (number < 0 || number > 9 || bookmarks_[static_cast<size_t>(number)] == nullptr) return false;
-  x = bookmarks_[static_cast<size_t>(number)]->Char;
-  y = bookmarks_[static_cast<size_t>(number)]->Line;
+  x = bookmarks_[static_cast<size_t>(number)]->char_;
+  y = bookmarks_[static_cast<size_t>(number)]->line_;
   return true;
 }
 
 void TmwCustomEdit::SetBookMark(int number, int x, int y) {
   if (number < 0 || number > 9 || y < 1 || y > LineCount()) return;
   TMark mark;
-  mark.Line = y;
-  mark.Char = x;
-  mark.ImageIndex = number;
-  mark.BookmarkNumber = number;
+  mark.line_ = y;
+  mark.char_ = x;
+  mark.imageIndex_ = number;
+  mark.bookmarkNumber_ = number;
+  mark.internalImage_ = !HasBookmarkImages();
   if (OnPlaceBookmark && !OnPlaceBookmark(mark)) return;
   for (int n = 0; n < 10; ++n) {
     const TMark* m = bookmarks_[static_cast<size_t>(n)];
-    if (m != nullptr && m->Line == mark.Line) ClearBookMark(n);
+    if (m != nullptr && m->line_ == mark.line_) ClearBookMark(n);
   }
   ClearBookMark(number);
+  mark.edit_ = this;
   marks_.push_back(std::make_unique<TMark>(mark));
   bookmarks_[static_cast<size_t>(number)] = marks_.back().get();
-  InvalidateLines(mark.Line, mark.Line);
+  InvalidateLines(mark.line_, mark.line_);
 }
 
 void TmwCustomEdit::ClearBookMark(int number) {
@@ -650,7 +683,7 @@ void TmwCustomEdit::ClearBookMark(int number) {
   if (slot == nullptr) return;
   const TMark* mark = slot;
   slot = nullptr;
-  InvalidateLines(mark->Line, mark->Line);
+  InvalidateLines(mark->line_, mark->line_);
   std::erase_if(marks_, [mark](const std::unique_ptr<TMark>& m) { return m.get() == mark; });
 }
 
@@ -663,16 +696,16 @@ void TmwCustomEdit::GotoBookMark(int number) {
 void TmwCustomEdit::ShiftMarks(int from, int delta) {
   if (delta == 0) return;
   for (auto& m : marks_)
-    if (m->Line >= from) m->Line += delta;
+    if (m->line_ >= from) m->line_ += delta;
 }
 
 void TmwCustomEdit::GatherMarks(int first, int last, int to) {
   for (auto& m : marks_)
-    if (m->Line >= first && m->Line <= last) m->Line = to;
+    if (m->line_ >= first && m->line_ <= last) m->line_ = to;
 }
 
 void TmwCustomEdit::ClampMarks() {
-  for (auto& m : marks_) m->Line = std::clamp(m->Line, 1, LineCount());
+  for (auto& m : marks_) m->line_ = std::clamp(m->line_, 1, LineCount());
 }
 
 }  // namespace tovix

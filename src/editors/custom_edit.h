@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "editors/edit_list.h"
+#include "editors/edit_search.h"
 #include "editors/edit_types.h"
 #include "editors/editor_clipboard.h"
 #include "editors/highlighter.h"
@@ -23,15 +24,40 @@
 
 namespace tovix {
 
-// One bookmark (number 0..9) or plain mark (number -1) on a line.
-struct TMark {
-  int Line = 1;
-  int Char = 1;
-  int ImageIndex = 0;
-  int BookmarkNumber = -1;
-  bool Visible = true;
-  bool InternalImage = true;
-  bool IsBookmark() const { return BookmarkNumber >= 0; }
+class TmwCustomEdit;
+
+// One bookmark (number 0..9) or plain mark (number -1) on a line. Once it belongs to an editor,
+// changing its line, image or visibility repaints its old and new gutter lines there.
+class TMark {
+ public:
+  int Line() const { return line_; }
+  void SetLine(int line);
+  int Char() const { return char_; }
+  void SetChar(int column) { char_ = column; }
+  int ImageIndex() const { return imageIndex_; }
+  void SetImageIndex(int index);
+  int BookmarkNumber() const { return bookmarkNumber_; }
+  void SetBookmarkNumber(int number) { bookmarkNumber_ = number; }
+  bool IsBookmark() const { return bookmarkNumber_ >= 0; }
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  // The glyph is one of the editor's built-in ones, not from its bookmark images.
+  bool InternalImage() const { return internalImage_; }
+  void SetInternalImage(bool internal);
+  // The editor the mark is in; nullptr before it is placed.
+  TmwCustomEdit* Edit() const { return edit_; }
+
+ private:
+  friend class TmwCustomEdit;
+  void Repaint(int oldLine) const;
+
+  int line_ = 1;
+  int char_ = 1;
+  int imageIndex_ = 0;
+  int bookmarkNumber_ = -1;
+  bool visible_ = true;
+  bool internalImage_ = true;
+  TmwCustomEdit* edit_ = nullptr;
 };
 
 class TmwCustomEdit : private IEditListObserver {
@@ -149,6 +175,19 @@ class TmwCustomEdit : private IEditListObserver {
   void CutToClipboard();
   void PasteFromClipboard();
 
+  // --- Search and replace ---------------------------------------------------------------------
+  // Finds `search` from the caret (from the start with ssoEntireScope), within lines. Without
+  // ssoReplace the first match is selected and 1 returned (0 when there is none). With it the
+  // matches are replaced through the undo list, the first only unless ssoReplaceAll; with
+  // ssoPrompt OnReplaceText is asked for each match, which stands selected meanwhile (raSkip goes
+  // on to the next, raReplaceAll replaces the rest unasked). Returns how many were replaced.
+  int SearchReplace(TEditStringView search, TEditStringView replace, TmwSearchOptions options);
+  // Asked for each match of a prompting replace (line and column 1-based); `action` starts as
+  // raReplace.
+  std::function<void(const TEditString& search, const TEditString& replace, int line, int column,
+                     TmwReplaceAction& action)>
+      OnReplaceText;
+
   // --- Bookmarks -----------------------------------------------------------------------------
   bool BookMarkEnableKeys = true;
   bool GetBookMark(int number, int& x, int& y) const;
@@ -181,8 +220,13 @@ class TmwCustomEdit : private IEditListObserver {
   // Repaint hooks for the widget; the model only says which lines changed.
   virtual void InvalidateLines(int first, int last) {}
   virtual void InvalidateAll() {}
+  virtual void InvalidateGutterLines(int first, int last) { InvalidateLines(first, last); }
+  // Whether marks take their glyphs from images of the widget's (else the built-in ones).
+  virtual bool HasBookmarkImages() const { return false; }
 
  private:
+  friend class TMark;
+
   // IEditListObserver
   void LineAdded(int index) override;
   void ListCleared() override;

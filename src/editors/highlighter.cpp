@@ -65,7 +65,17 @@ void TmwNotifyEventChain::Fire() {
                            [id](const TEntry& e) { return e.Id == id; });
     if (it == entries_.end()) continue;
     THandler handler = it->Handler;
-    handler(sender_);
+    if (!onException_) {
+      handler(sender_);
+      continue;
+    }
+    try {
+      handler(sender_);
+    } catch (const std::exception& error) {
+      bool doContinue = true;
+      onException_(error, doContinue);
+      if (!doContinue) return;
+    }
   }
 }
 
@@ -104,6 +114,36 @@ TmwHighLightAttributes* TmwCustomHighLighter::AddAttribute(
 void TmwCustomHighLighter::SetAttributesOnChange() {
   for (auto& a : attributes_)
     a->OnChange = [this](TmwHighLightAttributes&) { DefHighlightChange(); };
+}
+
+namespace {
+std::string AttributeSection(const std::string& key, const TmwHighLightAttributes& attribute) {
+  return key + "\\" + attribute.Name();
+}
+}  // namespace
+
+bool TmwCustomHighLighter::LoadFromStore(const TznSaveState& store, const std::string& key) {
+  for (const auto& attribute : attributes_) {
+    const std::string section = AttributeSection(key, *attribute);
+    if (!store.SectionExists(section)) return false;
+    // Each value is applied through the setters, so the hooked editors repaint.
+    if (store.ValueExists(section, "Background"))
+      attribute->SetBackground(static_cast<TColor>(store.ReadInteger(section, "Background", 0)));
+    if (store.ValueExists(section, "Foreground"))
+      attribute->SetForeground(static_cast<TColor>(store.ReadInteger(section, "Foreground", 0)));
+    if (store.ValueExists(section, "Style"))
+      attribute->SetStyle(static_cast<TFontStyles>(store.ReadInteger(section, "Style", 0) & 15));
+  }
+  return true;
+}
+
+void TmwCustomHighLighter::SaveToStore(TznSaveState& store, const std::string& key) const {
+  for (const auto& attribute : attributes_) {
+    const std::string section = AttributeSection(key, *attribute);
+    store.WriteInteger(section, "Background", static_cast<int32_t>(attribute->Background()));
+    store.WriteInteger(section, "Foreground", static_cast<int32_t>(attribute->Foreground()));
+    store.WriteInteger(section, "Style", attribute->Style());
+  }
 }
 
 void THighlighterList::Register(const std::string& name, TFactory factory) {

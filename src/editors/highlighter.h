@@ -6,11 +6,13 @@
 
 #include <bitset>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/settings/save_state.h"
 #include "editors/edit_types.h"
 
 namespace tovix {
@@ -47,14 +49,19 @@ class TmwHighLightAttributes {
 class TmwNotifyEventChain {
  public:
   using THandler = std::function<void(void* sender)>;
+  // Gets the error a handler raised; clearing `doContinue` ends this firing.
+  using TExceptionHandler = std::function<void(const std::exception& error, bool& doContinue)>;
   explicit TmwNotifyEventChain(void* sender) : sender_(sender) {}
 
   int Add(THandler handler);
   // Removes the handler of that id; an unknown id is ignored.
   void Remove(int id);
   // Calls every handler in the order added. A handler may remove itself (or others) meanwhile.
+  // An error a handler raises goes to the exception handler when one is set (which decides
+  // whether the others are still called); without one it passes on to the caller.
   void Fire();
   size_t Count() const { return entries_.size(); }
+  void SetOnException(TExceptionHandler handler) { onException_ = std::move(handler); }
 
  private:
   struct TEntry {
@@ -64,6 +71,7 @@ class TmwNotifyEventChain {
   void* sender_;
   int nextId_ = 1;
   std::vector<TEntry> entries_;
+  TExceptionHandler onException_;
 };
 
 // The word characters of word moves and word deletion, as a set of the codes 0..255.
@@ -116,6 +124,17 @@ class TmwCustomHighLighter {
   void UnhookAttrChangeEvent(int id) { changeChain_.Remove(id); }
   // Tells the hooked editors that colours or the language changed.
   void DefHighlightChange() { changeChain_.Fire(); }
+  // Where an error of a hooked editor's handler goes (see TmwNotifyEventChain::Fire).
+  void SetOnChangeException(TmwNotifyEventChain::TExceptionHandler handler) {
+    changeChain_.SetOnException(std::move(handler));
+  }
+
+  // The attributes in the settings store: each in the section `key` + "\" + its name, with
+  // "Background", "Foreground" and "Style" (bit 0 bold, 1 italic, 2 underline, 3 strike-out).
+  // Loading applies the values that exist, attribute by attribute in list order, and stops at
+  // the first attribute without a section; true only when every one was there.
+  virtual bool LoadFromStore(const TznSaveState& store, const std::string& key);
+  virtual void SaveToStore(TznSaveState& store, const std::string& key) const;
   // Editors hook here to forget the highlighter before it goes.
   int HookDestroyEvent(TmwNotifyEventChain::THandler handler) {
     return destroyChain_.Add(std::move(handler));
@@ -138,8 +157,8 @@ class TmwCustomHighLighter {
   std::string defaultFilter_;
 };
 
-// The highlighter kinds the program offers: a name and a way to make one. Registering a name
-// a second time keeps the first.
+// The highlighter kinds: a name and a way to make one. Registering a name a second time keeps
+// the first.
 class THighlighterList {
  public:
   using TFactory = std::function<std::unique_ptr<TmwCustomHighLighter>()>;

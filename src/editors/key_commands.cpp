@@ -223,6 +223,14 @@ void ShortCutToKey(TShortCut shortCut, uint16_t& key, TShiftState& shift) {
   if (shortCut & 0x8000u) shift |= ssAlt;
 }
 
+uint16_t VirtualKeyOfKeycode(uint32_t xkbKeycode) {
+  // Keycodes 10..19 are the digit row 1..9, 0; 24..33, 38..46 and 52..58 the three letter rows.
+  static constexpr char kRows[] = "1234567890----QWERTYUIOP----ASDFGHJKL-----ZXCVBNM";
+  if (xkbKeycode < 10 || xkbKeycode >= 10 + sizeof kRows - 1) return 0;
+  const char key = kRows[xkbKeycode - 10];
+  return key == '-' ? 0 : static_cast<uint16_t>(key);
+}
+
 void TmwKeyStroke::SetShortCut(TShortCut value) {
   if (value != 0 && owner_ != nullptr) {
     const int found = owner_->FindShortcut2(value, GetShortCut2());

@@ -55,6 +55,13 @@ using TShortCut = uint16_t;
 TShortCut ShortCut(uint16_t key, TShiftState shift);
 void ShortCutToKey(TShortCut shortCut, uint16_t& key, TShiftState& shift);
 
+// The virtual key that a key of a PC keyboard stands for by its place, from its xkb keycode
+// (the Linux key code + 8, by which X11 and Wayland number the keys): the digit row's digits
+// and the letters where the US layout has them; 0 for every other key. A key's place is what
+// the key table means by a digit whatever Shift or the layout puts on it (Windows, which the
+// bindings come from, gives the digit row its digits on every layout).
+uint16_t VirtualKeyOfKeycode(uint32_t xkbKeycode);
+
 class TmwKeyStrokes;
 
 class TmwKeyStroke {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "core/text/str_utils.h"
+
 namespace tovix {
 
 namespace {
@@ -251,8 +253,32 @@ void ZazArerevOdo::ReadMessage() {
   }
 }
 
+bool ZazArerevOdo::LoadFromStore(const TznSaveState& store, const std::string& key) {
+  if (!store.SectionExists(key)) return false;
+  if (store.ValueExists(key, "KeyWords"))
+    SetKeyWords(SplitCommaText(store.ReadString(key, "KeyWords", "")));
+  return TmwCustomHighLighter::LoadFromStore(store, key);
+}
+
+void ZazArerevOdo::SaveToStore(TznSaveState& store, const std::string& key) const {
+  store.WriteString(key, "KeyWords", JoinCommaText(keyWords_));
+  TmwCustomHighLighter::SaveToStore(store, key);
+}
+
+const THighlighterList& HighlighterList() {
+  static const THighlighterList list = [] {
+    THighlighterList made;
+    made.Register(ZazArerevOdo().GetLanguageName(),
+                  [] { return std::make_unique<ZazArerevOdo>(); });
+    return made;
+  }();
+  return list;
+}
+
 std::unique_ptr<ZazArerevOdo> MakeOrdersWindowHighlighter() {
-  auto h = std::make_unique<ZazArerevOdo>();
+  const THighlighterList& list = HighlighterList();
+  std::unique_ptr<TmwCustomHighLighter> made = list.Create(list.IndexOf("Galaxy"));
+  std::unique_ptr<ZazArerevOdo> h(static_cast<ZazArerevOdo*>(made.release()));
   std::vector<std::string> words = ZazArerevOdo::DefaultKeyWords();
   words.push_back("AMOUNT");
   h->SetKeyWords(words);

@@ -44,6 +44,11 @@ class ZazArerevOdo : public TmwCustomHighLighter {
   void SetKeyWords(const std::vector<std::string>& words);
   bool IsKeyWord(TEditStringView word) const;
 
+  // Besides the attributes, the value "KeyWords" of the section `key` (comma text): loading
+  // takes it when it exists, and fails without the section.
+  bool LoadFromStore(const TznSaveState& store, const std::string& key) override;
+  void SaveToStore(TznSaveState& store, const std::string& key) const override;
+
   TmwHighLightAttributes* GetDefaultAttribute(int index) const override;
   int GetCapabilities() const override { return TmwCustomHighLighter::GetCapabilities() | 4; }
   std::string GetLanguageName() const override { return "Galaxy"; }
@@ -81,8 +86,15 @@ class ZazArerevOdo : public TmwCustomHighLighter {
   TOrderRange range_ = rsNormal;
 };
 
-// The orders window's highlighter: the class default with "AMOUNT" among the keywords, comments
-// italic, keywords bold and messages green.
+// The highlighters the program has, by language name ("Galaxy": the order language). Made once,
+// on first use, and never changed.
+const THighlighterList& HighlighterList();
+
+// The orders window's highlighter, made through HighlighterList(): the class default with "AMOUNT"
+// among the keywords, comments italic, keywords bold and messages green.
 std::unique_ptr<ZazArerevOdo> MakeOrdersWindowHighlighter();
+// Where the orders window's highlighter is kept in the settings store; the program only reads
+// it, so a user may add keywords or change colours there.
+inline constexpr const char* kOrdersHighlighterKey = "Highlighter_Galaxy";
 
 }  // namespace tovix

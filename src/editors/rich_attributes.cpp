@@ -105,7 +105,6 @@ void TTextAttributes98::Change(const std::function<void(QTextCharFormat&)>& chan
     edit.setCharFormat(piece.format);
   }
   edit.endEditBlock();
-  control_->setCurrentCharFormat(current);
 }
 
 TColor TTextAttributes98::Color() const {
@@ -539,7 +538,7 @@ void TParaAttributes98::SetNumbering(TNumberingStyle numbering) {
 
 // --- TWideRichEditStrings98 ---
 
-int TWideRichEditStrings98::Count() const {
+int TWideRichEditStrings98::GetCount() const {
   const QTextDocument* document = control_->document();
   const int blocks = document->blockCount();
   return document->lastBlock().length() <= 1 ? blocks - 1 : blocks;
@@ -581,12 +580,6 @@ void TWideRichEditStrings98::Insert(int index, const QString& s) {
   cursor.endEditBlock();
 }
 
-int TWideRichEditStrings98::Add(const QString& s) {
-  const int index = Count();
-  Insert(index, s);
-  return index;
-}
-
 void TWideRichEditStrings98::Delete(int index) {
   QTextDocument* document = control_->document();
   const QTextBlock block = document->findBlockByNumber(index);
@@ -606,19 +599,24 @@ void TWideRichEditStrings98::Clear() {
   control_->clear();
 }
 
-QString TWideRichEditStrings98::Text() const {
+QString TWideRichEditStrings98::GetTextStr() const {
   QString text;
   const int count = Count();
   for (int i = 0; i < count; ++i) text += Get(i) + QStringLiteral("\r\n");
   return text;
 }
 
-void TWideRichEditStrings98::SetText(const QString& text) {
+void TWideRichEditStrings98::SetTextStr(const QString& text) {
   RichDocument rich = RichDocumentFromText(text.toStdU16String());
   if (rich.paragraphs.size() > 1 && rich.paragraphs.back().runs.empty())
     rich.paragraphs.pop_back();  // a final line end adds no empty line
   if (!text.isEmpty()) rich.paragraphs.emplace_back();
   RichDocumentToQt(rich, control_->document());  // the whole text, whatever is selected
+}
+
+void TWideRichEditStrings98::SetUpdateState(bool updating) {
+  control_->setUpdatesEnabled(!updating);
+  if (!updating) control_->viewport()->update();
 }
 
 TLanguage TWideRichEditStrings98::Language() const {

@@ -14,6 +14,7 @@
 #include "core/base/errors.h"
 #include "core/base/font_styles.h"
 #include "editors/code_pages.h"
+#include "editors/wide_strings.h"
 
 namespace tovix {
 
@@ -132,23 +133,25 @@ class TParaAttributes98 {
   TRichEdit98* control_;
 };
 
-// The control's paragraphs as a list of lines, in wide text.
-class TWideRichEditStrings98 {
+// The control's paragraphs as a list of lines, in wide text; its language is the control's.
+class TWideRichEditStrings98 : public TWideStrings {
  public:
   explicit TWideRichEditStrings98(TRichEdit98* control) : control_(control) {}
   // Paragraph count, less the empty last one.
-  int Count() const;
-  QString Get(int index) const;  // empty for a line that does not exist
-  void Put(int index, const QString& s);
+  int GetCount() const override;
+  QString Get(int index) const override;  // empty for a line that does not exist
+  // The paragraph's text is replaced; its format stays.
+  void Put(int index, const QString& s) override;
   // Inserts before line `index`; at Count() the line is appended.
-  void Insert(int index, const QString& s);
-  int Add(const QString& s);
-  void Delete(int index);
-  void Clear();
-  QString Text() const;  // every line followed by CR LF
-  void SetText(const QString& text);
-  TLanguage Language() const;
-  void SetLanguage(TLanguage language);
+  void Insert(int index, const QString& s) override;
+  void Delete(int index) override;
+  void Clear() override;
+  QString GetTextStr() const override;  // every line followed by CR LF
+  void SetTextStr(const QString& text) override;
+  // No repainting while the lines are changed in one update.
+  void SetUpdateState(bool updating) override;
+  TLanguage Language() const override;
+  void SetLanguage(TLanguage language) override;
 
  private:
   TRichEdit98* control_;

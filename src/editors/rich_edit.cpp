@@ -67,21 +67,6 @@ class SelectionBar : public QWidget {
 
 }  // namespace
 
-TLanguage SystemLanguage() {
-  static constexpr std::pair<QLocale::Language, TLanguage> kLanguages[] = {
-      {QLocale::English, 1033},         {QLocale::Dutch, 1043},     {QLocale::German, 1031},
-      {QLocale::French, 1036},          {QLocale::Spanish, 3082},   {QLocale::Italian, 1040},
-      {QLocale::Russian, 1049},         {QLocale::Ukrainian, 1058}, {QLocale::Polish, 1045},
-      {QLocale::Czech, 1029},           {QLocale::Swedish, 1053},   {QLocale::Portuguese, 2070},
-      {QLocale::Japanese, 1041},        {QLocale::Chinese, 2052},   {QLocale::Greek, 1032},
-      {QLocale::Turkish, 1055},         {QLocale::Finnish, 1035},   {QLocale::Danish, 1030},
-      {QLocale::NorwegianBokmal, 1044}, {QLocale::Hungarian, 1038}};
-  const QLocale::Language language = QLocale::system().language();
-  for (const auto& [qt, lcid] : kLanguages)
-    if (qt == language) return lcid;
-  return 1033;
-}
-
 QColor ToQColor(TColor color, const QPalette& palette) {
   if (color == clWindowText) return palette.color(QPalette::Text);
   if (IsSystemColor(color)) return palette.color(QPalette::Text);

@@ -5,6 +5,7 @@
 
 #include <QSyntaxHighlighter>
 #include <QTextEdit>
+#include <deque>
 #include <memory>
 
 #include "editors/rich_attributes.h"
@@ -37,6 +38,8 @@ class LinkOverlay : public QSyntaxHighlighter {
 
 class TRichEdit98 : public QTextEdit {
   Q_OBJECT
+  // The wide lines' text as four hexadecimal digits per character (see TWideStrings).
+  Q_PROPERTY(QString WideStrings READ WideStrings WRITE SetWideStrings)
 
  public:
   explicit TRichEdit98(QWidget* parent = nullptr);
@@ -67,6 +70,19 @@ class TRichEdit98 : public QTextEdit {
   // Loading and saving keep to the words common to all languages (no language words).
   bool PlainRTF() const { return plain_rtf_; }
   void SetPlainRTF(bool on) { plain_rtf_ = on; }
+  // 0 until set: undo without a limit. Set to n above 0: the last n steps can be undone, the
+  // oldest dropped when a new one comes (typing that goes on at the same place is one step);
+  // set to 0: no undo. Setting it forgets the steps so far.
+  int UndoLimit() const { return undo_limit_; }
+  void SetUndoLimit(int limit);
+  bool CanUndo() const;
+  bool CanRedo() const;
+  // Undo and Redo under the limit; without one they are QTextEdit's.
+  void Undo();
+  void Redo();
+  QString WideStrings() const { return wide_lines_.WideStringsText(); }
+  // A text that is not four hexadecimal digits per character changes nothing.
+  void SetWideStrings(const QString& hex) { wide_lines_.SetWideStringsText(hex); }
 
   TTextAttributes98& SelAttributes() { return sel_attributes_; }
   TTextAttributes98& DefAttributes() { return def_attributes_; }
@@ -100,6 +116,7 @@ class TRichEdit98 : public QTextEdit {
   void saveProgress(int position, int size);
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -111,6 +128,20 @@ class TRichEdit98 : public QTextEdit {
  private:
   void RescanLinks();
   void PlaceSelectionBar();
+
+  // The limited undo: whole states of the text with the selection, one per step.
+  struct TUndoState {
+    RichDocument Document;
+    int Anchor = 0;
+    int Position = 0;
+  };
+  TUndoState CurrentState() const;
+  void RestoreState(const TUndoState& state);
+  void ContentsChanging(int position, int removed, int added);
+  void ContentsChanged();
+  void UndoAvailabilityChanged();
+  // The state on top of `from` becomes the current one; the current one goes onto `to`.
+  void Replay(std::deque<TUndoState>& from, std::deque<TUndoState>& to);
 
   TAutoURLDetect auto_url_detect_ = adNone;
   TURLCollection url_types_ = TURLCollection::Defaults();
@@ -124,6 +155,14 @@ class TRichEdit98 : public QTextEdit {
   TOutputFormat output_format_ = ofRTF;
   bool selected_in_out_ = false;
   bool plain_rtf_ = false;
+  int undo_limit_ = 0;
+  bool limited_undo_ = false;  // the undo below, not the document's
+  std::deque<TUndoState> undo_steps_;
+  std::deque<TUndoState> redo_steps_;
+  TUndoState undo_current_;  // the state after the last step
+  bool undo_restoring_ = false;
+  bool undo_state_stale_ = false;
+  int typing_end_ = -1;  // where the last one-character insertion ended
   TTextAttributes98 sel_attributes_{this, atSelected};
   TTextAttributes98 def_attributes_{this, atDefaultText};
   TParaAttributes98 paragraph_{this};
@@ -133,10 +172,6 @@ class TRichEdit98 : public QTextEdit {
   std::unique_ptr<LinkOverlay> overlay_;
   QWidget* selection_bar_ = nullptr;
 };
-
-// The locale identifier of the system's language: its primary language with the default
-// sublanguage; 1033 (English) for a language the table does not know.
-TLanguage SystemLanguage();
 
 // Qt colour of a program colour value; system colours come from the palette.
 QColor ToQColor(TColor color, const QPalette& palette);

@@ -16,6 +16,20 @@ TEditChar Cp1252Char(unsigned char b) {
   return b;
 }
 
+// The Windows-1252 byte of `c`; 0 when the code page has none (NUL itself maps to 0 too, which
+// callers test first).
+char Windows1252Byte(TEditChar c) {
+  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+  for (int i = 0; i < 32; ++i) {
+    const TEditChar mapped =
+        kCp1252High[i] != 0 ? kCp1252High[i] : static_cast<TEditChar>(0x80 + i);
+    if (mapped == c) return static_cast<char>(0x80 + i);
+  }
+  return 0;
+}
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 }  // namespace
 
 TEditString Windows1252ToEdit(std::string_view bytes) {
@@ -31,26 +45,19 @@ std::string EditToWindows1252(TEditStringView text, size_t* lost) {
   out.reserve(text.size());
   size_t missing = 0;
   for (TEditChar c : text) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-      out.push_back(static_cast<char>(c));
-      continue;
-    }
-    char found = 0;
-    for (int i = 0; i < 32; ++i) {
-      TEditChar mapped = kCp1252High[i] != 0 ? kCp1252High[i] : static_cast<TEditChar>(0x80 + i);
-      if (mapped == c) {
-        found = static_cast<char>(0x80 + i);
-        break;
-      }
-    }
-    if (found == 0) {
+    char b = Windows1252Byte(c);
+    if (b == 0 && c != 0) {
       ++missing;
-      found = '?';
+      b = '?';
     }
-    out.push_back(found);
+    out.push_back(b);
   }
   if (lost != nullptr) *lost = missing;
   return out;
+}
+
+bool CanEncode(TEditChar c, TTextEncoding encoding) {
+  return encoding == TTextEncoding::Utf8 || c == 0 || Windows1252Byte(c) != 0;
 }
 
 TEditString Utf8ToEdit(std::string_view bytes) {
@@ -129,6 +136,23 @@ std::string EncodeText(TEditStringView text, TTextEncoding encoding, size_t* los
     return EditToUtf8(text);
   }
   return EditToWindows1252(text, lost);
+}
+
+std::vector<std::string> EncodeLinesWhole(const std::vector<TEditString>& lines) {
+  bool whole = true;
+  for (const TEditString& line : lines)
+    for (TEditChar c : line) whole = whole && CanEncode(c, TTextEncoding::Windows1252);
+  std::vector<std::string> out;
+  out.reserve(lines.size());
+  for (const TEditString& line : lines)
+    out.push_back(whole ? EditToWindows1252(line) : EditToUtf8(line));
+  if (!whole && !out.empty()) out.front().insert(0, kByteOrderMark);
+  return out;
+}
+
+TEditString DecodeFileText(std::string_view bytes) {
+  if (bytes.starts_with(kByteOrderMark)) return Utf8ToEdit(bytes.substr(kByteOrderMark.size()));
+  return Windows1252ToEdit(bytes);
 }
 
 std::vector<TEditString> SplitEditLines(TEditStringView text) {

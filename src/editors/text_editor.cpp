@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMenu>
@@ -116,6 +117,58 @@ uint16_t VirtualKeyOf(int key) {
   }
 }
 
+uint16_t KeyTableKey(int qtKey, uint32_t nativeScanCode, bool xkbKeycodes) {
+  const uint16_t key = VirtualKeyOf(qtKey);
+  if (!xkbKeycodes) return key;
+  const uint16_t place = VirtualKeyOfKeycode(nativeScanCode);
+  if (place >= '0' && place <= '9') return place;
+  return key == 0 ? place : key;
+}
+
+bool TypesCharacters(Qt::KeyboardModifiers modifiers) {
+  return modifiers.testFlag(Qt::ControlModifier) == modifiers.testFlag(Qt::AltModifier);
+}
+
+namespace {
+
+// The native scan codes of these platforms are xkb keycodes.
+bool XkbKeycodes() {
+  const QString platform = QGuiApplication::platformName();
+  return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+}
+
+uint16_t TableKeyOf(const QKeyEvent& e) {
+  return KeyTableKey(e.key(), e.nativeScanCode(), XkbKeycodes());
+}
+
+// A proportional font: its narrow and wide characters advance differently.
+bool Proportional(const QFont& font) {
+  const QFontMetricsF metrics(font);
+  const double m = metrics.horizontalAdvance(QLatin1Char('M'));
+  for (QLatin1Char c : {QLatin1Char('i'), QLatin1Char('W'), QLatin1Char('.'), QLatin1Char(' ')})
+    if (std::abs(metrics.horizontalAdvance(c) - m) > 0.01) return true;
+  return false;
+}
+
+}  // namespace
+
+QFont FixedPitchFont(const QFont& font) {
+  if (!Proportional(font)) return font;
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (Proportional(fixed)) fixed = QFont(QStringLiteral("monospace"));
+  fixed.setStyleHint(QFont::TypeWriter);
+  fixed.setFixedPitch(true);
+  if (font.pixelSize() > 0)
+    fixed.setPixelSize(font.pixelSize());
+  else
+    fixed.setPointSizeF(font.pointSizeF());
+  fixed.setWeight(font.weight());
+  fixed.setItalic(font.italic());
+  fixed.setUnderline(font.underline());
+  fixed.setStrikeOut(font.strikeOut());
+  return fixed;
+}
+
 // --- Fonts -------------------------------------------------------------------------------------
 
 void TFontStyleCache::SetBaseFont(const QFont& font, bool boldUsed, bool italicUsed) {
@@ -196,6 +249,11 @@ TTextEditor::TTextEditor(QWidget* parent) : QAbstractScrollArea(parent) {
   viewport()->setAcceptDrops(true);
   SetClipboard(&clipboard_);
   gutter_.OnChange = [this] { UpdateMetrics(); };
+  connect(&bookMarkOptions_, &TmwBookMarkOpt::OnChange, this, [this] {
+    BookMarkEnableKeys = bookMarkOptions_.EnableKeys();
+    builtInGlyphs_ = {};  // their width follows Xoffset
+    InvalidateGutterLines(-1, -1);
+  });
   const int flash = QApplication::cursorFlashTime();
   caretTimer_.setInterval(flash > 0 ? flash / 2 : 500);
   connect(&caretTimer_, &QTimer::timeout, this, [this] {
@@ -210,6 +268,37 @@ TTextEditor::TTextEditor(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 TTextEditor::~TTextEditor() = default;
+
+// --- Bookmark options ----------------------------------------------------------------------------
+
+template <class T>
+void TmwBookMarkOpt::Set(T& field, T value) {
+  if (field == value) return;
+  field = value;
+  emit OnChange();
+}
+
+void TmwBookMarkOpt::SetBookmarkImages(TImageList* images) {
+  if (images == bookmarkImages_) return;
+  disconnect(imagesChanged_);
+  bookmarkImages_ = images;
+  if (images)
+    imagesChanged_ = connect(images, &TImageList::Changed, this, &TmwBookMarkOpt::OnChange);
+  emit OnChange();
+}
+
+void TmwBookMarkOpt::SetEnableKeys(bool on) {
+  Set(enableKeys_, on);
+}
+void TmwBookMarkOpt::SetGlyphsVisible(bool on) {
+  Set(glyphsVisible_, on);
+}
+void TmwBookMarkOpt::SetLeftMargin(int pixels) {
+  Set(leftMargin_, pixels);
+}
+void TmwBookMarkOpt::SetXoffset(int pixels) {
+  Set(xoffset_, pixels);
+}
 
 void TTextEditor::SetSelectedColor(const TmwSelectedColor& colors) {
   selectedColor_ = colors;
@@ -363,6 +452,19 @@ void TTextEditor::InvalidateLines(int first, int last) {
   if (bottom > top) viewport()->update(QRect(0, top, viewport()->width(), bottom - top));
 }
 
+void TTextEditor::InvalidateGutterLines(int first, int last) {
+  if (!metricsValid_) return;
+  if (first < 0 || last < 0) {
+    viewport()->update(QRect(0, 0, gutterWidth_, viewport()->height()));
+    return;
+  }
+  if (first > last) std::swap(first, last);
+  const int lh = fonts_.CharHeight() + extraLineSpacing_;
+  const int top = std::max(0, (first - TopLine()) * lh);
+  const int bottom = std::min(viewport()->height(), (last - TopLine() + 1) * lh);
+  if (bottom > top) viewport()->update(QRect(0, top, gutterWidth_, bottom - top));
+}
+
 void TTextEditor::InvalidateAll() {
   if (metricsValid_ && gutter_.RealGutterWidth(LineCount(), fonts_.CharWidth()) != gutterWidth_)
     UpdateWindowSize();
@@ -493,7 +595,7 @@ QPixmap TTextEditor::BuiltInGlyph(int index) {
   QPixmap& glyph = builtInGlyphs_[static_cast<size_t>(index)];
   if (!glyph.isNull()) return glyph;
   const int h = std::clamp(LineHeight() - 2, 8, 14);
-  const int w = std::max(8, bookMarkOptions_.Xoffset - 1);
+  const int w = std::max(8, bookMarkOptions_.Xoffset() - 1);
   glyph = QPixmap(w, h);
   glyph.fill(Qt::transparent);
   QPainter p(&glyph);
@@ -537,29 +639,30 @@ void TTextEditor::PaintGutter(QPainter& p, const QRect& clip, int firstLine, int
     p.setPen(palette().color(QPalette::Dark));
     p.drawLine(gutterWidth_ - 1, area.top(), gutterWidth_ - 1, area.bottom());
   }
-  if (!bookMarkOptions_.GlyphsVisible || Marks().empty()) return;
+  if (!bookMarkOptions_.GlyphsVisible() || Marks().empty()) return;
   p.save();
   p.setClipRect(area);
   for (int line = firstLine; line <= last; ++line) {
-    int x = bookMarkOptions_.LeftMargin;
+    int x = bookMarkOptions_.LeftMargin();
     int drawn = 0;
     for (const auto& mark : Marks()) {
-      if (mark->Line != line || !mark->Visible) continue;
+      if (mark->Line() != line || !mark->Visible()) continue;
       if (++drawn > 16) break;
-      QPixmap glyph;
-      const auto& images = bookMarkOptions_.BookmarkImages;
-      if (!images.empty()) {
-        if (mark->ImageIndex >= 0 && mark->ImageIndex < static_cast<int>(images.size()))
-          glyph = images[static_cast<size_t>(mark->ImageIndex)];
-      } else if (mark->ImageIndex >= 0 && mark->ImageIndex < 10) {
-        glyph = BuiltInGlyph(mark->ImageIndex);
-      }
+      const QPixmap glyph = MarkGlyph(*mark);
       if (!glyph.isNull())
         p.drawPixmap(x, (line - TopLine()) * lh + std::max(0, (lh - glyph.height()) / 2), glyph);
-      x += bookMarkOptions_.Xoffset;
+      x += bookMarkOptions_.Xoffset();
     }
   }
   p.restore();
+}
+
+QPixmap TTextEditor::MarkGlyph(const TMark& mark) {
+  const int index = mark.ImageIndex();
+  if (const TImageList* images = bookMarkOptions_.BookmarkImages();
+      images != nullptr && !mark.InternalImage())
+    return images->Image(index);  // null beyond the list
+  return index >= 0 && index < 10 ? BuiltInGlyph(index) : QPixmap();
 }
 
 namespace {
@@ -718,7 +821,7 @@ bool TTextEditor::event(QEvent* e) {
     // The editor claims only keys without modifiers or with Shift alone: a Ctrl or Alt key is a
     // shortcut of the window's menus first, and reaches the key table only when none has it.
     auto* k = static_cast<QKeyEvent*>(e);
-    const uint16_t vk = VirtualKeyOf(k->key());
+    const uint16_t vk = TableKeyOf(*k);
     const bool plain =
         (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
     if (plain && vk != 0 && Keystrokes().FindKeycode(vk, ShiftOf(k->modifiers())) >= 0) {
@@ -738,7 +841,19 @@ void TTextEditor::resizeEvent(QResizeEvent* e) {
 
 void TTextEditor::changeEvent(QEvent* e) {
   QAbstractScrollArea::changeEvent(e);
-  if (e->type() == QEvent::FontChange) UpdateMetrics();
+  if (e->type() != QEvent::FontChange) return;
+  // A proportional font would leave the text off the cell grid: the editor takes a fixed-pitch
+  // one of the same size and style instead (setting it comes back here with that font).
+  if (!fixingFont_) {
+    const QFont fixed = FixedPitchFont(font());
+    if (fixed != font()) {
+      fixingFont_ = true;
+      setFont(fixed);
+      fixingFont_ = false;
+      return;
+    }
+  }
+  UpdateMetrics();
 }
 
 void TTextEditor::focusInEvent(QFocusEvent* e) {
@@ -761,13 +876,13 @@ bool TTextEditor::focusNextPrevChild(bool next) {
 }
 
 void TTextEditor::keyPressEvent(QKeyEvent* e) {
-  const uint16_t vk = VirtualKeyOf(e->key());
+  const uint16_t vk = TableKeyOf(*e);
   const bool consumed = vk != 0 && KeyDown(vk, ShiftOf(e->modifiers()));
   const QList<uint> chars = e->text().toUcs4();
   if (consumed) {
     // The character that comes with a bound key is dropped by the editor.
     KeyPress(chars.isEmpty() ? 0 : chars.front());
-  } else {
+  } else if (TypesCharacters(e->modifiers())) {
     for (uint c : chars) KeyPress(static_cast<TEditChar>(c));
   }
   e->accept();
@@ -906,12 +1021,12 @@ void TTextEditor::GutterClick(QPoint pos) {
   const int line = TopLine() + pos.y() / LineHeight();
   if (line < 1 || line > LineCount()) return;
   TMark* found = nullptr;
-  int x = bookMarkOptions_.LeftMargin;
+  int x = bookMarkOptions_.LeftMargin();
   int walked = 0;
   for (const auto& mark : Marks()) {
-    if (mark->Line != line) continue;
+    if (mark->Line() != line) continue;
     if (++walked > 16) break;
-    x += bookMarkOptions_.Xoffset;
+    x += bookMarkOptions_.Xoffset();
     if (x > pos.x()) {
       found = mark.get();
       break;

@@ -11,15 +11,18 @@
 #include <QFont>
 #include <QMimeData>
 #include <QPixmap>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <array>
 #include <functional>
 #include <vector>
 
+#include "controls/image_list.h"
 #include "editors/custom_edit.h"
 #include "editors/edit_view.h"
 
+class QPagedPaintDevice;
 class QPainter;
 
 namespace tovix {
@@ -69,23 +72,69 @@ class TEditorDragData : public QMimeData {
 };
 
 enum class TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TBorderStyle { bsNone, bsSingle };
+// Where a print stands when OnPrintStatus is called.
+enum TmwPrintStatus { psBegin, psNewPage, psEnd };
 
 struct TmwSelectedColor {
   TColor Background = clHighlight;
   TColor Foreground = clHighlightText;
 };
 
-struct TmwBookMarkOpt {
-  // Glyphs by image index; empty: the ten built-in glyphs (digit boxes).
-  std::vector<QPixmap> BookmarkImages;
-  bool GlyphsVisible = true;
-  int LeftMargin = 2;
-  int Xoffset = 12;
+// How the gutter shows the marks. Every change of a value (or of the image list's images)
+// fires OnChange, and the editor repaints its gutter.
+class TmwBookMarkOpt : public QObject {
+  Q_OBJECT
+
+ public:
+  // Glyphs by image index for the marks placed while it is set; none: the ten built-in glyphs
+  // (digit boxes).
+  TImageList* BookmarkImages() const { return bookmarkImages_; }
+  void SetBookmarkImages(TImageList* images);
+  // The bookmark keys (Ctrl+digit, Ctrl+Shift+digit) work.
+  bool EnableKeys() const { return enableKeys_; }
+  void SetEnableKeys(bool on);
+  bool GlyphsVisible() const { return glyphsVisible_; }
+  void SetGlyphsVisible(bool on);
+  int LeftMargin() const { return leftMargin_; }
+  void SetLeftMargin(int pixels);
+  // The distance from one glyph of a line to the next.
+  int Xoffset() const { return xoffset_; }
+  void SetXoffset(int pixels);
+
+ signals:
+  void OnChange();
+
+ private:
+  template <class T>
+  void Set(T& field, T value);
+
+  QPointer<TImageList> bookmarkImages_;
+  QMetaObject::Connection imagesChanged_;
+  bool enableKeys_ = true;
+  bool glyphsVisible_ = true;
+  int leftMargin_ = 2;
+  int xoffset_ = 12;
 };
 
 // The Windows virtual-key code of a Qt key (0 when the key has none); the key bindings are
 // stored in these codes.
 uint16_t VirtualKeyOf(int qtKey);
+
+// The key the key table looks up for a key event: what the keyboard means, not the character
+// it made. Where the native scan codes are xkb keycodes (X11, Wayland), the digit row gives its
+// digit whatever Shift put on it (Shift+Ctrl+1 reports "!"), and a letter key of a layout
+// without Latin letters gives the letter of its place; otherwise the Qt key's code.
+uint16_t KeyTableKey(int qtKey, uint32_t nativeScanCode, bool xkbKeycodes);
+
+// Whether a key with these modifiers types its characters when the key table binds nothing to
+// it: not with Ctrl or Alt alone (Ctrl+; types no ";"), but with both, which is AltGr on
+// Windows; AltGr on X11 and Wayland comes without either. German "@", Polish "ł" still type.
+bool TypesCharacters(Qt::KeyboardModifiers modifiers);
+
+// A font whose characters all advance alike, for the editor's grid of cells: `font` itself when
+// it is one; else a fixed-pitch font of its size and style.
+QFont FixedPitchFont(const QFont& font);
 
 class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   Q_OBJECT
@@ -115,6 +164,9 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   void SetOverwriteCaret(TCaretType type);
   TScrollStyle ScrollBars() const { return scrollBars_; }
   void SetScrollBars(TScrollStyle style);
+  // bsSingle: the sunken frame around the control; bsNone: none, the text area takes its room.
+  TBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle style);
   void SetGutterCursor(const QCursor& cursor) { gutterCursor_ = cursor; }
   // The context menu; a right click on a selection then leaves the caret and selection alone.
   void SetPopupMenu(class QMenu* menu) { popupMenu_ = menu; }
@@ -136,6 +188,14 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   // --- Model overrides ----------------------------------------------------------------------
   void SetCaretXY(TPoint p) override;
 
+  // Prints the whole text onto `device` (a printer or a PDF writer) in the editor's font at its
+  // point size, coloured and styled as the highlighter says, tabs expanded and long lines
+  // wrapped. OnPrintStatus is called with psBegin (page 1), psNewPage before each further page
+  // and psEnd (the last page); setting `abort` stops before the next page. Returns the pages
+  // printed (0 when the device cannot be painted on).
+  int Print(QPagedPaintDevice& device);
+  std::function<void(TmwPrintStatus status, int pageNumber, bool& abort)> OnPrintStatus;
+
   // One step of the scrolling that runs while the mouse selects outside the text area.
   void AutoScrollStep();
   bool Selecting() const { return selecting_; }
@@ -156,6 +216,8 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
  protected:
   void InvalidateLines(int first, int last) override;
   void InvalidateAll() override;
+  void InvalidateGutterLines(int first, int last) override;
+  bool HasBookmarkImages() const override { return bookMarkOptions_.BookmarkImages() != nullptr; }
 
   bool event(QEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
@@ -197,6 +259,8 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   QColor Resolve(TColor color, QColor fallback) const;
   QColor Background() const;
   QPixmap BuiltInGlyph(int index);
+  // A mark's glyph: from the bookmark images unless the mark is internal; none beyond them.
+  QPixmap MarkGlyph(const TMark& mark);
   void ShowScrollHint(int topLine);
 
   TmwGutter gutter_;
@@ -210,10 +274,12 @@ class TTextEditor : public QAbstractScrollArea, public TmwCustomEdit {
   TCaretType insertCaret_ = ctVerticalLine;
   TCaretType overwriteCaret_ = ctBlock;
   TScrollStyle scrollBars_ = TScrollStyle::ssBoth;
+  TBorderStyle borderStyle_ = bsSingle;
   QCursor gutterCursor_{Qt::ArrowCursor};
   class QMenu* popupMenu_ = nullptr;
 
   TFontStyleCache fonts_;
+  bool fixingFont_ = false;  // while a proportional font is being replaced
   bool metricsValid_ = false;
   QFont metricsFont_;
   TFontStyles metricsStyles_ = 0;

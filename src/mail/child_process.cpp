@@ -9,9 +9,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+
+#include "mail/cancel_token.h"
 
 extern char** environ;
 
@@ -178,7 +181,7 @@ void TChildProcess::Kill() {
 }
 
 TProgramRun RunProgram(const std::vector<std::string>& argv, std::string_view input,
-                       int timeoutSeconds) {
+                       int timeoutSeconds, TCancelToken* cancel) {
   TProgramRun run;
   TChildProcess child;
   if (!child.Start(argv, run.Error)) return run;
@@ -188,21 +191,25 @@ TProgramRun RunProgram(const std::vector<std::string>& argv, std::string_view in
   // behind may hold the output open long after it is done.
   int ended = OpenPidFd(child.Pid());
   ::fcntl(child.OutputFd(), F_SETFL, ::fcntl(child.OutputFd(), F_GETFL) | O_NONBLOCK);
-  if (input.empty()) child.CloseInput();
+  if (input.empty()) {
+    child.CloseInput();
+    run.InputDone = true;
+  }
   bool outputOpen = true;
   for (;;) {
     // Without a way to watch the end itself, the end of the output stands for it.
     if (!outputOpen && ended < 0) break;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
+    const bool cancelled = cancel && cancel->Cancelled();
+    if (left.count() <= 0 || cancelled) {
       child.Kill();
       CloseFd(ended);
-      run.TimedOut = true;
+      (cancelled ? run.Cancelled : run.TimedOut) = true;
       return run;
     }
-    constexpr nfds_t kNone = 3;
-    pollfd fds[3];
+    constexpr nfds_t kNone = 4;
+    pollfd fds[4];
     nfds_t count = 0;
     const nfds_t outputAt = outputOpen ? count : kNone;
     if (outputAt != kNone) fds[count++] = {child.OutputFd(), POLLIN, 0};
@@ -210,7 +217,12 @@ TProgramRun RunProgram(const std::vector<std::string>& argv, std::string_view in
     if (inputAt != kNone) fds[count++] = {child.InputFd(), POLLOUT, 0};
     const nfds_t endedAt = ended >= 0 ? count : kNone;
     if (endedAt != kNone) fds[count++] = {ended, POLLIN, 0};
-    const int ready = ::poll(fds, count, static_cast<int>(left.count()));
+    // A cancel only wakes the poll; the top of the loop acts on it.
+    if (cancel && cancel->Fd() >= 0) fds[count++] = {cancel->Fd(), POLLIN, 0};
+    // Without its descriptor a cancel is looked for every tenth of a second.
+    const auto wait =
+        cancel && cancel->Fd() < 0 ? std::min<int64_t>(left.count(), 100) : left.count();
+    const int ready = ::poll(fds, count, static_cast<int>(wait));
     if (ready < 0 && errno != EINTR) break;
     if (ready <= 0) continue;
     if (inputAt != kNone && fds[inputAt].revents != 0) {
@@ -218,6 +230,7 @@ TProgramRun RunProgram(const std::vector<std::string>& argv, std::string_view in
         const ssize_t sent =
             ::send(child.InputFd(), input.data(), input.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (sent > 0) input.remove_prefix(static_cast<size_t>(sent));
+        run.InputDone = input.empty();
         if ((sent < 0 && errno != EAGAIN && errno != EINTR) || input.empty()) child.CloseInput();
       } else {
         child.CloseInput();  // it stopped reading

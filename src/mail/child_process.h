@@ -11,6 +11,8 @@
 
 namespace tovix {
 
+class TCancelToken;
+
 // One running program with a socket to its standard input and one pipe from its standard output
 // and error together. A child still running when the object goes is killed and reaped, so no
 // program outlives its owner by accident.
@@ -55,16 +57,19 @@ class TChildProcess {
 // What a program run to its end did.
 struct TProgramRun {
   bool Started = false;
-  bool TimedOut = false;  // killed after the time allowed
-  int ExitCode = -1;      // -1 when a signal ended it
-  std::string Output;     // its output and error text, at most the last 16 KB
-  std::string Error;      // why it could not be started
+  bool TimedOut = false;   // killed after the time allowed
+  bool Cancelled = false;  // killed when the token was cancelled
+  bool InputDone = false;  // it took the whole input (it may have acted on it)
+  int ExitCode = -1;       // -1 when a signal ended it
+  std::string Output;      // its output and error text, at most the last 16 KB
+  std::string Error;       // why it could not be started
 };
 
 // Runs argv with `input` on its standard input and waits for it to end, at most `timeoutSeconds`
-// (then it is killed). Input and output flow at the same time, so a program that answers while
-// it reads never blocks.
+// (then it is killed), or until `cancel` (may be null) is cancelled (then it is killed at once).
+// Input and output flow at the same time, so a program that answers while it reads never
+// blocks.
 TProgramRun RunProgram(const std::vector<std::string>& argv, std::string_view input,
-                       int timeoutSeconds);
+                       int timeoutSeconds, TCancelToken* cancel = nullptr);
 
 }  // namespace tovix

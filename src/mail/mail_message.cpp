@@ -13,6 +13,9 @@ namespace {
 constexpr char kHex[] = "0123456789ABCDEF";
 // SMTP's limit for one line without its CR LF.
 constexpr size_t kMaxLineLength = 998;
+// SMTP's limit for an address (its path of 256 octets, the angle brackets included); longer
+// ones no server takes, and no header line could hold them whole.
+constexpr size_t kMaxAddressLength = 254;
 // A quoted-printable line, its soft-break "=" included.
 constexpr size_t kMaxEncodedLine = 76;
 // An encoded-word, so that "Subject: " and one word stay within 76 characters.
@@ -114,6 +117,7 @@ std::string StripLineBreaks(std::string_view text) {
 }
 
 bool IsMailAddress(std::string_view address) {
+  if (address.size() > kMaxAddressLength) return false;
   const size_t at = address.find('@');
   if (at == std::string_view::npos || at == 0 || at + 1 >= address.size()) return false;
   if (address.find('@', at + 1) != std::string_view::npos) return false;
@@ -140,6 +144,13 @@ TRecipients ParseRecipients(std::string_view text) {
       piece = TrimView(piece.substr(1, piece.size() - 2));
     if (piece.find('@') == std::string_view::npos) {
       result.Error = "\"" + std::string(piece) + "\" is not an e-mail address: it has no \"@\".";
+      return result;
+    }
+    if (piece.size() > kMaxAddressLength) {
+      result.Error = "An address of " + std::to_string(piece.size()) +
+                     " characters is longer than the " + std::to_string(kMaxAddressLength) +
+                     " an e-mail address may have: \"" + std::string(piece.substr(0, 40)) +
+                     "...\".";
       return result;
     }
     if (!IsMailAddress(piece)) {

@@ -16,7 +16,8 @@ namespace tovix {
 std::string StripLineBreaks(std::string_view text);
 
 // An address the transports can take as it is: local@domain, both parts present, no blank,
-// control character, non-ASCII byte or any of ()<>,;:"[]\ .
+// control character, non-ASCII byte or any of ()<>,;:"[]\ , at most 254 characters (SMTP's
+// limit).
 bool IsMailAddress(std::string_view address);
 
 // The recipients of the ";"-separated address text of the mail settings. Each piece loses its CR

@@ -1,8 +1,6 @@
 #include "mail/mail_service.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <system_error>
 
 #include "core/text/file_utils.h"
@@ -13,8 +11,8 @@ namespace tovix {
 
 namespace {
 
-constexpr int kProgramTimeoutSeconds = 120;
 constexpr size_t kMaxSubject = 255;
+constexpr int kMaxTimeoutSeconds = 3600;
 
 struct TChoice {
   const char* Word;
@@ -70,6 +68,8 @@ TMailSettings ReadMailSettings(const TznSaveState& store) {
   s.Smtp.CaFile = store.ReadString(kMailSection, "CaFile", s.Smtp.CaFile);
   s.StorePassword = store.ReadBool(kMailSection, "StorePassword", s.StorePassword);
   s.Outbox = store.ReadString(kMailSection, "Outbox", s.Outbox);
+  const int timeout = store.ReadInteger(kMailSection, "TimeoutSeconds", s.TimeoutSeconds);
+  if (timeout > 0 && timeout <= kMaxTimeoutSeconds) s.TimeoutSeconds = timeout;
   return s;
 }
 
@@ -88,6 +88,13 @@ void WriteMailSettings(TznSaveState& store, const TMailSettings& s) {
   text("CaFile", s.Smtp.CaFile);
   store.WriteBool(kMailSection, "StorePassword", s.StorePassword);
   text("Outbox", s.Outbox);
+  store.WriteInteger(kMailSection, "TimeoutSeconds", s.TimeoutSeconds);
+}
+
+std::filesystem::path OutboxFolderOf(const TMailSettings& settings,
+                                     const std::filesystem::path& programFolder) {
+  return settings.Outbox.empty() ? programFolder / "outbox"
+                                 : std::filesystem::path(settings.Outbox);
 }
 
 std::optional<std::string> FindGalaxyLine(const IOrderLines& lines) {
@@ -102,6 +109,17 @@ std::string OrderMailBody(const IOrderLines& lines) {
   std::string body;
   for (int i = 0; i < lines.Count(); ++i) body += lines.Line(i) + "\r\n";
   return body;
+}
+
+std::optional<std::string> ErrorNotesQuestion(const std::vector<TOrderNote>& notes) {
+  const auto errors = std::count_if(notes.begin(), notes.end(),
+                                    [](const TOrderNote& note) { return note.Refused; });
+  if (errors == 0) return std::nullopt;
+  return errors == 1 ? std::string(
+                           "The orders hold 1 ERROR note: the server will refuse that "
+                           "line.\rMail them anyway?")
+                     : "The orders hold " + std::to_string(errors) +
+                           " ERROR notes: the server will refuse those lines.\rMail them anyway?";
 }
 
 TMailService::TMailService(TznSaveState& store, std::filesystem::path programFolder,
@@ -128,8 +146,7 @@ std::string TMailService::Password() {
 }
 
 std::filesystem::path TMailService::OutboxFolder() {
-  const std::string& folder = Settings().Outbox;
-  return folder.empty() ? StandardOutboxFolder() : std::filesystem::path(folder);
+  return OutboxFolderOf(Settings(), programFolder_);
 }
 
 bool TMailService::ChangeSettings(const TMailSettings& settings, const std::string& password) {
@@ -150,16 +167,8 @@ bool TMailService::ChangeSettings(const TMailSettings& settings, const std::stri
       if (error) throw std::runtime_error(error.message());
       return true;
     }
-    // The file is made readable by its owner alone before the password goes in; the atomic
-    // writer keeps those permissions.
-    if (!std::filesystem::exists(file)) {
-      const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-      if (fd < 0) throw std::system_error(errno, std::generic_category());
-      ::close(fd);
-    }
-    std::filesystem::permissions(
-        file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    WriteFileAtomically(file, password_);
+    // Readable by its owner alone from its first byte (its temporary file too).
+    WriteFileAtomically(file, password_, kOwnerOnlyFileMode);
   } catch (const std::exception& e) {
     ui_.ShowMessage("The mail password file \"" + file.string() +
                     "\" could not be written: " + e.what());
@@ -191,64 +200,89 @@ bool TMailService::SendRelayMessage(const IOrderLines& lines, const std::string&
   return Send("relay message", recipients, "Relay " + race, *galaxy + "\r\n" + text, toOutbox);
 }
 
-bool TMailService::Send(const std::string& what, const std::string& recipientText,
-                        const std::string& subjectText, const std::string& body, bool toOutbox) {
+TSendResult Deliver(const TMailDelivery& d, TCancelToken* cancel) {
+  switch (d.Method) {
+    case TMailMethod::Sendmail:
+      return SendWithProgram(d.Program, d.Message, d.TimeoutSeconds, cancel);
+    case TMailMethod::Smtp:
+      return SendWithSmtp(d.Server, d.From, d.To, d.Message, cancel);
+    case TMailMethod::Outbox:
+      break;
+  }
+  return WriteToOutbox(d.Outbox, d.Message, d.LocalTime);
+}
+
+bool TMailService::Send(const std::string& what, const std::string& recipients,
+                        const std::string& subject, const std::string& body, bool toOutbox) {
+  const std::optional<TMailDelivery> delivery = Prepare(what, recipients, subject, body, toOutbox);
+  if (!delivery) return false;
+  return Finish(*delivery, prompts_.RunDelivery(*delivery));
+}
+
+std::optional<TMailDelivery> TMailService::Prepare(const std::string& what,
+                                                   const std::string& recipientText,
+                                                   const std::string& subjectText,
+                                                   const std::string& body, bool toOutbox) {
   const TMailSettings& settings = Settings();
   const TRecipients recipients = ParseRecipients(recipientText);
-  if (!recipients.Error.empty()) return Fail(what, "Galaxy Server Adress: " + recipients.Error);
-  const TMailMethod method = toOutbox ? TMailMethod::Outbox : settings.Method;
-  if (method != TMailMethod::Outbox && recipients.Addresses.empty()) {
-    return Fail(what,
-                "There is no recipient: enter the game server's address with \"Galaxy Server "
-                "Adress\" in the Mail Settings menu.");
+  const auto fail = [this, &what](const std::string& why) -> std::optional<TMailDelivery> {
+    Fail(what, why);
+    return std::nullopt;
+  };
+  if (!recipients.Error.empty()) return fail("Galaxy Server Adress: " + recipients.Error);
+  TMailDelivery d;
+  d.What = what;
+  d.Method = toOutbox ? TMailMethod::Outbox : settings.Method;
+  d.To = recipients.Addresses;
+  if (d.Method != TMailMethod::Outbox && d.To.empty()) {
+    return fail(
+        "There is no recipient: enter the game server's address with \"Galaxy Server "
+        "Adress\" in the Mail Settings menu.");
   }
-  const std::string from = Trimmed(settings.From);
-  if (!from.empty() && !IsMailAddress(from))
-    return Fail(what, "Your address in the mail settings, \"" + from +
-                          "\", is not an e-mail address of the form name@example.org.");
-  if (method == TMailMethod::Smtp && from.empty())
-    return Fail(what, "The SMTP server needs your own address: enter it in the mail settings.");
-  if (method == TMailMethod::Smtp && Trimmed(settings.Smtp.Host).empty())
-    return Fail(what, "No SMTP server is set: enter it in the mail settings.");
+  d.From = Trimmed(settings.From);
+  if (!d.From.empty() && !IsMailAddress(d.From))
+    return fail("Your address in the mail settings, \"" + d.From +
+                "\", is not an e-mail address of the form name@example.org.");
+  if (d.Method == TMailMethod::Smtp && d.From.empty())
+    return fail("The SMTP server needs your own address: enter it in the mail settings.");
+  if (d.Method == TMailMethod::Smtp && Trimmed(settings.Smtp.Host).empty())
+    return fail("No SMTP server is set: enter it in the mail settings.");
 
   std::string subject = StripLineBreaks(subjectText);
   if (subject.size() > kMaxSubject) subject.resize(kMaxSubject);
-  const TMailStamp stamp = MailStampNow(from);
-  const std::string message = ComposeMessage({from, recipients.Addresses, subject, body}, stamp,
-                                             method == TMailMethod::Outbox);
-  TSendResult result;
-  switch (method) {
-    case TMailMethod::Sendmail:
-      result = SendWithProgram(Trimmed(settings.Program), message, kProgramTimeoutSeconds);
-      break;
-    case TMailMethod::Smtp: {
-      TSmtpServer server = settings.Smtp;
-      server.Host = Trimmed(server.Host);
-      if (!server.User.empty()) {
-        if (password_.empty()) {
-          const std::optional<std::string> asked = prompts_.AskPassword(server.User, server.Host);
-          if (!asked) return false;  // the user cancelled: nothing to say
-          password_ = StripLineBreaks(*asked);
-        }
-        server.Password = password_;
+  const TMailStamp stamp = MailStampNow(d.From);
+  d.Message = ComposeMessage({d.From, d.To, subject, body}, stamp, d.Method == TMailMethod::Outbox);
+  d.Program = Trimmed(settings.Program);
+  d.Outbox = OutboxFolder();
+  d.LocalTime = stamp.Time + int64_t{stamp.UtcOffsetMinutes} * 60;
+  d.TimeoutSeconds = settings.TimeoutSeconds;
+  if (d.Method == TMailMethod::Smtp) {
+    d.Server = settings.Smtp;
+    d.Server.Host = Trimmed(d.Server.Host);
+    d.Server.TimeoutSeconds = settings.TimeoutSeconds;
+    if (!d.Server.User.empty()) {
+      if (password_.empty()) {
+        const std::optional<std::string> asked = prompts_.AskPassword(d.Server.User, d.Server.Host);
+        if (!asked) return std::nullopt;  // the user cancelled: nothing to say
+        password_ = StripLineBreaks(*asked);
       }
-      result = SendWithSmtp(server, from, recipients.Addresses, message);
-      // The next try asks again rather than repeat a password the server refused.
-      if (result.LoginRefused) password_.clear();
-      break;
+      d.Server.Password = password_;
     }
-    case TMailMethod::Outbox:
-      result =
-          WriteToOutbox(OutboxFolder(), message, stamp.Time + int64_t{stamp.UtcOffsetMinutes} * 60);
-      break;
   }
-  if (!result.Ok) return Fail(what, result.Error);
-  if (method == TMailMethod::Outbox) {
-    if (ui_.AskYesNo("Placed the " + what + " in the outbox as\r" + result.File.string() +
+  return d;
+}
+
+bool TMailService::Finish(const TMailDelivery& d, const TSendResult& result) {
+  // The next try asks again rather than repeat a password the server refused.
+  if (result.LoginRefused) password_.clear();
+  if (ending_) return result.Ok;
+  if (!result.Ok) return Fail(d.What, result.Error);
+  if (d.Method == TMailMethod::Outbox) {
+    if (ui_.AskYesNo("Placed the " + d.What + " in the outbox as\r" + result.File.string() +
                      "\r\rOpen the file in your mail program?"))
       prompts_.OpenInMailProgram(result.File);
   } else {
-    ui_.ShowMessage("Sent the " + what + " to " + JoinAddresses(recipients.Addresses) + ".");
+    ui_.ShowMessage("Sent the " + d.What + " to " + JoinAddresses(d.To) + ".");
   }
   return true;
 }

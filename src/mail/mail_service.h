@@ -1,20 +1,26 @@
 #pragma once
 // Mailing the orders and the relay messages. The orders window calls IMailService; TMailService
-// reads the mail settings (section "Mail" of the settings store), composes the message, hands it
-// to the transport the settings choose, or to the outbox folder, and tells the user what
-// happened. A failure is a message and changes nothing: the order text is only ever read.
+// reads the mail settings (section "Mail" of the settings store), composes the message, has it
+// delivered (IMailPrompts::RunDelivery: the desktop runs the transport off its window thread,
+// with a progress window and Cancel) by the transport the settings choose, or into the outbox
+// folder, and tells the user what happened. A failure is a message and changes nothing: the
+// order text is only ever read.
 //
 // The SMTP password is kept for the run only, unless the user asks to store it; then it lives
-// in its own file in the program folder that only its owner may read.
+// in its own file in the program folder that only its owner may read. It is the text the user
+// typed, as UTF-8 bytes.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/base/user_interface.h"
 #include "core/settings/save_state.h"
 #include "mail/mail_transport.h"
+#include "orders/order_analysis.h"
 #include "orders/order_lines.h"
 
 namespace tovix {
@@ -28,6 +34,8 @@ struct TMailSettings {
   TSmtpServer Smtp;  // its Password is not a setting: see TMailService::Password
   bool StorePassword = false;
   std::string Outbox;  // empty: the folder "outbox" in the program folder
+  // How long a send may take, by the mail program or the SMTP server, before it is stopped.
+  int TimeoutSeconds = 120;
   bool operator==(const TMailSettings&) const = default;
 };
 
@@ -38,16 +46,49 @@ inline constexpr std::string_view kMailPasswordFile = "TovixMailPassword";
 TMailSettings ReadMailSettings(const TznSaveState& store);
 void WriteMailSettings(TznSaveState& store, const TMailSettings& settings);
 
+// The outbox folder the settings name: their Outbox, else "outbox" in the program folder.
+std::filesystem::path OutboxFolderOf(const TMailSettings& settings,
+                                     const std::filesystem::path& programFolder);
+
 // The first order line that holds "#GALAXY" (any case): a relay message starts with it, so the
 // server knows who sends it. Nothing when the orders have none.
 std::optional<std::string> FindGalaxyLine(const IOrderLines& lines);
 // The order text as it is mailed: every line followed by CR LF.
 std::string OrderMailBody(const IOrderLines& lines);
+// The question asked before orders go whose analysis holds ERROR notes (lines the server
+// refuses), naming how many; nothing when there are none.
+std::optional<std::string> ErrorNotesQuestion(const std::vector<TOrderNote>& notes);
+
+class TCancelToken;
+
+// One composed message and how it leaves: all a transport needs, so that it can run on any
+// thread without the settings.
+struct TMailDelivery {
+  std::string What;  // "orders", "relay message"
+  TMailMethod Method = TMailMethod::Sendmail;
+  std::string From;
+  std::vector<std::string> To;
+  std::string Message;
+  std::string Program;  // the mail program
+  TSmtpServer Server;   // with the password
+  std::filesystem::path Outbox;
+  int64_t LocalTime = 0;  // for the outbox file's name
+  int TimeoutSeconds = 120;
+};
+
+// Hands the message to its transport and waits for the outcome; any thread. `cancel` (may be
+// null) ends it at once.
+TSendResult Deliver(const TMailDelivery& delivery, TCancelToken* cancel);
 
 // What the mail service asks of the desktop.
 class IMailPrompts {
  public:
   virtual ~IMailPrompts() = default;
+  // Delivers the message. The desktop runs it off its window thread and shows its progress
+  // with Cancel meanwhile; this default runs it here.
+  virtual TSendResult RunDelivery(const TMailDelivery& delivery) {
+    return Deliver(delivery, nullptr);
+  }
   // The SMTP password of `user` at `server`; nothing when the user cancels.
   virtual std::optional<std::string> AskPassword(const std::string& user,
                                                  const std::string& server) = 0;
@@ -96,8 +137,18 @@ class TMailService final : public IMailService {
   bool Send(const std::string& what, const std::string& recipients, const std::string& subject,
             const std::string& body, bool toOutbox);
 
+  // The program ends (a logout): a send still under way is not reported when it ends.
+  void EndSession() { ending_ = true; }
+
  private:
   bool Fail(const std::string& what, const std::string& why);
+  // What is to go, after every check and the password; nothing (the user was told, or
+  // cancelled the password) when it cannot go.
+  std::optional<TMailDelivery> Prepare(const std::string& what, const std::string& recipients,
+                                       const std::string& subject, const std::string& body,
+                                       bool toOutbox);
+  // Tells the user the outcome.
+  bool Finish(const TMailDelivery& delivery, const TSendResult& result);
 
   TznSaveState& store_;
   std::filesystem::path programFolder_;
@@ -105,6 +156,7 @@ class TMailService final : public IMailService {
   IMailPrompts& prompts_;
   std::optional<TMailSettings> settings_;
   std::string password_;  // this run's
+  bool ending_ = false;
 };
 
 }  // namespace tovix

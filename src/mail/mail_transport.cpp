@@ -1,11 +1,15 @@
 #include "mail/mail_transport.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <system_error>
 
 #include "core/text/file_utils.h"
 #include "mail/child_process.h"
+#include "orders/order_file.h"
 
 namespace tovix {
 
@@ -24,16 +28,25 @@ std::string LastLines(const std::string& output) {
 }  // namespace
 
 TSendResult SendWithProgram(const std::string& program, const std::string& message,
-                            int timeoutSeconds) {
+                            int timeoutSeconds, TCancelToken* cancel) {
   TSendResult result;
-  const TProgramRun run = RunProgram({program, "-t", "-i"}, message, timeoutSeconds);
+  const TProgramRun run = RunProgram({program, "-t", "-i"}, message, timeoutSeconds, cancel);
   const std::string name = "The mail program \"" + program + "\"";
+  // A program stopped after it took the whole message may have queued it already.
+  const std::string handedOver = run.InputDone
+                                     ? " It had the whole message: it may have sent it."
+                                     : " It did not have the whole message: nothing was sent.";
+  result.Cancelled = run.Cancelled;
+  result.MayHaveArrived = (run.TimedOut || run.Cancelled) && run.InputDone;
   if (!run.Started) {
     result.Error =
         name + " could not be started: " + run.Error + ". Check the program in the mail settings.";
+  } else if (run.Cancelled) {
+    result.Error = "The send was cancelled, and the mail program \"" + program + "\" was stopped." +
+                   handedOver;
   } else if (run.TimedOut) {
     result.Error = name + " did not finish within " + std::to_string(timeoutSeconds) +
-                   " seconds and was stopped.";
+                   " seconds and was stopped." + handedOver;
   } else if (run.ExitCode != 0) {
     result.Error =
         name + (run.ExitCode < 0 ? " was ended by a signal"
@@ -50,7 +63,14 @@ TSendResult WriteToOutbox(const std::filesystem::path& folder, const std::string
                           int64_t localTime) {
   TSendResult result;
   std::error_code error;
-  std::filesystem::create_directories(folder, error);
+  // The messages hold the race's password: a folder made here is its owner's alone.
+  if (!std::filesystem::is_directory(folder, error)) {
+    std::filesystem::create_directories(folder.parent_path(), error);
+    if (!error && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+      error = std::error_code(errno, std::generic_category());
+    if (!error && !std::filesystem::is_directory(folder, error) && !error)
+      error = std::make_error_code(std::errc::not_a_directory);
+  }
   if (error) {
     result.Error =
         "The outbox folder \"" + folder.string() + "\" could not be made: " + error.message() + ".";
@@ -66,7 +86,7 @@ TSendResult WriteToOutbox(const std::filesystem::path& folder, const std::string
   for (int n = 2; std::filesystem::exists(file); ++n)
     file = folder / (std::string(stamp) + "-" + std::to_string(n) + ".eml");
   try {
-    WriteFileAtomically(file, message);
+    WriteFileAtomically(file, message, FileModeFor(message));
   } catch (const std::exception& e) {
     result.Error = e.what();
     return result;

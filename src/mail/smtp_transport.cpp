@@ -1,21 +1,33 @@
-// SMTP through libcurl. libcurl speaks the protocol, STARTTLS and the login; this file turns
-// its outcome, and the server's last answer, into a message that says what went wrong.
+// SMTP through libcurl. libcurl speaks the protocol, STARTTLS and the login; this file bounds
+// the whole send by the time limit, lets another thread cancel it at once, and turns its
+// outcome, and the server's last answer, into a message that says what went wrong and whether
+// the server may have the message.
 #include <curl/curl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <vector>
 
+#include "mail/cancel_token.h"
 #include "mail/mail_transport.h"
 
 namespace tovix {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct TUpload {
   const std::string* Data;
   size_t Sent = 0;
+  // The whole message went to libcurl, which then sends it and the final ".": from here on the
+  // server may have it, whatever happens next.
+  bool Finished = false;
 };
 
 size_t ReadMessage(char* buffer, size_t size, size_t count, void* user) {
@@ -23,7 +35,54 @@ size_t ReadMessage(char* buffer, size_t size, size_t count, void* user) {
   const size_t n = std::min(size * count, upload->Data->size() - upload->Sent);
   std::memcpy(buffer, upload->Data->data() + upload->Sent, n);
   upload->Sent += n;
+  // libcurl asks no further once it has the size it was told.
+  if (upload->Sent == upload->Data->size()) upload->Finished = true;
   return n;
+}
+
+// What bounds a send besides libcurl's own limits: the deadline (libcurl waits for the answer to
+// the final "." with its server-response limit alone, after the total one has been spent on the
+// rest) and the cancel, which shuts the connection libcurl waits on.
+struct TWatch {
+  TCancelToken* Cancel = nullptr;
+  Clock::time_point Deadline;
+  bool PastDeadline = false;
+  std::mutex Mutex;
+  std::vector<curl_socket_t> Sockets;
+
+  void ShutAll() {
+    const std::lock_guard lock(Mutex);
+    for (const curl_socket_t fd : Sockets) ::shutdown(fd, SHUT_RDWR);
+  }
+};
+
+// libcurl calls this at least once a second, also while it waits for an answer.
+int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  auto* watch = static_cast<TWatch*>(user);
+  if (watch->Cancel && watch->Cancel->Cancelled()) return 1;
+  if (Clock::now() >= watch->Deadline) {
+    watch->PastDeadline = true;
+    return 1;
+  }
+  return 0;
+}
+
+curl_socket_t OpenSocket(void* user, curlsocktype, curl_sockaddr* address) {
+  auto* watch = static_cast<TWatch*>(user);
+  const int fd = ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+  if (fd < 0) return CURL_SOCKET_BAD;
+  const std::lock_guard lock(watch->Mutex);
+  watch->Sockets.push_back(fd);
+  return fd;
+}
+
+int CloseSocket(void* user, curl_socket_t fd) {
+  auto* watch = static_cast<TWatch*>(user);
+  {
+    const std::lock_guard lock(watch->Mutex);
+    std::erase(watch->Sockets, fd);
+  }
+  return ::close(fd);
 }
 
 // The dialogue as far as a message needs it: the last command (never the login's) and the
@@ -74,60 +133,144 @@ std::string Said(const TDialogue& dialogue) {
   return dialogue.Answer.empty() ? std::string() : " The server said: " + dialogue.Answer;
 }
 
-std::string Explain(CURLcode code, const TSmtpServer& server, const TDialogue& dialogue,
-                    const char* detail) {
+// The reply code of an answer line ("550 ..." gives 550); 0 for none.
+int AnswerCode(const std::string& answer) {
+  if (answer.size() < 3) return 0;
+  int code = 0;
+  for (size_t i = 0; i < 3; ++i) {
+    if (answer[i] < '0' || answer[i] > '9') return 0;
+    code = code * 10 + (answer[i] - '0');
+  }
+  return code;
+}
+
+// What the program was doing when the connection went, by the last command sent.
+std::string Phase(const std::string& command) {
+  const std::pair<const char*, const char*> phases[] = {{"EHLO", "greeting it"},
+                                                        {"HELO", "greeting it"},
+                                                        {"STARTTLS", "starting encryption"},
+                                                        {"AUTH", "logging in"},
+                                                        {"MAIL", "giving the sender"},
+                                                        {"RCPT", "giving the recipients"},
+                                                        {"DATA", "sending the message"}};
+  if (command.empty()) return "waiting for its greeting";
+  for (const auto& [word, phase] : phases)
+    if (command.rfind(word, 0) == 0) return phase;
+  return "talking to it";
+}
+
+bool HasNonAscii(const std::string& text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+struct TOutcome {
+  CURLcode Code;
+  const TDialogue& Dialogue;
+  bool HandedOver;  // the whole message and its final "." went out
+  bool Cancelled;
+  bool PastDeadline;
+  const char* Detail;
+};
+
+std::string Explain(const TOutcome& o, const TSmtpServer& server) {
   const std::string where = HostPort(server);
-  const std::string command = dialogue.Command;
-  switch (code) {
+  const std::string command = o.Dialogue.Command;
+  const std::string mayHave =
+      " The server may have received the message: look for its answer before you send the "
+      "orders again.";
+  const std::string nothing = ": nothing was sent.";
+  if (o.Cancelled) {
+    const std::string cancelled = "The send to the mail server at " + where + " was cancelled ";
+    if (o.HandedOver)
+      return cancelled + "after the whole message was sent, before the server confirmed it." +
+             mayHave;
+    return cancelled + "while " + Phase(command) + nothing;
+  }
+  if (o.PastDeadline || o.Code == CURLE_OPERATION_TIMEDOUT) {
+    const std::string limit = std::to_string(server.TimeoutSeconds) + " seconds";
+    if (o.HandedOver)
+      return "The mail server at " + where + " did not confirm the message within " + limit + "." +
+             mayHave;
+    return "The mail server at " + where + " did not answer within " + limit + " (while " +
+           Phase(command) + ")" + nothing;
+  }
+  switch (o.Code) {
     case CURLE_COULDNT_RESOLVE_HOST:
       return "The mail server \"" + server.Host + "\" is not known: its name could not be found.";
     case CURLE_COULDNT_CONNECT:
       return "No mail server answers at " + where +
              ": the connection was refused or the server cannot be reached.";
-    case CURLE_OPERATION_TIMEDOUT:
-      return "The mail server at " + where + " did not answer in time.";
     case CURLE_LOGIN_DENIED:
       return "The mail server at " + where + " refused the login of \"" + server.User +
-             "\": the user name or the password is wrong." + Said(dialogue);
+             "\": the user name or the password is wrong." + Said(o.Dialogue) +
+             (HasNonAscii(server.Password)
+                  ? " The password holds letters beyond ASCII, which were sent as UTF-8: if it "
+                    "is right, the server takes only ASCII passwords, and it has to be changed "
+                    "there."
+                  : "");
     case CURLE_USE_SSL_FAILED:
       return "The mail server at " + where +
              " does not offer STARTTLS, so nothing was sent in clear text. Choose another "
              "security setting only if the server really has no encryption.";
     case CURLE_PEER_FAILED_VERIFICATION:
-      return "The certificate of the mail server at " + where + " is not trusted: " + detail + ".";
+      return "The certificate of the mail server at " + where + " is not trusted: " + o.Detail +
+             ".";
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CACERT_BADFILE:
-      return "No secure connection to the mail server at " + where + ": " + detail + ".";
+      return "No secure connection to the mail server at " + where + ": " + o.Detail + ".";
     default:
       break;
   }
-  if (command.rfind("RCPT", 0) == 0) {
-    const size_t open = command.find('<'), close = command.rfind('>');
-    const std::string who = open != std::string::npos && close > open
-                                ? command.substr(open + 1, close - open - 1)
-                                : command;
-    return "The mail server at " + where + " refused the recipient " + who + "." + Said(dialogue);
+  // A refusal is an answer of 400 or more; any other last answer ("354 go ahead") refused
+  // nothing.
+  if (AnswerCode(o.Dialogue.Answer) >= 400) {
+    if (command.rfind("RCPT", 0) == 0) {
+      const size_t open = command.find('<'), close = command.rfind('>');
+      const std::string who = open != std::string::npos && close > open
+                                  ? command.substr(open + 1, close - open - 1)
+                                  : command;
+      return "The mail server at " + where + " refused the recipient " + who + "." +
+             Said(o.Dialogue);
+    }
+    if (command.rfind("MAIL", 0) == 0)
+      return "The mail server at " + where + " refused the sender address." + Said(o.Dialogue);
+    if (command.rfind("DATA", 0) == 0)
+      return "The mail server at " + where + " refused the message." + Said(o.Dialogue);
+    if (command == "AUTH")
+      return "The login at the mail server at " + where + " failed." + Said(o.Dialogue);
+    return "The mail server at " + where + " refused to go on." + Said(o.Dialogue);
   }
-  if (command.rfind("MAIL", 0) == 0)
-    return "The mail server at " + where + " refused the sender address." + Said(dialogue);
-  // After DATA the server has the whole message; the command seen last is still "DATA".
-  if (command.rfind("DATA", 0) == 0)
-    return "The mail server at " + where + " refused the message." + Said(dialogue);
-  if (command == "AUTH")
-    return "The login at the mail server at " + where + " failed." + Said(dialogue);
-  return "Sending through the mail server at " + where + " failed: " + detail + "." +
-         Said(dialogue);
+  if (o.Code == CURLE_RECV_ERROR || o.Code == CURLE_SEND_ERROR || o.Code == CURLE_GOT_NOTHING) {
+    if (o.HandedOver)
+      return "The connection to the mail server at " + where +
+             " was lost after the whole message was sent, before the server confirmed it." +
+             mayHave;
+    return "The connection to the mail server at " + where + " was lost while " + Phase(command) +
+           nothing;
+  }
+  return "Sending through the mail server at " + where + " failed: " + o.Detail + "." +
+         (o.HandedOver ? mayHave : Said(o.Dialogue));
 }
 
 }  // namespace
 
 TSendResult SendWithSmtp(const TSmtpServer& server, const std::string& from,
-                         const std::vector<std::string>& to, const std::string& message) {
+                         const std::vector<std::string>& to, const std::string& message,
+                         TCancelToken* cancel) {
   TSendResult result;
   InitCurlOnce();
-  const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
-                                                                 &curl_easy_cleanup);
+  // What libcurl's callbacks use outlives the handle: its cleanup still closes the connection
+  // (and says QUIT) through them.
+  const long limit = std::max(1, server.TimeoutSeconds);
+  TWatch watch;
+  watch.Cancel = cancel;
+  watch.Deadline = Clock::now() + std::chrono::seconds(limit);
+  TUpload upload{&message};
+  TDialogue dialogue;
+  char detail[CURL_ERROR_SIZE] = "";
+  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
   if (!curl) {
     result.Error = "The mail could not be sent: the SMTP library could not start.";
     return result;
@@ -138,8 +281,23 @@ TSendResult SendWithSmtp(const TSmtpServer& server, const std::string& from,
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "smtp,smtps");
   curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, static_cast<long>(server.ConnectTimeoutSeconds));
-  curl_easy_setopt(c, CURLOPT_TIMEOUT, static_cast<long>(server.TimeoutSeconds));
+  // The connection ends with the transfer, under this handle's limits and cancel: a connection
+  // kept for reuse would say QUIT at the cleanup and wait for the answer once more, unbounded
+  // by them.
+  curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
+  // The limit bounds the whole send: the total, every answer (the one to the final "." too,
+  // which the total does not cover) and the connect.
+  curl_easy_setopt(c, CURLOPT_TIMEOUT, limit);
+  curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, limit);
+  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT,
+                   std::min(limit, static_cast<long>(std::max(1, server.ConnectTimeoutSeconds))));
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &Progress);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &watch);
+  curl_easy_setopt(c, CURLOPT_OPENSOCKETFUNCTION, &OpenSocket);
+  curl_easy_setopt(c, CURLOPT_OPENSOCKETDATA, &watch);
+  curl_easy_setopt(c, CURLOPT_CLOSESOCKETFUNCTION, &CloseSocket);
+  curl_easy_setopt(c, CURLOPT_CLOSESOCKETDATA, &watch);
   if (server.Security == TSmtpSecurity::StartTls)
     curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
   if (!server.CaFile.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, server.CaFile.c_str());
@@ -155,26 +313,31 @@ TSendResult SendWithSmtp(const TSmtpServer& server, const std::string& from,
   const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> keepRecipients(
       recipients, &curl_slist_free_all);
   curl_easy_setopt(c, CURLOPT_MAIL_RCPT, recipients);
-  TUpload upload{&message};
   curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
   curl_easy_setopt(c, CURLOPT_READFUNCTION, &ReadMessage);
   curl_easy_setopt(c, CURLOPT_READDATA, &upload);
   curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(message.size()));
-  TDialogue dialogue;
   curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, &Trace);
   curl_easy_setopt(c, CURLOPT_DEBUGDATA, &dialogue);
   curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
-  char detail[CURL_ERROR_SIZE] = "";
   curl_easy_setopt(c, CURLOPT_ERRORBUFFER, detail);
 
+  // A cancel shuts the connection libcurl waits on, so the wait ends at once.
+  if (cancel) cancel->SetHook([&watch] { watch.ShutAll(); });
   const CURLcode code = curl_easy_perform(c);
+  curl.reset();
+  if (cancel) cancel->SetHook(nullptr);
   if (code == CURLE_OK) {
     result.Ok = true;
     return result;
   }
   if (detail[0] == '\0') std::strncpy(detail, curl_easy_strerror(code), CURL_ERROR_SIZE - 1);
   result.LoginRefused = code == CURLE_LOGIN_DENIED;
-  result.Error = Explain(code, server, dialogue, detail);
+  result.Cancelled = cancel && cancel->Cancelled();
+  // A message the server refused after its final "." did not arrive.
+  result.MayHaveArrived = upload.Finished && AnswerCode(dialogue.Answer) < 400;
+  result.Error = Explain(
+      {code, dialogue, upload.Finished, result.Cancelled, watch.PastDeadline, detail}, server);
   return result;
 }
 

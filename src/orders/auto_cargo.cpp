@@ -8,6 +8,7 @@
 #include "core/text/numbers.h"
 #include "core/text/str_utils.h"
 #include "orders/order_commands.h"
+#include "orders/ship_design.h"
 
 namespace tovix {
 
@@ -96,7 +97,7 @@ bool LoadPass(TDevelopmentPlanner& planner, TWorkingOrders& work,
   GameState& state = planner.State();
   std::vector<TDevGroup*> groups = PassGroups(planner, cargo, stage);
   std::stable_sort(groups.begin(), groups.end(), [&](const TDevGroup* a, const TDevGroup* b) {
-    return PlanetStock(planner, *a, cargo, 0) > PlanetStock(planner, *b, cargo, 0);
+    return CompareDevPlanets(planner, a->At[0], b->At[0], cargo) < 0;
   });
   const TPlanetOrder order = settings.SortCodes();
   const int fill = cargo == pcCol ? settings.ColFill : settings.CapFill;
@@ -184,7 +185,7 @@ bool SendPass(TDevelopmentPlanner& planner, TWorkingOrders& work,
 void ReadCargoUses(const TznSaveState& store, GameState& state) {
   if (!state.MainPlayer) return;
   for (auto [key, type] : state.MainPlayer->ShipTypes) {
-    const int32_t use = store.ReadInteger("TfrmShipDesign", "Shiptype_" + type->Name, 0);
+    const int32_t use = StoredCargoUse(store, type->Name);
     type->CargoUse = use >= 0 && use <= 5 ? static_cast<TCargoUse>(use) : TCargoUse::None;
   }
 }

@@ -53,9 +53,9 @@ struct TAutoCargoSettings {
   TPlanetOrder SortCodes() const;
 };
 
-// Reads the own designs' cargo use, kept by the ship designer in the store (section
-// "TfrmShipDesign", key "Shiptype_" + name, 0 to 5; anything else counts 0). Called when the
-// game has been read, so that the first plan knows them.
+// Reads the own designs' cargo use, kept by the ship designer in the store (StoredCargoUse of
+// ship_design.h, 0 to 5; anything else counts 0). Called when the game has been read, so that
+// the first plan knows them.
 void ReadCargoUses(const TznSaveState& store, GameState& state);
 
 // The sort-key code of a name (ignoring case); 2 (Distance) for any other text.

@@ -264,7 +264,10 @@ void TDevelopmentPlanner::ReadPlanetOrders(const IOrderLines& lines) {
         // A design: name drive attacks weapons shields cargo. "D FLEET ..." makes a fleet.
         if (w.size() < 7 || SameText(w[1], "fleet") || !SameText(w[0], "d")) return;
         std::string name = LowerCase(w[1]);
-        if (state_.MainPlayer && state_.MainPlayer->FindShipType(name)) return;
+        if (state_.MainPlayer) {
+          const TShipType* known = state_.MainPlayer->FindShipType(name);
+          if (known && !known->FromOrders) return;
+        }
         for (const TOrderDesign& d : designs_) {
           if (d.Name == name) return;
         }
@@ -282,6 +285,38 @@ void TDevelopmentPlanner::ReadPlanetOrders(const IOrderLines& lines) {
         return;
     }
   });
+  SyncOrderShipTypes();
+}
+
+void TDevelopmentPlanner::SyncOrderShipTypes() {
+  TPlayer* own = state_.MainPlayer;
+  if (!own) return;
+  // The designs of an earlier pass that no design order holds now leave the race. They stay
+  // alive here: a window may point at one until its refresh after this pass.
+  for (int i = own->ShipTypes.Count() - 1; i >= 0; --i) {
+    const TShipType* type = own->ShipTypes.Object(i);
+    if (!type || !type->FromOrders) continue;
+    const std::string name = LowerCase(type->Name);
+    const bool held = std::any_of(designs_.begin(), designs_.end(),
+                                  [&name](const TOrderDesign& d) { return d.Name == name; });
+    if (!held) retiredTypes_.push_back(own->ShipTypes.Extract(i));
+  }
+  // Each design joins the race's types under its lower-cased name (a kept one takes the
+  // figures of its line as it stands now), so the designer, the simulator and the lists see it.
+  for (const TOrderDesign& d : designs_) {
+    TShipType* type = own->FindShipType(d.Name);
+    if (!type) {
+      auto made = std::make_unique<TShipType>(d.Name, state_.Settings.GameType);
+      made->FromOrders = true;
+      type = own->AddShipType(std::move(made));
+    }
+    if (!type->FromOrders) continue;
+    type->Drive = d.Drive;
+    type->Attacks = d.Attacks;
+    type->Weapons = d.Weapons;
+    type->Shields = d.Shields;
+    type->Cargo = d.Cargo;
+  }
 }
 
 void TDevelopmentPlanner::ReadReservations(const IOrderLines& lines) {

@@ -178,6 +178,8 @@ class TDevelopmentPlanner final : public IDevelopmentPlan, public IOrderPlanner 
   bool FliesOnRoute(const TGroup& group) const;
   TDevPlanet& AddRecord(TPlanet& planet);
   void ReadPlanetOrders(const IOrderLines& lines);
+  // The race's types made from design orders follow the designs of this pass.
+  void SyncOrderShipTypes();
   void ReadReservations(const IOrderLines& lines);
   void PlanRouteTransports();
   void StartFlights();
@@ -198,6 +200,8 @@ class TDevelopmentPlanner final : public IDevelopmentPlan, public IOrderPlanner 
   std::unordered_map<const TPlanet*, TDevPlanet*> byPlanet_;
   std::unordered_map<const TPlanet*, std::vector<const TDevGroup*>> touching_;
   std::vector<TOrderDesign> designs_;
+  // Types made from design orders that the orders no longer hold.
+  std::vector<std::unique_ptr<TShipType>> retiredTypes_;
   std::vector<std::string> notes_;
   int32_t maxNumber_ = 0;
   TDevelopmentLists lists_;

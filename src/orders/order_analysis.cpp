@@ -226,6 +226,17 @@ int32_t TOrderAnalysis::ShipsLeftInGroup(const TGroup& group) const {
   return static_cast<int32_t>(std::max<int64_t>(left, 0));
 }
 
+int32_t TOrderAnalysis::AvailableShips(const TSendedGroup& record) {
+  return record.Destination || record.Upgraded ? 0 : std::max(record.Ships, 0);
+}
+
+int32_t TOrderAnalysis::AvailableShipsOf(int32_t number, const TGroup& group) const {
+  const auto found = byNumber_.find(number);
+  if (found == byNumber_.end()) return ShipsLeftInGroup(group);
+  const TSendedGroup& record = records_[static_cast<size_t>(found->second)];
+  return record.Group == &group ? AvailableShips(record) : ShipsLeftInGroup(group);
+}
+
 double TOrderAnalysis::OwnSpeed(const TSendedGroup& record) {
   return record.Group ? LoadedSpeed(*record.Group, record.Load) : 0;
 }

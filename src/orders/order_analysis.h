@@ -171,6 +171,13 @@ class TOrderAnalysis {
   // The group's ships less those of its records that have a destination or are upgraded;
   // never below 0.
   int32_t ShipsLeftInGroup(const TGroup& group) const;
+  // What every window shows of a record, the one count of the groups' ships: a record's ships
+  // are its Ships; of them the orders can still send all of a record that stays where it is
+  // (no destination, not upgraded), none of another.
+  static int32_t AvailableShips(const TSendedGroup& record);
+  // The same for the record the orders number `number` (a split-off part's own number, or the
+  // group's for the ships no order took); ShipsLeftInGroup for a number no record has.
+  int32_t AvailableShipsOf(int32_t number, const TGroup& group) const;
   // 20 x drive x drive tech / (mass + load / cargo tech); the load counts only for a group with
   // cargo space; 0 for a design without mass. In a fleet, the fleet's speed.
   static double SendedGroupSpeed(const TSendedGroup& record);

@@ -4,7 +4,9 @@
 #include <exception>
 #include <optional>
 
+#include "core/settings/game_settings.h"
 #include "core/text/file_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 
@@ -19,32 +21,26 @@ std::string OrderFileBytes(const IOrderLines& lines, TOrderLineEnds ends) {
   return bytes;
 }
 
-std::vector<std::string> SplitOrderFileBytes(std::string_view bytes) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const char c = bytes[i];
-    if (c == '\r' || c == '\n') {
-      lines.emplace_back(bytes.substr(start, i - start));
-      i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
-      start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
-  return lines;
-}
-
 std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFolder,
                                           std::string_view gameSection) {
   return programFolder / ("orders_" + std::string(gameSection));
 }
 
+bool HoldsGalaxyLine(std::string_view bytes) {
+  constexpr std::string_view kGalaxy = "#GALAXY";
+  for (size_t at = bytes.find('#'); at != std::string_view::npos; at = bytes.find('#', at + 1))
+    if (SameText(bytes.substr(at, kGalaxy.size()), kGalaxy)) return true;
+  return false;
+}
+
+mode_t FileModeFor(std::string_view bytes) {
+  return HoldsGalaxyLine(bytes) ? kOwnerOnlyFileMode : kSharedFileMode;
+}
+
 void WriteOrderFile(const std::filesystem::path& file, const IOrderLines& lines,
                     TOrderLineEnds ends) {
-  WriteFileAtomically(file, OrderFileBytes(lines, ends));
+  const std::string bytes = OrderFileBytes(lines, ends);
+  WriteFileAtomically(file, bytes, FileModeFor(bytes));
 }
 
 bool WriteOrderFileIfChanged(const std::filesystem::path& file, const IOrderLines& lines,
@@ -52,12 +48,29 @@ bool WriteOrderFileIfChanged(const std::filesystem::path& file, const IOrderLine
   const std::string bytes = OrderFileBytes(lines, ends);
   // The file is read only to compare: one that cannot be read is written as before.
   try {
-    if (const std::optional<std::string> old = LoadFileIfExists(file); old && *old == bytes)
-      return false;
+    if (const std::optional<std::string> old = LoadFileIfExists(file); old && *old == bytes) {
+      // A file of an older version may still be readable by others.
+      if (NarrowFileMode(file, FileModeFor(bytes))) return false;
+    }
   } catch (const std::exception&) {
   }
-  WriteFileAtomically(file, bytes);
+  WriteFileAtomically(file, bytes, FileModeFor(bytes));
   return true;
+}
+
+std::filesystem::path ProposedOrderFile(std::string_view reportPattern, char ownLetter, int turn,
+                                        const std::filesystem::path& folder) {
+  namespace fs = std::filesystem;
+  const fs::path report = FormatReportName(reportPattern, ownLetter, turn);
+  fs::path into = folder;
+  if (into.empty()) {
+    into = report.parent_path();
+    std::error_code error;
+    if (!into.empty() && fs::is_directory(into / "orders", error)) into /= "orders";
+  }
+  if (into.empty()) return {};
+  const std::string name = report.filename().string();
+  return into / (into.filename() == "orders" ? name : "orders_" + name);
 }
 
 void DropLeadingEmptyLines(IOrderLines& lines) {

@@ -1,11 +1,12 @@
 #pragma once
-// The order text on disk: the three line-end styles the orders window saves with, the game's
-// automatic orders file, and its loading (CR LF, a lone CR and a lone LF all end a line).
+// The order text on disk: the three line-end styles the orders window saves with and the game's
+// automatic orders file.
+
+#include <sys/types.h>
 
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "orders/order_lines.h"
 
@@ -17,21 +18,30 @@ enum class TOrderLineEnds { CrLf, CrOnly, LfOnly };
 // byte removed (line text included), byte for byte.
 std::string OrderFileBytes(const IOrderLines& lines, TOrderLineEnds ends);
 
-// Splits the bytes of an order file into lines at CR LF, CR or LF; a final line end starts no
-// further line.
-std::vector<std::string> SplitOrderFileBytes(std::string_view bytes);
-
 // The automatic orders file of a game: program folder + "orders_" + the game section.
 std::filesystem::path AutomaticOrdersFile(const std::filesystem::path& programFolder,
                                           std::string_view gameSection);
 
+// Where "Save Orders" proposes to write the orders for turn `turn`: in `folder` when given, else
+// in the game's folder (the report pattern's), or its "orders" subfolder when it has one; named
+// as the report pattern names the own letter's report of that turn, with "orders_" before it
+// outside a folder named "orders" (a report of that turn will come under the plain name).
+// Empty for a pattern that names no folder and no folder given.
+std::filesystem::path ProposedOrderFile(std::string_view reportPattern, char ownLetter, int turn,
+                                        const std::filesystem::path& folder = {});
+// Whether `bytes` hold "#GALAXY" (any case): the header line of orders, which carries the
+// race's password. Files that hold it are written for their owner alone.
+bool HoldsGalaxyLine(std::string_view bytes);
+// The permission bits a file of `bytes` is written with (file_utils.h).
+mode_t FileModeFor(std::string_view bytes);
+
 // Writes the lines with `ends` through a temporary file renamed over the old one; throws on
-// failure (the old file stays as it was).
+// failure (the old file stays as it was). Orders with a "#GALAXY" line are their owner's alone.
 void WriteOrderFile(const std::filesystem::path& file, const IOrderLines& lines,
                     TOrderLineEnds ends);
 
 // As WriteOrderFile, but a file that holds those bytes already is left as it is (no rewrite, no
-// wait for the disk); true when the file was written.
+// wait for the disk, but a file others may read is narrowed); true when the file was written.
 bool WriteOrderFileIfChanged(const std::filesystem::path& file, const IOrderLines& lines,
                              TOrderLineEnds ends);
 

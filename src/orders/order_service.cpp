@@ -1,5 +1,7 @@
 #include "orders/order_service.h"
 
+#include <algorithm>
+
 namespace tovix {
 
 void TOrderService::Analyse(bool afterInsert) {
@@ -17,6 +19,18 @@ std::vector<std::string> TOrderService::Notes() const {
   std::vector<std::string> notes = planner_.PlanNotes();
   notes.insert(notes.end(), analysis_.Notes().begin(), analysis_.Notes().end());
   return notes;
+}
+
+std::vector<TOrderNote> TOrderService::NoteItems() const {
+  std::vector<TOrderNote> items;
+  for (const std::string& note : planner_.PlanNotes()) items.push_back({-1, false, note});
+  items.insert(items.end(), analysis_.LineNotes().begin(), analysis_.LineNotes().end());
+  return items;
+}
+
+int TOrderService::ErrorNoteCount() const {
+  return static_cast<int>(std::count_if(analysis_.LineNotes().begin(), analysis_.LineNotes().end(),
+                                        [](const TOrderNote& n) { return n.Refused; }));
 }
 
 void TOrderService::AnalyseOrders() {

@@ -78,6 +78,12 @@ class TOrderService {
   const TOrderAnalysis& Analysis() const { return analysis_; }
   // The notes of the last analysis: the plan's, then the order pass's. Shown with the analysis.
   std::vector<std::string> Notes() const;
+  // The same notes with the order line each names (-1 for the plan's, which name none) and
+  // whether the server refuses the line ("ERROR").
+  std::vector<TOrderNote> NoteItems() const;
+  // How many lines of the last analysis the server would refuse (its "ERROR" notes): what a
+  // mail of the orders asks about first.
+  int ErrorNoteCount() const;
   // The rows of the last analysis.
   const std::vector<TSentShipRow>& SentShips() const { return sentShips_; }
   const std::vector<TToDevelopRow>& ToDevelop() const { return toDevelop_; }

@@ -191,7 +191,7 @@ int DeleteKnownShipTypes(IOrderLines& lines, const GameState& state,
     if (!inMessage && line.size() >= 2 && (line[0] == 'D' || line[0] == 'd')) {
       const std::string_view name = OrderWord(line, 1);
       const TShipType* type = name.empty() ? nullptr : own->FindShipType(name);
-      if (type && (!isFromReport || isFromReport(*type))) {
+      if (type && !type->FromOrders && (!isFromReport || isFromReport(*type))) {
         lines.Delete(i);
         ++deleted;
         continue;

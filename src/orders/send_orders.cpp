@@ -62,13 +62,27 @@ std::string OnePlanetOrders(const TSendGroups& groups, std::string_view planet,
   return JoinOrderLines(lines);
 }
 
+std::string PickerCaption(const TSendGroups& groups) {
+  constexpr size_t kNamed = 8;
+  std::string caption = "Select Planet(s)";
+  if (groups.empty()) return caption;
+  caption += groups.size() == 1 ? " - group " : " - groups ";
+  const size_t named = std::min(groups.size(), kNamed);
+  for (size_t i = 0; i < named; ++i) {
+    if (i > 0) caption += (i + 1 == groups.size()) ? " and " : ", ";
+    caption += std::to_string(groups[i].first);
+  }
+  if (groups.size() > named) caption += " and " + std::to_string(groups.size() - named) + " more";
+  return caption;
+}
+
 std::string SpreadOrders(const TSendGroups& groups, const std::vector<std::string>& planets,
                          const TSendOptions& options, const TShipsLeft& shipsLeft) {
   std::vector<std::string> lines;
   size_t next = 0;  // the planets are shared by all groups
   for (const auto& [key, group] : groups) {
     if (next >= planets.size()) break;
-    const int32_t ships = shipsLeft(*group);
+    const int32_t ships = shipsLeft(key, *group);
     if (ships < 1) continue;
     const std::string g = std::to_string(key);
     if (Loads(options, *group)) lines.push_back(LoadCommand(g, options.Cargo));
@@ -101,7 +115,7 @@ TAdvancedSend::TAdvancedSend(const GameState& state, TSendGroups groups,
       intercept_(intercept),
       planetRows_(planets_) {
   for (const auto& [key, group] : groups_) {
-    const int32_t left = shipsLeft_(*group);
+    const int32_t left = shipsLeft_(key, *group);
     if (left > 0) groupRows_.push_back({key, group, left});
   }
 }
@@ -181,7 +195,7 @@ std::string TAdvancedSend::Orders() const {
   const TSendOptions options{intercept_, pcNone};
   std::vector<std::string> lines;
   for (const auto& [key, group] : groups_) {
-    int32_t left = shipsLeft_(*group);
+    int32_t left = shipsLeft_(key, *group);
     const std::string g = std::to_string(key);
     for (const TResultRow& row : resultRows_) {
       if (row.Key != key || row.Group != group) continue;

@@ -19,8 +19,9 @@ namespace tovix {
 
 // The groups of one send in the caller's order, each with the number the orders name it by.
 using TSendGroups = std::vector<std::pair<int32_t, TGroup*>>;
-// The ships of a group no order has taken yet (the order analysis's ShipsLeftInGroup).
-using TShipsLeft = std::function<int32_t(const TGroup&)>;
+// The ships no order has taken yet of the group the orders number `number` (the order
+// analysis's AvailableShips).
+using TShipsLeft = std::function<int32_t(int32_t number, const TGroup& group)>;
 
 struct TSendOptions {
   bool Intercept = false;  // "I" lines in place of "S" lines
@@ -28,6 +29,10 @@ struct TSendOptions {
   // writes no "L" line. An intercept loads nothing.
   int32_t Cargo = pcNone;
 };
+
+// The picker's title: "Select Planet(s)" and the groups it sends ("group 5", "groups 5, 12 and
+// 177"; past eight numbers, how many more).
+std::string PickerCaption(const TSendGroups& groups);
 
 // "Select Cargo Type" with "COL", "CAP" and "MAT", "COL" chosen first: the cargo chosen, or
 // pcNone when the user cancels.

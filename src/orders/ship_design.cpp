@@ -1,6 +1,7 @@
 #include "orders/ship_design.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "core/text/numbers.h"
 #include "core/text/str_utils.h"
@@ -19,6 +20,9 @@ constexpr const char* kFieldNames[kDesignFieldCount] = {"Drive",
                                                         "Shields technology",
                                                         "Cargo technology"};
 
+constexpr const char* kCargoUseSection = "TfrmShipDesign";
+constexpr std::string_view kCargoUsePrefix = "Shiptype_";
+
 constexpr int kGameRuleFields[] = {dfDrive, dfWeapons, dfShields, dfCargo};
 
 float ValueOf(const TDesignValues& v, int field) {
@@ -34,6 +38,23 @@ float ValueOf(const TDesignValues& v, int field) {
     default:
       return 0;
   }
+}
+
+// The numbers a D line's reader takes as the box shows them: digits, and for a value that is
+// not a count one "." among them (blanks around go). A hexadecimal "0x10" or "$10" would read
+// as 16 here and as 0 on the server, an exponent not at all.
+bool IsDecimalText(std::string_view text, bool whole) {
+  const std::string_view s = TrimView(text);
+  int digits = 0, points = 0;
+  for (const char c : s) {
+    if (c >= '0' && c <= '9')
+      ++digits;
+    else if (c == '.' && !whole)
+      ++points;
+    else
+      return false;
+  }
+  return digits > 0 && points <= 1;
 }
 
 }  // namespace
@@ -57,11 +78,11 @@ TDesignRead ReadDesignTexts(const TDesignTexts& texts) {
     bool ok;
     if (field == dfAttacks) {
       int32_t attacks = 0;
-      ok = TryParseInt(text, attacks) && attacks >= 0;
+      ok = IsDecimalText(text, true) && TryParseInt(text, attacks);
       read.Values.Attacks = attacks;
     } else {
       double value = 0;
-      ok = TryParseFloat(text, value) && value >= 0 && value < 1e30;
+      ok = IsDecimalText(text, false) && TryParseFloat(text, value) && value < 1e30;
       *floats[field] = static_cast<float>(value);
     }
     if (!ok) {
@@ -164,9 +185,35 @@ std::unique_ptr<TGroup> DesignGroup(const std::string& name, const TDesignValues
   return group.Clone();
 }
 
+std::string CargoUseKey(std::string_view name) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  size_t end = name.size();
+  while (end > 0 && (name[end - 1] == ' ' || name[end - 1] == '\t')) --end;
+  std::string key(kCargoUsePrefix);
+  for (size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c == '%' || c == '=' || c == '\r' || c == '\n' || i >= end) {
+      key += '%';
+      key += kHex[c >> 4];
+      key += kHex[c & 15];
+    } else {
+      key += static_cast<char>(c);
+    }
+  }
+  return key;
+}
+
 void StoreCargoUse(TznSaveState& store, TShipType& type, TCargoUse use) {
   type.CargoUse = use;
-  store.WriteInteger("TfrmShipDesign", "Shiptype_" + type.Name, static_cast<int32_t>(use));
+  store.WriteInteger(kCargoUseSection, CargoUseKey(type.Name), static_cast<int32_t>(use));
+}
+
+int32_t StoredCargoUse(const TznSaveState& store, std::string_view name) {
+  constexpr int32_t kNone = std::numeric_limits<int32_t>::min();
+  int32_t use = store.ReadInteger(kCargoUseSection, CargoUseKey(name), kNone);
+  if (use == kNone && name.find('%') != std::string_view::npos)
+    use = store.ReadInteger(kCargoUseSection, std::string(kCargoUsePrefix).append(name), kNone);
+  return use == kNone ? 0 : use;
 }
 
 std::vector<TPlayer*> PlayersWithShipTypes(const GameState& state) {

@@ -1,5 +1,9 @@
 #include "platform/program_folder.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include <QFile>
 #include <QStandardPaths>
 #include <QString>
@@ -10,9 +14,17 @@ namespace tovix {
 
 namespace {
 
-std::filesystem::path EnsureFolder(const std::filesystem::path& folder) {
+// The folder holds the orders (with the race's password) and the stored mail password: made
+// here, it is its owner's alone. A folder that is there already keeps its permissions.
+std::filesystem::path EnsureFolder(const std::filesystem::path& given) {
+  std::filesystem::path folder = given.lexically_normal();
+  if (!folder.has_filename()) folder = folder.parent_path();  // "a/b/" is "a/b"
   std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
+  if (!std::filesystem::is_directory(folder, ec)) {
+    std::filesystem::create_directories(folder.parent_path(), ec);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+      throw EFileError("Cannot create the folder " + folder.string());
+  }
   if (!std::filesystem::is_directory(folder, ec))
     throw EFileError("Cannot create the folder " + folder.string());
   return folder;

@@ -8,8 +8,8 @@ namespace tovix {
 
 // $TOVIX_HOME when it is set (created when missing); else the executable's folder `exeDir` when
 // it holds Tovix.ini (a copy kept beside the program); else the user's data folder for Tovix
-// (~/.local/share/Tovix), created when missing. Always absolute. Throws EFileError when the
-// folder cannot be created.
+// (~/.local/share/Tovix), created when missing. Always absolute. A folder made here is its
+// owner's alone (0700). Throws EFileError when the folder cannot be created.
 std::filesystem::path ProgramFolder(const std::filesystem::path& exeDir);
 
 }  // namespace tovix

@@ -153,12 +153,11 @@ TGroupRow MakeGroupRow(const GameState& state, const TOrderAnalysis* analysis,
   const bool own = g.Owner != nullptr && g.Owner == state.MainPlayer;
   // A part split off by the orders goes by the number the orders give it.
   SetCell(row, gcolNumber, own ? std::to_string(r ? r->Number : g.GroupNumber) : "");
-  SetCell(row, gcolCount, std::to_string(r && r->Distance > 0 ? r->Ships : g.Ships));
+  // An own group's figures are its record's: the ships the orders leave it and those of them
+  // still free to send.
+  SetCell(row, gcolCount, std::to_string(r ? r->Ships : g.Ships));
   std::string available;
-  if (own) {
-    const bool stays = r && r->Base && !(r->Distance > 0);
-    available = std::to_string(stays && analysis ? analysis->ShipsLeftInGroup(g) : 0);
-  }
+  if (own) available = std::to_string(r ? TOrderAnalysis::AvailableShips(*r) : 0);
   SetCell(row, gcolAvailable, available);
   SetCell(row, gcolEta, std::to_string(g.ETA));
   SetCell(row, gcolOwner, g.Owner ? g.Owner->Name : "");
@@ -248,10 +247,11 @@ TPickerRequest PickerRequest(const std::vector<const TGroupRow*>& rows, TSendMod
   for (const TGroupRow* row : rows) {
     if (!OwnRecord(row)) continue;
     const TSendedGroup& r = *row->Item.Record;
-    if (!(r.Group->Speed() > 0) || r.Distance != 0) continue;
+    const int32_t available = TOrderAnalysis::AvailableShips(r);
+    if (!(r.Group->Speed() > 0) || r.Distance != 0 || available < 1) continue;
     request.Groups.emplace_back(r.Number, r.Group);
-    ships += r.Group->Ships;
-    lastShips = r.Group->Ships;
+    ships += available;
+    lastShips = available;
   }
   switch (mode) {
     case TSendMode::GroupsToPlanet:

@@ -1,7 +1,9 @@
 #include "views/list_export.h"
 
+#include <algorithm>
 #include <array>
 
+#include "core/text/numbers.h"
 #include "core/text/str_utils.h"
 
 namespace tovix {
@@ -351,6 +353,17 @@ std::string TsvCell(std::string_view text) {
     if (c == '\t' || c == '\r' || c == '\n') c = ' ';
   }
   return out;
+}
+
+TExportProgressSteps::TExportProgressSteps(int rows)
+    : Step(std::max(rows / 25 + 1, 1)), Maximum(std::max(rows / Step, 0)), TextMode(rows < 0) {}
+
+int TExportProgressSteps::BarValue(int row) const {
+  return std::clamp(row / Step, 0, Maximum);
+}
+
+std::string ExportProgressText(std::string_view countingFormat, int row, double seconds) {
+  return Fmt(countingFormat, row, seconds);
 }
 
 char32_t Cp1252ToUnicode(unsigned char c) {

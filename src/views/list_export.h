@@ -87,6 +87,22 @@ std::optional<TExportTable> CollectExportTable(const IExportSource& source,
 // Called after each row written with the number of rows written so far.
 using TExportProgress = std::function<void(int rows)>;
 
+// The counting of the progress window: it moves every Step rows (rows div 25 + 1), a bar up to
+// Maximum (rows div Step). A negative count (rows not known beforehand) shows a text instead of
+// the bar: the counting format filled with the rows written and the seconds since the start.
+inline constexpr std::string_view kExportCountingFormat = "%d Items Exported in %.2f Seconds.";
+struct TExportProgressSteps {
+  explicit TExportProgressSteps(int rows);
+  int Step = 1;  // never below 1, whatever the count
+  int Maximum = 0;
+  bool TextMode = false;
+  // The window moves after row `row`.
+  bool Due(int row) const { return row % Step == 0; }
+  // The bar's value after row `row`, never past the maximum.
+  int BarValue(int row) const;
+};
+std::string ExportProgressText(std::string_view countingFormat, int row, double seconds);
+
 // The file (or clipboard) text of every type but the spreadsheet, lines ending CR LF.
 std::string WriteExportText(TExportType type, const TExportTable& table, const TExportTexts& texts,
                             const TExportProgress& progress = nullptr);

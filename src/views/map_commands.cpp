@@ -13,16 +13,6 @@ namespace tovix {
 
 namespace {
 
-bool NeedsQuotes(std::string_view line) {
-  return std::any_of(line.begin(), line.end(), [](char c) {
-    return static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"';
-  });
-}
-
-bool IsBlank(char c) {
-  return c != '\0' && static_cast<unsigned char>(c) <= ' ';
-}
-
 // The keys of one section of the lines, in order.
 std::vector<std::pair<std::string, std::string>> SectionKeys(const std::vector<std::string>& lines,
                                                              std::string_view section) {
@@ -50,47 +40,6 @@ void ReadInt(const std::vector<std::pair<std::string, std::string>>& keys, std::
 }
 
 }  // namespace
-
-std::string JoinCommaText(const std::vector<std::string>& lines) {
-  std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += ',';
-    const std::string& line = lines[i];
-    if (!NeedsQuotes(line)) {
-      text += line;
-      continue;
-    }
-    AppendQuoted(text, line);
-  }
-  return text;
-}
-
-std::vector<std::string> SplitCommaText(std::string_view text) {
-  std::vector<std::string> lines;
-  size_t i = 0;
-  auto skipBlanks = [&] {
-    while (i < text.size() && IsBlank(text[i])) ++i;
-  };
-  skipBlanks();
-  while (i < text.size()) {
-    std::string item;
-    if (text[i] == '"') {
-      item = ReadQuoted(text, i);
-    } else {
-      const size_t start = i;
-      while (i < text.size() && !IsBlank(text[i]) && text[i] != ',' && text[i] != '\0') ++i;
-      item.assign(text.substr(start, i - start));
-      if (i < text.size() && text[i] == '\0') i = text.size();
-    }
-    lines.push_back(std::move(item));
-    skipBlanks();
-    if (i < text.size() && text[i] == ',') {
-      ++i;
-      skipBlanks();
-    }
-  }
-  return lines;
-}
 
 std::string BookmarkAllInfo(const TMapBookMark& b) {
   return JoinCommaText({"[MapBookMark]", std::string("Valid=") + (b.Valid ? "1" : "0"),
@@ -134,11 +83,11 @@ std::string BookmarksSection(const TGameSettings& settings) {
 }
 
 std::string TMapAreaOrder::Question() const {
-  return Fmt("Create M(ap) command for the Current view Area?\r\nX: %d Y: %d Size: %d", X, Y, Size);
+  return MapCommandQuestion(X, Y, Size);
 }
 
 std::string TMapAreaOrder::Line() const {
-  return Fmt("M %d %d %d", X, Y, Size);
+  return MapCommand(X, Y, Size);
 }
 
 std::optional<TMapAreaOrder> MapAreaOrder(const TMap& map, int32_t clientWidth,
@@ -203,7 +152,8 @@ std::string ApplyRoute(GameState& state, int kind, TPlanet& from, TPlanet& to) {
   TRoute* route = state.Routes.Object(i);
   TPlanet** slot[] = {&route->Cap, &route->Col, &route->Mat, &route->Emp};
   *slot[kind] = &to;
-  return Fmt("R %s %s %s", from.Name, kRouteTypes.at(kind), to.Name);
+  static constexpr int32_t kCargo[] = {pcCap, pcCol, pcMat, pcNone};
+  return RouteCommand(from.Name, kCargo[kind], to.Name, kind == 3);
 }
 
 }  // namespace tovix

@@ -10,15 +10,10 @@
 #include <vector>
 
 #include "core/model/game_state.h"
+#include "core/text/str_utils.h"
 #include "views/map_geometry.h"
 
 namespace tovix {
-
-// Lines joined with "," ; a line with a blank, a control character, a comma or a double quote
-// is quoted, inner quotes doubled.
-std::string JoinCommaText(const std::vector<std::string>& lines);
-// The reverse: commas and unquoted white space separate, quotes are removed.
-std::vector<std::string> SplitCommaText(std::string_view text);
 
 // "[MapBookMark],Valid=1,YPos=40,XPos=120,Ratio=900,YRange=610,XRange=630,"
 std::string BookmarkAllInfo(const TMapBookMark& bookmark);

@@ -185,6 +185,34 @@ void TMapViewState::ZoomAbout(double factor, TMapPoint centre) {
   ScrollTo(c.X, c.Y);
 }
 
+void TMapViewState::ZoomAt(double factor, TMapPoint fixed) {
+  // The world point under the middle of the pixel, in fractions of a unit; notch after notch at
+  // the same pixel it is the same point, so that the rounding of each notch's scroll position
+  // does not add up.
+  const double oldRatio = std::max(Map.Ratio, 1);
+  const bool sameAnchor = anchor_ && anchor_->Pixel == fixed &&
+                          anchor_->Scroll == TMapPoint{Map.ScrollX, Map.ScrollY} &&
+                          anchor_->Ratio == Map.Ratio;
+  const double u =
+      sameAnchor ? anchor_->U
+                 : (static_cast<double>(fixed.X) + Map.ScrollX - kMapMargin) * 10000.0 / oldRatio;
+  const double v =
+      sameAnchor ? anchor_->V
+                 : (static_cast<double>(fixed.Y) + Map.ScrollY - kMapMargin) * 10000.0 / oldRatio;
+  const double wanted = RoundHalfEven(Map.Ratio * factor);
+  Map.SetRatio(static_cast<int32_t>(std::clamp<double>(wanted, 0, kMaxRatio + 1)));
+  Map.SetViewOffset(0, 0);
+  const TMapPoint corner = FarCorner();
+  RangeX = corner.X + kMapMargin;
+  RangeY = corner.Y + kMapMargin;
+  const auto scroll = [this](double world, int32_t at) {
+    return static_cast<int32_t>(std::clamp<double>(
+        RoundHalfEven(world * Map.Ratio / 10000.0) + kMapMargin - at, INT32_MIN, INT32_MAX));
+  };
+  ScrollTo(scroll(u, fixed.X), scroll(v, fixed.Y));
+  anchor_ = TZoomAnchor{fixed, {Map.ScrollX, Map.ScrollY}, Map.Ratio, u, v};
+}
+
 void TMapViewState::CentreOn(int32_t x, int32_t y) {
   Map.SetViewOffset(0, 0);
   const TMapPoint s = Map.WorldToScreen(x, y);

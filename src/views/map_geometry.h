@@ -100,11 +100,23 @@ class TMapViewState {
   // where the client's centre is.
   void ZoomBy(double factor);
   void ZoomAbout(double factor, TMapPoint centre);
+  // Zooms by `factor` keeping the world point under the client pixel `fixed` there (the mouse
+  // wheel's zoom), as far as the scroll bars allow.
+  void ZoomAt(double factor, TMapPoint fixed);
   // Puts the world point in the client's centre, as far as the scroll bars allow.
   void CentreOn(int32_t x, int32_t y);
 
  private:
   TMapPoint FarCorner() const;
+  // The wheel's last zoom: the pixel, the view it left and the world point kept there.
+  struct TZoomAnchor {
+    TMapPoint Pixel;
+    TMapPoint Scroll;
+    int32_t Ratio = 0;
+    double U = 0;
+    double V = 0;
+  };
+  std::optional<TZoomAnchor> anchor_;
 };
 
 // A stored view.

@@ -62,6 +62,19 @@ TRulerIndents RulerIndentsFrom(const TRulerMarkers& markers, int grab, int ruler
   return indents;
 }
 
+std::string PrintedNotice(bool toFile, std::string_view fileOrPrinter) {
+  if (toFile) return "The notes were printed to the file:\r" + std::string(fileOrPrinter);
+  return "The notes were sent to the printer \"" + std::string(fileOrPrinter) + "\".";
+}
+
+std::filesystem::path NotesPdfFile(const std::filesystem::path& folder,
+                                   std::string_view tabCaption) {
+  std::string name(tabCaption);
+  for (char& c : name)
+    if (c == '/' || c == '\\') c = '_';
+  return folder / ("Notes_" + name + ".pdf");
+}
+
 TLinkTarget LinkTargetFor(std::string_view link) {
   TLinkTarget target{std::string(link), false};
   const bool hasScheme = link.find(':') != std::string_view::npos;

@@ -57,4 +57,12 @@ struct TLinkTarget {
 };
 TLinkTarget LinkTargetFor(std::string_view link);
 
+// What the notes editor says once it has printed: the file it wrote (a PDF, when there is no
+// printer or the player chose a file) or the printer it sent the notes to.
+std::string PrintedNotice(bool toFile, std::string_view fileOrPrinter);
+// The PDF file printing proposes when the computer has no printer: beside the notes files,
+// named for the tab ("Notes_General - Servers.pdf" for "General - Servers").
+std::filesystem::path NotesPdfFile(const std::filesystem::path& folder,
+                                   std::string_view tabCaption);
+
 }  // namespace tovix

@@ -95,7 +95,7 @@ TPlanetGroupRow BlankRow(int block) {
 
 // A row of the user's block from one record of the order analysis.
 TPlanetGroupRow OwnRow(const TPlanet& planet, const TSendedGroup& record, int block,
-                       const std::function<int32_t(const TGroup&)>& shipsLeft) {
+                       const std::function<int32_t(const TSendedGroup&)>& available) {
   const TGroup& group = *record.Group;
   const bool toHere = record.Destination == &planet;
   const bool sentHere = toHere && group.Origin == nullptr;
@@ -120,7 +120,7 @@ TPlanetGroupRow OwnRow(const TPlanet& planet, const TSendedGroup& record, int bl
     row.Cells[kSpeedLoaded] = Fmt("%3.2f", speed);
   } else {
     row.Cells[kCount] =
-        sentHere ? Fmt("%d", record.Ships) : Fmt("%d (%d)", group.Ships, shipsLeft(group));
+        sentHere ? Fmt("%d", record.Ships) : Fmt("%d (%d)", record.Ships, available(record));
     row.Cells[kShipType] = ShipTypeText(group);
     row.Cells[kSpeed] = Fmt("%3.2f", group.Speed());
     row.Cells[kSpeedLoaded] = Fmt("%3.2f", group.SpeedFullLoad());
@@ -132,6 +132,8 @@ TPlanetGroupRow OwnRow(const TPlanet& planet, const TSendedGroup& record, int bl
     row.Destination = record.Destination;
     row.Turns = record.Turns;
     row.Ships = record.Ships;
+    row.Number = record.Number;
+    row.Available = available(record);
     row.Load = record.Load;
   }
   return row;
@@ -148,6 +150,7 @@ TPlanetGroupRow ForeignRow(const GameState& state, const TPlanet& planet, TGroup
   row.Destination = group.Planet;
   row.Turns = group.ETA;
   row.Ships = group.Ships;
+  row.Number = group.GroupNumber;
   row.Load = group.Load;
   row.Cells[kNr] = group.GroupNumber > 0 ? Fmt("%d", group.GroupNumber) : "-";
   if (group.Turn < state.LastTurn)
@@ -351,7 +354,7 @@ std::vector<TPlanetReportLine> PlanetReportLines(const GameState& state, const T
 
 std::vector<TPlanetGroupRow> PlanetGroupRows(
     const GameState& state, const TPlanet& planet, const std::vector<TSendedGroup>& records,
-    const std::function<int32_t(const TGroup&)>& shipsLeft) {
+    const std::function<int32_t(const TSendedGroup&)>& available) {
   std::vector<TPlanetGroupRow> rows;
   int block = 0;
   auto openBlock = [&](const std::string& race) {
@@ -366,7 +369,7 @@ std::vector<TPlanetGroupRow> PlanetGroupRows(
       if (!RecordAtPlanet(planet, record)) continue;
       if (!opened) openBlock(own->Name);
       opened = true;
-      rows.push_back(OwnRow(planet, record, block, shipsLeft));
+      rows.push_back(OwnRow(planet, record, block, available));
     }
   }
   for (TPlayer* race : RacesByName(state)) {

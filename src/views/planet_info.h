@@ -99,16 +99,20 @@ struct TPlanetGroupRow {
   TPlanet* Destination = nullptr;
   int32_t Turns = 0;
   int32_t Ships = 0;
+  // The number the orders name the ships by (a split-off part's own) and, of the user's ships,
+  // those the orders can still send.
+  int32_t Number = 0;
+  int32_t Available = 0;
   float Load = 0;
   bool Own = false;
 };
 
 // The user's block from the order analysis' records, one block per other race with groups at
-// the planet (races by name), then the incoming groups of the last turn read. `shipsLeft` gives
-// the ships of a group no order takes.
+// the planet (races by name), then the incoming groups of the last turn read. `available` gives
+// the ships of a record the orders can still send (TOrderAnalysis::AvailableShips).
 std::vector<TPlanetGroupRow> PlanetGroupRows(
     const GameState& state, const TPlanet& planet, const std::vector<TSendedGroup>& records,
-    const std::function<int32_t(const TGroup&)>& shipsLeft);
+    const std::function<int32_t(const TSendedGroup&)>& available);
 
 // Orders the group rows within each block by `column` (headers, blanks and incoming rows keep
 // their places).

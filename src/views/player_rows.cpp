@@ -95,7 +95,8 @@ std::string PlayersSortCaption(bool ascending, int column) {
 TPlayerMenuState PlayerMenuState(const std::vector<const TPlayer*>& selected, TGameType gameType) {
   TPlayerMenuState m;
   m.OneSelected = selected.size() == 1 && selected[0] != nullptr;
-  if (m.OneSelected) {
+  // With several races the first one chosen shows which of war and peace is offered.
+  if (!selected.empty() && selected[0] != nullptr) {
     m.PeaceVisible = selected[0]->War;
     m.WarVisible = !selected[0]->War;
   }

@@ -38,9 +38,10 @@ std::vector<TPlayerRow> PlayerRows(const GameState& state);
 // "Players - sort Ascending on Name"; an unknown column is "Something :-)".
 std::string PlayersSortCaption(bool ascending, int column);
 
-// Which popup items apply, from the races selected and the game's variant.
+// Which popup items apply, from the races selected (in row order) and the game's variant.
 struct TPlayerMenuState {
   bool OneSelected = false;  // message, war, peace and relay are enabled
+  // War for a race at peace, peace for one at war: the first race selected decides.
   bool WarVisible = true;
   bool PeaceVisible = true;
   bool RelayVisible = false;  // "Galaxy NG" games only

@@ -25,9 +25,11 @@
 #include <string>
 #include <vector>
 
+#include "controls/zn_list_view.h"
 #include "core/settings/ini_file.h"
 #include "editors/rich_edit.h"
 #include "editors/text_codec.h"
+#include "mail/mail_test_support.h"
 #include "platform/help.h"
 #include "platform/platform_test_helpers.h"
 #include "platform/shell.h"
@@ -116,7 +118,8 @@ class Startup : public testing::Test {
     orders_ = {};
     notes_ = {};
     RunRecord record;
-    test::ModalAnswerer answerer([&record](QWidget* modal) {
+    test::ModalAnswerer answerer([this, &record](QWidget* modal) {
+      if (answerModal_ && answerModal_(modal)) return;
       if (auto* config = qobject_cast<TfrmConfigIni*>(modal)) {
         ++record.ConfigurationDialogs;
         record.ConfigurationInStartupMode = config->StartupFlag();
@@ -163,6 +166,8 @@ class Startup : public testing::Test {
   test::RecordingNotes notes_;
   // Off: the orders window and the notes editor provide their services themselves.
   bool recordingServices_ = true;
+  // Answers a modal window first when it returns true.
+  std::function<bool(QWidget*)> answerModal_;
 };
 
 // ---- The run as a whole ------------------------------------------------------------------
@@ -508,6 +513,103 @@ TEST_F(Startup, SigtermClosesTheProgramAsItsMainWindowDoes) {
   struct sigaction now {};
   ::sigaction(SIGTERM, nullptr, &now);
   EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+
+struct EndRow {
+  std::string name;
+  int signal;  // 0: the main window is closed
+};
+
+class StartupEnd : public Startup, public testing::WithParamInterface<EndRow> {};
+
+// However the program ends while the orders window is active with the focus in one of its
+// lists, it ends cleanly (the window's focus handler is gone before its parts are: the
+// AddressSanitizer build finds any use after they went) and the orders typed are saved.
+TEST_P(StartupEnd, EndsCleanlyWithTheOrdersWindowActive) {
+  WriteSampleGame();
+  recordingServices_ = false;
+  bool ended = false;
+  Run([&](TWindowRegistry& w) {
+    auto* orders = w.Get<TfrmOrders>("frmOrders");
+    ASSERT_NE(orders, nullptr);
+    orders->show();
+    orders->activateWindow();
+    ASSERT_TRUE(test::ShowActive(*orders));
+    orders->List("lvToDevelop")->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(orders->List("lvToDevelop")));
+    orders->OrderLines().Insert(orders->OrderLines().Count(), "; typed before the end");
+    if (GetParam().signal == 0) {
+      w.Main()->close();
+    } else {
+      ASSERT_EQ(::kill(::getpid(), GetParam().signal), 0);
+      for (int i = 0; i < 1000 && w.Main()->isVisible(); ++i)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    ended = !w.Main()->isVisible();
+  });
+  EXPECT_TRUE(ended);
+  EXPECT_NE(ReadFileBytes(Home() / "orders_0").find("; typed before the end\r\n"),
+            std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, StartupEnd,
+                         testing::Values(EndRow{"Close", 0}, EndRow{"Sigterm", SIGTERM},
+                                         EndRow{"Sighup", SIGHUP}),
+                         RowName<EndRow>);
+
+// A logout while a mail program hangs over the orders: the order text and the settings are
+// saved at once, the send is cancelled (the program killed, nothing said about it), and the
+// program ends at once instead of after the mail program's limit.
+TEST_F(Startup, SigtermDuringASendSavesCancelsTheSendAndEnds) {
+  WriteSampleGame();
+  recordingServices_ = false;
+  const fs::path program = test::WriteHangingSendmail(Home());
+  WriteFile(StorePath(), "[Mail]\nMethod=sendmail\nProgram=" + program.string() +
+                             "\n[game_0]\nGalaxyServerAdress=galaxy@meridian.example\n");
+  bool progressShown = false;
+  answerModal_ = [&](QWidget* modal) {
+    if (modal->objectName() != "frmMailProgress") return false;
+    progressShown = true;
+    // The mail program has the orders and hangs.
+    EXPECT_TRUE(test::WaitForFile(Home() / "pid"));
+    EXPECT_EQ(::kill(::getpid(), SIGTERM), 0);
+    return true;
+  };
+  bool sent = true, ended = false;
+  const RunRecord run = Run([&](TWindowRegistry& w) {
+    auto* orders = w.Get<TfrmOrders>("frmOrders");
+    ASSERT_NE(orders, nullptr);
+    orders->OrderLines().Insert(orders->OrderLines().Count(), "; typed before the mail");
+    sent = orders->MailOrders();
+    ended = !w.Main()->isVisible();
+  });
+  EXPECT_EQ(run.Outcome, TStartupOutcome::Ran);
+  EXPECT_TRUE(progressShown);
+  EXPECT_FALSE(sent);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(run.Messages, std::vector<std::string>{});
+  EXPECT_NE(ReadFileBytes(Home() / "orders_0").find("; typed before the mail\r\n"),
+            std::string::npos);
+  EXPECT_NE(ReadFileBytes(StorePath()).find("[Orders_State]"), std::string::npos);
+  const pid_t pid = std::stoi(ReadFileBytes(Home() / "pid"));
+  EXPECT_EQ(::kill(pid, 0), -1) << "the mail program still runs";
+}
+
+// What a write interrupted by a crash left in the outbox goes at the next start, as it does in
+// the program folder; the messages stay. The outbox may be the program folder's or one the mail
+// settings name.
+TEST_F(Startup, StaleTemporaryFilesOfTheOutboxGoAtStart) {
+  WriteSampleGame();
+  for (const bool own : {false, true}) {
+    SCOPED_TRACE(own ? "outbox of the settings" : "outbox of the program folder");
+    const fs::path outbox = own ? Home() / "mail out" : Home() / "outbox";
+    fs::create_directories(outbox);
+    WriteFile(outbox / "tovix-20250701-123456.eml", "Subject: x\r\n\r\n");
+    WriteFile(outbox / ".tovix-20250701-123457.eml.tmpa1b2c3d4", "Subject: x\r\n");
+    if (own) WriteFile(StorePath(), "[Mail]\nOutbox=" + outbox.string() + "\n");
+    Run();
+    EXPECT_EQ(test::FilesIn(outbox), std::vector<fs::path>{outbox / "tovix-20250701-123456.eml"});
+  }
 }
 
 }  // namespace

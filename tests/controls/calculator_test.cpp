@@ -16,8 +16,8 @@
 namespace tovix {
 namespace {
 
-// Keys as one string: "M" stands for MS, "m" for MC, "r" for MR, "p" for MP; "B" backspace,
-// "E" Escape, "N" Enter; everything else is the key itself.
+// Keys as one string: "M" stands for MS, "m" for MC, "r" for MR, "p" for MP, "O" for OK; "B"
+// backspace, "E" Escape, "N" Enter; everything else is the key itself.
 struct KeysRow {
   const char* name;
   int precision;
@@ -33,7 +33,8 @@ void Feed(TCalculatorEngine& engine, const std::string& keys) {
     if (k == 'm') engine.MemoryClear();
     if (k == 'r') engine.MemoryRecall();
     if (k == 'p') engine.MemoryPlus();
-    if (std::string("Mmrp").find(k) == std::string::npos)
+    if (k == 'O') engine.Ok();
+    if (std::string("MmrpO").find(k) == std::string::npos)
       engine.CalcKey(k == 'B' ? '\b' : k == 'E' ? 27 : k == 'N' ? 13 : k);
   }
 }
@@ -82,7 +83,13 @@ INSTANTIATE_TEST_SUITE_P(
                     KeysRow{"Reciprocal", 15, "4R", "0.25", 0, false},
                     KeysRow{"DecimalPointOnce", 15, "1..5", "1.5", 0, false},
                     KeysRow{"CommaIsThePointToo", 15, "1,5*2N", "3", 0, false},
-                    KeysRow{"OperatorsChain", 15, "2*6-2=", "10", 0, false}),
+                    KeysRow{"OperatorsChain", 15, "2*6-2=", "10", 0, false},
+                    KeysRow{"OkFinishesThePendingSum", 15, "5+3O", "8", 0, false},
+                    KeysRow{"OkAfterEqualsKeepsTheResult", 15, "5+3=O", "8", 0, false},
+                    KeysRow{"OkWithoutASecondNumber", 15, "5+O", "5", 0, false},
+                    KeysRow{"OkOnAPendingPercent", 15, "200+10%O", "220", 0, false},
+                    KeysRow{"OkOnAPendingDivisionByZero", 15, "1/0O", "Error", 1, false},
+                    KeysRow{"OkCutsToThePrecision", 3, "100/7O", "14.3", 0, false}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CalculatorEngine, StartOkAndPaste) {

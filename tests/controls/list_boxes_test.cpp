@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 #include <cmath>
@@ -15,8 +16,11 @@
 #include <vector>
 
 #include "control_test_helpers.h"
+#include "controls/form_placement.h"
 #include "core/base/errors.h"
+#include "core/settings/ini_file.h"
 #include "support/show_window.h"
+#include "support/test_paths.h"
 
 namespace tovix {
 namespace {
@@ -251,6 +255,168 @@ TEST(TextListBox, ExtentFollowsTheWidestItem) {
   list.SetTabWidth(-3);
   EXPECT_EQ(list.TabWidth(), 0);
 }
+
+// ---- owner drawing and columns
+
+struct DrawRow {
+  const char* name;
+  bool checkList;
+  TListBoxStyle style;
+  bool measure;              // OnMeasureItem gives 18 + 2 * index
+  std::vector<int> heights;  // of the three items; -1 for the standard height
+  bool handlerDraws;
+};
+
+class OwnerDraw : public ::testing::TestWithParam<DrawRow> {};
+
+// The handler draws each item in the item's rectangle (after a check list's check area), with
+// the item's state; the heights are the style's.
+TEST_P(OwnerDraw, EventsGetTheItemsRectangle) {
+  const DrawRow& row = GetParam();
+  QWidget window;
+  window.resize(240, 200);
+  TRxCustomListBox* list = row.checkList
+                               ? static_cast<TRxCustomListBox*>(new TRxCheckListBox(&window))
+                               : new TTextListBox(&window);
+  list->setGeometry(0, 0, 220, 180);
+  for (const char* text : {"one", "two", "three"}) list->AddItem(text);
+  list->SetItemHeight(24);
+  list->SetItemHeight(0);  // ignored
+  list->SetStyle(row.style);
+  struct Drawn {
+    int index;
+    QRect rect;
+    TOwnerDrawState state;
+  };
+  std::vector<Drawn> drawn;
+  list->SetOnDrawItem([&](TRxCustomListBox* control, QPainter& canvas, int index, const QRect& rect,
+                          TOwnerDrawState state) {
+    EXPECT_EQ(control, list);
+    canvas.drawRect(rect);
+    drawn.push_back({index, rect, state});
+  });
+  if (row.measure)
+    list->SetOnMeasureItem(
+        [](TRxCustomListBox*, int index, int& height) { height = 18 + 2 * index; });
+  list->SetItemIndex(1);
+  ASSERT_TRUE(test::ShowExposed(window));
+  list->grab();
+
+  std::vector<int> heights;
+  for (int i = 0; i < 3; ++i) heights.push_back(list->ItemBounds(i).height());
+  std::vector<int> expected = row.heights;
+  for (int& h : expected)
+    if (h < 0) h = list->ItemHeightPixels();  // the standard height, from the font
+  EXPECT_EQ(heights, expected);
+  if (!row.handlerDraws) {
+    EXPECT_TRUE(drawn.empty());
+    return;
+  }
+  ASSERT_GE(drawn.size(), 3u);
+  for (const Drawn& d : drawn) {
+    QRect item = list->ItemBounds(d.index);
+    item.setLeft(item.left() + list->CheckAreaWidth());
+    EXPECT_EQ(d.rect, item) << d.index;
+    EXPECT_EQ((d.state & odSelected) != 0, d.index == 1) << d.index;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, OwnerDraw,
+    ::testing::Values(
+        DrawRow{"FixedTakesItemHeight", false, lbOwnerDrawFixed, false, {24, 24, 24}, true},
+        DrawRow{"VariableAsksEachItem", false, lbOwnerDrawVariable, true, {18, 20, 22}, true},
+        DrawRow{
+            "CheckListDrawsAfterItsCheckArea", true, lbOwnerDrawFixed, false, {24, 24, 24}, true},
+        DrawRow{"StandardIgnoresTheHandler", false, lbStandard, true, {-1, -1, -1}, false}),
+    RowName);
+
+TEST(TextListBox, OwnerDrawnWidthAndColumns) {
+  TTextListBox list;
+  list.resize(200, 100);
+  for (int i = 0; i < 12; ++i) list.AddItem(QString("item %1").arg(i));
+  // The width of an owner-drawn item comes from OnGetItemWidth once both events are set.
+  const int textWidth = list.HorizontalExtent();
+  list.SetOnGetItemWidth([](TRxCustomListBox*, int index, int& width) { width = 300 + index; });
+  list.SetStyle(lbOwnerDrawFixed);
+  EXPECT_EQ(list.HorizontalExtent(), textWidth) << "no OnDrawItem yet";
+  list.SetOnDrawItem([](TRxCustomListBox*, QPainter&, int, const QRect&, TOwnerDrawState) {});
+  EXPECT_EQ(list.HorizontalExtent(), 311);
+  // Two columns of (200 + 2 - 3) div 2 pixels: the items run down, then across; no extent.
+  list.SetStyle(lbStandard);
+  list.SetColumns(2);
+  EXPECT_EQ(list.ColumnWidth(), 99);
+  EXPECT_EQ(list.HorizontalExtent(), 0);
+  list.show();
+  QCoreApplication::processEvents();
+  const QRect first = list.ItemBounds(0);
+  EXPECT_EQ(first.width(), 99);
+  int nextColumn = -1;
+  for (int i = 1; i < list.Count() && nextColumn < 0; ++i)
+    if (list.ItemBounds(i).left() > first.left()) nextColumn = i;
+  ASSERT_GT(nextColumn, 1);
+  EXPECT_EQ(list.ItemBounds(nextColumn).topLeft(), QPoint(first.left() + 99, first.top()));
+  list.resize(300, 100);
+  EXPECT_EQ(list.ColumnWidth(), 149);
+  list.SetColumns(0);
+  EXPECT_EQ(list.HorizontalExtent(), textWidth);
+  EXPECT_EQ(list.ItemBounds(1).left(), first.left());
+}
+
+// ---- check states kept through a form placement
+
+struct StorageRow {
+  const char* name;
+  TCheckKind kind;
+  const char* objectName;
+  std::string saved;     // states when the placement is saved
+  std::string restored;  // states after a new window restored them
+};
+
+class CheckStorage : public ::testing::TestWithParam<StorageRow> {};
+
+TEST_P(CheckStorage, StatesSurviveARestart) {
+  const StorageRow& row = GetParam();
+  test::TempDir dir;
+  const QString file = QString::fromStdString((dir / "Tovix.INI").string());
+  // One run of the program: a window with its placement and the list.
+  const auto run = [&](const std::string& states, bool save) {
+    QWidget window;
+    window.setObjectName("frmFilter");
+    TFormPlacement placement(&window);
+    placement.SetIniFileName(file);
+    placement.SetIniSection("GroupFilter");
+    auto* list = new TRxCheckListBox(&window);
+    list->setObjectName(row.objectName);
+    list->SetCheckKind(row.kind);
+    for (const char* text : {"Alpha", "Bravo", "Charlie", "Delta"}) list->AddItem(text);
+    list->SetAllowGrayed(true);
+    list->SetIniStorage(&placement);
+    EXPECT_EQ(list->IniStorage(), &placement);
+    for (int i = 0; i < 4; ++i) list->SetState(i, StatesOf(states)[size_t(i)]);
+    if (save) {
+      placement.SaveFormPlacement();
+    } else {
+      placement.RestoreFormPlacement();
+    }
+    std::string after;
+    for (int i = 0; i < 4; ++i) after += "UCG"[list->GetState(i)];
+    return after;
+  };
+  run(row.saved, true);
+  EXPECT_EQ(run(row.kind == ckRadioButtons ? "CUUU" : "UUUU", false), row.restored);
+  if (*row.objectName != '\0') {
+    const TIniFile ini(file.toStdString());
+    EXPECT_EQ(ini.ReadInteger(std::string("GroupFilter.") + row.objectName, "Count", -1), 4);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CheckStorage,
+    ::testing::Values(StorageRow{"CheckBoxes", ckCheckBoxes, "lbxPlayers", "CGUC", "CGUC"},
+                      StorageRow{"RadioButtons", ckRadioButtons, "lbxShiptypes", "UUCU", "UUCU"},
+                      StorageRow{"UnnamedListKeepsNothing", ckCheckBoxes, "", "CCCC", "UUUU"}),
+    RowName);
 
 TEST(TextListBox, IndexesOutsideTheListRaiseTheListError) {
   TTextListBox list;

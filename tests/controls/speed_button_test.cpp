@@ -68,6 +68,42 @@ TEST(ButtonGlyphTest, StateImagesComeFromTheirCells) {
   EXPECT_EQ(PixelOf(glyph.StateImage(rbsInactive, palette), 8, 8), qRgb(76, 76, 76));
 }
 
+// A glyph from an image list: the list's image for up, down and exclusive, its embossed shape for
+// disabled, a grey copy for inactive; an index outside the list (or no list) goes back to the
+// bitmap, and the list's size is the glyph's size.
+TEST(ButtonGlyphTest, ImagesComeFromAnImageListByIndex) {
+  TImageList images(12, 10);
+  EXPECT_EQ(images.Add(Strip({qRgb(255, 0, 0), qRgb(0, 0, 255)}), QColor(0, 255, 0)), 0);
+  ASSERT_EQ(images.Count(), 3);  // 32 pixels cut into cells 12 wide
+  TRxButtonGlyph glyph;
+  glyph.SetGlyph(Strip({qRgb(9, 9, 9)}));
+  const QPalette palette = QApplication::palette();
+  struct Row {
+    int index;
+    QSize size;
+    QRgb up;  // at (8, 8)
+  };
+  for (const Row& row : {Row{1, {12, 10}, qRgb(0, 0, 255)}, Row{0, {12, 10}, qRgb(255, 0, 0)},
+                         Row{3, {16, 16}, qRgb(9, 9, 9)}, Row{-1, {16, 16}, qRgb(9, 9, 9)}}) {
+    glyph.SetImages(&images, row.index);
+    EXPECT_EQ(glyph.GlyphSize(), row.size) << row.index;
+    EXPECT_EQ(PixelOf(glyph.StateImage(rbsUp, palette), 8, 8), row.up) << row.index;
+    EXPECT_EQ(PixelOf(glyph.StateImage(rbsDown, palette), 8, 8), row.up) << row.index;
+  }
+  glyph.SetImages(&images, 1);
+  const QPixmap disabled = glyph.StateImage(rbsDisabled, palette);
+  EXPECT_EQ(PixelOf(disabled, 9, 5), palette.color(QPalette::Dark).rgb());
+  EXPECT_EQ(qAlpha(PixelOf(disabled, 1, 1)), 0);
+  EXPECT_EQ(PixelOf(glyph.StateImage(rbsInactive, palette), 8, 8), qRgb(28, 28, 28));
+  // A list that goes away leaves the bitmap.
+  auto* gone = new TImageList(8, 8);
+  gone->Add(Strip({qRgb(1, 2, 3)}));
+  glyph.SetImages(gone, 0);
+  delete gone;
+  EXPECT_FALSE(glyph.UsesImages());
+  EXPECT_EQ(glyph.GlyphSize(), QSize(16, 16));
+}
+
 // ---- layout (captions are 13 pixels high; kWide is a 100 by 20 button)
 
 struct LayoutRow {

@@ -190,5 +190,46 @@ TEST(ZnListView, HotTrackingUnderlinesAndReportsTheWindowsRow) {
   EXPECT_EQ(f.list.SelectedCount(), 0) << "hovering alone selects nothing";
 }
 
+// The background picture is tiled from the first row's corner and scrolls with the rows and
+// columns; the rows draw no background over it. Hovering that selects, or no picture, shows the
+// list's own background.
+TEST(ZnListView, BackgroundPictureTilesFromTheFirstRowAndScrollsWithIt) {
+  ListFixture f(Rows(60, {"", "", ""}));  // empty cells: nothing drawn over the picture
+  f.list.SetColumns({"Name", "Size", "Note"}, {150, 150, 150});
+  f.list.resize(200, 160);
+  f.list.show();
+  QImage tile(16, 16, QImage::Format_RGB32);
+  tile.fill(qRgb(0, 0, 255));
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) tile.setPixel(x, y, qRgb(255, 0, 0));
+  f.list.SetBackground(tile);
+  auto grab = [&] { return f.list.viewport()->grab().toImage(); };
+  // The colour the picture puts at `p` when its first tile starts at `origin`.
+  auto expected = [&](QPoint p, QPoint origin) {
+    const int x = ((p.x() - origin.x()) % 16 + 16) % 16;
+    const int y = ((p.y() - origin.y()) % 16 + 16) % 16;
+    return tile.pixel(x, y);
+  };
+  const std::vector<QPoint> points{{0, 0}, {5, 3}, {9, 2}, {3, 12}, {40, 47}, {123, 81}};
+  QImage shown = grab();
+  for (const QPoint& p : points) EXPECT_EQ(shown.pixel(p), expected(p, {0, 0})) << p.x() << p.y();
+
+  f.list.verticalScrollBar()->setValue(3);
+  f.list.horizontalScrollBar()->setValue(37);
+  const QPoint origin(f.list.columnViewportPosition(0), f.list.rowViewportPosition(0));
+  ASSERT_LT(origin.y(), 0);
+  ASSERT_LT(origin.x(), 0);
+  shown = grab();
+  for (const QPoint& p : points) EXPECT_EQ(shown.pixel(p), expected(p, origin)) << p.x() << p.y();
+
+  const QRgb base = f.list.palette().color(QPalette::Base).rgb();
+  f.list.SetHotTrackSelects(true);
+  EXPECT_EQ(grab().pixel(5, 3), base);
+  f.list.SetHotTrackSelects(false);
+  f.list.SetBackground(QImage());
+  EXPECT_EQ(grab().pixel(5, 3), base);
+  EXPECT_TRUE(f.list.Background().isNull());
+}
+
 }  // namespace
 }  // namespace tovix

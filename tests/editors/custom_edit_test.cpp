@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include <ostream>
 
 #include <random>
@@ -270,6 +273,182 @@ TEST(BookmarkTest, MarksFollowTheirLines) {
   EXPECT_EQ(y, 1);
   edit.SetBookMark(7, 1, 9);  // beyond the text: not placed
   EXPECT_FALSE(edit.GetBookMark(7, x, y));
+}
+
+// ---- search and replace; the prompts' answers are letters: s skip, r replace, a all, c cancel
+
+struct SearchRow {
+  const char* name;
+  const char* text;
+  TPoint caret;
+  const char* search;
+  const char* replace;
+  TmwSearchOptions options;
+  std::string answers;
+  const char* after;               // the text afterwards, lines joined by "|"
+  int result;                      // what SearchReplace returns
+  std::vector<TPoint> asked;       // where OnReplaceText was asked (column, line)
+  const char* selected = nullptr;  // the selection afterwards, when it matters
+};
+
+class SearchReplace : public ::testing::TestWithParam<SearchRow> {};
+
+TEST_P(SearchReplace, FindsAndReplacesAsTheOptionsSay) {
+  const SearchRow& row = GetParam();
+  TTestEdit edit(row.text);
+  edit.Caret(row.caret.X, row.caret.Y);
+  std::vector<TPoint> asked;
+  size_t answer = 0;
+  edit.OnReplaceText = [&](const TEditString& search, const TEditString& replace, int line,
+                           int column, TmwReplaceAction& action) {
+    EXPECT_EQ(U8(search), row.search);
+    EXPECT_EQ(U8(replace), row.replace);
+    EXPECT_EQ(U8(edit.SelText()).size(), std::string(row.search).size()) << "the match is selected";
+    asked.push_back({column, line});
+    const char a = answer < row.answers.size() ? row.answers[answer++] : 'c';
+    action = a == 's' ? raSkip : a == 'r' ? raReplace : a == 'a' ? raReplaceAll : raCancel;
+  };
+  EXPECT_EQ(edit.SearchReplace(E(row.search), E(row.replace), row.options), row.result);
+  EXPECT_EQ(Joined(edit), row.after);
+  EXPECT_EQ(asked, row.asked);
+  if (row.selected != nullptr) {
+    EXPECT_EQ(U8(edit.SelText()), row.selected);
+  }
+}
+
+constexpr TmwSearchOptions kAll = ssoReplace | ssoReplaceAll | ssoEntireScope;
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SearchReplace,
+    ::testing::Values(
+        SearchRow{"FindSelectsTheFirstIgnoringCase",
+                  "xx ABC abc",
+                  {1, 1},
+                  "abc",
+                  "",
+                  0,
+                  "",
+                  "xx ABC abc",
+                  1,
+                  {},
+                  "ABC"},
+        SearchRow{"MatchCase",
+                  "xx ABC abc",
+                  {1, 1},
+                  "abc",
+                  "",
+                  ssoMatchCase,
+                  "",
+                  "xx ABC abc",
+                  1,
+                  {},
+                  "abc"},
+        SearchRow{"WholeWord",
+                  "abcd abc_ abc",
+                  {1, 1},
+                  "abc",
+                  "",
+                  ssoWholeWord,
+                  "",
+                  "abcd abc_ abc",
+                  1,
+                  {},
+                  "abc"},
+        SearchRow{"NothingFound", "abc", {1, 1}, "q", "", 0, "", "abc", 0, {}},
+        SearchRow{"LatinLettersFoldToo",
+                  "x \xC3\x84rger",
+                  {1, 1},
+                  "\xC3\xA4RGER",
+                  "",
+                  0,
+                  "",
+                  "x \xC3\x84rger",
+                  1,
+                  {},
+                  "\xC3\x84rger"},
+        SearchRow{
+            "FromTheCaretOn", "a b\r\na b", {2, 1}, "a", "c", ssoReplace, "", "a b|c b", 1, {}},
+        SearchRow{"EntireScopeReplacesTheFirst",
+                  "a b\r\na b",
+                  {2, 1},
+                  "a",
+                  "c",
+                  ssoReplace | ssoEntireScope,
+                  "",
+                  "c b|a b",
+                  1,
+                  {}},
+        SearchRow{
+            "ReplaceAllOverLines", "a b a\r\na", {1, 1}, "a", "xx", kAll, "", "xx b xx|xx", 3, {}},
+        SearchRow{
+            "TheReplacementIsNotSearchedAgain", "aa", {1, 1}, "a", "aa", kAll, "", "aaaa", 2, {}},
+        SearchRow{"ReplacementWithALineBreak", "a;a", {1, 1}, ";", "\r\n", kAll, "", "a|a", 1, {}},
+        SearchRow{"PromptSkipsReplacesCancels",
+                  "x x x x",
+                  {1, 1},
+                  "x",
+                  "y",
+                  kAll | ssoPrompt,
+                  "src",
+                  "x y x x",
+                  1,
+                  {{1, 1}, {3, 1}, {5, 1}}},
+        SearchRow{"PromptReplaceAllAsksNoMore",
+                  "x x x x",
+                  {1, 1},
+                  "x",
+                  "y",
+                  kAll | ssoPrompt,
+                  "sa",
+                  "x y y y",
+                  3,
+                  {{1, 1}, {3, 1}}},
+        SearchRow{"PromptWithoutAllStopsAfterOne",
+                  "x x x",
+                  {1, 1},
+                  "x",
+                  "y",
+                  ssoReplace | ssoEntireScope | ssoPrompt,
+                  "sr",
+                  "x y x",
+                  1,
+                  {{1, 1}, {3, 1}}}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// A mark's line, image or visibility changed from outside repaints its old and new gutter lines.
+TEST(BookmarkTest, ChangingAMarkRepaintsItsGutterLines) {
+  struct TGutterEdit : TTestEdit {
+    using TTestEdit::TTestEdit;
+    void InvalidateGutterLines(int first, int last) override {
+      for (int line = first; line <= last; ++line) Repainted.push_back(line);
+    }
+    std::vector<int> Repainted;
+  } edit("a\r\nb\r\nc\r\nd");
+  edit.SetBookMark(1, 1, 2);
+  ASSERT_EQ(edit.Marks().size(), 1u);
+  TMark& mark = *edit.Marks().front();
+  EXPECT_EQ(mark.Edit(), &edit);
+  EXPECT_TRUE(mark.InternalImage()) << "the model has no bookmark images";
+  struct Row {
+    std::function<void()> change;
+    std::vector<int> repainted;
+  };
+  const Row rows[] = {
+      {[&] { mark.SetLine(4); }, {2, 4}},           {[&] { mark.SetLine(4); }, {}},
+      {[&] { mark.SetVisible(false); }, {4}},       {[&] { mark.SetImageIndex(6); }, {4}},
+      {[&] { mark.SetInternalImage(false); }, {4}}, {[&] { mark.SetChar(3); }, {}}};
+  for (const Row& row : rows) {
+    edit.Repainted.clear();
+    row.change();
+    EXPECT_EQ(edit.Repainted, row.repainted);
+  }
+  int x = 0;
+  int y = 0;
+  ASSERT_TRUE(edit.GetBookMark(1, x, y));
+  EXPECT_EQ(TPoint(x, y), (TPoint{3, 4}));
+  // A mark not placed in an editor repaints nothing.
+  TMark loose;
+  loose.SetLine(9);
+  EXPECT_EQ(loose.Edit(), nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "editor_test_helpers.h"
 
@@ -103,6 +105,69 @@ TEST(HighlighterTest, ChainRefusesEmptyHandlersAndSurvivesUnhookWhileFiring) {
   chain.Remove(id1);
   chain.Remove(12345);
   EXPECT_EQ(chain.Count(), 0u);
+}
+
+// A handler that raises: without an exception handler the error reaches the caller and the later
+// handlers are not called; with one, the handler sees the error and decides whether they are.
+TEST(HighlighterTest, ChainHandsAHandlersErrorToItsExceptionHandler) {
+  struct Row {
+    const char* name;
+    int handler;  // 0 none, 1 continues, 2 stops
+    bool raises;
+    int laterCalls;
+  };
+  for (const Row& row :
+       {Row{"NoHandler", 0, true, 0}, Row{"Continues", 1, false, 1}, Row{"Stops", 2, false, 0}}) {
+    TBraceHighlighter h;
+    std::vector<std::string> seen;
+    if (row.handler != 0)
+      h.SetOnChangeException([&](const std::exception& error, bool& doContinue) {
+        seen.emplace_back(error.what());
+        doContinue = row.handler == 1;
+      });
+    int later = 0;
+    h.HookAttrChangeEvent([](void*) { throw TovixError("repaint failed"); });
+    h.HookAttrChangeEvent([&](void*) { ++later; });
+    bool raised = false;
+    try {
+      h.GetAttribute(0)->SetForeground(0x123456);
+    } catch (const TovixError& e) {
+      raised = true;
+      EXPECT_STREQ(e.what(), "repaint failed") << row.name;
+    }
+    EXPECT_EQ(raised, row.raises) << row.name;
+    EXPECT_EQ(later, row.laterCalls) << row.name;
+    EXPECT_EQ(seen, row.handler == 0 ? std::vector<std::string>{}
+                                     : std::vector<std::string>{"repaint failed"})
+        << row.name;
+  }
+}
+
+// The attributes kept in the settings store: saved values come back through the setters (so the
+// editors repaint); loading stops at the first attribute without a section.
+TEST(HighlighterTest, AttributesGoToTheSettingsStoreAndBack) {
+  TznSaveState store("");
+  TBraceHighlighter saved;
+  saved.GetAttribute(0)->SetForeground(0x00FF00);         // Block
+  saved.GetAttribute(1)->SetStyle(fsBold | fsUnderline);  // Plain
+  saved.SaveToStore(store, "Brace");
+  EXPECT_EQ(store.ReadInteger("Brace\\Plain", "Style", -1), fsBold | fsUnderline);
+
+  TBraceHighlighter loaded;
+  int changes = 0;
+  loaded.HookAttrChangeEvent([&](void*) { ++changes; });
+  EXPECT_TRUE(loaded.LoadFromStore(store, "Brace"));
+  EXPECT_EQ(loaded.GetAttribute(0)->Foreground(), 0x00FF00u);
+  EXPECT_EQ(loaded.GetAttribute(0)->Background(), clNone);
+  EXPECT_EQ(loaded.GetAttribute(1)->Style(), fsBold | fsUnderline);
+  EXPECT_EQ(changes, 2);
+  // Only the first attribute stored: it is read, the second is missing.
+  TznSaveState partial("");
+  partial.WriteInteger("Brace\\Block", "Foreground", 0x0000FF);
+  TBraceHighlighter half;
+  EXPECT_FALSE(half.LoadFromStore(partial, "Brace"));
+  EXPECT_EQ(half.GetAttribute(0)->Foreground(), 0x0000FFu);
+  EXPECT_FALSE(half.LoadFromStore(TznSaveState(""), "Brace"));
 }
 
 TEST(EditorRangesTest, AttachingScansEveryLineAndStoresStartRanges) {

@@ -107,6 +107,45 @@ TEST(OrderHighlighterTest, KeyWordsOfTheOrdersWindow) {
   EXPECT_FALSE(h->IsKeyWord(E("ROUT")));
 }
 
+// The program's highlighters: the order language is registered under its name, and the orders
+// window's highlighter is made from that entry.
+TEST(OrderHighlighterTest, TheOrderHighlighterIsInTheHighlighterList) {
+  const THighlighterList& list = HighlighterList();
+  const int index = list.IndexOf("Galaxy");
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(list.Name(index), "Galaxy");
+  const std::unique_ptr<TmwCustomHighLighter> made = list.Create(index);
+  ASSERT_NE(dynamic_cast<ZazArerevOdo*>(made.get()), nullptr);
+  EXPECT_EQ(made->GetLanguageName(), "Galaxy");
+  EXPECT_EQ(&HighlighterList(), &list) << "one list for the whole run";
+  EXPECT_EQ(MakeOrdersWindowHighlighter()->GetLanguageName(), list.Name(index));
+}
+
+// The keyword list and the colours in the settings store: what is saved comes back; a store
+// without the section changes nothing; a stored list replaces the keywords (upper-cased).
+TEST(OrderHighlighterTest, KeyWordsGoToTheSettingsStoreAndBack) {
+  TznSaveState store("");
+  auto saved = MakeOrdersWindowHighlighter();
+  saved->SetKeyWords({"S", "ROUTE", "#Galaxy"});
+  saved->SymbolAttri()->SetForeground(0x0000FF);
+  saved->SaveToStore(store, kOrdersHighlighterKey);
+  EXPECT_EQ(store.ReadString(kOrdersHighlighterKey, "KeyWords", ""), "#GALAXY,ROUTE,S");
+
+  auto loaded = MakeOrdersWindowHighlighter();
+  EXPECT_FALSE(loaded->LoadFromStore(TznSaveState(""), kOrdersHighlighterKey));
+  EXPECT_EQ(loaded->KeyWords().size(), 59u);
+  EXPECT_TRUE(loaded->LoadFromStore(store, kOrdersHighlighterKey));
+  EXPECT_EQ(loaded->KeyWords(), saved->KeyWords());
+  EXPECT_EQ(loaded->SymbolAttri()->Foreground(), 0x0000FFu);
+  EXPECT_EQ(loaded->MessageAttri()->Foreground(), 0x008000u);
+  // Keywords a user wrote by hand, in any case and spacing.
+  TznSaveState byHand("");
+  byHand.WriteString(kOrdersHighlighterKey, "KeyWords", "send, Upgrade ,x");
+  EXPECT_FALSE(loaded->LoadFromStore(byHand, kOrdersHighlighterKey)) << "no colours stored";
+  EXPECT_EQ(loaded->KeyWords(), (std::vector<std::string>{"SEND", "UPGRADE", "X"}));
+  EXPECT_TRUE(loaded->IsKeyWord(E("upgrade")));
+}
+
 // Every line of every order file of a real game: the tokens cover the line without gaps, no
 // token is Null before the line's end, and the lines from an "@" line to the next "@" line are
 // Message and nothing else is.

@@ -205,6 +205,80 @@ TEST_F(RichEditTest, SelectionBarSelectsTheLineOrParagraph) {
   EXPECT_FALSE(bar->isVisible());
 }
 
+// Under a limit of two, three steps (typing goes on as one step at the same place) leave two
+// to undo: the oldest is gone. Redo brings them back until a new edit; a limit of 0 is no undo.
+TEST_F(RichEditTest, UndoLimitDropsTheOldestStep) {
+  EXPECT_EQ(edit_.UndoLimit(), 0);
+  edit_.setFocus();
+  edit_.SetUndoLimit(2);
+  QTest::keyClicks(edit_.viewport(), "one");
+  for (const char* typed : {"x", "y"}) {
+    QTest::keyClick(edit_.viewport(), Qt::Key_Home);
+    QTest::keyClicks(edit_.viewport(), typed);
+  }
+  ASSERT_EQ(edit_.toPlainText(), "yxone");
+  EXPECT_TRUE(edit_.CanUndo());
+  std::vector<QString> seen;
+  for (int i = 0; i < 3; ++i) {
+    edit_.Undo();
+    seen.push_back(edit_.toPlainText());
+  }
+  EXPECT_EQ(seen, (std::vector<QString>{"xone", "one", "one"}));
+  EXPECT_FALSE(edit_.CanUndo());
+  edit_.Redo();
+  EXPECT_EQ(edit_.toPlainText(), "xone");
+  EXPECT_EQ(edit_.textCursor().position(), 1) << "the caret comes back with the text";
+  // Ctrl+Z reaches the limited undo too; a new edit forgets what could be redone.
+  QTest::keyClick(edit_.viewport(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(edit_.toPlainText(), "one");
+  QTest::keyClick(edit_.viewport(), Qt::Key_End);
+  QTest::keyClicks(edit_.viewport(), "!");
+  EXPECT_FALSE(edit_.CanRedo());
+  // Formatting is a step of its own.
+  Select(0, 3);
+  edit_.SelAttributes().SetBold(true);
+  edit_.Undo();
+  Select(1, 1);
+  EXPECT_FALSE(edit_.SelAttributes().Bold());
+  EXPECT_EQ(edit_.toPlainText(), "one!");
+
+  edit_.SetUndoLimit(0);
+  QTest::keyClicks(edit_.viewport(), "z");
+  EXPECT_FALSE(edit_.CanUndo());
+  edit_.Undo();
+  EXPECT_EQ(edit_.toPlainText(), "ozne!");
+}
+
+// A style set on a selection of several colours keeps each part's colour.
+TEST_F(RichEditTest, StyleOfAMixedSelectionKeepsEachPartsColour) {
+  edit_.WideLines().SetText("abcd");
+  Select(0, 2);
+  edit_.SelAttributes().SetColor(RgbColor(255, 0, 0));
+  Select(2, 4);
+  edit_.SelAttributes().SetColor(RgbColor(0, 0, 255));
+  Select(0, 4);
+  edit_.SelAttributes().SetStyle(fsUnderline);
+  for (const auto& [at, colour] : {std::pair{1, RgbColor(255, 0, 0)}, {3, RgbColor(0, 0, 255)}}) {
+    Select(at, at);
+    EXPECT_EQ(edit_.SelAttributes().Color(), colour) << at;
+    EXPECT_EQ(edit_.SelAttributes().Style(), fsUnderline) << at;
+  }
+}
+
+// The control's "WideStrings" property is its wide lines in hexadecimal, read and written.
+TEST_F(RichEditTest, WideStringsProperty) {
+  edit_.WideLines().SetText(QString::fromUtf16(u"ab\r\n\u00E9"));
+  EXPECT_EQ(edit_.property("WideStrings").toString(), "00610062000D000A00E9000D000A");
+  EXPECT_TRUE(edit_.setProperty("WideStrings", "0078000D000A0079"));
+  EXPECT_EQ(edit_.WideLines().Text(), "x\r\ny\r\n");
+  edit_.setProperty("WideStrings", "00G1");  // not hexadecimal: nothing changes
+  EXPECT_EQ(edit_.WideLines().Text(), "x\r\ny\r\n");
+  // The control's lines are a TWideStrings: exchanging two keeps the rest.
+  edit_.WideLines().Add("z");
+  edit_.WideLines().Exchange(0, 2);
+  EXPECT_EQ(edit_.WideLines().Text(), "z\r\ny\r\nx\r\n");
+}
+
 TEST_F(RichEditTest, LineListInsertsDeletesAndSavesSafely) {
   TWideRichEditStrings98& lines = edit_.WideLines();
   lines.SetText("a\r\n\r\n");  // "a" and an empty last line

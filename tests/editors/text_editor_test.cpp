@@ -6,8 +6,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPdfWriter>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
@@ -16,6 +19,7 @@
 #include "editors/order_highlighter.h"
 #include "editors/text_editor.h"
 #include "support/show_window.h"
+#include "support/test_paths.h"
 
 namespace tovix::test {
 namespace {
@@ -193,6 +197,105 @@ TEST_F(TextEditorTest, SelectingBelowTheWindowScrolls) {
   EXPECT_EQ(editor.BlockBegin(), (TPoint{1, 1}));
 }
 
+// The bookmark options: each change fires OnChange once (the editor repaints its gutter), the
+// keys follow EnableKeys; marks placed while images are set take their glyphs from them, the
+// others keep the built-in glyphs, and an index beyond the images draws nothing.
+TEST_F(TextEditorTest, BookmarkOptionsAndImages) {
+  SetText("one\r\ntwo\r\nthree\r\nfour");
+  TmwBookMarkOpt& options = editor.BookMarkOptions();
+  int changes = 0;
+  QObject::connect(&options, &TmwBookMarkOpt::OnChange, [&] { ++changes; });
+  options.SetXoffset(14);
+  options.SetXoffset(14);
+  options.SetEnableKeys(false);
+  EXPECT_FALSE(editor.BookMarkEnableKeys);
+  options.SetEnableKeys(true);
+  EXPECT_EQ(changes, 3);
+
+  editor.SetBookMark(1, 1, 1);  // built-in glyph
+  TImageList images(10, 10);
+  QImage red(20, 10, QImage::Format_RGB32);
+  red.fill(QColor(255, 0, 0));
+  options.SetBookmarkImages(&images);
+  EXPECT_EQ(changes, 4);
+  images.Add(red);  // two red images
+  EXPECT_EQ(changes, 5) << "a change of the images repaints too";
+  editor.SetBookMark(0, 1, 2);  // image 0 of the list
+  editor.SetBookMark(7, 1, 3);  // beyond the list: nothing drawn
+  int x = 0;
+  int y = 0;
+  ASSERT_TRUE(editor.GetBookMark(7, x, y));
+
+  const QImage img = View()->grab().toImage();
+  const auto at = [&](int line) {
+    return QColor(img.pixel(options.LeftMargin() + 4, (line - 1) * lh + lh / 2));
+  };
+  EXPECT_NE(at(1), QColor(255, 0, 0));
+  EXPECT_NE(at(1), at(4)) << "the built-in glyph is drawn";
+  EXPECT_EQ(at(2), QColor(255, 0, 0));
+  EXPECT_EQ(at(3), at(4)) << "the gutter's own colour";
+  for (const auto& mark : editor.Marks())
+    EXPECT_EQ(mark->InternalImage(), mark->BookmarkNumber() == 1) << mark->BookmarkNumber();
+}
+
+// Without its border the text area takes the frame's room; with it the frame comes back.
+TEST_F(TextEditorTest, BorderStyle) {
+  EXPECT_EQ(editor.BorderStyle(), bsSingle);
+  const int frame = editor.frameWidth();
+  const QSize framed = View()->size();
+  ASSERT_GT(frame, 0);
+  editor.SetBorderStyle(bsNone);
+  EXPECT_EQ(editor.frameWidth(), 0);
+  EXPECT_EQ(View()->size(), framed + QSize(2 * frame, 2 * frame));
+  editor.SetBorderStyle(bsSingle);
+  EXPECT_EQ(View()->size(), framed);
+}
+
+// Printing to a PDF: every line reaches the pages; OnPrintStatus tells the begin, each new page
+// and the end, and an abort stops before the next page.
+TEST_F(TextEditorTest, PrintsEveryLineAndReportsItsPages) {
+  std::string text;
+  for (int i = 1; i <= 150; ++i)
+    text += "S " + std::to_string(i) + " Planet" + std::to_string(i) + "\r\n";
+  SetText(text + "\tlast line");
+  auto highlighter = MakeOrdersWindowHighlighter();
+  editor.SetHighLighter(highlighter.get());
+  TempDir dir;
+  const QString pdf = QString::fromStdString((dir / "orders.pdf").string());
+  std::vector<std::pair<TmwPrintStatus, int>> seen;
+  int abortAt = 0;  // the page whose psNewPage aborts; 0: none
+  editor.OnPrintStatus = [&](TmwPrintStatus status, int page, bool& abort) {
+    seen.emplace_back(status, page);
+    abort = status == psNewPage && page == abortAt;
+  };
+  int pages = 0;
+  {
+    QPdfWriter writer(pdf);
+    pages = editor.Print(writer);
+  }
+  ASSERT_GE(pages, 2);
+  ASSERT_EQ(seen.size(), static_cast<size_t>(pages + 1));
+  EXPECT_EQ(seen.front(), std::make_pair(psBegin, 1));
+  for (int page = 2; page <= pages; ++page)
+    EXPECT_EQ(seen[static_cast<size_t>(page - 1)], std::make_pair(psNewPage, page));
+  EXPECT_EQ(seen.back(), std::make_pair(psEnd, pages));
+  QProcess process;
+  process.start("pdftotext", {"-layout", pdf, "-"});
+  ASSERT_TRUE(process.waitForFinished(60000));
+  const QString printed = QString::fromUtf8(process.readAllStandardOutput());
+  for (const char* line : {"S 1 Planet1", "S 75 Planet75", "S 150 Planet150", "last line"})
+    EXPECT_TRUE(printed.contains(line)) << line;
+
+  seen.clear();
+  abortAt = 2;
+  {
+    QPdfWriter writer(pdf);
+    EXPECT_EQ(editor.Print(writer), 1);
+  }
+  EXPECT_EQ(seen.back(), std::make_pair(psEnd, 1));
+  editor.SetHighLighter(nullptr);
+}
+
 TEST_F(TextEditorTest, GutterClickReportsLineAndMark) {
   SetText("one\r\ntwo\r\nthree");
   editor.SetBookMark(3, 1, 2);
@@ -208,10 +311,10 @@ TEST_F(TextEditorTest, GutterClickReportsLineAndMark) {
   QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(5, y2));
   EXPECT_EQ(line, 2);
   ASSERT_NE(mark, nullptr);
-  EXPECT_EQ(mark->BookmarkNumber, 3);
+  EXPECT_EQ(mark->BookmarkNumber(), 3);
   QTest::mouseClick(
       View(), Qt::LeftButton, {},
-      QPoint(editor.BookMarkOptions().LeftMargin + editor.BookMarkOptions().Xoffset + 2, y2));
+      QPoint(editor.BookMarkOptions().LeftMargin() + editor.BookMarkOptions().Xoffset() + 2, y2));
   EXPECT_EQ(mark, nullptr);
   QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(5, lh / 2));
   EXPECT_EQ(line, 1);
@@ -302,6 +405,105 @@ TEST_F(TextEditorTest, CtrlKeysAreTheWindowsShortcutsFirst) {
   QTest::keyClick(&editor, Qt::Key_End);
   EXPECT_EQ(ended, 0);
   EXPECT_EQ(editor.CaretX(), 4);
+}
+
+// The key the table looks up is what the keyboard means. Under X11 and Wayland the scan codes
+// are xkb keycodes: Shift+Ctrl+1 arrives as "!" on keycode 10 and must still find the digit.
+struct KeyRow {
+  std::string name;
+  int qtKey;
+  uint32_t scanCode;
+  bool xkb;
+  uint16_t key;
+};
+
+class KeyTableKeyTest : public ::testing::TestWithParam<KeyRow> {};
+
+TEST_P(KeyTableKeyTest, FindsWhatTheKeyboardMeans) {
+  const KeyRow& row = GetParam();
+  EXPECT_EQ(KeyTableKey(row.qtKey, row.scanCode, row.xkb), row.key);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, KeyTableKeyTest,
+    ::testing::Values(KeyRow{"ShiftOneIsOne", Qt::Key_Exclam, 10, true, '1'},
+                      KeyRow{"ShiftZeroIsZero", Qt::Key_ParenRight, 19, true, '0'},
+                      KeyRow{"AzertyDigitRowIsItsDigits", Qt::Key_Ampersand, 10, true, '1'},
+                      KeyRow{"PunctuationStaysItself", Qt::Key_Semicolon, 47, true, 0xBA},
+                      KeyRow{"AzertyLettersAreTheLayouts", Qt::Key_A, 24, true, 'A'},
+                      KeyRow{"CyrillicLetterIsTheLetterOfItsPlace", 0x0421, 54, true, 'C'},
+                      KeyRow{"KeypadDigitIsItsDigit", Qt::Key_1, 87, true, '1'},
+                      KeyRow{"ArrowsKeepTheirKeys", Qt::Key_Left, 113, true, 37},
+                      KeyRow{"WithoutKeycodesTheQtKey", Qt::Key_Exclam, 10, false, 0},
+                      KeyRow{"WithoutKeycodesADigit", Qt::Key_1, 0, false, '1'}),
+    [](const auto& row) { return row.param.name; });
+
+TEST(TypesCharactersTest, CtrlOrAltAloneTypeNothingAltGrTypes) {
+  const std::pair<Qt::KeyboardModifiers, bool> rows[] = {
+      {Qt::NoModifier, true},
+      {Qt::ShiftModifier, true},
+      {Qt::KeypadModifier, true},
+      {Qt::GroupSwitchModifier, true},                // AltGr under X11
+      {Qt::ControlModifier | Qt::AltModifier, true},  // AltGr under Windows
+      {Qt::ControlModifier, false},
+      {Qt::ControlModifier | Qt::ShiftModifier, false},
+      {Qt::AltModifier, false},
+      {Qt::AltModifier | Qt::ShiftModifier, false}};
+  for (const auto& [modifiers, types] : rows)
+    EXPECT_EQ(TypesCharacters(modifiers), types) << modifiers.toInt();
+}
+
+TEST_F(TextEditorTest, KeysWithCtrlOrAltThatNothingBindsTypeNothing) {
+  SetText("abc");
+  editor.setFocus();
+  const auto press = [this](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+    QKeyEvent e(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(&editor, &e);
+  };
+  press(Qt::Key_Semicolon, Qt::ControlModifier, ";");
+  press(Qt::Key_ParenRight, Qt::ControlModifier | Qt::ShiftModifier, ")");
+  press(Qt::Key_Semicolon, Qt::AltModifier, ";");
+  EXPECT_EQ(Joined(editor), "abc");
+  press(Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier, "@");
+  press(Qt::Key_L, Qt::GroupSwitchModifier, QString(QChar(0x142)));
+  EXPECT_EQ(Joined(editor),
+            "@\xC5\x82"
+            "abc");
+}
+
+// A proportional font would leave the text off the grid of cells (eight "i" ending far left of
+// column 9): the editor takes a fixed-pitch font of the same size and style instead.
+TEST_F(TextEditorTest, AProportionalFontComesBackAsAFixedPitchOne) {
+  QFont byPoints("DejaVu Sans");
+  byPoints.setPointSize(12);
+  byPoints.setBold(true);
+  QFont byPixels("DejaVu Sans");
+  byPixels.setPixelSize(11);
+  byPixels.setItalic(true);
+  for (const QFont& given : {byPoints, byPixels}) {
+    const QFontMetricsF proportional(given);
+    if (proportional.horizontalAdvance('i') == proportional.horizontalAdvance('M'))
+      GTEST_SKIP() << "no proportional font on this machine";
+    editor.setFont(given);
+    const QFont font = editor.font();
+    const QFontMetricsF metrics(font);
+    EXPECT_EQ(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('M'))
+        << font.family().toStdString();
+    EXPECT_EQ(font.pointSize(), given.pointSize());
+    EXPECT_EQ(font.pixelSize(), given.pixelSize());
+    EXPECT_EQ(font.bold(), given.bold());
+    EXPECT_EQ(font.italic(), given.italic());
+    // Every character advances alike, so the spacing that makes "M" one cell wide makes eight
+    // "i" end where column 9 begins.
+    EXPECT_EQ(metrics.horizontalAdvance(QString(8, 'i')), 8 * metrics.horizontalAdvance('M'));
+    EXPECT_EQ(editor.TextToPixel({9, 1}).x() - editor.TextToPixel({1, 1}).x(),
+              8 * editor.CharWidth());
+  }
+  // A fixed-pitch font is taken as it is.
+  QFont mono("DejaVu Sans Mono");
+  mono.setPointSize(13);
+  editor.setFont(mono);
+  EXPECT_EQ(editor.font(), mono);
 }
 
 }  // namespace

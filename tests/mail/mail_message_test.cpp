@@ -49,6 +49,15 @@ TEST(Recipients, AreSplitTrimmedAndChecked) {
       {"display name", "Galaxy <g@example.org>", {}, "is not an e-mail address"},
       {"two at signs", "a@b@example.org", {}, "is not an e-mail address"},
       {"accented", "j\xE9r\xF4me@example.org", {}, "is not an e-mail address"},
+      // No server takes it, and no header line could hold it whole.
+      {"longer than SMTP allows",
+       std::string(1100 - 12, 'a') + "@example.org",
+       {},
+       "An address of 1100 characters is longer than the 254 an e-mail address may have"},
+      {"as long as SMTP allows",
+       std::string(254 - 12, 'a') + "@example.org",
+       {std::string(254 - 12, 'a') + "@example.org"},
+       ""},
   };
   for (const RecipientRow& row : rows) {
     SCOPED_TRACE(row.Name);
@@ -182,6 +191,12 @@ TEST(ComposeMessage, WritesTheHeadersAndCrLfOnly) {
   for (int i = 0; i < 8; ++i) to.push_back("player" + std::to_string(i) + "@galaxy.example.org");
   for (const std::string& line : HeaderLines(ComposeMessage({"", to, "s", "b"}, {})))
     EXPECT_LE(line.size(), 78u) << line;
+  // Addresses as long as SMTP allows stay whole, one to a line, within SMTP's 998.
+  const std::string longest = std::string(242, 'a') + "@example.org";
+  const std::vector<std::string> lines =
+      HeaderLines(ComposeMessage({longest, {longest, longest}, "s", "b"}, {}));
+  EXPECT_EQ(lines[2], "To: " + longest + ",");
+  for (const std::string& line : lines) EXPECT_LE(line.size(), 998u) << line;
 }
 
 }  // namespace

@@ -3,12 +3,24 @@
 // server on the loopback (Debian's python3-aiosmtpd, started per test and always ended with it),
 // and the Debian Python those packages belong to.
 
+#include <poll.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "mail/cancel_token.h"
 #include "mail/child_process.h"
+#include "mail/mail_transport.h"
 #include "support/test_paths.h"
 
 namespace tovix::test {
@@ -65,13 +77,14 @@ inline bool HaveAiosmtpd() {
   return RunProgram({kPython, "-c", "import aiosmtpd"}, "", 60).ExitCode == 0;
 }
 
-// smtp_server.py, running until the object goes. Its "READY <port>" line is read as it comes,
-// so the test waits exactly as long as the server needs to start, and no longer.
+// smtp_server.py (or another server script of this folder), running until the object goes. Its
+// "READY <port>" line is read as it comes, so the test waits exactly as long as the server needs
+// to start, and no longer.
 class TSmtpTestServer {
  public:
-  explicit TSmtpTestServer(std::vector<std::string> options = {}) {
-    std::vector<std::string> argv{kPython, MailScript("smtp_server.py").string(),
-                                  folder_.path().string()};
+  explicit TSmtpTestServer(std::vector<std::string> options = {},
+                           const char* script = "smtp_server.py") {
+    std::vector<std::string> argv{kPython, MailScript(script).string(), folder_.path().string()};
     argv.insert(argv.end(), options.begin(), options.end());
     std::string error;
     if (!process_.Start(argv, error)) {
@@ -87,6 +100,7 @@ class TSmtpTestServer {
     }
   }
   bool Ready() const { return port_ > 0; }
+  const std::filesystem::path& Folder() const { return folder_.path(); }
   int Port() const { return port_; }
   std::filesystem::path CertFile() const { return folder_ / "cert.pem"; }
   std::filesystem::path Message(int n) const {
@@ -97,6 +111,20 @@ class TSmtpTestServer {
     const std::filesystem::path file = folder_ / ("envelope-" + std::to_string(n) + ".txt");
     return std::filesystem::exists(file) ? ReadFileBytes(file) : std::string();
   }
+  // Waits until the server prints `line`, at most `seconds`; false when it did not. (A line
+  // read along with an earlier one is not seen: wait for one line per server.)
+  bool WaitForLine(const std::string& line, int seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      pollfd ready{process_.OutputFd(), POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) return false;
+      std::string got;
+      if (!process_.ReadLine(got)) return false;
+      if (got == line) return true;
+    }
+  }
   std::string Output;  // what it printed before it failed to start
 
  private:
@@ -104,6 +132,53 @@ class TSmtpTestServer {
   TChildProcess process_;
   int port_ = 0;
 };
+
+// Runs `send` on a thread of its own, then `meanwhile` here, and waits for the end of the send
+// at most 60 seconds: a send that outlasts its limit fails the test (and is then cancelled
+// through `cancel`) instead of hanging it.
+inline TSendResult SendWatched(const std::function<TSendResult()>& send, TCancelToken& cancel,
+                               const std::function<void()>& meanwhile = {}) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::optional<TSendResult> result;
+  std::thread sending([&] {
+    TSendResult r = send();
+    const std::lock_guard lock(mutex);
+    result = std::move(r);
+    changed.notify_all();
+  });
+  if (meanwhile) meanwhile();
+  std::unique_lock lock(mutex);
+  if (!changed.wait_for(lock, std::chrono::seconds(60), [&] { return result.has_value(); })) {
+    ADD_FAILURE() << "the send outlasted the 60 s watchdog";
+    cancel.Cancel();
+    changed.wait(lock, [&] { return result.has_value(); });
+  }
+  lock.unlock();
+  sending.join();
+  return *result;
+}
+
+// Waits until `file` exists, at most 60 seconds; false when it did not come.
+inline bool WaitForFile(const std::filesystem::path& file) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!std::filesystem::exists(file)) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+// A sendmail stand-in in `folder` that takes the whole message and then hangs, after writing
+// its process number to "pid" (it is the same process all along).
+inline std::filesystem::path WriteHangingSendmail(const std::filesystem::path& folder) {
+  const std::filesystem::path script = folder / "hanging sendmail";
+  const std::string pid = (folder / "pid").string();
+  std::ofstream(script) << "#!/bin/sh\ncat > /dev/null\necho $$ > '" << pid << ".part'\nmv '" << pid
+                        << ".part' '" << pid << "'\nexec sleep 600\n";
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  return script;
+}
 
 // A sendmail stand-in in `folder`: it writes its arguments, one per line, to "args" and its input
 // to "message", prints `says` and ends with `exitCode`.

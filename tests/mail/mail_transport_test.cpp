@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include "mail/mail_message.h"
 #include "mail_test_support.h"
 
@@ -57,6 +59,25 @@ TEST(SendmailProgram, FailuresSayWhatWentWrong) {
   }
 }
 
+// A mail program that hangs after it took the message is killed at the time limit (a cancel,
+// the start-up test's logout during a send); the message says that it may have sent it.
+TEST(SendmailProgram, AHangingProgramIsStoppedAtItsLimit) {
+  test::TempDir folder;
+  const fs::path program = test::WriteHangingSendmail(folder.path());
+  TCancelToken cancel;
+  const TSendResult result = test::SendWatched(
+      [&] { return SendWithProgram(program.string(), "Subject: x\r\n\r\nx\r\n", 2, &cancel); },
+      cancel);
+  EXPECT_FALSE(result.Ok);
+  EXPECT_TRUE(result.MayHaveArrived);
+  EXPECT_NE(result.Error.find("did not finish within 2 seconds and was stopped. It had the whole "
+                              "message: it may have sent it."),
+            std::string::npos)
+      << result.Error;
+  // Killed and reaped: no such process is left.
+  EXPECT_EQ(::kill(std::stoi(test::ReadFileBytes(folder / "pid")), 0), -1);
+}
+
 // Input and output flow at the same time: a program that echoes a large input never blocks on a
 // full pipe, and one that reads nothing does not end this program with SIGPIPE.
 TEST(RunProgram, FeedsAndReadsAtOnce) {
@@ -85,6 +106,10 @@ TEST(Outbox, WritesEachMessageWholeUnderANewName) {
   ASSERT_TRUE(second.Ok) << second.Error;
   EXPECT_EQ(first.File, outbox / "tovix-20250701-123456.eml");
   EXPECT_EQ(second.File, outbox / "tovix-20250701-123456-2.eml");
+  // The folder made for them and the messages, which hold the race's password, are the owner's.
+  EXPECT_EQ(fs::status(outbox).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(fs::status(first.File).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
   // Nothing but the two messages: no temporary file is left beside them.
   int files = 0;
   for (const auto& e : fs::directory_iterator(outbox)) files += e.is_regular_file() ? 1 : 0;

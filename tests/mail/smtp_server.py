@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """A real SMTP server on the loopback for the mail tests.
 
-    smtp_server.py <folder> [--mechanism LOGIN|PLAIN] [--no-tls]
+    smtp_server.py <folder> [--mechanism LOGIN|PLAIN] [--no-tls] [--password TEXT]
 
 Makes a certificate for 127.0.0.1 in <folder> (openssl) unless one is there, listens on a free
 port of 127.0.0.1, demands STARTTLS before the login (unless --no-tls) and takes the login
-"player" / "secret" only. Mail to any address at "refused.test" is refused with 550. Each message
+"player" / "secret" only (or "player" / TEXT, TEXT as UTF-8). The password bytes of every login
+are written as <folder>/password-N.bin. Mail to any address at "refused.test" is refused with 550. Each message
 is written as <folder>/message-N.eml and its envelope as <folder>/envelope-N.txt. When it is
 ready it prints "READY <port>"; it ends when its standard input ends, so it never outlives the
 test that started it.
@@ -57,9 +58,22 @@ class Handler:
         return "250 Message accepted"
 
 
-def authenticator(server, session, envelope, mechanism, data):
-    ok = isinstance(data, LoginPassword) and data.login == USER and data.password == PASSWORD
-    return AuthResult(success=ok, handled=False)
+class Authenticator:
+    def __init__(self, folder, password):
+        self.folder = folder
+        self.password = password
+        self.count = 0
+
+    def __call__(self, server, session, envelope, mechanism, data):
+        if not isinstance(data, LoginPassword):
+            return AuthResult(success=False, handled=False)
+        self.count += 1
+        path = os.path.join(self.folder, "password-%d.bin" % self.count)
+        with open(path + ".part", "wb") as f:
+            f.write(data.password)
+        os.replace(path + ".part", path)
+        ok = data.login == USER and data.password == self.password
+        return AuthResult(success=ok, handled=False)
 
 
 def main():
@@ -67,6 +81,7 @@ def main():
     parser.add_argument("folder")
     parser.add_argument("--mechanism", choices=["LOGIN", "PLAIN"])
     parser.add_argument("--no-tls", action="store_true")
+    parser.add_argument("--password")
     args = parser.parse_args()
 
     context = None
@@ -76,6 +91,8 @@ def main():
         context.load_cert_chain(cert, key)
     exclude = [m for m in ("LOGIN", "PLAIN") if args.mechanism and m != args.mechanism]
     handler = Handler(args.folder)
+    authenticator = Authenticator(
+        args.folder, os.fsencode(args.password) if args.password else PASSWORD)
 
     loop = asyncio.new_event_loop()
     asyncio.set_event_loop(loop)

@@ -10,6 +10,7 @@
 
 #include <set>
 
+#include "mail/cancel_token.h"
 #include "mail/mail_message.h"
 #include "mail/mail_transport.h"
 #include "mail_test_support.h"
@@ -88,6 +89,9 @@ TEST_F(Smtp, EachFailureSaysWhatWentWrong) {
   const FailureRow rows[] = {
       {"wrong password", [](TSmtpServer& s, auto&) { s.Password = "guess"; },
        "refused the login of \"player\": the user name or the password is wrong", true},
+      // Sent as typed, in UTF-8: if the server takes only ASCII, the message says so.
+      {"wrong password beyond ASCII", [](TSmtpServer& s, auto&) { s.Password = "p\xC3\xA4ss"; },
+       "The password holds letters beyond ASCII, which were sent as UTF-8", true},
       {"refused recipient", [](TSmtpServer&, auto& to) { to.push_back("nobody@refused.test"); },
        "refused the recipient nobody@refused.test. The server said: 550"},
       {"closed port", [closed](TSmtpServer& s, auto&) { s.Port = closed; },
@@ -112,6 +116,66 @@ TEST_F(Smtp, EachFailureSaysWhatWentWrong) {
   EXPECT_EQ(messages.size(), std::size(rows));
   EXPECT_FALSE(std::filesystem::exists(server.Message(1)));
   EXPECT_FALSE(std::filesystem::exists(clearText.Message(1)));
+}
+
+TSendResult SendWatched(const TSmtpServer& settings) {
+  TCancelToken cancel;
+  const std::string message = ComposeMessage(kOrders, MailStampNow(kOrders.From));
+  return test::SendWatched(
+      [&] { return SendWithSmtp(settings, kOrders.From, kOrders.To, message, &cancel); }, cancel);
+}
+
+TSmtpServer Plain(const test::TSmtpTestServer& s, int limitSeconds) {
+  TSmtpServer server;
+  server.Host = "127.0.0.1";
+  server.Port = s.Port();
+  server.Security = TSmtpSecurity::None;
+  server.TimeoutSeconds = limitSeconds;
+  return server;
+}
+
+struct BrokenRow {
+  const char* Behaviour;
+  std::vector<std::string> Parts;
+  bool MayHaveArrived;
+};
+
+// A server that fails mid-way: the send ends within its limit of 2 s, and the message says what
+// happened and whether the server may have the message. Nothing quotes a server's "354 go
+// ahead" as a refusal.
+TEST_F(Smtp, ADroppedOrSilentServerEndsTheSendWithinItsLimitAndSaysWhatIsKnown) {
+  const BrokenRow rows[] = {
+      {"silent-after-data",
+       {"did not confirm the message within 2 seconds", "may have received the message"},
+       true},
+      {"close-after-data",
+       {"was lost after the whole message was sent", "may have received the message"},
+       true},
+      {"close-at-rcpt", {"was lost while giving the recipients: nothing was sent."}, false},
+      {"refuse-data", {"refused the message. The server said: 554 5.7.1 Message refused"}, false},
+  };
+  for (const BrokenRow& row : rows) {
+    SCOPED_TRACE(row.Behaviour);
+    test::TSmtpTestServer server({row.Behaviour}, "broken_smtp_server.py");
+    ASSERT_TRUE(server.Ready()) << server.Output;
+    const TSendResult result = SendWatched(Plain(server, 2));
+    EXPECT_FALSE(result.Ok);
+    EXPECT_FALSE(result.Cancelled);
+    EXPECT_EQ(result.MayHaveArrived, row.MayHaveArrived);
+    for (const std::string& part : row.Parts)
+      EXPECT_NE(result.Error.find(part), std::string::npos) << result.Error;
+  }
+  // Cut after "354 go ahead": lost, whatever libcurl had written by then, and refused nothing.
+  test::TSmtpTestServer server({"close-after-354"}, "broken_smtp_server.py");
+  ASSERT_TRUE(server.Ready()) << server.Output;
+  const TSendResult cut = SendWatched(Plain(server, 2));
+  EXPECT_FALSE(cut.Ok);
+  EXPECT_NE(cut.Error.find("The connection to the mail server at 127.0.0.1:" +
+                           std::to_string(server.Port()) + " was lost"),
+            std::string::npos)
+      << cut.Error;
+  EXPECT_EQ(cut.Error.find("refused"), std::string::npos) << cut.Error;
+  EXPECT_EQ(cut.Error.find("354"), std::string::npos) << cut.Error;
 }
 
 }  // namespace

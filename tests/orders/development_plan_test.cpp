@@ -4,6 +4,7 @@
 // written cargo orders and their settings.
 
 #include "orders/development_plan.h"
+#include "orders/order_text.h"
 
 #include <gtest/gtest.h>
 
@@ -159,7 +160,16 @@ TEST_F(PlanGame, ReadsLoadsSplitsAndDesignsFromTheOrders) {
   ASSERT_EQ(planner.OrderDesigns().size(), 1u);
   EXPECT_EQ(planner.OrderDesigns()[0].Name, "scout");
   EXPECT_FLOAT_EQ(planner.OrderDesigns()[0].Drive, 1.23f);
-  EXPECT_EQ(own->FindShipType("scout"), nullptr);
+  // The design joins the race's types under its lower-cased name, for the designer, the
+  // simulator and the lists; "Delete Known Shiptypes" leaves its line, which is no known design.
+  const TShipType* scout = own->FindShipType("scout");
+  ASSERT_NE(scout, nullptr);
+  EXPECT_TRUE(scout->FromOrders);
+  EXPECT_EQ(scout->Name, "scout");
+  EXPECT_FLOAT_EQ(scout->Drive, 1.23f);
+  TVectorOrderLines designs({"D Scout 1.234 0 0 0 0", "d " + hauler->Name + " 1 0 0 0 1"});
+  EXPECT_EQ(DeleteKnownShipTypes(designs, state), 1) << "the reported design's line only";
+  EXPECT_EQ(designs.Line(0), "D Scout 1.234 0 0 0 0");
   EXPECT_EQ(Groups(), (std::vector<std::string>{"1:4>Far", "2:3>-"}));
   // The colonists arrive in the turn the flight ends and unpack at 8 population each; Far is
   // full, so all of it comes back as COL.
@@ -174,7 +184,16 @@ TEST_F(PlanGame, ReadsLoadsSplitsAndDesignsFromTheOrders) {
   EXPECT_NEAR(f.COL[static_cast<size_t>(arrival)] - f.COL[static_cast<size_t>(arrival - 1)],
               (500 * 0.08 + 8 * 25) / 8, 1e-3);
 
-  // A load of part of a group splits it under the next number; MAX names the new group.
+  // A load of part of a group splits it under the next number; MAX names the new group. The
+  // design order is gone, and so is its type; a changed line changes the type's figures.
+  Plan({"L 1 COL 1", "S MAX Home", "S 2 Far 1"});
+  EXPECT_EQ(own->FindShipType("scout"), nullptr);
+  const int types = own->ShipTypes.Count();
+  Plan({"D Scout 2 1 1 0 0"});
+  Plan({"D Scout 3 1 1 0 0"});
+  ASSERT_NE(own->FindShipType("scout"), nullptr);
+  EXPECT_FLOAT_EQ(own->FindShipType("scout")->Drive, 3);
+  EXPECT_EQ(own->ShipTypes.Count(), types + 1);
   Plan({"L 1 COL 1", "S MAX Home", "S 2 Far 1"});
   EXPECT_EQ(Groups(), (std::vector<std::string>{"1:3>-", "2:2>-", "3:1>Home", "4:1>Far"}));
   EXPECT_FLOAT_EQ(planner.Groups()[2]->Load, 20);
@@ -377,6 +396,25 @@ TEST_F(PlanGame, AutomaticLoadAndSendWritesBoundedCargoOrders) {
 
   EXPECT_EQ(BuildCargoCommands("7", "Near", 5, 5, pcCap), "L 7 CAP\r\nS 7 Near");
   EXPECT_EQ(BuildCargoCommands("7", "Near", 2, 5, pcCol), "B 7 2\r\nL MAX COL\r\nS MAX Near");
+}
+
+// The groups of a pass go in the order of their planets' stocks, the largest first, whatever
+// their order in the race's list.
+TEST_F(PlanGame, AutomaticLoadTakesTheGroupOnTheLargerStockFirst) {
+  TPlanet* mid = AddPlanet("Mid", 300, 400, 500);  // 5 from Near, 5 from Home
+  home->Colonists = 10;
+  mid->Colonists = 30;
+  near->Population = near->Industry = 100;
+  AddGroup(1, hauler, 3, home);
+  AddGroup(2, hauler, 2, mid);
+  TAutoCargoSettings settings;
+  settings.MaxDistanceIndex = 2;
+  const TAutoCargoResult result =
+      AutomaticLoadAndSendCargo(planner, TVectorOrderLines({";P Near"}), settings, false);
+  ASSERT_GE(result.Lines.size(), 2u);
+  // Mid's 30 COL: both ships, 20 each, for Near's need of (500 - 100) / 8 = 50.
+  EXPECT_EQ(result.Lines[0], "L 2 COL");
+  EXPECT_EQ(result.Lines[1], "S 2 Near");
 }
 
 TEST_F(PlanGame, AutomaticSendEmptyShipsKeepsAndSendsGroups) {

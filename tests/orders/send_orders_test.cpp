@@ -87,8 +87,8 @@ class SendGame : public testing::Test {
   }
   // Ships left: `left` where given, else the whole group.
   TShipsLeft ShipsLeft(std::map<int, int32_t> left) const {
-    return [left](const TGroup& g) {
-      const auto it = left.find(g.GroupNumber);
+    return [left](int32_t number, const TGroup& g) {
+      const auto it = left.find(number);
       return it == left.end() ? g.Ships : it->second;
     };
   }
@@ -301,6 +301,20 @@ TEST_F(SendGame, TurnsAreReachedOnAWholeMultipleAndADashWithoutSpeed) {
   EXPECT_EQ(SendTurnsText(state, h, *planets[1]), "4");
   drone->Drive = 0;
   EXPECT_EQ(SendTurnsText(state, g, *planets[1]), "-");
+}
+
+// The picker's title names what it sends, by the numbers the orders give the groups.
+TEST(PickerCaption, NamesTheGroupsItSends) {
+  const auto caption = [](std::vector<int32_t> numbers) {
+    TSendGroups groups;
+    for (int32_t n : numbers) groups.emplace_back(n, nullptr);
+    return PickerCaption(groups);
+  };
+  EXPECT_EQ(caption({}), "Select Planet(s)");
+  EXPECT_EQ(caption({177}), "Select Planet(s) - group 177");
+  EXPECT_EQ(caption({5, 12, 177}), "Select Planet(s) - groups 5, 12 and 177");
+  EXPECT_EQ(caption({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}),
+            "Select Planet(s) - groups 1, 2, 3, 4, 5, 6, 7, 8 and 2 more");
 }
 
 // The speed of a group sent on its own: 20 x drive x drive tech / (mass + load / cargo tech).

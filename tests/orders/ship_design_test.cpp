@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -110,16 +111,61 @@ TEST_P(ShipDesignRead, NamesTheFirstTextThatIsNoNumber) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ShipDesignRead,
-    testing::Values(ReadRow{"PrintedTexts", Texts({"22.00", "  4", " 5.00", " 8.00", " 0.00"}), ""},
-                    ReadRow{"CommaDoesNotRead", Texts({"1,5", "1", "1", "1", "0"}),
-                            "Drive: \"1,5\" is not a number."},
-                    ReadRow{"AttacksAreWhole", Texts({"1", "1.5", "1", "1", "0"}),
-                            "Attacks: \"1.5\" is not a whole number."},
-                    ReadRow{"EmptyText", Texts({"1", "1", "1", "", "0"}),
-                            "Shields: \"\" is not a number."},
-                    ReadRow{"TechnologyToo", Texts({"1", "1", "1", "1", "0", "1", "x"}),
-                            "Weapons technology: \"x\" is not a number."}),
+    testing::Values(
+        ReadRow{"PrintedTexts", Texts({"22.00", "  4", " 5.00", " 8.00", " 0.00"}), ""},
+        ReadRow{"CommaDoesNotRead", Texts({"1,5", "1", "1", "1", "0"}),
+                "Drive: \"1,5\" is not a number."},
+        ReadRow{"AttacksAreWhole", Texts({"1", "1.5", "1", "1", "0"}),
+                "Attacks: \"1.5\" is not a whole number."},
+        ReadRow{"EmptyText", Texts({"1", "1", "1", "", "0"}), "Shields: \"\" is not a number."},
+        ReadRow{"TechnologyToo", Texts({"1", "1", "1", "1", "0", "1", "x"}),
+                "Weapons technology: \"x\" is not a number."},
+        // Pasted past the key filter: what the server would read otherwise (0 for
+        // "0x10") is not what the figures show (16).
+        ReadRow{"HexadecimalAttacks", Texts({"1", "0x10", "1", "1", "0"}),
+                "Attacks: \"0x10\" is not a whole number."},
+        ReadRow{"DollarAttacks", Texts({"1", "$10", "1", "1", "0"}),
+                "Attacks: \"$10\" is not a whole number."},
+        ReadRow{"Exponent", Texts({"1e3", "1", "1", "1", "0"}), "Drive: \"1e3\" is not a number."},
+        ReadRow{"Sign", Texts({"1", "+2", "1", "1", "0"}),
+                "Attacks: \"+2\" is not a whole number."}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The cargo use of an own design is kept under a key the store can hold whatever the name: one
+// with "=" (which a key cannot hold), one with blanks at its end (which a key would lose), and
+// one with "%", which is also found under the key an older version wrote, with no two names on
+// one key.
+TEST(ShipDesignTest, CargoUseOfAnyDesignNameComesBackFromTheStore) {
+  test::TempDir dir;
+  const std::string file = (dir / "TovixStore3.ini").string();
+  std::ofstream(file) << "[TfrmShipDesign]\nShiptype_Cruiser=2\nShiptype_100%=4\n";
+  struct Row {
+    const char* Name;
+    TCargoUse Use;
+    const char* Key;
+  };
+  const Row rows[] = {{"Warp=9", TCargoUse::Col, "Shiptype_Warp%3D9"},
+                      {"Hauler  ", TCargoUse::Cap, "Shiptype_Hauler%20%20"},
+                      {"Hauler", TCargoUse::Stationary, "Shiptype_Hauler"},
+                      {"a%3Db", TCargoUse::ColThenCap, "Shiptype_a%253Db"},
+                      {"a=b", TCargoUse::CapThenCol, "Shiptype_a%3Db"}};
+  {
+    TznSaveState store(file);
+    for (const Row& row : rows) {
+      TShipType type(row.Name, TGameType::NG);
+      StoreCargoUse(store, type, row.Use);
+      EXPECT_EQ(type.CargoUse, row.Use);
+      EXPECT_EQ(CargoUseKey(row.Name), row.Key);
+    }
+    store.UpdateFile();
+  }
+  const TznSaveState reread(file);
+  for (const Row& row : rows)
+    EXPECT_EQ(StoredCargoUse(reread, row.Name), static_cast<int32_t>(row.Use)) << row.Name;
+  EXPECT_EQ(StoredCargoUse(reread, "Cruiser"), 2);
+  EXPECT_EQ(StoredCargoUse(reread, "100%"), 4);
+  EXPECT_EQ(StoredCargoUse(reread, "Drone"), 0);
+}
 
 TEST(ShipDesignTest, KeysAndValuesTheGameRefuses) {
   for (char c : std::string("0123456789.\b")) EXPECT_TRUE(DesignKeyAccepted(c)) << int(c);

@@ -32,6 +32,15 @@ TEST_F(ProgramFolderTest, TovixHomeWinsAndIsCreated) {
   test::ScopedEnv home("TOVIX_HOME", (dir_ / "home" / "game").string());
   EXPECT_EQ(ProgramFolder(exe_), dir_ / "home" / "game");
   EXPECT_TRUE(fs::is_directory(dir_ / "home" / "game"));
+  // It will hold the orders' passwords: made here, it is its owner's alone.
+  EXPECT_EQ(fs::status(dir_ / "home" / "game").permissions() & fs::perms::all,
+            fs::perms::owner_all);
+  // One that is there keeps what its owner gave it.
+  fs::permissions(dir_ / "home" / "game",
+                  fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  EXPECT_EQ(ProgramFolder(exe_), dir_ / "home" / "game");
+  EXPECT_EQ(fs::status(dir_ / "home" / "game").permissions() & fs::perms::all,
+            fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
 }
 
 TEST_F(ProgramFolderTest, TheProgramsFolderWhenItHoldsTovixIni) {
@@ -46,6 +55,8 @@ TEST_F(ProgramFolderTest, ElseTheUsersDataFolderForTovixIsCreated) {
   fs::create_directories(exe_ / "Tovix.ini");
   EXPECT_EQ(ProgramFolder(exe_), dir_ / "data" / "Tovix");
   EXPECT_TRUE(fs::is_directory(dir_ / "data" / "Tovix"));
+  EXPECT_EQ(fs::status(dir_ / "data" / "Tovix").permissions() & fs::perms::all,
+            fs::perms::owner_all);
 }
 
 TEST_F(ProgramFolderTest, AFolderThatCannotBeMadeIsAnError) {

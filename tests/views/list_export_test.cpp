@@ -333,6 +333,30 @@ TEST(ListExport, TextLayoutsAndCsvQuoting) {
   EXPECT_EQ(CsvLine({"", ""}), ",");
 }
 
+// The progress window moves every rows div 25 + 1 rows, its bar never past the maximum; a
+// negative count (rows not known beforehand) counts in text, every row, and never divides by 0.
+TEST(ExportProgress, StepsBarAndTextMode) {
+  struct Case {
+    int rows, step, maximum;
+    bool text;
+  };
+  for (const Case& c : {Case{0, 1, 0, false}, Case{24, 1, 24, false}, Case{25, 2, 12, false},
+                        Case{100, 5, 20, false}, Case{10000, 401, 24, false}, Case{-1, 1, 0, true},
+                        Case{-30, 1, 0, true}, Case{-100, 1, 0, true}}) {
+    SCOPED_TRACE(c.rows);
+    const TExportProgressSteps steps(c.rows);
+    EXPECT_EQ(steps.Step, c.step);
+    EXPECT_EQ(steps.Maximum, c.maximum);
+    EXPECT_EQ(steps.TextMode, c.text);
+  }
+  const TExportProgressSteps hundred(100);
+  EXPECT_FALSE(hundred.Due(3));
+  EXPECT_TRUE(hundred.Due(10));
+  EXPECT_EQ(hundred.BarValue(10), 2);
+  EXPECT_EQ(hundred.BarValue(500), 20);
+  EXPECT_EQ(ExportProgressText(kExportCountingFormat, 7, 1.5), "7 Items Exported in 1.50 Seconds.");
+}
+
 TEST(ExportTempFolder, FilesLiveInOnePrivateFolderThatGoesAway) {
   test::TempDir base;
   const fs::path neighbour = base / "exp1.htm";  // someone else's file, never touched

@@ -125,7 +125,8 @@ TEST_F(MapColoursTest, MapAreaOrderOfTheWholeViewFitsTheGalaxy) {
   EXPECT_EQ(order->Y, 0);
   EXPECT_EQ(order->Size, 150);  // no larger than the galaxy
   EXPECT_EQ(order->Line(), "M 0 0 150");
-  EXPECT_NE(order->Question().find("\r\nX: 0 Y: 0 Size: 150"), std::string::npos);
+  EXPECT_EQ(order->Question(),
+            "Create M(ap) command for the Currency view Area?\r\nX: 0 Y: 0 Size: 150");
   // A view wholly beside the galaxy proposes nothing.
   map.SetViewOffset(100000, 0);
   EXPECT_FALSE(MapAreaOrder(map, 500, 500));

@@ -132,6 +132,31 @@ TEST_F(MapGeometryTest, FitShowsEveryPlanetAndZoomKeepsTheCentre) {
   }
 }
 
+// The wheel's zoom keeps the world point under the mouse where it is, within a pixel, notch
+// after notch, in and out, as long as the view is not at a scroll bar's end.
+TEST_F(MapGeometryTest, WheelZoomKeepsThePointUnderTheMouse) {
+  Planet("a", 0, 0);
+  Planet("b", 150000, 150000);
+  TMapViewState view = Client(900, 900);
+  view.ZoomFullExtents(state);
+  view.ZoomBy(4);  // a view in the middle, away from the bars' ends
+  const TMapPoint mice[] = {{450, 450}, {120, 700}, {800, 90}};
+  // Where a world point (in fractions of a unit) shows, in fractions of a pixel.
+  const auto screen = [&view](double world, int32_t scroll) {
+    return world * view.Map.Ratio / 10000.0 + kMapMargin - scroll;
+  };
+  for (const TMapPoint mouse : mice) {
+    // The world point at the middle of the pixel under the mouse.
+    const double x = (mouse.X + view.PosX() - kMapMargin) * 10000.0 / view.Map.Ratio;
+    const double y = (mouse.Y + view.PosY() - kMapMargin) * 10000.0 / view.Map.Ratio;
+    for (double factor : {1.12, 1.12, 1.12, 0.88, 0.88, 1.12}) {
+      view.ZoomAt(factor, mouse);
+      EXPECT_NEAR(screen(x, view.PosX()), mouse.X, 1.0) << factor;
+      EXPECT_NEAR(screen(y, view.PosY()), mouse.Y, 1.0) << factor;
+    }
+  }
+}
+
 TEST_F(MapGeometryTest, CentreOnAndBookmarksRestoreTheView) {
   Planet("a", 0, 0);
   Planet("b", 20000, 20000);

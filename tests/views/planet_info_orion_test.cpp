@@ -222,7 +222,7 @@ TEST_F(PlanetInfoOrion, OwnBlockListsExactlyTheGroupsOfTheLastGroupTable) {
   analysis.ParseOrders(noOrders);
   const auto groups = YourGroups(read.Report('A', 25));
   ASSERT_GT(groups.size(), 20u);
-  auto left = [&](const TGroup& g) { return analysis.ShipsLeftInGroup(g); };
+  auto left = &TOrderAnalysis::AvailableShips;
   int withGroups = 0;
   for (auto [key, planet] : state.Planets) {
     std::set<int> expected;

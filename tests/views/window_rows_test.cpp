@@ -70,7 +70,16 @@ TEST_F(SmallGame, PopupOffersWarOrPeaceByRelationAndRelayOnlyInNgGames) {
   const TPlayerMenuState m = PlayerMenuState({friendly}, TGameType::Normal);
   EXPECT_TRUE(m.OneSelected && m.WarVisible);
   EXPECT_FALSE(m.PeaceVisible || m.RelayVisible);
-  EXPECT_FALSE(PlayerMenuState({friendly, friendly}, TGameType::NG).OneSelected);
+  // Several races: the single-race items are off, and the first race says which one shows.
+  TPlayer* enemy = Race("Foes", 10, 10);
+  enemy->War = true;
+  for (const auto& [races, war] : std::vector<std::pair<std::vector<const TPlayer*>, bool>>{
+           {{friendly, enemy}, true}, {{enemy, friendly}, false}}) {
+    const TPlayerMenuState several = PlayerMenuState(races, TGameType::NG);
+    EXPECT_FALSE(several.OneSelected);
+    EXPECT_EQ(several.WarVisible, war);
+    EXPECT_EQ(several.PeaceVisible, !war);
+  }
   const TPlayerRow row = PlayerRow(*friendly);
   EXPECT_EQ(row.Cells[22], "No");
   EXPECT_EQ(row.Cells[17], "100.00") << "population 5, then 10";

@@ -144,6 +144,9 @@ class TShipType {
   float Cargo = 0;
   TCargoUse CargoUse = TCargoUse::None;
   float ReportedMass = 0;  // the mass column of "Galaxy NG Blind" tables; else 0
+  // Made from a design order ("D name ...") of the current orders, not read from a report: the
+  // order planner adds it and takes it away again when the orders no longer hold the line.
+  bool FromOrders = false;
 
   TGameType GameType() const { return gameType_; }
 

@@ -122,10 +122,10 @@ int CompareGroupsByCargo(const TGroup* a, const TGroup* b) {
   return CompareFigure(a->Speed(), b->Speed());
 }
 
-int CompareDevPlanets(const IDevelopmentPlan& plan, const TGroup* a, const TGroup* b,
+int CompareDevPlanets(const IDevelopmentPlan& plan, const TPlanet* a, const TPlanet* b,
                       int32_t cargo) {
-  auto stock = [&](const TGroup* group) -> double {
-    const IDevPlanetRecord* record = group->Planet ? plan.FindDevPlanet(*group->Planet) : nullptr;
+  auto stock = [&](const TPlanet* planet) -> double {
+    const IDevPlanetRecord* record = planet ? plan.FindDevPlanet(*planet) : nullptr;
     return record ? Stock(*record, 0, cargo) : 0.0;
   };
   return -CompareFigure(stock(a), stock(b));

@@ -55,9 +55,10 @@ void SortPlanets(std::vector<TPlanet*>& planets, const TPlanetOrder& order);
 
 // Cargo capacity of one ship, largest first; ties by speed, the slower group first.
 int CompareGroupsByCargo(const TGroup* a, const TGroup* b);
-// Groups by the stock their planet's record holds this turn, largest first (a group without a
-// record counts 0): COL, or CAP when `cargo` is pcCap.
-int CompareDevPlanets(const IDevelopmentPlan& plan, const TGroup* a, const TGroup* b,
+// The planets where two groups stand, by the stock their records hold this turn, largest first
+// (no planet, or a planet without a record, counts 0): COL, or CAP when `cargo` is pcCap. The
+// automatic cargo orders take the groups of a pass in this order.
+int CompareDevPlanets(const IDevelopmentPlan& plan, const TPlanet* a, const TPlanet* b,
                       int32_t cargo = pcCol);
 // Planner records by their next-turn stock, largest first: COL, or CAP when `cargo` is pcCap.
 int CompareByFourthFigure(const IDevPlanetRecord* a, const IDevPlanetRecord* b,

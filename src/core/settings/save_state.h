@@ -39,6 +39,10 @@ class TznSaveState {
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view def) const;
   bool ReadBool(std::string_view section, std::string_view key, bool def) const;
+  bool SectionExists(std::string_view section) const { return ini_.SectionExists(section); }
+  bool ValueExists(std::string_view section, std::string_view key) const {
+    return ini_.ValueExists(section, key);
+  }
 
   // A name or value that would break the file's line structure is refused with TovixError and
   // the store stays as it was.

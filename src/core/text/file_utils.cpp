@@ -74,8 +74,15 @@ bool IsTempName(std::string_view name) {
   return rest.ends_with(kTmp) && rest.size() - kTmp.size() - 1 <= kTempNameLength;
 }
 
-// Creates a new, not yet existing temporary file beside `target`; returns its descriptor.
-int CreateTemp(const fs::path& target, fs::path& tempName) {
+// The bits an existing file with `old` bits keeps under `mode`: read and write only as far as
+// `mode` gives them, execute only to those `mode` lets read; the special bits as they were.
+mode_t KeptMode(mode_t old, mode_t mode) {
+  return old & (07000 | (mode & 0666) | ((mode & 0444) >> 2));
+}
+
+// Creates a new, not yet existing temporary file beside `target` with the permission bits
+// `mode`; returns its descriptor.
+int CreateTemp(const fs::path& target, mode_t mode, fs::path& tempName) {
   if (FailHere(AtomicWriteStep::kCreate, EACCES)) return -1;
   static thread_local std::mt19937_64 rng{std::random_device{}()};
   fs::path dir = target.parent_path();
@@ -86,7 +93,7 @@ int CreateTemp(const fs::path& target, fs::path& tempName) {
     uint64_t r = rng();
     for (int i = 0; i < kTempSuffixLength; ++i, r /= 36) suffix.push_back(kTempDigits[r % 36]);
     tempName = dir / (base + suffix);
-    int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 0777);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -147,7 +154,7 @@ std::optional<std::string> LoadFileIfExists(const fs::path& name) {
   return ReadAndClose(fd, name);
 }
 
-void WriteFileAtomically(const fs::path& name, std::string_view bytes) {
+void WriteFileAtomically(const fs::path& name, std::string_view bytes, mode_t mode) {
   std::error_code ec;
   fs::path target = name;
   // Replacing a link would turn it into a plain file; replace the file it points at instead.
@@ -165,12 +172,15 @@ void WriteFileAtomically(const fs::path& name, std::string_view bytes) {
                      "\". The file is read-only: it is not replaced.");
   }
 
+  // The temporary file has its final bits from the start (the umask can only narrow them):
+  // another user never reads what the finished file would keep from him.
+  const mode_t wanted = hadFile ? KeptMode(old.st_mode, mode) : (mode & 0777);
   fs::path temp;
-  int fd = CreateTemp(target, temp);
+  int fd = CreateTemp(target, wanted, temp);
   if (fd < 0) Fail("Cannot create file", name, errno);
 
   int err = 0;
-  if (hadFile && ::fchmod(fd, old.st_mode & 07777) != 0) {
+  if (hadFile && ::fchmod(fd, wanted) != 0) {
     err = errno;
   } else if (!WriteAll(fd, bytes)) {
     err = errno;
@@ -188,6 +198,13 @@ void WriteFileAtomically(const fs::path& name, std::string_view bytes) {
     Fail("Cannot create file", name, err);
   }
   SyncFolder(target.parent_path());
+}
+
+bool NarrowFileMode(const fs::path& name, mode_t mode) {
+  struct stat st {};
+  if (::stat(name.c_str(), &st) != 0) return errno == ENOENT;
+  const mode_t wanted = KeptMode(st.st_mode, mode);
+  return wanted == (st.st_mode & 07777) || ::chmod(name.c_str(), wanted) == 0;
 }
 
 int RemoveLeftTempFiles(const fs::path& folder) {

@@ -1,5 +1,6 @@
 #include "core/text/str_utils.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -350,6 +351,61 @@ std::string ReadQuoted(std::string_view text, size_t& pos) {
     item += text[pos++];
   }
   return item;
+}
+
+namespace {
+
+bool NeedsQuotes(std::string_view line) {
+  return std::any_of(line.begin(), line.end(), [](char c) {
+    return static_cast<unsigned char>(c) <= ' ' || c == ',' || c == '"';
+  });
+}
+
+bool IsBlank(char c) {
+  return c != '\0' && static_cast<unsigned char>(c) <= ' ';
+}
+
+}  // namespace
+
+std::string JoinCommaText(const std::vector<std::string>& lines, bool quoteEmpty) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += ',';
+    const std::string& line = lines[i];
+    if (!NeedsQuotes(line) && !(quoteEmpty && line.empty())) {
+      text += line;
+      continue;
+    }
+    AppendQuoted(text, line);
+  }
+  return text;
+}
+
+std::vector<std::string> SplitCommaText(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t i = 0;
+  auto skipBlanks = [&] {
+    while (i < text.size() && IsBlank(text[i])) ++i;
+  };
+  skipBlanks();
+  while (i < text.size()) {
+    std::string item;
+    if (text[i] == '"') {
+      item = ReadQuoted(text, i);
+    } else {
+      const size_t start = i;
+      while (i < text.size() && !IsBlank(text[i]) && text[i] != ',' && text[i] != '\0') ++i;
+      item.assign(text.substr(start, i - start));
+      if (i < text.size() && text[i] == '\0') i = text.size();
+    }
+    lines.push_back(std::move(item));
+    skipBlanks();
+    if (i < text.size() && text[i] == ',') {
+      ++i;
+      skipBlanks();
+    }
+  }
+  return lines;
 }
 
 std::string QuoteIfSpaced(std::string_view s) {

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tovix {
 
@@ -140,6 +141,13 @@ void AppendQuoted(std::string& text, std::string_view item);
 // The item whose opening quote stands at `pos`, its doubled quotes single again; `pos` ends
 // after the closing quote, or at the end of `text` when there is none.
 std::string ReadQuoted(std::string_view text, size_t& pos);
+// Lines joined with "," ; a line with a blank, a control character, a comma or a double quote
+// is quoted, inner quotes doubled. An empty line is written as nothing, as the stored texts of
+// the bookmarks have it, which loses an empty last line; with `quoteEmpty` it is written as ""
+// and every line comes back.
+std::string JoinCommaText(const std::vector<std::string>& lines, bool quoteEmpty = false);
+// The reverse: commas and unquoted white space separate, quotes are removed.
+std::vector<std::string> SplitCommaText(std::string_view text);
 
 // --- Paths and command lines ---------------------------------------------------------------
 

@@ -1,8 +1,8 @@
 #pragma once
 // The one place that tells the windows what happened to the game: the reports were read again,
-// the selected planet or group changed, the orders were analysed. Every tool window is attached
-// when it is made; a shown window refreshes at once, a hidden one at its next show (through its
-// one entry point, TToolWindow::RefreshGame). Windows never poll.
+// the selected planet or group changed, the orders were analysed, a window changed the routes.
+// Every tool window is attached when it is made; a shown window refreshes at once, a hidden one
+// at its next show (through its one entry point, TToolWindow::RefreshGame). Windows never poll.
 //
 // No ping-pong: the window that changes the selection is not told of its own change, selecting
 // what is already selected tells nobody, and a window that changes the selection while it is
@@ -24,6 +24,7 @@ enum TGameChange : unsigned {
   gcPlanetSelected = 1u << 1,
   gcGroupSelected = 1u << 2,
   gcOrdersAnalysed = 1u << 3,
+  gcRoutesChanged = 1u << 4,
 };
 using TGameChanges = unsigned;
 
@@ -40,6 +41,9 @@ class TGameEvents {
   void GameRead() { Tell(gcGameRead, nullptr); }
   // The order text was analysed: columns and lists that show the orders' effect refresh.
   void OrdersAnalysed() { Tell(gcOrdersAnalysed, nullptr); }
+  // A window changed the model's cargo routes itself (the map's route orders), whether or not
+  // the orders are analysed after it.
+  void RoutesChanged(const TToolWindow* source) { Tell(gcRoutesChanged, source); }
 
   // Makes `planet` the model's SelectedPlanet and tells every window but `source` (the window
   // the user chose it in; nullptr for none). False when refused (see above) or unchanged.

@@ -1,10 +1,14 @@
 #include "windows/base/tool_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QMainWindow>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <utility>
 
@@ -17,6 +21,27 @@ namespace {
 
 TScreenRect ToScreenRect(const QRect& r) {
   return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// Until the window system has told a frame: room for the title bars and borders of the usual
+// window managers; a little room lost is better than a title bar off the screen.
+constexpr TFrameMargins kGuessedFrame{8, 36, 8, 8};
+
+// The frame of a shown window, when the window system has told it.
+bool KnownFrame(const QWidget& window, TFrameMargins& margins) {
+  if (!window.isVisible() || window.isMinimized()) return false;
+  const QRect f = window.frameGeometry();
+  const QRect g = window.geometry();
+  if (f == g) return false;
+  margins = {g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+             f.bottom() - g.bottom()};
+  return true;
+}
+
+// The tool windows, dialogs and the main window: the top-level windows that have a frame.
+bool IsFramedWindow(const QWidget& w) {
+  const Qt::WindowType type = w.windowType();
+  return w.isWindow() && (type == Qt::Window || type == Qt::Dialog);
 }
 
 }  // namespace
@@ -46,10 +71,50 @@ TWindowShowState ShowStateOf(const QWidget& window) {
   return TWindowShowState::Normal;
 }
 
-void ApplyPlacementChange(QWidget& window, const TPlacementChange& change) {
+void SetClientGeometry(QWidget& window, const TScreenRect& r) {
+  window.setGeometry(r.Left, r.Top, r.Width(), r.Height());
+  // A hidden window whose native window exists already (made early for its stay-on-top switch)
+  // takes the geometry of the native window when shown: set both.
+  if (QWindow* native = window.windowHandle(); native && !window.isVisible())
+    native->setGeometry(r.Left, r.Top, r.Width(), r.Height());
+}
+
+TFrameMargins FrameMarginsOf(const QWidget& window) {
+  TFrameMargins margins;
+  if (KnownFrame(window, margins)) return margins;
+  for (const QWidget* other : QApplication::topLevelWidgets())
+    if (other != &window && IsFramedWindow(*other) && KnownFrame(*other, margins)) return margins;
+  return kGuessedFrame;
+}
+
+TPlacementScene PlacementSceneFor(const QWidget& window) {
+  TPlacementScene scene;
+  const QMainWindow* main = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* m = qobject_cast<QMainWindow*>(w); m && m != &window && m->isVisible()) main = m;
+  const QScreen* screen = main && main->screen() ? main->screen() : window.screen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (screen) scene.Area = ToScreenRect(screen->availableGeometry());
+  for (const QWidget* w : QApplication::topLevelWidgets()) {
+    if (w == &window || !IsFramedWindow(*w) || !w->isVisible() || w->isMinimized()) continue;
+    const TScreenRect frame = FrameOf(ToScreenRect(w->geometry()), FrameMarginsOf(*w));
+    (w == main ? scene.KeepClear : scene.OpenWindows).push_back(frame);
+  }
+  return scene;
+}
+
+void KeepWindowOnScreen(QWidget& window, bool fixedSize) {
+  if (window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+    return;
+  const TScreenRect now = ToScreenRect(window.geometry());
+  const TScreenRect r = KeepFrameOnScreen(now, FrameMarginsOf(window), ScreenRects(), fixedSize);
+  if (r != now) SetClientGeometry(window, r);
+}
+
+void ApplyPlacementChange(QWidget& window, const TPlacementChange& change, bool fixedSize) {
   if (change.Normal) {
-    const TScreenRect& r = *change.Normal;
-    window.setGeometry(r.Left, r.Top, r.Width(), r.Height());
+    SetClientGeometry(window, KeepFrameOnScreen(*change.Normal, FrameMarginsOf(window),
+                                                ScreenRects(), fixedSize));
   }
   if (change.ShowState) {
     Qt::WindowStates st = window.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
@@ -77,7 +142,7 @@ void TToolWindow::LoadState() {
   facts.Height = height();
   const TPlacementChange change = RestoreFormPlacement(store_, stateName_, facts, 0, ScreenRects());
   placementRestored_ = change.Normal.has_value();
-  ApplyPlacementChange(*this, change);
+  ApplyPlacementChange(*this, change, IsFixedSize());
   showOnStartup_ = store_.ReadBool(ShowOnStartupSection(), "ShowOnStartup", false);
   LoadOwnState();
 }
@@ -100,8 +165,7 @@ int MissingWidth(const TznListView& list, const QWidget& window) {
 
 }  // namespace
 
-void TToolWindow::SizeToShowLists() {
-  if (placementRestored_) return;
+void TToolWindow::SizeToShowLists(int mostWidth) {
   if (layout()) layout()->activate();  // the lists' widths as the window shows them
   // Each pane of a splitter grows by what its widest-lacking list misses; a list outside any
   // splitter widens the window itself.
@@ -130,16 +194,61 @@ void TToolWindow::SizeToShowLists() {
     if (!inSplitter) extra = std::max(extra, MissingWidth(*list, *this));
   }
   if (extra <= 0) return;
-  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  const QRect area = screen ? screen->availableGeometry() : QRect();
-  // The window frame is not part of the width: leave room for it.
-  const int most = area.isValid() ? area.width() - (frameGeometry().width() - width()) : 0;
-  const int wanted = most > 0 ? std::min(width() + extra, most) : width() + extra;
+  const int wanted = mostWidth > 0 ? std::min(width() + extra, mostWidth) : width() + extra;
   if (wanted > width()) resize(wanted, height());
-  if (area.isValid() && frameGeometry().right() > area.right())
-    move(std::max(area.left(), area.right() - frameGeometry().width() + 1), y());
   if (layout()) layout()->activate();
   for (auto& [splitter, sizes] : panes) splitter->setSizes(sizes);
+}
+
+void TToolWindow::PlaceFirstTime(QSize size) {
+  const TFrameMargins margins = FrameMarginsOf(*this);
+  const TScreenRect r =
+      FirstPlacement(size.width(), size.height(), margins, PlacementSceneFor(*this));
+  SetClientGeometry(*this, r);
+  // A native window made early takes the geometry through the window system's events: let them
+  // arrive, so that the window is laid out at its place's size when it shows.
+  if (this->size() != QSize(r.Width(), r.Height()))
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QSize TToolWindow::FirstRoom() const {
+  const TFrameMargins margins = FrameMarginsOf(*this);
+  const TScreenRect room = FirstPlacementRoom(PlacementSceneFor(*this));
+  return {room.Width() - margins.Left - margins.Right,
+          room.Height() - margins.Top - margins.Bottom};
+}
+
+void TToolWindow::setVisible(bool visible) {
+  const bool first = visible && !shownBefore_;
+  if (first) {
+    shownBefore_ = true;
+    // The lists filled first, so that they are sized by what they show.
+    RefreshPending();
+    // A window the settings or its caller placed stays there.
+    placeFirstTime_ = !placementRestored_ && !testAttribute(Qt::WA_Moved);
+    if (placeFirstTime_) {
+      // Nothing stored made it minimised while hidden; shown, it opens in its first place.
+      if (windowState() & Qt::WindowMinimized) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+      }
+      PlaceFirstTime(IsFixedSize() ? size() : FirstShowSize(FirstRoom()));
+    }
+  }
+  QWidget::setVisible(visible);
+}
+
+void TToolWindow::FirstShown() {
+  // Now every part has the size the window gives it.
+  LayOutFirstShow();
+  if (placeFirstTime_ && !IsFixedSize()) {
+    const QSize before = size();
+    SizeToShowLists(FirstRoom().width());
+    if (size() != before) PlaceFirstTime(size());
+  }
+  // The window system tells the frame only once the window is shown: a frame larger than the
+  // one guessed may hang over the screen's edge until then.
+  QTimer::singleShot(0, this, [this] { KeepWindowOnScreen(*this, IsFixedSize()); });
 }
 
 void TToolWindow::NoteGameChange(TGameChanges changes) {
@@ -155,9 +264,9 @@ void TToolWindow::RefreshPending() {
 void TToolWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   RefreshPending();
-  if (!sizedToLists_) {
-    sizedToLists_ = true;
-    SizeToShowLists();
+  if (!firstShown_) {
+    firstShown_ = true;
+    FirstShown();
   }
 }
 

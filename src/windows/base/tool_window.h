@@ -2,13 +2,16 @@
 // The base of every tool window: one instance for the whole run, closing only hides it, and its
 // placement and "ShowOnStartup" live in the settings store under a fixed state name (the
 // window's design caption), whatever its title says at the moment. Opened for the first time
-// without a stored placement, a window grows so that its lists show every column whole.
+// without a stored placement, a window grows so that its lists show every column whole, and
+// opens where its whole frame is on the screen, clear of the main window and of the windows
+// already open.
 
 #include <QWidget>
 #include <string>
 #include <vector>
 
 #include "core/settings/save_state.h"
+#include "core/settings/window_placement.h"
 #include "windows/base/game_events.h"
 
 namespace tovix {
@@ -18,8 +21,20 @@ std::vector<TScreenRect> ScreenRects();
 // The window's normal (restored) rectangle and its state, as the placement rules store them.
 TScreenRect NormalRectOf(const QWidget& window);
 TWindowShowState ShowStateOf(const QWidget& window);
-// Applies what the placement rules decided.
-void ApplyPlacementChange(QWidget& window, const TPlacementChange& change);
+// Applies what the placement rules decided; a stored rectangle is kept on the screens
+// (KeepFrameOnScreen).
+void ApplyPlacementChange(QWidget& window, const TPlacementChange& change, bool fixedSize = false);
+
+// Sets the client rectangle of a top-level window, shown or not.
+void SetClientGeometry(QWidget& window, const TScreenRect& r);
+// The frame's widths around `window`: its own once the window system has told them, else those
+// of another shown window, else a guess as large as the usual title bars and borders.
+TFrameMargins FrameMarginsOf(const QWidget& window);
+// The screen `window` opens on (the main window's), the main window to keep clear and the other
+// shown windows, for a first placement.
+TPlacementScene PlacementSceneFor(const QWidget& window);
+// Moves (and shrinks, unless `fixedSize`) `window` so that its whole frame lies on a screen.
+void KeepWindowOnScreen(QWidget& window, bool fixedSize = false);
 
 class TToolWindow : public QWidget, public IFormState {
   Q_OBJECT
@@ -57,6 +72,15 @@ class TToolWindow : public QWidget, public IFormState {
   // The window's one refresh entry point: what changed in the game since it last showed it.
   virtual void RefreshGame(TGameChanges changes) {}
 
+  // The first size of a window opened without a stored placement, given the room its frame has
+  // beside the main window (client pixels).
+  virtual QSize FirstShowSize(const QSize& room) const { return size(); }
+  // Runs once at the first show, once the layout has given every part its size, whether or not
+  // a placement was stored: the place for pane widths.
+  virtual void LayOutFirstShow() {}
+
+  // Before the first show without a stored placement: the first size and the place.
+  void setVisible(bool visible) override;
   void showEvent(QShowEvent* event) override;
   // Closing a tool window hides it; it lives until the program ends.
   void closeEvent(QCloseEvent* event) override;
@@ -66,13 +90,19 @@ class TToolWindow : public QWidget, public IFormState {
   int helpContext_;
   TznSaveState& store_;
   void RefreshPending();
+  // The room the window's client has beside the main window.
+  QSize FirstRoom() const;
+  void PlaceFirstTime(QSize size);
+  void FirstShown();
   // At the first show without a stored placement: each list's pane (of a splitter) or the
-  // window grows by what the list lacks to show its columns whole, as far as the screen allows.
-  void SizeToShowLists();
+  // window grows by what the list lacks to show its columns whole, as far as `mostWidth` allows.
+  void SizeToShowLists(int mostWidth);
 
   bool showOnStartup_ = false;
   bool placementRestored_ = false;  // LoadState put the window where the user left it
-  bool sizedToLists_ = false;
+  bool shownBefore_ = false;
+  bool firstShown_ = false;
+  bool placeFirstTime_ = false;  // the first show places the window
   TGameChanges pending_ = gcNone;
 };
 

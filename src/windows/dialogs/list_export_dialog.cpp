@@ -6,11 +6,13 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLocale>
-#include <QProgressDialog>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
@@ -38,32 +40,6 @@ const char* const kWriteFailed =
     "floppy).\r\n\r\nNetwork users: Please ensure that the network drive/folder you are trying "
     "to write to is connected.";
 
-// The progress window: steps of N div 25 + 1 rows; Esc only hides it.
-class ExportProgress {
- public:
-  ExportProgress(int rows, QWidget* owner) : step_(rows / 25 + 1) {
-    dialog_ = new QProgressDialog(QObject::tr("Exporting..."), QString(), 0, rows / step_, owner);
-    dialog_->setWindowTitle("Exporting...");
-    dialog_->setWindowFlag(Qt::WindowStaysOnTopHint);
-    dialog_->setMinimumDuration(0);
-    dialog_->setAutoClose(false);
-    dialog_->setAutoReset(false);
-    dialog_->show();
-  }
-  ~ExportProgress() { delete dialog_; }
-  ExportProgress(const ExportProgress&) = delete;
-  ExportProgress& operator=(const ExportProgress&) = delete;
-  void Advance(int row) {
-    if (row % step_ != 0) return;
-    QCoreApplication::processEvents();
-    dialog_->setValue(std::min(row / step_, dialog_->maximum()));
-  }
-
- private:
-  int step_;
-  QProgressDialog* dialog_;
-};
-
 }  // namespace
 
 TExportTempFolder& ViewedExportFiles() {
@@ -82,6 +58,41 @@ TExportTempFolder& ViewedExportFiles() {
 
 bool CanViewExportType(TExportType) {
   return true;
+}
+
+TProgressForm::TProgressForm(const QString& caption, std::string countingFormat, int rows,
+                             QWidget* owner)
+    : QDialog(owner), steps_(rows), countingFormat_(std::move(countingFormat)) {
+  setObjectName("ProgressForm");
+  setWindowTitle(caption);
+  setWindowFlag(Qt::WindowStaysOnTopHint);
+  auto* layout = new QVBoxLayout(this);
+  bar_ = new QProgressBar(this);
+  bar_->setRange(0, steps_.Maximum);
+  bar_->setValue(0);
+  bar_->setTextVisible(false);
+  text_ = new QLabel(this);
+  text_->setAlignment(Qt::AlignCenter);
+  text_->setFrameShape(QFrame::Panel);
+  text_->setFrameShadow(QFrame::Sunken);
+  layout->addWidget(bar_);
+  layout->addWidget(text_);
+  bar_->setVisible(!steps_.TextMode);
+  text_->setVisible(steps_.TextMode);
+  resize(320, steps_.TextMode ? 57 : sizeHint().height());
+  if (steps_.TextMode) setFixedHeight(57);
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  Seconds = [clock] { return static_cast<double>(clock->elapsed()) / 1000.0; };
+}
+
+void TProgressForm::Advance(int row) {
+  if (!steps_.Due(row)) return;
+  if (steps_.TextMode)
+    text_->setText(FromLatin1(ExportProgressText(countingFormat_, row, Seconds())));
+  else
+    bar_->setValue(steps_.BarValue(row));
+  QCoreApplication::processEvents();
 }
 
 TExportChoiceForm::TExportChoiceForm(const std::vector<TExportType>& allowed, TExportType last,
@@ -247,9 +258,12 @@ bool TExportZnListView::Export() {
                           .toStdString();
   }
   if (OnBeginExport) OnBeginExport();
-  std::unique_ptr<ExportProgress> progress;
-  if (Options.ShowProgress)
-    progress = std::make_unique<ExportProgress>(static_cast<int>(table->Rows.size()), owner_);
+  std::unique_ptr<TProgressForm> progress;
+  if (Options.ShowProgress) {
+    progress = std::make_unique<TProgressForm>("Exporting...", std::string(kExportCountingFormat),
+                                               static_cast<int>(table->Rows.size()), owner_);
+    progress->show();
+  }
   const TExportProgress advance = [&progress](int row) {
     if (progress) progress->Advance(row);
   };
@@ -286,6 +300,7 @@ bool TExportZnListView::Export() {
             "If this problem persists, you may want to consider re-installing the %s "
             "Viewer Application. Doing so should fix this problem.",
             name, name));
+    if (OnPrintFailed) OnPrintFailed();
   }
   return true;
 }

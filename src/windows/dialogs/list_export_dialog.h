@@ -15,6 +15,8 @@
 #include "views/list_export.h"
 
 class QComboBox;
+class QLabel;
+class QProgressBar;
 class QRadioButton;
 
 namespace tovix {
@@ -51,6 +53,31 @@ class TExportChoiceForm : public QDialog {
   bool viewOnly_ = true;
 };
 
+// The progress window of an export: on top of the other windows, centred on its owner, a bar
+// that moves every few rows; for a negative row count (rows not known beforehand) a line of
+// text instead, the counting format filled with the rows written and the seconds taken. Esc
+// only hides it: the export goes on.
+class TProgressForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  TProgressForm(const QString& caption, std::string countingFormat, int rows,
+                QWidget* owner = nullptr);
+
+  // After row `row` (1 for the first) is written.
+  void Advance(int row);
+  QProgressBar* Bar() const { return bar_; }
+  QLabel* TextPanel() const { return text_; }
+  // Seconds since the window was made; replaceable for tests.
+  std::function<double()> Seconds;
+
+ private:
+  TExportProgressSteps steps_;
+  std::string countingFormat_;
+  QProgressBar* bar_;
+  QLabel* text_;
+};
+
 // The list of a TznListView as the export reads it: visible columns in display order.
 class TListViewExportSource : public IExportSource {
  public:
@@ -82,6 +109,8 @@ class TExportZnListView {
   std::vector<TExportType> AllowedTypes;  // all eight
 
   std::function<void()> OnBeginExport, OnExportFinished, OnExportFailed;
+  // The export was written but could not be shown on screen (the desktop opened no viewer).
+  std::function<void()> OnPrintFailed;
   // Asks for the file to write (title, Qt filter, default extension); "" on cancel.
   std::function<QString(const QString&, const QString&, const QString&)> ChooseSaveFile;
   // Opens a written file for viewing; false when that fails.

@@ -96,6 +96,14 @@ TfrmExpressionBuilder::TfrmExpressionBuilder(TExpressionKind kind, const TExpres
   connect(lstEntries_, &QListWidget::currentRowChanged, this, [this] { UpdateOk(); });
   connect(lstEntries_, &QListWidget::itemDoubleClicked, this, [this] { AddEntry(); });
   connect(btnAdd_, &QPushButton::clicked, this, &TfrmExpressionBuilder::AddEntry);
+  pmuEntries_ = new QMenu(this);
+  mniAdd_ = pmuEntries_->addAction("Add", this, &TfrmExpressionBuilder::AddEntry);
+  lstEntries_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(lstEntries_, &QListWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    // A right click chooses the entry under it first, as a left click would.
+    if (QListWidgetItem* item = lstEntries_->itemAt(at)) lstEntries_->setCurrentItem(item);
+    pmuEntries_->popup(lstEntries_->viewport()->mapToGlobal(at));
+  });
   connect(btnTemplates, &QPushButton::clicked, this, [this] {
     std::vector<std::string> names;
     for (const TExpressionTemplate& t : ExpressionTemplates(kind_)) names.push_back(t.Name);
@@ -127,6 +135,7 @@ void TfrmExpressionBuilder::LoadTemplate(int index) {
 
 void TfrmExpressionBuilder::UpdateOk() {
   btnAdd_->setEnabled(lstEntries_->currentRow() >= 0);
+  mniAdd_->setEnabled(btnAdd_->isEnabled());
   // An empty name leaves OK enabled so that pressing it can say what is missing.
   btnOk_->setEnabled(NameText().empty() || BuilderNameAcceptable(list_, NameText(), index_));
 }

@@ -36,6 +36,10 @@ class TfrmExpressionBuilder : public QDialog {
   QLineEdit* NameField() const { return edtName_; }
   QPlainTextEdit* Memo() const { return memo_; }
   QPushButton* OkButton() const { return btnOk_; }
+  QListWidget* Categories() const { return lstCategories_; }
+  QListWidget* Entries() const { return lstEntries_; }
+  // The entries' pop-up menu: "Add", as the button.
+  QMenu* EntriesMenu() const { return pmuEntries_; }
   void LoadTemplate(int index);
 
   // Opens the builder on item `index` of `list` (-1: a new item). On OK the item gets the
@@ -60,6 +64,8 @@ class TfrmExpressionBuilder : public QDialog {
   QPlainTextEdit* memo_;
   QLineEdit* edtName_;
   QPushButton* btnAdd_;
+  QMenu* pmuEntries_;
+  QAction* mniAdd_;
   QPushButton* btnOk_;
 };
 

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -29,6 +30,8 @@ namespace tovix {
 namespace {
 
 constexpr int kButtonsPerRow = 10;
+// Section "Tovix": whether the main window stays above the others (on at first).
+constexpr const char* kTopMostKey = "mniTopMost.Checked";
 
 // The hourglass while the program is busy and takes no input.
 class BusyCursor {
@@ -203,6 +206,8 @@ void TfrmMain::BuildForm() {
   mniTopMost_->setCheckable(true);
   topMost_ = new TTopMostWindow(this);
   connect(mniTopMost_, &QAction::toggled, topMost_, &TTopMostWindow::SetAlwaysOnTop);
+  // On at first: the buttons stay in view above the windows they open.
+  mniTopMost_->setChecked(true);
   systemMenu_ = new TSystemMenu(this);
   systemMenu_->SetSystemMenu(pmuSystem_);
   systemMenu_->AttachCaptionStrip(captionStrip_);
@@ -223,17 +228,30 @@ TToolbarButton* TfrmMain::Button(const char* name) const {
 }
 
 void TfrmMain::LoadState() {
+  TznSaveState& store = windows_.Context().Store;
   TWindowFacts facts;
   facts.IsMainWindow = true;
   facts.Width = width();
   facts.Height = height();
-  ApplyPlacementChange(*this, RestoreFormPlacement(windows_.Context().Store, kMainStateName, facts,
-                                                   0, ScreenRects()));
+  const TPlacementChange change =
+      RestoreFormPlacement(store, kMainStateName, facts, 0, ScreenRects());
+  if (change.Normal) {
+    ApplyPlacementChange(*this, change);
+  } else {
+    // Never placed: its natural size in the top left corner, where the windows it opens leave
+    // it in view.
+    const QSize natural = testAttribute(Qt::WA_Resized) ? size() : sizeHint();
+    SetClientGeometry(*this, FirstPlacement(natural.width(), natural.height(),
+                                            FrameMarginsOf(*this), PlacementSceneFor(*this)));
+    placedFirstTime_ = true;
+  }
+  mniTopMost_->setChecked(store.ReadBool(kMainStateName, kTopMostKey, true));
 }
 
 void TfrmMain::SaveState() {
-  SaveFormPlacement(windows_.Context().Store, kMainStateName, ShowStateOf(*this),
-                    NormalRectOf(*this), 0);
+  TznSaveState& store = windows_.Context().Store;
+  SaveFormPlacement(store, kMainStateName, ShowStateOf(*this), NormalRectOf(*this), 0);
+  store.WriteBool(kMainStateName, kTopMostKey, mniTopMost_->isChecked());
 }
 
 std::vector<QWidget*> TfrmMain::StartWindows() const {
@@ -247,6 +265,13 @@ void TfrmMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_) return;
   shown_ = true;
+  // Placed with a guessed frame: in the corner again once the window system has told the real
+  // one.
+  if (placedFirstTime_)
+    QTimer::singleShot(0, this, [this] {
+      SetClientGeometry(*this, FirstPlacement(width(), height(), FrameMarginsOf(*this),
+                                              PlacementSceneFor(*this)));
+    });
   FirstShow();
 }
 
@@ -323,9 +348,10 @@ bool TfrmMain::DispatchHelp(int context) {
 }
 
 void TfrmMain::ShowCalculator() {
-  // Fifteen significant digits: fewer would cut typed numbers and results short.
-  if (ICalculatorService* calculator = windows_.Services().Calculator)
-    calculator->RunCalculator(0, 15);
+  ICalculatorService* calculator = windows_.Services().Calculator;
+  if (calculator == nullptr) return;
+  if (const std::optional<double> result = calculator->RunCalculator(calculatorValue_, 3))
+    calculatorValue_ = *result;
 }
 
 void TfrmMain::AnalyseOrders() {

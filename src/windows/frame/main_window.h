@@ -113,12 +113,14 @@ class TfrmMain : public QMainWindow, public IFormState {
   void FirstShow();
   // The windows of the first show's round (catalogue column StartPlace), in its order.
   std::vector<QWidget*> StartWindows() const;
+  // "&Calculator": three significant digits; starts on the last result taken with OK.
   void ShowCalculator();
   void AnalyseOrders();
   void ShowFailures(const std::vector<TFormStateFailure>& failures);
 
   TWindowRegistry& windows_;
   bool shown_ = false;
+  bool placedFirstTime_ = false;  // nothing was stored: LoadState put it in the corner
   QMenu* pmuExtra_;
   QMenu* pmuSystem_;
   QAction* mniTopMost_;
@@ -129,6 +131,8 @@ class TfrmMain : public QMainWindow, public IFormState {
   QGridLayout* toolbar_;
   TAppEvents* appEvents_;
   std::vector<TToolbarButton*> buttons_;
+  // The calculator's last result taken with OK: the next run starts on it.
+  double calculatorValue_ = 0;
 };
 
 }  // namespace tovix

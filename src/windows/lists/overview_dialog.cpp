@@ -69,16 +69,17 @@ void TfrmOverView::RefreshPage() {
   // Computed from the last tab to the first, each once per show.
   for (int k = 2; k >= 0; --k) {
     if (computed_[static_cast<size_t>(k)]) continue;
-    if (k == 2) {
-      if (ProjectDevelopment) ProjectDevelopment();
-      figures_[2] = ProjectedFigures(state_, state_.DevelopmentPlan(), CurrentFigures(state_));
-    } else if (k == 1) {
-      if (AnalyseOrders) AnalyseOrders();
-      figures_[1] = ProjectedFigures(state_, state_.DevelopmentPlan(), CurrentFigures(state_));
-      known_[1] = ProjectedKnown(CurrentKnown(state_));
-    } else {
+    const TOverviewKnown known = CurrentKnown(state_);
+    if (k == 0) {
       figures_[0] = CurrentFigures(state_);
-      known_[0] = CurrentKnown(state_);
+      known_[0] = known;
+    } else {
+      if (k == 2 && ProjectDevelopment) ProjectDevelopment();
+      if (k == 1 && AnalyseOrders) AnalyseOrders();
+      const auto i = static_cast<size_t>(k);
+      figures_[i] = ProjectedFigures(state_, state_.DevelopmentPlan(), CurrentFigures(state_));
+      // Both projections build on this turn's figures, so both show what this turn lacks.
+      known_[i] = ProjectedKnown(known);
     }
     computed_[static_cast<size_t>(k)] = true;
   }

@@ -77,7 +77,7 @@ TfrmPlayers::TfrmPlayers(GameState& state, TznSaveState& store, UserInterface& u
   layout()->addWidget(list_);
   resize(900, 280);
 
-  export_ = MakeRowsExport(*list_, ui_, this, "Players", true);
+  export_ = MakeRowsExport(*list_, ui_, this, "Players", false);
 
   pmuPlayers_ = new QMenu(this);
   auto add = [this](const char* caption, void (TfrmPlayers::*slot)(), const char* keys = nullptr) {

@@ -64,6 +64,7 @@ class TfrmPlayers : public TModelListWindow {
   std::function<std::string()> MainCaption;
 
   QMenu* PopupMenu() const { return pmuPlayers_; }
+  TExportZnListView& Exporter() const { return *export_; }
   const std::vector<TPlayerRow>& Rows() const { return rows_; }
   // Enables and shows the popup's items for the current selection, as before it opens.
   void PreparePopup();

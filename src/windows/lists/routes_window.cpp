@@ -51,7 +51,7 @@ TfrmRoutes::TfrmRoutes(const GameState& state, TznSaveState& store, QWidget* par
 }
 
 void TfrmRoutes::RefreshGame(TGameChanges changes) {
-  if ((changes & (gcGameRead | gcOrdersAnalysed)) != 0) RefreshRoutes();
+  if ((changes & (gcGameRead | gcOrdersAnalysed | gcRoutesChanged)) != 0) RefreshRoutes();
 }
 
 void TfrmRoutes::RefreshRoutes() {

@@ -51,7 +51,8 @@ class TfrmRoutes : public TToolWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  // A new read of the game or an analysis of the orders fills the list again.
+  // A new read of the game, an analysis of the orders or a route made in another window fills
+  // the list again.
   void RefreshGame(TGameChanges changes) override;
 
  private:

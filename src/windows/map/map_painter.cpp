@@ -219,13 +219,14 @@ void PaintCursors(QPainter& painter, const QSize& client, const TMapScene& scene
 }
 
 void PaintOverlays(QPainter& painter, const TMapScene& scene) {
-  if (!scene.ShowOverlays) return;
+  if (!scene.ShowOverlays && !scene.OverlayHandles) return;
   const TMap& map = scene.View->Map;
   painter.setPen(QPen(ToQColor((*scene.Scheme)[scCursor]), 1));
   for (const TOverlayCircle& o : scene.Overlays) {
     const TMapPoint c = map.WorldToScreen(o.X, o.Y);
     const int32_t r = RingRadius(o.Radius / 100.0, map.Ratio);
     painter.drawEllipse(QPoint(c.X, c.Y), r, r);
+    if (!scene.OverlayHandles) continue;
     for (const QPoint& h : {QPoint(c.X, c.Y), QPoint(c.X - r, c.Y), QPoint(c.X + r, c.Y),
                             QPoint(c.X, c.Y - r), QPoint(c.X, c.Y + r)})
       painter.drawRect(h.x() - 1, h.y() - 1, 2, 2);

@@ -31,7 +31,7 @@ struct TGroupCursorState {
   bool Disabled = false;
 };
 
-// A circle around a world point, drawn only while the overlay is shown.
+// A circle around a world point, drawn only while the overlay is shown or edited.
 struct TOverlayCircle {
   int32_t X = -4000;
   int32_t Y = -3000;
@@ -76,6 +76,9 @@ struct TMapScene {
   std::vector<const TPlanet*> BlueMarks;
   std::vector<TOverlayCircle> Overlays;
   bool ShowOverlays = false;
+  // Overlay mode: the overlays are drawn with their handles (the centre and the ends of the
+  // axes), shown or not.
+  bool OverlayHandles = false;
   TMapNameCache* Names = nullptr;  // nullptr: names are laid out as they are drawn
 };
 

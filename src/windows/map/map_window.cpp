@@ -51,7 +51,7 @@ class TMapCanvas : public QAbstractScrollArea {
   void mouseDoubleClickEvent(QMouseEvent*) override { map_.ZoomFullExtents(); }
   void wheelEvent(QWheelEvent* event) override {
     const int delta = event->angleDelta().y();
-    if (delta != 0) map_.ZoomBy((delta + 1000) / 1000.0);
+    if (delta != 0) map_.ZoomAt((delta + 1000) / 1000.0, event->position().toPoint());
     event->accept();
   }
   // Keys go to the window, except what scrolls the bars.
@@ -144,10 +144,7 @@ void TfrmNewMap::BuildCaptionButtons() {
   toggle("WidgetShowNames", "N", "Toggle Show Names", [this](bool on) { SetShowNames(on); });
   toggle("WidgetShowIncomings", "I", "Toggle Show Incoming Groups",
          [this](bool on) { SetShowIncomings(on); });
-  toggle("WidgetPaintOverlay", "P", "", [this](bool on) {
-    scene_.ShowOverlays = on;
-    Repaint();
-  });
+  toggle("WidgetPaintOverlay", "P", "", [this](bool on) { SetOverlayMode(on); });
 }
 
 void TfrmNewMap::BuildMenus() {
@@ -247,6 +244,13 @@ void TfrmNewMap::BuildMenus() {
   windowMenu_->addAction(mniDisableGroupCircles_);
   windowMenu_->addSeparator();
   for (QAction* a : mniTracks_) windowMenu_->addAction(a);
+  windowMenu_->addSeparator();
+  mniOverlayMode_ = Checkable(windowMenu_->addAction("Overlay Mode"), false);
+  mniOverlayMode_->setObjectName("mniOverlayMode");
+  connect(mniOverlayMode_, &QAction::toggled, this, &TfrmNewMap::SetOverlayMode);
+  mniShowOverlay_ = Checkable(windowMenu_->addAction("Show Overlay"), false);
+  mniShowOverlay_->setObjectName("mniShowOverlay");
+  connect(mniShowOverlay_, &QAction::toggled, this, &TfrmNewMap::SetShowOverlay);
   strip_->SetWindowMenu(windowMenu_);
   // The menus' states follow the model once a game is read: the map is made while the reports
   // are still being read on another thread.
@@ -426,6 +430,20 @@ void TfrmNewMap::ZoomBy(double factor) {
   Repaint();
 }
 
+void TfrmNewMap::ZoomAt(double factor, QPoint fixed) {
+  wholeGalaxy_ = false;
+  view_.ZoomAt(factor, {fixed.x(), fixed.y()});
+  SyncScrollBars();
+  Repaint();
+}
+
+QSize TfrmNewMap::FirstShowSize(const QSize& room) const {
+  // The whole galaxy as large as the room's height allows: a square client below the caption
+  // buttons, with the scroll bars beside it.
+  const int side = std::min(room.width(), room.height());
+  return {std::max(side, width()), std::max(side, height())};
+}
+
 void TfrmNewMap::StoreBookmark(int index) {
   if (index >= 0 && index < 10)
     bookmarks_.BM[static_cast<size_t>(index)] = tovix::StoreBookmark(view_);
@@ -454,6 +472,20 @@ void TfrmNewMap::SetShowStatistics(bool on) {
 void TfrmNewMap::SetShowIncomings(bool on) {
   view_.Map.ShowIncomings = on;
   if (TCaptionButton* b = CaptionButton("WidgetShowIncomings")) b->SetDown(on);
+  Repaint();
+}
+
+void TfrmNewMap::SetShowOverlay(bool on) {
+  scene_.ShowOverlays = on;
+  mniShowOverlay_->setChecked(on);
+  Repaint();
+}
+
+void TfrmNewMap::SetOverlayMode(bool on) {
+  scene_.OverlayHandles = on;
+  // The menu item and the "P" button are one switch.
+  mniOverlayMode_->setChecked(on);
+  if (TCaptionButton* b = CaptionButton("WidgetPaintOverlay")) b->SetDown(on);
   Repaint();
 }
 
@@ -710,6 +742,9 @@ void TfrmNewMap::RouteClicked(int kind) {
   TPlanet* p2 = state_.SelectedPlanet2;
   if (!p1 || !p2 || p1 == p2 || !services_.Orders) return;
   services_.Orders->InsertRouteCommands(ApplyRoute(state_, kind, *p1, *p2));
+  // The routes window shows the new route at once, also when the line went to the clipboard
+  // and no analysis follows.
+  if (events_) events_->RoutesChanged(this);
   services_.Orders->AnalyseAfterInsert();
 }
 

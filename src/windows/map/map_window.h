@@ -5,7 +5,8 @@
 // information window's list), "D" held pans, "-" and "=" and the wheel zoom, a double click fits
 // the galaxy. Ctrl+Shift+digit stores the view in one of ten bookmarks and Ctrl+digit goes back to
 // it; the bookmarks and the last view are kept per game. The caption buttons zoom, mark planets
-// by expression and switch statistics, names, incoming groups and the overlay.
+// by expression and switch statistics, names, incoming groups and the overlay's mode; the window
+// menu shows and hides the overlay.
 //
 // Other windows move the cursors through IMapService or by selecting a planet through the game
 // events; the map does not react to its own selection coming back.
@@ -65,11 +66,17 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   // The view operations (the "E", "+" and "-" buttons, the keys and the bookmarks).
   void ZoomFullExtents();
   void ZoomBy(double factor);
+  // The wheel's zoom: the point under the mouse (client pixels of the map) stays where it is.
+  void ZoomAt(double factor, QPoint fixed);
   void StoreBookmark(int index);
   void GoToBookmark(int index);
   void SetShowNames(bool on);
   void SetShowStatistics(bool on);
   void SetShowIncomings(bool on);
+  // "Show Overlay": the overlay drawn or not. "Overlay Mode" (the "P" button): the overlay drawn
+  // with its handles, whether shown or not.
+  void SetShowOverlay(bool on);
+  void SetOverlayMode(bool on);
   void SetTracksTurn(int turn);
   // Paints the map again (after a colour change).
   void Repaint();
@@ -105,6 +112,7 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   const TMapScene& Scene() const { return scene_; }
 
  protected:
+  QSize FirstShowSize(const QSize& room) const override;
   void LoadOwnState() override;
   void SaveOwnState() override;
   std::string ShowOnStartupSection() const override;
@@ -193,6 +201,8 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   QAction* mniDisablePlanetCircles_;
   QAction* mniRange_;
   QAction* mniTopMost_;
+  QAction* mniOverlayMode_;
+  QAction* mniShowOverlay_;
   QActionGroup* tracksGroup_;
 
   TAskText askText_;

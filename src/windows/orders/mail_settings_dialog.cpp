@@ -19,6 +19,7 @@
 #include "platform/latin1.h"
 #include "platform/shell.h"
 #include "windows/base/window_entry.h"
+#include "windows/orders/mail_progress_dialog.h"
 
 namespace tovix {
 
@@ -46,11 +47,24 @@ std::optional<std::string> TQtMailPrompts::AskPassword(const std::string& user,
       FromLatin1("Password of \"" + user + "\" at the mail server " + server + ":"),
       QLineEdit::Password, {}, &ok);
   if (!ok) return std::nullopt;
-  return ToLatin1(password);
+  return password.toStdString();  // UTF-8, as typed
 }
 
 void TQtMailPrompts::OpenInMailProgram(const std::filesystem::path& file) {
   OpenInDesktop(QUrl::fromLocalFile(QString::fromStdString(file.string())), ui_);
+}
+
+TSendResult TQtMailPrompts::RunDelivery(const TMailDelivery& delivery) {
+  if (delivery.Method == TMailMethod::Outbox) return Deliver(delivery, nullptr);
+  TfrmMailProgress progress(delivery, QApplication::activeWindow());
+  running_ = &progress;
+  const TSendResult result = progress.Run();
+  running_ = nullptr;
+  return result;
+}
+
+void TQtMailPrompts::CancelSend() {
+  if (running_) running_->Cancel();
 }
 
 // --- The dialog -----------------------------------------------------------------------------
@@ -115,7 +129,9 @@ TfrmMailSettings::TfrmMailSettings(TMailService& mail, UserInterface& ui, QWidge
   edtUser_ = Edit(grpSmtp_, "edtUser", s.Smtp.User);
   edtUser_->setPlaceholderText("empty: no login");
   smtp->addRow("&User name:", edtUser_);
-  edtPassword_ = Edit(grpSmtp_, "edtPassword", mail_.Password());
+  // The password is the text as typed, kept and sent as UTF-8.
+  edtPassword_ = new QLineEdit(QString::fromStdString(mail_.Password()), grpSmtp_);
+  edtPassword_->setObjectName("edtPassword");
   edtPassword_->setEchoMode(QLineEdit::Password);
   edtPassword_->setPlaceholderText("asked at the first mail of a run");
   smtp->addRow("Pass&word:", edtPassword_);
@@ -180,7 +196,7 @@ void TfrmMailSettings::Confirm() {
     edtFrom_->setFocus();
     return;
   }
-  if (mail_.ChangeSettings(s, ToLatin1(edtPassword_->text()))) accept();
+  if (mail_.ChangeSettings(s, edtPassword_->text().toStdString())) accept();
 }
 
 }  // namespace tovix

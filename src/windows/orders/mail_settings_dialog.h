@@ -2,10 +2,12 @@
 // "Mail Settings": how the orders window mails: the user's own address, and the way the
 // messages leave: a sendmail-compatible program, an SMTP server (security, login, a certificate
 // to trust) or only the outbox folder, whose place is set here too. The SMTP password is kept
-// for the run unless "Store the password" is ticked. TQtMailPrompts asks for the password and
-// opens outbox files in the desktop's mail program.
+// for the run unless "Store the password" is ticked; it is kept as typed, in UTF-8.
+// TQtMailPrompts asks for the password, sends under the progress window (mail_progress_dialog.h)
+// and opens outbox files in the desktop's mail program.
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,18 +24,26 @@ class QSpinBox;
 
 namespace tovix {
 
+class TfrmMailProgress;
+
 class TQtMailPrompts final : public IMailPrompts {
  public:
   explicit TQtMailPrompts(UserInterface& ui) : ui_(ui) {}
   std::optional<std::string> AskPassword(const std::string& user,
                                          const std::string& server) override;
   void OpenInMailProgram(const std::filesystem::path& file) override;
+  // Sends under the progress window, off the window thread; the outbox, which waits for no
+  // one, is written at once.
+  TSendResult RunDelivery(const TMailDelivery& delivery) override;
+  // Ends a send under way at once (a logout); nothing when none runs.
+  void CancelSend();
   // Replaces the password box (tests answer it).
   std::function<std::optional<std::string>(const std::string& user, const std::string& server)>
       PasswordBox;
 
  private:
   UserInterface& ui_;
+  QPointer<TfrmMailProgress> running_;
 };
 
 class TfrmMailSettings : public QDialog {

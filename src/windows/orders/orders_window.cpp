@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -28,6 +29,7 @@
 #include "editors/order_highlighter.h"
 #include "editors/text_codec.h"
 #include "editors/text_editor.h"
+#include "editors/unsavable_chars.h"
 #include "orders/order_commands.h"
 #include "orders/order_edits.h"
 #include "orders/order_text.h"
@@ -39,6 +41,9 @@
 namespace tovix {
 
 namespace fs = std::filesystem;
+
+// The code page of order files (the saved ones and the mail's text).
+constexpr TTextEncoding kOrdersEncoding = TTextEncoding::Windows1252;
 
 // --- The editor's lines ------------------------------------------------------------------------
 
@@ -53,7 +58,8 @@ std::string TEditorOrderLines::Line(int index) const {
 }
 
 void TEditorOrderLines::SetLine(int index, std::string text) {
-  editor_.Lines().Put(index, Windows1252ToEdit(text));
+  // The line was read as Windows-1252: what the change left alone keeps its characters.
+  editor_.Lines().Put(index, KeepUnsavableChars(editor_.Lines().Get(index), text));
   Changed();
 }
 
@@ -94,6 +100,9 @@ void TEditorOrderLines::Changed() {
 // --- The window --------------------------------------------------------------------------------
 
 namespace {
+
+// The notes list under the editor shows this many notes at once; more scroll.
+constexpr int kNoteRows = 5;
 
 bool ContainsNoCase(std::string_view line, std::string_view text, size_t from, size_t* at) {
   if (text.empty() || line.size() < text.size()) return false;
@@ -161,14 +170,23 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, IWindowDirectory& windows, QWi
   memo_->setObjectName("Memo1");
   SetUpEditor();
   ordersLayout->addWidget(memo_);
-  // What the last analysis noted about orders it could not follow.
-  lblStatus_ = new QLabel(pnlOrders_);
-  lblStatus_->setObjectName("lblStatus");
-  lblStatus_->setTextFormat(Qt::PlainText);
-  lblStatus_->setFrameShape(QFrame::StyledPanel);
-  // A long note never widens the panel; the tip holds every note.
-  lblStatus_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  ordersLayout->addWidget(lblStatus_);
+  // What the last analysis noted about orders it could not follow, every note whole (a long one
+  // wraps); a click goes to its line.
+  lbxNotes_ = new QListWidget(pnlOrders_);
+  lbxNotes_->setObjectName("lbxNotes");
+  lbxNotes_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  lbxNotes_->setFixedHeight(lbxNotes_->fontMetrics().height() * kNoteRows +
+                            2 * lbxNotes_->frameWidth() + 4);
+  lbxNotes_->setWordWrap(true);
+  lbxNotes_->setResizeMode(QListView::Adjust);
+  lbxNotes_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  lbxNotes_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  lbxNotes_->setToolTip("What the last analysis noted; click a note to go to its line");
+  ordersLayout->addWidget(lbxNotes_);
+  connect(lbxNotes_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    const int line = item->data(Qt::UserRole).toInt();
+    if (line >= 0 && line < lines_.Count()) SetCaretLine(line);
+  });
   btnAnalyse_ = new QPushButton("&Analyse", pnlOrders_);
   btnAnalyse_->setObjectName("btnAnalyse");
   btnAnalyse_->setToolTip("Analyse orders");
@@ -312,6 +330,9 @@ void TfrmOrders::SetUpEditor() {
 }
 
 TfrmOrders::~TfrmOrders() {
+  // The focus moves while ~QWidget deletes the children, after this class's members are gone:
+  // the handler must not see that.
+  disconnect(focusConnection_);
   // At exit: the editor lines go to the automatic orders file.
   if (automaticLoaded_) SaveAutomaticOrders();
   memo_->SetHighLighter(nullptr);
@@ -400,22 +421,32 @@ void TfrmOrders::AnalysisChanged(bool) {
   analysed_ = true;
   FillAnalysisLists();
   FillDevelopmentLists();
-  // What the analysis noted, until the next one: in one line, every note in the tip.
-  const std::vector<std::string> notes = service_.Notes();
-  QString line, tip;
-  for (const std::string& note : notes) {
-    line += (line.isEmpty() ? "" : "; ") + FromLatin1(note);
-    tip += (tip.isEmpty() ? "" : "\n") + FromLatin1(note);
+  // What the analysis noted, until the next one.
+  ShowNotes(service_.NoteItems());
+  // After every analysis the text is safe on disk; what cannot go out in an order file is told.
+  if (automaticLoaded_) {
+    SaveAutomaticOrders();
+    TellUnsavableChars();
   }
-  lblStatus_->setText(line);
-  lblStatus_->setToolTip(tip);
-  // After every analysis the text is safe on disk.
-  if (automaticLoaded_) SaveAutomaticOrders();
   windows_.Events().OrdersAnalysed();
 }
 
+void TfrmOrders::ShowNotes(const std::vector<TOrderNote>& notes, const std::string& first) {
+  lbxNotes_->clear();
+  const auto add = [this](const std::string& text, int line, bool error) {
+    auto* item = new QListWidgetItem(FromLatin1(text), lbxNotes_);
+    item->setData(Qt::UserRole, line);
+    item->setToolTip(item->text());
+    if (error) item->setForeground(Qt::darkRed);
+  };
+  if (!first.empty()) add(first, -1, false);
+  for (const TOrderNote& note : notes) add(note.Text, note.Line, note.Refused);
+}
+
 QString TfrmOrders::StatusText() const {
-  return lblStatus_->text();
+  QStringList texts;
+  for (int i = 0; i < lbxNotes_->count(); ++i) texts << lbxNotes_->item(i)->text();
+  return texts.join("; ");
 }
 
 void TfrmOrders::PutText(const std::string& text) {
@@ -527,13 +558,25 @@ std::filesystem::path TfrmOrders::AutomaticFile() const {
 }
 
 bool TfrmOrders::SaveAutomaticOrders() {
+  // Saved after every analysis, at start-up too: a text the file holds already is not written
+  // again, which spares the wait for the disk.
+  return WriteAutomaticOrders(true);
+}
+
+bool TfrmOrders::WriteAutomaticOrders(bool onlyIfChanged) {
   const std::filesystem::path file = AutomaticFile();
   if (file.empty()) return true;
   if (!automaticLoaded_ || automaticReadFailed_) return false;
   try {
-    // Saved after every analysis, at start-up too: a text the file holds already is not written
-    // again, which spares the wait for the disk.
-    WriteOrderFileIfChanged(file, lines_, TOrderLineEnds::CrLf);
+    // The file keeps every character, also those an order file cannot hold (then in UTF-8), so
+    // none is lost between runs.
+    std::vector<TEditString> text;
+    for (int i = 0; i < lines_.Count(); ++i) text.push_back(memo_->Lines().Get(i));
+    const TVectorOrderLines bytes(EncodeLinesWhole(text));
+    if (onlyIfChanged)
+      WriteOrderFileIfChanged(file, bytes, TOrderLineEnds::CrLf);
+    else
+      WriteOrderFile(file, bytes, TOrderLineEnds::CrLf);
     return true;
   } catch (const std::exception& e) {
     ui_.ShowMessage(std::string("The orders could not be saved: ") + e.what());
@@ -549,10 +592,7 @@ bool TfrmOrders::ReadOrderFile(const std::filesystem::path& file, std::string& e
     error = e.what();
     return false;
   }
-  std::vector<TEditString> lines;
-  for (const std::string& line : SplitOrderFileBytes(bytes))
-    lines.push_back(Windows1252ToEdit(line));
-  memo_->Lines().Assign(std::move(lines));
+  memo_->Lines().Assign(SplitEditLines(DecodeFileText(bytes)));
   memo_->ClearUndo();
   memo_->SetCaretXY({1, 1});
   memo_->SetBlockBegin({1, 1});
@@ -566,7 +606,36 @@ bool TfrmOrders::LoadOrderFile(const std::filesystem::path& file) {
   return false;
 }
 
+std::string TfrmOrders::UnsavableCharsOfOrders() const {
+  return UnsavableCharsText(FindUnsavableChars(memo_->Lines(), kOrdersEncoding));
+}
+
+bool TfrmOrders::CanWriteOrders(TOrdersOutlet outlet) {
+  const std::string where = UnsavableCharsOfOrders();
+  if (where.empty()) return true;
+  ui_.ShowMessage(outlet == TOrdersOutlet::Mail
+                      ? "The orders were not sent: they hold characters that orders cannot "
+                        "carry (orders go out as Windows-1252 text):\r" +
+                            where + "\rChange them and send the orders again."
+                      : "The orders were not saved: an order file cannot hold these characters "
+                        "(order files are Windows-1252 text):\r" +
+                            where + "\rChange them and save again.");
+  return false;
+}
+
+void TfrmOrders::TellUnsavableChars() {
+  const std::string where = UnsavableCharsOfOrders();
+  if (where != toldUnsavable_ && !where.empty())
+    ui_.ShowMessage(
+        "These characters of the orders cannot be saved to an order file or mailed (order files "
+        "are Windows-1252 text):\r" +
+        where +
+        "\rThe automatic orders file keeps them. Change them before you save or mail the orders.");
+  toldUnsavable_ = where;
+}
+
 bool TfrmOrders::SaveOrderFile(const std::filesystem::path& file, TOrderLineEnds ends) {
+  if (!CanWriteOrders(TOrdersOutlet::File)) return false;
   try {
     WriteOrderFile(file, lines_, ends);
   } catch (const std::exception& e) {
@@ -580,7 +649,11 @@ bool TfrmOrders::SaveOrderFile(const std::filesystem::path& file, TOrderLineEnds
 void TfrmOrders::SaveOrders(const std::string& fileName) {
   // Until the automatic orders are loaded the editor does not hold them: writing now would
   // overwrite the user's orders with nothing. A file that could not be read stays as it is.
-  if ((!automaticLoaded_ || automaticReadFailed_) && fs::path(fileName) == AutomaticFile()) return;
+  if (fs::path(fileName) == AutomaticFile()) {
+    WriteAutomaticOrders(false);
+    return;
+  }
+  if (!CanWriteOrders(TOrdersOutlet::File)) return;
   try {
     WriteOrderFile(fileName, lines_, TOrderLineEnds::CrLf);
   } catch (const std::exception& e) {
@@ -627,13 +700,37 @@ void TfrmOrders::LoadOrdersDialog() {
   if (std::filesystem::exists(openFileName_)) LoadOrderFile(openFileName_);
 }
 
+std::filesystem::path TfrmOrders::ProposedSaveFile() const {
+  const TGameSettings& settings = state_.Settings;
+  const std::filesystem::path last = std::filesystem::path(saveFileName_).parent_path();
+  std::error_code error;
+  const bool lastThere = !last.empty() && std::filesystem::is_directory(last, error);
+  const char letter = settings.spelC.empty() ? 'A' : settings.spelC[0];
+  try {
+    const std::filesystem::path proposed = ProposedOrderFile(
+        settings.spelD, letter, state_.LastTurn + 1, lastThere ? last : std::filesystem::path());
+    if (!proposed.empty()) return proposed;
+  } catch (const std::exception&) {
+    // A pattern that names no file: the last file saved, as it was.
+  }
+  return saveFileName_;
+}
+
 void TfrmOrders::SaveOrdersDialog(TOrderLineEnds ends) {
-  QFileDialog dialog(this, "Save Orders", FromLatin1(saveFileName_),
-                     "Text Files(*.txt; *.asc) (*.txt *.asc)");
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix("txt");
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  saveFileName_ = ToLatin1(dialog.selectedFiles().front());
+  const QString proposed = FromLatin1(ProposedSaveFile().string());
+  QString chosen;
+  if (AskSaveFile) {
+    chosen = AskSaveFile(proposed);
+  } else {
+    QFileDialog dialog(this, "Save Orders", proposed, "Text Files(*.txt; *.asc) (*.txt *.asc)");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix("txt");
+    if (!proposed.isEmpty()) dialog.selectFile(proposed);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+      chosen = dialog.selectedFiles().front();
+  }
+  if (chosen.isEmpty()) return;
+  saveFileName_ = ToLatin1(chosen);
   SaveOrderFile(saveFileName_, ends);
 }
 
@@ -830,6 +927,8 @@ void TfrmOrders::LoadOwnState() {
         s.ReadString(section, list->objectName().toStdString() + "_Order", "");
     if (!layout.empty()) list->SetColumnLayout(layout);
   }
+  // Keywords and colours a user keeps in the store (nothing is written there).
+  highlighter_->LoadFromStore(s, kOrdersHighlighterKey);
 }
 
 void TfrmOrders::SaveOwnState() {

@@ -35,6 +35,7 @@
 
 class QAction;
 class QLabel;
+class QListWidget;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -112,14 +113,17 @@ class TfrmOrders : public TToolWindow,
   bool SaveAutomaticOrders();
   // Loads an order file into the editor (CR LF, CR or LF); false when it cannot be read.
   bool LoadOrderFile(const std::filesystem::path& file);
-  // Saves the editor lines with `ends`; reports "Text is Saved" only when written.
+  // Saves the editor lines with `ends`; reports "Text is Saved" only when written. Orders with
+  // characters an order file cannot hold are not written: a message names them.
   bool SaveOrderFile(const std::filesystem::path& file, TOrderLineEnds ends);
   // Finds the next line from the planet search start that names a planet and holds `text`.
   bool FindNextPlanet();
   bool FindNextGroup();
   TznListView* List(const char* name) const;
-  // What the status line under the editor says (the last analysis's notes, or "Ready").
+  // What the notes list under the editor says, its items joined by "; " (the last analysis's
+  // notes, after "Ready" of an automatic cargo command).
   QString StatusText() const;
+  QListWidget* NotesList() const { return lbxNotes_; }
 
   // The menus, for tests and pictures: the menu bar, the editor's pop-up, the To Develop
   // pop-up, and the To Do pop-up built for row `row` (the window's row) of `list` (lvToDo or
@@ -147,10 +151,13 @@ class TfrmOrders : public TToolWindow,
   void AddDevelopTags();
 
   // "Mail orders": the order text to the Galaxy server address, or into the outbox when "Place
-  // in Outbox" is ticked. True when it went.
+  // in Outbox" is ticked. True when it went. Orders with characters an order file cannot hold do
+  // not go: a message names them.
   bool MailOrders();
   // The mail settings dialog, modal.
   void EditMailSettings();
+  // The program ends (a logout): a send under way is cancelled at once and not reported.
+  void EndSession();
   TMailService& Mail() { return mail_; }
   TQtMailPrompts& MailPrompts() { return mailPrompts_; }
   // The Mail Settings menu's texts and its outbox switch.
@@ -164,6 +171,12 @@ class TfrmOrders : public TToolWindow,
   using TAskText = std::function<std::optional<std::string>(
       const QString& caption, const QString& prompt, const std::string& preset)>;
   void SetAskText(TAskText ask) { askText_ = std::move(ask); }
+  // The save dialog of "Save Orders": given the file it proposes, the file chosen (empty when
+  // cancelled). Replaceable, so that tests answer it.
+  std::function<QString(const QString& proposed)> AskSaveFile;
+  // The file "Save Orders" proposes: the own report letter's name for the next turn, in the
+  // folder saved to last, else the game's folder.
+  std::filesystem::path ProposedSaveFile() const;
 
  protected:
   void LoadOwnState() override;
@@ -176,13 +189,31 @@ class TfrmOrders : public TToolWindow,
 
  private:
   void AnalysisChanged(bool afterInsert) override;
+  // The notes list: `first` (a command's own word) above the analysis's notes.
+  void ShowNotes(const std::vector<TOrderNote>& notes, const std::string& first = {});
   void PutText(const std::string& text) override;
+
+  // Where the orders go out as Windows-1252 text.
+  enum class TOrdersOutlet { File, Mail };
+  // The lines and characters of the order text that Windows-1252 cannot hold, for a message;
+  // empty when there are none.
+  std::string UnsavableCharsOfOrders() const;
+  // True when the order text can go out whole; else a message names the lines and characters
+  // it cannot carry, and nothing is to be written or sent.
+  bool CanWriteOrders(TOrdersOutlet outlet);
+  // After an analysis: names the characters an order file cannot hold, once for each new set.
+  void TellUnsavableChars();
+  // Writes the automatic orders file (see SaveAutomaticOrders), with `onlyIfChanged` not when
+  // it holds the text already.
+  bool WriteAutomaticOrders(bool onlyIfChanged);
 
   void SetUpEditor();
   void BuildMenus(QMenuBar* bar);
   void BuildEditorPopup();
   // The standard ship's defaults, its window and its development on the caret line's planet.
   void BuildStandardShipItems();
+  // The production orders of the selection, each changed by `replace`.
+  void ReplaceProductionInSelection(const TProductionReplacement& replace);
   // The ship designer; nullptr until it is made.
   IShipDesignService* ShipDesign() const;
   // The designer's standard ship for a ship mass per turn (it shows the last one generated).
@@ -236,11 +267,13 @@ class TfrmOrders : public TToolWindow,
   bool automaticLoaded_ = false;
   // The automatic orders file could not be read this run: it is never written over.
   bool automaticReadFailed_ = false;
+  // The characters an order file cannot hold that the user was last told of.
+  std::string toldUnsavable_;
 
   QMenuBar* menuBar_ = nullptr;
   QSplitter* splitter_ = nullptr;
   QPushButton* btnAnalyse_ = nullptr;
-  QLabel* lblStatus_ = nullptr;
+  QListWidget* lbxNotes_ = nullptr;
   QTabWidget* pnlPlanets_ = nullptr;
   QWidget* pnlOrders_ = nullptr;
   QTabWidget* pnlShips_ = nullptr;
@@ -288,6 +321,10 @@ class TfrmOrders : public TToolWindow,
   int groupSearchPos_ = 0;
   std::string productionItem_;
   TAskText askText_;
+
+  // Found by "&Export"; ended before the window's parts go (focus moves while they are
+  // destroyed).
+  QMetaObject::Connection focusConnection_;
 
   // Mail: the settings, the session's password and the transports behind them.
   TQtMailPrompts mailPrompts_{ui_};

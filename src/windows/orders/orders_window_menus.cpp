@@ -15,8 +15,8 @@
 #include "controls/zn_list_view.h"
 #include "core/settings/game_settings.h"
 #include "core/text/numbers.h"
-#include "editors/text_codec.h"
 #include "editors/text_editor.h"
+#include "editors/unsavable_chars.h"
 #include "orders/galaxy_bot.h"
 #include "orders/order_commands.h"
 #include "orders/order_edits.h"
@@ -68,6 +68,13 @@ void TfrmOrders::BuildMenus(QMenuBar* bar) {
     const bool shown = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (shown) showNormal();
+    // Off: the main window stays on top instead, through its own "Top Most", and comes up.
+    if (on) return;
+    if (QWidget* main = windows_.MainWindow()) {
+      if (auto* topMost = main->findChild<QAction*>("mniTopMost")) topMost->setChecked(true);
+      if (main->isMinimized()) main->showNormal();
+      main->raise();
+    }
   });
   connect(view->addAction("&Hide"), &QAction::triggered, this, [this] { showMinimized(); });
 
@@ -111,12 +118,13 @@ void TfrmOrders::BuildMenus(QMenuBar* bar) {
   // Enabled only while one of the lists has the focus; that list is the one exported. The menu
   // bar takes the focus itself when it is opened with the keyboard, so the list that had it
   // last counts.
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-    if (now == menuBar_ || qobject_cast<QMenu*>(now)) return;
-    focusList_ = nullptr;
-    for (TznListView* list : lists_)
-      if (now == list) focusList_ = list;
-  });
+  focusConnection_ =
+      connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now == menuBar_ || qobject_cast<QMenu*>(now)) return;
+        focusList_ = nullptr;
+        for (TznListView* list : lists_)
+          if (now == list) focusList_ = list;
+      });
   connect(options, &QMenu::aboutToShow, this, [this] {
     exportList_ = focusList_;
     mniExport_->setEnabled(exportList_ != nullptr);
@@ -419,12 +427,11 @@ TAutoCargoSettings TfrmOrders::CargoSettings() const {
 void TfrmOrders::RunAutoCargo(TAutoCargoCommand command) {
   TWaitCursor wait;
   const TAutoCargoSettings settings = CargoSettings();
-  RunAutoCargoCommand(
-      command, service_, planner_, lines_, settings, [this](const std::string& text) {
-        // The analysis's notes stay in view beside it.
-        const QString notes = lblStatus_->text();
-        lblStatus_->setText(notes.isEmpty() ? FromLatin1(text) : FromLatin1(text) + " - " + notes);
-      });
+  RunAutoCargoCommand(command, service_, planner_, lines_, settings,
+                      [this](const std::string& text) {
+                        // The analysis's notes stay in view below it.
+                        ShowNotes(service_.NoteItems(), text);
+                      });
 }
 
 void TfrmOrders::AutomaticLoadAndSendCargo() {
@@ -469,12 +476,19 @@ void TfrmOrders::ReplaceProductionType() {
   if (!ui_.ChooseFromList("Select item to produce", choices, selected)) return;
   if (selected < 0 || selected >= static_cast<int>(choices.size())) return;
   productionItem_ = choices[static_cast<size_t>(selected)];
-  const std::string text = EditToWindows1252(memo_->SelText());
-  const std::string replaced = ReplaceProductionLines(
-      text, service_.Analysis(),
+  ReplaceProductionInSelection(
       [this](const TPlanet& planet) { return ProductionCommand(planet.Name, productionItem_); });
-  if (replaced != text) memo_->SetSelText(Windows1252ToEdit(replaced));
   AnalyseOrders();
+}
+
+void TfrmOrders::ReplaceProductionInSelection(const TProductionReplacement& replace) {
+  // Line by line, so that the lines it leaves, and what it leaves of a line, keep every
+  // character, also those the order logic reads as "?".
+  const TEditString text = memo_->SelText();
+  const TEditString replaced = ChangeLinesKeepingUnsavable(text, [&](std::string_view line) {
+    return ReplaceProductionLines(line, service_.Analysis(), replace);
+  });
+  if (replaced != text) memo_->SetSelText(replaced);
 }
 
 IShipDesignService* TfrmOrders::ShipDesign() const {
@@ -494,15 +508,12 @@ TStandardShipSource TfrmOrders::StandardShipSource() const {
 void TfrmOrders::ReplaceProductionByStandardShips() {
   IShipDesignService* design = ShipDesign();
   if (!design || !memo_->SelAvail()) return;
-  const std::string text = EditToWindows1252(memo_->SelText());
   // A design the lines above the selection declare needs no second line.
   const int first = std::min(memo_->BlockBegin().Y, memo_->BlockEnd().Y) - 1;
   TStandardShipProduction production(state_, StandardShipSource(), design->Turns(),
                                      DesignsInOrders(lines_, first));
-  const std::string replaced = ReplaceProductionLines(
-      text, service_.Analysis(),
+  ReplaceProductionInSelection(
       [&production](const TPlanet& planet) { return production.ForPlanet(planet); });
-  if (replaced != text) memo_->SetSelText(Windows1252ToEdit(replaced));
   AnalyseOrders();
 }
 

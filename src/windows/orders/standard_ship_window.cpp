@@ -175,7 +175,8 @@ void TfrmStdShip::SaveOwnState() {
   std::vector<std::string> lines;
   for (const QString& line : memo1_->toPlainText().split('\n')) lines.push_back(ToLatin1(line));
   if (memo1_->toPlainText().isEmpty()) lines.clear();
-  Store().WriteString(kSection, "Memo1.Lines.CommaText", JoinCommaText(lines));
+  // Empty lines as "", so that the memo comes back as it was, a last empty line too.
+  Store().WriteString(kSection, "Memo1.Lines.CommaText", JoinCommaText(lines, true));
   Store().WriteBool(kSection, "Memo1.Visible", !memo1_->isHidden());
 }
 

@@ -248,6 +248,11 @@ TfrmAdvancedSend::TfrmAdvancedSend(const GameState& state, TSendGroups groups,
 
   rbInfo_[ipPlanet]->setChecked(true);
   ShowGroupRows();
+  // The first group chosen, as its row shows: the planets' turns are its.
+  {
+    const QSignalBlocker block(lvGroups1_->selectionModel());
+    SelectGroupRow(0);
+  }
   GroupChosen();
   ShowResultRows();
   if (!send_.PlanetRows().empty()) ShowPlanetInfo(send_.PlanetRows().front());

@@ -16,6 +16,7 @@
 #include "controls/top_most_window.h"
 #include "controls/zn_list_view.h"
 #include "orders/order_lines.h"
+#include "platform/latin1.h"
 #include "views/name_samples.h"
 #include "views/send_rows.h"
 #include "windows/base/wait_cursor.h"
@@ -180,6 +181,7 @@ void TfrmPlanetSelect::ShowPicker(const TPickerRequest& request) {
   spread_ = request.Spread;
   selectedPlanets_.clear();
   btnAdvanced_->setEnabled(spread_);
+  setWindowTitle(FromLatin1(PickerCaption(groups_)));
   znListView1_->setSelectionMode(spread_ ? QAbstractItemView::ExtendedSelection
                                          : QAbstractItemView::SingleSelection);
   // Every name of the game shows whole, also at the first show's sizing.
@@ -320,7 +322,9 @@ const TOrderAnalysis& TfrmPlanetSelect::Analysis() {
 namespace {
 
 TShipsLeft ShipsLeftOf(const TOrderAnalysis& analysis) {
-  return [&analysis](const TGroup& group) { return analysis.ShipsLeftInGroup(group); };
+  return [&analysis](int32_t number, const TGroup& group) {
+    return analysis.AvailableShipsOf(number, group);
+  };
 }
 
 }  // namespace

@@ -36,6 +36,8 @@ constexpr int kPlanetsPaneWidth = 240;
 constexpr int kInfoPaneWidth = 260;
 constexpr int kGroupsPaneWidth = 520;
 constexpr int kMinPaneWidth = 80;
+// The report's labels and figures ("Sent Mass:" and three masses) need this much.
+constexpr int kMinInfoPaneWidth = 200;
 
 }  // namespace
 
@@ -122,7 +124,8 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   lvGroups_->SetColumns(groupCaptions, {45, 115, 95, 105, 115, 75, 85, 55, 65, 70, 50, 70, 75, 75});
   splitter_->setStretchFactor(2, 1);
   layout->addWidget(splitter_);
-  splitter_->setSizes({kPlanetsPaneWidth, kInfoPaneWidth, kGroupsPaneWidth});
+  paneWidths_ = {kPlanetsPaneWidth, kInfoPaneWidth};
+  splitter_->installEventFilter(this);
   resize(1020, 420);
 
   // The info popup.
@@ -379,18 +382,31 @@ void TfrmPlanets::ShowPlanetAsTarget(TPlanet* planet, bool centre) {
   Show(planet, centre, true);
 }
 
+void TfrmPlanets::SelectShownRow(int row) {
+  syncing_ = true;
+  const int viewRow = znListView1_->Rows().ViewRow(row);
+  const QModelIndex index = znListView1_->model()->index(viewRow, 0);
+  znListView1_->selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  znListView1_->scrollTo(index);
+  syncing_ = false;
+}
+
+void TfrmPlanets::changeEvent(QEvent* event) {
+  TToolWindow::changeEvent(event);
+  // Activation brings back the row shown, wherever the list was scrolled or selected meanwhile.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && shown_) {
+    const int row = RowOf(shown_);
+    if (row >= 0) SelectShownRow(row);
+  }
+}
+
 void TfrmPlanets::Show(TPlanet* planet, bool centre, bool asTarget) {
   if (!planet) return;
   if (!filled_) FillPlanetList();
   const int row = RowOf(planet);
   if (row >= 0) {
-    syncing_ = true;
-    const int viewRow = znListView1_->Rows().ViewRow(row);
-    const QModelIndex index = znListView1_->model()->index(viewRow, 0);
-    znListView1_->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    znListView1_->scrollTo(index);
-    syncing_ = false;
+    SelectShownRow(row);
     ShowPlanetInfo(row, true);
   }
   if (IMapService* map = services_().Map) {
@@ -445,9 +461,8 @@ void TfrmPlanets::ShowGroups() {
       ownAnalysis_.ParseOrders(noOrders);
       analysis = &ownAnalysis_;
     }
-    groupRows_ = PlanetGroupRows(state_, *shown_, analysis->Records(), [analysis](const TGroup& g) {
-      return analysis->ShipsLeftInGroup(g);
-    });
+    groupRows_ =
+        PlanetGroupRows(state_, *shown_, analysis->Records(), &TOrderAnalysis::AvailableShips);
     if (groupSortColumn_ >= 0) SortGroupRows(groupRows_, groupSortColumn_, groupSortDescending_);
   }
   ShowGroupRows();
@@ -688,7 +703,7 @@ namespace {
 std::vector<TPlanetGroupRow*> Sendable(const std::vector<TPlanetGroupRow*>& rows) {
   std::vector<TPlanetGroupRow*> out;
   for (TPlanetGroupRow* row : rows)
-    if (row->Group->Speed() > 0 && row->Turns == 0 && row->Ships > 0) out.push_back(row);
+    if (row->Group->Speed() > 0 && row->Turns == 0 && row->Available > 0) out.push_back(row);
   return out;
 }
 
@@ -699,7 +714,7 @@ void TfrmPlanets::SendGroupsToPlanet() {
   if (!picker || picker->PickerActive()) return;
   TPickerRequest request;
   for (TPlanetGroupRow* row : Sendable(SelectedOwnGroups()))
-    request.Groups.emplace_back(row->Group->GroupNumber, row->Group);
+    request.Groups.emplace_back(row->Number, row->Group);
   if (!request.Groups.empty()) picker->ShowPicker(request);
 }
 
@@ -709,8 +724,8 @@ void TfrmPlanets::SendGroupToPlanets() {
   const auto rows = Sendable(SelectedOwnGroups());
   if (rows.empty()) return;
   TPickerRequest request;
-  request.Groups.emplace_back(rows.front()->Group->GroupNumber, rows.front()->Group);
-  request.MaxPlanets = rows.front()->Ships;
+  request.Groups.emplace_back(rows.front()->Number, rows.front()->Group);
+  request.MaxPlanets = rows.front()->Available;
   request.Spread = true;
   if (request.MaxPlanets > 0) picker->ShowPicker(request);
 }
@@ -766,22 +781,56 @@ void TfrmPlanets::keyPressEvent(QKeyEvent* event) {
     TToolWindow::keyPressEvent(event);
 }
 
+void TfrmPlanets::LayOutFirstShow() {
+  panesPending_ = true;
+  ApplyPaneWidths();
+}
+
+void TfrmPlanets::ApplyPaneWidths() {
+  // Given once the splitter has room for them: given before (the window system lays a new
+  // window out after it is shown), they are squeezed into the splitter's first size, and the
+  // groups' pane takes all that comes later.
+  const int total = splitter_->width() - 2 * splitter_->handleWidth();
+  auto [planets, info] = paneWidths_;
+  // Not chosen by the player yet: the planet list as wide as its columns.
+  if (!panesStored_) planets = std::max(planets, znListView1_->FittedWidth());
+  if (!panesPending_ || total < planets + info + kMinPaneWidth) return;
+  panesPending_ = false;
+  laidOut_ = true;
+  splitter_->setSizes({planets, info, total - planets - info});
+}
+
+bool TfrmPlanets::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == splitter_ && event->type() == QEvent::Resize && panesPending_) ApplyPaneWidths();
+  return TToolWindow::eventFilter(watched, event);
+}
+
+QSize TfrmPlanets::FirstShowSize(const QSize& room) const {
+  // The panes' widths and the groups' columns beside them, as far as the room goes.
+  return {std::min(std::max(width(), paneWidths_.first + paneWidths_.second + kGroupsPaneWidth),
+                   room.width()),
+          std::min(height(), room.height())};
+}
+
 void TfrmPlanets::LoadOwnState() {
-  // A pane narrower than a few words (a store written while the window was never laid out)
-  // gets its default width back.
-  const auto width = [this](const char* key, int fallback) {
+  // A pane narrower than its figures (a store written while the window was never laid out)
+  // gets its first width back.
+  const auto width = [this](const char* key, int fallback, int least) {
     const int stored = Store().ReadInteger(kSection, key, fallback);
-    return stored < kMinPaneWidth ? fallback : stored;
+    return stored < least ? fallback : stored;
   };
-  const int info = width("Planets_InfoPanel.Width", kInfoPaneWidth);
-  const int planets = width("PlanetsPanel.Width", kPlanetsPaneWidth);
-  splitter_->setSizes({planets, info, std::max(kGroupsPaneWidth, splitter_->sizes().value(2))});
+  paneWidths_ = {width("PlanetsPanel.Width", kPlanetsPaneWidth, kMinPaneWidth),
+                 width("Planets_InfoPanel.Width", kInfoPaneWidth, kMinInfoPaneWidth)};
+  panesStored_ = Store().ReadInteger(kSection, "PlanetsPanel.Width", -1) >= kMinPaneWidth;
+  if (laidOut_) LayOutFirstShow();
   actCentred_->setChecked(Store().ReadBool(kSection, "Viewplanetscentered1.Checked", centred_));
   LoadColumnLayout(Store(), kSection, "lvGroups_Order", *lvGroups_);
 }
 
 void TfrmPlanets::SaveOwnState() {
-  const QList<int> sizes = splitter_->sizes();
+  // A window never shown has its panes as read.
+  const QList<int> sizes =
+      laidOut_ ? splitter_->sizes() : QList<int>{paneWidths_.first, paneWidths_.second};
   Store().WriteInteger(kSection, "Planets_InfoPanel.Width", sizes.value(1));
   Store().WriteInteger(kSection, "PlanetsPanel.Width", sizes.value(0));
   Store().WriteBool(kSection, "Viewplanetscentered1.Checked", centred_);

@@ -122,12 +122,18 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   void RefreshGame(TGameChanges changes) override;
   void LoadOwnState() override;
   void SaveOwnState() override;
+  void LayOutFirstShow() override;
+  QSize FirstShowSize(const QSize& room) const override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void ApplyGameSettings();
   // At the first show: the columns show the game's names whole.
   void SizeToShowColumns();
   void Show(TPlanet* planet, bool centre, bool asTarget);
+  // Selects and scrolls to the list's `row` without showing it anew.
+  void SelectShownRow(int row);
   void ShowPlanetInfo(int row, bool force);
   void ShowGroups();
   void ShowGroupRows();
@@ -168,6 +174,13 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   bool filled_ = false;
   bool shownOnce_ = false;
   bool syncing_ = false;
+  // The planet list's and the report's widths, given at the first show.
+  std::pair<int, int> paneWidths_;
+  bool laidOut_ = false;
+  bool panesPending_ = false;
+  bool panesStored_ = false;  // the settings held the panes' widths  // the widths wait for a
+                              // splitter wide enough for them
+  void ApplyPaneWidths();
   std::string productionItem_, productionItems_;
   std::unique_ptr<TExportZnListView> export_;
 

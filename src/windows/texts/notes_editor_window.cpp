@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFontDatabase>
 #include <QFontDialog>
 #include <QLabel>
@@ -17,6 +16,7 @@
 #include <QPainterPath>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QSpinBox>
@@ -32,6 +32,7 @@
 #include "editors/rich_edit.h"
 #include "editors/rtf.h"
 #include "platform/latin1.h"
+#include "platform/shell.h"
 
 namespace tovix {
 
@@ -211,8 +212,9 @@ TfrmEditor::TfrmEditor(const GameState& state, TznSaveState& store, UserInterfac
       state_(state),
       ui_(ui),
       folder_(std::move(folder)),
-      opener_([](const std::string& url) {
-        QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+      // A link that nothing opens is told, with its address.
+      opener_([this](const std::string& url) {
+        OpenInDesktop(QUrl(QString::fromStdString(url)), ui_);
       }),
       fontDialog_([this](QFont& font) {
         bool ok = false;
@@ -587,12 +589,21 @@ void TfrmEditor::SelectColor() {
 
 void TfrmEditor::PrintClicked() {
   QPrinter printer;
+  // Without a printer the dialog prints to a file: beside the notes, not wherever the program
+  // was started.
+  if (QPrinterInfo::availablePrinters().isEmpty())
+    printer.setOutputFileName(
+        FromLatin1(NotesPdfFile(folder_, ToLatin1(tabs_->tabText(currentTab_))).string()));
   if (printDialog_ && printDialog_(printer)) Print(printer);
 }
 
 void TfrmEditor::Print(QPrinter& printer) {
   printer.setDocName(tabs_->tabText(currentTab_));
   reEditor_->print(&printer);
+  // Say where the notes went: a file is easily lost.
+  const bool toFile = !printer.outputFileName().isEmpty();
+  ui_.ShowMessage(
+      PrintedNotice(toFile, ToLatin1(toFile ? printer.outputFileName() : printer.printerName())));
 }
 
 void TfrmEditor::showEvent(QShowEvent* event) {

@@ -238,13 +238,10 @@ TEST(CompareGroupsTest, PlannerStocksLargestFirst) {
   plan.records[&p1].cap[0] = 1;
   plan.records[&p2].col[0] = 2;
   plan.records[&p2].cap[0] = 7;
-  TGroup g1, g2, g3;
-  g1.Planet = &p1;
-  g2.Planet = &p2;
-  g3.Planet = &p3;  // no record: counts 0
-  EXPECT_EQ(CompareDevPlanets(plan, &g1, &g2), -1);
-  EXPECT_EQ(CompareDevPlanets(plan, &g1, &g2, pcCap), 1);
-  EXPECT_EQ(CompareDevPlanets(plan, &g3, &g2), 1);
+  EXPECT_EQ(CompareDevPlanets(plan, &p1, &p2), -1);
+  EXPECT_EQ(CompareDevPlanets(plan, &p1, &p2, pcCap), 1);
+  EXPECT_EQ(CompareDevPlanets(plan, &p3, &p2), 1);  // no record: counts 0
+  EXPECT_EQ(CompareDevPlanets(plan, nullptr, &p3), 0);
 
   FakeRecord r1, r2;
   r1.col[1] = 3;

@@ -77,14 +77,40 @@ TEST(SaveStringToFileTest, CreatesAndReplacesWithExactBytes) {
   EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"orders_1.txt"});
 }
 
-TEST(SaveStringToFileTest, KeepsPermissionBits) {
+// A new file gets the mode asked for (less the umask); an existing one keeps its bits, less
+// the read and write bits the mode does not give: a secret's wider file is narrowed, a shared
+// file is never widened.
+TEST(SaveStringToFileTest, NewFilesTakeTheModeAndOldOnesAreOnlyNarrowed) {
+  struct Row {
+    mode_t Before;  // 0: no file yet
+    mode_t Mode;
+    mode_t After;
+  };
+  const Row rows[] = {{0, kSharedFileMode, 0644},       {0, kOwnerOnlyFileMode, 0600},
+                      {0640, kSharedFileMode, 0640},    {0644, kOwnerOnlyFileMode, 0600},
+                      {0755, kOwnerOnlyFileMode, 0700}, {0600, kSharedFileMode, 0600}};
+  const mode_t oldMask = ::umask(022);
   TempDir dir;
-  fs::path f = dir / "Tovix.ini";
-  WriteRaw(f, "old");
-  ASSERT_EQ(::chmod(f.c_str(), 0640), 0);
-  WriteFileAtomically(f, "new");
-  EXPECT_EQ(Mode(f), 0640u);
-  EXPECT_EQ(ReadFileBytes(f), "new");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << std::oct << row.Before << " " << row.Mode);
+    const fs::path f = dir / "orders_0";
+    fs::remove(f);
+    if (row.Before != 0) {
+      WriteRaw(f, "old");
+      ASSERT_EQ(::chmod(f.c_str(), row.Before), 0);
+    }
+    WriteFileAtomically(f, "new", row.Mode);
+    EXPECT_EQ(Mode(f), row.After);
+    EXPECT_EQ(ReadFileBytes(f), "new");
+    // Narrowing alone does what a write with the mode does to the bits.
+    if (row.Before != 0) {
+      ASSERT_EQ(::chmod(f.c_str(), row.Before), 0);
+      EXPECT_TRUE(NarrowFileMode(f, row.Mode));
+      EXPECT_EQ(Mode(f), row.After);
+    }
+  }
+  ::umask(oldMask);
+  EXPECT_TRUE(NarrowFileMode(dir / "missing", kOwnerOnlyFileMode));
 }
 
 TEST(SaveStringToFileTest, WritesThroughALink) {

@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
 #include <QRadioButton>
 
 #include "controls/zn_list_view.h"
@@ -98,6 +100,46 @@ TEST(ListExportDialog, WritesTheShownRowsToAChosenFileOrAViewedTemporaryFile) {
   EXPECT_NE(test::ReadFileBytes(viewed).find("&lt;A&amp;B&gt;"), std::string::npos);
   ViewedExportFiles().Remove();
   EXPECT_FALSE(fs::exists(viewed));
+}
+
+// A count not known beforehand shows the rows written and the seconds taken instead of a bar,
+// in a window 57 pixels high; a known count moves the bar.
+TEST(ProgressForm, CountsInTextForANegativeCountElseOnTheBar) {
+  TProgressForm unknown("Exporting...", std::string(kExportCountingFormat), -1);
+  unknown.Seconds = [] { return 2.5; };
+  unknown.show();
+  EXPECT_EQ(unknown.windowTitle(), "Exporting...");
+  EXPECT_FALSE(unknown.Bar()->isVisible());
+  EXPECT_TRUE(unknown.TextPanel()->isVisible());
+  EXPECT_EQ(unknown.height(), 57);
+  unknown.Advance(7);
+  EXPECT_EQ(unknown.TextPanel()->text(), "7 Items Exported in 2.50 Seconds.");
+
+  TProgressForm known("Exporting...", std::string(kExportCountingFormat), 100);
+  known.show();
+  EXPECT_FALSE(known.TextPanel()->isVisible());
+  known.Advance(15);  // every fifth row
+  EXPECT_EQ(known.Bar()->value(), 3);
+}
+
+// A file written to be viewed that no viewer opens: said so, and OnPrintFailed tells the
+// window; the export itself succeeded.
+TEST(ListExportDialog, AViewerThatDoesNotOpenFiresOnPrintFailed) {
+  ExportFixture f;
+  int printFailed = 0;
+  f.exporter.OnPrintFailed = [&] { ++printFailed; };
+  f.exporter.OpenFile = [](const QString&) { return false; };
+  f.exporter.ExportType = TExportType::xText;
+  f.exporter.ViewOnly = true;
+  EXPECT_TRUE(f.exporter.DoExport());
+  EXPECT_EQ(printFailed, 1);
+  EXPECT_EQ(f.failed, 0);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].rfind("Error occured while trying to view data exported to the Text "
+                                   "format.",
+                                   0),
+            0u);
+  ViewedExportFiles().Remove();
 }
 
 TEST(ListExportDialog, ClipboardAndSelectedRows) {

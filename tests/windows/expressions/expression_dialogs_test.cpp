@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QTimer>
 
 #include "core/reports/report_reader.h"
@@ -139,6 +142,46 @@ TEST(ExpressionDialogs, AnAccentedPlanetNameTypedInTheDialogsMatchesThePlanet) {
   calculations.What()->setCurrentText("[PT_SIZE]");
   calculations.CalculateClicked();
   EXPECT_EQ(calculations.Result()->toPlainText(), "300");
+}
+
+// "Add" (the button, the entries' pop-up entry or a double click) puts the chosen entry at the
+// memo's cursor in place of the selection; none of them acts without a chosen entry.
+TEST(ExpressionBuilder, EveryAddPutsTheEntryInPlaceOfTheSelection) {
+  test::RecordingUserInterface ui;
+  TExpressions list;
+  TfrmExpressionBuilder b(TExpressionKind::Planets, list, -1, nullptr, ui);
+  b.show();
+  QAction* popupAdd = b.EntriesMenu()->actions().value(0);
+  ASSERT_NE(popupAdd, nullptr);
+  EXPECT_EQ(popupAdd->text(), "Add");
+  const QList<QListWidgetItem*> functions =
+      b.Categories()->findItems("Custom Functions", Qt::MatchExactly);
+  ASSERT_EQ(functions.size(), 1);
+  b.Categories()->setCurrentItem(functions[0]);
+  for (const char* way : {"button", "pop-up", "double click"}) {
+    SCOPED_TRACE(way);
+    b.Entries()->setCurrentRow(-1);
+    b.Memo()->setPlainText("[PT_SIZE] > 1");
+    QTextCursor cursor = b.Memo()->textCursor();
+    cursor.setPosition(0);
+    cursor.setPosition(9, QTextCursor::KeepAnchor);  // "[PT_SIZE]"
+    b.Memo()->setTextCursor(cursor);
+    EXPECT_FALSE(popupAdd->isEnabled());
+    popupAdd->trigger();
+    EXPECT_EQ(b.ExpressionText(), "[PT_SIZE] > 1");
+    QListWidgetItem* invert = b.Entries()->findItems("INVERT( expression )", Qt::MatchExactly)[0];
+    b.Entries()->setCurrentItem(invert);
+    EXPECT_TRUE(popupAdd->isEnabled());
+    if (std::string(way) == "button") {
+      for (QPushButton* button : b.findChildren<QPushButton*>())
+        if (button->text() == "Add") button->click();
+    } else if (std::string(way) == "pop-up") {
+      popupAdd->trigger();
+    } else {
+      emit b.Entries()->itemDoubleClicked(invert);
+    }
+    EXPECT_EQ(b.ExpressionText(), "INVERT( expression ) > 1");
+  }
 }
 
 TEST(ExpressionBuilder, NamesMustBeGivenAndUnique) {

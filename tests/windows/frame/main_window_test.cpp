@@ -18,8 +18,11 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "controls/calculator_panel.h"
 #include "controls/caption_strip.h"
+#include "controls/speed_button.h"
 #include "controls/system_menu.h"
 #include "controls/top_most_window.h"
 #include "core/text/file_utils.h"
@@ -31,6 +34,7 @@
 #include "support/test_paths.h"
 #include "windows/frame/window_catalogue.h"
 #include "windows/frame/window_registry.h"
+#include "windows/orders/calculator_window.h"
 
 namespace tovix {
 namespace {
@@ -202,8 +206,9 @@ TEST_F(MainWindow, MinimizeAllMinimizesTheToolbarWindowsOnly) {
   EXPECT_FALSE(calculations->isMinimized());
 }
 
-// The window menu of the caption strip mirrors "Top Most"; choosing it there switches the
-// main window in and out of the stay-on-top band.
+// The window menu of the caption strip mirrors "Top Most" (on at first, so that the buttons stay
+// above the windows they open); choosing it there switches the main window out of the
+// stay-on-top band and back in.
 TEST_F(MainWindow, TopMostFromTheWindowMenu) {
   TfrmMain& main = Main();
   QMenu* windowMenu = main.SystemMenuMirror()->WindowMenu();
@@ -215,13 +220,29 @@ TEST_F(MainWindow, TopMostFromTheWindowMenu) {
     EXPECT_TRUE(windowMenu->actions()[0]->text().startsWith("Top Most"));
     windowMenu->actions()[0]->trigger();
   };
-  chooseTopMost();
   EXPECT_TRUE(main.TopMostItem()->isChecked());
   EXPECT_TRUE(main.TopMost()->AlwaysOnTop());
   EXPECT_TRUE(main.windowFlags() & Qt::WindowStaysOnTopHint);
   chooseTopMost();
   EXPECT_FALSE(main.TopMostItem()->isChecked());
   EXPECT_FALSE(main.windowFlags() & Qt::WindowStaysOnTopHint);
+  // The choice is stored and comes back.
+  main.SaveState();
+  EXPECT_FALSE(store_.ReadBool("Tovix", "mniTopMost.Checked", true));
+  main.TopMostItem()->setChecked(true);
+  main.LoadState();
+  EXPECT_FALSE(main.TopMostItem()->isChecked());
+  // The orders window's "Stay on Top" turned off puts the main window on top again.
+  QWidget* orders = windows_.Find("frmOrders");
+  QAction* stayOnTop = nullptr;
+  for (QAction* a : orders->findChildren<QAction*>())
+    if (a->text() == "Stay on &Top") stayOnTop = a;
+  ASSERT_NE(stayOnTop, nullptr);
+  stayOnTop->setChecked(true);
+  EXPECT_FALSE(main.TopMost()->AlwaysOnTop());
+  stayOnTop->setChecked(false);
+  EXPECT_TRUE(main.TopMostItem()->isChecked());
+  EXPECT_TRUE(main.windowFlags() & Qt::WindowStaysOnTopHint);
 }
 
 // "&Calculator" shows the calculator modally until the user closes it.
@@ -236,6 +257,27 @@ TEST_F(MainWindow, CalculatorIsShownModally) {
   EXPECT_EQ(shown, "frmCalculate");
   EXPECT_EQ(answerer.Count(), 1);
   EXPECT_FALSE(windows_.Find("frmCalculate")->isVisible());
+}
+
+// The calculator runs with three significant digits; OK finishes the pending operation, and the
+// next run starts on that result (Cancel keeps it).
+TEST_F(MainWindow, CalculatorKeepsItsResultForTheNextRun) {
+  Main();
+  std::vector<std::string> opened;
+  const auto run = [&](std::initializer_list<TCalcButton> buttons) {
+    test::ModalAnswerer answerer([&](QWidget* modal) {
+      auto* calculator = qobject_cast<TfrmCalculate*>(modal);
+      ASSERT_NE(calculator, nullptr);
+      opened.push_back(calculator->Panel()->DisplayText().toStdString());
+      for (TCalcButton b : buttons) calculator->Panel()->Button(b)->Click();
+    });
+    ExtraItem("mniCalculator")->trigger();
+  };
+  run({cbNum1, cbNum0, cbNum0, cbDivide, cbNum7, cbOk});
+  run({cbNum1, cbNum2, cbNum3, cbNum4, cbCancel});
+  run({cbAdd, cbNum1, cbOk});
+  run({cbCancel});
+  EXPECT_EQ(opened, (std::vector<std::string>{"0", "14.3", "14.3", "15.3"}));
 }
 
 // "Save Status" reports a store it could not write instead of losing the settings silently.

@@ -6,7 +6,9 @@
 
 #include <QAction>
 #include <QChart>
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
@@ -19,6 +21,7 @@
 #include "support/recording_services.h"
 #include "support/window_picture.h"
 #include "views/graph_series.h"
+#include "windows/dialogs/list_export_dialog.h"
 #include "windows/lists/graph_window.h"
 #include "windows/lists/overview_dialog.h"
 #include "windows/lists/players_window.h"
@@ -109,12 +112,26 @@ TEST_F(PlayersAndGraph, PlayersWriteDiplomacyAndMessagesAndKeepTheirStateUnderPl
   dialog.Memo()->setPlainText("hi");
   EXPECT_EQ(dialog.GetMessageText(), answer->Block);
 
-  // Two races: the single-race items are off.
+  // Two races: the single-race items are off, and only the first race's relation is offered.
   SelectRaces(window, {enemy->Name, State().MainPlayer->Name});
   window.PreparePopup();
   EXPECT_FALSE(Item(window, "Create &Message to this Player")->isEnabled());
+  const TPlayer* first = window.SelectedPlayers().front();
+  EXPECT_EQ(Item(window, "Set &War to this Player")->isVisible(), !first->War);
+  EXPECT_EQ(Item(window, "Set &Peace to this Player")->isVisible(), first->War);
   window.SetWar();
   EXPECT_EQ(orders.inserted.size(), 3u);
+
+  // The export is set up as the planet list's: the selected races, not numbered.
+  window.Exporter().RunChoiceDialog = [](TExportChoiceForm& form) {
+    form.TypeBox()->setCurrentIndex(static_cast<int>(TExportType::xClipboard));
+    return true;
+  };
+  window.ExportList();
+  EXPECT_TRUE(
+      QGuiApplication::clipboard()->text().startsWith("Tovix\r\n" + QString(80, '-') + "\r\n\r\n"));
+  EXPECT_FALSE(QGuiApplication::clipboard()->text().contains("Item: "));
+  EXPECT_EQ(QGuiApplication::clipboard()->text().count("Name: "), 2);
 
   // A click marks the race's planets.
   window.List()->clicked(window.List()->Rows().index(0, 0));
@@ -208,6 +225,56 @@ TEST_F(PlayersAndGraph, OverviewShowsThisTurnAndSaysWhatIsNotAvailable) {
   dialog.hide();
   dialog.show();
   EXPECT_EQ(analysed, 2);
+}
+
+// A latest turn whose status table was not read: the race's figures are unknown on every tab
+// that builds on them, "Next Turn Without Shipping" as much as "Next Turn"; what the planet
+// tables and the plan give stays shown.
+TEST(OverView, EveryTabMarksTheFiguresOfAnUnreadTurnUnknown) {
+  struct Record final : IDevPlanetRecord {
+    float ProjectedIndustry() const override { return 60; }
+    bool ToDevelop() const override { return false; }
+    float Colonists(int) const override { return 1; }
+    float Capital(int) const override { return 2; }
+    float Material(int) const override { return 3; }
+    float Population(int) const override { return 90; }
+    float Industry(int) const override { return 60; }
+  };
+  struct Plan final : IDevelopmentPlan {
+    const TPlanet* planet = nullptr;
+    Record record;
+    const IDevPlanetRecord* FindDevPlanet(const TPlanet& p) const override {
+      return &p == planet ? &record : nullptr;
+    }
+  };
+  GameState state;
+  auto race = std::make_unique<TPlayer>(0);
+  TPlayer* me = race.get();
+  state.Players.AddObject("me", std::move(race));
+  state.MainPlayer = me;
+  me->SetTurnValues(2, "Me", false, 1, 60, 80, 1, 1, 1, 1.5f);
+  me->SetTurnCount(3);
+  state.LastTurn = 3;  // read, but not its status table
+  TPlanet* home = state.AddPlanet("home", std::make_unique<TPlanet>("Home"), 0);
+  home->Owner = TOwnerRef::Of(me);
+  home->Colonists = 2;
+  Plan plan;
+  plan.planet = home;
+  state.SetDevelopmentPlan(&plan);
+  {
+    TfrmOverView dialog(state);
+    dialog.show();
+    for (int tab = 0; tab < 3; ++tab) {
+      SCOPED_TRACE(tab);
+      dialog.Tabs()->setCurrentIndex(tab);
+      EXPECT_EQ(dialog.ValueLabel(ofDrive)->text(), kUnknownFigure);
+      EXPECT_EQ(dialog.ValueLabel(ofTotalTech)->text(), kUnknownFigure);
+      EXPECT_TRUE(dialog.DeltaLabel(ofDrive)->text().isEmpty());
+      EXPECT_EQ(dialog.ValueLabel(ofCol)->text(), tab == 0 ? "2.000" : "1.000");
+      EXPECT_EQ(dialog.ValueLabel(ofPopulation)->text(), tab == 0 ? kUnknownFigure : "90.00");
+    }
+  }
+  state.SetDevelopmentPlan(nullptr);
 }
 
 TEST_F(PlayersAndGraph, PicturesOfPlayersGraphAndOverView) {

@@ -21,6 +21,8 @@
 #include "support/recording_ui.h"
 #include "support/show_window.h"
 #include "support/test_paths.h"
+#include "support/window_picture.h"
+#include "windows/lists/routes_window.h"
 #include "windows/map/colour_dialogs.h"
 #include "windows/map/map_painter.h"
 
@@ -482,11 +484,19 @@ TEST_F(MapWindowTest, CancelledColourDialogChangesNoPixel) {
 }
 
 TEST_F(MapWindowTest, PopupOrdersGoToTheOrderService) {
+  // The routes window shows a route made on the map at once: the recording order service
+  // analyses nothing, as with automatic insertion off.
+  TfrmRoutes routes(state, *store);
+  events.Attach(routes);
+  routes.show();
+  EXPECT_TRUE(routes.Table().Rows().empty());
   state.SelectedPlanet = home;
   map->SetPlanet2Cursor(far, false);
   map->MapMenu()->popup(QPoint(0, 0));
   map->MapMenu()->hide();
   map->Action("CAP1")->trigger();
+  ASSERT_EQ(routes.Table().Rows().size(), 1u);
+  EXPECT_EQ(routes.Table().Rows()[0].Cells[1], "Far");
   map->Action("InsertDevelopTag1")->trigger();
   map->Action("ClaimOwnerShip1")->trigger();
   EXPECT_FALSE(map->Action("RenamePlanet1")->isEnabled());  // not the user's planet
@@ -512,9 +522,55 @@ TEST_F(MapWindowTest, PopupOrdersGoToTheOrderService) {
   EXPECT_EQ(orders.inserted,
             (std::vector<std::string>{"route: R Home CAP Far", "planet: ;P Far", "planet: V Far",
                                       "planet: N Home Haven", "other: M 0 0 80"}));
+  EXPECT_EQ(ui.questions,
+            std::vector<std::string>{
+                "Create M(ap) command for the Currency view Area?\r\nX: 0 Y: 0 Size: 80"});
   EXPECT_EQ(ui.messages,
             (std::vector<std::string>{std::string(kNameMalformed), std::string(kNameInUse)}));
   EXPECT_EQ(state.Routes.Object(state.Routes.IndexOf("home"))->Cap, far);
+  events.Detach(routes);
+}
+
+// On a "Galaxy Blind" map, centred on the galaxy's middle, the overlay lies inside the galaxy.
+// "Show Overlay" draws it and takes it away again; "Overlay Mode", one switch with the "P"
+// button, draws it with its handles, shown or not.
+TEST_F(MapWindowTest, ShowOverlayAndOverlayModeShowAndHideTheOverlayPicture) {
+  state.Settings.GameType = TGameType::Blind;
+  for (int i = 0; i < state.Planets.Count(); ++i) {
+    state.Planets.Object(i)->X -= 3000;
+    state.Planets.Object(i)->Y -= 2000;
+  }
+  map->ZoomFullExtents();
+  const QImage without = map->RenderMap().copy();
+  auto changed = [&] {
+    const QImage now = map->RenderMap();
+    int pixels = 0;
+    for (int y = 0; y < now.height(); ++y)
+      for (int x = 0; x < now.width(); ++x) pixels += now.pixel(x, y) != without.pixel(x, y);
+    return pixels;
+  };
+  QAction* show = map->Action("mniShowOverlay");
+  QAction* mode = map->Action("mniOverlayMode");
+  TCaptionButton* p = map->CaptionButton("WidgetPaintOverlay");
+  ASSERT_TRUE(show && mode && p);
+  EXPECT_EQ(show->text(), "Show Overlay");
+  EXPECT_EQ(mode->text(), "Overlay Mode");
+  EXPECT_EQ(changed(), 0);
+  show->trigger();
+  const int circle = changed();
+  EXPECT_GT(circle, 0);
+  mode->trigger();
+  EXPECT_TRUE(p->isChecked());
+  const int handles = changed();
+  EXPECT_GT(handles, circle);
+  map->SetShowNames(true);
+  EXPECT_TRUE(test::TakePicture(*map, "Map-overlay"));
+  map->SetShowNames(false);
+  show->trigger();
+  EXPECT_EQ(changed(), handles);
+  p->click();
+  EXPECT_FALSE(mode->isChecked());
+  EXPECT_EQ(changed(), 0);
 }
 
 TEST_F(MapWindowTest, CaptionButtonsDriveTheDisplaySwitches) {

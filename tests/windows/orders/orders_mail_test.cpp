@@ -1,16 +1,21 @@
 // The orders window's mail commands and the order skeleton dialog, as a player uses them: the
-// skeleton of Orion's race A, a relay message to race B from the players window, a failed send
-// that leaves the orders alone, the mail settings dialog; and their pictures.
+// skeleton of Orion's race A, a relay message to race B from the players window, the question
+// before orders with ERROR notes go, a failed send that leaves the orders alone, a send under its
+// progress window (off the window thread, within its limit, cancelled at once), the mail
+// settings dialog and the password as typed; and their pictures.
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 
 #include "controls/zn_list_view.h"
 #include "mail/mail_test_support.h"
@@ -20,6 +25,7 @@
 #include "support/test_paths.h"
 #include "support/window_picture.h"
 #include "windows/lists/players_window.h"
+#include "windows/orders/mail_progress_dialog.h"
 #include "windows/orders/mail_settings_dialog.h"
 #include "windows/orders/orders_window.h"
 #include "windows/orders/setup_orders_dialog.h"
@@ -100,31 +106,114 @@ TEST(OrdersMail, SkeletonAndRelayMessageOfOrionAToB) {
   EXPECT_EQ(f.Lines(), frame);
 }
 
-// Whatever goes wrong, the orders stay as they were, and the player is told why.
-TEST(OrdersMail, MailOrdersTellsWhatWentWrongAndLeavesTheOrders) {
+// Orders whose analysis holds ERROR notes go only after a question that says how many. Whatever
+// goes wrong then, the orders stay as they were, and the player is told why.
+TEST(OrdersMail, MailOrdersAsksAboutErrorNotesAndTellsWhatWentWrong) {
   SmallGame game;
   OrdersFixture f(game.state);
-  const std::vector<std::string> orders{"#GALAXY Terra Humans pw", "s 12 Alpha", "#END"};
-  for (int i = 0; i < 3; ++i) f.window.OrderLines().Insert(i, orders[size_t(i)]);
+  const std::vector<std::string> orders{"#GALAXY Terra Humans pw", "s 12 Alpha", "x 13", "#END"};
+  for (int i = 0; i < 4; ++i) f.window.OrderLines().Insert(i, orders[size_t(i)]);
   QAction* mail = test::FindAction(f.window, "Mail orders");
   ASSERT_NE(mail, nullptr);
   TMailSettings settings = f.window.Mail().Settings();
   settings.Program = test::WriteFakeSendmail(f.folder.path(), 1, "no relay").string();
   ASSERT_TRUE(f.window.Mail().ChangeSettings(settings, ""));
-
   f.window.SetMailAddress("galaxy@terra.example", "Orders");
+
+  mail->trigger();  // No
+  EXPECT_EQ(f.ui.questions,
+            std::vector<std::string>{"The orders hold 2 ERROR notes: the server will refuse those "
+                                     "lines.\rMail them anyway?"});
+  EXPECT_TRUE(f.ui.messages.empty());
+  EXPECT_FALSE(fs::exists(f.folder / "message"));
+
+  f.ui.answers = {true};
   mail->trigger();
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_NE(f.ui.messages[0].find("exit code 1:\rno relay"), std::string::npos);
   EXPECT_EQ(f.Lines(), orders);
 
+  // Orders without an ERROR note go without a question.
+  f.window.OrderLines().Delete(2);
+  f.window.OrderLines().Delete(1);
   settings.Program = test::WriteFakeSendmail(f.folder.path()).string();
   ASSERT_TRUE(f.window.Mail().ChangeSettings(settings, ""));
+  f.ui.questions.clear();
   mail->trigger();
+  EXPECT_TRUE(f.ui.questions.empty());
   EXPECT_EQ(f.ui.messages.back(), "Sent the orders to galaxy@terra.example.");
-  EXPECT_EQ(test::ParseMail(f.folder / "message").Body,
-            "#GALAXY Terra Humans pw\ns 12 Alpha\n#END\n");
-  EXPECT_EQ(f.Lines(), orders);
+  EXPECT_EQ(test::ParseMail(f.folder / "message").Body, "#GALAXY Terra Humans pw\n#END\n");
+}
+
+// The mail goes off the window thread under its progress window: the window's timers keep
+// running, a server that never answers the final "." ends the send at the limit (2 s here) with
+// what is known, and Cancel ends a send at once. A 60 s watchdog cancels a send that outlasts
+// that and fails the test.
+TEST(OrdersMail, SendsOffTheWindowThreadWithinItsLimitAndCancelEndsIt) {
+  SmallGame game;
+  OrdersFixture f(game.state);
+  f.window.OrderLines().Insert(0, "#GALAXY Terra Humans pw");
+  test::TSmtpTestServer server({"silent-after-data"}, "broken_smtp_server.py");
+  ASSERT_TRUE(server.Ready()) << server.Output;
+  TMailSettings settings = f.window.Mail().Settings();
+  settings.Method = TMailMethod::Smtp;
+  settings.From = "humans@terra.example";
+  settings.Smtp.Host = "127.0.0.1";
+  settings.Smtp.Port = server.Port();
+  settings.Smtp.Security = TSmtpSecurity::None;
+  settings.TimeoutSeconds = 2;
+  ASSERT_TRUE(f.window.Mail().ChangeSettings(settings, ""));
+  f.window.SetMailAddress("galaxy@terra.example", "Orders");
+
+  int ticks = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&ticks] { ++ticks; });
+  tick.start(10);
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] {
+    ADD_FAILURE() << "the send outlasted the 60 s watchdog";
+    if (auto* progress = qobject_cast<TfrmMailProgress*>(QApplication::activeModalWidget()))
+      progress->Cancel();
+  });
+  watchdog.start(60000);
+  EXPECT_FALSE(f.window.MailOrders());
+  EXPECT_GT(ticks, 0);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0].find("did not confirm the message within 2 seconds"),
+            std::string::npos)
+      << f.ui.messages[0];
+  EXPECT_NE(f.ui.messages[0].find("may have received the message"), std::string::npos);
+
+  // With the program's usual limit, only Cancel ends the wait for the answer.
+  test::TSmtpTestServer silent({"silent-after-data"}, "broken_smtp_server.py");
+  ASSERT_TRUE(silent.Ready()) << silent.Output;
+  settings.Smtp.Port = silent.Port();
+  settings.TimeoutSeconds = 120;
+  ASSERT_TRUE(f.window.Mail().ChangeSettings(settings, ""));
+  QString caption;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    auto* progress = qobject_cast<TfrmMailProgress*>(QApplication::activeModalWidget());
+    if (!progress) return;
+    look.stop();
+    caption = progress->findChild<QLabel*>("lblWhat")->text();
+    EXPECT_TRUE(test::TakePicture(*progress, "frmMailProgress"));
+    EXPECT_TRUE(silent.WaitForLine("GOT-DATA", 60));
+    progress->CancelButton()->click();
+  });
+  look.start(10);
+  watchdog.start(60000);
+  EXPECT_FALSE(f.window.MailOrders());
+  EXPECT_EQ(caption.toStdString(),
+            "Sending the orders to galaxy@terra.example\nthrough the mail server 127.0.0.1:" +
+                std::to_string(silent.Port()) + " ...");
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  EXPECT_NE(f.ui.messages[1].find("was cancelled after the whole message was sent"),
+            std::string::npos)
+      << f.ui.messages[1];
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(f.Lines(), std::vector<std::string>{"#GALAXY Terra Humans pw"});
 }
 
 TEST(SetupOrders, AsksBeforeReplacingOrdersAndKeepsAnEditedFirstLine) {
@@ -162,12 +251,19 @@ TEST(SetupOrders, AsksBeforeReplacingOrdersAndKeepsAnEditedFirstLine) {
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-TEST(MailSettingsDialog, KeepsWhatIsChosenAndRefusesABadOwnAddress) {
+// A mail service of its own, in memory, over a fresh program folder.
+struct MailService {
   test::TempDir folder;
-  TznSaveState store("");
+  TznSaveState store{""};
   test::RecordingUserInterface ui;
-  TQtMailPrompts prompts(ui);
-  TMailService mail(store, folder.path(), ui, prompts);
+  TQtMailPrompts prompts{ui};
+  TMailService mail{store, folder.path(), ui, prompts};
+};
+
+TEST(MailSettingsDialog, KeepsWhatIsChosenAndRefusesABadOwnAddress) {
+  MailService m;
+  TMailService& mail = m.mail;
+  test::RecordingUserInterface& ui = m.ui;
   TfrmMailSettings dialog(mail, ui);
   EXPECT_TRUE(dialog.MethodButton(TMailMethod::Sendmail)->isChecked());
   EXPECT_EQ(dialog.Program()->text(), "/usr/sbin/sendmail");
@@ -193,17 +289,47 @@ TEST(MailSettingsDialog, KeepsWhatIsChosenAndRefusesABadOwnAddress) {
   want.Smtp.Security = TSmtpSecurity::Tls;
   want.Smtp.User = "me";
   EXPECT_EQ(mail.Settings(), want);
-  EXPECT_EQ(ReadMailSettings(store), want);
+  EXPECT_EQ(ReadMailSettings(m.store), want);
   EXPECT_EQ(mail.Password(), "pw");
   EXPECT_FALSE(fs::exists(mail.PasswordFile()));
 }
 
+// The password is the text as typed: the test server's login sees its UTF-8 bytes, and the
+// dialog shows it again as it was typed.
+TEST(MailSettingsDialog, SendsThePasswordAsTypedInUtf8) {
+  if (!test::HaveAiosmtpd()) GTEST_SKIP() << "python3-aiosmtpd is not installed";
+  for (const std::string password :
+       {"\xD0\xBF\xD0\xB0\xD1\x80\xD0\xBE\xD0\xBB\xD1\x8C", "p\xC3\xA4sswort"}) {
+    SCOPED_TRACE(password);
+    test::TSmtpTestServer server({"--password", password});
+    ASSERT_TRUE(server.Ready()) << server.Output;
+    MailService m;
+    TMailService& mail = m.mail;
+    test::RecordingUserInterface& ui = m.ui;
+    TfrmMailSettings dialog(mail, ui);
+    dialog.From()->setText("humans@terra.example");
+    dialog.MethodButton(TMailMethod::Smtp)->setChecked(true);
+    dialog.Host()->setText("127.0.0.1");
+    dialog.Port()->setValue(server.Port());
+    dialog.User()->setText("player");
+    dialog.Password()->setText(QString::fromUtf8(password));
+    dialog.CaFile()->setText(QString::fromStdString(server.CertFile().string()));
+    dialog.Confirm();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+
+    const TVectorOrderLines lines({"#GALAXY Terra Humans pw", "#END"});
+    EXPECT_TRUE(mail.SendOrders(lines, "galaxy@terra.example", "Orders", false))
+        << (ui.messages.empty() ? "" : ui.messages.back());
+    EXPECT_EQ(test::ReadFileBytes(server.Folder() / "password-1.bin"), password);
+    TfrmMailSettings again(mail, ui);
+    EXPECT_EQ(again.Password()->text(), QString::fromUtf8(password));
+  }
+}
+
 TEST(OrdersMail, PictureOfTheMailSettingsAndTheSkeleton) {
-  test::TempDir folder;
-  TznSaveState store("");
-  test::RecordingUserInterface ui;
-  TQtMailPrompts prompts(ui);
-  TMailService mail(store, folder.path(), ui, prompts);
+  MailService m;
+  TMailService& mail = m.mail;
+  test::RecordingUserInterface& ui = m.ui;
   TMailSettings s;
   s.Method = TMailMethod::Smtp;
   s.From = "arcturans@orion.example";

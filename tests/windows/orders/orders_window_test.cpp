@@ -10,7 +10,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -24,6 +26,7 @@
 #include "core/text/numbers.h"
 #include "core/text/str_utils.h"
 #include "editors/key_commands.h"
+#include "editors/order_highlighter.h"
 #include "editors/text_codec.h"
 #include "editors/text_editor.h"
 #include "orders/galaxy_bot.h"
@@ -162,6 +165,48 @@ TEST(OrdersWindow, SavesEachLineEndStyleByteExactAndLoadsThemAll) {
   EXPECT_EQ(test::ReadFileBytes(file), styles[2].second);
 }
 
+// "Save Orders" opens in the game's folder (its "orders" folder when it has one), then where the
+// player saved last, and proposes the own letter's file of the turn the orders are for.
+TEST(OrdersWindow, SaveOrdersProposesTheNextTurnsFileInTheGameFolder) {
+  GameState state;
+  OrdersFixture f(state);
+  const fs::path game = f.folder.path() / "my game";
+  const fs::path sent = f.folder.path() / "sent";
+  fs::create_directories(game);
+  fs::create_directories(sent);
+  state.Settings.spelD = (game / "%1s%0.03d.txt").string();
+  state.Settings.spelC = "BA";
+  state.LastTurn = 25;
+  f.window.OrderLines().Insert(0, "#GALAXY Orion Betelgeusians pw");
+  QAction* save = FindAction(*f.window.EditorPopup(), "Normal (CR/LF)");
+  ASSERT_NE(save, nullptr);
+  const struct {
+    const char* Name;
+    fs::path Folder;  // made before the save
+    fs::path Proposed;
+    fs::path Chosen;  // what the player picks in the dialog; empty: Cancel
+  } cases[] = {
+      {"the game's folder", game, game / "orders_B026.txt", {}},
+      {"its orders folder", game / "orders", game / "orders" / "B026.txt", sent / "mine.txt"},
+      {"where the player saved last", sent, sent / "orders_B026.txt", sent / "orders_B026.txt"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    fs::create_directories(c.Folder);
+    QString proposed;
+    f.window.AskSaveFile = [&](const QString& file) {
+      proposed = file;
+      return QString::fromStdString(c.Chosen.string());
+    };
+    save->trigger();
+    EXPECT_EQ(proposed.toStdString(), c.Proposed.string());
+    EXPECT_EQ(fs::exists(c.Proposed), c.Proposed == c.Chosen);
+    if (!c.Chosen.empty()) {
+      EXPECT_EQ(test::ReadFileBytes(c.Chosen), "#GALAXY Orion Betelgeusians pw\r\n");
+    }
+  }
+}
+
 TEST(OrdersWindow, AsksToDeleteOldOrdersOnlyForAnOlderTurnMarker) {
   GameState state;
   state.Settings.GameNumber = 3;
@@ -182,6 +227,73 @@ TEST(OrdersWindow, AsksToDeleteOldOrdersOnlyForAnOlderTurnMarker) {
     f.window.hide();
     EXPECT_NE(test::ReadFileBytes(f.window.AutomaticFile()).find("; later\r\n"), std::string::npos);
   }
+}
+
+// "Łódź" typed into a comment cannot go out in an order file (Windows-1252): saving and mailing
+// name the line and the characters and write nothing, the window and the automatic orders file
+// keep them, and the order logic's changes to their line leave them in place.
+TEST(OrdersWindow, CharactersAnOrderFileCannotHoldAreNamedAndNeverWrittenAsQuestionMarks) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  state.LastTurn = 9;
+  OrdersFixture f(state);
+  WriteFileAtomically(f.window.AutomaticFile(),
+                      "#GALAXY G R p\r\n;TOVIX TURN 9\r\nP Alpha Cruiser ; t3\r\n#END\r\n");
+  f.window.LoadAutomaticOrders();
+  ASSERT_TRUE(test::ShowActive(f.window));
+  TTextEditor& editor = f.window.Editor();
+  editor.setFocus();
+  editor.SetCaretXY({21, 3});
+  editor.SetBlockBegin({21, 3});
+  // Typed key by key, as a keyboard with these letters sends them.
+  for (QChar c : QString::fromUtf8(" \xC5\x81\xC3\xB3\x64\xC5\xBA?")) {
+    QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+    QApplication::sendEvent(&editor, &press);
+  }
+  const std::string typed = "P Alpha Cruiser ; t3 \xC5\x81\xC3\xB3\x64\xC5\xBA?";
+  ASSERT_EQ(EditToUtf8(editor.Lines().Get(2)), typed);
+  const std::string where = "line 3: U+0141 (column 22), U+017A (column 25)";
+
+  const fs::path file = f.folder.path() / "orders.txt";
+  WriteFileAtomically(file, "older orders\r\n");
+  f.ui.messages.clear();
+  EXPECT_FALSE(f.window.SaveOrderFile(file, TOrderLineEnds::CrLf));
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(f.ui.messages[0].find("The orders were not saved"), std::string::npos);
+  EXPECT_NE(f.ui.messages[0].find(where), std::string::npos) << f.ui.messages[0];
+  EXPECT_EQ(test::ReadFileBytes(file), "older orders\r\n");
+
+  QAction* mail = FindAction(f.window, "Mail orders");
+  ASSERT_NE(mail, nullptr);
+  f.window.SetMailAddress("galaxy@terra.example", "Orders");
+  mail->trigger();
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  EXPECT_NE(f.ui.messages[1].find("The orders were not sent"), std::string::npos);
+  EXPECT_NE(f.ui.messages[1].find(where), std::string::npos) << f.ui.messages[1];
+
+  // An analysis tells once; the automatic file keeps the characters (as UTF-8) and gives them
+  // back.
+  f.window.AnalyseOrders();
+  f.window.AnalyseOrders();
+  ASSERT_EQ(f.ui.messages.size(), 3u);
+  EXPECT_NE(f.ui.messages[2].find(where), std::string::npos) << f.ui.messages[2];
+  const std::string automatic = test::ReadFileBytes(f.window.AutomaticFile());
+  EXPECT_EQ(automatic, "\xEF\xBB\xBF#GALAXY G R p\r\n;TOVIX TURN 9\r\n" + typed + "\r\n#END\r\n");
+  editor.Lines().Clear();
+  f.window.LoadAutomaticOrders();
+  EXPECT_EQ(EditToUtf8(editor.Lines().Get(2)), typed);
+
+  // Counting the turn counter down rewrites the line through Windows-1252; the rest stays.
+  FindAction(f.window, "Decrement Turn &Counter")->trigger();
+  EXPECT_EQ(EditToUtf8(editor.Lines().Get(2)),
+            "P Alpha Cruiser ; t2 \xC5\x81\xC3\xB3\x64\xC5\xBA?");
+
+  // Once they are gone the orders save, with the "?" the user typed.
+  editor.Lines().Put(2, Utf8ToEdit("P Alpha Cruiser ; t2 Lodz?"));
+  EXPECT_TRUE(f.window.SaveOrderFile(file, TOrderLineEnds::CrLf));
+  EXPECT_EQ(test::ReadFileBytes(file),
+            "#GALAXY G R p\r\n;TOVIX TURN 9\r\nP Alpha Cruiser ; t2 Lodz?\r\n#END\r\n");
+  f.window.hide();
 }
 
 TEST(OrdersWindow, ChangeRaceNameRefusesAnotherRacesName) {
@@ -574,7 +686,10 @@ TEST_F(OrionOrders, StandardShipItemsWriteTimedDesignsTheNextAnalysisTakes) {
   ASSERT_FALSE(name.empty());
   EXPECT_EQ(name.front(), 'D') << "the speed item chosen: " << name;
   EXPECT_EQ(name.back(), 'c') << "one cargo unit: " << name;
-  EXPECT_EQ(state.MainPlayer->FindShipType(name), nullptr);
+  // A new design, which the analysis after the edit made one of the race's, from the orders.
+  const TShipType* made = state.MainPlayer->FindShipType(name);
+  ASSERT_NE(made, nullptr);
+  EXPECT_TRUE(made->FromOrders);
   const std::string timed = "P " + big->Name + " " + name + " ; t2";
   EXPECT_EQ(lines.Line(2), designer->StdShipLine());
   EXPECT_EQ(lines.Line(3), timed);
@@ -647,6 +762,26 @@ TEST_F(OrionOrders, TheAnalysisNotesStandUnderTheEditorUntilTheNextAnalysis) {
   window.AnalyseOrders();
   EXPECT_TRUE(window.StatusText().contains("Can't break group 14!"))
       << window.StatusText().toStdString();
+  // Every note is a row of the list, the refused lines counted as the mail asks about them; a
+  // click on a note puts the caret on its line.
+  const std::vector<TOrderNote> notes = window.Service().NoteItems();
+  QListWidget* list = window.NotesList();
+  ASSERT_EQ(list->count(), static_cast<int>(notes.size()));
+  int errors = 0;
+  for (size_t i = 0; i < notes.size(); ++i) {
+    EXPECT_EQ(list->item(static_cast<int>(i))->text().toStdString(), notes[i].Text);
+    errors += notes[i].Text.find("ERROR: ") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_GT(errors, 0);
+  EXPECT_EQ(window.Service().ErrorNoteCount(), errors);
+  const auto breakNote = std::find_if(notes.begin(), notes.end(), [](const TOrderNote& n) {
+    return n.Text.find("Can't break group 14!") != std::string::npos;
+  });
+  ASSERT_NE(breakNote, notes.end());
+  EXPECT_EQ(breakNote->Line, 1);
+  QListWidgetItem* item = list->item(static_cast<int>(breakNote - notes.begin()));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+  EXPECT_EQ(window.Editor().CaretY(), 2) << "on the line of the break";
   lines.Delete(1);
   window.AnalyseOrders();
   EXPECT_EQ(window.StatusText(), before);
@@ -826,15 +961,31 @@ TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
   state.Settings.GameNumber = 4;
   OrdersFixture f(state);
   auto* splitter = f.window.findChild<QSplitter*>();
-  // Read before the first show, given once the window is laid out.
-  f.store.WriteInteger("game_4", "pnlPlanets.Width", 260);
-  f.store.WriteInteger("game_4", "pnlOrders.Width", 450);
+  // Read before the first show, given once the window is laid out (in a window as wide as the
+  // test's screen allows).
+  f.store.WriteInteger("Orders_State", "NormalLeft", 20);
+  f.store.WriteInteger("Orders_State", "NormalTop", 40);
+  f.store.WriteInteger("Orders_State", "NormalRight", 780);
+  f.store.WriteInteger("Orders_State", "NormalBottom", 560);
+  f.store.WriteInteger("game_4", "pnlPlanets.Width", 200);
+  f.store.WriteInteger("game_4", "pnlOrders.Width", 300);
   f.window.LoadState();
+  // Keywords a user keeps in the store colour the orders.
+  auto* editor = f.window.findChild<TTextEditor*>();
+  ASSERT_NE(editor, nullptr);
+  auto* highlighter = dynamic_cast<ZazArerevOdo*>(editor->HighLighter());
+  ASSERT_NE(highlighter, nullptr);
+  EXPECT_FALSE(highlighter->IsKeyWord(U"SCRAP"));
+  f.store.WriteString(kOrdersHighlighterKey, "KeyWords", "S,SCRAP");
+  f.window.LoadState();
+  EXPECT_TRUE(highlighter->IsKeyWord(U"scrap"));
   ASSERT_TRUE(test::ShowExposed(f.window));
-  EXPECT_EQ(splitter->sizes()[0], 260);
-  EXPECT_EQ(splitter->sizes()[1], 450);
+  EXPECT_EQ(splitter->sizes()[0], 200);
+  EXPECT_EQ(splitter->sizes()[1], 300);
   splitter->setSizes({300, 400, 260});
   f.window.SaveState();
+  EXPECT_EQ(f.store.ReadString(kOrdersHighlighterKey, "KeyWords", ""), "S,SCRAP")
+      << "the keywords are only read";
   EXPECT_EQ(f.store.ReadInteger("game_4", "pnlPlanets.Width", -1), splitter->sizes()[0]);
   EXPECT_EQ(f.store.ReadInteger("game_4", "pnlOrders.Width", -1), splitter->sizes()[1]);
   f.window.hide();

@@ -238,7 +238,8 @@ TEST_F(ShipDesignWindow, CargoUseSurvivesARestartAndThePlanUsesIt) {
   EXPECT_FALSE(designer_->CargoUseBox()->isEnabled());
 }
 
-// The productivity box's calculator: 2*6= and OK put 12 into the box ("%5.0f"); Cancel keeps it.
+// The productivity box's calculator: 2*6= and OK put 12 into the box ("%5.0f"); Cancel keeps it;
+// 5+3 and OK put 8.
 TEST_F(ShipDesignWindow, CalculatorOfTheProductivityBox) {
   designer_->ProductivityBox()->setText("10.50");
   std::vector<std::string> shown;
@@ -255,7 +256,10 @@ TEST_F(ShipDesignWindow, CalculatorOfTheProductivityBox) {
   EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "   12");
   calculate({cbNum5, cbCancel});
   EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "   12");
-  EXPECT_EQ(shown, (std::vector<std::string>{"10.5", "12"}));
+  // OK finishes a pending operation.
+  calculate({cbNum5, cbAdd, cbNum3, cbOk});
+  EXPECT_EQ(designer_->ProductivityBox()->text().toStdString(), "    8");
+  EXPECT_EQ(shown, (std::vector<std::string>{"10.5", "12", "12"}));
   EXPECT_FALSE(calculator_.isVisible());
 }
 
@@ -342,7 +346,9 @@ TEST_F(ShipDesignWindow, StandardShipWindowKeepsItsChoices) {
   standard_->Options(TStdShipOption::Weapons)->button(3)->click();
   standard_->Options(TStdShipOption::Shields)->button(13)->click();
   standard_->UseOneCargoBox()->click();
-  standard_->ExtraDesigns()->setPlainText("D mine 1 0 0 0 0\nD yours 2, \"x\" 0 0 0 0");
+  // Every line comes back, the empty ones and a last empty one too.
+  const std::string extraText = "D mine 1 0 0 0 0\n\nD yours 2, \"x\" 0 0 0 0\n";
+  standard_->ExtraDesigns()->setPlainText(QString::fromStdString(extraText));
   standard_->SaveState();
   EXPECT_EQ(store_.ReadString("StandardShip", "RadioGroup2.ItemIndex", ""), "3");
   EXPECT_EQ(store_.ReadString("StandardShip", "RadioGroup3.ItemIndex", ""), "13");
@@ -357,8 +363,7 @@ TEST_F(ShipDesignWindow, StandardShipWindowKeepsItsChoices) {
   EXPECT_EQ(designer.StdShipOption(TStdShipOption::Shields), 13);
   EXPECT_TRUE(designer.UseOneCargo());
   EXPECT_TRUE(standard.Options(TStdShipOption::Weapons)->button(3)->isChecked());
-  EXPECT_EQ(standard.ExtraDesigns()->toPlainText().toStdString(),
-            "D mine 1 0 0 0 0\nD yours 2, \"x\" 0 0 0 0");
+  EXPECT_EQ(standard.ExtraDesigns()->toPlainText().toStdString(), extraText);
   EXPECT_FALSE(standard.ExtraDesigns()->isHidden());
 
   // "Orders" writes the line of the design for the designer's productivity.

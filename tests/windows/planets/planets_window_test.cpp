@@ -23,6 +23,7 @@
 #include "support/list_widths.h"
 #include "support/recording_services.h"
 #include "support/recording_ui.h"
+#include "support/show_window.h"
 #include "support/test_paths.h"
 #include "views/name_samples.h"
 #include "windows/planets/set_extra_info_dialog.h"
@@ -178,6 +179,19 @@ TEST_F(PlanetsWindowTest, ShowPlanetShowsItsLinesMovesTheMapAndKeepsTheHistory) 
   actions[2]->trigger();
   EXPECT_EQ(window->ShownPlanet(), Planet("6"));
   EXPECT_TRUE(window->NextButton()->isEnabled());
+
+  // The list scrolled and its selection moved elsewhere meanwhile: activation brings back the
+  // row shown, without showing it anew.
+  ASSERT_TRUE(test::ShowActive(*window));
+  window->PlanetList()->clearSelection();
+  window->PlanetList()->scrollToBottom();
+  const size_t before = window->History().Items().size();
+  QEvent activation(QEvent::ActivationChange);
+  QCoreApplication::sendEvent(window.get(), &activation);
+  const auto selected = window->PlanetList()->CollectSelectedRows();
+  ASSERT_EQ(selected.size(), 1u);
+  EXPECT_EQ(window->PlanetRowsShown()[static_cast<size_t>(selected[0])].Planet, Planet("6"));
+  EXPECT_EQ(window->History().Items().size(), before);
 }
 
 TEST_F(PlanetsWindowTest, OrderCommandsGoThroughTheOrderService) {

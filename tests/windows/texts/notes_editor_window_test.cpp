@@ -23,6 +23,7 @@
 
 #include "core/settings/save_state.h"
 #include "editors/rich_edit.h"
+#include "platform/shell.h"
 #include "support/recording_ui.h"
 #include "support/show_window.h"
 #include "support/test_paths.h"
@@ -256,6 +257,21 @@ TEST_F(NotesEditorTest, LinksOfEveryTypeGoToTheOpener) {
   EXPECT_EQ(ui.questions, (std::vector<std::string>{"Open file:///tmp/notes.txt?"}));
 }
 
+// A link that no program on the computer opens is not clicked in vain: the player is told, with
+// the address.
+TEST_F(NotesEditorTest, ALinkNothingOpensIsTold) {
+  std::vector<std::string> tried;
+  const TDesktopOpener previous = SetDesktopOpener([&tried](const QUrl& url) {
+    tried.push_back(url.toString().toStdString());
+    return false;
+  });
+  window.OpenLink("www.galaxy.example/rules");
+  SetDesktopOpener(previous);
+  EXPECT_EQ(tried, std::vector<std::string>{"http://www.galaxy.example/rules"});
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0], NothingCouldOpenText(QUrl("http://www.galaxy.example/rules")));
+}
+
 TEST_F(NotesEditorTest, PrintingGivesAPdfWithTheNotes) {
   WriteNotes(2);
   ASSERT_TRUE(test::ShowExposed(window));
@@ -269,6 +285,8 @@ TEST_F(NotesEditorTest, PrintingGivesAPdfWithTheNotes) {
   });
   window.findChild<QAction*>("actPrint")->trigger();
   ASSERT_TRUE(fs::exists(pdf));
+  // The player is told where the file went.
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"The notes were printed to the file:\r" + pdf});
   auto run = [](const QString& program, const QStringList& arguments) {
     QProcess process;
     process.start(program, arguments);

@@ -1,0 +1,88 @@
+#include "editors/unsavable_chars.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tovix {
+
+std::vector<TUnsavableChar> FindUnsavableChars(const TmwEditList& lines, TTextEncoding encoding) {
+  std::vector<TUnsavableChar> found;
+  for (int y = 0; y < lines.Count(); ++y) {
+    const TEditString& line = lines.Get(y);
+    for (size_t x = 0; x < line.size(); ++x)
+      if (!CanEncode(line[x], encoding)) found.push_back({y + 1, static_cast<int>(x) + 1, line[x]});
+  }
+  return found;
+}
+
+std::string UnsavableCharsText(const std::vector<TUnsavableChar>& chars, size_t maxLines) {
+  std::string text;
+  size_t lines = 0;
+  size_t more = 0;
+  for (size_t i = 0; i < chars.size();) {
+    const int line = chars[i].Line;
+    size_t end = i;
+    while (end < chars.size() && chars[end].Line == line) ++end;
+    if (lines == maxLines) {
+      ++more;
+      i = end;
+      continue;
+    }
+    ++lines;
+    if (!text.empty()) text += '\r';
+    text += "line " + std::to_string(line) + ":";
+    // Each character once, in the order it first appears, with all its columns.
+    std::vector<bool> named(end - i, false);
+    for (size_t a = i; a < end; ++a) {
+      if (named[a - i]) continue;
+      char code[16];
+      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(chars[a].Char));
+      std::string columns;
+      size_t count = 0;
+      for (size_t b = a; b < end; ++b) {
+        if (chars[b].Char != chars[a].Char) continue;
+        named[b - i] = true;
+        columns += (count++ == 0 ? "" : ", ") + std::to_string(chars[b].Column);
+      }
+      text += std::string(a == i ? " " : ", ") + code + (count == 1 ? " (column " : " (columns ") +
+              columns + ")";
+    }
+    i = end;
+  }
+  if (more > 0)
+    text += "\rand " + std::to_string(more) + (more == 1 ? " more line" : " more lines");
+  return text;
+}
+
+TEditString KeepUnsavableChars(TEditStringView old, std::string_view bytes) {
+  const std::string was = EditToWindows1252(old);
+  const size_t limit = std::min(was.size(), bytes.size());
+  size_t prefix = 0;
+  while (prefix < limit && was[prefix] == bytes[prefix]) ++prefix;
+  size_t suffix = 0;
+  while (suffix < limit - prefix &&
+         was[was.size() - 1 - suffix] == bytes[bytes.size() - 1 - suffix])
+    ++suffix;
+  TEditString out(old.substr(0, prefix));
+  out += Windows1252ToEdit(bytes.substr(prefix, bytes.size() - prefix - suffix));
+  out += old.substr(old.size() - suffix);
+  return out;
+}
+
+TEditString ChangeLinesKeepingUnsavable(
+    TEditStringView text, const std::function<std::string(std::string_view line)>& change) {
+  TEditString out;
+  size_t start = 0;
+  while (true) {
+    const size_t end = text.find(U"\r\n", start);
+    const TEditStringView line =
+        text.substr(start, end == TEditStringView::npos ? end : end - start);
+    out += KeepUnsavableChars(line, change(EditToWindows1252(line)));
+    if (end == TEditStringView::npos) break;
+    out += U"\r\n";
+    start = end + 2;
+  }
+  return out;
+}
+
+}  // namespace tovix

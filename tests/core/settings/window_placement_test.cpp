@@ -1,0 +1,100 @@
+#include "core/settings/window_placement.h"
+
+#include <gtest/gtest.h>
+
+namespace tovix {
+namespace {
+
+const TScreenRect kScreen{0, 0, 1920, 1080};
+const TScreenRect kRight{1920, 0, 3200, 1024};
+const TFrameMargins kFrame{4, 30, 4, 4};
+
+bool Inside(const TScreenRect& inner, const TScreenRect& outer) {
+  return inner.Left >= outer.Left && inner.Top >= outer.Top && inner.Right <= outer.Right &&
+         inner.Bottom <= outer.Bottom;
+}
+
+struct KeepCase {
+  const char* Name;
+  TScreenRect Client;
+  bool Fixed;
+  TScreenRect Expected;
+};
+
+TEST(KeepFrameOnScreen, MovesAndShrinksTheFrameOntoOneScreen) {
+  const std::vector<TScreenRect> screens{kScreen, kRight};
+  const KeepCase cases[] = {
+      {"stored at 0,0: the title bar comes down onto the screen",
+       {0, 0, 800, 600},
+       false,
+       {4, 30, 804, 630}},
+      {"already on the screen: unchanged", {100, 100, 900, 700}, false, {100, 100, 900, 700}},
+      {"as wide as the screen inside: the frame is shrunk to fit",
+       {0, 200, 1920, 800},
+       false,
+       {4, 200, 1916, 800}},
+      {"a fixed size keeps its size, only moves", {-50, -50, 250, 150}, true, {4, 30, 304, 230}},
+      {"on the second screen, past its bottom edge",
+       {2000, 900, 2400, 1200},
+       false,
+       {2000, 720, 2400, 1020}},
+      {"a screen that is gone: onto the first",
+       {5000, 100, 5400, 500},
+       false,
+       {1516, 100, 1916, 500}},
+  };
+  for (const KeepCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TScreenRect got = KeepFrameOnScreen(c.Client, kFrame, screens, c.Fixed);
+    EXPECT_EQ(got, c.Expected);
+  }
+}
+
+TEST(FirstPlacement, KeepsTheMainWindowClearAndDoesNotPileWindows) {
+  TPlacementScene scene;
+  scene.Area = kScreen;
+  scene.KeepClear.push_back({0, 0, 900, 110});  // the main window's frame at the top
+  std::vector<TScreenRect> frames;
+  // Windows opened one after the other, as the toolbar opens them: the last two are as wide as
+  // the screen.
+  const std::pair<int, int> sizes[] = {
+      {1020, 420}, {880, 700}, {640, 480}, {1920, 500}, {2500, 1200}};
+  for (const auto& [w, h] : sizes) {
+    const TScreenRect client = FirstPlacement(w, h, kFrame, scene);
+    const TScreenRect frame = FrameOf(client, kFrame);
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    EXPECT_TRUE(Inside(frame, kScreen))
+        << frame.Left << "," << frame.Top << " " << frame.Right << "," << frame.Bottom;
+    EXPECT_GE(frame.Top, 110) << "covers the main window's buttons";
+    // (A window as large as the room has no other place.)
+    for (const TScreenRect& open : scene.OpenWindows) {
+      if (w < 1920) {
+        EXPECT_FALSE(open.Left == frame.Left && open.Top == frame.Top) << "piled on a window";
+      }
+    }
+    scene.OpenWindows.push_back(frame);
+    frames.push_back(frame);
+  }
+  // The first goes to the top left of the room, the second beside it where it fits.
+  EXPECT_EQ(frames[0].Left, 0);
+  EXPECT_EQ(frames[0].Top, 110);
+  EXPECT_EQ(frames[1].Left, frames[0].Right);
+  EXPECT_EQ(frames[1].Top, 110);
+  // Larger than the room: the frame takes the room whole.
+  EXPECT_EQ(frames[4], (TScreenRect{0, 110, 1920, 1080}));
+}
+
+TEST(FirstPlacement, RoomIsTheLargerBandBesideTheMainWindow) {
+  TPlacementScene scene;
+  scene.Area = kScreen;
+  scene.KeepClear.push_back({0, 970, 900, 1080});  // the main window at the bottom
+  EXPECT_EQ(FirstPlacementRoom(scene), (TScreenRect{0, 0, 1920, 970}));
+  scene.KeepClear = {{0, 0, 1920, 1080}};  // a main window filling the screen leaves it all
+  EXPECT_EQ(FirstPlacementRoom(scene), kScreen);
+  scene.KeepClear.clear();
+  const TScreenRect main = FirstPlacement(700, 90, kFrame, scene);
+  EXPECT_EQ(main, (TScreenRect{4, 30, 704, 120}));  // the first window: the top left corner
+}
+
+}  // namespace
+}  // namespace tovix
