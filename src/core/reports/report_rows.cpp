@@ -35,22 +35,23 @@ void JoinLfCrLineEnds(std::string& text) {
 int32_t ParseCoordinate(std::string_view word) {
   const char* p = word.data();
   const char* const end = p + word.size();
-  while (p != end && *p != '-' && (*p < '0' || *p > '9')) ++p;
+  while (p != end && *p != '-' && static_cast<unsigned char>(*p - '0') > 9) ++p;
   if (p == end) return 0;
   const bool negative = *p == '-';
   if (negative) ++p;
-  // Eighteen digits cannot overflow; a longer run is past the limit anyway.
-  constexpr uint64_t kLimit = std::numeric_limits<int32_t>::max();
   uint64_t value = 0;
   int digits = 0;
   for (; p != end; ++p) {
-    if (*p == '.') continue;
     const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p) - '0');
-    if (digit > 9) break;
-    value = value * 10 + digit;
-    if (++digits > 18) value = kLimit;
+    if (digit > 9) {
+      if (*p == '.') continue;
+      break;
+    }
+    // Eighteen digits cannot overflow; a longer run is past the limit anyway.
+    if (++digits <= 18) value = value * 10 + digit;
   }
-  const auto limited = static_cast<int32_t>(std::min(value, kLimit));
+  constexpr uint64_t kLimit = std::numeric_limits<int32_t>::max();
+  const auto limited = static_cast<int32_t>(digits > 18 ? kLimit : std::min(value, kLimit));
   return negative ? -limited : limited;
 }
 
@@ -421,12 +422,28 @@ std::vector<TTitleSpan> SortedTitles(TZnStrParse& lines, const std::vector<int>&
     titles.push_back({static_cast<uint32_t>(title.data() - text.data()),
                       static_cast<uint32_t>(title.size()), line});
   }
-  const auto textOf = [&](const TTitleSpan& t) { return text.substr(t.Start, t.Size); };
-  std::sort(titles.begin(), titles.end(), [&](const TTitleSpan& a, const TTitleSpan& b) {
-    const std::string_view x = textOf(a);
-    const std::string_view y = textOf(b);
-    return x != y ? x < y : a.Line < b.Line;
+  // Sorted by their first eight bytes (in the order of the text, zero-padded) as a number
+  // first: most titles differ there.
+  struct TKeyed {
+    uint64_t key;
+    TTitleSpan title;
+  };
+  std::vector<TKeyed> keyed;
+  keyed.reserve(titles.size());
+  for (const TTitleSpan& t : titles) {
+    uint64_t key = 0;
+    for (uint32_t i = 0; i < 8; ++i) {
+      key = key << 8 | (i < t.Size ? static_cast<unsigned char>(text[t.Start + i]) : 0u);
+    }
+    keyed.push_back({key, t});
+  }
+  std::sort(keyed.begin(), keyed.end(), [&](const TKeyed& a, const TKeyed& b) {
+    if (a.key != b.key) return a.key < b.key;
+    const std::string_view x = text.substr(a.title.Start, a.title.Size);
+    const std::string_view y = text.substr(b.title.Start, b.title.Size);
+    return x != y ? x < y : a.title.Line < b.title.Line;
   });
+  for (size_t i = 0; i < keyed.size(); ++i) titles[i] = keyed[i].title;
   return titles;
 }
 
