@@ -65,15 +65,23 @@ uint16_t TGroupStore::NewRace(TPlayer& race) {
 }
 
 TGroupStore::TEntry& TGroupStore::NewEntry(TPlayer& race, uint32_t planet, const TGroupKey& key,
-                                           uint8_t flags) {
+                                           uint8_t flags, const TGroupRecord& record,
+                                           const TDeferredRow& row) {
   if (dead_ > 8192 && dead_ * 2 > nodes_.size()) Compact();
   if (key.FromBattle) flags |= kFromBattle;
   if (key.Standing) flags |= kStanding;
   const auto i = static_cast<uint32_t>(nodes_.size());
-  nodes_.push_back(TNode{key.Turn, planet, 0, kNone, RaceOf(race), flags});
-  entries_.push_back(TEntry{key, TGroupRecord{}, TDeferredRow{}, 0});
+  uint32_t e = static_cast<uint32_t>(entries_.size());
+  if (freeEntries_.empty()) {
+    entries_.push_back(TEntry{key, record, row, 0});
+  } else {
+    e = freeEntries_.back();
+    freeEntries_.pop_back();
+    entries_[e] = TEntry{key, record, row, 0};
+  }
+  nodes_.push_back(TNode{key.Turn, planet, 0, kNone, e, RaceOf(race), flags});
   Link(i);
-  return entries_.back();
+  return entries_[e];
 }
 
 void TGroupStore::Link(uint32_t i) {
@@ -94,12 +102,10 @@ void TGroupStore::Compact() {
     if (i == firstDeferred_) firstDeferred = out;
     if (nodes_[i].flags & kDead) continue;
     nodes_[out] = nodes_[i];
-    entries_[out] = entries_[i];
     ++out;
   }
   firstDeferred_ = firstDeferred_ >= nodes_.size() ? out : firstDeferred;
   nodes_.resize(out);
-  entries_.resize(out);
   dead_ = 0;
   for (std::vector<TAtPlanet>& atPlanet : atPlanet_) atPlanet.clear();
   for (TRace& race : races_) race.newest = kNone;
@@ -156,12 +162,13 @@ void TGroupStore::MoveToModel() {
     const TNode& node = nodes_[i];
     if (node.flags & kDead) continue;
     TPlayer& race = *races_[node.race].race;
-    TEntry& entry = entries_[i];
+    TEntry& entry = entries_[node.entry];
     race.Groups.push_back((node.flags & kObject) ? std::move(objects_[entry.object])
                                                  : MakeGroup(race, entry.key, entry.record));
   }
   std::vector<TNode>().swap(nodes_);
   std::vector<TEntry>().swap(entries_);
+  freeEntries_.clear();
   atPlanet_.clear();
   races_.clear();
   objects_.clear();
@@ -181,14 +188,12 @@ void TGroupStore::Add(TPlayer& race, std::unique_ptr<TGroup> group) {
 }
 
 void TGroupStore::Add(TPlayer& race, const TGroupKey& key, const TGroupRecord& record) {
-  NewEntry(race, planets_.NumberOf(key.Planet), key, 0).record = record;
+  NewEntry(race, planets_.NumberOf(key.Planet), key, 0, record);
 }
 
 void TGroupStore::AddDeferred(TPlayer& race, uint32_t planetNumber, const TGroupKey& key,
                               const TGroupRecord& record, const TDeferredRow& row) {
-  TEntry& entry = NewEntry(race, planetNumber, key, kDeferred);
-  entry.record = record;
-  entry.row = row;
+  NewEntry(race, planetNumber, key, kDeferred, record, row);
   ++deferred_;
 }
 

@@ -135,7 +135,7 @@ class TGroupStore {
     for (; i < nodes_.size(); ++i) {
       TNode& node = nodes_[i];
       if ((node.flags & (kDeferred | kDead)) != kDeferred) continue;
-      TEntry& entry = entries_[i];
+      TEntry& entry = entries_[node.entry];
       if (entry.row.Text > lastText) break;
       read(entry.record, std::as_const(entry.row));
       node.flags &= static_cast<uint8_t>(~kDeferred);
@@ -155,7 +155,7 @@ class TGroupStore {
     const int64_t r = FindRace(race);
     if (r < 0) return;
     WalkChain(races_[static_cast<size_t>(r)].newest, &TNode::nextOfRace, [&](uint32_t i) {
-      if (doomed(std::as_const(entries_[i].key))) Kill(i);
+      if (doomed(std::as_const(entries_[nodes_[i].entry].key))) Kill(i);
     });
   }
   // Drops the groups at `planet` (their key's planet) for which doomed(const TPlayer& race,
@@ -179,7 +179,7 @@ class TGroupStore {
     const int64_t r = FindRace(race);
     if (r < 0) return;
     WalkChain(races_[static_cast<size_t>(r)].newest, &TNode::nextOfRace,
-              [&](uint32_t i) { visit(std::as_const(entries_[i].key)); });
+              [&](uint32_t i) { visit(std::as_const(entries_[nodes_[i].entry].key)); });
   }
 
  private:
@@ -192,8 +192,8 @@ class TGroupStore {
 
   // The groups lie in the order they were added, each in two parts of one index: a small node
   // with what pruning and the battles read (nodes_), which also chains it to the groups of its
-  // race, newest first, and the rest (entries_): its record, or the object it came as
-  // (objects_[object]). The groups at a planet are listed side by side with the same small
+  // race, newest first, and the rest (entries_[entry], a place used again once its group is
+  // gone): its record, or the object it came as (objects_[object]). The groups at a planet are listed side by side with the same small
   // part (atPlanet_), so that pruning a planet reads one short array. A removed group is only
   // marked dead: a race's chain drops it when it passes it, and the groups are compacted once
   // half are dead.
@@ -202,7 +202,8 @@ class TGroupStore {
     uint32_t planet;  // the planet's number
     uint32_t slot;    // its place in atPlanet_[planet]
     uint32_t nextOfRace;
-    uint16_t race;  // index in races_
+    uint32_t entry;  // in entries_
+    uint16_t race;   // index in races_
     uint8_t flags;
   };
   struct TAtPlanet {
@@ -229,12 +230,14 @@ class TGroupStore {
     return NewRace(race);
   }
   uint16_t NewRace(TPlayer& race);
-  // A new group at planet number `planet`; its entry is to be filled.
-  TEntry& NewEntry(TPlayer& race, uint32_t planet, const TGroupKey& key, uint8_t flags);
+  // A new group at planet number `planet`.
+  TEntry& NewEntry(TPlayer& race, uint32_t planet, const TGroupKey& key, uint8_t flags,
+                   const TGroupRecord& record = {}, const TDeferredRow& row = {});
   void Kill(uint32_t i) {
     TNode& node = nodes_[i];
     if (node.flags & kDeferred) --deferred_;
-    if (node.flags & kObject) objects_[entries_[i].object].reset();
+    if (node.flags & kObject) objects_[entries_[node.entry].object].reset();
+    freeEntries_.push_back(node.entry);
     node.flags = kDead;
     atPlanet_[node.planet][node.slot].flags = kDead;
     ++dead_;
@@ -266,6 +269,7 @@ class TGroupStore {
   std::vector<std::vector<TAtPlanet>> atPlanet_;
   std::vector<TNode> nodes_;
   std::vector<TEntry> entries_;
+  std::vector<uint32_t> freeEntries_;  // places in entries_ of groups gone
   std::vector<TRace> races_;
   std::vector<std::unique_ptr<TGroup>> objects_;
   size_t lastRace_ = 0;  // the race found last: rows come table by table

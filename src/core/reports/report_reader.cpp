@@ -922,9 +922,9 @@ void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& column
       }
     } else if (turn == 0) {
       // Another race's planets are named by their number in the turn-0 report.
-      if (otherRace && !row.NameIsNumber)
+      if (otherRace && !TryParseInt(name, number))
         throw EParseError("'" + std::string(name) + "' is not a valid integer value");
-      number = otherRace ? row.NameNumber : row.NameInt;
+      if (!otherRace) number = FirstIntInStr(name);
     } else {
       number = state_.PlanetNumberCounter++;
     }
@@ -976,12 +976,12 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
     int32_t number = 0;
     if (blind) {
       if (uninhabited && !row.HasNumberWord) ThrowIndexOutOfBounds();
-      number = uninhabited ? row.NumberWord : row.NameInt;
+      number = uninhabited ? row.NumberWord : FirstIntInStr(name);
       key = numberKey = std::to_string(number);
       hash = FoldedTextHash(key);
     } else if (numberColumn || numberOnly) {
       if (numberColumn && !row.HasNumberWord) ThrowIndexOutOfBounds();
-      number = numberColumn ? row.NumberWord : row.NameInt;
+      number = numberColumn ? row.NumberWord : FirstIntInStr(name);
       // A planet known by name keeps it where the row gives only its number.
       const TPlanet* known = numberOnly ? state_.PlanetByNumber(number) : nullptr;
       if (known) {
@@ -989,7 +989,7 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
         hash = FoldedTextHash(key);
       }
     } else {
-      number = turn == 0 ? row.NameInt : state_.PlanetNumberCounter++;
+      number = turn == 0 ? FirstIntInStr(name) : state_.PlanetNumberCounter++;
     }
 
     TPlanet* planet = PlanetForRow(key, hash, row.X, row.Y, turn);

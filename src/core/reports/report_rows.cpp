@@ -141,8 +141,6 @@ TListedPlanetRow ReadListedRow(const TReportRow& words, std::string_view text,
   row.Capital = FigureOf(words, c.CAP, figures);
   row.Material = FigureOf(words, c.MAT, figures);
   row.Colonists = FigureOf(words, c.COL, figures);
-  row.NameInt = FirstIntInStr(name);
-  row.NameIsNumber = TryParseInt(name, row.NameNumber);
   if (HasWord(numberWord) && words.Has(numberWord)) {
     row.HasNumberWord = true;
     row.NumberWord = words.TokenAsInt(numberWord);
@@ -158,7 +156,6 @@ TUnknownPlanetRow ReadUnknownRow(const TReportRow& words, std::string_view text,
   const std::string_view name = words.TokenView(c.Name);
   row.Name = SpanOf(name, text);
   row.NameHash = FoldedTextHash(name);
-  row.NameInt = FirstIntInStr(name);
   row.X = ParseCoordinate(words.TokenView(c.X));
   row.Y = ParseCoordinate(words.TokenView(c.Y));
   const int count = words.Count();

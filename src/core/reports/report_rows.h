@@ -171,12 +171,9 @@ struct TListedPlanetRow {
   float Capital = 0;
   float Material = 0;
   float Colonists = 0;
-  int32_t NameInt = 0;     // FirstIntInStr of the name
-  int32_t NameNumber = 0;  // the name as a whole number, where NameIsNumber
   int32_t NumberWord = 0;  // FirstIntInStr of the layout's planet-number word, where there is one
   bool Complete = false;   // every column there; else reading the row raises
   bool HasNumberWord = false;
-  bool NameIsNumber = false;
 };
 
 // A row of the unidentified or the uninhabited planets.
@@ -189,7 +186,6 @@ struct TUnknownPlanetRow {
   float Resources = 0;
   float Capital = 0;
   float Material = 0;
-  int32_t NameInt = 0;
   int32_t NumberWord = 0;   // FirstIntInStr of the number column, where HasNumberWord
   bool Complete = false;    // name and position there; else reading the row raises
   bool Sizes = false;       // the row holds size and resources
