@@ -210,6 +210,7 @@ bool TReportReader::LoadAllReports() {
   firstReport_.clear();
   ownRace_.clear();
   int lastHeaderTurn = -1;
+  sizesTurn_ = -1;
 
   const fs::path extraInfo = programDir_ / kExtraInfoFile;
   std::error_code ec;
@@ -250,7 +251,14 @@ bool TReportReader::LoadAllReports() {
       ListReportFiles(settings.spelD, settings.spelC, kFirstTurn, kLastTurn);
   std::vector<std::string> names;
   names.reserve(files.size());
-  for (const TReportFile& file : files) names.push_back(file.FileName);
+  int lastOwnTurn = -1;
+  for (const TReportFile& file : files) {
+    names.push_back(file.FileName);
+    if (file.LetterIndex == 1) lastOwnTurn = std::max(lastOwnTurn, file.Turn);
+  }
+  // The map tracks are read from the own reports of the last two turns, kept as they are read.
+  ownTexts_.clear();
+  keepOwnTextsFrom_ = lastOwnTurn < 0 ? kLastTurn + 1 : lastOwnTurn - 1;
   SetWorkersLayout();
   TReportPrefetcher prefetcher(std::move(names), readThreads_, [this](TPreparedReport& report) {
     report.ReadTables(WorkersLayout());
@@ -280,7 +288,9 @@ bool TReportReader::LoadAllReports() {
     try {
       if (!ReadReportFile(file.Turn, file.LetterIndex, file.FileName)) {
         prefetcher_ = nullptr;
+        SumPendingSizes();
         ForgetReport();
+        ownTexts_.clear();
         return false;
       }
     } catch (const std::exception& e) {
@@ -292,6 +302,7 @@ bool TReportReader::LoadAllReports() {
     if (headerRead_) lastHeaderTurn = report_.Turn;
   }
 
+  SumPendingSizes();
   // The last report's text and words go before the groups are made.
   ForgetReport();
   EndGroupStore();
@@ -309,14 +320,25 @@ bool TReportReader::LoadAllReports() {
   const bool mapTracks =
       type == TGameType::Normal || type == TGameType::NG || type == TGameType::NT;
   const bool groupTracks = type == TGameType::NG || type == TGameType::NT;
+  struct TForgetOwnTexts {
+    ~TForgetOwnTexts() { texts.clear(); }
+    std::vector<std::pair<int, std::string>>& texts;
+  } forgetOwnTexts{ownTexts_};
   for (int turn = std::max(0, state_.LastTurn - 1); turn <= state_.LastTurn; ++turn) {
     if (mapTracks && !settings.spelC.empty()) {
       guarded([&] {
         // The map is read from the own report of that turn.
-        const std::string fileName = FormatReportName(settings.spelD, settings.spelC[0], turn);
-        if (!fs::is_regular_file(fileName, ec)) return;
-        std::string text = LoadFileToString(fileName);
-        PrepareReportText(text);
+        std::string text;
+        const auto kept = std::find_if(ownTexts_.begin(), ownTexts_.end(),
+                                       [&](const auto& own) { return own.first == turn; });
+        if (kept != ownTexts_.end()) {
+          text = std::move(kept->second);
+        } else {
+          const std::string fileName = FormatReportName(settings.spelD, settings.spelC[0], turn);
+          if (!fs::is_regular_file(fileName, ec)) return;
+          text = LoadFileToString(fileName);
+          PrepareReportText(text);
+        }
         NormalizeLineEnds(text);
         ReadMapTracks(state_, text, turn);
       });
@@ -393,13 +415,18 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
     return true;
   }
   if (SectionCount() < kMinSections) MendReport(fileName);
+  if (letterIndex == 1 && loopTurn >= keepOwnTextsFrom_)
+    ownTexts_.emplace_back(loopTurn, std::string(lines_.Text()));
 
   if (!ReadReportHeader()) return true;
   const int turn = report_.Turn;
   const std::string& raceName = report_.Race;
+  const bool ngBlind = settings.GameType == TGameType::NGBlind;
+  // The planet sizes of a turn are summed once, after the last report of the turn: a report of
+  // another turn, or one that reads the status table, is the first after it.
+  if (sizesTurn_ >= 0 && (sizesTurn_ != turn || letterIndex == 1 || ngBlind)) SumPendingSizes();
   state_.SetAllPlayersTurnCount(turn);
 
-  const bool ngBlind = settings.GameType == TGameType::NGBlind;
   if (letterIndex == 1 || ngBlind) {
     if (letterIndex == 1) ownRace_ = raceName;
     ReadStatusOfPlayers(loopTurn);
@@ -445,7 +472,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   ReadBombings();
   if (letterIndex == 1) ReadIncomingGroups();
   PruneGroups(state_, groups_, turn);
-  SumPlanetSizes(turn);
+  sizesTurn_ = turn;
   if (letterIndex == 1 && settings.UseCountMethod >= turn) CountClustersForTurn(state_, turn);
   return true;
 }
@@ -1167,6 +1194,13 @@ TPlanet* TReportReader::FindOrCreatePlanet(int32_t x, int32_t y, const std::stri
   nearest->X = x;
   nearest->Y = y;
   return nearest;
+}
+
+void TReportReader::SumPendingSizes() {
+  if (sizesTurn_ < 0) return;
+  const int turn = sizesTurn_;
+  sizesTurn_ = -1;
+  SumPlanetSizes(turn);
 }
 
 void TReportReader::SumPlanetSizes(int turn) {

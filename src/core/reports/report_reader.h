@@ -94,6 +94,8 @@ class TReportReader {
   void ReadOtherPlanets();
   TPlanet* FindOrCreatePlanet(int32_t x, int32_t y, const std::string& key, int turn);
   void SumPlanetSizes(int turn);
+  // SumPlanetSizes for the turn of the last report read whole, when it is not done yet.
+  void SumPendingSizes();
 
   // The section readers, in the order a report is read.
   void ReadShipsInProduction();
@@ -371,6 +373,11 @@ class TReportReader {
   std::string firstReport_;  // the file of the first turn whose planets were read
   TReportContext report_;
   bool headerRead_ = false;  // whether report_ holds the header of the report being read
+  int sizesTurn_ = -1;       // a turn whose planet sizes are still to be summed
+  // The texts of the own reports of the last two turns (by their turn in the listing), for the
+  // map tracks, and the first turn kept.
+  std::vector<std::pair<int, std::string>> ownTexts_;
+  int keepOwnTextsFrom_ = kMaxTurn + 1;
   std::string ownRace_;      // the race of the user's own reports
   std::vector<std::string> messages_;
   std::string key_;  // LowerKey's buffer
