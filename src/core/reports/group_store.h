@@ -165,13 +165,26 @@ class TGroupStore {
     const int64_t p = planets_.Find(planet);
     if (p < 0 || static_cast<size_t>(p) >= atPlanet_.size()) return;
     TGroupKey key{const_cast<TPlanet*>(planet), 0, false, false};
-    for (const TAtPlanet& at : atPlanet_[static_cast<size_t>(p)]) {
+    // The list drops its dead on the way.
+    std::vector<TAtPlanet>& list = atPlanet_[static_cast<size_t>(p)];
+    size_t kept = 0;
+    for (size_t i = 0; i < list.size(); ++i) {
+      const TAtPlanet at = list[i];
       if (at.flags & kDead) continue;
       key.Turn = at.turn;
       key.FromBattle = (at.flags & kFromBattle) != 0;
       key.Standing = (at.flags & kStanding) != 0;
-      if (doomed(std::as_const(*races_[at.race].race), std::as_const(key))) Kill(at.node);
+      if (doomed(std::as_const(*races_[at.race].race), std::as_const(key))) {
+        Kill(at.node);
+        continue;
+      }
+      if (kept != i) {
+        list[kept] = at;
+        nodes_[at.node].slot = static_cast<uint32_t>(kept);
+      }
+      ++kept;
     }
+    list.resize(kept);
   }
   // Calls `visit` with the key of every group of the race.
   template <class Visit>
