@@ -206,10 +206,10 @@ class TGroupStore {
   // The groups lie in the order they were added, each in two parts of one index: a small node
   // with what pruning and the battles read (nodes_), which also chains it to the groups of its
   // race, newest first, and the rest (entries_[entry], a place used again once its group is
-  // gone): its record, or the object it came as (objects_[object]). The groups at a planet are listed side by side with the same small
-  // part (atPlanet_), so that pruning a planet reads one short array. A removed group is only
-  // marked dead: a race's chain drops it when it passes it, and the groups are compacted once
-  // half are dead.
+  // gone): its record, or the object it came as (objects_[object]). The groups at a planet are
+  // listed side by side with the same small part (atPlanet_), so that pruning a planet reads one
+  // short array. A removed group is only marked dead: a race's chain drops it when it passes it,
+  // and the groups are compacted once half are dead.
   struct TNode {
     int32_t turn;
     uint32_t planet;  // the planet's number

@@ -4,14 +4,14 @@
 #include <filesystem>
 #include <iterator>
 #include <list>
-#include <unordered_set>
 #include <system_error>
+#include <unordered_set>
 #include <utility>
 
 #include "core/base/errors.h"
 #include "core/settings/game_settings.h"
-#include "core/text/numbers.h"
 #include "core/text/file_utils.h"
+#include "core/text/numbers.h"
 
 namespace fs = std::filesystem;
 
@@ -28,8 +28,9 @@ class TFolderListing {
   bool IsRegularFile(std::string_view file) {
     // The folder as fs::path::parent_path gives it for a plain path.
     const size_t slash = file.rfind('/');
-    const std::string_view folder =
-        slash == std::string_view::npos ? std::string_view() : file.substr(0, slash == 0 ? 1 : slash);
+    const std::string_view folder = slash == std::string_view::npos
+                                        ? std::string_view()
+                                        : file.substr(0, slash == 0 ? 1 : slash);
     const std::string_view name = slash == std::string_view::npos ? file : file.substr(slash + 1);
     if (!last_ || last_->folder != folder) {
       auto it = std::find_if(folders_.begin(), folders_.end(),

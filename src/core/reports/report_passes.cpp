@@ -335,12 +335,12 @@ bool MergeByParts(GameState& state, TPlayer& race, TNameIds& names) {
     const uint32_t origin = names.Of(g.Origin, g.Origin ? &g.Origin->Name : nullptr);
     if (type == TNameIds::kMarked || planet == TNameIds::kMarked || origin == TNameIds::kMarked)
       return false;
-    keys.push_back({{static_cast<uint32_t>(g.Turn), type, planet, origin,
-                     static_cast<uint32_t>(g.Ships), FigureBits(g.Distance),
-                     FigureBits(g.DriveTech), FigureBits(g.WeaponsTech), FigureBits(g.ShieldsTech),
-                     FigureBits(g.Load), static_cast<uint32_t>(g.CargoType),
-                     FigureBits(g.CargoTech), static_cast<uint32_t>(std::max(g.GroupNumber, 0)), 0},
-                    i});
+    keys.push_back(
+        {{static_cast<uint32_t>(g.Turn), type, planet, origin, static_cast<uint32_t>(g.Ships),
+          FigureBits(g.Distance), FigureBits(g.DriveTech), FigureBits(g.WeaponsTech),
+          FigureBits(g.ShieldsTech), FigureBits(g.Load), static_cast<uint32_t>(g.CargoType),
+          FigureBits(g.CargoTech), static_cast<uint32_t>(std::max(g.GroupNumber, 0)), 0},
+         i});
   }
   std::sort(keys.begin(), keys.end(), [](const TMergeParts& a, const TMergeParts& b) {
     return a.parts != b.parts ? a.parts < b.parts : a.index < b.index;

@@ -622,7 +622,8 @@ void TReportReader::BuildTitleIndex() {
   auto section = sections_.cbegin();
   for (const int line : tabLines_) {
     if (Line(line).size() <= 2) continue;
-    for (; section != sections_.cend() && section->line < line; ++section) added.push_back(&*section);
+    for (; section != sections_.cend() && section->line < line; ++section)
+      added.push_back(&*section);
     if (section != sections_.cend() && section->line == line) {
       ++section;
     } else {

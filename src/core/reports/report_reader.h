@@ -378,7 +378,7 @@ class TReportReader {
   // map tracks, and the first turn kept.
   std::vector<std::pair<int, std::string>> ownTexts_;
   int keepOwnTextsFrom_ = kMaxTurn + 1;
-  std::string ownRace_;      // the race of the user's own reports
+  std::string ownRace_;  // the race of the user's own reports
   std::vector<std::string> messages_;
   std::string key_;  // LowerKey's buffer
   // The figures of the rows read (Figure).
