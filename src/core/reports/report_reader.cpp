@@ -633,14 +633,16 @@ void TReportReader::BuildTitleIndex() {
   for (; section != sections_.cend(); ++section) added.push_back(&*section);
   for (const TTitleSpan& t : tabTitles_) {
     if (std::binary_search(dropped.begin(), dropped.end(), t.Line)) continue;
-    titles_.push_back({text.substr(t.Start, t.Size), t.Line});
+    titles_.push_back({text.substr(t.Start, t.Size), t.Line, t.Key});
   }
   const auto before = [](const TTitle& a, const TTitle& b) {
+    if (a.key != b.key) return a.key < b.key;
     return a.title != b.title ? a.title < b.title : a.line < b.line;
   };
   for (const TSection* s : added) {
     const auto first = std::find_if(s->text.begin(), s->text.end(), IsRegexWordChar);
-    const TTitle title{s->text.substr(static_cast<size_t>(first - s->text.begin())), s->line};
+    const std::string_view text = s->text.substr(static_cast<size_t>(first - s->text.begin()));
+    const TTitle title{text, s->line, TitleKey(text)};
     titles_.insert(std::upper_bound(titles_.begin(), titles_.end(), title, before), title);
   }
   // "^" also matches after a line feed inside the text; such a header is left to the
@@ -684,9 +686,11 @@ int TReportReader::FindSection(int startLine, std::string_view pattern) {
 int TReportReader::FirstTitle(int startLine, std::string_view prefix) const {
   // The titles that begin with the prefix are neighbours in the sorted title index; the first
   // of their sections at or after the start line is the one a scan would find.
-  auto title =
-      std::lower_bound(titles_.begin(), titles_.end(), prefix,
-                       [](const TTitle& t, std::string_view text) { return t.title < text; });
+  const uint64_t key = TitleKey(prefix);
+  auto title = std::lower_bound(titles_.begin(), titles_.end(), prefix,
+                                [key](const TTitle& t, std::string_view text) {
+                                  return t.key != key ? t.key < key : t.title < text;
+                                });
   int found = -1;
   for (; title != titles_.end() && SameBytes(title->title.substr(0, prefix.size()), prefix);
        ++title) {

@@ -356,6 +356,7 @@ class TReportReader {
   struct TTitle {
     std::string_view title;
     int line;
+    uint64_t key;  // TitleKey(title): titles sort by it first
   };
   std::vector<TTitle> titles_;
   bool titlesUsable_ = false;

@@ -34,7 +34,20 @@ void JoinLfCrLineEnds(std::string& text) {
 
 int32_t ParseCoordinate(std::string_view word) {
   const char* p = word.data();
-  const char* const end = p + word.size();
+  const size_t n = word.size();
+  // The tables' own form, up to six digits, a point and two: read without a branch per digit.
+  if (n >= 4 && n <= 9 && p[n - 3] == '.') {
+    uint32_t value = 0;
+    bool digits = true;
+    for (size_t i = 0; i < n; ++i) {
+      if (i == n - 3) continue;
+      const auto digit = static_cast<uint32_t>(static_cast<unsigned char>(p[i]) - '0');
+      digits &= digit <= 9;
+      value = value * 10 + digit;
+    }
+    if (digits) return static_cast<int32_t>(value);
+  }
+  const char* const end = p + n;
   while (p != end && *p != '-' && static_cast<unsigned char>(*p - '0') > 9) ++p;
   if (p == end) return 0;
   const bool negative = *p == '-';
@@ -419,28 +432,14 @@ std::vector<TTitleSpan> SortedTitles(TZnStrParse& lines, const std::vector<int>&
     titles.push_back({static_cast<uint32_t>(title.data() - text.data()),
                       static_cast<uint32_t>(title.size()), line});
   }
-  // Sorted by their first eight bytes (in the order of the text, zero-padded) as a number
-  // first: most titles differ there.
-  struct TKeyed {
-    uint64_t key;
-    TTitleSpan title;
-  };
-  std::vector<TKeyed> keyed;
-  keyed.reserve(titles.size());
-  for (const TTitleSpan& t : titles) {
-    uint64_t key = 0;
-    for (uint32_t i = 0; i < 8; ++i) {
-      key = key << 8 | (i < t.Size ? static_cast<unsigned char>(text[t.Start + i]) : 0u);
-    }
-    keyed.push_back({key, t});
-  }
-  std::sort(keyed.begin(), keyed.end(), [&](const TKeyed& a, const TKeyed& b) {
-    if (a.key != b.key) return a.key < b.key;
-    const std::string_view x = text.substr(a.title.Start, a.title.Size);
-    const std::string_view y = text.substr(b.title.Start, b.title.Size);
-    return x != y ? x < y : a.title.Line < b.title.Line;
+  // Sorted by their keys first: most titles differ in their first eight bytes.
+  for (TTitleSpan& t : titles) t.Key = TitleKey(text.substr(t.Start, t.Size));
+  std::sort(titles.begin(), titles.end(), [&](const TTitleSpan& a, const TTitleSpan& b) {
+    if (a.Key != b.Key) return a.Key < b.Key;
+    const std::string_view x = text.substr(a.Start, a.Size);
+    const std::string_view y = text.substr(b.Start, b.Size);
+    return x != y ? x < y : a.Line < b.Line;
   });
-  for (size_t i = 0; i < keyed.size(); ++i) titles[i] = keyed[i].title;
   return titles;
 }
 

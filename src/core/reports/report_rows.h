@@ -327,7 +327,17 @@ struct TTitleSpan {
   uint32_t Start = 0;
   uint32_t Size = 0;
   int Line = 0;
+  uint64_t Key = 0;  // TitleKey of the title
 };
+
+// The first eight bytes of a title as a number, in the order of the text and zero-padded: of two
+// titles with different keys the smaller key belongs to the title that sorts first.
+inline uint64_t TitleKey(std::string_view title) {
+  uint64_t key = 0;
+  for (size_t i = 0; i < 8; ++i)
+    key = key << 8 | (i < title.size() ? static_cast<unsigned char>(title[i]) : 0u);
+  return key;
+}
 
 // The titles of the lines `tabLines` of `lines`, sorted by their text and then by line.
 std::vector<TTitleSpan> SortedTitles(TZnStrParse& lines, const std::vector<int>& tabLines);

@@ -481,6 +481,10 @@ TEST_P(ParseCoordinateTest, GivesHundredths) {
 INSTANTIATE_TEST_SUITE_P(Words, ParseCoordinateTest,
                          ::testing::ValuesIn(std::vector<CoordinateCase>{
                              {"TwoDecimals", "12.34", 1234},
+                             {"SixDigitsAndTwo", "123456.78", 12345678},
+                             {"LetterBeforeThePoint", "1a.34", 1},
+                             {"LetterInTheDecimals", "12.3a", 123},
+                             {"PlusSign", "+1.00", 100},
                              {"Negative", "-0.50", -50},
                              {"LeadingText", "x=-3.25", -325},
                              {"StopsAtOtherText", "12a34", 12},
