@@ -310,14 +310,14 @@ TShipType* TPlayer::FindShipType(std::string_view name) const {
 
 // --- TPlanet --------------------------------------------------------------------------------
 
-void TPlanet::SetValues(std::string name, std::string productionText, int32_t x, int32_t y,
-                        float size, float population, float industry, float resources,
+void TPlanet::SetValues(std::string_view name, std::string_view productionText, int32_t x,
+                        int32_t y, float size, float population, float industry, float resources,
                         int32_t productionCargo, float capital, float material, float colonists,
                         bool ownReport) {
-  Name = std::move(name);
+  if (Name != name) Name.assign(name);
   if (ownReport || !productionText.empty()) {
-    ReportProduction = productionText;
-    Production = std::move(productionText);
+    if (ReportProduction != productionText) ReportProduction.assign(productionText);
+    if (Production != productionText) Production.assign(productionText);
   }
   X = x;
   Y = y;

@@ -413,10 +413,12 @@ class TPlanet {
   bool OwnAtTurn0 = false;       // one of the user's planets in the turn-0 reports
 
   // Stores a planet-table row. The production text is kept only when the row comes from the
-  // user's own report or the text is not empty (allies' tables may leave it blank).
-  void SetValues(std::string name, std::string productionText, int32_t x, int32_t y, float size,
-                 float population, float industry, float resources, int32_t productionCargo,
-                 float capital, float material, float colonists, bool ownReport);
+  // user's own report or the text is not empty (allies' tables may leave it blank). A text equal
+  // to the one held is not written again (most rows repeat the planet's last one).
+  void SetValues(std::string_view name, std::string_view productionText, int32_t x, int32_t y,
+                 float size, float population, float industry, float resources,
+                 int32_t productionCargo, float capital, float material, float colonists,
+                 bool ownReport);
 
   // Records the owner seen in the report of `lastTurn` and keeps the owner history. An unknown
   // owner does not replace a race seen in the same turn (another report named it).

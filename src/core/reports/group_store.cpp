@@ -1,41 +1,121 @@
 #include "core/reports/group_store.h"
 
+#include <bit>
+
 #include "core/model/arrival.h"
 
 namespace tovix {
 
-TGroupStore::TList* TGroupStore::Find(const TPlayer& race) {
-  if (last_ < lists_.size() && lists_[last_].race == &race) return &lists_[last_];
-  for (size_t i = 0; i < lists_.size(); ++i) {
-    if (lists_[i].race == &race) {
-      last_ = i;
-      return &lists_[i];
-    }
+// --- Planet numbers ---------------------------------------------------------------------------
+
+int64_t TPlanetNumbers::Find(const TPlanet* planet) const {
+  if (!planet) return nullNumber_;
+  if (slots_.empty()) return -1;
+  for (size_t i = Slot(planet);; i = (i + 1) & mask_) {
+    if (slots_[i].number == UINT32_MAX) return -1;
+    if (slots_[i].planet == planet) return slots_[i].number;
   }
-  return nullptr;
 }
 
-const TGroupStore::TList* TGroupStore::Find(const TPlayer& race) const {
-  for (const TList& list : lists_) {
-    if (list.race == &race) return &list;
+uint32_t TPlanetNumbers::Add(const TPlanet* planet) {
+  if (!planet) {
+    if (nullNumber_ < 0) nullNumber_ = static_cast<int64_t>(count_++);
+    return static_cast<uint32_t>(nullNumber_);
   }
-  return nullptr;
+  if ((count_ + 1) * 2 > slots_.size()) Grow();
+  size_t i = Slot(planet);
+  while (slots_[i].number != UINT32_MAX) i = (i + 1) & mask_;
+  slots_[i] = TSlot{planet, static_cast<uint32_t>(count_++)};
+  return slots_[i].number;
 }
 
-TGroupStore::TList& TGroupStore::ListOf(TPlayer& race) {
-  if (TList* list = Find(race)) return *list;
-  last_ = lists_.size();
-  return lists_.emplace_back(TList{&race, {}, {}});
+void TPlanetNumbers::Grow() {
+  std::vector<TSlot> old = std::move(slots_);
+  const size_t size = std::max<size_t>(64, old.size() * 2);
+  slots_.assign(size, TSlot{});
+  mask_ = size - 1;
+  shift_ = 64 - std::countr_zero(size);
+  for (const TSlot& slot : old) {
+    if (slot.number == UINT32_MAX) continue;
+    size_t i = Slot(slot.planet);
+    while (slots_[i].number != UINT32_MAX) i = (i + 1) & mask_;
+    slots_[i] = slot;
+  }
+}
+
+// --- The store --------------------------------------------------------------------------------
+
+int64_t TGroupStore::FindRace(const TPlayer& race) const {
+  if (lastRace_ < races_.size() && races_[lastRace_].race == &race)
+    return static_cast<int64_t>(lastRace_);
+  for (size_t i = 0; i < races_.size(); ++i) {
+    if (races_[i].race == &race) return static_cast<int64_t>(i);
+  }
+  return -1;
+}
+
+uint16_t TGroupStore::NewRace(TPlayer& race) {
+  int64_t r = FindRace(race);
+  if (r < 0) {
+    r = static_cast<int64_t>(races_.size());
+    races_.push_back(TRace{&race, kNone});
+  }
+  lastRace_ = static_cast<size_t>(r);
+  return static_cast<uint16_t>(r);
+}
+
+TGroupStore::TEntry& TGroupStore::NewEntry(TPlayer& race, uint32_t planet, const TGroupKey& key,
+                                           uint8_t flags, const TGroupRecord& record,
+                                           const TDeferredRow& row) {
+  if (dead_ > 8192 && dead_ * 2 > nodes_.size()) Compact();
+  if (key.FromBattle) flags |= kFromBattle;
+  if (key.Standing) flags |= kStanding;
+  const auto i = static_cast<uint32_t>(nodes_.size());
+  uint32_t e = static_cast<uint32_t>(entries_.size());
+  if (freeEntries_.empty()) {
+    entries_.push_back(TEntry{key, record, row, 0});
+  } else {
+    e = freeEntries_.back();
+    freeEntries_.pop_back();
+    entries_[e] = TEntry{key, record, row, 0};
+  }
+  nodes_.push_back(TNode{key.Turn, planet, 0, kNone, e, RaceOf(race), flags});
+  Link(i);
+  return entries_[e];
+}
+
+void TGroupStore::Link(uint32_t i) {
+  TNode& node = nodes_[i];
+  if (node.planet >= atPlanet_.size()) atPlanet_.resize(size_t{node.planet} + 1);
+  std::vector<TAtPlanet>& atPlanet = atPlanet_[node.planet];
+  node.slot = static_cast<uint32_t>(atPlanet.size());
+  atPlanet.push_back(TAtPlanet{i, node.turn, node.race,
+                               static_cast<uint8_t>(node.flags & (kFromBattle | kStanding))});
+  node.nextOfRace = races_[node.race].newest;
+  races_[node.race].newest = i;
+}
+
+void TGroupStore::Compact() {
+  uint32_t out = 0;
+  size_t firstDeferred = 0;
+  for (uint32_t i = 0; i < nodes_.size(); ++i) {
+    if (i == firstDeferred_) firstDeferred = out;
+    if (nodes_[i].flags & kDead) continue;
+    nodes_[out] = nodes_[i];
+    ++out;
+  }
+  firstDeferred_ = firstDeferred_ >= nodes_.size() ? out : firstDeferred;
+  nodes_.resize(out);
+  dead_ = 0;
+  for (std::vector<TAtPlanet>& atPlanet : atPlanet_) atPlanet.clear();
+  for (TRace& race : races_) race.newest = kNone;
+  for (uint32_t i = 0; i < out; ++i) Link(i);
 }
 
 void TGroupStore::TakeFromModel(GameState& state) {
   for (auto [key, race] : state.Players) {
     if (!race || race->Groups.empty()) continue;
-    TList& list = ListOf(*race);
-    for (auto& group : race->Groups) {
-      list.keys.push_back(TGroupKey::Of(*group));
-      list.groups.push_back(TGroupData{{}, std::move(group)});
-    }
+    for (auto& group : race->Groups) Add(*race, std::move(group));
     race->Groups.clear();
   }
 }
@@ -77,34 +157,44 @@ std::unique_ptr<TGroup> TGroupStore::MakeGroup(TPlayer& race, const TGroupKey& k
 }
 
 void TGroupStore::MoveToModel() {
-  for (TList& list : lists_) {
-    auto& groups = list.race->Groups;
-    groups.reserve(groups.size() + list.groups.size());
-    for (size_t i = 0; i < list.groups.size(); ++i) {
-      TGroupData& data = list.groups[i];
-      groups.push_back(data.group ? std::move(data.group)
-                                  : MakeGroup(*list.race, list.keys[i], data.record));
-    }
-    // Each list goes as soon as its groups are made, so that the records and the groups made
-    // of them are not all held at once.
-    std::vector<TGroupKey>().swap(list.keys);
-    std::vector<TGroupData>().swap(list.groups);
+  // The groups are in the order they were added.
+  for (size_t i = 0; i < nodes_.size(); ++i) {
+    const TNode& node = nodes_[i];
+    if (node.flags & kDead) continue;
+    TPlayer& race = *races_[node.race].race;
+    TEntry& entry = entries_[node.entry];
+    race.Groups.push_back((node.flags & kObject) ? std::move(objects_[entry.object])
+                                                 : MakeGroup(race, entry.key, entry.record));
   }
-  lists_.clear();
-  last_ = 0;
+  std::vector<TNode>().swap(nodes_);
+  std::vector<TEntry>().swap(entries_);
+  freeEntries_.clear();
+  atPlanet_.clear();
+  races_.clear();
+  objects_.clear();
+  planets_ = TPlanetNumbers();
+  lastRace_ = 0;
+  dead_ = 0;
+  deferred_ = 0;
+  firstDeferred_ = 0;
   fleetNames_.resize(1);
 }
 
 void TGroupStore::Add(TPlayer& race, std::unique_ptr<TGroup> group) {
-  TList& list = ListOf(race);
-  list.keys.push_back(TGroupKey::Of(*group));
-  list.groups.push_back(TGroupData{{}, std::move(group)});
+  const TGroupKey key = TGroupKey::Of(*group);
+  TEntry& entry = NewEntry(race, planets_.NumberOf(key.Planet), key, kObject);
+  entry.object = static_cast<uint32_t>(objects_.size());
+  objects_.push_back(std::move(group));
 }
 
 void TGroupStore::Add(TPlayer& race, const TGroupKey& key, const TGroupRecord& record) {
-  TList& list = ListOf(race);
-  list.keys.push_back(key);
-  list.groups.push_back(TGroupData{record, nullptr});
+  NewEntry(race, planets_.NumberOf(key.Planet), key, 0, record);
+}
+
+void TGroupStore::AddDeferred(TPlayer& race, uint32_t planetNumber, const TGroupKey& key,
+                              const TGroupRecord& record, const TDeferredRow& row) {
+  NewEntry(race, planetNumber, key, kDeferred, record, row);
+  ++deferred_;
 }
 
 uint32_t TGroupStore::FleetName(std::string_view name) {
@@ -118,10 +208,11 @@ uint32_t TGroupStore::FleetName(std::string_view name) {
 }
 
 void TGroupStore::Clear(const TPlayer& race) {
-  if (TList* list = Find(race)) {
-    list->keys.clear();
-    list->groups.clear();
-  }
+  const int64_t r = FindRace(race);
+  if (r < 0) return;
+  uint32_t& newest = races_[static_cast<size_t>(r)].newest;
+  WalkChain(newest, &TNode::nextOfRace, [&](uint32_t i) { Kill(i); });
+  newest = kNone;
 }
 
 }  // namespace tovix

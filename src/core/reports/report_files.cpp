@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
-#include <set>
+#include <iterator>
+#include <list>
 #include <system_error>
+#include <unordered_set>
 #include <utility>
 
+#include "core/base/errors.h"
 #include "core/settings/game_settings.h"
 #include "core/text/file_utils.h"
+#include "core/text/numbers.h"
 
 namespace fs = std::filesystem;
 
@@ -22,18 +25,34 @@ constexpr size_t kFilesAheadPerThread = 2;
 // The names of the regular files of each folder asked for, each folder listed once.
 class TFolderListing {
  public:
-  bool IsRegularFile(const fs::path& file) {
-    const fs::path folder = file.parent_path();
-    auto it = folders_.find(folder);
-    if (it == folders_.end()) it = folders_.emplace(folder, List(folder)).first;
-    return it->second.contains(file.filename().string());
+  bool IsRegularFile(std::string_view file) {
+    // The folder as fs::path::parent_path gives it for a plain path.
+    const size_t slash = file.rfind('/');
+    const std::string_view folder = slash == std::string_view::npos
+                                        ? std::string_view()
+                                        : file.substr(0, slash == 0 ? 1 : slash);
+    const std::string_view name = slash == std::string_view::npos ? file : file.substr(slash + 1);
+    if (!last_ || last_->folder != folder) {
+      auto it = std::find_if(folders_.begin(), folders_.end(),
+                             [&](const TFolder& f) { return f.folder == folder; });
+      if (it == folders_.end()) {
+        folders_.push_back(TFolder{std::string(folder), List(std::string(folder))});
+        it = std::prev(folders_.end());
+      }
+      last_ = &*it;
+    }
+    return last_->names.contains(std::string(name));
   }
 
  private:
-  static std::set<std::string> List(const fs::path& folder) {
-    std::set<std::string> names;
+  struct TFolder {
+    std::string folder;
+    std::unordered_set<std::string> names;
+  };
+  static std::unordered_set<std::string> List(const std::string& folder) {
+    std::unordered_set<std::string> names;
     std::error_code ec;
-    fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
+    fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
       std::error_code typeError;
       if (it->is_regular_file(typeError)) names.insert(it->path().filename().string());
@@ -41,7 +60,32 @@ class TFolderListing {
     return names;
   }
 
-  std::map<fs::path, std::set<std::string>> folders_;
+  std::list<TFolder> folders_;  // a list: last_ stays valid
+  const TFolder* last_ = nullptr;
+};
+
+// A report pattern cut at its two directives (the letter's, then the turn's), so that a name is
+// made by joining pieces: the 801 turns of each letter are many names.
+struct TPatternPieces {
+  explicit TPatternPieces(std::string_view pattern) {
+    const std::string error = ReportPatternError(pattern);
+    if (!error.empty()) throw TovixError(error);
+    std::string* literal = &prefix;
+    for (size_t i = 0; i < pattern.size();) {
+      if (pattern[i] != '%') {
+        *literal += pattern[i++];
+      } else if (pattern[i + 1] == '%') {  // the pattern is sound: a '%' is never last
+        *literal += '%';
+        i += 2;
+      } else {
+        const size_t end = pattern.find_first_of("sd", i);
+        (pattern[end] == 's' ? letterDirective : turnDirective) = pattern.substr(i, end + 1 - i);
+        literal = pattern[end] == 's' ? &middle : &suffix;
+        i = end + 1;
+      }
+    }
+  }
+  std::string prefix, letterDirective, middle, turnDirective, suffix;
 };
 
 }  // namespace
@@ -49,11 +93,18 @@ class TFolderListing {
 std::vector<TReportFile> ListReportFiles(const std::string& pattern, std::string_view letters,
                                          int firstTurn, int lastTurn) {
   std::vector<TReportFile> files;
+  const TPatternPieces pieces(pattern);
+  std::vector<std::string> letterParts;
+  for (const char letter : letters) {
+    letterParts.push_back(pieces.prefix + Fmt(pieces.letterDirective, std::string(1, letter)) +
+                          pieces.middle);
+  }
   TFolderListing listing;
   for (int turn = firstTurn; turn <= lastTurn; ++turn) {
+    const std::string turnPart = Fmt(pieces.turnDirective, turn) + pieces.suffix;
     for (size_t i = 0; i < letters.size(); ++i) {
       if (letters.find(letters[i]) < i) continue;
-      std::string name = FormatReportName(pattern, letters[i], turn);
+      std::string name = letterParts[i] + turnPart;
       if (listing.IsRegularFile(name)) {
         files.push_back({turn, static_cast<int>(i) + 1, std::move(name)});
       }
@@ -67,12 +118,8 @@ int DefaultReadThreads() {
   return cores <= 1 ? 0 : std::min(kMaxThreads, static_cast<int>(cores) - 1);
 }
 
-TReportPrefetcher::TReportPrefetcher(std::vector<std::string> files, int threads, Prepare prepare,
-                                     MakeParser makeParser)
-    : files_(std::move(files)),
-      prepare_(std::move(prepare)),
-      makeParser_(std::move(makeParser)),
-      slots_(files_.size()) {
+TReportPrefetcher::TReportPrefetcher(std::vector<std::string> files, int threads, Prepare prepare)
+    : files_(std::move(files)), prepare_(std::move(prepare)), slots_(files_.size()) {
   threads = std::clamp(threads, 0, kMaxThreads);
   if (files_.size() < 2) threads = 0;
   window_ = kFilesAheadPerThread * static_cast<size_t>(threads);
@@ -92,21 +139,18 @@ TReportPrefetcher::~TReportPrefetcher() {
 void TReportPrefetcher::Read(size_t index, TSlot& slot) {
   try {
     std::string text = LoadFileToString(files_[index]);
-    prepare_(text);
-    auto lines = makeParser_();
-    lines->SetText(std::move(text));
-    // With workers the words are split here, off the reading thread, into the arrays of a
-    // report already read. (window_ tells: the workers start while workers_ still grows.)
-    if (window_ > 0) {
+    {
       std::lock_guard lock(spareMutex_);
-      if (!spareWords_.empty()) {
-        slot.words = std::move(spareWords_.back());
-        spareWords_.pop_back();
+      if (!spare_.empty()) {
+        slot.report = std::move(spare_.back());
+        spare_.pop_back();
       }
     }
-    lines->SplitEveryLine(slot.words);
-    slot.lines = std::move(lines);
+    if (!slot.report) slot.report = std::make_unique<TPreparedReport>();
+    slot.report->SetText(std::move(text));
+    if (prepare_) prepare_(*slot.report);
   } catch (...) {
+    slot.report.reset();
     slot.error = std::current_exception();
   }
 }
@@ -129,11 +173,9 @@ void TReportPrefetcher::Work() {
   }
 }
 
-void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TLineWords& words) {
+std::unique_ptr<TPreparedReport> TReportPrefetcher::Take(size_t index) {
   TSlot slot;
   if (workers_.empty()) {
-    // The words of the report before are done with: their arrays take this report's.
-    std::swap(slot.words, words);
     Read(index, slot);
   } else {
     std::unique_lock lock(mutex_);
@@ -156,12 +198,13 @@ void TReportPrefetcher::Take(size_t index, TZnStrParse& lines, TLineWords& words
     if (next_ < files_.size() && next_ < taken_ + window_) workReady_.notify_one();
   }
   if (slot.error) std::rethrow_exception(slot.error);
-  lines.TakeText(*slot.lines);
-  std::swap(words, slot.words);
-  if (workers_.empty()) return;
-  // The arrays of the report before serve a later one.
+  return std::move(slot.report);
+}
+
+void TReportPrefetcher::Recycle(std::unique_ptr<TPreparedReport> report) {
+  if (!report) return;
   std::lock_guard lock(spareMutex_);
-  if (spareWords_.size() <= window_) spareWords_.push_back(std::move(slot.words));
+  if (spare_.size() <= window_) spare_.push_back(std::move(report));
 }
 
 }  // namespace tovix

@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/text/str_parse.h"
+#include "core/reports/report_rows.h"
 
 namespace tovix {
 
@@ -41,29 +41,27 @@ std::vector<TReportFile> ListReportFiles(const std::string& pattern, std::string
 // The worker threads a load uses by default: a few, fewer on a small machine.
 int DefaultReadThreads();
 
-// Reads the given files, in order, each into a line parser made by `makeParser` (with its word
-// parser) after `prepare` has mended its text, and splits the words of every line; `threads`
-// workers do it ahead of Take (none: Take does it).
+// Reads the given files, in order, each into a TPreparedReport (its text split into lines) and
+// hands it to `prepare` for what more can be done without the model; `threads` workers do it
+// ahead of Take (none: Take does it).
 class TReportPrefetcher {
  public:
-  using Prepare = std::function<void(std::string&)>;
-  using MakeParser = std::function<std::unique_ptr<TZnStrParse>()>;
+  using Prepare = std::function<void(TPreparedReport&)>;
 
-  TReportPrefetcher(std::vector<std::string> files, int threads, Prepare prepare,
-                    MakeParser makeParser);
+  TReportPrefetcher(std::vector<std::string> files, int threads, Prepare prepare = {});
   ~TReportPrefetcher();
   TReportPrefetcher(const TReportPrefetcher&) = delete;
   TReportPrefetcher& operator=(const TReportPrefetcher&) = delete;
 
-  // Waits for file `index`, then hands its text and lines to `lines` (TZnStrParse::TakeText)
-  // and its words to `words`.
-  // Files are taken in rising order, each once. What reading the file raised is raised here.
-  void Take(size_t index, TZnStrParse& lines, TLineWords& words);
+  // Waits for file `index` and hands it over. Files are taken in rising order, each once. What
+  // reading the file raised is raised here.
+  std::unique_ptr<TPreparedReport> Take(size_t index);
+  // A report taken and done with: its arrays serve a later one.
+  void Recycle(std::unique_ptr<TPreparedReport> report);
 
  private:
   struct TSlot {
-    std::unique_ptr<TZnStrParse> lines;
-    TLineWords words;
+    std::unique_ptr<TPreparedReport> report;
     std::exception_ptr error;
     bool ready = false;
   };
@@ -73,7 +71,6 @@ class TReportPrefetcher {
 
   std::vector<std::string> files_;
   Prepare prepare_;
-  MakeParser makeParser_;
   std::vector<TSlot> slots_;
   // Files read ahead of the one taken at most.
   size_t window_ = 0;
@@ -86,9 +83,9 @@ class TReportPrefetcher {
   size_t waitingFor_ = kNotWaiting;  // the file Take waits for
   bool stop_ = false;
   std::vector<std::thread> workers_;
-  // Word arrays of reports taken, to be filled again rather than allocated for every report.
+  // Reports done with, to be filled again rather than allocated for every report.
   std::mutex spareMutex_;
-  std::vector<TLineWords> spareWords_;
+  std::vector<std::unique_ptr<TPreparedReport>> spare_;
 };
 
 }  // namespace tovix

@@ -1,11 +1,13 @@
 #include "core/reports/report_passes.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <set>
+#include <string>
 #include <tuple>
 #include <unordered_map>
 #include <unordered_set>
@@ -119,20 +121,6 @@ double WrapInto(double v, double width) {
 
 }  // namespace
 
-TPlanetSet::TPlanetSet(const std::vector<const TPlanet*>& planets) {
-  int bits = 4;
-  while ((size_t{1} << bits) < planets.size() * 4) ++bits;
-  slots_.assign(size_t{1} << bits, nullptr);
-  mask_ = slots_.size() - 1;
-  shift_ = 64 - bits;
-  for (const TPlanet* planet : planets) {
-    if (!planet) continue;
-    size_t i = Slot(planet);
-    while (slots_[i] && slots_[i] != planet) i = (i + 1) & mask_;
-    slots_[i] = planet;
-  }
-}
-
 void PruneGroups(GameState& state, TGroupStore& groups, int32_t turn) {
   TPlayer* reporter = state.ReportPlayer;
   if (!reporter) return;
@@ -146,12 +134,11 @@ void PruneGroups(GameState& state, TGroupStore& groups, int32_t turn) {
   groups.ForEachKey(*reporter, [&](const TGroupKey& group) {
     if (group.Turn == turn && group.Standing && group.Planet) watched.push_back(group.Planet);
   });
-  const TPlanetSet seen(watched);
-  for (auto [key, race] : state.Players) {
-    if (!race || race == reporter) continue;
-    // The planet first: most groups stand elsewhere, and then their turn is not read.
-    groups.RemoveIf(*race, [&](const TGroupKey& group) {
-      return seen.Contains(group.Planet) && group.Turn < turn;
+  std::sort(watched.begin(), watched.end());
+  watched.erase(std::unique(watched.begin(), watched.end()), watched.end());
+  for (const TPlanet* planet : watched) {
+    groups.RemoveAt(planet, [&](const TPlayer& race, const TGroupKey& group) {
+      return &race != reporter && group.Turn < turn;
     });
   }
 }
@@ -296,6 +283,81 @@ void AppendMergeKey(std::string& out, const TGroup& group, TFigureTexts& figures
   }
 }
 
+// The names of designs and planets by number, equal names in any case one number; a name that
+// holds "$", "%" or "#" (the marks that part MergeGroupKey) has none.
+class TNameIds {
+ public:
+  static constexpr uint32_t kNone = UINT32_MAX - 1;  // no design or planet
+  static constexpr uint32_t kMarked = UINT32_MAX;
+
+  uint32_t Of(const void* object, const std::string* name) {
+    if (!object) return kNone;
+    const auto [it, added] = byObject_.try_emplace(object, 0);
+    if (added) {
+      if (name->find_first_of("$%#") != std::string::npos) {
+        it->second = kMarked;
+      } else {
+        const auto [text, fresh] =
+            byText_.try_emplace(LowerCase(*name), static_cast<uint32_t>(byText_.size()));
+        it->second = text->second;
+      }
+    }
+    return it->second;
+  }
+
+ private:
+  std::unordered_map<const void*, uint32_t> byObject_;
+  std::unordered_map<std::string, uint32_t> byText_;
+};
+
+// A figure as MergeGroupKey compares it: its text (FormatG15) tells every float from every
+// other but writes each NaN alike.
+uint32_t FigureBits(float figure) {
+  return std::isnan(figure) ? 0x7FC00000u : std::bit_cast<uint32_t>(figure);
+}
+
+// MergeGroupKey by its parts: with no name holding one of its marks, two keys are the same text
+// exactly when their parts are equal.
+struct TMergeParts {
+  std::array<uint32_t, 14> parts;
+  size_t index;  // in the race's groups
+};
+
+// MergeGroups' last step for one race, done on the keys' parts; false (and nothing done) when a
+// name of the race's groups holds one of the key's marks.
+bool MergeByParts(GameState& state, TPlayer& race, TNameIds& names) {
+  std::vector<TMergeParts> keys;
+  keys.reserve(race.Groups.size());
+  for (size_t i = 0; i < race.Groups.size(); ++i) {
+    const TGroup& g = *race.Groups[i];
+    const uint32_t type = names.Of(g.ShipType, g.ShipType ? &g.ShipType->Name : nullptr);
+    const uint32_t planet = names.Of(g.Planet, g.Planet ? &g.Planet->Name : nullptr);
+    const uint32_t origin = names.Of(g.Origin, g.Origin ? &g.Origin->Name : nullptr);
+    if (type == TNameIds::kMarked || planet == TNameIds::kMarked || origin == TNameIds::kMarked)
+      return false;
+    keys.push_back(
+        {{static_cast<uint32_t>(g.Turn), type, planet, origin, static_cast<uint32_t>(g.Ships),
+          FigureBits(g.Distance), FigureBits(g.DriveTech), FigureBits(g.WeaponsTech),
+          FigureBits(g.ShieldsTech), FigureBits(g.Load), static_cast<uint32_t>(g.CargoType),
+          FigureBits(g.CargoTech), static_cast<uint32_t>(std::max(g.GroupNumber, 0)), 0},
+         i});
+  }
+  std::sort(keys.begin(), keys.end(), [](const TMergeParts& a, const TMergeParts& b) {
+    return a.parts != b.parts ? a.parts < b.parts : a.index < b.index;
+  });
+  std::vector<const TGroup*> doomed;
+  for (size_t k = 0; k + 1 < keys.size(); ++k) {
+    const TGroup* group = race.Groups[keys[k].index].get();
+    if (keys[k].parts == keys[k + 1].parts && group->FleetName.empty()) doomed.push_back(group);
+  }
+  if (doomed.empty()) return true;
+  std::sort(doomed.begin(), doomed.end());
+  state.RemoveGroupsIf(race, [&](const TGroup& group) {
+    return std::binary_search(doomed.begin(), doomed.end(), &group);
+  });
+  return true;
+}
+
 }  // namespace
 
 std::string MergeGroupKey(const TGroup& group) {
@@ -307,6 +369,7 @@ std::string MergeGroupKey(const TGroup& group) {
 
 void MergeGroups(GameState& state) {
   TFigureTexts figures;
+  TNameIds names;
   for (auto [name, race] : state.Players) {
     if (!race) continue;
     // The user's own report lists every group of the user; an ally's listing adds nothing.
@@ -332,6 +395,8 @@ void MergeGroups(GameState& state) {
     // Keys compare ignoring case, so they are looked up lower-cased. Of the groups with one key,
     // in the order read, each but the last has an equal key after it: those go, unless they
     // belong to a fleet.
+    if (MergeByParts(state, *race, names)) continue;
+    // A name holds one of the key's marks: the whole texts are compared.
     // All keys in one text, each lower-cased as a whole.
     std::string text;
     std::vector<size_t> ends;

@@ -17,35 +17,10 @@
 
 namespace tovix {
 
-// A set of planets to test every group of the game against: an open-addressing table of the
-// planets' addresses, at most a quarter full, so that a test is mostly one look at one slot.
-class TPlanetSet {
- public:
-  explicit TPlanetSet(const std::vector<const TPlanet*>& planets);
-  bool Contains(const TPlanet* planet) const {
-    if (!planet) return false;
-    for (size_t i = Slot(planet);; i = (i + 1) & mask_) {
-      if (slots_[i] == planet) return true;
-      if (!slots_[i]) return false;
-    }
-  }
-
- private:
-  size_t Slot(const TPlanet* planet) const {
-    // Fibonacci hashing: the high bits of the product spread addresses that differ little.
-    return static_cast<size_t>((reinterpret_cast<uintptr_t>(planet) * 0x9E3779B97F4A7C15u) >>
-                               shift_) &
-           mask_;
-  }
-
-  std::vector<const TPlanet*> slots_;  // nullptr: empty
-  size_t mask_ = 0;
-  int shift_ = 0;
-};
-
 // After each report of turn `turn`: other races' groups seen in earlier turns at planets that
 // this report's race now sees (its own planets, and the planets where its groups of this turn
-// stand) are removed. The groups are those of the store the reader keeps them in.
+// stand) are removed. The groups are those of the store the reader keeps them in, which finds
+// the groups at a planet without looking at the others.
 void PruneGroups(GameState& state, TGroupStore& groups, int32_t turn);
 
 // Once after reading: fills ShipsPresent and ShipsUpToDate of every ship in production from

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -42,47 +43,8 @@ constexpr size_t kMaxPatterns = 1024;
 constexpr std::string_view kExtraInfoFile = "ExtrInf.ini";
 constexpr std::string_view kErrorHeader = "Error - Turn: %d Player: %s Report: %s %s";
 
-// Bytes above 127 belong to words: a name the player gave with an accented letter (Latin-1, or
-// UTF-8 from a mail program) stays one word instead of being cut at its accent, which would
-// shift the columns of its row. The no-break space is made a blank before the split.
-bool IsWordDelimiter(int c) {
-  return c < 33 || c == ',' || c == '`' || c == '~' || c == 127;
-}
-
 std::string PlanetReadError(int turn) {
   return Fmt("Error while reading planets - Turn: %d", turn);
-}
-
-// Line ends written as LF CR (by some mail programs) would end every line twice, making an empty
-// line after each: a text whose first line end is LF CR has them made LF.
-void JoinLfCrLineEnds(std::string& text) {
-  const size_t lf = text.find('\n');
-  if (lf == std::string::npos || lf + 1 >= text.size() || text[lf + 1] != '\r') return;
-  if (lf > 0 && text[lf - 1] == '\r') return;  // CR LF CR LF ...
-  size_t out = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    text[out++] = text[i];
-    if (text[i] == '\n' && i + 1 < text.size() && text[i + 1] == '\r') ++i;
-  }
-  text.resize(out);
-}
-
-// What a report's text needs before it is split: LF CR line ends joined, no-break spaces made
-// blanks.
-void PrepareReportText(std::string& text) {
-  JoinLfCrLineEnds(text);
-  NormalizeNoBreakSpaces(text);
-}
-
-// A parser of report lines, with its parser of words.
-void SetUpReportParser(TZnStrParse& lines) {
-  lines.SetLineMode(true);
-  // Reports come with CR LF, LF or CR line ends; the parser ends lines at each of them, so a
-  // report is not copied just to make its line ends CR LF.
-  lines.SetAnyLineEnd(true);
-  TZnStrParse& words = lines.CreateSubParser("SD");
-  for (int c = 0; c < 256; ++c)
-    words.SetDelimiter(static_cast<unsigned char>(c), IsWordDelimiter(c));
 }
 
 // A turn word: digits, perhaps between punctuation ("12", "(12)"); "1e3" or "12a" are not.
@@ -107,48 +69,8 @@ int32_t ProductionCargo(std::string_view text, bool exact) {
   return pcNone;
 }
 
-// The planet number of an other race's planet in the turn-0 report: its name is the number.
-int32_t NameAsNumber(std::string_view name) {
-  int32_t value = 0;
-  if (!TryParseInt(name, value)) {
-    throw EParseError("'" + std::string(name) + "' is not a valid integer value");
-  }
-  return value;
-}
-
-struct TPlanetRow {
-  std::string name;
-  std::string production;
-  int32_t x = 0;
-  int32_t y = 0;
-  float size = 0;
-  float population = 0;
-  float industry = 0;
-  float resources = 0;
-  float capital = 0;
-  float material = 0;
-  float colonists = 0;
-};
-
 float FloatWord(const TReportRow& words, int index, TFigureCache& figures) {
   return static_cast<float>(figures.Read(words.TokenView(index)));
-}
-
-// Every word is read before the model is touched, so a short row changes nothing.
-TPlanetRow ReadPlanetRow(const TReportRow& words, const TPlanetColumns& c, TFigureCache& figures) {
-  TPlanetRow row;
-  row.name = words.Token(c.Name);
-  row.x = ParseCoordinate(words.TokenView(c.X));
-  row.y = ParseCoordinate(words.TokenView(c.Y));
-  row.size = FloatWord(words, c.Size, figures);
-  row.population = FloatWord(words, c.Population, figures);
-  row.industry = FloatWord(words, c.Industry, figures);
-  row.resources = FloatWord(words, c.Resources, figures);
-  row.production = words.Token(c.Production);
-  row.capital = FloatWord(words, c.CAP, figures);
-  row.material = FloatWord(words, c.MAT, figures);
-  row.colonists = FloatWord(words, c.COL, figures);
-  return row;
 }
 
 // The longest run of characters that every match of `pattern` contains as it stands; empty
@@ -253,28 +175,6 @@ uint64_t SquaredDistance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 
 }  // namespace
 
-int32_t ParseCoordinate(std::string_view word) {
-  const char* p = word.data();
-  const char* const end = p + word.size();
-  while (p != end && *p != '-' && (*p < '0' || *p > '9')) ++p;
-  if (p == end) return 0;
-  const bool negative = *p == '-';
-  if (negative) ++p;
-  // Eighteen digits cannot overflow; a longer run is past the limit anyway.
-  constexpr uint64_t kLimit = std::numeric_limits<int32_t>::max();
-  uint64_t value = 0;
-  int digits = 0;
-  for (; p != end; ++p) {
-    if (*p == '.') continue;
-    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(*p) - '0');
-    if (digit > 9) break;
-    value = value * 10 + digit;
-    if (++digits > 18) value = kLimit;
-  }
-  const auto limited = static_cast<int32_t>(std::min(value, kLimit));
-  return negative ? -limited : limited;
-}
-
 std::string QuoteRegexText(std::string_view text) {
   std::string quoted;
   quoted.reserve(text.size() + 8);
@@ -283,32 +183,6 @@ std::string QuoteRegexText(std::string_view text) {
     quoted += c;
   }
   return quoted;
-}
-
-// --- A row of words ---------------------------------------------------------------------------
-
-TReportRow::TReportRow(TZnStrParse& words) : base_(words.Text().data()), count_(words.Count()) {
-  TWordSpan* out = inline_;
-  if (count_ > kInlineWords) {
-    more_.resize(static_cast<size_t>(count_));
-    out = more_.data();
-  }
-  for (int i = 0; i < count_; ++i) {
-    const std::string_view word = words.TokenView(i);
-    out[i] = {static_cast<uint32_t>(word.data() - base_), static_cast<uint32_t>(word.size())};
-  }
-  spans_ = out;
-}
-
-TReportRow::TReportRow(const TLineWords& words, std::string_view text, int line)
-    : spans_(words.LineSpans(line)), base_(text.data()), count_(words.WordCount(line)) {}
-
-void TReportRow::ThrowOutOfBounds() {
-  throw EParseError("Index out of bounds");
-}
-
-int32_t TReportRow::TokenAsInt(int index) const {
-  return FirstIntInStr(TokenView(index));
 }
 
 // --- The reader --------------------------------------------------------------------------------
@@ -336,6 +210,7 @@ bool TReportReader::LoadAllReports() {
   firstReport_.clear();
   ownRace_.clear();
   int lastHeaderTurn = -1;
+  sizesTurn_ = -1;
 
   const fs::path extraInfo = programDir_ / kExtraInfoFile;
   std::error_code ec;
@@ -376,11 +251,17 @@ bool TReportReader::LoadAllReports() {
       ListReportFiles(settings.spelD, settings.spelC, kFirstTurn, kLastTurn);
   std::vector<std::string> names;
   names.reserve(files.size());
-  for (const TReportFile& file : files) names.push_back(file.FileName);
-  TReportPrefetcher prefetcher(std::move(names), readThreads_, PrepareReportText, [] {
-    auto lines = std::make_unique<TZnStrParse>();
-    SetUpReportParser(*lines);
-    return lines;
+  int lastOwnTurn = -1;
+  for (const TReportFile& file : files) {
+    names.push_back(file.FileName);
+    if (file.LetterIndex == 1) lastOwnTurn = std::max(lastOwnTurn, file.Turn);
+  }
+  // The map tracks are read from the own reports of the last two turns, kept as they are read.
+  ownTexts_.clear();
+  keepOwnTextsFrom_ = lastOwnTurn < 0 ? kLastTurn + 1 : lastOwnTurn - 1;
+  SetWorkersLayout();
+  TReportPrefetcher prefetcher(std::move(names), readThreads_, [this](TPreparedReport& report) {
+    report.ReadTables(WorkersLayout());
   });
   // The groups are kept in the store until the reading ends.
   struct TGroupStoreScope {
@@ -407,7 +288,9 @@ bool TReportReader::LoadAllReports() {
     try {
       if (!ReadReportFile(file.Turn, file.LetterIndex, file.FileName)) {
         prefetcher_ = nullptr;
+        SumPendingSizes();
         ForgetReport();
+        ownTexts_.clear();
         return false;
       }
     } catch (const std::exception& e) {
@@ -419,6 +302,7 @@ bool TReportReader::LoadAllReports() {
     if (headerRead_) lastHeaderTurn = report_.Turn;
   }
 
+  SumPendingSizes();
   // The last report's text and words go before the groups are made.
   ForgetReport();
   EndGroupStore();
@@ -436,14 +320,25 @@ bool TReportReader::LoadAllReports() {
   const bool mapTracks =
       type == TGameType::Normal || type == TGameType::NG || type == TGameType::NT;
   const bool groupTracks = type == TGameType::NG || type == TGameType::NT;
+  struct TForgetOwnTexts {
+    ~TForgetOwnTexts() { texts.clear(); }
+    std::vector<std::pair<int, std::string>>& texts;
+  } forgetOwnTexts{ownTexts_};
   for (int turn = std::max(0, state_.LastTurn - 1); turn <= state_.LastTurn; ++turn) {
     if (mapTracks && !settings.spelC.empty()) {
       guarded([&] {
         // The map is read from the own report of that turn.
-        const std::string fileName = FormatReportName(settings.spelD, settings.spelC[0], turn);
-        if (!fs::is_regular_file(fileName, ec)) return;
-        std::string text = LoadFileToString(fileName);
-        JoinLfCrLineEnds(text);
+        std::string text;
+        const auto kept = std::find_if(ownTexts_.begin(), ownTexts_.end(),
+                                       [&](const auto& own) { return own.first == turn; });
+        if (kept != ownTexts_.end()) {
+          text = std::move(kept->second);
+        } else {
+          const std::string fileName = FormatReportName(settings.spelD, settings.spelC[0], turn);
+          if (!fs::is_regular_file(fileName, ec)) return;
+          text = LoadFileToString(fileName);
+          PrepareReportText(text);
+        }
         NormalizeLineEnds(text);
         ReadMapTracks(state_, text, turn);
       });
@@ -486,6 +381,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
       // reads this game as every later run will.
       state_.Layout = TReportLayout{};
       SetReportLayout(state_.Layout, detected);
+      SetWorkersLayout();
       if (detected == TGameType::NGBlind) state_.Players.SetDuplicates(TDuplicates::Accept);
       if (!settings.IniPath.empty()) {
         try {
@@ -500,7 +396,16 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   ui_.SetCurrentWork("Reading report");
   try {
     if (prefetcher_) {
-      prefetcher_->Take(prefetchIndex_, lines_, lineWords_);
+      std::unique_ptr<TPreparedReport> prepared = prefetcher_->Take(prefetchIndex_);
+      RetireText();
+      lines_.TakeText(prepared->lines);
+      tabLines_.swap(prepared->tabLines);
+      tabTitles_.swap(prepared->titles);
+      masks_.swap(prepared->masks);
+      std::swap(tables_, prepared->tables);
+      tablesLayout_ = std::move(prepared->layout);
+      tablesCheckedFor_ = nullptr;
+      prefetcher_->Recycle(std::move(prepared));
       BuildSectionIndex();
     } else {
       LoadReportText(LoadFileToString(fileName));
@@ -510,13 +415,18 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
     return true;
   }
   if (SectionCount() < kMinSections) MendReport(fileName);
+  if (letterIndex == 1 && loopTurn >= keepOwnTextsFrom_)
+    ownTexts_.emplace_back(loopTurn, std::string(lines_.Text()));
 
   if (!ReadReportHeader()) return true;
   const int turn = report_.Turn;
   const std::string& raceName = report_.Race;
+  const bool ngBlind = settings.GameType == TGameType::NGBlind;
+  // The planet sizes of a turn are summed once, after the last report of the turn: a report of
+  // another turn, or one that reads the status table, is the first after it.
+  if (sizesTurn_ >= 0 && (sizesTurn_ != turn || letterIndex == 1 || ngBlind)) SumPendingSizes();
   state_.SetAllPlayersTurnCount(turn);
 
-  const bool ngBlind = settings.GameType == TGameType::NGBlind;
   if (letterIndex == 1 || ngBlind) {
     if (letterIndex == 1) ownRace_ = raceName;
     ReadStatusOfPlayers(loopTurn);
@@ -562,7 +472,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   ReadBombings();
   if (letterIndex == 1) ReadIncomingGroups();
   PruneGroups(state_, groups_, turn);
-  SumPlanetSizes(turn);
+  sizesTurn_ = turn;
   if (letterIndex == 1 && settings.UseCountMethod >= turn) CountClustersForTurn(state_, turn);
   return true;
 }
@@ -619,9 +529,16 @@ void TReportReader::RepairTabMarks(const std::string& fileName) {
 // --- One report ------------------------------------------------------------------------------
 
 void TReportReader::LoadReportText(std::string text) {
-  PrepareReportText(text);
-  lines_.SetText(std::move(text));
-  lineWords_.Clear();
+  TPreparedReport prepared;
+  prepared.SetText(std::move(text));
+  RetireText();
+  lines_.TakeText(prepared.lines);
+  tabLines_.swap(prepared.tabLines);
+  tabTitles_.swap(prepared.titles);
+  masks_.swap(prepared.masks);
+  tables_.Clear();
+  tablesLayout_.reset();
+  tablesCheckedFor_ = nullptr;
   BuildSectionIndex();
 }
 
@@ -633,18 +550,7 @@ void TReportReader::BuildSectionIndex() {
     const std::string_view line = Line(i);
     if (line.size() > 2) sections_.push_back({line, i});
   };
-  if (count > 0 && lineWords_.LineCount() == count) {
-    // Found where the report was split.
-    for (const int i : lineWords_.TabLines()) addLine(i);
-  } else {
-    // The tabs that begin lines: a report has few tabs but many lines.
-    const std::string_view text = lines_.Text();
-    for (size_t at = text.find('\t'); at != std::string_view::npos; at = text.find('\t', at + 1)) {
-      if (at > 0 && text[at - 1] != '\n' && text[at - 1] != '\r') continue;
-      const int i = lines_.TokenStartingAt(at);
-      if (i >= 0) addLine(i);
-    }
-  }
+  for (const int i : tabLines_) addLine(i);
 
   // A header line without a tab is indexed as a section of its own.
   const TReportLayout& layout = Layout();
@@ -708,23 +614,54 @@ void TReportReader::BuildTitleIndex() {
   titles_.clear();
   titlesUsable_ = true;
   titles_.reserve(sections_.size());
-  for (const TSection& section : sections_) {
-    const std::string_view text = section.text;
-    // "^" also matches after a line feed inside the text; such a header is left to the
-    // expression (normalised reports have none).
-    if (text.find('\n') != std::string_view::npos) titlesUsable_ = false;
-    const auto title = std::find_if(text.begin(), text.end(), IsRegexWordChar);
-    titles_.push_back({text.substr(static_cast<size_t>(title - text.begin())), section.line});
+  const std::string_view text = lines_.Text();
+  // The sections are the report's header lines, whose titles came sorted with the report, but
+  // for those the index dropped and a header line without a tab that it took in.
+  std::vector<int> dropped;
+  std::vector<const TSection*> added;
+  auto section = sections_.cbegin();
+  for (const int line : tabLines_) {
+    if (Line(line).size() <= 2) continue;
+    for (; section != sections_.cend() && section->line < line; ++section)
+      added.push_back(&*section);
+    if (section != sections_.cend() && section->line == line) {
+      ++section;
+    } else {
+      dropped.push_back(line);
+    }
   }
-  std::sort(titles_.begin(), titles_.end(), [](const TTitle& a, const TTitle& b) {
+  for (; section != sections_.cend(); ++section) added.push_back(&*section);
+  for (const TTitleSpan& t : tabTitles_) {
+    if (std::binary_search(dropped.begin(), dropped.end(), t.Line)) continue;
+    titles_.push_back({text.substr(t.Start, t.Size), t.Line, t.Key});
+  }
+  const auto before = [](const TTitle& a, const TTitle& b) {
+    if (a.key != b.key) return a.key < b.key;
     return a.title != b.title ? a.title < b.title : a.line < b.line;
-  });
+  };
+  for (const TSection* s : added) {
+    const auto first = std::find_if(s->text.begin(), s->text.end(), IsRegexWordChar);
+    const std::string_view text = s->text.substr(static_cast<size_t>(first - s->text.begin()));
+    const TTitle title{text, s->line, TitleKey(text)};
+    titles_.insert(std::upper_bound(titles_.begin(), titles_.end(), title, before), title);
+  }
+  // "^" also matches after a line feed inside the text; such a header is left to the
+  // expression (normalised reports have none).
+  for (const TSection& s : sections_) {
+    if (s.text.find('\n') != std::string_view::npos) titlesUsable_ = false;
+  }
 }
 
 void TReportReader::ForgetReport() {
+  RetireText();
   ClearSections();
   lines_.SetText(std::string());
-  lineWords_ = TLineWords();
+  tabLines_.clear();
+  tabTitles_.clear();
+  masks_.clear();
+  tables_.Clear();
+  tablesLayout_.reset();
+  tablesCheckedFor_ = nullptr;
 }
 
 void TReportReader::ClearSections() {
@@ -749,9 +686,11 @@ int TReportReader::FindSection(int startLine, std::string_view pattern) {
 int TReportReader::FirstTitle(int startLine, std::string_view prefix) const {
   // The titles that begin with the prefix are neighbours in the sorted title index; the first
   // of their sections at or after the start line is the one a scan would find.
-  auto title =
-      std::lower_bound(titles_.begin(), titles_.end(), prefix,
-                       [](const TTitle& t, std::string_view text) { return t.title < text; });
+  const uint64_t key = TitleKey(prefix);
+  auto title = std::lower_bound(titles_.begin(), titles_.end(), prefix,
+                                [key](const TTitle& t, std::string_view text) {
+                                  return t.key != key ? t.key < key : t.title < text;
+                                });
   int found = -1;
   for (; title != titles_.end() && SameBytes(title->title.substr(0, prefix.size()), prefix);
        ++title) {
@@ -760,13 +699,20 @@ int TReportReader::FirstTitle(int startLine, std::string_view prefix) const {
   return found;
 }
 
-int TReportReader::FindTitle(int startLine, std::string_view title) {
+bool TReportReader::IsPlainTitle(std::string_view title) {
   // A title that begins with a word character and holds no character an expression reads
   // otherwise is its own pattern's prefix (TitlePrefix): no pattern is made for it.
   // ("{" and "}" are no operators, but TitlePrefix takes no text with them.)
   const auto special = [](char c) { return IsRegexOperator(c) || c == '{' || c == '}'; };
-  const bool plain = !title.empty() && IsRegexWordChar(title[0]) &&
-                     std::none_of(title.begin(), title.end(), special);
+  return !title.empty() && IsRegexWordChar(title[0]) &&
+         std::none_of(title.begin(), title.end(), special);
+}
+
+int TReportReader::FindTitle(int startLine, std::string_view title) {
+  return FindTitle(startLine, title, IsPlainTitle(title));
+}
+
+int TReportReader::FindTitle(int startLine, std::string_view title, bool plain) {
   if (plain && titlesUsable_) {
     if (startLine < 0) startLine = std::max(0, LineCount() + startLine);
     return FirstTitle(startLine, title);
@@ -938,8 +884,9 @@ void TReportReader::ReadStatusOfPlayers(int loopTurn) {
 
 // --- Planet tables ------------------------------------------------------------------------------
 
-TPlanet* TReportReader::PlanetForRow(std::string_view name, int32_t x, int32_t y, int turn) {
-  const int index = planetIndex_.Find(name);
+TPlanet* TReportReader::PlanetForRow(std::string_view name, uint64_t hash, int32_t x, int32_t y,
+                                     int turn) {
+  const int index = planetIndex_.Find(name, hash);
   if (index < 0) return FindOrCreatePlanet(x, y, std::string(LowerKey(name)), turn);
   TPlanet* planet = state_.Planets.Object(index);
   if (planet->X != x || planet->Y != y) {
@@ -952,37 +899,73 @@ TPlanet* TReportReader::PlanetForRow(std::string_view name, int32_t x, int32_t y
   return planet;
 }
 
+TReadyTables::TTable TReportReader::ReadyTable(int header, TReadyKind kind) {
+  const TGameType type = state_.Settings.GameType;
+  if (tablesCheckedFor_ != layout_ || tablesCheckedType_ != type) {
+    // Tables read ahead in another layout (the game's variant was found only now, or the
+    // report is of the "Galaxy PLUS" layout) are read again.
+    TReadyLayout layout = TReadyLayout::Of(Layout(), type);
+    if (!tablesLayout_ || !(*tablesLayout_ == layout)) {
+      tables_.Clear();
+      tablesLayout_ = std::make_shared<const TReadyLayout>(std::move(layout));
+    }
+    tablesCheckedFor_ = layout_;
+    tablesCheckedType_ = type;
+  }
+  if (const TReadyTables::TTable* table = tables_.Find(header, kind)) return *table;
+  return tables_.ReadTable(lines_, masks_, header, kind, *tablesLayout_);
+}
+
+std::shared_ptr<const TReadyLayout> TReportReader::WorkersLayout() {
+  std::lock_guard lock(workersLayoutMutex_);
+  return workersLayout_;
+}
+
+void TReportReader::SetWorkersLayout() {
+  auto layout = std::make_shared<const TReadyLayout>(
+      TReadyLayout::Of(state_.Layout, state_.Settings.GameType));
+  std::lock_guard lock(workersLayoutMutex_);
+  workersLayout_ = std::move(layout);
+}
+
 void TReportReader::ReadPlanetTable(int headerLine, const TPlanetColumns& columns, TPlayer* owner,
                                     bool otherRace) {
   const int turn = report_.Turn;
   const bool blind = state_.Settings.GameType == TGameType::Blind;
   const bool ownReport = state_.ReportLetterIndex == 1;
-  for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
-    const TReportRow words = Row(line);
-    TPlanetRow row = ReadPlanetRow(words, columns, figures_);
+  const TReadyTables::TTable table =
+      ReadyTable(headerLine, otherRace ? TReadyKind::OtherPlanets : TReadyKind::OwnPlanets);
+  const std::string_view text = lines_.Text();
+  for (uint32_t i = 0; i < table.Count; ++i) {
+    const TListedPlanetRow& row = tables_.Listed(table, i);
+    // Every word is read before the model is touched, so a short row changes nothing.
+    if (!row.Complete) ThrowIndexOutOfBounds();
+    const std::string_view name = text.substr(row.Name.start, row.Name.size);
     std::string numberKey;
-    std::string_view key;
+    std::string_view key = name;
+    uint64_t hash = row.NameHash;
     int32_t number = 0;
-    if (blind) {
-      number = words.TokenAsInt(columns.Name + 1);
-      key = numberKey = std::to_string(number);
-    } else if (HasWord(columns.Number)) {
-      number = words.TokenAsInt(columns.Number);
-      key = row.name;
-    } else {
-      key = row.name;
-      if (turn == 0) {
-        number = otherRace ? NameAsNumber(row.name) : FirstIntInStr(row.name);
-      } else {
-        number = state_.PlanetNumberCounter++;
+    if (blind || HasWord(columns.Number)) {
+      if (!row.HasNumberWord) ThrowIndexOutOfBounds();
+      number = row.NumberWord;
+      if (blind) {
+        key = numberKey = std::to_string(number);
+        hash = FoldedTextHash(key);
       }
+    } else if (turn == 0) {
+      // Another race's planets are named by their number in the turn-0 report.
+      if (otherRace && !TryParseInt(name, number))
+        throw EParseError("'" + std::string(name) + "' is not a valid integer value");
+      if (!otherRace) number = FirstIntInStr(name);
+    } else {
+      number = state_.PlanetNumberCounter++;
     }
-    TPlanet* planet = PlanetForRow(key, row.x, row.y, turn);
+    TPlanet* planet = PlanetForRow(key, hash, row.X, row.Y, turn);
     if (turn == state_.FirstTurn || HasWord(columns.Number)) planet->Number = number;
-    const int32_t cargo = ProductionCargo(row.production, otherRace);
-    planet->SetValues(std::move(row.name), std::move(row.production), row.x, row.y, row.size,
-                      row.population, row.industry, row.resources, cargo, row.capital, row.material,
-                      row.colonists, ownReport);
+    const std::string_view production = text.substr(row.Production.start, row.Production.size);
+    const int32_t cargo = ProductionCargo(production, otherRace);
+    planet->SetValues(name, production, row.X, row.Y, row.Size, row.Population, row.Industry,
+                      row.Resources, cargo, row.Capital, row.Material, row.Colonists, ownReport);
     planet->SetOwner(TOwnerRef::Of(owner), turn);
     if (turn == 0) planet->HomeAtTurn0 = true;
     // The map's first-turn colour is for the user's own start planets only.
@@ -1003,8 +986,6 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
   const TGameType type = state_.Settings.GameType;
   const bool blind = type == TGameType::Blind;
   const TReportLayout& layout = Layout();
-  const TUnknownPlanetColumns& c =
-      uninhabited ? layout.UninhabitedColumns : layout.UnknownPlanetColumns;
   // Uninhabited rows of "Galaxy PLUS" tables have a number column; unidentified ones give the
   // number alone.
   const bool numberColumn = layout.PlanetNumbers && uninhabited;
@@ -1014,62 +995,56 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
     owner = TOwnerRef::Unknown();
   }
 
-  const int count = LineCount();
-  for (int line = FirstTableRow(headerLine); line < count; ++line) {
-    const TReportRow words = Row(line);
-    if (words.Count() < 3 || Line(line)[0] == '\t') break;
-    std::string_view name = words.TokenView(c.Name);
-    const int32_t x = ParseCoordinate(words.TokenView(c.X));
-    const int32_t y = ParseCoordinate(words.TokenView(c.Y));
-    float size = 0;
-    float resources = 0;
-    // Size and resources only where the row holds both.
-    if (uninhabited && words.Count() > c.Resources) {
-      size = FloatWord(words, c.Size, figures_);
-      resources = FloatWord(words, c.Resources, figures_);
-    }
-    // The stockpiles where the row has them: an emptied planet keeps none of its old ones.
-    const bool stockpiles = uninhabited && words.Count() > c.MAT;
-    const float capital = stockpiles ? FloatWord(words, c.CAP, figures_) : 0;
-    const float material = stockpiles ? FloatWord(words, c.MAT, figures_) : 0;
+  const TReadyTables::TTable table =
+      ReadyTable(headerLine, uninhabited ? TReadyKind::Uninhabited : TReadyKind::Unidentified);
+  const std::string_view text = lines_.Text();
+  for (uint32_t i = 0; i < table.Count; ++i) {
+    const TUnknownPlanetRow& row = tables_.Unknown(table, i);
+    if (!row.Complete) ThrowIndexOutOfBounds();
+    std::string_view name = text.substr(row.Name.start, row.Name.size);
     std::string numberKey;
-    std::string_view key;
+    std::string_view key = name;
+    uint64_t hash = row.NameHash;
     int32_t number = 0;
     if (blind) {
-      number = uninhabited ? words.TokenAsInt(c.Number) : FirstIntInStr(name);
+      if (uninhabited && !row.HasNumberWord) ThrowIndexOutOfBounds();
+      number = uninhabited ? row.NumberWord : FirstIntInStr(name);
       key = numberKey = std::to_string(number);
+      hash = FoldedTextHash(key);
     } else if (numberColumn || numberOnly) {
-      number = numberColumn ? words.TokenAsInt(c.Number) : FirstIntInStr(name);
+      if (numberColumn && !row.HasNumberWord) ThrowIndexOutOfBounds();
+      number = numberColumn ? row.NumberWord : FirstIntInStr(name);
       // A planet known by name keeps it where the row gives only its number.
       const TPlanet* known = numberOnly ? state_.PlanetByNumber(number) : nullptr;
-      if (known) name = known->Name;
-      key = name;
+      if (known) {
+        key = name = known->Name;
+        hash = FoldedTextHash(key);
+      }
     } else {
-      key = name;
       number = turn == 0 ? FirstIntInStr(name) : state_.PlanetNumberCounter++;
     }
 
-    TPlanet* planet = PlanetForRow(key, x, y, turn);
-    planet->Name.assign(name);
+    TPlanet* planet = PlanetForRow(key, hash, row.X, row.Y, turn);
+    if (planet->Name != name) planet->Name.assign(name);
     if (turn == state_.FirstTurn || numberColumn || numberOnly) planet->Number = number;
-    planet->X = x;
-    planet->Y = y;
+    planet->X = row.X;
+    planet->Y = row.Y;
     if (state_.ReportLetterIndex == 1) planet->Production.clear();
     planet->SetOwner(owner, turn);
     if (turn == 0 && !owner.IsNone()) planet->HomeAtTurn0 = true;
-    if (size > 0) {
-      planet->Size = size;
-      planet->Resources = resources;
+    if (row.Size > 0) {
+      planet->Size = row.Size;
+      planet->Resources = row.Resources;
     }
-    if (uninhabited && words.Count() > c.Resources) {
+    if (row.Sizes) {
       // Nobody lives there now: the figures of a former owner no longer hold.
       planet->Population = 0;
       planet->Industry = 0;
       planet->Colonists = 0;
     }
-    if (stockpiles) {
-      planet->Capital = capital;
-      planet->Material = material;
+    if (row.Stockpiles) {
+      planet->Capital = row.Capital;
+      planet->Material = row.Material;
     }
   }
 }
@@ -1099,9 +1074,39 @@ void TReportReader::ReadOtherPlanets() {
 }
 
 int TReportReader::OtherPlanetsHeader(const TPlayer& race) {
-  const std::string& title = Layout().OtherPlanetsTitle;
-  if (title == QuoteRegexText(title)) return FindTitle(0, race.Name + " " + title);
-  return FindSection(0, "^\\W*" + QuoteRegexText(race.Name) + " " + title);
+  const TRaceTitles& titles = TitlesOf(race);
+  if (titles.otherPlanetsPattern.empty())
+    return FindTitle(0, titles.otherPlanets, titles.otherPlanetsPlain);
+  return FindSection(0, titles.otherPlanetsPattern);
+}
+
+const TReportReader::TRaceTitles& TReportReader::TitlesOf(const TPlayer& race) {
+  const TReportLayout& layout = Layout();
+  TRaceTitles& titles = raceTitles_[&race];
+  // Made again only when the race was renamed or the layout is another.
+  if (titles.layout == &layout && titles.name == race.Name &&
+      titles.shipTypesSuffix == layout.ShipTypesTitleSuffix &&
+      titles.groupsSuffix == layout.GroupsTitleSuffix &&
+      titles.otherPlanetsTitle == layout.OtherPlanetsTitle)
+    return titles;
+  titles.layout = &layout;
+  titles.name = race.Name;
+  titles.shipTypesSuffix = layout.ShipTypesTitleSuffix;
+  titles.groupsSuffix = layout.GroupsTitleSuffix;
+  titles.otherPlanetsTitle = layout.OtherPlanetsTitle;
+  titles.shipTypes = race.Name + layout.ShipTypesTitleSuffix;
+  titles.shipTypesPlain = IsPlainTitle(titles.shipTypes);
+  titles.groups = race.Name + layout.GroupsTitleSuffix;
+  titles.groupsPlain = IsPlainTitle(titles.groups);
+  const std::string& title = layout.OtherPlanetsTitle;
+  titles.otherPlanetsPattern.clear();
+  if (title == QuoteRegexText(title)) {
+    titles.otherPlanets = race.Name + " " + title;
+    titles.otherPlanetsPlain = IsPlainTitle(titles.otherPlanets);
+  } else {
+    titles.otherPlanetsPattern = "^\\W*" + QuoteRegexText(race.Name) + " " + title;
+  }
+  return titles;
 }
 
 bool TReportReader::ListsPlanetAt(int32_t x, int32_t y) {
@@ -1196,6 +1201,13 @@ TPlanet* TReportReader::FindOrCreatePlanet(int32_t x, int32_t y, const std::stri
   return nearest;
 }
 
+void TReportReader::SumPendingSizes() {
+  if (sizesTurn_ < 0) return;
+  const int turn = sizesTurn_;
+  sizesTurn_ = -1;
+  SumPlanetSizes(turn);
+}
+
 void TReportReader::SumPlanetSizes(int turn) {
   std::unordered_map<const TPlayer*, double> sums;
   for (auto [key, planet] : state_.Planets) {
@@ -1210,9 +1222,41 @@ void TReportReader::SumPlanetSizes(int turn) {
 
 // --- Helpers -----------------------------------------------------------------------------------
 
-TPlanet* TReportReader::PlanetOfWord(std::string_view word) {
-  const int index = planetIndex_.Find(word);
-  if (index >= 0) return state_.Planets.Object(index);
+TPlanet* TReportReader::PlanetOfWord(std::string_view word, uint64_t hash, uint32_t& storeNumber) {
+  if (storeNumbersVersion_ != state_.Planets.Version()) {
+    storeNumbers_.assign(static_cast<size_t>(state_.Planets.Count()), kNoNumber);
+    storeNumbersVersion_ = state_.Planets.Version();
+    planetMemo_.fill(TPlanetMemo{});
+  }
+  // The rows of a report name a few planets many times.
+  TPlanetMemo& memo = planetMemo_[(hash * 0x9E3779B97F4A7C15u) >> (64 - kPlanetMemoBits)];
+  if (memo.planet && memo.hash == hash && memo.size == word.size() &&
+      std::memcmp(memo.text, word.data(), word.size()) == 0) {
+    storeNumber = memo.number;
+    return memo.planet;
+  }
+  const int index = planetIndex_.Find(word, hash);
+  if (index < 0) {
+    TPlanet* planet = PlanetOfWord(word, hash);
+    if (planet) storeNumber = groups_.PlanetNumber(planet);
+    return planet;
+  }
+  TPlanet* planet = planetIndex_.ObjectOf(index);
+  uint32_t& number = storeNumbers_[static_cast<size_t>(index)];
+  if (number == kNoNumber) number = groups_.PlanetNumber(planet);
+  storeNumber = number;
+  if (word.size() <= sizeof memo.text) {
+    memo.hash = hash;
+    memo.planet = planet;
+    memo.number = number;
+    memo.size = static_cast<uint8_t>(word.size());
+    std::memcpy(memo.text, word.data(), word.size());
+  }
+  return planet;
+}
+
+TPlanet* TReportReader::PlanetOfWord(std::string_view word, uint64_t hash) {
+  if (TPlanet* planet = planetIndex_.FindObject(word, hash)) return planet;
   if (Layout().PlanetNumbers && word.size() > 1 && word[0] == '#')
     return state_.PlanetByNumber(FirstIntInStr(word));
   return nullptr;
@@ -1229,14 +1273,14 @@ void TReportReader::Report(std::string message) {
 }
 
 TReportRow TReportReader::Row(int line) {
-  if (line >= 0 && line < lineWords_.LineCount())
-    return TReportRow(lineWords_, lines_.Text(), line);
-  return TReportRow(lines_.SubParser(line));
+  return ReportRow(lines_, masks_.data(), line);
 }
 
 int TReportReader::WordCount(int line) {
-  if (line >= 0 && line < lineWords_.LineCount()) return lineWords_.WordCount(line);
-  return lines_.SubParser(line).Count();
+  const std::string_view text = lines_.Text();
+  const std::string_view view = lines_.TokenView(line);
+  const auto from = static_cast<size_t>(view.data() - text.data());
+  return static_cast<int>(SplitWords(masks_.data(), from, from + view.size(), nullptr, 0));
 }
 
 int TReportReader::LineCount() {
@@ -1267,17 +1311,15 @@ bool TReportReader::Matches(const TSectionPattern& pattern, std::string_view tex
 }
 
 bool TReportReader::IsTableEnd(int line) {
-  if (line < 0 || line >= LineCount()) return true;
-  const std::string_view text = Line(line);
-  if (!text.empty() && text[0] == '\t') return true;
-  return WordCount(line) == 0;
+  return tovix::IsTableEnd(lines_, masks_.data(), line);
+}
+
+bool TReportReader::HasWords(int line) {
+  return LineHoldsWord(lines_, masks_.data(), line);
 }
 
 int TReportReader::FirstTableRow(int headerLine) {
-  const int count = LineCount();
-  int line = headerLine + 1;
-  while (line < count && WordCount(line) == 0) ++line;
-  return line + 1;
+  return tovix::FirstTableRow(lines_, masks_.data(), headerLine);
 }
 
 std::string TReportReader::SectionError(std::string_view suffix, std::string_view error,

@@ -13,9 +13,11 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -28,113 +30,16 @@
 #include "core/regex/regex.h"
 #include "core/reports/group_store.h"
 #include "core/reports/report_files.h"
+#include "core/reports/report_rows.h"
 #include "core/text/numbers.h"
 #include "core/text/str_parse.h"
 #include "core/text/str_utils.h"
 
 namespace tovix {
 
-// A coordinate as the planet tables write it: characters up to the first "-" or digit are
-// skipped, then digits and "." are taken with the "." ignored ("12.34" gives 1234, "-0.50"
-// gives -50). Saturates instead of overflowing.
-int32_t ParseCoordinate(std::string_view word);
-
 // Escapes the characters a regular expression would treat as operators, so that a race name
 // taken from a report can be put into a section pattern and match only itself.
 std::string QuoteRegexText(std::string_view text);
-
-// The words of one report line. The row keeps its own list of words, so that splitting other
-// lines leaves it as it is; the words point into the report text and stay valid until the next
-// report is loaded. Word access as the line parser gives it: a negative index counts from the
-// end, an index out of range raises EParseError "Index out of bounds".
-class TReportRow {
- public:
-  explicit TReportRow(TZnStrParse& words);
-  // Line `line` of a report split beforehand; `text` is the report text. The row refers to
-  // `words`, which stays as it is until the next report, like the text.
-  TReportRow(const TLineWords& words, std::string_view text, int line);
-  // A row may refer to its own words.
-  TReportRow(const TReportRow&) = delete;
-  TReportRow& operator=(const TReportRow&) = delete;
-  int Count() const { return count_; }
-  std::string_view TokenView(int index) const { return At(Resolve(index)); }
-  std::string Token(int index) const { return std::string(TokenView(index)); }
-  // The first run of digits in the word (0 when none).
-  int32_t TokenAsInt(int index) const;
-  // The word as a number ("." as decimal separator); 0 when it is not one.
-  double TokenAsFloat(int index) const {
-    const std::string_view word = TokenView(index);
-    double value = 0;
-    if (TryParseShortDecimal(word, value)) return value;
-    return TryParseFloat(word, value) ? value : 0;
-  }
-  // Raises as TokenView does unless the row has at least `needed` words.
-  void RequireWords(int32_t needed) const {
-    if (count_ < needed) ThrowOutOfBounds();
-  }
-  // The number of words a row must have for TokenView(index) to give one.
-  static int32_t WordsFor(int32_t index) { return index >= 0 ? index + 1 : -index; }
-  // Word `index`, or "" when the row has no such word.
-  std::string_view WordOrEmpty(int index) const {
-    return index < count_ && index >= -count_ ? TokenView(index) : std::string_view();
-  }
-
- private:
-  size_t Resolve(int index) const {
-    if (index < 0) index += count_;
-    if (index < 0 || index >= count_) ThrowOutOfBounds();
-    return static_cast<size_t>(index);
-  }
-  [[noreturn]] static void ThrowOutOfBounds();
-  std::string_view At(size_t i) const {
-    return std::string_view(base_ + spans_[i].start, spans_[i].size);
-  }
-
-  // The words' offsets in the text at base_: of a line split beforehand, or the row's own.
-  const TWordSpan* spans_ = nullptr;
-  const char* base_ = nullptr;
-  int count_ = 0;
-  // A row split on its own keeps its words here: rows of the report tables have fewer words
-  // than kInlineWords; longer lines keep theirs on the heap. Left unset in a row that refers
-  // to a line split beforehand.
-  static constexpr int kInlineWords = 24;
-  TWordSpan inline_[kInlineWords];
-  std::vector<TWordSpan> more_;
-};
-
-// Figures read from report words, remembered by their text: the rows of a report repeat a few
-// figures (technology levels, empty loads, stockpiles) in most of its rows. Read gives what
-// TReportRow::TokenAsFloat gives for the word.
-class TFigureCache {
- public:
-  double Read(std::string_view word) {
-    if (word.empty() || word.size() > 8) return Parse(word);
-    const uint64_t bytes = FirstEightBytes(word);
-    Entry& entry = entries_[(bytes * 0x9E3779B97F4A7C15u) >> (64 - kBits)];
-    if (entry.bytes != bytes || entry.size != word.size()) {
-      entry.bytes = bytes;
-      entry.size = word.size();
-      entry.value = Parse(word);
-    }
-    return entry.value;
-  }
-
- private:
-  static constexpr int kBits = 8;
-  struct Entry {
-    uint64_t bytes = 0;
-    size_t size = 0;  // no word is empty: an entry not filled matches none
-    double value = 0;
-  };
-
-  static double Parse(std::string_view word) {
-    double value = 0;
-    if (TryParseShortDecimal(word, value)) return value;
-    return TryParseFloat(word, value) ? value : 0;
-  }
-
-  Entry entries_[1 << kBits];
-};
 
 // The report being read: its header turn (the loop turn until the header is read), the race the
 // header names and the file name. Every section error names them.
@@ -189,6 +94,8 @@ class TReportReader {
   void ReadOtherPlanets();
   TPlanet* FindOrCreatePlanet(int32_t x, int32_t y, const std::string& key, int turn);
   void SumPlanetSizes(int turn);
+  // SumPlanetSizes for the turn of the last report read whole, when it is not done yet.
+  void SumPendingSizes();
 
   // The section readers, in the order a report is read.
   void ReadShipsInProduction();
@@ -235,8 +142,11 @@ class TReportReader {
   // next call.
   std::string_view LowerKey(std::string_view text);
   // The planet a table word names: its name, or in "Galaxy PLUS" reports "#" + its number;
-  // nullptr when there is none.
-  TPlanet* PlanetOfWord(std::string_view word);
+  // nullptr when there is none. `hash` is the word's FoldedTextHash.
+  TPlanet* PlanetOfWord(std::string_view word) { return PlanetOfWord(word, FoldedTextHash(word)); }
+  TPlanet* PlanetOfWord(std::string_view word, uint64_t hash);
+  // The same, with the number under which the group store files the groups at the planet.
+  TPlanet* PlanetOfWord(std::string_view word, uint64_t hash, uint32_t& storeNumber);
   // Records a fault message.
   void Report(std::string message);
   // Runs one section reader; a fault it raises is recorded with SectionError(suffix, ...,
@@ -259,6 +169,8 @@ class TReportReader {
   }
   // The number of words of line `line`.
   int WordCount(int line);
+  // Whether line `line` holds a word.
+  bool HasWords(int line);
   int LineCount();
   std::string_view Line(int line);
   struct TSectionPattern;
@@ -281,9 +193,15 @@ class TReportReader {
   // (when there is one) and "\r" + the error text. The fleet reader's marks are "!!!".
   std::string SectionError(std::string_view suffix, std::string_view error,
                            std::string_view marks = "!") const;
-  // The planet of a planet-table row: the one filed under `name` lower-cased, else
-  // FindOrCreatePlanet. Its distance entry follows the row's position.
-  TPlanet* PlanetForRow(std::string_view name, int32_t x, int32_t y, int turn);
+  // The planet of a planet-table row: the one filed under `name` lower-cased (`hash` is its
+  // FoldedTextHash), else FindOrCreatePlanet. Its distance entry follows the row's position.
+  TPlanet* PlanetForRow(std::string_view name, uint64_t hash, int32_t x, int32_t y, int turn);
+  // The table of that kind under the header at `header`: read ahead with the report when it was
+  // read in the layout of this report, else read now.
+  TReadyTables::TTable ReadyTable(int header, TReadyKind kind);
+  // The layout the prefetcher's workers read tables ahead in (they ask from their threads).
+  std::shared_ptr<const TReadyLayout> WorkersLayout();
+  void SetWorkersLayout();
   // The race a status row names: the first one not gone filed under `key`.
   TPlayer* ActiveRaceByKey(const std::string& key);
   void ReadUnknownPlanetTable(int headerLine, bool uninhabited);
@@ -316,6 +234,20 @@ class TReportReader {
   void ReadGroupTable(int headerLine, TPlayer& race, bool own, const std::string& fleetName,
                       float fleetSpeed, int& line);
 
+  // A race's designs by name in any case, made again when its designs changed: FindDesign
+  // gives what TPlayer::FindShipType gives.
+  struct TDesignIndex {
+    uint64_t version = UINT64_MAX;                         // of the race's ShipTypes
+    std::vector<std::pair<uint64_t, TShipType*>> entries;  // FoldedTextHash of the name
+    size_t mask = 0;
+  };
+  // How the figures of a group table's rows are read. Rows of other races' tables are read
+  // later, each naming its table's columns by their place in figureColumns_.
+  struct TGroupTableColumns {
+    TGroupFigureColumns figures;
+    bool effectiveLevels;  // effective values ("Galaxy Blind") made technology levels
+    bool operator==(const TGroupTableColumns&) const = default;
+  };
   // A group table being read.
   struct TGroupTable {
     TPlayer* race;
@@ -324,21 +256,20 @@ class TReportReader {
     bool effective;
     uint32_t fleet;  // TGroupStore::FleetName
     float fleetSpeed;
-    int32_t wordsNeeded = 0;  // the words a row needs for every column a group reads
+    uint32_t figures;             // its TGroupTableColumns in figureColumns_
+    const TDesignIndex* designs;  // the race's; no design is added while a table is read
   };
-  // Where the words of a group row are: the own table has the group number in front, so every
-  // other column is one word further right; "Galaxy Blind" tables without effective values lack
-  // a word before the weapons.
-  struct TGroupColumnShift {
-    TGroupColumnShift(const TGroupTable& table, TGameType type)
-        : right(table.own ? 1 : 0), left(type == TGameType::Blind && !table.effective ? 1 : 0) {}
-    int32_t Column(int32_t index) const { return index + right; }
-    int32_t FromWeapons(int32_t index) const { return index + right - left; }
-    int right;
-    int left;
-  };
-  // Reads a group row into the store.
-  void ReadGroupRow(int line, const TGroupTable& table);
+  // Reads a group row into the store: a row of the own table whole, a row of another race's
+  // table without its figures (ReadDeferredRow reads them if the group is still there when its
+  // report's text goes).
+  void ReadGroupRow(int line, const TGroupTable& table, const TReadyGroupRow& ready);
+  // The ship count, group number, levels, cargo and load of a group row into its record.
+  static void ApplyGroupFigures(const TGroupFigures& figures, bool effectiveLevels,
+                                TGroupRecord& group);
+  void ReadDeferredRow(TGroupRecord& group, const TDeferredRow& row);
+  // Before the text of the report being read is replaced: it is kept while rows of it wait
+  // for their figures, and the figures of the rows of the oldest texts kept are read.
+  void RetireText();
   // Runs a step that adds or drops groups: within LoadAllReports on the store, otherwise with
   // the groups moved into the store and back into the model after it.
   template <class Step>
@@ -346,12 +277,33 @@ class TReportReader {
   void BeginGroupStore();
   // The groups back in the model.
   void EndGroupStore();
-  // The race's design of that name (FindShipType), remembered for the group table being read.
-  TShipType* TableDesign(const TPlayer& race, std::string_view name);
+  const TDesignIndex& DesignsOf(const TPlayer& race);
+  // The design named `name`, whose FoldedTextHash is `hash`; nullptr when there is none.
+  static TShipType* FindDesign(const TDesignIndex& designs, std::string_view name, uint64_t hash);
   // Writes the planet keys to DumpList.log in the program folder.
   void WriteDumpList(std::string_view planetName);
   // The section of `race`'s planets, -1 when the report has none.
   int OtherPlanetsHeader(const TPlayer& race);
+  // FindTitle for a title of which IsPlainTitle is known.
+  int FindTitle(int startLine, std::string_view title, bool plain);
+  // Whether a title holds nothing a section pattern reads otherwise than as text.
+  static bool IsPlainTitle(std::string_view title);
+  // The titles of a race's sections, made once for its name and the layout.
+  struct TRaceTitles {
+    const TReportLayout* layout = nullptr;
+    std::string name;
+    std::string shipTypesSuffix;
+    std::string groupsSuffix;
+    std::string otherPlanetsTitle;
+    std::string shipTypes;
+    std::string groups;
+    std::string otherPlanets;
+    std::string otherPlanetsPattern;  // a pattern where the title is none
+    bool shipTypesPlain = false;
+    bool groupsPlain = false;
+    bool otherPlanetsPlain = false;
+  };
+  const TRaceTitles& TitlesOf(const TPlayer& race);
   // Whether a planet table of the report being read lists a planet at (x, y). The positions are
   // gathered on the first question of each report.
   bool ListsPlanetAt(int32_t x, int32_t y);
@@ -368,9 +320,19 @@ class TReportReader {
   TReportPrefetcher* prefetcher_ = nullptr;
   size_t prefetchIndex_ = 0;
   TZnStrParse lines_;
-  // The words of every line of lines_ when the report came split beforehand; else empty, and
-  // lines are split as they are asked for.
-  TLineWords lineWords_;
+  // The lines of lines_ that begin with a tab, and the masks of its bytes that end words.
+  std::vector<int> tabLines_;
+  std::vector<TTitleSpan> tabTitles_;  // the report's titles, sorted (SortedTitles)
+  std::vector<uint64_t> masks_;
+  // The tables of the report read ahead (or when asked for), the layout they were read in, and
+  // whether that is the layout of this report (checked once per report and layout).
+  TReadyTables tables_;
+  std::shared_ptr<const TReadyLayout> tablesLayout_;
+  const TReportLayout* tablesCheckedFor_ = nullptr;
+  TGameType tablesCheckedType_ = TGameType::Unknown;
+  // What the prefetcher's workers read tables ahead in.
+  std::mutex workersLayoutMutex_;
+  std::shared_ptr<const TReadyLayout> workersLayout_;
   // One compiled expression per section pattern: a game of many races asks for more distinct
   // patterns (a few titles per race) than the expression's own cache holds, and would compile
   // them again on every report. `needle` is text every match contains, so that most headers
@@ -394,6 +356,7 @@ class TReportReader {
   struct TTitle {
     std::string_view title;
     int line;
+    uint64_t key;  // TitleKey(title): titles sort by it first
   };
   std::vector<TTitle> titles_;
   bool titlesUsable_ = false;
@@ -411,17 +374,52 @@ class TReportReader {
   std::string firstReport_;  // the file of the first turn whose planets were read
   TReportContext report_;
   bool headerRead_ = false;  // whether report_ holds the header of the report being read
-  std::string ownRace_;      // the race of the user's own reports
+  int sizesTurn_ = -1;       // a turn whose planet sizes are still to be summed
+  // The texts of the own reports of the last two turns (by their turn in the listing), for the
+  // map tracks, and the first turn kept.
+  std::vector<std::pair<int, std::string>> ownTexts_;
+  int keepOwnTextsFrom_ = kMaxTurn + 1;
+  std::string ownRace_;  // the race of the user's own reports
   std::vector<std::string> messages_;
   std::string key_;  // LowerKey's buffer
   // The figures of the rows read (Figure).
   TFigureCache figures_;
+  std::unordered_map<const TPlayer*, TRaceTitles> raceTitles_;
+  // The group store's planet numbers by place in Planets (kNoNumber where not asked yet), for
+  // the Planets version and the store they were asked in.
+  static constexpr uint32_t kNoNumber = UINT32_MAX;
+  std::vector<uint32_t> storeNumbers_;
+  uint64_t storeNumbersVersion_ = UINT64_MAX;
+  // The planets that group rows named last (found by the name's index), with their store
+  // numbers; valid with storeNumbers_.
+  struct TPlanetMemo {
+    uint64_t hash = 0;
+    TPlanet* planet = nullptr;
+    uint32_t number = 0;
+    uint8_t size = 0;
+    char text[19] = {};
+  };
+  static constexpr int kPlanetMemoBits = 10;
+  std::array<TPlanetMemo, size_t{1} << kPlanetMemoBits> planetMemo_{};
   // The races' groups while LoadAllReports (or a step on its own) runs.
   TGroupStore groups_;
+  // Report texts kept for rows waiting for their figures: from twice this many, the rows of all
+  // but the newest this many are read.
+  static constexpr size_t kKeptTexts = 3;
+  std::vector<TGroupTableColumns> figureColumns_;
+  // The number of the report text being read (TDeferredRow::Text), and whether rows of it wait
+  // for their figures.
+  uint32_t textNumber_ = 0;
+  bool textHasDeferredRows_ = false;
+  // Texts of reports read before, kept while rows of them wait for their figures, oldest first.
+  struct TKeptText {
+    uint32_t number;
+    std::string text;
+    std::vector<uint64_t> masks;
+  };
+  std::deque<TKeptText> keptTexts_;
   bool loadingGroups_ = false;
-  // The designs the rows of the group table being read named (TableDesign): a table names a
-  // few designs in many rows, and no design is added while it is read.
-  std::vector<std::pair<std::string, TShipType*>> tableDesigns_;
+  std::unordered_map<const TPlayer*, TDesignIndex> designs_;
   // The speeds of the own fleets of the report being read, where one table lists them.
   std::vector<std::pair<std::string, float>> fleetSpeeds_;
 };

@@ -37,11 +37,6 @@ namespace {
 
 constexpr std::string_view kDumpListName = "DumpList.log";
 
-// The column header of an effective-value table ("Galaxy Blind") holds the letter "A".
-bool IsEffectiveHeader(std::string_view columnHeader) {
-  return columnHeader.find('A') != std::string_view::npos;
-}
-
 // A drive read from a table keeps two decimals, cut off rather than rounded. Scaling a
 // two-decimal figure by 100 may land just below the whole number ("0.29" gives 28.999...),
 // which must not lose a hundredth.
@@ -74,14 +69,6 @@ TTechLevels EffectiveToTechLevels(const TShipType* design, TTechLevels effective
   const double capacity = double{design->Cargo} + double{design->Cargo} * design->Cargo / 10;
   if (capacity > 0) levels.cargo = effective.cargo / capacity;
   return levels;
-}
-
-int32_t GroupCargoType(std::string_view text) {
-  if (text.size() != 3) return pcNone;  // mostly "-"
-  if (SameText(text, "cap")) return pcCap;
-  if (SameText(text, "mat")) return pcMat;
-  if (SameText(text, "col")) return pcCol;
-  return pcNone;
 }
 
 // The guess at the owner of a planet whose owner the reports do not name, from the battle
@@ -148,13 +135,14 @@ void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
   const bool ngBlind = gameType == TGameType::NGBlind;
   for (int line = FirstTableRow(headerLine); !IsTableEnd(line); ++line) {
     const TReportRow words = Row(line);
-    std::string name = words.Token(c.Name);
+    const std::string_view name = words.TokenView(c.Name);
     // Every report lists every design again. A known design is passed over unread, unless a
     // word is missing: then reading the row raises, as it always has, and ends the table.
     const int count = words.Count();
     const auto present = [count](int32_t index) { return index < count && index >= -count; };
     if (present(c.Drive) && present(c.Attacks) && present(c.Weapons) && present(c.Shields) &&
-        present(c.Cargo) && (!ngBlind || present(c.Mass)) && race.FindShipType(name)) {
+        present(c.Cargo) && (!ngBlind || present(c.Mass)) &&
+        FindDesign(DesignsOf(race), name, FoldedTextHash(name))) {
       continue;
     }
     const double drive = words.TokenAsFloat(c.Drive);
@@ -165,7 +153,7 @@ void TReportReader::ReadShipTypeTable(int headerLine, TPlayer& race) {
     const double mass = ngBlind ? words.TokenAsFloat(c.Mass) : 0;
     // A known design keeps its object and figures: groups point to it.
     if (race.FindShipType(name)) continue;
-    auto type = std::make_unique<TShipType>(std::move(name), gameType);
+    auto type = std::make_unique<TShipType>(std::string(name), gameType);
     type->Drive = TruncToHundredths(drive);
     type->Attacks = attacks;
     type->Weapons = static_cast<float>(weapons);
@@ -183,7 +171,8 @@ void TReportReader::ReadShipTypes() {
   for (auto [key, race] : state_.Players) {
     if (!race) continue;
     RunSection(kSuffix, [&] {
-      const int line = FindTitle(0, race->Name + layout.ShipTypesTitleSuffix);
+      const TRaceTitles& titles = TitlesOf(*race);
+      const int line = FindTitle(0, titles.shipTypes, titles.shipTypesPlain);
       if (line >= 0) ReadShipTypeTable(line, *race);
     });
   }
@@ -265,15 +254,11 @@ void TReportReader::RemoveGroupsAtBattles(const std::vector<int>& headers,
       // Not a battle that is read; ReadBattle reports the fault.
     }
   }
-  if (planets.empty()) return;
-  const TPlanetSet battlePlanets(planets);
   // Groups read from this turn's tables (an earlier report of the same turn) already show the
   // state after the battle, as do the groups the battles themselves add.
-  for (auto [key, race] : state_.Players) {
-    if (!race) continue;
-    groups_.RemoveIf(*race, [&](const TGroupKey& group) {
-      return battlePlanets.Contains(group.Planet) && group.Turn != turn;
-    });
+  for (const TPlanet* planet : planets) {
+    groups_.RemoveAt(planet,
+                     [&](const TPlayer&, const TGroupKey& group) { return group.Turn != turn; });
   }
 }
 
@@ -293,12 +278,9 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
     if (round > 1) {
       // A later round at the same planet: the survivors of the round before are no longer
       // known; those of this round take their place.
-      for (auto [key, race] : state_.Players) {
-        if (!race) continue;
-        groups_.RemoveIf(*race, [&](const TGroupKey& group) {
-          return group.FromBattle && group.Planet == planet && group.Turn == turn;
-        });
-      }
+      groups_.RemoveAt(planet, [&](const TPlayer&, const TGroupKey& group) {
+        return group.FromBattle && group.Turn == turn;
+      });
     }
     const bool keysCurrent = battleKeysVersion_ == state_.Battles.Version();
     const std::string key = battleKey;
@@ -341,7 +323,7 @@ int TReportReader::ReadBattle(int headerLine, int limit, int round) {
         TTechLevels levels{words.TokenAsFloat(c.Drive), words.TokenAsFloat(c.Weapons),
                            words.TokenAsFloat(c.Shields), words.TokenAsFloat(c.Cargo)};
         TPlayer* race = listRace;
-        TShipType* design = race->FindShipType(typeName);
+        TShipType* design = FindDesign(DesignsOf(*race), typeName, FoldedTextHash(typeName));
         if (!design) {
           race = designOwner(listRace, typeName);
           if (!race) {
@@ -437,37 +419,26 @@ void TReportReader::WriteDumpList(std::string_view planetName) {
   WriteFileAtomically(programDir_ / kDumpListName, text);
 }
 
-void TReportReader::ReadGroupRow(int line, const TGroupTable& table) {
-  const TGroupColumns& c = table.layout->GroupColumns;
+void TReportReader::ReadGroupRow(int line, const TGroupTable& table, const TReadyGroupRow& ready) {
   const TGameType gameType = state_.Settings.GameType;
-  const TGroupColumnShift shift(table, gameType);
-
   // Every word a group reads must be there, or the row fails before anything is kept.
-  const TReportRow words = Row(line);
-  words.RequireWords(table.wordsNeeded);
+  if (ready.Fails) ThrowIndexOutOfBounds();
+  const std::string_view text = lines_.Text();
   TGroupRecord group;
-  group.GroupNumber = table.own ? words.TokenAsInt(c.Number) : 0;
-  group.Ships = words.TokenAsInt(shift.Column(c.Ships));
-  const std::string_view typeName = words.TokenView(shift.Column(c.Type));
-  TTechLevels levels{
-      Figure(words, shift.Column(c.Drive)), Figure(words, shift.FromWeapons(c.Weapons)),
-      Figure(words, shift.FromWeapons(c.Shields)), Figure(words, shift.FromWeapons(c.Cargo))};
-  group.CargoType = GroupCargoType(words.TokenView(shift.FromWeapons(c.CargoType)));
-  group.Load = static_cast<float>(Figure(words, shift.FromWeapons(c.Load)));
-  const std::string_view destination = words.TokenView(shift.FromWeapons(c.Destination));
-  const int wordCount = words.Count();
-  if (wordCount >= table.layout->GroupMinWordsForDistance + shift.right - shift.left)
-    group.Distance = static_cast<float>(Figure(words, shift.FromWeapons(c.Distance)));
-  std::string_view origin;
-  if (wordCount > shift.FromWeapons(c.Origin))
-    origin = words.TokenView(shift.FromWeapons(c.Origin));
+  const std::string_view typeName = text.substr(ready.Type.start, ready.Type.size);
+  const std::string_view destination = text.substr(ready.Destination.start, ready.Destination.size);
+  group.Distance = ready.Distance;
+  const std::string_view origin = text.substr(ready.Origin.start, ready.Origin.size);
 
+  // The planets and the design are looked up now, as the model stands when the row is read.
   TPlanet* planet = nullptr;
+  uint32_t planetNumber = 0;  // the store's
   if (gameType == TGameType::Blind) {
     planet = state_.PlanetByNumber(FirstIntInStr(destination));
     if (!planet) planet = state_.UnknownPlanet;
+    planetNumber = groups_.PlanetNumber(planet);
   } else {
-    planet = PlanetOfWord(destination);
+    planet = PlanetOfWord(destination, ready.DestinationHash, planetNumber);
     if (!planet) {
       try {
         WriteDumpList(destination);
@@ -477,20 +448,27 @@ void TReportReader::ReadGroupRow(int line, const TGroupTable& table) {
       throw TovixError(Fmt("Planet %s does not exists: \r%s", destination, Line(line)));
     }
   }
-  group.Origin = origin.empty() ? nullptr : PlanetOfWord(origin);
-  group.ShipType = TableDesign(*table.race, typeName);
-  if (gameType == TGameType::Blind && table.effective)
-    levels = EffectiveToTechLevels(group.ShipType, levels);
-  group.DriveTech = static_cast<float>(levels.drive);
-  group.WeaponsTech = static_cast<float>(levels.weapons);
-  group.ShieldsTech = static_cast<float>(levels.shields);
-  group.CargoTech = static_cast<float>(levels.cargo);
+  group.Origin = origin.empty() ? nullptr : PlanetOfWord(origin, ready.OriginHash);
+  group.ShipType = FindDesign(*table.designs, typeName, ready.TypeHash);
   group.Fleet = table.fleet;
   group.FleetSpeed = table.fleetSpeed;
+  const TGroupKey key{planet, report_.Turn, false, group.Distance == 0};
+  if (!table.own) {
+    // Most rows of other races' tables are gone before their report's text is: their figures
+    // are read only for the rows still there then.
+    const std::string_view row = lines_.TokenView(line);
+    const auto from = static_cast<uint32_t>(row.data() - lines_.Text().data());
+    groups_.AddDeferred(
+        *table.race, planetNumber, key, group,
+        TDeferredRow{textNumber_, from, from + static_cast<uint32_t>(row.size()), table.figures});
+    textHasDeferredRows_ = true;
+    return;
+  }
+  ApplyGroupFigures(tables_.Figures(ready), figureColumns_[table.figures].effectiveLevels, group);
   // "Galaxy PLUS" names the fleet of an own group in the row; its speed is in the fleet table
   // of this report.
-  if (table.own && HasWord(table.layout->GroupFleetWord)) {
-    const std::string_view rowFleet = words.WordOrEmpty(table.layout->GroupFleetWord);
+  if (HasWord(table.layout->GroupFleetWord)) {
+    const std::string_view rowFleet = text.substr(ready.Fleet.start, ready.Fleet.size);
     if (!rowFleet.empty() && rowFleet != "-") {
       group.Fleet = groups_.FleetName(rowFleet);
       for (const auto& [name, speed] : fleetSpeeds_) {
@@ -498,10 +476,55 @@ void TReportReader::ReadGroupRow(int line, const TGroupTable& table) {
       }
     }
   }
-  groups_.Add(*table.race, TGroupKey{planet, report_.Turn, false, group.Distance == 0}, group);
+  groups_.Add(*table.race, key, group);
+}
+
+void TReportReader::ApplyGroupFigures(const TGroupFigures& figures, bool effectiveLevels,
+                                      TGroupRecord& group) {
+  group.GroupNumber = figures.Number;
+  group.Ships = figures.Ships;
+  group.CargoType = static_cast<uint8_t>(figures.CargoType);
+  group.Load = figures.Load;
+  TTechLevels levels{figures.Drive, figures.Weapons, figures.Shields, figures.Cargo};
+  if (effectiveLevels) levels = EffectiveToTechLevels(group.ShipType, levels);
+  group.DriveTech = static_cast<float>(levels.drive);
+  group.WeaponsTech = static_cast<float>(levels.weapons);
+  group.ShieldsTech = static_cast<float>(levels.shields);
+  group.CargoTech = static_cast<float>(levels.cargo);
+}
+
+void TReportReader::ReadDeferredRow(TGroupRecord& group, const TDeferredRow& row) {
+  std::string_view text = lines_.Text();
+  const uint64_t* masks = masks_.data();
+  if (row.Text != textNumber_) {
+    const auto kept = std::find_if(keptTexts_.begin(), keptTexts_.end(),
+                                   [&](const TKeptText& t) { return t.number == row.Text; });
+    text = kept->text;
+    masks = kept->masks.data();
+  }
+  const TReportRow words(text, row.From, row.To, masks);
+  const TGroupTableColumns& columns = figureColumns_[row.Table];
+  ApplyGroupFigures(ReadGroupFigures(words, columns.figures, figures_), columns.effectiveLevels,
+                    group);
+}
+
+void TReportReader::RetireText() {
+  if (textHasDeferredRows_) {
+    keptTexts_.push_back(TKeptText{textNumber_, lines_.ReleaseText(), std::move(masks_)});
+    masks_.clear();
+    textHasDeferredRows_ = false;
+  }
+  ++textNumber_;
+  // The rows of the oldest texts still there are read, a few texts at a time.
+  if (keptTexts_.size() < 2 * kKeptTexts) return;
+  const uint32_t last = keptTexts_[keptTexts_.size() - kKeptTexts - 1].number;
+  groups_.ReadDeferred(
+      last, [&](TGroupRecord& group, const TDeferredRow& row) { ReadDeferredRow(group, row); });
+  while (!keptTexts_.empty() && keptTexts_.front().number <= last) keptTexts_.pop_front();
 }
 
 void TReportReader::BeginGroupStore() {
+  storeNumbersVersion_ = UINT64_MAX;  // a store of its own numbers the planets anew
   groups_.TakeFromModel(state_);
   loadingGroups_ = true;
 }
@@ -509,51 +532,81 @@ void TReportReader::BeginGroupStore() {
 void TReportReader::EndGroupStore() {
   if (!loadingGroups_) return;
   loadingGroups_ = false;
+  groups_.ReadDeferred(UINT32_MAX, [&](TGroupRecord& group, const TDeferredRow& row) {
+    ReadDeferredRow(group, row);
+  });
+  keptTexts_.clear();
   groups_.MoveToModel();
 }
 
-TShipType* TReportReader::TableDesign(const TPlayer& race, std::string_view name) {
-  // Rows of one design often follow each other.
-  if (!tableDesigns_.empty() && SameBytes(tableDesigns_.back().first, name))
-    return tableDesigns_.back().second;
-  for (auto it = tableDesigns_.begin(); it != tableDesigns_.end(); ++it) {
-    if (SameBytes(it->first, name)) {
-      std::iter_swap(it, tableDesigns_.end() - 1);
-      return tableDesigns_.back().second;
+const TReportReader::TDesignIndex& TReportReader::DesignsOf(const TPlayer& race) {
+  TDesignIndex& index = designs_[&race];
+  if (index.version == race.ShipTypes.Version()) return index;
+  index.version = race.ShipTypes.Version();
+  size_t size = 8;
+  while (size < static_cast<size_t>(race.ShipTypes.Count()) * 2) size *= 2;
+  index.entries.assign(size, {0, nullptr});
+  index.mask = size - 1;
+  // FindShipType takes the last of the list's designs with the name; there is only one, as
+  // AddShipType adds none of a name held.
+  for (int i = race.ShipTypes.Count() - 1; i >= 0; --i) {
+    TShipType* type = race.ShipTypes.Object(i);
+    if (!type) continue;
+    const uint64_t hash = FoldedTextHash(type->Name);
+    size_t slot = hash & index.mask;
+    bool known = false;
+    for (; index.entries[slot].second; slot = (slot + 1) & index.mask) {
+      if (index.entries[slot].first == hash &&
+          SameText(index.entries[slot].second->Name, type->Name))
+        known = true;
     }
+    if (!known) index.entries[slot] = {hash, type};
   }
-  TShipType* design = race.FindShipType(name);
-  tableDesigns_.emplace_back(name, design);
-  return design;
+  return index;
+}
+
+TShipType* TReportReader::FindDesign(const TDesignIndex& designs, std::string_view name,
+                                     uint64_t hash) {
+  for (size_t slot = hash & designs.mask; designs.entries[slot].second;
+       slot = (slot + 1) & designs.mask) {
+    const auto& [slotHash, type] = designs.entries[slot];
+    if (slotHash == hash && (SameBytes(type->Name, name) || SameText(type->Name, name)))
+      return type;
+  }
+  return nullptr;
 }
 
 void TReportReader::ReadGroupTable(int headerLine, TPlayer& race, bool own,
                                    const std::string& fleetName, float fleetSpeed, int& line) {
-  tableDesigns_.clear();
   line = headerLine;
-  const int firstRow = FirstTableRow(headerLine);
-  const int columns = firstRow - 1;
-  const bool effective =
-      columns > headerLine && columns < LineCount() && IsEffectiveHeader(Line(columns));
-  TGroupTable table{&race, &Layout(), own, effective, groups_.FleetName(fleetName), fleetSpeed};
-  const TGroupColumns& c = table.layout->GroupColumns;
-  const TGroupColumnShift shift(table, state_.Settings.GameType);
-  for (int32_t index :
-       {shift.Column(c.Ships), shift.Column(c.Type), shift.Column(c.Drive), own ? c.Number : 0})
-    table.wordsNeeded = std::max(table.wordsNeeded, TReportRow::WordsFor(index));
-  for (int32_t index : {c.Weapons, c.Shields, c.Cargo, c.CargoType, c.Load, c.Destination})
-    table.wordsNeeded = std::max(table.wordsNeeded, TReportRow::WordsFor(shift.FromWeapons(index)));
-  for (line = firstRow; !IsTableEnd(line); ++line) ReadGroupRow(line, table);
+  const TReadyTables::TTable ready =
+      ReadyTable(headerLine, own ? TReadyKind::OwnGroups : TReadyKind::OtherGroups);
+  const bool effective = ready.Effective;
+  TGroupTable table{
+      &race, &Layout(),       own, effective, groups_.FleetName(fleetName), fleetSpeed,
+      0,     &DesignsOf(race)};
+  const TGameType gameType = state_.Settings.GameType;
+  const TGroupTableColumns figures{
+      {table.layout->GroupColumns, TGroupColumnShift(own, effective, gameType), own},
+      gameType == TGameType::Blind && effective};
+  const auto known = std::find(figureColumns_.begin(), figureColumns_.end(), figures);
+  table.figures = static_cast<uint32_t>(known - figureColumns_.begin());
+  if (known == figureColumns_.end()) figureColumns_.push_back(figures);
+  for (uint32_t i = 0; i < ready.Count; ++i) {
+    line = ready.FirstRow + static_cast<int>(i);
+    ReadGroupRow(line, table, tables_.Group(ready, i));
+  }
+  line = ready.FirstRow + static_cast<int>(ready.Count);
 }
 
 void TReportReader::ReadGroups() {
   OnGroupStore([&] {
     const TReportLayout& layout = Layout();
     // One race's table; a fault names the line it stopped at, as an editor counts lines.
-    const auto readTable = [&](TPlayer& race, bool own, const std::string& title) {
+    const auto readTable = [&](TPlayer& race, bool own, std::string_view title, bool plain) {
       int line = groupsStartLine_;
       try {
-        const int header = FindTitle(groupsStartLine_, title);
+        const int header = FindTitle(groupsStartLine_, title, plain);
         if (header >= 0) ReadGroupTable(header, race, own, {}, 0, line);
       } catch (const std::exception& e) {
         Report(SectionError(Fmt("While reading groups at line %d", line + 1), e.what()));
@@ -564,7 +617,8 @@ void TReportReader::ReadGroups() {
       // A race whose own report was read this turn has its groups from there.
       if (std::find(racesThisTurn_.begin(), racesThisTurn_.end(), race) != racesThisTurn_.end())
         continue;
-      readTable(*race, false, race->Name + layout.GroupsTitleSuffix);
+      const TRaceTitles& titles = TitlesOf(*race);
+      readTable(*race, false, titles.groups, titles.groupsPlain);
     }
     TPlayer* own = state_.ReportPlayer;
     if (!own) return;
@@ -583,7 +637,8 @@ void TReportReader::ReadGroups() {
     }
     // The own report replaces the race's groups.
     groups_.Clear(*own);
-    readTable(*own, true, "Your" + layout.GroupsTitleSuffix);
+    const std::string ownTitle = "Your" + layout.GroupsTitleSuffix;
+    readTable(*own, true, ownTitle, IsPlainTitle(ownTitle));
   });
 }
 

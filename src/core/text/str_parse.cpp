@@ -51,15 +51,6 @@ bool NeedsNormalizing(const char* s, size_t n) {
   return false;
 }
 
-// The number of bits set. std::popcount is a library call on processors the program is built
-// for by default (no POPCNT instruction), this a few instructions.
-int BitCount(uint64_t x) {
-  x = x - ((x >> 1) & 0x5555555555555555u);
-  x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
-  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-  return static_cast<int>((x * 0x0101010101010101u) >> 56);
-}
-
 // Appends the words of text[from, to) to `words`: runs of bytes that are no delimiters.
 // Works on blocks of 64 bytes: one bit per byte marks the word bytes, and the words begin and
 // end where that bit changes, so the report's long runs of column blanks cost no branch per
@@ -404,26 +395,40 @@ void TZnStrParse::SplitLines() {
 }
 
 // CR LF, a lone CR and a lone LF each end a line; as with CR LF alone, a text ending in a line
-// end has no empty last line.
+// end has no empty last line. The line ends are found 64 bytes at a time as bits, so that a line
+// costs a few instructions rather than a search of its own.
 void TZnStrParse::SplitLinesAtAnyEnd() {
-  const char* s = text_.data();
+  const auto* s = reinterpret_cast<const unsigned char*>(text_.data());
   const size_t n = text_.size();
-  size_t nextCR = FindByte(s, 0, n, kCR);
-  size_t nextLF = FindByte(s, 0, n, kLF);
+  tokens_.reserve(n / 32 + 1);
   size_t start = 0;
-  while (start < n) {
-    const size_t end = std::min(nextCR, nextLF);
-    size_t next = end + 1;
-    if (end == n) {
-      next = n;
-    } else if (end == nextCR && next < n && static_cast<unsigned char>(s[next]) == kLF) {
-      ++next;
-    }
-    tokens_.push_back({static_cast<uint32_t>(start + 1), static_cast<uint32_t>(end)});
-    start = next;
-    // Only a position passed is searched again: a file without any CR is searched for one once.
-    if (nextCR < start) nextCR = FindByte(s, start, n, kCR);
-    if (nextLF < start) nextLF = FindByte(s, start, n, kLF);
+  const auto lineEnd = [&](size_t at) {
+    if (at < start) return;  // the LF of a CR LF
+    tokens_.push_back({static_cast<uint32_t>(start + 1), static_cast<uint32_t>(at)});
+    start = at + 1;
+    if (s[at] == kCR && start < n && s[start] == kLF) ++start;
+  };
+  size_t block = 0;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8(static_cast<char>(kCR));
+  const __m128i lf = _mm_set1_epi8(static_cast<char>(kLF));
+  const auto ends16 = [&](const unsigned char* q) -> uint64_t {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    return static_cast<uint16_t>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, cr), _mm_cmpeq_epi8(x, lf))));
+  };
+  for (; block + 64 <= n; block += 64) {
+    const unsigned char* q = s + block;
+    uint64_t ends = ends16(q) | ends16(q + 16) << 16 | ends16(q + 32) << 32 | ends16(q + 48) << 48;
+    for (; ends != 0; ends &= ends - 1)
+      lineEnd(block + static_cast<size_t>(std::countr_zero(ends)));
+  }
+#endif
+  for (size_t at = block; at < n; ++at) {
+    if (s[at] == kCR || s[at] == kLF) lineEnd(at);
+  }
+  if (start < n) {
+    tokens_.push_back({static_cast<uint32_t>(start + 1), static_cast<uint32_t>(n)});
   }
 }
 
@@ -448,117 +453,71 @@ void TZnStrParse::SplitWords() {
   });
 }
 
-void TZnStrParse::SplitEveryLine(TLineWords& out) {
-  const int lines = Count();
-  const size_t n = text_.size();
-  out.count_ = 0;
-  out.lineStart_.assign(static_cast<size_t>(lines) + 1, 0);
-  out.tabLines_.clear();
-  for (int line = 0; line < lines; ++line) {
-    const Span& span = tokens_[static_cast<size_t>(line)];
-    if (span.start <= span.end && text_[span.start - 1] == '\t') out.tabLines_.push_back(line);
-  }
-  TWordSpan* words = out.words_.get();
-  // Room for `more` words after the first `used`: the arrays grow by half at least, keeping
-  // what they hold.
-  const auto reserve = [&](size_t used, size_t more) {
-    if (out.capacity_ >= used + more) return;
-    const size_t capacity = std::max(used + more, out.capacity_ + out.capacity_ / 2);
-    auto grown = std::make_unique_for_overwrite<TWordSpan[]>(capacity);
-    std::copy(words, words + used, grown.get());
-    out.words_ = std::move(grown);
-    out.capacity_ = capacity;
-    words = out.words_.get();
-  };
-  const bool onePass = lineMode_ && child_ && child_->mergeDelimiters_ &&
-                       child_->delimiters_[kCR] && child_->delimiters_[kLF];
-  if (!onePass) {
-    // Line by line through the child.
-    size_t count = 0;
-    for (int line = 0; line < lines; ++line) {
-      out.lineStart_[static_cast<size_t>(line)] = static_cast<uint32_t>(count);
-      TZnStrParse& row = SubParser(line);
-      reserve(count, static_cast<size_t>(row.Count()));
-      const size_t offset = static_cast<size_t>(row.text_.data() - text_.data());
-      for (const Span& w : row.tokens_) {
-        words[count++] = {static_cast<uint32_t>(offset + w.start - 1), w.end + 1 - w.start};
-      }
-    }
-    out.lineStart_.back() = static_cast<uint32_t>(count);
-    out.count_ = count;
-    return;
-  }
+namespace {
 
-  // Line ends are delimiters of the words, so no word crosses one: a line's words are those
-  // that start inside it. Per block of 64 bytes the bits where words start and where they end
-  // are taken apart, and each set is written out eight at a time whatever their number, so
-  // that the number of words costs no mispredicted branch; the k-th end closes the k-th word.
-  const auto* s = reinterpret_cast<const unsigned char*>(text_.data());
-  const TDelimiterSet& delimiters = child_->delimiters_;
-  const size_t blocks = (n + 63) / 64;
-  out.blockStarts_.resize(blocks);
-  out.wordsBefore_.resize(blocks);
-  reserve(0, n / 8);  // most reports have a word in every eight bytes or fewer
-  uint32_t started = 0;
-  uint32_t ended = 0;
-  uint64_t carry = 0;             // 1 when the byte before the block belongs to a word
-  constexpr size_t kBlocks = 64;  // masks made at a time
-  uint64_t masks[kBlocks];
-  for (size_t chunk = 0; chunk < n; chunk += kBlocks * 64) {
-    const size_t len = std::min(n - chunk, kBlocks * 64);
-    delimiters.Masks(s + chunk, len, masks);
-    // At most one word in every two bytes, and the eight that a block's last group of writes
-    // may put past the last word.
-    reserve(started, len / 2 + 1 + 8);
-    for (size_t b = 0; b * 64 < len; ++b) {
-      const size_t block = chunk / 64 + b;
-      const auto base = static_cast<uint32_t>(block * 64);
-      const uint64_t word = ~masks[b];
-      const uint64_t before = (word << 1) | carry;
-      carry = word >> 63;
-      uint64_t starts = word & ~before;
-      uint64_t ends = ~word & before;
-      out.blockStarts_[block] = starts;
-      out.wordsBefore_[block] = started;
-      // The top bit keeps the count of trailing zeros defined where the writes run past the
-      // last bit; what they write then is overwritten later.
-      constexpr uint64_t kTop = uint64_t{1} << 63;
-      const int startCount = BitCount(starts);
-      for (int i = 0; i < startCount; i += 8) {
-#pragma GCC unroll 8
-        for (int k = 0; k < 8; ++k) {
-          words[started + static_cast<uint32_t>(i + k)].start =
-              base + static_cast<uint32_t>(std::countr_zero(starts | kTop));
-          starts &= starts - 1;
-        }
-      }
-      started += static_cast<uint32_t>(startCount);
-      const int endCount = BitCount(ends);
-      for (int i = 0; i < endCount; i += 8) {
-#pragma GCC unroll 8
-        for (int k = 0; k < 8; ++k) {
-          // Past the last end this writes sizes of words not ended yet, or of none: their
-          // ends set them later.
-          TWordSpan& w = words[ended + static_cast<uint32_t>(i + k)];
-          w.size = base + static_cast<uint32_t>(std::countr_zero(ends | kTop)) - w.start;
-          ends &= ends - 1;
-        }
-      }
-      ended += static_cast<uint32_t>(endCount);
+// The 64 delimiter bits of bytes [at, at + 64) of a text; bits past `to` are set.
+uint64_t DelimiterBits(const uint64_t* masks, size_t at, size_t to) {
+  const size_t block = at / 64;
+  const unsigned shift = at % 64;
+  uint64_t bits = masks[block] >> shift;
+  // The next block holds the rest; it exists when the bytes reach into it.
+  if (shift != 0 && at + (64 - shift) < to) bits |= masks[block + 1] << (64 - shift);
+  if (to - at < 64) bits |= ~uint64_t(0) << (to - at);
+  return bits;
+}
+
+}  // namespace
+
+size_t SplitWords(const uint64_t* masks, size_t from, size_t to, TWordSpan* out, size_t capacity) {
+  // Per 64 bytes the bits where words start and where they end; the k-th end closes the k-th
+  // word, and a word still open at `to` ends there.
+  size_t started = 0;
+  size_t ended = 0;
+  uint64_t carry = 0;  // 1 when the byte before belongs to a word
+  for (size_t at = from; at < to; at += 64) {
+    const uint64_t word = ~DelimiterBits(masks, at, to);
+    const uint64_t before = (word << 1) | carry;
+    carry = word >> 63;
+    const auto base = static_cast<uint32_t>(at);
+    uint64_t starts = word & ~before;
+    uint64_t ends = ~word & before;
+    if (started + 32 <= capacity) {  // a block holds 32 words at most
+      for (; starts != 0; starts &= starts - 1)
+        out[started++].start = base + static_cast<uint32_t>(std::countr_zero(starts));
+      for (; ends != 0; ends &= ends - 1, ++ended)
+        out[ended].size = base + static_cast<uint32_t>(std::countr_zero(ends)) - out[ended].start;
+      continue;
+    }
+    for (; starts != 0; starts &= starts - 1, ++started) {
+      if (started < capacity)
+        out[started].start = base + static_cast<uint32_t>(std::countr_zero(starts));
+    }
+    for (; ends != 0; ends &= ends - 1, ++ended) {
+      if (ended < capacity)
+        out[ended].size = base + static_cast<uint32_t>(std::countr_zero(ends)) - out[ended].start;
     }
   }
-  if (ended < started) words[ended].size = static_cast<uint32_t>(n) - words[ended].start;
-  out.count_ = started;
-  for (int line = 0; line < lines; ++line) {
-    const size_t begin = tokens_[static_cast<size_t>(line)].start - 1;
-    const size_t block = begin / 64;
-    const uint64_t below = (uint64_t{1} << (begin % 64)) - 1;
-    out.lineStart_[static_cast<size_t>(line)] =
-        block < blocks ? out.wordsBefore_[block] +
-                             static_cast<uint32_t>(BitCount(out.blockStarts_[block] & below))
-                       : started;
+  if (ended < started && ended < capacity)
+    out[ended].size = static_cast<uint32_t>(to) - out[ended].start;
+  return started;
+}
+
+bool HoldsWord(const uint64_t* masks, size_t from, size_t to) {
+  for (size_t at = from; at < to; at += 64) {
+    if (~DelimiterBits(masks, at, to) != 0) return true;
   }
-  out.lineStart_.back() = started;
+  return false;
+}
+
+std::string TZnStrParse::ReleaseText() {
+  std::string text = borrowed_ ? std::string(text_) : std::move(own_);
+  own_.clear();
+  text_ = std::string_view();
+  borrowed_ = false;
+  tokens_.clear();
+  ForgetTokens();
+  TextReplacedByCaller();
+  return text;
 }
 
 void TZnStrParse::ThrowIndexError() {

@@ -60,40 +60,14 @@ struct TWordSpan {
   uint32_t size;
 };
 
-// The words of every line of a text, split once (TZnStrParse::SplitEveryLine): as offsets into
-// the text, so that they stay right when the text is handed on.
-class TLineWords {
- public:
-  int LineCount() const { return lineStart_.empty() ? 0 : static_cast<int>(lineStart_.size()) - 1; }
-  int WordCount(int line) const {
-    return static_cast<int>(lineStart_[static_cast<size_t>(line) + 1] -
-                            lineStart_[static_cast<size_t>(line)]);
-  }
-  // The words of line `line`, WordCount(line) of them.
-  const TWordSpan* LineSpans(int line) const {
-    return words_.get() + lineStart_[static_cast<size_t>(line)];
-  }
-  // The lines that begin with a tab (the report's section headers are among them), in order.
-  const std::vector<int>& TabLines() const { return tabLines_; }
-  void Clear() {
-    lineStart_.clear();
-    tabLines_.clear();
-    count_ = 0;
-  }
-
- private:
-  friend class TZnStrParse;
-
-  std::vector<uint32_t> lineStart_;  // index of each line's first word; one entry more than lines
-  std::vector<int> tabLines_;
-  // The words; room for `capacity_`, so that a split writes a few past the last one.
-  std::unique_ptr<TWordSpan[]> words_;
-  size_t capacity_ = 0;
-  size_t count_ = 0;
-  // Per block of 64 bytes while splitting: the bits where words start, and the words before.
-  std::vector<uint64_t> blockStarts_;
-  std::vector<uint32_t> wordsBefore_;
-};
+// The words of bytes [from, to) of a text, from the text's delimiter masks (TDelimiterSet::Masks
+// over the whole text: bit i of masks[b] is set when byte 64 * b + i is a delimiter): the runs
+// of bytes that are no delimiters, as offsets into the text. Writes the first `capacity` of them
+// to `out` and returns how many there are, so that a caller with too small an array can ask
+// again with a larger one.
+size_t SplitWords(const uint64_t* masks, size_t from, size_t to, TWordSpan* out, size_t capacity);
+// Whether bytes [from, to) hold a word.
+bool HoldsWord(const uint64_t* masks, size_t from, size_t to);
 
 class TZnStrParse {
  public:
@@ -109,6 +83,9 @@ class TZnStrParse {
   void SetText(std::string&& text);
   void SetText(const char* text) { SetText(std::string_view(text)); }
   std::string_view Text() const { return text_; }
+  // Hands the text over, leaving the parser empty: a text whose words are still referred to
+  // after the parser moved on.
+  std::string ReleaseText();
   // Takes `source`'s text, and its tokens when it split them with the same settings, leaving
   // `source` empty: a text split on another thread is handed over without splitting it again.
   void TakeText(TZnStrParse& source);
@@ -147,11 +124,6 @@ class TZnStrParse {
   // (0 on success, else the 1-based position of the first bad character) is kept.
   double TokenAsFloat(int index);
   int32_t LastConversionError() const { return conversionError_; }
-
-  // In line mode: the words of every line (token), as the child parser splits them; with a
-  // word-splitting child (merge mode) whose delimiters include CR and LF in one pass over the
-  // text. Offsets count from the start of Text(). What `words` held is replaced.
-  void SplitEveryLine(TLineWords& words);
 
   // The child parser, created on the first call with the option letters: "C"/"c" line mode,
   // "S"/"s" merge mode; other letters are ignored. Later calls return the same child. Either

@@ -389,6 +389,27 @@ class TDStringList : public TStringListBase<Ptr> {
   }
 };
 
+// A hash of a text in which A-Z and a-z count alike, eight bytes at a time: what
+// TFStringListIndex files texts under, so that a text hashed beforehand (on another thread) is
+// looked up without hashing it again. Setting bit 5 of every byte folds the letters' case, and
+// makes some other bytes alike too ("@" and "`"), which only costs a comparison more.
+inline uint64_t FoldedTextHash(std::string_view text) {
+  constexpr uint64_t kFold = 0x2020202020202020u;
+  constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+  const char* p = text.data();
+  size_t n = text.size();
+  uint64_t hash = n * kMultiplier;
+  for (; n > 8; n -= 8, p += 8) {
+    uint64_t word;
+    std::memcpy(&word, p, 8);
+    hash = std::rotl((hash ^ (word | kFold)) * kMultiplier, 29);
+  }
+  // The last one to eight bytes.
+  const uint64_t word = FirstEightBytes(std::string_view(p, n));
+  hash = (hash ^ (word | kFold)) * kMultiplier;
+  return hash ^ (hash >> 31);
+}
+
 // Looks texts up in a sorted TFStringList whatever their case, without lower-casing them first:
 // Find(text) gives what IndexOf(LowerCase(text)) gives. It is a hash table of the list's texts,
 // built again when a lookup finds the list changed. While the list changes between nearly every
@@ -400,62 +421,87 @@ class TFStringListIndex {
   // `list` must outlive the index.
   explicit TFStringListIndex(const TFStringList<Ptr>& list) : list_(list) {}
 
+  using ObjectType = typename TStringListBase<Ptr>::ObjectType;
+
   // The index of the item, or -1.
-  int Find(std::string_view text) {
+  int Find(std::string_view text) { return Find(text, FoldedTextHash(text)); }
+  // The same for a text whose FoldedTextHash is `hash`.
+  int Find(std::string_view text, uint64_t hash) {
     if (!list_.Sorted()) return FindInList(text);
     if (!built_ || version_ != list_.Version()) {
       if (++staleLookups_ < kStaleLookups) return FindInList(text);
       Build();
     }
-    const uint64_t hash = FoldedHash(text);
-    for (size_t i = SlotOf(hash); slots_[i].index >= 0; i = (i + 1) & mask_) {
-      if (slots_[i].hash == hash && SameFolded(list_.Strings(slots_[i].index), text))
-        return slots_[i].index;
-    }
-    return -1;
+    return FindBuilt(text, hash);
+  }
+  // The object of the item Find finds; nullptr when there is none.
+  ObjectType* FindObject(std::string_view text, uint64_t hash) {
+    const int index = Find(text, hash);
+    return index < 0 ? nullptr : ObjectOf(index);
+  }
+  // The object of item `index` of the list.
+  ObjectType* ObjectOf(int index) const {
+    return built_ && version_ == list_.Version() ? objects_[static_cast<size_t>(index)]
+                                                 : list_.Object(index);
   }
 
  private:
   static constexpr int kStaleLookups = 16;
 
+  // A text of the list: the high half of its hash, its item, and its bytes in keys_. The texts
+  // are kept together, apart from the list, so that a look-up reads little memory.
   struct Slot {
-    uint64_t hash = 0;
-    int index = -1;
+    uint32_t hash = 0;
+    int32_t index = -1;
+    uint32_t keyStart = 0;
+    uint32_t keySize = 0;
   };
 
-  // A hash of the text in which A-Z and a-z count alike, eight bytes at a time. Setting bit 5
-  // of every byte folds the letters' case, and makes some other bytes alike too ("@" and
-  // "`"), which only costs a comparison more.
-  static uint64_t FoldedHash(std::string_view text) {
-    constexpr uint64_t kFold = 0x2020202020202020u;
-    constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-    const char* p = text.data();
-    size_t n = text.size();
-    uint64_t hash = n * kMultiplier;
-    for (; n > 8; n -= 8, p += 8) {
-      uint64_t word;
-      std::memcpy(&word, p, 8);
-      hash = std::rotl((hash ^ (word | kFold)) * kMultiplier, 29);
+  int FindBuilt(std::string_view text, uint64_t hash) const {
+    const auto high = static_cast<uint32_t>(hash >> 32);
+    for (size_t i = SlotOf(hash); slots_[i].index >= 0; i = (i + 1) & mask_) {
+      const Slot& slot = slots_[i];
+      if (slot.hash == high && SameFolded(Key(slot), text)) return slot.index;
     }
-    // The last one to eight bytes.
-    const uint64_t word = FirstEightBytes(std::string_view(p, n));
-    hash = (hash ^ (word | kFold)) * kMultiplier;
-    return hash ^ (hash >> 31);
+    return -1;
   }
+  std::string_view Key(const Slot& slot) const {
+    return std::string_view(keys_.data() + slot.keyStart, slot.keySize);
+  }
+
   // The slot from the hash's high bits: short texts of digits, the names of unnamed planets,
   // differ in the low bits of FNV-1a too little.
   size_t SlotOf(uint64_t hash) const {
     return static_cast<size_t>((hash * 0x9E3779B97F4A7C15u) >> shift_);
   }
 
-  // SameText, here where a lookup is only a few instructions more.
+  // SameText, eight bytes at a time: a look-up compares a name of the report with a key of the
+  // list, which differ in case in most rows.
   static bool SameFolded(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    if (SameBytes(a, b)) return true;  // digits, lower case
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (LoCase(a[i]) != LoCase(b[i])) return false;
+    size_t n = a.size();
+    if (n != b.size()) return false;
+    const char* p = a.data();
+    const char* q = b.data();
+    for (; n > 8; n -= 8, p += 8, q += 8) {
+      uint64_t x;
+      uint64_t y;
+      std::memcpy(&x, p, 8);
+      std::memcpy(&y, q, 8);
+      if (x != y && LowerCase8(x) != LowerCase8(y)) return false;
     }
-    return true;
+    const uint64_t x = FirstEightBytes(std::string_view(p, n));
+    const uint64_t y = FirstEightBytes(std::string_view(q, n));
+    return x == y || LowerCase8(x) == LowerCase8(y);
+  }
+  // LoCase of each of eight bytes.
+  static uint64_t LowerCase8(uint64_t x) {
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    const uint64_t seven = x & (0x7F * kOnes);
+    // Bit 7 of a byte: its low seven bits are at least "A", and above "Z"; no carry crosses.
+    const uint64_t fromA = seven + (0x80 - 'A') * kOnes;
+    const uint64_t pastZ = seven + (0x80 - 'Z' - 1) * kOnes;
+    const uint64_t upper = fromA & ~pastZ & ~x & (0x80 * kOnes);
+    return x | upper >> 2;
   }
 
   int FindInList(std::string_view text) {
@@ -471,20 +517,23 @@ class TFStringListIndex {
     slots_.assign(size, Slot{});
     mask_ = size - 1;
     shift_ = 64 - std::countr_zero(size);
+    keys_.clear();
+    objects_.resize(static_cast<size_t>(count));
     for (int item = 0; item < count; ++item) {
       const std::string& text = list_.Strings(item);
+      objects_[static_cast<size_t>(item)] = list_.Object(item);
       // IndexOf(LowerCase(t)) only finds an item filed under the hash of its lower-cased text.
       const bool upper =
           std::any_of(text.begin(), text.end(), [](char c) { return c != LoCase(c); });
       if (upper && StrHash(LowerCase(text)) != list_.Hash(item)) continue;
-      const uint64_t hash = FoldedHash(text);
+      const uint64_t hash = FoldedTextHash(text);
+      // Equal texts (a list that accepts them): the first is found.
+      if (FindBuilt(text, hash) >= 0) continue;
       size_t i = SlotOf(hash);
-      bool known = false;  // equal texts (a list that accepts them): the first is found
-      for (; slots_[i].index >= 0; i = (i + 1) & mask_) {
-        if (slots_[i].hash == hash && SameFolded(list_.Strings(slots_[i].index), text))
-          known = true;
-      }
-      if (!known) slots_[i] = Slot{hash, item};
+      while (slots_[i].index >= 0) i = (i + 1) & mask_;
+      slots_[i] = Slot{static_cast<uint32_t>(hash >> 32), item, static_cast<uint32_t>(keys_.size()),
+                       static_cast<uint32_t>(text.size())};
+      keys_ += text;
     }
     built_ = true;
     version_ = list_.Version();
@@ -493,6 +542,8 @@ class TFStringListIndex {
 
   const TFStringList<Ptr>& list_;
   std::vector<Slot> slots_;
+  std::string keys_;
+  std::vector<ObjectType*> objects_;
   size_t mask_ = 0;
   int shift_ = 64;
   bool built_ = false;

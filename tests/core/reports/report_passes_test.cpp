@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -112,21 +114,27 @@ INSTANTIATE_TEST_SUITE_P(
         {"UnwatchedPlanetKeepsGroups", false, Watch::None, 5, true}}),
     RowName<PruneRow>);
 
-// The prune tests every group of the game against a planet set; members, strangers and
-// nullptr must be told apart however the addresses fall into the table's slots.
-TEST(PlanetSetTest, HoldsExactlyItsPlanets) {
+// The group store files groups by planet number; members, strangers and nullptr must be told
+// apart however the addresses fall into the table's slots, and the table grows without
+// renumbering.
+TEST(PlanetNumbersTest, NumbersEachPlanetOnceInTheOrderAsked) {
   std::vector<std::unique_ptr<TPlanet>> planets;
   for (int i = 0; i < 300; ++i) planets.push_back(std::make_unique<TPlanet>());
   for (const size_t members : {size_t{0}, size_t{1}, size_t{7}, size_t{100}}) {
-    std::vector<const TPlanet*> chosen;
-    for (size_t i = 0; i < members; ++i) chosen.push_back(planets[i * 3].get());
-    if (members > 0) chosen.push_back(chosen.front());  // twice is once
-    const TPlanetSet set(chosen);
+    TPlanetNumbers numbers;
+    for (size_t i = 0; i < members; ++i) {
+      ASSERT_EQ(numbers.NumberOf(planets[i * 3].get()), i);
+      ASSERT_EQ(numbers.NumberOf(planets[0].get()), 0u);  // twice is once
+    }
+    EXPECT_EQ(numbers.Find(nullptr), -1);
+    EXPECT_EQ(numbers.NumberOf(nullptr), members);
     for (size_t i = 0; i < planets.size(); ++i) {
-      EXPECT_EQ(set.Contains(planets[i].get()), i % 3 == 0 && i / 3 < members)
+      const bool member = i % 3 == 0 && i / 3 < members;
+      EXPECT_EQ(numbers.Find(planets[i].get()), member ? static_cast<int64_t>(i / 3) : -1)
           << members << " members, planet " << i;
     }
-    EXPECT_FALSE(set.Contains(nullptr));
+    EXPECT_EQ(numbers.Find(nullptr), static_cast<int64_t>(members));
+    EXPECT_EQ(numbers.Count(), members + 1);
   }
 }
 
@@ -340,6 +348,29 @@ INSTANTIATE_TEST_SUITE_P(
         {"UsersLookalikeGroupsStay", true, {{0, 5, ""}, {0, 6, ""}}, {0, 1}}}),
     RowName<MergeRow>);
 
+// Names that hold the key's marks ("$", "%", "#") merge as any other: a group read twice
+// becomes one, and groups that differ, in planet or design or ships, stay.
+TEST(MergeGroupsTest, NamesWithTheKeysMarksMergeAsOthers) {
+  for (const char* name : {"Alpha", "Al$pha", "Al%pha", "#12", "alpha"}) {
+    SmallGame game;
+    TPlayer* race = game.Race("Them");
+    TPlanet* planet = game.Planet(name, 0);
+    TPlanet* other = game.Planet("Other", 100);
+    TShipType design(name, TGameType::NG);
+    std::vector<const TGroup*> made;
+    for (const auto& [where, ships] : std::vector<std::pair<TPlanet*, int32_t>>{
+             {planet, 2}, {planet, 2}, {other, 2}, {planet, 3}}) {
+      TGroup* group = SmallGame::Group(race, where, 3, 0, ships);
+      group->ShipType = &design;
+      made.push_back(group);
+    }
+    MergeGroups(game.state);
+    std::vector<const TGroup*> left;
+    for (const auto& g : race->Groups) left.push_back(g.get());
+    EXPECT_EQ(left, (std::vector<const TGroup*>{made[1], made[2], made[3]})) << name;
+  }
+}
+
 // A group known from a battle and listed by a group table of the same turn was counted twice
 // (28 + 31 ships where 31 exist): the table's row stands for it. Survivors of another design,
 // planet or turn stay.
@@ -442,6 +473,107 @@ TEST(GroupStoreTest, KeepsTheOrderAndMakesTheGroupsOfRecords) {
   EXPECT_EQ(group.TrackFrom, home);
   EXPECT_EQ(group.TrackTo, away);
   EXPECT_EQ(group.ETA, 3);  // 10 units at the fleet's speed of 4
+}
+
+// The store against a plain list of what was added and what is left, through enough removals
+// that it compacts itself several times: records, rows waiting for their figures and objects,
+// removal by planet, by race and whole races, and the rows' figures read a few texts late.
+TEST(GroupStoreTest, AgreesWithAPlainListThroughManyRemovals) {
+  SmallGame game;
+  std::vector<TPlayer*> races;
+  for (const char* name : {"A", "B", "C", "D"}) races.push_back(game.Race(name));
+  std::vector<TPlanet*> planets;
+  for (int i = 0; i < 40; ++i) planets.push_back(game.Planet("P" + std::to_string(i), i * 10));
+
+  struct Added {
+    TPlayer* race;
+    TGroupKey key;
+    int32_t id;
+    bool alive;
+    uint32_t waitsOnText;  // UINT32_MAX: has its figures
+  };
+  std::vector<Added> added;
+  TGroupStore store;
+  std::mt19937 random(20261207);
+  const auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+  uint32_t text = 0;
+  int32_t turn = 0;
+  const auto readFigures = [](TGroupRecord& record, const TDeferredRow& row) {
+    record.Ships = static_cast<int32_t>(row.From);
+  };
+  for (int step = 0; step < 60000; ++step) {
+    const size_t what = pick(100);
+    TPlayer* race = races[pick(races.size())];
+    TPlanet* planet = planets[pick(planets.size())];
+    if (what < 70) {
+      const TGroupKey key{planet, turn, false, pick(2) == 0};
+      const auto id = static_cast<int32_t>(added.size());
+      added.push_back({race, key, id, true, what < 40 ? text : UINT32_MAX});
+      if (what < 40) {
+        TGroupRecord record;
+        store.AddDeferred(*race, store.PlanetNumber(planet), key, record,
+                          TDeferredRow{text, static_cast<uint32_t>(id), 0, 0});
+      } else if (what < 65) {
+        TGroupRecord record;
+        record.Ships = id;
+        store.Add(*race, key, record);
+      } else {
+        TGroup* group = SmallGame::Group(race, planet, turn, key.Standing ? 0.0f : 1.0f, id);
+        std::unique_ptr<TGroup> object = std::move(race->Groups.back());
+        race->Groups.pop_back();
+        store.Add(*race, std::move(object));
+        EXPECT_NE(group, nullptr);
+      }
+    } else if (what < 85) {
+      store.RemoveAt(planet, [&](const TPlayer& r, const TGroupKey& key) {
+        return &r != race && key.Turn < turn;
+      });
+      for (Added& a : added) {
+        if (a.alive && a.key.Planet == planet && a.race != race && a.key.Turn < turn)
+          a.alive = false;
+      }
+    } else if (what < 92) {
+      store.RemoveIf(*race, [&](const TGroupKey& key) { return key.Planet == planet; });
+      for (Added& a : added) {
+        if (a.alive && a.race == race && a.key.Planet == planet) a.alive = false;
+      }
+    } else if (what < 93) {
+      store.Clear(*race);
+      for (Added& a : added) {
+        if (a.race == race) a.alive = false;
+      }
+    } else if (what < 98) {
+      ++text;
+      if (text > 3) {
+        store.ReadDeferred(text - 3, readFigures);
+        for (Added& a : added) {
+          if (a.waitsOnText <= text - 3) a.waitsOnText = UINT32_MAX;
+        }
+        EXPECT_EQ(store.DeferredCount(),
+                  static_cast<size_t>(std::count_if(added.begin(), added.end(), [](const Added& a) {
+                    return a.alive && a.waitsOnText != UINT32_MAX;
+                  })));
+      }
+    } else {
+      ++turn;
+      int counted = 0;
+      store.ForEachKey(*race, [&](const TGroupKey&) { ++counted; });
+      EXPECT_EQ(counted, std::count_if(added.begin(), added.end(),
+                                       [&](const Added& a) { return a.alive && a.race == race; }));
+    }
+  }
+  store.ReadDeferred(UINT32_MAX, readFigures);
+  EXPECT_EQ(store.DeferredCount(), 0u);
+  store.MoveToModel();
+  for (TPlayer* race : races) {
+    std::vector<int32_t> expected;
+    for (const Added& a : added) {
+      if (a.alive && a.race == race) expected.push_back(a.id);
+    }
+    std::vector<int32_t> left;
+    for (const auto& group : race->Groups) left.push_back(group->Ships);
+    EXPECT_EQ(left, expected) << race->Name;
+  }
 }
 
 // --- The real game Orion -------------------------------------------------------------------

@@ -440,15 +440,20 @@ TEST_F(ReportReaderTest, UninhabitedRowsGiveTheStockpilesTheyHold) {
 // parser does; a row of more words than it holds in place keeps them all.
 TEST(ReportRowTest, KeepsItsWordsWhileOtherLinesAreSplit) {
   TZnStrParse lines;
-  lines.SetAnyLineEnd(true);
-  TZnStrParse& words = lines.CreateSubParser("SD");
-  words.SetDelimiter(' ', true);
+  SetUpReportParser(lines);
   std::string longLine;
   for (int i = 0; i < 40; ++i) longLine += std::to_string(i) + " ";
   lines.SetText("Mars 12.50 x7y\nVenus 3\n" + longLine + "\n");
-  const TReportRow mars(lines.SubParser(0));
-  const TReportRow venus(lines.SubParser(1));
-  const TReportRow numbers(lines.SubParser(2));
+  std::vector<uint64_t> masks((lines.Text().size() + 63) / 64);
+  ReportWordDelimiters().Masks(reinterpret_cast<const unsigned char*>(lines.Text().data()),
+                               lines.Text().size(), masks.data());
+  const auto at = [&](int line) {
+    return static_cast<size_t>(lines.TokenView(line).data() - lines.Text().data());
+  };
+  const auto end = [&](int line) { return at(line) + lines.TokenView(line).size(); };
+  const TReportRow mars(lines.Text(), at(0), end(0), masks.data());
+  const TReportRow venus(lines.Text(), at(1), end(1), masks.data());
+  const TReportRow numbers(lines.Text(), at(2), end(2), masks.data());
   EXPECT_EQ(mars.Count(), 3);
   EXPECT_EQ(mars.Token(0), "Mars");
   EXPECT_EQ(mars.TokenAsFloat(1), 12.5);
@@ -476,6 +481,10 @@ TEST_P(ParseCoordinateTest, GivesHundredths) {
 INSTANTIATE_TEST_SUITE_P(Words, ParseCoordinateTest,
                          ::testing::ValuesIn(std::vector<CoordinateCase>{
                              {"TwoDecimals", "12.34", 1234},
+                             {"SixDigitsAndTwo", "123456.78", 12345678},
+                             {"LetterBeforeThePoint", "1a.34", 1},
+                             {"LetterInTheDecimals", "12.3a", 123},
+                             {"PlusSign", "+1.00", 100},
                              {"Negative", "-0.50", -50},
                              {"LeadingText", "x=-3.25", -325},
                              {"StopsAtOtherText", "12a34", 12},
@@ -755,16 +764,15 @@ TEST(FigureCacheTest, GivesWhatTheWordsConversionGives) {
   std::mt19937 rng(20261209);
   const std::string alphabet = "0123456789.-+eE x";
   TFigureCache cache;
-  TZnStrParse words;
-  words.SetMergeDelimiters(true);
-  words.SetDelimiter(' ', true);
+  const TDelimiterSet delimiters = ReportWordDelimiters();
+  uint64_t mask = 0;
   for (int i = 0; i < 30000; ++i) {
     std::string word(1 + rng() % 12, '0');
     for (char& c : word) c = alphabet[rng() % (alphabet.size() - 1)];
     if (i % 3 == 0) word = word.substr(0, 1 + rng() % 3) + ".00";
-    words.SetText(word);
-    if (words.Count() != 1) continue;
-    const TReportRow row(words);
+    delimiters.Masks(reinterpret_cast<const unsigned char*>(word.data()), word.size(), &mask);
+    const TReportRow row(word, 0, word.size(), &mask);
+    if (row.Count() != 1) continue;
     const double expected = row.TokenAsFloat(0);
     const double got = cache.Read(row.TokenView(0));
     ASSERT_EQ(std::bit_cast<uint64_t>(got), std::bit_cast<uint64_t>(expected)) << word;

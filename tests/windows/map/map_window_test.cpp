@@ -213,6 +213,13 @@ class MapWindowTest : public testing::Test {
     services.PlanetInfo = &info;
     Make();
   }
+  // The window goes as the program lets a window go: first out of the game events.
+  void DropMap() {
+    if (!map) return;
+    events.Detach(*map);
+    info.map = nullptr;
+    map.reset();
+  }
   void Make() {
     map = std::make_unique<TfrmNewMap>(state, *store, services, &events, ui);
     info.map = map.get();
@@ -285,7 +292,7 @@ TEST_F(MapWindowTest, ClicksSelectTheNearestPlanetWithoutEchoes) {
 // The map is made while the reports are still read on another thread: its menus follow the
 // model once the game is read, not when the map is made.
 TEST_F(MapWindowTest, TheMenusFollowTheGameReadNotTheGameTheMapWasMadeIn) {
-  map.reset();
+  DropMap();
   state.Settings.GameType = TGameType::Blind;
   map = std::make_unique<TfrmNewMap>(state, *store, services, &events, ui);
   events.Attach(*map);
@@ -303,7 +310,7 @@ TEST_F(MapWindowTest, TheMenusFollowTheGameReadNotTheGameTheMapWasMadeIn) {
 // A game opened for the first time has no stored view: the map opens on the whole galaxy, not on
 // its top-left corner at the smallest zoom.
 TEST_F(MapWindowTest, ANewGameOpensOnTheWholeGalaxy) {
-  map.reset();
+  DropMap();
   map = std::make_unique<TfrmNewMap>(state, *store, services, &events, ui);
   map->LoadState();  // nothing stored for this game
   map->resize(500, 420);
@@ -423,7 +430,7 @@ TEST_F(MapWindowTest, BookmarksRestoreTheViewAndSurviveARestart) {
   const TMapBookMark last = StoreBookmark(map->View());
   store->UpdateFile();
 
-  map.reset();
+  DropMap();
   store = std::make_unique<TznSaveState>((folder / "TovixStore3.ini").string());
   Make();
   EXPECT_EQ(StoreBookmark(map->View()), last);  // the last view comes back at the first show
