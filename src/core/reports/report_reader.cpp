@@ -641,8 +641,8 @@ void TReportReader::BuildTitleIndex() {
   };
   for (const TSection* s : added) {
     const auto first = std::find_if(s->text.begin(), s->text.end(), IsRegexWordChar);
-    const std::string_view text = s->text.substr(static_cast<size_t>(first - s->text.begin()));
-    const TTitle title{text, s->line, TitleKey(text)};
+    const std::string_view titleText = s->text.substr(static_cast<size_t>(first - s->text.begin()));
+    const TTitle title{titleText, s->line, TitleKey(titleText)};
     titles_.insert(std::upper_bound(titles_.begin(), titles_.end(), title, before), title);
   }
   // "^" also matches after a line feed inside the text; such a header is left to the
