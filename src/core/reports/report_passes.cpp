@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <set>
 #include <string>
 #include <tuple>
 #include <unordered_map>
@@ -379,17 +378,21 @@ void MergeGroups(GameState& state) {
     // A group known from a battle that a group table of the same turn lists at that planet
     // (with the same design) is that table's group, seen after the battle: the table's row
     // stands for it, whatever its ship count.
-    std::set<std::tuple<int32_t, const TPlanet*, const TShipType*>> listed;
+    std::vector<std::tuple<int32_t, const TPlanet*, const TShipType*>> listed;
     const auto standing = [](const TGroup& group) {
       return std::make_tuple(group.Turn, static_cast<const TPlanet*>(group.Planet),
                              static_cast<const TShipType*>(group.ShipType));
     };
+    bool fromBattle = false;
     for (const auto& group : race->Groups) {
-      if (!group->FromBattle && group->Distance == 0) listed.insert(standing(*group));
+      if (!group->FromBattle && group->Distance == 0) listed.push_back(standing(*group));
+      fromBattle = fromBattle || group->FromBattle;
     }
-    if (!listed.empty()) {
+    if (fromBattle && !listed.empty()) {
+      std::sort(listed.begin(), listed.end());
       state.RemoveGroupsIf(*race, [&](const TGroup& group) {
-        return group.FromBattle && listed.count(standing(group)) > 0;
+        return group.FromBattle &&
+               std::binary_search(listed.begin(), listed.end(), standing(group));
       });
     }
     // Keys compare ignoring case, so they are looked up lower-cased. Of the groups with one key,
