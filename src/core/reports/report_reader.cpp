@@ -260,9 +260,13 @@ bool TReportReader::LoadAllReports() {
   ownTexts_.clear();
   keepOwnTextsFrom_ = lastOwnTurn < 0 ? kLastTurn + 1 : lastOwnTurn - 1;
   SetWorkersLayout();
-  TReportPrefetcher prefetcher(std::move(names), readThreads_, [this](TPreparedReport& report) {
-    report.ReadTables(WorkersLayout());
-  });
+  // Without workers a table is read when the reader asks for it, right before it is used (and
+  // one the reader passes over, not at all).
+  TReportPrefetcher::Prepare readAhead;
+  if (readThreads_ > 0) {
+    readAhead = [this](TPreparedReport& report) { report.ReadTables(WorkersLayout()); };
+  }
+  TReportPrefetcher prefetcher(std::move(names), readThreads_, std::move(readAhead));
   // The groups are kept in the store until the reading ends.
   struct TGroupStoreScope {
     explicit TGroupStoreScope(TReportReader& r) : reader(r) { reader.BeginGroupStore(); }
