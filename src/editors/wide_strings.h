@@ -1,7 +1,7 @@
 #pragma once
-// A list of wide strings with the shape of the class library's string list, and a language that
-// its comparisons follow. The rich-text control's WideLines are one; TWideStringList keeps its
-// strings (and an object each) itself.
+// A list of wide strings, each with an object, that the editors read and write as lines, and a
+// language that its comparisons and sorting follow. The rich-text control gives its lines as
+// one (WideLines); TWideStringList keeps its strings (and an object each) itself.
 //
 // The text file is UTF-16, little-endian, behind the byte-order mark FF FE. Reading takes FF FE
 // (little-endian), FE FF (big-endian) or no mark (little-endian); an odd last byte is dropped.

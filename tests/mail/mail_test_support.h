@@ -4,6 +4,8 @@
 // and the Debian Python those packages belong to.
 
 #include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -159,14 +161,29 @@ inline TSendResult SendWatched(const std::function<TSendResult()>& send, TCancel
   return *result;
 }
 
-// Waits until `file` exists, at most 60 seconds; false when it did not come.
+// Waits until `file` exists, at most 60 seconds; false when it did not come. The folder is
+// watched (inotify), so the wait ends when a file is made or moved there, not after a nap.
 inline bool WaitForFile(const std::filesystem::path& file) {
+  const int watcher = ::inotify_init1(IN_CLOEXEC);
+  if (watcher < 0) return false;
+  const std::string folder = file.parent_path().string();
+  const bool watching =
+      ::inotify_add_watch(watcher, folder.c_str(), IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE) >= 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!std::filesystem::exists(file)) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  bool found = std::filesystem::exists(file);
+  while (watching && !found) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    pollfd event{watcher, POLLIN, 0};
+    if (::poll(&event, 1, static_cast<int>(left.count())) > 0) {
+      char buffer[4096];
+      [[maybe_unused]] const ssize_t read = ::read(watcher, buffer, sizeof buffer);
+    }
+    found = std::filesystem::exists(file);
   }
-  return true;
+  ::close(watcher);
+  return found;
 }
 
 // A sendmail stand-in in `folder` that takes the whole message and then hangs, after writing
