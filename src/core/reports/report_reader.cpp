@@ -1318,10 +1318,6 @@ bool TReportReader::IsTableEnd(int line) {
   return tovix::IsTableEnd(lines_, masks_.data(), line);
 }
 
-bool TReportReader::HasWords(int line) {
-  return LineHoldsWord(lines_, masks_.data(), line);
-}
-
 int TReportReader::FirstTableRow(int headerLine) {
   return tovix::FirstTableRow(lines_, masks_.data(), headerLine);
 }

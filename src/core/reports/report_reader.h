@@ -169,8 +169,6 @@ class TReportReader {
   }
   // The number of words of line `line`.
   int WordCount(int line);
-  // Whether line `line` holds a word.
-  bool HasWords(int line);
   int LineCount();
   std::string_view Line(int line);
   struct TSectionPattern;
