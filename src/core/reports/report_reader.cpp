@@ -235,15 +235,14 @@ bool TReportReader::LoadAllReports() {
   if (!settings.spelC.empty()) {
     const fs::path folder =
         fs::path(FormatReportName(settings.spelD, settings.spelC[0], 0)).parent_path();
+    // What an interrupted repair of a report left behind goes as the folder is listed.
     std::error_code folderError;
-    fs::directory_iterator probe(folder.empty() ? fs::path(".") : folder, folderError);
+    RemoveLeftTempFiles(folder, &folderError);
     if (folderError) {
       Report(
           Fmt("The reports folder %s cannot be read: %s", folder.string(), folderError.message()));
       return false;
     }
-    // What an interrupted repair of a report left behind.
-    RemoveLeftTempFiles(folder);
   }
 
   // A letter given twice names the same reports: they are read once.

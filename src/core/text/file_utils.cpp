@@ -207,10 +207,11 @@ bool NarrowFileMode(const fs::path& name, mode_t mode) {
   return wanted == (st.st_mode & 07777) || ::chmod(name.c_str(), wanted) == 0;
 }
 
-int RemoveLeftTempFiles(const fs::path& folder) {
+int RemoveLeftTempFiles(const fs::path& folder, std::error_code* listError) {
   int removed = 0;
   std::error_code ec;
   fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
+  if (listError) *listError = ec;
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
     std::error_code typeError;
     if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace tovix {
 
@@ -41,7 +42,8 @@ bool NarrowFileMode(const std::filesystem::path& name, mode_t mode);
 
 // Removes from `folder` the temporary files WriteFileAtomically leaves when the program stops
 // in the middle of a write (only names of the form it gives them); returns how many went.
-int RemoveLeftTempFiles(const std::filesystem::path& folder);
+// `listError`, when given, tells why the folder could not be listed.
+int RemoveLeftTempFiles(const std::filesystem::path& folder, std::error_code* listError = nullptr);
 
 // Creates or replaces a file holding exactly the bytes of s (atomically, as above).
 void SaveStringToFile(const std::filesystem::path& name, std::string_view s);
