@@ -314,7 +314,7 @@ void TPlanet::SetValues(std::string_view name, std::string_view productionText, 
                         int32_t y, float size, float population, float industry, float resources,
                         int32_t productionCargo, float capital, float material, float colonists,
                         bool ownReport) {
-  if (Name != name) Name.assign(name);
+  if (!SameBytes(Name, name)) Name.assign(name);
   if (ownReport || !productionText.empty()) {
     if (ReportProduction != productionText) ReportProduction.assign(productionText);
     if (Production != productionText) Production.assign(productionText);

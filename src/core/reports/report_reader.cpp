@@ -912,11 +912,17 @@ TReadyTables::TTable TReportReader::ReadyTable(int header, TReadyKind kind) {
       tables_.Clear();
       tablesLayout_ = std::make_shared<const TReadyLayout>(std::move(layout));
     }
+    if (!memoLayout_ || !(*memoLayout_ == *tablesLayout_)) {
+      tableMemo_.Clear();
+      memoLayout_ = tablesLayout_;
+    }
     tablesCheckedFor_ = layout_;
     tablesCheckedType_ = type;
   }
   if (const TReadyTables::TTable* table = tables_.Find(header, kind)) return *table;
-  return tables_.ReadTable(lines_, masks_, header, kind, *tablesLayout_);
+  // A table read here repeats most rows of the table of the report of the same letter before.
+  tableMemo_.SetSource(static_cast<uint32_t>(state_.ReportLetterIndex));
+  return tables_.ReadTable(lines_, masks_, header, kind, *tablesLayout_, &tableMemo_);
 }
 
 std::shared_ptr<const TReadyLayout> TReportReader::WorkersLayout() {
@@ -1001,6 +1007,9 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
   const TReadyTables::TTable table =
       ReadyTable(headerLine, uninhabited ? TReadyKind::Uninhabited : TReadyKind::Unidentified);
   const std::string_view text = lines_.Text();
+  // The planets the rows of the same bytes in the report before led to (rows named by name).
+  std::vector<TTableMemo::THint>* hints = tableMemo_.NewHints(table.MemoRead);
+  const std::vector<TTableMemo::THint>* oldHints = tableMemo_.OldHints(table.MemoRead);
   for (uint32_t i = 0; i < table.Count; ++i) {
     const TUnknownPlanetRow& row = tables_.Unknown(table, i);
     if (!row.Complete) ThrowIndexOutOfBounds();
@@ -1009,6 +1018,7 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
     std::string_view key = name;
     uint64_t hash = row.NameHash;
     int32_t number = 0;
+    bool byName = false;
     if (blind) {
       if (uninhabited && !row.HasNumberWord) ThrowIndexOutOfBounds();
       number = uninhabited ? row.NumberWord : FirstIntInStr(name);
@@ -1025,10 +1035,21 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
       }
     } else {
       number = turn == 0 ? FirstIntInStr(name) : state_.PlanetNumberCounter++;
+      byName = true;
     }
 
-    TPlanet* planet = PlanetForRow(key, hash, row.X, row.Y, turn);
-    if (planet->Name != name) planet->Name.assign(name);
+    // The planet found for the same name before, where the planet list is as it was then and
+    // the planet stands where the row puts it, is the one PlanetForRow finds.
+    TPlanet* planet = nullptr;
+    if (byName && oldHints && row.Repeats < oldHints->size()) {
+      const TTableMemo::THint& hint = (*oldHints)[row.Repeats];
+      if (hint.planet && hint.version == state_.Planets.Version() && hint.planet->X == row.X &&
+          hint.planet->Y == row.Y)
+        planet = hint.planet;
+    }
+    if (!planet) planet = PlanetForRow(key, hash, row.X, row.Y, turn);
+    if (byName && hints && i < hints->size()) (*hints)[i] = {planet, state_.Planets.Version()};
+    if (!SameBytes(planet->Name, name)) planet->Name.assign(name);
     if (turn == state_.FirstTurn || numberColumn || numberOnly) planet->Number = number;
     planet->X = row.X;
     planet->Y = row.Y;
@@ -1233,8 +1254,7 @@ TPlanet* TReportReader::PlanetOfWord(std::string_view word, uint64_t hash, uint3
   }
   // The rows of a report name a few planets many times.
   TPlanetMemo& memo = planetMemo_[(hash * 0x9E3779B97F4A7C15u) >> (64 - kPlanetMemoBits)];
-  if (memo.planet && memo.hash == hash && memo.size == word.size() &&
-      std::memcmp(memo.text, word.data(), word.size()) == 0) {
+  if (memo.planet && memo.hash == hash && SameBytes(std::string_view(memo.text, memo.size), word)) {
     storeNumber = memo.number;
     return memo.planet;
   }

@@ -234,9 +234,19 @@ class TReportReader {
 
   // A race's designs by name in any case, made again when its designs changed: FindDesign
   // gives what TPlayer::FindShipType gives.
+  // A design in the index with its name's FoldedTextHash and, for a name of at most 16 bytes,
+  // the name's bytes (NameWords), so that a row naming it as written finds it without reading
+  // the design.
+  struct TDesignSlot {
+    uint64_t hash = 0;
+    TShipType* type = nullptr;
+    uint64_t head = 0;
+    uint64_t tail = 0;
+    size_t size = 0;
+  };
   struct TDesignIndex {
-    uint64_t version = UINT64_MAX;                         // of the race's ShipTypes
-    std::vector<std::pair<uint64_t, TShipType*>> entries;  // FoldedTextHash of the name
+    uint64_t version = UINT64_MAX;  // of the race's ShipTypes
+    std::vector<TDesignSlot> entries;
     size_t mask = 0;
   };
   // How the figures of a group table's rows are read. Rows of other races' tables are read
@@ -325,6 +335,10 @@ class TReportReader {
   // The tables of the report read ahead (or when asked for), the layout they were read in, and
   // whether that is the layout of this report (checked once per report and layout).
   TReadyTables tables_;
+  // The tables read here (not ahead), for the next report of the same letter, and the layout
+  // they were read in.
+  TTableMemo tableMemo_;
+  std::shared_ptr<const TReadyLayout> memoLayout_;
   std::shared_ptr<const TReadyLayout> tablesLayout_;
   const TReportLayout* tablesCheckedFor_ = nullptr;
   TGameType tablesCheckedType_ = TGameType::Unknown;

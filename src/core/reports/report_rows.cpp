@@ -335,9 +335,17 @@ void TReadyTables::Read(TZnStrParse& lines, const std::vector<uint64_t>& masks,
   }
 }
 
+namespace {
+
+// How many rows on from the last one matched a row is looked for in the memo's table: a few
+// planets leave the list between two reports.
+constexpr size_t kMemoLookAhead = 5;
+
+}  // namespace
+
 TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vector<uint64_t>& masks,
                                              int header, TReadyKind kind,
-                                             const TReadyLayout& layout) {
+                                             const TReadyLayout& layout, TTableMemo* memo) {
   const std::string_view text = lines.Text();
   const uint64_t* m = masks.data();
   const int count = lines.Count();
@@ -381,6 +389,10 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
       const TUnknownPlanetColumns& c = uninhabited ? layout.Uninhabited : layout.Unidentified;
       const bool numberWord = uninhabited && (blind || layout.PlanetNumbers);
       table.First = static_cast<uint32_t>(unknown_.size());
+      if (memo) {
+        ReadUnknownThroughMemo(lines, masks, header, kind, layout, *memo, table);
+        break;
+      }
       for (int line = table.FirstRow; line < count; ++line) {
         split(line);
         if (words.Count() < 3 || lines.TokenView(line)[0] == '\t') break;
@@ -418,6 +430,74 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
   }
   tables_.push_back(table);
   return table;
+}
+
+void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<uint64_t>& masks,
+                                          int header, TReadyKind kind, const TReadyLayout& layout,
+                                          TTableMemo& memo, TTable& table) {
+  const std::string_view text = lines.Text();
+  const int count = lines.Count();
+  const bool uninhabited = kind == TReadyKind::Uninhabited;
+  const TUnknownPlanetColumns& c = uninhabited ? layout.Uninhabited : layout.Unidentified;
+  const bool numberWord =
+      uninhabited && (layout.Type == TGameType::Blind || layout.PlanetNumbers);
+
+  const std::string_view headerLine = lines.TokenView(header);
+  std::string key;
+  key.reserve(headerLine.size() + sizeof memo.source_ + 1);
+  key.append(reinterpret_cast<const char*>(&memo.source_), sizeof memo.source_);
+  key += static_cast<char>(kind);
+  key += headerLine;
+  const auto found = memo.kept_.find(key);
+  const TTableMemo::TKept* old = found == memo.kept_.end() ? nullptr : &found->second;
+  size_t nextOld = 0;  // the old row after the last one matched
+  // The old row with the bytes of `view`; -1 when there is none.
+  const auto matchOld = [&](std::string_view view) -> int64_t {
+    if (!old) return -1;
+    const size_t end = std::min(old->lines.size(), nextOld + kMemoLookAhead);
+    for (size_t k = nextOld; k < end; ++k) {
+      const TWordSpan s = old->lines[k];
+      if (SameBytes(std::string_view(old->bytes.data() + s.start, s.size), view)) {
+        nextOld = k + 1;
+        return static_cast<int64_t>(k);
+      }
+    }
+    return -1;
+  };
+
+  TTableMemo::TKept& kept = memo.spare_;
+  kept.bytes.clear();
+  kept.lines.clear();
+  kept.rows.clear();
+  kept.hints.clear();
+  TReportRow words;
+  for (int line = table.FirstRow; line < count; ++line) {
+    const std::string_view view = lines.TokenView(line);
+    const size_t from = LineStart(lines, view);
+    TUnknownPlanetRow row;
+    if (const int64_t k = matchOld(view); k >= 0) {
+      row = old->rows[static_cast<size_t>(k)];
+      if (row.Name.size > 0) row.Name.start += static_cast<uint32_t>(from);
+      row.Repeats = static_cast<uint32_t>(k);
+    } else {
+      words.Split(text, from, from + view.size(), masks.data());
+      if (words.Count() < 3 || view[0] == '\t') break;
+      row = ReadUnknownRow(words, text, c, uninhabited, numberWord, figureCache_);
+    }
+    unknown_.push_back(row);
+    kept.lines.push_back(
+        {static_cast<uint32_t>(kept.bytes.size()), static_cast<uint32_t>(view.size())});
+    kept.bytes.append(view);
+    if (row.Name.size > 0) row.Name.start -= static_cast<uint32_t>(from);
+    kept.rows.push_back(row);
+    if (!row.Complete) break;
+  }
+  table.Count = static_cast<uint32_t>(unknown_.size()) - table.First;
+  kept.hints.resize(kept.rows.size());
+  TTableMemo::TKept& stored = memo.kept_[std::move(key)];
+  std::swap(stored, kept);
+  memo.last_ = &stored;
+  table.MemoRead = ++memo.reads_;
 }
 
 std::vector<TTitleSpan> SortedTitles(TZnStrParse& lines, const std::vector<int>& tabLines) {

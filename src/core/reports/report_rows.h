@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/settings/game_types.h"
@@ -19,6 +20,8 @@
 #include "core/text/str_utils.h"
 
 namespace tovix {
+
+class TPlanet;
 
 // A coordinate as the planet tables write it: characters up to the first "-" or digit are
 // skipped, then digits and "." are taken with the "." ignored ("12.34" gives 1234, "-0.50"
@@ -191,6 +194,10 @@ struct TUnknownPlanetRow {
   bool Sizes = false;       // the row holds size and resources
   bool Stockpiles = false;  // the row holds CAP and MAT
   bool HasNumberWord = false;
+  // Read through a memo (TTableMemo): the row of the memo's earlier table with the same bytes;
+  // kNoRow when none.
+  uint32_t Repeats = kNoRow;
+  static constexpr uint32_t kNoRow = UINT32_MAX;
 };
 
 // The column shift of a group table: the own table has the group number in front, so every
@@ -278,6 +285,57 @@ bool IsTableEnd(TZnStrParse& lines, const uint64_t* masks, int line);
 // first non-empty line (the column header) that follows the header.
 int FirstTableRow(TZnStrParse& lines, const uint64_t* masks, int headerLine);
 
+// The unidentified and the uninhabited planets as the last report of each source listed them.
+// A report repeats nearly every row of the report of the same race a turn before, and a row
+// reads the same wherever its bytes are: TReadyTables::ReadTable takes such a row from here
+// instead of splitting and reading it again, and keeps what it read for the next report of the
+// source. A table is matched by its source, kind and header line.
+//
+// The reader notes for each row of such a table the planet it found and the version of the
+// planet list then (Hints), and finds them again for the row of the next report that repeats it
+// (TUnknownPlanetRow::Repeats): where the list has not changed since, the name leads to the same
+// planet.
+class TTableMemo {
+ public:
+  struct THint {
+    TPlanet* planet = nullptr;
+    uint64_t version = 0;  // of the planet list when `planet` was found
+  };
+
+  // The source of the tables read next (the report's race letter, say).
+  void SetSource(uint32_t source) { source_ = source; }
+  void Clear() {
+    kept_.clear();
+    last_ = nullptr;
+    ++reads_;
+  }
+  // For the table read last through the memo, as TReadyTables::TTable::MemoRead names it: the
+  // hints of its rows, to be filled, and those of the table it replaced, which its rows'
+  // Repeats index; nullptr for another table.
+  std::vector<THint>* NewHints(uint32_t read) {
+    return last_ && read == reads_ ? &last_->hints : nullptr;
+  }
+  const std::vector<THint>* OldHints(uint32_t read) const {
+    return last_ && read == reads_ ? &spare_.hints : nullptr;
+  }
+
+ private:
+  friend class TReadyTables;
+  // A table's rows: their lines' bytes one after the other, and the rows read, with their
+  // words' offsets counted from the start of their line.
+  struct TKept {
+    std::string bytes;
+    std::vector<TWordSpan> lines;
+    std::vector<TUnknownPlanetRow> rows;
+    std::vector<THint> hints;
+  };
+  uint32_t source_ = 0;
+  std::unordered_map<std::string, TKept> kept_;
+  TKept spare_;  // the table being read; then the one it replaced, until the next read
+  TKept* last_ = nullptr;  // the table read last, in kept_
+  uint32_t reads_ = 0;     // tables read through the memo, or cleared
+};
+
 // The rows of a report's planet and group tables, read ahead of the reader from the words alone:
 // the planet rows whole, the group rows as far as finding their planets and design. A table's
 // rows are the lines from FirstRow on, in order; a table ends before a row that fails (short of
@@ -291,15 +349,18 @@ class TReadyTables {
     int FirstRow = 0;
     uint32_t First = 0;  // the first row in its kind's rows
     uint32_t Count = 0;
+    uint32_t MemoRead = 0;  // read through a memo: its number there (TTableMemo::NewHints)
   };
 
   // Reads the tables of the report whose lines are in `lines` with the word masks `masks` and
   // the tab lines `tabLines`, in `layout`.
   void Read(TZnStrParse& lines, const std::vector<uint64_t>& masks,
             const std::vector<int>& tabLines, const TReadyLayout& layout);
-  // Reads one table whose header is at `header` (whatever its title) into these tables.
+  // Reads one table whose header is at `header` (whatever its title) into these tables. A table
+  // of unidentified or uninhabited planets is read through `memo` where one is given
+  // (TTableMemo); the memo must have been filled in the same layout.
   TTable ReadTable(TZnStrParse& lines, const std::vector<uint64_t>& masks, int header,
-                   TReadyKind kind, const TReadyLayout& layout);
+                   TReadyKind kind, const TReadyLayout& layout, TTableMemo* memo = nullptr);
   void Clear();
   // The table of that kind under the header at `header`; nullptr when it was not read.
   const TTable* Find(int header, TReadyKind kind) const;
@@ -312,6 +373,11 @@ class TReadyTables {
   const TGroupFigures& Figures(const TReadyGroupRow& row) const { return figures_[row.Figures]; }
 
  private:
+  // ReadTable's unidentified or uninhabited planets, with a memo.
+  void ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<uint64_t>& masks, int header,
+                              TReadyKind kind, const TReadyLayout& layout, TTableMemo& memo,
+                              TTable& table);
+
   std::vector<TTable> tables_;
   std::vector<TListedPlanetRow> listed_;
   std::vector<TUnknownPlanetRow> unknown_;

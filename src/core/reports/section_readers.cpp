@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -539,13 +540,25 @@ void TReportReader::EndGroupStore() {
   groups_.MoveToModel();
 }
 
+namespace {
+
+// The first eight bytes of a name and, for one of 9 to 16 bytes, its last eight: with its size
+// they make a name of at most 16 bytes.
+void NameWords(std::string_view name, uint64_t& head, uint64_t& tail) {
+  head = FirstEightBytes(name);
+  tail = 0;
+  if (name.size() > 8 && name.size() <= 16) std::memcpy(&tail, name.data() + name.size() - 8, 8);
+}
+
+}  // namespace
+
 const TReportReader::TDesignIndex& TReportReader::DesignsOf(const TPlayer& race) {
   TDesignIndex& index = designs_[&race];
   if (index.version == race.ShipTypes.Version()) return index;
   index.version = race.ShipTypes.Version();
   size_t size = 8;
   while (size < static_cast<size_t>(race.ShipTypes.Count()) * 2) size *= 2;
-  index.entries.assign(size, {0, nullptr});
+  index.entries.assign(size, TDesignSlot{});
   index.mask = size - 1;
   // FindShipType takes the last of the list's designs with the name; there is only one, as
   // AddShipType adds none of a name held.
@@ -555,23 +568,33 @@ const TReportReader::TDesignIndex& TReportReader::DesignsOf(const TPlayer& race)
     const uint64_t hash = FoldedTextHash(type->Name);
     size_t slot = hash & index.mask;
     bool known = false;
-    for (; index.entries[slot].second; slot = (slot + 1) & index.mask) {
-      if (index.entries[slot].first == hash &&
-          SameText(index.entries[slot].second->Name, type->Name))
+    for (; index.entries[slot].type; slot = (slot + 1) & index.mask) {
+      if (index.entries[slot].hash == hash && SameText(index.entries[slot].type->Name, type->Name))
         known = true;
     }
-    if (!known) index.entries[slot] = {hash, type};
+    if (known) continue;
+    TDesignSlot& entry = index.entries[slot];
+    entry.hash = hash;
+    entry.type = type;
+    entry.size = type->Name.size();
+    NameWords(type->Name, entry.head, entry.tail);
   }
   return index;
 }
 
 TShipType* TReportReader::FindDesign(const TDesignIndex& designs, std::string_view name,
                                      uint64_t hash) {
-  for (size_t slot = hash & designs.mask; designs.entries[slot].second;
+  uint64_t head = 0;
+  uint64_t tail = 0;
+  NameWords(name, head, tail);
+  const bool short16 = name.size() <= 16;
+  for (size_t slot = hash & designs.mask; designs.entries[slot].type;
        slot = (slot + 1) & designs.mask) {
-    const auto& [slotHash, type] = designs.entries[slot];
-    if (slotHash == hash && (SameBytes(type->Name, name) || SameText(type->Name, name)))
-      return type;
+    const TDesignSlot& entry = designs.entries[slot];
+    if (entry.hash != hash) continue;
+    if (short16 && entry.size == name.size() && entry.head == head && entry.tail == tail)
+      return entry.type;
+    if (SameBytes(entry.type->Name, name) || SameText(entry.type->Name, name)) return entry.type;
   }
   return nullptr;
 }

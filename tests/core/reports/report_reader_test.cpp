@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -434,6 +435,92 @@ TEST_F(ReportReaderTest, UninhabitedRowsGiveTheStockpilesTheyHold) {
   EXPECT_EQ(five->Material, 0.0f);
   // A row without the columns tells nothing about them.
   EXPECT_EQ(state.PlanetByName("6")->Capital, 4.0f);
+}
+
+// A row that repeats one of the same source's report before leads to the planet found for it
+// then only while the planet list is as it was: a planet renamed in between (another report
+// identified it) is looked for again, found by its position, and gets its name back from the row.
+TEST_F(ReportReaderTest, RepeatedUnknownRowLooksForItsPlanetAgainAfterTheListChanged) {
+  state.FirstTurn = 0;
+  const auto read = [&](int turn) {
+    reader.LoadReportText(NgReport(turn, "Ann", StatusRow("Ann", 1, 3, "-"),
+                                   "\t\tUninhabited Planets\n\nN X Y\n"
+                                   "7 1.00 2.00\n8 3.00 4.00\n\n"));
+    reader.BeginReport(turn, Fmt("k%03d.txt", turn), "Ann");
+    reader.ReadUnknownPlanets();
+  };
+  read(0);
+  TPlanet* seven = state.PlanetByName("7");
+  ASSERT_NE(seven, nullptr);
+  read(1);
+  ASSERT_TRUE(state.MovePlanet(*seven, "7", "mars", PlanetDistanceKey(100, 200)));
+  read(2);
+  EXPECT_EQ(state.PlanetByName("7"), seven);
+  EXPECT_EQ(state.PlanetByName("mars"), nullptr);
+  EXPECT_EQ(state.Planets.Count(), 2);
+  EXPECT_EQ(reader.Messages(), std::vector<std::string>{});
+}
+
+// Rows read through a memo are the rows read without one, whatever rows went, came or changed
+// since the table of the source's report before; a row is taken over only from a table of the
+// same source and kind, and names the row it repeats.
+TEST(TableMemoTest, RowsReadThroughItAreTheRowsReadWithout) {
+  TReportLayout reportLayout;
+  SetReportLayout(reportLayout, TGameType::NG);
+  const TReadyLayout layout = TReadyLayout::Of(reportLayout, TGameType::NG);
+  const auto report = [](const std::string& rows) {
+    auto prepared = std::make_unique<TPreparedReport>();
+    prepared->SetText("Galaxy\n\n\t\tUninhabited Planets\n\nN X Y S R\n" + rows + "\n");
+    return prepared;
+  };
+  struct TRead {
+    std::vector<std::string> names;
+    std::vector<TUnknownPlanetRow> rows;
+  };
+  const auto read = [&](TPreparedReport& prepared, TReadyKind kind, TTableMemo* memo) {
+    TReadyTables tables;
+    const TReadyTables::TTable table = tables.ReadTable(
+        prepared.lines, prepared.masks, prepared.tabLines.at(0), kind, layout, memo);
+    TRead got;
+    for (uint32_t i = 0; i < table.Count; ++i) {
+      const TUnknownPlanetRow& row = tables.Unknown(table, i);
+      got.names.emplace_back(prepared.lines.Text().substr(row.Name.start, row.Name.size));
+      got.rows.push_back(row);
+    }
+    return got;
+  };
+  const auto first = report(
+      "4 38.53 113.14 40.50 1.50\n5 4.03 132.68\n6 1.00 2.00\n7 3.00 4.00\n8 5.00 6.00\n");
+  // 5 went, 9 came, 7 moved, 10 is cut short and ends the table; "6" starts elsewhere in the
+  // text.
+  const auto second = report(
+      "4 38.53 113.14 40.50 1.50\n6 1.00 2.00\n9 7.00 8.00\n7 3.00 4.50\n8 5.00 6.00\n10 1\n");
+  TTableMemo memo;
+  memo.SetSource(1);
+  read(*first, TReadyKind::Uninhabited, &memo);
+  const TRead plain = read(*second, TReadyKind::Uninhabited, nullptr);
+  const TRead memoized = read(*second, TReadyKind::Uninhabited, &memo);
+  ASSERT_EQ(memoized.names, plain.names);
+  ASSERT_EQ(plain.names, (std::vector<std::string>{"4", "6", "9", "7", "8"}));
+  const std::vector<uint32_t> repeats{0, 2, TUnknownPlanetRow::kNoRow, TUnknownPlanetRow::kNoRow,
+                                      4};
+  for (size_t i = 0; i < plain.rows.size(); ++i) {
+    const TUnknownPlanetRow& a = plain.rows[i];
+    const TUnknownPlanetRow& b = memoized.rows[i];
+    EXPECT_TRUE(a.NameHash == b.NameHash && a.X == b.X && a.Y == b.Y && a.Size == b.Size &&
+                a.Resources == b.Resources && a.Complete == b.Complete && a.Sizes == b.Sizes &&
+                a.Stockpiles == b.Stockpiles)
+        << plain.names[i];
+    EXPECT_EQ(b.Repeats, repeats[i]) << plain.names[i];
+  }
+  // The second report's table, read again: from another source or as the other kind, nothing
+  // repeats.
+  memo.SetSource(2);
+  for (const TUnknownPlanetRow& row : read(*second, TReadyKind::Uninhabited, &memo).rows)
+    EXPECT_EQ(row.Repeats, TUnknownPlanetRow::kNoRow);
+  memo.SetSource(1);
+  for (const TUnknownPlanetRow& row : read(*second, TReadyKind::Unidentified, &memo).rows)
+    EXPECT_EQ(row.Repeats, TUnknownPlanetRow::kNoRow);
 }
 
 // A row keeps its words while other lines of the report are split, and reads them as the line

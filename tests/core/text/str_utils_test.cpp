@@ -23,6 +23,26 @@ TEST(CaseTest, FoldsOnlyAsciiLetters) {
   EXPECT_EQ(TrimRight(" a "), " a");
 }
 
+// SameBytes reads up to 64 bytes as words of eight, the last of which overlaps the one before:
+// a difference in any byte is seen at every length, on both sides of the word sizes and of the
+// length where it calls memcmp.
+TEST(SameBytesTest, SeesADifferenceInAnyByteAtAnyLength) {
+  for (size_t n = 0; n <= 80; ++n) {
+    std::string a(n, ' ');
+    for (size_t i = 0; i < n; ++i) a[i] = static_cast<char>('a' + i % 26);
+    const std::string copy = a;  // other bytes, not the same ones
+    EXPECT_TRUE(SameBytes(a, copy)) << n;
+    if (n > 0) {
+      EXPECT_FALSE(SameBytes(a, std::string_view(copy).substr(1))) << n;
+    }
+    for (size_t i = 0; i < n; ++i) {
+      std::string b = a;
+      b[i] = static_cast<char>(b[i] ^ 0x20);
+      EXPECT_FALSE(SameBytes(a, b)) << "length " << n << " byte " << i;
+    }
+  }
+}
+
 TEST(SmallHelpersTest, EdgeRules) {
   EXPECT_EQ(FirstIntInStr("ab-12c34"), 12);
   EXPECT_EQ(FirstIntInStr("Galaxy"), 0);
