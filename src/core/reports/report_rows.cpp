@@ -305,7 +305,6 @@ void TReadyTables::Clear() {
   listed_.clear();
   unknown_.clear();
   groups_.clear();
-  figures_.clear();
 }
 
 const TReadyTables::TTable* TReadyTables::Find(int header, TReadyKind kind) const {
@@ -417,10 +416,9 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
             ReadGroupRowAhead(words, text, layout.Groups, figureColumns.shift, needed,
                               layout.GroupMinWordsForDistance, figureCache_));
         if (row.Fails) break;
-        // Other races' figures are read only for the groups that are still there at the end.
+        // The figures are read only for the groups that are still there when the reader lets
+        // the text go.
         if (!own) continue;
-        row.Figures = static_cast<uint32_t>(figures_.size());
-        figures_.push_back(ReadGroupFigures(words, figureColumns, figureCache_));
         const std::string_view fleet = words.WordOrEmpty(layout.GroupFleetWord);
         if (HasWord(layout.GroupFleetWord) && !fleet.empty()) row.Fleet = SpanOf(fleet, text);
       }
@@ -457,7 +455,7 @@ void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<
     const size_t end = std::min(old->lines.size(), nextOld + kMemoLookAhead);
     for (size_t k = nextOld; k < end; ++k) {
       const TWordSpan s = old->lines[k];
-      if (SameBytes(std::string_view(old->bytes.data() + s.start, s.size), view)) {
+      if (SameBytes(std::string_view(old->bytes.data() + (s.start - old->textAt), s.size), view)) {
         nextOld = k + 1;
         return static_cast<int64_t>(k);
       }
@@ -466,34 +464,36 @@ void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<
   };
 
   TTableMemo::TKept& kept = memo.spare_;
-  kept.bytes.clear();
   kept.lines.clear();
-  kept.rows.clear();
-  kept.hints.clear();
   TReportRow words;
   for (int line = table.FirstRow; line < count; ++line) {
     const std::string_view view = lines.TokenView(line);
     const size_t from = LineStart(lines, view);
-    TUnknownPlanetRow row;
     if (const int64_t k = matchOld(view); k >= 0) {
-      row = old->rows[static_cast<size_t>(k)];
-      if (row.Name.size > 0) row.Name.start += static_cast<uint32_t>(from);
+      TUnknownPlanetRow& row = unknown_.emplace_back(old->rows[static_cast<size_t>(k)]);
+      if (row.Name.size > 0)
+        row.Name.start += static_cast<uint32_t>(from) - old->lines[static_cast<size_t>(k)].start;
       row.Repeats = static_cast<uint32_t>(k);
     } else {
       words.Split(text, from, from + view.size(), masks.data());
       if (words.Count() < 3 || view[0] == '\t') break;
-      row = ReadUnknownRow(words, text, c, uninhabited, numberWord, figureCache_);
+      unknown_.push_back(ReadUnknownRow(words, text, c, uninhabited, numberWord, figureCache_));
     }
-    unknown_.push_back(row);
-    kept.lines.push_back(
-        {static_cast<uint32_t>(kept.bytes.size()), static_cast<uint32_t>(view.size())});
-    kept.bytes.append(view);
-    if (row.Name.size > 0) row.Name.start -= static_cast<uint32_t>(from);
-    kept.rows.push_back(row);
-    if (!row.Complete) break;
+    kept.lines.push_back({static_cast<uint32_t>(from), static_cast<uint32_t>(view.size())});
+    if (!unknown_.back().Complete) break;
   }
   table.Count = static_cast<uint32_t>(unknown_.size()) - table.First;
-  kept.hints.resize(kept.rows.size());
+  // The rows as read, with their lines' bytes from the first one's start to the last one's end.
+  const auto rows = unknown_.begin() + table.First;
+  kept.rows.assign(rows, rows + table.Count);
+  kept.bytes.clear();
+  kept.textAt = 0;
+  if (!kept.lines.empty()) {
+    kept.textAt = kept.lines.front().start;
+    kept.bytes.assign(text.substr(kept.textAt, kept.lines.back().start + kept.lines.back().size -
+                                                   kept.textAt));
+  }
+  kept.hints.assign(kept.rows.size(), TTableMemo::THint{});
   TTableMemo::TKept& stored = memo.kept_[std::move(key)];
   std::swap(stored, kept);
   memo.last_ = &stored;

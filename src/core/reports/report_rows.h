@@ -239,7 +239,7 @@ TGroupFigures ReadGroupFigures(const TReportRow& words, const TGroupFigureColumn
                                TFigureCache& figures);
 
 // A row of a group table: where the words are that are read before anything is kept, with the
-// hashes of the planet names; for the own tables, the figures too.
+// hashes of the planet names. The figures are read later, for the groups still there then.
 struct TReadyGroupRow {
   bool Fails = false;  // short of words: reading the row raises, and nothing else is filled
   TWordSpan Type{};
@@ -250,7 +250,6 @@ struct TReadyGroupRow {
   uint64_t DestinationHash = 0;
   uint64_t OriginHash = 0;
   float Distance = 0;
-  uint32_t Figures = UINT32_MAX;  // an own row's figures in TReadyTables::Figures
 };
 
 // The kinds of table read ahead.
@@ -321,10 +320,12 @@ class TTableMemo {
 
  private:
   friend class TReadyTables;
-  // A table's rows: their lines' bytes one after the other, and the rows read, with their
-  // words' offsets counted from the start of their line.
+  // A table's rows as read, and their lines, in the text they were read from: the lines' bytes,
+  // from the first one's start (textAt in that text) to the last one's end, and where each line
+  // was in that text.
   struct TKept {
     std::string bytes;
+    uint32_t textAt = 0;
     std::vector<TWordSpan> lines;
     std::vector<TUnknownPlanetRow> rows;
     std::vector<THint> hints;
@@ -370,7 +371,6 @@ class TReadyTables {
     return unknown_[t.First + i];
   }
   const TReadyGroupRow& Group(const TTable& t, uint32_t i) const { return groups_[t.First + i]; }
-  const TGroupFigures& Figures(const TReadyGroupRow& row) const { return figures_[row.Figures]; }
 
  private:
   // ReadTable's unidentified or uninhabited planets, with a memo.
@@ -382,7 +382,6 @@ class TReadyTables {
   std::vector<TListedPlanetRow> listed_;
   std::vector<TUnknownPlanetRow> unknown_;
   std::vector<TReadyGroupRow> groups_;
-  std::vector<TGroupFigures> figures_;
   TFigureCache figureCache_;
 };
 

@@ -454,21 +454,9 @@ void TReportReader::ReadGroupRow(int line, const TGroupTable& table, const TRead
   group.Fleet = table.fleet;
   group.FleetSpeed = table.fleetSpeed;
   const TGroupKey key{planet, report_.Turn, false, group.Distance == 0};
-  if (!table.own) {
-    // Most rows of other races' tables are gone before their report's text is: their figures
-    // are read only for the rows still there then.
-    const std::string_view row = lines_.TokenView(line);
-    const auto from = static_cast<uint32_t>(row.data() - lines_.Text().data());
-    groups_.AddDeferred(
-        *table.race, planetNumber, key, group,
-        TDeferredRow{textNumber_, from, from + static_cast<uint32_t>(row.size()), table.figures});
-    textHasDeferredRows_ = true;
-    return;
-  }
-  ApplyGroupFigures(tables_.Figures(ready), figureColumns_[table.figures].effectiveLevels, group);
   // "Galaxy PLUS" names the fleet of an own group in the row; its speed is in the fleet table
   // of this report.
-  if (HasWord(table.layout->GroupFleetWord)) {
+  if (table.own && HasWord(table.layout->GroupFleetWord)) {
     const std::string_view rowFleet = text.substr(ready.Fleet.start, ready.Fleet.size);
     if (!rowFleet.empty() && rowFleet != "-") {
       group.Fleet = groups_.FleetName(rowFleet);
@@ -477,7 +465,15 @@ void TReportReader::ReadGroupRow(int line, const TGroupTable& table, const TRead
       }
     }
   }
-  groups_.Add(*table.race, key, group);
+  // Most groups are gone before their report's text is: other races' groups are pruned by the
+  // next turn's reports, the own race's replaced by its next report. The figures are read only
+  // for the rows still there then.
+  const std::string_view row = lines_.TokenView(line);
+  const auto from = static_cast<uint32_t>(row.data() - lines_.Text().data());
+  groups_.AddDeferred(
+      *table.race, planetNumber, key, group,
+      TDeferredRow{textNumber_, from, from + static_cast<uint32_t>(row.size()), table.figures});
+  textHasDeferredRows_ = true;
 }
 
 void TReportReader::ApplyGroupFigures(const TGroupFigures& figures, bool effectiveLevels,
