@@ -206,6 +206,7 @@ bool TReportReader::LoadAllReports() {
   state_.LastTurn = -1;
   racesThisTurn_.clear();
   planetsAddedLate_ = 0;
+  planetHints_.clear();
   blindChecked_ = false;
   firstReport_.clear();
   ownRace_.clear();
@@ -1007,9 +1008,13 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
   const TReadyTables::TTable table =
       ReadyTable(headerLine, uninhabited ? TReadyKind::Uninhabited : TReadyKind::Unidentified);
   const std::string_view text = lines_.Text();
-  // The planets the rows of the same bytes in the report before led to (rows named by name).
-  std::vector<TTableMemo::THint>* hints = tableMemo_.NewHints(table.MemoRead);
-  const std::vector<TTableMemo::THint>* oldHints = tableMemo_.OldHints(table.MemoRead);
+  // The planets the rows of this table in the report of the same letter before led to, and
+  // those its rows lead to, for the next one.
+  std::vector<TPlanetHint>& hints = planetHints_[2 * static_cast<uint32_t>(state_.ReportLetterIndex) + uninhabited];
+  std::vector<TPlanetHint> oldHints;
+  oldHints.swap(hints);
+  hints.reserve(table.Count);
+  size_t nextHint = 0;  // the old hint after the last one taken
   for (uint32_t i = 0; i < table.Count; ++i) {
     const TUnknownPlanetRow& row = tables_.Unknown(table, i);
     if (!row.Complete) ThrowIndexOutOfBounds();
@@ -1039,16 +1044,32 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
     }
 
     // The planet found for the same name before, where the planet list is as it was then and
-    // the planet stands where the row puts it, is the one PlanetForRow finds.
+    // the planet stands where the row puts it, is the one PlanetForRow finds. The rows come in
+    // the order of the report before, with a few planets gone or come.
     TPlanet* planet = nullptr;
-    if (byName && oldHints && row.Repeats < oldHints->size()) {
-      const TTableMemo::THint& hint = (*oldHints)[row.Repeats];
-      if (hint.planet && hint.version == state_.Planets.Version() && hint.planet->X == row.X &&
-          hint.planet->Y == row.Y)
-        planet = hint.planet;
+    const bool hinted = byName && name.size() <= sizeof(TPlanetHint::name);
+    if (hinted) {
+      const size_t end = std::min(oldHints.size(), nextHint + kHintLookAhead);
+      for (size_t k = nextHint; k < end; ++k) {
+        const TPlanetHint& hint = oldHints[k];
+        if (hint.hash != hash || !SameBytes(std::string_view(hint.name, hint.size), name))
+          continue;
+        nextHint = k + 1;
+        if (hint.version == state_.Planets.Version() && hint.planet->X == row.X &&
+            hint.planet->Y == row.Y)
+          planet = hint.planet;
+        break;
+      }
     }
     if (!planet) planet = PlanetForRow(key, hash, row.X, row.Y, turn);
-    if (byName && hints && i < hints->size()) (*hints)[i] = {planet, state_.Planets.Version()};
+    if (hinted) {
+      TPlanetHint& hint = hints.emplace_back();
+      hint.hash = hash;
+      hint.planet = planet;
+      hint.version = state_.Planets.Version();
+      hint.size = static_cast<uint8_t>(name.size());
+      std::memcpy(hint.name, name.data(), name.size());
+    }
     if (!SameBytes(planet->Name, name)) planet->Name.assign(name);
     if (turn == state_.FirstTurn || numberColumn || numberOnly) planet->Number = number;
     planet->X = row.X;

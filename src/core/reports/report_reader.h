@@ -335,6 +335,18 @@ class TReportReader {
   // The tables of the report read ahead (or when asked for), the layout they were read in, and
   // whether that is the layout of this report (checked once per report and layout).
   TReadyTables tables_;
+  // The planet a row of the unidentified or the uninhabited planets led to, found by its name
+  // (of at most 16 bytes), and the version of the planet list then: where the list is still the
+  // same, the name leads there again. By letter and table, in the order of the rows.
+  struct TPlanetHint {
+    uint64_t hash = 0;  // FoldedTextHash of the name
+    TPlanet* planet = nullptr;
+    uint64_t version = 0;
+    uint8_t size = 0;
+    char name[16] = {};
+  };
+  static constexpr size_t kHintLookAhead = 5;
+  std::unordered_map<uint32_t, std::vector<TPlanetHint>> planetHints_;
   // The tables read here (not ahead), for the next report of the same letter, and the layout
   // they were read in.
   TTableMemo tableMemo_;

@@ -473,7 +473,6 @@ void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<
       TUnknownPlanetRow& row = unknown_.emplace_back(old->rows[static_cast<size_t>(k)]);
       if (row.Name.size > 0)
         row.Name.start += static_cast<uint32_t>(from) - old->lines[static_cast<size_t>(k)].start;
-      row.Repeats = static_cast<uint32_t>(k);
     } else {
       words.Split(text, from, from + view.size(), masks.data());
       if (words.Count() < 3 || view[0] == '\t') break;
@@ -493,11 +492,7 @@ void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<
     kept.bytes.assign(text.substr(kept.textAt, kept.lines.back().start + kept.lines.back().size -
                                                    kept.textAt));
   }
-  kept.hints.assign(kept.rows.size(), TTableMemo::THint{});
-  TTableMemo::TKept& stored = memo.kept_[std::move(key)];
-  std::swap(stored, kept);
-  memo.last_ = &stored;
-  table.MemoRead = ++memo.reads_;
+  std::swap(memo.kept_[std::move(key)], kept);
 }
 
 std::vector<TTitleSpan> SortedTitles(TZnStrParse& lines, const std::vector<int>& tabLines) {

@@ -21,8 +21,6 @@
 
 namespace tovix {
 
-class TPlanet;
-
 // A coordinate as the planet tables write it: characters up to the first "-" or digit are
 // skipped, then digits and "." are taken with the "." ignored ("12.34" gives 1234, "-0.50"
 // gives -50). Saturates instead of overflowing.
@@ -194,10 +192,6 @@ struct TUnknownPlanetRow {
   bool Sizes = false;       // the row holds size and resources
   bool Stockpiles = false;  // the row holds CAP and MAT
   bool HasNumberWord = false;
-  // Read through a memo (TTableMemo): the row of the memo's earlier table with the same bytes;
-  // kNoRow when none.
-  uint32_t Repeats = kNoRow;
-  static constexpr uint32_t kNoRow = UINT32_MAX;
 };
 
 // The column shift of a group table: the own table has the group number in front, so every
@@ -289,34 +283,11 @@ int FirstTableRow(TZnStrParse& lines, const uint64_t* masks, int headerLine);
 // reads the same wherever its bytes are: TReadyTables::ReadTable takes such a row from here
 // instead of splitting and reading it again, and keeps what it read for the next report of the
 // source. A table is matched by its source, kind and header line.
-//
-// The reader notes for each row of such a table the planet it found and the version of the
-// planet list then (Hints), and finds them again for the row of the next report that repeats it
-// (TUnknownPlanetRow::Repeats): where the list has not changed since, the name leads to the same
-// planet.
 class TTableMemo {
  public:
-  struct THint {
-    TPlanet* planet = nullptr;
-    uint64_t version = 0;  // of the planet list when `planet` was found
-  };
-
   // The source of the tables read next (the report's race letter, say).
   void SetSource(uint32_t source) { source_ = source; }
-  void Clear() {
-    kept_.clear();
-    last_ = nullptr;
-    ++reads_;
-  }
-  // For the table read last through the memo, as TReadyTables::TTable::MemoRead names it: the
-  // hints of its rows, to be filled, and those of the table it replaced, which its rows'
-  // Repeats index; nullptr for another table.
-  std::vector<THint>* NewHints(uint32_t read) {
-    return last_ && read == reads_ ? &last_->hints : nullptr;
-  }
-  const std::vector<THint>* OldHints(uint32_t read) const {
-    return last_ && read == reads_ ? &spare_.hints : nullptr;
-  }
+  void Clear() { kept_.clear(); }
 
  private:
   friend class TReadyTables;
@@ -328,13 +299,10 @@ class TTableMemo {
     uint32_t textAt = 0;
     std::vector<TWordSpan> lines;
     std::vector<TUnknownPlanetRow> rows;
-    std::vector<THint> hints;
   };
   uint32_t source_ = 0;
   std::unordered_map<std::string, TKept> kept_;
-  TKept spare_;  // the table being read; then the one it replaced, until the next read
-  TKept* last_ = nullptr;  // the table read last, in kept_
-  uint32_t reads_ = 0;     // tables read through the memo, or cleared
+  TKept spare_;  // the table being read; then the one it replaced, emptied
 };
 
 // The rows of a report's planet and group tables, read ahead of the reader from the words alone:
@@ -350,7 +318,6 @@ class TReadyTables {
     int FirstRow = 0;
     uint32_t First = 0;  // the first row in its kind's rows
     uint32_t Count = 0;
-    uint32_t MemoRead = 0;  // read through a memo: its number there (TTableMemo::NewHints)
   };
 
   // Reads the tables of the report whose lines are in `lines` with the word masks `masks` and

@@ -462,8 +462,7 @@ TEST_F(ReportReaderTest, RepeatedUnknownRowLooksForItsPlanetAgainAfterTheListCha
 }
 
 // Rows read through a memo are the rows read without one, whatever rows went, came or changed
-// since the table of the source's report before; a row is taken over only from a table of the
-// same source and kind, and names the row it repeats.
+// since the table of the source's report before, and from whatever source or kind it was kept.
 TEST(TableMemoTest, RowsReadThroughItAreTheRowsReadWithout) {
   TReportLayout reportLayout;
   SetReportLayout(reportLayout, TGameType::NG);
@@ -473,21 +472,20 @@ TEST(TableMemoTest, RowsReadThroughItAreTheRowsReadWithout) {
     prepared->SetText("Galaxy\n\n\t\tUninhabited Planets\n\nN X Y S R\n" + rows + "\n");
     return prepared;
   };
-  struct TRead {
-    std::vector<std::string> names;
-    std::vector<TUnknownPlanetRow> rows;
-  };
+  // The rows' words as the reader reads them: name, position and figures.
   const auto read = [&](TPreparedReport& prepared, TReadyKind kind, TTableMemo* memo) {
     TReadyTables tables;
     const TReadyTables::TTable table = tables.ReadTable(
         prepared.lines, prepared.masks, prepared.tabLines.at(0), kind, layout, memo);
-    TRead got;
+    std::vector<std::string> rows;
     for (uint32_t i = 0; i < table.Count; ++i) {
       const TUnknownPlanetRow& row = tables.Unknown(table, i);
-      got.names.emplace_back(prepared.lines.Text().substr(row.Name.start, row.Name.size));
-      got.rows.push_back(row);
+      rows.push_back(Fmt("%s %d %d %.2f %.2f %d%d%d %llu",
+                         prepared.lines.Text().substr(row.Name.start, row.Name.size), row.X,
+                         row.Y, row.Size, row.Resources, row.Complete, row.Sizes, row.Stockpiles,
+                         static_cast<unsigned long long>(row.NameHash)));
     }
-    return got;
+    return rows;
   };
   const auto first = report(
       "4 38.53 113.14 40.50 1.50\n5 4.03 132.68\n6 1.00 2.00\n7 3.00 4.00\n8 5.00 6.00\n");
@@ -495,32 +493,18 @@ TEST(TableMemoTest, RowsReadThroughItAreTheRowsReadWithout) {
   // text.
   const auto second = report(
       "4 38.53 113.14 40.50 1.50\n6 1.00 2.00\n9 7.00 8.00\n7 3.00 4.50\n8 5.00 6.00\n10 1\n");
+  const std::vector<std::string> plain = read(*second, TReadyKind::Uninhabited, nullptr);
+  ASSERT_EQ(plain.size(), 5u);
+  EXPECT_EQ(plain[3].substr(0, 12), "7 300 450 0.");
   TTableMemo memo;
   memo.SetSource(1);
   read(*first, TReadyKind::Uninhabited, &memo);
-  const TRead plain = read(*second, TReadyKind::Uninhabited, nullptr);
-  const TRead memoized = read(*second, TReadyKind::Uninhabited, &memo);
-  ASSERT_EQ(memoized.names, plain.names);
-  ASSERT_EQ(plain.names, (std::vector<std::string>{"4", "6", "9", "7", "8"}));
-  const std::vector<uint32_t> repeats{0, 2, TUnknownPlanetRow::kNoRow, TUnknownPlanetRow::kNoRow,
-                                      4};
-  for (size_t i = 0; i < plain.rows.size(); ++i) {
-    const TUnknownPlanetRow& a = plain.rows[i];
-    const TUnknownPlanetRow& b = memoized.rows[i];
-    EXPECT_TRUE(a.NameHash == b.NameHash && a.X == b.X && a.Y == b.Y && a.Size == b.Size &&
-                a.Resources == b.Resources && a.Complete == b.Complete && a.Sizes == b.Sizes &&
-                a.Stockpiles == b.Stockpiles)
-        << plain.names[i];
-    EXPECT_EQ(b.Repeats, repeats[i]) << plain.names[i];
-  }
-  // The second report's table, read again: from another source or as the other kind, nothing
-  // repeats.
+  EXPECT_EQ(read(*second, TReadyKind::Uninhabited, &memo), plain);
+  // The second report again, from the same source: every row repeats; from another, none.
+  EXPECT_EQ(read(*second, TReadyKind::Uninhabited, &memo), plain);
   memo.SetSource(2);
-  for (const TUnknownPlanetRow& row : read(*second, TReadyKind::Uninhabited, &memo).rows)
-    EXPECT_EQ(row.Repeats, TUnknownPlanetRow::kNoRow);
-  memo.SetSource(1);
-  for (const TUnknownPlanetRow& row : read(*second, TReadyKind::Unidentified, &memo).rows)
-    EXPECT_EQ(row.Repeats, TUnknownPlanetRow::kNoRow);
+  EXPECT_EQ(read(*second, TReadyKind::Uninhabited, &memo), plain);
+  EXPECT_EQ(read(*first, TReadyKind::Uninhabited, &memo), read(*first, TReadyKind::Uninhabited, nullptr));
 }
 
 // A row keeps its words while other lines of the report are split, and reads them as the line
