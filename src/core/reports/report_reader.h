@@ -444,6 +444,8 @@ class TReportReader {
   std::deque<TKeptText> keptTexts_;
   bool loadingGroups_ = false;
   std::unordered_map<const TPlayer*, TDesignIndex> designs_;
+  const TPlayer* lastDesignsRace_ = nullptr;  // the race DesignsOf was asked for last
+  TDesignIndex* lastDesigns_ = nullptr;
   // The speeds of the own fleets of the report being read, where one table lists them.
   std::vector<std::pair<std::string, float>> fleetSpeeds_;
 };

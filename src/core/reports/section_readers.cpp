@@ -549,7 +549,12 @@ void NameWords(std::string_view name, uint64_t& head, uint64_t& tail) {
 }  // namespace
 
 const TReportReader::TDesignIndex& TReportReader::DesignsOf(const TPlayer& race) {
-  TDesignIndex& index = designs_[&race];
+  // The rows of a battle list ask for the same race one after another.
+  if (&race != lastDesignsRace_) {
+    lastDesigns_ = &designs_[&race];
+    lastDesignsRace_ = &race;
+  }
+  TDesignIndex& index = *lastDesigns_;
   if (index.version == race.ShipTypes.Version()) return index;
   index.version = race.ShipTypes.Version();
   size_t size = 8;
