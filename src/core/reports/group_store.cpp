@@ -78,6 +78,8 @@ TGroupStore::TEntry& TGroupStore::NewEntry(TPlayer& race, uint32_t planet, const
     e = freeEntries_.back();
     freeEntries_.pop_back();
     entries_[e] = TEntry{key, record, row, 0};
+    // The place the next group takes was left long ago: asked for now, it is at hand by then.
+    if (!freeEntries_.empty()) PrefetchForWriting(&entries_[freeEntries_.back()], sizeof(TEntry));
   }
   nodes_.push_back(TNode{key.Turn, planet, 0, kNone, e, RaceOf(race), flags});
   Link(i);
