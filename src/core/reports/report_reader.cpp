@@ -1010,7 +1010,8 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
   const std::string_view text = lines_.Text();
   // The planets the rows of this table in the report of the same letter before led to, and
   // those its rows lead to, for the next one.
-  std::vector<TPlanetHint>& hints = planetHints_[2 * static_cast<uint32_t>(state_.ReportLetterIndex) + uninhabited];
+  std::vector<TPlanetHint>& hints =
+      planetHints_[2 * static_cast<uint32_t>(state_.ReportLetterIndex) + uninhabited];
   std::vector<TPlanetHint> oldHints;
   oldHints.swap(hints);
   hints.reserve(table.Count);
@@ -1052,8 +1053,7 @@ void TReportReader::ReadUnknownPlanetTable(int headerLine, bool uninhabited) {
       const size_t end = std::min(oldHints.size(), nextHint + kHintLookAhead);
       for (size_t k = nextHint; k < end; ++k) {
         const TPlanetHint& hint = oldHints[k];
-        if (hint.hash != hash || !SameBytes(std::string_view(hint.name, hint.size), name))
-          continue;
+        if (hint.hash != hash || !SameBytes(std::string_view(hint.name, hint.size), name)) continue;
         nextHint = k + 1;
         if (hint.version == state_.Planets.Version() && hint.planet->X == row.X &&
             hint.planet->Y == row.Y)

@@ -437,8 +437,7 @@ void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<
   const int count = lines.Count();
   const bool uninhabited = kind == TReadyKind::Uninhabited;
   const TUnknownPlanetColumns& c = uninhabited ? layout.Uninhabited : layout.Unidentified;
-  const bool numberWord =
-      uninhabited && (layout.Type == TGameType::Blind || layout.PlanetNumbers);
+  const bool numberWord = uninhabited && (layout.Type == TGameType::Blind || layout.PlanetNumbers);
 
   const std::string_view headerLine = lines.TokenView(header);
   std::string key;
@@ -489,8 +488,8 @@ void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<
   kept.textAt = 0;
   if (!kept.lines.empty()) {
     kept.textAt = kept.lines.front().start;
-    kept.bytes.assign(text.substr(kept.textAt, kept.lines.back().start + kept.lines.back().size -
-                                                   kept.textAt));
+    kept.bytes.assign(
+        text.substr(kept.textAt, kept.lines.back().start + kept.lines.back().size - kept.textAt));
   }
   std::swap(memo.kept_[std::move(key)], kept);
 }

@@ -204,8 +204,8 @@ __attribute__((target("avx2"))) size_t DelimiterMasksAvx2(const unsigned char* p
     uint64_t mask = 0;
     for (int half = 0; half < 2; ++half) {
       const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 32 * half));
-      __m256i hit = low ? _mm256_cmpeq_epi8(_mm256_max_epu8(x, limit), limit)
-                        : _mm256_setzero_si256();
+      __m256i hit =
+          low ? _mm256_cmpeq_epi8(_mm256_max_epu8(x, limit), limit) : _mm256_setzero_si256();
       for (int k = 0; k < otherCount; ++k)
         hit = _mm256_or_si256(hit, _mm256_cmpeq_epi8(x, other[k]));
       mask |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(hit))} << (32 * half);

@@ -481,14 +481,14 @@ TEST(TableMemoTest, RowsReadThroughItAreTheRowsReadWithout) {
     for (uint32_t i = 0; i < table.Count; ++i) {
       const TUnknownPlanetRow& row = tables.Unknown(table, i);
       rows.push_back(Fmt("%s %d %d %.2f %.2f %d%d%d %llu",
-                         prepared.lines.Text().substr(row.Name.start, row.Name.size), row.X,
-                         row.Y, row.Size, row.Resources, row.Complete, row.Sizes, row.Stockpiles,
+                         prepared.lines.Text().substr(row.Name.start, row.Name.size), row.X, row.Y,
+                         row.Size, row.Resources, row.Complete, row.Sizes, row.Stockpiles,
                          static_cast<unsigned long long>(row.NameHash)));
     }
     return rows;
   };
-  const auto first = report(
-      "4 38.53 113.14 40.50 1.50\n5 4.03 132.68\n6 1.00 2.00\n7 3.00 4.00\n8 5.00 6.00\n");
+  const auto first =
+      report("4 38.53 113.14 40.50 1.50\n5 4.03 132.68\n6 1.00 2.00\n7 3.00 4.00\n8 5.00 6.00\n");
   // 5 went, 9 came, 7 moved, 10 is cut short and ends the table; "6" starts elsewhere in the
   // text.
   const auto second = report(
@@ -504,7 +504,8 @@ TEST(TableMemoTest, RowsReadThroughItAreTheRowsReadWithout) {
   EXPECT_EQ(read(*second, TReadyKind::Uninhabited, &memo), plain);
   memo.SetSource(2);
   EXPECT_EQ(read(*second, TReadyKind::Uninhabited, &memo), plain);
-  EXPECT_EQ(read(*first, TReadyKind::Uninhabited, &memo), read(*first, TReadyKind::Uninhabited, nullptr));
+  EXPECT_EQ(read(*first, TReadyKind::Uninhabited, &memo),
+            read(*first, TReadyKind::Uninhabited, nullptr));
 }
 
 // A row keeps its words while other lines of the report are split, and reads them as the line
