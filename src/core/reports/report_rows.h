@@ -234,7 +234,7 @@ TGroupFigures ReadGroupFigures(const TReportRow& words, const TGroupFigureColumn
 
 // A row of a group table: where the words are that are read before anything is kept, with the
 // hashes of the planet names. The figures are read later, for the groups still there then.
-struct TReadyGroupRow {
+struct alignas(64) TReadyGroupRow {
   uint64_t TypeHash = 0;
   uint64_t DestinationHash = 0;
   uint64_t OriginHash = 0;
@@ -246,7 +246,7 @@ struct TReadyGroupRow {
   bool Fails = false;  // short of words: reading the row raises, and nothing else is filled
 };
 // A row is one cache line: the reader takes the rows a worker wrote.
-static_assert(sizeof(TReadyGroupRow) <= 64);
+static_assert(sizeof(TReadyGroupRow) == 64);
 
 // The kinds of table read ahead.
 enum class TReadyKind : uint8_t {
