@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
 
-  constexpr int kRounds = 5;
+  constexpr int kRounds = 9;
   std::vector<double> startups, loads;
   bool ran = true;
   for (int round = 0; round < kRounds; ++round) {
