@@ -6,6 +6,21 @@
 
 namespace tovix {
 
+namespace {
+
+// Asks for the bytes [p, p + size) to be brought into the cache, to be written soon.
+void PrefetchForWriting(const void* p, size_t size) {
+#if defined(__GNUC__) || defined(__clang__)
+  const auto* bytes = static_cast<const char*>(p);
+  for (size_t at = 0; at < size; at += 64) __builtin_prefetch(bytes + at, 1);
+#else
+  (void)p;
+  (void)size;
+#endif
+}
+
+}  // namespace
+
 // --- Planet numbers ---------------------------------------------------------------------------
 
 int64_t TPlanetNumbers::Find(const TPlanet* planet) const {

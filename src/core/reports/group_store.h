@@ -25,17 +25,6 @@
 
 namespace tovix {
 
-// Asks for the bytes [p, p + size) to be brought into the cache, to be written soon.
-inline void PrefetchForWriting(const void* p, size_t size) {
-#if defined(__GNUC__) || defined(__clang__)
-  const auto* bytes = static_cast<const char*>(p);
-  for (size_t at = 0; at < size; at += 64) __builtin_prefetch(bytes + at, 1);
-#else
-  (void)p;
-  (void)size;
-#endif
-}
-
 // Numbers planets 0, 1, 2, ... in the order they are first asked for: an open-addressing table
 // of the planets' addresses, at most half full, so that a look-up is mostly one slot.
 class TPlanetNumbers {

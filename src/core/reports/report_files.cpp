@@ -123,7 +123,6 @@ TReportPrefetcher::TReportPrefetcher(std::vector<std::string> files, int threads
   threads = std::clamp(threads, 0, kMaxThreads);
   if (files_.size() < 2) threads = 0;
   window_ = kFilesAheadPerThread * static_cast<size_t>(threads);
-  wakeBatch_ = std::max<size_t>(1, window_ / kFilesAheadPerThread);
   workers_.reserve(static_cast<size_t>(threads));
   for (int t = 0; t < threads; ++t) workers_.emplace_back([this] { Work(); });
 }
@@ -197,7 +196,8 @@ std::unique_ptr<TPreparedReport> TReportPrefetcher::Take(size_t index) {
     taken_ = std::max(taken_, index + 1);
     // Waking a worker costs a switch of threads: the workers are woken when a file for each
     // may be read ahead, not for every file taken.
-    if (next_ < files_.size() && next_ + wakeBatch_ <= taken_ + window_) workReady_.notify_all();
+    if (next_ < files_.size() && next_ + workers_.size() <= taken_ + window_)
+      workReady_.notify_all();
   }
   if (slot.error) std::rethrow_exception(slot.error);
   return std::move(slot.report);

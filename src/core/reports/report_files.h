@@ -74,7 +74,6 @@ class TReportPrefetcher {
   std::vector<TSlot> slots_;
   // Files read ahead of the one taken at most.
   size_t window_ = 0;
-  size_t wakeBatch_ = 1;  // how many files may be read ahead before the workers are woken
   std::mutex mutex_;
   std::condition_variable workReady_;  // a worker may claim a file, or must stop
   std::condition_variable fileReady_;  // a file was read

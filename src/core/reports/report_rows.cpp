@@ -354,11 +354,6 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
   table.Kind = kind;
   table.FirstRow = FirstTableRow(lines, m, header);
   TReportRow words;
-  const auto split = [&](int line) {
-    const std::string_view view = lines.TokenView(line);
-    const size_t from = LineStart(lines, view);
-    words.Split(text, from, from + view.size(), m);
-  };
   // Splits the row at `line`; false where the table ends there (IsTableEnd).
   const auto tableRow = [&](int line) {
     if (line >= count) return false;
@@ -383,24 +378,9 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
       break;
     }
     case TReadyKind::Unidentified:
-    case TReadyKind::Uninhabited: {
-      const bool uninhabited = kind == TReadyKind::Uninhabited;
-      const TUnknownPlanetColumns& c = uninhabited ? layout.Uninhabited : layout.Unidentified;
-      const bool numberWord = uninhabited && (blind || layout.PlanetNumbers);
-      table.First = static_cast<uint32_t>(unknown_.size());
-      if (memo) {
-        ReadUnknownThroughMemo(lines, masks, header, kind, layout, *memo, table);
-        break;
-      }
-      for (int line = table.FirstRow; line < count; ++line) {
-        split(line);
-        if (words.Count() < 3 || lines.TokenView(line)[0] == '\t') break;
-        unknown_.push_back(ReadUnknownRow(words, text, c, uninhabited, numberWord, figureCache_));
-        if (!unknown_.back().Complete) break;
-      }
-      table.Count = static_cast<uint32_t>(unknown_.size()) - table.First;
+    case TReadyKind::Uninhabited:
+      ReadUnknownTable(lines, masks, header, kind, layout, memo, table);
       break;
-    }
     case TReadyKind::OwnGroups:
     case TReadyKind::OtherGroups: {
       const bool own = kind == TReadyKind::OwnGroups;
@@ -430,23 +410,29 @@ TReadyTables::TTable TReadyTables::ReadTable(TZnStrParse& lines, const std::vect
   return table;
 }
 
-void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<uint64_t>& masks,
-                                          int header, TReadyKind kind, const TReadyLayout& layout,
-                                          TTableMemo& memo, TTable& table) {
+void TReadyTables::ReadUnknownTable(TZnStrParse& lines, const std::vector<uint64_t>& masks,
+                                    int header, TReadyKind kind, const TReadyLayout& layout,
+                                    TTableMemo* memo, TTable& table) {
   const std::string_view text = lines.Text();
   const int count = lines.Count();
   const bool uninhabited = kind == TReadyKind::Uninhabited;
   const TUnknownPlanetColumns& c = uninhabited ? layout.Uninhabited : layout.Unidentified;
   const bool numberWord = uninhabited && (layout.Type == TGameType::Blind || layout.PlanetNumbers);
+  table.First = static_cast<uint32_t>(unknown_.size());
 
-  const std::string_view headerLine = lines.TokenView(header);
+  // The memo's table of this source, kind and header, and the one this read leaves there.
   std::string key;
-  key.reserve(headerLine.size() + sizeof memo.source_ + 1);
-  key.append(reinterpret_cast<const char*>(&memo.source_), sizeof memo.source_);
-  key += static_cast<char>(kind);
-  key += headerLine;
-  const auto found = memo.kept_.find(key);
-  const TTableMemo::TKept* old = found == memo.kept_.end() ? nullptr : &found->second;
+  const TTableMemo::TKept* old = nullptr;
+  if (memo) {
+    const std::string_view headerLine = lines.TokenView(header);
+    key.reserve(headerLine.size() + sizeof memo->source_ + 1);
+    key.append(reinterpret_cast<const char*>(&memo->source_), sizeof memo->source_);
+    key += static_cast<char>(kind);
+    key += headerLine;
+    const auto found = memo->kept_.find(key);
+    if (found != memo->kept_.end()) old = &found->second;
+    memo->spare_.lines.clear();
+  }
   size_t nextOld = 0;  // the old row after the last one matched
   // The old row with the bytes of `view`; -1 when there is none.
   const auto matchOld = [&](std::string_view view) -> int64_t {
@@ -462,8 +448,6 @@ void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<
     return -1;
   };
 
-  TTableMemo::TKept& kept = memo.spare_;
-  kept.lines.clear();
   TReportRow words;
   for (int line = table.FirstRow; line < count; ++line) {
     const std::string_view view = lines.TokenView(line);
@@ -477,11 +461,15 @@ void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<
       if (words.Count() < 3 || view[0] == '\t') break;
       unknown_.push_back(ReadUnknownRow(words, text, c, uninhabited, numberWord, figureCache_));
     }
-    kept.lines.push_back({static_cast<uint32_t>(from), static_cast<uint32_t>(view.size())});
+    if (memo)
+      memo->spare_.lines.push_back(
+          {static_cast<uint32_t>(from), static_cast<uint32_t>(view.size())});
     if (!unknown_.back().Complete) break;
   }
   table.Count = static_cast<uint32_t>(unknown_.size()) - table.First;
+  if (!memo) return;
   // The rows as read, with their lines' bytes from the first one's start to the last one's end.
+  TTableMemo::TKept& kept = memo->spare_;
   const auto rows = unknown_.begin() + table.First;
   kept.rows.assign(rows, rows + table.Count);
   kept.bytes.clear();
@@ -491,7 +479,7 @@ void TReadyTables::ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<
     kept.bytes.assign(
         text.substr(kept.textAt, kept.lines.back().start + kept.lines.back().size - kept.textAt));
   }
-  std::swap(memo.kept_[std::move(key)], kept);
+  std::swap(memo->kept_[std::move(key)], kept);
 }
 
 std::vector<TTitleSpan> SortedTitles(TZnStrParse& lines, const std::vector<int>& tabLines) {

@@ -304,7 +304,7 @@ class TTableMemo {
   };
   uint32_t source_ = 0;
   std::unordered_map<std::string, TKept> kept_;
-  TKept spare_;  // the table being read; then the one it replaced, emptied
+  TKept spare_;  // the table being read; then the one it replaced, whose memory the next uses
 };
 
 // The rows of a report's planet and group tables, read ahead of the reader from the words alone:
@@ -342,10 +342,10 @@ class TReadyTables {
   const TReadyGroupRow& Group(const TTable& t, uint32_t i) const { return groups_[t.First + i]; }
 
  private:
-  // ReadTable's unidentified or uninhabited planets, with a memo.
-  void ReadUnknownThroughMemo(TZnStrParse& lines, const std::vector<uint64_t>& masks, int header,
-                              TReadyKind kind, const TReadyLayout& layout, TTableMemo& memo,
-                              TTable& table);
+  // ReadTable's unidentified or uninhabited planets, through the memo where one is given.
+  void ReadUnknownTable(TZnStrParse& lines, const std::vector<uint64_t>& masks, int header,
+                        TReadyKind kind, const TReadyLayout& layout, TTableMemo* memo,
+                        TTable& table);
 
   std::vector<TTable> tables_;
   std::vector<TListedPlanetRow> listed_;
