@@ -10,17 +10,23 @@
 # Cruiser2 (orion as A), "Standard Ship" with its extra designs shown, the calculator after a sum,
 # the notes editor with a formatted sample note (with links) in the fresh program folder, "Select
 # Planet(s)" spreading the user's largest group with three planets picked, and "Advanced Send" on
-# them with two result rows and the "My Groups" page (frmAdvancedSend).
+# them with two result rows and the "My Groups" page (frmAdvancedSend). The window tests' own
+# pictures (see below) are of orion with race A, so they are added only for that game.
 set -euo pipefail
-cd "$(dirname "$0")/.."
 
-if [ $# -lt 2 ] || [ ! -d "$1" ]; then
+if [ $# -lt 2 ]; then
   echo "Usage: $0 <game folder> <out folder> [report letters]" >&2
   exit 2
+fi
+# The folders as given, from the caller's directory.
+if [ ! -d "$1" ]; then
+  echo "The game folder $1 does not exist or is not a folder." >&2
+  exit 1
 fi
 game="$(cd "$1" && pwd)"
 out="$(mkdir -p "$2" && cd "$2" && pwd)"
 letters="${3:-}"
+cd "$(dirname "$0")/.."
 if [ -z "$letters" ]; then
   for f in "$game"/[A-Za-z][0-9][0-9][0-9].txt; do
     [ -f "$f" ] || continue
@@ -56,10 +62,17 @@ TOVIX_HOME="$home" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1600x1200x24" \
 # sides, the graph, the overview, the map and its colour dialog, the group filter with ship
 # options, the planet information window filtered by an expression, the mail settings with an
 # SMTP server, the order skeleton of race A; the orders window with A's orders of turn 25 and its
-# planning lists filled, each of its menus, the To Do pop-up and its planets), when the reports
-# are there; the map of a small "Galaxy Blind" game with its overlay shown in overlay mode
-# (Map-overlay), which needs no reports; and the controls that no window shows yet (the
-# drop-down calculator under its edit).
+# planning lists filled, each of its menus, the To Do pop-up and its planets); the map of a small
+# "Galaxy Blind" game with its overlay shown in overlay mode (Map-overlay); and the controls that
+# no window shows yet (the drop-down calculator under its edit). The tests read orion where they
+# always do, whatever game was given, so they run only when that is the game given, with race A
+# as the user's: another game's pictures would be mixed with orion's.
+orion="$(cd "${TOVIX_REPORTS:-../shared/reports}/orion" 2>/dev/null && pwd -P)" || orion=""
+if [ "$(cd "$game" && pwd -P)" != "$orion" ] || [ "${letters:0:1}" != A ]; then
+  ls -1 "$out"
+  echo "The window tests' pictures (of orion as race A) are not added for this game." >&2
+  exit 0
+fi
 export TOVIX_PICTURE_DIR="$out" TOVIX_SCREENSHOT_DIR="$out"
 cmake --build --preset default >/dev/null
 for test in build/tests/windows/*_test build/tests/controls/*_test; do

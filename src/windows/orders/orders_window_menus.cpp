@@ -173,11 +173,15 @@ void TfrmOrders::BuildMenus(QMenuBar* bar) {
     const fs::path file = BotOptionsFile(programFolder_, GameSectionKey());
     OpenInDesktop(QUrl::fromLocalFile(QString::fromStdString(file.string())), ui_);
   });
-  connect(bot, &QMenu::aboutToShow, this, [this] {
+  // Greyed while the program or its options file is not in the program folder: the user puts
+  // them there, so they are looked for each time the menu opens.
+  const auto present = [this] {
     std::error_code ec;
     mniBotRun_->setEnabled(!GalaxyBotProgram(programFolder_).empty());
     mniBotSettings_->setEnabled(fs::exists(BotOptionsFile(programFolder_, GameSectionKey()), ec));
-  });
+  };
+  present();
+  connect(bot, &QMenu::aboutToShow, this, present);
 }
 
 void TfrmOrders::BuildEditorPopup() {

@@ -942,6 +942,52 @@ TEST(OrdersWindow, GalaxyBotRunsWithItsFilesAndItsNewOrdersReplaceTheTextOnlyOnS
   EXPECT_NE(f.ui.messages[0].find("exit code 2"), std::string::npos);
 }
 
+TEST(OrdersWindow, GalaxyBotItemsAreGreyedUntilItsProgramAndOptionsAreInTheProgramFolder) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  OrdersFixture f(state);
+  const fs::path folder = f.folder.path();
+  QMenu* bot = SubMenu(*f.window.MenuBar(), "GalaxyBot");
+  ASSERT_NE(bot, nullptr);
+  const auto item = [bot](const char* text) -> QAction* {
+    for (QAction* a : bot->actions())
+      if (a->text() == text) return a;
+    ADD_FAILURE() << "no item " << text;
+    return nullptr;
+  };
+  QAction* run = item("Run");
+  QAction* settings = item("Settings");
+  ASSERT_TRUE(run && settings);
+  // Before the menu was ever opened, and each time it opens, as the folder is then.
+  EXPECT_FALSE(run->isEnabled());
+  EXPECT_FALSE(settings->isEnabled());
+  const auto open = [bot] {
+    bot->popup(QPoint(0, 0));
+    bot->hide();
+  };
+  struct Step {
+    const char* file;  // put into the program folder, or taken out when `remove`
+    bool remove;
+    bool runEnabled;
+    bool settingsEnabled;
+  };
+  const Step steps[] = {
+      {"GalaxyBot.exe", false, true, false}, {"BotOptions_3", false, true, true},
+      {"GalaxyBot.exe", true, false, true},  {"BotOptions_3", true, false, false},
+      {"BotOptions_1", false, false, false}, {"GalaxyBot", false, true, false},
+  };
+  for (const Step& step : steps) {
+    if (step.remove)
+      fs::remove(folder / step.file);
+    else
+      WriteFileAtomically(folder / step.file, "");
+    open();
+    EXPECT_EQ(run->isEnabled(), step.runEnabled) << step.file << (step.remove ? " gone" : "");
+    EXPECT_EQ(settings->isEnabled(), step.settingsEnabled)
+        << step.file << (step.remove ? " gone" : "");
+  }
+}
+
 TEST(OrdersWindow, FirstShowsThePlanetListsColumnsWhole) {
   GameState state;
   OrdersFixture f(state);
