@@ -26,6 +26,15 @@ constexpr TLanguage PrimaryOf(TLanguage language) {
   return language & 0x3FF;
 }
 
+// 0 to 15 for a hexadecimal digit, -1 for anything else.
+int HexDigit(QChar c) {
+  const char16_t u = c.unicode();
+  if (u >= u'0' && u <= u'9') return u - u'0';
+  if (u >= u'a' && u <= u'f') return u - u'a' + 10;
+  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
+  return -1;
+}
+
 }  // namespace
 
 TLanguage SystemLanguage() {
@@ -237,11 +246,15 @@ bool TWideStrings::SetWideStringsText(const QString& hex) {
   if (hex.size() % 4 != 0) return false;
   QString text;
   text.reserve(hex.size() / 4);
+  // Digit by digit: a number parser would also take blanks, a sign or a "0x" inside a group.
   for (qsizetype at = 0; at < hex.size(); at += 4) {
-    bool ok = false;
-    const uint code = hex.mid(at, 4).toUInt(&ok, 16);
-    if (!ok) return false;
-    text += QChar(static_cast<char16_t>(code));
+    char16_t code = 0;
+    for (qsizetype i = at; i < at + 4; ++i) {
+      const int digit = HexDigit(hex[i]);
+      if (digit < 0) return false;
+      code = static_cast<char16_t>((code << 4) | digit);
+    }
+    text += QChar(code);
   }
   SetTextStr(text);
   return true;

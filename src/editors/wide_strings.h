@@ -5,6 +5,8 @@
 //
 // The text file is UTF-16, little-endian, behind the byte-order mark FF FE. Reading takes FF FE
 // (little-endian), FE FF (big-endian) or no mark (little-endian); an odd last byte is dropped.
+// Every list, the control's lines too, reads and writes it as wide text: through the control's
+// 8-bit lines a character its code page lacks would be lost.
 // The "WideStrings" form is one string of four hexadecimal digits per character of the text.
 
 #include <QString>

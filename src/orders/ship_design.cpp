@@ -57,6 +57,30 @@ bool IsDecimalText(std::string_view text, bool whole) {
   return digits > 0 && points <= 1;
 }
 
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Whether "Shiptype_" + `name` is the escaped key of a name other than `name`: each "%" of it
+// starts an escape, and the name they spell escapes to exactly this text again.
+bool IsEscapedKeyOfAnotherName(std::string_view name) {
+  std::string decoded;
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (name[i] != '%') {
+      decoded += name[i];
+      continue;
+    }
+    if (i + 2 >= name.size()) return false;
+    const int high = HexValue(name[i + 1]), low = HexValue(name[i + 2]);
+    if (high < 0 || low < 0) return false;
+    decoded += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return decoded != name && CargoUseKey(decoded).substr(kCargoUsePrefix.size()) == name;
+}
+
 }  // namespace
 
 const char* const kCargoUseNames[kCargoUseCount] = {
@@ -211,7 +235,10 @@ void StoreCargoUse(TznSaveState& store, TShipType& type, TCargoUse use) {
 int32_t StoredCargoUse(const TznSaveState& store, std::string_view name) {
   constexpr int32_t kNone = std::numeric_limits<int32_t>::min();
   int32_t use = store.ReadInteger(kCargoUseSection, CargoUseKey(name), kNone);
-  if (use == kNone && name.find('%') != std::string_view::npos)
+  // Older versions wrote the name as it was. Their key is taken for a name with "%" (the only
+  // names whose key changed and that a key could hold) unless it is also the escaped key of
+  // another name: "a%3Db" never reads the use stored for "a=b".
+  if (use == kNone && name.find('%') != std::string_view::npos && !IsEscapedKeyOfAnotherName(name))
     use = store.ReadInteger(kCargoUseSection, std::string(kCargoUsePrefix).append(name), kNone);
   return use == kNone ? 0 : use;
 }

@@ -110,7 +110,8 @@ std::string CargoUseKey(std::string_view name);
 // CargoUseKey) and sets it on the design at once, so the next plan uses it.
 void StoreCargoUse(TznSaveState& store, TShipType& type, TCargoUse use);
 // The cargo use stored for a design, 0 (none) when there is none; a name with "%" is also found
-// under the key of older versions, which held the name as it was.
+// under the key of older versions, which held the name as it was, unless that key is the
+// escaped key of another name (then it is that name's).
 int32_t StoredCargoUse(const TznSaveState& store, std::string_view name);
 
 // The races that have designs, by name; a race's designs by name.

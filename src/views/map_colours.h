@@ -9,25 +9,17 @@
 #include <string_view>
 #include <vector>
 
+#include "core/base/color_value.h"
 #include "core/model/game_state.h"
 #include "core/settings/save_state.h"
 
 namespace tovix {
 
-using TMapColour = uint32_t;
+// The program's colour value; RedOf, GreenOf and BlueOf come with it.
+using TMapColour = TColor;
 
 constexpr TMapColour MapRgb(uint8_t r, uint8_t g, uint8_t b) {
-  return static_cast<TMapColour>(r) | (static_cast<TMapColour>(g) << 8) |
-         (static_cast<TMapColour>(b) << 16);
-}
-constexpr uint8_t RedOf(TMapColour c) {
-  return static_cast<uint8_t>(c & 0xff);
-}
-constexpr uint8_t GreenOf(TMapColour c) {
-  return static_cast<uint8_t>((c >> 8) & 0xff);
-}
-constexpr uint8_t BlueOf(TMapColour c) {
-  return static_cast<uint8_t>((c >> 16) & 0xff);
+  return RgbColor(r, g, b);
 }
 
 // The colours of the map, in the order of their settings keys.

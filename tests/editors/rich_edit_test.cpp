@@ -279,6 +279,28 @@ TEST_F(RichEditTest, WideStringsProperty) {
   EXPECT_EQ(edit_.WideLines().Text(), "z\r\ny\r\nx\r\n");
 }
 
+// The wide lines' file is their UTF-16 text, not the 8-bit lines' stream: a Western control's
+// 8-bit text cannot hold Cyrillic, its wide lines keep it, and a plain wide list reads the file.
+TEST_F(RichEditTest, WideLinesFileKeepsWhatTheCodePageCannotHold) {
+  edit_.SetLanguage(1033);
+  edit_.SetOutputFormat(ofText);
+  const QString text = QString::fromUtf16(u"Caf\u00E9 \u041F\u0440\u0438\r\nend\r\n");
+  edit_.WideLines().SetText(text);
+  EXPECT_EQ(AnsiToWide(edit_.Lines().Get(0), edit_.CodePageNumber()), u"Caf\u00E9 ???")
+      << "the 8-bit line loses the Cyrillic";
+
+  const std::string bytes = edit_.WideLines().SaveToStream();
+  EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFE"
+                                            "C\0",
+                                            4));
+  TWideStringList plain;
+  plain.LoadFromStream(bytes);
+  EXPECT_EQ(plain.Text(), text);
+  edit_.clear();
+  edit_.WideLines().LoadFromStream(bytes);
+  EXPECT_EQ(edit_.WideLines().Text(), text);
+}
+
 TEST_F(RichEditTest, LineListInsertsDeletesAndSavesSafely) {
   TWideRichEditStrings98& lines = edit_.WideLines();
   lines.SetText("a\r\n\r\n");  // "a" and an empty last line

@@ -1,6 +1,6 @@
 // The wide string list: its text file (written and read back, the byte orders it reads), its
-// text with the three line ends, comparing and sorting in the list's language, and the moves
-// that keep each string's object.
+// text with the three line ends, its hexadecimal form, comparing and sorting in the list's
+// language, and the moves that keep each string's object.
 #include "editors/wide_strings.h"
 
 #include <gtest/gtest.h>
@@ -75,14 +75,34 @@ TEST(WideStrings, TextTakesEveryLineEnd) {
   list.SetTextStr("a\n\nb\r\r\nc");
   EXPECT_EQ(Lines(list), (std::vector<std::string>{"a", "", "b", "", "c"}));
   EXPECT_EQ(list.GetTextStr(), "a\r\n\r\nb\r\n\r\nc\r\n");
-  // The hexadecimal form, and a text that is not one.
-  list.SetTextStr("Hi");
-  EXPECT_EQ(list.WideStringsText(), "00480069000D000A");
-  EXPECT_TRUE(list.SetWideStringsText("0041000A0042"));
-  EXPECT_EQ(Lines(list), (std::vector<std::string>{"A", "B"}));
-  EXPECT_FALSE(list.SetWideStringsText("004"));
-  EXPECT_FALSE(list.SetWideStringsText("00zz"));
-  EXPECT_EQ(Lines(list), (std::vector<std::string>{"A", "B"}));
+}
+
+// The hexadecimal form is exactly four hexadecimal digits per character; anything else (a
+// prefix, a sign, a blank, a short group) is refused and the list keeps its lines.
+TEST(WideStrings, HexFormTakesOnlyFourDigitsPerCharacter) {
+  TWideStringList list;
+  list.SetTextStr(QString::fromUtf16(u"Hi\u0416"));
+  EXPECT_EQ(list.WideStringsText(), "004800690416000D000A");
+  TWideStringList back;
+  ASSERT_TRUE(back.SetWideStringsText(list.WideStringsText()));
+  EXPECT_TRUE(back.Equals(list));
+
+  EXPECT_TRUE(list.SetWideStringsText("00410042"));
+  EXPECT_EQ(Lines(list), (std::vector<std::string>{"AB"}));
+  EXPECT_TRUE(list.SetWideStringsText("0041000a00Ff"));
+  EXPECT_EQ(list.Get(1), QString::fromUtf16(u"\u00FF")) << "either letter case";
+  EXPECT_TRUE(list.SetWideStringsText(""));
+  EXPECT_EQ(list.Count(), 0);
+
+  list.SetTextStr("keep");
+  for (const char* refused : {"00410x41", " 041+041", "+041", "0041 ", "004", "g041", "-041",
+                              "0041004", "00zz", "$041", "\t041"}) {
+    EXPECT_FALSE(list.SetWideStringsText(QString::fromLatin1(refused))) << refused;
+    EXPECT_EQ(Lines(list), (std::vector<std::string>{"keep"})) << refused;
+  }
+  // A digit from another script is no hexadecimal digit.
+  EXPECT_FALSE(list.SetWideStringsText(QString::fromUtf16(u"004\u0661")));
+  EXPECT_EQ(Lines(list), (std::vector<std::string>{"keep"}));
 }
 
 // The order of the list's language, letter case ignored (of accented letters too): a Swede's "ö"

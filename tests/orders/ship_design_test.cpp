@@ -167,6 +167,41 @@ TEST(ShipDesignTest, CargoUseOfAnyDesignNameComesBackFromTheStore) {
   EXPECT_EQ(StoredCargoUse(reread, "Drone"), 0);
 }
 
+// A store of an older version holds the names as they were. Its key is taken for a name with
+// "%" only where no other name escapes to it: "Shiptype_a%3Db" is the key of "a=b" now, so the
+// design "a%3Db" reads no use from it, whichever version wrote it.
+TEST(ShipDesignTest, OlderKeysAreReadWhereNoOtherNameOwnsThem) {
+  test::TempDir dir;
+  const std::string file = (dir / "TovixStore3.ini").string();
+  std::ofstream(file) << "[TfrmShipDesign]\n"
+                         "Shiptype_a%3Db=4\n"
+                         "Shiptype_100%=4\n"
+                         "Shiptype_50%off=3\n"
+                         "Shiptype_x%41=2\n"
+                         "Shiptype_mid%20blank=5\n"
+                         "Shiptype_tail%2=1\n"
+                         "Shiptype_p%25=5\n"
+                         "Shiptype_low%3db=2\n";
+  const TznSaveState store(file);
+  struct Row {
+    const char* Name;
+    int32_t Use;
+  };
+  const Row rows[] = {
+      {"a%3Db", 0},        // the key of "a=b"
+      {"a=b", 4},          // its own key
+      {"100%", 4},         // no escape follows the "%"
+      {"50%off", 3},       // "%of" is no escape
+      {"x%41", 2},         // "xA" has the key "Shiptype_xA"
+      {"mid%20blank", 5},  // a blank inside a name is kept as it is
+      {"tail%2", 1},       // cut short
+      {"p%25", 0},         // the key of "p%"
+      {"p%", 5},           // its own key
+      {"low%3db", 2},      // escapes are written in capitals
+  };
+  for (const Row& row : rows) EXPECT_EQ(StoredCargoUse(store, row.Name), row.Use) << row.Name;
+}
+
 TEST(ShipDesignTest, KeysAndValuesTheGameRefuses) {
   for (char c : std::string("0123456789.\b")) EXPECT_TRUE(DesignKeyAccepted(c)) << int(c);
   for (char c : std::string(",-+ eE")) EXPECT_FALSE(DesignKeyAccepted(c)) << c;

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
+#include "core/base/color_value.h"  // with the map's colours, in one file
 #include "core/text/str_utils.h"
 #include "views/map_commands.h"
 
@@ -43,6 +45,10 @@ TEST_F(MapColoursTest, AFreshStoreGivesTheDefaultsAndOneEntryPerRaceInTheOtherRa
   ASSERT_EQ(players.Entries().size(), 2u);
   EXPECT_EQ(players.ColourOf(alpha), MapRgb(0, 0, 255));
   EXPECT_EQ(players.AllInfo(), "Alpha:16711680;Beta:16711680;");
+  // The stored number has red in its low byte, as every colour of the program.
+  const TMapColour blue = players.ColourOf(alpha);
+  EXPECT_EQ(std::tuple(RedOf(blue), GreenOf(blue), BlueOf(blue)), std::tuple(0, 0, 255));
+  EXPECT_EQ(scheme[scFirstTurnPlanets], RgbColor(192, 192, 192));
 }
 
 TEST_F(MapColoursTest, WrittenSchemeAndRaceColoursReadBackWhole) {

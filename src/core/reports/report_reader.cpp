@@ -427,7 +427,9 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   const std::string& raceName = report_.Race;
   const bool ngBlind = settings.GameType == TGameType::NGBlind;
   // The planet sizes of a turn are summed once, after the last report of the turn: a report of
-  // another turn, or one that reads the status table, is the first after it.
+  // another turn, or one that reads the status table, is the first after it. So they also count
+  // the planets the home-cluster counting gives their races in that turn, which those races
+  // hold: a race known only by its unidentified home cluster has the cluster's size, not 0.
   if (sizesTurn_ >= 0 && (sizesTurn_ != turn || letterIndex == 1 || ngBlind)) SumPendingSizes();
   state_.SetAllPlayersTurnCount(turn);
 
@@ -476,7 +478,7 @@ bool TReportReader::ReadReportFile(int loopTurn, int letterIndex, const std::str
   ReadBombings();
   if (letterIndex == 1) ReadIncomingGroups();
   PruneGroups(state_, groups_, turn);
-  sizesTurn_ = turn;
+  sizesTurn_ = turn;  // summed after the counting below
   if (letterIndex == 1 && settings.UseCountMethod >= turn) CountClustersForTurn(state_, turn);
   return true;
 }

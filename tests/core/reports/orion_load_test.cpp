@@ -732,6 +732,29 @@ TEST_P(OrionSingleRace, LoadsWithoutMessages) {
     }
   }
   EXPECT_EQ(state.MainPlayer->Groups.size(), last.ownGroups.size());
+
+  // A race's planet size of a turn is the total of the planets it holds, as its own report
+  // lists them: the own race's in every turn; every race's in turn 0, whose home planets the
+  // numbered blocks of the turn-0 counting give their races (each 1000 + 300 + 300).
+  auto ownTotal = [](const OrionReport& report) {
+    float total = 0;
+    for (const PlanetRow& p : report.planets)
+      if (p.owner == report.race) total += p.size;
+    return total;
+  };
+  for (int turn = 0; turn <= kLastTurn; ++turn) {
+    EXPECT_FLOAT_EQ(state.MainPlayer->GetPlanetSize(turn),
+                    ownTotal(OrionReport(ReportFile(letter, turn))))
+        << "turn " << turn;
+  }
+  for (char other = 'A'; other <= 'J'; ++other) {
+    const OrionReport first(ReportFile(other, 0));
+    // The start names race_1 ... are changed in turn 1.
+    const TPlayer* race = state.PlayerByName(OrionReport(ReportFile(other, 1)).race);
+    ASSERT_NE(race, nullptr) << first.race;
+    EXPECT_FLOAT_EQ(ownTotal(first), 1600.0f) << first.race;
+    EXPECT_FLOAT_EQ(race->GetPlanetSize(0), ownTotal(first)) << first.race;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Races, OrionSingleRace,

@@ -599,6 +599,49 @@ TEST_F(ReportReaderTest, LoadsTheOwnReportsAndSumsPlanetSizes) {
   EXPECT_EQ(ui.work.back(), "Ready");
 }
 
+// Bob's planets are never named in Ann's reports, only listed as unidentified. Bob's status
+// row keeps 3 planets up to turn 2 while Ann's grows to 4, so at turn 2 the home-cluster
+// counting pairs the one cluster still at 3 planets with Bob: those three are all Bob holds.
+// Every race starts with the cluster Ann's turn-0 report shows for her (1000, 300, 300; the
+// real games do too, e.g. every X000 report of Orion), so Bob's real total at turn 2 is 1600.
+// The sizes are summed after the counting and give that; summed before it, Bob would have 0,
+// a size no race with planets and population has.
+TEST_F(ReportReaderTest, PlanetSizesOfATurnCountThePlanetsTheHomeClustersGiveTheirRaces) {
+  const std::string annHome =
+      "1 10.00 10.00 1000.00 100.00 90.00 10.00 Drive 0.00 0.00 0.00 0.00\n"
+      "2 11.00 10.00 300.00 0.00 0.00 10.00 Drive 0.00 0.00 0.00 0.00\n"
+      "3 10.00 11.00 300.00 0.00 0.00 10.00 Drive 0.00 0.00 0.00 0.00\n";
+  // Planet 7, uninhabited at first, is settled by Ann in turn 2.
+  const std::string annNew = "7 12.00 12.00 500.00 0.00 0.00 10.00 Drive 0.00 0.00 0.00 0.00\n";
+  const std::string free = "\t\tUninhabited Planets\n\nN X Y S R\n7 12.00 12.00 500.00 10.00\n\n";
+  const std::string bobHome =
+      "\t\tUnidentified Planets\n\nN X Y\n"
+      "4 80.00 80.00\n"
+      "5 81.00 80.00\n"
+      "6 80.00 81.00\n\n";
+  for (int turn = 0; turn <= 3; ++turn) {
+    const int annPlanets = turn < 2 ? 3 : 4;
+    const std::string planets = "\t\tYour Planets\n\nN X Y S P I R P $ M C L\n" + annHome +
+                                (turn < 2 ? "" : annNew) + "\n" + bobHome + (turn < 2 ? free : "");
+    WriteReport(Fmt("k%03d.txt", turn),
+                NgReport(turn, "Ann", StatusRow("Ann", 1, annPlanets, "-") + StatusRow("Bob", 1, 3),
+                         planets));
+  }
+  ASSERT_TRUE(reader.LoadAllReports());
+  EXPECT_TRUE(reader.Messages().empty()) << reader.Messages().front();
+  const TPlayer* ann = state.PlayerByName("Ann");
+  const TPlayer* bob = state.PlayerByName("Bob");
+  ASSERT_TRUE(ann && bob);
+  EXPECT_FLOAT_EQ(bob->GetPlanetSize(2), 1600.0f);
+  EXPECT_FLOAT_EQ(ann->GetPlanetSize(2), 2100.0f);
+  // Before turn 2 the counting cannot tell the two clusters apart, and at turn 3 (the setting
+  // "UseCountMethod") it has ended: Bob's planets have no owner then.
+  for (int turn : {1, 3}) {
+    EXPECT_FLOAT_EQ(bob->GetPlanetSize(turn), 0.0f) << turn;
+    EXPECT_FLOAT_EQ(ann->GetPlanetSize(turn), turn < 2 ? 1600.0f : 2100.0f) << turn;
+  }
+}
+
 TEST_F(ReportReaderTest, FailedTabRepairIsReportedAndTheReportReadAsItIs) {
   std::string text = NgReport(0, "Ann", StatusRow("Ann", 1, 2, "-"), kAnnPlanets);
   const std::string tabbed = "\t\tGalaxy Game Orion Turn 0";
