@@ -56,8 +56,28 @@ std::string EditToWindows1252(TEditStringView text, size_t* lost) {
   return out;
 }
 
+std::string EditToLatin1(TEditStringView text, size_t* lost) {
+  std::string out;
+  out.reserve(text.size());
+  size_t missing = 0;
+  for (TEditChar c : text) {
+    if (c > 0xFF) ++missing;
+    out.push_back(c > 0xFF ? '?' : static_cast<char>(c));
+  }
+  if (lost != nullptr) *lost = missing;
+  return out;
+}
+
 bool CanEncode(TEditChar c, TTextEncoding encoding) {
-  return encoding == TTextEncoding::Utf8 || c == 0 || Windows1252Byte(c) != 0;
+  switch (encoding) {
+    case TTextEncoding::Utf8:
+      return true;
+    case TTextEncoding::Latin1:
+      return c <= 0xFF;
+    case TTextEncoding::Windows1252:
+      break;
+  }
+  return c == 0 || Windows1252Byte(c) != 0;
 }
 
 TEditString Utf8ToEdit(std::string_view bytes) {
@@ -127,13 +147,30 @@ std::string EditToUtf8(TEditStringView text) {
 }
 
 TEditString DecodeText(std::string_view bytes, TTextEncoding encoding) {
-  return encoding == TTextEncoding::Utf8 ? Utf8ToEdit(bytes) : Windows1252ToEdit(bytes);
+  switch (encoding) {
+    case TTextEncoding::Utf8:
+      return Utf8ToEdit(bytes);
+    case TTextEncoding::Latin1: {
+      TEditString out;
+      out.reserve(bytes.size());
+      for (char b : bytes) out.push_back(static_cast<unsigned char>(b));
+      return out;
+    }
+    case TTextEncoding::Windows1252:
+      break;
+  }
+  return Windows1252ToEdit(bytes);
 }
 
 std::string EncodeText(TEditStringView text, TTextEncoding encoding, size_t* lost) {
-  if (encoding == TTextEncoding::Utf8) {
-    if (lost != nullptr) *lost = 0;
-    return EditToUtf8(text);
+  switch (encoding) {
+    case TTextEncoding::Utf8:
+      if (lost != nullptr) *lost = 0;
+      return EditToUtf8(text);
+    case TTextEncoding::Latin1:
+      return EditToLatin1(text, lost);
+    case TTextEncoding::Windows1252:
+      break;
   }
   return EditToWindows1252(text, lost);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Bytes to editor text and back. Order files are 8-bit text in the Windows-1252 code page; the
-// editor's clipboard format and its tests use UTF-8.
+// Bytes to editor text and back. Order files are 8-bit text in the Windows-1252 code page, turn
+// reports 8-bit text read byte for byte as Latin-1; the editor's clipboard format and its tests
+// use UTF-8.
 
 #include <string>
 #include <string_view>
@@ -10,7 +11,7 @@
 
 namespace tovix {
 
-enum class TTextEncoding { Windows1252, Utf8 };
+enum class TTextEncoding { Windows1252, Utf8, Latin1 };
 
 // Decodes UTF-8; a byte that does not start a valid sequence is taken as a Windows-1252
 // character, so no input is ever dropped.
@@ -20,6 +21,9 @@ std::string EditToUtf8(TEditStringView text);
 TEditString Windows1252ToEdit(std::string_view bytes);
 // Characters that Windows-1252 cannot hold become "?"; `lost` (when given) counts them.
 std::string EditToWindows1252(TEditStringView text, size_t* lost = nullptr);
+
+// Characters above U+00FF become "?"; `lost` (when given) counts them.
+std::string EditToLatin1(TEditStringView text, size_t* lost = nullptr);
 
 // Whether a file written in `encoding` can hold `c` (UTF-8 holds every character).
 bool CanEncode(TEditChar c, TTextEncoding encoding);

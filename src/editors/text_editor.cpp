@@ -125,13 +125,15 @@ uint16_t KeyTableKey(int qtKey, uint32_t nativeScanCode, bool xkbKeycodes) {
   return key == 0 ? place : key;
 }
 
-bool TypesCharacters(Qt::KeyboardModifiers modifiers) {
-  return modifiers.testFlag(Qt::ControlModifier) == modifiers.testFlag(Qt::AltModifier);
+bool TypesCharacters(Qt::KeyboardModifiers modifiers, bool altGrIsCtrlAlt) {
+  const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
+  const bool alt = modifiers.testFlag(Qt::AltModifier);
+  return altGrIsCtrlAlt ? ctrl == alt : !ctrl && !alt;
 }
 
 namespace {
 
-// The native scan codes of these platforms are xkb keycodes.
+// The native scan codes of these platforms are xkb keycodes, and AltGr is a level of xkb's own.
 bool XkbKeycodes() {
   const QString platform = QGuiApplication::platformName();
   return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
@@ -882,7 +884,7 @@ void TTextEditor::keyPressEvent(QKeyEvent* e) {
   if (consumed) {
     // The character that comes with a bound key is dropped by the editor.
     KeyPress(chars.isEmpty() ? 0 : chars.front());
-  } else if (TypesCharacters(e->modifiers())) {
+  } else if (TypesCharacters(e->modifiers(), !XkbKeycodes())) {
     for (uint c : chars) KeyPress(static_cast<TEditChar>(c));
   }
   e->accept();

@@ -128,9 +128,10 @@ uint16_t VirtualKeyOf(int qtKey);
 uint16_t KeyTableKey(int qtKey, uint32_t nativeScanCode, bool xkbKeycodes);
 
 // Whether a key with these modifiers types its characters when the key table binds nothing to
-// it: not with Ctrl or Alt alone (Ctrl+; types no ";"), but with both, which is AltGr on
-// Windows; AltGr on X11 and Wayland comes without either. German "@", Polish "ł" still type.
-bool TypesCharacters(Qt::KeyboardModifiers modifiers);
+// it: not with Ctrl or Alt (Ctrl+; types no ";"). Where AltGr arrives as Ctrl+Alt
+// (`altGrIsCtrlAlt`, Windows) that pair types; under X11 and Wayland AltGr comes as a level of
+// its own, without either, so Ctrl+Alt there is a chord. German "@", Polish "ł" type on both.
+bool TypesCharacters(Qt::KeyboardModifiers modifiers, bool altGrIsCtrlAlt);
 
 // A font whose characters all advance alike, for the editor's grid of cells: `font` itself when
 // it is one; else a fixed-pitch font of its size and style.

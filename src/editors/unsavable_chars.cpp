@@ -5,32 +5,37 @@
 
 namespace tovix {
 
-std::vector<TUnsavableChar> FindUnsavableChars(const TmwEditList& lines, TTextEncoding encoding) {
+namespace {
+
+template <class Lines>
+std::vector<TUnsavableChar> FindIn(const Lines& lines, int count, TTextEncoding encoding) {
   std::vector<TUnsavableChar> found;
-  for (int y = 0; y < lines.Count(); ++y) {
-    const TEditString& line = lines.Get(y);
+  for (int y = 0; y < count; ++y) {
+    const TEditString& line = lines[y];
     for (size_t x = 0; x < line.size(); ++x)
       if (!CanEncode(line[x], encoding)) found.push_back({y + 1, static_cast<int>(x) + 1, line[x]});
   }
   return found;
 }
 
-std::string UnsavableCharsText(const std::vector<TUnsavableChar>& chars, size_t maxLines) {
-  std::string text;
-  size_t lines = 0;
-  size_t more = 0;
+}  // namespace
+
+std::vector<TUnsavableChar> FindUnsavableChars(const TmwEditList& lines, TTextEncoding encoding) {
+  return FindIn(lines, lines.Count(), encoding);
+}
+
+std::vector<TUnsavableChar> FindUnsavableChars(const std::vector<TEditString>& lines,
+                                               TTextEncoding encoding) {
+  return FindIn(lines, static_cast<int>(lines.size()), encoding);
+}
+
+std::vector<TUnsavableLine> UnsavableCharsByLine(const std::vector<TUnsavableChar>& chars) {
+  std::vector<TUnsavableLine> lines;
   for (size_t i = 0; i < chars.size();) {
     const int line = chars[i].Line;
     size_t end = i;
     while (end < chars.size() && chars[end].Line == line) ++end;
-    if (lines == maxLines) {
-      ++more;
-      i = end;
-      continue;
-    }
-    ++lines;
-    if (!text.empty()) text += '\r';
-    text += "line " + std::to_string(line) + ":";
+    std::string text;
     // Each character once, in the order it first appears, with all its columns.
     std::vector<bool> named(end - i, false);
     for (size_t a = i; a < end; ++a) {
@@ -44,14 +49,33 @@ std::string UnsavableCharsText(const std::vector<TUnsavableChar>& chars, size_t 
         named[b - i] = true;
         columns += (count++ == 0 ? "" : ", ") + std::to_string(chars[b].Column);
       }
-      text += std::string(a == i ? " " : ", ") + code + (count == 1 ? " (column " : " (columns ") +
-              columns + ")";
+      if (!text.empty()) text += ", ";
+      text += EditToUtf8(TEditString(1, chars[a].Char)) + " (" + code +
+              (count == 1 ? ", column " : ", columns ") + columns + ")";
     }
+    lines.push_back({line, std::move(text)});
     i = end;
   }
-  if (more > 0)
+  return lines;
+}
+
+std::string UnsavableCharsText(const std::vector<TUnsavableChar>& chars, size_t maxLines) {
+  const std::vector<TUnsavableLine> lines = UnsavableCharsByLine(chars);
+  std::string text;
+  for (size_t i = 0; i < lines.size() && i < maxLines; ++i)
+    text += (i == 0 ? "line " : "\rline ") + std::to_string(lines[i].Line) + ": " + lines[i].Text;
+  if (lines.size() > maxLines) {
+    const size_t more = lines.size() - maxLines;
     text += "\rand " + std::to_string(more) + (more == 1 ? " more line" : " more lines");
+  }
   return text;
+}
+
+bool TUnsavableWarnings::IsNews(const std::vector<TUnsavableChar>& chars) {
+  if (chars.empty()) told_.clear();
+  bool news = false;
+  for (const TUnsavableChar& c : chars) news = told_.insert(c.Char).second || news;
+  return news;
 }
 
 TEditString KeepUnsavableChars(TEditStringView old, std::string_view bytes) {

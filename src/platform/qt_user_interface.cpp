@@ -46,6 +46,10 @@ void TQtUserInterface::ShowMessage(const std::string& text) {
   ShowTextBox(DisplayText(text));
 }
 
+void TQtUserInterface::ShowMessageUtf8(const std::string& text) {
+  ShowTextBox(DisplayUtf8Text(text));
+}
+
 void TQtUserInterface::ShowMessages(const std::vector<std::string>& texts) {
   if (texts.empty()) return;
   QString all;

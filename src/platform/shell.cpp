@@ -21,13 +21,20 @@ TDesktopOpener& Opener() {
   return opener;
 }
 
-}  // namespace
-
-QString DisplayText(std::string_view text) {
-  QString s = FromLatin1(text);
+QString WithLineBreaks(QString s) {
   s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return s;
+}
+
+}  // namespace
+
+QString DisplayText(std::string_view text) {
+  return WithLineBreaks(FromLatin1(text));
+}
+
+QString DisplayUtf8Text(std::string_view text) {
+  return WithLineBreaks(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 bool YesNoBox(const std::string& text) {

@@ -17,6 +17,8 @@ class UserInterface;
 
 // A fixed 8-bit message as a box shows it: Latin-1 decoded, "\r" (or "\r\n") as a line break.
 QString DisplayText(std::string_view text);
+// The same for a UTF-8 text.
+QString DisplayUtf8Text(std::string_view text);
 
 // Modal question box with the caption "Confirm", Yes and No buttons and the question icon, owned
 // by the active window. True on Yes; No, Escape and closing the box give false.

@@ -22,6 +22,10 @@ void TThreadUserInterface::ShowMessage(const std::string& text) {
   OnWindowThread([&] { target_.ShowMessage(text); });
 }
 
+void TThreadUserInterface::ShowMessageUtf8(const std::string& text) {
+  OnWindowThread([&] { target_.ShowMessageUtf8(text); });
+}
+
 bool TThreadUserInterface::AskYesNo(const std::string& text) {
   bool answer = false;
   OnWindowThread([&] { answer = target_.AskYesNo(text); });

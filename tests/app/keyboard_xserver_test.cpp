@@ -1,10 +1,10 @@
 // The whole program on Orion as race A (with the allies B and C), under an X server of its own
 // with real key presses (xdotool through XTEST, US layout), as a player types: in the orders
-// editor the bookmark keys set and find bookmarks, Ctrl+; and Shift+Ctrl+0 type nothing, Tab
-// types nothing and keeps the focus, and Ctrl+N and Ctrl+M are the window's finds; after a
-// SIGTERM (a logout) the automatic orders file holds the text as it was before the keys. In the
-// report viewer the same keys leave the report alone. The offscreen tests cannot show this: they
-// hand the editor the digit key, where X11 sends "!" with Shift and Ctrl.
+// editor the bookmark keys set and find bookmarks, Ctrl+;, Shift+Ctrl+0, Ctrl+Alt+; and
+// Ctrl+Alt+1 type nothing, Tab types nothing and keeps the focus, and Ctrl+N and Ctrl+M are the
+// window's finds; a line typed last is in the automatic orders file after a SIGTERM (a logout).
+// In the report viewer the same keys leave the report alone. The offscreen tests cannot show this:
+// they hand the editor the digit key, where X11 sends "!" with Shift and Ctrl.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -23,6 +23,7 @@
 #include "app/startup.h"
 #include "editors/text_codec.h"
 #include "editors/text_editor.h"
+#include "orders/order_file.h"
 #include "orders/order_text.h"
 #include "platform/platform_test_helpers.h"
 #include "support/test_paths.h"
@@ -86,7 +87,7 @@ class ProgramKeysUnderX : public testing::Test {
 };
 
 TEST_F(ProgramKeysUnderX, TheOrdersEditorTakesTheKeyTablesKeysAndTheWindowsOwn) {
-  std::string before;
+  std::string typed;
   Run([&](TWindowRegistry& w) {
     auto* orders = w.Get<TfrmOrders>("frmOrders");
     ASSERT_NE(orders, nullptr);
@@ -95,16 +96,16 @@ TEST_F(ProgramKeysUnderX, TheOrdersEditorTakesTheKeyTablesKeysAndTheWindowsOwn) 
     ASSERT_TRUE(test::WaitFor([&] { return FindTurnMarker(lines) >= 0; }));
     ASSERT_TRUE(test::FocusForKeys(*orders, editor));
     const TEditString text = editor.GetText();
-    before = EditToWindows1252(text);
 
-    // At the end of the turn line ";TOVIX TURN 25", where "#%" once ended up: bookmarks 3 and 5,
-    // Ctrl+; and Shift+Ctrl+0, then bookmark 1 (one bookmark per line, so 1 stays).
+    // At the end of the turn line ";TOVIX TURN 25", where "#%" and ";1" once ended up:
+    // bookmarks 3 and 5, Ctrl+;, Shift+Ctrl+0, Ctrl+Alt+; and Ctrl+Alt+1, then bookmark 1 (one
+    // bookmark per line, so 1 stays).
     const int marker = FindTurnMarker(lines) + 1;
     const int end = static_cast<int>(lines.Line(marker - 1).size()) + 1;
     editor.SetCaretXY({end, marker});
     editor.SetBlockBegin({end, marker});
     ASSERT_TRUE(test::PressKeys({"ctrl+shift+3", "ctrl+shift+5", "ctrl+semicolon", "ctrl+shift+0",
-                                 "ctrl+shift+1", "ctrl+End"}));
+                                 "ctrl+alt+semicolon", "ctrl+alt+1", "ctrl+shift+1", "ctrl+End"}));
     ASSERT_TRUE(test::WaitFor([&] { return editor.CaretY() == editor.LineCount(); }));
     EXPECT_EQ(editor.GetText(), text);
     int x = 0, y = 0;
@@ -129,11 +130,16 @@ TEST_F(ProgramKeysUnderX, TheOrdersEditorTakesTheKeyTablesKeysAndTheWindowsOwn) 
     EXPECT_EQ(EditToWindows1252(editor.SelText()), "12");
     EXPECT_EQ(editor.GetText(), text);
 
-    // A logout: the program ends as its main window's close does.
+    // A line typed last, with no analysis after it, then a logout: the program ends as its main
+    // window's close does and keeps the line.
+    ASSERT_TRUE(test::PressKeys({"ctrl+End", "Return", "semicolon", "shift+k", "e", "y", "s"}));
+    ASSERT_TRUE(test::WaitFor([&] { return lines.Line(lines.Count() - 1).ends_with(";Keys"); }));
+    typed = OrderFileBytes(lines, TOrderLineEnds::CrLf);
+    ASSERT_NE(test::ReadFileBytes(home_.path() / "orders_0"), typed);
     ASSERT_EQ(::kill(::getpid(), SIGTERM), 0);
     EXPECT_TRUE(test::WaitFor([&] { return !w.Main()->isVisible(); }));
   });
-  EXPECT_EQ(test::ReadFileBytes(home_.path() / "orders_0"), before);
+  EXPECT_EQ(test::ReadFileBytes(home_.path() / "orders_0"), typed);
   for (const std::string& m : messages_) ADD_FAILURE() << m;
 }
 

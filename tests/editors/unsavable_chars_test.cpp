@@ -38,7 +38,7 @@ TEST_P(FindUnsavable, NamesLinesCharactersAndColumns) {
     const TEditString& line = lines.Get(c.Line - 1);
     ASSERT_LE(static_cast<size_t>(c.Column), line.size());
     EXPECT_EQ(line[static_cast<size_t>(c.Column) - 1], c.Char);
-    EXPECT_EQ(EditToWindows1252(TEditString(1, c.Char)), "?");
+    EXPECT_EQ(EncodeText(TEditString(1, c.Char), row.encoding), "?");
   }
 }
 
@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {"#GALAXY Orion Arcturans pw", "; \xC5\x81\xC3\xB3\x64\xC5\xBA", "#END"},
                 TTextEncoding::Windows1252,
                 10,
-                "line 2: U+0141 (column 3), U+017A (column 6)"},
+                "line 2: \xC5\x81 (U+0141, column 3), \xC5\xBA (U+017A, column 6)"},
         // Latin-1 letters, the euro sign and the other Windows-1252 extras all fit.
         FindRow{"Windows1252HoldsTheseAll",
                 {"\xC3\xA9t\xC3\xA9 \xE2\x82\xAC 5 \xE2\x80\x9Cquoted\xE2\x80\x9D \xC5\xA0"},
@@ -60,17 +60,27 @@ INSTANTIATE_TEST_SUITE_P(
                 {"a", "\xD0\x96x\xD0\x96y\xCE\xA9", "b", "\xE2\x86\x92"},
                 TTextEncoding::Windows1252,
                 10,
-                "line 2: U+0416 (columns 1, 3), U+03A9 (column 5)\rline 4: U+2192 (column 1)"},
+                "line 2: \xD0\x96 (U+0416, columns 1, 3), \xCE\xA9 (U+03A9, column 5)\r"
+                "line 4: \xE2\x86\x92 (U+2192, column 1)"},
         FindRow{"CharactersBeyondTheBasicPlane",
                 {"; \xF0\x9F\x9A\x80"},
                 TTextEncoding::Windows1252,
                 10,
-                "line 1: U+1F680 (column 3)"},
+                "line 1: \xF0\x9F\x9A\x80 (U+1F680, column 3)"},
         FindRow{"ManyLinesAreCut",
                 {"\xC5\x81", "\xC5\x81", "ok", "\xC5\x81", "\xC5\x81"},
                 TTextEncoding::Windows1252,
                 2,
-                "line 1: U+0141 (column 1)\rline 2: U+0141 (column 1)\rand 2 more lines"},
+                "line 1: \xC5\x81 (U+0141, column 1)\rline 2: \xC5\x81 (U+0141, column 1)\rand 2 "
+                "more lines"},
+        // Report files are read byte for byte as Latin-1: the euro sign, which Windows-1252
+        // holds, is beyond them; their control characters 0x80..0x9F are not.
+        FindRow{"Latin1HoldsItsOwnOnly",
+                {"caf\xC3\xA9 \xC2\x80", "\xE2\x82\xAC 5 \xC5\x81\xC3\xB3\x64\xC5\xBA"},
+                TTextEncoding::Latin1,
+                10,
+                "line 2: \xE2\x82\xAC (U+20AC, column 1), \xC5\x81 (U+0141, column 5), "
+                "\xC5\xBA (U+017A, column 8)"},
         FindRow{
             "Utf8HoldsEverything", {"\xC5\x81\xC3\xB3\x64\xC5\xBA"}, TTextEncoding::Utf8, 10, ""}),
     [](const auto& row) { return row.param.name; });

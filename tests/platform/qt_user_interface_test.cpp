@@ -51,6 +51,15 @@ TEST(QtUserInterface, AMessageIsATovixBoxWithLineBreaks) {
   EXPECT_EQ(reader.shown[0].text, QStringLiteral("Race <b>Ulf</b> unknown:\nk012.txt"));
   EXPECT_TRUE(reader.shown[0].plain);
   EXPECT_FALSE(reader.shown[0].scrolls);
+
+  // A UTF-8 message shows every character itself; the same bytes as a Latin-1 message do not.
+  const std::string utf8 = "line 1: \xC5\x81 (U+0141)\r\xC3\xA9";
+  ui.ShowMessageUtf8(utf8);
+  ui.ShowMessage(utf8);
+  ASSERT_EQ(reader.shown.size(), 3u);
+  EXPECT_EQ(reader.shown[1].text, QString::fromUtf8("line 1: \xC5\x81 (U+0141)\n\xC3\xA9"));
+  EXPECT_TRUE(reader.shown[1].plain);
+  EXPECT_NE(reader.shown[2].text, reader.shown[1].text);
 }
 
 // The messages of one load come together in one box, not one box after another; none, no box.

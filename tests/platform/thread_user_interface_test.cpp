@@ -68,13 +68,16 @@ TEST(ThreadUserInterface, QuestionsAndMessagesWaitForTheWindowThreadAndBringTheA
     yes = ui.AskYesNo("two");
     all = ui.AskYesNoAll("three");
     chosen = ui.ChooseFromList("four", {"a", "b"}, selected);
+    // A UTF-8 message reaches a target that shows only Latin-1 as Latin-1, what it cannot
+    // show as "?" (a cut sequence too).
+    ui.ShowMessageUtf8("\xC5\x81\xC3\xB3\x64\xC5\xBA \xE2\x82\xAC \xC3");
   });
   EXPECT_TRUE(yes);
   EXPECT_EQ(all, TYesNoAll::All);
   EXPECT_TRUE(chosen);
   EXPECT_EQ(selected, 1);
-  EXPECT_EQ(target.calls,
-            (std::vector<std::string>{"message one", "ask two", "ask all three", "choose four"}));
+  EXPECT_EQ(target.calls, (std::vector<std::string>{"message one", "ask two", "ask all three",
+                                                    "choose four", "message ?\xF3\x64? ? ?"}));
   EXPECT_TRUE(target.allOnWindowThread);
 }
 

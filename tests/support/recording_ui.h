@@ -11,7 +11,8 @@ namespace tovix::test {
 
 class RecordingUserInterface : public UserInterface {
  public:
-  std::vector<std::string> messages;
+  std::vector<std::string> messages;      // Latin-1, or UTF-8 for those of ShowMessageUtf8
+  std::vector<std::string> utf8Messages;  // those of ShowMessageUtf8 alone
   std::vector<std::string> questions;
   std::vector<std::string> work;
   std::vector<std::string> titles;
@@ -20,6 +21,10 @@ class RecordingUserInterface : public UserInterface {
   std::deque<TYesNoAll> yesNoAll;  // AskYesNoAll answers in order; No when empty
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowMessageUtf8(const std::string& text) override {
+    messages.push_back(text);
+    utf8Messages.push_back(text);
+  }
   bool AskYesNo(const std::string& text) override {
     questions.push_back(text);
     if (answers.empty()) return false;

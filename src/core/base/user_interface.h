@@ -13,8 +13,13 @@ enum class TYesNoAll { No, Yes, All };
 class UserInterface {
  public:
   virtual ~UserInterface() = default;
-  // A message box with a fixed text; "\r" in the text is shown as a line break.
+  // A message box with a fixed text; "\r" in the text is shown as a line break. The text is
+  // 8-bit Latin-1, as every name and report text of the program.
   virtual void ShowMessage(const std::string& text) = 0;
+  // The same with a UTF-8 text, for the few messages that must show characters beyond Latin-1
+  // (those a file cannot hold). An interface that shows only Latin-1 gets it through
+  // ShowMessage with each such character as "?".
+  virtual void ShowMessageUtf8(const std::string& text);
   // A Yes/No question ("Confirm"); true on Yes.
   virtual bool AskYesNo(const std::string& text) = 0;
   // A Yes/No/All question ("Confirm"). An interface without such a box asks Yes/No.
@@ -35,6 +40,7 @@ class UserInterface {
 class SilentUserInterface : public UserInterface {
  public:
   void ShowMessage(const std::string&) override {}
+  void ShowMessageUtf8(const std::string&) override {}
   bool AskYesNo(const std::string&) override { return false; }
   void SetCurrentWork(const std::string&) override {}
   bool ChooseFromList(const std::string&, const std::vector<std::string>&, int&) override {

@@ -140,7 +140,8 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, IWindowDirectory& windows, QWi
                       else
                         ComputeBuildability(state_, TAutoCargoSettings{});
                     }),
-      service_(state_, lines_, *this, orderPlanner_) {
+      service_(state_, lines_, *this, orderPlanner_),
+      unsavableWarnings_(std::make_unique<TUnsavableWarnings>()) {
   service_.Listener = this;
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -433,14 +434,20 @@ void TfrmOrders::AnalysisChanged(bool) {
 
 void TfrmOrders::ShowNotes(const std::vector<TOrderNote>& notes, const std::string& first) {
   lbxNotes_->clear();
-  const auto add = [this](const std::string& text, int line, bool error) {
-    auto* item = new QListWidgetItem(FromLatin1(text), lbxNotes_);
+  const auto add = [this](const QString& text, int line, bool error) {
+    auto* item = new QListWidgetItem(text, lbxNotes_);
     item->setData(Qt::UserRole, line);
     item->setToolTip(item->text());
     if (error) item->setForeground(Qt::darkRed);
   };
-  if (!first.empty()) add(first, -1, false);
-  for (const TOrderNote& note : notes) add(note.Text, note.Line, note.Refused);
+  if (!first.empty()) add(FromLatin1(first), -1, false);
+  for (const TOrderNote& note : notes) add(FromLatin1(note.Text), note.Line, note.Refused);
+  // The characters that keep the orders from being saved or mailed stay in sight after the one
+  // message about them.
+  for (const TUnsavableLine& line : UnsavableCharsByLine(UnsavableCharsOfOrders()))
+    add(QString::fromStdString("Line " + std::to_string(line.Line) +
+                               ": an order file cannot hold " + line.Text),
+        line.Line - 1, true);
 }
 
 QString TfrmOrders::StatusText() const {
@@ -606,32 +613,31 @@ bool TfrmOrders::LoadOrderFile(const std::filesystem::path& file) {
   return false;
 }
 
-std::string TfrmOrders::UnsavableCharsOfOrders() const {
-  return UnsavableCharsText(FindUnsavableChars(memo_->Lines(), kOrdersEncoding));
+std::vector<TUnsavableChar> TfrmOrders::UnsavableCharsOfOrders() const {
+  return FindUnsavableChars(memo_->Lines(), kOrdersEncoding);
 }
 
 bool TfrmOrders::CanWriteOrders(TOrdersOutlet outlet) {
-  const std::string where = UnsavableCharsOfOrders();
+  const std::string where = UnsavableCharsText(UnsavableCharsOfOrders());
   if (where.empty()) return true;
-  ui_.ShowMessage(outlet == TOrdersOutlet::Mail
-                      ? "The orders were not sent: they hold characters that orders cannot "
-                        "carry (orders go out as Windows-1252 text):\r" +
-                            where + "\rChange them and send the orders again."
-                      : "The orders were not saved: an order file cannot hold these characters "
-                        "(order files are Windows-1252 text):\r" +
-                            where + "\rChange them and save again.");
+  ui_.ShowMessageUtf8(outlet == TOrdersOutlet::Mail
+                          ? "The orders were not sent: they hold characters that orders cannot "
+                            "carry (orders go out as Windows-1252 text):\r" +
+                                where + "\rChange them and send the orders again."
+                          : "The orders were not saved: an order file cannot hold these "
+                            "characters (order files are Windows-1252 text):\r" +
+                                where + "\rChange them and save again.");
   return false;
 }
 
 void TfrmOrders::TellUnsavableChars() {
-  const std::string where = UnsavableCharsOfOrders();
-  if (where != toldUnsavable_ && !where.empty())
-    ui_.ShowMessage(
-        "These characters of the orders cannot be saved to an order file or mailed (order files "
-        "are Windows-1252 text):\r" +
-        where +
-        "\rThe automatic orders file keeps them. Change them before you save or mail the orders.");
-  toldUnsavable_ = where;
+  const std::vector<TUnsavableChar> chars = UnsavableCharsOfOrders();
+  if (!unsavableWarnings_->IsNews(chars)) return;
+  ui_.ShowMessageUtf8(
+      "These characters of the orders cannot be saved to an order file or mailed (order files "
+      "are Windows-1252 text):\r" +
+      UnsavableCharsText(chars) +
+      "\rThe automatic orders file keeps them. Change them before you save or mail the orders.");
 }
 
 bool TfrmOrders::SaveOrderFile(const std::filesystem::path& file, TOrderLineEnds ends) {

@@ -45,10 +45,12 @@ class QTabWidget;
 namespace tovix {
 
 class TTextEditor;
+class TUnsavableWarnings;
 class IWindowDirectory;
 class TznListView;
 class ZazArerevOdo;
 struct TWindowEntry;
+struct TUnsavableChar;
 
 // (The editor's header is not included here: its colour helpers clash with the map's in a
 // translation unit that sees both.)
@@ -195,13 +197,13 @@ class TfrmOrders : public TToolWindow,
 
   // Where the orders go out as Windows-1252 text.
   enum class TOrdersOutlet { File, Mail };
-  // The lines and characters of the order text that Windows-1252 cannot hold, for a message;
-  // empty when there are none.
-  std::string UnsavableCharsOfOrders() const;
+  // The characters of the order text that Windows-1252 cannot hold.
+  std::vector<TUnsavableChar> UnsavableCharsOfOrders() const;
   // True when the order text can go out whole; else a message names the lines and characters
   // it cannot carry, and nothing is to be written or sent.
   bool CanWriteOrders(TOrdersOutlet outlet);
-  // After an analysis: names the characters an order file cannot hold, once for each new set.
+  // After an analysis: names the characters an order file cannot hold, once for each new one
+  // (the notes list names them after every analysis).
   void TellUnsavableChars();
   // Writes the automatic orders file (see SaveAutomaticOrders), with `onlyIfChanged` not when
   // it holds the text already.
@@ -267,8 +269,8 @@ class TfrmOrders : public TToolWindow,
   bool automaticLoaded_ = false;
   // The automatic orders file could not be read this run: it is never written over.
   bool automaticReadFailed_ = false;
-  // The characters an order file cannot hold that the user was last told of.
-  std::string toldUnsavable_;
+  // The characters an order file cannot hold that the user was told of.
+  std::unique_ptr<TUnsavableWarnings> unsavableWarnings_;
 
   QMenuBar* menuBar_ = nullptr;
   QSplitter* splitter_ = nullptr;

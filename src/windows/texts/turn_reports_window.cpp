@@ -17,6 +17,8 @@
 #include "core/settings/game_settings.h"
 #include "core/text/file_utils.h"
 #include "core/text/numbers.h"
+#include "editors/text_codec.h"
+#include "editors/unsavable_chars.h"
 #include "platform/latin1.h"
 
 namespace tovix {
@@ -124,11 +126,22 @@ void TfrmTurnReports::ShowFile(const std::string& file) {
   UpdateActions();
 }
 
-std::string TfrmTurnReports::EditorText() const {
+QString TfrmTurnReports::EditorQText() const {
   // The raw text: the plain text turns each no-break space into a blank.
   QString text = mmoReport_->document()->toRawText();
   text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
-  return ToLatin1(text);
+  return text;
+}
+
+std::string TfrmTurnReports::EditorText() const {
+  return ToLatin1(EditorQText());
+}
+
+std::string TfrmTurnReports::UnsavableCharsOfReport() const {
+  // The editor's lines as they are numbered on screen.
+  std::vector<TEditString> lines;
+  for (const QString& line : EditorQText().split(u'\n')) lines.push_back(line.toStdU32String());
+  return UnsavableCharsText(FindUnsavableChars(lines, TTextEncoding::Latin1));
 }
 
 void TfrmTurnReports::SetShowPart(TReportPart part) {
@@ -148,6 +161,15 @@ void TfrmTurnReports::Reload() {
 void TfrmTurnReports::Save() {
   UpdateActions();
   if (!actSave_->isEnabled()) return;
+  // A report file holds one byte per character: what it cannot hold would be written as "?".
+  // Nothing is written then, and the editor keeps the text.
+  if (const std::string where = UnsavableCharsOfReport(); !where.empty()) {
+    ui_.ShowMessageUtf8(
+        "The report was not saved: a report file cannot hold these characters (report files "
+        "are 8-bit Latin-1 text):\r" +
+        where + "\rChange them and save again.");
+    return;
+  }
   if (!ui_.AskYesNo("Are you sure to save?")) return;
   const std::string bytes = EditedReportBytes(currentBytes_, EditorText(), shownText_);
   try {

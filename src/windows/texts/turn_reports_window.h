@@ -15,6 +15,7 @@ class QComboBox;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
+class QString;
 
 namespace tovix {
 
@@ -34,7 +35,8 @@ class TfrmTurnReports : public TToolWindow {
   void SetShowPart(TReportPart part);
   void Reload();
   // Asks "Are you sure to save?" and writes the edited whole report. Only possible in "Whole
-  // Report" once the text changed.
+  // Report" once the text changed. A text with characters the file cannot hold (beyond
+  // Latin-1) is not written: a message names them and their lines.
   void Save();
 
   const std::string& CurrentFile() const { return currentFile_; }
@@ -52,8 +54,12 @@ class TfrmTurnReports : public TToolWindow {
 
  private:
   void UpdateActions();
-  // The editor's text with LF line ends, as 8-bit text.
+  // The editor's text with LF line ends, as it is and as 8-bit text.
+  QString EditorQText() const;
   std::string EditorText() const;
+  // The lines and characters of the editor's text a report file cannot hold, for a message;
+  // empty when there are none.
+  std::string UnsavableCharsOfReport() const;
 
   const GameState& state_;
   UserInterface& ui_;

@@ -252,7 +252,7 @@ TEST(OrdersWindow, CharactersAnOrderFileCannotHoldAreNamedAndNeverWrittenAsQuest
   }
   const std::string typed = "P Alpha Cruiser ; t3 \xC5\x81\xC3\xB3\x64\xC5\xBA?";
   ASSERT_EQ(EditToUtf8(editor.Lines().Get(2)), typed);
-  const std::string where = "line 3: U+0141 (column 22), U+017A (column 25)";
+  const std::string where = "line 3: \xC5\x81 (U+0141, column 22), \xC5\xBA (U+017A, column 25)";
 
   const fs::path file = f.folder.path() / "orders.txt";
   WriteFileAtomically(file, "older orders\r\n");
@@ -270,6 +270,7 @@ TEST(OrdersWindow, CharactersAnOrderFileCannotHoldAreNamedAndNeverWrittenAsQuest
   ASSERT_EQ(f.ui.messages.size(), 2u);
   EXPECT_NE(f.ui.messages[1].find("The orders were not sent"), std::string::npos);
   EXPECT_NE(f.ui.messages[1].find(where), std::string::npos) << f.ui.messages[1];
+  EXPECT_EQ(f.ui.utf8Messages, f.ui.messages);
 
   // An analysis tells once; the automatic file keeps the characters (as UTF-8) and gives them
   // back.
@@ -294,6 +295,69 @@ TEST(OrdersWindow, CharactersAnOrderFileCannotHoldAreNamedAndNeverWrittenAsQuest
   EXPECT_EQ(test::ReadFileBytes(file),
             "#GALAXY G R p\r\n;TOVIX TURN 9\r\nP Alpha Cruiser ; t2 Lodz?\r\n#END\r\n");
   f.window.hide();
+}
+
+// The warning about such characters comes once for each new one, not again when typing moves
+// them, another analysis or an insertion runs; the notes list names them after each analysis,
+// the characters themselves shown. Once all are gone, one that comes back is news again.
+TEST(OrdersWindow, CharactersAnOrderFileCannotHoldAreWarnedOfOncePerNewOne) {
+  GameState state;
+  state.Settings.GameNumber = 3;
+  state.LastTurn = 9;
+  OrdersFixture f(state);
+  // The automatic file keeps them in UTF-8 behind a byte order mark.
+  WriteFileAtomically(f.window.AutomaticFile(),
+                      "\xEF\xBB\xBF#GALAXY G R p\r\n;TOVIX TURN 9\r\n; \xC5\x81\xC3\xB3"
+                      "d\xC5\xBA\r\n#END\r\n");
+  f.window.LoadAutomaticOrders();
+  TTextEditor& editor = f.window.Editor();
+  const auto unsavableNotes = [&f] {
+    std::vector<std::string> notes;
+    for (int i = 0; i < f.window.NotesList()->count(); ++i)
+      if (const QString note = f.window.NotesList()->item(i)->text();
+          note.contains("an order file cannot hold"))
+        notes.push_back(note.toStdString());
+    return notes;
+  };
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_NE(
+      f.ui.messages[0].find("line 3: \xC5\x81 (U+0141, column 3), \xC5\xBA (U+017A, column 6)"),
+      std::string::npos)
+      << f.ui.messages[0];
+  EXPECT_EQ(unsavableNotes(), std::vector<std::string>{"Line 3: an order file cannot hold \xC5\x81 "
+                                                       "(U+0141, column 3), \xC5\xBA (U+017A, "
+                                                       "column 6)"});
+
+  editor.Lines().Put(
+      2, Utf8ToEdit("; to \xC5\x81\xC3\xB3\x64\xC5\xBA and \xC5\x81\xC3\xB3\x64\xC5\xBA"));
+  f.window.AnalyseOrders();
+  f.window.AnalyseOrders();
+  f.window.InsertOtherCommands("; later");
+  f.window.AnalyseAfterInsert();
+  EXPECT_EQ(f.ui.messages.size(), 1u) << f.ui.messages.back();
+  const std::vector<std::string> moved = unsavableNotes();
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_NE(moved[0].find("\xC5\x81 (U+0141, columns 6, 15)"), std::string::npos) << moved[0];
+
+  // A new character: one box, which names it with the others.
+  editor.Lines().Put(2, Utf8ToEdit("; to \xC5\x81\xC3\xB3\x64\xC5\xBA \xD0\x96"));
+  f.window.AnalyseOrders();
+  f.window.AnalyseOrders();
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  EXPECT_NE(f.ui.messages[1].find("\xD0\x96 (U+0416, column 11)"), std::string::npos)
+      << f.ui.messages[1];
+  EXPECT_NE(f.ui.messages[1].find("\xC5\x81 (U+0141, column 6)"), std::string::npos);
+
+  // All gone: no note; typed again later, it is told again.
+  editor.Lines().Put(2, Utf8ToEdit("; to Lodz"));
+  f.window.AnalyseOrders();
+  EXPECT_TRUE(unsavableNotes().empty());
+  editor.Lines().Put(2, Utf8ToEdit("; to \xC5\x81odz"));
+  f.window.AnalyseOrders();
+  ASSERT_EQ(f.ui.messages.size(), 3u);
+  EXPECT_NE(f.ui.messages[2].find("\xC5\x81 (U+0141, column 6)"), std::string::npos);
+  // Every one went to a box that shows the characters themselves.
+  EXPECT_EQ(f.ui.utf8Messages, f.ui.messages);
 }
 
 TEST(OrdersWindow, ChangeRaceNameRefusesAnotherRacesName) {

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -100,6 +102,66 @@ TEST(TurnReportsWindowTest, SaveKeepsLineEndsAndEncoding) {
   expected.replace(expected.find("second line"), 11, "2nd line, edited");
   EXPECT_EQ(test::ReadFileBytes(file), expected);
   EXPECT_FALSE(window.SaveAction()->isEnabled());
+}
+
+// A report file holds one byte per character (Latin-1): "Łódź" typed into the whole report is
+// not saved as "?ód?". Save names the characters and their lines and writes nothing; the editor
+// keeps the text. Once they are changed, Save writes, "ó" as its byte.
+TEST(TurnReportsWindowTest, CharactersTheReportCannotHoldAreNamedAndNeverWritten) {
+  test::TempDir dir;
+  const std::string original = "\t\tGalaxy Game Demo Turn 1 Report for Corvids\r\ncaf\xE9\r\n";
+  const fs::path file = dir.path() / "A001.txt";
+  std::ofstream(file, std::ios::binary) << original;
+  GameState state;
+  state.Settings.spelD = (dir.path() / "%1s%0.03d.txt").string();
+  state.Settings.spelC = "A";
+  state.LastTurn = 1;
+  TznSaveState store("");
+  test::RecordingUserInterface ui;
+  TfrmTurnReports window(state, store, ui);
+  window.FillFiles();
+  window.SetShowPart(TReportPart::Whole);
+  QPlainTextEdit& editor = *window.Editor();
+  editor.setFocus();
+  // Typed key by key at the start of the report and behind "café".
+  const auto type = [&editor](const char* utf8) {
+    for (QChar c : QString::fromUtf8(utf8)) {
+      QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+      QApplication::sendEvent(&editor, &press);
+    }
+  };
+  editor.moveCursor(QTextCursor::Start);
+  type("\xC5\x81\xC3\xB3\x64\xC5\xBA ");
+  QTextCursor behind = editor.document()->find("caf\xC3\xA9");
+  behind.clearSelection();
+  editor.setTextCursor(behind);
+  type(" \xC5\xBA\xC5\xBA");
+  const QString typed = editor.toPlainText();
+  ASSERT_TRUE(typed.startsWith(QString::fromUtf8("\xC5\x81\xC3\xB3\x64\xC5\xBA \t\tGalaxy")));
+  ASSERT_TRUE(window.SaveAction()->isEnabled());
+  ui.answers = {true};
+  window.Save();
+  ASSERT_EQ(ui.utf8Messages.size(), 1u);
+  const std::string& message = ui.utf8Messages[0];
+  EXPECT_NE(message.find("The report was not saved"), std::string::npos) << message;
+  EXPECT_NE(message.find("line 1: \xC5\x81 (U+0141, column 1), \xC5\xBA (U+017A, column 4)\r"
+                         "line 2: \xC5\xBA (U+017A, columns 6, 7)"),
+            std::string::npos)
+      << message;
+  EXPECT_EQ(test::ReadFileBytes(file), original);
+  EXPECT_EQ(editor.toPlainText(), typed);
+  EXPECT_TRUE(window.SaveAction()->isEnabled());
+
+  QString lodz = typed;
+  lodz.replace(QChar(0x141), u'L').replace(QChar(0x17A), u'z');
+  editor.selectAll();
+  editor.insertPlainText(lodz);
+  ASSERT_TRUE(window.SaveAction()->isEnabled());
+  window.Save();
+  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.questions, std::vector<std::string>{"Are you sure to save?"});
+  EXPECT_EQ(test::ReadFileBytes(file),
+            "L\xF3\x64z \t\tGalaxy Game Demo Turn 1 Report for Corvids\r\ncaf\xE9 zz\r\n");
 }
 
 // A restore from minimised (also after "Minimize All") shows the window again: it keeps the
