@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QTextDocument>
 
+#include "controls/key_chords.h"
 #include "editors/rich_edit.h"
 #include "editors/rich_text_mapping.h"
 
@@ -101,6 +102,11 @@ void TRichEdit98::Replay(std::deque<TUndoState>& from, std::deque<TUndoState>& t
 }
 
 void TRichEdit98::keyPressEvent(QKeyEvent* event) {
+  // The program's rule for chords: an unbound Alt or Ctrl+Alt chord types nothing.
+  if (QtControlWouldTypeChord(*event)) {
+    event->accept();
+    return;
+  }
   if (limited_undo_ && event->matches(QKeySequence::Undo)) {
     Undo();
     event->accept();

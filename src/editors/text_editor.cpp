@@ -125,22 +125,10 @@ uint16_t KeyTableKey(int qtKey, uint32_t nativeScanCode, bool xkbKeycodes) {
   return key == 0 ? place : key;
 }
 
-bool TypesCharacters(Qt::KeyboardModifiers modifiers, bool altGrIsCtrlAlt) {
-  const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
-  const bool alt = modifiers.testFlag(Qt::AltModifier);
-  return altGrIsCtrlAlt ? ctrl == alt : !ctrl && !alt;
-}
-
 namespace {
 
-// The native scan codes of these platforms are xkb keycodes, and AltGr is a level of xkb's own.
-bool XkbKeycodes() {
-  const QString platform = QGuiApplication::platformName();
-  return platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
-}
-
 uint16_t TableKeyOf(const QKeyEvent& e) {
-  return KeyTableKey(e.key(), e.nativeScanCode(), XkbKeycodes());
+  return KeyTableKey(e.key(), e.nativeScanCode(), XkbKeyboard());
 }
 
 // A proportional font: its narrow and wide characters advance differently.
@@ -884,7 +872,7 @@ void TTextEditor::keyPressEvent(QKeyEvent* e) {
   if (consumed) {
     // The character that comes with a bound key is dropped by the editor.
     KeyPress(chars.isEmpty() ? 0 : chars.front());
-  } else if (TypesCharacters(e->modifiers(), !XkbKeycodes())) {
+  } else if (TypesCharacters(e->modifiers(), !XkbKeyboard())) {
     for (uint c : chars) KeyPress(static_cast<TEditChar>(c));
   }
   e->accept();

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "controls/image_list.h"
+#include "controls/key_chords.h"
 #include "editors/custom_edit.h"
 #include "editors/edit_view.h"
 
@@ -126,12 +127,6 @@ uint16_t VirtualKeyOf(int qtKey);
 // digit whatever Shift put on it (Shift+Ctrl+1 reports "!"), and a letter key of a layout
 // without Latin letters gives the letter of its place; otherwise the Qt key's code.
 uint16_t KeyTableKey(int qtKey, uint32_t nativeScanCode, bool xkbKeycodes);
-
-// Whether a key with these modifiers types its characters when the key table binds nothing to
-// it: not with Ctrl or Alt (Ctrl+; types no ";"). Where AltGr arrives as Ctrl+Alt
-// (`altGrIsCtrlAlt`, Windows) that pair types; under X11 and Wayland AltGr comes as a level of
-// its own, without either, so Ctrl+Alt there is a chord. German "@", Polish "ł" type on both.
-bool TypesCharacters(Qt::KeyboardModifiers modifiers, bool altGrIsCtrlAlt);
 
 // A font whose characters all advance alike, for the editor's grid of cells: `font` itself when
 // it is one; else a fixed-pitch font of its size and style.

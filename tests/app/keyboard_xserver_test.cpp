@@ -3,8 +3,9 @@
 // editor the bookmark keys set and find bookmarks, Ctrl+;, Shift+Ctrl+0, Ctrl+Alt+; and
 // Ctrl+Alt+1 type nothing, Tab types nothing and keeps the focus, and Ctrl+N and Ctrl+M are the
 // window's finds; a line typed last is in the automatic orders file after a SIGTERM (a logout).
-// In the report viewer the same keys leave the report alone. The offscreen tests cannot show this:
-// they hand the editor the digit key, where X11 sends "!" with Shift and Ctrl.
+// In the report viewer the same keys leave the report alone, and the notes editor types no chord.
+// The offscreen tests cannot show this: they hand the editor the digit key, where X11 sends "!"
+// with Shift and Ctrl.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include <string>
 
 #include "app/startup.h"
+#include "editors/rich_edit.h"
 #include "editors/text_codec.h"
 #include "editors/text_editor.h"
 #include "orders/order_file.h"
@@ -31,6 +33,7 @@
 #include "windows/frame/main_window.h"
 #include "windows/frame/window_registry.h"
 #include "windows/orders/orders_window.h"
+#include "windows/texts/notes_editor_window.h"
 #include "windows/texts/turn_reports_window.h"
 
 namespace tovix {
@@ -157,7 +160,8 @@ TEST_F(ProgramKeysUnderX, TheReportViewerKeepsTheReportUnderTheSameKeys) {
     ASSERT_FALSE(shown.isEmpty());
     text.moveCursor(QTextCursor::Start);
     ASSERT_TRUE(test::PressKeys({"ctrl+shift+1", "ctrl+1", "ctrl+semicolon", "ctrl+shift+0",
-                                 "ctrl+n", "ctrl+m", "ctrl+End"}));
+                                 "ctrl+alt+semicolon", "ctrl+alt+1", "alt+semicolon", "ctrl+n",
+                                 "ctrl+m", "ctrl+End"}));
     ASSERT_TRUE(test::WaitFor([&] { return text.textCursor().atEnd(); }));
     EXPECT_EQ(text.toPlainText(), shown);
     EXPECT_FALSE(text.document()->isModified());
@@ -167,6 +171,22 @@ TEST_F(ProgramKeysUnderX, TheReportViewerKeepsTheReportUnderTheSameKeys) {
     EXPECT_TRUE(text.hasFocus());
   });
   EXPECT_EQ(test::ReadFileBytes(reports_ / "A025.txt"), report);
+}
+
+TEST_F(ProgramKeysUnderX, TheNotesEditorTypesNoChord) {
+  Run([&](TWindowRegistry& w) {
+    auto* notes = w.Get<TfrmEditor>("frmEditor");
+    ASSERT_NE(notes, nullptr);
+    TRichEdit98& text = *notes->Editor();
+    ASSERT_TRUE(test::FocusForKeys(*notes, text));
+    text.moveCursor(QTextCursor::End);
+    const QString before = text.toPlainText();
+    // The chords type nothing; the last key, which types, shows that all before it arrived.
+    ASSERT_TRUE(test::PressKeys(
+        {"ctrl+alt+semicolon", "ctrl+alt+1", "alt+semicolon", "ctrl+semicolon", "x"}));
+    EXPECT_TRUE(test::WaitFor([&] { return text.toPlainText() == before + 'x'; }))
+        << text.toPlainText().toStdString();
+  });
 }
 
 }  // namespace

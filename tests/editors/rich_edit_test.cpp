@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include "controls/key_chords.h"
 #include "core/text/file_utils.h"
 #include "editors/rtf.h"
 #include "support/test_paths.h"
@@ -40,6 +44,42 @@ class RichEditTest : public ::testing::Test {
   }
   TRichEdit98 edit_;
 };
+
+// The notes editor and the report viewer follow the orders editor's rule: an unbound Alt chord
+// types nothing (Qt's own controls would type it), AltGr types. Offscreen, as on Windows, AltGr
+// arrives as Ctrl+Alt; under X11 (the X server tests) that pair is a chord too.
+TEST(ChordKeysTest, QtTextControlsTypeNoUnboundChord) {
+  struct Key {
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+    QString typed;
+  };
+  const Key keys[] = {
+      {Qt::NoModifier, ";", ";"},
+      {Qt::ShiftModifier, ":", ":"},
+      {Qt::AltModifier, ";", ""},
+      {Qt::AltModifier | Qt::ShiftModifier, "!", ""},
+      {Qt::ControlModifier, ";", ""},
+      {Qt::ControlModifier | Qt::AltModifier, "@", "@"},
+      {Qt::GroupSwitchModifier, QString::fromUtf8("\xc5\x82"), QString::fromUtf8("\xc5\x82")}};
+  TRichEdit98 notes;
+  QPlainTextEdit report;
+  report.installEventFilter(new TChordKeyFilter(&report));
+  for (QWidget* control : {static_cast<QWidget*>(&notes), static_cast<QWidget*>(&report)}) {
+    control->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(control));
+    for (const Key& key : keys) {
+      notes.clear();
+      report.clear();
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, key.modifiers, key.text);
+      QApplication::sendEvent(control, &press);
+      const QString shown = control == &notes ? notes.toPlainText() : report.toPlainText();
+      EXPECT_EQ(shown, key.typed) << control->metaObject()->className() << " "
+                                  << key.modifiers.toInt() << " " << key.text.toStdString();
+    }
+    control->hide();
+  }
+}
 
 TEST_F(RichEditTest, TypedLinkIsShownClickedAndNeverSaved) {
   edit_.SetAutoURLDetect(adDefault);

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "controls/key_chords.h"
 #include "controls/list_boxes.h"
 #include "core/base/errors.h"
 #include "core/settings/game_settings.h"
@@ -43,6 +44,9 @@ TfrmTurnReports::TfrmTurnReports(const GameState& state, TznSaveState& store, Us
   mmoReport_->setObjectName("mmoReport");
   mmoReport_->setLineWrapMode(QPlainTextEdit::NoWrap);
   mmoReport_->setTabChangesFocus(false);
+  auto* chords = new TChordKeyFilter(mmoReport_);
+  mmoReport_->installEventFilter(chords);
+  mmoReport_->viewport()->installEventFilter(chords);
   mmoReport_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   mmoReport_->setContextMenuPolicy(Qt::CustomContextMenu);
   rightLayout->addWidget(cbxShowPart_);

@@ -750,10 +750,10 @@ TEST_P(OrionSingleRace, LoadsWithoutMessages) {
   for (char other = 'A'; other <= 'J'; ++other) {
     const OrionReport first(ReportFile(other, 0));
     // The start names race_1 ... are changed in turn 1.
-    const TPlayer* race = state.PlayerByName(OrionReport(ReportFile(other, 1)).race);
-    ASSERT_NE(race, nullptr) << first.race;
+    const TPlayer* player = state.PlayerByName(OrionReport(ReportFile(other, 1)).race);
+    ASSERT_NE(player, nullptr) << first.race;
     EXPECT_FLOAT_EQ(ownTotal(first), 1600.0f) << first.race;
-    EXPECT_FLOAT_EQ(race->GetPlanetSize(0), ownTotal(first)) << first.race;
+    EXPECT_FLOAT_EQ(player->GetPlanetSize(0), ownTotal(first)) << first.race;
   }
 }
 
