@@ -22,6 +22,11 @@ void TThreadUserInterface::ShowMessage(const std::string& text) {
   OnWindowThread([&] { target_.ShowMessage(text); });
 }
 
+void TThreadUserInterface::ShowCaptionedMessage(const std::string& caption,
+                                                const std::string& text) {
+  OnWindowThread([&] { target_.ShowCaptionedMessage(caption, text); });
+}
+
 bool TThreadUserInterface::AskYesNo(const std::string& text) {
   bool answer = false;
   OnWindowThread([&] { answer = target_.AskYesNo(text); });

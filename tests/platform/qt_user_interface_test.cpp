@@ -41,16 +41,20 @@ class BoxReader {
   test::ModalAnswerer answerer_;
 };
 
+// A message is a "Tovix" box unless it brings a caption of its own.
 TEST(QtUserInterface, AMessageIsATovixBoxWithLineBreaks) {
   TQtUserInterface ui(nullptr);
   BoxReader reader;
   // Report text may look like markup; it is shown as it is.
   ui.ShowMessage("Race <b>Ulf</b> unknown:\rk012.txt");
-  ASSERT_EQ(reader.shown.size(), 1u);
+  ui.ShowCaptionedMessage("Saved", "Text is Saved");
+  ASSERT_EQ(reader.shown.size(), 2u);
   EXPECT_EQ(reader.shown[0].title, QStringLiteral("Tovix"));
   EXPECT_EQ(reader.shown[0].text, QStringLiteral("Race <b>Ulf</b> unknown:\nk012.txt"));
   EXPECT_TRUE(reader.shown[0].plain);
   EXPECT_FALSE(reader.shown[0].scrolls);
+  EXPECT_EQ(reader.shown[1].title, QStringLiteral("Saved"));
+  EXPECT_EQ(reader.shown[1].text, QStringLiteral("Text is Saved"));
 }
 
 // The messages of one load come together in one box, not one box after another; none, no box.

@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/base/user_interface.h"
@@ -12,6 +13,9 @@ namespace tovix::test {
 class RecordingUserInterface : public UserInterface {
  public:
   std::vector<std::string> messages;
+  // (caption, text) of the messages with a caption of their own; their texts are in
+  // `messages` too.
+  std::vector<std::pair<std::string, std::string>> captioned;
   std::vector<std::string> questions;
   std::vector<std::string> work;
   std::vector<std::string> titles;
@@ -20,6 +24,10 @@ class RecordingUserInterface : public UserInterface {
   std::deque<TYesNoAll> yesNoAll;  // AskYesNoAll answers in order; No when empty
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowCaptionedMessage(const std::string& caption, const std::string& text) override {
+    messages.push_back(text);
+    captioned.emplace_back(caption, text);
+  }
   bool AskYesNo(const std::string& text) override {
     questions.push_back(text);
     if (answers.empty()) return false;

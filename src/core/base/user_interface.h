@@ -15,6 +15,11 @@ class UserInterface {
   virtual ~UserInterface() = default;
   // A message box with a fixed text; "\r" in the text is shown as a line break.
   virtual void ShowMessage(const std::string& text) = 0;
+  // The same with a caption of its own instead of the program's name.
+  virtual void ShowCaptionedMessage(const std::string& caption, const std::string& text) {
+    (void)caption;
+    ShowMessage(text);
+  }
   // A Yes/No question ("Confirm"); true on Yes.
   virtual bool AskYesNo(const std::string& text) = 0;
   // A Yes/No/All question ("Confirm"). An interface without such a box asks Yes/No.

@@ -642,7 +642,7 @@ bool TfrmOrders::SaveOrderFile(const std::filesystem::path& file, TOrderLineEnds
     ui_.ShowMessage(std::string("The orders could not be saved: ") + e.what());
     return false;
   }
-  ui_.ShowMessage("Text is Saved");
+  ui_.ShowCaptionedMessage("Saved", "Text is Saved");
   return true;
 }
 

@@ -148,6 +148,9 @@ TEST(OrdersWindow, SavesEachLineEndStyleByteExactAndLoadsThemAll) {
     ASSERT_TRUE(f.window.SaveOrderFile(file, ends));
     EXPECT_EQ(test::ReadFileBytes(file), bytes);
     EXPECT_EQ(f.ui.messages.back(), "Text is Saved");
+    ASSERT_FALSE(f.ui.captioned.empty());
+    EXPECT_EQ(f.ui.captioned.back(),
+              (std::pair<std::string, std::string>{"Saved", "Text is Saved"}));
     f.window.Editor().Lines().Clear();
     ASSERT_TRUE(f.window.LoadOrderFile(file));
     ASSERT_EQ(lines.Count(), 4);
@@ -162,6 +165,7 @@ TEST(OrdersWindow, SavesEachLineEndStyleByteExactAndLoadsThemAll) {
   SetAtomicWriteFailure(AtomicWriteStep::kNone);
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_NE(f.ui.messages[0], "Text is Saved");
+  EXPECT_EQ(f.ui.captioned.size(), 3u);  // the three saves above
   EXPECT_EQ(test::ReadFileBytes(file), styles[2].second);
 }
 
