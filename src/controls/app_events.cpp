@@ -240,13 +240,13 @@ bool TAppEventList::KeyPressed(QObject* receiver, QKeyEvent* key) {
     if (item->OnShortCut) item->OnShortCut(key, handled);
     return handled;
   });
-  if (handled || !self) return handled;
-  if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
-    bool called = false;
-    HelpContext(HelpContextOf(qobject_cast<QWidget*>(receiver)), called);
-    return called;
-  }
-  return false;
+  if (!handled && self && key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier)
+    HelpContext(HelpContextOf(qobject_cast<QWidget*>(receiver)), handled);
+  // An answered key goes no further up: a key not yet accepted would go on to the parents, and
+  // its release, which may come while the answer runs (a help page opening), ends the guard
+  // above, so that each parent would answer it again.
+  if (handled) key->accept();
+  return handled;
 }
 
 bool TAppEventList::ToolTipRequested(QObject* receiver, QEvent* event) {

@@ -440,6 +440,24 @@ void TmwCustomEdit::SetSelText(TEditStringView text) {
   AddUndo(crInsert, at, CaretXY(), TEditString(), smNormal);
 }
 
+void TmwCustomEdit::ReplaceAllText(TEditStringView text) {
+  TEditScope scope(*this);
+  const TSelectionMode saved = selectionMode_;
+  selectionMode_ = smNormal;
+  const TPoint start{1, 1};
+  // Recorded as an insert that overwrote the old text: one item, whatever the undo limit.
+  TakeSnapshot(1, LineCount());
+  SetBlockRaw(start, {LineLength(LineCount()) + 1, LineCount()});
+  const TEditString old = SelText();
+  caretX_ = start.X;
+  caretY_ = start.Y;
+  ReplaceSelectionRaw(smNormal, text);
+  AddUndo(crInsert, start, CaretXY(), old, smNormal);
+  selectionMode_ = saved;
+  SetCaretAndCollapse(start);
+  EnsureCaretVisible();
+}
+
 int TmwCustomEdit::GetSelStart() const {
   TPoint b, e;
   NormBlock(b, e);

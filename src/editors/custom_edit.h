@@ -103,6 +103,10 @@ class TmwCustomEdit : private IEditListObserver {
   TEditString SelText() const;
   // Replaces the selection (or inserts at the caret) and records undo items.
   void SetSelText(TEditStringView text);
+  // Replaces the whole text (lines joined by line breaks) as one change, which one undo takes
+  // back whole and one redo makes again, however many lines it spans. The caret goes to the
+  // start.
+  void ReplaceAllText(TEditStringView text);
   // Offsets into GetText(): 1-based, every line break counting 2.
   int GetSelStart() const;
   int GetSelEnd() const;

@@ -26,6 +26,14 @@ class IOrderLines {
   // Inserts before `index`; index == Count() appends.
   virtual void Insert(int index, std::string text) = 0;
   virtual void Delete(int index) = 0;
+  // Replaces every line by `lines`. The editor takes this back with one undo, however many lines
+  // it spans.
+  virtual void ReplaceAll(const std::vector<std::string>& lines) {
+    BeginUpdate();
+    while (Count() > 0) Delete(Count() - 1);
+    for (const std::string& line : lines) Insert(Count(), line);
+    EndUpdate();
+  }
   // A run of changes that the editor repaints (and undoes) as one. Nested pairs are allowed.
   virtual void BeginUpdate() {}
   virtual void EndUpdate() {}
@@ -58,6 +66,7 @@ class TVectorOrderLines : public IOrderLines {
     lines_.insert(lines_.begin() + index, std::move(text));
   }
   void Delete(int index) override { lines_.erase(lines_.begin() + index); }
+  void ReplaceAll(const std::vector<std::string>& lines) override { lines_ = lines; }
 
   const std::vector<std::string>& Lines() const { return lines_; }
 

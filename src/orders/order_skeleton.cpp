@@ -78,8 +78,6 @@ TOrderHeader DefaultOrderHeader(const GameState& state) {
 
 void WriteOrderSkeleton(IOrderLines& lines, const std::string& firstLine,
                         const std::optional<std::string>& newRaceName) {
-  TOrderLinesUpdate update(lines);
-  while (lines.Count() > 0) lines.Delete(lines.Count() - 1);
   std::vector<std::string> frame{firstLine};
   if (newRaceName) {
     frame.emplace_back();
@@ -93,7 +91,9 @@ void WriteOrderSkeleton(IOrderLines& lines, const std::string& firstLine,
   frame.emplace_back(kEndLine);
   size_t first = 0;
   while (first < frame.size() && frame[first].empty()) ++first;
-  for (size_t i = first; i < frame.size(); ++i) lines.Insert(lines.Count(), std::move(frame[i]));
+  frame.erase(frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(first));
+  // One replacement, so that one undo brings the old orders back.
+  lines.ReplaceAll(frame);
 }
 
 }  // namespace tovix

@@ -15,17 +15,17 @@ namespace {
 
 const QString kCaption = QStringLiteral("Tovix");
 
-void ShowTextBox(const QString& text) {
+void ShowTextBox(const QString& text, const QString& caption = kCaption) {
   QWidget* owner = QApplication::activeWindow();
   if (text.count(QLatin1Char('\n')) < TQtUserInterface::kMaxBoxLines) {
-    QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
     box.exec();
     return;
   }
   // Too long for a message box, which would grow past the screen.
   QDialog dialog(owner);
-  dialog.setWindowTitle(kCaption);
+  dialog.setWindowTitle(caption);
   auto* layout = new QVBoxLayout(&dialog);
   auto* view = new QPlainTextEdit(text, &dialog);
   view->setReadOnly(true);
@@ -48,6 +48,10 @@ void TQtUserInterface::ShowMessage(const std::string& text) {
 
 void TQtUserInterface::ShowMessageUtf8(const std::string& text) {
   ShowTextBox(DisplayUtf8Text(text));
+}
+
+void TQtUserInterface::ShowCaptionedMessage(const std::string& caption, const std::string& text) {
+  ShowTextBox(DisplayText(text), DisplayText(caption));
 }
 
 void TQtUserInterface::ShowMessages(const std::vector<std::string>& texts) {

@@ -23,6 +23,7 @@ class TQtUserInterface : public UserInterface {
   void ShowMessage(const std::string& text) override;
   // The text whole, every character as it is.
   void ShowMessageUtf8(const std::string& text) override;
+  void ShowCaptionedMessage(const std::string& caption, const std::string& text) override;
   // Several messages (those of one load) in one box, a blank line between them; a long list is
   // shown in a scrollable text. Nothing for an empty list.
   void ShowMessages(const std::vector<std::string>& texts);

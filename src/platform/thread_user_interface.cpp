@@ -26,6 +26,11 @@ void TThreadUserInterface::ShowMessageUtf8(const std::string& text) {
   OnWindowThread([&] { target_.ShowMessageUtf8(text); });
 }
 
+void TThreadUserInterface::ShowCaptionedMessage(const std::string& caption,
+                                                const std::string& text) {
+  OnWindowThread([&] { target_.ShowCaptionedMessage(caption, text); });
+}
+
 bool TThreadUserInterface::AskYesNo(const std::string& text) {
   bool answer = false;
   OnWindowThread([&] { answer = target_.AskYesNo(text); });

@@ -24,6 +24,7 @@ class TThreadUserInterface : public UserInterface {
 
   void ShowMessage(const std::string& text) override;
   void ShowMessageUtf8(const std::string& text) override;
+  void ShowCaptionedMessage(const std::string& caption, const std::string& text) override;
   bool AskYesNo(const std::string& text) override;
   TYesNoAll AskYesNoAll(const std::string& text) override;
   bool ChooseFromList(const std::string& caption, const std::vector<std::string>& items,

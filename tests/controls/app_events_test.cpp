@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
@@ -124,6 +125,29 @@ TEST_F(AppEventsTest, F1AsksForHelpWithTheNearestContext) {
     QTest::keyClick(form->windowHandle(), Qt::Key_F1);
   }
   EXPECT_EQ(asked, (std::vector<std::pair<int, intptr_t>>{{HELP_CONTEXT, 21}, {HELP_CONTEXT, 31}}));
+}
+
+// One F1, one help request. A key that reaches the focus widget not yet accepted (as a forwarded
+// key does) goes on up the parents unless its answer stops it; its release, coming while the
+// help page opened, ended the guard against the parents' turns, and each asked again.
+TEST_F(AppEventsTest, OneF1AsksForHelpOnceAlsoWhenItsReleaseComesMeanwhile) {
+  form->setProperty("HelpContext", 21);
+  TAppEvents events;
+  int asked = 0;
+  events.OnHelp = [&](int, intptr_t, bool&) {
+    ++asked;
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(first, &release);
+    return true;
+  };
+  first->setFocus();
+  for (int press = 1; press <= 2; ++press) {
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    key.ignore();
+    QApplication::sendEvent(first, &key);
+    EXPECT_EQ(asked, press);
+    EXPECT_TRUE(key.isAccepted());
+  }
 }
 
 TEST_F(AppEventsTest, ExceptionGoesToItsHandlerElseIntoAMessageBox) {

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
 #include "editor_test_helpers.h"
 
 namespace tovix::test {
@@ -91,6 +96,70 @@ TEST(UndoTest, UndoGivesBackTrimmedBlanks) {
   edit.Cmd(ecUndo);
   EXPECT_EQ(U8(edit.GetText()), "ab   \r\ncd\t\r\n");
 }
+
+// A replacement of the whole text is one step, whatever the limit and however many lines it
+// replaces: one undo gives back the old text as it was (trailing blanks and all), one redo the
+// new one, and the edits before it stay undoable. It used to go line by line past the list.
+struct ReplaceAllRow {
+  std::string name;
+  int maxUndo;
+  std::string before;  // "" for an empty editor
+  std::string after;
+};
+
+void PrintTo(const ReplaceAllRow& row, std::ostream* os) {
+  *os << row.name;
+}
+
+class ReplaceAllText : public testing::TestWithParam<ReplaceAllRow> {};
+
+TEST_P(ReplaceAllText, UndoesAndRedoesInOneStep) {
+  const ReplaceAllRow& row = GetParam();
+  TTestEdit edit(row.before, kOrdersOptions);
+  edit.SetMaxUndo(row.maxUndo);
+  // The text before and after each of two typed characters (a full list at a limit of 1 or 2).
+  std::vector<std::string> states{U8(edit.GetText())};
+  edit.Caret(1, 1);
+  for (const char* c : {"a", "b"}) {
+    edit.Type(c);
+    states.push_back(U8(edit.GetText()));
+  }
+  const std::string typed = states.back();
+  const int itemsBefore = edit.UndoList().ItemCount();
+  int changes = 0;
+  edit.OnChange = [&] { ++changes; };
+
+  edit.ReplaceAllText(E(row.after));
+  EXPECT_EQ(U8(edit.GetText()), row.after + "\r\n");
+  EXPECT_EQ(edit.CaretXY(), (TPoint{1, 1}));
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(edit.UndoList().ItemCount(), std::min(itemsBefore + 1, row.maxUndo));
+
+  edit.Cmd(ecUndo);
+  EXPECT_EQ(U8(edit.GetText()), typed);
+  edit.Cmd(ecRedo);
+  EXPECT_EQ(U8(edit.GetText()), row.after + "\r\n");
+  edit.Cmd(ecUndo);
+  EXPECT_EQ(U8(edit.GetText()), typed);
+  while (edit.CanUndo()) edit.Cmd(ecUndo);
+  // The typing before it is undone as far as the limit kept it.
+  const int typingKept = std::min(2, row.maxUndo - 1);
+  EXPECT_EQ(U8(edit.GetText()), states[static_cast<size_t>(2 - typingKept)]);
+}
+
+std::string ManyOrderLines() {
+  std::string text;
+  for (int i = 1; i <= 21; ++i) text += "s " + std::to_string(i) + " Alpha  \r\n";
+  return text + "#END";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ReplaceAllText,
+                         testing::Values(ReplaceAllRow{"ManyLinesLimit1", 1, ManyOrderLines(),
+                                                       "#GALAXY g r\r\n\r\n#END"},
+                                         ReplaceAllRow{"FewLinesByMany", 2, "one\r\n  two\t",
+                                                       ManyOrderLines()},
+                                         ReplaceAllRow{"TextByEmpty", 10, "x  \r\n\r\ny", ""}),
+                         [](const auto& row) { return row.param.name; });
 
 // Outside changes of the lines (and clearing all) make the recorded positions meaningless.
 TEST(UndoTest, ChangingTheLinesDirectlyForgetsTheUndoLists) {

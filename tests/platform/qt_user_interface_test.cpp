@@ -41,25 +41,29 @@ class BoxReader {
   test::ModalAnswerer answerer_;
 };
 
+// A message is a "Tovix" box unless it brings a caption of its own.
 TEST(QtUserInterface, AMessageIsATovixBoxWithLineBreaks) {
   TQtUserInterface ui(nullptr);
   BoxReader reader;
   // Report text may look like markup; it is shown as it is.
   ui.ShowMessage("Race <b>Ulf</b> unknown:\rk012.txt");
-  ASSERT_EQ(reader.shown.size(), 1u);
+  ui.ShowCaptionedMessage("Saved", "Text is Saved");
+  ASSERT_EQ(reader.shown.size(), 2u);
   EXPECT_EQ(reader.shown[0].title, QStringLiteral("Tovix"));
   EXPECT_EQ(reader.shown[0].text, QStringLiteral("Race <b>Ulf</b> unknown:\nk012.txt"));
   EXPECT_TRUE(reader.shown[0].plain);
   EXPECT_FALSE(reader.shown[0].scrolls);
+  EXPECT_EQ(reader.shown[1].title, QStringLiteral("Saved"));
+  EXPECT_EQ(reader.shown[1].text, QStringLiteral("Text is Saved"));
 
   // A UTF-8 message shows every character itself; the same bytes as a Latin-1 message do not.
   const std::string utf8 = "line 1: \xC5\x81 (U+0141)\r\xC3\xA9";
   ui.ShowMessageUtf8(utf8);
   ui.ShowMessage(utf8);
-  ASSERT_EQ(reader.shown.size(), 3u);
-  EXPECT_EQ(reader.shown[1].text, QString::fromUtf8("line 1: \xC5\x81 (U+0141)\n\xC3\xA9"));
-  EXPECT_TRUE(reader.shown[1].plain);
-  EXPECT_NE(reader.shown[2].text, reader.shown[1].text);
+  ASSERT_EQ(reader.shown.size(), 4u);
+  EXPECT_EQ(reader.shown[2].text, QString::fromUtf8("line 1: \xC5\x81 (U+0141)\n\xC3\xA9"));
+  EXPECT_TRUE(reader.shown[2].plain);
+  EXPECT_NE(reader.shown[3].text, reader.shown[2].text);
 }
 
 // The messages of one load come together in one box, not one box after another; none, no box.

@@ -17,6 +17,9 @@ namespace {
 class Recorder : public UserInterface {
  public:
   void ShowMessage(const std::string& text) override { Note("message " + text); }
+  void ShowCaptionedMessage(const std::string& caption, const std::string& text) override {
+    Note(caption + " message " + text);
+  }
   bool AskYesNo(const std::string& text) override {
     Note("ask " + text);
     return true;
@@ -65,6 +68,7 @@ TEST(ThreadUserInterface, QuestionsAndMessagesWaitForTheWindowThreadAndBringTheA
   bool chosen = false;
   RunOnOtherThread([&] {
     ui.ShowMessage("one");
+    ui.ShowCaptionedMessage("Saved", "one and a half");
     yes = ui.AskYesNo("two");
     all = ui.AskYesNoAll("three");
     chosen = ui.ChooseFromList("four", {"a", "b"}, selected);
@@ -76,8 +80,9 @@ TEST(ThreadUserInterface, QuestionsAndMessagesWaitForTheWindowThreadAndBringTheA
   EXPECT_EQ(all, TYesNoAll::All);
   EXPECT_TRUE(chosen);
   EXPECT_EQ(selected, 1);
-  EXPECT_EQ(target.calls, (std::vector<std::string>{"message one", "ask two", "ask all three",
-                                                    "choose four", "message ?\xF3\x64? ? ?"}));
+  EXPECT_EQ(target.calls,
+            (std::vector<std::string>{"message one", "Saved message one and a half", "ask two",
+                                      "ask all three", "choose four", "message ?\xF3\x64? ? ?"}));
   EXPECT_TRUE(target.allOnWindowThread);
 }
 

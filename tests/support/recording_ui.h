@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/base/user_interface.h"
@@ -13,6 +14,9 @@ class RecordingUserInterface : public UserInterface {
  public:
   std::vector<std::string> messages;      // Latin-1, or UTF-8 for those of ShowMessageUtf8
   std::vector<std::string> utf8Messages;  // those of ShowMessageUtf8 alone
+  // (caption, text) of the messages with a caption of their own; their texts are in
+  // `messages` too.
+  std::vector<std::pair<std::string, std::string>> captioned;
   std::vector<std::string> questions;
   std::vector<std::string> work;
   std::vector<std::string> titles;
@@ -24,6 +28,10 @@ class RecordingUserInterface : public UserInterface {
   void ShowMessageUtf8(const std::string& text) override {
     messages.push_back(text);
     utf8Messages.push_back(text);
+  }
+  void ShowCaptionedMessage(const std::string& caption, const std::string& text) override {
+    messages.push_back(text);
+    captioned.emplace_back(caption, text);
   }
   bool AskYesNo(const std::string& text) override {
     questions.push_back(text);

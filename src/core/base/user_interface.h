@@ -20,6 +20,11 @@ class UserInterface {
   // (those a file cannot hold). An interface that shows only Latin-1 gets it through
   // ShowMessage with each such character as "?".
   virtual void ShowMessageUtf8(const std::string& text);
+  // The same with a caption of its own instead of the program's name.
+  virtual void ShowCaptionedMessage(const std::string& caption, const std::string& text) {
+    (void)caption;
+    ShowMessage(text);
+  }
   // A Yes/No question ("Confirm"); true on Yes.
   virtual bool AskYesNo(const std::string& text) = 0;
   // A Yes/No/All question ("Confirm"). An interface without such a box asks Yes/No.

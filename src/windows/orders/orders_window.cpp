@@ -78,6 +78,17 @@ void TEditorOrderLines::Delete(int index) {
   Changed();
 }
 
+void TEditorOrderLines::ReplaceAll(const std::vector<std::string>& lines) {
+  TEditString text;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += U"\r\n";
+    text += Windows1252ToEdit(lines[i]);
+  }
+  editor_.ReplaceAllText(text);
+  // Also without an undo list to record it.
+  editor_.SetModified(true);
+}
+
 void TEditorOrderLines::BeginUpdate() {
   if (depth_++ == 0) editor_.Lines().BeginUpdate();
 }
@@ -648,7 +659,7 @@ bool TfrmOrders::SaveOrderFile(const std::filesystem::path& file, TOrderLineEnds
     ui_.ShowMessage(std::string("The orders could not be saved: ") + e.what());
     return false;
   }
-  ui_.ShowMessage("Text is Saved");
+  ui_.ShowCaptionedMessage("Saved", "Text is Saved");
   return true;
 }
 

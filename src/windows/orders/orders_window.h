@@ -55,7 +55,8 @@ struct TUnsavableChar;
 // (The editor's header is not included here: its colour helpers clash with the map's in a
 // translation unit that sees both.)
 // The editor's lines as the order logic reads and changes them (Windows-1252 text). A change
-// from outside the keyboard clears the editor's undo lists, whose positions it would spoil.
+// from outside the keyboard clears the editor's undo lists, whose positions it would spoil;
+// only a replacement of the whole text is recorded, as one step.
 class TEditorOrderLines final : public IOrderLines {
  public:
   explicit TEditorOrderLines(TTextEditor& editor) : editor_(editor) {}
@@ -64,6 +65,8 @@ class TEditorOrderLines final : public IOrderLines {
   void SetLine(int index, std::string text) override;
   void Insert(int index, std::string text) override;
   void Delete(int index) override;
+  // One undoable change of the editor.
+  void ReplaceAll(const std::vector<std::string>& lines) override;
   void BeginUpdate() override;
   void EndUpdate() override;
 

@@ -9,12 +9,14 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -28,6 +30,7 @@
 #include "core/text/file_utils.h"
 #include "platform/help.h"
 #include "platform/platform_test_helpers.h"
+#include "platform/qt_user_interface.h"
 #include "platform/shell.h"
 #include "support/recording_ui.h"
 #include "support/show_window.h"
@@ -157,6 +160,44 @@ TEST(CatalogueRows, HelpContextsAreUniqueAndEveryPageExists) {
   EXPECT_EQ(HelpTopicFor(13, ""), "");
   EXPECT_EQ(HelpTopicFor(34, ""), "");
   EXPECT_EQ(HelpTopicFor(28, "groups expressions"), "expressionsplanets.htm");
+}
+
+// F1 in a message box opens the page of the window the box belongs to, once per key press, in
+// every kind of box the program shows (also when the key's release comes while the page opens,
+// as a browser starting up lets it).
+TEST_F(MainWindow, F1InAMessageBoxOpensOnePagePerKeyPress) {
+  Main();
+  QWidget* orders = windows_.Find("frmOrders");
+  SetDesktopOpener([this](const QUrl& url) {
+    opened_.push_back(url.fileName().toStdString());
+    QCoreApplication::processEvents();
+    return true;
+  });
+  TQtUserInterface ui(nullptr);
+  std::vector<std::string> boxes;
+  std::vector<size_t> openedAfterEachPress;
+  test::ModalAnswerer answerer([&](QWidget* box) {
+    boxes.push_back(box->windowTitle().toStdString());
+    ASSERT_TRUE(test::ShowActive(*box));
+    for (int press = 0; press < 2; ++press) {
+      QCoreApplication::postEvent(box,
+                                  new QKeyEvent(QEvent::KeyRelease, Qt::Key_F1, Qt::NoModifier));
+      QTest::keyClick(box->windowHandle(), Qt::Key_F1);
+      openedAfterEachPress.push_back(opened_.size());
+    }
+    box->close();
+  });
+  const std::vector<std::function<void()>> shows{
+      [&] { ui.ShowMessage("Text"); }, [&] { ui.ShowCaptionedMessage("Saved", "Text is Saved"); },
+      [&] { ui.AskYesNo("Delete old orders?"); },
+      [&] { ui.ShowMessages(std::vector<std::string>(40, "Error - Turn: 3")); }};
+  for (const auto& show : shows) {
+    ASSERT_TRUE(test::ShowActive(*orders));
+    show();
+  }
+  EXPECT_EQ(boxes, (std::vector<std::string>{"Tovix", "Saved", "Confirm", "Tovix"}));
+  EXPECT_EQ(openedAfterEachPress, (std::vector<size_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(opened_, std::vector<std::string>(8, "orders.htm"));
 }
 
 // Until the orders window exists, inserted order lines reach the user through the clipboard.

@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -45,6 +46,7 @@
 #include "windows/frame/window_registry.h"
 #include "windows/lists/overview_dialog.h"
 #include "windows/lists/planets_list_window.h"
+#include "windows/orders/setup_orders_dialog.h"
 #include "windows/orders/ship_design_window.h"
 
 namespace tovix {
@@ -148,6 +150,9 @@ TEST(OrdersWindow, SavesEachLineEndStyleByteExactAndLoadsThemAll) {
     ASSERT_TRUE(f.window.SaveOrderFile(file, ends));
     EXPECT_EQ(test::ReadFileBytes(file), bytes);
     EXPECT_EQ(f.ui.messages.back(), "Text is Saved");
+    ASSERT_FALSE(f.ui.captioned.empty());
+    EXPECT_EQ(f.ui.captioned.back(),
+              (std::pair<std::string, std::string>{"Saved", "Text is Saved"}));
     f.window.Editor().Lines().Clear();
     ASSERT_TRUE(f.window.LoadOrderFile(file));
     ASSERT_EQ(lines.Count(), 4);
@@ -162,6 +167,7 @@ TEST(OrdersWindow, SavesEachLineEndStyleByteExactAndLoadsThemAll) {
   SetAtomicWriteFailure(AtomicWriteStep::kNone);
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_NE(f.ui.messages[0], "Text is Saved");
+  EXPECT_EQ(f.ui.captioned.size(), 3u);  // the three saves above
   EXPECT_EQ(test::ReadFileBytes(file), styles[2].second);
 }
 
@@ -384,6 +390,81 @@ TEST(OrdersWindow, ChangeRaceNameRefusesAnotherRacesName) {
   for (int i = 0; i < f.window.OrderLines().Count(); ++i)
     found |= f.window.OrderLines().Line(i) == "C NewArcturans";
   EXPECT_TRUE(found);
+}
+
+std::vector<std::string> AllLines(const IOrderLines& lines) {
+  std::vector<std::string> all;
+  for (int i = 0; i < lines.Count(); ++i) all.push_back(lines.Line(i));
+  return all;
+}
+
+// Setup orders replaces a turn's orders with the frame as one step of the editor's undo, with
+// the windows the program makes: one Ctrl+Z gives back every old line (21 of them, far more than
+// the 10 steps the list keeps), Shift+Ctrl+Z the frame again, and the typing before it stays
+// undoable. The old lines went one by one and the undo list was cleared: they were lost.
+TEST(OrdersWindow, SetupOrdersIsOneUndoStep) {
+  GameState state;
+  state.GameName = "Terra";
+  auto race = std::make_unique<TPlayer>(1);
+  race->Name = "Humans";
+  state.MainPlayer = race.get();
+  state.Players.AddObject("humans", std::move(race));
+  test::TempDir folder;
+  TznSaveState store((folder.path() / "TovixStore3.ini").string());
+  TFormStateRegistry states;
+  test::RecordingUserInterface ui;
+  TWindowRegistry windows({store, states, state, ui, folder.path()});
+  windows.CreateStartupWindows();
+  auto* orders = windows.Get<TfrmOrders>("frmOrders");
+  auto* setup = windows.Get<TfrmSetupOrders>("frmSetupOrders");
+  ASSERT_NE(orders, nullptr);
+  ASSERT_NE(setup, nullptr);
+  ASSERT_TRUE(test::ShowActive(*orders));
+  IOrderLines& lines = orders->OrderLines();
+  lines.Insert(0, "#GALAXY Terra Humans pw");
+  for (int g = 1; g <= 20; ++g) lines.Insert(lines.Count(), "s " + std::to_string(g) + " Alpha");
+  const std::vector<std::string> inserted = AllLines(lines);
+  TTextEditor& editor = orders->Editor();
+  editor.setFocus();
+  editor.SetCaretXY({1, 21});
+  QTest::keyClicks(&editor, "; ");
+  const std::vector<std::string> typed = AllLines(lines);
+  ASSERT_NE(typed, inserted);
+  ASSERT_EQ(typed.size(), 21u);
+
+  ui.answers = {true};
+  QAction* item = test::FindAction(*orders, "&Setup orders");
+  ASSERT_NE(item, nullptr);
+  item->trigger();
+  ASSERT_TRUE(setup->isVisible());
+  QPushButton* ok = nullptr;
+  for (QPushButton* b : setup->findChildren<QPushButton*>())
+    if (b->text() == "OK") ok = b;
+  ASSERT_NE(ok, nullptr);
+  QTest::mouseClick(ok, Qt::LeftButton);
+  EXPECT_FALSE(setup->isVisible());
+  EXPECT_EQ(ui.questions.size(), 1u);
+  std::vector<std::string> frame{ToLatin1(setup->FirstLine()->text()),
+                                 "",
+                                 ";-Tovix Group Insertion start-",
+                                 ";-Tovix Group Insertion end-",
+                                 ";-Tovix Find Insertion start-",
+                                 ";-Tovix Find Insertion end-",
+                                 "#END"};
+  EXPECT_EQ(AllLines(lines), frame);
+
+  ASSERT_TRUE(test::ShowActive(*orders));
+  editor.setFocus();
+  QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(AllLines(lines), typed);
+  QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(AllLines(lines), frame);
+  QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(AllLines(lines), typed);
+  QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(AllLines(lines), inserted);
+  orders->hide();
 }
 
 // The cargo settings the window's commands and rating read: two-turn trips.
