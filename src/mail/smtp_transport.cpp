@@ -41,6 +41,15 @@ size_t ReadMessage(char* buffer, size_t size, size_t count, void* user) {
   return n;
 }
 
+// What libcurl writes of the message: a "." that starts a line goes doubled, so that the server
+// does not take it for the end (the lines end in CR LF).
+curl_off_t WireSize(const std::string& message) {
+  curl_off_t size = static_cast<curl_off_t>(message.size());
+  for (size_t at = message.find('.'); at != std::string::npos; at = message.find('.', at + 1))
+    if (at == 0 || (at >= 2 && message.compare(at - 2, 2, "\r\n") == 0)) ++size;
+  return size;
+}
+
 // The connection as the system saw it at a moment. Whether the server read the whole message,
 // its final "." too, shows only here: libcurl reports a reset and an orderly close alike, and
 // counts bytes as sent once the system took them.
@@ -394,9 +403,9 @@ TSendResult SendWithSmtp(const TSmtpServer& server, const std::string& from,
   // too), and the server's system acknowledged every byte and did not reset the connection. A
   // server that closes it with bytes unread resets it: it never read the final ".".
   const TConnectionLook last = watch.LastLook();
-  const bool handedOver =
-      sent == static_cast<curl_off_t>(message.size()) && code != CURLE_SEND_ERROR && last.Known &&
-      (last.State == TCP_ESTABLISHED || last.State == TCP_CLOSE_WAIT) && last.Unacknowledged == 0;
+  const bool handedOver = sent == WireSize(message) && code != CURLE_SEND_ERROR && last.Known &&
+                          (last.State == TCP_ESTABLISHED || last.State == TCP_CLOSE_WAIT) &&
+                          last.Unacknowledged == 0;
   if (detail[0] == '\0') std::strncpy(detail, curl_easy_strerror(code), CURL_ERROR_SIZE - 1);
   result.LoginRefused = code == CURLE_LOGIN_DENIED;
   result.Cancelled = cancel && cancel->Cancelled();

@@ -120,10 +120,12 @@ TEST_F(Smtp, EachFailureSaysWhatWentWrong) {
 }
 
 // The orders with `comments` comment lines of 73 bytes added: 14000 make a megabyte, which the
-// connection's buffers on the way hold, 40000 are more than they hold.
+// connection's buffers on the way hold, 40000 are more than they hold. Lines that start with a
+// "." go doubled, and the count of what went out has them so.
 TSendResult SendWatched(const TSmtpServer& settings, int comments = 0) {
   TCancelToken cancel;
   TMailMessage orders = kOrders;
+  orders.Body += ".\n... and more\n";
   std::string line = "; ";
   for (int i = 0; i < 70; ++i) line += static_cast<char>('a' + i % 26);
   for (int i = 0; i < comments; ++i) orders.Body += line + "\n";
