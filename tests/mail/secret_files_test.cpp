@@ -184,8 +184,6 @@ TEST(SecretFiles, TheStartNarrowsOnlyTheUsersOwnFilesNeverThroughALinkOrAPipe) {
   };
   const TRow rows[] = {
       {password, "p\xC3\xA4sswort", 0644, 0600},
-      // Outside the outbox: the program folder guards it.
-      {program / "orders_0", "#GALAXY Orion Arcturans pw", 0640, 0640},
       {elsewhere / "password", "secret", 0644, 0644},
       {outbox / "pipe.eml", nullptr, 0644, 0644},
       {outbox / "old" / "orders.eml", "#GALAXY Orion Arcturans pw", 0644, 0644},
