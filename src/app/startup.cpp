@@ -22,6 +22,7 @@
 #include "core/settings/save_state.h"
 #include "core/text/file_utils.h"
 #include "mail/mail_service.h"
+#include "mail/secret_files.h"
 #include "orders/auto_cargo.h"
 #include "platform/latin1.h"
 #include "platform/program_folder.h"
@@ -141,17 +142,22 @@ class TReadingThread {
 TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   fs::path folder;
   std::unique_ptr<TznSaveState> store;
+  std::string stillOpen;
   try {
     folder = ProgramFolder(ExecutableFolder());
     // What an interrupted write of the settings files left behind.
     RemoveLeftTempFiles(folder);
     store = std::make_unique<TznSaveState>((folder / kStoreFileName).string());
     // And of a mail placed in the outbox.
-    RemoveLeftTempFiles(OutboxFolderOf(ReadMailSettings(*store), folder));
+    const fs::path outbox = OutboxFolderOf(ReadMailSettings(*store), folder);
+    RemoveLeftTempFiles(outbox);
+    // What an older version left readable by others.
+    stillOpen = NarrowSecretFiles(folder, outbox, folder / kMailPasswordFile);
   } catch (const std::exception& e) {
     ui.ShowMessage(e.what());
     return TStartupOutcome::Failed;
   }
+  if (!stillOpen.empty()) ui.ShowMessage(stillOpen);
 
   GameState state;
   TFormStateRegistry states;

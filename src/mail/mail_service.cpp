@@ -133,7 +133,7 @@ const TMailSettings& TMailService::Settings() {
       try {
         password_ = LoadFileIfExists(PasswordFile()).value_or("");
       } catch (const std::exception& e) {
-        ui_.ShowMessage(std::string("The stored mail password could not be read: ") + e.what());
+        ui_.ShowMessage("The stored mail password could not be read: " + AsSentence(e.what()));
       }
     }
   }
@@ -156,7 +156,7 @@ bool TMailService::ChangeSettings(const TMailSettings& settings, const std::stri
   try {
     WriteMailSettings(store_, settings);
   } catch (const std::exception& e) {
-    ui_.ShowMessage(std::string("The mail settings could not be kept: ") + e.what());
+    ui_.ShowMessage("The mail settings could not be kept: " + AsSentence(e.what()));
     return false;
   }
   const std::filesystem::path file = PasswordFile();
@@ -171,7 +171,7 @@ bool TMailService::ChangeSettings(const TMailSettings& settings, const std::stri
     WriteFileAtomically(file, password_, kOwnerOnlyFileMode);
   } catch (const std::exception& e) {
     ui_.ShowMessage("The mail password file \"" + file.string() +
-                    "\" could not be written: " + e.what());
+                    "\" could not be written: " + AsSentence(e.what()));
     return false;
   }
   return true;
@@ -278,8 +278,8 @@ bool TMailService::Finish(const TMailDelivery& d, const TSendResult& result) {
   if (ending_) return result.Ok;
   if (!result.Ok) return Fail(d.What, result.Error);
   if (d.Method == TMailMethod::Outbox) {
-    if (ui_.AskYesNo("Placed the " + d.What + " in the outbox as\r" + result.File.string() +
-                     "\r\rOpen the file in your mail program?"))
+    if (ui_.AskYesNo("Placed the " + d.What + " in the outbox as the file below.\r" +
+                     result.File.string() + "\r\rOpen the file in your mail program?"))
       prompts_.OpenInMailProgram(result.File);
   } else {
     ui_.ShowMessage("Sent the " + d.What + " to " + JoinAddresses(d.To) + ".");

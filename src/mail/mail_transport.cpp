@@ -27,6 +27,13 @@ std::string LastLines(const std::string& output) {
 
 }  // namespace
 
+std::string AsSentence(std::string text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n'))
+    text.pop_back();
+  if (!text.empty() && text.back() != '.' && text.back() != '!' && text.back() != '?') text += '.';
+  return text;
+}
+
 TSendResult SendWithProgram(const std::string& program, const std::string& message,
                             int timeoutSeconds, TCancelToken* cancel) {
   TSendResult result;
@@ -39,8 +46,8 @@ TSendResult SendWithProgram(const std::string& program, const std::string& messa
   result.Cancelled = run.Cancelled;
   result.MayHaveArrived = (run.TimedOut || run.Cancelled) && run.InputDone;
   if (!run.Started) {
-    result.Error =
-        name + " could not be started: " + run.Error + ". Check the program in the mail settings.";
+    result.Error = name + " could not be started: " + AsSentence(run.Error) +
+                   " Check the program in the mail settings.";
   } else if (run.Cancelled) {
     result.Error = "The send was cancelled, and the mail program \"" + program + "\" was stopped." +
                    handedOver;
@@ -49,10 +56,11 @@ TSendResult SendWithProgram(const std::string& program, const std::string& messa
                    " seconds and was stopped." + handedOver;
   } else if (run.ExitCode != 0) {
     result.Error =
-        name + (run.ExitCode < 0 ? " was ended by a signal"
-                                 : " failed with exit code " + std::to_string(run.ExitCode));
+        name + (run.ExitCode < 0 ? " was ended by a signal."
+                                 : " failed with exit code " + std::to_string(run.ExitCode) + ".");
+    // Its own words, quoted on lines of their own.
     const std::string said = LastLines(run.Output);
-    result.Error += said.empty() ? "." : ":\r" + said;
+    if (!said.empty()) result.Error += " It said:\r\"" + said + "\".";
   } else {
     result.Ok = true;
   }
@@ -88,7 +96,7 @@ TSendResult WriteToOutbox(const std::filesystem::path& folder, const std::string
   try {
     WriteFileAtomically(file, message, FileModeFor(message));
   } catch (const std::exception& e) {
-    result.Error = e.what();
+    result.Error = AsSentence(e.what());
     return result;
   }
   result.Ok = true;

@@ -23,6 +23,10 @@ struct TSendResult {
   std::filesystem::path File;   // the outbox file written
 };
 
+// `text` ending as a sentence does (a full stop added unless it ends in one, "!" or "?"), so that
+// a text of the system or a library, appended to a message, runs into nothing that follows.
+std::string AsSentence(std::string text);
+
 // Runs `program` with the arguments "-t -i" (recipients from the headers; a line of one "." is
 // not the end), the message on its standard input. It must end with exit code 0 within
 // `timeoutSeconds`; else, or when `cancel` (may be null) is cancelled, it is killed.

@@ -3,6 +3,10 @@
 // outcome, and the server's last answer, into a message that says what went wrong and whether
 // the server may have the message.
 #include <curl/curl.h>
+#include <linux/sockios.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -22,22 +26,51 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// What libcurl has taken of the message. Taken is not sent: a small message is taken whole
+// before its first byte goes out.
 struct TUpload {
   const std::string* Data;
-  size_t Sent = 0;
-  // The whole message went to libcurl, which then sends it and the final ".": from here on the
-  // server may have it, whatever happens next.
-  bool Finished = false;
+  size_t Taken = 0;
 };
 
 size_t ReadMessage(char* buffer, size_t size, size_t count, void* user) {
   auto* upload = static_cast<TUpload*>(user);
-  const size_t n = std::min(size * count, upload->Data->size() - upload->Sent);
-  std::memcpy(buffer, upload->Data->data() + upload->Sent, n);
-  upload->Sent += n;
-  // libcurl asks no further once it has the size it was told.
-  if (upload->Sent == upload->Data->size()) upload->Finished = true;
+  const size_t n = std::min(size * count, upload->Data->size() - upload->Taken);
+  std::memcpy(buffer, upload->Data->data() + upload->Taken, n);
+  upload->Taken += n;
   return n;
+}
+
+// What libcurl writes of the message: a "." that starts a line goes doubled, so that the server
+// does not take it for the end (the lines end in CR LF).
+curl_off_t WireSize(const std::string& message) {
+  curl_off_t size = static_cast<curl_off_t>(message.size());
+  for (size_t at = message.find('.'); at != std::string::npos; at = message.find('.', at + 1))
+    if (at == 0 || (at >= 2 && message.compare(at - 2, 2, "\r\n") == 0)) ++size;
+  return size;
+}
+
+// The connection as the system saw it at a moment. Whether the server read the whole message,
+// its final "." too, shows only here: libcurl reports a reset and an orderly close alike, and
+// counts bytes as sent once the system took them.
+struct TConnectionLook {
+  bool Known = false;
+  int State = 0;            // TCP_ESTABLISHED, TCP_CLOSE_WAIT (the server closed), ...
+  int Unacknowledged = -1;  // bytes written that the server's system has not acknowledged
+};
+
+TConnectionLook LookAt(curl_socket_t fd) {
+  TConnectionLook look;
+  tcp_info info{};
+  socklen_t size = sizeof info;
+  int queued = 0;
+  if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0 ||
+      ::ioctl(fd, SIOCOUTQ, &queued) != 0)
+    return look;
+  look.Known = true;
+  look.State = info.tcpi_state;
+  look.Unacknowledged = queued;
+  return look;
 }
 
 // What bounds a send besides libcurl's own limits: the deadline (libcurl waits for the answer to
@@ -49,10 +82,30 @@ struct TWatch {
   bool PastDeadline = false;
   std::mutex Mutex;
   std::vector<curl_socket_t> Sockets;
+  // The connection when the send last reported something, before its goodbye or a cancel
+  // changed it: a failure is reported before the goodbye is said.
+  TConnectionLook Last;
+  bool Kept = false;
 
+  // Looks at the connection again, unless the last look is kept.
+  void Look() {
+    const std::lock_guard lock(Mutex);
+    if (!Kept && !Sockets.empty()) Last = LookAt(Sockets.back());
+  }
+  void Keep() {
+    const std::lock_guard lock(Mutex);
+    Kept = true;
+  }
+  // The cancel: the connection is looked at before it goes.
   void ShutAll() {
+    Look();
+    Keep();
     const std::lock_guard lock(Mutex);
     for (const curl_socket_t fd : Sockets) ::shutdown(fd, SHUT_RDWR);
+  }
+  TConnectionLook LastLook() {
+    const std::lock_guard lock(Mutex);
+    return Last;
   }
 };
 
@@ -88,6 +141,7 @@ int CloseSocket(void* user, curl_socket_t fd) {
 // The dialogue as far as a message needs it: the last command (never the login's) and the
 // server's last answer.
 struct TDialogue {
+  TWatch* Watch = nullptr;
   std::string Command;
   std::string Answer;
   bool Quitting = false;
@@ -104,17 +158,24 @@ int Trace(CURL*, curl_infotype type, char* data, size_t size, void* user) {
   auto* dialogue = static_cast<TDialogue*>(user);
   // What follows a failure is the goodbye, which explains nothing.
   if (dialogue->Quitting) return 0;
+  const std::string line = type == CURLINFO_HEADER_OUT ? FirstLine(data, size) : std::string();
+  const bool quit = line.rfind("QUIT", 0) == 0;
+  // The goodbye is traced once written, and may have changed the connection: the look before
+  // it is kept.
+  if (quit)
+    dialogue->Watch->Keep();
+  else
+    dialogue->Watch->Look();
   if (type == CURLINFO_HEADER_OUT) {
-    const std::string line = FirstLine(data, size);
-    if (line.rfind("QUIT", 0) == 0) dialogue->Quitting = true;
+    if (quit) dialogue->Quitting = true;
     // The login's lines hold the password (base64 is no protection): they are never kept.
     else if (line.rfind("AUTH", 0) == 0)
       dialogue->Command = "AUTH";
     else if (dialogue->Command != "AUTH" || line.rfind("MAIL", 0) == 0)
       dialogue->Command = line;
   } else if (type == CURLINFO_HEADER_IN) {
-    const std::string line = FirstLine(data, size);
-    if (!line.empty()) dialogue->Answer = line;
+    const std::string answer = FirstLine(data, size);
+    if (!answer.empty()) dialogue->Answer = answer;
   }
   return 0;
 }
@@ -129,8 +190,11 @@ std::string HostPort(const TSmtpServer& server) {
   return (ipv6 ? "[" + server.Host + "]" : server.Host) + ":" + std::to_string(server.Port);
 }
 
+// The server's own words, quoted: they end no sentence of ours and run into none.
 std::string Said(const TDialogue& dialogue) {
-  return dialogue.Answer.empty() ? std::string() : " The server said: " + dialogue.Answer;
+  std::string answer = dialogue.Answer;
+  while (!answer.empty() && answer.back() == ' ') answer.pop_back();
+  return answer.empty() ? std::string() : " The server said: \"" + answer + "\".";
 }
 
 // The reply code of an answer line ("550 ..." gives 550); 0 for none.
@@ -167,7 +231,7 @@ bool HasNonAscii(const std::string& text) {
 struct TOutcome {
   CURLcode Code;
   const TDialogue& Dialogue;
-  bool HandedOver;  // the whole message and its final "." went out
+  bool HandedOver;  // the server's system has the whole message and its final "."
   bool Cancelled;
   bool PastDeadline;
   const char* Detail;
@@ -179,7 +243,7 @@ std::string Explain(const TOutcome& o, const TSmtpServer& server) {
   const std::string mayHave =
       " The server may have received the message: look for its answer before you send the "
       "orders again.";
-  const std::string nothing = ": nothing was sent.";
+  const std::string nothing = ": the message was not sent.";
   if (o.Cancelled) {
     const std::string cancelled = "The send to the mail server at " + where + " was cancelled ";
     if (o.HandedOver)
@@ -214,12 +278,12 @@ std::string Explain(const TOutcome& o, const TSmtpServer& server) {
              " does not offer STARTTLS, so nothing was sent in clear text. Choose another "
              "security setting only if the server really has no encryption.";
     case CURLE_PEER_FAILED_VERIFICATION:
-      return "The certificate of the mail server at " + where + " is not trusted: " + o.Detail +
-             ".";
+      return "The certificate of the mail server at " + where +
+             " is not trusted: " + AsSentence(o.Detail);
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CACERT_BADFILE:
-      return "No secure connection to the mail server at " + where + ": " + o.Detail + ".";
+      return "No secure connection to the mail server at " + where + ": " + AsSentence(o.Detail);
     default:
       break;
   }
@@ -250,7 +314,7 @@ std::string Explain(const TOutcome& o, const TSmtpServer& server) {
     return "The connection to the mail server at " + where + " was lost while " + Phase(command) +
            nothing;
   }
-  return "Sending through the mail server at " + where + " failed: " + o.Detail + "." +
+  return "Sending through the mail server at " + where + " failed: " + AsSentence(o.Detail) +
          (o.HandedOver ? mayHave : Said(o.Dialogue));
 }
 
@@ -269,6 +333,7 @@ TSendResult SendWithSmtp(const TSmtpServer& server, const std::string& from,
   watch.Deadline = Clock::now() + std::chrono::seconds(limit);
   TUpload upload{&message};
   TDialogue dialogue;
+  dialogue.Watch = &watch;
   char detail[CURL_ERROR_SIZE] = "";
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
   if (!curl) {
@@ -325,19 +390,29 @@ TSendResult SendWithSmtp(const TSmtpServer& server, const std::string& from,
   // A cancel shuts the connection libcurl waits on, so the wait ends at once.
   if (cancel) cancel->SetHook([&watch] { watch.ShutAll(); });
   const CURLcode code = curl_easy_perform(c);
+  curl_off_t sent = 0;
+  curl_easy_getinfo(c, CURLINFO_SIZE_UPLOAD_T, &sent);
   curl.reset();
   if (cancel) cancel->SetHook(nullptr);
   if (code == CURLE_OK) {
     result.Ok = true;
     return result;
   }
+  // The message went out whole when libcurl wrote all of it and nothing failed to be written
+  // (libcurl writes the final "." after it, and waits for the answer only once that is written
+  // too), and the server's system acknowledged every byte and did not reset the connection. A
+  // server that closes it with bytes unread resets it: it never read the final ".".
+  const TConnectionLook last = watch.LastLook();
+  const bool handedOver = sent == WireSize(message) && code != CURLE_SEND_ERROR && last.Known &&
+                          (last.State == TCP_ESTABLISHED || last.State == TCP_CLOSE_WAIT) &&
+                          last.Unacknowledged == 0;
   if (detail[0] == '\0') std::strncpy(detail, curl_easy_strerror(code), CURL_ERROR_SIZE - 1);
   result.LoginRefused = code == CURLE_LOGIN_DENIED;
   result.Cancelled = cancel && cancel->Cancelled();
   // A message the server refused after its final "." did not arrive.
-  result.MayHaveArrived = upload.Finished && AnswerCode(dialogue.Answer) < 400;
-  result.Error = Explain(
-      {code, dialogue, upload.Finished, result.Cancelled, watch.PastDeadline, detail}, server);
+  result.MayHaveArrived = handedOver && AnswerCode(dialogue.Answer) < 400;
+  result.Error =
+      Explain({code, dialogue, handedOver, result.Cancelled, watch.PastDeadline, detail}, server);
   return result;
 }
 

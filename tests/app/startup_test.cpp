@@ -612,5 +612,45 @@ TEST_F(Startup, StaleTemporaryFilesOfTheOutboxGoAtStart) {
   }
 }
 
+// The permission bits, for octal comparisons.
+unsigned Mode(const fs::path& path) {
+  return static_cast<unsigned>(fs::symlink_status(path).permissions() & fs::perms::all);
+}
+
+// An older version left the program folder, the outbox and the order mails in it readable by
+// others: the start makes them their owner's alone, in the outbox of the program folder or the
+// one the mail settings name. A mail without "#GALAXY", files outside the outbox and the file a
+// link in the outbox leads to keep their modes.
+TEST_F(Startup, WhatAnOlderVersionLeftReadableHoldingThePasswordIsNarrowedAtStart) {
+  WriteSampleGame();
+  const mode_t oldMask = ::umask(022);
+  for (const bool own : {false, true}) {
+    SCOPED_TRACE(own ? "outbox of the settings" : "outbox of the program folder");
+    const fs::path outbox = own ? Home() / "mail out" : Home() / "outbox";
+    const fs::path orders = outbox / "tovix-20250701-123456.eml";
+    const fs::path other = outbox / "hello.eml";
+    const fs::path outside = Home() / "reports" / "orders.eml";
+    const fs::path linked = outbox / "linked.eml";
+    fs::create_directories(outbox);
+    WriteFile(orders, "Subject: Orders\r\n\r\n#galaxy Meridian Humans pw\r\n#END\r\n");
+    WriteFile(other, "Subject: Hello\r\n\r\nNo orders here.\r\n");
+    WriteFile(outside, "#GALAXY Meridian Humans pw\r\n");
+    fs::create_symlink(outside, linked);
+    for (const fs::path& path : {orders, other, outside}) ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    for (const fs::path& path : {Home(), outbox}) ASSERT_EQ(::chmod(path.c_str(), 0755), 0);
+    if (own) WriteFile(StorePath(), "[Mail]\nOutbox=" + outbox.string() + "\n");
+
+    EXPECT_EQ(Run().Messages, std::vector<std::string>{});
+    EXPECT_EQ(Mode(Home()), 0700u);
+    EXPECT_EQ(Mode(outbox), 0700u);
+    EXPECT_EQ(Mode(orders), 0600u);
+    EXPECT_EQ(Mode(other), 0644u);
+    EXPECT_EQ(Mode(outside), 0644u);
+    EXPECT_TRUE(fs::is_symlink(linked));
+    fs::remove(linked);
+  }
+  ::umask(oldMask);
+}
+
 }  // namespace
 }  // namespace tovix

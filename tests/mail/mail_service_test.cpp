@@ -135,8 +135,8 @@ TEST_F(MailService, PlacesMessagesInTheOutboxAndOffersThem) {
   ASSERT_EQ(files.size(), 2u);
   const fs::path ordersFile = files[0] == relayFile ? files[1] : files[0];
   ASSERT_EQ(ui_.questions.size(), 2u);
-  EXPECT_EQ(ui_.questions[0], "Placed the relay message in the outbox as\r" + relayFile.string() +
-                                  "\r\rOpen the file in your mail program?");
+  EXPECT_EQ(ui_.questions[0], "Placed the relay message in the outbox as the file below.\r" +
+                                  relayFile.string() + "\r\rOpen the file in your mail program?");
   EXPECT_EQ(prompts_.opened, std::vector<fs::path>{relayFile});
   EXPECT_NE(test::ReadFileBytes(relayFile).find("\r\nX-Unsent: 1\r\n"), std::string::npos);
   EXPECT_EQ(test::ParseMail(ordersFile).To, "None");

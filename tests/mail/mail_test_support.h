@@ -16,6 +16,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -73,6 +74,19 @@ inline std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& d
   if (std::filesystem::exists(dir))
     for (const auto& e : std::filesystem::directory_iterator(dir)) files.push_back(e.path());
   return files;
+}
+
+// Where a message for the user stops being whole sentences: it does not end as a sentence does,
+// or one sentence runs into the next (a word, a blank and a capitalised word outside quotes, as
+// in "credentials invalid The password"). Empty when the message is whole.
+inline std::string BrokenSentence(const std::string& message) {
+  const std::string unquoted = std::regex_replace(message, std::regex("\"[^\"]*\""), "\"\"");
+  if (unquoted.empty() || std::string(".?!").find(unquoted.back()) == std::string::npos)
+    return "no sentence end";
+  std::smatch runOn;
+  if (std::regex_search(unquoted, runOn, std::regex("[a-z0-9,;)] [A-Z][a-z]")))
+    return "runs on at \"" + runOn.str() + "\"";
+  return {};
 }
 
 inline bool HaveAiosmtpd() {

@@ -47,7 +47,7 @@ TEST(SendmailProgram, FailuresSayWhatWentWrong) {
   const std::pair<std::string, std::vector<std::string>> rows[] = {
       {(folder / "missing").string(), {"could not be started: No such file or directory"}},
       {plain.string(), {"could not be started: Permission denied"}},
-      {refusing.string(), {"failed with exit code 75", "mail queue is full"}},
+      {refusing.string(), {"failed with exit code 75. It said:\r\"mail queue is full\"."}},
   };
   for (const auto& [program, parts] : rows) {
     SCOPED_TRACE(program);
@@ -56,6 +56,7 @@ TEST(SendmailProgram, FailuresSayWhatWentWrong) {
     EXPECT_NE(result.Error.find("The mail program \"" + program + "\""), std::string::npos);
     for (const std::string& part : parts)
       EXPECT_NE(result.Error.find(part), std::string::npos) << result.Error;
+    EXPECT_EQ(test::BrokenSentence(result.Error), "") << result.Error;
   }
 }
 

@@ -21,6 +21,7 @@
 #include "core/text/file_utils.h"
 #include "mail/mail_service.h"
 #include "mail/mail_transport.h"
+#include "mail/secret_files.h"
 #include "mail_test_support.h"
 #include "orders/order_file.h"
 #include "support/recording_ui.h"
@@ -155,6 +156,74 @@ TEST(SecretFiles, AreNeverReadableByOthersFromTheirFirstByte) {
         << file;
   EXPECT_EQ(test::FilesIn(outbox).size(), 30u);
   EXPECT_TRUE(ui.messages.empty());
+  ::umask(oldMask);
+}
+
+unsigned Mode(const fs::path& path) {
+  return static_cast<unsigned>(fs::symlink_status(path).permissions() & fs::perms::all);
+}
+
+// What the start narrows besides the plain mails the start-up test shows: the stored password
+// (not through a link named like it), and in the outbox nothing that is not a file of this user's
+// own: a pipe (which must not hold the start), a folder and what it holds, another user's file.
+TEST(SecretFiles, TheStartNarrowsOnlyTheUsersOwnFilesNeverThroughALinkOrAPipe) {
+  const mode_t oldMask = ::umask(0);
+  test::TempDir dir;
+  const fs::path program = dir / "Tovix";
+  const fs::path outbox = dir / "out";
+  const fs::path password = program / kMailPasswordFile;
+  const fs::path elsewhere = dir / "elsewhere";
+  const std::string galaxy = "#GALAXY Orion Arcturans pw\r\n";
+  fs::create_directories(program);
+  fs::create_directories(outbox / "old");
+  ::mkdir(elsewhere.c_str(), 0755);
+  struct TRow {
+    fs::path Path;
+    const char* Bytes;  // null: a pipe
+    unsigned Before, After;
+  };
+  const TRow rows[] = {
+      {password, "p\xC3\xA4sswort", 0644, 0600},
+      {elsewhere / "password", "secret", 0644, 0644},
+      {outbox / "pipe.eml", nullptr, 0644, 0644},
+      {outbox / "old" / "orders.eml", "#GALAXY Orion Arcturans pw", 0644, 0644},
+      {outbox / "ORDERS.EML", "Subject: x\r\n\r\n; #Galaxy in a comment\r\n", 0664, 0600},
+  };
+  for (const TRow& row : rows) {
+    if (row.Bytes)
+      std::ofstream(row.Path, std::ios::binary) << row.Bytes;
+    else
+      ASSERT_EQ(::mkfifo(row.Path.c_str(), row.Before), 0);
+    ASSERT_EQ(::chmod(row.Path.c_str(), row.Before), 0);
+  }
+  // A link named like the password file leads elsewhere: what it leads to stays.
+  const fs::path linkedProgram = dir / "linked";
+  fs::create_directories(linkedProgram);
+  fs::create_symlink(elsewhere / "password", linkedProgram / kMailPasswordFile);
+  // The outbox of the settings may itself be a link to the folder.
+  fs::create_symlink(outbox, dir / "outbox link");
+  ASSERT_EQ(::chmod(outbox.c_str(), 0777), 0);
+  ASSERT_EQ(::chmod((outbox / "old").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(program.c_str(), 0750), 0);
+
+  EXPECT_EQ(NarrowSecretFiles(program, dir / "outbox link", password), "");
+  EXPECT_EQ(NarrowSecretFiles(linkedProgram, dir / "missing", linkedProgram / kMailPasswordFile),
+            "");
+  for (const TRow& row : rows) EXPECT_EQ(Mode(row.Path), row.After) << row.Path;
+  EXPECT_EQ(Mode(program), 0700u);
+  EXPECT_EQ(Mode(outbox), 0700u);
+  EXPECT_EQ(Mode(elsewhere), 0755u);
+  EXPECT_EQ(Mode(outbox / "old"), 0755u);
+
+  // Another user's mail is not this one's to change (only the superuser can make one).
+  if (::geteuid() == 0) {
+    const fs::path theirs = outbox / "theirs.eml";
+    std::ofstream(theirs) << galaxy;
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(theirs.c_str(), 0644), 0);
+    EXPECT_EQ(NarrowSecretFiles(program, outbox, password), "");
+    EXPECT_EQ(Mode(theirs), 0644u);
+  }
   ::umask(oldMask);
 }
 

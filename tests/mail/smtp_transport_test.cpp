@@ -93,7 +93,7 @@ TEST_F(Smtp, EachFailureSaysWhatWentWrong) {
       {"wrong password beyond ASCII", [](TSmtpServer& s, auto&) { s.Password = "p\xC3\xA4ss"; },
        "The password holds letters beyond ASCII, which were sent as UTF-8", true},
       {"refused recipient", [](TSmtpServer&, auto& to) { to.push_back("nobody@refused.test"); },
-       "refused the recipient nobody@refused.test. The server said: 550"},
+       "refused the recipient nobody@refused.test. The server said: \"550"},
       {"closed port", [closed](TSmtpServer& s, auto&) { s.Port = closed; },
        "No mail server answers at 127.0.0.1:" + std::to_string(closed)},
       {"no STARTTLS", [&clearText](TSmtpServer& s, auto&) { s.Port = clearText.Port(); },
@@ -111,6 +111,7 @@ TEST_F(Smtp, EachFailureSaysWhatWentWrong) {
     EXPECT_FALSE(result.Ok);
     EXPECT_NE(result.Error.find(row.Part), std::string::npos) << result.Error;
     EXPECT_EQ(result.LoginRefused, row.LoginRefused);
+    EXPECT_EQ(test::BrokenSentence(result.Error), "") << result.Error;
     messages.insert(result.Error);
   }
   EXPECT_EQ(messages.size(), std::size(rows));
@@ -118,9 +119,17 @@ TEST_F(Smtp, EachFailureSaysWhatWentWrong) {
   EXPECT_FALSE(std::filesystem::exists(clearText.Message(1)));
 }
 
-TSendResult SendWatched(const TSmtpServer& settings) {
+// The orders with `comments` comment lines of 73 bytes added: 14000 make a megabyte, which the
+// connection's buffers on the way hold, 40000 are more than they hold. Lines that start with a
+// "." go doubled, and the count of what went out has them so.
+TSendResult SendWatched(const TSmtpServer& settings, int comments = 0) {
   TCancelToken cancel;
-  const std::string message = ComposeMessage(kOrders, MailStampNow(kOrders.From));
+  TMailMessage orders = kOrders;
+  orders.Body += ".\n... and more\n";
+  std::string line = "; ";
+  for (int i = 0; i < 70; ++i) line += static_cast<char>('a' + i % 26);
+  for (int i = 0; i < comments; ++i) orders.Body += line + "\n";
+  const std::string message = ComposeMessage(orders, MailStampNow(orders.From));
   return test::SendWatched(
       [&] { return SendWithSmtp(settings, kOrders.From, kOrders.To, message, &cancel); }, cancel);
 }
@@ -135,35 +144,57 @@ TSmtpServer Plain(const test::TSmtpTestServer& s, int limitSeconds) {
 }
 
 struct BrokenRow {
-  const char* Behaviour;
+  std::vector<std::string> Behaviour;
+  int Comments;
   std::vector<std::string> Parts;
   bool MayHaveArrived;
 };
 
 // A server that fails mid-way: the send ends within its limit of 2 s, and the message says what
-// happened and whether the server may have the message. Nothing quotes a server's "354 go
-// ahead" as a refusal.
+// happened and whether the server may have the message: only when it read the whole message and
+// its final "." may it have it. A small message may be written whole before the server drops it
+// 40 bytes in, a big one is not. Nothing quotes a server's "354 go ahead" as a refusal.
 TEST_F(Smtp, ADroppedOrSilentServerEndsTheSendWithinItsLimitAndSaysWhatIsKnown) {
+  const std::string notSent = "was lost while sending the message: the message was not sent.";
   const BrokenRow rows[] = {
-      {"silent-after-data",
+      {{"silent-after-data"},
+       0,
        {"did not confirm the message within 2 seconds", "may have received the message"},
        true},
-      {"close-after-data",
+      {{"silent-after-data"}, 40000, {"may have received the message"}, true},
+      {{"close-after-data"},
+       0,
        {"was lost after the whole message was sent", "may have received the message"},
        true},
-      {"close-at-rcpt", {"was lost while giving the recipients: nothing was sent."}, false},
-      {"refuse-data", {"refused the message. The server said: 554 5.7.1 Message refused"}, false},
+      {{"close-after-data"}, 40000, {"was lost after the whole message was sent"}, true},
+      {{"close-in-body", "40"}, 0, {notSent}, false},
+      // Written whole, final "." too, into buffers the server never empties.
+      {{"deaf-after-354"}, 14000, {"did not answer within 2 seconds"}, false},
+      // All of it and the final "." went out, but the server read only 40 bytes.
+      {{"reset-after-body", "40"}, 0, {notSent}, false},
+      {{"close-in-body", "40"}, 40000, {notSent}, false},
+      {{"close-in-body", "1000000"}, 40000, {notSent}, false},
+      {{"close-at-rcpt"},
+       0,
+       {"was lost while giving the recipients: the message was not sent."},
+       false},
+      {{"refuse-data"},
+       0,
+       {"refused the message. The server said: \"554 5.7.1 Message refused\"."},
+       false},
   };
   for (const BrokenRow& row : rows) {
-    SCOPED_TRACE(row.Behaviour);
-    test::TSmtpTestServer server({row.Behaviour}, "broken_smtp_server.py");
+    SCOPED_TRACE(row.Behaviour[0] + (row.Behaviour.size() > 1 ? " " + row.Behaviour[1] : "") +
+                 ", " + std::to_string(row.Comments) + " comment lines");
+    test::TSmtpTestServer server(row.Behaviour, "broken_smtp_server.py");
     ASSERT_TRUE(server.Ready()) << server.Output;
-    const TSendResult result = SendWatched(Plain(server, 2));
+    const TSendResult result = SendWatched(Plain(server, 2), row.Comments);
     EXPECT_FALSE(result.Ok);
     EXPECT_FALSE(result.Cancelled);
-    EXPECT_EQ(result.MayHaveArrived, row.MayHaveArrived);
+    EXPECT_EQ(result.MayHaveArrived, row.MayHaveArrived) << result.Error;
     for (const std::string& part : row.Parts)
       EXPECT_NE(result.Error.find(part), std::string::npos) << result.Error;
+    EXPECT_EQ(test::BrokenSentence(result.Error), "") << result.Error;
   }
   // Cut after "354 go ahead": lost, whatever libcurl had written by then, and refused nothing.
   test::TSmtpTestServer server({"close-after-354"}, "broken_smtp_server.py");

@@ -130,7 +130,8 @@ TEST(OrdersMail, MailOrdersAsksAboutErrorNotesAndTellsWhatWentWrong) {
   f.ui.answers = {true};
   mail->trigger();
   ASSERT_EQ(f.ui.messages.size(), 1u);
-  EXPECT_NE(f.ui.messages[0].find("exit code 1:\rno relay"), std::string::npos);
+  EXPECT_NE(f.ui.messages[0].find("exit code 1. It said:\r\"no relay"), std::string::npos)
+      << f.ui.messages[0];
   EXPECT_EQ(f.Lines(), orders);
 
   // Orders without an ERROR note go without a question.
