@@ -240,8 +240,13 @@ bool TAppEventList::KeyPressed(QObject* receiver, QKeyEvent* key) {
     if (item->OnShortCut) item->OnShortCut(key, handled);
     return handled;
   });
-  if (!handled && self && key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier)
-    HelpContext(HelpContextOf(qobject_cast<QWidget*>(receiver)), handled);
+  if (!handled && self && key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+    // A held F1 repeats its press: the page it asked for is opening already.
+    if (key->isAutoRepeat())
+      handled = true;
+    else
+      HelpContext(HelpContextOf(qobject_cast<QWidget*>(receiver)), handled);
+  }
   // An answered key goes no further up: a key not yet accepted would go on to the parents, and
   // its release, which may come while the answer runs (a help page opening), ends the guard
   // above, so that each parent would answer it again.

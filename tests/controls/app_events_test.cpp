@@ -148,6 +148,10 @@ TEST_F(AppEventsTest, OneF1AsksForHelpOnceAlsoWhenItsReleaseComesMeanwhile) {
     EXPECT_EQ(asked, press);
     EXPECT_TRUE(key.isAccepted());
   }
+  // A held F1 repeats its press; the page is asked for once.
+  QKeyEvent held(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier, QString(), true);
+  QApplication::sendEvent(first, &held);
+  EXPECT_EQ(asked, 2);
 }
 
 TEST_F(AppEventsTest, ExceptionGoesToItsHandlerElseIntoAMessageBox) {
