@@ -25,6 +25,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A game of race A whose reports a test wrote into a folder of its own.
+struct ReportFolderGame {
+  ReportFolderGame(const test::TempDir& dir, int lastTurn) {
+    state.Settings.spelD = (dir.path() / "%1s%0.03d.txt").string();
+    state.Settings.spelC = "A";
+    state.LastTurn = lastTurn;
+  }
+  GameState state;
+  TznSaveState store{""};
+  test::RecordingUserInterface ui;
+};
+
 TEST(TurnReportsWindowTest, OrionListAndMessageParts) {
   const fs::path orion = test::ReportsDir("orion");
   if (orion.empty()) GTEST_SKIP() << test::ReportsAbsent("orion");
@@ -68,13 +80,9 @@ TEST(TurnReportsWindowTest, SaveKeepsLineEndsAndEncoding) {
       "ORDERS RECEIVED\r\n";
   const fs::path file = dir.path() / "A001.txt";
   std::ofstream(file, std::ios::binary) << original;
-  GameState state;
-  state.Settings.spelD = (dir.path() / "%1s%0.03d.txt").string();
-  state.Settings.spelC = "A";
-  state.LastTurn = 1;
-  TznSaveState store("");
-  test::RecordingUserInterface ui;
-  TfrmTurnReports window(state, store, ui);
+  ReportFolderGame game(dir, 1);
+  test::RecordingUserInterface& ui = game.ui;
+  TfrmTurnReports window(game.state, game.store, ui);
   window.FillFiles();
   ASSERT_EQ(window.CurrentFile(), file.string());
   EXPECT_EQ(window.Editor()->toPlainText().toStdString(),
@@ -112,13 +120,9 @@ TEST(TurnReportsWindowTest, CharactersTheReportCannotHoldAreNamedAndNeverWritten
   const std::string original = "\t\tGalaxy Game Demo Turn 1 Report for Corvids\r\ncaf\xE9\r\n";
   const fs::path file = dir.path() / "A001.txt";
   std::ofstream(file, std::ios::binary) << original;
-  GameState state;
-  state.Settings.spelD = (dir.path() / "%1s%0.03d.txt").string();
-  state.Settings.spelC = "A";
-  state.LastTurn = 1;
-  TznSaveState store("");
-  test::RecordingUserInterface ui;
-  TfrmTurnReports window(state, store, ui);
+  ReportFolderGame game(dir, 1);
+  test::RecordingUserInterface& ui = game.ui;
+  TfrmTurnReports window(game.state, game.store, ui);
   window.FillFiles();
   window.SetShowPart(TReportPart::Whole);
   QPlainTextEdit& editor = *window.Editor();
@@ -170,13 +174,9 @@ TEST(TurnReportsWindowTest, ShowingAgainKeepsTheChosenReportAndItsEdits) {
   test::TempDir dir;
   for (const char* name : {"A001.txt", "A002.txt"})
     std::ofstream(dir.path() / name, std::ios::binary) << "\t\tReport " << name << "\n";
-  GameState state;
-  state.Settings.spelD = (dir.path() / "%1s%0.03d.txt").string();
-  state.Settings.spelC = "A";
-  state.LastTurn = 2;
-  TznSaveState store("");
-  test::RecordingUserInterface ui;
-  TfrmTurnReports window(state, store, ui);
+  ReportFolderGame game(dir, 2);
+  test::RecordingUserInterface& ui = game.ui;
+  TfrmTurnReports window(game.state, game.store, ui);
   window.NoteGameChange(gcGameRead);
   window.show();
   ASSERT_EQ(fs::path(window.CurrentFile()).filename(), "A002.txt");
