@@ -74,6 +74,16 @@ QRect TitleBar(const QWidget& w) {
   return QRect(f.left(), f.top(), f.width(), w.geometry().top() - f.top());
 }
 
+// The window the window manager has made active (_NET_ACTIVE_WINDOW); 0 for none.
+WId ActiveWindowOfTheManager() {
+  QProcess xprop;
+  xprop.start("xprop", {"-root", "_NET_ACTIVE_WINDOW"});
+  if (!xprop.waitForFinished(20000)) return 0;
+  const QString out = QString::fromLatin1(xprop.readAllStandardOutput());
+  const int at = out.indexOf("0x");
+  return at < 0 ? 0 : out.mid(at + 2).trimmed().toULongLong(nullptr, 16);
+}
+
 bool Xdotool(const QStringList& arguments) {
   return QProcess::execute("xdotool", arguments) == 0;
 }
@@ -141,6 +151,8 @@ TEST_F(PlacementOverSessions, WindowsOpenClearOfTheMainWindowAndComeBackWhereThe
     TfrmMain& main = *w.Main();
     mainFrame_ = FrameOf(main);
     ASSERT_TRUE(test::FocusForKeys(main, main));
+    // The window manager's key binding acts on the window it has made active.
+    ASSERT_TRUE(test::WaitFor([&] { return ActiveWindowOfTheManager() == main.winId(); }));
     ASSERT_TRUE(test::PressKeys({"alt+F4"}));
     EXPECT_TRUE(test::WaitFor([&] { return !main.isVisible(); })) << "Alt+F4";
   });

@@ -87,12 +87,21 @@ void SetClientGeometry(QWidget& window, const TScreenRect& r) {
     native->setGeometry(r.Left, r.Top, r.Width(), r.Height());
 }
 
+namespace {
+
+// The frame the window system told for `window`, else for another shown window.
+bool ToldFrameOrSiblings(const QWidget& window, TFrameMargins& margins) {
+  if (KnownFrame(window, margins)) return true;
+  for (const QWidget* other : QApplication::topLevelWidgets())
+    if (other != &window && IsFramedWindow(*other) && KnownFrame(*other, margins)) return true;
+  return false;
+}
+
+}  // namespace
+
 TFrameMargins FrameMarginsOf(const QWidget& window) {
   TFrameMargins margins;
-  if (KnownFrame(window, margins)) return margins;
-  for (const QWidget* other : QApplication::topLevelWidgets())
-    if (other != &window && IsFramedWindow(*other) && KnownFrame(*other, margins)) return margins;
-  return kGuessedFrame;
+  return ToldFrameOrSiblings(window, margins) ? margins : kGuessedFrame;
 }
 
 TPlacementScene PlacementSceneFor(const QWidget& window) {
@@ -126,7 +135,10 @@ void KeepPlaceOnceFramed(QWidget& window, bool fixedSize) {
   if (!window.isVisible() ||
       window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
     return;
-  const TFrameMargins margins = ToldFrameOf(window);
+  // Qt may miss the frame extents a window manager sets early: the frame of another window then
+  // stands in, never a guess; where no window has a frame told, there are none.
+  TFrameMargins margins;
+  if (!ToldFrameOrSiblings(window, margins)) margins = {};
   const std::vector<TScreenRect> screens = ScreenRects();
   const TScreenRect now = ToScreenRect(window.geometry());
   TScreenRect r = KeepFrameOnScreen(now, margins, screens, fixedSize);
@@ -271,6 +283,9 @@ void TToolWindow::SizeToShowLists(int mostWidth) {
 }
 
 void TToolWindow::PlaceFirstTime(QSize size) {
+  // The layout's least size holds once the window shows: a place for less would hang over the
+  // screen's edge by the difference.
+  size = size.expandedTo(minimumSizeHint()).expandedTo(minimumSize());
   const TFrameMargins margins = FrameMarginsOf(*this);
   const TScreenRect r =
       FirstPlacement(size.width(), size.height(), margins, PlacementSceneFor(*this));

@@ -47,7 +47,8 @@ void KeepWindowOnScreen(QWidget& window, bool fixedSize = false);
 // tells none (no window manager, the offscreen platform) or has not yet.
 TFrameMargins ToldFrameOf(const QWidget& window);
 // Once the frame is known: the whole frame on a screen, and its title bar not under the main
-// window while that stays on top.
+// window while that stays on top. The frame is the window's own as told, else another window's
+// as told, else none: never a guess.
 void KeepPlaceOnceFramed(QWidget& window, bool fixedSize = false);
 // Calls `then` once, at the next time the native window of `window` is exposed; by then the
 // window manager has framed it and told the frame. The window must have its native window.
