@@ -12,9 +12,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QMainWindow>
 #include <QPushButton>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -35,7 +33,6 @@
 #include "support/recording_services.h"
 #include "support/recording_ui.h"
 #include "views/send_rows.h"
-#include "windows/base/window_stacking.h"
 #include "windows/expressions/calculation_dialogs.h"
 #include "windows/expressions/group_filter_dialog.h"
 #include "windows/planets/advanced_send_dialog.h"
@@ -559,48 +556,6 @@ TEST_F(PlanetSelect, EscapeClosesThePickerAsCancel) {
   const int selected = picker->PlanetList()->SelectedCount();
   picker->SelectPlanet(PlanetAt(4));
   EXPECT_EQ(picker->PlanetList()->SelectedCount(), selected);
-}
-
-// With the main window shown and staying on top, the picker and the "Advanced Send" it opens are
-// transient for it (the picker directly, the dialog through the picker), so the window manager
-// keeps them above it; "Advanced Send" fills the room below the main window instead of lying
-// under it.
-TEST_F(PlanetSelect, ThePickerAndAdvancedSendStackAboveTheMainWindow) {
-  QMainWindow main;
-  main.setWindowFlag(Qt::WindowStaysOnTopHint);
-  main.setGeometry(10, 10, 900, 80);
-  main.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-  TDialogStacking stacking;
-  qApp->installEventFilter(&stacking);
-
-  TGroup* g = OwnGroup(false);
-  ASSERT_NE(g, nullptr);
-  picker->ShowPicker(Request({g}, true, 10));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(picker.get()));
-  EXPECT_EQ(picker->windowHandle()->transientParent(), main.windowHandle());
-  EXPECT_FALSE(picker->frameGeometry().intersects(main.frameGeometry()));
-
-  picker->SelectRows({SourceRow(2), SourceRow(6)});
-  bool above = false;
-  QRect frame;
-  picker->RunAdvanced = [&](TfrmAdvancedSend& dialog) {
-    dialog.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    above = StacksAboveMainWindow(dialog);
-    frame = dialog.frameGeometry();
-    EXPECT_FALSE(dialog.isMaximized());
-    dialog.hide();
-    return false;
-  };
-  picker->AdvancedClicked();
-  qApp->removeEventFilter(&stacking);
-  EXPECT_TRUE(above);
-  const QRect area = main.screen()->availableGeometry();
-  EXPECT_FALSE(frame.intersects(main.frameGeometry())) << "under the main window";
-  EXPECT_TRUE(area.contains(frame));
-  EXPECT_GE(frame.height(), area.bottom() - main.frameGeometry().bottom() - 1) << "the room's";
-  EXPECT_EQ(frame.width(), area.width());
 }
 
 }  // namespace
