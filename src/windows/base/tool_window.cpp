@@ -4,10 +4,8 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLayout>
-#include <QMainWindow>
 #include <QScreen>
 #include <QSplitter>
-#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <utility>
@@ -116,14 +114,6 @@ TPlacementScene PlacementSceneFor(const QWidget& window) {
     (w == main ? scene.KeepClear : scene.OpenWindows).push_back(frame);
   }
   return scene;
-}
-
-void KeepWindowOnScreen(QWidget& window, bool fixedSize) {
-  if (window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
-    return;
-  const TScreenRect now = ToScreenRect(window.geometry());
-  const TScreenRect r = KeepFrameOnScreen(now, FrameMarginsOf(window), ScreenRects(), fixedSize);
-  if (r != now) SetClientGeometry(window, r);
 }
 
 TFrameMargins ToldFrameOf(const QWidget& window) {

@@ -41,8 +41,6 @@ TFrameMargins FrameMarginsOf(const QWidget& window);
 // The screen `window` opens on (the main window's), the main window to keep clear and the other
 // shown windows, for a first placement.
 TPlacementScene PlacementSceneFor(const QWidget& window);
-// Moves (and shrinks, unless `fixedSize`) `window` so that its whole frame lies on a screen.
-void KeepWindowOnScreen(QWidget& window, bool fixedSize = false);
 // The frame's widths as the window system told them for the shown `window`; none (all 0) where it
 // tells none (no window manager, the offscreen platform) or has not yet.
 TFrameMargins ToldFrameOf(const QWidget& window);
