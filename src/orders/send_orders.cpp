@@ -76,6 +76,39 @@ std::string PickerCaption(const TSendGroups& groups) {
   return caption;
 }
 
+namespace {
+
+std::string Ships(int64_t count) {
+  return std::to_string(count) + (count == 1 ? " ship" : " ships");
+}
+
+}  // namespace
+
+std::string PickerGroupsText(const TSendGroups& groups, const TShipsLeft& shipsLeft) {
+  constexpr size_t kNamed = 8;
+  std::vector<int32_t> ships;
+  int64_t total = 0;
+  for (const auto& [key, group] : groups) {
+    ships.push_back(group ? shipsLeft(key, *group) : 0);
+    total += ships.back();
+  }
+  std::string text;
+  if (groups.size() > 1)
+    text = "Sends " + std::to_string(groups.size()) + " groups, " + Ships(total) + ":\n";
+  int64_t rest = total;
+  for (size_t i = 0; i < groups.size() && i < kNamed; ++i) {
+    const TGroup* group = groups[i].second;
+    text += (groups.size() > 1 ? "group " : "Sends group ") + std::to_string(groups[i].first) +
+            ": " + Ships(ships[i]);
+    if (group && group->ShipType) text += " of " + group->ShipType->Name;
+    text += "\n";
+    rest -= ships[i];
+  }
+  if (groups.size() > kNamed)
+    text += "and " + std::to_string(groups.size() - kNamed) + " more, " + Ships(rest) + "\n";
+  return text;
+}
+
 std::string SpreadOrders(const TSendGroups& groups, const std::vector<std::string>& planets,
                          const TSendOptions& options, const TShipsLeft& shipsLeft) {
   std::vector<std::string> lines;

@@ -33,6 +33,10 @@ struct TSendOptions {
 // The picker's title: "Select Planet(s)" and the groups it sends ("group 5", "groups 5, 12 and
 // 177"; past eight numbers, how many more).
 std::string PickerCaption(const TSendGroups& groups);
+// The picker's text of what it sends, one line per group with the ships no order has taken and
+// their design ("group 163: 25 ships of Cruiser"), under a line with the totals when there are
+// several groups; past eight groups, how many more and their ships. Lines end with LF.
+std::string PickerGroupsText(const TSendGroups& groups, const TShipsLeft& shipsLeft);
 
 // "Select Cargo Type" with "COL", "CAP" and "MAT", "COL" chosen first: the cargo chosen, or
 // pcNone when the user cancels.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -315,6 +316,29 @@ TEST(PickerCaption, NamesTheGroupsItSends) {
   EXPECT_EQ(caption({5, 12, 177}), "Select Planet(s) - groups 5, 12 and 177");
   EXPECT_EQ(caption({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}),
             "Select Planet(s) - groups 1, 2, 3, 4, 5, 6, 7, 8 and 2 more");
+}
+
+// The picker's text names each group with the ships it sends and their design; past eight groups
+// it counts the rest and their ships.
+TEST(PickerGroupsText, NamesEachGroupWithItsShips) {
+  TShipType cruiser("Cruiser", TGameType::NG);
+  std::vector<std::unique_ptr<TGroup>> owned;
+  TSendGroups groups;
+  for (int32_t n = 1; n <= 10; ++n) {
+    owned.push_back(std::make_unique<TGroup>());
+    owned.back()->ShipType = n == 2 ? nullptr : &cruiser;
+    groups.emplace_back(n * 10, owned.back().get());
+  }
+  // The ships no order took: the group's number over ten.
+  const TShipsLeft left = [](int32_t number, const TGroup&) { return number / 10; };
+  EXPECT_EQ(PickerGroupsText({groups[0]}, left), "Sends group 10: 1 ship of Cruiser\n");
+  EXPECT_EQ(PickerGroupsText({groups[0], groups[1]}, left),
+            "Sends 2 groups, 3 ships:\ngroup 10: 1 ship of Cruiser\ngroup 20: 2 ships\n");
+  const std::string all = PickerGroupsText(groups, left);
+  EXPECT_EQ(all.substr(0, all.find('\n')), "Sends 10 groups, 55 ships:");
+  EXPECT_EQ(all.substr(all.rfind('\n', all.size() - 2) + 1), "and 2 more, 19 ships\n");
+  EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 10);
+  EXPECT_EQ(PickerGroupsText({}, left), "");
 }
 
 // The speed of a group sent on its own: 20 x drive x drive tech / (mass + load / cargo tech).

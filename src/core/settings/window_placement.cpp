@@ -1,6 +1,8 @@
 #include "core/settings/window_placement.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 #include <tuple>
 
 namespace tovix {
@@ -24,6 +26,18 @@ TScreenRect ShiftOnto(const TScreenRect& frame, const TScreenRect& area) {
   return {left, top, left + frame.Width(), top + frame.Height()};
 }
 
+// The screen `frame` overlaps most, the first when it overlaps none.
+const TScreenRect* ScreenOf(const TScreenRect& frame, const std::vector<TScreenRect>& screens) {
+  const TScreenRect* area = &screens.front();
+  int64_t most = 0;
+  for (const TScreenRect& s : screens)
+    if (const int64_t o = OverlapArea(frame, s); o > most) {
+      most = o;
+      area = &s;
+    }
+  return area;
+}
+
 }  // namespace
 
 TScreenRect FrameOf(const TScreenRect& client, const TFrameMargins& m) {
@@ -39,18 +53,61 @@ TScreenRect KeepFrameOnScreen(const TScreenRect& client, const TFrameMargins& ma
                               const std::vector<TScreenRect>& screens, bool fixedSize) {
   if (screens.empty()) return client;
   TScreenRect frame = FrameOf(client, margins);
-  const TScreenRect* area = &screens.front();
-  int64_t most = 0;
-  for (const TScreenRect& s : screens)
-    if (const int64_t o = OverlapArea(frame, s); o > most) {
-      most = o;
-      area = &s;
-    }
+  const TScreenRect* area = ScreenOf(frame, screens);
   if (!fixedSize) {
     frame.Right = frame.Left + std::min(frame.Width(), area->Width());
     frame.Bottom = frame.Top + std::min(frame.Height(), area->Height());
   }
   return ClientOf(ShiftOnto(frame, *area), margins);
+}
+
+namespace {
+
+bool TitleBarClear(const TScreenRect& client, const TFrameMargins& margins,
+                   const std::vector<TScreenRect>& covering) {
+  const TScreenRect frame = FrameOf(client, margins);
+  const TScreenRect bar{frame.Left, frame.Top, frame.Right, client.Top};
+  return std::none_of(covering.begin(), covering.end(),
+                      [&bar](const TScreenRect& r) { return OverlapArea(bar, r) > 0; });
+}
+
+int64_t Distance(const TScreenRect& a, const TScreenRect& b) {
+  return std::abs(int64_t{a.Left} - b.Left) + std::abs(int64_t{a.Top} - b.Top);
+}
+
+}  // namespace
+
+TScreenRect KeepTitleBarClear(const TScreenRect& client, const TFrameMargins& margins,
+                              const std::vector<TScreenRect>& covering,
+                              const std::vector<TScreenRect>& screens, bool fixedSize) {
+  if (TitleBarClear(client, margins, covering)) return client;
+  const TScreenRect frame = FrameOf(client, margins);
+  // A window that can be resized gives up what would hang over the screen's edge, rather than
+  // being shifted back under the covering frame.
+  const TScreenRect* area = screens.empty() ? nullptr : ScreenOf(frame, screens);
+  std::vector<TScreenRect> tries;
+  for (const TScreenRect& r : covering) {
+    if (const int32_t down = r.Bottom - frame.Top; down > 0) {
+      TScreenRect t{client.Left, client.Top + down, client.Right, client.Bottom + down};
+      if (area && !fixedSize)
+        t.Bottom = std::max(std::min(t.Bottom, area->Bottom - margins.Bottom), t.Top + 1);
+      tries.push_back(t);
+    }
+    if (const int32_t right = r.Right - frame.Left; right > 0) {
+      TScreenRect t{client.Left + right, client.Top, client.Right + right, client.Bottom};
+      if (area && !fixedSize)
+        t.Right = std::max(std::min(t.Right, area->Right - margins.Right), t.Left + 1);
+      tries.push_back(t);
+    }
+  }
+  std::optional<TScreenRect> best;
+  for (const TScreenRect& t : tries) {
+    const TScreenRect kept =
+        screens.empty() ? t : KeepFrameOnScreen(t, margins, screens, fixedSize);
+    if (!TitleBarClear(kept, margins, covering)) continue;
+    if (!best || Distance(kept, client) < Distance(*best, client)) best = kept;
+  }
+  return best.value_or(client);
 }
 
 TScreenRect FirstPlacementRoom(const TPlacementScene& scene) {

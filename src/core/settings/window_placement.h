@@ -32,6 +32,14 @@ TScreenRect ClientOf(const TScreenRect& frame, const TFrameMargins& margins);
 TScreenRect KeepFrameOnScreen(const TScreenRect& client, const TFrameMargins& margins,
                               const std::vector<TScreenRect>& screens, bool fixedSize);
 
+// The client rectangle moved so that the title bar of its frame (the band of `margins.Top` above
+// the client) lies under none of `covering` (the frames of windows that stay on top): just below
+// such a frame or just right of it, whichever moves the window less, the frame then kept on the
+// screens. Unchanged when the title bar is clear already or when no such move clears it.
+TScreenRect KeepTitleBarClear(const TScreenRect& client, const TFrameMargins& margins,
+                              const std::vector<TScreenRect>& covering,
+                              const std::vector<TScreenRect>& screens, bool fixedSize);
+
 // What a first placement has to keep clear of.
 struct TPlacementScene {
   TScreenRect Area;                      // the available area of the screen to open on

@@ -139,10 +139,11 @@ class IGroupFilterService {
 class IDestinationPickerService {
  public:
   virtual ~IDestinationPickerService() = default;
-  // A pick is under way (the picker takes one request at a time).
+  // A pick is under way (the picker serves one request at a time).
   virtual bool PickerActive() const = 0;
-  // Starts a pick of the request's groups and shows the picker; a request without groups
-  // starts none.
+  // Starts a pick of the request's groups and shows the picker; a request made while a pick is
+  // under way takes its place. A request without groups starts none and leaves a pick under way
+  // as it is.
   virtual void ShowPicker(const TPickerRequest& request) = 0;
   // The picker is on the screen, and whether it spreads ships over several planets (which
   // allows "Advanced" and the map's Alt-drag).

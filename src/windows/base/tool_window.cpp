@@ -4,16 +4,15 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLayout>
-#include <QMainWindow>
 #include <QScreen>
 #include <QSplitter>
-#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <utility>
 
 #include "controls/zn_list_view.h"
 #include "platform/latin1.h"
+#include "windows/base/window_stacking.h"
 
 namespace tovix {
 
@@ -71,6 +70,13 @@ TWindowShowState ShowStateOf(const QWidget& window) {
   return TWindowShowState::Normal;
 }
 
+void SetWindowStateOf(QWidget& window, Qt::WindowStates state) {
+  if (window.isVisible())
+    window.setWindowState(state);
+  else
+    window.overrideWindowState(state);
+}
+
 void SetClientGeometry(QWidget& window, const TScreenRect& r) {
   window.setGeometry(r.Left, r.Top, r.Width(), r.Height());
   // A hidden window whose native window exists already (made early for its stay-on-top switch)
@@ -79,19 +85,26 @@ void SetClientGeometry(QWidget& window, const TScreenRect& r) {
     native->setGeometry(r.Left, r.Top, r.Width(), r.Height());
 }
 
+namespace {
+
+// The frame the window system told for `window`, else for another shown window.
+bool ToldFrameOrSiblings(const QWidget& window, TFrameMargins& margins) {
+  if (KnownFrame(window, margins)) return true;
+  for (const QWidget* other : QApplication::topLevelWidgets())
+    if (other != &window && IsFramedWindow(*other) && KnownFrame(*other, margins)) return true;
+  return false;
+}
+
+}  // namespace
+
 TFrameMargins FrameMarginsOf(const QWidget& window) {
   TFrameMargins margins;
-  if (KnownFrame(window, margins)) return margins;
-  for (const QWidget* other : QApplication::topLevelWidgets())
-    if (other != &window && IsFramedWindow(*other) && KnownFrame(*other, margins)) return margins;
-  return kGuessedFrame;
+  return ToldFrameOrSiblings(window, margins) ? margins : kGuessedFrame;
 }
 
 TPlacementScene PlacementSceneFor(const QWidget& window) {
   TPlacementScene scene;
-  const QMainWindow* main = nullptr;
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* m = qobject_cast<QMainWindow*>(w); m && m != &window && m->isVisible()) main = m;
+  const QWidget* main = ShownMainWindow(&window);
   const QScreen* screen = main && main->screen() ? main->screen() : window.screen();
   if (!screen) screen = QGuiApplication::primaryScreen();
   if (screen) scene.Area = ToScreenRect(screen->availableGeometry());
@@ -103,24 +116,80 @@ TPlacementScene PlacementSceneFor(const QWidget& window) {
   return scene;
 }
 
-void KeepWindowOnScreen(QWidget& window, bool fixedSize) {
-  if (window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+TFrameMargins ToldFrameOf(const QWidget& window) {
+  TFrameMargins margins;
+  return KnownFrame(window, margins) ? margins : TFrameMargins{};
+}
+
+void KeepPlaceOnceFramed(QWidget& window, bool fixedSize) {
+  if (!window.isVisible() ||
+      window.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
     return;
+  // Qt may miss the frame extents a window manager sets early: the frame of another window then
+  // stands in, never a guess; where no window has a frame told, there are none.
+  TFrameMargins margins;
+  if (!ToldFrameOrSiblings(window, margins)) margins = {};
+  const std::vector<TScreenRect> screens = ScreenRects();
   const TScreenRect now = ToScreenRect(window.geometry());
-  const TScreenRect r = KeepFrameOnScreen(now, FrameMarginsOf(window), ScreenRects(), fixedSize);
+  TScreenRect r = KeepFrameOnScreen(now, margins, screens, fixedSize);
+  // A window stacked above the main window is not hidden by it.
+  const QWidget* main = ShownMainWindow(&window);
+  if (main && main->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+      !StacksAboveMainWindow(window)) {
+    const TScreenRect mainFrame = FrameOf(ToScreenRect(main->geometry()), FrameMarginsOf(*main));
+    r = KeepTitleBarClear(r, margins, {mainFrame}, screens, fixedSize);
+  }
   if (r != now) SetClientGeometry(window, r);
+}
+
+namespace {
+
+// Runs its task once, at the first exposure of the native window it watches.
+class TExposeWatcher : public QObject {
+ public:
+  TExposeWatcher(QWindow* window, std::function<void()> then)
+      : QObject(window), window_(window), then_(std::move(then)) {
+    window_->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == window_ && event->type() == QEvent::Expose && window_->isExposed() && then_) {
+      window_->removeEventFilter(this);
+      const std::function<void()> then = std::exchange(then_, nullptr);
+      deleteLater();
+      then();
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QWindow* window_;
+  std::function<void()> then_;
+};
+
+}  // namespace
+
+void WhenExposed(QWidget& window, std::function<void()> then) {
+  if (QWindow* native = window.windowHandle()) new TExposeWatcher(native, std::move(then));
+}
+
+TScreenRect RoomBesideMainWindow(const QWidget& window) {
+  return ClientOf(FirstPlacementRoom(PlacementSceneFor(window)), FrameMarginsOf(window));
 }
 
 void ApplyPlacementChange(QWidget& window, const TPlacementChange& change, bool fixedSize) {
   if (change.Normal) {
-    SetClientGeometry(window, KeepFrameOnScreen(*change.Normal, FrameMarginsOf(window),
-                                                ScreenRects(), fixedSize));
+    // The frame the window system told, or none: a frame guessed larger than the real one
+    // would move every window that touched a screen's edge by the difference.
+    SetClientGeometry(
+        window, KeepFrameOnScreen(*change.Normal, ToldFrameOf(window), ScreenRects(), fixedSize));
   }
   if (change.ShowState) {
     Qt::WindowStates st = window.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
     if (*change.ShowState == TWindowShowState::Minimized) st |= Qt::WindowMinimized;
     if (*change.ShowState == TWindowShowState::Maximized) st |= Qt::WindowMaximized;
-    window.setWindowState(st);
+    SetWindowStateOf(window, st);
   }
 }
 
@@ -148,7 +217,10 @@ void TToolWindow::LoadState() {
 }
 
 void TToolWindow::SaveState() {
-  SaveFormPlacement(store_, stateName_, ShowStateOf(*this), NormalRectOf(*this), 0);
+  // A window not shown in this run keeps the placement stored before (or none, so that its
+  // first opening is placed by the rules): what it has now is no place the user chose.
+  if (shownBefore_)
+    SaveFormPlacement(store_, stateName_, ShowStateOf(*this), NormalRectOf(*this), 0);
   store_.WriteBool(ShowOnStartupSection(), "ShowOnStartup", isVisible());
   SaveOwnState();
 }
@@ -201,6 +273,9 @@ void TToolWindow::SizeToShowLists(int mostWidth) {
 }
 
 void TToolWindow::PlaceFirstTime(QSize size) {
+  // The layout's least size holds once the window shows: a place for less would hang over the
+  // screen's edge by the difference.
+  size = size.expandedTo(minimumSizeHint()).expandedTo(minimumSize());
   const TFrameMargins margins = FrameMarginsOf(*this);
   const TScreenRect r =
       FirstPlacement(size.width(), size.height(), margins, PlacementSceneFor(*this));
@@ -227,14 +302,15 @@ void TToolWindow::setVisible(bool visible) {
     // A window the settings or its caller placed stays there.
     placeFirstTime_ = !placementRestored_ && !testAttribute(Qt::WA_Moved);
     if (placeFirstTime_) {
-      // Nothing stored made it minimised while hidden; shown, it opens in its first place.
-      if (windowState() & Qt::WindowMinimized) {
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-      }
       PlaceFirstTime(IsFixedSize() ? size() : FirstShowSize(FirstRoom()));
+      // Nothing stored made it minimised while hidden; shown, it opens in its first place.
+      SetWindowStateOf(*this, windowState() & ~Qt::WindowMinimized);
     }
   }
+  // The native window takes the state now (SetWindowStateOf), placed by now.
+  if (QWindow* native = windowHandle();
+      visible && native && native->windowStates() != windowState())
+    native->setWindowStates(windowState());
   QWidget::setVisible(visible);
 }
 
@@ -246,9 +322,6 @@ void TToolWindow::FirstShown() {
     SizeToShowLists(FirstRoom().width());
     if (size() != before) PlaceFirstTime(size());
   }
-  // The window system tells the frame only once the window is shown: a frame larger than the
-  // one guessed may hang over the screen's edge until then.
-  QTimer::singleShot(0, this, [this] { KeepWindowOnScreen(*this, IsFixedSize()); });
 }
 
 void TToolWindow::NoteGameChange(TGameChanges changes) {
@@ -263,6 +336,19 @@ void TToolWindow::RefreshPending() {
 
 void TToolWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
+  // Qt sends a hidden window a show event when it stops being minimised: the window shows only
+  // with setVisible, placed by then.
+  if (!isVisible()) return;
+  // The window system tells the frame once it has framed the window: then the frame is checked
+  // against the screens and the main window. (A frame larger than the one guessed at the first
+  // placement may hang over the screen's edge until then.)
+  if (!frameCheckPending_) {
+    frameCheckPending_ = true;
+    WhenExposed(*this, [this] {
+      frameCheckPending_ = false;
+      KeepPlaceOnceFramed(*this, IsFixedSize());
+    });
+  }
   RefreshPending();
   if (!firstShown_) {
     firstShown_ = true;

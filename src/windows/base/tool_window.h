@@ -7,6 +7,7 @@
 // already open.
 
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,17 @@ std::vector<TScreenRect> ScreenRects();
 // The window's normal (restored) rectangle and its state, as the placement rules store them.
 TScreenRect NormalRectOf(const QWidget& window);
 TWindowShowState ShowStateOf(const QWidget& window);
-// Applies what the placement rules decided; a stored rectangle is kept on the screens
-// (KeepFrameOnScreen).
+// Applies what the placement rules decided. A stored rectangle is taken as it is, moved only
+// when the client itself is off the screens: the frame is not known before the window shows, and
+// a guessed one would move a window that touched a screen's edge. KeepPlaceOnceFramed checks the
+// frame once it is known.
 void ApplyPlacementChange(QWidget& window, const TPlacementChange& change, bool fixedSize = false);
 
+// Sets the window state. A hidden window's changes in the widget alone: Qt maps the native
+// window of a minimised window as it stops being minimised (X11), shown or not, and the window
+// manager would place it there before the window places itself. A tool window gives its native
+// window the state as it shows.
+void SetWindowStateOf(QWidget& window, Qt::WindowStates state);
 // Sets the client rectangle of a top-level window, shown or not.
 void SetClientGeometry(QWidget& window, const TScreenRect& r);
 // The frame's widths around `window`: its own once the window system has told them, else those
@@ -33,8 +41,19 @@ TFrameMargins FrameMarginsOf(const QWidget& window);
 // The screen `window` opens on (the main window's), the main window to keep clear and the other
 // shown windows, for a first placement.
 TPlacementScene PlacementSceneFor(const QWidget& window);
-// Moves (and shrinks, unless `fixedSize`) `window` so that its whole frame lies on a screen.
-void KeepWindowOnScreen(QWidget& window, bool fixedSize = false);
+// The frame's widths as the window system told them for the shown `window`; none (all 0) where it
+// tells none (no window manager, the offscreen platform) or has not yet.
+TFrameMargins ToldFrameOf(const QWidget& window);
+// Once the frame is known: the whole frame on a screen, and its title bar not under the main
+// window while that stays on top. The frame is the window's own as told, else another window's
+// as told, else none: never a guess.
+void KeepPlaceOnceFramed(QWidget& window, bool fixedSize = false);
+// Calls `then` once, at the next time the native window of `window` is exposed; by then the
+// window manager has framed it and told the frame. The window must have its native window.
+void WhenExposed(QWidget& window, std::function<void()> then);
+// The client rectangle that fills the room beside the shown main window (FirstPlacementRoom):
+// where a large dialog neither covers the main window nor lies under it.
+TScreenRect RoomBesideMainWindow(const QWidget& window);
 
 class TToolWindow : public QWidget, public IFormState {
   Q_OBJECT
@@ -102,7 +121,8 @@ class TToolWindow : public QWidget, public IFormState {
   bool placementRestored_ = false;  // LoadState put the window where the user left it
   bool shownBefore_ = false;
   bool firstShown_ = false;
-  bool placeFirstTime_ = false;  // the first show places the window
+  bool placeFirstTime_ = false;     // the first show places the window
+  bool frameCheckPending_ = false;  // waits for the frame, to check the place against it
   TGameChanges pending_ = gcNone;
 };
 

@@ -9,7 +9,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStatusBar>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -21,6 +20,7 @@
 #include "platform/latin1.h"
 #include "windows/base/modal_loop.h"
 #include "windows/base/tool_window.h"
+#include "windows/base/window_stacking.h"
 #include "windows/frame/window_catalogue.h"
 #include "windows/frame/window_registry.h"
 #include "windows/texts/report_tabs.h"
@@ -82,7 +82,7 @@ TToolbarAction ToolbarAction(bool minimized, bool visible, Qt::MouseButton butto
 void PressToolbarWindow(QWidget& window, Qt::MouseButton button) {
   switch (ToolbarAction(window.isMinimized(), window.isVisible(), button)) {
     case TToolbarAction::RestoreAndShow:
-      window.setWindowState(window.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+      SetWindowStateOf(window, window.windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
       if (!window.isVisible()) window.show();
       break;
     case TToolbarAction::Show:
@@ -119,6 +119,9 @@ TfrmMain::TfrmMain(TWindowRegistry& windows, QWidget* parent)
   setObjectName("frmMain");
   setWindowTitle("Tovix");
   BuildForm();
+
+  // Every dialog opens above this window, which stays on top at first.
+  qApp->installEventFilter(new TDialogStacking(this));
 
   appEvents_ = new TAppEvents(this);
   appEvents_->OnHelp = [this](int, intptr_t context, bool&) {
@@ -265,13 +268,15 @@ void TfrmMain::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (shown_) return;
   shown_ = true;
-  // Placed with a guessed frame: in the corner again once the window system has told the real
-  // one.
-  if (placedFirstTime_)
-    QTimer::singleShot(0, this, [this] {
+  // The window system tells the frame once it has framed the window. Placed with a guessed
+  // frame: in the corner again with the real one; restored: its whole frame on a screen.
+  WhenExposed(*this, [this] {
+    if (placedFirstTime_)
       SetClientGeometry(*this, FirstPlacement(width(), height(), FrameMarginsOf(*this),
                                               PlacementSceneFor(*this)));
-    });
+    else
+      KeepPlaceOnceFramed(*this);
+  });
   FirstShow();
 }
 
@@ -321,7 +326,7 @@ void TfrmMain::SaveStatus() {
 
 void TfrmMain::MinimizeAll() {
   for (QWidget* window : StartWindows())
-    window->setWindowState(window->windowState() | Qt::WindowMinimized);
+    SetWindowStateOf(*window, window->windowState() | Qt::WindowMinimized);
 }
 
 void TfrmMain::AddTabsToAllReports() {

@@ -202,7 +202,7 @@ void TfrmGroups::Unload() {
 
 void TfrmGroups::SendGroups(TSendMode mode) {
   IDestinationPickerService* picker = services_.Picker;
-  if (!picker || picker->PickerActive()) return;
+  if (!picker) return;
   const TPickerRequest request = PickerRequest(CollectSelectedGroups(true), mode);
   if (!request.Groups.empty()) picker->ShowPicker(request);
 }

@@ -41,6 +41,9 @@ int SpinValue(const TRxSpinEdit* edit) {
 TfrmAutoCargoSettings::TfrmAutoCargoSettings(GameState& state, TznSaveState& store, QWidget* parent)
     : TToolWindow("Automatic Cargo Settings", 4, store, parent), state_(state) {
   setObjectName("frmAutoCargoSettings");
+  // Shown modally from the orders window: a dialog, stacked above the main window.
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
   auto* layout = new QHBoxLayout(this);
 
   auto* left = new QVBoxLayout;

@@ -21,6 +21,7 @@
 #include "controls/zn_list_view.h"
 #include "platform/latin1.h"
 #include "views/send_rows.h"
+#include "windows/base/tool_window.h"
 #include "windows/base/window_entry.h"
 
 namespace tovix {
@@ -267,7 +268,17 @@ TfrmAdvancedSend::TfrmAdvancedSend(const GameState& state, TSendGroups groups,
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int screenWidth = screen ? screen->availableGeometry().width() : 1200;
   resize(std::min(leftWidth + resultsWidth + 40, screenWidth), 760);
-  setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TfrmAdvancedSend::showEvent(QShowEvent* event) {
+  // As large as a maximised window, but in the room beside the main window, which stays on top:
+  // maximised, the lists' upper part would lie under it. Again once the frame is known.
+  if (!placed_) {
+    placed_ = true;
+    SetClientGeometry(*this, RoomBesideMainWindow(*this));
+    WhenExposed(*this, [this] { SetClientGeometry(*this, RoomBesideMainWindow(*this)); });
+  }
+  QDialog::showEvent(event);
 }
 
 TfrmAdvancedSend::~TfrmAdvancedSend() = default;

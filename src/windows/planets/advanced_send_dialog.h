@@ -1,5 +1,6 @@
 #pragma once
-// "Advanced Send": made by the destination picker for one use, shown modally and maximised. The
+// "Advanced Send": made by the destination picker for one use, shown modally, filling the room
+// beside the main window (as large as it can be without lying under that window). The
 // user picks a group and a planet, the number of ships per planet, and "Add" moves that many ships
 // of the group to the planet as a result row; "Delete" gives result rows back. The turns from the
 // group chosen to each planet, and the figures and forces of the planet chosen or under the mouse
@@ -79,6 +80,9 @@ class TfrmAdvancedSend : public QDialog {
   const std::vector<std::string>& PlanetTurns() const { return planetTurns_; }
   TPlanet* InfoPlanet() const { return infoPlanet_; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void ShowGroupRows();
   void ShowPlanetRows();
@@ -103,6 +107,7 @@ class TfrmAdvancedSend : public QDialog {
   int hotResultRow_ = -1;
   TPlanet* infoPlanet_ = nullptr;
   bool resultsShown_ = true;
+  bool placed_ = false;  // the first show has placed the window
   int resultsWidth_ = 0;
 
   TznListView* lvGroups1_;

@@ -5,8 +5,11 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -61,6 +64,12 @@ std::vector<int> RowsOf(const QItemSelection& selection) {
   return rows;
 }
 
+TShipsLeft ShipsLeftOf(const TOrderAnalysis& analysis) {
+  return [&analysis](int32_t number, const TGroup& group) {
+    return analysis.AvailableShipsOf(number, group);
+  };
+}
+
 }  // namespace
 
 TfrmPlanetSelect::TfrmPlanetSelect(GameState& state, TznSaveState& store, UserInterface& ui,
@@ -71,9 +80,19 @@ TfrmPlanetSelect::TfrmPlanetSelect(GameState& state, TznSaveState& store, UserIn
       services_(std::move(services)),
       ownAnalysis_(state) {
   setObjectName("frmPlanetSelect");
+  // It serves the group windows as a dialog: stacked above the main window (window_stacking.h),
+  // so that it is not hidden under it, and above the map whose planets it takes.
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
   RunAdvanced = [](TfrmAdvancedSend& dialog) { return dialog.exec() == QDialog::Accepted; };
 
   auto* layout = new QVBoxLayout(this);
+  // The caption may be cut short by the window manager: the groups are named inside too.
+  lblGroups_ = new QLabel(this);
+  lblGroups_->setObjectName("lblGroups");
+  lblGroups_->setWordWrap(true);
+  lblGroups_->setTextFormat(Qt::PlainText);
+  layout->addWidget(lblGroups_);
   auto* filters = new QHBoxLayout;
   auto* btnGroupFilter = new QToolButton(this);
   btnGroupFilter->setObjectName("btnGroupFilter");
@@ -146,6 +165,11 @@ TfrmPlanetSelect::TfrmPlanetSelect(GameState& state, TznSaveState& store, UserIn
     menu->popup(znListView1_->viewport()->mapToGlobal(at));
   });
 
+  // Escape is Cancel, as in a dialog.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, &TfrmPlanetSelect::CancelClicked);
+
   connect(btnGroupFilter, &QToolButton::clicked, this, &TfrmPlanetSelect::GroupFilter);
   connect(btnExpressions, &QToolButton::clicked, this, &TfrmPlanetSelect::Expressions);
   connect(chbFilter_, &QCheckBox::clicked, this, &TfrmPlanetSelect::FillPlanetList);
@@ -172,9 +196,12 @@ TfrmPlanetSelect::~TfrmPlanetSelect() = default;
 
 void TfrmPlanetSelect::ShowPicker(const TPickerRequest& request) {
   if (request.Groups.empty()) {
-    active_ = false;
+    // Nothing to send: a pick under way goes on.
+    if (!isVisible()) active_ = false;
     return;
   }
+  // A new request while a pick is under way takes its place: the groups the user chose last
+  // are the ones to send.
   active_ = true;
   groups_ = request.Groups;
   maxPlanets_ = request.MaxPlanets;
@@ -182,6 +209,7 @@ void TfrmPlanetSelect::ShowPicker(const TPickerRequest& request) {
   selectedPlanets_.clear();
   btnAdvanced_->setEnabled(spread_);
   setWindowTitle(FromLatin1(PickerCaption(groups_)));
+  lblGroups_->setText(FromLatin1(PickerGroupsText(groups_, ShipsLeftOf(Analysis()))));
   znListView1_->setSelectionMode(spread_ ? QAbstractItemView::ExtendedSelection
                                          : QAbstractItemView::SingleSelection);
   // Every name of the game shows whole, also at the first show's sizing.
@@ -318,16 +346,6 @@ const TOrderAnalysis& TfrmPlanetSelect::Analysis() {
   ownAnalysis_.ParseOrders(noOrders);
   return ownAnalysis_;
 }
-
-namespace {
-
-TShipsLeft ShipsLeftOf(const TOrderAnalysis& analysis) {
-  return [&analysis](int32_t number, const TGroup& group) {
-    return analysis.AvailableShipsOf(number, group);
-  };
-}
-
-}  // namespace
 
 void TfrmPlanetSelect::CollectSelectedPlanets() {
   selectedPlanets_.clear();

@@ -21,6 +21,7 @@
 class QAction;
 class QCheckBox;
 class QItemSelection;
+class QLabel;
 class QPushButton;
 class QTimer;
 
@@ -68,6 +69,7 @@ class TfrmPlanetSelect : public TToolWindow, public IDestinationPickerService {
 
   // For tests and the window pictures.
   TznListView* PlanetList() const { return znListView1_; }
+  QLabel* GroupsLabel() const { return lblGroups_; }
   QCheckBox* FilteredBox() const { return chbFilter_; }
   QCheckBox* InverseBox() const { return chbInverse_; }
   QCheckBox* InterceptBox() const { return chbIntercept_; }
@@ -110,6 +112,7 @@ class TfrmPlanetSelect : public TToolWindow, public IDestinationPickerService {
   bool limiting_ = false;
   int lastRow_ = -1;
 
+  QLabel* lblGroups_;
   TznListView* znListView1_;
   QCheckBox* chbFilter_;
   QCheckBox* chbInverse_;

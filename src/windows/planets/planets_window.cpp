@@ -711,7 +711,7 @@ std::vector<TPlanetGroupRow*> Sendable(const std::vector<TPlanetGroupRow*>& rows
 
 void TfrmPlanets::SendGroupsToPlanet() {
   IDestinationPickerService* picker = services_().Picker;
-  if (!picker || picker->PickerActive()) return;
+  if (!picker) return;
   TPickerRequest request;
   for (TPlanetGroupRow* row : Sendable(SelectedOwnGroups()))
     request.Groups.emplace_back(row->Number, row->Group);
@@ -720,7 +720,7 @@ void TfrmPlanets::SendGroupsToPlanet() {
 
 void TfrmPlanets::SendGroupToPlanets() {
   IDestinationPickerService* picker = services_().Picker;
-  if (!picker || picker->PickerActive()) return;
+  if (!picker) return;
   const auto rows = Sendable(SelectedOwnGroups());
   if (rows.empty()) return;
   TPickerRequest request;

@@ -98,3 +98,51 @@ TEST(FirstPlacement, RoomIsTheLargerBandBesideTheMainWindow) {
 
 }  // namespace
 }  // namespace tovix
+
+namespace tovix {
+namespace {
+
+struct TitleCase {
+  const char* Name;
+  TScreenRect Client;
+  bool Fixed;
+  TScreenRect Expected;
+};
+
+// A window whose title bar would lie under the main window (which stays on top) comes out just
+// below or beside it, whichever is the shorter way; one whose title bar is clear stays, even when
+// the rest of it lies under the main window.
+TEST(KeepTitleBarClear, MovesATitleBarFromUnderTheMainWindowTheShortestWay) {
+  const std::vector<TScreenRect> screens{kScreen};
+  const std::vector<TScreenRect> main{{0, 0, 900, 110}};  // its frame in the top left corner
+  const TitleCase cases[] = {
+      {"clear below it", {100, 200, 700, 600}, false, {100, 200, 700, 600}},
+      {"clear beside it, the body under it", {950, 40, 1300, 400}, false, {950, 40, 1300, 400}},
+      {"title bar under it: just below", {100, 60, 700, 460}, false, {100, 140, 700, 540}},
+      {"title bar across its bottom edge", {300, 130, 600, 330}, false, {300, 140, 600, 340}},
+      {"near its right edge: just beside is shorter",
+       {880, 60, 1180, 360},
+       false,
+       {904, 60, 1204, 360}},
+      {"as tall as the screen: shrunk, the top stays clear",
+       {100, 30, 700, 1076},
+       false,
+       {100, 140, 700, 1076}},
+      {"as tall and fixed: beside it", {100, 30, 700, 1076}, true, {904, 30, 1504, 1076}},
+  };
+  for (const TitleCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TScreenRect got = KeepTitleBarClear(c.Client, kFrame, main, screens, c.Fixed);
+    EXPECT_EQ(got, c.Expected);
+    const TScreenRect frame = FrameOf(got, kFrame);
+    EXPECT_TRUE(Inside(frame, kScreen));
+    EXPECT_TRUE(frame.Top >= main[0].Bottom || frame.Left >= main[0].Right)
+        << "the title bar is clear";
+  }
+  // Nothing covers it: nothing moves.
+  EXPECT_EQ(KeepTitleBarClear({0, 0, 200, 200}, kFrame, {}, screens, false),
+            (TScreenRect{0, 0, 200, 200}));
+}
+
+}  // namespace
+}  // namespace tovix

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
+#include <optional>
 
 #include "controls/zn_list_view.h"
 
@@ -38,6 +39,58 @@ TEST(ToolWindow, PlacementAndShowOnStartupRoundTripUnderTheFixedName) {
   EXPECT_EQ(again.geometry(), QRect(40, 50, 300, 200));
   EXPECT_TRUE(again.ShowOnStartup());
   EXPECT_FALSE(again.windowState() & Qt::WindowMinimized);
+}
+
+// What the store holds for a window after a run.
+enum class TKept { Nothing, FirstPlace, Exactly };
+
+struct KeptCase {
+  const char* Name;
+  std::optional<TScreenRect> Stored;  // the stored client rectangle before the run
+  bool Shown;
+  TKept Kept;
+};
+
+// The end of a run writes the placement of a window only when the window was shown in it: a
+// window never shown keeps what was stored before, or nothing, so that its first opening is still
+// placed by the rules (and not where an unshown window happens to be). A stored place comes back
+// exactly as it was, also against a screen's edge, where a guessed frame would move it.
+TEST(ToolWindow, AWindowNotShownKeepsItsStoredPlacement) {
+  const KeptCase cases[] = {
+      {"nothing stored, not shown", std::nullopt, false, TKept::Nothing},
+      {"stored, not shown", TScreenRect{40, 50, 340, 250}, false, TKept::Exactly},
+      {"stored off the screens, not shown", TScreenRect{5000, 5000, 5300, 5200}, false,
+       TKept::Exactly},
+      // The offscreen platform frames a window with 2 pixels: this frame is in the corner.
+      {"stored in the screen's corner, shown", TScreenRect{2, 2, 302, 202}, true, TKept::Exactly},
+      {"nothing stored, shown", std::nullopt, true, TKept::FirstPlace},
+  };
+  for (const KeptCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TznSaveState store("");
+    if (c.Stored) SaveFormPlacement(store, "Routes", TWindowShowState::Normal, *c.Stored, 0);
+    {
+      TToolWindow w("Routes", 27, store);
+      w.LoadState();
+      if (c.Shown) {
+        if (c.Stored) {
+          EXPECT_EQ(NormalRectOf(w), *c.Stored) << "restored as stored";
+        }
+        w.showNormal();
+        QCoreApplication::processEvents();
+        if (c.Stored) {
+          EXPECT_EQ(NormalRectOf(w), *c.Stored) << "shown where stored";
+        }
+      }
+      w.SaveState();
+    }
+    const TPlacementRecord rec = ReadPlacement(store, "Routes", 0);
+    EXPECT_EQ(store.ReadBool("Routes", "ShowOnStartup", true), c.Shown);
+    EXPECT_EQ(rec.Stored, c.Kept != TKept::Nothing);
+    if (c.Kept == TKept::Exactly) {
+      EXPECT_EQ(rec.Normal, *c.Stored);
+    }
+  }
 }
 
 TEST(ToolWindow, NothingStoredStartsMinimizedAndHidden) {

@@ -425,7 +425,6 @@ TEST_F(PlanetSelect, AdvancedSendListsAndPages) {
     return Analysis().AvailableShipsOf(number, group);
   };
   TfrmAdvancedSend dialog(State(), {{g->GroupNumber, g}}, planets, left, true, Analysis());
-  EXPECT_TRUE(dialog.windowState() & Qt::WindowMaximized);
   EXPECT_EQ(dialog.InterceptLabel()->text(), "Creating Intercept Orders");
   EXPECT_EQ(dialog.InfoPlanet(), crowded) << "the first planet's figures";
   EXPECT_FALSE(dialog.AddAction()->isEnabled()) << "no planet chosen yet";
@@ -491,6 +490,72 @@ TEST_F(PlanetSelect, AdvancedSendListsAndPages) {
   EXPECT_EQ(dialog.GroupList()->Rows().CellText(0, 1), std::to_string(g->Ships));
   EXPECT_EQ(dialog.Orders(), "");
   dialog.hide();
+}
+
+// Every opening names its groups in the caption (which a window manager may cut short) and in
+// the window, with the ships each sends; a request made while a pick is under way takes its
+// place, and one without groups leaves it as it is.
+TEST_F(PlanetSelect, EveryOpeningNamesItsGroupsAndTheirShips) {
+  std::vector<TGroup*> groups;
+  for (TGroup* g : SendableGroups())
+    if (g->ShipType && g->Ships > 1 && groups.size() < 2) groups.push_back(g);
+  ASSERT_EQ(groups.size(), 2u);
+  const auto number = [](const TGroup* g) { return std::to_string(g->GroupNumber); };
+  const auto shipsOf = [this](const TGroup* g) {
+    return std::to_string(Analysis().AvailableShipsOf(g->GroupNumber, *g)) + " ships of " +
+           g->ShipType->Name;
+  };
+  const auto inside = [this] { return picker->GroupsLabel()->text().toStdString(); };
+  const auto caption = [this] { return picker->windowTitle().toStdString(); };
+
+  picker->ShowPicker(Request({groups[0]}, false, 1));
+  EXPECT_EQ(caption(), "Select Planet(s) - group " + number(groups[0]));
+  EXPECT_EQ(inside(), "Sends group " + number(groups[0]) + ": " + shipsOf(groups[0]) + "\n");
+  EXPECT_FALSE(picker->GroupsLabel()->isHidden());
+
+  // The user chose another group and asks again without closing the picker.
+  picker->SelectRows({SourceRow(1)});
+  picker->ShowPicker(Request({groups[1]}, true, 3));
+  EXPECT_TRUE(picker->PickerActive());
+  EXPECT_EQ(caption(), "Select Planet(s) - group " + number(groups[1]));
+  EXPECT_EQ(inside(), "Sends group " + number(groups[1]) + ": " + shipsOf(groups[1]) + "\n");
+  EXPECT_EQ(picker->PlanetList()->SelectedCount(), 0) << "a new pick starts with no planet";
+  EXPECT_TRUE(picker->SpreadMode());
+
+  picker->ShowPicker(TPickerRequest{});
+  EXPECT_TRUE(picker->PickerActive()) << "a request without groups ends no pick";
+  EXPECT_EQ(caption(), "Select Planet(s) - group " + number(groups[1]));
+
+  picker->CancelClicked();
+  picker->ShowPicker(Request(groups, false, 1));
+  EXPECT_EQ(caption(),
+            "Select Planet(s) - groups " + number(groups[0]) + " and " + number(groups[1]));
+  const std::string text = inside();
+  const int32_t total = Analysis().AvailableShipsOf(groups[0]->GroupNumber, *groups[0]) +
+                        Analysis().AvailableShipsOf(groups[1]->GroupNumber, *groups[1]);
+  EXPECT_EQ(text, "Sends 2 groups, " + std::to_string(total) + " ships:\ngroup " +
+                      number(groups[0]) + ": " + shipsOf(groups[0]) + "\ngroup " +
+                      number(groups[1]) + ": " + shipsOf(groups[1]) + "\n");
+  EXPECT_TRUE(orders->inserted.empty());
+}
+
+// Escape ends the pick as Cancel does: the picker hides, the pick is over, nothing is written,
+// and a map click afterwards picks nothing.
+TEST_F(PlanetSelect, EscapeClosesThePickerAsCancel) {
+  TGroup* g = OwnGroup(false);
+  ASSERT_NE(g, nullptr);
+  picker->ShowPicker(Request({g}, true, 3));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(picker.get()));
+  picker->SelectRows({SourceRow(0), SourceRow(1)});
+  picker->PlanetList()->setFocus();
+  QTest::keyClick(picker->windowHandle(), Qt::Key_Escape);
+  EXPECT_FALSE(picker->isVisible());
+  EXPECT_FALSE(picker->PickerActive());
+  EXPECT_TRUE(orders->inserted.empty());
+  EXPECT_EQ(orders->analysed, 0);
+  const int selected = picker->PlanetList()->SelectedCount();
+  picker->SelectPlanet(PlanetAt(4));
+  EXPECT_EQ(picker->PlanetList()->SelectedCount(), selected);
 }
 
 }  // namespace
