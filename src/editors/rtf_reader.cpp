@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include "core/text/str_utils.h"
 #include "editors/code_pages.h"
 #include "editors/rtf.h"
 
@@ -136,12 +137,6 @@ bool IsLetter(char c) {
 }
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 size_t RtfReader::FindGroupEnd(size_t open) {
@@ -600,8 +595,8 @@ void RtfReader::HandleSymbol(char c) {
       pos_ = in_.size();
       return;
     }
-    const int high = HexValue(in_[pos_]);
-    const int low = HexValue(in_[pos_ + 1]);
+    const int high = HexDigitValue(static_cast<unsigned char>(in_[pos_]));
+    const int low = HexDigitValue(static_cast<unsigned char>(in_[pos_ + 1]));
     pos_ += 2;
     if (high < 0 || low < 0 || Skipping()) return;
     return HandleText(static_cast<char>(high * 16 + low));

@@ -7,6 +7,7 @@
 
 #include "core/base/errors.h"
 #include "core/text/file_utils.h"
+#include "core/text/str_utils.h"
 
 namespace tovix {
 
@@ -24,15 +25,6 @@ constexpr std::pair<QLocale::Language, TLanguage> kLanguages[] = {
 
 constexpr TLanguage PrimaryOf(TLanguage language) {
   return language & 0x3FF;
-}
-
-// 0 to 15 for a hexadecimal digit, -1 for anything else.
-int HexDigit(QChar c) {
-  const char16_t u = c.unicode();
-  if (u >= u'0' && u <= u'9') return u - u'0';
-  if (u >= u'a' && u <= u'f') return u - u'a' + 10;
-  if (u >= u'A' && u <= u'F') return u - u'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -250,7 +242,7 @@ bool TWideStrings::SetWideStringsText(const QString& hex) {
   for (qsizetype at = 0; at < hex.size(); at += 4) {
     char16_t code = 0;
     for (qsizetype i = at; i < at + 4; ++i) {
-      const int digit = HexDigit(hex[i]);
+      const int digit = HexDigitValue(hex[i].unicode());
       if (digit < 0) return false;
       code = static_cast<char16_t>((code << 4) | digit);
     }

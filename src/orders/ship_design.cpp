@@ -57,12 +57,6 @@ bool IsDecimalText(std::string_view text, bool whole) {
   return digits > 0 && points <= 1;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Whether "Shiptype_" + `name` is the escaped key of a name other than `name`: each "%" of it
 // starts an escape, and the name they spell escapes to exactly this text again.
 bool IsEscapedKeyOfAnotherName(std::string_view name) {
@@ -73,7 +67,8 @@ bool IsEscapedKeyOfAnotherName(std::string_view name) {
       continue;
     }
     if (i + 2 >= name.size()) return false;
-    const int high = HexValue(name[i + 1]), low = HexValue(name[i + 2]);
+    const int high = HexDigitValue(static_cast<unsigned char>(name[i + 1]));
+    const int low = HexDigitValue(static_cast<unsigned char>(name[i + 2]));
     if (high < 0 || low < 0) return false;
     decoded += static_cast<char>(high * 16 + low);
     i += 2;

@@ -16,6 +16,13 @@ namespace tovix {
 inline char UpCase(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
 }
+// 0 to 15 for a hexadecimal digit (either case), -1 for any other character.
+inline int HexDigitValue(char32_t c) {
+  if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
+  if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a') + 10;
+  if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A') + 10;
+  return -1;
+}
 inline char LoCase(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }

@@ -151,8 +151,7 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, IWindowDirectory& windows, QWi
                       else
                         ComputeBuildability(state_, TAutoCargoSettings{});
                     }),
-      service_(state_, lines_, *this, orderPlanner_),
-      unsavableWarnings_(std::make_unique<TUnsavableWarnings>()) {
+      service_(state_, lines_, *this, orderPlanner_) {
   service_.Listener = this;
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -643,7 +642,7 @@ bool TfrmOrders::CanWriteOrders(TOrdersOutlet outlet) {
 
 void TfrmOrders::TellUnsavableChars() {
   const std::vector<TUnsavableChar> chars = UnsavableCharsOfOrders();
-  if (!unsavableWarnings_->IsNews(chars)) return;
+  if (!unsavableWarnings_.IsNews(chars)) return;
   ui_.ShowMessageUtf8(
       "These characters of the orders cannot be saved to an order file or mailed (order files "
       "are Windows-1252 text):\r" +

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/base/user_interface.h"
+#include "editors/unsavable_chars.h"
 #include "mail/mail_service.h"
 #include "orders/auto_cargo.h"
 #include "orders/development_plan.h"
@@ -45,15 +46,11 @@ class QTabWidget;
 namespace tovix {
 
 class TTextEditor;
-class TUnsavableWarnings;
 class IWindowDirectory;
 class TznListView;
 class ZazArerevOdo;
 struct TWindowEntry;
-struct TUnsavableChar;
 
-// (The editor's header is not included here: its colour helpers clash with the map's in a
-// translation unit that sees both.)
 // The editor's lines as the order logic reads and changes them (Windows-1252 text). A change
 // from outside the keyboard clears the editor's undo lists, whose positions it would spoil;
 // only a replacement of the whole text is recorded, as one step.
@@ -273,7 +270,7 @@ class TfrmOrders : public TToolWindow,
   // The automatic orders file could not be read this run: it is never written over.
   bool automaticReadFailed_ = false;
   // The characters an order file cannot hold that the user was told of.
-  std::unique_ptr<TUnsavableWarnings> unsavableWarnings_;
+  TUnsavableWarnings unsavableWarnings_;
 
   QMenuBar* menuBar_ = nullptr;
   QSplitter* splitter_ = nullptr;
