@@ -43,7 +43,9 @@ TEST(OwnHome, EveryPlaceUnderHomeIsInIt) {
   // A folder of this program's own under the temporary folder, not the user's.
   EXPECT_TRUE(IsInside(home, fs::temp_directory_path())) << home;
   EXPECT_EQ(root.filename().string().rfind("tovix-home-", 0), 0u) << home;
-  if (const passwd* user = getpwuid(getuid())) EXPECT_NE(fs::path(home), fs::path(user->pw_dir));
+  if (const passwd* user = getpwuid(getuid())) {
+    EXPECT_NE(fs::path(home), fs::path(user->pw_dir));
+  }
   EXPECT_TRUE(fs::is_directory(home));
   EXPECT_EQ(std::getenv("TOVIX_HOME"), nullptr);
 
