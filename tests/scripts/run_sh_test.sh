@@ -2,6 +2,8 @@
 # run.sh's arguments and its checks of the game folder, through its --check switch (nothing is
 # built or started): run_sh_test.sh <checkout>
 set -uo pipefail
+# Folders and files readable by all, whatever the caller's umask: some cases run as another user.
+umask 022
 repo="$(cd "$1" && pwd)"
 work="$(mktemp -d)"
 trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
@@ -186,7 +188,6 @@ for dir in "$work/games/unread" "$work/games/unread-ini"; do
   report "$dir/B001.txt" 1 Betelgeusians
   chmod 000 "$dir/A001.txt" "$dir/B001.txt"
 done
-chmod 000 "$work/games/A002.txt" 2>/dev/null
 printf '[RUN]\ngame=0\n\n[0]\nspelD=%s/%%1s%%0.03d.txt\nspelC=AB\n' "$work/games/unread-ini" \
   >"$work/games/unread-ini/Tovix.ini"
 chmod 000 "$work/games/locked"
