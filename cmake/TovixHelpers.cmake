@@ -14,7 +14,8 @@ endfunction()
 function(tovix_add_test name)
   cmake_parse_arguments(T "QT;OWN_MAIN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} tovix_test_support GTest::gmock)
+  # tovix_test_home: the program runs in a HOME and XDG folders of its own (tests/support).
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tovix_test_support tovix_test_home GTest::gmock)
   if(T_OWN_MAIN)
     target_link_libraries(${name} PRIVATE Qt6::Widgets Qt6::Test GTest::gtest)
   elseif(T_QT)
@@ -36,8 +37,8 @@ endfunction()
 function(tovix_add_xserver_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} tovix_test_support tovix_qt_test_main
-                                        GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tovix_test_support tovix_test_home
+                                        tovix_qt_test_main GTest::gmock)
   tovix_set_warnings(${name})
   add_test(NAME ${name} COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-xserver.sh
                                 $<TARGET_FILE:${name}>)

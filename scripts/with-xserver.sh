@@ -4,7 +4,8 @@
 #   scripts/with-xserver.sh <command> [arguments...]
 # Xvfb picks a free display itself (-displayfd), so no display the script did not start is ever
 # used; a small window manager (openbox) runs on it when installed; the command runs with
-# DISPLAY set to it and QT_QPA_PLATFORM=xcb, and the script ends with the command's exit code.
+# DISPLAY set to it, QT_QPA_PLATFORM=xcb and HOME and the XDG folders in a temporary folder of
+# the run, and the script ends with the command's exit code.
 # Both servers are stopped by their own process ids. Without Xvfb the script prints one line and
 # ends with 77, which ctest counts as skipped.
 set -uo pipefail
@@ -49,6 +50,12 @@ export DISPLAY=":$display"
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$tmp/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The window manager keeps its files in a HOME of this run, not the user's (each test program
+# makes a HOME of its own besides).
+export HOME="$tmp/home"
+export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
+export XDG_CACHE_HOME="$HOME/.cache" XDG_STATE_HOME="$HOME/.local/state"
+mkdir -m 700 "$HOME"
 unset WAYLAND_DISPLAY
 
 # A window manager gives the windows focus and decorations as on a desktop. The command starts
