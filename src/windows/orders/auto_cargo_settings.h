@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/base/user_interface.h"
 #include "core/model/game_state.h"
 #include "orders/auto_cargo.h"
 #include "windows/base/services.h"
@@ -24,7 +25,8 @@ class TfrmAutoCargoSettings : public TToolWindow, public ICargoSettingsService {
   Q_OBJECT
 
  public:
-  TfrmAutoCargoSettings(GameState& state, TznSaveState& store, QWidget* parent = nullptr);
+  TfrmAutoCargoSettings(GameState& state, TznSaveState& store, UserInterface& ui,
+                        QWidget* parent = nullptr);
 
   // ICargoSettingsService
   TAutoCargoSettings CargoSettings() override { return Settings(); }
@@ -48,6 +50,8 @@ class TfrmAutoCargoSettings : public TToolWindow, public ICargoSettingsService {
   void SaveOwnState() override;
   void RefreshGame(TGameChanges changes) override;
   void hideEvent(QHideEvent* event) override;
+  // A reference planet's name the settings cannot hold keeps the dialog open with it.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void Prepare();
@@ -56,6 +60,7 @@ class TfrmAutoCargoSettings : public TToolWindow, public ICargoSettingsService {
   TAutoCargoSettings FromControls() const;
 
   GameState& state_;
+  UserInterface& ui_;
   bool prepared_ = false;
   TRxSpinEdit* edtCOLFill_;
   TRxSpinEdit* edtCAPFill_;
@@ -67,6 +72,7 @@ class TfrmAutoCargoSettings : public TToolWindow, public ICargoSettingsService {
   TRxSpinEdit* edtBuildResources_;
   TRxSpinEdit* edtBuildDistance_;
   QComboBox* cbxBuildPlanet_;
+  std::string shownBuildPlanet_;  // the reference planet's name put into the box last
 };
 
 }  // namespace tovix

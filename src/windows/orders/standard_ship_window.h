@@ -46,6 +46,7 @@ class TfrmStdShip : public TToolWindow {
   void LoadOwnState() override;
   void SaveOwnState() override;
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void ShowExtraDesigns(bool shown);
