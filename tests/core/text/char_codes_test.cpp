@@ -59,20 +59,6 @@ TEST(CharCodes, EachPageHoldsItsOwnCharactersAndNamesTheRest) {
   }
 }
 
-// Every byte reads as one character and that character writes as the same byte again.
-TEST(CharCodes, EveryByteRoundTripsInBothPages) {
-  for (TCodePage page : {TCodePage::Latin1, TCodePage::Windows1252}) {
-    for (int b = 0; b < 256; ++b) {
-      const char32_t c = CodePageChar(static_cast<unsigned char>(b), page);
-      const std::optional<char> back = CodePageByte(c, page);
-      ASSERT_TRUE(back.has_value()) << b;
-      EXPECT_EQ(static_cast<unsigned char>(*back), b);
-    }
-  }
-  EXPECT_EQ(CodePageChar(0x80, TCodePage::Windows1252), U'\u20AC');
-  EXPECT_EQ(CodePageChar(0x80, TCodePage::Latin1), U'\u0080');
-}
-
 TEST(CharCodes, TheMessageNamesTargetPageAndCharacters) {
   const TTextTarget target{TCodePage::Windows1252, "The message", "the orders"};
   EXPECT_EQ(UnheldCharsMessage(target, "\xC5\x82 (U+0142)"),
