@@ -220,8 +220,14 @@ void TfrmAutoCargoSettings::RefreshGame(TGameChanges changes) {
   Prepare();
 }
 
+bool TfrmAutoCargoSettings::MayClose() {
+  return TypedTextFits(cbxBuildPlanet_->currentText(), kBuildPlanetTarget, ui_);
+}
+
 void TfrmAutoCargoSettings::closeEvent(QCloseEvent* event) {
-  if (!TypedTextFits(cbxBuildPlanet_->currentText(), kBuildPlanetTarget, ui_)) {
+  // The user's close (the title bar's button) asks; the program's own, at its end, goes on and
+  // the name shown last is kept.
+  if (event->spontaneous() && !MayClose()) {
     event->ignore();
     return;
   }

@@ -44,13 +44,15 @@ class TfrmAutoCargoSettings : public TToolWindow, public ICargoSettingsService {
   QPushButton* UpButton() const { return btnUp_; }
   QPushButton* DownButton() const { return btnDown_; }
   void MoveSelected(int step);
+  // What the user's close asks first: false, after naming them, while the reference planet's
+  // name holds characters the settings cannot hold (the dialog then stays open with it).
+  bool MayClose();
 
  protected:
   void LoadOwnState() override;
   void SaveOwnState() override;
   void RefreshGame(TGameChanges changes) override;
   void hideEvent(QHideEvent* event) override;
-  // A reference planet's name the settings cannot hold keeps the dialog open with it.
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -87,7 +87,9 @@ TfrmStdShip::TfrmStdShip(TznSaveState& store, UserInterface& ui, IShipDesignServ
           [this](bool on) { design_.SetUseOneCargo(on); });
   connect(btnClipboard_, &QPushButton::clicked, this, &TfrmStdShip::OrdersClicked);
   connect(btnExtra_, &QPushButton::clicked, this, &TfrmStdShip::ExtraClicked);
-  connect(btnClose_, &QPushButton::clicked, this, &QWidget::close);
+  connect(btnClose_, &QPushButton::clicked, this, [this] {
+    if (ExtraDesignsFit()) hide();
+  });
   Sync();
 }
 
@@ -154,10 +156,16 @@ void TfrmStdShip::showEvent(QShowEvent* event) {
   TToolWindow::showEvent(event);
 }
 
+bool TfrmStdShip::ExtraDesignsFit() {
+  if (TypedTextFits(memo1_->toPlainText(), kMemoTarget, ui_)) return true;
+  ShowExtraDesigns(true);
+  return false;
+}
+
 void TfrmStdShip::closeEvent(QCloseEvent* event) {
-  // Extra designs the settings cannot hold keep the window open, the designs shown.
-  if (!TypedTextFits(memo1_->toPlainText(), kMemoTarget, ui_)) {
-    ShowExtraDesigns(true);
+  // Extra designs the settings cannot hold keep the window open, the designs shown, when the
+  // user closes it; the program's own close (its end) goes on, and saving tells.
+  if (event->spontaneous() && !ExtraDesignsFit()) {
     event->ignore();
     return;
   }

@@ -50,6 +50,8 @@ class TfrmStdShip : public TToolWindow {
 
  private:
   void ShowExtraDesigns(bool shown);
+  // True when the settings can hold the extra designs; else the user is told, the designs shown.
+  bool ExtraDesignsFit();
 
   UserInterface& ui_;
   IShipDesignService& design_;

@@ -228,8 +228,8 @@ Outcome CargoReferencePlanet(const QString& typed) {
   dialog.show();
   auto* box = dialog.findChild<QComboBox*>("cbxBuildPlanet");
   box->setEditText(typed);
-  dialog.close();
-  o.kept = dialog.isVisible() && box->currentText() == typed;
+  // What the title bar's close button asks (a close the offscreen platform cannot send).
+  o.kept = !dialog.MayClose() && dialog.isVisible() && box->currentText() == typed;
   dialog.SaveState();  // as the program's end would
   dialog.hide();
   o.after = stored();
@@ -255,7 +255,7 @@ Outcome StandardShipMemo(const QString& typed) {
   Outcome o;
   o.before = stored();
   standard.ExtraDesigns()->setPlainText("Scout 1 0 0 0 0\n" + typed);
-  standard.close();
+  standard.findChild<QPushButton*>("btnClose")->click();
   o.kept = standard.isVisible() && standard.ExtraDesigns()->toPlainText().endsWith(typed);
   if (o.kept) ui.utf8Messages.clear();  // the close told; the save tells again
   standard.SaveState();
