@@ -1,31 +1,13 @@
 #include "editors/text_codec.h"
 
+#include "core/text/char_codes.h"
+
 namespace tovix {
 
 namespace {
 
-// Windows-1252 characters 0x80..0x9F; 0 marks the five codes the code page leaves undefined,
-// which are kept as the control characters of the same number.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 TEditChar Cp1252Char(unsigned char b) {
-  if (b >= 0x80 && b <= 0x9F && kCp1252High[b - 0x80] != 0) return kCp1252High[b - 0x80];
-  return b;
-}
-
-// The Windows-1252 byte of `c`; 0 when the code page has none (NUL itself maps to 0 too, which
-// callers test first).
-char Windows1252Byte(TEditChar c) {
-  if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
-  for (int i = 0; i < 32; ++i) {
-    const TEditChar mapped =
-        kCp1252High[i] != 0 ? kCp1252High[i] : static_cast<TEditChar>(0x80 + i);
-    if (mapped == c) return static_cast<char>(0x80 + i);
-  }
-  return 0;
+  return CodePageChar(b, TCodePage::Windows1252);
 }
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -45,12 +27,9 @@ std::string EditToWindows1252(TEditStringView text, size_t* lost) {
   out.reserve(text.size());
   size_t missing = 0;
   for (TEditChar c : text) {
-    char b = Windows1252Byte(c);
-    if (b == 0 && c != 0) {
-      ++missing;
-      b = '?';
-    }
-    out.push_back(b);
+    const std::optional<char> b = CodePageByte(c, TCodePage::Windows1252);
+    if (!b) ++missing;
+    out.push_back(b.value_or('?'));
   }
   if (lost != nullptr) *lost = missing;
   return out;
@@ -77,7 +56,7 @@ bool CanEncode(TEditChar c, TTextEncoding encoding) {
     case TTextEncoding::Windows1252:
       break;
   }
-  return c == 0 || Windows1252Byte(c) != 0;
+  return CodePageByte(c, TCodePage::Windows1252).has_value();
 }
 
 TEditString Utf8ToEdit(std::string_view bytes) {

@@ -1,7 +1,8 @@
 #include "editors/unsavable_chars.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "core/text/char_codes.h"
 
 namespace tovix {
 
@@ -40,8 +41,6 @@ std::vector<TUnsavableLine> UnsavableCharsByLine(const std::vector<TUnsavableCha
     std::vector<bool> named(end - i, false);
     for (size_t a = i; a < end; ++a) {
       if (named[a - i]) continue;
-      char code[16];
-      std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(chars[a].Char));
       std::string columns;
       size_t count = 0;
       for (size_t b = a; b < end; ++b) {
@@ -50,7 +49,7 @@ std::vector<TUnsavableLine> UnsavableCharsByLine(const std::vector<TUnsavableCha
         columns += (count++ == 0 ? "" : ", ") + std::to_string(chars[b].Column);
       }
       if (!text.empty()) text += ", ";
-      text += EditToUtf8(TEditString(1, chars[a].Char)) + " (" + code +
+      text += EditToUtf8(TEditString(1, chars[a].Char)) + " (" + CharCodeText(chars[a].Char) +
               (count == 1 ? ", column " : ", columns ") + columns + ")";
     }
     lines.push_back({line, std::move(text)});

@@ -94,12 +94,12 @@ int RunAndWait(const std::string& program, const std::vector<std::string>& args)
 
 std::string NothingCouldOpenText(const QUrl& url) {
   const QString where = url.isLocalFile() ? url.toLocalFile() : url.toString();
-  return "No program on this computer could open it:\r" + ToLatin1(where);
+  return "No program on this computer could open it:\r" + where.toStdString();
 }
 
 bool OpenInDesktop(const QUrl& url, UserInterface& ui) {
   const bool opened = Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
-  if (!opened) ui.ShowMessage(NothingCouldOpenText(url));
+  if (!opened) ui.ShowMessageUtf8(NothingCouldOpenText(url));
   return opened;
 }
 

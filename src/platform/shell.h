@@ -38,7 +38,7 @@ int RunAndWait(const std::string& program, const std::vector<std::string>& args)
 // could open it the user is told so through `ui`, with the file's path or the address, and the
 // result is false.
 bool OpenInDesktop(const QUrl& url, UserInterface& ui);
-// The text OpenInDesktop shows when `url` could not be opened.
+// The text (UTF-8, the path or address whole) OpenInDesktop shows when `url` could not be opened.
 std::string NothingCouldOpenText(const QUrl& url);
 
 // What hands a URL to the desktop (QDesktopServices by default); tests install their own. An

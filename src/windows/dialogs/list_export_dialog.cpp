@@ -27,7 +27,9 @@
 #include "core/text/file_utils.h"
 #include "core/text/numbers.h"
 #include "core/text/str_utils.h"
+#include "platform/file_names.h"
 #include "platform/latin1.h"
+#include "platform/typed_text.h"
 #include "views/xlsx_export.h"
 
 namespace tovix {
@@ -234,13 +236,13 @@ bool TExportZnListView::Export() {
   QString file;
   if (viewed) {
     try {
-      file = QString::fromStdString(ViewedExportFiles().NewFile(info.Extension).string());
+      file = FileNameText(ViewedExportFiles().NewFile(info.Extension).string());
     } catch (const std::exception&) {
       ui_.ShowMessage("Export Failed.");
       return false;
     }
   } else if (!clipboard) {
-    file = FromLatin1(Trim(ExportFile));
+    file = FileNameText(Trim(ExportFile));
     if (file.isEmpty()) {
       const QString name = info.DisplayName;
       const QString ext = info.Extension;
@@ -252,10 +254,11 @@ bool TExportZnListView::Export() {
 
   TExportTexts texts{Title, Header, Footer, {}, Captions};
   if (Options.TimeStamp) {
-    texts.TimeStamp = QLocale()
-                          .toString(QDateTime::currentDateTime(), QLocale::ShortFormat)
-                          .toLatin1()
-                          .toStdString();
+    // The export is Latin-1 text: a locale whose date Latin-1 cannot write gives the plain
+    // numeric form instead of "?".
+    const QDateTime now = QDateTime::currentDateTime();
+    texts.TimeStamp = EncodeTyped(QLocale().toString(now, QLocale::ShortFormat), TCodePage::Latin1)
+                          .value_or(QLocale::c().toString(now, "yyyy-MM-dd HH:mm").toStdString());
   }
   if (OnBeginExport) OnBeginExport();
   std::unique_ptr<TProgressForm> progress;
@@ -272,14 +275,14 @@ bool TExportZnListView::Export() {
   bool ok = true;
   if (ExportType == TExportType::xMicrosoft_Excel) {
     std::string error;
-    ok = WriteXlsxFile(file.toStdString(), *table, texts, error, advance);
+    ok = WriteXlsxFile(FileNameBytes(file), *table, texts, error, advance);
   } else {
     const std::string text = WriteExportText(ExportType, *table, texts, advance);
     if (clipboard) {
       QGuiApplication::clipboard()->setText(FromLatin1(text));
     } else {
       try {
-        WriteFileAtomically(file.toStdString(), text);
+        WriteFileAtomically(FileNameBytes(file), text);
       } catch (const std::exception&) {
         ok = false;
       }

@@ -12,6 +12,8 @@
 
 #include "expressions/expression_filters.h"
 #include "platform/latin1.h"
+#include "platform/shell.h"
+#include "platform/typed_text.h"
 
 namespace tovix {
 
@@ -155,8 +157,18 @@ TfrmCalculations::TfrmCalculations(GameState& state, TChooseExpression choose,
 }
 
 void TfrmCalculations::CalculateClicked() {
-  const TCalculation c = Calculate(state_, analysis_ ? analysis_() : nullptr,
-                                   ToLatin1(where_->currentText()), ToLatin1(what_->currentText()),
+  // The expressions are read as Latin-1 text: a character beyond it is named in the result, not
+  // calculated with as "?".
+  const std::optional<std::string> where = EncodeTyped(where_->currentText(), TCodePage::Latin1);
+  const std::optional<std::string> what = EncodeTyped(what_->currentText(), TCodePage::Latin1);
+  if (!where || !what) {
+    const QString typed = where ? what_->currentText() : where_->currentText();
+    memo_->setPlainText(DisplayUtf8Text(
+        UnheldCharsMessage({TCodePage::Latin1, where ? "\"What\"" : "\"Where\"", "a calculation"},
+                           UnheldTypedChars(typed, TCodePage::Latin1))));
+    return;
+  }
+  const TCalculation c = Calculate(state_, analysis_ ? analysis_() : nullptr, *where, *what,
                                    selectedPlanets_ ? selectedPlanets_() : std::vector<TPlanet*>{});
   memo_->setPlainText(Q(CalculationText(c)));
 }

@@ -13,6 +13,7 @@
 
 #include "expressions/expression_filters.h"
 #include "platform/latin1.h"
+#include "platform/typed_text.h"
 #include "windows/dialogs/lookup_dialog.h"
 
 namespace tovix {
@@ -22,6 +23,10 @@ namespace {
 QString Q(const std::string& s) {
   return FromLatin1(s);
 }
+
+// The expression lists are Latin-1 text, as every name and text of the model.
+constexpr TTextTarget kNameTarget{TCodePage::Latin1, "The name", "the expression list"};
+constexpr TTextTarget kExpressionTarget{TCodePage::Latin1, "The expression", "the expression list"};
 
 // Loading text into the memo drops leading empty lines while at least two lines remain.
 QString MemoText(const std::string& text) {
@@ -110,20 +115,23 @@ TfrmExpressionBuilder::TfrmExpressionBuilder(TExpressionKind kind, const TExpres
     int chosen = 0;
     if (LookUpIndex("Expression Templates", names, chosen)) LoadTemplate(chosen);
   });
-  connect(btnTest, &QPushButton::clicked, this,
-          [this] { ui_.ShowMessage(test_(ExpressionText())); });
+  connect(btnTest, &QPushButton::clicked, this, [this] {
+    if (TypedTextFits(memo_->toPlainText(), kExpressionTarget, ui_))
+      ui_.ShowMessage(test_(ExpressionText()));
+  });
   connect(btnOk_, &QPushButton::clicked, this, &TfrmExpressionBuilder::accept);
   connect(btnCancel, &QPushButton::clicked, this, &TfrmExpressionBuilder::reject);
   connect(edtName_, &QLineEdit::textChanged, this, [this] { UpdateOk(); });
   UpdateOk();
 }
 
+// Both are whole once OK is taken: it refuses a character the lists cannot hold.
 std::string TfrmExpressionBuilder::ExpressionText() const {
-  return CleanBuilderText(ToLatin1(memo_->toPlainText()));
+  return CleanBuilderText(EncodeTyped(memo_->toPlainText(), kExpressionTarget.Page).value_or(""));
 }
 
 std::string TfrmExpressionBuilder::NameText() const {
-  return ToLatin1(edtName_->text());
+  return EncodeTyped(edtName_->text(), kNameTarget.Page).value_or("");
 }
 
 void TfrmExpressionBuilder::LoadTemplate(int index) {
@@ -136,8 +144,10 @@ void TfrmExpressionBuilder::LoadTemplate(int index) {
 void TfrmExpressionBuilder::UpdateOk() {
   btnAdd_->setEnabled(lstEntries_->currentRow() >= 0);
   mniAdd_->setEnabled(btnAdd_->isEnabled());
-  // An empty name leaves OK enabled so that pressing it can say what is missing.
-  btnOk_->setEnabled(NameText().empty() || BuilderNameAcceptable(list_, NameText(), index_));
+  // An empty name leaves OK enabled so that pressing it can say what is missing, and so does a
+  // name the lists cannot hold (it equals none of theirs).
+  const std::optional<std::string> name = EncodeTyped(edtName_->text(), kNameTarget.Page);
+  btnOk_->setEnabled(!name || name->empty() || BuilderNameAcceptable(list_, *name, index_));
 }
 
 void TfrmExpressionBuilder::AddEntry() {
@@ -148,6 +158,9 @@ void TfrmExpressionBuilder::AddEntry() {
 }
 
 void TfrmExpressionBuilder::accept() {
+  if (!TypedTextFits(edtName_->text(), kNameTarget, ui_) ||
+      !TypedTextFits(memo_->toPlainText(), kExpressionTarget, ui_))
+    return;
   if (NameText().empty()) {
     ui_.ShowMessage("Please enter a name.");
     edtName_->setFocus();

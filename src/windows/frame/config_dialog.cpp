@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -23,7 +22,9 @@
 #include "core/base/errors.h"
 #include "core/settings/game_variant.h"
 #include "platform/desktop_entry.h"
+#include "platform/file_names.h"
 #include "platform/latin1.h"
+#include "platform/typed_text.h"
 #include "windows/base/modal_loop.h"
 #include "windows/frame/window_catalogue.h"
 
@@ -40,12 +41,15 @@ const TWindowEntry& Row() {
 
 // Texts of the file are bytes; names show as Latin-1, paths as the file system encodes them.
 QString FromPath(const std::string& s) {
-  return QFile::decodeName(QByteArray(s.data(), static_cast<qsizetype>(s.size())));
+  return FileNameText(s);
 }
 std::string ToPath(const QString& s) {
-  const QByteArray b = QFile::encodeName(s);
-  return std::string(b.constData(), static_cast<size_t>(b.size()));
+  return FileNameBytes(s);
 }
+
+// The game's name and letters are compared with the reports' Latin-1 texts.
+constexpr TTextTarget kNameTarget{TCodePage::Latin1, "The game name", "Tovix.ini"};
+constexpr TTextTarget kUsedCharsTarget{TCodePage::Latin1, "The report letters", "Tovix.ini"};
 
 TRxSpinEdit* MakeSpinEdit(const char* name, int minValue, int maxValue, QWidget* parent) {
   auto* edit = new TRxSpinEdit(parent);
@@ -263,13 +267,18 @@ void TfrmConfigIni::ShowGame(const TGameConfig& c) {
   CheckBox1_->setChecked(c.UseMDIStyle);
 }
 
-TGameConfig TfrmConfigIni::FieldsToConfig() const {
+std::optional<TGameConfig> TfrmConfigIni::FieldsToConfig() const {
   TGameConfig c;
-  c.Name = ToLatin1(edtName_->text());
+  const std::optional<std::string> name = TakeTypedText(edtName_->text(), kNameTarget, ui_);
+  if (!name) return std::nullopt;
+  const std::optional<std::string> usedChars =
+      TakeTypedText(edtUsedChars_->text(), kUsedCharsTarget, ui_);
+  if (!usedChars) return std::nullopt;
+  c.Name = *name;
   c.Directory = ToPath(edtDirectory_->text());
   c.FileMask = ToPath(edtFileMask_->text());
   c.FileExtension = ToPath(edtFileExtension_->text());
-  c.UsedChars = ToLatin1(edtUsedChars_->text());
+  c.UsedChars = *usedChars;
   const int gameType = cbxGameType_->currentIndex();
   if (gameType >= 0) c.GameType = static_cast<TGameType>(gameType);
   const int mapType = cbxMapType_->currentIndex();
@@ -314,7 +323,10 @@ void TfrmConfigIni::lbxGamesClick() {
 void TfrmConfigIni::btnSaveClick() {
   const std::string section = SelectedGame();
   if (section.empty()) return;
-  Guarded([&] { WriteGameConfig(ini_, section, FieldsToConfig()); });
+  // A field the file cannot hold writes nothing; the dialog keeps the text for correction.
+  const std::optional<TGameConfig> config = FieldsToConfig();
+  if (!config) return;
+  Guarded([&] { WriteGameConfig(ini_, section, *config); });
 }
 
 void TfrmConfigIni::btnMakeDefaultClick() {
@@ -346,17 +358,18 @@ void TfrmConfigIni::btnCloseClick() {
 void TfrmConfigIni::btnCreateShortcutOnDesktopClick() {
   const std::string section = SelectedGame();
   if (section.empty()) return;
-  CreateGameShortcut(GameShortcutFor(ini_, section, ToLatin1(edtName_->text())), makeShortcut_,
-                     ui_);
+  const std::optional<std::string> name = TakeTypedText(edtName_->text(), kNameTarget, ui_);
+  if (!name) return;
+  CreateGameShortcut(GameShortcutFor(ini_, section, *name), makeShortcut_, ui_);
 }
 
 void TfrmConfigIni::btnAddAllyTurnReportsClick() {
   const std::string section = SelectedGame();
   if (section.empty()) return;
   Guarded([&] {
-    TGameConfig config = FieldsToConfig();
-    if (AddAllyTurnReports(ini_, section, config, ui_))
-      edtUsedChars_->setText(FromLatin1(config.UsedChars));
+    std::optional<TGameConfig> config = FieldsToConfig();
+    if (config && AddAllyTurnReports(ini_, section, *config, ui_))
+      edtUsedChars_->setText(FromLatin1(config->UsedChars));
   });
 }
 

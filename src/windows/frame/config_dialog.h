@@ -8,6 +8,7 @@
 #include <QString>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/base/user_interface.h"
@@ -79,7 +80,9 @@ class TfrmConfigIni : public TToolWindow {
   void FillGameList();
   void SelectGame(const std::string& section);
   void ShowGame(const TGameConfig& config);
-  TGameConfig FieldsToConfig() const;
+  // The fields as a game section; nothing, after telling the user, when a field holds a
+  // character the file cannot.
+  std::optional<TGameConfig> FieldsToConfig() const;
   void UpdateButtons();
   // Runs an action on the file; a refused value or a failed write is shown to the user.
   template <class Action>

@@ -100,7 +100,8 @@ std::unique_ptr<QWidget> MakeSetExtraInfo(const TWindowEntry&, TWindowRegistry& 
 }
 
 std::unique_ptr<QWidget> MakeAutoCargoSettings(const TWindowEntry&, TWindowRegistry& w) {
-  return std::make_unique<TfrmAutoCargoSettings>(w.Context().State, w.Context().Store);
+  return std::make_unique<TfrmAutoCargoSettings>(w.Context().State, w.Context().Store,
+                                                 w.Context().Ui);
 }
 std::unique_ptr<QWidget> MakeTurnReports(const TWindowEntry&, TWindowRegistry& w) {
   const TWindowContext& c = w.Context();
@@ -204,8 +205,8 @@ std::unique_ptr<QWidget> MakePlayers(const TWindowEntry&, TWindowRegistry& w) {
   };
   return window;
 }
-std::unique_ptr<QWidget> MakeCreateMessage(const TWindowEntry&, TWindowRegistry&) {
-  return std::make_unique<TfrmCreateMessage>();
+std::unique_ptr<QWidget> MakeCreateMessage(const TWindowEntry&, TWindowRegistry& w) {
+  return std::make_unique<TfrmCreateMessage>(w.Context().Ui);
 }
 std::unique_ptr<QWidget> MakeBattles(const TWindowEntry&, TWindowRegistry& w) {
   return std::make_unique<TfrmBattles>(w.Context().State, w.Context().Store, ServicesOf(w));

@@ -31,7 +31,8 @@ TfrmPlanetslist::TfrmPlanetslist(GameState& state, TznSaveState& store, UserInte
                           ui, services, parent) {
   AskText = [this](const std::string& title, const std::string& prompt, std::string& text) {
     const std::optional<std::string> answer =
-        AskLatin1Text(this, FromLatin1(title), FromLatin1(prompt), text);
+        AskTypedText(this, FromLatin1(title), FromLatin1(prompt), text,
+                     {TCodePage::Windows1252, "The planet name", "the orders"}, ui_);
     if (answer) text = *answer;
     return answer.has_value();
   };

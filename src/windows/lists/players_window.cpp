@@ -9,6 +9,7 @@
 #include "controls/zn_list_view.h"
 #include "orders/order_commands.h"
 #include "platform/latin1.h"
+#include "platform/typed_text.h"
 #include "windows/base/popup_actions.h"
 #include "windows/dialogs/list_export_dialog.h"
 
@@ -23,7 +24,8 @@ constexpr int kMessageHelpContext = 13;
 
 // --- TfrmCreateMessage -------------------------------------------------------------------------
 
-TfrmCreateMessage::TfrmCreateMessage(QWidget* parent) : QDialog(parent) {
+TfrmCreateMessage::TfrmCreateMessage(UserInterface& ui, QWidget* parent)
+    : QDialog(parent), ui_(ui) {
   setObjectName("frmCreateMessage");
   setProperty("HelpContext", kMessageHelpContext);
   setWindowTitle("Create Message");
@@ -45,8 +47,18 @@ void TfrmCreateMessage::Setup(const std::string& race) {
   memo_->clear();
 }
 
+// Messages go into the orders, relay messages into a mail: both are Windows-1252 text.
+const TTextTarget TfrmCreateMessage::kTarget{TCodePage::Windows1252, "The message",
+                                             "the orders or a mail"};
+
+void TfrmCreateMessage::done(int result) {
+  // OK with a character the orders cannot hold keeps the dialog open with the text.
+  if (result == QDialog::Accepted && !TypedTextFits(memo_->toPlainText(), kTarget, ui_)) return;
+  QDialog::done(result);
+}
+
 std::string TfrmCreateMessage::MemoText() const {
-  return memo_->toPlainText().toLatin1().toStdString();
+  return EncodeTyped(memo_->toPlainText(), kTarget.Page).value_or(std::string());
 }
 
 std::string TfrmCreateMessage::GetMessageText() const {
@@ -158,8 +170,9 @@ void TfrmPlayers::ShowSelectedInGraph() {
 
 namespace {
 
-std::optional<TfrmPlayers::TMessage> RunOwnDialog(QWidget* parent, const std::string& race) {
-  TfrmCreateMessage dialog(parent);
+std::optional<TfrmPlayers::TMessage> RunOwnDialog(QWidget* parent, UserInterface& ui,
+                                                  const std::string& race) {
+  TfrmCreateMessage dialog(ui, parent);
   dialog.Setup(race);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return TfrmPlayers::TMessage{dialog.GetMessageText(), dialog.MemoText()};
@@ -168,7 +181,7 @@ std::optional<TfrmPlayers::TMessage> RunOwnDialog(QWidget* parent, const std::st
 }  // namespace
 
 void TfrmPlayers::CreateGlobalMessage() {
-  const auto message = RunMessageDialog ? RunMessageDialog("") : RunOwnDialog(this, "");
+  const auto message = RunMessageDialog ? RunMessageDialog("") : RunOwnDialog(this, ui_, "");
   if (message) Insert(message->Block);
 }
 
@@ -176,7 +189,7 @@ void TfrmPlayers::CreateMessage() {
   const std::vector<TPlayer*> selected = SelectedPlayers();
   if (selected.size() != 1) return;
   const std::string race = selected[0]->Name;
-  const auto message = RunMessageDialog ? RunMessageDialog(race) : RunOwnDialog(this, race);
+  const auto message = RunMessageDialog ? RunMessageDialog(race) : RunOwnDialog(this, ui_, race);
   if (message) Insert(message->Block);
 }
 
@@ -184,7 +197,7 @@ void TfrmPlayers::CreateRelayMessage() {
   const std::vector<TPlayer*> selected = SelectedPlayers();
   if (selected.size() != 1 || state_.Settings.GameType != TGameType::NG) return;
   const std::string race = selected[0]->Name;
-  const auto message = RunMessageDialog ? RunMessageDialog(race) : RunOwnDialog(this, race);
+  const auto message = RunMessageDialog ? RunMessageDialog(race) : RunOwnDialog(this, ui_, race);
   if (message && Services().Orders) Services().Orders->SendRelayMessage(race, message->Memo);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/base/user_interface.h"
+#include "core/text/char_codes.h"
 #include "views/player_rows.h"
 #include "windows/base/model_list_window.h"
 #include "windows/base/services.h"
@@ -28,16 +29,20 @@ class TfrmCreateMessage : public QDialog {
   Q_OBJECT
 
  public:
-  explicit TfrmCreateMessage(QWidget* parent = nullptr);
+  explicit TfrmCreateMessage(UserInterface& ui, QWidget* parent = nullptr);
   // The race the message is for; "" for a global message. Empties the memo.
   void Setup(const std::string& race);
   // The message order block (see MessageText).
   std::string GetMessageText() const;
-  // The memo's text alone (a relay message).
+  // The memo's text alone (a relay message), in Windows-1252. OK is refused while the memo holds
+  // a character Windows-1252 cannot, so after OK it holds none.
   std::string MemoText() const;
   QPlainTextEdit* Memo() const { return memo_; }
+  void done(int result) override;
 
  private:
+  static const TTextTarget kTarget;
+  UserInterface& ui_;
   std::string race_;
   QPlainTextEdit* memo_;
 };

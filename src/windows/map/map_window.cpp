@@ -110,10 +110,6 @@ TfrmNewMap::TfrmNewMap(GameState& state, TznSaveState& store, const TServices& s
   scene_.Planet1.ShowRings = false;  // "Disable Planet Circles" is checked at first
   scene_.Overlays.push_back(TOverlayCircle{});
   specialValue_ = "10";
-  askText_ = [this](const std::string& caption, const std::string& prompt,
-                    const std::string& value) {
-    return AskLatin1Text(this, FromLatin1(caption), FromLatin1(prompt), value);
-  };
   BuildMenus();
   BuildCaptionButtons();
   resize(640, 480);
@@ -754,10 +750,18 @@ void TfrmNewMap::InsertPlanetLine(const std::string& line) {
   services_.Orders->AnalyseAfterInsert();
 }
 
+std::optional<std::string> TfrmNewMap::AskText(const std::string& caption,
+                                               const std::string& prompt, const std::string& value,
+                                               const TTextTarget& target) {
+  if (askText_) return askText_(caption, prompt, value);
+  return AskTypedText(this, FromLatin1(caption), FromLatin1(prompt), value, target, ui_);
+}
+
 void TfrmNewMap::RenamePlanet() {
   TPlanet* p2 = state_.SelectedPlanet2;
-  if (!p2 || !askText_) return;
-  const auto name = askText_("Create Order", "Enter new planet name", p2->Name);
+  if (!p2) return;
+  const auto name = AskText("Create Order", "Enter new planet name", p2->Name,
+                            {TCodePage::Windows1252, "The planet name", "the orders"});
   if (!name) return;
   const TRenameOrder order = RenameOrder(state_, *p2, *name);
   if (!order.Refusal.empty())
@@ -775,9 +779,9 @@ void TfrmNewMap::SetNewMapArea() {
 }
 
 void TfrmNewMap::AskPlanetRange() {
-  if (!askText_) return;
   const auto answer =
-      askText_("Planet Range", "Enter new planet range:", std::to_string(scene_.Planet1.Range));
+      AskText("Planet Range", "Enter new planet range:", std::to_string(scene_.Planet1.Range),
+              {TCodePage::Latin1, "The planet range", "a number"});
   if (!answer || FirstIntInStr(*answer) <= 0) return;
   scene_.Planet1.Range = FirstIntInStr(*answer);
   specialValue_ = *answer;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/base/user_interface.h"
+#include "core/text/char_codes.h"
 #include "views/map_colours.h"
 #include "views/map_commands.h"
 #include "views/map_geometry.h"
@@ -132,6 +133,9 @@ class TfrmNewMap : public TToolWindow, public IMapService {
   // The last view into "LastPos", and the bookmarks into the store.
   void WriteBookmarks();
   std::string MapSection() const;
+  // The input box (or the replacement tests give); `target` says where the answer goes.
+  std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,
+                                     const std::string& value, const TTextTarget& target);
 
   // The canvas' events.
   void PaintCanvas(QWidget& viewport);

@@ -1,6 +1,7 @@
 #include "windows/orders/auto_cargo_settings.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 
 #include "controls/spin_edit.h"
 #include "platform/latin1.h"
+#include "platform/typed_text.h"
 
 namespace tovix {
 
@@ -30,6 +32,9 @@ TRxSpinEdit* MakeSpin(const char* name, int low, int high, int step, QWidget* pa
   return edit;
 }
 
+// The reference planet is named as the reports name planets: in Latin-1.
+constexpr TTextTarget kBuildPlanetTarget{TCodePage::Latin1, "The planet name", "the settings"};
+
 // A typed value is only clamped when the edit loses the focus; reading comes first.
 int SpinValue(const TRxSpinEdit* edit) {
   return std::clamp(static_cast<int>(edit->GetAsInteger()), static_cast<int>(edit->MinValue()),
@@ -38,8 +43,9 @@ int SpinValue(const TRxSpinEdit* edit) {
 
 }  // namespace
 
-TfrmAutoCargoSettings::TfrmAutoCargoSettings(GameState& state, TznSaveState& store, QWidget* parent)
-    : TToolWindow("Automatic Cargo Settings", 4, store, parent), state_(state) {
+TfrmAutoCargoSettings::TfrmAutoCargoSettings(GameState& state, TznSaveState& store,
+                                             UserInterface& ui, QWidget* parent)
+    : TToolWindow("Automatic Cargo Settings", 4, store, parent), state_(state), ui_(ui) {
   setObjectName("frmAutoCargoSettings");
   // Shown modally from the orders window: a dialog, stacked above the main window.
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -123,6 +129,7 @@ void TfrmAutoCargoSettings::ShowSettings(const TAutoCargoSettings& settings) {
   edtBuildResources_->SetAsInteger(settings.BuildResources);
   edtBuildDistance_->SetAsInteger(settings.BuildDistance);
   cbxBuildPlanet_->setEditText(FromLatin1(settings.BuildPlanet));
+  shownBuildPlanet_ = settings.BuildPlanet;
   UpdateButtons();
 }
 
@@ -138,7 +145,10 @@ TAutoCargoSettings TfrmAutoCargoSettings::FromControls() const {
   settings.BuildCapStock = SpinValue(edtBuildCAPStock_);
   settings.BuildResources = SpinValue(edtBuildResources_);
   settings.BuildDistance = SpinValue(edtBuildDistance_);
-  settings.BuildPlanet = ToLatin1(cbxBuildPlanet_->currentText());
+  // Closing refuses a name the settings cannot hold; until it is changed the name shown last
+  // stands.
+  settings.BuildPlanet = EncodeTyped(cbxBuildPlanet_->currentText(), kBuildPlanetTarget.Page)
+                             .value_or(shownBuildPlanet_);
   return settings;
 }
 
@@ -174,6 +184,7 @@ void TfrmAutoCargoSettings::ComputeBuildability() {
   TPlanet* reference = tovix::ComputeBuildability(state_, FromControls());
   if (reference && cbxBuildPlanet_->currentText().isEmpty()) {
     cbxBuildPlanet_->setEditText(FromLatin1(reference->Name));
+    shownBuildPlanet_ = reference->Name;
   }
 }
 
@@ -207,6 +218,20 @@ void TfrmAutoCargoSettings::SaveOwnState() {
 void TfrmAutoCargoSettings::RefreshGame(TGameChanges changes) {
   if (changes & gcGameRead) prepared_ = false;
   Prepare();
+}
+
+bool TfrmAutoCargoSettings::MayClose() {
+  return TypedTextFits(cbxBuildPlanet_->currentText(), kBuildPlanetTarget, ui_);
+}
+
+void TfrmAutoCargoSettings::closeEvent(QCloseEvent* event) {
+  // The user's close (the title bar's button) asks; the program's own, at its end, goes on and
+  // the name shown last is kept.
+  if (event->spontaneous() && !MayClose()) {
+    event->ignore();
+    return;
+  }
+  TToolWindow::closeEvent(event);
 }
 
 void TfrmAutoCargoSettings::hideEvent(QHideEvent* event) {

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/base/user_interface.h"
 #include "core/model/game_state.h"
 #include "orders/auto_cargo.h"
 #include "windows/base/services.h"
@@ -24,7 +25,8 @@ class TfrmAutoCargoSettings : public TToolWindow, public ICargoSettingsService {
   Q_OBJECT
 
  public:
-  TfrmAutoCargoSettings(GameState& state, TznSaveState& store, QWidget* parent = nullptr);
+  TfrmAutoCargoSettings(GameState& state, TznSaveState& store, UserInterface& ui,
+                        QWidget* parent = nullptr);
 
   // ICargoSettingsService
   TAutoCargoSettings CargoSettings() override { return Settings(); }
@@ -42,12 +44,16 @@ class TfrmAutoCargoSettings : public TToolWindow, public ICargoSettingsService {
   QPushButton* UpButton() const { return btnUp_; }
   QPushButton* DownButton() const { return btnDown_; }
   void MoveSelected(int step);
+  // What the user's close asks first: false, after naming them, while the reference planet's
+  // name holds characters the settings cannot hold (the dialog then stays open with it).
+  bool MayClose();
 
  protected:
   void LoadOwnState() override;
   void SaveOwnState() override;
   void RefreshGame(TGameChanges changes) override;
   void hideEvent(QHideEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void Prepare();
@@ -56,6 +62,7 @@ class TfrmAutoCargoSettings : public TToolWindow, public ICargoSettingsService {
   TAutoCargoSettings FromControls() const;
 
   GameState& state_;
+  UserInterface& ui_;
   bool prepared_ = false;
   TRxSpinEdit* edtCOLFill_;
   TRxSpinEdit* edtCAPFill_;
@@ -67,6 +74,7 @@ class TfrmAutoCargoSettings : public TToolWindow, public ICargoSettingsService {
   TRxSpinEdit* edtBuildResources_;
   TRxSpinEdit* edtBuildDistance_;
   QComboBox* cbxBuildPlanet_;
+  std::string shownBuildPlanet_;  // the reference planet's name put into the box last
 };
 
 }  // namespace tovix

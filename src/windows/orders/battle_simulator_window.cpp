@@ -187,7 +187,8 @@ TfrmBattleSimulator::TfrmBattleSimulator(TznSaveState& store, UserInterface& ui,
 
   connect(btnSimulate_, &QPushButton::clicked, this, &TfrmBattleSimulator::SimulateClicked);
   askText_ = [this](const std::string& title, const std::string& prompt, const std::string& text) {
-    return AskLatin1Text(this, FromLatin1(title), FromLatin1(prompt), text);
+    return AskTypedText(this, FromLatin1(title), FromLatin1(prompt), text,
+                        {TCodePage::Latin1, "The load", "a number"}, ui_);
   };
   FillGrids();
   resize(640, 480);

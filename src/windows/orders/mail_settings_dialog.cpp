@@ -16,8 +16,10 @@
 #include <QVBoxLayout>
 
 #include "mail/mail_message.h"
+#include "platform/file_names.h"
 #include "platform/latin1.h"
 #include "platform/shell.h"
+#include "platform/typed_text.h"
 #include "windows/base/window_entry.h"
 #include "windows/orders/mail_progress_dialog.h"
 
@@ -32,6 +34,19 @@ QLineEdit* Edit(QWidget* parent, const char* name, const std::string& text) {
   auto* edit = new QLineEdit(FromLatin1(text), parent);
   edit->setObjectName(name);
   return edit;
+}
+
+// A file or folder: its name as the file system has it.
+QLineEdit* PathEdit(QWidget* parent, const char* name, const std::string& path) {
+  auto* edit = new QLineEdit(FileNameText(path), parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+// The settings file holds Latin-1 text; names of files go whole, as the file system takes them.
+std::optional<std::string> TakeSetting(const QLineEdit& edit, std::string_view what,
+                                       UserInterface& ui) {
+  return TakeTypedText(edit.text().trimmed(), {TCodePage::Latin1, what, "the mail settings"}, ui);
 }
 
 }  // namespace
@@ -99,7 +114,7 @@ TfrmMailSettings::TfrmMailSettings(TMailService& mail, UserInterface& ui, QWidge
 
   grpProgram_ = new QGroupBox("Mail program", this);
   auto* program = new QFormLayout(grpProgram_);
-  edtProgram_ = Edit(grpProgram_, "edtProgram", s.Program);
+  edtProgram_ = PathEdit(grpProgram_, "edtProgram", s.Program);
   program->addRow("&Program:", edtProgram_);
   program->addRow(
       new QLabel("It is run as <i>program</i> -t -i, with the message as its input.", grpProgram_));
@@ -140,15 +155,15 @@ TfrmMailSettings::TfrmMailSettings(TMailService& mail, UserInterface& ui, QWidge
   cbxStorePassword_->setObjectName("cbxStorePassword");
   cbxStorePassword_->setChecked(s.StorePassword);
   smtp->addRow(cbxStorePassword_);
-  edtCaFile_ = Edit(grpSmtp_, "edtCaFile", s.Smtp.CaFile);
+  edtCaFile_ = PathEdit(grpSmtp_, "edtCaFile", s.Smtp.CaFile);
   edtCaFile_->setPlaceholderText("optional: a certificate file to trust");
   smtp->addRow("&Certificate:", edtCaFile_);
   layout->addWidget(grpSmtp_);
 
   auto* outbox = new QGroupBox("Outbox (also for \"Place in Outbox\")", this);
   auto* outboxLayout = new QFormLayout(outbox);
-  edtOutbox_ = Edit(outbox, "edtOutbox", s.Outbox);
-  const QString standard = QString::fromStdString(mail_.StandardOutboxFolder().string());
+  edtOutbox_ = PathEdit(outbox, "edtOutbox", s.Outbox);
+  const QString standard = FileNameText(mail_.StandardOutboxFolder().string());
   edtOutbox_->setPlaceholderText(standard);
   edtOutbox_->setToolTip("Empty: " + standard);
   outboxLayout->addRow("&Folder:", edtOutbox_);
@@ -173,24 +188,32 @@ void TfrmMailSettings::UpdateGroups() {
   grpSmtp_->setEnabled(rbMethod_[1]->isChecked());
 }
 
-TMailSettings TfrmMailSettings::Chosen() const {
+std::optional<TMailSettings> TfrmMailSettings::Chosen() const {
   TMailSettings s = mail_.Settings();
   for (int i = 0; i < 3; ++i)
     if (rbMethod_[i]->isChecked()) s.Method = static_cast<TMailMethod>(i);
-  s.From = ToLatin1(edtFrom_->text().trimmed());
-  s.Program = ToLatin1(edtProgram_->text().trimmed());
-  s.Smtp.Host = ToLatin1(edtHost_->text().trimmed());
+  const std::optional<std::string> from = TakeSetting(*edtFrom_, "Your address", ui_);
+  if (!from) return std::nullopt;
+  const std::optional<std::string> host = TakeSetting(*edtHost_, "The server's name", ui_);
+  if (!host) return std::nullopt;
+  const std::optional<std::string> user = TakeSetting(*edtUser_, "The user name", ui_);
+  if (!user) return std::nullopt;
+  s.From = *from;
+  s.Program = FileNameBytes(edtProgram_->text().trimmed());
+  s.Smtp.Host = *host;
   s.Smtp.Port = spnPort_->value();
   s.Smtp.Security = static_cast<TSmtpSecurity>(cbxSecurity_->currentIndex());
-  s.Smtp.User = ToLatin1(edtUser_->text().trimmed());
-  s.Smtp.CaFile = ToLatin1(edtCaFile_->text().trimmed());
+  s.Smtp.User = *user;
+  s.Smtp.CaFile = FileNameBytes(edtCaFile_->text().trimmed());
   s.StorePassword = cbxStorePassword_->isChecked();
-  s.Outbox = ToLatin1(edtOutbox_->text().trimmed());
+  s.Outbox = FileNameBytes(edtOutbox_->text().trimmed());
   return s;
 }
 
 void TfrmMailSettings::Confirm() {
-  const TMailSettings s = Chosen();
+  const std::optional<TMailSettings> chosen = Chosen();
+  if (!chosen) return;
+  const TMailSettings& s = *chosen;
   if (!s.From.empty() && !IsMailAddress(s.From)) {
     ui_.ShowMessage("\"" + s.From + "\" is not an e-mail address of the form name@example.org.");
     edtFrom_->setFocus();

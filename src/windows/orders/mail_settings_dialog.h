@@ -52,8 +52,9 @@ class TfrmMailSettings : public QDialog {
  public:
   TfrmMailSettings(TMailService& mail, UserInterface& ui, QWidget* parent = nullptr);
 
-  // The settings the fields give.
-  TMailSettings Chosen() const;
+  // The settings the fields give; nothing, after telling the user, when a field holds a
+  // character the settings file cannot.
+  std::optional<TMailSettings> Chosen() const;
   // OK: refuses an own address that is not one, otherwise keeps the settings and the password.
   void Confirm();
 

@@ -33,6 +33,7 @@
 #include "orders/order_commands.h"
 #include "orders/order_edits.h"
 #include "orders/order_text.h"
+#include "platform/file_names.h"
 #include "platform/latin1.h"
 #include "windows/base/window_directory.h"
 #include "windows/base/window_entry.h"
@@ -396,9 +397,10 @@ QIcon TfrmOrders::DistanceImage(int turns) {
 }
 
 std::optional<std::string> TfrmOrders::AskText(const QString& caption, const QString& prompt,
-                                               const std::string& preset) {
+                                               const std::string& preset,
+                                               const TTextTarget& target) {
   if (askText_) return askText_(caption, prompt, preset);
-  return AskLatin1Text(this, caption, prompt, preset);
+  return AskTypedText(this, caption, prompt, preset, target, ui_);
 }
 
 // --- Insertions and analysis --------------------------------------------------------------------
@@ -709,10 +711,10 @@ void TfrmOrders::LoadAutomaticOrders() {
 }
 
 void TfrmOrders::LoadOrdersDialog() {
-  const QString name = QFileDialog::getOpenFileName(this, "Load orders", FromLatin1(openFileName_),
-                                                    "Text Files(*.txt; *.asc) (*.txt *.asc)");
+  const QString name = QFileDialog::getOpenFileName(
+      this, "Load orders", FileNameText(openFileName_), "Text Files(*.txt; *.asc) (*.txt *.asc)");
   if (name.isEmpty()) return;
-  openFileName_ = ToLatin1(name);
+  openFileName_ = FileNameBytes(name);
   if (std::filesystem::exists(openFileName_)) LoadOrderFile(openFileName_);
 }
 
@@ -733,7 +735,7 @@ std::filesystem::path TfrmOrders::ProposedSaveFile() const {
 }
 
 void TfrmOrders::SaveOrdersDialog(TOrderLineEnds ends) {
-  const QString proposed = FromLatin1(ProposedSaveFile().string());
+  const QString proposed = FileNameText(ProposedSaveFile().string());
   QString chosen;
   if (AskSaveFile) {
     chosen = AskSaveFile(proposed);
@@ -746,7 +748,7 @@ void TfrmOrders::SaveOrdersDialog(TOrderLineEnds ends) {
       chosen = dialog.selectedFiles().front();
   }
   if (chosen.isEmpty()) return;
-  saveFileName_ = ToLatin1(chosen);
+  saveFileName_ = FileNameBytes(chosen);
   SaveOrderFile(saveFileName_, ends);
 }
 
@@ -819,7 +821,8 @@ void TfrmOrders::SetCaretLine(int line) {
 }
 
 void TfrmOrders::AskFindPlanet() {
-  if (auto text = AskText("Find Planet", "Planet name:", planetSearch_)) {
+  if (auto text = AskText("Find Planet", "Planet name:", planetSearch_,
+                          {TCodePage::Windows1252, "The planet name", "a search of the orders"})) {
     FindPlanetInOrders(*text);
   }
 }
@@ -845,7 +848,8 @@ bool TfrmOrders::FindNextPlanet() {
 }
 
 void TfrmOrders::AskFindGroup() {
-  auto text = AskText("Find Group", "Group nr:", groupSearch_);
+  auto text = AskText("Find Group", "Group nr:", groupSearch_,
+                      {TCodePage::Latin1, "The group number", "a search of the orders"});
   if (!text) return;
   char* end = nullptr;
   const long number = std::strtol(text->c_str(), &end, 10);
@@ -890,7 +894,8 @@ bool TfrmOrders::FindNextGroup() {
 
 void TfrmOrders::ChangeRaceName() {
   const std::string own = state_.MainPlayer ? state_.MainPlayer->Name : std::string();
-  auto name = AskText("Create Order", "Enter new race name", own);
+  auto name = AskText("Create Order", "Enter new race name", own,
+                      {TCodePage::Windows1252, "The race name", "the orders"});
   if (!name || name->empty()) return;
   for (auto [key, race] : state_.Players) {
     if (SameText(race->Name, *name)) {
@@ -908,8 +913,9 @@ void TfrmOrders::QuitGame() {
   AnalyseAfterInsert();
 }
 
-void TfrmOrders::AskAndInsert(const QString& prompt, const std::string& command) {
-  auto text = AskText("Create Order", prompt, {});
+void TfrmOrders::AskAndInsert(const QString& prompt, std::string_view what,
+                              const std::string& command) {
+  auto text = AskText("Create Order", prompt, {}, {TCodePage::Windows1252, what, "the orders"});
   if (!text || text->empty()) return;
   InsertOtherCommands(command + " " + *text);
   AnalyseAfterInsert();

@@ -19,9 +19,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/base/user_interface.h"
+#include "core/text/char_codes.h"
 #include "editors/unsavable_chars.h"
 #include "mail/mail_service.h"
 #include "orders/auto_cargo.h"
@@ -240,7 +242,7 @@ class TfrmOrders : public TToolWindow,
   void SaveOrdersDialog(TOrderLineEnds ends);
   void ChangeRaceName();
   void QuitGame();
-  void AskAndInsert(const QString& prompt, const std::string& command);
+  void AskAndInsert(const QString& prompt, std::string_view what, const std::string& command);
   void ClearSectionAndAnalyse(TOrderSection section);
   void RunAutoCargo(TAutoCargoCommand command);
   void ExportFocusedList();
@@ -249,8 +251,9 @@ class TfrmOrders : public TToolWindow,
   // Gives the panels the widths read from the settings once the window is laid out.
   void ApplyPanelWidths();
   std::string GameSectionKey() const;
+  // The input box; `target` says where the answer goes, for a character it cannot hold.
   std::optional<std::string> AskText(const QString& caption, const QString& prompt,
-                                     const std::string& preset);
+                                     const std::string& preset, const TTextTarget& target);
   TAutoCargoSettings CargoSettings() const;
 
   IWindowDirectory& windows_;

@@ -80,11 +80,13 @@ void TfrmOrders::BuildMenus(QMenuBar* bar) {
 
   QMenu* mail = bar->addMenu("Mail Settings");
   connect(mail->addAction("Galaxy Server &Adress"), &QAction::triggered, this, [this] {
-    if (auto text = AskText("Galaxy Server adress", "Enter Galaxy Server adress", serverAddress_))
+    if (auto text = AskText("Galaxy Server adress", "Enter Galaxy Server adress", serverAddress_,
+                            {TCodePage::Latin1, "The server address", "the settings"}))
       serverAddress_ = *text;
   });
   connect(mail->addAction("&Subject"), &QAction::triggered, this, [this] {
-    if (auto text = AskText("Order subject", "Enter subject line of order", subject_))
+    if (auto text = AskText("Order subject", "Enter subject line of order", subject_,
+                            {TCodePage::Latin1, "The subject", "the settings"}))
       subject_ = *text;
   });
   mniPlaceInOutbox_ = mail->addAction("Place in &Outbox");
@@ -227,10 +229,11 @@ void TfrmOrders::BuildEditorPopup() {
   mnuCreateOrder_->addAction("Change &Race Name", QKeySequence("Ctrl+R"), this,
                              [this] { ChangeRaceName(); });
   mnuCreateOrder_->addAction("&Quit Game", QKeySequence("Ctrl+Q"), this, [this] { QuitGame(); });
-  mnuCreateOrder_->addAction("Change &email adress", QKeySequence("Ctrl+E"), this,
-                             [this] { AskAndInsert("Enter new email adress", "Z"); });
+  mnuCreateOrder_->addAction("Change &email adress", QKeySequence("Ctrl+E"), this, [this] {
+    AskAndInsert("Enter new email adress", "The e-mail address", "Z");
+  });
   mniChangePassword_ = mnuCreateOrder_->addAction(
-      "Change Password", this, [this] { AskAndInsert("Enter new password", "Y"); });
+      "Change Password", this, [this] { AskAndInsert("Enter new password", "The password", "Y"); });
   mnuCreateOrder_->addAction("Replace &Production Type...", QKeySequence("Ctrl+P"), this,
                              [this] { ReplaceProductionType(); });
   mnuCreateOrder_->addAction("Replace Pr&oduction Type To Standard Ship", QKeySequence("Ctrl+O"),

@@ -8,8 +8,8 @@
 #include <QPushButton>
 
 #include "orders/order_skeleton.h"
-#include "platform/latin1.h"
 #include "platform/shell.h"
+#include "platform/typed_text.h"
 
 namespace tovix {
 
@@ -64,11 +64,11 @@ void TfrmSetupOrders::Prepare() {
   const QString first = edtFirstLine_->text();
   if (first.isEmpty() || first == "#") {
     const TOrderHeader header = DefaultOrderHeader(state_);
-    edtFirstLine_->setText(FromLatin1(header.Line));
+    edtFirstLine_->setText(DecodeForEdit(header.Line, TCodePage::Windows1252));
     lblPasswordWarning_->setVisible(header.HasPassword);
   }
   if (edtRaceName_->text().isEmpty() && state_.MainPlayer)
-    edtRaceName_->setText(FromLatin1(state_.MainPlayer->Name));
+    edtRaceName_->setText(DecodeForEdit(state_.MainPlayer->Name, TCodePage::Windows1252));
 }
 
 void TfrmSetupOrders::Confirm() {
@@ -77,8 +77,17 @@ void TfrmSetupOrders::Confirm() {
     reject();
     return;
   }
+  // Both lines go into the orders: a character they cannot hold keeps the dialog open with it.
+  const std::optional<std::string> firstLine = TakeTypedText(
+      edtFirstLine_->text(), {TCodePage::Windows1252, "The first line", "the orders"}, ui_);
+  if (!firstLine) return;
   const bool rename = cbxChangeRaceName_->isChecked();
-  const std::string newName = ToLatin1(edtRaceName_->text().trimmed());
+  const std::optional<std::string> typedName =
+      rename ? TakeTypedText(edtRaceName_->text().trimmed(),
+                             {TCodePage::Windows1252, "The race name", "the orders"}, ui_)
+             : std::string();
+  if (!typedName) return;
+  const std::string& newName = *typedName;
   // A rename order without a name would be refused by the server.
   if (rename && newName.empty()) {
     ui_.ShowMessage("Enter the new race name, or clear \"Change Race Name\".");
@@ -88,7 +97,7 @@ void TfrmSetupOrders::Confirm() {
       !ui_.AskYesNo("Are you sure you want to create a new setup for the orders?\rOld commands "
                     "will be lost!"))
     return;
-  WriteOrderSkeleton(*lines, ToLatin1(edtFirstLine_->text()),
+  WriteOrderSkeleton(*lines, *firstLine,
                      rename ? std::optional<std::string>(newName) : std::nullopt);
   accept();
 }

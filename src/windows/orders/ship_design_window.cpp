@@ -20,6 +20,7 @@
 #include "core/text/str_utils.h"
 #include "orders/auto_cargo.h"
 #include "platform/latin1.h"
+#include "platform/typed_text.h"
 #include "windows/dialogs/text_query.h"
 
 namespace tovix {
@@ -365,6 +366,11 @@ bool TfrmShipDesign::eventFilter(QObject* watched, QEvent* event) {
 }
 
 std::optional<TDesignValues> TfrmShipDesign::ReadOrTell() {
+  // A pasted character beyond Latin-1 is named as it is, not as the "?" the figures would show.
+  for (const QLineEdit* edit : edits_)
+    if (!TypedTextFits(edit->text(), {TCodePage::Latin1, "A figure of the design", "a ship type"},
+                       ui_))
+      return std::nullopt;
   const TDesignRead read = ReadDesignTexts(Texts());
   if (read.Ok()) return read.Values;
   ui_.ShowMessage(read.Error);
@@ -376,7 +382,8 @@ std::optional<TDesignValues> TfrmShipDesign::ReadOrTell() {
 std::optional<std::string> TfrmShipDesign::AskText(const std::string& title,
                                                    const std::string& prompt) {
   if (askText_) return askText_(title, prompt, "");
-  return AskLatin1Text(this, FromLatin1(title), FromLatin1(prompt), "");
+  return AskTypedText(this, FromLatin1(title), FromLatin1(prompt), "",
+                      {TCodePage::Windows1252, "The ship type name", "the orders"}, ui_);
 }
 
 void TfrmShipDesign::OrdersClicked() {

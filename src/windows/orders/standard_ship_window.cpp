@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -11,6 +12,7 @@
 
 #include "orders/ship_design.h"
 #include "platform/latin1.h"
+#include "platform/typed_text.h"
 #include "views/map_commands.h"
 
 namespace tovix {
@@ -21,6 +23,8 @@ constexpr int kStandardShipHelpContext = 32;
 constexpr const char* kSection = "StandardShip";
 constexpr const char* kOptionKeys[kStdShipOptionCount] = {
     "RadioGroup1.ItemIndex", "RadioGroup2.ItemIndex", "RadioGroup3.ItemIndex"};
+// The store holds Latin-1 text.
+constexpr TTextTarget kMemoTarget{TCodePage::Latin1, "The extra designs", "the settings"};
 
 }  // namespace
 
@@ -83,7 +87,9 @@ TfrmStdShip::TfrmStdShip(TznSaveState& store, UserInterface& ui, IShipDesignServ
           [this](bool on) { design_.SetUseOneCargo(on); });
   connect(btnClipboard_, &QPushButton::clicked, this, &TfrmStdShip::OrdersClicked);
   connect(btnExtra_, &QPushButton::clicked, this, &TfrmStdShip::ExtraClicked);
-  connect(btnClose_, &QPushButton::clicked, this, &QWidget::hide);
+  connect(btnClose_, &QPushButton::clicked, this, [this] {
+    if (ExtraDesignsFit()) hide();
+  });
   Sync();
 }
 
@@ -150,6 +156,22 @@ void TfrmStdShip::showEvent(QShowEvent* event) {
   TToolWindow::showEvent(event);
 }
 
+bool TfrmStdShip::ExtraDesignsFit() {
+  if (TypedTextFits(memo1_->toPlainText(), kMemoTarget, ui_)) return true;
+  ShowExtraDesigns(true);
+  return false;
+}
+
+void TfrmStdShip::closeEvent(QCloseEvent* event) {
+  // Extra designs the settings cannot hold keep the window open, the designs shown, when the
+  // user closes it; the program's own close (its end) goes on, and saving tells.
+  if (event->spontaneous() && !ExtraDesignsFit()) {
+    event->ignore();
+    return;
+  }
+  TToolWindow::closeEvent(event);
+}
+
 void TfrmStdShip::LoadOwnState() {
   for (TStdShipOption option : kStdShipOptions) {
     const int item = Store().ReadInteger(kSection, kOptionKeys[static_cast<size_t>(option)],
@@ -172,11 +194,18 @@ void TfrmStdShip::SaveOwnState() {
     Store().WriteInteger(kSection, kOptionKeys[static_cast<size_t>(option)],
                          design_.StdShipOption(option));
   Store().WriteBool(kSection, "cbxUse1CargoSpace.Checked", design_.UseOneCargo());
-  std::vector<std::string> lines;
-  for (const QString& line : memo1_->toPlainText().split('\n')) lines.push_back(ToLatin1(line));
-  if (memo1_->toPlainText().isEmpty()) lines.clear();
-  // Empty lines as "", so that the memo comes back as it was, a last empty line too.
-  Store().WriteString(kSection, "Memo1.Lines.CommaText", JoinCommaText(lines, true));
+  const QString memo = memo1_->toPlainText();
+  if (const std::string names = UnheldTypedChars(memo, kMemoTarget.Page); !names.empty()) {
+    // What the store had stays.
+    ui_.ShowMessageUtf8(UnheldCharsMessage(kMemoTarget, names, "They were not kept."));
+  } else {
+    std::vector<std::string> lines;
+    for (const QString& line : memo.split('\n'))
+      lines.push_back(EncodeTyped(line, kMemoTarget.Page).value_or(""));
+    if (memo.isEmpty()) lines.clear();
+    // Empty lines as "", so that the memo comes back as it was, a last empty line too.
+    Store().WriteString(kSection, "Memo1.Lines.CommaText", JoinCommaText(lines, true));
+  }
   Store().WriteBool(kSection, "Memo1.Visible", !memo1_->isHidden());
 }
 

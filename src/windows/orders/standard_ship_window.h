@@ -46,9 +46,12 @@ class TfrmStdShip : public TToolWindow {
   void LoadOwnState() override;
   void SaveOwnState() override;
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void ShowExtraDesigns(bool shown);
+  // True when the settings can hold the extra designs; else the user is told, the designs shown.
+  bool ExtraDesignsFit();
 
   UserInterface& ui_;
   IShipDesignService& design_;

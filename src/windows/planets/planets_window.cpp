@@ -55,7 +55,8 @@ TfrmPlanets::TfrmPlanets(GameState& state, TznSaveState& store, UserInterface& u
   setObjectName("frmPlanets");
   AskNewName = [this](std::string& name) {
     const std::optional<std::string> answer =
-        AskLatin1Text(this, "Create Order", "Enter new planet name", name);
+        AskTypedText(this, "Create Order", "Enter new planet name", name,
+                     {TCodePage::Windows1252, "The planet name", "the orders"}, ui_);
     if (answer) name = *answer;
     return answer.has_value();
   };

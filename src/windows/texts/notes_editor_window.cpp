@@ -31,7 +31,7 @@
 #include "core/text/file_utils.h"
 #include "editors/rich_edit.h"
 #include "editors/rtf.h"
-#include "platform/latin1.h"
+#include "platform/file_names.h"
 #include "platform/shell.h"
 
 namespace tovix {
@@ -268,7 +268,8 @@ TfrmEditor::TfrmEditor(const GameState& state, TznSaveState& store, UserInterfac
 
   connect(tabs_, &QTabBar::currentChanged, this, &TfrmEditor::TabChanged);
   connect(reEditor_, &TRichEdit98::urlClicked, this,
-          [this](const QString& url) { OpenLink(ToLatin1(url)); });
+          // Encoded, a link beyond Latin-1 stays whole ("%C5%82" for "ł").
+          [this](const QString& url) { OpenLink(QUrl(url).toEncoded().toStdString()); });
   connect(reEditor_, &QTextEdit::cursorPositionChanged, this, &TfrmEditor::FollowSelection);
   connect(reEditor_, &QTextEdit::selectionChanged, this, &TfrmEditor::FollowSelection);
   connect(reEditor_, &QTextEdit::currentCharFormatChanged, this, &TfrmEditor::FollowSelection);
@@ -593,7 +594,7 @@ void TfrmEditor::PrintClicked() {
   // was started.
   if (QPrinterInfo::availablePrinters().isEmpty())
     printer.setOutputFileName(
-        FromLatin1(NotesPdfFile(folder_, ToLatin1(tabs_->tabText(currentTab_))).string()));
+        FileNameText(NotesPdfFile(folder_, FileNameBytes(tabs_->tabText(currentTab_))).string()));
   if (printDialog_ && printDialog_(printer)) Print(printer);
 }
 
@@ -602,8 +603,8 @@ void TfrmEditor::Print(QPrinter& printer) {
   reEditor_->print(&printer);
   // Say where the notes went: a file is easily lost.
   const bool toFile = !printer.outputFileName().isEmpty();
-  ui_.ShowMessage(
-      PrintedNotice(toFile, ToLatin1(toFile ? printer.outputFileName() : printer.printerName())));
+  ui_.ShowMessageUtf8(PrintedNotice(
+      toFile, (toFile ? printer.outputFileName() : printer.printerName()).toStdString()));
 }
 
 void TfrmEditor::showEvent(QShowEvent* event) {

@@ -20,6 +20,7 @@
 #include "core/text/numbers.h"
 #include "editors/text_codec.h"
 #include "editors/unsavable_chars.h"
+#include "platform/file_names.h"
 #include "platform/latin1.h"
 
 namespace tovix {
@@ -70,7 +71,7 @@ TfrmTurnReports::TfrmTurnReports(const GameState& state, TznSaveState& store, Us
   connect(mmoReport_, &QPlainTextEdit::modificationChanged, this, [this] { UpdateActions(); });
   connect(lstFiles_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (filling_ || row < 0) return;
-    ShowFile(ToLatin1(lstFiles_->item(row)->data(Qt::UserRole).toString()));
+    ShowFile(lstFiles_->item(row)->data(Qt::UserRole).toByteArray().toStdString());
   });
   connect(cbxShowPart_, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (!filling_ && index >= 0) SetShowPart(static_cast<TReportPart>(index));
@@ -95,15 +96,16 @@ void TfrmTurnReports::FillFiles() {
   lstFiles_->clear();
   const TGameSettings& settings = state_.Settings;
   for (const std::string& file : TurnReportFiles(settings.spelD, settings.spelC)) {
-    auto* item = new QListWidgetItem(QFileInfo(FromLatin1(file)).fileName(), lstFiles_);
-    item->setData(Qt::UserRole, FromLatin1(file));
+    // The name as the file system has it; the item keeps the file's bytes whole.
+    auto* item = new QListWidgetItem(QFileInfo(FileNameText(file)).fileName(), lstFiles_);
+    item->setData(Qt::UserRole, QByteArray::fromStdString(file));
   }
   filling_ = false;
   if (state_.LastTurn >= 0 && !settings.spelC.empty() && IsValidReportPattern(settings.spelD)) {
     const std::string file = FormatReportName(settings.spelD, settings.spelC[0], state_.LastTurn);
     for (int row = 0; row < lstFiles_->count(); ++row)
       if (QListWidgetItem* item = lstFiles_->item(row);
-          ToLatin1(item->data(Qt::UserRole).toString()) == file) {
+          item->data(Qt::UserRole).toByteArray().toStdString() == file) {
         filling_ = true;
         lstFiles_->setCurrentItem(item);
         filling_ = false;

@@ -106,7 +106,7 @@ TEST_F(PlayersAndGraph, PlayersWriteDiplomacyAndMessagesAndKeepTheirStateUnderPl
                                       "other: " + answer->Block}));
 
   // The dialog itself: its caption and the block from its memo.
-  TfrmCreateMessage dialog;
+  TfrmCreateMessage dialog(ui);
   dialog.Setup(enemy->Name);
   EXPECT_EQ(dialog.windowTitle().toStdString(), "Create Message for " + enemy->Name);
   dialog.Memo()->setPlainText("hi");

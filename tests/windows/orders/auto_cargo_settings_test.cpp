@@ -33,11 +33,12 @@ struct SmallGame {
   GameState state;
   TPlayer* own = nullptr;
   TznSaveState store{""};
+  SilentUserInterface ui;
 };
 
 TEST(AutoCargoSettingsWindow, SortButtonsMoveTheSelectedKey) {
   SmallGame game;
-  TfrmAutoCargoSettings dialog(game.state, game.store);
+  TfrmAutoCargoSettings dialog(game.state, game.store, game.ui);
   QListWidget* list = dialog.SortList();
   list->setCurrentRow(0);
   EXPECT_FALSE(dialog.UpButton()->isEnabled());
@@ -54,7 +55,7 @@ TEST(AutoCargoSettingsWindow, SortButtonsMoveTheSelectedKey) {
 TEST(AutoCargoSettingsWindow, SettingsSurviveARestart) {
   SmallGame game;
   {
-    TfrmAutoCargoSettings dialog(game.state, game.store);
+    TfrmAutoCargoSettings dialog(game.state, game.store, game.ui);
     TAutoCargoSettings settings;
     settings.CapFill = 35;
     settings.MaxDistanceIndex = 3;
@@ -69,7 +70,7 @@ TEST(AutoCargoSettingsWindow, SettingsSurviveARestart) {
     EXPECT_GT(game.state.PlanetByName("beta")->Buildability, 0);
     dialog.SaveState();
   }
-  TfrmAutoCargoSettings again(game.state, game.store);
+  TfrmAutoCargoSettings again(game.state, game.store, game.ui);
   again.LoadState();
   const TAutoCargoSettings read = again.Settings();
   EXPECT_EQ(read.CapFill, 35);
