@@ -192,7 +192,7 @@ TEST_F(MailService, TheHeadingOfAFailureSaysWhatIsKnown) {
       {{"reset-after-dot"}, unknown, "may have received the message"},
       {{"close-after-data"}, unknown, "may have received the message"},
       {{"refuse-data"}, notSent, "refused the message"},
-      {{"close-after-354"}, notSent, "the message was not sent"},
+      {{"close-at-rcpt"}, notSent, "the message was not sent"},
   };
   TMailSettings s = mail_.Settings();
   s.Method = TMailMethod::Smtp;
