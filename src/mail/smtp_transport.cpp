@@ -97,10 +97,13 @@ TConnectionLook LookAt(curl_socket_t fd) {
 // The connection is looked at on libcurl's own thread, in each of its callbacks: before it takes
 // more of the message, after each write of the message, and each time it wakes while waiting
 // for an answer (it calls the progress callback before it reads). So a hang-up is seen at the
-// first look after it came, before libcurl wrote anything more of the message, and once it came
-// nothing more is acknowledged (a closed socket resets what comes after its FIN, and a reset
-// ends the acknowledgements) unless the server only half-closed and goes on reading: then a
-// look a moment late may count what was acknowledged after the FIN.
+// first look after it came, before libcurl took more of the message (it may still finish
+// writing what it had taken), and what is acknowledged then is what the server's side had when
+// it hung up: a FIN carries the server's last acknowledgement, a closed socket resets what
+// comes after it, and after a reset nothing more is counted. The limits: a server that only
+// half-closes and goes on reading may have more acknowledged by the time of the look; and a
+// reset's own acknowledgement is not counted, so a server whose system held back its
+// acknowledgement of the final "." and then reset counts as not having it.
 struct TWatch {
   TCancelToken* Cancel = nullptr;
   Clock::time_point Deadline;

@@ -329,6 +329,7 @@ TEST(SecretFiles, RefusalsAreNamedOncePerFolderWithTheirCount) {
                          std::to_string(kMails) + " order mails in the outbox \"" +
                          outbox.string() +
                          "\" could not be made yours alone: Operation not permitted.");
+  EXPECT_EQ(test::BrokenSentence(message), "") << message;
   EXPECT_EQ(NarrowingMessage(narrowing, store), message);  // named at every start
   for (const fs::path& mail : mails) EXPECT_EQ(Mode(mail), 0644u);
 }
