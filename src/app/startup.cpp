@@ -144,15 +144,20 @@ TStartupOutcome Run(TStartupParams& params, TQtUserInterface& ui) {
   std::unique_ptr<TznSaveState> store;
   std::string stillOpen;
   try {
-    folder = ProgramFolder(ExecutableFolder());
+    const TProgramFolder programFolder = FindProgramFolder(ExecutableFolder());
+    folder = programFolder.Path;
     // What an interrupted write of the settings files left behind.
     RemoveLeftTempFiles(folder);
     store = std::make_unique<TznSaveState>((folder / kStoreFileName).string());
     // And of a mail placed in the outbox.
-    const fs::path outbox = OutboxFolderOf(ReadMailSettings(*store), folder);
+    const TMailSettings mail = ReadMailSettings(*store);
+    const fs::path outbox = OutboxFolderOf(mail, folder);
     RemoveLeftTempFiles(outbox);
-    // What an older version left readable by others.
-    stillOpen = NarrowSecretFiles(folder, outbox, folder / kMailPasswordFile);
+    // What an older version left readable by others, where it is the program's to narrow.
+    stillOpen =
+        NarrowingMessage(NarrowSecretFiles({folder, !programFolder.NamedByUser, outbox,
+                                            mail.Outbox.empty(), folder / kMailPasswordFile}),
+                         *store);
   } catch (const std::exception& e) {
     ui.ShowMessage(e.what());
     return TStartupOutcome::Failed;

@@ -249,6 +249,10 @@ TEncodedBody EncodeBody(std::string_view body) {
   return encoded;
 }
 
+namespace {
+constexpr std::string_view kDraftMark = "X-Unsent: 1\r\n";
+}  // namespace
+
 std::string ComposeMessage(const TMailMessage& message, const TMailStamp& stamp, bool draft) {
   const TEncodedBody body = EncodeBody(message.Body);
   std::string out;
@@ -261,10 +265,18 @@ std::string ComposeMessage(const TMailMessage& message, const TMailStamp& stamp,
   out += "MIME-Version: 1.0\r\n";
   out += "Content-Type: text/plain; charset=" + std::string(MailCharset(message.Body)) + "\r\n";
   out += "Content-Transfer-Encoding: " + std::string(body.Encoding) + "\r\n";
-  if (draft) out += "X-Unsent: 1\r\n";
+  if (draft) out += kDraftMark;
   out += "\r\n";
   out += body.Text;
   return out;
+}
+
+bool IsComposedDraft(std::string_view bytes) {
+  if (!bytes.starts_with("Date: ")) return false;
+  const size_t end = bytes.find("\r\n\r\n");
+  if (end == std::string_view::npos) return false;
+  const std::string_view header = bytes.substr(0, end + 2);
+  return header.find("\r\n" + std::string(kDraftMark)) != std::string_view::npos;
 }
 
 }  // namespace tovix

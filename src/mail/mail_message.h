@@ -67,5 +67,8 @@ TEncodedBody EncodeBody(std::string_view body);
 // "X-Unsent: 1", which makes a desktop mail program open the file as a message to send.
 std::string ComposeMessage(const TMailMessage& message, const TMailStamp& stamp,
                            bool draft = false);
+// Whether `bytes` begin as ComposeMessage begins a draft: "Date: " first, "X-Unsent: 1" among the
+// header lines.
+bool IsComposedDraft(std::string_view bytes);
 
 }  // namespace tovix

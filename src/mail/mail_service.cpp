@@ -276,6 +276,11 @@ bool TMailService::Finish(const TMailDelivery& d, const TSendResult& result) {
   // The next try asks again rather than repeat a password the server refused.
   if (result.LoginRefused) password_.clear();
   if (ending_) return result.Ok;
+  // A message that may have arrived is not called unsent above the words that say so.
+  if (!result.Ok && result.MayHaveArrived) {
+    ui_.ShowMessage("It is not known whether the " + d.What + " arrived.\r" + result.Error);
+    return false;
+  }
   if (!result.Ok) return Fail(d.What, result.Error);
   if (d.Method == TMailMethod::Outbox) {
     if (ui_.AskYesNo("Placed the " + d.What + " in the outbox as the file below.\r" +

@@ -104,4 +104,21 @@ TSendResult WriteToOutbox(const std::filesystem::path& folder, const std::string
   return result;
 }
 
+bool IsOutboxFileName(std::string_view name) {
+  const auto digits = [&name](size_t at, size_t count) {
+    if (name.size() < at + count) return false;
+    for (size_t i = at; i < at + count; ++i)
+      if (name[i] < '0' || name[i] > '9') return false;
+    return true;
+  };
+  // "tovix-YYYYMMDD-HHMMSS", then "-N" when the name was taken, then ".eml".
+  constexpr std::string_view kStart = "tovix-", kEnd = ".eml";
+  if (!name.starts_with(kStart) || !name.ends_with(kEnd) || !digits(6, 8) || name.size() < 21 ||
+      name[14] != '-' || !digits(15, 6))
+    return false;
+  const std::string_view rest = name.substr(21, name.size() - 21 - kEnd.size());
+  if (rest.empty()) return true;
+  return rest.size() >= 2 && rest[0] == '-' && rest[1] != '0' && digits(22, rest.size() - 1);
+}
+
 }  // namespace tovix

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tovix {
@@ -62,5 +63,7 @@ TSendResult SendWithSmtp(const TSmtpServer& server, const std::string& from,
 // `time` is the local time the name shows (seconds, already shifted to the local zone).
 TSendResult WriteToOutbox(const std::filesystem::path& folder, const std::string& message,
                           int64_t localTime);
+// Whether `name` is of the form WriteToOutbox gives its files.
+bool IsOutboxFileName(std::string_view name);
 
 }  // namespace tovix

@@ -4,17 +4,21 @@
 // the server may have the message.
 #include <curl/curl.h>
 #include <linux/sockios.h>
+#include <linux/tcp.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "mail/cancel_token.h"
@@ -26,15 +30,22 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+struct TWatch;
+void LookFrom(TWatch& watch);
+
 // What libcurl has taken of the message. Taken is not sent: a small message is taken whole
 // before its first byte goes out.
 struct TUpload {
   const std::string* Data;
+  TWatch* Watch;
   size_t Taken = 0;
 };
 
 size_t ReadMessage(char* buffer, size_t size, size_t count, void* user) {
   auto* upload = static_cast<TUpload*>(user);
+  // libcurl asks for more only once it wrote what it had: a hang-up seen now came before the
+  // rest of the message went.
+  LookFrom(*upload->Watch);
   const size_t n = std::min(size * count, upload->Data->size() - upload->Taken);
   std::memcpy(buffer, upload->Data->data() + upload->Taken, n);
   upload->Taken += n;
@@ -50,13 +61,14 @@ curl_off_t WireSize(const std::string& message) {
   return size;
 }
 
-// The connection as the system saw it at a moment. Whether the server read the whole message,
-// its final "." too, shows only here: libcurl reports a reset and an orderly close alike, and
-// counts bytes as sent once the system took them.
+// The connection as the system saw it at a moment, counted in bytes of what this side sends.
+// Whether the server's side had the whole message, its final "." too, shows only here: libcurl
+// reports a reset and an orderly close alike, and counts bytes as sent once the system took them.
 struct TConnectionLook {
   bool Known = false;
-  int State = 0;            // TCP_ESTABLISHED, TCP_CLOSE_WAIT (the server closed), ...
-  int Unacknowledged = -1;  // bytes written that the server's system has not acknowledged
+  uint64_t Written = 0;       // handed to the system
+  uint64_t Acknowledged = 0;  // acknowledged by the server's system
+  bool HungUp = false;        // the server closed or reset the connection (a FIN or RST came)
 };
 
 TConnectionLook LookAt(curl_socket_t fd) {
@@ -65,17 +77,33 @@ TConnectionLook LookAt(curl_socket_t fd) {
   socklen_t size = sizeof info;
   int queued = 0;
   if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0 ||
-      ::ioctl(fd, SIOCOUTQ, &queued) != 0)
+      size < offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked ||
+      ::ioctl(fd, SIOCOUTQ, &queued) != 0 || queued < 0)
     return look;
+  pollfd hangUp{fd, POLLRDHUP, 0};
+  look.HungUp = ::poll(&hangUp, 1, 0) > 0 && (hangUp.revents & (POLLRDHUP | POLLHUP | POLLERR));
   look.Known = true;
-  look.State = info.tcpi_state;
-  look.Unacknowledged = queued;
+  // The acknowledged count starts with the connection's first packet, which carries no byte.
+  look.Acknowledged = info.tcpi_bytes_acked > 0 ? info.tcpi_bytes_acked - 1 : 0;
+  look.Written = look.Acknowledged + static_cast<uint64_t>(queued);
   return look;
 }
 
 // What bounds a send besides libcurl's own limits: the deadline (libcurl waits for the answer to
 // the final "." with its server-response limit alone, after the total one has been spent on the
-// rest) and the cancel, which shuts the connection libcurl waits on.
+// rest) and the cancel, which shuts the connection libcurl waits on. And what the verdict on a
+// lost connection is taken from.
+//
+// The connection is looked at on libcurl's own thread, in each of its callbacks: before it takes
+// more of the message, after each write of the message, and each time it wakes while waiting
+// for an answer (it calls the progress callback before it reads). So a hang-up is seen at the
+// first look after it came, before libcurl took more of the message (it may still finish
+// writing what it had taken), and what is acknowledged then is what the server's side had when
+// it hung up: a FIN carries the server's last acknowledgement, a closed socket resets what
+// comes after it, and after a reset nothing more is counted. The limits: a server that only
+// half-closes and goes on reading may have more acknowledged by the time of the look; and a
+// reset's own acknowledgement is not counted, so a server whose system held back its
+// acknowledgement of the final "." and then reset counts as not having it.
 struct TWatch {
   TCancelToken* Cancel = nullptr;
   Clock::time_point Deadline;
@@ -86,11 +114,23 @@ struct TWatch {
   // changed it: a failure is reported before the goodbye is said.
   TConnectionLook Last;
   bool Kept = false;
+  // The message's part: from the DATA command on, one connection is left.
+  bool InMessage = false;
+  uint64_t MessageOut = 0;  // bytes of the message libcurl wrote (a doubled "." counts twice)
+  uint64_t MessageSize = 0;
+  // What had been written once the last byte of the message was; libcurl 7.88 writes the final
+  // "." (".\r\n", or one encrypted record of it) on its own after that, and nothing else before
+  // the server answers it.
+  std::optional<uint64_t> WrittenWithMessage;
+  // The first look that saw the server hang up, once the message was under way.
+  std::optional<TConnectionLook> HangUp;
 
   // Looks at the connection again, unless the last look is kept.
   void Look() {
     const std::lock_guard lock(Mutex);
-    if (!Kept && !Sockets.empty()) Last = LookAt(Sockets.back());
+    if (Kept || Sockets.empty()) return;
+    Last = LookAt(Sockets.back());
+    if (InMessage && Last.Known && Last.HungUp && !HangUp) HangUp = Last;
   }
   void Keep() {
     const std::lock_guard lock(Mutex);
@@ -103,15 +143,35 @@ struct TWatch {
     const std::lock_guard lock(Mutex);
     for (const curl_socket_t fd : Sockets) ::shutdown(fd, SHUT_RDWR);
   }
-  TConnectionLook LastLook() {
+  // libcurl wrote `size` more bytes of the message.
+  void MessageWritten(size_t size) {
+    Look();
     const std::lock_guard lock(Mutex);
-    return Last;
+    MessageOut += size;
+    if (MessageOut == MessageSize && !WrittenWithMessage && Last.Known)
+      WrittenWithMessage = Last.Written;
+  }
+  // Whether the server's side had the whole message and its final "." before it hung up: its
+  // system had acknowledged every byte up to the final "." when the hang-up was first seen, or,
+  // when the server did not hang up (it went silent, the time ran out, the user cancelled), when
+  // the send last looked.
+  bool HandedOver() {
+    const std::lock_guard lock(Mutex);
+    if (!WrittenWithMessage || !Last.Known || Last.Written <= *WrittenWithMessage) return false;
+    const TConnectionLook& seen = HangUp ? *HangUp : Last;
+    return seen.Acknowledged >= Last.Written;
   }
 };
 
-// libcurl calls this at least once a second, also while it waits for an answer.
+void LookFrom(TWatch& watch) {
+  watch.Look();
+}
+
+// libcurl calls this at least once a second, also while it waits for an answer, and each time
+// it wakes then.
 int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   auto* watch = static_cast<TWatch*>(user);
+  watch->Look();
   if (watch->Cancel && watch->Cancel->Cancelled()) return 1;
   if (Clock::now() >= watch->Deadline) {
     watch->PastDeadline = true;
@@ -162,10 +222,18 @@ int Trace(CURL*, curl_infotype type, char* data, size_t size, void* user) {
   const bool quit = line.rfind("QUIT", 0) == 0;
   // The goodbye is traced once written, and may have changed the connection: the look before
   // it is kept.
-  if (quit)
+  if (quit) {
     dialogue->Watch->Keep();
-  else
+  } else if (type == CURLINFO_DATA_OUT) {
+    // Traced once written.
+    dialogue->Watch->MessageWritten(size);
+  } else {
+    if (line.rfind("DATA", 0) == 0) {
+      const std::lock_guard lock(dialogue->Watch->Mutex);
+      dialogue->Watch->InMessage = true;
+    }
     dialogue->Watch->Look();
+  }
   if (type == CURLINFO_HEADER_OUT) {
     if (quit) dialogue->Quitting = true;
     // The login's lines hold the password (base64 is no protection): they are never kept.
@@ -274,6 +342,11 @@ std::string Explain(const TOutcome& o, const TSmtpServer& server) {
                     "there."
                   : "");
     case CURLE_USE_SSL_FAILED:
+      // Offered but refused ("454 TLS not available"): the server's words say why.
+      if (command.rfind("STARTTLS", 0) == 0 && AnswerCode(o.Dialogue.Answer) != 220)
+        return "The mail server at " + where +
+               " refused to start encryption (STARTTLS), so nothing was sent in clear text." +
+               Said(o.Dialogue);
       return "The mail server at " + where +
              " does not offer STARTTLS, so nothing was sent in clear text. Choose another "
              "security setting only if the server really has no encryption.";
@@ -331,7 +404,8 @@ TSendResult SendWithSmtp(const TSmtpServer& server, const std::string& from,
   TWatch watch;
   watch.Cancel = cancel;
   watch.Deadline = Clock::now() + std::chrono::seconds(limit);
-  TUpload upload{&message};
+  watch.MessageSize = static_cast<uint64_t>(WireSize(message));
+  TUpload upload{&message, &watch};
   TDialogue dialogue;
   dialogue.Watch = &watch;
   char detail[CURL_ERROR_SIZE] = "";
@@ -390,22 +464,16 @@ TSendResult SendWithSmtp(const TSmtpServer& server, const std::string& from,
   // A cancel shuts the connection libcurl waits on, so the wait ends at once.
   if (cancel) cancel->SetHook([&watch] { watch.ShutAll(); });
   const CURLcode code = curl_easy_perform(c);
-  curl_off_t sent = 0;
-  curl_easy_getinfo(c, CURLINFO_SIZE_UPLOAD_T, &sent);
   curl.reset();
   if (cancel) cancel->SetHook(nullptr);
   if (code == CURLE_OK) {
     result.Ok = true;
     return result;
   }
-  // The message went out whole when libcurl wrote all of it and nothing failed to be written
-  // (libcurl writes the final "." after it, and waits for the answer only once that is written
-  // too), and the server's system acknowledged every byte and did not reset the connection. A
-  // server that closes it with bytes unread resets it: it never read the final ".".
-  const TConnectionLook last = watch.LastLook();
-  const bool handedOver = sent == WireSize(message) && code != CURLE_SEND_ERROR && last.Known &&
-                          (last.State == TCP_ESTABLISHED || last.State == TCP_CLOSE_WAIT) &&
-                          last.Unacknowledged == 0;
+  // A lost connection is "may have received" exactly when the server's side had the whole
+  // message with its final "." before it hung up (a reset after that included); a server that
+  // closed or reset it before, even with the rest on its way or in its buffers, did not take it.
+  const bool handedOver = watch.HandedOver();
   if (detail[0] == '\0') std::strncpy(detail, curl_easy_strerror(code), CURL_ERROR_SIZE - 1);
   result.LoginRefused = code == CURLE_LOGIN_DENIED;
   result.Cancelled = cancel && cancel->Cancelled();

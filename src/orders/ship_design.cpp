@@ -57,23 +57,33 @@ bool IsDecimalText(std::string_view text, bool whole) {
   return digits > 0 && points <= 1;
 }
 
-// Whether "Shiptype_" + `name` is the escaped key of a name other than `name`: each "%" of it
-// starts an escape, and the name they spell escapes to exactly this text again.
-bool IsEscapedKeyOfAnotherName(std::string_view name) {
+// What the store drops from the end of a key: blanks and control characters.
+bool StoreTrims(char c) {
+  return static_cast<unsigned char>(c) <= ' ';
+}
+
+// Whether the key an older version wrote for `name` ("Shiptype_" + the name as it was) is, as
+// the store compares keys (without letter case, without what it drops at the end), the escaped
+// key of another name: each "%" of what the store kept starts an escape (in either case), and
+// the name they spell has a key the store takes for this one.
+bool OlderKeyOfAnotherName(std::string_view name) {
+  size_t end = name.size();
+  while (end > 0 && StoreTrims(name[end - 1])) --end;
+  const std::string_view kept = name.substr(0, end);
   std::string decoded;
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (name[i] != '%') {
-      decoded += name[i];
+  for (size_t i = 0; i < kept.size(); ++i) {
+    if (kept[i] != '%') {
+      decoded += kept[i];
       continue;
     }
-    if (i + 2 >= name.size()) return false;
-    const int high = HexDigitValue(static_cast<unsigned char>(name[i + 1]));
-    const int low = HexDigitValue(static_cast<unsigned char>(name[i + 2]));
+    if (i + 2 >= kept.size()) return false;
+    const int high = HexDigitValue(static_cast<unsigned char>(kept[i + 1]));
+    const int low = HexDigitValue(static_cast<unsigned char>(kept[i + 2]));
     if (high < 0 || low < 0) return false;
     decoded += static_cast<char>(high * 16 + low);
     i += 2;
   }
-  return decoded != name && CargoUseKey(decoded).substr(kCargoUsePrefix.size()) == name;
+  return SameText(CargoUseKey(decoded).substr(kCargoUsePrefix.size()), kept);
 }
 
 }  // namespace
@@ -207,7 +217,7 @@ std::unique_ptr<TGroup> DesignGroup(const std::string& name, const TDesignValues
 std::string CargoUseKey(std::string_view name) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   size_t end = name.size();
-  while (end > 0 && (name[end - 1] == ' ' || name[end - 1] == '\t')) --end;
+  while (end > 0 && StoreTrims(name[end - 1])) --end;
   std::string key(kCargoUsePrefix);
   for (size_t i = 0; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
@@ -231,9 +241,10 @@ int32_t StoredCargoUse(const TznSaveState& store, std::string_view name) {
   constexpr int32_t kNone = std::numeric_limits<int32_t>::min();
   int32_t use = store.ReadInteger(kCargoUseSection, CargoUseKey(name), kNone);
   // Older versions wrote the name as it was. Their key is taken for a name with "%" (the only
-  // names whose key changed and that a key could hold) unless it is also the escaped key of
-  // another name: "a%3Db" never reads the use stored for "a=b".
-  if (use == kNone && name.find('%') != std::string_view::npos && !IsEscapedKeyOfAnotherName(name))
+  // names whose key changed and that a key could hold) unless the store takes it for the escaped
+  // key of another name: neither "a%3Db" nor "a%3db" reads the use stored for "a=b", nor "%20 "
+  // (whose older key lost its blank) the use of " ".
+  if (use == kNone && name.find('%') != std::string_view::npos && !OlderKeyOfAnotherName(name))
     use = store.ReadInteger(kCargoUseSection, std::string(kCargoUsePrefix).append(name), kNone);
   return use == kNone ? 0 : use;
 }

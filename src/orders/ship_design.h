@@ -103,15 +103,16 @@ std::unique_ptr<TGroup> DesignGroup(const std::string& name, const TDesignValues
 inline constexpr int kCargoUseCount = 6;
 extern const char* const kCargoUseNames[kCargoUseCount];
 // The store's key of a design's cargo use: "Shiptype_" + the name, where "%", "=", CR, LF and
-// blanks at the end of the name (which the store's keys cannot hold, or would lose) are written
-// as "%" and two hexadecimal digits. Other names keep the key they always had.
+// blanks and control characters at the end of the name (which the store's keys cannot hold, or
+// would lose) are written as "%" and two hexadecimal digits. Other names keep the key they
+// always had.
 std::string CargoUseKey(std::string_view name);
 // Keeps the cargo use of an own design in the store (section "TfrmShipDesign", its
 // CargoUseKey) and sets it on the design at once, so the next plan uses it.
 void StoreCargoUse(TznSaveState& store, TShipType& type, TCargoUse use);
 // The cargo use stored for a design, 0 (none) when there is none; a name with "%" is also found
-// under the key of older versions, which held the name as it was, unless that key is the
-// escaped key of another name (then it is that name's).
+// under the key of older versions, which held the name as it was, unless the store takes that
+// key for the escaped key of another name (then it is that name's).
 int32_t StoredCargoUse(const TznSaveState& store, std::string_view name);
 
 // The races that have designs, by name; a race's designs by name.

@@ -32,19 +32,20 @@ std::filesystem::path EnsureFolder(const std::filesystem::path& given) {
 
 }  // namespace
 
-std::filesystem::path ProgramFolder(const std::filesystem::path& exeDir) {
+TProgramFolder FindProgramFolder(const std::filesystem::path& exeDir) {
   const QByteArray home = qgetenv("TOVIX_HOME");
-  if (!home.isEmpty()) return EnsureFolder(std::filesystem::absolute(home.toStdString()));
+  if (!home.isEmpty()) return {EnsureFolder(std::filesystem::absolute(home.toStdString())), true};
 
   std::error_code ec;
   if (!exeDir.empty() && std::filesystem::is_regular_file(exeDir / "Tovix.ini", ec))
-    return std::filesystem::absolute(exeDir);
+    return {std::filesystem::absolute(exeDir), true};
 
   // The data folder named for the program itself, whatever the running application is called
   // (the same folder AppDataLocation gives an application named "Tovix").
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
   if (data.isEmpty()) throw EFileError("No data folder for Tovix");
-  return EnsureFolder(std::filesystem::path(QFile::encodeName(data).toStdString()) / "Tovix");
+  return {EnsureFolder(std::filesystem::path(QFile::encodeName(data).toStdString()) / "Tovix"),
+          false};
 }
 
 }  // namespace tovix

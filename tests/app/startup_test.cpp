@@ -29,6 +29,7 @@
 #include "core/settings/ini_file.h"
 #include "editors/rich_edit.h"
 #include "editors/text_codec.h"
+#include "mail/mail_message.h"
 #include "mail/mail_test_support.h"
 #include "platform/help.h"
 #include "platform/platform_test_helpers.h"
@@ -613,42 +614,64 @@ TEST_F(Startup, StaleTemporaryFilesOfTheOutboxGoAtStart) {
   }
 }
 
-// The permission bits, for octal comparisons.
+// The permission bits with the set-group and sticky ones, for octal comparisons.
 unsigned Mode(const fs::path& path) {
-  return static_cast<unsigned>(fs::symlink_status(path).permissions() & fs::perms::all);
+  return static_cast<unsigned>(fs::symlink_status(path).permissions() & fs::perms::mask);
 }
 
-// An older version left the program folder, the outbox and the order mails in it readable by
-// others: the start makes them their owner's alone, in the outbox of the program folder or the
-// one the mail settings name. A mail without "#GALAXY", files outside the outbox and the file a
-// link in the outbox leads to keep their modes.
-TEST_F(Startup, WhatAnOlderVersionLeftReadableHoldingThePasswordIsNarrowedAtStart) {
+// At start the program narrows what is its own and holds the race's password: the outbox of the
+// program folder, the stored password and the order mails it placed in an outbox. The program
+// folder given by TOVIX_HOME (a group-shared 2775 one here) and an outbox typed in the mail
+// settings are the user's: they keep their modes, as does every file there the program did not
+// write (a team mate's orders, a mail of another kind, what a link leads to), and the user is
+// told once that others may look into them.
+TEST_F(Startup, OnlyWhatTheProgramWroteIsNarrowedAtStartAndAnOpenFolderIsNamedOnce) {
   WriteSampleGame();
   const mode_t oldMask = ::umask(022);
-  for (const bool own : {false, true}) {
-    SCOPED_TRACE(own ? "outbox of the settings" : "outbox of the program folder");
-    const fs::path outbox = own ? Home() / "mail out" : Home() / "outbox";
+  const std::string draft = ComposeMessage(
+      {"me@example.org", {"galaxy@example.org"}, "Orders", "#galaxy Meridian Humans pw\n#END\n"},
+      MailStampNow("me@example.org"), true);
+  for (const bool typed : {false, true}) {
+    SCOPED_TRACE(typed ? "outbox of the settings" : "outbox of the program folder");
+    const fs::path outbox = typed ? Home() / "mail out" : Home() / "outbox";
     const fs::path orders = outbox / "tovix-20250701-123456.eml";
     const fs::path other = outbox / "hello.eml";
+    const fs::path teamMate = Home() / "reports" / "orders B.txt";
     const fs::path outside = Home() / "reports" / "orders.eml";
-    const fs::path linked = outbox / "linked.eml";
+    const fs::path linked = outbox / "tovix-20250701-123457.eml";
+    const fs::path password = Home() / "TovixMailPassword";
     fs::create_directories(outbox);
-    WriteFile(orders, "Subject: Orders\r\n\r\n#galaxy Meridian Humans pw\r\n#END\r\n");
-    WriteFile(other, "Subject: Hello\r\n\r\nNo orders here.\r\n");
-    WriteFile(outside, "#GALAXY Meridian Humans pw\r\n");
+    WriteFile(orders, draft);
+    WriteFile(other, "Subject: Hello\r\n\r\n#GALAXY Meridian Humans pw\r\n");
+    WriteFile(teamMate, "#GALAXY Meridian Betelgeusians pw\r\n");
+    WriteFile(outside, draft);
+    WriteFile(password, "secret");
     fs::create_symlink(outside, linked);
-    for (const fs::path& path : {orders, other, outside}) ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
-    for (const fs::path& path : {Home(), outbox}) ASSERT_EQ(::chmod(path.c_str(), 0755), 0);
-    if (own) WriteFile(StorePath(), "[Mail]\nOutbox=" + outbox.string() + "\n");
+    for (const fs::path& path : {orders, other, outside, password})
+      ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(teamMate.c_str(), 0664), 0);
+    ASSERT_EQ(::chmod(Home().c_str(), 02775), 0);
+    ASSERT_EQ(::chmod(outbox.c_str(), 0755), 0);
+    WriteFile(StorePath(), typed ? "[Mail]\nOutbox=" + outbox.string() + "\n" : "");
 
-    EXPECT_EQ(Run().Messages, std::vector<std::string>{});
-    EXPECT_EQ(Mode(Home()), 0700u);
-    EXPECT_EQ(Mode(outbox), 0700u);
+    const std::vector<std::string> told = Run().Messages;
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("Other users may look into the folder \"" + Home().string() + "\""),
+              std::string::npos)
+        << told[0];
+    EXPECT_EQ(told[0].find("\"" + outbox.string() + "\"") != std::string::npos, typed) << told[0];
+    EXPECT_EQ(Mode(Home()), 02775u);
+    EXPECT_EQ(Mode(outbox), typed ? 0755u : 0700u);
     EXPECT_EQ(Mode(orders), 0600u);
+    EXPECT_EQ(Mode(password), 0600u);
     EXPECT_EQ(Mode(other), 0644u);
+    EXPECT_EQ(Mode(teamMate), 0664u);
     EXPECT_EQ(Mode(outside), 0644u);
     EXPECT_TRUE(fs::is_symlink(linked));
+    // Said once.
+    EXPECT_EQ(Run().Messages, std::vector<std::string>{});
     fs::remove(linked);
+    fs::remove(password);
   }
   ::umask(oldMask);
 }

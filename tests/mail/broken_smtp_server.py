@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """An SMTP server on the loopback that fails the way a real one may, for the mail tests.
 
-    broken_smtp_server.py <folder> <behaviour> [<bytes>]
+    broken_smtp_server.py <folder> <behaviour> [<bytes>] [--small-window]
 
 Speaks plain SMTP (no TLS, no login) on a free port of 127.0.0.1 and fails as <behaviour> says:
 
@@ -10,31 +10,27 @@ Speaks plain SMTP (no TLS, no login) on a free port of 127.0.0.1 and fails as <b
     close-after-354    answers DATA with 354, then closes the connection
     close-in-body      reads <bytes> of the message and closes the connection with the rest
                        unread, so that the system resets it (a server that dies mid-message)
-    reset-after-body   the same, but it waits until the rest of the message and its final "."
-                       have arrived (unread) before it closes
+    reset-after-dot    reads the whole message with its final ".", has its system acknowledge
+                       all of it, and resets the connection instead of answering
+    half-close-in-body reads <bytes> of the message, closes its side of the connection (an
+                       orderly close: the client may still send) and reads nothing more
+    half-close-then-read  the same, but it goes on reading until the client goes
+    refuse-starttls    offers STARTTLS and refuses it with 454
     deaf-after-354     answers DATA with 354, then reads nothing more and never answers
     close-at-rcpt      closes the connection when it is given a recipient
     refuse-data        takes the whole message and refuses it with 554
 
-It prints "READY <port>" when it listens, "GOT-DATA" each time it has a whole message and
-"GOT-BODY <n>" when it closes in the body; it ends when its standard input ends, so it never
-outlives the test that started it.
+With --small-window the server's receive buffer is as small as the system allows, so the
+client cannot get far ahead of what the server reads. It prints "READY <port>" when it listens,
+"GOT-DATA" each time it has a whole message and "GOT-BODY <n>" when it closes in the body or
+half-closes; it ends when its standard input ends, so it never outlives the test that started
+it.
 """
 import select
 import socket
+import struct
 import sys
 import threading
-
-
-def wait_for_end_unread(conn):
-    """Waits until the message's final "." is in the socket's queue, reading nothing."""
-    while True:
-        queued = conn.recv(1 << 22, socket.MSG_PEEK)
-        if not queued or queued.endswith(b"\r\n.\r\n"):
-            return
-        # Readable again once more than this has arrived.
-        conn.setsockopt(socket.SOL_SOCKET, socket.SO_RCVLOWAT, len(queued) + 1)
-        select.select([conn], [], [])
 
 
 def serve(conn, reader, behaviour, count):
@@ -49,7 +45,9 @@ def serve(conn, reader, behaviour, count):
             return
         word = line.split(b" ")[0].split(b":")[0].strip().upper()
         if word in (b"EHLO", b"HELO"):
-            say("250 localhost")
+            say("250-localhost\r\n250 STARTTLS" if behaviour == "refuse-starttls" else "250 localhost")
+        elif word == b"STARTTLS":
+            say("454 4.7.0 TLS not available due to temporary reason")
         elif word == b"MAIL":
             say("250 OK")
         elif word == b"RCPT":
@@ -63,7 +61,16 @@ def serve(conn, reader, behaviour, count):
             if behaviour == "deaf-after-354":
                 while True:
                     select.select([], [], [])
-            if behaviour in ("close-in-body", "reset-after-body"):
+            if behaviour in ("half-close-in-body", "half-close-then-read"):
+                got = len(conn.recv(count, socket.MSG_WAITALL))
+                conn.shutdown(socket.SHUT_WR)
+                print("GOT-BODY %d" % got, flush=True)
+                while behaviour == "half-close-then-read" and conn.recv(1 << 20):
+                    pass
+                while behaviour == "half-close-in-body":
+                    select.select([], [], [])
+                return True
+            if behaviour == "close-in-body":
                 # Straight from the socket: the reader must not take more than `count` bytes.
                 got = 0
                 while got < count:
@@ -71,13 +78,17 @@ def serve(conn, reader, behaviour, count):
                     if not chunk:
                         break
                     got += len(chunk)
-                if behaviour == "reset-after-body":
-                    wait_for_end_unread(conn)
                 print("GOT-BODY %d" % got, flush=True)
                 return True
             while reader.readline() not in (b".\r\n", b".\n", b""):
                 pass
             print("GOT-DATA", flush=True)
+            if behaviour == "reset-after-dot":
+                # Whatever acknowledgement its system still holds back goes now, before the
+                # reset, as it would go with an answer.
+                conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_QUICKACK, 1)
+                conn.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                return True
             if behaviour == "silent-after-data":
                 reader.read()  # until the client goes
                 return
@@ -92,9 +103,13 @@ def serve(conn, reader, behaviour, count):
 
 
 def main():
-    behaviour = sys.argv[2]  # the folder (argv[1]) is not used
-    count = int(sys.argv[3]) if len(sys.argv) > 3 else 0
+    args = [a for a in sys.argv[2:] if a != "--small-window"]
+    behaviour = args[0]  # the folder (argv[1]) is not used
+    count = int(args[1]) if len(args) > 1 else 0
     listener = socket.socket()
+    if "--small-window" in sys.argv:
+        # Set before listening, so that the connections start with it.
+        listener.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 1)
     listener.bind(("127.0.0.1", 0))
     listener.listen()
 

@@ -178,6 +178,52 @@ TEST_F(MailService, AsksForTheSmtpPasswordOncePerRunAndAgainAfterARefusal) {
   EXPECT_FALSE(fs::exists(server.Message(3)));
 }
 
+// The first line of a failure agrees with what is known of it: nothing went, or the server may
+// have the message (a mail program stopped with the whole message counts as the latter).
+TEST_F(MailService, TheHeadingOfAFailureSaysWhatIsKnown) {
+  const std::string notSent = "The orders could not be sent.\r";
+  const std::string unknown = "It is not known whether the orders arrived.\r";
+  struct Row {
+    std::vector<std::string> Behaviour;
+    std::string Heading;
+    std::string Part;
+  };
+  const Row rows[] = {
+      {{"reset-after-dot"}, unknown, "may have received the message"},
+      {{"close-after-data"}, unknown, "may have received the message"},
+      {{"refuse-data"}, notSent, "refused the message"},
+      {{"close-at-rcpt"}, notSent, "the message was not sent"},
+  };
+  TMailSettings s = mail_.Settings();
+  s.Method = TMailMethod::Smtp;
+  s.From = "me@example.org";
+  s.Smtp.Host = "127.0.0.1";
+  s.Smtp.Security = TSmtpSecurity::None;
+  s.TimeoutSeconds = 30;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.Behaviour[0]);
+    test::TSmtpTestServer server(row.Behaviour, "broken_smtp_server.py");
+    ASSERT_TRUE(server.Ready()) << server.Output;
+    s.Smtp.Port = server.Port();
+    ASSERT_TRUE(mail_.ChangeSettings(s, ""));
+    ui_.messages.clear();
+    EXPECT_FALSE(mail_.SendOrders(lines_, "galaxy@example.org", "Orders", false));
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_TRUE(ui_.messages[0].starts_with(row.Heading)) << ui_.messages[0];
+    EXPECT_NE(ui_.messages[0].find(row.Part), std::string::npos) << ui_.messages[0];
+  }
+
+  // A mail program stopped at the time limit after it took the whole message.
+  s.Method = TMailMethod::Sendmail;
+  s.Program = test::WriteHangingSendmail(folder_.path()).string();
+  s.TimeoutSeconds = 2;
+  ASSERT_TRUE(mail_.ChangeSettings(s, ""));
+  ui_.messages.clear();
+  EXPECT_FALSE(mail_.SendOrders(lines_, "galaxy@example.org", "Orders", false));
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_TRUE(ui_.messages[0].starts_with(unknown)) << ui_.messages[0];
+}
+
 TEST_F(MailService, StoresThePasswordOnlyWhenAskedAndForItsOwnerAlone) {
   TMailSettings s = mail_.Settings();
   s.StorePassword = true;

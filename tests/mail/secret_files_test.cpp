@@ -6,8 +6,10 @@
 // the watcher sees what others could read.
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,9 +18,11 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "core/text/file_utils.h"
+#include "mail/mail_message.h"
 #include "mail/mail_service.h"
 #include "mail/mail_transport.h"
 #include "mail/secret_files.h"
@@ -160,71 +164,174 @@ TEST(SecretFiles, AreNeverReadableByOthersFromTheirFirstByte) {
 }
 
 unsigned Mode(const fs::path& path) {
-  return static_cast<unsigned>(fs::symlink_status(path).permissions() & fs::perms::all);
+  return static_cast<unsigned>(fs::symlink_status(path).permissions() & fs::perms::mask);
 }
 
-// What the start narrows besides the plain mails the start-up test shows: the stored password
-// (not through a link named like it), and in the outbox nothing that is not a file of this user's
-// own: a pipe (which must not hold the start), a folder and what it holds, another user's file.
-TEST(SecretFiles, TheStartNarrowsOnlyTheUsersOwnFilesNeverThroughALinkOrAPipe) {
+// A mail as the outbox writer writes it: a draft of the composed message.
+std::string Draft(const std::string& body) {
+  return ComposeMessage({"me@example.org", {"galaxy@example.org"}, "Orders", body},
+                        {1751373296, 120, "x@example.org"}, true);
+}
+
+std::string MailName(int n) {
+  return "tovix-20250701-1234" + std::to_string(50 + n) + ".eml";
+}
+
+// Narrowed: the program's data folder and its own outbox (never through a link), the stored
+// password (not through a link named like it) and the order mails the outbox writer wrote. Left
+// as they are: a program folder the user named (a group-shared 2775 one) and what it holds
+// besides the password, an outbox typed in the settings (1777, which the superuser would have
+// narrowed too), what a link leads to, and in an outbox whatever the writer did not write for
+// this user: a mail without "#GALAXY", a file named otherwise or written otherwise, a pipe (which
+// must not hold the start), a folder, another user's mail. Such a folder that lets others in is
+// named once.
+TEST(SecretFiles, OnlyWhatTheProgramMadeOrWroteIsNarrowed) {
   const mode_t oldMask = ::umask(0);
   test::TempDir dir;
-  const fs::path program = dir / "Tovix";
-  const fs::path outbox = dir / "out";
-  const fs::path password = program / kMailPasswordFile;
+  const fs::path own = dir / "data" / "Tovix";
+  const fs::path named = dir / "reports";
+  const fs::path typed = dir / "shared out";
+  const fs::path ownWithLink = dir / "data2" / "Tovix";
+  const fs::path linkedOutbox = dir / "linked out";
   const fs::path elsewhere = dir / "elsewhere";
-  const std::string galaxy = "#GALAXY Orion Arcturans pw\r\n";
-  fs::create_directories(program);
-  fs::create_directories(outbox / "old");
-  ::mkdir(elsewhere.c_str(), 0755);
+  for (const fs::path& folder :
+       {own / "outbox", named, typed, ownWithLink, linkedOutbox, elsewhere})
+    fs::create_directories(folder);
+  fs::create_symlink(linkedOutbox, ownWithLink / "outbox");
+  const std::string orders = Draft("#GALAXY Orion Arcturans pw\n#END\n");
   struct TRow {
     fs::path Path;
-    const char* Bytes;  // null: a pipe
+    std::optional<std::string> Bytes;  // none: a folder; "|": a pipe
     unsigned Before, After;
   };
   const TRow rows[] = {
-      {password, "p\xC3\xA4sswort", 0644, 0600},
+      {own, std::nullopt, 0750, 0700},
+      {own / "outbox", std::nullopt, 0777, 0700},
+      {own / kMailPasswordFile, "p\xC3\xA4sswort", 0644, 0600},
+      {own / "outbox" / MailName(0), orders, 0644, 0600},
+      {named, std::nullopt, 02775, 02775},
+      {named / kMailPasswordFile, "secret", 0664, 0600},
+      {named / "orders B.txt", "#GALAXY Orion Betelgeusians pw\r\n", 0664, 0664},
+      {typed, std::nullopt, 01777, 01777},
+      {typed / MailName(1), orders, 0644, 0600},
+      {typed / MailName(2), Draft("Hello.\n"), 0644, 0644},
+      {typed / "ORDERS.EML", orders, 0664, 0664},
+      {typed / MailName(3), "Subject: x\r\n\r\n#GALAXY Orion Arcturans pw\r\n", 0644, 0644},
+      {typed / MailName(4), "|", 0644, 0644},
+      {typed / MailName(5), std::nullopt, 0755, 0755},
+      {linkedOutbox, std::nullopt, 0755, 0755},
+      {linkedOutbox / MailName(6), orders, 0640, 0600},
       {elsewhere / "password", "secret", 0644, 0644},
-      {outbox / "pipe.eml", nullptr, 0644, 0644},
-      {outbox / "old" / "orders.eml", "#GALAXY Orion Arcturans pw", 0644, 0644},
-      {outbox / "ORDERS.EML", "Subject: x\r\n\r\n; #Galaxy in a comment\r\n", 0664, 0600},
+      {elsewhere / "mail", orders, 0644, 0644},
   };
   for (const TRow& row : rows) {
-    if (row.Bytes)
-      std::ofstream(row.Path, std::ios::binary) << row.Bytes;
-    else
+    if (!row.Bytes)
+      fs::create_directories(row.Path);
+    else if (*row.Bytes == "|")
       ASSERT_EQ(::mkfifo(row.Path.c_str(), row.Before), 0);
-    ASSERT_EQ(::chmod(row.Path.c_str(), row.Before), 0);
+    else
+      std::ofstream(row.Path, std::ios::binary) << *row.Bytes;
+    ASSERT_EQ(::chmod(row.Path.c_str(), row.Before), 0) << row.Path;
   }
-  // A link named like the password file leads elsewhere: what it leads to stays.
-  const fs::path linkedProgram = dir / "linked";
-  fs::create_directories(linkedProgram);
-  fs::create_symlink(elsewhere / "password", linkedProgram / kMailPasswordFile);
-  // The outbox of the settings may itself be a link to the folder.
-  fs::create_symlink(outbox, dir / "outbox link");
-  ASSERT_EQ(::chmod(outbox.c_str(), 0777), 0);
-  ASSERT_EQ(::chmod((outbox / "old").c_str(), 0755), 0);
-  ASSERT_EQ(::chmod(program.c_str(), 0750), 0);
-
-  EXPECT_EQ(NarrowSecretFiles(program, dir / "outbox link", password), "");
-  EXPECT_EQ(NarrowSecretFiles(linkedProgram, dir / "missing", linkedProgram / kMailPasswordFile),
-            "");
-  for (const TRow& row : rows) EXPECT_EQ(Mode(row.Path), row.After) << row.Path;
-  EXPECT_EQ(Mode(program), 0700u);
-  EXPECT_EQ(Mode(outbox), 0700u);
-  EXPECT_EQ(Mode(elsewhere), 0755u);
-  EXPECT_EQ(Mode(outbox / "old"), 0755u);
-
-  // Another user's mail is not this one's to change (only the superuser can make one).
-  if (::geteuid() == 0) {
-    const fs::path theirs = outbox / "theirs.eml";
-    std::ofstream(theirs) << galaxy;
+  fs::create_symlink(elsewhere / "password", ownWithLink / kMailPasswordFile);
+  fs::create_symlink(elsewhere / "mail", typed / MailName(7));
+  // A team mate's order mail in the shared outbox is not this user's to change (only the
+  // superuser can make one).
+  const fs::path theirs = typed / MailName(8);
+  const bool root = ::geteuid() == 0;
+  if (root) {
+    std::ofstream(theirs) << orders;
     ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
     ASSERT_EQ(::chmod(theirs.c_str(), 0644), 0);
-    EXPECT_EQ(NarrowSecretFiles(program, outbox, password), "");
+  }
+
+  const TNarrowing ofOwn =
+      NarrowSecretFiles({own, true, own / "outbox", true, own / kMailPasswordFile});
+  const TNarrowing ofNamed =
+      NarrowSecretFiles({named, false, typed, false, named / kMailPasswordFile});
+  const TNarrowing ofLinked = NarrowSecretFiles(
+      {ownWithLink, true, ownWithLink / "outbox", true, ownWithLink / kMailPasswordFile});
+  for (const TRow& row : rows) EXPECT_EQ(Mode(row.Path), row.After) << row.Path;
+  EXPECT_EQ(Mode(ownWithLink), 0700u);
+  if (root) {
     EXPECT_EQ(Mode(theirs), 0644u);
   }
+  for (const TNarrowing* narrowing : {&ofOwn, &ofNamed, &ofLinked})
+    EXPECT_TRUE(narrowing->Refused.empty());
+
+  // What others may look into is named once, with what it holds.
+  EXPECT_TRUE(ofOwn.Open.empty());
+  ASSERT_EQ(ofNamed.Open.size(), 2u);
+  EXPECT_EQ(ofNamed.Open[0].Folder, named);
+  EXPECT_TRUE(ofNamed.Open[0].HoldsPassword);
+  EXPECT_EQ(ofNamed.Open[1].Folder, typed);
+  EXPECT_EQ(ofNamed.Open[1].Mails, 1);
+  ASSERT_EQ(ofLinked.Open.size(), 1u);
+  EXPECT_EQ(ofLinked.Open[0].Folder, ownWithLink / "outbox");
+  EXPECT_EQ(ofLinked.Open[0].Mails, 1);
+  TznSaveState store("");
+  const std::string told = NarrowingMessage(ofNamed, store);
+  EXPECT_EQ(told,
+            "Other users may look into the folder \"" + named.string() +
+                "\", which you chose and which holds the stored mail password. Tovix keeps those "
+                "files readable by you alone but leaves the folder as you set it: if others "
+                "should not see them, make the folder yours alone. This is said only once.\r"
+                "Other users may look into the folder \"" +
+                typed.string() +
+                "\", which you chose and which holds 1 order mail. Tovix keeps those files "
+                "readable by you alone but leaves the folder as you set it: if others should not "
+                "see them, make the folder yours alone. This is said only once.");
+  EXPECT_EQ(test::BrokenSentence(told), "") << told;
+  EXPECT_EQ(NarrowingMessage(ofNamed, store), "");
+  EXPECT_NE(NarrowingMessage(ofLinked, store).find(ownWithLink.string()), std::string::npos);
   ::umask(oldMask);
+}
+
+// Sets or clears the immutable flag of a file: then even its owner cannot change its mode, as on
+// a disk that refuses permissions. False where the system does not allow it.
+bool SetImmutable(const fs::path& file, bool on) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return done;
+}
+
+// What cannot be narrowed is named once per folder and reason, with the count of its files,
+// never one line per file.
+TEST(SecretFiles, RefusalsAreNamedOncePerFolderWithTheirCount) {
+  test::TempDir dir;
+  const fs::path program = dir / "Tovix";
+  const fs::path outbox = program / "outbox";
+  fs::create_directories(outbox);
+  constexpr int kMails = 40;
+  std::vector<fs::path> mails;
+  for (int n = 0; n < kMails; ++n) {
+    mails.push_back(outbox / ("tovix-20250701-123456-" + std::to_string(n + 2) + ".eml"));
+    std::ofstream(mails.back(), std::ios::binary) << Draft("#GALAXY Orion Arcturans pw\n");
+    ASSERT_EQ(::chmod(mails.back().c_str(), 0644), 0);
+  }
+  int immutable = 0;
+  for (const fs::path& mail : mails) immutable += SetImmutable(mail, true) ? 1 : 0;
+  const TNarrowing narrowing =
+      NarrowSecretFiles({program, true, outbox, true, program / kMailPasswordFile});
+  for (const fs::path& mail : mails) SetImmutable(mail, false);
+  if (immutable == 0) GTEST_SKIP() << "files cannot be made immutable here (needs the superuser)";
+  ASSERT_EQ(immutable, kMails);
+  ASSERT_EQ(narrowing.Refused.size(), 1u);
+  EXPECT_EQ(narrowing.Refused[0].Files, kMails);
+  TznSaveState store("");
+  const std::string message = NarrowingMessage(narrowing, store);
+  EXPECT_EQ(message, "Other users may still read what holds the race's password.\r" +
+                         std::to_string(kMails) + " order mails in the outbox \"" +
+                         outbox.string() +
+                         "\" could not be made yours alone: Operation not permitted.");
+  EXPECT_EQ(test::BrokenSentence(message), "") << message;
+  EXPECT_EQ(NarrowingMessage(narrowing, store), message);  // named at every start
+  for (const fs::path& mail : mails) EXPECT_EQ(Mode(mail), 0644u);
 }
 
 }  // namespace

@@ -85,6 +85,8 @@ TEST_F(Smtp, EachFailureSaysWhatWentWrong) {
   ASSERT_TRUE(server.Ready()) << server.Output;
   test::TSmtpTestServer clearText({"--no-tls"});
   ASSERT_TRUE(clearText.Ready()) << clearText.Output;
+  test::TSmtpTestServer refusesTls({"refuse-starttls"}, "broken_smtp_server.py");
+  ASSERT_TRUE(refusesTls.Ready()) << refusesTls.Output;
   const int closed = ClosedPort();
   const FailureRow rows[] = {
       {"wrong password", [](TSmtpServer& s, auto&) { s.Password = "guess"; },
@@ -98,6 +100,10 @@ TEST_F(Smtp, EachFailureSaysWhatWentWrong) {
        "No mail server answers at 127.0.0.1:" + std::to_string(closed)},
       {"no STARTTLS", [&clearText](TSmtpServer& s, auto&) { s.Port = clearText.Port(); },
        "does not offer STARTTLS, so nothing was sent in clear text"},
+      // Offered, then refused: the server's answer says why.
+      {"STARTTLS refused", [&refusesTls](TSmtpServer& s, auto&) { s.Port = refusesTls.Port(); },
+       "refused to start encryption (STARTTLS), so nothing was sent in clear text. The server "
+       "said: \"454 4.7.0 TLS not available due to temporary reason\"."},
       {"untrusted certificate", [](TSmtpServer& s, auto&) { s.CaFile.clear(); }, "is not trusted"},
   };
   std::set<std::string> messages;
@@ -151,9 +157,11 @@ struct BrokenRow {
 };
 
 // A server that fails mid-way: the send ends within its limit of 2 s, and the message says what
-// happened and whether the server may have the message: only when it read the whole message and
-// its final "." may it have it. A small message may be written whole before the server drops it
-// 40 bytes in, a big one is not. Nothing quotes a server's "354 go ahead" as a refusal.
+// happened and whether the server may have the message: only when its side acknowledged the
+// whole message and its final "." before it hung up (or went silent) may it have it, however it
+// hung up. One that closes or half-closes before (a small window keeps a small message from
+// reaching it whole first) did not take it, whatever the client wrote after. Nothing quotes a
+// server's "354 go ahead" as a refusal.
 TEST_F(Smtp, ADroppedOrSilentServerEndsTheSendWithinItsLimitAndSaysWhatIsKnown) {
   const std::string notSent = "was lost while sending the message: the message was not sent.";
   const BrokenRow rows[] = {
@@ -167,13 +175,21 @@ TEST_F(Smtp, ADroppedOrSilentServerEndsTheSendWithinItsLimitAndSaysWhatIsKnown) 
        {"was lost after the whole message was sent", "may have received the message"},
        true},
       {{"close-after-data"}, 40000, {"was lost after the whole message was sent"}, true},
-      {{"close-in-body", "40"}, 0, {notSent}, false},
+      {{"close-in-body", "40", "--small-window"}, 100, {notSent}, false},
       // Written whole, final "." too, into buffers the server never empties.
       {{"deaf-after-354"}, 14000, {"did not answer within 2 seconds"}, false},
-      // All of it and the final "." went out, but the server read only 40 bytes.
-      {{"reset-after-body", "40"}, 0, {notSent}, false},
+      // Read whole, then a reset instead of an answer.
+      {{"reset-after-dot"},
+       0,
+       {"was lost after the whole message was sent", "may have received the message"},
+       true},
+      {{"reset-after-dot"}, 40000, {"may have received the message"}, true},
       {{"close-in-body", "40"}, 40000, {notSent}, false},
       {{"close-in-body", "1000000"}, 40000, {notSent}, false},
+      // An orderly close of the server's side 40 bytes in: the rest, sent after it, does not
+      // count, though this server goes on reading it.
+      {{"half-close-then-read", "40"}, 40000, {notSent}, false},
+      {{"half-close-in-body", "40", "--small-window"}, 100, {notSent}, false},
       {{"close-at-rcpt"},
        0,
        {"was lost while giving the recipients: the message was not sent."},

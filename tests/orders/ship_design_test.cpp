@@ -168,8 +168,10 @@ TEST(ShipDesignTest, CargoUseOfAnyDesignNameComesBackFromTheStore) {
 }
 
 // A store of an older version holds the names as they were. Its key is taken for a name with
-// "%" only where no other name escapes to it: "Shiptype_a%3Db" is the key of "a=b" now, so the
-// design "a%3Db" reads no use from it, whichever version wrote it.
+// "%" only where no other name escapes to it as the store compares keys (without letter case,
+// without the blanks and control characters it drops at the end): "Shiptype_a%3Db" is the key of
+// "a=b" now, so neither "a%3Db" nor "a%3db" reads a use from it, whichever version wrote it, and
+// "Shiptype_%20 " lost its blank to become the key of " ".
 TEST(ShipDesignTest, OlderKeysAreReadWhereNoOtherNameOwnsThem) {
   test::TempDir dir;
   const std::string file = (dir / "TovixStore3.ini").string();
@@ -181,7 +183,10 @@ TEST(ShipDesignTest, OlderKeysAreReadWhereNoOtherNameOwnsThem) {
                          "Shiptype_mid%20blank=5\n"
                          "Shiptype_tail%2=1\n"
                          "Shiptype_p%25=5\n"
-                         "Shiptype_low%3db=2\n";
+                         "Shiptype_low%3db=2\n"
+                         "Shiptype_%20=1\n"
+                         "Shiptype_tab%09=3\n"
+                         "Shiptype_end%=5\n";
   const TznSaveState store(file);
   struct Row {
     const char* Name;
@@ -189,6 +194,8 @@ TEST(ShipDesignTest, OlderKeysAreReadWhereNoOtherNameOwnsThem) {
   };
   const Row rows[] = {
       {"a%3Db", 0},        // the key of "a=b"
+      {"a%3db", 0},        // the same key to the store
+      {"A%3DB", 0},        // and again
       {"a=b", 4},          // its own key
       {"100%", 4},         // no escape follows the "%"
       {"50%off", 3},       // "%of" is no escape
@@ -197,7 +204,14 @@ TEST(ShipDesignTest, OlderKeysAreReadWhereNoOtherNameOwnsThem) {
       {"tail%2", 1},       // cut short
       {"p%25", 0},         // the key of "p%"
       {"p%", 5},           // its own key
-      {"low%3db", 2},      // escapes are written in capitals
+      {"low%3db", 0},      // the key of "low=b", written in small letters
+      {"low=b", 2},        // its own key
+      {"%20 ", 0},         // the store drops the blank: the key of " "
+      {"%20\t", 0},        // or the tab
+      {" ", 1},            // its own key
+      {"tab%09 ", 0},      // the key of "tab\t"
+      {"tab\t", 3},        // its own key
+      {"end% ", 5},        // "Shiptype_end%" is nobody's escaped key
   };
   for (const Row& row : rows) EXPECT_EQ(StoredCargoUse(store, row.Name), row.Use) << row.Name;
 }

@@ -31,6 +31,7 @@ TEST_F(ProgramFolderTest, TovixHomeWinsAndIsCreated) {
   PutIniBesideProgram();
   test::ScopedEnv home("TOVIX_HOME", (dir_ / "home" / "game").string());
   EXPECT_EQ(ProgramFolder(exe_), dir_ / "home" / "game");
+  EXPECT_TRUE(FindProgramFolder(exe_).NamedByUser);
   EXPECT_TRUE(fs::is_directory(dir_ / "home" / "game"));
   // It will hold the orders' passwords: made here, it is its owner's alone.
   EXPECT_EQ(fs::status(dir_ / "home" / "game").permissions() & fs::perms::all,
@@ -46,6 +47,7 @@ TEST_F(ProgramFolderTest, TovixHomeWinsAndIsCreated) {
 TEST_F(ProgramFolderTest, TheProgramsFolderWhenItHoldsTovixIni) {
   PutIniBesideProgram();
   EXPECT_EQ(ProgramFolder(exe_), exe_);
+  EXPECT_TRUE(FindProgramFolder(exe_).NamedByUser);
   test::ScopedEnv home("TOVIX_HOME", "");  // empty counts as unset
   EXPECT_EQ(ProgramFolder(exe_), exe_);
 }
@@ -54,6 +56,8 @@ TEST_F(ProgramFolderTest, ElseTheUsersDataFolderForTovixIsCreated) {
   // A folder named like the settings file is not one.
   fs::create_directories(exe_ / "Tovix.ini");
   EXPECT_EQ(ProgramFolder(exe_), dir_ / "data" / "Tovix");
+  // The program's own: it narrows it at each start.
+  EXPECT_FALSE(FindProgramFolder(exe_).NamedByUser);
   EXPECT_TRUE(fs::is_directory(dir_ / "data" / "Tovix"));
   EXPECT_EQ(fs::status(dir_ / "data" / "Tovix").permissions() & fs::perms::all,
             fs::perms::owner_all);
