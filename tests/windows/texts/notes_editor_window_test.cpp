@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPrinter>
@@ -18,6 +19,8 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <fstream>
+#include <functional>
+#include <ostream>
 
 #include "controls/color_combo_box.h"
 
@@ -192,6 +195,124 @@ TEST_F(NotesEditorTest, EveryToolbarFormatComesBackFromTheFile) {
   Select(editor, 7, 7);
   EXPECT_TRUE(window.findChild<QAction*>("BoldButton")->isChecked());
   EXPECT_EQ(window.findChild<QSpinBox*>("FontSize")->value(), 14);
+}
+
+// What the toolbar and the ruler show for a word: its character and paragraph formats.
+struct ShownFormat {
+  QString name;
+  int size = 0;
+  TFontStyles style = 0;
+  TColor color = 0, back = 0;
+  TAlignment alignment = taLeftJustify;
+  TNumberingStyle numbering = nsNone;
+  double first = 0, left = 0, right = 0;
+  bool operator==(const ShownFormat&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const ShownFormat& f) {
+  return out << f.name.toStdString() << " " << f.size << "pt style " << f.style << " colour "
+             << f.color << " on " << f.back << " align " << f.alignment << " bullet " << f.numbering
+             << " indents " << f.first << "/" << f.left << "/" << f.right;
+}
+
+ShownFormat ShownFor(TRichEdit98* editor, const QString& word) {
+  const int at = static_cast<int>(editor->toPlainText().indexOf(word));
+  EXPECT_GE(at, 0) << word.toStdString();
+  Select(editor, at, at + static_cast<int>(word.size()));
+  TTextAttributes98& text = editor->SelAttributes();
+  TParaAttributes98& paragraph = editor->Paragraph();
+  return {text.Name(),
+          text.Size(),
+          text.Style(),
+          text.Color(),
+          text.BackColor(),
+          paragraph.Alignment(),
+          paragraph.Numbering(),
+          paragraph.FirstIndent(),
+          paragraph.LeftIndent(),
+          paragraph.RightIndent()};
+}
+
+// Notes typed at 10 points read 9 in the next session: the file named no size, and a new
+// editor took the desktop's font size for its default. Each format the toolbar sets, on a word
+// of its own, reads back in a new editor (a new session) as it was typed.
+TEST_F(NotesEditorTest, EveryFormatReadsBackInANewSession) {
+  window.resize(820, 500);
+  ASSERT_TRUE(test::ShowExposed(window));
+  TRichEdit98* editor = window.Editor();
+  QTest::keyClicks(editor, "plain named sized bold italic underlined red yellow");
+  for (const char* line : {"centred", "right", "indented", "bullet", "big"}) {
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, line);
+  }
+  auto* fontName = window.findChild<QComboBox*>("FontName");
+  QString family = fontName->itemText(0);
+  if (family == editor->SelAttributes().Name()) family = fontName->itemText(1);
+  auto trigger = [this](const char* name) { window.findChild<QAction*>(name)->trigger(); };
+  const std::pair<QString, std::function<void()>> cases[] = {
+      {"plain", [] {}},
+      {"named", [&] { emit fontName->textActivated(family); }},
+      {"sized", [&] { window.findChild<QSpinBox*>("FontSize")->setValue(12); }},
+      {"bold", [&] { trigger("BoldButton"); }},
+      {"italic", [&] { trigger("ItalicButton"); }},
+      {"underlined", [&] { trigger("UnderlineButton"); }},
+      {"red",
+       [&] {
+         window.findChild<TColorComboBox*>("ColorComboBox1")->SetColorValue(RgbColor(255, 0, 0));
+       }},
+      {"yellow",
+       [&] {
+         window.findChild<TColorComboBox*>("ColorComboBox2")->SetColorValue(RgbColor(255, 255, 0));
+       }},
+      {"centred", [&] { trigger("CenterAlign"); }},
+      {"right", [&] { trigger("RightAlign"); }},
+      {"indented",
+       [&] {
+         editor->Paragraph().SetFirstIndent(12);
+         editor->Paragraph().SetLeftIndent(18);
+         editor->Paragraph().SetRightIndent(24);
+       }},
+      {"bullet", [&] { trigger("BulletsButton"); }},
+      {"big", [&] { window.findChild<QSpinBox*>("FontSize")->setValue(14); }},
+  };
+  std::vector<ShownFormat> typed;
+  for (const auto& [word, set] : cases) {
+    ShownFor(editor, word);
+    set();
+    typed.push_back(ShownFor(editor, word));
+  }
+  EXPECT_EQ(typed[0].size, 10);
+  // An empty line after the big word is as high as the word.
+  QTextCursor end(editor->document());
+  end.movePosition(QTextCursor::End);
+  editor->setTextCursor(end);
+  QTest::keyClick(editor, Qt::Key_Return);
+  const int emptyLine = editor->document()->blockCount() - 1;
+  window.hide();  // saves
+  const std::string bytes = Bytes(0);
+  EXPECT_NE(bytes.find("\\fs20 plain"), std::string::npos) << "the default size is named";
+
+  // The next session, on a desktop whose font is 9 points.
+  const QFont desktop = QApplication::font();
+  QFont small = desktop;
+  small.setPointSize(9);
+  QApplication::setFont(small);
+  TznSaveState secondStore{""};
+  TfrmEditor second{state, secondStore, ui, dir.path()};
+  QApplication::setFont(desktop);
+  EXPECT_EQ(second.Editor()->DefAttributes().Size(), 10) << "new notes are 10 points";
+  // The file decides the sizes, whatever the editor's default is.
+  second.Editor()->DefAttributes().SetSize(9);
+  second.resize(820, 500);
+  ASSERT_TRUE(test::ShowExposed(second));
+  TRichEdit98* reader = second.Editor();
+  EXPECT_EQ(reader->toPlainText(), editor->toPlainText());
+  for (size_t i = 0; i < typed.size(); ++i)
+    EXPECT_EQ(ShownFor(reader, cases[i].first), typed[i]) << cases[i].first.toStdString();
+  const QTextBlock empty = reader->document()->findBlockByNumber(emptyLine);
+  ASSERT_TRUE(empty.isValid());
+  EXPECT_EQ(empty.length(), 1);
+  EXPECT_EQ(empty.charFormat().fontPointSize(), 14);
 }
 
 TEST_F(NotesEditorTest, DialogsAndTheDefaultFont) {
