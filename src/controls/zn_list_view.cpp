@@ -80,45 +80,43 @@ void TznListView::ResizeColumn(int column, int width) {
   resizing_ = false;
 }
 
-int TznListView::NeededWidth(int column) const {
+int TznListView::NeededWidth(int column, int known, int widestLetter) const {
   const QHeaderView* header = horizontalHeader();
   // The header's own measure, with room for the sort arrow whichever column is sorted.
   int width = header->sectionSizeHint(column);
   if (!header->isSortIndicatorShown())
     width += header->fontMetrics().height() +
              header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-  // The cells: the longest texts of the rows, measured; a few, so a full list costs little.
-  constexpr size_t kMeasured = 5;
-  std::vector<std::string> longest;
-  auto consider = [&longest](std::string text) {
-    if (longest.size() < kMeasured) {
-      longest.push_back(std::move(text));
-    } else {
-      auto shortest = std::min_element(
-          longest.begin(), longest.end(),
-          [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
-      if (text.size() > shortest->size()) *shortest = std::move(text);
-    }
+  // The cells and the samples. The text with the most letters need not be the widest ("Wezen"
+  // is wider than "Iliili"), so every text is measured that could be wider than what is needed
+  // so far. Short texts (figures) and, once the column is wide, most names cost no measuring.
+  const int margin =
+      2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 6;
+  const QFontMetrics metrics = fontMetrics();
+  int bound = std::max(width, known);
+  auto consider = [&](const std::string& text) {
+    if (static_cast<long long>(text.size() + 1) * widestLetter + margin <= bound) return;
+    const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    width = std::max(width, metrics.horizontalAdvance(shown) + margin);
+    bound = std::max(bound, width);
   };
   for (int row = 0; row < rows_->Count(); ++row) consider(rows_->CellText(row, column));
   if (column < static_cast<int>(samples_.size()))
     for (const std::string& text : samples_[static_cast<size_t>(column)]) consider(text);
-  const int margin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
-  const QFontMetrics metrics = fontMetrics();
-  for (const std::string& text : longest) {
-    const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-    width = std::max(width, metrics.horizontalAdvance(shown) + margin + 6);
-  }
   return width;
 }
 
 void TznListView::FitColumns() {
   const int count = rows_->columnCount();
+  const QFontMetrics metrics = fontMetrics();
+  int widestLetter = 1;
+  for (int c = 0x20; c <= 0xFF; ++c)
+    widestLetter = std::max(widestLetter, metrics.horizontalAdvance(QChar(c)));
   for (int c = 0; c < count; ++c) {
     if (c < static_cast<int>(held_.size()) && held_[static_cast<size_t>(c)]) continue;
     // A column of width 0 is one the window or the user keeps out of sight.
     if (horizontalHeader()->isSectionHidden(c) || horizontalHeader()->sectionSize(c) == 0) continue;
-    const int needed = NeededWidth(c);
+    const int needed = NeededWidth(c, horizontalHeader()->sectionSize(c), widestLetter);
     if (needed > horizontalHeader()->sectionSize(c)) ResizeColumn(c, needed);
   }
 }

@@ -33,7 +33,7 @@ class TznListView : public QTableView {
   // Texts `column` must show whole besides its header and its rows (8-bit text).
   void SetColumnSamples(int column, std::vector<std::string> texts);
   // Widens every column the user has not sized (nor a stored layout) to its header, its rows'
-  // longest texts and its samples; it runs by itself whenever the rows are set. Columns never
+  // widest texts and its samples; it runs by itself whenever the rows are set. Columns never
   // narrow, so a column keeps its width when a filter shows shorter names.
   void FitColumns();
   // The width of the whole list with every column shown as wide as it is now.
@@ -104,8 +104,10 @@ class TznListView : public QTableView {
   void CellEntered(const QModelIndex& index);
   void UpdateSortIndicator();
   void ChangeSelection(QItemSelectionModel::SelectionFlags flags);
-  // The width `column` needs for its header, its cells and its samples.
-  int NeededWidth(int column) const;
+  // The width `column` needs for its header, its cells and its samples. Texts that cannot be
+  // wider than `known` (a width the column has anyway), even were each of their letters
+  // `widestLetter` pixels wide, are not measured.
+  int NeededWidth(int column, int known, int widestLetter) const;
   void ResizeColumn(int column, int width);
 
   TListRowModel* rows_;

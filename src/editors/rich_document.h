@@ -75,6 +75,9 @@ struct RichParaFormat {
 struct RichParagraph {
   RichParaFormat format;
   std::vector<RichRun> runs;
+  // The format of an empty paragraph's end: its line's height and what typing there takes.
+  // Left as it is for a paragraph that holds runs.
+  RichCharFormat mark;
   friend bool operator==(const RichParagraph&, const RichParagraph&) = default;
 };
 

@@ -113,6 +113,7 @@ QMimeData* TRichEdit98::createMimeDataFromSelection() const {
   data->setText(fragment.toPlainText());
   data->setHtml(fragment.toHtml());
   QTextDocument part;
+  part.setDefaultFont(document()->defaultFont());  // text in the default size keeps it
   QTextCursor(&part).insertFragment(fragment);
   const std::string rtf = WriteRtf(RichDocumentFromQt(&part, code_page_, language_));
   data->setData(QStringLiteral("text/rtf"), QByteArray::fromStdString(rtf));
@@ -212,6 +213,7 @@ RichDocument TRichEdit98::ToRichDocument() const {
   const QTextCursor cursor = textCursor();
   if (selected_in_out_ && cursor.hasSelection()) {
     QTextDocument part;
+    part.setDefaultFont(document()->defaultFont());
     QTextCursor(&part).insertFragment(cursor.selection());
     return RichDocumentFromQt(&part, code_page_, language_);
   }

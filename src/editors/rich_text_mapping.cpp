@@ -179,10 +179,15 @@ void RichDocumentToQt(const RichDocument& rich, QTextDocument* document) {
   for (size_t i = 0; i < rich.paragraphs.size(); ++i) {
     const RichParagraph& paragraph = rich.paragraphs[i];
     const QTextBlockFormat block = ToQtBlockFormat(paragraph.format);
-    if (i == 0)
+    // An empty paragraph is set in its end's format, as it was typed.
+    const QTextCharFormat mark =
+        paragraph.runs.empty() ? ToQtCharFormat(paragraph.mark) : QTextCharFormat();
+    if (i == 0) {
       cursor.setBlockFormat(block);
-    else
-      cursor.insertBlock(block, QTextCharFormat());
+      cursor.setBlockCharFormat(mark);
+    } else {
+      cursor.insertBlock(block, mark);
+    }
     if (paragraph.format.bullet) {
       if (list) {
         list->add(cursor.block());
@@ -214,9 +219,19 @@ RichDocument RichDocumentFromQt(const QTextDocument* document, int code_page, in
   rich.code_page = code_page;
   rich.language = language;
   rich.default_font = document->defaultFont().family().toStdU16String();
+  // Text in the document's own size names that size: another editor's default may differ.
+  const double default_points = document->defaultFont().pointSizeF();
+  const int default_half_points =
+      default_points > 0 ? static_cast<int>(std::lround(default_points * 2)) : 0;
+  const auto sized = [default_half_points](const QTextCharFormat& format) {
+    RichCharFormat f = FromQtCharFormat(format);
+    if (f.half_points == 0) f.half_points = default_half_points;
+    return f;
+  };
   for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
     RichParagraph paragraph;
     paragraph.format = FromQtBlock(block);
+    if (block.length() <= 1) paragraph.mark = sized(block.charFormat());
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
       if (!fragment.isValid()) continue;
@@ -228,7 +243,7 @@ RichDocument RichDocumentFromQt(const QTextDocument* document, int code_page, in
         for (int n = 0; n < fragment.length(); ++n) paragraph.runs.push_back(run);
         continue;
       }
-      AppendRichText(paragraph, FromQtCharFormat(format), fragment.text().toStdU16String());
+      AppendRichText(paragraph, sized(format), fragment.text().toStdU16String());
     }
     rich.paragraphs.push_back(std::move(paragraph));
   }

@@ -89,6 +89,8 @@ class RtfReader {
   void SkipCurrentGroup();
   void KeepCurrentGroupOpaque();
   void Flush();
+  // The group's character format with its font's name and character set.
+  RichCharFormat TextFormat();
   void AddWide(char16_t c);
   void EndParagraph();
   int CodePageOfFont(int font) const;
@@ -242,6 +244,11 @@ void RtfReader::Flush() {
     pending_bytes_.clear();
   }
   if (pending_text_.empty()) return;
+  AppendRichText(paragraph_, TextFormat(), pending_text_);
+  pending_text_.clear();
+}
+
+RichCharFormat RtfReader::TextFormat() {
   RichCharFormat format = State().format;
   const int font = State().font < 0 ? default_font_ : State().font;
   if (font != default_font_) {
@@ -251,8 +258,7 @@ void RtfReader::Flush() {
       format.font_charset = it->second.charset;
     }
   }
-  AppendRichText(paragraph_, format, pending_text_);
-  pending_text_.clear();
+  return format;
 }
 
 void RtfReader::AddWide(char16_t c) {
@@ -266,6 +272,12 @@ void RtfReader::AddWide(char16_t c) {
 void RtfReader::EndParagraph() {
   Flush();
   paragraph_.format = State().para;
+  if (paragraph_.runs.empty()) {
+    // What the empty line is set in; a link ends with its field.
+    paragraph_.mark = TextFormat();
+    paragraph_.mark.link = false;
+    paragraph_.mark.link_target.clear();
+  }
   doc_.paragraphs.push_back(std::move(paragraph_));
   paragraph_ = RichParagraph();
 }

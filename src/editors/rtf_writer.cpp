@@ -29,6 +29,9 @@ class RtfWriter {
   void WriteText(std::u16string_view text, int code_page);
   void WriteParagraph(const RichParagraph& paragraph);
   void WriteRun(const RichRun& run);
+  // The control words of a character format.
+  void WriteFormat(const RichCharFormat& format);
+  void AddToTables(const RichCharFormat& format);
   void Number(std::string_view word, int value) {
     out_ += '\\';
     out_ += word;
@@ -128,6 +131,14 @@ void RtfWriter::WriteRun(const RichRun& run) {
     out_ += "\"}}{\\fldrslt";
   }
   out_ += '{';
+  WriteFormat(f);
+  out_ += ' ';
+  WriteText(run.text, page);
+  out_ += '}';
+  if (f.link) out_ += "}}";
+}
+
+void RtfWriter::WriteFormat(const RichCharFormat& f) {
   Number("f", FontIndex(f));
   if (f.half_points > 0) Number("fs", f.half_points);
   if (f.bold) out_ += "\\b";
@@ -166,10 +177,6 @@ void RtfWriter::WriteRun(const RichRun& run) {
   if (f.emboss) out_ += "\\embo";
   if (f.imprint) out_ += "\\impr";
   if (f.language > 0 && !plain_) Number("lang", f.language);
-  out_ += ' ';
-  WriteText(run.text, page);
-  out_ += '}';
-  if (f.link) out_ += "}}";
 }
 
 void RtfWriter::WriteParagraph(const RichParagraph& paragraph) {
@@ -203,7 +210,23 @@ void RtfWriter::WriteParagraph(const RichParagraph& paragraph) {
         "{\\*\\pn\\pnlvlblt\\pnf" + std::to_string(symbol_font_) + "\\pnindent0{\\pntxtb\\'b7}}";
   }
   for (const auto& run : paragraph.runs) WriteRun(run);
+  // An empty paragraph's end keeps its format in a group around "\par".
+  if (paragraph.runs.empty() && paragraph.mark != RichCharFormat()) {
+    out_ += '{';
+    WriteFormat(paragraph.mark);
+    out_ += "\\par}\r\n";
+    return;
+  }
   out_ += "\\par\r\n";
+}
+
+void RtfWriter::AddToTables(const RichCharFormat& f) {
+  if (!f.font.empty() && fonts_.emplace(FontKey{f.font, f.font_charset}, 0).second) {
+    fonts_[{f.font, f.font_charset}] = static_cast<int>(font_list_.size());
+    font_list_.push_back({f.font, f.font_charset});
+  }
+  for (const auto* color : {&f.color, &f.back_color})
+    if (*color && ColorIndex(*color) == 0) colors_.push_back(**color);
 }
 
 std::string RtfWriter::Write() {
@@ -214,16 +237,9 @@ std::string RtfWriter::Write() {
   bool bullets = false;
   for (const auto& paragraph : doc_.paragraphs) {
     bullets = bullets || paragraph.format.bullet;
-    for (const auto& run : paragraph.runs) {
-      if (run.IsOpaque()) continue;
-      const RichCharFormat& f = run.format;
-      if (!f.font.empty() && fonts_.emplace(FontKey{f.font, f.font_charset}, 0).second) {
-        fonts_[{f.font, f.font_charset}] = static_cast<int>(font_list_.size());
-        font_list_.push_back({f.font, f.font_charset});
-      }
-      for (const auto* color : {&f.color, &f.back_color})
-        if (*color && ColorIndex(*color) == 0) colors_.push_back(**color);
-    }
+    for (const auto& run : paragraph.runs)
+      if (!run.IsOpaque()) AddToTables(run.format);
+    if (paragraph.runs.empty()) AddToTables(paragraph.mark);
   }
   if (bullets) {
     symbol_font_ = static_cast<int>(font_list_.size());

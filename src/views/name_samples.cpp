@@ -1,6 +1,7 @@
 #include "views/name_samples.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "views/planet_list_rows.h"
 
@@ -10,10 +11,10 @@ std::vector<std::string> LongestTexts(std::vector<std::string> texts, size_t cou
   std::stable_sort(texts.begin(), texts.end(),
                    [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
   std::vector<std::string> longest;
+  std::unordered_set<std::string> seen;
   for (std::string& text : texts) {
     if (longest.size() == count) break;
-    if (!text.empty() && std::find(longest.begin(), longest.end(), text) == longest.end())
-      longest.push_back(std::move(text));
+    if (!text.empty() && seen.insert(text).second) longest.push_back(std::move(text));
   }
   return longest;
 }

@@ -1,9 +1,11 @@
 #pragma once
-// The longest names of a game, a few of each kind: the lists size their name columns by them
-// when they first show, so a name stays whole also when a filter later shows planets or races the
-// first rows did not hold.
+// The names of a game, each kind longest first: the lists size their name columns by them when
+// they first show, so a name stays whole also when a filter later shows planets or races the
+// first rows did not hold. A list measures them in its font: the name with the most letters is
+// not always the widest, so the kinds hold every name, not only the longest few.
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -19,10 +21,13 @@ struct TGameNames {
   std::vector<std::string> Productions;  // what the planets produce
 };
 
-// The `count` longest texts (by characters) of `texts`, longest first, each once.
-std::vector<std::string> LongestTexts(std::vector<std::string> texts, size_t count = 5);
+constexpr size_t kAllTexts = std::numeric_limits<size_t>::max();
 
-// The longest names of each kind in the game.
-TGameNames LongestGameNames(const GameState& state, size_t perKind = 5);
+// The `count` longest texts (by characters) of `texts`, longest first, each once; empty texts
+// are left out.
+std::vector<std::string> LongestTexts(std::vector<std::string> texts, size_t count = kAllTexts);
+
+// The names of each kind in the game (`perKind` of each at most), longest first.
+TGameNames LongestGameNames(const GameState& state, size_t perKind = kAllTexts);
 
 }  // namespace tovix

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 
 namespace tovix {
@@ -173,6 +174,26 @@ TEST(ZnListView, ColumnsWidenToTheirHeaderCellsAndSamplesUnlessTheUserSizedThem)
   EXPECT_EQ(header->sectionSize(1), 20);
   EXPECT_EQ(list.FittedWidth(),
             2 * list.frameWidth() + 40 + 20 + 12 + list.verticalScrollBar()->sizeHint().width());
+}
+
+// The column took its width from the five texts with the most letters: a name of fewer but wider
+// letters was cut ("..."), in the rows and in the samples alike.
+TEST(ZnListView, TheWidestTextSetsTheWidthNotTheLongest) {
+  const std::string wide = "WWMMWWMMWWMM";
+  for (bool inRows : {true, false}) {
+    TznListView list;
+    list.SetColumns({"Name"}, {30});
+    std::vector<std::string> texts(8, "iiiiiiiiiiiiiiiii");
+    for (size_t i = 0; i < texts.size(); ++i) texts[i] += static_cast<char>('a' + i);
+    if (!inRows) list.SetColumnSamples(0, {texts[0], wide});
+    if (inRows) texts.push_back(wide);
+    list.Rows().SetRows(static_cast<int>(texts.size()),
+                        [&texts](int row, int) { return texts[static_cast<size_t>(row)]; });
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    EXPECT_GE(list.horizontalHeader()->sectionSize(0),
+              list.fontMetrics().horizontalAdvance(QString::fromStdString(wide)) + 2 * margin)
+        << (inRows ? "rows" : "samples");
+  }
 }
 
 TEST(ZnListView, HotTrackingUnderlinesAndReportsTheWindowsRow) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QStyle>
 #include <string>
 
 #include "controls/zn_list_view.h"
@@ -20,11 +21,16 @@ inline void ExpectHeadersWhole(const TznListView& list) {
   }
 }
 
-// `text` fits whole into `column`.
-inline void ExpectWhole(const TznListView& list, int column, const std::string& text) {
+// `text` fits whole into `column`, beside the margins a cell keeps on both sides of its text.
+inline bool ShowsWhole(const TznListView& list, int column, const std::string& text) {
   const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  EXPECT_GT(list.horizontalHeader()->sectionSize(column),
-            list.fontMetrics().horizontalAdvance(shown))
+  const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+  return list.horizontalHeader()->sectionSize(column) >=
+         list.fontMetrics().horizontalAdvance(shown) + 2 * margin;
+}
+
+inline void ExpectWhole(const TznListView& list, int column, const std::string& text) {
+  EXPECT_TRUE(ShowsWhole(list, column, text))
       << list.objectName().toStdString() << " column " << column << ": " << text;
 }
 

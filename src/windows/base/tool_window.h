@@ -90,6 +90,8 @@ class TToolWindow : public QWidget, public IFormState {
   virtual bool IsFixedSize() const { return false; }
   // The window's one refresh entry point: what changed in the game since it last showed it.
   virtual void RefreshGame(TGameChanges changes) {}
+  // Takes in now the changes a hidden window keeps for its next show.
+  void RefreshPending();
 
   // The first size of a window opened without a stored placement, given the room its frame has
   // beside the main window (client pixels).
@@ -108,7 +110,6 @@ class TToolWindow : public QWidget, public IFormState {
   std::string stateName_;
   int helpContext_;
   TznSaveState& store_;
-  void RefreshPending();
   // The room the window's client has beside the main window.
   QSize FirstRoom() const;
   void PlaceFirstTime(QSize size);

@@ -267,6 +267,8 @@ void TfrmPlanets::showEvent(QShowEvent* event) {
     if (!filled_) {
       FillPlanetList();
       ClearInfo();
+    } else {
+      RefreshPlanetInfo();  // a planet shown before the first opening, now with its masses
     }
     SizeToShowColumns();
   }
@@ -402,9 +404,16 @@ void TfrmPlanets::changeEvent(QEvent* event) {
   }
 }
 
+void TfrmPlanets::CatchUp() {
+  // Kept for the next show, a game read would empty the list and the report when the window
+  // opens, and what other windows had shown or selected in it meanwhile.
+  if (!isVisible()) RefreshPending();
+  if (!filled_) FillPlanetList();
+}
+
 void TfrmPlanets::Show(TPlanet* planet, bool centre, bool asTarget) {
   if (!planet) return;
-  if (!filled_) FillPlanetList();
+  CatchUp();
   const int row = RowOf(planet);
   if (row >= 0) {
     SelectShownRow(row);
@@ -515,6 +524,7 @@ void TfrmPlanets::InfoLineClicked(int row) {
 }
 
 void TfrmPlanets::SelectPlanetsInList(const std::vector<TPlanet*>& planets) {
+  CatchUp();
   syncing_ = true;
   for (TPlanet* planet : planets) {
     const int row = RowOf(planet);
@@ -563,18 +573,17 @@ void TfrmPlanets::FillJumpMenu(QMenu* menu, bool back) {
 
 std::vector<TPlanetInfoRow*> TfrmPlanets::SelectedPlanetRows() {
   std::vector<TPlanetInfoRow*> rows;
-  for (int viewRow : znListView1_->CollectSelectedRows()) {
-    const int row = znListView1_->Rows().SourceRow(viewRow);
-    if (row >= 0) rows.push_back(&rows_[static_cast<size_t>(row)]);
-  }
+  // The list gives the window's rows, in the order shown.
+  for (int row : znListView1_->CollectSelectedRows())
+    if (row >= 0 && row < static_cast<int>(rows_.size()))
+      rows.push_back(&rows_[static_cast<size_t>(row)]);
   return rows;
 }
 
 std::vector<TPlanetGroupRow*> TfrmPlanets::SelectedGroups(bool ownOnly) {
   std::vector<TPlanetGroupRow*> rows;
-  for (int viewRow : lvGroups_->CollectSelectedRows()) {
-    const int row = lvGroups_->Rows().SourceRow(viewRow);
-    if (row < 0) continue;
+  for (int row : lvGroups_->CollectSelectedRows()) {
+    if (row < 0 || row >= static_cast<int>(groupRows_.size())) continue;
     TPlanetGroupRow& r = groupRows_[static_cast<size_t>(row)];
     if (r.Group && (r.Own || !ownOnly)) rows.push_back(&r);
   }

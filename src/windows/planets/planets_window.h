@@ -131,6 +131,9 @@ class TfrmPlanets : public TToolWindow, public IPlanetInfoService {
   void ApplyGameSettings();
   // At the first show: the columns show the game's names whole.
   void SizeToShowColumns();
+  // What other windows call on a hidden window works on the list the window will open with:
+  // the game changes kept for its next show are taken in, the list filled.
+  void CatchUp();
   void Show(TPlanet* planet, bool centre, bool asTarget);
   // Selects and scrolls to the list's `row` without showing it anew.
   void SelectShownRow(int row);

@@ -261,10 +261,10 @@ TfrmEditor::TfrmEditor(const GameState& state, TznSaveState& store, UserInterfac
   layout->addWidget(tabs_);
   resize(640, 460);
 
-  // New notes are written in the default font.
-  const QFont font = DefaultNotesFont();
-  reEditor_->DefAttributes().SetName(font.family());
-  reEditor_->DefAttributes().SetSize(font.pointSize() > 0 ? font.pointSize() : 10);
+  // New notes are written in the default font at 10 points, whatever size the desktop's font
+  // has: notes saved without sizes read at that size in every session.
+  reEditor_->DefAttributes().SetName(DefaultNotesFont().family());
+  reEditor_->DefAttributes().SetSize(10);
 
   connect(tabs_, &QTabBar::currentChanged, this, &TfrmEditor::TabChanged);
   connect(reEditor_, &TRichEdit98::urlClicked, this,

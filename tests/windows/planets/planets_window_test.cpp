@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <cstdlib>
 #include <filesystem>
 
 #include "controls/zn_list_view.h"
@@ -69,21 +70,16 @@ class RecordingSimulator : public IBattleSimulatorService {
   void FillGrids() override { calls.push_back("fill"); }
 };
 
-// Orion's reports of A, B and C copied to a folder; `programDir` may hold ExtrInf.ini.
-struct Orion {
-  explicit Orion(const fs::path& programDir) {
-    const fs::path source = test::ReportsDir("orion");
-    for (const auto& e : fs::directory_iterator(source)) {
-      const std::string name = e.path().filename().string();
-      if (e.path().extension() == ".txt" && name.size() == 8 &&
-          std::string("ABC").find(name[0]) != std::string::npos)
-        fs::copy_file(e.path(), reports.path() / name);
-    }
+// A game read from the reports in `reports` as the races `letters`; `programDir` may hold
+// ExtrInf.ini.
+struct LoadedGame {
+  LoadedGame() = default;
+  void Load(const fs::path& programDir, const std::string& letters, int32_t mapSize) {
     state.Settings.GameType = TGameType::NG;
-    state.Settings.MapSize = 150;
+    state.Settings.MapSize = mapSize;
     state.Settings.GameNumber = 3;
     state.Settings.spelD = (reports.path() / "%1s%0.03d.txt").string();
-    state.Settings.spelC = "ABC";
+    state.Settings.spelC = letters;
     SetReportLayout(state.Layout, TGameType::NG);
     TReportReader reader(state, ui, programDir);
     loaded = reader.LoadAllReports();
@@ -92,6 +88,20 @@ struct Orion {
   test::RecordingUserInterface ui;
   GameState state;
   bool loaded = false;
+};
+
+// Orion's reports of A, B and C.
+struct Orion : LoadedGame {
+  explicit Orion(const fs::path& programDir) {
+    const fs::path source = test::ReportsDir("orion");
+    for (const auto& e : fs::directory_iterator(source)) {
+      const std::string name = e.path().filename().string();
+      if (e.path().extension() == ".txt" && name.size() == 8 &&
+          std::string("ABC").find(name[0]) != std::string::npos)
+        fs::copy_file(e.path(), reports.path() / name);
+    }
+    Load(programDir, "ABC", 150);
+  }
 };
 
 class PlanetsWindowTest : public testing::Test {
@@ -362,5 +372,111 @@ TEST_F(PlanetsWindowTest, ExtraInfoIsOnDiskAfterEveryChangeAndAppliedOnlyWhenSto
   EXPECT_EQ(planet->Size, 510.5f) << "the values the dialog was opened with";
 }
 
+// Names of fewer but wider letters were cut ("...Forge" ending in "...") in a game with many
+// names of the most letters: the list measured only the five with the most letters. Every
+// planet's name and owner shows whole, on Orion and on Andromeda (its last turn, race A).
+TEST_F(PlanetsWindowTest, EveryPlanetNameAndOwnerShowsWhole) {
+  LoadedGame andromeda;
+  std::vector<GameState*> games{&orion->state};
+  const fs::path archive = test::ReportsDir("andromeda-ABC.tar.xz");
+  if (!archive.empty() && fs::exists(archive)) {
+    const fs::path folder = andromeda.reports.path();
+    const std::string command = "tar -xJf '" + archive.string() + "' -C '" + folder.string() +
+                                "' andromeda/A088.txt && mv '" + folder.string() +
+                                "/andromeda/A088.txt' '" + folder.string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    andromeda.Load(programDir.path(), "A", 330);
+    ASSERT_TRUE(andromeda.loaded);
+    games.push_back(&andromeda.state);
+  }
+  for (GameState* game : games) {
+    TfrmPlanets info(
+        *game, store, ui, [this]() -> const TServices& { return services; }, [] { return nullptr; },
+        IniFile());
+    ASSERT_TRUE(test::ShowExposed(info));
+    const TznListView& list = *info.PlanetList();
+    std::vector<std::string> cut;
+    for (int row = 0; row < list.Rows().Count(); ++row)
+      for (int column : {0, 2})
+        if (!test::ShowsWhole(list, column, list.Rows().CellText(row, column)))
+          cut.push_back(list.Rows().CellText(row, column));
+    EXPECT_EQ(cut, std::vector<std::string>{}) << list.Rows().Count() << " rows";
+  }
+}
+
+// A planet clicked on the map before Planet Info was ever opened was not shown when it opened:
+// the game read at start-up, kept for the hidden window's first show, emptied the list and the
+// report then. Each entry point, on a window never shown, shows or selects its planet when it
+// opens, with the masses the first opening works out (the first case runs before any window
+// worked them out).
+TEST(PlanetsWindowFirstOpening, APlanetShownBeforeTheFirstOpeningIsShownWhenItOpens) {
+  if (test::ReportsDir("orion").empty())
+    GTEST_SKIP() << "the reports of the game Orion are not on this machine";
+  test::TempDir programDir;
+  Orion orion(programDir.path());
+  ASSERT_TRUE(orion.loaded);
+  TznSaveState store{""};
+  test::RecordingUserInterface ui;
+  RecordingMap map;
+  TServices services;
+  services.Map = &map;
+  enum Entry { kShow, kShowAsTarget, kSelect };
+  struct Case {
+    const char* planet;
+    Entry entry;
+    bool gameReadWaiting;  // the start-up told the hidden window of the game read
+    std::vector<std::string> mapCalls;
+  } const cases[] = {{"ArcturansPrime", kShow, false, {"1 ArcturansPrime"}},
+                     {"13", kShowAsTarget, true, {"2 13"}},
+                     {"27", kSelect, true, {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.planet + std::to_string(c.entry));
+    map.calls.clear();
+    TfrmPlanets window(
+        orion.state, store, ui, [&services]() -> const TServices& { return services; },
+        [] { return nullptr; }, (programDir.path() / "ExtrInf.ini").string());
+    if (c.gameReadWaiting) window.NoteGameChange(gcGameRead);
+    TPlanet* planet = orion.state.PlanetByName(c.planet);
+    ASSERT_NE(planet, nullptr);
+    if (c.entry == kShowAsTarget) window.ShowPlanetAsTarget(planet, false);
+    if (c.entry == kShow) window.ShowPlanet(planet, false);
+    if (c.entry == kSelect) window.SelectPlanetsInList({planet});
+    EXPECT_EQ(map.calls, c.mapCalls) << "the map follows at once";
+    ASSERT_TRUE(test::ShowExposed(window));
+    const std::vector<int> selected = window.PlanetList()->CollectSelectedRows();
+    ASSERT_EQ(selected.size(), 1u);
+    const TPlanetInfoRow& row = window.PlanetRowsShown()[static_cast<size_t>(selected[0])];
+    EXPECT_EQ(row.Planet, planet) << "the selected row is the planet's";
+    if (c.entry == kSelect) continue;
+    EXPECT_EQ(window.ShownPlanet(), planet);
+    std::vector<std::string> expected, shown;
+    for (const auto& line : PlanetReportLines(orion.state, *planet, {row.Owner, false}))
+      expected.push_back(line.Text);
+    for (int i = 0; i < window.InfoList()->count(); ++i)
+      shown.push_back(window.InfoList()->item(i)->text().toStdString());
+    EXPECT_EQ(shown, expected);
+  }
+}
+
+// The list's commands took the selected rows for rows as shown and looked them up again in the
+// sorted list: "Develop planets" on 13 and ArcturansPrime wrote ";P 25" alone. They write the
+// selected planets, in the order shown.
+TEST_F(PlanetsWindowTest, ListCommandsWriteTheSelectedPlanets) {
+  struct Case {
+    const char* name;
+    void (TfrmPlanets::*command)();
+    std::string lines;
+  } const cases[] = {
+      {"develop", &TfrmPlanets::DevelopPlanets, ";P 13\r\n;P ArcturansPrime"},
+      {"claim", &TfrmPlanets::ClaimPlanets, "V 13\r\nV ArcturansPrime"},
+  };
+  for (const Case& c : cases) {
+    orders.inserted.clear();
+    window->PlanetList()->clearSelection();
+    window->SelectPlanetsInList({Planet("13"), Planet("ArcturansPrime")});
+    (window.get()->*c.command)();
+    EXPECT_EQ(orders.inserted, std::vector<std::string>{"planet: " + c.lines}) << c.name;
+  }
+}
 }  // namespace
 }  // namespace tovix

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPrinter>
@@ -18,6 +19,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <fstream>
+#include <functional>
 
 #include "controls/color_combo_box.h"
 
@@ -192,6 +194,98 @@ TEST_F(NotesEditorTest, EveryToolbarFormatComesBackFromTheFile) {
   Select(editor, 7, 7);
   EXPECT_TRUE(window.findChild<QAction*>("BoldButton")->isChecked());
   EXPECT_EQ(window.findChild<QSpinBox*>("FontSize")->value(), 14);
+}
+
+// What the toolbar and the ruler show for a word.
+std::string ShownFor(TRichEdit98* editor, const QString& word) {
+  const int at = static_cast<int>(editor->toPlainText().indexOf(word));
+  Select(editor, at, at + static_cast<int>(word.size()));
+  TTextAttributes98& t = editor->SelAttributes();
+  TParaAttributes98& p = editor->Paragraph();
+  return QString("%1 %2pt style %3 colour %4 on %5 align %6 bullet %7 indents %8/%9/%10")
+      .arg(t.Name())
+      .arg(t.Size())
+      .arg(t.Style())
+      .arg(t.Color())
+      .arg(t.BackColor())
+      .arg(p.Alignment())
+      .arg(p.Numbering())
+      .arg(p.FirstIndent())
+      .arg(p.LeftIndent())
+      .arg(p.RightIndent())
+      .toStdString();
+}
+
+// Notes typed at 10 points read 9 in the next session: the file named no size, and a new
+// editor took the desktop's font size for its default. Each format the toolbar sets, on a word
+// of its own, reads back in a new editor (a new session) as it was typed.
+TEST_F(NotesEditorTest, EveryFormatReadsBackInANewSession) {
+  window.resize(820, 500);
+  ASSERT_TRUE(test::ShowExposed(window));
+  TRichEdit98* editor = window.Editor();
+  QTest::keyClicks(editor, "plain named sized bold italic underlined red yellow");
+  for (const char* line : {"centred", "right", "indented", "bullet", "big"}) {
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, line);
+  }
+  auto* fontName = window.findChild<QComboBox*>("FontName");
+  const QString family =
+      fontName->itemText(fontName->itemText(0) == editor->SelAttributes().Name() ? 1 : 0);
+  auto size = [this](int points) { window.findChild<QSpinBox*>("FontSize")->setValue(points); };
+  auto colour = [this](const char* combo, TColor c) {
+    window.findChild<TColorComboBox*>(combo)->SetColorValue(c);
+  };
+  auto act = [this](const char* name) { window.findChild<QAction*>(name)->trigger(); };
+  const std::pair<QString, std::function<void()>> cases[] = {
+      {"plain", [] {}},
+      {"named", [&] { emit fontName->textActivated(family); }},
+      {"sized", [&] { size(12); }},
+      {"bold", [&] { act("BoldButton"); }},
+      {"italic", [&] { act("ItalicButton"); }},
+      {"underlined", [&] { act("UnderlineButton"); }},
+      {"red", [&] { colour("ColorComboBox1", RgbColor(255, 0, 0)); }},
+      {"yellow", [&] { colour("ColorComboBox2", RgbColor(255, 255, 0)); }},
+      {"centred", [&] { act("CenterAlign"); }},
+      {"right", [&] { act("RightAlign"); }},
+      {"indented",
+       [&] {
+         editor->Paragraph().SetFirstIndent(12);
+         editor->Paragraph().SetLeftIndent(18);
+         editor->Paragraph().SetRightIndent(24);
+       }},
+      {"bullet", [&] { act("BulletsButton"); }},
+      {"big", [&] { size(14); }},
+  };
+  std::vector<std::string> typed;
+  for (const auto& [word, set] : cases) {
+    ShownFor(editor, word);
+    set();
+    typed.push_back(ShownFor(editor, word));
+  }
+  // An empty line after the big word, as high as the word.
+  editor->moveCursor(QTextCursor::End);
+  QTest::keyClick(editor, Qt::Key_Return);
+  const int emptyLine = editor->document()->blockCount() - 1;
+  window.hide();  // saves
+  EXPECT_NE(Bytes(0).find("\\fs20 plain"), std::string::npos) << "the default size is named";
+
+  // The next session, on a desktop whose font is 9 points.
+  const QFont desktop = QApplication::font();
+  QFont small = desktop;
+  small.setPointSize(9);
+  QApplication::setFont(small);
+  TfrmEditor second{state, store, ui, dir.path()};
+  QApplication::setFont(desktop);
+  EXPECT_EQ(second.Editor()->DefAttributes().Size(), 10) << "new notes are 10 points";
+  second.Editor()->DefAttributes().SetSize(9);  // the file decides, whatever the default
+  second.resize(820, 500);
+  ASSERT_TRUE(test::ShowExposed(second));
+  TRichEdit98* reader = second.Editor();
+  EXPECT_EQ(reader->toPlainText(), editor->toPlainText());
+  for (size_t i = 0; i < typed.size(); ++i)
+    EXPECT_EQ(ShownFor(reader, cases[i].first), typed[i]) << cases[i].first.toStdString();
+  EXPECT_NE(typed[0].find(" 10pt "), std::string::npos) << typed[0];
+  EXPECT_EQ(reader->document()->findBlockByNumber(emptyLine).charFormat().fontPointSize(), 14);
 }
 
 TEST_F(NotesEditorTest, DialogsAndTheDefaultFont) {
