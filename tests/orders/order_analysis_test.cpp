@@ -15,7 +15,6 @@
 #include "core/text/str_utils.h"
 #include "orders/development_plan.h"
 #include "orders/order_commands.h"
-#include "orders/order_edits.h"
 #include "orders/order_service.h"
 #include "support/no_planner.h"
 
@@ -122,137 +121,65 @@ TEST_F(SmallGame, SplitsMakeNewGroupsThatLaterOrdersName) {
   EXPECT_EQ(analysis.ShipsLeftInGroup(*own->Groups[1]), 3);
 }
 
-// The server reads nothing from the end line on: the lines below it make no record and no
-// rename, and each that says anything is named in a note of its own.
-TEST_F(SmallGame, NothingAfterTheEndLineIsAnOrder) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> lines;
-    Records records;
-    std::vector<int> noted;  // lines named as standing after the end, with the end's line
-    int end;
-    std::vector<std::string> renamed;
-  };
-  const std::vector<Case> cases = {
-      {"the end in capitals",
-       {"#GALAXY g Humans", "S 1 Near", "N Home Altair", "#END", "S 2 Far", "", "  ; comment",
-        "N Near Vega", "@ Orcs", "hello", "@"},
-       {"1:10>Near", "2:5>-", "3:2>-", "4:3>Far"},
-       {4, 7, 8, 9, 10},
-       4,
-       {"Altair"}},
-      {"any case, blanks and a comment",
-       {"S 1 Near", "  #end   ; done", "S 2 Far", "B 1 3"},
-       {"1:10>Near", "2:5>-", "3:2>-", "4:3>Far"},
-       {2, 3},
-       2,
-       {}},
-      {"an end inside a message is message text",
-       {"@ Orcs", "#END", "@", "S 2 Far", "n Far Deneb"},
-       {"1:10>-", "2:5>Far", "3:2>-", "4:3>Far"},
-       {},
-       0,
-       {"Deneb"}},
-      {"a commented end or a longer word is no end",
-       {";#END", "#ENDS", "S 2 Far"},
-       {"1:10>-", "2:5>Far", "3:2>-", "4:3>Far"},
-       {},
-       0,
-       {}},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Parse(c.lines), c.records) << c.name;
-    std::vector<int> noted;
-    for (const TOrderNote& note : analysis.LineNotes()) {
-      if (note.Kind != TNoteKind::AfterEnd) continue;
-      noted.push_back(note.Line);
-      EXPECT_TRUE(note.Refused) << c.name;
-      EXPECT_NE(note.Text.find("ERROR: the server reads nothing after \"#END\" in line " +
-                               std::to_string(c.end)),
-                std::string::npos)
-          << c.name << ": " << note.Text;
-    }
-    EXPECT_EQ(noted, c.noted) << c.name;
-    EXPECT_EQ(CollectRenamedPlanetNames(TVectorOrderLines(c.lines)), c.renamed) << c.name;
-  }
-  // The plan reads no development tag below the end either.
-  home->Owner = TOwnerRef::Of(own);
-  near->Owner = TOwnerRef::Of(own);
-  TDevelopmentPlanner planner(state);
-  planner.PlanAutomaticCargo(TVectorOrderLines({";P Home", "#END", ";P Near"}), true, false);
-  std::vector<std::string> developing;
-  for (const TDevelopingRow& row : planner.BuildLists().Developing) developing.push_back(row.Name);
-  EXPECT_EQ(developing, std::vector<std::string>{"Home"});
-}
-
-// The "#GALAXY" line is the first thing the server reads: a text without it, with another order
-// above it, or naming a race other than the one the last report names, is told in a note that
-// says what to do. The order service shows these with the other notes and counts them as
-// errors.
-TEST_F(SmallGame, TheGalaxyLineIsFirstAndNamesTheRaceOfTheLastReport) {
+// The server reads from the "#GALAXY" line to "#END": a line below the end makes no record and
+// gets an ERROR note of its own, and so do a missing "#GALAXY" line, an order above it and a
+// race name there that the last report does not give.
+TEST_F(SmallGame, OrdersAreReadFromTheGalaxyLineToTheEnd) {
   state.LastTurn = 3;
   own->Alias = "race_1";
+  using Notes = std::vector<std::pair<int, TNoteKind>>;
+  constexpr TNoteKind kHeader = TNoteKind::Header, kAfterEnd = TNoteKind::AfterEnd;
   struct Case {
-    const char* name;
     std::vector<std::string> lines;
-    int line;          // the line the note names; -2: no note
-    const char* says;  // part of the note
+    Notes notes;
+    std::string says;  // in the first note
+    std::string sent;  // destinations of groups 1 and 2
   };
   const std::vector<Case> cases = {
-      {"a fresh game's empty text", {}, -1, "no \"#GALAXY\" line"},
-      {"orders without it", {"S 1 Near", "#END"}, 0, "First Turn > Setup orders writes it"},
-      {"comments and blank lines above it",
-       {"; turn 4", "", "#GALAXY g Humans pw", "#END"},
-       -2,
+      {{}, {{-1, kHeader}}, "no \"#GALAXY\" line", ""},
+      {{"#GALAXY g Humans", "S 1 Near", " #end ; done", "S 2 Far", "", "; c", "@ Orcs", "hi", "@"},
+       {{3, kAfterEnd}, {6, kAfterEnd}, {7, kAfterEnd}, {8, kAfterEnd}},
+       "ERROR: the server reads nothing after \"#END\" in line 3",
+       "Near -"},
+      // An end inside a message, a commented one and a longer word are no end.
+      {{"#galaxy g HUMANS", "@ Orcs", "#END", "@", "S 2 Far", ";#END", "#ENDS"}, {}, "", "- Far"},
+      {{"S 1 Near", "#GALAXY g Humans"},
+       {{0, kHeader}},
+       "must be the \"#GALAXY\" line (now line 2)",
        ""},
-      {"any case", {"#galaxy g HUMANS", "#END"}, -2, ""},
-      {"an order above it",
-       {"", "S 1 Near", "#GALAXY g Humans", "#END"},
-       1,
-       "Line 2: ERROR: the first order line must be the \"#GALAXY\" line (now line 3)"},
-      {"below the end", {"#END", "#GALAXY g Humans"}, 0, "(now line 2)"},
-      {"the race's earlier name",
-       {"#GALAXY g race_1 pw 4", "#END"},
-       0,
-       "names your race race_1, its earlier name; the last report (turn 3) names it Humans"},
-      {"another race",
-       {"#GALAXY g Orcs pw", "#END"},
-       0,
-       "names the race Orcs, but the last report (turn 3) names your race Humans"},
-      {"no race", {"#GALAXY g", "#END"}, 0, "names no race"},
+      {{"#GALAXY g race_1 pw 4"},
+       {{0, kHeader}},
+       "race_1, its earlier name; the last report (turn 3) names it Humans",
+       ""},
+      {{"#GALAXY g Orcs"},
+       {{0, kHeader}},
+       "names the race Orcs, but the last report (turn 3) names your race Humans",
+       ""},
   };
   for (const Case& c : cases) {
-    const TVectorOrderLines text(c.lines);
-    const std::vector<TOrderNote> notes = OrderHeaderNotes(text, state);
-    if (c.line == -2) {
-      EXPECT_TRUE(notes.empty()) << c.name << ": " << notes.front().Text;
-      continue;
+    const std::string name = testing::PrintToString(c.lines);
+    TVectorOrderLines text(c.lines);
+    TRecordingTextSink clipboard;
+    test::NoPlanner planner;
+    TOrderService service(state, text, clipboard, planner);
+    service.AnalyseOrders();
+    const std::vector<TOrderNote> items = service.NoteItems();
+    Notes notes;
+    for (const TOrderNote& note : items) notes.emplace_back(note.Line, note.Kind);
+    EXPECT_EQ(notes, c.notes) << name;
+    EXPECT_EQ(service.ErrorNoteCount(), static_cast<int>(c.notes.size())) << name;
+    if (!items.empty()) {
+      EXPECT_NE(items[0].Text.find(c.says), std::string::npos) << items[0].Text;
     }
-    ASSERT_EQ(notes.size(), 1u) << c.name;
-    EXPECT_EQ(notes[0].Line, c.line) << c.name;
-    EXPECT_TRUE(notes[0].Refused) << c.name;
-    EXPECT_EQ(notes[0].Kind, TNoteKind::Header) << c.name;
-    EXPECT_NE(notes[0].Text.find(c.says), std::string::npos) << c.name << ": " << notes[0].Text;
+    const auto& records = service.Analysis().Records();
+    const auto to = [&](int i) {
+      const TSendedGroup& r = records[static_cast<size_t>(i)];
+      return r.Destination ? r.Destination->Name : std::string("-");
+    };
+    if (!c.sent.empty()) {
+      EXPECT_EQ(to(0) + " " + to(1), c.sent) << name;
+    }
   }
-  // Without a report the race is not known: only the line's place is checked.
-  state.MainPlayer = nullptr;
-  EXPECT_TRUE(OrderHeaderNotes(TVectorOrderLines({"#GALAXY g Orcs"}), state).empty());
-  state.MainPlayer = own;
-
-  // The service lists them before the notes on order lines and counts them as errors.
-  TVectorOrderLines orders({"S 3 Home", "#GALAXY g Orcs", "#END", "S 1 Far"});
-  TRecordingTextSink clipboard;
-  test::NoPlanner planner;
-  TOrderService service(state, orders, clipboard, planner);
-  service.AnalyseOrders();
-  std::vector<std::pair<int, TNoteKind>> items;
-  for (const TOrderNote& note : service.NoteItems()) items.emplace_back(note.Line, note.Kind);
-  EXPECT_EQ(items, (std::vector<std::pair<int, TNoteKind>>{{0, TNoteKind::Header},
-                                                           {1, TNoteKind::Header},
-                                                           {0, TNoteKind::Order},
-                                                           {3, TNoteKind::AfterEnd}}));
-  EXPECT_EQ(service.ErrorNoteCount(), 4);
-  EXPECT_EQ(service.Notes().size(), 4u);
 }
 
 TEST_F(SmallGame, LinesReadAsTheServerReadsThem) {

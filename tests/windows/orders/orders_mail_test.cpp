@@ -146,67 +146,6 @@ TEST(OrdersMail, MailOrdersAsksAboutErrorNotesAndTellsWhatWentWrong) {
   EXPECT_EQ(test::ParseMail(f.folder / "message").Body, "#GALAXY Terra Humans pw\n#END\n");
 }
 
-// The question before a mail also names what the server would not take: a missing or wrong
-// "#GALAXY" line (told whole) and the lines after "#END" (counted). The notes list under the
-// editor names the same.
-TEST(OrdersMail, MailOrdersAsksAboutTheGalaxyLineAndLinesAfterTheEnd) {
-  struct Case {
-    const char* name;
-    std::vector<std::string> orders;
-    std::string question;  // empty: the orders go without one
-  };
-  const std::vector<Case> cases = {
-      {"no header",
-       {"s 12 Alpha", "#END"},
-       "ERROR: the orders have no \"#GALAXY\" line, the first order line that names the game, "
-       "the race and its password to the server. First Turn > Setup orders writes it.\rThe "
-       "orders hold 1 ERROR note: the server will refuse that line.\rMail them anyway?"},
-      {"lines after the end",
-       {"#GALAXY Terra Humans pw", "#END", "s 12 Alpha", "", "x 13"},
-       "2 lines stand after \"#END\": the server will not read them.\rMail them anyway?"},
-      {"another race",
-       {"#GALAXY Terra Orcs pw", "#END"},
-       "Line 1: ERROR: the \"#GALAXY\" line names the race Orcs, but the last report names your "
-       "race Humans.\rMail them anyway?"},
-      {"blank lines and comments after the end",
-       {"#GALAXY Terra Humans pw", "#END", "", "; ok"},
-       ""},
-  };
-  for (const Case& c : cases) {
-    SmallGame game;
-    OrdersFixture f(game.state);
-    for (size_t i = 0; i < c.orders.size(); ++i)
-      f.window.OrderLines().Insert(static_cast<int>(i), c.orders[i]);
-    TMailSettings settings = f.window.Mail().Settings();
-    settings.Program = test::WriteFakeSendmail(f.folder.path()).string();
-    ASSERT_TRUE(f.window.Mail().ChangeSettings(settings, ""));
-    f.window.SetMailAddress("galaxy@terra.example", "Orders");
-    QAction* mail = test::FindAction(f.window, "Mail orders");
-    ASSERT_NE(mail, nullptr);
-    mail->trigger();  // No
-    if (c.question.empty()) {
-      EXPECT_TRUE(f.ui.questions.empty()) << c.name;
-      EXPECT_TRUE(fs::exists(f.folder / "message")) << c.name;
-      EXPECT_TRUE(f.window.StatusText().isEmpty())
-          << c.name << ": " << f.window.StatusText().toStdString();
-      continue;
-    }
-    EXPECT_EQ(f.ui.questions, std::vector<std::string>{c.question}) << c.name;
-    EXPECT_FALSE(fs::exists(f.folder / "message")) << c.name;
-    // The first line of the question stands in the notes list too.
-    const std::string first = c.question.substr(0, c.question.find('\r'));
-    if (first.find("lines stand after") == std::string::npos) {
-      EXPECT_TRUE(f.window.StatusText().contains(QString::fromLatin1(first.c_str())))
-          << c.name << ": " << f.window.StatusText().toStdString();
-    } else {
-      EXPECT_TRUE(
-          f.window.StatusText().contains("Line 3 (s 12 Alpha): ERROR: the server reads "
-                                         "nothing after \"#END\" in line 2"))
-          << c.name << ": " << f.window.StatusText().toStdString();
-    }
-  }
-}
-
 // The mail goes off the window thread under its progress window: the window's timers keep
 // running, a server that never answers the final "." ends the send at the limit (2 s here) with
 // what is known, and Cancel ends a send at once. A 60 s watchdog cancels a send that outlasts
