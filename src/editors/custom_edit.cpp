@@ -125,6 +125,8 @@ void TmwCustomEdit::ListLoaded() {
 
 void TmwCustomEdit::ListChanged() {
   if (caretY_ > LineCount()) caretY_ = LineCount();
+  // A window whose top line went with the lines would show nothing of the text.
+  if (topLine_ > LineCount()) SetTopLine(LineCount());
   SetBlockBegin(CaretXY());
 }
 
