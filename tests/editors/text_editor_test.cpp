@@ -390,7 +390,6 @@ TEST_F(TextEditorTest, RowsOfLinesAChangeRemovedAreRepainted) {
          editor.Undo();
        },
        [&] { editor.Redo(); }, 5},
-      {"a whole-text replacement", seven, [] {}, [&] { editor.ReplaceAllText(E("s 1")); }, 1},
       {"a line block deleted", seven, [] {},
        [&] {
          editor.SetSelectionMode(smLine);
