@@ -88,7 +88,9 @@ void TmwCustomEdit::ListCleared() {
 void TmwCustomEdit::LineDeleted(int index) {
   ExternalChange();
   if (highlighter_ != nullptr && index < LineCount()) RescanAfterChangeAt(index);
-  InvalidateLines(index + 1, LineCount());
+  // Every line below moved up a row, and the row of the old last line is empty now: it is
+  // repainted too, also when it lies below the window's last whole line.
+  InvalidateLines(index + 1, std::max(LineCount() + 1, topLine_ + linesInWindow_));
 }
 
 void TmwCustomEdit::LineInserted(int index) {
@@ -123,6 +125,8 @@ void TmwCustomEdit::ListLoaded() {
 
 void TmwCustomEdit::ListChanged() {
   if (caretY_ > LineCount()) caretY_ = LineCount();
+  // A window whose top line went with the lines would show nothing of the text.
+  if (topLine_ > LineCount()) SetTopLine(LineCount());
   SetBlockBegin(CaretXY());
 }
 

@@ -112,14 +112,34 @@ std::string OrderMailBody(const IOrderLines& lines) {
 }
 
 std::optional<std::string> ErrorNotesQuestion(const std::vector<TOrderNote>& notes) {
-  const auto errors = std::count_if(notes.begin(), notes.end(),
-                                    [](const TOrderNote& note) { return note.Refused; });
-  if (errors == 0) return std::nullopt;
-  return errors == 1 ? std::string(
-                           "The orders hold 1 ERROR note: the server will refuse that "
-                           "line.\rMail them anyway?")
-                     : "The orders hold " + std::to_string(errors) +
-                           " ERROR notes: the server will refuse those lines.\rMail them anyway?";
+  // The notes on the "#GALAXY" line are told whole; lines after "#END" and refused lines are
+  // counted.
+  std::string text;
+  int afterEnd = 0;
+  int errors = 0;
+  for (const TOrderNote& note : notes) {
+    if (!note.Refused) continue;
+    if (note.Kind == TNoteKind::Header)
+      text += note.Text + "\r";
+    else if (note.Kind == TNoteKind::AfterEnd)
+      ++afterEnd;
+    else
+      ++errors;
+  }
+  if (afterEnd > 0) {
+    text += afterEnd == 1
+                ? std::string("1 line stands after \"#END\": the server will not read it.\r")
+                : std::to_string(afterEnd) +
+                      " lines stand after \"#END\": the server will not read them.\r";
+  }
+  if (errors > 0) {
+    text += errors == 1
+                ? std::string("The orders hold 1 ERROR note: the server will refuse that line.\r")
+                : "The orders hold " + std::to_string(errors) +
+                      " ERROR notes: the server will refuse those lines.\r";
+  }
+  if (text.empty()) return std::nullopt;
+  return text + "Mail them anyway?";
 }
 
 TMailService::TMailService(TznSaveState& store, std::filesystem::path programFolder,

@@ -55,8 +55,9 @@ std::filesystem::path OutboxFolderOf(const TMailSettings& settings,
 std::optional<std::string> FindGalaxyLine(const IOrderLines& lines);
 // The order text as it is mailed: every line followed by CR LF.
 std::string OrderMailBody(const IOrderLines& lines);
-// The question asked before orders go whose analysis holds ERROR notes (lines the server
-// refuses), naming how many; nothing when there are none.
+// The question asked before orders go whose analysis holds ERROR notes: the notes on the
+// "#GALAXY" line whole, then how many lines stand after "#END" and how many lines the server
+// refuses; nothing when there are none.
 std::optional<std::string> ErrorNotesQuestion(const std::vector<TOrderNote>& notes);
 
 class TCancelToken;

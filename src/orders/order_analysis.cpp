@@ -300,10 +300,12 @@ const TShipInProduction* TOrderAnalysis::ShipInProduction(const TPlanet& planet)
   return nullptr;
 }
 
-void TOrderAnalysis::Note(int line, std::string_view text, std::string_view why, bool refused) {
+void TOrderAnalysis::Note(int line, std::string_view text, std::string_view why, bool refused,
+                          TNoteKind kind) {
   TOrderNote note;
   note.Line = line;
   note.Refused = refused;
+  note.Kind = kind;
   note.Text = Fmt("Line %d (%s): %s%s", line + 1, text, refused ? "ERROR: " : "", why);
   if (refused) {
     if (refusedLines_.size() <= static_cast<size_t>(line)) {
@@ -640,7 +642,10 @@ void TOrderAnalysis::ParseOrders(const IOrderLines& lines,
   byNameBuilt_ = false;
   maxNumber_ = 0;
   const TPlayer* own = state_.MainPlayer;
-  if (!own) return;
+  if (!own) {
+    NoteLinesAfterEnd(lines);
+    return;
+  }
 
   records_.reserve(own->Groups.size() * 2);
   moving_.reserve(own->Groups.size() * 2);
@@ -680,6 +685,75 @@ void TOrderAnalysis::ParseOrders(const IOrderLines& lines,
   ForEachOrderLine(lines, [this](int i, std::string_view line) { ApplyLine(i, line); });
   SetFleetSpeeds();
   ApplyPlan(plan);
+  NoteLinesAfterEnd(lines);
+}
+
+void TOrderAnalysis::NoteLinesAfterEnd(const IOrderLines& lines) {
+  const int end = IndexOfEndLine(lines);
+  if (end < 0) return;
+  // Each line that would say something to the server is named; blank lines and comments
+  // after the end are harmless.
+  for (int i = end + 1; i < lines.Count(); ++i) {
+    const std::string line = lines.Line(i);
+    const std::string_view text = TrimView(line);
+    if (text.empty() || text.front() == ';') continue;
+    Note(
+        i, OrderPart(line).empty() ? text : OrderPart(line),
+        Fmt("the server reads nothing after \"#END\" in line %d: move the line above it.", end + 1),
+        true, TNoteKind::AfterEnd);
+  }
+}
+
+std::vector<TOrderNote> OrderHeaderNotes(const IOrderLines& lines, const GameState& state) {
+  std::vector<TOrderNote> notes;
+  const auto note = [&](int line, std::string text) {
+    notes.push_back({line, true, std::move(text), TNoteKind::Header});
+  };
+  // The first line that says anything to the server, and the first "#GALAXY" line.
+  int first = -1;
+  int header = -1;
+  for (int i = 0; i < lines.Count() && header < 0; ++i) {
+    const std::string line = lines.Line(i);
+    const std::string_view text = TrimView(line);
+    if (text.empty() || text.front() == ';') continue;
+    if (first < 0) first = i;
+    if (SameText(OrderWord(text, 0), "#GALAXY")) header = i;
+  }
+  if (header < 0) {
+    note(lines.Count() > 0 ? 0 : -1,
+         "ERROR: the orders have no \"#GALAXY\" line, the first order line that names the "
+         "game, the race and its password to the server. First Turn > Setup orders writes it.");
+    return notes;
+  }
+  if (first != header) {
+    note(first, Fmt("Line %d: ERROR: the first order line must be the \"#GALAXY\" line (now line "
+                    "%d); the server reads nothing above it. First Turn > Setup orders writes it "
+                    "at the top.",
+                    first + 1, header + 1));
+  }
+  const TPlayer* own = state.MainPlayer;
+  if (!own || own->Name.empty()) return notes;
+  const std::string line = lines.Line(header);
+  const std::string_view race = OrderWord(OrderPart(line), 2);
+  if (SameText(race, own->Name)) return notes;
+  const std::string turn = state.LastTurn >= 0 ? Fmt(" (turn %d)", state.LastTurn) : "";
+  if (race.empty()) {
+    note(header, Fmt("Line %d: ERROR: the \"#GALAXY\" line names no race; the last report%s "
+                     "names your race %s.",
+                     header + 1, turn, own->Name));
+    return notes;
+  }
+  bool earlierName = false;
+  for (std::string_view alias : OrderWords(own->Alias)) earlierName |= SameText(alias, race);
+  note(header,
+       earlierName
+           ? Fmt("Line %d: ERROR: the \"#GALAXY\" line names your race %s, its earlier name; "
+                 "the last report%s names it %s, the name the server knows it by now.",
+                 header + 1, race, turn, own->Name)
+           : Fmt("Line %d: ERROR: the \"#GALAXY\" line names the race %s, but the last "
+                 "report%s names your race %s.",
+                 header + 1, race, turn, own->Name));
+  return notes;
 }
 
 void TOrderAnalysis::ApplyPlan(const std::vector<TPlannedTransport>& plan) {

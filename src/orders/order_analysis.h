@@ -72,13 +72,21 @@ enum class TOrderKind : int32_t {
   Design = 11,     // D: a design, or "D FLEET name", a new fleet
 };
 
+// What a note is about.
+enum class TNoteKind : int32_t {
+  Order,     // one order line
+  AfterEnd,  // a line after "#END", which the server does not read
+  Header,    // the "#GALAXY" line: missing, not first, or naming another race
+};
+
 // A note of the last pass on one order line.
 struct TOrderNote {
-  int Line = -1;  // index of the order line
+  int Line = -1;  // index of the order line; -1 for a note on the text as a whole
   // The server refuses the line: it changes nothing. False for a warning about a line that
   // still does something.
   bool Refused = true;
   std::string Text;  // "Line 12 (s 5 Far): ERROR: group 5 is in hyperspace."
+  TNoteKind Kind = TNoteKind::Order;
 };
 
 // What the orders do to one planet, line by line as the server applies them.
@@ -222,7 +230,9 @@ class TOrderAnalysis {
   void Renumber(int index);
   void ApplyPlan(const std::vector<TPlannedTransport>& plan);
   void ApplyLine(int line, std::string_view text);
-  void Note(int line, std::string_view text, std::string_view why, bool refused = true);
+  void NoteLinesAfterEnd(const IOrderLines& lines);
+  void Note(int line, std::string_view text, std::string_view why, bool refused = true,
+            TNoteKind kind = TNoteKind::Order);
   TPlanetOrders& Planet(TPlanet& planet);
   float& Stock(TPlanet& planet, int32_t cargo);
   void SendFleet(int line, int fleet, TPlanet* destination);
@@ -246,6 +256,13 @@ class TOrderAnalysis {
   mutable std::unordered_map<std::string, TPlanet*> byName_;
   mutable bool byNameBuilt_ = false;
 };
+
+// The notes on the "#GALAXY" line, which the server reads first to know the game, the race and
+// its password: the text has none (First Turn > Setup orders writes it), another order line
+// stands above it, or it names a race other than the user's race in the last report read (a
+// race that renamed itself keeps its old name there until the line is changed). Empty when
+// the line is as the server needs it.
+std::vector<TOrderNote> OrderHeaderNotes(const IOrderLines& lines, const GameState& state);
 
 // Distance of two planets in map units, in doubles from their coordinates (wrapping as
 // PlanetDistance does).

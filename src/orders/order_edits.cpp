@@ -13,12 +13,11 @@ namespace tovix {
 
 std::vector<std::string> CollectRenamedPlanetNames(const IOrderLines& lines) {
   std::vector<std::string> names;
-  for (int i = 0; i < lines.Count(); ++i) {
-    const std::string line = lines.Line(i);
-    if (line.empty() || (line[0] != 'N' && line[0] != 'n')) continue;
+  ForEachOrderLine(lines, [&](int, std::string_view line) {
+    if (line.empty() || (line[0] != 'N' && line[0] != 'n')) return;
     const std::string_view name = OrderWord(line, 2);
     if (!name.empty()) names.emplace_back(name);
-  }
+  });
   return names;
 }
 
@@ -61,21 +60,14 @@ std::string DevelopTagsForUndeveloped(const std::vector<TToDevelopRow>& toDevelo
 
 std::set<std::string> DesignsInOrders(const IOrderLines& lines, int end) {
   std::set<std::string> designs;
-  bool inMessage = false;
-  end = std::min(end, lines.Count());
-  for (int i = 0; i < end; ++i) {
-    const std::string line = lines.Line(i);
-    if (IsMessageMarker(line)) {
-      inMessage = !inMessage;
-      continue;
-    }
-    if (inMessage) continue;
+  ForEachOrderLine(lines, [&](int i, std::string_view line) {
+    if (i >= end) return;
     // The order without its comment, as the analysis reads it: the first letter names it.
     const std::string_view order = OrderPart(line);
-    if (order.empty() || (order[0] != 'D' && order[0] != 'd')) continue;
+    if (order.empty() || (order[0] != 'D' && order[0] != 'd')) return;
     const std::string_view name = OrderWord(order, 1);
     if (!name.empty() && !SameText(name, "fleet")) designs.insert(LowerCase(name));
-  }
+  });
   return designs;
 }
 

@@ -19,7 +19,8 @@
 namespace tovix {
 
 // The new names of the rename orders: the third word (words split at blanks and tabs) of every
-// line that begins with "N" or "n", in text order. A line with fewer words gives none.
+// order line (ForEachOrderLine) that begins with "N" or "n", in text order. A line with fewer
+// words gives none.
 std::vector<std::string> CollectRenamedPlanetNames(const IOrderLines& lines);
 
 // What a production order of `planet` becomes; an empty text keeps the line as it is.
@@ -47,7 +48,7 @@ inline constexpr double kStandardShipMinMass = 2.0;
 using TStandardShipSource = std::function<std::optional<TStdShip>(double massPerTurn)>;
 
 // The lower-cased names of the designs that the design orders ("D name ...", not "D FLEET")
-// of lines [0, end) declare; lines of message blocks are no orders.
+// of lines [0, end) declare; lines of message blocks and lines after "#END" are no orders.
 std::set<std::string> DesignsInOrders(const IOrderLines& lines, int end);
 // The same for the lines above the place where text handed to `section` goes (a section that
 // does not exist yet counts from where it would be made). `lines` stay as they are.

@@ -9,6 +9,7 @@ void TOrderService::Analyse(bool afterInsert) {
   planner_.PlanAutomaticCargo(lines_, true, UseRoutesForDevelopment);
   planner_.FillDevelopmentLists();
   analysis_.ParseOrders(lines_, planner_.CargoPlan());
+  headerNotes_ = OrderHeaderNotes(lines_, state_);
   sentShips_ = analysis_.SentShipRows();
   toDevelop_ = analysis_.ToDevelopRows();
   analysis_.ComputeIncomingShipMass();
@@ -16,21 +17,24 @@ void TOrderService::Analyse(bool afterInsert) {
 }
 
 std::vector<std::string> TOrderService::Notes() const {
-  std::vector<std::string> notes = planner_.PlanNotes();
-  notes.insert(notes.end(), analysis_.Notes().begin(), analysis_.Notes().end());
+  std::vector<std::string> notes;
+  for (const TOrderNote& note : NoteItems()) notes.push_back(note.Text);
   return notes;
 }
 
 std::vector<TOrderNote> TOrderService::NoteItems() const {
   std::vector<TOrderNote> items;
   for (const std::string& note : planner_.PlanNotes()) items.push_back({-1, false, note});
+  items.insert(items.end(), headerNotes_.begin(), headerNotes_.end());
   items.insert(items.end(), analysis_.LineNotes().begin(), analysis_.LineNotes().end());
   return items;
 }
 
 int TOrderService::ErrorNoteCount() const {
-  return static_cast<int>(std::count_if(analysis_.LineNotes().begin(), analysis_.LineNotes().end(),
-                                        [](const TOrderNote& n) { return n.Refused; }));
+  const auto refused = [](const TOrderNote& n) { return n.Refused; };
+  return static_cast<int>(
+      std::count_if(headerNotes_.begin(), headerNotes_.end(), refused) +
+      std::count_if(analysis_.LineNotes().begin(), analysis_.LineNotes().end(), refused));
 }
 
 void TOrderService::AnalyseOrders() {

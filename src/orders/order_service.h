@@ -76,13 +76,14 @@ class TOrderService {
   void AllAbove();
 
   const TOrderAnalysis& Analysis() const { return analysis_; }
-  // The notes of the last analysis: the plan's, then the order pass's. Shown with the analysis.
+  // The notes of the last analysis: the plan's, those on the "#GALAXY" line, then the order
+  // pass's. Shown with the analysis.
   std::vector<std::string> Notes() const;
   // The same notes with the order line each names (-1 for the plan's, which name none) and
   // whether the server refuses the line ("ERROR").
   std::vector<TOrderNote> NoteItems() const;
-  // How many lines of the last analysis the server would refuse (its "ERROR" notes): what a
-  // mail of the orders asks about first.
+  // How many "ERROR" notes the last analysis gave: lines the server would refuse or not read,
+  // and a "#GALAXY" line it would not take. What a mail of the orders asks about first.
   int ErrorNoteCount() const;
   // The rows of the last analysis.
   const std::vector<TSentShipRow>& SentShips() const { return sentShips_; }
@@ -96,6 +97,7 @@ class TOrderService {
   ITextSink& clipboard_;
   IOrderPlanner& planner_;
   TOrderAnalysis analysis_;
+  std::vector<TOrderNote> headerNotes_;
   std::vector<TSentShipRow> sentShips_;
   std::vector<TToDevelopRow> toDevelop_;
 };

@@ -20,14 +20,14 @@ bool StartsWithText(std::string_view line, std::string_view prefix) {
   return line.size() >= prefix.size() && SameText(line.substr(0, prefix.size()), prefix);
 }
 
-// Index of the line a missing section goes above: its anchor marker, else "#END" (appended
-// when missing).
+// Index of the line a missing section goes above: its anchor marker, else the end line where
+// the server stops reading (a "#END" is appended when there is none).
 int AnchorIndex(IOrderLines& lines, std::string_view anchorMarker) {
   if (!anchorMarker.empty()) {
     const int anchor = IndexOfLine(lines, anchorMarker);
     if (anchor >= 0) return anchor;
   }
-  const int end = IndexOfLine(lines, kEndLine);
+  const int end = IndexOfEndLine(lines);
   if (end >= 0) return end;
   lines.Insert(lines.Count(), std::string(kEndLine));
   return lines.Count() - 1;

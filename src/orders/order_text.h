@@ -49,8 +49,8 @@ int IndexOfLine(const IOrderLines& lines, std::string_view text);
 // index where new lines go: the end marker's for Group, Planet, Other and Route, the line after
 // the start marker for Find. A missing section is created above its anchor (Group and Planet:
 // "#END"; Other: the Planet start marker, else "#END"; Route and Find: the Group start marker,
-// else "#END"); a missing "#END" is appended first. End markers above the start marker are
-// removed.
+// else "#END", the end line the server stops at: IndexOfEndLine); a missing "#END" is appended
+// first. End markers above the start marker are removed.
 int FindOrCreateSection(IOrderLines& lines, TOrderSection section);
 
 // Deletes the lines between the section's markers; the markers stay. Nothing when either

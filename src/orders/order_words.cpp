@@ -41,6 +41,23 @@ std::string_view OrderPart(std::string_view line) {
   return TrimView(line);
 }
 
+bool IsEndLine(std::string_view line) {
+  return SameText(OrderWord(OrderPart(line), 0), "#END");
+}
+
+int IndexOfEndLine(const IOrderLines& lines) {
+  bool inMessage = false;
+  const int count = lines.Count();
+  for (int i = 0; i < count; ++i) {
+    const std::string line = lines.Line(i);
+    if (IsMessageMarker(line))
+      inMessage = !inMessage;
+    else if (!inMessage && IsEndLine(line))
+      return i;
+  }
+  return -1;
+}
+
 int32_t ReadOrderCount(std::string_view word) {
   if (word.empty() || word.size() > 9) return 0;
   for (char c : word) {

@@ -37,8 +37,15 @@ int32_t ReadOrderCount(std::string_view word);
 // pcCol, pcCap or pcMat for a cargo word; pcNone for any other word.
 int32_t ReadCargoWord(std::string_view word);
 
-// Visits (index, line) for every line outside message blocks; the markers themselves are no
-// order lines either.
+// True for a line the server stops reading at: its first word, before any comment, is "#END"
+// in any case (order files write it in capitals; blanks around it change nothing).
+bool IsEndLine(std::string_view line);
+// The first end line outside message blocks: the server reads nothing from it on. -1 when
+// the text has none.
+int IndexOfEndLine(const IOrderLines& lines);
+
+// Visits (index, line) for every line outside message blocks above the end line, the lines the
+// server reads as orders; the markers themselves are no order lines either.
 template <class F>
 void ForEachOrderLine(const IOrderLines& lines, F visit) {
   bool inMessage = false;
@@ -49,7 +56,9 @@ void ForEachOrderLine(const IOrderLines& lines, F visit) {
       inMessage = !inMessage;
       continue;
     }
-    if (!inMessage) visit(i, std::string_view(line));
+    if (inMessage) continue;
+    if (IsEndLine(line)) return;
+    visit(i, std::string_view(line));
   }
 }
 

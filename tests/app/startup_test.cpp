@@ -31,6 +31,7 @@
 #include "editors/text_codec.h"
 #include "mail/mail_message.h"
 #include "mail/mail_test_support.h"
+#include "orders/order_skeleton.h"
 #include "platform/help.h"
 #include "platform/platform_test_helpers.h"
 #include "platform/shell.h"
@@ -581,6 +582,8 @@ TEST_F(Startup, SigtermDuringASendSavesCancelsTheSendAndEnds) {
   const RunRecord run = Run([&](TWindowRegistry& w) {
     auto* orders = w.Get<TfrmOrders>("frmOrders");
     ASSERT_NE(orders, nullptr);
+    // Orders the server takes, so that the mail goes without a question.
+    orders->OrderLines().Insert(0, DefaultOrderHeader(w.Context().State).Line);
     orders->OrderLines().Insert(orders->OrderLines().Count(), "; typed before the mail");
     sent = orders->MailOrders();
     ended = !w.Main()->isVisible();

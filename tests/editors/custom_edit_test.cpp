@@ -127,6 +127,11 @@ TEST(CaretTest, ScrollsToKeepTheCaretVisible) {
   EXPECT_EQ(edit.TopLine(), 3);
   edit.SetCaretXY({40, 3});
   EXPECT_EQ(edit.LeftChar(), 31);
+  // Lines deleted below the window's top line leave the top on the text.
+  edit.SetCaretXY({1, 48});
+  for (int i = 0; i < 45; ++i) edit.Lines().Delete(5);
+  EXPECT_EQ(edit.LineCount(), 5);
+  EXPECT_EQ(edit.TopLine(), 5);
 }
 
 // Columns count characters; a tab widens only the screen columns.

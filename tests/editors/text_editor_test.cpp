@@ -11,9 +11,13 @@
 #include <QMouseEvent>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "editor_test_helpers.h"
 #include "editors/order_highlighter.h"
@@ -362,6 +366,70 @@ TEST_F(TextEditorTest, PaintsSelectionRightEdgeAndTokenColours) {
   img = View()->grab().toImage();
   EXPECT_NE(pixel(img, selected), QColor(255, 0, 0));
   editor.SetHighLighter(nullptr);
+}
+
+// Every change that leaves fewer lines repaints the rows the lost lines stood in: the screen (the
+// window's backing store as last flushed, not a fresh paint) shows the text's lines and nothing
+// below them, and the scroll range ends at the last line. Regression: after an undo of a
+// whole-text replacement the rows below the restored lines kept the replacement's last lines.
+TEST_F(TextEditorTest, RowsOfLinesAChangeRemovedAreRepainted) {
+  const std::string five = "#GALAXY Terra Humans\r\ns 1 Alpha\r\ns 2 Beta\r\ns 3 Gamma\r\nx 4";
+  const std::string seven = five + "\r\n; setup\r\n#END";
+  struct Case {
+    const char* name;
+    std::string start;
+    std::function<void()> before, change;  // `before` is shown before the change
+    int lines;
+  };
+  const std::vector<Case> cases = {
+      {"undo of a whole-text replacement", five, [&] { editor.ReplaceAllText(E(seven)); },
+       [&] { editor.Undo(); }, 5},
+      {"redo of a whole-text replacement", seven,
+       [&] {
+         editor.ReplaceAllText(E(five));
+         editor.Undo();
+       },
+       [&] { editor.Redo(); }, 5},
+      {"a line block deleted", seven, [] {},
+       [&] {
+         editor.SetSelectionMode(smLine);
+         editor.SetBlockBegin({1, 2});
+         editor.SetBlockEnd({1, 6});
+         editor.CommandProcessor(ecDeleteChar, 0, nullptr);
+         editor.SetSelectionMode(smNormal);
+       },
+       2},
+  };
+  // Waits until the first `inked` rows show text and the `blank` rows below show background.
+  const auto shows = [&](int inked, int blank) {
+    return QTest::qWaitFor(
+        [&] {
+          const QPoint at = View()->mapTo(&editor, QPoint(0, 0));
+          const QImage shown =
+              editor.screen()->grabWindow(editor.winId(), at.x(), at.y(), 400, 10 * lh).toImage();
+          const QRgb background = shown.pixel(399, 10 * lh - 1);
+          for (int row = 0; row < inked + blank; ++row) {
+            bool ink = false;
+            for (int y = row * lh; y < (row + 1) * lh && !ink; ++y)
+              for (int x = editor.TextOffset(); x < 399 && !ink; ++x)
+                ink = shown.pixel(x, y) != background;
+            if (ink != (row < inked)) return false;
+          }
+          return true;
+        },
+        30000);
+  };
+  editor.clearFocus();  // no caret in the rows
+  for (const Case& c : cases) {
+    SetText(c.start);
+    c.before();
+    const int before = editor.LineCount();
+    ASSERT_TRUE(shows(before, 1)) << c.name << ": the text before the change";
+    c.change();
+    EXPECT_EQ(editor.LineCount(), c.lines) << c.name;
+    EXPECT_EQ(editor.verticalScrollBar()->maximum(), c.lines) << c.name;
+    EXPECT_TRUE(shows(c.lines, before - c.lines)) << c.name;
+  }
 }
 
 TEST_F(TextEditorTest, KeysReachTheCommands) {

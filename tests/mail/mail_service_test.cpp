@@ -268,5 +268,25 @@ TEST(MailSettings, AreReadBackAsWrittenAndUnknownValuesGiveDefaults) {
   EXPECT_EQ(read.Smtp.Port, 587);
 }
 
+// The question before orders go repeats the notes on the "#GALAXY" line and counts the lines
+// after "#END" and the refused lines; warnings alone ask nothing.
+TEST(MailQuestion, NamesTheGalaxyLineAndCountsWhatTheServerWillNotTake) {
+  const TOrderNote header{0, true, "Line 1: ERROR: no race.", TNoteKind::Header};
+  const TOrderNote after{5, true, "Line 6 (x): ERROR: after.", TNoteKind::AfterEnd};
+  const TOrderNote refused{2, true, "Line 3 (s 1 x): ERROR: refused.", TNoteKind::Order};
+  const TOrderNote warning{3, false, "Line 4 (b 1 9): Can't break group 1!", TNoteKind::Order};
+  const std::vector<std::pair<std::vector<TOrderNote>, std::string>> cases = {
+      {{warning}, ""},
+      {{header, refused, warning, after, after},
+       "Line 1: ERROR: no race.\r2 lines stand after \"#END\": the server will not read them.\r"
+       "The orders hold 1 ERROR note: the server will refuse that line.\rMail them anyway?"},
+      {{after}, "1 line stands after \"#END\": the server will not read it.\rMail them anyway?"},
+      {{refused, refused},
+       "The orders hold 2 ERROR notes: the server will refuse those lines.\rMail them anyway?"},
+  };
+  for (const auto& [notes, question] : cases)
+    EXPECT_EQ(ErrorNotesQuestion(notes).value_or(""), question);
+}
+
 }  // namespace
 }  // namespace tovix

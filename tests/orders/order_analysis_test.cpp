@@ -121,6 +121,67 @@ TEST_F(SmallGame, SplitsMakeNewGroupsThatLaterOrdersName) {
   EXPECT_EQ(analysis.ShipsLeftInGroup(*own->Groups[1]), 3);
 }
 
+// The server reads from the "#GALAXY" line to "#END": a line below the end makes no record and
+// gets an ERROR note of its own, and so do a missing "#GALAXY" line, an order above it and a
+// race name there that the last report does not give.
+TEST_F(SmallGame, OrdersAreReadFromTheGalaxyLineToTheEnd) {
+  state.LastTurn = 3;
+  own->Alias = "race_1";
+  using Notes = std::vector<std::pair<int, TNoteKind>>;
+  constexpr TNoteKind kHeader = TNoteKind::Header, kAfterEnd = TNoteKind::AfterEnd;
+  struct Case {
+    std::vector<std::string> lines;
+    Notes notes;
+    std::string says;  // in the first note
+    std::string sent;  // destinations of groups 1 and 2
+  };
+  const std::vector<Case> cases = {
+      {{}, {{-1, kHeader}}, "no \"#GALAXY\" line", ""},
+      {{"#GALAXY g Humans", "S 1 Near", " #end ; done", "S 2 Far", "", "; c", "@ Orcs", "hi", "@"},
+       {{3, kAfterEnd}, {6, kAfterEnd}, {7, kAfterEnd}, {8, kAfterEnd}},
+       "ERROR: the server reads nothing after \"#END\" in line 3",
+       "Near -"},
+      // An end inside a message, a commented one and a longer word are no end.
+      {{"#galaxy g HUMANS", "@ Orcs", "#END", "@", "S 2 Far", ";#END", "#ENDS"}, {}, "", "- Far"},
+      {{"S 1 Near", "#GALAXY g Humans"},
+       {{0, kHeader}},
+       "must be the \"#GALAXY\" line (now line 2)",
+       ""},
+      {{"#GALAXY g race_1 pw 4"},
+       {{0, kHeader}},
+       "race_1, its earlier name; the last report (turn 3) names it Humans",
+       ""},
+      {{"#GALAXY g Orcs"},
+       {{0, kHeader}},
+       "names the race Orcs, but the last report (turn 3) names your race Humans",
+       ""},
+  };
+  for (const Case& c : cases) {
+    const std::string name = testing::PrintToString(c.lines);
+    TVectorOrderLines text(c.lines);
+    TRecordingTextSink clipboard;
+    test::NoPlanner planner;
+    TOrderService service(state, text, clipboard, planner);
+    service.AnalyseOrders();
+    const std::vector<TOrderNote> items = service.NoteItems();
+    Notes notes;
+    for (const TOrderNote& note : items) notes.emplace_back(note.Line, note.Kind);
+    EXPECT_EQ(notes, c.notes) << name;
+    EXPECT_EQ(service.ErrorNoteCount(), static_cast<int>(c.notes.size())) << name;
+    if (!items.empty()) {
+      EXPECT_NE(items[0].Text.find(c.says), std::string::npos) << items[0].Text;
+    }
+    const auto& records = service.Analysis().Records();
+    const auto to = [&](int i) {
+      const TSendedGroup& r = records[static_cast<size_t>(i)];
+      return r.Destination ? r.Destination->Name : std::string("-");
+    };
+    if (!c.sent.empty()) {
+      EXPECT_EQ(to(0) + " " + to(1), c.sent) << name;
+    }
+  }
+}
+
 TEST_F(SmallGame, LinesReadAsTheServerReadsThem) {
   // Regression: message lines were read as orders, a glued comment broke the planet name,
   // the command word was read from its second letter on.

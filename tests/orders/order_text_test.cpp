@@ -52,6 +52,13 @@ TEST(OrderSections, CreatedAboveTheirAnchorsAndFilledInArrivalOrder) {
              kOtherStart, "W Orcs", kOtherEnd, kPlanetStart, "P Wheat drive", kPlanetEnd, "#END"}));
   EXPECT_EQ(clip.Puts, 0);
 
+  // A new section goes above the line the server stops reading at: "#END" in any case with
+  // blanks around it, never one inside a message.
+  TVectorOrderLines ended({"#GALAXY g r", "@ Orcs", "#END", "@", "P x", " #end  ", "s 1 x"});
+  InsertCommands(ended, clip, on, TOrderSection::Group, "S 1 Corn");
+  EXPECT_EQ(ended.Lines(), (Lines{"#GALAXY g r", "@ Orcs", "#END", "@", "P x", kGroupStart,
+                                  "S 1 Corn", kGroupEnd, " #end  ", "s 1 x"}));
+
   // Markers are found ignoring case.
   TVectorOrderLines lower({UpperCase(kPlanetStart), "P x", LowerCase(kPlanetEnd)});
   EXPECT_EQ(FindOrCreateSection(lower, TOrderSection::Planet), 2);

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
@@ -33,6 +34,7 @@
 #include "orders/order_commands.h"
 #include "orders/order_edits.h"
 #include "orders/order_text.h"
+#include "orders/order_words.h"
 #include "platform/file_names.h"
 #include "platform/latin1.h"
 #include "windows/base/window_directory.h"
@@ -207,6 +209,9 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, IWindowDirectory& windows, QWi
 
   pnlShips_ = new QTabWidget(splitter_);
   pnlShips_->setObjectName("pnlShips");
+  // On a small screen the ships' panel gives up all its width to the planets' columns and the
+  // editor: the minimum of its tabs would take that room from them.
+  pnlShips_->setMinimumWidth(kShipsPanelMinWidth);
   lvToDo_ = AddList(pnlShips_, "lvToDo", "To Do",
                     {"Group", "Nr.", "Eff Cargo", "Speed", "Planet", "COL", "CAP"},
                     "Right click to add order for this group");
@@ -220,7 +225,11 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, IWindowDirectory& windows, QWi
       AddList(pnlShips_, "lvShipsInProduction", "Ships In Production",
               {"Name", "Ship Type", "Number Present", "Numer Present with Last Techs"},
               "On the last turn, those planets produced those shiptypes");
+  // The editor takes the room a wider window gives; a narrower one takes it from the side
+  // panels first (KeepEditorWidth), and the editor never goes below a line of order text.
   splitter_->setStretchFactor(1, 1);
+  splitter_->setCollapsible(1, false);
+  splitter_->installEventFilter(this);
   pnlShips_->setCurrentWidget(lvSendedShips_);
   pnlPlanets_->setCurrentWidget(lvToDevelop_);
 
@@ -316,13 +325,14 @@ TfrmOrders::TfrmOrders(const TWindowEntry& entry, IWindowDirectory& windows, QWi
   memo_->installEventFilter(this);
   memo_->viewport()->installEventFilter(this);
   // At first the planets' panel shows its lists' columns whole (the widest of Developing and
-  // To Develop, the tabs that open first), beside an editor wide enough for the order lines.
+  // To Develop, the tabs that open first), beside the editor at its minimum, wide enough for
+  // the order lines.
   int planets = 0;
   for (TznListView* list : {lvDeveloping_, lvToDevelop_}) {
     planets = std::max(planets, list->horizontalHeader()->length() + 2 * list->frameWidth() +
                                     list->verticalScrollBar()->sizeHint().width());
   }
-  panelWidths_ = std::pair<int, int>{planets, kDefaultEditorWidth};
+  panelWidths_ = std::pair<int, int>{planets, memo_->minimumWidth()};
   resize(1280, 560);
 }
 
@@ -339,6 +349,9 @@ void TfrmOrders::SetUpEditor() {
   font.setFixedPitch(true);
   memo_->setFont(font);
   memo_->SetHighLighter(highlighter_.get());
+  // Room for an order line of kEditorMinChars characters beside the gutter and scroll bar.
+  memo_->setMinimumWidth(kEditorMinChars * memo_->CharWidth() + memo_->GutterWidth() + 2 +
+                         memo_->verticalScrollBar()->sizeHint().width() + 2 * memo_->frameWidth());
 }
 
 TfrmOrders::~TfrmOrders() {
@@ -754,16 +767,26 @@ void TfrmOrders::SaveOrdersDialog(TOrderLineEnds ends) {
 
 void TfrmOrders::showEvent(QShowEvent* event) {
   TToolWindow::showEvent(event);
-  ApplyPanelWidths();
+  // Once the splitter has laid out its panels for the show (it gives them widths of its own
+  // then).
+  if (panelWidths_)
+    QMetaObject::invokeMethod(
+        this, [this] { ApplyPanelWidths(); }, Qt::QueuedConnection);
 }
 
 void TfrmOrders::ApplyPanelWidths() {
   if (!panelWidths_) return;
   if (layout()) layout()->activate();
-  // The ships' panel takes what is left.
+  // The ships' panel takes what is left (no less than its minimum, which the splitter would
+  // take back from all panels). In a window too narrow for the planets' panel and the editor,
+  // the planets' panel gives up width first; the editor keeps its minimum.
   const int total = splitter_->width() - 2 * splitter_->handleWidth();
-  const auto [planets, orders] = *panelWidths_;
-  splitter_->setSizes({planets, orders, std::max(0, total - planets - orders)});
+  auto [planets, orders] = *panelWidths_;
+  orders = std::max(orders, MinimumWidthOf(pnlOrders_));
+  const int ships = MinimumWidthOf(pnlShips_);
+  const int lack = planets + orders + ships - total;
+  planets -= std::clamp(lack, 0, std::max(0, planets - MinimumWidthOf(pnlPlanets_)));
+  splitter_->setSizes({planets, orders, std::max(ships, total - planets - orders)});
   panelWidths_.reset();
 }
 
@@ -782,7 +805,41 @@ void TfrmOrders::keyPressEvent(QKeyEvent* event) {
   TToolWindow::keyPressEvent(event);
 }
 
+int TfrmOrders::MinimumWidthOf(const QWidget* panel) {
+  // As the splitter counts it: a minimum width set on the panel, else the panel's own.
+  return panel->minimumWidth() > 0 ? panel->minimumWidth() : panel->minimumSizeHint().width();
+}
+
+void TfrmOrders::KeepEditorWidth(int width) {
+  // The splitter is being resized (its panels still have their old widths): the panels' new
+  // widths are given here, so that its own distribution finds nothing left to do.
+  QList<int> sizes = splitter_->sizes();
+  if (sizes.size() != 3 || !splitter_->isVisible()) return;
+  int shrink = 0;
+  for (int size : sizes) shrink += size;
+  shrink -= width - 2 * splitter_->handleWidth();
+  if (shrink <= 0) return;  // a wider window: the editor's stretch takes the room
+  // The side panels give up what they have above their minimum, in proportion.
+  const int planetsMin = MinimumWidthOf(pnlPlanets_);
+  const int shipsMin = MinimumWidthOf(pnlShips_);
+  const int planetsRoom = std::max(0, sizes[0] - planetsMin);
+  const int shipsRoom = std::max(0, sizes[2] - shipsMin);
+  const int sides = std::min(shrink, planetsRoom + shipsRoom);
+  if (sides <= 0) return;
+  const int fromPlanets = static_cast<int>(static_cast<int64_t>(sides) * planetsRoom /
+                                           std::max(1, planetsRoom + shipsRoom));
+  sizes[0] -= fromPlanets;
+  sizes[2] -= sides - fromPlanets;
+  // Below the side panels' minimum, the editor gives up the rest.
+  sizes[1] -= shrink - sides;
+  splitter_->setSizes(sizes);
+}
+
 bool TfrmOrders::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == splitter_ && event->type() == QEvent::Resize) {
+    KeepEditorWidth(static_cast<QResizeEvent*>(event)->size().width());
+    return TToolWindow::eventFilter(watched, event);
+  }
   if (event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_F5 || key == Qt::Key_F6) {
@@ -820,6 +877,12 @@ void TfrmOrders::SetCaretLine(int line) {
   memo_->EnsureCaretVisible();
 }
 
+int TfrmOrders::OrderLinesEnd() const {
+  // The server reads no order after the end line: a search for orders stops there.
+  const int end = IndexOfEndLine(lines_);
+  return end < 0 ? lines_.Count() : end;
+}
+
 void TfrmOrders::AskFindPlanet() {
   if (auto text = AskText("Find Planet", "Planet name:", planetSearch_,
                           {TCodePage::Windows1252, "The planet name", "a search of the orders"})) {
@@ -835,7 +898,7 @@ void TfrmOrders::FindPlanetInOrders(const std::string& planetName) {
 
 bool TfrmOrders::FindNextPlanet() {
   if (planetSearch_.empty()) return false;
-  for (int i = std::max(planetSearchLine_, 0); i < lines_.Count(); ++i) {
+  for (int i = std::max(planetSearchLine_, 0); i < OrderLinesEnd(); ++i) {
     const std::string line = lines_.Line(i);
     if (!ContainsNoCase(line, planetSearch_, 0, nullptr)) continue;
     if (!service_.Analysis().PlanetOfCaretLine(line)) continue;
@@ -869,7 +932,7 @@ void TfrmOrders::FindGroupInOrders(int groupNumber) {
 bool TfrmOrders::FindNextGroup() {
   if (groupSearch_.empty()) return false;
   const int number = std::atoi(groupSearch_.c_str());
-  for (int i = std::max(groupSearchPos_, 0); i < lines_.Count(); ++i) {
+  for (int i = std::max(groupSearchPos_, 0); i < OrderLinesEnd(); ++i) {
     const std::string line = lines_.Line(i);
     size_t at = 0;
     if (!ContainsNoCase(line, groupSearch_, 0, &at)) continue;

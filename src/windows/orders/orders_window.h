@@ -236,6 +236,8 @@ class TfrmOrders : public TToolWindow,
   int CurrentRow(const TznListView* list) const;
   void AskFindPlanet();
   void AskFindGroup();
+  // The lines the searches for orders look at: [0, this), those above the end line.
+  int OrderLinesEnd() const;
   // Puts the file's lines into the editor; false with `error` set when it cannot be read.
   bool ReadOrderFile(const std::filesystem::path& file, std::string& error);
   void LoadOrdersDialog();
@@ -250,6 +252,11 @@ class TfrmOrders : public TToolWindow,
   void SetCaretLine(int line);
   // Gives the panels the widths read from the settings once the window is laid out.
   void ApplyPanelWidths();
+  // Called as the splitter is resized to `width`: a narrower window takes its width from the
+  // side panels first, down to their minimum, and only then from the editor.
+  void KeepEditorWidth(int width);
+  // The narrowest the splitter makes a panel.
+  static int MinimumWidthOf(const QWidget* panel);
   std::string GameSectionKey() const;
   // The input box; `target` says where the answer goes, for a character it cannot hold.
   std::optional<std::string> AskText(const QString& caption, const QString& prompt,
@@ -299,7 +306,9 @@ class TfrmOrders : public TToolWindow,
   std::map<int, QIcon> distanceImages_;
   // The widths of the planets' and the editor's panels still to be given (a splitter that was
   // never shown has no widths of its own yet).
-  static constexpr int kDefaultEditorWidth = 360;
+  // The editor keeps room for this many characters however narrow the window becomes.
+  static constexpr int kEditorMinChars = 40;
+  static constexpr int kShipsPanelMinWidth = 1;
   std::optional<std::pair<int, int>> panelWidths_;
 
   QMenu* popup_ = nullptr;

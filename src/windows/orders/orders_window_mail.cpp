@@ -7,10 +7,10 @@ namespace tovix {
 
 bool TfrmOrders::MailOrders() {
   if (!CanWriteOrders(TOrdersOutlet::Mail)) return false;
-  // The orders are checked as they stand now: lines the server would refuse are named first.
+  // The orders are checked as they stand now: what the server would refuse or not read is
+  // named first.
   AnalyseOrders();
-  if (const std::optional<std::string> question =
-          ErrorNotesQuestion(service_.Analysis().LineNotes());
+  if (const std::optional<std::string> question = ErrorNotesQuestion(service_.NoteItems());
       question && !ui_.AskYesNo(*question))
     return false;
   return mail_.SendOrders(lines_, serverAddress_, subject_, mniPlaceInOutbox_->isChecked());

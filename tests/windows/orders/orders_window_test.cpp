@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTest>
@@ -930,9 +931,12 @@ TEST_F(OrionOrders, TheAnalysisNotesStandUnderTheEditorUntilTheNextAnalysis) {
   lines.Delete(1);
   window.AnalyseOrders();
   EXPECT_EQ(window.StatusText(), before);
+  // An empty text: the one note left says that the "#GALAXY" line is missing.
   while (lines.Count() > 0) lines.Delete(0);
   window.AnalyseOrders();
-  EXPECT_TRUE(window.StatusText().isEmpty()) << window.StatusText().toStdString();
+  EXPECT_EQ(list->count(), 1) << window.StatusText().toStdString();
+  EXPECT_TRUE(window.StatusText().startsWith("ERROR: the orders have no \"#GALAXY\" line"))
+      << window.StatusText().toStdString();
 }
 
 TEST_F(OrionOrders, ExportIsOfferedOnlyForTheListThatHasTheFocus) {
@@ -1147,6 +1151,46 @@ TEST(OrdersWindow, FirstShowsThePlanetListsColumnsWhole) {
   f.window.hide();
 }
 
+// Narrowing the window takes its width from the side panels first, down to their minimum; the
+// editor keeps room for 40 characters however narrow the window gets, also with stored panel
+// widths too wide for the window. Regression: the editor alone shrank, to 45 pixels at 959.
+TEST(OrdersWindow, NarrowingTakesTheSidePanelsWidthBeforeTheEditors) {
+  GameState state;
+  state.Settings.GameNumber = 2;
+  OrdersFixture f(state);
+  f.store.WriteInteger("game_2", "pnlPlanets.Width", 700);
+  f.store.WriteInteger("game_2", "pnlOrders.Width", 400);
+  f.window.LoadState();
+  ASSERT_TRUE(test::ShowExposed(f.window));
+  auto* splitter = f.window.findChild<QSplitter*>();
+  const auto minimum = [splitter](int panel) {
+    const QWidget* w = splitter->widget(panel);
+    return w->minimumWidth() > 0 ? w->minimumWidth() : w->minimumSizeHint().width();
+  };
+  const auto resizedTo = [&](int width) {
+    f.window.resize(width, 560);
+    const int shown = std::max(width, f.window.minimumSizeHint().width());
+    return QTest::qWaitFor([&] { return splitter->width() == shown; }, 30000);
+  };
+  EXPECT_EQ(splitter->sizes()[1], 400);  // the planets' panel gave up what the window lacks
+  ASSERT_TRUE(resizedTo(1280));
+  splitter->setSizes({450, 400, 420});
+  QList<int> before = splitter->sizes();
+  for (int width : {959, 800, 600, 400}) {
+    ASSERT_TRUE(resizedTo(width)) << width;
+    const QList<int> sizes = splitter->sizes();
+    EXPECT_GE(f.window.Editor().CharsInWindow(), 40) << width;
+    EXPECT_GE(sizes[0], minimum(0)) << width;
+    if (sizes[0] > minimum(0) || sizes[2] > minimum(2)) {
+      EXPECT_EQ(sizes[1], before[1]) << width << ": the side panels give up width first";
+    }
+    before = sizes;
+  }
+  ASSERT_TRUE(resizedTo(1280));
+  EXPECT_GT(splitter->sizes()[1], before[1]) << "a wider window widens the editor";
+  f.window.hide();
+}
+
 TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
   GameState state;
   state.Settings.GameNumber = 4;
@@ -1159,7 +1203,7 @@ TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
   f.store.WriteInteger("Orders_State", "NormalRight", 780);
   f.store.WriteInteger("Orders_State", "NormalBottom", 560);
   f.store.WriteInteger("game_4", "pnlPlanets.Width", 200);
-  f.store.WriteInteger("game_4", "pnlOrders.Width", 300);
+  f.store.WriteInteger("game_4", "pnlOrders.Width", 380);
   f.window.LoadState();
   // Keywords a user keeps in the store colour the orders.
   auto* editor = f.window.findChild<TTextEditor*>();
@@ -1172,7 +1216,7 @@ TEST(OrdersWindow, KeepsThePanelWidthsAndCollectsTheRenamedPlanets) {
   EXPECT_TRUE(highlighter->IsKeyWord(U"scrap"));
   ASSERT_TRUE(test::ShowExposed(f.window));
   EXPECT_EQ(splitter->sizes()[0], 200);
-  EXPECT_EQ(splitter->sizes()[1], 300);
+  EXPECT_EQ(splitter->sizes()[1], 380);
   splitter->setSizes({300, 400, 260});
   f.window.SaveState();
   EXPECT_EQ(f.store.ReadString(kOrdersHighlighterKey, "KeyWords", ""), "S,SCRAP")
