@@ -14,7 +14,15 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+const char* PageName(TCodePage page) {
+  return page == TCodePage::Latin1 ? "Latin-1" : "Windows-1252";
+}
+
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
+  // A lone surrogate is no character; like a code beyond the last, it stands as U+FFFD.
+  if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
   } else if (c < 0x800) {
@@ -31,12 +39,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
   }
 }
-
-const char* PageName(TCodePage page) {
-  return page == TCodePage::Latin1 ? "Latin-1" : "Windows-1252";
-}
-
-}  // namespace
 
 char32_t CodePageChar(unsigned char b, TCodePage page) {
   if (page == TCodePage::Windows1252 && b >= 0x80 && b <= 0x9F && kCp1252High[b - 0x80] != 0)

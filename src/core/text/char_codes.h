@@ -19,6 +19,9 @@ char32_t CodePageChar(unsigned char b, TCodePage page);
 // The byte of `c`; nothing when the code page has none.
 std::optional<char> CodePageByte(char32_t c, TCodePage page);
 
+// Appends `c` in UTF-8; a lone surrogate or a code beyond U+10FFFF as U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
+
 // The code of a character as a message names it: "U+0142".
 std::string CharCodeText(char32_t c);
 
