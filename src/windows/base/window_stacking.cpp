@@ -3,8 +3,15 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMainWindow>
+#include <QPointer>
 #include <QWidget>
 #include <QWindow>
+#include <optional>
+#include <vector>
+
+#include "core/settings/window_placement.h"
+#include "platform/window_in_use.h"
+#include "windows/base/tool_window.h"
 
 namespace tovix {
 
@@ -43,11 +50,93 @@ void StackAboveMainWindow(QWidget& window) {
   handle->setTransientParent(main->windowHandle());
 }
 
+namespace {
+
+TScreenRect ScreenRectOf(const QRect& r) {
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// The frame of a shown window: as the window system told it, else as it tells other windows'.
+TScreenRect FrameRectOf(const QWidget& window) {
+  return FrameOf(ScreenRectOf(window.geometry()), FrameMarginsOf(window));
+}
+
+bool ShownAndNotMinimized(const QWidget* window) {
+  return window && window->isVisible() && !window->isMinimized();
+}
+
+// The dialogs and message boxes the rule places: tool windows place themselves.
+bool IsPlacedDialog(const QWidget& w) {
+  return w.isWindow() && w.windowType() == Qt::Dialog && !qobject_cast<const TToolWindow*>(&w);
+}
+
+QWidget* WidgetOf(const QWindow* window) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->windowHandle() == window) return w;
+  return nullptr;
+}
+
+// Places `dialog` and leaves it free to be placed again at its next opening, as Qt leaves a
+// dialog it centred.
+void PlaceDialogOpening(QWidget& dialog, bool keepPlace) {
+  PlaceDialog(dialog, keepPlace);
+  if (!keepPlace) dialog.setAttribute(Qt::WA_Moved, false);
+}
+
+}  // namespace
+
+QWidget* OwnerWindowOf(const QWidget& dialog) {
+  if (const QWidget* parent = dialog.parentWidget();
+      parent && ShownAndNotMinimized(parent->window()))
+    return parent->window();
+  if (QWidget* inUse = WindowInUse(&dialog)) return inUse;
+  QWidget* main = ShownMainWindow(&dialog);
+  return ShownAndNotMinimized(main) ? main : nullptr;
+}
+
+void PlaceDialog(QWidget& dialog, bool keepPlace) {
+  const TFrameMargins margins = FrameMarginsOf(dialog);
+  const std::vector<TScreenRect> screens = ScreenRects();
+  std::vector<TScreenRect> covering;
+  if (const QWidget* main = ShownMainWindow(&dialog); ShownAndNotMinimized(main))
+    covering.push_back(FrameRectOf(*main));
+  const TScreenRect now = ScreenRectOf(dialog.geometry());
+  TScreenRect r;
+  if (keepPlace) {
+    r = KeepTitleBarClear(KeepFrameOnScreen(now, margins, screens, true), margins, covering,
+                          screens, true);
+  } else {
+    std::optional<TScreenRect> over;
+    if (const QWidget* owner = OwnerWindowOf(dialog)) over = FrameRectOf(*owner);
+    r = DialogPlacement(now.Width(), now.Height(), margins, over, covering, screens);
+  }
+  if (r != now) SetClientGeometry(dialog, r);
+}
+
+TDialogStacking::TDialogStacking(QObject* parent) : QObject(parent) {
+  TrackWindowInUse();
+}
+
 bool TDialogStacking::eventFilter(QObject* watched, QEvent* event) {
-  // The show event comes before the window is mapped.
-  if (event->type() == QEvent::Show && watched->isWidgetType()) {
+  if (event->type() != QEvent::Show) return QObject::eventFilter(watched, event);
+  // The widget's show event comes before the window is mapped.
+  if (watched->isWidgetType()) {
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->isWindow()) StackAboveMainWindow(*widget);
+  } else if (watched->isWindowType()) {
+    // The native window's show event comes after the widget's, where a dialog has laid itself
+    // out (a message box sizes itself there) and Qt has centred it, and before it is mapped. A
+    // dialog its own code placed (Qt leaves no mark of its own centring) keeps its place.
+    QWidget* dialog = WidgetOf(static_cast<QWindow*>(watched));
+    if (dialog && IsPlacedDialog(*dialog)) {
+      const bool keepPlace = dialog->testAttribute(Qt::WA_Moved);
+      PlaceDialogOpening(*dialog, keepPlace);
+      // Placed with the frame of other windows: checked against its own once it is told.
+      QPointer<QWidget> placed(dialog);
+      WhenExposed(*dialog, [placed, keepPlace] {
+        if (placed && placed->isVisible()) PlaceDialogOpening(*placed, keepPlace);
+      });
+    }
   }
   return QObject::eventFilter(watched, event);
 }
