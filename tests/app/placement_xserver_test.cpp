@@ -493,11 +493,14 @@ TEST_F(PlacementOverSessions, DialogsAndBoxesOpenWholeClearOfTheMainWindowOverTh
           [&] { return firstTurn->isVisible() && firstTurn->windowHandle()->isExposed(); }));
       ASSERT_TRUE(ClickAt(*firstTurn, firstTurn->actionGeometry(firstTurn->actions()[0]).center()));
       EXPECT_TRUE(test::WaitFor([&] { return faults.count("Setup Orders") > 0; }));
+      // The keys go back to the window the dialog belonged to.
+      EXPECT_TRUE(test::WaitFor([&] { return orders->isActiveWindow(); })) << "after Setup Orders";
 
       // The overview from its button, by a click.
       ASSERT_TRUE(
           ClickAt(*main.Button("btnOverView"), main.Button("btnOverView")->rect().center()));
       EXPECT_TRUE(test::WaitFor([&] { return faults.count("Over View") > 0; }));
+      EXPECT_TRUE(test::WaitFor([&] { return main.isActiveWindow(); })) << "after Over View";
 
       // "Saved" after the save dialog.
       QAction* save = nullptr;
@@ -507,11 +510,13 @@ TEST_F(PlacementOverSessions, DialogsAndBoxesOpenWholeClearOfTheMainWindowOverTh
       ASSERT_TRUE(test::FocusForKeys(*orders, orders->Editor()));
       save->trigger();
       EXPECT_TRUE(test::WaitFor([&] { return faults.count("Saved") > 0; }));
+      EXPECT_TRUE(test::WaitFor([&] { return orders->isActiveWindow(); })) << "after Saved";
 
       // The question of Ctrl+Q in the editor.
       ASSERT_TRUE(test::FocusForKeys(*orders, orders->Editor()));
       ASSERT_TRUE(test::PressKeys({"ctrl+q"}));
       EXPECT_TRUE(test::WaitFor([&] { return faults.count("Confirm") > 0; }));
+      EXPECT_TRUE(test::WaitFor([&] { return orders->isActiveWindow(); })) << "after Confirm";
       onModal_ = nullptr;
       std::vector<std::string> seen;
       for (const auto& [title, fault] : faults) {

@@ -6,7 +6,9 @@
 #include <QPointer>
 #include <QWidget>
 #include <QWindow>
+#include <algorithm>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/settings/window_placement.h"
@@ -118,12 +120,11 @@ TDialogStacking::TDialogStacking(QObject* parent) : QObject(parent) {
 }
 
 bool TDialogStacking::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::Show) return QObject::eventFilter(watched, event);
-  // The widget's show event comes before the window is mapped.
-  if (watched->isWidgetType()) {
+  if (event->type() == QEvent::Show && watched->isWidgetType()) {
+    // The widget's show event comes before the window is mapped.
     auto* widget = static_cast<QWidget*>(watched);
     if (widget->isWindow()) StackAboveMainWindow(*widget);
-  } else if (watched->isWindowType()) {
+  } else if (event->type() == QEvent::Show && watched->isWindowType()) {
     // The native window's show event comes after the widget's, where a dialog has laid itself
     // out (a message box sizes itself there) and Qt has centred it, and before it is mapped. A
     // dialog its own code placed (Qt leaves no mark of its own centring) keeps its place.
@@ -131,14 +132,37 @@ bool TDialogStacking::eventFilter(QObject* watched, QEvent* event) {
     if (dialog && IsPlacedDialog(*dialog)) {
       const bool keepPlace = dialog->testAttribute(Qt::WA_Moved);
       PlaceDialogOpening(*dialog, keepPlace);
+      NoteOwner(*dialog);
       // Placed with the frame of other windows: checked against its own once it is told.
       QPointer<QWidget> placed(dialog);
       WhenExposed(*dialog, [placed, keepPlace] {
         if (placed && placed->isVisible()) PlaceDialogOpening(*placed, keepPlace);
       });
     }
+  } else if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->isWindow()) HandBackActivation(*widget);
   }
   return QObject::eventFilter(watched, event);
+}
+
+void TDialogStacking::NoteOwner(QWidget& dialog) {
+  std::erase_if(owners_, [&dialog](const auto& entry) {
+    return entry.first.isNull() || entry.first == &dialog;
+  });
+  owners_.emplace_back(&dialog, OwnerWindowOf(dialog));
+}
+
+void TDialogStacking::HandBackActivation(QWidget& dialog) {
+  const auto entry = std::find_if(owners_.begin(), owners_.end(),
+                                  [&dialog](const auto& e) { return e.first == &dialog; });
+  if (entry == owners_.end()) return;
+  const QPointer<QWidget> owner = entry->second;
+  owners_.erase(entry);
+  // The user went on elsewhere while the dialog was open: that window keeps the keyboard.
+  const QWidget* active = QApplication::activeWindow();
+  if (active && active != &dialog && active->isVisible()) return;
+  if (owner && owner != &dialog && ShownAndNotMinimized(owner)) owner->activateWindow();
 }
 
 }  // namespace tovix

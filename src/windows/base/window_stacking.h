@@ -15,8 +15,10 @@
 // windows, and checked once more against the dialog's own frame when it is first exposed.
 
 #include <QObject>
-
-class QWidget;
+#include <QPointer>
+#include <QWidget>
+#include <utility>
+#include <vector>
 
 namespace tovix {
 
@@ -45,7 +47,9 @@ void PlaceDialog(QWidget& dialog, bool keepPlace);
 
 // Installed on the application: every dialog (the program's dialogs and the tool windows that
 // serve as dialogs, message boxes, file dialogs) is stacked above the main window as it shows,
-// and the dialogs and message boxes are placed (PlaceDialog) at every opening.
+// and the dialogs and message boxes are placed (PlaceDialog) at every opening. When such a
+// dialog closes, the window it belonged to is made active again: a window manager hands the
+// activation to the transient parent, the main window, and the keys would go there.
 class TDialogStacking : public QObject {
   Q_OBJECT
 
@@ -55,6 +59,13 @@ class TDialogStacking : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void NoteOwner(QWidget& dialog);
+  void HandBackActivation(QWidget& dialog);
+
+  // The dialogs shown now, each with the window it belongs to.
+  std::vector<std::pair<QPointer<QWidget>, QPointer<QWidget>>> owners_;
 };
 
 }  // namespace tovix
