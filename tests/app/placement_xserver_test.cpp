@@ -8,6 +8,10 @@
 // 3. every window, and the main window, comes back where it was, to the pixel, but one stored
 //    with its title bar under the main window, which comes out just below it; the destination
 //    picker stacks above the main window and Escape closes it.
+// Two more runs on a settings folder of their own, opened by clicks and keys: Setup Orders, Over
+// View, the save dialog, "Saved" and the question of Ctrl+Q open whole on the screen with their
+// title bar clear of the main window, those of the Orders window centred over it, which has the
+// keyboard again after each; F1 held down with every core busy opens one help page.
 
 #include <gtest/gtest.h>
 
