@@ -80,8 +80,8 @@ QWidget* WidgetOf(const QWindow* window) {
 
 // Places `dialog` and leaves it free to be placed again at its next opening, as Qt leaves a
 // dialog it centred.
-void PlaceDialogOpening(QWidget& dialog, bool keepPlace) {
-  PlaceDialog(dialog, keepPlace);
+void PlaceDialogOpening(QWidget& dialog, const QWidget* owner, bool keepPlace) {
+  PlaceDialog(dialog, owner, keepPlace);
   if (!keepPlace) dialog.setAttribute(Qt::WA_Moved, false);
 }
 
@@ -96,7 +96,7 @@ QWidget* OwnerWindowOf(const QWidget& dialog) {
   return ShownAndNotMinimized(main) ? main : nullptr;
 }
 
-void PlaceDialog(QWidget& dialog, bool keepPlace) {
+void PlaceDialog(QWidget& dialog, const QWidget* owner, bool keepPlace) {
   const TFrameMargins margins = FrameMarginsOf(dialog);
   const std::vector<TScreenRect> screens = ScreenRects();
   std::vector<TScreenRect> covering;
@@ -109,7 +109,7 @@ void PlaceDialog(QWidget& dialog, bool keepPlace) {
                           screens, true);
   } else {
     std::optional<TScreenRect> over;
-    if (const QWidget* owner = OwnerWindowOf(dialog)) over = FrameRectOf(*owner);
+    if (ShownAndNotMinimized(owner) && owner != &dialog) over = FrameRectOf(*owner);
     r = DialogPlacement(now.Width(), now.Height(), margins, over, covering, screens);
   }
   if (r != now) SetClientGeometry(dialog, r);
@@ -127,16 +127,18 @@ bool TDialogStacking::eventFilter(QObject* watched, QEvent* event) {
   } else if (event->type() == QEvent::Show && watched->isWindowType()) {
     // The native window's show event comes after the widget's, where a dialog has laid itself
     // out (a message box sizes itself there) and Qt has centred it, and before it is mapped. A
-    // dialog its own code placed (Qt leaves no mark of its own centring) keeps its place.
+    // dialog that its own code placed keeps its place: Qt clears the moved mark after its own
+    // centring, so a mark still set is the dialog's.
     QWidget* dialog = WidgetOf(static_cast<QWindow*>(watched));
     if (dialog && IsPlacedDialog(*dialog)) {
       const bool keepPlace = dialog->testAttribute(Qt::WA_Moved);
-      PlaceDialogOpening(*dialog, keepPlace);
-      NoteOwner(*dialog);
+      // The owner as the dialog opens: the window in use may change before it is exposed.
+      const QPointer<QWidget> owner = NoteOwner(*dialog);
+      PlaceDialogOpening(*dialog, owner, keepPlace);
       // Placed with the frame of other windows: checked against its own once it is told.
       QPointer<QWidget> placed(dialog);
-      WhenExposed(*dialog, [placed, keepPlace] {
-        if (placed && placed->isVisible()) PlaceDialogOpening(*placed, keepPlace);
+      WhenExposed(*dialog, [placed, owner, keepPlace] {
+        if (placed && placed->isVisible()) PlaceDialogOpening(*placed, owner, keepPlace);
       });
     }
   } else if (event->type() == QEvent::Hide && watched->isWidgetType()) {
@@ -146,11 +148,13 @@ bool TDialogStacking::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void TDialogStacking::NoteOwner(QWidget& dialog) {
+QWidget* TDialogStacking::NoteOwner(QWidget& dialog) {
   std::erase_if(owners_, [&dialog](const auto& entry) {
     return entry.first.isNull() || entry.first == &dialog;
   });
-  owners_.emplace_back(&dialog, OwnerWindowOf(dialog));
+  QWidget* owner = OwnerWindowOf(dialog);
+  owners_.emplace_back(&dialog, owner);
+  return owner;
 }
 
 void TDialogStacking::HandBackActivation(QWidget& dialog) {

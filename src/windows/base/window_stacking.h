@@ -40,10 +40,11 @@ void StackAboveMainWindow(QWidget& window);
 QWidget* OwnerWindowOf(const QWidget& dialog);
 
 // Places a dialog or message box (a window of type Qt::Dialog that is not a tool window): its
-// frame centred over its owner's (OwnerWindowOf), whole on the screen, its title bar clear of the
-// main window. With `keepPlace` (the dialog's own code placed it) it stays where it is unless its
-// frame is off the screen or its title bar under the main window.
-void PlaceDialog(QWidget& dialog, bool keepPlace);
+// frame centred over that of `owner` (OwnerWindowOf as it opened; none or a hidden one: the
+// screen), whole on the screen, its title bar clear of the main window. With `keepPlace` (the
+// dialog's own code placed it) it stays where it is unless its frame is off the screen or its
+// title bar under the main window.
+void PlaceDialog(QWidget& dialog, const QWidget* owner, bool keepPlace);
 
 // Installed on the application: every dialog (the program's dialogs and the tool windows that
 // serve as dialogs, message boxes, file dialogs) is stacked above the main window as it shows,
@@ -61,7 +62,8 @@ class TDialogStacking : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void NoteOwner(QWidget& dialog);
+  // Remembers and returns the window `dialog` belongs to.
+  QWidget* NoteOwner(QWidget& dialog);
   void HandBackActivation(QWidget& dialog);
 
   // The dialogs shown now, each with the window it belongs to.
