@@ -157,11 +157,6 @@ std::string Shown(QWidget& dialog, const QWidget* over, QWidget& main) {
 TEST(DialogPlacement, EveryOpeningIsCentredOverItsWindowClearOfTheMainWindow) {
   TznSaveState store("");
   const PlaceCase cases[] = {
-      {"a message box of the window",
-       [](QWidget& orders, QWidget& main) {
-         QMessageBox box(QMessageBox::NoIcon, "Saved", "Text is Saved", QMessageBox::Ok, &orders);
-         return Shown(box, &orders, main);
-       }},
       {"a dialog without parent, opened from the window in use (Setup Orders)",
        [](QWidget& orders, QWidget& main) {
          QDialog dialog;
