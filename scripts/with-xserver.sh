@@ -31,7 +31,7 @@ trap cleanup EXIT
 trap 'exit 143' TERM INT
 
 # Xvfb writes the display number it chose to the file once it accepts connections.
-Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp -noreset 3>"$tmp/display" \
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$tmp/display" \
   >"$tmp/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 1 300); do

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "platform/latin1.h"
+#include "platform/window_in_use.h"
 
 namespace tovix {
 
@@ -25,7 +26,7 @@ QColor SystemHintColor() {
 }
 
 void ShowExceptionMessage(const std::exception& e) {
-  QMessageBox::critical(QApplication::activeWindow(), QGuiApplication::applicationDisplayName(),
+  QMessageBox::critical(WindowInUse(), QGuiApplication::applicationDisplayName(),
                         FromLatin1(e.what()));
 }
 
@@ -234,6 +235,7 @@ bool TAppEventList::KeyPressed(QObject* receiver, QKeyEvent* key) {
   if (key == lastKey_ && IsAncestor(receiver, lastKeyReceiver_)) return false;
   lastKey_ = key;
   lastKeyReceiver_ = receiver;
+  if (key->key() == Qt::Key_F1) f1PressedAt_ = key->timestamp();
   QPointer<TAppEventList> self(this);
   bool handled = false;
   Walk([&](TAppEvents* item) {
@@ -242,7 +244,7 @@ bool TAppEventList::KeyPressed(QObject* receiver, QKeyEvent* key) {
   });
   if (!handled && self && key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
     // A held F1 repeats its press: the page it asked for is opening already.
-    if (key->isAutoRepeat())
+    if (IsHeldF1(*key))
       handled = true;
     else
       HelpContext(HelpContextOf(qobject_cast<QWidget*>(receiver)), handled);
@@ -252,6 +254,22 @@ bool TAppEventList::KeyPressed(QObject* receiver, QKeyEvent* key) {
   // above, so that each parent would answer it again.
   if (handled) key->accept();
   return handled;
+}
+
+// The X server repeats a held key as a release and a press with one time stamp. Qt marks the
+// pair as a repeat only when both are in its queue at once, which on a busy machine they often
+// are not: a release is remembered, and a press with its time stamp is the repeat's. A release
+// with the time stamp of the press it ends is a real one (no key repeats after no time at all),
+// as is any release of a key no keyboard sent (no key code: made by a program), whose release
+// and next press may well share a millisecond.
+void TAppEventList::NoteF1Release(const QKeyEvent& key) {
+  const bool mayBeRepeat =
+      key.timestamp() != 0 && key.nativeScanCode() != 0 && key.timestamp() != f1PressedAt_;
+  f1ReleasedAt_ = mayBeRepeat ? key.timestamp() : 0;
+}
+
+bool TAppEventList::IsHeldF1(const QKeyEvent& key) const {
+  return key.isAutoRepeat() || (f1ReleasedAt_ != 0 && key.timestamp() == f1ReleasedAt_);
 }
 
 bool TAppEventList::ToolTipRequested(QObject* receiver, QEvent* event) {
@@ -301,6 +319,7 @@ bool TAppEventList::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::KeyRelease:
       lastKey_ = nullptr;
+      if (auto* key = static_cast<QKeyEvent*>(event); key->key() == Qt::Key_F1) NoteF1Release(*key);
       break;
     case QEvent::StatusTip: {
       // The same tip climbs the parents until one shows it: only a new text is news.

@@ -184,6 +184,9 @@ class TAppEventList : public QObject {
   void StateChanged(Qt::ApplicationState state);
   void WindowStateChanged();
   bool KeyPressed(QObject* receiver, QKeyEvent* key);
+  // F1 held down: its repeated presses open no page of their own.
+  void NoteF1Release(const QKeyEvent& key);
+  bool IsHeldF1(const QKeyEvent& key) const;
   bool ToolTipRequested(QObject* receiver, QEvent* event);
 
   static TAppEventList* instance_;
@@ -194,6 +197,10 @@ class TAppEventList : public QObject {
   // once, at its first receiver.
   const QEvent* lastKey_ = nullptr;
   QPointer<QObject> lastKeyReceiver_;
+  // The time stamps (the window system's) of F1's last press, and of its last release that may
+  // be half of a repeat (0: none).
+  quint64 f1PressedAt_ = 0;
+  quint64 f1ReleasedAt_ = 0;
 };
 
 }  // namespace tovix

@@ -23,9 +23,29 @@ std::filesystem::path FindHelpPage(const std::string& topic,
   return {};
 }
 
+namespace {
+
+// Set while a page is being opened, which includes the box that says it could not be: F1 in that
+// box asks for no page, and so for no second box.
+bool& OpeningPage() {
+  static bool opening = false;
+  return opening;
+}
+
+class TOpeningPage {
+ public:
+  TOpeningPage() { OpeningPage() = true; }
+  ~TOpeningPage() { OpeningPage() = false; }
+  TOpeningPage(const TOpeningPage&) = delete;
+  TOpeningPage& operator=(const TOpeningPage&) = delete;
+};
+
+}  // namespace
+
 bool OpenHelpTopic(const std::string& topic, UserInterface& ui,
                    const std::filesystem::path& programFolder) {
-  if (topic.empty()) return false;
+  if (topic.empty() || OpeningPage()) return false;
+  const TOpeningPage opening;
   std::filesystem::path exeFolder;
   if (QCoreApplication::instance() != nullptr)
     exeFolder = QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();

@@ -21,7 +21,8 @@ std::filesystem::path FindHelpPage(const std::string& topic,
 
 // Opens the page of `topic` in the browser (OpenInDesktop). A missing page shows kHelpNotFound
 // through `ui`, and a page no program could open says where the page is. The executable's
-// folder is the application's. An empty topic (not handled) does nothing. True when the page
+// folder is the application's. An empty topic (not handled) does nothing, and so does a call
+// while a page is being opened (F1 in the box that says a page could not be). True when the page
 // was handed to the browser.
 bool OpenHelpTopic(const std::string& topic, UserInterface& ui,
                    const std::filesystem::path& programFolder);

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "platform/shell.h"
+#include "platform/window_in_use.h"
 
 namespace tovix {
 
@@ -16,7 +17,7 @@ namespace {
 const QString kCaption = QStringLiteral("Tovix");
 
 void ShowTextBox(const QString& text, const QString& caption = kCaption) {
-  QWidget* owner = QApplication::activeWindow();
+  QWidget* owner = WindowInUse();
   if (text.count(QLatin1Char('\n')) < TQtUserInterface::kMaxBoxLines) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);

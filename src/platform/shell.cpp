@@ -11,6 +11,7 @@
 
 #include "core/base/user_interface.h"
 #include "platform/latin1.h"
+#include "platform/window_in_use.h"
 
 namespace tovix {
 
@@ -39,7 +40,7 @@ QString DisplayUtf8Text(std::string_view text) {
 
 bool YesNoBox(const std::string& text) {
   QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), DisplayText(text),
-                  QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+                  QMessageBox::Yes | QMessageBox::No, WindowInUse());
   // Texts may quote report contents; never let them be read as markup.
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::Yes);
@@ -48,8 +49,7 @@ bool YesNoBox(const std::string& text) {
 
 TYesNoAll YesNoAllBox(const std::string& text) {
   QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), DisplayText(text),
-                  QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll,
-                  QApplication::activeWindow());
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll, WindowInUse());
   box.setTextFormat(Qt::PlainText);
   box.button(QMessageBox::YesToAll)->setText(QStringLiteral("All"));
   box.setDefaultButton(QMessageBox::Yes);

@@ -21,7 +21,7 @@ QString DisplayText(std::string_view text);
 QString DisplayUtf8Text(std::string_view text);
 
 // Modal question box with the caption "Confirm", Yes and No buttons and the question icon, owned
-// by the active window. True on Yes; No, Escape and closing the box give false.
+// by the window in use (WindowInUse). True on Yes; No, Escape and closing the box give false.
 bool YesNoBox(const std::string& text);
 // The same with the buttons Yes, No and All.
 TYesNoAll YesNoAllBox(const std::string& text);

@@ -8,32 +8,50 @@
 // 3. every window, and the main window, comes back where it was, to the pixel, but one stored
 //    with its title bar under the main window, which comes out just below it; the destination
 //    picker stacks above the main window and Escape closes it.
+// Two more runs on a settings folder of their own, opened by clicks and keys: Setup Orders, Over
+// View, the save dialog, "Saved" and the question of Ctrl+Q open whole on the screen with their
+// title bar clear of the main window, those of the Orders window centred over it, which has the
+// keyboard again after each; F1 held down with every core busy opens one help page.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/startup.h"
 #include "controls/zn_list_view.h"
 #include "core/settings/save_state.h"
+#include "editors/text_editor.h"
+#include "platform/help.h"
 #include "platform/platform_test_helpers.h"
+#include "platform/shell.h"
 #include "support/test_paths.h"
 #include "support/xserver_keys.h"
 #include "windows/base/services.h"
 #include "windows/frame/main_window.h"
 #include "windows/frame/window_catalogue.h"
 #include "windows/frame/window_registry.h"
+#include "windows/orders/orders_window.h"
 #include "windows/planets/advanced_send_dialog.h"
 #include "windows/planets/planet_select_window.h"
 
@@ -88,12 +106,113 @@ bool Xdotool(const QStringList& arguments) {
   return QProcess::execute("xdotool", arguments) == 0;
 }
 
+// A click of the left mouse button at `at` of `widget`, as a user clicks.
+bool ClickAt(const QWidget& widget, QPoint at) {
+  const QPoint global = widget.mapToGlobal(at);
+  return Xdotool({"mousemove", QString::number(global.x()), QString::number(global.y())}) &&
+         Xdotool({"click", "1"});
+}
+
+QPoint Centre(const QRect& r) {
+  return {r.left() + r.width() / 2, r.top() + r.height() / 2};
+}
+
+// What is wrong with the place of the framed `window`: its frame off the screen, its title bar
+// under the main window, or (with `over`) its frame's centre off that of `over`'s frame by more
+// than the pixel that halving may cost. Empty when nothing is.
+std::string PlacementFault(const QWidget& window, const QWidget& main, const QWidget* over) {
+  if (!Framed(window))
+    return std::string("not framed: ") + (window.isVisible() ? "visible" : "hidden") +
+           (window.windowHandle() && window.windowHandle()->isExposed() ? ", exposed" : "") +
+           ", frame " + Text(FrameOf(window));
+  const QRect frame = FrameOf(window);
+  const QRect screen = main.screen()->availableGeometry();
+  std::string fault;
+  if (!screen.contains(frame)) fault += " off the screen " + Text(screen) + ";";
+  if (TitleBar(window).intersects(FrameOf(main)))
+    fault += " title bar under the main window " + Text(FrameOf(main)) + ";";
+  if (over) {
+    const QPoint off = Centre(frame) - Centre(FrameOf(*over));
+    if (std::abs(off.x()) > 1 || std::abs(off.y()) > 1)
+      fault += " not centred over " + over->objectName().toStdString() + " " +
+               Text(FrameOf(*over)) + ";";
+  }
+  return fault.empty() ? fault : "frame " + Text(frame) + ":" + fault;
+}
+
+// Waits until `window` is placed well (PlacementFault); the fault seen last when it is not.
+std::string AwaitPlacement(const QWidget& window, const QWidget& main, const QWidget* over) {
+  std::string fault;
+  test::WaitFor([&] {
+    fault = PlacementFault(window, main, over);
+    return fault.empty();
+  });
+  return fault;
+}
+
+// The time stamps of the F1 key's events (the X server's clock, in milliseconds) and whether the
+// Shift key pressed after them has arrived.
+class F1Times : public QObject {
+ public:
+  F1Times() { qApp->installEventFilter(this); }
+  ~F1Times() override { qApp->removeEventFilter(this); }
+  quint64 Held() const { return last_ - first_; }
+  bool ShiftArrived() const { return shift_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_F1) {
+        if (first_ == 0) first_ = key->timestamp();
+        last_ = std::max(last_, key->timestamp());
+      }
+      if (key->key() == Qt::Key_Shift && event->type() == QEvent::KeyPress) shift_ = true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  quint64 first_ = 0;
+  quint64 last_ = 0;
+  bool shift_ = false;
+};
+
+// Holds F1 down for 1.5 s of the X server's time (as the key's own repeated events tell it; the
+// hold is the input here, nothing is measured), with every core kept busy by busy loops, so that
+// the repeated key's release and press reach the program apart; returns once every F1 event has
+// arrived.
+void HoldF1WhileTheMachineIsBusy() {
+  F1Times times;
+  std::vector<std::unique_ptr<QProcess>> busy;
+  for (int i = 0; i < std::max(QThread::idealThreadCount(), 1); ++i) {
+    busy.push_back(std::make_unique<QProcess>());
+    busy.back()->start("sh", {"-c", "while :; do :; done"});
+    EXPECT_TRUE(busy.back()->waitForStarted(20000));
+  }
+  EXPECT_TRUE(Xdotool({"keydown", "F1"}));
+  EXPECT_TRUE(test::WaitFor([&] { return times.Held() >= 1500; })) << "F1 held " << times.Held();
+  EXPECT_TRUE(Xdotool({"keyup", "F1"}));
+  // Keys arrive in order: once Shift has, every F1 event before it has.
+  EXPECT_TRUE(Xdotool({"key", "shift"}));
+  EXPECT_TRUE(test::WaitFor([&] { return times.ShiftArrived(); }));
+  for (const auto& process : busy) {
+    process->kill();
+    process->waitForFinished(20000);
+  }
+}
+
 class PlacementOverSessions : public testing::Test {
  protected:
   PlacementOverSessions() : env_("TOVIX_HOME", home_.path().string()) {}
 
   void SetUp() override {
     if (const std::string why = test::RealKeysUnavailable(); !why.empty()) GTEST_SKIP() << why;
+    // The help pages F1 opens.
+    fs::create_directories(home_ / kHelpFolderName);
+    for (const TWindowEntry& row : WindowCatalogue())
+      if (row.HelpTopic) std::ofstream(home_ / kHelpFolderName / row.HelpTopic) << "<html/>";
+    std::ofstream(home_ / kHelpFolderName / "introduction.htm") << "<html/>";
     if (QStandardPaths::findExecutable("xprop").isEmpty())
       GTEST_SKIP() << "xprop is not installed (scripts/setup-machine.sh installs it)";
     const fs::path reports = home_ / "reports";
@@ -109,8 +228,9 @@ class PlacementOverSessions : public testing::Test {
   // One run of the program; `whileRunning` gets the windows once the main window is framed. The
   // main window closes afterwards if it is still open.
   void Run(const std::function<void(TWindowRegistry&)>& whileRunning) {
-    // Message boxes are closed; "Advanced Send" is the test's own.
-    test::ModalAnswerer answerer([](QWidget* modal) {
+    // Message boxes are closed unless the test answers them; "Advanced Send" is the test's own.
+    test::ModalAnswerer answerer([this](QWidget* modal) {
+      if (onModal_ && onModal_(*modal)) return;
       if (modal->objectName() != "frmAdvancedSend") modal->close();
     });
     TStartupParams params;
@@ -141,6 +261,8 @@ class PlacementOverSessions : public testing::Test {
 
   test::TempDir home_;
   test::ScopedEnv env_;
+  // Answers a modal window that opens (true when it did, having closed it).
+  std::function<bool(QWidget&)> onModal_;
   std::map<std::string, QRect> closedAt_;  // the frames when the second run ended
   QRect mainFrame_;
 };
@@ -317,6 +439,104 @@ TEST_F(PlacementOverSessions, WindowsOpenClearOfTheMainWindowAndComeBackWhereThe
     EXPECT_TRUE(test::WaitFor([&] { return !picker->isVisible(); })) << "Escape";
     EXPECT_FALSE(picker->PickerActive());
   });
+}
+
+// Over two sessions on one settings folder: the dialogs and message boxes of the Orders window
+// and the main window open with their whole frame on the screen and their title bar clear of the
+// main window, the boxes centred over the Orders window they were opened from; F1 held down with
+// the machine busy opens one help page.
+TEST_F(PlacementOverSessions, DialogsAndBoxesOpenWholeClearOfTheMainWindowOverTheirWindow) {
+  std::vector<std::string> pages;
+  const TDesktopOpener previous = SetDesktopOpener([&pages](const QUrl& url) {
+    pages.push_back(url.fileName().toStdString());
+    return true;
+  });
+  for (int session = 1; session <= 2; ++session) {
+    SCOPED_TRACE("session " + std::to_string(session));
+    Run([&](TWindowRegistry& w) {
+      TfrmMain& main = *w.Main();
+      auto* orders = w.Get<TfrmOrders>("frmOrders");
+      ASSERT_NE(orders, nullptr);
+      ASSERT_TRUE(ClickAt(*main.Button("btnOrders"), main.Button("btnOrders")->rect().center()));
+      ASSERT_TRUE(test::WaitFor([&] { return Framed(*orders); }));
+      EXPECT_EQ(AwaitPlacement(*orders, main, nullptr), "");
+
+      // The modal windows are answered inside their own loops.
+      std::map<std::string, std::string> faults;
+      onModal_ = [&](QWidget& modal) {
+        const std::string title = modal.windowTitle().toStdString();
+        if (auto* files = qobject_cast<QFileDialog*>(&modal)) {
+          faults[title] = AwaitPlacement(modal, main, nullptr);
+          files->selectFile(QString::fromStdString((home_ / "orders.txt").string()));
+          static_cast<QDialog*>(files)->done(QDialog::Accepted);
+          return true;
+        }
+        // Over View belongs to the main window; the others to the Orders window.
+        const QWidget* over = title == "Over View" ? nullptr : orders;
+        faults[title] = AwaitPlacement(modal, main, over);
+        EXPECT_TRUE(test::FocusForKeys(modal, modal)) << title;
+        if (title == "Saved") {
+          const size_t before = pages.size();
+          HoldF1WhileTheMachineIsBusy();
+          EXPECT_EQ(pages.size(), before + 1) << "F1 held in the Saved box";
+        }
+        EXPECT_TRUE(test::PressKeys({"Escape"}));
+        EXPECT_TRUE(test::WaitFor([&] { return !modal.isVisible(); })) << title;
+        return true;
+      };
+
+      // First Turn > Setup orders, by clicks: the dialog (modal) shows without a loop of its own.
+      auto* bar = orders->findChild<QMenuBar*>();
+      ASSERT_NE(bar, nullptr);
+      QMenu* firstTurn = nullptr;
+      for (QAction* a : bar->actions())
+        if (a->text() == "First Turn") firstTurn = a->menu();
+      ASSERT_NE(firstTurn, nullptr);
+      ASSERT_TRUE(ClickAt(*bar, bar->actionGeometry(firstTurn->menuAction()).center()));
+      ASSERT_TRUE(test::WaitFor(
+          [&] { return firstTurn->isVisible() && firstTurn->windowHandle()->isExposed(); }));
+      ASSERT_TRUE(ClickAt(*firstTurn, firstTurn->actionGeometry(firstTurn->actions()[0]).center()));
+      EXPECT_TRUE(test::WaitFor([&] { return faults.count("Setup Orders") > 0; }));
+      // The keys go back to the window the dialog belonged to.
+      EXPECT_TRUE(test::WaitFor([&] { return orders->isActiveWindow(); })) << "after Setup Orders";
+
+      // The overview from its button, by a click.
+      ASSERT_TRUE(
+          ClickAt(*main.Button("btnOverView"), main.Button("btnOverView")->rect().center()));
+      EXPECT_TRUE(test::WaitFor([&] { return faults.count("Over View") > 0; }));
+      EXPECT_TRUE(test::WaitFor([&] { return main.isActiveWindow(); })) << "after Over View";
+
+      // "Saved" after the save dialog.
+      QAction* save = nullptr;
+      for (QAction* a : orders->findChildren<QAction*>())
+        if (a->text() == "Normal (CR/LF)") save = a;
+      ASSERT_NE(save, nullptr);
+      ASSERT_TRUE(test::FocusForKeys(*orders, orders->Editor()));
+      save->trigger();
+      EXPECT_TRUE(test::WaitFor([&] { return faults.count("Saved") > 0; }));
+      EXPECT_TRUE(test::WaitFor([&] { return orders->isActiveWindow(); })) << "after Saved";
+
+      // The question of Ctrl+Q in the editor.
+      ASSERT_TRUE(test::FocusForKeys(*orders, orders->Editor()));
+      ASSERT_TRUE(test::PressKeys({"ctrl+q"}));
+      EXPECT_TRUE(test::WaitFor([&] { return faults.count("Confirm") > 0; }));
+      EXPECT_TRUE(test::WaitFor([&] { return orders->isActiveWindow(); })) << "after Confirm";
+      onModal_ = nullptr;
+      std::vector<std::string> seen;
+      for (const auto& [title, fault] : faults) {
+        seen.push_back(title);
+        EXPECT_EQ(fault, "") << title;
+      }
+      EXPECT_EQ(seen, (std::vector<std::string>{"Confirm", "Over View", "Save Orders", "Saved",
+                                                "Setup Orders"}));
+
+      ASSERT_TRUE(test::FocusForKeys(*orders, orders->Editor()));
+      const size_t before = pages.size();
+      HoldF1WhileTheMachineIsBusy();
+      EXPECT_EQ(pages.size(), before + 1) << "F1 held in the orders editor";
+    });
+  }
+  SetDesktopOpener(previous);
 }
 
 }  // namespace

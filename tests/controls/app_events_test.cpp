@@ -154,6 +154,92 @@ TEST_F(AppEventsTest, OneF1AsksForHelpOnceAlsoWhenItsReleaseComesMeanwhile) {
   EXPECT_EQ(asked, 2);
 }
 
+// F1's events as an X server sends them: its key code and the server's time stamps. A held key
+// repeats as a release and a press with one time stamp; Qt marks the pair as a repeat only when
+// both were in its queue together.
+struct KeyStep {
+  QEvent::Type Type;
+  quint64 Time;
+  bool QtMarksRepeat = false;
+  quint32 KeyCode = 67;  // F1 on an X server's US keyboard; 0: a key a program made up
+};
+
+struct HeldF1Case {
+  const char* Name;
+  std::vector<KeyStep> Steps;
+  int Pages;
+};
+
+constexpr QEvent::Type kPress = QEvent::KeyPress;
+constexpr QEvent::Type kRelease = QEvent::KeyRelease;
+
+TEST_F(AppEventsTest, F1AsksForHelpOncePerPressWhateverQtMarksAsRepeated) {
+  const HeldF1Case cases[] = {
+      {"held 1.5 s on a busy machine: no pair marked, one page",
+       {{kPress, 1000},
+        {kRelease, 1660},
+        {kPress, 1660},
+        {kRelease, 1700},
+        {kPress, 1700},
+        {kRelease, 1740},
+        {kPress, 1740},
+        {kRelease, 2500}},
+       1},
+      {"held with every pair marked",
+       {{kPress, 1000}, {kRelease, 1660, true}, {kPress, 1660, true}, {kRelease, 2000}},
+       1},
+      {"some pairs marked, some not",
+       {{kPress, 1000},
+        {kRelease, 1660, true},
+        {kPress, 1660, true},
+        {kRelease, 1700},
+        {kPress, 1700},
+        {kRelease, 1900}},
+       1},
+      {"two presses, each released",
+       {{kPress, 1000}, {kRelease, 1100}, {kPress, 1400}, {kRelease, 1480}},
+       2},
+      {"held, let go, held again: a page each",
+       {{kPress, 1000},
+        {kRelease, 1660},
+        {kPress, 1660},
+        {kRelease, 1800},
+        {kPress, 2300},
+        {kRelease, 2960},
+        {kPress, 2960},
+        {kRelease, 3100}},
+       2},
+      {"keys a program made, pressed and released within one millisecond",
+       {{kPress, 5000, false, 0},
+        {kRelease, 5000, false, 0},
+        {kPress, 5000, false, 0},
+        {kRelease, 5001, false, 0},
+        {kPress, 5001, false, 0},
+        {kRelease, 5001, false, 0}},
+       3},
+      {"a press released in the millisecond it came, pressed again then",
+       {{kPress, 7000}, {kRelease, 7000}, {kPress, 7000}, {kRelease, 7090}},
+       2},
+  };
+  for (const HeldF1Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TAppEvents events;
+    int pages = 0;
+    events.OnHelp = [&](int, intptr_t, bool&) {
+      ++pages;
+      return true;
+    };
+    first->setFocus();
+    for (const KeyStep& step : c.Steps) {
+      QKeyEvent key(step.Type, Qt::Key_F1, Qt::NoModifier, step.KeyCode, 0, 0, QString(),
+                    step.QtMarksRepeat);
+      key.setTimestamp(step.Time);
+      QApplication::sendEvent(first, &key);
+    }
+    EXPECT_EQ(pages, c.Pages);
+  }
+}
+
 TEST_F(AppEventsTest, ExceptionGoesToItsHandlerElseIntoAMessageBox) {
   {
     MessageBoxCloser boxes;

@@ -69,5 +69,48 @@ TEST_F(HelpFolders, APageNothingCouldOpenIsNamedToTheUser) {
   EXPECT_NE(ui_.messages[0].find(page), std::string::npos) << ui_.messages[0];
 }
 
+// A box that says a page could not be opened; F1 pressed `presses` times in the first such box
+// asks for the page again each time, as the help dispatcher does for a key pressed in any box.
+class BoxAskingAgain : public test::RecordingUserInterface {
+ public:
+  BoxAskingAgain(const fs::path& program, int presses) : program_(program), presses_(presses) {}
+  void ShowMessage(const std::string& text) override {
+    RecordingUserInterface::ShowMessage(text);
+    if (messages.size() > 1) return;
+    for (int i = 0; i < presses_; ++i) againOpened += OpenHelpTopic("map.htm", *this, program_);
+  }
+  int againOpened = 0;
+
+ private:
+  fs::path program_;
+  int presses_;
+};
+
+// F1 pressed four times in the box that says a page could not be opened: four boxes stood one
+// over the other, each saying the same.
+TEST_F(HelpFolders, F1InTheBoxOfAPageNotOpenedOpensNoSecondBox) {
+  struct Case {
+    const char* name;
+    bool pageThere;
+    size_t tries;  // the pages handed to the desktop
+  };
+  const Case cases[] = {{"nothing could open the page", true, 1}, {"no help pages", false, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::TempDir dir;
+    if (c.pageThere) Page(dir.path(), "map.htm");
+    browser_ = false;
+    opened_.clear();
+    BoxAskingAgain box(dir.path(), 4);
+    EXPECT_FALSE(OpenHelpTopic("map.htm", box, dir.path()));
+    EXPECT_EQ(box.messages.size(), 1u);
+    EXPECT_EQ(box.againOpened, 0);
+    EXPECT_EQ(opened_.size(), c.tries);
+    // Once that box is closed, F1 asks again.
+    browser_ = true;
+    EXPECT_EQ(OpenHelpTopic("map.htm", ui_, dir.path()), c.pageThere);
+  }
+}
+
 }  // namespace
 }  // namespace tovix

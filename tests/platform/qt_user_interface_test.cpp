@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/platform_test_helpers.h"
+#include "platform/window_in_use.h"
+#include "support/show_window.h"
 
 namespace tovix {
 namespace {
@@ -94,6 +101,43 @@ TEST(QtUserInterface, AlongListOfMessagesScrolls) {
   EXPECT_TRUE(reader.shown[0].scrolls);
   EXPECT_EQ(reader.shown[0].title, QStringLiteral("Tovix"));
   EXPECT_EQ(reader.shown[0].text, expected);
+}
+
+// Every box belongs to the window the user works in, so that it opens over that window: also
+// when the dialog that was active has just closed (the save dialog before "Saved", the progress
+// window before "Sent the orders to ..."), leaving no window active, and not to a window that
+// has been minimised since.
+TEST(QtUserInterface, EveryBoxBelongsToTheWindowInUse) {
+  TrackWindowInUse();
+  TQtUserInterface ui(nullptr);
+  const std::vector<std::pair<const char*, std::function<void()>>> boxes{
+      {"message", [&] { ui.ShowMessage("Text"); }},
+      {"captioned message", [&] { ui.ShowCaptionedMessage("Saved", "Text is Saved"); }},
+      {"UTF-8 message", [&] { ui.ShowMessageUtf8("\xC5\x81"); }},
+      {"long list", [&] { ui.ShowMessages(std::vector<std::string>(40, "Error")); }},
+      {"question", [&] { ui.AskYesNo("Delete old orders?"); }},
+      {"question with All", [&] { ui.AskYesNoAll("Overwrite?"); }},
+  };
+  for (const auto& [name, show] : boxes) {
+    SCOPED_TRACE(name);
+    QWidget orders;
+    QWidget other;
+    for (QWidget* w : {&other, &orders}) ASSERT_TRUE(test::ShowActive(*w));
+    QDialog dialog(&orders);
+    ASSERT_TRUE(test::ShowActive(dialog));
+    dialog.hide();
+    std::vector<QWidget*> parents;
+    test::ModalAnswerer answerer([&](QWidget* box) {
+      parents.push_back(box->parentWidget());
+      box->close();
+    });
+    show();
+    // Minimised since: the window active before it is in use.
+    orders.showMinimized();
+    QCoreApplication::processEvents();
+    show();
+    EXPECT_EQ(parents, (std::vector<QWidget*>{&orders, &other}));
+  }
 }
 
 }  // namespace

@@ -110,6 +110,25 @@ TScreenRect KeepTitleBarClear(const TScreenRect& client, const TFrameMargins& ma
   return best.value_or(client);
 }
 
+TScreenRect DialogPlacement(int32_t width, int32_t height, const TFrameMargins& margins,
+                            const std::optional<TScreenRect>& over,
+                            const std::vector<TScreenRect>& covering,
+                            const std::vector<TScreenRect>& screens) {
+  const int32_t frameWidth = width + margins.Left + margins.Right;
+  const int32_t frameHeight = height + margins.Top + margins.Bottom;
+  TScreenRect centre{0, 0, frameWidth, frameHeight};
+  if (over)
+    centre = *over;
+  else if (!screens.empty())
+    centre = screens.front();
+  const int32_t left = centre.Left + (centre.Width() - frameWidth) / 2;
+  const int32_t top = centre.Top + (centre.Height() - frameHeight) / 2;
+  const TScreenRect client = ClientOf({left, top, left + frameWidth, top + frameHeight}, margins);
+  // A dialog keeps its size: its controls were laid out for it.
+  return KeepTitleBarClear(KeepFrameOnScreen(client, margins, screens, true), margins, covering,
+                           screens, true);
+}
+
 TScreenRect FirstPlacementRoom(const TPlacementScene& scene) {
   TScreenRect room = scene.Area;
   for (const TScreenRect& keep : scene.KeepClear) {

@@ -8,6 +8,7 @@
 // frame fits there at all.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/settings/save_state.h"
@@ -39,6 +40,15 @@ TScreenRect KeepFrameOnScreen(const TScreenRect& client, const TFrameMargins& ma
 TScreenRect KeepTitleBarClear(const TScreenRect& client, const TFrameMargins& margins,
                               const std::vector<TScreenRect>& covering,
                               const std::vector<TScreenRect>& screens, bool fixedSize);
+
+// The client rectangle of a dialog or message box of client size `width` x `height`: its frame
+// centred over `over` (the frame of the window it belongs to; without one, over the first
+// screen), then moved whole onto the screens and its title bar clear of `covering` (the main
+// window's frame), keeping its size.
+TScreenRect DialogPlacement(int32_t width, int32_t height, const TFrameMargins& margins,
+                            const std::optional<TScreenRect>& over,
+                            const std::vector<TScreenRect>& covering,
+                            const std::vector<TScreenRect>& screens);
 
 // What a first placement has to keep clear of.
 struct TPlacementScene {

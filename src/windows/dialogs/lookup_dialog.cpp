@@ -13,6 +13,7 @@
 
 #include "core/text/str_utils.h"
 #include "platform/latin1.h"
+#include "platform/window_in_use.h"
 #include "windows/base/window_entry.h"
 
 namespace tovix {
@@ -78,7 +79,7 @@ bool TfrmZNLookUp::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool LookUpIndex(const std::string& caption, const std::vector<std::string>& items, int& selected) {
-  TfrmZNLookUp dialog(QApplication::activeWindow());
+  TfrmZNLookUp dialog(WindowInUse());
   dialog.setWindowTitle(FromLatin1(caption));
   for (const std::string& item : items) dialog.ListBox1()->addItem(FromLatin1(item));
   dialog.SetItemIndex(selected);

@@ -20,6 +20,7 @@
 #include "platform/latin1.h"
 #include "platform/shell.h"
 #include "platform/typed_text.h"
+#include "platform/window_in_use.h"
 #include "windows/base/window_entry.h"
 #include "windows/orders/mail_progress_dialog.h"
 
@@ -58,7 +59,7 @@ std::optional<std::string> TQtMailPrompts::AskPassword(const std::string& user,
   if (PasswordBox) return PasswordBox(user, server);
   bool ok = false;
   const QString password = QInputDialog::getText(
-      QApplication::activeWindow(), "Mail password",
+      WindowInUse(), "Mail password",
       FromLatin1("Password of \"" + user + "\" at the mail server " + server + ":"),
       QLineEdit::Password, {}, &ok);
   if (!ok) return std::nullopt;
@@ -71,7 +72,7 @@ void TQtMailPrompts::OpenInMailProgram(const std::filesystem::path& file) {
 
 TSendResult TQtMailPrompts::RunDelivery(const TMailDelivery& delivery) {
   if (delivery.Method == TMailMethod::Outbox) return Deliver(delivery, nullptr);
-  TfrmMailProgress progress(delivery, QApplication::activeWindow());
+  TfrmMailProgress progress(delivery, WindowInUse());
   running_ = &progress;
   const TSendResult result = progress.Run();
   running_ = nullptr;

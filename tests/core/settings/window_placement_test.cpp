@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <vector>
+
 namespace tovix {
 namespace {
 
@@ -142,6 +145,59 @@ TEST(KeepTitleBarClear, MovesATitleBarFromUnderTheMainWindowTheShortestWay) {
   // Nothing covers it: nothing moves.
   EXPECT_EQ(KeepTitleBarClear({0, 0, 200, 200}, kFrame, {}, screens, false),
             (TScreenRect{0, 0, 200, 200}));
+}
+
+struct DialogCase {
+  const char* Name;
+  int32_t Width, Height;  // the client's size
+  std::optional<TScreenRect> Over;
+  TScreenRect Expected;
+};
+
+// A dialog or message box opens with its frame centred over the window it belongs to, moved whole
+// onto the screen and with its title bar clear of the main window (at the top, staying on top).
+// Centred before the frame was known, a dialog over the main window had its client at the
+// screen's top edge and its title bar above the screen.
+TEST(DialogPlacement, CentredOverItsWindowWholeOnTheScreenClearOfTheMainWindow) {
+  const std::vector<TScreenRect> screens{kScreen, kRight};
+  const std::vector<TScreenRect> main{{0, 0, 806, 113}};
+  const DialogCase cases[] = {
+      {"over the Orders window", 192, 71, TScreenRect{0, 113, 1618, 698}, {713, 383, 905, 454}},
+      {"over the main window: just below it",
+       116,
+       59,
+       TScreenRect{0, 0, 806, 113},
+       {345, 143, 461, 202}},
+      {"taller than a window at the screen's top: its frame on the screen",
+       376,
+       147,
+       TScreenRect{900, 0, 1300, 100},
+       {912, 30, 1288, 177}},
+      {"no window to belong to: centred on the first screen",
+       292,
+       166,
+       std::nullopt,
+       {814, 470, 1106, 636}},
+      {"over a window in the corner of the second screen",
+       492,
+       266,
+       TScreenRect{2800, 900, 3200, 1024},
+       {2704, 754, 3196, 1020}},
+  };
+  for (const DialogCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TScreenRect got = DialogPlacement(c.Width, c.Height, kFrame, c.Over, main, screens);
+    EXPECT_EQ(got, c.Expected);
+    EXPECT_EQ(got.Width(), c.Width) << "a dialog keeps its size";
+    EXPECT_EQ(got.Height(), c.Height);
+    const TScreenRect frame = FrameOf(got, kFrame);
+    EXPECT_TRUE(Inside(frame, kScreen) || Inside(frame, kRight));
+    EXPECT_TRUE(frame.Top >= main[0].Bottom || frame.Left >= main[0].Right)
+        << "the title bar is clear";
+  }
+  // Larger than the screen: its title bar stays on it, though no place clears the main window.
+  EXPECT_EQ(DialogPlacement(1992, 1166, kFrame, TScreenRect{0, 113, 1920, 1080}, main, screens),
+            (TScreenRect{4, 30, 1996, 1196}));
 }
 
 }  // namespace
