@@ -344,7 +344,10 @@ TEST_F(PlacementOverSessions, WindowsOpenClearOfTheMainWindowAndComeBackWhereThe
     })) << Text(FrameOf(routes));
     QWidget& bombings = *w.Find("frmBombings");
     const int frameLeft = bombings.geometry().left() - FrameOf(bombings).left();
-    ASSERT_TRUE(moveClient(bombings, {screen.left() + frameLeft, bombings.geometry().top() + 11}));
+    // Down a little, or up where that would take it past the screen's bottom.
+    const int down = FrameOf(bombings).bottom() + 11 <= screen.bottom() ? 11 : -11;
+    ASSERT_TRUE(
+        moveClient(bombings, {screen.left() + frameLeft, bombings.geometry().top() + down}));
     EXPECT_TRUE(test::WaitFor([&] { return FrameOf(bombings).left() == screen.left(); }))
         << Text(FrameOf(bombings));
 
