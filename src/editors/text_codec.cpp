@@ -12,6 +12,20 @@ TEditChar Cp1252Char(unsigned char b) {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// A character the code page cannot hold becomes "?", counted in `lost`.
+std::string EditToCodePage(TEditStringView text, TCodePage page, size_t* lost) {
+  std::string out;
+  out.reserve(text.size());
+  size_t missing = 0;
+  for (TEditChar c : text) {
+    const std::optional<char> b = CodePageByte(c, page);
+    if (!b) ++missing;
+    out.push_back(b.value_or('?'));
+  }
+  if (lost != nullptr) *lost = missing;
+  return out;
+}
+
 }  // namespace
 
 TEditString Windows1252ToEdit(std::string_view bytes) {
@@ -23,28 +37,11 @@ TEditString Windows1252ToEdit(std::string_view bytes) {
 }
 
 std::string EditToWindows1252(TEditStringView text, size_t* lost) {
-  std::string out;
-  out.reserve(text.size());
-  size_t missing = 0;
-  for (TEditChar c : text) {
-    const std::optional<char> b = CodePageByte(c, TCodePage::Windows1252);
-    if (!b) ++missing;
-    out.push_back(b.value_or('?'));
-  }
-  if (lost != nullptr) *lost = missing;
-  return out;
+  return EditToCodePage(text, TCodePage::Windows1252, lost);
 }
 
 std::string EditToLatin1(TEditStringView text, size_t* lost) {
-  std::string out;
-  out.reserve(text.size());
-  size_t missing = 0;
-  for (TEditChar c : text) {
-    if (c > 0xFF) ++missing;
-    out.push_back(c > 0xFF ? '?' : static_cast<char>(c));
-  }
-  if (lost != nullptr) *lost = missing;
-  return out;
+  return EditToCodePage(text, TCodePage::Latin1, lost);
 }
 
 bool CanEncode(TEditChar c, TTextEncoding encoding) {
